@@ -1,0 +1,205 @@
+#include "qpeapplication.h"
+#include "qcopchannel.h"
+#include "qpeglobal.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMetaObject>
+#include <QScreen>
+#include <QTextCodec>
+
+namespace {
+
+bool s_keepRunning = false;
+QPointer<QWidget> s_mainWidget;
+QSize s_screen;      // emulated size; invalid in native mode
+bool s_screenRead = false;
+
+void readScreen()
+{
+    if (s_screenRead)
+        return;
+    s_screenRead = true;
+    const QString env = QString::fromLocal8Bit(qgetenv(QPE_ENV_SCREEN)).trimmed().toLower();
+    s_screen = QSize(480, 640);
+    if (env == QLatin1String("native")) {
+        s_screen = QSize();
+        return;
+    }
+    const QStringList wh = env.split(QLatin1Char('x'));
+    if (wh.size() == 2) {
+        bool okw = false, okh = false;
+        const int w = wh[0].toInt(&okw), h = wh[1].toInt(&okh);
+        if (okw && okh && w > 0 && h > 0 && w <= 10000 && h <= 10000)
+            s_screen = QSize(w, h);
+    }
+}
+
+} // namespace
+
+QPEApplication::QPEApplication(int &argc, char **argv, Type)
+    : QApplication(argc, argv)
+{
+    // validators and number texts behave the same whatever the user's locale
+    QLocale::setDefault(QLocale::c());
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    qRegisterMetaType<DateFormat>("DateFormat");
+    installEventFilter(this);
+    connect(this, &QObject::objectNameChanged, this, &QPEApplication::openAppChannel);
+}
+
+QPEApplication::~QPEApplication() = default;
+
+QString QPEApplication::qpeDir()
+{
+    const QByteArray env = qgetenv(QPE_ENV_DATA_DIR);
+    if (!env.isEmpty())
+        return QDir::cleanPath(QString::fromLocal8Bit(env));
+    const QString staged = QDir::cleanPath(QStringLiteral(YMR_DATA_STAGE_DIR));
+    const QString buildDir = QDir::cleanPath(staged + QStringLiteral("/../.."));
+    const QString appDir = QCoreApplication::applicationDirPath();
+    // run from the build tree: the data staged there
+    if (!appDir.isEmpty() && (appDir + QLatin1Char('/')).startsWith(buildDir + QLatin1Char('/')))
+        return staged;
+    const QString installed = QDir::cleanPath(QStringLiteral(YMR_DATA_INSTALL_DIR));
+    if (QFileInfo::exists(installed))
+        return installed;
+    return QDir::cleanPath(appDir + QStringLiteral("/../share/ymroutlays"));
+}
+
+QString QPEApplication::documentDir()
+{
+    const QString dir = Qpe::userRoot() + QStringLiteral("/Documents");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+QRect QPEApplication::screenRect()
+{
+    readScreen();
+    if (s_screen.isValid())
+        return QRect(QPoint(0, 0), s_screen);
+    if (QScreen *scr = QGuiApplication::primaryScreen())
+        return scr->geometry();
+    return QRect(0, 0, 480, 640);
+}
+
+bool QPEApplication::isScreenEmulated()
+{
+    readScreen();
+    return s_screen.isValid();
+}
+
+void QPEApplication::rotateScreen()
+{
+    readScreen();
+    if (!s_screen.isValid())
+        return;
+    s_screen.transpose();
+    const QRect r = screenRect();
+    if (s_mainWidget)
+        s_mainWidget->resize(r.size());
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w != s_mainWidget && w->isVisible() && w->property("qpe_maximized").toBool())
+            w->resize(r.size());
+    }
+}
+
+void QPEApplication::showMainDocumentWidget(QWidget *w, bool nomax)
+{
+    m_mainWidget = w;
+    s_mainWidget = w;
+    if (isScreenEmulated()) {
+        QRect r = screenRect();
+        if (QScreen *scr = QGuiApplication::primaryScreen())
+            r.moveTopLeft(scr->availableGeometry().topLeft());
+        w->setGeometry(r);
+        w->show();
+    } else if (nomax) {
+        w->show();
+    } else {
+        w->showMaximized();
+    }
+    const QStringList args = arguments();
+    if (args.size() > 1 && !args.at(1).startsWith(QLatin1Char('-'))) {
+        const QString doc = QFileInfo(args.at(1)).absoluteFilePath();
+        if (w->metaObject()->indexOfSlot("setDocument(QString)") >= 0)
+            QMetaObject::invokeMethod(w, "setDocument", Qt::QueuedConnection, Q_ARG(QString, doc));
+    }
+}
+
+QWidget *QPEApplication::mainDocumentWidget()
+{
+    return s_mainWidget;
+}
+
+void QPEApplication::showWidgetMaximized(QWidget *w)
+{
+    if (!w)
+        return;
+    w->setProperty("qpe_maximized", true);
+    if (isScreenEmulated()) {
+        if (s_mainWidget && s_mainWidget != w && s_mainWidget->isVisible())
+            w->setGeometry(s_mainWidget->geometry());
+        else
+            w->setGeometry(screenRect());
+        w->show();
+    } else {
+        w->showMaximized();
+    }
+}
+
+void QPEApplication::setKeepRunning()
+{
+    s_keepRunning = true;
+}
+
+bool QPEApplication::keepRunning()
+{
+    return s_keepRunning;
+}
+
+void QPEApplication::openAppChannel()
+{
+    delete m_appChannel;
+    m_appChannel = nullptr;
+    if (objectName().isEmpty())
+        return;
+    m_appChannel = new QCopChannel("QPE/Application/" + objectName().toUtf8(), this);
+    connect(m_appChannel, &QCopChannel::received, this,
+            [this](const QByteArray &msg, const QByteArray &data) {
+        if (msg == "setDocument(QString)") {
+            QDataStream ds(data);
+            QString doc;
+            ds >> doc;
+            if (s_mainWidget)
+                QMetaObject::invokeMethod(s_mainWidget, "setDocument", Qt::QueuedConnection,
+                                          Q_ARG(QString, doc));
+        }
+        emit appMessage(msg, data);
+    });
+}
+
+bool QPEApplication::eventFilter(QObject *o, QEvent *e)
+{
+    if (e->type() == QEvent::KeyPress && o->isWidgetType()) {
+        auto *ke = static_cast<QKeyEvent *>(e);
+        const Qt::KeyboardModifiers mods = ke->modifiers() & ~Qt::KeypadModifier;
+        // the device's title-bar OK
+        if ((ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter)
+            && mods == Qt::ControlModifier) {
+            if (auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                dlg->accept();
+                return true;
+            }
+        }
+        if (ke->key() == Qt::Key_R && mods == (Qt::ControlModifier | Qt::AltModifier)) {
+            rotateScreen();
+            return true;
+        }
+    }
+    return QApplication::eventFilter(o, e);
+}

@@ -1,0 +1,65 @@
+#ifndef QPEAPPLICATION_H
+#define QPEAPPLICATION_H
+
+#include "dateformat.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QPointer>
+#include <QRect>
+
+class QCopChannel;
+
+// The platform application: directories, the emulated device screen, the
+// main document widget, the application's message channel and the signals
+// for changed date and time settings.
+class QPEApplication : public QApplication
+{
+    Q_OBJECT
+public:
+    enum Type { GuiClient };
+
+    QPEApplication(int &argc, char **argv, Type type = GuiClient);
+    ~QPEApplication() override;
+
+    // Installed data: $QPE_DATA_DIR, else the install's share/ymroutlays,
+    // else the build tree's. No trailing "/".
+    static QString qpeDir();
+    // <root>/Documents, created on demand.
+    static QString documentDir();
+
+    // The emulated device screen (QPE_SCREEN=WxH, default 480x640), or the
+    // primary screen with QPE_SCREEN=native. Every "desktop size" goes here.
+    static QRect screenRect();
+    static bool isScreenEmulated();
+    // Swap the emulated screen's width and height (device rotation).
+    static void rotateScreen();
+
+    // Shows w as the program's main window at the screen size; a document
+    // named on the command line reaches its setDocument(QString) slot after
+    // the show.
+    void showMainDocumentWidget(QWidget *w, bool nomax = false);
+    static QWidget *mainDocumentWidget();
+    // A dialog "shown maximised" takes the main window's place.
+    static void showWidgetMaximized(QWidget *w);
+
+    static void setKeepRunning();
+    static bool keepRunning();
+
+signals:
+    void clockChanged(bool ampm);
+    void dateFormatChanged(DateFormat format);
+    void weekChanged(bool startOnMonday);
+    void appMessage(const QByteArray &msg, const QByteArray &data);
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override;
+
+private:
+    void openAppChannel();
+
+    QPointer<QWidget> m_mainWidget;
+    QCopChannel *m_appChannel = nullptr;
+};
+
+#endif

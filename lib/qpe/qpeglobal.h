@@ -1,0 +1,20 @@
+#ifndef QPEGLOBAL_H
+#define QPEGLOBAL_H
+
+#include <QString>
+
+// Environment of the platform layer.
+#define QPE_ENV_HOME "QPE_HOME"
+#define QPE_ENV_DATA_DIR "QPE_DATA_DIR"
+#define QPE_ENV_SCREEN "QPE_SCREEN"
+#define QPE_ENV_SOUND_CMD "QPE_SOUND_CMD"
+
+namespace Qpe {
+// Per-user root: $QPE_HOME, else the home folder. Holds Settings/,
+// Applications/ and Documents/.
+QString userRoot();
+// <root>/Settings, created on demand.
+QString settingsDir();
+}
+
+#endif

@@ -1,0 +1,274 @@
+#include "ymrapplication.h"
+
+#include "qpe/config.h"
+#include "qpe/qcopchannel.h"
+
+#include <QFile>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QDateTime>
+
+#include <crypt.h>
+#include <ctime>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
+#include <cstdlib>
+
+YMRApplication *ymrApp = nullptr;
+
+YMRApplication::YMRApplication(const char *appName, int &argc, char **argv)
+    : QPEApplication(argc, argv, GuiClient)
+{
+    ymrApp = this;
+    setObjectName(QString::fromLatin1(appName));
+
+    {
+        Config cfg(QStringLiteral("ymr"));
+        cfg.setGroup(QStringLiteral("Style"));
+        if (cfg.readNumEntry(QStringLiteral("id"), -1) != -1 && isQVGAScreen())
+            loadStyle();
+    }
+
+    auto *sys = new QCopChannel("QPE/System", this);
+    connect(sys, &QCopChannel::received, this, &YMRApplication::ymrAppReceive);
+    connect(this, &QPEApplication::clockChanged, this, &YMRApplication::updateDateTimeFormats);
+    connect(this, &QPEApplication::dateFormatChanged, this, &YMRApplication::updateDateTimeFormats);
+    connect(this, &QPEApplication::weekChanged, this, &YMRApplication::updateDateTimeFormats);
+}
+
+YMRApplication::~YMRApplication()
+{
+    // no object of the plug-in may be in use when its library goes
+    if (style() && style()->objectName() == QLatin1String("xp"))
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
+    unloadStyle();
+    ymrApp = nullptr;
+}
+
+void YMRApplication::loadStyle()
+{
+    if (!m_styleHandle) {
+        const QString path = qpeDir() + QStringLiteral("/lib/libymrstyle.so");
+        m_styleHandle = dlopen(QFile::encodeName(path).constData(), RTLD_LAZY);
+    }
+    if (!m_styleHandle)
+        return;
+    void *sym = dlsym(m_styleHandle, "ymr_style_instantiate");
+    const char *err = dlerror();
+    if (!err && sym) {
+        qDebug("Load ymrStyle library");
+        using Instantiate = QStyle *(*)();
+        QStyle *st = reinterpret_cast<Instantiate>(sym)();
+        if (st)
+            QApplication::setStyle(st);
+    } else {
+        qDebug("%s", err ? err : "ymr_style_instantiate: null symbol");
+    }
+}
+
+void YMRApplication::unloadStyle()
+{
+    if (m_styleHandle) {
+        if (dlclose(m_styleHandle) == 0) {
+            m_styleHandle = nullptr;
+            qDebug("Unload ymrStyle library");
+        }
+        return;
+    }
+    if (const char *err = dlerror())
+        qDebug("%s", err);
+}
+
+void YMRApplication::ymrAppReceive(const QByteArray &msg, const QByteArray &)
+{
+    if (msg == "applyYMRStyle()")
+        loadStyle();
+}
+
+void YMRApplication::updateDateTimeFormats()
+{
+    m_settingsRead = true;
+    Config cfg(QStringLiteral("qpe"));
+    cfg.setGroup(QStringLiteral("Time"));
+    const bool ampm = cfg.readBoolEntry(QStringLiteral("AMPM"), true);
+    const bool monday = cfg.readBoolEntry(QStringLiteral("MONDAY"), false);
+    cfg.setGroup(QStringLiteral("Date"));
+    const QString sepText = cfg.readEntry(QStringLiteral("Separator"), QStringLiteral("/"));
+    const QChar sep = sepText.isEmpty() ? QChar() : sepText.at(0);
+    const int shortOrder = cfg.readNumEntry(QStringLiteral("ShortOrder"), 273);
+    const int longOrder = cfg.readNumEntry(QStringLiteral("LongOrder"), 273);
+
+    if (ampm == m_ampm && monday == m_weekStartsOnMonday && sep == m_dateSeparator
+        && shortOrder == m_shortDateOrder && longOrder == m_longDateOrder)
+        return;
+    m_ampm = ampm;
+    m_weekStartsOnMonday = monday;
+    m_dateSeparator = sep;
+    m_shortDateOrder = shortOrder;
+    m_longDateOrder = longOrder;
+    emit dateTimeSettingChanged();
+}
+
+bool YMRApplication::ampm()
+{
+    if (!m_settingsRead)
+        updateDateTimeFormats();
+    return m_ampm;
+}
+
+bool YMRApplication::weekStartsOnMonday()
+{
+    if (!m_settingsRead)
+        updateDateTimeFormats();
+    return m_weekStartsOnMonday;
+}
+
+QChar YMRApplication::dateSeparator()
+{
+    if (!m_settingsRead)
+        updateDateTimeFormats();
+    return m_dateSeparator;
+}
+
+int YMRApplication::shortDateOrder()
+{
+    if (!m_settingsRead)
+        updateDateTimeFormats();
+    return m_shortDateOrder;
+}
+
+int YMRApplication::longDateOrder()
+{
+    if (!m_settingsRead)
+        updateDateTimeFormats();
+    return m_longDateOrder;
+}
+
+static int screenWidth()
+{
+    return QPEApplication::screenRect().width();
+}
+
+bool YMRApplication::isVGAScreen()
+{
+    static bool computed = false;
+    static bool result = false;
+    if (!computed) {
+        const int w = screenWidth();
+        result = (w == 640 || w == 480);
+        computed = true;
+    }
+    return result;
+}
+
+bool YMRApplication::isQVGAScreen()
+{
+    static bool computed = false;
+    static bool result = false;
+    if (!computed) {
+        const int w = screenWidth();
+        result = (w == 240 || w == 320);
+        computed = true;
+    }
+    return result;
+}
+
+QString YMRApplication::qpeDir()
+{
+    return QPEApplication::qpeDir();
+}
+
+QString YMRApplication::documentDir()
+{
+    return QPEApplication::documentDir();
+}
+
+void YMRApplication::showMainDocumentWidget(QWidget *w)
+{
+    QPEApplication::showMainDocumentWidget(w, false);
+}
+
+void YMRApplication::showMaximized(QWidget *w, bool maximize)
+{
+    if (maximize)
+        QPEApplication::showWidgetMaximized(w);
+}
+
+int YMRApplication::random()
+{
+    static bool seeded = false;
+    if (!seeded) {
+        seeded = true;
+        unsigned int seed = 0;
+        bool ok = false;
+        const int fd = ::open("/dev/urandom", O_RDONLY);
+        if (fd >= 0) {
+            ok = ::read(fd, &seed, sizeof(seed)) == static_cast<ssize_t>(sizeof(seed));
+            ::close(fd);
+        }
+        if (!ok) {
+            srand(static_cast<unsigned>(getpid()));
+            seed = static_cast<unsigned>(rand()) + static_cast<unsigned>(time(nullptr));
+        }
+        srand(seed);
+    }
+    return rand();
+}
+
+QString YMRApplication::cryptPassword(const QString &password)
+{
+    if (password.isEmpty())
+        return QString();
+    QByteArray salt("$1$");
+    for (int i = 0; i < 8; ++i)
+        salt.append(char('a' + random() % 26));
+    salt.append('$');
+    const char *res = crypt(password.toLatin1().constData(), salt.constData());
+    // crypt signals failure by null or a "*"-prefixed text
+    if (!res || res[0] == '*')
+        return QString();
+    return QString::fromLatin1(res);
+}
+
+bool YMRApplication::checkPassword(const QString &password, const QString &hash)
+{
+    if (password.isEmpty() || hash.isEmpty())
+        return false;
+    // copy the hash first: crypt's static buffer must not be its own salt
+    const QByteArray salt = hash.toLatin1();
+    const char *res = crypt(password.toLatin1().constData(), salt.constData());
+    if (!res || res[0] == '*')
+        return false;
+    return QString::fromLatin1(res) == hash;
+}
+
+// Until the toolkit's own message box exists the refusal uses Qt's.
+static void showScreenRefusal(const QString &caption)
+{
+    QMessageBox::critical(nullptr, caption,
+                          YMRApplication::translate("YMRApplication",
+                                                    "This software version\ndoes not run on this device."));
+}
+
+bool YMRApplication::checkScreen()
+{
+    const QString name = ymrApp ? ymrApp->objectName() : QString();
+    int want = 0;
+    QString path;
+    if (isQVGAScreen()) {
+        want = 32;
+        path = qpeDir() + QStringLiteral("/pics/") + name + QStringLiteral(".png");
+    } else if (isVGAScreen()) {
+        want = 64;
+        path = qpeDir() + QStringLiteral("/pics144/") + name + QStringLiteral(".png");
+    } else {
+        return true;
+    }
+    if (QPixmap(path).width() == want)
+        return true;
+    showScreenRefusal(name);
+    return false;
+}

@@ -1,0 +1,14 @@
+#!/bin/sh
+# Installs the Debian packages the build needs, when any is missing.
+set -e
+PKGS="qtbase5-dev qtbase5-dev-tools uuid-dev libcrypt-dev tango-icon-theme"
+missing=""
+for p in $PKGS; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+echo "Installing:$missing"
+$SUDO apt-get update -q
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q $missing

@@ -1,0 +1,56 @@
+#ifndef YMRTEST_H
+#define YMRTEST_H
+
+// Test entry points: each test program runs headless with a fresh,
+// temporary per-user root, so it never touches a real user's files and
+// test programs can run in parallel.
+
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstdlib>
+
+namespace ymrtest {
+
+inline QTemporaryDir &userRoot()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+inline void prepareEnvironment()
+{
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir &dir = userRoot();
+    if (!dir.isValid())
+        qFatal("cannot create a temporary QPE_HOME");
+    qputenv("QPE_HOME", dir.path().toLocal8Bit());
+}
+
+} // namespace ymrtest
+
+// For tests of the platform layer: a bare QPEApplication.
+#define QPE_TEST_MAIN(TestObject)                                  \
+    int main(int argc, char **argv)                                \
+    {                                                              \
+        ymrtest::prepareEnvironment();                             \
+        QPEApplication app(argc, argv);                            \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                   \
+        TestObject tc;                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                 \
+        return QTest::qExec(&tc, argc, argv);                      \
+    }
+
+// For everything above the platform layer: the program's application object.
+#define YMR_TEST_MAIN(TestObject)                                  \
+    int main(int argc, char **argv)                                \
+    {                                                              \
+        ymrtest::prepareEnvironment();                             \
+        YMRApplication app("ymrOutlays", argc, argv);              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                   \
+        TestObject tc;                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                 \
+        return QTest::qExec(&tc, argc, argv);                      \
+    }
+
+#endif

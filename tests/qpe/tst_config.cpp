@@ -1,0 +1,176 @@
+#include "ymrtest.h"
+
+#include "qpe/config.h"
+#include "qpe/global.h"
+#include "qpe/qpeapplication.h"
+#include "qpe/qpeglobal.h"
+
+#include <QDir>
+#include <QFile>
+
+class TestConfig : public QObject
+{
+    Q_OBJECT
+private slots:
+    void roundTrips_data();
+    void roundTrips();
+    void missingVersusEmpty();
+    void numbersBoolsLists();
+    void removeAndClearGroup();
+    void writtenAtDestructionAndOnWrite();
+    void overlappingConfigsKeepBothWrites();
+    void applicationFileName();
+    void directories();
+};
+
+void TestConfig::roundTrips_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::newRow("number format") << QStringLiteral("@#,#");
+    QTest::newRow("list text") << QStringLiteral("6;0;1;7");
+    QTest::newRow("colour") << QStringLiteral("#336699");
+    QTest::newRow("blank") << QStringLiteral(" ");
+    QTest::newRow("comma") << QStringLiteral("a,b,c");
+    QTest::newRow("equals") << QStringLiteral("a=b==");
+    QTest::newRow("japanese") << QString::fromUtf8("\xe9\xa3\x9f\xe8\xb2\xbb");
+    QTest::newRow("path") << QStringLiteral("/tmp/x y/Book1.exp");
+}
+
+void TestConfig::roundTrips()
+{
+    QFETCH(QString, value);
+    {
+        Config c(QStringLiteral("rt"));
+        c.setGroup(QStringLiteral("Options"));
+        c.writeEntry(QStringLiteral("key"), value);
+    }
+    Config c(QStringLiteral("rt"));
+    c.setGroup(QStringLiteral("Options"));
+    QCOMPARE(c.readEntry(QStringLiteral("key"), QStringLiteral("default")), value);
+}
+
+void TestConfig::missingVersusEmpty()
+{
+    {
+        Config c(QStringLiteral("empty"));
+        c.setGroup(QStringLiteral("Date"));
+        c.writeEntry(QStringLiteral("Separator"), QString());
+    }
+    Config c(QStringLiteral("empty"));
+    c.setGroup(QStringLiteral("Date"));
+    const QString present = c.readEntry(QStringLiteral("Separator"), QStringLiteral("/"));
+    QVERIFY(present.isEmpty());
+    QVERIFY(!present.isNull());
+    QVERIFY(c.hasKey(QStringLiteral("Separator")));
+    QCOMPARE(c.readEntry(QStringLiteral("Missing"), QStringLiteral("/")), QStringLiteral("/"));
+    QVERIFY(c.readEntry(QStringLiteral("Missing")).isNull());
+}
+
+void TestConfig::numbersBoolsLists()
+{
+    Config c(QStringLiteral("types"));
+    c.setGroup(QStringLiteral("G"));
+    c.writeEntry(QStringLiteral("n"), 42);
+    c.writeEntry(QStringLiteral("neg"), -7);
+    c.writeEntry(QStringLiteral("b"), true);
+    c.writeEntry(QStringLiteral("lit"), "literal");
+    c.writeEntry(QStringLiteral("text"), QStringLiteral("abc"));
+    c.writeEntry(QStringLiteral("list"), QStringList{"a", "b c", "d"}, QLatin1Char(';'));
+    c.write();
+
+    Config r(QStringLiteral("types"));
+    r.setGroup(QStringLiteral("G"));
+    QCOMPARE(r.readNumEntry(QStringLiteral("n")), 42);
+    QCOMPARE(r.readNumEntry(QStringLiteral("neg")), -7);
+    QCOMPARE(r.readNumEntry(QStringLiteral("text"), 5), 5);
+    QCOMPARE(r.readNumEntry(QStringLiteral("missing")), -1);
+    QCOMPARE(r.readBoolEntry(QStringLiteral("b")), true);
+    QCOMPARE(r.readBoolEntry(QStringLiteral("missing"), true), true);
+    // a C string literal must be stored as text, not as a bool
+    QCOMPARE(r.readEntry(QStringLiteral("lit")), QStringLiteral("literal"));
+    QCOMPARE(r.readListEntry(QStringLiteral("list"), QLatin1Char(';')),
+             (QStringList{"a", "b c", "d"}));
+    QVERIFY(r.readListEntry(QStringLiteral("missing"), QLatin1Char(';')).isEmpty());
+}
+
+void TestConfig::removeAndClearGroup()
+{
+    {
+        Config c(QStringLiteral("rm"));
+        c.setGroup(QStringLiteral("A"));
+        c.writeEntry(QStringLiteral("x"), 1);
+        c.writeEntry(QStringLiteral("y"), 2);
+        c.setGroup(QStringLiteral("B"));
+        c.writeEntry(QStringLiteral("z"), 3);
+    }
+    {
+        Config c(QStringLiteral("rm"));
+        c.setGroup(QStringLiteral("A"));
+        c.removeEntry(QStringLiteral("x"));
+        c.setGroup(QStringLiteral("B"));
+        c.clearGroup();
+    }
+    Config c(QStringLiteral("rm"));
+    c.setGroup(QStringLiteral("A"));
+    QVERIFY(!c.hasKey(QStringLiteral("x")));
+    QCOMPARE(c.readNumEntry(QStringLiteral("y")), 2);
+    c.setGroup(QStringLiteral("B"));
+    QVERIFY(!c.hasKey(QStringLiteral("z")));
+}
+
+void TestConfig::writtenAtDestructionAndOnWrite()
+{
+    const QString file = Qpe::userRoot() + QStringLiteral("/Settings/disk.conf");
+    {
+        Config c(QStringLiteral("disk"));
+        c.setGroup(QStringLiteral("G"));
+        c.writeEntry(QStringLiteral("k"), QStringLiteral("v1"));
+        c.write();
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains("k=v1"));
+        c.writeEntry(QStringLiteral("k"), QStringLiteral("v2"));
+    }
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.readAll().contains("k=v2"));
+}
+
+void TestConfig::overlappingConfigsKeepBothWrites()
+{
+    {
+        Config a(QStringLiteral("both"));
+        Config b(QStringLiteral("both"));
+        a.setGroup(QStringLiteral("G"));
+        b.setGroup(QStringLiteral("G"));
+        a.writeEntry(QStringLiteral("a"), 1);
+        b.writeEntry(QStringLiteral("b"), 2);
+    }
+    Config c(QStringLiteral("both"));
+    c.setGroup(QStringLiteral("G"));
+    QCOMPARE(c.readNumEntry(QStringLiteral("a")), 1);
+    QCOMPARE(c.readNumEntry(QStringLiteral("b")), 2);
+}
+
+void TestConfig::applicationFileName()
+{
+    const QString root = QDir::cleanPath(Qpe::userRoot());
+    const QString folder = Global::applicationFileName(QStringLiteral("ymrFindFile"), QString());
+    QCOMPARE(folder, root + QStringLiteral("/Applications/ymrFindFile/"));
+    QVERIFY(QDir(folder).exists());
+
+    // files are written there at once, without anyone creating the folder
+    QFile f(Global::applicationFileName(QStringLiteral("ymrOutlaysData"), QStringLiteral("types")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+}
+
+void TestConfig::directories()
+{
+    QVERIFY(QDir(QPEApplication::documentDir()).exists());
+    QVERIFY(QPEApplication::documentDir().startsWith(Qpe::userRoot()));
+    QVERIFY(!QPEApplication::qpeDir().endsWith(QLatin1Char('/')));
+    QCOMPARE(QPEApplication::qpeDir(), QDir::cleanPath(QString::fromLocal8Bit(qgetenv("QPE_DATA_DIR"))));
+}
+
+QPE_TEST_MAIN(TestConfig)
+#include "tst_config.moc"
