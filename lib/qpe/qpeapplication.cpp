@@ -1,6 +1,7 @@
 #include "qpeapplication.h"
 #include "qcopchannel.h"
 #include "qpeglobal.h"
+#include "qpekeys.h"
 
 #include <QDialog>
 #include <QDir>
@@ -193,11 +194,26 @@ bool QPEApplication::eventFilter(QObject *o, QEvent *e)
             && mods == Qt::ControlModifier) {
             if (auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
                 dlg->accept();
+                ke->accept();
                 return true;
             }
         }
         if (ke->key() == Qt::Key_R && mods == (Qt::ControlModifier | Qt::AltModifier)) {
             rotateScreen();
+            ke->accept();
+            return true;
+        }
+    }
+    if ((e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) && o->isWidgetType()) {
+        // Ctrl+Alt+Plus/Minus stand in for the device's zoom keys
+        auto *ke = static_cast<QKeyEvent *>(e);
+        const int code = QpeKeys::key(ke);
+        if ((code == QpeKeys::Key_ZoomIn && ke->key() != Qt::Key_ZoomIn)
+            || (code == QpeKeys::Key_ZoomOut && ke->key() != Qt::Key_ZoomOut)) {
+            QKeyEvent zoom(ke->type(), code == QpeKeys::Key_ZoomIn ? Qt::Key_ZoomIn : Qt::Key_ZoomOut,
+                           Qt::NoModifier, QString(), ke->isAutoRepeat(), ke->count());
+            QCoreApplication::sendEvent(o, &zoom);
+            ke->accept();   // else it travels on to the parents, filtered again
             return true;
         }
     }
