@@ -18,6 +18,7 @@ bool s_keepRunning = false;
 QPointer<QWidget> s_mainWidget;
 QSize s_screen;      // emulated size; invalid in native mode
 bool s_screenRead = false;
+QStringList s_argumentsOverride;
 
 void readScreen()
 {
@@ -124,12 +125,23 @@ void QPEApplication::showMainDocumentWidget(QWidget *w, bool nomax)
     } else {
         w->showMaximized();
     }
-    const QStringList args = arguments();
-    if (args.size() > 1 && !args.at(1).startsWith(QLatin1Char('-'))) {
-        const QString doc = QFileInfo(args.at(1)).absoluteFilePath();
-        if (w->metaObject()->indexOfSlot("setDocument(QString)") >= 0)
-            QMetaObject::invokeMethod(w, "setDocument", Qt::QueuedConnection, Q_ARG(QString, doc));
-    }
+    const QString doc = documentArgument(s_argumentsOverride.isEmpty() ? arguments()
+                                                                       : s_argumentsOverride);
+    // queued: the window handles its Show first
+    if (!doc.isEmpty() && w->metaObject()->indexOfMethod("setDocument(QString)") >= 0)
+        QMetaObject::invokeMethod(w, "setDocument", Qt::QueuedConnection, Q_ARG(QString, doc));
+}
+
+QString QPEApplication::documentArgument(const QStringList &args)
+{
+    if (args.size() < 2 || args.at(1).isEmpty() || args.at(1).startsWith(QLatin1Char('-')))
+        return QString();
+    return QFileInfo(args.at(1)).absoluteFilePath();
+}
+
+void QPEApplication::setArgumentsForTest(const QStringList &args)
+{
+    s_argumentsOverride = args;
 }
 
 QWidget *QPEApplication::mainDocumentWidget()
@@ -174,9 +186,11 @@ void QPEApplication::openAppChannel()
             [this](const QByteArray &msg, const QByteArray &data) {
         if (msg == "setDocument(QString)") {
             QDataStream ds(data);
+            ds.setVersion(Qpe::StreamVersion);
             QString doc;
             ds >> doc;
-            if (s_mainWidget)
+            if (s_mainWidget && !doc.isEmpty()
+                && s_mainWidget->metaObject()->indexOfMethod("setDocument(QString)") >= 0)
                 QMetaObject::invokeMethod(s_mainWidget, "setDocument", Qt::QueuedConnection,
                                           Q_ARG(QString, doc));
         }

@@ -40,6 +40,11 @@ public:
     // the show.
     void showMainDocumentWidget(QWidget *w, bool nomax = false);
     static QWidget *mainDocumentWidget();
+    // The document named by a command line (the first argument unless it is
+    // an option), as an absolute path; empty when there is none.
+    static QString documentArgument(const QStringList &args);
+    // Tests: the command line showMainDocumentWidget() looks at.
+    static void setArgumentsForTest(const QStringList &args);
     // A dialog "shown maximised" takes the main window's place.
     static void showWidgetMaximized(QWidget *w);
 

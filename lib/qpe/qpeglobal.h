@@ -1,6 +1,7 @@
 #ifndef QPEGLOBAL_H
 #define QPEGLOBAL_H
 
+#include <QDataStream>
 #include <QString>
 
 // Environment of the platform layer.
@@ -10,6 +11,9 @@
 #define QPE_ENV_SOUND_CMD "QPE_SOUND_CMD"
 
 namespace Qpe {
+// Version of every data stream the platform writes or reads (message data).
+const int StreamVersion = QDataStream::Qt_5_15;
+
 // Per-user root: $QPE_HOME, else the home folder. Holds Settings/,
 // Applications/ and Documents/.
 QString userRoot();
