@@ -1,4 +1,5 @@
 #include "qpeapplication.h"
+#include "alarmserver.h"
 #include "qcopchannel.h"
 #include "qpeglobal.h"
 #include "qpekeys.h"
@@ -11,6 +12,7 @@
 #include <QMetaObject>
 #include <QScreen>
 #include <QTextCodec>
+#include <QTimer>
 
 namespace {
 
@@ -51,6 +53,8 @@ QPEApplication::QPEApplication(int &argc, char **argv, Type)
     qRegisterMetaType<DateFormat>("DateFormat");
     installEventFilter(this);
     connect(this, &QObject::objectNameChanged, this, &QPEApplication::openAppChannel);
+    // inside exec(): alarms that fell due meanwhile ring after the first Show
+    QTimer::singleShot(0, this, [] { AlarmServer::instance()->start(); });
 }
 
 QPEApplication::~QPEApplication() = default;

@@ -1,0 +1,244 @@
+#include "alarmserver.h"
+#include "qcopchannel.h"
+#include "qpeglobal.h"
+
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace {
+
+QPointer<AlarmServer> s_instance;
+
+// Control characters, "%" and tabs would break the line format.
+QByteArray encodeField(const QByteArray &in)
+{
+    QByteArray out;
+    out.reserve(in.size());
+    for (char ch : in) {
+        const uchar c = uchar(ch);
+        if (c < 0x20 || c == '%' || c >= 0x7f) {
+            out.append('%');
+            out.append(QByteArray::number(c, 16).rightJustified(2, '0').toUpper());
+        } else {
+            out.append(ch);
+        }
+    }
+    return out;
+}
+
+bool earlier(const AlarmServer::Alarm &a, const AlarmServer::Alarm &b)
+{
+    return a.when < b.when;
+}
+
+} // namespace
+
+void AlarmServer::addAlarm(const QDateTime &when, const QByteArray &channel,
+                           const QByteArray &message, int data)
+{
+    instance()->add(when, channel, message, data);
+}
+
+void AlarmServer::deleteAlarm(const QDateTime &when, const QByteArray &channel,
+                              const QByteArray &message, int data)
+{
+    instance()->remove(when, channel, message, data);
+}
+
+AlarmServer *AlarmServer::instance()
+{
+    if (!s_instance)
+        s_instance = new AlarmServer(QString(), QCoreApplication::instance());
+    return s_instance;
+}
+
+AlarmServer::AlarmServer(const QString &dir, QObject *parent)
+    : QObject(parent), m_dir(dir.isEmpty() ? Qpe::settingsDir() : dir)
+{
+    QDir().mkpath(m_dir);
+    m_file = m_dir + QStringLiteral("/alarms");
+    m_lock.reset(new QLockFile(m_dir + QStringLiteral("/alarms.lock")));
+    // a live holder keeps the lock however long it runs
+    m_lock->setStaleLockTime(0);
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);   // coarse timers may fire early
+    connect(&m_timer, &QTimer::timeout, this, &AlarmServer::onTimeout);
+    load();
+}
+
+AlarmServer::~AlarmServer()
+{
+    if (m_locked)
+        m_lock->unlock();
+}
+
+QDateTime AlarmServer::wholeSeconds(const QDateTime &t)
+{
+    const QDateTime local = t.toLocalTime();
+    return local.addMSecs(-local.time().msec());
+}
+
+void AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
+                      int data)
+{
+    if (!when.isValid())
+        return;
+    load();   // another copy on this root may have changed the file
+    const Alarm a{wholeSeconds(when), channel, message, data};
+    if (m_alarms.contains(a))
+        return;
+    m_alarms.insert(std::upper_bound(m_alarms.begin(), m_alarms.end(), a, earlier), a);
+    save();
+    arm();
+}
+
+void AlarmServer::remove(const QDateTime &when, const QByteArray &channel,
+                         const QByteArray &message, int data)
+{
+    if (!when.isValid())
+        return;
+    load();
+    if (m_alarms.removeAll(Alarm{wholeSeconds(when), channel, message, data}) == 0)
+        return;
+    save();
+    arm();
+}
+
+void AlarmServer::start(int startDelay)
+{
+    m_started = true;
+    m_startHold.setRemainingTime(startDelay);
+    tryLock();
+    load();
+    arm();
+}
+
+void AlarmServer::tryLock()
+{
+    if (!m_locked)
+        m_locked = m_lock->tryLock(0);
+}
+
+void AlarmServer::setClock(Clock clock)
+{
+    m_clock = std::move(clock);
+    arm();
+}
+
+QDateTime AlarmServer::now() const
+{
+    return m_clock ? m_clock() : QDateTime::currentDateTime();
+}
+
+QList<AlarmServer::Alarm> AlarmServer::pending()
+{
+    load();
+    return m_alarms;
+}
+
+int AlarmServer::timerInterval() const
+{
+    return m_timer.isActive() ? m_timer.interval() : -1;
+}
+
+void AlarmServer::arm()
+{
+    if (!m_started)
+        return;
+    if (!m_locked) {
+        // another copy sends; look again later in case it ends
+        m_timer.start(MaxInterval);
+        return;
+    }
+    if (m_alarms.isEmpty()) {
+        m_timer.stop();
+        return;
+    }
+    const qint64 wait = now().msecsTo(m_alarms.first().when);
+    qint64 interval = qBound<qint64>(0, wait, MaxInterval);
+    // alarms that fell due before the start wait for the program to come up
+    interval = qMax<qint64>(interval, m_startHold.remainingTime());
+    m_timer.start(int(interval));
+}
+
+void AlarmServer::onTimeout()
+{
+    deliverDue();
+    if (!m_locked)
+        arm();
+}
+
+void AlarmServer::deliverDue()
+{
+    tryLock();
+    if (!m_locked)
+        return;
+    load();
+    const QDateTime t = now();
+    QList<Alarm> due;
+    while (!m_alarms.isEmpty() && m_alarms.first().when <= t)
+        due.append(m_alarms.takeFirst());
+    if (!due.isEmpty())
+        save();
+    for (const Alarm &a : due) {
+        QByteArray data;
+        QDataStream ds(&data, QIODevice::WriteOnly);
+        ds.setVersion(Qpe::StreamVersion);
+        ds << a.when << qint32(a.data);
+        QCopChannel::send(a.channel, a.message, data);
+    }
+    arm();
+}
+
+void AlarmServer::load()
+{
+    QFile f(m_file);
+    if (!f.exists())
+        return;   // nothing written yet (or not writable): keep what we have
+    if (!f.open(QIODevice::ReadOnly))
+        return;
+    QList<Alarm> list;
+    while (!f.atEnd()) {
+        const QByteArray line = f.readLine().trimmed();
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() != 4)
+            continue;
+        Alarm a;
+        a.when = QDateTime::fromString(QString::fromLatin1(fields.at(0)), Qt::ISODate);
+        bool ok = false;
+        a.data = fields.at(3).toInt(&ok);
+        if (!a.when.isValid() || !ok || fields.at(1).isEmpty())
+            continue;
+        a.when = wholeSeconds(a.when);
+        a.channel = QByteArray::fromPercentEncoding(fields.at(1));
+        a.message = QByteArray::fromPercentEncoding(fields.at(2));
+        if (!list.contains(a))
+            list.append(a);
+    }
+    std::stable_sort(list.begin(), list.end(), earlier);
+    m_alarms = list;
+}
+
+void AlarmServer::save() const
+{
+    QSaveFile f(m_file);
+    if (!f.open(QIODevice::WriteOnly)) {
+        qWarning("AlarmServer: cannot write %s", qPrintable(m_file));
+        return;
+    }
+    for (const Alarm &a : m_alarms) {
+        QByteArray line = a.when.toString(Qt::ISODate).toLatin1();
+        line += '\t' + encodeField(a.channel) + '\t' + encodeField(a.message) + '\t'
+              + QByteArray::number(a.data) + '\n';
+        f.write(line);
+    }
+    if (!f.commit())
+        qWarning("AlarmServer: cannot write %s", qPrintable(m_file));
+}

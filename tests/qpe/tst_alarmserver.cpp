@@ -1,0 +1,355 @@
+#include "ymrtest.h"
+
+#include "qpe/alarmserver.h"
+#include "qpe/qcopchannel.h"
+#include "qpe/qpeapplication.h"
+#include "qpe/qpeglobal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Delivery
+{
+    QByteArray msg;
+    QDateTime when;
+    qint32 data = -1;
+    QDateTime arrived;   // system clock at arrival
+};
+
+// Listens on one channel and decodes the alarm data.
+class AlarmSink : public QObject
+{
+public:
+    explicit AlarmSink(const QByteArray &channel)
+    {
+        auto *ch = new QCopChannel(channel, this);
+        connect(ch, &QCopChannel::received, this, [this](const QByteArray &m, const QByteArray &d) {
+            Delivery x;
+            x.msg = m;
+            QDataStream in(d);
+            in.setVersion(Qpe::StreamVersion);
+            in >> x.when >> x.data;
+            x.arrived = QDateTime::currentDateTime();
+            got.append(x);
+        });
+    }
+    QList<Delivery> got;
+};
+
+// A clock the test moves by hand.
+struct FakeClock
+{
+    QDateTime t;
+    AlarmServer::Clock fn()
+    {
+        return [this] { return t; };
+    }
+};
+
+const QDateTime T0(QDate(2026, 3, 7), QTime(9, 0, 0));
+// An alarm message as the record store writes it: name plus a 36-byte UID.
+const QByteArray Msg = QByteArray("alarm(QDateTime,int)") + "0f8fad5b-d9cb-469f-a165-70867728950e";
+
+} // namespace
+
+class TestAlarmServer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void wholeSecondsDuplicatesAndDelete();
+    void neverEarlyWhenTheTimerFiresEarly();
+    void deliversAtTheTimeInOrder();
+    void timerCappedAtOneMinute();
+    void restartRearmsAndDeliversLateOnce();
+    void persistedFieldsRoundTrip();
+    void corruptLinesIgnored();
+    void onlyOneServerPerRootDelivers();
+    void realClockNotEarly();
+    void applicationServerStartsInsideTheLoop();
+
+private:
+    QString freshDir();
+    QTemporaryDir m_tmp;
+    int m_n = 0;
+};
+
+QString TestAlarmServer::freshDir()
+{
+    const QString d = m_tmp.path() + QStringLiteral("/root") + QString::number(++m_n);
+    QDir().mkpath(d);
+    return d;
+}
+
+void TestAlarmServer::init()
+{
+    QVERIFY(m_tmp.isValid());
+}
+
+void TestAlarmServer::wholeSecondsDuplicatesAndDelete()
+{
+    AlarmServer s(freshDir());
+    const QDateTime snoozed = T0.addMSecs(5 * 60 * 1000 + 437);   // carries milliseconds
+    s.add(snoozed, "A/ch", Msg, 0);
+    s.add(snoozed, "A/ch", Msg, 0);                // same alarm again
+    s.add(AlarmServer::wholeSeconds(snoozed), "A/ch", Msg, 0);   // same after the cut
+    QCOMPARE(s.pending().size(), 1);
+    QCOMPARE(s.pending().first().when, T0.addSecs(300));
+    QCOMPARE(s.pending().first().when.time().msec(), 0);
+
+    // differing in any value: another alarm
+    s.add(snoozed, "A/ch", Msg, 1);
+    s.add(snoozed, "A/other", Msg, 0);
+    s.add(snoozed, "A/ch", Msg + "x", 0);
+    QCOMPARE(s.pending().size(), 4);
+
+    // deleting what is not there changes nothing
+    s.remove(snoozed.addSecs(1), "A/ch", Msg, 0);
+    s.remove(QDateTime(), "A/ch", Msg, 0);
+    QCOMPARE(s.pending().size(), 4);
+
+    // the whole-second form deletes the millisecond registration and vice versa
+    s.remove(T0.addSecs(300), "A/ch", Msg, 0);
+    s.remove(snoozed, "A/ch", Msg, 1);
+    QCOMPARE(s.pending().size(), 2);
+    QCOMPARE(s.pending().at(0).channel, QByteArray("A/other"));
+    QCOMPARE(s.pending().at(1).message, Msg + "x");
+}
+
+void TestAlarmServer::neverEarlyWhenTheTimerFiresEarly()
+{
+    AlarmSink sink("A/early");
+    FakeClock clock;
+    clock.t = T0;
+    AlarmServer s(freshDir());
+    s.setClock(clock.fn());
+    s.start(0);
+    s.add(T0.addSecs(10), "A/early", Msg, 0);
+    QCOMPARE(s.timerInterval(), 10000);
+
+    // the clock says 30 ms to go however long we wait: the timer keeps firing
+    // and must not deliver
+    clock.t = T0.addMSecs(9970);
+    s.setClock(clock.fn());
+    QCOMPARE(s.timerInterval(), 30);
+    QTest::qWait(200);
+    QVERIFY(sink.got.isEmpty());
+    QCOMPARE(s.pending().size(), 1);
+    s.deliverDue();
+    QTest::qWait(10);
+    QVERIFY(sink.got.isEmpty());
+
+    clock.t = T0.addSecs(10);
+    QTRY_COMPARE(sink.got.size(), 1);
+    QVERIFY(s.pending().isEmpty());
+    QCOMPARE(s.timerInterval(), -1);
+    QTest::qWait(100);
+    QCOMPARE(sink.got.size(), 1);
+}
+
+void TestAlarmServer::deliversAtTheTimeInOrder()
+{
+    AlarmSink sink("A/order");
+    AlarmSink other("A/order2");
+    FakeClock clock;
+    clock.t = T0;
+    AlarmServer s(freshDir());
+    s.setClock(clock.fn());
+    s.start(0);
+    s.add(T0.addSecs(20), "A/order", "third", 3);
+    s.add(T0.addSecs(10), "A/order", "first", 1);
+    s.add(T0.addSecs(10), "A/order2", "second", 2);
+    s.add(T0.addSecs(99), "A/order", "later", 4);
+
+    clock.t = T0.addSecs(25);
+    s.deliverDue();
+    QTRY_COMPARE(sink.got.size(), 2);
+    QCOMPARE(other.got.size(), 1);
+    QCOMPARE(sink.got.at(0).msg, QByteArray("first"));
+    QCOMPARE(sink.got.at(0).when, T0.addSecs(10));
+    QCOMPARE(sink.got.at(0).data, 1);
+    QCOMPARE(sink.got.at(1).msg, QByteArray("third"));
+    QCOMPARE(sink.got.at(1).when, T0.addSecs(20));
+    QCOMPARE(sink.got.at(1).data, 3);
+    QCOMPARE(other.got.at(0).msg, QByteArray("second"));
+    QCOMPARE(s.pending().size(), 1);
+    QCOMPARE(s.timerInterval(), AlarmServer::MaxInterval);
+}
+
+void TestAlarmServer::timerCappedAtOneMinute()
+{
+    FakeClock clock;
+    clock.t = T0;
+    AlarmServer s(freshDir());
+    s.setClock(clock.fn());
+    s.add(T0.addSecs(3600), "A/cap", Msg, 0);
+    QCOMPARE(s.timerInterval(), -1);   // not armed before the start
+    s.start(0);
+    QCOMPARE(s.timerInterval(), AlarmServer::MaxInterval);
+    clock.t = T0.addSecs(3600 - 5);
+    s.setClock(clock.fn());
+    QCOMPARE(s.timerInterval(), 5000);
+    s.remove(T0.addSecs(3600), "A/cap", Msg, 0);
+    QCOMPARE(s.timerInterval(), -1);
+}
+
+void TestAlarmServer::restartRearmsAndDeliversLateOnce()
+{
+    const QString dir = freshDir();
+    AlarmSink sink("A/restart");
+    FakeClock clock;
+    clock.t = T0;
+    {
+        AlarmServer first(dir);
+        first.setClock(clock.fn());
+        first.start(0);
+        first.add(T0.addSecs(10), "A/restart", "missed", 0);
+        first.add(T0.addSecs(3600), "A/restart", "future", 0);
+    }
+    // the program was not running when the first fell due
+    clock.t = T0.addSecs(600);
+    {
+        AlarmServer second(dir);
+        second.setClock(clock.fn());
+        QCOMPARE(second.pending().size(), 2);
+        second.start(150);
+        QVERIFY(second.isDelivering());
+        // not at once: after the start-up delay
+        QCOMPARE(second.timerInterval(), 150);
+        QCoreApplication::processEvents();
+        QVERIFY(sink.got.isEmpty());
+        QTRY_COMPARE(sink.got.size(), 1);
+        QCOMPARE(sink.got.at(0).msg, QByteArray("missed"));
+        QCOMPARE(second.pending().size(), 1);
+        QCOMPARE(second.timerInterval(), AlarmServer::MaxInterval);
+    }
+    {
+        AlarmServer third(dir);
+        third.setClock(clock.fn());
+        third.start(0);
+        QCOMPARE(third.pending().size(), 1);
+        QCOMPARE(third.pending().first().message, QByteArray("future"));
+        third.deliverDue();
+        QTest::qWait(50);
+        QCOMPARE(sink.got.size(), 1);   // the late one rang once only
+        clock.t = T0.addSecs(3600);
+        third.deliverDue();
+        QTRY_COMPARE(sink.got.size(), 2);
+        QCOMPARE(sink.got.at(1).msg, QByteArray("future"));
+    }
+}
+
+void TestAlarmServer::persistedFieldsRoundTrip()
+{
+    const QString dir = freshDir();
+    const QByteArray odd = QByteArray("a\tb%c\nd\xe9") + char(0) + "z";
+    {
+        AlarmServer s(dir);
+        s.add(T0, "QPE/Application/ymrOutlays", Msg, 0);
+        s.add(T0.addSecs(1), "A/odd", odd, -5);
+    }
+    QFile f(dir + QStringLiteral("/alarms"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll().count('\n'), 2);
+    AlarmServer s(dir);
+    QCOMPARE(s.pending().size(), 2);
+    QCOMPARE(s.pending().at(0).channel, QByteArray("QPE/Application/ymrOutlays"));
+    QCOMPARE(s.pending().at(0).message, Msg);
+    QCOMPARE(s.pending().at(0).when, T0);
+    QCOMPARE(s.pending().at(1).message, odd);
+    QCOMPARE(s.pending().at(1).data, -5);
+}
+
+void TestAlarmServer::corruptLinesIgnored()
+{
+    const QString dir = freshDir();
+    {
+        QFile f(dir + QStringLiteral("/alarms"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("garbage\n"
+                "2026-03-07T09:00:00\tA/c\tgood\t7\n"
+                "not a date\tA/c\tbad\t1\n"
+                "2026-03-07T09:00:00\t\tnochannel\t1\n"
+                "2026-03-07T09:00:00\tA/c\tbaddata\tx\n"
+                "2026-03-07T09:00:00\tA/c\ttoo\tmany\tfields\n"
+                "\n");
+    }
+    AlarmServer s(dir);
+    QCOMPARE(s.pending().size(), 1);
+    QCOMPARE(s.pending().first().message, QByteArray("good"));
+    QCOMPARE(s.pending().first().data, 7);
+}
+
+void TestAlarmServer::onlyOneServerPerRootDelivers()
+{
+    const QString dir = freshDir();
+    AlarmSink sink("A/lock");
+    FakeClock clock;
+    clock.t = T0;
+    std::unique_ptr<AlarmServer> a(new AlarmServer(dir));
+    AlarmServer b(dir);
+    a->setClock(clock.fn());
+    b.setClock(clock.fn());
+    a->start(0);
+    b.start(0);
+    QVERIFY(a->isDelivering());
+    QVERIFY(!b.isDelivering());
+
+    // registrations of either reach the file both read
+    b.add(T0.addSecs(1), "A/lock", "from b", 0);
+    a->add(T0.addSecs(2), "A/lock", "from a", 0);
+    QCOMPARE(b.pending().size(), 2);
+
+    clock.t = T0.addSecs(5);
+    b.deliverDue();
+    QTest::qWait(20);
+    QVERIFY(sink.got.isEmpty());
+    a->deliverDue();
+    QTRY_COMPARE(sink.got.size(), 2);
+    QCOMPARE(sink.got.at(0).msg, QByteArray("from b"));
+
+    // the holder ends: the other takes over
+    b.add(T0.addSecs(6), "A/lock", "after", 0);
+    a.reset();
+    clock.t = T0.addSecs(10);
+    b.deliverDue();
+    QVERIFY(b.isDelivering());
+    QTRY_COMPARE(sink.got.size(), 3);
+    QTest::qWait(20);
+    QCOMPARE(sink.got.size(), 3);
+}
+
+void TestAlarmServer::realClockNotEarly()
+{
+    AlarmSink sink("A/real");
+    AlarmServer s(freshDir());
+    s.start(0);
+    const QDateTime when = AlarmServer::wholeSeconds(QDateTime::currentDateTime()).addSecs(2);
+    s.add(when, "A/real", Msg, 9);
+    QTRY_VERIFY_WITH_TIMEOUT(sink.got.size() == 1, 8000);
+    QVERIFY2(sink.got.at(0).arrived >= when, qPrintable(sink.got.at(0).arrived.toString(Qt::ISODateWithMs)));
+    QCOMPARE(sink.got.at(0).when, when);
+    QCOMPARE(sink.got.at(0).data, 9);
+}
+
+void TestAlarmServer::applicationServerStartsInsideTheLoop()
+{
+    AlarmServer *s = AlarmServer::instance();
+    QTRY_VERIFY(s->isStarted());
+    QVERIFY(s->isDelivering());
+    QCOMPARE(s->fileName(), Qpe::userRoot() + QStringLiteral("/Settings/alarms"));
+    AlarmSink sink("QPE/Application/tst");
+    const QDateTime past = QDateTime::currentDateTime().addSecs(-30);
+    AlarmServer::addAlarm(past, "QPE/Application/tst", Msg, 0);
+    AlarmServer::addAlarm(past.addSecs(3600), "QPE/Application/tst", Msg, 0);
+    AlarmServer::deleteAlarm(past.addSecs(3600), "QPE/Application/tst", Msg, 0);
+    QTRY_COMPARE(sink.got.size(), 1);
+    QCOMPARE(sink.got.at(0).msg, Msg);
+    QVERIFY(s->pending().isEmpty());
+}
+
+QPE_TEST_MAIN(TestAlarmServer)
+#include "tst_alarmserver.moc"
