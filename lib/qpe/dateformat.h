@@ -2,6 +2,7 @@
 #define DATEFORMAT_H
 
 #include <QChar>
+#include <QDataStream>
 #include <QMetaType>
 
 // The platform's date settings as carried by dateFormatChanged().
@@ -31,6 +32,21 @@ private:
     int m_shortOrder;
     int m_longOrder;
 };
+
+inline QDataStream &operator<<(QDataStream &s, const DateFormat &f)
+{
+    return s << f.separator() << qint32(f.shortOrder()) << qint32(f.longOrder());
+}
+
+inline QDataStream &operator>>(QDataStream &s, DateFormat &f)
+{
+    QChar sep;
+    qint32 shortOrder = 0, longOrder = 0;
+    s >> sep >> shortOrder >> longOrder;
+    if (s.status() == QDataStream::Ok)
+        f = DateFormat(sep, shortOrder, longOrder);
+    return s;
+}
 
 Q_DECLARE_METATYPE(DateFormat)
 

@@ -1,5 +1,6 @@
 #include "qpeapplication.h"
 #include "alarmserver.h"
+#include "config.h"
 #include "qcopchannel.h"
 #include "qpeglobal.h"
 #include "qpekeys.h"
@@ -7,6 +8,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMetaObject>
@@ -53,6 +55,10 @@ QPEApplication::QPEApplication(int &argc, char **argv, Type)
     qRegisterMetaType<DateFormat>("DateFormat");
     installEventFilter(this);
     connect(this, &QObject::objectNameChanged, this, &QPEApplication::openAppChannel);
+    auto *sys = new QCopChannel("QPE/System", this);
+    connect(sys, &QCopChannel::received, this, &QPEApplication::systemMessage);
+    readPlatformSettings(false);
+    watchSettings();
     // inside exec(): alarms that fell due meanwhile ring after the first Show
     QTimer::singleShot(0, this, [] { AlarmServer::instance()->start(); });
 }
@@ -236,4 +242,83 @@ bool QPEApplication::eventFilter(QObject *o, QEvent *e)
         }
     }
     return QApplication::eventFilter(o, e);
+}
+
+QString QPEApplication::platformSettingsFile()
+{
+    return Qpe::settingsDir() + QStringLiteral("/qpe.conf");
+}
+
+void QPEApplication::watchSettings()
+{
+    if (!m_settingsWatcher) {
+        m_settingsWatcher = new QFileSystemWatcher(this);
+        auto changed = [this] {
+            watchSettings();
+            readPlatformSettings(true);
+        };
+        connect(m_settingsWatcher, &QFileSystemWatcher::fileChanged, this, changed);
+        connect(m_settingsWatcher, &QFileSystemWatcher::directoryChanged, this, changed);
+    }
+    // editors replace the file, which ends the watch on it: add it again;
+    // while it is missing, watch its folder for its creation
+    const QString file = platformSettingsFile();
+    const QString dir = QFileInfo(file).path();
+    if (QFileInfo::exists(file)) {
+        if (!m_settingsWatcher->files().contains(file))
+            m_settingsWatcher->addPath(file);
+        if (m_settingsWatcher->directories().contains(dir))
+            m_settingsWatcher->removePath(dir);
+        // created between the check and the watch: nothing is lost, the
+        // values are compared on every notice
+    } else if (!m_settingsWatcher->directories().contains(dir)) {
+        m_settingsWatcher->addPath(dir);
+    }
+}
+
+void QPEApplication::readPlatformSettings(bool report)
+{
+    Config cfg(QStringLiteral("qpe"));
+    cfg.setGroup(QStringLiteral("Time"));
+    const bool ampm = cfg.readBoolEntry(QStringLiteral("AMPM"), true);
+    const bool monday = cfg.readBoolEntry(QStringLiteral("MONDAY"), false);
+    cfg.setGroup(QStringLiteral("Date"));
+    const QString sep = cfg.readEntry(QStringLiteral("Separator"), QStringLiteral("/"));
+    const DateFormat df(sep.isEmpty() ? QChar() : sep.at(0),
+                        cfg.readNumEntry(QStringLiteral("ShortOrder"), DateFormat::DayMonthYear),
+                        cfg.readNumEntry(QStringLiteral("LongOrder"), DateFormat::DayMonthYear));
+    const bool clock = ampm != m_ampm, week = monday != m_monday, date = df != m_dateFormat;
+    m_ampm = ampm;
+    m_monday = monday;
+    m_dateFormat = df;
+    if (!report)
+        return;
+    if (clock)
+        emit clockChanged(ampm);
+    if (date)
+        emit dateFormatChanged(df);
+    if (week)
+        emit weekChanged(monday);
+}
+
+void QPEApplication::systemMessage(const QByteArray &msg, const QByteArray &data)
+{
+    QDataStream ds(data);
+    ds.setVersion(Qpe::StreamVersion);
+    if (msg == "clockChange(bool)") {
+        bool ampm = false;
+        ds >> ampm;
+        if (ds.status() == QDataStream::Ok)
+            emit clockChanged(ampm);
+    } else if (msg == "setDateFormat(DateFormat)") {
+        DateFormat df;
+        ds >> df;
+        if (ds.status() == QDataStream::Ok)
+            emit dateFormatChanged(df);
+    } else if (msg == "weekChange(bool)") {
+        bool monday = false;
+        ds >> monday;
+        if (ds.status() == QDataStream::Ok)
+            emit weekChanged(monday);
+    }
 }

@@ -9,6 +9,7 @@
 #include <QRect>
 
 class QCopChannel;
+class QFileSystemWatcher;
 
 // The platform application: directories, the emulated device screen, the
 // main document widget, the application's message channel and the signals
@@ -51,6 +52,11 @@ public:
     static void setKeepRunning();
     static bool keepRunning();
 
+    // <root>/Settings/qpe.conf: its Time and Date values changing makes the
+    // signals below; so do "clockChange(bool)", "setDateFormat(DateFormat)"
+    // and "weekChange(bool)" on "QPE/System".
+    static QString platformSettingsFile();
+
 signals:
     void clockChanged(bool ampm);
     void dateFormatChanged(DateFormat format);
@@ -62,9 +68,17 @@ protected:
 
 private:
     void openAppChannel();
+    void systemMessage(const QByteArray &msg, const QByteArray &data);
+    void watchSettings();
+    void readPlatformSettings(bool report);
 
     QPointer<QWidget> m_mainWidget;
     QCopChannel *m_appChannel = nullptr;
+    QFileSystemWatcher *m_settingsWatcher = nullptr;
+    // last seen "qpe" settings, to report only real changes
+    bool m_ampm = true;
+    bool m_monday = false;
+    DateFormat m_dateFormat;
 };
 
 #endif
