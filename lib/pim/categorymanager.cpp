@@ -1,0 +1,63 @@
+#include "categorymanager.h"
+
+#include "categoryrecord.h"
+#include "ymrpim.h"
+#include "qpe/qpeapplication.h"
+
+#include <QFile>
+
+CategoryManager::CategoryManager()
+    : PIMManager(YMRPIM::applicationName(), QStringLiteral("ymrCategory"), false, false, nullptr)
+{
+    const QString path = fileName();
+    if (!QFile::exists(path)) {
+        const QString lang = QString::fromLocal8Bit(qgetenv("LANG")).toLower();
+        const QString source = QPEApplication::qpeDir() + QStringLiteral("/etc/")
+                               + YMRPIM::applicationName() + QLatin1Char('/') + lang
+                               + QLatin1Char('_') + file();
+        YMRPIM::copyFile(source, path, false);
+    }
+}
+
+CategoryManager::~CategoryManager()
+{
+    saveOnDestroy();
+}
+
+CategoryRecord *CategoryManager::findByTitle(const QString &title) const
+{
+    for (PIMRecord *r : *const_cast<CategoryManager *>(this)->records()) {
+        auto *c = static_cast<CategoryRecord *>(r);
+        if (c->title == title)
+            return c;
+    }
+    return nullptr;
+}
+
+QString CategoryManager::unfiledName(bool translate)
+{
+    return translate ? tr("Unfiled") : QStringLiteral("Unfiled");
+}
+
+PIMRecord *CategoryManager::createRecord()
+{
+    return new CategoryRecord(this);
+}
+
+void CategoryManager::updateSortKeys()
+{
+    for (PIMRecord *r : *view())
+        updateSortKey(r);
+}
+
+void CategoryManager::updateSortKey(PIMRecord *record)
+{
+    record->setSortKey(static_cast<CategoryRecord *>(record)->title);
+}
+
+bool CategoryManager::needsResort(PIMRecord *old, PIMRecord *record)
+{
+    if (!old)
+        return true;
+    return static_cast<CategoryRecord *>(old)->title != static_cast<CategoryRecord *>(record)->title;
+}

@@ -1,0 +1,28 @@
+#ifndef CATEGORYMANAGER_H
+#define CATEGORYMANAGER_H
+
+#include "pimmanager.h"
+
+class CategoryRecord;
+
+// The program's own categories, file "ymrCategory" in the application's
+// data folder; a missing file starts as a copy of the installed default of
+// the language. Sorted by title whatever the sort column.
+class CategoryManager : public PIMManager
+{
+    Q_OBJECT
+public:
+    CategoryManager();
+    ~CategoryManager() override;
+
+    CategoryRecord *findByTitle(const QString &title) const;
+    static QString unfiledName(bool translate);
+
+protected:
+    PIMRecord *createRecord() override;
+    void updateSortKeys() override;
+    void updateSortKey(PIMRecord *record) override;
+    bool needsResort(PIMRecord *old, PIMRecord *record) override;
+};
+
+#endif

@@ -1,0 +1,35 @@
+#include "categoryrecord.h"
+
+#include "pimtextreader.h"
+#include "pimtextwriter.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+CategoryRecord::CategoryRecord(PIMManager *manager)
+    : PIMRecord(manager)
+{
+    const QPalette pal = QGuiApplication::palette();
+    textColor = pal.color(QPalette::Active, QPalette::Text);
+    backgroundColor = pal.color(QPalette::Active, QPalette::Base);
+}
+
+void CategoryRecord::write(PIMTextWriter &out) const
+{
+    out.writeValue("T=", title);
+    if (textColor.isValid())
+        out.writeValue("CT=", textColor.name());
+    if (backgroundColor.isValid())
+        out.writeValue("CB=", backgroundColor.name());
+    PIMRecord::write(out);
+}
+
+void CategoryRecord::readField(QLatin1String key, PIMTextReader &in)
+{
+    if (key == QLatin1String("T"))
+        title = in.value();
+    else if (key == QLatin1String("CT"))
+        textColor = QColor(in.value());
+    else if (key == QLatin1String("CB"))
+        backgroundColor = QColor(in.value());
+}

@@ -1,0 +1,624 @@
+#include "pimmanager.h"
+
+#include "pimrecord.h"
+#include "pimtextreader.h"
+#include "pimtextwriter.h"
+#include "ymrpim.h"
+#include "qpe/global.h"
+
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+
+#include <cstdio>
+
+PIMManager::PIMManager(const QString &directory, const QString &fileName, bool templates,
+                       bool headerOnly, CategoryManager *categoryManager)
+    : m_fileName(fileName),
+      m_directory(templates ? directory + QStringLiteral("templates") : directory),
+      m_templates(templates),
+      m_headerOnly(headerOnly),
+      m_categoryManager(categoryManager)
+{
+    qRegisterMetaType<PIMRecord *>();
+    m_records.setAutoDelete(true);
+    clearHeader();
+}
+
+PIMManager::~PIMManager()
+{
+    if (!m_destroySaved)
+        save();
+    m_view.clear();
+    m_records.clear();
+}
+
+void PIMManager::saveOnDestroy()
+{
+    if (m_destroySaved)
+        return;
+    m_destroySaved = true;
+    save();
+}
+
+QString PIMManager::fileName() const
+{
+    if (QDir::isRelativePath(m_fileName))
+        return Global::applicationFileName(m_directory, m_fileName);
+    return m_fileName;
+}
+
+PIMRecord *PIMManager::findRecord(const QString &uid) const
+{
+    if (uid.isEmpty())
+        return nullptr;
+    uuid_t parsed;
+    if (uuid_parse(uid.toLatin1().constData(), parsed) != 0)
+        return nullptr;
+    return findRecord(parsed);
+}
+
+PIMRecord *PIMManager::findRecord(const uuid_t uid) const
+{
+    for (PIMRecord *r : m_records) {
+        if (r->hasUid(uid))
+            return r;
+    }
+    return nullptr;
+}
+
+bool PIMManager::addRecord(PIMRecord *record)
+{
+    // the same record twice would be deleted twice
+    if (!record || m_records.contains(record))
+        return false;
+    record->setManager(this);
+    recordAdded(record);
+    m_records.append(record);
+    if (accept(record))
+        insertIntoView(record);
+    countChange();
+    emit newTask(record);
+    emit changed();
+    return true;
+}
+
+bool PIMManager::updateRecord(PIMRecord *old, PIMRecord *record)
+{
+    if (old == record)
+        old = nullptr;
+    record->setUpdated(QDateTime::currentDateTime());
+    recordUpdated(old, record);
+    const bool resort = m_sort != -1 && needsResort(old, record);
+    const bool accepted = accept(record);
+    delete old;
+    const int index = m_view.find(record);
+    if (index >= 0) {
+        if (!accepted) {
+            m_view.take(index);
+        } else if (resort) {
+            m_view.take(index);
+            insertIntoView(record);
+        }
+    } else if (accepted) {
+        insertIntoView(record);
+    }
+    countChange();
+    emit taskUpdated(record);
+    emit changed();
+    return true;
+}
+
+bool PIMManager::removeRecord(PIMRecord *record)
+{
+    recordRemoved(record);
+    const int viewIndex = m_view.find(record);
+    if (viewIndex >= 0)
+        m_view.take(viewIndex);
+    emit taskRemoved(record);
+    const int index = m_records.find(record);
+    if (index >= 0)
+        m_records.remove(record);
+    countChange();
+    emit changed();
+    if (index >= 0 && index < m_records.count())
+        recordUpdated(nullptr, m_records.at(index));
+    return true;
+}
+
+bool PIMManager::removeAll()
+{
+    m_view.clear();
+    m_records.clear();
+    m_dirty = true;
+    save();
+    emit updated();
+    return true;
+}
+
+bool PIMManager::appendRecord(PIMRecord *record)
+{
+    if (!record || m_records.contains(record))
+        return false;
+    record->setManager(this);
+    m_records.append(record);
+    m_dirty = true;
+    return true;
+}
+
+void PIMManager::select(PIMRecord *record)
+{
+    emit taskSelected(m_records.contains(record) ? record : nullptr);
+}
+
+void PIMManager::insertIntoView(PIMRecord *record)
+{
+    if (m_sort == -1) {
+        if (m_sortOrder)
+            m_view.append(record);
+        else
+            m_view.insert(0, record);
+        return;
+    }
+    const bool previous = m_sortOrder;
+    m_sortOrder = true;
+    updateSortKey(record);
+    const int n = m_view.count();
+    if (previous) {
+        // after the records of an equal key
+        int i = 0;
+        while (i < n && !record->lessThan(m_view.at(i)))
+            ++i;
+        m_view.insert(i, record);
+    } else {
+        // from the end: just after the last record of a greater key
+        int i = n - 1;
+        while (i >= 0 && !record->lessThan(m_view.at(i)))
+            --i;
+        m_view.insert(i + 1, record);
+    }
+    m_sortOrder = previous;
+}
+
+void PIMManager::rebuildView(bool refill)
+{
+    if (refill || m_sort == -1)
+        m_view.clear();
+    if (m_view.isEmpty()) {
+        m_view.reserve(m_records.count());
+        const int n = m_records.count();
+        if (m_sortOrder) {
+            for (int i = 0; i < n; ++i) {
+                if (accept(m_records.at(i)))
+                    m_view.append(m_records.at(i));
+            }
+        } else {
+            for (int i = n - 1; i >= 0; --i) {
+                if (accept(m_records.at(i)))
+                    m_view.append(m_records.at(i));
+            }
+        }
+    }
+    if (m_sort != -1) {
+        updateSortKeys();
+        m_view.sort();
+    }
+}
+
+void PIMManager::setSort(int column)
+{
+    if (!m_sortable)
+        return;
+    if (column == m_sort) {
+        m_sortOrder = !m_sortOrder;
+    } else {
+        m_sort = column;
+        m_sortOrder = true;
+    }
+    m_dirty = true;
+    rebuildView(false);
+    emit updated();
+}
+
+void PIMManager::setSort(int column, bool ascending)
+{
+    if (!m_sortable || (column == m_sort && ascending == m_sortOrder))
+        return;
+    m_sort = column;
+    m_sortOrder = ascending;
+    m_dirty = true;
+    rebuildView(false);
+    emit updated();
+}
+
+void PIMManager::setSortOrder(bool ascending)
+{
+    if (!m_sortable || ascending == m_sortOrder)
+        return;
+    m_sortOrder = ascending;
+    m_dirty = true;
+    rebuildView(false);
+    emit updated();
+}
+
+void PIMManager::setSortable(bool sortable)
+{
+    m_sortable = sortable;
+    if (!sortable && !(m_sort == -1 && m_sortOrder)) {
+        m_sort = -1;
+        m_sortOrder = true;
+        m_dirty = true;
+        rebuildView(false);
+        emit updated();
+    }
+}
+
+int PIMManager::perPage() const
+{
+    return m_perPage > 0 ? m_perPage : 15;
+}
+
+void PIMManager::setPerPage(int perPage)
+{
+    if (perPage != m_perPage) {
+        m_perPage = perPage;
+        m_dirty = true;
+    }
+}
+
+void PIMManager::setLastCurrent(const QString &uid)
+{
+    if (uid != m_lastCurrent) {
+        m_lastCurrent = uid;
+        m_dirty = true;
+    }
+}
+
+void PIMManager::setSyncDateTime(const QDateTime &dateTime)
+{
+    m_syncDateTime = dateTime;
+    m_dirty = true;
+}
+
+void PIMManager::setProperty(const QString &key, const QString &value)
+{
+    m_properties.remove(key);
+    m_properties.insert(key, value);
+    m_dirty = true;
+}
+
+QString PIMManager::property(const QString &key) const
+{
+    return m_properties.value(key);
+}
+
+bool PIMManager::hasProperty(const QString &key) const
+{
+    return m_properties.contains(key);
+}
+
+void PIMManager::removeProperty(const QString &key)
+{
+    m_properties.remove(key);
+    m_dirty = true;
+}
+
+void PIMManager::countChange()
+{
+    if (m_changes == -1)
+        return;
+    ++m_changes;
+    m_dirty = true;
+    if (m_changes > 10) {
+        m_changes = -1;
+        QCoreApplication::postEvent(this, new QEvent(QEvent::Type(AutoSaveEvent)));
+    }
+}
+
+bool PIMManager::event(QEvent *e)
+{
+    if (e->type() == QEvent::Type(AutoSaveEvent)) {
+        save();
+        return true;
+    }
+    return QObject::event(e);
+}
+
+void PIMManager::reload()
+{
+    load();
+}
+
+void PIMManager::haveChange()
+{
+    m_dirty = true;
+}
+
+void PIMManager::forceSave()
+{
+    m_dirty = true;
+    save();
+}
+
+bool PIMManager::save()
+{
+    if (!m_dirty)
+        return true;
+    const QString path = fileName();
+    const QString newPath = path + QStringLiteral(".new");
+    QFile file(newPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    bool ok = m_format == 1 ? saveStream(&file) : saveText(&file);
+    file.close();
+    ok = ok && file.error() == QFileDevice::NoError;
+    // rename() puts the new file in the old one's place in one step: the
+    // book is never missing, and a failure leaves the old file as it was
+    if (ok)
+        ok = ::rename(QFile::encodeName(newPath).constData(), QFile::encodeName(path).constData()) == 0;
+    if (!ok) {
+        QFile::remove(newPath);
+        return false;
+    }
+    m_changes = 0;
+    m_dirty = false;
+    m_offset = m_writtenOffset;
+    return true;
+}
+
+bool PIMManager::load()
+{
+    m_view.clear();
+    m_records.clear();
+    clearHeader();
+    QFile file(fileName());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return false;
+    if (m_format == 1)
+        loadStream(&file);
+    else
+        loadText(&file);
+    file.close();
+    loaded();
+    rebuildView(false);
+    emit updated();
+    return true;
+}
+
+bool PIMManager::saveText(QIODevice *device)
+{
+    PIMTextWriter out(device);
+    out.writeLine("FOLDER");
+    writeHeader(out);
+    out.writeLine("END");
+    m_writtenOffset = out.pos();
+    if (m_headerOnly) {
+        if (!copyRecordPart(out))
+            return false;
+    } else {
+        for (const PIMRecord *r : m_records)
+            r->write(out);
+    }
+    return out.flush();
+}
+
+bool PIMManager::copyRecordPart(PIMTextWriter &out)
+{
+    if (!out.flush())
+        return false;
+    QFile current(fileName());
+    if (!current.open(QIODevice::ReadOnly))
+        return true; // no file yet: the header alone
+    if (!current.seek(m_offset))
+        return false;
+    char block[16384];
+    for (;;) {
+        const qint64 got = current.read(block, sizeof block);
+        if (got < 0)
+            return false;
+        if (got > 0)
+            out.writeRaw(block, got);
+        if (got < qint64(sizeof block))
+            break;
+    }
+    return out.flush();
+}
+
+void PIMManager::writeHeader(PIMTextWriter &out)
+{
+    if (m_syncDateTime.date().isValid() && m_syncDateTime.time().isValid())
+        out.writeDateTime("SYNCDATETIME=", m_syncDateTime);
+    out.writeNumber("SORT=", m_sort);
+    out.writeNumber("SORTORDER=", m_sortOrder ? 1 : 0);
+    out.writeNumber("PERPAGE=", m_perPage);
+    for (auto it = m_properties.constBegin(); it != m_properties.constEnd(); ++it)
+        out.writeNamedValue("PROP=", it.key(), it.value());
+    if (!m_lastCurrent.isEmpty())
+        out.writeValue("LASTCURRENT=", m_lastCurrent);
+    out.writeNumber("TOTAL=", m_headerOnly ? m_total : m_records.count());
+}
+
+void PIMManager::readHeader(QStringList &parts)
+{
+    if (parts.isEmpty())
+        return;
+    const QString key = parts.at(0);
+    const QString value = parts.value(1);
+    if (key == QLatin1String("SYNCDATETIME")) {
+        m_syncDateTime = YMRPIM::textToDateTime(value);
+    } else if (key == QLatin1String("SORT")) {
+        m_sort = value.toInt();
+    } else if (key == QLatin1String("SORTORDER")) {
+        m_sortOrder = value.toInt() != 0;
+    } else if (key == QLatin1String("PERPAGE")) {
+        m_perPage = value.toInt();
+    } else if (key == QLatin1String("PROP")) {
+        if (parts.size() < 2)
+            return;
+        const QString name = parts.takeAt(1);
+        m_properties.insert(name, YMRPIM::decodeValue(parts));
+    } else if (key == QLatin1String("LASTCURRENT")) {
+        m_lastCurrent = YMRPIM::decodeValue(parts);
+    } else if (key == QLatin1String("TOTAL")) {
+        m_total = value.toInt();
+    }
+}
+
+void PIMManager::clearHeader()
+{
+    m_syncDateTime = QDateTime();
+    m_sort = -1;
+    m_sortOrder = true;
+    m_perPage = 15;
+    m_lastCurrent.clear();
+    m_total = -1;
+    m_properties.clear();
+    m_streamHeaderWord = 0;
+    m_streamHeaderWordRead = 0;
+}
+
+void PIMManager::loadText(QIODevice *device)
+{
+    PIMTextReader in(device);
+    m_offset = 0;
+    if (in.readLine()) {
+        if (in.is("FOLDER")) {
+            while (in.readLine() && !in.is("END")) {
+                QStringList parts = in.pieces();
+                readHeader(parts);
+            }
+            m_offset = in.pos();
+        } else {
+            in.unreadLine();
+        }
+    }
+    if (m_headerOnly)
+        return;
+    if (m_total < -1)
+        return;
+    if (m_total > 0)
+        m_records.reserve(m_total);
+    for (int n = 0; m_total == -1 || n < m_total; ++n) {
+        // blank lines between blocks hold no record
+        bool more = false;
+        while (in.readLine()) {
+            if (!in.isEmpty()) {
+                in.unreadLine();
+                more = true;
+                break;
+            }
+        }
+        if (!more)
+            break;
+        PIMRecord *r = createRecord();
+        r->setManager(this);
+        r->read(in);
+        m_records.append(r);
+    }
+}
+
+bool PIMManager::saveStream(QIODevice *device)
+{
+    QDataStream stream(device);
+    stream.setVersion(QDataStream::Qt_5_15);
+    writeHeader(stream);
+    m_writtenOffset = device->pos();
+    if (m_headerOnly)
+        return copyRecordPart(device);
+    for (const PIMRecord *r : m_records)
+        r->write(stream);
+    return stream.status() == QDataStream::Ok;
+}
+
+bool PIMManager::copyRecordPart(QIODevice *device)
+{
+    PIMTextWriter out(device);
+    return copyRecordPart(out);
+}
+
+void PIMManager::loadStream(QIODevice *device)
+{
+    QDataStream stream(device);
+    stream.setVersion(QDataStream::Qt_5_15);
+    readHeader(stream);
+    m_offset = device->pos();
+    if (m_headerOnly || m_total < -1)
+        return;
+    for (int n = 0; (m_total == -1 || n < m_total) && !stream.atEnd(); ++n) {
+        PIMRecord *r = createRecord();
+        r->setManager(this);
+        r->read(stream);
+        if (stream.status() != QDataStream::Ok) {
+            delete r;
+            break;
+        }
+        m_records.append(r);
+    }
+}
+
+void PIMManager::writeHeader(QDataStream &stream)
+{
+    stream << qint32(m_streamHeaderWord) << m_syncDateTime << qint32(m_sort)
+           << qint8(m_sortOrder ? 1 : 0) << qint32(m_perPage) << m_lastCurrent
+           << qint32(m_headerOnly ? m_total : m_records.count()) << qint32(m_properties.count());
+    for (auto it = m_properties.constBegin(); it != m_properties.constEnd(); ++it)
+        stream << it.key() << it.value();
+}
+
+void PIMManager::readHeader(QDataStream &stream)
+{
+    qint32 word = 0, sort = -1, perPage = 15, total = -1, count = 0;
+    qint8 order = 1;
+    stream >> word >> m_syncDateTime >> sort >> order >> perPage >> m_lastCurrent >> total >> count;
+    m_streamHeaderWordRead = word;
+    m_sort = sort;
+    m_sortOrder = order != 0;
+    m_perPage = perPage;
+    m_total = total;
+    for (qint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
+        QString key, value;
+        stream >> key >> value;
+        m_properties.insert(key, value);
+    }
+}
+
+PIMRecord *PIMManager::createRecord()
+{
+    return new PIMRecord(this);
+}
+
+bool PIMManager::accept(PIMRecord *)
+{
+    return true;
+}
+
+void PIMManager::recordAdded(PIMRecord *)
+{
+}
+
+void PIMManager::recordUpdated(PIMRecord *, PIMRecord *)
+{
+}
+
+void PIMManager::recordRemoved(PIMRecord *)
+{
+}
+
+void PIMManager::loaded()
+{
+}
+
+void PIMManager::updateSortKeys()
+{
+}
+
+void PIMManager::updateSortKey(PIMRecord *)
+{
+}
+
+bool PIMManager::needsResort(PIMRecord *, PIMRecord *)
+{
+    return false;
+}

@@ -1,0 +1,171 @@
+#ifndef PIMMANAGER_H
+#define PIMMANAGER_H
+
+#include "pimrecordarray.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <uuid/uuid.h>
+
+class CategoryManager;
+class PIMRecord;
+class PIMTextWriter;
+class QDataStream;
+class QIODevice;
+
+// The record store: every record of one record file, a filtered and sorted
+// view of them, change counting with autosave, and saving through
+// "<file>.new". Subclasses add header keys and hooks through the virtual
+// operations; a subclass that writes header keys of its own must call
+// saveOnDestroy() in its destructor, so that the store is never saved with
+// the base header alone.
+class PIMManager : public QObject
+{
+    Q_OBJECT
+public:
+    enum { AutoSaveEvent = 1001 };
+
+    PIMManager(const QString &directory, const QString &fileName, bool templates = false,
+               bool headerOnly = false, CategoryManager *categoryManager = nullptr);
+    ~PIMManager() override;
+
+    // The path of the file: relative names live in the per-application
+    // data folder named by the directory.
+    QString fileName() const;
+    QString file() const { return m_fileName; }
+    QString directory() const { return m_directory; }
+    bool isTemplates() const { return m_templates; }
+    bool isHeaderOnly() const { return m_headerOnly; }
+
+    void setCategoryManager(CategoryManager *manager) { m_categoryManager = manager; }
+    CategoryManager *categoryManager() const { return m_categoryManager; }
+
+    PIMRecordArray *records() { return &m_records; }
+    PIMRecordArray *view() { return &m_view; }
+    int count() const { return m_records.count(); }
+    PIMRecord *first() const { return m_records.first(); }
+    PIMRecord *last() const { return m_records.last(); }
+    bool contains(const PIMRecord *record) const { return m_records.contains(record); }
+    PIMRecord *findRecord(const QString &uid) const;
+    PIMRecord *findRecord(const uuid_t uid) const;
+
+    bool addRecord(PIMRecord *record);
+    bool updateRecord(PIMRecord *old, PIMRecord *record);
+    bool removeRecord(PIMRecord *record);
+    virtual bool removeAll();
+    bool appendRecord(PIMRecord *record);
+    void select(PIMRecord *record);
+    void rebuildView(bool refill);
+
+    int sortColumn() const { return m_sort; }
+    bool sortOrder() const { return m_sortOrder; }
+    void setSort(int column);
+    void setSort(int column, bool ascending);
+    void setSortOrder(bool ascending);
+    void setSortable(bool sortable);
+    bool isSortable() const { return m_sortable; }
+
+    // Records per page; a stored value below 1 reads as the default 15, so
+    // that no list divides by it.
+    int perPage() const;
+    void setPerPage(int perPage);
+    QString lastCurrent() const { return m_lastCurrent; }
+    void setLastCurrent(const QString &uid);
+    QDateTime syncDateTime() const { return m_syncDateTime; }
+    void setSyncDateTime(const QDateTime &dateTime);
+    // TOTAL as read from the file, -1 when absent
+    int total() const { return m_total; }
+
+    void setProperty(const QString &key, const QString &value);
+    QString property(const QString &key) const;
+    bool hasProperty(const QString &key) const;
+    void removeProperty(const QString &key);
+    const QMap<QString, QString> &properties() const { return m_properties; }
+
+    bool save();
+    virtual bool load();
+    void forceSave();
+    bool isDirty() const { return m_dirty; }
+    // Counted changes since the last save; -1 while an autosave is pending.
+    int changeCount() const { return m_changes; }
+    int format() const { return m_format; }
+    // Byte offset of the record part of the file on disk.
+    qint64 recordOffset() const { return m_offset; }
+
+    bool event(QEvent *e) override;
+
+public slots:
+    void reload();
+    void haveChange();
+
+signals:
+    void newTask(PIMRecord *record);
+    void taskUpdated(PIMRecord *record);
+    void taskRemoved(PIMRecord *record);
+    void taskSelected(PIMRecord *record);
+    void updated();
+    void changed();
+
+protected:
+    virtual PIMRecord *createRecord();
+    virtual bool accept(PIMRecord *record);
+    virtual void writeHeader(PIMTextWriter &out);
+    virtual void readHeader(QStringList &parts);
+    virtual void writeHeader(QDataStream &stream);
+    virtual void readHeader(QDataStream &stream);
+    virtual void clearHeader();
+    virtual void recordAdded(PIMRecord *record);
+    virtual void recordUpdated(PIMRecord *old, PIMRecord *record);
+    virtual void recordRemoved(PIMRecord *record);
+    virtual void loaded();
+    virtual void updateSortKeys();
+    virtual void updateSortKey(PIMRecord *record);
+    virtual bool needsResort(PIMRecord *old, PIMRecord *record);
+
+    bool saveText(QIODevice *device);
+    void loadText(QIODevice *device);
+    bool saveStream(QIODevice *device);
+    void loadStream(QIODevice *device);
+
+    void insertIntoView(PIMRecord *record);
+    void markDirty() { m_dirty = true; }
+    void countChange();
+    void setFormat(int format) { m_format = format; }
+    // Saves once for the most derived class; the base destructor then does
+    // not save again.
+    void saveOnDestroy();
+
+private:
+    bool copyRecordPart(PIMTextWriter &out);
+    bool copyRecordPart(QIODevice *device);
+
+    QString m_fileName;
+    QString m_directory;
+    bool m_templates;
+    bool m_headerOnly;
+    PIMRecordArray m_records;
+    PIMRecordArray m_view;
+    int m_changes = 0;
+    bool m_dirty = false;
+    QDateTime m_syncDateTime;
+    int m_sort = -1;
+    bool m_sortOrder = true;
+    int m_perPage = 15;
+    QString m_lastCurrent;
+    int m_total = -1;
+    qint64 m_offset = 0;
+    qint64 m_writtenOffset = 0;
+    CategoryManager *m_categoryManager;
+    bool m_sortable = true;
+    int m_format = 0;
+    int m_streamHeaderWord = 0;
+    int m_streamHeaderWordRead = 0;
+    QMap<QString, QString> m_properties;
+    bool m_destroySaved = false;
+};
+
+#endif

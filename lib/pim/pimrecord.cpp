@@ -1,0 +1,272 @@
+#include "pimrecord.h"
+
+#include "categorymanager.h"
+#include "categoryrecord.h"
+#include "pimmanager.h"
+#include "pimtextreader.h"
+#include "pimtextwriter.h"
+#include "ymrpim.h"
+
+#include <QDataStream>
+
+#include <cstring>
+
+PIMRecord::PIMRecord(PIMManager *manager)
+    : m_owner(manager)
+{
+    uuid_generate(m_uid);
+    m_created = QDateTime::currentDateTime();
+    m_updated = QDateTime::currentDateTime();
+}
+
+PIMRecord::PIMRecord(const PIMRecord &other)
+    : m_created(other.m_created),
+      m_updated(other.m_updated),
+      m_owner(other.m_owner),
+      m_properties(other.m_properties),
+      m_sortKey(other.m_sortKey),
+      m_categoryList(other.m_categoryList)
+{
+    uuid_copy(m_uid, other.m_uid);
+}
+
+PIMRecord::~PIMRecord() = default;
+
+void PIMRecord::readField(QLatin1String, PIMTextReader &)
+{
+}
+
+void PIMRecord::write(PIMTextWriter &out) const
+{
+    char text[40];
+    uuid_unparse(m_uid, text);
+    out.writeRaw("UID=", 4);
+    out.writeLine(text);
+    out.writeDateTime("CREATED=", m_created);
+    out.writeDateTime("UPDATED=", m_updated);
+    for (auto it = m_properties.constBegin(); it != m_properties.constEnd(); ++it)
+        out.writeNamedValue("PROP=", it.key(), it.value());
+    if (!m_categoryList.isEmpty())
+        out.writeValue("CATS=", m_categoryList.join(QLatin1Char('\n')));
+    out.writeLine("END");
+}
+
+void PIMRecord::read(PIMTextReader &in)
+{
+    while (in.readLine()) {
+        if (in.is("END"))
+            return;
+        const QLatin1String key = in.key();
+        switch (key.size()) {
+        case 3:
+            if (key == QLatin1String("UID")) {
+                // the text between the first and a further "="
+                const char *p = in.data() + 4;
+                int len = in.size() - 4;
+                if (len > 0) {
+                    if (const void *eq = memchr(p, '=', size_t(len)))
+                        len = int(static_cast<const char *>(eq) - p);
+                }
+                if (len == 36) {
+                    char text[37];
+                    memcpy(text, p, 36);
+                    text[36] = 0;
+                    uuid_t parsed;
+                    if (uuid_parse(text, parsed) == 0)
+                        uuid_copy(m_uid, parsed);
+                }
+                continue;
+            }
+            break;
+        case 4:
+            if (key == QLatin1String("PROP")) {
+                if (!in.hasValue())
+                    continue;
+                const QString name = in.piece(1);
+                QString value = in.valueAfter(2);
+                if (value.isNull())
+                    value = QLatin1String("");
+                m_properties.insert(name, value);
+                continue;
+            }
+            if (key == QLatin1String("CATS")) {
+                m_categoryList = in.value().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+                continue;
+            }
+            break;
+        case 7:
+            if (key == QLatin1String("CREATED")) {
+                m_created = in.dateTimeValue(1);
+                continue;
+            }
+            if (key == QLatin1String("UPDATED")) {
+                m_updated = in.dateTimeValue(1);
+                continue;
+            }
+            break;
+        default:
+            break;
+        }
+        readField(key, in);
+    }
+}
+
+void PIMRecord::write(QDataStream &stream) const
+{
+    stream.writeRawData(reinterpret_cast<const char *>(m_uid), sizeof(uuid_t));
+    stream << m_created << m_updated << qint32(m_properties.count());
+    for (auto it = m_properties.constBegin(); it != m_properties.constEnd(); ++it)
+        stream << it.key() << it.value();
+    stream << m_categoryList;
+}
+
+void PIMRecord::read(QDataStream &stream)
+{
+    uuid_t raw;
+    if (stream.readRawData(reinterpret_cast<char *>(raw), sizeof(uuid_t)) == int(sizeof(uuid_t)))
+        uuid_copy(m_uid, raw);
+    qint32 count = 0;
+    stream >> m_created >> m_updated >> count;
+    for (qint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
+        QString name, value;
+        stream >> name >> value;
+        m_properties.insert(name, value);
+    }
+    stream >> m_categoryList;
+}
+
+void PIMRecord::newUid()
+{
+    uuid_generate(m_uid);
+}
+
+QString PIMRecord::uidString() const
+{
+    char text[40];
+    uuid_unparse(m_uid, text);
+    return QString::fromLatin1(text);
+}
+
+void PIMRecord::setProperty(const QString &name, const QString &value)
+{
+    m_properties.insert(name, value);
+    if (m_owner)
+        m_owner->haveChange();
+}
+
+QString PIMRecord::property(const QString &name) const
+{
+    return m_properties.value(name);
+}
+
+bool PIMRecord::hasProperty(const QString &name) const
+{
+    return m_properties.contains(name);
+}
+
+void PIMRecord::removeProperty(const QString &name)
+{
+    m_properties.remove(name);
+    if (m_owner)
+        m_owner->haveChange();
+}
+
+bool PIMRecord::lessThan(const PIMRecord *other) const
+{
+    const bool ascending = m_owner ? m_owner->sortOrder() : true;
+    const int n = qMax(m_sortKey.size(), other->m_sortKey.size());
+    for (int i = 0; i < n; ++i) {
+        const QString a = i < m_sortKey.size() ? m_sortKey.at(i) : QString();
+        const QString b = i < other->m_sortKey.size() ? other->m_sortKey.at(i) : QString();
+        const int c = YMRPIM::compareKeys(a, b);
+        if (c != 0)
+            return ascending ? c < 0 : c > 0;
+    }
+    return false;
+}
+
+bool PIMRecord::sameSortKey(const PIMRecord *other) const
+{
+    for (int i = 0; i < m_sortKey.size(); ++i) {
+        if (i >= other->m_sortKey.size() || m_sortKey.at(i) != other->m_sortKey.at(i))
+            return false;
+    }
+    return true;
+}
+
+QString PIMRecord::categoryTitle(bool withMore) const
+{
+    CategoryManager *cats = m_owner ? m_owner->categoryManager() : nullptr;
+    if (!cats)
+        return QString();
+    CategoryRecord *first = nullptr;
+    int found = 0;
+    for (const QString &uid : m_categoryList) {
+        auto *c = static_cast<CategoryRecord *>(cats->findRecord(uid));
+        if (c) {
+            if (!first)
+                first = c;
+            ++found;
+        }
+    }
+    if (!first)
+        first = static_cast<CategoryRecord *>(cats->first());
+    if (!first)
+        return QString();
+    QString title = first->title;
+    if (withMore && found > 1)
+        title += QStringLiteral(" [...]");
+    return title;
+}
+
+QStringList PIMRecord::categoryTitles() const
+{
+    QStringList titles;
+    CategoryManager *cats = m_owner ? m_owner->categoryManager() : nullptr;
+    if (!cats)
+        return titles;
+    for (const QString &uid : m_categoryList) {
+        if (auto *c = static_cast<CategoryRecord *>(cats->findRecord(uid)))
+            titles << c->title;
+    }
+    return titles;
+}
+
+CategoryRecord *PIMRecord::firstCategory() const
+{
+    CategoryManager *cats = m_owner ? m_owner->categoryManager() : nullptr;
+    if (!cats)
+        return nullptr;
+    for (const QString &uid : m_categoryList) {
+        if (auto *c = static_cast<CategoryRecord *>(cats->findRecord(uid)))
+            return c;
+    }
+    return static_cast<CategoryRecord *>(cats->first());
+}
+
+bool PIMRecord::store(PIMRecord *old)
+{
+    if (!m_owner)
+        return false;
+    if (m_owner->contains(this))
+        return m_owner->updateRecord(old, this);
+    return m_owner->addRecord(this);
+}
+
+bool PIMRecord::remove()
+{
+    return m_owner ? m_owner->removeRecord(this) : false;
+}
+
+void PIMRecord::select()
+{
+    if (m_owner)
+        m_owner->select(this);
+}
+
+bool PIMRecord::isFirst() const
+{
+    if (!m_owner)
+        return false;
+    return m_owner->count() == 0 || m_owner->first() == this;
+}

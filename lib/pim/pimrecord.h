@@ -1,0 +1,97 @@
+#ifndef PIMRECORD_H
+#define PIMRECORD_H
+
+#include <QDateTime>
+#include <QLatin1String>
+#include <QMap>
+#include <QMetaType>
+#include <QString>
+#include <QStringList>
+
+#include <uuid/uuid.h>
+
+class CategoryRecord;
+class PIMManager;
+class PIMTextReader;
+class PIMTextWriter;
+class QDataStream;
+
+// Base of every stored record: a UUID, creation and update times, named
+// string properties and the UIDs of its categories. A record belongs to one
+// store and changes it only through the store's operations.
+class PIMRecord
+{
+public:
+    explicit PIMRecord(PIMManager *manager);
+    PIMRecord(const PIMRecord &other);
+    virtual ~PIMRecord();
+
+    PIMRecord &operator=(const PIMRecord &) = delete;
+
+    // A class's own keys of one file line. The reader stands on the line
+    // (key() is the text before the first "=") and may read further lines
+    // of a nested block. Keys no class handles are ignored.
+    virtual void readField(QLatin1String key, PIMTextReader &in);
+    // The record's block: a subclass writes its own lines, then calls this,
+    // which writes the common lines and "END".
+    virtual void write(PIMTextWriter &out) const;
+    virtual void write(QDataStream &stream) const;
+    virtual void read(QDataStream &stream);
+
+    // Reads one block up to "END" or the end of the input.
+    void read(PIMTextReader &in);
+
+    void newUid();
+    QString uidString() const;
+    const uuid_t &uid() const { return m_uid; }
+    bool hasUid(const uuid_t uid) const { return uuid_compare(m_uid, uid) == 0; }
+
+    QDateTime created() const { return m_created; }
+    QDateTime updated() const { return m_updated; }
+    void setCreated(const QDateTime &dt) { m_created = dt; }
+    void setUpdated(const QDateTime &dt) { m_updated = dt; }
+
+    void setProperty(const QString &name, const QString &value);
+    QString property(const QString &name) const;
+    bool hasProperty(const QString &name) const;
+    void removeProperty(const QString &name);
+    const QMap<QString, QString> &properties() const { return m_properties; }
+
+    void setSortKey(const QStringList &key) { m_sortKey = key; }
+    void setSortKey(const QString &key) { m_sortKey = QStringList(key); }
+    const QStringList &sortKey() const { return m_sortKey; }
+    // Whether this record sorts before the other in its store's order.
+    bool lessThan(const PIMRecord *other) const;
+    bool sameSortKey(const PIMRecord *other) const;
+
+    void setCategories(const QStringList &uids) { m_categoryList = uids; }
+    QStringList categories() const { return m_categoryList; }
+    // Lookups against the store's category store; a record without a known
+    // category stands for the category store's first record.
+    QString categoryTitle(bool withMore) const;
+    QStringList categoryTitles() const;
+    CategoryRecord *firstCategory() const;
+
+    // Adds the record to its store, or updates it there (old, a copy of the
+    // record before the change, is then deleted by the store).
+    bool store(PIMRecord *old);
+    bool remove();
+    void select();
+    bool isFirst() const;
+
+    PIMManager *manager() const { return m_owner; }
+    void setManager(PIMManager *manager) { m_owner = manager; }
+
+private:
+    uuid_t m_uid;
+    QDateTime m_created;
+    QDateTime m_updated;
+    PIMManager *m_owner;
+    QMap<QString, QString> m_properties;
+    QStringList m_sortKey;
+    QStringList m_categoryList;
+};
+
+Q_DECLARE_METATYPE(PIMRecord *)
+
+#endif

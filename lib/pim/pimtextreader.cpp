@@ -1,0 +1,233 @@
+#include "pimtextreader.h"
+
+#include <QIODevice>
+
+#include <cstring>
+
+namespace {
+const int BlockSize = 64 * 1024;
+
+QString decodeBars(const char *p, int len)
+{
+    QString s = QString::fromUtf8(p, len);
+    if (memchr(p, '|', size_t(len)))
+        s.replace(QLatin1Char('|'), QLatin1Char('\n'));
+    return s;
+}
+}
+
+PIMTextReader::PIMTextReader(QIODevice *device)
+    : m_device(device)
+{
+}
+
+bool PIMTextReader::fill()
+{
+    if (m_eof)
+        return false;
+    // keep the unread tail, make room for one more block
+    if (m_begin > 0) {
+        const int rest = m_end - m_begin;
+        if (rest > 0)
+            memmove(m_buffer.data(), m_buffer.constData() + m_begin, size_t(rest));
+        m_end = rest;
+        m_begin = 0;
+    }
+    if (m_buffer.size() < m_end + BlockSize)
+        m_buffer.resize(m_end + BlockSize);
+    const qint64 got = m_device->read(m_buffer.data() + m_end, BlockSize);
+    if (got <= 0) {
+        if (got < 0)
+            m_error = true;
+        m_eof = true;
+        return false;
+    }
+    m_end += int(got);
+    return true;
+}
+
+bool PIMTextReader::readLine()
+{
+    if (m_pushedBack) {
+        m_pushedBack = false;
+        m_consumed = m_lineEndPos;
+        return true;
+    }
+    m_lineStartPos = m_consumed;
+    int scanFrom = m_begin;
+    for (;;) {
+        const char *start = m_buffer.constData() + m_begin;
+        const char *nl = static_cast<const char *>(
+            memchr(m_buffer.constData() + scanFrom, '\n', size_t(m_end - scanFrom)));
+        if (nl) {
+            m_line = start;
+            m_size = int(nl - start);
+            m_begin += m_size + 1;
+            m_consumed += m_size + 1;
+            break;
+        }
+        const int scanned = m_end - m_begin;
+        if (!fill()) {
+            if (m_end == m_begin)
+                return false;
+            // last line without a line feed
+            m_line = m_buffer.constData() + m_begin;
+            m_size = m_end - m_begin;
+            m_consumed += m_size;
+            m_begin = m_end;
+            break;
+        }
+        scanFrom = m_begin + scanned;
+    }
+    if (m_size > 0 && m_line[m_size - 1] == '\r')
+        --m_size;
+    const void *eq = memchr(m_line, '=', size_t(m_size));
+    m_eq = eq ? int(static_cast<const char *>(eq) - m_line) : -1;
+    m_lineEndPos = m_consumed;
+    return true;
+}
+
+void PIMTextReader::unreadLine()
+{
+    m_pushedBack = true;
+    m_consumed = m_lineStartPos;
+}
+
+bool PIMTextReader::atEnd()
+{
+    if (m_pushedBack || m_begin < m_end)
+        return false;
+    return !fill();
+}
+
+bool PIMTextReader::is(const char *text) const
+{
+    const size_t len = strlen(text);
+    return size_t(m_size) == len && memcmp(m_line, text, len) == 0;
+}
+
+bool PIMTextReader::is(QLatin1String text) const
+{
+    return m_size == text.size() && memcmp(m_line, text.data(), size_t(m_size)) == 0;
+}
+
+int PIMTextReader::pieceStart(int n, int *len) const
+{
+    int start = 0;
+    for (int i = 0; i < n; ++i) {
+        const void *eq = memchr(m_line + start, '=', size_t(m_size - start));
+        if (!eq)
+            return -1;
+        start = int(static_cast<const char *>(eq) - m_line) + 1;
+    }
+    const void *eq = memchr(m_line + start, '=', size_t(m_size - start));
+    *len = (eq ? int(static_cast<const char *>(eq) - m_line) : m_size) - start;
+    return start;
+}
+
+QString PIMTextReader::value() const
+{
+    if (m_eq < 0)
+        return QString();
+    return decodeBars(m_line + m_eq + 1, m_size - m_eq - 1);
+}
+
+QString PIMTextReader::valueAfter(int n) const
+{
+    int len = 0;
+    const int start = pieceStart(n, &len);
+    if (start < 0)
+        return QString();
+    return decodeBars(m_line + start, m_size - start);
+}
+
+QString PIMTextReader::piece(int n) const
+{
+    int len = 0;
+    const int start = pieceStart(n, &len);
+    if (start < 0)
+        return QString();
+    return QString::fromUtf8(m_line + start, len);
+}
+
+void PIMTextReader::parseNumbers(const char *text, int len, int *numbers, int count)
+{
+    for (int i = 0; i < count; ++i)
+        numbers[i] = 0;
+    int i = 0;
+    int n = 0;
+    while (i < len && n < count) {
+        while (i < len && text[i] == ' ')
+            ++i;
+        if (i >= len)
+            break;
+        int j = i;
+        while (j < len && text[j] != ' ')
+            ++j;
+        // one piece [i, j)
+        int k = i;
+        bool neg = false;
+        if (k < j && (text[k] == '-' || text[k] == '+')) {
+            neg = text[k] == '-';
+            ++k;
+        }
+        qint64 v = 0;
+        bool ok = k < j;
+        for (; k < j && ok; ++k) {
+            const char c = text[k];
+            if (c < '0' || c > '9' || v > 100000000000LL)
+                ok = false;
+            else
+                v = v * 10 + (c - '0');
+        }
+        if (ok && v <= 2147483647LL)
+            numbers[n] = int(neg ? -v : v);
+        ++n;
+        i = j;
+    }
+}
+
+QDate PIMTextReader::dateValue(int n) const
+{
+    int len = 0;
+    const int start = pieceStart(n, &len);
+    if (start < 0 || len == 0)
+        return QDate();
+    int v[3];
+    parseNumbers(m_line + start, len, v, 3);
+    return QDate(v[2], v[1], v[0]);
+}
+
+QDateTime PIMTextReader::dateTimeValue(int n) const
+{
+    int len = 0;
+    const int start = pieceStart(n, &len);
+    if (start < 0 || len == 0)
+        return QDateTime();
+    int v[6];
+    parseNumbers(m_line + start, len, v, 6);
+    return QDateTime(QDate(v[2], v[1], v[0]), QTime(v[3], v[4], v[5]));
+}
+
+int PIMTextReader::intValue(int n) const
+{
+    int len = 0;
+    const int start = pieceStart(n, &len);
+    if (start < 0)
+        return 0;
+    // a decimal integer of the whole piece, else 0
+    const QByteArray text = QByteArray::fromRawData(m_line + start, len);
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    return ok ? v : 0;
+}
+
+QString PIMTextReader::line() const
+{
+    return QString::fromUtf8(m_line, m_size);
+}
+
+QStringList PIMTextReader::pieces() const
+{
+    return line().split(QLatin1Char('='), Qt::KeepEmptyParts);
+}

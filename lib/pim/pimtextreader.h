@@ -1,0 +1,82 @@
+#ifndef PIMTEXTREADER_H
+#define PIMTEXTREADER_H
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QLatin1String>
+#include <QString>
+#include <QStringList>
+
+class QIODevice;
+
+// Line reader of the record files. It reads the device in large blocks and
+// hands out one line at a time as raw UTF-8 bytes, so that the loader decodes
+// only the values it keeps and knows the exact byte offset of every line.
+// A line ends at a line feed (a carriage return before it is dropped) or at
+// the end of the device.
+class PIMTextReader
+{
+public:
+    explicit PIMTextReader(QIODevice *device);
+
+    // Reads the next line; false when the device holds no further line.
+    bool readLine();
+    // Hands the current line out again on the next readLine().
+    void unreadLine();
+    bool atEnd();
+    // Bytes consumed up to the end of the current line, its line feed included.
+    qint64 pos() const { return m_consumed; }
+    // A read of the device failed.
+    bool hasError() const { return m_error; }
+
+    const char *data() const { return m_line; }
+    int size() const { return m_size; }
+    bool isEmpty() const { return m_size == 0; }
+    bool is(const char *text) const;
+    bool is(QLatin1String text) const;
+
+    // The text before the first "=" (the whole line when it holds none).
+    QLatin1String key() const { return QLatin1String(m_line, m_eq < 0 ? m_size : m_eq); }
+    bool hasValue() const { return m_eq >= 0; }
+    // Everything after the first "=", decoded (a "|" becomes a line feed);
+    // a null string when the line holds no "=".
+    QString value() const;
+    // The n-th piece of the line split at every "=" (0 is the key), not
+    // decoded; a null string when the line has fewer pieces.
+    QString piece(int n) const;
+    // Everything after the n-th "=" (n >= 1), decoded; null when missing.
+    QString valueAfter(int n) const;
+    // Pieces of the n-th piece's date texts, read without a QString.
+    QDate dateValue(int n = 1) const;
+    QDateTime dateTimeValue(int n = 1) const;
+    // The n-th piece as a decimal integer, 0 when it is not a number.
+    int intValue(int n = 1) const;
+    QString line() const;
+    // The line split at every "=", empty pieces kept.
+    QStringList pieces() const;
+
+    // Date texts of a byte range: up to count numbers separated by blanks;
+    // a piece that is not a number, or a missing one, reads 0.
+    static void parseNumbers(const char *text, int len, int *numbers, int count);
+
+private:
+    bool fill();
+    int pieceStart(int n, int *len) const;
+
+    QIODevice *m_device;
+    QByteArray m_buffer;
+    int m_begin = 0;     // first unread byte of the buffer
+    int m_end = 0;       // end of the valid bytes
+    bool m_eof = false;
+    bool m_error = false;
+    bool m_pushedBack = false;
+    const char *m_line = nullptr;
+    int m_size = 0;
+    int m_eq = -1;
+    qint64 m_consumed = 0;
+    qint64 m_lineStartPos = 0;
+    qint64 m_lineEndPos = 0;
+};
+
+#endif

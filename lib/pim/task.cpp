@@ -1,0 +1,87 @@
+#include "task.h"
+
+#include "pimreminder.h"
+#include "pimtextreader.h"
+#include "pimtextwriter.h"
+
+Task::Task(PIMManager *manager)
+    : PIMRecord(manager), date(QDate::currentDate())
+{
+}
+
+Task::Task(const Task &other)
+    : PIMRecord(other),
+      type(other.type),
+      amount(other.amount),
+      currency(other.currency),
+      city(other.city),
+      description(other.description),
+      account(other.account),
+      date(other.date),
+      reminder(other.reminder ? new PIMReminder(*other.reminder) : nullptr)
+{
+}
+
+Task::~Task()
+{
+    delete reminder;
+}
+
+void Task::write(PIMTextWriter &out) const
+{
+    if (reminder) {
+        out.writeLine("REMINDER");
+        reminder->write(out);
+    }
+    if (!type.isEmpty())
+        out.writeValue("TYPE=", type);
+    if (!amount.isEmpty())
+        out.writeValue("AMOUNT=", amount);
+    if (!currency.isEmpty())
+        out.writeValue("CUR=", currency);
+    if (!city.isEmpty())
+        out.writeValue("CITY=", city);
+    if (!description.isEmpty())
+        out.writeValue("DESC=", description);
+    if (!account.isEmpty())
+        out.writeValue("ACCOUNT=", account);
+    out.writeDateAsDateTime("DATE=", date);
+    PIMRecord::write(out);
+}
+
+void Task::readField(QLatin1String key, PIMTextReader &in)
+{
+    switch (key.size()) {
+    case 3:
+        if (key == QLatin1String("CUR"))
+            currency = in.value();
+        break;
+    case 4:
+        if (key == QLatin1String("TYPE"))
+            type = in.value();
+        else if (key == QLatin1String("CITY"))
+            city = in.value();
+        else if (key == QLatin1String("DESC"))
+            description = in.value();
+        else if (key == QLatin1String("DATE"))
+            date = in.dateValue(1);
+        break;
+    case 6:
+        if (key == QLatin1String("AMOUNT"))
+            amount = in.value();
+        break;
+    case 7:
+        if (key == QLatin1String("ACCOUNT"))
+            account = in.value();
+        break;
+    case 8:
+        if (key == QLatin1String("REMINDER")) {
+            delete reminder;
+            reminder = new PIMReminder;
+            reminder->read(in);
+        }
+        break;
+    default:
+        break;
+    }
+}

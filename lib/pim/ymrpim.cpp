@@ -1,0 +1,433 @@
+#include "ymrpim.h"
+
+#include "pimtextreader.h"
+#include "qpe/global.h"
+#include "qpe/qpeapplication.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace {
+
+const QDate &dateOrigin()
+{
+    static const QDate origin(1980, 1, 1);
+    return origin;
+}
+
+QString printKey(qint64 value)
+{
+    char buf[32];
+    snprintf(buf, sizeof buf, "%08lld", static_cast<long long>(value));
+    return QString::fromLatin1(buf);
+}
+
+void numbersOf(const QString &text, int *numbers, int count)
+{
+    const QByteArray latin = text.toLatin1();
+    PIMTextReader::parseNumbers(latin.constData(), latin.size(), numbers, count);
+}
+
+// A decimal number: optional "-", digits, optional "." and digits, at least
+// one digit in all.
+struct Number
+{
+    bool negative = false;
+    const QChar *intPart = nullptr;
+    int intLen = 0;
+    const QChar *fracPart = nullptr;
+    int fracLen = 0;
+};
+
+bool parseNumber(const QString &text, Number &n)
+{
+    const QChar *p = text.constData();
+    const QChar *end = p + text.size();
+    if (p < end && *p == QLatin1Char('-')) {
+        n.negative = true;
+        ++p;
+    }
+    const QChar *digits = p;
+    while (p < end && p->unicode() >= '0' && p->unicode() <= '9')
+        ++p;
+    n.intPart = digits;
+    n.intLen = int(p - digits);
+    if (p < end && *p == QLatin1Char('.')) {
+        ++p;
+        n.fracPart = p;
+        while (p < end && p->unicode() >= '0' && p->unicode() <= '9')
+            ++p;
+        n.fracLen = int(p - n.fracPart);
+    }
+    if (p != end || n.intLen + n.fracLen == 0)
+        return false;
+    // leading zeros carry no value
+    while (n.intLen > 0 && n.intPart->unicode() == '0') {
+        ++n.intPart;
+        --n.intLen;
+    }
+    bool zero = n.intLen == 0;
+    for (int i = 0; zero && i < n.fracLen; ++i)
+        zero = n.fracPart[i].unicode() == '0';
+    if (zero)
+        n.negative = false;
+    return true;
+}
+
+int compareMagnitude(const Number &a, const Number &b)
+{
+    if (a.intLen != b.intLen)
+        return a.intLen < b.intLen ? -1 : 1;
+    for (int i = 0; i < a.intLen; ++i) {
+        if (a.intPart[i] != b.intPart[i])
+            return a.intPart[i] < b.intPart[i] ? -1 : 1;
+    }
+    const int len = qMax(a.fracLen, b.fracLen);
+    for (int i = 0; i < len; ++i) {
+        const ushort ca = i < a.fracLen ? a.fracPart[i].unicode() : '0';
+        const ushort cb = i < b.fracLen ? b.fracPart[i].unicode() : '0';
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return 0;
+}
+
+inline bool isDigit(QChar c)
+{
+    return c.unicode() >= '0' && c.unicode() <= '9';
+}
+
+} // namespace
+
+QString YMRPIM::encodeValue(const QString &value)
+{
+    if (!value.contains(QLatin1Char('\n')))
+        return value;
+    QString s = value;
+    s.replace(QLatin1Char('\n'), QLatin1Char('|'));
+    return s;
+}
+
+QString YMRPIM::decodeValue(QStringList &pieces)
+{
+    if (!pieces.isEmpty())
+        pieces.removeFirst();
+    QString value = pieces.join(QLatin1Char('='));
+    value.replace(QLatin1Char('|'), QLatin1Char('\n'));
+    return value;
+}
+
+QString YMRPIM::dateToText(const QDate &date)
+{
+    if (!date.isValid())
+        return QString();
+    return QStringLiteral("%1 %2 %3").arg(date.day()).arg(date.month()).arg(date.year());
+}
+
+QString YMRPIM::dateTimeToText(const QDateTime &dateTime)
+{
+    const QDate d = dateTime.date();
+    const QTime t = dateTime.time();
+    if (!d.isValid() || !t.isValid())
+        return QString();
+    return QStringLiteral("%1 %2 %3 %4 %5 %6")
+        .arg(d.day()).arg(d.month()).arg(d.year())
+        .arg(t.hour()).arg(t.minute()).arg(t.second());
+}
+
+QString YMRPIM::timeToText(const QTime &time)
+{
+    if (!time.isValid())
+        return QString();
+    return QStringLiteral("%1 %2 %3").arg(time.hour()).arg(time.minute()).arg(time.second());
+}
+
+QDate YMRPIM::textToDate(const QString &text)
+{
+    if (text.isEmpty())
+        return QDate();
+    int v[3];
+    numbersOf(text, v, 3);
+    return QDate(v[2], v[1], v[0]);
+}
+
+QDateTime YMRPIM::textToDateTime(const QString &text)
+{
+    if (text.isEmpty())
+        return QDateTime();
+    int v[6];
+    numbersOf(text, v, 6);
+    return QDateTime(QDate(v[2], v[1], v[0]), QTime(v[3], v[4], v[5]));
+}
+
+QTime YMRPIM::textToTime(const QString &text)
+{
+    if (text.isEmpty())
+        return QTime();
+    int v[3];
+    numbersOf(text, v, 3);
+    return QTime(v[0], v[1], v[2]);
+}
+
+QString YMRPIM::sortKey(const QDate &date)
+{
+    if (!date.isValid())
+        return QString();
+    return printKey(dateOrigin().daysTo(date));
+}
+
+QString YMRPIM::sortKey(const QDateTime &dateTime)
+{
+    if (!dateTime.date().isValid() || !dateTime.time().isValid())
+        return QString();
+    // counted on the wall clock, as the file stores it
+    const qint64 days = dateOrigin().daysTo(dateTime.date());
+    return printKey(days * 86400 + QTime(0, 0).secsTo(dateTime.time()));
+}
+
+QString YMRPIM::sortKey(const QTime &time)
+{
+    if (!time.isValid())
+        return QString();
+    return printKey(QTime(0, 0).secsTo(time));
+}
+
+QString YMRPIM::sortKey(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+QString YMRPIM::sortKey(int value)
+{
+    return printKey(value);
+}
+
+QString YMRPIM::sortKey(double value)
+{
+    char buf[400];
+    snprintf(buf, sizeof buf, "%012.05f", value);
+    return QString::fromLatin1(buf);
+}
+
+int YMRPIM::compareKeys(const QString &a, const QString &b)
+{
+    const int la = a.size();
+    const int lb = b.size();
+    if (la == 0 || lb == 0)
+        return la == lb ? 0 : (la == 0 ? -1 : 1);
+    // Fast path: keys of one fixed-width numeric form (same length, digits
+    // at the same places, no sign) order as text.
+    const QChar *pa = a.constData();
+    const QChar *pb = b.constData();
+    if (la == lb && isDigit(pa[0]) && isDigit(pb[0])) {
+        int i = 0;
+        for (; i < la; ++i) {
+            const bool da = isDigit(pa[i]);
+            if (da != isDigit(pb[i]) || (!da && (pa[i] != QLatin1Char('.') || pb[i] != QLatin1Char('.'))))
+                break;
+        }
+        if (i == la) {
+            const int c = QString::compare(a, b);
+            return c < 0 ? -1 : (c > 0 ? 1 : 0);
+        }
+    }
+    Number na, nb;
+    const bool numA = parseNumber(a, na);
+    const bool numB = parseNumber(b, nb);
+    if (numA != numB)
+        return numA ? -1 : 1;
+    if (numA) {
+        int c = 0;
+        if (na.negative != nb.negative)
+            c = na.negative ? -1 : 1;
+        else
+            c = na.negative ? -compareMagnitude(na, nb) : compareMagnitude(na, nb);
+        if (c != 0)
+            return c;
+    }
+    const int c = QString::compare(a, b);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+QString YMRPIM::applicationName()
+{
+    QString name;
+    if (QCoreApplication::instance())
+        name = QCoreApplication::instance()->objectName();
+    return name.isEmpty() ? QStringLiteral("ymrOutlays") : name;
+}
+
+QString YMRPIM::userListPath(const QString &name)
+{
+    return Global::applicationFileName(applicationName() + QStringLiteral("Data"), name);
+}
+
+QString YMRPIM::defaultListPath(const QString &name)
+{
+    return QPEApplication::qpeDir() + QStringLiteral("/etc/") + applicationName()
+           + QLatin1Char('/') + name;
+}
+
+void YMRPIM::saveList(const QString &name, const QStringList &list)
+{
+    const QString path = userListPath(name);
+    const QString newPath = path + QStringLiteral(".new");
+    QFile file(newPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    const QByteArray bytes = list.join(QLatin1Char('\n')).toUtf8();
+    const bool written = file.write(bytes) == bytes.size();
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError
+        || ::rename(QFile::encodeName(newPath).constData(), QFile::encodeName(path).constData()) != 0)
+        QFile::remove(newPath);
+}
+
+QStringList YMRPIM::loadList(const QString &name)
+{
+    QString path = userListPath(name);
+    if (!QFile::exists(path))
+        path = defaultListPath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringList();
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QString YMRPIM::csvQuote(const QString &text, const QString &qualifier, const QString &separator)
+{
+    QString q = qualifier;
+    if (q.isEmpty() && (text.contains(QLatin1Char('\n')) || (!separator.isEmpty() && text.contains(separator))))
+        q = QStringLiteral("\"");
+    QString field = text;
+    if (!q.isEmpty())
+        field.replace(q, q + q);
+    return q + field + q + separator;
+}
+
+bool YMRPIM::csvSplit(QStringList &fields, const QString &line, QChar qualifier, QChar separator,
+                      bool &continued)
+{
+    const int n = line.size();
+    int pos = 0;
+    const QString single(qualifier);
+    const QString doubled = single + single;
+    while (pos < n) {
+        if (!continued && line.at(pos) != qualifier) {
+            const int end = line.indexOf(separator, pos);
+            continued = false;
+            if (end < 0) {
+                fields << line.mid(pos);
+                return true;
+            }
+            fields << line.mid(pos, end - pos);
+            pos = end + 1;
+            continue;
+        }
+        const bool wasContinued = continued;
+        if (!continued) {
+            ++pos;
+            if (pos >= n) {
+                continued = false;
+                return false;
+            }
+        }
+        const int start = pos;
+        int search = pos;
+        int close = -1;
+        for (;;) {
+            const int k = line.indexOf(qualifier, search);
+            if (k < 0)
+                break;
+            if (k + 1 < n && line.at(k + 1) == qualifier) {
+                search = k + 2;
+                if (search >= n) {
+                    continued = false;
+                    return false;
+                }
+                continue;
+            }
+            close = k;
+            break;
+        }
+        QString content = close < 0 ? line.mid(start) + QLatin1Char('\n') : line.mid(start, close - start);
+        content.replace(doubled, single);
+        if (wasContinued && !fields.isEmpty())
+            fields.last() += content;
+        else
+            fields << content;
+        if (close < 0) {
+            continued = true;
+            return true;
+        }
+        continued = false;
+        pos = close + 1;
+        if (pos < n && line.at(pos) == separator)
+            ++pos;
+    }
+    return true;
+}
+
+bool YMRPIM::copyFile(const QString &source, const QString &destination, bool move)
+{
+    const QByteArray src = QFile::encodeName(source);
+    const QByteArray dst = QFile::encodeName(destination);
+    struct stat ss, ds;
+    if (::stat(src.constData(), &ss) != 0 || !S_ISREG(ss.st_mode))
+        return false;
+    // the same file under another name (a link, a second mount path)
+    if (::stat(dst.constData(), &ds) == 0 && ds.st_dev == ss.st_dev && ds.st_ino == ss.st_ino)
+        return false;
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QString tmpPath = destination + QStringLiteral(".new");
+    QFile out(tmpPath);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    bool ok = true;
+    char block[16384];
+    for (;;) {
+        const qint64 got = in.read(block, sizeof block);
+        if (got < 0) {
+            ok = false;
+            break;
+        }
+        if (got > 0 && out.write(block, got) != got) {
+            ok = false;
+            break;
+        }
+        if (got < qint64(sizeof block))
+            break;
+    }
+    in.close();
+    out.close();
+    ok = ok && out.error() == QFileDevice::NoError
+         && QFileInfo(tmpPath).size() == QFileInfo(source).size()
+         && ::rename(QFile::encodeName(tmpPath).constData(), dst.constData()) == 0;
+    if (!ok) {
+        QFile::remove(tmpPath);
+        return false;
+    }
+    if (move)
+        QFile::remove(source);
+    return true;
+}
+
+QString &YMRPIM::replaceAll(const QString &pattern, const QString &replacement, QString &text)
+{
+    if (pattern.isEmpty())
+        return text;
+    int pos = text.indexOf(pattern, 0, Qt::CaseSensitive);
+    while (pos >= 0) {
+        text.replace(pos, pattern.size(), replacement);
+        const int next = pos + 1 + replacement.size() - pattern.size();
+        pos = text.indexOf(pattern, qMax(0, next), Qt::CaseSensitive);
+    }
+    return text;
+}

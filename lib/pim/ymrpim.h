@@ -1,0 +1,65 @@
+#ifndef YMRPIM_H
+#define YMRPIM_H
+
+#include <QDate>
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+
+// Static helpers shared by the record framework and the application: value
+// texts of the record files, sort keys, data lists, CSV quoting, file copy.
+// A QObject only so that its texts translate under "YMRPIM".
+class YMRPIM : public QObject
+{
+    Q_OBJECT
+public:
+    // Record-file values: a line feed is written as "|".
+    static QString encodeValue(const QString &value);
+    // Takes the key (first piece) off the list and joins the rest with "=".
+    static QString decodeValue(QStringList &pieces);
+
+    // "d m y", "d m y h m s", "h m s"; null for invalid values.
+    static QString dateToText(const QDate &date);
+    static QString dateTimeToText(const QDateTime &dateTime);
+    static QString timeToText(const QTime &time);
+    static QDate textToDate(const QString &text);
+    static QDateTime textToDateTime(const QString &text);
+    static QTime textToTime(const QString &text);
+
+    // Fixed-width keys compared as text by the stores.
+    static QString sortKey(const QDate &date);
+    static QString sortKey(const QDateTime &dateTime);
+    static QString sortKey(const QTime &time);
+    static QString sortKey(bool value);
+    static QString sortKey(int value);
+    static QString sortKey(double value);
+    // The order of two sort keys: empty keys first, then keys that are
+    // decimal numbers by value (so negative amounts and keys of more digits
+    // order right), then all other keys as text. Equal values of different
+    // texts are ordered by their texts. Negative, zero or positive.
+    static int compareKeys(const QString &a, const QString &b);
+
+    // Data lists: the user's copy in <app>Data, else the installed default.
+    static void saveList(const QString &name, const QStringList &list);
+    static QStringList loadList(const QString &name);
+    static QString userListPath(const QString &name);
+    static QString defaultListPath(const QString &name);
+
+    static QString csvQuote(const QString &text, const QString &qualifier, const QString &separator);
+    static bool csvSplit(QStringList &fields, const QString &line, QChar qualifier,
+                         QChar separator, bool &continued);
+
+    // Block copy (16,384-byte blocks) through "<destination>.new"; false
+    // when nothing or not all could be copied, or source and destination
+    // are the same file. With move the source is removed after a copy.
+    static bool copyFile(const QString &source, const QString &destination, bool move);
+
+    static QString &replaceAll(const QString &pattern, const QString &replacement, QString &text);
+
+    // The application object's name, "ymrOutlays".
+    static QString applicationName();
+};
+
+#endif

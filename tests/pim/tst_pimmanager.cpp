@@ -1,0 +1,751 @@
+#include "ymrtest.h"
+
+#include "pim/pimmanager.h"
+#include "pim/pimrecord.h"
+#include "pim/pimreminder.h"
+#include "pim/task.h"
+#include "pim/pimtextwriter.h"
+#include "pim/ymrpim.h"
+#include "qpe/global.h"
+#include "qt/ymrapplication.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), qint64(bytes.size()));
+}
+
+// A store of expenses sorted by one property "k" (any sort column); records
+// whose property "hide" is "1" stay out of the view.
+class KeyStore : public PIMManager
+{
+public:
+    KeyStore(const QString &path, bool headerOnly = false)
+        : PIMManager(QStringLiteral("test"), path, false, headerOnly)
+    {
+    }
+    ~KeyStore() override { saveOnDestroy(); }
+
+    int added = 0, removedHooks = 0;
+    QList<PIMRecord *> updatedHooks;
+
+    using PIMManager::countChange;
+
+protected:
+    PIMRecord *createRecord() override { return new Task(this); }
+    bool accept(PIMRecord *r) override { return r->property(QStringLiteral("hide")) != QLatin1String("1"); }
+    void updateSortKeys() override
+    {
+        for (PIMRecord *r : *view())
+            updateSortKey(r);
+    }
+    void updateSortKey(PIMRecord *r) override { r->setSortKey(r->property(QStringLiteral("k"))); }
+    bool needsResort(PIMRecord *old, PIMRecord *r) override
+    {
+        return !old || old->property(QStringLiteral("k")) != r->property(QStringLiteral("k"));
+    }
+    void recordAdded(PIMRecord *) override { ++added; }
+    void recordRemoved(PIMRecord *) override { ++removedHooks; }
+    void recordUpdated(PIMRecord *, PIMRecord *r) override { updatedHooks << r; }
+};
+
+// A subclass with a header key of its own whose save always fails after
+// the first attempt.
+class HeaderStore : public PIMManager
+{
+public:
+    explicit HeaderStore(const QString &path) : PIMManager(QStringLiteral("test"), path) {}
+    ~HeaderStore() override { saveOnDestroy(); }
+    QString desc;
+
+protected:
+    void writeHeader(PIMTextWriter &out) override
+    {
+        PIMManager::writeHeader(out);
+        out.writeValue("DESC=", desc);
+    }
+    void readHeader(QStringList &parts) override
+    {
+        if (parts.value(0) == QLatin1String("DESC"))
+            desc = YMRPIM::decodeValue(parts);
+        else
+            PIMManager::readHeader(parts);
+    }
+    void clearHeader() override
+    {
+        desc.clear();
+        PIMManager::clearHeader();
+    }
+};
+
+QStringList keysOf(PIMRecordArray *view)
+{
+    QStringList keys;
+    for (PIMRecord *r : *view)
+        keys << r->property(QStringLiteral("k")) + r->property(QStringLiteral("n"));
+    return keys;
+}
+
+Task *newTask(PIMManager *store, const QString &k, const QString &n = QString())
+{
+    auto *t = new Task(store);
+    t->setProperty(QStringLiteral("k"), k);
+    if (!n.isEmpty())
+        t->setProperty(QStringLiteral("n"), n);
+    return t;
+}
+
+} // namespace
+
+class TestPIMManager : public QObject
+{
+    Q_OBJECT
+private slots:
+    void bookRoundTripByteForByte();
+    void emptyStoreBytesAndDefaults();
+    void headerOnlyRewriteKeepsRecordPart();
+    void headerOnlyWithoutFile();
+    void autosaveOnEleventhChange();
+    void saveReplacesThroughNewFile();
+    void failedSavesKeepOldFile();
+    void subclassFailedSaveIsNotRepeatedWithBaseHeader();
+    void tolerantReading();
+    void badInputNeverCrashes();
+    void sortOrderAndStability();
+    void viewFollowsChanges();
+    void removeSignalsAndHooks();
+    void headerValuesAndDirtyFlag();
+    void perPageNeverZero();
+};
+
+void TestPIMManager::bookRoundTripByteForByte()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("book.exp"));
+    const QByteArray book =
+        "FOLDER\n"
+        "SYNCDATETIME=1 2 2004 10 0 0\n"
+        "SORT=6\n"
+        "SORTORDER=0\n"
+        "PERPAGE=20\n"
+        "PROP=password=abc=\n"
+        "PROP=zfilter=a==b\n"
+        "LASTCURRENT=0c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4b\n"
+        "TOTAL=2\n"
+        "END\n"
+        "REMINDER\n"
+        "DATETIME=5 3 2004 14 7 0\n"
+        "SOUND=1\n"
+        "LED=0\n"
+        "TYPE=4\n"
+        "REMINDER_END\n"
+        "TYPE=Food\n"
+        "AMOUNT=12.50\n"
+        "CUR=\xe2\x82\xac\n"
+        "CITY=Paris\n"
+        "DESC=Lunch|with a=b\n"
+        "ACCOUNT=Cash\n"
+        "DATE=5 3 2004 0 0 0\n"
+        "UID=0c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4b\n"
+        "CREATED=5 3 2004 14 7 9\n"
+        "UPDATED=6 3 2004 8 0 0\n"
+        "PROP=k=b\n"
+        "PROP=select=1\n"
+        "CATS=11111111-2222-3333-4444-555555555555|66666666-7777-8888-9999-000000000000\n"
+        "END\n"
+        "DATE=1 1 2005 0 0 0\n"
+        "UID=9a1b2c3d-4e5f-4071-8293-a4b5c6d7e8f9\n"
+        "CREATED=1 1 2005 0 0 0\n"
+        "UPDATED=1 1 2005 0 0 0\n"
+        "END\n";
+    writeAll(path, book);
+    {
+        KeyStore store(path);
+        QSignalSpy updated(&store, &PIMManager::updated);
+        QVERIFY(store.load());
+        QCOMPARE(updated.count(), 1);
+        QCOMPARE(store.count(), 2);
+        QCOMPARE(store.sortColumn(), 6);
+        QCOMPARE(store.sortOrder(), false);
+        QCOMPARE(store.perPage(), 20);
+        QCOMPARE(store.property(QStringLiteral("password")), QStringLiteral("abc="));
+        QCOMPARE(store.property(QStringLiteral("zfilter")), QStringLiteral("a==b"));
+        QCOMPARE(store.recordOffset(), qint64(book.indexOf("END\n") + 4));
+        auto *t = static_cast<Task *>(store.first());
+        QCOMPARE(t->type, QStringLiteral("Food"));
+        QCOMPARE(t->currency, QString(QChar(0x20ac)));
+        QCOMPARE(t->description, QStringLiteral("Lunch\nwith a=b"));
+        QCOMPARE(t->date, QDate(2004, 3, 5));
+        QCOMPARE(t->created(), QDateTime(QDate(2004, 3, 5), QTime(14, 7, 9)));
+        QVERIFY(t->reminder);
+        QCOMPARE(t->reminder->dateTime, QDateTime(QDate(2004, 3, 5), QTime(14, 7)));
+        QVERIFY(t->reminder->sound);
+        QVERIFY(!t->reminder->led);
+        QCOMPARE(t->reminder->type, 4);
+        QCOMPARE(t->categories().size(), 2);
+        QCOMPARE(t->uidString(), QStringLiteral("0c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4b"));
+        QVERIFY(store.findRecord(QStringLiteral("9a1b2c3d-4e5f-4071-8293-a4b5c6d7e8f9")) == store.last());
+        QVERIFY(!store.findRecord(QString()));
+        QVERIFY(!store.findRecord(QStringLiteral("not a uid")));
+        auto *second = static_cast<Task *>(store.last());
+        QVERIFY(second->type.isEmpty());
+        QVERIFY(!second->reminder);
+        QVERIFY(!store.isDirty());
+        store.forceSave();
+        QVERIFY(!store.isDirty());
+    }
+    QCOMPARE(readAll(path), book);
+    QVERIFY(!QFile::exists(path + QStringLiteral(".new")));
+}
+
+void TestPIMManager::emptyStoreBytesAndDefaults()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("empty"));
+    {
+        PIMManager store(QStringLiteral("test"), path);
+        QVERIFY(!store.load()); // no file yet
+        QCOMPARE(store.sortColumn(), -1);
+        QVERIFY(store.sortOrder());
+        QCOMPARE(store.perPage(), 15);
+        QCOMPARE(store.total(), -1);
+        QVERIFY(store.save()); // clean: nothing written
+        QVERIFY(!QFile::exists(path));
+        store.setProperty(QStringLiteral("b"), QStringLiteral("two\nlines"));
+        store.setProperty(QStringLiteral("a"), QStringLiteral("1"));
+        store.setLastCurrent(QStringLiteral("x"));
+        QVERIFY(store.save());
+    }
+    QCOMPARE(readAll(path), QByteArray("FOLDER\nSORT=-1\nSORTORDER=1\nPERPAGE=15\nPROP=a=1\n"
+                                       "PROP=b=two|lines\nLASTCURRENT=x\nTOTAL=0\nEND\n"));
+    PIMManager again(QStringLiteral("test"), path);
+    QVERIFY(again.load());
+    QCOMPARE(again.property(QStringLiteral("b")), QStringLiteral("two\nlines"));
+
+    // a relative name lives in the application's folder of the directory
+    PIMManager relative(QStringLiteral("expense"), QStringLiteral("Book.exp"), true);
+    QCOMPARE(relative.fileName(), Global::applicationFileName(QStringLiteral("expensetemplates"),
+                                                              QStringLiteral("Book.exp")));
+
+    // an empty file and a file without header
+    writeAll(path, QByteArray());
+    QVERIFY(again.load());
+    QCOMPARE(again.count(), 0);
+    QCOMPARE(again.perPage(), 15);
+    writeAll(path, "UID=0c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4b\nEND\nPROP=x=1\nEND\n");
+    QVERIFY(again.load());
+    QCOMPARE(again.count(), 2);
+    QCOMPARE(again.total(), -1);
+    QCOMPARE(again.recordOffset(), qint64(0));
+    QCOMPARE(again.first()->uidString(), QStringLiteral("0c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4b"));
+}
+
+void TestPIMManager::headerOnlyRewriteKeepsRecordPart()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("h.exp"));
+    const QByteArray records = "TYPE=A\nDATE=1 1 2005 0 0 0\nUID=9a1b2c3d-4e5f-4071-8293-a4b5c6d7e8f9\n"
+                               "CREATED=1 1 2005 0 0 0\nUPDATED=1 1 2005 0 0 0\nEND\n"
+                               "junk that is kept as it is\xff\n";
+    writeAll(path, "FOLDER\nSORT=3\nSORTORDER=1\nPERPAGE=15\nTOTAL=7\nDESC=old\nEND\n" + records);
+    {
+        KeyStore store(path, true);
+        QVERIFY(store.load());
+        QCOMPARE(store.count(), 0);
+        QCOMPARE(store.total(), 7);
+        store.setProperty(QStringLiteral("p"), QStringLiteral("v=="));
+        QVERIFY(store.save());
+    }
+    const QByteArray after = readAll(path);
+    QCOMPARE(after, QByteArray("FOLDER\nSORT=3\nSORTORDER=1\nPERPAGE=15\nPROP=p=v==\nTOTAL=7\nEND\n")
+                        + records);
+    // a second rewrite starts from the offset of the file just written
+    KeyStore store(path, true);
+    QVERIFY(store.load());
+    store.setPerPage(30);
+    QVERIFY(store.save());
+    QVERIFY(readAll(path).endsWith("TOTAL=7\nEND\n" + records));
+    QVERIFY(store.save()); // clean
+}
+
+void TestPIMManager::headerOnlyWithoutFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("new.exp"));
+    {
+        KeyStore store(path, true);
+        QVERIFY(!store.load());
+        store.forceSave();
+    }
+    QCOMPARE(readAll(path), QByteArray("FOLDER\nSORT=-1\nSORTORDER=1\nPERPAGE=15\nTOTAL=-1\nEND\n"));
+    KeyStore full(path);
+    QVERIFY(full.load());
+    QCOMPARE(full.count(), 0);
+}
+
+class EventCounter : public QObject
+{
+public:
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Type(PIMManager::AutoSaveEvent))
+            ++count;
+        return false;
+    }
+};
+
+void TestPIMManager::autosaveOnEleventhChange()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("auto.exp"));
+    KeyStore store(path);
+    EventCounter counter;
+    store.installEventFilter(&counter);
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(newTask(&store, QString::number(i))->store(nullptr));
+    QCOMPARE(store.changeCount(), 10);
+    QCoreApplication::sendPostedEvents(&store);
+    QCOMPARE(counter.count, 0);
+    QVERIFY(!QFile::exists(path));
+
+    newTask(&store, QStringLiteral("x"))->store(nullptr);
+    QCOMPARE(store.changeCount(), -1);
+    for (int i = 0; i < 9; ++i) // pending: no second event
+        newTask(&store, QStringLiteral("y"))->store(nullptr);
+    QCOMPARE(store.changeCount(), -1);
+    QCoreApplication::sendPostedEvents(&store);
+    QCOMPARE(counter.count, 1);
+    QCOMPARE(store.changeCount(), 0);
+    QVERIFY(!store.isDirty());
+    QVERIFY(readAll(path).contains("TOTAL=20\n"));
+
+    // an explicit save before delivery leaves the event nothing to write
+    for (int i = 0; i < 11; ++i)
+        store.first()->store(nullptr);
+    QCOMPARE(store.changeCount(), -1);
+    QVERIFY(store.save());
+    QFile::remove(path);
+    QCoreApplication::sendPostedEvents(&store);
+    QCOMPARE(counter.count, 2);
+    QVERIFY(!QFile::exists(path));
+
+    // property changes mark dirty without counting
+    store.first()->setProperty(QStringLiteral("z"), QStringLiteral("1"));
+    QVERIFY(store.isDirty());
+    QCOMPARE(store.changeCount(), 0);
+}
+
+void TestPIMManager::saveReplacesThroughNewFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("b.exp"));
+    writeAll(path, "FOLDER\nTOTAL=0\nEND\n");
+    KeyStore store(path);
+    QVERIFY(store.load());
+    newTask(&store, QStringLiteral("a"))->store(nullptr);
+    QVERIFY(store.save());
+    QVERIFY(!QFile::exists(path + QStringLiteral(".new")));
+    QVERIFY(readAll(path).contains("TOTAL=1\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList(QStringLiteral("b.exp")));
+}
+
+void TestPIMManager::failedSavesKeepOldFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("b.exp"));
+    const QByteArray old = "FOLDER\nSORT=-1\nSORTORDER=1\nPERPAGE=15\nTOTAL=0\nEND\n";
+    writeAll(path, old);
+
+    // the ".new" name is taken by a folder: it cannot be opened, even by root
+    {
+        KeyStore store(path);
+        QVERIFY(store.load());
+        QVERIFY(QDir().mkdir(path + QStringLiteral(".new")));
+        for (int i = 0; i < 11; ++i)
+            newTask(&store, QStringLiteral("a"))->store(nullptr);
+        QCOMPARE(store.changeCount(), -1);
+        QCoreApplication::sendPostedEvents(&store);
+        QVERIFY(store.isDirty());
+        QCOMPARE(store.changeCount(), -1); // no further event until a save succeeds
+        QVERIFY(!store.save());
+        QCOMPARE(readAll(path), old);
+        QVERIFY(QDir().rmdir(path + QStringLiteral(".new")));
+        QVERIFY(store.save());
+        QCOMPARE(store.changeCount(), 0);
+    }
+
+    // the book's own name is a folder that is not empty: the rename fails,
+    // the ".new" file goes and the store stays dirty
+    const QString folder = dir.filePath(QStringLiteral("f.exp"));
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("/inner")));
+    {
+        KeyStore store(folder);
+        newTask(&store, QStringLiteral("a"))->store(nullptr);
+        QVERIFY(!store.save());
+        QVERIFY(store.isDirty());
+        QVERIFY(!QFile::exists(folder + QStringLiteral(".new")));
+        QVERIFY(QFileInfo(folder).isDir());
+    }
+
+    // a file where a folder is expected
+    const QString blocked = dir.filePath(QStringLiteral("b.exp/inside.exp"));
+    KeyStore store(blocked);
+    store.forceSave();
+    QVERIFY(store.isDirty());
+    QCOMPARE(readAll(path).left(6), QByteArray("FOLDER"));
+}
+
+void TestPIMManager::subclassFailedSaveIsNotRepeatedWithBaseHeader()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("d.exp"));
+    const QByteArray old = "FOLDER\nSORT=-1\nSORTORDER=1\nPERPAGE=15\nTOTAL=0\nDESC=mine\nEND\n";
+    writeAll(path, old);
+    {
+        HeaderStore store(path);
+        QVERIFY(store.load());
+        QCOMPARE(store.desc, QStringLiteral("mine"));
+        store.setPerPage(5);
+        QVERIFY(QDir().mkdir(path + QStringLiteral(".new")));
+        // the destructor's save fails; the base must not try again
+    }
+    QVERIFY(QDir().rmdir(path + QStringLiteral(".new")));
+    QCOMPARE(readAll(path), old);
+    {
+        HeaderStore store(path);
+        QVERIFY(store.load());
+        store.setPerPage(5);
+    }
+    QVERIFY(readAll(path).contains("DESC=mine\n"));
+}
+
+void TestPIMManager::tolerantReading()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.exp"));
+    writeAll(path,
+             "FOLDER\r\n"
+             "TOTAL=3\n"
+             "UNKNOWN=1\n"
+             "SORT\n"
+             "PERPAGE=7\n"
+             "PERPAGE=9\n"
+             "END\n"
+             // keys in any order, unknown keys, repeated keys, "|" typed in
+             "PROP=n=first\nWHAT=ever\nCATS=\nCATS=a||b|\nUID=xyz\nTYPE=T1\nTYPE=T2=x|y\n"
+             "PROP=n=second\nPROP=empty\nPROP\nAMOUNT\nDATE=5 3 2004 14 7 9\nCREATED\nEND\n"
+             // a reminder whose TYPE never reaches the expense's type
+             "REMINDER\nDATETIME=5 3 2004 1 2 3=4\nSOUND=2\nLED=x\nWHO=1\nTYPE=7\nREMINDER_END\n"
+             "DATE=  5   3  2004\nEND\n"
+             // cut short: no END
+             "TYPE=last\nREMINDER\nSOUND=1\n");
+    KeyStore store(path);
+    QVERIFY(store.load());
+    QCOMPARE(store.sortColumn(), 0);
+    QCOMPARE(store.perPage(), 9);
+    QCOMPARE(store.count(), 3);
+    auto *a = static_cast<Task *>(store.records()->at(0));
+    QCOMPARE(a->property(QStringLiteral("n")), QStringLiteral("second"));
+    QVERIFY(a->hasProperty(QStringLiteral("empty")));
+    QVERIFY(a->property(QStringLiteral("empty")).isEmpty());
+    QCOMPARE(a->categories(), QStringList({QStringLiteral("a"), QStringLiteral("b")}));
+    QCOMPARE(a->type, QStringLiteral("T2=x\ny"));
+    QVERIFY(a->amount.isEmpty());
+    QCOMPARE(a->date, QDate(2004, 3, 5));
+    QVERIFY(a->created().isNull());
+    QCOMPARE(a->uidString().size(), 36); // the fresh UID stays
+    auto *b = static_cast<Task *>(store.records()->at(1));
+    QVERIFY(b->type.isEmpty());
+    QVERIFY(b->reminder);
+    QCOMPARE(b->reminder->dateTime, QDateTime(QDate(2004, 3, 5), QTime(1, 2, 3)));
+    QVERIFY(b->reminder->sound);
+    QVERIFY(!b->reminder->led);
+    QCOMPARE(b->reminder->type, 7);
+    QCOMPARE(b->date, QDate(2004, 3, 5));
+    auto *c = static_cast<Task *>(store.records()->at(2));
+    QCOMPARE(c->type, QStringLiteral("last"));
+    QVERIFY(c->reminder && c->reminder->sound);
+    QCOMPARE(c->date, QDate::currentDate()); // no DATE line
+
+    // TOTAL bounds the records read; TOTAL below -1 reads none
+    writeAll(path, "FOLDER\nTOTAL=1\nEND\nEND\nEND\n");
+    QVERIFY(store.load());
+    QCOMPARE(store.count(), 1);
+    writeAll(path, "FOLDER\nTOTAL=-5\nEND\nEND\n");
+    QVERIFY(store.load());
+    QCOMPARE(store.count(), 0);
+    // a file that ends inside the header
+    writeAll(path, "FOLDER\nSORT=2\nPERPAGE=3");
+    QVERIFY(store.load());
+    QCOMPARE(store.sortColumn(), 2);
+    QCOMPARE(store.perPage(), 3);
+    QCOMPARE(store.count(), 0);
+}
+
+void TestPIMManager::badInputNeverCrashes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("g.exp"));
+    QByteArray garbage;
+    quint32 seed = 12345;
+    for (int i = 0; i < 200000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        garbage.append(char(seed >> 16));
+    }
+    const QByteArray header = "FOLDER\nTOTAL=-1\nEND\nTYPE=ok\nUID=nope\nEND\n";
+    writeAll(path, header + garbage);
+    KeyStore store(path);
+    QVERIFY(store.load());
+    QVERIFY(store.count() >= 1);
+    QCOMPARE(static_cast<Task *>(store.first())->type, QStringLiteral("ok"));
+    // truncated at every length of a small book
+    const QByteArray book = "FOLDER\nSORT=1\nTOTAL=1\nEND\nREMINDER\nDATETIME=1 2 2003 4 5 6\nSOUND=1\n"
+                            "REMINDER_END\nTYPE=a\nUID=0c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4b\nEND\n";
+    for (int n = 0; n <= book.size(); ++n) {
+        writeAll(path, book.left(n));
+        QVERIFY(store.load());
+        QVERIFY(store.count() <= 1);
+    }
+    // lines of "=" only, a giant line, a NUL byte
+    writeAll(path, "===\n=\nUID==\nPROP==\nCATS=|||\nDATE=a b c\n" + QByteArray(300000, 'x')
+                       + QByteArray("\n\0END\n", 6));
+    QVERIFY(store.load());
+    QVERIFY(store.count() >= 1);
+    // a folder cannot be loaded: the failure is the return value
+    KeyStore folder(dir.path());
+    QVERIFY(!folder.load() || folder.count() == 0);
+}
+
+void TestPIMManager::sortOrderAndStability()
+{
+    QTemporaryDir dir;
+    KeyStore store(dir.filePath(QStringLiteral("s.exp")));
+    const QStringList keys = {QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("c")};
+    for (const QString &k : keys)
+        newTask(&store, k)->store(nullptr);
+    store.setSort(0);
+    QCOMPARE(keysOf(store.view()), QStringList({"a", "b", "c"}));
+    store.setSort(0);
+    QVERIFY(!store.sortOrder());
+    QCOMPARE(keysOf(store.view()), QStringList({"c", "b", "a"}));
+
+    // many equal keys: a strict order, and equal keys keep their order
+    KeyStore eq(dir.filePath(QStringLiteral("e.exp")));
+    for (int i = 0; i < 200; ++i)
+        newTask(&eq, QString::number(i % 2), QString::number(i).rightJustified(3, QLatin1Char('0')))->store(nullptr);
+    eq.setSort(0, true);
+    QStringList order = keysOf(eq.view());
+    QCOMPARE(order.first(), QStringLiteral("0000"));
+    QCOMPARE(order.at(99), QStringLiteral("0198"));
+    QCOMPARE(order.at(100), QStringLiteral("1001"));
+    for (int i = 1; i < 100; ++i)
+        QVERIFY(order.at(i - 1) < order.at(i));
+    eq.setSort(0, false);
+    order = keysOf(eq.view());
+    // the view is not refilled: equal keys keep the order they had
+    QCOMPARE(order.first(), QStringLiteral("1001"));
+    QCOMPARE(order.last(), QStringLiteral("0198"));
+
+    // amounts and dates by value, with the keys as written
+    KeyStore num(dir.filePath(QStringLiteral("n.exp")));
+    const QList<double> amounts = {5, -3, 1000000, -10, 999999.5, 0.25, 12345678};
+    for (double a : amounts)
+        newTask(&num, YMRPIM::sortKey(a))->store(nullptr);
+    newTask(&num, YMRPIM::sortKey(QDate()))->store(nullptr);
+    num.setSort(1, true);
+    QStringList want;
+    for (double a : {-10.0, -3.0, 0.25, 5.0, 999999.5, 1000000.0, 12345678.0})
+        want << YMRPIM::sortKey(a);
+    want.prepend(QString());
+    QCOMPARE(keysOf(num.view()), want);
+    // a sorted insert of an equal key goes after the equal ones ascending
+    newTask(&num, YMRPIM::sortKey(5.0), QStringLiteral("new"))->store(nullptr);
+    QCOMPARE(keysOf(num.view()).at(5), YMRPIM::sortKey(5.0) + QStringLiteral("new"));
+    num.setSort(1, false);
+    newTask(&num, YMRPIM::sortKey(5.0), QStringLiteral("new2"))->store(nullptr);
+    const QStringList desc = keysOf(num.view());
+    const int at = desc.indexOf(YMRPIM::sortKey(5.0) + QStringLiteral("new2"));
+    QVERIFY(at > 0 && desc.at(at - 1) == YMRPIM::sortKey(999999.5));
+
+    QVERIFY(YMRPIM::compareKeys(YMRPIM::sortKey(QDate(1970, 1, 1)), YMRPIM::sortKey(QDate(2004, 3, 5))) < 0);
+    QVERIFY(YMRPIM::compareKeys(YMRPIM::sortKey(QDateTime(QDate(2010, 1, 1), QTime(0, 0))),
+                                YMRPIM::sortKey(QDateTime(QDate(2012, 1, 1), QTime(0, 0)))) < 0);
+    QVERIFY(YMRPIM::compareKeys(QStringLiteral("9.55"), QStringLiteral("10.5")) < 0);
+    QVERIFY(YMRPIM::compareKeys(QStringLiteral("-0"), QStringLiteral("0")) != 0);
+    QVERIFY(YMRPIM::compareKeys(QStringLiteral("Apple"), QStringLiteral("Banana")) < 0);
+    QCOMPARE(YMRPIM::compareKeys(QStringLiteral("x"), QStringLiteral("x")), 0);
+}
+
+void TestPIMManager::viewFollowsChanges()
+{
+    QTemporaryDir dir;
+    KeyStore store(dir.filePath(QStringLiteral("v.exp")));
+    QSignalSpy added(&store, &PIMManager::newTask);
+    QSignalSpy updated(&store, &PIMManager::taskUpdated);
+    QSignalSpy changed(&store, &PIMManager::changed);
+
+    // unsorted descending: last to first, new records first
+    store.setSortOrder(false);
+    newTask(&store, QStringLiteral("1"))->store(nullptr);
+    newTask(&store, QStringLiteral("2"))->store(nullptr);
+    QCOMPARE(keysOf(store.view()), QStringList({"2", "1"}));
+    store.rebuildView(true);
+    QCOMPARE(keysOf(store.view()), QStringList({"2", "1"}));
+
+    // a record the filter refuses stays out of the view but is stored
+    Task *hidden = newTask(&store, QStringLiteral("3"));
+    hidden->setProperty(QStringLiteral("hide"), QStringLiteral("1"));
+    QVERIFY(hidden->store(nullptr));
+    QCOMPARE(store.count(), 3);
+    QCOMPARE(store.view()->count(), 2);
+    QCOMPARE(added.count(), 3);
+    QCOMPARE(changed.count(), 3);
+    QVERIFY(hidden->store(nullptr)); // storing again updates
+    QCOMPARE(store.count(), 3);
+
+    // an update that makes a record fail the filter takes it out of the view
+    Task *one = static_cast<Task *>(store.first());
+    auto *copy = new Task(*one);
+    one->setProperty(QStringLiteral("hide"), QStringLiteral("1"));
+    QVERIFY(one->store(copy));
+    QVERIFY(!store.view()->contains(one));
+    QVERIFY(updated.count() >= 1);
+    QCOMPARE(updated.last().at(0).value<PIMRecord *>(), static_cast<PIMRecord *>(one));
+
+    // sorted: a record moves only when its key changed
+    store.setSort(0, true);
+    one->setProperty(QStringLiteral("hide"), QString());
+    one->store(nullptr);
+    QCOMPARE(keysOf(store.view()), QStringList({"1", "2"}));
+    Task *two = static_cast<Task *>(store.view()->at(1));
+    copy = new Task(*two);
+    two->setProperty(QStringLiteral("k"), QStringLiteral("0"));
+    two->store(copy);
+    QCOMPARE(keysOf(store.view()), QStringList({"0", "1"}));
+    QVERIFY(two->updated() >= two->created());
+
+    // a duplicate and the same record again as its own old copy
+    QVERIFY(!store.addRecord(two));
+    QVERIFY(two->store(two));
+    QVERIFY(store.contains(two));
+
+    // duplicating: the copy keeps the UID until newUid
+    Task dup(*two);
+    QCOMPARE(dup.uidString(), two->uidString());
+    dup.newUid();
+    QVERIFY(dup.uidString() != two->uidString());
+}
+
+void TestPIMManager::removeSignalsAndHooks()
+{
+    QTemporaryDir dir;
+    KeyStore store(dir.filePath(QStringLiteral("r.exp")));
+    for (int i = 0; i < 3; ++i)
+        newTask(&store, QString::number(i))->store(nullptr);
+    PIMRecord *a = store.records()->at(0);
+    PIMRecord *b = store.records()->at(1);
+    PIMRecord *c = store.records()->at(2);
+    QString seen;
+    connect(&store, &PIMManager::taskRemoved, this,
+            [&seen](PIMRecord *r) { seen = r->property(QStringLiteral("k")); });
+    store.updatedHooks.clear();
+    QVERIFY(a->remove());
+    QCOMPARE(seen, QStringLiteral("0"));
+    QCOMPARE(store.updatedHooks, QList<PIMRecord *>({b}));
+    store.updatedHooks.clear();
+    QVERIFY(c->remove());
+    QVERIFY(store.updatedHooks.isEmpty());
+    QCOMPARE(store.count(), 1);
+    QVERIFY(b->isFirst());
+    QCOMPARE(store.removedHooks, 2);
+
+    QSignalSpy selected(&store, &PIMManager::taskSelected);
+    b->select();
+    Task stranger(&store);
+    stranger.select();
+    QCOMPARE(selected.at(0).at(0).value<PIMRecord *>(), b);
+    QCOMPARE(selected.at(1).at(0).value<PIMRecord *>(), static_cast<PIMRecord *>(nullptr));
+
+    QSignalSpy updated(&store, &PIMManager::updated);
+    QVERIFY(store.removeAll());
+    QCOMPARE(store.removedHooks, 2);
+    QCOMPARE(updated.count(), 1);
+    QCOMPARE(store.count(), 0);
+    QVERIFY(!store.isDirty());
+
+    PIMRecordArray array;
+    QVERIFY(!array.first() && !array.last());
+    Task t(nullptr);
+    array.append(&t);
+    array.remove(&stranger); // not held: nothing happens
+    QCOMPARE(array.count(), 1);
+    array.remove(&t);
+    QVERIFY(array.isEmpty());
+}
+
+void TestPIMManager::headerValuesAndDirtyFlag()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("d.exp"));
+    KeyStore store(path);
+    store.setLastCurrent(QString());
+    QVERIFY(!store.isDirty());
+    QVERIFY(store.property(QStringLiteral("none")).isNull());
+    QVERIFY(!store.hasProperty(QStringLiteral("none")));
+    QVERIFY(!store.isDirty());
+    store.setLastCurrent(QStringLiteral("u"));
+    QVERIFY(store.isDirty());
+    QCOMPARE(store.changeCount(), 0);
+    QVERIFY(store.save());
+    store.setLastCurrent(QStringLiteral("u"));
+    QVERIFY(!store.isDirty());
+    store.setProperty(QStringLiteral("p"), QString());
+    QVERIFY(store.save());
+    store.setProperty(QStringLiteral("p"), QString());
+    QVERIFY(store.isDirty()); // the same value still marks dirty
+    QVERIFY(store.save());
+    store.setSyncDateTime(QDateTime(QDate(2004, 3, 5), QTime(14, 7, 9)));
+    QVERIFY(store.save());
+    QVERIFY(readAll(path).startsWith("FOLDER\nSYNCDATETIME=5 3 2004 14 7 9\nSORT=-1\n"));
+    // sort order values other than 0 read as ascending
+    writeAll(path, "FOLDER\nSORTORDER=5\nSORT=\nEND\n");
+    QVERIFY(store.load());
+    QVERIFY(store.sortOrder());
+    QCOMPARE(store.sortColumn(), 0);
+    store.setSortable(false);
+    QCOMPARE(store.sortColumn(), -1);
+    store.setSort(3);
+    QCOMPARE(store.sortColumn(), -1);
+}
+
+void TestPIMManager::perPageNeverZero()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.exp"));
+    writeAll(path, "FOLDER\nPERPAGE=0\nEND\n");
+    KeyStore store(path);
+    QVERIFY(store.load());
+    QCOMPARE(store.perPage(), 15);
+    store.setPerPage(-4);
+    QVERIFY(store.perPage() > 0);
+    store.setPerPage(7);
+    QCOMPARE(store.perPage(), 7);
+}
+
+YMR_TEST_MAIN(TestPIMManager)
+#include "tst_pimmanager.moc"
