@@ -218,7 +218,7 @@ void TestAlarmServer::restartRearmsAndDeliversLateOnce()
         second.start(150);
         QVERIFY(second.isDelivering());
         // not at once: after the start-up delay
-        QCOMPARE(second.timerInterval(), 150);
+        QVERIFY(second.timerInterval() > 0 && second.timerInterval() <= 150);
         QCoreApplication::processEvents();
         QVERIFY(sink.got.isEmpty());
         QTRY_COMPARE(sink.got.size(), 1);
