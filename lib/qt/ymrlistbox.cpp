@@ -609,42 +609,42 @@ int YMRListBox::currentColumn() const
 
 bool YMRListBox::autoScrollBar() const
 {
-    return verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded;
+    return vScrollBarMode() == Auto;
 }
 
 void YMRListBox::setAutoScrollBar(bool on)
 {
-    setVerticalScrollBarPolicy(on ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setVScrollBarMode(on ? Auto : AlwaysOff);
 }
 
 bool YMRListBox::scrollBar() const
 {
-    return verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff;
+    return vScrollBarMode() != AlwaysOff;
 }
 
 void YMRListBox::setScrollBar(bool on)
 {
-    setVerticalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setVScrollBarMode(on ? AlwaysOn : AlwaysOff);
 }
 
 bool YMRListBox::autoBottomScrollBar() const
 {
-    return horizontalScrollBarPolicy() == Qt::ScrollBarAsNeeded;
+    return hScrollBarMode() == Auto;
 }
 
 void YMRListBox::setAutoBottomScrollBar(bool on)
 {
-    setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setHScrollBarMode(on ? Auto : AlwaysOff);
 }
 
 bool YMRListBox::bottomScrollBar() const
 {
-    return horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff;
+    return hScrollBarMode() != AlwaysOff;
 }
 
 void YMRListBox::setBottomScrollBar(bool on)
 {
-    setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setHScrollBarMode(on ? AlwaysOn : AlwaysOff);
 }
 
 int YMRListBox::cellWidth(int i) const
@@ -778,9 +778,9 @@ void YMRListBox::updateItem(int index)
 // policies: the bars take room only when they are shown.
 QSize YMRListBox::viewportSizeFor(int w, int h) const
 {
-    const QMargins m = contentsMargins();
-    const int availW = width() - m.left() - m.right();
-    const int availH = height() - m.top() - m.bottom();
+    const int fw = 2 * frameWidth();
+    const int availW = width() - fw - leftMargin() - rightMargin();
+    const int availH = height() - fw - topMargin() - bottomMargin();
     const int ext = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     const Qt::ScrollBarPolicy vp = verticalScrollBarPolicy();
     const Qt::ScrollBarPolicy hp = horizontalScrollBarPolicy();
@@ -1210,9 +1210,26 @@ QSize YMRListBox::minimumSizeHint() const
 
 // ------------------------------------------------------------------ painting
 
-void YMRListBox::paintEvent(QPaintEvent *e)
+// The viewport's mouse events reach the list box's own handlers in viewport
+// coordinates, as the geometry queries expect.
+bool YMRListBox::viewportEvent(QEvent *e)
 {
-    viewportPaintEvent(e);
+    switch (e->type()) {
+    case QEvent::MouseButtonPress:
+        mousePressEvent(static_cast<QMouseEvent *>(e));
+        return true;
+    case QEvent::MouseButtonRelease:
+        mouseReleaseEvent(static_cast<QMouseEvent *>(e));
+        return true;
+    case QEvent::MouseButtonDblClick:
+        mouseDoubleClickEvent(static_cast<QMouseEvent *>(e));
+        return true;
+    case QEvent::MouseMove:
+        mouseMoveEvent(static_cast<QMouseEvent *>(e));
+        return true;
+    default:
+        return ScrollView::viewportEvent(e);
+    }
 }
 
 void YMRListBox::viewportPaintEvent(QPaintEvent *e)

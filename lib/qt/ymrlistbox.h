@@ -177,9 +177,8 @@ protected:
     void resizeEvent(QResizeEvent *e) override;
     void showEvent(QShowEvent *e) override;
     void changeEvent(QEvent *e) override;
-    void paintEvent(QPaintEvent *e) override;
-
-    virtual void viewportPaintEvent(QPaintEvent *e);
+    bool viewportEvent(QEvent *e) override;
+    void viewportPaintEvent(QPaintEvent *e) override;
     virtual void paintCell(QPainter *p, int row, int column);
 
 private slots:

@@ -40,6 +40,7 @@ protected:
 
 private:
     friend class YMRListBox;
+    friend class YMRComboBox;
 
     QString txt;
     uint s : 1;

@@ -135,8 +135,19 @@ void YMRSpinBox::selectAll()
     m_edit->selectAll();
 }
 
-QRect YMRSpinBox::upRect() const { return m_spin->upRect(); }
-QRect YMRSpinBox::downRect() const { return m_spin->downRect(); }
+QRect YMRSpinBox::upRect() const
+{
+    if (m_spin->size() != size())
+        m_spin->resize(size());
+    return m_spin->upRect();
+}
+
+QRect YMRSpinBox::downRect() const
+{
+    if (m_spin->size() != size())
+        m_spin->resize(size());
+    return m_spin->downRect();
+}
 void YMRSpinBox::arrangeWidgets() { m_spin->arrange(); }
 
 QString YMRSpinBox::mapValueToText(int value)
@@ -264,11 +275,11 @@ QSize YMRSpinBox::sizeHint() const
     int w = 0;
     w = qMax(w, fm.horizontalAdvance(prefix() + self->mapValueToText(RangeControl::minValue()) + suffix()) + s);
     w = qMax(w, fm.horizontalAdvance(prefix() + self->mapValueToText(RangeControl::maxValue()) + suffix()) + s);
-    return QSize(w + m_spin->downRect().width(), m_edit->sizeHint().height() + 6);
+    return QSize(w + downRect().width(), m_edit->sizeHint().height() + 6);
 }
 
 QSize YMRSpinBox::minimumSizeHint() const
 {
-    return QSize(m_edit->minimumSizeHint().width() + m_spin->downRect().width(),
+    return QSize(m_edit->minimumSizeHint().width() + downRect().width(),
                  qMax(m_edit->minimumSizeHint().height(), m_spin->minimumSizeHint().height()));
 }

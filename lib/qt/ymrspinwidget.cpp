@@ -51,8 +51,29 @@ void YMRSpinWidget::setDownEnabled(bool on)
     updateDisplay();
 }
 
+// A hidden widget gets its resize event only when shown; the arrows follow
+// the size at once all the same.
+void YMRSpinWidget::arrangeIfResized() const
+{
+    if (m_arrangedFor != size())
+        const_cast<YMRSpinWidget *>(this)->arrange();
+}
+
+QRect YMRSpinWidget::upRect() const
+{
+    arrangeIfResized();
+    return m_up;
+}
+
+QRect YMRSpinWidget::downRect() const
+{
+    arrangeIfResized();
+    return m_down;
+}
+
 void YMRSpinWidget::arrange()
 {
+    m_arrangedFor = size();
     int a = height() / 2 - 1;
     if (a < 8)
         a = 8;
@@ -92,6 +113,7 @@ void YMRSpinWidget::mousePressEvent(QMouseEvent *e)
 {
     if (e->button() != Qt::LeftButton)
         return;
+    arrangeIfResized();
     const int old = m_lastPressed;
     if (m_down.contains(e->pos()) && m_downEnabled)
         m_pressed = Down;
@@ -160,6 +182,7 @@ void YMRSpinWidget::mouseReleaseEvent(QMouseEvent *e)
 
 void YMRSpinWidget::paintEvent(QPaintEvent *)
 {
+    arrangeIfResized();
     QPainter p(this);
     QPalette pal = palette();
     pal.setCurrentColorGroup(isEnabled() ? QPalette::Active : QPalette::Disabled);

@@ -24,8 +24,8 @@ public:
     bool isUpEnabled() const { return m_upEnabled; }
     bool isDownEnabled() const { return m_downEnabled; }
 
-    QRect upRect() const { return m_up; }
-    QRect downRect() const { return m_down; }
+    QRect upRect() const;
+    QRect downRect() const;
 
     void arrange();
     void updateDisplay();
@@ -49,6 +49,7 @@ protected:
 private:
     enum { None = 0, Down = 1, Up = 2 };
     void restartRepeat();
+    void arrangeIfResized() const;
 
     bool m_upEnabled = true;
     bool m_downEnabled = true;
@@ -56,6 +57,7 @@ private:
     int m_lastPressed = None;
     QRect m_up;
     QRect m_down;
+    QSize m_arrangedFor;
     QTimer *m_repeat = nullptr;
     QPointer<QWidget> m_edit;
 };
