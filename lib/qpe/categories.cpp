@@ -1,0 +1,180 @@
+#include "categories.h"
+#include "qpeglobal.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace {
+
+const QString GlobalScope = QStringLiteral("*");
+
+// Labels may hold anything; the line format must not break.
+QString escape(const QString &s)
+{
+    QString out;
+    out.reserve(s.size());
+    for (QChar c : s) {
+        if (c == QLatin1Char('\\'))
+            out += QLatin1String("\\\\");
+        else if (c == QLatin1Char('\t'))
+            out += QLatin1String("\\t");
+        else if (c == QLatin1Char('\n'))
+            out += QLatin1String("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QLatin1String("\\r");
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString unescape(const QString &s)
+{
+    QString out;
+    out.reserve(s.size());
+    for (int i = 0; i < s.size(); ++i) {
+        if (s.at(i) == QLatin1Char('\\') && i + 1 < s.size()) {
+            const QChar n = s.at(++i);
+            if (n == QLatin1Char('t'))
+                out += QLatin1Char('\t');
+            else if (n == QLatin1Char('n'))
+                out += QLatin1Char('\n');
+            else if (n == QLatin1Char('r'))
+                out += QLatin1Char('\r');
+            else
+                out += n;
+        } else {
+            out += s.at(i);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+QString categoryFileName()
+{
+    return Qpe::settingsDir() + QStringLiteral("/categories");
+}
+
+bool Categories::load(const QString &fileName)
+{
+    m_entries.clear();
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    QTextStream in(&f);
+    in.setCodec("UTF-8");
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        if (fields.size() != 3)
+            continue;
+        bool ok = false;
+        const int id = fields.at(0).toInt(&ok);
+        if (!ok || id == 0 || fields.at(1).isEmpty())
+            continue;
+        const QString scope = fields.at(1) == GlobalScope ? QString() : unescape(fields.at(1));
+        const QString label = unescape(fields.at(2));
+        if (label.isEmpty())
+            continue;
+        bool dup = false;
+        for (const Entry &e : qAsConst(m_entries))
+            dup = dup || e.id == id;
+        if (!dup)
+            m_entries.append({id, scope, label});
+    }
+    return true;
+}
+
+bool Categories::save(const QString &fileName) const
+{
+    QSaveFile f(fileName);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    QTextStream out(&f);
+    out.setCodec("UTF-8");
+    for (const Entry &e : m_entries) {
+        out << e.id << '\t' << (e.scope.isEmpty() ? GlobalScope : escape(e.scope)) << '\t'
+            << escape(e.label) << '\n';
+    }
+    out.flush();
+    return f.commit();
+}
+
+QStringList Categories::labels(const QString &app, bool includeGlobal) const
+{
+    QStringList l;
+    for (const Entry &e : m_entries) {
+        if ((e.scope.isEmpty() && includeGlobal) || (!e.scope.isEmpty() && e.scope == app))
+            if (!l.contains(e.label))
+                l.append(e.label);
+    }
+    l.sort();
+    return l;
+}
+
+QString Categories::label(const QString &app, int id) const
+{
+    for (const Entry &e : m_entries) {
+        if (e.id == id && (e.scope.isEmpty() || e.scope == app))
+            return e.label;
+    }
+    return QString();
+}
+
+int Categories::id(const QString &app, const QString &label) const
+{
+    int global = 0;
+    for (const Entry &e : m_entries) {
+        if (e.label != label)
+            continue;
+        if (!e.scope.isEmpty() && e.scope == app)
+            return e.id;
+        if (e.scope.isEmpty() && !global)
+            global = e.id;
+    }
+    return global;
+}
+
+bool Categories::isGlobal(const QString &label) const
+{
+    for (const Entry &e : m_entries) {
+        if (e.scope.isEmpty() && e.label == label)
+            return true;
+    }
+    return false;
+}
+
+int Categories::nextId() const
+{
+    int max = 0;
+    for (const Entry &e : m_entries)
+        max = qMax(max, e.id);
+    return max + 1;
+}
+
+int Categories::addCategory(const QString &app, const QString &label)
+{
+    if (label.isEmpty())
+        return 0;
+    if (const int existing = id(app, label))
+        return existing;
+    const int n = nextId();
+    m_entries.append({n, app, label});
+    return n;
+}
+
+int Categories::addGlobalCategory(const QString &label)
+{
+    if (label.isEmpty())
+        return 0;
+    for (const Entry &e : qAsConst(m_entries)) {
+        if (e.scope.isEmpty() && e.label == label)
+            return e.id;
+    }
+    const int n = nextId();
+    m_entries.append({n, QString(), label});
+    return n;
+}

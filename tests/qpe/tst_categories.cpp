@@ -1,0 +1,118 @@
+#include "ymrtest.h"
+
+#include "qpe/categories.h"
+#include "qpe/qpeapplication.h"
+#include "qpe/qpeglobal.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+class TestCategories : public QObject
+{
+    Q_OBJECT
+private slots:
+    void labelsAndIds();
+    void addKeepsIdsUnique();
+    void saveLoadRoundTrip();
+    void missingOrBrokenFile();
+};
+
+void TestCategories::labelsAndIds()
+{
+    Categories c;
+    const int business = c.addGlobalCategory(QStringLiteral("Business"));
+    const int personal = c.addGlobalCategory(QStringLiteral("Personal"));
+    const int food = c.addCategory(QStringLiteral("ymrOutlays"), QStringLiteral("Food"));
+    const int travel = c.addCategory(QStringLiteral("ymrOutlays"), QStringLiteral("Travel"));
+    const int other = c.addCategory(QStringLiteral("todo"), QStringLiteral("Chores"));
+    const int aFood = c.addCategory(QStringLiteral("todo"), QStringLiteral("Food"));
+
+    QCOMPARE(c.labels(QStringLiteral("ymrOutlays")),
+             (QStringList{"Business", "Food", "Personal", "Travel"}));
+    QCOMPARE(c.labels(QStringLiteral("ymrOutlays"), false), (QStringList{"Food", "Travel"}));
+    QCOMPARE(c.labels(QStringLiteral("todo")), (QStringList{"Business", "Chores", "Food", "Personal"}));
+    QCOMPARE(c.labels(QStringLiteral("nobody")), (QStringList{"Business", "Personal"}));
+
+    QCOMPARE(c.label(QStringLiteral("ymrOutlays"), food), QStringLiteral("Food"));
+    QCOMPARE(c.label(QStringLiteral("ymrOutlays"), business), QStringLiteral("Business"));
+    // another application's category is not ours
+    QCOMPARE(c.label(QStringLiteral("ymrOutlays"), other), QString());
+    QCOMPARE(c.label(QStringLiteral("ymrOutlays"), 9999), QString());
+    QCOMPARE(c.label(QStringLiteral("ymrOutlays"), 0), QString());
+
+    QCOMPARE(c.id(QStringLiteral("ymrOutlays"), QStringLiteral("Travel")), travel);
+    QCOMPARE(c.id(QStringLiteral("ymrOutlays"), QStringLiteral("Personal")), personal);
+    QCOMPARE(c.id(QStringLiteral("todo"), QStringLiteral("Food")), aFood);
+    QCOMPARE(c.id(QStringLiteral("ymrOutlays"), QStringLiteral("Chores")), 0);
+    QCOMPARE(c.id(QStringLiteral("ymrOutlays"), QStringLiteral("Unfiled")), 0);
+    QVERIFY(c.isGlobal(QStringLiteral("Business")));
+    QVERIFY(!c.isGlobal(QStringLiteral("Food")));
+}
+
+void TestCategories::addKeepsIdsUnique()
+{
+    Categories c;
+    QList<int> ids;
+    ids << c.addCategory(QStringLiteral("a"), QStringLiteral("x"))
+        << c.addCategory(QStringLiteral("b"), QStringLiteral("x"))
+        << c.addGlobalCategory(QStringLiteral("g"))
+        << c.addCategory(QStringLiteral("a"), QStringLiteral("y"));
+    for (int i = 0; i < ids.size(); ++i) {
+        QVERIFY(ids.at(i) != 0);
+        for (int j = i + 1; j < ids.size(); ++j)
+            QVERIFY(ids.at(i) != ids.at(j));
+    }
+    // a label the application sees already keeps its id
+    QCOMPARE(c.addCategory(QStringLiteral("a"), QStringLiteral("x")), ids.at(0));
+    QCOMPARE(c.addCategory(QStringLiteral("a"), QStringLiteral("g")), ids.at(2));
+    QCOMPARE(c.addGlobalCategory(QStringLiteral("g")), ids.at(2));
+    QCOMPARE(c.addCategory(QStringLiteral("a"), QString()), 0);
+    QCOMPARE(c.count(), 4);
+}
+
+void TestCategories::saveLoadRoundTrip()
+{
+    QCOMPARE(categoryFileName(), Qpe::userRoot() + QStringLiteral("/Settings/categories"));
+    Categories c;
+    c.addGlobalCategory(QStringLiteral("Business"));
+    const int jp = c.addCategory(QStringLiteral("ymrOutlays"), QString::fromUtf8("\xe9\xa3\x9f\xe8\xb2\xbb"));
+    const int odd = c.addCategory(QStringLiteral("ymrOutlays"), QStringLiteral("tab\there\\n\nline"));
+    QVERIFY(c.save(categoryFileName()));
+
+    Categories d;
+    d.addGlobalCategory(QStringLiteral("replaced by the load"));
+    QVERIFY(d.load(categoryFileName()));
+    QCOMPARE(d.count(), 3);
+    QCOMPARE(d.labels(QStringLiteral("ymrOutlays")), c.labels(QStringLiteral("ymrOutlays")));
+    QCOMPARE(d.label(QStringLiteral("ymrOutlays"), jp), QString::fromUtf8("\xe9\xa3\x9f\xe8\xb2\xbb"));
+    QCOMPARE(d.label(QStringLiteral("ymrOutlays"), odd), QStringLiteral("tab\there\\n\nline"));
+    QVERIFY(d.isGlobal(QStringLiteral("Business")));
+    // new ids stay clear of loaded ones
+    const int fresh = d.addCategory(QStringLiteral("ymrOutlays"), QStringLiteral("New"));
+    QVERIFY(fresh != jp && fresh != odd && fresh != d.id(QStringLiteral("x"), QStringLiteral("Business")));
+}
+
+void TestCategories::missingOrBrokenFile()
+{
+    QTemporaryDir dir;
+    Categories c;
+    c.addGlobalCategory(QStringLiteral("x"));
+    QVERIFY(!c.load(dir.path() + QStringLiteral("/none")));
+    QCOMPARE(c.count(), 0);
+    // no file: every label empty and every id 0
+    QCOMPARE(c.label(QStringLiteral("ymrOutlays"), 1), QString());
+    QCOMPARE(c.id(QStringLiteral("ymrOutlays"), QStringLiteral("Unfiled")), 0);
+
+    const QString path = dir.path() + QStringLiteral("/broken");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("garbage\n5\t*\tGood\nx\t*\tBadId\n0\t*\tZero\n6\t\tNoScope\n7\tapp\t\n5\tapp\tDuplicateId\n8\tapp\tMine\n");
+    f.close();
+    QVERIFY(c.load(path));
+    QCOMPARE(c.count(), 2);
+    QCOMPARE(c.labels(QStringLiteral("app")), (QStringList{"Good", "Mine"}));
+    QVERIFY(!c.save(dir.path() + QStringLiteral("/no/such/dir/file")));
+}
+
+QPE_TEST_MAIN(TestCategories)
+#include "tst_categories.moc"
