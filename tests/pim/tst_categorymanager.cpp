@@ -1,0 +1,267 @@
+#include "ymrtest.h"
+
+#include "pim/categorymanager.h"
+#include "pim/categoryrecord.h"
+#include "pim/pimmanager.h"
+#include "pim/task.h"
+#include "pim/ymrpim.h"
+#include "qpe/global.h"
+#include "qpe/qpeapplication.h"
+#include "qt/ymrapplication.h"
+
+#include <QFile>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QString categoryFile()
+{
+    return Global::applicationFileName(QStringLiteral("ymrOutlays"), QStringLiteral("ymrCategory"));
+}
+
+const QByteArray HandWritten =
+    "FOLDER\n"
+    "SORT=0\n"
+    "SORTORDER=1\n"
+    "PERPAGE=15\n"
+    "TOTAL=3\n"
+    "END\n"
+    "T=Unfiled\n"
+    "CT=#000000\n"
+    "CB=#ffffff\n"
+    "UID=11111111-2222-3333-4444-555555555555\n"
+    "CREATED=1 1 2005 10 0 0\n"
+    "UPDATED=1 1 2005 10 0 0\n"
+    "END\n"
+    "T=\n"
+    "CB=#a0b0c0\n"
+    "UID=22222222-2222-3333-4444-555555555555\n"
+    "CREATED=2 1 2005 10 0 0\n"
+    "UPDATED=2 1 2005 10 0 0\n"
+    "END\n"
+    "T=Business|Travel\n"
+    "CT=#102030\n"
+    "CB=#ffeedd\n"
+    "UID=33333333-2222-3333-4444-555555555555\n"
+    "CREATED=3 1 2005 10 0 0\n"
+    "UPDATED=3 1 2005 10 0 0\n"
+    "PROP=note=x=y\n"
+    "END\n";
+
+class Book : public PIMManager
+{
+public:
+    explicit Book(CategoryManager *cats) : PIMManager(QStringLiteral("expense"), QStringLiteral("t.exp"))
+    {
+        setCategoryManager(cats);
+    }
+
+protected:
+    PIMRecord *createRecord() override { return new Task(this); }
+};
+
+} // namespace
+
+
+class TestCategoryManager : public QObject
+{
+    Q_OBJECT
+private slots:
+    void installedDefaults_data();
+    void installedDefaults();
+    void existingFileIsNeverReplaced();
+    void roundTripByteForByte();
+    void newCategoryRoundTrip();
+    void sortedByTitle();
+    void lookupsOfARecord();
+};
+
+void TestCategoryManager::installedDefaults_data()
+{
+    QTest::addColumn<QByteArray>("lang");
+    QTest::addColumn<QString>("first");
+    QTest::newRow("en") << QByteArray("en") << QStringLiteral("Unfiled");
+    QTest::newRow("JA") << QByteArray("JA") << QString::fromUtf8("\xe6\x9c\xaa\xe5\x88\x86\xe9\xa1\x9e");
+    QTest::newRow("unset") << QByteArray() << QString();
+}
+
+void TestCategoryManager::installedDefaults()
+{
+    QFETCH(QByteArray, lang);
+    QFETCH(QString, first);
+    QFile::remove(categoryFile());
+    const QByteArray saved = qgetenv("LANG");
+    if (lang.isEmpty())
+        qunsetenv("LANG");
+    else
+        qputenv("LANG", lang);
+    {
+        CategoryManager cats;
+        qputenv("LANG", saved);
+        if (first.isEmpty()) {
+            QVERIFY(!QFile::exists(categoryFile()));
+            QVERIFY(!cats.load());
+            QCOMPARE(cats.count(), 0);
+            return;
+        }
+        const QString source = QPEApplication::qpeDir() + QStringLiteral("/etc/ymrOutlays/")
+                               + QString::fromLatin1(lang.toLower()) + QStringLiteral("_ymrCategory");
+        QCOMPARE(readAll(categoryFile()), readAll(source));
+        QVERIFY(cats.load());
+        QVERIFY(cats.count() >= 2);
+        auto *c = static_cast<CategoryRecord *>(cats.first());
+        QCOMPARE(c->title, first);
+        QVERIFY(c->textColor.isValid() && c->backgroundColor.isValid());
+        // the installed file is itself written as the store writes it
+        cats.forceSave();
+        QCOMPARE(readAll(categoryFile()), readAll(source));
+    }
+    QFile::remove(categoryFile());
+}
+
+void TestCategoryManager::existingFileIsNeverReplaced()
+{
+    writeAll(categoryFile(), QByteArray());
+    qputenv("LANG", "en");
+    {
+        CategoryManager cats;
+        QVERIFY(cats.load());
+        QCOMPARE(cats.count(), 0);
+    }
+    QCOMPARE(readAll(categoryFile()), QByteArray());
+    QFile::remove(categoryFile());
+}
+
+void TestCategoryManager::roundTripByteForByte()
+{
+    writeAll(categoryFile(), HandWritten);
+    {
+        CategoryManager cats;
+        QVERIFY(cats.load());
+        QCOMPARE(cats.count(), 3);
+        auto *empty = static_cast<CategoryRecord *>(cats.records()->at(1));
+        QVERIFY(empty->title.isEmpty());
+        QCOMPARE(empty->backgroundColor, QColor(0xa0, 0xb0, 0xc0));
+        auto *two = static_cast<CategoryRecord *>(cats.records()->at(2));
+        QCOMPARE(two->title, QStringLiteral("Business\nTravel"));
+        QCOMPARE(two->property(QStringLiteral("note")), QStringLiteral("x=y"));
+        cats.forceSave();
+    }
+    // the one line that changes: the missing CT takes the palette's colour
+    QByteArray expected = HandWritten;
+    const QColor text = QGuiApplication::palette().color(QPalette::Active, QPalette::Text);
+    expected.replace("T=\nCB=", "T=\nCT=" + text.name().toLatin1() + "\nCB=");
+    QCOMPARE(readAll(categoryFile()), expected);
+    QFile::remove(categoryFile());
+}
+
+void TestCategoryManager::newCategoryRoundTrip()
+{
+    QFile::remove(categoryFile());
+    qputenv("LANG", "none");
+    QString uid;
+    {
+        CategoryManager cats;
+        QVERIFY(!cats.load());
+        auto *c = new CategoryRecord(&cats);
+        c->title = QStringLiteral("Trip");
+        c->textColor = QColor(QStringLiteral("#ABC"));
+        c->backgroundColor = QColor();
+        c->on = true;
+        QVERIFY(c->store(nullptr));
+        CategoryRecord copy(*c);
+        QVERIFY(copy.on);
+        QCOMPARE(copy.uidString(), c->uidString());
+        uid = c->uidString();
+        auto *twin = new CategoryRecord(&cats);
+        twin->title = QStringLiteral("Trip");
+        twin->store(nullptr);
+        QCOMPARE(cats.findByTitle(QStringLiteral("Trip")), c);
+        QVERIFY(!cats.findByTitle(QStringLiteral("trip")));
+    }
+    const QByteArray bytes = readAll(categoryFile());
+    QVERIFY(bytes.contains("T=Trip\nCT=#aabbcc\nUID=" + uid.toLatin1()));
+    CategoryManager cats;
+    QVERIFY(cats.load());
+    auto *c = static_cast<CategoryRecord *>(cats.findRecord(uid));
+    QVERIFY(c);
+    QCOMPARE(c->textColor, QColor(0xaa, 0xbb, 0xcc));
+    QVERIFY(!c->on);
+    QCOMPARE(c->backgroundColor, QGuiApplication::palette().color(QPalette::Active, QPalette::Base));
+    QCOMPARE(CategoryManager::unfiledName(false), QStringLiteral("Unfiled"));
+}
+
+void TestCategoryManager::sortedByTitle()
+{
+    QFile::remove(categoryFile());
+    qputenv("LANG", "none");
+    CategoryManager cats;
+    for (const char *t : {"Travel", "Business", "Personal"}) {
+        auto *c = new CategoryRecord(&cats);
+        c->title = QString::fromLatin1(t);
+        c->store(nullptr);
+    }
+    const auto titles = [&cats] {
+        QStringList l;
+        for (PIMRecord *r : *cats.view())
+            l << static_cast<CategoryRecord *>(r)->title;
+        return l;
+    };
+    QCOMPARE(titles(), QStringList({"Travel", "Business", "Personal"}));
+    cats.setSort(5); // any column sorts by title
+    QCOMPARE(titles(), QStringList({"Business", "Personal", "Travel"}));
+    auto *travel = static_cast<CategoryRecord *>(cats.view()->at(2));
+    auto *copy = new CategoryRecord(*travel);
+    travel->backgroundColor = Qt::red;
+    travel->store(copy);
+    QCOMPARE(titles(), QStringList({"Business", "Personal", "Travel"}));
+    copy = new CategoryRecord(*travel);
+    travel->title = QStringLiteral("Auto");
+    travel->store(copy);
+    QCOMPARE(titles(), QStringList({"Auto", "Business", "Personal"}));
+    cats.setSort(5);
+    QCOMPARE(titles(), QStringList({"Personal", "Business", "Auto"}));
+}
+
+void TestCategoryManager::lookupsOfARecord()
+{
+    writeAll(categoryFile(), HandWritten);
+    CategoryManager cats;
+    QVERIFY(cats.load());
+    Book book(&cats);
+    auto *t = new Task(&book);
+    QVERIFY(t->store(nullptr));
+    // no category: the store's first record stands for it
+    QCOMPARE(t->categoryTitle(true), QStringLiteral("Unfiled"));
+    QCOMPARE(t->firstCategory(), static_cast<CategoryRecord *>(cats.first()));
+    QVERIFY(t->categoryTitles().isEmpty());
+    t->setCategories({QStringLiteral("99999999-2222-3333-4444-555555555555"),
+                      QStringLiteral("33333333-2222-3333-4444-555555555555"),
+                      QStringLiteral("22222222-2222-3333-4444-555555555555")});
+    QCOMPARE(t->categoryTitle(false), QStringLiteral("Business\nTravel"));
+    QCOMPARE(t->categoryTitle(true), QStringLiteral("Business\nTravel [...]"));
+    QCOMPARE(t->categoryTitles(), QStringList({QStringLiteral("Business\nTravel"), QString()}));
+    // a removed category is skipped
+    cats.findRecord(QStringLiteral("33333333-2222-3333-4444-555555555555"))->remove();
+    QCOMPARE(t->categoryTitle(true), QString());
+    cats.findRecord(QStringLiteral("22222222-2222-3333-4444-555555555555"))->remove();
+    QCOMPARE(t->categoryTitle(true), QStringLiteral("Unfiled"));
+    book.setCategoryManager(nullptr);
+    QVERIFY(t->categoryTitle(true).isNull());
+    QVERIFY(!t->firstCategory());
+}
+
+YMR_TEST_MAIN(TestCategoryManager)
+#include "tst_categorymanager.moc"

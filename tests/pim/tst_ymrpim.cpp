@@ -1,0 +1,238 @@
+#include "ymrtest.h"
+
+#include "pim/ymrpim.h"
+#include "qpe/global.h"
+#include "qt/ymrapplication.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <unistd.h>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestYMRPIM : public QObject
+{
+    Q_OBJECT
+private slots:
+    void valueTexts();
+    void dateTexts();
+    void sortKeys();
+    void csvQuote();
+    void csvSplit();
+    void copyFile();
+    void copyFileRefusesSameFileAndMissingSource();
+    void dataListsWithInstalledDefaults();
+    void replaceAll();
+};
+
+void TestYMRPIM::valueTexts()
+{
+    QCOMPARE(YMRPIM::encodeValue(QStringLiteral("a\nb|c\r")), QStringLiteral("a|b|c\r"));
+    QStringList pieces = QStringLiteral("DESC=a=|b==").split(QLatin1Char('='));
+    QCOMPARE(YMRPIM::decodeValue(pieces), QStringLiteral("a=\nb=="));
+    QCOMPARE(pieces.size(), 4);
+}
+
+void TestYMRPIM::dateTexts()
+{
+    QCOMPARE(YMRPIM::dateToText(QDate(2004, 3, 5)), QStringLiteral("5 3 2004"));
+    QCOMPARE(YMRPIM::dateTimeToText(QDateTime(QDate(2004, 3, 5), QTime(14, 7, 9))),
+             QStringLiteral("5 3 2004 14 7 9"));
+    QCOMPARE(YMRPIM::timeToText(QTime(14, 7, 9)), QStringLiteral("14 7 9"));
+    QVERIFY(YMRPIM::dateToText(QDate()).isNull());
+    QVERIFY(YMRPIM::dateTimeToText(QDateTime()).isNull());
+    QCOMPARE(YMRPIM::textToDate(QStringLiteral("  5   3 2004 ")), QDate(2004, 3, 5));
+    QCOMPARE(YMRPIM::textToDate(QStringLiteral("5 3 2004 14 7 9")), QDate(2004, 3, 5));
+    QVERIFY(YMRPIM::textToDate(QString()).isNull());
+    QVERIFY(!YMRPIM::textToDate(QStringLiteral("x 3 2004")).isValid());
+    QCOMPARE(YMRPIM::textToDateTime(QStringLiteral("5 3 2004 14 7")),
+             QDateTime(QDate(2004, 3, 5), QTime(14, 7, 0)));
+    QVERIFY(YMRPIM::textToDateTime(QString()).isNull());
+    QCOMPARE(YMRPIM::textToTime(QStringLiteral("14 7 9")), QTime(14, 7, 9));
+    QVERIFY(!YMRPIM::textToTime(QStringLiteral("25 0 0")).isValid());
+}
+
+void TestYMRPIM::sortKeys()
+{
+    QCOMPARE(YMRPIM::sortKey(QDate(2004, 3, 5)), QStringLiteral("00008830"));
+    QCOMPARE(YMRPIM::sortKey(QDate(1980, 1, 1).addDays(-42)), QStringLiteral("-0000042"));
+    QVERIFY(YMRPIM::sortKey(QDate()).isNull());
+    QCOMPARE(YMRPIM::sortKey(1234.5), QStringLiteral("001234.50000"));
+    QCOMPARE(YMRPIM::sortKey(-3.25), QStringLiteral("-00003.25000"));
+    QVERIFY(YMRPIM::sortKey(1234567.0).size() > 12);
+    QCOMPARE(YMRPIM::sortKey(true), QStringLiteral("1"));
+    QCOMPARE(YMRPIM::sortKey(false), QStringLiteral("0"));
+    QCOMPARE(YMRPIM::sortKey(42), QStringLiteral("00000042"));
+    QCOMPARE(YMRPIM::sortKey(QTime(1, 0, 1)), QStringLiteral("00003601"));
+    QCOMPARE(YMRPIM::sortKey(QDateTime(QDate(1980, 1, 2), QTime(0, 0, 1))), QStringLiteral("00086401"));
+    QVERIFY(YMRPIM::sortKey(QDateTime()).isNull());
+
+    // the stores' comparison orders the keys by value
+    const QList<double> values = {-1000000, -10, -3.25, -0.5, 0, 0.25, 9.5, 999999.99, 1000000, 25000000};
+    for (int i = 1; i < values.size(); ++i) {
+        const QString a = YMRPIM::sortKey(values.at(i - 1));
+        const QString b = YMRPIM::sortKey(values.at(i));
+        QVERIFY2(YMRPIM::compareKeys(a, b) < 0, qPrintable(a + QLatin1Char(' ') + b));
+        QVERIFY(YMRPIM::compareKeys(b, a) > 0);
+    }
+    QVERIFY(YMRPIM::compareKeys(QString(), YMRPIM::sortKey(-5.0)) < 0);
+    QVERIFY(YMRPIM::compareKeys(YMRPIM::sortKey(QDate(1979, 1, 1)), YMRPIM::sortKey(QDate(1980, 6, 1))) < 0);
+    // date-time keys before and after their change of digit count
+    QVERIFY(YMRPIM::compareKeys(YMRPIM::sortKey(QDateTime(QDate(2011, 9, 1), QTime(0, 0))),
+                                YMRPIM::sortKey(QDateTime(QDate(2011, 10, 1), QTime(0, 0)))) < 0);
+    // texts stay in code order, numbers come before words
+    QVERIFY(YMRPIM::compareKeys(QStringLiteral("Food"), QStringLiteral("Taxi")) < 0);
+    QVERIFY(YMRPIM::compareKeys(QStringLiteral("42"), QStringLiteral("Food")) < 0);
+    QVERIFY(YMRPIM::compareKeys(QStringLiteral("1.2.3"), QStringLiteral("1.2.4")) < 0);
+}
+
+void TestYMRPIM::csvQuote()
+{
+    const QString comma = QStringLiteral(",");
+    QCOMPARE(YMRPIM::csvQuote(QStringLiteral("abc"), QStringLiteral("\""), comma), QStringLiteral("\"abc\","));
+    QCOMPARE(YMRPIM::csvQuote(QStringLiteral("a,b"), QString(), comma), QStringLiteral("\"a,b\","));
+    QCOMPARE(YMRPIM::csvQuote(QStringLiteral("12"), QString(), comma), QStringLiteral("12,"));
+    QCOMPARE(YMRPIM::csvQuote(QStringLiteral("two\nlines"), QString(), comma),
+             QStringLiteral("\"two\nlines\","));
+    QCOMPARE(YMRPIM::csvQuote(QStringLiteral("say \"hi\""), QStringLiteral("\""), QStringLiteral(";")),
+             QStringLiteral("\"say \"\"hi\"\"\";"));
+    QCOMPARE(YMRPIM::csvQuote(QStringLiteral("a\"b"), QString(), comma), QStringLiteral("a\"b,"));
+}
+
+void TestYMRPIM::csvSplit()
+{
+    const QChar q = QLatin1Char('"'), sep = QLatin1Char(',');
+    QStringList f;
+    bool cont = false;
+    QVERIFY(YMRPIM::csvSplit(f, QStringLiteral("a,\"b,c\",\"d\"\"e\",f,"), q, sep, cont));
+    QCOMPARE(f, QStringList({"a", "b,c", "d\"e", "f"}));
+    QVERIFY(!cont);
+
+    f.clear();
+    QVERIFY(YMRPIM::csvSplit(f, QStringLiteral("x,\"first"), q, sep, cont));
+    QVERIFY(cont);
+    QVERIFY(YMRPIM::csvSplit(f, QStringLiteral("second\",y"), q, sep, cont));
+    QVERIFY(!cont);
+    QCOMPARE(f, QStringList({"x", "first\nsecond", "y"}));
+
+    f.clear();
+    QVERIFY(YMRPIM::csvSplit(f, QString(), q, sep, cont));
+    QVERIFY(f.isEmpty());
+    QVERIFY(!YMRPIM::csvSplit(f, QStringLiteral("a,\""), q, sep, cont));
+    QVERIFY(!cont);
+}
+
+void TestYMRPIM::copyFile()
+{
+    QTemporaryDir dir;
+    const QString src = dir.filePath(QStringLiteral("src"));
+    const QString dst = dir.filePath(QStringLiteral("dst"));
+    QByteArray block(16384, 'a');
+    block[100] = 'b';
+    writeAll(src, block);
+    QVERIFY(YMRPIM::copyFile(src, dst, false));
+    QCOMPARE(readAll(dst), block);
+    QVERIFY(QFile::exists(src));
+    QVERIFY(!QFile::exists(dst + QStringLiteral(".new")));
+
+    const QByteArray big = QByteArray(40000, 'z') + "end";
+    writeAll(src, big);
+    QVERIFY(YMRPIM::copyFile(src, dst, true));
+    QCOMPARE(readAll(dst), big);
+    QVERIFY(!QFile::exists(src));
+
+    // a destination that cannot be written: false, the source stays
+    writeAll(src, "keep");
+    QVERIFY(!YMRPIM::copyFile(src, dir.filePath(QStringLiteral("dst/inside")), true));
+    QCOMPARE(readAll(src), QByteArray("keep"));
+    QCOMPARE(readAll(dst), big);
+}
+
+void TestYMRPIM::copyFileRefusesSameFileAndMissingSource()
+{
+    QTemporaryDir dir;
+    const QString src = dir.filePath(QStringLiteral("book.exp"));
+    writeAll(src, "FOLDER\nEND\n");
+    QVERIFY(!YMRPIM::copyFile(src, src, false));
+    QVERIFY(!YMRPIM::copyFile(src, dir.filePath(QStringLiteral("./book.exp")), true));
+    const QString link = dir.filePath(QStringLiteral("link.exp"));
+    QVERIFY(QFile::link(src, link));
+    QVERIFY(!YMRPIM::copyFile(src, link, true));
+    QVERIFY(!YMRPIM::copyFile(link, src, true));
+    const QString hard = dir.filePath(QStringLiteral("hard.exp"));
+    QCOMPARE(::link(QFile::encodeName(src).constData(), QFile::encodeName(hard).constData()), 0);
+    QVERIFY(!YMRPIM::copyFile(hard, src, true));
+    QCOMPARE(readAll(src), QByteArray("FOLDER\nEND\n"));
+
+    const QString other = dir.filePath(QStringLiteral("other"));
+    writeAll(other, "precious");
+    QVERIFY(!YMRPIM::copyFile(dir.filePath(QStringLiteral("missing")), other, false));
+    QCOMPARE(readAll(other), QByteArray("precious"));
+    QVERIFY(!YMRPIM::copyFile(dir.filePath(QStringLiteral("missing")), dir.filePath(QStringLiteral("none")), false));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none"))));
+    QVERIFY(!YMRPIM::copyFile(dir.path(), other, false));
+}
+
+void TestYMRPIM::dataListsWithInstalledDefaults()
+{
+    const QStringList names = {"types", "cities", "accounts", "currencies_en", "currencies_ja",
+                               "dateFormat", "timeFormat", "dateTimeFormat", "numberformat"};
+    for (const QString &name : names) {
+        QVERIFY2(QFile::exists(YMRPIM::defaultListPath(name)), qPrintable(name));
+        QVERIFY(!QFile::exists(YMRPIM::userListPath(name)));
+        const QStringList list = YMRPIM::loadList(name);
+        QVERIFY2(!list.isEmpty(), qPrintable(name));
+        for (const QString &entry : list)
+            QVERIFY(!entry.isEmpty());
+    }
+    QVERIFY(YMRPIM::loadList(QStringLiteral("dateFormat")).contains(QStringLiteral("YYYY/MM/DD")));
+    QVERIFY(YMRPIM::loadList(QStringLiteral("dateTimeFormat")).contains(QStringLiteral("YYYY/MM/DD hh:mm AM/PM")));
+    QVERIFY(YMRPIM::loadList(QStringLiteral("numberformat")).contains(QStringLiteral("@#,#")));
+    // every currency row is a symbol and a format code
+    for (const QString &row : YMRPIM::loadList(QStringLiteral("currencies_en")))
+        QCOMPARE(row.split(QLatin1Char('|'), Qt::SkipEmptyParts).size(), 2);
+
+    // the user's copy: no final line feed, UTF-8, and it wins from now on
+    const QStringList mine = {QStringLiteral("Caf\u00e9"), QStringLiteral("Bus")};
+    YMRPIM::saveList(QStringLiteral("types"), mine);
+    const QString user = YMRPIM::userListPath(QStringLiteral("types"));
+    QCOMPARE(user, Global::applicationFileName(QStringLiteral("ymrOutlaysData"), QStringLiteral("types")));
+    QCOMPARE(readAll(user), QByteArray("Caf\xc3\xa9\nBus"));
+    QVERIFY(!QFile::exists(user + QStringLiteral(".new")));
+    QCOMPARE(YMRPIM::loadList(QStringLiteral("types")), mine);
+    writeAll(user, "a\n\nb\n");
+    QCOMPARE(YMRPIM::loadList(QStringLiteral("types")), QStringList({"a", "b"}));
+    YMRPIM::saveList(QStringLiteral("types"), QStringList());
+    QVERIFY(YMRPIM::loadList(QStringLiteral("types")).isEmpty()); // an empty copy still wins
+    QVERIFY(YMRPIM::loadList(QStringLiteral("no such list")).isEmpty());
+}
+
+void TestYMRPIM::replaceAll()
+{
+    QString text = QStringLiteral("a|b||c");
+    QCOMPARE(YMRPIM::replaceAll(QStringLiteral("|"), QStringLiteral("||"), text), QStringLiteral("a||b||||c"));
+    QCOMPARE(text, QStringLiteral("a||b||||c"));
+    text = QStringLiteral("aaaa");
+    QCOMPARE(YMRPIM::replaceAll(QStringLiteral("aa"), QStringLiteral("a"), text), QStringLiteral("a"));
+    text = QStringLiteral("xyz");
+    QCOMPARE(YMRPIM::replaceAll(QStringLiteral("q"), QStringLiteral("r"), text), QStringLiteral("xyz"));
+}
+
+YMR_TEST_MAIN(TestYMRPIM)
+#include "tst_ymrpim.moc"
