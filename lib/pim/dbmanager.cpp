@@ -1,0 +1,306 @@
+#include "dbmanager.h"
+
+#include "dbrecord.h"
+#include "pimtextwriter.h"
+#include "taskmanager.h"
+#include "ymrpim.h"
+
+#include "qt/ymrapplication.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+DBManager::DBManager(bool ext)
+    : PIMManager(YMRPIM::applicationName(),
+                 ext ? QStringLiteral("ymrOutlaysIDX_EXT") : QStringLiteral("ymrOutlaysIDX"),
+                 false, !ext, nullptr)
+    , m_ext(ext)
+{
+}
+
+DBManager::~DBManager()
+{
+    // Saved here while the "I=" lines are still written.
+    saveOnDestroy();
+}
+
+PIMRecord *DBManager::createRecord()
+{
+    return new DBRecord(this);
+}
+
+DBRecord *DBManager::findByTitle(const QString &title)
+{
+    PIMRecordArray *all = records();
+    for (int i = 0; i < all->count(); ++i) {
+        DBRecord *r = dynamic_cast<DBRecord *>(all->at(i));
+        if (r && r->title() == title)
+            return r;
+    }
+    return nullptr;
+}
+
+DBRecord *DBManager::findByPath(const QString &path)
+{
+    PIMRecordArray *all = records();
+    for (int i = 0; i < all->count(); ++i) {
+        DBRecord *r = dynamic_cast<DBRecord *>(all->at(i));
+        if (r && r->path() == path)
+            return r;
+    }
+    return nullptr;
+}
+
+QString DBManager::titleOfPath(const QString &path)
+{
+    return QFileInfo(path).baseName();
+}
+
+bool DBManager::isBookFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    if (file.size() == 0)
+        return true;
+    QByteArray line = file.readLine(64);
+    if (line.endsWith('\n'))
+        line.chop(1);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return line == "FOLDER";
+}
+
+void DBManager::refreshRecord(DBRecord *record)
+{
+    if (m_ext || !record)
+        return;
+    const QString path = record->path();
+    record->setTitle(titleOfPath(path));
+
+    // A book open in this program may hold header values not yet on disk.
+    if (TaskManager *open = TaskManager::openStore(path)) {
+        record->setAvailable(true);
+        if (!open->icon().isEmpty())
+            record->setIconName(open->icon());
+        record->setDescription(open->description());
+        record->setPassword(open->password());
+        return;
+    }
+
+    TaskManager book(path, false, true);
+    // A file without a book header is never offered as a book: opening and
+    // saving it would rewrite it.
+    const bool available = book.load() && isBookFile(path);
+    record->setAvailable(available);
+    if (available) {
+        if (!book.icon().isEmpty())
+            record->setIconName(book.icon());
+        record->setDescription(book.description());
+        record->setPassword(book.password());
+    }
+}
+
+void DBManager::refreshAll()
+{
+    PIMRecordArray *all = records();
+    for (int i = 0; i < all->count(); ++i) {
+        if (DBRecord *r = dynamic_cast<DBRecord *>(all->at(i)))
+            refreshRecord(r);
+    }
+}
+
+QString DBManager::iconPrefix()
+{
+    return QStringLiteral("icons/");
+}
+
+QString DBManager::iconDirectory()
+{
+    return YMRApplication::qpeDir()
+        + (YMRApplication::isVGAScreen() ? QStringLiteral("/pics144/ymrOutlays/")
+                                         : QStringLiteral("/pics/ymrOutlays/"))
+        + iconPrefix();
+}
+
+void DBManager::clearHeader()
+{
+    PIMManager::clearHeader();
+    m_paths.clear();
+}
+
+void DBManager::readHeader(QStringList &parts)
+{
+    if (parts.value(0) == QLatin1String("I"))
+        m_paths.append(YMRPIM::decodeValue(parts));
+    else
+        PIMManager::readHeader(parts);
+}
+
+void DBManager::writeHeader(PIMTextWriter &out)
+{
+    PIMManager::writeHeader(out);
+    for (const QString &path : qAsConst(m_paths))
+        out.writeValue("I=", path);
+}
+
+void DBManager::loaded()
+{
+    if (m_ext)
+        return;
+    PIMRecordArray *all = records();
+    all->clear();
+    for (const QString &path : qAsConst(m_paths)) {
+        DBRecord *r = new DBRecord(this);
+        r->setPath(path);
+        all->append(r);
+    }
+}
+
+void DBManager::recordAdded(PIMRecord *record)
+{
+    recordUpdated(nullptr, record);
+}
+
+bool DBManager::writeBookHeader(DBRecord *record, const QString &path, bool create)
+{
+    // The open store of this book writes the new values itself; a header
+    // written beside it would be overwritten by its next save.
+    if (TaskManager *open = TaskManager::openStore(path)) {
+        open->setIcon(record->iconName());
+        open->setDescription(record->description());
+        open->setPassword(record->password());
+        return open->save();
+    }
+    TaskManager book(path, false, true);
+    const bool loaded = book.load();
+    if (!create && !(loaded && isBookFile(path)))
+        return false;
+    book.setIcon(record->iconName());
+    book.setDescription(record->description());
+    book.setPassword(record->password());
+    return book.save();
+}
+
+void DBManager::revertPath(DBRecord *record, const QString &oldPath)
+{
+    record->setPath(oldPath);
+    record->setTitle(titleOfPath(oldPath));
+    haveChange();
+}
+
+void DBManager::recordUpdated(PIMRecord *old, PIMRecord *record)
+{
+    if (m_ext)
+        return;
+    DBRecord *rec = dynamic_cast<DBRecord *>(record);
+    if (!rec)
+        return;
+    const bool stored = contains(record);
+    // After a removal the base names the record that moved into the gap;
+    // nothing about that book changed.
+    if (!old && stored)
+        return;
+    if (!stored)
+        m_paths.append(rec->path());
+
+    DBRecord *before = dynamic_cast<DBRecord *>(old);
+    if (!before) {
+        const QString path = rec->path();
+        if (QFileInfo::exists(path)) {
+            // An existing file is only read: it may be no book at all, and a
+            // book already carries its header.
+            TaskManager book(path, false, true);
+            rec->setAvailable(book.load() && isBookFile(path));
+        } else {
+            rec->setAvailable(writeBookHeader(rec, path, true));
+        }
+        if (!rec->isAvailable())
+            haveChange();
+        return;
+    }
+
+    const QString oldPath = before->path();
+    const bool available = writeBookHeader(rec, oldPath, false);
+    rec->setAvailable(available);
+    if (!available) {
+        revertPath(rec, oldPath);
+        return;
+    }
+    const QString newPath = rec->path();
+    if (QDir::cleanPath(oldPath) == QDir::cleanPath(newPath))
+        return;
+    if (TaskManager *open = TaskManager::openStore(oldPath))
+        open->save();
+    if (YMRPIM::copyFile(oldPath, newPath, true)) {
+        m_paths.removeAll(oldPath);
+        m_paths.append(newPath);
+    } else {
+        revertPath(rec, oldPath);
+    }
+}
+
+void DBManager::recordRemoved(PIMRecord *record)
+{
+    if (m_ext)
+        return;
+    DBRecord *rec = dynamic_cast<DBRecord *>(record);
+    if (!rec)
+        return;
+    m_paths.removeAll(rec->path());
+    if (rec->deleteFile()) {
+        // Leaves an open store of the book clean, so that it does not
+        // write the deleted file back when it closes.
+        if (TaskManager *open = TaskManager::openStore(rec->path()))
+            open->save();
+        QFile::remove(rec->path());
+    }
+}
+
+QString DBManager::sortText(DBRecord *record) const
+{
+    switch (sortColumn()) {
+    case 0: return record->iconName();
+    case 1: return record->title();
+    case 2: return YMRPIM::sortKey(!record->description().isEmpty());
+    case 3: return YMRPIM::sortKey(!record->password().isEmpty());
+    case 4: return QFileInfo(record->path()).path();
+    default: return QString();
+    }
+}
+
+void DBManager::updateSortKey(PIMRecord *record)
+{
+    DBRecord *r = dynamic_cast<DBRecord *>(record);
+    if (!r)
+        return;
+    const int column = sortColumn();
+    if (column < 0 || column > 4)
+        record->setSortKey(QStringList());
+    else
+        record->setSortKey(QStringList(sortText(r)));
+}
+
+void DBManager::updateSortKeys()
+{
+    PIMRecordArray *v = view();
+    for (int i = 0; i < v->count(); ++i)
+        updateSortKey(v->at(i));
+}
+
+bool DBManager::needsResort(PIMRecord *old, PIMRecord *record)
+{
+    DBRecord *a = dynamic_cast<DBRecord *>(old);
+    DBRecord *b = dynamic_cast<DBRecord *>(record);
+    if (!a || !b)
+        return false;
+    switch (sortColumn()) {
+    case 0: return a->iconName() != b->iconName();
+    case 1: return a->title() != b->title();
+    case 2: return a->description().isEmpty() != b->description().isEmpty();
+    case 3: return a->password().isEmpty() != b->password().isEmpty();
+    case 4: return QFileInfo(a->path()).path() != QFileInfo(b->path()).path();
+    default: return false;
+    }
+}

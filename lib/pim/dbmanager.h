@@ -1,0 +1,67 @@
+#ifndef DBMANAGER_H
+#define DBMANAGER_H
+
+#include "pimmanager.h"
+
+#include <QStringList>
+
+class DBRecord;
+
+// The book index. The main index ("ymrOutlaysIDX") keeps only the book
+// paths, one "I=" header line each, and rebuilds its records from them at
+// every load; titles, icons, descriptions and passwords are read from and
+// written to each book's own header. The export index ("ymrOutlaysIDX_EXT")
+// is a full record file of plain book records for the PC link.
+class DBManager : public PIMManager
+{
+    Q_OBJECT
+public:
+    explicit DBManager(bool ext = false);
+    ~DBManager() override;
+
+    bool isExt() const { return m_ext; }
+    QStringList paths() const { return m_paths; }
+
+    PIMRecord *createRecord() override;
+
+    DBRecord *findByTitle(const QString &title);
+    DBRecord *findByPath(const QString &path);
+
+    // Title from the file name; icon (when set), description and password
+    // from the book's header; availability from whether it could be read.
+    // Does nothing in the export index.
+    void refreshRecord(DBRecord *record);
+    void refreshAll();
+
+    static QString iconPrefix();
+    static QString iconDirectory();
+
+    // The file's base name: the name without folder and without everything
+    // from its first ".".
+    static QString titleOfPath(const QString &path);
+    // Whether the file holds a book: it starts with the header line, or is
+    // empty.
+    static bool isBookFile(const QString &path);
+
+protected:
+    void clearHeader() override;
+    void readHeader(QStringList &parts) override;
+    void writeHeader(PIMTextWriter &out) override;
+    void recordAdded(PIMRecord *record) override;
+    void recordUpdated(PIMRecord *old, PIMRecord *record) override;
+    void recordRemoved(PIMRecord *record) override;
+    void loaded() override;
+    void updateSortKeys() override;
+    void updateSortKey(PIMRecord *record) override;
+    bool needsResort(PIMRecord *old, PIMRecord *record) override;
+
+private:
+    QString sortText(DBRecord *record) const;
+    bool writeBookHeader(DBRecord *record, const QString &path, bool create);
+    void revertPath(DBRecord *record, const QString &oldPath);
+
+    bool m_ext;
+    QStringList m_paths;
+};
+
+#endif

@@ -1,0 +1,379 @@
+#include "taskmanager.h"
+
+#include "categorymanager.h"
+#include "pimreminder.h"
+#include "task.h"
+#include "pimtextwriter.h"
+#include "ymrpim.h"
+
+#include "qpe/alarmserver.h"
+#include "qpe/config.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+CategoryManager *TaskManager::s_categoryManager = nullptr;
+
+namespace {
+
+QList<TaskManager *> &openStores()
+{
+    static QList<TaskManager *> stores;
+    return stores;
+}
+
+QString settingsName()
+{
+    return YMRPIM::applicationName();
+}
+
+QString canonicalPath(const QString &path)
+{
+    const QFileInfo fi(path);
+    const QString canonical = fi.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : canonical;
+}
+
+bool inFuture(const PIMReminder *reminder)
+{
+    return reminder && reminder->dateTime > AlarmServer::instance()->now();
+}
+
+} // namespace
+
+TaskManager::TaskManager(const QString &fileName, bool templates, bool headerOnly)
+    : PIMManager(QStringLiteral("expense"), fileName, templates, headerOnly, nullptr)
+{
+    setCategoryManager(sharedCategoryManager());
+    openStores().append(this);
+}
+
+TaskManager::~TaskManager()
+{
+    openStores().removeAll(this);
+    // Saved here while this class's header is still written.
+    saveOnDestroy();
+}
+
+void TaskManager::setDescription(const QString &description)
+{
+    m_description = description;
+    markDirty();
+}
+
+void TaskManager::setIcon(const QString &icon)
+{
+    m_icon = icon;
+    markDirty();
+}
+
+void TaskManager::setPassword(const QString &password)
+{
+    m_password = password;
+    markDirty();
+}
+
+void TaskManager::setFilters(const QList<TaskFilter> &filters)
+{
+    m_filters = filters;
+    markDirty();
+    m_currentFilter = -1;
+    rebuildView(true);
+    emit updated();
+}
+
+void TaskManager::setCurrentFilter(int index)
+{
+    m_currentFilter = index;
+    markDirty();
+    rebuildView(true);
+    emit updated();
+}
+
+void TaskManager::setFindFilter(const TaskFilter &filter)
+{
+    m_findFilter = filter;
+    setCurrentFilter(-2);
+}
+
+const TaskFilter *TaskManager::activeFilter() const
+{
+    if (m_currentFilter == -2)
+        return &m_findFilter;
+    if (m_currentFilter >= 0 && m_currentFilter < m_filters.size())
+        return &m_filters.at(m_currentFilter);
+    return nullptr;
+}
+
+Task *TaskManager::createWithDefaults()
+{
+    Task *task = new Task(this);
+    Config config(settingsName());
+    config.setGroup(QStringLiteral("Default"));
+    task->type = config.readEntry(QStringLiteral("type"));
+    task->currency = config.readEntry(QStringLiteral("cur"));
+    task->city = config.readEntry(QStringLiteral("city"));
+    task->account = config.readEntry(QStringLiteral("account"));
+    task->setCategories(config.readEntry(QStringLiteral("cats"))
+                            .split(QLatin1Char('|'), Qt::SkipEmptyParts));
+    return task;
+}
+
+void TaskManager::saveDefaults(PIMRecord *record)
+{
+    Task *task = dynamic_cast<Task *>(record);
+    if (!task)
+        return;
+    Config config(settingsName());
+    config.setGroup(QStringLiteral("Default"));
+    config.writeEntry(QStringLiteral("type"), task->type);
+    config.writeEntry(QStringLiteral("cur"), task->currency);
+    config.writeEntry(QStringLiteral("city"), task->city);
+    config.writeEntry(QStringLiteral("account"), task->account);
+    config.writeEntry(QStringLiteral("cats"), task->categories().join(QLatin1Char('|')));
+}
+
+QByteArray TaskManager::alarmMessage(PIMRecord *record)
+{
+    QByteArray msg("alarm(QDateTime,int)");
+    if (record)
+        msg += record->uidString().toLatin1();
+    return msg;
+}
+
+QByteArray TaskManager::alarmChannel()
+{
+    return QByteArrayLiteral("QPE/Application/ymrOutlays");
+}
+
+void TaskManager::registerAlarm(Task *task)
+{
+    AlarmServer::addAlarm(task->reminder->dateTime, alarmChannel(), alarmMessage(task), 0);
+}
+
+void TaskManager::cancelAlarm(Task *task)
+{
+    AlarmServer::deleteAlarm(task->reminder->dateTime, alarmChannel(), alarmMessage(task), 0);
+}
+
+bool TaskManager::removeAll()
+{
+    // The base removes without its per-record hooks; the alarms of the
+    // purged expenses would otherwise ring for records that are gone.
+    if (!isTemplates()) {
+        PIMRecordArray *all = records();
+        for (int i = 0; i < all->count(); ++i) {
+            Task *task = dynamic_cast<Task *>(all->at(i));
+            if (task && task->reminder)
+                cancelAlarm(task);
+        }
+    }
+    return PIMManager::removeAll();
+}
+
+CategoryManager *TaskManager::sharedCategoryManager()
+{
+    if (!s_categoryManager) {
+        s_categoryManager = new CategoryManager();
+        s_categoryManager->load();
+    }
+    return s_categoryManager;
+}
+
+void TaskManager::releaseSharedCategoryManager()
+{
+    if (s_categoryManager) {
+        CategoryManager *store = s_categoryManager;
+        s_categoryManager = nullptr;
+        delete store;
+    }
+}
+
+bool TaskManager::matchesText(const QString &value, const QString &text, int condition)
+{
+    switch (condition) {
+    case 0: return text.contains(value, Qt::CaseInsensitive);
+    case 1: return text == value;
+    case 2: return !text.contains(value, Qt::CaseInsensitive);
+    case 3: return text.isEmpty();
+    case 4: return !text.isEmpty();
+    case 5: return text.toLower().startsWith(value.toLower());
+    case 6: return text.endsWith(value, Qt::CaseInsensitive);
+    default: return false;
+    }
+}
+
+bool TaskManager::matchesAnyText(const QString &value, const QStringList &texts, int condition)
+{
+    for (const QString &text : texts) {
+        if (matchesText(value, text, condition))
+            return true;
+    }
+    return false;
+}
+
+TaskManager *TaskManager::openStore(const QString &path)
+{
+    if (path.isEmpty())
+        return nullptr;
+    const QString wanted = canonicalPath(path);
+    for (TaskManager *store : openStores()) {
+        if (store->isHeaderOnly() || store->isTemplates())
+            continue;
+        if (canonicalPath(store->fileName()) == wanted)
+            return store;
+    }
+    return nullptr;
+}
+
+PIMRecord *TaskManager::createRecord()
+{
+    return new Task(this);
+}
+
+bool TaskManager::accept(PIMRecord *record)
+{
+    const TaskFilter *filter = activeFilter();
+    if (!filter)
+        return true;
+    return filter->accepts(dynamic_cast<Task *>(record));
+}
+
+void TaskManager::writeHeader(PIMTextWriter &out)
+{
+    PIMManager::writeHeader(out);
+    if (!m_description.isEmpty())
+        out.writeValue("DESC=", m_description);
+    if (!m_icon.isEmpty())
+        out.writeValue("ICON=", m_icon);
+    if (!m_password.isEmpty())
+        out.writeValue("PWD=", m_password);
+    if (!m_filters.isEmpty()) {
+        out.writeValue("FILTERS=", TaskFilter::toText(m_filters));
+        // The find filter is transient: a book never reopens with it.
+        out.writeNumber("CFILTER=", m_currentFilter == -2 ? -1 : m_currentFilter);
+    }
+}
+
+void TaskManager::readHeader(QStringList &parts)
+{
+    const QString key = parts.value(0);
+    if (key == QLatin1String("FILTERS")) {
+        TaskFilter::parseText(YMRPIM::decodeValue(parts), m_filters);
+    } else if (key == QLatin1String("CFILTER")) {
+        bool ok = false;
+        m_currentFilter = parts.value(1).toInt(&ok);
+        if (!ok)
+            m_currentFilter = 0;
+    } else if (key == QLatin1String("DESC")) {
+        m_description = YMRPIM::decodeValue(parts);
+    } else if (key == QLatin1String("ICON")) {
+        m_icon = YMRPIM::decodeValue(parts);
+    } else if (key == QLatin1String("PWD")) {
+        m_password = YMRPIM::decodeValue(parts);
+    } else {
+        PIMManager::readHeader(parts);
+    }
+}
+
+void TaskManager::clearHeader()
+{
+    m_filters.clear();
+    m_currentFilter = -1;
+    m_description = QString();
+    m_icon = QString();
+    m_password = QString();
+    PIMManager::clearHeader();
+}
+
+void TaskManager::recordAdded(PIMRecord *record)
+{
+    if (isTemplates())
+        return;
+    saveDefaults(record);
+    Task *task = dynamic_cast<Task *>(record);
+    if (task && inFuture(task->reminder))
+        registerAlarm(task);
+}
+
+void TaskManager::recordUpdated(PIMRecord *old, PIMRecord *record)
+{
+    if (isTemplates() || !old)
+        return;
+    Task *before = dynamic_cast<Task *>(old);
+    if (before && before->reminder)
+        cancelAlarm(before);
+    Task *task = dynamic_cast<Task *>(record);
+    if (task && inFuture(task->reminder))
+        registerAlarm(task);
+}
+
+void TaskManager::recordRemoved(PIMRecord *record)
+{
+    if (isTemplates())
+        return;
+    Task *task = dynamic_cast<Task *>(record);
+    if (task && task->reminder)
+        cancelAlarm(task);
+}
+
+QString TaskManager::sortText(Task *task) const
+{
+    switch (sortColumn()) {
+    case 0: return task->type;
+    case 1: return YMRPIM::sortKey(task->amount.toDouble());
+    case 2: return task->currency;
+    case 3: return task->city;
+    case 4: return YMRPIM::sortKey(!task->description.isEmpty());
+    case 5: return task->account;
+    case 6: return YMRPIM::sortKey(task->date);
+    case 7: return YMRPIM::sortKey(task->reminder != nullptr);
+    case 8: return task->categoryTitle(false);
+    case 9: return YMRPIM::sortKey(task->created());
+    case 10: return YMRPIM::sortKey(task->updated());
+    default: return QString();
+    }
+}
+
+void TaskManager::updateSortKey(PIMRecord *record)
+{
+    Task *task = dynamic_cast<Task *>(record);
+    if (!task)
+        return;
+    const int column = sortColumn();
+    if (column < 0 || column > 10)
+        record->setSortKey(QStringList());
+    else
+        record->setSortKey(QStringList(sortText(task)));
+}
+
+void TaskManager::updateSortKeys()
+{
+    PIMRecordArray *v = view();
+    for (int i = 0; i < v->count(); ++i)
+        updateSortKey(v->at(i));
+}
+
+bool TaskManager::needsResort(PIMRecord *old, PIMRecord *record)
+{
+    Task *a = dynamic_cast<Task *>(old);
+    Task *b = dynamic_cast<Task *>(record);
+    if (!a || !b)
+        return false;
+    switch (sortColumn()) {
+    case 0: return a->type != b->type;
+    case 1: return a->amount != b->amount;
+    case 2: return a->currency != b->currency;
+    case 3: return a->city != b->city;
+    case 4: return a->description.isEmpty() != b->description.isEmpty();
+    case 5: return a->account != b->account;
+    case 6: return a->date != b->date;
+    case 7: return (a->reminder != nullptr) != (b->reminder != nullptr);
+    case 8: return a->categoryTitle(false) != b->categoryTitle(false);
+    case 9: return a->created() != b->created();
+    case 10: return a->updated() != b->updated();
+    default: return false;
+    }
+}

@@ -1,0 +1,100 @@
+#ifndef TASKMANAGER_H
+#define TASKMANAGER_H
+
+#include "pimmanager.h"
+#include "taskfilter.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class CategoryManager;
+class Task;
+
+// The store of one Expense Book: the base store plus the book's header
+// values (description, icon, password, saved filters, current filter), the
+// filtered view, sort keys per expense column, reminder registration with the
+// alarm server and the defaults for new expenses.
+class TaskManager : public PIMManager
+{
+    Q_OBJECT
+public:
+    // A relative file name resolves in the application folder "expense"
+    // ("expensetemplates" in templates mode). Does not load.
+    explicit TaskManager(const QString &fileName, bool templates = false,
+                         bool headerOnly = false);
+    ~TaskManager() override;
+
+    QString description() const { return m_description; }
+    void setDescription(const QString &description);
+    QString icon() const { return m_icon; }
+    void setIcon(const QString &icon);
+    QString password() const { return m_password; }
+    void setPassword(const QString &password);
+
+    QList<TaskFilter> filters() const { return m_filters; }
+    // Replaces the saved filters; the current filter becomes -1.
+    void setFilters(const QList<TaskFilter> &filters);
+    // -1 no filter, -2 the find filter, else an index into the saved filters.
+    // An index that names no saved filter lets every expense pass.
+    int currentFilter() const { return m_currentFilter; }
+    void setCurrentFilter(int index);
+    TaskFilter findFilter() const { return m_findFilter; }
+    void setFindFilter(const TaskFilter &filter);
+    // The filter that restricts the view, or null when none does.
+    const TaskFilter *activeFilter() const;
+
+    // A new expense of this book with the last used defaults; not added.
+    Task *createWithDefaults();
+    void saveDefaults(PIMRecord *record);
+
+    // "alarm(QDateTime,int)" followed by the record's UID.
+    static QByteArray alarmMessage(PIMRecord *record);
+    static QByteArray alarmChannel();
+
+    // Removes every expense; their alarms are cancelled first.
+    bool removeAll() override;
+
+    static CategoryManager *sharedCategoryManager();
+    static void releaseSharedCategoryManager();
+
+    // Text condition codes: 0 contains, 1 is exactly, 2 doesn't contain,
+    // 3 is empty, 4 is not empty, 5 starts with, 6 ends with.
+    static bool matchesText(const QString &value, const QString &text, int condition);
+    // True when the test holds for at least one entry; never for no entries.
+    static bool matchesAnyText(const QString &value, const QStringList &texts, int condition);
+
+    // The live book store (not header-only, not templates) on the given
+    // book file, if one is open in this program.
+    static TaskManager *openStore(const QString &path);
+
+    PIMRecord *createRecord() override;
+    bool accept(PIMRecord *record) override;
+
+protected:
+    void writeHeader(PIMTextWriter &out) override;
+    void readHeader(QStringList &parts) override;
+    void clearHeader() override;
+    void recordAdded(PIMRecord *record) override;
+    void recordUpdated(PIMRecord *old, PIMRecord *record) override;
+    void recordRemoved(PIMRecord *record) override;
+    void updateSortKeys() override;
+    void updateSortKey(PIMRecord *record) override;
+    bool needsResort(PIMRecord *old, PIMRecord *record) override;
+
+private:
+    void registerAlarm(Task *task);
+    void cancelAlarm(Task *task);
+    QString sortText(Task *task) const;
+
+    QList<TaskFilter> m_filters;
+    int m_currentFilter = -1;
+    TaskFilter m_findFilter;
+    QString m_description;
+    QString m_icon;
+    QString m_password;
+
+    static CategoryManager *s_categoryManager;
+};
+
+#endif

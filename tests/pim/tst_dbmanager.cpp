@@ -1,0 +1,453 @@
+#include "ymrtest.h"
+
+#include "pim/dbmanager.h"
+#include "pim/dbrecord.h"
+#include "pim/task.h"
+#include "pim/taskmanager.h"
+#include "qt/ymrapplication.h"
+
+#include <memory>
+
+class TestDBManager : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString path(const QString &name) const { return m_dir.path() + QLatin1Char('/') + name; }
+    static QByteArray bytes(const QString &file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static void writeFile(const QString &file, const QByteArray &data)
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(data);
+    }
+    // A book with a header and one expense.
+    void makeBook(const QString &file, const QString &description, const QString &icon = QString(),
+                  const QString &password = QString())
+    {
+        TaskManager book(file);
+        book.setDescription(description);
+        book.setIcon(icon);
+        book.setPassword(password);
+        Task *t = new Task(&book);
+        t->type = QStringLiteral("Taxi");
+        t->store(nullptr);
+        QVERIFY(book.save());
+    }
+    static QByteArray recordPart(const QByteArray &file)
+    {
+        return file.mid(file.indexOf("\nEND\n") + 5);
+    }
+    static DBRecord *addBook(DBManager &index, const QString &file)
+    {
+        DBRecord *r = new DBRecord(&index);
+        r->setPath(file);
+        r->setTitle(DBManager::titleOfPath(file));
+        index.refreshRecord(r);
+        r->store(nullptr);
+        return r;
+    }
+    // The usual edit cycle: a copy keeps the old state.
+    static void edit(DBRecord *r, const std::function<void(DBRecord *)> &change)
+    {
+        DBRecord *old = new DBRecord(*r);
+        change(r);
+        r->store(old);
+    }
+    void removeIndexFile()
+    {
+        DBManager probe;
+        QFile::remove(probe.fileName());
+    }
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void init() { removeIndexFile(); }
+    void cleanupTestCase() { TaskManager::releaseSharedCategoryManager(); }
+
+    void newBooksAndIndexBytes();
+    void addingExistingFiles();
+    void refreshRules();
+    void editHeaderAndMove();
+    void failedAndFormOnlyMoves();
+    void removingBooks();
+    void samePathTwiceAndRecordPart();
+    void exportIndex();
+    void openStoreTakesIndexEdits();
+    void sortKeys();
+    void bookIcon();
+};
+
+void TestDBManager::newBooksAndIndexBytes()
+{
+    const QString a = path(QStringLiteral("New.exp"));
+    const QString b = path(QStringLiteral("Other.exp"));
+    {
+        DBManager index;
+        QVERIFY(!index.load());
+        QVERIFY(index.fileName().endsWith(QStringLiteral("/ymrOutlays/ymrOutlaysIDX")));
+        DBRecord *r = new DBRecord(&index);
+        QCOMPARE(r->iconName(), QStringLiteral("12"));
+        QVERIFY(!r->isAvailable());
+        r->setPath(a);
+        r->setTitle(QStringLiteral("New"));
+        r->setDescription(QStringLiteral("first"));
+        r->store(nullptr);
+        QVERIFY(r->isAvailable());
+        DBRecord *s = new DBRecord(&index);
+        s->setPath(b);
+        s->store(nullptr);
+        QVERIFY(index.save());
+        QCOMPARE(index.paths(), QStringList({a, b}));
+
+        // a new book holds only its header
+        QCOMPARE(bytes(a), QByteArray("FOLDER\nSORT=-1\nSORTORDER=1\nPERPAGE=15\nTOTAL=-1\n"
+                                      "DESC=first\nICON=12\nEND\n"));
+        QCOMPARE(bytes(index.fileName()),
+                 "FOLDER\nSORT=-1\nSORTORDER=1\nPERPAGE=15\nTOTAL=-1\nI=" + a.toUtf8()
+                     + "\nI=" + b.toUtf8() + "\nEND\n");
+    }
+    {
+        TaskManager book(a);
+        QVERIFY(book.load());
+        QCOMPARE(book.count(), 0);
+        QCOMPARE(book.description(), QStringLiteral("first"));
+    }
+    // records are rebuilt from the paths: fresh, untitled, unavailable
+    DBManager index;
+    QVERIFY(index.load());
+    QCOMPARE(index.count(), 2);
+    auto *r = static_cast<DBRecord *>(index.records()->at(0));
+    QCOMPARE(r->path(), a);
+    QVERIFY(r->title().isEmpty());
+    QVERIFY(!r->isAvailable());
+    index.refreshAll();
+    QCOMPARE(r->title(), QStringLiteral("New"));
+    QCOMPARE(r->description(), QStringLiteral("first"));
+    QVERIFY(r->isAvailable());
+    QCOMPARE(index.findByTitle(QStringLiteral("Other")), index.records()->at(1));
+    QCOMPARE(index.findByPath(b), index.records()->at(1));
+    QVERIFY(!index.findByPath(path(QStringLiteral("x/../Other.exp"))));
+}
+
+void TestDBManager::addingExistingFiles()
+{
+    const QString book = path(QStringLiteral("Existing.exp"));
+    makeBook(book, QStringLiteral("kept"), QStringLiteral("3"));
+    const QByteArray before = bytes(book);
+    const QString notes = path(QStringLiteral("notes.txt"));
+    writeFile(notes, "shopping list\nmilk\n");
+
+    DBManager index;
+    index.load();
+    DBRecord *r = addBook(index, book);
+    QVERIFY(r->isAvailable());
+    QCOMPARE(r->iconName(), QStringLiteral("3"));
+    QCOMPARE(r->description(), QStringLiteral("kept"));
+    QCOMPARE(bytes(book), before);
+
+    // a file that is no book is listed but never rewritten
+    DBRecord *n = addBook(index, notes);
+    QVERIFY(!n->isAvailable());
+    QCOMPARE(bytes(notes), QByteArray("shopping list\nmilk\n"));
+    index.refreshRecord(n);
+    QVERIFY(!n->isAvailable());
+    QCOMPARE(index.paths(), QStringList({book, notes}));
+}
+
+void TestDBManager::refreshRules()
+{
+    const QString trip = path(QStringLiteral("Trip.2004.exp"));
+    makeBook(trip, QString(), QString(), QStringLiteral("pw"));
+    DBManager index;
+    DBRecord r(&index);
+    r.setPath(trip);
+    r.setTitle(QStringLiteral("set by hand"));
+    r.setDescription(QStringLiteral("old"));
+    index.refreshRecord(&r);
+    QCOMPARE(r.title(), QStringLiteral("Trip"));
+    QCOMPARE(r.iconName(), QStringLiteral("12"));     // an empty header icon keeps it
+    QVERIFY(r.description().isEmpty());                // an empty header empties it
+    QCOMPARE(r.password(), QStringLiteral("pw"));
+    QVERIFY(r.isAvailable());
+
+    QFile::remove(trip);
+    r.setDescription(QStringLiteral("stays"));
+    index.refreshRecord(&r);
+    QVERIFY(!r.isAvailable());
+    QCOMPARE(r.title(), QStringLiteral("Trip"));
+    QCOMPARE(r.description(), QStringLiteral("stays"));
+    QVERIFY(!QFile::exists(trip));
+}
+
+void TestDBManager::editHeaderAndMove()
+{
+    const QString file = path(QStringLiteral("Edit.exp"));
+    const QString other = path(QStringLiteral("Second.exp"));
+    makeBook(file, QStringLiteral("before"));
+    makeBook(other, QStringLiteral("second"));
+    const QByteArray records = recordPart(bytes(file));
+    DBManager index;
+    index.load();
+    DBRecord *r = addBook(index, file);
+    addBook(index, other);
+
+    edit(r, [](DBRecord *rec) {
+        rec->setDescription(QStringLiteral("after"));
+        rec->setPassword(QStringLiteral("p=w="));
+        rec->setIconName(QStringLiteral("14"));
+    });
+    QVERIFY(r->isAvailable());
+    {
+        TaskManager book(file);
+        QVERIFY(book.load());
+        QCOMPARE(book.description(), QStringLiteral("after"));
+        QCOMPARE(book.password(), QStringLiteral("p=w="));
+        QCOMPARE(book.icon(), QStringLiteral("14"));
+        QCOMPARE(book.count(), 1);
+    }
+    QCOMPARE(recordPart(bytes(file)), records);
+
+    // a new title moves the book; its path goes last
+    const QString moved = path(QStringLiteral("Renamed.exp"));
+    edit(r, [&](DBRecord *rec) {
+        rec->setPath(moved);
+        rec->setTitle(QStringLiteral("Renamed"));
+    });
+    QVERIFY(r->isAvailable());
+    QVERIFY(!QFile::exists(file));
+    QCOMPARE(recordPart(bytes(moved)), records);
+    QCOMPARE(index.paths(), QStringList({other, moved}));
+    QCOMPARE(r->title(), QStringLiteral("Renamed"));
+    QVERIFY(index.save());
+    DBManager reread;
+    reread.load();
+    QCOMPARE(reread.paths(), QStringList({other, moved}));
+}
+
+void TestDBManager::failedAndFormOnlyMoves()
+{
+    const QString file = path(QStringLiteral("Stay.exp"));
+    makeBook(file, QStringLiteral("d"));
+    DBManager index;
+    index.load();
+    DBRecord *r = addBook(index, file);
+
+    edit(r, [&](DBRecord *rec) {
+        rec->setPath(path(QStringLiteral("missing-folder/Gone.exp")));
+        rec->setTitle(QStringLiteral("Gone"));
+    });
+    QCOMPARE(r->path(), file);
+    QCOMPARE(r->title(), QStringLiteral("Stay"));
+    QVERIFY(QFile::exists(file));
+    QVERIFY(index.isDirty());
+
+    const QByteArray before = bytes(file);
+    const QString sameFile = m_dir.path() + QStringLiteral("/sub/..//Stay.exp");
+    edit(r, [&](DBRecord *rec) { rec->setPath(sameFile); });
+    QVERIFY(r->isAvailable());
+    QCOMPARE(bytes(file), before);
+    QCOMPARE(index.paths(), QStringList({file}));
+
+    // an edit of a book whose file is gone: not available, path kept
+    QFile::remove(file);
+    edit(r, [&](DBRecord *rec) {
+        rec->setPath(path(QStringLiteral("Elsewhere.exp")));
+        rec->setDescription(QStringLiteral("x"));
+    });
+    QVERIFY(!r->isAvailable());
+    QCOMPARE(r->path(), sameFile);
+    QVERIFY(!QFile::exists(path(QStringLiteral("Elsewhere.exp"))));
+    QVERIFY(!QFile::exists(file));
+}
+
+void TestDBManager::removingBooks()
+{
+    const QString a = path(QStringLiteral("RemoveA.exp"));
+    const QString b = path(QStringLiteral("RemoveB.exp"));
+    const QString c = path(QStringLiteral("RemoveC.exp"));
+    makeBook(a, QStringLiteral("a"));
+    makeBook(b, QStringLiteral("b"), QString(), QStringLiteral("secret"));
+    makeBook(c, QStringLiteral("c"));
+    DBManager index;
+    index.load();
+    DBRecord *ra = addBook(index, a);
+    addBook(index, b);
+    DBRecord *rc = addBook(index, c);
+    const QByteArray bBytes = bytes(b);
+
+    // removing from the list leaves every file as it was
+    ra->remove();
+    QVERIFY(QFile::exists(a));
+    QCOMPARE(bytes(b), bBytes);
+    QCOMPARE(index.paths(), QStringList({b, c}));
+
+    // the book that moves into the gap is not rewritten, nor created
+    QFile::remove(c);
+    DBRecord *rb = index.findByPath(b);
+    rb->setDeleteFile(true);
+    rb->remove();
+    QVERIFY(!QFile::exists(b));
+    QVERIFY(!QFile::exists(c));
+    QCOMPARE(index.paths(), QStringList({c}));
+
+    rc->setDeleteFile(true);
+    rc->remove();
+    QCOMPARE(index.count(), 0);
+    QVERIFY(index.paths().isEmpty());
+}
+
+void TestDBManager::samePathTwiceAndRecordPart()
+{
+    const QString book = path(QStringLiteral("Twice.exp"));
+    const QString keep = path(QStringLiteral("Keep.exp"));
+    makeBook(book, QStringLiteral("t"));
+    makeBook(keep, QStringLiteral("k"));
+    const QByteArray tail("T=left over\nI=12\nP=/x\nUID=00000000-0000-0000-0000-000000000001\nEND\n");
+    {
+        DBManager probe;
+        writeFile(probe.fileName(), "FOLDER\nSORT=1\nTOTAL=1\nI=" + book.toUtf8() + "\nI="
+                                        + keep.toUtf8() + "\nI=" + book.toUtf8() + "\nEND\n" + tail);
+    }
+    DBManager index;
+    QVERIFY(index.load());
+    QCOMPARE(index.count(), 3);
+    QCOMPARE(index.sortColumn(), 1);
+    static_cast<DBRecord *>(index.records()->at(0))->remove();
+    QCOMPARE(index.paths(), QStringList({keep}));
+    QCOMPARE(index.count(), 2);
+    QVERIFY(index.save());
+    const QByteArray saved = bytes(index.fileName());
+    QVERIFY(saved.endsWith("I=" + keep.toUtf8() + "\nEND\n" + tail));
+    QVERIFY(!saved.contains(book.toUtf8()));
+    QVERIFY(saved.contains("TOTAL=1\n"));
+}
+
+void TestDBManager::exportIndex()
+{
+    const QString book = path(QStringLiteral("Exported.exp"));
+    {
+        DBManager ext(true);
+        QVERIFY(ext.isExt());
+        QVERIFY(ext.fileName().endsWith(QStringLiteral("/ymrOutlays/ymrOutlaysIDX_EXT")));
+        QFile::remove(ext.fileName());
+        DBRecord *r = new DBRecord(&ext);
+        r->setTitle(QStringLiteral("Exported"));
+        r->setPath(book);
+        r->setDescription(QStringLiteral("two\nlines"));
+        r->setPassword(QStringLiteral("pw"));
+        r->setIconName(QStringLiteral("13"));
+        QVERIFY(r->isAvailable());
+        r->store(nullptr);
+        DBRecord *plain = new DBRecord(&ext);
+        plain->setTitle(QStringLiteral("Plain"));
+        plain->store(nullptr);
+        QVERIFY(ext.save());
+        // the hooks touch no book file
+        QVERIFY(!QFile::exists(book));
+        const QByteArray text = bytes(ext.fileName());
+        QVERIFY(text.contains("T=Exported\nI=13\nD=two|lines\nX=pw\nP=" + book.toUtf8() + "\nUID="));
+        QVERIFY(text.contains("T=Plain\nI=12\nP=\nUID="));
+        QVERIFY(!text.contains("\nI=" + book.toUtf8()));
+    }
+    DBManager ext(true);
+    QVERIFY(ext.load());
+    QCOMPARE(ext.count(), 2);
+    auto *r = static_cast<DBRecord *>(ext.records()->at(0));
+    QCOMPARE(r->description(), QStringLiteral("two\nlines"));
+    QCOMPARE(r->password(), QStringLiteral("pw"));
+    QCOMPARE(r->path(), book);
+    QVERIFY(r->isAvailable());
+    ext.refreshAll();
+    QCOMPARE(r->title(), QStringLiteral("Exported"));
+    QVERIFY(!QFile::exists(book));
+}
+
+void TestDBManager::openStoreTakesIndexEdits()
+{
+    const QString file = path(QStringLiteral("Open.exp"));
+    makeBook(file, QStringLiteral("old description"));
+    DBManager index;
+    index.load();
+    DBRecord *r = addBook(index, file);
+
+    auto open = std::make_unique<TaskManager>(file);
+    QVERIFY(open->load());
+    QCOMPARE(TaskManager::openStore(file), open.get());
+    open->setDescription(QStringLiteral("unsaved"));
+    index.refreshRecord(r);
+    QCOMPARE(r->description(), QStringLiteral("unsaved"));
+
+    Task *t = new Task(open.get());
+    t->type = QStringLiteral("added while open");
+    t->store(nullptr);
+
+    edit(r, [](DBRecord *rec) {
+        rec->setDescription(QStringLiteral("from the index"));
+        rec->setPassword(QStringLiteral("pw"));
+    });
+    QVERIFY(r->isAvailable());
+    QCOMPARE(open->description(), QStringLiteral("from the index"));
+    QCOMPARE(open->password(), QStringLiteral("pw"));
+    t = new Task(open.get());
+    t->store(nullptr);
+    open.reset();
+    QVERIFY(!TaskManager::openStore(file));
+    {
+        // header-only and template stores are never taken for the open book
+        TaskManager headerOnly(file, false, true);
+        QVERIFY(!TaskManager::openStore(file));
+    }
+
+    TaskManager book(file);
+    QVERIFY(book.load());
+    QCOMPARE(book.description(), QStringLiteral("from the index"));
+    QCOMPARE(book.password(), QStringLiteral("pw"));
+    QCOMPARE(book.count(), 3);
+}
+
+void TestDBManager::sortKeys()
+{
+    DBManager ext(true);
+    const char *titles[] = {"b", "c", "a"};
+    for (const char *title : titles) {
+        DBRecord *r = new DBRecord(&ext);
+        r->setTitle(QString::fromLatin1(title));
+        r->setPath(QStringLiteral("/f/") + QString::fromLatin1(title));
+        r->store(nullptr);
+    }
+    static_cast<DBRecord *>(ext.records()->at(1))->setPassword(QStringLiteral("x"));
+    ext.setSort(1);
+    auto title = [&](int i) { return static_cast<DBRecord *>(ext.view()->at(i))->title(); };
+    QCOMPARE(title(0) + title(1) + title(2), QStringLiteral("abc"));
+    ext.setSort(3);
+    QCOMPARE(title(2), QStringLiteral("c"));
+    QCOMPARE(ext.view()->at(2)->sortKey(), QStringList(QStringLiteral("1")));
+    ext.setSort(4);
+    QCOMPARE(ext.view()->at(0)->sortKey(), QStringList(QStringLiteral("/f")));
+    ext.setSort(9);
+    QVERIFY(ext.view()->at(0)->sortKey().isEmpty());
+}
+
+void TestDBManager::bookIcon()
+{
+    DBManager index;
+    DBRecord r(&index);
+    const QImage plain = r.icon().toImage();
+    QVERIFY(!plain.isNull());
+    r.setAvailable(true);
+    const QImage available = r.icon().toImage();
+    QVERIFY(available != plain);   // not available: the greyed picture
+    r.setPassword(QStringLiteral("pw"));
+    QVERIFY(r.icon().toImage() != available);
+    QVERIFY(DBManager::iconDirectory().endsWith(QStringLiteral("/ymrOutlays/icons/")));
+}
+
+YMR_TEST_MAIN(TestDBManager)
+#include "tst_dbmanager.moc"

@@ -1,0 +1,451 @@
+#include "ymrtest.h"
+
+#include "pim/categorymanager.h"
+#include "pim/categoryrecord.h"
+#include "pim/pimreminder.h"
+#include "pim/task.h"
+#include "pim/taskmanager.h"
+#include "qpe/alarmserver.h"
+#include "qpe/config.h"
+#include "qt/ymrapplication.h"
+
+#include <memory>
+
+class TestTaskManager : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    static QStringList lines(const QString &file)
+    {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly))
+            return QStringList();
+        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+    }
+    static Task *addTask(TaskManager &book, const QString &type, const QString &amount)
+    {
+        Task *t = new Task(&book);
+        t->type = type;
+        t->amount = amount;
+        t->store(nullptr);
+        return t;
+    }
+    static QStringList viewTypes(TaskManager &book)
+    {
+        QStringList out;
+        for (PIMRecord *r : *book.view())
+            out << static_cast<Task *>(r)->type + QLatin1Char(':') + static_cast<Task *>(r)->amount;
+        return out;
+    }
+    static void setReminder(Task *t, const QDateTime &when)
+    {
+        delete t->reminder;
+        t->reminder = nullptr;
+        if (when.isValid()) {
+            t->reminder = new PIMReminder;
+            t->reminder->dateTime = when;
+        }
+    }
+    static QList<AlarmServer::Alarm> pending() { return AlarmServer::instance()->pending(); }
+    static AlarmServer::Alarm alarmOf(Task *t, const QDateTime &when)
+    {
+        AlarmServer::Alarm a;
+        a.when = when;
+        a.channel = "QPE/Application/ymrOutlays";
+        a.message = TaskManager::alarmMessage(t);
+        a.data = 0;
+        return a;
+    }
+
+    QTemporaryDir m_dir;
+    QDateTime m_now;
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+
+    void headerValues();
+    void filtersInHeader();
+    void viewFollowsFilter();
+    void alarmsOnAddUpdateRemove();
+    void purgeCancelsAlarms();
+    void templatesRegisterNothing();
+    void defaultsFromLastAdded();
+    void sharedCategoryStore();
+    void sortColumns();
+};
+
+void TestTaskManager::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_now = QDateTime(QDate(2030, 6, 1), QTime(12, 0));
+    const QDateTime now = m_now;
+    AlarmServer::instance()->setClock([now]() { return now; });
+}
+
+void TestTaskManager::cleanupTestCase()
+{
+    TaskManager::releaseSharedCategoryManager();
+}
+
+void TestTaskManager::init()
+{
+    AlarmServer *server = AlarmServer::instance();
+    for (const AlarmServer::Alarm &a : server->pending())
+        server->remove(a.when, a.channel, a.message, a.data);
+}
+
+void TestTaskManager::headerValues()
+{
+    const QString file = path(QStringLiteral("header.exp"));
+    {
+        TaskManager book(file);
+        book.setDescription(QStringLiteral("Trip\nto Kyoto"));
+        book.setIcon(QStringLiteral("5"));
+        book.setPassword(QStringLiteral("se=cret="));
+        QVERIFY(book.isDirty());
+        QCOMPARE(book.changeCount(), 0);
+        QVERIFY(book.save());
+    }
+    const QStringList text = lines(file);
+    QVERIFY(text.contains(QStringLiteral("DESC=Trip|to Kyoto")));
+    QVERIFY(text.contains(QStringLiteral("ICON=5")));
+    QVERIFY(text.contains(QStringLiteral("PWD=se=cret=")));
+    // the book's keys follow the base keys
+    QVERIFY(text.indexOf(QStringLiteral("DESC=Trip|to Kyoto")) > text.indexOf(QStringLiteral("TOTAL=0")));
+    QVERIFY(!text.join(QLatin1Char('\n')).contains(QStringLiteral("FILTERS=")));
+    {
+        TaskManager book(file);
+        QVERIFY(book.load());
+        QCOMPARE(book.description(), QStringLiteral("Trip\nto Kyoto"));
+        QCOMPARE(book.icon(), QStringLiteral("5"));
+        QCOMPARE(book.password(), QStringLiteral("se=cret="));
+        book.setDescription(QString());
+        book.setIcon(QString());
+        book.setPassword(QString());
+    }
+    const QString all = lines(file).join(QLatin1Char('\n'));
+    QVERIFY(!all.contains(QStringLiteral("DESC=")));
+    QVERIFY(!all.contains(QStringLiteral("ICON=")));
+    QVERIFY(!all.contains(QStringLiteral("PWD=")));
+    TaskManager book(file);
+    QVERIFY(book.load());
+    QVERIFY(book.description().isNull());
+    QVERIFY(book.password().isNull());
+}
+
+void TestTaskManager::filtersInHeader()
+{
+    const QString file = path(QStringLiteral("filters.exp"));
+    TaskFilter taxi(QStringLiteral("Taxi|cab"));
+    FilterCondition c;
+    c.field = FilterCondition::Type;
+    c.condition = 0;
+    c.text = QStringLiteral("a==b");
+    taxi.conditions << c;
+    TaskFilter big(QStringLiteral("Big"));
+    FilterCondition amount;
+    amount.field = FilterCondition::Amount;
+    amount.condition = 3;
+    amount.amount = 1234567;
+    big.conditions << amount;
+    {
+        TaskManager book(file);
+        book.setFilters({taxi, big});
+        book.setCurrentFilter(1);
+    }
+    const QStringList text = lines(file);
+    QVERIFY(text.contains(QStringLiteral("CFILTER=1")));
+    QVERIFY(text.contains(QStringLiteral("FILTERS=2 8 Taxi|cab 1 0 0 4 a==b 3 Big 1 1 3 7 1234567 ")));
+    {
+        TaskManager book(file);
+        QVERIFY(book.load());
+        QCOMPARE(book.currentFilter(), 1);
+        QCOMPARE(book.filters().size(), 2);
+        QCOMPARE(book.filters().at(0).name, QStringLiteral("Taxi\ncab"));
+        QCOMPARE(book.filters().at(0).conditions.first().text, QStringLiteral("a==b"));
+        QCOMPARE(book.filters().at(1).conditions.first().amount, 1234567.0);
+        // the find filter is never written: the book reopens with no filter
+        book.setFindFilter(big);
+        QCOMPARE(book.currentFilter(), -2);
+    }
+    QVERIFY(lines(file).contains(QStringLiteral("CFILTER=-1")));
+
+    // no saved filters: neither key, whatever is current
+    const QString plain = path(QStringLiteral("nofilters.exp"));
+    {
+        TaskManager book(plain);
+        book.setFindFilter(big);
+    }
+    const QString all = lines(plain).join(QLatin1Char('\n'));
+    QVERIFY(!all.contains(QStringLiteral("FILTERS=")));
+    QVERIFY(!all.contains(QStringLiteral("CFILTER=")));
+    TaskManager book(plain);
+    QVERIFY(book.load());
+    QCOMPARE(book.currentFilter(), -1);
+    QVERIFY(book.findFilter().conditions.isEmpty());
+}
+
+void TestTaskManager::viewFollowsFilter()
+{
+    TaskManager book(path(QStringLiteral("view.exp")));
+    addTask(book, QStringLiteral("Taxi"), QStringLiteral("12"));
+    addTask(book, QStringLiteral("Meal"), QStringLiteral("5"));
+    addTask(book, QStringLiteral("Taxi"), QStringLiteral("30"));
+    QCOMPARE(book.view()->count(), 3);
+    const int changes = book.changeCount();
+
+    TaskFilter taxi(QStringLiteral("Taxi"));
+    FilterCondition c;
+    c.field = FilterCondition::Type;
+    c.condition = 1;
+    c.text = QStringLiteral("Taxi");
+    taxi.conditions << c;
+    TaskFilter cheap(QStringLiteral("Cheap"));
+    FilterCondition a;
+    a.field = FilterCondition::Amount;
+    a.condition = 5;
+    a.amount = 20;
+    cheap.conditions << a;
+
+    QSignalSpy updated(&book, &PIMManager::updated);
+    book.setCurrentFilter(0);
+    book.setFilters({taxi, cheap});
+    QCOMPARE(book.currentFilter(), -1);
+    QCOMPARE(book.view()->count(), 3);
+    QCOMPARE(updated.count(), 2);
+
+    book.setCurrentFilter(0);
+    QCOMPARE(viewTypes(book), QStringList({"Taxi:12", "Taxi:30"}));
+    book.setCurrentFilter(1);
+    QCOMPARE(viewTypes(book), QStringList({"Taxi:12", "Meal:5"}));
+    QCOMPARE(updated.count(), 4);
+
+    // records entering later are tested as they come
+    addTask(book, QStringLiteral("Bus"), QStringLiteral("2"));
+    addTask(book, QStringLiteral("Hotel"), QStringLiteral("200"));
+    QCOMPARE(viewTypes(book), QStringList({"Taxi:12", "Meal:5", "Bus:2"}));
+
+    // an index naming no saved filter lets everything pass and is kept
+    book.setCurrentFilter(2);
+    QCOMPARE(book.view()->count(), 5);
+    QCOMPARE(book.currentFilter(), 2);
+    book.setCurrentFilter(-7);
+    QCOMPARE(book.view()->count(), 5);
+
+    TaskFilter find(QStringLiteral("find"));
+    FilterCondition all;
+    all.field = FilterCondition::AllText;
+    all.condition = 0;
+    all.text = QStringLiteral("tel");
+    find.conditions << all;
+    book.setFindFilter(find);
+    QCOMPARE(book.currentFilter(), -2);
+    QCOMPARE(viewTypes(book), QStringList({"Hotel:200"}));
+
+    // filter changes count no change, yet the book is dirty
+    QCOMPARE(book.changeCount(), changes + 2);
+    QVERIFY(book.isDirty());
+}
+
+void TestTaskManager::alarmsOnAddUpdateRemove()
+{
+    TaskManager book(path(QStringLiteral("alarms.exp")));
+    const QDateTime future = m_now.addSecs(3600);
+    const QDateTime past = m_now.addSecs(-3600);
+
+    Task *t = new Task(&book);
+    setReminder(t, future);
+    t->store(nullptr);
+    QCOMPARE(pending(), QList<AlarmServer::Alarm>({alarmOf(t, future)}));
+    QCOMPARE(TaskManager::alarmMessage(t), QByteArray("alarm(QDateTime,int)") + t->uidString().toLatin1());
+    QCOMPARE(TaskManager::alarmMessage(t).size(), 20 + 36);
+
+    // in the past: the old registration goes, none comes
+    Task *old = new Task(*t);
+    setReminder(t, past);
+    t->store(old);
+    QVERIFY(pending().isEmpty());
+
+    // back into the future
+    old = new Task(*t);
+    setReminder(t, future.addSecs(60));
+    t->store(old);
+    QCOMPARE(pending(), QList<AlarmServer::Alarm>({alarmOf(t, future.addSecs(60))}));
+
+    // an unchanged reminder is registered again after any update
+    old = new Task(*t);
+    t->amount = QStringLiteral("3");
+    t->store(old);
+    QCOMPARE(pending().size(), 1);
+
+    // added in the past: nothing registered
+    Task *p = new Task(&book);
+    setReminder(p, past);
+    p->store(nullptr);
+    QCOMPARE(pending().size(), 1);
+
+    t->remove();
+    QVERIFY(pending().isEmpty());
+
+    // removal cancels also when the time has meanwhile passed
+    Task *q = new Task(&book);
+    setReminder(q, m_now.addSecs(30));
+    q->store(nullptr);
+    QCOMPARE(pending().size(), 1);
+    const QDateTime later = m_now.addSecs(120);
+    AlarmServer::instance()->setClock([later]() { return later; });
+    q->remove();
+    const QDateTime now = m_now;
+    AlarmServer::instance()->setClock([now]() { return now; });
+    QVERIFY(pending().isEmpty());
+}
+
+void TestTaskManager::purgeCancelsAlarms()
+{
+    TaskManager book(path(QStringLiteral("purge.exp")));
+    for (int i = 1; i <= 3; ++i) {
+        Task *t = new Task(&book);
+        setReminder(t, m_now.addDays(i));
+        t->store(nullptr);
+    }
+    addTask(book, QStringLiteral("plain"), QStringLiteral("1"));
+    QCOMPARE(pending().size(), 3);
+    QVERIFY(book.removeAll());
+    QCOMPARE(book.count(), 0);
+    QVERIFY(pending().isEmpty());
+}
+
+void TestTaskManager::templatesRegisterNothing()
+{
+    {
+        Config config(QStringLiteral("ymrOutlays"));
+        config.setGroup(QStringLiteral("Default"));
+        config.writeEntry(QStringLiteral("type"), QStringLiteral("before"));
+    }
+    TaskManager templates(QStringLiteral("tpl"), true);
+    QVERIFY(templates.fileName().contains(QStringLiteral("/expensetemplates/")));
+    Task *t = new Task(&templates);
+    t->type = QStringLiteral("template type");
+    setReminder(t, m_now.addDays(1));
+    t->store(nullptr);
+    Task *old = new Task(*t);
+    setReminder(t, m_now.addDays(2));
+    t->store(old);
+    QVERIFY(pending().isEmpty());
+    t->remove();
+    Config config(QStringLiteral("ymrOutlays"));
+    config.setGroup(QStringLiteral("Default"));
+    QCOMPARE(config.readEntry(QStringLiteral("type")), QStringLiteral("before"));
+}
+
+void TestTaskManager::defaultsFromLastAdded()
+{
+    TaskManager book(path(QStringLiteral("defaults.exp")));
+    Task *t = new Task(&book);
+    t->type = QStringLiteral("Meal");
+    t->currency = QStringLiteral("JPY");
+    t->city = QStringLiteral("Osaka");
+    t->account = QStringLiteral("Card");
+    t->amount = QStringLiteral("800");
+    t->description = QStringLiteral("lunch");
+    t->setCategories({QStringLiteral("u1"), QStringLiteral("u2")});
+    t->store(nullptr);
+    {
+        Config config(QStringLiteral("ymrOutlays"));
+        config.setGroup(QStringLiteral("Default"));
+        QCOMPARE(config.readEntry(QStringLiteral("type")), QStringLiteral("Meal"));
+        QCOMPARE(config.readEntry(QStringLiteral("cur")), QStringLiteral("JPY"));
+        QCOMPARE(config.readEntry(QStringLiteral("city")), QStringLiteral("Osaka"));
+        QCOMPARE(config.readEntry(QStringLiteral("account")), QStringLiteral("Card"));
+        QCOMPARE(config.readEntry(QStringLiteral("cats")), QStringLiteral("u1|u2"));
+    }
+    // an update saves no defaults
+    Task *old = new Task(*t);
+    t->type = QStringLiteral("Changed");
+    t->store(old);
+
+    std::unique_ptr<Task> made(book.createWithDefaults());
+    QCOMPARE(made->type, QStringLiteral("Meal"));
+    QCOMPARE(made->currency, QStringLiteral("JPY"));
+    QCOMPARE(made->city, QStringLiteral("Osaka"));
+    QCOMPARE(made->account, QStringLiteral("Card"));
+    QVERIFY(made->amount.isEmpty());
+    QVERIFY(made->description.isEmpty());
+    QCOMPARE(made->date, QDate::currentDate());
+    QCOMPARE(made->categories(), QStringList({"u1", "u2"}));
+    QVERIFY(!book.contains(made.get()));
+
+    {
+        Config config(QStringLiteral("ymrOutlays"));
+        config.setGroup(QStringLiteral("Default"));
+        config.writeEntry(QStringLiteral("cats"), QStringLiteral("a||b|"));
+    }
+    made.reset(book.createWithDefaults());
+    QCOMPARE(made->categories(), QStringList({"a", "b"}));
+}
+
+void TestTaskManager::sharedCategoryStore()
+{
+    TaskManager a(path(QStringLiteral("a.exp")));
+    TaskManager b(path(QStringLiteral("b.exp")), false, true);
+    QVERIFY(a.categoryManager());
+    QCOMPARE(a.categoryManager(), b.categoryManager());
+    QCOMPARE(a.categoryManager(), TaskManager::sharedCategoryManager());
+}
+
+void TestTaskManager::sortColumns()
+{
+    TaskManager book(path(QStringLiteral("sort.exp")));
+    CategoryManager *cats = book.categoryManager();
+    auto *zoo = new CategoryRecord(cats);
+    zoo->title = QStringLiteral("Zoo");
+    cats->addRecord(zoo);
+    auto *art = new CategoryRecord(cats);
+    art->title = QStringLiteral("Art");
+    cats->addRecord(art);
+
+    Task *million = addTask(book, QStringLiteral("a"), QStringLiteral("1000000"));
+    Task *big = addTask(book, QStringLiteral("b"), QStringLiteral("999999"));
+    Task *minus3 = addTask(book, QStringLiteral("c"), QStringLiteral("-3"));
+    Task *minus10 = addTask(book, QStringLiteral("d"), QStringLiteral("-10"));
+    Task *text = addTask(book, QStringLiteral("e"), QStringLiteral("abc"));
+    Q_UNUSED(million) Q_UNUSED(big) Q_UNUSED(minus3) Q_UNUSED(minus10)
+
+    book.setSort(1);
+    QCOMPARE(viewTypes(book), QStringList({"d:-10", "c:-3", "e:abc", "b:999999", "a:1000000"}));
+    QCOMPARE(text->sortKey(), QStringList(QStringLiteral("000000.00000")));
+
+    // an update that keeps the amount leaves the record where it is
+    Task *old = new Task(*text);
+    text->type = QStringLiteral("z");
+    text->store(old);
+    QCOMPARE(book.view()->at(2), static_cast<PIMRecord *>(text));
+    old = new Task(*text);
+    text->amount = QStringLiteral("5000000");
+    text->store(old);
+    QCOMPARE(book.view()->last(), static_cast<PIMRecord *>(text));
+
+    minus3->setCategories({zoo->uidString()});
+    minus10->setCategories({art->uidString(), zoo->uidString()});
+    book.setSort(8);
+    QCOMPARE(minus10->sortKey(), QStringList(QStringLiteral("Art")));
+    QCOMPARE(minus3->sortKey(), QStringList(QStringLiteral("Zoo")));
+    QVERIFY(book.view()->find(minus10) < book.view()->find(minus3));
+
+    book.setSort(4);
+    minus3->description = QStringLiteral("note");
+    book.setSort(4);
+    book.setSort(4);
+    QCOMPARE(minus3->sortKey(), QStringList(QStringLiteral("1")));
+    QCOMPARE(book.view()->last(), static_cast<PIMRecord *>(minus3));
+
+    book.setSort(42);
+    QVERIFY(minus3->sortKey().isEmpty());
+}
+
+YMR_TEST_MAIN(TestTaskManager)
+#include "tst_taskmanager.moc"

@@ -1,0 +1,138 @@
+#include "ymrtest.h"
+
+#include "pim/task.h"
+#include "pim/taskmanager.h"
+#include "pim/templatemanager.h"
+#include "qt/ymrapplication.h"
+
+#include <memory>
+
+class TestTemplateManager : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QByteArray bytes(const QString &file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static Task *newTemplate(TemplateManager &tm, const QString &name)
+    {
+        Task *t = new Task(tm.store());
+        t->type = name;
+        t->store(nullptr);
+        if (!tm.add(t, name))
+            return nullptr;
+        return t;
+    }
+    static void clearFiles(const QString &name)
+    {
+        TemplateManager tm(name);
+        const QString book = tm.store()->fileName();
+        const QString index = tm.indexFileName();
+        tm.store()->removeAll();
+        QFile::remove(index);
+        QFile::remove(book);
+    }
+
+private slots:
+    void cleanupTestCase() { TaskManager::releaseSharedCategoryManager(); }
+
+    void orderAndSeparators();
+    void addRenameRemove();
+    void indexReadTolerantly();
+};
+
+void TestTemplateManager::orderAndSeparators()
+{
+    clearFiles(QStringLiteral("templates"));
+    QString lunch, taxi, hotel;
+    {
+        TemplateManager tm(QStringLiteral("templates"));
+        QVERIFY(tm.store()->isTemplates());
+        QVERIFY(tm.store()->fileName().endsWith(QStringLiteral("/expensetemplates/templates")));
+        QCOMPARE(tm.indexFileName(), tm.store()->fileName() + QStringLiteral(".idx"));
+        QVERIFY(tm.names().isEmpty());
+        lunch = newTemplate(tm, QStringLiteral("Lunch"))->uidString();
+        taxi = newTemplate(tm, QStringLiteral(" Taxi = cab "))->uidString();
+        hotel = newTemplate(tm, QStringLiteral("Hotel"))->uidString();
+        QCOMPARE(tm.names().last(), QStringLiteral("Hotel"));
+        tm.save({QStringLiteral("Lunch"), QStringLiteral(" Taxi = cab "), QString(), QString(),
+                 QStringLiteral("Unknown"), QStringLiteral("Hotel"), QString()});
+        QCOMPARE(bytes(tm.indexFileName()),
+                 ("Lunch=" + lunch + "\n Taxi = cab =" + taxi + "\n\n\nHotel=" + hotel + "\n\n")
+                     .toUtf8());
+        QVERIFY(!tm.store()->isDirty());
+        QVERIFY(!QFile::exists(tm.indexFileName() + QStringLiteral(".new")));
+    }
+    TemplateManager tm(QStringLiteral("templates"));
+    QCOMPARE(tm.names(), QStringList({"Lunch", " Taxi = cab ", "", "", "Hotel", ""}));
+    QCOMPARE(tm.find(QStringLiteral(" Taxi = cab "))->uidString(), taxi);
+    QCOMPARE(static_cast<Task *>(tm.find(QStringLiteral("Hotel")))->type, QStringLiteral("Hotel"));
+    QVERIFY(!tm.find(QString()));
+    QVERIFY(!tm.find(QStringLiteral("Unknown")));
+
+    // a name left out of the new order is no longer found
+    tm.save({QStringLiteral("Hotel")});
+    QVERIFY(!tm.find(QStringLiteral("Lunch")));
+    QCOMPARE(bytes(tm.indexFileName()), ("Hotel=" + hotel + "\n").toUtf8());
+}
+
+void TestTemplateManager::addRenameRemove()
+{
+    clearFiles(QStringLiteral("tplops"));
+    TemplateManager tm(QStringLiteral("tplops"));
+    Task *a = newTemplate(tm, QStringLiteral("A"));
+    Task *b = newTemplate(tm, QStringLiteral("B"));
+    QVERIFY(a && b);
+    Task *dup = new Task(tm.store());
+    dup->store(nullptr);
+    QVERIFY(!tm.add(dup, QStringLiteral("A")));
+    QCOMPARE(tm.names(), QStringList({"A", "B"}));
+
+    QVERIFY(tm.rename(QStringLiteral("A"), QStringLiteral("A")));
+    QVERIFY(!tm.rename(QStringLiteral("A"), QStringLiteral("B")));
+    QVERIFY(!tm.rename(QStringLiteral("none"), QStringLiteral("C")));
+    QVERIFY(tm.rename(QStringLiteral("A"), QStringLiteral("C")));
+    QCOMPARE(tm.names(), QStringList({"C", "B"}));
+    QCOMPARE(tm.find(QStringLiteral("C")), static_cast<PIMRecord *>(a));
+    QVERIFY(!tm.find(QStringLiteral("A")));
+
+    tm.save({QStringLiteral("C"), QString(), QStringLiteral("B")});
+    const int count = tm.store()->count();
+    tm.remove(QString());
+    tm.remove(QStringLiteral("nothing"));
+    QCOMPARE(tm.names(), QStringList({"C", "", "B"}));
+    QCOMPARE(tm.store()->count(), count);
+
+    const QString uid = b->uidString();
+    tm.remove(QStringLiteral("B"));
+    QCOMPARE(tm.names(), QStringList({"C", ""}));
+    QCOMPARE(tm.store()->count(), count - 1);
+    QVERIFY(!tm.store()->findRecord(uid));
+}
+
+void TestTemplateManager::indexReadTolerantly()
+{
+    clearFiles(QStringLiteral("tplread"));
+    QString uid;
+    QString indexFile;
+    {
+        TemplateManager tm(QStringLiteral("tplread"));
+        uid = newTemplate(tm, QStringLiteral("x"))->uidString();
+        tm.store()->save();
+        indexFile = tm.indexFileName();
+    }
+    QFile f(indexFile);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(("a=b=" + uid + "\n=" + uid + "\nname=\nlost=00000000-0000-0000-0000-000000000000\n"
+             "\n\u00e9t\u00e9=" + uid + "\n").toUtf8());
+    f.close();
+    TemplateManager tm(QStringLiteral("tplread"));
+    QCOMPARE(tm.names(), QStringList({"a=b", "", QStringLiteral("\u00e9t\u00e9")}));
+    QCOMPARE(tm.find(QStringLiteral("a=b"))->uidString(), uid);
+}
+
+YMR_TEST_MAIN(TestTemplateManager)
+#include "tst_templatemanager.moc"
