@@ -2,14 +2,13 @@
 
 #include "categorymanager.h"
 #include "pimreminder.h"
-#include "task.h"
 #include "pimtextwriter.h"
+#include "task.h"
 #include "ymrpim.h"
 
 #include "qpe/alarmserver.h"
 #include "qpe/config.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
