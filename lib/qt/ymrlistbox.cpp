@@ -2028,7 +2028,8 @@ void YMRListBox::keyPressEvent(QKeyEvent *e)
             setCurrentItem(target);
             handleItemChange(old, shift, control);
         } else {
-            QApplication::sendEvent(horizontalScrollBar(), e);
+            // Qt's scroll bar inverts its arrow keys; step it directly.
+            horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
         }
         break;
     }
@@ -2051,7 +2052,7 @@ void YMRListBox::keyPressEvent(QKeyEvent *e)
                 handleItemChange(old, shift, control);
             }
         } else {
-            QApplication::sendEvent(horizontalScrollBar(), e);
+            horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         }
         break;
     }
