@@ -2,9 +2,9 @@
 
 #include "qpe/config.h"
 #include "qpe/qcopchannel.h"
+#include "ymrdialog.h"
 
 #include <QFile>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QStyle>
 #include <QStyleFactory>
@@ -245,12 +245,11 @@ bool YMRApplication::checkPassword(const QString &password, const QString &hash)
     return QString::fromLatin1(res) == hash;
 }
 
-// Until the toolkit's own message box exists the refusal uses Qt's.
 static void showScreenRefusal(const QString &caption)
 {
-    QMessageBox::critical(nullptr, caption,
-                          YMRApplication::translate("YMRApplication",
-                                                    "This software version\ndoes not run on this device."));
+    YMRDialog::critical(caption,
+                        YMRApplication::translate("YMRApplication",
+                                                  "This software version\ndoes not run on this device."));
 }
 
 bool YMRApplication::checkScreen()
