@@ -1,6 +1,7 @@
 #include "ymrdialog.h"
 
 #include "ymrpushbutton.h"
+#include "ymrresource.h"
 #include "qpe/qpeapplication.h"
 
 #include <QFrame>
@@ -11,15 +12,6 @@
 #include <QSpacerItem>
 #include <QTimer>
 #include <QVBoxLayout>
-
-#if __has_include("ymrresource.h")
-#include "ymrresource.h"
-static QIcon iconSet(const char *name) { return YMRResource::loadIconSet(name); }
-static QPixmap pixmap(const char *name) { return YMRResource::loadPixmap(name); }
-#else
-static QIcon iconSet(const char *) { return QIcon(); }
-static QPixmap pixmap(const char *) { return QPixmap(); }
-#endif
 
 namespace {
 
@@ -94,7 +86,7 @@ void YMRDialog::setText(const QString &text)
 
 void YMRDialog::setIcon(const char *name)
 {
-    m_iconLabel->setPixmap(pixmap(name));
+    m_iconLabel->setPixmap(YMRResource::loadPixmap(name));
 }
 
 YMRPushButton *YMRDialog::setButton(int number, const QString &text, const char *iconName,
@@ -102,7 +94,7 @@ YMRPushButton *YMRDialog::setButton(int number, const QString &text, const char 
 {
     YMRPushButton *b = number == 1 ? m_button1 : number == 2 ? m_button2 : m_button3;
     b->setText(text);
-    b->setIcon(iconSet(iconName));
+    b->setIcon(YMRResource::loadIconSet(iconName));
     if (number > 1) {
         b->show();
         // two or three buttons stand at the right end of the row

@@ -1,17 +1,11 @@
 #include "ymrokcancelwidget.h"
 
 #include "ymrpushbutton.h"
+#include "ymrresource.h"
 
 #include <QFrame>
 #include <QGridLayout>
 #include <QSpacerItem>
-
-#if __has_include("ymrresource.h")
-#include "ymrresource.h"
-static QIcon iconSet(const char *name) { return YMRResource::loadIconSet(name); }
-#else
-static QIcon iconSet(const char *) { return QIcon(); }
-#endif
 
 YMROkCancelWidget::YMROkCancelWidget(QWidget *parent, const char *name)
     : QWidget(parent)
@@ -27,11 +21,11 @@ YMROkCancelWidget::YMROkCancelWidget(QWidget *parent, const char *name)
     grid->addWidget(line, 0, 0, 1, 3);
     grid->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum), 1, 0);
 
-    m_ok = new YMRPushButton(iconSet("button_ok"), tr("Ok"), this, "ok");
+    m_ok = new YMRPushButton(YMRResource::loadIconSet("button_ok"), tr("Ok"), this, "ok");
     m_ok->setAutoDefault(true);
     m_ok->setDefault(true);
     grid->addWidget(m_ok, 1, 1);
-    m_cancel = new YMRPushButton(iconSet("button_cancel"), tr("Cancel"), this, "cancel");
+    m_cancel = new YMRPushButton(YMRResource::loadIconSet("button_cancel"), tr("Cancel"), this, "cancel");
     grid->addWidget(m_cancel, 1, 2);
 
     if (parent) {
