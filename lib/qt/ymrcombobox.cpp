@@ -504,7 +504,8 @@ void YMRComboBox::popup()
         pos.setX(0);
     if (pos.y() + h > sh && pos.y() - h - height() - 2 >= 0)
         pos.setY(pos.y() - h - height() - 2);
-    lb->move(pos);
+    // Client geometry: a window manager's frame must not shift the list.
+    lb->setGeometry(QRect(pos, QSize(w, h)));
     lb->raise();
     syncListCurrent();
     lb->setVScrollBarMode(ScrollView::Auto);

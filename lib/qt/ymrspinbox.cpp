@@ -264,6 +264,8 @@ void YMRSpinBox::changeEvent(QEvent *e)
     QWidget::changeEvent(e);
     if (e->type() == QEvent::StyleChange)
         m_spin->arrange();
+    else if (e->type() == QEvent::EnabledChange)
+        updateDisplay(); // also when a parent is enabled or disabled
 }
 
 QSize YMRSpinBox::sizeHint() const
