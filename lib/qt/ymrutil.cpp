@@ -1,0 +1,267 @@
+#include "ymrutil.h"
+
+#include "ymcalendar.h"
+#include "ymrapplication.h"
+
+namespace {
+
+QString twoDigits(int n)
+{
+    return QString::number(n).rightJustified(2, QLatin1Char('0'));
+}
+
+// A "0" before a one-digit number when asked for.
+QString number(int n, bool leadingZero)
+{
+    return leadingZero ? twoDigits(n) : QString::number(n);
+}
+
+} // namespace
+
+QString YMRUtil::timeToString(const QTime &t)
+{
+    if (!t.isValid())
+        return QString();
+    if (ymrApp && ymrApp->ampm()) {
+        int h = t.hour();
+        if (h == 0)
+            h = 12;
+        else if (h > 12)
+            h -= 12;
+        const QString half = t.hour() < 12
+                                 ? QCoreApplication::translate("YMDateTimeEdit", "AM")
+                                 : QCoreApplication::translate("YMDateTimeEdit", "PM");
+        return QStringLiteral("%1:%2 %3").arg(h, 2).arg(twoDigits(t.minute()), half);
+    }
+    return twoDigits(t.hour()) + QLatin1Char(':') + twoDigits(t.minute());
+}
+
+QString YMRUtil::dateToString(const QDate &d)
+{
+    if (!d.isValid() || !ymrApp)
+        return QString();
+    QChar sep = ymrApp->dateSeparator();
+    if (sep.isNull())
+        sep = QLatin1Char('/');   // never put a NUL character into a text
+    const QString day = twoDigits(d.day());
+    const QString month = twoDigits(d.month());
+    const QString year = QString::number(d.year());
+    switch (ymrApp->shortDateOrder()) {
+    case 273:
+        return day + sep + month + sep + year;
+    case 266:
+        return month + sep + day + sep + year;
+    case 84:
+        return year + sep + month + sep + day;
+    default:
+        return QString();
+    }
+}
+
+QString YMRUtil::dateTimeToString(const QDateTime &dt)
+{
+    if (!dt.date().isValid() || !dt.time().isValid())
+        return QString();
+    return dateToString(dt.date()) + QLatin1Char(' ') + timeToString(dt.time());
+}
+
+bool YMRUtil::isTokenChar(QChar c)
+{
+    switch (c.unicode()) {
+    case 'D': case 'M': case 'Y': case 'h': case 'm': case 's': case '^':
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool YMRUtil::takeTwelveHourMarker(QString &pattern)
+{
+    const int at = pattern.indexOf(QLatin1String("AM/PM"));
+    if (at < 0)
+        return false;
+    pattern.replace(at, 5, QLatin1Char('^'));
+    return true;
+}
+
+QString YMRUtil::expandDateToken(const QDateTime &dt, const QString &token, bool twelveHour)
+{
+    if (token.isEmpty())
+        return QString();
+    const int n = token.size();
+    const QDate d = dt.date();
+    const QTime t = dt.time();
+    switch (token.at(0).unicode()) {
+    case 'D':
+        if (n <= 2)
+            return number(d.day(), n == 2);
+        return n == 3 ? YMCalendar::shortDayName(d.dayOfWeek() - 1, true)
+                      : YMCalendar::dayName(d.dayOfWeek() - 1, true);
+    case 'M':
+        if (n <= 2)
+            return number(d.month(), n == 2);
+        return n == 3 ? YMCalendar::shortMonthName(d.month() - 1, true)
+                      : YMCalendar::monthName(d.month() - 1, true);
+    case 'Y': {
+        const QString year = QString::number(d.year());
+        return n <= 2 ? year.right(2) : year;
+    }
+    case 'h': {
+        int h = t.hour();
+        if (twelveHour) {
+            if (h == 0)
+                h = 12;
+            else if (h > 12)
+                h -= 12;
+        }
+        return number(h, n > 1);
+    }
+    case 'm':
+        return number(t.minute(), n > 1);
+    case 's':
+        return number(t.second(), n > 1);
+    case '^':
+        return t.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM");
+    default:
+        return QString();
+    }
+}
+
+QString YMRUtil::formatDateTime(const QDateTime &dt, const QString &pattern)
+{
+    if (!dt.date().isValid() || !dt.time().isValid())
+        return QString();
+    QString pat = pattern;
+    const bool twelveHour = takeTwelveHourMarker(pat);
+    QString result;
+    QString token;
+    for (const QChar c : qAsConst(pat)) {
+        if (isTokenChar(c)) {
+            if (!token.isEmpty() && token.at(0) != c) {
+                result += expandDateToken(dt, token, twelveHour);
+                token.clear();
+            }
+            token += c;
+        } else {
+            if (!token.isEmpty()) {
+                result += expandDateToken(dt, token, twelveHour);
+                token.clear();
+            }
+            result += c;
+        }
+    }
+    if (!token.isEmpty())
+        result += expandDateToken(dt, token, twelveHour);
+    return result;
+}
+
+void YMRUtil::parseDateToken(DateFields &f, const QString &text, int &pos, const QString &token,
+                             bool &am, bool &pm)
+{
+    if (pos >= text.size() || token.isEmpty())
+        return;
+    const QChar first = text.at(pos);
+    const bool letters = first.isLetter();
+    if (!letters && !first.isNumber())
+        return;
+    const int start = pos;
+    while (pos < text.size() && (letters ? text.at(pos).isLetter() : text.at(pos).isNumber()))
+        ++pos;
+    const QString word = text.mid(start, pos - start).toLower();
+    const int value = word.toInt();   // no number reads as 0
+    const int n = token.size();
+
+    switch (token.at(0).unicode()) {
+    case 'D':
+        if (n <= 2)
+            f.day = value;
+        break;
+    case 'M':
+        if (n <= 2) {
+            f.month = value;
+        } else {
+            for (int i = 0; i < 12; ++i) {
+                const QString name = n == 3 ? YMCalendar::shortMonthName(i, false)
+                                            : YMCalendar::monthName(i, false);
+                if (name.toLower() == word) {
+                    f.month = i + 1;
+                    break;
+                }
+            }
+        }
+        break;
+    case 'Y':
+        if (word.size() == 2) {
+            // a two-digit year is in the current century
+            const QString now = QString::number(QDate::currentDate().year());
+            f.year = (now.left(now.size() - 2) + word).toInt();
+        } else {
+            f.year = value;
+        }
+        break;
+    case 'h':
+        f.hour = value;
+        break;
+    case 'm':
+        f.minute = value;
+        break;
+    case 's':
+        f.second = value;
+        break;
+    case '^':
+        am = word == QLatin1String("am");
+        pm = word == QLatin1String("pm");
+        break;
+    default:
+        break;
+    }
+}
+
+QDateTime YMRUtil::parseDateTime(const QString &text, const QString &pattern)
+{
+    DateFields f;
+    int pos = 0;
+    bool am = false;
+    bool pm = false;
+    QString pat = pattern;
+    takeTwelveHourMarker(pat);
+    QString token;
+    for (const QChar c : qAsConst(pat)) {
+        if (isTokenChar(c)) {
+            if (!token.isEmpty() && token.at(0) != c) {
+                parseDateToken(f, text, pos, token, am, pm);
+                token.clear();
+            }
+            token += c;
+            continue;
+        }
+        if (!token.isEmpty()) {
+            parseDateToken(f, text, pos, token, am, pm);
+            token.clear();
+        }
+        if (pos < text.size() && text.at(pos) == c)
+            ++pos;
+        if (c == QLatin1Char(' ')) {
+            while (pos < text.size() && text.at(pos) == QLatin1Char(' '))
+                ++pos;
+        }
+    }
+    if (!token.isEmpty())
+        parseDateToken(f, text, pos, token, am, pm);
+
+    if (am || pm) {
+        int h = f.hour;
+        if (h > 12)
+            h -= 12;
+        if (h == 0)
+            h = 12;
+        if (h == 12 && am)
+            h = 0;
+        else if (h != 12 && pm)
+            h += 12;
+        f.hour = h;
+    }
+    // built once from every field read: the intermediate combinations of
+    // a field-by-field build would all be impossible dates
+    return QDateTime(QDate(f.year, f.month, f.day), QTime(f.hour, f.minute, f.second));
+}

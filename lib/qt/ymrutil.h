@@ -1,0 +1,41 @@
+#ifndef YMRUTIL_H
+#define YMRUTIL_H
+
+#include <QDateTime>
+#include <QString>
+
+// Date and time texts: by the platform's settings, and by a user's pattern
+// of tokens (D, M, Y, h, m, s, ^ and the marker "AM/PM") read back again.
+class YMRUtil
+{
+public:
+    static QString timeToString(const QTime &t);
+    static QString dateToString(const QDate &d);
+    static QString dateTimeToString(const QDateTime &dt);
+
+    // The null string when the date or the time is invalid.
+    static QString formatDateTime(const QDateTime &dt, const QString &pattern);
+    // A field the text does not give stays 0, and a date that is then
+    // impossible comes back null.
+    static QDateTime parseDateTime(const QString &text, const QString &pattern);
+
+    // The fields being read; the date is built from them once, at the end.
+    struct DateFields {
+        int year = 0;
+        int month = 0;
+        int day = 0;
+        int hour = 0;
+        int minute = 0;
+        int second = 0;
+    };
+
+    static QString expandDateToken(const QDateTime &dt, const QString &token, bool twelveHour);
+    static void parseDateToken(DateFields &fields, const QString &text, int &pos,
+                               const QString &token, bool &am, bool &pm);
+
+private:
+    static bool isTokenChar(QChar c);
+    static bool takeTwelveHourMarker(QString &pattern);
+};
+
+#endif
