@@ -2,6 +2,7 @@
 #include "alarmserver.h"
 #include "config.h"
 #include "qcopchannel.h"
+#include "qpedialogok.h"
 #include "qpeglobal.h"
 #include "qpekeys.h"
 
@@ -29,19 +30,7 @@ void readScreen()
     if (s_screenRead)
         return;
     s_screenRead = true;
-    const QString env = QString::fromLocal8Bit(qgetenv(QPE_ENV_SCREEN)).trimmed().toLower();
-    s_screen = QSize(480, 640);
-    if (env == QLatin1String("native")) {
-        s_screen = QSize();
-        return;
-    }
-    const QStringList wh = env.split(QLatin1Char('x'));
-    if (wh.size() == 2) {
-        bool okw = false, okh = false;
-        const int w = wh[0].toInt(&okw), h = wh[1].toInt(&okh);
-        if (okw && okh && w > 0 && h > 0 && w <= 10000 && h <= 10000)
-            s_screen = QSize(w, h);
-    }
+    s_screen = QPEApplication::parseScreenSize(QString::fromLocal8Bit(qgetenv(QPE_ENV_SCREEN)));
 }
 
 } // namespace
@@ -87,6 +76,21 @@ QString QPEApplication::documentDir()
     const QString dir = Qpe::userRoot() + QStringLiteral("/Documents");
     QDir().mkpath(dir);
     return dir;
+}
+
+QSize QPEApplication::parseScreenSize(const QString &text)
+{
+    const QString t = text.trimmed().toLower();
+    if (t == QLatin1String("native"))
+        return QSize();
+    const QStringList wh = t.split(QLatin1Char('x'));
+    if (wh.size() == 2) {
+        bool okw = false, okh = false;
+        const int w = wh[0].toInt(&okw), h = wh[1].toInt(&okh);
+        if (okw && okh && w > 0 && h > 0 && w <= 10000 && h <= 10000)
+            return QSize(w, h);
+    }
+    return QSize(480, 640);
 }
 
 QRect QPEApplication::screenRect()
@@ -164,6 +168,8 @@ void QPEApplication::showWidgetMaximized(QWidget *w)
     if (!w)
         return;
     w->setProperty("qpe_maximized", true);
+    if (auto *dlg = qobject_cast<QDialog *>(w))
+        QpeDialogOk::attach(dlg);
     if (isScreenEmulated()) {
         if (s_mainWidget && s_mainWidget != w && s_mainWidget->isVisible())
             w->setGeometry(s_mainWidget->geometry());

@@ -33,6 +33,9 @@ public:
     // primary screen with QPE_SCREEN=native. Every "desktop size" goes here.
     static QRect screenRect();
     static bool isScreenEmulated();
+    // A QPE_SCREEN value: "WxH", or "native" (an invalid size); anything
+    // else gives the default 480x640.
+    static QSize parseScreenSize(const QString &text);
     // Swap the emulated screen's width and height (device rotation).
     static void rotateScreen();
 
@@ -46,7 +49,8 @@ public:
     static QString documentArgument(const QStringList &args);
     // Tests: the command line showMainDocumentWidget() looks at.
     static void setArgumentsForTest(const QStringList &args);
-    // A dialog "shown maximised" takes the main window's place.
+    // A dialog "shown maximised" takes the main window's place; a QDialog
+    // also gets the device's OK (QpeDialogOk).
     static void showWidgetMaximized(QWidget *w);
 
     static void setKeepRunning();
