@@ -133,6 +133,18 @@ void TestYMRListBoxInput::multiModeClicksAndDrags()
     dragTo(center(3));
     release(3);
     QCOMPARE(selectedIndexes(), QList<int>({ 6 }));
+    // a rubber band from empty space selects the items it meets
+    const QPoint empty(10, lb->visibleHeight() - 4);
+    QVERIFY(!lb->itemAt(empty));
+    const int current = lb->currentItem();
+    QTest::mousePress(lb->viewport(), Qt::LeftButton, Qt::NoModifier, empty);
+    QCOMPARE(lb->currentItem(), -1);
+    dragTo(center(6) + QPoint(20, 0));
+    QCOMPARE(selectedIndexes(), QList<int>({ 6, 7 }));
+    dragTo(center(7)); // shrinking deselects again
+    QCOMPARE(selectedIndexes(), QList<int>({ 7 }));
+    QTest::mouseRelease(lb->viewport(), Qt::LeftButton, Qt::NoModifier, center(7));
+    QCOMPARE(lb->currentItem(), current);
     lb->invertSelection();
     QCOMPARE(selectedIndexes().size(), 7);
     lb->clearSelection();
