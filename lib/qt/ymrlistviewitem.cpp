@@ -191,6 +191,8 @@ void YMRListViewItem::takeItem(YMRListViewItem *item)
     bool wasSelected = false;
     if (lv && !lv->d->clearing) {
         YMRListViewPrivate *d = lv->d;
+        // The item's next sibling below is read in the current order.
+        enforceSortOrder();
         // Iterators standing on the item or anywhere below it must move off
         // before the subtree can be deleted.
         if (d->iterators) {

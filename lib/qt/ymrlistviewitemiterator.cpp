@@ -75,9 +75,15 @@ YMRListViewItemIterator &YMRListViewItemIterator::operator++()
         return *this;
     YMRListViewItem *next = m_current->firstChild();
     if (!next) {
+        // Siblings are read in their parent's current sort order.
+        if (m_current->m_parent)
+            m_current->m_parent->enforceSortOrder();
         next = m_current->nextSibling();
-        for (YMRListViewItem *p = m_current->parent(); !next && p; p = p->parent())
+        for (YMRListViewItem *p = m_current->parent(); !next && p; p = p->parent()) {
+            if (p->m_parent)
+                p->m_parent->enforceSortOrder();
             next = p->nextSibling();
+        }
     }
     m_current = next;
     return *this;
@@ -155,6 +161,8 @@ void YMRListViewItemIterator::currentRemoved()
 {
     if (!m_current)
         return;
+    if (m_current->m_parent)
+        m_current->m_parent->enforceSortOrder();
     if (YMRListViewItem *p = m_current->parent()) {
         m_current = p;
     } else if (m_current->nextSibling()) {
