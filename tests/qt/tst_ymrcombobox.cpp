@@ -7,6 +7,8 @@
 
 #include <QIntValidator>
 #include <QLineEdit>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QSignalSpy>
 
 namespace {
@@ -65,6 +67,7 @@ private slots:
     void popupClosesWithoutChoosing();
     void sizeHintIsCached();
     void editableSwitch();
+    void xpStyleKeepsTheListFrame();
 
 private:
     YMRComboBox *editableBox(QWidget *top, const QStringList &items);
@@ -553,6 +556,23 @@ void TestYMRComboBox::editableSwitch()
     QCOMPARE(box.listBox(), lb);
     QCOMPARE(box.count(), 0);
     QVERIFY(lb->isWindow());
+}
+
+void TestYMRComboBox::xpStyleKeepsTheListFrame()
+{
+    YMRComboBox plain;
+    QCOMPARE(plain.listBox()->frameShape(), QFrame::Box);
+    QCOMPARE(plain.listBox()->lineWidth(), 1);
+
+    const QString before = QApplication::style()->objectName();
+    auto *xp = new QProxyStyle(QStyleFactory::create("Fusion"));
+    xp->setObjectName("xp");
+    QApplication::setStyle(xp);
+    {
+        YMRComboBox styled;
+        QVERIFY(styled.listBox()->frameShape() != QFrame::Box);
+    }
+    QApplication::setStyle(QStyleFactory::create(before.isEmpty() ? "Fusion" : before));
 }
 
 YMR_TEST_MAIN(TestYMRComboBox)
