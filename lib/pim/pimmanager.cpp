@@ -140,7 +140,7 @@ bool PIMManager::removeAll()
 
 bool PIMManager::appendRecord(PIMRecord *record)
 {
-    if (!record || m_records.contains(record))
+    if (!record)
         return false;
     record->setManager(this);
     m_records.append(record);
@@ -481,6 +481,7 @@ void PIMManager::clearHeader()
 
 void PIMManager::loadText(QIODevice *device)
 {
+    PIMRecord::LoadScope scope;
     PIMTextReader in(device);
     m_offset = 0;
     if (in.readLine()) {
@@ -540,6 +541,7 @@ bool PIMManager::copyRecordPart(QIODevice *device)
 
 void PIMManager::loadStream(QIODevice *device)
 {
+    PIMRecord::LoadScope scope;
     QDataStream stream(device);
     stream.setVersion(QDataStream::Qt_5_15);
     readHeader(stream);

@@ -10,17 +10,99 @@
 #include <QDataStream>
 
 #include <cstring>
+#include <limits>
+
+namespace {
+const qint64 NoStamp = std::numeric_limits<qint64>::min();
+const qint64 MSecsPerDay = 86400000;
+int loadDepth = 0;
+qint64 loadStamp = 0;
+QDate loadDate;
+}
+
+PIMRecord::LoadScope::LoadScope()
+{
+    if (loadDepth++ == 0) {
+        const QDateTime now = QDateTime::currentDateTime();
+        loadStamp = stampOf(now);
+        loadDate = now.date();
+    }
+}
+
+PIMRecord::LoadScope::~LoadScope()
+{
+    --loadDepth;
+}
+
+QDate PIMRecord::today()
+{
+    return loadDepth > 0 ? loadDate : QDate::currentDate();
+}
+
+qint64 PIMRecord::stampOf(const QDateTime &dt)
+{
+    const QDate d = dt.date();
+    if (!d.isValid())
+        return NoStamp;
+    const QTime t = dt.time();
+    return d.toJulianDay() * MSecsPerDay + (t.isValid() ? t.msecsSinceStartOfDay() : 0);
+}
+
+qint64 PIMRecord::stampOf(const int *v)
+{
+    const QDate d(v[2], v[1], v[0]);
+    if (!d.isValid())
+        return NoStamp;
+    // a time that is no time of day stands for midnight, as QDateTime takes it
+    const QTime t(v[3], v[4], v[5]);
+    return d.toJulianDay() * MSecsPerDay + (t.isValid() ? t.msecsSinceStartOfDay() : 0);
+}
+
+QDateTime PIMRecord::dateTimeOf(qint64 stamp)
+{
+    if (stamp == NoStamp)
+        return QDateTime();
+    qint64 day = stamp / MSecsPerDay;
+    qint64 ms = stamp % MSecsPerDay;
+    if (ms < 0) {
+        ms += MSecsPerDay;
+        --day;
+    }
+    return QDateTime(QDate::fromJulianDay(day), QTime::fromMSecsSinceStartOfDay(int(ms)));
+}
+
+void PIMRecord::writeStamp(PIMTextWriter &out, const char *key, qint64 stamp)
+{
+    if (stamp == NoStamp) {
+        out.writeDateTime(key, QDate(), QTime());
+        return;
+    }
+    qint64 day = stamp / MSecsPerDay;
+    qint64 ms = stamp % MSecsPerDay;
+    if (ms < 0) {
+        ms += MSecsPerDay;
+        --day;
+    }
+    out.writeDateTime(key, QDate::fromJulianDay(day), QTime::fromMSecsSinceStartOfDay(int(ms)));
+}
 
 PIMRecord::PIMRecord(PIMManager *manager)
     : m_owner(manager)
 {
-    uuid_generate(m_uid);
-    m_created = QDateTime::currentDateTime();
-    m_updated = QDateTime::currentDateTime();
+    if (loadDepth > 0) {
+        m_uidPending = true;
+        uuid_clear(m_uid);
+        m_created = m_updated = loadStamp;
+    } else {
+        uuid_generate(m_uid);
+        m_created = stampOf(QDateTime::currentDateTime());
+        m_updated = stampOf(QDateTime::currentDateTime());
+    }
 }
 
 PIMRecord::PIMRecord(const PIMRecord &other)
-    : m_created(other.m_created),
+    : m_uidPending(other.m_uidPending),
+      m_created(other.m_created),
       m_updated(other.m_updated),
       m_owner(other.m_owner),
       m_properties(other.m_properties),
@@ -42,8 +124,8 @@ void PIMRecord::write(PIMTextWriter &out) const
     uuid_unparse(m_uid, text);
     out.writeRaw("UID=", 4);
     out.writeLine(text);
-    out.writeDateTime("CREATED=", m_created);
-    out.writeDateTime("UPDATED=", m_updated);
+    writeStamp(out, "CREATED=", m_created);
+    writeStamp(out, "UPDATED=", m_updated);
     for (auto it = m_properties.constBegin(); it != m_properties.constEnd(); ++it)
         out.writeNamedValue("PROP=", it.key(), it.value());
     if (!m_categoryList.isEmpty())
@@ -52,6 +134,15 @@ void PIMRecord::write(PIMTextWriter &out) const
 }
 
 void PIMRecord::read(PIMTextReader &in)
+{
+    readBlock(in);
+    if (m_uidPending) {
+        uuid_generate(m_uid);
+        m_uidPending = false;
+    }
+}
+
+void PIMRecord::readBlock(PIMTextReader &in)
 {
     while (in.readLine()) {
         if (in.is("END"))
@@ -72,8 +163,10 @@ void PIMRecord::read(PIMTextReader &in)
                     memcpy(text, p, 36);
                     text[36] = 0;
                     uuid_t parsed;
-                    if (uuid_parse(text, parsed) == 0)
+                    if (uuid_parse(text, parsed) == 0) {
                         uuid_copy(m_uid, parsed);
+                        m_uidPending = false;
+                    }
                 }
                 continue;
             }
@@ -95,12 +188,10 @@ void PIMRecord::read(PIMTextReader &in)
             }
             break;
         case 7:
-            if (key == QLatin1String("CREATED")) {
-                m_created = in.dateTimeValue(1);
-                continue;
-            }
-            if (key == QLatin1String("UPDATED")) {
-                m_updated = in.dateTimeValue(1);
+            if (key == QLatin1String("CREATED") || key == QLatin1String("UPDATED")) {
+                int v[6];
+                const qint64 stamp = in.numbers(1, v, 6) ? stampOf(v) : NoStamp;
+                (key.data()[0] == 'C' ? m_created : m_updated) = stamp;
                 continue;
             }
             break;
@@ -114,7 +205,7 @@ void PIMRecord::read(PIMTextReader &in)
 void PIMRecord::write(QDataStream &stream) const
 {
     stream.writeRawData(reinterpret_cast<const char *>(m_uid), sizeof(uuid_t));
-    stream << m_created << m_updated << qint32(m_properties.count());
+    stream << created() << updated() << qint32(m_properties.count());
     for (auto it = m_properties.constBegin(); it != m_properties.constEnd(); ++it)
         stream << it.key() << it.value();
     stream << m_categoryList;
@@ -123,21 +214,31 @@ void PIMRecord::write(QDataStream &stream) const
 void PIMRecord::read(QDataStream &stream)
 {
     uuid_t raw;
-    if (stream.readRawData(reinterpret_cast<char *>(raw), sizeof(uuid_t)) == int(sizeof(uuid_t)))
+    if (stream.readRawData(reinterpret_cast<char *>(raw), sizeof(uuid_t)) == int(sizeof(uuid_t))) {
         uuid_copy(m_uid, raw);
+        m_uidPending = false;
+    }
     qint32 count = 0;
-    stream >> m_created >> m_updated >> count;
+    QDateTime created, updated;
+    stream >> created >> updated >> count;
+    setCreated(created);
+    setUpdated(updated);
     for (qint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
         QString name, value;
         stream >> name >> value;
         m_properties.insert(name, value);
     }
     stream >> m_categoryList;
+    if (m_uidPending) {
+        uuid_generate(m_uid);
+        m_uidPending = false;
+    }
 }
 
 void PIMRecord::newUid()
 {
     uuid_generate(m_uid);
+    m_uidPending = false;
 }
 
 QString PIMRecord::uidString() const

@@ -46,10 +46,10 @@ public:
     const uuid_t &uid() const { return m_uid; }
     bool hasUid(const uuid_t uid) const { return uuid_compare(m_uid, uid) == 0; }
 
-    QDateTime created() const { return m_created; }
-    QDateTime updated() const { return m_updated; }
-    void setCreated(const QDateTime &dt) { m_created = dt; }
-    void setUpdated(const QDateTime &dt) { m_updated = dt; }
+    QDateTime created() const { return dateTimeOf(m_created); }
+    QDateTime updated() const { return dateTimeOf(m_updated); }
+    void setCreated(const QDateTime &dt) { m_created = stampOf(dt); }
+    void setUpdated(const QDateTime &dt) { m_updated = stampOf(dt); }
 
     void setProperty(const QString &name, const QString &value);
     QString property(const QString &name) const;
@@ -82,10 +82,34 @@ public:
     PIMManager *manager() const { return m_owner; }
     void setManager(PIMManager *manager) { m_owner = manager; }
 
+    // While a store loads its file, records made for reading take the load
+    // time as their creation and update times and draw a fresh UID only
+    // when their block names none: a file of many records loads without a
+    // clock read and a UUID generation per record.
+    class LoadScope
+    {
+    public:
+        LoadScope();
+        ~LoadScope();
+        LoadScope(const LoadScope &) = delete;
+        LoadScope &operator=(const LoadScope &) = delete;
+    };
+    // Today's date; while loading, the date at the start of the load.
+    static QDate today();
+
 private:
+    // Date-times are kept as wall-clock milliseconds (days and time of day
+    // as the file writes them); a local QDateTime is made only when asked.
+    static qint64 stampOf(const QDateTime &dt);
+    static QDateTime dateTimeOf(qint64 stamp);
+    static qint64 stampOf(const int *dayMonthYearHourMinuteSecond);
+    static void writeStamp(PIMTextWriter &out, const char *key, qint64 stamp);
+    void readBlock(PIMTextReader &in);
+
     uuid_t m_uid;
-    QDateTime m_created;
-    QDateTime m_updated;
+    bool m_uidPending = false;
+    qint64 m_created;
+    qint64 m_updated;
     PIMManager *m_owner;
     QMap<QString, QString> m_properties;
     QStringList m_sortKey;

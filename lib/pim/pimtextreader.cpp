@@ -198,15 +198,14 @@ QDate PIMTextReader::dateValue(int n) const
     return QDate(v[2], v[1], v[0]);
 }
 
-QDateTime PIMTextReader::dateTimeValue(int n) const
+bool PIMTextReader::numbers(int n, int *numbers, int count) const
 {
     int len = 0;
     const int start = pieceStart(n, &len);
     if (start < 0 || len == 0)
-        return QDateTime();
-    int v[6];
-    parseNumbers(m_line + start, len, v, 6);
-    return QDateTime(QDate(v[2], v[1], v[0]), QTime(v[3], v[4], v[5]));
+        return false;
+    parseNumbers(m_line + start, len, numbers, count);
+    return true;
 }
 
 int PIMTextReader::intValue(int n) const

@@ -47,9 +47,11 @@ public:
     QString piece(int n) const;
     // Everything after the n-th "=" (n >= 1), decoded; null when missing.
     QString valueAfter(int n) const;
-    // Pieces of the n-th piece's date texts, read without a QString.
+    // The n-th piece's date text, read without a QString.
     QDate dateValue(int n = 1) const;
-    QDateTime dateTimeValue(int n = 1) const;
+    // The numbers of the n-th piece's date text (see parseNumbers); false
+    // when the piece is missing or empty.
+    bool numbers(int n, int *numbers, int count) const;
     // The n-th piece as a decimal integer, 0 when it is not a number.
     int intValue(int n = 1) const;
     QString line() const;

@@ -43,8 +43,7 @@ void PIMTextWriter::writeRaw(const char *data, qint64 size)
 
 void PIMTextWriter::putText(const char *text)
 {
-    while (*text)
-        put(*text++);
+    writeRaw(text, qint64(strlen(text)));
 }
 
 void PIMTextWriter::putUtf8(const QString &value, bool escape)
@@ -52,46 +51,49 @@ void PIMTextWriter::putUtf8(const QString &value, bool escape)
     const ushort *p = value.utf16();
     const ushort *end = p + value.size();
     while (p < end) {
-        // room for the longest sequence
-        if (m_used > Capacity - 4)
+        // at most three bytes per UTF-16 unit (four per surrogate pair)
+        const qint64 chunk = qMin<qint64>(end - p, Capacity / 3 - 1);
+        if (m_used + chunk * 3 + 1 > Capacity)
             flush();
-        uint c = *p++;
-        if (c < 0x80) {
-            if (escape && c == '\n')
-                c = '|';
-            m_buffer[m_used++] = char(c);
-        } else if (c < 0x800) {
-            m_buffer[m_used++] = char(0xc0 | (c >> 6));
-            m_buffer[m_used++] = char(0x80 | (c & 0x3f));
-        } else {
-            if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p)) {
-                c = QChar::surrogateToUcs4(ushort(c), *p++);
-                m_buffer[m_used++] = char(0xf0 | (c >> 18));
-                m_buffer[m_used++] = char(0x80 | ((c >> 12) & 0x3f));
+        char *out = m_buffer + m_used;
+        const ushort *stop = p + chunk;
+        while (p < stop) {
+            uint c = *p++;
+            if (c < 0x80) {
+                *out++ = char(escape && c == '\n' ? '|' : c);
+            } else if (c < 0x800) {
+                *out++ = char(0xc0 | (c >> 6));
+                *out++ = char(0x80 | (c & 0x3f));
             } else {
-                if (QChar::isSurrogate(c))
-                    c = 0xfffd; // a lone surrogate has no UTF-8 form
-                m_buffer[m_used++] = char(0xe0 | (c >> 12));
+                if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p)) {
+                    c = QChar::surrogateToUcs4(ushort(c), *p++);
+                    *out++ = char(0xf0 | (c >> 18));
+                    *out++ = char(0x80 | ((c >> 12) & 0x3f));
+                } else {
+                    if (QChar::isSurrogate(c))
+                        c = 0xfffd; // a lone surrogate has no UTF-8 form
+                    *out++ = char(0xe0 | (c >> 12));
+                }
+                *out++ = char(0x80 | ((c >> 6) & 0x3f));
+                *out++ = char(0x80 | (c & 0x3f));
             }
-            m_buffer[m_used++] = char(0x80 | ((c >> 6) & 0x3f));
-            m_buffer[m_used++] = char(0x80 | (c & 0x3f));
         }
+        m_used = int(out - m_buffer);
     }
 }
 
 void PIMTextWriter::putNumber(qint64 value)
 {
     char digits[24];
-    int n = 0;
+    int n = 24;
     quint64 v = value < 0 ? quint64(0) - quint64(value) : quint64(value);
     do {
-        digits[n++] = char('0' + v % 10);
+        digits[--n] = char('0' + v % 10);
         v /= 10;
     } while (v);
     if (value < 0)
-        put('-');
-    while (n)
-        put(digits[--n]);
+        digits[--n] = '-';
+    writeRaw(digits + n, 24 - n);
 }
 
 void PIMTextWriter::writeLine(const char *text)
@@ -125,15 +127,20 @@ void PIMTextWriter::writeNumber(const char *key, qint64 value)
 
 void PIMTextWriter::writeDateTime(const char *key, const QDateTime &value)
 {
+    writeDateTime(key, value.date(), value.time());
+}
+
+void PIMTextWriter::writeDateTime(const char *key, const QDate &d, const QTime &t)
+{
     putText(key);
-    const QDate d = value.date();
-    const QTime t = value.time();
     if (d.isValid() && t.isValid()) {
-        putNumber(d.day());
+        int y = 0, m = 0, day = 0;
+        d.getDate(&y, &m, &day);
+        putNumber(day);
         put(' ');
-        putNumber(d.month());
+        putNumber(m);
         put(' ');
-        putNumber(d.year());
+        putNumber(y);
         put(' ');
         putNumber(t.hour());
         put(' ');
@@ -148,11 +155,13 @@ void PIMTextWriter::writeDateAsDateTime(const char *key, const QDate &value)
 {
     putText(key);
     if (value.isValid()) {
-        putNumber(value.day());
+        int y = 0, m = 0, d = 0;
+        value.getDate(&y, &m, &d);
+        putNumber(d);
         put(' ');
-        putNumber(value.month());
+        putNumber(m);
         put(' ');
-        putNumber(value.year());
+        putNumber(y);
         putText(" 0 0 0");
     }
     put('\n');

@@ -29,6 +29,7 @@ public:
     void writeNumber(const char *key, qint64 value);
     // the date-time text; an empty value for an invalid date-time
     void writeDateTime(const char *key, const QDateTime &value);
+    void writeDateTime(const char *key, const QDate &date, const QTime &time);
     // a date written as the date-time text of that day at 00:00:00
     void writeDateAsDateTime(const char *key, const QDate &value);
     void writeRaw(const char *data, qint64 size);

@@ -5,7 +5,7 @@
 #include "pimtextwriter.h"
 
 Task::Task(PIMManager *manager)
-    : PIMRecord(manager), date(QDate::currentDate())
+    : PIMRecord(manager), date(PIMRecord::today())
 {
 }
 
