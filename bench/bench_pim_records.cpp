@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdio>
 #include <malloc.h>
 #include <unistd.h>
 
@@ -142,6 +143,16 @@ int main(int argc, char **argv)
         f.write(bytes);
         f.close();
     });
+    // the same bytes the way every save writes: a new file put in the old
+    // one's place
+    const double rawReplace = bestOf(3, [&] {
+        QFile f(rawPath + QStringLiteral(".new"));
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(bytes);
+        f.close();
+        ::rename(QFile::encodeName(rawPath + QStringLiteral(".new")).constData(),
+                 QFile::encodeName(rawPath).constData());
+    });
 
     // a second load of the file gives the same bytes back
     bool same = false;
@@ -159,13 +170,16 @@ int main(int argc, char **argv)
            static_cast<long long>(lines));
     printf("baseline read+split %8.1f ms\n", baseline);
     printf("load + sorted view  %8.1f ms  (%.2fx baseline, limit 3x)\n", loadView, loadView / baseline);
-    printf("raw write           %8.1f ms\n", raw);
-    printf("save through .new   %8.1f ms  (%.2fx raw write, limit 2x)\n", save, save / raw);
+    printf("raw write           %8.1f ms  (into the existing file)\n", raw);
+    printf("raw write + rename  %8.1f ms  (new file replacing the old)\n", rawReplace);
+    printf("save through .new   %8.1f ms  (%.2fx raw write, %.2fx raw write + rename; limit 2x)\n", save,
+           save / raw, save / rawReplace);
     printf("resident before     %8.1f MiB\n", rssBefore / 1024.0);
     printf("resident after load %8.1f MiB  (%.2fx file size; growth %.1f MiB = %.2fx, limit 4x)\n",
            rssLoaded / 1024.0, rssLoaded / 1024.0 / fileMiB, (rssLoaded - rssBefore) / 1024.0,
            (rssLoaded - rssBefore) / 1024.0 / fileMiB);
     printf("round trip          %s\n", same ? "same bytes" : "DIFFERENT BYTES");
     QFile::remove(rawPath);
+    QFile::remove(rawPath + QStringLiteral(".new"));
     return same ? 0 : 1;
 }

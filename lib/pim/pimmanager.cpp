@@ -6,13 +6,16 @@
 #include "ymrpim.h"
 #include "qpe/global.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
 
+#include <climits>
 #include <cstdio>
+#include <cstring>
 
 PIMManager::PIMManager(const QString &directory, const QString &fileName, bool templates,
                        bool headerOnly, CategoryManager *categoryManager)
@@ -75,6 +78,7 @@ bool PIMManager::addRecord(PIMRecord *record)
     if (!record || m_records.contains(record))
         return false;
     record->setManager(this);
+    record->m_rawStart = -1;
     recordAdded(record);
     m_records.append(record);
     if (accept(record))
@@ -89,6 +93,7 @@ bool PIMManager::updateRecord(PIMRecord *old, PIMRecord *record)
 {
     if (old == record)
         old = nullptr;
+    record->m_rawStart = -1;
     record->setUpdated(QDateTime::currentDateTime());
     recordUpdated(old, record);
     const bool resort = m_sort != -1 && needsResort(old, record);
@@ -132,6 +137,7 @@ bool PIMManager::removeAll()
 {
     m_view.clear();
     m_records.clear();
+    m_loadedText.clear();
     m_dirty = true;
     save();
     emit updated();
@@ -372,6 +378,7 @@ bool PIMManager::load()
 {
     m_view.clear();
     m_records.clear();
+    m_loadedText.clear();
     clearHeader();
     QFile file(fileName());
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
@@ -398,8 +405,25 @@ bool PIMManager::saveText(QIODevice *device)
         if (!copyRecordPart(out))
             return false;
     } else {
-        for (const PIMRecord *r : m_records)
+        // runs of unchanged records go out as one copy of their text
+        const char *text = m_loadedText.constData();
+        qint64 runStart = 0, runEnd = 0;
+        for (const PIMRecord *r : m_records) {
+            if (r->m_rawStart >= 0 && r->m_owner == this) {
+                if (runEnd > runStart && r->m_rawStart == runEnd) {
+                    runEnd += r->m_rawLength;
+                    continue;
+                }
+                out.writeRaw(text + runStart, runEnd - runStart);
+                runStart = r->m_rawStart;
+                runEnd = runStart + r->m_rawLength;
+                continue;
+            }
+            out.writeRaw(text + runStart, runEnd - runStart);
+            runStart = runEnd = 0;
             r->write(out);
+        }
+        out.writeRaw(text + runStart, runEnd - runStart);
     }
     return out.flush();
 }
@@ -481,8 +505,20 @@ void PIMManager::clearHeader()
 
 void PIMManager::loadText(QIODevice *device)
 {
+    if (m_headerOnly) {
+        // only the header is read, however long the file is
+        PIMTextReader in(device);
+        readRecords(in, false);
+        return;
+    }
+    m_loadedText = device->readAll();
+    PIMTextReader in(m_loadedText);
+    readRecords(in, true);
+}
+
+void PIMManager::readRecords(PIMTextReader &in, bool keepText)
+{
     PIMRecord::LoadScope scope;
-    PIMTextReader in(device);
     m_offset = 0;
     if (in.readLine()) {
         if (in.is("FOLDER")) {
@@ -495,12 +531,14 @@ void PIMManager::loadText(QIODevice *device)
             in.unreadLine();
         }
     }
-    if (m_headerOnly)
-        return;
-    if (m_total < -1)
+    if (m_headerOnly || m_total < -1)
         return;
     if (m_total > 0)
-        m_records.reserve(m_total);
+        m_records.reserve(qMin(m_total, 1 << 20));
+    QBuffer sink;
+    sink.open(QIODevice::WriteOnly);
+    PIMTextWriter check(&sink);
+    const char *text = m_loadedText.constData();
     for (int n = 0; m_total == -1 || n < m_total; ++n) {
         // blank lines between blocks hold no record
         bool more = false;
@@ -515,8 +553,26 @@ void PIMManager::loadText(QIODevice *device)
             break;
         PIMRecord *r = createRecord();
         r->setManager(this);
+        const qint64 start = in.pos();
         r->read(in);
         m_records.append(r);
+        if (!keepText)
+            continue;
+        // keep the block's place when writing the record gives the same text
+        const qint64 length = in.pos() - start;
+        check.discard();
+        const qint64 flushed = check.pos();
+        r->write(check);
+        if (check.pos() == flushed + length && check.bufferedSize() == length && start + length <= INT_MAX
+            && memcmp(check.buffered(), text + start, size_t(length)) == 0) {
+            r->m_rawStart = int(start);
+            r->m_rawLength = int(length);
+        }
+        if (check.pos() != flushed + check.bufferedSize()) {
+            // a block larger than the writer's buffer went to the sink
+            sink.seek(0);
+            sink.buffer().clear();
+        }
     }
 }
 

@@ -13,6 +13,7 @@
 
 class CategoryManager;
 class PIMRecord;
+class PIMTextReader;
 class PIMTextWriter;
 class QDataStream;
 class QIODevice;
@@ -142,6 +143,7 @@ protected:
 private:
     bool copyRecordPart(PIMTextWriter &out);
     bool copyRecordPart(QIODevice *device);
+    void readRecords(PIMTextReader &in, bool keepText);
 
     QString m_fileName;
     QString m_directory;
@@ -166,6 +168,9 @@ private:
     int m_streamHeaderWordRead = 0;
     QMap<QString, QString> m_properties;
     bool m_destroySaved = false;
+    // The text of the file as loaded: records that have not changed since
+    // are saved by copying their blocks from it.
+    QByteArray m_loadedText;
 };
 
 #endif

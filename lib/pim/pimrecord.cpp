@@ -135,6 +135,7 @@ void PIMRecord::write(PIMTextWriter &out) const
 
 void PIMRecord::read(PIMTextReader &in)
 {
+    m_rawStart = -1;
     readBlock(in);
     if (m_uidPending) {
         uuid_generate(m_uid);
@@ -213,6 +214,7 @@ void PIMRecord::write(QDataStream &stream) const
 
 void PIMRecord::read(QDataStream &stream)
 {
+    m_rawStart = -1;
     uuid_t raw;
     if (stream.readRawData(reinterpret_cast<char *>(raw), sizeof(uuid_t)) == int(sizeof(uuid_t))) {
         uuid_copy(m_uid, raw);
@@ -239,6 +241,7 @@ void PIMRecord::newUid()
 {
     uuid_generate(m_uid);
     m_uidPending = false;
+    m_rawStart = -1;
 }
 
 QString PIMRecord::uidString() const
@@ -251,6 +254,7 @@ QString PIMRecord::uidString() const
 void PIMRecord::setProperty(const QString &name, const QString &value)
 {
     m_properties.insert(name, value);
+    m_rawStart = -1;
     if (m_owner)
         m_owner->haveChange();
 }
@@ -267,7 +271,8 @@ bool PIMRecord::hasProperty(const QString &name) const
 
 void PIMRecord::removeProperty(const QString &name)
 {
-    m_properties.remove(name);
+    if (m_properties.remove(name))
+        m_rawStart = -1;
     if (m_owner)
         m_owner->haveChange();
 }

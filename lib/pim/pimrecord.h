@@ -18,7 +18,9 @@ class QDataStream;
 
 // Base of every stored record: a UUID, creation and update times, named
 // string properties and the UIDs of its categories. A record belongs to one
-// store and changes it only through the store's operations.
+// store and changes it only through the store's operations. Fields that a
+// subclass makes public reach the file when the record is stored
+// (store(), which updates it in its store), as the edit cycle does anyway.
 class PIMRecord
 {
 public:
@@ -48,8 +50,8 @@ public:
 
     QDateTime created() const { return dateTimeOf(m_created); }
     QDateTime updated() const { return dateTimeOf(m_updated); }
-    void setCreated(const QDateTime &dt) { m_created = stampOf(dt); }
-    void setUpdated(const QDateTime &dt) { m_updated = stampOf(dt); }
+    void setCreated(const QDateTime &dt) { m_created = stampOf(dt); m_rawStart = -1; }
+    void setUpdated(const QDateTime &dt) { m_updated = stampOf(dt); m_rawStart = -1; }
 
     void setProperty(const QString &name, const QString &value);
     QString property(const QString &name) const;
@@ -64,7 +66,7 @@ public:
     bool lessThan(const PIMRecord *other) const;
     bool sameSortKey(const PIMRecord *other) const;
 
-    void setCategories(const QStringList &uids) { m_categoryList = uids; }
+    void setCategories(const QStringList &uids) { m_categoryList = uids; m_rawStart = -1; }
     QStringList categories() const { return m_categoryList; }
     // Lookups against the store's category store; a record without a known
     // category stands for the category store's first record.
@@ -80,7 +82,12 @@ public:
     bool isFirst() const;
 
     PIMManager *manager() const { return m_owner; }
-    void setManager(PIMManager *manager) { m_owner = manager; }
+    void setManager(PIMManager *manager)
+    {
+        if (manager != m_owner)
+            m_rawStart = -1;
+        m_owner = manager;
+    }
 
     // While a store loads its file, records made for reading take the load
     // time as their creation and update times and draw a fresh UID only
@@ -98,6 +105,8 @@ public:
     static QDate today();
 
 private:
+    friend class PIMManager;
+
     // Date-times are kept as wall-clock milliseconds (days and time of day
     // as the file writes them); a local QDateTime is made only when asked.
     static qint64 stampOf(const QDateTime &dt);
@@ -110,6 +119,11 @@ private:
     bool m_uidPending = false;
     qint64 m_created;
     qint64 m_updated;
+    // Where the record's block stands, byte for byte as write() would put
+    // it, in the file text its store loaded; -1 once the record changed.
+    // A store saves an unchanged record by copying those bytes.
+    int m_rawStart = -1;
+    int m_rawLength = 0;
     PIMManager *m_owner;
     QMap<QString, QString> m_properties;
     QStringList m_sortKey;

@@ -21,6 +21,11 @@ PIMTextReader::PIMTextReader(QIODevice *device)
 {
 }
 
+PIMTextReader::PIMTextReader(const QByteArray &bytes)
+    : m_buffer(bytes), m_end(bytes.size()), m_eof(true)
+{
+}
+
 bool PIMTextReader::fill()
 {
     if (m_eof)
@@ -130,6 +135,22 @@ QString PIMTextReader::value() const
     if (m_eq < 0)
         return QString();
     return decodeBars(m_line + m_eq + 1, m_size - m_eq - 1);
+}
+
+QString PIMTextReader::sharedValue()
+{
+    if (m_eq < 0)
+        return QString();
+    const int len = m_size - m_eq - 1;
+    if (len > 64 || m_shared.size() > 4096)
+        return value();
+    const QByteArray key = QByteArray::fromRawData(m_line + m_eq + 1, len);
+    const auto it = m_shared.constFind(key);
+    if (it != m_shared.constEnd())
+        return it.value();
+    const QString v = value();
+    m_shared.insert(QByteArray(key.constData(), key.size()), v);
+    return v;
 }
 
 QString PIMTextReader::valueAfter(int n) const

@@ -2,6 +2,7 @@
 #define PIMTEXTREADER_H
 
 #include <QByteArray>
+#include <QHash>
 #include <QDate>
 #include <QDateTime>
 #include <QLatin1String>
@@ -19,6 +20,8 @@ class PIMTextReader
 {
 public:
     explicit PIMTextReader(QIODevice *device);
+    // Reads the bytes in place (they are shared, not copied).
+    explicit PIMTextReader(const QByteArray &bytes);
 
     // Reads the next line; false when the device holds no further line.
     bool readLine();
@@ -42,6 +45,9 @@ public:
     // Everything after the first "=", decoded (a "|" becomes a line feed);
     // a null string when the line holds no "=".
     QString value() const;
+    // value() for texts that repeat across records (types, cities...): equal
+    // texts share one string, which keeps a large book small in memory.
+    QString sharedValue();
     // The n-th piece of the line split at every "=" (0 is the key), not
     // decoded; a null string when the line has fewer pieces.
     QString piece(int n) const;
@@ -66,7 +72,8 @@ private:
     bool fill();
     int pieceStart(int n, int *len) const;
 
-    QIODevice *m_device;
+    QIODevice *m_device = nullptr;
+    QHash<QByteArray, QString> m_shared;
     QByteArray m_buffer;
     int m_begin = 0;     // first unread byte of the buffer
     int m_end = 0;       // end of the valid bytes

@@ -39,6 +39,11 @@ public:
     bool hasError() const { return m_error; }
     // Bytes written so far (buffered ones included).
     qint64 pos() const { return m_written + m_used; }
+    // The bytes not yet handed to the device, and dropping them: a store
+    // renders a record here to compare it with the text it was read from.
+    const char *buffered() const { return m_buffer; }
+    int bufferedSize() const { return m_used; }
+    void discard() { m_used = 0; }
 
 private:
     void put(char c)

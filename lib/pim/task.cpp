@@ -54,13 +54,13 @@ void Task::readField(QLatin1String key, PIMTextReader &in)
     switch (key.size()) {
     case 3:
         if (key == QLatin1String("CUR"))
-            currency = in.value();
+            currency = in.sharedValue();
         break;
     case 4:
         if (key == QLatin1String("TYPE"))
-            type = in.value();
+            type = in.sharedValue();
         else if (key == QLatin1String("CITY"))
-            city = in.value();
+            city = in.sharedValue();
         else if (key == QLatin1String("DESC"))
             description = in.value();
         else if (key == QLatin1String("DATE"))
@@ -72,7 +72,7 @@ void Task::readField(QLatin1String key, PIMTextReader &in)
         break;
     case 7:
         if (key == QLatin1String("ACCOUNT"))
-            account = in.value();
+            account = in.sharedValue();
         break;
     case 8:
         if (key == QLatin1String("REMINDER")) {

@@ -9,7 +9,9 @@
 class PIMReminder;
 
 // The expense record. Fields change in memory only; storing the record
-// through its store writes them and sets the update time.
+// through its store (store()) writes them and sets the update time. A
+// record loaded from a file and changed without being stored is saved as
+// it was loaded.
 class Task : public PIMRecord
 {
 public:

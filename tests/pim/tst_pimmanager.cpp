@@ -124,6 +124,7 @@ private slots:
     void failedSavesKeepOldFile();
     void subclassFailedSaveIsNotRepeatedWithBaseHeader();
     void tolerantReading();
+    void savedTextFollowsEveryChange();
     void badInputNeverCrashes();
     void sortOrderAndStability();
     void viewFollowsChanges();
@@ -495,6 +496,68 @@ void TestPIMManager::tolerantReading()
     QCOMPARE(store.sortColumn(), 2);
     QCOMPARE(store.perPage(), 3);
     QCOMPARE(store.count(), 0);
+}
+
+void TestPIMManager::savedTextFollowsEveryChange()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("c.exp"));
+    const QByteArray head = "FOLDER\nSORT=-1\nSORTORDER=1\nPERPAGE=15\nTOTAL=4\nEND\n";
+    const QByteArray a = "TYPE=A\nDATE=1 1 2005 0 0 0\nUID=11111111-2222-3333-4444-555555555555\n"
+                         "CREATED=1 1 2005 0 0 0\nUPDATED=1 1 2005 0 0 0\nEND\n";
+    // not as the writer puts it: keys out of order, an unknown key, a
+    // number with a leading zero
+    const QByteArray b = "UID=22222222-2222-3333-4444-555555555555\nTYPE=B\nX=1\nDATE=01 1 2005\n"
+                         "CREATED=1 1 2005 0 0 0\nUPDATED=1 1 2005 0 0 0\nEND\n";
+    const QByteArray bWritten = "TYPE=B\nDATE=1 1 2005 0 0 0\nUID=22222222-2222-3333-4444-555555555555\n"
+                                "CREATED=1 1 2005 0 0 0\nUPDATED=1 1 2005 0 0 0\nEND\n";
+    const QByteArray c = "TYPE=C\nDATE=1 1 2005 0 0 0\nUID=33333333-2222-3333-4444-555555555555\n"
+                         "CREATED=1 1 2005 0 0 0\nUPDATED=1 1 2005 0 0 0\nEND\n";
+    QByteArray d = c;
+    d.replace("TYPE=C", "TYPE=D").replace("33333333", "44444444");
+    writeAll(path, head + a + b + c + d);
+
+    KeyStore store(path);
+    QVERIFY(store.load());
+    store.forceSave();
+    QCOMPARE(readAll(path), head + a + bWritten + c + d);
+
+    // a field changed and stored, a property, categories, a new UID
+    auto *ta = static_cast<Task *>(store.records()->at(0));
+    ta->type = QStringLiteral("A2");
+    ta->store(nullptr);
+    store.records()->at(1)->setProperty(QStringLiteral("p"), QStringLiteral("1"));
+    store.records()->at(2)->setCategories(QStringList(QStringLiteral("u")));
+    store.records()->at(3)->newUid();
+    const QString newUid = store.records()->at(3)->uidString();
+    store.forceSave();
+    const QByteArray saved = readAll(path);
+    QVERIFY(saved.contains("TYPE=A2\n"));
+    QVERIFY(saved.contains("PROP=p=1\nEND\nTYPE=C"));
+    QVERIFY(saved.contains("CATS=u\nEND\nTYPE=D"));
+    QVERIFY(saved.contains("UID=" + newUid.toLatin1()));
+    QVERIFY(!saved.contains("44444444"));
+
+    // a copy in another store, and a record handed over to it
+    const QString other = dir.filePath(QStringLiteral("o.exp"));
+    KeyStore second(other);
+    auto *copy = new Task(*static_cast<Task *>(store.records()->at(3)));
+    copy->setManager(&second);
+    copy->description = QStringLiteral("copied");
+    QVERIFY(copy->store(nullptr));
+    KeyStore third(path);
+    QVERIFY(third.load());
+    PIMRecord *moved = third.records()->at(0);
+    third.records()->take(0);
+    static_cast<Task *>(moved)->city = QStringLiteral("Rome");
+    moved->setManager(&second);
+    second.appendRecord(moved);
+    third.forceSave();
+    second.forceSave();
+    const QByteArray secondText = readAll(other);
+    QVERIFY(secondText.contains("DESC=copied\n"));
+    QVERIFY(secondText.contains("CITY=Rome\n"));
+    QVERIFY(readAll(path).startsWith("FOLDER\nSORT=-1\nSORTORDER=1\nPERPAGE=15\nTOTAL=3\nEND\nTYPE=B\n"));
 }
 
 void TestPIMManager::badInputNeverCrashes()
