@@ -113,9 +113,10 @@ YMRListView::~YMRListView()
     d->focusItem = nullptr;
     // Items leaving a view that goes away need no bookkeeping and no signals.
     d->clearing = true;
-    blockSignals(true);
+    const bool block = blockSignals(true);
     delete d->r;
     d->r = nullptr;
+    blockSignals(block);   // destroyed() must still reach its receivers
     delete d;
     d = nullptr;
 }
