@@ -24,7 +24,9 @@ inline void prepareEnvironment()
     QTemporaryDir &dir = userRoot();
     if (!dir.isValid())
         qFatal("cannot create a temporary QPE_HOME");
-    qputenv("QPE_HOME", dir.path().toLocal8Bit());
+    // a test that runs itself as a child process may hand it a prepared root
+    const QByteArray given = qgetenv("YMR_TEST_HOME");
+    qputenv("QPE_HOME", given.isEmpty() ? dir.path().toLocal8Bit() : given);
 }
 
 } // namespace ymrtest
