@@ -3,6 +3,8 @@
 #include "pimtextreader.h"
 #include "qpe/global.h"
 #include "qpe/qpeapplication.h"
+#include "qt/ymrcombobox.h"
+#include "qt/ymrlistbox.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -430,4 +432,39 @@ QString &YMRPIM::replaceAll(const QString &pattern, const QString &replacement, 
         pos = text.indexOf(pattern, qMax(0, next), Qt::CaseSensitive);
     }
     return text;
+}
+
+void YMRPIM::selectItem(YMRComboBox *box, const QString &text, bool keepEmpty)
+{
+    const int n = box->count();
+    if (text.isEmpty() && !keepEmpty) {
+        if (n > 0)
+            box->setCurrentItem(0);
+        return;
+    }
+    for (int i = 0; i < n; ++i) {
+        if (box->text(i) == text) {
+            box->setCurrentItem(i);
+            return;
+        }
+    }
+    box->setEditText(text);
+}
+
+void YMRPIM::selectItem(YMRListBox *box, const QString &text, bool keepEmpty)
+{
+    const int n = int(box->count());
+    if (text.isEmpty() && !keepEmpty) {
+        if (n > 0)
+            box->setCurrentItem(0);
+        return;
+    }
+    for (int i = 0; i < n; ++i) {
+        if (box->text(i) == text) {
+            box->setCurrentItem(i);
+            return;
+        }
+    }
+    if (n > 0)
+        box->setCurrentItem(0);
 }

@@ -11,6 +11,9 @@
 // Static helpers shared by the record framework and the application: value
 // texts of the record files, sort keys, data lists, CSV quoting, file copy.
 // A QObject only so that its texts translate under "YMRPIM".
+class YMRComboBox;
+class YMRListBox;
+
 class YMRPIM : public QObject
 {
     Q_OBJECT
@@ -57,6 +60,12 @@ public:
     static bool copyFile(const QString &source, const QString &destination, bool move);
 
     static QString &replaceAll(const QString &pattern, const QString &replacement, QString &text);
+
+    // Makes the entry of that text current; an empty text with keepEmpty
+    // off picks the first entry. No match: the combo box shows the text in
+    // its edit field, the list box makes its first entry current.
+    static void selectItem(YMRComboBox *box, const QString &text, bool keepEmpty);
+    static void selectItem(YMRListBox *box, const QString &text, bool keepEmpty);
 
     // The application object's name, "ymrOutlays".
     static QString applicationName();

@@ -131,6 +131,7 @@ private slots:
     void removeSignalsAndHooks();
     void headerValuesAndDirtyFlag();
     void perPageNeverZero();
+    void dataStreamForm();
 };
 
 void TestPIMManager::bookRoundTripByteForByte()
@@ -808,6 +809,48 @@ void TestPIMManager::perPageNeverZero()
     QVERIFY(store.perPage() > 0);
     store.setPerPage(7);
     QCOMPARE(store.perPage(), 7);
+}
+
+void TestPIMManager::dataStreamForm()
+{
+    class StreamStore : public PIMManager
+    {
+    public:
+        StreamStore(const QString &path, bool headerOnly)
+            : PIMManager(QStringLiteral("test"), path, false, headerOnly)
+        {
+            setFormat(1);
+        }
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.dat"));
+    QString uid;
+    {
+        StreamStore store(path, false);
+        auto *r = new PIMRecord(&store);
+        r->setProperty(QStringLiteral("a"), QStringLiteral("x=y"));
+        r->setCategories({QStringLiteral("c1")});
+        r->store(nullptr);
+        uid = r->uidString();
+        store.setPerPage(9);
+        store.setProperty(QStringLiteral("p"), QStringLiteral("q"));
+    }
+    QVERIFY(!readAll(path).startsWith("FOLDER"));
+    {
+        StreamStore header(path, true);
+        QVERIFY(header.load());
+        QCOMPARE(header.count(), 0);
+        QCOMPARE(header.total(), 1);
+        header.setProperty(QStringLiteral("p"), QStringLiteral("changed"));
+    }
+    StreamStore store(path, false);
+    QVERIFY(store.load());
+    QCOMPARE(store.perPage(), 9);
+    QCOMPARE(store.property(QStringLiteral("p")), QStringLiteral("changed"));
+    QCOMPARE(store.count(), 1);
+    QCOMPARE(store.first()->uidString(), uid);
+    QCOMPARE(store.first()->property(QStringLiteral("a")), QStringLiteral("x=y"));
+    QCOMPARE(store.first()->categories(), QStringList(QStringLiteral("c1")));
 }
 
 YMR_TEST_MAIN(TestPIMManager)

@@ -3,6 +3,8 @@
 #include "pim/ymrpim.h"
 #include "qpe/global.h"
 #include "qt/ymrapplication.h"
+#include "qt/ymrcombobox.h"
+#include "qt/ymrlistbox.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -39,6 +41,7 @@ private slots:
     void copyFileRefusesSameFileAndMissingSource();
     void dataListsWithInstalledDefaults();
     void replaceAll();
+    void selectItem();
 };
 
 void TestYMRPIM::valueTexts()
@@ -232,6 +235,29 @@ void TestYMRPIM::replaceAll()
     QCOMPARE(YMRPIM::replaceAll(QStringLiteral("aa"), QStringLiteral("a"), text), QStringLiteral("a"));
     text = QStringLiteral("xyz");
     QCOMPARE(YMRPIM::replaceAll(QStringLiteral("q"), QStringLiteral("r"), text), QStringLiteral("xyz"));
+}
+
+void TestYMRPIM::selectItem()
+{
+    const QStringList entries = {"Cash", "Card", "Bank"};
+    YMRComboBox combo(true);
+    combo.insertStringList(entries, -1);
+    YMRPIM::selectItem(&combo, QStringLiteral("Bank"), false);
+    QCOMPARE(combo.currentItem(), 2);
+    YMRPIM::selectItem(&combo, QString(), false);
+    QCOMPARE(combo.currentItem(), 0);
+    YMRPIM::selectItem(&combo, QStringLiteral("Cheque"), false);
+    QCOMPARE(combo.currentText(), QStringLiteral("Cheque"));
+    QCOMPARE(combo.count(), 3);
+
+    YMRListBox list;
+    YMRPIM::selectItem(&list, QString(), false); // empty box: nothing
+    QCOMPARE(list.currentItem(), -1);
+    list.insertStringList(entries, -1);
+    YMRPIM::selectItem(&list, QStringLiteral("Card"), false);
+    QCOMPARE(list.currentItem(), 1);
+    YMRPIM::selectItem(&list, QStringLiteral("none"), true);
+    QCOMPARE(list.currentItem(), 0);
 }
 
 YMR_TEST_MAIN(TestYMRPIM)
