@@ -387,11 +387,13 @@ bool PIMManager::load()
         loadStream(&file);
     else
         loadText(&file);
+    // a read that failed part way keeps what was read, and says so
+    const bool complete = file.error() == QFileDevice::NoError;
     file.close();
     loaded();
     rebuildView(false);
     emit updated();
-    return true;
+    return complete;
 }
 
 bool PIMManager::saveText(QIODevice *device)

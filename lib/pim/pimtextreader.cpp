@@ -229,19 +229,6 @@ bool PIMTextReader::numbers(int n, int *numbers, int count) const
     return true;
 }
 
-int PIMTextReader::intValue(int n) const
-{
-    int len = 0;
-    const int start = pieceStart(n, &len);
-    if (start < 0)
-        return 0;
-    // a decimal integer of the whole piece, else 0
-    const QByteArray text = QByteArray::fromRawData(m_line + start, len);
-    bool ok = false;
-    const int v = text.toInt(&ok);
-    return ok ? v : 0;
-}
-
 QString PIMTextReader::line() const
 {
     return QString::fromUtf8(m_line, m_size);

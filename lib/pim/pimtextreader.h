@@ -58,8 +58,6 @@ public:
     // The numbers of the n-th piece's date text (see parseNumbers); false
     // when the piece is missing or empty.
     bool numbers(int n, int *numbers, int count) const;
-    // The n-th piece as a decimal integer, 0 when it is not a number.
-    int intValue(int n = 1) const;
     QString line() const;
     // The line split at every "=", empty pieces kept.
     QStringList pieces() const;
