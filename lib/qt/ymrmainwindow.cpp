@@ -127,6 +127,11 @@ bool YMRMainWindow::event(QEvent *e)
         YMAbout box;
         return true;
     }
+    if (e->type() == QEvent::ChildPolished) {
+        // the window's tool bars stay where they were put
+        if (auto *bar = qobject_cast<QToolBar *>(static_cast<QChildEvent *>(e)->child()))
+            bar->setMovable(false);
+    }
     return QMainWindow::event(e);
 }
 

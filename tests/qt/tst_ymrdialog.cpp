@@ -6,7 +6,6 @@
 #include "qt/ymrokcancelwidget.h"
 #include "qt/ymrpushbutton.h"
 
-#include <QDir>
 #include <QLayout>
 #include <QLineEdit>
 #include <QTimer>
@@ -275,15 +274,6 @@ void TestYMRDialog::screenCheckRefusal()
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.at(0).caption, QStringLiteral("ymrOutlays ..."));
     QCOMPARE(boxes.at(0).text, QStringLiteral("This software version\ndoes not run on this device."));
-
-    // the icon of the screen's class passes without a box
-    const bool large = YMRApplication::isVGAScreen();
-    QDir(data.path()).mkpath(large ? "pics144" : "pics");
-    QPixmap icon(large ? 64 : 32, large ? 64 : 32);
-    icon.fill(Qt::red);
-    QVERIFY(icon.save(data.path() + (large ? "/pics144/" : "/pics/") + "ymrOutlays.png"));
-    QVERIFY(YMRApplication::checkScreen());
-    QVERIFY(YMRDialog::takeScriptedBoxes().isEmpty());
 
     qputenv("QPE_DATA_DIR", saved);
 }

@@ -233,6 +233,11 @@ void TestYMRMainWindow::toolBarsAndSpacers()
     QVERIFY(!bar->isMovable());
     QCOMPARE(w.toolBarArea(second), Qt::TopToolBarArea);
     QVERIFY(w.toolBarBreak(second));
+    auto *own = new QToolBar(&w);
+    w.addToolBar(own);
+    own->ensurePolished();
+    QCoreApplication::sendPostedEvents(&w, QEvent::ChildPolished);
+    QVERIFY(!own->isMovable());
 
     w.action("Velmora")->addTo(bar);
     w.createSpacer(bar, 20);
