@@ -10,8 +10,8 @@ class QAction;
 
 // A menu whose items are addressed by integer ids. An item inserted
 // without an id gets a fresh negative one (never -1, which stands for
-// "none"). Check marks only change when the program sets them; choosing an
-// item does not flip its mark.
+// "none"); an id already in the menu replaces that item. Check marks only
+// change when the program sets them; choosing an item does not flip its mark.
 class PopupMenu : public QMenu
 {
     Q_OBJECT
