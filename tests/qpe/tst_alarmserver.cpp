@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
@@ -68,6 +69,7 @@ private slots:
     void persistedFieldsRoundTrip();
     void corruptLinesIgnored();
     void onlyOneServerPerRootDelivers();
+    void lockOfAnEndedCopyIsTakenOver();
     void realClockNotEarly();
     void applicationServerStartsInsideTheLoop();
 
@@ -320,6 +322,45 @@ void TestAlarmServer::onlyOneServerPerRootDelivers()
     QTRY_COMPARE(sink.got.size(), 3);
     QTest::qWait(20);
     QCOMPARE(sink.got.size(), 3);
+}
+
+void TestAlarmServer::lockOfAnEndedCopyIsTakenOver()
+{
+    // a copy that crashed left its lock file behind
+    QProcess gone;
+    gone.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    QVERIFY(gone.waitForStarted());
+    const qint64 pid = gone.processId();
+    gone.kill();
+    QVERIFY(gone.waitForFinished());
+    const QString dir = freshDir();
+    const QString path = dir + QStringLiteral("/alarms.lock");
+    QByteArray content;
+    {
+        QLockFile model(path);
+        QVERIFY(model.tryLock(0));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        content = f.readAll();
+    }
+    // the same lock, but held by a process that has ended
+    content = QByteArray::number(pid) + content.mid(content.indexOf('\n'));
+    QFile lock(path);
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(content);
+    lock.close();
+    AlarmServer s(dir);
+    s.start(0);
+    QVERIFY(s.isDelivering());
+
+    // a live holder keeps its lock however old the file is
+    QFile held(path);
+    QVERIFY(held.open(QIODevice::ReadWrite));
+    QVERIFY(held.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    held.close();
+    AlarmServer other(dir);
+    other.start(0);
+    QVERIFY(!other.isDelivering());
 }
 
 void TestAlarmServer::realClockNotEarly()
