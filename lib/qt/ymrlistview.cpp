@@ -613,6 +613,9 @@ void YMRListView::clearSelection()
 
 void YMRListView::selectAll(bool select)
 {
+    // Nothing can be selected without a selection mode, only cleared.
+    if (select && d->selectionMode == NoSelection)
+        return;
     if (d->selectionMode != Single) {
         const bool block = blockSignals(true);
         bool anything = false;

@@ -104,6 +104,8 @@ public:
 
     using ScrollView::updateContents;
 
+    bool eventFilter(QObject *o, QEvent *e) override;
+
 public slots:
     virtual void clear();
     virtual void invertSelection();
@@ -117,6 +119,7 @@ protected slots:
     void updateDirtyItems();
     void makeVisible();
     void handleSizeChange(int section, int oldSize, int newSize);
+    void doAutoScroll();
 
 signals:
     void selectionChanged();
@@ -143,6 +146,14 @@ protected:
     void showEvent(QShowEvent *e) override;
     void changeEvent(QEvent *e) override;
 
+    void keyPressEvent(QKeyEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
+    void contentsMousePressEvent(QMouseEvent *e) override;
+    void contentsMouseReleaseEvent(QMouseEvent *e) override;
+    void contentsMouseDoubleClickEvent(QMouseEvent *e) override;
+    void contentsMouseMoveEvent(QMouseEvent *e) override;
+
     void updateGeometries();
 
 private:
@@ -158,6 +169,13 @@ private:
     void loadColors();
     int rowHeightOf(const YMRListViewItem *item) const;
     YMRListViewItem *drawableAt(int contentsY, int *itemY) const;
+
+    // Input helpers (ymrlistviewinput.cpp).
+    void selectRange(YMRListViewItem *from, YMRListViewItem *to, bool invert, bool includeFirst,
+                     bool clearFirst);
+    YMRListViewItem *typeAheadMatch(const QString &input, YMRListViewItem *start) const;
+    YMRListViewItem *lastVisibleItem() const;
+    void stopAutoScroll();
 
     YMRListViewPrivate *d;
 };

@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QElapsedTimer>
 #include <QList>
+#include <QPoint>
 #include <QSet>
 #include <QSize>
 #include <QString>
@@ -79,6 +80,7 @@ public:
     YMRListViewItem *pressedItem = nullptr;
     YMRListViewItem *selectAnchor = nullptr;
     QTimer *scrollTimer = nullptr;
+    QPoint autoScrollPos;             // viewport position of the pointer while dragging
     bool clearing = false;
     bool pressedSelected = false;
     mutable QSize sizeHint = QSize(-1, -1);
