@@ -11,6 +11,25 @@
 #include <QFile>
 #include <QFileInfo>
 
+namespace {
+
+// The file's base name: without folder and without everything from its
+// first ".".
+QString titleOfPath(const QString &path)
+{
+    return QFileInfo(path).baseName();
+}
+
+// Loads a book's header. A file without the header block is no book
+// (opening and saving it would rewrite it); an empty file is an empty book.
+bool loadBookHeader(TaskManager &book)
+{
+    return book.load()
+        && (book.recordOffset() > 0 || QFileInfo(book.fileName()).size() == 0);
+}
+
+} // namespace
+
 DBManager::DBManager(bool ext)
     : PIMManager(YMRPIM::applicationName(),
                  ext ? QStringLiteral("ymrOutlaysIDX_EXT") : QStringLiteral("ymrOutlaysIDX"),
@@ -30,46 +49,25 @@ PIMRecord *DBManager::createRecord()
     return new DBRecord(this);
 }
 
-DBRecord *DBManager::findByTitle(const QString &title)
+DBRecord *DBManager::findBy(QString (DBRecord::*field)() const, const QString &text)
 {
     PIMRecordArray *all = records();
     for (int i = 0; i < all->count(); ++i) {
         DBRecord *r = dynamic_cast<DBRecord *>(all->at(i));
-        if (r && r->title() == title)
+        if (r && (r->*field)() == text)
             return r;
     }
     return nullptr;
+}
+
+DBRecord *DBManager::findByTitle(const QString &title)
+{
+    return findBy(&DBRecord::title, title);
 }
 
 DBRecord *DBManager::findByPath(const QString &path)
 {
-    PIMRecordArray *all = records();
-    for (int i = 0; i < all->count(); ++i) {
-        DBRecord *r = dynamic_cast<DBRecord *>(all->at(i));
-        if (r && r->path() == path)
-            return r;
-    }
-    return nullptr;
-}
-
-QString DBManager::titleOfPath(const QString &path)
-{
-    return QFileInfo(path).baseName();
-}
-
-bool DBManager::isBookFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    if (file.size() == 0)
-        return true;
-    QByteArray line = file.readLine(64);
-    if (line.endsWith('\n'))
-        line.chop(1);
-    if (line.endsWith('\r'))
-        line.chop(1);
-    return line == "FOLDER";
+    return findBy(&DBRecord::path, path);
 }
 
 void DBManager::refreshRecord(DBRecord *record)
@@ -78,21 +76,8 @@ void DBManager::refreshRecord(DBRecord *record)
         return;
     const QString path = record->path();
     record->setTitle(titleOfPath(path));
-
-    // A book open in this program may hold header values not yet on disk.
-    if (TaskManager *open = TaskManager::openStore(path)) {
-        record->setAvailable(true);
-        if (!open->icon().isEmpty())
-            record->setIconName(open->icon());
-        record->setDescription(open->description());
-        record->setPassword(open->password());
-        return;
-    }
-
     TaskManager book(path, false, true);
-    // A file without a book header is never offered as a book: opening and
-    // saving it would rewrite it.
-    const bool available = book.load() && isBookFile(path);
+    const bool available = loadBookHeader(book);
     record->setAvailable(available);
     if (available) {
         if (!book.icon().isEmpty())
@@ -174,8 +159,7 @@ bool DBManager::writeBookHeader(DBRecord *record, const QString &path, bool crea
         return open->save();
     }
     TaskManager book(path, false, true);
-    const bool loaded = book.load();
-    if (!create && !(loaded && isBookFile(path)))
+    if (!loadBookHeader(book) && !create)
         return false;
     book.setIcon(record->iconName());
     book.setDescription(record->description());
@@ -212,7 +196,7 @@ void DBManager::recordUpdated(PIMRecord *old, PIMRecord *record)
             // An existing file is only read: it may be no book at all, and a
             // book already carries its header.
             TaskManager book(path, false, true);
-            rec->setAvailable(book.load() && isBookFile(path));
+            rec->setAvailable(loadBookHeader(book));
         } else {
             rec->setAvailable(writeBookHeader(rec, path, true));
         }
@@ -231,9 +215,12 @@ void DBManager::recordUpdated(PIMRecord *old, PIMRecord *record)
     const QString newPath = rec->path();
     if (QDir::cleanPath(oldPath) == QDir::cleanPath(newPath))
         return;
-    if (TaskManager *open = TaskManager::openStore(oldPath))
-        open->save();
+    // An open store of the book was saved with the header above; it goes
+    // with its file, so that it never writes the book back at the old place.
+    TaskManager *open = TaskManager::openStore(oldPath);
     if (YMRPIM::copyFile(oldPath, newPath, true)) {
+        if (open)
+            open->setFileName(newPath);
         m_paths.removeAll(oldPath);
         m_paths.append(newPath);
     } else {

@@ -36,13 +36,6 @@ public:
     static QString iconPrefix();
     static QString iconDirectory();
 
-    // The file's base name: the name without folder and without everything
-    // from its first ".".
-    static QString titleOfPath(const QString &path);
-    // Whether the file holds a book: it starts with the header line, or is
-    // empty.
-    static bool isBookFile(const QString &path);
-
 protected:
     void clearHeader() override;
     void readHeader(QStringList &parts) override;
@@ -56,6 +49,7 @@ protected:
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
 
 private:
+    DBRecord *findBy(QString (DBRecord::*field)() const, const QString &text);
     QString sortText(DBRecord *record) const;
     bool writeBookHeader(DBRecord *record, const QString &path, bool create);
     void revertPath(DBRecord *record, const QString &oldPath);

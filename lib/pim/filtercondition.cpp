@@ -63,23 +63,15 @@ void FilterCondition::setValueText(const QString &value)
     case Description: case Account: case Category:
         text = value;
         break;
-    case Amount: {
-        bool ok = false;
-        amount = value.toDouble(&ok);
-        if (!ok)
-            amount = 0.0;
+    case Amount:
+        amount = value.toDouble();   // 0 when not a number
         break;
-    }
     case Date:
         date = YMRPIM::textToDate(value);
         break;
-    case Reminder: {
-        bool ok = false;
-        number = value.toInt(&ok);
-        if (!ok)
-            number = 0;
+    case Reminder:
+        number = value.toInt();
         break;
-    }
     case Created: case Updated: {
         const QDateTime dt = YMRPIM::textToDateTime(value);
         date = dt.date();
@@ -116,13 +108,8 @@ bool FilterCondition::holds(const Task *task) const
         return TaskManager::matchesText(text, task->account, condition);
     case Category:
         return TaskManager::matchesAnyText(text, task->categoryTitles(), condition);
-    case Amount: {
-        bool ok = false;
-        double value = task->amount.toDouble(&ok);
-        if (!ok)
-            value = 0.0;
-        return compareAmount(condition, value, amount);
-    }
+    case Amount:
+        return compareAmount(condition, task->amount.toDouble(), amount);
     case Date:
         return compareDate(condition, task->date, date);
     case Reminder:

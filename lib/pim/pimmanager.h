@@ -38,6 +38,8 @@ public:
     // data folder named by the directory.
     QString fileName() const;
     QString file() const { return m_fileName; }
+    // For a store whose file was moved: later saves go to the new place.
+    void setFileName(const QString &fileName) { m_fileName = fileName; }
     QString directory() const { return m_directory; }
     bool isTemplates() const { return m_templates; }
     bool isHeaderOnly() const { return m_headerOnly; }

@@ -20,10 +20,7 @@ public:
         const int blank = m_text.indexOf(Blank, m_pos);
         if (blank < 0)
             return false;
-        bool ok = false;
-        value = m_text.mid(m_pos, blank - m_pos).toInt(&ok);
-        if (!ok)
-            value = 0;
+        value = m_text.mid(m_pos, blank - m_pos).toInt();
         m_pos = blank + 1;
         return true;
     }

@@ -23,6 +23,8 @@ QList<TaskManager *> &openStores()
     return stores;
 }
 
+const char AlarmChannel[] = "QPE/Application/ymrOutlays";
+
 QString settingsName()
 {
     return YMRPIM::applicationName();
@@ -97,15 +99,6 @@ void TaskManager::setFindFilter(const TaskFilter &filter)
     setCurrentFilter(-2);
 }
 
-const TaskFilter *TaskManager::activeFilter() const
-{
-    if (m_currentFilter == -2)
-        return &m_findFilter;
-    if (m_currentFilter >= 0 && m_currentFilter < m_filters.size())
-        return &m_filters.at(m_currentFilter);
-    return nullptr;
-}
-
 Task *TaskManager::createWithDefaults()
 {
     Task *task = new Task(this);
@@ -142,19 +135,14 @@ QByteArray TaskManager::alarmMessage(PIMRecord *record)
     return msg;
 }
 
-QByteArray TaskManager::alarmChannel()
-{
-    return QByteArrayLiteral("QPE/Application/ymrOutlays");
-}
-
 void TaskManager::registerAlarm(Task *task)
 {
-    AlarmServer::addAlarm(task->reminder->dateTime, alarmChannel(), alarmMessage(task), 0);
+    AlarmServer::addAlarm(task->reminder->dateTime, AlarmChannel, alarmMessage(task), 0);
 }
 
 void TaskManager::cancelAlarm(Task *task)
 {
-    AlarmServer::deleteAlarm(task->reminder->dateTime, alarmChannel(), alarmMessage(task), 0);
+    AlarmServer::deleteAlarm(task->reminder->dateTime, AlarmChannel, alarmMessage(task), 0);
 }
 
 bool TaskManager::removeAll()
@@ -234,10 +222,13 @@ PIMRecord *TaskManager::createRecord()
 
 bool TaskManager::accept(PIMRecord *record)
 {
-    const TaskFilter *filter = activeFilter();
-    if (!filter)
-        return true;
-    return filter->accepts(dynamic_cast<Task *>(record));
+    const Task *task = dynamic_cast<Task *>(record);
+    if (m_currentFilter == -2)
+        return m_findFilter.accepts(task);
+    // An index that names no saved filter lets every expense pass.
+    if (m_currentFilter >= 0 && m_currentFilter < m_filters.size())
+        return m_filters.at(m_currentFilter).accepts(task);
+    return true;
 }
 
 void TaskManager::writeHeader(PIMTextWriter &out)
@@ -262,10 +253,7 @@ void TaskManager::readHeader(QStringList &parts)
     if (key == QLatin1String("FILTERS")) {
         TaskFilter::parseText(YMRPIM::decodeValue(parts), m_filters);
     } else if (key == QLatin1String("CFILTER")) {
-        bool ok = false;
-        m_currentFilter = parts.value(1).toInt(&ok);
-        if (!ok)
-            m_currentFilter = 0;
+        m_currentFilter = parts.value(1).toInt();   // 0 when empty or not a number
     } else if (key == QLatin1String("DESC")) {
         m_description = YMRPIM::decodeValue(parts);
     } else if (key == QLatin1String("ICON")) {

@@ -41,8 +41,6 @@ public:
     void setCurrentFilter(int index);
     TaskFilter findFilter() const { return m_findFilter; }
     void setFindFilter(const TaskFilter &filter);
-    // The filter that restricts the view, or null when none does.
-    const TaskFilter *activeFilter() const;
 
     // A new expense of this book with the last used defaults; not added.
     Task *createWithDefaults();
@@ -50,7 +48,6 @@ public:
 
     // "alarm(QDateTime,int)" followed by the record's UID.
     static QByteArray alarmMessage(PIMRecord *record);
-    static QByteArray alarmChannel();
 
     // Removes every expense; their alarms are cancelled first.
     bool removeAll() override;
@@ -64,8 +61,10 @@ public:
     // True when the test holds for at least one entry; never for no entries.
     static bool matchesAnyText(const QString &value, const QStringList &texts, int condition);
 
-    // The live book store (not header-only, not templates) on the given
-    // book file, if one is open in this program.
+    // The full book store (not header-only, not templates) open on the
+    // given book file, if any. The book index changes, moves and deletes a
+    // book through it, so that the store never saves stale header values or
+    // writes the book back at its old place.
     static TaskManager *openStore(const QString &path);
 
     PIMRecord *createRecord() override;

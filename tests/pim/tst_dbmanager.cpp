@@ -46,7 +46,7 @@ private:
     {
         DBRecord *r = new DBRecord(&index);
         r->setPath(file);
-        r->setTitle(DBManager::titleOfPath(file));
+        r->setTitle(QFileInfo(file).baseName());
         index.refreshRecord(r);
         r->store(nullptr);
         return r;
@@ -380,9 +380,10 @@ void TestDBManager::openStoreTakesIndexEdits()
     auto open = std::make_unique<TaskManager>(file);
     QVERIFY(open->load());
     QCOMPARE(TaskManager::openStore(file), open.get());
+    // a refresh reads the header on disk
     open->setDescription(QStringLiteral("unsaved"));
     index.refreshRecord(r);
-    QCOMPARE(r->description(), QStringLiteral("unsaved"));
+    QCOMPARE(r->description(), QStringLiteral("old description"));
 
     Task *t = new Task(open.get());
     t->type = QStringLiteral("added while open");
@@ -397,19 +398,33 @@ void TestDBManager::openStoreTakesIndexEdits()
     QCOMPARE(open->password(), QStringLiteral("pw"));
     t = new Task(open.get());
     t->store(nullptr);
+
+    // a move takes the open store along: what it saves later goes to the
+    // new file, and the old one does not come back
+    const QString moved = path(QStringLiteral("OpenMoved.exp"));
+    edit(r, [&](DBRecord *rec) {
+        rec->setPath(moved);
+        rec->setTitle(QStringLiteral("OpenMoved"));
+    });
+    QVERIFY(r->isAvailable());
+    QCOMPARE(r->path(), moved);
+    QCOMPARE(TaskManager::openStore(moved), open.get());
+    t = new Task(open.get());
+    t->store(nullptr);
     open.reset();
-    QVERIFY(!TaskManager::openStore(file));
+    QVERIFY(!QFile::exists(file));
+    QVERIFY(!TaskManager::openStore(moved));
     {
         // header-only and template stores are never taken for the open book
-        TaskManager headerOnly(file, false, true);
-        QVERIFY(!TaskManager::openStore(file));
+        TaskManager headerOnly(moved, false, true);
+        QVERIFY(!TaskManager::openStore(moved));
     }
 
-    TaskManager book(file);
+    TaskManager book(moved);
     QVERIFY(book.load());
     QCOMPARE(book.description(), QStringLiteral("from the index"));
     QCOMPARE(book.password(), QStringLiteral("pw"));
-    QCOMPARE(book.count(), 3);
+    QCOMPARE(book.count(), 4);
 }
 
 void TestDBManager::sortKeys()
