@@ -150,6 +150,11 @@ void TestTaskFilter::amountKeepsPrecision()
     QCOMPARE(c.valueText(), QStringLiteral("12.5"));
     c.amount = 1234567;
     QCOMPARE(c.valueText(), QStringLiteral("1234567"));
+    // books written in the six-digit form still read
+    QList<TaskFilter> old;
+    TaskFilter::parseText(QStringLiteral("1 1 A 1 1 3 11 1.23457e+06 "), old);
+    QCOMPARE(old.size(), 1);
+    QCOMPARE(old.first().conditions.first().amount, 1234570.0);
 }
 
 void TestTaskFilter::truncatedText()
