@@ -1,0 +1,66 @@
+#include "orderedlistviewitem.h"
+
+#include "ymrlistview.h"
+
+OrderedListViewItem::OrderedListViewItem(YMRListView *lv, const QString &text)
+    : YMRListViewItem(lv)
+{
+    m_key = keyForPosition(lv ? lv->childCount() - 1 : 0);
+    // Set after the key, so that the view sorts the row by it.
+    setText(0, text);
+}
+
+OrderedListViewItem::~OrderedListViewItem() = default;
+
+QString OrderedListViewItem::keyForPosition(int n)
+{
+    return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
+}
+
+QString OrderedListViewItem::key(int, bool) const
+{
+    // Keys compare as text. A position of four or more digits gets one ':'
+    // (which follows '9') per extra digit, so that "1000" sorts after "999"
+    // rather than between "100" and "101".
+    if (m_key.length() > 3) {
+        for (const QChar c : m_key) {
+            if (!c.isDigit())
+                return m_key;
+        }
+        return QString(m_key.length() - 3, QLatin1Char(':')) + m_key;
+    }
+    return m_key;
+}
+
+void OrderedListViewItem::swapWith(YMRListViewItem *other)
+{
+    auto *o = dynamic_cast<OrderedListViewItem *>(other);
+    if (!o)
+        return;
+    qSwap(m_key, o->m_key);
+    if (YMRListView *lv = listView())
+        lv->sort();
+}
+
+void OrderedListViewItem::moveUp()
+{
+    swapWith(itemAbove());
+}
+
+void OrderedListViewItem::moveDown()
+{
+    swapWith(itemBelow());
+}
+
+void OrderedListViewItem::closeGap()
+{
+    QString freeKey = m_key;
+    for (YMRListViewItem *i = itemBelow(); i; i = i->itemBelow()) {
+        if (auto *o = dynamic_cast<OrderedListViewItem *>(i))
+            qSwap(freeKey, o->m_key);
+    }
+    YMRListView *lv = listView();
+    delete this;
+    if (lv)
+        lv->sort();
+}

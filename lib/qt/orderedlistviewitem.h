@@ -1,0 +1,39 @@
+#ifndef ORDEREDLISTVIEWITEM_H
+#define ORDEREDLISTVIEWITEM_H
+
+#include "ymrlistviewitem.h"
+
+#include <QString>
+
+// A top-level row whose place is a position the user chooses: its sort key
+// is its position ("000", "001", ...), so a view sorted ascending shows the
+// rows in that order. A view holding these rows holds nothing else.
+class OrderedListViewItem : public YMRListViewItem
+{
+public:
+    // Appends a row with the text in column 0 at the next free position.
+    OrderedListViewItem(YMRListView *lv, const QString &text);
+    ~OrderedListViewItem() override;
+
+    QString key(int column, bool ascending) const override;
+
+    // The stored key; an owner may set any text (and renumber afterwards).
+    QString positionKey() const { return m_key; }
+    void setKey(const QString &key) { m_key = key; }
+
+    // Exchange places with the row above / below; nothing at the ends.
+    void moveUp();
+    void moveDown();
+    // Removes and deletes this row; the rows below move up one place.
+    void closeGap();
+
+    // The key of the position n.
+    static QString keyForPosition(int n);
+
+private:
+    void swapWith(YMRListViewItem *other);
+
+    QString m_key;
+};
+
+#endif
