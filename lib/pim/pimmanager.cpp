@@ -435,8 +435,10 @@ bool PIMManager::copyRecordPart(PIMTextWriter &out)
     if (!out.flush())
         return false;
     QFile current(fileName());
+    // no file yet: the header alone; a file there that cannot be read must
+    // not be replaced by its header
     if (!current.open(QIODevice::ReadOnly))
-        return true; // no file yet: the header alone
+        return !current.exists();
     if (!current.seek(m_offset))
         return false;
     char block[16384];

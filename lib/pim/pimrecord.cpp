@@ -39,51 +39,55 @@ QDate PIMRecord::today()
     return loadDepth > 0 ? loadDate : QDate::currentDate();
 }
 
-qint64 PIMRecord::stampOf(const QDateTime &dt)
+namespace {
+qint64 stampOfParts(const QDate &d, const QTime &t)
 {
-    const QDate d = dt.date();
     if (!d.isValid())
         return NoStamp;
-    const QTime t = dt.time();
+    // a time that is no time of day stands for midnight, as QDateTime takes it
     return d.toJulianDay() * MSecsPerDay + (t.isValid() ? t.msecsSinceStartOfDay() : 0);
+}
+
+void partsOfStamp(qint64 stamp, QDate &d, QTime &t)
+{
+    qint64 day = stamp / MSecsPerDay;
+    qint64 ms = stamp % MSecsPerDay;
+    if (ms < 0) {
+        ms += MSecsPerDay;
+        --day;
+    }
+    d = QDate::fromJulianDay(day);
+    t = QTime::fromMSecsSinceStartOfDay(int(ms));
+}
+}
+
+qint64 PIMRecord::stampOf(const QDateTime &dt)
+{
+    return stampOfParts(dt.date(), dt.time());
 }
 
 qint64 PIMRecord::stampOf(const int *v)
 {
-    const QDate d(v[2], v[1], v[0]);
-    if (!d.isValid())
-        return NoStamp;
-    // a time that is no time of day stands for midnight, as QDateTime takes it
-    const QTime t(v[3], v[4], v[5]);
-    return d.toJulianDay() * MSecsPerDay + (t.isValid() ? t.msecsSinceStartOfDay() : 0);
+    return stampOfParts(QDate(v[2], v[1], v[0]), QTime(v[3], v[4], v[5]));
 }
 
 QDateTime PIMRecord::dateTimeOf(qint64 stamp)
 {
     if (stamp == NoStamp)
         return QDateTime();
-    qint64 day = stamp / MSecsPerDay;
-    qint64 ms = stamp % MSecsPerDay;
-    if (ms < 0) {
-        ms += MSecsPerDay;
-        --day;
-    }
-    return QDateTime(QDate::fromJulianDay(day), QTime::fromMSecsSinceStartOfDay(int(ms)));
+    QDate d;
+    QTime t;
+    partsOfStamp(stamp, d, t);
+    return QDateTime(d, t);
 }
 
 void PIMRecord::writeStamp(PIMTextWriter &out, const char *key, qint64 stamp)
 {
-    if (stamp == NoStamp) {
-        out.writeDateTime(key, QDate(), QTime());
-        return;
-    }
-    qint64 day = stamp / MSecsPerDay;
-    qint64 ms = stamp % MSecsPerDay;
-    if (ms < 0) {
-        ms += MSecsPerDay;
-        --day;
-    }
-    out.writeDateTime(key, QDate::fromJulianDay(day), QTime::fromMSecsSinceStartOfDay(int(ms)));
+    QDate d;
+    QTime t;
+    if (stamp != NoStamp)
+        partsOfStamp(stamp, d, t);
+    out.writeDateTime(key, d, t);
 }
 
 PIMRecord::PIMRecord(PIMManager *manager)

@@ -2,6 +2,7 @@
 
 #include "pimtextreader.h"
 #include "pimtextwriter.h"
+#include "ymrpim.h"
 
 #include <QDataStream>
 
@@ -32,12 +33,8 @@ void PIMReminder::read(PIMTextReader &in)
             led = value.toInt() != 0;
         else if (key == QLatin1String("TYPE"))
             type = value.toInt();
-        else if (key == QLatin1String("DATETIME")) {
-            int v[6];
-            const QByteArray latin = value.toLatin1();
-            PIMTextReader::parseNumbers(latin.constData(), latin.size(), v, 6);
-            dateTime = QDateTime(QDate(v[2], v[1], v[0]), QTime(v[3], v[4], v[5]));
-        }
+        else if (key == QLatin1String("DATETIME"))
+            dateTime = YMRPIM::textToDateTime(value);
     }
 }
 

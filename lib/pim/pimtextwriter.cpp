@@ -136,33 +136,17 @@ void PIMTextWriter::writeDateTime(const char *key, const QDate &d, const QTime &
     if (d.isValid() && t.isValid()) {
         int y = 0, m = 0, day = 0;
         d.getDate(&y, &m, &day);
-        putNumber(day);
-        put(' ');
-        putNumber(m);
-        put(' ');
-        putNumber(y);
-        put(' ');
-        putNumber(t.hour());
-        put(' ');
-        putNumber(t.minute());
-        put(' ');
-        putNumber(t.second());
+        const int fields[6] = {day, m, y, t.hour(), t.minute(), t.second()};
+        for (int i = 0; i < 6; ++i) {
+            if (i > 0)
+                put(' ');
+            putNumber(fields[i]);
+        }
     }
     put('\n');
 }
 
 void PIMTextWriter::writeDateAsDateTime(const char *key, const QDate &value)
 {
-    putText(key);
-    if (value.isValid()) {
-        int y = 0, m = 0, d = 0;
-        value.getDate(&y, &m, &d);
-        putNumber(d);
-        put(' ');
-        putNumber(m);
-        put(' ');
-        putNumber(y);
-        putText(" 0 0 0");
-    }
-    put('\n');
+    writeDateTime(key, value, QTime(0, 0));
 }
