@@ -1,45 +1,6 @@
 #include "vbox.h"
 
-#include <QChildEvent>
-#include <QVBoxLayout>
-
 VBox::VBox(QWidget *parent, const char *name, Qt::WindowFlags f)
-    : QFrame(parent, f)
-    , m_layout(new QVBoxLayout(this))
+    : BoxFrame(QBoxLayout::TopToBottom, parent, name, f)
 {
-    setObjectName(QLatin1String(name));
-    m_layout->setContentsMargins(0, 0, 0, 0);
-    m_layout->setSpacing(0);
-}
-
-void VBox::setSpacing(int space)
-{
-    m_layout->setSpacing(space);
-}
-
-int VBox::spacing() const
-{
-    return m_layout->spacing();
-}
-
-void VBox::setMargin(int margin)
-{
-    m_layout->setContentsMargins(margin, margin, margin, margin);
-}
-
-bool VBox::setStretchFactor(QWidget *w, int stretch)
-{
-    return m_layout->setStretchFactor(w, stretch);
-}
-
-void VBox::childEvent(QChildEvent *e)
-{
-    // The child is announced from QObject's part of its constructor; the
-    // layout only keeps the pointer and asks for sizes later.
-    if (e->added() && e->child()->isWidgetType()) {
-        auto *w = static_cast<QWidget *>(e->child());
-        if (!w->isWindow() && m_layout->indexOf(w) < 0)
-            m_layout->addWidget(w);
-    }
-    QFrame::childEvent(e);
 }

@@ -78,6 +78,6 @@ YMAbout::YMAbout()
     row->addStretch();
     box->addLayout(row);
 
-    YMRApplication::showMaximized(this, true);
+    // sized to its contents, not spread over the main window
     exec();
 }

@@ -43,6 +43,17 @@ public:
     QHash<QToolButton *, QWidgetAction *> toolBarEntries;
 };
 
+namespace {
+
+// Tool bars and boxes get tool buttons of their own.
+bool holdsToolButtons(const QWidget *container)
+{
+    return container->inherits("QToolBar") || container->inherits("HBox")
+           || container->inherits("VBox");
+}
+
+} // namespace
+
 YMRActionPrivate::~YMRActionPrivate()
 {
     for (const MenuEntry &e : qAsConst(menus))
@@ -216,25 +227,18 @@ void YMRAction::addTo(QWidget *container)
 {
     if (!container)
         return;
-    if (container->inherits("QToolBar") || container->inherits("HBox")
-        || container->inherits("VBox")) {
+    if (holdsToolButtons(container)) {
         auto *b = new QToolButton(container);
         d->toolButtons.append(b);
         if (auto *bar = qobject_cast<QToolBar *>(container))
             d->toolBarEntries.insert(b, static_cast<QWidgetAction *>(bar->addWidget(b)));
         else if (container->isVisible())
             b->show();
-        b->setCheckable(d->toggle);
         b->setAutoRaise(true);
-        if (d->iconSet)
-            b->setIcon(*d->iconSet);
-        if (d->onButtons)
-            b->setText(d->text);
+        d->setupButton(b);
         d->update(YMRActionPrivate::State);
         d->update(YMRActionPrivate::Text);
-        connect(b, &QToolButton::clicked, this, &YMRAction::activated);
-        connect(b, &QToolButton::toggled, this, &YMRAction::buttonToggled);
-        connect(b, &QObject::destroyed, this, &YMRAction::objectDestroyed);
+        watchButton(b);
         addedTo(b, container);
     } else if (auto *menu = qobject_cast<PopupMenu *>(container)) {
         const int id = d->iconSet ? menu->insertItem(*d->iconSet, QString())
@@ -250,9 +254,7 @@ void YMRAction::addTo(QWidget *container)
         d->setupButton(b);
         d->update(YMRActionPrivate::State);
         d->update(YMRActionPrivate::Text);
-        connect(b, &QPushButton::clicked, this, &YMRAction::activated);
-        connect(b, &QPushButton::toggled, this, &YMRAction::buttonToggled);
-        connect(b, &QObject::destroyed, this, &YMRAction::objectDestroyed);
+        watchButton(b);
         addedTo(b, nullptr);
     }
 }
@@ -261,8 +263,7 @@ void YMRAction::removeFrom(QWidget *container)
 {
     if (!container)
         return;
-    if (container->inherits("QToolBar") || container->inherits("HBox")
-        || container->inherits("VBox")) {
+    if (holdsToolButtons(container)) {
         const QList<QToolButton *> buttons = d->toolButtons;
         for (QToolButton *b : buttons) {
             if (b->parentWidget() != container)
@@ -281,11 +282,18 @@ void YMRAction::removeFrom(QWidget *container)
         }
     } else if (auto *b = qobject_cast<QPushButton *>(container)) {
         if (d->pushButtons.removeAll(b)) {
-            disconnect(b, &QPushButton::clicked, this, &YMRAction::activated);
-            disconnect(b, &QPushButton::toggled, this, &YMRAction::buttonToggled);
+            disconnect(b, &QAbstractButton::clicked, this, &YMRAction::activated);
+            disconnect(b, &QAbstractButton::toggled, this, &YMRAction::buttonToggled);
             disconnect(b, &QObject::destroyed, this, &YMRAction::objectDestroyed);
         }
     }
+}
+
+void YMRAction::watchButton(QAbstractButton *b)
+{
+    connect(b, &QAbstractButton::clicked, this, &YMRAction::activated);
+    connect(b, &QAbstractButton::toggled, this, &YMRAction::buttonToggled);
+    connect(b, &QObject::destroyed, this, &YMRAction::objectDestroyed);
 }
 
 void YMRAction::addedTo(QWidget *, QWidget *)

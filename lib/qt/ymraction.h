@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QObject>
 
+class QAbstractButton;
 class YMRActionPrivate;
 
 // One user command: text, icon set, enabled and (for toggle actions) on
@@ -57,6 +58,9 @@ signals:
     void toggled(bool on);
 
 private:
+    // clicked(), toggled() and destroyed() of a button made or adopted
+    void watchButton(QAbstractButton *b);
+
     friend class YMRActionPrivate;
     YMRActionPrivate *d;
 };

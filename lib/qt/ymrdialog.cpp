@@ -250,25 +250,26 @@ int YMRDialog::runMessage(const QString &caption, const QString &text, const cha
     return box.exec();
 }
 
-void YMRDialog::critical(const QString &caption, const QString &text)
+void YMRDialog::runOkBox(const QString &caption, const QString &text, const char *icon)
 {
     const QString ok = tr("Ok");
-    const char *icon = "button_ok";
-    runMessage(caption, text, "dialog_critical", &ok, &icon, 1, 0, 0);
+    const char *okIcon = "button_ok";
+    runMessage(caption, text, icon, &ok, &okIcon, 1, 0, 0);
+}
+
+void YMRDialog::critical(const QString &caption, const QString &text)
+{
+    runOkBox(caption, text, "dialog_critical");
 }
 
 void YMRDialog::warning(const QString &caption, const QString &text)
 {
-    const QString ok = tr("Ok");
-    const char *icon = "button_ok";
-    runMessage(caption, text, "dialog_warning", &ok, &icon, 1, 0, 0);
+    runOkBox(caption, text, "dialog_warning");
 }
 
 void YMRDialog::information(const QString &caption, const QString &text)
 {
-    const QString ok = tr("Ok");
-    const char *icon = "button_ok";
-    runMessage(caption, text, "dialog_info", &ok, &icon, 1, 0, 0);
+    runOkBox(caption, text, "dialog_info");
 }
 
 bool YMRDialog::confirmDelete(const QString &text, const QString &caption)

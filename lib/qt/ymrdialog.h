@@ -75,6 +75,8 @@ private:
     static int runMessage(const QString &caption, const QString &text, const char *icon,
                           const QString *texts, const char *const *icons, int count,
                           int defaultButton, int escapeButton);
+    // One "Ok" button, no flags.
+    static void runOkBox(const QString &caption, const QString &text, const char *icon);
 
     YMRPushButton *m_button1;
     YMRPushButton *m_button2;
