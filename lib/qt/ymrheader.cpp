@@ -366,24 +366,34 @@ void YMRHeader::setTracking(bool enable)
     m_tracking = enable;
 }
 
-void YMRHeader::setClickEnabled(bool enable, int section)
+namespace {
+// A section's bit, or every bit and the default for new sections.
+void setSectionBit(QVector<bool> &bits, bool &newDefault, bool enable, int section)
 {
     if (section < 0) {
-        d->clickable.fill(enable);
-        d->clickDefault = enable;
-    } else if (section < d->count) {
-        d->clickable[section] = enable;
+        bits.fill(enable);
+        newDefault = enable;
+    } else if (section < bits.size()) {
+        bits[section] = enable;
     }
+}
+
+bool sectionBit(const QVector<bool> &bits, int section)
+{
+    if (section >= 0 && section < bits.size())
+        return bits[section];
+    return !bits.contains(false);
+}
+} // namespace
+
+void YMRHeader::setClickEnabled(bool enable, int section)
+{
+    setSectionBit(d->clickable, d->clickDefault, enable, section);
 }
 
 void YMRHeader::setResizeEnabled(bool enable, int section)
 {
-    if (section < 0) {
-        d->resizable.fill(enable);
-        d->resizeDefault = enable;
-    } else if (section < d->count) {
-        d->resizable[section] = enable;
-    }
+    setSectionBit(d->resizable, d->resizeDefault, enable, section);
 }
 
 void YMRHeader::setMovingEnabled(bool enable)
@@ -393,16 +403,12 @@ void YMRHeader::setMovingEnabled(bool enable)
 
 bool YMRHeader::isClickEnabled(int section) const
 {
-    if (section >= 0 && section < d->count)
-        return d->clickable[section];
-    return !d->clickable.contains(false);
+    return sectionBit(d->clickable, section);
 }
 
 bool YMRHeader::isResizeEnabled(int section) const
 {
-    if (section >= 0 && section < d->count)
-        return d->resizable[section];
-    return !d->resizable.contains(false);
+    return sectionBit(d->resizable, section);
 }
 
 bool YMRHeader::isMovingEnabled() const
@@ -490,6 +496,13 @@ bool YMRHeader::onGrip(int c, int index) const
     return (index > 0 && c < p + GripMargin) || c > p + pSize(index) - GripMargin;
 }
 
+// The index whose right edge a grip at c belongs to. The first index has no
+// left neighbour: a section narrower than both grips is gripped itself.
+int YMRHeader::gripIndex(int c, int index) const
+{
+    return (index > 0 && c < pos(index) + GripMargin) ? index - 1 : index;
+}
+
 void YMRHeader::mousePressEvent(QMouseEvent *e)
 {
     if (e->button() != Qt::LeftButton || m_state != Idle)
@@ -501,7 +514,7 @@ void YMRHeader::mousePressEvent(QMouseEvent *e)
         return;
     const int index = d->s2i[section];
     if (onGrip(c, index)) {
-        m_handleIdx = c < pos(index) + GripMargin ? index - 1 : index;
+        m_handleIdx = gripIndex(c, index);
         const int hs = mapToSection(m_handleIdx);
         m_oldHIdxSize = d->sizes[hs];
         m_state = d->resizable[hs] ? Sliding : Blocked;
@@ -523,8 +536,7 @@ void YMRHeader::mouseMoveEvent(QMouseEvent *e)
         const int section = sectionAtPos(c);
         const int index = mapToIndex(section);
         if (index >= 0 && onGrip(c, index)) {
-            const int gi = c < pos(index) + GripMargin ? index - 1 : index;
-            if (d->resizable[mapToSection(gi)]) {
+            if (d->resizable[mapToSection(gripIndex(c, index))]) {
                 setCursor(m_orient == Qt::Horizontal ? Qt::SplitHCursor : Qt::SplitVCursor);
                 return;
             }

@@ -106,6 +106,7 @@ private:
     int pPos(int index) const;
     int coordOf(const QPoint &pt) const;
     bool onGrip(int c, int index) const;
+    int gripIndex(int c, int index) const;
     void handleColumnResize(int index, int pos, bool final);
     int findLine(int c) const;
     void markLine(int index);

@@ -38,80 +38,67 @@ void YMRListViewItem::init()
 
 YMRListViewItem::YMRListViewItem(YMRListView *parent)
 {
-    init();
-    if (parent)
-        parent->insertItem(this);
+    start(parent, nullptr, nullptr, nullptr);
 }
 
 YMRListViewItem::YMRListViewItem(YMRListViewItem *parent)
 {
-    init();
-    if (parent)
-        parent->insertItem(this);
+    start(nullptr, parent, nullptr, nullptr);
 }
 
 YMRListViewItem::YMRListViewItem(YMRListView *parent, YMRListViewItem *after)
 {
-    init();
-    if (parent)
-        parent->insertItem(this);
-    placeAfter(after);
+    start(parent, nullptr, after, nullptr);
 }
 
 YMRListViewItem::YMRListViewItem(YMRListViewItem *parent, YMRListViewItem *after)
 {
-    init();
-    if (parent)
-        parent->insertItem(this);
-    placeAfter(after);
+    start(nullptr, parent, after, nullptr);
 }
 
 YMRListViewItem::YMRListViewItem(YMRListView *parent, QString t0, QString t1, QString t2,
                                  QString t3, QString t4, QString t5, QString t6, QString t7)
 {
-    init();
-    if (parent)
-        parent->insertItem(this);
     const QString texts[8] = { t0, t1, t2, t3, t4, t5, t6, t7 };
-    setTexts(texts);
+    start(parent, nullptr, nullptr, texts);
 }
 
 YMRListViewItem::YMRListViewItem(YMRListViewItem *parent, QString t0, QString t1, QString t2,
                                  QString t3, QString t4, QString t5, QString t6, QString t7)
 {
-    init();
-    if (parent)
-        parent->insertItem(this);
     const QString texts[8] = { t0, t1, t2, t3, t4, t5, t6, t7 };
-    setTexts(texts);
+    start(nullptr, parent, nullptr, texts);
 }
 
 YMRListViewItem::YMRListViewItem(YMRListView *parent, YMRListViewItem *after, QString t0,
                                  QString t1, QString t2, QString t3, QString t4, QString t5,
                                  QString t6, QString t7)
 {
-    init();
-    if (parent)
-        parent->insertItem(this);
-    placeAfter(after);
     const QString texts[8] = { t0, t1, t2, t3, t4, t5, t6, t7 };
-    setTexts(texts);
+    start(parent, nullptr, after, texts);
 }
 
 YMRListViewItem::YMRListViewItem(YMRListViewItem *parent, YMRListViewItem *after, QString t0,
                                  QString t1, QString t2, QString t3, QString t4, QString t5,
                                  QString t6, QString t7)
 {
-    init();
-    if (parent)
-        parent->insertItem(this);
-    placeAfter(after);
     const QString texts[8] = { t0, t1, t2, t3, t4, t5, t6, t7 };
-    setTexts(texts);
+    start(nullptr, parent, after, texts);
 }
 
-void YMRListViewItem::setTexts(const QString *texts)
+// Shared by every constructor: insert at the top of the parent's children,
+// move just after `after`, then fill columns 0 to 7.
+void YMRListViewItem::start(YMRListView *view, YMRListViewItem *parent, YMRListViewItem *after,
+                            const QString *texts)
 {
+    init();
+    if (view)
+        view->insertItem(this);
+    else if (parent)
+        parent->insertItem(this);
+    placeAfter(after);
+    if (!texts)
+        return;
     for (int i = 0; i < 8; ++i)
         setText(i, texts[i]);
 }

@@ -123,7 +123,8 @@ private:
 
     void init();
     void placeAfter(YMRListViewItem *after);
-    void setTexts(const QString *texts);
+    void start(YMRListView *view, YMRListViewItem *parent, YMRListViewItem *after,
+               const QString *texts);
     void ensureColumns(int column);
     void configure() const;
     bool isInSubtreeOf(const YMRListViewItem *ancestor) const;

@@ -64,6 +64,7 @@ private slots:
     void resizeWithAndWithoutTracking();
     void resizeReleasedAtTheLimit();
     void disabledSectionsBlockThePress();
+    void narrowFirstSectionGrip();
 };
 
 void TestYMRHeader::sectionsAndLabels()
@@ -306,6 +307,24 @@ void TestYMRHeader::disabledSectionsBlockThePress()
     press(&h, 200, Qt::RightButton);
     QCOMPARE(h.state(), YMRHeader::Idle);
     QCOMPARE(rec.log.size(), 1);
+}
+
+void TestYMRHeader::narrowFirstSectionGrip()
+{
+    // A first section narrower than both grips: its left edge has no
+    // section before it, so every press on it grips the section itself.
+    YMRHeader h(3);
+    h.resize(300, 20);
+    h.show();
+    h.resizeSection(0, 3);
+    Recorder rec(&h);
+    move(&h, 1, Qt::NoButton);
+    QCOMPARE(h.cursor().shape(), Qt::SplitHCursor);
+    press(&h, 1);
+    QCOMPARE(h.state(), YMRHeader::Sliding);
+    move(&h, 40);
+    release(&h, 40);
+    QCOMPARE(rec.log, QStringList({ "sizeChange(0,3,40)" }));
 }
 
 YMR_TEST_MAIN(TestYMRHeader)
