@@ -139,6 +139,36 @@ uint YMRListBox::count() const
     return uint(d->count);
 }
 
+void YMRListBox::adopt(YMRListBoxItem *item)
+{
+    d->count++;
+    d->cache = nullptr;
+    item->lbox = this;
+}
+
+void YMRListBox::linkFirst(YMRListBoxItem *item)
+{
+    item->p = nullptr;
+    item->n = d->head;
+    if (d->head)
+        d->head->p = item;
+    else
+        d->last = item;
+    d->head = item;
+    item->dirty = true;
+}
+
+// A box with focus always has a current item once it has items.
+void YMRListBox::inserted()
+{
+    if (hasFocus() && !d->current) {
+        d->current = d->head;
+        updateItem(d->current);
+        emitHighlightGroup(d->current);
+    }
+    triggerUpdate(true);
+}
+
 void YMRListBox::insertItem(const YMRListBoxItem *lbi, int index)
 {
     if (!lbi) {
@@ -156,18 +186,9 @@ void YMRListBox::insertItem(const YMRListBoxItem *lbi, int index)
         return;
     }
 
-    d->count++;
-    d->cache = nullptr;
-    item->lbox = this;
+    adopt(item);
     if (index == 0 || !d->head) {
-        item->p = nullptr;
-        item->n = d->head;
-        if (d->head)
-            d->head->p = item;
-        else
-            d->last = item;
-        d->head = item;
-        item->dirty = true;
+        linkFirst(item);
     } else {
         YMRListBoxItem *i = d->head;
         while (i->n && index > 1) {
@@ -183,12 +204,7 @@ void YMRListBox::insertItem(const YMRListBoxItem *lbi, int index)
         i->n = item;
     }
 
-    if (hasFocus() && !d->current) {
-        d->current = d->head;
-        updateItem(d->current);
-        emitHighlightGroup(d->current);
-    }
-    triggerUpdate(true);
+    inserted();
 }
 
 void YMRListBox::insertItem(const YMRListBoxItem *lbi, const YMRListBoxItem *after)
@@ -204,18 +220,9 @@ void YMRListBox::insertItem(const YMRListBoxItem *lbi, const YMRListBoxItem *aft
     if (a && a->lbox != this)
         a = nullptr;
 
-    d->count++;
-    d->cache = nullptr;
-    item->lbox = this;
+    adopt(item);
     if (!a || !d->head) {
-        item->p = nullptr;
-        item->n = d->head;
-        if (d->head)
-            d->head->p = item;
-        else
-            d->last = item;
-        d->head = item;
-        item->dirty = true;
+        linkFirst(item);
     } else {
         item->n = a->n;
         item->p = a;
@@ -226,12 +233,7 @@ void YMRListBox::insertItem(const YMRListBoxItem *lbi, const YMRListBoxItem *aft
             d->last = item;
     }
 
-    if (hasFocus() && !d->current) {
-        d->current = d->head;
-        updateItem(d->current);
-        emitHighlightGroup(d->current);
-    }
-    triggerUpdate(true);
+    inserted();
 }
 
 void YMRListBox::insertItem(const QString &text, int index)
@@ -571,16 +573,21 @@ void YMRListBox::setCurrentItem(YMRListBoxItem *i)
             emit selectionChanged();
     }
 
-    const int rows = numRows();
-    if (rows > 0) {
-        d->currentColumn = ind / rows;
-        d->currentRow = ind % rows;
-    }
+    placeCurrent(ind);
     if (o)
         updateItem(o);
     updateItem(i);
     d->visibleTimer->start(1);
     emitHighlightGroup(i);
+}
+
+void YMRListBox::placeCurrent(int index)
+{
+    const int rows = numRows();
+    if (rows > 0) {
+        d->currentColumn = index / rows;
+        d->currentRow = index % rows;
+    }
 }
 
 int YMRListBox::currentRow() const
@@ -606,46 +613,6 @@ int YMRListBox::currentColumn() const
 }
 
 // ----------------------------------------------------------- older accessors
-
-bool YMRListBox::autoScrollBar() const
-{
-    return vScrollBarMode() == Auto;
-}
-
-void YMRListBox::setAutoScrollBar(bool on)
-{
-    setVScrollBarMode(on ? Auto : AlwaysOff);
-}
-
-bool YMRListBox::scrollBar() const
-{
-    return vScrollBarMode() != AlwaysOff;
-}
-
-void YMRListBox::setScrollBar(bool on)
-{
-    setVScrollBarMode(on ? AlwaysOn : AlwaysOff);
-}
-
-bool YMRListBox::autoBottomScrollBar() const
-{
-    return hScrollBarMode() == Auto;
-}
-
-void YMRListBox::setAutoBottomScrollBar(bool on)
-{
-    setHScrollBarMode(on ? Auto : AlwaysOff);
-}
-
-bool YMRListBox::bottomScrollBar() const
-{
-    return hScrollBarMode() != AlwaysOff;
-}
-
-void YMRListBox::setBottomScrollBar(bool on)
-{
-    setHScrollBarMode(on ? AlwaysOn : AlwaysOff);
-}
 
 int YMRListBox::cellWidth(int i) const
 {
@@ -817,93 +784,62 @@ void YMRListBox::tryGeometry(int rows, int columns) const
             ++c;
         }
     }
-    if (!d->variableWidth) {
-        int m = 0;
-        for (int x = 0; x < columns; ++x)
-            m = qMax(m, d->columnPos[x]);
-        for (int x = 0; x < columns; ++x)
-            d->columnPos[x] = m;
-    }
-    if (!d->variableHeight) {
-        int m = 0;
-        for (int y = 0; y < rows; ++y)
-            m = qMax(m, d->rowPos[y]);
-        for (int y = 0; y < rows; ++y)
-            d->rowPos[y] = m;
-    }
-    int sum = 0;
-    for (int x = 0; x <= columns; ++x) {
-        const int s = d->columnPos[x];
-        d->columnPos[x] = sum;
-        sum += s;
-    }
-    sum = 0;
-    for (int y = 0; y <= rows; ++y) {
-        const int s = d->rowPos[y];
-        d->rowPos[y] = sum;
-        sum += s;
-    }
+    // Sizes become edges: every size the largest unless variable, then running sums.
+    auto toEdges = [](QVector<int> &pos, int n, bool variable) {
+        if (!variable) {
+            const int m = *std::max_element(pos.begin(), pos.begin() + n);
+            std::fill(pos.begin(), pos.begin() + n, m);
+        }
+        int sum = 0;
+        for (int &e : pos) {
+            const int size = e;
+            e = sum;
+            sum += size;
+        }
+    };
+    toEdges(d->columnPos, columns, d->variableWidth);
+    toEdges(d->rowPos, rows, d->variableHeight);
 }
 
-void YMRListBox::fitRows(int c) const
+// Fits as many rows (FitToHeight) or columns (FitToWidth) as the viewport
+// holds, fitting again while a scroll bar that appears takes room.
+void YMRListBox::fitLayout(int c, bool rows) const
 {
     if (c == 0) {
         tryGeometry(1, 1);
         return;
     }
+    auto extent = [rows](const QSize &s) { return rows ? s.height() : s.width(); };
+    auto edges = [this, rows]() -> const QVector<int> & {
+        return rows ? d->rowPos : d->columnPos;
+    };
+    auto tryCount = [this, c, rows](int n) {
+        if (rows)
+            tryGeometry(n, (c + n - 1) / n);
+        else
+            tryGeometry((c + n - 1) / n, n);
+    };
     int m = 0;
     for (YMRListBoxItem *i = d->head; i; i = i->n)
-        m = qMax(m, i->height(this));
+        m = qMax(m, rows ? i->height(this) : i->width(this));
     m = qMax(m, 1);
-    int H = viewportSizeFor(1, 1).height();
+    const bool variable = rows ? d->variableHeight : d->variableWidth;
+    int room = extent(viewportSizeFor(1, 1));
     // Each pass can only shrink the room; a few passes settle it.
     for (int pass = 0; pass < 8; ++pass) {
-        int rows = qBound(1, H / m, c);
-        if (d->variableHeight && rows < c) {
-            int trial = rows + 1;
+        int n = qBound(1, room / m, c);
+        if (variable && n < c) {
+            int trial = n + 1;
             for (; trial <= c; ++trial) {
-                tryGeometry(trial, (c + trial - 1) / trial);
-                if (d->rowPos.last() > H)
+                tryCount(trial);
+                if (edges().last() > room)
                     break;
             }
-            rows = trial - 1;
+            n = trial - 1;
         }
-        tryGeometry(rows, (c + rows - 1) / rows);
-        const QSize s = viewportSizeFor(d->columnPos.last(), d->rowPos.last());
-        if (s.height() < H)
-            H = s.height();
-        if (d->rowPos.size() < 3 || H >= d->rowPos.last())
-            break;
-    }
-}
-
-void YMRListBox::fitColumns(int c) const
-{
-    if (c == 0) {
-        tryGeometry(1, 1);
-        return;
-    }
-    int m = 0;
-    for (YMRListBoxItem *i = d->head; i; i = i->n)
-        m = qMax(m, i->width(this));
-    m = qMax(m, 1);
-    int W = viewportSizeFor(1, 1).width();
-    for (int pass = 0; pass < 8; ++pass) {
-        int cols = qBound(1, W / m, c);
-        if (d->variableWidth && cols < c) {
-            int trial = cols + 1;
-            for (; trial <= c; ++trial) {
-                tryGeometry((c + trial - 1) / trial, trial);
-                if (d->columnPos.last() > W)
-                    break;
-            }
-            cols = trial - 1;
-        }
-        tryGeometry((c + cols - 1) / cols, cols);
-        const QSize s = viewportSizeFor(d->columnPos.last(), d->rowPos.last());
-        if (s.width() < W)
-            W = s.width();
-        if (d->columnPos.size() < 3 || W >= d->columnPos.last())
+        tryCount(n);
+        room = qMin(room, extent(viewportSizeFor(d->columnPos.last(), d->rowPos.last())));
+        if (edges().size() < 3 || room >= edges().last())
             break;
     }
 }
@@ -922,13 +858,13 @@ void YMRListBox::doLayout() const
         tryGeometry(d->numRows, (c + d->numRows - 1) / d->numRows);
         break;
     case FitToHeight:
-        fitRows(c);
+        fitLayout(c, true);
         break;
     case Variable:
         if (columnMode() == FixedNumber)
             tryGeometry((c + d->numColumns - 1) / d->numColumns, d->numColumns);
         else
-            fitColumns(c);
+            fitLayout(c, false);
         break;
     }
     d->layoutDirty = false;
@@ -1035,18 +971,24 @@ YMRListBoxItem *YMRListBox::itemAt(const QPoint &p) const
     return i;
 }
 
+// The laid-out cell of the item at an index; false when it has none.
+bool YMRListBox::cellOf(int index, int *row, int *col) const
+{
+    if (index < 0)
+        return false;
+    doLayout();
+    const int rows = laidRows();
+    *col = index / rows;
+    *row = index % rows;
+    return *col + 1 < d->columnPos.size() && *row + 1 < d->rowPos.size();
+}
+
 QRect YMRListBox::itemRect(YMRListBoxItem *i) const
 {
     if (!i || d->resizeTimer->isActive())
         return QRect(0, 0, -1, -1);
-    const int ind = index(i);
-    if (ind < 0)
-        return QRect(0, 0, -1, -1);
-    doLayout();
-    const int rows = laidRows();
-    const int col = ind / rows;
-    const int row = ind % rows;
-    if (col + 1 >= d->columnPos.size() || row + 1 >= d->rowPos.size())
+    int row, col;
+    if (!cellOf(index(i), &row, &col))
         return QRect(0, 0, -1, -1);
     const QRect r = cellRect(row, col);
     if (!r.intersects(QRect(0, 0, visibleWidth(), visibleHeight())))
@@ -1061,16 +1003,9 @@ bool YMRListBox::itemVisible(int index)
 
 bool YMRListBox::itemVisible(const YMRListBoxItem *i)
 {
-    const int ind = index(i);
-    if (ind < 0)
-        return false;
-    doLayout();
-    const int rows = laidRows();
-    const int col = ind / rows;
-    const int row = ind % rows;
-    if (col + 1 >= d->columnPos.size() || row + 1 >= d->rowPos.size())
-        return false;
-    return cellRect(row, col).intersects(QRect(0, 0, visibleWidth(), visibleHeight()));
+    int row, col;
+    return cellOf(index(i), &row, &col)
+           && cellRect(row, col).intersects(QRect(0, 0, visibleWidth(), visibleHeight()));
 }
 
 int YMRListBox::numItemsVisible() const
@@ -1114,20 +1049,17 @@ int YMRListBox::topItem() const
 
 void YMRListBox::setTopItem(int index)
 {
-    if (index < 0 || index >= d->count)
-        return;
-    doLayout();
-    const int rows = laidRows();
-    const int col = index / rows;
-    const int row = index - col * rows;
-    int x = contentsX();
-    if (!(d->columnPos[col] >= contentsX()
-          && d->columnPos[col + 1] <= contentsX() + visibleWidth()))
-        x = d->columnPos[col];
-    setContentsPos(x, d->rowPos[row]);
+    scrollToItem(index, false);
 }
 
 void YMRListBox::setBottomItem(int index)
+{
+    scrollToItem(index, true);
+}
+
+// Brings the item's row to the top (or its bottom to the bottom) of the
+// visible area; its column only when it is not wholly visible already.
+void YMRListBox::scrollToItem(int index, bool bottom)
 {
     if (index < 0 || index >= d->count)
         return;
@@ -1139,7 +1071,7 @@ void YMRListBox::setBottomItem(int index)
     if (!(d->columnPos[col] >= contentsX()
           && d->columnPos[col + 1] <= contentsX() + visibleWidth()))
         x = d->columnPos[col];
-    setContentsPos(x, qMax(0, d->rowPos[row + 1] - visibleHeight()));
+    setContentsPos(x, bottom ? qMax(0, d->rowPos[row + 1] - visibleHeight()) : d->rowPos[row]);
 }
 
 void YMRListBox::ensureCurrentVisible()
@@ -1459,12 +1391,7 @@ void YMRListBox::setSelected(YMRListBoxItem *i, bool select)
         if (o && o->s)
             o->s = false;
         d->current = i;
-        const int ind = index(i);
-        const int rows = numRows();
-        if (rows > 0) {
-            d->currentColumn = ind / rows;
-            d->currentRow = ind % rows;
-        }
+        placeCurrent(index(i));
         if (o)
             updateItem(o);
         currentMoved = true;
@@ -1594,7 +1521,7 @@ void YMRListBox::handleItemChange(YMRListBoxItem *old, bool shift, bool control)
             selectRange(d->selectAnchor ? d->selectAnchor : old, d->current, false, true,
                         d->selectAnchor != nullptr);
         } else {
-            blockAndClear();
+            clearSelectionBits();
             setSelected(d->current, true);
         }
     } else if (d->selectionMode == Multi && shift) {
@@ -1602,18 +1529,26 @@ void YMRListBox::handleItemChange(YMRListBoxItem *old, bool shift, bool control)
     }
 }
 
-// Clears the selection with signals blocked; answers whether anything was selected.
-bool YMRListBox::blockAndClear()
+// Clears every selected bit without a signal; the caller reports the batch.
+void YMRListBox::clearSelectionBits()
 {
-    bool any = false;
     for (YMRListBoxItem *i = d->head; i; i = i->n) {
         if (i->s) {
             i->s = false;
             updateItem(i);
-            any = true;
         }
     }
-    return any;
+}
+
+// Leaves the item (when there is one) alone selected, reported once.
+void YMRListBox::selectOnly(YMRListBoxItem *item)
+{
+    clearSelectionBits();
+    if (item) {
+        item->s = true;
+        updateItem(item);
+    }
+    emit selectionChanged();
 }
 
 void YMRListBox::makeCurrentQuietly(YMRListBoxItem *i)
@@ -1671,9 +1606,7 @@ void YMRListBox::mousePressEvent(QMouseEvent *e)
         case Extended:
             if (!shift && !control) {
                 if (!i->s) {
-                    const bool blocked = blockSignals(true);
-                    blockAndClear();
-                    blockSignals(blocked);
+                    clearSelectionBits();
                 }
                 setSelected(i, true);
                 setCurrentItem(i);
@@ -1750,43 +1683,8 @@ void YMRListBox::mouseMoveEvent(QMouseEvent *e)
         && ((d->mousePressColumn < 0 && d->mousePressRow < 0) || !d->pressedItem))
         return;
 
-    int dx = 0;
-    int x = pos.x();
-    if (x >= visibleWidth()) {
-        x = visibleWidth() - 1;
-        dx = 1;
-    } else if (x < 0) {
-        x = 0;
-        dx = -1;
-    }
-    d->mouseMoveColumn = columnAt(x + contentsX());
-    if (d->mousePressColumn < 0) {
-        if (d->mouseMoveColumn >= 0)
-            d->mousePressColumn = d->mouseMoveColumn;
-        else if (d->currentColumn >= 0)
-            d->mousePressColumn = d->currentColumn;
-    }
-    if (d->mouseMoveColumn < 0)
-        d->mouseMoveColumn = dx >= 0 ? numColumns() - 1 : 0;
-
-    int dy = 0;
-    int y = pos.y();
-    if (y >= visibleHeight()) {
-        y = visibleHeight() - 1;
-        dy = 1;
-    } else if (y < 0) {
-        y = 0;
-        dy = -1;
-    }
-    d->mouseMoveRow = rowAt(y + contentsY());
-    if (d->mousePressRow < 0) {
-        if (d->mouseMoveRow >= 0)
-            d->mousePressRow = d->mouseMoveRow;
-        else if (d->currentRow >= 0)
-            d->mousePressRow = d->currentRow;
-    }
-    if (d->mouseMoveRow < 0)
-        d->mouseMoveRow = dy >= 0 ? numRows() - 1 : 0;
+    const int dx = dragAxis(pos.x(), true);
+    const int dy = dragAxis(pos.y(), false);
 
     d->scrollPos = QPoint(dx, dy);
     if ((dx || dy) && !d->scrollTimer) {
@@ -1797,6 +1695,34 @@ void YMRListBox::mouseMoveEvent(QMouseEvent *e)
     } else if (!d->scrollTimer) {
         updateSelection();
     }
+}
+
+// One axis of a drag: the pointer is held inside the visible area, the move
+// cell found (and a missing press cell filled); answers the scroll direction.
+int YMRListBox::dragAxis(int p, bool columns)
+{
+    const int extent = columns ? visibleWidth() : visibleHeight();
+    int &move = columns ? d->mouseMoveColumn : d->mouseMoveRow;
+    int &press = columns ? d->mousePressColumn : d->mousePressRow;
+    const int current = columns ? d->currentColumn : d->currentRow;
+    int dir = 0;
+    if (p >= extent) {
+        p = extent - 1;
+        dir = 1;
+    } else if (p < 0) {
+        p = 0;
+        dir = -1;
+    }
+    move = columns ? columnAt(p + contentsX()) : rowAt(p + contentsY());
+    if (press < 0) {
+        if (move >= 0)
+            press = move;
+        else if (current >= 0)
+            press = current;
+    }
+    if (move < 0)
+        move = dir >= 0 ? (columns ? numColumns() : numRows()) - 1 : 0;
+    return dir;
 }
 
 void YMRListBox::updateSelection()
@@ -1814,14 +1740,7 @@ void YMRListBox::updateSelection()
     if (d->selectionMode == Extended && d->current && d->current == d->pressedItem
         && d->pressedSelected) {
         d->pressedItem = nullptr;
-        const bool blocked = blockSignals(true);
-        blockAndClear();
-        blockSignals(blocked);
-        if (i) {
-            i->s = true;
-            updateItem(i);
-        }
-        emit selectionChanged();
+        selectOnly(i);
         triggerUpdate(false);
         if (i)
             setCurrentItem(i);
@@ -1937,14 +1856,8 @@ void YMRListBox::mouseReleaseEvent(QMouseEvent *e)
     d->ignoreMoves = false;
 
     if (d->selectionMode == Extended && d->current && d->current == d->pressedItem
-        && d->pressedSelected) {
-        const bool blocked = blockSignals(true);
-        blockAndClear();
-        blockSignals(blocked);
-        d->current->s = true;
-        updateItem(d->current);
-        emit selectionChanged();
-    }
+        && d->pressedSelected)
+        selectOnly(d->current);
 
     YMRListBoxItem *i = itemAt(e->pos());
     const bool click = ((d->mousePressColumn >= 0 && d->mousePressRow >= 0) || !d->pressedItem)
@@ -2100,13 +2013,9 @@ void YMRListBox::keyPressEvent(QKeyEvent *e)
         selectCurrent = true;
         break;
     case Qt::Key_Space:
-        if (!control) {
-            clearTypeAhead();
-            toggleCurrentItem();
-            selectCurrent = true;
-            break;
-        }
-        navigated = false;
+        clearTypeAhead();
+        toggleCurrentItem();
+        selectCurrent = true;
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -2127,48 +2036,17 @@ void YMRListBox::keyPressEvent(QKeyEvent *e)
     }
 
     if (!navigated) {
+        // Control chords are not typing, whatever text a platform gives them.
         if (!txt.isEmpty() && txt[0].isPrint() && !control) {
-            d->inputTimer->start(500);
-            d->currInputString += txt.toLower();
-            YMRListBoxItem *found = nullptr;
-            if (!d->currInputString.isEmpty()) {
-                auto matches = [this](YMRListBoxItem *i) {
-                    return i->text().toLower().startsWith(d->currInputString);
-                };
-                YMRListBoxItem *start = d->current ? d->current : d->head;
-                for (YMRListBoxItem *i = start; i && !found; i = i->n) {
-                    if (matches(i))
-                        found = i;
-                }
-                for (YMRListBoxItem *i = d->head; i && i != start && !found; i = i->n) {
-                    if (matches(i))
-                        found = i;
-                }
-            }
-            if (found) {
-                setCurrentItem(found);
-                if (d->selectionMode == Extended) {
-                    const bool blocked = blockSignals(true);
-                    blockAndClear();
-                    blockSignals(blocked);
-                    if (!found->s && found->isSelectable()) {
-                        found->s = true;
-                        updateItem(found);
-                        emit selectionChanged();
-                    }
-                }
-            }
+            typeAhead(txt);
             return;
         }
-        if (control && e->key() == Qt::Key_A) {
-            d->currInputString = QString();
+        clearTypeAhead();
+        if (control && e->key() == Qt::Key_A)
             selectAll(true);
-        } else if (control) {
-            d->currInputString = QString();
-        } else {
+        else if (!control)
             e->ignore();
-            return;
-        }
+        return;
     }
 
     if (!shift || !d->selectAnchor)
@@ -2176,6 +2054,38 @@ void YMRListBox::keyPressEvent(QKeyEvent *e)
     if (selectCurrent && d->selectionMode == Single && d->current && !d->current->s) {
         updateItem(d->current);
         setSelected(d->current, true);
+    }
+}
+
+// Finds the first item from the current one on (then from the head) whose
+// text begins with what was typed within the last 500 ms.
+void YMRListBox::typeAhead(const QString &txt)
+{
+    d->inputTimer->start(500);
+    d->currInputString += txt.toLower();
+    YMRListBoxItem *found = nullptr;
+    auto matches = [this](YMRListBoxItem *i) {
+        return i->text().toLower().startsWith(d->currInputString);
+    };
+    YMRListBoxItem *start = d->current ? d->current : d->head;
+    for (YMRListBoxItem *i = start; i && !found; i = i->n) {
+        if (matches(i))
+            found = i;
+    }
+    for (YMRListBoxItem *i = d->head; i && i != start && !found; i = i->n) {
+        if (matches(i))
+            found = i;
+    }
+    if (!found)
+        return;
+    setCurrentItem(found);
+    if (d->selectionMode == Extended) {
+        clearSelectionBits();
+        if (!found->s && found->isSelectable()) {
+            found->s = true;
+            updateItem(found);
+            emit selectionChanged();
+        }
     }
 }
 

@@ -117,14 +117,14 @@ public:
     void setSmoothScrolling(bool) {}
     void updateCellWidth() {}
     void emitChangedSignal(bool) {}
-    bool autoScrollBar() const;
-    void setAutoScrollBar(bool on);
-    bool scrollBar() const;
-    void setScrollBar(bool on);
-    bool autoBottomScrollBar() const;
-    void setAutoBottomScrollBar(bool on);
-    bool bottomScrollBar() const;
-    void setBottomScrollBar(bool on);
+    bool autoScrollBar() const { return vScrollBarMode() == Auto; }
+    void setAutoScrollBar(bool on) { setVScrollBarMode(on ? Auto : AlwaysOff); }
+    bool scrollBar() const { return vScrollBarMode() != AlwaysOff; }
+    void setScrollBar(bool on) { setVScrollBarMode(on ? AlwaysOn : AlwaysOff); }
+    bool autoBottomScrollBar() const { return hScrollBarMode() == Auto; }
+    void setAutoBottomScrollBar(bool on) { setHScrollBarMode(on ? Auto : AlwaysOff); }
+    bool bottomScrollBar() const { return hScrollBarMode() != AlwaysOff; }
+    void setBottomScrollBar(bool on) { setHScrollBarMode(on ? AlwaysOn : AlwaysOff); }
     void setFixedVisibleLines(int lines) { setRowMode(lines); }
     int cellHeight(int i) const { return itemHeight(i); }
     int cellHeight() const { return itemHeight(0); }
@@ -198,8 +198,11 @@ private:
     void forgetItemPointers(const YMRListBoxItem *item);
     void doLayout() const;
     void tryGeometry(int rows, int columns) const;
-    void fitRows(int c) const;
-    void fitColumns(int c) const;
+    void fitLayout(int c, bool rows) const;
+    bool cellOf(int index, int *row, int *col) const;
+    void scrollToItem(int index, bool bottom);
+    void placeCurrent(int index);
+    int dragAxis(int pos, bool columns);
     QSize viewportSizeFor(int w, int h) const;
     int laidRows() const;
     int laidColumns() const;
@@ -209,7 +212,12 @@ private:
     void updateSelection();
     void selectRubber(const QRect &oldRubber, const QRect &newRubber);
     void makeCurrentQuietly(YMRListBoxItem *item);
-    bool blockAndClear();
+    void clearSelectionBits();
+    void selectOnly(YMRListBoxItem *item);
+    void adopt(YMRListBoxItem *item);
+    void linkFirst(YMRListBoxItem *item);
+    void inserted();
+    void typeAhead(const QString &text);
     QRect cellRect(int row, int column) const;
 
     YMRListBoxPrivate *d;
