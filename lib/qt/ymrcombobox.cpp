@@ -70,15 +70,54 @@ YMRComboBox::~YMRComboBox()
     delete d;
 }
 
+static QByteArray nameOf(const QObject *o)
+{
+    return o->objectName().isEmpty() ? QByteArray("<no name>") : o->objectName().toLocal8Bit();
+}
+
 bool YMRComboBox::checkIndex(const char *method, int index) const
 {
     // Negative indexes are out of range too.
     if (index >= 0 && index < count())
         return true;
-    const QByteArray name = objectName().isEmpty() ? QByteArray("<no name>")
-                                                   : objectName().toLocal8Bit();
-    qWarning("YMRComboBox::%s: (%s) Index %i out of range", method, name.constData(), index);
+    qWarning("YMRComboBox::%s: (%s) Index %i out of range", method, nameOf(this).constData(),
+             index);
     return false;
+}
+
+// An insertion may go anywhere up to count; a negative index appends.
+bool YMRComboBox::checkInsertIndex(int &index) const
+{
+    const int cnt = count();
+    if (index > cnt) {
+        qWarning("YMRComboBox::%s: (%s) Index %d out of range", "insertItem",
+                 nameOf(this).constData(), index);
+        return false;
+    }
+    // An append compares its real position with the current index.
+    if (index < 0)
+        index = cnt;
+    return true;
+}
+
+// Shows the current item's text again: in the line edit, or by a repaint.
+void YMRComboBox::showCurrent()
+{
+    if (d->ed) {
+        d->ed->setText(text(d->current));
+        updateLinedGeometry();
+    } else {
+        update();
+    }
+}
+
+// After an item went in at the index: shows it when it took the current place.
+bool YMRComboBox::insertedAt(int index)
+{
+    if (index != d->current || d->current >= count())
+        return false;
+    showCurrent();
+    return true;
 }
 
 int YMRComboBox::count() const
@@ -92,91 +131,38 @@ void YMRComboBox::insertStringList(const QStringList &list, int index)
         index = count();
     for (const QString &s : list) {
         d->listBox->insertItem(s, index);
-        if (index == d->current && d->current < count()) {
-            if (d->ed) {
-                d->ed->setText(text(d->current));
-                updateLinedGeometry();
-            } else {
-                update();
-            }
+        if (insertedAt(index))
             currentChanged();
-        }
         ++index;
     }
 }
 
 void YMRComboBox::insertItem(const QString &t, int index)
 {
-    const int cnt = count();
-    if (index > cnt) {
-        const QByteArray name = objectName().isEmpty() ? QByteArray("<no name>")
-                                                       : objectName().toLocal8Bit();
-        qWarning("YMRComboBox::%s: (%s) Index %d out of range", "insertItem", name.constData(),
-                 index);
+    if (!checkInsertIndex(index))
         return;
-    }
-    // An append compares its real position with the current index.
-    if (index < 0)
-        index = cnt;
     d->listBox->insertItem(t, index);
-    if (index == d->current && d->current < count()) {
-        if (d->ed) {
-            d->ed->setText(text(d->current));
-            updateLinedGeometry();
-        } else {
-            update();
-        }
-    }
+    insertedAt(index);
     if (index == d->current)
         currentChanged();
 }
 
 void YMRComboBox::insertItem(const QPixmap &pixmap, int index)
 {
-    const int cnt = count();
-    if (index > cnt) {
-        const QByteArray name = objectName().isEmpty() ? QByteArray("<no name>")
-                                                       : objectName().toLocal8Bit();
-        qWarning("YMRComboBox::%s: (%s) Index %d out of range", "insertItem", name.constData(),
-                 index);
+    if (!checkInsertIndex(index))
         return;
-    }
-    if (index < 0)
-        index = cnt;
     d->listBox->insertItem(pixmap, index);
-    if (index == d->current && d->current < count()) {
-        if (d->ed) {
-            d->ed->setText(text(d->current));
-            updateLinedGeometry();
-        } else {
-            update();
-        }
-    }
+    insertedAt(index);
     if (index == d->current)
         currentChanged();
 }
 
 void YMRComboBox::insertItem(const QPixmap &pixmap, const QString &t, int index)
 {
-    const int cnt = count();
-    if (index > cnt) {
-        const QByteArray name = objectName().isEmpty() ? QByteArray("<no name>")
-                                                       : objectName().toLocal8Bit();
-        qWarning("YMRComboBox::%s: (%s) Index %d out of range", "insertItem", name.constData(),
-                 index);
+    if (!checkInsertIndex(index))
         return;
-    }
-    if (index < 0)
-        index = cnt;
     d->listBox->insertItem(pixmap, t, index);
-    if (index == d->current && d->current < count()) {
-        if (d->ed) {
-            d->ed->setText(text(d->current));
-            updateLinedGeometry();
-        } else {
-            update();
-        }
-    }
+    insertedAt(index);
     if (index == d->current)
         currentChanged();
 }
@@ -197,17 +183,15 @@ void YMRComboBox::removeItem(int index)
     const bool blocked = d->listBox->blockSignals(true);
     d->listBox->removeItem(index);
     d->listBox->blockSignals(blocked);
-    const int left = count();
     if (index == d->current) {
         // The item that took the removed one's place (or the new last) is current.
-        if (d->ed) {
+        if (d->ed)
             d->ed->setText(d->current < n - 1 ? text(d->current) : QString(QLatin1String("")));
-            d->current = qMax(0, qMin(d->current, left - 1));
+        d->current = qMax(0, qMin(d->current, count() - 1));
+        if (d->ed)
             updateLinedGeometry();
-        } else {
-            d->current = qMax(0, qMin(d->current, left - 1));
+        else
             update();
-        }
         syncListCurrent();
         currentChanged();
     } else if (index < d->current) {
@@ -254,32 +238,31 @@ const QPixmap *YMRComboBox::pixmap(int index) const
     return d->listBox->pixmap(index);
 }
 
+// The list box replaces an item; it would make that index its current one and
+// report it, but the box's current item stays, and nothing is reported.
+template <typename Change>
+static void changeQuietly(YMRListBox *lb, int current, Change change)
+{
+    const bool blocked = lb->blockSignals(true);
+    change();
+    lb->setCurrentItem(current);
+    lb->blockSignals(blocked);
+}
+
 void YMRComboBox::changeItem(const QString &t, int index)
 {
     if (!checkIndex("changeItem", index))
         return;
-    const bool blocked = d->listBox->blockSignals(true);
-    d->listBox->changeItem(t, index);
-    d->listBox->setCurrentItem(d->current);
-    d->listBox->blockSignals(blocked);
-    if (index == d->current) {
-        if (d->ed) {
-            d->ed->setText(text(d->current));
-            updateLinedGeometry();
-        } else {
-            update();
-        }
-    }
+    changeQuietly(d->listBox, d->current, [&] { d->listBox->changeItem(t, index); });
+    if (index == d->current)
+        showCurrent();
 }
 
 void YMRComboBox::changeItem(const QPixmap &pixmap, int index)
 {
     if (!checkIndex("changeItem", index))
         return;
-    const bool blocked = d->listBox->blockSignals(true);
-    d->listBox->changeItem(pixmap, index);
-    d->listBox->setCurrentItem(d->current);
-    d->listBox->blockSignals(blocked);
+    changeQuietly(d->listBox, d->current, [&] { d->listBox->changeItem(pixmap, index); });
     update();
 }
 
@@ -287,10 +270,7 @@ void YMRComboBox::changeItem(const QPixmap &pixmap, const QString &t, int index)
 {
     if (!checkIndex("changeItem", index))
         return;
-    const bool blocked = d->listBox->blockSignals(true);
-    d->listBox->changeItem(pixmap, t, index);
-    d->listBox->setCurrentItem(d->current);
-    d->listBox->blockSignals(blocked);
+    changeQuietly(d->listBox, d->current, [&] { d->listBox->changeItem(pixmap, t, index); });
     update();
 }
 
@@ -504,8 +484,8 @@ void YMRComboBox::popup()
         pos.setX(0);
     if (pos.y() + h > sh && pos.y() - h - height() - 2 >= 0)
         pos.setY(pos.y() - h - height() - 2);
-    // Client geometry: a window manager's frame must not shift the list.
-    lb->setGeometry(QRect(pos, QSize(w, h)));
+    // move() places a window's frame; the list itself must start at pos.
+    lb->setGeometry(QRect(pos, lb->size()));
     lb->raise();
     syncListCurrent();
     lb->setVScrollBarMode(ScrollView::Auto);
@@ -813,7 +793,7 @@ void YMRComboBox::paintEvent(QPaintEvent *)
             p.fillRect(x1 + 1, y1 + 1, x2 - x1, y2 - y1 - 1, pal.brush(QPalette::Highlight));
         QStyleOptionFocusRect f;
         f.initFrom(this);
-        f.rect = r;
+        f.rect = style()->subElementRect(QStyle::SE_ComboBoxFocusRect, &opt, this);
         f.backgroundColor = pal.color(QPalette::Highlight);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &f, &p, this);
     }
@@ -868,25 +848,6 @@ void YMRComboBox::changeEvent(QEvent *e)
     QWidget::changeEvent(e);
 }
 
-void YMRComboBox::setFont(const QFont &font)
-{
-    d->sizeHint = QSize(-1, -1);
-    QWidget::setFont(font);
-    d->listBox->setFont(font);
-    if (d->ed)
-        d->ed->setFont(font);
-    if (d->autoResize)
-        adjustSize();
-}
-
-void YMRComboBox::setPalette(const QPalette &palette)
-{
-    QWidget::setPalette(palette);
-    d->listBox->setPalette(palette);
-    if (d->ed)
-        d->ed->setPalette(palette);
-}
-
 QSizePolicy YMRComboBox::sizePolicy() const
 {
     return QWidget::sizePolicy();
@@ -905,26 +866,17 @@ QSize YMRComboBox::sizeHint() const
         m = qMax(m, it->width(d->listBox));
         row = qMax(row, it->height(d->listBox));
     }
-    int w;
-    int h;
-    if (YMRApplication::isQVGAScreen()) {
-        row = qMax(row, fm.lineSpacing() + 2);
-        const int w0 = m + 8;
-        h = row + 6;
-        const QStyleOptionComboBox opt = styleOption(QRect(0, 0, w0, h));
-        const QRect tr = style()->subControlRect(QStyle::CC_ComboBox, &opt,
-                                                 QStyle::SC_ComboBoxEditField, this);
-        w = m + 16 + (w0 - tr.width()) + tr.left();
-    } else {
-        int base = fm.lineSpacing() <= 31 ? 34 : fm.lineSpacing() + 2;
-        row = qMax(row, base);
-        const int w0 = m + 16;
-        h = row + 8;
-        const QStyleOptionComboBox opt = styleOption(QRect(0, 0, w0, h));
-        const QRect tr = style()->subControlRect(QStyle::CC_ComboBox, &opt,
-                                                 QStyle::SC_ComboBoxEditField, this);
-        w = m + 32 + (w0 - tr.width()) + tr.left();
-    }
+    // The small screens pad less and take the font's own row height.
+    const bool small = YMRApplication::isQVGAScreen();
+    const int ls = fm.lineSpacing();
+    row = qMax(row, small || ls > 31 ? ls + 2 : 34);
+    const int pad = small ? 8 : 16;
+    const int w0 = m + pad;
+    const int h = row + (small ? 6 : 8);
+    const QStyleOptionComboBox opt = styleOption(QRect(0, 0, w0, h));
+    const QRect tr = style()->subControlRect(QStyle::CC_ComboBox, &opt,
+                                             QStyle::SC_ComboBoxEditField, this);
+    const int w = m + 2 * pad + (w0 - tr.width()) + tr.left();
     d->sizeHint = QSize(w, h);
     return d->sizeHint;
 }

@@ -62,8 +62,6 @@ public:
 
     virtual void popup();
 
-    void setFont(const QFont &font);
-    void setPalette(const QPalette &palette);
     QSize sizeHint() const override;
     QSizePolicy sizePolicy() const;
 
@@ -104,6 +102,9 @@ private:
     void popDownListBox();
     void currentChanged();
     bool checkIndex(const char *method, int index) const;
+    bool checkInsertIndex(int &index) const;
+    void showCurrent();
+    bool insertedAt(int index);
     int listHeight(int lines) const;
     void complete();
     void syncListCurrent();
