@@ -132,7 +132,7 @@ int main(int argc, char **argv)
         // every record written out afresh, as after a change to each
         saveRendered = bestOf(3, [&] {
             for (PIMRecord *r : *book.records())
-                r->setUpdated(r->updated());
+                r->setCategories(r->categories());
             book.forceSave();
         });
     }

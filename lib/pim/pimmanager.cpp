@@ -380,6 +380,7 @@ bool PIMManager::load()
     m_records.clear();
     m_loadedText.clear();
     clearHeader();
+    m_offset = 0;
     QFile file(fileName());
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;

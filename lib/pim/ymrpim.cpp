@@ -383,13 +383,18 @@ bool YMRPIM::copyFile(const QString &source, const QString &destination, bool mo
     struct stat ss, ds;
     if (::stat(src.constData(), &ss) != 0 || !S_ISREG(ss.st_mode))
         return false;
-    // the same file under another name (a link, a second mount path)
-    if (::stat(dst.constData(), &ds) == 0 && ds.st_dev == ss.st_dev && ds.st_ino == ss.st_ino)
+    const QString tmpPath = destination + QStringLiteral(".new");
+    const auto isSource = [&ss](const QString &path, struct stat &st) {
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 && st.st_dev == ss.st_dev
+               && st.st_ino == ss.st_ino;
+    };
+    // the same file under another name (a link, a second mount path); the
+    // source as the destination's ".new" would be emptied by the copy
+    if (isSource(destination, ds) || isSource(tmpPath, ds))
         return false;
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return false;
-    const QString tmpPath = destination + QStringLiteral(".new");
     QFile out(tmpPath);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;

@@ -182,6 +182,11 @@ void TestYMRPIM::copyFileRefusesSameFileAndMissingSource()
     QCOMPARE(::link(QFile::encodeName(src).constData(), QFile::encodeName(hard).constData()), 0);
     QVERIFY(!YMRPIM::copyFile(hard, src, true));
     QCOMPARE(readAll(src), QByteArray("FOLDER\nEND\n"));
+    // the copy goes through "<destination>.new", which here is the source
+    const QString left = dir.filePath(QStringLiteral("left.exp.new"));
+    writeAll(left, "FOLDER\nEND\n");
+    QVERIFY(!YMRPIM::copyFile(left, dir.filePath(QStringLiteral("left.exp")), false));
+    QCOMPARE(readAll(left), QByteArray("FOLDER\nEND\n"));
 
     const QString other = dir.filePath(QStringLiteral("other"));
     writeAll(other, "precious");
