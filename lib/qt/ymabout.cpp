@@ -4,6 +4,7 @@
 #include "ymrpushbutton.h"
 #include "ymrresource.h"
 #include "ymrutil.h"
+#include "qpe/qpeapplication.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -78,6 +79,13 @@ YMAbout::YMAbout()
     row->addStretch();
     box->addLayout(row);
 
-    // sized to its contents, not spread over the main window
+    // at its own size over the main window, which stands for the device's
+    // screen (Qt would centre a window without parent on the desktop)
+    if (QWidget *main = QPEApplication::mainDocumentWidget()) {
+        if (main->isVisible()) {
+            adjustSize();
+            move(main->geometry().center() - rect().center());
+        }
+    }
     exec();
 }

@@ -193,6 +193,7 @@ void TestYMRMainWindow::aboutBoxThroughPostedEvent()
     QString version;
     bool hasPicture = false;
     bool modal = false;
+    bool ownSize = false;
     QTimer watcher;
     watcher.setInterval(10);
     connect(&watcher, &QTimer::timeout, &w, [&] {
@@ -201,6 +202,8 @@ void TestYMRMainWindow::aboutBoxThroughPostedEvent()
             return;
         watcher.stop();
         modal = box->isModal();
+        // shown at its own size, not spread over the main window
+        ownSize = box->size() == box->sizeHint();
         caption = box->windowTitle();
         version = box->findChild<QLabel *>(QStringLiteral("version"))->text();
         hasPicture = !box->findChild<QLabel *>(QStringLiteral("picture"))->pixmap(Qt::ReturnByValue).isNull();
@@ -215,6 +218,7 @@ void TestYMRMainWindow::aboutBoxThroughPostedEvent()
     QVERIFY(!QApplication::activeModalWidget());
     QTRY_VERIFY(!caption.isEmpty());
     QVERIFY(modal);
+    QVERIFY(ownSize);
     QCOMPARE(caption, QStringLiteral("About ymrOutlays ..."));
     QVERIFY2(QRegularExpression(QStringLiteral("^Version: 3\\.0-\\d{6}$")).match(version).hasMatch(),
              qPrintable(version));
