@@ -108,8 +108,9 @@ void YMRSpinBox::setSuffix(const QString &text)
 void YMRSpinBox::stepUp()
 {
     interpretIfEdited();
-    // Compared against the distance to the maximum so that no sum overflows.
-    if (m_wrapping && RangeControl::value() > RangeControl::maxValue() - RangeControl::lineStep())
+    // Summed in 64 bits so that no step near the int limits overflows.
+    if (m_wrapping
+        && qint64(RangeControl::value()) + RangeControl::lineStep() > RangeControl::maxValue())
         setValue(RangeControl::minValue());
     else
         addLine();
@@ -118,7 +119,8 @@ void YMRSpinBox::stepUp()
 void YMRSpinBox::stepDown()
 {
     interpretIfEdited();
-    if (m_wrapping && RangeControl::value() < RangeControl::minValue() + RangeControl::lineStep())
+    if (m_wrapping
+        && qint64(RangeControl::value()) - RangeControl::lineStep() < RangeControl::minValue())
         setValue(RangeControl::maxValue());
     else
         subtractLine();

@@ -229,7 +229,7 @@ void YMRSpinWidget::paintEvent(QPaintEvent *)
         QStyleOption a;
         a.initFrom(this);
         a.palette = pal;
-        a.rect = r.adjusted(2, 1, -2, -1);
+        a.rect = r;
         a.state &= ~(QStyle::State_Sunken | QStyle::State_HasFocus);
         if (sunken)
             a.state |= QStyle::State_Sunken;

@@ -8,7 +8,10 @@
 
 #include <algorithm>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QSignalSpy>
+#include <QStyleFactory>
+#include <QStyleOption>
 
 class TestYMRSpinBox : public QObject
 {
@@ -22,6 +25,33 @@ private slots:
     void arrowGeometry();
     void arrowPressSteps();
     void autoRepeatTiming();
+    void xpStyleDrawsArrowStates();
+};
+
+// An "xp" style that notes what the spin widget asks it to draw.
+class XpRecorder : public QProxyStyle
+{
+public:
+    XpRecorder() : QProxyStyle(QStyleFactory::create("fusion")) { setObjectName("xp"); }
+    struct Call
+    {
+        PrimitiveElement pe;
+        QRect rect;
+        State state;
+    };
+    mutable QVector<Call> calls;
+    void drawPrimitive(PrimitiveElement pe, const QStyleOption *o, QPainter *p,
+                       const QWidget *w) const override
+    {
+        if (depth == 0)
+            calls.append({ pe, o->rect, o->state });
+        ++depth;
+        QProxyStyle::drawPrimitive(pe, o, p, w);
+        --depth;
+    }
+
+private:
+    mutable int depth = 0;
 };
 
 void TestYMRSpinBox::constructionAndDisplay()
@@ -88,6 +118,13 @@ void TestYMRSpinBox::wrappingAtBothEnds()
     big.setValue(INT_MAX - 5);
     big.stepUp();
     QCOMPARE(big.value(), 0);
+    YMRSpinBox low(INT_MIN, INT_MIN + 5, 10);
+    low.setWrapping(true);
+    low.setValue(INT_MIN + 3);
+    low.stepUp();
+    QCOMPARE(low.value(), INT_MIN);
+    low.stepDown();
+    QCOMPARE(low.value(), INT_MIN + 5);
 }
 
 void TestYMRSpinBox::limitsDisableArrows()
@@ -232,6 +269,41 @@ void TestYMRSpinBox::autoRepeatTiming()
         gaps << times[i] - times[i - 1];
     std::sort(gaps.begin(), gaps.end());
     QVERIFY2(gaps[1] >= 80 && gaps[1] < 200, qPrintable(QString::number(gaps[1])));
+}
+
+void TestYMRSpinBox::xpStyleDrawsArrowStates()
+{
+    XpRecorder xp;
+    YMRSpinWidget w;
+    w.setStyle(&xp);
+    w.resize(100, 24);
+    w.setDownEnabled(false); // at a limit
+    QTest::mousePress(&w, Qt::LeftButton, Qt::NoModifier, w.upRect().center());
+    xp.calls.clear();
+    w.grab();
+    // the frame, then the pressed up arrow, then the disabled down arrow
+    QCOMPARE(xp.calls.size(), 3);
+    QCOMPARE(xp.calls[0].rect, w.rect());
+    QVERIFY(!(xp.calls[0].state & QStyle::State_Enabled));
+    QCOMPARE(xp.calls[1].pe, QStyle::PE_IndicatorArrowUp);
+    QCOMPARE(xp.calls[1].rect, w.upRect());
+    QVERIFY(xp.calls[1].state & QStyle::State_Enabled);
+    QVERIFY(xp.calls[1].state & QStyle::State_Sunken);
+    QCOMPARE(xp.calls[2].pe, QStyle::PE_IndicatorArrowDown);
+    QCOMPARE(xp.calls[2].rect, w.downRect());
+    QVERIFY(!(xp.calls[2].state & QStyle::State_Enabled));
+    QTest::mouseRelease(&w, Qt::LeftButton, Qt::NoModifier, w.upRect().center());
+    // a disabled widget draws both arrows disabled and none pressed
+    w.setEnabled(false);
+    w.updateDisplay();
+    QTest::mousePress(&w, Qt::LeftButton, Qt::NoModifier, w.upRect().center());
+    xp.calls.clear();
+    w.grab();
+    QCOMPARE(xp.calls.size(), 3);
+    for (int i = 1; i < 3; ++i) {
+        QVERIFY(!(xp.calls[i].state & QStyle::State_Enabled));
+        QVERIFY(!(xp.calls[i].state & QStyle::State_Sunken));
+    }
 }
 
 YMR_TEST_MAIN(TestYMRSpinBox)
