@@ -7,6 +7,8 @@
 #include "ymrlistviewitemiterator.h"
 #include "ymrlistviewprivate.h"
 
+#include "qpe/qpekeys.h"
+
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -62,6 +64,11 @@ void YMRListView::contentsMousePressEvent(QMouseEvent *e)
                 const bool close = i->isOpen();
                 setOpen(i, !close);
                 QCoreApplication::processEvents();
+                // Whatever ran meanwhile may have taken the item away.
+                if (d->selectAnchor != i) {
+                    d->buttonDown = false;
+                    return;
+                }
                 if (!d->focusItem) {
                     d->focusItem = i;
                     repaintItem(i);
@@ -457,7 +464,11 @@ void YMRListView::keyPressEvent(QKeyEvent *e)
     const bool shift = e->modifiers() & Qt::ShiftModifier;
     const bool control = e->modifiers() & Qt::ControlModifier;
 
-    if (d->selectionMode != Single && e->key() == Qt::Key_Space && i->isSelectable()) {
+    // The device's key codes: its zoom keys (and their stand-ins) are no
+    // "+" or "-" here and go on to the window.
+    const int key = QpeKeys::key(e);
+
+    if (d->selectionMode != Single && key == QpeKeys::Key_Space && i->isSelectable()) {
         setSelected(i, !i->isSelected());
         d->currentPrefix.clear();
         return;
@@ -468,12 +479,12 @@ void YMRListView::keyPressEvent(QKeyEvent *e)
     bool clearPrefix = true;
     const QString text = e->text();
 
-    switch (e->key()) {
-    case Qt::Key_Backspace:
-    case Qt::Key_Delete:
+    switch (key) {
+    case QpeKeys::Key_Backspace:
+    case QpeKeys::Key_Delete:
         break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
+    case QpeKeys::Key_Return:
+    case QpeKeys::Key_Enter:
         d->currentPrefix.clear();
         if (!i->isSelectable() && (i->childCount() || i->isExpandable() || i->isOpen())) {
             i->setOpen(!i->isOpen());
@@ -483,26 +494,26 @@ void YMRListView::keyPressEvent(QKeyEvent *e)
         e->ignore();
         emit returnPressed(i);
         return;
-    case Qt::Key_Escape:
+    case QpeKeys::Key_Escape:
         d->currentPrefix.clear();
         e->ignore();
         return;
-    case Qt::Key_Plus:
+    case '+':
         d->currentPrefix.clear();
         if (i->isOpen() || (!i->childCount() && !i->isExpandable()))
             return;
         setOpen(i, true);
         break;
-    case Qt::Key_Minus:
+    case '-':
         d->currentPrefix.clear();
         if (!i->isOpen())
             return;
         setOpen(i, false);
         break;
-    case Qt::Key_Space:
+    case QpeKeys::Key_Space:
         i->activate();
         break;
-    case Qt::Key_Left:
+    case QpeKeys::Key_Left:
         d->currentPrefix.clear();
         if (i->isOpen()) {
             setOpen(i, false);
@@ -515,7 +526,7 @@ void YMRListView::keyPressEvent(QKeyEvent *e)
             return;
         }
         break;
-    case Qt::Key_Right:
+    case QpeKeys::Key_Right:
         d->currentPrefix.clear();
         if (i->isOpen() && i->childCount()) {
             i = i->firstChild();
@@ -528,25 +539,25 @@ void YMRListView::keyPressEvent(QKeyEvent *e)
             return;
         }
         break;
-    case Qt::Key_Up:
+    case QpeKeys::Key_Up:
         i = i->itemAbove();
         selectCurrent = false;
         viaTimer = true;
         break;
-    case Qt::Key_Down:
+    case QpeKeys::Key_Down:
         i = i->itemBelow();
         selectCurrent = false;
         viaTimer = true;
         break;
-    case Qt::Key_Home:
+    case QpeKeys::Key_Home:
         i = firstChild();
         selectCurrent = false;
         break;
-    case Qt::Key_End:
+    case QpeKeys::Key_End:
         i = lastVisibleItem();
         selectCurrent = false;
         break;
-    case Qt::Key_PageUp: {
+    case QpeKeys::Key_Prior: {
         selectCurrent = false;
         YMRListViewItem *top = itemAt(QPoint(0, 0));
         const QRect r = itemRect(i);
@@ -564,7 +575,7 @@ void YMRListView::keyPressEvent(QKeyEvent *e)
         }
         break;
     }
-    case Qt::Key_PageDown: {
+    case QpeKeys::Key_Next: {
         selectCurrent = false;
         YMRListViewItem *bottom = itemAt(QPoint(0, visibleHeight() - 1));
         const QRect r = itemRect(i);
@@ -605,7 +616,7 @@ void YMRListView::keyPressEvent(QKeyEvent *e)
         d->currentPrefix.clear();
         if (control) {
             d->currentPrefix = QString();
-            if (e->key() == Qt::Key_A)
+            if (key == 'A')
                 selectAll(true);
         }
         e->ignore();

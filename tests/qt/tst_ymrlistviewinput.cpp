@@ -480,6 +480,13 @@ void TestYMRListViewInput::treeKeys()
     QVERIFY(p->isOpen());
     key(Qt::Key_Minus);
     QVERIFY(!p->isOpen());
+    // the zoom keys (Control+Alt+plus stands in for one) are no "+": they go on
+    key(Qt::Key_Plus, Qt::ControlModifier | Qt::AltModifier);
+    QVERIFY(!p->isOpen());
+    QKeyEvent zoom(QEvent::KeyPress, Qt::Key_ZoomIn, Qt::NoModifier);
+    QApplication::sendEvent(lv, &zoom);
+    QVERIFY(!zoom.isAccepted());
+    QVERIFY(!p->isOpen());
 
     key(Qt::Key_End);
     QCOMPARE(lv->currentItem(), q);
