@@ -114,6 +114,9 @@ YMRListView::~YMRListView()
     // Items leaving a view that goes away need no bookkeeping and no signals.
     d->clearing = true;
     const bool block = blockSignals(true);
+    // The root's base destructor runs after its own part is gone: from then
+    // on it must not be taken for the view's root.
+    d->r->m_isRoot = false;
     delete d->r;
     d->r = nullptr;
     blockSignals(block);   // destroyed() must still reach its receivers
@@ -374,6 +377,7 @@ void YMRListView::clear()
     while (YMRListViewItem *c = d->r->m_child)
         delete c;
     resizeContents(d->h->sizeHint().width(), contentsHeight());
+    d->r->m_isRoot = false;
     delete d->r;
     d->r = nullptr;
     resetRoot();

@@ -730,8 +730,9 @@ void YMRListViewItem::paintCell(QPainter *p, const QPalette &cg, int column, int
             c.cutWidth = width;
             c.cut = false;
             int s = 2 * r;
-            if (c.pixmap)
-                s += c.pixmap->width() + r;
+            // The picture that is drawn, which a subclass may supply itself.
+            if (const QPixmap *pm = pixmap(column))
+                s += pm->width() + r;
             const QFontMetrics fm = p->fontMetrics();
             // An empty text has nothing to shorten.
             if (!t.isEmpty() && fm.horizontalAdvance(t) + s > width) {
