@@ -283,12 +283,13 @@ void PIMRecord::removeProperty(const QString &name)
 
 bool PIMRecord::lessThan(const PIMRecord *other) const
 {
+    static const QString none;
     const bool ascending = m_owner ? m_owner->sortOrder() : true;
-    const int n = qMax(m_sortKey.size(), other->m_sortKey.size());
-    for (int i = 0; i < n; ++i) {
-        const QString a = i < m_sortKey.size() ? m_sortKey.at(i) : QString();
-        const QString b = i < other->m_sortKey.size() ? other->m_sortKey.at(i) : QString();
-        const int c = YMRPIM::compareKeys(a, b);
+    const int na = m_sortKey.size();
+    const int nb = other->m_sortKey.size();
+    for (int i = 0; i < na || i < nb; ++i) {
+        const int c = YMRPIM::compareKeys(i < na ? m_sortKey.at(i) : none,
+                                          i < nb ? other->m_sortKey.at(i) : none);
         if (c != 0)
             return ascending ? c < 0 : c > 0;
     }
