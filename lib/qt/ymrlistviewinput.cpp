@@ -62,13 +62,15 @@ void YMRListView::contentsMousePressEvent(QMouseEvent *e)
                           - treeStepSize() * (level - 1);
             if (x >= 0 && x < treeStepSize()) {
                 const bool close = i->isOpen();
+                // Raised before pending events run, so that the second tap
+                // of a double click among them changes nothing more.
+                d->buttonDown = false;
+                d->ignoreDoubleClick = true;
                 setOpen(i, !close);
                 QCoreApplication::processEvents();
                 // Whatever ran meanwhile may have taken the item away.
-                if (d->selectAnchor != i) {
-                    d->buttonDown = false;
+                if (d->selectAnchor != i)
                     return;
-                }
                 if (!d->focusItem) {
                     d->focusItem = i;
                     repaintItem(i);
@@ -76,8 +78,6 @@ void YMRListView::contentsMousePressEvent(QMouseEvent *e)
                 } else if (close && itemIsAncestorOf(i, d->focusItem)) {
                     setCurrentItem(i);
                 }
-                d->buttonDown = false;
-                d->ignoreDoubleClick = true;
                 return;
             }
         }
