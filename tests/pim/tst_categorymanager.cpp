@@ -1,5 +1,7 @@
 #include "ymrtest.h"
 
+#include "filebytes.h"
+
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
 #include "pim/pimmanager.h"
@@ -12,19 +14,6 @@
 #include <QFile>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 QString categoryFile()
 {

@@ -1,5 +1,7 @@
 #include "ymrtest.h"
 
+#include "filebytes.h"
+
 #include "pim/pimmanager.h"
 #include "pim/pimrecord.h"
 #include "pim/pimreminder.h"
@@ -15,19 +17,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), qint64(bytes.size()));
-}
 
 // A store of expenses sorted by one property "k" (any sort column); records
 // whose property "hide" is "1" stay out of the view.

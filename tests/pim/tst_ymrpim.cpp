@@ -1,5 +1,7 @@
 #include "ymrtest.h"
 
+#include "filebytes.h"
+
 #include "pim/ymrpim.h"
 #include "qpe/global.h"
 #include "qt/ymrapplication.h"
@@ -10,23 +12,6 @@
 #include <QTemporaryDir>
 
 #include <unistd.h>
-
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-} // namespace
 
 class TestYMRPIM : public QObject
 {
