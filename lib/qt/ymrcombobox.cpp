@@ -573,8 +573,6 @@ void YMRComboBox::returnPressed()
         const bool blocked = d->listBox->blockSignals(true);
         d->listBox->insertItem(s, c);
         d->listBox->blockSignals(blocked);
-        if (c <= d->current && d->current < count() - 1 && c != d->current)
-            d->current++;
     }
     setCurrentItem(c);
     emit activated(c);

@@ -592,24 +592,25 @@ void YMRListBox::placeCurrent(int index)
 
 int YMRListBox::currentRow() const
 {
-    if (!d->current)
-        return -1;
-    if (d->currentRow < 0)
-        d->layoutDirty = true;
-    if (d->layoutDirty)
-        doLayout();
-    return d->currentRow;
+    return currentCell(true);
 }
 
 int YMRListBox::currentColumn() const
 {
+    return currentCell(false);
+}
+
+// A cell not known yet (below 0) is found by laying out again.
+int YMRListBox::currentCell(bool row) const
+{
     if (!d->current)
         return -1;
-    if (d->currentColumn < 0)
+    const int &cell = row ? d->currentRow : d->currentColumn;
+    if (cell < 0)
         d->layoutDirty = true;
     if (d->layoutDirty)
         doLayout();
-    return d->currentColumn;
+    return cell;
 }
 
 // ----------------------------------------------------------- older accessors
@@ -625,39 +626,33 @@ int YMRListBox::cellWidth(int i) const
 
 void YMRListBox::setColumnMode(LayoutMode mode)
 {
-    if (mode == Variable)
-        return;
-    d->rowModeWins = false;
-    d->columnMode = mode;
-    triggerUpdate(true);
+    if (mode != Variable)
+        applyLayoutMode(false, mode, 0);
 }
 
 void YMRListBox::setColumnMode(int columns)
 {
-    if (columns < 1)
-        columns = 1;
-    d->columnMode = FixedNumber;
-    d->numColumns = columns;
-    d->rowModeWins = false;
-    triggerUpdate(true);
+    applyLayoutMode(false, FixedNumber, qMax(1, columns));
 }
 
 void YMRListBox::setRowMode(LayoutMode mode)
 {
-    if (mode == Variable)
-        return;
-    d->rowModeWins = true;
-    d->rowMode = mode;
-    triggerUpdate(true);
+    if (mode != Variable)
+        applyLayoutMode(true, mode, 0);
 }
 
 void YMRListBox::setRowMode(int rows)
 {
-    if (rows < 1)
-        rows = 1;
-    d->rowMode = FixedNumber;
-    d->numRows = rows;
-    d->rowModeWins = true;
+    applyLayoutMode(true, FixedNumber, qMax(1, rows));
+}
+
+// Rows or columns decide the layout, in a mode and, when given, a fixed number.
+void YMRListBox::applyLayoutMode(bool rows, LayoutMode mode, int number)
+{
+    d->rowModeWins = rows;
+    (rows ? d->rowMode : d->columnMode) = mode;
+    if (number > 0)
+        (rows ? d->numRows : d->numColumns) = number;
     triggerUpdate(true);
 }
 

@@ -202,6 +202,8 @@ private:
     bool cellOf(int index, int *row, int *col) const;
     void scrollToItem(int index, bool bottom);
     void placeCurrent(int index);
+    int currentCell(bool row) const;
+    void applyLayoutMode(bool rows, LayoutMode mode, int number);
     int dragAxis(int pos, bool columns);
     QSize viewportSizeFor(int w, int h) const;
     int laidRows() const;
