@@ -48,6 +48,7 @@ private slots:
     void columnsAndWidths();
     void heightsAndSizeHint();
     void takingItemsMovesCurrentAndSelection();
+    void deletingASubtreeForgetsPressAndAnchor();
     void clearIsSilent();
     void selectionModesOnData();
     void treeWalkingAndOpening();
@@ -313,6 +314,42 @@ void TestYMRListView::takingItemsMovesCurrentAndSelection()
     QCOMPARE(current.count(), 1);
     delete b;
     QCOMPARE(lv.childCount(), 0);
+}
+
+void TestYMRListView::deletingASubtreeForgetsPressAndAnchor()
+{
+    YMRListView lv;
+    lv.addColumn("c", 100);
+    lv.setSorting(-1);
+    lv.setSelectionMode(YMRListView::Extended);
+    lv.resize(200, 200);
+    YMRListViewItem *c = new YMRListViewItem(&lv, "c");
+    YMRListViewItem *b = new YMRListViewItem(&lv, "b");
+    YMRListViewItem *a = new YMRListViewItem(&lv, "a");
+    new YMRListViewItem(a, "a2");
+    YMRListViewItem *a1 = new YMRListViewItem(a, "a1");
+    a->setOpen(true);
+    lv.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&lv));
+    QTest::qWait(1);
+
+    // A button held on a child makes it the pressed item and the anchor.
+    const QPoint pa1(20, lv.itemRect(a1).center().y());
+    QTest::mousePress(lv.viewport(), Qt::LeftButton, Qt::NoModifier, pa1);
+    QCOMPARE(lv.currentItem(), a1);
+    QSignalSpy clicked(&lv, SIGNAL(clicked(YMRListViewItem*)));
+    delete a;
+    QCOMPARE(lv.currentItem(), b);
+    QTest::qWait(1);
+    // released over another item: the pressed one is gone, so no click
+    QTest::mouseRelease(lv.viewport(), Qt::LeftButton, Qt::NoModifier,
+                        QPoint(20, lv.itemRect(b).center().y()));
+    QCOMPARE(clicked.count(), 0);
+    // a Shift range starts at the new current item, not at the deleted one
+    QTest::keyClick(&lv, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(lv.currentItem(), c);
+    QVERIFY(b->isSelected());
+    QVERIFY(c->isSelected());
 }
 
 void TestYMRListView::clearIsSilent()
