@@ -282,29 +282,37 @@ void QPEApplication::watchSettings()
     }
 }
 
-void QPEApplication::readPlatformSettings(bool report)
+QPEApplication::DateTimeSettings QPEApplication::readDateTimeSettings()
 {
+    DateTimeSettings s;
     Config cfg(QStringLiteral("qpe"));
     cfg.setGroup(QStringLiteral("Time"));
-    const bool ampm = cfg.readBoolEntry(QStringLiteral("AMPM"), true);
-    const bool monday = cfg.readBoolEntry(QStringLiteral("MONDAY"), false);
+    s.ampm = cfg.readBoolEntry(QStringLiteral("AMPM"), true);
+    s.mondayFirst = cfg.readBoolEntry(QStringLiteral("MONDAY"), false);
     cfg.setGroup(QStringLiteral("Date"));
+    // an empty separator is the null character
     const QString sep = cfg.readEntry(QStringLiteral("Separator"), QStringLiteral("/"));
-    const DateFormat df(sep.isEmpty() ? QChar() : sep.at(0),
-                        cfg.readNumEntry(QStringLiteral("ShortOrder"), DateFormat::DayMonthYear),
-                        cfg.readNumEntry(QStringLiteral("LongOrder"), DateFormat::DayMonthYear));
-    const bool clock = ampm != m_ampm, week = monday != m_monday, date = df != m_dateFormat;
-    m_ampm = ampm;
-    m_monday = monday;
-    m_dateFormat = df;
+    s.format = DateFormat(sep.isEmpty() ? QChar() : sep.at(0),
+                          cfg.readNumEntry(QStringLiteral("ShortOrder"), DateFormat::DayMonthYear),
+                          cfg.readNumEntry(QStringLiteral("LongOrder"), DateFormat::DayMonthYear));
+    return s;
+}
+
+void QPEApplication::readPlatformSettings(bool report)
+{
+    const DateTimeSettings s = readDateTimeSettings();
+    const bool clock = s.ampm != m_dateTime.ampm;
+    const bool week = s.mondayFirst != m_dateTime.mondayFirst;
+    const bool date = s.format != m_dateTime.format;
+    m_dateTime = s;
     if (!report)
         return;
     if (clock)
-        emit clockChanged(ampm);
+        emit clockChanged(s.ampm);
     if (date)
-        emit dateFormatChanged(df);
+        emit dateFormatChanged(s.format);
     if (week)
-        emit weekChanged(monday);
+        emit weekChanged(s.mondayFirst);
 }
 
 void QPEApplication::systemMessage(const QByteArray &msg, const QByteArray &data)

@@ -61,6 +61,16 @@ public:
     // and "weekChange(bool)" on "QPE/System".
     static QString platformSettingsFile();
 
+    // The date and time values of that file; a missing key gives its default
+    // (12-hour clock, Sunday first, "/", day-month-year).
+    struct DateTimeSettings
+    {
+        bool ampm = true;
+        bool mondayFirst = false;
+        DateFormat format;
+    };
+    static DateTimeSettings readDateTimeSettings();
+
 signals:
     void clockChanged(bool ampm);
     void dateFormatChanged(DateFormat format);
@@ -80,9 +90,7 @@ private:
     QCopChannel *m_appChannel = nullptr;
     QFileSystemWatcher *m_settingsWatcher = nullptr;
     // last seen "qpe" settings, to report only real changes
-    bool m_ampm = true;
-    bool m_monday = false;
-    DateFormat m_dateFormat;
+    DateTimeSettings m_dateTime;
 };
 
 #endif

@@ -24,6 +24,7 @@ YMRApplication::YMRApplication(const char *appName, int &argc, char **argv)
 {
     ymrApp = this;
     setObjectName(QString::fromLatin1(appName));
+    setApplicationName(objectName());
 
     {
         Config cfg(QStringLiteral("ymr"));
@@ -56,6 +57,7 @@ void YMRApplication::loadStyle()
     }
     if (!m_styleHandle)
         return;
+    dlerror();   // forget an earlier failure: only this look-up counts
     void *sym = dlsym(m_styleHandle, "ymr_style_instantiate");
     const char *err = dlerror();
     if (!err && sym) {
@@ -91,89 +93,82 @@ void YMRApplication::ymrAppReceive(const QByteArray &msg, const QByteArray &)
 void YMRApplication::updateDateTimeFormats()
 {
     m_settingsRead = true;
-    Config cfg(QStringLiteral("qpe"));
-    cfg.setGroup(QStringLiteral("Time"));
-    const bool ampm = cfg.readBoolEntry(QStringLiteral("AMPM"), true);
-    const bool monday = cfg.readBoolEntry(QStringLiteral("MONDAY"), false);
-    cfg.setGroup(QStringLiteral("Date"));
-    const QString sepText = cfg.readEntry(QStringLiteral("Separator"), QStringLiteral("/"));
-    const QChar sep = sepText.isEmpty() ? QChar() : sepText.at(0);
-    const int shortOrder = cfg.readNumEntry(QStringLiteral("ShortOrder"), 273);
-    const int longOrder = cfg.readNumEntry(QStringLiteral("LongOrder"), 273);
-
-    if (ampm == m_ampm && monday == m_weekStartsOnMonday && sep == m_dateSeparator
+    const DateTimeSettings s = readDateTimeSettings();
+    const QChar sep = s.format.separator();
+    const int shortOrder = s.format.shortOrder(), longOrder = s.format.longOrder();
+    if (s.ampm == m_ampm && s.mondayFirst == m_weekStartsOnMonday && sep == m_dateSeparator
         && shortOrder == m_shortDateOrder && longOrder == m_longDateOrder)
         return;
-    m_ampm = ampm;
-    m_weekStartsOnMonday = monday;
+    m_ampm = s.ampm;
+    m_weekStartsOnMonday = s.mondayFirst;
     m_dateSeparator = sep;
     m_shortDateOrder = shortOrder;
     m_longDateOrder = longOrder;
     emit dateTimeSettingChanged();
 }
 
-bool YMRApplication::ampm()
+void YMRApplication::readSettingsOnce()
 {
     if (!m_settingsRead)
         updateDateTimeFormats();
+}
+
+bool YMRApplication::ampm()
+{
+    readSettingsOnce();
     return m_ampm;
 }
 
 bool YMRApplication::weekStartsOnMonday()
 {
-    if (!m_settingsRead)
-        updateDateTimeFormats();
+    readSettingsOnce();
     return m_weekStartsOnMonday;
 }
 
 QChar YMRApplication::dateSeparator()
 {
-    if (!m_settingsRead)
-        updateDateTimeFormats();
+    readSettingsOnce();
     return m_dateSeparator;
 }
 
 int YMRApplication::shortDateOrder()
 {
-    if (!m_settingsRead)
-        updateDateTimeFormats();
+    readSettingsOnce();
     return m_shortDateOrder;
 }
 
 int YMRApplication::longDateOrder()
 {
-    if (!m_settingsRead)
-        updateDateTimeFormats();
+    readSettingsOnce();
     return m_longDateOrder;
 }
 
-static int screenWidth()
-{
-    return QPEApplication::screenRect().width();
-}
+namespace {
 
-bool YMRApplication::isVGAScreen()
+// A screen class: the width, read on the first call only, is one of two;
+// the answer stays, also after a rotation.
+bool widthIsOneOf(bool &computed, bool &result, int first, int second)
 {
-    static bool computed = false;
-    static bool result = false;
     if (!computed) {
-        const int w = screenWidth();
-        result = (w == 640 || w == 480);
+        const int w = QPEApplication::screenRect().width();
+        result = (w == first || w == second);
         computed = true;
     }
     return result;
+}
+
+} // namespace
+
+bool YMRApplication::isVGAScreen()
+{
+    static bool computed = false, result = false;
+    return widthIsOneOf(computed, result, 640, 480);
 }
 
 bool YMRApplication::isQVGAScreen()
 {
-    static bool computed = false;
-    static bool result = false;
-    if (!computed) {
-        const int w = screenWidth();
-        result = (w == 240 || w == 320);
-        computed = true;
-    }
-    return result;
+    static bool computed = false, result = false;
+    return widthIsOneOf(computed, result, 240, 320);
 }
 
 QString YMRApplication::qpeDir()

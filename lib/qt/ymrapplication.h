@@ -49,6 +49,8 @@ signals:
     void dateTimeSettingChanged();
 
 private:
+    void readSettingsOnce();
+
     bool m_ampm = true;
     bool m_weekStartsOnMonday = false;
     int m_shortDateOrder = 266;
