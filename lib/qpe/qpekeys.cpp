@@ -116,12 +116,13 @@ int QpeKeys::state(const QMouseEvent *e)
 
 int QpeKeys::bindingCode(int key, int state)
 {
+    // the later toolkit's modifier values (0x100, 0x200, 0x400) count too
     int code = key & 0xffff;
-    if (state == ShiftButton)
+    if (state == ShiftButton || state == 0x100)
         code |= SHIFT;
-    else if (state == ControlButton)
+    else if (state == ControlButton || state == 0x200)
         code |= CTRL;
-    else if (state == AltButton)
+    else if (state == AltButton || state == 0x400)
         code |= ALT;
     return code;
 }

@@ -85,7 +85,8 @@ public:
     static int state(const QMouseEvent *e);
 
     // A binding code: the key plus one modifier bit when the state is
-    // exactly Shift, Control or Alt; any other state adds nothing.
+    // exactly Shift, Control or Alt (8 or 0x100, 16 or 0x200, 32 or 0x400);
+    // any other state adds nothing.
     static int bindingCode(int key, int state);
     // The keys never bound: Shift, Control, Alt and F22.
     static bool isUnbindableKey(int key);

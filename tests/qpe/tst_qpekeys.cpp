@@ -146,6 +146,11 @@ void TestQpeKeys::bindingCodes()
     QCOMPARE(QpeKeys::bindingCode(0x41, 8 | 16), 0x41);
     QCOMPARE(QpeKeys::bindingCode(0x41, 8 | 1), 0x41);
     QCOMPARE(QpeKeys::bindingCode(0x1004, 16), 0x401004);
+    // the same modifiers in the later numbering
+    QCOMPARE(QpeKeys::bindingCode(0x41, 0x100), 0x200041);
+    QCOMPARE(QpeKeys::bindingCode(0x41, 0x200), 0x400041);
+    QCOMPARE(QpeKeys::bindingCode(0x41, 0x400), 0x800041);
+    QCOMPARE(QpeKeys::bindingCode(0x41, 0x100 | 0x200), 0x41);
 
     QVERIFY(QpeKeys::isUnbindableKey(0x1020));
     QVERIFY(QpeKeys::isUnbindableKey(0x1021));
