@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileSystemWatcher>
 #include <QPointer>
 #include <QSaveFile>
 
@@ -122,8 +123,18 @@ void AlarmServer::start(int startDelay)
 
 void AlarmServer::tryLock()
 {
+    if (m_locked)
+        return;
+    m_locked = m_lock->tryLock(0);
     if (!m_locked)
-        m_locked = m_lock->tryLock(0);
+        return;
+    // other copies on this root register into the same file: follow their
+    // writes, or an idle holder would never see their alarms
+    auto *watcher = new QFileSystemWatcher(QStringList{m_dir}, this);
+    connect(watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+        load();
+        arm();
+    });
 }
 
 void AlarmServer::setClock(Clock clock)

@@ -69,6 +69,7 @@ private slots:
     void persistedFieldsRoundTrip();
     void corruptLinesIgnored();
     void onlyOneServerPerRootDelivers();
+    void idleHolderSeesAnotherCopysAlarm();
     void lockOfAnEndedCopyIsTakenOver();
     void realClockNotEarly();
     void applicationServerStartsInsideTheLoop();
@@ -289,11 +290,13 @@ void TestAlarmServer::onlyOneServerPerRootDelivers()
 {
     const QString dir = freshDir();
     AlarmSink sink("A/lock");
-    FakeClock clock;
-    clock.t = T0;
+    // a clock each: the holder follows the file, so it must not see the
+    // time pass before the other copy has tried to deliver
+    FakeClock clock, clockA;
+    clock.t = clockA.t = T0;
     std::unique_ptr<AlarmServer> a(new AlarmServer(dir));
     AlarmServer b(dir);
-    a->setClock(clock.fn());
+    a->setClock(clockA.fn());
     b.setClock(clock.fn());
     a->start(0);
     b.start(0);
@@ -309,6 +312,7 @@ void TestAlarmServer::onlyOneServerPerRootDelivers()
     b.deliverDue();
     QTest::qWait(20);
     QVERIFY(sink.got.isEmpty());
+    clockA.t = T0.addSecs(5);
     a->deliverDue();
     QTRY_COMPARE(sink.got.size(), 2);
     QCOMPARE(sink.got.at(0).msg, QByteArray("from b"));
@@ -322,6 +326,30 @@ void TestAlarmServer::onlyOneServerPerRootDelivers()
     QTRY_COMPARE(sink.got.size(), 3);
     QTest::qWait(20);
     QCOMPARE(sink.got.size(), 3);
+}
+
+void TestAlarmServer::idleHolderSeesAnotherCopysAlarm()
+{
+    const QString dir = freshDir();
+    AlarmSink sink("A/idle");
+    FakeClock clock;
+    clock.t = T0;
+    AlarmServer holder(dir);
+    AlarmServer other(dir);
+    holder.setClock(clock.fn());
+    other.setClock(clock.fn());
+    holder.start(0);
+    other.start(0);
+    QVERIFY(holder.isDelivering());
+    QCOMPARE(holder.timerInterval(), -1);
+
+    // the holder has nothing of its own to wait for, yet rings the other's
+    other.add(T0.addSecs(2), "A/idle", "from the other copy", 0);
+    QTRY_COMPARE(holder.timerInterval(), 2000);
+    clock.t = T0.addSecs(2);
+    holder.setClock(clock.fn());
+    QTRY_COMPARE(sink.got.size(), 1);
+    QCOMPARE(sink.got.at(0).msg, QByteArray("from the other copy"));
 }
 
 void TestAlarmServer::lockOfAnEndedCopyIsTakenOver()
