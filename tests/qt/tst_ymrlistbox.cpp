@@ -94,17 +94,18 @@ void TestYMRListBox::pixmapPaintOffset()
     YMRListBox lb;
     QPixmap pm(4, 4);
     pm.fill(Qt::black);
-    auto *item = new YMRListBoxPixmap(&lb, pm, "x");
+    struct Painter : YMRListBoxPixmap {
+        using YMRListBoxPixmap::YMRListBoxPixmap;
+        using YMRListBoxPixmap::paint;
+    };
+    auto *item = new Painter(&lb, pm, "x");
     const int h = item->height(&lb);
     QImage img(40, h, QImage::Format_ARGB32);
     img.fill(Qt::white);
     {
         QPainter p(&img);
         p.setPen(Qt::white); // text invisible on white
-        struct Painter : YMRListBoxPixmap {
-            using YMRListBoxPixmap::paint;
-        };
-        static_cast<Painter *>(item)->paint(&p);
+        item->paint(&p);
     }
     int top = -1;
     for (int y = 0; y < h && top < 0; ++y) {
