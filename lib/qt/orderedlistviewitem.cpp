@@ -17,18 +17,26 @@ QString OrderedListViewItem::keyForPosition(int n)
     return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
 }
 
+void OrderedListViewItem::setKey(const QString &key)
+{
+    m_key = key;
+    m_textKey = true;
+}
+
+void OrderedListViewItem::setPosition(int n)
+{
+    m_key = keyForPosition(n);
+    m_textKey = false;
+}
+
 QString OrderedListViewItem::key(int, bool) const
 {
     // Keys compare as text. A position of four or more digits gets one ':'
     // (which follows '9') per extra digit, so that "1000" sorts after "999"
-    // rather than between "100" and "101".
-    if (m_key.length() > 3) {
-        for (const QChar c : m_key) {
-            if (!c.isDigit())
-                return m_key;
-        }
+    // rather than between "100" and "101". Texts an owner sorts by stay as
+    // they are, digits or not.
+    if (!m_textKey && m_key.length() > 3)
         return QString(m_key.length() - 3, QLatin1Char(':')) + m_key;
-    }
     return m_key;
 }
 
@@ -38,6 +46,7 @@ void OrderedListViewItem::swapWith(YMRListViewItem *other)
     if (!o)
         return;
     qSwap(m_key, o->m_key);
+    qSwap(m_textKey, o->m_textKey);
     if (YMRListView *lv = listView())
         lv->sort();
 }
@@ -55,9 +64,12 @@ void OrderedListViewItem::moveDown()
 void OrderedListViewItem::closeGap()
 {
     QString freeKey = m_key;
+    bool freeIsText = m_textKey;
     for (YMRListViewItem *i = itemBelow(); i; i = i->itemBelow()) {
-        if (auto *o = dynamic_cast<OrderedListViewItem *>(i))
+        if (auto *o = dynamic_cast<OrderedListViewItem *>(i)) {
             qSwap(freeKey, o->m_key);
+            qSwap(freeIsText, o->m_textKey);
+        }
     }
     YMRListView *lv = listView();
     delete this;

@@ -17,9 +17,11 @@ public:
 
     QString key(int column, bool ascending) const override;
 
-    // The stored key; an owner may set any text (and renumber afterwards).
+    // The stored key. An owner may sort its rows by any text (setKey) and
+    // then renumber them (setPosition); text keys compare as plain text.
     QString positionKey() const { return m_key; }
-    void setKey(const QString &key) { m_key = key; }
+    void setKey(const QString &key);
+    void setPosition(int n);
 
     // Exchange places with the row above / below; nothing at the ends.
     void moveUp();
@@ -34,6 +36,8 @@ private:
     void swapWith(YMRListViewItem *other);
 
     QString m_key;
+    // Set by setKey: the key is a text, not a position.
+    bool m_textKey = false;
 };
 
 #endif

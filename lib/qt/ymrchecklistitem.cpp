@@ -62,6 +62,14 @@ const QPixmap &controllerPixmap()
     return *defaultControllerPixmap;
 }
 
+// A radio button needs a controller above it.
+void warnRadioWithoutCheckListParent(int type)
+{
+    if (type == YMRCheckListItem::RadioButton)
+        qWarning("YMRCheckListItem::YMRCheckListItem(), radio button must be child of a "
+                 "YMRCheckListItem");
+}
+
 QPolygon diamond(int cx, int cy, int e)
 {
     QPolygon d;
@@ -92,18 +100,14 @@ YMRCheckListItem::YMRCheckListItem(YMRListViewItem *parent, const QString &text,
     : YMRListViewItem(parent, text), m_type(type)
 {
     init();
-    if (type == RadioButton)
-        qWarning("YMRCheckListItem::YMRCheckListItem(), radio button must be child of a "
-                 "YMRCheckListItem");
+    warnRadioWithoutCheckListParent(type);
 }
 
 YMRCheckListItem::YMRCheckListItem(YMRListView *parent, const QString &text, Type type)
     : YMRListViewItem(parent, text), m_type(type)
 {
     init();
-    if (type == RadioButton)
-        qWarning("YMRCheckListItem::YMRCheckListItem(), radio button must be child of a "
-                 "YMRCheckListItem");
+    warnRadioWithoutCheckListParent(type);
 }
 
 YMRCheckListItem::YMRCheckListItem(YMRListViewItem *parent, const QString &text,

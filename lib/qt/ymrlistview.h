@@ -176,6 +176,8 @@ private:
     YMRListViewItem *typeAheadMatch(const QString &input, YMRListViewItem *start) const;
     YMRListViewItem *lastVisibleItem() const;
     void stopAutoScroll();
+    // Clears the selection without signals and selects the item alone.
+    void selectOnly(YMRListViewItem *item);
 
     YMRListViewPrivate *d;
 };

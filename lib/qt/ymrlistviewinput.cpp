@@ -112,11 +112,7 @@ void YMRListView::contentsMousePressEvent(QMouseEvent *e)
                 bool changed = false;
                 if (!shift && !control) {
                     if (!i->isSelected()) {
-                        const bool block = blockSignals(true);
-                        clearSelection();
-                        blockSignals(block);
-                        i->setSelected(true);
-                        repaintItem(i);
+                        selectOnly(i);
                         changed = true;
                     }
                 } else {
@@ -177,6 +173,15 @@ void YMRListView::contentsMousePressEvent(QMouseEvent *e)
     }
 }
 
+void YMRListView::selectOnly(YMRListViewItem *item)
+{
+    const bool block = blockSignals(true);
+    clearSelection();
+    blockSignals(block);
+    item->setSelected(true);
+    repaintItem(item);
+}
+
 void YMRListView::stopAutoScroll()
 {
     if (!d->scrollTimer)
@@ -200,11 +205,7 @@ void YMRListView::contentsMouseReleaseEvent(QMouseEvent *e)
     // A plain tap on an item of a multiple selection keeps only that item.
     if (d->selectionMode == Extended && d->focusItem && d->focusItem == d->pressedItem
         && d->pressedSelected && e->button() == Qt::LeftButton) {
-        const bool block = blockSignals(true);
-        clearSelection();
-        blockSignals(block);
-        d->focusItem->setSelected(true);
-        repaintItem(d->focusItem);
+        selectOnly(d->focusItem);
         emit selectionChanged();
     }
     d->pressedItem = nullptr;
@@ -316,11 +317,7 @@ void YMRListView::doAutoScroll()
 
     if (d->selectionMode == Extended && cur == d->pressedItem && d->pressedSelected) {
         d->pressedItem = nullptr;
-        const bool block = blockSignals(true);
-        clearSelection();
-        blockSignals(block);
-        c->setSelected(true);
-        repaintItem(c);
+        selectOnly(c);
         emit selectionChanged();
     } else if (d->selectionMode == Multi || d->selectionMode == Extended) {
         for (YMRListViewItem *s = cur; s; s = down ? s->itemBelow() : s->itemAbove()) {

@@ -159,14 +159,19 @@ void TestOrderedListViewItem::ownerSetKeys()
     QCOMPARE(texts(lv), QStringList({ "apple", "fig", "pear" }));
     int pos = 0;
     for (YMRListViewItem *i = lv.firstChild(); i; i = i->nextSibling())
-        static_cast<OrderedListViewItem *>(i)->setKey(OrderedListViewItem::keyForPosition(pos++));
+        static_cast<OrderedListViewItem *>(i)->setPosition(pos++);
     lv.sort();
     QCOMPARE(keys(lv), QStringList({ "000", "001", "002" }));
     t[0]->moveUp();
     QCOMPARE(texts(lv), QStringList({ "apple", "pear", "fig" }));
-    // text keys of four or more characters stay text
+    // text keys of four or more characters stay text, digits too
     t[1]->setKey("zzzz");
     QCOMPARE(t[1]->key(0, true), QString("zzzz"));
+    t[1]->setKey("1000");
+    QCOMPARE(t[1]->key(0, true), QString("1000"));
+    t[1]->setPosition(1000);
+    QCOMPARE(t[1]->positionKey(), QString("1000"));
+    QVERIFY(t[1]->key(0, true) > OrderedListViewItem::keyForPosition(999));
 }
 
 YMR_TEST_MAIN(TestOrderedListViewItem)
