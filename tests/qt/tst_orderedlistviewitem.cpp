@@ -175,4 +175,4 @@ void TestOrderedListViewItem::ownerSetKeys()
 }
 
 YMR_TEST_MAIN(TestOrderedListViewItem)
-#include "tst_ymrordereditem.moc"
+#include "tst_orderedlistviewitem.moc"
