@@ -10,6 +10,11 @@ QString Qpe::userRoot()
     return QDir::cleanPath(QDir::homePath());
 }
 
+void Qpe::assertWarning(const char *cond, const char *file, int line)
+{
+    qWarning("ASSERT: \"%s\" in %s (%d)", cond, file, line);
+}
+
 QString Qpe::settingsDir()
 {
     const QString dir = userRoot() + QStringLiteral("/Settings");

@@ -19,6 +19,9 @@ const int StreamVersion = QDataStream::Qt_5_15;
 QString userRoot();
 // <root>/Settings, created on demand.
 QString settingsDir();
+// Misuse of a widget is reported in the old toolkit's assertion wording,
+// and the call then goes on (Q_ASSERT would abort debug builds).
+void assertWarning(const char *cond, const char *file, int line);
 }
 
 #endif

@@ -312,6 +312,15 @@ void ScrollView::contentsContextMenuEvent(QContextMenuEvent *e)
     e->ignore();
 }
 
+QMouseEvent ScrollView::toContents(const QMouseEvent *me, const QPoint &viewportPos) const
+{
+    QMouseEvent ce(me->type(), QPointF(viewportToContents(viewportPos)), me->windowPos(),
+                   me->screenPos(), me->button(), me->buttons(), me->modifiers(), me->source());
+    ce.setTimestamp(me->timestamp());
+    ce.setAccepted(true);
+    return ce;
+}
+
 bool ScrollView::viewportEvent(QEvent *e)
 {
     switch (e->type()) {
@@ -320,11 +329,7 @@ bool ScrollView::viewportEvent(QEvent *e)
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove: {
         auto *me = static_cast<QMouseEvent *>(e);
-        QMouseEvent ce(me->type(), QPointF(viewportToContents(me->pos())), me->windowPos(),
-                       me->screenPos(), me->button(), me->buttons(), me->modifiers(),
-                       me->source());
-        ce.setTimestamp(me->timestamp());
-        ce.setAccepted(true);
+        QMouseEvent ce = toContents(me, me->pos());
         switch (e->type()) {
         case QEvent::MouseButtonPress:
             contentsMousePressEvent(&ce);

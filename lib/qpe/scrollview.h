@@ -6,7 +6,7 @@
 #include <QRect>
 
 class QPainter;
-class QMouseEvent;
+#include <QMouseEvent>
 class QContextMenuEvent;
 class QPaintEvent;
 class QResizeEvent;
@@ -91,6 +91,8 @@ protected:
     virtual void contentsMouseDoubleClickEvent(QMouseEvent *e);
     virtual void contentsMouseMoveEvent(QMouseEvent *e);
     virtual void contentsContextMenuEvent(QContextMenuEvent *e);
+    // A copy of a mouse event at viewportPos, moved into contents coordinates.
+    QMouseEvent toContents(const QMouseEvent *me, const QPoint &viewportPos) const;
 
     bool viewportEvent(QEvent *e) override;
     void scrollContentsBy(int dx, int dy) override;

@@ -1,5 +1,7 @@
 #include "ymrlistbox.h"
 
+#include "qpe/qpeglobal.h"
+
 #include <QApplication>
 #include <QFocusEvent>
 #include <QHash>
@@ -120,7 +122,7 @@ YMRListBox::~YMRListBox()
 
 void YMRListBox::assertWarning(const char *cond, int line) const
 {
-    qWarning("ASSERT: \"%s\" in %s (%d)", cond, listBoxSource, line);
+    Qpe::assertWarning(cond, listBoxSource, line);
 }
 
 void YMRListBox::emitHighlightGroup(YMRListBoxItem *i)
@@ -618,7 +620,7 @@ int YMRListBox::currentCell(bool row) const
 int YMRListBox::cellWidth(int i) const
 {
     if (i != 0)
-        qWarning("ASSERT: \"%s\" in %s (%d)", "i==0", ".obj/moc-arm/../../qt/ymrlistbox", __LINE__);
+        Qpe::assertWarning("i==0", ".obj/moc-arm/../../qt/ymrlistbox", __LINE__);
     return maxItemWidth();
 }
 

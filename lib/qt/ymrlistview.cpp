@@ -4,6 +4,8 @@
 #include "ymrlistviewitemiterator.h"
 #include "ymrlistviewprivate.h"
 
+#include "qpe/qpeglobal.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QResizeEvent>
@@ -13,7 +15,7 @@
 
 #define YMR_LV_CHECK(cond)                                                              \
     ((cond) ? true                                                                      \
-            : (qWarning("ASSERT: \"%s\" in %s (%d)", #cond, "qt/ymrlistview.cpp", __LINE__), \
+            : (Qpe::assertWarning(#cond, "qt/ymrlistview.cpp", __LINE__), \
                false))
 
 // ---- root item ------------------------------------------------------------

@@ -344,8 +344,7 @@ bool YMRListView::eventFilter(QObject *o, QEvent *e)
             auto *me = static_cast<QMouseEvent *>(e);
             // Right-button input on the header acts on the rows.
             const QPoint vp = me->pos() - QPoint(0, d->h->height());
-            QMouseEvent ce(me->type(), QPointF(viewportToContents(vp)), me->windowPos(),
-                           me->screenPos(), me->button(), me->buttons(), me->modifiers());
+            QMouseEvent ce = toContents(me, vp);
             if (e->type() == QEvent::MouseButtonPress && me->button() == Qt::RightButton) {
                 contentsMousePressEvent(&ce);
                 return true;
