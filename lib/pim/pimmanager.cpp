@@ -357,17 +357,9 @@ bool PIMManager::save()
     QFile file(newPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    bool ok = m_format == 1 ? saveStream(&file) : saveText(&file);
-    file.close();
-    ok = ok && file.error() == QFileDevice::NoError;
-    // rename() puts the new file in the old one's place in one step: the
-    // book is never missing, and a failure leaves the old file as it was
-    if (ok)
-        ok = ::rename(QFile::encodeName(newPath).constData(), QFile::encodeName(path).constData()) == 0;
-    if (!ok) {
-        QFile::remove(newPath);
+    const bool written = m_format == 1 ? saveStream(&file) : saveText(&file);
+    if (!YMRPIM::commitNewFile(file, path, written))
         return false;
-    }
     m_changes = 0;
     m_dirty = false;
     m_offset = m_writtenOffset;

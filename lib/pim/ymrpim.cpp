@@ -284,11 +284,20 @@ void YMRPIM::saveList(const QString &name, const QStringList &list)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;
     const QByteArray bytes = list.join(QLatin1Char('\n')).toUtf8();
-    const bool written = file.write(bytes) == bytes.size();
+    commitNewFile(file, path, file.write(bytes) == bytes.size());
+}
+
+bool YMRPIM::commitNewFile(QFile &file, const QString &path, bool written)
+{
     file.close();
-    if (!written || file.error() != QFileDevice::NoError
-        || ::rename(QFile::encodeName(newPath).constData(), QFile::encodeName(path).constData()) != 0)
-        QFile::remove(newPath);
+    // rename() puts the new file in the old one's place in one step: the
+    // file is never missing, and a failure leaves the old file as it was
+    const bool ok = written && file.error() == QFileDevice::NoError
+                    && ::rename(QFile::encodeName(file.fileName()).constData(),
+                                QFile::encodeName(path).constData()) == 0;
+    if (!ok)
+        QFile::remove(file.fileName());
+    return ok;
 }
 
 QStringList YMRPIM::loadList(const QString &name)
@@ -379,7 +388,6 @@ bool YMRPIM::csvSplit(QStringList &fields, const QString &line, QChar qualifier,
 bool YMRPIM::copyFile(const QString &source, const QString &destination, bool move)
 {
     const QByteArray src = QFile::encodeName(source);
-    const QByteArray dst = QFile::encodeName(destination);
     struct stat ss, ds;
     if (::stat(src.constData(), &ss) != 0 || !S_ISREG(ss.st_mode))
         return false;
@@ -414,14 +422,10 @@ bool YMRPIM::copyFile(const QString &source, const QString &destination, bool mo
             break;
     }
     in.close();
-    out.close();
-    ok = ok && out.error() == QFileDevice::NoError
-         && QFileInfo(tmpPath).size() == QFileInfo(source).size()
-         && ::rename(QFile::encodeName(tmpPath).constData(), dst.constData()) == 0;
-    if (!ok) {
-        QFile::remove(tmpPath);
+    out.flush();
+    ok = ok && out.size() == QFileInfo(source).size();
+    if (!commitNewFile(out, destination, ok))
         return false;
-    }
     if (move)
         QFile::remove(source);
     return true;

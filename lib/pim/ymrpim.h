@@ -11,6 +11,7 @@
 // Static helpers shared by the record framework and the application: value
 // texts of the record files, sort keys, data lists, CSV quoting, file copy.
 // A QObject only so that its texts translate under "YMRPIM".
+class QFile;
 class YMRComboBox;
 class YMRListBox;
 
@@ -58,6 +59,9 @@ public:
     // when nothing or not all could be copied, or source and destination
     // are the same file. With move the source is removed after a copy.
     static bool copyFile(const QString &source, const QString &destination, bool move);
+    // Ends a write into "<path>.new" (file): closes it and, when the write
+    // went well, puts it in path's place in one step; otherwise removes it.
+    static bool commitNewFile(QFile &file, const QString &path, bool written);
 
     static QString &replaceAll(const QString &pattern, const QString &replacement, QString &text);
 
