@@ -16,6 +16,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace {
 
 // A store of expenses sorted by one property "k" (any sort column); records
@@ -89,6 +91,12 @@ QStringList keysOf(PIMRecordArray *view)
     return keys;
 }
 
+unsigned modeOf(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? unsigned(st.st_mode & 07777) : 0u;
+}
+
 Task *newTask(PIMManager *store, const QString &k, const QString &n = QString())
 {
     auto *t = new Task(store);
@@ -111,6 +119,7 @@ private slots:
     void autosaveOnEleventhChange();
     void saveReplacesThroughNewFile();
     void failedSavesKeepOldFile();
+    void savesKeepModeAndFollowLinks();
     void subclassFailedSaveIsNotRepeatedWithBaseHeader();
     void tolerantReading();
     void savedTextFollowsEveryChange();
@@ -399,6 +408,40 @@ void TestPIMManager::failedSavesKeepOldFile()
     store.forceSave();
     QVERIFY(store.isDirty());
     QCOMPARE(readAll(path).left(6), QByteArray("FOLDER"));
+}
+
+void TestPIMManager::savesKeepModeAndFollowLinks()
+{
+    QTemporaryDir dir;
+    const QString real = dir.filePath(QStringLiteral("private.exp"));
+    writeAll(real, "FOLDER\nTOTAL=0\nEND\n");
+    QVERIFY(QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner));
+    QVERIFY(QDir().mkdir(dir.filePath(QStringLiteral("links"))));
+    const QString link = dir.filePath(QStringLiteral("links/book.exp"));
+    QVERIFY(QFile::link(real, link));
+    {
+        KeyStore store(link);
+        QVERIFY(store.load());
+        newTask(&store, QStringLiteral("a"))->store(nullptr);
+        QVERIFY(store.save());
+    }
+    // the link stays a link, the real file gets the save and stays private
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(readAll(real).contains("TOTAL=1\n"));
+    QCOMPARE(modeOf(real), 0600u);
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("links"))).entryList(QDir::Files | QDir::System),
+             QStringList(QStringLiteral("book.exp")));
+
+    // data lists and copies go through the same steps
+    const QString list = YMRPIM::userListPath(QStringLiteral("modes"));
+    QVERIFY(YMRPIM::saveList(QStringLiteral("modes"), {QStringLiteral("x")}));
+    QVERIFY(::chmod(QFile::encodeName(list).constData(), 0640) == 0);
+    QVERIFY(YMRPIM::saveList(QStringLiteral("modes"), {QStringLiteral("y")}));
+    QCOMPARE(modeOf(list), 0640u);
+    QVERIFY(YMRPIM::copyFile(list, link, false));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(readAll(real), QByteArray("y"));
+    QCOMPARE(modeOf(real), 0600u);
 }
 
 void TestPIMManager::subclassFailedSaveIsNotRepeatedWithBaseHeader()
