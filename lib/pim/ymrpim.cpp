@@ -158,7 +158,7 @@ QDate YMRPIM::textToDate(const QString &text)
         return QDate();
     int v[3];
     numbersOf(text, v, 3);
-    return QDate(v[2], v[1], v[0]);
+    return PIMTextReader::calendarDate(v[0], v[1], v[2]);
 }
 
 QDateTime YMRPIM::textToDateTime(const QString &text)
@@ -167,7 +167,8 @@ QDateTime YMRPIM::textToDateTime(const QString &text)
         return QDateTime();
     int v[6];
     numbersOf(text, v, 6);
-    return QDateTime(QDate(v[2], v[1], v[0]), QTime(v[3], v[4], v[5]));
+    const QDate date = PIMTextReader::calendarDate(v[0], v[1], v[2]);
+    return date.isValid() ? QDateTime(date, QTime(v[3], v[4], v[5])) : QDateTime();
 }
 
 QTime YMRPIM::textToTime(const QString &text)

@@ -122,6 +122,7 @@ private slots:
     void savesKeepModeAndFollowLinks();
     void subclassFailedSaveIsNotRepeatedWithBaseHeader();
     void tolerantReading();
+    void stampsOutsideTheCalendarAreRefused();
     void savedTextFollowsEveryChange();
     void badInputNeverCrashes();
     void sortOrderAndStability();
@@ -529,6 +530,41 @@ void TestPIMManager::tolerantReading()
     QCOMPARE(store.sortColumn(), 2);
     QCOMPARE(store.perPage(), 3);
     QCOMPARE(store.count(), 0);
+}
+
+void TestPIMManager::stampsOutsideTheCalendarAreRefused()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("far.exp"));
+    writeAll(path,
+             "FOLDER\nSYNCDATETIME=1 1 2000000000 0 0 0\nTOTAL=2\nEND\n"
+             "DATE=1 1 2000000000 0 0 0\nREMINDER\nDATETIME=31 12 -2000000000 23 59 59\nREMINDER_END\n"
+             "CREATED=1 1 2000000000 0 0 0\nUPDATED=1 1 10000 0 0 0\nEND\n"
+             "DATE=31 12 9999 0 0 0\nCREATED=1 1 1 0 0 0\nUPDATED=31 12 9999 23 59 59\nEND\n");
+    QByteArray first;
+    {
+        KeyStore store(path);
+        QVERIFY(store.load());
+        QVERIFY(store.syncDateTime().isNull());
+        auto *far = static_cast<Task *>(store.records()->at(0));
+        QVERIFY(far->date.isNull());
+        QVERIFY(far->reminder && far->reminder->dateTime.isNull());
+        QVERIFY(far->created().isNull());
+        QVERIFY(far->updated().isNull());
+        // the calendar's first and last days stay as they are
+        auto *edge = static_cast<Task *>(store.records()->at(1));
+        QCOMPARE(edge->date, QDate(9999, 12, 31));
+        QCOMPARE(edge->created(), QDateTime(QDate(1, 1, 1), QTime(0, 0)));
+        QCOMPARE(edge->updated(), QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)));
+        store.forceSave();
+        first = readAll(path);
+    }
+    QVERIFY(!first.contains("2000000000"));
+    QVERIFY(first.contains("UPDATED=31 12 9999 23 59 59\n"));
+    KeyStore again(path);
+    QVERIFY(again.load());
+    again.forceSave();
+    QCOMPARE(readAll(path), first);
 }
 
 void TestPIMManager::savedTextFollowsEveryChange()
