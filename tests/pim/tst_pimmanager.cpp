@@ -123,6 +123,7 @@ private slots:
     void subclassFailedSaveIsNotRepeatedWithBaseHeader();
     void tolerantReading();
     void stampsOutsideTheCalendarAreRefused();
+    void trailingCarriageReturnsSettle();
     void savedTextFollowsEveryChange();
     void badInputNeverCrashes();
     void sortOrderAndStability();
@@ -565,6 +566,34 @@ void TestPIMManager::stampsOutsideTheCalendarAreRefused()
     QVERIFY(again.load());
     again.forceSave();
     QCOMPARE(readAll(path), first);
+}
+
+void TestPIMManager::trailingCarriageReturnsSettle()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cr.exp"));
+    writeAll(path, "FOLDER\nPROP=p=head\r\r\nTOTAL=1\nEND\nTYPE=read\r\r\r\nPROP=n=x\r\r\nEND\n");
+    {
+        KeyStore store(path);
+        QVERIFY(store.load());
+        auto *t = new Task(&store);
+        t->type = QStringLiteral("typed\r\r");
+        t->description = QStringLiteral("two\r\nlines\r");
+        t->store(nullptr);
+        store.setProperty(QStringLiteral("q"), QStringLiteral("\r"));
+    }
+    const QByteArray first = readAll(path);
+    QCOMPARE(first.count('\r'), 1);
+    QVERIFY(first.contains("two\r|lines\n")); // a return inside a value stays
+    // every later save gives the same bytes
+    for (int i = 0; i < 2; ++i) {
+        KeyStore store(path);
+        QVERIFY(store.load());
+        QCOMPARE(static_cast<Task *>(store.records()->at(0))->type, QStringLiteral("read"));
+        QCOMPARE(static_cast<Task *>(store.records()->at(1))->description, QStringLiteral("two\r\nlines"));
+        store.forceSave();
+        QCOMPARE(readAll(path), first);
+    }
 }
 
 void TestPIMManager::savedTextFollowsEveryChange()
