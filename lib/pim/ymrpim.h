@@ -48,7 +48,8 @@ public:
     static int compareKeys(const QString &a, const QString &b);
 
     // Data lists: the user's copy in <app>Data, else the installed default.
-    static void saveList(const QString &name, const QStringList &list);
+    // False when the list could not be written (the old list stays).
+    static bool saveList(const QString &name, const QStringList &list);
     static QStringList loadList(const QString &name);
     static QString userListPath(const QString &name);
     static QString defaultListPath(const QString &name);
@@ -61,9 +62,16 @@ public:
     // when nothing or not all could be copied, or source and destination
     // are the same file. With move the source is removed after a copy.
     static bool copyFile(const QString &source, const QString &destination, bool move);
-    // Ends a write into "<path>.new" (file): closes it and, when the write
-    // went well, puts it in path's place in one step; otherwise removes it.
-    static bool commitNewFile(QFile &file, const QString &path, bool written);
+    // Every file that replaces another goes through these two. The file a
+    // save replaces: path, or the file a symbolic link at path names.
+    static QString replacedFile(const QString &path);
+    // Opens "<replaced file>.new" for writing, with the permission bits and
+    // (where allowed) the owner of the file it is to replace.
+    static bool openNewFile(QFile &file, const QString &path);
+    // Ends that write: when it went well, forces the bytes to disk, puts the
+    // file in the old one's place in one step and makes the rename durable;
+    // otherwise removes it. True when the new file is in place.
+    static bool commitNewFile(QFile &file, bool written);
 
     static QString &replaceAll(const QString &pattern, const QString &replacement, QString &text);
 
