@@ -22,7 +22,8 @@ const QLatin1String categoryFile("ymrCategory");
 const QLatin1String exportIndexFile("ymrOutlaysIDX_EXT");
 const QLatin1String bookSuffix(".exp");
 // Enough for a few blocks between two reads; the kernel holds the rest.
-const qint64 readBufferSize = 256 * 1024;
+const qint64 readBufferSize = 1024 * 1024;
+const qint64 sendQueueLimit = 4 * PCLinkProtocol::blockSize;
 
 bool isListName(const QString &name)
 {
@@ -450,7 +451,17 @@ void PCLink::handleAnswer(bool ok)
         emit sendingFileFinished();
         return;
     }
-    writeBlock();
+    fillSendQueue();
+}
+
+void PCLink::fillSendQueue()
+{
+    // a few blocks queued keep the socket busy between two reports; the
+    // queue, not the file, bounds the memory
+    while (m_state == Sending && m_queued < m_size && m_socket->bytesToWrite() < sendQueueLimit) {
+        if (!writeBlock())
+            return;
+    }
 }
 
 bool PCLink::writeBlock()
@@ -494,8 +505,7 @@ void PCLink::bytesWritten(qint64 written)
         emit sendingFileFinished();
         return;
     }
-    if (m_queued < m_size && m_socket->bytesToWrite() < PCLinkProtocol::blockSize)
-        writeBlock();
+    fillSendQueue();
 }
 
 void PCLink::socketDisconnected()

@@ -83,6 +83,7 @@ private:
     void finishReceive();
     void discardReceive();
     bool writeBlock();
+    void fillSendQueue();
     void abortSending();
     bool writeFrame(const QByteArray &frame);
     void protocolError();
