@@ -7,7 +7,6 @@
 #include "qt/ymrpushbutton.h"
 
 #include <QLineEdit>
-#include <functional>
 
 class TestEnterStringDialog : public QObject
 {
@@ -17,25 +16,6 @@ private slots:
     void answers_data();
     void answers();
 };
-
-namespace {
-
-// Runs `act` on the modal dialog once it is up; a dialog still open five
-// seconds later is rejected so a failing test never hangs.
-void whenShown(const std::function<void(QDialog *)> &act)
-{
-    QTimer::singleShot(0, [act] {
-        auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        QVERIFY(d);
-        act(d);
-    });
-    QTimer::singleShot(5000, [] {
-        if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-            d->reject();
-    });
-}
-
-} // namespace
 
 void TestEnterStringDialog::formAndSize()
 {
@@ -53,7 +33,7 @@ void TestEnterStringDialog::formAndSize()
     const int width = qMin(screen.width(), screen.height()) - 20;
     int shownWidth = 0;
     bool hintHeight = false;
-    whenShown([&](QDialog *d) {
+    ymrtest::whenModalShown([&](QDialog *d) {
         shownWidth = d->width();
         hintHeight = d->height() == d->sizeHint().height();
         // Cancel before Ok, both at the right
@@ -96,7 +76,7 @@ void TestEnterStringDialog::answers()
 
     EnterStringDialog dlg(QStringLiteral("New Category"));
     bool checked = false;
-    whenShown([&](QDialog *) {
+    ymrtest::whenModalShown([&](QDialog *) {
         QCOMPARE(dlg.fname->text(), initial);
         QCOMPARE(dlg.fname->selectedText(), initial);
         QCOMPARE(dlg.focusWidget(), dlg.fname);
@@ -124,7 +104,7 @@ void TestEnterStringDialog::answers()
     QCOMPARE(wasRejected, rejected);
 
     // the flag is optional
-    whenShown([](QDialog *d) { d->reject(); });
+    ymrtest::whenModalShown([](QDialog *d) { d->reject(); });
     QVERIFY(dlg.getText(QStringLiteral("x")).isNull());
 }
 

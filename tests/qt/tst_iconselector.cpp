@@ -7,7 +7,6 @@
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 
-#include <functional>
 
 class TestIconSelector : public QObject
 {
@@ -19,19 +18,6 @@ private slots:
 };
 
 namespace {
-
-void whenShown(const std::function<void(QDialog *)> &act)
-{
-    QTimer::singleShot(0, [act] {
-        auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        QVERIFY(d);
-        act(d);
-    });
-    QTimer::singleShot(5000, [] {
-        if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-            d->reject();
-    });
-}
 
 // The next widget that Tab reaches after w.
 QWidget *nextFocus(QWidget *w)
@@ -94,7 +80,7 @@ void TestIconSelector::choosing()
     fill(sel);
     sel.list->setCurrentItem(1);
     sel.resize(225, 412);
-    whenShown([&](QDialog *) {
+    ymrtest::whenModalShown([&](QDialog *) {
         YMRListBox *list = sel.list;
         QTRY_VERIFY(list->itemRect(list->item(3)).isValid());
         if (how == QLatin1String("tap2")) {

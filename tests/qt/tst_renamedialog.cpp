@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <functional>
 
 class TestRenameDialog : public QObject
 {
@@ -19,25 +18,6 @@ private slots:
     void answers_data();
     void answers();
 };
-
-namespace {
-
-// Runs `act` on the modal dialog once it is up; a dialog still open five
-// seconds later is rejected so a failing test never hangs.
-void whenShown(const std::function<void(QDialog *)> &act)
-{
-    QTimer::singleShot(0, [act] {
-        auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        QVERIFY(d);
-        act(d);
-    });
-    QTimer::singleShot(5000, [] {
-        if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-            d->reject();
-    });
-}
-
-} // namespace
 
 void TestRenameDialog::formAndSize()
 {
@@ -87,7 +67,7 @@ void TestRenameDialog::answers()
 
     RenameDialog dlg;
     bool checked = false;
-    whenShown([&](QDialog *d) {
+    ymrtest::whenModalShown([&](QDialog *d) {
         QCOMPARE(d, &dlg);
         QCOMPARE(dlg.fname1->text(), QStringLiteral("Groceries"));
         QVERIFY(!dlg.fname1->isEnabled());

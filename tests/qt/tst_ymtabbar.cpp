@@ -10,13 +10,6 @@
 Q_DECLARE_METATYPE(QList<int>)
 Q_DECLARE_METATYPE(QMouseEvent *)
 
-// Reaches the protected text helper.
-class ProbeTabBar : public YMTabBar
-{
-public:
-    using YMTabBar::stripAmpersands;
-};
-
 class TestYMTabBar : public QObject
 {
     Q_OBJECT
@@ -29,16 +22,12 @@ private slots:
     void keysSkipDisabledTabs_data();
     void keysSkipDisabledTabs();
     void clickSelectsOnRelease();
-    void rightButton();
     void arrowsScrollOneTab_data();
     void arrowsScrollOneTab();
     void heldArrowRepeats();
     void dragReordersAndDragsOut();
     void dragOutReleaseClearsPressedArrow();
-    void closeButtonAsksToCloseCurrent();
     void currentLabelOnlyMovesLabel();
-    void ampersandsStripped_data();
-    void ampersandsStripped();
     void paintsTowardsThePages_data();
     void paintsTowardsThePages();
 };
@@ -255,31 +244,6 @@ void TestYMTabBar::clickSelectsOnRelease()
     QCOMPARE(changed.count(), 1);
 }
 
-void TestYMTabBar::rightButton()
-{
-    YMTabBar bar;
-    fillWide(bar);
-    QSignalSpy changed(&bar, &YMTabBar::currentChanged);
-    QSignalSpy right(&bar, &YMTabBar::tabRightButtonPressed);
-
-    // on a tab: selected at the press, reported at the release
-    const QPoint on = centreOf(bar, 1);
-    QTest::mousePress(&bar, Qt::RightButton, Qt::NoModifier, on);
-    QCOMPARE(bar.currentTab(), 1);
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(right.count(), 0);
-    QTest::mouseRelease(&bar, Qt::RightButton, Qt::NoModifier, on);
-    QCOMPARE(right.count(), 1);
-    QCOMPARE(right.last().at(0).toInt(), 1);
-    QCOMPARE(right.last().at(1).toPoint(), bar.mapToGlobal(on));
-
-    // on no tab: -1
-    click(&bar, QPoint(bar.width() - 30, 3), Qt::RightButton);
-    QCOMPARE(right.count(), 2);
-    QCOMPARE(right.last().at(0).toInt(), -1);
-    QCOMPARE(bar.currentTab(), 1);
-}
-
 void TestYMTabBar::arrowsScrollOneTab_data()
 {
     QTest::addColumn<int>("orientation");
@@ -426,27 +390,6 @@ void TestYMTabBar::dragOutReleaseClearsPressedArrow()
     QCOMPARE(bar.firstShownTab(), first);
 }
 
-void TestYMTabBar::closeButtonAsksToCloseCurrent()
-{
-    YMTabBar bar;
-    bar.setTabFlags(YMTabBar::Icons | YMTabBar::CloseButton);
-    fillWide(bar, 3);
-    bar.setCurrentTab(2);
-    QSignalSpy close(&bar, &YMTabBar::closeTab);
-    QSignalSpy changed(&bar, &YMTabBar::currentChanged);
-    click(&bar, bar.closeButtonRect().center());
-    QCOMPARE(close.count(), 1);
-    QCOMPARE(close.last().at(0).toInt(), 2);
-    // the bar itself removes nothing
-    QCOMPARE(bar.count(), 3);
-    QCOMPARE(changed.count(), 0);
-
-    // without the option the place is no button
-    bar.setTabFlags(YMTabBar::Icons);
-    click(&bar, QPoint(bar.width() - 3, bar.height() / 2));
-    QCOMPARE(close.count(), 1);
-}
-
 void TestYMTabBar::currentLabelOnlyMovesLabel()
 {
     YMTabBar bar;
@@ -471,23 +414,6 @@ void TestYMTabBar::currentLabelOnlyMovesLabel()
     const int before = bar.tabRect(2).width();
     bar.setTabLabel(2, QStringLiteral("A much longer label"));
     QCOMPARE(bar.tabRect(2).width(), before);
-}
-
-void TestYMTabBar::ampersandsStripped_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("accelerator") << "&File" << "File";
-    QTest::newRow("doubled") << "a&&b" << "a&b";
-    QTest::newRow("last kept") << "ab&" << "ab&";
-    QTest::newRow("several") << "&a&b&" << "ab&";
-}
-
-void TestYMTabBar::ampersandsStripped()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-    QCOMPARE(ProbeTabBar::stripAmpersands(text), expected);
 }
 
 void TestYMTabBar::paintsTowardsThePages_data()
