@@ -38,11 +38,7 @@ DBManager::DBManager(bool ext)
 {
 }
 
-DBManager::~DBManager()
-{
-    // Saved here while the "I=" lines are still written.
-    saveOnDestroy();
-}
+DBManager::~DBManager() = default;
 
 PIMRecord *DBManager::createRecord()
 {
@@ -186,8 +182,10 @@ void DBManager::recordUpdated(PIMRecord *old, PIMRecord *record)
     // nothing about that book changed.
     if (!old && stored)
         return;
-    if (!stored)
+    if (!stored) {
         m_paths.append(rec->path());
+        markDirty();
+    }
 
     DBRecord *before = dynamic_cast<DBRecord *>(old);
     if (!before) {
@@ -223,6 +221,7 @@ void DBManager::recordUpdated(PIMRecord *old, PIMRecord *record)
             open->setFileName(newPath);
         m_paths.removeAll(oldPath);
         m_paths.append(newPath);
+        markDirty();
     } else {
         revertPath(rec, oldPath);
     }
@@ -236,6 +235,7 @@ void DBManager::recordRemoved(PIMRecord *record)
     if (!rec)
         return;
     m_paths.removeAll(rec->path());
+    markDirty();
     if (rec->deleteFile()) {
         // Leaves an open store of the book clean, so that it does not
         // write the deleted file back when it closes.
