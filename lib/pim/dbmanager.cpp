@@ -236,13 +236,19 @@ void DBManager::recordRemoved(PIMRecord *record)
         return;
     m_paths.removeAll(rec->path());
     markDirty();
-    if (rec->deleteFile()) {
-        // Leaves an open store of the book clean, so that it does not
-        // write the deleted file back when it closes.
-        if (TaskManager *open = TaskManager::openStore(rec->path()))
-            open->save();
-        QFile::remove(rec->path());
-    }
+}
+
+bool DBManager::canRemove(PIMRecord *record)
+{
+    DBRecord *rec = dynamic_cast<DBRecord *>(record);
+    if (m_ext || !rec || !rec->deleteFile())
+        return true;
+    // Leaves an open store of the book clean, so that it does not write the
+    // deleted file back when it closes.
+    if (TaskManager *open = TaskManager::openStore(rec->path()))
+        open->save();
+    // a book file that stays keeps its place in the index
+    return QFile::remove(rec->path()) || !QFileInfo::exists(rec->path());
 }
 
 QString DBManager::sortText(DBRecord *record) const

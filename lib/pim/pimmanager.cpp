@@ -151,6 +151,8 @@ bool PIMManager::updateRecord(PIMRecord *old, PIMRecord *record)
 
 bool PIMManager::removeRecord(PIMRecord *record)
 {
+    if (!record || !m_records.contains(record) || !canRemove(record))
+        return false;
     recordRemoved(record);
     const int viewIndex = m_view.find(record);
     if (viewIndex >= 0)
@@ -689,6 +691,11 @@ void PIMManager::recordAdded(PIMRecord *)
 
 void PIMManager::recordUpdated(PIMRecord *, PIMRecord *)
 {
+}
+
+bool PIMManager::canRemove(PIMRecord *)
+{
+    return true;
 }
 
 void PIMManager::recordRemoved(PIMRecord *)

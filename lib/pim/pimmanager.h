@@ -61,6 +61,8 @@ public:
     // Takes and deletes old (the state before the change) in every case;
     // false when the store does not hold record.
     bool updateRecord(PIMRecord *old, PIMRecord *record);
+    // False (and nothing happens) when the store does not hold the record
+    // or canRemove() refuses it.
     bool removeRecord(PIMRecord *record);
     virtual bool removeAll();
     bool appendRecord(PIMRecord *record);
@@ -126,6 +128,8 @@ protected:
     virtual void clearHeader();
     virtual void recordAdded(PIMRecord *record);
     virtual void recordUpdated(PIMRecord *old, PIMRecord *record);
+    // Whatever must succeed before a record leaves (a file to delete).
+    virtual bool canRemove(PIMRecord *record);
     virtual void recordRemoved(PIMRecord *record);
     virtual void loaded();
     virtual void updateSortKeys();

@@ -141,12 +141,14 @@ QByteArray TaskManager::alarmMessage(PIMRecord *record)
 
 void TaskManager::registerAlarm(Task *task)
 {
-    AlarmServer::addAlarm(task->reminder->dateTime, AlarmChannel, alarmMessage(task), 0);
+    if (!AlarmServer::addAlarm(task->reminder->dateTime, AlarmChannel, alarmMessage(task), 0))
+        qWarning("TaskManager: the reminder of %s is not in the alarm list", qPrintable(task->uidString()));
 }
 
 void TaskManager::cancelAlarm(Task *task)
 {
-    AlarmServer::deleteAlarm(task->reminder->dateTime, AlarmChannel, alarmMessage(task), 0);
+    if (!AlarmServer::deleteAlarm(task->reminder->dateTime, AlarmChannel, alarmMessage(task), 0))
+        qWarning("TaskManager: the reminder of %s stays in the alarm list", qPrintable(task->uidString()));
 }
 
 bool TaskManager::removeAll()
