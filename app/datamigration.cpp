@@ -40,10 +40,10 @@ struct FileBackup
             QFile::remove(path);
             return;
         }
-        QFile f(path + QStringLiteral(".new"));
-        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        QFile f;
+        if (YMRPIM::openNewFile(f, path)) {
             const bool written = f.write(bytes) == bytes.size();
-            YMRPIM::commitNewFile(f, path, written);
+            YMRPIM::commitNewFile(f, written);
         }
     }
 };
@@ -115,9 +115,9 @@ DataMigration::Result DataMigration::run(QString *error)
     QFile in(oldPath);
     if (!in.open(QIODevice::ReadOnly))
         return fail(tr("Cannot read file:\n%1").arg(oldPath));
-    QFile out(bookPath + QStringLiteral(".new"));
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return fail(tr("Cannot write to file:\n%1").arg(out.fileName()));
+    QFile out;
+    if (!YMRPIM::openNewFile(out, bookPath))
+        return fail(tr("Cannot write to file:\n%1").arg(bookPath + QStringLiteral(".new")));
 
     CategoryManager categories;
     categories.load();
@@ -158,7 +158,7 @@ DataMigration::Result DataMigration::run(QString *error)
         categoryBackup.restore();
         return fail(tr("Cannot rename file:\n%1").arg(oldPath));
     }
-    if (!YMRPIM::commitNewFile(out, bookPath, true)) {
+    if (!YMRPIM::commitNewFile(out, true)) {
         ::rename(QFile::encodeName(aside).constData(), QFile::encodeName(oldPath).constData());
         categoryBackup.restore();
         return fail(tr("Cannot write to file:\n%1").arg(bookPath));
