@@ -1,5 +1,6 @@
 #include "dbeditor.h"
 
+#include "bookiconlistboxitem.h"
 #include "directoryselector.h"
 #include "passworddialog.h"
 
@@ -8,7 +9,9 @@
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
 #include "qt/ymrapplication.h"
+#include "qt/iconselector.h"
 #include "qt/ymrdialog.h"
+#include "qt/ymrlistbox.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 
@@ -109,4 +112,34 @@ void DBEditor::selectPwd()
     // Cancel keeps the password; OK with both entries empty removes it
     if (!typed.isNull())
         m_password = typed;
+}
+
+void DBEditor::selectIcon()
+{
+    IconSelector chooser(this, nullptr, true);
+    chooser.btnOk->setIconSet(YMRResource::loadIconSet(QStringLiteral("button_ok")));
+    chooser.btnCancel->setIconSet(YMRResource::loadIconSet(QStringLiteral("button_cancel")));
+    const QFileInfoList entries = QDir(DBManager::iconDirectory())
+                                      .entryInfoList(QDir::AllEntries | QDir::System,
+                                                     QDir::Name | QDir::IgnoreCase);
+    BookIconListBoxItem *current = nullptr;
+    for (const QFileInfo &entry : entries) {
+        const QString name = entry.baseName();
+        const QPixmap pixmap = YMRResource::loadPixmap(DBManager::iconPrefix() + name);
+        if (pixmap.isNull())
+            continue;
+        auto *item = new BookIconListBoxItem(chooser.list, pixmap, name);
+        if (name == m_iconName)
+            current = item;
+    }
+    if (current)
+        chooser.list->setCurrentItem(current);
+    YMRApplication::showMaximized(&chooser, true);
+    if (chooser.exec() != QDialog::Accepted)
+        return;
+    auto *chosen = dynamic_cast<BookIconListBoxItem *>(chooser.list->item(chooser.list->currentItem()));
+    if (!chosen)
+        return;
+    m_iconName = chosen->name();
+    showIcon();
 }

@@ -29,6 +29,7 @@ public:
 public slots:
     void accept() override;
     void selectPwd() override;
+    void selectIcon() override;
 
 private:
     void showIcon();

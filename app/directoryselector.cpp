@@ -1,5 +1,6 @@
 #include "directoryselector.h"
 
+#include "filedialog/ymfiledialog.h"
 #include "pim/ymrpim.h"
 #include "qpe/global.h"
 #include "qt/ymrapplication.h"
@@ -45,6 +46,7 @@ DirectorySelector::DirectorySelector(QWidget *parent, const char *name)
     m_combo->insertItem(YMRResource::loadPixmap(QStringLiteral("std/a03")), tr("SD Card"));
     m_combo->setCurrentItem(0);
     connect(m_combo, qOverload<int>(&YMRComboBox::activated), this, &DirectorySelector::changed);
+    connect(m_button, &QPushButton::clicked, this, &DirectorySelector::edit);
 }
 
 DirectorySelector::~DirectorySelector() = default;
@@ -81,4 +83,13 @@ void DirectorySelector::setDirectory(const QString &dir)
     }
     m_combo->insertItem(YMRResource::loadPixmap(QStringLiteral("fileopen")), dir);
     m_combo->setCurrentItem(m_combo->count() - 1);
+}
+
+void DirectorySelector::edit()
+{
+    const QString chosen = YMFileDialog::getExistingDirectory(directory(), this);
+    if (chosen.isEmpty())
+        return;
+    setDirectory(chosen);
+    emit changed();
 }

@@ -26,6 +26,10 @@ public:
     YMRComboBox *comboBox() const { return m_combo; }
     YMRPushButton *browseButton() const { return m_button; }
 
+public slots:
+    // Picks a folder with the file dialog, starting at the current one.
+    void edit();
+
 signals:
     void changed();
 
