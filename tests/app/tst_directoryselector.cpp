@@ -2,12 +2,15 @@
 
 #include "directoryselector.h"
 
+#include "filedialog/ymfiledialog.h"
 #include "pim/ymrpim.h"
 #include "qpe/global.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrcombobox.h"
+#include "qt/ymrpushbutton.h"
 
 #include <QDir>
+#include <QSignalSpy>
 
 class TestDirectorySelector : public QObject
 {
@@ -17,6 +20,7 @@ private slots:
     void setDirectory_data();
     void setDirectory();
     void addedFolderOnce();
+    void browseButtonAsksTheFileDialog();
 };
 
 void TestDirectorySelector::fixedPlaces()
@@ -71,6 +75,28 @@ void TestDirectorySelector::addedFolderOnce()
     s.setDirectory(QStringLiteral("/tmp/books"));
     QCOMPARE(s.comboBox()->count(), 6);
     QCOMPARE(s.comboBox()->currentItem(), 5);
+}
+
+void TestDirectorySelector::browseButtonAsksTheFileDialog()
+{
+    DirectorySelector s;
+    s.setDirectory(QStringLiteral("/mnt/card"));
+    QSignalSpy changed(&s, &DirectorySelector::changed);
+
+    YMFileDialog::queueCancel();
+    s.browseButton()->click();
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(s.directory(), QStringLiteral("/mnt/card"));
+
+    YMFileDialog::queueAnswer({QStringLiteral("/srv/books")});
+    s.browseButton()->click();
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(s.directory(), QStringLiteral("/srv/books"));
+    const QList<YMFileDialog::ScriptedCall> calls = YMFileDialog::takeScriptedCalls();
+    QCOMPARE(calls.size(), 2);
+    QCOMPARE(calls.at(0).entryPoint, QStringLiteral("getExistingDirectory"));
+    QCOMPARE(calls.at(0).startDir, QStringLiteral("/mnt/card"));
+    YMFileDialog::clearScript();
 }
 
 YMR_TEST_MAIN(TestDirectorySelector)

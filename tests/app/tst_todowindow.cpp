@@ -27,6 +27,7 @@
 #include "qt/ymrpushbutton.h"
 
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 
 using namespace fixtures;
 
@@ -47,6 +48,7 @@ private slots:
     void documentOnTheCommandLine();
     void foreignFileIsNotTakenIn();
     void booksDialogRemoveAndSelectMode();
+    void emptiedIndexEndsTheProgram();
 
 private:
     // Shows the window as the program does and waits until a book is open.
@@ -416,6 +418,12 @@ void TestToDoWindow::documentOnTheCommandLine()
     QVERIFY(record);
     QCOMPARE(record->title(), QStringLiteral("Outing"));
 
+    // a re-sort to the sort the book has already changes nothing
+    QSignalSpy updated(w.manager(), &PIMManager::updated);
+    QCoreApplication::postEvent(&w, new QEvent(QEvent::Type(ToDoWindow::SortEvent)));
+    QCoreApplication::processEvents();
+    QCOMPARE(updated.count(), 0);
+
     // a request while a dialog is up is dropped
     ModalDriver driver;
     driver.expect("DBDialog", [&w](QWidget *d) {
@@ -507,6 +515,26 @@ void TestToDoWindow::booksDialogRemoveAndSelectMode()
         QVERIFY(!dialog.btnSelect->isEnabled());
     }
     QVERIFY(index.findByPath(household)->isAvailable());
+}
+
+void TestToDoWindow::emptiedIndexEndsTheProgram()
+{
+    setSetting("Options", "book", QString());
+    ModalDriver driver;
+    driver.expect("DBDialog", [](QWidget *d) {
+        auto *dialog = static_cast<DBDialog *>(d);
+        while (dialog->currentBook()) {
+            YMRDialog::queueAnswer(1);
+            dialog->doRemove();
+        }
+        ModalDriver::reject(d);
+    });
+    ToDoWindow w;
+    start(w);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
+    QCOMPARE(driver.pending(), 0);
+    QCOMPARE(w.bookIndex()->count(), 0);
+    QVERIFY(QFileInfo::exists(bookPath(QStringLiteral("Household"))));
 }
 
 YMR_TEST_MAIN(TestToDoWindow)
