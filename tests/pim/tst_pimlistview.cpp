@@ -134,6 +134,21 @@ void TestPIMListView::pagesAndArrows()
     l->previousButton()->click();
     QCOMPARE(l->page(), 2);
     QCOMPARE(l->totalLabel()->text(), QStringLiteral("Total records count: 31"));
+    // the page text opens the pager panel just above the bar
+    l->resize(240, 200);
+    l->show();
+    QVERIFY(QTest::qWaitForWindowExposed(l));
+    QTest::mouseRelease(l->pageLabel(), Qt::LeftButton);
+    QTRY_VERIFY(l->pagerMenu()->isVisible());
+    QVERIFY(l->pagerMenu()->geometry().bottom() < l->pagerBar()->mapToGlobal(QPoint()).y());
+    l->gotoFirstPage();
+    QVERIFY(!l->pagerMenu()->isVisible());
+    QCOMPARE(rows(l).first(), QStringLiteral("t00"));
+    QTest::mouseRelease(l->pageLabel(), Qt::LeftButton);
+    QTRY_VERIFY(l->pagerMenu()->isVisible());
+    l->gotoLastPage();
+    QVERIFY(!l->pagerMenu()->isVisible());
+    QCOMPARE(l->page(), 3);
 }
 
 void TestPIMListView::removalSteppingBack_data()
