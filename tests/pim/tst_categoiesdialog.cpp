@@ -26,19 +26,7 @@ class TestCategoiesDialog : public QObject
     Q_OBJECT
 
 private:
-    static void whenOpen(const std::function<void(QWidget *)> &action)
-    {
-        QTimer::singleShot(0, [action]() {
-            QWidget *w = QApplication::activePopupWidget();
-            if (!w)
-                w = QApplication::activeModalWidget();
-            if (!w) {
-                whenOpen(action);
-                return;
-            }
-            action(w);
-        });
-    }
+    static void whenOpen(const std::function<void(QWidget *)> &action) { ymrtest::whenOpen(action); }
     // Answers the next prompt with the text (a null text cancels it).
     static void answerPrompt(const QString &text)
     {
