@@ -518,12 +518,9 @@ void PIMListView::newTask(PIMRecord *record)
         }
     }
     const bool blocked = blockSignals(true);
-    if (childCount() >= m_perPage) {
-        YMRListViewItem *pushed = itemAtRow(m_perPage - 1);
-        if (pushed == after)
-            after = itemAtRow(m_perPage - 2);
-        delete pushed;
-    }
+    // a full page passes its last row on to the next page
+    if (childCount() >= m_perPage)
+        delete itemAtRow(m_perPage - 1);
     PIMListViewItem *item = makeItem(record, after, top);
     if (item)
         setCurrentItem(item);
