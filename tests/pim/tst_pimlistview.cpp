@@ -208,6 +208,17 @@ void TestPIMListView::removalOffPage()
     QCOMPARE(rows(l), before);
     QCOMPARE(l->pageLabel()->text(), QStringLiteral(" Page 1 [2] "));
     QCOMPARE(l->totalLabel()->text(), QStringLiteral("Total records count: 30"));
+    // on page 2 the rows now start one place late; an add just after the
+    // last row refills the page rather than drop the row it follows
+    f.book->setSort(1, true);
+    l->setPage(2);
+    QVERIFY(f.book->removeRecord(task(*f.book, 3)));
+    QCOMPARE(rows(l).last(), QStringLiteral("t30"));
+    add(*f.book, QStringLiteral("new"), 305);
+    QCOMPARE(l->page(), 2);
+    QCOMPARE(rows(l).first(), QStringLiteral("t16"));
+    QCOMPARE(rows(l).mid(13), (QStringList{ "t30", "new" }));
+    QCOMPARE(current(l), QStringLiteral("new"));
 }
 
 void TestPIMListView::addOntoPages()
