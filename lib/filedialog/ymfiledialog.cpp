@@ -383,8 +383,6 @@ void YMFileDialog::setVisible(bool visible)
         return;
     }
     QDialog::setVisible(true);
-    if (was)
-        return;
     if (m_filterCombo && m_fileView)
         setMask(m_filterCombo->currentText());
     focusView();
@@ -500,13 +498,10 @@ void YMFileDialog::currentChanged()
 
 void YMFileDialog::reload()
 {
-    QString path = currentDir();
     m_combo->reload();
-    const QString existing = nearestExisting(path);
-    if (existing != currentDir()) {
-        path = existing;
+    const QString path = nearestExisting(currentDir());
+    if (path != currentDir())
         m_combo->setDir(path);
-    }
     if (m_fileView)
         m_fileView->setDir(path);
     if (m_tree) {
