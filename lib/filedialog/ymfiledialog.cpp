@@ -71,6 +71,40 @@ QString nearestExisting(QString p)
     return p;
 }
 
+// Bookmarks are stored as one text separated by ";". A ";" or "\\" inside
+// a folder's name is written with a "\\" before it, so it reads back whole.
+QString joinBookmarks(const QStringList &list)
+{
+    QStringList escaped;
+    for (QString s : list) {
+        s.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+        s.replace(QLatin1Char(';'), QLatin1String("\\;"));
+        escaped << s;
+    }
+    return escaped.join(QLatin1Char(';'));
+}
+
+QStringList splitBookmarks(const QString &text)
+{
+    QStringList out;
+    QString cur;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\\') && i + 1 < text.size()) {
+            cur += text.at(++i);
+        } else if (c == QLatin1Char(';')) {
+            if (!cur.isEmpty())
+                out << cur;
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.isEmpty())
+        out << cur;
+    return out;
+}
+
 } // namespace
 
 YMFileDialog::YMFileDialog(const QString &startDir, const QString &filter, bool dirMode,
@@ -712,7 +746,7 @@ void YMFileDialog::readOptions()
         m_fileView->setSort(cfg.readNumEntry(QStringLiteral("sort"), 0));
         m_fileView->setMode(action("detail")->isOn() ? 1 : 0);
     }
-    m_bookmarks = cfg.readListEntry(QStringLiteral("bookmarks"), QLatin1Char(';'));
+    m_bookmarks = splitBookmarks(cfg.readEntry(QStringLiteral("bookmarks")));
     updateActions();
 }
 
@@ -727,5 +761,5 @@ void YMFileDialog::writeOptions()
         cfg.writeEntry(QStringLiteral("hiddenToo"), m_fileView->hiddenToo());
         cfg.writeEntry(QStringLiteral("sort"), m_fileView->sort());
     }
-    cfg.writeEntry(QStringLiteral("bookmarks"), m_bookmarks, QLatin1Char(';'));
+    cfg.writeEntry(QStringLiteral("bookmarks"), joinBookmarks(m_bookmarks));
 }

@@ -391,6 +391,18 @@ void TestYMFileDialog::bookmarks()
     cfg.setGroup("Options");
     QCOMPARE(cfg.readListEntry("bookmarks", ';'),
              (QStringList{tree.path("with space"), tree.root}));
+
+    // a folder whose name holds the separator reads back whole
+    QDir().mkpath(tree.path("a;b\\c"));
+    {
+        YMFileDialog d(tree.path("a;b\\c"), "", true, false, "");
+        d.newBookmark();
+        d.reject();
+    }
+    YMFileDialog d(tree.root, "", true, false, "");
+    QCOMPARE(d.bookmarks(), (QStringList{tree.path("with space"), tree.root,
+                                         tree.path("a;b\\c")}));
+    d.reject();
 }
 
 void TestYMFileDialog::viewOptions()
