@@ -71,8 +71,8 @@ QString nearestExisting(QString p)
     return p;
 }
 
-// Bookmarks are stored as one text separated by ";". A ";" or "\\" inside
-// a folder's name is written with a "\\" before it, so it reads back whole.
+// Bookmarks are stored as one text separated by ";". A ";" or a backslash
+// inside a folder's name gets a backslash before it, so it reads back whole.
 QString joinBookmarks(const QStringList &list)
 {
     QStringList escaped;
