@@ -202,6 +202,11 @@ YMFileDialog::YMFileDialog(const QString &startDir, const QString &filter, bool 
         box->addWidget(m_filterCombo);
     if (dirMode)
         m_combo->hide();
+    // long folder paths and filter texts must not widen the dialog past
+    // the screen
+    m_combo->setMinimumWidth(1);
+    if (m_filterCombo)
+        m_filterCombo->setMinimumWidth(1);
 
     // 6.-8.
     m_historyIndex = 0;
@@ -250,6 +255,12 @@ void YMFileDialog::fillToolBar()
     m_optionsButton->setIcon(YMRResource::loadIconSet(QStringLiteral("mouse")));
     m_optionsButton->setMenu(m_optionsMenu);
     m_optionsButton->setPopupMode(QToolButton::InstantPopup);
+
+    // on the small screen the buttons give up some of their frame rather
+    // than push the last ones out of sight
+    const QList<QToolButton *> buttons = m_toolBar->findChildren<QToolButton *>();
+    for (QToolButton *b : buttons)
+        b->setMinimumWidth(b->iconSize().width() + 2);
 }
 
 // ---- entry points ----
