@@ -379,8 +379,7 @@ void PCLink::handleAnnounce(const QString &destination, const QString &sizeText)
     bool ok = !destination.isEmpty() && PCLinkProtocol::parseSize(sizeText, size);
     if (ok) {
         saveSharedCategories(destination);
-        m_temp.setFileName(destination + QStringLiteral(".new"));
-        ok = m_temp.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        ok = YMRPIM::openNewFile(m_temp, destination);
     }
     m_pending = NoPending;
     if (!ok) {
@@ -404,7 +403,7 @@ void PCLink::handleAnnounce(const QString &destination, const QString &sizeText)
 
 void PCLink::finishReceive()
 {
-    const bool ok = YMRPIM::commitNewFile(m_temp, m_destination, !m_writeFailed);
+    const bool ok = YMRPIM::commitNewFile(m_temp, !m_writeFailed);
     m_state = Idle;
     m_pending = NoPending;
     if (!ok) {

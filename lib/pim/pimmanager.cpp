@@ -352,13 +352,11 @@ bool PIMManager::save()
 {
     if (!m_dirty)
         return true;
-    const QString path = fileName();
-    const QString newPath = path + QStringLiteral(".new");
-    QFile file(newPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    QFile file;
+    if (!YMRPIM::openNewFile(file, fileName()))
         return false;
     const bool written = m_format == 1 ? saveStream(&file) : saveText(&file);
-    if (!YMRPIM::commitNewFile(file, path, written))
+    if (!YMRPIM::commitNewFile(file, written))
         return false;
     m_changes = 0;
     m_dirty = false;

@@ -16,6 +16,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace {
 
 // A store of expenses sorted by one property "k" (any sort column); records
@@ -89,6 +91,12 @@ QStringList keysOf(PIMRecordArray *view)
     return keys;
 }
 
+unsigned modeOf(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? unsigned(st.st_mode & 07777) : 0u;
+}
+
 Task *newTask(PIMManager *store, const QString &k, const QString &n = QString())
 {
     auto *t = new Task(store);
@@ -111,8 +119,11 @@ private slots:
     void autosaveOnEleventhChange();
     void saveReplacesThroughNewFile();
     void failedSavesKeepOldFile();
+    void savesKeepModeAndFollowLinks();
     void subclassFailedSaveIsNotRepeatedWithBaseHeader();
     void tolerantReading();
+    void stampsOutsideTheCalendarAreRefused();
+    void trailingCarriageReturnsSettle();
     void savedTextFollowsEveryChange();
     void badInputNeverCrashes();
     void sortOrderAndStability();
@@ -401,6 +412,40 @@ void TestPIMManager::failedSavesKeepOldFile()
     QCOMPARE(readAll(path).left(6), QByteArray("FOLDER"));
 }
 
+void TestPIMManager::savesKeepModeAndFollowLinks()
+{
+    QTemporaryDir dir;
+    const QString real = dir.filePath(QStringLiteral("private.exp"));
+    writeAll(real, "FOLDER\nTOTAL=0\nEND\n");
+    QVERIFY(QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner));
+    QVERIFY(QDir().mkdir(dir.filePath(QStringLiteral("links"))));
+    const QString link = dir.filePath(QStringLiteral("links/book.exp"));
+    QVERIFY(QFile::link(real, link));
+    {
+        KeyStore store(link);
+        QVERIFY(store.load());
+        newTask(&store, QStringLiteral("a"))->store(nullptr);
+        QVERIFY(store.save());
+    }
+    // the link stays a link, the real file gets the save and stays private
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(readAll(real).contains("TOTAL=1\n"));
+    QCOMPARE(modeOf(real), 0600u);
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("links"))).entryList(QDir::Files | QDir::System),
+             QStringList(QStringLiteral("book.exp")));
+
+    // data lists and copies go through the same steps
+    const QString list = YMRPIM::userListPath(QStringLiteral("modes"));
+    QVERIFY(YMRPIM::saveList(QStringLiteral("modes"), {QStringLiteral("x")}));
+    QVERIFY(::chmod(QFile::encodeName(list).constData(), 0640) == 0);
+    QVERIFY(YMRPIM::saveList(QStringLiteral("modes"), {QStringLiteral("y")}));
+    QCOMPARE(modeOf(list), 0640u);
+    QVERIFY(YMRPIM::copyFile(list, link, false));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(readAll(real), QByteArray("y"));
+    QCOMPARE(modeOf(real), 0600u);
+}
+
 void TestPIMManager::subclassFailedSaveIsNotRepeatedWithBaseHeader()
 {
     QTemporaryDir dir;
@@ -486,6 +531,69 @@ void TestPIMManager::tolerantReading()
     QCOMPARE(store.sortColumn(), 2);
     QCOMPARE(store.perPage(), 3);
     QCOMPARE(store.count(), 0);
+}
+
+void TestPIMManager::stampsOutsideTheCalendarAreRefused()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("far.exp"));
+    writeAll(path,
+             "FOLDER\nSYNCDATETIME=1 1 2000000000 0 0 0\nTOTAL=2\nEND\n"
+             "DATE=1 1 2000000000 0 0 0\nREMINDER\nDATETIME=31 12 -2000000000 23 59 59\nREMINDER_END\n"
+             "CREATED=1 1 2000000000 0 0 0\nUPDATED=1 1 10000 0 0 0\nEND\n"
+             "DATE=31 12 9999 0 0 0\nCREATED=1 1 1 0 0 0\nUPDATED=31 12 9999 23 59 59\nEND\n");
+    QByteArray first;
+    {
+        KeyStore store(path);
+        QVERIFY(store.load());
+        QVERIFY(store.syncDateTime().isNull());
+        auto *far = static_cast<Task *>(store.records()->at(0));
+        QVERIFY(far->date.isNull());
+        QVERIFY(far->reminder && far->reminder->dateTime.isNull());
+        QVERIFY(far->created().isNull());
+        QVERIFY(far->updated().isNull());
+        // the calendar's first and last days stay as they are
+        auto *edge = static_cast<Task *>(store.records()->at(1));
+        QCOMPARE(edge->date, QDate(9999, 12, 31));
+        QCOMPARE(edge->created(), QDateTime(QDate(1, 1, 1), QTime(0, 0)));
+        QCOMPARE(edge->updated(), QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)));
+        store.forceSave();
+        first = readAll(path);
+    }
+    QVERIFY(!first.contains("2000000000"));
+    QVERIFY(first.contains("UPDATED=31 12 9999 23 59 59\n"));
+    KeyStore again(path);
+    QVERIFY(again.load());
+    again.forceSave();
+    QCOMPARE(readAll(path), first);
+}
+
+void TestPIMManager::trailingCarriageReturnsSettle()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cr.exp"));
+    writeAll(path, "FOLDER\nPROP=p=head\r\r\nTOTAL=1\nEND\nTYPE=read\r\r\r\nPROP=n=x\r\r\nEND\n");
+    {
+        KeyStore store(path);
+        QVERIFY(store.load());
+        auto *t = new Task(&store);
+        t->type = QStringLiteral("typed\r\r");
+        t->description = QStringLiteral("two\r\nlines\r");
+        t->store(nullptr);
+        store.setProperty(QStringLiteral("q"), QStringLiteral("\r"));
+    }
+    const QByteArray first = readAll(path);
+    QCOMPARE(first.count('\r'), 1);
+    QVERIFY(first.contains("two\r|lines\n")); // a return inside a value stays
+    // every later save gives the same bytes
+    for (int i = 0; i < 2; ++i) {
+        KeyStore store(path);
+        QVERIFY(store.load());
+        QCOMPARE(static_cast<Task *>(store.records()->at(0))->type, QStringLiteral("read"));
+        QCOMPARE(static_cast<Task *>(store.records()->at(1))->description, QStringLiteral("two\r\nlines"));
+        store.forceSave();
+        QCOMPARE(readAll(path), first);
+    }
 }
 
 void TestPIMManager::savedTextFollowsEveryChange()

@@ -9,7 +9,11 @@
 #include "qpe/config.h"
 #include "qt/ymrapplication.h"
 
+#include <QElapsedTimer>
+
 #include <memory>
+
+#include <sys/stat.h>
 
 class TestTaskManager : public QObject
 {
@@ -74,6 +78,7 @@ private slots:
     void purgeCancelsAlarms();
     void templatesRegisterNothing();
     void defaultsFromLastAdded();
+    void addingAfterACrashNeverWaits();
     void sharedCategoryStore();
     void sortColumns();
 };
@@ -386,6 +391,31 @@ void TestTaskManager::defaultsFromLastAdded()
     }
     made.reset(book.createWithDefaults());
     QCOMPARE(made->categories(), QStringList({"a", "b"}));
+}
+
+void TestTaskManager::addingAfterACrashNeverWaits()
+{
+    // a crash during a settings write leaves an empty lock behind
+    const QString settings = Config::configFileName(QStringLiteral("ymrOutlays"));
+    QFile lock(settings + QStringLiteral(".lock"));
+    QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    lock.close();
+    TaskManager book(path(QStringLiteral("crash.exp")));
+    QElapsedTimer timer;
+    timer.start();
+    addTask(book, QStringLiteral("Taxi"), QStringLiteral("5"));
+    QVERIFY2(timer.elapsed() < 10000, QByteArray::number(timer.elapsed()));
+    QVERIFY(!lock.exists());
+
+    // the same defaults again leave the settings file as it is
+    struct stat before, after;
+    QVERIFY(::stat(QFile::encodeName(settings).constData(), &before) == 0);
+    addTask(book, QStringLiteral("Taxi"), QStringLiteral("7"));
+    QVERIFY(::stat(QFile::encodeName(settings).constData(), &after) == 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    addTask(book, QStringLiteral("Bus"), QStringLiteral("2"));
+    QVERIFY(::stat(QFile::encodeName(settings).constData(), &after) == 0);
+    QVERIFY(after.st_ino != before.st_ino);
 }
 
 void TestTaskManager::sharedCategoryStore()
