@@ -358,11 +358,12 @@ CategoryRecord *PIMRecord::firstCategory() const
 
 bool PIMRecord::store(PIMRecord *old)
 {
-    if (!m_owner)
-        return false;
-    if (m_owner->contains(this))
+    // one rule for both ways: old is handed over and deleted
+    if (m_owner && m_owner->contains(this))
         return m_owner->updateRecord(old, this);
-    return m_owner->addRecord(this);
+    if (old != this)
+        delete old;
+    return m_owner ? m_owner->addRecord(this) : false;
 }
 
 bool PIMRecord::remove()

@@ -25,6 +25,7 @@ YMTimeEdit::YMTimeEdit(QWidget *parent, const char *name) : QWidget(parent)
     m_minute->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral(" ?[0-5]?[0-9]")), m_minute));
     box->addWidget(m_minute);
+    setFocusProxy(m_hour);
 
     connect(m_hour, QOverload<int>::of(&YMRComboBox::activated), this, &YMTimeEdit::finish);
     // Picked and typed minutes both come as text; a pick also sends its index.

@@ -54,14 +54,18 @@ protected:
     void recordUpdated(PIMRecord *, PIMRecord *r) override { updatedHooks << r; }
 };
 
-// A subclass with a header key of its own whose save always fails after
-// the first attempt.
+// A subclass with a header key of its own; it leaves its save at
+// destruction to the base.
 class HeaderStore : public PIMManager
 {
 public:
     explicit HeaderStore(const QString &path) : PIMManager(QStringLiteral("test"), path) {}
-    ~HeaderStore() override { saveOnDestroy(); }
     QString desc;
+    void setDesc(const QString &d)
+    {
+        desc = d;
+        markDirty();
+    }
 
 protected:
     void writeHeader(PIMTextWriter &out) override
@@ -97,6 +101,15 @@ unsigned modeOf(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? unsigned(st.st_mode & 07777) : 0u;
 }
 
+// An expense that counts its deletions.
+struct CountedTask : Task
+{
+    explicit CountedTask(PIMManager *store, int *deleted) : Task(store), deleted(deleted) {}
+    CountedTask(const CountedTask &other) = default;
+    ~CountedTask() override { ++*deleted; }
+    int *deleted;
+};
+
 Task *newTask(PIMManager *store, const QString &k, const QString &n = QString())
 {
     auto *t = new Task(store);
@@ -129,6 +142,8 @@ private slots:
     void sortOrderAndStability();
     void viewFollowsChanges();
     void removeSignalsAndHooks();
+    void storeTakesTheOldCopyBothWays();
+    void subclassHeaderSavedAtDestruction();
     void headerValuesAndDirtyFlag();
     void perPageNeverZero();
     void dataStreamForm();
@@ -857,6 +872,55 @@ void TestPIMManager::removeSignalsAndHooks()
     QCOMPARE(array.count(), 1);
     array.remove(&t);
     QVERIFY(array.isEmpty());
+}
+
+void TestPIMManager::storeTakesTheOldCopyBothWays()
+{
+    QTemporaryDir dir;
+    KeyStore store(dir.filePath(QStringLiteral("own.exp")));
+    int deleted = 0;
+    // added: the store takes the record and deletes the copy handed in
+    auto *record = new CountedTask(&store, &deleted);
+    QVERIFY(record->store(new CountedTask(*record)));
+    QCOMPARE(deleted, 1);
+    QVERIFY(store.contains(record));
+    // updated: the same
+    QVERIFY(record->store(new CountedTask(*record)));
+    QCOMPARE(deleted, 2);
+    QVERIFY(record->store(nullptr));
+    QVERIFY(record->store(record)); // itself as the old copy: kept
+    QCOMPARE(deleted, 2);
+    // a record of no store: refused, the copy still goes
+    CountedTask loose(nullptr, &deleted);
+    QVERIFY(!loose.store(new CountedTask(loose)));
+    QCOMPARE(deleted, 3);
+    // an update of a record the store does not hold is refused
+    CountedTask foreign(&store, &deleted);
+    QVERIFY(!store.updateRecord(new CountedTask(foreign), &foreign));
+    QCOMPARE(deleted, 4);
+    QVERIFY(!store.view()->contains(&foreign));
+    QCOMPARE(store.count(), 1);
+}
+
+void TestPIMManager::subclassHeaderSavedAtDestruction()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("h.exp"));
+    {
+        HeaderStore store(path);
+        store.setDesc(QStringLiteral("first"));
+        newTask(&store, QStringLiteral("a"))->store(nullptr);
+    }
+    QVERIFY(readAll(path).contains("TOTAL=1\nDESC=first\nEND\n"));
+    {
+        HeaderStore store(path);
+        QVERIFY(store.load());
+        QCOMPARE(store.desc, QStringLiteral("first"));
+        // base values changed after the subclass's are still current
+        newTask(&store, QStringLiteral("b"))->store(nullptr);
+        store.setPerPage(4);
+    }
+    QVERIFY(readAll(path).contains("PERPAGE=4\nTOTAL=2\nDESC=first\nEND\n"));
 }
 
 void TestPIMManager::headerValuesAndDirtyFlag()

@@ -10,6 +10,7 @@
 #include "qt/ymrapplication.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 
 #include <memory>
 
@@ -80,6 +81,7 @@ private slots:
     void defaultsFromLastAdded();
     void addingAfterACrashNeverWaits();
     void sharedCategoryStore();
+    void categoryStoreReleasedWhileBooksAreOpen();
     void sortColumns();
 };
 
@@ -425,6 +427,34 @@ void TestTaskManager::sharedCategoryStore()
     QVERIFY(a.categoryManager());
     QCOMPARE(a.categoryManager(), b.categoryManager());
     QCOMPARE(a.categoryManager(), TaskManager::sharedCategoryManager());
+}
+
+void TestTaskManager::categoryStoreReleasedWhileBooksAreOpen()
+{
+    QPointer<CategoryManager> cats;
+    {
+        TaskManager book(path(QStringLiteral("open.exp")));
+        cats = book.categoryManager();
+        auto *c = new CategoryRecord(cats);
+        c->title = QStringLiteral("Kept");
+        cats->addRecord(c);
+        Task *t = addTask(book, QStringLiteral("x"), QStringLiteral("1"));
+        t->setCategories({c->uidString()});
+        {
+            TaskManager second(path(QStringLiteral("second.exp")));
+            TaskManager::releaseSharedCategoryManager();
+        }
+        // the books still read their categories through it
+        QVERIFY(cats);
+        QCOMPARE(t->categoryTitle(false), QStringLiteral("Kept"));
+        QCOMPARE(book.categoryManager(), cats.data());
+    }
+    // it went with the last book
+    QVERIFY(!cats);
+    // and the next book gets a fresh one
+    TaskManager later(path(QStringLiteral("later.exp")));
+    QVERIFY(later.categoryManager());
+    QVERIFY(later.categoryManager()->findByTitle(QStringLiteral("Kept")));
 }
 
 void TestTaskManager::sortColumns()

@@ -28,7 +28,6 @@ private slots:
     void changedSignalsAndNavigation();
     void tapChoosesSection();
     void followsSettingsWhileShown();
-    void twelveHourAfterFirstShow();
     void sizeHintLeavesStateAlone();
 };
 
@@ -104,18 +103,13 @@ void TestYMDateTimeEdit::typing_data()
     QTest::addColumn<int>("nexts");
     const QDateTime jan31(QDate(2005, 1, 31), QTime(14, 30));
     QTest::newRow("hour 3 completes") << 1 << 273 << jan31 << "3" << "03:30" << 1 << 0;
-    QTest::newRow("hour 0 then 5") << 1 << 273 << jan31 << "05" << "05:30" << 1 << 0;
     QTest::newRow("hour then minutes") << 1 << 273 << jan31 << "2359" << "23:59" << 1 << 1;
     QTest::newRow("minute 7 completes") << 1 << 273 << jan31 << ">7" << "14:07" << 1 << 1;
-    QTest::newRow("minute 5 waits") << 1 << 273 << jan31 << ">5" << "14:05" << 1 << 0;
     QTest::newRow("hour 25 refused") << 1 << 273 << jan31 << "25" << "02:30" << 0 << 0;
     QTest::newRow("day 0 refused") << 0 << 273 << jan31 << "0" << "31/01/2005" << 0 << 0;
-    QTest::newRow("day 1 waits") << 0 << 273 << jan31 << "1" << "01/01/2005" << 0 << 0;
     QTest::newRow("day 4 completes") << 0 << 273 << jan31 << "4" << "04/01/2005" << 1 << 0;
     QTest::newRow("month 13 refused") << 0 << 273 << jan31 << ">13" << "31/01/2005" << 1 << 0;
-    QTest::newRow("month 12") << 0 << 273 << jan31 << ">12" << "31/12/2005" << 2 << 0;
     QTest::newRow("month 2 clamps the day") << 0 << 273 << jan31 << ">2" << "28/02/2005" << 2 << 0;
-    QTest::newRow("year 1 means 19xx") << 0 << 84 << jan31 << "1" << "1905/01/31" << 0 << 0;
     QTest::newRow("year 1984") << 0 << 84 << jan31 << "1984" << "1984/01/31" << 1 << 0;
     QTest::newRow("year never 0") << 0 << 84 << jan31 << "0000" << "0005/01/31" << 0 << 0;
     QTest::newRow("month 0 refused, then a leap day")
@@ -164,17 +158,11 @@ void TestYMDateTimeEdit::stepping_data()
     QTest::newRow("day stops at the month's end")
         << 0 << false << QDateTime(QDate(2005, 2, 27), t) << "+++"
         << QDateTime(QDate(2005, 2, 28), t);
-    QTest::newRow("day stops at 1") << 0 << false << QDateTime(QDate(2005, 2, 1), t) << "-"
-                                    << QDateTime(QDate(2005, 2, 1), t);
     QTest::newRow("year from a leap day") << 0 << false << QDateTime(QDate(2004, 2, 29), t)
                                           << ">>+" << QDateTime(QDate(2005, 2, 28), t);
-    QTest::newRow("year stops at 1") << 0 << false << QDateTime(QDate(1, 5, 5), t) << ">>-"
-                                     << QDateTime(QDate(1, 5, 5), t);
     const QDate d(2005, 3, 5);
     QTest::newRow("24h hour stops at 23") << 1 << false << QDateTime(d, QTime(23, 10)) << "+"
                                           << QDateTime(d, QTime(23, 10));
-    QTest::newRow("minutes stop at 59") << 1 << false << QDateTime(d, QTime(8, 59)) << ">+"
-                                        << QDateTime(d, QTime(8, 59));
     QTest::newRow("11:30 PM does not step up") << 1 << true << QDateTime(d, QTime(23, 30)) << "+"
                                                << QDateTime(d, QTime(23, 30));
     QTest::newRow("12:10 AM does not step down") << 1 << true << QDateTime(d, QTime(0, 10))
@@ -183,16 +171,10 @@ void TestYMDateTimeEdit::stepping_data()
                                          << QDateTime(d, QTime(1, 10));
     QTest::newRow("11 AM up gives 12 PM") << 1 << true << QDateTime(d, QTime(11, 10)) << "+"
                                           << QDateTime(d, QTime(12, 10));
-    QTest::newRow("12 PM up gives 1 PM") << 1 << true << QDateTime(d, QTime(12, 10)) << "+"
-                                         << QDateTime(d, QTime(13, 10));
     QTest::newRow("12 PM down gives 11 AM") << 1 << true << QDateTime(d, QTime(12, 10)) << "-"
                                             << QDateTime(d, QTime(11, 10));
-    QTest::newRow("1 PM down gives 12 PM") << 1 << true << QDateTime(d, QTime(13, 10)) << "-"
-                                           << QDateTime(d, QTime(12, 10));
     QTest::newRow("AM/PM toggles") << 1 << true << QDateTime(d, QTime(9, 10)) << ">>+"
                                    << QDateTime(d, QTime(21, 10));
-    QTest::newRow("AM/PM keeps 12") << 1 << true << QDateTime(d, QTime(12, 10)) << ">>-"
-                                    << QDateTime(d, QTime(0, 10));
 }
 
 void TestYMDateTimeEdit::stepping()
@@ -326,18 +308,16 @@ void TestYMDateTimeEdit::followsSettingsWhileShown()
     // the new first section takes the digits
     press(&e, QStringLiteral("1999"));
     QCOMPARE(e.date(), QDate(1999, 7, 3));
-}
 
-void TestYMDateTimeEdit::twelveHourAfterFirstShow()
-{
+    // a time edit outside a menu takes the 12-hour clock on its first show
     setDateSettings(true, 273);
-    YMDateTimeEdit e(1);
-    e.setDateTime(QDateTime(QDate(2005, 7, 3), QTime(0, 30)));
-    QCOMPARE(e.text(), QStringLiteral("00:30"));
-    e.show();
-    QTRY_COMPARE(e.text(), QStringLiteral("12:30 AM"));
+    YMDateTimeEdit t(1);
+    t.setDateTime(QDateTime(QDate(2005, 7, 3), QTime(0, 30)));
+    QCOMPARE(t.text(), QStringLiteral("00:30"));
+    t.show();
+    QTRY_COMPARE(t.text(), QStringLiteral("12:30 AM"));
     setDateSettings(false, 273);
-    QCOMPARE(e.text(), QStringLiteral("00:30"));
+    QCOMPARE(t.text(), QStringLiteral("00:30"));
 }
 
 void TestYMDateTimeEdit::sizeHintLeavesStateAlone()
