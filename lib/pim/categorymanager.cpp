@@ -19,10 +19,7 @@ CategoryManager::CategoryManager()
     }
 }
 
-CategoryManager::~CategoryManager()
-{
-    saveOnDestroy();
-}
+CategoryManager::~CategoryManager() = default;
 
 CategoryRecord *CategoryManager::findByTitle(const QString &title) const
 {

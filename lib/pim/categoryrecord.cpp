@@ -24,12 +24,23 @@ void CategoryRecord::write(PIMTextWriter &out) const
     PIMRecord::write(out);
 }
 
+namespace {
+// A colour text that names no colour keeps the default: an unreadable one
+// would be left out when saved and come back as the default at the next load.
+void readColor(const QString &text, QColor &color)
+{
+    const QColor read(text);
+    if (read.isValid())
+        color = read;
+}
+}
+
 void CategoryRecord::readField(QLatin1String key, PIMTextReader &in)
 {
     if (key == QLatin1String("T"))
         title = in.value();
     else if (key == QLatin1String("CT"))
-        textColor = QColor(in.value());
+        readColor(in.value(), textColor);
     else if (key == QLatin1String("CB"))
-        backgroundColor = QColor(in.value());
+        readColor(in.value(), backgroundColor);
 }

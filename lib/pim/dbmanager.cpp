@@ -38,11 +38,7 @@ DBManager::DBManager(bool ext)
 {
 }
 
-DBManager::~DBManager()
-{
-    // Saved here while the "I=" lines are still written.
-    saveOnDestroy();
-}
+DBManager::~DBManager() = default;
 
 PIMRecord *DBManager::createRecord()
 {
@@ -186,8 +182,10 @@ void DBManager::recordUpdated(PIMRecord *old, PIMRecord *record)
     // nothing about that book changed.
     if (!old && stored)
         return;
-    if (!stored)
+    if (!stored) {
         m_paths.append(rec->path());
+        markDirty();
+    }
 
     DBRecord *before = dynamic_cast<DBRecord *>(old);
     if (!before) {
@@ -223,6 +221,7 @@ void DBManager::recordUpdated(PIMRecord *old, PIMRecord *record)
             open->setFileName(newPath);
         m_paths.removeAll(oldPath);
         m_paths.append(newPath);
+        markDirty();
     } else {
         revertPath(rec, oldPath);
     }
@@ -236,13 +235,20 @@ void DBManager::recordRemoved(PIMRecord *record)
     if (!rec)
         return;
     m_paths.removeAll(rec->path());
-    if (rec->deleteFile()) {
-        // Leaves an open store of the book clean, so that it does not
-        // write the deleted file back when it closes.
-        if (TaskManager *open = TaskManager::openStore(rec->path()))
-            open->save();
-        QFile::remove(rec->path());
-    }
+    markDirty();
+}
+
+bool DBManager::canRemove(PIMRecord *record)
+{
+    DBRecord *rec = dynamic_cast<DBRecord *>(record);
+    if (m_ext || !rec || !rec->deleteFile())
+        return true;
+    // Leaves an open store of the book clean, so that it does not write the
+    // deleted file back when it closes.
+    if (TaskManager *open = TaskManager::openStore(rec->path()))
+        open->save();
+    // a book file that stays keeps its place in the index
+    return QFile::remove(rec->path()) || !QFileInfo::exists(rec->path());
 }
 
 QString DBManager::sortText(DBRecord *record) const

@@ -42,6 +42,9 @@ protected:
     void writeHeader(PIMTextWriter &out) override;
     void recordAdded(PIMRecord *record) override;
     void recordUpdated(PIMRecord *old, PIMRecord *record) override;
+    // Deletes the book file of a record marked so; a file that cannot be
+    // deleted keeps the record in the index (removeRecord() is false).
+    bool canRemove(PIMRecord *record) override;
     void recordRemoved(PIMRecord *record) override;
     void loaded() override;
     void updateSortKeys() override;

@@ -27,11 +27,15 @@ PIMManager::PIMManager(const QString &directory, const QString &fileName, bool t
 {
     qRegisterMetaType<PIMRecord *>();
     m_records.setAutoDelete(true);
-    clearHeader();
+    // the members start cleared; a subclass's own header starts cleared by
+    // its own initialisers (no virtual call reaches it from here)
 }
 
 PIMManager::~PIMManager()
 {
+    // The subclass part is gone: its header lines come from the copy kept
+    // at its last change.
+    m_destroying = true;
     if (!m_destroySaved)
         save();
     m_view.clear();
@@ -44,6 +48,30 @@ void PIMManager::saveOnDestroy()
         return;
     m_destroySaved = true;
     save();
+}
+
+void PIMManager::markDirty()
+{
+    m_dirty = true;
+    keepSubclassHeader();
+}
+
+void PIMManager::keepSubclassHeader()
+{
+    // the subclass writes the base's lines first, then its own
+    QBuffer all, base;
+    all.open(QIODevice::WriteOnly);
+    base.open(QIODevice::WriteOnly);
+    {
+        PIMTextWriter out(&all);
+        writeHeader(out);
+        out.flush();
+        PIMTextWriter baseOut(&base);
+        PIMManager::writeHeader(baseOut);
+        baseOut.flush();
+    }
+    const QByteArray &text = all.buffer();
+    m_subclassHeader = text.startsWith(base.buffer()) ? text.mid(base.buffer().size()) : QByteArray();
 }
 
 QString PIMManager::fileName() const
@@ -93,6 +121,11 @@ bool PIMManager::updateRecord(PIMRecord *old, PIMRecord *record)
 {
     if (old == record)
         old = nullptr;
+    // old is ours to delete in any case; a record held elsewhere is no update
+    if (!record || !m_records.contains(record)) {
+        delete old;
+        return false;
+    }
     record->m_rawStart = -1;
     record->setUpdated(QDateTime::currentDateTime());
     recordUpdated(old, record);
@@ -118,6 +151,8 @@ bool PIMManager::updateRecord(PIMRecord *old, PIMRecord *record)
 
 bool PIMManager::removeRecord(PIMRecord *record)
 {
+    if (!record || !m_records.contains(record) || !canRemove(record))
+        return false;
     recordRemoved(record);
     const int viewIndex = m_view.find(record);
     if (viewIndex >= 0)
@@ -352,13 +387,11 @@ bool PIMManager::save()
 {
     if (!m_dirty)
         return true;
-    const QString path = fileName();
-    const QString newPath = path + QStringLiteral(".new");
-    QFile file(newPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    QFile file;
+    if (!YMRPIM::openNewFile(file, fileName()))
         return false;
     const bool written = m_format == 1 ? saveStream(&file) : saveText(&file);
-    if (!YMRPIM::commitNewFile(file, path, written))
+    if (!YMRPIM::commitNewFile(file, written))
         return false;
     m_changes = 0;
     m_dirty = false;
@@ -384,6 +417,7 @@ bool PIMManager::load()
     const bool complete = file.error() == QFileDevice::NoError;
     file.close();
     loaded();
+    keepSubclassHeader();
     rebuildView(false);
     emit updated();
     return complete;
@@ -459,6 +493,8 @@ void PIMManager::writeHeader(PIMTextWriter &out)
     if (!m_lastCurrent.isEmpty())
         out.writeValue("LASTCURRENT=", m_lastCurrent);
     out.writeNumber("TOTAL=", m_headerOnly ? m_total : m_records.count());
+    if (m_destroying)
+        out.writeRaw(m_subclassHeader.constData(), m_subclassHeader.size());
 }
 
 void PIMManager::readHeader(QStringList &parts)
@@ -655,6 +691,11 @@ void PIMManager::recordAdded(PIMRecord *)
 
 void PIMManager::recordUpdated(PIMRecord *, PIMRecord *)
 {
+}
+
+bool PIMManager::canRemove(PIMRecord *)
+{
+    return true;
 }
 
 void PIMManager::recordRemoved(PIMRecord *)

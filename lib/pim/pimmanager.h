@@ -21,9 +21,10 @@ class QIODevice;
 // The record store: every record of one record file, a filtered and sorted
 // view of them, change counting with autosave, and saving through
 // "<file>.new". Subclasses add header keys and hooks through the virtual
-// operations; a subclass that writes header keys of its own must call
-// saveOnDestroy() in its destructor, so that the store is never saved with
-// the base header alone.
+// operations. A subclass writes the base's header lines first, then its
+// own, and marks every change of its own header values with markDirty():
+// the store keeps those lines then, so that its save at destruction (after
+// the subclass part is gone) writes the whole header.
 class PIMManager : public QObject
 {
     Q_OBJECT
@@ -57,7 +58,11 @@ public:
     PIMRecord *findRecord(const uuid_t uid) const;
 
     bool addRecord(PIMRecord *record);
+    // Takes and deletes old (the state before the change) in every case;
+    // false when the store does not hold record.
     bool updateRecord(PIMRecord *old, PIMRecord *record);
+    // False (and nothing happens) when the store does not hold the record
+    // or canRemove() refuses it.
     bool removeRecord(PIMRecord *record);
     virtual bool removeAll();
     bool appendRecord(PIMRecord *record);
@@ -123,6 +128,8 @@ protected:
     virtual void clearHeader();
     virtual void recordAdded(PIMRecord *record);
     virtual void recordUpdated(PIMRecord *old, PIMRecord *record);
+    // Whatever must succeed before a record leaves (a file to delete).
+    virtual bool canRemove(PIMRecord *record);
     virtual void recordRemoved(PIMRecord *record);
     virtual void loaded();
     virtual void updateSortKeys();
@@ -135,17 +142,20 @@ protected:
     void loadStream(QIODevice *device);
 
     void insertIntoView(PIMRecord *record);
-    void markDirty() { m_dirty = true; }
+    // Marks the store dirty after a change of the subclass's header values.
+    void markDirty();
     void countChange();
     void setFormat(int format) { m_format = format; }
-    // Saves once for the most derived class; the base destructor then does
-    // not save again.
+    // Saves now, once: the base destructor then does not save again. Not
+    // needed for the header (see markDirty()); for a subclass whose save
+    // needs more of its own state than the header lines.
     void saveOnDestroy();
 
 private:
     bool copyRecordPart(PIMTextWriter &out);
     bool copyRecordPart(QIODevice *device);
     void readRecords(PIMTextReader &in, bool keepText);
+    void keepSubclassHeader();
 
     QString m_fileName;
     QString m_directory;
@@ -170,6 +180,9 @@ private:
     int m_streamHeaderWordRead = 0;
     QMap<QString, QString> m_properties;
     bool m_destroySaved = false;
+    bool m_destroying = false;
+    // The subclass's own header lines as of its last change or load.
+    QByteArray m_subclassHeader;
     // The text of the file as loaded: records that have not changed since
     // are saved by copying their blocks from it.
     QByteArray m_loadedText;

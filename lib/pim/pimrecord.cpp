@@ -42,7 +42,8 @@ QDate PIMRecord::today()
 namespace {
 qint64 stampOfParts(const QDate &d, const QTime &t)
 {
-    if (!d.isValid())
+    // out of the calendar's years the product below would overflow
+    if (!d.isValid() || d.year() < 1 || d.year() > 9999)
         return NoStamp;
     // a time that is no time of day stands for midnight, as QDateTime takes it
     return d.toJulianDay() * MSecsPerDay + (t.isValid() ? t.msecsSinceStartOfDay() : 0);
@@ -68,7 +69,7 @@ qint64 PIMRecord::stampOf(const QDateTime &dt)
 
 qint64 PIMRecord::stampOf(const int *v)
 {
-    return stampOfParts(QDate(v[2], v[1], v[0]), QTime(v[3], v[4], v[5]));
+    return stampOfParts(PIMTextReader::calendarDate(v[0], v[1], v[2]), QTime(v[3], v[4], v[5]));
 }
 
 QDateTime PIMRecord::dateTimeOf(qint64 stamp)
@@ -357,11 +358,12 @@ CategoryRecord *PIMRecord::firstCategory() const
 
 bool PIMRecord::store(PIMRecord *old)
 {
-    if (!m_owner)
-        return false;
-    if (m_owner->contains(this))
+    // one rule for both ways: old is handed over and deleted
+    if (m_owner && m_owner->contains(this))
         return m_owner->updateRecord(old, this);
-    return m_owner->addRecord(this);
+    if (old != this)
+        delete old;
+    return m_owner ? m_owner->addRecord(this) : false;
 }
 
 bool PIMRecord::remove()

@@ -74,8 +74,9 @@ public:
     QStringList categoryTitles() const;
     CategoryRecord *firstCategory() const;
 
-    // Adds the record to its store, or updates it there (old, a copy of the
-    // record before the change, is then deleted by the store).
+    // Adds the record to its store, or updates it there. Either way old (a
+    // copy of the record before the change, or null) is handed over and
+    // deleted; on an add the store takes this record as well.
     bool store(PIMRecord *old);
     bool remove();
     void select();

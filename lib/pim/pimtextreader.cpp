@@ -216,7 +216,14 @@ QDate PIMTextReader::dateValue(int n) const
         return QDate();
     int v[3];
     parseNumbers(m_line + start, len, v, 3);
-    return QDate(v[2], v[1], v[0]);
+    return calendarDate(v[0], v[1], v[2]);
+}
+
+QDate PIMTextReader::calendarDate(int day, int month, int year)
+{
+    if (year < 1 || year > 9999)
+        return QDate();
+    return QDate(year, month, day);
 }
 
 bool PIMTextReader::numbers(int n, int *numbers, int count) const

@@ -65,6 +65,10 @@ public:
     // Date texts of a byte range: up to count numbers separated by blanks;
     // a piece that is not a number, or a missing one, reads 0.
     static void parseNumbers(const char *text, int len, int *numbers, int count);
+    // The date of a file's day, month and year; null for an impossible day
+    // and for a year outside 1 to 9999, which no calendar of the program
+    // shows and whose times would overflow.
+    static QDate calendarDate(int day, int month, int year);
 
 private:
     bool fill();

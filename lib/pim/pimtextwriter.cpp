@@ -46,10 +46,25 @@ void PIMTextWriter::putText(const char *text)
     writeRaw(text, qint64(strlen(text)));
 }
 
+void PIMTextWriter::putValue(const QString &value)
+{
+    // A reader takes a carriage return before the line feed for a CRLF
+    // line end: a value's trailing ones are left out once here, else the
+    // value would lose one on every save.
+    int n = value.size();
+    while (n > 0 && value.at(n - 1) == QLatin1Char('\r'))
+        --n;
+    putUtf8(value.utf16(), n, true);
+}
+
 void PIMTextWriter::putUtf8(const QString &value, bool escape)
 {
-    const ushort *p = value.utf16();
-    const ushort *end = p + value.size();
+    putUtf8(value.utf16(), value.size(), escape);
+}
+
+void PIMTextWriter::putUtf8(const ushort *p, int size, bool escape)
+{
+    const ushort *end = p + size;
     while (p < end) {
         // at most three bytes per UTF-16 unit (four per surrogate pair)
         const qint64 chunk = qMin<qint64>(end - p, Capacity / 3 - 1);
@@ -105,7 +120,7 @@ void PIMTextWriter::writeLine(const char *text)
 void PIMTextWriter::writeValue(const char *key, const QString &value)
 {
     putText(key);
-    putUtf8(value, true);
+    putValue(value);
     put('\n');
 }
 
@@ -114,7 +129,7 @@ void PIMTextWriter::writeNamedValue(const char *key, const QString &name, const 
     putText(key);
     putUtf8(name, false);
     put('=');
-    putUtf8(value, true);
+    putValue(value);
     put('\n');
 }
 

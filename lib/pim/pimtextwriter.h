@@ -10,7 +10,8 @@ class QIODevice;
 
 // Line writer of the record files: UTF-8, a line feed after every line,
 // written to the device in large blocks. Values written through
-// writeValue() are escaped on the way (a line feed becomes "|").
+// writeValue() are escaped on the way (a line feed becomes "|") and lose
+// trailing carriage returns, which no reader could tell from a CRLF end.
 class PIMTextWriter
 {
 public:
@@ -54,6 +55,9 @@ private:
     }
     void putText(const char *text);
     void putUtf8(const QString &value, bool escape);
+    void putUtf8(const ushort *text, int size, bool escape);
+    // an escaped value without trailing carriage returns
+    void putValue(const QString &value);
     void putNumber(qint64 value);
 
     enum { Capacity = 64 * 1024 };

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 
 CategoryManager *TaskManager::s_categoryManager = nullptr;
+bool TaskManager::s_categoryReleasePending = false;
 
 namespace {
 
@@ -54,8 +55,11 @@ TaskManager::TaskManager(const QString &fileName, bool templates, bool headerOnl
 TaskManager::~TaskManager()
 {
     openStores().removeAll(this);
-    // Saved here while this class's header is still written.
-    saveOnDestroy();
+    // a release of the shared category store waits for the last book; the
+    // base's save needs no categories
+    setCategoryManager(nullptr);
+    if (s_categoryReleasePending && openStores().isEmpty())
+        releaseSharedCategoryManager();
 }
 
 void TaskManager::setDescription(const QString &description)
@@ -79,8 +83,8 @@ void TaskManager::setPassword(const QString &password)
 void TaskManager::setFilters(const QList<TaskFilter> &filters)
 {
     m_filters = filters;
-    markDirty();
     m_currentFilter = -1;
+    markDirty();
     rebuildView(true);
     emit updated();
 }
@@ -137,12 +141,14 @@ QByteArray TaskManager::alarmMessage(PIMRecord *record)
 
 void TaskManager::registerAlarm(Task *task)
 {
-    AlarmServer::addAlarm(task->reminder->dateTime, AlarmChannel, alarmMessage(task), 0);
+    if (!AlarmServer::addAlarm(task->reminder->dateTime, AlarmChannel, alarmMessage(task), 0))
+        qWarning("TaskManager: the reminder of %s is not in the alarm list", qPrintable(task->uidString()));
 }
 
 void TaskManager::cancelAlarm(Task *task)
 {
-    AlarmServer::deleteAlarm(task->reminder->dateTime, AlarmChannel, alarmMessage(task), 0);
+    if (!AlarmServer::deleteAlarm(task->reminder->dateTime, AlarmChannel, alarmMessage(task), 0))
+        qWarning("TaskManager: the reminder of %s stays in the alarm list", qPrintable(task->uidString()));
 }
 
 bool TaskManager::removeAll()
@@ -162,6 +168,7 @@ bool TaskManager::removeAll()
 
 CategoryManager *TaskManager::sharedCategoryManager()
 {
+    s_categoryReleasePending = false;
     if (!s_categoryManager) {
         s_categoryManager = new CategoryManager();
         s_categoryManager->load();
@@ -171,6 +178,12 @@ CategoryManager *TaskManager::sharedCategoryManager()
 
 void TaskManager::releaseSharedCategoryManager()
 {
+    // books still open point to it: it goes with the last of them
+    if (!openStores().isEmpty()) {
+        s_categoryReleasePending = true;
+        return;
+    }
+    s_categoryReleasePending = false;
     if (s_categoryManager) {
         CategoryManager *store = s_categoryManager;
         s_categoryManager = nullptr;

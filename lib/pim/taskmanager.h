@@ -52,6 +52,8 @@ public:
     // Removes every expense; their alarms are cancelled first.
     bool removeAll() override;
 
+    // The category store every book shares, made and loaded on first use.
+    // Released while books are open, it goes when the last of them goes.
     static CategoryManager *sharedCategoryManager();
     static void releaseSharedCategoryManager();
 
@@ -94,6 +96,7 @@ private:
     QString m_password;
 
     static CategoryManager *s_categoryManager;
+    static bool s_categoryReleasePending;
 };
 
 #endif

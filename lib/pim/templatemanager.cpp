@@ -95,14 +95,14 @@ bool TemplateManager::rename(const QString &oldName, const QString &newName)
     return true;
 }
 
-void TemplateManager::save(const QStringList &names)
+bool TemplateManager::save(const QStringList &names)
 {
     m_nameList = names;
     // Written aside and then put in place, so a failed write keeps the old
     // index.
     QSaveFile file(indexFileName());
     if (!file.open(QIODevice::WriteOnly))
-        return;
+        return false;
     {
         QTextStream out(&file);
         out.setCodec("UTF-8");
@@ -118,10 +118,8 @@ void TemplateManager::save(const QStringList &names)
         out.flush();
         if (out.status() != QTextStream::Ok) {
             file.cancelWriting();
-            return;
+            return false;
         }
     }
-    if (!file.commit())
-        return;
-    m_store->save();
+    return file.commit() && m_store->save();
 }

@@ -35,8 +35,9 @@ public:
     // Removes the template and its record; unknown names change nothing.
     void remove(const QString &name);
     bool rename(const QString &oldName, const QString &newName);
-    // Takes the new menu order, writes the index, then saves the book.
-    void save(const QStringList &names);
+    // Takes the new menu order, writes the index, then saves the book;
+    // false when either could not be written.
+    bool save(const QStringList &names);
 
 private:
     void readIndex();

@@ -11,8 +11,11 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -155,7 +158,7 @@ QDate YMRPIM::textToDate(const QString &text)
         return QDate();
     int v[3];
     numbersOf(text, v, 3);
-    return QDate(v[2], v[1], v[0]);
+    return PIMTextReader::calendarDate(v[0], v[1], v[2]);
 }
 
 QDateTime YMRPIM::textToDateTime(const QString &text)
@@ -164,7 +167,8 @@ QDateTime YMRPIM::textToDateTime(const QString &text)
         return QDateTime();
     int v[6];
     numbersOf(text, v, 6);
-    return QDateTime(QDate(v[2], v[1], v[0]), QTime(v[3], v[4], v[5]));
+    const QDate date = PIMTextReader::calendarDate(v[0], v[1], v[2]);
+    return date.isValid() ? QDateTime(date, QTime(v[3], v[4], v[5])) : QDateTime();
 }
 
 QTime YMRPIM::textToTime(const QString &text)
@@ -276,28 +280,72 @@ QString YMRPIM::defaultListPath(const QString &name)
            + QLatin1Char('/') + name;
 }
 
-void YMRPIM::saveList(const QString &name, const QStringList &list)
+bool YMRPIM::saveList(const QString &name, const QStringList &list)
 {
-    const QString path = userListPath(name);
-    const QString newPath = path + QStringLiteral(".new");
-    QFile file(newPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
+    QFile file;
+    if (!openNewFile(file, userListPath(name)))
+        return false;
     const QByteArray bytes = list.join(QLatin1Char('\n')).toUtf8();
-    commitNewFile(file, path, file.write(bytes) == bytes.size());
+    return commitNewFile(file, file.write(bytes) == bytes.size());
 }
 
-bool YMRPIM::commitNewFile(QFile &file, const QString &path, bool written)
+QString YMRPIM::replacedFile(const QString &path)
 {
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    // saves go to the file the link names, and the link stays
+    const QString target = info.canonicalFilePath();
+    return target.isEmpty() ? info.symLinkTarget() : target;
+}
+
+bool YMRPIM::openNewFile(QFile &file, const QString &path)
+{
+    const QString target = replacedFile(path);
+    file.setFileName(target + QStringLiteral(".new"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    // the new file takes the old one's permission bits and, where allowed,
+    // its owner: a private book stays private
+    struct stat st;
+    if (::stat(QFile::encodeName(target).constData(), &st) == 0) {
+        const int fd = file.handle();
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0)
+            (void)!::fchown(fd, uid_t(-1), st.st_gid);
+        if (::fchmod(fd, st.st_mode & 07777) != 0) {
+            file.close();
+            QFile::remove(file.fileName());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool YMRPIM::commitNewFile(QFile &file, bool written)
+{
+    const QString newPath = file.fileName();
+    const QString target = newPath.left(newPath.size() - 4);
+    // the bytes reach the disk before the new file takes the old one's
+    // place: after a power loss the old file or the new one is there,
+    // never an empty one
+    bool ok = written && file.flush() && ::fsync(file.handle()) == 0;
     file.close();
     // rename() puts the new file in the old one's place in one step: the
     // file is never missing, and a failure leaves the old file as it was
-    const bool ok = written && file.error() == QFileDevice::NoError
-                    && ::rename(QFile::encodeName(file.fileName()).constData(),
-                                QFile::encodeName(path).constData()) == 0;
-    if (!ok)
-        QFile::remove(file.fileName());
-    return ok;
+    ok = ok && file.error() == QFileDevice::NoError
+         && ::rename(QFile::encodeName(newPath).constData(), QFile::encodeName(target).constData()) == 0;
+    if (!ok) {
+        QFile::remove(newPath);
+        return false;
+    }
+    // and the folder, so that the rename itself survives a power loss
+    const int dir = ::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
 }
 
 QStringList YMRPIM::loadList(const QString &name)
@@ -391,7 +439,7 @@ bool YMRPIM::copyFile(const QString &source, const QString &destination, bool mo
     struct stat ss, ds;
     if (::stat(src.constData(), &ss) != 0 || !S_ISREG(ss.st_mode))
         return false;
-    const QString tmpPath = destination + QStringLiteral(".new");
+    const QString tmpPath = replacedFile(destination) + QStringLiteral(".new");
     const auto isSource = [&ss](const QString &path, struct stat &st) {
         return ::stat(QFile::encodeName(path).constData(), &st) == 0 && st.st_dev == ss.st_dev
                && st.st_ino == ss.st_ino;
@@ -403,8 +451,8 @@ bool YMRPIM::copyFile(const QString &source, const QString &destination, bool mo
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return false;
-    QFile out(tmpPath);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    QFile out;
+    if (!openNewFile(out, destination))
         return false;
     bool ok = true;
     char block[16384];
@@ -422,9 +470,8 @@ bool YMRPIM::copyFile(const QString &source, const QString &destination, bool mo
             break;
     }
     in.close();
-    out.flush();
-    ok = ok && out.size() == QFileInfo(source).size();
-    if (!commitNewFile(out, destination, ok))
+    ok = ok && out.flush() && out.size() == QFileInfo(source).size();
+    if (!commitNewFile(out, ok))
         return false;
     if (move)
         QFile::remove(source);

@@ -11,7 +11,9 @@
 // Static helpers shared by the record framework and the application: value
 // texts of the record files, sort keys, data lists, CSV quoting, file copy.
 // A QObject only so that its texts translate under "YMRPIM".
+class PIMReminder;
 class QFile;
+class QPoint;
 class YMRComboBox;
 class YMRListBox;
 
@@ -46,7 +48,8 @@ public:
     static int compareKeys(const QString &a, const QString &b);
 
     // Data lists: the user's copy in <app>Data, else the installed default.
-    static void saveList(const QString &name, const QStringList &list);
+    // False when the list could not be written (the old list stays).
+    static bool saveList(const QString &name, const QStringList &list);
     static QStringList loadList(const QString &name);
     static QString userListPath(const QString &name);
     static QString defaultListPath(const QString &name);
@@ -59,9 +62,16 @@ public:
     // when nothing or not all could be copied, or source and destination
     // are the same file. With move the source is removed after a copy.
     static bool copyFile(const QString &source, const QString &destination, bool move);
-    // Ends a write into "<path>.new" (file): closes it and, when the write
-    // went well, puts it in path's place in one step; otherwise removes it.
-    static bool commitNewFile(QFile &file, const QString &path, bool written);
+    // Every file that replaces another goes through these two. The file a
+    // save replaces: path, or the file a symbolic link at path names.
+    static QString replacedFile(const QString &path);
+    // Opens "<replaced file>.new" for writing, with the permission bits and
+    // (where allowed) the owner of the file it is to replace.
+    static bool openNewFile(QFile &file, const QString &path);
+    // Ends that write: when it went well, forces the bytes to disk, puts the
+    // file in the old one's place in one step and makes the rename durable;
+    // otherwise removes it. True when the new file is in place.
+    static bool commitNewFile(QFile &file, bool written);
 
     static QString &replaceAll(const QString &pattern, const QString &replacement, QString &text);
 
@@ -70,6 +80,18 @@ public:
     // its edit field, the list box makes its first entry current.
     static void selectItem(YMRComboBox *box, const QString &text, bool keepEmpty);
     static void selectItem(YMRListBox *box, const QString &text, bool keepEmpty);
+
+    // Popup editors: each runs modally and gives true when the user made a
+    // choice, with the new value in its argument.
+    static bool editText(const QString &caption, QString &text);
+    static bool popupDate(QDate &date, const QPoint &pos);
+    // "Remove Reminder" deletes the reminder and nulls the caller's pointer
+    // (removed is then true); "Set" gives it the chosen minute.
+    static bool popupReminder(PIMReminder *&reminder, bool &removed, const QPoint &pos);
+    static bool popupTime(QTime &time, const QPoint &pos);
+    static bool popupDateTime(QDateTime &dateTime, const QPoint &pos);
+    static bool popupList(QString &value, const QString &listName, const QPoint &pos);
+    static bool selectFromList(QString &value, const QString &listName, const QString &caption);
 
     // The application object's name, "ymrOutlays".
     static QString applicationName();

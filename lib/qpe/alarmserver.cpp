@@ -41,16 +41,16 @@ bool earlier(const AlarmServer::Alarm &a, const AlarmServer::Alarm &b)
 
 } // namespace
 
-void AlarmServer::addAlarm(const QDateTime &when, const QByteArray &channel,
+bool AlarmServer::addAlarm(const QDateTime &when, const QByteArray &channel,
                            const QByteArray &message, int data)
 {
-    instance()->add(when, channel, message, data);
+    return instance()->add(when, channel, message, data);
 }
 
-void AlarmServer::deleteAlarm(const QDateTime &when, const QByteArray &channel,
+bool AlarmServer::deleteAlarm(const QDateTime &when, const QByteArray &channel,
                               const QByteArray &message, int data)
 {
-    instance()->remove(when, channel, message, data);
+    return instance()->remove(when, channel, message, data);
 }
 
 AlarmServer *AlarmServer::instance()
@@ -86,30 +86,32 @@ QDateTime AlarmServer::wholeSeconds(const QDateTime &t)
     return local.addMSecs(-local.time().msec());
 }
 
-void AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
+bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                       int data)
 {
     if (!when.isValid())
-        return;
+        return true;
     load();   // another copy on this root may have changed the file
     const Alarm a{wholeSeconds(when), channel, message, data};
     if (m_alarms.contains(a))
-        return;
+        return true;
     m_alarms.insert(std::upper_bound(m_alarms.begin(), m_alarms.end(), a, earlier), a);
-    save();
+    const bool saved = save();
     arm();
+    return saved;
 }
 
-void AlarmServer::remove(const QDateTime &when, const QByteArray &channel,
+bool AlarmServer::remove(const QDateTime &when, const QByteArray &channel,
                          const QByteArray &message, int data)
 {
     if (!when.isValid())
-        return;
+        return true;
     load();
     if (m_alarms.removeAll(Alarm{wholeSeconds(when), channel, message, data}) == 0)
-        return;
-    save();
+        return true;
+    const bool saved = save();
     arm();
+    return saved;
 }
 
 void AlarmServer::start(int startDelay)
@@ -196,6 +198,8 @@ void AlarmServer::deliverDue()
     QList<Alarm> due;
     while (!m_alarms.isEmpty() && m_alarms.first().when <= t)
         due.append(m_alarms.takeFirst());
+    // a list that cannot be written still lets the due alarms ring: they may
+    // ring again at the next start, which beats never
     if (!due.isEmpty())
         save();
     for (const Alarm &a : due) {
@@ -237,12 +241,12 @@ void AlarmServer::load()
     m_alarms = list;
 }
 
-void AlarmServer::save() const
+bool AlarmServer::save() const
 {
     QSaveFile f(m_file);
     if (!f.open(QIODevice::WriteOnly)) {
         qWarning("AlarmServer: cannot write %s", qPrintable(m_file));
-        return;
+        return false;
     }
     for (const Alarm &a : m_alarms) {
         QByteArray line = a.when.toString(Qt::ISODate).toLatin1();
@@ -250,6 +254,8 @@ void AlarmServer::save() const
               + QByteArray::number(a.data) + '\n';
         f.write(line);
     }
-    if (!f.commit())
-        qWarning("AlarmServer: cannot write %s", qPrintable(m_file));
+    if (f.commit())
+        return true;
+    qWarning("AlarmServer: cannot write %s", qPrintable(m_file));
+    return false;
 }

@@ -35,9 +35,11 @@ public:
     using Clock = std::function<QDateTime()>;
 
     // The platform's calls; they act on the process's server.
-    static void addAlarm(const QDateTime &when, const QByteArray &channel,
+    // False when the alarm list could not be written (the change then holds
+    // only in this process).
+    static bool addAlarm(const QDateTime &when, const QByteArray &channel,
                          const QByteArray &message, int data = 0);
-    static void deleteAlarm(const QDateTime &when, const QByteArray &channel,
+    static bool deleteAlarm(const QDateTime &when, const QByteArray &channel,
                             const QByteArray &message, int data = 0);
     // The process's server over <root>/Settings, made on first use.
     static AlarmServer *instance();
@@ -47,9 +49,10 @@ public:
     ~AlarmServer() override;
 
     // Adding an alarm already present, or deleting one that is not, does
-    // nothing. Times are cut to whole seconds.
-    void add(const QDateTime &when, const QByteArray &channel, const QByteArray &message, int data);
-    void remove(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
+    // nothing. Times are cut to whole seconds. False when the list could not
+    // be written.
+    bool add(const QDateTime &when, const QByteArray &channel, const QByteArray &message, int data);
+    bool remove(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                 int data);
 
     // Takes the delivery lock and arms the timer; alarms already due are sent
@@ -76,7 +79,7 @@ public:
 
 private:
     void load();
-    void save() const;
+    bool save() const;
     void arm();
     void onTimeout();
     void tryLock();

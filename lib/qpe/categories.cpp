@@ -3,6 +3,9 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QSet>
+
+#include <climits>
 #include <QTextStream>
 
 namespace {
@@ -66,24 +69,35 @@ bool Categories::load(const QString &fileName)
         return false;
     QTextStream in(&f);
     in.setCodec("UTF-8");
+    QSet<int> ids;
     while (!in.atEnd()) {
         const QString line = in.readLine();
         const QStringList fields = line.split(QLatin1Char('\t'));
         if (fields.size() != 3)
             continue;
         bool ok = false;
-        const int id = fields.at(0).toInt(&ok);
-        if (!ok || id == 0 || fields.at(1).isEmpty())
+        int id = fields.at(0).toInt(&ok);
+        if (fields.at(1).isEmpty())
             continue;
         const QString scope = fields.at(1) == GlobalScope ? QString() : unescape(fields.at(1));
         const QString label = unescape(fields.at(2));
         if (label.isEmpty())
             continue;
-        bool dup = false;
+        bool known = false;
         for (const Entry &e : qAsConst(m_entries))
-            dup = dup || e.id == id;
-        if (!dup)
-            m_entries.append({id, scope, label});
+            known = known || (e.scope == scope && e.label == label);
+        if (known)
+            continue; // the same label of the same scope once
+        if (!ok || id <= 0 || ids.contains(id))
+            id = 0; // numbered below, once every valid id is known
+        else
+            ids.insert(id);
+        m_entries.append({id, scope, label});
+    }
+    // a label under a taken or invalid id keeps its place with a free id
+    for (Entry &e : m_entries) {
+        if (e.id == 0)
+            e.id = nextId();
     }
     return true;
 }
@@ -152,7 +166,16 @@ int Categories::nextId() const
     int max = 0;
     for (const Entry &e : m_entries)
         max = qMax(max, e.id);
-    return max + 1;
+    if (max < INT_MAX)
+        return max + 1;
+    // at the top of the range: the smallest id not taken
+    QSet<int> taken;
+    for (const Entry &e : m_entries)
+        taken.insert(e.id);
+    int id = 1;
+    while (taken.contains(id))
+        ++id;
+    return id;
 }
 
 int Categories::addCategory(const QString &app, const QString &label)

@@ -1,7 +1,40 @@
 #include "config.h"
 #include "qpeglobal.h"
 
+#include <QFile>
 #include <QSettings>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+// QSettings guards its file with "<file>.lock" and waits up to 30 seconds
+// for a lock whose owner it cannot read. A lock that no living process
+// holds (left by a crash, possibly empty) is removed before a write, so a
+// write never waits on a dead process.
+void removeDeadLock(const QString &settingsFile)
+{
+    const QByteArray lock = QFile::encodeName(settingsFile + QStringLiteral(".lock"));
+    const int fd = ::open(lock.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    // a live owner keeps a lock on the file's descriptor
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    char text[64] = {};
+    const ssize_t got = held ? 0 : ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (held)
+        return;
+    const long pid = got > 0 ? strtol(text, nullptr, 10) : 0;
+    const bool alive = pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+    if (!alive)
+        ::unlink(lock.constData());
+}
+}
 
 QString Config::configFileName(const QString &name, Domain domain)
 {
@@ -19,7 +52,7 @@ Config::Config(const QString &name, Domain domain)
 Config::~Config()
 {
     if (m_changed)
-        m_settings->sync();
+        write();
 }
 
 QString Config::fileName() const
@@ -93,8 +126,12 @@ QStringList Config::readListEntry(const QString &key, QChar sep) const
 
 void Config::writeEntry(const QString &key, const QString &value)
 {
+    // an unchanged value leaves the file alone
+    const QString k = path(key);
+    if (m_settings->contains(k) && readEntry(key) == value)
+        return;
     // never store a null QString: it would read back as missing
-    m_settings->setValue(path(key), value.isNull() ? QLatin1String("") : value);
+    m_settings->setValue(k, value.isNull() ? QLatin1String("") : value);
     m_changed = true;
 }
 
@@ -134,6 +171,7 @@ void Config::clearGroup()
 
 void Config::write()
 {
+    removeDeadLock(m_settings->fileName());
     m_settings->sync();
     m_changed = false;
 }

@@ -10,6 +10,7 @@
 #include <QStyleFactory>
 #include <QDateTime>
 
+#include <algorithm>
 #include <crypt.h>
 #include <ctime>
 #include <dlfcn.h>
@@ -221,7 +222,8 @@ QString YMRApplication::cryptPassword(const QString &password)
     for (int i = 0; i < 8; ++i)
         salt.append(char('a' + random() % 26));
     salt.append('$');
-    const char *res = crypt(password.toLatin1().constData(), salt.constData());
+    // the UTF-8 bytes: every character counts, in or out of Latin-1
+    const char *res = crypt(password.toUtf8().constData(), salt.constData());
     // crypt signals failure by null or a "*"-prefixed text
     if (!res || res[0] == '*')
         return QString();
@@ -234,10 +236,18 @@ bool YMRApplication::checkPassword(const QString &password, const QString &hash)
         return false;
     // copy the hash first: crypt's static buffer must not be its own salt
     const QByteArray salt = hash.toLatin1();
-    const char *res = crypt(password.toLatin1().constData(), salt.constData());
-    if (!res || res[0] == '*')
-        return false;
-    return QString::fromLatin1(res) == hash;
+    const auto matches = [&salt, &hash](const QByteArray &bytes) {
+        const char *res = crypt(bytes.constData(), salt.constData());
+        return res && res[0] != '*' && QString::fromLatin1(res) == hash;
+    };
+    if (matches(password.toUtf8()))
+        return true;
+    // hashes made earlier from Latin-1 bytes stay valid for the passwords
+    // Latin-1 can hold (outside it those bytes were "?"s, which any
+    // password of the length matched: never accepted)
+    const bool latin1 = std::all_of(password.begin(), password.end(),
+                                    [](QChar c) { return c.unicode() < 0x100; });
+    return latin1 && password.toLatin1() != password.toUtf8() && matches(password.toLatin1());
 }
 
 static void showScreenRefusal(const QString &caption)

@@ -220,6 +220,12 @@ private:
     void linkFirst(YMRListBoxItem *item);
     void inserted();
     void typeAhead(const QString &text);
+    // the key groups: each moves or acts, handleItemChange() is the caller's
+    void keyUpDown(bool down);
+    bool keyLeftRight(bool right);   // true when the current item moved
+    void keyPage(bool down);
+    void keyActivate(bool space);
+    void keyText(QKeyEvent *e, bool control);
     QRect cellRect(int row, int column) const;
 
     YMRListBoxPrivate *d;

@@ -5,9 +5,13 @@
 // temporary per-user root, so it never touches a real user's files and
 // test programs can run in parallel.
 
+#include <QApplication>
+#include <QDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <cstdlib>
+#include <functional>
 
 namespace ymrtest {
 
@@ -27,6 +31,22 @@ inline void prepareEnvironment()
     // a test that runs itself as a child process may hand it a prepared root
     const QByteArray given = qgetenv("YMR_TEST_HOME");
     qputenv("QPE_HOME", given.isEmpty() ? dir.path().toLocal8Bit() : given);
+}
+
+// Runs act on the modal dialog once it is up (call this right before the
+// dialog's exec()). A dialog still open five seconds later is rejected, so
+// a failing test never hangs.
+inline void whenModalShown(const std::function<void(QDialog *)> &act)
+{
+    QTimer::singleShot(0, [act] {
+        auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(d);
+        act(d);
+    });
+    QTimer::singleShot(5000, [] {
+        if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            d->reject();
+    });
 }
 
 } // namespace ymrtest

@@ -73,6 +73,7 @@ private slots:
     void existingFileIsNeverReplaced();
     void roundTripByteForByte();
     void newCategoryRoundTrip();
+    void unreadableColoursSettle();
     void sortedByTitle();
     void lookupsOfARecord();
 };
@@ -190,6 +191,26 @@ void TestCategoryManager::newCategoryRoundTrip()
     QVERIFY(!c->on);
     QCOMPARE(c->backgroundColor, QGuiApplication::palette().color(QPalette::Active, QPalette::Base));
     QCOMPARE(CategoryManager::unfiledName(false), QStringLiteral("Unfiled"));
+}
+
+void TestCategoryManager::unreadableColoursSettle()
+{
+    writeAll(categoryFile(), "FOLDER\nTOTAL=1\nEND\nT=x\nCT=\nCB=no colour\nEND\n");
+    QByteArray first;
+    for (int i = 0; i < 2; ++i) {
+        {
+            CategoryManager cats;
+            QVERIFY(cats.load());
+            auto *c = static_cast<CategoryRecord *>(cats.first());
+            QCOMPARE(c->textColor, QGuiApplication::palette().color(QPalette::Active, QPalette::Text));
+            QCOMPARE(c->backgroundColor, QGuiApplication::palette().color(QPalette::Active, QPalette::Base));
+            cats.forceSave();
+        }
+        if (i == 0)
+            first = readAll(categoryFile());
+    }
+    QCOMPARE(readAll(categoryFile()), first);
+    QFile::remove(categoryFile());
 }
 
 void TestCategoryManager::sortedByTitle()

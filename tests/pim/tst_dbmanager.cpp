@@ -302,6 +302,24 @@ void TestDBManager::removingBooks()
     rc->remove();
     QCOMPARE(index.count(), 0);
     QVERIFY(index.paths().isEmpty());
+
+    // a book file that cannot be deleted keeps its record and path
+    const QString stuck = path(QStringLiteral("Stuck.exp"));
+    makeBook(stuck, QStringLiteral("s"));
+    DBRecord *rs = addBook(index, stuck);
+    QVERIFY(QFile::remove(stuck));
+    QVERIFY(QDir().mkpath(stuck + QStringLiteral("/inside")));
+    rs->setDeleteFile(true);
+    QVERIFY(!rs->remove());
+    QVERIFY(index.contains(rs));
+    QCOMPARE(index.paths(), QStringList(stuck));
+    // and a record the index does not hold is no removal
+    DBRecord loose(&index);
+    QVERIFY(!index.removeRecord(&loose));
+    QCOMPARE(index.count(), 1);
+    QVERIFY(QDir(stuck).removeRecursively());
+    QVERIFY(rs->remove());
+    QCOMPARE(index.count(), 0);
 }
 
 void TestDBManager::samePathTwiceAndRecordPart()

@@ -16,6 +16,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace {
 
 // A store of expenses sorted by one property "k" (any sort column); records
@@ -52,14 +54,18 @@ protected:
     void recordUpdated(PIMRecord *, PIMRecord *r) override { updatedHooks << r; }
 };
 
-// A subclass with a header key of its own whose save always fails after
-// the first attempt.
+// A subclass with a header key of its own; it leaves its save at
+// destruction to the base.
 class HeaderStore : public PIMManager
 {
 public:
     explicit HeaderStore(const QString &path) : PIMManager(QStringLiteral("test"), path) {}
-    ~HeaderStore() override { saveOnDestroy(); }
     QString desc;
+    void setDesc(const QString &d)
+    {
+        desc = d;
+        markDirty();
+    }
 
 protected:
     void writeHeader(PIMTextWriter &out) override
@@ -89,6 +95,21 @@ QStringList keysOf(PIMRecordArray *view)
     return keys;
 }
 
+unsigned modeOf(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? unsigned(st.st_mode & 07777) : 0u;
+}
+
+// An expense that counts its deletions.
+struct CountedTask : Task
+{
+    explicit CountedTask(PIMManager *store, int *deleted) : Task(store), deleted(deleted) {}
+    CountedTask(const CountedTask &other) = default;
+    ~CountedTask() override { ++*deleted; }
+    int *deleted;
+};
+
 Task *newTask(PIMManager *store, const QString &k, const QString &n = QString())
 {
     auto *t = new Task(store);
@@ -111,13 +132,18 @@ private slots:
     void autosaveOnEleventhChange();
     void saveReplacesThroughNewFile();
     void failedSavesKeepOldFile();
+    void savesKeepModeAndFollowLinks();
     void subclassFailedSaveIsNotRepeatedWithBaseHeader();
     void tolerantReading();
+    void stampsOutsideTheCalendarAreRefused();
+    void trailingCarriageReturnsSettle();
     void savedTextFollowsEveryChange();
     void badInputNeverCrashes();
     void sortOrderAndStability();
     void viewFollowsChanges();
     void removeSignalsAndHooks();
+    void storeTakesTheOldCopyBothWays();
+    void subclassHeaderSavedAtDestruction();
     void headerValuesAndDirtyFlag();
     void perPageNeverZero();
     void dataStreamForm();
@@ -401,6 +427,40 @@ void TestPIMManager::failedSavesKeepOldFile()
     QCOMPARE(readAll(path).left(6), QByteArray("FOLDER"));
 }
 
+void TestPIMManager::savesKeepModeAndFollowLinks()
+{
+    QTemporaryDir dir;
+    const QString real = dir.filePath(QStringLiteral("private.exp"));
+    writeAll(real, "FOLDER\nTOTAL=0\nEND\n");
+    QVERIFY(QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner));
+    QVERIFY(QDir().mkdir(dir.filePath(QStringLiteral("links"))));
+    const QString link = dir.filePath(QStringLiteral("links/book.exp"));
+    QVERIFY(QFile::link(real, link));
+    {
+        KeyStore store(link);
+        QVERIFY(store.load());
+        newTask(&store, QStringLiteral("a"))->store(nullptr);
+        QVERIFY(store.save());
+    }
+    // the link stays a link, the real file gets the save and stays private
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(readAll(real).contains("TOTAL=1\n"));
+    QCOMPARE(modeOf(real), 0600u);
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("links"))).entryList(QDir::Files | QDir::System),
+             QStringList(QStringLiteral("book.exp")));
+
+    // data lists and copies go through the same steps
+    const QString list = YMRPIM::userListPath(QStringLiteral("modes"));
+    QVERIFY(YMRPIM::saveList(QStringLiteral("modes"), {QStringLiteral("x")}));
+    QVERIFY(::chmod(QFile::encodeName(list).constData(), 0640) == 0);
+    QVERIFY(YMRPIM::saveList(QStringLiteral("modes"), {QStringLiteral("y")}));
+    QCOMPARE(modeOf(list), 0640u);
+    QVERIFY(YMRPIM::copyFile(list, link, false));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(readAll(real), QByteArray("y"));
+    QCOMPARE(modeOf(real), 0600u);
+}
+
 void TestPIMManager::subclassFailedSaveIsNotRepeatedWithBaseHeader()
 {
     QTemporaryDir dir;
@@ -486,6 +546,69 @@ void TestPIMManager::tolerantReading()
     QCOMPARE(store.sortColumn(), 2);
     QCOMPARE(store.perPage(), 3);
     QCOMPARE(store.count(), 0);
+}
+
+void TestPIMManager::stampsOutsideTheCalendarAreRefused()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("far.exp"));
+    writeAll(path,
+             "FOLDER\nSYNCDATETIME=1 1 2000000000 0 0 0\nTOTAL=2\nEND\n"
+             "DATE=1 1 2000000000 0 0 0\nREMINDER\nDATETIME=31 12 -2000000000 23 59 59\nREMINDER_END\n"
+             "CREATED=1 1 2000000000 0 0 0\nUPDATED=1 1 10000 0 0 0\nEND\n"
+             "DATE=31 12 9999 0 0 0\nCREATED=1 1 1 0 0 0\nUPDATED=31 12 9999 23 59 59\nEND\n");
+    QByteArray first;
+    {
+        KeyStore store(path);
+        QVERIFY(store.load());
+        QVERIFY(store.syncDateTime().isNull());
+        auto *far = static_cast<Task *>(store.records()->at(0));
+        QVERIFY(far->date.isNull());
+        QVERIFY(far->reminder && far->reminder->dateTime.isNull());
+        QVERIFY(far->created().isNull());
+        QVERIFY(far->updated().isNull());
+        // the calendar's first and last days stay as they are
+        auto *edge = static_cast<Task *>(store.records()->at(1));
+        QCOMPARE(edge->date, QDate(9999, 12, 31));
+        QCOMPARE(edge->created(), QDateTime(QDate(1, 1, 1), QTime(0, 0)));
+        QCOMPARE(edge->updated(), QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)));
+        store.forceSave();
+        first = readAll(path);
+    }
+    QVERIFY(!first.contains("2000000000"));
+    QVERIFY(first.contains("UPDATED=31 12 9999 23 59 59\n"));
+    KeyStore again(path);
+    QVERIFY(again.load());
+    again.forceSave();
+    QCOMPARE(readAll(path), first);
+}
+
+void TestPIMManager::trailingCarriageReturnsSettle()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cr.exp"));
+    writeAll(path, "FOLDER\nPROP=p=head\r\r\nTOTAL=1\nEND\nTYPE=read\r\r\r\nPROP=n=x\r\r\nEND\n");
+    {
+        KeyStore store(path);
+        QVERIFY(store.load());
+        auto *t = new Task(&store);
+        t->type = QStringLiteral("typed\r\r");
+        t->description = QStringLiteral("two\r\nlines\r");
+        t->store(nullptr);
+        store.setProperty(QStringLiteral("q"), QStringLiteral("\r"));
+    }
+    const QByteArray first = readAll(path);
+    QCOMPARE(first.count('\r'), 1);
+    QVERIFY(first.contains("two\r|lines\n")); // a return inside a value stays
+    // every later save gives the same bytes
+    for (int i = 0; i < 2; ++i) {
+        KeyStore store(path);
+        QVERIFY(store.load());
+        QCOMPARE(static_cast<Task *>(store.records()->at(0))->type, QStringLiteral("read"));
+        QCOMPARE(static_cast<Task *>(store.records()->at(1))->description, QStringLiteral("two\r\nlines"));
+        store.forceSave();
+        QCOMPARE(readAll(path), first);
+    }
 }
 
 void TestPIMManager::savedTextFollowsEveryChange()
@@ -749,6 +872,55 @@ void TestPIMManager::removeSignalsAndHooks()
     QCOMPARE(array.count(), 1);
     array.remove(&t);
     QVERIFY(array.isEmpty());
+}
+
+void TestPIMManager::storeTakesTheOldCopyBothWays()
+{
+    QTemporaryDir dir;
+    KeyStore store(dir.filePath(QStringLiteral("own.exp")));
+    int deleted = 0;
+    // added: the store takes the record and deletes the copy handed in
+    auto *record = new CountedTask(&store, &deleted);
+    QVERIFY(record->store(new CountedTask(*record)));
+    QCOMPARE(deleted, 1);
+    QVERIFY(store.contains(record));
+    // updated: the same
+    QVERIFY(record->store(new CountedTask(*record)));
+    QCOMPARE(deleted, 2);
+    QVERIFY(record->store(nullptr));
+    QVERIFY(record->store(record)); // itself as the old copy: kept
+    QCOMPARE(deleted, 2);
+    // a record of no store: refused, the copy still goes
+    CountedTask loose(nullptr, &deleted);
+    QVERIFY(!loose.store(new CountedTask(loose)));
+    QCOMPARE(deleted, 3);
+    // an update of a record the store does not hold is refused
+    CountedTask foreign(&store, &deleted);
+    QVERIFY(!store.updateRecord(new CountedTask(foreign), &foreign));
+    QCOMPARE(deleted, 4);
+    QVERIFY(!store.view()->contains(&foreign));
+    QCOMPARE(store.count(), 1);
+}
+
+void TestPIMManager::subclassHeaderSavedAtDestruction()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("h.exp"));
+    {
+        HeaderStore store(path);
+        store.setDesc(QStringLiteral("first"));
+        newTask(&store, QStringLiteral("a"))->store(nullptr);
+    }
+    QVERIFY(readAll(path).contains("TOTAL=1\nDESC=first\nEND\n"));
+    {
+        HeaderStore store(path);
+        QVERIFY(store.load());
+        QCOMPARE(store.desc, QStringLiteral("first"));
+        // base values changed after the subclass's are still current
+        newTask(&store, QStringLiteral("b"))->store(nullptr);
+        store.setPerPage(4);
+    }
+    QVERIFY(readAll(path).contains("PERPAGE=4\nTOTAL=2\nDESC=first\nEND\n"));
 }
 
 void TestPIMManager::headerValuesAndDirtyFlag()

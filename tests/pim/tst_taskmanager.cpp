@@ -9,7 +9,12 @@
 #include "qpe/config.h"
 #include "qt/ymrapplication.h"
 
+#include <QElapsedTimer>
+#include <QPointer>
+
 #include <memory>
+
+#include <sys/stat.h>
 
 class TestTaskManager : public QObject
 {
@@ -74,7 +79,9 @@ private slots:
     void purgeCancelsAlarms();
     void templatesRegisterNothing();
     void defaultsFromLastAdded();
+    void addingAfterACrashNeverWaits();
     void sharedCategoryStore();
+    void categoryStoreReleasedWhileBooksAreOpen();
     void sortColumns();
 };
 
@@ -388,6 +395,31 @@ void TestTaskManager::defaultsFromLastAdded()
     QCOMPARE(made->categories(), QStringList({"a", "b"}));
 }
 
+void TestTaskManager::addingAfterACrashNeverWaits()
+{
+    // a crash during a settings write leaves an empty lock behind
+    const QString settings = Config::configFileName(QStringLiteral("ymrOutlays"));
+    QFile lock(settings + QStringLiteral(".lock"));
+    QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    lock.close();
+    TaskManager book(path(QStringLiteral("crash.exp")));
+    QElapsedTimer timer;
+    timer.start();
+    addTask(book, QStringLiteral("Taxi"), QStringLiteral("5"));
+    QVERIFY2(timer.elapsed() < 10000, QByteArray::number(timer.elapsed()));
+    QVERIFY(!lock.exists());
+
+    // the same defaults again leave the settings file as it is
+    struct stat before, after;
+    QVERIFY(::stat(QFile::encodeName(settings).constData(), &before) == 0);
+    addTask(book, QStringLiteral("Taxi"), QStringLiteral("7"));
+    QVERIFY(::stat(QFile::encodeName(settings).constData(), &after) == 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    addTask(book, QStringLiteral("Bus"), QStringLiteral("2"));
+    QVERIFY(::stat(QFile::encodeName(settings).constData(), &after) == 0);
+    QVERIFY(after.st_ino != before.st_ino);
+}
+
 void TestTaskManager::sharedCategoryStore()
 {
     TaskManager a(path(QStringLiteral("a.exp")));
@@ -395,6 +427,34 @@ void TestTaskManager::sharedCategoryStore()
     QVERIFY(a.categoryManager());
     QCOMPARE(a.categoryManager(), b.categoryManager());
     QCOMPARE(a.categoryManager(), TaskManager::sharedCategoryManager());
+}
+
+void TestTaskManager::categoryStoreReleasedWhileBooksAreOpen()
+{
+    QPointer<CategoryManager> cats;
+    {
+        TaskManager book(path(QStringLiteral("open.exp")));
+        cats = book.categoryManager();
+        auto *c = new CategoryRecord(cats);
+        c->title = QStringLiteral("Kept");
+        cats->addRecord(c);
+        Task *t = addTask(book, QStringLiteral("x"), QStringLiteral("1"));
+        t->setCategories({c->uidString()});
+        {
+            TaskManager second(path(QStringLiteral("second.exp")));
+            TaskManager::releaseSharedCategoryManager();
+        }
+        // the books still read their categories through it
+        QVERIFY(cats);
+        QCOMPARE(t->categoryTitle(false), QStringLiteral("Kept"));
+        QCOMPARE(book.categoryManager(), cats.data());
+    }
+    // it went with the last book
+    QVERIFY(!cats);
+    // and the next book gets a fresh one
+    TaskManager later(path(QStringLiteral("later.exp")));
+    QVERIFY(later.categoryManager());
+    QVERIFY(later.categoryManager()->findByTitle(QStringLiteral("Kept")));
 }
 
 void TestTaskManager::sortColumns()

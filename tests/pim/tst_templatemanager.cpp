@@ -99,7 +99,7 @@ void TestTemplateManager::addRenameRemove()
     QCOMPARE(tm.find(QStringLiteral("C")), static_cast<PIMRecord *>(a));
     QVERIFY(!tm.find(QStringLiteral("A")));
 
-    tm.save({QStringLiteral("C"), QString(), QStringLiteral("B")});
+    QVERIFY(tm.save({QStringLiteral("C"), QString(), QStringLiteral("B")}));
     const int count = tm.store()->count();
     tm.remove(QString());
     tm.remove(QStringLiteral("nothing"));
@@ -111,6 +111,13 @@ void TestTemplateManager::addRenameRemove()
     QCOMPARE(tm.names(), QStringList({"C", ""}));
     QCOMPARE(tm.store()->count(), count - 1);
     QVERIFY(!tm.store()->findRecord(uid));
+
+    // an index that cannot be written says so
+    QFile::remove(tm.indexFileName());
+    QVERIFY(QDir().mkpath(tm.indexFileName() + QStringLiteral("/x")));
+    QVERIFY(!tm.save(tm.names()));
+    QVERIFY(QDir(tm.indexFileName()).removeRecursively());
+    QVERIFY(tm.save(tm.names()));
 }
 
 void TestTemplateManager::indexReadTolerantly()

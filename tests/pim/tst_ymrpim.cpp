@@ -203,7 +203,7 @@ void TestYMRPIM::dataListsWithInstalledDefaults()
 
     // the user's copy: no final line feed, UTF-8, and it wins from now on
     const QStringList mine = {QStringLiteral("Caf\u00e9"), QStringLiteral("Bus")};
-    YMRPIM::saveList(QStringLiteral("types"), mine);
+    QVERIFY(YMRPIM::saveList(QStringLiteral("types"), mine));
     const QString user = YMRPIM::userListPath(QStringLiteral("types"));
     QCOMPARE(user, Global::applicationFileName(QStringLiteral("ymrOutlaysData"), QStringLiteral("types")));
     QCOMPARE(readAll(user), QByteArray("Caf\xc3\xa9\nBus"));
@@ -211,7 +211,7 @@ void TestYMRPIM::dataListsWithInstalledDefaults()
     QCOMPARE(YMRPIM::loadList(QStringLiteral("types")), mine);
     writeAll(user, "a\n\nb\n");
     QCOMPARE(YMRPIM::loadList(QStringLiteral("types")), QStringList({"a", "b"}));
-    YMRPIM::saveList(QStringLiteral("types"), QStringList());
+    QVERIFY(YMRPIM::saveList(QStringLiteral("types"), QStringList()));
     QVERIFY(YMRPIM::loadList(QStringLiteral("types")).isEmpty()); // an empty copy still wins
     QVERIFY(YMRPIM::loadList(QStringLiteral("no such list")).isEmpty());
 }

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
@@ -120,6 +121,14 @@ void TestAlarmServer::wholeSecondsDuplicatesAndDelete()
     QCOMPARE(s.pending().size(), 2);
     QCOMPARE(s.pending().at(0).channel, QByteArray("A/other"));
     QCOMPARE(s.pending().at(1).message, Msg + "x");
+
+    // a list that cannot be written is reported
+    QVERIFY(QFile::remove(s.fileName()));
+    QVERIFY(QDir().mkpath(s.fileName() + QStringLiteral("/x")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot write"));
+    QVERIFY(!s.add(T0.addSecs(900), "A/ch", Msg, 0));
+    QVERIFY(QDir(s.fileName()).removeRecursively());
+    QVERIFY(s.remove(T0.addSecs(900), "A/ch", Msg, 0));
 }
 
 void TestAlarmServer::neverEarlyWhenTheTimerFiresEarly()

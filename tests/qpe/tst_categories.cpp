@@ -5,6 +5,7 @@
 #include "qpe/qpeglobal.h"
 
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 
 class TestCategories : public QObject
@@ -13,6 +14,7 @@ class TestCategories : public QObject
 private slots:
     void labelsAndIds();
     void addKeepsIdsUnique();
+    void idsAtTheTopOfTheRange();
     void saveLoadRoundTrip();
     void missingOrBrokenFile();
 };
@@ -70,6 +72,29 @@ void TestCategories::addKeepsIdsUnique()
     QCOMPARE(c.count(), 4);
 }
 
+void TestCategories::idsAtTheTopOfTheRange()
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/top");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("2147483646\t*\tA\n1\t*\tB\n");
+    f.close();
+    Categories c;
+    QVERIFY(c.load(path));
+    const int top = c.addCategory(QStringLiteral("app"), QStringLiteral("C"));
+    const int next = c.addCategory(QStringLiteral("app"), QStringLiteral("D"));
+    const int last = c.addGlobalCategory(QStringLiteral("E"));
+    QCOMPARE(top, 2147483647);
+    QCOMPARE(next, 2);
+    QCOMPARE(last, 3);
+    QVERIFY(c.save(path));
+    QVERIFY(c.load(path));
+    QCOMPARE(c.count(), 5);
+    QCOMPARE(c.label(QStringLiteral("app"), top), QStringLiteral("C"));
+    QCOMPARE(c.label(QStringLiteral("app"), next), QStringLiteral("D"));
+}
+
 void TestCategories::saveLoadRoundTrip()
 {
     QCOMPARE(categoryFileName(), Qpe::userRoot() + QStringLiteral("/Settings/categories"));
@@ -106,11 +131,24 @@ void TestCategories::missingOrBrokenFile()
     const QString path = dir.path() + QStringLiteral("/broken");
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("garbage\n5\t*\tGood\nx\t*\tBadId\n0\t*\tZero\n6\t\tNoScope\n7\tapp\t\n5\tapp\tDuplicateId\n8\tapp\tMine\n");
+    f.write("garbage\n5\t*\tGood\nx\t*\tBadId\n0\t*\tZero\n-3\tapp\tNegative\n6\t\tNoScope\n"
+            "7\tapp\t\n5\tapp\tDuplicateId\n9\t*\tGood\n8\tapp\tMine\n");
     f.close();
     QVERIFY(c.load(path));
-    QCOMPARE(c.count(), 2);
-    QCOMPARE(c.labels(QStringLiteral("app")), (QStringList{"Good", "Mine"}));
+    // a bad or taken id costs no label: it gets a free one
+    QCOMPARE(c.count(), 6);
+    const QStringList labels{"BadId", "DuplicateId", "Good", "Mine", "Negative", "Zero"};
+    QCOMPARE(c.labels(QStringLiteral("app")), labels);
+    QCOMPARE(c.id(QStringLiteral("app"), QStringLiteral("Good")), 5);
+    QCOMPARE(c.id(QStringLiteral("app"), QStringLiteral("Mine")), 8);
+    QSet<int> ids;
+    for (const QString &label : labels) {
+        const int id = c.id(QStringLiteral("app"), label);
+        QVERIFY(id > 0);
+        QCOMPARE(c.label(QStringLiteral("app"), id), label);
+        ids.insert(id);
+    }
+    QCOMPARE(ids.size(), labels.size());
     QVERIFY(!c.save(dir.path() + QStringLiteral("/no/such/dir/file")));
 }
 

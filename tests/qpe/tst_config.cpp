@@ -6,7 +6,11 @@
 #include "qpe/qpeglobal.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
 
 class TestConfig : public QObject
 {
@@ -19,6 +23,9 @@ private slots:
     void removeAndClearGroup();
     void writtenAtDestructionAndOnWrite();
     void overlappingConfigsKeepBothWrites();
+    void deadLockIsNotWaitedOn_data();
+    void deadLockIsNotWaitedOn();
+    void unchangedValuesLeaveTheFile();
     void applicationFileName();
     void directories();
 };
@@ -150,6 +157,71 @@ void TestConfig::overlappingConfigsKeepBothWrites()
     c.setGroup(QStringLiteral("G"));
     QCOMPARE(c.readNumEntry(QStringLiteral("a")), 1);
     QCOMPARE(c.readNumEntry(QStringLiteral("b")), 2);
+}
+
+void TestConfig::deadLockIsNotWaitedOn_data()
+{
+    QTest::addColumn<QByteArray>("lockText");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("dead process") << QByteArray("999999999\nymrOutlays\nhost\n");
+    QTest::newRow("garbage") << QByteArray("\x01\x02");
+}
+
+void TestConfig::deadLockIsNotWaitedOn()
+{
+    QFETCH(QByteArray, lockText);
+    const QString file = Config::configFileName(QStringLiteral("locked"));
+    QDir().mkpath(QFileInfo(file).path());
+    QFile lock(file + QStringLiteral(".lock"));
+    QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    lock.write(lockText);
+    lock.close();
+    QElapsedTimer timer;
+    timer.start();
+    {
+        Config c(QStringLiteral("locked"));
+        c.writeEntry(QStringLiteral("k"), QString::fromLatin1(QTest::currentDataTag()));
+    }
+    // QSettings alone would wait 30 seconds for the lock
+    QVERIFY2(timer.elapsed() < 10000, QByteArray::number(timer.elapsed()));
+    Config c(QStringLiteral("locked"));
+    QCOMPARE(c.readEntry(QStringLiteral("k")), QString::fromLatin1(QTest::currentDataTag()));
+}
+
+void TestConfig::unchangedValuesLeaveTheFile()
+{
+    const QString file = Config::configFileName(QStringLiteral("same"));
+    {
+        Config c(QStringLiteral("same"));
+        c.setGroup(QStringLiteral("G"));
+        c.writeEntry(QStringLiteral("s"), QStringLiteral("v"));
+        c.writeEntry(QStringLiteral("n"), 3);
+        c.writeEntry(QStringLiteral("e"), QString());
+    }
+    // a rewrite replaces the file, giving it a new inode
+    const QFileInfo before(file);
+    QVERIFY(before.exists());
+    const auto modified = before.fileTime(QFileDevice::FileModificationTime);
+    struct stat st;
+    QVERIFY(::stat(QFile::encodeName(file).constData(), &st) == 0);
+    const ino_t ino = st.st_ino;
+    {
+        Config c(QStringLiteral("same"));
+        c.setGroup(QStringLiteral("G"));
+        c.writeEntry(QStringLiteral("s"), QStringLiteral("v"));
+        c.writeEntry(QStringLiteral("n"), 3);
+        c.writeEntry(QStringLiteral("e"), QStringLiteral(""));
+    }
+    QVERIFY(::stat(QFile::encodeName(file).constData(), &st) == 0);
+    QCOMPARE(st.st_ino, ino);
+    QCOMPARE(QFileInfo(file).fileTime(QFileDevice::FileModificationTime), modified);
+    {
+        Config c(QStringLiteral("same"));
+        c.setGroup(QStringLiteral("G"));
+        c.writeEntry(QStringLiteral("s"), QStringLiteral("w"));
+    }
+    QVERIFY(::stat(QFile::encodeName(file).constData(), &st) == 0);
+    QVERIFY(st.st_ino != ino);
 }
 
 void TestConfig::applicationFileName()

@@ -6,6 +6,8 @@
 
 #include <QSignalSpy>
 
+#include <crypt.h>
+
 class TestYMRApplication : public QObject
 {
     Q_OBJECT
@@ -80,6 +82,21 @@ void TestYMRApplication::cryptRoundTrip()
     QVERIFY(!YMRApplication::checkPassword(QStringLiteral("secret"), QString()));
     // two hashes of one password differ by their salt
     QVERIFY(YMRApplication::cryptPassword(QStringLiteral("secret")) != h);
+
+    // passwords outside Latin-1 are told apart, even of one length
+    const QString greek = QString::fromUtf8("\xce\xb1\xce\xb2\xce\xb3");
+    const QString cyrillic = QString::fromUtf8("\xd0\xb0\xd0\xb1\xd0\xb2");
+    const QString hg = YMRApplication::cryptPassword(greek);
+    QVERIFY(!hg.isEmpty());
+    QVERIFY(YMRApplication::checkPassword(greek, hg));
+    QVERIFY(!YMRApplication::checkPassword(cyrillic, hg));
+    QVERIFY(!YMRApplication::checkPassword(QStringLiteral("???"), hg));
+    // a hash made from the Latin-1 bytes of a Latin-1 password still opens
+    const QString cafe = QString::fromUtf8("caf\xc3\xa9");
+    const QString old = QString::fromLatin1(crypt("caf\xe9", "$1$abcdefgh$"));
+    QVERIFY(YMRApplication::checkPassword(cafe, old));
+    QVERIFY(!YMRApplication::checkPassword(QStringLiteral("cafe"), old));
+    QVERIFY(YMRApplication::checkPassword(cafe, YMRApplication::cryptPassword(cafe)));
 }
 
 void TestYMRApplication::showMaximizedFalseLeavesHidden()
