@@ -26,7 +26,10 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QTcpServer>
+
+#include <unistd.h>
 
 namespace {
 
@@ -383,8 +386,9 @@ void TestTransferData::twoCopiesEndToEnd()
         QCOMPARE(YMRDialog::takeScriptedBoxes().value(0).text, QString("Data send successful."));
     }
     QTRY_COMPARE(descriptionsOf(deviceApp + "/Away.exp"), QStringList({"Taxi", "Hotel", "Museum"}));
-    peer.kill();
-    peer.waitForFinished(5000);
+    // the device copy ends when its input closes, as it would if this process died
+    peer.closeWriteChannel();
+    QVERIFY(peer.waitForFinished(10000));
 }
 
 // The device's side of the end-to-end test, run as a separate process.
@@ -407,6 +411,12 @@ void TestTransferData::deviceProcess()
     PCLinkServer::setPort(quint16(port.toInt()));
     SendDataDialogServer server(&index);
     QVERIFY(server.server()->isListening());
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    connect(&input, &QSocketNotifier::activated, &server, [&] {
+        char c;
+        if (::read(0, &c, 1) <= 0)
+            server.reject();
+    });
     std::printf("device ready\n");
     std::fflush(stdout);
     server.exec();
