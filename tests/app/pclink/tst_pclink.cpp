@@ -5,6 +5,7 @@
 #include "pclink.h"
 #include "pclinkprotocol.h"
 #include "pclinkserver.h"
+#include "pclinktestutil.h"
 
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
@@ -18,6 +19,8 @@
 #include <QTcpSocket>
 
 namespace {
+
+using namespace pclinktest;
 
 // One side's application and data folders.
 struct Home
@@ -39,19 +42,6 @@ QByteArray pattern(int size, int seed = 1)
     for (int i = 0; i < size; ++i)
         b[i] = char((i * 31 + seed * 7 + i / 251) & 0xff);
     return b;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(f.write(bytes), qint64(bytes.size()));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 // Every signal of a link as "name" or "name:argument".
