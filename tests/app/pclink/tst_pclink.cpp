@@ -18,6 +18,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 using namespace pclinktest;
@@ -194,6 +197,7 @@ private slots:
     void clientTakesOnlyAnswers();
     void interruptedReceiveKeepsOldFile();
     void interruptedGetKeepsOldFile();
+    void failedWriteKeepsOldFile();
     void sharedCategoriesSavedAndReloaded();
     void serverBusyPort();
 };
@@ -642,6 +646,39 @@ void TestPCLink::interruptedGetKeepsOldFile()
     QCOMPARE(s.client.transferState(), 2);
     QCOMPARE(readFile(local), QByteArray("kept"));
     QVERIFY(!QFile::exists(local + ".new"));
+}
+
+// A disk that fills up: the announced bytes are still read, so the next
+// file arrives intact, and the old file stays.
+void TestPCLink::failedWriteKeepsOldFile()
+{
+    Pair p;
+    QVERIFY(p.open());
+    const QString target = p.device->resolvePath("[A]Trip.exp");
+    writeFile(target, "the old book");
+    const QString big = p.clientHome.app() + "/big.exp", small = p.clientHome.app() + "/small.exp";
+    writeFile(big, pattern(300000));
+    writeFile(small, "small");
+    Recorder device(p.device.data());
+
+    struct rlimit before;
+    getrlimit(RLIMIT_FSIZE, &before);
+    struct rlimit limit = before;
+    limit.rlim_cur = 100000;
+    signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    p.client.sendFile(big, "[A]Trip.exp");
+    QTRY_VERIFY(device.ended());
+    setrlimit(RLIMIT_FSIZE, &before);
+    QCOMPARE(device.events.last(), QString("receiveFileFailed"));
+    QCOMPARE(readFile(target), QByteArray("the old book"));
+    QVERIFY(!QFile::exists(target + ".new"));
+
+    device.events.clear();
+    p.client.sendFile(small, "[A]Trip.exp");
+    QTRY_VERIFY(device.ended());
+    QCOMPARE(device.events.last(), "receiveFileFinished:" + target);
+    QCOMPARE(readFile(target), QByteArray("small"));
 }
 
 // The link on the program's own folders saves the shared category store
