@@ -20,13 +20,13 @@
 #include <ymrmainwindow.h>
 #include <ymrpushbutton.h>
 #include <ymrresource.h>
+#include <ymtabwidget.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegExp>
-#include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -69,6 +69,40 @@ QString nearestExisting(QString p)
         p = up;
     }
     return p;
+}
+
+// Bookmarks are stored as one text separated by ";". A ";" or a backslash
+// inside a folder's name gets a backslash before it, so it reads back whole.
+QString joinBookmarks(const QStringList &list)
+{
+    QStringList escaped;
+    for (QString s : list) {
+        s.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+        s.replace(QLatin1Char(';'), QLatin1String("\\;"));
+        escaped << s;
+    }
+    return escaped.join(QLatin1Char(';'));
+}
+
+QStringList splitBookmarks(const QString &text)
+{
+    QStringList out;
+    QString cur;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\\') && i + 1 < text.size()) {
+            cur += text.at(++i);
+        } else if (c == QLatin1Char(';')) {
+            if (!cur.isEmpty())
+                out << cur;
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.isEmpty())
+        out << cur;
+    return out;
 }
 
 } // namespace
@@ -168,6 +202,11 @@ YMFileDialog::YMFileDialog(const QString &startDir, const QString &filter, bool 
         box->addWidget(m_filterCombo);
     if (dirMode)
         m_combo->hide();
+    // long folder paths and filter texts must not widen the dialog past
+    // the screen
+    m_combo->setMinimumWidth(1);
+    if (m_filterCombo)
+        m_filterCombo->setMinimumWidth(1);
 
     // 6.-8.
     m_historyIndex = 0;
@@ -216,6 +255,12 @@ void YMFileDialog::fillToolBar()
     m_optionsButton->setIcon(YMRResource::loadIconSet(QStringLiteral("mouse")));
     m_optionsButton->setMenu(m_optionsMenu);
     m_optionsButton->setPopupMode(QToolButton::InstantPopup);
+
+    // on the small screen the buttons give up some of their frame rather
+    // than push the last ones out of sight
+    const QList<QToolButton *> buttons = m_toolBar->findChildren<QToolButton *>();
+    for (QToolButton *b : buttons)
+        b->setMinimumWidth(b->iconSize().width() + 2);
 }
 
 // ---- entry points ----
@@ -383,8 +428,6 @@ void YMFileDialog::setVisible(bool visible)
         return;
     }
     QDialog::setVisible(true);
-    if (was)
-        return;
     if (m_filterCombo && m_fileView)
         setMask(m_filterCombo->currentText());
     focusView();
@@ -500,13 +543,10 @@ void YMFileDialog::currentChanged()
 
 void YMFileDialog::reload()
 {
-    QString path = currentDir();
     m_combo->reload();
-    const QString existing = nearestExisting(path);
-    if (existing != currentDir()) {
-        path = existing;
+    const QString path = nearestExisting(currentDir());
+    if (path != currentDir())
         m_combo->setDir(path);
-    }
     if (m_fileView)
         m_fileView->setDir(path);
     if (m_tree) {
@@ -688,11 +728,12 @@ void YMFileDialog::options()
 {
     QDialog dlg(this);
     dlg.setModal(true);
-    auto *tabs = new QTabWidget(&dlg);
-    tabs->setTabPosition(YMRMainWindow::isPortrait() ? QTabWidget::North : QTabWidget::West);
+    auto *tabs = new YMTabWidget(&dlg);
+    tabs->setTabFlags(0x2d);
+    tabs->setTabPosition(YMRMainWindow::isPortrait() ? 0 : 2);
     tabs->setFocusPolicy(Qt::NoFocus);
-    tabs->addTab(new YMFileDialogColorsWidget(m_tree, m_fileView, &dlg),
-                 YMRResource::loadIconSet(QStringLiteral("color")), tr("Colors"));
+    tabs->addTab(new YMFileDialogColorsWidget(m_tree, m_fileView, &dlg), tr("Colors"),
+                 YMRResource::loadIconSet(QStringLiteral("color")));
     auto *box = new QVBoxLayout(&dlg);
     box->setContentsMargins(0, 0, 0, 0);
     box->setSpacing(0);
@@ -717,7 +758,7 @@ void YMFileDialog::readOptions()
         m_fileView->setSort(cfg.readNumEntry(QStringLiteral("sort"), 0));
         m_fileView->setMode(action("detail")->isOn() ? 1 : 0);
     }
-    m_bookmarks = cfg.readListEntry(QStringLiteral("bookmarks"), QLatin1Char(';'));
+    m_bookmarks = splitBookmarks(cfg.readEntry(QStringLiteral("bookmarks")));
     updateActions();
 }
 
@@ -732,5 +773,5 @@ void YMFileDialog::writeOptions()
         cfg.writeEntry(QStringLiteral("hiddenToo"), m_fileView->hiddenToo());
         cfg.writeEntry(QStringLiteral("sort"), m_fileView->sort());
     }
-    cfg.writeEntry(QStringLiteral("bookmarks"), m_bookmarks, QLatin1Char(';'));
+    cfg.writeEntry(QStringLiteral("bookmarks"), joinBookmarks(m_bookmarks));
 }

@@ -100,7 +100,6 @@ public:
     // parentheses, else the whole entry.
     static QString maskOf(const QString &filterEntry);
 
-protected:
     // Qt's show() and hide() are not virtual: the options are saved and the
     // focus given here, whichever way the dialog is shown or closed.
     void setVisible(bool visible) override;

@@ -84,6 +84,12 @@ public:
     // Popup editors: each runs modally and gives true when the user made a
     // choice, with the new value in its argument.
     static bool editText(const QString &caption, QString &text);
+    static bool popupDate(QDate &date, const QPoint &pos);
+    // "Remove Reminder" deletes the reminder and nulls the caller's pointer
+    // (removed is then true); "Set" gives it the chosen minute.
+    static bool popupReminder(PIMReminder *&reminder, bool &removed, const QPoint &pos);
+    static bool popupTime(QTime &time, const QPoint &pos);
+    static bool popupDateTime(QDateTime &dateTime, const QPoint &pos);
     static bool popupList(QString &value, const QString &listName, const QPoint &pos);
     static bool selectFromList(QString &value, const QString &listName, const QString &caption);
 

@@ -5,6 +5,7 @@
 #include "pimreminder.h"
 
 #include "qpe/popupmenu.h"
+#include "qt/ymdatetimeeditor.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrlistbox.h"
 #include "qt/ymrpushbutton.h"
@@ -76,6 +77,105 @@ bool YMRPIM::editText(const QString &caption, QString &text)
     if (dlg.exec() != QDialog::Accepted)
         return false;
     text = edit->toPlainText();
+    return true;
+}
+
+namespace {
+YMDateTimeEditor *makeEditor()
+{
+    return new YMDateTimeEditor(nullptr, nullptr, true);
+}
+} // namespace
+
+bool YMRPIM::popupDate(QDate &date, const QPoint &pos)
+{
+    Chooser chooser;
+    YMDateTimeEditor *editor = makeEditor();
+    editor->hideTime(true);
+    if (date.isValid())
+        editor->setDate(date);
+    chooser.addWidget(editor);
+    YMRPushButton *set = chooser.addButton(QT_TR_NOOP("Set"), "button_ok");
+    chooser.addSeparator();
+    YMRPushButton *today = chooser.addButton(QT_TR_NOOP("Today"), "clock");
+    chooser.addSeparator();
+    YMRPushButton *none = chooser.addButton(QT_TR_NOOP("None"), "button_cancel");
+    chooser.exec(pos);
+    if (set->isOn())
+        date = editor->date();
+    else if (today->isOn())
+        date = QDate::currentDate();
+    else if (none->isOn())
+        date = QDate();
+    else
+        return false;
+    return true;
+}
+
+bool YMRPIM::popupReminder(PIMReminder *&reminder, bool &removed, const QPoint &pos)
+{
+    if (!reminder)
+        return false;
+    Chooser chooser;
+    YMDateTimeEditor *editor = makeEditor();
+    editor->setDateTime(reminder->dateTime);
+    chooser.addWidget(editor);
+    YMRPushButton *set = chooser.addButton(QT_TR_NOOP("Set"), "button_ok");
+    chooser.addSeparator();
+    YMRPushButton *remove = chooser.addButton(QT_TR_NOOP("Remove Reminder"), "button_cancel");
+    chooser.exec(pos);
+    if (remove->isOn()) {
+        // the caller's pointer goes with the object, so nothing deletes it twice
+        delete reminder;
+        reminder = nullptr;
+        removed = true;
+        return true;
+    }
+    if (!set->isOn())
+        return false;
+    const QDateTime chosen = editor->dateTime();
+    reminder->dateTime =
+        QDateTime(chosen.date(), QTime(chosen.time().hour(), chosen.time().minute()));
+    removed = false;
+    return true;
+}
+
+bool YMRPIM::popupTime(QTime &time, const QPoint &pos)
+{
+    Chooser chooser;
+    YMDateTimeEditor *editor = makeEditor();
+    editor->hideDate(true);
+    editor->setTime(time);
+    chooser.addWidget(editor);
+    YMRPushButton *set = chooser.addButton(QT_TR_NOOP("Set"), "button_ok");
+    chooser.addSeparator();
+    YMRPushButton *current = chooser.addButton(QT_TR_NOOP("Current"), "clock");
+    chooser.exec(pos);
+    if (set->isOn())
+        time = editor->time();
+    else if (current->isOn())
+        time = QTime::currentTime();
+    else
+        return false;
+    return true;
+}
+
+bool YMRPIM::popupDateTime(QDateTime &dateTime, const QPoint &pos)
+{
+    Chooser chooser;
+    YMDateTimeEditor *editor = makeEditor();
+    editor->setDateTime(dateTime);
+    chooser.addWidget(editor);
+    YMRPushButton *set = chooser.addButton(QT_TR_NOOP("Set"), "button_ok");
+    chooser.addSeparator();
+    YMRPushButton *current = chooser.addButton(QT_TR_NOOP("Current"), "clock");
+    chooser.exec(pos);
+    if (set->isOn())
+        dateTime = editor->dateTime();
+    else if (current->isOn())
+        dateTime = QDateTime::currentDateTime();
+    else
+        return false;
     return true;
 }
 

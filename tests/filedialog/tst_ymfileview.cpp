@@ -70,6 +70,7 @@ private slots:
     void listingOrder();
     void listingSettings_data();
     void listingSettings();
+    void rowTexts();
     void relistingKeepsSelection();
     void missingPathKeepsFolder();
     void enteringFolders();
@@ -152,6 +153,36 @@ void TestYMFileView::listingSettings()
     QCOMPARE(viewTexts(view.listView()), expected);
     view.setMode(0);
     QCOMPARE(boxTexts(view.listBox()), expected);
+}
+
+void TestYMFileView::rowTexts()
+{
+    filetree::Tree tree;
+    QFile::setPermissions(tree.path("b.exp"), QFile::ReadOwner | QFile::WriteOwner
+                                                  | QFile::ReadGroup | QFile::ExeOther);
+    YMFileView view(false);
+    view.setDir(tree.root);
+    SFileListView *lv = view.listView();
+    auto *b = static_cast<SFileListViewItem *>(row(lv, "b.exp"));
+    QCOMPARE(b->text(1), QString("2"));
+    QCOMPARE(b->text(3), QString("rw-r----x"));
+    QVERIFY(!b->isLink());
+    QCOMPARE(b->key(1, true), QString("00000002"));
+    const QDateTime m = QFileInfo(tree.path("b.exp")).lastModified();
+    QCOMPARE(b->text(2), m.toString("yyyy-MM-dd hh:mm"));
+    auto *link = static_cast<SFileListViewItem *>(row(lv, "link.txt"));
+    QVERIFY(link->isLink());
+    QCOMPARE(link->text(6), tree.path("a.txt"));
+    QVERIFY(row(lv, "a.txt")->text(6).isEmpty());
+    view.setMode(0);
+    SFileListBox *box = view.listBox();
+    auto *boxLink = static_cast<SFileListBoxItem *>(box->item(boxTexts(box).indexOf("link.txt")));
+    QVERIFY(boxLink->isLink());
+    // painting with overlays and a cut name does not trip over anything
+    box->resize(120, 100);
+    QVERIFY(!box->grab().isNull());
+    lv->resize(120, 100);
+    QVERIFY(!lv->grab().isNull());
 }
 
 // Listing the same folder again keeps selection and current by name.

@@ -1,6 +1,9 @@
 #include "ymrtest.h"
 
+#include "pim/pimreminder.h"
 #include "pim/ymrpim.h"
+#include "qt/ymdatetimeedit.h"
+#include "qt/ymdatetimeeditor.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrlistbox.h"
 #include "qt/ymrpushbutton.h"
@@ -15,20 +18,7 @@ class TestYMRPIMEditors : public QObject
     Q_OBJECT
 
 private:
-    // Runs the action on the next popup or modal dialog that opens.
-    static void whenOpen(const std::function<void(QWidget *)> &action)
-    {
-        QTimer::singleShot(0, [action]() {
-            QWidget *w = QApplication::activePopupWidget();
-            if (!w)
-                w = QApplication::activeModalWidget();
-            if (!w) {
-                whenOpen(action);
-                return;
-            }
-            action(w);
-        });
-    }
+    static void whenOpen(const std::function<void(QWidget *)> &action) { ymrtest::whenOpen(action); }
     static YMRPushButton *button(QWidget *w, const QString &text)
     {
         for (YMRPushButton *b : w->findChildren<YMRPushButton *>())
@@ -41,6 +31,11 @@ private:
 private slots:
     void initTestCase();
     void editText();
+    void popupDate_data();
+    void popupDate();
+    void popupReminder_data();
+    void popupReminder();
+    void popupTimeAndDateTime();
     void popupList_data();
     void popupList();
     void selectFromList_data();
@@ -78,6 +73,121 @@ void TestYMRPIMEditors::editText()
     });
     QVERIFY(!YMRPIM::editText(QStringLiteral("Note"), text));
     QCOMPARE(text, QStringLiteral("first line\nsecond more"));
+}
+
+void TestYMRPIMEditors::popupDate_data()
+{
+    QTest::addColumn<QDate>("given");
+    QTest::addColumn<QString>("press"); // a button, or "" to close the popup
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QDate>("after"); // invalid: today
+    const QDate d(2024, 5, 17);
+    QTest::newRow("set") << d << "Set" << true << QDate(2024, 6, 1);
+    QTest::newRow("today") << d << "Today" << true << QDate();
+    QTest::newRow("none from a null date") << QDate() << "None" << true << QDate(1, 1, 1);
+    QTest::newRow("closed") << d << "" << false << d;
+}
+
+void TestYMRPIMEditors::popupDate()
+{
+    QFETCH(QDate, given);
+    QFETCH(QString, press);
+    QFETCH(bool, result);
+    QFETCH(QDate, after);
+    QDate date = given;
+    QDate shown;
+    bool timeHidden = false;
+    whenOpen([&](QWidget *w) {
+        auto *editor = w->findChild<YMDateTimeEditor *>();
+        shown = editor->date();
+        timeHidden = editor->timeEdit()->isHidden();
+        editor->setDate(QDate(2024, 6, 1));
+        if (press.isEmpty())
+            close(w);
+        else
+            button(w, press)->click();
+    });
+    QCOMPARE(YMRPIM::popupDate(date, QPoint(5, 5)), result);
+    QVERIFY(timeHidden);
+    if (given.isValid())
+        QCOMPARE(shown, given);
+    if (after == QDate(1, 1, 1))
+        QVERIFY(date.isNull());
+    else
+        QCOMPARE(date, after.isValid() ? after : QDate::currentDate());
+}
+
+void TestYMRPIMEditors::popupReminder_data()
+{
+    QTest::addColumn<QString>("press");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<bool>("removed");
+    QTest::addColumn<QDateTime>("after");
+    const QDateTime at(QDate(2031, 2, 3), QTime(14, 7, 9));
+    QTest::newRow("set drops the seconds") << "Set" << true << false << QDateTime(at.date(), QTime(14, 7));
+    QTest::newRow("remove") << "Remove Reminder" << true << true << QDateTime();
+    QTest::newRow("closed") << "" << false << false << at;
+}
+
+void TestYMRPIMEditors::popupReminder()
+{
+    QFETCH(QString, press);
+    QFETCH(bool, result);
+    QFETCH(bool, removed);
+    QFETCH(QDateTime, after);
+    PIMReminder *reminder = new PIMReminder;
+    reminder->dateTime = QDateTime(QDate(2031, 2, 3), QTime(14, 7, 9));
+    QDateTime shown;
+    whenOpen([&](QWidget *w) {
+        shown = w->findChild<YMDateTimeEditor *>()->dateTime();
+        if (press.isEmpty())
+            close(w);
+        else
+            button(w, press)->click();
+    });
+    bool wasRemoved = !removed;
+    QCOMPARE(YMRPIM::popupReminder(reminder, wasRemoved, QPoint(5, 5)), result);
+    QCOMPARE(shown.date(), QDate(2031, 2, 3));
+    if (result)
+        QCOMPARE(wasRemoved, removed);
+    if (removed) {
+        QVERIFY(!reminder); // the caller's pointer is cleared with the object
+    } else {
+        QVERIFY(reminder);
+        QCOMPARE(reminder->dateTime, after);
+    }
+    delete reminder;
+    PIMReminder *none = nullptr;
+    QVERIFY(!YMRPIM::popupReminder(none, wasRemoved, QPoint()));
+}
+
+void TestYMRPIMEditors::popupTimeAndDateTime()
+{
+    QTime time(8, 30);
+    whenOpen([](QWidget *w) {
+        auto *editor = w->findChild<YMDateTimeEditor *>();
+        QVERIFY(editor->dateEdit()->isHidden());
+        editor->setTime(QTime(9, 45));
+        button(w, QStringLiteral("Set"))->click();
+    });
+    QVERIFY(YMRPIM::popupTime(time, QPoint()));
+    QCOMPARE(time, QTime(9, 45));
+    whenOpen([](QWidget *w) { button(w, QStringLiteral("Current"))->click(); });
+    const QTime before = QTime::currentTime();
+    QVERIFY(YMRPIM::popupTime(time, QPoint()));
+    QVERIFY(qAbs(before.secsTo(time)) < 5);
+    QDateTime dt(QDate(2025, 1, 2), QTime(3, 4));
+    whenOpen([](QWidget *w) {
+        QCOMPARE(w->findChild<YMDateTimeEditor *>()->dateTime(),
+                 QDateTime(QDate(2025, 1, 2), QTime(3, 4)));
+        w->findChild<YMDateTimeEditor *>()->setDate(QDate(2026, 7, 8));
+        button(w, QStringLiteral("Set"))->click();
+    });
+    QVERIFY(YMRPIM::popupDateTime(dt, QPoint()));
+    QCOMPARE(dt, QDateTime(QDate(2026, 7, 8), QTime(3, 4)));
+    whenOpen([](QWidget *w) { close(w); });
+    QVERIFY(!YMRPIM::popupDateTime(dt, QPoint()));
+    QCOMPARE(dt, QDateTime(QDate(2026, 7, 8), QTime(3, 4)));
 }
 
 void TestYMRPIMEditors::popupList_data()
