@@ -319,8 +319,7 @@ void TestYMRListBoxInput::leftScrollsSingleColumn()
 {
     lb->changeItem(QString(80, QChar('w')), 0);
     lb->setCurrentItem(3);
-    QTest::qWait(20);
-    QVERIFY(lb->contentsWidth() > lb->visibleWidth());
+    QTRY_VERIFY(lb->contentsWidth() > lb->visibleWidth());
     lb->setContentsPos(40, 0);
     const int x = lb->contentsX();
     QVERIFY(x > 0);
