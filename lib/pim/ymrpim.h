@@ -11,7 +11,9 @@
 // Static helpers shared by the record framework and the application: value
 // texts of the record files, sort keys, data lists, CSV quoting, file copy.
 // A QObject only so that its texts translate under "YMRPIM".
+class PIMReminder;
 class QFile;
+class QPoint;
 class YMRComboBox;
 class YMRListBox;
 
@@ -78,6 +80,18 @@ public:
     // its edit field, the list box makes its first entry current.
     static void selectItem(YMRComboBox *box, const QString &text, bool keepEmpty);
     static void selectItem(YMRListBox *box, const QString &text, bool keepEmpty);
+
+    // Popup editors: each runs modally and gives true when the user made a
+    // choice, with the new value in its argument.
+    static bool editText(const QString &caption, QString &text);
+    static bool popupDate(QDate &date, const QPoint &pos);
+    // "Remove Reminder" deletes the reminder and nulls the caller's pointer
+    // (removed is then true); "Set" gives it the chosen minute.
+    static bool popupReminder(PIMReminder *&reminder, bool &removed, const QPoint &pos);
+    static bool popupTime(QTime &time, const QPoint &pos);
+    static bool popupDateTime(QDateTime &dateTime, const QPoint &pos);
+    static bool popupList(QString &value, const QString &listName, const QPoint &pos);
+    static bool selectFromList(QString &value, const QString &listName, const QString &caption);
 
     // The application object's name, "ymrOutlays".
     static QString applicationName();

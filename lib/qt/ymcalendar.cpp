@@ -1,6 +1,16 @@
 #include "ymcalendar.h"
 
+#include "qpe/hbox.h"
+#include "ymcalendarview.h"
 #include "ymrapplication.h"
+#include "ymrcombobox.h"
+#include "ymrresource.h"
+#include "ymrspinbox.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -44,6 +54,9 @@ QDate clampedDate(int y, int m, int day)
     const QDate first(y, m, 1);
     return QDate(y, m, qMin(day, first.daysInMonth()));
 }
+
+// Which way digit keys move the date; one direction for all calendars.
+bool digitsForward = true;
 
 } // namespace
 
@@ -125,4 +138,190 @@ void YMCalendar::weekNumber(const QDate &d, int &week, int &year)
     }
     year = y;
     week = int(start.daysTo(d) / 7) + 1;
+}
+
+YMCalendar::YMCalendar(bool closeParentOnPick, QWidget *parent, const char *name)
+    : QFrame(parent), m_closeParentOnPick(closeParentOnPick)
+{
+    setObjectName(QString::fromLatin1(name));
+    setFocusPolicy(Qt::StrongFocus);
+    m_view = new YMCalendarView(this);
+    auto *box = new QVBoxLayout(this);
+    box->setContentsMargins(1, 1, 1, 1);
+    box->setSpacing(2);
+    m_bar = new HBox(this);
+    m_bar->setSpacing(2);
+    box->addWidget(m_bar);
+    box->addWidget(m_view);
+    createDateBar();
+    connect(m_view, &YMCalendarView::dateClicked, this, &YMCalendar::updateDate);
+    if (ymrApp)
+        connect(ymrApp, &YMRApplication::dateTimeSettingChanged, this, &YMCalendar::createDateBar);
+    setDateInternal(QDate::currentDate());
+}
+
+YMCalendar::~YMCalendar() = default;
+
+QDate YMCalendar::date() const
+{
+    return m_view->date();
+}
+
+void YMCalendar::setDate(const QDate &d)
+{
+    if (!d.isValid())
+        return;
+    m_view->setDate(d);
+    const bool monthBlocked = m_month->blockSignals(true);
+    m_month->setCurrentItem(d.month() - 1);
+    m_month->blockSignals(monthBlocked);
+    const bool yearBlocked = m_year->blockSignals(true);
+    m_year->setValue(d.year());
+    m_year->blockSignals(yearBlocked);
+}
+
+void YMCalendar::setToday()
+{
+    setDateInternal(QDate::currentDate());
+}
+
+void YMCalendar::setDateInternal(const QDate &d)
+{
+    if (!d.isValid())
+        return;
+    setDate(d);
+    emit dateChanged(date());
+}
+
+void YMCalendar::monthForward()
+{
+    setDateInternal(addMonths(date(), 1));
+}
+
+void YMCalendar::monthBackward()
+{
+    setDateInternal(addMonths(date(), -1));
+}
+
+void YMCalendar::setMonth(int index)
+{
+    const QDate d = date();
+    setDateInternal(clampedDate(d.year(), index + 1, d.day()));
+}
+
+void YMCalendar::setYear(int year)
+{
+    const QDate d = date();
+    setDateInternal(clampedDate(year, d.month(), d.day()));
+}
+
+void YMCalendar::updateDate(const QDate &d)
+{
+    emit dateChanged(d);
+    emit dateClicked(d);
+    emit dateClicked(d.year(), d.month(), d.day());
+    if (m_closeParentOnPick && parentWidget())
+        parentWidget()->close();
+}
+
+void YMCalendar::createDateBar()
+{
+    delete m_month;
+    m_month = nullptr;
+    delete m_year;
+    m_year = nullptr;
+    delete m_back;
+    m_back = nullptr;
+    delete m_forward;
+    m_forward = nullptr;
+
+    m_back = new QToolButton(m_bar);
+    m_back->setIcon(YMRResource::loadIconSet(QStringLiteral("back")));
+    // Month then year, unless the platform puts the year first; an order
+    // we do not know gets month then year too.
+    if (ymrApp && ymrApp->shortDateOrder() == 84) {
+        createYearSpin();
+        createMonthCombo();
+    } else {
+        createMonthCombo();
+        createYearSpin();
+    }
+    m_forward = new QToolButton(m_bar);
+    m_forward->setIcon(YMRResource::loadIconSet(QStringLiteral("forward")));
+    for (QToolButton *b : {m_back, m_forward}) {
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setAutoRepeat(true);
+    }
+    connect(m_back, &QToolButton::clicked, this, &YMCalendar::monthBackward);
+    connect(m_forward, &QToolButton::clicked, this, &YMCalendar::monthForward);
+    for (QWidget *w : {static_cast<QWidget *>(m_back), static_cast<QWidget *>(m_month),
+                       static_cast<QWidget *>(m_year), static_cast<QWidget *>(m_forward)})
+        w->show();
+    setDate(date());
+}
+
+void YMCalendar::createMonthCombo()
+{
+    m_month = new YMRComboBox(false, m_bar);
+    for (int i = 0; i < 12; ++i)
+        m_month->insertItem(shortMonthName(i, true));
+    m_month->setFocusPolicy(Qt::NoFocus);
+    connect(m_month, QOverload<int>::of(&YMRComboBox::activated), this, &YMCalendar::setMonth);
+}
+
+void YMCalendar::createYearSpin()
+{
+    m_year = new YMRSpinBox(1752, 8000, 1, m_bar);
+    m_year->setFocusPolicy(Qt::NoFocus);
+    if (m_year->editor())
+        m_year->editor()->setFocusPolicy(Qt::NoFocus);
+    connect(m_year, QOverload<int>::of(&YMRSpinBox::valueChanged), this, &YMCalendar::setYear);
+}
+
+void YMCalendar::keyPressEvent(QKeyEvent *e)
+{
+    const QDate d = date();
+    const int key = e->key();
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
+        const int n = key - Qt::Key_0;
+        setDateInternal(d.addDays(digitsForward ? n : -n));
+        return;
+    }
+    switch (key) {
+    case Qt::Key_Left:
+        setDateInternal(d.addDays(-1));
+        break;
+    case Qt::Key_Right:
+        setDateInternal(d.addDays(1));
+        break;
+    case Qt::Key_Up:
+        setDateInternal(d.addDays(-7));
+        break;
+    case Qt::Key_Down:
+        setDateInternal(d.addDays(7));
+        break;
+    case Qt::Key_Home:
+        setToday();
+        break;
+    case Qt::Key_PageUp:
+        monthBackward();
+        break;
+    case Qt::Key_PageDown:
+        monthForward();
+        break;
+    case Qt::Key_Plus:
+        digitsForward = true;
+        break;
+    case Qt::Key_Minus:
+        digitsForward = false;
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        updateDate(d);
+        break;
+    default:
+        e->ignore();
+        break;
+    }
 }

@@ -1,16 +1,40 @@
 #ifndef YMCALENDAR_H
 #define YMCALENDAR_H
 
-#include <QCoreApplication>
 #include <QDate>
+#include <QFrame>
 #include <QString>
 
-// The calendar module's month and weekday names and its date arithmetic.
-// Month index 0 is January; weekday index 0 is Monday, 6 Sunday.
-class YMCalendar
+class QToolButton;
+class HBox;
+class YMCalendarView;
+class YMRComboBox;
+class YMRSpinBox;
+
+// The month calendar: a bar with back and forward arrows, a month choice and
+// a year spin box above the month grid. Keys, the bar and taps move the
+// date; a tap that ends on the grid, or Return, picks it (and closes the
+// popup it sits in, when asked to).
+//
+// The class also holds the calendar module's month and weekday names and
+// its date arithmetic. Month index 0 is January; weekday index 0 is Monday,
+// 6 Sunday.
+class YMCalendar : public QFrame
 {
-    Q_DECLARE_TR_FUNCTIONS(YMCalendar)
+    Q_OBJECT
 public:
+    explicit YMCalendar(bool closeParentOnPick = false, QWidget *parent = nullptr,
+                        const char *name = nullptr);
+    ~YMCalendar() override;
+
+    QDate date() const;
+
+    YMCalendarView *view() const { return m_view; }
+    YMRComboBox *monthCombo() const { return m_month; }
+    YMRSpinBox *yearSpin() const { return m_year; }
+    QToolButton *backButton() const { return m_back; }
+    QToolButton *forwardButton() const { return m_forward; }
+
     static QString monthName(int index, bool translate = true);
     static QString shortMonthName(int index, bool translate = true);
     static QString dayName(int index, bool translate = true);
@@ -24,6 +48,37 @@ public:
     // Sunday as the platform's settings say.
     static QDate firstDayOfWeek(int week, int year);
     static void weekNumber(const QDate &d, int &week, int &year);
+
+public slots:
+    void setDate(const QDate &d);
+    void setToday();
+    void setDateInternal(const QDate &d);
+    void monthForward();
+    void monthBackward();
+    void createDateBar();
+    void updateDate(const QDate &d);
+    void setMonth(int index);
+    void setYear(int year);
+
+signals:
+    void dateClicked(int year, int month, int day);
+    void dateClicked(const QDate &date);
+    void dateChanged(const QDate &date);
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+
+private:
+    void createMonthCombo();
+    void createYearSpin();
+
+    YMRSpinBox *m_year = nullptr;
+    YMRComboBox *m_month = nullptr;
+    YMCalendarView *m_view = nullptr;
+    bool m_closeParentOnPick;
+    HBox *m_bar = nullptr;
+    QToolButton *m_back = nullptr;
+    QToolButton *m_forward = nullptr;
 };
 
 #endif

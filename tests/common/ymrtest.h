@@ -5,9 +5,13 @@
 // temporary per-user root, so it never touches a real user's files and
 // test programs can run in parallel.
 
+#include <QApplication>
+#include <QDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <cstdlib>
+#include <functional>
 
 namespace ymrtest {
 
@@ -38,6 +42,22 @@ inline void flushEvents()
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
     }
+}
+
+// Runs act on the modal dialog once it is up (call this right before the
+// dialog's exec()). A dialog still open five seconds later is rejected, so
+// a failing test never hangs.
+inline void whenModalShown(const std::function<void(QDialog *)> &act)
+{
+    QTimer::singleShot(0, [act] {
+        auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(d);
+        act(d);
+    });
+    QTimer::singleShot(5000, [] {
+        if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            d->reject();
+    });
 }
 
 } // namespace ymrtest

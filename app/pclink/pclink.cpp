@@ -1,0 +1,528 @@
+#include "pclink.h"
+#include "pclinkprotocol.h"
+
+#include "pim/categorymanager.h"
+#include "pim/taskmanager.h"
+#include "pim/ymrpim.h"
+#include "qpe/global.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QTcpSocket>
+
+#include <climits>
+
+namespace {
+
+const QLatin1String dataPrefix("[D]");
+const QLatin1String appPrefix("[A]");
+const QLatin1String categoryFile("ymrCategory");
+const QLatin1String exportIndexFile("ymrOutlaysIDX_EXT");
+const QLatin1String bookSuffix(".exp");
+// Enough for a few blocks between two reads; the kernel holds the rest.
+const qint64 readBufferSize = 1024 * 1024;
+const qint64 sendQueueLimit = 4 * PCLinkProtocol::blockSize;
+
+bool isListName(const QString &name)
+{
+    static const QStringList fixed = {
+        QStringLiteral("accounts"),   QStringLiteral("cities"),         QStringLiteral("types"),
+        QStringLiteral("dateFormat"), QStringLiteral("timeFormat"),     QStringLiteral("dateTimeFormat"),
+        QStringLiteral("numberformat"),
+    };
+    static const QRegularExpression currencies(QStringLiteral("^currencies_[a-z]{1,8}$"));
+    return fixed.contains(name) || currencies.match(name).hasMatch();
+}
+
+bool isBookName(const QString &name)
+{
+    return name.size() > bookSuffix.size() && name.endsWith(bookSuffix) && !name.contains(QLatin1Char('/'))
+           && name != QLatin1String("..");
+}
+
+// An absolute book path without "." or ".." steps and without empty steps.
+bool isPlainAbsoluteBook(const QString &path)
+{
+    if (!path.startsWith(QLatin1Char('/')) || !path.endsWith(bookSuffix))
+        return false;
+    const QStringList steps = path.mid(1).split(QLatin1Char('/'));
+    for (const QString &step : steps) {
+        if (step.isEmpty() || step == QLatin1String(".") || step == QLatin1String(".."))
+            return false;
+    }
+    return isBookName(steps.last());
+}
+
+} // namespace
+
+PCLink::PCLink(QObject *parent, const char *name)
+    : QObject(parent), m_socket(new QTcpSocket(this))
+{
+    if (name)
+        setObjectName(QString::fromLatin1(name));
+    m_socket->setReadBufferSize(readBufferSize);
+    connect(m_socket, &QTcpSocket::readyRead, this, &PCLink::readyRead);
+    connect(m_socket, &QTcpSocket::bytesWritten, this, &PCLink::bytesWritten);
+    connect(m_socket, &QTcpSocket::connected, this, &PCLink::connected);
+    connect(m_socket, &QTcpSocket::disconnected, this, &PCLink::socketDisconnected);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &PCLink::socketError);
+}
+
+PCLink::~PCLink()
+{
+    // closing the socket would report through signals into a half-destroyed link
+    m_socket->disconnect(this);
+    discardReceive();
+    m_file.close();
+    if (m_socket->state() == QAbstractSocket::ConnectedState)
+        m_socket->flush();
+    m_socket->abort();
+}
+
+void PCLink::attachSocket()
+{
+    discardReceive();
+    m_file.close();
+    m_state = Idle;
+    m_pending = NoPending;
+    m_buffer.clear();
+    m_bufferPos = 0;
+    m_received = 0;
+    m_ended = false;
+}
+
+void PCLink::connectToHost(const QString &host, quint16 port)
+{
+    m_socket->abort();
+    attachSocket();
+    m_answering = false;
+    m_socket->connectToHost(host, port);
+}
+
+bool PCLink::setSocket(qintptr descriptor)
+{
+    m_socket->abort();
+    attachSocket();
+    m_answering = true;
+    return m_socket->setSocketDescriptor(descriptor);
+}
+
+void PCLink::close()
+{
+    m_socket->disconnectFromHost();
+}
+
+bool PCLink::isConnected() const
+{
+    return m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
+void PCLink::setDirectories(const QString &appDir, const QString &dataDir)
+{
+    m_appDir = appDir;
+    m_dataDir = dataDir;
+}
+
+void PCLink::setBookPaths(const QStringList &paths)
+{
+    m_books.clear();
+    for (const QString &p : paths)
+        m_books.insert(QDir::cleanPath(p));
+}
+
+QString PCLink::resolvePath(const QString &path) const
+{
+    if (path.startsWith(QLatin1Char('/')))
+        return path;
+    const QString rest = path.mid(3);
+    const QString app = YMRPIM::applicationName();
+    if (path.startsWith(dataPrefix)) {
+        return m_dataDir.isEmpty() ? Global::applicationFileName(app + QStringLiteral("Data"), rest)
+                                   : m_dataDir + QLatin1Char('/') + rest;
+    }
+    return m_appDir.isEmpty() ? Global::applicationFileName(app, rest) : m_appDir + QLatin1Char('/') + rest;
+}
+
+QString PCLink::servedPath(const QString &path) const
+{
+    if (path == appPrefix + categoryFile || path == appPrefix + exportIndexFile)
+        return resolvePath(path);
+    if (path.startsWith(dataPrefix)) {
+        const QString name = path.mid(3);
+        if (!isListName(name))
+            return QString();
+        // a list the user never edited is the installed one
+        const QString own = resolvePath(path);
+        return QFileInfo::exists(own) ? own : YMRPIM::defaultListPath(name);
+    }
+    QString resolved;
+    if (path.startsWith(appPrefix) && isBookName(path.mid(3)))
+        resolved = resolvePath(path);
+    else if (isPlainAbsoluteBook(path))
+        resolved = path;
+    return m_books.contains(QDir::cleanPath(resolved)) ? resolved : QString();
+}
+
+bool PCLink::mayServe(const QString &path) const
+{
+    return !servedPath(path).isEmpty();
+}
+
+bool PCLink::mayAccept(const QString &path) const
+{
+    if (path == appPrefix + categoryFile)
+        return true;
+    if (path.startsWith(dataPrefix))
+        return isListName(path.mid(3));
+    if (path.startsWith(appPrefix))
+        return isBookName(path.mid(3));
+    return isPlainAbsoluteBook(path);
+}
+
+QString PCLink::categoryFilePath() const
+{
+    // only the program's own directories hold the shared category store's file
+    if (!m_appDir.isEmpty())
+        return QString();
+    return Global::applicationFileName(YMRPIM::applicationName(), categoryFile);
+}
+
+void PCLink::saveSharedCategories(const QString &path) const
+{
+    // the file must hold what the shared store shows before it is served or replaced
+    if (!path.isEmpty() && path == categoryFilePath())
+        TaskManager::sharedCategoryManager()->save();
+}
+
+bool PCLink::writeFrame(const QByteArray &frame)
+{
+    if (m_socket->write(frame) == frame.size())
+        return true;
+    protocolError();
+    return false;
+}
+
+void PCLink::protocolError()
+{
+    discardReceive();
+    m_file.close();
+    m_socket->abort();
+}
+
+void PCLink::sendFile(const QString &path, const QString &remotePath)
+{
+    if (m_state != Idle || !isConnected()) {
+        emit sendingFileFailed();
+        return;
+    }
+    const QString resolved = resolvePath(path);
+    saveSharedCategories(resolved);
+    m_file.close();
+    m_file.setFileName(resolved);
+    const QFileInfo info(resolved);
+    if (!info.isFile() || info.size() > INT_MAX || !m_file.open(QIODevice::ReadOnly)) {
+        if (writeFrame(PCLinkProtocol::cannotSend()))
+            emit sendingFileFailed();
+        return;
+    }
+    m_size = m_file.size();
+    m_file.close();
+    m_state = Waiting;
+    m_pending = PendingAnnounce;
+    writeFrame(PCLinkProtocol::announce(resolved, m_size, remotePath));
+}
+
+void PCLink::requestFile(const QString &remotePath, const QString &localPath)
+{
+    if (m_state != Idle || !isConnected()) {
+        emit receiveFileFailed();
+        return;
+    }
+    m_requestedLocal = localPath;
+    m_state = Waiting;
+    m_pending = PendingRequest;
+    writeFrame(PCLinkProtocol::request(remotePath, localPath));
+}
+
+void PCLink::serveRequest(const QString &path, const QString &remotePath)
+{
+    const QString served = servedPath(path);
+    if (served.isEmpty()) {
+        if (writeFrame(PCLinkProtocol::cannotSend()))
+            emit sendingFileFailed();
+        return;
+    }
+    // served is already resolved: absolute paths go through unchanged
+    sendFile(served, remotePath);
+}
+
+void PCLink::readyRead()
+{
+    const QByteArray bytes = m_socket->readAll();
+    m_received += bytes.size();
+    if (m_bufferPos == m_buffer.size()) {
+        m_buffer = bytes;
+        m_bufferPos = 0;
+    } else {
+        m_buffer += bytes;
+    }
+    processInput();
+}
+
+void PCLink::processInput()
+{
+    QPointer<PCLink> self(this);
+    while (self && m_socket->state() == QAbstractSocket::ConnectedState) {
+        if (m_state == Receiving) {
+            if (m_bufferPos == m_buffer.size() || !takeData())
+                break;
+            continue;
+        }
+        QByteArray payload;
+        int pos = m_bufferPos;
+        const PCLinkProtocol::FrameResult r = PCLinkProtocol::takeFrame(m_buffer, pos, payload);
+        if (r == PCLinkProtocol::NeedMore)
+            break;
+        if (r == PCLinkProtocol::Malformed) {
+            protocolError();
+            return;
+        }
+        m_bufferPos = pos;
+        if (!handleMessage(payload))
+            return;
+    }
+    if (!self)
+        return;
+    if (m_bufferPos == m_buffer.size()) {
+        m_buffer.clear();
+        m_bufferPos = 0;
+    } else if (m_bufferPos > 0) {
+        m_buffer.remove(0, m_bufferPos);
+        m_bufferPos = 0;
+    }
+}
+
+bool PCLink::takeData()
+{
+    const qint64 take = qMin<qint64>(m_buffer.size() - m_bufferPos, m_size - m_done);
+    // a failed write still reads the announced bytes, so the stream stays in step
+    if (!m_writeFailed && m_temp.write(m_buffer.constData() + m_bufferPos, take) != take)
+        m_writeFailed = true;
+    m_bufferPos += int(take);
+    m_done += take;
+    QPointer<PCLink> self(this);
+    emit progress(int(m_done), int(m_size));
+    if (!self)
+        return false;
+    if (m_done == m_size && m_state == Receiving)
+        finishReceive();
+    return self;
+}
+
+bool PCLink::handleMessage(const QByteArray &payload)
+{
+    PCLinkProtocol::Message m;
+    if (!PCLinkProtocol::parse(payload, m)) {
+        protocolError();
+        return false;
+    }
+    QPointer<PCLink> self(this);
+    switch (m.kind) {
+    case PCLinkProtocol::Request:
+        if (!m_answering || m_state != Idle) {
+            protocolError();
+            return false;
+        }
+        serveRequest(m.first, m.second);
+        break;
+    case PCLinkProtocol::Announce:
+        m_announcedSource = m.first;
+        if (m_answering && m_state == Idle) {
+            if (!mayAccept(m.second))
+                handleAnnounce(QString(), m.sizeText);
+            else
+                handleAnnounce(resolvePath(m.second), m.sizeText);
+        } else if (!m_answering && m_state == Waiting && m_pending == PendingRequest) {
+            // stored where this side asked, whatever the peer echoes
+            handleAnnounce(resolvePath(m_requestedLocal), m.sizeText);
+        } else {
+            protocolError();
+            return false;
+        }
+        break;
+    case PCLinkProtocol::Answer:
+        if (m_state != Waiting || m_pending != PendingAnnounce) {
+            protocolError();
+            return false;
+        }
+        handleAnswer(m.ok);
+        break;
+    case PCLinkProtocol::CannotSend:
+        if (m_state == Waiting && m_pending == PendingRequest) {
+            m_state = Idle;
+            m_pending = NoPending;
+        } else if (m_state != Idle) {
+            protocolError();
+            return false;
+        }
+        emit receiveFileFailed();
+        break;
+    }
+    return self && m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
+void PCLink::handleAnnounce(const QString &destination, const QString &sizeText)
+{
+    int size = 0;
+    bool ok = !destination.isEmpty() && PCLinkProtocol::parseSize(sizeText, size);
+    if (ok) {
+        saveSharedCategories(destination);
+        ok = YMRPIM::openNewFile(m_temp, destination);
+    }
+    m_pending = NoPending;
+    if (!ok) {
+        m_state = Idle;
+        if (writeFrame(PCLinkProtocol::answer(false)))
+            emit receiveFileFailed();
+        return;
+    }
+    m_destination = destination;
+    m_size = size;
+    m_done = 0;
+    m_writeFailed = false;
+    if (!writeFrame(PCLinkProtocol::answer(true)))
+        return;
+    m_state = Receiving;
+    QPointer<PCLink> self(this);
+    emit receiveFile(destination);
+    if (self && m_state == Receiving && m_size == 0)
+        finishReceive();
+}
+
+void PCLink::finishReceive()
+{
+    const bool ok = YMRPIM::commitNewFile(m_temp, !m_writeFailed);
+    m_state = Idle;
+    m_pending = NoPending;
+    if (!ok) {
+        emit receiveFileFailed();
+        return;
+    }
+    if (m_destination == categoryFilePath())
+        TaskManager::sharedCategoryManager()->load();
+    emit receiveFileFinished(m_destination);
+}
+
+void PCLink::discardReceive()
+{
+    if (m_temp.isOpen()) {
+        m_temp.close();
+        QFile::remove(m_temp.fileName());
+    }
+}
+
+void PCLink::handleAnswer(bool ok)
+{
+    m_pending = NoPending;
+    if (!ok) {
+        m_state = Idle;
+        emit sendingFileFailed();
+        return;
+    }
+    if (!m_file.open(QIODevice::ReadOnly)) {
+        abortSending();
+        return;
+    }
+    m_queued = 0;
+    m_done = 0;
+    // frames still queued ahead of the data are not file bytes
+    m_frameBacklog = m_socket->bytesToWrite();
+    m_state = Sending;
+    QPointer<PCLink> self(this);
+    emit sendingFile(m_file.fileName());
+    if (!self || m_state != Sending)
+        return;
+    if (m_size == 0) {
+        m_file.close();
+        m_state = Idle;
+        emit sendingFileFinished();
+        return;
+    }
+    fillSendQueue();
+}
+
+void PCLink::fillSendQueue()
+{
+    // a few blocks queued keep the socket busy between two reports; the
+    // queue, not the file, bounds the memory
+    while (m_state == Sending && m_queued < m_size && m_socket->bytesToWrite() < sendQueueLimit) {
+        if (!writeBlock())
+            return;
+    }
+}
+
+bool PCLink::writeBlock()
+{
+    const qint64 n = qMin<qint64>(PCLinkProtocol::blockSize, m_size - m_queued);
+    const QByteArray block = m_file.read(n);
+    // exactly the announced bytes, or the receiver would wait or misread
+    if (block.size() != n || m_socket->write(block) != n) {
+        abortSending();
+        return false;
+    }
+    m_queued += n;
+    return true;
+}
+
+void PCLink::abortSending()
+{
+    m_file.close();
+    m_state = Idle;
+    m_pending = NoPending;
+    QPointer<PCLink> self(this);
+    emit sendingFileFailed();
+    if (self)
+        m_socket->abort();
+}
+
+void PCLink::bytesWritten(qint64 written)
+{
+    if (m_state != Sending)
+        return;
+    const qint64 skip = qMin(written, m_frameBacklog);
+    m_frameBacklog -= skip;
+    m_done = qMin(m_done + written - skip, m_queued);
+    QPointer<PCLink> self(this);
+    emit progress(int(m_done), int(m_size));
+    if (!self || m_state != Sending)
+        return;
+    if (m_done >= m_size) {
+        m_file.close();
+        m_state = Idle;
+        emit sendingFileFinished();
+        return;
+    }
+    fillSendQueue();
+}
+
+void PCLink::socketDisconnected()
+{
+    // a transfer cut short keeps the old file; the state tells the dialogs
+    discardReceive();
+    m_file.close();
+    if (m_ended)
+        return;
+    m_ended = true;
+    emit connectionClosed();
+}
+
+void PCLink::socketError()
+{
+    // Qt reports the peer's close as an error just before disconnected()
+    if (m_socket->error() == QAbstractSocket::RemoteHostClosedError || m_ended)
+        return;
+    m_ended = true;
+    emit error(int(m_socket->error()));
+}

@@ -1,0 +1,122 @@
+#ifndef PCLINK_H
+#define PCLINK_H
+
+#include <QByteArray>
+#include <QFile>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+class QTcpSocket;
+
+// One end of a PC-link connection: the message protocol and the file
+// transfer over a TCP socket that the link owns. The side that accepted the
+// connection (setSocket) answers: it serves and accepts only the category
+// file, the data lists, its index export and its books. The side that
+// connected (connectToHost) drives the transfers and accepts a file only in
+// answer to its own request. One file moves at a time.
+class PCLink : public QObject
+{
+    Q_OBJECT
+public:
+    enum State { Idle = 0, Sending = 1, Receiving = 2, Waiting = 3 };
+
+    explicit PCLink(QObject *parent = nullptr, const char *name = nullptr);
+    ~PCLink() override;
+
+    void connectToHost(const QString &host, quint16 port);
+    // Takes over an accepted connection; this end then answers only.
+    bool setSocket(qintptr descriptor);
+    void close();
+    bool isConnected() const;
+    QTcpSocket *socket() const { return m_socket; }
+
+    void sendFile(const QString &path, const QString &remotePath);
+    void requestFile(const QString &remotePath, const QString &localPath);
+    int transferState() const { return m_state; }
+    // Bytes read from the current connection so far.
+    qint64 receivedBytes() const { return m_received; }
+
+    // "[D]name" lies in the data directory, any other three-character
+    // prefix ("[A]") in the application directory; absolute paths stay.
+    QString resolvePath(const QString &path) const;
+    // Both default to the program's own directories.
+    void setDirectories(const QString &appDir, const QString &dataDir);
+    // Books the answering side serves on request, besides its fixed files.
+    void setBookPaths(const QStringList &paths);
+
+    // Whether the answering side serves or accepts a path as sent.
+    bool mayServe(const QString &path) const;
+    bool mayAccept(const QString &path) const;
+
+signals:
+    void progress(int done, int total);
+    void sendingFile(const QString &path);
+    void sendingFileFinished();
+    void sendingFileFailed();
+    void receiveFile(const QString &path);
+    void receiveFileFinished(const QString &path);
+    void receiveFileFailed();
+    void connected();
+    void connectionClosed();
+    void error(int code);
+
+public slots:
+    void readyRead();
+    void bytesWritten(qint64 written);
+
+private slots:
+    void socketDisconnected();
+    void socketError();
+
+private:
+    enum Pending { NoPending, PendingAnnounce, PendingRequest };
+
+    void attachSocket();
+    void processInput();
+    bool takeData();
+    bool handleMessage(const QByteArray &payload);
+    void handleAnnounce(const QString &destination, const QString &sizeText);
+    void handleAnswer(bool ok);
+    void serveRequest(const QString &path, const QString &remotePath);
+    void finishReceive();
+    void discardReceive();
+    bool writeBlock();
+    void fillSendQueue();
+    void abortSending();
+    bool writeFrame(const QByteArray &frame);
+    void protocolError();
+    QString servedPath(const QString &path) const;
+    QString categoryFilePath() const;
+    void saveSharedCategories(const QString &path) const;
+
+    QTcpSocket *m_socket = nullptr;
+    bool m_answering = false;
+    bool m_ended = false;
+    int m_state = Idle;
+    Pending m_pending = NoPending;
+    QByteArray m_buffer;
+    int m_bufferPos = 0;
+    qint64 m_received = 0;
+
+    // sending
+    QFile m_file;
+    qint64 m_size = 0;
+    qint64 m_queued = 0;
+    qint64 m_done = 0;
+    qint64 m_frameBacklog = 0;
+
+    // receiving
+    QFile m_temp;
+    QString m_destination;
+    QString m_requestedLocal;
+    QString m_announcedSource;
+    bool m_writeFailed = false;
+
+    QString m_appDir;
+    QString m_dataDir;
+    QSet<QString> m_books;
+};
+
+#endif

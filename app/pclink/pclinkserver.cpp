@@ -1,0 +1,24 @@
+#include "pclinkserver.h"
+
+#include <QDebug>
+#include <QTcpSocket>
+
+PCLinkServer::PCLinkServer(QObject *parent, quint16 port) : QTcpServer(parent)
+{
+    // Qt has no listen backlog; one waiting connection at a time comes close
+    setMaxPendingConnections(1);
+    if (!listen(QHostAddress::Any, port))
+        qDebug("Failed to bind to port %d", int(port));
+}
+
+void PCLinkServer::refuse(qintptr descriptor)
+{
+    QTcpSocket socket;
+    if (socket.setSocketDescriptor(descriptor))
+        socket.abort();
+}
+
+void PCLinkServer::incomingConnection(qintptr descriptor)
+{
+    emit connected(int(descriptor));
+}

@@ -1,0 +1,165 @@
+// A book sent over the PC link on loopback against a plain socket copy of
+// the same file in the same run, and the memory either takes.
+// Usage: bench_app_pclink [megabytes] [runs]
+#include "pclink.h"
+#include "pclinkserver.h"
+#include "qt/ymrapplication.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+template <typename P>
+bool waitFor(P done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return done();
+}
+
+long residentKiB()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = f.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
+struct Result
+{
+    double ms = 0;
+    long peakKiB = 0;
+    bool ok = false;
+};
+
+void makeFile(const QString &path, qint64 size)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (int i = 0; i < block.size(); ++i)
+        block[i] = char((i * 131) ^ (i >> 9));
+    for (qint64 left = size; left > 0; left -= block.size())
+        f.write(block.constData(), qMin<qint64>(left, block.size()));
+}
+
+Result linkTransfer(const QString &source, const QString &home, qint64 size)
+{
+    PCLinkServer server(nullptr, 0);
+    PCLink client;
+    QScopedPointer<PCLink> device;
+    QObject::connect(&server, &PCLinkServer::connected, [&](int fd) {
+        device.reset(new PCLink);
+        device->setDirectories(home, home);
+        device->setSocket(fd);
+    });
+    client.connectToHost(QStringLiteral("127.0.0.1"), server.serverPort());
+    if (!waitFor([&] { return client.isConnected() && device; }, 5000))
+        qFatal("no connection");
+    const long base = residentKiB();
+    long peak = base;
+    bool done = false, ok = false;
+    QObject::connect(device.data(), &PCLink::progress, [&](int, int) { peak = std::max(peak, residentKiB()); });
+    QObject::connect(device.data(), &PCLink::receiveFileFinished, [&] { done = ok = true; });
+    QObject::connect(device.data(), &PCLink::receiveFileFailed, [&] { done = true; });
+    QElapsedTimer t;
+    t.start();
+    client.sendFile(source, QStringLiteral("[A]copy.exp"));
+    waitFor([&] { return done; }, 600000);
+    Result r;
+    r.ms = t.nsecsElapsed() / 1e6;
+    r.peakKiB = peak;
+    r.ok = ok && QFile(home + QStringLiteral("/copy.exp")).size() == size;
+    QFile::remove(home + QStringLiteral("/copy.exp"));
+    return r;
+}
+
+// Read the file, write it to a socket while the socket's queue is short,
+// write what arrives into a file: the same work without a protocol.
+Result plainCopy(const QString &source, const QString &home, qint64 size)
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    QTcpSocket sender;
+    sender.connectToHost(QStringLiteral("127.0.0.1"), server.serverPort());
+    if (!waitFor([&] { return server.hasPendingConnections(); }, 5000))
+        qFatal("no connection");
+    QTcpSocket *receiver = server.nextPendingConnection();
+    receiver->setReadBufferSize(256 * 1024);
+    QFile in(source), out(home + QStringLiteral("/plain.exp"));
+    in.open(QIODevice::ReadOnly);
+    out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    const long base = residentKiB();
+    long peak = base;
+    qint64 got = 0;
+    QObject::connect(receiver, &QTcpSocket::readyRead, [&] {
+        const QByteArray b = receiver->readAll();
+        out.write(b);
+        got += b.size();
+        peak = std::max(peak, residentKiB());
+    });
+    auto pump = [&] {
+        while (!in.atEnd() && sender.bytesToWrite() < 51200)
+            sender.write(in.read(51200));
+    };
+    QObject::connect(&sender, &QTcpSocket::bytesWritten, pump);
+    QElapsedTimer t;
+    t.start();
+    pump();
+    waitFor([&] { return got >= size; }, 600000);
+    out.close();
+    Result r;
+    r.ms = t.nsecsElapsed() / 1e6;
+    r.peakKiB = peak;
+    r.ok = got == size;
+    QFile::remove(out.fileName());
+    return r;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("QPE_HOME", home.path().toLocal8Bit());
+    YMRApplication app("ymrOutlays", argc, argv);
+    const int megabytes = argc > 1 ? atoi(argv[1]) : 50;
+    const int runs = argc > 2 ? atoi(argv[2]) : 3;
+
+    std::printf("%8s %12s %12s %8s %14s %14s\n", "MB", "link ms", "plain ms", "ratio", "link RSS KiB",
+                "plain RSS KiB");
+    for (int mb : {megabytes / 5, megabytes}) {
+        const qint64 size = qint64(mb) << 20;
+        const QString source = home.path() + QStringLiteral("/book.exp");
+        makeFile(source, size);
+        Result bestLink, bestPlain;
+        bestLink.ms = bestPlain.ms = 1e18;
+        for (int i = 0; i < runs; ++i) {
+            const Result l = linkTransfer(source, home.path(), size);
+            const Result p = plainCopy(source, home.path(), size);
+            if (!l.ok || !p.ok)
+                qFatal("transfer failed");
+            if (l.ms < bestLink.ms)
+                bestLink = l;
+            if (p.ms < bestPlain.ms)
+                bestPlain = p;
+        }
+        // throughput of the link as a share of the plain copy's
+        std::printf("%8d %12.1f %12.1f %7.0f%% %14ld %14ld\n", mb, bestLink.ms, bestPlain.ms,
+                    100.0 * bestPlain.ms / bestLink.ms, bestLink.peakKiB, bestPlain.peakKiB);
+    }
+    return 0;
+}

@@ -1,0 +1,121 @@
+#include "ymfiledialogcolorswidget.h"
+#include "directoryview.h"
+
+#include <config.h>
+#include <qcopchannel.h>
+#include <ymrpushbutton.h>
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPainter>
+
+namespace {
+
+const char *const Keys[YMFileDialogColorsWidget::ColorCount] = {"c1", "c2", "c3", "c4"};
+const char *const Defaults[YMFileDialogColorsWidget::ColorCount] = {"#336699", "#e5e5e5",
+                                                                    "#000000", "#ffffcc"};
+
+} // namespace
+
+YMFileDialogColorsWidget::YMFileDialogColorsWidget(DirectoryView *, YMFileView *,
+                                                   QWidget *parent, const char *name)
+    : QWidget(parent)
+{
+    setObjectName(QString::fromLatin1(name));
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(3, 3, 3, 3);
+    grid->setSpacing(3);
+
+    m_custom = new QCheckBox(tr("Custom colors"), this);
+    grid->addWidget(m_custom, 0, 0, 1, 3);
+    connect(m_custom, &QCheckBox::clicked, this, &YMFileDialogColorsWidget::customChanged);
+
+    auto *line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    grid->addWidget(line, 1, 0, 1, 3);
+
+    grid->addWidget(new QLabel(tr("Odd Line:"), this), 2, 0);
+    grid->addWidget(new QLabel(tr("Even Line:"), this), 3, 0);
+
+    Config cfg(QStringLiteral("ymr"));
+    cfg.setGroup(QStringLiteral("ymrFileDialog"));
+    for (int i = 0; i < ColorCount; ++i) {
+        m_colors[i] = QColor(cfg.readEntry(QLatin1String(Keys[i]), QLatin1String(Defaults[i])));
+        m_buttons[i] = new YMRPushButton(this);
+        grid->addWidget(m_buttons[i], 2 + i / 2, 1 + i % 2);
+        connect(m_buttons[i], &QPushButton::clicked, this, [this, i] { pickColor(i); });
+        showColor(i);
+    }
+    m_custom->setChecked(cfg.readNumEntry(QStringLiteral("grid"), 1) != 0);
+
+    m_preview = new DirectoryView(this);
+    grid->addWidget(m_preview, 4, 0, 1, 3);
+    grid->setRowStretch(4, 1);
+
+    customChanged();
+}
+
+YMFileDialogColorsWidget::~YMFileDialogColorsWidget() = default;
+
+void YMFileDialogColorsWidget::showColor(int index)
+{
+    const int s = fontMetrics().height();
+    QPixmap swatch(s * 2, s);
+    swatch.fill(Qt::transparent);
+    QPainter p(&swatch);
+    p.setPen(palette().color(QPalette::Text));
+    p.setBrush(m_colors[index].isValid() ? QBrush(m_colors[index]) : QBrush(Qt::NoBrush));
+    p.drawRect(0, 0, swatch.width() - 1, swatch.height() - 1);
+    p.end();
+    m_buttons[index]->setIcon(QIcon(swatch));
+    m_buttons[index]->setIconSize(swatch.size());
+}
+
+void YMFileDialogColorsWidget::pickColor(int index)
+{
+    const QColor c = QColorDialog::getColor(m_colors[index], this);
+    if (c.isValid())
+        setColor(index, c);
+}
+
+void YMFileDialogColorsWidget::setColor(int index, const QColor &color)
+{
+    if (index < 0 || index >= ColorCount)
+        return;
+    m_colors[index] = color;
+    showColor(index);
+    colorChanged();
+}
+
+void YMFileDialogColorsWidget::customChanged()
+{
+    const bool on = m_custom->isChecked();
+    for (YMRPushButton *b : m_buttons)
+        b->setEnabled(on);
+    colorChanged();
+}
+
+void YMFileDialogColorsWidget::colorChanged()
+{
+    const bool on = m_custom->isChecked();
+    {
+        // on disk before any view reads it on the broadcast
+        Config cfg(QStringLiteral("ymr"));
+        cfg.setGroup(QStringLiteral("ymrFileDialog"));
+        cfg.writeEntry(QStringLiteral("grid"), on ? 1 : 0);
+    }
+    if (!on) {
+        m_preview->setColorMode(0);
+    } else {
+        // an invalid colour stands for the palette's, never for black
+        const QColor *c[ColorCount];
+        for (int i = 0; i < ColorCount; ++i)
+            c[i] = m_colors[i].isValid() ? &m_colors[i] : nullptr;
+        m_preview->setColors(c[0], c[1], c[2], c[3]);
+    }
+    QCopChannel::send("YMR/FileDialogColorMode", QByteArray());
+}

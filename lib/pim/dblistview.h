@@ -1,0 +1,23 @@
+#ifndef DBLISTVIEW_H
+#define DBLISTVIEW_H
+
+#include "pimlistview.h"
+
+// The Expense Books of a book index: icon, title, description and password
+// marks and the folder of each book file, in alternating row colours.
+class DBListView : public PIMListView
+{
+    Q_OBJECT
+public:
+    explicit DBListView(QWidget *parent = nullptr, const char *name = nullptr);
+
+protected:
+    void saveColumnWidth(int section, int width) override;
+    void setupColumns(int id, Config *settings) override;
+    PIMListViewItem *createItem(PIMRecord *record) override;
+    PIMListViewItem *createItem(PIMRecord *record, YMRListViewItem *after) override;
+    // An icon-only column sized by its content, which the user cannot resize.
+    void addIconColumn(const QString &icon);
+};
+
+#endif

@@ -1,0 +1,73 @@
+#include "taskselectlistview.h"
+
+#include "task.h"
+#include "taskselectlistviewitem.h"
+
+#include "qt/ymrheader.h"
+#include "qt/ymrresource.h"
+
+TaskSelectListView::TaskSelectListView(QWidget *parent, const char *name)
+    : TaskListView(parent, name)
+{
+    appendIcon(YMRResource::loadPixmap(QStringLiteral("on")));
+    appendIcon(YMRResource::loadPixmap(QStringLiteral("off")));
+    connect(this, qOverload<PIMRecord *>(&PIMListView::activate), this,
+            &TaskSelectListView::activateRecord);
+    connect(this, qOverload<const QPoint &, PIMRecord *, int>(&PIMListView::activate), this,
+            &TaskSelectListView::activateRecord);
+}
+
+void TaskSelectListView::setupColumns(int id, Config *settings)
+{
+    if (id != CheckColumn) {
+        TaskListView::setupColumns(id, settings);
+        return;
+    }
+    const int col = addColumn(YMRResource::loadIconSet(QStringLiteral("onoff")), QString(), -1);
+    header()->setResizeEnabled(false, col);
+}
+
+namespace {
+void toggleMark(PIMRecord *record, bool mark)
+{
+    auto *old = new Task(*static_cast<Task *>(record));
+    if (mark)
+        record->setProperty(TaskSelectListView::markProperty(), QStringLiteral("1"));
+    else
+        record->removeProperty(TaskSelectListView::markProperty());
+    if (!record->store(old))
+        delete old;
+}
+} // namespace
+
+void TaskSelectListView::activateRecord()
+{
+    if (PIMRecord *record = currentRecord())
+        toggleMark(record, !record->hasProperty(markProperty()));
+}
+
+void TaskSelectListView::sectionClicked(int section)
+{
+    if (columnId(section) != CheckColumn) {
+        TaskListView::sectionClicked(section);
+        return;
+    }
+    const bool blocked = blockSignals(true);
+    const QList<PIMRecord *> records = pageRecords();
+    bool mark = false;
+    for (PIMRecord *r : records)
+        mark = mark || !r->hasProperty(markProperty());
+    for (PIMRecord *r : records)
+        toggleMark(r, mark);
+    blockSignals(blocked);
+}
+
+PIMListViewItem *TaskSelectListView::createItem(PIMRecord *record)
+{
+    return new TaskSelectListViewItem(this, record);
+}
+
+PIMListViewItem *TaskSelectListView::createItem(PIMRecord *record, YMRListViewItem *after)
+{
+    return new TaskSelectListViewItem(this, after, record);
+}

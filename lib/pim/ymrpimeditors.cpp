@@ -1,0 +1,218 @@
+// The popup editors of YMRPIM: small modal choosers that change one value
+// of a record in place.
+#include "ymrpim.h"
+
+#include "pimreminder.h"
+
+#include "qpe/popupmenu.h"
+#include "qt/ymdatetimeeditor.h"
+#include "qt/ymrapplication.h"
+#include "qt/ymrlistbox.h"
+#include "qt/ymrpushbutton.h"
+#include "qt/ymrresource.h"
+
+#include <QDialog>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+namespace {
+
+// A popup menu of widget items. Its buttons are toggle buttons that close
+// the popup; after exec the button that is on tells what was chosen, and
+// closing the popup any other way leaves every button off.
+class Chooser
+{
+public:
+    Chooser() { m_menu.setObjectName(QStringLiteral("YMRPIM chooser")); }
+
+    void addWidget(QWidget *w) { m_menu.insertItem(w); }
+    void addSeparator() { m_menu.insertSeparator(); }
+    YMRPushButton *addButton(const char *text, const char *icon)
+    {
+        auto *b = new YMRPushButton(YMRResource::loadIconSet(QLatin1String(icon)),
+                                    YMRPIM::tr(text));
+        b->setToggleButton(true);
+        QObject::connect(b, &YMRPushButton::clicked, &m_menu, &QMenu::hide);
+        m_menu.insertItem(b);
+        return b;
+    }
+    PopupMenu *menu() { return &m_menu; }
+    void exec(const QPoint &pos) { m_menu.exec(pos); }
+
+private:
+    PopupMenu m_menu;
+};
+
+YMRListBox *makeListBox(const QString &value, const QString &listName)
+{
+    auto *box = new YMRListBox;
+    box->insertStringList(YMRPIM::loadList(listName));
+    YMRPIM::selectItem(box, value, false);
+    return box;
+}
+
+} // namespace
+
+bool YMRPIM::editText(const QString &caption, QString &text)
+{
+    QDialog dlg;
+    dlg.setModal(true);
+    dlg.setWindowTitle(caption);
+    auto *box = new QVBoxLayout(&dlg);
+    box->setContentsMargins(3, 3, 3, 3);
+    box->setSpacing(3);
+    auto *edit = new QPlainTextEdit(&dlg);
+    edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    edit->setWordWrapMode(QTextOption::WrapAnywhere);
+    box->addWidget(edit);
+    auto *close = new YMRPushButton(YMRResource::loadIconSet(QStringLiteral("button_ok")),
+                                    tr("Close"), &dlg);
+    box->addWidget(close);
+    QObject::connect(close, &YMRPushButton::clicked, &dlg, &QDialog::accept);
+    edit->setPlainText(text);
+    edit->moveCursor(QTextCursor::End);
+    edit->setFocus();
+    YMRApplication::showMaximized(&dlg, true);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    text = edit->toPlainText();
+    return true;
+}
+
+namespace {
+YMDateTimeEditor *makeEditor()
+{
+    return new YMDateTimeEditor(nullptr, nullptr, true);
+}
+} // namespace
+
+bool YMRPIM::popupDate(QDate &date, const QPoint &pos)
+{
+    Chooser chooser;
+    YMDateTimeEditor *editor = makeEditor();
+    editor->hideTime(true);
+    if (date.isValid())
+        editor->setDate(date);
+    chooser.addWidget(editor);
+    YMRPushButton *set = chooser.addButton(QT_TR_NOOP("Set"), "button_ok");
+    chooser.addSeparator();
+    YMRPushButton *today = chooser.addButton(QT_TR_NOOP("Today"), "clock");
+    chooser.addSeparator();
+    YMRPushButton *none = chooser.addButton(QT_TR_NOOP("None"), "button_cancel");
+    chooser.exec(pos);
+    if (set->isOn())
+        date = editor->date();
+    else if (today->isOn())
+        date = QDate::currentDate();
+    else if (none->isOn())
+        date = QDate();
+    else
+        return false;
+    return true;
+}
+
+bool YMRPIM::popupReminder(PIMReminder *&reminder, bool &removed, const QPoint &pos)
+{
+    if (!reminder)
+        return false;
+    Chooser chooser;
+    YMDateTimeEditor *editor = makeEditor();
+    editor->setDateTime(reminder->dateTime);
+    chooser.addWidget(editor);
+    YMRPushButton *set = chooser.addButton(QT_TR_NOOP("Set"), "button_ok");
+    chooser.addSeparator();
+    YMRPushButton *remove = chooser.addButton(QT_TR_NOOP("Remove Reminder"), "button_cancel");
+    chooser.exec(pos);
+    if (remove->isOn()) {
+        // the caller's pointer goes with the object, so nothing deletes it twice
+        delete reminder;
+        reminder = nullptr;
+        removed = true;
+        return true;
+    }
+    if (!set->isOn())
+        return false;
+    const QDateTime chosen = editor->dateTime();
+    reminder->dateTime =
+        QDateTime(chosen.date(), QTime(chosen.time().hour(), chosen.time().minute()));
+    removed = false;
+    return true;
+}
+
+bool YMRPIM::popupTime(QTime &time, const QPoint &pos)
+{
+    Chooser chooser;
+    YMDateTimeEditor *editor = makeEditor();
+    editor->hideDate(true);
+    editor->setTime(time);
+    chooser.addWidget(editor);
+    YMRPushButton *set = chooser.addButton(QT_TR_NOOP("Set"), "button_ok");
+    chooser.addSeparator();
+    YMRPushButton *current = chooser.addButton(QT_TR_NOOP("Current"), "clock");
+    chooser.exec(pos);
+    if (set->isOn())
+        time = editor->time();
+    else if (current->isOn())
+        time = QTime::currentTime();
+    else
+        return false;
+    return true;
+}
+
+bool YMRPIM::popupDateTime(QDateTime &dateTime, const QPoint &pos)
+{
+    Chooser chooser;
+    YMDateTimeEditor *editor = makeEditor();
+    editor->setDateTime(dateTime);
+    chooser.addWidget(editor);
+    YMRPushButton *set = chooser.addButton(QT_TR_NOOP("Set"), "button_ok");
+    chooser.addSeparator();
+    YMRPushButton *current = chooser.addButton(QT_TR_NOOP("Current"), "clock");
+    chooser.exec(pos);
+    if (set->isOn())
+        dateTime = editor->dateTime();
+    else if (current->isOn())
+        dateTime = QDateTime::currentDateTime();
+    else
+        return false;
+    return true;
+}
+
+bool YMRPIM::popupList(QString &value, const QString &listName, const QPoint &pos)
+{
+    Chooser chooser;
+    YMRListBox *box = makeListBox(value, listName);
+    box->setHScrollBarMode(ScrollView::AlwaysOff);
+    QObject::connect(box, qOverload<YMRListBoxItem *>(&YMRListBox::clicked), chooser.menu(),
+                     &QMenu::hide);
+    QObject::connect(box, &YMRListBox::returnPressed, chooser.menu(), &QMenu::hide);
+    chooser.addWidget(box);
+    chooser.addSeparator();
+    YMRPushButton *cancel = chooser.addButton(QT_TR_NOOP("Cancel"), "button_cancel");
+    chooser.exec(pos);
+    if (cancel->isOn() || box->currentItem() < 0)
+        return false;
+    value = box->text(box->currentItem());
+    return true;
+}
+
+bool YMRPIM::selectFromList(QString &value, const QString &listName, const QString &caption)
+{
+    QDialog dlg;
+    dlg.setModal(true);
+    dlg.setWindowTitle(caption);
+    auto *layout = new QVBoxLayout(&dlg);
+    layout->setContentsMargins(3, 3, 3, 3);
+    layout->setSpacing(0);
+    YMRListBox *box = makeListBox(value, listName);
+    box->setParent(&dlg);
+    layout->addWidget(box);
+    QObject::connect(box, qOverload<YMRListBoxItem *>(&YMRListBox::clicked), &dlg,
+                     &QDialog::accept);
+    QObject::connect(box, &YMRListBox::returnPressed, &dlg, &QDialog::accept);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    value = box->currentItem() >= 0 ? box->text(box->currentItem()) : QString(QLatin1String(""));
+    return true;
+}

@@ -1,0 +1,380 @@
+#include "ymdatetimeedit.h"
+
+#include "ymcalendar.h"
+#include "ymdatetimesection.h"
+#include "ymrapplication.h"
+#include "ymrspinwidget.h"
+
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+namespace {
+
+// A frameless Qt 5 line edit still keeps this much room at each side of
+// its text.
+const int LineEditMargin = 2;
+
+} // namespace
+
+YMDateTimeEdit::YMDateTimeEdit(int mode, QWidget *parent, const char *name)
+    : QWidget(parent), m_mode(mode)
+{
+    setObjectName(QString::fromLatin1(name));
+    // Inside a popup menu the widget is final at once: no rebuild on show.
+    for (QWidget *p = parent; p; p = p->parentWidget()) {
+        if (p->inherits("QMenu")) {
+            m_layoutFinal = true;
+            break;
+        }
+    }
+    m_dateTime = QDateTime::currentDateTime();
+    m_wishedDay = m_dateTime.date().day();
+
+    m_spin = new YMRSpinWidget(this);
+    connect(m_spin, &YMRSpinWidget::stepUpPressed, this, &YMDateTimeEdit::stepUp);
+    connect(m_spin, &YMRSpinWidget::stepDownPressed, this, &YMDateTimeEdit::stepDown);
+
+    m_edit = new QLineEdit(this);
+    m_spin->setEditWidget(m_edit);
+    m_edit->installEventFilter(this);
+    m_edit->setReadOnly(true);
+    m_edit->setFrame(false);
+    m_edit->setAlignment(Qt::AlignRight);
+
+    setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(m_edit);
+    if (ymrApp)
+        connect(ymrApp, &YMRApplication::dateTimeSettingChanged, this,
+                &YMDateTimeEdit::dateTimeSettingChanged);
+    dateTimeSettingChanged();
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+YMDateTimeEdit::~YMDateTimeEdit() = default;
+
+const YMDateTimeSection *YMDateTimeEdit::section(int index) const
+{
+    if (index < 0 || index >= sectionCount())
+        return nullptr;
+    return m_sections[size_t(index)].get();
+}
+
+QDateTime YMDateTimeEdit::dateTime() const
+{
+    if (!m_dateTime.isValid())
+        return QDateTime();
+    const QDateTime dt = m_durationAllDay ? m_dateTime.addDays(-1) : m_dateTime;
+    return QDateTime(dt.date(), QTime(dt.time().hour(), dt.time().minute()));
+}
+
+QDate YMDateTimeEdit::date() const
+{
+    return dateTime().date();
+}
+
+QString YMDateTimeEdit::text() const
+{
+    if (!m_dateTime.isValid())
+        return tr("None");
+    QString t;
+    for (int i = 0; i < sectionCount(); ++i)
+        t += m_sections[size_t(i)]->text() + m_separators.value(i);
+    return t;
+}
+
+QString YMDateTimeEdit::textFor(const QDateTime &value) const
+{
+    QString t;
+    for (int i = 0; i < sectionCount(); ++i) {
+        YMDateTimeSection s = *m_sections[size_t(i)];
+        s.setDateTime(value, m_wishedDay);
+        t += s.text() + m_separators.value(i);
+    }
+    return t;
+}
+
+void YMDateTimeEdit::setDateTime(const QDateTime &dt)
+{
+    m_dateTime = (m_durationAllDay && dt.isValid()) ? dt.addDays(1) : dt;
+    // A value from outside sets the day to return to, whatever section is
+    // current.
+    if (m_dateTime.isValid())
+        m_wishedDay = m_dateTime.date().day();
+    updateSections();
+    updateDisplay();
+}
+
+void YMDateTimeEdit::setDurationAllDay(bool on)
+{
+    if (m_durationAllDay)
+        m_dateTime = m_dateTime.addDays(-1);
+    m_durationAllDay = on;
+    if (on && m_dateTime.isValid())
+        m_dateTime = QDateTime(m_dateTime.date().addDays(1), QTime(0, 0));
+    m_current = 0;
+    updateSections();
+    updateDisplay();
+}
+
+void YMDateTimeEdit::setMonthLong(bool on)
+{
+    m_monthLong = on;
+    dateTimeSettingChanged();
+}
+
+void YMDateTimeEdit::stepUp()
+{
+    if (!m_dateTime.isValid() || m_sections.empty())
+        return;
+    YMDateTimeSection *s = m_sections[size_t(m_current)].get();
+    s->stepUp();
+    m_dateTime = s->dateTime();
+    updateSections();
+    updateDisplay();
+}
+
+void YMDateTimeEdit::stepDown()
+{
+    if (!m_dateTime.isValid() || m_sections.empty())
+        return;
+    YMDateTimeSection *s = m_sections[size_t(m_current)].get();
+    s->stepDown();
+    m_dateTime = s->dateTime();
+    updateSections();
+    updateDisplay();
+}
+
+void YMDateTimeEdit::dateTimeSettingChanged()
+{
+    m_sections.clear();
+    m_separators.clear();
+    m_current = 0;
+    buildLayout();
+    updateGeometry();
+    updateSections();
+    updateDisplay();
+}
+
+void YMDateTimeEdit::buildLayout()
+{
+    QList<int> types;
+    if (m_mode == Date) {
+        QChar sep = ymrApp ? ymrApp->dateSeparator() : QLatin1Char('/');
+        if (sep.isNull())
+            sep = QLatin1Char('/');
+        const int order = ymrApp ? ymrApp->shortDateOrder() : 273;
+        if (order == 266)
+            types = {YMDateTimeSection::Month, YMDateTimeSection::Day, YMDateTimeSection::Year};
+        else if (order == 84)
+            types = {YMDateTimeSection::Year, YMDateTimeSection::Month, YMDateTimeSection::Day};
+        else // 273, and any code we do not know
+            types = {YMDateTimeSection::Day, YMDateTimeSection::Month, YMDateTimeSection::Year};
+        m_separators << QString(sep) << QString(sep) << QString();
+    } else if (m_mode == Time) {
+        if (m_layoutFinal && ymrApp && ymrApp->ampm()) {
+            types = {YMDateTimeSection::Hour12, YMDateTimeSection::Minute, YMDateTimeSection::AmPm};
+            m_separators << QStringLiteral(":") << QStringLiteral(" ") << QString();
+        } else {
+            types = {YMDateTimeSection::Hour24, YMDateTimeSection::Minute};
+            m_separators << QStringLiteral(":") << QString();
+        }
+    } else {
+        types = {YMDateTimeSection::DurationDays, YMDateTimeSection::Hour24,
+                 YMDateTimeSection::Minute};
+        m_separators << QLatin1Char(' ') + tr("day(s)") + QLatin1Char(' ')
+                     << QLatin1Char(' ') + tr("hour(s)") + QLatin1Char(' ')
+                     << QLatin1Char(' ') + tr("minute(s)");
+    }
+    for (int t : types)
+        m_sections.push_back(std::make_unique<YMDateTimeSection>(t, this));
+}
+
+void YMDateTimeEdit::updateSections()
+{
+    if (!m_dateTime.isValid() || m_sections.empty())
+        return;
+    if (m_sections[size_t(m_current)]->type() == YMDateTimeSection::Day)
+        m_wishedDay = m_dateTime.date().day();
+    for (auto &s : m_sections)
+        s->setDateTime(m_dateTime, m_wishedDay);
+    emit changed();
+    emit changed(m_dateTime.date());
+    emit changed(m_dateTime.time());
+}
+
+void YMDateTimeEdit::updateDisplay()
+{
+    m_edit->setText(text());
+    if (!m_edit->hasFocus() || !m_dateTime.isValid() || m_sections.empty())
+        return;
+    int start = 0;
+    for (int i = 0; i < m_current; ++i)
+        start += m_sections[size_t(i)]->text().length() + m_separators.value(i).length();
+    m_edit->setSelection(start, m_sections[size_t(m_current)]->text().length());
+}
+
+void YMDateTimeEdit::setCurrent(int index)
+{
+    if (index == m_current)
+        return;
+    m_current = index;
+    m_sections[size_t(m_current)]->resetTyped();
+}
+
+int YMDateTimeEdit::sectionAt(int x) const
+{
+    if (m_mode != Date && m_mode != Time && m_durationAllDay)
+        return 0;
+    const QFontMetrics fm(m_edit->font());
+    // The text is right-aligned.
+    int left = m_edit->width() - 1 - LineEditMargin - fm.horizontalAdvance(text());
+    for (int i = 0; i < sectionCount(); ++i) {
+        const int w =
+            fm.horizontalAdvance(m_sections[size_t(i)]->text() + m_separators.value(i));
+        if (x >= left && x < left + w)
+            return i;
+        left += w;
+    }
+    return 0;
+}
+
+bool YMDateTimeEdit::handleKey(QKeyEvent *k)
+{
+    const int key = k->key();
+    const int last = sectionCount() - 1;
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
+        if (m_sections.empty())
+            return true;
+        YMDateTimeSection *s = m_sections[size_t(m_current)].get();
+        bool accepted = false;
+        const bool complete = s->typeDigit(QChar('0' + (key - Qt::Key_0)), &accepted);
+        if (accepted) {
+            m_dateTime = s->dateTime();
+            updateSections();
+        }
+        if (complete) {
+            if (m_current < last) {
+                m_current++;
+                m_sections[size_t(m_current)]->resetTyped();
+            } else {
+                emit next();
+            }
+        }
+        updateDisplay();
+        return true;
+    }
+    switch (key) {
+    case Qt::Key_Left:
+        if (m_current > 0)
+            setCurrent(m_current - 1);
+        else
+            emit prev();
+        updateDisplay();
+        return true;
+    case Qt::Key_Right:
+        if (m_current < last)
+            setCurrent(m_current + 1);
+        else
+            emit next();
+        updateDisplay();
+        return true;
+    case Qt::Key_Up:
+        stepUp();
+        return true;
+    case Qt::Key_Down:
+        stepDown();
+        return true;
+    case Qt::Key_Escape:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool YMDateTimeEdit::eventFilter(QObject *o, QEvent *e)
+{
+    if (o != m_edit)
+        return QWidget::eventFilter(o, e);
+    const bool valid = m_dateTime.isValid();
+    switch (e->type()) {
+    case QEvent::MouseButtonPress:
+        if (!valid)
+            return false;
+        if (!m_sections.empty())
+            setCurrent(sectionAt(static_cast<QMouseEvent *>(e)->pos().x()));
+        updateDisplay();
+        return true;
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+        return true;
+    case QEvent::FocusIn:
+        updateDisplay();
+        if (!m_sections.empty())
+            m_sections[size_t(m_current)]->resetTyped();
+        return true;
+    case QEvent::FocusOut:
+        updateDisplay();
+        return true;
+    case QEvent::KeyPress:
+        return valid && handleKey(static_cast<QKeyEvent *>(e));
+    default:
+        return false;
+    }
+}
+
+bool YMDateTimeEdit::event(QEvent *e)
+{
+    if (e->type() == QEvent::Type(RebuildEvent)) {
+        m_layoutFinal = true;
+        dateTimeSettingChanged();
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void YMDateTimeEdit::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    if (!m_layoutFinal)
+        QCoreApplication::postEvent(this, new QEvent(QEvent::Type(RebuildEvent)));
+}
+
+QSize YMDateTimeEdit::sizeHint() const
+{
+    ensurePolished();
+    // Measured on a copy: an invalid value is measured as the current time.
+    const QDateTime value = m_dateTime.isValid() ? m_dateTime : QDateTime::currentDateTime();
+    const QFontMetrics fm(font());
+    int w = fm.horizontalAdvance(textFor(value)) + 8;
+    if (m_monthLong) {
+        for (const auto &s : m_sections) {
+            if (s->type() != YMDateTimeSection::Month)
+                continue;
+            const QFontMetrics efm(m_edit->font());
+            int widest = 0;
+            for (int m = 0; m < 12; ++m)
+                widest = qMax(widest, efm.horizontalAdvance(YMCalendar::monthName(m, true)));
+            w += widest - fm.horizontalAdvance(YMCalendar::monthName(value.date().month() - 1, true));
+        }
+    }
+    w += m_spin->downRect().width();
+    return QSize(w, m_edit->sizeHint().height() + 6);
+}
+
+QSize YMDateTimeEdit::minimumSizeHint() const
+{
+    return sizeHint();
+}
+
+void YMDateTimeEdit::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    m_spin->resize(size());
+}

@@ -1,0 +1,255 @@
+#include "ymdatetimesection.h"
+
+#include "ymcalendar.h"
+#include "ymdatetimeedit.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+QString zeroFilled(int n, int width)
+{
+    static const QRegularExpression blank(QStringLiteral("\\s"));
+    return QStringLiteral("%1").arg(n, width).replace(blank, QStringLiteral("0"));
+}
+
+int daysIn(int year, int month)
+{
+    return QDate(year, month, 1).daysInMonth();
+}
+
+int twelveHour(int h)
+{
+    if (h > 12)
+        return h - 12;
+    return h == 0 ? 12 : h;
+}
+
+} // namespace
+
+YMDateTimeSection::YMDateTimeSection(int type, YMDateTimeEdit *edit)
+    : m_type(type), m_edit(edit)
+{
+}
+
+int YMDateTimeSection::minimum() const
+{
+    switch (m_type) {
+    case Year:
+        // Year 0 does not exist; a value there could never be left again.
+        return 1;
+    case Month:
+    case Day:
+    case Hour12:
+        return 1;
+    case DurationDays:
+        return m_edit && m_edit->isDurationAllDay() ? 2 : 1;
+    default:
+        return 0;
+    }
+}
+
+int YMDateTimeSection::maximum() const
+{
+    switch (m_type) {
+    case Hour24:
+        return 23;
+    case Minute:
+    case Second:
+        return 59;
+    case Year:
+        return 9999;
+    case Month:
+        return 12;
+    case Day:
+    case DurationDays:
+        return m_dateTime.date().daysInMonth();
+    case Hour12:
+        return 12;
+    default:
+        return 1;
+    }
+}
+
+QString YMDateTimeSection::text() const
+{
+    switch (m_type) {
+    case Year:
+        return zeroFilled(m_value, 4);
+    case Month:
+        if (m_edit && m_edit->isMonthLong())
+            return YMCalendar::monthName(m_value - 1, true);
+        return zeroFilled(m_value, 2);
+    case DurationDays:
+        return zeroFilled(m_value - 1, 2);
+    case AmPm:
+        return m_value == 0 ? QStringLiteral("AM") : QStringLiteral("PM");
+    default:
+        return zeroFilled(m_value, 2);
+    }
+}
+
+void YMDateTimeSection::setDateTime(const QDateTime &dt, int wishedDay)
+{
+    m_dateTime = dt;
+    m_wishedDay = wishedDay;
+    const QTime t = dt.time();
+    const QDate d = dt.date();
+    m_afternoon = t.hour() >= 12;
+    switch (m_type) {
+    case Hour24:
+        m_value = t.hour();
+        break;
+    case Minute:
+        m_value = t.minute();
+        break;
+    case Second:
+        m_value = t.second();
+        break;
+    case Year:
+        m_value = d.year();
+        break;
+    case Month:
+        m_value = d.month();
+        break;
+    case Day:
+    case DurationDays:
+        m_value = d.day();
+        break;
+    case Hour12:
+        m_value = twelveHour(t.hour());
+        break;
+    case AmPm:
+        m_value = m_afternoon ? 1 : 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void YMDateTimeSection::apply()
+{
+    QDate d = m_dateTime.date();
+    QTime t = m_dateTime.time();
+    switch (m_type) {
+    case Hour24:
+        t = QTime(m_value, t.minute(), t.second());
+        break;
+    case Minute:
+        t = QTime(t.hour(), m_value, t.second());
+        break;
+    case Second:
+        t = QTime(t.hour(), t.minute(), m_value);
+        break;
+    case Year:
+        d = QDate(m_value, d.month(), qMin(m_wishedDay, daysIn(m_value, d.month())));
+        break;
+    case Month:
+        d = QDate(d.year(), m_value, qMin(m_wishedDay, daysIn(d.year(), m_value)));
+        break;
+    case Day:
+    case DurationDays:
+        d = QDate(d.year(), d.month(), m_value);
+        break;
+    case Hour12:
+        t = QTime(to24Hour(m_value, !m_afternoon), t.minute(), t.second());
+        break;
+    case AmPm:
+        t = QTime(to24Hour(twelveHour(t.hour()), m_value == 0), t.minute(), t.second());
+        break;
+    default:
+        break;
+    }
+    m_dateTime = QDateTime(d, t);
+}
+
+void YMDateTimeSection::stepUp()
+{
+    switch (m_type) {
+    case Hour12:
+        if (m_value == 11 && m_afternoon)
+            return;
+        if (m_value == 12) {
+            m_value = 1;
+        } else if (++m_value == 12) {
+            m_afternoon = !m_afternoon;
+        }
+        break;
+    case AmPm:
+        m_value = m_value ? 0 : 1;
+        break;
+    default:
+        m_value = qMin(m_value + 1, maximum());
+        break;
+    }
+    apply();
+}
+
+void YMDateTimeSection::stepDown()
+{
+    switch (m_type) {
+    case Hour12:
+        if (m_value == 12 && !m_afternoon)
+            return;
+        if (m_value == 1) {
+            m_value = 12;
+        } else if (m_value == 12) {
+            m_afternoon = !m_afternoon;
+            m_value = 11;
+        } else {
+            --m_value;
+        }
+        break;
+    case AmPm:
+        m_value = m_value ? 0 : 1;
+        break;
+    default:
+        m_value = qMax(m_value - 1, minimum());
+        break;
+    }
+    apply();
+}
+
+bool YMDateTimeSection::typeDigit(QChar c, bool *accepted)
+{
+    if (accepted)
+        *accepted = false;
+    const int digit = c.digitValue();
+    if (digit < 0 || digit > 9)
+        return false;
+    int candidate;
+    if (m_type == Year) {
+        if (m_typed >= 4)
+            m_typed = 0;
+        QString s = zeroFilled(m_value, 4);
+        s[m_typed] = c;
+        if (m_typed == 0 && c == QLatin1Char('1'))
+            s[1] = QLatin1Char('9');
+        candidate = s.toInt();
+    } else if (m_type == DurationDays) {
+        // The field shows the days of the duration, one less than its value.
+        candidate = (m_typed == 0 ? digit : (m_value - 1) * 10 + digit) + 1;
+    } else {
+        candidate = m_typed == 0 ? digit : m_value * 10 + digit;
+    }
+    if (candidate < minimum() || candidate > maximum())
+        return false;
+    if (accepted)
+        *accepted = true;
+    m_value = candidate;
+    ++m_typed;
+    apply();
+    const int more = m_type == DurationDays ? (m_value - 1) * 10 + 1 : m_value * 10;
+    const bool complete =
+        m_typed >= text().length() || (m_type != Year && more > maximum());
+    if (complete)
+        m_typed = 0;
+    return complete;
+}
+
+int YMDateTimeSection::to24Hour(int h, bool morning)
+{
+    if (h == 12)
+        return morning ? 0 : 12;
+    return morning ? h : h + 12;
+}

@@ -1,0 +1,58 @@
+#ifndef YMDATETIMESECTION_H
+#define YMDATETIMESECTION_H
+
+#include <QDateTime>
+#include <QString>
+
+class YMDateTimeEdit;
+
+// One field of a date-time edit (hour, minute, year, month, day...) with its
+// own copy of the edited value; the edit owns its sections.
+class YMDateTimeSection
+{
+public:
+    enum Type {
+        Hour24 = 0,
+        Minute = 1,
+        Second = 2,
+        Year = 3,
+        Month = 4,
+        Day = 5,
+        DurationDays = 6,
+        Hour12 = 7,
+        AmPm = 8
+    };
+
+    YMDateTimeSection(int type, YMDateTimeEdit *edit);
+
+    int type() const { return m_type; }
+    int value() const { return m_value; }
+    int typed() const { return m_typed; }
+    void resetTyped() { m_typed = 0; }
+    QDateTime dateTime() const { return m_dateTime; }
+
+    int minimum() const;
+    int maximum() const;
+    QString text() const;
+
+    void setDateTime(const QDateTime &dt, int wishedDay);
+    void apply();
+    void stepUp();
+    void stepDown();
+    // False when the digit was refused or the field wants more digits;
+    // accepted (when given) says which.
+    bool typeDigit(QChar c, bool *accepted = nullptr);
+
+    static int to24Hour(int h, bool morning);
+
+private:
+    int m_type;
+    YMDateTimeEdit *m_edit;
+    QDateTime m_dateTime;
+    int m_value = 0;
+    int m_typed = 0;
+    int m_wishedDay = 1;
+    bool m_afternoon = false;
+};
+
+#endif

@@ -1,0 +1,704 @@
+// Two links over loopback, each with its own folders, and scripted raw
+// peers that check the bytes on the wire.
+#include "ymrtest.h"
+
+#include "pclink.h"
+#include "pclinkprotocol.h"
+#include "pclinkserver.h"
+
+#include "pim/categorymanager.h"
+#include "pim/categoryrecord.h"
+#include "pim/pimrecordarray.h"
+#include "pim/taskmanager.h"
+#include "pim/ymrpim.h"
+#include "qpe/global.h"
+#include "qt/ymrapplication.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace {
+
+// One side's application and data folders.
+struct Home
+{
+    QTemporaryDir root;
+    QString app() const { return root.path() + "/app"; }
+    QString data() const { return root.path() + "/data"; }
+    Home()
+    {
+        QDir().mkpath(app());
+        QDir().mkpath(data());
+    }
+    void apply(PCLink *link) const { link->setDirectories(app(), data()); }
+};
+
+QByteArray pattern(int size, int seed = 1)
+{
+    QByteArray b(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        b[i] = char((i * 31 + seed * 7 + i / 251) & 0xff);
+    return b;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    QCOMPARE(f.write(bytes), qint64(bytes.size()));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Every signal of a link as "name" or "name:argument".
+class Recorder : public QObject
+{
+public:
+    QStringList events;
+    explicit Recorder(PCLink *link)
+    {
+        connect(link, &PCLink::sendingFile, this, [this](const QString &p) { events << "sendingFile:" + p; });
+        connect(link, &PCLink::sendingFileFinished, this, [this] { events << "sendingFileFinished"; });
+        connect(link, &PCLink::sendingFileFailed, this, [this] { events << "sendingFileFailed"; });
+        connect(link, &PCLink::receiveFile, this, [this](const QString &p) { events << "receiveFile:" + p; });
+        connect(link, &PCLink::receiveFileFinished, this,
+                [this](const QString &p) { events << "receiveFileFinished:" + p; });
+        connect(link, &PCLink::receiveFileFailed, this, [this] { events << "receiveFileFailed"; });
+        connect(link, &PCLink::connectionClosed, this, [this] { events << "connectionClosed"; });
+        connect(link, &PCLink::error, this, [this](int) { events << "error"; });
+        connect(link, &PCLink::progress, this, [this](int done, int total) {
+            lastDone = done;
+            lastTotal = total;
+            ++progressCount;
+        });
+    }
+    bool ended() const
+    {
+        return !events.isEmpty()
+               && (events.last().startsWith("sendingFileFinished") || events.last().startsWith("sendingFileFailed")
+                   || events.last().startsWith("receiveFileFinished")
+                   || events.last().startsWith("receiveFileFailed"));
+    }
+    int lastDone = -1;
+    int lastTotal = -1;
+    int progressCount = 0;
+};
+
+// A connecting link and the link that answers it.
+struct Pair
+{
+    Home clientHome;
+    Home deviceHome;
+    PCLinkServer server{nullptr, 0};
+    PCLink client;
+    QScopedPointer<PCLink> device;
+
+    bool open()
+    {
+        clientHome.apply(&client);
+        QSignalSpy accepted(&server, &PCLinkServer::connected);
+        client.connectToHost("127.0.0.1", server.serverPort());
+        if (!accepted.wait(5000) && accepted.isEmpty())
+            return false;
+        device.reset(new PCLink);
+        deviceHome.apply(device.data());
+        if (!device->setSocket(accepted.first().first().toInt()))
+            return false;
+        return QTest::qWaitFor([this] { return client.isConnected(); }, 5000);
+    }
+};
+
+// A raw socket connected to a fresh answering link.
+struct RawClient
+{
+    Home home;
+    PCLinkServer server{nullptr, 0};
+    QTcpSocket raw;
+    QScopedPointer<PCLink> device;
+
+    bool open()
+    {
+        QSignalSpy accepted(&server, &PCLinkServer::connected);
+        raw.connectToHost("127.0.0.1", server.serverPort());
+        if (!raw.waitForConnected(5000) || (!accepted.wait(5000) && accepted.isEmpty()))
+            return false;
+        device.reset(new PCLink);
+        home.apply(device.data());
+        return device->setSocket(accepted.first().first().toInt());
+    }
+    void send(const QByteArray &bytes)
+    {
+        raw.write(bytes);
+        raw.flush();
+    }
+};
+
+// A raw listening peer for a connecting link.
+struct RawServer
+{
+    Home home;
+    QTcpServer server;
+    PCLink client;
+    QTcpSocket *raw = nullptr;
+
+    bool open()
+    {
+        home.apply(&client);
+        if (!server.listen(QHostAddress::LocalHost, 0))
+            return false;
+        client.connectToHost("127.0.0.1", server.serverPort());
+        if (!QTest::qWaitFor([this] { return server.hasPendingConnections() && client.isConnected(); }, 5000))
+            return false;
+        raw = server.nextPendingConnection();
+        return raw != nullptr;
+    }
+    void send(const QByteArray &bytes)
+    {
+        raw->write(bytes);
+        raw->flush();
+    }
+};
+
+// Waits for exactly n bytes; more bytes than that fail the comparison.
+QByteArray readExactly(QTcpSocket *socket, int n)
+{
+    QByteArray got;
+    QElapsedTimer t;
+    t.start();
+    while (got.size() < n && t.elapsed() < 10000) {
+        if (!socket->bytesAvailable())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        got += socket->read(n - got.size());
+    }
+    return got;
+}
+
+} // namespace
+
+class TestPCLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void wireExamples();
+    void sendFiles_data();
+    void sendFiles();
+    void getFiles_data();
+    void getFiles();
+    void missingFiles();
+    void refusedRequests_data();
+    void refusedRequests();
+    void refusedAnnounces_data();
+    void refusedAnnounces();
+    void splitAndCoalesced();
+    void exactBytesOfRequest();
+    void exactBytesOfSend();
+    void senderKeepsAnnouncedSize();
+    void malformedOrOutOfState_data();
+    void malformedOrOutOfState();
+    void clientTakesOnlyAnswers_data();
+    void clientTakesOnlyAnswers();
+    void interruptedReceiveKeepsOldFile();
+    void interruptedGetKeepsOldFile();
+    void sharedCategoriesSavedAndReloaded();
+    void serverBusyPort();
+};
+
+void TestPCLink::wireExamples()
+{
+    QCOMPARE(PCLinkProtocol::request("[D]types", "[D]types"), QByteArray("21 R8 [D]types8 [D]types"));
+    QCOMPARE(PCLinkProtocol::announce("/mnt/card/Trip.exp", 2048, "[A]Trip.exp"),
+             QByteArray("42 I18 /mnt/card/Trip.exp4 204811 [A]Trip.exp"));
+    QCOMPARE(PCLinkProtocol::answer(true), QByteArray("3 AOK"));
+    QCOMPARE(PCLinkProtocol::answer(false), QByteArray("7 ACANCEL"));
+    QCOMPARE(PCLinkProtocol::cannotSend(), QByteArray("2 FS"));
+    PCLink link;
+    link.setDirectories("/x/app", "/x/data");
+    QCOMPARE(link.resolvePath("[D]types"), QString("/x/data/types"));
+    QCOMPARE(link.resolvePath("[A]ymrCategory"), QString("/x/app/ymrCategory"));
+    QCOMPARE(link.resolvePath("/mnt/card/Trip.exp"), QString("/mnt/card/Trip.exp"));
+    PCLink plain;
+    QCOMPARE(plain.resolvePath("[D]types"), Global::applicationFileName("ymrOutlaysData", "types"));
+    QCOMPARE(plain.resolvePath("[A]Trip.exp"), Global::applicationFileName("ymrOutlays", "Trip.exp"));
+}
+
+// name of the remote path; size; whether an old file stands there
+void TestPCLink::sendFiles_data()
+{
+    QTest::addColumn<QString>("remote");
+    QTest::addColumn<int>("size");
+    QTest::newRow("multi-block book") << "[A]Trip.exp" << 3 * 51200 + 123;
+    QTest::newRow("one exact block") << "[A]Block.exp" << 51200;
+    QTest::newRow("empty book") << "[A]Empty.exp" << 0;
+    QTest::newRow("category file") << "[A]ymrCategory" << 300;
+    QTest::newRow("value list") << "[D]types" << 40;
+    QTest::newRow("currency list") << "[D]currencies_en" << 40;
+    QTest::newRow("UTF-8 name") << QString::fromUtf8("[A]Reise Zürich 東京.exp") << 5000;
+    QTest::newRow("absolute book") << "<device>/card/Trip.exp" << 70000;
+}
+
+void TestPCLink::sendFiles()
+{
+    QFETCH(QString, remote);
+    QFETCH(int, size);
+    Pair p;
+    QVERIFY(p.open());
+    remote.replace("<device>", p.deviceHome.root.path());
+    QDir().mkpath(p.deviceHome.root.path() + "/card");
+    const QString target = p.device->resolvePath(remote);
+    writeFile(target, "old contents");
+    const QString source = p.clientHome.app() + QString::fromUtf8("/Quelle äö.exp");
+    const QByteArray bytes = pattern(size);
+    writeFile(source, bytes);
+
+    Recorder sent(&p.client), got(p.device.data());
+    p.client.sendFile(source, remote);
+    QTRY_VERIFY_WITH_TIMEOUT(sent.ended() && got.ended(), 10000);
+    QCOMPARE(sent.events, QStringList({"sendingFile:" + source, "sendingFileFinished"}));
+    QCOMPARE(got.events, QStringList({"receiveFile:" + target, "receiveFileFinished:" + target}));
+    QCOMPARE(readFile(target), bytes);
+    QVERIFY(!QFile::exists(target + ".new"));
+    QCOMPARE(p.client.transferState(), 0);
+    QCOMPARE(p.device->transferState(), 0);
+    if (size) {
+        QCOMPARE(got.lastDone, size);
+        QCOMPARE(got.lastTotal, size);
+        QCOMPARE(sent.lastDone, size);
+        QVERIFY(sent.progressCount >= (size + 51199) / 51200);
+    }
+}
+
+void TestPCLink::getFiles_data()
+{
+    QTest::addColumn<QString>("remote");
+    QTest::addColumn<int>("size");
+    QTest::newRow("multi-block book") << "<device>/Trip.exp" << 2 * 51200 + 7;
+    QTest::newRow("book by prefix") << "[A]Trip.exp" << 100;
+    QTest::newRow("empty book") << "<device>/Trip.exp" << 0;
+    QTest::newRow("category file") << "[A]ymrCategory" << 500;
+    QTest::newRow("index export") << "[A]ymrOutlaysIDX_EXT" << 500;
+    QTest::newRow("value list") << "[D]accounts" << 60;
+    QTest::newRow("UTF-8 book") << QString::fromUtf8("<device>/Ünïcødé 本.exp") << 51201;
+}
+
+void TestPCLink::getFiles()
+{
+    QFETCH(QString, remote);
+    QFETCH(int, size);
+    Pair p;
+    QVERIFY(p.open());
+    remote.replace("<device>", p.deviceHome.app());
+    const QString source = p.device->resolvePath(remote);
+    const QByteArray bytes = pattern(size, 3);
+    writeFile(source, bytes);
+    p.device->setBookPaths({source});
+    const QString local = p.clientHome.app() + QString::fromUtf8("/local é.exp");
+    writeFile(local, "old");
+
+    Recorder asked(&p.client), served(p.device.data());
+    p.client.requestFile(remote, local);
+    QTRY_VERIFY_WITH_TIMEOUT(asked.ended() && served.ended(), 10000);
+    QCOMPARE(asked.events, QStringList({"receiveFile:" + local, "receiveFileFinished:" + local}));
+    QCOMPARE(served.events, QStringList({"sendingFile:" + source, "sendingFileFinished"}));
+    QCOMPARE(readFile(local), bytes);
+    QCOMPARE(p.client.transferState(), 0);
+    QCOMPARE(p.device->transferState(), 0);
+}
+
+void TestPCLink::missingFiles()
+{
+    Pair p;
+    QVERIFY(p.open());
+    const QString book = p.deviceHome.app() + "/Gone.exp";
+    p.device->setBookPaths({book});
+    Recorder client(&p.client), device(p.device.data());
+
+    // an indexed book that is not there
+    p.client.requestFile(book, p.clientHome.app() + "/Gone.exp");
+    QTRY_COMPARE(client.events, QStringList{"receiveFileFailed"});
+    QCOMPARE(device.events, QStringList{"sendingFileFailed"});
+    QCOMPARE(p.client.transferState(), 0);
+    QVERIFY(!QFile::exists(p.clientHome.app() + "/Gone.exp"));
+
+    // a list the user never edited is the installed one
+    client.events.clear();
+    const QString local = p.clientHome.data() + "/types";
+    p.client.requestFile("[D]types", local);
+    QTRY_VERIFY(client.ended());
+    QCOMPARE(client.events.last(), "receiveFileFinished:" + local);
+    QCOMPARE(readFile(local), readFile(YMRPIM::defaultListPath("types")));
+
+    // a local file to send that is missing: the peer hears "FS"
+    client.events.clear();
+    device.events.clear();
+    p.client.sendFile(p.clientHome.app() + "/none.exp", "[A]none.exp");
+    QCOMPARE(client.events, QStringList{"sendingFileFailed"});
+    QTRY_COMPARE(device.events, QStringList{"receiveFileFailed"});
+    QVERIFY(p.client.isConnected());
+    QCOMPARE(p.device->transferState(), 0);
+}
+
+void TestPCLink::refusedRequests_data()
+{
+    QTest::addColumn<QString>("remote");
+    QTest::newRow("system file") << "/etc/passwd";
+    QTest::newRow("unindexed book") << "<device>/Other.exp";
+    QTest::newRow("dot-dot book") << "<device>/sub/../Trip.exp";
+    QTest::newRow("escape by prefix") << "[A]../../Trip.exp";
+    QTest::newRow("list escape") << "[D]../app/Trip.exp";
+    QTest::newRow("unknown list") << "[D]secrets";
+    QTest::newRow("main index") << "[A]ymrOutlaysIDX";
+    QTest::newRow("other prefix") << "[X]ymrCategory";
+    QTest::newRow("short") << "ab";
+    QTest::newRow("empty") << "";
+    QTest::newRow("relative") << "Trip.exp";
+}
+
+void TestPCLink::refusedRequests()
+{
+    QFETCH(QString, remote);
+    Pair p;
+    QVERIFY(p.open());
+    remote.replace("<device>", p.deviceHome.app());
+    writeFile(p.deviceHome.app() + "/Trip.exp", "book");
+    writeFile(p.deviceHome.app() + "/Other.exp", "other");
+    writeFile(p.deviceHome.app() + "/ymrOutlaysIDX", "index");
+    writeFile(p.deviceHome.data() + "/secrets", "secret");
+    p.device->setBookPaths({p.deviceHome.app() + "/Trip.exp"});
+    QVERIFY(!p.device->mayServe(remote));
+
+    Recorder client(&p.client);
+    const QString local = p.clientHome.app() + "/got.exp";
+    p.client.requestFile(remote, local);
+    QTRY_COMPARE(client.events, QStringList{"receiveFileFailed"});
+    QVERIFY(!QFile::exists(local));
+    // a refusal keeps the connection for the next file
+    QVERIFY(p.client.isConnected());
+    p.client.requestFile(p.deviceHome.app() + "/Trip.exp", local);
+    QTRY_VERIFY(client.events.size() == 3);
+    QCOMPARE(readFile(local), QByteArray("book"));
+}
+
+void TestPCLink::refusedAnnounces_data()
+{
+    QTest::addColumn<QString>("remote");
+    QTest::newRow("system file") << "/etc/ymr-test.conf";
+    QTest::newRow("index export") << "[A]ymrOutlaysIDX_EXT";
+    QTest::newRow("main index") << "[A]ymrOutlaysIDX";
+    QTest::newRow("escape by prefix") << "[A]../Trip.exp";
+    QTest::newRow("sub-folder by prefix") << "[A]sub/Trip.exp";
+    QTest::newRow("dot-dot book") << "<device>/app/../Trip.exp";
+    QTest::newRow("list escape") << "[D]../types";
+    QTest::newRow("unknown list") << "[D]secrets";
+    QTest::newRow("other prefix") << "[Q]Trip.exp";
+    QTest::newRow("bare suffix") << "[A].exp";
+    QTest::newRow("relative") << "Trip.exp";
+    QTest::newRow("missing folder") << "<device>/nowhere/Trip.exp";
+}
+
+void TestPCLink::refusedAnnounces()
+{
+    QFETCH(QString, remote);
+    Pair p;
+    QVERIFY(p.open());
+    remote.replace("<device>", p.deviceHome.root.path());
+    const QString source = p.clientHome.app() + "/Trip.exp";
+    writeFile(source, "new book");
+    const QStringList before = QDir(p.deviceHome.root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    Recorder client(&p.client), device(p.device.data());
+    p.client.sendFile(source, remote);
+    QTRY_COMPARE(client.events, QStringList{"sendingFileFailed"});
+    QTRY_COMPARE(device.events, QStringList{"receiveFileFailed"});
+    QCOMPARE(p.client.transferState(), 0);
+    QCOMPARE(QDir(p.deviceHome.root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    QVERIFY(QDir(p.deviceHome.app()).entryList(QDir::Files).isEmpty());
+    QVERIFY(!QFile::exists("/etc/ymr-test.conf"));
+    QVERIFY(p.client.isConnected());
+}
+
+// The same input to an answering link cut in two at every byte: an
+// announce, its data, and a request right behind the data.
+void TestPCLink::splitAndCoalesced()
+{
+    QByteArray stream = PCLinkProtocol::announce("/x/a.exp", 5, "[A]a.exp") + "hello"
+                        + PCLinkProtocol::request("[D]types", "[D]types");
+    for (int cut = 0; cut <= stream.size(); ++cut) {
+        RawClient c;
+        QVERIFY(c.open());
+        writeFile(c.home.data() + "/types", "Food\nDrinks");
+        c.send(stream.left(cut));
+        QTRY_COMPARE(c.device->receivedBytes(), qint64(cut));
+        c.send(stream.mid(cut));
+        const QString types = c.home.data() + "/types";
+        const QByteArray expected = PCLinkProtocol::answer(true) + PCLinkProtocol::announce(types, 11, "[D]types");
+        QCOMPARE(readExactly(&c.raw, expected.size()), expected);
+        QCOMPARE(readFile(c.home.app() + "/a.exp"), QByteArray("hello"));
+        c.send("3 A");
+        QTRY_COMPARE(c.device->receivedBytes(), qint64(stream.size() + 3));
+        c.send("OK");
+        QCOMPARE(readExactly(&c.raw, 11), QByteArray("Food\nDrinks"));
+        QTRY_COMPARE(c.device->transferState(), 0);
+        QVERIFY(c.raw.state() == QAbstractSocket::ConnectedState);
+    }
+}
+
+void TestPCLink::exactBytesOfRequest()
+{
+    RawServer s;
+    QVERIFY(s.open());
+    Recorder client(&s.client);
+    s.client.requestFile("[D]types", "[D]types");
+    QCOMPARE(readExactly(s.raw, 24), QByteArray("21 R8 [D]types8 [D]types"));
+    QCOMPARE(s.client.transferState(), 3);
+    // the peer names another destination: the file still goes where it was asked for
+    s.send(PCLinkProtocol::announce("/dev/types", 5, "/tmp/elsewhere.exp"));
+    QCOMPARE(readExactly(s.raw, 5), QByteArray("3 AOK"));
+    QCOMPARE(s.client.transferState(), 2);
+    s.send("hel");
+    QTRY_COMPARE(client.lastDone, 3);
+    s.send("lo");
+    QTRY_VERIFY(client.ended());
+    const QString local = s.home.data() + "/types";
+    QCOMPARE(client.events, QStringList({"receiveFile:" + local, "receiveFileFinished:" + local}));
+    QCOMPARE(readFile(local), QByteArray("hello"));
+    QVERIFY(!QFile::exists("/tmp/elsewhere.exp"));
+    QVERIFY(!s.raw->bytesAvailable());
+}
+
+void TestPCLink::exactBytesOfSend()
+{
+    RawServer s;
+    QVERIFY(s.open());
+    const QString path = s.home.app() + QString::fromUtf8("/Trip ü.exp");
+    const QByteArray bytes = pattern(2048);
+    writeFile(path, bytes);
+    Recorder client(&s.client);
+    s.client.sendFile(path, "[A]Trip.exp");
+    const QByteArray payload = "I" + QByteArray::number(path.toUtf8().size()) + ' ' + path.toUtf8()
+                               + "4 2048" + "11 [A]Trip.exp";
+    const QByteArray announce = QByteArray::number(payload.size()) + ' ' + payload;
+    QCOMPARE(readExactly(s.raw, announce.size()), announce);
+    QCOMPARE(path.toUtf8().size(), path.size() + 1);
+    s.send("3 AOK");
+    QCOMPARE(readExactly(s.raw, 2048), bytes);
+    QTRY_COMPARE(client.events, QStringList({"sendingFile:" + path, "sendingFileFinished"}));
+    QCOMPARE(s.client.transferState(), 0);
+    // a refusal of the next file
+    s.client.sendFile(path, "[A]Trip.exp");
+    QCOMPARE(readExactly(s.raw, announce.size()), announce);
+    s.send("7 ACANCEL");
+    QTRY_COMPARE(client.events.last(), QString("sendingFileFailed"));
+    QCOMPARE(s.client.transferState(), 0);
+    QVERIFY(!s.raw->bytesAvailable());
+}
+
+// A file that grows after its announce still sends the announced bytes; one
+// that shrinks ends the connection instead of sending short.
+void TestPCLink::senderKeepsAnnouncedSize()
+{
+    for (bool grow : {true, false}) {
+        RawServer s;
+        QVERIFY(s.open());
+        const QString path = s.home.app() + "/Trip.exp";
+        const QByteArray bytes = pattern(120000);
+        writeFile(path, bytes);
+        Recorder client(&s.client);
+        s.client.sendFile(path, "[A]Trip.exp");
+        const QByteArray announce = PCLinkProtocol::announce(path, bytes.size(), "[A]Trip.exp");
+        QCOMPARE(readExactly(s.raw, announce.size()), announce);
+        writeFile(path, grow ? bytes + "more" : bytes.left(1000));
+        s.send("3 AOK");
+        if (grow) {
+            QCOMPARE(readExactly(s.raw, bytes.size()), bytes);
+            QTRY_COMPARE(client.events.last(), QString("sendingFileFinished"));
+            QVERIFY(!s.raw->waitForReadyRead(100));
+        } else {
+            QTRY_VERIFY(s.raw->state() != QAbstractSocket::ConnectedState || s.raw->bytesAvailable() == 1000);
+            QTRY_COMPARE(client.events.value(1), QString("sendingFileFailed"));
+            QTRY_VERIFY(!s.client.isConnected());
+        }
+    }
+}
+
+void TestPCLink::malformedOrOutOfState_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("reply"); // empty: the link closes
+    QTest::newRow("answer while idle") << QByteArray("3 AOK") << QByteArray();
+    QTest::newRow("not a length") << QByteArray("x3 AOK") << QByteArray();
+    QTest::newRow("empty frame") << QByteArray("0 ") << QByteArray();
+    QTest::newRow("frame over 64 KiB") << QByteArray("65537 I") << QByteArray();
+    QTest::newRow("length without end") << QByteArray("12345678901") << QByteArray();
+    QTest::newRow("unknown message") << QByteArray("3 XYZ") << QByteArray();
+    QTest::newRow("bad answer") << QByteArray("3 ANO") << QByteArray();
+    QTest::newRow("field longer than frame") << QByteArray("6 R9 abc") << QByteArray();
+    QTest::newRow("field length not a number") << QByteArray("9 Rx [D]abc") << QByteArray();
+    QTest::newRow("trailing bytes") << PCLinkProtocol::frame(PCLinkProtocol::request("[D]types", "x").mid(3) + "!")
+                                    << QByteArray();
+    QTest::newRow("negative size")
+        << PCLinkProtocol::frame('I' + PCLinkProtocol::field("/a.exp") + PCLinkProtocol::field("-5")
+                                 + PCLinkProtocol::field("[A]a.exp"))
+        << QByteArray("7 ACANCEL");
+    QTest::newRow("size not a number")
+        << PCLinkProtocol::frame('I' + PCLinkProtocol::field("/a.exp") + PCLinkProtocol::field("12a")
+                                 + PCLinkProtocol::field("[A]a.exp"))
+        << QByteArray("7 ACANCEL");
+    QTest::newRow("size over 2 GiB") << PCLinkProtocol::announce("/a.exp", 2147483648LL, "[A]a.exp")
+                                     << QByteArray("7 ACANCEL");
+}
+
+void TestPCLink::malformedOrOutOfState()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, reply);
+    RawClient c;
+    QVERIFY(c.open());
+    Recorder device(c.device.data());
+    c.send(input);
+    QTRY_COMPARE(c.device->receivedBytes(), qint64(input.size()));
+    if (!reply.isEmpty())
+        QCOMPARE(readExactly(&c.raw, reply.size()), reply);
+    if (reply == "7 ACANCEL") {
+        QCOMPARE(device.events, QStringList{"receiveFileFailed"});
+        QVERIFY(c.device->isConnected());
+    } else {
+        QTRY_VERIFY(!c.device->isConnected());
+        QVERIFY(!c.raw.waitForReadyRead(50) || c.raw.bytesAvailable() == 0);
+    }
+    QVERIFY(QDir(c.home.app()).entryList(QDir::Files).isEmpty());
+}
+
+// The connecting side answers nothing and takes a file only after asking.
+void TestPCLink::clientTakesOnlyAnswers_data()
+{
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<QByteArray>("input");
+    QTest::newRow("request") << QString() << PCLinkProtocol::request("[A]ymrCategory", "/tmp/x");
+    QTest::newRow("unasked announce") << QString() << PCLinkProtocol::announce("/a.exp", 3, "[A]a.exp") + "abc";
+    QTest::newRow("answer to a request") << "request" << QByteArray("3 AOK");
+    QTest::newRow("announce to an announce") << "send" << PCLinkProtocol::announce("/a.exp", 3, "[A]a.exp");
+    QTest::newRow("FS to an announce") << "send" << PCLinkProtocol::cannotSend();
+}
+
+void TestPCLink::clientTakesOnlyAnswers()
+{
+    QFETCH(QString, asked);
+    QFETCH(QByteArray, input);
+    RawServer s;
+    QVERIFY(s.open());
+    writeFile(s.home.app() + "/Trip.exp", "trip");
+    Recorder client(&s.client);
+    if (asked == "request")
+        s.client.requestFile("[A]Trip.exp", "[A]a.exp");
+    else if (asked == "send")
+        s.client.sendFile("[A]Trip.exp", "[A]Trip.exp");
+    s.send(input);
+    QTRY_VERIFY(!s.client.isConnected());
+    QCOMPARE(client.events, QStringList{"connectionClosed"});
+    QVERIFY(!QFile::exists(s.home.app() + "/a.exp"));
+    QCOMPARE(readFile(s.home.app() + "/Trip.exp"), QByteArray("trip"));
+}
+
+void TestPCLink::interruptedReceiveKeepsOldFile()
+{
+    RawClient c;
+    QVERIFY(c.open());
+    const QString target = c.home.app() + "/Trip.exp";
+    writeFile(target, "the old book");
+    Recorder device(c.device.data());
+    c.send(PCLinkProtocol::announce("/x/Trip.exp", 100000, "[A]Trip.exp"));
+    QCOMPARE(readExactly(&c.raw, 5), QByteArray("3 AOK"));
+    c.send(pattern(60000));
+    QTRY_COMPARE(device.lastDone, 60000);
+    QVERIFY(QFile::exists(target + ".new"));
+    c.raw.abort();
+    QTRY_COMPARE(device.events.last(), QString("connectionClosed"));
+    QCOMPARE(c.device->transferState(), 2);
+    QCOMPARE(readFile(target), QByteArray("the old book"));
+    QVERIFY(!QFile::exists(target + ".new"));
+
+    // a second announce on a new connection then succeeds
+    RawClient again;
+    QVERIFY(again.open());
+    again.send(PCLinkProtocol::announce("/x/Trip.exp", 4, "[A]Trip.exp") + "done");
+    QCOMPARE(readExactly(&again.raw, 5), QByteArray("3 AOK"));
+    const QString target2 = again.home.app() + "/Trip.exp";
+    QTRY_COMPARE(readFile(target2), QByteArray("done"));
+}
+
+void TestPCLink::interruptedGetKeepsOldFile()
+{
+    RawServer s;
+    QVERIFY(s.open());
+    const QString local = s.home.app() + "/Trip.exp";
+    writeFile(local, "kept");
+    Recorder client(&s.client);
+    s.client.requestFile("/x/Trip.exp", local);
+    readExactly(s.raw, PCLinkProtocol::request("/x/Trip.exp", local).size());
+    s.send(PCLinkProtocol::announce("/x/Trip.exp", 1000, local));
+    QCOMPARE(readExactly(s.raw, 5), QByteArray("3 AOK"));
+    s.send(pattern(10));
+    QTRY_COMPARE(client.lastDone, 10);
+    s.raw->abort();
+    QTRY_COMPARE(client.events.last(), QString("connectionClosed"));
+    // one report of the close, and the unfinished state for the dialog to read
+    QCOMPARE(client.events.count("connectionClosed"), 1);
+    QCOMPARE(client.events.count("error"), 0);
+    QCOMPARE(s.client.transferState(), 2);
+    QCOMPARE(readFile(local), QByteArray("kept"));
+    QVERIFY(!QFile::exists(local + ".new"));
+}
+
+// The link on the program's own folders saves the shared category store
+// before it serves the file, and reloads it after receiving one.
+void TestPCLink::sharedCategoriesSavedAndReloaded()
+{
+    CategoryManager *shared = TaskManager::sharedCategoryManager();
+    auto *cat = new CategoryRecord(shared);
+    cat->title = "Unsaved on the device";
+    shared->addRecord(cat);
+    const int count = shared->count();
+
+    Pair p;
+    QVERIFY(p.open());
+    p.device->setDirectories(QString(), QString());
+    const QString local = p.clientHome.app() + "/ymrCategory";
+    Recorder client(&p.client);
+    p.client.requestFile("[A]ymrCategory", local);
+    QTRY_VERIFY(client.ended());
+    QVERIFY(readFile(local).contains("Unsaved on the device"));
+
+    // the file sent back without that category replaces it and the store follows
+    QByteArray edited = readFile(local);
+    edited.replace("Unsaved on the device", "Renamed by the peer");
+    writeFile(local, edited);
+    client.events.clear();
+    p.client.sendFile(local, "[A]ymrCategory");
+    QTRY_VERIFY(client.ended());
+    QCOMPARE(client.events.last(), QString("sendingFileFinished"));
+    QTRY_VERIFY(readFile(shared->fileName()).contains("Renamed by the peer"));
+    QCOMPARE(TaskManager::sharedCategoryManager()->count(), count);
+    bool found = false;
+    PIMRecordArray *records = TaskManager::sharedCategoryManager()->records();
+    for (int i = 0; i < records->count(); ++i)
+        found = found || static_cast<CategoryRecord *>(records->at(i))->title == "Renamed by the peer";
+    QVERIFY(found);
+    TaskManager::releaseSharedCategoryManager();
+}
+
+void TestPCLink::serverBusyPort()
+{
+    PCLinkServer first(nullptr, 0);
+    QVERIFY(first.isListening());
+    QTest::ignoreMessage(QtDebugMsg, qPrintable(QString("Failed to bind to port %1").arg(first.serverPort())));
+    PCLinkServer second(nullptr, first.serverPort());
+    QVERIFY(!second.isListening());
+}
+
+YMR_TEST_MAIN(TestPCLink)
+#include "tst_pclink.moc"

@@ -1,0 +1,290 @@
+#include "ymrtest.h"
+
+#include "pim/pimreminder.h"
+#include "pim/ymrpim.h"
+#include "qt/ymdatetimeedit.h"
+#include "qt/ymdatetimeeditor.h"
+#include "qt/ymrapplication.h"
+#include "qt/ymrlistbox.h"
+#include "qt/ymrpushbutton.h"
+
+#include <QDialog>
+#include <QPlainTextEdit>
+#include <functional>
+
+// The popup editors, answered through the active popup or modal dialog.
+class TestYMRPIMEditors : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Runs the action on the next popup or modal dialog that opens.
+    static void whenOpen(const std::function<void(QWidget *)> &action)
+    {
+        QTimer::singleShot(0, [action]() {
+            QWidget *w = QApplication::activePopupWidget();
+            if (!w)
+                w = QApplication::activeModalWidget();
+            if (!w) {
+                whenOpen(action);
+                return;
+            }
+            action(w);
+        });
+    }
+    static YMRPushButton *button(QWidget *w, const QString &text)
+    {
+        for (YMRPushButton *b : w->findChildren<YMRPushButton *>())
+            if (b->text() == text)
+                return b;
+        return nullptr;
+    }
+    static void close(QWidget *w) { QTest::keyClick(w, Qt::Key_Escape); }
+
+private slots:
+    void initTestCase();
+    void editText();
+    void popupDate_data();
+    void popupDate();
+    void popupReminder_data();
+    void popupReminder();
+    void popupTimeAndDateTime();
+    void popupList_data();
+    void popupList();
+    void selectFromList_data();
+    void selectFromList();
+};
+
+void TestYMRPIMEditors::initTestCase()
+{
+    YMRPIM::saveList(QStringLiteral("colours"),
+                     { QStringLiteral("red"), QStringLiteral("green"), QStringLiteral("blue") });
+    YMRPIM::saveList(QStringLiteral("nothing"), {});
+}
+
+void TestYMRPIMEditors::editText()
+{
+    QString text = QStringLiteral("first line\nsecond");
+    QString seen;
+    int cursorAt = -1;
+    whenOpen([&](QWidget *w) {
+        auto *edit = w->findChild<QPlainTextEdit *>();
+        seen = edit->toPlainText();
+        cursorAt = edit->textCursor().position();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Note"));
+        QTest::keyClicks(edit, QStringLiteral(" more"));
+        button(w, QStringLiteral("Close"))->click();
+    });
+    QVERIFY(YMRPIM::editText(QStringLiteral("Note"), text));
+    QCOMPARE(seen, QStringLiteral("first line\nsecond"));
+    QCOMPARE(cursorAt, seen.length());
+    QCOMPARE(text, QStringLiteral("first line\nsecond more"));
+    // closed without "Close": unchanged
+    whenOpen([](QWidget *w) {
+        QTest::keyClicks(w->findChild<QPlainTextEdit *>(), QStringLiteral("lost"));
+        static_cast<QDialog *>(w)->reject();
+    });
+    QVERIFY(!YMRPIM::editText(QStringLiteral("Note"), text));
+    QCOMPARE(text, QStringLiteral("first line\nsecond more"));
+}
+
+void TestYMRPIMEditors::popupDate_data()
+{
+    QTest::addColumn<QDate>("given");
+    QTest::addColumn<QString>("press"); // a button, or "" to close the popup
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QDate>("after"); // invalid: today
+    const QDate d(2024, 5, 17);
+    QTest::newRow("set") << d << "Set" << true << QDate(2024, 6, 1);
+    QTest::newRow("today") << d << "Today" << true << QDate();
+    QTest::newRow("none from a null date") << QDate() << "None" << true << QDate(1, 1, 1);
+    QTest::newRow("closed") << d << "" << false << d;
+}
+
+void TestYMRPIMEditors::popupDate()
+{
+    QFETCH(QDate, given);
+    QFETCH(QString, press);
+    QFETCH(bool, result);
+    QFETCH(QDate, after);
+    QDate date = given;
+    QDate shown;
+    bool timeHidden = false;
+    whenOpen([&](QWidget *w) {
+        auto *editor = w->findChild<YMDateTimeEditor *>();
+        shown = editor->date();
+        timeHidden = editor->timeEdit()->isHidden();
+        editor->setDate(QDate(2024, 6, 1));
+        if (press.isEmpty())
+            close(w);
+        else
+            button(w, press)->click();
+    });
+    QCOMPARE(YMRPIM::popupDate(date, QPoint(5, 5)), result);
+    QVERIFY(timeHidden);
+    if (given.isValid())
+        QCOMPARE(shown, given);
+    if (after == QDate(1, 1, 1))
+        QVERIFY(date.isNull());
+    else
+        QCOMPARE(date, after.isValid() ? after : QDate::currentDate());
+}
+
+void TestYMRPIMEditors::popupReminder_data()
+{
+    QTest::addColumn<QString>("press");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<bool>("removed");
+    QTest::addColumn<QDateTime>("after");
+    const QDateTime at(QDate(2031, 2, 3), QTime(14, 7, 9));
+    QTest::newRow("set drops the seconds") << "Set" << true << false << QDateTime(at.date(), QTime(14, 7));
+    QTest::newRow("remove") << "Remove Reminder" << true << true << QDateTime();
+    QTest::newRow("closed") << "" << false << false << at;
+}
+
+void TestYMRPIMEditors::popupReminder()
+{
+    QFETCH(QString, press);
+    QFETCH(bool, result);
+    QFETCH(bool, removed);
+    QFETCH(QDateTime, after);
+    PIMReminder *reminder = new PIMReminder;
+    reminder->dateTime = QDateTime(QDate(2031, 2, 3), QTime(14, 7, 9));
+    QDateTime shown;
+    whenOpen([&](QWidget *w) {
+        shown = w->findChild<YMDateTimeEditor *>()->dateTime();
+        if (press.isEmpty())
+            close(w);
+        else
+            button(w, press)->click();
+    });
+    bool wasRemoved = !removed;
+    QCOMPARE(YMRPIM::popupReminder(reminder, wasRemoved, QPoint(5, 5)), result);
+    QCOMPARE(shown.date(), QDate(2031, 2, 3));
+    if (result)
+        QCOMPARE(wasRemoved, removed);
+    if (removed) {
+        QVERIFY(!reminder); // the caller's pointer is cleared with the object
+    } else {
+        QVERIFY(reminder);
+        QCOMPARE(reminder->dateTime, after);
+    }
+    delete reminder;
+    PIMReminder *none = nullptr;
+    QVERIFY(!YMRPIM::popupReminder(none, wasRemoved, QPoint()));
+}
+
+void TestYMRPIMEditors::popupTimeAndDateTime()
+{
+    QTime time(8, 30);
+    whenOpen([](QWidget *w) {
+        auto *editor = w->findChild<YMDateTimeEditor *>();
+        QVERIFY(editor->dateEdit()->isHidden());
+        editor->setTime(QTime(9, 45));
+        button(w, QStringLiteral("Set"))->click();
+    });
+    QVERIFY(YMRPIM::popupTime(time, QPoint()));
+    QCOMPARE(time, QTime(9, 45));
+    whenOpen([](QWidget *w) { button(w, QStringLiteral("Current"))->click(); });
+    const QTime before = QTime::currentTime();
+    QVERIFY(YMRPIM::popupTime(time, QPoint()));
+    QVERIFY(qAbs(before.secsTo(time)) < 5);
+    QDateTime dt(QDate(2025, 1, 2), QTime(3, 4));
+    whenOpen([](QWidget *w) {
+        QCOMPARE(w->findChild<YMDateTimeEditor *>()->dateTime(),
+                 QDateTime(QDate(2025, 1, 2), QTime(3, 4)));
+        w->findChild<YMDateTimeEditor *>()->setDate(QDate(2026, 7, 8));
+        button(w, QStringLiteral("Set"))->click();
+    });
+    QVERIFY(YMRPIM::popupDateTime(dt, QPoint()));
+    QCOMPARE(dt, QDateTime(QDate(2026, 7, 8), QTime(3, 4)));
+    whenOpen([](QWidget *w) { close(w); });
+    QVERIFY(!YMRPIM::popupDateTime(dt, QPoint()));
+    QCOMPARE(dt, QDateTime(QDate(2026, 7, 8), QTime(3, 4)));
+}
+
+void TestYMRPIMEditors::popupList_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("how"); // "return", "click", "cancel", "escape"
+    QTest::addColumn<QString>("shownCurrent");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QString>("valueAfter");
+    QTest::newRow("return on the next") << "colours" << "green" << "down-return" << "green" << true << "blue";
+    QTest::newRow("tap on an entry") << "colours" << "green" << "click" << "green" << true << "red";
+    QTest::newRow("cancel") << "colours" << "green" << "cancel" << "green" << false << "green";
+    QTest::newRow("outside: the current entry") << "colours" << "blue" << "escape" << "blue" << true << "blue";
+    QTest::newRow("not in the list") << "colours" << "pink" << "escape" << "red" << true << "red";
+    QTest::newRow("empty list") << "nothing" << "x" << "escape" << "" << false << "x";
+    QTest::newRow("empty list, cancel") << "nothing" << "x" << "cancel" << "" << false << "x";
+}
+
+void TestYMRPIMEditors::popupList()
+{
+    QFETCH(QString, list);
+    QFETCH(QString, value);
+    QFETCH(QString, how);
+    QFETCH(QString, shownCurrent);
+    QFETCH(bool, result);
+    QFETCH(QString, valueAfter);
+    QString current = QStringLiteral("?");
+    whenOpen([&](QWidget *w) {
+        auto *box = w->findChild<YMRListBox *>();
+        current = box->currentItem() >= 0 ? box->text(box->currentItem()) : QString();
+        if (how == QLatin1String("down-return")) {
+            QTest::keyClick(box, Qt::Key_Down);
+            QTest::keyClick(box, Qt::Key_Return);
+        } else if (how == QLatin1String("click")) {
+            box->setCurrentItem(0);
+            emit box->clicked(box->item(0));
+        } else if (how == QLatin1String("cancel")) {
+            button(w, QStringLiteral("Cancel"))->click();
+        } else {
+            w->hide();
+        }
+    });
+    QCOMPARE(YMRPIM::popupList(value, list, QPoint(10, 10)), result);
+    QCOMPARE(current, shownCurrent);
+    QCOMPARE(value, valueAfter);
+}
+
+void TestYMRPIMEditors::selectFromList_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QString>("valueAfter");
+    QTest::newRow("accepted") << "colours" << "blue" << true << true << "blue";
+    QTest::newRow("not in the list") << "colours" << "pink" << true << true << "red";
+    QTest::newRow("rejected") << "colours" << "blue" << false << false << "blue";
+    QTest::newRow("empty list accepted") << "nothing" << "x" << true << true << "";
+}
+
+void TestYMRPIMEditors::selectFromList()
+{
+    QFETCH(QString, list);
+    QFETCH(QString, value);
+    QFETCH(bool, accept);
+    QFETCH(bool, result);
+    QFETCH(QString, valueAfter);
+    QString caption;
+    whenOpen([&](QWidget *w) {
+        caption = w->windowTitle();
+        auto *box = w->findChild<YMRListBox *>();
+        if (accept && box->count() > 0)
+            QTest::keyClick(box, Qt::Key_Return);
+        else if (accept)
+            static_cast<QDialog *>(w)->accept();
+        else
+            static_cast<QDialog *>(w)->reject();
+    });
+    QCOMPARE(YMRPIM::selectFromList(value, list, QStringLiteral("Pick")), result);
+    QCOMPARE(caption, QStringLiteral("Pick"));
+    QCOMPARE(value, valueAfter);
+    QCOMPARE(value.isNull(), false);
+}
+
+YMR_TEST_MAIN(TestYMRPIMEditors)
+#include "tst_ymrpimeditors.moc"

@@ -1,0 +1,344 @@
+#include "ymrtest.h"
+#include "ymrdatesettings.h"
+
+#include "qt/ymcalendar.h"
+#include "qt/ymdatetimeedit.h"
+#include "qt/ymdatetimesection.h"
+#include "qt/ymrapplication.h"
+#include "qt/ymrspinwidget.h"
+
+#include <QLineEdit>
+#include <QMenu>
+
+using ymrtest::setDateSettings;
+
+class TestYMDateTimeEdit : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void layouts_data();
+    void layouts();
+    void typing_data();
+    void typing();
+    void stepping_data();
+    void stepping();
+    void wishedDayFollowsSetDateTime();
+    void noneIgnoresInput();
+    void changedSignalsAndNavigation();
+    void tapChoosesSection();
+    void followsSettingsWhileShown();
+    void sizeHintLeavesStateAlone();
+};
+
+// Keys by character: digits, "<" Left, ">" Right, "+" Up, "-" Down.
+static void press(YMDateTimeEdit *e, const QString &keys)
+{
+    for (QChar c : keys) {
+        Qt::Key k;
+        if (c.isDigit())
+            k = Qt::Key(Qt::Key_0 + c.digitValue());
+        else if (c == '<')
+            k = Qt::Key_Left;
+        else if (c == '>')
+            k = Qt::Key_Right;
+        else if (c == '+')
+            k = Qt::Key_Up;
+        else
+            k = Qt::Key_Down;
+        QTest::keyClick(e->lineEdit(), k);
+    }
+}
+
+void TestYMDateTimeEdit::init()
+{
+    setDateSettings(false, 273);
+}
+
+void TestYMDateTimeEdit::layouts_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("ampm");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QString>("sep");
+    QTest::addColumn<bool>("inMenu");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("day first") << 0 << false << 273 << "." << false << "03.07.2005";
+    QTest::newRow("month first") << 0 << false << 266 << "/" << false << "07/03/2005";
+    QTest::newRow("year first") << 0 << false << 84 << "-" << false << "2005-07-03";
+    QTest::newRow("unknown order") << 0 << false << 999 << "/" << false << "03/07/2005";
+    QTest::newRow("empty separator") << 0 << false << 273 << "" << false << "03/07/2005";
+    QTest::newRow("24h") << 1 << false << 273 << "/" << false << "21:05";
+    QTest::newRow("12h outside a menu") << 1 << true << 273 << "/" << false << "21:05";
+    QTest::newRow("12h in a menu") << 1 << true << 273 << "/" << true << "09:05 PM";
+    QTest::newRow("duration") << 2 << false << 273 << "/" << false
+                              << "02 day(s) 21 hour(s) 05 minute(s)";
+}
+
+void TestYMDateTimeEdit::layouts()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, ampm);
+    QFETCH(int, order);
+    QFETCH(QString, sep);
+    QFETCH(bool, inMenu);
+    QFETCH(QString, text);
+    setDateSettings(ampm, order, sep);
+    QMenu menu;
+    YMDateTimeEdit e(mode, inMenu ? &menu : nullptr);
+    e.setDateTime(QDateTime(QDate(2005, 7, 3), QTime(21, 5, 42)));
+    QCOMPARE(e.text(), text);
+    QCOMPARE(e.lineEdit()->text(), text);
+    QCOMPARE(e.dateTime(), QDateTime(QDate(2005, 7, 3), QTime(21, 5)));
+}
+
+void TestYMDateTimeEdit::typing_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QDateTime>("start");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<int>("nexts");
+    const QDateTime jan31(QDate(2005, 1, 31), QTime(14, 30));
+    QTest::newRow("hour 3 completes") << 1 << 273 << jan31 << "3" << "03:30" << 1 << 0;
+    QTest::newRow("hour then minutes") << 1 << 273 << jan31 << "2359" << "23:59" << 1 << 1;
+    QTest::newRow("minute 7 completes") << 1 << 273 << jan31 << ">7" << "14:07" << 1 << 1;
+    QTest::newRow("hour 25 refused") << 1 << 273 << jan31 << "25" << "02:30" << 0 << 0;
+    QTest::newRow("day 0 refused") << 0 << 273 << jan31 << "0" << "31/01/2005" << 0 << 0;
+    QTest::newRow("day 4 completes") << 0 << 273 << jan31 << "4" << "04/01/2005" << 1 << 0;
+    QTest::newRow("month 13 refused") << 0 << 273 << jan31 << ">13" << "31/01/2005" << 1 << 0;
+    QTest::newRow("month 2 clamps the day") << 0 << 273 << jan31 << ">2" << "28/02/2005" << 2 << 0;
+    QTest::newRow("year 1984") << 0 << 84 << jan31 << "1984" << "1984/01/31" << 1 << 0;
+    QTest::newRow("year never 0") << 0 << 84 << jan31 << "0000" << "0005/01/31" << 0 << 0;
+    QTest::newRow("month 0 refused, then a leap day")
+        << 0 << 266 << QDateTime(QDate(2004, 1, 31), QTime(8, 0)) << "0229" << "02/29/2004" << 2
+        << 0;
+    QTest::newRow("29 February refused in 2005") << 0 << 266 << jan31 << "229" << "02/02/2005"
+                                                 << 1 << 0;
+    QTest::newRow("leap day") << 0 << 84 << jan31 << "200402" << "2004/02/29" << 2 << 0;
+    QTest::newRow("duration days") << 2 << 273 << jan31 << "5"
+                                   << "05 day(s) 14 hour(s) 30 minute(s)" << 1 << 0;
+}
+
+void TestYMDateTimeEdit::typing()
+{
+    QFETCH(int, mode);
+    QFETCH(int, order);
+    QFETCH(QDateTime, start);
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+    QFETCH(int, current);
+    QFETCH(int, nexts);
+    setDateSettings(false, order);
+    YMDateTimeEdit e(mode);
+    e.setDateTime(start);
+    QSignalSpy next(&e, &YMDateTimeEdit::next);
+    press(&e, keys);
+    QCOMPARE(e.text(), text);
+    QCOMPARE(e.currentSection(), current);
+    QCOMPARE(next.count(), nexts);
+}
+
+void TestYMDateTimeEdit::stepping_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("ampm");
+    QTest::addColumn<QDateTime>("start");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QDateTime>("result");
+    const QTime t(10, 0);
+    QTest::newRow("month up from 31 January, leap year")
+        << 0 << false << QDateTime(QDate(2004, 1, 31), t) << ">+"
+        << QDateTime(QDate(2004, 2, 29), t);
+    QTest::newRow("wished day comes back in March")
+        << 0 << false << QDateTime(QDate(2005, 1, 31), t) << ">++"
+        << QDateTime(QDate(2005, 3, 31), t);
+    QTest::newRow("day stops at the month's end")
+        << 0 << false << QDateTime(QDate(2005, 2, 27), t) << "+++"
+        << QDateTime(QDate(2005, 2, 28), t);
+    QTest::newRow("year from a leap day") << 0 << false << QDateTime(QDate(2004, 2, 29), t)
+                                          << ">>+" << QDateTime(QDate(2005, 2, 28), t);
+    const QDate d(2005, 3, 5);
+    QTest::newRow("24h hour stops at 23") << 1 << false << QDateTime(d, QTime(23, 10)) << "+"
+                                          << QDateTime(d, QTime(23, 10));
+    QTest::newRow("11:30 PM does not step up") << 1 << true << QDateTime(d, QTime(23, 30)) << "+"
+                                               << QDateTime(d, QTime(23, 30));
+    QTest::newRow("12:10 AM does not step down") << 1 << true << QDateTime(d, QTime(0, 10))
+                                                 << "-" << QDateTime(d, QTime(0, 10));
+    QTest::newRow("12 AM up gives 1 AM") << 1 << true << QDateTime(d, QTime(0, 10)) << "+"
+                                         << QDateTime(d, QTime(1, 10));
+    QTest::newRow("11 AM up gives 12 PM") << 1 << true << QDateTime(d, QTime(11, 10)) << "+"
+                                          << QDateTime(d, QTime(12, 10));
+    QTest::newRow("12 PM down gives 11 AM") << 1 << true << QDateTime(d, QTime(12, 10)) << "-"
+                                            << QDateTime(d, QTime(11, 10));
+    QTest::newRow("AM/PM toggles") << 1 << true << QDateTime(d, QTime(9, 10)) << ">>+"
+                                   << QDateTime(d, QTime(21, 10));
+}
+
+void TestYMDateTimeEdit::stepping()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, ampm);
+    QFETCH(QDateTime, start);
+    QFETCH(QString, keys);
+    QFETCH(QDateTime, result);
+    setDateSettings(ampm, 273);
+    QMenu menu; // inside a menu the clock setting holds at once
+    YMDateTimeEdit keyed(mode, &menu);
+    keyed.setDateTime(start);
+    press(&keyed, keys);
+    QCOMPARE(keyed.dateTime(), result);
+    // the spin arrows step the same way
+    YMDateTimeEdit arrows(mode, &menu);
+    arrows.setDateTime(start);
+    for (QChar c : keys) {
+        if (c == '+')
+            arrows.spinWidget()->stepUp();
+        else if (c == '-')
+            arrows.spinWidget()->stepDown();
+        else
+            press(&arrows, QString(c));
+    }
+    QCOMPARE(arrows.dateTime(), result);
+}
+
+void TestYMDateTimeEdit::wishedDayFollowsSetDateTime()
+{
+    setDateSettings(false, 266); // the month comes first and is current
+    YMDateTimeEdit e(0);
+    e.setDateTime(QDateTime(QDate(2005, 1, 31), QTime(9, 0)));
+    e.setDateTime(QDateTime(QDate(2005, 3, 15), QTime(9, 0)));
+    e.stepUp();
+    QCOMPARE(e.date(), QDate(2005, 4, 15));
+}
+
+void TestYMDateTimeEdit::noneIgnoresInput()
+{
+    YMDateTimeEdit e(0);
+    e.setDateTime(QDateTime());
+    QCOMPARE(e.text(), QStringLiteral("None"));
+    QVERIFY(!e.dateTime().isValid());
+    QSignalSpy changed(&e, SIGNAL(changed()));
+    QSignalSpy next(&e, &YMDateTimeEdit::next);
+    press(&e, QStringLiteral("12+->>>"));
+    e.stepUp();
+    QTest::mouseClick(e.lineEdit(), Qt::LeftButton);
+    QCOMPARE(e.text(), QStringLiteral("None"));
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(next.count(), 0);
+    e.setDateTime(QDateTime(QDate(2005, 7, 3), QTime(9, 0)));
+    QCOMPARE(e.text(), QStringLiteral("03/07/2005"));
+    QCOMPARE(changed.count(), 1);
+}
+
+void TestYMDateTimeEdit::changedSignalsAndNavigation()
+{
+    YMDateTimeEdit e(0);
+    QStringList order;
+    connect(&e, QOverload<>::of(&YMDateTimeEdit::changed), [&] { order << "changed"; });
+    connect(&e, QOverload<const QDate &>::of(&YMDateTimeEdit::changed),
+            [&](const QDate &d) { order << d.toString(Qt::ISODate); });
+    connect(&e, QOverload<const QTime &>::of(&YMDateTimeEdit::changed),
+            [&](const QTime &t) { order << t.toString(QStringLiteral("hh:mm")); });
+    e.setDateTime(QDateTime(QDate(2005, 7, 3), QTime(9, 5)));
+    QCOMPARE(order, QStringList({"changed", "2005-07-03", "09:05"}));
+
+    QSignalSpy next(&e, &YMDateTimeEdit::next);
+    QSignalSpy prev(&e, &YMDateTimeEdit::prev);
+    press(&e, QStringLiteral("<"));
+    QCOMPARE(prev.count(), 1);
+    press(&e, QStringLiteral(">>>"));
+    QCOMPARE(e.currentSection(), 2);
+    QCOMPARE(next.count(), 1);
+    // Tab and Escape go on to the line edit's owner; other keys stop here
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QKeyEvent letter(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QObject *filter = &e;
+    QVERIFY(!filter->eventFilter(e.lineEdit(), &tab));
+    QVERIFY(filter->eventFilter(e.lineEdit(), &letter));
+}
+
+void TestYMDateTimeEdit::tapChoosesSection()
+{
+    setDateSettings(false, 84, QStringLiteral("-"));
+    QWidget top;
+    auto *e = new YMDateTimeEdit(0, &top);
+    e->resize(e->sizeHint().width() + 40, e->sizeHint().height());
+    top.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&top));
+    e->setDateTime(QDateTime(QDate(2005, 7, 3), QTime(9, 0)));
+    e->setFocus();
+    top.activateWindow();
+    QTRY_VERIFY(e->lineEdit()->hasFocus());
+    const QFontMetrics fm(e->lineEdit()->font());
+    QLineEdit *le = e->lineEdit();
+    // the text ends at the right margin; tap each section's middle
+    const int right = le->width() - 3;
+    const int starts[3] = {right - fm.horizontalAdvance("2005-07-03"),
+                           right - fm.horizontalAdvance("07-03"), right - fm.horizontalAdvance("03")};
+    const QString texts[3] = {"2005", "07", "03"};
+    const int firstChar[3] = {0, 5, 8};
+    for (int i : {2, 0, 1}) {
+        const QPoint mid(starts[i] + fm.horizontalAdvance(texts[i]) / 2, le->height() / 2);
+        // the line edit itself draws the section there
+        QCOMPARE(le->cursorPositionAt(mid), firstChar[i] + texts[i].length() / 2);
+        QTest::mouseClick(le, Qt::LeftButton, Qt::NoModifier, mid);
+        QCOMPARE(e->currentSection(), i);
+        QCOMPARE(le->selectedText(), texts[i]);
+    }
+    // left of the text: the first section
+    press(e, QStringLiteral(">"));
+    QTest::mouseClick(le, Qt::LeftButton, Qt::NoModifier, QPoint(1, le->height() / 2));
+    QCOMPARE(e->currentSection(), 0);
+}
+
+void TestYMDateTimeEdit::followsSettingsWhileShown()
+{
+    YMDateTimeEdit e(0);
+    e.show();
+    e.setDateTime(QDateTime(QDate(2005, 7, 3), QTime(9, 0)));
+    QSignalSpy changed(&e, SIGNAL(changed()));
+    setDateSettings(false, 84, QStringLiteral("."));
+    QCOMPARE(e.text(), QStringLiteral("2005.07.03"));
+    QCOMPARE(e.currentSection(), 0);
+    QCOMPARE(e.section(0)->type(), int(YMDateTimeSection::Year));
+    QCOMPARE(changed.count(), 1);
+    // the new first section takes the digits
+    press(&e, QStringLiteral("1999"));
+    QCOMPARE(e.date(), QDate(1999, 7, 3));
+
+    // a time edit outside a menu takes the 12-hour clock on its first show
+    setDateSettings(true, 273);
+    YMDateTimeEdit t(1);
+    t.setDateTime(QDateTime(QDate(2005, 7, 3), QTime(0, 30)));
+    QCOMPARE(t.text(), QStringLiteral("00:30"));
+    t.show();
+    QTRY_COMPARE(t.text(), QStringLiteral("12:30 AM"));
+    setDateSettings(false, 273);
+    QCOMPARE(t.text(), QStringLiteral("00:30"));
+}
+
+void TestYMDateTimeEdit::sizeHintLeavesStateAlone()
+{
+    YMDateTimeEdit e(0);
+    e.setDateTime(QDateTime());
+    e.blockSignals(true);
+    const QSize none = e.sizeHint();
+    QVERIFY(e.signalsBlocked());
+    e.blockSignals(false);
+    QCOMPARE(e.text(), QStringLiteral("None"));
+    e.setDateTime(QDateTime(QDate(2005, 5, 3), QTime(9, 0)));
+    QCOMPARE(none, e.sizeHint());
+    QCOMPARE(e.minimumSizeHint(), e.sizeHint());
+    // the longest month name decides the width, not the month shown
+    e.setMonthLong(true);
+    QCOMPARE(e.text(), QStringLiteral("03/May/2005"));
+    const QFontMetrics fm(e.font());
+    QVERIFY(e.sizeHint().width()
+            >= fm.horizontalAdvance(QStringLiteral("03/September/2005")) + 8);
+}
+
+YMR_TEST_MAIN(TestYMDateTimeEdit)
+#include "tst_ymdatetimeedit.moc"
