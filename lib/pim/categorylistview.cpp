@@ -83,8 +83,7 @@ void storeMark(CategoryRecord *c, bool on)
 {
     auto *old = new CategoryRecord(*c);
     c->on = on;
-    if (!c->store(old))
-        delete old;
+    c->store(old); // takes old in every case
 }
 } // namespace
 

@@ -33,6 +33,17 @@ inline void prepareEnvironment()
     qputenv("QPE_HOME", given.isEmpty() ? dir.path().toLocal8Bit() : given);
 }
 
+// Delivers every event already posted, and those that posts in turn: after
+// it, a posted message that was going to arrive has arrived. The way to
+// check that nothing (more) came without a fixed wait.
+inline void flushEvents()
+{
+    for (int i = 0; i < 4; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
 // Runs act on the modal dialog once it is up (call this right before the
 // dialog's exec()). A dialog still open five seconds later is rejected, so
 // a failing test never hangs.
