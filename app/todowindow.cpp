@@ -117,6 +117,9 @@ void ToDoWindow::createActions()
         {"deletebook", QT_TR_NOOP("Remove Expense Book"), false, "delete", SLOT(deleteBook())},
         {"dupbook", QT_TR_NOOP("Duplicate Expense Book"), false, "editcopy",
          SLOT(duplicateBook())},
+        {"pclink", QT_TR_NOOP("PC Link"), true, "pclink", SLOT(pcLink())},
+        {"sdata", QT_TR_NOOP("Send Data"), true, "pclink", SLOT(sendData())},
+        {"gdata", QT_TR_NOOP("Get Data"), true, "pclink", SLOT(getData())},
     };
     for (const Row &r : rows) {
         QString text;
@@ -179,8 +182,9 @@ void ToDoWindow::setupToolBar()
 
     m_mainMenu = new PopupMenu(this, "main");
     m_menuButton = addMenuButton(bar, "mouse", m_mainMenu);
-    addActions(m_mainMenu, {"db", "", "cs", "export", "purge", "", "comment", "", "template",
-                            "options", "", "pclink", "", "zoomin", "zoomout", "", "Velmora"});
+    // the send and get commands of the PC link sit beside it
+    addActions(m_mainMenu, {"db", "", "cs", "export", "purge", "", "comment", "", "template", "options", "",
+                            "pclink", "sdata", "gdata", "", "zoomin", "zoomout", "", "Velmora"});
     updateMenuButtons();
 }
 

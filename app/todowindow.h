@@ -55,6 +55,10 @@ public:
     // in front of someone else's file).
     static bool isBookFile(const QString &path);
 
+    // The get side of the PC link on an index, shared with the books dialog:
+    // runs the Transfer Data dialog in receive mode and opens no book.
+    static void receiveData(DBManager *index);
+
 public slots:
     void selectionCleared();
     void selected(PIMRecord *record);
@@ -68,6 +72,10 @@ public slots:
     void editBook();
     void deleteBook();
     void duplicateBook();
+
+    void pcLink();
+    void sendData();
+    void getData();
 
 protected:
     bool event(QEvent *e) override;
