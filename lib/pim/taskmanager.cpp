@@ -194,13 +194,13 @@ void TaskManager::releaseSharedCategoryManager()
 bool TaskManager::matchesText(const QString &value, const QString &text, int condition)
 {
     switch (condition) {
-    case 0: return text.contains(value, Qt::CaseInsensitive);
-    case 1: return text == value;
-    case 2: return !text.contains(value, Qt::CaseInsensitive);
-    case 3: return text.isEmpty();
-    case 4: return !text.isEmpty();
-    case 5: return text.toLower().startsWith(value.toLower());
-    case 6: return text.endsWith(value, Qt::CaseInsensitive);
+    case FilterCondition::Contains: return text.contains(value, Qt::CaseInsensitive);
+    case FilterCondition::Is: return text == value;
+    case FilterCondition::DoesNotContain: return !text.contains(value, Qt::CaseInsensitive);
+    case FilterCondition::IsEmpty: return text.isEmpty();
+    case FilterCondition::IsNotEmpty: return !text.isEmpty();
+    case FilterCondition::StartsWith: return text.toLower().startsWith(value.toLower());
+    case FilterCondition::EndsWith: return text.endsWith(value, Qt::CaseInsensitive);
     default: return false;
     }
 }
@@ -322,17 +322,17 @@ void TaskManager::recordRemoved(PIMRecord *record)
 QString TaskManager::sortText(Task *task) const
 {
     switch (sortColumn()) {
-    case 0: return task->type;
-    case 1: return YMRPIM::sortKey(task->amount.toDouble());
-    case 2: return task->currency;
-    case 3: return task->city;
-    case 4: return YMRPIM::sortKey(!task->description.isEmpty());
-    case 5: return task->account;
-    case 6: return YMRPIM::sortKey(task->date);
-    case 7: return YMRPIM::sortKey(task->reminder != nullptr);
-    case 8: return task->categoryTitle(false);
-    case 9: return YMRPIM::sortKey(task->created());
-    case 10: return YMRPIM::sortKey(task->updated());
+    case FilterCondition::Type: return task->type;
+    case FilterCondition::Amount: return YMRPIM::sortKey(task->amount.toDouble());
+    case FilterCondition::Currency: return task->currency;
+    case FilterCondition::City: return task->city;
+    case FilterCondition::Description: return YMRPIM::sortKey(!task->description.isEmpty());
+    case FilterCondition::Account: return task->account;
+    case FilterCondition::Date: return YMRPIM::sortKey(task->date);
+    case FilterCondition::Reminder: return YMRPIM::sortKey(task->reminder != nullptr);
+    case FilterCondition::Category: return task->categoryTitle(false);
+    case FilterCondition::Created: return YMRPIM::sortKey(task->created());
+    case FilterCondition::Updated: return YMRPIM::sortKey(task->updated());
     default: return QString();
     }
 }
@@ -343,7 +343,7 @@ void TaskManager::updateSortKey(PIMRecord *record)
     if (!task)
         return;
     const int column = sortColumn();
-    if (column < 0 || column > 10)
+    if (column < FilterCondition::Type || column > FilterCondition::Updated)
         record->setSortKey(QStringList());
     else
         record->setSortKey(QStringList(sortText(task)));
@@ -363,17 +363,17 @@ bool TaskManager::needsResort(PIMRecord *old, PIMRecord *record)
     if (!a || !b)
         return false;
     switch (sortColumn()) {
-    case 0: return a->type != b->type;
-    case 1: return a->amount != b->amount;
-    case 2: return a->currency != b->currency;
-    case 3: return a->city != b->city;
-    case 4: return a->description.isEmpty() != b->description.isEmpty();
-    case 5: return a->account != b->account;
-    case 6: return a->date != b->date;
-    case 7: return (a->reminder != nullptr) != (b->reminder != nullptr);
-    case 8: return a->categoryTitle(false) != b->categoryTitle(false);
-    case 9: return a->created() != b->created();
-    case 10: return a->updated() != b->updated();
+    case FilterCondition::Type: return a->type != b->type;
+    case FilterCondition::Amount: return a->amount != b->amount;
+    case FilterCondition::Currency: return a->currency != b->currency;
+    case FilterCondition::City: return a->city != b->city;
+    case FilterCondition::Description: return a->description.isEmpty() != b->description.isEmpty();
+    case FilterCondition::Account: return a->account != b->account;
+    case FilterCondition::Date: return a->date != b->date;
+    case FilterCondition::Reminder: return (a->reminder != nullptr) != (b->reminder != nullptr);
+    case FilterCondition::Category: return a->categoryTitle(false) != b->categoryTitle(false);
+    case FilterCondition::Created: return a->created() != b->created();
+    case FilterCondition::Updated: return a->updated() != b->updated();
     default: return false;
     }
 }
