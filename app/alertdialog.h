@@ -1,6 +1,7 @@
 #ifndef ALERTDIALOG_H
 #define ALERTDIALOG_H
 
+#include "alert.h"
 #include "forms/alertdialogbase.h"
 #include "pim/pimmanager.h"
 
@@ -8,7 +9,6 @@
 #include <QStringList>
 #include <QTimer>
 
-class Alert;
 class PIMListView;
 class PIMRecord;
 class Task;

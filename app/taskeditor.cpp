@@ -2,6 +2,7 @@
 
 #include "currencieslist.h"
 #include "customlistdialog.h"
+#include "pim/categoriesselector.h"
 #include "pim/task.h"
 #include "pim/ymrpim.h"
 #include "qpe/qpeapplication.h"
@@ -146,6 +147,7 @@ void TaskEditor::load(Task *task)
     selectText(account, task->account);
     amount->setText(task->amount);
     date->setDate(task->date);
+    cats->setFromRecord(task);
 }
 
 void TaskEditor::store(Task *task)
@@ -160,6 +162,7 @@ void TaskEditor::store(Task *task)
     if (isValidAmount(amount->text()))
         task->amount = amount->text();
     task->date = date->date();
+    cats->saveToRecord(task);
 }
 
 void TaskEditor::amountActivated()

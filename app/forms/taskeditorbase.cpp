@@ -1,5 +1,6 @@
 #include "taskeditorbase.h"
 
+#include "pim/categoriesselector.h"
 #include "qt/ymdatetimeeditor.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrpushbutton.h"
@@ -81,6 +82,8 @@ TaskEditorBase::TaskEditorBase(QWidget *parent, const char *name, Qt::WindowFlag
     TextLabel1 = new QLabel(tr("Category:"), this);
     TextLabel1->setObjectName(QStringLiteral("TextLabel1"));
     TaskEditorBaseLayout->addWidget(TextLabel1, 5, 0);
+    cats = new CategoriesSelector(this, "cats");
+    TaskEditorBaseLayout->addWidget(cats, 5, 1, 1, 2);
 
     TaskEditorBaseLayout->addItem(
         new QSpacerItem(20, 20, QSizePolicy::Minimum, QSizePolicy::Expanding), 6, 1);

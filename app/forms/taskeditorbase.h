@@ -3,6 +3,7 @@
 
 #include <QWidget>
 
+class CategoriesSelector;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -36,6 +37,7 @@ public:
     YMRComboBox *account;
     YMRPushButton *saccount;
     QLabel *TextLabel1;
+    CategoriesSelector *cats;
 
 public slots:
     virtual void amountActivated();
