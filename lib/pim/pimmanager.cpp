@@ -244,7 +244,7 @@ void PIMManager::rebuildView(bool refill)
     }
     if (m_sort != -1) {
         updateSortKeys();
-        m_view.sort();
+        m_view.sort(m_sortOrder);
     }
 }
 
@@ -706,12 +706,24 @@ void PIMManager::loaded()
 {
 }
 
-void PIMManager::updateSortKeys()
+bool PIMManager::sortKeyText(const PIMRecord *, int, QString &) const
 {
+    return false;
 }
 
-void PIMManager::updateSortKey(PIMRecord *)
+void PIMManager::updateSortKeys()
 {
+    for (PIMRecord *r : m_view)
+        updateSortKey(r);
+}
+
+void PIMManager::updateSortKey(PIMRecord *record)
+{
+    QString text;
+    if (sortKeyText(record, m_sort, text))
+        record->setSortKey(text);
+    else
+        record->setSortKey(QStringList());
 }
 
 bool PIMManager::needsResort(PIMRecord *, PIMRecord *)

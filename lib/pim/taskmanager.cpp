@@ -319,41 +319,25 @@ void TaskManager::recordRemoved(PIMRecord *record)
         cancelAlarm(task);
 }
 
-QString TaskManager::sortText(Task *task) const
+bool TaskManager::sortKeyText(const PIMRecord *record, int column, QString &text) const
 {
-    switch (sortColumn()) {
-    case 0: return task->type;
-    case 1: return YMRPIM::sortKey(task->amount.toDouble());
-    case 2: return task->currency;
-    case 3: return task->city;
-    case 4: return YMRPIM::sortKey(!task->description.isEmpty());
-    case 5: return task->account;
-    case 6: return YMRPIM::sortKey(task->date);
-    case 7: return YMRPIM::sortKey(task->reminder != nullptr);
-    case 8: return task->categoryTitle(false);
-    case 9: return YMRPIM::sortKey(task->created());
-    case 10: return YMRPIM::sortKey(task->updated());
-    default: return QString();
-    }
-}
-
-void TaskManager::updateSortKey(PIMRecord *record)
-{
-    Task *task = dynamic_cast<Task *>(record);
+    const Task *task = dynamic_cast<const Task *>(record);
     if (!task)
-        return;
-    const int column = sortColumn();
-    if (column < 0 || column > 10)
-        record->setSortKey(QStringList());
-    else
-        record->setSortKey(QStringList(sortText(task)));
-}
-
-void TaskManager::updateSortKeys()
-{
-    PIMRecordArray *v = view();
-    for (int i = 0; i < v->count(); ++i)
-        updateSortKey(v->at(i));
+        return false;
+    switch (column) {
+    case 0: text = task->type; return true;
+    case 1: text = YMRPIM::sortKey(task->amount.toDouble()); return true;
+    case 2: text = task->currency; return true;
+    case 3: text = task->city; return true;
+    case 4: text = YMRPIM::sortKey(!task->description.isEmpty()); return true;
+    case 5: text = task->account; return true;
+    case 6: text = YMRPIM::sortKey(task->date); return true;
+    case 7: text = YMRPIM::sortKey(task->reminder != nullptr); return true;
+    case 8: text = task->categoryTitle(false); return true;
+    case 9: text = YMRPIM::sortKey(task->created()); return true;
+    case 10: text = YMRPIM::sortKey(task->updated()); return true;
+    default: return false;
+    }
 }
 
 bool TaskManager::needsResort(PIMRecord *old, PIMRecord *record)

@@ -140,6 +140,8 @@ private slots:
     void savedTextFollowsEveryChange();
     void badInputNeverCrashes();
     void sortOrderAndStability();
+    void sortAgreesWithKeyComparison_data();
+    void sortAgreesWithKeyComparison();
     void viewFollowsChanges();
     void removeSignalsAndHooks();
     void storeTakesTheOldCopyBothWays();
@@ -765,6 +767,51 @@ void TestPIMManager::sortOrderAndStability()
     QVERIFY(YMRPIM::compareKeys(QStringLiteral("-0"), QStringLiteral("0")) != 0);
     QVERIFY(YMRPIM::compareKeys(QStringLiteral("Apple"), QStringLiteral("Banana")) < 0);
     QCOMPARE(YMRPIM::compareKeys(QStringLiteral("x"), QStringLiteral("x")), 0);
+}
+
+// The view sort reads each key once into its own form; it must order as
+// the key comparison does, in both directions, equal keys kept in order.
+void TestPIMManager::sortAgreesWithKeyComparison_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    const QStringList keys = {
+        "", "00008830", "00008830", "-0000042", "8830", "08830", "8830.", "8830.0", "-0", "0", "0.00",
+        "-0.00", "-3.25", "-3.5", "-3", "-03", "-.5", ".5", "0.5", "5.", "-", ".", "1.2.3", "abc",
+        "Abc", "abcd", "abcde", "abcdf", "ab", "\u00e9t\u00e9", "1000000.00000", "999999.00000",
+        "000000.00000", "12345678901234567", "1.000000000000000001", "1.000000000000000002", "Zoo",
+        "Art", "x", "x", "9.55", "10.5", "1e5"};
+    QTest::newRow("keys") << keys;
+    // numbers too long for the prepared form
+    QTest::newRow("long numbers") << keys + QStringList{"123456789012345678901234567890",
+                                                       "1.0000000000000000001"};
+}
+
+// The view sort reads each key once into its own form; it must order as
+// the key comparison does, in both directions, equal keys kept in order.
+void TestPIMManager::sortAgreesWithKeyComparison()
+{
+    QFETCH(QStringList, keys);
+    QTemporaryDir dir;
+    KeyStore store(dir.filePath(QStringLiteral("k.exp")));
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < keys.size(); ++i)
+            newTask(&store, keys.at((i * 7 + round * 11) % keys.size()))->store(nullptr);
+    }
+    QList<int> order;
+    for (int i = 0; i < store.count(); ++i)
+        order << i;
+    const auto keyOf = [&](int i) { return store.records()->at(i)->property(QStringLiteral("k")); };
+    for (bool ascending : {true, false}) {
+        // the view is sorted from the order it has
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            const int c = YMRPIM::compareKeys(keyOf(a), keyOf(b));
+            return ascending ? c < 0 : c > 0;
+        });
+        store.setSort(0, ascending);
+        QCOMPARE(store.view()->count(), order.size());
+        for (int i = 0; i < order.size(); ++i)
+            QCOMPARE(store.view()->at(i), store.records()->at(order.at(i)));
+    }
 }
 
 void TestPIMManager::viewFollowsChanges()
