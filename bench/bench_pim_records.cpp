@@ -228,11 +228,15 @@ int main(int argc, char **argv)
         rssLoaded = residentKiB();
         saveUnchanged = bestOf(runs, [&] { book.forceSave(); });
         // every expense written out afresh, as after a change to each
-        saveChanged = bestOf(runs, [&] {
+        saveChanged = 1e18;
+        for (int i = 0; i < runs; ++i) {
             for (PIMRecord *r : *book.records())
                 r->setCategories(r->categories());
+            QElapsedTimer t;
+            t.start();
             book.forceSave();
-        });
+            saveChanged = std::min(saveChanged, t.nsecsElapsed() / 1e6);
+        }
         // the view sorted by date again (both orders, as two header clicks)
         resort = bestOf(runs, [&] {
             book.setSort(DateColumn);

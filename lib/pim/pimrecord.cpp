@@ -84,11 +84,18 @@ QDateTime PIMRecord::dateTimeOf(qint64 stamp)
 
 void PIMRecord::writeStamp(PIMTextWriter &out, const char *key, qint64 stamp)
 {
-    QDate d;
-    QTime t;
-    if (stamp != NoStamp)
-        partsOfStamp(stamp, d, t);
-    out.writeDateTime(key, d, t);
+    if (stamp == NoStamp) {
+        out.writeDateTime(key, QDate(), QTime());
+        return;
+    }
+    qint64 day = stamp / MSecsPerDay;
+    qint64 ms = stamp % MSecsPerDay;
+    if (ms < 0) {
+        ms += MSecsPerDay;
+        --day;
+    }
+    const int secs = int(ms / 1000);
+    out.writeDateTime(key, day, secs / 3600, secs / 60 % 60, secs % 60);
 }
 
 PIMRecord::PIMRecord(PIMManager *manager)
@@ -134,7 +141,7 @@ void PIMRecord::write(PIMTextWriter &out) const
     for (auto it = m_properties.constBegin(); it != m_properties.constEnd(); ++it)
         out.writeNamedValue("PROP=", it.key(), it.value());
     if (!m_categoryList.isEmpty())
-        out.writeValue("CATS=", m_categoryList.join(QLatin1Char('\n')));
+        out.writeValues("CATS=", m_categoryList);
     out.writeLine("END");
 }
 

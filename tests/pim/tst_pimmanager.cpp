@@ -11,6 +11,7 @@
 #include "qpe/global.h"
 #include "qt/ymrapplication.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -138,6 +139,7 @@ private slots:
     void stampsOutsideTheCalendarAreRefused();
     void trailingCarriageReturnsSettle();
     void savedTextFollowsEveryChange();
+    void writerTextsOfDatesAndValues();
     void badInputNeverCrashes();
     void sortOrderAndStability();
     void sortAgreesWithKeyComparison_data();
@@ -611,6 +613,38 @@ void TestPIMManager::trailingCarriageReturnsSettle()
         store.forceSave();
         QCOMPARE(readAll(path), first);
     }
+}
+
+// The writer's own date conversion and UTF-8 encoding against Qt's.
+void TestPIMManager::writerTextsOfDatesAndValues()
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QByteArray want;
+    {
+        PIMTextWriter out(&buffer);
+        const QTime time(23, 5, 9);
+        for (qint64 day = QDate(1, 1, 1).toJulianDay() - 400; day <= QDate(9999, 12, 31).toJulianDay(); day += 13) {
+            const QDate date = QDate::fromJulianDay(day);
+            out.writeDateTime("D=", date, time);
+            out.writeDateAsDateTime("E=", date);
+            want += "D=" + YMRPIM::dateTimeToText(QDateTime(date, time)).toLatin1() + '\n';
+            want += "E=" + YMRPIM::dateToText(date).toLatin1() + " 0 0 0\n";
+        }
+        for (const QDate &date : {QDate(1600, 2, 29), QDate(1900, 2, 28), QDate(1900, 3, 1), QDate(2000, 2, 29)}) {
+            out.writeDateAsDateTime("E=", date);
+            want += "E=" + YMRPIM::dateToText(date).toLatin1() + " 0 0 0\n";
+        }
+        out.writeDateAsDateTime("E=", QDate());
+        want += "E=\n";
+        const QStringList values = {"abc", "abcdefgh", "line\nfeed\nx", "a\u00e9\u20ac\U0001F600z and more text",
+                                    "12345678\n", "\n\n\n\n\n", "x\n\u00e9\nabcdefg\n"};
+        for (const QString &v : values) {
+            out.writeValue("V=", v);
+            want += "V=" + YMRPIM::encodeValue(v).toUtf8() + '\n';
+        }
+    }
+    QCOMPARE(buffer.data(), want);
 }
 
 void TestPIMManager::savedTextFollowsEveryChange()
