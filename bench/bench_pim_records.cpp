@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <fcntl.h>
 #include <malloc.h>
 #include <unistd.h>
@@ -216,8 +217,18 @@ int main(int argc, char **argv)
     QFile::remove(unsortedPath);
     malloc_trim(0);
 
-    double saveUnchanged = 0;
-    double saveChanged = 0;
+    // The saves and the plain writes they are held against take turns, so
+    // that a busy moment of the machine falls on both alike.
+    const auto timed = [](const std::function<void()> &f) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        return t.nsecsElapsed() / 1e6;
+    };
+    double saveUnchanged = 1e18;
+    double saveChanged = 1e18;
+    double rawReplace = 1e18;
+    double rawDurable = 1e18;
     double resort = 0;
     long rssBefore = 0;
     long rssLoaded = 0;
@@ -226,16 +237,17 @@ int main(int argc, char **argv)
         TaskManager book(path);
         book.load();
         rssLoaded = residentKiB();
-        saveUnchanged = bestOf(runs, [&] { book.forceSave(); });
-        // every expense written out afresh, as after a change to each
-        saveChanged = 1e18;
+        // a second copy of the book whose every expense is changed before
+        // each save (the two write the same bytes to the same file)
+        TaskManager changed(path);
+        changed.load();
         for (int i = 0; i < runs; ++i) {
-            for (PIMRecord *r : *book.records())
+            rawDurable = std::min(rawDurable, timed([&] { replaceFile(rawPath, bytes, true); }));
+            saveUnchanged = std::min(saveUnchanged, timed([&] { book.forceSave(); }));
+            rawReplace = std::min(rawReplace, timed([&] { replaceFile(rawPath, bytes, false); }));
+            for (PIMRecord *r : *changed.records())
                 r->setCategories(r->categories());
-            QElapsedTimer t;
-            t.start();
-            book.forceSave();
-            saveChanged = std::min(saveChanged, t.nsecsElapsed() / 1e6);
+            saveChanged = std::min(saveChanged, timed([&] { changed.forceSave(); }));
         }
         // the view sorted by date again (both orders, as two header clicks)
         resort = bestOf(runs, [&] {
@@ -243,9 +255,6 @@ int main(int argc, char **argv)
             book.setSort(DateColumn);
         }) / 2;
     }
-
-    const double rawReplace = bestOf(runs, [&] { replaceFile(rawPath, bytes, false); });
-    const double rawDurable = bestOf(runs, [&] { replaceFile(rawPath, bytes, true); });
 
     // a load and save of the saved file gives the same bytes back
     bool same = false;

@@ -11,6 +11,9 @@
 
 #include <uuid/uuid.h>
 
+#include <utility>
+#include <vector>
+
 class CategoryManager;
 class PIMRecord;
 class PIMTextReader;
@@ -161,6 +164,8 @@ private:
     bool copyRecordPart(PIMTextWriter &out);
     bool copyRecordPart(QIODevice *device);
     void readRecords(PIMTextReader &in, bool keepText);
+    void keepUnchangedBlocks(int first, const std::vector<std::pair<qint64, qint64>> &blocks);
+    void writeRecords(PIMTextWriter &out);
     void keepSubclassHeader();
 
     QString m_fileName;

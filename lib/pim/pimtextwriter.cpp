@@ -113,12 +113,12 @@ void PIMTextWriter::putValue(const QString &value)
     int n = value.size();
     while (n > 0 && value.at(n - 1) == QLatin1Char('\r'))
         --n;
-    putUtf8(value.utf16(), n, true);
+    putUtf8(reinterpret_cast<const ushort *>(value.constData()), n, true);
 }
 
 void PIMTextWriter::putUtf8(const QString &value, bool escape)
 {
-    putUtf8(value.utf16(), value.size(), escape);
+    putUtf8(reinterpret_cast<const ushort *>(value.constData()), value.size(), escape);
 }
 
 void PIMTextWriter::putUtf8(const ushort *p, int size, bool escape)
