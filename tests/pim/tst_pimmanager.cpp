@@ -141,6 +141,8 @@ private slots:
     void savedTextFollowsEveryChange();
     void writerTextsOfDatesAndValues();
     void largeBookSavesWhatItsRecordsWrite();
+    void uidTextsReadAsLibuuidParsesThem_data();
+    void uidTextsReadAsLibuuidParsesThem();
     void badInputNeverCrashes();
     void sortOrderAndStability();
     void sortAgreesWithKeyComparison_data();
@@ -714,6 +716,34 @@ void TestPIMManager::largeBookSavesWhatItsRecordsWrite()
         QCOMPARE(readAll(path), before);
         QVERIFY(before != first);
     }
+}
+
+void TestPIMManager::uidTextsReadAsLibuuidParsesThem_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("lower") << QByteArray("0c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4b");
+    QTest::newRow("upper") << QByteArray("0C5B8A4E-2D4F-4A55-9B0F-3F0C1D2E3A4B");
+    QTest::newRow("not hex") << QByteArray("0c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4g");
+    QTest::newRow("hyphen moved") << QByteArray("0c5b8a4e2-d4f-4a55-9b0f-3f0c1d2e3a4b");
+    QTest::newRow("blank") << QByteArray("0c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4 ");
+    QTest::newRow("short") << QByteArray("0c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4");
+    QTest::newRow("sign") << QByteArray("+c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4b");
+}
+
+void TestPIMManager::uidTextsReadAsLibuuidParsesThem()
+{
+    QFETCH(QByteArray, text);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("u.exp"));
+    writeAll(path, "UID=" + text + "\nEND\n");
+    KeyStore store(path);
+    QVERIFY(store.load());
+    QCOMPARE(store.count(), 1);
+    uuid_t parsed;
+    if (uuid_parse(text.constData(), parsed) == 0)
+        QVERIFY(store.records()->at(0)->hasUid(parsed));
+    else
+        QVERIFY(store.records()->at(0)->uidString() != QString::fromLatin1(text));
 }
 
 void TestPIMManager::savedTextFollowsEveryChange()
