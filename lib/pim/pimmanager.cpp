@@ -18,6 +18,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -35,24 +36,37 @@ const int RecordsPerPiece = 512;
 // more than one piece. Returns when all are done; the pieces must not
 // touch each other's data. Rendering only reads the records, which nothing
 // changes while the store's call waits here.
+// Up to three threads running f, fewer when the machine has fewer cores,
+// the work fewer pieces or the system no threads to give.
+template <typename F>
+std::vector<std::thread> startHelpers(int pieces, const F &f)
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    const int count = std::min({pieces, 3, int(cores > 0 ? cores : 1) - 1});
+    std::vector<std::thread> helpers;
+    for (int t = 0; t < count; ++t) {
+        try {
+            helpers.emplace_back(f);
+        } catch (const std::system_error &) {
+            break;
+        }
+    }
+    return helpers;
+}
+
+// Runs work(i) for every i below count, on a few threads when there is
+// more than one piece. Returns when all are done; the pieces must not
+// touch each other's data. Rendering only reads the records, which nothing
+// changes while the store's call waits here.
 template <typename Work>
 void runPieces(int count, Work work)
 {
-    const unsigned cores = std::thread::hardware_concurrency();
-    const int threads = std::min({count, 4, int(cores > 0 ? cores : 1)});
     std::atomic<int> next(0);
     const auto run = [&] {
         for (int i = next.fetch_add(1); i < count; i = next.fetch_add(1))
             work(i);
     };
-    std::vector<std::thread> helpers;
-    for (int t = 1; t < threads; ++t) {
-        try {
-            helpers.emplace_back(run);
-        } catch (const std::system_error &) {
-            break; // no thread to be had: fewer hands
-        }
-    }
+    std::vector<std::thread> helpers = startHelpers(count - 1, run);
     run();
     for (std::thread &helper : helpers)
         helper.join();
@@ -512,34 +526,67 @@ void PIMManager::writeRecords(PIMTextWriter &out)
         else
             pieces.push_back({false, 0, 0, i, i + 1, QByteArray()});
     }
-    if (rendered >= ParallelRecords) {
-        std::vector<Piece *> work;
-        for (Piece &piece : pieces) {
-            if (!piece.loaded)
-                work.push_back(&piece);
+    const char *loaded = m_loadedText.constData();
+    if (rendered < ParallelRecords) {
+        for (const Piece &piece : pieces) {
+            if (piece.loaded) {
+                out.writeRaw(loaded + piece.start, piece.end - piece.start);
+            } else {
+                for (int i = piece.first; i < piece.last; ++i)
+                    m_records.at(i)->write(out);
+            }
         }
-        runPieces(int(work.size()), [&](int w) {
-            Piece &piece = *work[size_t(w)];
+        return;
+    }
+    // Helpers render pieces ahead of this thread, which writes the pieces
+    // in order as they are done and renders straight into the file any
+    // piece that no helper has taken yet.
+    enum { Free, Taken, Done };
+    std::vector<size_t> work;
+    for (size_t p = 0; p < pieces.size(); ++p) {
+        if (!pieces[p].loaded)
+            work.push_back(p);
+    }
+    std::unique_ptr<std::atomic<int>[]> state(new std::atomic<int>[pieces.size()]);
+    for (size_t p = 0; p < pieces.size(); ++p)
+        state[p].store(Free, std::memory_order_relaxed);
+    std::atomic<size_t> next(0);
+    const auto help = [&] {
+        for (size_t w = next.fetch_add(1); w < work.size(); w = next.fetch_add(1)) {
+            const size_t p = work[w];
+            int expected = Free;
+            if (!state[p].compare_exchange_strong(expected, Taken))
+                continue;
+            Piece &piece = pieces[p];
             QBuffer buffer(&piece.text);
             buffer.open(QIODevice::WriteOnly);
             PIMTextWriter text(&buffer);
             for (int i = piece.first; i < piece.last; ++i)
                 m_records.at(i)->write(text);
             text.flush();
-        });
-    }
-    const char *loaded = m_loadedText.constData();
-    for (Piece &piece : pieces) {
+            state[p].store(Done, std::memory_order_release);
+        }
+    };
+    std::vector<std::thread> helpers = startHelpers(int(work.size()) - 1, help);
+    for (size_t p = 0; p < pieces.size(); ++p) {
+        Piece &piece = pieces[p];
         if (piece.loaded) {
             out.writeRaw(loaded + piece.start, piece.end - piece.start);
-        } else if (rendered >= ParallelRecords) {
-            out.writeRaw(piece.text.constData(), piece.text.size());
-            piece.text = QByteArray();
-        } else {
+            continue;
+        }
+        int expected = Free;
+        if (state[p].compare_exchange_strong(expected, Taken)) {
             for (int i = piece.first; i < piece.last; ++i)
                 m_records.at(i)->write(out);
+            continue;
         }
+        while (state[p].load(std::memory_order_acquire) != Done)
+            std::this_thread::yield();
+        out.writeRaw(piece.text.constData(), piece.text.size());
+        piece.text = QByteArray();
     }
+    for (std::thread &helper : helpers)
+        helper.join();
 }
 
 bool PIMManager::copyRecordPart(PIMTextWriter &out)
