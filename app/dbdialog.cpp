@@ -14,7 +14,6 @@
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 
-#include <QFrame>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 
