@@ -185,6 +185,11 @@ void DBDialog::doSelect()
     accept();
 }
 
+void DBDialog::getData()
+{
+    ToDoWindow::receiveData(m_index);
+}
+
 void DBDialog::setSelectMode(const QString &excludedPath)
 {
     btnEdit->hide();
