@@ -5,6 +5,7 @@
 
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTimer>
 
 Q_DECLARE_METATYPE(YMRListBoxItem *)
 
@@ -346,10 +347,15 @@ void TestYMRListBoxInput::typeAhead()
     QCOMPARE(lb->currentItem(), 1); // the search starts at the current item
     key(Qt::Key_L);
     QCOMPARE(lb->currentItem(), 2);
-    QTest::qWait(600); // the input is forgotten after 500 ms
+    // the input is forgotten when its 500 ms timer runs out
+    auto *timer = lb->findChild<QTimer *>(QStringLiteral("listbox input timer"));
+    QVERIFY(timer);
+    QCOMPARE(timer->interval(), 500);
+    QSignalSpy forgotten(timer, &QTimer::timeout);
+    QVERIFY(forgotten.wait(2000));
     key(Qt::Key_A);
     QCOMPARE(lb->currentItem(), 0);
-    QTest::qWait(600);
+    QVERIFY(forgotten.wait(2000));
     // a then b within the time looks for "ab": nothing moves
     key(Qt::Key_B);
     QCOMPARE(lb->currentItem(), 1);
