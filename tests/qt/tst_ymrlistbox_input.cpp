@@ -378,7 +378,7 @@ void TestYMRListBoxInput::dragInColumnsBelowLastRow()
     lb->setColumnMode(3);
     for (int i = 0; i < 7; ++i)
         lb->insertItem(QString("i%1").arg(i));
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     QCOMPARE(lb->numRows(), 3);
     const QRect c0 = lb->itemRect(lb->item(0));
     const QRect c4 = lb->itemRect(lb->item(4));
@@ -396,7 +396,7 @@ void TestYMRListBoxInput::autoScrollWhileDragging()
     for (int i = 8; i < 40; ++i)
         lb->insertItem(QString("item %1").arg(i));
     lb->setSelectionMode(YMRListBox::Multi);
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     press(0);
     dragTo(QPoint(10, lb->visibleHeight() + 20));
     const int first = lb->currentItem();
