@@ -11,6 +11,18 @@ PCLinkServer::PCLinkServer(QObject *parent, quint16 port) : QTcpServer(parent)
         qDebug("Failed to bind to port %d", int(port));
 }
 
+static quint16 s_port = PCLinkServer::defaultPort;
+
+quint16 PCLinkServer::port()
+{
+    return s_port;
+}
+
+void PCLinkServer::setPort(quint16 port)
+{
+    s_port = port;
+}
+
 void PCLinkServer::refuse(qintptr descriptor)
 {
     QTcpSocket socket;

@@ -13,6 +13,10 @@ public:
 
     explicit PCLinkServer(QObject *parent = nullptr, quint16 port = defaultPort);
 
+    // The port both sides use; tests pick another one (0: any free port).
+    static quint16 port();
+    static void setPort(quint16 port);
+
     // Closes an accepted connection that will not be served.
     static void refuse(qintptr descriptor);
 

@@ -60,6 +60,30 @@ inline void whenModalShown(const std::function<void(QDialog *)> &act)
     });
 }
 
+// Runs act on the pop-up menu or modal dialog that opens next (call this
+// right before the code that opens it). It looks for one for five seconds;
+// whatever is still open after that is closed, so a failing test never hangs.
+inline void whenOpen(const std::function<void(QWidget *)> &act, int triesLeft = 500)
+{
+    QTimer::singleShot(triesLeft == 500 ? 0 : 10, [act, triesLeft] {
+        QWidget *w = QApplication::activePopupWidget();
+        if (!w)
+            w = QApplication::activeModalWidget();
+        if (w)
+            act(w);
+        else if (triesLeft > 0)
+            whenOpen(act, triesLeft - 1);
+    });
+    if (triesLeft == 500) {
+        QTimer::singleShot(5000, [] {
+            if (QWidget *p = QApplication::activePopupWidget())
+                p->hide();
+            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                d->reject();
+        });
+    }
+}
+
 } // namespace ymrtest
 
 // For tests of the platform layer: a bare QPEApplication.

@@ -1,0 +1,68 @@
+#ifndef SENDDATADIALOGCLIENT_H
+#define SENDDATADIALOGCLIENT_H
+
+#include <QDialog>
+#include <QStringList>
+
+class PCLink;
+class QLabel;
+class QProgressBar;
+class YMRPushButton;
+
+// One run of the connecting side: connects to the device and moves a list
+// of (source, destination) pairs one after the other, all sent or all
+// requested. exec() gives 1 when every pair was handled.
+class SendDataDialogClient : public QDialog
+{
+    Q_OBJECT
+public:
+    SendDataDialogClient(const QString &host, bool send, const QStringList &files, QWidget *parent = nullptr,
+                         const char *name = nullptr);
+    ~SendDataDialogClient() override;
+
+    PCLink *link() const { return m_link; }
+    QString statusText() const;
+    QString fileText() const;
+
+    void done(int result) override;
+
+signals:
+    // The source of the pair; a receiver that sets the flag ends the run.
+    void sendFileFailed(const QString &source, bool &stop);
+    void getFileFailed(const QString &source, bool &stop);
+    void sendFileSuccess(const QString &source);
+    void getFileSuccess(const QString &source);
+
+public slots:
+    void socketConnectionClosed();
+    void socketError(int code);
+    void start();
+    void progress(int done, int total);
+    void sendingFile(const QString &path);
+    void sendingFileFinished();
+    void receiveFile(const QString &path);
+    void receiveFileFinished(const QString &path);
+    void sendingFileFailed();
+    void receiveFileFailed();
+    void connecting();
+
+private slots:
+    void nextFile();
+
+private:
+    void fileEnded(bool ok);
+    void resetProgress();
+
+    PCLink *m_link;
+    bool m_send;
+    QStringList m_files;
+    QString m_host;
+    bool m_finished = false;
+    bool m_completed = false;
+    QLabel *m_status;
+    QLabel *m_file;
+    QProgressBar *m_progress;
+    YMRPushButton *m_close;
+};
+
+#endif

@@ -1,0 +1,338 @@
+#include "transferdata.h"
+#include "senddatadialogclient.h"
+
+#include "pim/dbmanager.h"
+#include "pim/dbrecord.h"
+#include "pim/dbselectlistview.h"
+#include "pim/pimlistviewitem.h"
+#include "pim/pimrecordarray.h"
+#include "pim/taskmanager.h"
+#include "pim/ymrpim.h"
+#include "qpe/config.h"
+#include "qpe/global.h"
+#include "qt/ymrapplication.h"
+#include "qt/ymrdialog.h"
+#include "qt/ymrpushbutton.h"
+#include "qt/ymrresource.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLineEdit>
+
+namespace {
+
+const QLatin1String defaultAddress("127.0.0.1");
+const QLatin1String markKey("transfer");
+const QLatin1String devicePathKey("device_path");
+
+const char *const dataLists[] = {"accounts", "cities", "types", "currencies_en", "dateFormat",
+                                 "timeFormat", "dateTimeFormat", "numberformat"};
+
+QString appName()
+{
+    return YMRPIM::applicationName();
+}
+
+QString checkKey(bool send)
+{
+    return send ? QStringLiteral("pclink_sdata") : QStringLiteral("pclink_gdata");
+}
+
+QList<DBRecord *> marked(DBManager *index)
+{
+    QList<DBRecord *> books;
+    if (!index)
+        return books;
+    PIMRecordArray *records = index->records();
+    for (int i = 0; i < records->count(); ++i) {
+        auto *r = static_cast<DBRecord *>(records->at(i));
+        if (r->hasProperty(markKey))
+            books << r;
+    }
+    return books;
+}
+
+} // namespace
+
+TransferData::TransferData(bool sendMode, DBManager *index, const QString &currentBook, QWidget *parent,
+                           const char *name)
+    : TransferDataBase(parent, name, true), bookIndex(index), send(sendMode)
+{
+    {
+        Config cfg(appName());
+        cfg.setGroup(QStringLiteral("Options"));
+        addr->setText(cfg.readEntry(QStringLiteral("ip"), defaultAddress));
+        data->setChecked(cfg.readNumEntry(checkKey(send), 1) != 0);
+    }
+    btnCancel->setIconSet(YMRResource::loadIconSet(QStringLiteral("button_cancel")));
+    btnOk->setIconSet(YMRResource::loadIconSet(QStringLiteral("button_ok")));
+    btnConnect->setIconSet(YMRResource::loadIconSet(QStringLiteral("connect")));
+    {
+        Config cfg(appName());
+        cfg.setGroup(QStringLiteral("dbs_columns"));
+        cfg.writeEntry(QStringLiteral("column"), QStringLiteral("5;0;1;2;3;4"));
+    }
+    list->setObjectName(QStringLiteral("dbs"));
+
+    if (!send) {
+        dbbox->setTitle(tr("Select expense books for receive"));
+        btnOk->setEnabled(false);
+        data->setText(tr("Receive Categories and Data lists from device"));
+    } else {
+        btnConnect->hide();
+        list->setManager(bookIndex, true);
+        list->restoreColumns();
+        list->init();
+        dbbox->setTitle(tr("Select expense books for transfer to device"));
+        QList<PIMRecord *> shown;
+        for (YMRListViewItem *i = list->firstChild(); i; i = i->nextSibling())
+            shown << static_cast<PIMListViewItem *>(i)->record();
+        PIMRecord *current = nullptr;
+        for (PIMRecord *r : shown) {
+            const bool isCurrent = static_cast<DBRecord *>(r)->path() == currentBook;
+            if (isCurrent)
+                current = r;
+            // storing a record of the main index rewrites its book's header: only real changes
+            if (r->hasProperty(markKey) != isCurrent)
+                setMark(r, isCurrent);
+        }
+        if (current) {
+            if (PIMListViewItem *item = list->findItem(current))
+                list->setCurrentItem(item);
+        }
+        data->setText(tr("Send Categories and Data lists to device"));
+    }
+    connect(list, &PIMListView::clicked, this, &TransferData::select);
+    YMRApplication::showMaximized(this, true);
+}
+
+TransferData::~TransferData()
+{
+    if (deviceIndex) {
+        const QString path = deviceIndex->fileName();
+        delete deviceIndex;
+        QFile::remove(path);
+    }
+}
+
+void TransferData::setMark(PIMRecord *record, bool on)
+{
+    auto *old = new DBRecord(*static_cast<DBRecord *>(record));
+    if (on)
+        record->setProperty(markKey, QStringLiteral("1"));
+    else
+        record->removeProperty(markKey);
+    if (!record->store(old))
+        delete old;
+}
+
+void TransferData::select(PIMRecord *record)
+{
+    if (!record)
+        return;
+    const bool blocked = list->blockSignals(true);
+    auto *book = static_cast<DBRecord *>(record);
+    if (book->hasProperty(markKey))
+        setMark(book, false);
+    else if (book->isAvailable())
+        setMark(book, true);
+    list->blockSignals(blocked);
+}
+
+void TransferData::saveSettings()
+{
+    Config cfg(appName());
+    cfg.setGroup(QStringLiteral("Options"));
+    cfg.writeEntry(QStringLiteral("ip"), addr->text());
+    cfg.writeEntry(checkKey(send), data->isChecked() ? 1 : 0);
+    cfg.write();
+}
+
+void TransferData::doConnect()
+{
+    btnOk->setEnabled(false);
+    saveSettings();
+    const QStringList pairs = {QStringLiteral("[A]ymrOutlaysIDX_EXT"),
+                               Global::applicationFileName(appName(), QStringLiteral("ymrOutlaysIDX_EXT"))};
+    int result;
+    {
+        SendDataDialogClient client(addr->text(), false, pairs, this);
+        result = client.exec();
+    }
+    if (result != 1)
+        return;
+    if (deviceIndex) {
+        // its own save must not land on the copy just fetched
+        const QString scratch = deviceIndex->fileName() + QStringLiteral(".old");
+        deviceIndex->setFileName(scratch);
+        delete deviceIndex;
+        QFile::remove(scratch);
+    }
+    deviceIndex = new DBManager(true);
+    deviceIndex->load();
+    PIMRecordArray *records = deviceIndex->records();
+    for (int i = 0; i < records->count(); ++i) {
+        if (records->at(i)->hasProperty(markKey))
+            setMark(records->at(i), false);
+    }
+    list->setManager(deviceIndex, true);
+    list->restoreColumns();
+    list->init();
+    btnOk->setEnabled(true);
+}
+
+QString TransferData::localBookPath(const QString &devicePath) const
+{
+    const QString name = QFileInfo(devicePath).fileName();
+    if (bookIndex) {
+        PIMRecordArray *records = bookIndex->records();
+        for (int i = 0; i < records->count(); ++i) {
+            const QString path = static_cast<DBRecord *>(records->at(i))->path();
+            if (QFileInfo(path).fileName() == name)
+                return path;
+        }
+    }
+    return Global::applicationFileName(appName(), name);
+}
+
+QStringList TransferData::dataPairs() const
+{
+    // (device, local) as fetched; sending reverses each pair
+    QStringList pairs = {QStringLiteral("[A]ymrCategory"),
+                         Global::applicationFileName(appName(), QStringLiteral("ymrCategory"))};
+    for (const char *name : dataLists) {
+        const QString list = QString::fromLatin1(name);
+        pairs << QStringLiteral("[D]") + list
+              << Global::applicationFileName(appName() + QStringLiteral("Data"), list);
+    }
+    return pairs;
+}
+
+QStringList TransferData::buildPairs()
+{
+    QStringList pairs;
+    if (data->isChecked()) {
+        const QStringList fixed = dataPairs();
+        for (int i = 0; i < fixed.size(); i += 2) {
+            if (send)
+                pairs << fixed.at(i + 1) << fixed.at(i);
+            else
+                pairs << fixed.at(i) << fixed.at(i + 1);
+        }
+    }
+    if (!send) {
+        QSet<QString> taken;
+        for (DBRecord *book : marked(deviceIndex)) {
+            const QString local = localBookPath(book->path());
+            // a second device book of the same file name would land on the first
+            if (QFileInfo::exists(local) || taken.contains(local)) {
+                const int answer = YMRDialog::message2(
+                    tr("Receive Data"),
+                    tr("Expense Book [%1] already exists on %2.\nDo you want overwrite it?")
+                        .arg(QFileInfo(book->path()).baseName(), local),
+                    "dialog_critical", tr("Overwrite"), "button_ok", tr("Cancel"), "button_cancel", 2, 0);
+                if (answer != 1) {
+                    setMark(book, false);
+                    continue;
+                }
+            }
+            taken.insert(local);
+            pairs << book->path() << local;
+        }
+        return pairs;
+    }
+    for (DBRecord *book : marked(bookIndex)) {
+        const QString source = book->path();
+        const QString name = QFileInfo(source).fileName();
+        QString devicePath;
+        {
+            // the header alone holds the store property
+            TaskManager store(source, false, true);
+            store.load();
+            devicePath = store.property(devicePathKey);
+        }
+        pairs << source << (devicePath.isEmpty() ? QStringLiteral("[A]") + name : devicePath + QLatin1Char('/') + name);
+    }
+    return pairs;
+}
+
+void TransferData::start()
+{
+    saveSettings();
+    m_failed.clear();
+    const QStringList pairs = buildPairs();
+    int result;
+    {
+        SendDataDialogClient client(addr->text(), send, pairs, this);
+        if (send) {
+            connect(&client, &SendDataDialogClient::sendFileFailed, this, &TransferData::sendFileFailed);
+            connect(&client, &SendDataDialogClient::sendFileSuccess, this, &TransferData::sendFileSuccess);
+        } else {
+            connect(&client, &SendDataDialogClient::getFileFailed, this, &TransferData::getFileFailed);
+            connect(&client, &SendDataDialogClient::getFileSuccess, this, &TransferData::getFileSuccess);
+        }
+        result = client.exec();
+    }
+    const QString caption = send ? tr("Sending Data") : tr("Get Data");
+    if (result == 1 && m_failed.isEmpty()) {
+        YMRDialog::information(caption, send ? tr("Data send successful.") : tr("Data get successful."));
+        accept();
+        return;
+    }
+    // the files that failed are named, so a partial run never reads as a success
+    QString text = send ? tr("Data send failed.") : tr("Data get failed.");
+    if (!m_failed.isEmpty())
+        text += QLatin1Char('\n') + m_failed.join(QLatin1Char('\n'));
+    YMRDialog::critical(caption, text);
+}
+
+void TransferData::sendFileFailed(const QString &source, bool &)
+{
+    m_failed << source;
+    if (QFileInfo(source).suffix() == QLatin1String("exp"))
+        YMRDialog::critical(tr("Send File Failed"), tr("Failed send file: %1.").arg(source));
+}
+
+void TransferData::getFileFailed(const QString &source, bool &)
+{
+    m_failed << source;
+    if (QFileInfo(source).suffix() == QLatin1String("exp"))
+        YMRDialog::critical(tr("Receive File Failed"), tr("Failed receive file: %1.").arg(source));
+}
+
+void TransferData::sendFileSuccess(const QString &source)
+{
+    for (DBRecord *book : marked(bookIndex)) {
+        if (book->path() == source)
+            setMark(book, false);
+    }
+}
+
+void TransferData::getFileSuccess(const QString &source)
+{
+    if (QFileInfo(source).suffix() != QLatin1String("exp"))
+        return;
+    for (DBRecord *book : marked(deviceIndex)) {
+        if (book->path() == source)
+            setMark(book, false);
+    }
+    const QString local = localBookPath(source);
+    if (bookIndex) {
+        DBRecord *record = bookIndex->findByPath(local);
+        if (record) {
+            bookIndex->refreshRecord(record);
+        } else {
+            record = new DBRecord(bookIndex);
+            record->setPath(local);
+            bookIndex->refreshRecord(record);
+            bookIndex->addRecord(record);
+        }
+        bookIndex->save();
+    }
+    TaskManager book(local, false, false);
+    book.load();
+    book.setProperty(devicePathKey, QFileInfo(source).path());
+    book.save();
+}

@@ -1,0 +1,259 @@
+// The device's server dialog and the connecting side's transfer dialog,
+// together in one process over loopback.
+#include "ymrtest.h"
+
+#include "pclink.h"
+#include "pclinkprotocol.h"
+#include "pclinkserver.h"
+#include "pclinktestutil.h"
+#include "senddatadialogclient.h"
+#include "senddatadialogserver.h"
+
+#include "pim/dbmanager.h"
+#include "pim/dbrecord.h"
+#include "pim/taskmanager.h"
+#include "qpe/global.h"
+#include "qt/ymrapplication.h"
+#include "qt/ymrdialog.h"
+
+#include <QProgressBar>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace {
+
+using namespace pclinktest;
+
+// A client dialog's per-file signals as "success:<source>" / "failed:<source>".
+struct Outcomes : QObject
+{
+    QStringList events;
+    bool stopOnFailure = false;
+    void watch(SendDataDialogClient *client)
+    {
+        connect(client, &SendDataDialogClient::sendFileSuccess, this, [this](const QString &s) { events << "success:" + s; });
+        connect(client, &SendDataDialogClient::getFileSuccess, this, [this](const QString &s) { events << "success:" + s; });
+        connect(client, &SendDataDialogClient::sendFileFailed, this, [this](const QString &s, bool &stop) {
+            events << "failed:" + s;
+            stop = stopOnFailure;
+        });
+        connect(client, &SendDataDialogClient::getFileFailed, this, [this](const QString &s, bool &stop) {
+            events << "failed:" + s;
+            stop = stopOnFailure;
+        });
+    }
+};
+
+} // namespace
+
+class TestSendDataDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void sendBatchRegistersBooks();
+    void getBatchStopsWhenAsked();
+    void emptyListAcceptedOnConnect();
+    void okBeforeTheEndIsNoSuccess();
+    void noDeviceListening();
+    void deviceGoneMidTransfer();
+    void busyDeviceRefusesSecondConnection();
+    void idleConnectionReplacedAndClosed();
+
+private:
+    QTemporaryDir m_local;
+    DBManager *m_index = nullptr;
+    SendDataDialogServer *m_server = nullptr;
+
+    void startServer()
+    {
+        PCLinkServer::setPort(0);
+        m_server = new SendDataDialogServer(m_index);
+        QVERIFY(m_server->server()->isListening());
+        PCLinkServer::setPort(m_server->server()->serverPort());
+    }
+    QString local(const QString &name) const { return m_local.path() + "/" + name; }
+};
+
+void TestSendDataDialog::init()
+{
+    QFile::remove(appFile("ymrOutlaysIDX"));
+    m_index = new DBManager;
+    m_index->load();
+}
+
+void TestSendDataDialog::cleanup()
+{
+    delete m_server;
+    m_server = nullptr;
+    delete m_index;
+    m_index = nullptr;
+    YMRDialog::stopScript();
+}
+
+void TestSendDataDialog::sendBatchRegistersBooks()
+{
+    startServer();
+    makeBook(local("Trip.exp"), {}, "Summer trip");
+    writeFile(local("ymrCategory"), "categories");
+    const QStringList pairs = {local("Trip.exp"), "[A]Trip.exp", local("missing.exp"), "[A]missing.exp",
+                               local("ymrCategory"), "[A]ymrCategory"};
+    for (int round = 0; round < 2; ++round) {
+        SendDataDialogClient client("127.0.0.1", true, pairs);
+        Outcomes out;
+        out.watch(&client);
+        QCOMPARE(client.exec(), 1);
+        QCOMPARE(out.events, QStringList({"success:" + local("Trip.exp"), "failed:" + local("missing.exp"),
+                                          "success:" + local("ymrCategory")}));
+        QCOMPARE(m_server->upperText(), QString("Receive Finished"));
+    }
+    QCOMPARE(readFile(appFile("ymrCategory")), QByteArray("categories"));
+    // the book is listed once, refreshed from its header; the category file is not a book
+    QCOMPARE(m_index->count(), 1);
+    DBRecord *book = m_index->findByPath(appFile("Trip.exp"));
+    QVERIFY(book);
+    QCOMPARE(book->title(), QString("Trip"));
+    QCOMPARE(book->description(), QString("Summer trip"));
+    DBManager reread;
+    reread.load();
+    QVERIFY(reread.findByPath(appFile("Trip.exp")));
+    QTRY_COMPARE(m_server->upperText(), QString("Waiting for connection ..."));
+}
+
+void TestSendDataDialog::getBatchStopsWhenAsked()
+{
+    startServer();
+    makeBook(appFile("Home.exp"), {"x"});
+    // the index is read when the connection comes
+    addBook(m_index, appFile("Home.exp"));
+    writeFile(Global::applicationFileName("ymrOutlaysData", "cities"), "Oslo");
+
+    const QStringList pairs = {appFile("Home.exp"), local("Home.exp"), "[A]Gone.exp", local("Gone.exp"),
+                               "[D]cities", local("cities")};
+    {
+        SendDataDialogClient client("127.0.0.1", false, pairs);
+        Outcomes out;
+        out.stopOnFailure = true;
+        out.watch(&client);
+        QCOMPARE(client.exec(), 0);
+        QCOMPARE(out.events, QStringList({"success:" + appFile("Home.exp"), "failed:[A]Gone.exp"}));
+        QVERIFY(!QFile::exists(local("cities")));
+    }
+    QCOMPARE(readFile(local("Home.exp")), readFile(appFile("Home.exp")));
+    SendDataDialogClient client("127.0.0.1", false, pairs);
+    Outcomes out;
+    out.watch(&client);
+    QCOMPARE(client.exec(), 1);
+    QCOMPARE(out.events.size(), 3);
+    QCOMPARE(readFile(local("cities")), QByteArray("Oslo"));
+    QCOMPARE(m_server->upperText(), QString("Send Finished"));
+}
+
+void TestSendDataDialog::emptyListAcceptedOnConnect()
+{
+    startServer();
+    SendDataDialogClient client("127.0.0.1", true, QStringList());
+    QCOMPARE(client.statusText(), QString("Connecting ..."));
+    QCOMPARE(client.exec(), 1);
+    QCOMPARE(client.statusText(), QString("Connect"));
+    QTRY_COMPARE(m_server->upperText(), QString("Connect"));
+}
+
+void TestSendDataDialog::okBeforeTheEndIsNoSuccess()
+{
+    PCLinkServer::setPort(freePort());
+    SendDataDialogClient client("127.0.0.1", true, QStringList());
+    QTimer::singleShot(0, &client, &QDialog::accept);
+    QCOMPARE(client.exec(), 0);
+}
+
+void TestSendDataDialog::noDeviceListening()
+{
+    PCLinkServer::setPort(freePort());
+    YMRDialog::queueAnswer(1);
+    SendDataDialogClient client("127.0.0.1", true, {local("a.exp"), "[A]a.exp"});
+    QCOMPARE(client.exec(), 0);
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().caption, QString("Connection error ..."));
+    QCOMPARE(boxes.first().text, QString("Run server part first."));
+}
+
+// The device answers the request, sends part of the file and goes away.
+void TestSendDataDialog::deviceGoneMidTransfer()
+{
+    QTcpServer device;
+    QVERIFY(device.listen(QHostAddress::LocalHost, 0));
+    PCLinkServer::setPort(device.serverPort());
+    writeFile(local("Trip.exp"), "old");
+    YMRDialog::queueAnswer(1);
+    SendDataDialogClient client("127.0.0.1", false, {"[A]Trip.exp", local("Trip.exp")});
+    QTcpSocket *peer = nullptr;
+    connect(&device, &QTcpServer::newConnection, this, [&] {
+        peer = device.nextPendingConnection();
+        connect(peer, &QTcpSocket::readyRead, this, [&] {
+            peer->readAll();
+            peer->write(PCLinkProtocol::announce("/x/Trip.exp", 100, local("Trip.exp")) + "part");
+            peer->flush();
+        });
+    });
+    connect(&client, &SendDataDialogClient::getFileSuccess, this, [] { QFAIL("not finished"); });
+    QTimer::singleShot(0, this, [&] {
+        QTRY_COMPARE(client.link()->transferState(), 2);
+        peer->disconnectFromHost();
+    });
+    QCOMPARE(client.exec(), 0);
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
+    QCOMPARE(readFile(local("Trip.exp")), QByteArray("old"));
+}
+
+void TestSendDataDialog::busyDeviceRefusesSecondConnection()
+{
+    startServer();
+    QTcpSocket first, second;
+    first.connectToHost("127.0.0.1", PCLinkServer::port());
+    QVERIFY(first.waitForConnected(5000));
+    QTRY_VERIFY(m_server->link() && m_server->link()->isConnected());
+    first.write(PCLinkProtocol::announce("/x/New.exp", 8, "[A]New.exp") + "half");
+    QTRY_COMPARE(m_server->link()->transferState(), 2);
+    QCOMPARE(m_server->lowerText(), QString("Receiving ..."));
+    PCLink *busy = m_server->link();
+
+    second.connectToHost("127.0.0.1", PCLinkServer::port());
+    QVERIFY(second.waitForConnected(5000));
+    QTRY_VERIFY(second.state() == QAbstractSocket::UnconnectedState);
+    QCOMPARE(m_server->link(), busy);
+    first.write("done");
+    QTRY_COMPARE(m_server->upperText(), QString("Receive Finished"));
+    QCOMPARE(readFile(appFile("New.exp")), QByteArray("halfdone"));
+    QVERIFY(m_index->findByPath(appFile("New.exp")));
+    QVERIFY(!m_index->findByPath(appFile("New.exp"))->isAvailable());
+}
+
+void TestSendDataDialog::idleConnectionReplacedAndClosed()
+{
+    startServer();
+    QTcpSocket first, second;
+    first.connectToHost("127.0.0.1", PCLinkServer::port());
+    QVERIFY(first.waitForConnected(5000));
+    QTRY_COMPARE(m_server->upperText(), QString("Connect"));
+    first.write(PCLinkProtocol::announce("/x/a.exp", 3, "[A]a.exp") + "abc");
+    QTRY_COMPARE(m_server->upperText(), QString("Receive Finished"));
+    QCOMPARE(m_server->progressBar()->value(), 0);
+
+    second.connectToHost("127.0.0.1", PCLinkServer::port());
+    QVERIFY(second.waitForConnected(5000));
+    QTRY_COMPARE(m_server->upperText(), QString("Connect"));
+    QTRY_VERIFY(first.state() == QAbstractSocket::UnconnectedState || first.waitForDisconnected(100));
+    second.disconnectFromHost();
+    QTRY_COMPARE(m_server->upperText(), QString("Waiting for connection ..."));
+    QCOMPARE(m_server->lowerText(), QString());
+    QCOMPARE(m_server->progressBar()->value(), 0);
+}
+
+YMR_TEST_MAIN(TestSendDataDialog)
+#include "tst_senddatadialog.moc"

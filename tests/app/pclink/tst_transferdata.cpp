@@ -1,0 +1,384 @@
+// ymr-test-screens: 240x320 480x640
+// The Transfer Data dialog against a device: in this process through a
+// link on its own folders, and end to end against a second copy of this
+// program running the device's server dialog in its own home.
+#include "ymrtest.h"
+
+#include "pclink.h"
+#include "pclinkserver.h"
+#include "pclinktestutil.h"
+#include "senddatadialogserver.h"
+#include "transferdata.h"
+
+#include "pim/dbmanager.h"
+#include "pim/dbrecord.h"
+#include "pim/dbselectlistview.h"
+#include "pim/pimlistviewitem.h"
+#include "pim/pimrecordarray.h"
+#include "pim/task.h"
+#include "pim/taskmanager.h"
+#include "qpe/config.h"
+#include "qpe/global.h"
+#include "qt/ymrapplication.h"
+#include "qt/ymrdialog.h"
+#include "qt/ymrpushbutton.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QTcpServer>
+
+#include <unistd.h>
+
+namespace {
+
+using namespace pclinktest;
+
+// A device in this process: answers through links on its own folders.
+struct Device : QObject
+{
+    QTemporaryDir home;
+    PCLinkServer server{nullptr, 0};
+    QStringList books;
+    QList<PCLink *> links;
+    QString app() const { return home.path() + "/app"; }
+    QString data() const { return home.path() + "/data"; }
+    Device()
+    {
+        QDir().mkpath(app());
+        QDir().mkpath(data());
+        PCLinkServer::setPort(server.serverPort());
+        connect(&server, &PCLinkServer::connected, this, [this](int fd) {
+            auto *link = new PCLink(this);
+            link->setDirectories(app(), data());
+            link->setBookPaths(books);
+            link->setSocket(fd);
+            links << link;
+        });
+    }
+    // Publishes the books as the device's index export.
+    void publish()
+    {
+        {
+            DBManager ext(true);
+            ext.load();
+            ext.removeAll();
+            for (const QString &b : books)
+                addBook(&ext, b);
+            ext.save();
+        }
+        QFile::remove(app() + "/ymrOutlaysIDX_EXT");
+        QVERIFY(QFile::rename(appFile("ymrOutlaysIDX_EXT"), app() + "/ymrOutlaysIDX_EXT"));
+    }
+};
+
+} // namespace
+
+class TestTransferData : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void sendModeMarksTheOpenBook();
+    void sendPairs();
+    void getModeConnectListsDeviceBooks();
+    void getOverwriteQuestions();
+    void failuresNamedInTheFinalMessage();
+    void twoCopiesEndToEnd();
+    void deviceProcess();
+
+private:
+    DBManager *m_index = nullptr;
+    QTemporaryDir m_card;
+};
+
+void TestTransferData::init()
+{
+    QFile::remove(appFile("ymrOutlaysIDX"));
+    m_index = new DBManager;
+    m_index->load();
+}
+
+void TestTransferData::cleanup()
+{
+    delete m_index;
+    m_index = nullptr;
+    YMRDialog::stopScript();
+    Config cfg("ymrOutlays");
+    cfg.clearGroup();
+    cfg.setGroup("Options");
+    cfg.clearGroup();
+    cfg.write();
+}
+
+void TestTransferData::sendModeMarksTheOpenBook()
+{
+    const QString open = appFile("Open.exp"), other = appFile("Other.exp");
+    makeBook(open, {"a"});
+    makeBook(other, {"b"});
+    addBook(m_index, open);
+    addBook(m_index, other)->setProperty("transfer", "1");
+    {
+        Config cfg("ymrOutlays");
+        cfg.setGroup("Options");
+        cfg.writeEntry("pclink_sdata", 0);
+        cfg.writeEntry("ip", "10.0.0.7");
+    }
+    TransferData dlg(true, m_index, open);
+    QCOMPARE(dlg.windowTitle(), QString("Transfer Data"));
+    QCOMPARE(dlg.addr->text(), QString("10.0.0.7"));
+    QVERIFY(!dlg.data->isChecked());
+    QVERIFY(dlg.btnConnect->isHidden());
+    QVERIFY(dlg.btnOk->isEnabled());
+    QCOMPARE(dlg.dbbox->title(), QString("Select expense books for transfer to device"));
+    QCOMPARE(dlg.data->text(), QString("Send Categories and Data lists to device"));
+    QVERIFY(m_index->findByPath(open)->hasProperty("transfer"));
+    QVERIFY(!m_index->findByPath(other)->hasProperty("transfer"));
+    QCOMPARE(static_cast<PIMListViewItem *>(dlg.list->currentItem())->record(), m_index->findByPath(open));
+    Config cfg("ymrOutlays");
+    cfg.setGroup("dbs_columns");
+    QCOMPARE(cfg.readEntry("column"), QString("5;0;1;2;3;4"));
+    dlg.grab().save(QString("/tmp/transferdata_send_%1.png").arg(qEnvironmentVariable("QPE_SCREEN")));
+
+    // clicking marks an available book and unmarks a marked one; never an unavailable one
+    dlg.select(m_index->findByPath(other));
+    QVERIFY(m_index->findByPath(other)->hasProperty("transfer"));
+    dlg.select(m_index->findByPath(open));
+    QVERIFY(!m_index->findByPath(open)->hasProperty("transfer"));
+    DBRecord *gone = addBook(m_index, appFile("Gone.exp"));
+    QFile::remove(appFile("Gone.exp"));
+    m_index->refreshRecord(gone);
+    QVERIFY(!gone->isAvailable());
+    dlg.select(gone);
+    QVERIFY(!gone->hasProperty("transfer"));
+}
+
+void TestTransferData::sendPairs()
+{
+    const QString home = appFile("Home.exp");
+    const QString card = m_card.path() + "/Trip.exp";
+    makeBook(home, {"x"});
+    makeBook(card, {"y"});
+    {
+        TaskManager b(card, false, false);
+        b.load();
+        b.setProperty("device_path", "/media/card");
+        b.save();
+    }
+    addBook(m_index, home);
+    addBook(m_index, card);
+    TransferData dlg(true, m_index, home);
+    dlg.select(m_index->findByPath(card));
+    dlg.data->setChecked(true);
+    const QStringList pairs = dlg.buildPairs();
+    QCOMPARE(pairs.size(), 2 * 11);
+    QCOMPARE(pairs.mid(0, 4), QStringList({appFile("ymrCategory"), "[A]ymrCategory",
+                                           Global::applicationFileName("ymrOutlaysData", "accounts"),
+                                           "[D]accounts"}));
+    QCOMPARE(pairs.at(9), QString("[D]currencies_en"));
+    QCOMPARE(pairs.at(17), QString("[D]numberformat"));
+    QCOMPARE(pairs.mid(18), QStringList({home, "[A]Home.exp", card, "/media/card/Trip.exp"}));
+    dlg.data->setChecked(false);
+    QCOMPARE(dlg.buildPairs().size(), 4);
+}
+
+void TestTransferData::getModeConnectListsDeviceBooks()
+{
+    Device device;
+    device.books = QStringList{device.app() + "/Away.exp", "/media/card/Card.exp"};
+    device.publish();
+    {
+        TransferData dlg(false, m_index, QString());
+        QVERIFY(!dlg.btnOk->isEnabled());
+        QVERIFY(!dlg.btnConnect->isHidden());
+        QCOMPARE(dlg.dbbox->title(), QString("Select expense books for receive"));
+        QCOMPARE(dlg.data->text(), QString("Receive Categories and Data lists from device"));
+        QCOMPARE(dlg.list->childCount(), 0);
+        dlg.addr->setText("127.0.0.1");
+        dlg.doConnect();
+        QVERIFY(dlg.btnOk->isEnabled());
+        QVERIFY(dlg.deviceIndexStore());
+        QCOMPARE(dlg.list->childCount(), 2);
+        dlg.select(dlg.deviceIndexStore()->findByPath("/media/card/Card.exp"));
+        QVERIFY(dlg.deviceIndexStore()->findByPath("/media/card/Card.exp")->hasProperty("transfer"));
+        dlg.grab().save(QString("/tmp/transferdata_get_%1.png").arg(qEnvironmentVariable("QPE_SCREEN")));
+
+        // a second Connect lists the index as fetched, marks cleared
+        dlg.doConnect();
+        QVERIFY(!dlg.deviceIndexStore()->findByPath("/media/card/Card.exp")->hasProperty("transfer"));
+        QCOMPARE(dlg.list->childCount(), 2);
+        Config cfg("ymrOutlays");
+        cfg.setGroup("Options");
+        QCOMPARE(cfg.readEntry("ip"), QString("127.0.0.1"));
+        QCOMPARE(cfg.readNumEntry("pclink_gdata", -1), 1);
+        QVERIFY(QFile::exists(appFile("ymrOutlaysIDX_EXT")));
+    }
+    QVERIFY(!QFile::exists(appFile("ymrOutlaysIDX_EXT")));
+}
+
+// Device books land on the local book of the same file name; existing files
+// and names used twice in one run are asked about.
+void TestTransferData::getOverwriteQuestions()
+{
+    Device device;
+    device.books = QStringList{device.app() + "/Trip.exp", device.app() + "/New.exp", device.data() + "/New.exp",
+                               device.app() + "/Keep.exp"};
+    device.publish();
+    const QString cardTrip = m_card.path() + "/Trip.exp";
+    makeBook(cardTrip, {"local"});
+    addBook(m_index, cardTrip);
+    makeBook(appFile("Keep.exp"), {"keep"});
+    QCOMPARE(TransferData(false, m_index, QString()).localBookPath("/x/Trip.exp"), cardTrip);
+
+    TransferData dlg(false, m_index, QString());
+    dlg.data->setChecked(false);
+    dlg.doConnect();
+    PIMRecordArray *records = dlg.deviceIndexStore()->records();
+    for (int i = 0; i < records->count(); ++i)
+        dlg.select(records->at(i));
+    YMRDialog::queueAnswer(1); // Trip: overwrite
+    YMRDialog::queueAnswer(2); // the second New: cancel
+    YMRDialog::queueAnswer(2); // Keep: cancel
+    const QStringList pairs = dlg.buildPairs();
+    QCOMPARE(pairs, QStringList({device.app() + "/Trip.exp", cardTrip, device.app() + "/New.exp",
+                                 appFile("New.exp")}));
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QCOMPARE(boxes.size(), 3);
+    QCOMPARE(boxes.at(0).caption, QString("Receive Data ..."));
+    QCOMPARE(boxes.at(0).text,
+             QString("Expense Book [Trip] already exists on %1.\nDo you want overwrite it?").arg(cardTrip));
+    QVERIFY(boxes.at(1).text.endsWith(appFile("New.exp") + ".\nDo you want overwrite it?"));
+    QVERIFY(!dlg.deviceIndexStore()->findByPath(device.data() + "/New.exp")->hasProperty("transfer"));
+    QVERIFY(!dlg.deviceIndexStore()->findByPath(device.app() + "/Keep.exp")->hasProperty("transfer"));
+    QVERIFY(dlg.deviceIndexStore()->findByPath(device.app() + "/Trip.exp")->hasProperty("transfer"));
+}
+
+void TestTransferData::failuresNamedInTheFinalMessage()
+{
+    Device device;
+    const QString upper = appFile("Trip.EXP"), lower = appFile("Lost.exp"), good = appFile("Good.exp");
+    for (const QString &p : {upper, lower, good}) {
+        makeBook(p, {"b"});
+        addBook(m_index, p);
+    }
+    TransferData dlg(true, m_index, QString());
+    for (const QString &p : {upper, lower, good})
+        dlg.select(m_index->findByPath(p));
+    dlg.data->setChecked(false);
+    QFile::remove(upper);
+    QFile::remove(lower);
+    QVERIFY(dlg.buildPairs().contains(lower));
+    YMRDialog::queueAnswer(1);
+    YMRDialog::queueAnswer(1);
+    dlg.start();
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QCOMPARE(boxes.size(), 2);
+    QCOMPARE(boxes.at(0).caption, QString("Send File Failed ..."));
+    QCOMPARE(boxes.at(0).text, QString("Failed send file: %1.").arg(lower));
+    QCOMPARE(boxes.at(1).caption, QString("Sending Data ..."));
+    QCOMPARE(boxes.at(1).text, QString("Data send failed.\n%1\n%2").arg(upper, lower));
+    QCOMPARE(dlg.result(), 0);
+    // sent books lose their marks, failed ones keep them
+    QVERIFY(!m_index->findByPath(good)->hasProperty("transfer"));
+    QVERIFY(m_index->findByPath(lower)->hasProperty("transfer"));
+    QCOMPARE(descriptionsOf(device.app() + "/Good.exp"), QStringList{"b"});
+}
+
+// Two copies, two homes: this one lists the device's books, gets one,
+// changes it and sends it back to where it came from.
+void TestTransferData::twoCopiesEndToEnd()
+{
+    QTemporaryDir deviceHome;
+    const QString deviceApp = deviceHome.path() + "/Applications/ymrOutlays";
+    QDir().mkpath(deviceApp);
+    makeBook(deviceApp + "/Away.exp", {"Taxi", "Hotel"});
+    const quint16 port = freePort();
+
+    QProcess peer;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("YMR_TEST_HOME", deviceHome.path());
+    env.insert("YMR_PCLINK_DEVICE_PORT", QString::number(port));
+    // the program sets it so at start; it picks the installed categories
+    env.insert("LANG", "en");
+    peer.setProcessEnvironment(env);
+    peer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    peer.start(QCoreApplication::applicationFilePath(), {"deviceProcess"});
+    QVERIFY(peer.waitForStarted(10000));
+    QByteArray said;
+    QTRY_VERIFY_WITH_TIMEOUT((said += peer.readAllStandardOutput()).contains("device ready"), 20000);
+
+    PCLinkServer::setPort(port);
+    {
+        TransferData get(false, m_index, QString());
+        get.addr->setText("127.0.0.1");
+        get.doConnect();
+        QVERIFY(get.deviceIndexStore());
+        QCOMPARE(get.list->childCount(), 1);
+        get.select(get.deviceIndexStore()->findByPath(deviceApp + "/Away.exp"));
+        YMRDialog::queueAnswer(1);
+        get.start();
+        QCOMPARE(get.result(), 1);
+        QCOMPARE(YMRDialog::takeScriptedBoxes().value(0).text, QString("Data get successful."));
+    }
+    const QString local = appFile("Away.exp");
+    QCOMPARE(descriptionsOf(local), QStringList({"Taxi", "Hotel"}));
+    QVERIFY(m_index->findByPath(local));
+    QVERIFY(QFile::exists(Global::applicationFileName("ymrOutlaysData", "types")));
+    {
+        TaskManager book(local, false, true);
+        book.load();
+        QCOMPARE(book.property("device_path"), deviceApp);
+    }
+
+    makeBook(local, {"Museum"});
+    {
+        TransferData put(true, m_index, local);
+        put.data->setChecked(false);
+        YMRDialog::queueAnswer(1);
+        put.start();
+        QCOMPARE(put.result(), 1);
+        QCOMPARE(YMRDialog::takeScriptedBoxes().value(0).text, QString("Data send successful."));
+    }
+    QTRY_COMPARE(descriptionsOf(deviceApp + "/Away.exp"), QStringList({"Taxi", "Hotel", "Museum"}));
+    // the device copy ends when its input closes, as it would if this process died
+    peer.closeWriteChannel();
+    QVERIFY(peer.waitForFinished(10000));
+}
+
+// The device's side of the end-to-end test, run as a separate process.
+void TestTransferData::deviceProcess()
+{
+    const QByteArray port = qgetenv("YMR_PCLINK_DEVICE_PORT");
+    if (port.isEmpty())
+        QSKIP("runs only as the second copy of the end-to-end test");
+    DBManager index;
+    index.load();
+    const QString app = Global::applicationFileName("ymrOutlays", QString());
+    for (const QString &name : QDir(app).entryList({"*.exp"}))
+        addBook(&index, app + name);
+    {
+        DBManager ext(true);
+        for (int i = 0; i < index.count(); ++i)
+            addBook(&ext, static_cast<DBRecord *>(index.records()->at(i))->path());
+        ext.save();
+    }
+    PCLinkServer::setPort(quint16(port.toInt()));
+    SendDataDialogServer server(&index);
+    QVERIFY(server.server()->isListening());
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    connect(&input, &QSocketNotifier::activated, &server, [&] {
+        char c;
+        if (::read(0, &c, 1) <= 0)
+            server.reject();
+    });
+    std::printf("device ready\n");
+    std::fflush(stdout);
+    server.exec();
+}
+
+YMR_TEST_MAIN(TestTransferData)
+#include "tst_transferdata.moc"
