@@ -68,6 +68,7 @@ ToDoWindow::ToDoWindow()
 
     connect(m_list, &PIMListView::selectionCleared, this, &ToDoWindow::selectionCleared);
     connect(m_list, &PIMListView::selected, this, &ToDoWindow::selected);
+    setupRecordCommands();
     selectionCleared();
     setBookActionsEnabled(false);
 }
@@ -80,6 +81,7 @@ ToDoWindow::~ToDoWindow()
         delete m_manager;
         m_manager = nullptr;
     }
+    deleteAlarmStores();
     delete m_index;
     delete m_templates;
     TaskManager::releaseSharedCategoryManager();
@@ -108,6 +110,7 @@ void ToDoWindow::createActions()
     };
     // the commands of the open book's expenses, its sorting, filters, lists,
     // templates, options, export and the PC link join this table with their slots
+    createRecordActions();
     static const Row rows[] = {
         {"comment", nullptr, false, "info", SLOT(toggleComment())},
         {"db", QT_TR_NOOP("Expense Books"), true, "books", SLOT(books())},
@@ -117,6 +120,9 @@ void ToDoWindow::createActions()
         {"deletebook", QT_TR_NOOP("Remove Expense Book"), false, "delete", SLOT(deleteBook())},
         {"dupbook", QT_TR_NOOP("Duplicate Expense Book"), false, "editcopy",
          SLOT(duplicateBook())},
+        {"pclink", QT_TR_NOOP("PC Link"), true, "pclink", SLOT(pcLink())},
+        {"sdata", QT_TR_NOOP("Send Data"), true, "pclink", SLOT(sendData())},
+        {"gdata", QT_TR_NOOP("Get Data"), true, "pclink", SLOT(getData())},
     };
     for (const Row &r : rows) {
         QString text;
@@ -179,8 +185,9 @@ void ToDoWindow::setupToolBar()
 
     m_mainMenu = new PopupMenu(this, "main");
     m_menuButton = addMenuButton(bar, "mouse", m_mainMenu);
-    addActions(m_mainMenu, {"db", "", "cs", "export", "purge", "", "comment", "", "template",
-                            "options", "", "pclink", "", "zoomin", "zoomout", "", "Velmora"});
+    // the send and get commands of the PC link sit beside it
+    addActions(m_mainMenu, {"db", "", "cs", "export", "purge", "", "comment", "", "template", "options", "",
+                            "pclink", "sdata", "gdata", "", "zoomin", "zoomout", "", "Velmora"});
     updateMenuButtons();
 }
 
@@ -266,7 +273,7 @@ void ToDoWindow::selected(PIMRecord *record)
 
 void ToDoWindow::setBookActionsEnabled(bool enabled)
 {
-    for (const char *name : {"editbook", "deletebook", "dupbook"}) {
+    for (const char *name : {"editbook", "deletebook", "dupbook", "new", "purge"}) {
         if (YMRAction *a = action(name))
             a->setEnabled(enabled);
     }
