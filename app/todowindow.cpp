@@ -68,6 +68,8 @@ ToDoWindow::ToDoWindow()
 
     connect(m_list, &PIMListView::selectionCleared, this, &ToDoWindow::selectionCleared);
     connect(m_list, &PIMListView::selected, this, &ToDoWindow::selected);
+    connect(m_list, &TaskListView::checkKey, this, &ToDoWindow::checkKey);
+    readKeys();
     selectionCleared();
     setBookActionsEnabled(false);
 }
@@ -117,6 +119,7 @@ void ToDoWindow::createActions()
         {"deletebook", QT_TR_NOOP("Remove Expense Book"), false, "delete", SLOT(deleteBook())},
         {"dupbook", QT_TR_NOOP("Duplicate Expense Book"), false, "editcopy",
          SLOT(duplicateBook())},
+        {"options", QT_TR_NOOP("Options"), true, "package_utilities", SLOT(options())},
     };
     for (const Row &r : rows) {
         QString text;

@@ -9,6 +9,7 @@ class DBManager;
 class DBRecord;
 class PIMRecord;
 class PopupMenu;
+class QKeyEvent;
 class QPlainTextEdit;
 class QToolButton;
 class TaskListView;
@@ -43,6 +44,9 @@ public:
     void setPaneVisible(QWidget *pane, bool show, const QString &shownText,
                         const QString &hiddenText);
     void applyListOptions();
+    // The ten key bindings ("Options"/"key_1" ... "key_10") into the window.
+    void readKeys();
+    int boundKey(int row) const { return m_keys[row - 1]; }
 
     // Book operations on an index, shared with the books dialog.
     static DBRecord *createBookRecord(DBManager *index);
@@ -69,8 +73,13 @@ public slots:
     void deleteBook();
     void duplicateBook();
 
+    // Whether code is bound to a command (false for 0: no key).
+    void checkKey(bool &bound, int code);
+    void options();
+
 protected:
     bool event(QEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
     void checkColumnLists();
     void createActions();
@@ -113,6 +122,7 @@ private:
     // a Hide came since the open book was opened
     bool m_hiddenSinceOpen = true;
     bool m_inBooks = false;
+    int m_keys[10] = {};
 };
 
 #endif
