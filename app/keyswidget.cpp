@@ -133,12 +133,10 @@ void KeysWidget::keyPressEvent(QKeyEvent *e)
         return;
     }
     // a key without a code of its own would clear the row instead
-    if (QpeKeys::isUnbindableKey(key) || key == 0) {
-        e->accept();
-        return;
+    const int code = QpeKeys::bindingCode(e);
+    if (code != 0) {
+        if (QPushButton *button = waitingButton())
+            setKey(button, code, false);
     }
-    const int code = QpeKeys::bindingCode(key, QpeKeys::state(e));
-    if (QPushButton *button = waitingButton())
-        setKey(button, code, false);
     e->accept();
 }

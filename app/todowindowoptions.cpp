@@ -56,8 +56,8 @@ void ToDoWindow::keyPressEvent(QKeyEvent *e)
     const int key = QpeKeys::key(e);
     if (QpeKeys::isUnbindableKey(key))
         return;
-    if (key != 0) {
-        const int code = QpeKeys::bindingCode(key, QpeKeys::state(e));
+    const int code = QpeKeys::bindingCode(e);
+    if (code != 0) {
         for (int i = 0; i < 10; ++i) {
             if (m_keys[i] != code)
                 continue;
