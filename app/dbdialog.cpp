@@ -61,6 +61,9 @@ DBDialog::DBDialog(DBManager *index, const QString &currentPath, QWidget *parent
                              tr("Delete Expense Book"), this, SLOT(doDelete()), QKeySequence(),
                              DeleteItem);
     btnRemove->setPopup(m_removeMenu);
+    // on the narrow screen the icon buttons give up their margins first
+    for (YMRPushButton *b : {btnOpen, btnNew, btnEdit, btnDup, btnRemove, btnGet})
+        b->setMinimumWidth(b->iconSize().width() + 8);
 
     btnOk->hide();
     btnGet->hide();

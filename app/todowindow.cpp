@@ -120,6 +120,9 @@ void ToDoWindow::createActions()
         {"dupbook", QT_TR_NOOP("Duplicate Expense Book"), false, "editcopy",
          SLOT(duplicateBook())},
         {"options", QT_TR_NOOP("Options"), true, "package_utilities", SLOT(options())},
+        {"pclink", QT_TR_NOOP("PC Link"), true, "pclink", SLOT(pcLink())},
+        {"sdata", QT_TR_NOOP("Send Data"), true, "pclink", SLOT(sendData())},
+        {"gdata", QT_TR_NOOP("Get Data"), true, "pclink", SLOT(getData())},
     };
     for (const Row &r : rows) {
         QString text;
@@ -182,8 +185,9 @@ void ToDoWindow::setupToolBar()
 
     m_mainMenu = new PopupMenu(this, "main");
     m_menuButton = addMenuButton(bar, "mouse", m_mainMenu);
-    addActions(m_mainMenu, {"db", "", "cs", "export", "purge", "", "comment", "", "template",
-                            "options", "", "pclink", "", "zoomin", "zoomout", "", "Velmora"});
+    // the send and get commands of the PC link sit beside it
+    addActions(m_mainMenu, {"db", "", "cs", "export", "purge", "", "comment", "", "template", "options", "",
+                            "pclink", "sdata", "gdata", "", "zoomin", "zoomout", "", "Velmora"});
     updateMenuButtons();
 }
 

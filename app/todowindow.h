@@ -59,6 +59,10 @@ public:
     // in front of someone else's file).
     static bool isBookFile(const QString &path);
 
+    // The get side of the PC link on an index, shared with the books dialog:
+    // runs the Transfer Data dialog in receive mode and opens no book.
+    static void receiveData(DBManager *index);
+
 public slots:
     void selectionCleared();
     void selected(PIMRecord *record);
@@ -76,6 +80,10 @@ public slots:
     // Whether code is bound to a command (false for 0: no key).
     void checkKey(bool &bound, int code);
     void options();
+
+    void pcLink();
+    void sendData();
+    void getData();
 
 protected:
     bool event(QEvent *e) override;
