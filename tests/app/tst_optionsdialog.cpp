@@ -455,8 +455,24 @@ void TestOptionsDialog::boundKeysRunCommands()
     });
     QTest::keyClick(w.listView(), Qt::Key_O);
     QVERIFY(opened);
-    setSetting("Options", "key_8", QString());
-    setSetting("Options", "key_10", QString());
+
+    // a key bound in the dialog works as soon as it closes: the books
+    // dialog comes, and the open book again after it
+    runOptions(w, [](OptionsDialog *d) {
+        d->tabWidget()->showPage(d->keysPage());
+        d->keysPage()->keyButton(7)->click();
+        QTest::keyClick(d->keysPage(), Qt::Key_K, Qt::AltModifier);
+    });
+    QString shownDialog;
+    ymrtest::whenModalShown([&shownDialog](QDialog *d) {
+        shownDialog = QString::fromLatin1(d->metaObject()->className());
+        d->reject();
+    });
+    QTest::keyClick(&w, Qt::Key_K, Qt::AltModifier);
+    QCOMPARE(shownDialog, QStringLiteral("DBDialog"));
+    QTRY_VERIFY_WITH_TIMEOUT(w.manager(), 5000);
+    for (const char *key : {"key_7", "key_8", "key_10"})
+        setSetting("Options", key, QString());
 }
 
 void TestOptionsDialog::zoomKeysDoNothingAtTheEnds()
