@@ -12,8 +12,10 @@
 #include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrresource.h"
+#include "qt/ymrutil.h"
 #include "qt/ymtabwidget.h"
 
+#include <QDateTime>
 #include <QVBoxLayout>
 
 OptionsDialog::OptionsDialog(QWidget *parent, const char *name)
@@ -75,17 +77,38 @@ void OptionsDialog::pageActivated(QWidget *page)
     cfg.writeEntry(QStringLiteral("optionsPage"), pageNumber(page));
 }
 
+namespace {
+
+// A pattern that writes two moments differing in every part the same way
+// shows none of them (only literal text).
+bool showsNothing(const QString &pattern)
+{
+    const QDateTime one(QDate(2001, 2, 3), QTime(4, 5, 6));
+    const QDateTime other(QDate(2012, 11, 25), QTime(16, 17, 18));
+    return YMRUtil::formatDateTime(one, pattern) == YMRUtil::formatDateTime(other, pattern);
+}
+
+} // namespace
+
 void OptionsDialog::done(int result)
 {
-    // the format page stores what it shows however the dialog closes: an
-    // empty format would leave the list's dates or amounts blank
+    // the format page stores what it shows however the dialog closes: a
+    // format without fields would leave the list's dates or amounts blank
+    const QString date = m_format->dateFormat->format();
+    const QString dateTime = m_format->dateTimeFormat->format();
     QString problem;
     QWidget *field = nullptr;
-    if (m_format->dateFormat->format().trimmed().isEmpty()) {
+    if (date.trimmed().isEmpty()) {
         problem = tr("The date format cannot be empty.");
         field = m_format->dateFormat->comboBox();
-    } else if (m_format->dateTimeFormat->format().trimmed().isEmpty()) {
+    } else if (showsNothing(date)) {
+        problem = tr("The date format [%1] shows no part of the date.").arg(date);
+        field = m_format->dateFormat->comboBox();
+    } else if (dateTime.trimmed().isEmpty()) {
         problem = tr("The date and time format cannot be empty.");
+        field = m_format->dateTimeFormat->comboBox();
+    } else if (showsNothing(dateTime)) {
+        problem = tr("The date and time format [%1] shows no part of the date.").arg(dateTime);
         field = m_format->dateTimeFormat->comboBox();
     } else if (m_format->formats->currentText().trimmed().isEmpty()) {
         problem = tr("The amount format cannot be empty.");

@@ -175,24 +175,30 @@ void TestOptionsDialog::formatPageDefaultsAndBadInput()
         QCOMPARE(setting("Options", "optionsPage"), QStringLiteral("4"));
         d->tabWidget()->showPage(page);
 
-        // each empty format is refused with a message; the dialog stays
-        // and nothing is written
+        // an empty format, or a date format without fields, is refused with
+        // a message; the dialog stays and nothing is written
         struct Field {
             QLineEdit *edit;
+            const char *typed;
             const char *message;
         };
         const Field fields[] = {
-            {page->dateFormat->comboBox()->lineEdit(), "The date format cannot be empty."},
-            {page->dateTimeFormat->comboBox()->lineEdit(),
+            {page->dateFormat->comboBox()->lineEdit(), "", "The date format cannot be empty."},
+            {page->dateFormat->comboBox()->lineEdit(), "date",
+             "The date format [date] shows no part of the date."},
+            {page->dateTimeFormat->comboBox()->lineEdit(), " ",
              "The date and time format cannot be empty."},
-            {page->formats->lineEdit(), "The amount format cannot be empty."},
+            {page->dateTimeFormat->comboBox()->lineEdit(), "at noon",
+             "The date and time format [at noon] shows no part of the date."},
+            {page->formats->lineEdit(), "", "The amount format cannot be empty."},
         };
         for (const Field &f : fields) {
             const QString kept = f.edit->text();
             f.edit->selectAll();
             QTest::keyClick(f.edit, Qt::Key_Delete);
+            QTest::keyClicks(f.edit, QLatin1String(f.typed));
             YMRDialog::queueAnswer(0);
-            d->accept();
+            d->reject();
             QVERIFY(d->isVisible());
             QCOMPARE(YMRDialog::takeScriptedBoxes().value(0).text, QLatin1String(f.message));
             QCOMPARE(setting("Options", "defdate"), QString());
