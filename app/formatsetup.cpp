@@ -1,10 +1,7 @@
 #include "formatsetup.h"
 
 #include "dateformatselector.h"
-#if __has_include("numberformateditor.h")
 #include "numberformateditor.h"
-#define YMR_NUMBER_FORMAT_EDITOR 1
-#endif
 
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
@@ -62,12 +59,10 @@ void FormatSetup::loadNumberFormats(const QString &code)
 void FormatSetup::editNumberFormat()
 {
     QString code = formats->currentText();
-#ifdef YMR_NUMBER_FORMAT_EDITOR
     auto *editor = new NumberFormatEditor(code, QString(), this);
     editor->exec();
     if (!editor->format().isEmpty())
         code = editor->format();
     delete editor;
-#endif
     loadNumberFormats(code);
 }

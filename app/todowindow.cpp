@@ -70,6 +70,7 @@ ToDoWindow::ToDoWindow()
     connect(m_list, &PIMListView::selected, this, &ToDoWindow::selected);
     connect(m_list, &TaskListView::checkKey, this, &ToDoWindow::checkKey);
     readKeys();
+    setupRecordCommands();
     selectionCleared();
     setBookActionsEnabled(false);
 }
@@ -82,6 +83,7 @@ ToDoWindow::~ToDoWindow()
         delete m_manager;
         m_manager = nullptr;
     }
+    deleteAlarmStores();
     delete m_index;
     delete m_templates;
     TaskManager::releaseSharedCategoryManager();
@@ -110,6 +112,7 @@ void ToDoWindow::createActions()
     };
     // the commands of the open book's expenses, its sorting, filters, lists,
     // templates, options, export and the PC link join this table with their slots
+    createRecordActions();
     static const Row rows[] = {
         {"comment", nullptr, false, "info", SLOT(toggleComment())},
         {"db", QT_TR_NOOP("Expense Books"), true, "books", SLOT(books())},
@@ -273,7 +276,7 @@ void ToDoWindow::selected(PIMRecord *record)
 
 void ToDoWindow::setBookActionsEnabled(bool enabled)
 {
-    for (const char *name : {"editbook", "deletebook", "dupbook"}) {
+    for (const char *name : {"editbook", "deletebook", "dupbook", "new", "purge"}) {
         if (YMRAction *a = action(name))
             a->setEnabled(enabled);
     }
