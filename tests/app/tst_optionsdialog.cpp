@@ -435,9 +435,24 @@ void TestOptionsDialog::boundKeysRunCommands()
 {
     setSetting("Options", "key_8", QString::number('D' | QpeKeys::CTRL));
     setSetting("Options", "key_10", QString::number('O'));
+    setSetting("Options", "key_4", QString::number(QpeKeys::Key_Delete));
     ToDoWindow w;
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(w.manager(), 5000);
+
+    // "Remove:" asks first, then removes the current expense; with none
+    // current (the book emptied) it does nothing
+    const int count = w.manager()->count();
+    w.listView()->setCurrentItem(w.listView()->firstChild());
+    QVERIFY(w.action("remove")->isEnabled());
+    YMRDialog::queueAnswer(1);
+    QTest::keyClick(w.listView(), Qt::Key_Delete);
+    QCOMPARE(YMRDialog::takeScriptedBoxes().size(), 1);
+    QCOMPARE(w.manager()->count(), count - 1);
+    w.manager()->removeAll();
+    QVERIFY(!w.action("remove")->isEnabled());
+    QTest::keyClick(&w, Qt::Key_Delete);
+    QVERIFY(YMRDialog::takeScriptedBoxes().isEmpty());
     const bool shown = w.descriptionPane()->isVisible();
     // a bound key reaches the window even while the list has the focus
     QTest::keyClick(w.listView(), Qt::Key_D, Qt::ControlModifier);
@@ -477,7 +492,7 @@ void TestOptionsDialog::boundKeysRunCommands()
     QTest::keyClick(&w, Qt::Key_K, Qt::AltModifier);
     QCOMPARE(shownDialog, QStringLiteral("DBDialog"));
     QTRY_VERIFY_WITH_TIMEOUT(w.manager(), 5000);
-    for (const char *key : {"key_7", "key_8", "key_10"})
+    for (const char *key : {"key_4", "key_7", "key_8", "key_10"})
         setSetting("Options", key, QString());
 }
 
