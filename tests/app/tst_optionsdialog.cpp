@@ -204,6 +204,19 @@ void TestOptionsDialog::formatPageDefaultsAndBadInput()
             QCOMPARE(setting("Options", "defdate"), QString());
             f.edit->setText(kept);
         }
+        // the number-format editor's code becomes the shown one, though
+        // the list gets it only when the editor stored it there
+        ymrtest::whenModalShown([](QDialog *editor) {
+            QCOMPARE(editor->metaObject()->className(), "NumberFormatEditor");
+            auto *code = editor->findChild<QLineEdit *>(QStringLiteral("edit"));
+            QCOMPARE(code->text(), QStringLiteral("@#,#"));
+            code->setText(QStringLiteral("#,#.000"));
+            editor->reject();
+        });
+        page->btnEdit->click();
+        QCOMPARE(page->formats->currentText(), QStringLiteral("#,#.000"));
+        QVERIFY(!YMRPIM::loadList(QStringLiteral("numberformat")).contains("#,#.000"));
+
         // typed codes are kept as typed
         page->formats->lineEdit()->clear();
         QTest::keyClicks(page->formats->lineEdit(), QStringLiteral("#.##"));
