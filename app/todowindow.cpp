@@ -1,9 +1,6 @@
 #include "todowindow.h"
 
-#include "dbdialog.h"
-
 #include "pim/dbmanager.h"
-#include "pim/dbrecord.h"
 #include "pim/task.h"
 #include "pim/tasklistview.h"
 #include "pim/taskmanager.h"
@@ -12,15 +9,10 @@
 #include "qpe/config.h"
 #include "qpe/popupmenu.h"
 #include "qt/ymraction.h"
-#include "qt/ymrdialog.h"
 #include "qt/ymrresource.h"
 
-#include <QApplication>
-#include <QEvent>
-#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
