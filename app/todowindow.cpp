@@ -60,6 +60,8 @@ ToDoWindow::ToDoWindow()
 
     connect(m_list, &PIMListView::selectionCleared, this, &ToDoWindow::selectionCleared);
     connect(m_list, &PIMListView::selected, this, &ToDoWindow::selected);
+    connect(m_list, &TaskListView::checkKey, this, &ToDoWindow::checkKey);
+    readKeys();
     setupRecordCommands();
     selectionCleared();
     setBookActionsEnabled(false);
@@ -112,6 +114,7 @@ void ToDoWindow::createActions()
         {"deletebook", QT_TR_NOOP("Remove Expense Book"), false, "delete", SLOT(deleteBook())},
         {"dupbook", QT_TR_NOOP("Duplicate Expense Book"), false, "editcopy",
          SLOT(duplicateBook())},
+        {"options", QT_TR_NOOP("Options"), true, "package_utilities", SLOT(options())},
         {"pclink", QT_TR_NOOP("PC Link"), true, "pclink", SLOT(pcLink())},
         {"sdata", QT_TR_NOOP("Send Data"), true, "pclink", SLOT(sendData())},
         {"gdata", QT_TR_NOOP("Get Data"), true, "pclink", SLOT(getData())},
