@@ -20,13 +20,13 @@
 #include <ymrmainwindow.h>
 #include <ymrpushbutton.h>
 #include <ymrresource.h>
+#include <ymtabwidget.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegExp>
-#include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -728,11 +728,12 @@ void YMFileDialog::options()
 {
     QDialog dlg(this);
     dlg.setModal(true);
-    auto *tabs = new QTabWidget(&dlg);
-    tabs->setTabPosition(YMRMainWindow::isPortrait() ? QTabWidget::North : QTabWidget::West);
+    auto *tabs = new YMTabWidget(&dlg);
+    tabs->setTabFlags(0x2d);
+    tabs->setTabPosition(YMRMainWindow::isPortrait() ? 0 : 2);
     tabs->setFocusPolicy(Qt::NoFocus);
-    tabs->addTab(new YMFileDialogColorsWidget(m_tree, m_fileView, &dlg),
-                 YMRResource::loadIconSet(QStringLiteral("color")), tr("Colors"));
+    tabs->addTab(new YMFileDialogColorsWidget(m_tree, m_fileView, &dlg), tr("Colors"),
+                 YMRResource::loadIconSet(QStringLiteral("color")));
     auto *box = new QVBoxLayout(&dlg);
     box->setContentsMargins(0, 0, 0, 0);
     box->setSpacing(0);

@@ -4,13 +4,12 @@
 #include <config.h>
 #include <qcopchannel.h>
 #include <ymrpushbutton.h>
+#include <ymselectcoloraction.h>
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
-#include <QPainter>
 
 namespace {
 
@@ -44,11 +43,15 @@ YMFileDialogColorsWidget::YMFileDialogColorsWidget(DirectoryView *, YMFileView *
     Config cfg(QStringLiteral("ymr"));
     cfg.setGroup(QStringLiteral("ymrFileDialog"));
     for (int i = 0; i < ColorCount; ++i) {
-        m_colors[i] = QColor(cfg.readEntry(QLatin1String(Keys[i]), QLatin1String(Defaults[i])));
+        // per line: a text colour, then a background colour
+        m_actions[i] = new YMSelectColorAction(i % 2 == 0 ? 1 : 2, this);
+        m_actions[i]->setCurrentColor(
+            QColor(cfg.readEntry(QLatin1String(Keys[i]), QLatin1String(Defaults[i]))));
         m_buttons[i] = new YMRPushButton(this);
+        m_actions[i]->addTo(m_buttons[i]);
         grid->addWidget(m_buttons[i], 2 + i / 2, 1 + i % 2);
-        connect(m_buttons[i], &QPushButton::clicked, this, [this, i] { pickColor(i); });
-        showColor(i);
+        connect(m_actions[i], QOverload<const QColor &>::of(&YMSelectColorAction::activated), this,
+                &YMFileDialogColorsWidget::colorChanged);
     }
     m_custom->setChecked(cfg.readNumEntry(QStringLiteral("grid"), 1) != 0);
 
@@ -60,36 +63,6 @@ YMFileDialogColorsWidget::YMFileDialogColorsWidget(DirectoryView *, YMFileView *
 }
 
 YMFileDialogColorsWidget::~YMFileDialogColorsWidget() = default;
-
-void YMFileDialogColorsWidget::showColor(int index)
-{
-    const int s = fontMetrics().height();
-    QPixmap swatch(s * 2, s);
-    swatch.fill(Qt::transparent);
-    QPainter p(&swatch);
-    p.setPen(palette().color(QPalette::Text));
-    p.setBrush(m_colors[index].isValid() ? QBrush(m_colors[index]) : QBrush(Qt::NoBrush));
-    p.drawRect(0, 0, swatch.width() - 1, swatch.height() - 1);
-    p.end();
-    m_buttons[index]->setIcon(QIcon(swatch));
-    m_buttons[index]->setIconSize(swatch.size());
-}
-
-void YMFileDialogColorsWidget::pickColor(int index)
-{
-    const QColor c = QColorDialog::getColor(m_colors[index], this);
-    if (c.isValid())
-        setColor(index, c);
-}
-
-void YMFileDialogColorsWidget::setColor(int index, const QColor &color)
-{
-    if (index < 0 || index >= ColorCount)
-        return;
-    m_colors[index] = color;
-    showColor(index);
-    colorChanged();
-}
 
 void YMFileDialogColorsWidget::customChanged()
 {
@@ -113,8 +86,10 @@ void YMFileDialogColorsWidget::colorChanged()
     } else {
         // an invalid colour stands for the palette's, never for black
         const QColor *c[ColorCount];
-        for (int i = 0; i < ColorCount; ++i)
-            c[i] = m_colors[i].isValid() ? &m_colors[i] : nullptr;
+        for (int i = 0; i < ColorCount; ++i) {
+            const QColor &colour = m_actions[i]->currentColor();
+            c[i] = colour.isValid() ? &colour : nullptr;
+        }
         m_preview->setColors(c[0], c[1], c[2], c[3]);
     }
     QCopChannel::send("YMR/FileDialogColorMode", QByteArray());

@@ -4,10 +4,13 @@
 #include "categoryrecord.h"
 
 #include "qpe/config.h"
+#include "qpe/popupmenu.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrheader.h"
 #include "qt/ymrresource.h"
+#include "qt/ymselectcoloraction.h"
 
+#include <QApplication>
 #include <QPainter>
 
 CategoryListView::CategoryListView(QWidget *parent) : PIMListView(parent, "categorylistview")
@@ -33,11 +36,13 @@ QPixmap CategoryListView::swatch(const QColor &color)
     QPixmap pm(s, s);
     pm.fill(Qt::black);
     QPainter p(&pm);
+    // a black frame, a white ring inside it, the colour within; QPainter's
+    // outline spans one pixel more than the width, hence the -1s
     p.setPen(Qt::black);
-    p.drawRect(0, 0, s - 1, s - 1);
+    p.drawRect(0, 0, s - 1 - 1, s - 1 - 1);
     p.setPen(Qt::white);
     p.setBrush(color);
-    p.drawRect(1, 1, s - 2, s - 2);
+    p.drawRect(1, 1, s - 2 - 1, s - 2 - 1);
     return pm;
 }
 
@@ -78,8 +83,7 @@ void storeMark(CategoryRecord *c, bool on)
 {
     auto *old = new CategoryRecord(*c);
     c->on = on;
-    if (!c->store(old))
-        delete old;
+    c->store(old); // takes old in every case
 }
 } // namespace
 
@@ -89,10 +93,35 @@ void CategoryListView::activateCategory(PIMRecord *record)
         storeMark(c, !c->on);
 }
 
-void CategoryListView::activateCategory(const QPoint &, PIMRecord *record, int column)
+void CategoryListView::activateCategory(const QPoint &pos, PIMRecord *record, int column)
 {
     if (column == 0)
         activateCategory(record);
+    else if (column == 3 || column == 4)
+        chooseColor(pos, static_cast<CategoryRecord *>(record), column == 3);
+}
+
+void CategoryListView::chooseColor(const QPoint &pos, CategoryRecord *c, bool text)
+{
+    if (!c)
+        return;
+    QColor color;
+    {
+        YMSelectColorAction action(0, this);
+        action.setCurrentColor(text ? c->textColor : c->backgroundColor);
+        action.popupMenu()->exec(pos);
+        // a dismissed menu keeps the colour, and it is stored all the same
+        color = action.currentColor();
+    }
+    if (!color.isValid())
+        color = QApplication::palette().color(text ? QPalette::Text : QPalette::Base);
+    auto *old = new CategoryRecord(*c);
+    if (text)
+        c->textColor = color;
+    else
+        c->backgroundColor = color;
+    if (!c->store(old))
+        delete old;
 }
 
 void CategoryListView::sectionClicked(int section)

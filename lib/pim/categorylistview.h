@@ -3,6 +3,8 @@
 
 #include "pimlistview.h"
 
+class CategoryRecord;
+
 // Every category of the category store, each row in the category's own
 // colours, with its mark, title and two colour swatches. Paging stays off.
 class CategoryListView : public PIMListView
@@ -23,6 +25,9 @@ public slots:
     void activateCategory(const QPoint &pos, PIMRecord *record, int column);
 
 protected:
+    // Runs the colour menu at the point and stores the category's text or
+    // background colour.
+    void chooseColor(const QPoint &pos, CategoryRecord *category, bool text);
     void saveColumnWidth(int section, int width) override;
     void setupColumns(int id, Config *settings) override;
     PIMListViewItem *createItem(PIMRecord *record) override;

@@ -36,6 +36,15 @@ public:
     static QString iconPrefix();
     static QString iconDirectory();
 
+    // Password checks with the application's password dialogs (defined by
+    // the application, which owns the dialogs). checkPassword: true when
+    // the book has no password or the right one was typed, else tells the
+    // user. askPassword: the book to open (the one the user ended with),
+    // null when refused or left; managerRequested when the user asked for
+    // the books dialog instead.
+    static bool checkPassword(DBRecord *record);
+    DBRecord *askPassword(DBRecord *record, bool *managerRequested);
+
 protected:
     void clearHeader() override;
     void readHeader(QStringList &parts) override;

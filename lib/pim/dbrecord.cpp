@@ -5,29 +5,10 @@
 #include "pimtextwriter.h"
 
 #include "qt/ymriconset.h"
+#include "qt/ymrimage.h"
 #include "qt/ymrresource.h"
 
 #include <QImage>
-
-namespace {
-
-// Copies the overlay's pixels that are not fully transparent.
-void copyOpaque(QImage &image, const QImage &overlay)
-{
-    const QImage src = overlay.convertToFormat(QImage::Format_ARGB32);
-    const int w = qMin(image.width(), src.width());
-    const int h = qMin(image.height(), src.height());
-    for (int y = 0; y < h; ++y) {
-        const QRgb *from = reinterpret_cast<const QRgb *>(src.constScanLine(y));
-        QRgb *to = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            if (qAlpha(from[x]) != 0)
-                to[x] = from[x];
-        }
-    }
-}
-
-} // namespace
 
 DBRecord::DBRecord(PIMManager *manager)
     : PIMRecord(manager)
@@ -59,10 +40,10 @@ QPixmap DBRecord::icon() const
 {
     QPixmap picture = YMRResource::loadPixmap(DBManager::iconPrefix() + m_iconName);
     if (!m_password.isEmpty() && !picture.isNull()) {
-        QImage image = picture.toImage().convertToFormat(QImage::Format_ARGB32);
+        QImage image = picture.toImage();
         const QImage lock = YMRResource::loadImage(QStringLiteral("lockoverlay"));
         if (!lock.isNull()) {
-            copyOpaque(image, lock);
+            YMRImage::copyMasked(image, lock, 0, 0, 0, 0, -1, -1);
             picture = QPixmap::fromImage(image);
         }
     }

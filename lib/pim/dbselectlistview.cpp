@@ -39,8 +39,7 @@ void DBSelectListView::sectionClicked(int section)
             book->removeProperty(markProperty());
         else if (book->isAvailable())
             book->setProperty(markProperty(), QStringLiteral("1"));
-        if (!book->store(old))
-            delete old;
+        book->store(old); // takes old in every case
     }
     blockSignals(blocked);
 }

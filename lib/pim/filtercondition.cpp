@@ -12,12 +12,12 @@ namespace {
 bool compareAmount(int code, double value, double limit)
 {
     switch (code) {
-    case 0: return value == limit;
-    case 1: return value != limit;
-    case 2: return value <= limit;
-    case 3: return value >= limit;
-    case 4: return value > limit;
-    case 5: return value < limit;
+    case FilterCondition::Equal: return value == limit;
+    case FilterCondition::NotEqual: return value != limit;
+    case FilterCondition::AtMost: return value <= limit;
+    case FilterCondition::AtLeast: return value >= limit;
+    case FilterCondition::Above: return value > limit;
+    case FilterCondition::Below: return value < limit;
     default: return false;
     }
 }
@@ -26,9 +26,9 @@ template <typename T>
 bool compareDate(int code, const T &value, const T &limit)
 {
     switch (code) {
-    case 0: return value == limit;
-    case 1: return value >= limit;
-    case 2: return value <= limit;
+    case FilterCondition::On: return value == limit;
+    case FilterCondition::OnOrAfter: return value >= limit;
+    case FilterCondition::OnOrBefore: return value <= limit;
     default: return false;
     }
 }

@@ -13,12 +13,18 @@ class Task;
 class FilterCondition
 {
 public:
-    // Expense fields; -1 tests every text field.
+    // Expense fields; -1 tests every text field. The book store's sort
+    // columns are the same numbers.
     enum Field {
         AllText = -1,
         Type = 0, Amount, Currency, City, Description, Account,
         Date, Reminder, Category, Created, Updated
     };
+    // Condition codes of the text fields (and of every text field), of the
+    // amount, and of the dates and times.
+    enum TextCondition { Contains = 0, Is, DoesNotContain, IsEmpty, IsNotEmpty, StartsWith, EndsWith };
+    enum AmountCondition { Equal = 0, NotEqual, AtMost, AtLeast, Above, Below };
+    enum DateCondition { On = 0, OnOrAfter, OnOrBefore };
 
     FilterCondition() = default;
 

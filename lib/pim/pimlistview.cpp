@@ -518,11 +518,16 @@ void PIMListView::newTask(PIMRecord *record)
         }
     }
     const bool blocked = blockSignals(true);
+    // a full page passes its last row on to the next page
     if (childCount() >= m_perPage) {
-        YMRListViewItem *pushed = itemAtRow(m_perPage - 1);
-        if (pushed == after)
-            after = itemAtRow(m_perPage - 2);
-        delete pushed;
+        YMRListViewItem *last = itemAtRow(m_perPage - 1);
+        if (last == after) {
+            // rows left behind by removals on earlier pages: show the page afresh
+            blockSignals(blocked);
+            showRecordPage(record);
+            return;
+        }
+        delete last;
     }
     PIMListViewItem *item = makeItem(record, after, top);
     if (item)

@@ -194,13 +194,13 @@ void TaskManager::releaseSharedCategoryManager()
 bool TaskManager::matchesText(const QString &value, const QString &text, int condition)
 {
     switch (condition) {
-    case 0: return text.contains(value, Qt::CaseInsensitive);
-    case 1: return text == value;
-    case 2: return !text.contains(value, Qt::CaseInsensitive);
-    case 3: return text.isEmpty();
-    case 4: return !text.isEmpty();
-    case 5: return text.toLower().startsWith(value.toLower());
-    case 6: return text.endsWith(value, Qt::CaseInsensitive);
+    case FilterCondition::Contains: return text.contains(value, Qt::CaseInsensitive);
+    case FilterCondition::Is: return text == value;
+    case FilterCondition::DoesNotContain: return !text.contains(value, Qt::CaseInsensitive);
+    case FilterCondition::IsEmpty: return text.isEmpty();
+    case FilterCondition::IsNotEmpty: return !text.isEmpty();
+    case FilterCondition::StartsWith: return text.toLower().startsWith(value.toLower());
+    case FilterCondition::EndsWith: return text.endsWith(value, Qt::CaseInsensitive);
     default: return false;
     }
 }
@@ -325,17 +325,17 @@ bool TaskManager::sortKeyText(const PIMRecord *record, int column, QString &text
     if (!task)
         return false;
     switch (column) {
-    case 0: text = task->type; return true;
-    case 1: text = YMRPIM::sortKey(task->amount.toDouble()); return true;
-    case 2: text = task->currency; return true;
-    case 3: text = task->city; return true;
-    case 4: text = YMRPIM::sortKey(!task->description.isEmpty()); return true;
-    case 5: text = task->account; return true;
-    case 6: text = YMRPIM::sortKey(task->date); return true;
-    case 7: text = YMRPIM::sortKey(task->reminder != nullptr); return true;
-    case 8: text = task->categoryTitle(false); return true;
-    case 9: text = YMRPIM::sortKey(task->created()); return true;
-    case 10: text = YMRPIM::sortKey(task->updated()); return true;
+    case FilterCondition::Type: text = task->type; return true;
+    case FilterCondition::Amount: text = YMRPIM::sortKey(task->amount.toDouble()); return true;
+    case FilterCondition::Currency: text = task->currency; return true;
+    case FilterCondition::City: text = task->city; return true;
+    case FilterCondition::Description: text = YMRPIM::sortKey(!task->description.isEmpty()); return true;
+    case FilterCondition::Account: text = task->account; return true;
+    case FilterCondition::Date: text = YMRPIM::sortKey(task->date); return true;
+    case FilterCondition::Reminder: text = YMRPIM::sortKey(task->reminder != nullptr); return true;
+    case FilterCondition::Category: text = task->categoryTitle(false); return true;
+    case FilterCondition::Created: text = YMRPIM::sortKey(task->created()); return true;
+    case FilterCondition::Updated: text = YMRPIM::sortKey(task->updated()); return true;
     default: return false;
     }
 }
@@ -347,17 +347,17 @@ bool TaskManager::needsResort(PIMRecord *old, PIMRecord *record)
     if (!a || !b)
         return false;
     switch (sortColumn()) {
-    case 0: return a->type != b->type;
-    case 1: return a->amount != b->amount;
-    case 2: return a->currency != b->currency;
-    case 3: return a->city != b->city;
-    case 4: return a->description.isEmpty() != b->description.isEmpty();
-    case 5: return a->account != b->account;
-    case 6: return a->date != b->date;
-    case 7: return (a->reminder != nullptr) != (b->reminder != nullptr);
-    case 8: return a->categoryTitle(false) != b->categoryTitle(false);
-    case 9: return a->created() != b->created();
-    case 10: return a->updated() != b->updated();
+    case FilterCondition::Type: return a->type != b->type;
+    case FilterCondition::Amount: return a->amount != b->amount;
+    case FilterCondition::Currency: return a->currency != b->currency;
+    case FilterCondition::City: return a->city != b->city;
+    case FilterCondition::Description: return a->description.isEmpty() != b->description.isEmpty();
+    case FilterCondition::Account: return a->account != b->account;
+    case FilterCondition::Date: return a->date != b->date;
+    case FilterCondition::Reminder: return (a->reminder != nullptr) != (b->reminder != nullptr);
+    case FilterCondition::Category: return a->categoryTitle(false) != b->categoryTitle(false);
+    case FilterCondition::Created: return a->created() != b->created();
+    case FilterCondition::Updated: return a->updated() != b->updated();
     default: return false;
     }
 }

@@ -57,8 +57,7 @@ public:
     static CategoryManager *sharedCategoryManager();
     static void releaseSharedCategoryManager();
 
-    // Text condition codes: 0 contains, 1 is exactly, 2 doesn't contain,
-    // 3 is empty, 4 is not empty, 5 starts with, 6 ends with.
+    // condition: a FilterCondition::TextCondition code
     static bool matchesText(const QString &value, const QString &text, int condition);
     // True when the test holds for at least one entry; never for no entries.
     static bool matchesAnyText(const QString &value, const QStringList &texts, int condition);

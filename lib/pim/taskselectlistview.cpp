@@ -35,8 +35,7 @@ void toggleMark(PIMRecord *record, bool mark)
         record->setProperty(TaskSelectListView::markProperty(), QStringLiteral("1"));
     else
         record->removeProperty(TaskSelectListView::markProperty());
-    if (!record->store(old))
-        delete old;
+    record->store(old); // takes old in every case
 }
 } // namespace
 

@@ -60,9 +60,17 @@ PIMRecord *TemplateManager::find(const QString &name) const
     return m_recordsByName.value(name, nullptr);
 }
 
+namespace {
+// A name is one line of the index: a line break in it would split it.
+bool fitsTheIndex(const QString &name)
+{
+    return !name.isEmpty() && !name.contains(QLatin1Char('\n'));
+}
+}
+
 bool TemplateManager::add(PIMRecord *record, const QString &name)
 {
-    if (name.isEmpty() || !record || m_nameList.contains(name))
+    if (!fitsTheIndex(name) || !record || m_nameList.contains(name))
         return false;
     m_recordsByName.insert(name, record);
     m_nameList.append(name);
@@ -83,7 +91,7 @@ bool TemplateManager::rename(const QString &oldName, const QString &newName)
 {
     if (oldName == newName)
         return true;
-    if (m_nameList.contains(newName))
+    if (!fitsTheIndex(newName) || m_nameList.contains(newName))
         return false;
     const int index = m_nameList.indexOf(oldName);
     if (index < 0)

@@ -6,11 +6,14 @@
 #include "qpe/qpekeys.h"
 
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QToolBar>
 
 namespace {
 
 const int ZoomSizes[] = {8, 10, 12, 14, 16, 18, 20, 24, 36};
+// the turn notice: QT_LOGGING_RULES="ymr.frame.debug=false" silences it
+Q_LOGGING_CATEGORY(frameLog, "ymr.frame")
 
 } // namespace
 
@@ -109,6 +112,9 @@ void YMRMainWindow::about()
     QCoreApplication::postEvent(this, new QEvent(QEvent::Type(AboutEvent)));
 }
 
+// The frame offers the zoom actions, keys and table; what a zoom changes
+// (fonts of its lists and forms) only the application's window knows, so
+// these three are for it to override.
 void YMRMainWindow::zoomin()
 {
 }
@@ -156,5 +162,5 @@ void YMRMainWindow::resizeEvent(QResizeEvent *e)
         return;
     m_portrait = portrait;
     rotate();
-    qDebug("Rotate, now %s", portrait ? "Vertical" : "Horizontal");
+    qCDebug(frameLog, "Rotate, now %s", portrait ? "Vertical" : "Horizontal");
 }

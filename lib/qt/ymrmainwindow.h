@@ -36,6 +36,10 @@ public:
 
 public slots:
     void about();
+    // Hooks for the application's window, which knows what a zoom or a turn
+    // changes: "zoomin"/"zoomout" and the zoom keys call the first two (the
+    // window then sizes with snapZoomSize()), a turn calls rotate(). They
+    // do nothing here.
     virtual void zoomin();
     virtual void zoomout();
     virtual void rotate();

@@ -33,6 +33,17 @@ inline void prepareEnvironment()
     qputenv("QPE_HOME", given.isEmpty() ? dir.path().toLocal8Bit() : given);
 }
 
+// Delivers every event already posted, and those that posts in turn: after
+// it, a posted message that was going to arrive has arrived. The way to
+// check that nothing (more) came without a fixed wait.
+inline void flushEvents()
+{
+    for (int i = 0; i < 4; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
 // Runs act on the modal dialog once it is up (call this right before the
 // dialog's exec()). A dialog still open five seconds later is rejected, so
 // a failing test never hangs.
@@ -47,6 +58,30 @@ inline void whenModalShown(const std::function<void(QDialog *)> &act)
         if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
             d->reject();
     });
+}
+
+// Runs act on the pop-up menu or modal dialog that opens next (call this
+// right before the code that opens it). It looks for one for five seconds;
+// whatever is still open after that is closed, so a failing test never hangs.
+inline void whenOpen(const std::function<void(QWidget *)> &act, int triesLeft = 500)
+{
+    QTimer::singleShot(triesLeft == 500 ? 0 : 10, [act, triesLeft] {
+        QWidget *w = QApplication::activePopupWidget();
+        if (!w)
+            w = QApplication::activeModalWidget();
+        if (w)
+            act(w);
+        else if (triesLeft > 0)
+            whenOpen(act, triesLeft - 1);
+    });
+    if (triesLeft == 500) {
+        QTimer::singleShot(5000, [] {
+            if (QWidget *p = QApplication::activePopupWidget())
+                p->hide();
+            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                d->reject();
+        });
+    }
 }
 
 } // namespace ymrtest

@@ -1,3 +1,4 @@
+// ymr-test-screens: 240x320 480x640
 #include "ymrtest.h"
 
 #include "filetree.h"
@@ -9,13 +10,16 @@
 #include "filedialog/ymfileview.h"
 #include "qpe/config.h"
 #include "qpe/qcopchannel.h"
+#include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
+#include "qt/ymrmainwindow.h"
 #include "qt/ymrpushbutton.h"
+#include "qt/ymselectcoloraction.h"
+#include "qt/ymtabwidget.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QSignalSpy>
-#include <QTabWidget>
 
 namespace {
 QString entry(const char *key)
@@ -89,7 +93,7 @@ void TestYMFileDialogColorsWidget::newColourReachesOpenViews()
     YMFileDialogColorsWidget page(nullptr, nullptr);
     QTRY_COMPARE(lv->colorMode(), 1);
     QCOMPARE(tree.colorMode(), 1);
-    page.setColor(YMFileDialogColorsWidget::EvenBackground, QColor("#123456"));
+    page.colorAction(YMFileDialogColorsWidget::EvenBackground)->panelColorSelected(QColor("#123456"));
     QCOMPARE(entry("c4"), QString("#123456"));
     QCOMPARE(entry("c1"), QString("#336699"));
     // an open view re-reads its colours on the broadcast
@@ -113,7 +117,7 @@ void TestYMFileDialogColorsWidget::invalidColourIsThePalette()
     QPalette pal = page.preview()->palette();
     pal.setColor(QPalette::Text, QColor("#aa0000"));
     page.preview()->setPalette(pal);
-    page.setColor(YMFileDialogColorsWidget::OddText, QColor());
+    page.colorAction(YMFileDialogColorsWidget::OddText)->panelColorSelected(QColor());
     QCOMPARE(entry("c1"), QString("#aa0000"));
     page.preview()->setDir("/");
     YMRListViewItem *first = page.preview()->firstChild();
@@ -131,11 +135,19 @@ void TestYMFileDialogColorsWidget::optionsDialog()
         QVERIFY(dlg && dlg != &d);
         seen = true;
         QCOMPARE(dlg->windowTitle(), QString("Options ..."));
-        auto *tabs = dlg->findChild<QTabWidget *>();
+        auto *tabs = dlg->findChild<YMTabWidget *>();
         QVERIFY(tabs);
         QCOMPARE(tabs->count(), 1);
-        QCOMPARE(tabs->tabText(0), QString("Colors"));
-        QVERIFY(qobject_cast<YMFileDialogColorsWidget *>(tabs->widget(0)));
+        auto *page = dlg->findChild<YMFileDialogColorsWidget *>();
+        QVERIFY(page);
+        QCOMPARE(tabs->tabLabel(page), QString("Colors"));
+        QCOMPARE(tabs->tabPosition(), YMRMainWindow::isPortrait() ? 0 : 2);
+        const QRect screen = QPEApplication::screenRect();
+        QCOMPARE(dlg->size(), screen.size());
+        dlg->grab().save(QDir::tempPath()
+                         + QString("/ymfiledialog-options-%1x%2.png")
+                               .arg(screen.width())
+                               .arg(screen.height()));
         dlg->accept();
     });
     d.options();

@@ -74,6 +74,9 @@ void TestCategoryListView::rows()
     QCOMPARE(QColor(swatch.pixel(s / 2, s / 2)), QColor(0, 200, 0));
     QCOMPARE(QColor(swatch.pixel(1, 1)), QColor(Qt::white));
     QCOMPARE(QColor(swatch.pixel(0, 0)), QColor(Qt::black));
+    QCOMPARE(QColor(swatch.pixel(s - 1, s - 1)), QColor(Qt::black));
+    QCOMPARE(QColor(swatch.pixel(s - 2, s - 2)), QColor(Qt::white));
+    QCOMPARE(QColor(swatch.pixel(2, 2)), QColor(0, 200, 0));
     QCOMPARE(QColor(food->pixmap(3)->toImage().pixel(s / 2, s / 2)), QColor(Qt::black));
     QVERIFY(food->pixmap(0)->toImage() == l->icon(2).toImage()); // off
     QColor text, base;

@@ -5,6 +5,7 @@
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "qt/ymrapplication.h"
+#include "qt/ymrresource.h"
 
 #include <memory>
 
@@ -478,7 +479,25 @@ void TestDBManager::bookIcon()
     const QImage available = r.icon().toImage();
     QVERIFY(available != plain);   // not available: the greyed picture
     r.setPassword(QStringLiteral("pw"));
-    QVERIFY(r.icon().toImage() != available);
+    const QImage locked = r.icon().toImage();
+    QCOMPARE(locked.size(), available.size());
+    // the lock's visible pixels over the picture, the picture elsewhere
+    const QImage lock = YMRResource::loadImage(QStringLiteral("lockoverlay"));
+    QVERIFY(!lock.isNull());
+    int covered = 0;
+    for (int y = 0; y < locked.height(); ++y) {
+        for (int x = 0; x < locked.width(); ++x) {
+            const bool inLock = x < lock.width() && y < lock.height();
+            const QRgb over = inLock ? lock.pixel(x, y) : 0;
+            if (qAlpha(over) == 255) {
+                QCOMPARE(locked.pixel(x, y), over);
+                ++covered;
+            } else if (qAlpha(over) == 0 && qAlpha(available.pixel(x, y)) == 255) {
+                QCOMPARE(locked.pixel(x, y), available.pixel(x, y));
+            }
+        }
+    }
+    QVERIFY(covered > 0);
     QVERIFY(DBManager::iconDirectory().endsWith(QStringLiteral("/ymrOutlays/icons/")));
 }
 

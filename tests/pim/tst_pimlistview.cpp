@@ -36,8 +36,14 @@ private:
         static int n = 0;
         Fixture f;
         f.book.reset(new TaskManager(m_dir.filePath(QStringLiteral("b%1.exp").arg(++n))));
-        for (int i = 0; i < records; ++i)
-            add(*f.book, QStringLiteral("t%1").arg(i, 2, 10, QLatin1Char('0')), i * 10);
+        for (int i = 0; i < records; ++i) {
+            // appended without the add hooks (settings writes per record)
+            auto *t = new Task(f.book.get());
+            t->type = QStringLiteral("t%1").arg(i, 2, 10, QLatin1Char('0'));
+            t->amount = QString::number(i * 10);
+            f.book->appendRecord(t);
+        }
+        f.book->rebuildView(true);
         f.list.reset(new TaskListView(nullptr, "main"));
         f.list->setManager(f.book.get(), follow);
         f.list->setColumns({ 0, 1 });
@@ -202,6 +208,17 @@ void TestPIMListView::removalOffPage()
     QCOMPARE(rows(l), before);
     QCOMPARE(l->pageLabel()->text(), QStringLiteral(" Page 1 [2] "));
     QCOMPARE(l->totalLabel()->text(), QStringLiteral("Total records count: 30"));
+    // on page 2 the rows now start one place late; an add just after the
+    // last row refills the page rather than drop the row it follows
+    f.book->setSort(1, true);
+    l->setPage(2);
+    QVERIFY(f.book->removeRecord(task(*f.book, 3)));
+    QCOMPARE(rows(l).last(), QStringLiteral("t30"));
+    add(*f.book, QStringLiteral("new"), 305);
+    QCOMPARE(l->page(), 2);
+    QCOMPARE(rows(l).first(), QStringLiteral("t16"));
+    QCOMPARE(rows(l).mid(13), (QStringList{ "t30", "new" }));
+    QCOMPARE(current(l), QStringLiteral("new"));
 }
 
 void TestPIMListView::addOntoPages()

@@ -94,6 +94,9 @@ void TestTemplateManager::addRenameRemove()
     QVERIFY(tm.rename(QStringLiteral("A"), QStringLiteral("A")));
     QVERIFY(!tm.rename(QStringLiteral("A"), QStringLiteral("B")));
     QVERIFY(!tm.rename(QStringLiteral("none"), QStringLiteral("C")));
+    // a name is one line of the index
+    QVERIFY(!tm.rename(QStringLiteral("A"), QStringLiteral("two\nlines")));
+    QVERIFY(!tm.add(dup, QStringLiteral("two\nlines")));
     QVERIFY(tm.rename(QStringLiteral("A"), QStringLiteral("C")));
     QCOMPARE(tm.names(), QStringList({"C", "B"}));
     QCOMPARE(tm.find(QStringLiteral("C")), static_cast<PIMRecord *>(a));

@@ -18,20 +18,7 @@ class TestYMRPIMEditors : public QObject
     Q_OBJECT
 
 private:
-    // Runs the action on the next popup or modal dialog that opens.
-    static void whenOpen(const std::function<void(QWidget *)> &action)
-    {
-        QTimer::singleShot(0, [action]() {
-            QWidget *w = QApplication::activePopupWidget();
-            if (!w)
-                w = QApplication::activeModalWidget();
-            if (!w) {
-                whenOpen(action);
-                return;
-            }
-            action(w);
-        });
-    }
+    static void whenOpen(const std::function<void(QWidget *)> &action) { ymrtest::whenOpen(action); }
     static YMRPushButton *button(QWidget *w, const QString &text)
     {
         for (YMRPushButton *b : w->findChildren<YMRPushButton *>())

@@ -151,14 +151,14 @@ void TestAlarmServer::neverEarlyWhenTheTimerFiresEarly()
     QVERIFY(sink.got.isEmpty());
     QCOMPARE(s.pending().size(), 1);
     s.deliverDue();
-    QTest::qWait(10);
+    ymrtest::flushEvents();
     QVERIFY(sink.got.isEmpty());
 
     clock.t = T0.addSecs(10);
     QTRY_COMPARE(sink.got.size(), 1);
     QVERIFY(s.pending().isEmpty());
     QCOMPARE(s.timerInterval(), -1);
-    QTest::qWait(100);
+    ymrtest::flushEvents();
     QCOMPARE(sink.got.size(), 1);
 }
 
@@ -245,7 +245,7 @@ void TestAlarmServer::restartRearmsAndDeliversLateOnce()
         QCOMPARE(third.pending().size(), 1);
         QCOMPARE(third.pending().first().message, QByteArray("future"));
         third.deliverDue();
-        QTest::qWait(50);
+        ymrtest::flushEvents();
         QCOMPARE(sink.got.size(), 1);   // the late one rang once only
         clock.t = T0.addSecs(3600);
         third.deliverDue();
@@ -319,7 +319,7 @@ void TestAlarmServer::onlyOneServerPerRootDelivers()
 
     clock.t = T0.addSecs(5);
     b.deliverDue();
-    QTest::qWait(20);
+    ymrtest::flushEvents();
     QVERIFY(sink.got.isEmpty());
     clockA.t = T0.addSecs(5);
     a->deliverDue();
@@ -333,7 +333,7 @@ void TestAlarmServer::onlyOneServerPerRootDelivers()
     b.deliverDue();
     QVERIFY(b.isDelivering());
     QTRY_COMPARE(sink.got.size(), 3);
-    QTest::qWait(20);
+    ymrtest::flushEvents();
     QCOMPARE(sink.got.size(), 3);
 }
 

@@ -121,8 +121,24 @@ void TestDevices::playerCommand()
     qputenv("QPE_SOUND_CMD", "");   // set but empty: silence
     QVERIFY(QpeSound::command(QStringLiteral("/s/a.wav")).isEmpty());
     qunsetenv("QPE_SOUND_CMD");
-    const QStringList def = QpeSound::command(QStringLiteral("/s/a.wav"));
-    QVERIFY(def.isEmpty() || def.last() == QStringLiteral("/s/a.wav"));
+
+    // the players found on PATH: fakes in a folder of our own
+    QTemporaryDir bin;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.path().toLocal8Bit());
+    const auto install = [&bin](const char *name) {
+        QFile f(bin.filePath(QString::fromLatin1(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\n");
+        f.close();
+        QVERIFY(f.setPermissions(f.permissions() | QFileDevice::ExeOwner));
+    };
+    QVERIFY(QpeSound::command(QStringLiteral("/s/a.wav")).isEmpty());
+    install("aplay");
+    QCOMPARE(QpeSound::command(QStringLiteral("/s/a.wav")), (QStringList{"aplay", "-q", "/s/a.wav"}));
+    install("paplay");
+    QCOMPARE(QpeSound::command(QStringLiteral("/s/a.wav")), (QStringList{"paplay", "/s/a.wav"}));
+    qputenv("PATH", path);
 }
 
 void TestDevices::playerRunsDetached()

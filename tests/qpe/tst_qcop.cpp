@@ -148,9 +148,10 @@ void TestQCop::channelDeletedBeforeDelivery()
     connect(second, &QCopChannel::received, first, [&]() { delete first; first = nullptr; });
     QCopChannel::send("T/gone2", "m");
     QTRY_COMPARE(d.got.size(), 1);
-    QTest::qWait(20);
+    ymrtest::flushEvents();
     QCOMPARE(d.got.size(), 1);
-    QVERIFY(!first || !second);
+    // the first to hear it deletes the other
+    QVERIFY((first == nullptr) != (second == nullptr));
 }
 
 void TestQCop::receiverOpensAndClosesChannels()
@@ -205,7 +206,7 @@ void TestQCop::appMessageNeedsObjectName()
     app->setObjectName(QString());
     QCopChannel::send("QPE/Application/", "nameless");
     QCopChannel::send("QPE/Application/" + QCoreApplication::applicationName().toUtf8(), "byexe");
-    QTest::qWait(20);
+    ymrtest::flushEvents();
     QCOMPARE(spy.count(), 0);
 
     app->setObjectName(QStringLiteral("tstapp"));
@@ -220,7 +221,7 @@ void TestQCop::appMessageNeedsObjectName()
     QCopChannel::send("QPE/Application/tstapp", "old");
     QCopChannel::send("QPE/Application/renamed", "new");
     QTRY_COMPARE(spy.count(), 2);
-    QTest::qWait(20);
+    ymrtest::flushEvents();
     QCOMPARE(spy.count(), 2);
     QCOMPARE(spy.at(1).at(0).toByteArray(), QByteArray("new"));
 }

@@ -21,7 +21,9 @@ private slots:
     void noSelectionMode();
     void unselectableItems();
     void clicksAndDoubleClicks();
+    void navigationKeys_data();
     void navigationKeys();
+    void pageDownAndEmptyBox();
     void leftScrollsSingleColumn();
     void typeAhead();
     void dragInColumnsBelowLastRow();
@@ -270,43 +272,50 @@ void TestYMRListBoxInput::clicksAndDoubleClicks()
     QCOMPARE(sel.count(), 2);
 }
 
+void TestYMRListBoxInput::navigationKeys_data()
+{
+    // eight items; in three columns they stand 0 1 2 | 3 4 5 | 6 7
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QList<int>>("current");
+    QTest::newRow("one column")
+        << 1 << 0
+        << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_End, Qt::Key_Down, Qt::Key_Home, Qt::Key_Up}
+        << QList<int>{1, 2, 1, 7, 7, 0, 0};
+    // Right moves a column on, from the last column to the next row of the
+    // first; Left back, from the first column to the row above's end
+    QTest::newRow("three columns")
+        << 3 << 1 << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Left, Qt::Key_Left}
+        << QList<int>{4, 7, 2, 7, 4};
+    QTest::newRow("three columns, ends") << 3 << 5 << QList<int>{Qt::Key_Right, Qt::Key_Home, Qt::Key_Left}
+                                         << QList<int>{5, 0, 0};
+}
+
 void TestYMRListBoxInput::navigationKeys()
+{
+    QFETCH(int, columns);
+    QFETCH(int, start);
+    QFETCH(QList<int>, keys);
+    QFETCH(QList<int>, current);
+    lb->setColumnMode(columns);
+    lb->setCurrentItem(start);
+    QCOMPARE(lb->numRows(), columns == 1 ? 8 : 3);
+    QList<int> seen;
+    for (int k : keys) {
+        key(k);
+        seen << lb->currentItem();
+    }
+    QCOMPARE(seen, current);
+}
+
+void TestYMRListBoxInput::pageDownAndEmptyBox()
 {
     QSignalSpy hl(lb, qOverload<int>(&YMRListBox::highlighted));
     lb->setCurrentItem(0);
-    key(Qt::Key_Down);
-    key(Qt::Key_Down);
-    QCOMPARE(lb->currentItem(), 2);
-    key(Qt::Key_Up);
-    QCOMPARE(lb->currentItem(), 1);
-    key(Qt::Key_End);
-    QCOMPARE(lb->currentItem(), 7);
-    key(Qt::Key_Down);
-    QCOMPARE(lb->currentItem(), 7);
-    key(Qt::Key_Home);
-    QCOMPARE(lb->currentItem(), 0);
-    key(Qt::Key_Up);
-    QCOMPARE(lb->currentItem(), 0);
     key(Qt::Key_PageDown);
     QCOMPARE(lb->currentItem(), qMin(7, lb->numItemsVisible()));
     QCOMPARE(hl.last().at(0).toInt(), lb->currentItem());
-
-    // several columns: Right moves a column on, Left back
-    lb->setColumnMode(3);
-    lb->setCurrentItem(1);
-    QCOMPARE(lb->numRows(), 3);
-    key(Qt::Key_Right);
-    QCOMPARE(lb->currentItem(), 4);
-    key(Qt::Key_Right);
-    QCOMPARE(lb->currentItem(), 7);
-    // last column: to the next row of the first
-    key(Qt::Key_Right);
-    QCOMPARE(lb->currentItem(), 2);
-    key(Qt::Key_Left);
-    // the last column has no row 1 item... index 1 + 2*3 = 7 exists
-    QCOMPARE(lb->currentItem(), 7);
-    key(Qt::Key_Left);
-    QCOMPARE(lb->currentItem(), 4);
 
     // keys on an empty box are passed on
     YMRListBox empty;
@@ -319,8 +328,7 @@ void TestYMRListBoxInput::leftScrollsSingleColumn()
 {
     lb->changeItem(QString(80, QChar('w')), 0);
     lb->setCurrentItem(3);
-    QTest::qWait(20);
-    QVERIFY(lb->contentsWidth() > lb->visibleWidth());
+    QTRY_VERIFY(lb->contentsWidth() > lb->visibleWidth());
     lb->setContentsPos(40, 0);
     const int x = lb->contentsX();
     QVERIFY(x > 0);

@@ -166,7 +166,8 @@ void TestYMRMainWindow::rotationHook()
     w.resize(portrait ? QSize(320, 240) : QSize(240, 320));
     QTRY_COMPARE(w.rotations, 1);
     w.resize(portrait ? QSize(330, 250) : QSize(250, 330));
-    QTest::qWait(20);
+    // once the window has its new size, its resize event has run
+    QTRY_COMPARE(w.size(), portrait ? QSize(330, 250) : QSize(250, 330));
     QCOMPARE(w.rotations, 1);
 
     QTest::ignoreMessage(QtDebugMsg, portrait ? "Rotate, now Vertical" : "Rotate, now Horizontal");

@@ -81,7 +81,7 @@ void TestYMRStylePlugin::otherMessagesIgnored()
     QCopChannel::send("QPE/System", "applyYMRStyle");
     QCopChannel::send("QPE/System", "somethingElse()");
     QCopChannel::send("QPE/Other", "applyYMRStyle()");
-    QTest::qWait(30);
+    ymrtest::flushEvents();
     QCOMPARE(QApplication::style(), before);
     QVERIFY(!pluginLoaded());
 }

@@ -5,6 +5,7 @@
 #include "pclink.h"
 #include "pclinkprotocol.h"
 #include "pclinkserver.h"
+#include "pclinktestutil.h"
 
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
@@ -17,7 +18,12 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
+
+using namespace pclinktest;
 
 // One side's application and data folders.
 struct Home
@@ -39,19 +45,6 @@ QByteArray pattern(int size, int seed = 1)
     for (int i = 0; i < size; ++i)
         b[i] = char((i * 31 + seed * 7 + i / 251) & 0xff);
     return b;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(f.write(bytes), qint64(bytes.size()));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 // Every signal of a link as "name" or "name:argument".
@@ -204,6 +197,7 @@ private slots:
     void clientTakesOnlyAnswers();
     void interruptedReceiveKeepsOldFile();
     void interruptedGetKeepsOldFile();
+    void failedWriteKeepsOldFile();
     void sharedCategoriesSavedAndReloaded();
     void serverBusyPort();
 };
@@ -652,6 +646,39 @@ void TestPCLink::interruptedGetKeepsOldFile()
     QCOMPARE(s.client.transferState(), 2);
     QCOMPARE(readFile(local), QByteArray("kept"));
     QVERIFY(!QFile::exists(local + ".new"));
+}
+
+// A disk that fills up: the announced bytes are still read, so the next
+// file arrives intact, and the old file stays.
+void TestPCLink::failedWriteKeepsOldFile()
+{
+    Pair p;
+    QVERIFY(p.open());
+    const QString target = p.device->resolvePath("[A]Trip.exp");
+    writeFile(target, "the old book");
+    const QString big = p.clientHome.app() + "/big.exp", small = p.clientHome.app() + "/small.exp";
+    writeFile(big, pattern(300000));
+    writeFile(small, "small");
+    Recorder device(p.device.data());
+
+    struct rlimit before;
+    getrlimit(RLIMIT_FSIZE, &before);
+    struct rlimit limit = before;
+    limit.rlim_cur = 100000;
+    signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    p.client.sendFile(big, "[A]Trip.exp");
+    QTRY_VERIFY(device.ended());
+    setrlimit(RLIMIT_FSIZE, &before);
+    QCOMPARE(device.events.last(), QString("receiveFileFailed"));
+    QCOMPARE(readFile(target), QByteArray("the old book"));
+    QVERIFY(!QFile::exists(target + ".new"));
+
+    device.events.clear();
+    p.client.sendFile(small, "[A]Trip.exp");
+    QTRY_VERIFY(device.ended());
+    QCOMPARE(device.events.last(), "receiveFileFinished:" + target);
+    QCOMPARE(readFile(target), QByteArray("small"));
 }
 
 // The link on the program's own folders saves the shared category store

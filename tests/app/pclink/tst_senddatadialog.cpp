@@ -5,6 +5,7 @@
 #include "pclink.h"
 #include "pclinkprotocol.h"
 #include "pclinkserver.h"
+#include "pclinktestutil.h"
 #include "senddatadialogclient.h"
 #include "senddatadialogserver.h"
 
@@ -21,38 +22,7 @@
 
 namespace {
 
-QString deviceFile(const QString &name)
-{
-    return Global::applicationFileName("ymrOutlays", name);
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void makeBook(const QString &path, const QString &description)
-{
-    TaskManager book(path, false, false);
-    book.setDescription(description);
-    book.forceSave();
-    QVERIFY(QFile::exists(path));
-}
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
+using namespace pclinktest;
 
 // A client dialog's per-file signals as "success:<source>" / "failed:<source>".
 struct Outcomes : QObject
@@ -109,7 +79,7 @@ private:
 
 void TestSendDataDialog::init()
 {
-    QFile::remove(deviceFile("ymrOutlaysIDX"));
+    QFile::remove(appFile("ymrOutlaysIDX"));
     m_index = new DBManager;
     m_index->load();
 }
@@ -126,7 +96,7 @@ void TestSendDataDialog::cleanup()
 void TestSendDataDialog::sendBatchRegistersBooks()
 {
     startServer();
-    makeBook(local("Trip.exp"), "Summer trip");
+    makeBook(local("Trip.exp"), {}, "Summer trip");
     writeFile(local("ymrCategory"), "categories");
     const QStringList pairs = {local("Trip.exp"), "[A]Trip.exp", local("missing.exp"), "[A]missing.exp",
                                local("ymrCategory"), "[A]ymrCategory"};
@@ -139,30 +109,28 @@ void TestSendDataDialog::sendBatchRegistersBooks()
                                           "success:" + local("ymrCategory")}));
         QCOMPARE(m_server->upperText(), QString("Receive Finished"));
     }
-    QCOMPARE(readFile(deviceFile("ymrCategory")), QByteArray("categories"));
+    QCOMPARE(readFile(appFile("ymrCategory")), QByteArray("categories"));
     // the book is listed once, refreshed from its header; the category file is not a book
     QCOMPARE(m_index->count(), 1);
-    DBRecord *book = m_index->findByPath(deviceFile("Trip.exp"));
+    DBRecord *book = m_index->findByPath(appFile("Trip.exp"));
     QVERIFY(book);
     QCOMPARE(book->title(), QString("Trip"));
     QCOMPARE(book->description(), QString("Summer trip"));
     DBManager reread;
     reread.load();
-    QVERIFY(reread.findByPath(deviceFile("Trip.exp")));
+    QVERIFY(reread.findByPath(appFile("Trip.exp")));
     QTRY_COMPARE(m_server->upperText(), QString("Waiting for connection ..."));
 }
 
 void TestSendDataDialog::getBatchStopsWhenAsked()
 {
     startServer();
-    makeBook(deviceFile("Home.exp"), "");
-    m_server->server(); // the index is read when the connection comes
-    auto *rec = new DBRecord(m_index);
-    rec->setPath(deviceFile("Home.exp"));
-    m_index->addRecord(rec);
+    makeBook(appFile("Home.exp"), {"x"});
+    // the index is read when the connection comes
+    addBook(m_index, appFile("Home.exp"));
     writeFile(Global::applicationFileName("ymrOutlaysData", "cities"), "Oslo");
 
-    const QStringList pairs = {deviceFile("Home.exp"), local("Home.exp"), "[A]Gone.exp", local("Gone.exp"),
+    const QStringList pairs = {appFile("Home.exp"), local("Home.exp"), "[A]Gone.exp", local("Gone.exp"),
                                "[D]cities", local("cities")};
     {
         SendDataDialogClient client("127.0.0.1", false, pairs);
@@ -170,10 +138,10 @@ void TestSendDataDialog::getBatchStopsWhenAsked()
         out.stopOnFailure = true;
         out.watch(&client);
         QCOMPARE(client.exec(), 0);
-        QCOMPARE(out.events, QStringList({"success:" + deviceFile("Home.exp"), "failed:[A]Gone.exp"}));
+        QCOMPARE(out.events, QStringList({"success:" + appFile("Home.exp"), "failed:[A]Gone.exp"}));
         QVERIFY(!QFile::exists(local("cities")));
     }
-    QCOMPARE(readFile(local("Home.exp")), readFile(deviceFile("Home.exp")));
+    QCOMPARE(readFile(local("Home.exp")), readFile(appFile("Home.exp")));
     SendDataDialogClient client("127.0.0.1", false, pairs);
     Outcomes out;
     out.watch(&client);
@@ -261,9 +229,9 @@ void TestSendDataDialog::busyDeviceRefusesSecondConnection()
     QCOMPARE(m_server->link(), busy);
     first.write("done");
     QTRY_COMPARE(m_server->upperText(), QString("Receive Finished"));
-    QCOMPARE(readFile(deviceFile("New.exp")), QByteArray("halfdone"));
-    QVERIFY(m_index->findByPath(deviceFile("New.exp")));
-    QVERIFY(!m_index->findByPath(deviceFile("New.exp"))->isAvailable());
+    QCOMPARE(readFile(appFile("New.exp")), QByteArray("halfdone"));
+    QVERIFY(m_index->findByPath(appFile("New.exp")));
+    QVERIFY(!m_index->findByPath(appFile("New.exp"))->isAvailable());
 }
 
 void TestSendDataDialog::idleConnectionReplacedAndClosed()

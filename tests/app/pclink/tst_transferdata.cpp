@@ -6,7 +6,9 @@
 
 #include "pclink.h"
 #include "pclinkserver.h"
+#include "pclinktestutil.h"
 #include "senddatadialogserver.h"
+#include "todowindow.h"
 #include "transferdata.h"
 
 #include "pim/dbmanager.h"
@@ -20,60 +22,21 @@
 #include "qpe/global.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
+#include "qt/ymraction.h"
 #include "qt/ymrpushbutton.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QTcpServer>
+
+#include <unistd.h>
 
 namespace {
 
-QString localFile(const QString &name)
-{
-    return Global::applicationFileName("ymrOutlays", name);
-}
-
-void makeBook(const QString &path, const QStringList &descriptions)
-{
-    TaskManager book(path, false, false);
-    book.load();
-    for (const QString &d : descriptions) {
-        auto *t = new Task(&book);
-        t->description = d;
-        t->amount = "12.50";
-        book.addRecord(t);
-    }
-    book.forceSave();
-}
-
-QStringList descriptionsOf(const QString &path)
-{
-    TaskManager book(path, false, false);
-    book.load();
-    QStringList out;
-    PIMRecordArray *records = book.records();
-    for (int i = 0; i < records->count(); ++i)
-        out << static_cast<Task *>(records->at(i))->description;
-    return out;
-}
-
-DBRecord *addBook(DBManager *index, const QString &path)
-{
-    auto *r = new DBRecord(index);
-    r->setPath(path);
-    r->setTitle(QFileInfo(path).completeBaseName());
-    index->addRecord(r);
-    return r;
-}
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::Any, 0);
-    return probe.serverPort();
-}
+using namespace pclinktest;
 
 // A device in this process: answers through links on its own folders.
 struct Device : QObject
@@ -109,7 +72,7 @@ struct Device : QObject
             ext.save();
         }
         QFile::remove(app() + "/ymrOutlaysIDX_EXT");
-        QVERIFY(QFile::rename(localFile("ymrOutlaysIDX_EXT"), app() + "/ymrOutlaysIDX_EXT"));
+        QVERIFY(QFile::rename(appFile("ymrOutlaysIDX_EXT"), app() + "/ymrOutlaysIDX_EXT"));
     }
 };
 
@@ -137,7 +100,7 @@ private:
 
 void TestTransferData::init()
 {
-    QFile::remove(localFile("ymrOutlaysIDX"));
+    QFile::remove(appFile("ymrOutlaysIDX"));
     m_index = new DBManager;
     m_index->load();
 }
@@ -156,7 +119,7 @@ void TestTransferData::cleanup()
 
 void TestTransferData::sendModeMarksTheOpenBook()
 {
-    const QString open = localFile("Open.exp"), other = localFile("Other.exp");
+    const QString open = appFile("Open.exp"), other = appFile("Other.exp");
     makeBook(open, {"a"});
     makeBook(other, {"b"});
     addBook(m_index, open);
@@ -188,8 +151,8 @@ void TestTransferData::sendModeMarksTheOpenBook()
     QVERIFY(m_index->findByPath(other)->hasProperty("transfer"));
     dlg.select(m_index->findByPath(open));
     QVERIFY(!m_index->findByPath(open)->hasProperty("transfer"));
-    DBRecord *gone = addBook(m_index, localFile("Gone.exp"));
-    QFile::remove(localFile("Gone.exp"));
+    DBRecord *gone = addBook(m_index, appFile("Gone.exp"));
+    QFile::remove(appFile("Gone.exp"));
     m_index->refreshRecord(gone);
     QVERIFY(!gone->isAvailable());
     dlg.select(gone);
@@ -198,7 +161,7 @@ void TestTransferData::sendModeMarksTheOpenBook()
 
 void TestTransferData::sendPairs()
 {
-    const QString home = localFile("Home.exp");
+    const QString home = appFile("Home.exp");
     const QString card = m_card.path() + "/Trip.exp";
     makeBook(home, {"x"});
     makeBook(card, {"y"});
@@ -215,7 +178,7 @@ void TestTransferData::sendPairs()
     dlg.data->setChecked(true);
     const QStringList pairs = dlg.buildPairs();
     QCOMPARE(pairs.size(), 2 * 11);
-    QCOMPARE(pairs.mid(0, 4), QStringList({localFile("ymrCategory"), "[A]ymrCategory",
+    QCOMPARE(pairs.mid(0, 4), QStringList({appFile("ymrCategory"), "[A]ymrCategory",
                                            Global::applicationFileName("ymrOutlaysData", "accounts"),
                                            "[D]accounts"}));
     QCOMPARE(pairs.at(9), QString("[D]currencies_en"));
@@ -254,9 +217,9 @@ void TestTransferData::getModeConnectListsDeviceBooks()
         cfg.setGroup("Options");
         QCOMPARE(cfg.readEntry("ip"), QString("127.0.0.1"));
         QCOMPARE(cfg.readNumEntry("pclink_gdata", -1), 1);
-        QVERIFY(QFile::exists(localFile("ymrOutlaysIDX_EXT")));
+        QVERIFY(QFile::exists(appFile("ymrOutlaysIDX_EXT")));
     }
-    QVERIFY(!QFile::exists(localFile("ymrOutlaysIDX_EXT")));
+    QVERIFY(!QFile::exists(appFile("ymrOutlaysIDX_EXT")));
 }
 
 // Device books land on the local book of the same file name; existing files
@@ -270,7 +233,7 @@ void TestTransferData::getOverwriteQuestions()
     const QString cardTrip = m_card.path() + "/Trip.exp";
     makeBook(cardTrip, {"local"});
     addBook(m_index, cardTrip);
-    makeBook(localFile("Keep.exp"), {"keep"});
+    makeBook(appFile("Keep.exp"), {"keep"});
     QCOMPARE(TransferData(false, m_index, QString()).localBookPath("/x/Trip.exp"), cardTrip);
 
     TransferData dlg(false, m_index, QString());
@@ -284,13 +247,13 @@ void TestTransferData::getOverwriteQuestions()
     YMRDialog::queueAnswer(2); // Keep: cancel
     const QStringList pairs = dlg.buildPairs();
     QCOMPARE(pairs, QStringList({device.app() + "/Trip.exp", cardTrip, device.app() + "/New.exp",
-                                 localFile("New.exp")}));
+                                 appFile("New.exp")}));
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
     QCOMPARE(boxes.size(), 3);
     QCOMPARE(boxes.at(0).caption, QString("Receive Data ..."));
     QCOMPARE(boxes.at(0).text,
              QString("Expense Book [Trip] already exists on %1.\nDo you want overwrite it?").arg(cardTrip));
-    QVERIFY(boxes.at(1).text.endsWith(localFile("New.exp") + ".\nDo you want overwrite it?"));
+    QVERIFY(boxes.at(1).text.endsWith(appFile("New.exp") + ".\nDo you want overwrite it?"));
     QVERIFY(!dlg.deviceIndexStore()->findByPath(device.data() + "/New.exp")->hasProperty("transfer"));
     QVERIFY(!dlg.deviceIndexStore()->findByPath(device.app() + "/Keep.exp")->hasProperty("transfer"));
     QVERIFY(dlg.deviceIndexStore()->findByPath(device.app() + "/Trip.exp")->hasProperty("transfer"));
@@ -299,7 +262,7 @@ void TestTransferData::getOverwriteQuestions()
 void TestTransferData::failuresNamedInTheFinalMessage()
 {
     Device device;
-    const QString upper = localFile("Trip.EXP"), lower = localFile("Lost.exp"), good = localFile("Good.exp");
+    const QString upper = appFile("Trip.EXP"), lower = appFile("Lost.exp"), good = appFile("Good.exp");
     for (const QString &p : {upper, lower, good}) {
         makeBook(p, {"b"});
         addBook(m_index, p);
@@ -356,14 +319,16 @@ void TestTransferData::twoCopiesEndToEnd()
         get.addr->setText("127.0.0.1");
         get.doConnect();
         QVERIFY(get.deviceIndexStore());
-        QCOMPARE(get.list->childCount(), 1);
+        // the device's books as its index lists them
+        QVERIFY(get.deviceIndexStore()->findByPath(deviceApp + "/Away.exp"));
+        QCOMPARE(get.list->childCount(), get.deviceIndexStore()->count());
         get.select(get.deviceIndexStore()->findByPath(deviceApp + "/Away.exp"));
         YMRDialog::queueAnswer(1);
         get.start();
         QCOMPARE(get.result(), 1);
         QCOMPARE(YMRDialog::takeScriptedBoxes().value(0).text, QString("Data get successful."));
     }
-    const QString local = localFile("Away.exp");
+    const QString local = appFile("Away.exp");
     QCOMPARE(descriptionsOf(local), QStringList({"Taxi", "Hotel"}));
     QVERIFY(m_index->findByPath(local));
     QVERIFY(QFile::exists(Global::applicationFileName("ymrOutlaysData", "types")));
@@ -383,33 +348,58 @@ void TestTransferData::twoCopiesEndToEnd()
         QCOMPARE(YMRDialog::takeScriptedBoxes().value(0).text, QString("Data send successful."));
     }
     QTRY_COMPARE(descriptionsOf(deviceApp + "/Away.exp"), QStringList({"Taxi", "Hotel", "Museum"}));
-    peer.kill();
-    peer.waitForFinished(5000);
+    // the device copy ends when its input closes, as it would if this process died
+    peer.closeWriteChannel();
+    QVERIFY(peer.waitForFinished(10000));
+    said += peer.readAllStandardOutput();
+    QVERIFY2(peer.exitStatus() == QProcess::NormalExit && peer.exitCode() == 0, said.constData());
 }
 
-// The device's side of the end-to-end test, run as a separate process.
+// The device's side of the end-to-end test, run as a separate process: the
+// program's main window with its book open runs the PC-link command.
 void TestTransferData::deviceProcess()
 {
     const QByteArray port = qgetenv("YMR_PCLINK_DEVICE_PORT");
     if (port.isEmpty())
         QSKIP("runs only as the second copy of the end-to-end test");
-    DBManager index;
-    index.load();
+    qApp->setQuitOnLastWindowClosed(false);
     const QString app = Global::applicationFileName("ymrOutlays", QString());
-    for (const QString &name : QDir(app).entryList({"*.exp"}))
-        addBook(&index, app + name);
     {
-        DBManager ext(true);
-        for (int i = 0; i < index.count(); ++i)
-            addBook(&ext, static_cast<DBRecord *>(index.records()->at(i))->path());
-        ext.save();
+        DBManager index;
+        index.load();
+        for (const QString &name : QDir(app).entryList({"*.exp"}))
+            addBook(&index, app + name);
+        QVERIFY(index.save());
+        Config cfg("ymrOutlays");
+        cfg.setGroup("Options");
+        cfg.writeEntry("book", app + "Away.exp");
     }
     PCLinkServer::setPort(quint16(port.toInt()));
-    SendDataDialogServer server(&index);
-    QVERIFY(server.server()->isListening());
-    std::printf("device ready\n");
-    std::fflush(stdout);
-    server.exec();
+    ToDoWindow w;
+    ymrApp->showMainDocumentWidget(&w);
+    QTRY_VERIFY_WITH_TIMEOUT(w.manager(), 10000);
+
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *server = qobject_cast<SendDataDialogServer *>(QApplication::activeModalWidget());
+        if (!server)
+            return;
+        poll.stop();
+        QVERIFY(server->server()->isListening());
+        // the copy ends when its input closes, as it would if the other copy died
+        connect(&input, &QSocketNotifier::activated, server, [server] {
+            char c;
+            if (::read(0, &c, 1) <= 0)
+                server->reject();
+        });
+        std::printf("device ready\n");
+        std::fflush(stdout);
+    });
+    poll.start(10);
+    emit w.action("pclink")->activated();
+    QVERIFY(!QFile::exists(appFile("ymrOutlaysIDX_EXT")));
+    QVERIFY(w.manager());
 }
 
 YMR_TEST_MAIN(TestTransferData)

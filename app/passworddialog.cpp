@@ -1,0 +1,63 @@
+#include "passworddialog.h"
+
+#include "pim/dbmanager.h"
+#include "pim/dbrecord.h"
+#include "qpe/qpeapplication.h"
+#include "qt/ymrdialog.h"
+#include "qt/ymrpushbutton.h"
+#include "qt/ymrresource.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+PasswordDialog::PasswordDialog(bool confirm, QWidget *parent, const char *name)
+    : PasswordDialogBase(parent, name, true)
+    , m_confirm(confirm)
+{
+    btnCancel->setIconSet(YMRResource::loadIconSet(QStringLiteral("button_cancel")));
+    btnOk->setIconSet(YMRResource::loadIconSet(QStringLiteral("button_ok")));
+    btnMask->setIconSet(YMRResource::loadIconSet(QStringLiteral("lock")));
+    if (m_confirm) {
+        icon->setPixmap(YMRResource::loadPixmap(QStringLiteral("lock2")));
+    } else {
+        p2->hide();
+        icon->hide();
+    }
+    setFixedSize(QPEApplication::screenRect().width() - 20, sizeHint().height());
+    btnMask->setOn(true);
+    maskChanged();
+}
+
+PasswordDialog::~PasswordDialog() = default;
+
+void PasswordDialog::maskChanged()
+{
+    const QLineEdit::EchoMode mode = btnMask->isOn() ? QLineEdit::Password : QLineEdit::Normal;
+    p1->setEchoMode(mode);
+    p2->setEchoMode(mode);
+}
+
+QString PasswordDialog::getPassword()
+{
+    for (;;) {
+        p1->clear();
+        p2->clear();
+        p1->setFocus();
+        if (exec() != QDialog::Accepted)
+            return QString();
+        if (!m_confirm || p1->text() == p2->text())
+            return p1->text();
+        YMRDialog::critical(windowTitle(), tr("Passwords do not match."));
+    }
+}
+
+bool DBManager::checkPassword(DBRecord *record)
+{
+    if (!record || record->password().isEmpty())
+        return true;
+    PasswordDialog dialog(false);
+    if (dialog.getPassword() == record->password())
+        return true;
+    YMRDialog::critical(tr("Invalid password"), tr("Access denied."));
+    return false;
+}

@@ -1,0 +1,29 @@
+#ifndef PASSWORDDIALOG_H
+#define PASSWORDDIALOG_H
+
+#include "forms/passworddialogbase.h"
+
+#include <QString>
+
+// The password prompt. In confirm mode the password is typed twice and
+// both entries must match.
+class PasswordDialog : public PasswordDialogBase
+{
+    Q_OBJECT
+public:
+    explicit PasswordDialog(bool confirm, QWidget *parent = nullptr, const char *name = nullptr);
+    ~PasswordDialog() override;
+
+    bool isConfirm() const { return m_confirm; }
+    // Runs the prompt until it ends: the typed text, a null string when
+    // cancelled.
+    QString getPassword();
+
+public slots:
+    void maskChanged() override;
+
+private:
+    bool m_confirm;
+};
+
+#endif

@@ -1,0 +1,216 @@
+// The main window's events and the opening and closing of books.
+
+#include "todowindow.h"
+
+#include "dbdialog.h"
+
+#include "pim/dbmanager.h"
+#include "pim/dbrecord.h"
+#include "pim/tasklistview.h"
+#include "pim/taskmanager.h"
+#include "pim/ymrpim.h"
+#include "qpe/config.h"
+#include "qt/ymrdialog.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+void ToDoWindow::removeBookSetting()
+{
+    Config cfg(YMRPIM::applicationName());
+    cfg.setGroup(QStringLiteral("Options"));
+    cfg.removeEntry(QStringLiteral("book"));
+}
+
+bool ToDoWindow::event(QEvent *e)
+{
+    switch (int(e->type())) {
+    case QEvent::Show: {
+        restoreCommentState();
+        // a second Show without a Hide between (the window system's own
+        // after ours) leaves the open book alone
+        if (m_manager && !m_hiddenSinceOpen)
+            break;
+        Config cfg(YMRPIM::applicationName());
+        cfg.setGroup(QStringLiteral("Options"));
+        const QString path = cfg.readEntry(QStringLiteral("book"));
+        if (!path.isEmpty() && QFileInfo::exists(path)) {
+            // after the Show: the password prompt is no part of it
+            QTimer::singleShot(0, this, [this, path] { setDocument(path); });
+        } else {
+            QTimer::singleShot(400, this, &ToDoWindow::books);
+        }
+        break;
+    }
+    case QEvent::Hide:
+        saveCommentState();
+        if (m_manager) {
+            m_manager->save();
+            m_hiddenSinceOpen = true;
+        }
+        break;
+    case SortEvent:
+        if (m_manager)
+            m_manager->setSort(m_sortColumn, m_sortOrder);
+        return true;
+    default:
+        break;
+    }
+    return YMRMainWindow::event(e);
+}
+
+void ToDoWindow::closeBook()
+{
+    if (!m_manager)
+        return;
+    delete m_manager;   // saves itself when changed; the list lets go of it
+    m_manager = nullptr;
+    setWindowTitle(m_titleCaption);
+    setBookActionsEnabled(false);
+    selectionCleared();
+}
+
+bool ToDoWindow::saveOpenBook()
+{
+    if (!m_manager || m_manager->save())
+        return true;
+    YMRDialog::critical(YMRPIM::applicationName(),
+                        tr("Cannot write to file:\n%1").arg(m_manager->fileName()));
+    return false;
+}
+
+DBRecord *ToDoWindow::openBookRecord() const
+{
+    return m_manager ? m_index->findByPath(m_manager->fileName()) : nullptr;
+}
+
+void ToDoWindow::books()
+{
+    // the timers of a Show and of a refused book may both come
+    if (m_inBooks)
+        return;
+    m_inBooks = true;
+    removeBookSetting();
+    QString path;
+    if (m_manager) {
+        path = m_manager->fileName();
+        closeBook();
+    }
+    {
+        DBDialog dialog(m_index, path, this);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedPath().isEmpty())
+            path = dialog.selectedPath();
+    }
+    m_inBooks = false;
+    if (m_index->count() == 0) {
+        QTimer::singleShot(400, this, &QWidget::close);
+        return;
+    }
+    openBookFile(path);
+}
+
+void ToDoWindow::openBookFile(const QString &requested)
+{
+    removeBookSetting();
+    closeBook();
+
+    QString path = requested;
+    if (path.isEmpty()) {
+        PIMRecordArray *view = m_index->view();
+        for (int i = 0; i < view->count(); ++i) {
+            auto *r = dynamic_cast<DBRecord *>(view->at(i));
+            if (!r)
+                continue;
+            m_index->refreshRecord(r);
+            if (r->isAvailable()) {
+                path = r->path();
+                break;
+            }
+        }
+    }
+    DBRecord *record = path.isEmpty() ? nullptr : m_index->findByPath(path);
+    if (!record) {
+        QTimer::singleShot(400, this, &ToDoWindow::books);
+        return;
+    }
+    m_index->refreshAll();
+
+    bool managerRequested = false;
+    DBRecord *chosen = m_index->askPassword(record, &managerRequested);
+    if (managerRequested) {
+        QTimer::singleShot(400, this, &ToDoWindow::books);
+        return;
+    }
+    if (!chosen) {
+        QTimer::singleShot(400, this, &QWidget::close);
+        return;
+    }
+
+    // A book file that cannot be read is never opened as an empty book:
+    // the next save would write over it.
+    const QString bookPath = chosen->path();
+    auto *book = chosen->isAvailable() ? new TaskManager(bookPath, false, false) : nullptr;
+    if (!book || !book->load()) {
+        delete book;   // unchanged: writes nothing
+        YMRDialog::critical(YMRPIM::applicationName(),
+                            tr("Cannot read Expense Book [%1]:\n%2").arg(chosen->title(), bookPath));
+        QTimer::singleShot(400, this, &ToDoWindow::books);
+        return;
+    }
+    setWindowTitle(tr("Expense Book : %1").arg(chosen->title()));
+    m_manager = book;
+    m_hiddenSinceOpen = false;
+    m_list->setManager(book, true);
+    m_list->readCurrencyFormats();
+    m_list->readDateFormats();
+    m_list->restoreColumns();
+    m_list->init();
+    setBookActionsEnabled(true);
+
+    Config cfg(YMRPIM::applicationName());
+    cfg.setGroup(QStringLiteral("Options"));
+    cfg.writeEntry(QStringLiteral("book"), bookPath);
+}
+
+bool ToDoWindow::isBookFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    if (file.size() == 0)
+        return true;
+    QByteArray first = file.readLine(64);
+    while (first.endsWith('\n') || first.endsWith('\r'))
+        first.chop(1);
+    return first == "FOLDER";
+}
+
+void ToDoWindow::setDocument(const QString &path)
+{
+    const QWidgetList tops = QApplication::topLevelWidgets();
+    for (QWidget *w : tops) {
+        if (w->isVisible() && w->inherits("QDialog"))
+            return;
+    }
+    if (!path.isEmpty() && !m_index->findByPath(path)) {
+        if (!isBookFile(path)) {
+            YMRDialog::critical(YMRPIM::applicationName(),
+                                tr("Not an Expense Book:\n%1").arg(path));
+            if (!m_manager)
+                QTimer::singleShot(400, this, &ToDoWindow::books);
+            return;
+        }
+        auto *record = new DBRecord(m_index);
+        record->setPath(path);
+        m_index->refreshRecord(record);
+        m_index->addRecord(record);
+        m_index->save();
+    }
+    openBookFile(path);
+}

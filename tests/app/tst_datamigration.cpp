@@ -1,0 +1,245 @@
+#include "ymrtest.h"
+
+#include "datamigration.h"
+
+#include "pim/categoriesmanager.h"
+#include "pim/categorymanager.h"
+#include "pim/categoryrecord.h"
+#include "pim/ymrpim.h"
+#include "qpe/categories.h"
+#include "qpe/config.h"
+#include "qt/ymrapplication.h"
+
+#include <QDir>
+#include <QFile>
+
+class TestDataMigration : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+    void convertLine_data();
+    void convertLine();
+    void existingCategoryTakesPlatformColours();
+    void noOldFileChangesNothing();
+    void convertsOnceIntoBookOne();
+    void staleAsideFileIsKept();
+    void failureLeavesEverythingAsItWas_data();
+    void failureLeavesEverythingAsItWas();
+
+private:
+    static QByteArray readAll(const QString &path);
+    static void writeFile(const QString &path, const QByteArray &bytes);
+    static QString bookSetting();
+    static QString categoryPath();
+
+    int m_travel = 0;
+    int m_food = 0;
+};
+
+QByteArray TestDataMigration::readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void TestDataMigration::writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), qint64(bytes.size()));
+}
+
+QString TestDataMigration::categoryPath()
+{
+    CategoryManager store;
+    return store.fileName();
+}
+
+QString TestDataMigration::bookSetting()
+{
+    Config cfg(QStringLiteral("ymrOutlays"));
+    cfg.setGroup(QStringLiteral("Options"));
+    return cfg.readEntry(QStringLiteral("book"), QStringLiteral("<none>"));
+}
+
+void TestDataMigration::initTestCase()
+{
+    // as the program fixes it before converting: the installed categories
+    qputenv("LANG", "en");
+    Categories platform;
+    m_travel = platform.addCategory(QStringLiteral("ymrOutlays"), QStringLiteral("Voyage"));
+    m_food = platform.addCategory(QStringLiteral("ymrOutlays"), QStringLiteral("Food"));
+    QVERIFY(platform.save(categoryFileName()));
+    CategoriesManager::refresh();
+    QCOMPARE(CategoriesManager::label(m_travel), QStringLiteral("Voyage"));
+    CategoriesManager::setForegroundColor(QStringLiteral("Voyage"), QColor("#112233"));
+    CategoriesManager::setBackgroundColor(QStringLiteral("Voyage"), QColor("#445566"));
+}
+
+void TestDataMigration::cleanup()
+{
+    const QString old = DataMigration::oldFileName();
+    QDir(QFileInfo(old).path()).removeRecursively();
+    const QString book = DataMigration::bookFileName();
+    QDir(QFileInfo(book).path()).removeRecursively();
+    Config cfg(QStringLiteral("ymrOutlays"));
+    cfg.setGroup(QStringLiteral("Options"));
+    cfg.removeEntry(QStringLiteral("book"));
+}
+
+void TestDataMigration::convertLine_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("titles");   // empty: line unchanged
+
+    const QString unfiled = CategoryManager::unfiledName(true);
+    QTest::newRow("nothing after the key") << "CATEGORIES=" << QStringList{unfiled};
+    QTest::newRow("empty part dropped")
+        << QStringLiteral("CATEGORIES=%1;;%2").arg(m_travel).arg(m_food)
+        << QStringList{"Voyage", "Food"};
+    QTest::newRow("repeated id") << QStringLiteral("CATEGORIES=%1;%1").arg(m_travel)
+                                 << QStringList{"Voyage", "Voyage"};
+    QTest::newRow("not a number is id 0") << "CATEGORIES=abc" << QStringList{unfiled};
+    QTest::newRow("unknown negative id") << "CATEGORIES=-7" << QStringList{unfiled};
+    QTest::newRow("key not at the start") << " CATEGORIES=1" << QStringList();
+    QTest::newRow("key inside a value") << "D=CATEGORIES=1" << QStringList();
+    QTest::newRow("other key") << "CATS=abc" << QStringList();
+    QTest::newRow("lower case") << "categories=1" << QStringList();
+}
+
+void TestDataMigration::convertLine()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, titles);
+    CategoryManager store;
+    store.load();
+    const QString result = DataMigration::convertLine(line, &store);
+    if (titles.isEmpty()) {
+        QCOMPARE(result, line);
+        return;
+    }
+    QStringList uids;
+    for (const QString &t : qAsConst(titles)) {
+        CategoryRecord *r = store.findByTitle(t);
+        QVERIFY2(r, qPrintable(t));
+        uids.append(r->uidString());
+    }
+    QCOMPARE(result, QStringLiteral("CATS=") + uids.join(QLatin1Char('|')));
+}
+
+void TestDataMigration::existingCategoryTakesPlatformColours()
+{
+    CategoryManager store;
+    store.load();
+    auto *travel = new CategoryRecord(&store);
+    travel->title = QStringLiteral("Voyage");
+    travel->textColor = Qt::red;
+    travel->backgroundColor = Qt::blue;
+    QVERIFY(travel->store(nullptr));
+    const QString uid = travel->uidString();
+    const int before = store.count();
+
+    QCOMPARE(DataMigration::convertLine(QStringLiteral("CATEGORIES=%1").arg(m_travel), &store),
+             QStringLiteral("CATS=") + uid);
+    QCOMPARE(store.count(), before);
+    QCOMPARE(travel->textColor, QColor("#112233"));
+    QCOMPARE(travel->backgroundColor, QColor("#445566"));
+}
+
+void TestDataMigration::noOldFileChangesNothing()
+{
+    {
+        Config cfg(QStringLiteral("ymrOutlays"));
+        cfg.setGroup(QStringLiteral("Options"));
+        cfg.writeEntry(QStringLiteral("book"), QStringLiteral("/somewhere/else.exp"));
+    }
+    QCOMPARE(DataMigration::run(), DataMigration::NothingToDo);
+    QVERIFY(!QFileInfo::exists(DataMigration::bookFileName()));
+    QCOMPARE(bookSetting(), QStringLiteral("/somewhere/else.exp"));
+}
+
+void TestDataMigration::convertsOnceIntoBookOne()
+{
+    const QString old = DataMigration::oldFileName();
+    const QByteArray text = "FOLDER\nSORT=6\nEND\nUID=x\nD=Taxi \xc3\xa9\n"
+                            + QStringLiteral("CATEGORIES=%1\n").arg(m_travel).toUtf8()
+                            + "END\n";
+    writeFile(old, text);
+    // an earlier Book1.exp is replaced by a completed conversion
+    writeFile(DataMigration::bookFileName(), "older book");
+
+    QString error;
+    QCOMPARE(DataMigration::run(&error), DataMigration::Converted);
+    QVERIFY(error.isEmpty());
+    QVERIFY(!QFileInfo::exists(old));
+    QCOMPARE(readAll(old + ".old"), text);
+    const QString book = DataMigration::bookFileName();
+    QCOMPARE(bookSetting(), book);
+    QVERIFY(!QFileInfo::exists(book + ".new"));
+
+    CategoryManager store;
+    store.load();
+    CategoryRecord *travel = store.findByTitle(QStringLiteral("Voyage"));
+    QVERIFY(travel);   // saved with the category file
+    const QByteArray converted = readAll(book);
+    QCOMPARE(converted, "FOLDER\nSORT=6\nEND\nUID=x\nD=Taxi \xc3\xa9\nCATS="
+                            + travel->uidString().toLatin1() + "\nEND\n");
+
+    // a second start converts nothing
+    QCOMPARE(DataMigration::run(), DataMigration::NothingToDo);
+    QCOMPARE(readAll(book), converted);
+}
+
+void TestDataMigration::staleAsideFileIsKept()
+{
+    const QString old = DataMigration::oldFileName();
+    writeFile(old + ".old", "stale");
+    writeFile(old, "FOLDER\nEND\n");
+    QCOMPARE(DataMigration::run(), DataMigration::Converted);
+    QCOMPARE(readAll(old + ".old"), QByteArray("stale"));
+    QCOMPARE(readAll(old + ".old.1"), QByteArray("FOLDER\nEND\n"));
+    QCOMPARE(readAll(DataMigration::bookFileName()), QByteArray("FOLDER\nEND\n"));
+}
+
+void TestDataMigration::failureLeavesEverythingAsItWas_data()
+{
+    // each blocks one step by putting a folder where a file must go
+    QTest::addColumn<QString>("blocked");
+    QTest::newRow("book not writable") << DataMigration::bookFileName() + ".new";
+    QTest::newRow("categories not writable")
+        << categoryPath() + ".new";
+    QTest::newRow("book not replaceable") << DataMigration::bookFileName();
+}
+
+void TestDataMigration::failureLeavesEverythingAsItWas()
+{
+    QFETCH(QString, blocked);
+    const QString old = DataMigration::oldFileName();
+    const QString book = DataMigration::bookFileName();
+    const QByteArray text = QStringLiteral("UID=y\nCATEGORIES=%1\nEND\n").arg(m_food).toUtf8();
+    writeFile(old, text);
+    const QByteArray categoriesBefore = readAll(categoryPath());
+    QVERIFY(!categoriesBefore.isEmpty());
+    QVERIFY(QDir().mkpath(blocked));
+    writeFile(blocked + "/keep", "x");
+
+    QString error;
+    QCOMPARE(DataMigration::run(&error), DataMigration::Failed);
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(readAll(old), text);
+    QVERIFY(!QFileInfo::exists(old + ".old"));
+    QCOMPARE(QFileInfo(book).isFile(), false);
+    QCOMPARE(QFileInfo(book + ".new").isFile(), false);
+    QCOMPARE(readAll(categoryPath()), categoriesBefore);
+    QCOMPARE(bookSetting(), QStringLiteral("<none>"));
+
+    // once the way is clear the next start converts
+    QVERIFY(QDir(blocked).removeRecursively());
+    QCOMPARE(DataMigration::run(), DataMigration::Converted);
+    QVERIFY(QFileInfo(book).isFile());
+}
+
+YMR_TEST_MAIN(TestDataMigration)
+#include "tst_datamigration.moc"
