@@ -3,6 +3,8 @@
 #include "templatedialog.h"
 #include "ymrtest.h"
 
+#include "modaldriver.h"
+
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "pim/templatemanager.h"
@@ -24,30 +26,6 @@
 
 namespace {
 
-// Answers the modal dialogs that come up one after another, in order.
-void answerInTurn(QList<std::function<void(QDialog *)>> steps)
-{
-    auto *timer = new QTimer;
-    auto remaining = std::make_shared<QList<std::function<void(QDialog *)>>>(std::move(steps));
-    auto last = std::make_shared<QPointer<QWidget>>();
-    auto waited = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, remaining, last, waited] {
-        auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (remaining->isEmpty() || ++*waited > 500) {
-            if (d && !remaining->isEmpty())
-                d->reject();
-            timer->deleteLater();
-            return;
-        }
-        if (!d || d == *last || !d->isVisible() || d->inherits("YMRDialog"))
-            return;
-        *last = d;
-        *waited = 0;
-        remaining->takeFirst()(d);
-    });
-    timer->start(10);
-}
-
 QStringList rows(YMRListView *list)
 {
     QStringList result;
@@ -56,7 +34,7 @@ QStringList rows(YMRListView *list)
     return result;
 }
 
-void enterType(QDialog *d, const QString &type)
+void enterType(QWidget *d, const QString &type)
 {
     auto *td = qobject_cast<TaskDialog *>(d);
     QVERIFY(td);
@@ -64,7 +42,7 @@ void enterType(QDialog *d, const QString &type)
     td->accept();
 }
 
-void answerPrompt(QDialog *d, const QString &text)
+void answerPrompt(QWidget *d, const QString &text)
 {
     auto *prompt = qobject_cast<EnterStringDialog *>(d);
     QVERIFY(prompt);
@@ -100,19 +78,23 @@ private slots:
     void createRenameOrderAndRemove()
     {
         {
+            ModalDriver driver;
             TemplateManager templates(QStringLiteral("templates"));
             TemplateDialog d(&templates);
+            d.hide(); // only the dialogs it runs are answered
             // a name taken (and the separator text) is refused, then asked again
-            answerInTurn({[](QDialog *x) { enterType(x, QStringLiteral("Lunch")); },
-                          [](QDialog *x) { answerPrompt(x, QStringLiteral("Lunch")); }});
+            driver.expect("TaskDialog", [](QWidget *x) { enterType(x, QStringLiteral("Lunch")); });
+            driver.expect("EnterStringDialog",
+                          [](QWidget *x) { answerPrompt(x, QStringLiteral("Lunch")); });
             d.btnNew->click();
             QCOMPARE(rows(d.list), QStringList({"Lunch"}));
             YMRDialog::queueAnswer(1);
             YMRDialog::queueAnswer(1);
-            answerInTurn({[](QDialog *x) { enterType(x, QStringLiteral("Lunch")); },
-                          [](QDialog *x) { answerPrompt(x, QStringLiteral("Lunch")); },
-                          [](QDialog *x) { answerPrompt(x, QStringLiteral("-------")); },
-                          [](QDialog *x) { answerPrompt(x, QStringLiteral("Taxi=home")); }});
+            driver.expect("TaskDialog", [](QWidget *x) { enterType(x, QStringLiteral("Lunch")); });
+            for (const char *name : {"Lunch", "-------", "Taxi=home"})
+                driver.expect("EnterStringDialog", [name](QWidget *x) {
+                    answerPrompt(x, QString::fromLatin1(name));
+                });
             d.btnNew->click();
             const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
             QCOMPARE(boxes.size(), 2);
@@ -123,8 +105,8 @@ private slots:
             QVERIFY(d.btnUp->isEnabled() && !d.btnDown->isEnabled());
 
             // OK in the record dialog, then no name: nothing is left behind
-            answerInTurn({[](QDialog *x) { enterType(x, QStringLiteral("Gone")); },
-                          [](QDialog *x) { static_cast<EnterStringDialog *>(x)->reject(); }});
+            driver.expect("TaskDialog", [](QWidget *x) { enterType(x, QStringLiteral("Gone")); });
+            driver.expect("EnterStringDialog", ModalDriver::reject);
             d.btnNew->click();
             QCOMPARE(templates.store()->count(), 2);
 
@@ -135,29 +117,28 @@ private slots:
             QCOMPARE(rows(d.list), QStringList({"Lunch", "-------", "Taxi=home"}));
 
             d.list->setCurrentItem(d.list->firstChild());
-            answerInTurn({[](QDialog *x) {
-                auto *r = qobject_cast<RenameDialog *>(x);
-                QVERIFY(r);
+            driver.expect("RenameDialog", [](QWidget *x) {
+                auto *r = static_cast<RenameDialog *>(x);
                 r->fname->setText(QStringLiteral("-------"));
                 r->accept();
-            }});
+            });
             YMRDialog::queueAnswer(1);
             d.btnRename->click();
             QCOMPARE(YMRDialog::takeScriptedBoxes().value(0).caption, QStringLiteral("Rename ..."));
-            answerInTurn({[](QDialog *x) {
+            driver.expect("RenameDialog", [](QWidget *x) {
                 static_cast<RenameDialog *>(x)->fname->setText(QStringLiteral("Dinner"));
                 static_cast<RenameDialog *>(x)->accept();
-            }});
+            });
             d.btnRename->click();
             QCOMPARE(rows(d.list), QStringList({"Dinner", "-------", "Taxi=home"}));
 
             // editing changes the template record at once
-            answerInTurn({[](QDialog *x) {
+            driver.expect("TaskDialog", [](QWidget *x) {
                 auto *td = static_cast<TaskDialog *>(x);
                 QVERIFY(!td->navigationBar()->isVisible());
                 td->taskEditor()->amount->setText(QStringLiteral("9.90"));
                 td->accept();
-            }});
+            });
             d.btnEdit->click();
             QCOMPARE(static_cast<Task *>(templates.find(QStringLiteral("Dinner")))->amount,
                      QStringLiteral("9.90"));
@@ -172,6 +153,8 @@ private slots:
                      QStringLiteral("Are you sure you want to delete\nTemplate [Taxi=home] ?"));
             QCOMPARE(rows(d.list), QStringList({"Dinner", "-------"}));
             d.btnSep->click();
+            QCOMPARE(driver.pending(), 0);
+            QVERIFY(driver.unexpected.isEmpty());
         }
         // the order with its separators is written when the dialog goes
         QFile index(TemplateManager(QStringLiteral("templates")).indexFileName());
