@@ -69,6 +69,20 @@ public slots:
     void deleteBook();
     void duplicateBook();
 
+    // Sorting, filter and find menus, the editors they start, copy special
+    // and the CSV export (todowindowmenus.cpp).
+    void setupSorting();
+    void changeSorting(int id);
+    void changeFilter(int id);
+    void newFilter();
+    void find();
+    void editFilters();
+    void editCategories();
+    void zoomin() override;
+    void zoomout() override;
+    void copySpecial();
+    void doExport();
+
 protected:
     bool event(QEvent *e) override;
 
@@ -77,6 +91,12 @@ protected:
     void setupToolBar();
 
 private:
+    void createMenuActions();
+    void connectMenus();
+    void setupFilterMenu();
+    // the filter and sorting menus of a book just opened
+    void bookMenus();
+    void zoom(bool in);
     void openBookFile(const QString &path);
     // Deletes the open store (it saves itself when changed).
     void closeBook();

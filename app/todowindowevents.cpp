@@ -57,6 +57,9 @@ bool ToDoWindow::event(QEvent *e)
         if (m_manager)
             m_manager->setSort(m_sortColumn, m_sortOrder);
         return true;
+    case FilterMenuEvent:
+        setupFilterMenu();
+        return true;
     default:
         break;
     }
@@ -170,6 +173,7 @@ void ToDoWindow::openBookFile(const QString &requested)
     m_list->restoreColumns();
     m_list->init();
     setBookActionsEnabled(true);
+    bookMenus();
 
     Config cfg(YMRPIM::applicationName());
     cfg.setGroup(QStringLiteral("Options"));

@@ -1,0 +1,227 @@
+#include "exportdialog.h"
+
+#include "dateformatselector.h"
+#include "textcodecselector.h"
+
+#include "filedialog/ymfiledialog.h"
+#include "pim/pimrecord.h"
+#include "pim/task.h"
+#include "pim/ymrpim.h"
+#include "qpe/config.h"
+#include "qt/ymrapplication.h"
+#include "qt/ymrcombobox.h"
+#include "qt/ymrdialog.h"
+#include "qt/ymrmainwindow.h"
+#include "qt/ymrokcancelwidget.h"
+#include "qt/ymrutil.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTextStream>
+
+namespace {
+
+const char delimiters[] = "\t ;,!:-|/";
+
+Config appSettings()
+{
+    return Config(YMRPIM::applicationName());
+}
+
+const QString group = QStringLiteral("ExportOptions");
+
+} // namespace
+
+ExportDialog::ExportDialog(QWidget *parent, const char *name)
+    : ExportDialogBase(parent, name, true)
+{
+    layOut();
+    readSettings();
+    delimiterChanged();
+    okCancelWidget->hide();
+    YMRApplication::showMaximized(this, true);
+}
+
+ExportDialog::~ExportDialog()
+{
+    writeSettings();
+}
+
+void ExportDialog::layOut()
+{
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(3, 3, 3, 3);
+    grid->setSpacing(2);
+    int row = 0;
+    grid->addWidget(TextLabel1, row, 0);
+    grid->addWidget(type, row++, 1);
+    grid->addWidget(TextLabel2, row, 0);
+    if (YMRMainWindow::isPortrait()) {
+        grid->addWidget(delimiter, row++, 1);
+        grid->addWidget(other, row, 0);
+        grid->addWidget(otherDelimiter, row++, 1);
+    } else {
+        auto *box = new QHBoxLayout();
+        box->setContentsMargins(0, 0, 0, 0);
+        box->setSpacing(2);
+        box->addWidget(delimiter, 1);
+        box->addWidget(other);
+        box->addWidget(otherDelimiter, 1);
+        grid->addLayout(box, row++, 1);
+    }
+    const std::pair<QLabel *, QWidget *> rows[] = {
+        {TextLabel3, qualifier}, {TextLabel4, unicode}, {TextLabel5, dateFormat},
+        {TextLabel6, timeFormat}, {TextLabel7, dateTimeFormat}};
+    for (const auto &r : rows) {
+        grid->addWidget(r.first, row, 0);
+        grid->addWidget(r.second, row++, 1);
+    }
+    auto *mlBox = new QHBoxLayout();
+    mlBox->setContentsMargins(0, 0, 0, 0);
+    mlBox->setSpacing(2);
+    mlBox->addWidget(TextLabel8);
+    mlBox->addWidget(ml, 1);
+    grid->addLayout(mlBox, row++, 0, 1, 2);
+    grid->setRowStretch(row++, 1);
+    grid->addWidget(okCancelWidget, row, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+}
+
+void ExportDialog::readSettings()
+{
+    Config cfg = appSettings();
+    cfg.setGroup(group);
+    dateFormat->setList(QStringLiteral("dateFormat"), cfg.readEntry(QStringLiteral("date")));
+    timeFormat->setList(QStringLiteral("timeFormat"), cfg.readEntry(QStringLiteral("time")));
+    dateTimeFormat->setList(QStringLiteral("dateTimeFormat"),
+                            cfg.readEntry(QStringLiteral("datetime")));
+    delimiter->setCurrentItem(cfg.readNumEntry(QStringLiteral("delimiter"), 0));
+    unicode->setCurrentItem(cfg.readNumEntry(QStringLiteral("unicode"), 0));
+    otherDelimiter->setText(cfg.readEntry(QStringLiteral("otherDelimiter"), QStringLiteral(" ")));
+    other->setChecked(cfg.readNumEntry(QStringLiteral("other"), 0) != 0);
+    // a qualifier stored empty means none, not the default
+    const QString q = cfg.readEntry(QStringLiteral("textqualifier"), QStringLiteral("\""));
+    YMRPIM::selectItem(qualifier, q, cfg.hasKey(QStringLiteral("textqualifier")));
+    if (cfg.hasKey(QStringLiteral("multiline2")))
+        YMRPIM::selectItem(ml, cfg.readEntry(QStringLiteral("multiline2")), true);
+    else
+        ml->setCurrentItem(cfg.readNumEntry(QStringLiteral("multiline1"), 0));
+}
+
+void ExportDialog::writeSettings()
+{
+    Config cfg = appSettings();
+    cfg.setGroup(group);
+    cfg.writeEntry(QStringLiteral("delimiter"), delimiter->currentItem());
+    cfg.writeEntry(QStringLiteral("textqualifier"), qualifier->currentText());
+    cfg.writeEntry(QStringLiteral("unicode"), unicode->currentItem());
+    cfg.writeEntry(QStringLiteral("otherDelimiter"), otherDelimiter->text());
+    cfg.writeEntry(QStringLiteral("other"), other->isChecked() ? 1 : 0);
+    cfg.writeEntry(QStringLiteral("date"), dateFormat->format());
+    cfg.writeEntry(QStringLiteral("time"), timeFormat->format());
+    cfg.writeEntry(QStringLiteral("datetime"), dateTimeFormat->format());
+    cfg.removeEntry(QStringLiteral("multiline2"));
+    if (ml->currentText() != ml->text(ml->currentItem()))
+        cfg.writeEntry(QStringLiteral("multiline2"), ml->currentText());
+    cfg.writeEntry(QStringLiteral("multiline1"), ml->currentItem());
+}
+
+void ExportDialog::delimiterChanged()
+{
+    delimiter->setEnabled(!other->isChecked());
+    otherDelimiter->setEnabled(other->isChecked());
+}
+
+void ExportDialog::values(QString &date, QString &time, QString &dateTime,
+                          QString &textQualifier, QString &delim, QString &multiline) const
+{
+    date = dateFormat->format();
+    time = timeFormat->format();
+    dateTime = dateTimeFormat->format();
+    textQualifier = qualifier->currentText();
+    if (other->isChecked()) {
+        delim = otherDelimiter->text();
+    } else {
+        const int i = delimiter->currentItem();
+        delim = i >= 0 && i < int(sizeof delimiters) - 1 ? QString(QLatin1Char(delimiters[i]))
+                                                         : QString();
+    }
+    if (delim.isEmpty())
+        delim = QStringLiteral(" ");
+    const int entry = ml->currentItem();
+    if (ml->currentText() != ml->text(entry))
+        multiline = ml->currentText();
+    else if (entry == 0)
+        multiline = QStringLiteral("\n");
+    else if (entry == 1)
+        multiline = QStringLiteral(" ");
+    else
+        multiline = ml->text(entry);
+}
+
+QString ExportDialog::exportFileName(const QString &baseName)
+{
+    Config cfg = appSettings();
+    cfg.setGroup(group);
+    const QString start = cfg.readEntry(QStringLiteral("path"), QDir::homePath());
+    for (;;) {
+        QString name = YMFileDialog::getSaveFileName(
+            start, tr("All Files (*);;") + tr("CSV Files (*.csv);;"), nullptr, nullptr,
+            tr("Export to CSV"), baseName + QStringLiteral(".csv"));
+        if (name.isNull())
+            return QString();
+        if (QFileInfo(name).suffix() != QLatin1String("csv"))
+            name += QStringLiteral(".csv");
+        if (QFileInfo::exists(name)) {
+            const int answer = YMRDialog::message2(
+                tr("Export"),
+                tr("The file: %1\nalready exists.\nDo you want to replace the existing file?")
+                    .arg(QFileInfo(name).fileName()),
+                "dialog_warning", tr("Replace"), "button_ok", tr("Cancel"), "button_cancel", 2, 2);
+            if (answer != 1)
+                continue;
+        }
+        cfg.writeEntry(QStringLiteral("path"), name);
+        return name;
+    }
+}
+
+void ExportDialog::setCodec(QTextStream *stream) const
+{
+    unicode->setCodec(stream);
+}
+
+void ExportDialog::writeRows(QTextStream &out, const QList<PIMRecord *> &records,
+                             const QString &date, const QString &dateTime,
+                             const QString &textQualifier, const QString &delim,
+                             const QString &multiline)
+{
+    auto writeRow = [&](const QStringList &fields) {
+        QString line;
+        for (const QString &f : fields)
+            line += YMRPIM::csvQuote(f, textQualifier, delim);
+        line.chop(delim.size());
+        line += QLatin1Char('\n');
+        out << line;
+    };
+    writeRow({tr("Date"), tr("Type"), tr("Amount"), tr("Currency"), tr("City"), tr("Account"),
+              tr("Description"), tr("Created Date"), tr("Updated Date"), tr("Categories")});
+    const QString newline(QLatin1Char('\n'));
+    for (PIMRecord *r : records) {
+        const auto *t = dynamic_cast<const Task *>(r);
+        if (!t)
+            continue;
+        QString description = t->description;
+        description.replace(newline, multiline);
+        writeRow({YMRUtil::formatDateTime(QDateTime(t->date, QTime(0, 0)), date), t->type,
+                  t->amount, t->currency, t->city, t->account, description,
+                  YMRUtil::formatDateTime(t->created(), dateTime),
+                  YMRUtil::formatDateTime(t->updated(), dateTime),
+                  t->categoryTitles().join(QStringLiteral(", "))});
+    }
+}
