@@ -8,6 +8,7 @@
 #include "pim/task.h"
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
+#include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
@@ -81,11 +82,17 @@ void ExportDialog::layOut()
         grid->addWidget(r.first, row, 0);
         grid->addWidget(r.second, row++, 1);
     }
+    // on a narrow screen the long labels take two lines, leaving the
+    // fields room for their patterns
+    if (QPEApplication::screenRect().width() < 480) {
+        for (QLabel *l : {TextLabel3, TextLabel8})
+            l->setWordWrap(true);
+    }
     auto *mlBox = new QHBoxLayout();
     mlBox->setContentsMargins(0, 0, 0, 0);
     mlBox->setSpacing(2);
     mlBox->addWidget(TextLabel8);
-    mlBox->addWidget(ml, 1);
+    mlBox->addWidget(ml, 2);
     grid->addLayout(mlBox, row++, 0, 1, 2);
     grid->setRowStretch(row++, 1);
     grid->addWidget(okCancelWidget, row, 0, 1, 2);

@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
+#include <QTextCodec>
 #include <QTextStream>
 #include <QToolButton>
 
@@ -223,6 +224,9 @@ void ToDoWindow::doExport()
     if (written) {
         QTextStream out(&file);
         dialog.setCodec(&out);
+        // UTF-16 and UTF-32 without a byte order mark leave readers guessing
+        if (out.codec() && (out.codec()->mibEnum() == 1015 || out.codec()->mibEnum() == 1017))
+            out.setGenerateByteOrderMark(true);
         QString date, time, dateTime, qualifier, delimiter, multiline;
         dialog.values(date, time, dateTime, qualifier, delimiter, multiline);
         PIMRecordArray *view = m_manager->view();
