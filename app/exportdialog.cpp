@@ -23,7 +23,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QHash>
 #include <QTextStream>
+
+#include <vector>
 
 namespace {
 
@@ -203,32 +206,201 @@ void ExportDialog::setCodec(QTextStream *stream) const
     unicode->setCodec(stream);
 }
 
+namespace {
+
+// A date pattern split once into literal runs and fields, so that a long
+// export does not read the pattern again for every value; the values are
+// those of YMRUtil::formatDateTime.
+class CompiledPattern
+{
+public:
+    explicit CompiledPattern(const QString &pattern)
+    {
+        QString pat = pattern;
+        const int at = pat.indexOf(QLatin1String("AM/PM"));
+        if (at >= 0) {
+            pat.replace(at, 5, QLatin1Char('^'));
+            m_twelveHour = true;
+        }
+        QString token;
+        QString literal;
+        auto flushToken = [&] {
+            if (!token.isEmpty())
+                m_pieces.push_back({false, token});
+            token.clear();
+        };
+        for (const QChar c : qAsConst(pat)) {
+            if (QStringLiteral("DMYhms^").contains(c)) {
+                if (!literal.isEmpty()) {
+                    m_pieces.push_back({true, literal});
+                    literal.clear();
+                }
+                if (!token.isEmpty() && token.at(0) != c)
+                    flushToken();
+                token += c;
+            } else {
+                flushToken();
+                literal += c;
+            }
+        }
+        flushToken();
+        if (!literal.isEmpty())
+            m_pieces.push_back({true, literal});
+    }
+
+    void append(QString &out, const QDate &date, const QTime &time) const
+    {
+        if (!date.isValid() || !time.isValid())
+            return;
+        // the stored wall-clock values as they are: no time zone involved
+        int year, month, day;
+        date.getDate(&year, &month, &day);
+        for (const Piece &p : m_pieces) {
+            if (p.literal) {
+                out += p.text;
+                continue;
+            }
+            const int n = p.text.size();
+            switch (p.text.at(0).unicode()) {
+            case 'D':
+                if (n > 2)
+                    break;
+                appendNumber(out, day, n == 2);
+                continue;
+            case 'M':
+                if (n > 2)
+                    break;
+                appendNumber(out, month, n == 2);
+                continue;
+            case 'Y': {
+                const QString y = QString::number(year);
+                out += n <= 2 ? y.right(2) : y;
+                continue;
+            }
+            case 'h': {
+                int h = time.hour();
+                if (m_twelveHour)
+                    h = h == 0 ? 12 : h > 12 ? h - 12 : h;
+                appendNumber(out, h, n > 1);
+                continue;
+            }
+            case 'm':
+                appendNumber(out, time.minute(), n > 1);
+                continue;
+            case 's':
+                appendNumber(out, time.second(), n > 1);
+                continue;
+            default:
+                break;
+            }
+            // names and the AM/PM marker as the toolkit writes them
+            out += YMRUtil::expandDateToken(QDateTime(date, time, Qt::UTC), p.text, m_twelveHour);
+        }
+    }
+
+private:
+    static void appendNumber(QString &out, int value, bool twoDigits)
+    {
+        if (value >= 0 && value < 100) {
+            if (value >= 10 || twoDigits)
+                out += QLatin1Char(char('0' + value / 10));
+            out += QLatin1Char(char('0' + value % 10));
+        } else {
+            out += QString::number(value);
+        }
+    }
+
+    struct Piece {
+        bool literal;
+        QString text;
+    };
+    std::vector<Piece> m_pieces;
+    bool m_twelveHour = false;
+};
+
+// One field and its delimiter; the rules of YMRPIM::csvQuote.
+void appendField(QString &line, const QString &text, const QString &qualifier,
+                 const QString &delim)
+{
+    QString q = qualifier;
+    if (q.isEmpty()) {
+        for (const QChar c : text) {
+            if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('"')) {
+                q = QStringLiteral("\"");
+                break;
+            }
+        }
+        if (q.isEmpty() && text.contains(delim))
+            q = QStringLiteral("\"");
+    }
+    line += q;
+    if (!q.isEmpty() && text.contains(q))
+        line += QString(text).replace(q, q + q);
+    else
+        line += text;
+    line += q;
+    line += delim;
+}
+
+} // namespace
+
 void ExportDialog::writeRows(QTextStream &out, const QList<PIMRecord *> &records,
                              const QString &date, const QString &dateTime,
                              const QString &textQualifier, const QString &delim,
                              const QString &multiline)
 {
-    auto writeRow = [&](const QStringList &fields) {
-        QString line;
-        for (const QString &f : fields)
-            line += YMRPIM::csvQuote(f, textQualifier, delim);
+    QString line;
+    auto endRow = [&] {
         line.chop(delim.size());
         line += QLatin1Char('\n');
         out << line;
+        line.clear();
     };
-    writeRow({tr("Date"), tr("Type"), tr("Amount"), tr("Currency"), tr("City"), tr("Account"),
-              tr("Description"), tr("Created Date"), tr("Updated Date"), tr("Categories")});
+    for (const QString &label :
+         {tr("Date"), tr("Type"), tr("Amount"), tr("Currency"), tr("City"), tr("Account"),
+          tr("Description"), tr("Created Date"), tr("Updated Date"), tr("Categories")})
+        appendField(line, label, textQualifier, delim);
+    endRow();
+
+    const CompiledPattern datePattern(date);
+    const CompiledPattern stampPattern(dateTime);
+    // many expenses share a day; the date texts are made once per day
+    QHash<qint64, QString> dayTexts;
+    QString text;
     const QString newline(QLatin1Char('\n'));
     for (PIMRecord *r : records) {
         const auto *t = dynamic_cast<const Task *>(r);
         if (!t)
             continue;
-        QString description = t->description;
-        description.replace(newline, multiline);
-        writeRow({YMRUtil::formatDateTime(QDateTime(t->date, QTime(0, 0)), date), t->type,
-                  t->amount, t->currency, t->city, t->account, description,
-                  YMRUtil::formatDateTime(t->created(), dateTime),
-                  YMRUtil::formatDateTime(t->updated(), dateTime),
-                  t->categoryTitles().join(QStringLiteral(", "))});
+        const qint64 day = t->date.toJulianDay();
+        auto found = dayTexts.constFind(day);
+        if (found == dayTexts.constEnd()) {
+            text.clear();
+            datePattern.append(text, t->date, QTime(0, 0));
+            found = dayTexts.insert(day, text);
+        }
+        appendField(line, *found, textQualifier, delim);
+        appendField(line, t->type, textQualifier, delim);
+        appendField(line, t->amount, textQualifier, delim);
+        appendField(line, t->currency, textQualifier, delim);
+        appendField(line, t->city, textQualifier, delim);
+        appendField(line, t->account, textQualifier, delim);
+        if (t->description.contains(newline))
+            appendField(line, QString(t->description).replace(newline, multiline), textQualifier,
+                        delim);
+        else
+            appendField(line, t->description, textQualifier, delim);
+        QDate d;
+        QTime tm;
+        text.clear();
+        t->createdParts(d, tm);
+        stampPattern.append(text, d, tm);
+        appendField(line, text, textQualifier, delim);
+        text.clear();
+        t->updatedParts(d, tm);
+        stampPattern.append(text, d, tm);
+        appendField(line, text, textQualifier, delim);
+        appendField(line, t->categoryTitles().join(QStringLiteral(", ")), textQualifier, delim);
+        endRow();
     }
 }

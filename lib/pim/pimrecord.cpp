@@ -72,6 +72,22 @@ qint64 PIMRecord::stampOf(const int *v)
     return stampOfParts(PIMTextReader::calendarDate(v[0], v[1], v[2]), QTime(v[3], v[4], v[5]));
 }
 
+void PIMRecord::createdParts(QDate &date, QTime &time) const
+{
+    date = QDate();
+    time = QTime();
+    if (m_created != NoStamp)
+        partsOfStamp(m_created, date, time);
+}
+
+void PIMRecord::updatedParts(QDate &date, QTime &time) const
+{
+    date = QDate();
+    time = QTime();
+    if (m_updated != NoStamp)
+        partsOfStamp(m_updated, date, time);
+}
+
 QDateTime PIMRecord::dateTimeOf(qint64 stamp)
 {
     if (stamp == NoStamp)
