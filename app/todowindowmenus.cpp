@@ -4,6 +4,8 @@
 #include "todowindow.h"
 
 #include "copyspecial.h"
+#include "currencieslist.h"
+#include "customlistdialog.h"
 #include "exportdialog.h"
 #include "filtereditordialog.h"
 #include "filterlistdialog.h"
@@ -36,6 +38,10 @@ void ToDoWindow::createMenuActions()
     };
     static const Row rows[] = {
         {"export", QT_TR_NOOP("Export"), true, "export", SLOT(doExport())},
+        {"lists1", QT_TR_NOOP("Edit Currencies list"), false, "lists", SLOT(editCurrenciesLists())},
+        {"lists2", QT_TR_NOOP("Edit Types list"), false, "lists", SLOT(editTypesLists())},
+        {"lists3", QT_TR_NOOP("Edit Cities list"), false, "lists", SLOT(editCitiesLists())},
+        {"lists4", QT_TR_NOOP("Edit Accounts list"), false, "lists", SLOT(editAccountsLists())},
         {"lists5", QT_TR_NOOP("Edit Categories"), false, "category", SLOT(editCategories())},
         {"cs", QT_TR_NOOP("Copy Special"), true, "editpaste", SLOT(copySpecial())},
     };
@@ -171,6 +177,36 @@ void ToDoWindow::editFilters()
 void ToDoWindow::editCategories()
 {
     CategoiesDialog::editCategories(TaskManager::sharedCategoryManager());
+}
+
+void ToDoWindow::editTypesLists()
+{
+    // the editor writes its list when it goes
+    CustomListDialog editor(QStringLiteral("types"), tr("Edit Types|Type"),
+                            QStringLiteral("completed"), this);
+    editor.exec();
+}
+
+void ToDoWindow::editCitiesLists()
+{
+    CustomListDialog editor(QStringLiteral("cities"), tr("Edit Cities|City"),
+                            QStringLiteral("house"), this);
+    editor.exec();
+}
+
+void ToDoWindow::editAccountsLists()
+{
+    CustomListDialog editor(QStringLiteral("accounts"), tr("Edit Accounts|Account"),
+                            QStringLiteral("completed"), this);
+    editor.exec();
+}
+
+void ToDoWindow::editCurrenciesLists()
+{
+    auto *editor = new CurrenciesList(this);
+    editor->exec();
+    delete editor;
+    m_list->readCurrencyFormats();
 }
 
 void ToDoWindow::zoomin()

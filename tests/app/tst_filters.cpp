@@ -36,6 +36,7 @@ private slots:
     void editorValuesPerField();
     void editorBadAmountRemoveAndEditMode();
     void filterList();
+    void editorLaunchersAndZoom();
 
 private:
     static QStringList shownTypes(ToDoWindow &w);
@@ -523,6 +524,41 @@ void TestFilters::filterList()
     QVERIFY(w.manager()->filters().isEmpty());
     QCOMPARE(w.manager()->currentFilter(), -1);
     QCOMPARE(filters->idAt(filters->count() - 1), 0);
+}
+
+void TestFilters::editorLaunchersAndZoom()
+{
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, m_book));
+    PopupMenu *lists = menu(w, "lists");
+    QCOMPARE(lists->count(), 6);
+    const std::pair<const char *, const char *> launchers[] = {
+        {"lists1", "CurrenciesList"}, {"lists2", "CustomListDialog"},
+        {"lists3", "CustomListDialog"}, {"lists4", "CustomListDialog"},
+        {"lists5", "CategoiesDialog"}};
+    for (const auto &l : launchers) {
+        QString shown;
+        ymrtest::whenModalShown([&shown](QDialog *d) {
+            shown = QString::fromLatin1(d->metaObject()->className()) + '/' + d->windowTitle();
+            d->reject();
+        });
+        trigger(w, l.first);
+        QVERIFY2(shown.startsWith(QLatin1String(l.second)), qPrintable(shown));
+    }
+
+    // zoom to both ends of the size table; there the commands do nothing
+    for (int i = 0; i < 12 && w.action("zoomin")->isEnabled(); ++i)
+        trigger(w, "zoomin");
+    QCOMPARE(QFontInfo(w.listView()->font()).pointSize(), 36);
+    QVERIFY(!w.action("zoomin")->isEnabled());
+    w.zoomin();
+    QCOMPARE(QFontInfo(w.listView()->font()).pointSize(), 36);
+    for (int i = 0; i < 12 && w.action("zoomout")->isEnabled(); ++i)
+        trigger(w, "zoomout");
+    QCOMPARE(QFontInfo(w.listView()->font()).pointSize(), 8);
+    w.zoomout();
+    QCOMPARE(QFontInfo(w.listView()->font()).pointSize(), 8);
+    QVERIFY(w.action("zoomin")->isEnabled());
 }
 
 YMR_TEST_MAIN(TestFilters)

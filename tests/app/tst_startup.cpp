@@ -69,7 +69,10 @@ void TestStartup::programConvertsAndOpensTheFirstBook()
     const QString book = home.path() + "/Applications/ymrOutlays/Book1.exp";
     const QString index = home.path() + "/Applications/ymrOutlays/ymrOutlaysIDX";
     // the window opens the converted book, which enters the book index
-    QTRY_VERIFY_WITH_TIMEOUT(readAll(index).contains("I=" + book.toUtf8()), 10000);
+    const QString settings = home.path() + "/Settings/ymrOutlays.conf";
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(index).contains("I=" + book.toUtf8())
+                                 && readAll(settings).contains("Book1.exp"),
+                             20000);
     process.terminate();
     QVERIFY(process.waitForFinished());
 
@@ -79,7 +82,6 @@ void TestStartup::programConvertsAndOpensTheFirstBook()
     QVERIFY(converted.startsWith("FOLDER\nEND\nUID=0f0e0d0c-0b0a-0908-0706-050403020100\nT=Taxi\nCATS="));
     // LANG became "en": the English categories were installed
     QVERIFY(readAll(home.path() + "/Applications/ymrOutlays/ymrCategory").contains("T=Unfiled"));
-    QVERIFY(readAll(home.path() + "/Settings/ymrOutlays.conf").contains("Book1.exp"));
 }
 
 YMR_TEST_MAIN(TestStartup)

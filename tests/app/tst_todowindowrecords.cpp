@@ -1,0 +1,520 @@
+// ymr-test-screens: 240x320 480x640
+#include "ymrtest.h"
+
+#include "bookfixtures.h"
+#include "modaldriver.h"
+
+#include "alert.h"
+#include "alertdialog.h"
+#include "customlistdialog.h"
+#include "remindereditor.h"
+#include "taskdialog.h"
+#include "taskeditor.h"
+#include "templatedialog.h"
+#include "todowindow.h"
+
+#include "pim/pimlistviewitem.h"
+#include "pim/pimreminder.h"
+#include "pim/task.h"
+#include "pim/tasklistview.h"
+#include "pim/taskmanager.h"
+#include "pim/templatemanager.h"
+#include "pim/ymrpim.h"
+#include "qpe/alarmserver.h"
+#include "qpe/popupmenu.h"
+#include "qpe/qpedevice.h"
+#include "qpe/qpesound.h"
+#include "qt/enterstringdialog.h"
+#include "qt/ymdatetimeeditor.h"
+#include "qt/ymraction.h"
+#include "qt/ymrcombobox.h"
+#include "qt/ymrdialog.h"
+#include "qt/ymrlistview.h"
+#include "qt/ymrpushbutton.h"
+#include "qt/ymtabwidget.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+using namespace fixtures;
+
+// The expense commands, templates, value lists and reminders driven through
+// the main window, headless, with the book file read back from disk.
+class TestToDoWindowRecords : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void nothingWithoutABook();
+    void addEditCloneDelete();
+    void templates();
+    void valueListsReachThePage();
+    void reminderRingsSnoozeDismiss();
+    void alarmWaitsForTheRecordDialog();
+    void alarmOfAnotherBook();
+
+private:
+    void startWith(ToDoWindow &w, const QString &title);
+    static void trigger(ToDoWindow &w, const char *action);
+    static Task *reread(const QString &path, const QString &uid, TaskManager &store);
+    static void select(ToDoWindow &w, Task *task);
+    Task *addWithReminder(TaskManager *book, const QString &type, int inSeconds);
+    void ring(ToDoWindow &w, ModalDriver &driver, const std::function<void(AlertDialog *)> &act);
+
+    QDateTime m_now;
+};
+
+void TestToDoWindowRecords::initTestCase()
+{
+    qApp->setQuitOnLastWindowClosed(false);
+    qputenv("LANG", "en");
+    m_now = QDateTime(QDate(2026, 12, 7), QTime(10, 15, 42));
+    AlarmServer::instance()->setClock([this] { return m_now; });
+    YMRPIM::saveList(QStringLiteral("types"), {"Lunch", "Taxi"});
+    YMRPIM::saveList(QStringLiteral("currencies_en"), {"$|@#.00", "EUR"});
+}
+
+void TestToDoWindowRecords::init()
+{
+    QpeDevice::startRecording({QStringLiteral("/dev/pda_led"), QStringLiteral("/dev/pda_buz")});
+    QpeSound::startRecording();
+}
+
+void TestToDoWindowRecords::cleanup()
+{
+    YMRDialog::stopScript();
+    QpeDevice::stopRecording();
+    QpeSound::stopRecording();
+}
+
+void TestToDoWindowRecords::startWith(ToDoWindow &w, const QString &title)
+{
+    const QString path = bookPath(title);
+    if (!w.bookIndex()->findByPath(path)) {
+        if (!QFileInfo::exists(path)) {
+            TaskManager book(path);
+            book.forceSave();
+        }
+        addBook(w.bookIndex(), title);
+        w.bookIndex()->save();
+    }
+    setSetting("Options", "book", path);
+    ymrApp->showMainDocumentWidget(&w);
+    QTRY_VERIFY_WITH_TIMEOUT(w.manager(), 5000);
+    QCOMPARE(w.manager()->fileName(), path);
+}
+
+void TestToDoWindowRecords::trigger(ToDoWindow &w, const char *name)
+{
+    YMRAction *a = w.action(name);
+    QVERIFY2(a, name);
+    QVERIFY2(a->isEnabled(), name);
+    emit a->activated();
+}
+
+Task *TestToDoWindowRecords::reread(const QString &path, const QString &uid, TaskManager &store)
+{
+    store.load();
+    return dynamic_cast<Task *>(store.findRecord(uid));
+}
+
+void TestToDoWindowRecords::select(ToDoWindow &w, Task *task)
+{
+    w.listView()->setCurrentItem(w.listView()->findItem(task));
+    QCOMPARE(w.listView()->currentRecord(), task);
+}
+
+Task *TestToDoWindowRecords::addWithReminder(TaskManager *book, const QString &type, int inSeconds)
+{
+    auto *t = new Task(book);
+    t->type = type;
+    t->reminder = new PIMReminder;
+    t->reminder->dateTime = m_now.addSecs(inSeconds);
+    t->reminder->sound = true;
+    t->reminder->led = true;
+    t->reminder->type = 4;
+    t->store(nullptr);
+    return t;
+}
+
+void TestToDoWindowRecords::nothingWithoutABook()
+{
+    ToDoWindow w; // never shown: no book is open
+    QVERIFY(!w.manager());
+    QVERIFY(!w.action("new")->isEnabled() && !w.action("purge")->isEnabled());
+    ModalDriver driver;
+    w.createTask();
+    w.purgeAll();
+    w.doClone();
+    w.removeTask();
+    w.editTask();
+    w.newFromTemplate(1);
+    w.commentChanged();
+    QCoreApplication::processEvents();
+    QVERIFY(driver.unexpected.isEmpty());
+    QCOMPARE(YMRDialog::takeScriptedBoxes().size(), 0);
+    bool free = false;
+    w.editDialogIsFree(&free);
+    QVERIFY(free);
+}
+
+void TestToDoWindowRecords::addEditCloneDelete()
+{
+    ModalDriver driver;
+    ToDoWindow w;
+    startWith(w, QStringLiteral("Records"));
+    const QString path = w.manager()->fileName();
+
+    // a new expense with every field
+    driver.expect("TaskDialog", [&w](QWidget *d) {
+        auto *td = static_cast<TaskDialog *>(d);
+        bool free = true;
+        w.editDialogIsFree(&free);
+        QVERIFY(!free);
+        QVERIFY(td->windowTitle().startsWith(QLatin1String("New Expense - Records")));
+        TaskEditor *page = td->taskEditor();
+        page->amount->clear();
+        QTest::keyClicks(page->amount, QStringLiteral("12.50"));
+        page->type->setCurrentItem(1);
+        page->cur->setCurrentItem(1);
+        page->city->setEditText(QStringLiteral("Lisbon"));
+        page->account->setEditText(QStringLiteral("Cash"));
+        page->date->setDate(QDate(2026, 11, 30));
+        td->memo()->setPlainText(QStringLiteral("with colleagues"));
+        td->accept();
+    });
+    trigger(w, "new");
+    QCOMPARE(driver.pending(), 0);
+    QCOMPARE(w.manager()->count(), 1);
+    bool free = false;
+    w.editDialogIsFree(&free);
+    QVERIFY(free);
+    auto *lunch = static_cast<Task *>(w.manager()->records()->at(0));
+    const QString uid = lunch->uidString();
+    QVERIFY(w.manager()->save());
+    {
+        TaskManager disk(path);
+        Task *t = reread(path, uid, disk);
+        QVERIFY(t);
+        QCOMPARE(t->type, QStringLiteral("Lunch"));
+        QCOMPARE(t->amount, QStringLiteral("12.50"));
+        QCOMPARE(t->currency, QStringLiteral("$"));
+        QCOMPARE(t->city, QStringLiteral("Lisbon"));
+        QCOMPARE(t->account, QStringLiteral("Cash"));
+        QCOMPARE(t->date, QDate(2026, 11, 30));
+        QCOMPARE(t->description, QStringLiteral("with colleagues"));
+    }
+
+    // edit it: a bad amount is refused, nothing half-stored; then a good one,
+    // and a second expense made inside the dialog
+    select(w, lunch);
+    driver.expect("TaskDialog", [](QWidget *d) {
+        auto *td = static_cast<TaskDialog *>(d);
+        QCOMPARE(td->windowTitle(), QStringLiteral("Expense - Records"));
+        td->taskEditor()->amount->setText(QStringLiteral("1e400"));
+        YMRDialog::queueAnswer(1);
+        td->accept();
+        QVERIFY(td->isVisible());
+        td->taskEditor()->amount->setText(QStringLiteral("13"));
+        td->doNew();
+        td->taskEditor()->type->setEditText(QStringLiteral("Taxi"));
+        td->doBack(); // stores Taxi, shows Lunch again
+        QCOMPARE(td->task()->type, QStringLiteral("Lunch"));
+        td->accept();
+    });
+    trigger(w, "edit");
+    QCOMPARE(YMRDialog::takeScriptedBoxes().size(), 1);
+    QCOMPARE(lunch->amount, QStringLiteral("13"));
+    QCOMPARE(w.manager()->count(), 2);
+
+    // duplicate: Cancel changes nothing, OK adds a copy with a new UID
+    select(w, lunch);
+    driver.expect("TaskDialog", [](QWidget *d) { ModalDriver::reject(d); });
+    trigger(w, "clone");
+    QCOMPARE(w.manager()->count(), 2);
+    select(w, lunch);
+    driver.expect("TaskDialog", [](QWidget *d) {
+        QVERIFY(d->windowTitle().startsWith(QLatin1String("New Expense")));
+        ModalDriver::accept(d);
+    });
+    trigger(w, "clone");
+    QCOMPARE(w.manager()->count(), 3);
+    auto *copy = static_cast<Task *>(w.manager()->records()->at(2));
+    QVERIFY(copy->uidString() != uid);
+    QCOMPARE(copy->amount, QStringLiteral("13"));
+
+    // the description pane stores what is typed
+    select(w, copy);
+    QVERIFY(w.descriptionPane()->isEnabled());
+    w.descriptionPane()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(w.descriptionPane(), QStringLiteral("!"));
+    QCOMPARE(copy->description, QStringLiteral("with colleagues!"));
+
+    // delete with confirmation
+    YMRDialog::queueAnswer(2);
+    trigger(w, "remove");
+    QCOMPARE(w.manager()->count(), 3);
+    YMRDialog::queueAnswer(1);
+    trigger(w, "remove");
+    QCOMPARE(w.manager()->count(), 2);
+    QCOMPARE(YMRDialog::takeScriptedBoxes().at(0).text,
+             QStringLiteral("Are you sure you want to delete\nExpense [Lunch] ?"));
+
+    // the record menu on a row opens the memo page
+    select(w, lunch);
+    QTimer menuTimer;
+    connect(&menuTimer, &QTimer::timeout, [&w, &menuTimer] {
+        if (!w.recordMenu()->isVisible())
+            return;
+        menuTimer.stop();
+        w.recordMenu()->setActiveAction(w.recordMenu()->itemAction(1));
+        QTest::keyClick(w.recordMenu(), Qt::Key_Return);
+    });
+    menuTimer.start(10);
+    driver.expect("TaskDialog", [](QWidget *d) {
+        auto *td = static_cast<TaskDialog *>(d);
+        QCOMPARE(td->tabs()->currentPage(), static_cast<QWidget *>(td->memo()));
+        ModalDriver::reject(d);
+    });
+    w.popup(QPoint(10, 10), lunch);
+    QCOMPARE(driver.pending(), 0);
+
+    YMRDialog::queueAnswer(1);
+    trigger(w, "purge");
+    QCOMPARE(w.manager()->count(), 0);
+    QVERIFY(driver.unexpected.isEmpty());
+    const QString screen = QString::number(QPEApplication::screenRect().width());
+    w.grab().save(QDir::tempPath() + "/ymr-records-main-" + screen + ".png");
+}
+
+void TestToDoWindowRecords::templates()
+{
+    ModalDriver driver;
+    ToDoWindow w;
+    startWith(w, QStringLiteral("Templates"));
+    QVERIFY(!w.templates()->names().contains(QStringLiteral("Coffee")));
+
+    driver.expect("TemplateDialog", [&driver](QWidget *d) {
+        auto *td = static_cast<TemplateDialog *>(d);
+        driver.expect("TaskDialog", [](QWidget *x) {
+            auto *task = static_cast<TaskDialog *>(x);
+            QVERIFY(!task->navigationBar()->isVisible());
+            task->taskEditor()->type->setEditText(QStringLiteral("Coffee"));
+            task->taskEditor()->amount->setText(QStringLiteral("2.20"));
+            task->taskEditor()->date->setDate(QDate(2020, 1, 1));
+            ModalDriver::accept(x);
+        });
+        driver.expect("EnterStringDialog", [](QWidget *x) {
+            QCOMPARE(static_cast<EnterStringDialog *>(x)->fname->text(), QStringLiteral("Coffee"));
+            ModalDriver::accept(x);
+        });
+        td->btnNew->click();
+        ModalDriver::reject(d);
+    });
+    trigger(w, "template");
+    QCOMPARE(driver.pending(), 0);
+    QVERIFY(w.templates()->names().contains(QStringLiteral("Coffee")));
+    QVERIFY(w.findChild<QToolButton *>() != nullptr);
+
+    // a new expense from the template: new UID, today's date
+    int id = 0;
+    for (int i = 0; i < w.templatesMenu()->count(); ++i) {
+        const int itemId = w.templatesMenu()->idAt(i);
+        if (w.templatesMenu()->text(itemId) == QStringLiteral("Coffee"))
+            id = itemId;
+    }
+    QVERIFY(id != 0);
+    driver.expect("TaskDialog", [](QWidget *x) {
+        auto *task = static_cast<TaskDialog *>(x);
+        QCOMPARE(task->taskEditor()->amount->text(), QStringLiteral("2.20"));
+        ModalDriver::accept(x);
+    });
+    emit w.templatesMenu()->activated(id);
+    QCOMPARE(w.manager()->count(), 1);
+    auto *made = static_cast<Task *>(w.manager()->records()->at(0));
+    QCOMPARE(made->type, QStringLiteral("Coffee"));
+    QCOMPARE(made->date, QDate::currentDate());
+    QVERIFY(made->uidString() != w.templates()->find(QStringLiteral("Coffee"))->uidString());
+
+    // rename, then delete
+    driver.expect("TemplateDialog", [&driver](QWidget *d) {
+        auto *td = static_cast<TemplateDialog *>(d);
+        for (YMRListViewItem *i = td->list->firstChild(); i; i = i->itemBelow()) {
+            if (i->text(0) == QStringLiteral("Coffee"))
+                td->list->setCurrentItem(i);
+        }
+        driver.expect("RenameDialog", [](QWidget *x) {
+            type(x, "fname", QStringLiteral("Espresso"));
+            ModalDriver::accept(x);
+        });
+        td->btnRename->click();
+        QCOMPARE(td->list->currentItem()->text(0), QStringLiteral("Espresso"));
+        YMRDialog::queueAnswer(1);
+        td->btnRemove->click();
+        ModalDriver::reject(d);
+    });
+    trigger(w, "template");
+    QVERIFY(!w.templates()->names().contains(QStringLiteral("Espresso")));
+    QVERIFY(!w.templates()->names().contains(QStringLiteral("Coffee")));
+    QVERIFY(driver.unexpected.isEmpty());
+}
+
+void TestToDoWindowRecords::valueListsReachThePage()
+{
+    ModalDriver driver;
+    ToDoWindow w;
+    startWith(w, QStringLiteral("Lists"));
+    driver.expect("TaskDialog", [&driver](QWidget *d) {
+        auto *td = static_cast<TaskDialog *>(d);
+        driver.expect("CustomListDialog", [](QWidget *x) {
+            auto *editor = static_cast<CustomListDialog *>(x);
+            editor->btnNew->click();
+            QTest::keyClicks(editor->text, QStringLiteral("Museum"));
+            editor->close();
+        });
+        td->taskEditor()->stype->click();
+        TaskEditor *page = td->taskEditor();
+        bool offered = false;
+        for (int i = 0; i < page->type->count(); ++i)
+            offered = offered || page->type->text(i) == QStringLiteral("Museum");
+        QVERIFY(offered);
+        ModalDriver::reject(d);
+    });
+    trigger(w, "new");
+    QCOMPARE(driver.pending(), 0);
+    QVERIFY(YMRPIM::loadList(QStringLiteral("types")).contains(QStringLiteral("Museum")));
+}
+
+void TestToDoWindowRecords::ring(ToDoWindow &w, ModalDriver &driver,
+                                 const std::function<void(AlertDialog *)> &act)
+{
+    driver.expect("Alert", [](QWidget *d) {
+        const QString screen = QString::number(QPEApplication::screenRect().width());
+        d->grab().save(QDir::tempPath() + "/ymr-records-alert-" + screen + ".png");
+        ModalDriver::accept(d);
+    });
+    driver.expect("AlertDialog", [act](QWidget *d) { act(static_cast<AlertDialog *>(d)); });
+    AlarmServer::instance()->deliverDue();
+    QTRY_COMPARE_WITH_TIMEOUT(driver.pending(), 0, 5000);
+    QTRY_VERIFY(!w.alertDialog()->isVisible());
+}
+
+void TestToDoWindowRecords::reminderRingsSnoozeDismiss()
+{
+    ModalDriver driver;
+    ToDoWindow w;
+    startWith(w, QStringLiteral("Alarms"));
+    const QString path = w.manager()->fileName();
+
+    // a reminder set a little in the future through the record dialog
+    driver.expect("TaskDialog", [this](QWidget *d) {
+        auto *td = static_cast<TaskDialog *>(d);
+        td->taskEditor()->type->setEditText(QStringLiteral("Rent"));
+        ReminderEditor *page = td->reminderEditor();
+        page->alarm->setChecked(true);
+        page->dt->setDateTime(m_now.addSecs(120));
+        ModalDriver::accept(d);
+    });
+    trigger(w, "new");
+    auto *rent = static_cast<Task *>(w.manager()->records()->at(0));
+    QVERIFY(rent->reminder);
+    const QDateTime due = rent->reminder->dateTime;
+
+    // a reminder in the past registers no alarm
+    auto *old = addWithReminder(w.manager(), QStringLiteral("Old"), -600);
+    bool registered = false;
+    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
+        registered = registered || a.message == TaskManager::alarmMessage(old);
+    QVERIFY(!registered);
+
+    m_now = due.addSecs(1);
+    QpeDevice::clearRecord();
+    ring(w, driver, [&w](AlertDialog *d) {
+        QCOMPARE(d->windowTitle(), QStringLiteral("1 Reminders"));
+        QCOMPARE(d->boundStore(), static_cast<PIMManager *>(w.manager()));
+        QVERIFY(w.alarmStores().isEmpty());
+        d->snoozebox->setCurrentItem(1); // 10 minutes
+        d->snoozebutton->click();
+    });
+    QVERIFY(QpeDevice::recorded().join(' ').contains("{13,7}"));
+    QVERIFY(QpeDevice::recorded().join(' ').contains("{13,0}"));
+    QVERIFY(QpeSound::recorded().contains(QStringLiteral("soundAlarm")));
+    QCOMPARE(rent->reminder->dateTime, m_now.addSecs(600));
+
+    // ringing again after the snooze; dismissed this time
+    m_now = m_now.addSecs(601);
+    ring(w, driver, [](AlertDialog *d) { d->PushButton3->click(); });
+    QVERIFY(!rent->reminder);
+    QVERIFY(w.manager()->save());
+    TaskManager disk(path);
+    Task *t = reread(path, rent->uidString(), disk);
+    QVERIFY(t);
+    QVERIFY(!t->reminder);
+    QVERIFY(driver.unexpected.isEmpty());
+}
+
+void TestToDoWindowRecords::alarmWaitsForTheRecordDialog()
+{
+    ModalDriver driver;
+    ToDoWindow w;
+    startWith(w, QStringLiteral("Busy"));
+    Task *lunch = addWithReminder(w.manager(), QStringLiteral("Lunch"), 30);
+    m_now = m_now.addSecs(31);
+    select(w, lunch);
+    driver.expect("TaskDialog", [&w](QWidget *d) {
+        AlarmServer::instance()->deliverDue();
+        QTRY_COMPARE(w.alertDialog()->queue().size(), 1);
+        QVERIFY(!w.alertDialog()->alertWindow());
+        ModalDriver::reject(d);
+    });
+    trigger(w, "edit");
+    QCOMPARE(w.alertDialog()->queue().size(), 1);
+    // the queue timer's next tick handles it
+    driver.expect("Alert", [](QWidget *d) { ModalDriver::accept(d); });
+    driver.expect("AlertDialog", [](QWidget *d) {
+        static_cast<AlertDialog *>(d)->PushButton1->click();
+    });
+    w.alertDialog()->check();
+    QTRY_COMPARE(driver.pending(), 0);
+    QVERIFY(!lunch->reminder);
+}
+
+void TestToDoWindowRecords::alarmOfAnotherBook()
+{
+    const QString otherPath = bookPath(QStringLiteral("Other"));
+    QString uid;
+    {
+        QFile::remove(otherPath);
+        TaskManager other(otherPath);
+        uid = addWithReminder(&other, QStringLiteral("Insurance"), 30)->uidString();
+        QVERIFY(other.save());
+    }
+    ModalDriver driver;
+    ToDoWindow w;
+    addBook(w.bookIndex(), QStringLiteral("Other"));
+    w.bookIndex()->save();
+    startWith(w, QStringLiteral("Mine"));
+    m_now = m_now.addSecs(31);
+    ring(w, driver, [&w, otherPath](AlertDialog *d) {
+        // that book's store is opened once, beside the open book
+        QCOMPARE(w.alarmStores().size(), 1);
+        QCOMPARE(w.alarmStores().at(0)->fileName(), otherPath);
+        QCOMPARE(d->boundStore(), static_cast<PIMManager *>(w.alarmStores().at(0)));
+        QVERIFY(w.manager()->fileName() != otherPath);
+        d->PushButton3->click();
+    });
+    // freed once the list closed; it wrote the dismissed reminder
+    QVERIFY(w.alarmStores().isEmpty());
+    TaskManager disk(otherPath);
+    Task *t = reread(otherPath, uid, disk);
+    QVERIFY(t);
+    QVERIFY(!t->reminder);
+    QVERIFY(driver.unexpected.isEmpty());
+}
+
+YMR_TEST_MAIN(TestToDoWindowRecords)
+#include "tst_todowindowrecords.moc"
