@@ -14,7 +14,6 @@
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 
-#include <QFrame>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 
@@ -61,6 +60,9 @@ DBDialog::DBDialog(DBManager *index, const QString &currentPath, QWidget *parent
                              tr("Delete Expense Book"), this, SLOT(doDelete()), QKeySequence(),
                              DeleteItem);
     btnRemove->setPopup(m_removeMenu);
+    // on the narrow screen the icon buttons give up their margins first
+    for (YMRPushButton *b : {btnOpen, btnNew, btnEdit, btnDup, btnRemove, btnGet})
+        b->setMinimumWidth(b->iconSize().width() + 8);
 
     btnOk->hide();
     btnGet->hide();
@@ -181,6 +183,11 @@ void DBDialog::doDuplicate()
 void DBDialog::doSelect()
 {
     accept();
+}
+
+void DBDialog::getData()
+{
+    ToDoWindow::receiveData(m_index);
 }
 
 void DBDialog::setSelectMode(const QString &excludedPath)

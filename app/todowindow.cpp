@@ -1,9 +1,6 @@
 #include "todowindow.h"
 
-#include "dbdialog.h"
-
 #include "pim/dbmanager.h"
-#include "pim/dbrecord.h"
 #include "pim/task.h"
 #include "pim/tasklistview.h"
 #include "pim/taskmanager.h"
@@ -12,15 +9,10 @@
 #include "qpe/config.h"
 #include "qpe/popupmenu.h"
 #include "qt/ymraction.h"
-#include "qt/ymrdialog.h"
 #include "qt/ymrresource.h"
 
-#include <QApplication>
-#include <QEvent>
-#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -68,6 +60,8 @@ ToDoWindow::ToDoWindow()
 
     connect(m_list, &PIMListView::selectionCleared, this, &ToDoWindow::selectionCleared);
     connect(m_list, &PIMListView::selected, this, &ToDoWindow::selected);
+    connect(m_list, &TaskListView::checkKey, this, &ToDoWindow::checkKey);
+    readKeys();
     setupRecordCommands();
     selectionCleared();
     setBookActionsEnabled(false);
@@ -120,6 +114,10 @@ void ToDoWindow::createActions()
         {"deletebook", QT_TR_NOOP("Remove Expense Book"), false, "delete", SLOT(deleteBook())},
         {"dupbook", QT_TR_NOOP("Duplicate Expense Book"), false, "editcopy",
          SLOT(duplicateBook())},
+        {"options", QT_TR_NOOP("Options"), true, "package_utilities", SLOT(options())},
+        {"pclink", QT_TR_NOOP("PC Link"), true, "pclink", SLOT(pcLink())},
+        {"sdata", QT_TR_NOOP("Send Data"), true, "pclink", SLOT(sendData())},
+        {"gdata", QT_TR_NOOP("Get Data"), true, "pclink", SLOT(getData())},
     };
     for (const Row &r : rows) {
         QString text;
@@ -182,8 +180,9 @@ void ToDoWindow::setupToolBar()
 
     m_mainMenu = new PopupMenu(this, "main");
     m_menuButton = addMenuButton(bar, "mouse", m_mainMenu);
-    addActions(m_mainMenu, {"db", "", "cs", "export", "purge", "", "comment", "", "template",
-                            "options", "", "pclink", "", "zoomin", "zoomout", "", "Velmora"});
+    // the send and get commands of the PC link sit beside it
+    addActions(m_mainMenu, {"db", "", "cs", "export", "purge", "", "comment", "", "template", "options", "",
+                            "pclink", "sdata", "gdata", "", "zoomin", "zoomout", "", "Velmora"});
     updateMenuButtons();
 }
 

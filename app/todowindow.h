@@ -15,6 +15,7 @@ class PIMManager;
 class PIMRecord;
 class Task;
 class PopupMenu;
+class QKeyEvent;
 class QPoint;
 class QPlainTextEdit;
 class QToolButton;
@@ -50,6 +51,9 @@ public:
     void setPaneVisible(QWidget *pane, bool show, const QString &shownText,
                         const QString &hiddenText);
     void applyListOptions();
+    // The ten key bindings ("Options"/"key_1" ... "key_10") into the window.
+    void readKeys();
+    int boundKey(int row) const { return m_keys[row - 1]; }
 
     // Book operations on an index, shared with the books dialog.
     static DBRecord *createBookRecord(DBManager *index);
@@ -70,6 +74,10 @@ public:
     // a file may be taken into the index (its header would else be written
     // in front of someone else's file).
     static bool isBookFile(const QString &path);
+
+    // The get side of the PC link on an index, shared with the books dialog:
+    // runs the Transfer Data dialog in receive mode and opens no book.
+    static void receiveData(DBManager *index);
 
 public slots:
     void selectionCleared();
@@ -108,8 +116,17 @@ public slots:
     void deleteBook();
     void duplicateBook();
 
+    // Whether code is bound to a command (false for 0: no key).
+    void checkKey(bool &bound, int code);
+    void options();
+
+    void pcLink();
+    void sendData();
+    void getData();
+
 protected:
     bool event(QEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
     void checkColumnLists();
     void createActions();
@@ -164,6 +181,7 @@ private:
     // a Hide came since the open book was opened
     bool m_hiddenSinceOpen = true;
     bool m_inBooks = false;
+    int m_keys[10] = {};
     bool m_busy = false;
     AlertDialog *m_alertDialog = nullptr;
     PopupMenu *m_recordMenu = nullptr;

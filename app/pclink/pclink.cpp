@@ -13,6 +13,7 @@
 #include <QTcpSocket>
 
 #include <climits>
+#include <fcntl.h>
 
 namespace {
 
@@ -310,6 +311,7 @@ bool PCLink::takeData()
     // a failed write still reads the announced bytes, so the stream stays in step
     if (!m_writeFailed && m_temp.write(m_buffer.constData() + m_bufferPos, take) != take)
         m_writeFailed = true;
+    startWriteBack(false);
     m_bufferPos += int(take);
     m_done += take;
     QPointer<PCLink> self(this);
@@ -391,6 +393,7 @@ void PCLink::handleAnnounce(const QString &destination, const QString &sizeText)
     m_destination = destination;
     m_size = size;
     m_done = 0;
+    m_writtenBack = 0;
     m_writeFailed = false;
     if (!writeFrame(PCLinkProtocol::answer(true)))
         return;
@@ -399,6 +402,21 @@ void PCLink::handleAnnounce(const QString &destination, const QString &sizeText)
     emit receiveFile(destination);
     if (self && m_state == Receiving && m_size == 0)
         finishReceive();
+}
+
+void PCLink::startWriteBack(bool all)
+{
+#ifdef __linux__
+    // the file is synced before it replaces the old one: start writing it
+    // out while the rest still arrives, so that the sync has little left
+    const qint64 step = 1024 * 1024;
+    if (m_writeFailed || (!all && m_done - m_writtenBack < step) || !m_temp.flush())
+        return;
+    ::sync_file_range(m_temp.handle(), m_writtenBack, m_done - m_writtenBack, SYNC_FILE_RANGE_WRITE);
+    m_writtenBack = m_done;
+#else
+    Q_UNUSED(all);
+#endif
 }
 
 void PCLink::finishReceive()

@@ -81,6 +81,7 @@ private:
     void handleAnswer(bool ok);
     void serveRequest(const QString &path, const QString &remotePath);
     void finishReceive();
+    void startWriteBack(bool all);
     void discardReceive();
     bool writeBlock();
     void fillSendQueue();
@@ -113,6 +114,7 @@ private:
     QString m_requestedLocal;
     QString m_announcedSource;
     bool m_writeFailed = false;
+    qint64 m_writtenBack = 0;
 
     QString m_appDir;
     QString m_dataDir;

@@ -61,6 +61,11 @@ SendDataDialogServer::~SendDataDialogServer()
     delete m_link;
 }
 
+PCLink *SendDataDialogServer::link() const
+{
+    return m_link;
+}
+
 QString SendDataDialogServer::upperText() const
 {
     return m_upper->text();

@@ -21,7 +21,7 @@ public:
     ~SendDataDialogServer() override;
 
     PCLinkServer *server() const { return m_server; }
-    PCLink *link() const { return m_link; }
+    PCLink *link() const;
     QString upperText() const;
     QString lowerText() const;
     QProgressBar *progressBar() const { return m_progress; }

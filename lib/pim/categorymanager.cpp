@@ -41,15 +41,10 @@ PIMRecord *CategoryManager::createRecord()
     return new CategoryRecord(this);
 }
 
-void CategoryManager::updateSortKeys()
+bool CategoryManager::sortKeyText(const PIMRecord *record, int, QString &text) const
 {
-    for (PIMRecord *r : *view())
-        updateSortKey(r);
-}
-
-void CategoryManager::updateSortKey(PIMRecord *record)
-{
-    record->setSortKey(static_cast<CategoryRecord *>(record)->title);
+    text = static_cast<const CategoryRecord *>(record)->title;
+    return true;
 }
 
 bool CategoryManager::needsResort(PIMRecord *old, PIMRecord *record)

@@ -20,8 +20,7 @@ public:
 
 protected:
     PIMRecord *createRecord() override;
-    void updateSortKeys() override;
-    void updateSortKey(PIMRecord *record) override;
+    bool sortKeyText(const PIMRecord *record, int column, QString &text) const override;
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
 };
 

@@ -251,35 +251,19 @@ bool DBManager::canRemove(PIMRecord *record)
     return QFile::remove(rec->path()) || !QFileInfo::exists(rec->path());
 }
 
-QString DBManager::sortText(DBRecord *record) const
+bool DBManager::sortKeyText(const PIMRecord *record, int column, QString &text) const
 {
-    switch (sortColumn()) {
-    case 0: return record->iconName();
-    case 1: return record->title();
-    case 2: return YMRPIM::sortKey(!record->description().isEmpty());
-    case 3: return YMRPIM::sortKey(!record->password().isEmpty());
-    case 4: return QFileInfo(record->path()).path();
-    default: return QString();
-    }
-}
-
-void DBManager::updateSortKey(PIMRecord *record)
-{
-    DBRecord *r = dynamic_cast<DBRecord *>(record);
+    const DBRecord *r = dynamic_cast<const DBRecord *>(record);
     if (!r)
-        return;
-    const int column = sortColumn();
-    if (column < 0 || column > 4)
-        record->setSortKey(QStringList());
-    else
-        record->setSortKey(QStringList(sortText(r)));
-}
-
-void DBManager::updateSortKeys()
-{
-    PIMRecordArray *v = view();
-    for (int i = 0; i < v->count(); ++i)
-        updateSortKey(v->at(i));
+        return false;
+    switch (column) {
+    case 0: text = r->iconName(); return true;
+    case 1: text = r->title(); return true;
+    case 2: text = YMRPIM::sortKey(!r->description().isEmpty()); return true;
+    case 3: text = YMRPIM::sortKey(!r->password().isEmpty()); return true;
+    case 4: text = QFileInfo(r->path()).path(); return true;
+    default: return false;
+    }
 }
 
 bool DBManager::needsResort(PIMRecord *old, PIMRecord *record)

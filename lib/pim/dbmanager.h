@@ -56,13 +56,11 @@ protected:
     bool canRemove(PIMRecord *record) override;
     void recordRemoved(PIMRecord *record) override;
     void loaded() override;
-    void updateSortKeys() override;
-    void updateSortKey(PIMRecord *record) override;
+    bool sortKeyText(const PIMRecord *record, int column, QString &text) const override;
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
 
 private:
     DBRecord *findBy(QString (DBRecord::*field)() const, const QString &text);
-    QString sortText(DBRecord *record) const;
     bool writeBookHeader(DBRecord *record, const QString &path, bool create);
     void revertPath(DBRecord *record, const QString &oldPath);
 

@@ -13,9 +13,66 @@
 #include <QEvent>
 #include <QFile>
 
+#include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Records rendered on other threads besides the store's when a save or a
+// load renders at least this many: below it, starting threads costs more
+// than it saves.
+const int ParallelRecords = 2048;
+// Records per piece of work.
+const int RecordsPerPiece = 512;
+
+// Runs work(i) for every i below count, on a few threads when there is
+// more than one piece. Returns when all are done; the pieces must not
+// touch each other's data. Rendering only reads the records, which nothing
+// changes while the store's call waits here.
+// Up to three threads running f, fewer when the machine has fewer cores,
+// the work fewer pieces or the system no threads to give.
+template <typename F>
+std::vector<std::thread> startHelpers(int pieces, const F &f)
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    const int count = std::min({pieces, 3, int(cores > 0 ? cores : 1) - 1});
+    std::vector<std::thread> helpers;
+    for (int t = 0; t < count; ++t) {
+        try {
+            helpers.emplace_back(f);
+        } catch (const std::system_error &) {
+            break;
+        }
+    }
+    return helpers;
+}
+
+// Runs work(i) for every i below count, on a few threads when there is
+// more than one piece. Returns when all are done; the pieces must not
+// touch each other's data. Rendering only reads the records, which nothing
+// changes while the store's call waits here.
+template <typename Work>
+void runPieces(int count, Work work)
+{
+    std::atomic<int> next(0);
+    const auto run = [&] {
+        for (int i = next.fetch_add(1); i < count; i = next.fetch_add(1))
+            work(i);
+    };
+    std::vector<std::thread> helpers = startHelpers(count - 1, run);
+    run();
+    for (std::thread &helper : helpers)
+        helper.join();
+}
+
+} // namespace
 
 PIMManager::PIMManager(const QString &directory, const QString &fileName, bool templates,
                        bool headerOnly, CategoryManager *categoryManager)
@@ -244,7 +301,7 @@ void PIMManager::rebuildView(bool refill)
     }
     if (m_sort != -1) {
         updateSortKeys();
-        m_view.sort();
+        m_view.sort(m_sortOrder);
     }
 }
 
@@ -434,27 +491,102 @@ bool PIMManager::saveText(QIODevice *device)
         if (!copyRecordPart(out))
             return false;
     } else {
-        // runs of unchanged records go out as one copy of their text
-        const char *text = m_loadedText.constData();
-        qint64 runStart = 0, runEnd = 0;
-        for (const PIMRecord *r : m_records) {
-            if (r->m_rawStart >= 0 && r->m_owner == this) {
-                if (runEnd > runStart && r->m_rawStart == runEnd) {
-                    runEnd += r->m_rawLength;
-                    continue;
-                }
-                out.writeRaw(text + runStart, runEnd - runStart);
-                runStart = r->m_rawStart;
-                runEnd = runStart + r->m_rawLength;
-                continue;
-            }
-            out.writeRaw(text + runStart, runEnd - runStart);
-            runStart = runEnd = 0;
-            r->write(out);
-        }
-        out.writeRaw(text + runStart, runEnd - runStart);
+        writeRecords(out);
     }
     return out.flush();
+}
+
+void PIMManager::writeRecords(PIMTextWriter &out)
+{
+    // In file order: runs of unchanged records, which go out as one copy of
+    // their loaded text, and runs of records to render.
+    struct Piece
+    {
+        bool loaded;
+        qint64 start, end; // loaded: the bytes in the loaded text
+        int first, last;   // rendered: the records
+        QByteArray text;
+    };
+    std::vector<Piece> pieces;
+    int rendered = 0;
+    const int n = m_records.count();
+    for (int i = 0; i < n; ++i) {
+        const PIMRecord *r = m_records.at(i);
+        Piece *back = pieces.empty() ? nullptr : &pieces.back();
+        if (r->m_rawStart >= 0 && r->m_owner == this) {
+            if (back && back->loaded && back->end == r->m_rawStart)
+                back->end += r->m_rawLength;
+            else
+                pieces.push_back({true, r->m_rawStart, r->m_rawStart + r->m_rawLength, 0, 0, QByteArray()});
+            continue;
+        }
+        ++rendered;
+        if (back && !back->loaded && back->last - back->first < RecordsPerPiece)
+            back->last = i + 1;
+        else
+            pieces.push_back({false, 0, 0, i, i + 1, QByteArray()});
+    }
+    const char *loaded = m_loadedText.constData();
+    if (rendered < ParallelRecords) {
+        for (const Piece &piece : pieces) {
+            if (piece.loaded) {
+                out.writeRaw(loaded + piece.start, piece.end - piece.start);
+            } else {
+                for (int i = piece.first; i < piece.last; ++i)
+                    m_records.at(i)->write(out);
+            }
+        }
+        return;
+    }
+    // Helpers render pieces ahead of this thread, which writes the pieces
+    // in order as they are done and renders straight into the file any
+    // piece that no helper has taken yet.
+    enum { Free, Taken, Done };
+    std::vector<size_t> work;
+    for (size_t p = 0; p < pieces.size(); ++p) {
+        if (!pieces[p].loaded)
+            work.push_back(p);
+    }
+    std::unique_ptr<std::atomic<int>[]> state(new std::atomic<int>[pieces.size()]);
+    for (size_t p = 0; p < pieces.size(); ++p)
+        state[p].store(Free, std::memory_order_relaxed);
+    std::atomic<size_t> next(0);
+    const auto help = [&] {
+        for (size_t w = next.fetch_add(1); w < work.size(); w = next.fetch_add(1)) {
+            const size_t p = work[w];
+            int expected = Free;
+            if (!state[p].compare_exchange_strong(expected, Taken))
+                continue;
+            Piece &piece = pieces[p];
+            QBuffer buffer(&piece.text);
+            buffer.open(QIODevice::WriteOnly);
+            PIMTextWriter text(&buffer);
+            for (int i = piece.first; i < piece.last; ++i)
+                m_records.at(i)->write(text);
+            text.flush();
+            state[p].store(Done, std::memory_order_release);
+        }
+    };
+    std::vector<std::thread> helpers = startHelpers(int(work.size()) - 1, help);
+    for (size_t p = 0; p < pieces.size(); ++p) {
+        Piece &piece = pieces[p];
+        if (piece.loaded) {
+            out.writeRaw(loaded + piece.start, piece.end - piece.start);
+            continue;
+        }
+        int expected = Free;
+        if (state[p].compare_exchange_strong(expected, Taken)) {
+            for (int i = piece.first; i < piece.last; ++i)
+                m_records.at(i)->write(out);
+            continue;
+        }
+        while (state[p].load(std::memory_order_acquire) != Done)
+            std::this_thread::yield();
+        out.writeRaw(piece.text.constData(), piece.text.size());
+        piece.text = QByteArray();
+    }
+    for (std::thread &helper : helpers)
+        helper.join();
 }
 
 bool PIMManager::copyRecordPart(PIMTextWriter &out)
@@ -568,10 +700,9 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
         return;
     if (m_total > 0)
         m_records.reserve(qMin(m_total, 1 << 20));
-    QBuffer sink;
-    sink.open(QIODevice::WriteOnly);
-    PIMTextWriter check(&sink);
-    const char *text = m_loadedText.constData();
+    // where each record's block stands in the loaded text
+    std::vector<std::pair<qint64, qint64>> blocks;
+    const int firstRead = m_records.count();
     for (int n = 0; m_total == -1 || n < m_total; ++n) {
         // blank lines between blocks hold no record
         bool more = false;
@@ -589,24 +720,43 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
         const qint64 start = in.pos();
         r->read(in);
         m_records.append(r);
-        if (!keepText)
-            continue;
-        // keep the block's place when writing the record gives the same text
-        const qint64 length = in.pos() - start;
-        check.discard();
-        const qint64 flushed = check.pos();
-        r->write(check);
-        if (check.pos() == flushed + length && check.bufferedSize() == length && start + length <= INT_MAX
-            && memcmp(check.buffered(), text + start, size_t(length)) == 0) {
-            r->m_rawStart = int(start);
-            r->m_rawLength = int(length);
-        }
-        if (check.pos() != flushed + check.bufferedSize()) {
-            // a block larger than the writer's buffer went to the sink
-            sink.seek(0);
-            sink.buffer().clear();
-        }
+        if (keepText)
+            blocks.emplace_back(start, in.pos() - start);
     }
+    if (keepText)
+        keepUnchangedBlocks(firstRead, blocks);
+}
+
+void PIMManager::keepUnchangedBlocks(int first, const std::vector<std::pair<qint64, qint64>> &blocks)
+{
+    // A record keeps its block's place when writing it gives the same text.
+    const int count = int(blocks.size());
+    const int perPiece = count >= ParallelRecords ? RecordsPerPiece : qMax(count, 1);
+    const char *text = m_loadedText.constData();
+    runPieces((count + perPiece - 1) / perPiece, [&](int piece) {
+        QBuffer sink;
+        sink.open(QIODevice::WriteOnly);
+        PIMTextWriter check(&sink);
+        const int end = qMin(count, (piece + 1) * perPiece);
+        for (int i = piece * perPiece; i < end; ++i) {
+            PIMRecord *r = m_records.at(first + i);
+            const qint64 start = blocks[size_t(i)].first;
+            const qint64 length = blocks[size_t(i)].second;
+            check.discard();
+            const qint64 flushed = check.pos();
+            r->write(check);
+            if (check.pos() == flushed + length && check.bufferedSize() == length && start + length <= INT_MAX
+                && memcmp(check.buffered(), text + start, size_t(length)) == 0) {
+                r->m_rawStart = int(start);
+                r->m_rawLength = int(length);
+            }
+            if (check.pos() != flushed + check.bufferedSize()) {
+                // a block larger than the writer's buffer went to the sink
+                sink.seek(0);
+                sink.buffer().clear();
+            }
+        }
+    });
 }
 
 bool PIMManager::saveStream(QIODevice *device)
@@ -706,12 +856,24 @@ void PIMManager::loaded()
 {
 }
 
-void PIMManager::updateSortKeys()
+bool PIMManager::sortKeyText(const PIMRecord *, int, QString &) const
 {
+    return false;
 }
 
-void PIMManager::updateSortKey(PIMRecord *)
+void PIMManager::updateSortKeys()
 {
+    for (PIMRecord *r : m_view)
+        updateSortKey(r);
+}
+
+void PIMManager::updateSortKey(PIMRecord *record)
+{
+    QString text;
+    if (sortKeyText(record, m_sort, text))
+        record->setSortKey(text);
+    else
+        record->setSortKey(QStringList());
 }
 
 bool PIMManager::needsResort(PIMRecord *, PIMRecord *)

@@ -11,6 +11,9 @@
 
 #include <uuid/uuid.h>
 
+#include <utility>
+#include <vector>
+
 class CategoryManager;
 class PIMRecord;
 class PIMTextReader;
@@ -132,6 +135,12 @@ protected:
     virtual bool canRemove(PIMRecord *record);
     virtual void recordRemoved(PIMRecord *record);
     virtual void loaded();
+    // The text by which a record sorts in the given column; false when the
+    // store knows no such column (the record's key is then empty). The base
+    // knows none. updateSortKey() and updateSortKeys() give the records
+    // their keys from it.
+    virtual bool sortKeyText(const PIMRecord *record, int column, QString &text) const;
+    // The keys of every view record, of one record, for the current column.
     virtual void updateSortKeys();
     virtual void updateSortKey(PIMRecord *record);
     virtual bool needsResort(PIMRecord *old, PIMRecord *record);
@@ -155,6 +164,8 @@ private:
     bool copyRecordPart(PIMTextWriter &out);
     bool copyRecordPart(QIODevice *device);
     void readRecords(PIMTextReader &in, bool keepText);
+    void keepUnchangedBlocks(int first, const std::vector<std::pair<qint64, qint64>> &blocks);
+    void writeRecords(PIMTextWriter &out);
     void keepSubclassHeader();
 
     QString m_fileName;

@@ -40,6 +40,39 @@ QDate PIMRecord::today()
 }
 
 namespace {
+inline int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The UUID text as libuuid's parse takes it (hex digits in any case, the
+// four hyphens in their places), without its per-field number parsing.
+bool parseUuid(const char *text, uuid_t out)
+{
+    int byte = 0;
+    for (int i = 0; i < 36;) {
+        if (i == 8 || i == 13 || i == 18 || i == 23) {
+            if (text[i] != '-')
+                return false;
+            ++i;
+            continue;
+        }
+        const int hi = hexValue(text[i]);
+        const int lo = hexValue(text[i + 1]);
+        if (hi < 0 || lo < 0)
+            return false;
+        out[byte++] = static_cast<unsigned char>(hi << 4 | lo);
+        i += 2;
+    }
+    return true;
+}
+
 qint64 stampOfParts(const QDate &d, const QTime &t)
 {
     // out of the calendar's years the product below would overflow
@@ -69,7 +102,13 @@ qint64 PIMRecord::stampOf(const QDateTime &dt)
 
 qint64 PIMRecord::stampOf(const int *v)
 {
-    return stampOfParts(PIMTextReader::calendarDate(v[0], v[1], v[2]), QTime(v[3], v[4], v[5]));
+    // the calendar date is one of years 1 to 9999 already: no need to ask
+    // the date its year again
+    const QDate d = PIMTextReader::calendarDate(v[0], v[1], v[2]);
+    if (!d.isValid())
+        return NoStamp;
+    const QTime t(v[3], v[4], v[5]);
+    return d.toJulianDay() * MSecsPerDay + (t.isValid() ? t.msecsSinceStartOfDay() : 0);
 }
 
 QDateTime PIMRecord::dateTimeOf(qint64 stamp)
@@ -84,11 +123,18 @@ QDateTime PIMRecord::dateTimeOf(qint64 stamp)
 
 void PIMRecord::writeStamp(PIMTextWriter &out, const char *key, qint64 stamp)
 {
-    QDate d;
-    QTime t;
-    if (stamp != NoStamp)
-        partsOfStamp(stamp, d, t);
-    out.writeDateTime(key, d, t);
+    if (stamp == NoStamp) {
+        out.writeDateTime(key, QDate(), QTime());
+        return;
+    }
+    qint64 day = stamp / MSecsPerDay;
+    qint64 ms = stamp % MSecsPerDay;
+    if (ms < 0) {
+        ms += MSecsPerDay;
+        --day;
+    }
+    const int secs = int(ms / 1000);
+    out.writeDateTime(key, day, secs / 3600, secs / 60 % 60, secs % 60);
 }
 
 PIMRecord::PIMRecord(PIMManager *manager)
@@ -134,7 +180,7 @@ void PIMRecord::write(PIMTextWriter &out) const
     for (auto it = m_properties.constBegin(); it != m_properties.constEnd(); ++it)
         out.writeNamedValue("PROP=", it.key(), it.value());
     if (!m_categoryList.isEmpty())
-        out.writeValue("CATS=", m_categoryList.join(QLatin1Char('\n')));
+        out.writeValues("CATS=", m_categoryList);
     out.writeLine("END");
 }
 
@@ -165,11 +211,8 @@ void PIMRecord::readBlock(PIMTextReader &in)
                         len = int(static_cast<const char *>(eq) - p);
                 }
                 if (len == 36) {
-                    char text[37];
-                    memcpy(text, p, 36);
-                    text[36] = 0;
                     uuid_t parsed;
-                    if (uuid_parse(text, parsed) == 0) {
+                    if (parseUuid(p, parsed)) {
                         uuid_copy(m_uid, parsed);
                         m_uidPending = false;
                     }

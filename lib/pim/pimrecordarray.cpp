@@ -1,8 +1,121 @@
 #include "pimrecordarray.h"
 
+#include "pimmanager.h"
 #include "pimrecord.h"
 
+#include <QString>
+
 #include <algorithm>
+
+namespace {
+
+// A record's sort key prepared for comparing without following pointers:
+// the order of YMRPIM::compareKeys (empty keys, then decimal numbers by
+// value, then texts) from a few inline words; only texts that start alike
+// and numbers of equal value but different texts look at the texts again.
+struct SortEntry
+{
+    enum Kind : quint8 { Empty, Number, Text };
+    quint64 major;  // number: biased whole part; text: its first four UTF-16 units
+    quint64 minor;  // number: the fraction in units of 1e-18
+    quint32 shape;  // number: sign, point and digit counts as written
+    Kind kind;
+    const QString *text;
+    PIMRecord *record;
+};
+
+const quint64 Bias = quint64(1) << 63;
+
+// False when the text is a number too long to hold inline.
+bool prepare(const QString &text, SortEntry &e)
+{
+    e.text = &text;
+    e.major = e.minor = 0;
+    e.shape = 0;
+    const int len = text.size();
+    if (len == 0) {
+        e.kind = SortEntry::Empty;
+        return true;
+    }
+    const ushort *p = text.utf16();
+    const ushort *end = p + len;
+    // a decimal number: optional "-", digits, optional "." and digits
+    const ushort *q = p;
+    const bool minus = *q == '-';
+    if (minus)
+        ++q;
+    const ushort *intStart = q;
+    while (q < end && *q >= '0' && *q <= '9')
+        ++q;
+    const int intLen = int(q - intStart);
+    const bool point = q < end && *q == '.';
+    const ushort *fracStart = point ? q + 1 : q;
+    if (point) {
+        ++q;
+        while (q < end && *q >= '0' && *q <= '9')
+            ++q;
+    }
+    const int fracLen = int(q - fracStart);
+    if (q != end || intLen + fracLen == 0) {
+        e.kind = SortEntry::Text;
+        for (int i = 0; i < 4; ++i)
+            e.major = (e.major << 16) | (i < len ? p[i] : 0);
+        return true;
+    }
+    e.kind = SortEntry::Number;
+    const ushort *digits = intStart;
+    while (digits < intStart + intLen && *digits == '0')
+        ++digits;
+    const int significant = int(intStart + intLen - digits);
+    if (significant > 17 || fracLen > 18)
+        return false;
+    qint64 whole = 0;
+    for (const ushort *d = digits; d < intStart + intLen; ++d)
+        whole = whole * 10 + (*d - '0');
+    quint64 fraction = 0;
+    for (int i = 0; i < 18; ++i)
+        fraction = fraction * 10 + (i < fracLen ? quint64(fracStart[i] - '0') : 0);
+    if (minus && (whole != 0 || fraction != 0)) {
+        // -(w + f) as (-w - 1) + (1 - f)
+        if (fraction != 0) {
+            whole = -whole - 1;
+            fraction = quint64(1000000000000000000ULL) - fraction;
+        } else {
+            whole = -whole;
+        }
+    }
+    e.major = quint64(whole) ^ Bias;
+    e.minor = fraction;
+    e.shape = (minus ? 1u : 0u) | (point ? 2u : 0u) | (quint32(intLen) << 2) | (quint32(fracLen) << 17);
+    return true;
+}
+
+int compareTexts(const QString *a, const QString *b)
+{
+    const int c = QString::compare(*a, *b);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+inline int compareEntries(const SortEntry &a, const SortEntry &b)
+{
+    if (a.kind != b.kind)
+        return a.kind < b.kind ? -1 : 1;
+    if (a.major != b.major)
+        return a.major < b.major ? -1 : 1;
+    switch (a.kind) {
+    case SortEntry::Empty:
+        return 0;
+    case SortEntry::Number:
+        if (a.minor != b.minor)
+            return a.minor < b.minor ? -1 : 1;
+        // equal values written alike are the same text
+        return a.shape == b.shape ? 0 : compareTexts(a.text, b.text);
+    default:
+        return compareTexts(a.text, b.text);
+    }
+}
+
+} // namespace
 
 PIMRecordArray::~PIMRecordArray()
 {
@@ -55,8 +168,39 @@ void PIMRecordArray::sort()
 {
     if (m_items.size() < 2)
         return;
-    std::stable_sort(m_items.begin(), m_items.end(),
-                     [](const PIMRecord *a, const PIMRecord *b) { return a->lessThan(b); });
+    const PIMManager *owner = m_items.front()->manager();
+    sort(owner ? owner->sortOrder() : true);
+}
+
+void PIMRecordArray::sort(bool ascending)
+{
+    if (m_items.size() < 2)
+        return;
+    // Decorate, sort, undecorate: each key is read once into an entry next
+    // to its record, and the comparisons stay within the entries.
+    static const QString none;
+    std::vector<SortEntry> entries(m_items.size());
+    bool prepared = true;
+    for (size_t i = 0; i < m_items.size() && prepared; ++i) {
+        PIMRecord *r = m_items[i];
+        const QStringList &key = r->sortKey();
+        entries[i].record = r;
+        prepared = key.size() <= 1 && prepare(key.isEmpty() ? none : key.first(), entries[i]);
+    }
+    if (!prepared) {
+        // keys of several texts or huge numbers: the records' own comparison
+        std::stable_sort(m_items.begin(), m_items.end(),
+                         [](const PIMRecord *a, const PIMRecord *b) { return a->lessThan(b); });
+        return;
+    }
+    if (ascending)
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const SortEntry &a, const SortEntry &b) { return compareEntries(a, b) < 0; });
+    else
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const SortEntry &a, const SortEntry &b) { return compareEntries(a, b) > 0; });
+    for (size_t i = 0; i < entries.size(); ++i)
+        m_items[i] = entries[i].record;
 }
 
 int PIMRecordArray::compareRecords(const void *a, const void *b)

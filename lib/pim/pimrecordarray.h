@@ -42,8 +42,10 @@ public:
     PIMRecord *first() const { return m_items.empty() ? nullptr : m_items.front(); }
     PIMRecord *last() const { return m_items.empty() ? nullptr : m_items.back(); }
 
-    // Stable sort by PIMRecord::lessThan: records of equal keys keep their order.
+    // Stable sort in the order of PIMRecord::lessThan (the records' store's
+    // direction): records of equal keys keep their order.
     void sort();
+    void sort(bool ascending);
     // qsort-style comparison of two element addresses: -1 when the first
     // sorts before the second, 1 when the second sorts before the first,
     // 0 when neither does.

@@ -4,6 +4,70 @@
 
 #include <cstring>
 
+namespace {
+
+// Decimal digits of v at out; the end of them.
+inline char *putDigits(char *out, quint64 v)
+{
+    if (v < 10) {
+        *out++ = char('0' + v);
+        return out;
+    }
+    if (v < 100) {
+        *out++ = char('0' + v / 10);
+        *out++ = char('0' + v % 10);
+        return out;
+    }
+    if (v < 10000) {
+        const int four = v >= 1000;
+        if (four)
+            *out++ = char('0' + v / 1000);
+        *out++ = char('0' + v / 100 % 10);
+        *out++ = char('0' + v / 10 % 10);
+        *out++ = char('0' + v % 10);
+        return out;
+    }
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = char('0' + v % 10);
+        v /= 10;
+    } while (v);
+    while (n > 0)
+        *out++ = digits[--n];
+    return out;
+}
+
+inline char *putSigned(char *out, qint64 v)
+{
+    if (v < 0) {
+        *out++ = '-';
+        return putDigits(out, quint64(0) - quint64(v));
+    }
+    return putDigits(out, quint64(v));
+}
+
+// The first Julian day of year 1, from which on the civil conversion below
+// gives the calendar's dates.
+const qint64 FirstDayOfYearOne = 1721426;
+
+// Day, month and year of a Julian day in the proleptic Gregorian calendar
+// (the calendar's own conversion costs a good part of a save).
+void civilDate(qint64 julianDay, int &day, int &month, int &year)
+{
+    const qint64 z = julianDay - 2440588 + 719468; // days from 1 March of year 0
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const qint64 doe = z - era * 146097;
+    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const qint64 mp = (5 * doy + 2) / 153;
+    day = int(doy - (153 * mp + 2) / 5 + 1);
+    month = int(mp < 10 ? mp + 3 : mp - 9);
+    year = int(yoe + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+} // namespace
+
 PIMTextWriter::PIMTextWriter(QIODevice *device)
     : m_device(device), m_buffer(new char[Capacity])
 {
@@ -41,11 +105,6 @@ void PIMTextWriter::writeRaw(const char *data, qint64 size)
     m_written += size;
 }
 
-void PIMTextWriter::putText(const char *text)
-{
-    writeRaw(text, qint64(strlen(text)));
-}
-
 void PIMTextWriter::putValue(const QString &value)
 {
     // A reader takes a carriage return before the line feed for a CRLF
@@ -54,12 +113,12 @@ void PIMTextWriter::putValue(const QString &value)
     int n = value.size();
     while (n > 0 && value.at(n - 1) == QLatin1Char('\r'))
         --n;
-    putUtf8(value.utf16(), n, true);
+    putUtf8(reinterpret_cast<const ushort *>(value.constData()), n, true);
 }
 
 void PIMTextWriter::putUtf8(const QString &value, bool escape)
 {
-    putUtf8(value.utf16(), value.size(), escape);
+    putUtf8(reinterpret_cast<const ushort *>(value.constData()), value.size(), escape);
 }
 
 void PIMTextWriter::putUtf8(const ushort *p, int size, bool escape)
@@ -73,6 +132,25 @@ void PIMTextWriter::putUtf8(const ushort *p, int size, bool escape)
         char *out = m_buffer + m_used;
         const ushort *stop = p + chunk;
         while (p < stop) {
+            // runs of ASCII without a line feed, four units at a time
+            while (stop - p >= 4) {
+                quint64 four;
+                memcpy(&four, p, sizeof four);
+                if (four & 0xff80ff80ff80ff80ULL)
+                    break;
+                // a unit that is a line feed: (x ^ 0x0a) has a zero unit
+                const quint64 x = four ^ 0x000a000a000a000aULL;
+                if ((x - 0x0001000100010001ULL) & ~x & 0x8000800080008000ULL)
+                    break;
+                out[0] = char(p[0]);
+                out[1] = char(p[1]);
+                out[2] = char(p[2]);
+                out[3] = char(p[3]);
+                out += 4;
+                p += 4;
+            }
+            if (p >= stop)
+                break;
             uint c = *p++;
             if (c < 0x80) {
                 *out++ = char(escape && c == '\n' ? '|' : c);
@@ -99,69 +177,94 @@ void PIMTextWriter::putUtf8(const ushort *p, int size, bool escape)
 
 void PIMTextWriter::putNumber(qint64 value)
 {
-    char digits[24];
-    int n = 24;
-    quint64 v = value < 0 ? quint64(0) - quint64(value) : quint64(value);
-    do {
-        digits[--n] = char('0' + v % 10);
-        v /= 10;
-    } while (v);
-    if (value < 0)
-        digits[--n] = '-';
-    writeRaw(digits + n, 24 - n);
+    char *out = reserve(24);
+    m_used = int(putSigned(out, value) - m_buffer);
 }
 
-void PIMTextWriter::writeLine(const char *text)
+void PIMTextWriter::putValues(const QStringList &values)
 {
-    putText(text);
-    put('\n');
-}
-
-void PIMTextWriter::writeValue(const char *key, const QString &value)
-{
-    putText(key);
-    putValue(value);
-    put('\n');
-}
-
-void PIMTextWriter::writeNamedValue(const char *key, const QString &name, const QString &value)
-{
-    putText(key);
-    putUtf8(name, false);
-    put('=');
-    putValue(value);
-    put('\n');
-}
-
-void PIMTextWriter::writeNumber(const char *key, qint64 value)
-{
-    putText(key);
-    putNumber(value);
-    put('\n');
-}
-
-void PIMTextWriter::writeDateTime(const char *key, const QDateTime &value)
-{
-    writeDateTime(key, value.date(), value.time());
-}
-
-void PIMTextWriter::writeDateTime(const char *key, const QDate &d, const QTime &t)
-{
-    putText(key);
-    if (d.isValid() && t.isValid()) {
-        int y = 0, m = 0, day = 0;
-        d.getDate(&y, &m, &day);
-        const int fields[6] = {day, m, y, t.hour(), t.minute(), t.second()};
-        for (int i = 0; i < 6; ++i) {
-            if (i > 0)
-                put(' ');
-            putNumber(fields[i]);
+    // the last text loses its trailing carriage returns, as the whole
+    // joined value would: they cannot reach past a line feed
+    const int n = values.size();
+    for (int i = 0; i < n; ++i) {
+        if (i + 1 < n) {
+            putUtf8(values.at(i), true);
+            put('|');
+        } else {
+            putValue(values.at(i));
         }
     }
     put('\n');
 }
 
-void PIMTextWriter::writeDateAsDateTime(const char *key, const QDate &value)
+void PIMTextWriter::putDateTime(const QDate &d, const QTime &t)
 {
-    writeDateTime(key, value, QTime(0, 0));
+    if (d.isValid() && t.isValid())
+        putDateTime(d.toJulianDay(), t.hour(), t.minute(), t.second());
+    else
+        put('\n');
+}
+
+namespace {
+
+// "0" to "99" and their lengths: a number below 100 is written as two
+// bytes, of which the second is overwritten when it has one digit.
+struct TwoDigits
+{
+    char text[2];
+    int length;
+};
+
+struct TwoDigitTable
+{
+    TwoDigits entries[100];
+    TwoDigitTable()
+    {
+        for (int v = 0; v < 100; ++v) {
+            entries[v].text[0] = char(v < 10 ? '0' + v : '0' + v / 10);
+            entries[v].text[1] = char(v < 10 ? ' ' : '0' + v % 10);
+            entries[v].length = v < 10 ? 1 : 2;
+        }
+    }
+};
+
+const TwoDigitTable twoDigits;
+
+inline char *putSmall(char *out, int v)
+{
+    if (uint(v) >= 100)
+        return putSigned(out, v);
+    const TwoDigits &d = twoDigits.entries[v];
+    out[0] = d.text[0];
+    out[1] = d.text[1];
+    return out + d.length;
+}
+
+} // namespace
+
+void PIMTextWriter::putDateTime(qint64 julianDay, int hour, int minute, int second)
+{
+    // the dates of a book repeat: the last few days converted are kept
+    Day &d = m_days[quint64(julianDay) % DayCacheSize];
+    if (d.julianDay != julianDay) {
+        if (julianDay >= FirstDayOfYearOne)
+            civilDate(julianDay, d.day, d.month, d.year);
+        else
+            QDate::fromJulianDay(julianDay).getDate(&d.year, &d.month, &d.day);
+        d.julianDay = julianDay;
+    }
+    char *out = reserve(96);
+    out = putSmall(out, d.day);
+    *out++ = ' ';
+    out = putSmall(out, d.month);
+    *out++ = ' ';
+    out = putSigned(out, d.year);
+    *out++ = ' ';
+    out = putSmall(out, hour);
+    *out++ = ' ';
+    out = putSmall(out, minute);
+    *out++ = ' ';
+    out = putSmall(out, second);
+    *out++ = '\n';
+    m_used = int(out - m_buffer);
 }

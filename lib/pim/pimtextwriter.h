@@ -5,6 +5,10 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
+
+#include <cstring>
+#include <limits>
 
 class QIODevice;
 
@@ -21,18 +25,66 @@ public:
     PIMTextWriter(const PIMTextWriter &) = delete;
     PIMTextWriter &operator=(const PIMTextWriter &) = delete;
 
+    // The keys are short texts, mostly literals: these stay inline so that
+    // their lengths are known where they are written.
+
     // text and a line feed
-    void writeLine(const char *text);
+    void writeLine(const char *text)
+    {
+        putText(text);
+        put('\n');
+    }
     // key (with its "="), the escaped value, a line feed
-    void writeValue(const char *key, const QString &value);
+    void writeValue(const char *key, const QString &value)
+    {
+        putText(key);
+        putValue(value);
+        put('\n');
+    }
+    // the texts escaped and joined by "|", as writeValue() writes them
+    // joined by line feeds
+    void writeValues(const char *key, const QStringList &values)
+    {
+        putText(key);
+        putValues(values);
+    }
     // key, name unescaped, "=", escaped value, line feed
-    void writeNamedValue(const char *key, const QString &name, const QString &value);
-    void writeNumber(const char *key, qint64 value);
+    void writeNamedValue(const char *key, const QString &name, const QString &value)
+    {
+        putText(key);
+        putUtf8(name, false);
+        put('=');
+        putValue(value);
+        put('\n');
+    }
+    void writeNumber(const char *key, qint64 value)
+    {
+        putText(key);
+        putNumber(value);
+        put('\n');
+    }
     // the date-time text; an empty value for an invalid date-time
-    void writeDateTime(const char *key, const QDateTime &value);
-    void writeDateTime(const char *key, const QDate &date, const QTime &time);
+    void writeDateTime(const char *key, const QDateTime &value) { writeDateTime(key, value.date(), value.time()); }
+    void writeDateTime(const char *key, const QDate &date, const QTime &time)
+    {
+        putText(key);
+        putDateTime(date, time);
+    }
+    // the date-time text of a Julian day and a time of day
+    void writeDateTime(const char *key, qint64 julianDay, int hour, int minute, int second)
+    {
+        putText(key);
+        putDateTime(julianDay, hour, minute, second);
+    }
     // a date written as the date-time text of that day at 00:00:00
-    void writeDateAsDateTime(const char *key, const QDate &value);
+    void writeDateAsDateTime(const char *key, const QDate &value)
+    {
+        putText(key);
+        if (value.isValid())
+            putDateTime(value.toJulianDay(), 0, 0, 0);
+        else
+            put('\n');
+    }
     void writeRaw(const char *data, qint64 size);
 
     // Hands the buffered bytes to the device; false when a write failed.
@@ -53,15 +105,42 @@ private:
             flush();
         m_buffer[m_used++] = c;
     }
-    void putText(const char *text);
+    void putText(const char *text) { putBytes(text, strlen(text)); }
+    void putBytes(const char *text, size_t size)
+    {
+        if (size > 64) {
+            writeRaw(text, qint64(size));
+            return;
+        }
+        memcpy(reserve(int(size)), text, size);
+        m_used += int(size);
+    }
+    // room for n more bytes in the buffer
+    char *reserve(int n)
+    {
+        if (m_used + n > Capacity)
+            flush();
+        return m_buffer + m_used;
+    }
     void putUtf8(const QString &value, bool escape);
     void putUtf8(const ushort *text, int size, bool escape);
     // an escaped value without trailing carriage returns
     void putValue(const QString &value);
     void putNumber(qint64 value);
+    void putValues(const QStringList &values);
+    // the date-time text and the line feed
+    void putDateTime(const QDate &date, const QTime &time);
+    void putDateTime(qint64 julianDay, int hour, int minute, int second);
 
-    enum { Capacity = 64 * 1024 };
+    enum { Capacity = 64 * 1024, DayCacheSize = 64 };
+    // a Julian day and its date, or none (a day no date has)
+    struct Day
+    {
+        qint64 julianDay = std::numeric_limits<qint64>::min();
+        int day = 0, month = 0, year = 0;
+    };
     QIODevice *m_device;
+    Day m_days[DayCacheSize];
     char *m_buffer;
     int m_used = 0;
     qint64 m_written = 0;

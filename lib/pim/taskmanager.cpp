@@ -319,41 +319,25 @@ void TaskManager::recordRemoved(PIMRecord *record)
         cancelAlarm(task);
 }
 
-QString TaskManager::sortText(Task *task) const
+bool TaskManager::sortKeyText(const PIMRecord *record, int column, QString &text) const
 {
-    switch (sortColumn()) {
-    case FilterCondition::Type: return task->type;
-    case FilterCondition::Amount: return YMRPIM::sortKey(task->amount.toDouble());
-    case FilterCondition::Currency: return task->currency;
-    case FilterCondition::City: return task->city;
-    case FilterCondition::Description: return YMRPIM::sortKey(!task->description.isEmpty());
-    case FilterCondition::Account: return task->account;
-    case FilterCondition::Date: return YMRPIM::sortKey(task->date);
-    case FilterCondition::Reminder: return YMRPIM::sortKey(task->reminder != nullptr);
-    case FilterCondition::Category: return task->categoryTitle(false);
-    case FilterCondition::Created: return YMRPIM::sortKey(task->created());
-    case FilterCondition::Updated: return YMRPIM::sortKey(task->updated());
-    default: return QString();
-    }
-}
-
-void TaskManager::updateSortKey(PIMRecord *record)
-{
-    Task *task = dynamic_cast<Task *>(record);
+    const Task *task = dynamic_cast<const Task *>(record);
     if (!task)
-        return;
-    const int column = sortColumn();
-    if (column < FilterCondition::Type || column > FilterCondition::Updated)
-        record->setSortKey(QStringList());
-    else
-        record->setSortKey(QStringList(sortText(task)));
-}
-
-void TaskManager::updateSortKeys()
-{
-    PIMRecordArray *v = view();
-    for (int i = 0; i < v->count(); ++i)
-        updateSortKey(v->at(i));
+        return false;
+    switch (column) {
+    case FilterCondition::Type: text = task->type; return true;
+    case FilterCondition::Amount: text = YMRPIM::sortKey(task->amount.toDouble()); return true;
+    case FilterCondition::Currency: text = task->currency; return true;
+    case FilterCondition::City: text = task->city; return true;
+    case FilterCondition::Description: text = YMRPIM::sortKey(!task->description.isEmpty()); return true;
+    case FilterCondition::Account: text = task->account; return true;
+    case FilterCondition::Date: text = YMRPIM::sortKey(task->date); return true;
+    case FilterCondition::Reminder: text = YMRPIM::sortKey(task->reminder != nullptr); return true;
+    case FilterCondition::Category: text = task->categoryTitle(false); return true;
+    case FilterCondition::Created: text = YMRPIM::sortKey(task->created()); return true;
+    case FilterCondition::Updated: text = YMRPIM::sortKey(task->updated()); return true;
+    default: return false;
+    }
 }
 
 bool TaskManager::needsResort(PIMRecord *old, PIMRecord *record)

@@ -78,14 +78,12 @@ protected:
     void recordAdded(PIMRecord *record) override;
     void recordUpdated(PIMRecord *old, PIMRecord *record) override;
     void recordRemoved(PIMRecord *record) override;
-    void updateSortKeys() override;
-    void updateSortKey(PIMRecord *record) override;
+    bool sortKeyText(const PIMRecord *record, int column, QString &text) const override;
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
 
 private:
     void registerAlarm(Task *task);
     void cancelAlarm(Task *task);
-    QString sortText(Task *task) const;
 
     QList<TaskFilter> m_filters;
     int m_currentFilter = -1;

@@ -25,11 +25,25 @@ const QDate &dateOrigin()
     return origin;
 }
 
+// "%08lld" without the printf machinery: a large book makes one per record
 QString printKey(qint64 value)
 {
-    char buf[32];
-    snprintf(buf, sizeof buf, "%08lld", static_cast<long long>(value));
-    return QString::fromLatin1(buf);
+    char digits[24];
+    int n = 0;
+    quint64 v = value < 0 ? quint64(0) - quint64(value) : quint64(value);
+    do {
+        digits[n++] = char('0' + v % 10);
+        v /= 10;
+    } while (v);
+    const int sign = value < 0 ? 1 : 0;
+    const int width = qMax(8, n + sign);
+    QString key(width, QLatin1Char('0'));
+    QChar *out = key.data();
+    if (sign)
+        out[0] = QLatin1Char('-');
+    for (int i = 0; i < n; ++i)
+        out[width - 1 - i] = QLatin1Char(digits[i]);
+    return key;
 }
 
 void numbersOf(const QString &text, int *numbers, int count)

@@ -69,10 +69,10 @@ void TestStartup::programConvertsAndOpensTheFirstBook()
     const QString book = home.path() + "/Applications/ymrOutlays/Book1.exp";
     const QString index = home.path() + "/Applications/ymrOutlays/ymrOutlaysIDX";
     // the window opens the converted book, which enters the book index
-    QTRY_VERIFY_WITH_TIMEOUT(readAll(index).contains("I=" + book.toUtf8()), 10000);
-    // the open book is noted once it is open, a moment after the index
-    QTRY_VERIFY_WITH_TIMEOUT(readAll(home.path() + "/Settings/ymrOutlays.conf").contains("Book1.exp"),
-                             10000);
+    const QString settings = home.path() + "/Settings/ymrOutlays.conf";
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(index).contains("I=" + book.toUtf8())
+                                 && readAll(settings).contains("Book1.exp"),
+                             20000);
     process.terminate();
     QVERIFY(process.waitForFinished());
 

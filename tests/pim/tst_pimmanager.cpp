@@ -11,6 +11,7 @@
 #include "qpe/global.h"
 #include "qt/ymrapplication.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -138,8 +139,14 @@ private slots:
     void stampsOutsideTheCalendarAreRefused();
     void trailingCarriageReturnsSettle();
     void savedTextFollowsEveryChange();
+    void writerTextsOfDatesAndValues();
+    void largeBookSavesWhatItsRecordsWrite();
+    void uidTextsReadAsLibuuidParsesThem_data();
+    void uidTextsReadAsLibuuidParsesThem();
     void badInputNeverCrashes();
     void sortOrderAndStability();
+    void sortAgreesWithKeyComparison_data();
+    void sortAgreesWithKeyComparison();
     void viewFollowsChanges();
     void removeSignalsAndHooks();
     void storeTakesTheOldCopyBothWays();
@@ -611,6 +618,134 @@ void TestPIMManager::trailingCarriageReturnsSettle()
     }
 }
 
+// The writer's own date conversion and UTF-8 encoding against Qt's.
+void TestPIMManager::writerTextsOfDatesAndValues()
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QByteArray want;
+    {
+        PIMTextWriter out(&buffer);
+        const QTime time(23, 5, 9);
+        for (qint64 day = QDate(1, 1, 1).toJulianDay() - 400; day <= QDate(9999, 12, 31).toJulianDay(); day += 13) {
+            const QDate date = QDate::fromJulianDay(day);
+            out.writeDateTime("D=", date, time);
+            out.writeDateAsDateTime("E=", date);
+            want += "D=" + YMRPIM::dateTimeToText(QDateTime(date, time)).toLatin1() + '\n';
+            want += "E=" + YMRPIM::dateToText(date).toLatin1() + " 0 0 0\n";
+        }
+        for (const QDate &date : {QDate(1600, 2, 29), QDate(1900, 2, 28), QDate(1900, 3, 1), QDate(2000, 2, 29)}) {
+            out.writeDateAsDateTime("E=", date);
+            want += "E=" + YMRPIM::dateToText(date).toLatin1() + " 0 0 0\n";
+        }
+        out.writeDateAsDateTime("E=", QDate());
+        want += "E=\n";
+        const QStringList values = {"abc", "abcdefgh", "line\nfeed\nx", "a\u00e9\u20ac\U0001F600z and more text",
+                                    "12345678\n", "\n\n\n\n\n", "x\n\u00e9\nabcdefg\n"};
+        for (const QString &v : values) {
+            out.writeValue("V=", v);
+            want += "V=" + YMRPIM::encodeValue(v).toUtf8() + '\n';
+        }
+    }
+    QCOMPARE(buffer.data(), want);
+}
+
+namespace {
+// The record part as the records write it, one after the other.
+QByteArray renderedRecords(PIMManager &store)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    PIMTextWriter out(&buffer);
+    for (PIMRecord *r : *store.records())
+        r->write(out);
+    out.flush();
+    return buffer.data();
+}
+}
+
+// A book large enough that loads and saves render on several threads: the
+// file holds exactly what the records write, whether a block was copied
+// from the loaded text or written afresh, and blocks not in the written
+// form are written afresh.
+void TestPIMManager::largeBookSavesWhatItsRecordsWrite()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("large.exp"));
+    const int n = 5000;
+    QByteArray text = "FOLDER\nSORT=0\nSORTORDER=1\nPERPAGE=15\nTOTAL=" + QByteArray::number(n) + "\nEND\n";
+    for (int i = 0; i < n; ++i) {
+        const QByteArray uid = QByteArray::number(10000000 + i) + "-2222-3333-4444-555555555555";
+        // every 97th block not as the writer puts it (its lines in another order)
+        const QByteArray type = "TYPE=t" + QByteArray::number(i % 13) + "\n";
+        const QByteArray amount = "AMOUNT=" + QByteArray::number(i) + ".5\n";
+        text += (i % 97 ? type + amount : amount + type) + "DATE=5 3 2004 0 0 0\nUID=" + uid + "\nCREATED=1 1 2005 10 0 " + QByteArray::number(i % 60)
+                + "\nUPDATED=2 1 2005 0 0 0\nPROP=k=" + QByteArray::number(i % 50) + "\nEND\n";
+    }
+    writeAll(path, text);
+    {
+        KeyStore store(path);
+        QVERIFY(store.load());
+        QCOMPARE(store.count(), n);
+        store.forceSave();
+        const QByteArray saved = readAll(path);
+        QCOMPARE(saved.mid(int(store.recordOffset())), renderedRecords(store));
+        QVERIFY(saved.contains("TYPE=t0\nAMOUNT=0.5\n"));
+        QVERIFY(!saved.contains(".5\nTYPE="));
+    }
+    const QByteArray first = readAll(path);
+    {
+        // some records changed or gone: copied runs and written ones mixed
+        KeyStore store(path);
+        QVERIFY(store.load());
+        for (int i = 0; i < n; i += 7)
+            store.records()->at(i)->setProperty(QStringLiteral("k"), QStringLiteral("changed\n%1").arg(i));
+        for (int i = 0; i < 40; ++i)
+            QVERIFY(store.removeRecord(store.records()->at(i * 100)));
+        for (int i = 0; i < 3000; ++i)
+            newTask(&store, QString::number(i))->store(nullptr);
+        QVERIFY(store.save());
+        QCOMPARE(readAll(path).mid(int(store.recordOffset())), renderedRecords(store));
+    }
+    {
+        // unchanged, loaded and saved again: the same bytes
+        KeyStore store(path);
+        const QByteArray before = readAll(path);
+        QVERIFY(store.load());
+        store.forceSave();
+        QCOMPARE(readAll(path), before);
+        QVERIFY(before != first);
+    }
+}
+
+void TestPIMManager::uidTextsReadAsLibuuidParsesThem_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("lower") << QByteArray("0c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4b");
+    QTest::newRow("upper") << QByteArray("0C5B8A4E-2D4F-4A55-9B0F-3F0C1D2E3A4B");
+    QTest::newRow("not hex") << QByteArray("0c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4g");
+    QTest::newRow("hyphen moved") << QByteArray("0c5b8a4e2-d4f-4a55-9b0f-3f0c1d2e3a4b");
+    QTest::newRow("blank") << QByteArray("0c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4 ");
+    QTest::newRow("short") << QByteArray("0c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4");
+    QTest::newRow("sign") << QByteArray("+c5b8a4e-2d4f-4a55-9b0f-3f0c1d2e3a4b");
+}
+
+void TestPIMManager::uidTextsReadAsLibuuidParsesThem()
+{
+    QFETCH(QByteArray, text);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("u.exp"));
+    writeAll(path, "UID=" + text + "\nEND\n");
+    KeyStore store(path);
+    QVERIFY(store.load());
+    QCOMPARE(store.count(), 1);
+    uuid_t parsed;
+    if (uuid_parse(text.constData(), parsed) == 0)
+        QVERIFY(store.records()->at(0)->hasUid(parsed));
+    else
+        QVERIFY(store.records()->at(0)->uidString() != QString::fromLatin1(text));
+}
+
 void TestPIMManager::savedTextFollowsEveryChange()
 {
     QTemporaryDir dir;
@@ -766,6 +901,51 @@ void TestPIMManager::sortOrderAndStability()
     QVERIFY(YMRPIM::compareKeys(QStringLiteral("-0"), QStringLiteral("0")) != 0);
     QVERIFY(YMRPIM::compareKeys(QStringLiteral("Apple"), QStringLiteral("Banana")) < 0);
     QCOMPARE(YMRPIM::compareKeys(QStringLiteral("x"), QStringLiteral("x")), 0);
+}
+
+// The view sort reads each key once into its own form; it must order as
+// the key comparison does, in both directions, equal keys kept in order.
+void TestPIMManager::sortAgreesWithKeyComparison_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    const QStringList keys = {
+        "", "00008830", "00008830", "-0000042", "8830", "08830", "8830.", "8830.0", "-0", "0", "0.00",
+        "-0.00", "-3.25", "-3.5", "-3", "-03", "-.5", ".5", "0.5", "5.", "-", ".", "1.2.3", "abc",
+        "Abc", "abcd", "abcde", "abcdf", "ab", "\u00e9t\u00e9", "1000000.00000", "999999.00000",
+        "000000.00000", "12345678901234567", "1.000000000000000001", "1.000000000000000002", "Zoo",
+        "Art", "x", "x", "9.55", "10.5", "1e5"};
+    QTest::newRow("keys") << keys;
+    // numbers too long for the prepared form
+    QTest::newRow("long numbers") << keys + QStringList{"123456789012345678901234567890",
+                                                       "1.0000000000000000001"};
+}
+
+// The view sort reads each key once into its own form; it must order as
+// the key comparison does, in both directions, equal keys kept in order.
+void TestPIMManager::sortAgreesWithKeyComparison()
+{
+    QFETCH(QStringList, keys);
+    QTemporaryDir dir;
+    KeyStore store(dir.filePath(QStringLiteral("k.exp")));
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < keys.size(); ++i)
+            newTask(&store, keys.at((i * 7 + round * 11) % keys.size()))->store(nullptr);
+    }
+    QList<int> order;
+    for (int i = 0; i < store.count(); ++i)
+        order << i;
+    const auto keyOf = [&](int i) { return store.records()->at(i)->property(QStringLiteral("k")); };
+    for (bool ascending : {true, false}) {
+        // the view is sorted from the order it has
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            const int c = YMRPIM::compareKeys(keyOf(a), keyOf(b));
+            return ascending ? c < 0 : c > 0;
+        });
+        store.setSort(0, ascending);
+        QCOMPARE(store.view()->count(), order.size());
+        for (int i = 0; i < order.size(); ++i)
+            QCOMPARE(store.view()->at(i), store.records()->at(order.at(i)));
+    }
 }
 
 void TestPIMManager::viewFollowsChanges()

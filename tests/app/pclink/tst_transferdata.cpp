@@ -8,6 +8,7 @@
 #include "pclinkserver.h"
 #include "pclinktestutil.h"
 #include "senddatadialogserver.h"
+#include "todowindow.h"
 #include "transferdata.h"
 
 #include "pim/dbmanager.h"
@@ -21,6 +22,7 @@
 #include "qpe/global.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
+#include "qt/ymraction.h"
 #include "qt/ymrpushbutton.h"
 
 #include <QCheckBox>
@@ -317,7 +319,9 @@ void TestTransferData::twoCopiesEndToEnd()
         get.addr->setText("127.0.0.1");
         get.doConnect();
         QVERIFY(get.deviceIndexStore());
-        QCOMPARE(get.list->childCount(), 1);
+        // the device's books as its index lists them
+        QVERIFY(get.deviceIndexStore()->findByPath(deviceApp + "/Away.exp"));
+        QCOMPARE(get.list->childCount(), get.deviceIndexStore()->count());
         get.select(get.deviceIndexStore()->findByPath(deviceApp + "/Away.exp"));
         YMRDialog::queueAnswer(1);
         get.start();
@@ -347,37 +351,55 @@ void TestTransferData::twoCopiesEndToEnd()
     // the device copy ends when its input closes, as it would if this process died
     peer.closeWriteChannel();
     QVERIFY(peer.waitForFinished(10000));
+    said += peer.readAllStandardOutput();
+    QVERIFY2(peer.exitStatus() == QProcess::NormalExit && peer.exitCode() == 0, said.constData());
 }
 
-// The device's side of the end-to-end test, run as a separate process.
+// The device's side of the end-to-end test, run as a separate process: the
+// program's main window with its book open runs the PC-link command.
 void TestTransferData::deviceProcess()
 {
     const QByteArray port = qgetenv("YMR_PCLINK_DEVICE_PORT");
     if (port.isEmpty())
         QSKIP("runs only as the second copy of the end-to-end test");
-    DBManager index;
-    index.load();
+    qApp->setQuitOnLastWindowClosed(false);
     const QString app = Global::applicationFileName("ymrOutlays", QString());
-    for (const QString &name : QDir(app).entryList({"*.exp"}))
-        addBook(&index, app + name);
     {
-        DBManager ext(true);
-        for (int i = 0; i < index.count(); ++i)
-            addBook(&ext, static_cast<DBRecord *>(index.records()->at(i))->path());
-        ext.save();
+        DBManager index;
+        index.load();
+        for (const QString &name : QDir(app).entryList({"*.exp"}))
+            addBook(&index, app + name);
+        QVERIFY(index.save());
+        Config cfg("ymrOutlays");
+        cfg.setGroup("Options");
+        cfg.writeEntry("book", app + "Away.exp");
     }
     PCLinkServer::setPort(quint16(port.toInt()));
-    SendDataDialogServer server(&index);
-    QVERIFY(server.server()->isListening());
+    ToDoWindow w;
+    ymrApp->showMainDocumentWidget(&w);
+    QTRY_VERIFY_WITH_TIMEOUT(w.manager(), 10000);
+
     QSocketNotifier input(0, QSocketNotifier::Read);
-    connect(&input, &QSocketNotifier::activated, &server, [&] {
-        char c;
-        if (::read(0, &c, 1) <= 0)
-            server.reject();
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *server = qobject_cast<SendDataDialogServer *>(QApplication::activeModalWidget());
+        if (!server)
+            return;
+        poll.stop();
+        QVERIFY(server->server()->isListening());
+        // the copy ends when its input closes, as it would if the other copy died
+        connect(&input, &QSocketNotifier::activated, server, [server] {
+            char c;
+            if (::read(0, &c, 1) <= 0)
+                server->reject();
+        });
+        std::printf("device ready\n");
+        std::fflush(stdout);
     });
-    std::printf("device ready\n");
-    std::fflush(stdout);
-    server.exec();
+    poll.start(10);
+    emit w.action("pclink")->activated();
+    QVERIFY(!QFile::exists(appFile("ymrOutlaysIDX_EXT")));
+    QVERIFY(w.manager());
 }
 
 YMR_TEST_MAIN(TestTransferData)
