@@ -700,8 +700,6 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
         return;
     if (m_total > 0)
         m_records.reserve(qMin(m_total, 1 << 20));
-    // where each record's block stands in the loaded text
-    std::vector<std::pair<qint64, qint64>> blocks;
     const int firstRead = m_records.count();
     for (int n = 0; m_total == -1 || n < m_total; ++n) {
         // blank lines between blocks hold no record
@@ -720,17 +718,20 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
         const qint64 start = in.pos();
         r->read(in);
         m_records.append(r);
-        if (keepText)
-            blocks.emplace_back(start, in.pos() - start);
+        // where the block stands; kept below only when it reads back so
+        if (keepText && in.pos() <= INT_MAX) {
+            r->m_rawStart = int(start);
+            r->m_rawLength = int(in.pos() - start);
+        }
     }
     if (keepText)
-        keepUnchangedBlocks(firstRead, blocks);
+        keepUnchangedBlocks(firstRead);
 }
 
-void PIMManager::keepUnchangedBlocks(int first, const std::vector<std::pair<qint64, qint64>> &blocks)
+void PIMManager::keepUnchangedBlocks(int first)
 {
     // A record keeps its block's place when writing it gives the same text.
-    const int count = int(blocks.size());
+    const int count = m_records.count() - first;
     const int perPiece = count >= ParallelRecords ? RecordsPerPiece : qMax(count, 1);
     const char *text = m_loadedText.constData();
     runPieces((count + perPiece - 1) / perPiece, [&](int piece) {
@@ -740,16 +741,16 @@ void PIMManager::keepUnchangedBlocks(int first, const std::vector<std::pair<qint
         const int end = qMin(count, (piece + 1) * perPiece);
         for (int i = piece * perPiece; i < end; ++i) {
             PIMRecord *r = m_records.at(first + i);
-            const qint64 start = blocks[size_t(i)].first;
-            const qint64 length = blocks[size_t(i)].second;
+            if (r->m_rawStart < 0)
+                continue;
+            const qint64 start = r->m_rawStart;
+            const qint64 length = r->m_rawLength;
             check.discard();
             const qint64 flushed = check.pos();
             r->write(check);
-            if (check.pos() == flushed + length && check.bufferedSize() == length && start + length <= INT_MAX
-                && memcmp(check.buffered(), text + start, size_t(length)) == 0) {
-                r->m_rawStart = int(start);
-                r->m_rawLength = int(length);
-            }
+            if (check.pos() != flushed + length || check.bufferedSize() != length
+                || memcmp(check.buffered(), text + start, size_t(length)) != 0)
+                r->m_rawStart = -1;
             if (check.pos() != flushed + check.bufferedSize()) {
                 // a block larger than the writer's buffer went to the sink
                 sink.seek(0);

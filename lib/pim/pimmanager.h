@@ -11,9 +11,6 @@
 
 #include <uuid/uuid.h>
 
-#include <utility>
-#include <vector>
-
 class CategoryManager;
 class PIMRecord;
 class PIMTextReader;
@@ -164,7 +161,7 @@ private:
     bool copyRecordPart(PIMTextWriter &out);
     bool copyRecordPart(QIODevice *device);
     void readRecords(PIMTextReader &in, bool keepText);
-    void keepUnchangedBlocks(int first, const std::vector<std::pair<qint64, qint64>> &blocks);
+    void keepUnchangedBlocks(int first);
     void writeRecords(PIMTextWriter &out);
     void keepSubclassHeader();
 

@@ -15,13 +15,15 @@ namespace {
 // and numbers of equal value but different texts look at the texts again.
 struct SortEntry
 {
-    enum Kind : quint8 { Empty, Number, Text };
+    enum Kind : quint32 { Empty, Number, Text };
     quint64 major;  // number: biased whole part; text: its first four UTF-16 units
     quint64 minor;  // number: the fraction in units of 1e-18
-    quint32 shape;  // number: sign, point and digit counts as written
-    Kind kind;
     const QString *text;
-    PIMRecord *record;
+    // the kind in the top two bits; a number's sign, point and digit counts
+    // as written below them
+    quint32 shape;
+    quint32 index;  // of the record in the array
+    Kind kind() const { return Kind(shape >> 30); }
 };
 
 const quint64 Bias = quint64(1) << 63;
@@ -31,12 +33,10 @@ bool prepare(const QString &text, SortEntry &e)
 {
     e.text = &text;
     e.major = e.minor = 0;
-    e.shape = 0;
+    e.shape = quint32(SortEntry::Empty) << 30;
     const int len = text.size();
-    if (len == 0) {
-        e.kind = SortEntry::Empty;
+    if (len == 0)
         return true;
-    }
     const ushort *p = text.utf16();
     const ushort *end = p + len;
     // a decimal number: optional "-", digits, optional "." and digits
@@ -57,17 +57,16 @@ bool prepare(const QString &text, SortEntry &e)
     }
     const int fracLen = int(q - fracStart);
     if (q != end || intLen + fracLen == 0) {
-        e.kind = SortEntry::Text;
+        e.shape = quint32(SortEntry::Text) << 30;
         for (int i = 0; i < 4; ++i)
             e.major = (e.major << 16) | (i < len ? p[i] : 0);
         return true;
     }
-    e.kind = SortEntry::Number;
     const ushort *digits = intStart;
     while (digits < intStart + intLen && *digits == '0')
         ++digits;
     const int significant = int(intStart + intLen - digits);
-    if (significant > 17 || fracLen > 18)
+    if (significant > 17 || fracLen > 18 || intLen >= (1 << 14))
         return false;
     qint64 whole = 0;
     for (const ushort *d = digits; d < intStart + intLen; ++d)
@@ -86,7 +85,8 @@ bool prepare(const QString &text, SortEntry &e)
     }
     e.major = quint64(whole) ^ Bias;
     e.minor = fraction;
-    e.shape = (minus ? 1u : 0u) | (point ? 2u : 0u) | (quint32(intLen) << 2) | (quint32(fracLen) << 17);
+    e.shape = (quint32(SortEntry::Number) << 30) | (minus ? 1u : 0u) | (point ? 2u : 0u) | (quint32(intLen) << 2)
+              | (quint32(fracLen) << 16);
     return true;
 }
 
@@ -98,11 +98,12 @@ int compareTexts(const QString *a, const QString *b)
 
 inline int compareEntries(const SortEntry &a, const SortEntry &b)
 {
-    if (a.kind != b.kind)
-        return a.kind < b.kind ? -1 : 1;
+    const SortEntry::Kind kind = a.kind();
+    if (kind != b.kind())
+        return kind < b.kind() ? -1 : 1;
     if (a.major != b.major)
         return a.major < b.major ? -1 : 1;
-    switch (a.kind) {
+    switch (kind) {
     case SortEntry::Empty:
         return 0;
     case SortEntry::Number:
@@ -182,9 +183,8 @@ void PIMRecordArray::sort(bool ascending)
     std::vector<SortEntry> entries(m_items.size());
     bool prepared = true;
     for (size_t i = 0; i < m_items.size() && prepared; ++i) {
-        PIMRecord *r = m_items[i];
-        const QStringList &key = r->sortKey();
-        entries[i].record = r;
+        const QStringList &key = m_items[i]->sortKey();
+        entries[i].index = quint32(i);
         prepared = key.size() <= 1 && prepare(key.isEmpty() ? none : key.first(), entries[i]);
     }
     if (!prepared) {
@@ -199,8 +199,10 @@ void PIMRecordArray::sort(bool ascending)
     else
         std::stable_sort(entries.begin(), entries.end(),
                          [](const SortEntry &a, const SortEntry &b) { return compareEntries(a, b) > 0; });
+    std::vector<PIMRecord *> sorted(m_items.size());
     for (size_t i = 0; i < entries.size(); ++i)
-        m_items[i] = entries[i].record;
+        sorted[i] = m_items[entries[i].index];
+    m_items.swap(sorted);
 }
 
 int PIMRecordArray::compareRecords(const void *a, const void *b)

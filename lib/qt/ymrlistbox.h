@@ -107,6 +107,16 @@ public:
 
     // Older accessors
     void centerCurrentItem() { ensureCurrentVisible(); }
+    bool dragSelect() const { return true; }
+    void setDragSelect(bool) {}
+    bool autoScroll() const { return true; }
+    void setAutoScroll(bool) {}
+    bool autoUpdate() const { return true; }
+    void setAutoUpdate(bool) {}
+    bool smoothScrolling() const { return false; }
+    void setSmoothScrolling(bool) {}
+    void updateCellWidth() {}
+    void emitChangedSignal(bool) {}
     bool autoScrollBar() const { return vScrollBarMode() == Auto; }
     void setAutoScrollBar(bool on) { setVScrollBarMode(on ? Auto : AlwaysOff); }
     bool scrollBar() const { return vScrollBarMode() != AlwaysOff; }
