@@ -71,6 +71,8 @@ private:
 void TestToDoWindowRecords::initTestCase()
 {
     qApp->setQuitOnLastWindowClosed(false);
+    // a test function named on the command line is no document to open
+    QPEApplication::setArgumentsForTest({QStringLiteral("ymroutlays")});
     qputenv("LANG", "en");
     m_now = QDateTime(QDate(2026, 12, 7), QTime(10, 15, 42));
     AlarmServer::instance()->setClock([this] { return m_now; });
@@ -313,6 +315,10 @@ void TestToDoWindowRecords::templates()
             ModalDriver::accept(x);
         });
         td->btnNew->click();
+        td->btnSep->click();
+        const QString screen = QString::number(QPEApplication::screenRect().width());
+        QVERIFY(td->width() <= QPEApplication::screenRect().width());
+        td->grab().save(QDir::tempPath() + "/ymr-records-templates-" + screen + ".png");
         ModalDriver::reject(d);
     });
     trigger(w, "template");
