@@ -437,6 +437,9 @@ void TestToDoWindowRecords::reminderRingsSnoozeDismiss()
         registered = registered || a.message == TaskManager::alarmMessage(old);
     QVERIFY(!registered);
 
+    // rung while the window is hidden: the Show it causes keeps the open store
+    TaskManager *open = w.manager();
+    w.hide();
     m_now = due.addSecs(1);
     QpeDevice::clearRecord();
     ring(w, driver, [&w](AlertDialog *d) {
@@ -450,6 +453,8 @@ void TestToDoWindowRecords::reminderRingsSnoozeDismiss()
     QVERIFY(QpeDevice::recorded().join(' ').contains("{13,0}"));
     QVERIFY(QpeSound::recorded().contains(QStringLiteral("soundAlarm")));
     QCOMPARE(rent->reminder->dateTime, m_now.addSecs(600));
+    QVERIFY(w.isVisible());
+    QCOMPARE(w.manager(), open);
 
     // ringing again after the snooze; dismissed this time
     m_now = m_now.addSecs(601);
