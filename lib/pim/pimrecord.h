@@ -50,6 +50,10 @@ public:
 
     QDateTime created() const { return dateTimeOf(m_created); }
     QDateTime updated() const { return dateTimeOf(m_updated); }
+    // The stamps' dates and times of day without making a local date-time,
+    // which asks the time zone files on every call; invalid when unset.
+    void createdParts(QDate &date, QTime &time) const;
+    void updatedParts(QDate &date, QTime &time) const;
     void setCreated(const QDateTime &dt) { m_created = stampOf(dt); m_rawStart = -1; }
     void setUpdated(const QDateTime &dt) { m_updated = stampOf(dt); m_rawStart = -1; }
 
