@@ -14,7 +14,6 @@
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 
-#include <QFrame>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 
@@ -184,6 +183,11 @@ void DBDialog::doDuplicate()
 void DBDialog::doSelect()
 {
     accept();
+}
+
+void DBDialog::getData()
+{
+    ToDoWindow::receiveData(m_index);
 }
 
 void DBDialog::setSelectMode(const QString &excludedPath)

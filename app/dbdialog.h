@@ -38,6 +38,7 @@ public slots:
     void doNew() override;
     void doOpen() override;
     void doSelect() override;
+    void getData() override;
 
 private:
     DBManager *m_index;

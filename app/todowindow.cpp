@@ -1,9 +1,6 @@
 #include "todowindow.h"
 
-#include "dbdialog.h"
-
 #include "pim/dbmanager.h"
-#include "pim/dbrecord.h"
 #include "pim/task.h"
 #include "pim/tasklistview.h"
 #include "pim/taskmanager.h"
@@ -12,15 +9,10 @@
 #include "qpe/config.h"
 #include "qpe/popupmenu.h"
 #include "qt/ymraction.h"
-#include "qt/ymrdialog.h"
 #include "qt/ymrresource.h"
 
-#include <QApplication>
-#include <QEvent>
-#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -68,6 +60,9 @@ ToDoWindow::ToDoWindow()
 
     connect(m_list, &PIMListView::selectionCleared, this, &ToDoWindow::selectionCleared);
     connect(m_list, &PIMListView::selected, this, &ToDoWindow::selected);
+    connect(m_list, &TaskListView::checkKey, this, &ToDoWindow::checkKey);
+    readKeys();
+    setupRecordCommands();
     selectionCleared();
     setBookActionsEnabled(false);
 }
@@ -80,6 +75,7 @@ ToDoWindow::~ToDoWindow()
         delete m_manager;
         m_manager = nullptr;
     }
+    deleteAlarmStores();
     delete m_index;
     delete m_templates;
     TaskManager::releaseSharedCategoryManager();
@@ -108,6 +104,7 @@ void ToDoWindow::createActions()
     };
     // the commands of the open book's expenses, its sorting, filters, lists,
     // templates, options, export and the PC link join this table with their slots
+    createRecordActions();
     static const Row rows[] = {
         {"comment", nullptr, false, "info", SLOT(toggleComment())},
         {"db", QT_TR_NOOP("Expense Books"), true, "books", SLOT(books())},
@@ -117,6 +114,7 @@ void ToDoWindow::createActions()
         {"deletebook", QT_TR_NOOP("Remove Expense Book"), false, "delete", SLOT(deleteBook())},
         {"dupbook", QT_TR_NOOP("Duplicate Expense Book"), false, "editcopy",
          SLOT(duplicateBook())},
+        {"options", QT_TR_NOOP("Options"), true, "package_utilities", SLOT(options())},
         {"pclink", QT_TR_NOOP("PC Link"), true, "pclink", SLOT(pcLink())},
         {"sdata", QT_TR_NOOP("Send Data"), true, "pclink", SLOT(sendData())},
         {"gdata", QT_TR_NOOP("Get Data"), true, "pclink", SLOT(getData())},
@@ -270,7 +268,7 @@ void ToDoWindow::selected(PIMRecord *record)
 
 void ToDoWindow::setBookActionsEnabled(bool enabled)
 {
-    for (const char *name : {"editbook", "deletebook", "dupbook"}) {
+    for (const char *name : {"editbook", "deletebook", "dupbook", "new", "purge"}) {
         if (YMRAction *a = action(name))
             a->setEnabled(enabled);
     }

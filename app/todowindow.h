@@ -3,12 +3,20 @@
 
 #include "qt/ymrmainwindow.h"
 
+#include <QHash>
+#include <QList>
 #include <QString>
 
+class AlertDialog;
 class DBManager;
 class DBRecord;
+class PIMListView;
+class PIMManager;
 class PIMRecord;
+class Task;
 class PopupMenu;
+class QKeyEvent;
+class QPoint;
 class QPlainTextEdit;
 class QToolButton;
 class TaskListView;
@@ -43,6 +51,9 @@ public:
     void setPaneVisible(QWidget *pane, bool show, const QString &shownText,
                         const QString &hiddenText);
     void applyListOptions();
+    // The ten key bindings ("Options"/"key_1" ... "key_10") into the window.
+    void readKeys();
+    int boundKey(int row) const { return m_keys[row - 1]; }
 
     // Book operations on an index, shared with the books dialog.
     static DBRecord *createBookRecord(DBManager *index);
@@ -50,6 +61,15 @@ public:
     static void editBookRecord(DBRecord *record, DBManager *index);
     static bool deleteBookRecord(DBRecord *record, DBManager *index);
     static DBRecord *duplicateBookRecord(DBRecord *record, DBManager *index);
+    // True exactly while a record dialog started by this window runs.
+    bool isEditDialogBusy() const { return m_busy; }
+    AlertDialog *alertDialog() const { return m_alertDialog; }
+    PopupMenu *recordMenu() const { return m_recordMenu; }
+    PopupMenu *templatesMenu() const { return m_templatesMenu; }
+    TemplateManager *templates() const { return m_templates; }
+    // Stores of other books that alarms opened and the alarm dialog holds.
+    QList<TaskManager *> alarmStores() const { return m_alarmStores; }
+
     // A missing file, an empty one or one that begins as a book: only such
     // a file may be taken into the index (its header would else be written
     // in front of someone else's file).
@@ -67,11 +87,38 @@ public slots:
     void setDocument(const QString &path);
     void books();
 
+    // the expense commands
+    void createTask();
+    void newFromTemplate(int id);
+    void setupTemplateMenu();
+    void setupTemplates();
+    void editTask();
+    void editTask(PIMRecord *record);
+    void editTask(const QPoint &pos, PIMRecord *record, int column);
+    void popup(const QPoint &pos, PIMRecord *record);
+    void popup(const QPoint &pos, PIMRecord *record, int column);
+    void removeTask();
+    void purgeAll();
+    void commentChanged();
+
+    // what the alarm dialog asks of the window
+    void doClone();
+    void editDialogIsFree(bool *free);
+    void freeManager(PIMManager *store);
+    void getTask(Task **task, const QString &uid);
+    void raiseMainWindow();
+    void setupView(PIMListView *list, Task *task);
+    void editTask(Task *task);
+
     void newBook();
     void openBook();
     void editBook();
     void deleteBook();
     void duplicateBook();
+
+    // Whether code is bound to a command (false for 0: no key).
+    void checkKey(bool &bound, int code);
+    void options();
 
     void pcLink();
     void sendData();
@@ -79,10 +126,13 @@ public slots:
 
 protected:
     bool event(QEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
     void checkColumnLists();
     void createActions();
     void setupToolBar();
+    void createRecordActions();
+    void setupRecordCommands();
 
 private:
     void openBookFile(const QString &path);
@@ -96,6 +146,16 @@ private:
     QToolButton *addMenuButton(QToolBar *bar, const char *icon, PopupMenu *menu);
     void addActions(PopupMenu *menu, const QStringList &names);
     static void removeBookSetting();
+    // Runs the record dialog on a record of the open book.
+    int runTaskDialog(Task *task, int page);
+    // Stores a change made to a copy's original (the copy is the old state).
+    static void storeChange(Task *task, Task *old);
+    // A store of the book is held by the alarm dialog or the record dialog:
+    // no book may be closed or opened now.
+    bool storeInUse() const;
+    // Takes the store an alarm opened for this book, if any.
+    TaskManager *takeAlarmStore(const QString &path);
+    void deleteAlarmStores();
 
     DBManager *m_index = nullptr;
     TaskManager *m_manager = nullptr;
@@ -121,6 +181,13 @@ private:
     // a Hide came since the open book was opened
     bool m_hiddenSinceOpen = true;
     bool m_inBooks = false;
+    int m_keys[10] = {};
+    bool m_busy = false;
+    AlertDialog *m_alertDialog = nullptr;
+    PopupMenu *m_recordMenu = nullptr;
+    QList<TaskManager *> m_alarmStores;
+    // template names by their item id in the templates menu
+    QHash<int, QString> m_templateIds;
 };
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "todowindow.h"
 
+#include "alertdialog.h"
 #include "dbdialog.h"
 
 #include "pim/dbmanager.h"
@@ -67,7 +68,11 @@ void ToDoWindow::closeBook()
 {
     if (!m_manager)
         return;
-    delete m_manager;   // saves itself when changed; the list lets go of it
+    // the alarm dialog still lists expenses of it: it hands the store back later
+    if (m_alertDialog && m_alertDialog->boundStore() == m_manager)
+        m_alarmStores.append(m_manager);
+    else
+        delete m_manager;   // saves itself when changed; the list lets go of it
     m_manager = nullptr;
     setWindowTitle(m_titleCaption);
     setBookActionsEnabled(false);
@@ -93,6 +98,11 @@ void ToDoWindow::books()
     // the timers of a Show and of a refused book may both come
     if (m_inBooks)
         return;
+    // the alarm dialog or a record dialog holds a record of the open book
+    if (storeInUse()) {
+        QTimer::singleShot(400, this, &ToDoWindow::books);
+        return;
+    }
     m_inBooks = true;
     removeBookSetting();
     QString path;
@@ -153,9 +163,17 @@ void ToDoWindow::openBookFile(const QString &requested)
     // A book file that cannot be read is never opened as an empty book:
     // the next save would write over it.
     const QString bookPath = chosen->path();
-    auto *book = chosen->isAvailable() ? new TaskManager(bookPath, false, false) : nullptr;
-    if (!book || !book->load()) {
-        delete book;   // unchanged: writes nothing
+    // a store an alarm opened for this book becomes the open book: never two
+    // stores on one file
+    TaskManager *book = takeAlarmStore(bookPath);
+    if (!book && chosen->isAvailable()) {
+        book = new TaskManager(bookPath, false, false);
+        if (!book->load()) {
+            delete book;
+            book = nullptr;
+        }
+    }
+    if (!book) {
         YMRDialog::critical(YMRPIM::applicationName(),
                             tr("Cannot read Expense Book [%1]:\n%2").arg(chosen->title(), bookPath));
         QTimer::singleShot(400, this, &ToDoWindow::books);
@@ -193,6 +211,13 @@ bool ToDoWindow::isBookFile(const QString &path)
 
 void ToDoWindow::setDocument(const QString &path)
 {
+    // while an alarm or a record dialog holds a record, the open book stays;
+    // with none open the request waits for them
+    if (storeInUse()) {
+        if (!m_manager)
+            QTimer::singleShot(400, this, [this, path] { setDocument(path); });
+        return;
+    }
     const QWidgetList tops = QApplication::topLevelWidgets();
     for (QWidget *w : tops) {
         if (w->isVisible() && w->inherits("QDialog"))

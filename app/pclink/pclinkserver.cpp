@@ -5,8 +5,7 @@
 
 PCLinkServer::PCLinkServer(QObject *parent, quint16 port) : QTcpServer(parent)
 {
-    // Qt has no listen backlog; one waiting connection at a time comes close
-    setMaxPendingConnections(1);
+    // Qt picks the listen backlog itself; each connection is handed on as it is accepted
     if (!listen(QHostAddress::Any, port))
         qDebug("Failed to bind to port %d", int(port));
 }

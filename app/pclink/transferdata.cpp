@@ -124,8 +124,7 @@ void TransferData::setMark(PIMRecord *record, bool on)
         record->setProperty(markKey, QStringLiteral("1"));
     else
         record->removeProperty(markKey);
-    if (!record->store(old))
-        delete old;
+    record->store(old); // takes old in every case
 }
 
 void TransferData::select(PIMRecord *record)

@@ -113,8 +113,7 @@ void CategoiesDialog::renameCategory()
         return;
     auto *old = new CategoryRecord(*c);
     c->title = title;
-    if (!c->store(old))
-        delete old;
+    c->store(old); // takes old in every case
     m_manager->save();
 }
 

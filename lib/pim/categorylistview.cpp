@@ -120,8 +120,7 @@ void CategoryListView::chooseColor(const QPoint &pos, CategoryRecord *c, bool te
         c->textColor = color;
     else
         c->backgroundColor = color;
-    if (!c->store(old))
-        delete old;
+    c->store(old); // takes old in every case
 }
 
 void CategoryListView::sectionClicked(int section)

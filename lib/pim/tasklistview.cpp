@@ -307,13 +307,13 @@ bool TaskListView::eventFilter(QObject *o, QEvent *e)
 
 void TaskListView::keyPressEvent(QKeyEvent *e)
 {
-    const int key = QpeKeys::key(e);
-    if (QpeKeys::isUnbindableKey(key)) {
+    const int code = QpeKeys::bindingCode(e);
+    if (code == 0) {
         PIMListView::keyPressEvent(e);
         return;
     }
     bool taken = false;
-    emit checkKey(taken, QpeKeys::bindingCode(key, QpeKeys::state(e)));
+    emit checkKey(taken, code);
     if (taken) {
         // the parent widgets act on the key
         e->ignore();

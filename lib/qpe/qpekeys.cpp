@@ -1,5 +1,6 @@
 #include "qpekeys.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMouseEvent>
@@ -125,6 +126,14 @@ int QpeKeys::bindingCode(int key, int state)
     else if (state == AltButton || state == 0x400)
         code |= ALT;
     return code;
+}
+
+int QpeKeys::bindingCode(const QKeyEvent *e)
+{
+    const int k = key(e);
+    if (k == 0 || isUnbindableKey(k))
+        return 0;
+    return bindingCode(k, state(e) | mouseState(QGuiApplication::mouseButtons()));
 }
 
 bool QpeKeys::isUnbindableKey(int key)

@@ -88,6 +88,11 @@ public:
     // exactly Shift, Control or Alt (8 or 0x100, 16 or 0x200, 32 or 0x400);
     // any other state adds nothing.
     static int bindingCode(int key, int state);
+    // The binding code of a key event, the way the key bindings, the main
+    // window and the lists that pass bound keys on all compose it (a mouse
+    // button held counts as part of the state); 0 for a key that is never
+    // bound or has no code.
+    static int bindingCode(const QKeyEvent *e);
     // The keys never bound: Shift, Control, Alt and F22.
     static bool isUnbindableKey(int key);
 

@@ -21,6 +21,7 @@
 #include "qpe/popupmenu.h"
 #include "qt/iconselector.h"
 #include "qt/ymraction.h"
+#include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrlistbox.h"
 #include "qt/ymrokcancelwidget.h"
@@ -255,6 +256,25 @@ void TestToDoWindow::protectedBookRightAndWrongPassword()
     QVERIFY(!w.manager());
     QVERIFY(setting("Options", "book").isNull());
     QVERIFY(YMRDialog::takeScriptedBoxes().isEmpty());
+
+    // shown again with no book: the books dialog; in the prompt of the
+    // protected book an unprotected one is picked, and that one opens
+    driver.expect("DBDialog", [](QWidget *d) {
+        selectBook(d, QStringLiteral("Secret"));
+        static_cast<DBDialog *>(d)->btnSelect->click();
+    });
+    driver.expect("PasswordDialog2", [](QWidget *p) {
+        YMRComboBox *combo = static_cast<PasswordDialog2 *>(p)->booksCombo();
+        for (int i = 0; i < combo->count(); ++i) {
+            if (combo->text(i) == QLatin1String("Household"))
+                combo->setCurrentItem(i);
+        }
+        emit combo->activated(QStringLiteral("Household"));
+    });
+    w.show();
+    QTRY_COMPARE_WITH_TIMEOUT(w.windowTitle(), QStringLiteral("Expense Book : Household"), 5000);
+    QCOMPARE(driver.pending(), 0);
+    QCOMPARE(setting("Options", "book"), bookPath(QStringLiteral("Household")));
 }
 
 void TestToDoWindow::duplicateEditMoveDelete()

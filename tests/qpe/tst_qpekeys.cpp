@@ -46,6 +46,8 @@ private slots:
     void keyState();
     void mouseState();
     void bindingCodes();
+    void bindingCodeOfEvents_data();
+    void bindingCodeOfEvents();
     void keyNames();
     void zoomStandInsReachTheWindowOnce();
 };
@@ -158,6 +160,38 @@ void TestQpeKeys::bindingCodes()
     QVERIFY(QpeKeys::isUnbindableKey(0x1045));
     QVERIFY(!QpeKeys::isUnbindableKey(0x1022));
     QVERIFY(!QpeKeys::isUnbindableKey(0x41));
+}
+
+void TestQpeKeys::bindingCodeOfEvents_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("code");
+    QTest::newRow("plain") << int(Qt::Key_A) << 0 << 0x41;
+    QTest::newRow("shift") << int(Qt::Key_A) << int(Qt::ShiftModifier) << 0x200041;
+    QTest::newRow("control") << int(Qt::Key_A) << int(Qt::ControlModifier) << 0x400041;
+    QTest::newRow("alt") << int(Qt::Key_A) << int(Qt::AltModifier) << 0x800041;
+    QTest::newRow("two modifiers") << int(Qt::Key_A)
+                                   << int(Qt::ShiftModifier | Qt::ControlModifier) << 0x41;
+    QTest::newRow("keypad") << int(Qt::Key_1) << int(Qt::KeypadModifier) << 0x31;
+    QTest::newRow("menu key") << int(Qt::Key_F11) << 0 << 0x103a;
+    QTest::newRow("shift alone") << int(Qt::Key_Shift) << int(Qt::ShiftModifier) << 0;
+    QTest::newRow("control alone") << int(Qt::Key_Control) << 0 << 0;
+    QTest::newRow("alt alone") << int(Qt::Key_Alt) << 0 << 0;
+    QTest::newRow("F22") << int(Qt::Key_F22) << 0 << 0;
+    QTest::newRow("meta is a key") << int(Qt::Key_Meta) << 0 << 0x1022;
+    // without a code of its own a key binds nothing, with or without a modifier
+    QTest::newRow("no code") << int(Qt::Key_unknown) << 0 << 0;
+    QTest::newRow("no code, shift") << 0x20ac << int(Qt::ShiftModifier) << 0;
+}
+
+void TestQpeKeys::bindingCodeOfEvents()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, code);
+    const QKeyEvent e(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(QpeKeys::bindingCode(&e), code);
 }
 
 void TestQpeKeys::keyNames()

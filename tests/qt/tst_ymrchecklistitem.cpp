@@ -80,7 +80,7 @@ void TestYMRCheckListItem::checkBoxByKeyAndMouse()
     auto *box = new Recorder(lv, "box", YMRCheckListItem::CheckBox);
     QCOMPARE(box->type(), YMRCheckListItem::CheckBox);
     QVERIFY(!box->isOn());
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     lv->setCurrentItem(box);
 
     // Space activates the current item in single mode: on, then off
@@ -102,7 +102,7 @@ void TestYMRCheckListItem::checkBoxByKeyAndMouse()
 
     // with the root decorated the box moves one tree step right
     lv->setRootIsDecorated(true);
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     clickAt(boxAt(box, 5));
     QVERIFY(!box->isOn());
     clickAt(boxAt(box, lv->treeStepSize() + 5));
@@ -128,7 +128,7 @@ void TestYMRCheckListItem::radioButtonsAreExclusive()
     auto *r2 = new Recorder(group, "two", YMRCheckListItem::RadioButton);
     auto *r3 = new Recorder(group, "three", YMRCheckListItem::RadioButton);
     group->setOpen(true);
-    QTest::qWait(0);
+    ymrtest::flushEvents();
 
     r1->setOn(true);
     QVERIFY(r1->isOn());
@@ -193,7 +193,7 @@ void TestYMRCheckListItem::deletingRadiosAndControllers()
 void TestYMRCheckListItem::disabledItemsIgnoreActivation()
 {
     auto *box = new Recorder(lv, "box", YMRCheckListItem::CheckBox);
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     lv->setCurrentItem(box);
     QVERIFY(box->isEnabled());
     box->setEnabled(false);
@@ -288,7 +288,7 @@ void TestYMRCheckListItem::painting()
     auto *radio = new YMRCheckListItem(group, "", YMRCheckListItem::RadioButton);
     group->setOpen(true);
     lv->setCurrentItem(group);
-    QTest::qWait(0);
+    ymrtest::flushEvents();
 
     auto count = [this](const YMRListViewItem *i, int x0, QColor c) {
         const QImage img = lv->viewport()->grab().toImage();
@@ -304,12 +304,12 @@ void TestYMRCheckListItem::painting()
     QVERIFY(boxFrame > 20);
     QCOMPARE(count(box, m, Qt::red), 0);
     box->setOn(true);
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     QVERIFY(count(box, m, Qt::black) > boxFrame + 10);
 
     // disabled: the box takes the disabled text colour
     box->setEnabled(false);
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     QVERIFY(count(box, m, Qt::red) > boxFrame);
 
     // the radio mark is filled when on
@@ -317,7 +317,7 @@ void TestYMRCheckListItem::painting()
     const int off = count(radio, step, Qt::black);
     QVERIFY(off > 10);
     radio->setOn(true);
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     QVERIFY(count(radio, step, Qt::black) > off);
 
     // the round radio of the Windows style
@@ -325,10 +325,10 @@ void TestYMRCheckListItem::painting()
     QVERIFY(windows);
     lv->setStyle(windows);
     lv->setPalette(pal);
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     const int on = count(radio, step, Qt::black);
     radio->setOn(false);
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     QVERIFY(count(radio, step, Qt::black) > 10);
     QVERIFY(count(radio, step, Qt::black) < on);
     lv->setStyle(nullptr);

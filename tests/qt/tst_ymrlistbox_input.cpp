@@ -5,6 +5,7 @@
 
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTimer>
 
 Q_DECLARE_METATYPE(YMRListBoxItem *)
 
@@ -346,10 +347,15 @@ void TestYMRListBoxInput::typeAhead()
     QCOMPARE(lb->currentItem(), 1); // the search starts at the current item
     key(Qt::Key_L);
     QCOMPARE(lb->currentItem(), 2);
-    QTest::qWait(600); // the input is forgotten after 500 ms
+    // the input is forgotten when its 500 ms timer runs out
+    auto *timer = lb->findChild<QTimer *>(QStringLiteral("listbox input timer"));
+    QVERIFY(timer);
+    QCOMPARE(timer->interval(), 500);
+    QSignalSpy forgotten(timer, &QTimer::timeout);
+    QVERIFY(forgotten.wait(2000));
     key(Qt::Key_A);
     QCOMPARE(lb->currentItem(), 0);
-    QTest::qWait(600);
+    QVERIFY(forgotten.wait(2000));
     // a then b within the time looks for "ab": nothing moves
     key(Qt::Key_B);
     QCOMPARE(lb->currentItem(), 1);
@@ -372,7 +378,7 @@ void TestYMRListBoxInput::dragInColumnsBelowLastRow()
     lb->setColumnMode(3);
     for (int i = 0; i < 7; ++i)
         lb->insertItem(QString("i%1").arg(i));
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     QCOMPARE(lb->numRows(), 3);
     const QRect c0 = lb->itemRect(lb->item(0));
     const QRect c4 = lb->itemRect(lb->item(4));
@@ -390,7 +396,7 @@ void TestYMRListBoxInput::autoScrollWhileDragging()
     for (int i = 8; i < 40; ++i)
         lb->insertItem(QString("item %1").arg(i));
     lb->setSelectionMode(YMRListBox::Multi);
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     press(0);
     dragTo(QPoint(10, lb->visibleHeight() + 20));
     const int first = lb->currentItem();

@@ -73,7 +73,7 @@ void TestYMRListBoxLayout::singleColumnSpansViewport()
 
     // widening keeps the single column as wide as the viewport
     lb.resize(300, 100);
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     QVERIFY(lb.maxItemWidth() >= lb.visibleWidth());
     QCOMPARE(lb.itemAt(QPoint(lb.visibleWidth() - 2, 1)), lb.item(0));
 }
@@ -200,7 +200,7 @@ void TestYMRListBoxLayout::scrollingToItems()
     fill(lb, 30);
     lb.show();
     QVERIFY(QTest::qWaitForWindowExposed(&lb));
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     QCOMPARE(lb.topItem(), 0);
     QCOMPARE(lb.numItemsVisible(), 4);
     QVERIFY(lb.itemVisible(3));
@@ -255,7 +255,7 @@ void TestYMRListBoxLayout::paintsSelectionAndBase()
     lb.setCurrentItem(1); // single mode: selected
     lb.show();
     QVERIFY(QTest::qWaitForWindowExposed(&lb));
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     const QImage img = lb.viewport()->grab().toImage();
     const int h = rowHeight(lb);
     // a point of the selected row right of its text is the highlight colour

@@ -331,7 +331,7 @@ void TestYMRListView::deletingASubtreeForgetsPressAndAnchor()
     a->setOpen(true);
     lv.show();
     QVERIFY(QTest::qWaitForWindowExposed(&lv));
-    QTest::qWait(1);
+    ymrtest::flushEvents();
 
     // A button held on a child makes it the pressed item and the anchor.
     const QPoint pa1(20, lv.itemRect(a1).center().y());
@@ -340,7 +340,7 @@ void TestYMRListView::deletingASubtreeForgetsPressAndAnchor()
     QSignalSpy clicked(&lv, SIGNAL(clicked(YMRListViewItem*)));
     delete a;
     QCOMPARE(lv.currentItem(), b);
-    QTest::qWait(1);
+    ymrtest::flushEvents();
     // released over another item: the pressed one is gone, so no click
     QTest::mouseRelease(lv.viewport(), Qt::LeftButton, Qt::NoModifier,
                         QPoint(20, lv.itemRect(b).center().y()));
@@ -471,7 +471,7 @@ void TestYMRListView::treeWalkingAndOpening()
     // decorated root with branches paints without trouble
     lv.setRootIsDecorated(true);
     p->setExpandable(true);
-    QTest::qWait(1);
+    ymrtest::flushEvents();
     QVERIFY(!lv.viewport()->grab().isNull());
 }
 
@@ -487,7 +487,7 @@ void TestYMRListView::itemAtAndRects()
         items.prepend(new YMRListViewItem(&lv, QString::number(i)));
     lv.show();
     QVERIFY(QTest::qWaitForWindowExposed(&lv));
-    QTest::qWait(1);
+    ymrtest::flushEvents();
     const int h = items[0]->height();
     QCOMPARE(lv.contentsHeight(), 40 * h);
     QCOMPARE(lv.contentsWidth(), 100);

@@ -116,7 +116,7 @@ void TestYMRListViewInput::fill(int n)
 {
     for (int i = 0; i < n; ++i)
         items << new YMRListViewItem(lv, QString("item %1").arg(i, 2, 10, QChar('0')));
-    QTest::qWait(0);
+    ymrtest::flushEvents();
 }
 
 void TestYMRListViewInput::singleMode()
@@ -277,7 +277,7 @@ void TestYMRListViewInput::extendedRangesOverClosedBranches()
     auto *b1 = new YMRListViewItem(b, "b1");
     auto *b2 = new YMRListViewItem(b, "b2");
     auto *c = new YMRListViewItem(lv, "c");
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     QSignalSpy changed(lv, SIGNAL(selectionChanged()));
 
     // hidden children of a closed item between the two ends are included
@@ -388,7 +388,7 @@ void TestYMRListViewInput::branchClicksAndDoubleClicks()
     auto *q = new YMRListViewItem(lv, "q");
     auto *e = new YMRListViewItem(lv, "r");
     e->setExpandable(true);
-    QTest::qWait(0);
+    ymrtest::flushEvents();
 
     QSignalSpy current(lv, SIGNAL(currentChanged(YMRListViewItem *)));
     QSignalSpy pressed(lv, SIGNAL(pressed(YMRListViewItem *)));
@@ -458,7 +458,7 @@ void TestYMRListViewInput::treeKeys()
     auto *c2 = new YMRListViewItem(p, "p2");
     auto *q = new YMRListViewItem(lv, "q");
     auto *q1 = new YMRListViewItem(q, "q1");
-    QTest::qWait(0);
+    ymrtest::flushEvents();
 
     // the first key only makes the first item current (and selected)
     key(Qt::Key_Down);
@@ -501,7 +501,7 @@ void TestYMRListViewInput::treeKeys()
 
     // at the ends of the tree Left and Right scroll the view when they can
     lv->setColumnWidth(0, 600);
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     QScrollBar *bar = lv->horizontalScrollBar();
     QVERIFY(bar->maximum() > 0);
     key(Qt::Key_Left);
@@ -707,7 +707,7 @@ void TestYMRListViewInput::dragSelectsAndAutoScrolls()
     // extended mode: the range follows; dragging a selected item starts anew
     lv->setSelectionMode(YMRListView::Extended);
     lv->setContentsPos(0, 0);
-    QTest::qWait(0);
+    ymrtest::flushEvents();
     click(item(1));
     press(item(1));
     drag(at(item(4)));

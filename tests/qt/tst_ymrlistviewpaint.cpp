@@ -32,7 +32,7 @@ struct Shown {
         lv.show();
         if (!QTest::qWaitForWindowExposed(&lv))
             qWarning("view not exposed");
-        QTest::qWait(1);
+        ymrtest::flushEvents();
     }
     QImage grab() { return lv.viewport()->grab().toImage(); }
     int rowHeight() const { return items.value(0) ? items[0]->height() : 0; }
@@ -176,7 +176,7 @@ void TestYMRListViewPaint::alternatingStripesContinueBelow()
 {
     Shown s(3, "ymrStripes");
     s.lv.setColorMode(1);
-    QTest::qWait(1);
+    ymrtest::flushEvents();
     const int h = s.rowHeight();
     const QImage img = s.grab();
     // column 1 has no text: its cells show the row's base colour
@@ -197,7 +197,7 @@ void TestYMRListViewPaint::alternatingStripesContinueBelow()
 
     // selected rows highlight column 0 only
     s.lv.setSelected(s.items[1], true);
-    QTest::qWait(1);
+    ymrtest::flushEvents();
     const QImage sel = s.grab();
     QCOMPARE(at(sel, 100, h + h / 2), OddBase);
     const QColor hl = at(sel, 55, h + h / 2);
@@ -218,7 +218,7 @@ void TestYMRListViewPaint::paletteAndItemColourModes()
     // per-item colours; an item without a pair keeps the palette's
     s.items[0]->setColors(Qt::white, QColor("#804020"));
     s.lv.setColorMode(2);
-    QTest::qWait(1);
+    ymrtest::flushEvents();
     img = s.grab();
     QCOMPARE(at(img, 100, h / 2), QColor("#804020"));
     QCOMPARE(at(img, 100, h + h / 2), base);
@@ -231,7 +231,7 @@ void TestYMRListViewPaint::paletteAndItemColourModes()
 
     // an unnamed view in mode 1 that never got colours paints the palette's
     s.lv.setColorMode(1);
-    QTest::qWait(1);
+    ymrtest::flushEvents();
     img = s.grab();
     QCOMPARE(at(img, 100, h + h / 2), base);
 }

@@ -1,0 +1,151 @@
+#include "alert.h"
+
+#include "pim/pimreminder.h"
+#include "qpe/config.h"
+#include "qpe/qpedevice.h"
+#include "qpe/qpesound.h"
+#include "qpe/resource.h"
+#include "qpe/sound.h"
+#include "qt/ymrapplication.h"
+#include "qt/ymrpushbutton.h"
+#include "qt/ymrresource.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+const char buzzerDevice[] = "/dev/pda_buz";
+const char ledDevice[] = "/dev/pda_led";
+const unsigned long buzzerSetup1 = 0x5684;
+const unsigned long buzzerSetup2 = 0x5681;
+const unsigned long buzzerBeep = 0x5680;
+const unsigned long ledRequest = 0x5681;
+}
+
+Alert::Alert(QWidget *parent, const char *name)
+    : QDialog(parent)
+{
+    setObjectName(QString::fromLatin1(name ? name : "Alert"));
+    setModal(true);
+
+    auto *picture = new QLabel(this);
+    picture->setPixmap(YMRResource::loadPixmap(QStringLiteral("clock2")));
+    picture->setAlignment(Qt::AlignCenter);
+
+    m_text = new QLabel(this);
+    m_text->setObjectName(QStringLiteral("text"));
+    m_text->setTextFormat(Qt::RichText);
+    m_text->setWordWrap(true);
+    updateTime();
+
+    auto *ok = new YMRPushButton(tr("Ok"), this, "ok");
+    ok->setIconSet(YMRResource::loadIconSet(QStringLiteral("button_ok")));
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(6);
+    layout->addWidget(picture, 1);
+    layout->addWidget(m_text, 1);
+    layout->addWidget(ok, 0);
+
+    m_clockTimer = new QTimer(this);
+    connect(m_clockTimer, &QTimer::timeout, this, &Alert::updateTime);
+    m_clockTimer->start(30000);
+
+    setWindowTitle(tr("Expense Alarm"));
+    YMRApplication::showMaximized(this, true);
+}
+
+Alert::~Alert()
+{
+    if (m_ledOn)
+        setLed(false, -1);
+}
+
+QString Alert::text() const
+{
+    return m_text->text();
+}
+
+void Alert::start(PIMReminder *reminder)
+{
+    m_reminder = reminder;
+    if (!reminder)
+        return;
+    if (reminder->led) {
+        m_ledOn = true;
+        setLed(true, reminder->type);
+    }
+    if (reminder->sound) {
+        soundAlarm();
+        auto *timer = new QTimer(this);
+        timer->setObjectName(QStringLiteral("soundTimer"));
+        connect(timer, &QTimer::timeout, this, &Alert::repeatSound);
+        timer->start(60000);
+    }
+}
+
+void Alert::updateTime()
+{
+    m_text->setText(QStringLiteral("<center><h1><font color=\"#000099\">") + tr("Expense Alarm")
+                    + QStringLiteral("</font></h1></center><br><center>")
+                    + QDateTime::currentDateTime().toString() + QStringLiteral("</center>"));
+}
+
+void Alert::repeatSound()
+{
+    soundAlarm();
+}
+
+void Alert::soundAlarm()
+{
+    Sound::soundAlarm();
+
+    Config config(QStringLiteral("deviceqpe"));
+    config.setGroup(QStringLiteral("Sound"));
+    const QString name =
+        QFileInfo(config.readEntry(QStringLiteral("ScheduleAlarm"), QStringLiteral("alarma300")))
+            .baseName();
+    const QString path = Resource::findSound(name);
+    if (!path.isEmpty())
+        QpeSound::play(path);
+
+    const int fd = QpeDevice::open(buzzerDevice);
+    if (fd < 0) {
+        QpeDevice::sleepSeconds(2);
+        return;
+    }
+    const int setup[3] = {4, 100, 0};
+    QpeDevice::ioctlRecord(fd, buzzerSetup1, setup, 3);
+    QpeDevice::ioctlRecord(fd, buzzerSetup2, setup, 3);
+    QpeDevice::ioctlValue(fd, buzzerBeep, 4);
+    QpeDevice::sleepSeconds(1);
+    QpeDevice::ioctlValue(fd, buzzerBeep, 4);
+    QpeDevice::sleepSeconds(1);
+    QpeDevice::ioctlValue(fd, buzzerBeep, 4);
+    // the driver finishes a beep on its own; the descriptor is not needed for it
+    QpeDevice::close(fd);
+}
+
+void Alert::setLed(bool on, int pattern)
+{
+    const int led = QpeDevice::open(ledDevice);
+    if (led < 0)
+        return;
+    int record[2];
+    const int buzzer = QpeDevice::open(buzzerDevice);
+    if (buzzer >= 0) {
+        record[0] = 13;
+        record[1] = on ? pattern + 3 : 0;
+        QpeDevice::close(buzzer);
+    } else {
+        record[0] = 2;
+        record[1] = on ? 1 : 0;
+    }
+    QpeDevice::ioctlRecord(led, ledRequest, record, 2);
+    QpeDevice::close(led);
+}

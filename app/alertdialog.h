@@ -1,0 +1,72 @@
+#ifndef ALERTDIALOG_H
+#define ALERTDIALOG_H
+
+#include "alert.h"
+#include "forms/alertdialogbase.h"
+#include "pim/pimmanager.h"
+
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+class PIMListView;
+class PIMRecord;
+class Task;
+
+// Receives the alarm messages of due reminders, rings the alarm window and
+// lists the due expenses to dismiss, snooze or open. It reaches the main
+// window only through its signals. Alarms that arrive while the record
+// dialog runs, or that belong to another book than the listed ones, wait in
+// a queue retried every 10 seconds.
+class AlertDialog : public AlertDialogBase
+{
+    Q_OBJECT
+public:
+    explicit AlertDialog(QWidget *parent = nullptr, const char *name = nullptr);
+    ~AlertDialog() override;
+
+    PIMManager *boundStore() const { return m_bound; }
+    Alert *alertWindow() const { return m_alert; }
+    bool isRunning() const { return m_running; }
+    QStringList queue() const { return m_queue; }
+    QTimer *queueTimer() { return &m_queueTimer; }
+    // The new alarm time of a snooze period entry.
+    static QDateTime snoozeTime(int entry, const QDateTime &now);
+
+signals:
+    void freeManager(PIMManager *store);
+    void getTask(Task **task, const QString &uid);
+    void editDialogIsFree(bool *free);
+    void raiseMainWindow();
+    void setupView(PIMListView *list, Task *task);
+    void editTask(Task *task);
+
+public slots:
+    void dismiss() override;
+    void dismissAll() override;
+    void snooze() override;
+    void open() override;
+    void check();
+    void selected(PIMRecord *record);
+    void appMessage(const QByteArray &message, const QByteArray &data);
+    void accept() override;
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    void enqueue(const QString &name);
+    void release();
+    Task *currentTask() const;
+    void removeItemOf(Task *task);
+    static void storeChange(Task *task, Task *old);
+
+    QPointer<PIMManager> m_bound;
+    QPointer<Alert> m_alert;
+    bool m_running = false;
+    QStringList m_queue;
+    QTimer m_queueTimer;
+};
+
+#endif

@@ -1,0 +1,195 @@
+#include "currencieslist.h"
+
+#include "numberformateditor.h"
+#include "pim/ymrpim.h"
+#include "qpe/config.h"
+#include "qpe/qpeapplication.h"
+#include "qt/orderedlistviewitem.h"
+#include "qt/ymrapplication.h"
+#include "qt/ymrcombobox.h"
+#include "qt/ymrdialog.h"
+#include "qt/ymrheader.h"
+#include "qt/ymrlistview.h"
+#include "qt/ymrpushbutton.h"
+#include "qt/ymrresource.h"
+
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+
+CurrenciesList::CurrenciesList(QWidget *parent, const char *name)
+    : CurrenciesListBase(parent, name, true)
+{
+    list->header()->hide();
+    const QRect screen = QPEApplication::screenRect();
+    list->setColumnWidth(0, qMax(screen.width(), screen.height()));
+    list->setSorting(0, true);
+    // "|" separates the symbol from its format in the stored rows
+    text->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^|]*")), text));
+
+    btnUp->setIconSet(YMRResource::loadIconSet(QStringLiteral("up")));
+    btnDown->setIconSet(YMRResource::loadIconSet(QStringLiteral("down")));
+    btnRemove->setIconSet(YMRResource::loadIconSet(QStringLiteral("remove")));
+    btnNew->setIconSet(YMRResource::loadIconSet(QStringLiteral("filenew")));
+    btnFormat->setIconSet(YMRResource::loadIconSet(QStringLiteral("package_utilities")));
+    setWindowTitle(tr("Edit Currencies"));
+
+    const QString deflt = defaultFormat();
+    for (const QString &row : YMRPIM::loadList(listName())) {
+        const QStringList parts = row.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+        if (parts.isEmpty())
+            continue;
+        appendCurrency(parts.at(0), parts.size() == 1 ? deflt : parts.at(1));
+    }
+    formats->insertStringList(YMRPIM::loadList(QStringLiteral("numberformat")));
+
+    if (list->firstChild())
+        list->setCurrentItem(list->firstChild());
+    else
+        currentChanged(nullptr);
+    YMRApplication::showMaximized(this, true);
+}
+
+CurrenciesList::~CurrenciesList()
+{
+    save();
+}
+
+QString CurrenciesList::listName()
+{
+    return QStringLiteral("currencies_") + QString::fromLocal8Bit(qgetenv("LANG")).toLower();
+}
+
+QString CurrenciesList::defaultFormat()
+{
+    Config config(YMRPIM::applicationName());
+    config.setGroup(QStringLiteral("Options"));
+    return config.readEntry(QStringLiteral("defcformat"), QStringLiteral("@#,#"));
+}
+
+YMRListViewItem *CurrenciesList::appendCurrency(const QString &symbol, const QString &format)
+{
+    auto *item = new OrderedListViewItem(list, symbol);
+    item->setText(1, format);
+    item->setPixmap(0, YMRResource::loadPixmap(QStringLiteral("currencies")));
+    return item;
+}
+
+QStringList CurrenciesList::rows() const
+{
+    QStringList result;
+    for (YMRListViewItem *i = list->firstChild(); i; i = i->itemBelow()) {
+        // a row without a symbol would read back with its format as symbol
+        if (i->text(0).trimmed().isEmpty())
+            continue;
+        result.append(i->text(0) + QLatin1Char('|') + i->text(1));
+    }
+    return result;
+}
+
+bool CurrenciesList::save()
+{
+    return YMRPIM::saveList(listName(), rows());
+}
+
+void CurrenciesList::fillFormats(const QString &format)
+{
+    const QSignalBlocker blocker(formats);
+    formats->clear();
+    const QStringList codes = YMRPIM::loadList(QStringLiteral("numberformat"));
+    formats->insertStringList(codes);
+    const int index = codes.indexOf(format);
+    if (index >= 0)
+        formats->setCurrentItem(index);
+    formats->setEditText(format);
+}
+
+void CurrenciesList::currentChanged(YMRListViewItem *item)
+{
+    const bool have = item != nullptr;
+    text->setEnabled(have);
+    formats->setEnabled(have);
+    btnFormat->setEnabled(have);
+    btnRemove->setEnabled(have);
+    if (!have) {
+        const QSignalBlocker blocker(text);
+        text->setText(QString());
+        btnUp->setEnabled(false);
+        btnDown->setEnabled(false);
+        return;
+    }
+    list->setSelected(item, true);
+    list->ensureItemVisible(item);
+    {
+        const QSignalBlocker blocker(text);
+        text->setText(item->text(0));
+    }
+    fillFormats(item->text(1));
+    btnUp->setEnabled(item->itemAbove() != nullptr);
+    btnDown->setEnabled(item->itemBelow() != nullptr);
+    text->setFocus();
+}
+
+void CurrenciesList::doUpdate()
+{
+    if (YMRListViewItem *item = list->currentItem())
+        item->setText(0, text->text());
+}
+
+void CurrenciesList::formatChanged()
+{
+    if (YMRListViewItem *item = list->currentItem())
+        item->setText(1, formats->currentText());
+}
+
+void CurrenciesList::doNew()
+{
+    YMRListViewItem *item = appendCurrency(QString(), defaultFormat());
+    list->setCurrentItem(item);
+}
+
+void CurrenciesList::doRemove()
+{
+    auto *item = dynamic_cast<OrderedListViewItem *>(list->currentItem());
+    if (!item)
+        return;
+    if (!YMRDialog::confirmDelete(
+            tr("Are you sure you want to delete\nCurrency [%1] ?").arg(item->text(0))))
+        return;
+    item->closeGap();
+    currentChanged(list->currentItem());
+}
+
+void CurrenciesList::doUp()
+{
+    auto *item = dynamic_cast<OrderedListViewItem *>(list->currentItem());
+    if (!item)
+        return;
+    item->moveUp();
+    currentChanged(item);
+}
+
+void CurrenciesList::doDown()
+{
+    auto *item = dynamic_cast<OrderedListViewItem *>(list->currentItem());
+    if (!item)
+        return;
+    item->moveDown();
+    currentChanged(item);
+}
+
+void CurrenciesList::doEdit()
+{
+    YMRListViewItem *item = list->currentItem();
+    if (!item)
+        return;
+    QString format = formats->currentText();
+    auto *editor = new NumberFormatEditor(format, item->text(0), this);
+    editor->exec();
+    if (!editor->format().isEmpty())
+        format = editor->format();
+    delete editor;
+    fillFormats(format);
+    formatChanged();
+}

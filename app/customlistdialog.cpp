@@ -1,0 +1,161 @@
+#include "customlistdialog.h"
+
+#include "pim/ymrpim.h"
+#include "qpe/qpeapplication.h"
+#include "qt/orderedlistviewitem.h"
+#include "qt/ymrapplication.h"
+#include "qt/ymrheader.h"
+#include "qt/ymrlistview.h"
+#include "qt/ymrokcancelwidget.h"
+#include "qt/ymrpushbutton.h"
+#include "qt/ymrresource.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+CustomListDialog::CustomListDialog(const QString &listName, const QString &captionAndLabel,
+                                   const QString &iconName, QWidget *parent, const char *name)
+    : CustomListBase(parent, name, true)
+    , m_listName(listName)
+    , m_iconName(iconName)
+{
+    list->header()->hide();
+    const QRect screen = QPEApplication::screenRect();
+    list->setColumnWidth(0, qMax(screen.width(), screen.height()));
+    list->setSorting(0, true);
+
+    btnUp->setIconSet(YMRResource::loadIconSet(QStringLiteral("up")));
+    btnDown->setIconSet(YMRResource::loadIconSet(QStringLiteral("down")));
+    btnRemove->setIconSet(YMRResource::loadIconSet(QStringLiteral("remove")));
+    btnNew->setIconSet(YMRResource::loadIconSet(QStringLiteral("filenew")));
+    btnSort->setIconSet(YMRResource::loadIconSet(QStringLiteral("sort-name")));
+    licon->setPixmap(YMRResource::loadPixmap(m_iconName));
+
+    const QStringList parts = captionAndLabel.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+    if (!parts.isEmpty())
+        setWindowTitle(parts.at(0));
+    if (parts.size() > 1)
+        label->setText(parts.at(1) + QStringLiteral(": "));
+
+    for (const QString &entry : YMRPIM::loadList(m_listName))
+        appendEntry(entry);
+
+    if (list->firstChild())
+        list->setCurrentItem(list->firstChild());
+    currentChanged();
+    connect(list, &YMRListView::currentChanged, this, &CustomListDialog::currentChanged);
+
+    okCancelWidget->hide();
+    YMRApplication::showMaximized(this, true);
+}
+
+CustomListDialog::~CustomListDialog()
+{
+    save();
+}
+
+void CustomListDialog::appendEntry(const QString &text)
+{
+    auto *item = new OrderedListViewItem(list, text);
+    item->setPixmap(0, YMRResource::loadPixmap(m_iconName));
+}
+
+QStringList CustomListDialog::entries() const
+{
+    QStringList result;
+    for (YMRListViewItem *i = list->firstChild(); i; i = i->itemBelow())
+        result.append(i->text(0));
+    return result;
+}
+
+bool CustomListDialog::save()
+{
+    return YMRPIM::saveList(m_listName, entries());
+}
+
+void CustomListDialog::currentChanged()
+{
+    YMRListViewItem *item = list->currentItem();
+    const bool have = item != nullptr;
+    text->setEnabled(have);
+    btnRemove->setEnabled(have);
+    btnSort->setEnabled(have);
+    if (!have) {
+        const QSignalBlocker blocker(text);
+        text->setText(QString());
+        btnUp->setEnabled(false);
+        btnDown->setEnabled(false);
+        return;
+    }
+    list->setSelected(item, true);
+    list->ensureItemVisible(item);
+    {
+        const QSignalBlocker blocker(text);
+        text->setText(item->text(0));
+    }
+    btnUp->setEnabled(item->itemAbove() != nullptr);
+    btnDown->setEnabled(item->itemBelow() != nullptr);
+    text->setFocus();
+}
+
+void CustomListDialog::doUpdate()
+{
+    if (YMRListViewItem *item = list->currentItem())
+        item->setText(0, text->text());
+}
+
+void CustomListDialog::doNew()
+{
+    appendEntry(QString());
+    YMRListViewItem *last = list->firstChild();
+    while (last && last->itemBelow())
+        last = last->itemBelow();
+    list->setCurrentItem(last);
+    currentChanged();
+}
+
+void CustomListDialog::doRemove()
+{
+    auto *item = dynamic_cast<OrderedListViewItem *>(list->currentItem());
+    if (!item)
+        return;
+    item->closeGap();
+    currentChanged();
+}
+
+void CustomListDialog::doUp()
+{
+    auto *item = dynamic_cast<OrderedListViewItem *>(list->currentItem());
+    if (!item)
+        return;
+    item->moveUp();
+    list->setCurrentItem(item);
+    currentChanged();
+}
+
+void CustomListDialog::doDown()
+{
+    auto *item = dynamic_cast<OrderedListViewItem *>(list->currentItem());
+    if (!item)
+        return;
+    item->moveDown();
+    list->setCurrentItem(item);
+    currentChanged();
+}
+
+void CustomListDialog::sort()
+{
+    for (YMRListViewItem *i = list->firstChild(); i; i = i->itemBelow()) {
+        if (auto *o = dynamic_cast<OrderedListViewItem *>(i))
+            o->setKey(o->text(0));
+    }
+    list->sort();
+    int n = 0;
+    for (YMRListViewItem *i = list->firstChild(); i; i = i->itemBelow()) {
+        if (auto *o = dynamic_cast<OrderedListViewItem *>(i))
+            o->setPosition(n++);
+    }
+    list->setCurrentItem(list->firstChild());
+    currentChanged();
+}

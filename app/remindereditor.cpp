@@ -1,0 +1,87 @@
+#include "remindereditor.h"
+
+#include "alert.h"
+#include "pim/pimreminder.h"
+#include "qpe/qpedevice.h"
+#include "qt/ymdatetimeeditor.h"
+#include "qt/ymrcombobox.h"
+#include "qt/ymrpushbutton.h"
+#include "qt/ymrresource.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QSignalBlocker>
+
+ReminderEditor::ReminderEditor(QWidget *parent, const char *name)
+    : ReminderEditorBase(parent, name)
+{
+    setFocusProxy(alarm);
+    icon->setPixmap(YMRResource::loadPixmap(QStringLiteral("clock")));
+    btnTest->setIconSet(YMRResource::loadIconSet(QStringLiteral("clock")));
+}
+
+ReminderEditor::~ReminderEditor() = default;
+
+void ReminderEditor::load(const PIMReminder *reminder)
+{
+    {
+        const QSignalBlocker blocker(alarm);
+        alarm->setChecked(reminder != nullptr);
+    }
+    alarmOnOff(reminder != nullptr);
+    if (!reminder)
+        return;
+    dt->setDateTime(reminder->dateTime);
+    sound->setChecked(reminder->sound);
+    ledbox->setChecked(reminder->led);
+    if (reminder->type >= 0 && reminder->type < led->count())
+        led->setCurrentItem(reminder->type);
+}
+
+PIMReminder *ReminderEditor::reminder() const
+{
+    if (!alarm->isChecked())
+        return nullptr;
+    auto *r = new PIMReminder;
+    const QDateTime when = dt->dateTime();
+    r->dateTime = QDateTime(when.date(), QTime(when.time().hour(), when.time().minute()));
+    r->sound = sound->isChecked();
+    r->led = ledbox->isChecked();
+    r->type = led->currentItem();
+    return r;
+}
+
+void ReminderEditor::alarmOnOff(bool on)
+{
+    dt->setEnabled(on);
+    panel->setEnabled(on);
+    if (!on)
+        return;
+    dt->setDateTime(QDateTime::currentDateTime());
+    sound->setChecked(true);
+    ledbox->setChecked(true);
+    led->setCurrentItem(4);
+}
+
+void ReminderEditor::typeChanged()
+{
+    btnTest->setEnabled(sound->isChecked() || ledbox->isChecked());
+}
+
+void ReminderEditor::test()
+{
+    btnTest->setEnabled(false);
+    QCoreApplication::processEvents();
+    const bool useLed = ledbox->isChecked();
+    if (useLed)
+        Alert::setLed(true, led->currentItem());
+    if (sound->isChecked())
+        Alert::soundAlarm();
+    else
+        QpeDevice::sleepSeconds(2);
+    if (useLed)
+        Alert::setLed(false, -1);
+    btnTest->setEnabled(true);
+}

@@ -1,0 +1,68 @@
+#ifndef TASKDIALOG_H
+#define TASKDIALOG_H
+
+#include <QDialog>
+
+class QPlainTextEdit;
+class ReminderEditor;
+class Task;
+class TaskEditor;
+class YMRSpinBox;
+class YMTabWidget;
+
+// The record dialog: one expense on three pages (expense, memo, reminder)
+// and a bar to create, clone, delete and step through the store's records.
+// Each step stores the shown record first; OK stores it, Cancel drops the
+// edits since the last step and deletes a record that was never stored.
+class TaskDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TaskDialog(QWidget *parent = nullptr, const char *name = nullptr);
+    ~TaskDialog() override;
+
+    // page: 0 expense, 1 memo, 3 reminder. navigation: show the bar.
+    int exec(Task *task, int page, bool navigation);
+    using QDialog::exec;
+
+    void load();
+    void store();
+    void updateNavigation();
+
+    Task *task() const { return m_task; }
+    TaskEditor *taskEditor() const { return m_editor; }
+    ReminderEditor *reminderEditor() const { return m_reminder; }
+    QPlainTextEdit *memo() const { return m_memo; }
+    YMTabWidget *tabs() const { return m_tabs; }
+    YMRSpinBox *numberBox() const { return m_number; }
+    QWidget *navigationBar() const { return m_bar; }
+
+public slots:
+    void doNew();
+    void doClone();
+    void doDelete();
+    void doBack();
+    void doForward();
+    void doStart();
+    void doEnd();
+    void recordSelected(int number);
+    // Refuses to close while the amount is not a valid number.
+    void accept() override;
+
+private:
+    // Stores the shown record; false (nothing stored) when the amount is bad.
+    bool commit();
+    void showPosition(int position);
+    int viewPosition() const;
+
+    Task *m_task = nullptr;
+    Task *m_copy = nullptr;
+    YMTabWidget *m_tabs;
+    TaskEditor *m_editor;
+    ReminderEditor *m_reminder;
+    QPlainTextEdit *m_memo;
+    YMRSpinBox *m_number;
+    QWidget *m_bar;
+};
+
+#endif

@@ -1,0 +1,40 @@
+#ifndef TASKEDITOR_H
+#define TASKEDITOR_H
+
+#include "forms/taskeditorbase.h"
+
+class Task;
+
+// The "Expense" page of the record dialog: amount and currency, type, date,
+// city and account. The boxes offer the value lists and take free text.
+class TaskEditor : public TaskEditorBase
+{
+    Q_OBJECT
+public:
+    explicit TaskEditor(QWidget *parent = nullptr, const char *name = nullptr);
+    ~TaskEditor() override;
+
+    void load(Task *task);
+    void store(Task *task);
+
+    // Amounts are empty, or plain decimal numbers in the C locale from 0 to
+    // 999999999 with at most two decimals.
+    static bool isValidAmount(const QString &text);
+    // Whether the amount field holds a valid amount; otherwise tells the
+    // user and gives the field the focus.
+    bool checkAmount();
+
+    static void selectText(YMRComboBox *box, const QString &text);
+    static void fillList(YMRComboBox *box, const QString &listName);
+    void fillCurrencies();
+
+public slots:
+    void amountActivated() override;
+    void editList() override;
+
+private:
+    QString noneText() const;
+    QString boxValue(YMRComboBox *box) const;
+};
+
+#endif

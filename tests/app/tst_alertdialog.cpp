@@ -1,0 +1,330 @@
+// ymr-test-screens: 240x320 480x640
+#include "alert.h"
+#include "alertdialog.h"
+#include "ymrtest.h"
+
+#include "pim/pimlistviewitem.h"
+#include "pim/pimreminder.h"
+#include "pim/task.h"
+#include "pim/tasklistview.h"
+#include "pim/taskmanager.h"
+#include "qpe/alarmserver.h"
+#include "qpe/qpedevice.h"
+#include "qpe/qpesound.h"
+#include "qt/ymrapplication.h"
+#include "qt/ymrcombobox.h"
+#include "qt/ymrpushbutton.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPointer>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Answers the modal dialogs that come up one after another, in order.
+void answerInTurn(QList<std::function<void(QDialog *)>> steps)
+{
+    auto *timer = new QTimer;
+    auto remaining = std::make_shared<QList<std::function<void(QDialog *)>>>(std::move(steps));
+    auto last = std::make_shared<QPointer<QWidget>>();
+    auto waited = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, remaining, last, waited] {
+        auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (remaining->isEmpty() || ++*waited > 500) {
+            if (d && !remaining->isEmpty())
+                d->reject();
+            timer->deleteLater();
+            return;
+        }
+        if (!d || d == *last || !d->isVisible())
+            return;
+        *last = d;
+        *waited = 0;
+        remaining->takeFirst()(d);
+    });
+    timer->start(10);
+}
+
+QByteArray messageOf(Task *t)
+{
+    return TaskManager::alarmMessage(t);
+}
+
+} // namespace
+
+// Stands in for the main window's side of the signals.
+class Host : public QObject
+{
+public:
+    explicit Host(AlertDialog *dialog)
+    {
+        connect(dialog, &AlertDialog::editDialogIsFree, this, [this](bool *free) { *free = !busy; });
+        connect(dialog, &AlertDialog::getTask, this, [this](Task **task, const QString &uid) {
+            ++lookups;
+            for (TaskManager *s : stores) {
+                if (PIMRecord *r = s->findRecord(uid)) {
+                    *task = static_cast<Task *>(r);
+                    return;
+                }
+            }
+        });
+        connect(dialog, &AlertDialog::freeManager, this,
+                [this](PIMManager *s) { freed.append(s); });
+        connect(dialog, &AlertDialog::raiseMainWindow, this, [this] { ++raised; });
+        connect(dialog, &AlertDialog::setupView, this, [](PIMListView *list, Task *task) {
+            list->setManager(task->manager(), false);
+            list->restoreColumns();
+            list->init();
+        });
+        connect(dialog, &AlertDialog::editTask, this, [this](Task *t) { edited.append(t); });
+    }
+    bool busy = false;
+    int lookups = 0;
+    int raised = 0;
+    QList<TaskManager *> stores;
+    QList<PIMManager *> freed;
+    QList<Task *> edited;
+};
+
+class TestAlertDialog : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<TaskManager> m_a;
+    std::unique_ptr<TaskManager> m_b;
+    QDateTime m_now;
+
+    Task *addTask(TaskManager *store, const QString &type, bool reminder = true)
+    {
+        auto *t = new Task(store);
+        t->type = type;
+        t->date = QDate(2026, 12, 7);
+        if (reminder) {
+            t->reminder = new PIMReminder;
+            t->reminder->dateTime = m_now.addSecs(60);
+        }
+        t->store(nullptr);
+        return t;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_now = QDateTime(QDate(2026, 12, 7), QTime(10, 15, 42));
+        AlarmServer::instance()->setClock([this] { return m_now; });
+    }
+
+    void init()
+    {
+        const QString root = ymrtest::userRoot().path();
+        QFile::remove(root + QStringLiteral("/A.exp"));
+        QFile::remove(root + QStringLiteral("/B.exp"));
+        m_a.reset(new TaskManager(root + QStringLiteral("/A.exp")));
+        m_b.reset(new TaskManager(root + QStringLiteral("/B.exp")));
+        QpeDevice::startRecording({});
+        QpeSound::startRecording();
+    }
+
+    void cleanup()
+    {
+        m_a.reset();
+        m_b.reset();
+        QpeDevice::stopRecording();
+        QpeSound::stopRecording();
+    }
+
+    void ignoresOtherMessagesAndUnknownRecords()
+    {
+        AlertDialog dialog;
+        Host host(&dialog);
+        host.stores = {m_a.get()};
+        dialog.appMessage("setDocument(QString)", QByteArray());
+        QCOMPARE(host.lookups, 0);
+        dialog.appMessage("alarm(QDateTime,int)00000000-0000-0000-0000-000000000000",
+                          QByteArray());
+        QCOMPARE(host.lookups, 1);
+        QVERIFY(!dialog.alertWindow() && !dialog.boundStore() && host.raised == 0);
+        // an expense whose reminder was removed meanwhile is dropped too
+        Task *t = addTask(m_a.get(), "Lunch", false);
+        dialog.appMessage(messageOf(t), QByteArray());
+        QCOMPARE(host.freed, QList<PIMManager *>({m_a.get()}));
+        QCOMPARE(host.raised, 0);
+    }
+
+    void ringListDismissAndSnooze()
+    {
+        Task *lunch = addTask(m_a.get(), "Lunch");
+        Task *taxi = addTask(m_a.get(), "Taxi");
+        taxi->date = QDate();
+        AlertDialog dialog;
+        Host host(&dialog);
+        host.stores = {m_a.get()};
+        answerInTurn({[&](QDialog *d) {
+                          auto *alert = qobject_cast<Alert *>(d);
+                          QVERIFY(alert);
+                          QCOMPARE(alert->reminder(), lunch->reminder);
+                          // a second alarm while the window rings restarts it
+                          dialog.appMessage(messageOf(taxi), QByteArray());
+                          QCOMPARE(alert->reminder(), taxi->reminder);
+                          alert->accept();
+                      },
+                      [&](QDialog *d) {
+                          QCOMPARE(d, &dialog);
+                          QCOMPARE(dialog.windowTitle(), QStringLiteral("2 Reminders"));
+                          QCOMPARE(dialog.lv->objectName(), QStringLiteral("alarm"));
+                          dialog.lv->setCurrentItem(dialog.lv->findItem(taxi));
+                          QCOMPARE(dialog.subject->text(), QStringLiteral("Taxi"));
+                          QCOMPARE(dialog.date->text(), QStringLiteral("None"));
+                          QVERIFY(dialog.snoozebutton->isEnabled());
+                          dialog.PushButton3->click(); // dismiss Taxi
+                          QCOMPARE(dialog.lv->childCount(), 1);
+                          dialog.lv->setCurrentItem(dialog.lv->firstChild());
+                          dialog.snoozebox->setCurrentItem(4); // 1 hour
+                          dialog.snoozebutton->click();
+                      }});
+        dialog.appMessage(messageOf(lunch), QByteArray());
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(!dialog.boundStore());
+        QCOMPARE(host.raised, 2);
+        QCOMPARE(host.freed, QList<PIMManager *>({m_a.get()}));
+        QVERIFY(!taxi->reminder);
+        QVERIFY(lunch->reminder);
+        QCOMPARE(lunch->reminder->dateTime, QDateTime(QDate(2026, 12, 7), QTime(11, 15, 42)));
+        // the stored reminder and the alarm change together
+        QList<QByteArray> pending;
+        for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending()) {
+            if (a.message == messageOf(lunch))
+                QCOMPARE(a.when, lunch->reminder->dateTime);
+            pending.append(a.message);
+        }
+        QVERIFY(pending.contains(messageOf(lunch)));
+        QVERIFY(!pending.contains(messageOf(taxi)));
+    }
+
+    void commandsWithoutACurrentExpense()
+    {
+        AlertDialog dialog;
+        Host host(&dialog);
+        dialog.PushButton3->click();
+        dialog.snoozebutton->click();
+        dialog.PushButton2->click();
+        QVERIFY(host.edited.isEmpty());
+        QVERIFY(host.freed.isEmpty());
+    }
+
+    void snoozePeriods()
+    {
+        const QDateTime now(QDate(2026, 3, 28), QTime(10, 15, 42));
+        QCOMPARE(AlertDialog::snoozeTime(0, now), now.addSecs(300));
+        QCOMPARE(AlertDialog::snoozeTime(6, now), now.addSecs(21600));
+        QCOMPARE(AlertDialog::snoozeTime(7, now), now.addDays(1));
+    }
+
+    void waitsWhileTheRecordDialogIsBusy()
+    {
+        Task *lunch = addTask(m_a.get(), "Lunch");
+        AlertDialog dialog;
+        Host host(&dialog);
+        host.stores = {m_a.get()};
+        host.busy = true;
+        dialog.appMessage(messageOf(lunch), QByteArray());
+        QCOMPARE(host.lookups, 0);
+        QCOMPARE(dialog.queue().size(), 1);
+        QVERIFY(dialog.queueTimer()->isActive());
+        QCOMPARE(dialog.queueTimer()->interval(), 10000);
+        dialog.check();
+        QCOMPARE(dialog.queue().size(), 1);
+        host.busy = false;
+        answerInTurn({[](QDialog *d) { d->accept(); },
+                      [&](QDialog *) {
+                          QCOMPARE(dialog.lv->childCount(), 1);
+                          dialog.PushButton1->click(); // dismiss all
+                      }});
+        dialog.check();
+        QVERIFY(dialog.queue().isEmpty());
+        QVERIFY(!dialog.queueTimer()->isActive());
+        QVERIFY(!lunch->reminder);
+    }
+
+    void anotherBookWaits()
+    {
+        Task *lunch = addTask(m_a.get(), "Lunch");
+        Task *other = addTask(m_b.get(), "Other");
+        AlertDialog dialog;
+        Host host(&dialog);
+        host.stores = {m_a.get(), m_b.get()};
+        answerInTurn({[](QDialog *d) { d->accept(); },
+                      [&](QDialog *) {
+                          dialog.appMessage(messageOf(other), QByteArray());
+                          QCOMPARE(host.freed, QList<PIMManager *>({m_b.get()}));
+                          QCOMPARE(dialog.queue().size(), 1);
+                          QCOMPARE(dialog.lv->childCount(), 1);
+                          dialog.PushButton2->click(); // open
+                          QCOMPARE(host.edited, QList<Task *>({lunch}));
+                          dialog.reject();
+                      },
+                      [](QDialog *d) { d->accept(); },
+                      [&](QDialog *) {
+                          QCOMPARE(dialog.boundStore(), m_b.get());
+                          dialog.PushButton3->click();
+                      }});
+        dialog.appMessage(messageOf(lunch), QByteArray());
+        QVERIFY(lunch->reminder); // closing the list keeps the reminder
+        dialog.check();
+        QVERIFY(!other->reminder);
+        QCOMPARE(host.freed.last(), m_b.get());
+    }
+
+    void deliveredByTheAlarmServer()
+    {
+        QpeDevice::startRecording({QStringLiteral("/dev/pda_led"), QStringLiteral("/dev/pda_buz")});
+        Task *lunch = addTask(m_a.get(), "Lunch");
+        lunch->reminder->led = true;
+        lunch->reminder->type = 4;
+        lunch->reminder->sound = true;
+        auto *old = new Task(*lunch);
+        lunch->store(old);
+        // a reminder already past registers nothing
+        Task *past = addTask(m_a.get(), "Past");
+        auto *pastOld = new Task(*past);
+        past->reminder->dateTime = m_now.addSecs(-60);
+        past->store(pastOld);
+
+        AlertDialog dialog;
+        Host host(&dialog);
+        host.stores = {m_a.get()};
+        bool rang = false;
+        QString ringing;
+        QStringList played;
+        answerInTurn({[&](QDialog *d) {
+                          rang = qobject_cast<Alert *>(d) != nullptr;
+                          ringing = QpeDevice::recorded().join(' ');
+                          played = QpeSound::recorded();
+                          const QString screen = QString::fromLocal8Bit(qgetenv("QPE_SCREEN"));
+                          d->grab().save(QStringLiteral("/tmp/ymr-alarm-%1.png").arg(screen));
+                          d->accept();
+                      },
+                      [&](QDialog *d) {
+                          const QString screen = QString::fromLocal8Bit(qgetenv("QPE_SCREEN"));
+                          d->grab().save(QStringLiteral("/tmp/ymr-reminders-%1.png").arg(screen));
+                          QCOMPARE(dialog.lv->childCount(), 1);
+                          dialog.PushButton3->click();
+                      }});
+        m_now = m_now.addSecs(61);
+        AlarmServer::instance()->deliverDue();
+        QTRY_VERIFY(rang);
+        QVERIFY(ringing.contains("{13,7}"));
+        QVERIFY(played.contains(QStringLiteral("soundAlarm")));
+        QTRY_VERIFY(!lunch->reminder);
+        QVERIFY(QpeDevice::recorded().join(' ').contains("{13,0}"));
+        QCOMPARE(host.edited.size(), 0);
+        QVERIFY(past->reminder); // never delivered, never listed
+        m_now = m_now.addSecs(-61);
+    }
+};
+
+YMR_TEST_MAIN(TestAlertDialog)
+#include "tst_alertdialog.moc"

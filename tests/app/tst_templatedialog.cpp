@@ -1,0 +1,192 @@
+#include "taskdialog.h"
+#include "taskeditor.h"
+#include "templatedialog.h"
+#include "ymrtest.h"
+
+#include "pim/task.h"
+#include "pim/taskmanager.h"
+#include "pim/templatemanager.h"
+#include "qt/enterstringdialog.h"
+#include "qt/renamedialog.h"
+#include "qt/ymrapplication.h"
+#include "qt/ymrcombobox.h"
+#include "qt/ymrdialog.h"
+#include "qt/ymrlistview.h"
+#include "qt/ymrlistviewitem.h"
+#include "qt/ymrpushbutton.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPointer>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Answers the modal dialogs that come up one after another, in order.
+void answerInTurn(QList<std::function<void(QDialog *)>> steps)
+{
+    auto *timer = new QTimer;
+    auto remaining = std::make_shared<QList<std::function<void(QDialog *)>>>(std::move(steps));
+    auto last = std::make_shared<QPointer<QWidget>>();
+    auto waited = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, remaining, last, waited] {
+        auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (remaining->isEmpty() || ++*waited > 500) {
+            if (d && !remaining->isEmpty())
+                d->reject();
+            timer->deleteLater();
+            return;
+        }
+        if (!d || d == *last || !d->isVisible() || d->inherits("YMRDialog"))
+            return;
+        *last = d;
+        *waited = 0;
+        remaining->takeFirst()(d);
+    });
+    timer->start(10);
+}
+
+QStringList rows(YMRListView *list)
+{
+    QStringList result;
+    for (YMRListViewItem *i = list->firstChild(); i; i = i->itemBelow())
+        result.append(i->text(0));
+    return result;
+}
+
+void enterType(QDialog *d, const QString &type)
+{
+    auto *td = qobject_cast<TaskDialog *>(d);
+    QVERIFY(td);
+    td->taskEditor()->type->setEditText(type);
+    td->accept();
+}
+
+void answerPrompt(QDialog *d, const QString &text)
+{
+    auto *prompt = qobject_cast<EnterStringDialog *>(d);
+    QVERIFY(prompt);
+    QCOMPARE(prompt->fname->text().isEmpty(), false);
+    prompt->fname->setText(text);
+    prompt->accept();
+}
+
+} // namespace
+
+class TestTemplateDialog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup()
+    {
+        YMRDialog::stopScript();
+        TemplateManager t(QStringLiteral("templates"));
+        QFile::remove(t.indexFileName());
+        QFile::remove(t.store()->fileName());
+    }
+
+    void emptyStore()
+    {
+        TemplateManager templates(QStringLiteral("templates"));
+        TemplateDialog d(&templates);
+        QCOMPARE(d.list->childCount(), 0);
+        QVERIFY(d.btnNew->isEnabled() && d.btnSep->isEnabled());
+        for (YMRPushButton *b : {d.btnRemove, d.btnRename, d.btnEdit, d.btnUp, d.btnDown})
+            QVERIFY(!b->isEnabled());
+    }
+
+    void createRenameOrderAndRemove()
+    {
+        {
+            TemplateManager templates(QStringLiteral("templates"));
+            TemplateDialog d(&templates);
+            // a name taken (and the separator text) is refused, then asked again
+            answerInTurn({[](QDialog *x) { enterType(x, QStringLiteral("Lunch")); },
+                          [](QDialog *x) { answerPrompt(x, QStringLiteral("Lunch")); }});
+            d.btnNew->click();
+            QCOMPARE(rows(d.list), QStringList({"Lunch"}));
+            YMRDialog::queueAnswer(1);
+            YMRDialog::queueAnswer(1);
+            answerInTurn({[](QDialog *x) { enterType(x, QStringLiteral("Lunch")); },
+                          [](QDialog *x) { answerPrompt(x, QStringLiteral("Lunch")); },
+                          [](QDialog *x) { answerPrompt(x, QStringLiteral("-------")); },
+                          [](QDialog *x) { answerPrompt(x, QStringLiteral("Taxi=home")); }});
+            d.btnNew->click();
+            const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+            QCOMPARE(boxes.size(), 2);
+            QCOMPARE(boxes.at(0).caption, QStringLiteral("Template ..."));
+            QCOMPARE(boxes.at(0).text, QStringLiteral("Invalid name!"));
+            QCOMPARE(rows(d.list), QStringList({"Lunch", "Taxi=home"}));
+            QCOMPARE(d.list->currentItem()->text(0), QStringLiteral("Taxi=home"));
+            QVERIFY(d.btnUp->isEnabled() && !d.btnDown->isEnabled());
+
+            // OK in the record dialog, then no name: nothing is left behind
+            answerInTurn({[](QDialog *x) { enterType(x, QStringLiteral("Gone")); },
+                          [](QDialog *x) { static_cast<EnterStringDialog *>(x)->reject(); }});
+            d.btnNew->click();
+            QCOMPARE(templates.store()->count(), 2);
+
+            d.btnSep->click();
+            QCOMPARE(d.list->currentItem()->text(0), QStringLiteral("-------"));
+            QVERIFY(!d.btnRename->isEnabled() && !d.btnEdit->isEnabled());
+            d.btnUp->click();
+            QCOMPARE(rows(d.list), QStringList({"Lunch", "-------", "Taxi=home"}));
+
+            d.list->setCurrentItem(d.list->firstChild());
+            answerInTurn({[](QDialog *x) {
+                auto *r = qobject_cast<RenameDialog *>(x);
+                QVERIFY(r);
+                r->fname->setText(QStringLiteral("-------"));
+                r->accept();
+            }});
+            YMRDialog::queueAnswer(1);
+            d.btnRename->click();
+            QCOMPARE(YMRDialog::takeScriptedBoxes().value(0).caption, QStringLiteral("Rename ..."));
+            answerInTurn({[](QDialog *x) {
+                static_cast<RenameDialog *>(x)->fname->setText(QStringLiteral("Dinner"));
+                static_cast<RenameDialog *>(x)->accept();
+            }});
+            d.btnRename->click();
+            QCOMPARE(rows(d.list), QStringList({"Dinner", "-------", "Taxi=home"}));
+
+            // editing changes the template record at once
+            answerInTurn({[](QDialog *x) {
+                auto *td = static_cast<TaskDialog *>(x);
+                QVERIFY(!td->navigationBar()->isVisible());
+                td->taskEditor()->amount->setText(QStringLiteral("9.90"));
+                td->accept();
+            }});
+            d.btnEdit->click();
+            QCOMPARE(static_cast<Task *>(templates.find(QStringLiteral("Dinner")))->amount,
+                     QStringLiteral("9.90"));
+
+            d.list->setCurrentItem(d.list->firstChild()->itemBelow()->itemBelow());
+            YMRDialog::queueAnswer(2); // Cancel
+            d.btnRemove->click();
+            QCOMPARE(d.list->childCount(), 3);
+            YMRDialog::queueAnswer(1);
+            d.btnRemove->click();
+            QCOMPARE(YMRDialog::takeScriptedBoxes().value(0).text,
+                     QStringLiteral("Are you sure you want to delete\nTemplate [Taxi=home] ?"));
+            QCOMPARE(rows(d.list), QStringList({"Dinner", "-------"}));
+            d.btnSep->click();
+        }
+        // the order with its separators is written when the dialog goes
+        QFile index(TemplateManager(QStringLiteral("templates")).indexFileName());
+        QVERIFY(index.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = index.readAll().split('\n');
+        QVERIFY(lines.size() >= 3);
+        QVERIFY(lines.at(0).startsWith("Dinner="));
+        QVERIFY(lines.at(1).isEmpty() && lines.at(2).isEmpty());
+        TemplateManager reread(QStringLiteral("templates"));
+        QCOMPARE(reread.names().value(0), QStringLiteral("Dinner"));
+        QCOMPARE(reread.store()->count(), 1);
+        QCOMPARE(static_cast<Task *>(reread.find(QStringLiteral("Dinner")))->amount,
+                 QStringLiteral("9.90"));
+    }
+};
+
+YMR_TEST_MAIN(TestTemplateDialog)
+#include "tst_templatedialog.moc"
