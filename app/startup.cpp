@@ -13,7 +13,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <cstdlib>
 
 static const char appVersion[] = "3.0";
 
@@ -42,7 +41,7 @@ bool Startup::eventFilter(QObject *watched, QEvent *e)
         QTimer::singleShot(0, [] {
             std::fputs("painted\n", stdout);
             std::fflush(stdout);
-            std::_Exit(0);
+            QCoreApplication::quit();
         });
         m_window = nullptr;
         watched->removeEventFilter(this);

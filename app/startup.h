@@ -20,7 +20,7 @@ public:
 protected:
     // Only with YMR_BENCH_FIRST_PAINT set (start-up benchmark): at the first
     // paint of the list with the open book's expenses in it, prints
-    // "painted" and ends the process at once.
+    // "painted" and quits as a user would.
     bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
