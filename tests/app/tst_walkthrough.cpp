@@ -5,6 +5,11 @@
 #include "openbook.h"
 
 #include "currencieslist.h"
+#include "customlistdialog.h"
+#include "pim/ymrpim.h"
+#include "qt/ymrcombobox.h"
+#include <QLineEdit>
+#include <QPushButton>
 #include "dbdialog.h"
 #include "dbeditor.h"
 #include "formatsetup.h"
@@ -38,6 +43,7 @@ private slots:
     void everyDialogFromItsCommand_data();
     void everyDialogFromItsCommand();
     void everyMenuButtonOnTheBar();
+    void currencyRowsReadBackAsTyped();
 
 private:
     static void grab(QWidget *w, const QString &name);
@@ -276,6 +282,31 @@ void TestWalkthrough::everyMenuButtonOnTheBar()
         QVERIFY(b->mapTo(&w, b->rect().bottomRight()).x() < w.width());
     }
     QCOMPARE(buttons, 5);
+}
+
+void TestWalkthrough::currencyRowsReadBackAsTyped()
+{
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, bookPath(QStringLiteral("Household"))));
+    const QString rouble = QString::fromUtf8("\xe2\x82\xbd");
+    ModalDriver driver;
+    driver.expect("CurrenciesList", [rouble](QWidget *d) {
+        auto *c = static_cast<CurrenciesList *>(d);
+        c->btnNew->click();
+        c->text->insert(rouble);
+        // "|" parts symbol and format in the stored rows: it is not taken
+        QTest::keyClicks(c->text, QStringLiteral("|x"));
+        c->formats->lineEdit()->clear();
+        QTest::keyClicks(c->formats->lineEdit(), QStringLiteral("@#|#.00"));
+        ModalDriver::reject(d);
+    });
+    trigger(w, "lists1");
+    QTRY_COMPARE(driver.pending(), 0);
+    const QStringList rows = YMRPIM::loadList(CurrenciesList::listName());
+    QVERIFY(!rows.isEmpty());
+    for (const QString &row : rows)
+        QCOMPARE(row.count(QLatin1Char('|')), 1);
+    QCOMPARE(rows.last(), rouble + QStringLiteral("x|@##.00"));
 }
 
 YMR_TEST_MAIN(TestWalkthrough)
