@@ -29,6 +29,8 @@ CopySpecial::CopySpecial(DBManager *index, TaskManager *book, QWidget *parent, c
 
     m_list = new TaskSelectListView(this, "main");
     m_list->setPaging(true);
+    // the dialog's margins must not push it past a 240-pixel screen
+    m_list->setMinimumWidth(1);
 
     auto *buttons = new QGridLayout();
     auto *line = new QFrame(this);
@@ -39,6 +41,9 @@ CopySpecial::CopySpecial(DBManager *index, TaskManager *book, QWidget *parent, c
                                tr("Copy to") + QStringLiteral(" ..."), this, "copy");
     m_move = new YMRPushButton(YMRResource::loadIconSet(QStringLiteral("editcut")),
                                tr("Move to") + QStringLiteral(" ..."), this, "move");
+    // on a 240-pixel screen the buttons take a little less than they ask
+    m_copy->setMinimumWidth(1);
+    m_move->setMinimumWidth(1);
     buttons->addWidget(m_copy, 1, 0);
     buttons->addWidget(m_move, 1, 1);
     connect(m_copy, &QPushButton::clicked, this, &CopySpecial::doCopy);

@@ -1,6 +1,7 @@
 #include "filtereditordialog.h"
 
 #include "pim/taskmanager.h"
+#include "qpe/qpeapplication.h"
 #include "pim/tasklistview.h"
 #include "pim/ymrpim.h"
 #include "qt/ymdatetimeeditor.h"
@@ -103,18 +104,26 @@ FilterEditorDialog::FilterEditorDialog(TaskManager *manager, int filterIndex, QW
     grid->addWidget(fs, 0, 1);
     grid->addWidget(la2, 1, 0);
     grid->addWidget(cond, 1, 1);
-    grid->addWidget(la3, 2, 0);
-    grid->addWidget(valBase, 2, 1);
+    const bool narrow = QPEApplication::screenRect().width() < 320;
+    m_grid = grid;
+    m_narrow = narrow;
+    placeValueArea(false);
     grid->setColumnStretch(1, 1);
     box->addLayout(grid);
     box->addWidget(line2);
-    auto *buttons = new QHBoxLayout();
+    // the two buttons side by side need more than a 240-pixel screen has:
+    // there they stand one above the other
+    auto *buttons = new QBoxLayout(narrow ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->setSpacing(3);
     buttons->addWidget(btnRemove);
-    buttons->addStretch(1);
+    if (!narrow)
+        buttons->addStretch(1);
     buttons->addWidget(btnAdd);
     box->addLayout(buttons);
+    // the mode's text is wider than a small screen
+    action->setWordWrap(true);
+
     box->addWidget(line1);
     box->addWidget(action);
     box->addWidget(list, 1);
@@ -124,6 +133,19 @@ FilterEditorDialog::FilterEditorDialog(TaskManager *manager, int filterIndex, QW
 }
 
 FilterEditorDialog::~FilterEditorDialog() = default;
+
+void FilterEditorDialog::placeValueArea(bool ownRow)
+{
+    m_grid->removeWidget(la3);
+    m_grid->removeWidget(valBase);
+    if (ownRow) {
+        m_grid->addWidget(la3, 2, 0, 1, 2);
+        m_grid->addWidget(valBase, 3, 0, 1, 2);
+    } else {
+        m_grid->addWidget(la3, 2, 0);
+        m_grid->addWidget(valBase, 2, 1);
+    }
+}
 
 FilterEditorDialog::ValueType FilterEditorDialog::valueType(int field)
 {
@@ -258,6 +280,8 @@ void FilterEditorDialog::fieldChanged(int position)
     }
     }
     layout->addWidget(m_value);
+    // a date with its time needs the whole width of a small screen
+    placeValueArea(m_narrow && type == DateAndTime);
     m_value->show();
     m_value->setFocus();
     conditionChanged(0);

@@ -6,7 +6,7 @@
 #include "pim/taskfilter.h"
 
 class TaskManager;
-class QVBoxLayout;
+class QGridLayout;
 
 // Edits one saved filter of the open book (index n), a new one (-1) or the
 // book's find filter (-2) on a private copy; the book changes only through
@@ -47,11 +47,14 @@ private:
     // when its amount is no number.
     bool editedCondition(FilterCondition &c);
     static QString valueText(const FilterCondition &c);
+    void placeValueArea(bool ownRow);
 
     TaskManager *m_manager;
     QWidget *m_value = nullptr;
     int m_index;
     TaskFilter m_filter;
+    QGridLayout *m_grid = nullptr;
+    bool m_narrow = false;
 };
 
 #endif

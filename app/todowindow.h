@@ -156,7 +156,7 @@ private:
     void createMenuActions();
     void connectMenus();
     void setupFilterMenu();
-    // the filter and sorting menus of a book just opened
+    // the filter and sorting menus of the book just opened, empty without one
     void bookMenus();
     void zoom(bool in);
     void openBookFile(const QString &path);

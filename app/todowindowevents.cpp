@@ -77,6 +77,7 @@ void ToDoWindow::closeBook()
     else
         delete m_manager;   // saves itself when changed; the list lets go of it
     m_manager = nullptr;
+    bookMenus();
     setWindowTitle(m_titleCaption);
     setBookActionsEnabled(false);
     selectionCleared();

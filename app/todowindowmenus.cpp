@@ -58,8 +58,9 @@ void ToDoWindow::connectMenus()
 
 void ToDoWindow::bookMenus()
 {
-    connect(m_manager, &PIMManager::updated, this, &ToDoWindow::setupSorting,
-            Qt::UniqueConnection);
+    if (m_manager)
+        connect(m_manager, &PIMManager::updated, this, &ToDoWindow::setupSorting,
+                Qt::UniqueConnection);
     setupSorting();
     setupFilterMenu();
 }

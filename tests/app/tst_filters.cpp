@@ -304,6 +304,10 @@ void TestFilters::editorValuesPerField()
         date->setDate(day);
         base->findChild<YMDateTimeEditor *>("val2")->setTime(QTime(14, 35, 50));
     }
+    if (position == 10) {
+        editor.show();
+        grab(&editor, "filtereditor-datetime");
+    }
     editor.btnAdd->click();
     QCOMPARE(editor.filter().conditions.size(), 1);
     const FilterCondition c = editor.filter().conditions.at(0);
