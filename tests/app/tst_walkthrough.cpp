@@ -14,6 +14,7 @@
 #include "dbeditor.h"
 #include "formatsetup.h"
 #include "optionsdialog.h"
+#include "passworddialog2.h"
 #include "taskdialog.h"
 #include "taskeditor.h"
 #include "remindereditor.h"
@@ -44,6 +45,7 @@ private slots:
     void everyDialogFromItsCommand();
     void everyMenuButtonOnTheBar();
     void currencyRowsReadBackAsTyped();
+    void passwordWithBarStillOpens();
 
 private:
     static void grab(QWidget *w, const QString &name);
@@ -307,6 +309,32 @@ void TestWalkthrough::currencyRowsReadBackAsTyped()
     for (const QString &row : rows)
         QCOMPARE(row.count(QLatin1Char('|')), 1);
     QCOMPARE(rows.last(), rouble + QStringLiteral("x|@##.00"));
+}
+
+void TestWalkthrough::passwordWithBarStillOpens()
+{
+    // the book and the index hold the password as they were written
+    const QString path = makeBook(QStringLiteral("Bar"), {{"Taxi", "3", "", "", QDate()}},
+                                  QStringLiteral("a|b"));
+    ModalDriver driver;
+    driver.expect("PasswordDialog2", [](QWidget *p) {
+        type(p, "p1", QStringLiteral("a|b"));
+        static_cast<PasswordDialog2 *>(p)->btnOk->click();
+    });
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, path));
+    QCOMPARE(driver.pending(), 0);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Expense Book : Bar"));
+
+    // the book commands ask again
+    driver.expect("PasswordDialog", [](QWidget *p) {
+        type(p, "p1", QStringLiteral("a|b"));
+        static_cast<PasswordDialog *>(p)->btnOk->click();
+    });
+    driver.expect("DBEditor", ModalDriver::reject);
+    trigger(w, "editbook");
+    QCOMPARE(driver.pending(), 0);
+    QVERIFY(YMRDialog::takeScriptedBoxes().isEmpty());
 }
 
 YMR_TEST_MAIN(TestWalkthrough)
