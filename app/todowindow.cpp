@@ -96,17 +96,10 @@ void ToDoWindow::checkColumnLists()
 
 void ToDoWindow::createActions()
 {
-    struct Row {
-        const char *name;
-        const char *text;
-        bool dots;
-        const char *icon;
-        const char *slot;
-    };
     // the commands of the open book's expenses, its sorting, filters, lists,
     // templates, options, export and the PC link join this table with their slots
     createRecordActions();
-    static const Row rows[] = {
+    static const ActionRow rows[] = {
         {"comment", nullptr, false, "info", SLOT(toggleComment())},
         {"db", QT_TR_NOOP("Expense Books"), true, "books", SLOT(books())},
         {"newbook", QT_TR_NOOP("New Expense Book"), true, "filenew", SLOT(newBook())},
@@ -120,13 +113,18 @@ void ToDoWindow::createActions()
         {"sdata", QT_TR_NOOP("Send Data"), true, "pclink", SLOT(sendData())},
         {"gdata", QT_TR_NOOP("Get Data"), true, "pclink", SLOT(getData())},
     };
-    for (const Row &r : rows) {
-        QString text;
-        if (r.text)
-            text = tr(r.text) + (r.dots ? QStringLiteral(" ...") : QString());
-        createAction(r.name, r.icon, this, r.slot, false, text);
-    }
+    createActions(std::begin(rows), std::end(rows));
     createMenuActions();
+}
+
+void ToDoWindow::createActions(const ActionRow *begin, const ActionRow *end)
+{
+    for (const ActionRow *r = begin; r != end; ++r) {
+        QString text;
+        if (r->text)
+            text = tr(r->text) + (r->dots ? QStringLiteral(" ...") : QString());
+        createAction(r->name, r->icon, this, r->slot, false, text);
+    }
 }
 
 QToolButton *ToDoWindow::addMenuButton(QToolBar *bar, const char *icon, PopupMenu *menu)

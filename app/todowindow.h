@@ -153,6 +153,16 @@ protected:
     void setupRecordCommands();
 
 private:
+    // One row of the action tables: a null text leaves the action without
+    // one; dots add " ..." to commands that open a dialog.
+    struct ActionRow {
+        const char *name;
+        const char *text;
+        bool dots;
+        const char *icon;
+        const char *slot;
+    };
+    void createActions(const ActionRow *begin, const ActionRow *end);
     void createMenuActions();
     void connectMenus();
     void setupFilterMenu();

@@ -29,14 +29,7 @@
 
 void ToDoWindow::createMenuActions()
 {
-    struct Row {
-        const char *name;
-        const char *text;
-        bool dots;
-        const char *icon;
-        const char *slot;
-    };
-    static const Row rows[] = {
+    static const ActionRow rows[] = {
         {"export", QT_TR_NOOP("Export"), true, "export", SLOT(doExport())},
         {"lists1", QT_TR_NOOP("Edit Currencies list"), false, "lists", SLOT(editCurrenciesLists())},
         {"lists2", QT_TR_NOOP("Edit Types list"), false, "lists", SLOT(editTypesLists())},
@@ -45,9 +38,7 @@ void ToDoWindow::createMenuActions()
         {"lists5", QT_TR_NOOP("Edit Categories"), false, "category", SLOT(editCategories())},
         {"cs", QT_TR_NOOP("Copy Special"), true, "editpaste", SLOT(copySpecial())},
     };
-    for (const Row &r : rows)
-        createAction(r.name, r.icon, this, r.slot, false,
-                     tr(r.text) + (r.dots ? QStringLiteral(" ...") : QString()));
+    createActions(std::begin(rows), std::end(rows));
 }
 
 void ToDoWindow::connectMenus()

@@ -47,14 +47,7 @@ bool samePath(const QString &a, const QString &b)
 
 void ToDoWindow::createRecordActions()
 {
-    struct Row {
-        const char *name;
-        const char *text;
-        bool dots;
-        const char *icon;
-        const char *slot;
-    };
-    static const Row rows[] = {
+    static const ActionRow rows[] = {
         {"new", QT_TR_NOOP("New Expense"), false, "filenew", SLOT(createTask())},
         {"edit", QT_TR_NOOP("Edit Expense"), false, "edit", SLOT(editTask())},
         {"clone", QT_TR_NOOP("Duplicate Expense"), false, "editcopy", SLOT(doClone())},
@@ -62,9 +55,7 @@ void ToDoWindow::createRecordActions()
         {"template", QT_TR_NOOP("Templates"), true, "template", SLOT(setupTemplates())},
         {"purge", QT_TR_NOOP("Purge All Expense"), false, "remove", SLOT(purgeAll())},
     };
-    for (const Row &r : rows)
-        createAction(r.name, r.icon, this, r.slot, false,
-                     tr(r.text) + (r.dots ? QStringLiteral(" ...") : QString()));
+    createActions(std::begin(rows), std::end(rows));
 }
 
 void ToDoWindow::setupRecordCommands()
