@@ -1,6 +1,6 @@
+#include "ymrdatesettings.h"
 #include "ymrtest.h"
 
-#include "qpe/config.h"
 #include "qt/ymcalendar.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrutil.h"
@@ -26,16 +26,7 @@ private slots:
 // would leave them.
 static void setSettings(bool ampm, const QString &separator, int order, bool monday = false)
 {
-    {
-        Config c(QStringLiteral("qpe"));
-        c.setGroup(QStringLiteral("Time"));
-        c.writeEntry(QStringLiteral("AMPM"), ampm);
-        c.writeEntry(QStringLiteral("MONDAY"), monday);
-        c.setGroup(QStringLiteral("Date"));
-        c.writeEntry(QStringLiteral("Separator"), separator);
-        c.writeEntry(QStringLiteral("ShortOrder"), order);
-    }
-    ymrApp->updateDateTimeFormats();
+    ymrtest::setDateSettings(ampm, order, separator, monday);
     QCOMPARE(ymrApp->ampm(), ampm);
     QCOMPARE(ymrApp->shortDateOrder(), order);
     QCOMPARE(ymrApp->weekStartsOnMonday(), monday);
