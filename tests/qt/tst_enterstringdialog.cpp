@@ -1,4 +1,5 @@
 // ymr-test-screens: 240x320 480x640
+#include "ymrstringanswer.h"
 #include "ymrtest.h"
 
 #include "qpe/qpeapplication.h"
@@ -81,20 +82,7 @@ void TestEnterStringDialog::answers()
         QCOMPARE(dlg.fname->selectedText(), initial);
         QCOMPARE(dlg.focusWidget(), dlg.fname);
         checked = true;
-        if (!typed.isNull()) {
-            if (typed.isEmpty())
-                QTest::keyClick(dlg.fname, Qt::Key_Delete);
-            else
-                QTest::keyClicks(dlg.fname, typed);
-        }
-        if (how == QLatin1String("ok"))
-            dlg.btnOk->click();
-        else if (how == QLatin1String("cancel"))
-            dlg.btnCancel->click();
-        else if (how == QLatin1String("escape"))
-            QTest::keyClick(&dlg, Qt::Key_Escape);
-        else
-            QTest::keyClick(dlg.fname, Qt::Key_Return);
+        ymrtest::answerStringDialog(dlg, typed, how);
     });
     bool wasRejected = !rejected;
     const QString result = dlg.getText(initial, &wasRejected);

@@ -1,4 +1,5 @@
 // ymr-test-screens: 240x320 480x640
+#include "ymrstringanswer.h"
 #include "ymrtest.h"
 
 #include "qpe/qpeapplication.h"
@@ -75,18 +76,7 @@ void TestRenameDialog::answers()
         QCOMPARE(dlg.fname->selectedText(), QStringLiteral("Groceries"));
         QCOMPARE(dlg.focusWidget(), dlg.fname);
         checked = true;
-        if (!typed.isNull()) {
-            if (typed.isEmpty())
-                QTest::keyClick(dlg.fname, Qt::Key_Delete);
-            else
-                QTest::keyClicks(dlg.fname, typed);
-        }
-        if (how == QLatin1String("ok"))
-            dlg.btnOk->click();
-        else if (how == QLatin1String("cancel"))
-            dlg.btnCancel->click();
-        else
-            QTest::keyClick(dlg.fname, Qt::Key_Return);
+        ymrtest::answerStringDialog(dlg, typed, how);
     });
     const QString result = dlg.getText(QStringLiteral("Groceries"));
     QVERIFY(checked);
