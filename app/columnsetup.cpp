@@ -119,13 +119,5 @@ void ColumnSetup::doDown()
 void ColumnSetup::currentChanged(YMRListViewItem *item)
 {
     btnRemove->setEnabled(item != nullptr);
-    if (!item) {
-        btnUp->setEnabled(false);
-        btnDown->setEnabled(false);
-        return;
-    }
-    list->setSelected(item, true);
-    list->ensureItemVisible(item);
-    btnUp->setEnabled(item->itemAbove() != nullptr);
-    btnDown->setEnabled(item->itemBelow() != nullptr);
+    OrderedListViewItem::showCurrent(list, item, btnUp, btnDown);
 }

@@ -113,22 +113,14 @@ void CurrenciesList::currentChanged(YMRListViewItem *item)
     formats->setEnabled(have);
     btnFormat->setEnabled(have);
     btnRemove->setEnabled(have);
-    if (!have) {
-        const QSignalBlocker blocker(text);
-        text->setText(QString());
-        btnUp->setEnabled(false);
-        btnDown->setEnabled(false);
-        return;
-    }
-    list->setSelected(item, true);
-    list->ensureItemVisible(item);
+    OrderedListViewItem::showCurrent(list, item, btnUp, btnDown);
     {
         const QSignalBlocker blocker(text);
-        text->setText(item->text(0));
+        text->setText(have ? item->text(0) : QString());
     }
+    if (!have)
+        return;
     fillFormats(item->text(1));
-    btnUp->setEnabled(item->itemAbove() != nullptr);
-    btnDown->setEnabled(item->itemBelow() != nullptr);
     text->setFocus();
 }
 

@@ -81,22 +81,13 @@ void CustomListDialog::currentChanged()
     text->setEnabled(have);
     btnRemove->setEnabled(have);
     btnSort->setEnabled(have);
-    if (!have) {
-        const QSignalBlocker blocker(text);
-        text->setText(QString());
-        btnUp->setEnabled(false);
-        btnDown->setEnabled(false);
-        return;
-    }
-    list->setSelected(item, true);
-    list->ensureItemVisible(item);
+    OrderedListViewItem::showCurrent(list, item, btnUp, btnDown);
     {
         const QSignalBlocker blocker(text);
-        text->setText(item->text(0));
+        text->setText(have ? item->text(0) : QString());
     }
-    btnUp->setEnabled(item->itemAbove() != nullptr);
-    btnDown->setEnabled(item->itemBelow() != nullptr);
-    text->setFocus();
+    if (have)
+        text->setFocus();
 }
 
 void CustomListDialog::doUpdate()

@@ -101,15 +101,7 @@ void FilterListDialog::currentChanged()
     YMRListViewItem *current = list->currentItem();
     for (YMRPushButton *b : {btnRemove, btnSort, btnEdit, btnSelect})
         b->setEnabled(current != nullptr);
-    if (!current) {
-        btnUp->setEnabled(false);
-        btnDown->setEnabled(false);
-        return;
-    }
-    list->setSelected(current, true);
-    list->ensureItemVisible(current);
-    btnUp->setEnabled(current->itemAbove() != nullptr);
-    btnDown->setEnabled(current->itemBelow() != nullptr);
+    OrderedListViewItem::showCurrent(list, current, btnUp, btnDown);
 }
 
 void FilterListDialog::doUp()

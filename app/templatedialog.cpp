@@ -83,17 +83,9 @@ void TemplateDialog::currentChanged()
     list->triggerUpdate();
     list->setFocus();
     YMRListViewItem *item = list->currentItem();
-    if (!item) {
-        for (YMRPushButton *b : {btnRemove, btnRename, btnEdit, btnUp, btnDown})
-            b->setEnabled(false);
-        return;
-    }
-    list->setSelected(item, true);
-    list->ensureItemVisible(item);
-    btnRemove->setEnabled(true);
-    btnUp->setEnabled(item->itemAbove() != nullptr);
-    btnDown->setEnabled(item->itemBelow() != nullptr);
-    const bool named = item->text(0) != separatorText();
+    OrderedListViewItem::showCurrent(list, item, btnUp, btnDown);
+    btnRemove->setEnabled(item != nullptr);
+    const bool named = item && item->text(0) != separatorText();
     btnRename->setEnabled(named);
     btnEdit->setEnabled(named);
 }

@@ -46,15 +46,7 @@ void BookmarkManager::currentChanged(YMRListViewItem *item)
 {
     btnRemove->setEnabled(item);
     btnGo->setEnabled(item);
-    if (!item) {
-        btnUp->setEnabled(false);
-        btnDown->setEnabled(false);
-        return;
-    }
-    list->setSelected(item, true);
-    list->ensureItemVisible(item);
-    btnUp->setEnabled(item->itemAbove() != nullptr);
-    btnDown->setEnabled(item->itemBelow() != nullptr);
+    OrderedListViewItem::showCurrent(list, item, btnUp, btnDown);
 }
 
 void BookmarkManager::doUp()

@@ -2,6 +2,8 @@
 
 #include "ymrlistview.h"
 
+#include <QWidget>
+
 OrderedListViewItem::OrderedListViewItem(YMRListView *lv, const QString &text)
     : YMRListViewItem(lv)
 {
@@ -11,6 +13,20 @@ OrderedListViewItem::OrderedListViewItem(YMRListView *lv, const QString &text)
 }
 
 OrderedListViewItem::~OrderedListViewItem() = default;
+
+void OrderedListViewItem::showCurrent(YMRListView *list, YMRListViewItem *item, QWidget *up,
+                                      QWidget *down)
+{
+    if (!item) {
+        up->setEnabled(false);
+        down->setEnabled(false);
+        return;
+    }
+    list->setSelected(item, true);
+    list->ensureItemVisible(item);
+    up->setEnabled(item->itemAbove() != nullptr);
+    down->setEnabled(item->itemBelow() != nullptr);
+}
 
 QString OrderedListViewItem::keyForPosition(int n)
 {

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class QWidget;
+
 // A top-level row whose place is a position the user chooses: its sort key
 // is its position ("000", "001", ...), so a view sorted ascending shows the
 // rows in that order. A view holding these rows holds nothing else.
@@ -31,6 +33,10 @@ public:
 
     // The key of the position n.
     static QString keyForPosition(int n);
+    // Shows the list's current row (item, or none) selected and in view, and
+    // lets the up and down buttons move it only where it has a neighbour.
+    static void showCurrent(YMRListView *list, YMRListViewItem *item, QWidget *up,
+                            QWidget *down);
 
 private:
     void swapWith(YMRListViewItem *other);
