@@ -22,6 +22,7 @@
 
 #include "filedialog/ymfiledialog.h"
 #include "pim/dblistview.h"
+#include "pim/tasklistview.h"
 #include "qt/ymrlistview.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrokcancelwidget.h"
@@ -119,7 +120,7 @@ void TestWalkthrough::everyDialogFromItsCommand_data()
     QTest::newRow("find") << "Filter Editor";
     QTest::newRow("export") << "Export";
     QTest::newRow("copyspecial") << "Copy Special ...";
-    QTest::newRow("pclink") << "";
+    QTest::newRow("pclink") << "ymrOutlays";
     QTest::newRow("senddata") << "Transfer Data";
     QTest::newRow("getdata") << "Transfer Data";
 }
@@ -284,6 +285,11 @@ void TestWalkthrough::everyMenuButtonOnTheBar()
         QVERIFY(b->mapTo(&w, b->rect().bottomRight()).x() < w.width());
     }
     QCOMPARE(buttons, 5);
+
+    // the sorting menu sorts the list
+    chooseEntry(w, "sorting", QStringLiteral("Type"));
+    QTRY_COMPARE(w.manager()->sortColumn(), 0);
+    QCOMPARE(w.listView()->firstChild()->text(1), QStringLiteral("Hotel"));
 }
 
 void TestWalkthrough::currencyRowsReadBackAsTyped()
