@@ -1,10 +1,13 @@
 #include "filtercondition.h"
 
+#include "categorymanager.h"
+#include "categoryrecord.h"
 #include "task.h"
 #include "taskmanager.h"
 #include "ymrpim.h"
 
 #include <QDateTime>
+#include <QPair>
 #include <QLocale>
 
 namespace {
@@ -31,6 +34,23 @@ bool compareDate(int code, const T &value, const T &limit)
     case FilterCondition::OnOrBefore: return value <= limit;
     default: return false;
     }
+}
+
+// Whether a title of the expense's categories passes the text test; the
+// titles are looked up one by one without making their list.
+bool matchesCategory(const Task *task, const QString &value, int condition)
+{
+    const PIMManager *owner = task->manager();
+    CategoryManager *cats = owner ? owner->categoryManager() : nullptr;
+    if (!cats)
+        return false;
+    const QStringList uids = task->categories();
+    for (const QString &uid : uids) {
+        const auto *c = static_cast<const CategoryRecord *>(cats->findRecord(uid));
+        if (c && TaskManager::matchesText(value, c->title, condition))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -95,7 +115,7 @@ bool FilterCondition::holds(const Task *task) const
             || TaskManager::matchesText(text, task->description, condition)
             || TaskManager::matchesText(text, task->account, condition))
             return true;
-        return TaskManager::matchesAnyText(text, task->categoryTitles(), condition);
+        return matchesCategory(task, text, condition);
     case Type:
         return TaskManager::matchesText(text, task->type, condition);
     case Currency:
@@ -107,14 +127,26 @@ bool FilterCondition::holds(const Task *task) const
     case Account:
         return TaskManager::matchesText(text, task->account, condition);
     case Category:
-        return TaskManager::matchesAnyText(text, task->categoryTitles(), condition);
+        return matchesCategory(task, text, condition);
     case Amount:
-        return compareAmount(condition, task->amount.toDouble(), amount);
+        return compareAmount(condition, YMRPIM::amountValue(task->amount), amount);
     case Date:
         return compareDate(condition, task->date, date);
     case Reminder:
         return (number == 0) == (task->reminder != nullptr);
     case Created: case Updated: {
+        // compared on the wall clock as stored, to the minute, without making
+        // a local date-time per expense (each asks the time zone)
+        QDate d;
+        QTime tm;
+        if (field == Created)
+            task->createdParts(d, tm);
+        else
+            task->updatedParts(d, tm);
+        if (d.isValid() && tm.isValid() && date.isValid() && time.isValid()) {
+            const QTime minute(tm.hour(), tm.minute());
+            return compareDate(condition, qMakePair(d, minute), qMakePair(date, time));
+        }
         QDateTime stamp = field == Created ? task->created() : task->updated();
         const QTime t = stamp.time();
         stamp.setTime(QTime(t.hour(), t.minute()));

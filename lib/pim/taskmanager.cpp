@@ -199,10 +199,32 @@ bool TaskManager::matchesText(const QString &value, const QString &text, int con
     case FilterCondition::DoesNotContain: return !text.contains(value, Qt::CaseInsensitive);
     case FilterCondition::IsEmpty: return text.isEmpty();
     case FilterCondition::IsNotEmpty: return !text.isEmpty();
-    case FilterCondition::StartsWith: return text.toLower().startsWith(value.toLower());
+    case FilterCondition::StartsWith: return startsWithLowered(text, value.toLower());
     case FilterCondition::EndsWith: return text.endsWith(value, Qt::CaseInsensitive);
     default: return false;
     }
+}
+
+bool TaskManager::startsWithLowered(const QString &text, const QString &loweredValue)
+{
+    // ASCII compares without making the lowered copy; other characters may
+    // lower to more than one, so they take the full lowering
+    if (text.isNull())
+        return loweredValue.isNull();
+    const int n = loweredValue.size();
+    const QChar *t = text.constData();
+    const int len = text.size();
+    for (int i = 0; i < n; ++i) {
+        if (i == len)
+            return false;
+        const ushort c = t[i].unicode();
+        if (c >= 0x80)
+            return text.toLower().startsWith(loweredValue);
+        const ushort lc = c >= 'A' && c <= 'Z' ? ushort(c + ('a' - 'A')) : c;
+        if (lc != loweredValue.at(i).unicode())
+            return false;
+    }
+    return true;
 }
 
 bool TaskManager::matchesAnyText(const QString &value, const QStringList &texts, int condition)
@@ -326,7 +348,7 @@ bool TaskManager::sortKeyText(const PIMRecord *record, int column, QString &text
         return false;
     switch (column) {
     case FilterCondition::Type: text = task->type; return true;
-    case FilterCondition::Amount: text = YMRPIM::sortKey(task->amount.toDouble()); return true;
+    case FilterCondition::Amount: text = YMRPIM::amountSortKey(task->amount); return true;
     case FilterCondition::Currency: text = task->currency; return true;
     case FilterCondition::City: text = task->city; return true;
     case FilterCondition::Description: text = YMRPIM::sortKey(!task->description.isEmpty()); return true;

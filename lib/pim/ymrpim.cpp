@@ -235,6 +235,90 @@ QString YMRPIM::sortKey(double value)
     return QString::fromLatin1(buf);
 }
 
+namespace {
+
+// A plain decimal text: an optional minus, 1 to 10 digits, optionally a
+// point and 1 to 5 digits. Such a value is an integer of at most 15 digits
+// over a power of ten, both exact doubles, so one division gives the nearest
+// double as any correct reader does, and printing it with five decimals
+// gives back its own digits.
+struct PlainAmount {
+    bool minus = false;
+    const QChar *intPart = nullptr;
+    int intLen = 0;
+    const QChar *fracPart = nullptr;
+    int fracLen = 0;
+};
+
+bool readPlainAmount(const QString &text, PlainAmount &a)
+{
+    const QChar *p = text.constData();
+    const QChar *end = p + text.size();
+    if (p < end && *p == QLatin1Char('-')) {
+        a.minus = true;
+        ++p;
+    }
+    a.intPart = p;
+    while (p < end && p->unicode() >= '0' && p->unicode() <= '9')
+        ++p;
+    a.intLen = int(p - a.intPart);
+    if (a.intLen < 1 || a.intLen > 10)
+        return false;
+    if (p == end)
+        return true;
+    if (*p != QLatin1Char('.'))
+        return false;
+    a.fracPart = ++p;
+    while (p < end && p->unicode() >= '0' && p->unicode() <= '9')
+        ++p;
+    a.fracLen = int(p - a.fracPart);
+    return p == end && a.fracLen >= 1 && a.fracLen <= 5;
+}
+
+} // namespace
+
+double YMRPIM::amountValue(const QString &text)
+{
+    PlainAmount a;
+    if (!readPlainAmount(text, a))
+        return text.toDouble();
+    static const double powers[] = {1.0, 10.0, 100.0, 1000.0, 10000.0, 100000.0};
+    qint64 m = 0;
+    for (int i = 0; i < a.intLen; ++i)
+        m = m * 10 + (a.intPart[i].unicode() - '0');
+    for (int i = 0; i < a.fracLen; ++i)
+        m = m * 10 + (a.fracPart[i].unicode() - '0');
+    const double v = double(m) / powers[a.fracLen];
+    return a.minus ? -v : v;
+}
+
+QString YMRPIM::amountSortKey(const QString &text)
+{
+    PlainAmount a;
+    if (!readPlainAmount(text, a))
+        return sortKey(text.toDouble());
+    // "%012.05f": the sign, the integer digits without leading zeros padded
+    // with zeros to a width of twelve in all, five decimals
+    const QChar *digits = a.intPart;
+    int intLen = a.intLen;
+    while (intLen > 1 && digits->unicode() == '0') {
+        ++digits;
+        --intLen;
+    }
+    const int width = (a.minus ? 1 : 0) + intLen + 6;
+    QString key(qMax(width, 12), QLatin1Char('0'));
+    QChar *out = key.data();
+    if (a.minus)
+        *out++ = QLatin1Char('-');
+    out += qMax(0, 12 - width);
+    for (int i = 0; i < intLen; ++i)
+        *out++ = digits[i];
+    *out++ = QLatin1Char('.');
+    for (int i = 0; i < a.fracLen; ++i)
+        *out++ = a.fracPart[i];
+    return key;
+}
+
 int YMRPIM::compareKeys(const QString &a, const QString &b)
 {
     const int la = a.size();

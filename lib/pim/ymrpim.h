@@ -41,6 +41,11 @@ public:
     static QString sortKey(bool value);
     static QString sortKey(int value);
     static QString sortKey(double value);
+    // An amount text's value as QString::toDouble reads it (0 when not a
+    // number) and its sort key, sortKey(amountValue(text)); plain decimal
+    // texts are read without the general number parsing.
+    static double amountValue(const QString &text);
+    static QString amountSortKey(const QString &text);
     // The order of two sort keys: empty keys first, then keys that are
     // decimal numbers by value (so negative amounts and keys of more digits
     // order right), then all other keys as text. Equal values of different

@@ -32,6 +32,8 @@ private:
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    void startsWithMatchesLoweredTexts_data();
+    void startsWithMatchesLoweredTexts();
 
     void textForm();
     void textFormRoundTrip();
@@ -456,6 +458,31 @@ void TestTaskFilter::filterNeedsEveryCondition()
     QVERIFY(f.accepts(&task));
     f.conditions.last().amount = 13;
     QVERIFY(!f.accepts(&task));
+}
+
+void TestTaskFilter::startsWithMatchesLoweredTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("value");
+    const QString empty = QStringLiteral("");
+    QTest::newRow("prefix") << QStringLiteral("Taxi ride") << QStringLiteral("TAXI");
+    QTest::newRow("other") << QStringLiteral("Taxi") << QStringLiteral("bus");
+    QTest::newRow("longer value") << QStringLiteral("Tax") << QStringLiteral("taxi");
+    QTest::newRow("empty value") << QStringLiteral("Tax") << empty;
+    QTest::newRow("null text, empty value") << QString() << empty;
+    QTest::newRow("null text, null value") << QString() << QString();
+    QTest::newRow("empty text, empty value") << empty << empty;
+    QTest::newRow("dotted capital") << QStringLiteral("\u0130stanbul") << QStringLiteral("i");
+    QTest::newRow("final sigma") << QStringLiteral("\u03a3\u03bf\u03c6") << QStringLiteral("\u03c3");
+    QTest::newRow("accented") << QStringLiteral("\u00c9t\u00e9") << QStringLiteral("\u00e9t");
+}
+
+void TestTaskFilter::startsWithMatchesLoweredTexts()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, value);
+    QCOMPARE(TaskManager::matchesText(value, text, FilterCondition::StartsWith),
+             text.toLower().startsWith(value.toLower()));
 }
 
 YMR_TEST_MAIN(TestTaskFilter)

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cstring>
 #include <unistd.h>
 
 class TestYMRPIM : public QObject
@@ -20,6 +21,9 @@ private slots:
     void valueTexts();
     void dateTexts();
     void sortKeys();
+    void amountTexts_data();
+    void amountTexts();
+    void amountTextsAgreeWithGeneralReading();
     void csvQuote();
     void csvSplit();
     void copyFile();
@@ -88,6 +92,62 @@ void TestYMRPIM::sortKeys()
     QVERIFY(YMRPIM::compareKeys(QStringLiteral("Food"), QStringLiteral("Taxi")) < 0);
     QVERIFY(YMRPIM::compareKeys(QStringLiteral("42"), QStringLiteral("Food")) < 0);
     QVERIFY(YMRPIM::compareKeys(QStringLiteral("1.2.3"), QStringLiteral("1.2.4")) < 0);
+}
+
+void TestYMRPIM::amountTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("plain") << QStringLiteral("1234.5");
+    QTest::newRow("integer") << QStringLiteral("42");
+    QTest::newRow("negative") << QStringLiteral("-3.25");
+    QTest::newRow("negative zero") << QStringLiteral("-0");
+    QTest::newRow("leading zeros") << QStringLiteral("007.10");
+    QTest::newRow("five decimals") << QStringLiteral("0.00001");
+    QTest::newRow("six decimals") << QStringLiteral("0.000005");
+    QTest::newRow("ten digits") << QStringLiteral("9999999999.99999");
+    QTest::newRow("eleven digits") << QStringLiteral("12345678901.5");
+    QTest::newRow("exponent") << QStringLiteral("1e3");
+    QTest::newRow("blanks") << QStringLiteral(" 12.5 ");
+    QTest::newRow("plus") << QStringLiteral("+12.5");
+    QTest::newRow("trailing point") << QStringLiteral("12.");
+    QTest::newRow("leading point") << QStringLiteral(".5");
+    QTest::newRow("comma") << QStringLiteral("12,5");
+    QTest::newRow("word") << QStringLiteral("abc");
+    QTest::newRow("empty") << QString();
+}
+
+void TestYMRPIM::amountTexts()
+{
+    QFETCH(QString, text);
+    const double general = text.toDouble();
+    const double fast = YMRPIM::amountValue(text);
+    QCOMPARE(memcmp(&fast, &general, sizeof fast), 0);
+    QCOMPARE(YMRPIM::amountSortKey(text), YMRPIM::sortKey(general));
+}
+
+void TestYMRPIM::amountTextsAgreeWithGeneralReading()
+{
+    // plain decimal texts of every length the quick reading takes
+    quint32 seed = 12345;
+    auto next = [&seed] { seed = seed * 1103515245u + 12345u; return seed >> 8; };
+    for (int i = 0; i < 20000; ++i) {
+        QString text;
+        if (next() % 4 == 0)
+            text += QLatin1Char('-');
+        const int intLen = 1 + int(next() % 10);
+        for (int j = 0; j < intLen; ++j)
+            text += QLatin1Char(char('0' + next() % 10));
+        const int fracLen = int(next() % 6);
+        if (fracLen > 0) {
+            text += QLatin1Char('.');
+            for (int j = 0; j < fracLen; ++j)
+                text += QLatin1Char(char('0' + next() % 10));
+        }
+        const double general = text.toDouble();
+        const double fast = YMRPIM::amountValue(text);
+        QVERIFY2(memcmp(&fast, &general, sizeof fast) == 0, qPrintable(text));
+        QCOMPARE(YMRPIM::amountSortKey(text), YMRPIM::sortKey(general));
+    }
 }
 
 void TestYMRPIM::csvQuote()
