@@ -125,6 +125,7 @@ void ToDoWindow::createActions()
             text = tr(r.text) + (r.dots ? QStringLiteral(" ...") : QString());
         createAction(r.name, r.icon, this, r.slot, false, text);
     }
+    createMenuActions();
 }
 
 QToolButton *ToDoWindow::addMenuButton(QToolBar *bar, const char *icon, PopupMenu *menu)
@@ -175,6 +176,7 @@ void ToDoWindow::setupToolBar()
     m_listsMenu = new PopupMenu(this, "lists");
     m_listsButton = addMenuButton(bar, "lists", m_listsMenu);
     addActions(m_listsMenu, {"lists1", "lists2", "lists3", "lists4", "", "lists5"});
+    connectMenus();
 
     createSpacer(bar, 0);
 

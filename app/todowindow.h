@@ -116,6 +116,24 @@ public slots:
     void deleteBook();
     void duplicateBook();
 
+    // Sorting, filter and find menus, the editors they start, copy special
+    // and the CSV export (todowindowmenus.cpp).
+    void setupSorting();
+    void changeSorting(int id);
+    void changeFilter(int id);
+    void newFilter();
+    void find();
+    void editFilters();
+    void editCategories();
+    void editTypesLists();
+    void editCitiesLists();
+    void editAccountsLists();
+    void editCurrenciesLists();
+    void zoomin() override;
+    void zoomout() override;
+    void copySpecial();
+    void doExport();
+
     // Whether code is bound to a command (false for 0: no key).
     void checkKey(bool &bound, int code);
     void options();
@@ -135,6 +153,12 @@ protected:
     void setupRecordCommands();
 
 private:
+    void createMenuActions();
+    void connectMenus();
+    void setupFilterMenu();
+    // the filter and sorting menus of the book just opened, empty without one
+    void bookMenus();
+    void zoom(bool in);
     void openBookFile(const QString &path);
     // Deletes the open store (it saves itself when changed).
     void closeBook();

@@ -58,6 +58,9 @@ bool ToDoWindow::event(QEvent *e)
         if (m_manager)
             m_manager->setSort(m_sortColumn, m_sortOrder);
         return true;
+    case FilterMenuEvent:
+        setupFilterMenu();
+        return true;
     default:
         break;
     }
@@ -74,6 +77,7 @@ void ToDoWindow::closeBook()
     else
         delete m_manager;   // saves itself when changed; the list lets go of it
     m_manager = nullptr;
+    bookMenus();
     setWindowTitle(m_titleCaption);
     setBookActionsEnabled(false);
     selectionCleared();
@@ -188,6 +192,7 @@ void ToDoWindow::openBookFile(const QString &requested)
     m_list->restoreColumns();
     m_list->init();
     setBookActionsEnabled(true);
+    bookMenus();
 
     Config cfg(YMRPIM::applicationName());
     cfg.setGroup(QStringLiteral("Options"));

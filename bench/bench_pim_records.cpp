@@ -1,7 +1,7 @@
 // Opening and saving an Expense Book of 100,000 expenses with the real book
 // store, against plain reads and writes of the same file.
-// Usage: bench_pim_records [records] [folder] [runs] [open|save]
-// With "open" or "save" it only repeats that step, for a profiler.
+// Usage: bench_pim_records [records] [folder] [runs] [open|save|resort]
+// With "open", "save" or "resort" it only repeats that step, for a profiler.
 #include "pim/pimreminder.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
@@ -129,7 +129,7 @@ int main(int argc, char **argv)
     YMRApplication app("ymrOutlays", argc, argv);
     const int n = argc > 1 ? atoi(argv[1]) : 100000;
     const QString folder = argc > 2 && argv[2][0] ? QString::fromLocal8Bit(argv[2]) : home.path();
-    const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 5;
+    const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 7;
     const QString path = folder + QStringLiteral("/bench.exp");
     const QString rawPath = folder + QStringLiteral("/raw.exp");
 
@@ -145,6 +145,13 @@ int main(int argc, char **argv)
             TaskManager book(path);
             book.load();
         }
+        return 0;
+    }
+    if (only == "resort") {
+        TaskManager book(path);
+        book.load();
+        for (int i = 0; i < runs; ++i)
+            book.setSort(DateColumn);
         return 0;
     }
     if (only == "save") {

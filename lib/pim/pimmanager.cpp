@@ -871,10 +871,15 @@ void PIMManager::updateSortKeys()
 void PIMManager::updateSortKey(PIMRecord *record)
 {
     QString text;
-    if (sortKeyText(record, m_sort, text))
-        record->setSortKey(text);
-    else
+    if (!sortKeyText(record, m_sort, text)) {
         record->setSortKey(QStringList());
+        return;
+    }
+    // a key that stays the same is left as it is (a re-sort of a large
+    // view would otherwise free and make every key again)
+    const QStringList &key = record->sortKey();
+    if (key.size() != 1 || key.first() != text || key.first().isNull() != text.isNull())
+        record->setSortKey(text);
 }
 
 bool PIMManager::needsResort(PIMRecord *, PIMRecord *)

@@ -111,6 +111,22 @@ qint64 PIMRecord::stampOf(const int *v)
     return d.toJulianDay() * MSecsPerDay + (t.isValid() ? t.msecsSinceStartOfDay() : 0);
 }
 
+void PIMRecord::createdParts(QDate &date, QTime &time) const
+{
+    date = QDate();
+    time = QTime();
+    if (m_created != NoStamp)
+        partsOfStamp(m_created, date, time);
+}
+
+void PIMRecord::updatedParts(QDate &date, QTime &time) const
+{
+    date = QDate();
+    time = QTime();
+    if (m_updated != NoStamp)
+        partsOfStamp(m_updated, date, time);
+}
+
 QDateTime PIMRecord::dateTimeOf(qint64 stamp)
 {
     if (stamp == NoStamp)

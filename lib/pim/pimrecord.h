@@ -35,7 +35,9 @@ public:
     // of a nested block. Keys no class handles are ignored.
     virtual void readField(QLatin1String key, PIMTextReader &in);
     // The record's block: a subclass writes its own lines, then calls this,
-    // which writes the common lines and "END".
+    // which writes the common lines and "END". A store loading or saving a
+    // large file writes several records at once on helper threads: write()
+    // only reads the record.
     virtual void write(PIMTextWriter &out) const;
     virtual void write(QDataStream &stream) const;
     virtual void read(QDataStream &stream);
@@ -50,6 +52,10 @@ public:
 
     QDateTime created() const { return dateTimeOf(m_created); }
     QDateTime updated() const { return dateTimeOf(m_updated); }
+    // The stamps' dates and times of day without making a local date-time,
+    // which asks the time zone files on every call; invalid when unset.
+    void createdParts(QDate &date, QTime &time) const;
+    void updatedParts(QDate &date, QTime &time) const;
     void setCreated(const QDateTime &dt) { m_created = stampOf(dt); m_rawStart = -1; }
     void setUpdated(const QDateTime &dt) { m_updated = stampOf(dt); m_rawStart = -1; }
 

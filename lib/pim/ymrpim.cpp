@@ -376,7 +376,12 @@ QStringList YMRPIM::loadList(const QString &name)
 QString YMRPIM::csvQuote(const QString &text, const QString &qualifier, const QString &separator)
 {
     QString q = qualifier;
-    if (q.isEmpty() && (text.contains(QLatin1Char('\n')) || (!separator.isEmpty() && text.contains(separator))))
+    // without a qualifier a field holding a line break, a quote or the
+    // separator would read back as other fields: it is quoted all the same
+    if (q.isEmpty()
+        && (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))
+            || text.contains(QLatin1Char('"'))
+            || (!separator.isEmpty() && text.contains(separator))))
         q = QStringLiteral("\"");
     QString field = text;
     if (!q.isEmpty())

@@ -71,6 +71,8 @@ private:
 void TestToDoWindowRecords::initTestCase()
 {
     qApp->setQuitOnLastWindowClosed(false);
+    // a test function named on the command line is no document to open
+    QPEApplication::setArgumentsForTest({QStringLiteral("ymroutlays")});
     qputenv("LANG", "en");
     m_now = QDateTime(QDate(2026, 12, 7), QTime(10, 15, 42));
     AlarmServer::instance()->setClock([this] { return m_now; });
@@ -313,6 +315,10 @@ void TestToDoWindowRecords::templates()
             ModalDriver::accept(x);
         });
         td->btnNew->click();
+        td->btnSep->click();
+        const QString screen = QString::number(QPEApplication::screenRect().width());
+        QVERIFY(td->width() <= QPEApplication::screenRect().width());
+        td->grab().save(QDir::tempPath() + "/ymr-records-templates-" + screen + ".png");
         ModalDriver::reject(d);
     });
     trigger(w, "template");
@@ -431,6 +437,9 @@ void TestToDoWindowRecords::reminderRingsSnoozeDismiss()
         registered = registered || a.message == TaskManager::alarmMessage(old);
     QVERIFY(!registered);
 
+    // rung while the window is hidden: the Show it causes keeps the open store
+    TaskManager *open = w.manager();
+    w.hide();
     m_now = due.addSecs(1);
     QpeDevice::clearRecord();
     ring(w, driver, [&w](AlertDialog *d) {
@@ -444,6 +453,8 @@ void TestToDoWindowRecords::reminderRingsSnoozeDismiss()
     QVERIFY(QpeDevice::recorded().join(' ').contains("{13,0}"));
     QVERIFY(QpeSound::recorded().contains(QStringLiteral("soundAlarm")));
     QCOMPARE(rent->reminder->dateTime, m_now.addSecs(600));
+    QVERIFY(w.isVisible());
+    QCOMPARE(w.manager(), open);
 
     // ringing again after the snooze; dismissed this time
     m_now = m_now.addSecs(601);

@@ -100,7 +100,9 @@ void TestYMRPIM::csvQuote()
              QStringLiteral("\"two\nlines\","));
     QCOMPARE(YMRPIM::csvQuote(QStringLiteral("say \"hi\""), QStringLiteral("\""), QStringLiteral(";")),
              QStringLiteral("\"say \"\"hi\"\"\";"));
-    QCOMPARE(YMRPIM::csvQuote(QStringLiteral("a\"b"), QString(), comma), QStringLiteral("a\"b,"));
+    // with no qualifier a quote or a carriage return still gets one
+    QCOMPARE(YMRPIM::csvQuote(QStringLiteral("a\"b"), QString(), comma), QStringLiteral("\"a\"\"b\","));
+    QCOMPARE(YMRPIM::csvQuote(QStringLiteral("a\rb"), QString(), comma), QStringLiteral("\"a\rb\","));
 }
 
 void TestYMRPIM::csvSplit()

@@ -1,0 +1,193 @@
+#include "copyspecial.h"
+
+#include "dbdialog.h"
+
+#include "pim/dbmanager.h"
+#include "pim/dbrecord.h"
+#include "pim/task.h"
+#include "pim/taskmanager.h"
+#include "pim/taskselectlistview.h"
+#include "pim/ymrpim.h"
+#include "qpe/config.h"
+#include "qt/ymrapplication.h"
+#include "qt/ymrdialog.h"
+#include "qt/ymrpushbutton.h"
+#include "qt/ymrresource.h"
+
+#include <QFrame>
+#include <QGridLayout>
+
+CopySpecial::CopySpecial(DBManager *index, TaskManager *book, QWidget *parent, const char *name)
+    : QDialog(parent)
+    , m_index(index)
+    , m_source(book)
+{
+    setObjectName(QString::fromLatin1(name ? name : "CopySpecial"));
+    setModal(true);
+    clearSelection();
+    setWindowTitle(tr("Copy Special") + QStringLiteral(" ..."));
+
+    m_list = new TaskSelectListView(this, "main");
+    m_list->setPaging(true);
+    // the dialog's margins must not push it past a 240-pixel screen
+    m_list->setMinimumWidth(1);
+
+    auto *buttons = new QGridLayout();
+    auto *line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    buttons->addWidget(line, 0, 0, 1, 2);
+    m_copy = new YMRPushButton(YMRResource::loadIconSet(QStringLiteral("editcopy")),
+                               tr("Copy to") + QStringLiteral(" ..."), this, "copy");
+    m_move = new YMRPushButton(YMRResource::loadIconSet(QStringLiteral("editcut")),
+                               tr("Move to") + QStringLiteral(" ..."), this, "move");
+    // on a 240-pixel screen the buttons take a little less than they ask
+    m_copy->setMinimumWidth(1);
+    m_move->setMinimumWidth(1);
+    buttons->addWidget(m_copy, 1, 0);
+    buttons->addWidget(m_move, 1, 1);
+    connect(m_copy, &QPushButton::clicked, this, &CopySpecial::doCopy);
+    connect(m_move, &QPushButton::clicked, this, &CopySpecial::doMove);
+
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(3, 3, 3, 3);
+    grid->setSpacing(3);
+    grid->addWidget(m_list, 0, 0);
+    grid->addLayout(buttons, 1, 0);
+
+    Config cfg(YMRPIM::applicationName());
+    cfg.setGroup(QStringLiteral("Options"));
+    m_list->setColorMode(cfg.readNumEntry(QStringLiteral("colormode"), 1));
+    m_list->setManager(m_source, true);
+    m_list->readCurrencyFormats();
+    m_list->readDateFormats();
+
+    cfg.setGroup(QStringLiteral("main_columns"));
+    QList<int> columns{TaskSelectListView::CheckColumn};
+    const QStringList ids =
+        cfg.readEntry(QStringLiteral("column")).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QString &id : ids)
+        columns.append(id.toInt());
+    m_list->setColumns(columns);
+    m_list->init();
+
+    YMRApplication::showMaximized(this, true);
+}
+
+CopySpecial::~CopySpecial()
+{
+    closeDestination();
+    clearSelection();
+    m_marked.clear();
+}
+
+void CopySpecial::clearSelection()
+{
+    if (!m_source)
+        return;
+    PIMRecordArray *view = m_source->view();
+    for (int i = 0; i < view->count(); ++i) {
+        PIMRecord *r = view->at(i);
+        if (r->hasProperty(TaskSelectListView::markProperty()))
+            r->removeProperty(TaskSelectListView::markProperty());
+    }
+}
+
+bool CopySpecial::chooseDestination()
+{
+    m_marked.clear();
+    if (!m_source)
+        return false;
+    PIMRecordArray *view = m_source->view();
+    for (int i = 0; i < view->count(); ++i) {
+        PIMRecord *r = view->at(i);
+        if (r->hasProperty(TaskSelectListView::markProperty()))
+            m_marked.append(r);
+    }
+    if (m_marked.isEmpty()) {
+        YMRDialog::critical(YMRPIM::applicationName(), tr("No one record was selected!"));
+        return false;
+    }
+    QString path;
+    {
+        DBDialog dialog(m_index, QString(), this);
+        dialog.setSelectMode(m_source->fileName());
+        if (dialog.exec() == QDialog::Accepted)
+            path = dialog.selectedPath();
+    }
+    DBRecord *record = path.isEmpty() ? nullptr : m_index->findByPath(path);
+    if (!record || path == m_source->fileName())
+        return false;
+    m_index->refreshRecord(record);
+    if (!DBManager::checkPassword(record))
+        return false;
+    m_destination = new TaskManager(path, false, false);
+    if (!m_destination->load()) {
+        // an unreadable book is never written over
+        YMRDialog::critical(YMRPIM::applicationName(),
+                            tr("Cannot read Expense Book [%1]:\n%2").arg(record->title(), path));
+        closeDestination();
+        return false;
+    }
+    return true;
+}
+
+void CopySpecial::closeDestination()
+{
+    delete m_destination;
+    m_destination = nullptr;
+}
+
+bool CopySpecial::copyMarked()
+{
+    for (PIMRecord *r : qAsConst(m_marked)) {
+        auto *task = dynamic_cast<Task *>(r);
+        if (!task)
+            continue;
+        auto *copy = new Task(*task);
+        copy->newUid();
+        copy->removeProperty(TaskSelectListView::markProperty());
+        m_destination->addRecord(copy);
+    }
+    if (m_destination->save())
+        return true;
+    YMRDialog::critical(YMRPIM::applicationName(),
+                        tr("Cannot write to file:\n%1").arg(m_destination->fileName()));
+    // forget the copies: the destination's file stays as it was
+    m_destination->load();
+    closeDestination();
+    return false;
+}
+
+void CopySpecial::doCopy()
+{
+    if (!chooseDestination())
+        return;
+    if (!copyMarked())
+        return;
+    YMRDialog::information(YMRPIM::applicationName(),
+                           tr("%1 records was copied successful.").arg(m_marked.size()));
+    closeDestination();
+}
+
+void CopySpecial::doMove()
+{
+    if (!chooseDestination())
+        return;
+    // the records leave the source only once the destination holds them on disk
+    if (!copyMarked())
+        return;
+    const int moved = m_marked.size();
+    for (PIMRecord *r : qAsConst(m_marked))
+        m_source->removeRecord(r);
+    m_marked.clear();
+    const bool saved = m_source->save();
+    closeDestination();
+    if (!saved) {
+        YMRDialog::critical(YMRPIM::applicationName(),
+                            tr("Cannot write to file:\n%1").arg(m_source->fileName()));
+        return;
+    }
+    YMRDialog::information(YMRPIM::applicationName(),
+                           tr("%1 records was moved successful.").arg(moved));
+}

@@ -1,0 +1,466 @@
+#include "filtereditordialog.h"
+
+#include "pim/taskmanager.h"
+#include "qpe/qpeapplication.h"
+#include "pim/tasklistview.h"
+#include "pim/ymrpim.h"
+#include "qt/ymdatetimeeditor.h"
+#include "qt/ymrapplication.h"
+#include "qt/ymrcalculator.h"
+#include "qt/ymrcombobox.h"
+#include "qt/ymrdialog.h"
+#include "qt/ymrlistview.h"
+#include "qt/ymrlistviewitem.h"
+#include "qt/ymrpushbutton.h"
+#include "qt/ymrresource.h"
+#include "qt/ymrutil.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+
+const char *const textConditions[] = {
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "contains"),
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "is (exactly)"),
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "doesn't contain"),
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "is empty"),
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "is not empty"),
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "starts with"),
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "ends with")};
+const char *const amountConditions[] = {
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "equals"),
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "not equal to"),
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "is at most"),
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "is at least"),
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "is more than"),
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "is less than")};
+const char *const dateConditions[] = {
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "on"),
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "on or after"),
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "on or before")};
+const char *const reminderConditions[] = {
+    QT_TRANSLATE_NOOP("FilterEditorDialog", "have reminder")};
+
+struct Codes {
+    const char *const *texts;
+    int count;
+};
+
+Codes codesOf(FilterEditorDialog::ValueType type)
+{
+    switch (type) {
+    case FilterEditorDialog::Text:
+        return {textConditions, 7};
+    case FilterEditorDialog::Amount:
+        return {amountConditions, 6};
+    case FilterEditorDialog::Reminder:
+        return {reminderConditions, 1};
+    default:
+        return {dateConditions, 3};
+    }
+}
+
+QString amountText(double amount)
+{
+    return QString::number(amount, 'g', 6);
+}
+
+} // namespace
+
+FilterEditorDialog::FilterEditorDialog(TaskManager *manager, int filterIndex, QWidget *parent,
+                                       const char *name)
+    : FilterEditorDialogBase(parent, name, true)
+    , m_manager(manager)
+    , m_index(filterIndex)
+{
+    // an index that names no saved filter edits a new one
+    if (m_index >= 0 && (!m_manager || m_index >= m_manager->filters().size()))
+        m_index = -1;
+    if (m_index < -2)
+        m_index = -1;
+    connect(list, &YMRListView::currentChanged, this, &FilterEditorDialog::conditionActivated);
+    list->setSorting(-1);
+    btnRemove->setIconSet(YMRResource::loadIconSet(QStringLiteral("delete")));
+    btnAdd->setIconSet(YMRResource::loadIconSet(QStringLiteral("bookmark_add")));
+
+    auto *box = new QVBoxLayout(this);
+    box->setContentsMargins(3, 3, 3, 3);
+    box->setSpacing(3);
+    auto *nameRow = new QHBoxLayout();
+    nameRow->setContentsMargins(0, 0, 0, 0);
+    nameRow->setSpacing(3);
+    nameRow->addWidget(l0);
+    nameRow->addWidget(fname, 1);
+    box->addLayout(nameRow);
+    box->addWidget(line3);
+    auto *grid = new QGridLayout();
+    grid->setSpacing(3);
+    grid->addWidget(la1, 0, 0);
+    grid->addWidget(fs, 0, 1);
+    grid->addWidget(la2, 1, 0);
+    grid->addWidget(cond, 1, 1);
+    const bool narrow = QPEApplication::screenRect().width() < 320;
+    m_grid = grid;
+    m_narrow = narrow;
+    placeValueArea(false);
+    grid->setColumnStretch(1, 1);
+    box->addLayout(grid);
+    box->addWidget(line2);
+    // the two buttons side by side need more than a 240-pixel screen has:
+    // there they stand one above the other
+    auto *buttons = new QBoxLayout(narrow ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(3);
+    buttons->addWidget(btnRemove);
+    if (!narrow)
+        buttons->addStretch(1);
+    buttons->addWidget(btnAdd);
+    box->addLayout(buttons);
+    // the mode's text is wider than a small screen
+    action->setWordWrap(true);
+
+    box->addWidget(line1);
+    box->addWidget(action);
+    box->addWidget(list, 1);
+
+    init();
+    YMRApplication::showMaximized(this, true);
+}
+
+FilterEditorDialog::~FilterEditorDialog() = default;
+
+void FilterEditorDialog::placeValueArea(bool ownRow)
+{
+    m_grid->removeWidget(la3);
+    m_grid->removeWidget(valBase);
+    if (ownRow) {
+        m_grid->addWidget(la3, 2, 0, 1, 2);
+        m_grid->addWidget(valBase, 3, 0, 1, 2);
+    } else {
+        m_grid->addWidget(la3, 2, 0);
+        m_grid->addWidget(valBase, 2, 1);
+    }
+}
+
+FilterEditorDialog::ValueType FilterEditorDialog::valueType(int field)
+{
+    switch (field) {
+    case FilterCondition::Amount:
+        return Amount;
+    case FilterCondition::Date:
+        return Date;
+    case FilterCondition::Reminder:
+        return Reminder;
+    case FilterCondition::Created:
+    case FilterCondition::Updated:
+        return DateAndTime;
+    default:
+        return Text;
+    }
+}
+
+QString FilterEditorDialog::conditionText(int field, int code)
+{
+    if (field < 0 || field > 10)
+        return QString();
+    const Codes codes = codesOf(valueType(field));
+    if (code < 0 || code >= codes.count)
+        return QString();
+    return tr(codes.texts[code]);
+}
+
+void FilterEditorDialog::init()
+{
+    fs->insertItem(YMRResource::loadPixmap(QStringLiteral("document")), tr("All Text Fields"));
+    const QPixmap field = YMRResource::loadPixmap(QStringLiteral("filenew"));
+    for (int id = 0; id <= 10; ++id)
+        fs->insertItem(field, TaskListView::columnName(id));
+    fieldChanged(0);
+
+    if (m_index == -2) {
+        action->setText(tr("Find items that match these criteria") + QStringLiteral(":"));
+        if (m_manager)
+            m_filter = m_manager->findFilter();
+        fname->hide();
+        line3->hide();
+        l0->hide();
+    } else {
+        action->setText(tr("Filter items that match these criteria") + QStringLiteral(":"));
+        if (m_index == -1) {
+            fname->setText(tr("New Filter"));
+        } else {
+            m_filter = m_manager->filters().at(m_index);
+            fname->setText(m_filter.name);
+        }
+    }
+    // rows without touching the edited list
+    const QList<FilterCondition> conditions = m_filter.conditions;
+    for (const FilterCondition &c : conditions)
+        addConditionItem(c);
+    list->setCurrentItem(list->firstChild());
+    conditionActivated();
+}
+
+void FilterEditorDialog::fieldChanged(int position)
+{
+    delete m_value;
+    m_value = nullptr;
+    delete valBase->layout();
+    auto *layout = new QVBoxLayout(valBase);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    const ValueType type = valueType(qMax(position - 1, 0));
+    cond->clear();
+    const Codes codes = codesOf(type);
+    for (int i = 0; i < codes.count; ++i)
+        cond->insertItem(tr(codes.texts[i]));
+
+    switch (type) {
+    case Text: {
+        auto *edit = new QLineEdit(valBase);
+        edit->setObjectName(QStringLiteral("val"));
+        m_value = edit;
+        break;
+    }
+    case Amount: {
+        auto *box = new QWidget(valBase);
+        auto *row = new QHBoxLayout(box);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(2);
+        auto *edit = new QLineEdit(box);
+        edit->setObjectName(QStringLiteral("val"));
+        edit->setAlignment(Qt::AlignRight);
+        auto *calc = new YMRPushButton(box);
+        calc->setIconSet(YMRResource::loadIconSet(QStringLiteral("calc")));
+        connect(calc, &QPushButton::clicked, this, &FilterEditorDialog::calculateValue);
+        row->addWidget(edit, 1);
+        row->addWidget(calc);
+        box->setFocusProxy(edit);
+        m_value = box;
+        break;
+    }
+    case Date: {
+        auto *editor = new YMDateTimeEditor(valBase, "val");
+        editor->setClockIcons(true);
+        editor->hideTime(true);
+        editor->setMonthLong(true);
+        m_value = editor;
+        break;
+    }
+    case Reminder: {
+        auto *combo = new YMRComboBox(valBase, "val");
+        combo->insertItem(YMRResource::loadPixmap(QStringLiteral("button_ok")), tr("Yes"));
+        combo->insertItem(YMRResource::loadPixmap(QStringLiteral("button_cancel")), tr("No"));
+        m_value = combo;
+        break;
+    }
+    case DateAndTime: {
+        auto *box = new QWidget(valBase);
+        auto *column = new QVBoxLayout(box);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->setSpacing(2);
+        auto *date = new YMDateTimeEditor(box, "val1");
+        date->setClockIcons(true);
+        date->hideTime(true);
+        date->setMonthLong(true);
+        auto *time = new YMDateTimeEditor(box, "val2");
+        time->setClockIcons(true);
+        time->hideDate(true);
+        column->addWidget(date);
+        column->addWidget(time);
+        box->setFocusProxy(date);
+        m_value = box;
+        break;
+    }
+    }
+    layout->addWidget(m_value);
+    // a date with its time needs the whole width of a small screen
+    placeValueArea(m_narrow && type == DateAndTime);
+    m_value->show();
+    m_value->setFocus();
+    conditionChanged(0);
+}
+
+void FilterEditorDialog::conditionChanged(int code)
+{
+    valBase->setEnabled(true);
+    if (valueType(qMax(fs->currentItem() - 1, 0)) == Text
+        && (code == FilterCondition::IsEmpty || code == FilterCondition::IsNotEmpty))
+        valBase->setEnabled(false);
+}
+
+bool FilterEditorDialog::editedCondition(FilterCondition &c)
+{
+    const int position = fs->currentItem();
+    c = FilterCondition();
+    c.field = position - 1;
+    c.condition = cond->currentItem();
+    switch (valueType(qMax(position - 1, 0))) {
+    case Text:
+        c.text = valBase->findChild<QLineEdit *>(QStringLiteral("val"))->text();
+        break;
+    case Amount: {
+        auto *edit = valBase->findChild<QLineEdit *>(QStringLiteral("val"));
+        const QString typed = edit->text().trimmed();
+        bool ok = typed.isEmpty();
+        const double value = ok ? 0.0 : typed.toDouble(&ok);
+        if (!ok || !std::isfinite(value)) {
+            YMRDialog::critical(tr("Filter Editor"),
+                                tr("The amount is not a number:\n%1").arg(edit->text()));
+            edit->setFocus();
+            return false;
+        }
+        c.amount = value;
+        break;
+    }
+    case Date:
+        c.date = valBase->findChild<YMDateTimeEditor *>(QStringLiteral("val"))->date();
+        break;
+    case Reminder:
+        c.number = valBase->findChild<YMRComboBox *>(QStringLiteral("val"))->currentItem();
+        break;
+    case DateAndTime:
+        c.date = valBase->findChild<YMDateTimeEditor *>(QStringLiteral("val1"))->date();
+        c.time = valBase->findChild<YMDateTimeEditor *>(QStringLiteral("val2"))->time();
+        if (c.time.isValid())
+            c.time = QTime(c.time.hour(), c.time.minute());
+        else
+            c.time = QTime(0, 0);
+        break;
+    }
+    return true;
+}
+
+void FilterEditorDialog::addCondition()
+{
+    FilterCondition c;
+    if (!editedCondition(c))
+        return;
+    m_filter.conditions.append(c);
+    addConditionItem(c);
+}
+
+QString FilterEditorDialog::valueText(const FilterCondition &c)
+{
+    if (c.field < -1 || c.field > 10)
+        return QString();
+    switch (valueType(qMax(c.field, 0))) {
+    case Text:
+        return c.text;
+    case Amount:
+        return amountText(c.amount);
+    case Date:
+        return YMRUtil::dateToString(c.date);
+    case Reminder:
+        return c.number == 0 ? tr("Yes") : tr("No");
+    case DateAndTime:
+        return YMRUtil::dateTimeToString(QDateTime(c.date, c.time));
+    }
+    return QString();
+}
+
+void FilterEditorDialog::addConditionItem(const FilterCondition &c)
+{
+    YMRListViewItem *last = list->firstChild();
+    while (last && last->nextSibling())
+        last = last->nextSibling();
+    auto *item = new YMRListViewItem(list, last);
+    item->setText(0, c.field == -1 ? tr("All Text Fields") : TaskListView::columnName(c.field));
+    item->setText(1, conditionText(qMax(c.field, 0), c.condition));
+    item->setText(2, valueText(c));
+    list->setCurrentItem(item);
+    conditionActivated();
+}
+
+void FilterEditorDialog::removeCondition()
+{
+    YMRListViewItem *current = list->currentItem();
+    if (!current)
+        return;
+    int p = 0;
+    for (YMRListViewItem *i = list->firstChild(); i && i != current; i = i->nextSibling())
+        ++p;
+    if (p >= m_filter.conditions.size())
+        return;
+    const FilterCondition c = m_filter.conditions.at(p);
+
+    const int position = qBound(0, c.field + 1, fs->count() - 1);
+    fs->setCurrentItem(position);
+    fieldChanged(position);
+    cond->setCurrentItem(c.condition);
+    conditionChanged(c.condition);
+    switch (valueType(qMax(position - 1, 0))) {
+    case Text:
+        valBase->findChild<QLineEdit *>(QStringLiteral("val"))->setText(c.text);
+        break;
+    case Amount:
+        valBase->findChild<QLineEdit *>(QStringLiteral("val"))->setText(amountText(c.amount));
+        break;
+    case Date:
+        valBase->findChild<YMDateTimeEditor *>(QStringLiteral("val"))->setDate(c.date);
+        break;
+    case Reminder:
+        valBase->findChild<YMRComboBox *>(QStringLiteral("val"))->setCurrentItem(c.number);
+        break;
+    case DateAndTime:
+        valBase->findChild<YMDateTimeEditor *>(QStringLiteral("val1"))->setDate(c.date);
+        valBase->findChild<YMDateTimeEditor *>(QStringLiteral("val2"))->setTime(c.time);
+        break;
+    }
+    m_filter.conditions.removeAt(p);
+    list->removeItem(current);
+    delete current;
+    conditionActivated();
+}
+
+void FilterEditorDialog::conditionActivated()
+{
+    btnRemove->setEnabled(list->currentItem() != nullptr);
+}
+
+void FilterEditorDialog::calculateValue()
+{
+    auto *edit = valBase->findChild<QLineEdit *>(QStringLiteral("val"));
+    if (!edit)
+        return;
+    YMRCalculator calculator(edit, this);
+    calculator.exec();
+}
+
+void FilterEditorDialog::done(int r)
+{
+    // a filter stored from the editing area must not take a bad amount
+    FilterCondition c;
+    if (r == Accepted && m_filter.conditions.isEmpty() && !editedCondition(c))
+        return;
+    FilterEditorDialogBase::done(r);
+}
+
+void FilterEditorDialog::storeFilter()
+{
+    if (!m_manager)
+        return;
+    if (m_filter.conditions.isEmpty())
+        addCondition();
+    if (m_filter.conditions.isEmpty())
+        return;
+    m_filter.name = fname->text();
+    if (m_filter.name.isEmpty())
+        m_filter.name = tr("Filter");
+    if (m_index == -2) {
+        m_manager->setFindFilter(m_filter);
+        return;
+    }
+    QList<TaskFilter> filters = m_manager->filters();
+    if (m_index == -1)
+        filters.append(m_filter);
+    else
+        filters[m_index] = m_filter;
+    m_manager->setFilters(filters);
+}

@@ -1,0 +1,182 @@
+// ymr-test-screens: 240x320 480x640
+#include "ymrtest.h"
+
+#include "modaldriver.h"
+#include "openbook.h"
+
+#include "copyspecial.h"
+#include "dbdialog.h"
+
+#include "pim/dblistview.h"
+#include "pim/taskselectlistview.h"
+#include "qt/ymrdialog.h"
+#include "qt/ymrpushbutton.h"
+
+using namespace fixtures;
+
+// Marked expenses copied and moved into another book from the main
+// window's "Copy Special" command.
+class TestCopySpecial : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+    void copyAndMove();
+
+private:
+    static void chooseBook(ModalDriver &driver, const QString &title);
+    static void mark(CopySpecial *d, int row);
+    static QStringList uids(TaskManager *book);
+};
+
+void TestCopySpecial::initTestCase()
+{
+    qApp->setQuitOnLastWindowClosed(false);
+}
+
+void TestCopySpecial::cleanup()
+{
+    YMRDialog::stopScript();
+}
+
+void TestCopySpecial::chooseBook(ModalDriver &driver, const QString &title)
+{
+    driver.expect("DBDialog", [title](QWidget *w) {
+        auto *d = static_cast<DBDialog *>(w);
+        for (YMRListViewItem *item = d->list->firstChild(); item; item = item->nextSibling()) {
+            auto *book = dynamic_cast<DBRecord *>(static_cast<PIMListViewItem *>(item)->record());
+            if (book && book->title() == title) {
+                d->list->setCurrentItem(item);
+                d->btnSelect->click();
+                return;
+            }
+        }
+        d->reject();
+    });
+}
+
+// A tap on the row's check column, as the user marks it.
+void TestCopySpecial::mark(CopySpecial *d, int row)
+{
+    YMRListViewItem *item = d->listView()->firstChild();
+    for (int i = 0; i < row && item; ++i)
+        item = item->nextSibling();
+    QVERIFY(item);
+    d->listView()->setCurrentItem(item);
+    d->listView()->activateRecord();
+}
+
+QStringList TestCopySpecial::uids(TaskManager *book)
+{
+    QStringList list;
+    for (int i = 0; i < book->count(); ++i)
+        list << book->records()->at(i)->uidString();
+    return list;
+}
+
+void TestCopySpecial::copyAndMove()
+{
+    QList<Expense> five;
+    for (int i = 0; i < 5; ++i)
+        five << Expense{"Taxi", QString::number(10 + i), "Rome", QStringLiteral("ride %1").arg(i),
+                        QDate(2026, 3, 1 + i)};
+    const QString source = makeBook(QStringLiteral("Household"), five);
+    const QString trip = makeBook(QStringLiteral("Trip"), {{"Food", "3", "Oslo", "tea", {}}});
+    makeBook(QStringLiteral("Locked"), {}, QStringLiteral("pw"));
+
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, source));
+    const QStringList sourceUids = uids(w.manager());
+    ModalDriver driver;
+    bool ran = false;
+    ymrtest::whenModalShown([&](QDialog *dialog) {
+        auto *d = qobject_cast<CopySpecial *>(dialog);
+        QVERIFY(d);
+        ran = true;
+        QCOMPARE(d->windowTitle(), QStringLiteral("Copy Special ..."));
+        QCOMPARE(d->listView()->childCount(), 5);
+
+        // nothing marked
+        YMRDialog::queueAnswer(1);
+        d->copyButton()->click();
+        QCOMPARE(YMRDialog::takeScriptedBoxes().at(0).text,
+                 QStringLiteral("No one record was selected!"));
+
+        // copy three: new UIDs, same fields, the marks stay
+        for (int row : {0, 2, 4})
+            mark(d, row);
+        const QString size = QString::number(QPEApplication::screenRect().width());
+        QVERIFY(d->grab().save(QDir::tempPath() + "/ymr-copyspecial-" + size + ".png"));
+        chooseBook(driver, QStringLiteral("Trip"));
+        YMRDialog::queueAnswer(1);
+        d->copyButton()->click();
+        QCOMPARE(YMRDialog::takeScriptedBoxes().at(0).text,
+                 QStringLiteral("3 records was copied successful."));
+        {
+            TaskManager dest(trip);
+            QVERIFY(dest.load());
+            QCOMPARE(dest.count(), 4);
+            for (int i = 1; i < 4; ++i) {
+                auto *t = static_cast<Task *>(dest.records()->at(i));
+                QVERIFY(!sourceUids.contains(t->uidString()));
+                QVERIFY(!t->hasProperty(QStringLiteral("select")));
+                QCOMPARE(t->description, QStringLiteral("ride %1").arg((i - 1) * 2));
+            }
+        }
+        QCOMPARE(w.manager()->count(), 5);
+
+        // a destination that cannot be saved: nothing leaves the source
+        QVERIFY(QDir().mkpath(trip + ".new"));
+        chooseBook(driver, QStringLiteral("Trip"));
+        YMRDialog::queueAnswer(1);
+        d->moveButton()->click();
+        QCOMPARE(YMRDialog::takeScriptedBoxes().at(0).text,
+                 QStringLiteral("Cannot write to file:\n") + trip);
+        QCOMPARE(w.manager()->count(), 5);
+        QCOMPARE(d->listView()->childCount(), 5);
+        QVERIFY(QDir(trip + ".new").removeRecursively());
+
+        // a refused password copies nothing
+        chooseBook(driver, QStringLiteral("Locked"));
+        driver.expect("PasswordDialog", [](QWidget *p) {
+            type(p, "p1", QStringLiteral("wrong"));
+            static_cast<QDialog *>(p)->accept();
+        });
+        YMRDialog::queueAnswer(1);
+        d->copyButton()->click();
+        QCOMPARE(YMRDialog::takeScriptedBoxes().value(0).text, QStringLiteral("Access denied."));
+        QCOMPARE(w.manager()->count(), 5);
+
+        // move: gone from the source and its list at once
+        chooseBook(driver, QStringLiteral("Trip"));
+        YMRDialog::queueAnswer(1);
+        d->moveButton()->click();
+        QCOMPARE(YMRDialog::takeScriptedBoxes().value(0).text,
+                 QStringLiteral("3 records was moved successful."));
+        QCOMPARE(w.manager()->count(), 2);
+        QCOMPARE(d->listView()->childCount(), 2);
+        mark(d, 0);
+        d->reject();
+    });
+    trigger(w, "cs");
+    QVERIFY(ran);
+    QCOMPARE(driver.pending(), 0);
+    QVERIFY(driver.unexpected.isEmpty());
+
+    // both books on disk; the marks are gone
+    TaskManager dest(trip);
+    QVERIFY(dest.load());
+    QCOMPARE(dest.count(), 7);
+    for (int i = 4; i < 7; ++i)
+        QVERIFY(!sourceUids.contains(dest.records()->at(i)->uidString()));
+    TaskManager src(source);
+    QVERIFY(src.load());
+    QCOMPARE(src.count(), 2);
+    for (int i = 0; i < w.manager()->count(); ++i)
+        QVERIFY(!w.manager()->records()->at(i)->hasProperty(QStringLiteral("select")));
+    QCOMPARE(w.listView()->childCount(), 2);
+}
+
+YMR_TEST_MAIN(TestCopySpecial)
+#include "tst_copyspecial.moc"
