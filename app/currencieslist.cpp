@@ -25,8 +25,9 @@ CurrenciesList::CurrenciesList(QWidget *parent, const char *name)
     list->setColumnWidth(0, qMax(screen.width(), screen.height()));
     list->setSorting(0, true);
     // "|" separates the symbol from its format in the stored rows
-    text->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^|]*")), text));
+    const QRegularExpression noBar(QStringLiteral("[^|]*"));
+    text->setValidator(new QRegularExpressionValidator(noBar, text));
+    formats->setValidator(new QRegularExpressionValidator(noBar, formats));
 
     btnUp->setIconSet(YMRResource::loadIconSet(QStringLiteral("up")));
     btnDown->setIconSet(YMRResource::loadIconSet(QStringLiteral("down")));
@@ -187,7 +188,8 @@ void CurrenciesList::doEdit()
     QString format = formats->currentText();
     auto *editor = new NumberFormatEditor(format, item->text(0), this);
     editor->exec();
-    if (!editor->format().isEmpty())
+    // a code with "|" would not read back as it was written
+    if (!editor->format().isEmpty() && !editor->format().contains(QLatin1Char('|')))
         format = editor->format();
     delete editor;
     fillFormats(format);

@@ -1,6 +1,7 @@
 #include "datetimeformateditor.h"
 
 #include "pim/ymrpim.h"
+#include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrlistbox.h"
@@ -21,9 +22,12 @@ DateTimeFormatEditor::DateTimeFormatEditor(const QString &listName, const QStrin
 {
     btnOk->setIconSet(YMRResource::loadIconSet(QStringLiteral("button_ok")));
     btnCancel->setIconSet(YMRResource::loadIconSet(QStringLiteral("button_cancel")));
-    btnAdd->setIconSet(YMRResource::loadIconSet(QStringLiteral("filenew")));
-    btnRemove->setIconSet(YMRResource::loadIconSet(QStringLiteral("delete")));
-    btnUpdate->setIconSet(YMRResource::loadIconSet(QStringLiteral("edit")));
+    // a narrow screen has room for the three texts, not for icons beside them
+    if (QPEApplication::screenRect().width() >= 480) {
+        btnAdd->setIconSet(YMRResource::loadIconSet(QStringLiteral("filenew")));
+        btnRemove->setIconSet(YMRResource::loadIconSet(QStringLiteral("delete")));
+        btnUpdate->setIconSet(YMRResource::loadIconSet(QStringLiteral("edit")));
+    }
     btnOk->hide();
     btnCancel->hide();
 

@@ -74,10 +74,13 @@ void DBEditor::accept()
         YMRDialog::critical(caption, tr("Book Title cannot be empty."));
         return;
     }
-    // a "/" would make the title a folder of its own
-    if (name.contains(QLatin1Char('/'))) {
-        YMRDialog::critical(caption, tr("Book Title cannot contain \"/\"."));
-        return;
+    // a "/" would make the title a folder of its own; a "|" comes back
+    // from the book index as a line break
+    for (const QChar c : {QLatin1Char('/'), QLatin1Char('|')}) {
+        if (name.contains(c)) {
+            YMRDialog::critical(caption, tr("Book Title cannot contain \"%1\".").arg(c));
+            return;
+        }
     }
     const QString target = bookFileName();
     // Another book's file is never the target, also when only the folder

@@ -2,6 +2,7 @@
 
 #include "pim/formatnumber.h"
 #include "pim/ymrpim.h"
+#include "qpe/qpeapplication.h"
 #include "qpe/config.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
@@ -31,9 +32,12 @@ NumberFormatEditor::NumberFormatEditor(const QString &format, const QString &cur
         const QSignalBlocker blocker(number);
         number->setText(config.readEntry(QLatin1String(sampleKey), QStringLiteral("1234.5678")));
     }
-    btnAdd->setIconSet(YMRResource::loadIconSet(QStringLiteral("filenew")));
-    btnRemove->setIconSet(YMRResource::loadIconSet(QStringLiteral("delete")));
-    btnUpdate->setIconSet(YMRResource::loadIconSet(QStringLiteral("edit")));
+    // a narrow screen has room for the three texts, not for icons beside them
+    if (QPEApplication::screenRect().width() >= 480) {
+        btnAdd->setIconSet(YMRResource::loadIconSet(QStringLiteral("filenew")));
+        btnRemove->setIconSet(YMRResource::loadIconSet(QStringLiteral("delete")));
+        btnUpdate->setIconSet(YMRResource::loadIconSet(QStringLiteral("edit")));
+    }
 
     QStringList codes = YMRPIM::loadList(QLatin1String(listName));
     if (!codes.contains(format))

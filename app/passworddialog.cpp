@@ -2,6 +2,7 @@
 
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
+#include "pim/ymrpim.h"
 #include "qpe/qpeapplication.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrpushbutton.h"
@@ -51,12 +52,17 @@ QString PasswordDialog::getPassword()
     }
 }
 
+bool PasswordDialog::matches(const QString &typed, const QString &stored)
+{
+    return !typed.isNull() && (typed == stored || typed == YMRPIM::encodeValue(stored));
+}
+
 bool DBManager::checkPassword(DBRecord *record)
 {
     if (!record || record->password().isEmpty())
         return true;
     PasswordDialog dialog(false);
-    if (dialog.getPassword() == record->password())
+    if (PasswordDialog::matches(dialog.getPassword(), record->password()))
         return true;
     YMRDialog::critical(tr("Invalid password"), tr("Access denied."));
     return false;

@@ -18,6 +18,9 @@ public:
     // Runs the prompt until it ends: the typed text, a null string when
     // cancelled.
     QString getPassword();
+    // Whether typed is the stored password. A "|" typed comes back from
+    // the book file as a line break, which no prompt can type.
+    static bool matches(const QString &typed, const QString &stored);
 
 public slots:
     void maskChanged() override;

@@ -105,7 +105,7 @@ DBRecord *DBManager::askPassword(DBRecord *record, bool *managerRequested)
     if (chosen->password().isEmpty())
         return chosen;
     // a cancelled prompt ("Exit") gives a null text, which no password equals
-    if (!typed.isNull() && chosen->password() == typed)
+    if (PasswordDialog::matches(typed, chosen->password()))
         return chosen;
     return nullptr;
 }

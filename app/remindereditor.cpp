@@ -12,11 +12,40 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QScrollArea>
+#include <QVBoxLayout>
 #include <QSignalBlocker>
 
 ReminderEditor::ReminderEditor(QWidget *parent, const char *name)
     : ReminderEditorBase(parent, name)
 {
+    // the page scrolls where a small screen has no room for all of it
+    auto *content = new QWidget;
+    content->setObjectName(QStringLiteral("content"));
+    auto *column = new QVBoxLayout(content);
+    column->setContentsMargins(ReminderEditorBaseLayout->contentsMargins());
+    column->setSpacing(ReminderEditorBaseLayout->spacing());
+    while (QLayoutItem *item = ReminderEditorBaseLayout->takeAt(0)) {
+        if (item->widget()) {
+            column->addWidget(item->widget());
+            delete item;
+        } else {
+            column->addItem(item);
+        }
+    }
+    delete ReminderEditorBaseLayout;
+    ReminderEditorBaseLayout = column;
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->viewport()->setBackgroundRole(QPalette::Window);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(content);
+    auto *box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->addWidget(scroll);
+
     setFocusProxy(alarm);
     icon->setPixmap(YMRResource::loadPixmap(QStringLiteral("clock")));
     btnTest->setIconSet(YMRResource::loadIconSet(QStringLiteral("clock")));

@@ -7,6 +7,12 @@
 #include "qt/ymabout.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
+#include "pim/tasklistview.h"
+
+#include <QEvent>
+#include <QTimer>
+
+#include <cstdio>
 
 static const char appVersion[] = "3.0";
 
@@ -19,8 +25,28 @@ int Startup::run(int &argc, char **argv)
     fixLanguage();
     migrate();
     ToDoWindow window;
+    Startup benchProbe;
+    if (qEnvironmentVariableIsSet("YMR_BENCH_FIRST_PAINT")) {
+        benchProbe.m_window = &window;
+        window.listView()->viewport()->installEventFilter(&benchProbe);
+    }
     app.showMainDocumentWidget(&window);
     return app.exec();
+}
+
+bool Startup::eventFilter(QObject *watched, QEvent *e)
+{
+    if (e->type() == QEvent::Paint && m_window->manager() && m_window->listView()->childCount() > 0) {
+        // once this paint has reached the screen
+        QTimer::singleShot(0, [] {
+            std::fputs("painted\n", stdout);
+            std::fflush(stdout);
+            QCoreApplication::quit();
+        });
+        m_window = nullptr;
+        watched->removeEventFilter(this);
+    }
+    return false;
 }
 
 void Startup::fixLanguage()

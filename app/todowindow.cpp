@@ -7,6 +7,7 @@
 #include "pim/templatemanager.h"
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
+#include "qpe/qpeapplication.h"
 #include "qpe/popupmenu.h"
 #include "qt/ymraction.h"
 #include "qt/ymrresource.h"
@@ -159,6 +160,11 @@ void ToDoWindow::addActions(PopupMenu *menu, const QStringList &names)
 void ToDoWindow::setupToolBar()
 {
     QToolBar *bar = createToolBar(Qt::TopToolBarArea, true);
+    // on a narrow screen the style's icons push the menu button off the bar
+    if (QPEApplication::screenRect().width() < 480) {
+        bar->setIconSize(QSize(16, 16));
+        bar->setStyleSheet(QStringLiteral("QToolBar { padding: 0px; spacing: 0px; }"));
+    }
 
     m_templatesMenu = new PopupMenu(this, "templates");
     m_templateButton = addMenuButton(bar, "template", m_templatesMenu);

@@ -5,7 +5,7 @@
 #include "ymrdialog.h"
 
 #include <QFile>
-#include <QPixmap>
+#include <QImageReader>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QDateTime>
@@ -271,7 +271,9 @@ bool YMRApplication::checkScreen()
     } else {
         return true;
     }
-    if (QPixmap(path).width() == want)
+    // the header says the width: no need to decode the picture
+    QImageReader reader(path);
+    if (reader.canRead() && reader.size().width() == want)
         return true;
     showScreenRefusal(name);
     return false;

@@ -1,7 +1,7 @@
 #include "ymrresource.h"
 
 #include "ymrapplication.h"
-#include "ymriconset.h"
+#include "ymrlazyiconengine.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -57,7 +57,13 @@ QBitmap YMRResource::loadBitmap(const QString &name)
 
 QIcon YMRResource::loadIconSet(const QString &name)
 {
-    return YMRIconSet(loadImage(name));
+    return lazyIconSet(findPicture(name));
+}
+
+QIcon YMRResource::lazyIconSet(const QString &path)
+{
+    // the file is decoded when the icon is first drawn or asked about
+    return path.isEmpty() ? QIcon() : QIcon(new YMRLazyIconEngine(path));
 }
 
 QString YMRResource::sizedName(const QString &name, const QFontMetrics &metrics)
@@ -79,5 +85,5 @@ QPixmap YMRResource::loadSizedPixmap(const QString &name, const QFontMetrics &me
 
 QIcon YMRResource::loadSizedIconSet(const QString &name, const QFontMetrics &metrics)
 {
-    return YMRIconSet(loadSizedImage(name, metrics));
+    return lazyIconSet(findPicture(sizedName(name, metrics)));
 }

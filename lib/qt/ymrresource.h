@@ -19,7 +19,8 @@ public:
     static QImage loadImage(const QString &name);
     static QPixmap loadPixmap(const QString &name);
     static QBitmap loadBitmap(const QString &name);
-    // A YMRIconSet (normal and greyed disabled picture); null when missing.
+    // A YMRIconSet (normal and greyed disabled picture), read on first use;
+    // null when missing.
     static QIcon loadIconSet(const QString &name);
 
     // The same from the size folder "16", "24" or "32" that suits the font.
@@ -30,6 +31,7 @@ public:
 private:
     // The first existing candidate file, or an empty string.
     static QString findPicture(const QString &name);
+    static QIcon lazyIconSet(const QString &path);
     static QString sizedName(const QString &name, const QFontMetrics &metrics);
 };
 

@@ -6,12 +6,15 @@
 // test programs can run in parallel.
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 
 namespace ymrtest {
 
@@ -44,44 +47,82 @@ inline void flushEvents()
     }
 }
 
+// How long a dialog or menu a test drives may stay open before it is closed
+// anyway: only a failing test gets there, so it is generous (a loaded
+// machine runs a test's steps seconds apart).
+const int ForgottenAfterMs = 30000;
+
+// Closes w the way a user gives up: a menu is hidden, a dialog rejected.
+inline void giveUp(QWidget *w)
+{
+    if (!w || !w->isVisible())
+        return;
+    if (auto *d = qobject_cast<QDialog *>(w))
+        d->reject();
+    else
+        w->hide();
+}
+
+// What one when...() call acted on, for its fallback: the fallback closes
+// that widget only, never one a later step opened.
+struct Watch {
+    bool acted = false;
+    QPointer<QWidget> widget;
+};
+
 // Runs act on the modal dialog once it is up (call this right before the
-// dialog's exec()). A dialog still open five seconds later is rejected, so
-// a failing test never hangs.
+// dialog's exec()). A dialog still open long after is rejected, so a
+// failing test never hangs.
 inline void whenModalShown(const std::function<void(QDialog *)> &act)
 {
-    QTimer::singleShot(0, [act] {
+    auto watch = std::make_shared<Watch>();
+    QTimer::singleShot(0, [act, watch] {
         auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        watch->acted = true;
+        watch->widget = d;
         QVERIFY(d);
         act(d);
     });
-    QTimer::singleShot(5000, [] {
-        if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-            d->reject();
+    QTimer::singleShot(ForgottenAfterMs, [watch] {
+        giveUp(watch->acted ? watch->widget.data() : QApplication::activeModalWidget());
     });
 }
 
-// Runs act on the pop-up menu or modal dialog that opens next (call this
-// right before the code that opens it). It looks for one for five seconds;
-// whatever is still open after that is closed, so a failing test never hangs.
-inline void whenOpen(const std::function<void(QWidget *)> &act, int triesLeft = 500)
+namespace detail {
+inline void pollOpen(const std::function<void(QWidget *)> &act,
+                     const std::shared_ptr<Watch> &watch, const QDeadlineTimer &until,
+                     bool first)
 {
-    QTimer::singleShot(triesLeft == 500 ? 0 : 10, [act, triesLeft] {
+    QTimer::singleShot(first ? 0 : 10, [act, watch, until] {
         QWidget *w = QApplication::activePopupWidget();
         if (!w)
             w = QApplication::activeModalWidget();
-        if (w)
+        if (w) {
+            watch->acted = true;
+            watch->widget = w;
             act(w);
-        else if (triesLeft > 0)
-            whenOpen(act, triesLeft - 1);
+        } else if (!until.hasExpired()) {
+            pollOpen(act, watch, until, false);
+        }
     });
-    if (triesLeft == 500) {
-        QTimer::singleShot(5000, [] {
-            if (QWidget *p = QApplication::activePopupWidget())
-                p->hide();
-            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-                d->reject();
-        });
-    }
+}
+} // namespace detail
+
+// Runs act on the pop-up menu or modal dialog that opens next (call this
+// right before the code that opens it). Whatever it acted on and is still
+// open long after is closed, so a failing test never hangs.
+inline void whenOpen(const std::function<void(QWidget *)> &act)
+{
+    auto watch = std::make_shared<Watch>();
+    detail::pollOpen(act, watch, QDeadlineTimer(ForgottenAfterMs), true);
+    QTimer::singleShot(ForgottenAfterMs, [watch] {
+        if (watch->acted) {
+            giveUp(watch->widget);
+        } else {
+            giveUp(QApplication::activePopupWidget());
+            giveUp(QApplication::activeModalWidget());
+        }
+    });
 }
 
 } // namespace ymrtest

@@ -437,7 +437,7 @@ void TestYMFileView::longPress()
     QSignalSpy spy(&view, &YMFileView::popup);
     QWidget *vp = view.listView()->viewport();
     QTest::mousePress(vp, Qt::LeftButton, {}, QPoint(5, 5));
-    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 30000);
     QTest::mouseRelease(vp, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mousePress(vp, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseRelease(vp, Qt::LeftButton, {}, QPoint(5, 5));

@@ -424,7 +424,7 @@ void TestPIMListView::gestures()
 
     // a held press: the popup after the hold time, nothing on release
     QTest::mousePress(l->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QVERIFY(popup3.wait(2000));
+    QVERIFY(popup3.wait(30000));
     QCOMPARE(popup3.count(), 1);
     QCOMPARE(popup3.at(0).at(1).value<PIMRecord *>(), f.book->view()->at(1));
     QTest::mouseRelease(l->viewport(), Qt::LeftButton, Qt::NoModifier, at);

@@ -70,7 +70,8 @@ void TestDevices::recorderSleepsReturnAtOnce()
     t.start();
     QpeDevice::sleepSeconds(2);
     QpeDevice::sleepSeconds(1);
-    QVERIFY(t.elapsed() < 1000);
+    // sleeping for real takes 3 s; a loaded machine never makes doing nothing take that long
+    QVERIFY(t.elapsed() < 3000);
     QCOMPARE(QpeDevice::recorded(), (QStringList{"sleep 2", "sleep 1"}));
 }
 

@@ -8,6 +8,7 @@
 #include <QDirIterator>
 #include <QFont>
 #include <QFontMetrics>
+#include <QPainter>
 #include <QPushButton>
 
 // The picture folders are read once per run, so the whole test works on one
@@ -21,6 +22,7 @@ private slots:
     void applicationNameReadAtEachLookup();
     void missingAndUndecodable();
     void sizedLookups();
+    void iconReadOnUseMatchesIconSet();
     void greyingValues();
     void colourTableKeepsTransparency();
     void opaqueImageStaysOpaque();
@@ -170,6 +172,38 @@ void TestYMRResource::missingAndUndecodable()
     button.setIcon(YMRResource::loadIconSet("no_such_picture"));
     QVERIFY(button.icon().isNull());
     QVERIFY(YMRResource::loadImage("sized").isNull());
+}
+
+// the icon reads its file when first used: it must answer as the icon set
+// built from the picture at once would, copies and additions included
+void TestYMRResource::iconReadOnUseMatchesIconSet()
+{
+    for (const char *name : {"probe1", "palette"}) {
+        const QIcon eager = YMRIconSet(YMRResource::loadImage(QLatin1String(name)));
+        QIcon lazy = YMRResource::loadIconSet(QLatin1String(name));
+        const QIcon copy = lazy;
+        for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active}) {
+            QCOMPARE(lazy.availableSizes(mode), eager.availableSizes(mode));
+            QCOMPARE(lazy.actualSize(QSize(64, 64), mode), eager.actualSize(QSize(64, 64), mode));
+            QCOMPARE(lazy.pixmap(QSize(64, 64), mode).toImage(),
+                     eager.pixmap(QSize(64, 64), mode).toImage());
+        }
+        QImage painted(20, 20, QImage::Format_ARGB32), expected = painted;
+        painted.fill(Qt::red);
+        expected.fill(Qt::red);
+        {
+            QPainter p(&painted), q(&expected);
+            lazy.paint(&p, painted.rect(), Qt::AlignCenter, QIcon::Disabled);
+            eager.paint(&q, expected.rect(), Qt::AlignCenter, QIcon::Disabled);
+        }
+        QCOMPARE(painted, expected);
+        QPixmap selected(5, 5);
+        selected.fill(Qt::blue);
+        lazy.addPixmap(selected, QIcon::Selected);
+        QCOMPARE(lazy.pixmap(QSize(5, 5), QIcon::Selected).toImage(), selected.toImage());
+        QCOMPARE(copy.pixmap(QSize(64, 64), QIcon::Selected).toImage(),
+                 eager.pixmap(QSize(64, 64), QIcon::Selected).toImage());
+    }
 }
 
 void TestYMRResource::sizedLookups()

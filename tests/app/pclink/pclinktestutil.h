@@ -11,7 +11,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 namespace pclinktest {
@@ -71,13 +71,18 @@ inline DBRecord *addBook(DBManager *index, const QString &path)
     return r;
 }
 
-// A port nobody listens on just now.
-inline quint16 freePort()
+// A port nobody can listen on while this lives: a socket bound to it without
+// address sharing keeps every other bind off it, so a connection there is
+// refused however many tests run alongside.
+class ClosedPort
 {
-    QTcpServer probe;
-    probe.listen(QHostAddress::Any, 0);
-    return probe.serverPort();
-}
+public:
+    ClosedPort() { QVERIFY(m_socket.bind(QHostAddress::LocalHost, 0, QAbstractSocket::DontShareAddress)); }
+    quint16 port() const { return m_socket.localPort(); }
+
+private:
+    QTcpSocket m_socket;
+};
 
 } // namespace pclinktest
 

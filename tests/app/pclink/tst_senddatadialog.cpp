@@ -163,7 +163,8 @@ void TestSendDataDialog::emptyListAcceptedOnConnect()
 
 void TestSendDataDialog::okBeforeTheEndIsNoSuccess()
 {
-    PCLinkServer::setPort(freePort());
+    ClosedPort closed;
+    PCLinkServer::setPort(closed.port());
     SendDataDialogClient client("127.0.0.1", true, QStringList());
     QTimer::singleShot(0, &client, &QDialog::accept);
     QCOMPARE(client.exec(), 0);
@@ -171,7 +172,8 @@ void TestSendDataDialog::okBeforeTheEndIsNoSuccess()
 
 void TestSendDataDialog::noDeviceListening()
 {
-    PCLinkServer::setPort(freePort());
+    ClosedPort closed;
+    PCLinkServer::setPort(closed.port());
     YMRDialog::queueAnswer(1);
     SendDataDialogClient client("127.0.0.1", true, {local("a.exp"), "[A]a.exp"});
     QCOMPARE(client.exec(), 0);

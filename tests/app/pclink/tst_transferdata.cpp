@@ -29,6 +29,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QTcpServer>
 
@@ -298,22 +299,23 @@ void TestTransferData::twoCopiesEndToEnd()
     const QString deviceApp = deviceHome.path() + "/Applications/ymrOutlays";
     QDir().mkpath(deviceApp);
     makeBook(deviceApp + "/Away.exp", {"Taxi", "Hotel"});
-    const quint16 port = freePort();
 
     QProcess peer;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("YMR_TEST_HOME", deviceHome.path());
-    env.insert("YMR_PCLINK_DEVICE_PORT", QString::number(port));
+    // the device copy listens where the system lets it and says where
+    env.insert("YMR_PCLINK_DEVICE_PORT", "0");
     // the program sets it so at start; it picks the installed categories
     env.insert("LANG", "en");
     peer.setProcessEnvironment(env);
     peer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     peer.start(QCoreApplication::applicationFilePath(), {"deviceProcess"});
-    QVERIFY(peer.waitForStarted(10000));
+    QVERIFY(peer.waitForStarted(60000));
     QByteArray said;
-    QTRY_VERIFY_WITH_TIMEOUT((said += peer.readAllStandardOutput()).contains("device ready"), 20000);
+    const QRegularExpression ready("device ready (\\d+)\n");
+    QTRY_VERIFY_WITH_TIMEOUT(ready.match(QString::fromLatin1(said += peer.readAllStandardOutput())).hasMatch(), 60000);
 
-    PCLinkServer::setPort(port);
+    PCLinkServer::setPort(quint16(ready.match(QString::fromLatin1(said)).captured(1).toUInt()));
     {
         TransferData get(false, m_index, QString());
         get.addr->setText("127.0.0.1");
@@ -350,7 +352,7 @@ void TestTransferData::twoCopiesEndToEnd()
     QTRY_COMPARE(descriptionsOf(deviceApp + "/Away.exp"), QStringList({"Taxi", "Hotel", "Museum"}));
     // the device copy ends when its input closes, as it would if this process died
     peer.closeWriteChannel();
-    QVERIFY(peer.waitForFinished(10000));
+    QVERIFY(peer.waitForFinished(60000));
     said += peer.readAllStandardOutput();
     QVERIFY2(peer.exitStatus() == QProcess::NormalExit && peer.exitCode() == 0, said.constData());
 }
@@ -387,13 +389,14 @@ void TestTransferData::deviceProcess()
             return;
         poll.stop();
         QVERIFY(server->server()->isListening());
+        const int listening = server->server()->serverPort();
         // the copy ends when its input closes, as it would if the other copy died
         connect(&input, &QSocketNotifier::activated, server, [server] {
             char c;
             if (::read(0, &c, 1) <= 0)
                 server->reject();
         });
-        std::printf("device ready\n");
+        std::printf("device ready %d\n", listening);
         std::fflush(stdout);
     });
     poll.start(10);
