@@ -24,8 +24,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QHash>
+#include <QStringView>
+#include <QTextCodec>
 #include <QTextStream>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -273,6 +276,12 @@ public:
                 appendNumber(out, month, n == 2);
                 continue;
             case 'Y': {
+                if (year >= 1000 && year <= 9999) {
+                    if (n > 2)
+                        appendNumber(out, year / 100, true);
+                    appendNumber(out, year % 100, true);
+                    continue;
+                }
                 const QString y = QString::number(year);
                 out += n <= 2 ? y.right(2) : y;
                 continue;
@@ -318,28 +327,303 @@ private:
     bool m_twelveHour = false;
 };
 
-// One field and its delimiter; the rules of YMRPIM::csvQuote.
-void appendField(QString &line, const QString &text, const QString &qualifier,
-                 const QString &delim)
+// Rows for the stream's own codec: one text per row.
+class TextRows
 {
-    QString q = qualifier;
-    if (q.isEmpty()) {
-        for (const QChar c : text) {
-            if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('"')) {
-                q = QStringLiteral("\"");
-                break;
+public:
+    explicit TextRows(QTextStream &out) : m_out(out) { m_line.reserve(512); }
+    void append(const QChar *s, int n) { m_line.append(s, n); }
+    void append(const QString &s) { m_line.append(s); }
+    void append(const QChar *s, int n, QChar doubled)
+    {
+        int start = 0;
+        for (int i = 0; i < n; ++i) {
+            if (s[i] == doubled) {
+                m_line.append(s + start, i + 1 - start);
+                m_line.append(s[i]);
+                start = i + 1;
             }
         }
-        if (q.isEmpty() && text.contains(delim))
-            q = QStringLiteral("\"");
+        m_line.append(s + start, n - start);
     }
-    line += q;
-    if (!q.isEmpty() && text.contains(q))
-        line += QString(text).replace(q, q + q);
-    else
-        line += text;
-    line += q;
-    line += delim;
+    void endRow()
+    {
+        m_out << m_line;
+        m_line.truncate(0);
+    }
+    void finish() {}
+
+private:
+    QTextStream &m_out;
+    QString m_line;
+};
+
+// Rows of a UTF-8 stream without a byte order mark: encoded here straight
+// into a block that goes to the device when full, the bytes the stream's
+// codec would make. A failed write sets the stream's status.
+class Utf8Rows
+{
+public:
+    explicit Utf8Rows(QTextStream &out) : m_out(out), m_device(out.device())
+    {
+        m_block.resize(BlockSize);
+    }
+    void append(const QString &s) { append(s.constData(), s.size()); }
+    void append(const QChar *s, int n) { encode(s, n, -1); }
+    // Each occurrence of the character doubled written twice.
+    void append(const QChar *s, int n, QChar doubled) { encode(s, n, doubled.unicode()); }
+    void endRow()
+    {
+        if (m_used >= BlockSize / 2)
+            writeBlock();
+    }
+    void finish() { writeBlock(); }
+
+private:
+    enum { BlockSize = 1 << 17 };
+
+    // UTF-8 of the characters; those equal to twice (-1: none) twice.
+    void encode(const QChar *s, int n, int twice)
+    {
+        // at most six bytes a character: three, doubled
+        if (m_used + 6 * n + 4 > m_block.size()) {
+            writeBlock();
+            if (6 * n + 4 > m_block.size())
+                m_block.resize(6 * n + 4);
+        }
+        char *p = m_block.data() + m_used;
+        int i = 0;
+        if (m_highSurrogate) {
+            // a pair split between two appends
+            if (n > 0 && s[0].isLowSurrogate()) {
+                p = putCodePoint(p, QChar::surrogateToUcs4(m_highSurrogate, s[0].unicode()));
+                i = 1;
+            } else if (n > 0) {
+                *p++ = '?';
+            }
+            if (n > 0)
+                m_highSurrogate = 0;
+        }
+        for (; i < n; ++i) {
+            // a run of ASCII that needs no doubling, the bulk of a book:
+            // four characters a step while a word holds no other
+            const ushort *u = reinterpret_cast<const ushort *>(s);
+            while (i + 4 <= n) {
+                quint64 w;
+                std::memcpy(&w, u + i, sizeof w);
+                if (w & Q_UINT64_C(0xff80ff80ff80ff80))
+                    break;
+                const quint64 x = w ^ (Q_UINT64_C(0x0001000100010001) * quint16(twice));
+                if ((x - Q_UINT64_C(0x0001000100010001)) & ~x & Q_UINT64_C(0x8000800080008000))
+                    break;
+                p[0] = char(w);
+                p[1] = char(w >> 16);
+                p[2] = char(w >> 32);
+                p[3] = char(w >> 48);
+                p += 4;
+                i += 4;
+            }
+            while (i < n && u[i] < 0x80 && int(u[i]) != twice)
+                *p++ = char(u[i++]);
+            if (i == n)
+                break;
+            const ushort c = s[i].unicode();
+            if (c < 0x80) {
+                *p++ = char(c);
+                if (c == twice)
+                    *p++ = char(c);
+            } else if (c < 0x800) {
+                for (int k = c == twice ? 2 : 1; k > 0; --k) {
+                    *p++ = char(0xc0 | (c >> 6));
+                    *p++ = char(0x80 | (c & 0x3f));
+                }
+            } else if (!QChar::isSurrogate(c)) {
+                for (int k = c == twice ? 2 : 1; k > 0; --k) {
+                    *p++ = char(0xe0 | (c >> 12));
+                    *p++ = char(0x80 | ((c >> 6) & 0x3f));
+                    *p++ = char(0x80 | (c & 0x3f));
+                }
+            } else if (QChar::isHighSurrogate(c) && i + 1 == n) {
+                m_highSurrogate = c;
+            } else if (QChar::isHighSurrogate(c) && s[i + 1].isLowSurrogate()) {
+                p = putCodePoint(p, QChar::surrogateToUcs4(c, s[i + 1].unicode()));
+                ++i;
+            } else {
+                *p++ = '?';   // as the codec marks a lone surrogate
+            }
+        }
+        m_used = int(p - m_block.constData());
+    }
+
+    static char *putCodePoint(char *p, uint u)
+    {
+        *p++ = char(0xf0 | (u >> 18));
+        *p++ = char(0x80 | ((u >> 12) & 0x3f));
+        *p++ = char(0x80 | ((u >> 6) & 0x3f));
+        *p++ = char(0x80 | (u & 0x3f));
+        return p;
+    }
+
+    void writeBlock()
+    {
+        if (m_used > 0 && m_device->write(m_block.constData(), m_used) != m_used)
+            m_out.setStatus(QTextStream::WriteFailed);
+        m_used = 0;
+    }
+
+    QTextStream &m_out;
+    QIODevice *m_device;
+    QByteArray m_block;
+    int m_used = 0;
+    ushort m_highSurrogate = 0;
+};
+
+// The quoting of one export: the rules of YMRPIM::csvQuote, with the
+// qualifier and delimiter looked at once.
+struct Quoting {
+    Quoting(const QString &qualifier, const QString &delim)
+        : qualifier(qualifier), delim(delim)
+    {
+    }
+    // The qualifier a field takes: the given one, else a quote when the
+    // field holds a line break, a quote or the delimiter (an empty
+    // delimiter is in every text).
+    const QString &qualifierFor(QStringView text) const
+    {
+        if (!qualifier.isEmpty())
+            return qualifier;
+        const QChar d = delim.size() == 1 ? delim.at(0) : QChar(QLatin1Char('"'));
+        for (const QChar c : text) {
+            if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('"') || c == d)
+                return quote;
+        }
+        if (delim.size() != 1 && text.indexOf(QStringView(delim)) >= 0)
+            return quote;
+        return qualifier;
+    }
+
+    const QString qualifier;
+    const QString delim;
+    const QString quote = QStringLiteral("\"");
+};
+
+// One field, after the delimiter unless it is the row's first.
+template <typename Rows>
+void putField(Rows &out, QStringView text, const Quoting &quoting, bool first)
+{
+    if (!first)
+        out.append(quoting.delim);
+    const QString &q = quoting.qualifierFor(text);
+    if (q.isEmpty()) {
+        out.append(text.data(), int(text.size()));
+        return;
+    }
+    out.append(q);
+    if (q.size() == 1) {
+        // the qualifier doubled inside the field
+        out.append(text.data(), int(text.size()), q.at(0));
+    } else if (text.indexOf(QStringView(q)) >= 0) {
+        out.append(text.toString().replace(q, q + q));
+    } else {
+        out.append(text.data(), int(text.size()));
+    }
+    out.append(q);
+}
+
+// A stamp's text, made again only when the stamp differs from the last one.
+struct StampText {
+    QDate date;
+    QTime time;
+    QString text;
+    bool made = false;
+
+    const QString &of(const QDate &d, const QTime &t, const CompiledPattern &pattern)
+    {
+        if (!made || d != date || t != time) {
+            date = d;
+            time = t;
+            text.truncate(0);
+            pattern.append(text, d, t);
+            made = true;
+        }
+        return text;
+    }
+};
+
+template <typename Rows>
+void putRows(Rows &out, const QList<PIMRecord *> &records, const QString &date,
+             const QString &dateTime, const Quoting &quoting, const QString &multiline)
+{
+    bool first = true;
+    for (const QString &label :
+         {ExportDialog::tr("Date"), ExportDialog::tr("Type"), ExportDialog::tr("Amount"),
+          ExportDialog::tr("Currency"), ExportDialog::tr("City"), ExportDialog::tr("Account"),
+          ExportDialog::tr("Description"), ExportDialog::tr("Created Date"),
+          ExportDialog::tr("Updated Date"), ExportDialog::tr("Categories")}) {
+        putField(out, label, quoting, first);
+        first = false;
+    }
+    const QChar newline(QLatin1Char('\n'));
+    out.append(&newline, 1);
+    out.endRow();
+
+    const CompiledPattern datePattern(date);
+    const CompiledPattern stampPattern(dateTime);
+    // many expenses share a day; the date texts are made once per day
+    QHash<qint64, QString> dayTexts;
+    QString text;
+    StampText created, updated;
+    QString description;
+    for (PIMRecord *r : records) {
+        const auto *t = dynamic_cast<const Task *>(r);
+        if (!t)
+            continue;
+        const qint64 day = t->date.toJulianDay();
+        auto found = dayTexts.constFind(day);
+        if (found == dayTexts.constEnd()) {
+            text.truncate(0);
+            datePattern.append(text, t->date, QTime(0, 0));
+            found = dayTexts.insert(day, text);
+        }
+        putField(out, *found, quoting, true);
+        putField(out, t->type, quoting, false);
+        putField(out, t->amount, quoting, false);
+        putField(out, t->currency, quoting, false);
+        putField(out, t->city, quoting, false);
+        putField(out, t->account, quoting, false);
+        if (t->description.contains(newline)) {
+            // each line feed as the multi-line replacement
+            description.truncate(0);
+            const QChar *s = t->description.constData();
+            const int n = t->description.size();
+            int start = 0;
+            for (int i = 0; i < n; ++i) {
+                if (s[i] == newline) {
+                    description.append(s + start, i - start);
+                    description.append(multiline);
+                    start = i + 1;
+                }
+            }
+            description.append(s + start, n - start);
+            putField(out, description, quoting, false);
+        } else {
+            putField(out, t->description, quoting, false);
+        }
+        QDate d;
+        QTime tm;
+        t->createdParts(d, tm);
+        putField(out, created.of(d, tm, stampPattern), quoting, false);
+        t->updatedParts(d, tm);
+        putField(out, updated.of(d, tm, stampPattern), quoting, false);
+        const QStringList titles = t->categoryTitles();
+        if (titles.isEmpty())
+            putField(out, QStringView(), quoting, false);
+        else
+            putField(out, titles.join(QStringLiteral(", ")), quoting, false);
+        out.append(&newline, 1);
+        out.endRow();
+    }
+    out.finish();
 }
 
 } // namespace
@@ -349,58 +633,17 @@ void ExportDialog::writeRows(QTextStream &out, const QList<PIMRecord *> &records
                              const QString &textQualifier, const QString &delim,
                              const QString &multiline)
 {
-    QString line;
-    auto endRow = [&] {
-        line.chop(delim.size());
-        line += QLatin1Char('\n');
-        out << line;
-        line.clear();
-    };
-    for (const QString &label :
-         {tr("Date"), tr("Type"), tr("Amount"), tr("Currency"), tr("City"), tr("Account"),
-          tr("Description"), tr("Created Date"), tr("Updated Date"), tr("Categories")})
-        appendField(line, label, textQualifier, delim);
-    endRow();
-
-    const CompiledPattern datePattern(date);
-    const CompiledPattern stampPattern(dateTime);
-    // many expenses share a day; the date texts are made once per day
-    QHash<qint64, QString> dayTexts;
-    QString text;
-    const QString newline(QLatin1Char('\n'));
-    for (PIMRecord *r : records) {
-        const auto *t = dynamic_cast<const Task *>(r);
-        if (!t)
-            continue;
-        const qint64 day = t->date.toJulianDay();
-        auto found = dayTexts.constFind(day);
-        if (found == dayTexts.constEnd()) {
-            text.clear();
-            datePattern.append(text, t->date, QTime(0, 0));
-            found = dayTexts.insert(day, text);
-        }
-        appendField(line, *found, textQualifier, delim);
-        appendField(line, t->type, textQualifier, delim);
-        appendField(line, t->amount, textQualifier, delim);
-        appendField(line, t->currency, textQualifier, delim);
-        appendField(line, t->city, textQualifier, delim);
-        appendField(line, t->account, textQualifier, delim);
-        if (t->description.contains(newline))
-            appendField(line, QString(t->description).replace(newline, multiline), textQualifier,
-                        delim);
-        else
-            appendField(line, t->description, textQualifier, delim);
-        QDate d;
-        QTime tm;
-        text.clear();
-        t->createdParts(d, tm);
-        stampPattern.append(text, d, tm);
-        appendField(line, text, textQualifier, delim);
-        text.clear();
-        t->updatedParts(d, tm);
-        stampPattern.append(text, d, tm);
-        appendField(line, text, textQualifier, delim);
-        appendField(line, t->categoryTitles().join(QStringLiteral(", ")), textQualifier, delim);
-        endRow();
+    const Quoting quoting(textQualifier, delim);
+    const QTextCodec *codec = out.codec();
+    // UTF-8 (MIB 106) with no byte order mark to write and no padding:
+    // the bytes need no trip through the stream's text buffer
+    if (out.device() && codec && codec->mibEnum() == 106 && !out.generateByteOrderMark()
+        && out.fieldWidth() == 0) {
+        out.flush();
+        Utf8Rows rows(out);
+        putRows(rows, records, date, dateTime, quoting, multiline);
+    } else {
+        TextRows rows(out);
+        putRows(rows, records, date, dateTime, quoting, multiline);
     }
 }

@@ -9,6 +9,7 @@
 #include "qt/ymrcalculator.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
+#include "qt/ymrheader.h"
 #include "qt/ymrlistview.h"
 #include "qt/ymrlistviewitem.h"
 #include "qt/ymrpushbutton.h"
@@ -19,6 +20,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -88,9 +91,30 @@ FilterEditorDialog::FilterEditorDialog(TaskManager *manager, int filterIndex, QW
     btnRemove->setIconSet(YMRResource::loadIconSet(QStringLiteral("delete")));
     btnAdd->setIconSet(YMRResource::loadIconSet(QStringLiteral("bookmark_add")));
 
-    auto *box = new QVBoxLayout(this);
-    box->setContentsMargins(3, 3, 3, 3);
-    box->setSpacing(3);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(3, 3, 3, 3);
+    outer->setSpacing(3);
+    const bool narrow = QPEApplication::screenRect().width() < 320;
+    m_narrow = narrow;
+    // A 240x320 screen has no room for the editing rows and the list at
+    // once: there the editing rows scroll above a list that always shows a
+    // few conditions.
+    QVBoxLayout *box = outer;
+    if (narrow) {
+        m_scroll = new QScrollArea(this);
+        m_scroll->setFrameShape(QFrame::NoFrame);
+        m_scroll->setWidgetResizable(true);
+        m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        auto *editing = new QWidget(m_scroll);
+        // as wide as the view: a date with its long month name gives up a
+        // few pixels rather than pushing the combo boxes' arrows out of it
+        editing->setMinimumSize(1, 0);
+        box = new QVBoxLayout(editing);
+        box->setContentsMargins(0, 0, 0, 0);
+        box->setSpacing(3);
+        m_scroll->setWidget(editing);
+        outer->addWidget(m_scroll, 1);
+    }
     auto *nameRow = new QHBoxLayout();
     nameRow->setContentsMargins(0, 0, 0, 0);
     nameRow->setSpacing(3);
@@ -104,9 +128,7 @@ FilterEditorDialog::FilterEditorDialog(TaskManager *manager, int filterIndex, QW
     grid->addWidget(fs, 0, 1);
     grid->addWidget(la2, 1, 0);
     grid->addWidget(cond, 1, 1);
-    const bool narrow = QPEApplication::screenRect().width() < 320;
     m_grid = grid;
-    m_narrow = narrow;
     placeValueArea(false);
     grid->setColumnStretch(1, 1);
     box->addLayout(grid);
@@ -121,12 +143,19 @@ FilterEditorDialog::FilterEditorDialog(TaskManager *manager, int filterIndex, QW
         buttons->addStretch(1);
     buttons->addWidget(btnAdd);
     box->addLayout(buttons);
+    if (narrow)
+        box->addStretch(1);
     // the mode's text is wider than a small screen
     action->setWordWrap(true);
 
-    box->addWidget(line1);
-    box->addWidget(action);
-    box->addWidget(list, 1);
+    outer->addWidget(line1);
+    outer->addWidget(action);
+    outer->addWidget(list, narrow ? 0 : 1);
+    if (narrow) {
+        // the header and three rows
+        const int row = list->fontMetrics().height() + 4;
+        list->setMinimumHeight(list->header()->sizeHint().height() + 3 * row + 2 * list->frameWidth());
+    }
 
     init();
     YMRApplication::showMaximized(this, true);
@@ -284,6 +313,11 @@ void FilterEditorDialog::fieldChanged(int position)
     placeValueArea(m_narrow && type == DateAndTime);
     m_value->show();
     m_value->setFocus();
+    // a value area below the visible rows comes into view once shown
+    // (after the layouts have taken the new widget's size)
+    if (m_scroll && isVisible()) {
+        QTimer::singleShot(0, this, [this] { m_scroll->ensureWidgetVisible(valBase, 0, 0); });
+    }
     conditionChanged(0);
 }
 

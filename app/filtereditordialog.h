@@ -7,6 +7,7 @@
 
 class TaskManager;
 class QGridLayout;
+class QScrollArea;
 
 // Edits one saved filter of the open book (index n), a new one (-1) or the
 // book's find filter (-2) on a private copy; the book changes only through
@@ -55,6 +56,7 @@ private:
     TaskFilter m_filter;
     QGridLayout *m_grid = nullptr;
     bool m_narrow = false;
+    QScrollArea *m_scroll = nullptr;
 };
 
 #endif
