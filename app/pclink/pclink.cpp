@@ -66,6 +66,7 @@ PCLink::PCLink(QObject *parent, const char *name)
     m_socket->setReadBufferSize(readBufferSize);
     connect(m_socket, &QTcpSocket::readyRead, this, &PCLink::readyRead);
     connect(m_socket, &QTcpSocket::bytesWritten, this, &PCLink::bytesWritten);
+    connect(m_socket, &QTcpSocket::connected, this, &PCLink::sendAtOnce);
     connect(m_socket, &QTcpSocket::connected, this, &PCLink::connected);
     connect(m_socket, &QTcpSocket::disconnected, this, &PCLink::socketDisconnected);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &PCLink::socketError);
@@ -107,7 +108,17 @@ bool PCLink::setSocket(qintptr descriptor)
     m_socket->abort();
     attachSocket();
     m_answering = true;
-    return m_socket->setSocketDescriptor(descriptor);
+    if (!m_socket->setSocketDescriptor(descriptor))
+        return false;
+    sendAtOnce();
+    return true;
+}
+
+void PCLink::sendAtOnce()
+{
+    // Without this a short last piece of a file, or a short message, waits
+    // for the peer's delayed acknowledgement: some 40 ms for every file.
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
 }
 
 void PCLink::close()

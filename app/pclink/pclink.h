@@ -74,6 +74,7 @@ private:
     enum Pending { NoPending, PendingAnnounce, PendingRequest };
 
     void attachSocket();
+    void sendAtOnce();
     void processInput();
     bool takeData();
     bool handleMessage(const QByteArray &payload);

@@ -110,15 +110,8 @@ void DirectoryView::slotFolderSelected(YMRListViewItem *item)
 
 void DirectoryView::keyPressEvent(QKeyEvent *e)
 {
-    if (!FileKeys::passesThrough(e)) {
-        bool handled = false;
-        emit checkKey(handled, FileKeys::code(e));
-        if (handled) {
-            e->ignore();
-            return;
-        }
-    }
-    YMRListView::keyPressEvent(e);
+    if (!FileKeys::offer(this, e))
+        YMRListView::keyPressEvent(e);
 }
 
 void DirectoryView::changeEvent(QEvent *e)

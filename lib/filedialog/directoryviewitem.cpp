@@ -4,23 +4,17 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QPainter>
-#include <QPalette>
 
 DirectoryViewItem::DirectoryViewItem(YMRListView *view, const MimeIconSet *icons)
-    : YMRListViewItem(view),
-      m_icons(icons),
+    : FileIconListViewItem(view, icons, icons->desktopIcon(), false, false),
       m_name(QDir::rootPath()),
-      m_parent(nullptr),
-      m_icon(icons->desktopIcon()),
-      m_unreadable(false),
-      m_link(false)
+      m_parent(nullptr)
 {
 }
 
 DirectoryViewItem::DirectoryViewItem(DirectoryViewItem *parent, const MimeIconSet *icons,
                                      const QString &name)
-    : YMRListViewItem(parent), m_icons(icons), m_name(name), m_parent(parent)
+    : FileIconListViewItem(parent, icons), m_name(name), m_parent(parent)
 {
     const QFileInfo fi(QDir::cleanPath(path()));
     m_unreadable = !fi.isReadable();
@@ -71,52 +65,7 @@ void DirectoryViewItem::setOpen(bool open)
         if (view)
             view->setUpdatesEnabled(updates);
     }
-    YMRListViewItem::setOpen(open);
+    FileIconListViewItem::setOpen(open);
     if (m_parent)
         setFolderIcon(isOpen());
-}
-
-int DirectoryViewItem::width(const QFontMetrics &fm, const YMRListView *lv, int column) const
-{
-    if (column != 0)
-        return YMRListViewItem::width(fm, lv, column);
-    return fm.horizontalAdvance(text(0)) + (lv ? lv->itemMargin() : 0) + m_icons->size() + 6;
-}
-
-void DirectoryViewItem::setup()
-{
-    widthChanged();
-    const YMRListView *lv = listView();
-    const int fh = lv ? lv->fontMetrics().height() : 0;
-    setHeight(qMax(m_icons->size() + 1, fh + 2));
-}
-
-void DirectoryViewItem::paintCell(QPainter *p, const QPalette &cg, int column, int width,
-                                  int alignment)
-{
-    if (column != 0) {
-        YMRListViewItem::paintCell(p, cg, column, width, alignment);
-        return;
-    }
-    const int h = height();
-    p->fillRect(0, 0, width, h, cg.brush(QPalette::Base));
-    if (isSelected()) {
-        p->fillRect(0, 0, width, h, cg.brush(QPalette::Highlight));
-        p->setPen(cg.color(QPalette::HighlightedText));
-    } else {
-        p->setPen(cg.color(QPalette::Text));
-    }
-    const int iy = (h - m_icon.height()) / 2;
-    p->drawPixmap(3, iy, m_icon);
-    const int bottom = iy + m_icon.height();
-    if (m_link) {
-        const QPixmap &ov = m_icons->linkIcon();
-        p->drawPixmap(3, bottom - ov.height(), ov);
-    }
-    if (m_unreadable) {
-        const QPixmap &ov = m_icons->lockIcon();
-        p->drawPixmap(m_icon.width() + 3 - ov.width(), bottom - ov.height(), ov);
-    }
-    p->drawText(m_icon.width() + 6, 0, width - m_icon.width() - 7, h,
-                Qt::AlignLeft | Qt::AlignVCenter, text(0));
 }

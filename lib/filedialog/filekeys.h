@@ -20,6 +20,19 @@ public:
     {
         return QpeKeys::bindingCode(QpeKeys::key(e), QpeKeys::state(e));
     }
+    // Offers the key to the view's checkKey handlers; true, with the event
+    // ignored, when one of them took it.
+    template <class View>
+    static bool offer(View *view, QKeyEvent *e)
+    {
+        if (passesThrough(e))
+            return false;
+        bool handled = false;
+        emit view->checkKey(handled, code(e));
+        if (handled)
+            e->ignore();
+        return handled;
+    }
 };
 
 #endif

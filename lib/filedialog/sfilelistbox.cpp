@@ -126,15 +126,8 @@ void SFileListBox::enterFolder(const QString &path)
 
 void SFileListBox::keyPressEvent(QKeyEvent *e)
 {
-    if (!FileKeys::passesThrough(e)) {
-        bool handled = false;
-        emit checkKey(handled, FileKeys::code(e));
-        if (handled) {
-            e->ignore();
-            return;
-        }
-    }
-    YMRListBox::keyPressEvent(e);
+    if (!FileKeys::offer(this, e))
+        YMRListBox::keyPressEvent(e);
 }
 
 void SFileListBox::changeEvent(QEvent *e)

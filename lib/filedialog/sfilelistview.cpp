@@ -394,15 +394,8 @@ bool SFileListView::event(QEvent *e)
 
 void SFileListView::keyPressEvent(QKeyEvent *e)
 {
-    if (!FileKeys::passesThrough(e)) {
-        bool handled = false;
-        emit checkKey(handled, FileKeys::code(e));
-        if (handled) {
-            e->ignore();
-            return;
-        }
-    }
-    YMRListView::keyPressEvent(e);
+    if (!FileKeys::offer(this, e))
+        YMRListView::keyPressEvent(e);
 }
 
 void SFileListView::changeEvent(QEvent *e)

@@ -37,6 +37,14 @@ public:
         m_menu.insertItem(b);
         return b;
     }
+    // An editor with the "Set" button that takes its value.
+    YMRPushButton *addEditor(QWidget *editor)
+    {
+        addWidget(editor);
+        YMRPushButton *set = addButton(QT_TR_NOOP("Set"), "button_ok");
+        addSeparator();
+        return set;
+    }
     PopupMenu *menu() { return &m_menu; }
     void exec(const QPoint &pos) { m_menu.exec(pos); }
 
@@ -94,9 +102,7 @@ bool YMRPIM::popupDate(QDate &date, const QPoint &pos)
     editor->hideTime(true);
     if (date.isValid())
         editor->setDate(date);
-    chooser.addWidget(editor);
-    YMRPushButton *set = chooser.addButton(QT_TR_NOOP("Set"), "button_ok");
-    chooser.addSeparator();
+    YMRPushButton *set = chooser.addEditor(editor);
     YMRPushButton *today = chooser.addButton(QT_TR_NOOP("Today"), "clock");
     chooser.addSeparator();
     YMRPushButton *none = chooser.addButton(QT_TR_NOOP("None"), "button_cancel");
@@ -119,9 +125,7 @@ bool YMRPIM::popupReminder(PIMReminder *&reminder, bool &removed, const QPoint &
     Chooser chooser;
     YMDateTimeEditor *editor = makeEditor();
     editor->setDateTime(reminder->dateTime);
-    chooser.addWidget(editor);
-    YMRPushButton *set = chooser.addButton(QT_TR_NOOP("Set"), "button_ok");
-    chooser.addSeparator();
+    YMRPushButton *set = chooser.addEditor(editor);
     YMRPushButton *remove = chooser.addButton(QT_TR_NOOP("Remove Reminder"), "button_cancel");
     chooser.exec(pos);
     if (remove->isOn()) {
@@ -146,9 +150,7 @@ bool YMRPIM::popupTime(QTime &time, const QPoint &pos)
     YMDateTimeEditor *editor = makeEditor();
     editor->hideDate(true);
     editor->setTime(time);
-    chooser.addWidget(editor);
-    YMRPushButton *set = chooser.addButton(QT_TR_NOOP("Set"), "button_ok");
-    chooser.addSeparator();
+    YMRPushButton *set = chooser.addEditor(editor);
     YMRPushButton *current = chooser.addButton(QT_TR_NOOP("Current"), "clock");
     chooser.exec(pos);
     if (set->isOn())
@@ -165,9 +167,7 @@ bool YMRPIM::popupDateTime(QDateTime &dateTime, const QPoint &pos)
     Chooser chooser;
     YMDateTimeEditor *editor = makeEditor();
     editor->setDateTime(dateTime);
-    chooser.addWidget(editor);
-    YMRPushButton *set = chooser.addButton(QT_TR_NOOP("Set"), "button_ok");
-    chooser.addSeparator();
+    YMRPushButton *set = chooser.addEditor(editor);
     YMRPushButton *current = chooser.addButton(QT_TR_NOOP("Current"), "clock");
     chooser.exec(pos);
     if (set->isOn())

@@ -125,6 +125,14 @@ inline void whenOpen(const std::function<void(QWidget *)> &act)
     });
 }
 
+// Whether got is the day the clock showed while the code under test ran,
+// which read it after before was taken: a run across midnight may see
+// either day.
+inline bool isToday(const QDate &got, const QDate &before)
+{
+    return got == before || got == QDate::currentDate();
+}
+
 } // namespace ymrtest
 
 // For tests of the platform layer: a bare QPEApplication.

@@ -513,6 +513,7 @@ void TestPIMManager::tolerantReading()
              // cut short: no END
              "TYPE=last\nREMINDER\nSOUND=1\n");
     KeyStore store(path);
+    const QDate day = QDate::currentDate();
     QVERIFY(store.load());
     QCOMPARE(store.sortColumn(), 0);
     QCOMPARE(store.perPage(), 9);
@@ -538,7 +539,7 @@ void TestPIMManager::tolerantReading()
     auto *c = static_cast<Task *>(store.records()->at(2));
     QCOMPARE(c->type, QStringLiteral("last"));
     QVERIFY(c->reminder && c->reminder->sound);
-    QCOMPARE(c->date, QDate::currentDate()); // no DATE line
+    QVERIFY(ymrtest::isToday(c->date, day)); // no DATE line
 
     // TOTAL bounds the records read; TOTAL below -1 reads none
     writeAll(path, "FOLDER\nTOTAL=1\nEND\nEND\nEND\n");

@@ -84,7 +84,7 @@ void TestYMCalendar::keys_data()
                                   << QDate(2005, 1, 28);
     QTest::newRow("plus then 9") << d << QList<int>{Qt::Key_Plus, Qt::Key_9}
                                  << QDate(2005, 2, 9);
-    QTest::newRow("home") << d << QList<int>{Qt::Key_Home} << QDate::currentDate();
+    QTest::newRow("home") << d << QList<int>{Qt::Key_Home} << QDate();
     QTest::newRow("other keys") << d << QList<int>{Qt::Key_A, Qt::Key_Tab} << d;
 }
 
@@ -97,8 +97,13 @@ void TestYMCalendar::keys()
     c.setDate(start);
     QSignalSpy changed(&c, &YMCalendar::dateChanged);
     QSignalSpy clicked(&c, SIGNAL(dateClicked(QDate)));
+    const QDate day = QDate::currentDate();
     for (int k : keys)
         QTest::keyClick(&c, Qt::Key(k));
+    if (!result.isValid()) {
+        QVERIFY(ymrtest::isToday(c.date(), day));
+        result = c.date();
+    }
     QCOMPARE(c.date(), result);
     QCOMPARE(c.monthCombo()->currentItem(), result.month() - 1);
     QCOMPARE(c.yearSpin()->value(), result.year());
