@@ -29,6 +29,9 @@
 #include <QTextStream>
 
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <vector>
 
 namespace {
@@ -334,6 +337,7 @@ public:
     explicit TextRows(QTextStream &out) : m_out(out) { m_line.reserve(512); }
     void append(const QChar *s, int n) { m_line.append(s, n); }
     void append(const QString &s) { m_line.append(s); }
+    void appendPiece(const QString &s, const QByteArray &) { m_line.append(s); }
     void append(const QChar *s, int n, QChar doubled)
     {
         int start = 0;
@@ -367,9 +371,25 @@ public:
     explicit Utf8Rows(QTextStream &out) : m_out(out), m_device(out.device())
     {
         m_block.resize(BlockSize);
+        m_data = m_block.data();
     }
     void append(const QString &s) { append(s.constData(), s.size()); }
     void append(const QChar *s, int n) { encode(s, n, -1); }
+    // A short text whose UTF-8 is at hand (taken when it is ASCII).
+    void appendPiece(const QString &s, const QByteArray &utf8)
+    {
+        const int n = utf8.size();
+        if (m_highSurrogate || n != s.size() || m_used + n > m_block.size()) {
+            append(s);
+            return;
+        }
+        char *p = m_data + m_used;
+        if (n == 1)
+            *p = utf8.at(0);
+        else
+            std::memcpy(p, utf8.constData(), size_t(n));
+        m_used += n;
+    }
     // Each occurrence of the character doubled written twice.
     void append(const QChar *s, int n, QChar doubled) { encode(s, n, doubled.unicode()); }
     void endRow()
@@ -388,10 +408,12 @@ private:
         // at most six bytes a character: three, doubled
         if (m_used + 6 * n + 4 > m_block.size()) {
             writeBlock();
-            if (6 * n + 4 > m_block.size())
+            if (6 * n + 4 > m_block.size()) {
                 m_block.resize(6 * n + 4);
+                m_data = m_block.data();
+            }
         }
-        char *p = m_block.data() + m_used;
+        char *p = m_data + m_used;
         int i = 0;
         if (m_highSurrogate) {
             // a pair split between two appends
@@ -408,6 +430,21 @@ private:
             // a run of ASCII that needs no doubling, the bulk of a book:
             // four characters a step while a word holds no other
             const ushort *u = reinterpret_cast<const ushort *>(s);
+#ifdef __SSE2__
+            const __m128i high = _mm_set1_epi16(short(0xff80));
+            const __m128i special = _mm_set1_epi16(short(twice));
+            const __m128i zero = _mm_setzero_si128();
+            while (i + 8 <= n) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + i));
+                const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, high), zero);
+                const __m128i ok = _mm_andnot_si128(_mm_cmpeq_epi16(v, special), ascii);
+                if (_mm_movemask_epi8(ok) != 0xffff)
+                    break;
+                _mm_storel_epi64(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(v, v));
+                p += 8;
+                i += 8;
+            }
+#endif
             while (i + 4 <= n) {
                 quint64 w;
                 std::memcpy(&w, u + i, sizeof w);
@@ -452,7 +489,7 @@ private:
                 *p++ = '?';   // as the codec marks a lone surrogate
             }
         }
-        m_used = int(p - m_block.constData());
+        m_used = int(p - m_data);
     }
 
     static char *putCodePoint(char *p, uint u)
@@ -466,7 +503,7 @@ private:
 
     void writeBlock()
     {
-        if (m_used > 0 && m_device->write(m_block.constData(), m_used) != m_used)
+        if (m_used > 0 && m_device->write(m_data, m_used) != m_used)
             m_out.setStatus(QTextStream::WriteFailed);
         m_used = 0;
     }
@@ -474,6 +511,7 @@ private:
     QTextStream &m_out;
     QIODevice *m_device;
     QByteArray m_block;
+    char *m_data = nullptr;   // m_block's bytes
     int m_used = 0;
     ushort m_highSurrogate = 0;
 };
@@ -482,8 +520,22 @@ private:
 // qualifier and delimiter looked at once.
 struct Quoting {
     Quoting(const QString &qualifier, const QString &delim)
-        : qualifier(qualifier), delim(delim)
+        : qualifier(qualifier), delim(delim), qualifierUtf8(plainUtf8(qualifier)),
+          delimUtf8(plainUtf8(delim))
     {
+    }
+    // Null for a text with surrogates, which pair up with their neighbours.
+    static QByteArray plainUtf8(const QString &s)
+    {
+        for (const QChar c : s) {
+            if (c.isSurrogate())
+                return QByteArray();
+        }
+        return s.toUtf8();
+    }
+    const QByteArray &utf8Of(const QString &q) const
+    {
+        return &q == &quote ? quoteUtf8 : qualifierUtf8;
     }
     // The qualifier a field takes: the given one, else a quote when the
     // field holds a line break, a quote or the delimiter (an empty
@@ -505,6 +557,9 @@ struct Quoting {
     const QString qualifier;
     const QString delim;
     const QString quote = QStringLiteral("\"");
+    const QByteArray qualifierUtf8;
+    const QByteArray delimUtf8;
+    const QByteArray quoteUtf8 = QByteArrayLiteral("\"");
 };
 
 // One field, after the delimiter unless it is the row's first.
@@ -512,13 +567,13 @@ template <typename Rows>
 void putField(Rows &out, QStringView text, const Quoting &quoting, bool first)
 {
     if (!first)
-        out.append(quoting.delim);
+        out.appendPiece(quoting.delim, quoting.delimUtf8);
     const QString &q = quoting.qualifierFor(text);
     if (q.isEmpty()) {
         out.append(text.data(), int(text.size()));
         return;
     }
-    out.append(q);
+    out.appendPiece(q, quoting.utf8Of(q));
     if (q.size() == 1) {
         // the qualifier doubled inside the field
         out.append(text.data(), int(text.size()), q.at(0));
@@ -527,7 +582,7 @@ void putField(Rows &out, QStringView text, const Quoting &quoting, bool first)
     } else {
         out.append(text.data(), int(text.size()));
     }
-    out.append(q);
+    out.appendPiece(q, quoting.utf8Of(q));
 }
 
 // A stamp's text, made again only when the stamp differs from the last one.
