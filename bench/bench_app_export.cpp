@@ -1,6 +1,7 @@
 // The open book's CSV export and a three-condition filter with a re-sort on
 // a book of 100,000 expenses, each against a plain loop doing the same
 // work. Usage: bench_app_export [records]
+#include "benchutil.h"
 #include "exportdialog.h"
 
 #include "pim/task.h"
@@ -17,22 +18,7 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
-
-template <typename F>
-double bestOf(int runs, F f)
-{
-    double best = 1e18;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
-
-} // namespace
+using bench::bestOf;
 
 int main(int argc, char **argv)
 {

@@ -1,6 +1,7 @@
 // A book sent over the PC link on loopback against a plain socket copy of
 // the same file in the same run, and the memory either takes.
 // Usage: bench_app_pclink [megabytes] [runs]
+#include "benchutil.h"
 #include "pclink.h"
 #include "pclinkserver.h"
 #include "qt/ymrapplication.h"
@@ -15,6 +16,8 @@
 #include <cstdio>
 #include <unistd.h>
 
+using bench::residentKiB;
+
 namespace {
 
 template <typename P>
@@ -25,15 +28,6 @@ bool waitFor(P done, int ms)
     while (!done() && t.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     return done();
-}
-
-long residentKiB()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = f.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
 struct Result

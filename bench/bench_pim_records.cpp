@@ -2,6 +2,7 @@
 // store, against plain reads and writes of the same file.
 // Usage: bench_pim_records [records] [folder] [runs] [open|save|resort]
 // With "open", "save" or "resort" it only repeats that step, for a profiler.
+#include "benchutil.h"
 #include "pim/pimreminder.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
@@ -23,31 +24,12 @@
 #include <utility>
 #include <vector>
 
+using bench::bestOf;
+using bench::residentKiB;
+
 namespace {
 
 const int DateColumn = 6;
-
-long residentKiB()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = f.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
-}
-
-template <typename F>
-double bestOf(int runs, F f)
-{
-    double best = 1e18;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        best = std::min(best, t.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
 
 void makeBook(const QString &path, int n)
 {
