@@ -44,6 +44,7 @@ QString PasswordDialog::getPassword()
         p1->clear();
         p2->clear();
         p1->setFocus();
+        QPEApplication::centerOnScreen(this);
         if (exec() != QDialog::Accepted)
             return QString();
         if (!m_confirm || p1->text() == p2->text())
@@ -61,7 +62,7 @@ bool DBManager::checkPassword(DBRecord *record)
 {
     if (!record || record->password().isEmpty())
         return true;
-    PasswordDialog dialog(false);
+    PasswordDialog dialog(false, QPEApplication::dialogParent());
     if (PasswordDialog::matches(dialog.getPassword(), record->password()))
         return true;
     YMRDialog::critical(tr("Invalid password"), tr("Access denied."));

@@ -2,6 +2,7 @@
 
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
+#include "qpe/qpeapplication.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
@@ -92,7 +93,7 @@ DBRecord *DBManager::askPassword(DBRecord *record, bool *managerRequested)
         *managerRequested = false;
     if (!record || record->password().isEmpty())
         return record;
-    PasswordDialog2 dialog(this, record);
+    PasswordDialog2 dialog(this, record, QPEApplication::dialogParent());
     const QString typed = dialog.getPassword();
     if (dialog.managerRequested()) {
         if (managerRequested)
