@@ -13,6 +13,7 @@
 #include "pim/dbrecord.h"
 #include "pim/taskmanager.h"
 #include "qpe/global.h"
+#include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
 
@@ -61,6 +62,7 @@ private slots:
     void deviceGoneMidTransfer();
     void busyDeviceRefusesSecondConnection();
     void idleConnectionReplacedAndClosed();
+    void longPathsKeepTheWindowsSize();
 
 private:
     QTemporaryDir m_local;
@@ -255,6 +257,27 @@ void TestSendDataDialog::idleConnectionReplacedAndClosed()
     QTRY_COMPARE(m_server->upperText(), QString("Waiting for connection ..."));
     QCOMPARE(m_server->lowerText(), QString());
     QCOMPARE(m_server->progressBar()->value(), 0);
+}
+
+// A file's path shown while it moves wraps inside the window; neither
+// side's window grows past the screen.
+void TestSendDataDialog::longPathsKeepTheWindowsSize()
+{
+    const QString path = QStringLiteral("/home/someone/Documents/Expense Books/Travel and "
+                                        "holidays/Summer in the mountains 2026/Trip.exp");
+    const QSize screen = QPEApplication::screenRect().size();
+    startServer();
+    SendDataDialogClient client("127.0.0.1", true, {});
+    for (QWidget *w : {static_cast<QWidget *>(m_server), static_cast<QWidget *>(&client)})
+        QCOMPARE(w->size(), screen);
+    m_server->receiveFile(path);
+    client.sendingFile(path);
+    QCoreApplication::processEvents();
+    m_server->sendingFile(path);
+    client.receiveFile(path);
+    QCoreApplication::processEvents();
+    for (QWidget *w : {static_cast<QWidget *>(m_server), static_cast<QWidget *>(&client)})
+        QCOMPARE(w->size(), screen);
 }
 
 YMR_TEST_MAIN(TestSendDataDialog)
