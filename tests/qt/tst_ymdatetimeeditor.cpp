@@ -3,6 +3,7 @@
 #include "ymrdatesettings.h"
 
 #include "qpe/popupmenu.h"
+#include "qpe/qpeapplication.h"
 #include "qt/ymcalendar.h"
 #include "qt/ymcalendarview.h"
 #include "qt/ymdatebutton.h"
@@ -33,6 +34,8 @@ private slots:
     void hideHalves();
     void arrowsCrossHalves();
     void buttonIcons();
+    void popupsFitTheScreen_data();
+    void popupsFitTheScreen();
 };
 
 static const QDateTime Start(QDate(2005, 7, 3), QTime(14, 20, 33));
@@ -257,6 +260,35 @@ void TestYMDateTimeEditor::buttonIcons()
     QVERIFY(e.dateButton()->icon().cacheKey() != date);
     QCOMPARE(e.dateButton()->icon().pixmap(icon).toImage(),
              e.timeButton()->icon().pixmap(icon).toImage());
+}
+
+void TestYMDateTimeEditor::popupsFitTheScreen_data()
+{
+    QTest::addColumn<bool>("calendar");
+    QTest::newRow("calendar") << true;
+    QTest::newRow("time list") << false;
+}
+
+// The calendar and the time list, in the desktop's font, stay inside the
+// screen's width and height.
+void TestYMDateTimeEditor::popupsFitTheScreen()
+{
+    QFETCH(bool, calendar);
+    ymrtest::useDesktopFont();
+    YMDateTimeEditor e;
+    e.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e));
+    QMenu *menu = calendar ? static_cast<QMenu *>(e.dateButton()->popupMenu())
+                           : static_cast<QMenu *>(e.timeButton()->popupMenu());
+    if (calendar)
+        e.dateButton()->popup();
+    else
+        e.timeButton()->popup();
+    QTRY_VERIFY(menu->isVisible());
+    const QSize screen = QPEApplication::screenRect().size();
+    QVERIFY2(menu->width() <= screen.width() && menu->height() <= screen.height(),
+             qPrintable(QStringLiteral("%1x%2").arg(menu->width()).arg(menu->height())));
+    menu->hide();
 }
 
 YMR_TEST_MAIN(TestYMDateTimeEditor)
