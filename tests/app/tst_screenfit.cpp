@@ -2,6 +2,16 @@
 #include "ymrtest.h"
 
 #include "optionsdialog.h"
+#include "taskdialog.h"
+#include "taskeditor.h"
+
+#include "pim/task.h"
+#include "pim/taskmanager.h"
+#include "qt/ymdatetimeeditor.h"
+#include "qt/ymrcombobox.h"
+#include "qt/ymrpushbutton.h"
+
+#include <QLineEdit>
 
 #include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
@@ -16,6 +26,7 @@ class TestScreenFit : public QObject
 private slots:
     void initTestCase();
     void optionsTabsAllShown();
+    void expensePageShowsItsValues();
 };
 
 void TestScreenFit::initTestCase()
@@ -37,6 +48,29 @@ void TestScreenFit::optionsTabsAllShown()
         for (int id : bar->tabIds())
             QVERIFY2(bar->tabRect(id).right() < bar->width(), qPrintable(bar->tabLabel(id)));
     }
+}
+
+void TestScreenFit::expensePageShowsItsValues()
+{
+    QTemporaryDir dir;
+    TaskManager book(dir.path() + QStringLiteral("/fit.exp"));
+    auto *task = new Task(&book);
+    task->currency = QStringLiteral("EUR");
+    TaskDialog dialog;
+    ymrtest::whenModalShown([](QDialog *d) {
+        TaskEditor *page = static_cast<TaskDialog *>(d)->taskEditor();
+        // the currency box shows its entries whole, the date its text
+        QVERIFY2(page->cur->width() >= page->cur->sizeHint().width(),
+                 qPrintable(QString::number(page->cur->width())));
+        QVERIFY(page->date->width() >= page->date->minimumSizeHint().width());
+        QVERIFY(page->amount->width() >= page->amount->fontMetrics().horizontalAdvance("99999.99"));
+        for (QWidget *w : {static_cast<QWidget *>(page->amount), static_cast<QWidget *>(page->cur),
+                           static_cast<QWidget *>(page->scur), static_cast<QWidget *>(page->date)})
+            QVERIFY2(w->mapTo(page, QPoint(w->width(), 0)).x() <= page->width(),
+                     qPrintable(w->objectName()));
+        d->reject();
+    });
+    dialog.exec(task, 0, true);
 }
 
 YMR_TEST_MAIN(TestScreenFit)
