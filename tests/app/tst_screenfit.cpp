@@ -2,6 +2,7 @@
 #include "ymrtest.h"
 
 #include "optionsdialog.h"
+#include "passworddialog2.h"
 #include "taskdialog.h"
 #include "taskeditor.h"
 
@@ -27,6 +28,8 @@ private slots:
     void initTestCase();
     void optionsTabsAllShown();
     void expensePageShowsItsValues();
+    void passwordButtonsWhole_data();
+    void passwordButtonsWhole();
 };
 
 void TestScreenFit::initTestCase()
@@ -71,6 +74,30 @@ void TestScreenFit::expensePageShowsItsValues()
         d->reject();
     });
     dialog.exec(task, 0, true);
+}
+
+void TestScreenFit::passwordButtonsWhole_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("prompt") << 0;
+    QTest::newRow("new password") << 1;
+    QTest::newRow("opening a book") << 2;
+}
+
+// No button is squeezed below its icon and text.
+void TestScreenFit::passwordButtonsWhole()
+{
+    QFETCH(int, kind);
+    std::unique_ptr<PasswordDialog> dialog(kind == 2 ? new PasswordDialog2(nullptr, nullptr)
+                                                     : new PasswordDialog(kind == 1));
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    const QRect screen = QPEApplication::screenRect();
+    QVERIFY(dialog->width() <= screen.width() && dialog->height() <= screen.height());
+    for (YMRPushButton *b : dialog->findChildren<YMRPushButton *>()) {
+        if (b->isVisible())
+            QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->objectName()));
+    }
 }
 
 YMR_TEST_MAIN(TestScreenFit)
