@@ -1,4 +1,5 @@
 #include "popupmenu.h"
+#include "qpeapplication.h"
 
 #include <QAction>
 #include <QCursor>
@@ -24,6 +25,20 @@ PopupMenu::PopupMenu(QWidget *parent, const char *name)
     setObjectName(QLatin1String(name));
     connect(this, &QMenu::triggered, this, &PopupMenu::onTriggered);
     connect(this, &QMenu::hovered, this, &PopupMenu::onHovered);
+    connect(this, &QMenu::aboutToShow, this, &PopupMenu::fitScreen);
+}
+
+void PopupMenu::fitScreen()
+{
+    // A menu taller or wider than the screen in the inherited font takes a
+    // smaller one until it fits.
+    setFont(QFont());
+    const QSize screen = QPEApplication::screenRect().size();
+    QFont f = font();
+    while (screen.expandedTo(sizeHint()) != screen && f.pointSizeF() > 6) {
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+        setFont(f);
+    }
 }
 
 PopupMenu::~PopupMenu() = default;

@@ -76,6 +76,7 @@ private:
     int insertAction_(QAction *a, int id, int index);
     void onTriggered(QAction *a);
     void onHovered(QAction *a);
+    void fitScreen();
 
     struct ItemConnection {
         const QObject *receiver;

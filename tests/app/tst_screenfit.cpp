@@ -1,6 +1,7 @@
 // ymr-test-screens: 240x320 480x640
 #include "ymrtest.h"
 
+#include "openbook.h"
 #include "optionsdialog.h"
 #include "passworddialog2.h"
 #include "taskdialog.h"
@@ -30,6 +31,7 @@ private slots:
     void expensePageShowsItsValues();
     void passwordButtonsWhole_data();
     void passwordButtonsWhole();
+    void mainMenuInsideTheScreen();
 };
 
 void TestScreenFit::initTestCase()
@@ -98,6 +100,23 @@ void TestScreenFit::passwordButtonsWhole()
         if (b->isVisible())
             QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->objectName()));
     }
+}
+
+void TestScreenFit::mainMenuInsideTheScreen()
+{
+    using namespace fixtures;
+    makeBook(QStringLiteral("Fit"), {{"Taxi", "12.50", "Berlin", "", QDate(2026, 3, 1)}});
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, bookPath(QStringLiteral("Fit"))));
+    PopupMenu *m = menu(w, "main");
+    m->popup(w.mapToGlobal(QPoint(0, 0)));
+    QTRY_VERIFY(m->isVisible());
+    const QSize screen = QPEApplication::screenRect().size();
+    QVERIFY2(m->width() <= screen.width() && m->height() <= screen.height(),
+             qPrintable(QStringLiteral("%1x%2").arg(m->width()).arg(m->height())));
+    // every entry still readable
+    QVERIFY(QFontInfo(m->font()).pointSizeF() >= 6);
+    m->hide();
 }
 
 YMR_TEST_MAIN(TestScreenFit)
