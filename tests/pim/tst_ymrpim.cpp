@@ -8,7 +8,9 @@
 #include "qt/ymrcombobox.h"
 #include "qt/ymrlistbox.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstring>
@@ -28,6 +30,8 @@ private slots:
     void csvSplit();
     void copyFile();
     void copyFileRefusesSameFileAndMissingSource();
+    void newFileCreatedAfresh_data();
+    void newFileCreatedAfresh();
     void dataListsWithInstalledDefaults();
     void replaceAll();
     void selectItem();
@@ -242,6 +246,52 @@ void TestYMRPIM::copyFileRefusesSameFileAndMissingSource()
     QVERIFY(!YMRPIM::copyFile(dir.filePath(QStringLiteral("missing")), dir.filePath(QStringLiteral("none")), false));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none"))));
     QVERIFY(!YMRPIM::copyFile(dir.path(), other, false));
+}
+
+// Whatever waits at "<file>.new" is never written through: a save puts a
+// new file there and the thing it pointed at stays as it was.
+void TestYMRPIM::newFileCreatedAfresh_data()
+{
+    QTest::addColumn<QString>("waiting");
+    QTest::newRow("nothing") << QString();
+    QTest::newRow("stale file") << "stale";
+    QTest::newRow("link to a file") << "link";
+    QTest::newRow("dangling link") << "dangling";
+    QTest::newRow("hard link to a file") << "hard";
+}
+
+void TestYMRPIM::newFileCreatedAfresh()
+{
+    QFETCH(QString, waiting);
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("book.exp"));
+    const QString victim = dir.filePath(QStringLiteral("victim"));
+    const QString nowhere = dir.filePath(QStringLiteral("nowhere"));
+    writeAll(book, "old");
+    writeAll(victim, "precious");
+    const QByteArray newName = QFile::encodeName(book + QStringLiteral(".new"));
+    if (waiting == QLatin1String("stale"))
+        writeAll(book + QStringLiteral(".new"), "left by a crash, longer than the new one");
+    else if (waiting == QLatin1String("link"))
+        QCOMPARE(::symlink(QFile::encodeName(victim).constData(), newName.constData()), 0);
+    else if (waiting == QLatin1String("dangling"))
+        QCOMPARE(::symlink(QFile::encodeName(nowhere).constData(), newName.constData()), 0);
+    else if (waiting == QLatin1String("hard"))
+        QCOMPARE(::link(QFile::encodeName(victim).constData(), newName.constData()), 0);
+
+    QFile file;
+    QVERIFY(YMRPIM::openNewFile(file, book));
+    QCOMPARE(file.write("new"), qint64(3));
+    QVERIFY(YMRPIM::commitNewFile(file, true));
+    QCOMPARE(readAll(book), QByteArray("new"));
+    QCOMPARE(readAll(victim), QByteArray("precious"));
+    QVERIFY(!QFileInfo::exists(nowhere));
+    QVERIFY(!QFileInfo(book + QStringLiteral(".new")).exists() && !QFileInfo(book + QStringLiteral(".new")).isSymLink());
+
+    // a folder at that name is not removed: the save fails, the book stays
+    QVERIFY(QDir().mkdir(book + QStringLiteral(".new")));
+    QVERIFY(!YMRPIM::openNewFile(file, book));
+    QCOMPARE(readAll(book), QByteArray("new"));
 }
 
 void TestYMRPIM::dataListsWithInstalledDefaults()

@@ -58,8 +58,10 @@ private slots:
     void emptyListAcceptedOnConnect();
     void okBeforeTheEndIsNoSuccess();
     void noDeviceListening();
+    void deviceGoneMidTransfer_data();
     void deviceGoneMidTransfer();
     void busyDeviceRefusesSecondConnection();
+    void stalledPeerMakesRoom();
     void idleConnectionReplacedAndClosed();
 
 private:
@@ -183,9 +185,19 @@ void TestSendDataDialog::noDeviceListening()
     QCOMPARE(boxes.first().text, QString("Run server part first."));
 }
 
-// The device answers the request, sends part of the file and goes away.
+// The device answers the request, sends part of the file and goes away or
+// falls silent: the file cut short is reported failed and the old one stays.
+void TestSendDataDialog::deviceGoneMidTransfer_data()
+{
+    QTest::addColumn<bool>("silent");
+    QTest::newRow("gone") << false;
+    QTest::newRow("silent for 30 s") << true;
+}
+
 void TestSendDataDialog::deviceGoneMidTransfer()
 {
+    QFETCH(bool, silent);
+    FakeClock clock;
     QTcpServer device;
     QVERIFY(device.listen(QHostAddress::LocalHost, 0));
     PCLinkServer::setPort(device.serverPort());
@@ -201,16 +213,22 @@ void TestSendDataDialog::deviceGoneMidTransfer()
             peer->flush();
         });
     });
-    connect(&client, &SendDataDialogClient::getFileSuccess, this, [] { QFAIL("not finished"); });
+    Outcomes out;
+    out.watch(&client);
     QTimer::singleShot(0, this, [&] {
         QTRY_COMPARE(client.link()->transferState(), 2);
-        peer->disconnectFromHost();
+        if (silent)
+            clock.now += PCLink::stallTime;
+        else
+            peer->disconnectFromHost();
     });
     QCOMPARE(client.exec(), 0);
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
+    QCOMPARE(out.events, QStringList{"failed:[A]Trip.exp"});
     QCOMPARE(readFile(local("Trip.exp")), QByteArray("old"));
+    QVERIFY(!QFile::exists(local("Trip.exp.new")));
 }
 
 void TestSendDataDialog::busyDeviceRefusesSecondConnection()
@@ -234,6 +252,30 @@ void TestSendDataDialog::busyDeviceRefusesSecondConnection()
     QCOMPARE(readFile(appFile("New.exp")), QByteArray("halfdone"));
     QVERIFY(m_index->findByPath(appFile("New.exp")));
     QVERIFY(!m_index->findByPath(appFile("New.exp"))->isAvailable());
+}
+
+// A peer that holds the device with a trickle is cut after 30 s; the next
+// connection is served.
+void TestSendDataDialog::stalledPeerMakesRoom()
+{
+    FakeClock clock;
+    startServer();
+    QTcpSocket first, second;
+    first.connectToHost("127.0.0.1", PCLinkServer::port());
+    QVERIFY(first.waitForConnected(5000));
+    QTRY_VERIFY(m_server->link() && m_server->link()->isConnected());
+    first.write(PCLinkProtocol::announce("/x/Held.exp", 1000000, "[A]Held.exp") + "a");
+    QTRY_COMPARE(m_server->link()->transferState(), 2);
+    clock.now += PCLink::stallTime;
+    QTRY_COMPARE(m_server->upperText(), QString("Waiting for connection ..."));
+    QTRY_VERIFY(first.state() == QAbstractSocket::UnconnectedState || first.waitForDisconnected(100));
+    QVERIFY(!QFile::exists(appFile("Held.exp")) && !QFile::exists(appFile("Held.exp.new")));
+    QVERIFY(!m_index->findByPath(appFile("Held.exp")));
+
+    second.connectToHost("127.0.0.1", PCLinkServer::port());
+    QVERIFY(second.waitForConnected(5000));
+    QTRY_COMPARE(m_server->upperText(), QString("Connect"));
+    QVERIFY(m_server->link()->isConnected());
 }
 
 void TestSendDataDialog::idleConnectionReplacedAndClosed()
