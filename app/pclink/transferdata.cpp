@@ -227,7 +227,8 @@ QStringList TransferData::buildPairs()
         QSet<QString> taken;
         for (DBRecord *book : marked(deviceIndex)) {
             // the device's index names the local file: only as a plain book
-            if (!PCLinkProtocol::isPlainName(book->path()) || !PCLink::isBookName(QFileInfo(book->path()).fileName())) {
+            const QString name = QFileInfo(book->path()).fileName();
+            if (!PCLinkProtocol::isPlainName(book->path()) || !PCLink::isBookName(name)) {
                 bool stop = false;
                 getFileFailed(book->path(), stop);
                 continue;
