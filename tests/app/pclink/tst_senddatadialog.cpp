@@ -61,7 +61,6 @@ private slots:
     void deviceGoneMidTransfer_data();
     void deviceGoneMidTransfer();
     void busyDeviceRefusesSecondConnection();
-    void stalledPeerMakesRoom();
     void idleConnectionReplacedAndClosed();
 
 private:
@@ -252,30 +251,6 @@ void TestSendDataDialog::busyDeviceRefusesSecondConnection()
     QCOMPARE(readFile(appFile("New.exp")), QByteArray("halfdone"));
     QVERIFY(m_index->findByPath(appFile("New.exp")));
     QVERIFY(!m_index->findByPath(appFile("New.exp"))->isAvailable());
-}
-
-// A peer that holds the device with a trickle is cut after 30 s; the next
-// connection is served.
-void TestSendDataDialog::stalledPeerMakesRoom()
-{
-    FakeClock clock;
-    startServer();
-    QTcpSocket first, second;
-    first.connectToHost("127.0.0.1", PCLinkServer::port());
-    QVERIFY(first.waitForConnected(5000));
-    QTRY_VERIFY(m_server->link() && m_server->link()->isConnected());
-    first.write(PCLinkProtocol::announce("/x/Held.exp", 1000000, "[A]Held.exp") + "a");
-    QTRY_COMPARE(m_server->link()->transferState(), 2);
-    clock.now += PCLink::stallTime;
-    QTRY_COMPARE(m_server->upperText(), QString("Waiting for connection ..."));
-    QTRY_VERIFY(first.state() == QAbstractSocket::UnconnectedState || first.waitForDisconnected(100));
-    QVERIFY(!QFile::exists(appFile("Held.exp")) && !QFile::exists(appFile("Held.exp.new")));
-    QVERIFY(!m_index->findByPath(appFile("Held.exp")));
-
-    second.connectToHost("127.0.0.1", PCLinkServer::port());
-    QVERIFY(second.waitForConnected(5000));
-    QTRY_COMPARE(m_server->upperText(), QString("Connect"));
-    QVERIFY(m_server->link()->isConnected());
 }
 
 void TestSendDataDialog::idleConnectionReplacedAndClosed()
