@@ -487,7 +487,7 @@ void PCLink::handleAnnounce(const QString &destination, const QString &sizeText)
 {
     int size = 0;
     bool ok = !destination.isEmpty() && PCLinkProtocol::parseSize(sizeText, size)
-              && size <= freeSpace(QFileInfo(destination).absolutePath()) - freeSpaceMargin;
+              && size <= freeSpace(QFileInfo(YMRPIM::replacedFile(destination)).absolutePath()) - freeSpaceMargin;
     if (ok) {
         saveSharedCategories(destination);
         ok = YMRPIM::openNewFile(m_temp, destination);
