@@ -8,7 +8,6 @@
 #include "qt/ymrcombobox.h"
 #include "qt/ymrlistbox.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
