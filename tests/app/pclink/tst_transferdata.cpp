@@ -351,8 +351,11 @@ void TestTransferData::twoCopiesEndToEnd()
 
     makeBook(local, {"Museum"});
     {
+        // with the value lists as a new user has them: never edited
+        for (const QString &list : QDir(YMRPIM::userListPath(QString())).entryList(QDir::Files))
+            QFile::remove(YMRPIM::userListPath(list));
         TransferData put(true, m_index, local);
-        put.data->setChecked(false);
+        put.data->setChecked(true);
         YMRDialog::queueAnswer(1);
         put.start();
         QCOMPARE(put.result(), 1);
