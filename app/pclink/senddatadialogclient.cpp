@@ -139,8 +139,11 @@ void SendDataDialogClient::socketConnectionClosed()
     if (m_finished)
         return;
     m_finished = true;
-    if (m_link->transferState() != PCLink::Idle)
+    if (m_link->transferState() != PCLink::Idle) {
         YMRDialog::critical(tr("Connection error"), tr("Data transfer is not completed."));
+        // the file cut short counts as failed, so the caller can name it
+        fileEnded(false);
+    }
     reject();
 }
 
@@ -218,6 +221,8 @@ void SendDataDialogClient::fileEnded(bool ok)
     } else {
         emit getFileFailed(source, stop);
     }
+    if (m_finished)
+        return;
     if (stop) {
         reject();
         return;
