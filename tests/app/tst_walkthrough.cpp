@@ -59,6 +59,7 @@ private:
 void TestWalkthrough::initTestCase()
 {
     qApp->setQuitOnLastWindowClosed(false);
+    ymrtest::useDesktopFont();
     qputenv("LANG", "en");
     makeBook(QStringLiteral("Household"),
              {{"Taxi", "12.50", "Berlin", "to the station", QDate(2026, 3, 1)},
