@@ -13,7 +13,9 @@
 #include "qt/ymrresource.h"
 
 #include <QPlainTextEdit>
+#include <QSessionManager>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -66,6 +68,18 @@ ToDoWindow::ToDoWindow()
     setupRecordCommands();
     selectionCleared();
     setBookActionsEnabled(false);
+
+    m_idleSave = new QTimer(this);
+    m_idleSave->setSingleShot(true);
+    m_idleSave->setInterval(5000);
+    connect(m_idleSave, &QTimer::timeout, this, &ToDoWindow::idleSave);
+    // a log-out: everything written, and a question only where allowed
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &session) {
+        if (!saveSession() && session.allowsErrorInteraction()) {
+            saveOpenBook();
+            session.release();
+        }
+    });
 }
 
 ToDoWindow::~ToDoWindow()
