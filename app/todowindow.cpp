@@ -57,6 +57,7 @@ ToDoWindow::ToDoWindow()
     m_pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_pane->setWordWrapMode(QTextOption::WrapAnywhere);
     m_pane->setFixedHeight(4 * m_pane->fontMetrics().lineSpacing() + 2 * m_pane->frameWidth());
+    YMRPIM::refuseBar(m_pane);
 
     box->addWidget(m_list, 0);
     box->addWidget(m_pane, 1);

@@ -5,10 +5,14 @@
 #include "qt/ymdatetimeedit.h"
 #include "qt/ymdatetimeeditor.h"
 #include "qt/ymrapplication.h"
+#include "qt/ymrcombobox.h"
+#include "qt/ymrdialog.h"
 #include "qt/ymrlistbox.h"
 #include "qt/ymrpushbutton.h"
 
+#include <QClipboard>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <functional>
 
@@ -30,6 +34,9 @@ private:
 
 private slots:
     void initTestCase();
+    void cleanup() { YMRDialog::stopScript(); }
+    void refuseBar_data();
+    void refuseBar();
     void editText();
     void popupDate_data();
     void popupDate();
@@ -49,6 +56,61 @@ void TestYMRPIMEditors::initTestCase()
     YMRPIM::saveList(QStringLiteral("nothing"), {});
 }
 
+void TestYMRPIMEditors::refuseBar_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("paste");
+    QTest::newRow("line typed") << "line" << false;
+    QTest::newRow("line pasted") << "line" << true;
+    QTest::newRow("combo typed") << "combo" << false;
+    QTest::newRow("text typed") << "text" << false;
+    QTest::newRow("text pasted") << "text" << true;
+}
+
+void TestYMRPIMEditors::refuseBar()
+{
+    QFETCH(QString, field);
+    QFETCH(bool, paste);
+    QWidget window;
+    QWidget *guarded = nullptr;
+    QWidget *typedInto = nullptr;
+    std::function<QString()> text;
+    if (field == QLatin1String("line")) {
+        auto *edit = new QLineEdit(&window);
+        guarded = typedInto = edit;
+        text = [edit] { return edit->text(); };
+    } else if (field == QLatin1String("combo")) {
+        auto *box = new YMRComboBox(true, &window);
+        guarded = box;
+        typedInto = box->lineEdit();
+        text = [box] { return box->currentText(); };
+    } else {
+        auto *edit = new QPlainTextEdit(&window);
+        guarded = typedInto = edit;
+        text = [edit] { return edit->toPlainText(); };
+    }
+    YMRPIM::refuseBar(guarded);
+    window.show();
+    typedInto->setFocus();
+    YMRDialog::queueAnswer(1);
+    QTest::keyClicks(typedInto, QStringLiteral("ab"));
+    if (paste) {
+        QApplication::clipboard()->setText(QStringLiteral("c||d\ne"));
+        QTest::keySequence(typedInto, QKeySequence::Paste);
+    } else {
+        QTest::keyClicks(typedInto, QStringLiteral("c|d"));
+    }
+    // a line takes no paste that holds one; a text takes all but the bars
+    const QString expected = field == QLatin1String("line") && paste ? QStringLiteral("ab")
+                             : field == QLatin1String("text") && paste ? QStringLiteral("abcd\ne")
+                                                                       : QStringLiteral("abcd");
+    QCOMPARE(text(), expected);
+    // one message for the one refusal
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.at(0).text, QStringLiteral("A text cannot hold \"|\"."));
+}
+
 void TestYMRPIMEditors::editText()
 {
     QString text = QStringLiteral("first line\nsecond");
@@ -59,7 +121,10 @@ void TestYMRPIMEditors::editText()
         seen = edit->toPlainText();
         cursorAt = edit->textCursor().position();
         QCOMPARE(w->windowTitle(), QStringLiteral("Note"));
-        QTest::keyClicks(edit, QStringLiteral(" more"));
+        // a "|" would come back from the book as a line break
+        YMRDialog::queueAnswer(1);
+        QTest::keyClicks(edit, QStringLiteral(" m|ore"));
+        QCOMPARE(YMRDialog::takeScriptedBoxes().size(), 1);
         button(w, QStringLiteral("Close"))->click();
     });
     QVERIFY(YMRPIM::editText(QStringLiteral("Note"), text));
