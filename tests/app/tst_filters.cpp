@@ -31,6 +31,7 @@ private slots:
     void cleanup();
     void sortingMenu();
     void newFilterFindAndCancel();
+    void typedConditionIsNeverDropped();
     void menuWithMoreThanFiveFilters();
     void editorValuesPerField_data();
     void editorValuesPerField();
@@ -218,6 +219,61 @@ void TestFilters::newFilterFindAndCancel()
     ymrtest::flushEvents();
     QCOMPARE(w.manager()->currentFilter(), -2);
     QCOMPARE(w.manager()->filters().size(), 1);
+}
+
+// A condition typed into the editing area and accepted joins the list,
+// also when the list already holds conditions; an editing area left as it
+// was adds nothing.
+void TestFilters::typedConditionIsNeverDropped()
+{
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, m_book));
+    PopupMenu *filters = menu(w, "filters");
+    // the menu is built anew after each choice
+    const auto find = [filters] { choose(filters, entry(filters, QStringLiteral("Find records ..."))); };
+    const auto typeAndAccept = [](const char *value) {
+        ymrtest::whenModalShown([value](QDialog *d) {
+            type(d, "val", QLatin1String(value));
+            d->accept();
+        });
+    };
+    typeAndAccept("taxi");
+    find();
+    ymrtest::flushEvents();
+    QCOMPARE(shownTypes(w), QStringList({"Taxi", "Taxi"}));
+
+    // the find comes back with "taxi" listed; "rome" is typed and accepted
+    typeAndAccept("rome");
+    find();
+    ymrtest::flushEvents();
+    QCOMPARE(w.manager()->findFilter().conditions.size(), 2);
+    QCOMPARE(w.manager()->findFilter().conditions.at(1).text, QStringLiteral("rome"));
+    QCOMPARE(shownTypes(w), QStringList({"Taxi"}));
+
+    // accepted untouched: the find stays as it was
+    ymrtest::whenModalShown([](QDialog *d) { d->accept(); });
+    find();
+    ymrtest::flushEvents();
+    QCOMPARE(w.manager()->findFilter().conditions.size(), 2);
+
+    // a new filter: one condition added, a second only typed
+    ymrtest::whenModalShown([](QDialog *d) {
+        auto *editor = static_cast<FilterEditorDialog *>(d);
+        type(d, "val", QStringLiteral("paris"));
+        editor->btnAdd->click();
+        editor->fs->setCurrentItem(1);
+        editor->fieldChanged(1);
+        type(d, "val", QStringLiteral("hotel"));
+        d->accept();
+    });
+    choose(filters, entry(filters, QStringLiteral("New filter ...")));
+    ymrtest::flushEvents();
+    QCOMPARE(w.manager()->filters().size(), 1);
+    const QList<FilterCondition> conditions = w.manager()->filters().at(0).conditions;
+    QCOMPARE(conditions.size(), 2);
+    QCOMPARE(conditions.at(1).field, 0);
+    QCOMPARE(conditions.at(1).text, QStringLiteral("hotel"));
+    QCOMPARE(shownTypes(w), QStringList({"Hotel"}));
 }
 
 void TestFilters::menuWithMoreThanFiveFilters()
