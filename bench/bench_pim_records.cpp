@@ -231,16 +231,19 @@ int main(int argc, char **argv)
         // each save (the two write the same bytes to the same file)
         TaskManager changed(path);
         changed.load();
+        // and a third, in which one expense is edited before each save
+        TaskManager oneEdit(path);
+        oneEdit.load();
         for (int i = 0; i < runs; ++i) {
             rawDurable = std::min(rawDurable, timed([&] { replaceFile(rawPath, bytes, true); }));
             saveUnchanged = std::min(saveUnchanged, timed([&] { book.forceSave(); }));
             // the program's save after a few idle seconds: one expense edited
             // (an amount of the same length, so the bytes stay the same size)
-            auto *edited = static_cast<Task *>(book.records()->at(i % n));
+            auto *edited = static_cast<Task *>(oneEdit.records()->at(i % n));
             auto *old = new Task(*edited);
             edited->amount.replace(0, 1, QLatin1Char(edited->amount.at(0) == QLatin1Char('1') ? '2' : '1'));
-            book.updateRecord(old, edited);
-            saveOneChanged = std::min(saveOneChanged, timed([&] { book.save(); }));
+            oneEdit.updateRecord(old, edited);
+            saveOneChanged = std::min(saveOneChanged, timed([&] { oneEdit.save(); }));
             rawReplace = std::min(rawReplace, timed([&] { replaceFile(rawPath, bytes, false); }));
             for (PIMRecord *r : *changed.records())
                 r->setCategories(r->categories());
