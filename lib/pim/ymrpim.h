@@ -64,6 +64,8 @@ public:
     static QStringList loadList(const QString &name);
     static QString userListPath(const QString &name);
     static QString defaultListPath(const QString &name);
+    // The file a list is read from: the user's copy, else the default.
+    static QString listPath(const QString &name);
 
     static QString csvQuote(const QString &text, const QString &qualifier, const QString &separator);
     static bool csvSplit(QStringList &fields, const QString &line, QChar qualifier,
@@ -76,8 +78,10 @@ public:
     // Every file that replaces another goes through these two. The file a
     // save replaces: path, or the file a symbolic link at path names.
     static QString replacedFile(const QString &path);
-    // Opens "<replaced file>.new" for writing, with the permission bits and
-    // (where allowed) the owner of the file it is to replace.
+    // Creates "<replaced file>.new" afresh (anything at that name is removed
+    // first, and nothing is ever written through a link there), with the
+    // permission bits and (where allowed) the owner of the file it is to
+    // replace.
     static bool openNewFile(QFile &file, const QString &path);
     // Ends that write: when it went well, forces the bytes to disk, puts the
     // file in the old one's place in one step and makes the rename durable;
