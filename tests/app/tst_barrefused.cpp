@@ -78,11 +78,10 @@ void TestBarRefused::fieldsRefuseBar()
     if (field == "type" || field == "currency" || field == "city" || field == "account") {
         auto *editor = new TaskEditor;
         owner.reset(editor);
-        YMRComboBox *box = field == "type"       ? editor->type
-                           : field == "currency" ? editor->cur
-                           : field == "city"     ? editor->city
-                                                 : editor->account;
-        typed = box->lineEdit();
+        const QHash<QString, YMRComboBox *> boxes{
+            {"type", editor->type}, {"currency", editor->cur}, {"city", editor->city},
+            {"account", editor->account}};
+        typed = boxes.value(field)->lineEdit();
     } else if (field == "memo") {
         auto *dialog = new TaskDialog;
         owner.reset(dialog);
@@ -97,8 +96,7 @@ void TestBarRefused::fieldsRefuseBar()
         typed = field == "filter name" ? static_cast<QWidget *>(editor->fname)
                                        : editor->valBase->findChild<QLineEdit *>("val");
     } else if (field == "list entry") {
-        auto *editor = new CustomListDialog(QStringLiteral("types"), QStringLiteral("Types|Type"),
-                                            QStringLiteral("completed"));
+        auto *editor = new CustomListDialog("types", "Types|Type", "completed");
         owner.reset(editor);
         editor->btnNew->click();
         typed = editor->text;
@@ -108,10 +106,10 @@ void TestBarRefused::fieldsRefuseBar()
         editor->btnNew->click();
         typed = editor->text;
     }
-    QVERIFY(typed);
     QCOMPARE(typeBar(typed), QStringLiteral("ab"));
 }
 
+// The names asked for in prompts: templates and categories.
 void TestBarRefused::promptsRefuseBar_data()
 {
     QTest::addColumn<QString>("prompt");
@@ -123,14 +121,14 @@ void TestBarRefused::promptsRefuseBar_data()
 void TestBarRefused::promptsRefuseBar()
 {
     QFETCH(QString, prompt);
+    const bool renaming = prompt.startsWith("renamed");
     QString seen;
     ModalDriver driver;
     if (prompt == "new template")
         driver.expect("TaskDialog", ModalDriver::accept);
-    const bool renaming = prompt.startsWith("renamed");
     driver.expect(renaming ? "RenameDialog" : "EnterStringDialog", [&seen](QWidget *d) {
         seen = typeBar(d->findChild<QLineEdit *>("fname"));
-        static_cast<QDialog *>(d)->reject();
+        ModalDriver::reject(d);
     });
     if (prompt.endsWith("template")) {
         TemplateManager templates(QStringLiteral("bartemplates"));
@@ -138,22 +136,15 @@ void TestBarRefused::promptsRefuseBar()
         templates.store()->addRecord(lunch);
         templates.add(lunch, QStringLiteral("Lunch"));
         TemplateDialog dialog(&templates);
-        if (renaming)
-            dialog.doRename();
-        else
-            dialog.doNew();
+        renaming ? dialog.doRename() : dialog.doNew();
     } else {
         CategoryManager *categories = TaskManager::sharedCategoryManager();
         auto *food = new CategoryRecord(categories);
         food->title = QStringLiteral("Food");
         categories->addRecord(food);
         CategoiesDialog dialog(categories, nullptr);
-        if (renaming) {
-            dialog.listView()->setCurrentItem(dialog.listView()->firstChild());
-            dialog.renameCategory();
-        } else {
-            dialog.newCategory();
-        }
+        dialog.listView()->setCurrentItem(dialog.listView()->firstChild());
+        renaming ? dialog.renameCategory() : dialog.newCategory();
     }
     QCOMPARE(driver.pending(), 0);
     QCOMPARE(seen, QStringLiteral("ab"));

@@ -17,103 +17,45 @@ using namespace fixtures;
 
 namespace {
 
-// A private X display (Xvfb) on which the program runs as on a desktop,
-// driven with xdotool as a user's keyboard would.
-class Desktop
+// xdotool on the private display; its output (never null), or a null text
+// when it failed.
+QByteArray xdotool(const QStringList &args)
 {
-public:
-    ~Desktop()
-    {
-        if (m_server.state() != QProcess::NotRunning) {
-            m_server.kill();
-            m_server.waitForFinished();
-        }
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return QByteArray();
+    return p.readAllStandardOutput() + ' ';
+}
+
+// The id of the shown window of that title, empty when there is none.
+QByteArray windowId(const QString &title)
+{
+    return xdotool({"search", "--onlyvisible", "--name", title}).split('\n').at(0).trimmed();
+}
+
+// Waits until the window is shown and gives it the keyboard; false when it
+// never came.
+bool focus(const QString &title)
+{
+    QByteArray id;
+    if (!QTest::qWaitFor([&] { return !(id = windowId(title)).isEmpty(); }, 30000)) {
+        qWarning("no window \"%s\" among: %s", qPrintable(title),
+                 xdotool({"search", "--onlyvisible", "--name", ".", "getwindowname", "%@"}).constData());
+        return false;
     }
+    return !xdotool({"windowfocus", "--sync", QString::fromLatin1(id)}).isNull();
+}
 
-    // Empty when it runs, else why not.
-    QString start()
-    {
-        for (const char *tool : {"Xvfb", "xdotool"}) {
-            if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
-                return QStringLiteral("%1 is not installed").arg(QLatin1String(tool));
-        }
-        // the server picks a free display and says which on its output
-        m_server.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "800x700x24",
-                                                "-nolisten", "tcp"});
-        if (!m_server.waitForStarted())
-            return QStringLiteral("Xvfb did not start");
-        QByteArray said;
-        while (!said.contains('\n') && m_server.waitForReadyRead(20000))
-            said += m_server.readAllStandardOutput();
-        if (!said.contains('\n'))
-            return QStringLiteral("Xvfb gave no display");
-        m_display = QLatin1Char(':') + QString::fromLatin1(said.trimmed());
-        return QString();
-    }
+bool gone(const QString &title)
+{
+    return QTest::qWaitFor([&] { return windowId(title).isEmpty(); }, 30000);
+}
 
-    // The program with its own home, on this display.
-    void launch(QProcess &program, const QString &home) const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QPE_HOME"), home);
-        env.insert(QStringLiteral("DISPLAY"), m_display);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.insert(QStringLiteral("LANG"), QStringLiteral("en"));
-        program.setProcessEnvironment(env);
-        program.setProcessChannelMode(QProcess::ForwardedChannels);
-        program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../app/ymroutlays"),
-                      QStringList());
-    }
-
-    // xdotool with these arguments; its output, or a null text when it failed.
-    QByteArray tool(const QStringList &args) const
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), m_display);
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral("xdotool"), args);
-        if (!p.waitForFinished(30000)) {
-            p.kill();
-            p.waitForFinished();
-            return QByteArray();
-        }
-        const QByteArray out = p.readAllStandardOutput();
-        return p.exitCode() == 0 ? out + ' ' : QByteArray();
-    }
-
-    // The shown window whose title matches, given the keyboard; its id.
-    QByteArray focus(const QString &title) const
-    {
-        QByteArray id;
-        const bool shown = QTest::qWaitFor([&] {
-            id = tool({"search", "--onlyvisible", "--name", title}).trimmed();
-            return !id.isEmpty();
-        }, 30000);
-        if (!shown) {
-            qWarning("no window \"%s\"; shown: %s", qPrintable(title),
-                     tool({"search", "--onlyvisible", "--name", ".", "getwindowname", "%@"}).constData());
-            return QByteArray();
-        }
-        id = id.split('\n').value(0);
-        tool({"windowfocus", "--sync", QString::fromLatin1(id)});
-        return id;
-    }
-
-    bool gone(const QString &title) const
-    {
-        return QTest::qWaitFor([&] {
-            return tool({"search", "--onlyvisible", "--name", title}).isNull();
-        }, 30000);
-    }
-
-    // Keys as xdotool names them, typed into the focused window.
-    void keys(const QStringList &names) const { tool(QStringList{"key", "--delay", "50"} + names); }
-
-private:
-    QProcess m_server;
-    QString m_display;
-};
+void keys(const QStringList &names)
+{
+    xdotool(QStringList{"key", "--delay", "50"} + names);
+}
 
 QStringList amountsIn(const QString &book)
 {
@@ -135,6 +77,7 @@ class TestSessionSave : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void cleanupTestCase() { m_display.kill(); m_display.waitForFinished(); }
     void cleanup() { YMRDialog::stopScript(); }
     void idleSaveAfterTheLastChange();
     void logOutWritesBookAndSettings();
@@ -149,15 +92,29 @@ private:
     // A new expense of that amount through the record dialog, as typed.
     void addExpense(const char *amount);
 
-    Desktop m_desktop;
-    QString m_noDesktop;
+    // Xvfb: the program runs on it as on a desktop, driven with xdotool as
+    // by a user's keyboard
+    QProcess m_display;
+    QString m_noDisplay;
     QTemporaryDir m_home;
 };
 
 void TestSessionSave::initTestCase()
 {
     qApp->setQuitOnLastWindowClosed(false);
-    m_noDesktop = m_desktop.start();
+    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
+        m_noDisplay = QStringLiteral("Xvfb or xdotool is not installed");
+        return;
+    }
+    // the server picks a free display and says which on its output
+    m_display.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-nolisten", "tcp"});
+    QByteArray said;
+    while (!said.contains('\n') && m_display.waitForReadyRead(20000))
+        said += m_display.readAllStandardOutput();
+    QVERIFY2(said.contains('\n'), "Xvfb gave no display");
+    // for xdotool and the program; this process stays off screen
+    qputenv("DISPLAY", ':' + said.trimmed());
 }
 
 void TestSessionSave::idleSaveAfterTheLastChange()
@@ -217,12 +174,8 @@ bool TestSessionSave::startProgram(QProcess &program, QString &book)
     static int run = 0;
     const QString home = m_home.path() + QLatin1Char('/') + QString::number(++run);
     book = home + QStringLiteral("/Trip.exp");
-    QDir().mkpath(home + QStringLiteral("/Settings"));
-    {
-        QFile f(book);
-        if (!f.open(QIODevice::WriteOnly))
-            return false;
-    }
+    QDir().mkpath(home);
+    writeFile(book, QByteArray());
     {
         QSettings settings(home + QStringLiteral("/Settings/ymrOutlays.conf"), QSettings::IniFormat);
         settings.setValue(QStringLiteral("Options/key_1"), int(Qt::Key_N));
@@ -231,19 +184,26 @@ bool TestSessionSave::startProgram(QProcess &program, QString &book)
         // the last book, opened at start
         settings.setValue(QStringLiteral("Options/book"), book);
     }
-    m_desktop.launch(program, home);
-    return program.waitForStarted() && !m_desktop.focus(QStringLiteral("^Expense Book : Trip$")).isEmpty();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QPE_HOME"), home);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("en"));
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../app/ymroutlays"),
+                  QStringList());
+    return program.waitForStarted() && focus(QStringLiteral("^Expense Book : Trip$"));
 }
 
 void TestSessionSave::addExpense(const char *amount)
 {
-    QVERIFY(!m_desktop.focus(QStringLiteral("^Expense Book : Trip$")).isEmpty());
-    m_desktop.keys({"n"});
+    QVERIFY(focus(QStringLiteral("^Expense Book : Trip$")));
+    keys({"n"});
     // the amount has the keyboard; Ctrl+Return is the device's OK
-    QVERIFY(!m_desktop.focus(QStringLiteral("^New Expense - Trip$")).isEmpty());
-    m_desktop.tool({"type", "--delay", "50", QLatin1String(amount)});
-    m_desktop.keys({"ctrl+Return"});
-    QVERIFY(m_desktop.gone(QStringLiteral("^New Expense - Trip$")));
+    QVERIFY(focus(QStringLiteral("^New Expense - Trip$")));
+    xdotool({"type", "--delay", "50", QLatin1String(amount)});
+    keys({"ctrl+Return"});
+    QVERIFY(gone(QStringLiteral("^New Expense - Trip$")));
 }
 
 void TestSessionSave::signalEndsTheProgramWithAllSaved_data()
@@ -256,20 +216,20 @@ void TestSessionSave::signalEndsTheProgramWithAllSaved_data()
 
 void TestSessionSave::signalEndsTheProgramWithAllSaved()
 {
-    if (!m_noDesktop.isEmpty())
-        QSKIP(qPrintable(m_noDesktop));
+    if (!m_noDisplay.isEmpty())
+        QSKIP(qPrintable(m_noDisplay));
     QFETCH(int, number);
     QProcess program;
     QString book;
     QVERIFY(startProgram(program, book));
     const QString settings = QFileInfo(book).path() + QStringLiteral("/Settings/ymrOutlays.conf");
-    m_desktop.keys({"d"});
+    keys({"d"});
     addExpense("42");
     // the find is up over the book when the session ends: no idle save
     // comes between
-    QVERIFY(!m_desktop.focus(QStringLiteral("^Expense Book : Trip$")).isEmpty());
-    m_desktop.keys({"f"});
-    QVERIFY(!m_desktop.focus(QStringLiteral("^Filter Editor$")).isEmpty());
+    QVERIFY(focus(QStringLiteral("^Expense Book : Trip$")));
+    keys({"f"});
+    QVERIFY(focus(QStringLiteral("^Filter Editor$")));
     if (amountsIn(book).contains(QStringLiteral("42")))
         QSKIP("the idle save ran before the find was up (a very slow machine)");
 
@@ -285,8 +245,8 @@ void TestSessionSave::signalEndsTheProgramWithAllSaved()
 
 void TestSessionSave::killAfterTheIdleSaveLosesNothing()
 {
-    if (!m_noDesktop.isEmpty())
-        QSKIP(qPrintable(m_noDesktop));
+    if (!m_noDisplay.isEmpty())
+        QSKIP(qPrintable(m_noDisplay));
     QProcess program;
     QString book;
     QVERIFY(startProgram(program, book));
