@@ -70,11 +70,13 @@ ToDoWindow::ToDoWindow()
     selectionCleared();
     setBookActionsEnabled(false);
 
+    // a crash or kill -9 loses no more than the last few seconds
     m_idleSave = new QTimer(this);
     m_idleSave->setSingleShot(true);
     m_idleSave->setInterval(5000);
     connect(m_idleSave, &QTimer::timeout, this, &ToDoWindow::idleSave);
-    // a log-out: everything written, and a question only where allowed
+    // the session manager's call before a log-out: all written, and a
+    // message only where it allows one
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &session) {
         if (!saveSession() && session.allowsErrorInteraction()) {
             saveOpenBook();
