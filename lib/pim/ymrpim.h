@@ -14,6 +14,7 @@
 class PIMReminder;
 class QFile;
 class QPoint;
+class QWidget;
 class YMRComboBox;
 class YMRListBox;
 
@@ -25,6 +26,11 @@ public:
     static QString encodeValue(const QString &value);
     // Takes the key (first piece) off the list and joins the rest with "=".
     static QString decodeValue(QStringList &pieces);
+    // A text stored in a record file cannot hold "|" (it reads back as a
+    // line break): the field (a QLineEdit, an editable YMRComboBox or a
+    // QPlainTextEdit) refuses it where it is typed or pasted, and says so
+    // once per refusal.
+    static void refuseBar(QWidget *field);
 
     // "d m y", "d m y h m s", "h m s"; null for invalid values.
     static QString dateToText(const QDate &date);
