@@ -28,20 +28,23 @@ PopupMenu::PopupMenu(QWidget *parent, const char *name)
     connect(this, &QMenu::aboutToShow, this, &PopupMenu::fitScreen);
 }
 
+PopupMenu::~PopupMenu() = default;
+
 void PopupMenu::fitScreen()
 {
-    // A menu taller or wider than the screen in the inherited font takes a
-    // smaller one until it fits.
-    setFont(QFont());
+    // A menu taller or wider than the screen takes a smaller font until it
+    // fits; measured afresh each time (items change) in the font it inherits.
+    if (m_shrunk)
+        setFont(QFont());
+    m_shrunk = false;
     const QSize screen = QPEApplication::screenRect().size();
     QFont f = font();
     while (screen.expandedTo(sizeHint()) != screen && f.pointSizeF() > 6) {
         f.setPointSizeF(f.pointSizeF() - 0.5);
         setFont(f);
+        m_shrunk = true;
     }
 }
-
-PopupMenu::~PopupMenu() = default;
 
 int PopupMenu::idOf(const QAction *action)
 {

@@ -87,6 +87,7 @@ private:
     QHash<int, bool> m_checked;
     QMultiHash<int, ItemConnection> m_connections;
     bool m_checkable = false;
+    bool m_shrunk = false;
 };
 
 #endif
