@@ -84,6 +84,7 @@ private:
     int insertAction_(QAction *a, int id, int index);
     void onTriggered(QAction *a);
     void onHovered(QAction *a);
+    void fitScreen();
 
     struct ItemConnection {
         const QObject *receiver;
@@ -94,6 +95,7 @@ private:
     QHash<int, bool> m_checked;
     QMultiHash<int, ItemConnection> m_connections;
     bool m_checkable = false;
+    bool m_shrunk = false;
 };
 
 #endif
