@@ -12,7 +12,6 @@
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 
-
 FilterListDialog::FilterListDialog(TaskManager *manager, QWidget *parent, const char *name)
     : FilterListDialogBase(parent, name, true)
     , m_manager(manager)

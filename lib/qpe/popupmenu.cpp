@@ -321,7 +321,8 @@ QPoint PopupMenu::placeAt(const QPoint &pos) const
 void PopupMenu::popupUnder(const QWidget *w)
 {
     const QRect at(w->mapToGlobal(QPoint(0, 0)), w->size());
-    popup(QPEApplication::popupGeometry(at, sizeHint()).topLeft());
+    QMenu::popup(QPEApplication::popupGeometry(at, sizeHint()).topLeft(),
+                 actions().value(0, nullptr));
 }
 
 void PopupMenu::showEvent(QShowEvent *e)

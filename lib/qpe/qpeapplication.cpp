@@ -35,16 +35,16 @@ void readScreen()
     s_screen = QPEApplication::parseScreenSize(QString::fromLocal8Bit(qgetenv(QPE_ENV_SCREEN)));
 }
 
-// The window manager keeps a dialog above the window it belongs to. Made
-// while its parent window is hidden (the alarm window of the list of due
-// reminders), it would belong to a window that is not on the screen, and
-// could end up behind the window it blocks: it belongs to the nearest shown
-// one instead.
 QWidget *parentWindow(QWidget *w)
 {
     return w->parentWidget() ? w->parentWidget()->window() : nullptr;
 }
 
+// The window manager keeps a dialog above the window it belongs to. Made
+// while its parent window is hidden (the alarm window of the list of due
+// reminders), it would belong to a window that is not on the screen, and
+// could end up behind the window it blocks: it belongs to the nearest shown
+// one instead.
 void belongToShownWindow(QWidget *w)
 {
     QWidget *owner = parentWindow(w);

@@ -156,8 +156,8 @@ void YMRDialog::fitWidth()
         m_textLabel->setText(text);
         m_textLabel->setFont(labelFont);
         layout()->activate();
-        // after the label is back: while it held the caption it kept the
-        // box from its maximum width
+        // once the label is back: holding the caption, its width would
+        // stretch the box past its maximum
         resize(hint.width() + 32, hint.height());
     } else {
         const QSize hint = sizeHint();

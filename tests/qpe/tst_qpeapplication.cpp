@@ -5,10 +5,10 @@
 #include "qpe/qpedialogok.h"
 
 #include <QDialog>
-#include <QScreen>
-#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -88,8 +88,8 @@ void TestQpeApplication::popupGeometry_data()
         << false << QRect(10, -30, 100, 20) << QSize(80, 50) << 1 << QPoint(10, -81);
     QTest::newRow("shifted left at the right edge")
         << false << QRect(-50, 10, 100, 20) << QSize(100, 50) << 0 << QPoint(-100, 30);
-    QTest::newRow("a point") << false << QRect(QPoint(20, 20), QSize(0, 0)) << QSize(50, 40) << 0
-                             << QPoint(20, 20);
+    QTest::newRow("a point")
+        << false << QRect(QPoint(20, 20), QSize(0, 0)) << QSize(50, 40) << 0 << QPoint(20, 20);
     QTest::newRow("a point at the bottom-right corner")
         << false << QRect(QPoint(-10, -10), QSize(0, 0)) << QSize(50, 40) << 0 << QPoint(-50, -50);
     QTest::newRow("above what the desktop shows")
