@@ -59,7 +59,12 @@ public:
     static QString userListPath(const QString &name);
     static QString defaultListPath(const QString &name);
 
+    // The field between qualifiers, each qualifier in it doubled, then the
+    // separator; without a qualifier a field that would not read back whole
+    // is quoted all the same. The second form appends it to out.
     static QString csvQuote(const QString &text, const QString &qualifier, const QString &separator);
+    static void csvQuote(QString &out, const QString &text, const QString &qualifier,
+                         const QString &separator);
     static bool csvSplit(QStringList &fields, const QString &line, QChar qualifier,
                          QChar separator, bool &continued);
 
