@@ -83,6 +83,8 @@ private slots:
     void openStoreTakesIndexEdits();
     void sortKeys();
     void bookIcon();
+    void passwordPrompts_data();
+    void passwordPrompts();
 };
 
 void TestDBManager::newBooksAndIndexBytes()
@@ -499,6 +501,64 @@ void TestDBManager::bookIcon()
     }
     QVERIFY(covered > 0);
     QVERIFY(DBManager::iconDirectory().endsWith(QStringLiteral("/ymrOutlays/icons/")));
+}
+
+void TestDBManager::passwordPrompts_data()
+{
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("answer");   // the fake prompts': "yes", "no" or "books"
+    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<bool>("opened");      // the book the fake chose
+    QTest::addColumn<bool>("manager");
+    QTest::newRow("none installed, no password") << false << "" << "" << true << true << false;
+    QTest::newRow("none installed: refused") << false << "pw" << "" << false << false << false;
+    QTest::newRow("no password, no prompt") << true << "" << "no" << true << true << false;
+    QTest::newRow("accepted") << true << "pw" << "yes" << true << true << false;
+    QTest::newRow("refused") << true << "pw" << "no" << false << false << false;
+    QTest::newRow("books dialog asked for") << true << "pw" << "books" << false << false << true;
+}
+
+// The index asks the installed prompts only for a protected book, and
+// refuses one while none are installed.
+void TestDBManager::passwordPrompts()
+{
+    QFETCH(bool, installed);
+    QFETCH(QString, password);
+    QFETCH(QString, answer);
+    QFETCH(bool, allowed);
+    QFETCH(bool, opened);
+    QFETCH(bool, manager);
+    DBManager index;
+    DBRecord book(&index);
+    book.setPassword(password);
+    // the open prompt's choice: another book than the one asked for
+    DBRecord chosen(&index);
+    QList<DBRecord *> asked;
+    DBManager *askedIndex = nullptr;
+    if (installed) {
+        DBManager::setPasswordPrompts(
+            [&](DBRecord *r) {
+                asked << r;
+                return answer == QLatin1String("yes");
+            },
+            [&](DBManager *i, DBRecord *r, bool &managerRequested) -> DBRecord * {
+                askedIndex = i;
+                asked << r;
+                managerRequested = answer == QLatin1String("books");
+                return answer == QLatin1String("no") ? nullptr : &chosen;
+            });
+    }
+    QCOMPARE(DBManager::checkPassword(&book), allowed);
+    bool requested = !manager;
+    DBRecord *result = index.askPassword(&book, &requested);
+    DBManager::setPasswordPrompts(nullptr, nullptr);
+    QCOMPARE(requested, manager);
+    QCOMPARE(result, opened ? (installed && !password.isEmpty() ? &chosen : &book) : nullptr);
+    QCOMPARE(asked.size(), installed && !password.isEmpty() ? 2 : 0);
+    for (DBRecord *r : qAsConst(asked))
+        QCOMPARE(r, &book);
+    QCOMPARE(askedIndex, asked.isEmpty() ? nullptr : &index);
 }
 
 YMR_TEST_MAIN(TestDBManager)
