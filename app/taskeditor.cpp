@@ -58,8 +58,10 @@ TaskEditor::TaskEditor(QWidget *parent, const char *name)
                        static_cast<QWidget *>(account)})
         w->setMinimumWidth(40);
 
-    for (YMRComboBox *box : {type, account, city, cur})
+    for (YMRComboBox *box : {type, account, city, cur}) {
         box->insertItem(noneText());
+        YMRPIM::refuseBar(box);
+    }
     fillList(type, QStringLiteral("types"));
     fillList(account, QStringLiteral("accounts"));
     fillList(city, QStringLiteral("cities"));

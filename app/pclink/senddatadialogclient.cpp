@@ -137,8 +137,11 @@ void SendDataDialogClient::socketConnectionClosed()
     if (m_finished)
         return;
     m_finished = true;
-    if (m_link->transferState() != PCLink::Idle)
+    if (m_link->transferState() != PCLink::Idle) {
         YMRDialog::critical(tr("Connection error"), tr("Data transfer is not completed."));
+        // the file cut short counts as failed, so the caller can name it
+        fileEnded(false);
+    }
     reject();
 }
 
@@ -216,6 +219,8 @@ void SendDataDialogClient::fileEnded(bool ok)
     } else {
         emit getFileFailed(source, stop);
     }
+    if (m_finished)
+        return;
     if (stop) {
         reject();
         return;

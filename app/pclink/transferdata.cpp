@@ -1,4 +1,6 @@
 #include "transferdata.h"
+#include "pclink.h"
+#include "pclinkprotocol.h"
 #include "senddatadialogclient.h"
 
 #include "pim/dbmanager.h"
@@ -203,8 +205,8 @@ QStringList TransferData::dataPairs() const
                          Global::applicationFileName(appName(), QStringLiteral("ymrCategory"))};
     for (const char *name : dataLists) {
         const QString list = QString::fromLatin1(name);
-        pairs << QStringLiteral("[D]") + list
-              << Global::applicationFileName(appName() + QStringLiteral("Data"), list);
+        // a list never edited here is the installed one, as the device serves it
+        pairs << QStringLiteral("[D]") + list << (send ? YMRPIM::listPath(list) : YMRPIM::userListPath(list));
     }
     return pairs;
 }
@@ -224,6 +226,13 @@ QStringList TransferData::buildPairs()
     if (!send) {
         QSet<QString> taken;
         for (DBRecord *book : marked(deviceIndex)) {
+            // the device's index names the local file: only as a plain book
+            const QString name = QFileInfo(book->path()).fileName();
+            if (!PCLinkProtocol::isPlainName(book->path()) || !PCLink::isBookName(name)) {
+                bool stop = false;
+                getFileFailed(book->path(), stop);
+                continue;
+            }
             const QString local = localBookPath(book->path());
             // a second device book of the same file name would land on the first
             if (QFileInfo::exists(local) || taken.contains(local)) {

@@ -261,7 +261,19 @@ QString TaskListView::amountText(PIMRecord *record) const
     auto *task = static_cast<Task *>(record);
     if (!task)
         return QString();
-    return formatAmount(task->currency, amountValue(task->amount));
+    const double value = amountValue(task->amount);
+    if (!m_currencyFormats.contains(task->currency))
+        return namedAmount(task->currency, value);
+    return formatAmount(task->currency, value);
+}
+
+QString TaskListView::namedAmount(const QString &currency, double value) const
+{
+    const QString code = formatOf(currency);
+    QString text = formatNumber(value, code, currency);
+    if (!currency.isEmpty() && !formatShowsCurrency(code))
+        text += QLatin1Char(' ') + currency;
+    return text;
 }
 
 // ---- totals -------------------------------------------------------------------
@@ -284,7 +296,7 @@ void TaskListView::fillTotals()
     }
     for (const QString &currency : qAsConst(order))
         m_totalsMenu->insertItem(tr("Total") + QStringLiteral(" : ")
-                                 + formatAmount(currency, sums.value(currency)));
+                                 + namedAmount(currency, sums.value(currency)));
 }
 
 void TaskListView::showTotals()

@@ -33,6 +33,10 @@ public:
     QString dateTimeText(const QDateTime &dateTime) const;
     QString amountText(PIMRecord *record) const;
     QString formatAmount(const QString &currency, double value) const;
+    // formatAmount(), followed by the currency's name when the format does
+    // not show it: amounts of a currency that has left the list, and
+    // totals, always tell their currency.
+    QString namedAmount(const QString &currency, double value) const;
 
     int dateColumnWidth() const;
     int dateTimeColumnWidth() const;

@@ -58,6 +58,7 @@ private slots:
     void emptyListAcceptedOnConnect();
     void okBeforeTheEndIsNoSuccess();
     void noDeviceListening();
+    void deviceGoneMidTransfer_data();
     void deviceGoneMidTransfer();
     void busyDeviceRefusesSecondConnection();
     void idleConnectionReplacedAndClosed();
@@ -183,9 +184,19 @@ void TestSendDataDialog::noDeviceListening()
     QCOMPARE(boxes.first().text, QString("Run server part first."));
 }
 
-// The device answers the request, sends part of the file and goes away.
+// The device answers the request, sends part of the file and goes away or
+// falls silent: the file cut short is reported failed and the old one stays.
+void TestSendDataDialog::deviceGoneMidTransfer_data()
+{
+    QTest::addColumn<bool>("silent");
+    QTest::newRow("gone") << false;
+    QTest::newRow("silent for 30 s") << true;
+}
+
 void TestSendDataDialog::deviceGoneMidTransfer()
 {
+    QFETCH(bool, silent);
+    FakeClock clock;
     QTcpServer device;
     QVERIFY(device.listen(QHostAddress::LocalHost, 0));
     PCLinkServer::setPort(device.serverPort());
@@ -201,16 +212,22 @@ void TestSendDataDialog::deviceGoneMidTransfer()
             peer->flush();
         });
     });
-    connect(&client, &SendDataDialogClient::getFileSuccess, this, [] { QFAIL("not finished"); });
+    Outcomes out;
+    out.watch(&client);
     QTimer::singleShot(0, this, [&] {
         QTRY_COMPARE(client.link()->transferState(), 2);
-        peer->disconnectFromHost();
+        if (silent)
+            clock.now += PCLink::stallTime;
+        else
+            peer->disconnectFromHost();
     });
     QCOMPARE(client.exec(), 0);
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
+    QCOMPARE(out.events, QStringList{"failed:[A]Trip.exp"});
     QCOMPARE(readFile(local("Trip.exp")), QByteArray("old"));
+    QVERIFY(!QFile::exists(local("Trip.exp.new")));
 }
 
 void TestSendDataDialog::busyDeviceRefusesSecondConnection()

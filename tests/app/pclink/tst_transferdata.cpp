@@ -18,6 +18,7 @@
 #include "pim/pimrecordarray.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
+#include "pim/ymrpim.h"
 #include "qpe/config.h"
 #include "qpe/global.h"
 #include "qt/ymrapplication.h"
@@ -177,11 +178,14 @@ void TestTransferData::sendPairs()
     TransferData dlg(true, m_index, home);
     dlg.select(m_index->findByPath(card));
     dlg.data->setChecked(true);
+    // a list edited here goes as edited, one never edited as installed
+    QVERIFY(YMRPIM::saveList("accounts", {"Cash"}));
+    QFile::remove(YMRPIM::userListPath("cities"));
     const QStringList pairs = dlg.buildPairs();
     QCOMPARE(pairs.size(), 2 * 11);
-    QCOMPARE(pairs.mid(0, 4), QStringList({appFile("ymrCategory"), "[A]ymrCategory",
+    QCOMPARE(pairs.mid(0, 6), QStringList({appFile("ymrCategory"), "[A]ymrCategory",
                                            Global::applicationFileName("ymrOutlaysData", "accounts"),
-                                           "[D]accounts"}));
+                                           "[D]accounts", YMRPIM::defaultListPath("cities"), "[D]cities"}));
     QCOMPARE(pairs.at(9), QString("[D]currencies_en"));
     QCOMPARE(pairs.at(17), QString("[D]numberformat"));
     QCOMPARE(pairs.mid(18), QStringList({home, "[A]Home.exp", card, "/media/card/Trip.exp"}));
@@ -224,12 +228,14 @@ void TestTransferData::getModeConnectListsDeviceBooks()
 }
 
 // Device books land on the local book of the same file name; existing files
-// and names used twice in one run are asked about.
+// and names used twice in one run are asked about. Only a plain ".exp" name
+// is taken (never the book index or the category file); the others fail.
 void TestTransferData::getOverwriteQuestions()
 {
     Device device;
     device.books = QStringList{device.app() + "/Trip.exp", device.app() + "/New.exp", device.data() + "/New.exp",
-                               device.app() + "/Keep.exp"};
+                               device.app() + "/Keep.exp", "/d/ymrOutlaysIDX", "/d/ymrCategory", "/d/a|b.exp",
+                               "/d/\x01.exp"};
     device.publish();
     const QString cardTrip = m_card.path() + "/Trip.exp";
     makeBook(cardTrip, {"local"});
@@ -246,11 +252,14 @@ void TestTransferData::getOverwriteQuestions()
     YMRDialog::queueAnswer(1); // Trip: overwrite
     YMRDialog::queueAnswer(2); // the second New: cancel
     YMRDialog::queueAnswer(2); // Keep: cancel
+    YMRDialog::queueAnswer(1); // a|b.exp failed
+    YMRDialog::queueAnswer(1); // \x01.exp failed
     const QStringList pairs = dlg.buildPairs();
     QCOMPARE(pairs, QStringList({device.app() + "/Trip.exp", cardTrip, device.app() + "/New.exp",
                                  appFile("New.exp")}));
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
-    QCOMPARE(boxes.size(), 3);
+    QCOMPARE(boxes.size(), 5);
+    QCOMPARE(boxes.at(3).text, QString("Failed receive file: /d/a\nb.exp."));
     QCOMPARE(boxes.at(0).caption, QString("Receive Data ..."));
     QCOMPARE(boxes.at(0).text,
              QString("Expense Book [Trip] already exists on %1.\nDo you want overwrite it?").arg(cardTrip));
@@ -342,8 +351,11 @@ void TestTransferData::twoCopiesEndToEnd()
 
     makeBook(local, {"Museum"});
     {
+        // with the value lists as a new user has them: never edited
+        for (const QString &list : QDir(YMRPIM::userListPath(QString())).entryList(QDir::Files))
+            QFile::remove(YMRPIM::userListPath(list));
         TransferData put(true, m_index, local);
-        put.data->setChecked(false);
+        put.data->setChecked(true);
         YMRDialog::queueAnswer(1);
         put.start();
         QCOMPARE(put.result(), 1);
