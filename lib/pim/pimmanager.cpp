@@ -13,7 +13,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFuture>
-#include <QtConcurrent>
+#include <QtConcurrentRun>
 
 #include <climits>
 #include <cstring>
