@@ -45,32 +45,22 @@ void TestPIMCsvWriter::rows_data()
     QTest::addColumn<QString>("qualifier");
     QTest::addColumn<QString>("delimiter");
     QTest::addColumn<QString>("multiline");
-    QTest::addColumn<QString>("header");
     QTest::addColumn<QString>("expected");
-    // every field qualified, a qualifier inside doubled
-    QTest::newRow("quote, semicolon")
-        << "\"" << ";" << " / "
-        << "\"Date\";\"Type\";\"Amount\";\"Currency\";\"City\";\"Account\";\"Description\";"
-           "\"Created Date\";\"Updated Date\";\"Categories\"\n"
-        << "\"01.03.26 00:00\";\"Taxi\";\"12,50\";\"EUR\";\"Caf\u00e9 \"\"Nord\"\"\";\"it's\";"
-           "\"ride / back; home\";\"2026-3-1 9:05 AM\";\"2026-3-2 11:59 PM\";\"Food, Travel\"\n"
-           "\"\";\"a\rb\";\"7\";\"\";\"x\";\"\";\"\";\"\";\"\";\"\"\n";
+    // every field qualified, a qualifier inside doubled; no delimiter ends a row
+    QTest::newRow("quote, two-character delimiter")
+        << "\"" << "; " << " / "
+        << "\"Date\"; \"Type\"; \"Amount\"; \"Currency\"; \"City\"; \"Account\"; \"Description\"; "
+           "\"Created Date\"; \"Updated Date\"; \"Categories\"\n"
+           "\"01.03.26 00:00\"; \"Taxi\"; \"12,50\"; \"EUR\"; \"Caf\u00e9 \"\"Nord\"\"\"; \"it's\"; "
+           "\"ride / back; home\"; \"2026-3-1 9:05 AM\"; \"2026-3-2 11:59 PM\"; \"Food, Travel\"\n";
     // no qualifier: a field holding the delimiter, a quote or a line break
     // is quoted all the same
     QTest::newRow("none, comma")
         << "" << "," << "\n"
         << "Date,Type,Amount,Currency,City,Account,Description,Created Date,Updated Date,"
            "Categories\n"
-        << "01.03.26 00:00,Taxi,\"12,50\",EUR,\"Caf\u00e9 \"\"Nord\"\"\",it's,"
-           "\"ride\nback; home\",2026-3-1 9:05 AM,2026-3-2 11:59 PM,\"Food, Travel\"\n"
-           ",\"a\rb\",7,,x,,,,,\n";
-    QTest::newRow("apostrophe, two-character delimiter")
-        << "'" << "::" << ""
-        << "'Date'::'Type'::'Amount'::'Currency'::'City'::'Account'::'Description'::"
-           "'Created Date'::'Updated Date'::'Categories'\n"
-        << "'01.03.26 00:00'::'Taxi'::'12,50'::'EUR'::'Caf\u00e9 \"Nord\"'::'it''s'::"
-           "'rideback; home'::'2026-3-1 9:05 AM'::'2026-3-2 11:59 PM'::'Food, Travel'\n"
-           "''::'a\rb'::'7'::''::'x'::''::''::''::''::''\n";
+           "01.03.26 00:00,Taxi,\"12,50\",EUR,\"Caf\u00e9 \"\"Nord\"\"\",it's,"
+           "\"ride\nback; home\",2026-3-1 9:05 AM,2026-3-2 11:59 PM,\"Food, Travel\"\n";
 }
 
 void TestPIMCsvWriter::rows()
@@ -79,7 +69,6 @@ void TestPIMCsvWriter::rows()
     QFETCH(QString, delimiter);
     QFETCH(QString, multiline);
     QFETCH(QString, expected);
-    QFETCH(QString, header);
 
     TaskManager book(QStringLiteral("csv.exp"));
     auto *t = new Task(&book);
@@ -94,15 +83,6 @@ void TestPIMCsvWriter::rows()
     t->setUpdated(QDateTime(QDate(2026, 3, 2), QTime(23, 59)));
     t->setCategories(m_categories);
     book.records()->append(t);
-    // no date, no stamps, a carriage return
-    auto *bare = new Task(&book);
-    bare->date = QDate();
-    bare->type = QStringLiteral("a\rb");
-    bare->amount = QStringLiteral("7");
-    bare->city = QStringLiteral("x");
-    bare->setCreated(QDateTime());
-    bare->setUpdated(QDateTime());
-    book.records()->append(bare);
     // not an expense: no row
     book.records()->append(new PIMRecord(&book));
 
@@ -115,7 +95,7 @@ void TestPIMCsvWriter::rows()
         .write(out, *book.records());
     out.flush();
     QCOMPARE(out.status(), QTextStream::Ok);
-    QCOMPARE(bytes.data(), (header + expected).toUtf8());
+    QCOMPARE(bytes.data(), expected.toUtf8());
 }
 
 YMR_TEST_MAIN(TestPIMCsvWriter)
