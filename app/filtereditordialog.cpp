@@ -283,7 +283,9 @@ void FilterEditorDialog::fieldChanged(int position)
         auto *editor = new YMDateTimeEditor(valBase, "val");
         editor->setClockIcons(true);
         editor->hideTime(true);
-        editor->setMonthLong(true);
+        // long month names leave no room on a small screen (as on the
+        // expense page)
+        editor->setMonthLong(!m_narrow);
         connect(editor, qOverload<>(&YMDateTimeEditor::changed), this, [this] { m_edited = true; });
         m_value = editor;
         break;
@@ -304,7 +306,7 @@ void FilterEditorDialog::fieldChanged(int position)
         auto *date = new YMDateTimeEditor(box, "val1");
         date->setClockIcons(true);
         date->hideTime(true);
-        date->setMonthLong(true);
+        date->setMonthLong(!m_narrow);
         auto *time = new YMDateTimeEditor(box, "val2");
         time->setClockIcons(true);
         time->hideDate(true);
@@ -318,8 +320,8 @@ void FilterEditorDialog::fieldChanged(int position)
     }
     }
     layout->addWidget(m_value);
-    // a date with its time needs the whole width of a small screen
-    placeValueArea(m_narrow && type == DateAndTime);
+    // a date (and its time) needs the whole width of a small screen
+    placeValueArea(m_narrow && (type == Date || type == DateAndTime));
     m_value->show();
     m_value->setFocus();
     // a value area below the visible rows comes into view once shown

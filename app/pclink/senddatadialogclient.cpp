@@ -33,6 +33,8 @@ SendDataDialogClient::SendDataDialogClient(const QString &host, bool send, const
     box->addWidget(m_status);
     m_file = new QLabel(this);
     m_file->setAlignment(Qt::AlignCenter);
+    // a long path wraps after its separators rather than widen the window
+    m_file->setWordWrap(true);
     box->addWidget(m_file);
     box->addSpacing(32);
     m_progress = new QProgressBar(this);

@@ -122,9 +122,9 @@ void TaskListView::setupColumns(int id, Config *settings)
         header()->setResizeEnabled(false, col);
         break;
     default: {
-        const int width = settings ? settings->readNumEntry(QLatin1String(info.widthKey),
-                                                           info.defaultWidth)
-                                   : info.defaultWidth;
+        const int fallback = id == 1 ? amountColumnWidth() : info.defaultWidth;
+        const int width = settings ? settings->readNumEntry(QLatin1String(info.widthKey), fallback)
+                                   : fallback;
         if (id == 8)
             col = addColumn(YMRResource::loadIconSet(QStringLiteral("category")), tr(info.name),
                             width);
@@ -193,6 +193,16 @@ int TaskListView::dateColumnWidth() const
     for (int month = 1; month <= 11; ++month)
         widest = qMax(widest, fm.horizontalAdvance(dateText(QDate(year, month, 1))));
     return 6 + widest;
+}
+
+int TaskListView::amountColumnWidth() const
+{
+    const QFontMetrics fm(font());
+    const double typical = 1234.56;
+    int widest = fm.horizontalAdvance(formatAmount(QString(), typical));
+    for (auto it = m_currencyFormats.constBegin(); it != m_currencyFormats.constEnd(); ++it)
+        widest = qMax(widest, fm.horizontalAdvance(formatAmount(it.key(), typical)));
+    return qMax(columnInfo[1].defaultWidth, widest + 2 * itemMargin());
 }
 
 int TaskListView::dateTimeColumnWidth() const

@@ -40,6 +40,9 @@ public:
 
     int dateColumnWidth() const;
     int dateTimeColumnWidth() const;
+    // The Amount column's width before the user sets one: a typical amount
+    // in the widest of the currencies' formats, whole.
+    int amountColumnWidth() const;
 
     QString datePattern() const { return m_datePattern; }
     QString dateTimePattern() const { return m_dateTimePattern; }

@@ -60,6 +60,7 @@ void TestWalkthrough::initTestCase()
 {
     PasswordDialog2::installPrompts();
     qApp->setQuitOnLastWindowClosed(false);
+    ymrtest::useDesktopFont();
     qputenv("LANG", "en");
     makeBook(QStringLiteral("Household"),
              {{"Taxi", "12.50", "Berlin", "to the station", QDate(2026, 3, 1)},

@@ -82,6 +82,7 @@ private slots:
     void keysOffered();
     void checkMarks();
     void columnWidths();
+    void amountColumnShowsATypicalAmount();
     void shownAtScreenClass();
 };
 
@@ -310,6 +311,25 @@ void TestTaskListView::columnWidths()
     QVERIFY(!cfg.hasKey(QStringLiteral("date_width")));
     auto again = bind(book, { 1 });
     QCOMPARE(again->columnWidth(0), 64);
+}
+
+// Until the user sizes it, the Amount column shows a typical amount whole,
+// in each currency's format.
+void TestTaskListView::amountColumnShowsATypicalAmount()
+{
+    ymrtest::useDesktopFont();
+    TaskManager book(file());
+    // a list whose column group holds no width yet
+    TaskListView list(nullptr, "fresh");
+    list.setManager(&book, true);
+    list.readCurrencyFormats();
+    list.setColumns({ 1 });
+    for (const char *currency : { "JPY", "EUR", "XXX", "" }) {
+        const QString shown = list.formatAmount(QString::fromLatin1(currency), 1234.56);
+        QVERIFY2(list.columnWidth(0)
+                     >= list.fontMetrics().horizontalAdvance(shown) + 2 * list.itemMargin(),
+                 qPrintable(shown));
+    }
 }
 
 void TestTaskListView::shownAtScreenClass()

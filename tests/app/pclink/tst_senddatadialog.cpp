@@ -13,6 +13,7 @@
 #include "pim/dbrecord.h"
 #include "pim/taskmanager.h"
 #include "qpe/global.h"
+#include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
 
@@ -62,6 +63,7 @@ private slots:
     void deviceGoneMidTransfer();
     void busyDeviceRefusesSecondConnection();
     void idleConnectionReplacedAndClosed();
+    void longPathsKeepTheWindowsSize();
 
 private:
     QTemporaryDir m_local;
@@ -272,6 +274,25 @@ void TestSendDataDialog::idleConnectionReplacedAndClosed()
     QTRY_COMPARE(m_server->upperText(), QString("Waiting for connection ..."));
     QCOMPARE(m_server->lowerText(), QString());
     QCOMPARE(m_server->progressBar()->value(), 0);
+}
+
+// A file's path shown while it moves wraps inside the window; neither
+// side's window grows past the screen.
+void TestSendDataDialog::longPathsKeepTheWindowsSize()
+{
+    const QString path = QStringLiteral("/home/someone/Documents/Expense Books/Travel and "
+                                        "holidays/Summer in the mountains 2026/Trip.exp");
+    const QSize screen = QPEApplication::screenRect().size();
+    startServer();
+    SendDataDialogClient client("127.0.0.1", true, {});
+    m_server->receiveFile(path);
+    client.sendingFile(path);
+    QCoreApplication::processEvents();
+    m_server->sendingFile(path);
+    client.receiveFile(path);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_server->size(), screen);
+    QCOMPARE(client.size(), screen);
 }
 
 YMR_TEST_MAIN(TestSendDataDialog)

@@ -78,6 +78,22 @@ struct Device : QObject
     }
 };
 
+// The dialog shows its texts whole, inside its width: the group's title
+// (whole in its tool tip, else cut short with an ellipsis), the check box's
+// text (broken into lines at most) and the address field.
+void checkTexts(TransferData &dlg, const QString &title, const QString &dataText)
+{
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QCOMPARE(dlg.dbbox->toolTip(), title);
+    const QString shown = dlg.dbbox->title();
+    QVERIFY2(shown == title || (shown.endsWith(QChar(0x2026)) && title.startsWith(shown.chopped(1))),
+             qPrintable(shown));
+    QVERIFY(dlg.dbbox->fontMetrics().horizontalAdvance(shown) < dlg.dbbox->width());
+    QCOMPARE(dlg.data->text().simplified(), dataText);
+    QVERIFY(dlg.data->sizeHint().width() <= dlg.data->width());
+    QVERIFY(dlg.addr->width() >= dlg.addr->fontMetrics().horizontalAdvance("255.255.255.255"));
+}
+
 } // namespace
 
 class TestTransferData : public QObject
@@ -102,6 +118,7 @@ private:
 
 void TestTransferData::init()
 {
+    ymrtest::useDesktopFont();
     QFile::remove(appFile("ymrOutlaysIDX"));
     m_index = new DBManager;
     m_index->load();
@@ -138,8 +155,8 @@ void TestTransferData::sendModeMarksTheOpenBook()
     QVERIFY(!dlg.data->isChecked());
     QVERIFY(dlg.btnConnect->isHidden());
     QVERIFY(dlg.btnOk->isEnabled());
-    QCOMPARE(dlg.dbbox->title(), QString("Select expense books for transfer to device"));
-    QCOMPARE(dlg.data->text(), QString("Send Categories and Data lists to device"));
+    checkTexts(dlg, "Select expense books for transfer to device",
+               "Send Categories and Data lists to device");
     QVERIFY(m_index->findByPath(open)->hasProperty("transfer"));
     QVERIFY(!m_index->findByPath(other)->hasProperty("transfer"));
     QCOMPARE(static_cast<PIMListViewItem *>(dlg.list->currentItem())->record(), m_index->findByPath(open));
@@ -202,8 +219,8 @@ void TestTransferData::getModeConnectListsDeviceBooks()
         TransferData dlg(false, m_index, QString());
         QVERIFY(!dlg.btnOk->isEnabled());
         QVERIFY(!dlg.btnConnect->isHidden());
-        QCOMPARE(dlg.dbbox->title(), QString("Select expense books for receive"));
-        QCOMPARE(dlg.data->text(), QString("Receive Categories and Data lists from device"));
+        checkTexts(dlg, "Select expense books for receive",
+                   "Receive Categories and Data lists from device");
         QCOMPARE(dlg.list->childCount(), 0);
         dlg.addr->setText("127.0.0.1");
         dlg.doConnect();
