@@ -39,6 +39,7 @@ private:
 
 void TestPasswordDialog::initTestCase()
 {
+    PasswordDialog2::installPrompts();
     m_index = new DBManager();
     addBook(m_index, QStringLiteral("Alpha"), QStringLiteral("Secret"));
     addBook(m_index, QStringLiteral("Open"));
