@@ -13,7 +13,6 @@
 
 #include "ymrtest.h"
 
-#include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
 
 #include <QProcess>
@@ -23,7 +22,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -20,7 +19,6 @@ private slots:
     void emulatedScreen();
     void popupGeometry_data();
     void popupGeometry();
-    void promptsBelongToTheirWindow();
     void rotationSwapsAndResizes();
     void ctrlReturnAcceptsTheModalDialog();
     void dialogOkStrip();
@@ -122,35 +120,6 @@ void TestQpeApplication::popupGeometry()
     const QRect r = QPEApplication::popupGeometry(anchor, size, gap);
     QCOMPARE(r.topLeft(), from(expected));
     QCOMPARE(r.size(), size);
-}
-
-void TestQpeApplication::promptsBelongToTheirWindow()
-{
-    auto *app = qobject_cast<QPEApplication *>(qApp);
-    QWidget main;
-    app->showMainDocumentWidget(&main, false);
-    main.move(40, 30);
-    QTRY_COMPARE(QPEApplication::screenRect().topLeft(), main.geometry().topLeft());
-    QCOMPARE(QPEApplication::dialogParent(), &main);
-
-    // a prompt from inside a modal dialog speaks for that dialog, in the
-    // middle of the screen
-    QDialog dlg;
-    dlg.setModal(true);
-    QWidget *parent = nullptr;
-    QRect prompt;
-    QTimer::singleShot(0, [&] {
-        parent = QPEApplication::dialogParent();
-        QDialog box(parent);
-        box.resize(100, 60);
-        QPEApplication::centerOnScreen(&box);
-        prompt = box.geometry();
-        dlg.reject();
-    });
-    QPEApplication::showWidgetMaximized(&dlg);
-    dlg.exec();
-    QCOMPARE(parent, &dlg);
-    QCOMPARE(prompt.center(), QPEApplication::screenRect().center());
 }
 
 void TestQpeApplication::rotationSwapsAndResizes()
