@@ -146,12 +146,17 @@ QRect QPEApplication::popupGeometry(const QRect &anchor, const QSize &size, int 
     QRect r(QPoint(anchor.left(), anchor.top() + anchor.height() + gap), size);
     if (r.bottom() > area.bottom() && anchor.top() - gap - size.height() >= area.top())
         r.moveBottom(anchor.top() - gap - 1);
+    // room neither below nor above: over the anchor, still on the screen
+    if (r.bottom() > area.bottom())
+        r.moveBottom(area.bottom());
+    if (r.top() < area.top())
+        r.moveTop(area.top());
     if (r.right() > area.right())
         r.moveRight(area.right());
     else if (r.left() < area.left())
         r.moveLeft(area.left());
-    // wider than the screen, or room neither below nor above: as much of it
-    // on the real screen as it holds, from the top-left
+    // wider or taller than the screen: as much of it on the real screen as
+    // it holds, from the top-left
     if (r.right() > real.right())
         r.moveRight(real.right());
     if (r.left() < real.left())

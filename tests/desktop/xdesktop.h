@@ -92,6 +92,20 @@ inline Place placeOf(QWidget *w)
     return p;
 }
 
+// The whole of a framed window on the screen, title bar and borders
+// included (the manager's _NET_FRAME_EXTENTS around the client area).
+inline QRect frameOf(QWidget *w)
+{
+    const QByteArray out = run(QStringLiteral("xprop"), {QStringLiteral("-id"),
+                               QString::number(w->winId()), QStringLiteral("_NET_FRAME_EXTENTS")});
+    // "_NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom"
+    const QList<QByteArray> e = out.mid(out.indexOf('=') + 1).split(',');
+    if (!out.contains('=') || e.size() != 4)
+        return QRect();
+    return placeOf(w).client.adjusted(-e[0].trimmed().toInt(), -e[2].trimmed().toInt(),
+                                      e[1].trimmed().toInt(), e[3].trimmed().toInt());
+}
+
 // The window the server has w belong to (WM_TRANSIENT_FOR), 0 for none.
 inline WId transientFor(QWidget *w)
 {

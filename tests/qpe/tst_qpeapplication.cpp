@@ -92,6 +92,8 @@ void TestQpeApplication::popupGeometry_data()
         << false << QRect(QPoint(-10, -10), QSize(0, 0)) << QSize(50, 40) << 0 << QPoint(-50, -50);
     QTest::newRow("above what the desktop shows")
         << true << QRect(10, -30, 100, 20) << QSize(80, 50) << 1 << QPoint(10, -81);
+    QTest::newRow("room neither below nor above: over the anchor, up from the screen's edge")
+        << false << QRect(10, 100, 100, 20) << QSize(80, -60) << 1 << QPoint(10, 60);
     QTest::newRow("room neither below nor above: up from the desktop's edge")
         << true << QRect(10, 20, 100, 20) << QSize(80, -30) << 1 << QPoint(10, 30);
 }
