@@ -62,6 +62,7 @@ QString PasswordDialog::getPassword()
         p1->clear();
         p2->clear();
         p1->setFocus();
+        QPEApplication::centerOnScreen(this);
         if (exec() != QDialog::Accepted)
             return QString();
         if (!m_confirm || p1->text() == p2->text())
@@ -77,7 +78,7 @@ bool PasswordDialog::matches(const QString &typed, const QString &stored)
 
 bool PasswordDialog::checkBook(DBRecord *record)
 {
-    PasswordDialog dialog(false);
+    PasswordDialog dialog(false, QPEApplication::dialogParent());
     if (PasswordDialog::matches(dialog.getPassword(), record->password()))
         return true;
     YMRDialog::critical(DBManager::tr("Invalid password"), DBManager::tr("Access denied."));

@@ -2,6 +2,7 @@
 
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
+#include "qpe/qpeapplication.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
@@ -94,7 +95,7 @@ void PasswordDialog2::installPrompts()
 
 DBRecord *PasswordDialog2::openBook(DBManager *index, DBRecord *record, bool &managerRequested)
 {
-    PasswordDialog2 dialog(index, record);
+    PasswordDialog2 dialog(index, record, QPEApplication::dialogParent());
     const QString typed = dialog.getPassword();
     if (dialog.managerRequested()) {
         managerRequested = true;
