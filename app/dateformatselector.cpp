@@ -8,6 +8,7 @@
 #include "qt/ymrresource.h"
 
 #include <QHBoxLayout>
+#include <QLineEdit>
 
 DateFormatSelector::DateFormatSelector(QWidget *parent, const char *name)
     : QWidget(parent)
@@ -46,6 +47,8 @@ void DateFormatSelector::setList(const QString &listName, const QString &pattern
     }
     else
         m_combo->setEditText(pattern);
+    // a pattern longer than the field shows from its start
+    m_combo->lineEdit()->home(false);
 }
 
 void DateFormatSelector::setFormat(const QString &pattern)

@@ -72,25 +72,36 @@ void ExportDialog::layOut()
         box->addWidget(otherDelimiter, 1);
         grid->addLayout(box, row++, 1);
     }
+    // a label at its own width beside its field, in a row of their own
+    const auto beside = [](QLabel *label, QWidget *field, int stretch) {
+        auto *box = new QHBoxLayout();
+        box->setContentsMargins(0, 0, 0, 0);
+        box->setSpacing(2);
+        box->addWidget(label);
+        box->addWidget(field, stretch);
+        return box;
+    };
+    // On a narrow screen the column of labels would leave the patterns too
+    // little room: those rows, and the long label's, stand on their own, the
+    // date-time pattern on the row under its label.
+    const bool narrow = QPEApplication::screenRect().width() < 480;
     const std::pair<QLabel *, QWidget *> rows[] = {
         {TextLabel3, qualifier}, {TextLabel4, unicode}, {TextLabel5, dateFormat},
         {TextLabel6, timeFormat}, {TextLabel7, dateTimeFormat}};
     for (const auto &r : rows) {
-        grid->addWidget(r.first, row, 0);
-        grid->addWidget(r.second, row++, 1);
+        if (narrow && r.second == dateTimeFormat) {
+            grid->addWidget(r.first, row++, 0, 1, 2);
+            grid->addWidget(r.second, row++, 0, 1, 2);
+        } else if (narrow && r.second != unicode) {
+            grid->addLayout(beside(r.first, r.second, 1), row++, 0, 1, 2);
+        } else {
+            grid->addWidget(r.first, row, 0);
+            grid->addWidget(r.second, row++, 1);
+        }
     }
-    // on a narrow screen the long labels take two lines, leaving the
-    // fields room for their patterns
-    if (QPEApplication::screenRect().width() < 480) {
-        for (QLabel *l : {TextLabel3, TextLabel8})
-            l->setWordWrap(true);
-    }
-    auto *mlBox = new QHBoxLayout();
-    mlBox->setContentsMargins(0, 0, 0, 0);
-    mlBox->setSpacing(2);
-    mlBox->addWidget(TextLabel8);
-    mlBox->addWidget(ml, 2);
-    grid->addLayout(mlBox, row++, 0, 1, 2);
+    // the long label takes two lines, leaving the field room
+    TextLabel8->setWordWrap(narrow);
+    grid->addLayout(beside(TextLabel8, ml, 2), row++, 0, 1, 2);
     grid->setRowStretch(row++, 1);
     grid->addWidget(okCancelWidget, row, 0, 1, 2);
     grid->setColumnStretch(1, 1);

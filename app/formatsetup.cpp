@@ -5,16 +5,43 @@
 
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
+#include "qpe/qpeapplication.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 
 FormatSetup::FormatSetup(QWidget *parent, const char *name)
     : FormatSetupBase(parent, name)
 {
     btnEdit->setIconSet(YMRResource::loadIconSet(QStringLiteral("package_utilities")));
+    if (QPEApplication::screenRect().width() < 320) {
+        // Beside a column of labels the patterns would be cut: the date and
+        // the amount have their label at its own width, the date-time
+        // pattern the row under its label.
+        QGridLayout *grid = GroupBox4Layout;
+        for (QWidget *w : std::initializer_list<QWidget *>{TextLabel1, dateFormat, TextLabel2,
+                                                            dateTimeFormat, TextLabel3, formats,
+                                                            btnEdit})
+            grid->removeWidget(w);
+        auto *date = new QHBoxLayout();
+        date->setSpacing(grid->spacing());
+        date->addWidget(TextLabel1);
+        date->addWidget(dateFormat, 1);
+        grid->addLayout(date, 0, 0, 1, 3);
+        grid->addWidget(TextLabel2, 1, 0, 1, 3);
+        grid->addWidget(dateTimeFormat, 2, 0, 1, 3);
+        auto *amount = new QHBoxLayout();
+        amount->setSpacing(grid->spacing());
+        amount->addWidget(TextLabel3);
+        amount->addWidget(formats, 1);
+        amount->addWidget(btnEdit);
+        grid->addLayout(amount, 3, 0, 1, 3);
+    }
     Config cfg(YMRPIM::applicationName());
     cfg.setGroup(QStringLiteral("Options"));
     dateFormat->setList(QStringLiteral("dateFormat"),
@@ -24,9 +51,8 @@ FormatSetup::FormatSetup(QWidget *parent, const char *name)
                                           QStringLiteral("YYYY/MM/DD hh:mm AM/PM")));
     colors->setCurrentItem(cfg.readNumEntry(QStringLiteral("colormode"), 1));
     loadNumberFormats(cfg.readEntry(QStringLiteral("defcformat"), QStringLiteral("@#,#")));
-    // long patterns show from their start
-    for (YMRComboBox *box : {dateFormat->comboBox(), dateTimeFormat->comboBox(), formats})
-        box->lineEdit()->home(false);
+    // a long code shows from its start
+    formats->lineEdit()->home(false);
 }
 
 FormatSetup::~FormatSetup()

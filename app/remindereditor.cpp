@@ -7,6 +7,7 @@
 #include "qt/ymrcombobox.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
+#include "qt/ymrutil.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -47,6 +48,7 @@ ReminderEditor::ReminderEditor(QWidget *parent, const char *name)
     box->addWidget(scroll);
 
     setFocusProxy(alarm);
+    YMRUtil::wrapCheckBoxText(alarm, alarm->text());
     icon->setPixmap(YMRResource::loadPixmap(QStringLiteral("clock")));
     btnTest->setIconSet(YMRResource::loadIconSet(QStringLiteral("clock")));
 }

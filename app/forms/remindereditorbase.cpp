@@ -35,7 +35,7 @@ ReminderEditorBase::ReminderEditorBase(QWidget *parent, const char *name, Qt::Wi
     alertGrid->addWidget(icon, 0, 0);
     alarm = new QCheckBox(tr("Remind me about this at:"), GroupBox15);
     alarm->setObjectName(QStringLiteral("alarm"));
-    // a small screen cuts the end of the text rather than widen the page
+    // on a small screen the text takes two lines rather than widen the page
     alarm->setMinimumWidth(1);
     alertGrid->addWidget(alarm, 0, 1);
     TextLabel1 = new QLabel(tr("at:"), GroupBox15);

@@ -15,6 +15,7 @@
 #include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
+#include "qt/ymrheader.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 #include "qt/ymrutil.h"
@@ -26,7 +27,9 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QStyle>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -90,15 +93,35 @@ TransferData::TransferData(bool sendMode, DBManager *index, const QString &curre
         grid->removeWidget(btnConnect);
         grid->addWidget(addr, 1, 0, 1, 3);
         grid->addWidget(btnConnect, 2, 0, 1, 3);
+        // The groups are taller than the screen leaves them: they scroll
+        // above the buttons, the book list showing its header and three rows.
+        for (QGroupBox *group : {GroupBox1, dbbox})
+            group->layout()->setContentsMargins(3, 3, 3, 3);
+        auto *scroll = new QScrollArea(this);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        auto *body = new QWidget(scroll);
+        body->setMinimumSize(1, 0);
+        auto *box = new QVBoxLayout(body);
+        box->setContentsMargins(0, 0, 0, 0);
+        box->setSpacing(layout()->spacing());
+        box->addWidget(GroupBox1);
+        box->addWidget(dbbox);
+        scroll->setWidget(body);
+        static_cast<QVBoxLayout *>(layout())->insertWidget(0, scroll, 1);
+        const int row = list->fontMetrics().height() + 4;
+        list->setMinimumHeight(list->header()->sizeHint().height() + 3 * row
+                               + list->horizontalScrollBar()->sizeHint().height()
+                               + 2 * list->frameWidth());
     }
-    // The group's title and the check box's text are fitted to their width
-    // (fitTexts); the whole texts are their tool tips.
+    // The group's title is cut to its width (fitTitle), whole in its tool
+    // tip; the check box's text is broken into lines.
     dbbox->installEventFilter(this);
-    data->installEventFilter(this);
     if (!send) {
         dbbox->setToolTip(tr("Select expense books for receive"));
         btnOk->setEnabled(false);
-        data->setToolTip(tr("Receive Categories and Data lists from device"));
+        YMRUtil::wrapCheckBoxText(data, tr("Receive Categories and Data lists from device"));
     } else {
         btnConnect->hide();
         list->setManager(bookIndex, true);
@@ -121,28 +144,25 @@ TransferData::TransferData(bool sendMode, DBManager *index, const QString &curre
             if (PIMListViewItem *item = list->findItem(current))
                 list->setCurrentItem(item);
         }
-        data->setToolTip(tr("Send Categories and Data lists to device"));
+        YMRUtil::wrapCheckBoxText(data, tr("Send Categories and Data lists to device"));
     }
-    fitTexts();
+    fitTitle();
     connect(list, &PIMListView::clicked, this, &TransferData::select);
     YMRApplication::showMaximized(this, true);
 }
 
 bool TransferData::eventFilter(QObject *watched, QEvent *event)
 {
-    if ((watched == dbbox || watched == data) && event->type() == QEvent::Resize)
-        fitTexts();
+    if (watched == dbbox && event->type() == QEvent::Resize)
+        fitTitle();
     return TransferDataBase::eventFilter(watched, event);
 }
 
-void TransferData::fitTexts()
+void TransferData::fitTitle()
 {
-    // a title wider than the group is cut short; the check box's text wraps
+    // a title wider than the group is cut short
     dbbox->setTitle(dbbox->fontMetrics().elidedText(dbbox->toolTip(), Qt::ElideRight,
                                                     dbbox->width() - 16));
-    const int box = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, data)
-                    + style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, data);
-    data->setText(YMRUtil::wrapText(data->toolTip(), data->fontMetrics(), data->width() - box));
 }
 
 TransferData::~TransferData()

@@ -41,7 +41,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void fitTexts();
+    void fitTitle();
     void saveSettings();
     QStringList dataPairs() const;
     static void setMark(PIMRecord *record, bool on);

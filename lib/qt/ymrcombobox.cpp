@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFocusRect>
@@ -469,7 +470,16 @@ void YMRComboBox::popup()
     YMRListBox *lb = d->listBox;
     lb->installEventFilter(this);
     lb->viewport()->installEventFilter(this);
-    lb->resize(width(), listHeight(d->sizeLimit) + 2 * lb->frameWidth());
+    // as wide as its longest entry where the box is narrower and the screen
+    // has room: a choice cut short cannot be told from its neighbours
+    int widest = 0;
+    for (int i = 0; i < count(); ++i)
+        widest = qMax(widest, lb->item(i)->width(lb));
+    if (count() > d->sizeLimit)
+        widest += lb->verticalScrollBar()->sizeHint().width();
+    const int w = qBound(width(), widest + 2 * lb->frameWidth(),
+                         qMax(width(), QPEApplication::screenRect().width()));
+    lb->resize(w, listHeight(d->sizeLimit) + 2 * lb->frameWidth());
 
     // one pixel below the box, or above it
     const QRect at = QPEApplication::popupGeometry(QRect(mapToGlobal(QPoint(0, 0)), size()),

@@ -3,9 +3,43 @@
 #include "ymcalendar.h"
 #include "ymrapplication.h"
 
+#include <QCheckBox>
+#include <QEvent>
 #include <QFontMetrics>
 
 namespace {
+
+// Breaks a check box's text anew whenever the box is resized.
+class CheckBoxWrap : public QObject
+{
+public:
+    CheckBoxWrap(QCheckBox *box, const QString &text) : QObject(box), m_text(text)
+    {
+        setObjectName(QStringLiteral("ymr_wrap"));
+        box->installEventFilter(this);
+        fit(box);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            fit(static_cast<QCheckBox *>(watched));
+        return false;
+    }
+
+private:
+    void fit(QCheckBox *box) const
+    {
+        // the indicator and the style's margins: what the box needs beside its text
+        const QFontMetrics fm = box->fontMetrics();
+        const int chrome = box->sizeHint().width()
+                           - fm.size(Qt::TextShowMnemonic, box->text()).width();
+        box->setText(YMRUtil::wrapText(m_text, fm, box->width() - chrome));
+    }
+
+    QString m_text;
+};
 
 QString twoDigits(int n)
 {
@@ -320,6 +354,12 @@ QDateTime YMRUtil::parseDateTime(const QString &text, const QString &pattern)
     // built once from every field read: the intermediate combinations of
     // a field-by-field build would all be impossible dates
     return QDateTime(QDate(f.year, f.month, f.day), QTime(f.hour, f.minute, f.second));
+}
+
+void YMRUtil::wrapCheckBoxText(QCheckBox *box, const QString &text)
+{
+    delete box->findChild<QObject *>(QStringLiteral("ymr_wrap"), Qt::FindDirectChildrenOnly);
+    new CheckBoxWrap(box, text);
 }
 
 QString YMRUtil::wrapText(const QString &text, const QFontMetrics &fm, int width)

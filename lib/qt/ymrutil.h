@@ -6,6 +6,7 @@
 
 #include <vector>
 
+class QCheckBox;
 class QFontMetrics;
 
 // Date and time texts: by the platform's settings, and by a user's pattern
@@ -17,6 +18,9 @@ public:
     // The words of a one-line text on as many lines as the width needs (a
     // word wider than that on a line of its own).
     static QString wrapText(const QString &text, const QFontMetrics &fm, int width);
+    // Shows the text in the check box broken into lines that fit beside its
+    // indicator, now and after every change of the box's width.
+    static void wrapCheckBoxText(QCheckBox *box, const QString &text);
 
     static QString timeToString(const QTime &t);
     static QString dateToString(const QDate &d);

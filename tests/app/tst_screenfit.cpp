@@ -1,8 +1,12 @@
 // ymr-test-screens: 240x320 480x640
 #include "ymrtest.h"
 
+#include "dateformatselector.h"
+#include "exportdialog.h"
+#include "formatsetup.h"
 #include "openbook.h"
 #include "optionsdialog.h"
+#include "remindereditor.h"
 #include "passworddialog2.h"
 #include "taskdialog.h"
 #include "taskeditor.h"
@@ -13,6 +17,7 @@
 #include "qt/ymrcombobox.h"
 #include "qt/ymrpushbutton.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 
 #include "qpe/qpeapplication.h"
@@ -29,6 +34,9 @@ private slots:
     void initTestCase();
     void optionsTabsAllShown();
     void expensePageShowsItsValues();
+    void reminderTextWhole();
+    void patternsShownWhole_data();
+    void patternsShownWhole();
     void passwordButtonsWhole_data();
     void passwordButtonsWhole();
     void mainMenuInsideTheScreen();
@@ -76,6 +84,73 @@ void TestScreenFit::expensePageShowsItsValues()
         d->reject();
     });
     dialog.exec(task, 0, true);
+}
+
+void TestScreenFit::reminderTextWhole()
+{
+    TaskDialog dialog;
+    ymrtest::whenModalShown([](QDialog *d) {
+        auto *dialog = static_cast<TaskDialog *>(d);
+        dialog->tabs()->showPage(dialog->reminderEditor());
+        QCheckBox *alarm = dialog->reminderEditor()->alarm;
+        QTRY_VERIFY(alarm->isVisible());
+        // broken into lines rather than cut
+        QCOMPARE(alarm->text().simplified(), QStringLiteral("Remind me about this at:"));
+        QVERIFY2(alarm->sizeHint().width() <= alarm->width(),
+                 qPrintable(QStringLiteral("%1 of %2").arg(alarm->sizeHint().width())
+                                .arg(alarm->width())));
+        d->reject();
+    });
+    QTemporaryDir dir;
+    TaskManager book(dir.path() + QStringLiteral("/fit.exp"));
+    dialog.exec(new Task(&book), 0, true);
+}
+
+void TestScreenFit::patternsShownWhole_data()
+{
+    QTest::addColumn<bool>("exporting");
+    QTest::addColumn<QString>("selector");
+    QTest::addColumn<QString>("pattern");
+    QTest::newRow("options: date") << false << "dateFormat" << "YYYY/MM/DD";
+    QTest::newRow("options: date and time") << false << "dateTimeFormat" << "DD/MM/YY hh:mm";
+    QTest::newRow("export: date") << true << "dateFormat" << "YYYY/MM/DD";
+    QTest::newRow("export: time") << true << "timeFormat" << "hh:mm AM/PM";
+    QTest::newRow("export: date and time") << true << "dateTimeFormat" << "DD/MM/YY hh:mm";
+}
+
+// A date or time pattern is read as a whole: the field shows all of it.
+void TestScreenFit::patternsShownWhole()
+{
+    QFETCH(bool, exporting);
+    QFETCH(QString, selector);
+    QFETCH(QString, pattern);
+    std::unique_ptr<QWidget> dialog;
+    if (exporting) {
+        dialog.reset(new ExportDialog);
+    } else {
+        auto *options = new OptionsDialog;
+        dialog.reset(options);
+        options->tabWidget()->showPage(options->formatPage());
+    }
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    auto *s = dialog->findChild<DateFormatSelector *>(selector);
+    QVERIFY(s);
+    s->setFormat(pattern);
+    QLineEdit *field = s->comboBox()->lineEdit();
+    QTRY_VERIFY(field->isVisible());
+    // the cursor moves across the whole text without the field scrolling it
+    // (painting places the text)
+    const auto cursorAt = [field] {
+        field->grab();
+        return field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    };
+    field->home(false);
+    const int start = cursorAt();
+    field->end(false);
+    const int shown = cursorAt() - start;
+    const int needed = field->fontMetrics().horizontalAdvance(field->text());
+    QVERIFY2(shown >= needed, qPrintable(QStringLiteral("\"%1\": %2 of %3 px")
+                                            .arg(field->text()).arg(shown).arg(needed)));
 }
 
 void TestScreenFit::passwordButtonsWhole_data()

@@ -433,6 +433,22 @@ void TestYMRComboBox::popupGeometry()
     QCOMPARE(lb->x() + lb->width(), screen.width());
     QTest::keyClick(lb, Qt::Key_Escape);
 
+    // entries longer than the box: the list as wide as the longest, at most
+    // as wide as the screen
+    YMRComboBox narrow;
+    narrow.insertStringList({"a", "a longer entry"});
+    narrow.setGeometry(10, 40, 40, 30);
+    narrow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&narrow));
+    YMRListBox *nl = narrow.listBox();
+    narrow.popup();
+    QCOMPARE(nl->width(), nl->item(1)->width(nl) + 2 * nl->frameWidth());
+    QTest::keyClick(nl, Qt::Key_Escape);
+    narrow.insertItem(QString(200, QLatin1Char('W')));
+    narrow.popup();
+    QCOMPARE(nl->width(), screen.width());
+    QTest::keyClick(nl, Qt::Key_Escape);
+
     // no room above either: below, off the edge
     YMRComboBox small;
     small.insertStringList({ "a", "b", "c", "d", "e", "f", "g" });

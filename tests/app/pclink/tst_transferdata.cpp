@@ -80,7 +80,8 @@ struct Device : QObject
 
 // The dialog shows its texts whole, inside its width: the group's title
 // (whole in its tool tip, else cut short with an ellipsis), the check box's
-// text (broken into lines at most) and the address field.
+// text (broken into lines at most) and the address field; the book list
+// shows a few rows.
 void checkTexts(TransferData &dlg, const QString &title, const QString &dataText)
 {
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -92,6 +93,9 @@ void checkTexts(TransferData &dlg, const QString &title, const QString &dataText
     QCOMPARE(dlg.data->text().simplified(), dataText);
     QVERIFY(dlg.data->sizeHint().width() <= dlg.data->width());
     QVERIFY(dlg.addr->width() >= dlg.addr->fontMetrics().horizontalAdvance("255.255.255.255"));
+    // the book list has room for three rows
+    QVERIFY2(dlg.list->viewport()->height() >= 3 * (dlg.list->fontMetrics().height() + 4),
+             qPrintable(QString::number(dlg.list->viewport()->height())));
 }
 
 } // namespace
