@@ -20,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QTextStream>
 
 namespace {
@@ -52,7 +53,24 @@ ExportDialog::~ExportDialog()
 
 void ExportDialog::layOut()
 {
-    auto *grid = new QGridLayout(this);
+    // On a narrow screen the column of labels would leave the patterns too
+    // little room: they have the row under their labels, the qualifier's and
+    // the long label's rows stand on their own, and the rows scroll.
+    const bool narrow = QPEApplication::screenRect().width() < 480;
+    QWidget *body = this;
+    if (narrow) {
+        auto *scroll = new QScrollArea(this);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        body = new QWidget(scroll);
+        body->setMinimumSize(1, 0);
+        scroll->setWidget(body);
+        auto *outer = new QVBoxLayout(this);
+        outer->setContentsMargins(0, 0, 0, 0);
+        outer->addWidget(scroll);
+    }
+    auto *grid = new QGridLayout(body);
     grid->setContentsMargins(3, 3, 3, 3);
     grid->setSpacing(2);
     int row = 0;
@@ -81,19 +99,15 @@ void ExportDialog::layOut()
         box->addWidget(field, stretch);
         return box;
     };
-    // On a narrow screen the column of labels would leave the patterns too
-    // little room: those rows, and the long label's, stand on their own, the
-    // date-time pattern on the row under its label.
-    const bool narrow = QPEApplication::screenRect().width() < 480;
     const std::pair<QLabel *, QWidget *> rows[] = {
         {TextLabel3, qualifier}, {TextLabel4, unicode}, {TextLabel5, dateFormat},
         {TextLabel6, timeFormat}, {TextLabel7, dateTimeFormat}};
     for (const auto &r : rows) {
-        if (narrow && r.second == dateTimeFormat) {
+        if (narrow && r.second == qualifier) {
+            grid->addLayout(beside(r.first, r.second, 1), row++, 0, 1, 2);
+        } else if (narrow && r.second != unicode) {
             grid->addWidget(r.first, row++, 0, 1, 2);
             grid->addWidget(r.second, row++, 0, 1, 2);
-        } else if (narrow && r.second != unicode) {
-            grid->addLayout(beside(r.first, r.second, 1), row++, 0, 1, 2);
         } else {
             grid->addWidget(r.first, row, 0);
             grid->addWidget(r.second, row++, 1);
