@@ -12,6 +12,7 @@
 #include "qt/ymrdialog.h"
 #include "qt/ymrmainwindow.h"
 #include "qt/ymrokcancelwidget.h"
+#include "qt/ymrutil.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -59,16 +60,11 @@ void ExportDialog::layOut()
     const bool narrow = QPEApplication::screenRect().width() < 480;
     QWidget *body = this;
     if (narrow) {
-        auto *scroll = new QScrollArea(this);
-        scroll->setFrameShape(QFrame::NoFrame);
-        scroll->setWidgetResizable(true);
-        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        body = new QWidget(scroll);
+        body = new QWidget(this);
         body->setMinimumSize(1, 0);
-        scroll->setWidget(body);
         auto *outer = new QVBoxLayout(this);
         outer->setContentsMargins(0, 0, 0, 0);
-        outer->addWidget(scroll);
+        outer->addWidget(YMRUtil::scrollRows(body, this));
     }
     auto *grid = new QGridLayout(body);
     grid->setContentsMargins(3, 3, 3, 3);

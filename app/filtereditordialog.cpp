@@ -101,18 +101,14 @@ FilterEditorDialog::FilterEditorDialog(TaskManager *manager, int filterIndex, QW
     // few conditions.
     QVBoxLayout *box = outer;
     if (narrow) {
-        m_scroll = new QScrollArea(this);
-        m_scroll->setFrameShape(QFrame::NoFrame);
-        m_scroll->setWidgetResizable(true);
-        m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        auto *editing = new QWidget(m_scroll);
+        auto *editing = new QWidget(this);
         // as wide as the view: a date with its long month name gives up a
         // few pixels rather than pushing the combo boxes' arrows out of it
         editing->setMinimumSize(1, 0);
         box = new QVBoxLayout(editing);
         box->setContentsMargins(0, 0, 0, 0);
         box->setSpacing(3);
-        m_scroll->setWidget(editing);
+        m_scroll = YMRUtil::scrollRows(editing, this);
         outer->addWidget(m_scroll, 1);
     }
     auto *nameRow = new QHBoxLayout();

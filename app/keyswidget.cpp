@@ -4,6 +4,7 @@
 #include "qpe/config.h"
 #include "qpe/qpekeys.h"
 #include "qt/ymrpushbutton.h"
+#include "qt/ymrutil.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -26,13 +27,8 @@ QString settingKey(int row)
 KeysWidget::KeysWidget(QWidget *parent, const char *name)
     : KeysWidgetBase(parent, name)
 {
-    auto *scroll = new QScrollArea(this);
+    QScrollArea *scroll = YMRUtil::scrollRows(panel, this);
     scroll->setObjectName(QStringLiteral("scroll"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->viewport()->setBackgroundRole(QPalette::Window);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidget(panel);
     // the page itself takes the keys, so nothing in it may take the focus
     scroll->setFocusPolicy(Qt::NoFocus);
 

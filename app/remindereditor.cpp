@@ -36,13 +36,8 @@ ReminderEditor::ReminderEditor(QWidget *parent, const char *name)
     }
     delete ReminderEditorBaseLayout;
     ReminderEditorBaseLayout = column;
-    auto *scroll = new QScrollArea(this);
+    QScrollArea *scroll = YMRUtil::scrollRows(content, this);
     scroll->setObjectName(QStringLiteral("scroll"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->viewport()->setBackgroundRole(QPalette::Window);
-    scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setWidget(content);
     auto *box = new QVBoxLayout(this);
     box->setContentsMargins(0, 0, 0, 0);
     box->addWidget(scroll);

@@ -97,19 +97,14 @@ TransferData::TransferData(bool sendMode, DBManager *index, const QString &curre
         // above the buttons, the book list showing its header and three rows.
         for (QGroupBox *group : {GroupBox1, dbbox})
             group->layout()->setContentsMargins(3, 3, 3, 3);
-        auto *scroll = new QScrollArea(this);
-        scroll->setFrameShape(QFrame::NoFrame);
-        scroll->setWidgetResizable(true);
-        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        auto *body = new QWidget(scroll);
+        auto *body = new QWidget(this);
         body->setMinimumSize(1, 0);
         auto *box = new QVBoxLayout(body);
         box->setContentsMargins(0, 0, 0, 0);
         box->setSpacing(layout()->spacing());
         box->addWidget(GroupBox1);
         box->addWidget(dbbox);
-        scroll->setWidget(body);
-        static_cast<QVBoxLayout *>(layout())->insertWidget(0, scroll, 1);
+        static_cast<QVBoxLayout *>(layout())->insertWidget(0, YMRUtil::scrollRows(body, this), 1);
         const int row = list->fontMetrics().height() + 4;
         list->setMinimumHeight(list->header()->sizeHint().height() + 3 * row
                                + list->horizontalScrollBar()->sizeHint().height()

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QScrollArea>
 
 namespace {
 
@@ -360,6 +361,17 @@ void YMRUtil::wrapCheckBoxText(QCheckBox *box, const QString &text)
 {
     delete box->findChild<QObject *>(QStringLiteral("ymr_wrap"), Qt::FindDirectChildrenOnly);
     new CheckBoxWrap(box, text);
+}
+
+QScrollArea *YMRUtil::scrollRows(QWidget *content, QWidget *parent)
+{
+    auto *scroll = new QScrollArea(parent);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->viewport()->setBackgroundRole(QPalette::Window);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(content);
+    return scroll;
 }
 
 QString YMRUtil::wrapText(const QString &text, const QFontMetrics &fm, int width)

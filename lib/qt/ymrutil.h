@@ -8,6 +8,8 @@
 
 class QCheckBox;
 class QFontMetrics;
+class QScrollArea;
+class QWidget;
 
 // Date and time texts: by the platform's settings, and by a user's pattern
 // of tokens (D, M, Y, h, m, s, ^ and the marker "AM/PM") read back again;
@@ -21,6 +23,10 @@ public:
     // Shows the text in the check box broken into lines that fit beside its
     // indicator, now and after every change of the box's width.
     static void wrapCheckBoxText(QCheckBox *box, const QString &text);
+    // A frameless view in the parent's colours that scrolls the content up
+    // and down, the content as wide as the view: rows taller than a small
+    // screen.
+    static QScrollArea *scrollRows(QWidget *content, QWidget *parent);
 
     static QString timeToString(const QTime &t);
     static QString dateToString(const QDate &d);
