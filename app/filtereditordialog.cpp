@@ -121,10 +121,21 @@ FilterEditorDialog::FilterEditorDialog(TaskManager *manager, int filterIndex, QW
     box->addWidget(line3);
     auto *grid = new QGridLayout();
     grid->setSpacing(3);
-    grid->addWidget(la1, 0, 0);
-    grid->addWidget(fs, 0, 1);
-    grid->addWidget(la2, 1, 0);
-    grid->addWidget(cond, 1, 1);
+    // on a small screen each label at its own width leaves its box room for
+    // the longest field name
+    const std::pair<QLabel *, QWidget *> rows[] = {{la1, fs}, {la2, cond}};
+    for (int r = 0; r < 2; ++r) {
+        if (narrow) {
+            auto *row = new QHBoxLayout();
+            row->setSpacing(3);
+            row->addWidget(rows[r].first);
+            row->addWidget(rows[r].second, 1);
+            grid->addLayout(row, r, 0, 1, 2);
+        } else {
+            grid->addWidget(rows[r].first, r, 0);
+            grid->addWidget(rows[r].second, r, 1);
+        }
+    }
     m_grid = grid;
     placeValueArea(false);
     grid->setColumnStretch(1, 1);

@@ -7,12 +7,15 @@
 #include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrcombobox.h"
+#include "qt/ymrlistbox.h"
+#include "qt/ymrlistboxitem.h"
 #include "qt/ymrlistview.h"
 #include "qt/ymrpushbutton.h"
 
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 
 // The filter editor on the screen it runs on: the conditions list shows a
@@ -55,6 +58,17 @@ void TestFilterEditorLayout::everythingReachable()
     QVERIFY2(editor.list->height() >= 3 * editor.list->fontMetrics().height() + 26,
              qPrintable(QString::number(editor.list->height())));
     QVERIFY(editor.list->geometry().bottom() < editor.height());
+    // the field box has room for every field's name
+    QStyleOptionComboBox opt;
+    opt.initFrom(editor.fs);
+    opt.frame = true;
+    const int room = editor.fs->style()
+                         ->subControlRect(QStyle::CC_ComboBox, &opt,
+                                          QStyle::SC_ComboBoxEditField, editor.fs)
+                         .width();
+    YMRListBox *names = editor.fs->listBox();
+    for (int i = 0; i < int(names->count()); ++i)
+        QVERIFY2(names->item(i)->width(names) <= room, qPrintable(names->item(i)->text()));
 
     auto *scroll = editor.findChild<QScrollArea *>();
     auto inView = [&](QWidget *w) {
