@@ -119,6 +119,11 @@ void PIMListView::createPager()
         b.button->setIconSize(QSize(s, s));
         b.button->setFocusPolicy(Qt::NoFocus);
     }
+    // a font taller than the bar would cut the page's text: it takes a smaller one
+    QFont font = m_pageLabel->font();
+    while (QFontMetrics(font).height() > H && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 1);
+    m_pageLabel->setFont(font);
     m_pageLabel->installEventFilter(this);
     box->addWidget(m_previousButton);
     box->addWidget(m_pageLabel);

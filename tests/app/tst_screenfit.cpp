@@ -12,12 +12,14 @@
 #include "taskeditor.h"
 
 #include "pim/task.h"
+#include "pim/tasklistview.h"
 #include "pim/taskmanager.h"
 #include "qt/ymdatetimeeditor.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrpushbutton.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 
 #include "qpe/qpeapplication.h"
@@ -40,6 +42,7 @@ private slots:
     void passwordButtonsWhole_data();
     void passwordButtonsWhole();
     void mainMenuInsideTheScreen();
+    void pageTextWhole();
 };
 
 void TestScreenFit::initTestCase()
@@ -193,6 +196,19 @@ void TestScreenFit::mainMenuInsideTheScreen()
     // every entry still readable
     QVERIFY(QFontInfo(m->font()).pointSizeF() >= 6);
     m->hide();
+}
+
+// The list's pager sits in the scroll bar's row: its text no taller than
+// that, still readable.
+void TestScreenFit::pageTextWhole()
+{
+    TaskListView list(nullptr, "fit");
+    list.setPaging(true);
+    QLabel *page = list.pageLabel();
+    QVERIFY2(page->fontMetrics().height() <= list.pagerBar()->height(),
+             qPrintable(QStringLiteral("%1 in %2").arg(page->fontMetrics().height())
+                            .arg(list.pagerBar()->height())));
+    QVERIFY(QFontInfo(page->font()).pointSizeF() >= 6);
 }
 
 YMR_TEST_MAIN(TestScreenFit)
