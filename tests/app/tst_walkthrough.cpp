@@ -80,7 +80,7 @@ void TestWalkthrough::grab(QWidget *w, const QString &name)
     QCoreApplication::processEvents();
     const QRect screen = QPEApplication::screenRect();
     const QString size = QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height());
-    w->grab().save(QStringLiteral("/tmp/walk-%1-%2.png").arg(name, size));
+    w->grab().save(ymrtest::grabPath(QStringLiteral("walk-%1-%2").arg(name, size)));
     qInfo("%s: %s %dx%d", qPrintable(name), qPrintable(w->windowTitle()), w->width(), w->height());
 }
 

@@ -569,7 +569,7 @@ void TestYMFileDialog::grab()
         QCoreApplication::processEvents();
         const QImage img = d.grab().toImage();
         QCOMPARE(img.size(), screen.size());
-        img.save(QDir::tempPath() + "/ymfiledialog-file-" + tag + ".png");
+        img.save(ymrtest::grabPath("ymfiledialog-file-" + tag));
         QVERIFY(d.toolBar()->geometry().bottom() < d.dirCombo()->geometry().top());
         QVERIFY(d.fileView()->height() > d.nameEdit()->height() * 3);
         d.reject();
@@ -577,7 +577,7 @@ void TestYMFileDialog::grab()
     YMFileDialog d(tree.path("x/inner"), "", true, false, "");
     QTRY_COMPARE(d.size(), screen.size());
     QCoreApplication::processEvents();
-    d.grab().save(QDir::tempPath() + "/ymfiledialog-dir-" + tag + ".png");
+    d.grab().save(ymrtest::grabPath("ymfiledialog-dir-" + tag));
     d.reject();
 }
 
