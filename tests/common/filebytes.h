@@ -1,7 +1,7 @@
 #ifndef FILEBYTES_H
 #define FILEBYTES_H
 
-// Whole-file reads and writes of the record-file tests.
+// Whole-file reads and writes of the tests.
 
 #include <QByteArray>
 #include <QFile>
