@@ -98,10 +98,12 @@ QDateTime AlarmServer::wholeSeconds(const QDateTime &t)
 bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                       int data)
 {
-    if (!when.isValid() || !hasTimeText(wholeSeconds(when)))
+    if (!when.isValid())
+        return true;
+    const Alarm a{wholeSeconds(when), channel, message, data};
+    if (!hasTimeText(a.when))
         return true;
     load();   // another copy on this root may have changed the file
-    const Alarm a{wholeSeconds(when), channel, message, data};
     if (m_alarms.contains(a))
         return true;
     m_alarms.insert(std::upper_bound(m_alarms.begin(), m_alarms.end(), a, earlier), a);
