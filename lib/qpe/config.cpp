@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QSettings>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -131,7 +133,16 @@ void Config::writeEntry(const QString &key, const QString &value)
     if (m_settings->contains(k) && readEntry(key) == value)
         return;
     // never store a null QString: it would read back as missing
-    m_settings->setValue(k, value.isNull() ? QLatin1String("") : value);
+    if (value.isNull()) {
+        m_settings->setValue(k, QLatin1String(""));
+    } else if (std::any_of(value.begin(), value.end(), [](QChar c) { return c.isSurrogate(); })) {
+        // the settings file is written one UTF-16 unit at a time, which loses
+        // a character beyond them (a pair of units); such a text is kept as
+        // its UTF-8 bytes, which readEntry() turns back into the text
+        m_settings->setValue(k, value.toUtf8());
+    } else {
+        m_settings->setValue(k, value);
+    }
     m_changed = true;
 }
 

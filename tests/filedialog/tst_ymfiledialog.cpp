@@ -1,6 +1,7 @@
 // ymr-test-screens: 240x320 480x640
 #include "ymrtest.h"
 
+#include "filebytes.h"
 #include "filetree.h"
 
 #include "filedialog/bookmarkmanager.h"
@@ -84,6 +85,7 @@ private slots:
     void filterCombo();
     void history();
     void bookmarks();
+    void bookmarksReadBackFromTheFile();
     void viewOptions();
     void optionsMenu();
     void reloadAfterFolderVanished();
@@ -402,6 +404,28 @@ void TestYMFileDialog::bookmarks()
     YMFileDialog d(tree.root, "", true, false, "");
     QCOMPARE(d.bookmarks(), (QStringList{tree.path("with space"), tree.root,
                                          tree.path("a;b\\c")}));
+    d.reject();
+}
+
+// An input the fuzzing of the settings file found: the bookmarks a dialog
+// saves read back the same from the file, a folder name with a character
+// beyond 16 bits included.
+void TestYMFileDialog::bookmarksReadBackFromTheFile()
+{
+    filetree::Tree tree;
+    const QString path = Config::configFileName("ymrFileDialog");
+    writeAll(path, "[Options]\nbookmarks=\"/h\xf0\xb0\xb0\xb0;/a\"\n");
+    QStringList saved;
+    {
+        YMFileDialog d(tree.root, "", false, false, "");
+        d.newBookmark();
+        saved = d.bookmarks();
+        d.reject();
+    }
+    QCOMPARE(saved, (QStringList{QString::fromUtf8("/h\xf0\xb0\xb0\xb0"), "/a", tree.root}));
+    setNewFileTime(path);
+    YMFileDialog d(tree.root, "", false, false, "");
+    QCOMPARE(d.bookmarks(), saved);
     d.reject();
 }
 
