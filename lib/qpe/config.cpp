@@ -87,6 +87,11 @@ QString Config::readEntry(const QString &key, const QString &deflt) const
     // QSettings hands a comma-containing unquoted value back as a list
     if (v.type() == QVariant::StringList)
         return v.toStringList().join(QLatin1Char(','));
+    // a text kept as its UTF-8 bytes (see writeEntry), a zero byte included
+    if (v.type() == QVariant::ByteArray) {
+        const QByteArray bytes = v.toByteArray();
+        return QString::fromUtf8(bytes.constData(), bytes.size());
+    }
     QString s = v.toString();
     if (s.isNull())
         s = QLatin1String("");

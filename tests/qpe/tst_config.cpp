@@ -45,6 +45,7 @@ void TestConfig::roundTrips_data()
     QTest::newRow("path") << QStringLiteral("/tmp/x y/Book1.exp");
     // two UTF-16 units each
     QTest::newRow("beyond 16 bits") << QString::fromUtf8("/h\xf0\x9f\x8f\xa0/\xf0\xb0\xb0\xb0 x");
+    QTest::newRow("beyond 16 bits, zeros") << QString::fromUtf8("a\0b\xf0\xb0\xb0\xb0\0", 9);
 }
 
 void TestConfig::roundTrips()
