@@ -14,7 +14,6 @@
 #include "qt/ymrresource.h"
 
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 
 CurrenciesList::CurrenciesList(QWidget *parent, const char *name)
@@ -25,9 +24,8 @@ CurrenciesList::CurrenciesList(QWidget *parent, const char *name)
     list->setColumnWidth(0, qMax(screen.width(), screen.height()));
     list->setSorting(0, true);
     // "|" separates the symbol from its format in the stored rows
-    const QRegularExpression noBar(QStringLiteral("[^|]*"));
-    text->setValidator(new QRegularExpressionValidator(noBar, text));
-    formats->setValidator(new QRegularExpressionValidator(noBar, formats));
+    YMRPIM::refuseBar(text);
+    YMRPIM::refuseBar(formats);
 
     btnUp->setIconSet(YMRResource::loadIconSet(QStringLiteral("up")));
     btnDown->setIconSet(YMRResource::loadIconSet(QStringLiteral("down")));

@@ -31,6 +31,8 @@ CustomListDialog::CustomListDialog(const QString &listName, const QString &capti
     btnNew->setIconSet(YMRResource::loadIconSet(QStringLiteral("filenew")));
     btnSort->setIconSet(YMRResource::loadIconSet(QStringLiteral("sort-name")));
     licon->setPixmap(YMRResource::loadPixmap(m_iconName));
+    // the entries become expenses' types, cities and accounts
+    YMRPIM::refuseBar(text);
 
     const QStringList parts = captionAndLabel.split(QLatin1Char('|'), Qt::SkipEmptyParts);
     if (!parts.isEmpty())

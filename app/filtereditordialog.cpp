@@ -120,6 +120,7 @@ FilterEditorDialog::FilterEditorDialog(TaskManager *manager, int filterIndex, QW
     nameRow->setSpacing(3);
     nameRow->addWidget(l0);
     nameRow->addWidget(fname, 1);
+    YMRPIM::refuseBar(fname);
     box->addLayout(nameRow);
     box->addWidget(line3);
     auto *grid = new QGridLayout();
@@ -233,6 +234,7 @@ void FilterEditorDialog::init()
         addConditionItem(c);
     list->setCurrentItem(list->firstChild());
     conditionActivated();
+    m_edited = false;
 }
 
 void FilterEditorDialog::fieldChanged(int position)
@@ -254,6 +256,8 @@ void FilterEditorDialog::fieldChanged(int position)
     case Text: {
         auto *edit = new QLineEdit(valBase);
         edit->setObjectName(QStringLiteral("val"));
+        YMRPIM::refuseBar(edit);
+        connect(edit, &QLineEdit::textChanged, this, [this] { m_edited = true; });
         m_value = edit;
         break;
     }
@@ -265,6 +269,7 @@ void FilterEditorDialog::fieldChanged(int position)
         auto *edit = new QLineEdit(box);
         edit->setObjectName(QStringLiteral("val"));
         edit->setAlignment(Qt::AlignRight);
+        connect(edit, &QLineEdit::textChanged, this, [this] { m_edited = true; });
         auto *calc = new YMRPushButton(box);
         calc->setIconSet(YMRResource::loadIconSet(QStringLiteral("calc")));
         connect(calc, &QPushButton::clicked, this, &FilterEditorDialog::calculateValue);
@@ -278,7 +283,10 @@ void FilterEditorDialog::fieldChanged(int position)
         auto *editor = new YMDateTimeEditor(valBase, "val");
         editor->setClockIcons(true);
         editor->hideTime(true);
-        editor->setMonthLong(true);
+        // long month names leave no room on a small screen (as on the
+        // expense page)
+        editor->setMonthLong(!m_narrow);
+        connect(editor, qOverload<>(&YMDateTimeEditor::changed), this, [this] { m_edited = true; });
         m_value = editor;
         break;
     }
@@ -286,6 +294,7 @@ void FilterEditorDialog::fieldChanged(int position)
         auto *combo = new YMRComboBox(valBase, "val");
         combo->insertItem(YMRResource::loadPixmap(QStringLiteral("button_ok")), tr("Yes"));
         combo->insertItem(YMRResource::loadPixmap(QStringLiteral("button_cancel")), tr("No"));
+        connect(combo, qOverload<int>(&YMRComboBox::activated), this, [this] { m_edited = true; });
         m_value = combo;
         break;
     }
@@ -297,10 +306,12 @@ void FilterEditorDialog::fieldChanged(int position)
         auto *date = new YMDateTimeEditor(box, "val1");
         date->setClockIcons(true);
         date->hideTime(true);
-        date->setMonthLong(true);
+        date->setMonthLong(!m_narrow);
         auto *time = new YMDateTimeEditor(box, "val2");
         time->setClockIcons(true);
         time->hideDate(true);
+        for (YMDateTimeEditor *e : {date, time})
+            connect(e, qOverload<>(&YMDateTimeEditor::changed), this, [this] { m_edited = true; });
         column->addWidget(date);
         column->addWidget(time);
         box->setFocusProxy(date);
@@ -309,8 +320,8 @@ void FilterEditorDialog::fieldChanged(int position)
     }
     }
     layout->addWidget(m_value);
-    // a date with its time needs the whole width of a small screen
-    placeValueArea(m_narrow && type == DateAndTime);
+    // a date (and its time) needs the whole width of a small screen
+    placeValueArea(m_narrow && (type == Date || type == DateAndTime));
     m_value->show();
     m_value->setFocus();
     // a value area below the visible rows comes into view once shown
@@ -323,6 +334,8 @@ void FilterEditorDialog::fieldChanged(int position)
 
 void FilterEditorDialog::conditionChanged(int code)
 {
+    // also when the field changed (which comes here)
+    m_edited = true;
     valBase->setEnabled(true);
     if (valueType(qMax(fs->currentItem() - 1, 0)) == Text
         && (code == FilterCondition::IsEmpty || code == FilterCondition::IsNotEmpty))
@@ -378,6 +391,7 @@ void FilterEditorDialog::addCondition()
         return;
     m_filter.conditions.append(c);
     addConditionItem(c);
+    m_edited = false;
 }
 
 QString FilterEditorDialog::valueText(const FilterCondition &c)
@@ -451,6 +465,8 @@ void FilterEditorDialog::removeCondition()
     list->removeItem(current);
     delete current;
     conditionActivated();
+    // taken back for correction: it counts again once changed
+    m_edited = false;
 }
 
 void FilterEditorDialog::conditionActivated()
@@ -471,16 +487,23 @@ void FilterEditorDialog::done(int r)
 {
     // a filter stored from the editing area must not take a bad amount
     FilterCondition c;
-    if (r == Accepted && m_filter.conditions.isEmpty() && !editedCondition(c))
+    if (r == Accepted && takesEditingArea() && !editedCondition(c))
         return;
     FilterEditorDialogBase::done(r);
+}
+
+bool FilterEditorDialog::takesEditingArea() const
+{
+    // a condition the user typed is never dropped; an empty list takes it
+    // as it stands
+    return m_edited || m_filter.conditions.isEmpty();
 }
 
 void FilterEditorDialog::storeFilter()
 {
     if (!m_manager)
         return;
-    if (m_filter.conditions.isEmpty())
+    if (takesEditingArea())
         addCondition();
     if (m_filter.conditions.isEmpty())
         return;

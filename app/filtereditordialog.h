@@ -47,6 +47,8 @@ private:
     // The condition of the editing area; false (after telling the user)
     // when its amount is no number.
     bool editedCondition(FilterCondition &c);
+    // Whether accepting adds the editing area's condition to the filter.
+    bool takesEditingArea() const;
     static QString valueText(const FilterCondition &c);
     void placeValueArea(bool ownRow);
 
@@ -54,6 +56,9 @@ private:
     QWidget *m_value = nullptr;
     int m_index;
     TaskFilter m_filter;
+    // The user changed the editing area since it was last filled or added:
+    // accepting then adds its condition.
+    bool m_edited = false;
     QGridLayout *m_grid = nullptr;
     bool m_narrow = false;
     QScrollArea *m_scroll = nullptr;

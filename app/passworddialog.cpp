@@ -8,6 +8,8 @@
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -24,12 +26,28 @@ PasswordDialog::PasswordDialog(bool confirm, QWidget *parent, const char *name)
         p2->hide();
         icon->hide();
     }
+    fitButtons(QPEApplication::screenRect().width() - 20);
     setFixedSize(QPEApplication::screenRect().width() - 20, sizeHint().height());
     btnMask->setOn(true);
     maskChanged();
 }
 
 PasswordDialog::~PasswordDialog() = default;
+
+void PasswordDialog::fitButtons(int width)
+{
+    QGridLayout *grid = PasswordDialogBaseLayout;
+    const QMargins m = grid->contentsMargins();
+    if (Layout1->minimumSize().width() + m.left() + m.right() <= width)
+        return;
+    const int index = grid->indexOf(Layout1);
+    int row, column, rows, columns;
+    grid->getItemPosition(index, &row, &column, &rows, &columns);
+    grid->takeAt(index);
+    Layout1->removeWidget(btnMask);
+    grid->addWidget(btnMask, row, column, 1, columns, Qt::AlignLeft);
+    grid->addLayout(Layout1, row + 1, column, 1, columns);
+}
 
 void PasswordDialog::maskChanged()
 {

@@ -25,6 +25,11 @@ public:
 public slots:
     void maskChanged() override;
 
+protected:
+    // Buttons side by side wider than the dialog would be squeezed over
+    // their icons: the mask button then takes a row of its own.
+    void fitButtons(int width);
+
 private:
     bool m_confirm;
 };

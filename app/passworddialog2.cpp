@@ -44,6 +44,7 @@ PasswordDialog2::PasswordDialog2(DBManager *index, DBRecord *record, QWidget *pa
     grid->addLayout(row, 4, 0, 1, 2);
     PasswordDialogBaseLayout = grid;
     Layout1 = row;
+    fitButtons(width());
     setFixedSize(width(), sizeHint().height());
 
     if (m_index) {

@@ -19,6 +19,8 @@ static const char appVersion[] = "3.0";
 int Startup::run(int &argc, char **argv)
 {
     YMRApplication app("ymrOutlays", argc, argv);
+    // a log-out or kill ends the program as closing its window does: saved
+    app.endSessionOnSignals();
     if (!YMRApplication::checkScreen())
         return -1;
     YMAbout::setAppVersion(QString::fromLatin1(appVersion));

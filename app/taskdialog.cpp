@@ -5,6 +5,7 @@
 #include "pim/pimreminder.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
+#include "pim/ymrpim.h"
 #include "qt/ymraction.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
@@ -42,6 +43,7 @@ TaskDialog::TaskDialog(QWidget *parent, const char *name)
     m_memo->setObjectName(QStringLiteral("memo"));
     m_memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_memo->setWordWrapMode(QTextOption::WrapAnywhere);
+    YMRPIM::refuseBar(m_memo);
     m_reminder = new ReminderEditor(m_tabs, "reminder");
     m_tabs->addTab(m_editor, tr("Expense"), YMRResource::loadIconSet(QStringLiteral("lock")));
     m_tabs->addTab(m_memo, tr("Memo"), YMRResource::loadIconSet(QStringLiteral("info")));

@@ -14,6 +14,9 @@
 #include "qt/ymrresource.h"
 
 #include <QDoubleValidator>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <cmath>
@@ -41,9 +44,12 @@ TaskEditor::TaskEditor(QWidget *parent, const char *name)
     : TaskEditorBase(parent, name)
 {
     setFocusProxy(type);
+    const bool small = QPEApplication::screenRect().width() < 480;
+    if (small)
+        fitSmallScreen();
     date->hideTime(true);
     // long month names leave no room on a small screen
-    date->setMonthLong(QPEApplication::screenRect().width() >= 480);
+    date->setMonthLong(!small);
     date->setMinimumWidth(140);
     date->setClockIcons(true);
 
@@ -54,12 +60,13 @@ TaskEditor::TaskEditor(QWidget *parent, const char *name)
     amount->setValidator(makeAmountValidator(amount));
     // the boxes and the amount share what a small screen has instead of widening the page
     for (QWidget *w : {static_cast<QWidget *>(amount), static_cast<QWidget *>(type),
-                       static_cast<QWidget *>(cur), static_cast<QWidget *>(city),
-                       static_cast<QWidget *>(account)})
+                       static_cast<QWidget *>(city), static_cast<QWidget *>(account)})
         w->setMinimumWidth(40);
 
-    for (YMRComboBox *box : {type, account, city, cur})
+    for (YMRComboBox *box : {type, account, city, cur}) {
         box->insertItem(noneText());
+        YMRPIM::refuseBar(box);
+    }
     fillList(type, QStringLiteral("types"));
     fillList(account, QStringLiteral("accounts"));
     fillList(city, QStringLiteral("cities"));
@@ -67,6 +74,47 @@ TaskEditor::TaskEditor(QWidget *parent, const char *name)
 }
 
 TaskEditor::~TaskEditor() = default;
+
+void TaskEditor::fitSmallScreen()
+{
+    // The amount, its calculator and the currency box side by side need
+    // more than a small screen's width: the currency box and its list
+    // button take a row of their own under the amount.
+    QGridLayout *grid = TaskEditorBaseLayout;
+    struct Placed {
+        QLayoutItem *item;
+        int row, column, rows, columns;
+    };
+    QList<Placed> below;
+    for (int i = grid->count() - 1; i >= 0; --i) {
+        Placed p;
+        grid->getItemPosition(i, &p.row, &p.column, &p.rows, &p.columns);
+        if (p.row > 0 || p.column == 2) {
+            p.item = grid->takeAt(i);
+            below << p;
+        }
+    }
+    for (const Placed &p : qAsConst(below))
+        grid->addItem(p.item, p.row + 1, p.column, p.rows, p.columns);
+    grid->itemAtPosition(0, 1)->layout()->removeWidget(cur);
+    grid->addWidget(cur, 1, 1);
+
+    // The widest label would leave the date too little room: it shares a
+    // row of its own with the categories instead of widening the labels'
+    // column.
+    int row, column, rows, columns;
+    grid->getItemPosition(grid->indexOf(cats), &row, &column, &rows, &columns);
+    grid->removeWidget(TextLabel1);
+    grid->removeWidget(cats);
+    auto *categories = new QHBoxLayout;
+    categories->setSpacing(grid->horizontalSpacing());
+    categories->addWidget(TextLabel1);
+    categories->addWidget(cats, 1);
+    grid->addLayout(categories, row, 0, 1, 3);
+    // the extra row's height comes out of the space between the rows
+    grid->setVerticalSpacing(0);
+    grid->setContentsMargins(3, 1, 3, 1);
+}
 
 QString TaskEditor::noneText() const
 {

@@ -33,6 +33,7 @@ public slots:
     void editList() override;
 
 private:
+    void fitSmallScreen();
     QString noneText() const;
     QString boxValue(YMRComboBox *box) const;
 };

@@ -4,6 +4,7 @@
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "pim/templatemanager.h"
+#include "pim/ymrpim.h"
 #include "qpe/qpeapplication.h"
 #include "qt/enterstringdialog.h"
 #include "qt/orderedlistviewitem.h"
@@ -156,6 +157,7 @@ void TemplateDialog::doRename()
     QString newName;
     {
         RenameDialog prompt(this);
+        YMRPIM::refuseBar(prompt.fname);
         newName = prompt.getText(oldName);
     }
     if (newName.isEmpty() || newName == oldName)
@@ -182,6 +184,7 @@ void TemplateDialog::doNew()
         bool rejected = false;
         {
             EnterStringDialog prompt(tr("Template name"), this);
+            YMRPIM::refuseBar(prompt.fname);
             name = prompt.getText(name, &rejected);
         }
         if (rejected || name.trimmed().isEmpty()) {

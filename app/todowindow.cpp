@@ -13,7 +13,9 @@
 #include "qt/ymrresource.h"
 
 #include <QPlainTextEdit>
+#include <QSessionManager>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -55,6 +57,7 @@ ToDoWindow::ToDoWindow()
     m_pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_pane->setWordWrapMode(QTextOption::WrapAnywhere);
     m_pane->setFixedHeight(4 * m_pane->fontMetrics().lineSpacing() + 2 * m_pane->frameWidth());
+    YMRPIM::refuseBar(m_pane);
 
     box->addWidget(m_list, 0);
     box->addWidget(m_pane, 1);
@@ -66,6 +69,20 @@ ToDoWindow::ToDoWindow()
     setupRecordCommands();
     selectionCleared();
     setBookActionsEnabled(false);
+
+    // a crash or kill -9 loses no more than the last few seconds
+    m_idleSave = new QTimer(this);
+    m_idleSave->setSingleShot(true);
+    m_idleSave->setInterval(5000);
+    connect(m_idleSave, &QTimer::timeout, this, &ToDoWindow::idleSave);
+    // the session manager's call before a log-out: all written, and a
+    // message only where it allows one
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &session) {
+        if (!saveSession() && session.allowsErrorInteraction()) {
+            saveOpenBook();
+            session.release();
+        }
+    });
 }
 
 ToDoWindow::~ToDoWindow()

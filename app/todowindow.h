@@ -18,6 +18,7 @@ class PopupMenu;
 class QKeyEvent;
 class QPoint;
 class QPlainTextEdit;
+class QTimer;
 class QToolButton;
 class TaskListView;
 class TaskManager;
@@ -61,6 +62,14 @@ public:
     static void editBookRecord(DBRecord *record, DBManager *index);
     static bool deleteBookRecord(DBRecord *record, DBManager *index);
     static DBRecord *duplicateBookRecord(DBRecord *record, DBManager *index);
+    // Saves the open book once it has gone a few seconds without a change,
+    // never while a dialog is up (it may hold a record of the book); tests
+    // shorten or fire it.
+    QTimer *idleSaveTimer() const { return m_idleSave; }
+    // What the end of a session needs written now, without a question: the
+    // open book, the books the alarm dialog holds and the pane setting.
+    // False when a book could not be written.
+    bool saveSession();
     // True exactly while a record dialog started by this window runs.
     bool isEditDialogBusy() const { return m_busy; }
     AlertDialog *alertDialog() const { return m_alertDialog; }
@@ -170,6 +179,7 @@ private:
     void bookMenus();
     void zoom(bool in);
     void openBookFile(const QString &path);
+    void idleSave();
     // Deletes the open store (it saves itself when changed).
     void closeBook();
     // Saves the open book first; false (after telling the user) when that failed.
@@ -222,6 +232,7 @@ private:
     QList<TaskManager *> m_alarmStores;
     // template names by their item id in the templates menu
     QHash<int, QString> m_templateIds;
+    QTimer *m_idleSave = nullptr;
 };
 
 #endif

@@ -71,6 +71,8 @@ void ToDoWindow::closeBook()
 {
     if (!m_manager)
         return;
+    disconnect(m_manager, nullptr, m_idleSave, nullptr);
+    m_idleSave->stop();
     // the alarm dialog still lists expenses of it: it hands the store back later
     if (m_alertDialog && m_alertDialog->boundStore() == m_manager)
         m_alarmStores.append(m_manager);
@@ -81,6 +83,27 @@ void ToDoWindow::closeBook()
     setWindowTitle(m_titleCaption);
     setBookActionsEnabled(false);
     selectionCleared();
+}
+
+void ToDoWindow::idleSave()
+{
+    if (!m_manager || !m_manager->isDirty())
+        return;
+    // a dialog or pop-up may hold a record of the book: later
+    if (storeInUse() || QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        m_idleSave->start();
+        return;
+    }
+    m_manager->save();
+}
+
+bool ToDoWindow::saveSession()
+{
+    saveCommentState();
+    bool saved = !m_manager || m_manager->save();
+    for (TaskManager *store : qAsConst(m_alarmStores))
+        saved = store->save() && saved;
+    return saved;
 }
 
 bool ToDoWindow::saveOpenBook()
@@ -186,6 +209,9 @@ void ToDoWindow::openBookFile(const QString &requested)
     setWindowTitle(tr("Expense Book : %1").arg(chosen->title()));
     m_manager = book;
     m_hiddenSinceOpen = false;
+    // every change, and a sort or filter change, puts the idle save off
+    connect(book, &PIMManager::changed, m_idleSave, qOverload<>(&QTimer::start));
+    connect(book, &PIMManager::updated, m_idleSave, qOverload<>(&QTimer::start));
     m_list->setManager(book, true);
     m_list->readCurrencyFormats();
     m_list->readDateFormats();

@@ -2,7 +2,8 @@
 # Installs the Debian packages the build needs, when any is missing.
 set -e
 # make: the generator cmake uses by default (not always there with cmake alone)
-PKGS="make qtbase5-dev qtbase5-dev-tools uuid-dev libcrypt-dev tango-icon-theme python3"
+# xvfb, xdotool: the tests that run the program on a private X display
+PKGS="make qtbase5-dev qtbase5-dev-tools uuid-dev libcrypt-dev tango-icon-theme python3 xvfb xdotool"
 missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -5,11 +5,14 @@
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
 #include "qpe/global.h"
+#include "qpe/qpeglobal.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QStorageInfo>
 #include <QTcpSocket>
 
 #include <climits>
@@ -25,6 +28,30 @@ const QLatin1String bookSuffix(".exp");
 // Enough for a few blocks between two reads; the kernel holds the rest.
 const qint64 readBufferSize = 1024 * 1024;
 const qint64 sendQueueLimit = 4 * PCLinkProtocol::blockSize;
+const int watchInterval = 1000;
+
+std::function<qint64()> s_clock;
+std::function<qint64(const QString &)> s_freeSpace;
+
+qint64 now()
+{
+    if (s_clock)
+        return s_clock();
+    static QElapsedTimer steady;
+    if (!steady.isValid())
+        steady.start();
+    return steady.elapsed();
+}
+
+qint64 freeSpace(const QString &folder)
+{
+    return s_freeSpace ? s_freeSpace(folder) : QStorageInfo(folder).bytesAvailable();
+}
+
+QString canonicalFolder(const QString &path)
+{
+    return QDir(QFileInfo(path).absolutePath()).canonicalPath();
+}
 
 bool isListName(const QString &name)
 {
@@ -37,12 +64,6 @@ bool isListName(const QString &name)
     return fixed.contains(name) || currencies.match(name).hasMatch();
 }
 
-bool isBookName(const QString &name)
-{
-    return name.size() > bookSuffix.size() && name.endsWith(bookSuffix) && !name.contains(QLatin1Char('/'))
-           && name != QLatin1String("..");
-}
-
 // An absolute book path without "." or ".." steps and without empty steps.
 bool isPlainAbsoluteBook(const QString &path)
 {
@@ -53,10 +74,26 @@ bool isPlainAbsoluteBook(const QString &path)
         if (step.isEmpty() || step == QLatin1String(".") || step == QLatin1String(".."))
             return false;
     }
-    return isBookName(steps.last());
+    return PCLink::isBookName(steps.last());
 }
 
 } // namespace
+
+void PCLink::setClock(const std::function<qint64()> &clock)
+{
+    s_clock = clock;
+}
+
+void PCLink::setFreeSpace(const std::function<qint64(const QString &)> &space)
+{
+    s_freeSpace = space;
+}
+
+bool PCLink::isBookName(const QString &name)
+{
+    return name.size() > bookSuffix.size() && name.endsWith(bookSuffix) && !name.contains(QLatin1Char('/'))
+           && PCLinkProtocol::isPlainName(name);
+}
 
 PCLink::PCLink(QObject *parent, const char *name)
     : QObject(parent), m_socket(new QTcpSocket(this))
@@ -70,6 +107,8 @@ PCLink::PCLink(QObject *parent, const char *name)
     connect(m_socket, &QTcpSocket::connected, this, &PCLink::connected);
     connect(m_socket, &QTcpSocket::disconnected, this, &PCLink::socketDisconnected);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &PCLink::socketError);
+    m_watch.setInterval(watchInterval);
+    connect(&m_watch, &QTimer::timeout, this, &PCLink::checkProgress);
 }
 
 PCLink::~PCLink()
@@ -83,11 +122,42 @@ PCLink::~PCLink()
     m_socket->abort();
 }
 
+void PCLink::setState(int state)
+{
+    m_state = state;
+    if (state == Idle) {
+        m_watch.stop();
+        return;
+    }
+    // a new step of the transfer: its progress counts from here
+    m_samples = {{now(), m_done}};
+    m_watch.start();
+}
+
+void PCLink::checkProgress()
+{
+    if (m_state == Idle || !isConnected())
+        return;
+    const qint64 t = now();
+    m_samples.append({t, m_done});
+    // the last sample a whole window old is where the window starts
+    while (m_samples.size() > 1 && t - m_samples.at(1).time >= stallTime)
+        m_samples.removeFirst();
+    const Sample &from = m_samples.first();
+    if (t - from.time < stallTime)
+        return;
+    if ((m_state == Sending || m_state == Receiving)
+        && m_done - from.done >= qMin(stallBytes, m_size - from.done))
+        return;
+    // as if the line had gone: the old file stays and the state tells the dialogs
+    m_socket->abort();
+}
+
 void PCLink::attachSocket()
 {
     discardReceive();
     m_file.close();
-    m_state = Idle;
+    setState(Idle);
     m_pending = NoPending;
     m_buffer.clear();
     m_bufferPos = 0;
@@ -131,10 +201,11 @@ bool PCLink::isConnected() const
     return m_socket->state() == QAbstractSocket::ConnectedState;
 }
 
-void PCLink::setDirectories(const QString &appDir, const QString &dataDir)
+void PCLink::setDirectories(const QString &appDir, const QString &dataDir, const QString &documentsDir)
 {
     m_appDir = appDir;
     m_dataDir = dataDir;
+    m_documentsDir = documentsDir;
 }
 
 void PCLink::setBookPaths(const QStringList &paths)
@@ -159,6 +230,8 @@ QString PCLink::resolvePath(const QString &path) const
 
 QString PCLink::servedPath(const QString &path) const
 {
+    if (!PCLinkProtocol::isPlainName(path))
+        return QString();
     if (path == appPrefix + categoryFile || path == appPrefix + exportIndexFile)
         return resolvePath(path);
     if (path.startsWith(dataPrefix)) {
@@ -184,13 +257,37 @@ bool PCLink::mayServe(const QString &path) const
 
 bool PCLink::mayAccept(const QString &path) const
 {
+    if (!PCLinkProtocol::isPlainName(path))
+        return false;
     if (path == appPrefix + categoryFile)
         return true;
     if (path.startsWith(dataPrefix))
         return isListName(path.mid(3));
     if (path.startsWith(appPrefix))
         return isBookName(path.mid(3));
-    return isPlainAbsoluteBook(path);
+    return isPlainAbsoluteBook(path) && mayAcceptBook(path);
+}
+
+bool PCLink::mayAcceptBook(const QString &path) const
+{
+    if (m_books.contains(path))
+        return true;
+    // a new book only: nothing, not even a dangling link, at that name
+    const QFileInfo info(path);
+    if (info.exists() || info.isSymLink())
+        return false;
+    const QString folder = canonicalFolder(path);
+    if (folder.isEmpty())
+        return false;
+    const QString documents =
+        m_documentsDir.isEmpty() ? Qpe::userRoot() + QStringLiteral("/Documents") : m_documentsDir;
+    if (folder == QDir(documents).canonicalPath())
+        return true;
+    for (const QString &book : m_books) {
+        if (canonicalFolder(book) == folder)
+            return true;
+    }
+    return false;
 }
 
 QString PCLink::categoryFilePath() const
@@ -241,7 +338,7 @@ void PCLink::sendFile(const QString &path, const QString &remotePath)
     }
     m_size = m_file.size();
     m_file.close();
-    m_state = Waiting;
+    setState(Waiting);
     m_pending = PendingAnnounce;
     writeFrame(PCLinkProtocol::announce(resolved, m_size, remotePath));
 }
@@ -253,7 +350,7 @@ void PCLink::requestFile(const QString &remotePath, const QString &localPath)
         return;
     }
     m_requestedLocal = localPath;
-    m_state = Waiting;
+    setState(Waiting);
     m_pending = PendingRequest;
     writeFrame(PCLinkProtocol::request(remotePath, localPath));
 }
@@ -348,18 +445,18 @@ bool PCLink::handleMessage(const QByteArray &payload)
             protocolError();
             return false;
         }
-        serveRequest(m.first, m.second);
+        serveRequest(m.plain ? m.first : QString(), m.second);
         break;
     case PCLinkProtocol::Announce:
         m_announcedSource = m.first;
         if (m_answering && m_state == Idle) {
-            if (!mayAccept(m.second))
+            if (!m.plain || !mayAccept(m.second))
                 handleAnnounce(QString(), m.sizeText);
             else
                 handleAnnounce(resolvePath(m.second), m.sizeText);
         } else if (!m_answering && m_state == Waiting && m_pending == PendingRequest) {
             // stored where this side asked, whatever the peer echoes
-            handleAnnounce(resolvePath(m_requestedLocal), m.sizeText);
+            handleAnnounce(m.plain ? resolvePath(m_requestedLocal) : QString(), m.sizeText);
         } else {
             protocolError();
             return false;
@@ -374,7 +471,7 @@ bool PCLink::handleMessage(const QByteArray &payload)
         break;
     case PCLinkProtocol::CannotSend:
         if (m_state == Waiting && m_pending == PendingRequest) {
-            m_state = Idle;
+            setState(Idle);
             m_pending = NoPending;
         } else if (m_state != Idle) {
             protocolError();
@@ -389,14 +486,15 @@ bool PCLink::handleMessage(const QByteArray &payload)
 void PCLink::handleAnnounce(const QString &destination, const QString &sizeText)
 {
     int size = 0;
-    bool ok = !destination.isEmpty() && PCLinkProtocol::parseSize(sizeText, size);
+    bool ok = !destination.isEmpty() && PCLinkProtocol::parseSize(sizeText, size)
+              && size <= freeSpace(QFileInfo(YMRPIM::replacedFile(destination)).absolutePath()) - freeSpaceMargin;
     if (ok) {
         saveSharedCategories(destination);
         ok = YMRPIM::openNewFile(m_temp, destination);
     }
     m_pending = NoPending;
     if (!ok) {
-        m_state = Idle;
+        setState(Idle);
         if (writeFrame(PCLinkProtocol::answer(false)))
             emit receiveFileFailed();
         return;
@@ -408,7 +506,7 @@ void PCLink::handleAnnounce(const QString &destination, const QString &sizeText)
     m_writeFailed = false;
     if (!writeFrame(PCLinkProtocol::answer(true)))
         return;
-    m_state = Receiving;
+    setState(Receiving);
     QPointer<PCLink> self(this);
     emit receiveFile(destination);
     if (self && m_state == Receiving && m_size == 0)
@@ -433,7 +531,7 @@ void PCLink::startWriteBack(bool all)
 void PCLink::finishReceive()
 {
     const bool ok = YMRPIM::commitNewFile(m_temp, !m_writeFailed);
-    m_state = Idle;
+    setState(Idle);
     m_pending = NoPending;
     if (!ok) {
         emit receiveFileFailed();
@@ -456,7 +554,7 @@ void PCLink::handleAnswer(bool ok)
 {
     m_pending = NoPending;
     if (!ok) {
-        m_state = Idle;
+        setState(Idle);
         emit sendingFileFailed();
         return;
     }
@@ -468,14 +566,14 @@ void PCLink::handleAnswer(bool ok)
     m_done = 0;
     // frames still queued ahead of the data are not file bytes
     m_frameBacklog = m_socket->bytesToWrite();
-    m_state = Sending;
+    setState(Sending);
     QPointer<PCLink> self(this);
     emit sendingFile(m_file.fileName());
     if (!self || m_state != Sending)
         return;
     if (m_size == 0) {
         m_file.close();
-        m_state = Idle;
+        setState(Idle);
         emit sendingFileFinished();
         return;
     }
@@ -508,7 +606,7 @@ bool PCLink::writeBlock()
 void PCLink::abortSending()
 {
     m_file.close();
-    m_state = Idle;
+    setState(Idle);
     m_pending = NoPending;
     QPointer<PCLink> self(this);
     emit sendingFileFailed();
@@ -529,7 +627,7 @@ void PCLink::bytesWritten(qint64 written)
         return;
     if (m_done >= m_size) {
         m_file.close();
-        m_state = Idle;
+        setState(Idle);
         emit sendingFileFinished();
         return;
     }
@@ -539,6 +637,7 @@ void PCLink::bytesWritten(qint64 written)
 void PCLink::socketDisconnected()
 {
     // a transfer cut short keeps the old file; the state tells the dialogs
+    m_watch.stop();
     discardReceive();
     m_file.close();
     if (m_ended)

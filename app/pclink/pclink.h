@@ -7,6 +7,10 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+#include <QVector>
+
+#include <functional>
 
 class QTcpSocket;
 
@@ -15,12 +19,27 @@ class QTcpSocket;
 // connection (setSocket) answers: it serves and accepts only the category
 // file, the data lists, its index export and its books. The side that
 // connected (connectToHost) drives the transfers and accepts a file only in
-// answer to its own request. One file moves at a time.
+// answer to its own request. One file moves at a time, and a transfer whose
+// peer falls silent or nearly so ends the connection as a lost one would.
 class PCLink : public QObject
 {
     Q_OBJECT
 public:
     enum State { Idle = 0, Sending = 1, Receiving = 2, Waiting = 3 };
+
+    // A transfer must move stallBytes (or the rest of the file, when less
+    // remains) in any stallTime milliseconds; an answer must come within
+    // stallTime. A real link, even a slow wireless one, is far above that.
+    static const int stallTime = 30000;
+    static const qint64 stallBytes = 64 * 1024;
+    // Room a received file leaves free on its file system.
+    static const qint64 freeSpaceMargin = 8 * 1024 * 1024;
+
+    // The machine as every link sees it: a steady clock in milliseconds and
+    // the bytes free to the user in a folder. Tests put in their own; an
+    // empty function brings back the real one.
+    static void setClock(const std::function<qint64()> &clock);
+    static void setFreeSpace(const std::function<qint64(const QString &folder)> &freeSpace);
 
     explicit PCLink(QObject *parent = nullptr, const char *name = nullptr);
     ~PCLink() override;
@@ -41,14 +60,20 @@ public:
     // "[D]name" lies in the data directory, any other three-character
     // prefix ("[A]") in the application directory; absolute paths stay.
     QString resolvePath(const QString &path) const;
-    // Both default to the program's own directories.
-    void setDirectories(const QString &appDir, const QString &dataDir);
+    // All three default to the program's own folders.
+    void setDirectories(const QString &appDir, const QString &dataDir, const QString &documentsDir = QString());
     // Books the answering side serves on request, besides its fixed files.
     void setBookPaths(const QStringList &paths);
 
-    // Whether the answering side serves or accepts a path as sent.
+    // Whether the answering side serves or accepts a path as sent. An
+    // absolute book is accepted when the index holds it, or as a new book
+    // in a folder (its links resolved) that holds an indexed book or is the
+    // documents folder.
     bool mayServe(const QString &path) const;
     bool mayAccept(const QString &path) const;
+    // A book's file name: ".exp" after at least one character, no folder,
+    // a plain name (PCLinkProtocol::isPlainName).
+    static bool isBookName(const QString &name);
 
 signals:
     void progress(int done, int total);
@@ -65,6 +90,10 @@ signals:
 public slots:
     void readyRead();
     void bytesWritten(qint64 written);
+    // Ends a transfer that moved too little in the last stallTime: runs once
+    // a second while one is in progress (tests call it after moving the
+    // clock on).
+    void checkProgress();
 
 private slots:
     void socketDisconnected();
@@ -72,7 +101,13 @@ private slots:
 
 private:
     enum Pending { NoPending, PendingAnnounce, PendingRequest };
+    struct Sample
+    {
+        qint64 time;
+        qint64 done;
+    };
 
+    void setState(int state);
     void attachSocket();
     void sendAtOnce();
     void processInput();
@@ -89,6 +124,7 @@ private:
     void abortSending();
     bool writeFrame(const QByteArray &frame);
     void protocolError();
+    bool mayAcceptBook(const QString &path) const;
     QString servedPath(const QString &path) const;
     QString categoryFilePath() const;
     void saveSharedCategories(const QString &path) const;
@@ -117,8 +153,13 @@ private:
     bool m_writeFailed = false;
     qint64 m_writtenBack = 0;
 
+    // the transfer's progress, sampled once a second
+    QTimer m_watch;
+    QVector<Sample> m_samples;
+
     QString m_appDir;
     QString m_dataDir;
+    QString m_documentsDir;
     QSet<QString> m_books;
 };
 

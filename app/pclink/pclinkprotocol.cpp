@@ -69,15 +69,27 @@ PCLinkProtocol::FrameResult PCLinkProtocol::takeFrame(const QByteArray &buffer, 
     return Frame;
 }
 
-bool PCLinkProtocol::readField(const QByteArray &payload, int &pos, QString &text)
+bool PCLinkProtocol::readField(const QByteArray &payload, int &pos, QString &text, bool &plain)
 {
     const int blank = payload.indexOf(' ', pos);
     qint64 length = 0;
     if (blank < 0 || !readLength(payload, pos, blank, length)
         || length > payload.size() - (blank + 1))
         return false;
-    text = QString::fromUtf8(payload.constData() + blank + 1, int(length));
+    const QByteArray bytes = QByteArray::fromRawData(payload.constData() + blank + 1, int(length));
+    text = QString::fromUtf8(bytes);
+    // bytes that are not UTF-8 read as other text than they are
+    plain = plain && isPlainName(text) && text.toUtf8() == bytes;
     pos = blank + 1 + int(length);
+    return true;
+}
+
+bool PCLinkProtocol::isPlainName(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control || c == QLatin1Char('|'))
+            return false;
+    }
     return true;
 }
 
@@ -86,14 +98,16 @@ bool PCLinkProtocol::parse(const QByteArray &payload, Message &message)
     if (payload.isEmpty())
         return false;
     int pos = 1;
+    bool &plain = message.plain;
+    plain = true;
     switch (payload.at(0)) {
     case 'I':
         message.kind = Announce;
-        return readField(payload, pos, message.first) && readField(payload, pos, message.sizeText)
-               && readField(payload, pos, message.second) && pos == payload.size();
+        return readField(payload, pos, message.first, plain) && readField(payload, pos, message.sizeText, plain)
+               && readField(payload, pos, message.second, plain) && pos == payload.size();
     case 'R':
         message.kind = Request;
-        return readField(payload, pos, message.first) && readField(payload, pos, message.second)
+        return readField(payload, pos, message.first, plain) && readField(payload, pos, message.second, plain)
                && pos == payload.size();
     case 'A':
         message.kind = Answer;

@@ -20,6 +20,11 @@ public:
         QString second;     // announce: destination; request: path on the requester
         QString sizeText;   // announce: the size field as sent
         bool ok = false;    // answer: "OK" rather than "CANCEL"
+        // Every field is well-formed UTF-8 and a plain name (isPlainName):
+        // a field is checked as the bytes that came and as the text they
+        // read as, so a name cannot mean one thing to the checks and
+        // another to the file system.
+        bool plain = true;
     };
 
     enum FrameResult { NeedMore, Frame, Malformed };
@@ -43,12 +48,16 @@ public:
     // the four messages with well-formed fields.
     static bool parse(const QByteArray &payload, Message &message);
 
+    // Text that may name a file: no NUL or other control character, and
+    // no "|", which the record files give back as a line break.
+    static bool isPlainName(const QString &text);
+
     // A size field: 1 to 10 decimal digits, at most INT_MAX.
     static bool parseSize(const QString &text, int &size);
 
 private:
     static bool readLength(const QByteArray &bytes, int from, int to, qint64 &value);
-    static bool readField(const QByteArray &payload, int &pos, QString &text);
+    static bool readField(const QByteArray &payload, int &pos, QString &text, bool &plain);
 };
 
 #endif

@@ -33,6 +33,8 @@ SendDataDialogClient::SendDataDialogClient(const QString &host, bool send, const
     box->addWidget(m_status);
     m_file = new QLabel(this);
     m_file->setAlignment(Qt::AlignCenter);
+    // a long path wraps after its separators rather than widen the window
+    m_file->setWordWrap(true);
     box->addWidget(m_file);
     box->addSpacing(32);
     m_progress = new QProgressBar(this);
@@ -137,8 +139,11 @@ void SendDataDialogClient::socketConnectionClosed()
     if (m_finished)
         return;
     m_finished = true;
-    if (m_link->transferState() != PCLink::Idle)
+    if (m_link->transferState() != PCLink::Idle) {
         YMRDialog::critical(tr("Connection error"), tr("Data transfer is not completed."));
+        // the file cut short counts as failed, so the caller can name it
+        fileEnded(false);
+    }
     reject();
 }
 
@@ -216,6 +221,8 @@ void SendDataDialogClient::fileEnded(bool ok)
     } else {
         emit getFileFailed(source, stop);
     }
+    if (m_finished)
+        return;
     if (stop) {
         reject();
         return;

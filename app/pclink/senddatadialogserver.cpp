@@ -32,6 +32,9 @@ SendDataDialogServer::SendDataDialogServer(DBManager *bookIndex, QWidget *parent
     box->addStretch();
     m_upper = new QLabel(tr("Waiting for connection") + QStringLiteral(" ..."), this);
     m_upper->setAlignment(Qt::AlignCenter);
+    // "File [path]": a long path wraps after its separators rather than
+    // widen the window
+    m_upper->setWordWrap(true);
     box->addWidget(m_upper);
     m_lower = new QLabel(this);
     m_lower->setAlignment(Qt::AlignCenter);

@@ -1,4 +1,6 @@
 #include "transferdata.h"
+#include "pclink.h"
+#include "pclinkprotocol.h"
 #include "senddatadialogclient.h"
 
 #include "pim/dbmanager.h"
@@ -10,16 +12,21 @@
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
 #include "qpe/global.h"
+#include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
+#include "qt/ymrutil.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QStyle>
 
 namespace {
 
@@ -76,16 +83,28 @@ TransferData::TransferData(bool sendMode, DBManager *index, const QString &curre
     }
     list->setObjectName(QStringLiteral("dbs"));
 
+    if (QPEApplication::screenRect().width() < 320) {
+        // the address beside its label would be cut: it has the row below
+        auto *grid = static_cast<QGridLayout *>(GroupBox1->layout());
+        grid->removeWidget(addr);
+        grid->removeWidget(btnConnect);
+        grid->addWidget(addr, 1, 0, 1, 3);
+        grid->addWidget(btnConnect, 2, 0, 1, 3);
+    }
+    // The group's title and the check box's text are fitted to their width
+    // (fitTexts); the whole texts are their tool tips.
+    dbbox->installEventFilter(this);
+    data->installEventFilter(this);
     if (!send) {
-        dbbox->setTitle(tr("Select expense books for receive"));
+        dbbox->setToolTip(tr("Select expense books for receive"));
         btnOk->setEnabled(false);
-        data->setText(tr("Receive Categories and Data lists from device"));
+        data->setToolTip(tr("Receive Categories and Data lists from device"));
     } else {
         btnConnect->hide();
         list->setManager(bookIndex, true);
         list->restoreColumns();
         list->init();
-        dbbox->setTitle(tr("Select expense books for transfer to device"));
+        dbbox->setToolTip(tr("Select expense books for transfer to device"));
         QList<PIMRecord *> shown;
         for (YMRListViewItem *i = list->firstChild(); i; i = i->nextSibling())
             shown << static_cast<PIMListViewItem *>(i)->record();
@@ -102,10 +121,28 @@ TransferData::TransferData(bool sendMode, DBManager *index, const QString &curre
             if (PIMListViewItem *item = list->findItem(current))
                 list->setCurrentItem(item);
         }
-        data->setText(tr("Send Categories and Data lists to device"));
+        data->setToolTip(tr("Send Categories and Data lists to device"));
     }
+    fitTexts();
     connect(list, &PIMListView::clicked, this, &TransferData::select);
     YMRApplication::showMaximized(this, true);
+}
+
+bool TransferData::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == dbbox || watched == data) && event->type() == QEvent::Resize)
+        fitTexts();
+    return TransferDataBase::eventFilter(watched, event);
+}
+
+void TransferData::fitTexts()
+{
+    // a title wider than the group is cut short; the check box's text wraps
+    dbbox->setTitle(dbbox->fontMetrics().elidedText(dbbox->toolTip(), Qt::ElideRight,
+                                                    dbbox->width() - 16));
+    const int box = style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, data)
+                    + style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, data);
+    data->setText(YMRUtil::wrapText(data->toolTip(), data->fontMetrics(), data->width() - box));
 }
 
 TransferData::~TransferData()
@@ -203,8 +240,8 @@ QStringList TransferData::dataPairs() const
                          Global::applicationFileName(appName(), QStringLiteral("ymrCategory"))};
     for (const char *name : dataLists) {
         const QString list = QString::fromLatin1(name);
-        pairs << QStringLiteral("[D]") + list
-              << Global::applicationFileName(appName() + QStringLiteral("Data"), list);
+        // a list never edited here is the installed one, as the device serves it
+        pairs << QStringLiteral("[D]") + list << (send ? YMRPIM::listPath(list) : YMRPIM::userListPath(list));
     }
     return pairs;
 }
@@ -224,6 +261,13 @@ QStringList TransferData::buildPairs()
     if (!send) {
         QSet<QString> taken;
         for (DBRecord *book : marked(deviceIndex)) {
+            // the device's index names the local file: only as a plain book
+            const QString name = QFileInfo(book->path()).fileName();
+            if (!PCLinkProtocol::isPlainName(book->path()) || !PCLink::isBookName(name)) {
+                bool stop = false;
+                getFileFailed(book->path(), stop);
+                continue;
+            }
             const QString local = localBookPath(book->path());
             // a second device book of the same file name would land on the first
             if (QFileInfo::exists(local) || taken.contains(local)) {

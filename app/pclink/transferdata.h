@@ -37,7 +37,11 @@ public slots:
     void sendFileSuccess(const QString &source);
     void getFileSuccess(const QString &source);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void fitTexts();
     void saveSettings();
     QStringList dataPairs() const;
     static void setMark(PIMRecord *record, bool on);

@@ -92,8 +92,10 @@ private:
         qint32 jd = 0, ms = 0;
         if (!readInt(jd) || !readInt(ms))
             return false;
-        dt = QDateTime(QDate::fromJulianDay(quint32(jd)),
-                       QTime::fromMSecsSinceStartOfDay(int(quint32(ms) % 86400000u)));
+        // day 0 is how the writers store a time they do not have
+        dt = jd == 0 ? QDateTime()
+                     : QDateTime(QDate::fromJulianDay(quint32(jd)),
+                                 QTime::fromMSecsSinceStartOfDay(int(quint32(ms) % 86400000u)));
         return true;
     }
 
@@ -293,10 +295,7 @@ void SFileListView::readTrash()
                                           r.modified, r.link, r.folder, r.executable);
         row->setText(3, original.path() + QDir::separator());
         row->setPixmap(3, m_icons.folderIcon());
-        const QDate d = r.deleted.date();
-        const QTime t = r.deleted.time();
-        row->setText(4, QString::asprintf("%4d-%02d-%02d %02d:%02d", d.year(), d.month(),
-                                          d.day(), t.hour(), t.minute()));
+        row->setText(4, SFileListViewItem::timeText(r.deleted));
         row->setText(5, r.storedName);
     }
 }

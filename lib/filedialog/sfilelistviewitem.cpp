@@ -35,10 +35,17 @@ SFileListViewItem::SFileListViewItem(YMRListView *view, const MimeIconSet *icons
 void SFileListViewItem::updateTexts()
 {
     setText(1, QString::number(m_size));
-    const QDate d = m_modified.date();
-    const QTime t = m_modified.time();
-    setText(2, QString::asprintf("%4d-%02d-%02d %02d:%02d", d.year(), d.month(), d.day(),
-                                 t.hour(), t.minute()));
+    setText(2, timeText(m_modified));
+}
+
+QString SFileListViewItem::timeText(const QDateTime &time)
+{
+    if (!time.isValid())
+        return QString();
+    const QDate d = time.date();
+    const QTime t = time.time();
+    return QString::asprintf("%4d-%02d-%02d %02d:%02d", d.year(), d.month(), d.day(), t.hour(),
+                             t.minute());
 }
 
 QString SFileListViewItem::key(int column, bool ascending) const

@@ -20,6 +20,8 @@ public:
     QString key(int column, bool ascending) const override;
 
     void updateTexts();
+    // The time column's text: empty for a time the entry does not have.
+    static QString timeText(const QDateTime &time);
 
     qint64 size() const { return m_size; }
     QDateTime modified() const { return m_modified; }

@@ -413,7 +413,9 @@ QString YMFileDialog::saveFileName() const
 {
     if (!m_nameEdit || m_nameEdit->text().isEmpty())
         return QString();
-    return currentDir() + QDir::separator() + m_nameEdit->text();
+    // an absolute name stands as typed; a relative one, folders and all,
+    // lies under the folder shown
+    return QDir(currentDir()).filePath(m_nameEdit->text());
 }
 
 // ---- showing and closing ----

@@ -3,6 +3,7 @@
 #include "categorylistview.h"
 #include "categorymanager.h"
 #include "categoryrecord.h"
+#include "ymrpim.h"
 
 #include "qt/enterstringdialog.h"
 #include "qt/renamedialog.h"
@@ -91,6 +92,7 @@ void CategoiesDialog::newCategory()
     if (!m_manager)
         return;
     EnterStringDialog ask(tr("Category Name"), this);
+    YMRPIM::refuseBar(ask.fname);
     bool rejected = false;
     const QString title = ask.getText(tr("New Category"), &rejected);
     if (rejected || title.isEmpty())
@@ -108,6 +110,7 @@ void CategoiesDialog::renameCategory()
     if (!c || !m_manager)
         return;
     RenameDialog ask(this);
+    YMRPIM::refuseBar(ask.fname);
     const QString title = ask.getText(c->title);
     if (title.isEmpty())
         return;

@@ -1,5 +1,6 @@
 #include "formatnumber.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -16,6 +17,11 @@ inline bool isDigitPlaceholder(QChar c)
 }
 
 } // namespace
+
+bool formatShowsCurrency(const QString &code)
+{
+    return code.contains(QLatin1Char('@')) && std::any_of(code.begin(), code.end(), isPlaceholder);
+}
 
 QString formatNumber(double value, const QString &code, const QString &currency)
 {

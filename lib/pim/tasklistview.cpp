@@ -122,9 +122,9 @@ void TaskListView::setupColumns(int id, Config *settings)
         header()->setResizeEnabled(false, col);
         break;
     default: {
-        const int width = settings ? settings->readNumEntry(QLatin1String(info.widthKey),
-                                                           info.defaultWidth)
-                                   : info.defaultWidth;
+        const int fallback = id == 1 ? amountColumnWidth() : info.defaultWidth;
+        const int width = settings ? settings->readNumEntry(QLatin1String(info.widthKey), fallback)
+                                   : fallback;
         if (id == 8)
             col = addColumn(YMRResource::loadIconSet(QStringLiteral("category")), tr(info.name),
                             width);
@@ -195,6 +195,16 @@ int TaskListView::dateColumnWidth() const
     return 6 + widest;
 }
 
+int TaskListView::amountColumnWidth() const
+{
+    const QFontMetrics fm(font());
+    const double typical = 1234.56;
+    int widest = fm.horizontalAdvance(formatAmount(QString(), typical));
+    for (auto it = m_currencyFormats.constBegin(); it != m_currencyFormats.constEnd(); ++it)
+        widest = qMax(widest, fm.horizontalAdvance(formatAmount(it.key(), typical)));
+    return qMax(columnInfo[1].defaultWidth, widest + 2 * itemMargin());
+}
+
 int TaskListView::dateTimeColumnWidth() const
 {
     const QFontMetrics fm(font());
@@ -261,7 +271,19 @@ QString TaskListView::amountText(PIMRecord *record) const
     auto *task = static_cast<Task *>(record);
     if (!task)
         return QString();
-    return formatAmount(task->currency, amountValue(task->amount));
+    const double value = amountValue(task->amount);
+    if (!m_currencyFormats.contains(task->currency))
+        return namedAmount(task->currency, value);
+    return formatAmount(task->currency, value);
+}
+
+QString TaskListView::namedAmount(const QString &currency, double value) const
+{
+    const QString code = formatOf(currency);
+    QString text = formatNumber(value, code, currency);
+    if (!currency.isEmpty() && !formatShowsCurrency(code))
+        text += QLatin1Char(' ') + currency;
+    return text;
 }
 
 // ---- totals -------------------------------------------------------------------
@@ -284,7 +306,7 @@ void TaskListView::fillTotals()
     }
     for (const QString &currency : qAsConst(order))
         m_totalsMenu->insertItem(tr("Total") + QStringLiteral(" : ")
-                                 + formatAmount(currency, sums.value(currency)));
+                                 + namedAmount(currency, sums.value(currency)));
 }
 
 void TaskListView::showTotals()

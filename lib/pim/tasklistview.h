@@ -33,9 +33,16 @@ public:
     QString dateTimeText(const QDateTime &dateTime) const;
     QString amountText(PIMRecord *record) const;
     QString formatAmount(const QString &currency, double value) const;
+    // formatAmount(), followed by the currency's name when the format does
+    // not show it: amounts of a currency that has left the list, and
+    // totals, always tell their currency.
+    QString namedAmount(const QString &currency, double value) const;
 
     int dateColumnWidth() const;
     int dateTimeColumnWidth() const;
+    // The Amount column's width before the user sets one: a typical amount
+    // in the widest of the currencies' formats, whole.
+    int amountColumnWidth() const;
 
     QString datePattern() const { return m_datePattern; }
     QString dateTimePattern() const { return m_dateTimePattern; }

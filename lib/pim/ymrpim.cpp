@@ -400,8 +400,15 @@ QString YMRPIM::replacedFile(const QString &path)
 bool YMRPIM::openNewFile(QFile &file, const QString &path)
 {
     const QString target = replacedFile(path);
-    file.setFileName(target + QStringLiteral(".new"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    const QString newPath = target + QStringLiteral(".new");
+    // Whatever already sits at that name goes first: a stale file, or a
+    // symbolic link planted there to have the save write through it. The
+    // exclusive create then fails on anything that takes its place, a link
+    // included (O_CREAT | O_EXCL never follows one); a folder stays and fails.
+    if (::unlink(QFile::encodeName(newPath).constData()) != 0 && errno != ENOENT)
+        return false;
+    file.setFileName(newPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return false;
     // the new file takes the old one's permission bits and, where allowed,
     // its owner: a private book stays private
@@ -446,12 +453,15 @@ bool YMRPIM::commitNewFile(QFile &file, bool written)
     return true;
 }
 
+QString YMRPIM::listPath(const QString &name)
+{
+    const QString path = userListPath(name);
+    return QFile::exists(path) ? path : defaultListPath(name);
+}
+
 QStringList YMRPIM::loadList(const QString &name)
 {
-    QString path = userListPath(name);
-    if (!QFile::exists(path))
-        path = defaultListPath(name);
-    QFile file(path);
+    QFile file(listPath(name));
     if (!file.open(QIODevice::ReadOnly))
         return QStringList();
     return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);

@@ -14,6 +14,7 @@
 class PIMReminder;
 class QFile;
 class QPoint;
+class QWidget;
 class YMRComboBox;
 class YMRListBox;
 
@@ -25,6 +26,11 @@ public:
     static QString encodeValue(const QString &value);
     // Takes the key (first piece) off the list and joins the rest with "=".
     static QString decodeValue(QStringList &pieces);
+    // A text stored in a record file cannot hold "|" (it reads back as a
+    // line break): the field (a QLineEdit, an editable YMRComboBox or a
+    // QPlainTextEdit) refuses it where it is typed or pasted, and says so
+    // once per refusal.
+    static void refuseBar(QWidget *field);
 
     // "d m y", "d m y h m s", "h m s"; null for invalid values.
     static QString dateToText(const QDate &date);
@@ -58,6 +64,8 @@ public:
     static QStringList loadList(const QString &name);
     static QString userListPath(const QString &name);
     static QString defaultListPath(const QString &name);
+    // The file a list is read from: the user's copy, else the default.
+    static QString listPath(const QString &name);
 
     static QString csvQuote(const QString &text, const QString &qualifier, const QString &separator);
     static bool csvSplit(QStringList &fields, const QString &line, QChar qualifier,
@@ -70,8 +78,10 @@ public:
     // Every file that replaces another goes through these two. The file a
     // save replaces: path, or the file a symbolic link at path names.
     static QString replacedFile(const QString &path);
-    // Opens "<replaced file>.new" for writing, with the permission bits and
-    // (where allowed) the owner of the file it is to replace.
+    // Creates "<replaced file>.new" afresh (anything at that name is removed
+    // first, and nothing is ever written through a link there), with the
+    // permission bits and (where allowed) the owner of the file it is to
+    // replace.
     static bool openNewFile(QFile &file, const QString &path);
     // Ends that write: when it went well, forces the bytes to disk, puts the
     // file in the old one's place in one step and makes the rename durable;

@@ -7,13 +7,19 @@
 #include "qpe/popupmenu.h"
 #include "qt/ymdatetimeeditor.h"
 #include "qt/ymrapplication.h"
+#include "qt/ymrcombobox.h"
+#include "qt/ymrdialog.h"
 #include "qt/ymrlistbox.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 
 #include <QDialog>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace {
@@ -60,7 +66,41 @@ YMRListBox *makeListBox(const QString &value, const QString &listName)
     return box;
 }
 
+void tellBarRefused()
+{
+    YMRDialog::warning(YMRPIM::applicationName(), YMRPIM::tr("A text cannot hold \"|\"."));
+}
+
 } // namespace
+
+void YMRPIM::refuseBar(QWidget *field)
+{
+    if (auto *box = qobject_cast<YMRComboBox *>(field))
+        field = box->lineEdit();
+    if (auto *edit = qobject_cast<QLineEdit *>(field)) {
+        edit->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^|]*")), edit));
+        QObject::connect(edit, &QLineEdit::inputRejected, edit, tellBarRefused);
+    } else if (auto *text = qobject_cast<QPlainTextEdit *>(field)) {
+        // Taken out before the text's other users hear of the change (they
+        // connect later); a multi-line edit has no validator.
+        QObject::connect(text, &QPlainTextEdit::textChanged, text, [text] {
+            QTextDocument *doc = text->document();
+            QTextCursor bar = doc->find(QStringLiteral("|"));
+            if (bar.isNull())
+                return;
+            {
+                const QSignalBlocker quiet(text);
+                QTextCursor edit(doc);
+                edit.beginEditBlock();
+                for (; !bar.isNull(); bar = doc->find(QStringLiteral("|"), bar))
+                    bar.removeSelectedText();
+                edit.endEditBlock();
+            }
+            tellBarRefused();
+        });
+    }
+}
 
 bool YMRPIM::editText(const QString &caption, QString &text)
 {
@@ -73,6 +113,7 @@ bool YMRPIM::editText(const QString &caption, QString &text)
     auto *edit = new QPlainTextEdit(&dlg);
     edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     edit->setWordWrapMode(QTextOption::WrapAnywhere);
+    refuseBar(edit);
     box->addWidget(edit);
     auto *close = new YMRPushButton(YMRResource::loadIconSet(QStringLiteral("button_ok")),
                                     tr("Close"), &dlg);

@@ -1,4 +1,5 @@
 #include "popupmenu.h"
+#include "qpeapplication.h"
 
 #include <QAction>
 #include <QCursor>
@@ -24,9 +25,26 @@ PopupMenu::PopupMenu(QWidget *parent, const char *name)
     setObjectName(QLatin1String(name));
     connect(this, &QMenu::triggered, this, &PopupMenu::onTriggered);
     connect(this, &QMenu::hovered, this, &PopupMenu::onHovered);
+    connect(this, &QMenu::aboutToShow, this, &PopupMenu::fitScreen);
 }
 
 PopupMenu::~PopupMenu() = default;
+
+void PopupMenu::fitScreen()
+{
+    // A menu taller or wider than the screen takes a smaller font until it
+    // fits; measured afresh each time (items change) in the font it inherits.
+    if (m_shrunk)
+        setFont(QFont());
+    m_shrunk = false;
+    const QSize screen = QPEApplication::screenRect().size();
+    QFont f = font();
+    while (screen.expandedTo(sizeHint()) != screen && f.pointSizeF() > 6) {
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+        setFont(f);
+        m_shrunk = true;
+    }
+}
 
 int PopupMenu::idOf(const QAction *action)
 {

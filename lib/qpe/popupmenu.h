@@ -76,6 +76,7 @@ private:
     int insertAction_(QAction *a, int id, int index);
     void onTriggered(QAction *a);
     void onHovered(QAction *a);
+    void fitScreen();
 
     struct ItemConnection {
         const QObject *receiver;
@@ -86,6 +87,7 @@ private:
     QHash<int, bool> m_checked;
     QMultiHash<int, ItemConnection> m_connections;
     bool m_checkable = false;
+    bool m_shrunk = false;
 };
 
 #endif

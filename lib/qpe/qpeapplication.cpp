@@ -5,6 +5,7 @@
 #include "qpedialogok.h"
 #include "qpeglobal.h"
 #include "qpekeys.h"
+#include "unixsignalnotifier.h"
 
 #include <QDialog>
 #include <QDir>
@@ -189,6 +190,34 @@ void QPEApplication::setKeepRunning()
 bool QPEApplication::keepRunning()
 {
     return s_keepRunning;
+}
+
+void QPEApplication::endSessionOnSignals()
+{
+    delete m_signals;
+    m_signals = new UnixSignalNotifier({SIGTERM, SIGHUP, SIGINT}, this);
+    connect(m_signals, &UnixSignalNotifier::received, this, &QPEApplication::endSession);
+}
+
+void QPEApplication::endSession()
+{
+    // each closes as its user would close it; the code that opened it goes
+    // on once the loops unwind
+    for (int left = 100; left > 0; --left) {
+        if (QWidget *popup = activePopupWidget()) {
+            popup->close();
+        } else if (QWidget *modal = activeModalWidget()) {
+            if (auto *dialog = qobject_cast<QDialog *>(modal))
+                dialog->reject();
+            if (modal->isVisible())
+                modal->hide();
+        } else {
+            break;
+        }
+    }
+    if (s_mainWidget)
+        s_mainWidget->close();
+    quit();
 }
 
 void QPEApplication::openAppChannel()

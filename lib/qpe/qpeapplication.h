@@ -10,6 +10,7 @@
 
 class QCopChannel;
 class QFileSystemWatcher;
+class UnixSignalNotifier;
 
 // The platform application: directories, the emulated device screen, the
 // main document widget, the application's message channel and the signals
@@ -56,6 +57,11 @@ public:
     static void setKeepRunning();
     static bool keepRunning();
 
+    // From now on SIGTERM, SIGHUP and SIGINT (log-out, shutdown, kill,
+    // Ctrl+C) end the program as closing its main window does: see
+    // endSession().
+    void endSessionOnSignals();
+
     // <root>/Settings/qpe.conf: its Time and Date values changing makes the
     // signals below; so do "clockChange(bool)", "setDateFormat(DateFormat)"
     // and "weekChange(bool)" on "QPE/System".
@@ -70,6 +76,11 @@ public:
         DateFormat format;
     };
     static DateTimeSettings readDateTimeSettings();
+
+public slots:
+    // Closes open menus, rejects open dialogs (innermost first), closes the
+    // main document widget and ends the event loop, nested loops included.
+    void endSession();
 
 signals:
     void clockChanged(bool ampm);
@@ -89,6 +100,7 @@ private:
     QPointer<QWidget> m_mainWidget;
     QCopChannel *m_appChannel = nullptr;
     QFileSystemWatcher *m_settingsWatcher = nullptr;
+    UnixSignalNotifier *m_signals = nullptr;
     // last seen "qpe" settings, to report only real changes
     DateTimeSettings m_dateTime;
 };

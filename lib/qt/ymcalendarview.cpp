@@ -2,6 +2,7 @@
 
 #include "ymcalendar.h"
 #include "ymrapplication.h"
+#include "qpe/qpeapplication.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -99,7 +100,24 @@ int YMCalendarView::columnAt(int x) const
 
 QSize YMCalendarView::sizeHint() const
 {
-    return QSize(m_columnWidth * 7, m_headerHeight * 7);
+    // the pop-up with its frame stays inside the screen's width; the
+    // weekday names then take a smaller font
+    const int room = (QPEApplication::screenRect().width() - 20) / 7;
+    return QSize(qMin(m_columnWidth, room) * 7, m_headerHeight * 7);
+}
+
+QFont YMCalendarView::headerFont(int cellWidth) const
+{
+    QFont f = font();
+    for (;;) {
+        const QFontMetrics fm(f);
+        int widest = 0;
+        for (int i = 0; i < 7; ++i)
+            widest = qMax(widest, fm.horizontalAdvance(YMCalendar::shortDayName(i, true)));
+        if (widest + 2 <= cellWidth || f.pointSizeF() <= 5)
+            return f;
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+    }
 }
 
 void YMCalendarView::mousePressEvent(QMouseEvent *e)
@@ -138,6 +156,7 @@ void YMCalendarView::paintCell(QPainter *p, int row, int column, int w, int h)
     if (row == 0) {
         p->fillRect(0, 0, w, h, palette().color(backgroundRole()).darker(200));
         p->setPen(Qt::white);
+        p->setFont(headerFont(w));
         const bool monday = ymrApp && ymrApp->weekStartsOnMonday();
         const int index = monday ? column : (column == 0 ? 6 : column - 1);
         p->drawText(QRect(0, 0, w, h), Qt::AlignCenter, YMCalendar::shortDayName(index, true));

@@ -44,6 +44,8 @@ protected:
     int totalHeight() const { return height(); }
 
 private:
+    // The view's font, made smaller until every weekday name fits a cell.
+    QFont headerFont(int cellWidth) const;
     int rowAt(int y) const;
     int columnAt(int x) const;
 

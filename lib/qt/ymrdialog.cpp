@@ -135,6 +135,12 @@ void YMRDialog::buttonClicked()
 void YMRDialog::fitWidth()
 {
     layout()->activate();
+    // a text wider than the screen wraps inside it (paths break after
+    // their separators)
+    if (m_textLabel && sizeHint().width() + 32 > maximumWidth()) {
+        m_textLabel->setWordWrap(true);
+        layout()->activate();
+    }
     QFont bold = font();
     bold.setWeight(75);
     const int captionWidth = QFontMetrics(bold).horizontalAdvance(windowTitle());
@@ -155,6 +161,8 @@ void YMRDialog::fitWidth()
         const QSize hint = sizeHint();
         resize(hint.width() + 32, hint.height());
     }
+    if (m_textLabel && m_textLabel->wordWrap())
+        resize(width(), heightForWidth(width()));
 }
 
 int YMRDialog::exec()

@@ -3,6 +3,8 @@
 #include "ymcalendar.h"
 #include "ymrapplication.h"
 
+#include <QFontMetrics>
+
 namespace {
 
 QString twoDigits(int n)
@@ -264,4 +266,22 @@ QDateTime YMRUtil::parseDateTime(const QString &text, const QString &pattern)
     // built once from every field read: the intermediate combinations of
     // a field-by-field build would all be impossible dates
     return QDateTime(QDate(f.year, f.month, f.day), QTime(f.hour, f.minute, f.second));
+}
+
+QString YMRUtil::wrapText(const QString &text, const QFontMetrics &fm, int width)
+{
+    QStringList lines;
+    QString line;
+    for (const QString &word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && fm.horizontalAdvance(longer) > width) {
+            lines << line;
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    if (!line.isEmpty())
+        lines << line;
+    return lines.join(QLatin1Char('\n'));
 }

@@ -4,11 +4,18 @@
 #include <QDateTime>
 #include <QString>
 
+class QFontMetrics;
+
 // Date and time texts: by the platform's settings, and by a user's pattern
-// of tokens (D, M, Y, h, m, s, ^ and the marker "AM/PM") read back again.
+// of tokens (D, M, Y, h, m, s, ^ and the marker "AM/PM") read back again;
+// a line of text broken to a width.
 class YMRUtil
 {
 public:
+    // The words of a one-line text on as many lines as the width needs (a
+    // word wider than that on a line of its own).
+    static QString wrapText(const QString &text, const QFontMetrics &fm, int width);
+
     static QString timeToString(const QTime &t);
     static QString dateToString(const QDate &d);
     static QString dateTimeToString(const QDateTime &dt);

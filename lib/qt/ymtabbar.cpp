@@ -377,9 +377,22 @@ int YMTabBar::thickness() const
     return m_orientation <= Below ? height() : width();
 }
 
+int YMTabBar::buttonAreaWidth() const
+{
+    // The arrows only take room when the tabs need them: every tab shown
+    // from the first, and the end piece, within the bar (a current last
+    // tab reaches 2 pixels further).
+    if (m_close || m_tabs.isEmpty() || m_tabs.first().id != m_firstShown)
+        return m_buttonWidth;
+    int end = leadingOffset() + 5 + (m_tabs.last().id == m_current ? 2 : 0);
+    for (const Tab &t : m_tabs)
+        end += t.width;
+    return end <= length() ? 0 : m_buttonWidth;
+}
+
 int YMTabBar::tabAreaEnd() const
 {
-    return length() - m_buttonWidth - 5;
+    return length() - buttonAreaWidth() - 5;
 }
 
 int YMTabBar::leadingOffset() const
@@ -434,7 +447,7 @@ int YMTabBar::tabAtStrip(const QPoint &p) const
         const int first = indexOf(m_firstShown);
         return first > 0 ? m_tabs.at(first - 1).id : -1;
     }
-    if (p.x() >= length() - m_buttonWidth)
+    if (p.x() >= length() - buttonAreaWidth())
         return -1;
     for (const Tab &tb : m_tabs) {
         if (tabRect(tb.id).contains(p))
@@ -453,7 +466,7 @@ QRect YMTabBar::buttonRect(int which) const
     const int wB = spanX(m_back);
     const int wF = spanX(m_forward);
     const int y0 = (thickness() - 11) / 2 + 2;
-    int x = length() - m_buttonWidth + 10;
+    int x = length() - buttonAreaWidth() + 10;
     if (which > 0)
         x += wB + 6;
     if (which > 1)
@@ -974,8 +987,8 @@ QImage YMTabBar::paintStrip()
     }
 
     // button area
-    const int bx = len - m_buttonWidth;
-    p.fillRect(bx, 0, m_buttonWidth, t, bg);
+    const int bx = len - buttonAreaWidth();
+    p.fillRect(bx, 0, len - bx, t, bg);
     if (!m_backEnabled && !m_forwardEnabled && !m_close) {
         p.setPen(c4);
         p.drawLine(bx, t - 1, len - 1, t - 1);

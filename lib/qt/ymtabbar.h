@@ -132,6 +132,7 @@ private:
     int leadingOffset() const;
     int length() const;
     int thickness() const;
+    int buttonAreaWidth() const;
     int tabAreaEnd() const;
     QPoint toStrip(const QPoint &widgetPos) const;
     QRect buttonRect(int which) const;

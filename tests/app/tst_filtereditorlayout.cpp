@@ -30,12 +30,14 @@ void TestFilterEditorLayout::everythingReachable_data()
     QTest::addColumn<int>("position");
     QTest::newRow("text") << 0;
     QTest::newRow("amount") << 2;
+    QTest::newRow("date") << 7;
     QTest::newRow("created") << 10;
 }
 
 void TestFilterEditorLayout::everythingReachable()
 {
     QFETCH(int, position);
+    ymrtest::useDesktopFont();
     QTemporaryDir dir;
     TaskManager book(dir.path() + QStringLiteral("/layout.exp"));
     TaskFilter filter(QStringLiteral("Three"));
@@ -62,8 +64,10 @@ void TestFilterEditorLayout::everythingReachable()
                                   : editor.rect();
         return room.contains(shown);
     };
-    // a new value area comes into view by itself
+    // a new value area comes into view by itself, as wide as its value needs
     QTRY_VERIFY(inView(editor.valBase));
+    QVERIFY2(editor.valueWidget()->width() >= editor.valueWidget()->minimumSizeHint().width(),
+             qPrintable(QString::number(editor.valueWidget()->width())));
     const QList<QWidget *> editing = {editor.fname, editor.fs, editor.cond, editor.valBase,
                                       editor.btnRemove, editor.btnAdd};
     for (QWidget *w : editing) {

@@ -31,6 +31,7 @@ private slots:
     void cleanup();
     void sortingMenu();
     void newFilterFindAndCancel();
+    void typedConditionIsNeverDropped();
     void menuWithMoreThanFiveFilters();
     void editorValuesPerField_data();
     void editorValuesPerField();
@@ -218,6 +219,50 @@ void TestFilters::newFilterFindAndCancel()
     ymrtest::flushEvents();
     QCOMPARE(w.manager()->currentFilter(), -2);
     QCOMPARE(w.manager()->filters().size(), 1);
+}
+
+// A condition typed into the editing area and accepted joins the list,
+// also when the list already holds conditions; an editing area left as it
+// was adds nothing.
+void TestFilters::typedConditionIsNeverDropped()
+{
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, m_book));
+    PopupMenu *filters = menu(w, "filters");
+    // finds with a typed value, or none (the menu is built anew each time)
+    const auto find = [&](const char *value) {
+        ymrtest::whenModalShown([value](QDialog *d) {
+            if (value)
+                type(d, "val", QLatin1String(value));
+            d->accept();
+        });
+        choose(filters, entry(filters, QStringLiteral("Find records ...")));
+        ymrtest::flushEvents();
+    };
+    find("taxi");
+    QCOMPARE(shownTypes(w), QStringList({"Taxi", "Taxi"}));
+    // the find comes back with "taxi" listed; "rome" is typed and accepted
+    find("rome");
+    QCOMPARE(w.manager()->findFilter().conditions.size(), 2);
+    QCOMPARE(shownTypes(w), QStringList({"Taxi"}));
+    // accepted untouched: the find stays as it was
+    find(nullptr);
+    QCOMPARE(w.manager()->findFilter().conditions.size(), 2);
+
+    // a new filter: one condition added, a second only typed
+    ymrtest::whenModalShown([](QDialog *d) {
+        auto *editor = static_cast<FilterEditorDialog *>(d);
+        type(d, "val", QStringLiteral("paris"));
+        editor->btnAdd->click();
+        editor->fs->setCurrentItem(1);
+        editor->fieldChanged(1);
+        type(d, "val", QStringLiteral("hotel"));
+        d->accept();
+    });
+    choose(filters, entry(filters, QStringLiteral("New filter ...")));
+    ymrtest::flushEvents();
+    QCOMPARE(w.manager()->filters().value(0).conditions.size(), 2);
+    QCOMPARE(shownTypes(w), QStringList({"Hotel"}));
 }
 
 void TestFilters::menuWithMoreThanFiveFilters()

@@ -222,9 +222,11 @@ private slots:
             QCOMPARE(c.text->text(), QStringLiteral("$"));
             QCOMPARE(c.formats->currentItem(), 1);
 
-            // "|" cannot be typed into a symbol
+            // "|" cannot be typed into a symbol: it is refused with a word
+            YMRDialog::queueAnswer(1);
             QTest::keyClicks(c.text, QStringLiteral("|x"));
             QCOMPARE(row(c.list, 1)->text(0), QStringLiteral("$x"));
+            QCOMPARE(YMRDialog::takeScriptedBoxes().size(), 1);
 
             YMRDialog::queueAnswer(2);
             c.btnRemove->click();

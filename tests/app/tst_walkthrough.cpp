@@ -59,6 +59,7 @@ private:
 void TestWalkthrough::initTestCase()
 {
     qApp->setQuitOnLastWindowClosed(false);
+    ymrtest::useDesktopFont();
     qputenv("LANG", "en");
     makeBook(QStringLiteral("Household"),
              {{"Taxi", "12.50", "Berlin", "to the station", QDate(2026, 3, 1)},
@@ -296,9 +297,12 @@ void TestWalkthrough::currencyRowsReadBackAsTyped()
         c->btnNew->click();
         c->text->insert(rouble);
         // "|" parts symbol and format in the stored rows: it is not taken
+        YMRDialog::queueAnswer(1);
+        YMRDialog::queueAnswer(1);
         QTest::keyClicks(c->text, QStringLiteral("|x"));
         c->formats->lineEdit()->clear();
         QTest::keyClicks(c->formats->lineEdit(), QStringLiteral("@#|#.00"));
+        QCOMPARE(YMRDialog::takeScriptedBoxes().size(), 2);
         ModalDriver::reject(d);
     });
     trigger(w, "lists1");

@@ -132,6 +132,13 @@ inline void whenOpen(const std::function<void(QWidget *)> &act)
     });
 }
 
+// The font a desktop gives the program (12 pt sans serif): sizes that must
+// fit the emulated screen are checked with it.
+inline void useDesktopFont()
+{
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+}
+
 // Whether got is the day the clock showed while the code under test ran,
 // which read it after before was taken: a run across midnight may see
 // either day.

@@ -77,6 +77,8 @@ private slots:
     void existingDirectory();
     void existingDirectoryFromMissingFolder();
     void saveFileName();
+    void typedSaveName_data();
+    void typedSaveName();
     void saveFollowsClicksNotKeys();
     void openFileNames();
     void openFileNameIgnoresTypedName();
@@ -180,6 +182,35 @@ void TestYMFileDialog::saveFileName()
     QVERIFY(YMFileDialog::getSaveFileName(tree.root, "", nullptr, nullptr, "", "x.csv").isNull());
     whenShown([](YMFileDialog *d) { d->reject(); });
     QVERIFY(YMFileDialog::getSaveFileName(tree.root, "", nullptr, nullptr, "", "x.csv").isNull());
+}
+
+void TestYMFileDialog::typedSaveName_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+    // "@" stands for the test tree's root
+    QTest::newRow("absolute") << "@/with space" << "@/y/abs.csv" << "@/y/abs.csv";
+    QTest::newRow("relative folder") << "@/with space" << "x/rel.csv" << "@/with space/x/rel.csv";
+    QTest::newRow("parent") << "@/with space" << "../up.csv" << "@/with space/../up.csv";
+    QTest::newRow("under the root") << "/" << "tmp/x.csv" << "/tmp/x.csv";
+}
+
+// What is typed into the save dialog's name: an absolute name stands as
+// it is, a relative one lies under the folder shown.
+void TestYMFileDialog::typedSaveName()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    filetree::Tree tree;
+    whenShown([&](YMFileDialog *d) {
+        d->nameEdit()->setText(typed.replace('@', tree.root));
+        d->accept();
+    });
+    QCOMPARE(YMFileDialog::getSaveFileName(folder.replace('@', tree.root), "", nullptr, nullptr,
+                                           "", "x.csv"),
+             expected.replace('@', tree.root));
 }
 
 void TestYMFileDialog::saveFollowsClicksNotKeys()

@@ -51,15 +51,18 @@ void writeString(QDataStream &out, const QByteArray &s)
     out.writeRawData(s.constData(), s.size() + 1);
 }
 
+// Both times are t's; an invalid t is written as the writers' 0.
 void writeRecord(QDataStream &out, const QByteArray &stored, const QByteArray &original,
-                 qint32 size, bool folder)
+                 qint32 size, bool folder,
+                 const QDateTime &t = QDateTime(QDate(2005, 1, 18), QTime(13, 45)))
 {
-    const QDateTime t(QDate(2005, 1, 18), QTime(13, 45));
+    const quint32 day = t.isValid() ? quint32(t.date().toJulianDay()) : 0;
+    const quint32 ms = t.isValid() ? quint32(t.time().msecsSinceStartOfDay()) : 0;
     writeString(out, stored);
     writeString(out, original);
-    out << size << quint32(t.date().toJulianDay()) << quint32(t.time().msecsSinceStartOfDay());
+    out << size << day << ms;
     out << qint32(0) << qint32(folder ? 1 : 0) << qint32(0);
-    out << quint32(t.date().toJulianDay()) << quint32(t.time().msecsSinceStartOfDay());
+    out << day << ms;
 }
 
 } // namespace
@@ -313,6 +316,7 @@ void TestYMFileView::trashFolder()
     writeRecord(out, "../../etc/passwd", "/home/me/harmless.txt", 1, false);
     writeRecord(out, "0002", "/home/docs", 4096, true);
     writeRecord(out, "0003", "/home/me/Book.exp", 99, false);
+    writeRecord(out, "0004", "/tmp/timeless", 5, false, QDateTime());
     idx.close();
 
     YMFileView view(false);
@@ -323,12 +327,15 @@ void TestYMFileView::trashFolder()
     QVERIFY(!lv->header()->isHidden());
     QCOMPARE(lv->columns(), 5);
     // sorted by former folder; equal folders in reverse reading order
-    QCOMPARE(viewTexts(lv, 5), (QStringList{"0002", "0003", "0001"}));
-    QCOMPARE(viewTexts(lv, 0), (QStringList{"docs", "Book.exp", "Book.exp"}));
-    QCOMPARE(viewTexts(lv, 3), (QStringList{"/home/", "/home/me/", "/home/me/"}));
-    QCOMPARE(viewTexts(lv, 1), (QStringList{"4096", "99", "1234"}));
+    QCOMPARE(viewTexts(lv, 5), (QStringList{"0002", "0003", "0001", "0004"}));
+    QCOMPARE(viewTexts(lv, 0), (QStringList{"docs", "Book.exp", "Book.exp", "timeless"}));
+    QCOMPARE(viewTexts(lv, 3), (QStringList{"/home/", "/home/me/", "/home/me/", "/tmp/"}));
+    QCOMPARE(viewTexts(lv, 1), (QStringList{"4096", "99", "1234", "5"}));
     QCOMPARE(viewTexts(lv, 2).at(0), QString("2005-01-18 13:45"));
     QCOMPARE(viewTexts(lv, 4).at(0), QString("2005-01-18 13:45"));
+    // a time of 0 is no time: both columns stay empty
+    QCOMPARE(viewTexts(lv, 2).at(3), QString());
+    QCOMPARE(viewTexts(lv, 4).at(3), QString());
     YMRListViewItem *docs = lv->firstChild();
     QVERIFY(!docs->isExpandable());
     lv->setSelected(docs, true);
@@ -338,7 +345,7 @@ void TestYMFileView::trashFolder()
     lv->resize(400, 300);
     lv->show();
     QTest::mouseClick(lv->header(), Qt::LeftButton, {}, QPoint(5, 5));
-    QCOMPARE(viewTexts(lv, 5), (QStringList{"0002", "0003", "0001"}));
+    QCOMPARE(viewTexts(lv, 5), (QStringList{"0002", "0003", "0001", "0004"}));
 }
 
 void TestYMFileView::damagedTrashIndex()

@@ -17,6 +17,7 @@
 #include "qt/ymrheader.h"
 
 #include <QLabel>
+#include <QScopeGuard>
 #include <memory>
 
 class TestTaskListView : public QObject
@@ -77,9 +78,11 @@ private slots:
     void currencyFormats_data();
     void currencyFormats();
     void totalsPerCurrency();
+    void currencyOutOfTheListIsNamed();
     void keysOffered();
     void checkMarks();
     void columnWidths();
+    void amountColumnShowsATypicalAmount();
     void shownAtScreenClass();
 };
 
@@ -89,7 +92,7 @@ void TestTaskListView::initTestCase()
     qputenv("LANG", "zz");
     YMRPIM::saveList(QStringLiteral("currencies_zz"),
                      { QStringLiteral("JPY|@#,#"), QStringLiteral("EUR|#,#.00 @"),
-                       QStringLiteral("XXX") });
+                       QStringLiteral("XXX"), QStringLiteral("USD|#.00") });
     Config cfg(YMRPIM::applicationName());
     cfg.setGroup(QStringLiteral("Options"));
     cfg.writeEntry(QStringLiteral("defcformat"), QStringLiteral("#.0@"));
@@ -196,6 +199,36 @@ void TestTaskListView::totalsPerCurrency()
     QCOMPARE(none->totalsMenu()->count(), 0);
 }
 
+// A currency taken out of the list while expenses use it, and a default
+// format without "@": the amounts and every total still tell their currency.
+void TestTaskListView::currencyOutOfTheListIsNamed()
+{
+    Config cfg(YMRPIM::applicationName());
+    cfg.setGroup(QStringLiteral("Options"));
+    cfg.writeEntry(QStringLiteral("defcformat"), QStringLiteral("#.000"));
+    cfg.write();
+    const auto restore = qScopeGuard([&cfg] {
+        cfg.writeEntry(QStringLiteral("defcformat"), QStringLiteral("#.0@"));
+        cfg.write();
+    });
+    TaskManager book(file());
+    Task *zar = add(book, QStringLiteral("a"), QStringLiteral("32.25"), QStringLiteral("ZAR"));
+    Task *usd = add(book, QStringLiteral("b"), QStringLiteral("70.5"), QStringLiteral("USD"));
+    add(book, QStringLiteral("c"), QStringLiteral("1"), QStringLiteral("EUR"));
+    Task *none = add(book, QStringLiteral("d"), QStringLiteral("2"), QString());
+    auto list = bind(book, { 1 });
+    QCOMPARE(list->amountText(zar), QStringLiteral("32.250 ZAR"));
+    // a listed currency shows as its own format says
+    QCOMPARE(list->amountText(usd), QStringLiteral("70.50"));
+    QCOMPARE(list->amountText(none), QStringLiteral("2.000"));
+    list->fillTotals();
+    QStringList totals;
+    for (int i = 0; i < list->totalsMenu()->count(); ++i)
+        totals << list->totalsMenu()->text(list->totalsMenu()->idAt(i));
+    QCOMPARE(totals, QStringList({ "Total : 32.250 ZAR", "Total : 70.50 USD",
+                                   "Total : 1.00 EUR", "Total : 2.000" }));
+}
+
 void TestTaskListView::keysOffered()
 {
     TaskManager book(file());
@@ -278,6 +311,25 @@ void TestTaskListView::columnWidths()
     QVERIFY(!cfg.hasKey(QStringLiteral("date_width")));
     auto again = bind(book, { 1 });
     QCOMPARE(again->columnWidth(0), 64);
+}
+
+// Until the user sizes it, the Amount column shows a typical amount whole,
+// in each currency's format.
+void TestTaskListView::amountColumnShowsATypicalAmount()
+{
+    ymrtest::useDesktopFont();
+    TaskManager book(file());
+    // a list whose column group holds no width yet
+    TaskListView list(nullptr, "fresh");
+    list.setManager(&book, true);
+    list.readCurrencyFormats();
+    list.setColumns({ 1 });
+    for (const char *currency : { "JPY", "EUR", "XXX", "" }) {
+        const QString shown = list.formatAmount(QString::fromLatin1(currency), 1234.56);
+        QVERIFY2(list.columnWidth(0)
+                     >= list.fontMetrics().horizontalAdvance(shown) + 2 * list.itemMargin(),
+                 qPrintable(shown));
+    }
 }
 
 void TestTaskListView::shownAtScreenClass()

@@ -9,6 +9,7 @@
 #include "qt/ymrlistbox.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstring>
@@ -28,6 +29,8 @@ private slots:
     void csvSplit();
     void copyFile();
     void copyFileRefusesSameFileAndMissingSource();
+    void newFileCreatedAfresh_data();
+    void newFileCreatedAfresh();
     void dataListsWithInstalledDefaults();
     void replaceAll();
     void selectItem();
@@ -242,6 +245,39 @@ void TestYMRPIM::copyFileRefusesSameFileAndMissingSource()
     QVERIFY(!YMRPIM::copyFile(dir.filePath(QStringLiteral("missing")), dir.filePath(QStringLiteral("none")), false));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none"))));
     QVERIFY(!YMRPIM::copyFile(dir.path(), other, false));
+}
+
+// Whatever waits at "<file>.new" is never written through: the save puts a
+// new file there, and what a link there pointed at stays as it was.
+void TestYMRPIM::newFileCreatedAfresh_data()
+{
+    QTest::addColumn<QString>("waiting");
+    QTest::newRow("stale file") << "stale";
+    QTest::newRow("link to a file") << "victim";
+    QTest::newRow("dangling link") << "nowhere";
+    QTest::newRow("hard link to a file") << "hard";
+}
+
+void TestYMRPIM::newFileCreatedAfresh()
+{
+    QFETCH(QString, waiting);
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("book.exp"));
+    writeAll(dir.filePath(QStringLiteral("victim")), "precious");
+    const QByteArray newName = QFile::encodeName(book + QStringLiteral(".new"));
+    const QByteArray victim = QFile::encodeName(dir.filePath(QStringLiteral("victim")));
+    if (waiting == QLatin1String("stale"))
+        writeAll(book + QStringLiteral(".new"), "left by a crash");
+    else if (waiting == QLatin1String("hard"))
+        QCOMPARE(::link(victim.constData(), newName.constData()), 0);
+    else
+        QCOMPARE(::symlink(QFile::encodeName(dir.filePath(waiting)).constData(), newName.constData()), 0);
+    QFile file;
+    QVERIFY(YMRPIM::openNewFile(file, book));
+    QVERIFY(YMRPIM::commitNewFile(file, file.write("new") == 3));
+    QCOMPARE(readAll(book), QByteArray("new"));
+    QCOMPARE(readAll(QFile::decodeName(victim)), QByteArray("precious"));
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("nowhere"))));
 }
 
 void TestYMRPIM::dataListsWithInstalledDefaults()

@@ -5,10 +5,13 @@
 #include "qt/ymdatetimeedit.h"
 #include "qt/ymdatetimeeditor.h"
 #include "qt/ymrapplication.h"
+#include "qt/ymrdialog.h"
 #include "qt/ymrlistbox.h"
 #include "qt/ymrpushbutton.h"
 
+#include <QClipboard>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <functional>
 
@@ -30,6 +33,8 @@ private:
 
 private slots:
     void initTestCase();
+    void cleanup() { YMRDialog::stopScript(); }
+    void refuseBarInPastes();
     void editText();
     void popupDate_data();
     void popupDate();
@@ -49,6 +54,26 @@ void TestYMRPIMEditors::initTestCase()
     YMRPIM::saveList(QStringLiteral("nothing"), {});
 }
 
+// Typing is refused key by key (the application's tests type into each
+// field); a paste as a whole in a line, bar by bar in a text.
+void TestYMRPIMEditors::refuseBarInPastes()
+{
+    QApplication::clipboard()->setText(QStringLiteral("c||d\ne"));
+    QLineEdit line;
+    QPlainTextEdit text;
+    for (QWidget *field : {static_cast<QWidget *>(&line), static_cast<QWidget *>(&text)}) {
+        YMRPIM::refuseBar(field);
+        QTest::keyClicks(field, QStringLiteral("ab"));
+        YMRDialog::queueAnswer(1);
+        QTest::keySequence(field, QKeySequence::Paste);
+        const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.at(0).text, QStringLiteral("A text cannot hold \"|\"."));
+    }
+    QCOMPARE(line.text(), QStringLiteral("ab"));
+    QCOMPARE(text.toPlainText(), QStringLiteral("abcd\ne"));
+}
+
 void TestYMRPIMEditors::editText()
 {
     QString text = QStringLiteral("first line\nsecond");
@@ -59,7 +84,10 @@ void TestYMRPIMEditors::editText()
         seen = edit->toPlainText();
         cursorAt = edit->textCursor().position();
         QCOMPARE(w->windowTitle(), QStringLiteral("Note"));
-        QTest::keyClicks(edit, QStringLiteral(" more"));
+        // a "|" would come back from the book as a line break
+        YMRDialog::queueAnswer(1);
+        QTest::keyClicks(edit, QStringLiteral(" m|ore"));
+        QCOMPARE(YMRDialog::takeScriptedBoxes().size(), 1);
         button(w, QStringLiteral("Close"))->click();
     });
     QVERIFY(YMRPIM::editText(QStringLiteral("Note"), text));

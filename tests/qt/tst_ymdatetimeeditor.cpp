@@ -3,6 +3,7 @@
 #include "ymrdatesettings.h"
 
 #include "qpe/popupmenu.h"
+#include "qpe/qpeapplication.h"
 #include "qt/ymcalendar.h"
 #include "qt/ymcalendarview.h"
 #include "qt/ymdatebutton.h"
@@ -35,6 +36,7 @@ private slots:
     void hideHalves();
     void arrowsCrossHalves();
     void buttonIcons();
+    void calendarFitsTheScreen();
 };
 
 static const QDateTime Start(QDate(2005, 7, 3), QTime(14, 20, 33));
@@ -286,6 +288,22 @@ void TestYMDateTimeEditor::buttonIcons()
     QVERIFY(e.dateButton()->icon().cacheKey() != date);
     QCOMPARE(e.dateButton()->icon().pixmap(icon).toImage(),
              e.timeButton()->icon().pixmap(icon).toImage());
+}
+
+// The calendar pop-up, in the desktop's font, stays inside the screen.
+void TestYMDateTimeEditor::calendarFitsTheScreen()
+{
+    ymrtest::useDesktopFont();
+    YMDateTimeEditor e;
+    e.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e));
+    e.dateButton()->popup();
+    PopupMenu *menu = e.dateButton()->popupMenu();
+    QTRY_VERIFY(menu->isVisible());
+    const QSize screen = QPEApplication::screenRect().size();
+    QVERIFY2(menu->width() <= screen.width() && menu->height() <= screen.height(),
+             qPrintable(QStringLiteral("%1x%2").arg(menu->width()).arg(menu->height())));
+    menu->hide();
 }
 
 YMR_TEST_MAIN(TestYMDateTimeEditor)

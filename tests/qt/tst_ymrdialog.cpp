@@ -6,6 +6,7 @@
 #include "qt/ymrokcancelwidget.h"
 #include "qt/ymrpushbutton.h"
 
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QTimer>
@@ -20,6 +21,7 @@ private slots:
     void resultsForKeysAndClicks();
     void buttonPlacement();
     void widthFollowsBoldCaption();
+    void longTextWrapsInsideTheScreen();
     void renameHandsBackTheText();
     void scriptedAnswers();
     void okCancelStrip();
@@ -185,6 +187,31 @@ void TestYMRDialog::widthFollowsBoldCaption()
         d->accept();
     });
     YMRDialog::information(QString(200, QLatin1Char('W')), QStringLiteral("Hi"));
+}
+
+void TestYMRDialog::longTextWrapsInsideTheScreen()
+{
+    const QString path = QStringLiteral("/home/someone/Documents/Expense Books/Travel/Trip.exp");
+    const QString text = QStringLiteral("Expense Book [Trip] already exists on %1.\n"
+                                        "Do you want overwrite it?").arg(path);
+    const QRect screen = QPEApplication::screenRect();
+    whenShown([&](YMRDialog *d) {
+        QVERIFY(d->width() <= screen.width() - 20);
+        QVERIFY(d->height() <= screen.height());
+        QLabel *label = nullptr;
+        for (QLabel *l : d->findChildren<QLabel *>()) {
+            if (l->text() == text)
+                label = l;
+        }
+        QVERIFY(label);
+        // every line whole inside the box
+        QVERIFY(label->geometry().right() < d->width());
+        QVERIFY(label->heightForWidth(label->width()) <= label->height());
+        d->accept();
+    });
+    YMRDialog::message2(QStringLiteral("Receive Data"), text, "dialog_critical",
+                        QStringLiteral("Overwrite"), "button_ok", QStringLiteral("Cancel"),
+                        "button_cancel", 2, 0);
 }
 
 void TestYMRDialog::renameHandsBackTheText()

@@ -24,6 +24,7 @@ private slots:
     void clickSelectsOnRelease();
     void arrowsScrollOneTab_data();
     void arrowsScrollOneTab();
+    void arrowsTakeRoomOnlyWhenNeeded();
     void heldArrowRepeats();
     void dragReordersAndDragsOut();
     void dragOutReleaseClearsPressedArrow();
@@ -289,6 +290,25 @@ void TestYMTabBar::arrowsScrollOneTab()
     bar.setCurrentTab(4);
     QCOMPARE(bar.firstShownTab(), 4);
     QVERIFY(!bar.isForwardArrowEnabled());
+}
+
+// Tabs that fit the bar without the arrows leave them out and are all
+// shown; one pixel less and the arrows come back to scroll.
+void TestYMTabBar::arrowsTakeRoomOnlyWhenNeeded()
+{
+    YMTabBar bar;
+    fillWide(bar, 3);
+    const int last = bar.tabIds().last();
+    // the tabs, the end piece after them
+    const int fits = bar.tabRect(last).right() + 1 + 5;
+    bar.resize(fits, bar.height());
+    QVERIFY(!bar.isForwardArrowEnabled());
+    QCOMPARE(bar.tabAt(QPoint(bar.tabRect(last).right(), bar.height() / 2)), last);
+
+    bar.resize(fits - 1, bar.height());
+    bar.setCurrentTab(0);
+    QVERIFY(bar.isForwardArrowEnabled());
+    QCOMPARE(bar.tabAt(QPoint(bar.tabRect(last).left() + 1, bar.height() / 2)), -1);
 }
 
 void TestYMTabBar::heldArrowRepeats()

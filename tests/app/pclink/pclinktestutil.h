@@ -1,7 +1,9 @@
 #ifndef PCLINKTESTUTIL_H
 #define PCLINKTESTUTIL_H
 
-// Files, books and ports shared by the PC-link tests.
+// Files, books, clocks and ports shared by the PC-link tests.
+#include "pclink.h"
+
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
 #include "pim/pimrecordarray.h"
@@ -9,8 +11,10 @@
 #include "pim/taskmanager.h"
 #include "qpe/global.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QTcpSocket>
 #include <QtTest>
 
@@ -70,6 +74,33 @@ inline DBRecord *addBook(DBManager *index, const QString &path)
     index->addRecord(r);
     return r;
 }
+
+// Every entry under a folder with what it holds: a file's bytes, a link's
+// target, or nothing for a folder. Two equal listings mean nothing was
+// written, removed or left behind.
+inline QMap<QString, QByteArray> listTree(const QString &root)
+{
+    QMap<QString, QByteArray> entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        if (info.isSymLink())
+            entries[info.filePath()] = "-> " + QFile::encodeName(info.symLinkTarget());
+        else
+            entries[info.filePath()] = info.isDir() ? QByteArray("<folder>") : readFile(info.filePath());
+    }
+    return entries;
+}
+
+// The links' clock, moved on by hand; the real one comes back with the end
+// of this object.
+struct FakeClock
+{
+    qint64 now = 0;
+    FakeClock() { PCLink::setClock([this] { return now; }); }
+    ~FakeClock() { PCLink::setClock({}); }
+};
 
 // A port nobody can listen on while this lives: a socket bound to it without
 // address sharing keeps every other bind off it, so a connection there is

@@ -25,18 +25,20 @@ namespace {
 
 using namespace pclinktest;
 
-// One side's application and data folders.
+// One side's application, data and documents folders.
 struct Home
 {
     QTemporaryDir root;
     QString app() const { return root.path() + "/app"; }
     QString data() const { return root.path() + "/data"; }
+    QString docs() const { return root.path() + "/docs"; }
     Home()
     {
         QDir().mkpath(app());
         QDir().mkpath(data());
+        QDir().mkpath(docs());
     }
-    void apply(PCLink *link) const { link->setDirectories(app(), data()); }
+    void apply(PCLink *link) const { link->setDirectories(app(), data(), docs()); }
 };
 
 QByteArray pattern(int size, int seed = 1)
@@ -156,6 +158,12 @@ struct RawServer
     }
 };
 
+// A field as the bytes given, whatever they are.
+QByteArray rawField(const QByteArray &bytes)
+{
+    return QByteArray::number(bytes.size()) + ' ' + bytes;
+}
+
 // Waits for exactly n bytes; more bytes than that fail the comparison.
 QByteArray readExactly(QTcpSocket *socket, int n)
 {
@@ -198,6 +206,11 @@ private slots:
     void interruptedReceiveKeepsOldFile();
     void interruptedGetKeepsOldFile();
     void failedWriteKeepsOldFile();
+    void hostileMessages_data();
+    void hostileMessages();
+    void linkAtNewFileIsNotFollowed();
+    void stalledTransferEnds_data();
+    void stalledTransferEnds();
     void sharedCategoriesSavedAndReloaded();
     void serverBusyPort();
 };
@@ -245,6 +258,7 @@ void TestPCLink::sendFiles()
     QDir().mkpath(p.deviceHome.root.path() + "/card");
     const QString target = p.device->resolvePath(remote);
     writeFile(target, "old contents");
+    p.device->setBookPaths({target});
     const QString source = p.clientHome.app() + QString::fromUtf8("/Quelle äö.exp");
     const QByteArray bytes = pattern(size);
     writeFile(source, bytes);
@@ -679,6 +693,128 @@ void TestPCLink::failedWriteKeepsOldFile()
     QTRY_VERIFY(device.ended());
     QCOMPARE(device.events.last(), "receiveFileFinished:" + target);
     QCOMPARE(readFile(target), QByteArray("small"));
+}
+
+// "<root>" is the device's root; its index holds books/Trip.exp, and a
+// file may take up to 100 bytes. Whether refused or accepted (and then cut
+// off), every file stays as it was.
+void TestPCLink::hostileMessages_data()
+{
+    QTest::addColumn<char>("kind");
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("second");
+    QTest::addColumn<QByteArray>("size");
+    QTest::addColumn<QByteArray>("reply");
+    const QByteArray refused = "7 ACANCEL", accepted = "3 AOK", nul(1, '\0');
+    QTest::newRow("NUL in a destination") << 'I' << QByteArray("/x") << "<root>/books/.bashrc" + nul + ".exp"
+                                          << QByteArray("100") << refused;
+    for (const QByteArray &bad : {QByteArray("\x01"), QByteArray("\n"), QByteArray("\x7f"), QByteArray("\xc2\x85"),
+                                  QByteArray("|"), QByteArray("\xff"), QByteArray("\xc0\x80")})
+        QTest::addRow("%s in a destination", bad.toHex().constData())
+            << 'I' << QByteArray("/x") << "[A]a" + bad + ".exp" << QByteArray("100") << refused;
+    QTest::newRow("NUL in a source") << 'I' << "/x" + nul << QByteArray("[A]a.exp") << QByteArray("100") << refused;
+    QTest::newRow("NUL in a served path") << 'R' << "<root>/books/Trip.exp" + nul << QByteArray("[A]a.exp")
+                                          << QByteArray() << QByteArray("2 FS");
+    QTest::newRow("control in the requester's path") << 'R' << QByteArray("<root>/books/Trip.exp")
+                                                     << QByteArray("[A]\x01.exp") << QByteArray() << QByteArray("2 FS");
+    QTest::newRow("more than the free space") << 'I' << QByteArray("/x") << QByteArray("[A]a.exp")
+                                              << QByteArray("101") << refused;
+    const QList<QPair<const char *, bool>> books = {
+        {"books/Trip.exp", true},     {"books/New.exp", true},     {"docs/New.exp", true},
+        {"tobooks/New.exp", true},    {"books/script.exp", false}, {"elsewhere/New.exp", false},
+        {"books/sub/New.exp", false}, {"books/out/New.exp", false}, {"books/Dangling.exp", false}};
+    for (const auto &book : books)
+        QTest::newRow(book.first) << 'I' << QByteArray("/x") << "<root>/" + QByteArray(book.first)
+                                  << QByteArray("100") << (book.second ? accepted : refused);
+}
+
+void TestPCLink::hostileMessages()
+{
+    QFETCH(char, kind);
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
+    QFETCH(QByteArray, size);
+    QFETCH(QByteArray, reply);
+    PCLink::setFreeSpace([](const QString &) { return PCLink::freeSpaceMargin + 100; });
+    const auto realFreeSpace = qScopeGuard([] { PCLink::setFreeSpace({}); });
+    RawClient c;
+    QVERIFY(c.open());
+    const QString root = c.home.root.path();
+    QDir().mkpath(root + "/books/sub");
+    QDir().mkpath(root + "/elsewhere");
+    writeFile(root + "/books/Trip.exp", "indexed book");
+    writeFile(root + "/books/.bashrc", "the user's own");
+    writeFile(root + "/books/script.exp", "#!/usr/bin/expect");
+    QVERIFY(QFile::link(root + "/books", root + "/tobooks"));
+    QVERIFY(QFile::link(root + "/elsewhere", root + "/books/out"));
+    QVERIFY(QFile::link(root + "/elsewhere/none.exp", root + "/books/Dangling.exp"));
+    c.device->setBookPaths({root + "/books/Trip.exp"});
+    const QMap<QString, QByteArray> before = listTree(root);
+    first.replace("<root>", QFile::encodeName(root));
+    second.replace("<root>", QFile::encodeName(root));
+    const QByteArray sizeField = size.isNull() ? QByteArray() : rawField(size);
+    c.send(PCLinkProtocol::frame(kind + rawField(first) + sizeField + rawField(second)));
+    QCOMPARE(readExactly(&c.raw, reply.size()), reply);
+    c.raw.abort();
+    QTRY_VERIFY(!c.device->isConnected());
+    QCOMPARE(listTree(root), before);
+}
+
+// A link planted at "<book>.new": the book is replaced, the file the link
+// points at stays as it was.
+void TestPCLink::linkAtNewFileIsNotFollowed()
+{
+    RawClient c;
+    QVERIFY(c.open());
+    const QString book = c.home.app() + "/Trip.exp", victim = c.home.root.path() + "/victim";
+    writeFile(victim, "precious");
+    QVERIFY(QFile::link(victim, book + ".new"));
+    c.send(PCLinkProtocol::announce("/x/Trip.exp", 3, "[A]Trip.exp") + "new");
+    QCOMPARE(readExactly(&c.raw, 5), QByteArray("3 AOK"));
+    QTRY_COMPARE(readFile(book), QByteArray("new"));
+    QCOMPARE(readFile(victim), QByteArray("precious"));
+}
+
+// A raw peer announces 200,000 bytes and follows a schedule: a number sends
+// that many bytes, "+n" moves the clock on n seconds and lets the device
+// check. A cut transfer leaves every file as it was.
+void TestPCLink::stalledTransferEnds_data()
+{
+    QTest::addColumn<QString>("schedule");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("silent") << "+30" << true;
+    QTest::newRow("a byte now and then") << "1 +10 1 +10 1 +10" << true;
+    QTest::newRow("64 KiB in every 30 s") << "65536 +29 65536 +29 65536 +29" << false;
+    QTest::newRow("the rest stalls") << "199000 +29 500 +32" << true;
+}
+
+void TestPCLink::stalledTransferEnds()
+{
+    QFETCH(QString, schedule);
+    QFETCH(bool, cut);
+    FakeClock clock;
+    RawClient c;
+    QVERIFY(c.open());
+    writeFile(c.home.app() + "/Trip.exp", "the old book");
+    const QMap<QString, QByteArray> before = listTree(c.home.root.path());
+    Recorder device(c.device.data());
+    c.send(PCLinkProtocol::announce("/x/Trip.exp", 200000, "[A]Trip.exp"));
+    QCOMPARE(readExactly(&c.raw, 5), QByteArray("3 AOK"));
+    int sent = 0;
+    for (const QString &step : schedule.split(' ')) {
+        if (step.startsWith('+')) {
+            clock.now += step.mid(1).toInt() * 1000;
+            c.device->checkProgress();
+        } else {
+            c.send(pattern(step.toInt()));
+            sent += step.toInt();
+            QTRY_COMPARE(device.lastDone, sent);
+        }
+    }
+    QCOMPARE(c.device->isConnected(), !cut);
+    QCOMPARE(c.device->transferState(), int(PCLink::Receiving));
+    if (cut)
+        QCOMPARE(listTree(c.home.root.path()), before);
 }
 
 // The link on the program's own folders saves the shared category store

@@ -13,6 +13,7 @@
 #include "pim/dbrecord.h"
 #include "pim/taskmanager.h"
 #include "qpe/global.h"
+#include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
 
@@ -58,9 +59,11 @@ private slots:
     void emptyListAcceptedOnConnect();
     void okBeforeTheEndIsNoSuccess();
     void noDeviceListening();
+    void deviceGoneMidTransfer_data();
     void deviceGoneMidTransfer();
     void busyDeviceRefusesSecondConnection();
     void idleConnectionReplacedAndClosed();
+    void longPathsKeepTheWindowsSize();
 
 private:
     QTemporaryDir m_local;
@@ -183,9 +186,19 @@ void TestSendDataDialog::noDeviceListening()
     QCOMPARE(boxes.first().text, QString("Run server part first."));
 }
 
-// The device answers the request, sends part of the file and goes away.
+// The device answers the request, sends part of the file and goes away or
+// falls silent: the file cut short is reported failed and the old one stays.
+void TestSendDataDialog::deviceGoneMidTransfer_data()
+{
+    QTest::addColumn<bool>("silent");
+    QTest::newRow("gone") << false;
+    QTest::newRow("silent for 30 s") << true;
+}
+
 void TestSendDataDialog::deviceGoneMidTransfer()
 {
+    QFETCH(bool, silent);
+    FakeClock clock;
     QTcpServer device;
     QVERIFY(device.listen(QHostAddress::LocalHost, 0));
     PCLinkServer::setPort(device.serverPort());
@@ -201,16 +214,22 @@ void TestSendDataDialog::deviceGoneMidTransfer()
             peer->flush();
         });
     });
-    connect(&client, &SendDataDialogClient::getFileSuccess, this, [] { QFAIL("not finished"); });
+    Outcomes out;
+    out.watch(&client);
     QTimer::singleShot(0, this, [&] {
         QTRY_COMPARE(client.link()->transferState(), 2);
-        peer->disconnectFromHost();
+        if (silent)
+            clock.now += PCLink::stallTime;
+        else
+            peer->disconnectFromHost();
     });
     QCOMPARE(client.exec(), 0);
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
+    QCOMPARE(out.events, QStringList{"failed:[A]Trip.exp"});
     QCOMPARE(readFile(local("Trip.exp")), QByteArray("old"));
+    QVERIFY(!QFile::exists(local("Trip.exp.new")));
 }
 
 void TestSendDataDialog::busyDeviceRefusesSecondConnection()
@@ -255,6 +274,25 @@ void TestSendDataDialog::idleConnectionReplacedAndClosed()
     QTRY_COMPARE(m_server->upperText(), QString("Waiting for connection ..."));
     QCOMPARE(m_server->lowerText(), QString());
     QCOMPARE(m_server->progressBar()->value(), 0);
+}
+
+// A file's path shown while it moves wraps inside the window; neither
+// side's window grows past the screen.
+void TestSendDataDialog::longPathsKeepTheWindowsSize()
+{
+    const QString path = QStringLiteral("/home/someone/Documents/Expense Books/Travel and "
+                                        "holidays/Summer in the mountains 2026/Trip.exp");
+    const QSize screen = QPEApplication::screenRect().size();
+    startServer();
+    SendDataDialogClient client("127.0.0.1", true, {});
+    m_server->receiveFile(path);
+    client.sendingFile(path);
+    QCoreApplication::processEvents();
+    m_server->sendingFile(path);
+    client.receiveFile(path);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_server->size(), screen);
+    QCOMPARE(client.size(), screen);
 }
 
 YMR_TEST_MAIN(TestSendDataDialog)

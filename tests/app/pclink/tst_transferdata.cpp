@@ -18,6 +18,7 @@
 #include "pim/pimrecordarray.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
+#include "pim/ymrpim.h"
 #include "qpe/config.h"
 #include "qpe/global.h"
 #include "qt/ymrapplication.h"
@@ -77,6 +78,22 @@ struct Device : QObject
     }
 };
 
+// The dialog shows its texts whole, inside its width: the group's title
+// (whole in its tool tip, else cut short with an ellipsis), the check box's
+// text (broken into lines at most) and the address field.
+void checkTexts(TransferData &dlg, const QString &title, const QString &dataText)
+{
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QCOMPARE(dlg.dbbox->toolTip(), title);
+    const QString shown = dlg.dbbox->title();
+    QVERIFY2(shown == title || (shown.endsWith(QChar(0x2026)) && title.startsWith(shown.chopped(1))),
+             qPrintable(shown));
+    QVERIFY(dlg.dbbox->fontMetrics().horizontalAdvance(shown) < dlg.dbbox->width());
+    QCOMPARE(dlg.data->text().simplified(), dataText);
+    QVERIFY(dlg.data->sizeHint().width() <= dlg.data->width());
+    QVERIFY(dlg.addr->width() >= dlg.addr->fontMetrics().horizontalAdvance("255.255.255.255"));
+}
+
 } // namespace
 
 class TestTransferData : public QObject
@@ -101,6 +118,7 @@ private:
 
 void TestTransferData::init()
 {
+    ymrtest::useDesktopFont();
     QFile::remove(appFile("ymrOutlaysIDX"));
     m_index = new DBManager;
     m_index->load();
@@ -137,8 +155,8 @@ void TestTransferData::sendModeMarksTheOpenBook()
     QVERIFY(!dlg.data->isChecked());
     QVERIFY(dlg.btnConnect->isHidden());
     QVERIFY(dlg.btnOk->isEnabled());
-    QCOMPARE(dlg.dbbox->title(), QString("Select expense books for transfer to device"));
-    QCOMPARE(dlg.data->text(), QString("Send Categories and Data lists to device"));
+    checkTexts(dlg, "Select expense books for transfer to device",
+               "Send Categories and Data lists to device");
     QVERIFY(m_index->findByPath(open)->hasProperty("transfer"));
     QVERIFY(!m_index->findByPath(other)->hasProperty("transfer"));
     QCOMPARE(static_cast<PIMListViewItem *>(dlg.list->currentItem())->record(), m_index->findByPath(open));
@@ -177,11 +195,14 @@ void TestTransferData::sendPairs()
     TransferData dlg(true, m_index, home);
     dlg.select(m_index->findByPath(card));
     dlg.data->setChecked(true);
+    // a list edited here goes as edited, one never edited as installed
+    QVERIFY(YMRPIM::saveList("accounts", {"Cash"}));
+    QFile::remove(YMRPIM::userListPath("cities"));
     const QStringList pairs = dlg.buildPairs();
     QCOMPARE(pairs.size(), 2 * 11);
-    QCOMPARE(pairs.mid(0, 4), QStringList({appFile("ymrCategory"), "[A]ymrCategory",
+    QCOMPARE(pairs.mid(0, 6), QStringList({appFile("ymrCategory"), "[A]ymrCategory",
                                            Global::applicationFileName("ymrOutlaysData", "accounts"),
-                                           "[D]accounts"}));
+                                           "[D]accounts", YMRPIM::defaultListPath("cities"), "[D]cities"}));
     QCOMPARE(pairs.at(9), QString("[D]currencies_en"));
     QCOMPARE(pairs.at(17), QString("[D]numberformat"));
     QCOMPARE(pairs.mid(18), QStringList({home, "[A]Home.exp", card, "/media/card/Trip.exp"}));
@@ -198,8 +219,8 @@ void TestTransferData::getModeConnectListsDeviceBooks()
         TransferData dlg(false, m_index, QString());
         QVERIFY(!dlg.btnOk->isEnabled());
         QVERIFY(!dlg.btnConnect->isHidden());
-        QCOMPARE(dlg.dbbox->title(), QString("Select expense books for receive"));
-        QCOMPARE(dlg.data->text(), QString("Receive Categories and Data lists from device"));
+        checkTexts(dlg, "Select expense books for receive",
+                   "Receive Categories and Data lists from device");
         QCOMPARE(dlg.list->childCount(), 0);
         dlg.addr->setText("127.0.0.1");
         dlg.doConnect();
@@ -224,12 +245,14 @@ void TestTransferData::getModeConnectListsDeviceBooks()
 }
 
 // Device books land on the local book of the same file name; existing files
-// and names used twice in one run are asked about.
+// and names used twice in one run are asked about. Only a plain ".exp" name
+// is taken (never the book index or the category file); the others fail.
 void TestTransferData::getOverwriteQuestions()
 {
     Device device;
     device.books = QStringList{device.app() + "/Trip.exp", device.app() + "/New.exp", device.data() + "/New.exp",
-                               device.app() + "/Keep.exp"};
+                               device.app() + "/Keep.exp", "/d/ymrOutlaysIDX", "/d/ymrCategory", "/d/a|b.exp",
+                               "/d/\x01.exp"};
     device.publish();
     const QString cardTrip = m_card.path() + "/Trip.exp";
     makeBook(cardTrip, {"local"});
@@ -246,11 +269,14 @@ void TestTransferData::getOverwriteQuestions()
     YMRDialog::queueAnswer(1); // Trip: overwrite
     YMRDialog::queueAnswer(2); // the second New: cancel
     YMRDialog::queueAnswer(2); // Keep: cancel
+    YMRDialog::queueAnswer(1); // a|b.exp failed
+    YMRDialog::queueAnswer(1); // \x01.exp failed
     const QStringList pairs = dlg.buildPairs();
     QCOMPARE(pairs, QStringList({device.app() + "/Trip.exp", cardTrip, device.app() + "/New.exp",
                                  appFile("New.exp")}));
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
-    QCOMPARE(boxes.size(), 3);
+    QCOMPARE(boxes.size(), 5);
+    QCOMPARE(boxes.at(3).text, QString("Failed receive file: /d/a\nb.exp."));
     QCOMPARE(boxes.at(0).caption, QString("Receive Data ..."));
     QCOMPARE(boxes.at(0).text,
              QString("Expense Book [Trip] already exists on %1.\nDo you want overwrite it?").arg(cardTrip));
@@ -342,8 +368,11 @@ void TestTransferData::twoCopiesEndToEnd()
 
     makeBook(local, {"Museum"});
     {
+        // with the value lists as a new user has them: never edited
+        for (const QString &list : QDir(YMRPIM::userListPath(QString())).entryList(QDir::Files))
+            QFile::remove(YMRPIM::userListPath(list));
         TransferData put(true, m_index, local);
-        put.data->setChecked(false);
+        put.data->setChecked(true);
         YMRDialog::queueAnswer(1);
         put.start();
         QCOMPARE(put.result(), 1);

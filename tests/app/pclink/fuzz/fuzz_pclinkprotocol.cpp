@@ -45,6 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         int n = 0;
         if (m.kind == PCLinkProtocol::Announce && PCLinkProtocol::parseSize(m.sizeText, n) && n < 0)
             abort();
+        // a message read as plain names no file with a NUL, a control
+        // character or "|" in it
+        if (m.plain
+            && !(PCLinkProtocol::isPlainName(m.first) && PCLinkProtocol::isPlainName(m.second)
+                 && PCLinkProtocol::isPlainName(m.sizeText)))
+            abort();
         // what the writer makes of a message reads back as the same message
         int at = 0;
         QByteArray back;
@@ -53,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             continue;
         if (PCLinkProtocol::takeFrame(again, at, back) != PCLinkProtocol::Frame || at != again.size()
             || !PCLinkProtocol::parse(back, m2) || m2.kind != m.kind || m2.first != m.first
-            || m2.second != m.second || m2.sizeText != m.sizeText || m2.ok != m.ok)
+            || m2.second != m.second || m2.sizeText != m.sizeText || m2.ok != m.ok || (m.plain && !m2.plain))
             abort();
     }
     return 0;
