@@ -3,14 +3,11 @@
 
 #include "forms/exportdialogbase.h"
 
-#include <QList>
-
-class PIMRecord;
 class QTextStream;
 
 // The options of a CSV export, kept in "ExportOptions" (stored when the
-// dialog goes, however it was closed), the choice of the file, and the
-// writing of the rows.
+// dialog goes, however it was closed), and the choice of the file; the
+// rows are PIMCsvWriter's.
 class ExportDialog : public ExportDialogBase
 {
     Q_OBJECT
@@ -23,13 +20,6 @@ public:
     // The file to write, null when the user gave up.
     QString exportFileName(const QString &baseName);
     void setCodec(QTextStream *stream) const;
-
-    // The header row and one row per expense; every field goes through
-    // YMRPIM::csvQuote. The stream's status tells whether it all went out.
-    static void writeRows(QTextStream &out, const QList<PIMRecord *> &records,
-                          const QString &date, const QString &dateTime,
-                          const QString &textQualifier, const QString &delim,
-                          const QString &multiline);
 
 public slots:
     void delimiterChanged() override;

@@ -3,6 +3,7 @@
 #include "filtereditordialog.h"
 
 #include "pim/taskmanager.h"
+#include "qpe/qpeapplication.h"
 #include "qt/orderedlistviewitem.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
@@ -11,9 +12,6 @@
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 
-#include <QApplication>
-#include <QDesktopWidget>
-
 FilterListDialog::FilterListDialog(TaskManager *manager, QWidget *parent, const char *name)
     : FilterListDialogBase(parent, name, true)
     , m_manager(manager)
@@ -21,7 +19,7 @@ FilterListDialog::FilterListDialog(TaskManager *manager, QWidget *parent, const 
 {
     setWindowTitle(tr("Filters Editor") + QStringLiteral(" ..."));
     list->header()->hide();
-    const QRect screen = QApplication::desktop()->screenGeometry(this);
+    const QRect screen = QPEApplication::screenRect();
     list->setColumnWidth(0, qMax(screen.width(), screen.height()));
     list->setSorting(0, true);
 

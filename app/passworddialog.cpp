@@ -62,6 +62,7 @@ QString PasswordDialog::getPassword()
         p1->clear();
         p2->clear();
         p1->setFocus();
+        QPEApplication::centerOnScreen(this);
         if (exec() != QDialog::Accepted)
             return QString();
         if (!m_confirm || p1->text() == p2->text())
@@ -75,13 +76,11 @@ bool PasswordDialog::matches(const QString &typed, const QString &stored)
     return !typed.isNull() && (typed == stored || typed == YMRPIM::encodeValue(stored));
 }
 
-bool DBManager::checkPassword(DBRecord *record)
+bool PasswordDialog::checkBook(DBRecord *record)
 {
-    if (!record || record->password().isEmpty())
-        return true;
-    PasswordDialog dialog(false);
+    PasswordDialog dialog(false, QPEApplication::dialogParent());
     if (PasswordDialog::matches(dialog.getPassword(), record->password()))
         return true;
-    YMRDialog::critical(tr("Invalid password"), tr("Access denied."));
+    YMRDialog::critical(DBManager::tr("Invalid password"), DBManager::tr("Access denied."));
     return false;
 }

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class DBRecord;
+
 // The password prompt. In confirm mode the password is typed twice and
 // both entries must match.
 class PasswordDialog : public PasswordDialogBase
@@ -21,6 +23,9 @@ public:
     // Whether typed is the stored password. A "|" typed comes back from
     // the book file as a line break, which no prompt can type.
     static bool matches(const QString &typed, const QString &stored);
+    // The book index's prompt before a command on a protected book: asks
+    // once, tells the user when refused.
+    static bool checkBook(DBRecord *record);
 
 public slots:
     void maskChanged() override;

@@ -2,6 +2,7 @@
 
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
+#include "qpe/qpeapplication.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
@@ -87,17 +88,17 @@ void PasswordDialog2::callManager()
     reject();
 }
 
-DBRecord *DBManager::askPassword(DBRecord *record, bool *managerRequested)
+void PasswordDialog2::installPrompts()
 {
-    if (managerRequested)
-        *managerRequested = false;
-    if (!record || record->password().isEmpty())
-        return record;
-    PasswordDialog2 dialog(this, record);
+    DBManager::setPasswordPrompts(&PasswordDialog::checkBook, &PasswordDialog2::openBook);
+}
+
+DBRecord *PasswordDialog2::openBook(DBManager *index, DBRecord *record, bool &managerRequested)
+{
+    PasswordDialog2 dialog(index, record, QPEApplication::dialogParent());
     const QString typed = dialog.getPassword();
     if (dialog.managerRequested()) {
-        if (managerRequested)
-            *managerRequested = true;
+        managerRequested = true;
         return nullptr;
     }
     DBRecord *chosen = dialog.selectedRecord();

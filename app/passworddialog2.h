@@ -18,6 +18,11 @@ public:
                     const char *name = nullptr);
     ~PasswordDialog2() override;
 
+    // Makes these prompts the book index's (DBManager::setPasswordPrompts).
+    static void installPrompts();
+    // The book index's prompt before a protected book opens.
+    static DBRecord *openBook(DBManager *index, DBRecord *record, bool &managerRequested);
+
     bool managerRequested() const { return m_managerRequested; }
     // The first book of the index titled as the combo's current text.
     DBRecord *selectedRecord();

@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "datamigration.h"
+#include "passworddialog2.h"
 #include "todowindow.h"
 
 #include "pim/ymrpim.h"
@@ -26,6 +27,7 @@ int Startup::run(int &argc, char **argv)
     YMAbout::setAppVersion(QString::fromLatin1(appVersion));
     fixLanguage();
     migrate();
+    PasswordDialog2::installPrompts();
     ToDoWindow window;
     Startup benchProbe;
     if (qEnvironmentVariableIsSet("YMR_BENCH_FIRST_PAINT")) {

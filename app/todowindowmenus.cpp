@@ -11,6 +11,7 @@
 #include "filterlistdialog.h"
 
 #include "pim/categoiesdialog.h"
+#include "pim/pimcsvwriter.h"
 #include "pim/tasklistview.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
@@ -257,12 +258,8 @@ void ToDoWindow::doExport()
             out.setGenerateByteOrderMark(true);
         QString date, time, dateTime, qualifier, delimiter, multiline;
         dialog.values(date, time, dateTime, qualifier, delimiter, multiline);
-        PIMRecordArray *view = m_manager->view();
-        QList<PIMRecord *> records;
-        records.reserve(view->count());
-        for (int i = 0; i < view->count(); ++i)
-            records.append(view->at(i));
-        ExportDialog::writeRows(out, records, date, dateTime, qualifier, delimiter, multiline);
+        const PIMCsvWriter writer(date, dateTime, qualifier, delimiter, multiline);
+        writer.write(out, *m_manager->view());
         out.flush();
         written = out.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
     }

@@ -19,6 +19,7 @@
 #include "qpe/popupmenu.h"
 #include "qpe/qpeapplication.h"
 #include "qt/ymraction.h"
+#include "qt/ymrapplication.h"
 #include "qt/ymrcalculator.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrresource.h"
@@ -401,7 +402,8 @@ void ToDoWindow::getTask(Task **task, const QString &uid)
 
 void ToDoWindow::raiseMainWindow()
 {
-    showMaximized();
+    // the emulated screen, not the whole desktop
+    YMRApplication::showMaximized(this, true);
     raise();
     QPEApplication::setKeepRunning();
     activateWindow();

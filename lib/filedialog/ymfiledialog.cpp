@@ -713,6 +713,7 @@ void YMFileDialog::createDir()
     dlg.btnOk->setIconSet(YMRResource::loadIconSet(QStringLiteral("button_ok")));
     dlg.icon->setPixmap(YMRResource::loadPixmap(QStringLiteral("folder2")));
     dlg.fname->setFocus();
+    QPEApplication::centerOnScreen(&dlg);
     if (dlg.exec() != QDialog::Accepted || dlg.fname->text().isEmpty())
         return;
     const QString path = currentDir() + QDir::separator() + dlg.fname->text();

@@ -28,6 +28,9 @@ bool loadBookHeader(TaskManager &book)
         && (book.recordOffset() > 0 || QFileInfo(book.fileName()).size() == 0);
 }
 
+DBManager::CheckPrompt checkPrompt;
+DBManager::OpenPrompt openPrompt;
+
 } // namespace
 
 DBManager::DBManager(bool ext)
@@ -280,4 +283,28 @@ bool DBManager::needsResort(PIMRecord *old, PIMRecord *record)
     case 4: return QFileInfo(a->path()).path() != QFileInfo(b->path()).path();
     default: return false;
     }
+}
+
+void DBManager::setPasswordPrompts(const CheckPrompt &check, const OpenPrompt &open)
+{
+    checkPrompt = check;
+    openPrompt = open;
+}
+
+bool DBManager::checkPassword(DBRecord *record)
+{
+    if (!record || record->password().isEmpty())
+        return true;
+    return checkPrompt && checkPrompt(record);
+}
+
+DBRecord *DBManager::askPassword(DBRecord *record, bool *managerRequested)
+{
+    bool requested = false;
+    DBRecord *chosen = record;
+    if (record && !record->password().isEmpty())
+        chosen = openPrompt ? openPrompt(this, record, requested) : nullptr;
+    if (managerRequested)
+        *managerRequested = requested;
+    return requested ? nullptr : chosen;
 }

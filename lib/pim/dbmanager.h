@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 class DBRecord;
 
 // The book index. The main index ("ymrOutlaysIDX") keeps only the book
@@ -36,13 +38,21 @@ public:
     static QString iconPrefix();
     static QString iconDirectory();
 
-    // Password checks with the application's password dialogs (defined by
-    // the application, which owns the dialogs). checkPassword: true when
-    // the book has no password or the right one was typed, else tells the
-    // user. askPassword: the book to open (the one the user ended with),
-    // null when refused or left; managerRequested when the user asked for
-    // the books dialog instead.
+    // The prompts for a book's password, which the program installs once at
+    // its start; they are asked only for a book that has a password. check:
+    // true when the right password was typed (a refusal is told to the
+    // user). open: the book to open, the one the user ended with, or null;
+    // sets managerRequested when the user asked for the books dialog.
+    using CheckPrompt = std::function<bool(DBRecord *record)>;
+    using OpenPrompt =
+        std::function<DBRecord *(DBManager *index, DBRecord *record, bool &managerRequested)>;
+    static void setPasswordPrompts(const CheckPrompt &check, const OpenPrompt &open);
+
+    // Before a command on a book: true when it has no password or the
+    // prompt accepted it. Without prompts every password is refused.
     static bool checkPassword(DBRecord *record);
+    // Before a book opens: the book to open, null when refused or left;
+    // managerRequested when the user asked for the books dialog instead.
     DBRecord *askPassword(DBRecord *record, bool *managerRequested);
 
 protected:

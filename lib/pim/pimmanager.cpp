@@ -12,65 +12,17 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QFuture>
+#include <QtConcurrentRun>
 
-#include <algorithm>
-#include <atomic>
 #include <climits>
-#include <cstdio>
 #include <cstring>
-#include <memory>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace {
 
-// Records rendered on other threads besides the store's when a save or a
-// load renders at least this many: below it, starting threads costs more
-// than it saves.
-const int ParallelRecords = 2048;
-// Records per piece of work.
+// Records a save renders as one piece of work on Qt's thread pool.
 const int RecordsPerPiece = 512;
-
-// Runs work(i) for every i below count, on a few threads when there is
-// more than one piece. Returns when all are done; the pieces must not
-// touch each other's data. Rendering only reads the records, which nothing
-// changes while the store's call waits here.
-// Up to three threads running f, fewer when the machine has fewer cores,
-// the work fewer pieces or the system no threads to give.
-template <typename F>
-std::vector<std::thread> startHelpers(int pieces, const F &f)
-{
-    const unsigned cores = std::thread::hardware_concurrency();
-    const int count = std::min({pieces, 3, int(cores > 0 ? cores : 1) - 1});
-    std::vector<std::thread> helpers;
-    for (int t = 0; t < count; ++t) {
-        try {
-            helpers.emplace_back(f);
-        } catch (const std::system_error &) {
-            break;
-        }
-    }
-    return helpers;
-}
-
-// Runs work(i) for every i below count, on a few threads when there is
-// more than one piece. Returns when all are done; the pieces must not
-// touch each other's data. Rendering only reads the records, which nothing
-// changes while the store's call waits here.
-template <typename Work>
-void runPieces(int count, Work work)
-{
-    std::atomic<int> next(0);
-    const auto run = [&] {
-        for (int i = next.fetch_add(1); i < count; i = next.fetch_add(1))
-            work(i);
-    };
-    std::vector<std::thread> helpers = startHelpers(count - 1, run);
-    run();
-    for (std::thread &helper : helpers)
-        helper.join();
-}
 
 } // namespace
 
@@ -498,95 +450,56 @@ bool PIMManager::saveText(QIODevice *device)
 
 void PIMManager::writeRecords(PIMTextWriter &out)
 {
-    // In file order: runs of unchanged records, which go out as one copy of
-    // their loaded text, and runs of records to render.
-    struct Piece
-    {
+    // In file order: runs of records unchanged since the load, which go out
+    // as one copy of their loaded text, and pieces of changed records, which
+    // Qt's thread pool renders while the pieces before them are written.
+    // Rendering only reads the records, and nothing changes them while this
+    // waits: result() renders a piece that no pool thread has started, and
+    // sleeps until a started one is done.
+    struct Piece {
         bool loaded;
-        qint64 start, end; // loaded: the bytes in the loaded text
-        int first, last;   // rendered: the records
-        QByteArray text;
+        qint64 start, end; // of the loaded text
+        QFuture<QByteArray> rendered;
+    };
+    const auto unchanged = [this](const PIMRecord *r) {
+        return r->m_rawStart >= 0 && r->m_owner == this;
     };
     std::vector<Piece> pieces;
-    int rendered = 0;
     const int n = m_records.count();
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n;) {
         const PIMRecord *r = m_records.at(i);
-        Piece *back = pieces.empty() ? nullptr : &pieces.back();
-        if (r->m_rawStart >= 0 && r->m_owner == this) {
-            if (back && back->loaded && back->end == r->m_rawStart)
-                back->end += r->m_rawLength;
+        if (unchanged(r)) {
+            if (!pieces.empty() && pieces.back().loaded && pieces.back().end == r->m_rawStart)
+                pieces.back().end += r->m_rawLength;
             else
-                pieces.push_back({true, r->m_rawStart, r->m_rawStart + r->m_rawLength, 0, 0, QByteArray()});
+                pieces.push_back({true, r->m_rawStart, r->m_rawStart + r->m_rawLength, {}});
+            ++i;
             continue;
         }
-        ++rendered;
-        if (back && !back->loaded && back->last - back->first < RecordsPerPiece)
-            back->last = i + 1;
-        else
-            pieces.push_back({false, 0, 0, i, i + 1, QByteArray()});
+        int end = i + 1;
+        while (end < n && end - i < RecordsPerPiece && !unchanged(m_records.at(end)))
+            ++end;
+        pieces.push_back({false, 0, 0, QtConcurrent::run([this, i, end] {
+            QBuffer text;
+            text.open(QIODevice::WriteOnly);
+            PIMTextWriter piece(&text);
+            for (int k = i; k < end; ++k)
+                m_records.at(k)->write(piece);
+            piece.flush();
+            return text.data();
+        })});
+        i = end;
     }
     const char *loaded = m_loadedText.constData();
-    if (rendered < ParallelRecords) {
-        for (const Piece &piece : pieces) {
-            if (piece.loaded) {
-                out.writeRaw(loaded + piece.start, piece.end - piece.start);
-            } else {
-                for (int i = piece.first; i < piece.last; ++i)
-                    m_records.at(i)->write(out);
-            }
-        }
-        return;
-    }
-    // Helpers render pieces ahead of this thread, which writes the pieces
-    // in order as they are done and renders straight into the file any
-    // piece that no helper has taken yet.
-    enum { Free, Taken, Done };
-    std::vector<size_t> work;
-    for (size_t p = 0; p < pieces.size(); ++p) {
-        if (!pieces[p].loaded)
-            work.push_back(p);
-    }
-    std::unique_ptr<std::atomic<int>[]> state(new std::atomic<int>[pieces.size()]);
-    for (size_t p = 0; p < pieces.size(); ++p)
-        state[p].store(Free, std::memory_order_relaxed);
-    std::atomic<size_t> next(0);
-    const auto help = [&] {
-        for (size_t w = next.fetch_add(1); w < work.size(); w = next.fetch_add(1)) {
-            const size_t p = work[w];
-            int expected = Free;
-            if (!state[p].compare_exchange_strong(expected, Taken))
-                continue;
-            Piece &piece = pieces[p];
-            QBuffer buffer(&piece.text);
-            buffer.open(QIODevice::WriteOnly);
-            PIMTextWriter text(&buffer);
-            for (int i = piece.first; i < piece.last; ++i)
-                m_records.at(i)->write(text);
-            text.flush();
-            state[p].store(Done, std::memory_order_release);
-        }
-    };
-    std::vector<std::thread> helpers = startHelpers(int(work.size()) - 1, help);
-    for (size_t p = 0; p < pieces.size(); ++p) {
-        Piece &piece = pieces[p];
+    for (Piece &piece : pieces) {
         if (piece.loaded) {
             out.writeRaw(loaded + piece.start, piece.end - piece.start);
-            continue;
+        } else {
+            const QByteArray text = piece.rendered.result();
+            out.writeRaw(text.constData(), text.size());
+            piece.rendered = QFuture<QByteArray>();   // its text is not needed again
         }
-        int expected = Free;
-        if (state[p].compare_exchange_strong(expected, Taken)) {
-            for (int i = piece.first; i < piece.last; ++i)
-                m_records.at(i)->write(out);
-            continue;
-        }
-        while (state[p].load(std::memory_order_acquire) != Done)
-            std::this_thread::yield();
-        out.writeRaw(piece.text.constData(), piece.text.size());
-        piece.text = QByteArray();
     }
-    for (std::thread &helper : helpers)
-        helper.join();
 }
 
 bool PIMManager::copyRecordPart(PIMTextWriter &out)
@@ -730,33 +643,28 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
 void PIMManager::keepUnchangedBlocks(int first)
 {
     // A record keeps its block's place when writing it gives the same text.
-    const int count = m_records.count() - first;
-    const int perPiece = count >= ParallelRecords ? RecordsPerPiece : qMax(count, 1);
+    QBuffer sink;
+    sink.open(QIODevice::WriteOnly);
+    PIMTextWriter check(&sink);
     const char *text = m_loadedText.constData();
-    runPieces((count + perPiece - 1) / perPiece, [&](int piece) {
-        QBuffer sink;
-        sink.open(QIODevice::WriteOnly);
-        PIMTextWriter check(&sink);
-        const int end = qMin(count, (piece + 1) * perPiece);
-        for (int i = piece * perPiece; i < end; ++i) {
-            PIMRecord *r = m_records.at(first + i);
-            if (r->m_rawStart < 0)
-                continue;
-            const qint64 start = r->m_rawStart;
-            const qint64 length = r->m_rawLength;
-            check.discard();
-            const qint64 flushed = check.pos();
-            r->write(check);
-            if (check.pos() != flushed + length || check.bufferedSize() != length
-                || memcmp(check.buffered(), text + start, size_t(length)) != 0)
-                r->m_rawStart = -1;
-            if (check.pos() != flushed + check.bufferedSize()) {
-                // a block larger than the writer's buffer went to the sink
-                sink.seek(0);
-                sink.buffer().clear();
-            }
+    for (int i = first; i < m_records.count(); ++i) {
+        PIMRecord *r = m_records.at(i);
+        if (r->m_rawStart < 0)
+            continue;
+        const qint64 start = r->m_rawStart;
+        const qint64 length = r->m_rawLength;
+        check.discard();
+        const qint64 flushed = check.pos();
+        r->write(check);
+        if (check.pos() != flushed + length || check.bufferedSize() != length
+            || memcmp(check.buffered(), text + start, size_t(length)) != 0)
+            r->m_rawStart = -1;
+        if (check.pos() != flushed + check.bufferedSize()) {
+            // a block larger than the writer's buffer went to the sink
+            sink.seek(0);
+            sink.buffer().clear();
         }
-    });
+    }
 }
 
 bool PIMManager::saveStream(QIODevice *device)

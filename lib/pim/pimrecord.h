@@ -35,9 +35,9 @@ public:
     // of a nested block. Keys no class handles are ignored.
     virtual void readField(QLatin1String key, PIMTextReader &in);
     // The record's block: a subclass writes its own lines, then calls this,
-    // which writes the common lines and "END". A store loading or saving a
-    // large file writes several records at once on helper threads: write()
-    // only reads the record.
+    // which writes the common lines and "END". A store saving changed
+    // records writes several at once on Qt's thread pool: write() only
+    // reads the record.
     virtual void write(PIMTextWriter &out) const;
     virtual void write(QDataStream &stream) const;
     virtual void read(QDataStream &stream);

@@ -469,6 +469,14 @@ QStringList YMRPIM::loadList(const QString &name)
 
 QString YMRPIM::csvQuote(const QString &text, const QString &qualifier, const QString &separator)
 {
+    QString field;
+    csvQuote(field, text, qualifier, separator);
+    return field;
+}
+
+void YMRPIM::csvQuote(QString &out, const QString &text, const QString &qualifier,
+                      const QString &separator)
+{
     QString q = qualifier;
     // without a qualifier a field holding a line break, a quote or the
     // separator would read back as other fields: it is quoted all the same
@@ -477,10 +485,13 @@ QString YMRPIM::csvQuote(const QString &text, const QString &qualifier, const QS
             || text.contains(QLatin1Char('"'))
             || (!separator.isEmpty() && text.contains(separator))))
         q = QStringLiteral("\"");
-    QString field = text;
-    if (!q.isEmpty())
-        field.replace(q, q + q);
-    return q + field + q + separator;
+    out += q;
+    if (!q.isEmpty() && text.contains(q))
+        out += QString(text).replace(q, q + q);
+    else
+        out += text;
+    out += q;
+    out += separator;
 }
 
 bool YMRPIM::csvSplit(QStringList &fields, const QString &line, QChar qualifier, QChar separator,

@@ -67,7 +67,12 @@ public:
     // The file a list is read from: the user's copy, else the default.
     static QString listPath(const QString &name);
 
+    // The field between qualifiers, each qualifier in it doubled, then the
+    // separator; without a qualifier a field that would not read back whole
+    // is quoted all the same. The second form appends it to out.
     static QString csvQuote(const QString &text, const QString &qualifier, const QString &separator);
+    static void csvQuote(QString &out, const QString &text, const QString &qualifier,
+                         const QString &separator);
     static bool csvSplit(QStringList &fields, const QString &line, QChar qualifier,
                          QChar separator, bool &continued);
 

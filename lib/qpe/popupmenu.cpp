@@ -299,7 +299,7 @@ int PopupMenu::indexOf(int id) const
 int PopupMenu::exec(const QPoint &pos, int indexAtPoint)
 {
     QAction *at = actions().value(indexAtPoint, nullptr);
-    return idOf(QMenu::exec(pos, at));
+    return idOf(QMenu::exec(placeAt(pos), at));
 }
 
 int PopupMenu::exec()
@@ -309,7 +309,29 @@ int PopupMenu::exec()
 
 void PopupMenu::popup(const QPoint &pos, int indexAtPoint)
 {
-    QMenu::popup(pos, actions().value(indexAtPoint, nullptr));
+    QMenu::popup(placeAt(pos), actions().value(indexAtPoint, nullptr));
+}
+
+QPoint PopupMenu::placeAt(const QPoint &pos) const
+{
+    // at the point, or above it where there is no room below
+    return QPEApplication::popupGeometry(QRect(pos, QSize(0, 0)), sizeHint()).topLeft();
+}
+
+void PopupMenu::popupUnder(const QWidget *w)
+{
+    const QRect at(w->mapToGlobal(QPoint(0, 0)), w->size());
+    QMenu::popup(QPEApplication::popupGeometry(at, sizeHint()).topLeft(),
+                 actions().value(0, nullptr));
+}
+
+void PopupMenu::showEvent(QShowEvent *e)
+{
+    QMenu::showEvent(e);
+    // also where Qt placed it (a tool button's menu, a sub-menu)
+    const QRect r = QPEApplication::popupGeometry(QRect(pos(), QSize(0, 0)), size());
+    if (r.topLeft() != pos())
+        move(r.topLeft());
 }
 
 void PopupMenu::onTriggered(QAction *a)

@@ -64,6 +64,8 @@ public:
     int exec(const QPoint &pos, int indexAtPoint = 0);
     int exec();
     void popup(const QPoint &pos, int indexAtPoint = 0);
+    // Opens below the widget (above it when only there it fits).
+    void popupUnder(const QWidget *w);
 
     // The id carried by an item of any PopupMenu, -1 for other actions.
     static int idOf(const QAction *action);
@@ -72,7 +74,13 @@ signals:
     void activated(int id);
     void highlighted(int id);
 
+protected:
+    // Wherever it was asked to open (a point, a tool button), the menu stays
+    // on the emulated screen.
+    void showEvent(QShowEvent *e) override;
+
 private:
+    QPoint placeAt(const QPoint &pos) const;
     int insertAction_(QAction *a, int id, int index);
     void onTriggered(QAction *a);
     void onHovered(QAction *a);

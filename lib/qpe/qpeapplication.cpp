@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QTextCodec>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -32,6 +33,28 @@ void readScreen()
         return;
     s_screenRead = true;
     s_screen = QPEApplication::parseScreenSize(QString::fromLocal8Bit(qgetenv(QPE_ENV_SCREEN)));
+}
+
+QWidget *parentWindow(QWidget *w)
+{
+    return w->parentWidget() ? w->parentWidget()->window() : nullptr;
+}
+
+// The window manager keeps a dialog above the window it belongs to. Made
+// while its parent window is hidden (the alarm window of the list of due
+// reminders), it would belong to a window that is not on the screen, and
+// could end up behind the window it blocks: it belongs to the nearest shown
+// one instead.
+void belongToShownWindow(QWidget *w)
+{
+    QWidget *owner = parentWindow(w);
+    while (owner && !owner->isVisible())
+        owner = parentWindow(owner);
+    if (!owner || owner == parentWindow(w))
+        return;
+    w->winId();
+    if (w->windowHandle())
+        w->windowHandle()->setTransientParent(owner->windowHandle());
 }
 
 } // namespace
@@ -97,11 +120,59 @@ QSize QPEApplication::parseScreenSize(const QString &text)
 QRect QPEApplication::screenRect()
 {
     readScreen();
-    if (s_screen.isValid())
-        return QRect(QPoint(0, 0), s_screen);
-    if (QScreen *scr = QGuiApplication::primaryScreen())
-        return scr->geometry();
-    return QRect(0, 0, 480, 640);
+    if (!s_screen.isValid()) {
+        if (QScreen *scr = QGuiApplication::primaryScreen())
+            return scr->geometry();
+        return QRect(0, 0, 480, 640);
+    }
+    QPoint at;
+    if (s_mainWidget)
+        at = s_mainWidget->geometry().topLeft();
+    else if (QScreen *scr = QGuiApplication::primaryScreen())
+        at = scr->availableGeometry().topLeft();
+    return QRect(at, s_screen);
+}
+
+QRect QPEApplication::popupGeometry(const QRect &anchor, const QSize &size, int gap)
+{
+    // the part of the emulated screen that the real screen shows
+    QScreen *scr = QGuiApplication::screenAt(anchor.topLeft());
+    if (!scr)
+        scr = QGuiApplication::primaryScreen();
+    const QRect real = scr ? scr->availableGeometry() : screenRect();
+    QRect area = screenRect().intersected(real);
+    if (area.isEmpty())
+        area = real;
+    QRect r(QPoint(anchor.left(), anchor.top() + anchor.height() + gap), size);
+    if (r.bottom() > area.bottom() && anchor.top() - gap - size.height() >= area.top())
+        r.moveBottom(anchor.top() - gap - 1);
+    if (r.right() > area.right())
+        r.moveRight(area.right());
+    else if (r.left() < area.left())
+        r.moveLeft(area.left());
+    // wider than the screen, or room neither below nor above: as much of it
+    // on the real screen as it holds, from the top-left
+    if (r.right() > real.right())
+        r.moveRight(real.right());
+    if (r.left() < real.left())
+        r.moveLeft(real.left());
+    if (r.bottom() > real.bottom())
+        r.moveBottom(real.bottom());
+    if (r.top() < real.top())
+        r.moveTop(real.top());
+    return r;
+}
+
+QWidget *QPEApplication::dialogParent()
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    return s_mainWidget;
+}
+
+void QPEApplication::centerOnScreen(QWidget *w)
+{
+    w->move(screenRect().center() - w->rect().center());
 }
 
 bool QPEApplication::isScreenEmulated()
@@ -130,10 +201,10 @@ void QPEApplication::showMainDocumentWidget(QWidget *w, bool nomax)
     m_mainWidget = w;
     s_mainWidget = w;
     if (isScreenEmulated()) {
-        QRect r = screenRect();
+        w->resize(s_screen);
+        // move() places the frame: its title bar stays on the screen
         if (QScreen *scr = QGuiApplication::primaryScreen())
-            r.moveTopLeft(scr->availableGeometry().topLeft());
-        w->setGeometry(r);
+            w->move(scr->availableGeometry().topLeft());
         w->show();
     } else if (nomax) {
         w->show();
@@ -171,11 +242,12 @@ void QPEApplication::showWidgetMaximized(QWidget *w)
     w->setProperty("qpe_maximized", true);
     if (auto *dlg = qobject_cast<QDialog *>(w))
         QpeDialogOk::attach(dlg);
+    belongToShownWindow(w);
     if (isScreenEmulated()) {
-        if (s_mainWidget && s_mainWidget != w && s_mainWidget->isVisible())
-            w->setGeometry(s_mainWidget->geometry());
-        else
-            w->setGeometry(screenRect());
+        // a minimised main window comes back (an alarm raises it)
+        if (w->isMinimized())
+            w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+        w->setGeometry(screenRect());
         w->show();
     } else {
         w->showMaximized();

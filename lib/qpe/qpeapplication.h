@@ -32,7 +32,20 @@ public:
 
     // The emulated device screen (QPE_SCREEN=WxH, default 480x640), or the
     // primary screen with QPE_SCREEN=native. Every "desktop size" goes here.
+    // It lies where the main window is, wherever the user moved it (before
+    // there is one: the top-left corner of the primary screen's free area).
     static QRect screenRect();
+    // Where a pop-up of this size opens at anchor (global coordinates; a 0
+    // by 0 rectangle stands for a point): gap pixels below it, above it
+    // when only there it fits the screen, shifted sideways into the screen;
+    // "the screen" is what the real screen holding the anchor shows of the
+    // emulated one, and the pop-up never leaves the real screen.
+    static QRect popupGeometry(const QRect &anchor, const QSize &size, int gap = 0);
+    // The window a prompt or message box speaks for: the modal dialog in
+    // front, else the main window.
+    static QWidget *dialogParent();
+    // Puts a prompt or message box in the middle of the screen.
+    static void centerOnScreen(QWidget *w);
     static bool isScreenEmulated();
     // A QPE_SCREEN value: "WxH", or "native" (an invalid size); anything
     // else gives the default 480x640.
@@ -50,8 +63,8 @@ public:
     static QString documentArgument(const QStringList &args);
     // Tests: the command line showMainDocumentWidget() looks at.
     static void setArgumentsForTest(const QStringList &args);
-    // A dialog "shown maximised" takes the main window's place; a QDialog
-    // also gets the device's OK (QpeDialogOk).
+    // A window "shown maximised" fills the screen (the main window keeps its
+    // place); a QDialog also gets the device's OK (QpeDialogOk).
     static void showWidgetMaximized(QWidget *w);
 
     static void setKeepRunning();

@@ -23,9 +23,7 @@ QString EnterStringDialog::getText(const QString &initialText, bool *rejected)
     fname->selectAll();
     const QRect screen = QPEApplication::screenRect();
     setFixedSize(qMin(screen.width(), screen.height()) - 20, sizeHint().height());
-    QWidget *main = QPEApplication::mainDocumentWidget();
-    if (main && main->isVisible() && !parentWidget())
-        move(main->geometry().center() - rect().center());
+    QPEApplication::centerOnScreen(this);
     const bool accepted = exec() == Accepted;
     if (rejected)
         *rejected = !accepted;

@@ -25,9 +25,7 @@ QString RenameDialog::getText(const QString &oldText)
     fname->setText(oldText);
     fname->setFocus();
     fname->selectAll();
-    QWidget *main = QPEApplication::mainDocumentWidget();
-    if (main && main->isVisible() && !parentWidget())
-        move(main->geometry().center() - rect().center());
+    QPEApplication::centerOnScreen(this);
     if (exec() != Accepted)
         return QString();
     // an empty answer is still an answer, never the null string of Cancel

@@ -79,13 +79,9 @@ YMAbout::YMAbout()
     row->addStretch();
     box->addLayout(row);
 
-    // at its own size over the main window, which stands for the device's
-    // screen (Qt would centre a window without parent on the desktop)
-    if (QWidget *main = QPEApplication::mainDocumentWidget()) {
-        if (main->isVisible()) {
-            adjustSize();
-            move(main->geometry().center() - rect().center());
-        }
-    }
+    // at its own size on the device's screen (Qt would centre a window
+    // without parent on the desktop)
+    adjustSize();
+    QPEApplication::centerOnScreen(this);
     exec();
 }

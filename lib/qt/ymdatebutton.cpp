@@ -49,5 +49,5 @@ void YMDateButton::popup()
     setDate(d);
     // keys typed into the popup go to the calendar
     m_calendar->setFocus(Qt::PopupFocusReason);
-    m_menu->popup(mapToGlobal(QPoint(0, height())));
+    m_menu->popupUnder(this);
 }

@@ -471,21 +471,11 @@ void YMRComboBox::popup()
     lb->viewport()->installEventFilter(this);
     lb->resize(width(), listHeight(d->sizeLimit) + 2 * lb->frameWidth());
 
-    QPoint pos = mapToGlobal(QPoint(0, height()));
-    pos.ry() += 1;
-    const QRect screen = QPEApplication::screenRect();
-    const int sw = screen.width();
-    const int sh = screen.height();
-    const int w = lb->width();
-    const int h = lb->height();
-    if (pos.x() + w > sw)
-        pos.setX(sw - w);
-    else if (pos.x() < 0)
-        pos.setX(0);
-    if (pos.y() + h > sh && pos.y() - h - height() - 2 >= 0)
-        pos.setY(pos.y() - h - height() - 2);
-    // move() places a window's frame; the list itself must start at pos.
-    lb->setGeometry(QRect(pos, lb->size()));
+    // one pixel below the box, or above it
+    const QRect at = QPEApplication::popupGeometry(QRect(mapToGlobal(QPoint(0, 0)), size()),
+                                                   lb->size(), 1);
+    // move() places a window's frame; the list itself must start there.
+    lb->setGeometry(at);
     lb->raise();
     syncListCurrent();
     lb->setVScrollBarMode(ScrollView::Auto);

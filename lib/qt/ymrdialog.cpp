@@ -153,10 +153,12 @@ void YMRDialog::fitWidth()
         m_textLabel->setFont(bold);
         layout()->activate();
         const QSize hint = sizeHint();
-        resize(hint.width() + 32, hint.height());
         m_textLabel->setText(text);
         m_textLabel->setFont(labelFont);
         layout()->activate();
+        // once the label is back: holding the caption, its width would
+        // stretch the box past its maximum
+        resize(hint.width() + 32, hint.height());
     } else {
         const QSize hint = sizeHint();
         resize(hint.width() + 32, hint.height());
@@ -169,10 +171,7 @@ int YMRDialog::exec()
 {
     m_result = -1;
     fitWidth();
-    if (QWidget *main = QPEApplication::mainDocumentWidget()) {
-        if (main->isVisible() && !parentWidget())
-            move(main->geometry().center() - rect().center());
-    }
+    QPEApplication::centerOnScreen(this);
     if (script().active)
         QTimer::singleShot(0, this, &YMRDialog::answerFromScript);
     const int code = QDialog::exec();
@@ -243,7 +242,7 @@ int YMRDialog::runMessage(const QString &caption, const QString &text, const cha
                           const QString *texts, const char *const *icons, int count,
                           int defaultButton, int escapeButton)
 {
-    YMRDialog box(nullptr, nullptr, true);
+    YMRDialog box(QPEApplication::dialogParent(), nullptr, true);
     box.setWindowTitle(caption + QStringLiteral(" ..."));
     box.setIcon(icon);
     box.setText(text);
@@ -291,7 +290,7 @@ bool YMRDialog::confirmDelete(const QString &text, const QString &caption)
 
 bool YMRDialog::rename(const QString &oldName, QString &newName, const QString &caption)
 {
-    YMRDialog box(nullptr, nullptr, true);
+    YMRDialog box(QPEApplication::dialogParent(), nullptr, true);
     box.setWindowTitle((caption.isEmpty() ? tr("Rename") : caption) + QStringLiteral(" ..."));
     box.setIcon("rename2");
     box.setButton1(tr("Ok"), "button_ok", Default);

@@ -12,10 +12,84 @@ QString twoDigits(int n)
     return QString::number(n).rightJustified(2, QLatin1Char('0'));
 }
 
-// A "0" before a one-digit number when asked for.
-QString number(int n, bool leadingZero)
+// n in decimal, written into digits from their end: no number text for
+// each of the many dates of an export.
+QLatin1String decimal(char (&digits)[12], int n)
 {
-    return leadingZero ? twoDigits(n) : QString::number(n);
+    char *const end = digits + sizeof digits;
+    char *p = end;
+    unsigned v = n < 0 ? 0u - unsigned(n) : unsigned(n);
+    do {
+        *--p = char('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    if (n < 0)
+        *--p = '-';
+    return QLatin1String(p, int(end - p));
+}
+
+// A "0" before a one-digit number when asked for.
+void appendNumber(QString &out, int n, bool leadingZero)
+{
+    if (n >= 0 && n < 100) {
+        if (n >= 10 || leadingZero)
+            out += QLatin1Char(char('0' + n / 10));
+        out += QLatin1Char(char('0' + n % 10));
+        return;
+    }
+    char digits[12];
+    out += decimal(digits, n);
+}
+
+// The text of one token: the character c, n times; year, month and day
+// those of d.
+void appendToken(QString &out, const QDate &d, int year, int month, int day, const QTime &t,
+                 QChar c, int n, bool twelveHour)
+{
+    switch (c.unicode()) {
+    case 'D':
+        if (n <= 2)
+            appendNumber(out, day, n == 2);
+        else
+            out += n == 3 ? YMCalendar::shortDayName(d.dayOfWeek() - 1, true)
+                          : YMCalendar::dayName(d.dayOfWeek() - 1, true);
+        break;
+    case 'M':
+        if (n <= 2)
+            appendNumber(out, month, n == 2);
+        else
+            out += n == 3 ? YMCalendar::shortMonthName(month - 1, true)
+                          : YMCalendar::monthName(month - 1, true);
+        break;
+    case 'Y': {
+        char digits[12];
+        const QLatin1String text = decimal(digits, year);
+        out += n <= 2 ? text.right(2) : text;
+        break;
+    }
+    case 'h': {
+        int h = t.hour();
+        if (twelveHour) {
+            if (h == 0)
+                h = 12;
+            else if (h > 12)
+                h -= 12;
+        }
+        appendNumber(out, h, n > 1);
+        break;
+    }
+    case 'm':
+        appendNumber(out, t.minute(), n > 1);
+        break;
+    case 's':
+        appendNumber(out, t.second(), n > 1);
+        break;
+    case '^':
+        out += t.hour() < 12 ? QLatin1String("AM") : QLatin1String("PM");
+        break;
+    default:
+        break;
+    }
 }
 
 } // namespace
@@ -88,73 +162,53 @@ bool YMRUtil::takeTwelveHourMarker(QString &pattern)
 
 QString YMRUtil::expandDateToken(const QDateTime &dt, const QString &token, bool twelveHour)
 {
-    if (token.isEmpty())
-        return QString();
-    const int n = token.size();
-    const QDate d = dt.date();
-    const QTime t = dt.time();
-    switch (token.at(0).unicode()) {
-    case 'D':
-        if (n <= 2)
-            return number(d.day(), n == 2);
-        return n == 3 ? YMCalendar::shortDayName(d.dayOfWeek() - 1, true)
-                      : YMCalendar::dayName(d.dayOfWeek() - 1, true);
-    case 'M':
-        if (n <= 2)
-            return number(d.month(), n == 2);
-        return n == 3 ? YMCalendar::shortMonthName(d.month() - 1, true)
-                      : YMCalendar::monthName(d.month() - 1, true);
-    case 'Y': {
-        const QString year = QString::number(d.year());
-        return n <= 2 ? year.right(2) : year;
+    QString text;
+    if (!token.isEmpty()) {
+        const QDate d = dt.date();
+        appendToken(text, d, d.year(), d.month(), d.day(), dt.time(), token.at(0), token.size(),
+                    twelveHour);
     }
-    case 'h': {
-        int h = t.hour();
-        if (twelveHour) {
-            if (h == 0)
-                h = 12;
-            else if (h > 12)
-                h -= 12;
+    return text;
+}
+
+YMRUtil::DatePattern::DatePattern(const QString &pattern)
+{
+    QString pat = pattern;
+    m_twelveHour = takeTwelveHourMarker(pat);
+    for (const QChar c : qAsConst(pat)) {
+        Piece *last = m_pieces.empty() ? nullptr : &m_pieces.back();
+        if (isTokenChar(c)) {
+            if (last && last->token == c)
+                ++last->n;
+            else
+                m_pieces.push_back({c, 1, QString()});
+        } else if (last && last->token.isNull()) {
+            last->literal += c;
+        } else {
+            m_pieces.push_back({QChar(), 0, QString(c)});
         }
-        return number(h, n > 1);
     }
-    case 'm':
-        return number(t.minute(), n > 1);
-    case 's':
-        return number(t.second(), n > 1);
-    case '^':
-        return t.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM");
-    default:
-        return QString();
+}
+
+void YMRUtil::DatePattern::append(QString &out, const QDate &date, const QTime &time) const
+{
+    if (!date.isValid() || !time.isValid())
+        return;
+    int year, month, day;
+    date.getDate(&year, &month, &day);
+    for (const Piece &p : m_pieces) {
+        if (p.token.isNull())
+            out += p.literal;
+        else
+            appendToken(out, date, year, month, day, time, p.token, p.n, m_twelveHour);
     }
 }
 
 QString YMRUtil::formatDateTime(const QDateTime &dt, const QString &pattern)
 {
-    if (!dt.date().isValid() || !dt.time().isValid())
-        return QString();
-    QString pat = pattern;
-    const bool twelveHour = takeTwelveHourMarker(pat);
-    QString result;
-    QString token;
-    for (const QChar c : qAsConst(pat)) {
-        if (isTokenChar(c)) {
-            if (!token.isEmpty() && token.at(0) != c) {
-                result += expandDateToken(dt, token, twelveHour);
-                token.clear();
-            }
-            token += c;
-        } else {
-            if (!token.isEmpty()) {
-                result += expandDateToken(dt, token, twelveHour);
-                token.clear();
-            }
-            result += c;
-        }
-    }
-    if (!token.isEmpty())
-        result += expandDateToken(dt, token, twelveHour);
-    return result;
+    QString text;
+    DatePattern(pattern).append(text, dt.date(), dt.time());
+    return text;
 }
 
 void YMRUtil::parseDateToken(DateFields &f, const QString &text, int &pos, const QString &token,

@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <vector>
+
 class QFontMetrics;
 
 // Date and time texts: by the platform's settings, and by a user's pattern
@@ -34,6 +36,25 @@ public:
         int hour = 0;
         int minute = 0;
         int second = 0;
+    };
+
+    // A pattern read once, to write many dates and times by it (an
+    // export): the texts formatDateTime gives.
+    class DatePattern
+    {
+    public:
+        explicit DatePattern(const QString &pattern);
+        // Appends nothing when the date or the time is invalid.
+        void append(QString &out, const QDate &date, const QTime &time) const;
+
+    private:
+        struct Piece {
+            QChar token;     // null for a literal
+            int n;           // times the token character
+            QString literal;
+        };
+        std::vector<Piece> m_pieces;
+        bool m_twelveHour;
     };
 
     static QString expandDateToken(const QDateTime &dt, const QString &token, bool twelveHour);

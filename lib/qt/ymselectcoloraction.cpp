@@ -4,6 +4,7 @@
 #include "ymriconset.h"
 #include "ymrresource.h"
 #include "qpe/popupmenu.h"
+#include "qpe/qpeapplication.h"
 
 #include <QImage>
 #include <QPushButton>
@@ -75,8 +76,11 @@ void YMSelectColorAction::popupColors()
     auto *button = qobject_cast<QWidget *>(sender());
     if (!button)
         return;
-    const QPoint corner = button->mapToGlobal(QPoint(button->width(), button->height()));
-    m_popup->exec(QPoint(corner.x() - m_popup->sizeHint().width(), corner.y() + 1));
+    // right edges lined up, one pixel below the button (or above it)
+    const QSize size = m_popup->sizeHint();
+    const QPoint corner = button->mapToGlobal(QPoint(button->width(), 0));
+    const QRect at(corner.x() - size.width(), corner.y(), size.width(), button->height());
+    m_popup->exec(QPEApplication::popupGeometry(at, size, 1).topLeft());
 }
 
 void YMSelectColorAction::addedTo(QWidget *actionWidget, QWidget *)

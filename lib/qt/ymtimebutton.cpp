@@ -44,7 +44,7 @@ void YMTimeButton::popup()
         connect(m_timeEdit, &YMTimeEdit::timeClicked, this, &YMTimeButton::timeClicked);
     }
     m_timeEdit->setFocus(Qt::PopupFocusReason);
-    m_menu->popup(mapToGlobal(QPoint(0, height())));
+    m_menu->popupUnder(this);
 }
 
 void YMTimeButton::menuHide()

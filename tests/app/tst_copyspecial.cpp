@@ -6,6 +6,7 @@
 
 #include "copyspecial.h"
 #include "dbdialog.h"
+#include "passworddialog2.h"
 
 #include "pim/dblistview.h"
 #include "pim/taskselectlistview.h"
@@ -32,6 +33,7 @@ private:
 
 void TestCopySpecial::initTestCase()
 {
+    PasswordDialog2::installPrompts();
     qApp->setQuitOnLastWindowClosed(false);
 }
 

@@ -11,7 +11,6 @@
 #include "pim/ymrpim.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
-#include "qt/ymrutil.h"
 
 #include <QCheckBox>
 #include <QJsonArray>
@@ -36,7 +35,6 @@ private slots:
     void fileNamesAndReplacing();
     void failedWritesKeepTheOldFile();
     void settingsAndEmptyView();
-    void datesAsTheToolkitWritesThem();
 
 private:
     // Runs the export command with these options and the chosen file.
@@ -322,31 +320,6 @@ void TestCsvExport::settingsAndEmptyView()
     QCOMPARE(QString::fromUtf8(readAll(m_out)),
              QStringLiteral("\"Date\",\"Type\",\"Amount\",\"Currency\",\"City\",\"Account\","
                             "\"Description\",\"Created Date\",\"Updated Date\",\"Categories\"\n"));
-}
-
-void TestCsvExport::datesAsTheToolkitWritesThem()
-{
-    TaskManager book(m_book);
-    QVERIFY(book.load());
-    auto *t = static_cast<Task *>(book.records()->at(0));
-    QStringList patterns = YMRPIM::loadList(QStringLiteral("dateFormat"))
-                           + YMRPIM::loadList(QStringLiteral("dateTimeFormat"));
-    patterns << "DDDD D MMMM YY h:m:s AM/PM AM/PM" << "hh^mm" << "" << "x";
-    const QList<QTime> times = {QTime(0, 5, 9), QTime(12, 0, 0), QTime(23, 59, 59)};
-    for (const QTime &time : times) {
-        t->setCreated(QDateTime(QDate(2007, 1, 9), time));
-        for (const QString &pattern : patterns) {
-            QString text;
-            QTextStream out(&text);
-            ExportDialog::writeRows(out, {t}, pattern, pattern, QStringLiteral("\""),
-                                    QStringLiteral("\t"), QStringLiteral(" "));
-            out.flush();
-            const QStringList fields = text.split('\n').at(1).split('\t');
-            QCOMPARE(fields.at(7), '"' + YMRUtil::formatDateTime(t->created(), pattern) + '"');
-            QCOMPARE(fields.at(0),
-                     '"' + YMRUtil::formatDateTime(QDateTime(t->date, QTime(0, 0)), pattern) + '"');
-        }
-    }
 }
 
 YMR_TEST_MAIN(TestCsvExport)

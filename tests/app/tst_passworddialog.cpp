@@ -7,6 +7,7 @@
 #include "passworddialog.h"
 #include "passworddialog2.h"
 
+#include "qpe/qpeapplication.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrpushbutton.h"
@@ -30,6 +31,7 @@ private slots:
     void askPassword_data();
     void askPassword();
     void sameTitleResolvesToFirstBook();
+    void promptsOpenOverTheProgram();
     void grabs();
 
 private:
@@ -38,6 +40,7 @@ private:
 
 void TestPasswordDialog::initTestCase()
 {
+    PasswordDialog2::installPrompts();
     m_index = new DBManager();
     addBook(m_index, QStringLiteral("Alpha"), QStringLiteral("Secret"));
     addBook(m_index, QStringLiteral("Open"));
@@ -246,6 +249,33 @@ void TestPasswordDialog::sameTitleResolvesToFirstBook()
                                booksDir() + "/other/Same.exp");
     PasswordDialog2 dialog(&index, second);
     QCOMPARE(dialog.selectedRecord(), first);
+}
+
+void TestPasswordDialog::promptsOpenOverTheProgram()
+{
+    // the program's window, moved away from the desktop's corner
+    QWidget main;
+    ymrApp->showMainDocumentWidget(&main);
+    main.move(30, 20);
+    QTRY_COMPARE(QPEApplication::screenRect().topLeft(), main.geometry().topLeft());
+    DBRecord *alpha = m_index->findByTitle(QStringLiteral("Alpha"));
+    QVERIFY(alpha);
+    ModalDriver driver;
+    const auto overMain = [&main](QWidget *w) {
+        ModalDriver::reject(w);
+        QCOMPARE(w->parentWidget(), &main);
+        // in the middle of the screen (give or take the frame)
+        const QPoint off = w->geometry().center() - QPEApplication::screenRect().center();
+        QVERIFY2(off.manhattanLength() <= 8, qPrintable(QString::number(off.manhattanLength())));
+    };
+    driver.expect("PasswordDialog2", overMain);
+    driver.expect("PasswordDialog", overMain);
+    bool requested = false;
+    QVERIFY(!m_index->askPassword(alpha, &requested));
+    YMRDialog::queueAnswer(1);
+    QVERIFY(!DBManager::checkPassword(alpha));
+    QCOMPARE(driver.pending(), 0);
+    YMRDialog::takeScriptedBoxes();
 }
 
 void TestPasswordDialog::grabs()

@@ -63,6 +63,7 @@ private:
 
 void TestToDoWindow::initTestCase()
 {
+    PasswordDialog2::installPrompts();
     qApp->setQuitOnLastWindowClosed(false);
     qputenv("LANG", "en");
 }

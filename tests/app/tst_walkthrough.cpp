@@ -58,6 +58,7 @@ private:
 
 void TestWalkthrough::initTestCase()
 {
+    PasswordDialog2::installPrompts();
     qApp->setQuitOnLastWindowClosed(false);
     ymrtest::useDesktopFont();
     qputenv("LANG", "en");

@@ -83,6 +83,8 @@ private slots:
     void openStoreTakesIndexEdits();
     void sortKeys();
     void bookIcon();
+    void passwordPrompts_data();
+    void passwordPrompts();
 };
 
 void TestDBManager::newBooksAndIndexBytes()
@@ -499,6 +501,58 @@ void TestDBManager::bookIcon()
     }
     QVERIFY(covered > 0);
     QVERIFY(DBManager::iconDirectory().endsWith(QStringLiteral("/ymrOutlays/icons/")));
+}
+
+void TestDBManager::passwordPrompts_data()
+{
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("answer");   // the fake prompts': "yes", "no" or "books"
+    QTest::addColumn<bool>("allowed");
+    QTest::newRow("none installed, no password") << false << "" << "" << true;
+    QTest::newRow("none installed: refused") << false << "pw" << "" << false;
+    QTest::newRow("no password, no prompt") << true << "" << "no" << true;
+    QTest::newRow("accepted") << true << "pw" << "yes" << true;
+    QTest::newRow("refused") << true << "pw" << "no" << false;
+    QTest::newRow("books dialog asked for") << true << "pw" << "books" << false;
+}
+
+// The index asks the installed prompts only for a protected book, and
+// refuses one while none are installed.
+void TestDBManager::passwordPrompts()
+{
+    QFETCH(bool, installed);
+    QFETCH(QString, password);
+    QFETCH(QString, answer);
+    QFETCH(bool, allowed);
+    DBManager index;
+    DBRecord book(&index);
+    book.setPassword(password);
+    DBRecord chosen(&index);   // the open prompt's choice: another book
+    const bool prompted = installed && !password.isEmpty();
+    QList<DBRecord *> asked;
+    DBManager *askedIndex = nullptr;
+    if (installed) {
+        DBManager::setPasswordPrompts(
+            [&](DBRecord *r) {
+                asked << r;
+                return answer == QLatin1String("yes");
+            },
+            [&](DBManager *i, DBRecord *r, bool &managerRequested) -> DBRecord * {
+                askedIndex = i;
+                asked << r;
+                managerRequested = answer == QLatin1String("books");
+                return answer == QLatin1String("no") ? nullptr : &chosen;
+            });
+    }
+    QCOMPARE(DBManager::checkPassword(&book), allowed);
+    bool requested = true;
+    DBRecord *result = index.askPassword(&book, &requested);
+    DBManager::setPasswordPrompts(nullptr, nullptr);
+    QCOMPARE(requested, answer == QLatin1String("books"));
+    QCOMPARE(result, allowed ? (prompted ? &chosen : &book) : nullptr);
+    QCOMPARE(asked, prompted ? QList<DBRecord *>({&book, &book}) : QList<DBRecord *>());
+    QCOMPARE(askedIndex, prompted ? &index : nullptr);
 }
 
 YMR_TEST_MAIN(TestDBManager)

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -33,6 +34,7 @@ private slots:
     void execReturnsChosenId();
     void widgetItemsAndRemoval();
     void boxesLayOutTheirChildren();
+    void staysOnTheScreen();
 };
 
 void TestPopupMenu::idsAndIndexes()
@@ -192,6 +194,32 @@ void TestPopupMenu::boxesLayOutTheirChildren()
     QCOMPARE(v.layout()->count(), 2);
     QVERIFY(v.inherits("VBox"));
     QVERIFY(!v.inherits("HBox"));
+}
+
+void TestPopupMenu::staysOnTheScreen()
+{
+    // what the desktop shows of the emulated screen
+    const QRect screen = QPEApplication::screenRect().intersected(
+        QGuiApplication::primaryScreen()->availableGeometry());
+    PopupMenu m;
+    m.insertItem(QStringLiteral("An entry of some width"));
+    m.insertItem(QStringLiteral("Another"));
+
+    // asked to open at the right edge: it ends there instead
+    m.popup(QPoint(screen.right() - 5, screen.top() + 10));
+    QTRY_VERIFY(m.isVisible());
+    QCOMPARE(m.geometry().right(), screen.right());
+    QVERIFY(m.y() >= screen.top() + 5);
+    m.hide();
+
+    // near the bottom: above the point
+    const QPoint low(screen.left() + 10, screen.bottom() - 5);
+    m.popup(low);
+    QTRY_VERIFY(m.isVisible());
+    QVERIFY(screen.contains(m.geometry()));
+    QVERIFY(m.geometry().bottom() < low.y());
+    QVERIFY(m.geometry().bottom() > low.y() - 10);
+    m.hide();
 }
 
 QPE_TEST_MAIN(TestPopupMenu)

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -16,6 +17,8 @@ class TestQpeApplication : public QObject
 private slots:
     void screenSizeParsing();
     void emulatedScreen();
+    void popupGeometry_data();
+    void popupGeometry();
     void rotationSwapsAndResizes();
     void ctrlReturnAcceptsTheModalDialog();
     void dialogOkStrip();
@@ -34,21 +37,89 @@ void TestQpeApplication::screenSizeParsing()
 
 void TestQpeApplication::emulatedScreen()
 {
-    const QString env = QString::fromLocal8Bit(qgetenv("QPE_SCREEN"));
+    const QSize size =
+        QPEApplication::parseScreenSize(QString::fromLocal8Bit(qgetenv("QPE_SCREEN")));
+    const QPoint corner = QGuiApplication::primaryScreen()->availableGeometry().topLeft();
     QVERIFY(QPEApplication::isScreenEmulated());
-    QCOMPARE(QPEApplication::screenRect(), QRect(QPoint(0, 0), QPEApplication::parseScreenSize(env)));
+    // no main window yet: at the corner of the desktop
+    QCOMPARE(QPEApplication::screenRect(), QRect(corner, size));
 
     auto *app = qobject_cast<QPEApplication *>(qApp);
     QWidget main;
     app->showMainDocumentWidget(&main, false);
     QVERIFY(QTest::qWaitForWindowExposed(&main));
-    QCOMPARE(main.size(), QPEApplication::screenRect().size());
+    QCOMPARE(main.size(), size);
     QCOMPARE(QPEApplication::mainDocumentWidget(), &main);
+    // the frame, title bar included, at the corner
+    QCOMPARE(main.frameGeometry().topLeft(), corner);
 
-    // a dialog shown maximised takes the main window's place
+    // the screen is wherever the user moved the main window
+    main.move(40, 30);
+    QTRY_COMPARE(QPEApplication::screenRect(), QRect(main.geometry().topLeft(), size));
+    // a dialog shown maximised takes its place
     QDialog dlg;
     QPEApplication::showWidgetMaximized(&dlg);
-    QCOMPARE(dlg.geometry(), main.geometry());
+    QCOMPARE(dlg.geometry(), QPEApplication::screenRect());
+
+    // the main window raised for an alarm: the screen's size in its place,
+    // back from a minimised state
+    const QPoint place = main.geometry().topLeft();
+    main.resize(size + QSize(50, 50));
+    main.setWindowState(Qt::WindowMinimized);
+    QPEApplication::showWidgetMaximized(&main);
+    QVERIFY(!main.isMinimized());
+    QCOMPARE(main.geometry(), QRect(place, size));
+}
+
+void TestQpeApplication::popupGeometry_data()
+{
+    // Positions and sizes count from the top-left of what the desktop shows
+    // of the emulated screen; a negative one from its far edge.
+    QTest::addColumn<bool>("overBottom");   // the screen hangs over the desktop's bottom
+    QTest::addColumn<QRect>("anchor");      // 0 by 0: a point
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("gap");
+    QTest::addColumn<QPoint>("expected");
+    QTest::newRow("below") << false << QRect(10, 10, 100, 20) << QSize(80, 50) << 1
+                           << QPoint(10, 31);
+    QTest::newRow("above when only there it fits")
+        << false << QRect(10, -30, 100, 20) << QSize(80, 50) << 1 << QPoint(10, -81);
+    QTest::newRow("shifted left at the right edge")
+        << false << QRect(-50, 10, 100, 20) << QSize(100, 50) << 0 << QPoint(-100, 30);
+    QTest::newRow("a point")
+        << false << QRect(QPoint(20, 20), QSize(0, 0)) << QSize(50, 40) << 0 << QPoint(20, 20);
+    QTest::newRow("a point at the bottom-right corner")
+        << false << QRect(QPoint(-10, -10), QSize(0, 0)) << QSize(50, 40) << 0 << QPoint(-50, -50);
+    QTest::newRow("above what the desktop shows")
+        << true << QRect(10, -30, 100, 20) << QSize(80, 50) << 1 << QPoint(10, -81);
+    QTest::newRow("room neither below nor above: up from the desktop's edge")
+        << true << QRect(10, 20, 100, 20) << QSize(80, -30) << 1 << QPoint(10, 30);
+}
+
+void TestQpeApplication::popupGeometry()
+{
+    QFETCH(bool, overBottom);
+    QFETCH(QRect, anchor);
+    QFETCH(QSize, size);
+    QFETCH(int, gap);
+    QFETCH(QPoint, expected);
+    const QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
+    auto *app = qobject_cast<QPEApplication *>(qApp);
+    QWidget main;
+    app->showMainDocumentWidget(&main, false);
+    main.move(40, overBottom ? desktop.bottom() - main.height() / 2 : 30);
+    QTRY_COMPARE(QPEApplication::screenRect().topLeft(), main.geometry().topLeft());
+    const QRect shown = QPEApplication::screenRect().intersected(desktop);
+    const auto from = [&shown](QPoint p) {
+        return shown.topLeft() + QPoint(p.x() < 0 ? shown.width() + p.x() : p.x(),
+                                        p.y() < 0 ? shown.height() + p.y() : p.y());
+    };
+    anchor.moveTopLeft(from(anchor.topLeft()));
+    if (size.height() < 0)
+        size.setHeight(shown.height() + size.height());
+    const QRect r = QPEApplication::popupGeometry(anchor, size, gap);
+    QCOMPARE(r.topLeft(), from(expected));
+    QCOMPARE(r.size(), size);
 }
 
 void TestQpeApplication::rotationSwapsAndResizes()
@@ -72,7 +143,7 @@ void TestQpeApplication::rotationSwapsAndResizes()
     QCOMPARE(plain.size(), QSize(100, 50));
 
     QTest::keyClick(&maximised, Qt::Key_R, Qt::ControlModifier | Qt::AltModifier);
-    QCOMPARE(QPEApplication::screenRect(), before);
+    QCOMPARE(QPEApplication::screenRect().size(), before.size());
     QCOMPARE(main.size(), before.size());
 }
 

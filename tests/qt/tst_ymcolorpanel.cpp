@@ -212,9 +212,12 @@ void TestYMColorPanel::buttonOpensPopupUnderIt()
     YMSelectColorAction action(0);
     QMainWindow window;
     QToolBar *bar = window.addToolBar(QStringLiteral("colours"));
+    // the button at the screen's right edge: room for the pop-up on its left
+    auto *spacer = new QWidget(bar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    bar->addWidget(spacer);
     action.addTo(bar);
-    window.move(400, 100);
-    window.show();
+    ymrApp->showMainDocumentWidget(&window);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QToolButton *button = nullptr;
     for (QToolButton *b : bar->findChildren<QToolButton *>()) {
@@ -238,6 +241,7 @@ void TestYMColorPanel::buttonOpensPopupUnderIt()
     QCOMPARE(picked.count(), 0);
     const QPoint corner = button->mapToGlobal(QPoint(button->width(), button->height()));
     QCOMPARE(openedAt, QPoint(corner.x() - popup->sizeHint().width(), corner.y() + 1));
+    QVERIFY(QPEApplication::screenRect().contains(QRect(openedAt, popup->sizeHint())));
 
     // a release on "Red" picks it
     QTimer::singleShot(0, this, [&] {

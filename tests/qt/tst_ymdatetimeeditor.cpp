@@ -155,7 +155,14 @@ void TestYMDateTimeEditor::calendarPickKeepsTime()
     YMCalendar *cal = e.dateButton()->calendar();
     QVERIFY(cal);
     QCOMPARE(cal->date(), QDate(2005, 7, 3));
-    QCOMPARE(menu->pos(), e.dateButton()->mapToGlobal(QPoint(0, e.dateButton()->height())));
+    // below the button; at its left edge unless the screen ends first
+    const QRect screen = QPEApplication::screenRect();
+    const QPoint below = e.dateButton()->mapToGlobal(QPoint(0, e.dateButton()->height()));
+    QCOMPARE(menu->y(), below.y());
+    if (below.x() + menu->width() <= screen.right() + 1)
+        QCOMPARE(menu->x(), below.x());
+    else
+        QCOMPARE(menu->x(), qMax(screen.left(), screen.right() + 1 - menu->width()));
     if (byTap) {
         // 1 July 2005 is a Friday: row 1, column 5 with a Sunday week
         QTest::mouseClick(cal->view(), Qt::LeftButton, Qt::NoModifier,

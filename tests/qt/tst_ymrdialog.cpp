@@ -26,6 +26,7 @@ private slots:
     void scriptedAnswers();
     void okCancelStrip();
     void screenCheckRefusal();
+    void boxSpeaksForTheWindowInFront();
 };
 
 // Runs f on the message box once it is shown and active.
@@ -303,6 +304,32 @@ void TestYMRDialog::screenCheckRefusal()
     QCOMPARE(boxes.at(0).text, QStringLiteral("This software version\ndoes not run on this device."));
 
     qputenv("QPE_DATA_DIR", saved);
+}
+
+void TestYMRDialog::boxSpeaksForTheWindowInFront()
+{
+    QWidget main;
+    ymrApp->showMainDocumentWidget(&main);
+    main.move(30, 20);
+    QTRY_COMPARE(QPEApplication::screenRect().topLeft(), main.geometry().topLeft());
+    QDialog front;
+    front.setModal(true);
+    QWidget *parent = nullptr;
+    QPoint centre;
+    QTimer::singleShot(0, [&] {
+        whenShown([&](YMRDialog *d) {
+            parent = d->parentWidget();
+            centre = d->geometry().center();
+            d->accept();
+        });
+        YMRDialog::information(QStringLiteral("Caption"), QStringLiteral("A message"));
+        front.reject();
+    });
+    YMRApplication::showMaximized(&front, true);
+    front.exec();
+    QCOMPARE(parent, &front);
+    // in the middle of the screen (give or take the frame)
+    QVERIFY((centre - QPEApplication::screenRect().center()).manhattanLength() <= 8);
 }
 
 YMR_TEST_MAIN(TestYMRDialog)

@@ -71,6 +71,7 @@ private slots:
 
 void TestToDoWindowPCLink::initTestCase()
 {
+    PasswordDialog2::installPrompts();
     qApp->setQuitOnLastWindowClosed(false);
     qputenv("LANG", "en");
     DBManager index;

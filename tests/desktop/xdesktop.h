@@ -1,0 +1,261 @@
+#ifndef XDESKTOP_H
+#define XDESKTOP_H
+
+// Tests on a real X server under a real window manager, where windows get
+// frames and the manager places, stacks and closes them. Each test program
+// starts its own Xvfb on a free display (-displayfd, so programs run in
+// parallel) and openbox on it; both stop when the program ends. Where they
+// cannot start, the program is skipped (CTest: return code 77) and says why.
+//
+// A test program: #include "xdesktop.h", then YMR_DESKTOP_TEST_MAIN(Class).
+// Windows appear, get their frames and move in the manager's own time:
+// wait for them with placed() / waitFor(), never with fixed sleeps.
+
+#include "ymrtest.h"
+
+#include "qt/ymrapplication.h"
+
+#include <QProcess>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace xdesktop {
+
+const int SkipCode = 77;
+// How long a window may take to appear, get its frame or move: generous,
+// a loaded machine runs two servers per test program.
+const int WaitMs = 20000;
+
+inline bool waitFor(const std::function<bool()> &done)
+{
+    return QTest::qWaitFor(done, WaitMs);
+}
+
+// Runs an X tool and gives its output; events of this program are handled
+// meanwhile (the window manager may wait for this program while the tool
+// waits for the manager).
+inline QByteArray run(const QString &tool, const QStringList &args, bool *ok = nullptr)
+{
+    QProcess p;
+    p.start(tool, args);
+    const bool ended = p.waitForStarted(WaitMs)
+                       && waitFor([&p] { return p.state() == QProcess::NotRunning; });
+    if (ok)
+        *ok = ended && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    return p.readAllStandardOutput();
+}
+
+inline bool xdotool(const QStringList &args)
+{
+    bool ok = false;
+    run(QStringLiteral("xdotool"), args, &ok);
+    return ok;
+}
+
+// Where the X server has a window: its client area and the top-left
+// corner of the frame the window manager put around it. Asked of the
+// server each time, as Qt's own idea of a frame can lag behind.
+struct Place {
+    QRect client;
+    QPoint frame;
+    bool framed = false;
+};
+
+inline Place placeOf(QWidget *w)
+{
+    const QByteArray out = run(QStringLiteral("xwininfo"),
+                               {QStringLiteral("-id"), QString::number(w->winId()),
+                                QStringLiteral("-children"), QStringLiteral("-stats")});
+    // "  Label: value" lines
+    const auto line = [&out](const char *label) {
+        const int at = out.indexOf(label);
+        return at < 0 ? QByteArray() : out.mid(at + int(qstrlen(label))).split('\n').value(0);
+    };
+    const auto number = [&line](const char *label) { return line(label).trimmed().toInt(); };
+    Place p;
+    p.client = QRect(number("Absolute upper-left X:"), number("Absolute upper-left Y:"),
+                     number("Width:"), number("Height:"));
+    p.frame = p.client.topLeft()
+              - QPoint(number("Relative upper-left X:"), number("Relative upper-left Y:"));
+    const QByteArray parent = line("Parent window id:");
+    p.framed = !parent.isEmpty() && !parent.contains("(the root window)");
+    return p;
+}
+
+// The window the server has w belong to (WM_TRANSIENT_FOR), 0 for none.
+inline WId transientFor(QWidget *w)
+{
+    const QByteArray out = run(QStringLiteral("xprop"), {QStringLiteral("-id"),
+                               QString::number(w->winId()), QStringLiteral("WM_TRANSIENT_FOR")});
+    const int at = out.indexOf("# ");
+    return at < 0 ? 0 : out.mid(at + 2).trimmed().toULongLong(nullptr, 16);
+}
+
+// Shown, mapped and (but for pop-ups) framed by the window manager.
+inline bool placed(QWidget *w)
+{
+    const bool popup = w->windowType() == Qt::Popup;
+    return waitFor([w, popup] {
+        return w->isVisible() && w->windowHandle() && w->windowHandle()->isExposed()
+               && (popup || placeOf(w).framed);
+    });
+}
+
+// The screen's free area (without panels) where w is.
+inline QRect screenOf(QWidget *w)
+{
+    QScreen *s = w->screen();
+    return s ? s->availableGeometry() : QRect();
+}
+
+// Gives w the focus as a click on it would, then presses the key on the
+// real keyboard (the window manager sees it first).
+inline bool pressKeyIn(QWidget *w, const QString &key)
+{
+    return xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"),
+                    QString::number(w->winId()), QStringLiteral("key"),
+                    QStringLiteral("--clearmodifiers"), key});
+}
+
+// Asks the manager to close w, as its title bar's close button does.
+inline bool closeThroughWindowManager(QWidget *w)
+{
+    return pressKeyIn(w, QStringLiteral("alt+F4"));
+}
+
+// A click of the real mouse at a point of w.
+inline bool click(QWidget *w, const QPoint &at)
+{
+    const QPoint p = placeOf(w).client.topLeft() + at;
+    // the server takes the move and the click in turn (no --sync: it waits
+    // long when the pointer is there already)
+    return xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y()),
+                    QStringLiteral("click"), QStringLiteral("1")});
+}
+
+class Session
+{
+public:
+    ~Session()
+    {
+        stop(m_wm);
+        stop(m_server);
+    }
+
+    // Starts the server and the manager; DISPLAY then names the server.
+    bool start(QString *why)
+    {
+        int fds[2];
+        if (pipe(fds) != 0) {
+            *why = QStringLiteral("no pipe for Xvfb's display number");
+            return false;
+        }
+        m_server = spawn({"Xvfb", "-displayfd", QByteArray::number(fds[1]), "-screen", "0",
+                          "1280x1024x24", "-nolisten", "tcp"});
+        ::close(fds[1]);
+        const QByteArray display = readLine(fds[0]);
+        ::close(fds[0]);
+        if (display.isEmpty()) {
+            *why = QStringLiteral("Xvfb did not start (the xvfb package missing?)");
+            return false;
+        }
+        qputenv("DISPLAY", ":" + display);
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        m_wm = spawn({"openbox", "--sm-disable"});
+        // it manages the display once it has published its desktops
+        const QDeadlineTimer until(WaitMs);
+        while (!succeeds({"xdotool", "get_num_desktops"})) {
+            if (until.hasExpired()) {
+                *why = QStringLiteral("openbox did not start (openbox or xdotool missing?)");
+                return false;
+            }
+            usleep(50000);
+        }
+        return true;
+    }
+
+private:
+    // The pipe's ends are inherited: Xvfb writes its display number on it.
+    static pid_t spawn(const std::vector<QByteArray> &args)
+    {
+        const pid_t pid = fork();
+        if (pid != 0)
+            return pid;
+        // a test that crashes takes its servers along
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        const int null = ::open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        std::vector<char *> argv;
+        for (const QByteArray &a : args)
+            argv.push_back(const_cast<char *>(a.constData()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+
+    static bool succeeds(const std::vector<QByteArray> &args)
+    {
+        int status = 0;
+        const pid_t pid = spawn(args);
+        return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)
+               && WEXITSTATUS(status) == 0;
+    }
+
+    static QByteArray readLine(int fd)
+    {
+        QByteArray line;
+        pollfd p{fd, POLLIN, 0};
+        char c = 0;
+        while (poll(&p, 1, WaitMs) > 0 && ::read(fd, &c, 1) == 1 && c != '\n')
+            line.append(c);
+        return c == '\n' ? line : QByteArray();
+    }
+
+    static void stop(pid_t &pid)
+    {
+        if (pid <= 0)
+            return;
+        ::kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+
+    pid_t m_server = -1;
+    pid_t m_wm = -1;
+};
+
+inline int skip(const QString &why)
+{
+    std::printf("SKIP: no real X server for these tests: %s\n", qPrintable(why));
+    return SkipCode;
+}
+
+} // namespace xdesktop
+
+// The program's application object on the test's own X server.
+#define YMR_DESKTOP_TEST_MAIN(TestObject)                          \
+    int main(int argc, char **argv)                                \
+    {                                                              \
+        ymrtest::prepareEnvironment();                             \
+        xdesktop::Session session;                                 \
+        QString why;                                               \
+        if (!session.start(&why))                                  \
+            return xdesktop::skip(why);                            \
+        YMRApplication app("ymrOutlays", argc, argv);              \
+        TestObject tc;                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                 \
+        return QTest::qExec(&tc, argc, argv);                      \
+    }
+
+#endif
