@@ -32,6 +32,8 @@ private slots:
     void cleanup();
     void exportReadsBack_data();
     void exportReadsBack();
+    void utf32KeepsEveryCharacter_data();
+    void utf32KeepsEveryCharacter();
     void fileNamesAndReplacing();
     void failedWritesKeepTheOldFile();
     void settingsAndEmptyView();
@@ -62,6 +64,8 @@ void TestCsvExport::init()
                        {"Hotel", "120", "Paris\tcentre", "", QDate(2026, 3, 4)}});
     m_out = booksDir() + QStringLiteral("/out.csv");
     QFile::remove(m_out);
+    // the tests that choose no codec write plain text
+    setSetting("ExportOptions", "unicode", QStringLiteral("0"));
 }
 
 void TestCsvExport::cleanup()
@@ -194,6 +198,44 @@ void TestCsvExport::exportReadsBack()
         QVERIFY(text.startsWith(qualifier + "Date" + qualifier + sep + qualifier + "Type"));
         QVERIFY(text.endsWith(qualifier + "\n"));
     }
+}
+
+void TestCsvExport::utf32KeepsEveryCharacter_data()
+{
+    QTest::addColumn<QString>("codec");
+    QTest::addColumn<QString>("encoding");
+    QTest::addColumn<QByteArray>("start");
+    // the mark and byte order of basic-plane text are Qt's own; "UTF-32"
+    // takes this (little-endian) machine's order
+    QTest::newRow("UTF-32") << "UTF-32" << "utf-32" << QByteArray("fffe000022000000");
+    QTest::newRow("UTF-32BE") << "UTF-32BE" << "utf-32-be" << QByteArray("0000002200000044");
+    QTest::newRow("UTF-32LE") << "UTF-32LE" << "utf-32-le" << QByteArray("2200000044000000");
+}
+
+void TestCsvExport::utf32KeepsEveryCharacter()
+{
+    QFETCH(QString, codec);
+    QFETCH(QString, encoding);
+    QFETCH(QByteArray, start);
+    const int entry = codecEntry(codec);
+    if (entry < 0)
+        QSKIP("codec not available");
+    // a surrogate pair every three characters, well past the stream's
+    // 16,384-character chunk
+    const QString description = QStringLiteral("\u00e9\U0001F600").repeated(8000);
+    m_book = makeBook(QStringLiteral("Emoji"), {{"Taxi", "1", "Rome", description, {}}});
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, m_book));
+    exportWith(w, [entry](ExportDialog *d) {
+        d->other->setChecked(false);
+        d->delimiter->setCurrentItem(3);
+        YMRPIM::selectItem(d->qualifier, QStringLiteral("\""), false);
+        d->unicode->setCurrentItem(entry);
+    }, {m_out});
+    QVERIFY(readAll(m_out).startsWith(QByteArray::fromHex(start)));
+    const QList<QStringList> rows = readCsv(m_out, encoding, ",", "\"");
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.at(1).at(6), description);
 }
 
 void TestCsvExport::fileNamesAndReplacing()
