@@ -1,0 +1,160 @@
+#include "xdesktop.h"
+
+#include "bookfixtures.h"
+
+#include "pim/task.h"
+#include "pim/taskmanager.h"
+#include "qpe/config.h"
+#include "qpe/qpekeys.h"
+
+#include <csignal>
+
+using namespace fixtures;
+using namespace xdesktop;
+
+namespace {
+
+const QString MainTitle = QStringLiteral("^Expense Book : Trip$");
+
+// amount: description of each expense in the book on disk
+QStringList expensesIn(const QString &book)
+{
+    TaskManager store(book);
+    store.load();
+    QStringList expenses;
+    for (PIMRecord *r : *store.records()) {
+        const auto *t = static_cast<Task *>(r);
+        expenses << t->amount + QLatin1Char(':') + t->description;
+    }
+    return expenses;
+}
+
+} // namespace
+
+// The program itself on a desktop: however its session ends (the window
+// manager closes it, a log-out's signal, kill -9 after a few quiet
+// seconds), what the user typed is on disk.
+class TestSession : public QObject
+{
+    Q_OBJECT
+private slots:
+    void closingThroughTheWindowManagerSavesTheBook();
+    void signalEndsTheProgramWithAllSaved_data();
+    void signalEndsTheProgramWithAllSaved();
+    void killAfterTheIdleSaveLosesNothing();
+
+private:
+    // Starts the program on its book "Trip", the description pane shown:
+    // F2 is bound to a new expense, F3 to the find, F4 to the pane (function
+    // keys reach the window from the pane too). Its main window, 0 when it
+    // did not come.
+    static WId start(Program &program);
+    static QString book(Program &program) { return program.home() + QStringLiteral("/Trip.exp"); }
+    // A new expense of that amount through the record dialog, as typed;
+    // then the pane has its description and the keyboard, as after a click.
+    static bool addExpense(Program &program, WId main, const QString &amount);
+    // What the program's settings hold in the group "Options".
+    static QString option(Program &program, const char *key);
+};
+
+WId TestSession::start(Program &program)
+{
+    writeFile(book(program), QByteArray());
+    {
+        Config settings(program.settingsFile(), Config::File);
+        settings.setGroup(QStringLiteral("Options"));
+        settings.writeEntry(QStringLiteral("key_1"), QpeKeys::fromQtKey(Qt::Key_F2));
+        settings.writeEntry(QStringLiteral("key_5"), QpeKeys::fromQtKey(Qt::Key_F3));
+        settings.writeEntry(QStringLiteral("key_8"), QpeKeys::fromQtKey(Qt::Key_F4));
+        settings.writeEntry(QStringLiteral("comment"), true);
+        // the last book, opened at start
+        settings.writeEntry(QStringLiteral("book"), book(program));
+    }
+    return program.start() ? program.window(MainTitle) : 0;
+}
+
+bool TestSession::addExpense(Program &program, WId main, const QString &amount)
+{
+    const QString title = QStringLiteral("^New Expense - Trip$");
+    // the amount has the keyboard; Ctrl+Return is the device's OK
+    QStringList keys;
+    for (const QChar digit : amount)
+        keys << digit;
+    keys << QStringLiteral("ctrl+Return");
+    WId dialog = 0;
+    if (!pressKeysIn(main, {QStringLiteral("F2")}) || !(dialog = program.window(title))
+        || !pressKeysIn(dialog, keys) || !program.gone(title))
+        return false;
+    // the pane lies along the window's bottom edge
+    const QSize size = placeOf(main).client.size();
+    return click(main, QPoint(size.width() / 2, size.height() - 8));
+}
+
+QString TestSession::option(Program &program, const char *key)
+{
+    Config settings(program.settingsFile(), Config::File);
+    settings.setGroup(QStringLiteral("Options"));
+    return settings.readEntry(QLatin1String(key));
+}
+
+void TestSession::closingThroughTheWindowManagerSavesTheBook()
+{
+    Program program;
+    const WId main = start(program);
+    QVERIFY(main);
+    QVERIFY(addExpense(program, main, QStringLiteral("31")));
+    // the manager closes the window right after the last keys: no save
+    // after a quiet while comes between
+    QVERIFY(closeThroughWindowManager(main, {"l", "a", "t", "e", "F4"}));
+    QVERIFY(program.ended());
+    QCOMPARE(expensesIn(book(program)), QStringList{"31:late"});
+    // the pane's state went out with it
+    QCOMPARE(option(program, "comment"), QStringLiteral("0"));
+}
+
+void TestSession::signalEndsTheProgramWithAllSaved_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGHUP") << SIGHUP;
+    QTest::newRow("SIGINT") << SIGINT;
+}
+
+void TestSession::signalEndsTheProgramWithAllSaved()
+{
+    QFETCH(int, number);
+    Program program;
+    const WId main = start(program);
+    QVERIFY(main);
+    QVERIFY(addExpense(program, main, QStringLiteral("42")));
+    // the find is up over the book right after the last keys, and no save
+    // runs under a dialog: the book on disk is the one before them
+    QVERIFY(pressKeysIn(main, {"l", "a", "t", "e", "F4", "F3"}));
+    QVERIFY(program.window(QStringLiteral("^Filter Editor$")));
+    QVERIFY(!expensesIn(book(program)).contains(QStringLiteral("42:late")));
+
+    QVERIFY(::kill(pid_t(program.process().processId()), number) == 0);
+    QVERIFY(program.ended());
+    QCOMPARE(expensesIn(book(program)), QStringList{"42:late"});
+    // the window's own settings went out with it
+    QCOMPARE(option(program, "comment"), QStringLiteral("0"));
+    QCOMPARE(option(program, "book"), book(program));
+}
+
+void TestSession::killAfterTheIdleSaveLosesNothing()
+{
+    Program program;
+    const WId main = start(program);
+    QVERIFY(main);
+    QVERIFY(addExpense(program, main, QStringLiteral("7")));
+    QVERIFY(addExpense(program, main, QStringLiteral("8")));
+    // a few seconds after the last change the book is on disk
+    const QStringList both{"7:", "8:"};
+    QVERIFY(waitFor([&] { return expensesIn(book(program)) == both; }));
+    program.process().kill();
+    QVERIFY(program.process().waitForFinished(WaitMs));
+    QCOMPARE(expensesIn(book(program)), both);
+}
+
+YMR_DESKTOP_TEST_MAIN(TestSession)
+#include "tst_session.moc"
