@@ -16,6 +16,11 @@ namespace {
 
 const QString MainTitle = QStringLiteral("^Expense Book : Trip$");
 
+QString bookOf(Program &program)
+{
+    return program.home() + QStringLiteral("/Trip.exp");
+}
+
 // amount: description of each expense in the book on disk
 QStringList expensesIn(const QString &book)
 {
@@ -29,37 +34,21 @@ QStringList expensesIn(const QString &book)
     return expenses;
 }
 
-} // namespace
-
-// The program itself on a desktop: however its session ends (the window
-// manager closes it, a log-out's signal, kill -9 after a few quiet
-// seconds), what the user typed is on disk.
-class TestSession : public QObject
+// What the program's settings hold in the group "Options".
+QString option(Program &program, const char *key)
 {
-    Q_OBJECT
-private slots:
-    void closingThroughTheWindowManagerSavesTheBook();
-    void signalEndsTheProgramWithAllSaved_data();
-    void signalEndsTheProgramWithAllSaved();
-    void killAfterTheIdleSaveLosesNothing();
+    Config settings(program.settingsFile(), Config::File);
+    settings.setGroup(QStringLiteral("Options"));
+    return settings.readEntry(QLatin1String(key));
+}
 
-private:
-    // Starts the program on its book "Trip", the description pane shown:
-    // F2 is bound to a new expense, F3 to the find, F4 to the pane (function
-    // keys reach the window from the pane too). Its main window, 0 when it
-    // did not come.
-    static WId start(Program &program);
-    static QString book(Program &program) { return program.home() + QStringLiteral("/Trip.exp"); }
-    // A new expense of that amount through the record dialog, as typed;
-    // then the pane has its description and the keyboard, as after a click.
-    static bool addExpense(Program &program, WId main, const QString &amount);
-    // What the program's settings hold in the group "Options".
-    static QString option(Program &program, const char *key);
-};
-
-WId TestSession::start(Program &program)
+// Starts the program on its book "Trip", the description pane shown: F2 is
+// bound to a new expense, F3 to the find, F4 to the pane (function keys
+// reach the window from the pane too). Its main window, 0 when it did not
+// come.
+WId start(Program &program)
 {
-    writeFile(book(program), QByteArray());
+    writeFile(bookOf(program), QByteArray());
     {
         Config settings(program.settingsFile(), Config::File);
         settings.setGroup(QStringLiteral("Options"));
@@ -68,12 +57,14 @@ WId TestSession::start(Program &program)
         settings.writeEntry(QStringLiteral("key_8"), QpeKeys::fromQtKey(Qt::Key_F4));
         settings.writeEntry(QStringLiteral("comment"), true);
         // the last book, opened at start
-        settings.writeEntry(QStringLiteral("book"), book(program));
+        settings.writeEntry(QStringLiteral("book"), bookOf(program));
     }
     return program.start() ? program.window(MainTitle) : 0;
 }
 
-bool TestSession::addExpense(Program &program, WId main, const QString &amount)
+// A new expense of that amount through the record dialog, as typed; then
+// the pane shows its description and has the keyboard, as after a click.
+bool addExpense(Program &program, WId main, const QString &amount)
 {
     const QString title = QStringLiteral("^New Expense - Trip$");
     // the amount has the keyboard; Ctrl+Return is the device's OK
@@ -90,12 +81,20 @@ bool TestSession::addExpense(Program &program, WId main, const QString &amount)
     return click(main, QPoint(size.width() / 2, size.height() - 8));
 }
 
-QString TestSession::option(Program &program, const char *key)
+} // namespace
+
+// The program itself on a desktop: however its session ends (the window
+// manager closes it, a log-out's signal, kill -9 after a few quiet
+// seconds), what the user typed is on disk.
+class TestSession : public QObject
 {
-    Config settings(program.settingsFile(), Config::File);
-    settings.setGroup(QStringLiteral("Options"));
-    return settings.readEntry(QLatin1String(key));
-}
+    Q_OBJECT
+private slots:
+    void closingThroughTheWindowManagerSavesTheBook();
+    void signalEndsTheProgramWithAllSaved_data();
+    void signalEndsTheProgramWithAllSaved();
+    void killAfterTheIdleSaveLosesNothing();
+};
 
 void TestSession::closingThroughTheWindowManagerSavesTheBook()
 {
@@ -107,7 +106,7 @@ void TestSession::closingThroughTheWindowManagerSavesTheBook()
     // after a quiet while comes between
     QVERIFY(closeThroughWindowManager(main, {"l", "a", "t", "e", "F4"}));
     QVERIFY(program.ended());
-    QCOMPARE(expensesIn(book(program)), QStringList{"31:late"});
+    QCOMPARE(expensesIn(bookOf(program)), QStringList{"31:late"});
     // the pane's state went out with it
     QCOMPARE(option(program, "comment"), QStringLiteral("0"));
 }
@@ -131,14 +130,14 @@ void TestSession::signalEndsTheProgramWithAllSaved()
     // runs under a dialog: the book on disk is the one before them
     QVERIFY(pressKeysIn(main, {"l", "a", "t", "e", "F4", "F3"}));
     QVERIFY(program.window(QStringLiteral("^Filter Editor$")));
-    QVERIFY(!expensesIn(book(program)).contains(QStringLiteral("42:late")));
+    QVERIFY(!expensesIn(bookOf(program)).contains(QStringLiteral("42:late")));
 
     QVERIFY(::kill(pid_t(program.process().processId()), number) == 0);
     QVERIFY(program.ended());
-    QCOMPARE(expensesIn(book(program)), QStringList{"42:late"});
+    QCOMPARE(expensesIn(bookOf(program)), QStringList{"42:late"});
     // the window's own settings went out with it
     QCOMPARE(option(program, "comment"), QStringLiteral("0"));
-    QCOMPARE(option(program, "book"), book(program));
+    QCOMPARE(option(program, "book"), bookOf(program));
 }
 
 void TestSession::killAfterTheIdleSaveLosesNothing()
@@ -150,10 +149,10 @@ void TestSession::killAfterTheIdleSaveLosesNothing()
     QVERIFY(addExpense(program, main, QStringLiteral("8")));
     // a few seconds after the last change the book is on disk
     const QStringList both{"7:", "8:"};
-    QVERIFY(waitFor([&] { return expensesIn(book(program)) == both; }));
+    QVERIFY(waitFor([&] { return expensesIn(bookOf(program)) == both; }));
     program.process().kill();
     QVERIFY(program.process().waitForFinished(WaitMs));
-    QCOMPARE(expensesIn(book(program)), both);
+    QCOMPARE(expensesIn(bookOf(program)), both);
 }
 
 YMR_DESKTOP_TEST_MAIN(TestSession)

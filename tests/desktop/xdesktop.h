@@ -188,8 +188,8 @@ public:
     WId window(const QString &title)
     {
         WId id = 0;
-        if (!waitFor([&] { return (id = find(title)) || m_process.state() == QProcess::NotRunning; })
-            || !id)
+        waitFor([&] { return (id = find(title)) || m_process.state() == QProcess::NotRunning; });
+        if (!id)
             qWarning("no window \"%s\"; the program's windows: %s", qPrintable(title),
                      search(QStringLiteral("."), {"getwindowname", "%@"}).constData());
         return id;
