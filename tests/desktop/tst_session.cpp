@@ -16,7 +16,7 @@ namespace {
 
 const QString MainTitle = QStringLiteral("^Expense Book : Trip$");
 
-QString bookOf(Program &program)
+QString bookOf(const Program &program)
 {
     return program.home() + QStringLiteral("/Trip.exp");
 }
@@ -35,7 +35,7 @@ QStringList expensesIn(const QString &book)
 }
 
 // What the program's settings hold in the group "Options".
-QString option(Program &program, const char *key)
+QString option(const Program &program, const char *key)
 {
     Config settings(program.settingsFile(), Config::File);
     settings.setGroup(QStringLiteral("Options"));

@@ -239,8 +239,8 @@ public:
             *why = QStringLiteral("no pipe for Xvfb's display number");
             return false;
         }
-        // -noreset: by default the server resets when its last client leaves
-        // and drops whoever connects meanwhile (a tool, the program)
+        // -noreset: else the server resets each time its last client leaves,
+        // as the tools that poll it before the manager is up do
         m_server = spawn({"Xvfb", "-displayfd", QByteArray::number(fds[1]), "-screen", "0",
                           "1280x1024x24", "-nolisten", "tcp", "-noreset"});
         ::close(fds[1]);
