@@ -126,7 +126,7 @@ void TestMainWindow::alarmKeepsTheWindowsSizeAndPlace()
             QCOMPARE(placeOf(alert).client, main.client);
             // kept above the window it blocks
             QCOMPARE(transientFor(alert), m_window->winId());
-            rang = pressKeyIn(alert, QStringLiteral("Escape")) && closed(alert);
+            rang = pressKeysIn(alert->winId(), {QStringLiteral("Escape")}) && closed(alert);
         });
         driver.expect("AlertDialog", [&](QWidget *dialog) {
             const auto close = giveUp(dialog);
@@ -137,7 +137,8 @@ void TestMainWindow::alarmKeepsTheWindowsSizeAndPlace()
             // in front of the window it blocks: the real mouse reaches it
             auto *all = dialog->findChild<YMRPushButton *>(QStringLiteral("PushButton1"));
             QVERIFY(all);
-            listed = click(dialog, all->mapTo(dialog, all->rect().center())) && closed(dialog);
+            listed = click(dialog->winId(), all->mapTo(dialog, all->rect().center()))
+                     && closed(dialog);
         });
         QCopChannel::send("QPE/Application/ymrOutlays", TaskManager::alarmMessage(task),
                           QByteArray());

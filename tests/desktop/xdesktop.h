@@ -136,11 +136,6 @@ inline bool pressKeysIn(WId window, const QStringList &keys)
                    + keys);
 }
 
-inline bool pressKeyIn(QWidget *w, const QString &key)
-{
-    return pressKeysIn(w->winId(), {key});
-}
-
 // Presses the keys in the window, then asks the manager to close it, as its
 // title bar's close button does: the keys are the last input it gets.
 inline bool closeThroughWindowManager(WId window, const QStringList &keysFirst = {})
@@ -156,11 +151,6 @@ inline bool click(WId window, const QPoint &at)
     // long when the pointer is there already)
     return xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y()),
                     QStringLiteral("click"), QStringLiteral("1")});
-}
-
-inline bool click(QWidget *w, const QPoint &at)
-{
-    return click(w->winId(), at);
 }
 
 // The program as built beside the tests, on the test's server with a home
