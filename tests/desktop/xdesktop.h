@@ -136,13 +136,6 @@ inline bool pressKeysIn(WId window, const QStringList &keys)
                    + keys);
 }
 
-// Presses the keys in the window, then asks the manager to close it, as its
-// title bar's close button does: the keys are the last input it gets.
-inline bool closeThroughWindowManager(WId window, const QStringList &keysFirst = {})
-{
-    return pressKeysIn(window, keysFirst + QStringList{QStringLiteral("alt+F4")});
-}
-
 // A click of the real mouse at a point of the window's client area.
 inline bool click(WId window, const QPoint &at)
 {
