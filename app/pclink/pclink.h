@@ -31,7 +31,7 @@ public:
     // remains) in any stallTime milliseconds; an answer must come within
     // stallTime. A real link, even a slow wireless one, is far above that.
     static const int stallTime = 30000;
-    static const qint64 stallBytes = 64 * 1024;
+    static constexpr qint64 stallBytes = 64 * 1024;
     // Room a received file leaves free on its file system.
     static const qint64 freeSpaceMargin = 8 * 1024 * 1024;
 

@@ -303,9 +303,13 @@ void SFileListView::readTrash()
 void SFileListView::readFindFile(const QString &folder)
 {
     QDir d(folder, QString(), QDir::IgnoreCase, QDir::AllEntries);
-    const QFileInfoList entries = d.entryInfoList(QDir::Dirs | QDir::Files);
+    // Qt lists a link whose target is gone only among the system entries;
+    // the other system entries (pipes, sockets, devices) stay out
+    const QFileInfoList entries = d.entryInfoList(QDir::Dirs | QDir::Files | QDir::System);
     for (const QFileInfo &fi : entries) {
         if (fi.fileName() == QLatin1String(".") || fi.fileName() == QLatin1String(".."))
+            continue;
+        if (!fi.isSymLink() && !fi.isFile() && !fi.isDir())
             continue;
         // a relative target counts from the link's own folder
         const QString target = fi.isSymLink() ? fi.symLinkTarget() : fi.absoluteFilePath();

@@ -70,10 +70,8 @@ void DBRecord::write(PIMTextWriter &out) const
 {
     out.writeValue("T=", m_title);
     out.writeValue("I=", m_iconName);
-    if (!m_description.isEmpty())
-        out.writeValue("D=", m_description);
-    if (!m_password.isEmpty())
-        out.writeValue("X=", m_password);
+    out.writeValueIfAny("D=", m_description);
+    out.writeValueIfAny("X=", m_password);
     out.writeValue("P=", m_path);
     PIMRecord::write(out);
 }

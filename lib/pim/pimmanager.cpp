@@ -535,8 +535,7 @@ void PIMManager::writeHeader(PIMTextWriter &out)
     out.writeNumber("PERPAGE=", m_perPage);
     for (auto it = m_properties.constBegin(); it != m_properties.constEnd(); ++it)
         out.writeNamedValue("PROP=", it.key(), it.value());
-    if (!m_lastCurrent.isEmpty())
-        out.writeValue("LASTCURRENT=", m_lastCurrent);
+    out.writeValueIfAny("LASTCURRENT=", m_lastCurrent);
     out.writeNumber("TOTAL=", m_headerOnly ? m_total : m_records.count());
     if (m_destroying)
         out.writeRaw(m_subclassHeader.constData(), m_subclassHeader.size());

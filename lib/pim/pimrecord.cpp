@@ -195,8 +195,7 @@ void PIMRecord::write(PIMTextWriter &out) const
     writeStamp(out, "UPDATED=", m_updated);
     for (auto it = m_properties.constBegin(); it != m_properties.constEnd(); ++it)
         out.writeNamedValue("PROP=", it.key(), it.value());
-    if (!m_categoryList.isEmpty())
-        out.writeValues("CATS=", m_categoryList);
+    out.writeValues("CATS=", m_categoryList);
     out.writeLine("END");
 }
 

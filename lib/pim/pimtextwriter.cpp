@@ -110,10 +110,7 @@ void PIMTextWriter::putValue(const QString &value)
     // A reader takes a carriage return before the line feed for a CRLF
     // line end: a value's trailing ones are left out once here, else the
     // value would lose one on every save.
-    int n = value.size();
-    while (n > 0 && value.at(n - 1) == QLatin1Char('\r'))
-        --n;
-    putUtf8(reinterpret_cast<const ushort *>(value.constData()), n, true);
+    putUtf8(reinterpret_cast<const ushort *>(value.constData()), writtenSize(value), true);
 }
 
 void PIMTextWriter::putUtf8(const QString &value, bool escape)
@@ -181,18 +178,36 @@ void PIMTextWriter::putNumber(qint64 value)
     m_used = int(putSigned(out, value) - m_buffer);
 }
 
-void PIMTextWriter::putValues(const QStringList &values)
+void PIMTextWriter::writeValues(const char *key, const QStringList &values)
 {
-    // the last text loses its trailing carriage returns, as the whole
-    // joined value would: they cannot reach past a line feed
-    const int n = values.size();
-    for (int i = 0; i < n; ++i) {
-        if (i + 1 < n) {
-            putUtf8(values.at(i), true);
+    // The reader splits the value at every "|" and drops empty texts; texts
+    // that hold no "|" or line feed are written as they are.
+    bool plain = !values.isEmpty() && writtenSize(values.last()) == values.last().size();
+    for (int i = 0; plain && i < values.size(); ++i) {
+        const QString &v = values.at(i);
+        plain = !v.isEmpty() && !v.contains(QLatin1Char('|')) && !v.contains(QLatin1Char('\n'));
+    }
+    QStringList texts;
+    if (plain) {
+        texts = values;
+    } else {
+        texts = values.join(QLatin1Char('\n'))
+                    .replace(QLatin1Char('|'), QLatin1Char('\n'))
+                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        // the last text loses its trailing carriage returns, as a whole
+        // value would; one left empty is dropped
+        while (!texts.isEmpty() && writtenSize(texts.last()) == 0)
+            texts.removeLast();
+        if (!texts.isEmpty())
+            texts.last().truncate(writtenSize(texts.last()));
+    }
+    if (texts.isEmpty())
+        return;
+    putText(key);
+    for (int i = 0; i < texts.size(); ++i) {
+        if (i > 0)
             put('|');
-        } else {
-            putValue(values.at(i));
-        }
+        putUtf8(texts.at(i), false);
     }
     put('\n');
 }

@@ -41,13 +41,18 @@ public:
         putValue(value);
         put('\n');
     }
-    // the texts escaped and joined by "|", as writeValue() writes them
-    // joined by line feeds
-    void writeValues(const char *key, const QStringList &values)
+    // writeValue(), or no line at all when the value is empty as written
+    // (carriage returns only): what the next load finds is what this save
+    // meant, so a second save writes the same
+    void writeValueIfAny(const char *key, const QString &value)
     {
-        putText(key);
-        putValues(values);
+        if (writtenSize(value) > 0)
+            writeValue(key, value);
     }
+    // the texts escaped and joined by "|", as writeValue() writes them
+    // joined by line feeds; the reader drops empty texts, so they are not
+    // written, nor is a line without any text
+    void writeValues(const char *key, const QStringList &values);
     // key, name unescaped, "=", escaped value, line feed
     void writeNamedValue(const char *key, const QString &name, const QString &value)
     {
@@ -126,8 +131,15 @@ private:
     void putUtf8(const ushort *text, int size, bool escape);
     // an escaped value without trailing carriage returns
     void putValue(const QString &value);
+    // the size of the value without its trailing carriage returns
+    static int writtenSize(const QString &value)
+    {
+        int n = value.size();
+        while (n > 0 && value.at(n - 1) == QLatin1Char('\r'))
+            --n;
+        return n;
+    }
     void putNumber(qint64 value);
-    void putValues(const QStringList &values);
     // the date-time text and the line feed
     void putDateTime(const QDate &date, const QTime &time);
     void putDateTime(qint64 julianDay, int hour, int minute, int second);

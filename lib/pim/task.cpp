@@ -33,18 +33,12 @@ void Task::write(PIMTextWriter &out) const
         out.writeLine("REMINDER");
         reminder->write(out);
     }
-    if (!type.isEmpty())
-        out.writeValue("TYPE=", type);
-    if (!amount.isEmpty())
-        out.writeValue("AMOUNT=", amount);
-    if (!currency.isEmpty())
-        out.writeValue("CUR=", currency);
-    if (!city.isEmpty())
-        out.writeValue("CITY=", city);
-    if (!description.isEmpty())
-        out.writeValue("DESC=", description);
-    if (!account.isEmpty())
-        out.writeValue("ACCOUNT=", account);
+    out.writeValueIfAny("TYPE=", type);
+    out.writeValueIfAny("AMOUNT=", amount);
+    out.writeValueIfAny("CUR=", currency);
+    out.writeValueIfAny("CITY=", city);
+    out.writeValueIfAny("DESC=", description);
+    out.writeValueIfAny("ACCOUNT=", account);
     out.writeDateAsDateTime("DATE=", date);
     PIMRecord::write(out);
 }

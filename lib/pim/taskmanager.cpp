@@ -269,12 +269,9 @@ bool TaskManager::accept(PIMRecord *record)
 void TaskManager::writeHeader(PIMTextWriter &out)
 {
     PIMManager::writeHeader(out);
-    if (!m_description.isEmpty())
-        out.writeValue("DESC=", m_description);
-    if (!m_icon.isEmpty())
-        out.writeValue("ICON=", m_icon);
-    if (!m_password.isEmpty())
-        out.writeValue("PWD=", m_password);
+    out.writeValueIfAny("DESC=", m_description);
+    out.writeValueIfAny("ICON=", m_icon);
+    out.writeValueIfAny("PWD=", m_password);
     if (!m_filters.isEmpty()) {
         out.writeValue("FILTERS=", TaskFilter::toText(m_filters));
         // The find filter is transient: a book never reopens with it.

@@ -39,6 +39,15 @@ bool earlier(const AlarmServer::Alarm &a, const AlarmServer::Alarm &b)
     return a.when < b.when;
 }
 
+// The list's time text has four digits of year: a local time outside them
+// (possible from a time with an offset) would be written as nothing and
+// lost at the next read, so it is never kept.
+bool hasTimeText(const QDateTime &local)
+{
+    const int year = local.date().year();
+    return year >= 1 && year <= 9999;
+}
+
 } // namespace
 
 bool AlarmServer::addAlarm(const QDateTime &when, const QByteArray &channel,
@@ -91,8 +100,10 @@ bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QB
 {
     if (!when.isValid())
         return true;
-    load();   // another copy on this root may have changed the file
     const Alarm a{wholeSeconds(when), channel, message, data};
+    if (!hasTimeText(a.when))
+        return true;
+    load();   // another copy on this root may have changed the file
     if (m_alarms.contains(a))
         return true;
     m_alarms.insert(std::upper_bound(m_alarms.begin(), m_alarms.end(), a, earlier), a);
@@ -232,6 +243,8 @@ void AlarmServer::load()
         if (!a.when.isValid() || !ok || fields.at(1).isEmpty())
             continue;
         a.when = wholeSeconds(a.when);
+        if (!hasTimeText(a.when))
+            continue;
         a.channel = QByteArray::fromPercentEncoding(fields.at(1));
         a.message = QByteArray::fromPercentEncoding(fields.at(2));
         if (!list.contains(a))

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QSettings>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -85,6 +87,11 @@ QString Config::readEntry(const QString &key, const QString &deflt) const
     // QSettings hands a comma-containing unquoted value back as a list
     if (v.type() == QVariant::StringList)
         return v.toStringList().join(QLatin1Char(','));
+    // a text kept as its UTF-8 bytes (see writeEntry), a zero byte included
+    if (v.type() == QVariant::ByteArray) {
+        const QByteArray bytes = v.toByteArray();
+        return QString::fromUtf8(bytes.constData(), bytes.size());
+    }
     QString s = v.toString();
     if (s.isNull())
         s = QLatin1String("");
@@ -131,7 +138,16 @@ void Config::writeEntry(const QString &key, const QString &value)
     if (m_settings->contains(k) && readEntry(key) == value)
         return;
     // never store a null QString: it would read back as missing
-    m_settings->setValue(k, value.isNull() ? QLatin1String("") : value);
+    if (value.isNull()) {
+        m_settings->setValue(k, QLatin1String(""));
+    } else if (std::any_of(value.begin(), value.end(), [](QChar c) { return c.isSurrogate(); })) {
+        // the settings file is written one UTF-16 unit at a time, which loses
+        // a character beyond them (a pair of units); such a text is kept as
+        // its UTF-8 bytes, which readEntry() turns back into the text
+        m_settings->setValue(k, value.toUtf8());
+    } else {
+        m_settings->setValue(k, value);
+    }
     m_changed = true;
 }
 

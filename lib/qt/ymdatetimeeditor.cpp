@@ -101,7 +101,8 @@ void YMDateTimeEditor::setOnlyDate(bool on)
 void YMDateTimeEditor::setOnlyTime(bool on)
 {
     if (on) {
-        const QDateTime dt = combined(QDate(1974, 7, 3), m_dateEdit->dateTime().time());
+        // the time edit holds the edited time: setTime() leaves the date edit alone
+        const QDateTime dt = combined(QDate(1974, 7, 3), time());
         m_dateEdit->setDateTime(dt);
         m_timeEdit->setDateTime(dt);
     } else {

@@ -27,7 +27,9 @@ namespace {
 // Answers the modal dialogs that come up one after another, in order.
 void answerInTurn(QList<std::function<void(QDialog *)>> steps)
 {
-    auto *timer = new QTimer;
+    // owned by the application, so a timer still running when the tests end
+    // goes with it
+    auto *timer = new QTimer(QCoreApplication::instance());
     auto remaining = std::make_shared<QList<std::function<void(QDialog *)>>>(std::move(steps));
     auto last = std::make_shared<QPointer<QWidget>>();
     auto waited = std::make_shared<int>(0);
@@ -304,12 +306,12 @@ private slots:
                           ringing = QpeDevice::recorded().join(' ');
                           played = QpeSound::recorded();
                           const QString screen = QString::fromLocal8Bit(qgetenv("QPE_SCREEN"));
-                          d->grab().save(QStringLiteral("/tmp/ymr-alarm-%1.png").arg(screen));
+                          d->grab().save(ymrtest::grabPath("ymr-alarm-" + screen));
                           d->accept();
                       },
                       [&](QDialog *d) {
                           const QString screen = QString::fromLocal8Bit(qgetenv("QPE_SCREEN"));
-                          d->grab().save(QStringLiteral("/tmp/ymr-reminders-%1.png").arg(screen));
+                          d->grab().save(ymrtest::grabPath("ymr-reminders-" + screen));
                           QCOMPARE(dialog.lv->childCount(), 1);
                           dialog.PushButton3->click();
                       }});

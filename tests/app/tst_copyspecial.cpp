@@ -109,7 +109,7 @@ void TestCopySpecial::copyAndMove()
         for (int row : {0, 2, 4})
             mark(d, row);
         const QString size = QString::number(QPEApplication::screenRect().width());
-        QVERIFY(d->grab().save(QDir::tempPath() + "/ymr-copyspecial-" + size + ".png"));
+        QVERIFY(d->grab().save(ymrtest::grabPath("ymr-copyspecial-" + size)));
         chooseBook(driver, QStringLiteral("Trip"));
         YMRDialog::queueAnswer(1);
         d->copyButton()->click();

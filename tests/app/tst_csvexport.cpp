@@ -340,7 +340,7 @@ void TestCsvExport::settingsAndEmptyView()
         QCOMPARE(dialog->dateFormat->format(), QStringLiteral("DD/MM/YYYY"));
         dialog->other->setChecked(false);
         const QString size = QString::number(QPEApplication::screenRect().width());
-        QVERIFY(d->grab().save(QDir::tempPath() + "/ymr-export-" + size + ".png"));
+        QVERIFY(d->grab().save(ymrtest::grabPath("ymr-export-" + size)));
         d->reject();
     });
     trigger(w, "export");

@@ -5,6 +5,7 @@
 #include "pim/categoriesmanager.h"
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
+#include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
 #include "qpe/categories.h"
 #include "qpe/config.h"
@@ -24,6 +25,8 @@ private slots:
     void existingCategoryTakesPlatformColours();
     void noOldFileChangesNothing();
     void convertsOnceIntoBookOne();
+    void convertedBookSettles_data();
+    void convertedBookSettles();
     void staleAsideFileIsKept();
     void failureLeavesEverythingAsItWas_data();
     void failureLeavesEverythingAsItWas();
@@ -190,6 +193,37 @@ void TestDataMigration::convertsOnceIntoBookOne()
     // a second start converts nothing
     QCOMPARE(DataMigration::run(), DataMigration::NothingToDo);
     QCOMPARE(readAll(book), converted);
+}
+
+// Inputs the fuzzing of the conversion found: the converted book settles
+// after one save, whatever its values hold.
+void TestDataMigration::convertedBookSettles_data()
+{
+    QTest::addColumn<QByteArray>("old");
+    // a line read here loses one carriage return with its line feed
+    QTest::newRow("carriage returns only") << QByteArray("FOLDER\nEND\nUID=x\nACCOUNT=\r\r\r\nEND\n");
+    QTest::newRow("in the header") << QByteArray("FOLDER\nDESC=\r\r\r\nLASTCURRENT=\r\r\nEND\n");
+    QTest::newRow("categories") << QByteArray("UID=x\nCATS=\r\r\r\nEND\nUID=y\nCATS=a||\r\r\r\nEND\n");
+}
+
+void TestDataMigration::convertedBookSettles()
+{
+    QFETCH(QByteArray, old);
+    writeFile(DataMigration::oldFileName(), old);
+    QCOMPARE(DataMigration::run(), DataMigration::Converted);
+    const QString book = DataMigration::bookFileName();
+    QByteArray first;
+    for (int save = 0; save < 2; ++save) {
+        {
+            TaskManager store(book);
+            QVERIFY(store.load());
+            store.forceSave();
+        }
+        if (save == 0)
+            first = readAll(book);
+    }
+    QCOMPARE(readAll(book), first);
+    QVERIFY(!first.contains('\r'));
 }
 
 void TestDataMigration::staleAsideFileIsKept()

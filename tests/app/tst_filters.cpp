@@ -76,7 +76,7 @@ QStringList TestFilters::shownTypes(ToDoWindow &w)
 void TestFilters::grab(QWidget *w, const QString &name)
 {
     const QString size = QString::number(QPEApplication::screenRect().width());
-    QVERIFY(w->grab().save(QDir::tempPath() + "/ymr-" + name + "-" + size + ".png"));
+    QVERIFY(w->grab().save(ymrtest::grabPath("ymr-" + name + "-" + size)));
 }
 
 void TestFilters::sortingMenu()

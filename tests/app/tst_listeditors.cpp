@@ -299,13 +299,13 @@ private slots:
                            QStringLiteral("completed"));
         QVERIFY(QTest::qWaitForWindowExposed(&d));
         QVERIFY(!d.grab().isNull());
-        d.grab().save(QStringLiteral("/tmp/ymr-customlist-%1.png").arg(screen));
+        d.grab().save(ymrtest::grabPath("ymr-customlist-" + screen));
         CurrenciesList c;
         QVERIFY(QTest::qWaitForWindowExposed(&c));
-        c.grab().save(QStringLiteral("/tmp/ymr-currencies-%1.png").arg(screen));
+        c.grab().save(ymrtest::grabPath("ymr-currencies-" + screen));
         NumberFormatEditor e(QStringLiteral("@#,##0.00"), QStringLiteral("$"));
         QVERIFY(QTest::qWaitForWindowExposed(&e));
-        e.grab().save(QStringLiteral("/tmp/ymr-numberformat-%1.png").arg(screen));
+        e.grab().save(ymrtest::grabPath("ymr-numberformat-" + screen));
         QVERIFY(d.width() <= QPEApplication::screenRect().width());
     }
 };

@@ -149,7 +149,7 @@ void TestOptionsDialog::press(QWidget *w, Qt::Key key, Qt::KeyboardModifiers mod
 void TestOptionsDialog::grab(QWidget *w, const QString &name)
 {
     const QString size = QString::number(QPEApplication::screenRect().width());
-    QVERIFY(w->grab().save(QDir::tempPath() + "/ymr-options-" + name + "-" + size + ".png"));
+    QVERIFY(w->grab().save(ymrtest::grabPath("ymr-options-" + name + "-" + size)));
 }
 
 void TestOptionsDialog::formatPageDefaultsAndBadInput()

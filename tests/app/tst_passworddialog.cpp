@@ -21,6 +21,7 @@ class TestPasswordDialog : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void cleanupTestCase() { delete m_index; }
     void cleanup();
     void formAndMask();
     void confirmAsksAgainUntilBothMatch_data();
@@ -283,13 +284,13 @@ void TestPasswordDialog::grabs()
     PasswordDialog confirm(true);
     confirm.show();
     QVERIFY(QTest::qWaitForWindowExposed(&confirm));
-    QVERIFY(confirm.grab().save(QDir::tempPath() + "/ymr-password-confirm-" + size + ".png"));
+    QVERIFY(confirm.grab().save(ymrtest::grabPath("ymr-password-confirm-" + size)));
     PasswordDialog2 open(m_index, m_index->findByTitle(QStringLiteral("Alpha")));
     open.show();
     QVERIFY(QTest::qWaitForWindowExposed(&open));
     QVERIFY(open.btnOk->isVisible() && open.booksButton()->isVisible());
     QVERIFY(open.booksCombo()->geometry().bottom() < open.p1->geometry().top());
-    QVERIFY(open.grab().save(QDir::tempPath() + "/ymr-password-open-" + size + ".png"));
+    QVERIFY(open.grab().save(ymrtest::grabPath("ymr-password-open-" + size)));
 }
 
 YMR_TEST_MAIN(TestPasswordDialog)

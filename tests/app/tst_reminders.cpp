@@ -130,7 +130,7 @@ private slots:
             QpeDevice::clearRecord();
             const QString screen = QString::fromLocal8Bit(qgetenv("QPE_SCREEN"));
             QVERIFY(QTest::qWaitForWindowExposed(&alert));
-            alert.grab().save(QStringLiteral("/tmp/ymr-alert-%1.png").arg(screen));
+            alert.grab().save(ymrtest::grabPath("ymr-alert-" + screen));
         }
         QCOMPARE(ioctls(QpeDevice::recorded()), QStringList({"0x5681 {13,0}"}));
         QCOMPARE(QpeDevice::openDescriptors(), 0);

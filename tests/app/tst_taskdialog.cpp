@@ -348,11 +348,11 @@ private slots:
         ymrtest::whenModalShown([screen](QDialog *d) {
             auto *td = static_cast<TaskDialog *>(d);
             QVERIFY(td->width() <= QPEApplication::screenRect().width());
-            td->grab().save(QStringLiteral("/tmp/ymr-taskdialog-expense-%1.png").arg(screen));
+            td->grab().save(ymrtest::grabPath("ymr-taskdialog-expense-" + screen));
             td->tabs()->showPage(td->memo());
-            td->grab().save(QStringLiteral("/tmp/ymr-taskdialog-memo-%1.png").arg(screen));
+            td->grab().save(ymrtest::grabPath("ymr-taskdialog-memo-" + screen));
             td->tabs()->showPage(td->reminderEditor());
-            td->grab().save(QStringLiteral("/tmp/ymr-taskdialog-reminder-%1.png").arg(screen));
+            td->grab().save(ymrtest::grabPath("ymr-taskdialog-reminder-" + screen));
             td->reject();
         });
         dialog.exec(a, 0, true);

@@ -124,7 +124,7 @@ void TestToDoWindow::addExpenses(TaskManager *book, int count)
 void TestToDoWindow::grab(QWidget *w, const QString &name)
 {
     const QString size = QString::number(QPEApplication::screenRect().width());
-    QVERIFY(w->grab().save(QDir::tempPath() + "/ymr-" + name + "-" + size + ".png"));
+    QVERIFY(w->grab().save(ymrtest::grabPath("ymr-" + name + "-" + size)));
 }
 
 void TestToDoWindow::firstStartCreatesAndOpensFirstBook()
@@ -420,8 +420,7 @@ void TestToDoWindow::unreadableBookIsNeverOpened()
 
 void TestToDoWindow::documentOnTheCommandLine()
 {
-    const QString doc = QDir::tempPath() + "/ymr-cli-" + QString::number(qApp->applicationPid())
-                        + "/Outing.exp";
+    const QString doc = ymrtest::userRoot().filePath(QStringLiteral("cli/Outing.exp"));
     QDir().mkpath(QFileInfo(doc).path());
     {
         TaskManager book(doc);

@@ -290,7 +290,7 @@ void TestToDoWindowRecords::addEditCloneDelete()
     QCOMPARE(w.manager()->count(), 0);
     QVERIFY(driver.unexpected.isEmpty());
     const QString screen = QString::number(QPEApplication::screenRect().width());
-    w.grab().save(QDir::tempPath() + "/ymr-records-main-" + screen + ".png");
+    w.grab().save(ymrtest::grabPath("ymr-records-main-" + screen));
 }
 
 void TestToDoWindowRecords::templates()
@@ -318,7 +318,7 @@ void TestToDoWindowRecords::templates()
         td->btnSep->click();
         const QString screen = QString::number(QPEApplication::screenRect().width());
         QVERIFY(td->width() <= QPEApplication::screenRect().width());
-        td->grab().save(QDir::tempPath() + "/ymr-records-templates-" + screen + ".png");
+        td->grab().save(ymrtest::grabPath("ymr-records-templates-" + screen));
         ModalDriver::reject(d);
     });
     trigger(w, "template");
@@ -401,7 +401,7 @@ void TestToDoWindowRecords::ring(ToDoWindow &w, ModalDriver &driver,
 {
     driver.expect("Alert", [](QWidget *d) {
         const QString screen = QString::number(QPEApplication::screenRect().width());
-        d->grab().save(QDir::tempPath() + "/ymr-records-alert-" + screen + ".png");
+        d->grab().save(ymrtest::grabPath("ymr-records-alert-" + screen));
         ModalDriver::accept(d);
     });
     driver.expect("AlertDialog", [act](QWidget *d) { act(static_cast<AlertDialog *>(d)); });

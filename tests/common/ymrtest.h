@@ -36,6 +36,13 @@ inline void prepareEnvironment()
     qputenv("QPE_HOME", given.isEmpty() ? dir.path().toLocal8Bit() : given);
 }
 
+// Where a test saves a picture it grabbed: under its own temporary root,
+// like every file a test writes.
+inline QString grabPath(const QString &name)
+{
+    return userRoot().filePath(name + QStringLiteral(".png"));
+}
+
 // Delivers every event already posted, and those that posts in turn: after
 // it, a posted message that was going to arrive has arrived. The way to
 // check that nothing (more) came without a fixed wait.

@@ -9,7 +9,8 @@
 //
 // A test program: #include "xdesktop.h", then YMR_DESKTOP_TEST_MAIN(Class).
 // Windows appear, get their frames and move in the manager's own time:
-// wait for them with placed() / waitFor(), never with fixed sleeps.
+// wait for them with placed() / waitFor(), never with fixed sleeps. The
+// program itself runs there too (Program), driven by the real keyboard.
 
 #include "ymrtest.h"
 
@@ -71,10 +72,17 @@ struct Place {
     bool framed = false;
 };
 
+inline Place placeOf(WId window);
+
 inline Place placeOf(QWidget *w)
 {
+    return placeOf(w->winId());
+}
+
+inline Place placeOf(WId window)
+{
     const QByteArray out = run(QStringLiteral("xwininfo"),
-                               {QStringLiteral("-id"), QString::number(w->winId()),
+                               {QStringLiteral("-id"), QString::number(window),
                                 QStringLiteral("-children"), QStringLiteral("-stats")});
     // "  Label: value" lines
     const auto line = [&out](const char *label) {
@@ -132,30 +140,84 @@ inline QRect screenOf(QWidget *w)
     return s ? s->availableGeometry() : QRect();
 }
 
-// Gives w the focus as a click on it would, then presses the key on the
-// real keyboard (the window manager sees it first).
-inline bool pressKeyIn(QWidget *w, const QString &key)
+// Gives the window the focus as a click on it would, then presses the keys
+// in turn on the real keyboard (the window manager sees them first).
+inline bool pressKeysIn(WId window, const QStringList &keys)
 {
-    return xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"),
-                    QString::number(w->winId()), QStringLiteral("key"),
-                    QStringLiteral("--clearmodifiers"), key});
+    return xdotool(QStringList{QStringLiteral("windowactivate"), QStringLiteral("--sync"),
+                               QString::number(window), QStringLiteral("key"),
+                               QStringLiteral("--clearmodifiers")}
+                   + keys);
 }
 
-// Asks the manager to close w, as its title bar's close button does.
-inline bool closeThroughWindowManager(QWidget *w)
+// A click of the real mouse at a point of the window's client area.
+inline bool click(WId window, const QPoint &at)
 {
-    return pressKeyIn(w, QStringLiteral("alt+F4"));
-}
-
-// A click of the real mouse at a point of w.
-inline bool click(QWidget *w, const QPoint &at)
-{
-    const QPoint p = placeOf(w).client.topLeft() + at;
+    const QPoint p = placeOf(window).client.topLeft() + at;
     // the server takes the move and the click in turn (no --sync: it waits
     // long when the pointer is there already)
     return xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y()),
                     QStringLiteral("click"), QStringLiteral("1")});
 }
+
+// The program as built beside the tests, on the test's server with a home
+// of its own: its settings and books are put there before start().
+class Program
+{
+public:
+    QString home() const { return m_home.path(); }
+    QString settingsFile() const { return home() + QStringLiteral("/Settings/ymrOutlays.conf"); }
+    QProcess &process() { return m_process; }
+
+    bool start()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QPE_HOME"), home());
+        m_process.setProcessEnvironment(env);
+        m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../app/ymroutlays"),
+                        QStringList());
+        return m_process.waitForStarted(WaitMs);
+    }
+
+    // Its shown window whose title matches, once it is there; 0 when it
+    // does not come.
+    WId window(const QString &title)
+    {
+        WId id = 0;
+        waitFor([&] { return (id = find(title)) || m_process.state() == QProcess::NotRunning; });
+        if (!id)
+            qWarning("no window \"%s\"; the program's windows: %s", qPrintable(title),
+                     search(QStringLiteral("."), {"getwindowname", "%@"}).constData());
+        return id;
+    }
+
+    bool gone(const QString &title)
+    {
+        return waitFor([&] { return !find(title); });
+    }
+
+    // Waits for its end: whether it ended by itself, with success.
+    bool ended()
+    {
+        return waitFor([this] { return m_process.state() == QProcess::NotRunning; })
+               && m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+    }
+
+private:
+    QByteArray search(const QString &title, const QStringList &then = {})
+    {
+        return run(QStringLiteral("xdotool"),
+                   QStringList{"search", "--all", "--onlyvisible", "--pid",
+                               QString::number(m_process.processId()), "--name", title}
+                       + then);
+    }
+
+    WId find(const QString &title) { return search(title).split('\n').value(0).toULongLong(); }
+
+    QTemporaryDir m_home{ymrtest::userRoot().path() + QStringLiteral("/programXXXXXX")};
+    QProcess m_process;
+};
 
 class Session
 {
@@ -174,8 +236,10 @@ public:
             *why = QStringLiteral("no pipe for Xvfb's display number");
             return false;
         }
+        // -noreset: else the server resets each time its last client leaves,
+        // as the tools that poll it before the manager is up do
         m_server = spawn({"Xvfb", "-displayfd", QByteArray::number(fds[1]), "-screen", "0",
-                          "1280x1024x24", "-nolisten", "tcp"});
+                          "1280x1024x24", "-nolisten", "tcp", "-noreset"});
         ::close(fds[1]);
         const QByteArray display = readLine(fds[0]);
         ::close(fds[0]);

@@ -1,6 +1,7 @@
 // ymr-test-screens: 240x320 480x640
 #include "ymrtest.h"
 
+#include "filebytes.h"
 #include "filetree.h"
 
 #include "filedialog/bookmarkmanager.h"
@@ -86,6 +87,7 @@ private slots:
     void filterCombo();
     void history();
     void bookmarks();
+    void bookmarksReadBackFromTheFile();
     void viewOptions();
     void optionsMenu();
     void reloadAfterFolderVanished();
@@ -436,6 +438,28 @@ void TestYMFileDialog::bookmarks()
     d.reject();
 }
 
+// An input the fuzzing of the settings file found: the bookmarks a dialog
+// saves read back the same from the file, a folder name with a character
+// beyond 16 bits included.
+void TestYMFileDialog::bookmarksReadBackFromTheFile()
+{
+    filetree::Tree tree;
+    const QString path = Config::configFileName("ymrFileDialog");
+    writeAll(path, "[Options]\nbookmarks=\"/h\xf0\xb0\xb0\xb0;/a\"\n");
+    QStringList saved;
+    {
+        YMFileDialog d(tree.root, "", false, false, "");
+        d.newBookmark();
+        saved = d.bookmarks();
+        d.reject();
+    }
+    QCOMPARE(saved, (QStringList{QString::fromUtf8("/h\xf0\xb0\xb0\xb0"), "/a", tree.root}));
+    setNewFileTime(path);
+    YMFileDialog d(tree.root, "", false, false, "");
+    QCOMPARE(d.bookmarks(), saved);
+    d.reject();
+}
+
 void TestYMFileDialog::viewOptions()
 {
     filetree::Tree tree;
@@ -600,7 +624,7 @@ void TestYMFileDialog::grab()
         QCoreApplication::processEvents();
         const QImage img = d.grab().toImage();
         QCOMPARE(img.size(), screen.size());
-        img.save(QDir::tempPath() + "/ymfiledialog-file-" + tag + ".png");
+        img.save(ymrtest::grabPath("ymfiledialog-file-" + tag));
         QVERIFY(d.toolBar()->geometry().bottom() < d.dirCombo()->geometry().top());
         QVERIFY(d.fileView()->height() > d.nameEdit()->height() * 3);
         d.reject();
@@ -608,7 +632,7 @@ void TestYMFileDialog::grab()
     YMFileDialog d(tree.path("x/inner"), "", true, false, "");
     QTRY_COMPARE(d.size(), screen.size());
     QCoreApplication::processEvents();
-    d.grab().save(QDir::tempPath() + "/ymfiledialog-dir-" + tag + ".png");
+    d.grab().save(ymrtest::grabPath("ymfiledialog-dir-" + tag));
     d.reject();
 }
 

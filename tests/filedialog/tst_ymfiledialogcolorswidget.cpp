@@ -144,10 +144,8 @@ void TestYMFileDialogColorsWidget::optionsDialog()
         QCOMPARE(tabs->tabPosition(), YMRMainWindow::isPortrait() ? 0 : 2);
         const QRect screen = QPEApplication::screenRect();
         QCOMPARE(dlg->size(), screen.size());
-        dlg->grab().save(QDir::tempPath()
-                         + QString("/ymfiledialog-options-%1x%2.png")
-                               .arg(screen.width())
-                               .arg(screen.height()));
+        dlg->grab().save(ymrtest::grabPath(
+            QString("ymfiledialog-options-%1x%2").arg(screen.width()).arg(screen.height())));
         dlg->accept();
     });
     d.options();

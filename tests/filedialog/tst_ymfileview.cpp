@@ -15,6 +15,8 @@
 #include <QDataStream>
 #include <QSignalSpy>
 
+#include <sys/stat.h>
+
 namespace {
 
 QStringList boxTexts(const SFileListBox *b)
@@ -377,7 +379,7 @@ void TestYMFileView::damagedTrashIndex()
 }
 
 // The find-file folder lists its links' targets; relative ones count from
-// the link's own folder.
+// the link's own folder, and a target that is gone still has its row.
 void TestYMFileView::findFileFolder()
 {
     filetree::Tree tree;
@@ -387,6 +389,8 @@ void TestYMFileView::findFileFolder()
     filetree::touch(found + "sub/local.txt");
     QVERIFY(QFile::link(tree.path("b.exp"), found + "r1"));
     QVERIFY(QFile::link("sub/local.txt", found + "r2"));
+    QVERIFY(QFile::link(tree.path("x/gone.exp"), found + "r3"));
+    QCOMPARE(mkfifo(QFile::encodeName(found + "pipe").constData(), 0600), 0);
 
     YMFileView view(false);
     view.setMultiSelection(true);
@@ -397,13 +401,18 @@ void TestYMFileView::findFileFolder()
     QCOMPARE(lv->columns(), 4);
     QVERIFY(!lv->header()->isHidden());
     const QStringList names = viewTexts(lv);
+    QCOMPARE(names.size(), 4); // the folder "sub" too, the pipe not
     QVERIFY(names.contains("b.exp"));
     QVERIFY(names.contains("local.txt"));
+    YMRListViewItem *gone = row(lv, "gone.exp");
+    QVERIFY(gone);
+    QCOMPARE(gone->text(3), tree.path("x/"));
     view.selectAll();
     QStringList list;
     view.selection(list);
     QVERIFY(list.contains(tree.path("b.exp")));
     QVERIFY(list.contains(QDir::cleanPath(found + "sub/local.txt")));
+    QVERIFY(list.contains(tree.path("x/gone.exp")));
     // only the exact spelling is the find-file folder, not a link to it
     QVERIFY(QFile::link(QDir::cleanPath(found), tree.path("alias")));
     view.setDir(tree.path("alias"));

@@ -87,7 +87,7 @@ void TestCategoryListView::rows()
     l->resize(screen.width(), screen.height() / 2);
     l->show();
     QVERIFY(QTest::qWaitForWindowExposed(l));
-    l->grab().save(QStringLiteral("/tmp/categorylistview_%1.png").arg(screen.width()));
+    l->grab().save(ymrtest::grabPath("categorylistview_" + QString::number(screen.width())));
     const QImage shown = l->viewport()->grab().toImage();
     const QRect r = l->itemRect(food);
     QCOMPARE(QColor(shown.pixel(l->header()->sectionPos(1) + l->header()->sectionSize(1) - 3,

@@ -180,7 +180,7 @@ void TestDBListView::shownAtScreenClass()
     list->resize(screen.width(), screen.height() / 2);
     list->show();
     QVERIFY(QTest::qWaitForWindowExposed(list.get()));
-    list->grab().save(QStringLiteral("/tmp/dblistview_%1.png").arg(screen.width()));
+    list->grab().save(ymrtest::grabPath("dblistview_" + QString::number(screen.width())));
     const QImage rows = list->viewport()->grab().toImage();
     YMRListViewItem *second = list->firstChild()->nextSibling();
     YMRListViewItem *third = second->nextSibling();

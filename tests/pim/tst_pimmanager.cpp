@@ -595,19 +595,27 @@ void TestPIMManager::trailingCarriageReturnsSettle()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("cr.exp"));
-    writeAll(path, "FOLDER\nPROP=p=head\r\r\nTOTAL=1\nEND\nTYPE=read\r\r\r\nPROP=n=x\r\r\nEND\n");
+    // values of carriage returns only, read and typed, leave no line
+    writeAll(path, "FOLDER\nPROP=p=head\r\r\nLASTCURRENT=\r\r\nTOTAL=1\nEND\n"
+                   "TYPE=read\r\r\r\nACCOUNT=\r\r\nCATS=\r\r\nPROP=n=x\r\r\nEND\n");
     {
         KeyStore store(path);
         QVERIFY(store.load());
         auto *t = new Task(&store);
         t->type = QStringLiteral("typed\r\r");
         t->description = QStringLiteral("two\r\nlines\r");
+        t->city = QStringLiteral("\r");
+        // empty categories read back as none
+        t->setCategories({QStringLiteral("a"), QString(), QStringLiteral("|b"), QStringLiteral("\r")});
         t->store(nullptr);
         store.setProperty(QStringLiteral("q"), QStringLiteral("\r"));
     }
     const QByteArray first = readAll(path);
     QCOMPARE(first.count('\r'), 1);
     QVERIFY(first.contains("two\r|lines\n")); // a return inside a value stays
+    QVERIFY(!first.contains("LASTCURRENT=") && !first.contains("ACCOUNT=") && !first.contains("CITY="));
+    QCOMPARE(first.count("CATS="), 1);
+    QVERIFY(first.contains("CATS=a|b\n"));
     // every later save gives the same bytes
     for (int i = 0; i < 2; ++i) {
         KeyStore store(path);

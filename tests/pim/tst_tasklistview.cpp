@@ -346,7 +346,7 @@ void TestTaskListView::shownAtScreenClass()
     list->resize(screen.width(), screen.height() / 2);
     list->show();
     QVERIFY(QTest::qWaitForWindowExposed(list.get()));
-    list->grab().save(QStringLiteral("/tmp/tasklistview_%1.png").arg(screen.width()));
+    list->grab().save(ymrtest::grabPath("tasklistview_" + QString::number(screen.width())));
     // the rows in their category's colour below the header
     const QImage rows = list->viewport()->grab().toImage();
     const QRect second = list->itemRect(list->firstChild()->nextSibling());

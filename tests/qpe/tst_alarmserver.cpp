@@ -1,5 +1,7 @@
 #include "ymrtest.h"
 
+#include "filebytes.h"
+
 #include "qpe/alarmserver.h"
 #include "qpe/qcopchannel.h"
 #include "qpe/qpeapplication.h"
@@ -73,6 +75,8 @@ private slots:
     void restartRearmsAndDeliversLateOnce();
     void persistedFieldsRoundTrip();
     void corruptLinesIgnored();
+    void listRoundTrips_data();
+    void listRoundTrips();
     void onlyOneServerPerRootDelivers();
     void idleHolderSeesAnotherCopysAlarm();
     void lockOfAnEndedCopyIsTakenOver();
@@ -299,6 +303,48 @@ void TestAlarmServer::corruptLinesIgnored()
     QCOMPARE(s.pending().size(), 1);
     QCOMPARE(s.pending().first().message, QByteArray("good"));
     QCOMPARE(s.pending().first().data, 7);
+}
+
+// Inputs the fuzzing of the list found: whatever a server reads, it writes
+// a list that reads back the same and writes the same bytes again.
+void TestAlarmServer::listRoundTrips_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("kept");
+    QTest::newRow("after year 9999 once local") << QByteArray("9999-12-31T23:59:59-14:00\tc\tm\t1\n") << 0;
+    QTest::newRow("before year 1 once local") << QByteArray("0001-01-01T00:00:00+14:00\tc\tm\t1\n") << 0;
+    QTest::newRow("offset and escapes") << QByteArray("2005-01-18T13:45:00+02:00\tch%09x\tm%zz\t-5\n") << 1;
+}
+
+void TestAlarmServer::listRoundTrips()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, kept);
+    const QString dir = freshDir();
+    const QString path = dir + QStringLiteral("/alarms");
+    writeAll(path, file);
+    const QDateTime probe(QDate(2001, 2, 3), QTime(4, 5, 6));
+    // adding and removing an alarm writes the list
+    auto rewrite = [&](AlarmServer &s) {
+        s.add(probe, "p", "p", 0);
+        s.remove(probe, "p", "p", 0);
+        return readAll(path);
+    };
+    QList<AlarmServer::Alarm> read;
+    QByteArray first;
+    {
+        AlarmServer s(dir);
+        read = s.pending();
+        QCOMPARE(read.size(), kept);
+        first = rewrite(s);
+    }
+    AlarmServer again(dir);
+    QCOMPARE(again.pending(), read);
+    QCOMPARE(rewrite(again), first);
+    // nor is such a time taken from the program
+    const QDateTime beyond(QDate(9999, 12, 31), QTime(23, 59), Qt::OffsetFromUTC, -14 * 3600);
+    QVERIFY(again.add(beyond, "c", "m", 1));
+    QCOMPARE(again.pending(), read);
 }
 
 void TestAlarmServer::onlyOneServerPerRootDelivers()

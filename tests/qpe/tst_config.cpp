@@ -1,5 +1,7 @@
 #include "ymrtest.h"
 
+#include "filebytes.h"
+
 #include "qpe/config.h"
 #include "qpe/global.h"
 #include "qpe/qpeapplication.h"
@@ -41,6 +43,9 @@ void TestConfig::roundTrips_data()
     QTest::newRow("equals") << QStringLiteral("a=b==");
     QTest::newRow("japanese") << QString::fromUtf8("\xe9\xa3\x9f\xe8\xb2\xbb");
     QTest::newRow("path") << QStringLiteral("/tmp/x y/Book1.exp");
+    // two UTF-16 units each
+    QTest::newRow("beyond 16 bits") << QString::fromUtf8("/h\xf0\x9f\x8f\xa0/\xf0\xb0\xb0\xb0 x");
+    QTest::newRow("beyond 16 bits, zeros") << QString::fromUtf8("a\0b\xf0\xb0\xb0\xb0\0", 9);
 }
 
 void TestConfig::roundTrips()
@@ -51,6 +56,8 @@ void TestConfig::roundTrips()
         c.setGroup(QStringLiteral("Options"));
         c.writeEntry(QStringLiteral("key"), value);
     }
+    // read from the file, not from memory
+    setNewFileTime(Config::configFileName(QStringLiteral("rt")));
     Config c(QStringLiteral("rt"));
     c.setGroup(QStringLiteral("Options"));
     QCOMPARE(c.readEntry(QStringLiteral("key"), QStringLiteral("default")), value);

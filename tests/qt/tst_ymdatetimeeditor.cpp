@@ -25,6 +25,8 @@ private slots:
     void init() { setDateSettings(false, 273); }
     void valueGoesEverywhere();
     void onlyDateAndOnlyTime();
+    void onlyTimeKeepsEditedTime_data();
+    void onlyTimeKeepsEditedTime();
     void noneStaysNone();
     void calendarPickKeepsTime_data();
     void calendarPickKeepsTime();
@@ -83,6 +85,33 @@ void TestYMDateTimeEditor::onlyDateAndOnlyTime()
     QVERIFY(!e.timeEdit()->isEnabled() && !e.timeButton()->isEnabled());
     e.setOnlyDate(false);
     QVERIFY(e.timeEdit()->isEnabled() && e.timeButton()->isEnabled());
+}
+
+// However the time was edited, switching to time-only keeps it.
+void TestYMDateTimeEditor::onlyTimeKeepsEditedTime_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::newRow("setTime") << 0;
+    QTest::newRow("clock pick") << 1;
+    QTest::newRow("typed") << 2;
+}
+
+void TestYMDateTimeEditor::onlyTimeKeepsEditedTime()
+{
+    QFETCH(int, how);
+    YMDateTimeEditor e;
+    e.setDateTime(Start);
+    const QTime edited(8, 15);
+    if (how == 0)
+        e.setTime(edited);
+    else if (how == 1)
+        emit e.timeButton()->timeClicked(edited);
+    else
+        QTest::keyClicks(e.timeEdit()->lineEdit(), QStringLiteral("0815"));
+    QCOMPARE(e.time(), edited);
+    e.setOnlyTime(true);
+    QCOMPARE(e.dateTime(), QDateTime(QDate(1974, 7, 3), edited));
+    QCOMPARE(e.timeEdit()->text(), QStringLiteral("08:15"));
 }
 
 void TestYMDateTimeEditor::noneStaysNone()

@@ -167,7 +167,7 @@ void TestTransferData::sendModeMarksTheOpenBook()
     Config cfg("ymrOutlays");
     cfg.setGroup("dbs_columns");
     QCOMPARE(cfg.readEntry("column"), QString("5;0;1;2;3;4"));
-    dlg.grab().save(QString("/tmp/transferdata_send_%1.png").arg(qEnvironmentVariable("QPE_SCREEN")));
+    dlg.grab().save(ymrtest::grabPath("transferdata_send_" + qEnvironmentVariable("QPE_SCREEN")));
 
     // clicking marks an available book and unmarks a marked one; never an unavailable one
     dlg.select(m_index->findByPath(other));
@@ -233,7 +233,7 @@ void TestTransferData::getModeConnectListsDeviceBooks()
         QCOMPARE(dlg.list->childCount(), 2);
         dlg.select(dlg.deviceIndexStore()->findByPath("/media/card/Card.exp"));
         QVERIFY(dlg.deviceIndexStore()->findByPath("/media/card/Card.exp")->hasProperty("transfer"));
-        dlg.grab().save(QString("/tmp/transferdata_get_%1.png").arg(qEnvironmentVariable("QPE_SCREEN")));
+        dlg.grab().save(ymrtest::grabPath("transferdata_get_" + qEnvironmentVariable("QPE_SCREEN")));
 
         // a second Connect lists the index as fetched, marks cleared
         dlg.doConnect();

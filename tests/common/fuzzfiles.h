@@ -1,11 +1,9 @@
-#ifndef FUZZCOMMON_H
-#define FUZZCOMMON_H
+#ifndef FUZZFILES_H
+#define FUZZFILES_H
 
-// Shared set-up of the fuzz targets: an application object over a private
-// per-user root, whole-file writes and reads, and a stop that the fuzzer
-// reports as a finding.
-
-#include "qt/ymrapplication.h"
+// Shared helpers of the fuzz targets that need no application object: a
+// private per-user root, whole-file writes and reads, a stop that the
+// fuzzer reports as a finding, and the leak checker's suppressions.
 
 #include <QByteArray>
 #include <QFile>
@@ -23,11 +21,11 @@ inline QTemporaryDir &root()
     return dir;
 }
 
-inline void start(int *argc, char ***argv)
+// Everything the readers under test find or write lies under root().
+inline void useRoot()
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QPE_HOME", root().path().toLocal8Bit());
-    static YMRApplication app("ymrOutlays", *argc, *argv);
 }
 
 inline void writeFile(const QString &path, const QByteArray &bytes)
@@ -58,11 +56,13 @@ inline QByteArray bytesOf(const uint8_t *data, size_t size)
 
 } // namespace fuzz
 
-#define FUZZ_INIT                                                   \
-    extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)    \
-    {                                                               \
-        fuzz::start(argc, argv);                                    \
-        return 0;                                                   \
-    }
+// Qt's own leaks (its platform plug-ins) are not findings; the suppressions
+// apply however the target is started. LSAN_OPTIONS still overrides them.
+#ifdef YMR_LSAN_SUPPRESSIONS
+extern "C" const char *__lsan_default_options()
+{
+    return "suppressions=" YMR_LSAN_SUPPRESSIONS;
+}
+#endif
 
 #endif

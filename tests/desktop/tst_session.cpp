@@ -1,0 +1,147 @@
+#include "xdesktop.h"
+
+#include "bookfixtures.h"
+
+#include "pim/task.h"
+#include "pim/taskmanager.h"
+#include "qpe/config.h"
+#include "qpe/qpekeys.h"
+
+#include <csignal>
+
+using namespace fixtures;
+using namespace xdesktop;
+
+namespace {
+
+QString bookOf(const Program &program)
+{
+    return program.home() + QStringLiteral("/Trip.exp");
+}
+
+// amount: description of each expense in the book on disk
+QStringList expensesIn(const QString &book)
+{
+    TaskManager store(book);
+    store.load();
+    QStringList expenses;
+    for (PIMRecord *r : *store.records()) {
+        const auto *t = static_cast<Task *>(r);
+        expenses << t->amount + QLatin1Char(':') + t->description;
+    }
+    return expenses;
+}
+
+// What the program's settings hold in the group "Options".
+QString option(const Program &program, const char *key)
+{
+    Config settings(program.settingsFile(), Config::File);
+    settings.setGroup(QStringLiteral("Options"));
+    return settings.readEntry(QLatin1String(key));
+}
+
+// Starts the program on its book "Trip", the description pane shown: F2 is
+// bound to a new expense, F3 to the find, F4 to the pane (function keys
+// reach the window from the pane too). Its main window, 0 when it did not
+// come.
+WId start(Program &program)
+{
+    writeFile(bookOf(program), QByteArray());
+    {
+        Config settings(program.settingsFile(), Config::File);
+        settings.setGroup(QStringLiteral("Options"));
+        settings.writeEntry(QStringLiteral("key_1"), QpeKeys::fromQtKey(Qt::Key_F2));
+        settings.writeEntry(QStringLiteral("key_5"), QpeKeys::fromQtKey(Qt::Key_F3));
+        settings.writeEntry(QStringLiteral("key_8"), QpeKeys::fromQtKey(Qt::Key_F4));
+        settings.writeEntry(QStringLiteral("comment"), true);
+        // the last book, opened at start
+        settings.writeEntry(QStringLiteral("book"), bookOf(program));
+    }
+    return program.start() ? program.window(QStringLiteral("^Expense Book : Trip$")) : 0;
+}
+
+// A new expense of that amount through the record dialog, as typed; then
+// the pane shows its description and has the keyboard, as after a click.
+bool addExpense(Program &program, WId main, const QString &amount)
+{
+    const QString title = QStringLiteral("^New Expense - Trip$");
+    // the amount has the keyboard; Ctrl+Return is the device's OK
+    const QStringList keys =
+        amount.split(QString(), Qt::SkipEmptyParts) << QStringLiteral("ctrl+Return");
+    WId dialog = 0;
+    if (!pressKeysIn(main, {QStringLiteral("F2")}) || !(dialog = program.window(title))
+        || !pressKeysIn(dialog, keys) || !program.gone(title))
+        return false;
+    // the pane lies along the window's bottom edge
+    const QSize size = placeOf(main).client.size();
+    return click(main, QPoint(size.width() / 2, size.height() - 8));
+}
+
+} // namespace
+
+// The program itself on a desktop: however its session ends (the window
+// manager closes it, a log-out's signal, kill -9 after a few quiet
+// seconds), what the user typed is on disk.
+class TestSession : public QObject
+{
+    Q_OBJECT
+private slots:
+    void endingSavesEverything_data();
+    void endingSavesEverything();
+    void killAfterTheIdleSaveLosesNothing();
+};
+
+void TestSession::endingSavesEverything_data()
+{
+    QTest::addColumn<int>("number");   // the signal, 0 for none
+    QTest::newRow("window manager") << 0;
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGHUP") << SIGHUP;
+    QTest::newRow("SIGINT") << SIGINT;
+}
+
+void TestSession::endingSavesEverything()
+{
+    QFETCH(int, number);
+    Program program;
+    const WId main = start(program);
+    QVERIFY(main);
+    QVERIFY(addExpense(program, main, QStringLiteral("42")));
+    // the last input: a description, then the pane hidden
+    const QStringList late{"l", "a", "t", "e", "F4"};
+    if (number == 0) {
+        // the manager closes the window right after it, as its close button
+        // does: no save after a quiet while comes between
+        QVERIFY(pressKeysIn(main, late + QStringList{"alt+F4"}));
+    } else {
+        // the find is up over the book right after it, and no save runs
+        // under a dialog: the book on disk is the one before it
+        QVERIFY(pressKeysIn(main, late + QStringList{"F3"}));
+        QVERIFY(program.window(QStringLiteral("^Filter Editor$")));
+        QVERIFY(!expensesIn(bookOf(program)).contains(QStringLiteral("42:late")));
+        QVERIFY(::kill(pid_t(program.process().processId()), number) == 0);
+    }
+    QVERIFY(program.ended());
+    QCOMPARE(expensesIn(bookOf(program)), QStringList{"42:late"});
+    // the window's own settings went out with it
+    QCOMPARE(option(program, "comment"), QStringLiteral("0"));
+    QCOMPARE(option(program, "book"), bookOf(program));
+}
+
+void TestSession::killAfterTheIdleSaveLosesNothing()
+{
+    Program program;
+    const WId main = start(program);
+    QVERIFY(main);
+    QVERIFY(addExpense(program, main, QStringLiteral("7")));
+    QVERIFY(addExpense(program, main, QStringLiteral("8")));
+    // a few seconds after the last change the book is on disk
+    const QStringList both{"7:", "8:"};
+    QVERIFY(waitFor([&] { return expensesIn(bookOf(program)) == both; }));
+    program.process().kill();
+    QVERIFY(program.process().waitForFinished(WaitMs));
+    QCOMPARE(expensesIn(bookOf(program)), both);
+}
+
+YMR_DESKTOP_TEST_MAIN(TestSession)
+#include "tst_session.moc"
