@@ -35,7 +35,7 @@ namespace xdesktop {
 const int SkipCode = 77;
 // How long a window may take to appear, get its frame or move: generous,
 // a loaded machine runs two servers per test program.
-const int WaitMs = 20000;
+const int WaitMs = 30000;
 
 inline bool waitFor(const std::function<bool()> &done)
 {
