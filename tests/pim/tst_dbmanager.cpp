@@ -1,5 +1,7 @@
 #include "ymrtest.h"
 
+#include "filebytes.h"
+
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
 #include "pim/task.h"
@@ -15,17 +17,6 @@ class TestDBManager : public QObject
 
 private:
     QString path(const QString &name) const { return m_dir.path() + QLatin1Char('/') + name; }
-    static QByteArray bytes(const QString &file)
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    static void writeFile(const QString &file, const QByteArray &data)
-    {
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(data);
-    }
     // A book with a header and one expense.
     void makeBook(const QString &file, const QString &description, const QString &icon = QString(),
                   const QString &password = QString())
@@ -110,9 +101,9 @@ void TestDBManager::newBooksAndIndexBytes()
         QCOMPARE(index.paths(), QStringList({a, b}));
 
         // a new book holds only its header
-        QCOMPARE(bytes(a), QByteArray("FOLDER\nSORT=-1\nSORTORDER=1\nPERPAGE=15\nTOTAL=-1\n"
+        QCOMPARE(readAll(a), QByteArray("FOLDER\nSORT=-1\nSORTORDER=1\nPERPAGE=15\nTOTAL=-1\n"
                                       "DESC=first\nICON=12\nEND\n"));
-        QCOMPARE(bytes(index.fileName()),
+        QCOMPARE(readAll(index.fileName()),
                  "FOLDER\nSORT=-1\nSORTORDER=1\nPERPAGE=15\nTOTAL=-1\nI=" + a.toUtf8()
                      + "\nI=" + b.toUtf8() + "\nEND\n");
     }
@@ -143,9 +134,9 @@ void TestDBManager::addingExistingFiles()
 {
     const QString book = path(QStringLiteral("Existing.exp"));
     makeBook(book, QStringLiteral("kept"), QStringLiteral("3"));
-    const QByteArray before = bytes(book);
+    const QByteArray before = readAll(book);
     const QString notes = path(QStringLiteral("notes.txt"));
-    writeFile(notes, "shopping list\nmilk\n");
+    writeAll(notes, "shopping list\nmilk\n");
 
     DBManager index;
     index.load();
@@ -153,12 +144,12 @@ void TestDBManager::addingExistingFiles()
     QVERIFY(r->isAvailable());
     QCOMPARE(r->iconName(), QStringLiteral("3"));
     QCOMPARE(r->description(), QStringLiteral("kept"));
-    QCOMPARE(bytes(book), before);
+    QCOMPARE(readAll(book), before);
 
     // a file that is no book is listed but never rewritten
     DBRecord *n = addBook(index, notes);
     QVERIFY(!n->isAvailable());
-    QCOMPARE(bytes(notes), QByteArray("shopping list\nmilk\n"));
+    QCOMPARE(readAll(notes), QByteArray("shopping list\nmilk\n"));
     index.refreshRecord(n);
     QVERIFY(!n->isAvailable());
     QCOMPARE(index.paths(), QStringList({book, notes}));
@@ -195,7 +186,7 @@ void TestDBManager::editHeaderAndMove()
     const QString other = path(QStringLiteral("Second.exp"));
     makeBook(file, QStringLiteral("before"));
     makeBook(other, QStringLiteral("second"));
-    const QByteArray records = recordPart(bytes(file));
+    const QByteArray records = recordPart(readAll(file));
     DBManager index;
     index.load();
     DBRecord *r = addBook(index, file);
@@ -215,7 +206,7 @@ void TestDBManager::editHeaderAndMove()
         QCOMPARE(book.icon(), QStringLiteral("14"));
         QCOMPARE(book.count(), 1);
     }
-    QCOMPARE(recordPart(bytes(file)), records);
+    QCOMPARE(recordPart(readAll(file)), records);
 
     // a new title moves the book; its path goes last
     const QString moved = path(QStringLiteral("Renamed.exp"));
@@ -225,7 +216,7 @@ void TestDBManager::editHeaderAndMove()
     });
     QVERIFY(r->isAvailable());
     QVERIFY(!QFile::exists(file));
-    QCOMPARE(recordPart(bytes(moved)), records);
+    QCOMPARE(recordPart(readAll(moved)), records);
     QCOMPARE(index.paths(), QStringList({other, moved}));
     QCOMPARE(r->title(), QStringLiteral("Renamed"));
     QVERIFY(index.save());
@@ -251,11 +242,11 @@ void TestDBManager::failedAndFormOnlyMoves()
     QVERIFY(QFile::exists(file));
     QVERIFY(index.isDirty());
 
-    const QByteArray before = bytes(file);
+    const QByteArray before = readAll(file);
     const QString sameFile = m_dir.path() + QStringLiteral("/sub/..//Stay.exp");
     edit(r, [&](DBRecord *rec) { rec->setPath(sameFile); });
     QVERIFY(r->isAvailable());
-    QCOMPARE(bytes(file), before);
+    QCOMPARE(readAll(file), before);
     QCOMPARE(index.paths(), QStringList({file}));
 
     // an edit of a book whose file is gone: not available, path kept
@@ -283,12 +274,12 @@ void TestDBManager::removingBooks()
     DBRecord *ra = addBook(index, a);
     addBook(index, b);
     DBRecord *rc = addBook(index, c);
-    const QByteArray bBytes = bytes(b);
+    const QByteArray bBytes = readAll(b);
 
     // removing from the list leaves every file as it was
     ra->remove();
     QVERIFY(QFile::exists(a));
-    QCOMPARE(bytes(b), bBytes);
+    QCOMPARE(readAll(b), bBytes);
     QCOMPARE(index.paths(), QStringList({b, c}));
 
     // the book that moves into the gap is not rewritten, nor created
@@ -333,7 +324,7 @@ void TestDBManager::samePathTwiceAndRecordPart()
     const QByteArray tail("T=left over\nI=12\nP=/x\nUID=00000000-0000-0000-0000-000000000001\nEND\n");
     {
         DBManager probe;
-        writeFile(probe.fileName(), "FOLDER\nSORT=1\nTOTAL=1\nI=" + book.toUtf8() + "\nI="
+        writeAll(probe.fileName(), "FOLDER\nSORT=1\nTOTAL=1\nI=" + book.toUtf8() + "\nI="
                                         + keep.toUtf8() + "\nI=" + book.toUtf8() + "\nEND\n" + tail);
     }
     DBManager index;
@@ -344,7 +335,7 @@ void TestDBManager::samePathTwiceAndRecordPart()
     QCOMPARE(index.paths(), QStringList({keep}));
     QCOMPARE(index.count(), 2);
     QVERIFY(index.save());
-    const QByteArray saved = bytes(index.fileName());
+    const QByteArray saved = readAll(index.fileName());
     QVERIFY(saved.endsWith("I=" + keep.toUtf8() + "\nEND\n" + tail));
     QVERIFY(!saved.contains(book.toUtf8()));
     QVERIFY(saved.contains("TOTAL=1\n"));
@@ -372,7 +363,7 @@ void TestDBManager::exportIndex()
         QVERIFY(ext.save());
         // the hooks touch no book file
         QVERIFY(!QFile::exists(book));
-        const QByteArray text = bytes(ext.fileName());
+        const QByteArray text = readAll(ext.fileName());
         QVERIFY(text.contains("T=Exported\nI=13\nD=two|lines\nX=pw\nP=" + book.toUtf8() + "\nUID="));
         QVERIFY(text.contains("T=Plain\nI=12\nP=\nUID="));
         QVERIFY(!text.contains("\nI=" + book.toUtf8()));
