@@ -22,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
-#include <QTextStream>
 
 namespace {
 
@@ -216,7 +215,7 @@ QString ExportDialog::exportFileName(const QString &baseName)
     }
 }
 
-void ExportDialog::setCodec(QTextStream *stream) const
+QTextCodec *ExportDialog::codec() const
 {
-    unicode->setCodec(stream);
+    return unicode->currentCodec();
 }

@@ -3,7 +3,7 @@
 
 #include "forms/exportdialogbase.h"
 
-class QTextStream;
+class QTextCodec;
 
 // The options of a CSV export, kept in "ExportOptions" (stored when the
 // dialog goes, however it was closed), and the choice of the file; the
@@ -19,7 +19,8 @@ public:
                 QString &delim, QString &multiline) const;
     // The file to write, null when the user gave up.
     QString exportFileName(const QString &baseName);
-    void setCodec(QTextStream *stream) const;
+    // The chosen encoding; null for "Plain Text" (the locale's).
+    QTextCodec *codec() const;
 
 public slots:
     void delimiterChanged() override;

@@ -24,26 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
-#include <QTextCodec>
-#include <QTextStream>
 #include <QToolButton>
-#include <QtEndian>
-
-namespace {
-
-// Qt's UTF-32 encoders garble every character beyond the basic plane (four
-// junk bytes follow it): the export's UTF-32 text is encoded here.
-QByteArray toUtf32(const QString &text, bool bigEndian, bool byteOrderMark)
-{
-    QVector<uint> points = text.toUcs4();
-    if (byteOrderMark)
-        points.prepend(0xfeff);
-    for (uint &p : points)
-        p = bigEndian ? qToBigEndian(p) : qToLittleEndian(p);
-    return QByteArray(reinterpret_cast<const char *>(points.constData()), points.size() * 4);
-}
-
-} // namespace
 
 void ToDoWindow::createMenuActions()
 {
@@ -268,29 +249,11 @@ void ToDoWindow::doExport()
     QFile file;
     bool written = YMRPIM::openNewFile(file, name);
     if (written) {
-        QTextStream out(&file);
-        dialog.setCodec(&out);
-        const int mib = out.codec() ? out.codec()->mibEnum() : 0;
-        // UTF-16 and UTF-32 without a byte order mark leave readers guessing
-        const bool byteOrderMark = mib == 1015 || mib == 1017;
-        out.setGenerateByteOrderMark(byteOrderMark);
-        // UTF-32, UTF-32BE, UTF-32LE: the rows are gathered and encoded at once
-        const bool utf32 = mib >= 1017 && mib <= 1019;
-        QString text;
-        if (utf32)
-            out.setString(&text, QIODevice::WriteOnly);
         QString date, time, dateTime, qualifier, delimiter, multiline;
         dialog.values(date, time, dateTime, qualifier, delimiter, multiline);
         const PIMCsvWriter writer(date, dateTime, qualifier, delimiter, multiline);
-        writer.write(out, *m_manager->view());
-        out.flush();
-        if (utf32) {
-            // "UTF-32" (always with its mark) takes this machine's byte order, as Qt's does
-            const bool bigEndian =
-                mib == 1018 || (mib == 1017 && QSysInfo::ByteOrder == QSysInfo::BigEndian);
-            file.write(toUtf32(text, bigEndian, byteOrderMark));
-        }
-        written = out.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
+        written = writer.write(&file, dialog.codec(), *m_manager->view())
+                  && file.error() == QFileDevice::NoError;
     }
     if (!YMRPIM::commitNewFile(file, written)) {
         YMRDialog::critical(tr("Export"), tr("Cannot write to file:") + QStringLiteral("\n")

@@ -5,7 +5,10 @@
 #include "ymrpim.h"
 
 #include <QHash>
+#include <QIODevice>
+#include <QTextCodec>
 #include <QTextStream>
+#include <QtEndian>
 
 namespace {
 
@@ -16,6 +19,18 @@ QString format(const YMRUtil::DatePattern &pattern, const QDate &date, const QTi
     text.reserve(32);
     pattern.append(text, date, time);
     return text;
+}
+
+// Qt's UTF-32 encoders garble every character beyond the basic plane (four
+// junk bytes follow it): UTF-32 is encoded here.
+QByteArray toUtf32(const QString &text, bool bigEndian, bool byteOrderMark)
+{
+    QVector<uint> points = text.toUcs4();
+    if (byteOrderMark)
+        points.prepend(0xfeff);
+    for (uint &p : points)
+        p = bigEndian ? qToBigEndian(p) : qToLittleEndian(p);
+    return QByteArray(reinterpret_cast<const char *>(points.constData()), points.size() * 4);
 }
 
 } // namespace
@@ -61,6 +76,33 @@ void PIMCsvWriter::write(QTextStream &out, const PIMRecordArray &records) const
                   QString(t->description).replace(QLatin1Char('\n'), m_multiline), created,
                   updated, t->categoryTitles().join(QStringLiteral(", "))});
     }
+}
+
+bool PIMCsvWriter::write(QIODevice *device, QTextCodec *codec,
+                         const PIMRecordArray &records) const
+{
+    QTextStream out(device);
+    if (codec)
+        out.setCodec(codec);
+    const int mib = out.codec()->mibEnum();
+    // UTF-16 and UTF-32 without a byte order mark leave readers guessing
+    const bool byteOrderMark = mib == 1015 || mib == 1017;
+    out.setGenerateByteOrderMark(byteOrderMark);
+    // UTF-32, UTF-32BE, UTF-32LE: the rows are gathered and encoded at once
+    if (mib < 1017 || mib > 1019) {
+        write(out, records);
+        out.flush();
+        return out.status() == QTextStream::Ok;
+    }
+    QString text;
+    QTextStream rows(&text, QIODevice::WriteOnly);
+    write(rows, records);
+    rows.flush();
+    // "UTF-32" (always with its mark) takes this machine's byte order, as Qt's does
+    const bool bigEndian =
+        mib == 1018 || (mib == 1017 && QSysInfo::ByteOrder == QSysInfo::BigEndian);
+    const QByteArray bytes = toUtf32(text, bigEndian, byteOrderMark);
+    return device->write(bytes) == bytes.size();
 }
 
 void PIMCsvWriter::writeRow(QTextStream &out, QString &row,

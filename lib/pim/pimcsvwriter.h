@@ -9,6 +9,8 @@
 #include <initializer_list>
 
 class PIMRecordArray;
+class QIODevice;
+class QTextCodec;
 class QTextStream;
 
 // Expenses as CSV: a header row, then one row per expense, every field
@@ -26,6 +28,9 @@ public:
 
     // Records that are no expense are left out.
     void write(QTextStream &out, const PIMRecordArray &records) const;
+    // The same, encoded by codec (null: the locale's) into device; UTF-16 and
+    // UTF-32 start with a byte order mark. False when not all went out.
+    bool write(QIODevice *device, QTextCodec *codec, const PIMRecordArray &records) const;
 
 private:
     // row: the buffer the row is made in
