@@ -8,6 +8,7 @@
 #include "pim/dbrecord.h"
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
+#include "qpe/qpeglobal.h"
 #include "qt/ymrapplication.h"
 #include "qt/iconselector.h"
 #include "qt/ymrdialog.h"
@@ -64,6 +65,11 @@ int DBEditor::edit(DBRecord *record)
 
 QString DBEditor::bookFileName() const
 {
+    // the file stays where it is until the user changes its title or folder
+    // (a file added by hand may be named otherwise than title + ".exp")
+    if (!m_loadedPath.isEmpty() && title->text() == m_loadedTitle
+        && QDir::cleanPath(path->directory()) == QDir::cleanPath(QFileInfo(m_loadedPath).path()))
+        return m_loadedPath;
     return path->directory() + QLatin1Char('/') + title->text() + QStringLiteral(".exp");
 }
 
@@ -84,6 +90,13 @@ void DBEditor::accept()
         }
     }
     const QString target = bookFileName();
+    // a folder listed in bytes the codec cannot read: the book would be
+    // written under another name
+    if (!Qpe::nameReadable(target)) {
+        YMRDialog::critical(caption, tr("The file name\n%1\ncannot be read in this locale.")
+                                         .arg(target));
+        return;
+    }
     // Another book's file is never the target, also when only the folder
     // changed: the move would write over that book.
     const bool samePlace = !m_loadedPath.isEmpty()

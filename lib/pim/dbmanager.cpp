@@ -5,6 +5,7 @@
 #include "taskmanager.h"
 #include "ymrpim.h"
 
+#include "qpe/qpeglobal.h"
 #include "qt/ymrapplication.h"
 
 #include <QDir>
@@ -13,18 +14,21 @@
 
 namespace {
 
-// The file's base name: without folder and without everything from its
-// first ".".
+// The file's name without folder and without its ".exp" ending: the title
+// the book editor makes the same file name of again ("v1.5.exp" is "v1.5").
 QString titleOfPath(const QString &path)
 {
-    return QFileInfo(path).baseName();
+    const QString name = QFileInfo(path).fileName();
+    const QLatin1String ending(".exp");
+    return name.endsWith(ending) ? name.left(name.size() - ending.size()) : name;
 }
 
 // Loads a book's header. A file without the header block is no book
 // (opening and saving it would rewrite it); an empty file is an empty book.
 bool loadBookHeader(TaskManager &book)
 {
-    return book.load()
+    // a FIFO would block the read, a device never end it
+    return Qpe::isRegularFile(book.fileName()) && book.load()
         && (book.recordOffset() > 0 || QFileInfo(book.fileName()).size() == 0);
 }
 

@@ -4,6 +4,8 @@
 #include <QDataStream>
 #include <QString>
 
+class QFile;
+
 // Environment of the platform layer.
 #define QPE_ENV_HOME "QPE_HOME"
 #define QPE_ENV_DATA_DIR "QPE_DATA_DIR"
@@ -22,6 +24,19 @@ QString settingsDir();
 // Misuse of a widget is reported in the old toolkit's assertion wording,
 // and the call then goes on (Q_ASSERT would abort debug builds).
 void assertWarning(const char *cond, const char *file, int line);
+
+// A name is readable when the file-name codec turns it into bytes and back
+// unchanged; an unreadable one names another file (or none) on the disk.
+bool nameReadable(const QString &name);
+bool nameReadable(const QByteArray &bytes);
+
+enum class OpenResult { Opened, Missing, NotRegular, Failed };
+// Opens a regular file for reading. A FIFO, device, socket or folder is
+// refused by its type before any read: opening a FIFO would block until a
+// writer comes, a device may never end.
+OpenResult openRegularFile(QFile &file, const QString &path);
+// The same look without opening (the type after following links).
+bool isRegularFile(const QString &path);
 }
 
 #endif
