@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -66,4 +67,28 @@ bool Qpe::isRegularFile(const QString &path)
 {
     struct stat st;
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+QStringList Qpe::unreadableEntries(const QString &folder)
+{
+    QStringList names;
+    const int dirFd = ::open(QFile::encodeName(folder).constData(),
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return names;
+    DIR *d = ::fdopendir(dirFd);
+    if (!d) {
+        ::close(dirFd);
+        return names;
+    }
+    while (const dirent *e = ::readdir(d)) {
+        const QByteArray raw(e->d_name);
+        if (nameReadable(raw))
+            continue;
+        struct stat st;
+        const bool folder = ::fstatat(dirFd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        names << QFile::decodeName(raw) + (folder ? QStringLiteral("/") : QString());
+    }
+    ::closedir(d);
+    return names;
 }

@@ -3,6 +3,7 @@
 
 #include <QDataStream>
 #include <QString>
+#include <QStringList>
 
 class QFile;
 
@@ -37,6 +38,9 @@ enum class OpenResult { Opened, Missing, NotRegular, Failed };
 OpenResult openRegularFile(QFile &file, const QString &path);
 // The same look without opening (the type after following links).
 bool isRegularFile(const QString &path);
+// The entries of a folder whose names are not readable (QDir leaves them
+// out), decoded as well as they go; folders marked by a final "/".
+QStringList unreadableEntries(const QString &folder);
 }
 
 #endif
