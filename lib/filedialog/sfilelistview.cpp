@@ -290,8 +290,8 @@ void SFileListView::readPlain(const QString &folder)
 
 void SFileListView::readTrash()
 {
-    QFile file(m_dir + QStringLiteral("index.idx"));
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (Qpe::openRegularFile(file, m_dir + QStringLiteral("index.idx")) != Qpe::OpenResult::Opened)
         return;
     TrashIndexReader reader(&file);
     while (!reader.atEnd()) {

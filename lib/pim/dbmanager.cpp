@@ -5,7 +5,6 @@
 #include "taskmanager.h"
 #include "ymrpim.h"
 
-#include "qpe/qpeglobal.h"
 #include "qt/ymrapplication.h"
 
 #include <QDir>
@@ -27,8 +26,7 @@ QString titleOfPath(const QString &path)
 // (opening and saving it would rewrite it); an empty file is an empty book.
 bool loadBookHeader(TaskManager &book)
 {
-    // a FIFO would block the read, a device never end it
-    return Qpe::isRegularFile(book.fileName()) && book.load()
+    return book.load()
         && (book.recordOffset() > 0 || QFileInfo(book.fileName()).size() == 0);
 }
 

@@ -5,6 +5,7 @@
 #include "pimtextwriter.h"
 #include "ymrpim.h"
 #include "qpe/global.h"
+#include "qpe/qpeglobal.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -415,8 +416,10 @@ bool PIMManager::load()
     m_loadedText.clear();
     clearHeader();
     m_offset = 0;
-    QFile file(fileName());
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    // a FIFO or device in a book's place would block the read for good
+    QFile file;
+    if (Qpe::openRegularFile(file, fileName(), QIODevice::ReadOnly | QIODevice::Unbuffered)
+        != Qpe::OpenResult::Opened)
         return false;
     if (m_format == 1)
         loadStream(&file);

@@ -39,7 +39,7 @@ bool Qpe::nameReadable(const QByteArray &bytes)
     return QFile::encodeName(QFile::decodeName(bytes)) == bytes;
 }
 
-Qpe::OpenResult Qpe::openRegularFile(QFile &file, const QString &path)
+Qpe::OpenResult Qpe::openRegularFile(QFile &file, const QString &path, QIODevice::OpenMode mode)
 {
     const QByteArray name = QFile::encodeName(path);
     // non-blocking: the open of a FIFO returns at once; fstat then looks at
@@ -56,17 +56,11 @@ Qpe::OpenResult Qpe::openRegularFile(QFile &file, const QString &path)
     if (flags >= 0)
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     file.setFileName(path);
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return OpenResult::Failed;
     }
     return OpenResult::Opened;
-}
-
-bool Qpe::isRegularFile(const QString &path)
-{
-    struct stat st;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 QStringList Qpe::unreadableEntries(const QString &folder)

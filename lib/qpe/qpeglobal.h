@@ -2,6 +2,7 @@
 #define QPEGLOBAL_H
 
 #include <QDataStream>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
@@ -35,9 +36,8 @@ enum class OpenResult { Opened, Missing, NotRegular, Failed };
 // Opens a regular file for reading. A FIFO, device, socket or folder is
 // refused by its type before any read: opening a FIFO would block until a
 // writer comes, a device may never end.
-OpenResult openRegularFile(QFile &file, const QString &path);
-// The same look without opening (the type after following links).
-bool isRegularFile(const QString &path);
+OpenResult openRegularFile(QFile &file, const QString &path,
+                           QIODevice::OpenMode mode = QIODevice::ReadOnly);
 // The entries of a folder whose names are not readable (QDir leaves them
 // out), decoded as well as they go; folders marked by a final "/".
 QStringList unreadableEntries(const QString &folder);
