@@ -8,7 +8,6 @@
 #include "pim/dbrecord.h"
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
-#include "qpe/qpeglobal.h"
 #include "qt/ymrapplication.h"
 #include "qt/iconselector.h"
 #include "qt/ymrdialog.h"
@@ -92,7 +91,7 @@ void DBEditor::accept()
     const QString target = bookFileName();
     // a folder listed in bytes the codec cannot read: the book would be
     // written under another name
-    if (!Qpe::nameReadable(target)) {
+    if (!YMRApplication::documentNameReadable(target)) {
         YMRDialog::critical(caption, tr("The file name\n%1\ncannot be read in this locale.")
                                          .arg(target));
         return;
