@@ -1,6 +1,7 @@
 #include "ymrtest.h"
 
 #include "bookfixtures.h"
+#include "fifoguard.h"
 #include "modaldriver.h"
 
 #include "dbeditor.h"
@@ -152,6 +153,9 @@ void TestBookFileNames::namedFiles()
     ymrApp->showMainDocumentWidget(&w);
     QTRY_VERIFY_WITH_TIMEOUT(w.manager(), 5000);
     const int books = w.bookIndex()->count();
+    std::unique_ptr<ymrtest::FifoGuard> guard;
+    if (kind == Fifo)
+        guard.reset(new ymrtest::FifoGuard(raw));
     YMRDialog::queueAnswer(1);
     if (commandLine) {
         w.setDocument(path);
@@ -159,6 +163,7 @@ void TestBookFileNames::namedFiles()
         YMFileDialog::queueAnswer({path});
         trigger(w, "openbook");
     }
+    QVERIFY2(!guard || !guard->released(), "the FIFO was opened");
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
     if (refusal.isEmpty()) {
         QVERIFY(boxes.isEmpty());

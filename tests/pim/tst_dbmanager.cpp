@@ -1,5 +1,6 @@
 #include "ymrtest.h"
 
+#include "fifoguard.h"
 #include "filebytes.h"
 
 #include "pim/dbmanager.h"
@@ -211,11 +212,14 @@ void TestDBManager::listedFileThatIsNoFile()
         QVERIFY(QDir().mkdir(file));
     else
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), file));
+    std::unique_ptr<ymrtest::FifoGuard> guard(kind == "fifo" ? new ymrtest::FifoGuard(raw)
+                                                              : nullptr);
     index.refreshRecord(r);
     QVERIFY(!r->isAvailable());
-    QCOMPARE(r->description(), QStringLiteral("mine"));
     TaskManager book(file);
     QVERIFY(!book.load());
+    QVERIFY2(!guard || !guard->released(), "the FIFO was opened");
+    QCOMPARE(r->description(), QStringLiteral("mine"));
     if (kind == "folder")
         QVERIFY(QDir().rmdir(file));
     else
