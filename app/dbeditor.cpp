@@ -96,6 +96,11 @@ void DBEditor::accept()
                                          .arg(target));
         return;
     }
+    // nor may the folder hold a "|"
+    if (target.contains(QLatin1Char('|'))) {
+        YMRDialog::critical(caption, tr("The file name\n%1\ncannot contain \"|\".").arg(target));
+        return;
+    }
     // Another book's file is never the target, also when only the folder
     // changed: the move would write over that book.
     const bool samePlace = !m_loadedPath.isEmpty()

@@ -105,6 +105,8 @@ void TestDBEditor::titleRules_data()
     // a folder listed from bytes the locale cannot read (%1: the book's path)
     QTest::newRow("unreadable folder") << "Home" << QString::fromUtf8("dir\uFFFD")
                                        << "The file name\n%1\ncannot be read in this locale.";
+    QTest::newRow("bar in the folder") << "Home" << "a|b"
+                                       << "The file name\n%1\ncannot contain \"|\".";
 }
 
 void TestDBEditor::titleRules()
