@@ -5,6 +5,7 @@
 #include "todowindow.h"
 
 #include "pim/ymrpim.h"
+#include "qpe/boundedfile.h"
 #include "qt/ymabout.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
@@ -19,12 +20,15 @@ static const char appVersion[] = "3.0";
 
 int Startup::run(int &argc, char **argv)
 {
+    // settings read with the application object count as well
+    reportSetAsideFiles();
     YMRApplication app("ymrOutlays", argc, argv);
     // a log-out or kill ends the program as closing its window does: saved
     app.endSessionOnSignals();
     if (!YMRApplication::checkScreen())
         return -1;
     YMAbout::setAppVersion(QString::fromLatin1(appVersion));
+    reportSetAsideFiles();
     fixLanguage();
     migrate();
     PasswordDialog2::installPrompts();
@@ -51,6 +55,34 @@ bool Startup::eventFilter(QObject *watched, QEvent *e)
         watched->removeEventFilter(this);
     }
     return false;
+}
+
+namespace {
+QStringList s_setAside;
+
+void showSetAside()
+{
+    if (s_setAside.isEmpty())
+        return;
+    const QStringList files = s_setAside;
+    s_setAside.clear();
+    YMRDialog::warning(YMRPIM::applicationName(),
+                       Startup::tr("Cannot read these files; the program goes on without them:\n%1")
+                           .arg(files.join(QLatin1Char('\n'))));
+}
+} // namespace
+
+void Startup::reportSetAsideFiles()
+{
+    BoundedFile::setNotifier([](const QString &path, const QString &aside) {
+        s_setAside << tr("%1\n(kept as %2)").arg(path, aside);
+        // not in the middle of the read that found the file damaged; before
+        // the application object is there, once it is
+        if (s_setAside.size() == 1 && QCoreApplication::instance())
+            QTimer::singleShot(0, showSetAside);
+    });
+    if (!s_setAside.isEmpty() && QCoreApplication::instance())
+        QTimer::singleShot(0, showSetAside);
 }
 
 void Startup::fixLanguage()

@@ -541,13 +541,13 @@ void TestPIMManager::tolerantReading()
     QVERIFY(c->reminder && c->reminder->sound);
     QVERIFY(ymrtest::isToday(c->date, day)); // no DATE line
 
-    // TOTAL bounds the records read; TOTAL below -1 reads none
+    // TOTAL bounds the records read; a negative TOTAL reads as none given
     writeAll(path, "FOLDER\nTOTAL=1\nEND\nEND\nEND\n");
     QVERIFY(store.load());
     QCOMPARE(store.count(), 1);
-    writeAll(path, "FOLDER\nTOTAL=-5\nEND\nEND\n");
+    writeAll(path, "FOLDER\nTOTAL=-5\nEND\nEND\nEND\n");
     QVERIFY(store.load());
-    QCOMPARE(store.count(), 0);
+    QCOMPARE(store.count(), 2);
     // a file that ends inside the header
     writeAll(path, "FOLDER\nSORT=2\nPERPAGE=3");
     QVERIFY(store.load());
