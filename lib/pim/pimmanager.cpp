@@ -721,8 +721,10 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
         bool more = m_records.count() - firstRead < m_total;
         while (!more && in.readLine())
             more = !in.isEmpty();
-        m_damaged = more || in.hasError();
+        m_damaged = more;
     }
+    if (in.hasError())
+        m_readFailed = true;
     if (keepText)
         keepUnchangedBlocks(firstRead);
 }

@@ -315,8 +315,8 @@ void TaskManager::readHeader(QStringList &parts)
     if (key == QLatin1String("FILTERS")) {
         TaskFilter::parseText(YMRPIM::decodeValue(parts), m_filters);
     } else if (key == QLatin1String("CFILTER")) {
-        // 0 when empty or not a number, as ever
-        m_currentFilter = parts.value(1).isEmpty() ? 0 : headerNumber(parts.value(1), -1, INT_MAX, 0);
+        // 0 when empty or not a number, as ever; none when out of range
+        m_currentFilter = headerNumber(parts.value(1), -1, INT_MAX, -1);
     } else if (key == QLatin1String("DESC")) {
         m_description = YMRPIM::decodeValue(parts);
     } else if (key == QLatin1String("ICON")) {
