@@ -228,21 +228,27 @@ void TransferData::doConnect()
     // a list from an earlier Connect is never taken for this one's
     QFile::remove(fetchedIndexPath());
     int result;
-    bool fetched = false;
+    bool fetched = false, failed = false;
     {
         SendDataDialogClient client(addr->text(), false, pairs, this);
         connect(&client, &SendDataDialogClient::getFileSuccess, this, [&fetched] { fetched = true; });
+        connect(&client, &SendDataDialogClient::getFileFailed, this, [&failed] { failed = true; });
         result = client.exec();
     }
-    if (result != 1)
-        return;
-    deviceIndex = new DBManager(true);
-    if (!fetched || !deviceIndex->load()) {
-        deviceIndex->setFileName(fetchedIndexPath() + QStringLiteral(".old"));
-        delete deviceIndex;
-        deviceIndex = nullptr;
+    // only an index that arrived whole and reads is listed
+    if (result == 1 && fetched) {
+        deviceIndex = new DBManager(true);
+        if (!deviceIndex->load()) {
+            deviceIndex->setFileName(fetchedIndexPath() + QStringLiteral(".old"));
+            delete deviceIndex;
+            deviceIndex = nullptr;
+        }
+    }
+    if (!deviceIndex) {
         QFile::remove(fetchedIndexPath());
-        YMRDialog::critical(tr("Receive File Failed"), tr("Failed receive file: %1.").arg(pairs.first()));
+        // a Close or a lost connection the client dialog has told of
+        if (result == 1 || failed)
+            YMRDialog::critical(tr("Receive File Failed"), tr("Failed receive file: %1.").arg(pairs.first()));
         return;
     }
     PIMRecordArray *records = deviceIndex->records();

@@ -16,10 +16,12 @@
 #include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
+#include "qt/ymrpushbutton.h"
 
 #include <QProgressBar>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace {
 
@@ -64,6 +66,7 @@ private slots:
     void busyDeviceRefusesSecondConnection();
     void idleConnectionReplacedAndClosed();
     void longPathsKeepTheWindowsSize();
+    void portTakenIsShown();
 
 private:
     QTemporaryDir m_local;
@@ -230,6 +233,26 @@ void TestSendDataDialog::deviceGoneMidTransfer()
     QCOMPARE(out.events, QStringList{"failed:[A]Trip.exp"});
     QCOMPARE(readFile(local("Trip.exp")), QByteArray("old"));
     QVERIFY(!QFile::exists(local("Trip.exp.new")));
+}
+
+// With the port taken the window says it cannot listen, and why, rather
+// than wait for a connection that cannot come; Close ends it.
+void TestSendDataDialog::portTakenIsShown()
+{
+    ClosedPort taken;
+    PCLinkServer::setPort(taken.port());
+    QTest::ignoreMessage(QtDebugMsg, qPrintable(QString("Failed to bind to port %1").arg(taken.port())));
+    SendDataDialogServer dialog(m_index);
+    QVERIFY(!dialog.server()->isListening());
+    QCOMPARE(dialog.upperText(), QString("Cannot listen on port %1: %2").arg(taken.port()).arg(dialog.server()->errorString()));
+    QVERIFY(!dialog.server()->errorString().isEmpty());
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        dialog.grab().save(ymrtest::grabPath("pclink_port_taken"));
+        auto *close = dialog.findChild<YMRPushButton *>();
+        QVERIFY(close);
+        close->click();
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
 }
 
 void TestSendDataDialog::busyDeviceRefusesSecondConnection()
