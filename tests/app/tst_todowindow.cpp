@@ -46,6 +46,7 @@ private slots:
     void protectedBookRightAndWrongPassword();
     void duplicateEditMoveDelete();
     void unreadableBookIsNeverOpened();
+    void damagedBookOpensWithItsCopyKept();
     void documentOnTheCommandLine();
     void foreignFileIsNotTakenIn();
     void booksDialogRemoveAndSelectMode();
@@ -416,6 +417,61 @@ void TestToDoWindow::unreadableBookIsNeverOpened()
                  QStringLiteral("Cannot read Expense Book [Broken]:\n") + broken);
     }
     QCOMPARE(readAll(broken), garbage);
+}
+
+// A book zeroed in the middle opens with what could be read, says how much,
+// and keeps its bytes as they were beside it, once: the saves that follow
+// never touch that copy.
+void TestToDoWindow::damagedBookOpensWithItsCopyKept()
+{
+    QPEApplication::setArgumentsForTest(QStringList());
+    const QString path = bookPath(QStringLiteral("Damaged"));
+    {
+        DBManager index;
+        index.load();
+        addBook(&index, QStringLiteral("Damaged"));
+        QVERIFY(index.save());
+        TaskManager book(path);
+        QVERIFY(book.load());
+        addExpenses(&book, 400);
+        QVERIFY(book.save());
+    }
+    QByteArray damaged = readAll(path);
+    QVERIFY(damaged.contains("TOTAL=400\n"));
+    damaged.replace(damaged.size() / 2, 2048, QByteArray(2048, '\0'));
+    writeFile(path, damaged);
+    setSetting("Options", "book", path);
+    const QString copy = path + QStringLiteral(".damaged");
+
+    int read = 0;
+    YMRDialog::queueAnswer(1);
+    {
+        ToDoWindow w;
+        start(w);
+        QTRY_VERIFY_WITH_TIMEOUT(w.manager(), 5000);
+        read = w.manager()->count();
+        QVERIFY(read > 300 && read < 400);
+        const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.at(0).text, QStringLiteral("Expense Book [Damaged] is damaged:\n%1 expenses could be "
+                                                  "read, its header counts 400.\nThe file as it was is kept as:\n%2")
+                                       .arg(read)
+                                       .arg(copy));
+        QCOMPARE(readAll(copy), damaged);
+        addExpenses(w.manager(), 1);
+        QVERIFY(w.manager()->save());
+    }
+    QVERIFY(readAll(path).contains(QByteArray("TOTAL=") + QByteArray::number(read + 1) + "\n"));
+    QCOMPARE(readAll(copy), damaged);
+    // read whole now: opened without a word
+    {
+        ToDoWindow w;
+        start(w);
+        QTRY_VERIFY_WITH_TIMEOUT(w.manager(), 5000);
+        QCOMPARE(w.manager()->count(), read + 1);
+        QVERIFY(YMRDialog::takeScriptedBoxes().isEmpty());
+    }
+    QCOMPARE(readAll(copy), damaged);
 }
 
 void TestToDoWindow::documentOnTheCommandLine()
