@@ -38,6 +38,8 @@ SendDataDialogServer::SendDataDialogServer(DBManager *bookIndex, QWidget *parent
     box->addWidget(m_upper);
     m_lower = new QLabel(this);
     m_lower->setAlignment(Qt::AlignCenter);
+    // a failure names its file: wrapped like the one above
+    m_lower->setWordWrap(true);
     box->addWidget(m_lower);
     box->addSpacing(32);
     m_progress = new QProgressBar(this);

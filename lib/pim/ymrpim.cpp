@@ -379,12 +379,21 @@ QString YMRPIM::defaultListPath(const QString &name)
            + QLatin1Char('/') + name;
 }
 
+namespace {
+// A list of a few hundred short entries takes some KB.
+const qint64 MaxListSize = 1024 * 1024;
+qint64 s_maxListSize = MaxListSize;
+}
+
 bool YMRPIM::saveList(const QString &name, const QStringList &list)
 {
+    const QByteArray bytes = list.join(QLatin1Char('\n')).toUtf8();
+    // a list this program could not read back is not written
+    if (bytes.size() > s_maxListSize)
+        return false;
     QFile file;
     if (!openNewFile(file, userListPath(name)))
         return false;
-    const QByteArray bytes = list.join(QLatin1Char('\n')).toUtf8();
     return commitNewFile(file, file.write(bytes) == bytes.size());
 }
 
@@ -458,12 +467,6 @@ QString YMRPIM::listPath(const QString &name)
 {
     const QString path = userListPath(name);
     return QFile::exists(path) ? path : defaultListPath(name);
-}
-
-namespace {
-// A list of a few hundred short entries takes some KB.
-const qint64 MaxListSize = 1024 * 1024;
-qint64 s_maxListSize = MaxListSize;
 }
 
 qint64 YMRPIM::maxListSize()

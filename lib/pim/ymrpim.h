@@ -59,7 +59,8 @@ public:
     static int compareKeys(const QString &a, const QString &b);
 
     // Data lists: the user's copy in <app>Data, else the installed default.
-    // False when the list could not be written (the old list stays).
+    // False when the list could not be written (the old list stays), also
+    // when it is larger than maxListSize().
     static bool saveList(const QString &name, const QStringList &list);
     // A user's copy that cannot be read (not a file, beyond maxListSize())
     // is set aside and the installed default read instead.
