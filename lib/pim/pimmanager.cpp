@@ -30,6 +30,8 @@ const int RecordsPerPiece = 512;
 const qint64 MaxRecordFileSize = 512 * 1024 * 1024;
 // Records per page a list shows at most.
 const int MaxPerPage = 10000;
+// More sort columns than any store has.
+const int MaxSortColumns = 64;
 
 } // namespace
 
@@ -615,7 +617,7 @@ qint64 PIMManager::fileSizeLimit() const
 
 int PIMManager::sortColumnCount() const
 {
-    return 64;
+    return MaxSortColumns;
 }
 
 QString PIMManager::damagedCopyName() const
