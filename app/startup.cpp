@@ -28,7 +28,6 @@ int Startup::run(int &argc, char **argv)
     if (!YMRApplication::checkScreen())
         return -1;
     YMAbout::setAppVersion(QString::fromLatin1(appVersion));
-    reportSetAsideFiles();
     fixLanguage();
     migrate();
     PasswordDialog2::installPrompts();
@@ -39,6 +38,7 @@ int Startup::run(int &argc, char **argv)
         window.listView()->viewport()->installEventFilter(&benchProbe);
     }
     app.showMainDocumentWidget(&window);
+    windowShown();
     return app.exec();
 }
 
@@ -59,6 +59,9 @@ bool Startup::eventFilter(QObject *watched, QEvent *e)
 
 namespace {
 QStringList s_setAside;
+// From the main window's first Show on: before, the message would stand in
+// the way of the book it opens.
+bool s_windowShown = false;
 
 void showSetAside()
 {
@@ -67,7 +70,7 @@ void showSetAside()
     const QStringList files = s_setAside;
     s_setAside.clear();
     YMRDialog::warning(YMRPIM::applicationName(),
-                       Startup::tr("Cannot read these files; the program goes on without them:\n%1")
+                       Startup::tr("Cannot read these files; the program goes on with its defaults:\n%1")
                            .arg(files.join(QLatin1Char('\n'))));
 }
 } // namespace
@@ -76,12 +79,18 @@ void Startup::reportSetAsideFiles()
 {
     BoundedFile::setNotifier([](const QString &path, const QString &aside) {
         s_setAside << tr("%1\n(kept as %2)").arg(path, aside);
-        // not in the middle of the read that found the file damaged; before
-        // the application object is there, once it is
-        if (s_setAside.size() == 1 && QCoreApplication::instance())
+        // not in the middle of the read that found the file damaged, nor
+        // before the main window has opened its book
+        if (s_setAside.size() == 1 && s_windowShown)
             QTimer::singleShot(0, showSetAside);
     });
-    if (!s_setAside.isEmpty() && QCoreApplication::instance())
+}
+
+void Startup::windowShown()
+{
+    s_windowShown = true;
+    // behind what the window's Show has queued (the book it opens)
+    if (!s_setAside.isEmpty())
         QTimer::singleShot(0, showSetAside);
 }
 
