@@ -458,8 +458,10 @@ bool PCLink::handleMessage(const QByteArray &payload)
             else
                 handleAnnounce(resolvePath(m.second), m.sizeText);
         } else if (!m_answering && m_state == Waiting && m_pending == PendingRequest) {
-            // stored where this side asked, whatever the peer echoes
-            handleAnnounce(m.plain ? resolvePath(m_requestedLocal) : QString(), m.sizeText);
+            // stored where this side asked, whatever the peer echoes; a
+            // request for nothing takes nothing
+            handleAnnounce(m.plain && !m_requestedLocal.isEmpty() ? resolvePath(m_requestedLocal) : QString(),
+                           m.sizeText);
         } else {
             protocolError();
             return false;
