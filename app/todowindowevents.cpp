@@ -11,7 +11,7 @@
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
-#include "qpe/qpeglobal.h"
+#include "qpe/boundedfile.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
 
@@ -21,6 +21,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+
+#include <limits>
 
 void ToDoWindow::removeBookSetting()
 {
@@ -208,6 +210,22 @@ void ToDoWindow::openBookFile(const QString &requested)
         QTimer::singleShot(400, this, &ToDoWindow::books);
         return;
     }
+    if (book->isDamaged()) {
+        // what could be read opens; the whole file stays beside it for mending
+        const QString copy = book->damagedCopyName();
+        QString text = book->count() < book->total()
+                           ? tr("Expense Book [%1] is damaged:\n%2 expenses could be read, its header counts %3.")
+                                 .arg(chosen->title())
+                                 .arg(book->count())
+                                 .arg(book->total())
+                           : tr("Expense Book [%1] is damaged:\nit holds more than the %2 expenses its header "
+                                "counts; those %2 were read.")
+                                 .arg(chosen->title())
+                                 .arg(book->total());
+        if (QFileInfo::exists(copy))
+            text += QLatin1Char('\n') + tr("The file as it was is kept as:\n%1").arg(copy);
+        YMRDialog::warning(YMRPIM::applicationName(), text);
+    }
     setWindowTitle(tr("Expense Book : %1").arg(chosen->title()));
     m_manager = book;
     m_hiddenSinceOpen = false;
@@ -234,11 +252,12 @@ ToDoWindow::BookFileCheck ToDoWindow::checkBookFile(const QString &path)
     // the book index reads a "|" back as a line break
     if (path.contains(QLatin1Char('|')))
         return BarInName;
+    // only the first line is read here: the size is the book's reader's
     QFile file;
-    switch (Qpe::openRegularFile(file, path)) {
-    case Qpe::OpenResult::Missing:
+    switch (BoundedFile::open(file, path, std::numeric_limits<qint64>::max())) {
+    case BoundedFile::Missing:
         return QFileInfo(path).isSymLink() ? NotBookFile : NewBookFile;
-    case Qpe::OpenResult::Opened:
+    case BoundedFile::Ok:
         break;
     default:
         return NotBookFile;

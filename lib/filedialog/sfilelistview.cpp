@@ -4,6 +4,7 @@
 #include "sfilelistviewitem.h"
 #include "ymfileview.h"
 
+#include <boundedfile.h>
 #include <config.h>
 #include <global.h>
 #include <qcopchannel.h>
@@ -19,6 +20,9 @@
 #include <QKeyEvent>
 
 namespace {
+
+// Some hundred bytes per deleted entry.
+const qint64 MaxTrashIndexSize = 16 * 1024 * 1024;
 
 // One record of a trash folder's index, as another program wrote it.
 struct TrashRecord {
@@ -290,8 +294,9 @@ void SFileListView::readPlain(const QString &folder)
 
 void SFileListView::readTrash()
 {
+    // another program's file: a regular one of a real trash's size only
     QFile file;
-    if (Qpe::openRegularFile(file, m_dir + QStringLiteral("index.idx")) != Qpe::OpenResult::Opened)
+    if (BoundedFile::open(file, m_dir + QStringLiteral("index.idx"), MaxTrashIndexSize) != BoundedFile::Ok)
         return;
     TrashIndexReader reader(&file);
     while (!reader.atEnd()) {

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,30 +36,6 @@ bool Qpe::nameReadable(const QString &name)
 bool Qpe::nameReadable(const QByteArray &bytes)
 {
     return QFile::encodeName(QFile::decodeName(bytes)) == bytes;
-}
-
-Qpe::OpenResult Qpe::openRegularFile(QFile &file, const QString &path, QIODevice::OpenMode mode)
-{
-    const QByteArray name = QFile::encodeName(path);
-    // non-blocking: the open of a FIFO returns at once; fstat then looks at
-    // what was opened, not at what the name meant a moment before
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? OpenResult::Missing : OpenResult::Failed;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return OpenResult::NotRegular;
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    file.setFileName(path);
-    if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return OpenResult::Failed;
-    }
-    return OpenResult::Opened;
 }
 
 QStringList Qpe::unreadableEntries(const QString &folder)

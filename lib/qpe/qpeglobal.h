@@ -2,11 +2,8 @@
 #define QPEGLOBAL_H
 
 #include <QDataStream>
-#include <QIODevice>
 #include <QString>
 #include <QStringList>
-
-class QFile;
 
 // Environment of the platform layer.
 #define QPE_ENV_HOME "QPE_HOME"
@@ -32,12 +29,6 @@ void assertWarning(const char *cond, const char *file, int line);
 bool nameReadable(const QString &name);
 bool nameReadable(const QByteArray &bytes);
 
-enum class OpenResult { Opened, Missing, NotRegular, Failed };
-// Opens a regular file for reading. A FIFO, device, socket or folder is
-// refused by its type before any read: opening a FIFO would block until a
-// writer comes, a device may never end.
-OpenResult openRegularFile(QFile &file, const QString &path,
-                           QIODevice::OpenMode mode = QIODevice::ReadOnly);
 // The entries of a folder whose names are not readable (QDir leaves them
 // out), decoded as well as they go; folders marked by a final "/".
 QStringList unreadableEntries(const QString &folder);
