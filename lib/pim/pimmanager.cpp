@@ -118,6 +118,7 @@ bool PIMManager::addRecord(PIMRecord *record)
     record->m_rawStart = -1;
     recordAdded(record);
     m_records.append(record);
+    m_keysValid = false;
     if (accept(record))
         insertIntoView(record);
     countChange();
@@ -138,6 +139,7 @@ bool PIMManager::updateRecord(PIMRecord *old, PIMRecord *record)
     record->m_rawStart = -1;
     record->setUpdated(QDateTime::currentDateTime());
     recordUpdated(old, record);
+    m_keysValid = false;
     const bool resort = m_sort != -1 && needsResort(old, record);
     const bool accepted = accept(record);
     delete old;
@@ -163,6 +165,7 @@ bool PIMManager::removeRecord(PIMRecord *record)
     if (!record || !m_records.contains(record) || !canRemove(record))
         return false;
     recordRemoved(record);
+    m_keysValid = false;
     const int viewIndex = m_view.find(record);
     if (viewIndex >= 0)
         m_view.take(viewIndex);
@@ -181,6 +184,7 @@ bool PIMManager::removeAll()
 {
     m_view.clear();
     m_records.clear();
+    m_keysValid = false;
     m_loadedText.clear();
     m_dirty = true;
     save();
@@ -194,6 +198,7 @@ bool PIMManager::appendRecord(PIMRecord *record)
         return false;
     record->setManager(this);
     m_records.append(record);
+    m_keysValid = false;
     m_dirty = true;
     return true;
 }
@@ -212,63 +217,97 @@ void PIMManager::insertIntoView(PIMRecord *record)
             m_view.insert(0, record);
         return;
     }
-    const bool previous = m_sortOrder;
-    m_sortOrder = true;
-    updateSortKey(record);
-    const int n = m_view.count();
-    if (previous) {
-        // after the records of an equal key
-        int i = 0;
-        while (i < n && !record->lessThan(m_view.at(i)))
-            ++i;
-        m_view.insert(i, record);
-    } else {
-        // from the end: just after the last record of a greater key
-        int i = n - 1;
-        while (i >= 0 && !record->lessThan(m_view.at(i)))
-            --i;
-        m_view.insert(i + 1, record);
+    // The view is sorted: the record goes after the records of an equal
+    // key, in a descending view just before them, so that either order is
+    // the other read backwards.
+    QString key, other;
+    if (!sortKeyText(record, m_sort, key))
+        key.clear();
+    int low = 0;
+    int high = m_view.count();
+    while (low < high) {
+        const int mid = low + (high - low) / 2;
+        if (!sortKeyText(m_view.at(mid), m_sort, other))
+            other.clear();
+        const int c = YMRPIM::compareKeys(key, other);
+        if (m_sortOrder ? c < 0 : c >= 0)
+            high = mid;
+        else
+            low = mid + 1;
     }
-    m_sortOrder = previous;
+    m_view.insert(low, record);
 }
 
-void PIMManager::rebuildView(bool refill)
+void PIMManager::rebuildView(bool)
 {
-    if (refill || m_sort == -1)
-        m_view.clear();
-    if (m_view.isEmpty()) {
-        m_view.reserve(m_records.count());
-        const int n = m_records.count();
-        if (m_sortOrder) {
-            for (int i = 0; i < n; ++i) {
-                if (accept(m_records.at(i)))
-                    m_view.append(m_records.at(i));
-            }
-        } else {
-            for (int i = n - 1; i >= 0; --i) {
-                if (accept(m_records.at(i)))
-                    m_view.append(m_records.at(i));
-            }
+    m_keysValid = false;
+    fillView();
+}
+
+void PIMManager::refilter()
+{
+    fillView();
+}
+
+void PIMManager::fillView()
+{
+    m_view.clear();
+    const int n = m_records.count();
+    m_view.reserve(n);
+    if (m_sort == -1) {
+        for (int i = 0; i < n; ++i) {
+            if (accept(m_records.at(i)))
+                m_view.append(m_records.at(i));
         }
+    } else if (m_keysValid && m_keysWhole && m_keyColumn == m_sort && m_keys.count() == n) {
+        // the kept order of every record, filtered
+        for (int i = 0; i < n; ++i) {
+            PIMRecord *r = m_records.at(m_keys.index(i));
+            if (accept(r))
+                m_view.append(r);
+        }
+    } else {
+        m_keys.clear();
+        m_keys.reserve(n);
+        QString text;
+        for (int i = 0; i < n; ++i) {
+            PIMRecord *r = m_records.at(i);
+            if (!accept(r))
+                continue;
+            if (!sortKeyText(r, m_sort, text))
+                text.clear();
+            m_keys.add(text, i);
+        }
+        m_keys.sort();
+        m_keyColumn = m_sort;
+        m_keysValid = true;
+        m_keysWhole = m_keys.count() == n;
+        for (int i = 0; i < m_keys.count(); ++i)
+            m_view.append(m_records.at(m_keys.index(i)));
     }
-    if (m_sort != -1) {
-        updateSortKeys();
-        m_view.sort(m_sortOrder);
-    }
+    if (!m_sortOrder)
+        m_view.reverse();
+}
+
+void PIMManager::reverseView()
+{
+    m_view.reverse();
 }
 
 void PIMManager::setSort(int column)
 {
     if (!m_sortable)
         return;
+    m_dirty = true;
     if (column == m_sort) {
+        // the same column again: the view read backwards
         m_sortOrder = !m_sortOrder;
+        reverseView();
     } else {
         m_sort = column;
         m_sortOrder = true;
+        fillView();
     }
-    m_dirty = true;
-    rebuildView(false);
     emit updated();
 }
 
@@ -276,10 +315,15 @@ void PIMManager::setSort(int column, bool ascending)
 {
     if (!m_sortable || (column == m_sort && ascending == m_sortOrder))
         return;
-    m_sort = column;
-    m_sortOrder = ascending;
     m_dirty = true;
-    rebuildView(false);
+    if (column == m_sort) {
+        m_sortOrder = ascending;
+        reverseView();
+    } else {
+        m_sort = column;
+        m_sortOrder = ascending;
+        fillView();
+    }
     emit updated();
 }
 
@@ -289,7 +333,7 @@ void PIMManager::setSortOrder(bool ascending)
         return;
     m_sortOrder = ascending;
     m_dirty = true;
-    rebuildView(false);
+    reverseView();
     emit updated();
 }
 
@@ -300,9 +344,15 @@ void PIMManager::setSortable(bool sortable)
         m_sort = -1;
         m_sortOrder = true;
         m_dirty = true;
-        rebuildView(false);
+        fillView();
         emit updated();
     }
+}
+
+QStringList PIMManager::sortKey(const PIMRecord *record) const
+{
+    QString text;
+    return sortKeyText(record, m_sort, text) ? QStringList(text) : QStringList();
 }
 
 int PIMManager::perPage() const
@@ -767,26 +817,6 @@ void PIMManager::loaded()
 bool PIMManager::sortKeyText(const PIMRecord *, int, QString &) const
 {
     return false;
-}
-
-void PIMManager::updateSortKeys()
-{
-    for (PIMRecord *r : m_view)
-        updateSortKey(r);
-}
-
-void PIMManager::updateSortKey(PIMRecord *record)
-{
-    QString text;
-    if (!sortKeyText(record, m_sort, text)) {
-        record->setSortKey(QStringList());
-        return;
-    }
-    // a key that stays the same is left as it is (a re-sort of a large
-    // view would otherwise free and make every key again)
-    const QStringList &key = record->sortKey();
-    if (key.size() != 1 || key.first() != text || key.first().isNull() != text.isNull())
-        record->setSortKey(text);
 }
 
 bool PIMManager::needsResort(PIMRecord *, PIMRecord *)

@@ -498,7 +498,9 @@ void TestTaskManager::sortColumns()
     QVERIFY(book.view()->find(minus10) < book.view()->find(minus3));
 
     book.setSort(4);
+    old = new Task(*minus3);
     minus3->description = QStringLiteral("note");
+    minus3->store(old);
     book.setSort(4);
     book.setSort(4);
     QCOMPARE(minus3->sortKey(), QStringList(QStringLiteral("1")));
