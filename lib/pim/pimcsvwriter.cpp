@@ -1,5 +1,7 @@
 #include "pimcsvwriter.h"
 
+#include "categorymanager.h"
+#include "categoryrecord.h"
 #include "pimrecordarray.h"
 #include "task.h"
 #include "ymrpim.h"
@@ -12,14 +14,8 @@
 
 namespace {
 
-// The stored date and time of day as they are: no time zone shifts them.
-QString format(const YMRUtil::DatePattern &pattern, const QDate &date, const QTime &time)
-{
-    QString text;
-    text.reserve(32);
-    pattern.append(text, date, time);
-    return text;
-}
+// Rows are handed on in blocks of about this many UTF-16 units.
+const int BlockSize = 32768;
 
 // Qt's UTF-32 encoders garble every character beyond the basic plane (four
 // junk bytes follow it): UTF-32 is encoded here.
@@ -31,6 +27,29 @@ QByteArray toUtf32(const QString &text, bool bigEndian, bool byteOrderMark)
     for (uint &p : points)
         p = bigEndian ? qToBigEndian(p) : qToLittleEndian(p);
     return QByteArray(reinterpret_cast<const char *>(points.constData()), points.size() * 4);
+}
+
+// Counts the characters of text that codec cannot hold; known remembers
+// each character's answer.
+void countLost(QTextCodec *codec, const QString &text, QHash<uint, bool> &known,
+               PIMCsvWriter::Lost &lost)
+{
+    const int n = text.size();
+    for (int i = 0; i < n; ++i) {
+        const int width = text.at(i).isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate() ? 2 : 1;
+        const uint point = width == 2 ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1))
+                                      : text.at(i).unicode();
+        auto it = known.constFind(point);
+        if (it == known.constEnd())
+            it = known.insert(point, codec->canEncode(text.mid(i, width)));
+        if (!*it) {
+            ++lost.count;
+            const QString character = text.mid(i, width);
+            if (lost.first.size() < 3 && !lost.first.contains(character))
+                lost.first << character;
+        }
+        i += width - 1;
+    }
 }
 
 } // namespace
@@ -48,71 +67,185 @@ PIMCsvWriter::PIMCsvWriter(const QString &dateFormat, const QString &dateTimeFor
 
 void PIMCsvWriter::write(QTextStream &out, const PIMRecordArray &records) const
 {
-    QString row;
-    writeRow(out, row,
-             {tr("Date"), tr("Type"), tr("Amount"), tr("Currency"), tr("City"), tr("Account"),
-              tr("Description"), tr("Created Date"), tr("Updated Date"), tr("Categories")});
+    writeBlocks(records, [&out](const QString &block) { out << block; });
+}
+
+void PIMCsvWriter::writeBlocks(const PIMRecordArray &records,
+                               const std::function<void(const QString &)> &sink) const
+{
+    QString block;
+    block.reserve(BlockSize + 4096);
+    const auto endRow = [&] {
+        // every field ends with the delimiter; the row's last has none
+        block.chop(m_delimiter.size());
+        block += QLatin1Char('\n');
+        if (block.size() >= BlockSize) {
+            sink(block);
+            block.resize(0);
+        }
+    };
+    for (const QString &title :
+         {tr("Date"), tr("Type"), tr("Amount"), tr("Currency"), tr("City"), tr("Account"),
+          tr("Description"), tr("Created Date"), tr("Updated Date"), tr("Categories")})
+        appendField(block, title);
+    endRow();
+
     // many expenses share a day: its text is made once
     QHash<qint64, QString> days;
+    // stamps in the reused buffers, each kept until the next differs
+    QString created, updated;
+    QDate createdDate, updatedDate, lastCreatedDate, lastUpdatedDate;
+    QTime createdTime, updatedTime, lastCreatedTime, lastUpdatedTime;
+    bool haveCreated = false, haveUpdated = false;
+    QString description, categories;
+    // category titles by the UID texts the expenses name, each looked up once
+    const CategoryManager *titlesOf = nullptr;
+    QHash<QString, const CategoryRecord *> titles;
     for (const PIMRecord *r : records) {
         const auto *t = dynamic_cast<const Task *>(r);
         if (!t)
             continue;
         const qint64 day = t->date.toJulianDay();
         auto date = days.constFind(day);
-        if (date == days.constEnd())
-            date = days.insert(day, format(m_dateFormat, t->date, QTime(0, 0)));
-        QDate createdDate, updatedDate;
-        QTime createdTime, updatedTime;
+        if (date == days.constEnd()) {
+            QString text;
+            m_dateFormat.append(text, t->date, QTime(0, 0));
+            date = days.insert(day, text);
+        }
         t->createdParts(createdDate, createdTime);
         t->updatedParts(updatedDate, updatedTime);
-        const QString created = format(m_dateTimeFormat, createdDate, createdTime);
+        if (!haveCreated || createdDate != lastCreatedDate || createdTime != lastCreatedTime) {
+            created.resize(0);
+            m_dateTimeFormat.append(created, createdDate, createdTime);
+            lastCreatedDate = createdDate;
+            lastCreatedTime = createdTime;
+            haveCreated = true;
+        }
         // a record never changed was updated when it was created
-        const QString updated = updatedDate == createdDate && updatedTime == createdTime
-                                    ? created
-                                    : format(m_dateTimeFormat, updatedDate, updatedTime);
-        writeRow(out, row,
-                 {*date, t->type, t->amount, t->currency, t->city, t->account,
-                  QString(t->description).replace(QLatin1Char('\n'), m_multiline), created,
-                  updated, t->categoryTitles().join(QStringLiteral(", "))});
+        const bool sameStamps = updatedDate == createdDate && updatedTime == createdTime;
+        if (!sameStamps
+            && (!haveUpdated || updatedDate != lastUpdatedDate || updatedTime != lastUpdatedTime)) {
+            updated.resize(0);
+            m_dateTimeFormat.append(updated, updatedDate, updatedTime);
+            lastUpdatedDate = updatedDate;
+            lastUpdatedTime = updatedTime;
+            haveUpdated = true;
+        }
+        const QString *text = &t->description;
+        if (text->contains(QLatin1Char('\n'))) {
+            description.resize(0);
+            int from = 0;
+            for (int at; (at = text->indexOf(QLatin1Char('\n'), from)) >= 0; from = at + 1) {
+                description.append(text->constData() + from, at - from);
+                description += m_multiline;
+            }
+            description.append(text->constData() + from, text->size() - from);
+            text = &description;
+        }
+        categories.resize(0);
+        const CategoryManager *cats = t->manager() ? t->manager()->categoryManager() : nullptr;
+        if (cats) {
+            if (cats != titlesOf) {
+                titles.clear();
+                titlesOf = cats;
+            }
+            bool first = true;
+            const QStringList uids = t->categories();
+            for (const QString &uid : uids) {
+                auto it = titles.constFind(uid);
+                if (it == titles.constEnd())
+                    it = titles.insert(uid, static_cast<const CategoryRecord *>(cats->findRecord(uid)));
+                if (!*it)
+                    continue;
+                if (!first)
+                    categories += QLatin1String(", ");
+                categories += (*it)->title;
+                first = false;
+            }
+        }
+        appendField(block, *date);
+        appendField(block, t->type);
+        appendField(block, t->amount);
+        appendField(block, t->currency);
+        appendField(block, t->city);
+        appendField(block, t->account);
+        appendField(block, *text);
+        appendField(block, created);
+        appendField(block, sameStamps ? created : updated);
+        appendField(block, categories);
+        endRow();
     }
+    if (!block.isEmpty())
+        sink(block);
 }
 
-bool PIMCsvWriter::write(QIODevice *device, QTextCodec *codec,
-                         const PIMRecordArray &records) const
+bool PIMCsvWriter::write(QIODevice *device, QTextCodec *codec, const PIMRecordArray &records,
+                         Lost *lost) const
 {
-    QTextStream out(device);
-    if (codec)
-        out.setCodec(codec);
-    const int mib = out.codec()->mibEnum();
+    if (!codec)
+        codec = QTextCodec::codecForLocale();
+    const int mib = codec->mibEnum();
     // UTF-16 and UTF-32 without a byte order mark leave readers guessing
     const bool byteOrderMark = mib == 1015 || mib == 1017;
-    out.setGenerateByteOrderMark(byteOrderMark);
-    // UTF-32, UTF-32BE, UTF-32LE: the rows are gathered and encoded at once
-    if (mib < 1017 || mib > 1019) {
-        write(out, records);
-        out.flush();
-        return out.status() == QTextStream::Ok;
+    bool ok = true;
+    // UTF-32, UTF-32BE, UTF-32LE
+    if (mib >= 1017 && mib <= 1019) {
+        // "UTF-32" (always with its mark) takes this machine's byte order, as Qt's does
+        const bool bigEndian =
+            mib == 1018 || (mib == 1017 && QSysInfo::ByteOrder == QSysInfo::BigEndian);
+        bool mark = byteOrderMark;
+        writeBlocks(records, [&](const QString &block) {
+            const QByteArray bytes = toUtf32(block, bigEndian, mark);
+            mark = false;
+            ok = ok && device->write(bytes) == bytes.size();
+        });
+        return ok;
     }
-    QString text;
-    QTextStream rows(&text, QIODevice::WriteOnly);
-    write(rows, records);
-    rows.flush();
-    // "UTF-32" (always with its mark) takes this machine's byte order, as Qt's does
-    const bool bigEndian =
-        mib == 1018 || (mib == 1017 && QSysInfo::ByteOrder == QSysInfo::BigEndian);
-    const QByteArray bytes = toUtf32(text, bigEndian, byteOrderMark);
-    return device->write(bytes) == bytes.size();
+    QTextCodec::ConverterState state(byteOrderMark ? QTextCodec::DefaultConversion
+                                                   : QTextCodec::IgnoreHeader);
+    QHash<uint, bool> known;
+    Lost found;
+    writeBlocks(records, [&](const QString &block) {
+        const int invalid = state.invalidChars;
+        const QByteArray bytes = codec->fromUnicode(block.constData(), block.size(), &state);
+        if (state.invalidChars != invalid)
+            countLost(codec, block, known, found);
+        ok = ok && device->write(bytes) == bytes.size();
+    });
+    if (lost)
+        *lost = found;
+    return ok;
 }
 
-void PIMCsvWriter::writeRow(QTextStream &out, QString &row,
-                            std::initializer_list<QString> fields) const
+void PIMCsvWriter::appendField(QString &row, const QString &text) const
 {
-    row.truncate(0);
-    for (const QString &field : fields)
-        YMRPIM::csvQuote(row, field, m_qualifier, m_delimiter);
-    // csvQuote ends every field with the delimiter; the row's last has none
-    row.chop(m_delimiter.size());
-    row += QLatin1Char('\n');
-    out << row;
+    static const QString quote(QLatin1Char('"'));
+    const QString *q = &m_qualifier;
+    // without a qualifier a field holding a line break, a quote or the
+    // delimiter would read back as other fields: it is quoted all the same
+    if (q->isEmpty()) {
+        for (const QChar c : text) {
+            if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('"')) {
+                q = &quote;
+                break;
+            }
+        }
+        if (q->isEmpty() && !m_delimiter.isEmpty() && text.contains(m_delimiter))
+            q = &quote;
+        if (q->isEmpty()) {
+            row += text;
+            row += m_delimiter;
+            return;
+        }
+    }
+    row += *q;
+    // each qualifier inside doubled on the way
+    int from = 0;
+    for (int at; (at = text.indexOf(*q, from)) >= 0; from = at + q->size()) {
+        row.append(text.constData() + from, at + q->size() - from);
+        row += *q;
+    }
+    row.append(text.constData() + from, text.size() - from);
+    row += *q;
+    row += m_delimiter;
 }
