@@ -17,6 +17,86 @@ namespace {
 // Rows are handed on in blocks of about this many UTF-16 units.
 const int BlockSize = 32768;
 
+// Whole rows, written through a pointer: room is made once per field.
+struct RowBuffer
+{
+    QString text;   // its size is the room
+    QChar *base = nullptr;
+    int size = 0;
+    int used = 0;
+
+    QChar *room(int n)
+    {
+        if (used + n > size) {
+            text.resize(qMax(2 * size, used + n + 4096));
+            base = text.data();
+            size = text.size();
+        }
+        return base + used;
+    }
+};
+
+inline QChar *copy(QChar *to, const QChar *from, int n)
+{
+    for (int i = 0; i < n; ++i)
+        to[i] = from[i];
+    return to + n;
+}
+
+// The field quoted, then the delimiter: one pass over the text that copies
+// it and doubles each qualifier inside on the way.
+void appendField(RowBuffer &out, const QString &text, const QString &qualifier,
+                 const QString &delimiter)
+{
+    const QChar *from = text.constData();
+    const int n = text.size();
+    const int qn = qualifier.size();
+    const int dn = delimiter.size();
+    QChar *to = out.room(2 * n + 2 * qMax(qn, 1) + dn + 1);
+    QChar q = qn == 1 ? qualifier.at(0) : QChar();
+    // without a qualifier a field holding a line break, a quote or the
+    // delimiter would read back as other fields: it is quoted all the same
+    if (qn == 0) {
+        const ushort d = dn == 1 ? delimiter.at(0).unicode() : ushort('\n');
+        for (int i = 0; i < n; ++i) {
+            const ushort c = from[i].unicode();
+            if (c == '\n' || c == '\r' || c == '"' || c == d) {
+                q = QLatin1Char('"');
+                break;
+            }
+        }
+        if (q.isNull() && dn > 1 && text.contains(delimiter))
+            q = QLatin1Char('"');
+        if (q.isNull()) {
+            to = copy(to, from, n);
+            out.used = int(copy(to, delimiter.constData(), dn) - out.base);
+            return;
+        }
+    }
+    if (qn > 1) {
+        to = copy(to, qualifier.constData(), qn);
+        int start = 0;
+        for (int at; (at = text.indexOf(qualifier, start)) >= 0; start = at + qn) {
+            to = copy(to, from + start, at + qn - start);
+            to = copy(to, qualifier.constData(), qn);
+        }
+        to = copy(to, from + start, n - start);
+        to = copy(to, qualifier.constData(), qn);
+    } else {
+        *to++ = q;
+        for (int i = 0; i < n; ++i) {
+            // the qualifier always goes after the character, and stays
+            // only where the character was one
+            const QChar c = from[i];
+            to[0] = c;
+            to[1] = q;
+            to += c == q ? 2 : 1;
+        }
+        *to++ = q;
+    }
+    out.used = int(copy(to, delimiter.constData(), dn) - out.base);
+}
+
 // Qt's UTF-32 encoders garble every character beyond the basic plane (four
 // junk bytes follow it): UTF-32 is encoded here.
 QByteArray toUtf32(const QString &text, bool bigEndian, bool byteOrderMark)
@@ -73,21 +153,22 @@ void PIMCsvWriter::write(QTextStream &out, const PIMRecordArray &records) const
 void PIMCsvWriter::writeBlocks(const PIMRecordArray &records,
                                const std::function<void(const QString &)> &sink) const
 {
-    QString block;
-    block.reserve(BlockSize + 4096);
+    RowBuffer block;
+    block.room(BlockSize);
     const auto endRow = [&] {
         // every field ends with the delimiter; the row's last has none
-        block.chop(m_delimiter.size());
-        block += QLatin1Char('\n');
-        if (block.size() >= BlockSize) {
-            sink(block);
-            block.resize(0);
+        block.used -= m_delimiter.size();
+        *block.room(1) = QLatin1Char('\n');
+        ++block.used;
+        if (block.used >= BlockSize) {
+            sink(QString::fromRawData(block.text.constData(), block.used));
+            block.used = 0;
         }
     };
     for (const QString &title :
          {tr("Date"), tr("Type"), tr("Amount"), tr("Currency"), tr("City"), tr("Account"),
           tr("Description"), tr("Created Date"), tr("Updated Date"), tr("Categories")})
-        appendField(block, title);
+        appendField(block, title, m_qualifier, m_delimiter);
     endRow();
 
     // many expenses share a day: its text is made once
@@ -163,20 +244,20 @@ void PIMCsvWriter::writeBlocks(const PIMRecordArray &records,
                 first = false;
             }
         }
-        appendField(block, *date);
-        appendField(block, t->type);
-        appendField(block, t->amount);
-        appendField(block, t->currency);
-        appendField(block, t->city);
-        appendField(block, t->account);
-        appendField(block, *text);
-        appendField(block, created);
-        appendField(block, sameStamps ? created : updated);
-        appendField(block, categories);
+        appendField(block, *date, m_qualifier, m_delimiter);
+        appendField(block, t->type, m_qualifier, m_delimiter);
+        appendField(block, t->amount, m_qualifier, m_delimiter);
+        appendField(block, t->currency, m_qualifier, m_delimiter);
+        appendField(block, t->city, m_qualifier, m_delimiter);
+        appendField(block, t->account, m_qualifier, m_delimiter);
+        appendField(block, *text, m_qualifier, m_delimiter);
+        appendField(block, created, m_qualifier, m_delimiter);
+        appendField(block, sameStamps ? created : updated, m_qualifier, m_delimiter);
+        appendField(block, categories, m_qualifier, m_delimiter);
         endRow();
     }
-    if (!block.isEmpty())
-        sink(block);
+    if (block.used > 0)
+        sink(QString::fromRawData(block.text.constData(), block.used));
 }
 
 bool PIMCsvWriter::write(QIODevice *device, QTextCodec *codec, const PIMRecordArray &records,
@@ -215,37 +296,4 @@ bool PIMCsvWriter::write(QIODevice *device, QTextCodec *codec, const PIMRecordAr
     if (lost)
         *lost = found;
     return ok;
-}
-
-void PIMCsvWriter::appendField(QString &row, const QString &text) const
-{
-    static const QString quote(QLatin1Char('"'));
-    const QString *q = &m_qualifier;
-    // without a qualifier a field holding a line break, a quote or the
-    // delimiter would read back as other fields: it is quoted all the same
-    if (q->isEmpty()) {
-        for (const QChar c : text) {
-            if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('"')) {
-                q = &quote;
-                break;
-            }
-        }
-        if (q->isEmpty() && !m_delimiter.isEmpty() && text.contains(m_delimiter))
-            q = &quote;
-        if (q->isEmpty()) {
-            row += text;
-            row += m_delimiter;
-            return;
-        }
-    }
-    row += *q;
-    // each qualifier inside doubled on the way
-    int from = 0;
-    for (int at; (at = text.indexOf(*q, from)) >= 0; from = at + q->size()) {
-        row.append(text.constData() + from, at + q->size() - from);
-        row += *q;
-    }
-    row.append(text.constData() + from, text.size() - from);
-    row += *q;
-    row += m_delimiter;
 }

@@ -44,8 +44,6 @@ private:
     // Hands each block of whole rows to sink, the last one too.
     void writeBlocks(const PIMRecordArray &records,
                      const std::function<void(const QString &)> &sink) const;
-    // The field quoted, then the delimiter.
-    void appendField(QString &row, const QString &text) const;
 
     YMRUtil::DatePattern m_dateFormat;
     YMRUtil::DatePattern m_dateTimeFormat;
