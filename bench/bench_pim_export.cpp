@@ -12,7 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTextStream>
+#include <QTextCodec>
 
 #include <algorithm>
 #include <cstdio>
@@ -52,11 +52,9 @@ int main(int argc, char **argv)
     const double exportMs = bestOf(argc > 2 ? atoi(argv[2]) : 3, [&] {
         QFile file;
         YMRPIM::openNewFile(file, csv);
-        QTextStream out(&file);
-        out.setCodec("UTF-8");   // whatever the locale's
-        writer.write(out, *book.view());
-        out.flush();
-        YMRPIM::commitNewFile(file, out.status() == QTextStream::Ok);
+        // whatever the locale's
+        const bool written = writer.write(&file, QTextCodec::codecForName("UTF-8"), *book.view());
+        YMRPIM::commitNewFile(file, written);
     });
     QFile done(csv);
     done.open(QIODevice::ReadOnly);
