@@ -23,6 +23,8 @@ namespace {
 
 // Records a save renders as one piece of work on Qt's thread pool.
 const int RecordsPerPiece = 512;
+// Records a load checks as one piece of work there.
+const int RecordsPerCheck = 8192;
 
 } // namespace
 
@@ -693,28 +695,38 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
 void PIMManager::keepUnchangedBlocks(int first)
 {
     // A record keeps its block's place when writing it gives the same text.
-    QBuffer sink;
-    sink.open(QIODevice::WriteOnly);
-    PIMTextWriter check(&sink);
-    const char *text = m_loadedText.constData();
-    for (int i = first; i < m_records.count(); ++i) {
-        PIMRecord *r = m_records.at(i);
-        if (r->m_rawStart < 0)
-            continue;
-        const qint64 start = r->m_rawStart;
-        const qint64 length = r->m_rawLength;
-        check.discard();
-        const qint64 flushed = check.pos();
-        r->write(check);
-        if (check.pos() != flushed + length || check.bufferedSize() != length
-            || memcmp(check.buffered(), text + start, size_t(length)) != 0)
-            r->m_rawStart = -1;
-        if (check.pos() != flushed + check.bufferedSize()) {
-            // a block larger than the writer's buffer went to the sink
-            sink.seek(0);
-            sink.buffer().clear();
+    // Writing only reads the records, and nothing else sees them while the
+    // file loads: pieces of them are checked on Qt's thread pool at once.
+    const auto check = [this](int from, int to) {
+        QBuffer sink;
+        sink.open(QIODevice::WriteOnly);
+        PIMTextWriter out(&sink);
+        const char *text = m_loadedText.constData();
+        for (int i = from; i < to; ++i) {
+            PIMRecord *r = m_records.at(i);
+            if (r->m_rawStart < 0)
+                continue;
+            const qint64 start = r->m_rawStart;
+            const qint64 length = r->m_rawLength;
+            out.discard();
+            const qint64 flushed = out.pos();
+            r->write(out);
+            if (out.pos() != flushed + length || out.bufferedSize() != length
+                || memcmp(out.buffered(), text + start, size_t(length)) != 0)
+                r->m_rawStart = -1;
+            if (out.pos() != flushed + out.bufferedSize()) {
+                // a block larger than the writer's buffer went to the sink
+                sink.seek(0);
+                sink.buffer().clear();
+            }
         }
-    }
+    };
+    std::vector<QFuture<void>> pieces;
+    const int n = m_records.count();
+    for (int i = first; i < n; i += RecordsPerCheck)
+        pieces.push_back(QtConcurrent::run([check, i, n] { check(i, qMin(n, i + RecordsPerCheck)); }));
+    for (QFuture<void> &piece : pieces)
+        piece.waitForFinished();
 }
 
 bool PIMManager::saveStream(QIODevice *device)
