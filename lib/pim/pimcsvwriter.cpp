@@ -12,6 +12,8 @@
 #include <QTextStream>
 #include <QtEndian>
 
+#include <cstring>
+
 namespace {
 
 // Rows are handed on in blocks of about this many UTF-16 units.
@@ -43,8 +45,31 @@ inline QChar *copy(QChar *to, const QChar *from, int n)
     return to + n;
 }
 
-// The field quoted, then the delimiter: one pass over the text that copies
-// it and doubles each qualifier inside on the way.
+// Copies n units and tells whether one of them was c; four units at a time
+// (a unit equal to c is a zero unit after the exclusive or).
+inline bool copyFinding(QChar *to, const QChar *from, int n, QChar c)
+{
+    const quint64 ones = 0x0001000100010001ULL;
+    const quint64 pattern = ones * c.unicode();
+    quint64 found = 0;
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        quint64 v;
+        memcpy(&v, from + i, sizeof v);
+        memcpy(to + i, &v, sizeof v);
+        const quint64 x = v ^ pattern;
+        found |= (x - ones) & ~x & (ones << 15);
+    }
+    for (; i < n; ++i) {
+        to[i] = from[i];
+        found |= from[i] == c;
+    }
+    return found != 0;
+}
+
+// The field quoted, then the delimiter. The text is copied while it is
+// searched for the qualifier; a text holding one is copied again, each
+// qualifier doubled on the way.
 void appendField(RowBuffer &out, const QString &text, const QString &qualifier,
                  const QString &delimiter)
 {
@@ -84,13 +109,16 @@ void appendField(RowBuffer &out, const QString &text, const QString &qualifier,
         to = copy(to, qualifier.constData(), qn);
     } else {
         *to++ = q;
-        for (int i = 0; i < n; ++i) {
-            // the qualifier always goes after the character, and stays
-            // only where the character was one
-            const QChar c = from[i];
-            to[0] = c;
-            to[1] = q;
-            to += c == q ? 2 : 1;
+        if (copyFinding(to, from, n, q)) {
+            // copied again, each qualifier doubled
+            for (int i = 0; i < n; ++i) {
+                const QChar c = from[i];
+                *to++ = c;
+                if (c == q)
+                    *to++ = q;
+            }
+        } else {
+            to += n;
         }
         *to++ = q;
     }
