@@ -1,5 +1,6 @@
 #include "pimmanager.h"
 
+#include "categorymanager.h"
 #include "pimrecord.h"
 #include "pimtextreader.h"
 #include "pimtextwriter.h"
@@ -34,8 +35,9 @@ PIMManager::PIMManager(const QString &directory, const QString &fileName, bool t
       m_directory(templates ? directory + QStringLiteral("templates") : directory),
       m_templates(templates),
       m_headerOnly(headerOnly),
-      m_categoryManager(categoryManager)
+      m_categoryManager(nullptr)
 {
+    setCategoryManager(categoryManager);
     qRegisterMetaType<PIMRecord *>();
     m_records.setAutoDelete(true);
     // the members start cleared; a subclass's own header starts cleared by
@@ -83,6 +85,14 @@ void PIMManager::keepSubclassHeader()
     }
     const QByteArray &text = all.buffer();
     m_subclassHeader = text.startsWith(base.buffer()) ? text.mid(base.buffer().size()) : QByteArray();
+}
+
+void PIMManager::setCategoryManager(CategoryManager *manager)
+{
+    disconnect(m_categoriesChanged);
+    m_categoryManager = manager;
+    if (manager)
+        m_categoriesChanged = connect(manager, &PIMManager::changed, this, [this] { m_keysValid = false; });
 }
 
 QString PIMManager::fileName() const
@@ -293,7 +303,11 @@ void PIMManager::fillView()
 
 void PIMManager::reverseView()
 {
-    m_view.reverse();
+    // keys made before the records changed since: sorted anew
+    if (m_sort != -1 && !m_keysValid)
+        fillView();
+    else
+        m_view.reverse();
 }
 
 void PIMManager::setSort(int column)

@@ -46,7 +46,7 @@ public:
     bool isTemplates() const { return m_templates; }
     bool isHeaderOnly() const { return m_headerOnly; }
 
-    void setCategoryManager(CategoryManager *manager) { m_categoryManager = manager; }
+    void setCategoryManager(CategoryManager *manager);
     CategoryManager *categoryManager() const { return m_categoryManager; }
 
     PIMRecordArray *records() { return &m_records; }
@@ -196,6 +196,8 @@ private:
     int m_keyColumn = -1;
     bool m_keysValid = false;
     bool m_keysWhole = false;
+    // category titles are part of the keys
+    QMetaObject::Connection m_categoriesChanged;
     int m_format = 0;
     int m_streamHeaderWord = 0;
     int m_streamHeaderWordRead = 0;

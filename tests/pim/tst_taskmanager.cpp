@@ -498,6 +498,13 @@ void TestTaskManager::sortColumns()
     QCOMPARE(minus10->sortKey(), QStringList(QStringLiteral("Art")));
     QCOMPARE(minus3->sortKey(), QStringList(QStringLiteral("Zoo")));
     QVERIFY(book.view()->find(minus10) < book.view()->find(minus3));
+    // a renamed category: the same header again sorts by the new title
+    auto *oldArt = new CategoryRecord(*art);
+    art->title = QStringLiteral("Zzz");
+    art->store(oldArt);
+    book.setSort(8);
+    QVERIFY(book.view()->find(minus10) < book.view()->find(minus3));
+    book.setSort(8);
 
     book.setSort(4);
     old = new Task(*minus3);
