@@ -10,14 +10,19 @@
 #include <QIODevice>
 #include <QTextCodec>
 #include <QTextStream>
+#include <QThreadPool>
+#include <QtConcurrentRun>
 #include <QtEndian>
 
 #include <cstring>
+#include <deque>
 
 namespace {
 
 // Rows are handed on in blocks of about this many UTF-16 units.
 const int BlockSize = 32768;
+// Rows made as one piece of work on Qt's thread pool.
+const int RowsPerPiece = 2048;
 
 // Whole rows, written through a pointer: room is made once per field.
 struct RowBuffer
@@ -37,6 +42,14 @@ struct RowBuffer
         return base + used;
     }
 };
+
+// Every field ends with the delimiter; the row's last has none.
+void endRow(RowBuffer &out, const QString &delimiter)
+{
+    out.used -= delimiter.size();
+    *out.room(1) = QLatin1Char('\n');
+    ++out.used;
+}
 
 inline QChar *copy(QChar *to, const QChar *from, int n)
 {
@@ -181,24 +194,51 @@ void PIMCsvWriter::write(QTextStream &out, const PIMRecordArray &records) const
 void PIMCsvWriter::writeBlocks(const PIMRecordArray &records,
                                const std::function<void(const QString &)> &sink) const
 {
-    RowBuffer block;
-    block.room(BlockSize);
-    const auto endRow = [&] {
-        // every field ends with the delimiter; the row's last has none
-        block.used -= m_delimiter.size();
-        *block.room(1) = QLatin1Char('\n');
-        ++block.used;
-        if (block.used >= BlockSize) {
-            sink(QString::fromRawData(block.text.constData(), block.used));
-            block.used = 0;
-        }
-    };
+    RowBuffer header;
     for (const QString &title :
          {tr("Date"), tr("Type"), tr("Amount"), tr("Currency"), tr("City"), tr("Account"),
           tr("Description"), tr("Created Date"), tr("Updated Date"), tr("Categories")})
-        appendField(block, title, m_qualifier, m_delimiter);
-    endRow();
+        appendField(header, title, m_qualifier, m_delimiter);
+    endRow(header, m_delimiter);
+    sink(QString::fromRawData(header.base, header.used));
 
+    // Pieces of rows are made on Qt's thread pool (making them only reads
+    // the records) and handed on here in their order; a few are ahead at
+    // most, so that a large book is never held as text whole.
+    const int n = records.count();
+    const int ahead = qMax(2, 2 * QThreadPool::globalInstance()->maxThreadCount());
+    std::deque<QFuture<QString>> pieces;
+    int next = 0;
+    const auto start = [&] {
+        const int from = next;
+        next = qMin(n, from + RowsPerPiece);
+        pieces.push_back(QtConcurrent::run([this, &records, from, to = next] {
+            return rows(records, from, to);
+        }));
+    };
+    while (next < n && int(pieces.size()) < ahead)
+        start();
+    while (!pieces.empty()) {
+        const QString text = pieces.front().result();
+        pieces.pop_front();
+        if (next < n)
+            start();
+        // handed on in blocks, as the encoders work best
+        for (int at = 0; at < text.size();) {
+            int end = qMin(text.size(), at + BlockSize);
+            // a pair of surrogates stays in one block
+            if (end < text.size() && text.at(end).isLowSurrogate())
+                ++end;
+            sink(QString::fromRawData(text.constData() + at, end - at));
+            at = end;
+        }
+    }
+}
+
+QString PIMCsvWriter::rows(const PIMRecordArray &records, int from, int to) const
+{
+    RowBuffer block;
+    block.room((to - from) * 160);
     // many expenses share a day: its text is made once
     QHash<qint64, QString> days;
     // stamps in the reused buffers, each kept until the next differs
@@ -210,8 +250,8 @@ void PIMCsvWriter::writeBlocks(const PIMRecordArray &records,
     // category titles by the UID texts the expenses name, each looked up once
     const CategoryManager *titlesOf = nullptr;
     QHash<QString, const CategoryRecord *> titles;
-    for (const PIMRecord *r : records) {
-        const auto *t = dynamic_cast<const Task *>(r);
+    for (int i = from; i < to; ++i) {
+        const auto *t = dynamic_cast<const Task *>(records.at(i));
         if (!t)
             continue;
         const qint64 day = t->date.toJulianDay();
@@ -282,10 +322,10 @@ void PIMCsvWriter::writeBlocks(const PIMRecordArray &records,
         appendField(block, created, m_qualifier, m_delimiter);
         appendField(block, sameStamps ? created : updated, m_qualifier, m_delimiter);
         appendField(block, categories, m_qualifier, m_delimiter);
-        endRow();
+        endRow(block, m_delimiter);
     }
-    if (block.used > 0)
-        sink(QString::fromRawData(block.text.constData(), block.used));
+    block.text.resize(block.used);
+    return block.text;
 }
 
 bool PIMCsvWriter::write(QIODevice *device, QTextCodec *codec, const PIMRecordArray &records,

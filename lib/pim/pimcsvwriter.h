@@ -16,7 +16,8 @@ class QTextStream;
 
 // Expenses as CSV: a header row, then one row per expense, every field
 // quoted as YMRPIM::csvQuote does and the fields joined by the delimiter.
-// The rows are made a block at a time and handed on to be encoded.
+// Pieces of rows are made on Qt's thread pool and handed on in order, a
+// block at a time, to be encoded.
 class PIMCsvWriter
 {
     Q_DECLARE_TR_FUNCTIONS(PIMCsvWriter)
@@ -41,9 +42,11 @@ public:
                Lost *lost = nullptr) const;
 
 private:
-    // Hands each block of whole rows to sink, the last one too.
+    // Hands the rows to sink a block at a time, in order.
     void writeBlocks(const PIMRecordArray &records,
                      const std::function<void(const QString &)> &sink) const;
+    // The rows of records from to to (not included).
+    QString rows(const PIMRecordArray &records, int from, int to) const;
 
     YMRUtil::DatePattern m_dateFormat;
     YMRUtil::DatePattern m_dateTimeFormat;
