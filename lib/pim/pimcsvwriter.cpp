@@ -20,7 +20,7 @@
 namespace {
 
 // Rows are handed on in blocks of about this many UTF-16 units.
-const int BlockSize = 32768;
+const int BlockSize = 131072;
 // Rows made as one piece of work on Qt's thread pool.
 const int RowsPerPiece = 2048;
 
