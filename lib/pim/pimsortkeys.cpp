@@ -2,6 +2,9 @@
 
 #include "ymrpim.h"
 
+#include <QThread>
+#include <QtConcurrentRun>
+
 #include <algorithm>
 
 namespace {
@@ -13,6 +16,32 @@ const quint64 Bias = quint64(1) << 63;
 inline Kind kindOf(quint32 shape)
 {
     return Kind(shape >> 30);
+}
+
+// Sorts v by less, a strict order of all its elements: a large array in
+// parts on Qt's thread pool at once, the parts then merged pairwise.
+template <typename T, typename Less>
+void sortInParts(std::vector<T> &v, Less less)
+{
+    const size_t n = v.size();
+    const size_t parts = n < 65536 ? 1 : size_t(qBound(1, QThread::idealThreadCount(), 16));
+    if (parts == 1) {
+        std::sort(v.begin(), v.end(), less);
+        return;
+    }
+    const auto at = [&](size_t part) { return v.begin() + std::ptrdiff_t(n * qMin(part, parts) / parts); };
+    std::vector<QFuture<void>> jobs;
+    for (size_t i = 0; i < parts; ++i)
+        jobs.push_back(QtConcurrent::run([=] { std::sort(at(i), at(i + 1), less); }));
+    for (QFuture<void> &job : jobs)
+        job.waitForFinished();
+    for (size_t width = 1; width < parts; width *= 2) {
+        jobs.clear();
+        for (size_t i = 0; i + width < parts; i += 2 * width)
+            jobs.push_back(QtConcurrent::run([=] { std::inplace_merge(at(i), at(i + width), at(i + 2 * width), less); }));
+        for (QFuture<void> &job : jobs)
+            job.waitForFinished();
+    }
 }
 
 } // namespace
@@ -136,14 +165,14 @@ void PIMSortKeys::sort()
 {
     if (m_plain) {
         const QChar *texts = m_texts.constData();
-        std::sort(m_entries.begin(), m_entries.end(), [texts](const Entry &a, const Entry &b) {
+        sortInParts(m_entries, [texts](const Entry &a, const Entry &b) {
             const int c = YMRPIM::compareKeys(QString::fromRawData(texts + a.offset, int(a.length)),
                                               QString::fromRawData(texts + b.offset, int(b.length)));
             return c != 0 ? c < 0 : a.index < b.index;
         });
         return;
     }
-    std::sort(m_entries.begin(), m_entries.end(), [this](const Entry &a, const Entry &b) {
+    sortInParts(m_entries, [this](const Entry &a, const Entry &b) {
         const int c = compare(a, b);
         return c != 0 ? c < 0 : a.index < b.index;
     });
