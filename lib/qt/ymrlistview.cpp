@@ -173,6 +173,7 @@ void YMRListView::changeEvent(QEvent *e)
         }
         break;
     case QEvent::StyleChange:
+        d->sizeHint = QSize(-1, -1);
         reconfigureItems();
         break;
     case QEvent::EnabledChange:
