@@ -489,17 +489,14 @@ void YMRListBox::ensureCurrentVisible()
 void YMRListBox::setFont(const QFont &font)
 {
     d->cachedSizeHint = QSize(-1, -1);
-    d->cachedMinimumSizeHint = QSize(-1, -1);
     ScrollView::setFont(font);
     triggerUpdate(true);
 }
 
 void YMRListBox::changeEvent(QEvent *e)
 {
-    // the item sizes and both size hints depend on the font and the style
-    if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) {
+    if (e->type() == QEvent::FontChange) {
         d->cachedSizeHint = QSize(-1, -1);
-        d->cachedMinimumSizeHint = QSize(-1, -1);
         triggerUpdate(true);
     }
     ScrollView::changeEvent(e);

@@ -173,7 +173,6 @@ void YMRListView::changeEvent(QEvent *e)
         }
         break;
     case QEvent::StyleChange:
-        d->sizeHint = QSize(-1, -1);
         reconfigureItems();
         break;
     case QEvent::EnabledChange:
