@@ -93,9 +93,10 @@ void YMRPIM::tellBarRefused(QWidget *field)
     }
     hint->setText(tr("A text cannot hold \"|\"."));
     hint->adjustSize();
+    // above the line typed in, which the next keys continue below
     const QRect at = field->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    QPoint pos = field->mapToGlobal(at.isValid() ? at.bottomLeft() + QPoint(0, 2)
-                                                 : QPoint(0, field->height()));
+    QPoint pos = field->mapToGlobal(at.isValid() ? at.topLeft() : QPoint(0, 0))
+                 - QPoint(0, hint->height() + 2);
     if (const QScreen *screen = field->screen()) {
         const QRect room = screen->availableGeometry();
         pos.setX(qBound(room.left(), pos.x(), qMax(room.left(), room.right() - hint->width())));
