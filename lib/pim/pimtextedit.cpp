@@ -41,14 +41,9 @@ void PIMTextEdit::inputMethodEvent(QInputMethodEvent *e)
     YMRPIM::tellBarRefused(this);
 }
 
-bool PIMTextEdit::canInsertFromMimeData(const QMimeData *source) const
-{
-    return !holdsBar(source) && QPlainTextEdit::canInsertFromMimeData(source);
-}
-
 void PIMTextEdit::insertFromMimeData(const QMimeData *source)
 {
-    // a paste is taken whole or not at all
+    // a paste, middle-click or drop is taken whole or not at all
     if (holdsBar(source)) {
         YMRPIM::tellBarRefused(this);
         return;

@@ -5,8 +5,8 @@
 
 // A multi-line field of a text stored in a record file, where a "|" reads
 // back as a line break. A "|" is refused before it reaches the document
-// (typed, composed, pasted or dropped), with a hint that leaves the keyboard
-// to the field, so undo and redo never meet it.
+// (typed, composed, pasted or dropped; a paste or drop whole) with a hint
+// that leaves the keyboard to the field, so undo and redo never meet it.
 class PIMTextEdit : public QPlainTextEdit
 {
     Q_OBJECT
@@ -16,7 +16,6 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *e) override;
     void inputMethodEvent(QInputMethodEvent *e) override;
-    bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
 
 private:

@@ -12,7 +12,9 @@
 
 #include <QClipboard>
 #include <QDialog>
+#include <QAbstractScrollArea>
 #include <QInputMethodEvent>
+#include <QMimeData>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -64,7 +66,8 @@ void TestYMRPIMEditors::initTestCase()
 void TestYMRPIMEditors::refuseBar_data()
 {
     QTest::addColumn<QString>("clipboard");
-    // "k:" keys typed, "c:" a composed text, "return", "paste", "undo", "redo"
+    // "k:" keys typed, "c:" a composed text, "d:" a dropped text, "return",
+    // "paste", "undo", "redo"
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("text");
@@ -77,6 +80,8 @@ void TestYMRPIMEditors::refuseBar_data()
                                        << "abcd" << false;
     QTest::newRow("composed") << QString() << QStringList{"k:ab", "c:c|d", "c:e"} << "abe"
                               << "abe" << true;
+    QTest::newRow("dropped") << QString() << QStringList{"k:ab", "d:c|d", "d:e"} << "abe"
+                             << "abe" << true;
     QTest::newRow("undo after bar") << QString() << QStringList{"k:abc|", "undo"} << ""
                                     << "" << true;
     QTest::newRow("undo, redo") << QString() << QStringList{"k:abc|", "undo", "redo", "k:d"}
@@ -105,6 +110,16 @@ void TestYMRPIMEditors::refuseBar()
                 QInputMethodEvent composed;
                 composed.setCommitString(step.mid(2));
                 QApplication::sendEvent(field, &composed);
+            } else if (step.startsWith("d:")) {
+                auto *area = qobject_cast<QAbstractScrollArea *>(field);
+                QWidget *target = area ? area->viewport() : field;
+                QMimeData data;
+                data.setText(step.mid(2));
+                const QPoint at(target->width() - 2, target->height() / 2);
+                QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(target, &enter);
+                QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(target, &drop);
             } else if (step == "return") {
                 QTest::keyClick(field, Qt::Key_Return);
             } else {
