@@ -222,10 +222,7 @@ void QPEApplication::showMainDocumentWidget(QWidget *w, bool nomax)
     } else {
         w->showMaximized();
     }
-    const QString doc = documentArgument(s_argumentsOverride.isEmpty() ? arguments()
-                                                                       : s_argumentsOverride);
-    if (!doc.isEmpty() && s_argumentsOverride.isEmpty() && !Qpe::nameReadable(s_rawDocument))
-        s_unreadableDocuments.insert(doc);
+    const QString doc = startDocument();
     // queued: the window handles its Show first
     if (!doc.isEmpty() && w->metaObject()->indexOfMethod("setDocument(QString)") >= 0)
         QMetaObject::invokeMethod(w, "setDocument", Qt::QueuedConnection, Q_ARG(QString, doc));
@@ -236,6 +233,15 @@ QString QPEApplication::documentArgument(const QStringList &args)
     if (args.size() < 2 || args.at(1).isEmpty() || args.at(1).startsWith(QLatin1Char('-')))
         return QString();
     return QFileInfo(args.at(1)).absoluteFilePath();
+}
+
+QString QPEApplication::startDocument()
+{
+    const QString doc =
+        documentArgument(s_argumentsOverride.isEmpty() ? arguments() : s_argumentsOverride);
+    if (!doc.isEmpty() && s_argumentsOverride.isEmpty() && !Qpe::nameReadable(s_rawDocument))
+        s_unreadableDocuments.insert(doc);
+    return doc;
 }
 
 bool QPEApplication::documentNameReadable(const QString &path)

@@ -61,6 +61,8 @@ public:
     // The document named by a command line (the first argument unless it is
     // an option), as an absolute path; empty when there is none.
     static QString documentArgument(const QStringList &args);
+    // The document of the program's own command line (or the test's).
+    static QString startDocument();
     // False for a name the file-name codec cannot write back as the same
     // bytes, for the command line's document when its bytes could not be
     // read, and for a name with U+FFFD that no file has: opening the decoded

@@ -169,14 +169,14 @@ public:
     QString settingsFile() const { return home() + QStringLiteral("/Settings/ymrOutlays.conf"); }
     QProcess &process() { return m_process; }
 
-    bool start()
+    bool start(const QStringList &arguments = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QPE_HOME"), home());
         m_process.setProcessEnvironment(env);
         m_process.setProcessChannelMode(QProcess::ForwardedChannels);
         m_process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../app/ymroutlays"),
-                        QStringList());
+                        arguments);
         return m_process.waitForStarted(WaitMs);
     }
 
