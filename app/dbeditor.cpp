@@ -63,6 +63,11 @@ int DBEditor::edit(DBRecord *record)
 
 QString DBEditor::bookFileName() const
 {
+    // the file stays where it is until the user changes its title or folder
+    // (a file added by hand may be named otherwise than title + ".exp")
+    if (!m_loadedPath.isEmpty() && title->text() == m_loadedTitle
+        && QDir::cleanPath(path->directory()) == QDir::cleanPath(QFileInfo(m_loadedPath).path()))
+        return m_loadedPath;
     return path->directory() + QLatin1Char('/') + title->text() + QStringLiteral(".exp");
 }
 
@@ -83,6 +88,18 @@ void DBEditor::accept()
         }
     }
     const QString target = bookFileName();
+    // a folder listed in bytes the codec cannot read: the book would be
+    // written under another name
+    if (!YMRApplication::documentNameReadable(target)) {
+        YMRDialog::critical(caption, tr("The file name\n%1\ncannot be read in this locale.")
+                                         .arg(target));
+        return;
+    }
+    // nor may the folder hold a "|"
+    if (target.contains(QLatin1Char('|'))) {
+        YMRDialog::critical(caption, tr("The file name\n%1\ncannot contain \"|\".").arg(target));
+        return;
+    }
     // Another book's file is never the target, also when only the folder
     // changed: the move would write over that book.
     const bool samePlace = !m_loadedPath.isEmpty()

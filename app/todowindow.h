@@ -79,10 +79,16 @@ public:
     // Stores of other books that alarms opened and the alarm dialog holds.
     QList<TaskManager *> alarmStores() const { return m_alarmStores; }
 
-    // A missing file, an empty one or one that begins as a book: only such
-    // a file may be taken into the index (its header would else be written
-    // in front of someone else's file).
+    // What a file the user names is to the book list. Only a missing file
+    // (a new book) or a regular file that begins as a book may be taken into
+    // the index: its header would else be written in front of someone
+    // else's file. A name the index or the codec cannot keep is refused.
+    enum BookFileCheck { BookFile, NewBookFile, NotBookFile, UnreadableName, BarInName };
+    static BookFileCheck checkBookFile(const QString &path);
     static bool isBookFile(const QString &path);
+    // The message for a file refused for its name; empty for the others,
+    // which each caller words as "not an Expense Book".
+    static QString nameRefusal(BookFileCheck check, const QString &path);
 
     // The get side of the PC link on an index, shared with the books dialog:
     // runs the Transfer Data dialog in receive mode and opens no book.

@@ -72,9 +72,12 @@ DBRecord *ToDoWindow::addBookFiles(DBManager *index)
             continue;
         }
         // someone else's file never gets a book header in front of it
-        if (!isBookFile(file)) {
+        const BookFileCheck check = checkBookFile(file);
+        if (check != BookFile && check != NewBookFile) {
+            const QString refusal = nameRefusal(check, file);
             YMRDialog::critical(YMRPIM::applicationName(),
-                                tr("[%1]\nis not an Expense Book!").arg(name));
+                                refusal.isEmpty() ? tr("[%1]\nis not an Expense Book!").arg(name)
+                                                  : refusal);
             continue;
         }
         auto *record = new DBRecord(index);

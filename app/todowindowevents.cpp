@@ -11,7 +11,9 @@
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
+#include "qpe/boundedfile.h"
 #include "qpe/qpeapplication.h"
+#include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
 
 #include <QApplication>
@@ -20,6 +22,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+
+#include <limits>
 
 void ToDoWindow::removeBookSetting()
 {
@@ -255,19 +259,47 @@ void ToDoWindow::openBookFile(const QString &requested)
     cfg.writeEntry(QStringLiteral("book"), bookPath);
 }
 
-bool ToDoWindow::isBookFile(const QString &path)
+ToDoWindow::BookFileCheck ToDoWindow::checkBookFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    if (file.size() == 0)
-        return true;
+    if (!YMRApplication::documentNameReadable(path))
+        return UnreadableName;
+    // the book index reads a "|" back as a line break
+    if (path.contains(QLatin1Char('|')))
+        return BarInName;
+    // only the first line is read here: the size is the book's reader's
+    QFile file;
+    switch (BoundedFile::open(file, path, std::numeric_limits<qint64>::max())) {
+    case BoundedFile::Missing:
+        return QFileInfo(path).isSymLink() ? NotBookFile : NewBookFile;
+    case BoundedFile::Ok:
+        break;
+    default:
+        return NotBookFile;
+    }
+    // an empty file has no header: taking it would make someone's empty
+    // file a book
     QByteArray first = file.readLine(64);
     while (first.endsWith('\n') || first.endsWith('\r'))
         first.chop(1);
-    return first == "FOLDER";
+    return first == "FOLDER" ? BookFile : NotBookFile;
+}
+
+bool ToDoWindow::isBookFile(const QString &path)
+{
+    const BookFileCheck check = checkBookFile(path);
+    return check == BookFile || check == NewBookFile;
+}
+
+QString ToDoWindow::nameRefusal(BookFileCheck check, const QString &path)
+{
+    switch (check) {
+    case UnreadableName:
+        return tr("The file name\n%1\ncannot be read in this locale.").arg(path);
+    case BarInName:
+        return tr("The file name\n%1\ncannot contain \"|\".").arg(path);
+    default:
+        return QString();
+    }
 }
 
 void ToDoWindow::setDocument(const QString &path)
@@ -285,9 +317,12 @@ void ToDoWindow::setDocument(const QString &path)
             return;
     }
     if (!path.isEmpty() && !m_index->findByPath(path)) {
-        if (!isBookFile(path)) {
+        const BookFileCheck check = checkBookFile(path);
+        if (check != BookFile && check != NewBookFile) {
+            const QString refusal = nameRefusal(check, path);
             YMRDialog::critical(YMRPIM::applicationName(),
-                                tr("Not an Expense Book:\n%1").arg(path));
+                                refusal.isEmpty() ? tr("Not an Expense Book:\n%1").arg(path)
+                                                  : refusal);
             if (!m_manager)
                 QTimer::singleShot(400, this, &ToDoWindow::books);
             return;

@@ -2,6 +2,8 @@
 #include "directoryview.h"
 #include "mimeiconset.h"
 
+#include <qpeglobal.h>
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -53,14 +55,22 @@ void DirectoryViewItem::setOpen(bool open)
         const bool updates = view && view->updatesEnabled();
         if (view)
             view->setUpdatesEnabled(false);
+        QStringList names;
         const QFileInfoList dirs = d.entryInfoList(QDir::Dirs | QDir::Hidden);
         for (const QFileInfo &fi : dirs) {
-            if (fi.fileName() == QLatin1String(".") || fi.fileName() == QLatin1String(".."))
-                continue;
+            if (fi.fileName() != QLatin1String(".") && fi.fileName() != QLatin1String(".."))
+                names << fi.fileName();
+        }
+        // folders QDir cannot read are shown too, as unreadable ones
+        for (const QString &name : Qpe::unreadableEntries(path())) {
+            if (name.endsWith(QLatin1Char('/')))
+                names << name.left(name.size() - 1);
+        }
+        for (const QString &name : qAsConst(names)) {
             if (view)
-                view->createItem(this, fi.fileName());
+                view->createItem(this, name);
             else
-                new DirectoryViewItem(this, m_icons, fi.fileName());
+                new DirectoryViewItem(this, m_icons, name);
         }
         if (view)
             view->setUpdatesEnabled(updates);

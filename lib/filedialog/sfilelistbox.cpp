@@ -3,6 +3,8 @@
 #include "sfilelistboxitem.h"
 #include "ymfileview.h"
 
+#include <qpeglobal.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -76,7 +78,27 @@ bool SFileListBox::readDir()
         for (const QFileInfo &fi : files)
             new SFileListBoxItem(this, &m_icons, fi);
     }
+    // names QDir cannot read are shown, as unreadable
+    for (QString name : Qpe::unreadableEntries(folder)) {
+        if (listsUnreadable(name, m_view))
+            new SFileListBoxItem(this, &m_icons, QFileInfo(QDir(folder).filePath(name)));
+    }
     return true;
+}
+
+bool SFileListBox::listsUnreadable(QString &name, const YMFileView *view)
+{
+    const bool folder = name.endsWith(QLatin1Char('/'));
+    if (folder)
+        name.chop(1);
+    if (name.startsWith(QLatin1Char('.')) && !view->hiddenToo())
+        return false;
+    if (folder)
+        return view->dirsToo();
+    const QString filter = view->filter();
+    return !view->dirMode()
+           && (filter == QLatin1String("*")
+               || QDir::match(QDir::nameFiltersFromString(filter), name));
 }
 
 void SFileListBox::refresh()

@@ -19,6 +19,9 @@ public:
     QString currentFile() const;
     QStringList selectedFiles() const;
     MimeIconSet &icons() { return m_icons; }
+    // Whether the view shows an entry of Qpe::unreadableEntries (both
+    // presentations ask); takes the folder mark off the name.
+    static bool listsUnreadable(QString &name, const YMFileView *view);
 
 public slots:
     bool setDir(const QString &path);

@@ -1,5 +1,6 @@
 #include "sfilelistview.h"
 #include "filekeys.h"
+#include "sfilelistbox.h"
 #include "sfilelistviewitem.h"
 #include "ymfileview.h"
 
@@ -7,6 +8,7 @@
 #include <config.h>
 #include <global.h>
 #include <qcopchannel.h>
+#include <qpeglobal.h>
 #include <ymrheader.h>
 #include <ymrlistviewitemiterator.h>
 
@@ -265,6 +267,14 @@ void SFileListView::readPlain(const QString &folder)
         const QFileInfoList files = d.entryInfoList(names, f, sort);
         for (const QFileInfo &fi : files)
             setInfoTexts(new SFileListViewItem(this, &m_icons, fi), fi);
+    }
+    // names QDir cannot read are shown, as unreadable: never a file the user
+    // knows is there and cannot find
+    for (QString name : Qpe::unreadableEntries(folder)) {
+        if (SFileListBox::listsUnreadable(name, m_view)) {
+            const QFileInfo fi(QDir(folder).filePath(name));
+            setInfoTexts(new SFileListViewItem(this, &m_icons, fi), fi);
+        }
     }
     bool folderAdded = false;
     if (m_view->dirsToo()) {

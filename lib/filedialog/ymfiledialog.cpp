@@ -420,6 +420,21 @@ QString YMFileDialog::saveFileName() const
 
 // ---- showing and closing ----
 
+void YMFileDialog::accept()
+{
+    QStringList chosen = selectedFiles();
+    if (m_nameEdit)
+        chosen << saveFileName();
+    for (const QString &path : qAsConst(chosen)) {
+        if (!path.isEmpty() && !QPEApplication::documentNameReadable(path)) {
+            YMRDialog::critical(windowTitle(),
+                                tr("The file name\n%1\ncannot be read in this locale.").arg(path));
+            return;
+        }
+    }
+    QDialog::accept();
+}
+
 void YMFileDialog::setVisible(bool visible)
 {
     const bool was = isVisible();

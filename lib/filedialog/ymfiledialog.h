@@ -103,6 +103,9 @@ public:
     // Qt's show() and hide() are not virtual: the options are saved and the
     // focus given here, whichever way the dialog is shown or closed.
     void setVisible(bool visible) override;
+    // A name listed from bytes the locale cannot read is refused with a
+    // message: the decoded name would open or write another file.
+    void accept() override;
 
 private:
     void setDir(const QString &path, bool toCombo, bool toView, bool toTree);

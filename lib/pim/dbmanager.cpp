@@ -13,11 +13,13 @@
 
 namespace {
 
-// The file's base name: without folder and without everything from its
-// first ".".
+// The file's name without folder and without its ".exp" ending: the title
+// the book editor makes the same file name of again ("v1.5.exp" is "v1.5").
 QString titleOfPath(const QString &path)
 {
-    return QFileInfo(path).baseName();
+    const QString name = QFileInfo(path).fileName();
+    const QLatin1String ending(".exp");
+    return name.endsWith(ending) ? name.left(name.size() - ending.size()) : name;
 }
 
 // Loads a book's header. A file without the header block is no book

@@ -221,40 +221,38 @@ void TaskManager::releaseSharedCategoryManager()
     }
 }
 
+namespace {
+
+// Case is ignored one way in every condition: Unicode simple case folding
+// (Qt::CaseInsensitive), with the capital dotted I taken as "i", which that
+// folding leaves alone (lowering it gives "i" plus a combining dot instead).
+QString foldDottedI(const QString &s)
+{
+    const QChar dotted(0x130);
+    if (!s.contains(dotted))
+        return s;
+    QString t = s;
+    return t.replace(dotted, QLatin1Char('i'));
+}
+
+} // namespace
+
 bool TaskManager::matchesText(const QString &value, const QString &text, int condition)
 {
     switch (condition) {
-    case FilterCondition::Contains: return text.contains(value, Qt::CaseInsensitive);
+    case FilterCondition::Contains:
+        return foldDottedI(text).contains(foldDottedI(value), Qt::CaseInsensitive);
     case FilterCondition::Is: return text == value;
-    case FilterCondition::DoesNotContain: return !text.contains(value, Qt::CaseInsensitive);
+    case FilterCondition::DoesNotContain:
+        return !foldDottedI(text).contains(foldDottedI(value), Qt::CaseInsensitive);
     case FilterCondition::IsEmpty: return text.isEmpty();
     case FilterCondition::IsNotEmpty: return !text.isEmpty();
-    case FilterCondition::StartsWith: return startsWithLowered(text, value.toLower());
-    case FilterCondition::EndsWith: return text.endsWith(value, Qt::CaseInsensitive);
+    case FilterCondition::StartsWith:
+        return foldDottedI(text).startsWith(foldDottedI(value), Qt::CaseInsensitive);
+    case FilterCondition::EndsWith:
+        return foldDottedI(text).endsWith(foldDottedI(value), Qt::CaseInsensitive);
     default: return false;
     }
-}
-
-bool TaskManager::startsWithLowered(const QString &text, const QString &loweredValue)
-{
-    // ASCII compares without making the lowered copy; other characters may
-    // lower to more than one, so they take the full lowering
-    if (text.isNull())
-        return loweredValue.isNull();
-    const int n = loweredValue.size();
-    const QChar *t = text.constData();
-    const int len = text.size();
-    for (int i = 0; i < n; ++i) {
-        if (i == len)
-            return false;
-        const ushort c = t[i].unicode();
-        if (c >= 0x80)
-            return text.toLower().startsWith(loweredValue);
-        const ushort lc = c >= 'A' && c <= 'Z' ? ushort(c + ('a' - 'A')) : c;
-        if (lc != loweredValue.at(i).unicode())
-            return false;
-    }
-    return true;
 }
 
 bool TaskManager::matchesAnyText(const QString &value, const QStringList &texts, int condition)

@@ -64,8 +64,6 @@ public:
 
     // condition: a FilterCondition::TextCondition code
     static bool matchesText(const QString &value, const QString &text, int condition);
-    // text.toLower().startsWith(loweredValue)
-    static bool startsWithLowered(const QString &text, const QString &loweredValue);
     // True when the test holds for at least one entry; never for no entries.
     static bool matchesAnyText(const QString &value, const QStringList &texts, int condition);
 

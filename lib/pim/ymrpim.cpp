@@ -12,7 +12,9 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <charconv>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -231,9 +233,18 @@ QString YMRPIM::sortKey(int value)
 
 QString YMRPIM::sortKey(double value)
 {
+    // "%012.05f" of the C locale whatever LC_NUMERIC says: a decimal comma
+    // would make the key fail the numeric comparison
     char buf[400];
-    snprintf(buf, sizeof buf, "%012.05f", value);
-    return QString::fromLatin1(buf);
+    const std::to_chars_result r =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 5);
+    const QByteArray text(buf, r.ec == std::errc() ? int(r.ptr - buf) : 0);
+    const int pad = qMax(0, 12 - text.size());
+    if (!std::isfinite(value))
+        return QString(pad, QLatin1Char(' ')) + QString::fromLatin1(text);
+    const int sign = text.startsWith('-') ? 1 : 0;
+    return QString::fromLatin1(text.left(sign)) + QString(pad, QLatin1Char('0'))
+           + QString::fromLatin1(text.mid(sign));
 }
 
 namespace {

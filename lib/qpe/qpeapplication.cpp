@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QMetaObject>
 #include <QScreen>
+#include <QSet>
 #include <QTextCodec>
 #include <QTimer>
 #include <QWindow>
@@ -26,6 +27,8 @@ QPointer<QWidget> s_mainWidget;
 QSize s_screen;      // emulated size; invalid in native mode
 bool s_screenRead = false;
 QStringList s_argumentsOverride;
+QByteArray s_rawDocument;      // the command line's document, as its bytes
+QSet<QString> s_unreadableDocuments;
 
 void readScreen()
 {
@@ -62,6 +65,9 @@ void belongToShownWindow(QWidget *w)
 QPEApplication::QPEApplication(int &argc, char **argv, Type)
     : QApplication(argc, argv)
 {
+    // arguments() decodes: a name in bytes the codec cannot read loses them
+    if (argc > 1 && argv[1])
+        s_rawDocument = QByteArray(argv[1]);
     // validators and number texts behave the same whatever the user's locale
     QLocale::setDefault(QLocale::c());
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
@@ -231,7 +237,21 @@ QString QPEApplication::documentArgument(const QStringList &args)
 
 QString QPEApplication::startDocument()
 {
-    return documentArgument(s_argumentsOverride.isEmpty() ? arguments() : s_argumentsOverride);
+    const QString doc =
+        documentArgument(s_argumentsOverride.isEmpty() ? arguments() : s_argumentsOverride);
+    if (!doc.isEmpty() && s_argumentsOverride.isEmpty() && !Qpe::nameReadable(s_rawDocument))
+        s_unreadableDocuments.insert(doc);
+    return doc;
+}
+
+bool QPEApplication::documentNameReadable(const QString &path)
+{
+    if (s_unreadableDocuments.contains(path) || !Qpe::nameReadable(path))
+        return false;
+    // U+FFFD stands where decoding met bytes it could not read: unless a
+    // file has that very name, the name came from other bytes
+    const QFileInfo info(path);
+    return !path.contains(QChar::ReplacementCharacter) || info.exists() || info.isSymLink();
 }
 
 void QPEApplication::setArgumentsForTest(const QStringList &args)

@@ -63,6 +63,11 @@ public:
     static QString documentArgument(const QStringList &args);
     // The document of the program's own command line (or the test's).
     static QString startDocument();
+    // False for a name the file-name codec cannot write back as the same
+    // bytes, for the command line's document when its bytes could not be
+    // read, and for a name with U+FFFD that no file has: opening the decoded
+    // name would open or create another file.
+    static bool documentNameReadable(const QString &path);
     // Tests: the command line showMainDocumentWidget() looks at.
     static void setArgumentsForTest(const QStringList &args);
     // A window "shown maximised" fills the screen (the main window keeps its

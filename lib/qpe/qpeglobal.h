@@ -3,6 +3,7 @@
 
 #include <QDataStream>
 #include <QString>
+#include <QStringList>
 
 // Environment of the platform layer.
 #define QPE_ENV_HOME "QPE_HOME"
@@ -22,6 +23,15 @@ QString settingsDir();
 // Misuse of a widget is reported in the old toolkit's assertion wording,
 // and the call then goes on (Q_ASSERT would abort debug builds).
 void assertWarning(const char *cond, const char *file, int line);
+
+// A name is readable when the file-name codec turns it into bytes and back
+// unchanged; an unreadable one names another file (or none) on the disk.
+bool nameReadable(const QString &name);
+bool nameReadable(const QByteArray &bytes);
+
+// The entries of a folder whose names are not readable (QDir leaves them
+// out), decoded as well as they go; folders marked by a final "/".
+QStringList unreadableEntries(const QString &folder);
 }
 
 #endif

@@ -102,6 +102,11 @@ void TestDBEditor::titleRules_data()
     QTest::newRow("another book's name") << "Work" << "" << "Expense Book already exists.";
     QTest::newRow("moved onto another book") << "Home" << "other" << "Expense Book already exists.";
     QTest::newRow("moved to a free place") << "Home" << "free" << "";
+    // a folder listed from bytes the locale cannot read (%1: the book's path)
+    QTest::newRow("unreadable folder") << "Home" << QString::fromUtf8("dir\uFFFD")
+                                       << "The file name\n%1\ncannot be read in this locale.";
+    QTest::newRow("bar in the folder") << "Home" << "a|b"
+                                       << "The file name\n%1\ncannot contain \"|\".";
 }
 
 void TestDBEditor::titleRules()
@@ -137,7 +142,8 @@ void TestDBEditor::titleRules()
     if (!refusal.isEmpty()) {
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes.at(0).caption, QStringLiteral("Invalid Book Title ..."));
-        QCOMPARE(boxes.at(0).text, refusal);
+        QCOMPARE(boxes.at(0).text, QString(refusal).replace(
+                                        "%1", booksDir() + "/" + folder + "/" + title + ".exp"));
     } else {
         QVERIFY(boxes.isEmpty());
     }

@@ -5,11 +5,16 @@
 #include "startup.h"
 
 #include "qpe/boundedfile.h"
+#include "qpe/global.h"
+#include "qpe/qpeglobal.h"
 #include "qt/ymrdialog.h"
 
 #include <QProcess>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace fixtures;
 
@@ -20,6 +25,8 @@ private slots:
     void language_data();
     void language();
     void programConvertsAndOpensTheFirstBook();
+    void refusedDocuments_data();
+    void refusedDocuments();
     void programStartsWithADamagedFile_data();
     void programStartsWithADamagedFile();
     void setAsideFilesNamedInOneMessage();
@@ -91,6 +98,84 @@ void TestStartup::programConvertsAndOpensTheFirstBook()
     QVERIFY(converted.startsWith("FOLDER\nEND\nUID=0f0e0d0c-0b0a-0908-0706-050403020100\nT=Taxi\nCATS="));
     // LANG became "en": the English categories were installed
     QVERIFY(readAll(home.path() + "/Applications/ymrOutlays/ymrCategory").contains("T=Unfiled"));
+}
+
+void TestStartup::refusedDocuments_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("content");   // "fifo": a FIFO
+    QTest::newRow("fifo") << QByteArray("pipe.exp") << QByteArray("fifo");
+    QTest::newRow("empty file") << QByteArray("empty.exp") << QByteArray();
+    QTest::newRow("latin-1 bytes") << QByteArray("caf\xe9.exp") << QByteArray("FOLDER\nEND\n");
+}
+
+// The program itself, a file named on its command line that is no book or
+// whose name cannot be read: it is refused, the program goes on answering
+// (a FIFO never blocks it), and nothing is added or written.
+void TestStartup::refusedDocuments()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, content);
+    const QString program = QCoreApplication::applicationDirPath() + "/../app/ymroutlays";
+    if (!QFileInfo::exists(program))
+        QSKIP("the program is not built");
+    // a home whose last book opens at the start: once the settings name it,
+    // the command line's document is the next thing the program handles
+    const QString household = bookPath(QStringLiteral("Household"));
+    if (!QFileInfo::exists(household)) {
+        DBManager index;
+        index.load();
+        addBook(&index, QStringLiteral("Household"));
+        QVERIFY(index.save());
+    }
+    setSetting("Options", "book", household);
+    const QString settings = Qpe::settingsDir() + "/ymrOutlays.conf";
+    const QString indexFile = Global::applicationFileName("ymrOutlays", "ymrOutlaysIDX");
+    const QByteArray indexBefore = readAll(indexFile);
+
+    const QString dir = booksDir() + "/cli";
+    QDir().mkpath(dir);
+    const QByteArray raw = QFile::encodeName(dir) + '/' + name;
+    ::unlink(raw.constData());
+    if (content == "fifo") {
+        QCOMPARE(::mkfifo(raw.constData(), 0600), 0);
+    } else {
+        const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, content.constData(), size_t(content.size())), ssize_t(content.size()));
+        ::close(fd);
+    }
+    const QStringList before = QDir(dir).entryList(QDir::AllEntries | QDir::System | QDir::Hidden);
+
+    // QProcess would hand the name over in UTF-8: the shell passes the bytes
+    QByteArray escaped;
+    for (const char c : raw)
+        escaped += "\\0" + QByteArray::number(uchar(c), 8);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$(printf '%b' \"$1\")\""),
+                   program, QString::fromLatin1(escaped)});
+    QVERIFY(process.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(settings).contains("Household.exp"), 20000);
+    QTest::qWait(500);
+    // its message is up; an end of session closes it and ends the program
+    process.terminate();
+    const bool ended = process.waitForFinished(10000);
+    if (!ended) {
+        process.kill();
+        process.waitForFinished();
+    }
+    QVERIFY2(ended, "the program no longer answers");
+    QCOMPARE(readAll(indexFile), indexBefore);
+    QVERIFY(!readAll(settings).contains("/cli/"));
+    QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::System | QDir::Hidden), before);
+    struct stat st;
+    QCOMPARE(::stat(raw.constData(), &st), 0);
+    QCOMPARE(qint64(st.st_size), content == "fifo" ? qint64(0) : qint64(content.size()));
+    ::unlink(raw.constData());
 }
 
 // The program with one file it reads at start-up damaged: a FIFO (whose

@@ -46,7 +46,7 @@ QString option(const Program &program, const char *key)
 // come.
 WId start(Program &program)
 {
-    writeFile(bookOf(program), QByteArray());
+    writeFile(bookOf(program), QByteArray("FOLDER\nEND\n"));
     {
         Config settings(program.settingsFile(), Config::File);
         settings.setGroup(QStringLiteral("Options"));

@@ -9,6 +9,7 @@
 #include "qpe/qcopchannel.h"
 #include "qt/ymrheader.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QSignalSpy>
@@ -129,6 +130,16 @@ void TestDirectoryView::reloadShowsNewFolders()
     view.reload();
     QCOMPARE(view.currentDir(), tree.path("y"));
     QCOMPARE(childTexts(view.currentItem()), QStringList{"new one"});
+
+    // a folder whose name the locale cannot read is there too, as unreadable
+    const QByteArray raw = QFile::encodeName(tree.path("y")) + "/caf\xe9";
+    QCOMPARE(::mkdir(raw.constData(), 0700), 0);
+    view.reload();
+    const QString cafe = QString::fromUtf8("caf\uFFFD");
+    QCOMPARE(childTexts(view.currentItem()).size(), 2);
+    auto *item = static_cast<DirectoryViewItem *>(child(view.currentItem(), cafe));
+    QVERIFY(item && item->isUnreadable());
+    ::rmdir(raw.constData());
 }
 
 void TestDirectoryView::unreadableFolder()

@@ -28,6 +28,10 @@
 #include <QToolButton>
 #include <functional>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // Runs f on the file dialog once an entry point shows it; a dialog left
@@ -82,6 +86,7 @@ private slots:
     void saveFollowsClicksNotKeys();
     void openFileNames();
     void openFileNameIgnoresTypedName();
+    void unreadableNamesListedAndRefused();
     void filterMask_data();
     void filterMask();
     void filterCombo();
@@ -290,6 +295,63 @@ void TestYMFileDialog::openFileNameIgnoresTypedName()
     });
     QCOMPARE(YMFileDialog::getOpenFileName(tree.root), tree.path("a.txt"));
     QCOMPARE(caption, QString("Open"));
+}
+
+// Names in bytes the locale cannot read: QDir leaves them out, the dialog
+// lists them (as unreadable) and refuses them when chosen.
+void TestYMFileDialog::unreadableNamesListedAndRefused()
+{
+    QTemporaryDir dir;
+    const QByteArray root = QFile::encodeName(dir.path()) + '/';
+    for (const char *name : {"ok.exp", "caf\xe9.exp", "notes\xe9.txt"}) {
+        const int fd = ::open((root + name).constData(), O_WRONLY | O_CREAT, 0600);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+    }
+    QCOMPARE(::mkdir((root + "dir\xe9").constData(), 0700), 0);
+    const QString cafe = QString::fromUtf8("caf\uFFFD.exp");
+    const QString folder = QString::fromUtf8("dir\uFFFD");
+
+    auto listed = [](YMFileDialog *d) {
+        QStringList names;
+        SFileListView *lv = d->fileView()->listView();
+        for (YMRListViewItem *i = lv->firstChild(); i; i = i->nextSibling())
+            names << i->text(0);
+        names.sort();
+        return names;
+    };
+    QStringList inDetail, inList, boxes;
+    bool stayedOpen = false;
+    whenShown([&](YMFileDialog *d) {
+        inDetail = listed(d);
+        d->fileView()->setMode(0);
+        SFileListBox *box = d->fileView()->listBox();
+        for (int i = 0; i < int(box->count()); ++i)
+            inList << box->text(i);
+        inList.sort();
+        d->fileView()->setMode(1);
+        SFileListView *lv = d->fileView()->listView();
+        lv->setSelected(row(lv, cafe), true);
+        lv->setSelected(row(lv, "ok.exp"), true);
+        YMRDialog::queueAnswer(1);
+        d->accept();
+        stayedOpen = d->isVisible();
+        for (const YMRDialog::ScriptedBox &b : YMRDialog::takeScriptedBoxes())
+            boxes << b.text;
+        lv->setSelected(row(lv, cafe), false);
+        d->accept();
+    });
+    QCOMPARE(YMFileDialog::getOpenFileNames(dir.path(), "Expense Book(*.exp);;All Files(*);;"),
+             QStringList{dir.path() + "/ok.exp"});
+    const QStringList expected{cafe, folder, "ok.exp"};
+    QCOMPARE(inDetail, expected);
+    QCOMPARE(inList, expected);
+    QVERIFY(stayedOpen);
+    QCOMPARE(boxes, QStringList{"The file name\n" + dir.path() + "/" + cafe
+                                + "\ncannot be read in this locale."});
+    ::unlink((root + "caf\xe9.exp").constData());
+    ::unlink((root + "notes\xe9.txt").constData());
+    ::rmdir((root + "dir\xe9").constData());
 }
 
 void TestYMFileDialog::filterMask_data()

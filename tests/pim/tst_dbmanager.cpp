@@ -1,5 +1,6 @@
 #include "ymrtest.h"
 
+#include "fifoguard.h"
 #include "filebytes.h"
 
 #include "pim/dbmanager.h"
@@ -10,6 +11,8 @@
 #include "qt/ymrresource.h"
 
 #include <memory>
+
+#include <sys/stat.h>
 
 class TestDBManager : public QObject
 {
@@ -66,6 +69,8 @@ private slots:
     void newBooksAndIndexBytes();
     void addingExistingFiles();
     void refreshRules();
+    void listedFileThatIsNoFile_data();
+    void listedFileThatIsNoFile();
     void editHeaderAndMove();
     void failedAndFormOnlyMoves();
     void removingBooks();
@@ -165,7 +170,7 @@ void TestDBManager::refreshRules()
     r.setTitle(QStringLiteral("set by hand"));
     r.setDescription(QStringLiteral("old"));
     index.refreshRecord(&r);
-    QCOMPARE(r.title(), QStringLiteral("Trip"));
+    QCOMPARE(r.title(), QStringLiteral("Trip.2004"));
     QCOMPARE(r.iconName(), QStringLiteral("12"));     // an empty header icon keeps it
     QVERIFY(r.description().isEmpty());                // an empty header empties it
     QCOMPARE(r.password(), QStringLiteral("pw"));
@@ -175,9 +180,50 @@ void TestDBManager::refreshRules()
     r.setDescription(QStringLiteral("stays"));
     index.refreshRecord(&r);
     QVERIFY(!r.isAvailable());
-    QCOMPARE(r.title(), QStringLiteral("Trip"));
+    QCOMPARE(r.title(), QStringLiteral("Trip.2004"));
     QCOMPARE(r.description(), QStringLiteral("stays"));
     QVERIFY(!QFile::exists(trip));
+}
+
+void TestDBManager::listedFileThatIsNoFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("fifo") << "fifo";
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("device") << "device";
+}
+
+// A listed book replaced by a FIFO, a folder or a device: it is unavailable
+// at once, and loading it fails without a read (a FIFO would block for good,
+// a device never end).
+void TestDBManager::listedFileThatIsNoFile()
+{
+    QFETCH(QString, kind);
+    const QString file = path(QStringLiteral("Listed.exp"));
+    makeBook(file, QStringLiteral("mine"));
+    DBManager index;
+    DBRecord *r = addBook(index, file);
+    QVERIFY(r->isAvailable());
+    QVERIFY(QFile::remove(file));
+    const QByteArray raw = QFile::encodeName(file);
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(raw.constData(), 0600), 0);
+    else if (kind == "folder")
+        QVERIFY(QDir().mkdir(file));
+    else
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), file));
+    std::unique_ptr<ymrtest::FifoGuard> guard(kind == "fifo" ? new ymrtest::FifoGuard(raw)
+                                                              : nullptr);
+    index.refreshRecord(r);
+    QVERIFY(!r->isAvailable());
+    TaskManager book(file);
+    QVERIFY(!book.load());
+    QVERIFY2(!guard || !guard->released(), "the FIFO was opened");
+    QCOMPARE(r->description(), QStringLiteral("mine"));
+    if (kind == "folder")
+        QVERIFY(QDir().rmdir(file));
+    else
+        QVERIFY(QFile::remove(file));
 }
 
 void TestDBManager::editHeaderAndMove()

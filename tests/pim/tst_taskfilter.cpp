@@ -1,4 +1,5 @@
 #include "ymrtest.h"
+#include "ymrlocale.h"
 
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
@@ -32,8 +33,8 @@ private:
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void startsWithMatchesLoweredTexts_data();
-    void startsWithMatchesLoweredTexts();
+    void caseIsIgnoredOneWay_data();
+    void caseIsIgnoredOneWay();
 
     void textForm();
     void textFormRoundTrip();
@@ -460,29 +461,63 @@ void TestTaskFilter::filterNeedsEveryCondition()
     QVERIFY(!f.accepts(&task));
 }
 
-void TestTaskFilter::startsWithMatchesLoweredTexts_data()
+void TestTaskFilter::caseIsIgnoredOneWay_data()
 {
+    QTest::addColumn<QByteArray>("locale");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("value");
-    const QString empty = QStringLiteral("");
-    QTest::newRow("prefix") << QStringLiteral("Taxi ride") << QStringLiteral("TAXI");
-    QTest::newRow("other") << QStringLiteral("Taxi") << QStringLiteral("bus");
-    QTest::newRow("longer value") << QStringLiteral("Tax") << QStringLiteral("taxi");
-    QTest::newRow("empty value") << QStringLiteral("Tax") << empty;
-    QTest::newRow("null text, empty value") << QString() << empty;
-    QTest::newRow("null text, null value") << QString() << QString();
-    QTest::newRow("empty text, empty value") << empty << empty;
-    QTest::newRow("dotted capital") << QStringLiteral("\u0130stanbul") << QStringLiteral("i");
-    QTest::newRow("final sigma") << QStringLiteral("\u03a3\u03bf\u03c6") << QStringLiteral("\u03c3");
-    QTest::newRow("accented") << QStringLiteral("\u00c9t\u00e9") << QStringLiteral("\u00e9t");
+    QTest::addColumn<bool>("contains");
+    QTest::addColumn<bool>("startsWith");
+    QTest::addColumn<bool>("endsWith");
+    struct Row {
+        const char *tag;
+        QString text;
+        QString value;
+        bool contains, startsWith, endsWith;
+    };
+    const Row rows[] = {
+        {"ascii", "Taxi ride", "TAXI", true, true, false},
+        {"dotted capital, i", "\u0130stanbul", "i", true, true, false},
+        {"dotted capital, word", "\u0130stanbul", "istanbul", true, true, true},
+        {"dotted capital, capitals", "\u0130stanbul", "ISTANBUL", true, true, true},
+        {"dotted capital inside", "Bah\u00e7e\u015fehir \u0130zmir", "izmir", true, false, true},
+        {"dotless i stays apart", "Kad\u0131k\u00f6y", "KADIK\u00d6Y", false, false, false},
+        {"final sigma", "\u03a3\u03bf\u03c6\u03cc\u03c2", "\u03a3\u039f\u03a6\u038c\u03a3",
+         true, true, true},
+        {"accented", "\u00c9t\u00e9", "\u00c9T\u00c9", true, true, true},
+        {"longer value", "Tax", "taxi", false, false, false},
+        {"empty value", "Tax", "", true, true, true},
+    };
+    for (const char *locale : {"C", "de_DE.UTF-8", "tr_TR.UTF-8"}) {
+        for (const Row &r : rows) {
+            QTest::addRow("%s, %s", locale, r.tag) << QByteArray(locale) << r.text << r.value
+                                                   << r.contains << r.startsWith << r.endsWith;
+        }
+    }
 }
 
-void TestTaskFilter::startsWithMatchesLoweredTexts()
+// Every condition that ignores case ignores it the same way, in the filter
+// and the find alike, whatever the locale.
+void TestTaskFilter::caseIsIgnoredOneWay()
 {
+    QFETCH(QByteArray, locale);
     QFETCH(QString, text);
     QFETCH(QString, value);
-    QCOMPARE(TaskManager::matchesText(value, text, FilterCondition::StartsWith),
-             text.toLower().startsWith(value.toLower()));
+    QFETCH(bool, contains);
+    QFETCH(bool, startsWith);
+    QFETCH(bool, endsWith);
+    YMR_USE_LOCALE(locale.constData());
+    QCOMPARE(TaskManager::matchesText(value, text, FilterCondition::Contains), contains);
+    QCOMPARE(TaskManager::matchesText(value, text, FilterCondition::DoesNotContain), !contains);
+    QCOMPARE(TaskManager::matchesText(value, text, FilterCondition::StartsWith), startsWith);
+    QCOMPARE(TaskManager::matchesText(value, text, FilterCondition::EndsWith), endsWith);
+
+    // the find: a filter of one condition on the type
+    Task task(m_book.get());
+    task.type = text;
+    TaskFilter find;
+    find.conditions.append(cond(FilterCondition::Type, FilterCondition::StartsWith, value));
+    QCOMPARE(find.accepts(&task), startsWith);
 }
 
 YMR_TEST_MAIN(TestTaskFilter)

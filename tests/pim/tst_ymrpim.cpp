@@ -1,6 +1,7 @@
 #include "ymrtest.h"
 
 #include "filebytes.h"
+#include "ymrlocale.h"
 
 #include "pim/ymrpim.h"
 #include "qpe/global.h"
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstring>
 #include <unistd.h>
 
@@ -22,6 +24,8 @@ private slots:
     void valueTexts();
     void dateTexts();
     void sortKeys();
+    void keysInEveryLocale_data();
+    void keysInEveryLocale();
     void amountTexts_data();
     void amountTexts();
     void amountTextsAgreeWithGeneralReading();
@@ -95,6 +99,35 @@ void TestYMRPIM::sortKeys()
     QVERIFY(YMRPIM::compareKeys(QStringLiteral("Food"), QStringLiteral("Taxi")) < 0);
     QVERIFY(YMRPIM::compareKeys(QStringLiteral("42"), QStringLiteral("Food")) < 0);
     QVERIFY(YMRPIM::compareKeys(QStringLiteral("1.2.3"), QStringLiteral("1.2.4")) < 0);
+}
+
+void TestYMRPIM::keysInEveryLocale_data()
+{
+    QTest::addColumn<QByteArray>("locale");
+    for (const char *name : {"C", "de_DE.UTF-8", "tr_TR.UTF-8", "de_DE.ISO-8859-1"})
+        QTest::newRow(name) << QByteArray(name);
+}
+
+// Keys, and the order they give, are the same whatever the user's locale:
+// a decimal comma in a key would fail the numeric comparison.
+void TestYMRPIM::keysInEveryLocale()
+{
+    QFETCH(QByteArray, locale);
+    YMR_USE_LOCALE(locale.constData());
+    QCOMPARE(YMRPIM::sortKey(1234.5), QStringLiteral("001234.50000"));
+    QCOMPARE(YMRPIM::sortKey(-3.25), QStringLiteral("-00003.25000"));
+    QCOMPARE(YMRPIM::sortKey(0.0), QStringLiteral("000000.00000"));
+    QCOMPARE(YMRPIM::sortKey(-0.0), QStringLiteral("-00000.00000"));
+    QCOMPARE(YMRPIM::sortKey(12345678901.5), QStringLiteral("12345678901.50000"));
+    QCOMPARE(YMRPIM::amountSortKey(QStringLiteral("1e3")), QStringLiteral("001000.00000"));
+
+    // an empty or unreadable amount counts as 0, between the negative and
+    // the positive ones
+    QStringList amounts{"12.5", "", "-3", "abc", "0.5", "1e2", "-0.25"};
+    std::stable_sort(amounts.begin(), amounts.end(), [](const QString &a, const QString &b) {
+        return YMRPIM::compareKeys(YMRPIM::amountSortKey(a), YMRPIM::amountSortKey(b)) < 0;
+    });
+    QCOMPARE(amounts, QStringList({"-3", "-0.25", "", "abc", "0.5", "12.5", "1e2"}));
 }
 
 void TestYMRPIM::amountTexts_data()
