@@ -11,6 +11,7 @@
 #include "pim/tasklistview.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include <cstdio>
@@ -19,6 +20,9 @@ static const char appVersion[] = "3.0";
 
 int Startup::run(int &argc, char **argv)
 {
+    // at a log-out only the program decides what to close (it may keep
+    // running when a save failed)
+    QGuiApplication::setFallbackSessionManagementEnabled(false);
     YMRApplication app("ymrOutlays", argc, argv);
     // a log-out or kill ends the program as closing its window does: saved
     app.endSessionOnSignals();
@@ -35,7 +39,14 @@ int Startup::run(int &argc, char **argv)
         window.listView()->viewport()->installEventFilter(&benchProbe);
     }
     app.showMainDocumentWidget(&window);
-    return app.exec();
+    const int status = app.exec();
+    // a book left unsaved (a signal ended the program, or the user let the
+    // changes go) is said where a script or the session's log sees it
+    if (!window.saveSession()) {
+        std::fprintf(stderr, "%s\n", qPrintable(window.unsavedText()));
+        return status ? status : 1;
+    }
+    return status;
 }
 
 bool Startup::eventFilter(QObject *watched, QEvent *e)

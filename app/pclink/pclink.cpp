@@ -486,7 +486,9 @@ bool PCLink::handleMessage(const QByteArray &payload)
 void PCLink::handleAnnounce(const QString &destination, const QString &sizeText)
 {
     int size = 0;
-    bool ok = !destination.isEmpty() && PCLinkProtocol::parseSize(sizeText, size)
+    // a book another copy of the program has open is refused like any refused path
+    bool ok = !destination.isEmpty() && !PIMManager::heldElsewhere(destination)
+              && PCLinkProtocol::parseSize(sizeText, size)
               && size <= freeSpace(QFileInfo(YMRPIM::replacedFile(destination)).absolutePath()) - freeSpaceMargin;
     if (ok) {
         saveSharedCategories(destination);
@@ -544,10 +546,8 @@ void PCLink::finishReceive()
 
 void PCLink::discardReceive()
 {
-    if (m_temp.isOpen()) {
-        m_temp.close();
-        QFile::remove(m_temp.fileName());
-    }
+    if (m_temp.isOpen())
+        YMRPIM::commitNewFile(m_temp, false);
 }
 
 void PCLink::handleAnswer(bool ok)

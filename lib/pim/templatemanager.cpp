@@ -2,9 +2,9 @@
 
 #include "pimrecord.h"
 #include "taskmanager.h"
+#include "ymrpim.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QTextStream>
 
 TemplateManager::TemplateManager(const QString &name)
@@ -108,8 +108,8 @@ bool TemplateManager::save(const QStringList &names)
     m_nameList = names;
     // Written aside and then put in place, so a failed write keeps the old
     // index.
-    QSaveFile file(indexFileName());
-    if (!file.open(QIODevice::WriteOnly))
+    QFile file;
+    if (!YMRPIM::openNewFile(file, indexFileName()))
         return false;
     {
         QTextStream out(&file);
@@ -125,9 +125,9 @@ bool TemplateManager::save(const QStringList &names)
         }
         out.flush();
         if (out.status() != QTextStream::Ok) {
-            file.cancelWriting();
+            YMRPIM::commitNewFile(file, false);
             return false;
         }
     }
-    return file.commit() && m_store->save();
+    return YMRPIM::commitNewFile(file, true) && m_store->save();
 }

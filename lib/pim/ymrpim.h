@@ -90,7 +90,8 @@ public:
     static bool openNewFile(QFile &file, const QString &path);
     // Ends that write: when it went well, forces the bytes to disk, puts the
     // file in the old one's place in one step and makes the rename durable;
-    // otherwise removes it. True when the new file is in place.
+    // otherwise removes it. True when the new file is in place. Both go
+    // through FileReplacer, which tells why the last one failed.
     static bool commitNewFile(QFile &file, bool written);
 
     static QString &replaceAll(const QString &pattern, const QString &replacement, QString &text);
