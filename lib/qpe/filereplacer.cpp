@@ -19,6 +19,7 @@ const char NewFileProperty[] = "ymrNewFile";
 
 thread_local FileReplacer::Failure t_failure = FileReplacer::NoFailure;
 thread_local int t_error = 0;
+void (*s_createdHook)(int) = nullptr;
 
 std::atomic<qint64> &spaceLeft()
 {
@@ -120,6 +121,11 @@ void FileReplacer::setSpaceLeft(qint64 bytes)
     spaceLeft() = bytes;
 }
 
+void FileReplacer::setCreatedHook(void (*hook)(int fd))
+{
+    s_createdHook = hook;
+}
+
 bool FileReplacer::open(QFile &file, const QString &path, bool removeStale)
 {
     t_failure = NoFailure;
@@ -155,6 +161,8 @@ bool FileReplacer::open(QFile &file, const QString &path, bool removeStale)
                           0600);
     if (fd < 0)
         return fail(errno);
+    if (s_createdHook)
+        s_createdHook(fd);
     mode_t mode;
     if (hasOld) {
         if (::fchown(fd, old.st_uid, old.st_gid) != 0)

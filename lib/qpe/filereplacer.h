@@ -42,6 +42,8 @@ public:
     // full disk would; negative is no limit. The environment variable
     // YMR_SPACE_LEFT gives the starting value.
     static void setSpaceLeft(qint64 bytes);
+    // For tests: called with the descriptor of each ".new" as it is created.
+    static void setCreatedHook(void (*hook)(int fd));
 
 private:
     static bool fail(int error);
