@@ -411,6 +411,9 @@ bool PIMManager::save()
 bool PIMManager::writeFile()
 {
     m_changedElsewhere = false;
+    // opened anyway: the lock is taken over once the other program let go of it
+    if (m_watch && !m_lock)
+        lockFile();
     const QString target = YMRPIM::replacedFile(fileName());
     if (m_watch && !m_overwrite) {
         const FileStamp now = stampOf(target);
@@ -451,6 +454,9 @@ namespace {
 PIMManager::FileStamp stampOfStat(const struct stat &st)
 {
     PIMManager::FileStamp stamp;
+    // anything but a file is left for the save to refuse as such
+    if (!S_ISREG(st.st_mode))
+        return stamp;
     stamp.exists = true;
     stamp.device = st.st_dev;
     stamp.inode = st.st_ino;
