@@ -200,6 +200,7 @@ bool ToDoWindow::askOtherVersion(PIMManager *store)
         store->load();
         if (store == m_manager)
             m_list->init();
+        store->forgetChanges();
         if (unsavedText().isEmpty()) {
             m_saveRetry->stop();
             m_saveNotice->hide();
@@ -241,6 +242,7 @@ bool ToDoWindow::confirmEnd()
         failed->load();
         if (failed == m_manager)
             m_list->init();
+        failed->forgetChanges();
     }
 }
 

@@ -107,6 +107,12 @@ public:
     bool changedElsewhere() const { return m_changedElsewhere; }
     // The next save writes over the file whatever changed it.
     void overwriteChanges() { m_overwrite = true; }
+    // The user let the changes go: nothing is saved until the next one.
+    void forgetChanges()
+    {
+        m_dirty = false;
+        m_changes = 0;
+    }
     // One writer per file: takes the lock beside the file and from then on
     // refuses to save over a file another program changed. False when
     // another store or program holds the lock; holder then names it. A
