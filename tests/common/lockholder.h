@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <csignal>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +20,8 @@ inline pid_t holdLockInChild(const QString &lockPath)
         return -1;
     const pid_t pid = ::fork();
     if (pid == 0) {
+        // a test that fails before it kills the child takes it along
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         ::close(fds[0]);
         QLockFile lock(lockPath);
         lock.setStaleLockTime(0);
