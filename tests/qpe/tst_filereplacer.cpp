@@ -9,17 +9,14 @@
 
 #include <sys/stat.h>
 
-// Replacing a file: a failure names its reason and keeps the old file; the
-// new copy is nobody else's from its first byte and ends with the old
-// file's mode.
+// Replacing a file: the new copy is nobody else's from its first byte and
+// ends with the old file's mode (its failures: tst_bookwriters).
 class TestFileReplacer : public QObject
 {
     Q_OBJECT
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
     void cleanup();
-    void failuresKeepTheOldFile_data();
-    void failuresKeepTheOldFile();
     void privateFromTheFirstByte_data();
     void privateFromTheFirstByte();
 
@@ -51,65 +48,6 @@ void TestFileReplacer::cleanup()
 {
     FileReplacer::setSpaceLeft(-1);
     FileReplacer::setCreatedHook(nullptr);
-}
-
-void TestFileReplacer::failuresKeepTheOldFile_data()
-{
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<int>("failure");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("room enough") << "" << int(FileReplacer::NoFailure) << "";
-    QTest::newRow("full disk") << "full" << int(FileReplacer::NoSpace) << "no space";
-    QTest::newRow("file made read-only") << "0444" << int(FileReplacer::ReadOnly) << "read-only";
-    QTest::newRow("folder made read-only") << "folder 0555" << int(FileReplacer::ReadOnly)
-                                           << "read-only";
-    QTest::newRow("a folder in its place") << "folder" << int(FileReplacer::NotAFile) << "not a file";
-    QTest::newRow("another writer's .new") << "other new" << int(FileReplacer::InUse)
-                                           << "another program";
-    QTest::newRow("a stale .new of ours") << "stale new" << int(FileReplacer::NoFailure) << "";
-}
-
-void TestFileReplacer::failuresKeepTheOldFile()
-{
-    QFETCH(QString, setup);
-    QFETCH(int, failure);
-    QFETCH(QString, reason);
-    const QString folder = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
-    QVERIFY(QDir().mkpath(folder));
-    const QString path = folder + QStringLiteral("/book.exp");
-    const QString newPath = path + QStringLiteral(".new");
-    if (setup == QLatin1String("folder"))
-        QVERIFY(QDir().mkpath(path));
-    else
-        writeAll(path, "old content");
-    if (setup == QLatin1String("full"))
-        FileReplacer::setSpaceLeft(4);
-    if (setup == QLatin1String("0444"))
-        setMode(path, 0444);
-    if (setup == QLatin1String("folder 0555"))
-        setMode(folder, 0555);
-    if (setup.endsWith(QLatin1String(" new")))
-        writeAll(newPath, "half written");
-
-    QFile file;
-    const bool ok = FileReplacer::open(file, path, setup != QLatin1String("other new"))
-                    && FileReplacer::commit(file, file.write("new content") == 11);
-    setMode(folder, 0755);
-    QCOMPARE(ok, failure == FileReplacer::NoFailure);
-    QCOMPARE(int(FileReplacer::lastFailure()), failure);
-    QVERIFY2(FileReplacer::lastFailureText().contains(reason), qPrintable(FileReplacer::lastFailureText()));
-    if (ok) {
-        QCOMPARE(readAll(path), QByteArray("new content"));
-    } else if (setup != QLatin1String("folder")) {
-        QCOMPARE(readAll(path), QByteArray("old content"));
-    } else {
-        QVERIFY(QFileInfo(path).isDir());
-    }
-    // nothing of the failed write is left; another writer's file is not ours to remove
-    if (setup == QLatin1String("other new"))
-        QCOMPARE(readAll(newPath), QByteArray("half written"));
-    else
-        QVERIFY(!QFileInfo::exists(newPath));
 }
 
 void TestFileReplacer::privateFromTheFirstByte_data()
