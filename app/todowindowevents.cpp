@@ -15,12 +15,12 @@
 #include "qt/ymrdialog.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QCloseEvent>
 #include <QPointer>
 #include <QTimer>
 
@@ -110,7 +110,10 @@ bool ToDoWindow::eventFilter(QObject *watched, QEvent *e)
 void ToDoWindow::idleSave()
 {
     const bool dirty = m_manager && m_manager->isDirty();
-    if (!dirty && m_alarmStores.isEmpty())
+    bool storesDirty = false;
+    for (const TaskManager *store : qAsConst(m_alarmStores))
+        storesDirty = storesDirty || store->isDirty();
+    if (!dirty && !storesDirty)
         return;
     // a dialog or pop-up may hold a record of the book: later
     if (!maySaveNow()) {
@@ -197,9 +200,11 @@ bool ToDoWindow::askOtherVersion(PIMManager *store)
         "dialog_warning", tr("Keep Other"), "fileopen", tr("Write Over"), "filesave", 0, 0);
     m_askingOtherVersion = false;
     if (answer == 1) {
-        store->load();
-        if (store == m_manager)
+        // records a dialog holds stay as they are until it lets go
+        if (store == m_manager && !storeInUse()) {
+            store->load();
             m_list->init();
+        }
         store->forgetChanges();
         if (unsavedText().isEmpty()) {
             m_saveRetry->stop();
@@ -238,10 +243,7 @@ bool ToDoWindow::confirmEnd()
             continue;
         if (answer != 2)
             return false;
-        // what is on disk is what the book holds from now on
-        failed->load();
-        if (failed == m_manager)
-            m_list->init();
+        // the book is about to go; a dialog may still hold its records
         failed->forgetChanges();
     }
 }
