@@ -331,6 +331,9 @@ void ToDoWindow::books()
 
 void ToDoWindow::openBookFile(const QString &requested)
 {
+    // the open book goes only once it is saved or the user lets its changes go
+    if (m_manager && !confirmEnd())
+        return;
     removeBookSetting();
     closeBook();
 
