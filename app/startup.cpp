@@ -40,8 +40,8 @@ int Startup::run(int &argc, char **argv)
     }
     app.showMainDocumentWidget(&window);
     const int status = app.exec();
-    // a book left unsaved (a signal ended the program, or the user let the
-    // changes go) is said where a script or the session's log sees it
+    // a book left unsaved (a signal or a log-out ended the program while its
+    // save failed) is said where a script or the session's log sees it
     if (!window.saveSession()) {
         std::fprintf(stderr, "%s\n", qPrintable(window.unsavedText()));
         return status ? status : 1;
