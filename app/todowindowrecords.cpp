@@ -396,6 +396,7 @@ void ToDoWindow::getTask(Task **task, const QString &uid)
         auto *store = new TaskManager(path, false, false);
         // a book that did not read whole is never adopted, so never saved
         if (!store->load()) {
+            store->forgetChanges();
             delete store;
             continue;
         }

@@ -541,8 +541,6 @@ bool PIMManager::load()
     m_loadedText.clear();
     clearHeader();
     m_offset = 0;
-    m_dirty = false;
-    m_changes = 0;
     QFile file(fileName());
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         m_stamp = FileStamp();

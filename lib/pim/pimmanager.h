@@ -123,7 +123,6 @@ public:
     static bool heldElsewhere(const QString &path, QString *holder = nullptr);
     // The lock file of the file at path: hidden, beside the file a link names.
     static QString lockFileName(const QString &path);
-    // Reads the file; the store is then unchanged.
     virtual bool load();
     void forceSave();
     bool isDirty() const { return m_dirty; }
