@@ -3,7 +3,10 @@
 #include "pim/categoriesmanager.h"
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
+#include "pim/pimtextreader.h"
+#include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
+#include "qpe/boundedfile.h"
 #include "qpe/config.h"
 #include "qpe/global.h"
 
@@ -112,27 +115,34 @@ DataMigration::Result DataMigration::run(QString *error)
     };
 
     const QString bookPath = bookFileName();
-    QFile in(oldPath);
-    if (!in.open(QIODevice::ReadOnly))
+    // a regular file of a book's size only; a FIFO there would hang the start
+    QFile in;
+    if (BoundedFile::open(in, oldPath, TaskManager::maxBookSize()) != BoundedFile::Ok)
         return fail(tr("Cannot read file:\n%1").arg(oldPath));
     QFile out;
     if (!YMRPIM::openNewFile(out, bookPath))
         return fail(tr("Cannot write to file:\n%1").arg(bookPath + QStringLiteral(".new")));
 
     CategoryManager categories;
-    categories.load();
+    categories.loadOrDefault();
     const FileBackup categoryBackup(categories.fileName());
     {
         QTextStream src(&in);
         QTextStream dst(&out);
         src.setCodec("UTF-8");
         dst.setCodec("UTF-8");
-        while (!src.atEnd())
-            dst << convertLine(src.readLine(), &categories) << '\n';
+        // a line longer than any record line makes the file unreadable
+        const int maxLine = PIMTextReader::maxLineLength();
+        bool tooLong = false;
+        while (!src.atEnd() && !tooLong) {
+            const QString line = src.readLine(maxLine + 1);
+            tooLong = line.size() > maxLine;
+            dst << convertLine(line, &categories) << '\n';
+        }
         dst.flush();
         const bool written = dst.status() == QTextStream::Ok && out.error() == QFileDevice::NoError
                              && out.flush();
-        const bool read = in.error() == QFileDevice::NoError;
+        const bool read = in.error() == QFileDevice::NoError && !tooLong;
         if (!written || !read) {
             YMRPIM::commitNewFile(out, false);
             categories.load();

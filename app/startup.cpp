@@ -5,6 +5,7 @@
 #include "todowindow.h"
 
 #include "pim/ymrpim.h"
+#include "qpe/boundedfile.h"
 #include "qt/ymabout.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
@@ -23,6 +24,8 @@ int Startup::run(int &argc, char **argv)
     // at a log-out only the program decides what to close (it may keep
     // running when a save failed)
     QGuiApplication::setFallbackSessionManagementEnabled(false);
+    // settings read with the application object count as well
+    reportSetAsideFiles();
     YMRApplication app("ymrOutlays", argc, argv);
     // a log-out or kill ends the program as closing its window does: saved
     app.endSessionOnSignals();
@@ -39,6 +42,7 @@ int Startup::run(int &argc, char **argv)
         window.listView()->viewport()->installEventFilter(&benchProbe);
     }
     app.showMainDocumentWidget(&window);
+    windowShown();
     const int status = app.exec();
     // a book left unsaved (a signal or a log-out ended the program while its
     // save failed) is said where a script or the session's log sees it
@@ -62,6 +66,43 @@ bool Startup::eventFilter(QObject *watched, QEvent *e)
         watched->removeEventFilter(this);
     }
     return false;
+}
+
+namespace {
+QStringList s_setAside;
+// From the main window's first Show on: before, the message would stand in
+// the way of the book it opens.
+bool s_windowShown = false;
+
+void showSetAside()
+{
+    if (s_setAside.isEmpty())
+        return;
+    const QStringList files = s_setAside;
+    s_setAside.clear();
+    YMRDialog::warning(YMRPIM::applicationName(),
+                       Startup::tr("Cannot read these files; the program goes on with its defaults:\n%1")
+                           .arg(files.join(QLatin1Char('\n'))));
+}
+} // namespace
+
+void Startup::reportSetAsideFiles()
+{
+    BoundedFile::setNotifier([](const QString &path, const QString &aside) {
+        s_setAside << tr("%1\n(kept as %2)").arg(path, aside);
+        // not in the middle of the read that found the file damaged, nor
+        // before the main window has opened its book
+        if (s_setAside.size() == 1 && s_windowShown)
+            QTimer::singleShot(0, showSetAside);
+    });
+}
+
+void Startup::windowShown()
+{
+    s_windowShown = true;
+    // behind what the window's Show has queued (the book it opens)
+    if (!s_setAside.isEmpty())
+        QTimer::singleShot(0, showSetAside);
 }
 
 void Startup::fixLanguage()

@@ -16,6 +16,11 @@ public:
     // Converts the earlier program's data once; tells the user when that
     // failed (nothing is changed then).
     static void migrate();
+    // Files that could not be read and were set aside are named to the
+    // user, all of them in one message once the event loop is free and the
+    // main window has been shown (windowShown()).
+    static void reportSetAsideFiles();
+    static void windowShown();
 
 protected:
     // Only with YMR_BENCH_FIRST_PAINT set (start-up benchmark): at the first

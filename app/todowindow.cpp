@@ -37,7 +37,7 @@ ToDoWindow::ToDoWindow()
 {
     m_titleCaption = windowTitle();
     m_index = new DBManager(false);
-    m_index->load();
+    m_index->loadOrSetAside();
     checkColumnLists();
     createActions();
     setupToolBar();

@@ -393,6 +393,22 @@ void ToDoWindow::openBookFile(const QString &requested)
         QTimer::singleShot(400, this, &ToDoWindow::books);
         return;
     }
+    if (book->isDamaged()) {
+        // what could be read opens; the whole file stays beside it for mending
+        const QString copy = book->damagedCopyName();
+        QString text = book->count() < book->total()
+                           ? tr("Expense Book [%1] is damaged:\n%2 expenses could be read, its header counts %3.")
+                                 .arg(chosen->title())
+                                 .arg(book->count())
+                                 .arg(book->total())
+                           : tr("Expense Book [%1] is damaged:\nit holds more than the %2 expenses its header "
+                                "counts; those %2 were read.")
+                                 .arg(chosen->title())
+                                 .arg(book->total());
+        if (QFileInfo::exists(copy))
+            text += QLatin1Char('\n') + tr("The file as it was is kept as:\n%1").arg(copy);
+        YMRDialog::warning(YMRPIM::applicationName(), text);
+    }
     setWindowTitle(tr("Expense Book : %1").arg(chosen->title()));
     m_manager = book;
     m_hiddenSinceOpen = false;

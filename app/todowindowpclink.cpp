@@ -24,7 +24,7 @@ void saveCategories()
 
 void reloadCategories()
 {
-    TaskManager::sharedCategoryManager()->load();
+    TaskManager::sharedCategoryManager()->loadOrDefault();
 }
 
 } // namespace

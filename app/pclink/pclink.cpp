@@ -2,8 +2,12 @@
 #include "pclinkprotocol.h"
 
 #include "pim/categorymanager.h"
+#include "pim/dbmanager.h"
+#include "pim/pimtextreader.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
+#include "qpe/boundedfile.h"
+#include "qpe/filereplacer.h"
 #include "qpe/global.h"
 #include "qpe/qpeglobal.h"
 
@@ -329,15 +333,15 @@ void PCLink::sendFile(const QString &path, const QString &remotePath)
     const QString resolved = resolvePath(path);
     saveSharedCategories(resolved);
     m_file.close();
-    m_file.setFileName(resolved);
-    const QFileInfo info(resolved);
-    if (!info.isFile() || info.size() > INT_MAX || !m_file.open(QIODevice::ReadOnly)) {
+    // a regular file only (a FIFO would block the program), kept open
+    // until the answer, so that nothing can take its place meanwhile
+    if (BoundedFile::open(m_file, resolved, INT_MAX) != BoundedFile::Ok) {
         if (writeFrame(PCLinkProtocol::cannotSend()))
             emit sendingFileFailed();
         return;
     }
+    m_sendPath = resolved;
     m_size = m_file.size();
-    m_file.close();
     setState(Waiting);
     m_pending = PendingAnnounce;
     writeFrame(PCLinkProtocol::announce(resolved, m_size, remotePath));
@@ -455,8 +459,10 @@ bool PCLink::handleMessage(const QByteArray &payload)
             else
                 handleAnnounce(resolvePath(m.second), m.sizeText);
         } else if (!m_answering && m_state == Waiting && m_pending == PendingRequest) {
-            // stored where this side asked, whatever the peer echoes
-            handleAnnounce(m.plain ? resolvePath(m_requestedLocal) : QString(), m.sizeText);
+            // stored where this side asked, whatever the peer echoes; a
+            // request for nothing takes nothing
+            handleAnnounce(m.plain && !m_requestedLocal.isEmpty() ? resolvePath(m_requestedLocal) : QString(),
+                           m.sizeText);
         } else {
             protocolError();
             return false;
@@ -489,6 +495,7 @@ void PCLink::handleAnnounce(const QString &destination, const QString &sizeText)
     // a book another copy of the program has open is refused like any refused path
     bool ok = !destination.isEmpty() && !PIMManager::heldElsewhere(destination)
               && PCLinkProtocol::parseSize(sizeText, size)
+              && size <= receiveLimit(destination)
               && size <= freeSpace(QFileInfo(YMRPIM::replacedFile(destination)).absolutePath()) - freeSpaceMargin;
     if (ok) {
         saveSharedCategories(destination);
@@ -530,17 +537,47 @@ void PCLink::startWriteBack(bool all)
 #endif
 }
 
+qint64 PCLink::receiveLimit(const QString &destination) const
+{
+    // the limit of the reader of that kind of file
+    const QString name = QFileInfo(destination).fileName();
+    if (name.endsWith(bookSuffix))
+        return TaskManager::maxBookSize();
+    if (name == categoryFile)
+        return CategoryManager::maxFileSize();
+    if (name == exportIndexFile)
+        return DBManager::maxFileSize();
+    return YMRPIM::maxListSize();
+}
+
+bool PCLink::readsBack(const QString &destination) const
+{
+    const qint64 limit = receiveLimit(destination);
+    const QString name = QFileInfo(destination).fileName();
+    if (name.endsWith(bookSuffix) || name == categoryFile || name == exportIndexFile)
+        return PIMTextReader::readsWhole(FileReplacer::newFileName(m_temp), limit);
+    QStringList list;
+    return YMRPIM::readListFile(FileReplacer::newFileName(m_temp), list);
+}
+
 void PCLink::finishReceive()
 {
-    const bool ok = YMRPIM::commitNewFile(m_temp, !m_writeFailed);
+    // what this side cannot read never replaces what it has
+    const bool written = !m_writeFailed && m_temp.flush();
+    const bool readable = written && readsBack(m_destination);
+    const bool ok = YMRPIM::commitNewFile(m_temp, written && readable);
     setState(Idle);
     m_pending = NoPending;
     if (!ok) {
+        QPointer<PCLink> self(this);
         emit receiveFileFailed();
+        // the peer learns of it only by the end of the connection
+        if (self && written && !readable)
+            m_socket->abort();
         return;
     }
     if (m_destination == categoryFilePath())
-        TaskManager::sharedCategoryManager()->load();
+        TaskManager::sharedCategoryManager()->loadOrDefault();
     emit receiveFileFinished(m_destination);
 }
 
@@ -554,11 +591,12 @@ void PCLink::handleAnswer(bool ok)
 {
     m_pending = NoPending;
     if (!ok) {
+        m_file.close();
         setState(Idle);
         emit sendingFileFailed();
         return;
     }
-    if (!m_file.open(QIODevice::ReadOnly)) {
+    if (!m_file.isOpen()) {
         abortSending();
         return;
     }
@@ -568,7 +606,7 @@ void PCLink::handleAnswer(bool ok)
     m_frameBacklog = m_socket->bytesToWrite();
     setState(Sending);
     QPointer<PCLink> self(this);
-    emit sendingFile(m_file.fileName());
+    emit sendingFile(m_sendPath);
     if (!self || m_state != Sending)
         return;
     if (m_size == 0) {

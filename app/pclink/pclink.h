@@ -117,6 +117,8 @@ private:
     void handleAnswer(bool ok);
     void serveRequest(const QString &path, const QString &remotePath);
     void finishReceive();
+    qint64 receiveLimit(const QString &destination) const;
+    bool readsBack(const QString &destination) const;
     void startWriteBack(bool all);
     void discardReceive();
     bool writeBlock();
@@ -140,6 +142,7 @@ private:
 
     // sending
     QFile m_file;
+    QString m_sendPath;
     qint64 m_size = 0;
     qint64 m_queued = 0;
     qint64 m_done = 0;

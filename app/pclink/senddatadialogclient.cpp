@@ -115,6 +115,12 @@ void SendDataDialogClient::nextFile()
     if (m_finished)
         return;
     if (m_files.isEmpty()) {
+        if (!m_unconfirmed.isEmpty() && !m_probing) {
+            // the device answers only after it has taken the last file
+            m_probing = true;
+            m_link->requestFile(QString(), QString());
+            return;
+        }
         m_completed = true;
         accept();
         return;
@@ -139,12 +145,28 @@ void SendDataDialogClient::socketConnectionClosed()
     if (m_finished)
         return;
     m_finished = true;
-    if (m_link->transferState() != PCLink::Idle) {
+    const bool cut = m_link->transferState() != PCLink::Idle && !m_probing;
+    if (cut || !m_unconfirmed.isEmpty()) {
         YMRDialog::critical(tr("Connection error"), tr("Data transfer is not completed."));
-        // the file cut short counts as failed, so the caller can name it
-        fileEnded(false);
+        // a file the device did not take, and one cut short, count as failed
+        if (!m_unconfirmed.isEmpty()) {
+            bool stop = false;
+            emit sendFileFailed(m_unconfirmed, stop);
+            m_unconfirmed.clear();
+        }
+        if (cut)
+            fileEnded(false);
     }
     reject();
+}
+
+void SendDataDialogClient::confirmSent()
+{
+    if (m_unconfirmed.isEmpty())
+        return;
+    const QString source = m_unconfirmed;
+    m_unconfirmed.clear();
+    emit sendFileSuccess(source);
 }
 
 void SendDataDialogClient::progress(int done, int total)
@@ -155,6 +177,8 @@ void SendDataDialogClient::progress(int done, int total)
 
 void SendDataDialogClient::sendingFile(const QString &path)
 {
+    // the device took the next file: it had taken the one before
+    confirmSent();
     m_status->setText(tr("Sending") + QStringLiteral(" ..."));
     m_file->setText(path);
     resetProgress();
@@ -199,6 +223,14 @@ void SendDataDialogClient::receiveFileFailed()
 {
     if (m_finished)
         return;
+    if (m_probing) {
+        // the device's refusal of nothing: it is there, the last file taken
+        m_probing = false;
+        confirmSent();
+        if (!m_finished)
+            nextFile();
+        return;
+    }
     m_status->setText(tr("Connect"));
     fileEnded(false);
 }
@@ -213,7 +245,7 @@ void SendDataDialogClient::fileEnded(bool ok)
     bool stop = false;
     if (ok) {
         if (m_send)
-            emit sendFileSuccess(source);
+            m_unconfirmed = source;
         else
             emit getFileSuccess(source);
     } else if (m_send) {

@@ -11,7 +11,10 @@ class YMRPushButton;
 
 // One run of the connecting side: connects to the device and moves a list
 // of (source, destination) pairs one after the other, all sent or all
-// requested. exec() gives 1 when every pair was handled.
+// requested. exec() gives 1 when every pair was handled. A file sent counts
+// as sent once the device answers again (it drops the connection on a file
+// it cannot read): the next file's announce, or, after the last one, a
+// request for nothing, which every device refuses.
 class SendDataDialogClient : public QDialog
 {
     Q_OBJECT
@@ -52,6 +55,7 @@ private slots:
 private:
     void fileEnded(bool ok);
     void resetProgress();
+    void confirmSent();
 
     PCLink *m_link;
     bool m_send;
@@ -59,6 +63,9 @@ private:
     QString m_host;
     bool m_finished = false;
     bool m_completed = false;
+    // the file sent last, until the device answers again
+    QString m_unconfirmed;
+    bool m_probing = false;
     QLabel *m_status;
     QLabel *m_file;
     QProgressBar *m_progress;

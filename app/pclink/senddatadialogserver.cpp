@@ -38,6 +38,8 @@ SendDataDialogServer::SendDataDialogServer(DBManager *bookIndex, QWidget *parent
     box->addWidget(m_upper);
     m_lower = new QLabel(this);
     m_lower->setAlignment(Qt::AlignCenter);
+    // a failure names its file: wrapped like the one above
+    m_lower->setWordWrap(true);
     box->addWidget(m_lower);
     box->addSpacing(32);
     m_progress = new QProgressBar(this);
@@ -55,6 +57,12 @@ SendDataDialogServer::SendDataDialogServer(DBManager *bookIndex, QWidget *parent
     m_close = new YMRPushButton(tr("Close"), this);
     connect(m_close, &QAbstractButton::clicked, this, &QDialog::reject);
     box->addWidget(m_close);
+
+    // nothing will connect: the window says so, and Close ends it
+    if (!m_server->isListening()) {
+        m_upper->setText(tr("Cannot listen on port %1: %2").arg(PCLinkServer::port()).arg(m_server->errorString()));
+        m_picture->hide();
+    }
 
     YMRApplication::showMaximized(this, true);
 }
@@ -99,6 +107,7 @@ void SendDataDialogServer::connected(int descriptor)
     }
     m_upper->setText(tr("Connect"));
     m_lower->clear();
+    m_failure.clear();
     if (m_link) {
         m_link->disconnect(this);
         m_link->deleteLater();
@@ -109,6 +118,7 @@ void SendDataDialogServer::connected(int descriptor)
     connect(m_link, &PCLink::progress, this, &SendDataDialogServer::progress);
     connect(m_link, &PCLink::receiveFile, this, &SendDataDialogServer::receiveFile);
     connect(m_link, &PCLink::receiveFileFinished, this, &SendDataDialogServer::receiveFileFinished);
+    connect(m_link, &PCLink::receiveFileFailed, this, &SendDataDialogServer::receiveFileFailed);
     connect(m_link, &PCLink::sendingFile, this, &SendDataDialogServer::sendingFile);
     connect(m_link, &PCLink::sendingFileFinished, this, &SendDataDialogServer::sendingFileFinished);
     m_link->setSocket(descriptor);
@@ -117,7 +127,7 @@ void SendDataDialogServer::connected(int descriptor)
 void SendDataDialogServer::linkClosed()
 {
     m_upper->setText(tr("Waiting for connection") + QStringLiteral(" ..."));
-    m_lower->clear();
+    m_lower->setText(m_failure);
     m_progress->setValue(0);
 }
 
@@ -142,16 +152,28 @@ void SendDataDialogServer::sendingFileFinished()
 
 void SendDataDialogServer::receiveFile(const QString &path)
 {
+    m_receiving = path;
     m_upper->setText(tr("File [%1]").arg(path));
     m_lower->setText(tr("Receiving") + QStringLiteral(" ..."));
 }
 
 void SendDataDialogServer::receiveFileFinished(const QString &path)
 {
+    m_receiving.clear();
     m_upper->setText(tr("Receive Finished"));
     m_lower->clear();
     m_progress->setValue(0);
     registerBook(path);
+}
+
+void SendDataDialogServer::receiveFileFailed()
+{
+    // a refused announce names no file; one that did not read does
+    m_failure = m_receiving.isEmpty() ? tr("Receive Failed") : tr("Receive Failed: %1").arg(m_receiving);
+    m_receiving.clear();
+    m_upper->setText(m_failure);
+    m_lower->clear();
+    m_progress->setValue(0);
 }
 
 void SendDataDialogServer::registerBook(const QString &path)

@@ -35,6 +35,7 @@ public slots:
     void sendingFileFinished();
     void receiveFile(const QString &path);
     void receiveFileFinished(const QString &path);
+    void receiveFileFailed();
 
 private:
     void registerBook(const QString &path);
@@ -48,6 +49,9 @@ private:
     QProgressBar *m_progress;
     QLabel *m_picture;
     YMRPushButton *m_close;
+    // shown until the next connection: the link may end right after it
+    QString m_failure;
+    QString m_receiving;
 };
 
 #endif

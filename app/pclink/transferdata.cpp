@@ -160,13 +160,23 @@ void TransferData::fitTitle()
                                                     dbbox->width() - 16));
 }
 
+QString TransferData::fetchedIndexPath()
+{
+    return Global::applicationFileName(appName(), QStringLiteral("ymrOutlaysIDX_EXT"));
+}
+
 TransferData::~TransferData()
 {
     if (deviceIndex) {
-        const QString path = deviceIndex->fileName();
+        // its own save must not bring the fetched file back
+        deviceIndex->setFileName(deviceIndex->fileName() + QStringLiteral(".old"));
+        const QString scratch = deviceIndex->fileName();
         delete deviceIndex;
-        QFile::remove(path);
+        QFile::remove(scratch);
     }
+    // however the dialog ends, nothing of the device stays behind
+    QFile::remove(fetchedIndexPath());
+    QFile::remove(fetchedIndexPath() + QStringLiteral(".damaged"));
 }
 
 void TransferData::setMark(PIMRecord *record, bool on)
@@ -205,24 +215,42 @@ void TransferData::doConnect()
 {
     btnOk->setEnabled(false);
     saveSettings();
-    const QStringList pairs = {QStringLiteral("[A]ymrOutlaysIDX_EXT"),
-                               Global::applicationFileName(appName(), QStringLiteral("ymrOutlaysIDX_EXT"))};
-    int result;
-    {
-        SendDataDialogClient client(addr->text(), false, pairs, this);
-        result = client.exec();
-    }
-    if (result != 1)
-        return;
+    const QStringList pairs = {QStringLiteral("[A]ymrOutlaysIDX_EXT"), fetchedIndexPath()};
     if (deviceIndex) {
-        // its own save must not land on the copy just fetched
+        // its own save must not land on the copy about to be fetched
         const QString scratch = deviceIndex->fileName() + QStringLiteral(".old");
         deviceIndex->setFileName(scratch);
+        list->setManager(nullptr, true);
         delete deviceIndex;
+        deviceIndex = nullptr;
         QFile::remove(scratch);
     }
-    deviceIndex = new DBManager(true);
-    deviceIndex->load();
+    // a list from an earlier Connect is never taken for this one's
+    QFile::remove(fetchedIndexPath());
+    int result;
+    bool fetched = false, failed = false;
+    {
+        SendDataDialogClient client(addr->text(), false, pairs, this);
+        connect(&client, &SendDataDialogClient::getFileSuccess, this, [&fetched] { fetched = true; });
+        connect(&client, &SendDataDialogClient::getFileFailed, this, [&failed] { failed = true; });
+        result = client.exec();
+    }
+    // only an index that arrived whole and reads is listed
+    if (result == 1 && fetched) {
+        deviceIndex = new DBManager(true);
+        if (!deviceIndex->load()) {
+            deviceIndex->setFileName(fetchedIndexPath() + QStringLiteral(".old"));
+            delete deviceIndex;
+            deviceIndex = nullptr;
+        }
+    }
+    if (!deviceIndex) {
+        QFile::remove(fetchedIndexPath());
+        // a Close or a lost connection the client dialog has told of
+        if (result == 1 || failed)
+            YMRDialog::critical(tr("Receive File Failed"), tr("Failed receive file: %1.").arg(pairs.first()));
+        return;
+    }
     PIMRecordArray *records = deviceIndex->records();
     for (int i = 0; i < records->count(); ++i) {
         if (records->at(i)->hasProperty(markKey))

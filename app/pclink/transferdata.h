@@ -47,6 +47,8 @@ private:
     static void setMark(PIMRecord *record, bool on);
 
     DBManager *bookIndex;
+    // Where Connect puts the device's index; removed at every end.
+    static QString fetchedIndexPath();
     DBManager *deviceIndex = nullptr;
     bool send;
     QStringList m_failed;

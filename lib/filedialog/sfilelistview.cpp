@@ -3,6 +3,7 @@
 #include "sfilelistviewitem.h"
 #include "ymfileview.h"
 
+#include <boundedfile.h>
 #include <config.h>
 #include <global.h>
 #include <qcopchannel.h>
@@ -17,6 +18,9 @@
 #include <QKeyEvent>
 
 namespace {
+
+// Some hundred bytes per deleted entry.
+const qint64 MaxTrashIndexSize = 16 * 1024 * 1024;
 
 // One record of a trash folder's index, as another program wrote it.
 struct TrashRecord {
@@ -280,8 +284,9 @@ void SFileListView::readPlain(const QString &folder)
 
 void SFileListView::readTrash()
 {
-    QFile file(m_dir + QStringLiteral("index.idx"));
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+    // another program's file: a regular one of a real trash's size only
+    QFile file;
+    if (BoundedFile::open(file, m_dir + QStringLiteral("index.idx"), MaxTrashIndexSize) != BoundedFile::Ok)
         return;
     TrashIndexReader reader(&file);
     while (!reader.atEnd()) {

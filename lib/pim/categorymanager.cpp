@@ -5,9 +5,49 @@
 #include "qpe/qpeapplication.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+namespace {
+// Hundreds of categories take a few KB.
+const qint64 MaxCategoryFileSize = 16 * 1024 * 1024;
+qint64 s_maxFileSize = MaxCategoryFileSize;
+}
+
+qint64 CategoryManager::maxFileSize()
+{
+    return s_maxFileSize;
+}
+
+void CategoryManager::setMaxFileSize(qint64 size)
+{
+    s_maxFileSize = size > 0 ? size : MaxCategoryFileSize;
+}
+
+qint64 CategoryManager::fileSizeLimit() const
+{
+    return s_maxFileSize;
+}
 
 CategoryManager::CategoryManager()
     : PIMManager(YMRPIM::applicationName(), QStringLiteral("ymrCategory"), false, false, nullptr)
+{
+    installDefault();
+}
+
+bool CategoryManager::loadOrDefault()
+{
+    if (loadOrSetAside())
+        return true;
+    // every book shows its categories from this file: the program goes on
+    // with the installed ones
+    const QFileInfo info(fileName());
+    if (info.exists() || info.isSymLink())
+        return false;
+    installDefault();
+    return load();
+}
+
+void CategoryManager::installDefault()
 {
     const QString path = fileName();
     if (!QFile::exists(path)) {

@@ -16,12 +16,23 @@ public:
     ~CategoryManager() override;
 
     CategoryRecord *findByTitle(const QString &title) const;
+    // load(); a file that cannot be read is set aside and the installed
+    // default read in its place.
+    bool loadOrDefault();
+    // The largest category file read (and a peer may send); for tests, 0
+    // brings back the default.
+    static qint64 maxFileSize();
+    static void setMaxFileSize(qint64 size);
     static QString unfiledName(bool translate);
 
 protected:
     PIMRecord *createRecord() override;
+    qint64 fileSizeLimit() const override;
     bool sortKeyText(const PIMRecord *record, int column, QString &text) const override;
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
+
+private:
+    void installDefault();
 };
 
 #endif

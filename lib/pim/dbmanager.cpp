@@ -28,6 +28,12 @@ bool loadBookHeader(TaskManager &book)
         && (book.recordOffset() > 0 || QFileInfo(book.fileName()).size() == 0);
 }
 
+// Thousands of books take a few hundred KB.
+const qint64 MaxIndexSize = 16 * 1024 * 1024;
+qint64 s_maxFileSize = MaxIndexSize;
+// icon, title, description, password, folder
+const int IndexColumns = 5;
+
 DBManager::CheckPrompt checkPrompt;
 DBManager::OpenPrompt openPrompt;
 
@@ -42,6 +48,26 @@ DBManager::DBManager(bool ext)
 }
 
 DBManager::~DBManager() = default;
+
+qint64 DBManager::maxFileSize()
+{
+    return s_maxFileSize;
+}
+
+void DBManager::setMaxFileSize(qint64 size)
+{
+    s_maxFileSize = size > 0 ? size : MaxIndexSize;
+}
+
+qint64 DBManager::fileSizeLimit() const
+{
+    return s_maxFileSize;
+}
+
+int DBManager::sortColumnCount() const
+{
+    return IndexColumns;
+}
 
 PIMRecord *DBManager::createRecord()
 {

@@ -55,8 +55,15 @@ public:
     // managerRequested when the user asked for the books dialog instead.
     DBRecord *askPassword(DBRecord *record, bool *managerRequested);
 
+    // The largest index read (and a peer may send); for tests, 0 brings
+    // back the default.
+    static qint64 maxFileSize();
+    static void setMaxFileSize(qint64 size);
+
 protected:
     void clearHeader() override;
+    qint64 fileSizeLimit() const override;
+    int sortColumnCount() const override;
     void readHeader(QStringList &parts) override;
     void writeHeader(PIMTextWriter &out) override;
     void recordAdded(PIMRecord *record) override;

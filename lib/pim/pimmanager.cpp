@@ -4,6 +4,7 @@
 #include "pimtextreader.h"
 #include "pimtextwriter.h"
 #include "ymrpim.h"
+#include "qpe/boundedfile.h"
 #include "qpe/filereplacer.h"
 #include "qpe/global.h"
 
@@ -29,6 +30,13 @@ namespace {
 
 // Records a save renders as one piece of work on Qt's thread pool.
 const int RecordsPerPiece = 512;
+
+// Any record file: a 1,000,000-expense book is about 210 MB.
+const qint64 MaxRecordFileSize = 512 * 1024 * 1024;
+// Records per page a list shows at most.
+const int MaxPerPage = 10000;
+// More sort columns than any store has.
+const int MaxSortColumns = 64;
 
 } // namespace
 
@@ -541,8 +549,12 @@ bool PIMManager::load()
     m_loadedText.clear();
     clearHeader();
     m_offset = 0;
-    QFile file(fileName());
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    m_readFailed = false;
+    m_damaged = false;
+    QFile file;
+    // a FIFO, a device or a file beyond any real size of its kind is no
+    // store: nothing of it is read
+    if (BoundedFile::open(file, fileName(), fileSizeLimit(), QIODevice::Unbuffered) != BoundedFile::Ok) {
         m_stamp = FileStamp();
         return false;
     }
@@ -552,13 +564,26 @@ bool PIMManager::load()
     else
         loadText(&file);
     // a read that failed part way keeps what was read, and says so
-    const bool complete = file.error() == QFileDevice::NoError;
+    const bool complete = file.error() == QFileDevice::NoError && !m_readFailed;
     file.close();
+    if (m_damaged && complete)
+        keepDamagedCopy();
     loaded();
     keepSubclassHeader();
     rebuildView(false);
     emit updated();
     return complete;
+}
+
+bool PIMManager::loadOrSetAside()
+{
+    if (load())
+        return true;
+    const QFileInfo info(fileName());
+    if ((!info.exists() && !info.isSymLink()) || !BoundedFile::setAside(fileName()))
+        return false;
+    load();
+    return false;
 }
 
 bool PIMManager::saveText(QIODevice *device)
@@ -679,11 +704,11 @@ void PIMManager::readHeader(QStringList &parts)
     if (key == QLatin1String("SYNCDATETIME")) {
         m_syncDateTime = YMRPIM::textToDateTime(value);
     } else if (key == QLatin1String("SORT")) {
-        m_sort = value.toInt();
+        m_sort = headerNumber(value, -1, sortColumnCount() - 1, -1);
     } else if (key == QLatin1String("SORTORDER")) {
         m_sortOrder = value.toInt() != 0;
     } else if (key == QLatin1String("PERPAGE")) {
-        m_perPage = value.toInt();
+        m_perPage = headerNumber(value, 1, MaxPerPage, 15);
     } else if (key == QLatin1String("PROP")) {
         if (parts.size() < 2)
             return;
@@ -692,8 +717,51 @@ void PIMManager::readHeader(QStringList &parts)
     } else if (key == QLatin1String("LASTCURRENT")) {
         m_lastCurrent = YMRPIM::decodeValue(parts);
     } else if (key == QLatin1String("TOTAL")) {
-        m_total = value.toInt();
+        m_total = headerNumber(value, 0, INT_MAX, -1);
     }
+}
+
+int PIMManager::headerNumber(const QString &text, int min, int max, int deflt)
+{
+    bool ok = false;
+    qint64 v = text.toLongLong(&ok);
+    if (!ok) {
+        // a text that is no number reads 0, as ever; digits beyond any
+        // number are out of range
+        bool digits = !text.isEmpty();
+        for (const QChar c : text)
+            digits = digits && (c.isDigit() || c == QLatin1Char('-') || c == QLatin1Char('+'));
+        if (digits)
+            return deflt;
+        v = 0;
+    }
+    return v >= min && v <= max ? int(v) : deflt;
+}
+
+qint64 PIMManager::fileSizeLimit() const
+{
+    return MaxRecordFileSize;
+}
+
+int PIMManager::sortColumnCount() const
+{
+    return MaxSortColumns;
+}
+
+QString PIMManager::damagedCopyName() const
+{
+    return BoundedFile::asideName(fileName());
+}
+
+void PIMManager::keepDamagedCopy()
+{
+    // once: a later save writes what could be read, the copy keeps what was there
+    const QString copy = damagedCopyName();
+    if (m_format != 0 || m_headerOnly || QFileInfo::exists(copy) || QFileInfo(copy).isSymLink())
+        return;
+    QFile out;
+    if (YMRPIM::openNewFile(out, copy))
+        YMRPIM::commitNewFile(out, out.write(m_loadedText) == m_loadedText.size());
 }
 
 void PIMManager::clearHeader()
@@ -717,7 +785,14 @@ void PIMManager::loadText(QIODevice *device)
         readRecords(in, false);
         return;
     }
-    m_loadedText = device->readAll();
+    // the file is at most fileSizeLimit(), even should it grow meanwhile
+    const qint64 limit = fileSizeLimit();
+    m_loadedText = device->read(qMin(device->size(), limit) + 1);
+    if (m_loadedText.size() > limit) {
+        m_loadedText.clear();
+        m_readFailed = true;
+        return;
+    }
     PIMTextReader in(m_loadedText);
     readRecords(in, true);
 }
@@ -737,7 +812,9 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
             in.unreadLine();
         }
     }
-    if (m_headerOnly || m_total < -1)
+    if (in.hasError())
+        m_readFailed = true;
+    if (m_headerOnly || m_readFailed)
         return;
     if (m_total > 0)
         m_records.reserve(qMin(m_total, 1 << 20));
@@ -765,6 +842,19 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
             r->m_rawLength = int(in.pos() - start);
         }
     }
+    if (in.hasError()) {
+        m_readFailed = true;
+        return;
+    }
+    if (m_total >= 0) {
+        // records beyond the total, or fewer than it: a damaged file
+        bool more = m_records.count() - firstRead < m_total;
+        while (!more && in.readLine())
+            more = !in.isEmpty();
+        m_damaged = more;
+    }
+    if (in.hasError())
+        m_readFailed = true;
     if (keepText)
         keepUnchangedBlocks(firstRead);
 }
@@ -822,7 +912,7 @@ void PIMManager::loadStream(QIODevice *device)
     stream.setVersion(QDataStream::Qt_5_15);
     readHeader(stream);
     m_offset = device->pos();
-    if (m_headerOnly || m_total < -1)
+    if (m_headerOnly)
         return;
     for (int n = 0; (m_total == -1 || n < m_total) && !stream.atEnd(); ++n) {
         PIMRecord *r = createRecord();
@@ -851,10 +941,10 @@ void PIMManager::readHeader(QDataStream &stream)
     qint8 order = 1;
     stream >> word >> m_syncDateTime >> sort >> order >> perPage >> m_lastCurrent >> total >> count;
     m_streamHeaderWordRead = word;
-    m_sort = sort;
+    m_sort = sort >= -1 && sort < sortColumnCount() ? sort : -1;
     m_sortOrder = order != 0;
-    m_perPage = perPage;
-    m_total = total;
+    m_perPage = perPage >= 1 && perPage <= MaxPerPage ? perPage : 15;
+    m_total = total >= 0 ? total : -1;
     for (qint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
         QString key, value;
         stream >> key >> value;

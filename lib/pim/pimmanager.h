@@ -91,6 +91,11 @@ public:
     void setSyncDateTime(const QDateTime &dateTime);
     // TOTAL as read from the file, -1 when absent
     int total() const { return m_total; }
+    // The last load read fewer records than the header's total, or more
+    // than it: the file is damaged. Its bytes as they were are then kept
+    // once as damagedCopyName() before any save can replace them.
+    bool isDamaged() const { return m_damaged; }
+    QString damagedCopyName() const;
 
     void setProperty(const QString &key, const QString &value);
     QString property(const QString &key) const;
@@ -124,6 +129,9 @@ public:
     // The lock file of the file at path: hidden, beside the file a link names.
     static QString lockFileName(const QString &path);
     virtual bool load();
+    // load() for a file read at start-up: one there that cannot be read is
+    // set aside (BoundedFile::setAside) and the store starts without it.
+    bool loadOrSetAside();
     void forceSave();
     bool isDirty() const { return m_dirty; }
     // Counted changes since the last save; -1 while an autosave is pending.
@@ -156,6 +164,14 @@ protected:
     virtual void writeHeader(QDataStream &stream);
     virtual void readHeader(QDataStream &stream);
     virtual void clearHeader();
+    // The largest file of this kind the store reads; a larger one is damaged.
+    virtual qint64 fileSizeLimit() const;
+    // Sort columns run from -1 (unsorted) to sortColumnCount() - 1; a file
+    // naming another reads unsorted.
+    virtual int sortColumnCount() const;
+    // A number of the header (a text that is no number reads 0), or deflt
+    // when it lies outside [min, max].
+    static int headerNumber(const QString &text, int min, int max, int deflt);
     virtual void recordAdded(PIMRecord *record);
     virtual void recordUpdated(PIMRecord *old, PIMRecord *record);
     // Whatever must succeed before a record leaves (a file to delete).
@@ -209,6 +225,7 @@ private:
     void keepUnchangedBlocks(int first);
     void writeRecords(PIMTextWriter &out);
     void keepSubclassHeader();
+    void keepDamagedCopy();
 
     QString m_fileName;
     QString m_directory;
@@ -232,6 +249,8 @@ private:
     int m_streamHeaderWord = 0;
     int m_streamHeaderWordRead = 0;
     QMap<QString, QString> m_properties;
+    bool m_readFailed = false;
+    bool m_damaged = false;
     bool m_destroySaved = false;
     bool m_destroying = false;
     QString m_saveFailure;

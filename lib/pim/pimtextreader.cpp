@@ -1,11 +1,15 @@
 #include "pimtextreader.h"
 
+#include "qpe/boundedfile.h"
+
+#include <QFile>
 #include <QIODevice>
 
 #include <cstring>
 
 namespace {
 const int BlockSize = 64 * 1024;
+int s_maxLineLength = PIMTextReader::DefaultMaxLineLength;
 
 QString decodeBars(const char *p, int len)
 {
@@ -14,6 +18,16 @@ QString decodeBars(const char *p, int len)
         s.replace(QLatin1Char('|'), QLatin1Char('\n'));
     return s;
 }
+}
+
+int PIMTextReader::maxLineLength()
+{
+    return s_maxLineLength;
+}
+
+void PIMTextReader::setMaxLineLength(int length)
+{
+    s_maxLineLength = length > 0 ? length : DefaultMaxLineLength;
 }
 
 PIMTextReader::PIMTextReader(QIODevice *device)
@@ -58,8 +72,11 @@ bool PIMTextReader::readLine()
         m_consumed = m_lineEndPos;
         return true;
     }
+    if (m_error)
+        return false;
     m_lineStartPos = m_consumed;
     int scanFrom = m_begin;
+    const int maxLine = s_maxLineLength;
     for (;;) {
         const char *start = m_buffer.constData() + m_begin;
         const char *nl = static_cast<const char *>(
@@ -72,6 +89,11 @@ bool PIMTextReader::readLine()
             break;
         }
         const int scanned = m_end - m_begin;
+        // the buffer never grows much past one line of the longest kind
+        if (scanned > maxLine + 1) {
+            m_tooLong = m_error = true;
+            return false;
+        }
         if (!fill()) {
             if (m_end == m_begin)
                 return false;
@@ -86,6 +108,10 @@ bool PIMTextReader::readLine()
     }
     if (m_size > 0 && m_line[m_size - 1] == '\r')
         --m_size;
+    if (m_size > maxLine) {
+        m_tooLong = m_error = true;
+        return false;
+    }
     const void *eq = memchr(m_line, '=', size_t(m_size));
     m_eq = eq ? int(static_cast<const char *>(eq) - m_line) : -1;
     m_lineEndPos = m_consumed;
@@ -96,6 +122,17 @@ void PIMTextReader::unreadLine()
 {
     m_pushedBack = true;
     m_consumed = m_lineStartPos;
+}
+
+bool PIMTextReader::readsWhole(const QString &path, qint64 maxSize)
+{
+    QFile file;
+    if (BoundedFile::open(file, path, maxSize) != BoundedFile::Ok)
+        return false;
+    PIMTextReader in(&file);
+    while (in.readLine()) {
+    }
+    return !in.hasError() && file.error() == QFileDevice::NoError;
 }
 
 bool PIMTextReader::atEnd()

@@ -15,10 +15,19 @@ class QIODevice;
 // hands out one line at a time as raw UTF-8 bytes, so that the loader decodes
 // only the values it keeps and knows the exact byte offset of every line.
 // A line ends at a line feed (a carriage return before it is dropped) or at
-// the end of the device.
+// the end of the device. A line longer than maxLineLength() ends the
+// reading as a failed read does: such a file is damaged, and a line of that
+// length could not be held as text anyway.
 class PIMTextReader
 {
 public:
+    // Generous for real records (a line is tens of bytes, a long
+    // description a few KB).
+    static const int DefaultMaxLineLength = 1024 * 1024;
+    static int maxLineLength();
+    // For tests; 0 brings back the default.
+    static void setMaxLineLength(int length);
+
     explicit PIMTextReader(QIODevice *device);
     // Reads the bytes in place (they are shared, not copied).
     explicit PIMTextReader(const QByteArray &bytes);
@@ -30,8 +39,9 @@ public:
     bool atEnd();
     // Bytes consumed up to the end of the current line, its line feed included.
     qint64 pos() const { return m_consumed; }
-    // A read of the device failed.
+    // A read of the device failed, or a line was too long.
     bool hasError() const { return m_error; }
+    bool lineTooLong() const { return m_tooLong; }
 
     const char *data() const { return m_line; }
     int size() const { return m_size; }
@@ -62,6 +72,10 @@ public:
     // The line split at every "=", empty pieces kept.
     QStringList pieces() const;
 
+    // Whether a whole record file reads: a regular file of at most maxSize
+    // bytes whose every line fits maxLineLength(). Reads block by block.
+    static bool readsWhole(const QString &path, qint64 maxSize);
+
     // Date texts of a byte range: up to count numbers separated by blanks;
     // a piece that is not a number, or a missing one, reads 0.
     static void parseNumbers(const char *text, int len, int *numbers, int count);
@@ -81,6 +95,7 @@ private:
     int m_end = 0;       // end of the valid bytes
     bool m_eof = false;
     bool m_error = false;
+    bool m_tooLong = false;
     bool m_pushedBack = false;
     const char *m_line = nullptr;
     int m_size = 0;

@@ -10,11 +10,41 @@
 #include "qpe/config.h"
 
 #include <QDateTime>
+
+#include <climits>
 #include <QDir>
 #include <QFileInfo>
 
 CategoryManager *TaskManager::s_categoryManager = nullptr;
 bool TaskManager::s_categoryReleasePending = false;
+
+namespace {
+// A 1,000,000-expense book is about 210 MB.
+const qint64 MaxBookSize = 512 * 1024 * 1024;
+qint64 s_maxBookSize = MaxBookSize;
+// The expense fields 0 to 10 are the sort columns.
+const int ExpenseColumns = 11;
+}
+
+qint64 TaskManager::maxBookSize()
+{
+    return s_maxBookSize;
+}
+
+void TaskManager::setMaxBookSize(qint64 size)
+{
+    s_maxBookSize = size > 0 ? size : MaxBookSize;
+}
+
+qint64 TaskManager::fileSizeLimit() const
+{
+    return s_maxBookSize;
+}
+
+int TaskManager::sortColumnCount() const
+{
+    return ExpenseColumns;
+}
 
 namespace {
 
@@ -171,7 +201,7 @@ CategoryManager *TaskManager::sharedCategoryManager()
     s_categoryReleasePending = false;
     if (!s_categoryManager) {
         s_categoryManager = new CategoryManager();
-        s_categoryManager->load();
+        s_categoryManager->loadOrDefault();
     }
     return s_categoryManager;
 }
@@ -285,7 +315,8 @@ void TaskManager::readHeader(QStringList &parts)
     if (key == QLatin1String("FILTERS")) {
         TaskFilter::parseText(YMRPIM::decodeValue(parts), m_filters);
     } else if (key == QLatin1String("CFILTER")) {
-        m_currentFilter = parts.value(1).toInt();   // 0 when empty or not a number
+        // 0 when empty or not a number, as ever; none when out of range
+        m_currentFilter = headerNumber(parts.value(1), -1, INT_MAX, -1);
     } else if (key == QLatin1String("DESC")) {
         m_description = YMRPIM::decodeValue(parts);
     } else if (key == QLatin1String("ICON")) {

@@ -52,6 +52,11 @@ public:
     // Removes every expense; their alarms are cancelled first.
     bool removeAll() override;
 
+    // The largest book any store reads (and a peer may send); for tests,
+    // 0 brings back the default.
+    static qint64 maxBookSize();
+    static void setMaxBookSize(qint64 size);
+
     // The category store every book shares, made and loaded on first use.
     // Released while books are open, it goes when the last of them goes.
     static CategoryManager *sharedCategoryManager();
@@ -77,6 +82,8 @@ protected:
     void writeHeader(PIMTextWriter &out) override;
     void readHeader(QStringList &parts) override;
     void clearHeader() override;
+    qint64 fileSizeLimit() const override;
+    int sortColumnCount() const override;
     void recordAdded(PIMRecord *record) override;
     void recordUpdated(PIMRecord *old, PIMRecord *record) override;
     void recordRemoved(PIMRecord *record) override;

@@ -4,14 +4,27 @@
 #include "taskmanager.h"
 #include "ymrpim.h"
 
+#include "qpe/boundedfile.h"
+
 #include <QFile>
 #include <QTextStream>
+
+namespace {
+// A name and a UID per template.
+const qint64 MaxIndexSize = 16 * 1024 * 1024;
+qint64 s_maxIndexSize = MaxIndexSize;
+}
+
+void TemplateManager::setMaxIndexSize(qint64 size)
+{
+    s_maxIndexSize = size > 0 ? size : MaxIndexSize;
+}
 
 TemplateManager::TemplateManager(const QString &name)
     : m_name(name)
 {
     m_store = new TaskManager(name, true, false);
-    m_store->load();
+    m_store->loadOrSetAside();
     readIndex();
 }
 
@@ -28,10 +41,13 @@ QString TemplateManager::indexFileName() const
 
 void TemplateManager::readIndex()
 {
-    QFile file(indexFileName());
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    const BoundedFile::Result r = BoundedFile::readAll(indexFileName(), s_maxIndexSize, bytes);
+    if (r == BoundedFile::NotRegular || r == BoundedFile::TooLarge) {
+        BoundedFile::setAside(indexFileName());
         return;
-    QTextStream in(&file);
+    }
+    QTextStream in(&bytes, QIODevice::ReadOnly);
     in.setCodec("UTF-8");
     while (!in.atEnd()) {
         const QString line = in.readLine();

@@ -25,6 +25,8 @@ public:
     TaskManager *store() const { return m_store; }
     // The path of the name index: the template book's path plus ".idx".
     QString indexFileName() const;
+    // The largest name index read; for tests, 0 brings back the default.
+    static void setMaxIndexSize(qint64 size);
 
     // Names in menu order; an empty entry is a separator.
     QStringList names() const { return m_nameList; }

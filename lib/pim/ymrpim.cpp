@@ -1,6 +1,7 @@
 #include "ymrpim.h"
 
 #include "pimtextreader.h"
+#include "qpe/boundedfile.h"
 #include "qpe/filereplacer.h"
 #include "qpe/global.h"
 #include "qpe/qpeapplication.h"
@@ -379,12 +380,21 @@ QString YMRPIM::defaultListPath(const QString &name)
            + QLatin1Char('/') + name;
 }
 
+namespace {
+// A list of a few hundred short entries takes some KB.
+const qint64 MaxListSize = 1024 * 1024;
+qint64 s_maxListSize = MaxListSize;
+}
+
 bool YMRPIM::saveList(const QString &name, const QStringList &list)
 {
+    const QByteArray bytes = list.join(QLatin1Char('\n')).toUtf8();
+    // a list this program could not read back is not written
+    if (bytes.size() > s_maxListSize)
+        return false;
     QFile file;
     if (!openNewFile(file, userListPath(name)))
         return false;
-    const QByteArray bytes = list.join(QLatin1Char('\n')).toUtf8();
     return commitNewFile(file, file.write(bytes) == bytes.size());
 }
 
@@ -409,12 +419,38 @@ QString YMRPIM::listPath(const QString &name)
     return QFile::exists(path) ? path : defaultListPath(name);
 }
 
+qint64 YMRPIM::maxListSize()
+{
+    return s_maxListSize;
+}
+
+void YMRPIM::setMaxListSize(qint64 size)
+{
+    s_maxListSize = size > 0 ? size : MaxListSize;
+}
+
+bool YMRPIM::readListFile(const QString &path, QStringList &list)
+{
+    QByteArray bytes;
+    list.clear();
+    if (BoundedFile::readAll(path, s_maxListSize, bytes) != BoundedFile::Ok)
+        return false;
+    list = QString::fromUtf8(bytes).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return true;
+}
+
 QStringList YMRPIM::loadList(const QString &name)
 {
-    QFile file(listPath(name));
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringList();
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList list;
+    const QString own = userListPath(name);
+    const QFileInfo info(own);
+    if (info.exists() || info.isSymLink()) {
+        if (readListFile(own, list))
+            return list;
+        BoundedFile::setAside(own);
+    }
+    readListFile(defaultListPath(name), list);
+    return list;
 }
 
 QString YMRPIM::csvQuote(const QString &text, const QString &qualifier, const QString &separator)

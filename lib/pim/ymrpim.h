@@ -59,9 +59,18 @@ public:
     static int compareKeys(const QString &a, const QString &b);
 
     // Data lists: the user's copy in <app>Data, else the installed default.
-    // False when the list could not be written (the old list stays).
+    // False when the list could not be written (the old list stays), also
+    // when it is larger than maxListSize().
     static bool saveList(const QString &name, const QStringList &list);
+    // A user's copy that cannot be read (not a file, beyond maxListSize())
+    // is set aside and the installed default read instead.
     static QStringList loadList(const QString &name);
+    // The largest list read (and a peer may send); for tests, 0 brings back
+    // the default.
+    static qint64 maxListSize();
+    static void setMaxListSize(qint64 size);
+    // The entries of a list file; false when it cannot be read.
+    static bool readListFile(const QString &path, QStringList &list);
     static QString userListPath(const QString &name);
     static QString defaultListPath(const QString &name);
     // The file a list is read from: the user's copy, else the default.

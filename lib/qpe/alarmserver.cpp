@@ -1,4 +1,5 @@
 #include "alarmserver.h"
+#include "boundedfile.h"
 #include "filereplacer.h"
 #include "qcopchannel.h"
 #include "qpeglobal.h"
@@ -10,12 +11,17 @@
 #include <QFile>
 #include <QFileSystemWatcher>
 #include <QPointer>
+#include <QBuffer>
 
 #include <algorithm>
 
 namespace {
 
 QPointer<AlarmServer> s_instance;
+
+// A line of some 60 bytes per alarm.
+const qint64 MaxAlarmListSize = 16 * 1024 * 1024;
+qint64 s_maxFileSize = MaxAlarmListSize;
 
 // Control characters, "%" and tabs would break the line format.
 QByteArray encodeField(const QByteArray &in)
@@ -223,13 +229,24 @@ void AlarmServer::deliverDue()
     arm();
 }
 
+void AlarmServer::setMaxFileSize(qint64 size)
+{
+    s_maxFileSize = size > 0 ? size : MaxAlarmListSize;
+}
+
 void AlarmServer::load()
 {
-    QFile f(m_file);
-    if (!f.exists())
-        return;   // nothing written yet (or not writable): keep what we have
-    if (!f.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    const BoundedFile::Result r = BoundedFile::readAll(m_file, s_maxFileSize, bytes);
+    if (r == BoundedFile::NotRegular || r == BoundedFile::TooLarge) {
+        // out of the way: the next save writes the alarms this process holds
+        BoundedFile::setAside(m_file);
         return;
+    }
+    if (r != BoundedFile::Ok)
+        return;   // nothing written yet (or not readable): keep what we have
+    QBuffer f(&bytes);
+    f.open(QIODevice::ReadOnly);
     QList<Alarm> list;
     while (!f.atEnd()) {
         const QByteArray line = f.readLine().trimmed();

@@ -44,6 +44,10 @@ public:
     // The process's server over <root>/Settings, made on first use.
     static AlarmServer *instance();
 
+    // The largest alarm list read; a larger one, or one that is no regular
+    // file, is set aside. For tests, 0 brings back the default.
+    static void setMaxFileSize(qint64 size);
+
     // A server keeping its alarms in dir (default <root>/Settings).
     explicit AlarmServer(const QString &dir = QString(), QObject *parent = nullptr);
     ~AlarmServer() override;

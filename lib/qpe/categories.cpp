@@ -1,4 +1,5 @@
 #include "categories.h"
+#include "boundedfile.h"
 #include "filereplacer.h"
 #include "qpeglobal.h"
 
@@ -61,13 +62,27 @@ QString categoryFileName()
     return Qpe::settingsDir() + QStringLiteral("/categories");
 }
 
+namespace {
+// A label per line: a few KB.
+const qint64 MaxCategoriesSize = 4 * 1024 * 1024;
+qint64 s_maxFileSize = MaxCategoriesSize;
+}
+
+void Categories::setMaxFileSize(qint64 size)
+{
+    s_maxFileSize = size > 0 ? size : MaxCategoriesSize;
+}
+
 bool Categories::load(const QString &fileName)
 {
     m_entries.clear();
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    const BoundedFile::Result r = BoundedFile::readAll(fileName, s_maxFileSize, bytes);
+    if (r == BoundedFile::NotRegular || r == BoundedFile::TooLarge)
+        BoundedFile::setAside(fileName);
+    if (r != BoundedFile::Ok)
         return false;
-    QTextStream in(&f);
+    QTextStream in(&bytes, QIODevice::ReadOnly);
     in.setCodec("UTF-8");
     QSet<int> ids;
     while (!in.atEnd()) {

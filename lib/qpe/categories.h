@@ -12,8 +12,11 @@ class Categories
 {
 public:
     // Replaces the contents with the file's; false (and empty) when it
-    // cannot be read.
+    // cannot be read. A file that is no regular file or larger than the
+    // limit is set aside first (BoundedFile::setAside).
     bool load(const QString &fileName);
+    // For tests; 0 brings back the default.
+    static void setMaxFileSize(qint64 size);
     bool save(const QString &fileName) const;
 
     // The application's labels, global ones included unless told otherwise,

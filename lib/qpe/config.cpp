@@ -1,4 +1,5 @@
 #include "config.h"
+#include "boundedfile.h"
 #include "qpeglobal.h"
 
 #include <QFile>
@@ -11,9 +12,24 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+// Settings take some KB; QSettings reads the whole file at once.
+const qint64 MaxSettingsSize = 16 * 1024 * 1024;
+qint64 s_maxFileSize = MaxSettingsSize;
+
+// A FIFO would block QSettings' read, a huge file exhaust it.
+void setAsideUnreadable(const QString &file)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0)
+        return;
+    if (!S_ISREG(st.st_mode) || st.st_size > s_maxFileSize)
+        BoundedFile::setAside(file);
+}
+
 // QSettings guards its file with "<file>.lock" and waits up to 30 seconds
 // for a lock whose owner it cannot read. A lock that no living process
 // holds (left by a crash, possibly empty) is removed before a write, so a
@@ -45,9 +61,16 @@ QString Config::configFileName(const QString &name, Domain domain)
     return Qpe::settingsDir() + QLatin1Char('/') + name + QStringLiteral(".conf");
 }
 
-Config::Config(const QString &name, Domain domain)
-    : m_settings(new QSettings(configFileName(name, domain), QSettings::IniFormat))
+void Config::setMaxFileSize(qint64 size)
 {
+    s_maxFileSize = size > 0 ? size : MaxSettingsSize;
+}
+
+Config::Config(const QString &name, Domain domain)
+{
+    const QString file = configFileName(name, domain);
+    setAsideUnreadable(file);
+    m_settings.reset(new QSettings(file, QSettings::IniFormat));
     m_settings->setIniCodec("UTF-8");
 }
 

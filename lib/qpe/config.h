@@ -44,6 +44,10 @@ public:
 
     // The file a Config of this name and domain uses.
     static QString configFileName(const QString &name, Domain domain = User);
+    // The largest settings file read; a larger one, or one that is no
+    // regular file, is set aside and the settings start from their
+    // defaults. For tests, 0 brings back the default.
+    static void setMaxFileSize(qint64 size);
 
 private:
     QString path(const QString &key) const;

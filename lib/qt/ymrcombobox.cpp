@@ -67,8 +67,20 @@ void YMRComboBox::init(bool rw)
 
 YMRComboBox::~YMRComboBox()
 {
-    delete d->listBox;
+    // the list's own deletion still sends events to this filter
+    dropListBox();
     delete d;
+}
+
+void YMRComboBox::dropListBox()
+{
+    YMRListBox *lb = d->listBox;
+    if (!lb)
+        return;
+    d->listBox = nullptr;
+    lb->removeEventFilter(this);
+    lb->viewport()->removeEventFilter(this);
+    delete lb;
 }
 
 static QByteArray nameOf(const QObject *o)
@@ -380,7 +392,7 @@ void YMRComboBox::setListBox(YMRListBox *newListBox)
         return;
     if (d->listBox) {
         clear();
-        delete d->listBox;
+        dropListBox();
     }
     newListBox->setParent(this, Qt::Popup);
     newListBox->move(0, 0);
@@ -651,7 +663,7 @@ bool YMRComboBox::eventFilter(QObject *o, QEvent *e)
         }
     }
 
-    if (o == d->listBox || o == d->listBox->viewport()) {
+    if (d->listBox && (o == d->listBox || o == d->listBox->viewport())) {
         auto *w = static_cast<QWidget *>(o);
         switch (e->type()) {
         case QEvent::MouseButtonRelease: {

@@ -96,6 +96,7 @@ protected:
     void changeEvent(QEvent *e) override;
 
 private:
+    void dropListBox();
     void init(bool rw);
     void setUpLineEdit();
     void updateLinedGeometry();

@@ -4,7 +4,12 @@
 
 #include "startup.h"
 
+#include "qpe/boundedfile.h"
+#include "qt/ymrdialog.h"
+
 #include <QProcess>
+
+#include <sys/stat.h>
 
 using namespace fixtures;
 
@@ -15,6 +20,9 @@ private slots:
     void language_data();
     void language();
     void programConvertsAndOpensTheFirstBook();
+    void programStartsWithADamagedFile_data();
+    void programStartsWithADamagedFile();
+    void setAsideFilesNamedInOneMessage();
 };
 
 void TestStartup::language_data()
@@ -83,6 +91,114 @@ void TestStartup::programConvertsAndOpensTheFirstBook()
     QVERIFY(converted.startsWith("FOLDER\nEND\nUID=0f0e0d0c-0b0a-0908-0706-050403020100\nT=Taxi\nCATS="));
     // LANG became "en": the English categories were installed
     QVERIFY(readAll(home.path() + "/Applications/ymrOutlays/ymrCategory").contains("T=Unfiled"));
+}
+
+// The program with one file it reads at start-up damaged: a FIFO (whose
+// open would block), a line longer than any record line, or a file beyond
+// its kind's size. It sets the file aside, says so, and runs on with its
+// defaults: where its book can still be found it opens and paints it.
+void TestStartup::programStartsWithADamagedFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<bool>("opensBook");
+    QTest::newRow("category file, long line") << "Applications/ymrOutlays/ymrCategory" << "line" << true;
+    QTest::newRow("category file, FIFO") << "Applications/ymrOutlays/ymrCategory" << "fifo" << true;
+    QTest::newRow("book index, long line") << "Applications/ymrOutlays/ymrOutlaysIDX" << "line" << true;
+    QTest::newRow("template book, long line") << "Applications/expensetemplates/templates" << "line" << true;
+    QTest::newRow("template names, FIFO") << "Applications/expensetemplates/templates.idx" << "fifo" << true;
+    QTest::newRow("currency list, too large") << "Applications/ymrOutlaysData/currencies_en" << "size" << true;
+    QTest::newRow("alarm list, FIFO") << "Settings/alarms" << "fifo" << true;
+    QTest::newRow("toolkit settings, FIFO") << "Settings/ymr.conf" << "fifo" << true;
+    QTest::newRow("program settings, too large") << "Settings/ymrOutlays.conf" << "size" << false;
+}
+
+void TestStartup::programStartsWithADamagedFile()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, damage);
+    QFETCH(bool, opensBook);
+    const QString program = QCoreApplication::applicationDirPath() + "/../app/ymroutlays";
+    if (!QFileInfo::exists(program))
+        QSKIP("the program is not built");
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    for (const char *dir : {"Settings", "Applications/ymrOutlays", "Applications/expensetemplates",
+                            "Applications/ymrOutlaysData"})
+        QVERIFY(QDir().mkpath(home.path() + "/" + dir));
+    // a book that opens at start: its currencies are read then
+    const QString book = home.path() + "/Applications/ymrOutlays/Trip.exp";
+    writeFile(book, "FOLDER\nTOTAL=1\nEND\nTYPE=Taxi\nAMOUNT=12.50\nEND\n");
+    writeFile(home.path() + "/Applications/ymrOutlays/ymrOutlaysIDX", "FOLDER\nI=" + book.toUtf8() + "\nEND\n");
+    writeFile(home.path() + "/Settings/ymrOutlays.conf", "[Options]\nbook=" + book.toUtf8() + "\n");
+
+    const QString path = home.path() + "/" + file;
+    QFile::remove(path);
+    if (damage == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (damage == "line") {
+        // one byte over the longest record line, in the header
+        writeFile(path, "FOLDER\nPROP=a=" + QByteArray(1024 * 1024 - 6, 'x') + "\nEND\nEND\n");
+    } else {
+        // beyond the largest settings file (and any value list)
+        writeFile(path, "[Options]\n" + QByteArray(16 * 1024 * 1024 + 1, '#'));
+    }
+
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QPE_HOME"), home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("en"));
+    // the program says "painted" and ends at the first paint of a book's expenses
+    env.insert(QStringLiteral("YMR_BENCH_FIRST_PAINT"), QStringLiteral("1"));
+    process.setProcessEnvironment(env);
+    process.start(program, QStringList());
+    QVERIFY(process.waitForStarted());
+    if (opensBook) {
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(process.readAllStandardOutput(), QByteArray("painted\n"));
+    } else {
+        // without its settings the program does not know its book: it runs
+        // on and offers its books
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(path + ".damaged"), 20000);
+        QVERIFY(!process.waitForFinished(1000));
+        process.terminate();
+        QVERIFY(process.waitForFinished());
+    }
+    QVERIFY(process.readAllStandardError().contains("cannot be read; set aside as "
+                                                    + QFile::encodeName(path) + ".damaged"));
+    // the shared categories start again from the installed ones
+    if (file.endsWith("ymrCategory"))
+        QVERIFY(readAll(path).contains("T=Unfiled"));
+}
+
+// Files set aside one after another while the program starts are named in
+// one message, once the event loop runs.
+void TestStartup::setAsideFilesNamedInOneMessage()
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath("alarms"), b = dir.filePath("ymrCategory");
+    writeFile(a, "a");
+    writeFile(b, "b");
+    Startup::reportSetAsideFiles();
+    Startup::windowShown();
+    YMRDialog::queueAnswer(1);
+    QTest::ignoreMessage(QtWarningMsg, qPrintable(a + " cannot be read; set aside as " + a + ".damaged"));
+    QTest::ignoreMessage(QtWarningMsg, qPrintable(b + " cannot be read; set aside as " + b + ".damaged"));
+    QVERIFY(BoundedFile::setAside(a));
+    QVERIFY(BoundedFile::setAside(b));
+    QVERIFY(YMRDialog::takeScriptedBoxes().isEmpty());
+    QTRY_COMPARE(YMRDialog::queuedAnswers(), 0);
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    YMRDialog::stopScript();
+    BoundedFile::setNotifier({});
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.first().text.contains(a + "\n(kept as " + a + ".damaged)"));
+    QVERIFY(boxes.first().text.contains(b + "\n(kept as " + b + ".damaged)"));
+    QCOMPARE(readAll(a + ".damaged"), QByteArray("a"));
+    QVERIFY(!QFileInfo::exists(a));
 }
 
 YMR_TEST_MAIN(TestStartup)

@@ -46,6 +46,8 @@ private slots:
     void protectedBookRightAndWrongPassword();
     void duplicateEditMoveDelete();
     void unreadableBookIsNeverOpened();
+    void damagedBookOpensWithItsCopyKept_data();
+    void damagedBookOpensWithItsCopyKept();
     void documentOnTheCommandLine();
     void foreignFileIsNotTakenIn();
     void booksDialogRemoveAndSelectMode();
@@ -416,6 +418,83 @@ void TestToDoWindow::unreadableBookIsNeverOpened()
                  QStringLiteral("Cannot read Expense Book [Broken]:\n") + broken);
     }
     QCOMPARE(readAll(broken), garbage);
+}
+
+// A book zeroed in the middle, or holding more expenses than its header
+// counts, opens with what could be read, says how much, and keeps its bytes
+// as they were beside it, once: the saves that follow never touch that copy.
+void TestToDoWindow::damagedBookOpensWithItsCopyKept_data()
+{
+    QTest::addColumn<bool>("zeroed");
+    QTest::newRow("zeroed in the middle") << true;
+    QTest::newRow("more than its total") << false;
+}
+
+void TestToDoWindow::damagedBookOpensWithItsCopyKept()
+{
+    QFETCH(bool, zeroed);
+    QPEApplication::setArgumentsForTest(QStringList());
+    const QString path = bookPath(zeroed ? QStringLiteral("Damaged") : QStringLiteral("Overfull"));
+    const QString title = QFileInfo(path).baseName();
+    QFile::remove(path + QStringLiteral(".damaged"));
+    {
+        DBManager index;
+        index.load();
+        addBook(&index, title);
+        QVERIFY(index.save());
+        TaskManager book(path);
+        QVERIFY(book.load());
+        addExpenses(&book, 400);
+        QVERIFY(book.save());
+    }
+    QByteArray damaged = readAll(path);
+    QVERIFY(damaged.contains("TOTAL=400\n"));
+    if (zeroed)
+        damaged.replace(damaged.size() / 2, 2048, QByteArray(2048, '\0'));
+    else
+        damaged.replace("TOTAL=400\n", "TOTAL=300\n");
+    writeFile(path, damaged);
+    setSetting("Options", "book", path);
+    const QString copy = path + QStringLiteral(".damaged");
+
+    int read = 0;
+    YMRDialog::queueAnswer(1);
+    {
+        ToDoWindow w;
+        start(w);
+        QTRY_VERIFY_WITH_TIMEOUT(w.manager(), 5000);
+        read = w.manager()->count();
+        const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+        QCOMPARE(boxes.size(), 1);
+        if (zeroed) {
+            QVERIFY(read > 300 && read < 400);
+            QCOMPARE(boxes.at(0).text, QStringLiteral("Expense Book [Damaged] is damaged:\n%1 expenses could be "
+                                                      "read, its header counts 400.\nThe file as it was is kept "
+                                                      "as:\n%2")
+                                           .arg(read)
+                                           .arg(copy));
+        } else {
+            QCOMPARE(read, 300);
+            QCOMPARE(boxes.at(0).text, QStringLiteral("Expense Book [Overfull] is damaged:\nit holds more than "
+                                                      "the 300 expenses its header counts; those 300 were read.\n"
+                                                      "The file as it was is kept as:\n%1")
+                                           .arg(copy));
+        }
+        QCOMPARE(readAll(copy), damaged);
+        addExpenses(w.manager(), 1);
+        QVERIFY(w.manager()->save());
+    }
+    QVERIFY(readAll(path).contains(QByteArray("TOTAL=") + QByteArray::number(read + 1) + "\n"));
+    QCOMPARE(readAll(copy), damaged);
+    // read whole now: opened without a word
+    {
+        ToDoWindow w;
+        start(w);
+        QTRY_VERIFY_WITH_TIMEOUT(w.manager(), 5000);
+        QCOMPARE(w.manager()->count(), read + 1);
+        QVERIFY(YMRDialog::takeScriptedBoxes().isEmpty());
+    }
+    QCOMPARE(readAll(copy), damaged);
 }
 
 void TestToDoWindow::documentOnTheCommandLine()

@@ -6,6 +6,8 @@
 #include "pim/pimrecord.h"
 #include "pim/pimreminder.h"
 #include "pim/task.h"
+#include "pim/taskmanager.h"
+#include "pim/pimtextreader.h"
 #include "pim/pimtextwriter.h"
 #include "pim/ymrpim.h"
 #include "qpe/global.h"
@@ -14,10 +16,12 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -144,6 +148,10 @@ private slots:
     void uidTextsReadAsLibuuidParsesThem_data();
     void uidTextsReadAsLibuuidParsesThem();
     void badInputNeverCrashes();
+    void boundedReads_data();
+    void boundedReads();
+    void headerValuesInRange_data();
+    void headerValuesInRange();
     void sortOrderAndStability();
     void sortAgreesWithKeyComparison_data();
     void sortAgreesWithKeyComparison();
@@ -541,13 +549,13 @@ void TestPIMManager::tolerantReading()
     QVERIFY(c->reminder && c->reminder->sound);
     QVERIFY(ymrtest::isToday(c->date, day)); // no DATE line
 
-    // TOTAL bounds the records read; TOTAL below -1 reads none
+    // TOTAL bounds the records read; a negative TOTAL reads as none given
     writeAll(path, "FOLDER\nTOTAL=1\nEND\nEND\nEND\n");
     QVERIFY(store.load());
     QCOMPARE(store.count(), 1);
-    writeAll(path, "FOLDER\nTOTAL=-5\nEND\nEND\n");
+    writeAll(path, "FOLDER\nTOTAL=-5\nEND\nEND\nEND\n");
     QVERIFY(store.load());
-    QCOMPARE(store.count(), 0);
+    QCOMPARE(store.count(), 2);
     // a file that ends inside the header
     writeAll(path, "FOLDER\nSORT=2\nPERPAGE=3");
     QVERIFY(store.load());
@@ -1202,6 +1210,117 @@ void TestPIMManager::dataStreamForm()
     QCOMPARE(store.first()->uidString(), uid);
     QCOMPARE(store.first()->property(QStringLiteral("a")), QStringLiteral("x=y"));
     QCOMPARE(store.first()->categories(), QStringList(QStringLiteral("c1")));
+}
+
+// Lines and files near their (lowered) limits: a line up to the limit reads,
+// one byte more makes the file unreadable, as does a file over the size
+// limit or anything that is no regular file; nothing blocks or aborts.
+// "@" stands for the run of "x" that makes its line delta bytes longer than
+// the limit.
+void TestPIMManager::boundedReads_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("delta");
+    QTest::addColumn<bool>("full");
+    QTest::addColumn<bool>("headerOnly");
+
+    const QByteArray header = "FOLDER\nPROP=n=@\nTOTAL=1\nEND\nEND\n";
+    const QByteArray record = "FOLDER\nTOTAL=1\nEND\nDESCRIPTION=@\nEND\n";
+    QTest::newRow("header line at the limit") << header << 0 << true << true;
+    QTest::newRow("header line one over") << header << 1 << false << false;
+    QTest::newRow("record line at the limit") << record << 0 << true << true;
+    QTest::newRow("record line one over") << record << 1 << false << true;
+    QTest::newRow("CR LF line at the limit") << QByteArray("FOLDER\nTOTAL=1\nEND\nTYPE=@\r\nEND\n") << 0 << true << true;
+    QTest::newRow("last line, no line feed, one over") << QByteArray("FOLDER\nTOTAL=0\nEND\nTYPE=@") << 1 << false << true;
+    QTest::newRow("a line of the whole size limit") << QByteArray("FOLDER\n@") << 4096 - 64 - 7 << false << false;
+    QTest::newRow("file one byte over the size limit") << QByteArray("<big>") << 0 << false << false;
+    QTest::newRow("FIFO") << QByteArray("<fifo>") << 0 << false << false;
+    QTest::newRow("folder") << QByteArray("<folder>") << 0 << false << false;
+}
+
+void TestPIMManager::boundedReads()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, delta);
+    QFETCH(bool, full);
+    QFETCH(bool, headerOnly);
+    const int limit = 64;
+    PIMTextReader::setMaxLineLength(limit);
+    TaskManager::setMaxBookSize(4096);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("b.exp"));
+    if (text == "<fifo>") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (text == "<folder>") {
+        QVERIFY(QDir().mkpath(path));
+    } else if (text == "<big>") {
+        const QByteArray head = "FOLDER\nTOTAL=0\nEND\n";
+        writeAll(path, head + QByteArray(4097 - head.size(), '\n'));
+    } else {
+        const int at = text.indexOf('@');
+        const int lineStart = text.lastIndexOf('\n', at) + 1;
+        text.replace(at, 1, QByteArray(limit + delta - (at - lineStart), 'x'));
+        writeAll(path, text);
+    }
+    const bool regular = QFileInfo(path).isFile();
+    const QByteArray before = regular ? readAll(path) : QByteArray();
+    {
+        TaskManager book(path, false, false);
+        QCOMPARE(book.load(), full);
+        TaskManager header(path, false, true);
+        QCOMPARE(header.load(), headerOnly);
+        QCOMPARE(PIMTextReader::readsWhole(path, TaskManager::maxBookSize()), full);
+    }
+    // nothing read is nothing written
+    if (regular)
+        QCOMPARE(readAll(path), before);
+    QVERIFY(!QFile::exists(path + ".damaged"));
+    PIMTextReader::setMaxLineLength(0);
+    TaskManager::setMaxBookSize(0);
+}
+
+// Numbers of a book's header out of range read as their defaults: nothing
+// later adds to or divides by them.
+void TestPIMManager::headerValuesInRange_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("sort");
+    QTest::addColumn<int>("perPage");
+    QTest::addColumn<int>("total");
+    QTest::addColumn<int>("filter");
+    QTest::newRow("largest int sort") << QByteArray("SORT=2147483647") << -1 << 15 << -1 << -1;
+    QTest::newRow("sort past the columns") << QByteArray("SORT=11") << -1 << 15 << -1 << -1;
+    QTest::newRow("last column") << QByteArray("SORT=10") << 10 << 15 << -1 << -1;
+    QTest::newRow("sort below unsorted") << QByteArray("SORT=-2147483648") << -1 << 15 << -1 << -1;
+    QTest::newRow("sort beyond any int") << QByteArray("SORT=99999999999999999999999") << -1 << 15 << -1 << -1;
+    QTest::newRow("sort no number") << QByteArray("SORT=x") << 0 << 15 << -1 << -1;
+    QTest::newRow("no records per page") << QByteArray("PERPAGE=0") << -1 << 15 << -1 << -1;
+    QTest::newRow("largest int per page") << QByteArray("PERPAGE=2147483647") << -1 << 15 << -1 << -1;
+    QTest::newRow("many per page") << QByteArray("PERPAGE=500") << -1 << 500 << -1 << -1;
+    QTest::newRow("negative total") << QByteArray("TOTAL=-7") << -1 << 15 << -1 << -1;
+    QTest::newRow("total beyond int") << QByteArray("TOTAL=2147483648") << -1 << 15 << -1 << -1;
+    QTest::newRow("negative filter") << QByteArray("CFILTER=-9") << -1 << 15 << -1 << -1;
+    QTest::newRow("filter") << QByteArray("CFILTER=2") << -1 << 15 << -1 << 2;
+}
+
+void TestPIMManager::headerValuesInRange()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(int, sort);
+    QFETCH(int, perPage);
+    QFETCH(int, total);
+    QFETCH(int, filter);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("h.exp"));
+    writeAll(path, "FOLDER\n" + line + "\nEND\nTYPE=a\nEND\nTYPE=b\nEND\n");
+    TaskManager book(path, false, false);
+    QVERIFY(book.load());
+    QCOMPARE(book.sortColumn(), sort);
+    QCOMPARE(book.perPage(), perPage);
+    QCOMPARE(book.total(), total);
+    QCOMPARE(book.currentFilter(), filter);
+    QCOMPARE(book.count(), 2);
+    QVERIFY(!book.isDamaged());
 }
 
 YMR_TEST_MAIN(TestPIMManager)

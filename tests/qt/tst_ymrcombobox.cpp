@@ -68,6 +68,7 @@ private slots:
     void sizeHintIsCached();
     void editableSwitch();
     void xpStyleKeepsTheListFrame();
+    void goesAfterItsPopupWasShown();
 
 private:
     YMRComboBox *editableBox(QWidget *top, const QStringList &items);
@@ -572,6 +573,33 @@ void TestYMRComboBox::editableSwitch()
     QCOMPARE(box.listBox(), lb);
     QCOMPARE(box.count(), 0);
     QVERIFY(lb->isWindow());
+}
+
+// The list box watched while it popped up goes with the box (or its
+// replacement), open or closed, without the box's filter reaching into it
+// while it is destroyed: the sanitizer build (YMR_BUILD_FUZZ, run with
+// UBSAN_OPTIONS=halt_on_error=1) stops at such a member call.
+void TestYMRComboBox::goesAfterItsPopupWasShown()
+{
+    for (int step = 0; step < 3; ++step) {
+        const bool replace = step == 1, open = step == 2;
+        auto *box = new YMRComboBox;
+        box->insertStringList({"a", "b", "c"});
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box));
+        box->popup();
+        QTRY_VERIFY(box->listBox()->isVisible());
+        if (!open) {
+            QTest::keyClick(box->listBox(), Qt::Key_Escape);
+            QTRY_VERIFY(!box->listBox()->isVisible());
+        }
+        if (replace) {
+            auto *lb = new YMRListBox;
+            box->setListBox(lb);
+            QCOMPARE(box->listBox(), lb);
+        }
+        delete box;
+    }
 }
 
 void TestYMRComboBox::xpStyleKeepsTheListFrame()

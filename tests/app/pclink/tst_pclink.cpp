@@ -10,7 +10,9 @@
 
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
+#include "pim/dbmanager.h"
 #include "pim/pimrecordarray.h"
+#include "pim/pimtextreader.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
 #include "qpe/global.h"
@@ -215,6 +217,8 @@ private slots:
     void stalledTransferEnds();
     void sharedCategoriesSavedAndReloaded();
     void serverBusyPort();
+    void overLimitFilesRefused_data();
+    void overLimitFilesRefused();
 };
 
 void TestPCLink::wireExamples()
@@ -894,6 +898,88 @@ void TestPCLink::serverBusyPort()
     QTest::ignoreMessage(QtDebugMsg, qPrintable(QString("Failed to bind to port %1").arg(first.serverPort())));
     PCLinkServer second(nullptr, first.serverPort());
     QVERIFY(!second.isListening());
+}
+
+// A hostile peer with files over the (lowered) limits of their kinds: one
+// over its kind's size is refused at the announce, one whose line is over
+// the line limit is read back, removed, and ends the connection. Either
+// way every file that was there stays byte for byte, and the link that
+// refused goes on. "device": the answering side receives; "client": the
+// connecting side fetches the device's index.
+void TestPCLink::overLimitFilesRefused_data()
+{
+    QTest::addColumn<QString>("side");
+    QTest::addColumn<QString>("remote");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("announceRefused");
+    const QByteArray longLine = "FOLDER\nPROP=a=" + QByteArray(300, 'x') + "\nEND\n";
+    QTest::newRow("book over its size") << "device" << "[A]bomb.exp" << QByteArray(8193, '\n') << true;
+    QTest::newRow("book with a long line") << "device" << "[A]Trip.exp" << longLine << false;
+    QTest::newRow("category file over its size") << "device" << "[A]ymrCategory" << QByteArray(4097, '\n') << true;
+    QTest::newRow("category file with a long line") << "device" << "[A]ymrCategory" << longLine << false;
+    QTest::newRow("value list over its size") << "device" << "[D]types" << QByteArray(1025, 'x') << true;
+    QTest::newRow("date formats over their size") << "device" << "[D]dateFormat" << QByteArray(1025, '\n') << true;
+    QTest::newRow("device index over its size") << "client" << "[A]ymrOutlaysIDX_EXT" << QByteArray(4097, '\n') << true;
+    QTest::newRow("device index with a long line") << "client" << "[A]ymrOutlaysIDX_EXT" << longLine << false;
+}
+
+void TestPCLink::overLimitFilesRefused()
+{
+    QFETCH(QString, side);
+    QFETCH(QString, remote);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, announceRefused);
+    TaskManager::setMaxBookSize(8192);
+    CategoryManager::setMaxFileSize(4096);
+    DBManager::setMaxFileSize(4096);
+    YMRPIM::setMaxListSize(1024);
+    PIMTextReader::setMaxLineLength(256);
+    const auto restore = qScopeGuard([] {
+        TaskManager::setMaxBookSize(0);
+        CategoryManager::setMaxFileSize(0);
+        DBManager::setMaxFileSize(0);
+        YMRPIM::setMaxListSize(0);
+        PIMTextReader::setMaxLineLength(0);
+    });
+    const bool device = side == "device";
+    RawClient c;
+    RawServer s;
+    QVERIFY(device ? c.open() : s.open());
+    const Home &home = device ? c.home : s.home;
+    PCLink *link = device ? c.device.data() : &s.client;
+    QTcpSocket *raw = device ? &c.raw : s.raw;
+    writeFile(home.app() + "/Trip.exp", "FOLDER\nTOTAL=0\nEND\n");
+    writeFile(home.app() + "/ymrCategory", "FOLDER\nEND\nT=Food\nEND\n");
+    writeFile(home.app() + "/ymrOutlaysIDX_EXT", "FOLDER\nEND\n");
+    writeFile(home.data() + "/types", "Cash\nCard");
+    const QMap<QString, QByteArray> before = listTree(home.root.path());
+
+    Recorder events(link);
+    if (device) {
+        c.send(PCLinkProtocol::announce("/x/file", bytes.size(), remote));
+    } else {
+        const QString local = home.app() + "/ymrOutlaysIDX_EXT";
+        s.client.requestFile(remote, local);
+        const QByteArray request = PCLinkProtocol::request(remote, local);
+        QCOMPARE(readExactly(raw, request.size()), request);
+        s.send(PCLinkProtocol::announce("/x/ymrOutlaysIDX_EXT", bytes.size(), remote));
+    }
+    const QByteArray answer = PCLinkProtocol::answer(!announceRefused);
+    QCOMPARE(readExactly(raw, answer.size()), answer);
+    if (!announceRefused) {
+        raw->write(bytes);
+        raw->flush();
+        // what this side cannot read ends the connection: the peer learns of it
+        QTRY_VERIFY(raw->state() != QAbstractSocket::ConnectedState || !link->isConnected());
+        QTRY_VERIFY(!link->isConnected());
+    } else {
+        QTRY_VERIFY(events.ended());
+        QVERIFY(link->isConnected());
+    }
+    QVERIFY(events.events.contains("receiveFileFailed"));
+    QVERIFY(!events.events.join(' ').contains("receiveFileFinished"));
+    QCOMPARE(link->transferState(), 0);
+    QCOMPARE(listTree(home.root.path()), before);
 }
 
 YMR_TEST_MAIN(TestPCLink)

@@ -11,15 +11,18 @@
 
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
+#include "pim/pimtextreader.h"
 #include "pim/taskmanager.h"
 #include "qpe/global.h"
 #include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
+#include "qt/ymrpushbutton.h"
 
 #include <QProgressBar>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace {
 
@@ -64,6 +67,9 @@ private slots:
     void busyDeviceRefusesSecondConnection();
     void idleConnectionReplacedAndClosed();
     void longPathsKeepTheWindowsSize();
+    void portTakenIsShown();
+    void fileTheDeviceCannotReadFails_data();
+    void fileTheDeviceCannotReadFails();
 
 private:
     QTemporaryDir m_local;
@@ -108,7 +114,8 @@ void TestSendDataDialog::sendBatchRegistersBooks()
         Outcomes out;
         out.watch(&client);
         QCOMPARE(client.exec(), 1);
-        QCOMPARE(out.events, QStringList({"success:" + local("Trip.exp"), "failed:" + local("missing.exp"),
+        // a file sent counts once the device answers the next one
+        QCOMPARE(out.events, QStringList({"failed:" + local("missing.exp"), "success:" + local("Trip.exp"),
                                           "success:" + local("ymrCategory")}));
         QCOMPARE(m_server->upperText(), QString("Receive Finished"));
     }
@@ -230,6 +237,66 @@ void TestSendDataDialog::deviceGoneMidTransfer()
     QCOMPARE(out.events, QStringList{"failed:[A]Trip.exp"});
     QCOMPARE(readFile(local("Trip.exp")), QByteArray("old"));
     QVERIFY(!QFile::exists(local("Trip.exp.new")));
+}
+
+// The device reads a received file back and drops the connection when it
+// cannot: the sending side counts that file as failed, last or not, and the
+// device keeps what it had.
+void TestSendDataDialog::fileTheDeviceCannotReadFails_data()
+{
+    QTest::addColumn<bool>("last");
+    QTest::newRow("last file") << true;
+    QTest::newRow("a file before another") << false;
+}
+
+void TestSendDataDialog::fileTheDeviceCannotReadFails()
+{
+    QFETCH(bool, last);
+    PIMTextReader::setMaxLineLength(256);
+    const auto restore = qScopeGuard([] { PIMTextReader::setMaxLineLength(0); });
+    startServer();
+    writeFile(appFile("Long.exp"), "the device's own");
+    writeFile(local("Long.exp"), "FOLDER\nDESC=" + QByteArray(300, 'x') + "\nEND\n");
+    makeBook(local("Fine.exp"), {"x"});
+    QStringList pairs = {local("Long.exp"), "[A]Long.exp"};
+    if (!last)
+        pairs << local("Fine.exp") << "[A]Fine.exp";
+    YMRDialog::queueAnswer(1);
+    SendDataDialogClient client("127.0.0.1", true, pairs);
+    Outcomes out;
+    out.watch(&client);
+    QCOMPARE(client.exec(), 0);
+    // one that was to follow never went
+    QStringList failed{"failed:" + local("Long.exp")};
+    if (!last)
+        failed << "failed:" + local("Fine.exp");
+    QCOMPARE(out.events, failed);
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
+    QCOMPARE(readFile(appFile("Long.exp")), QByteArray("the device's own"));
+    QVERIFY(!QFile::exists(appFile("Long.exp.new")));
+    QTRY_VERIFY(m_server->lowerText().startsWith("Receive Failed: ") || m_server->upperText().startsWith("Receive Failed: "));
+}
+
+// With the port taken the window says it cannot listen, and why, rather
+// than wait for a connection that cannot come; Close ends it.
+void TestSendDataDialog::portTakenIsShown()
+{
+    ClosedPort taken;
+    PCLinkServer::setPort(taken.port());
+    QTest::ignoreMessage(QtDebugMsg, qPrintable(QString("Failed to bind to port %1").arg(taken.port())));
+    SendDataDialogServer dialog(m_index);
+    QVERIFY(!dialog.server()->isListening());
+    QCOMPARE(dialog.upperText(), QString("Cannot listen on port %1: %2").arg(taken.port()).arg(dialog.server()->errorString()));
+    QVERIFY(!dialog.server()->errorString().isEmpty());
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        dialog.grab().save(ymrtest::grabPath("pclink_port_taken"));
+        auto *close = dialog.findChild<YMRPushButton *>();
+        QVERIFY(close);
+        close->click();
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
 }
 
 void TestSendDataDialog::busyDeviceRefusesSecondConnection()

@@ -16,6 +16,7 @@
 #include "pim/dbselectlistview.h"
 #include "pim/pimlistviewitem.h"
 #include "pim/pimrecordarray.h"
+#include "pim/pimtextreader.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
@@ -110,6 +111,8 @@ private slots:
     void sendModeMarksTheOpenBook();
     void sendPairs();
     void getModeConnectListsDeviceBooks();
+    void connectNeedsTheWholeIndex_data();
+    void connectNeedsTheWholeIndex();
     void getOverwriteQuestions();
     void failuresNamedInTheFinalMessage();
     void twoCopiesEndToEnd();
@@ -244,6 +247,42 @@ void TestTransferData::getModeConnectListsDeviceBooks()
         QCOMPARE(cfg.readEntry("ip"), QString("127.0.0.1"));
         QCOMPARE(cfg.readNumEntry("pclink_gdata", -1), 1);
         QVERIFY(QFile::exists(appFile("ymrOutlaysIDX_EXT")));
+    }
+    QVERIFY(!QFile::exists(appFile("ymrOutlaysIDX_EXT")));
+}
+
+// Connect lists the device's books only when its index arrived whole and
+// reads; an index an earlier Connect left is never listed instead, and the
+// fetched file goes with the dialog.
+void TestTransferData::connectNeedsTheWholeIndex_data()
+{
+    QTest::addColumn<QByteArray>("index");
+    QTest::newRow("device refuses its index") << QByteArray();
+    QTest::newRow("index line over the limit") << "FOLDER\nEND\nPATH=" + QByteArray(300, 'x') + "\nEND\n";
+}
+
+void TestTransferData::connectNeedsTheWholeIndex()
+{
+    QFETCH(QByteArray, index);
+    PIMTextReader::setMaxLineLength(256);
+    const auto restore = qScopeGuard([] { PIMTextReader::setMaxLineLength(0); });
+    Device device;
+    if (!index.isEmpty())
+        writeFile(device.app() + "/ymrOutlaysIDX_EXT", index);
+    // what a Connect before left behind
+    writeFile(appFile("ymrOutlaysIDX_EXT"), "FOLDER\nEND\nPATH=/old/Stale.exp\nEND\n");
+    {
+        TransferData dlg(false, m_index, QString());
+        dlg.addr->setText("127.0.0.1");
+        YMRDialog::queueAnswer(1);
+        dlg.doConnect();
+        const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.first().text, QString("Failed receive file: [A]ymrOutlaysIDX_EXT."));
+        QVERIFY(!dlg.deviceIndexStore());
+        QCOMPARE(dlg.list->childCount(), 0);
+        QVERIFY(!dlg.btnOk->isEnabled());
+        QVERIFY(!QFile::exists(appFile("ymrOutlaysIDX_EXT")));
     }
     QVERIFY(!QFile::exists(appFile("ymrOutlaysIDX_EXT")));
 }

@@ -8,10 +8,21 @@ FUZZ_INIT
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString name = QStringLiteral("fuzzlist");
+    YMRPIM::setMaxListSize(fuzz::FileLimit);
+    QFile::remove(YMRPIM::userListPath(name) + ".damaged");
     fuzz::writeFile(YMRPIM::userListPath(name), fuzz::bytesOf(data, size));
     const QStringList list = YMRPIM::loadList(name);
-    if (!YMRPIM::saveList(name, list))
-        abort();
+    // a list over the limit is set aside, whole
+    if (qint64(size) > fuzz::FileLimit
+        && (!list.isEmpty() || fuzz::readFile(YMRPIM::userListPath(name) + ".damaged") != fuzz::bytesOf(data, size)))
+        fuzz::finding("a list over the limit was read", fuzz::bytesOf(data, size));
+    // a list grown past the limit (bytes that are no UTF-8 read as U+FFFD)
+    // is not written
+    if (!YMRPIM::saveList(name, list)) {
+        if (list.join('\n').toUtf8().size() <= fuzz::FileLimit)
+            abort();
+        return 0;
+    }
     const QStringList again = YMRPIM::loadList(name);
     if (again != list)
         fuzz::finding("a saved list reads back otherwise", list.join('\n').toUtf8(),

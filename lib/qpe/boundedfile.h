@@ -1,0 +1,38 @@
+#ifndef BOUNDEDFILE_H
+#define BOUNDEDFILE_H
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QFile;
+
+// Reading files that may be damaged or planted: only regular files (a FIFO
+// would block the open, a device never ends), and only up to a size that
+// the reader of that kind of file sets.
+class BoundedFile
+{
+public:
+    enum Result { Ok, Missing, NotRegular, TooLarge, Unreadable };
+
+    // Opens path for reading when it is a regular file of at most maxSize
+    // bytes (the QFile then has no file name: it is opened by descriptor). The type is checked on the opened descriptor, so nothing can
+    // take the file's place between the look and the open.
+    static Result open(QFile &file, const QString &path, qint64 maxSize,
+                       QIODevice::OpenMode extra = QIODevice::NotOpen);
+    static Result readAll(const QString &path, qint64 maxSize, QByteArray &bytes);
+
+    // A start-up file that cannot be read goes out of the way as
+    // "<path>.damaged" (an older one there is replaced), so that the
+    // program starts with its defaults; the notifier tells the user. A
+    // folder is left where it is (false).
+    static bool setAside(const QString &path);
+    static QString asideName(const QString &path);
+    using Notifier = std::function<void(const QString &path, const QString &aside)>;
+    static void setNotifier(const Notifier &notifier);
+};
+
+#endif
