@@ -2,6 +2,7 @@
 
 #include "openbook.h"
 
+#include "pim/pimtextreader.h"
 #include "pim/taskmanager.h"
 #include "qpe/filereplacer.h"
 #include "qt/ymrdialog.h"
@@ -32,6 +33,7 @@ private slots:
     void bookChangedElsewhere_data();
     void bookChangedElsewhere();
     void bookOpenInAnotherStore();
+    void alarmNeverAdoptsAPartlyReadBook();
 
 private:
     static void change(ToDoWindow &w, const char *type)
@@ -207,6 +209,34 @@ void TestSaveFailures::bookOpenInAnotherStore()
                  && boxes.at(0).text.contains(QSysInfo::machineHostName()),
              qPrintable(boxes.at(0).text));
     QVERIFY(!w.manager()->hasLock());
+}
+
+void TestSaveFailures::alarmNeverAdoptsAPartlyReadBook()
+{
+    const QString open = makeBook(QStringLiteral("Open"), {{"Taxi", "3", "", "", QDate()}});
+    const QString other = makeBook(QStringLiteral("Partly"), {{"Bus", "2", "", "", QDate()},
+                                                             {"Tram", "1", "", QString(400, 'x'), QDate()}});
+    QString uid;
+    {
+        TaskManager store(other);
+        QVERIFY(store.load());
+        for (PIMRecord *r : *store.records())
+            uid = static_cast<Task *>(r)->type == QLatin1String("Bus") ? r->uidString() : uid;
+    }
+    QVERIFY(!uid.isEmpty());
+    const QByteArray before = readAll(other);
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, open));
+
+    // the expense of the reminder reads, the long line after it does not
+    const int limit = PIMTextReader::maxLineLength();
+    PIMTextReader::setMaxLineLength(200);
+    Task *task = nullptr;
+    w.getTask(&task, uid);
+    PIMTextReader::setMaxLineLength(limit);
+    QVERIFY(!task);
+    QVERIFY(w.alarmStores().isEmpty());
+    QCOMPARE(readAll(other), before);
 }
 
 YMR_TEST_MAIN(TestSaveFailures)
