@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
+#include <QTextCodec>
 #include <QToolButton>
 
 void ToDoWindow::createMenuActions()
@@ -248,15 +249,29 @@ void ToDoWindow::doExport()
     // the old file stays until the new one is complete
     QFile file;
     bool written = YMRPIM::openNewFile(file, name);
+    PIMCsvWriter::Lost lost;
+    QTextCodec *codec = dialog.codec() ? dialog.codec() : QTextCodec::codecForLocale();
     if (written) {
         QString date, time, dateTime, qualifier, delimiter, multiline;
         dialog.values(date, time, dateTime, qualifier, delimiter, multiline);
         const PIMCsvWriter writer(date, dateTime, qualifier, delimiter, multiline);
-        written = writer.write(&file, dialog.codec(), *m_manager->view())
+        written = writer.write(&file, codec, *m_manager->view(), &lost)
                   && file.error() == QFileDevice::NoError;
     }
     if (!YMRPIM::commitNewFile(file, written)) {
         YMRDialog::critical(tr("Export"), tr("Cannot write to file:") + QStringLiteral("\n")
                                               + QFileInfo(name).absoluteFilePath());
+    } else if (lost.count > 0) {
+        // the file is written, but not all of its text
+        QStringList first;
+        for (const QString &c : qAsConst(lost.first))
+            first << QStringLiteral("%1 (U+%2)").arg(
+                c, QString::number(c.toUcs4().value(0), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+        const QString count = lost.count == 1 ? tr("1 character") : tr("%1 characters").arg(lost.count);
+        YMRDialog::warning(tr("Export"),
+                           tr("%1 could not be written in %2: the file holds a stand-in for each.")
+                                   .arg(count, QString::fromLatin1(codec->name()))
+                               + QStringLiteral("\n") + tr("First: %1").arg(first.join(QStringLiteral(", ")))
+                               + QStringLiteral("\n") + QFileInfo(name).absoluteFilePath());
     }
 }

@@ -1,8 +1,10 @@
 // Opening and saving an Expense Book of 100,000 expenses with the real book
 // store, against plain reads and writes of the same file.
-// Usage: bench_pim_records [records] [folder] [runs] [open|save|resort]
-// With "open", "save" or "resort" it only repeats that step, for a profiler.
+// Usage: bench_pim_records [records] [folder] [runs] [open|save|resort|clicks]
+// With "open", "save", "resort" or "clicks" it only repeats that step, for a
+// profiler.
 #include "benchutil.h"
+#include "pim/filtercondition.h"
 #include "pim/pimreminder.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
@@ -94,6 +96,53 @@ void replaceFile(const QString &path, const QByteArray &bytes, bool durable)
     }
 }
 
+struct Clicks {
+    double date = 0;          // a click on the date header from another
+    double dateReversed = 0;  // the date header again
+    double filterOn = 0;      // a filter chosen (city contains "o")
+    double filterOff = 0;     // and no filter again
+};
+
+// One round of header and filter clicks on the open book, best of runs.
+Clicks clickRound(TaskManager &book, int runs)
+{
+    const auto timed = [](const std::function<void()> &f) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        return t.nsecsElapsed() / 1e6;
+    };
+    Clicks best{1e18, 1e18, 1e18, 1e18};
+    for (int i = 0; i < runs; ++i) {
+        book.setSort(FilterCondition::Amount, true);
+        best.date = std::min(best.date, timed([&] { book.setSort(DateColumn); }));
+        best.dateReversed = std::min(best.dateReversed, timed([&] { book.setSort(DateColumn); }));
+        best.filterOn = std::min(best.filterOn, timed([&] { book.setCurrentFilter(0); }));
+        best.filterOff = std::min(best.filterOff, timed([&] { book.setCurrentFilter(-1); }));
+    }
+    return best;
+}
+
+// The clicks of a session: the round at the start, fifty clicks on the
+// headers, the round again.
+std::pair<Clicks, Clicks> session(TaskManager &book, int runs)
+{
+    TaskFilter filter(QStringLiteral("o"));
+    FilterCondition c;
+    c.field = FilterCondition::City;
+    c.condition = FilterCondition::Contains;
+    c.text = QStringLiteral("o");
+    filter.conditions << c;
+    book.setFilters({filter});
+    const Clicks first = clickRound(book, runs);
+    const int columns[] = {FilterCondition::Type, FilterCondition::Amount, FilterCondition::City,
+                           FilterCondition::Account, FilterCondition::Category,
+                           FilterCondition::Created, FilterCondition::Updated, FilterCondition::Currency};
+    for (int i = 0; i < 50; ++i)
+        book.setSort(columns[(i * 5) % 8]);
+    return {first, clickRound(book, runs)};
+}
+
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
@@ -134,6 +183,12 @@ int main(int argc, char **argv)
         book.load();
         for (int i = 0; i < runs; ++i)
             book.setSort(DateColumn);
+        return 0;
+    }
+    if (only == "clicks") {
+        TaskManager book(path);
+        book.load();
+        session(book, runs);
         return 0;
     }
     if (only == "save") {
@@ -256,6 +311,15 @@ int main(int argc, char **argv)
         }) / 2;
     }
 
+    std::pair<Clicks, Clicks> clicks;
+    {
+        TaskManager book(path);
+        book.load();
+        clicks = session(book, runs);
+        book.setSort(DateColumn, true);
+        book.setFilters({});
+    }
+
     // a load and save of the saved file gives the same bytes back
     bool same = false;
     {
@@ -271,10 +335,17 @@ int main(int argc, char **argv)
            fileMiB, static_cast<long long>(lines), runs);
     printf("byte read+split      %8.1f ms  (read + memchr into string views)\n", byteSplit);
     printf("text read+split      %8.1f ms  (converted to QString first)\n", textSplit);
-    printf("open + date view     %8.1f ms  %6.2fx byte split (goal <= 10x), %.2fx text split\n", open,
+    printf("open + date view     %8.1f ms  %6.2fx byte split (goal <= 5x), %.2fx text split\n", open,
            open / byteSplit, open / textSplit);
     printf("open, unsorted       %8.1f ms  %6.2fx byte split\n", openUnsorted, openUnsorted / byteSplit);
     printf("re-sort by date      %8.1f ms\n", resort);
+    printf("clicks, first / after 50 header clicks in the session:\n");
+    printf("  date header        %8.1f ms  %8.1f ms  %6.2fx\n", clicks.first.date, clicks.second.date,
+           clicks.second.date / clicks.first.date);
+    printf("  date reversed      %8.1f ms  %8.1f ms  %6.2fx\n", clicks.first.dateReversed,
+           clicks.second.dateReversed, clicks.second.dateReversed / clicks.first.dateReversed);
+    printf("  filter on          %8.1f ms  %8.1f ms\n", clicks.first.filterOn, clicks.second.filterOn);
+    printf("  filter off         %8.1f ms  %8.1f ms\n", clicks.first.filterOff, clicks.second.filterOff);
     printf("raw new + rename     %8.1f ms\n", rawReplace);
     printf("raw durable replace  %8.1f ms  (fsync file, rename, fsync folder)\n", rawDurable);
     printf("save, unchanged      %8.1f ms  %6.2fx durable replace (goal <= 1.2x)\n", saveUnchanged,
@@ -283,7 +354,7 @@ int main(int argc, char **argv)
            saveOneChanged, saveOneChanged / rawDurable);
     printf("save, all changed    %8.1f ms  %6.2fx durable replace (goal <= 2x)\n", saveChanged,
            saveChanged / rawDurable);
-    printf("memory growth        %8.1f MiB  %6.2fx file (goal <= 4x)\n", growthMiB, growthMiB / fileMiB);
+    printf("memory growth        %8.1f MiB  %6.2fx file (goal <= 3.5x)\n", growthMiB, growthMiB / fileMiB);
     printf("round trip           %s\n", same ? "same bytes" : "DIFFERENT BYTES");
     QFile::remove(rawPath);
     QFile::remove(rawPath + QStringLiteral(".new"));

@@ -5,8 +5,9 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 
-#include <initializer_list>
+#include <functional>
 
 class PIMRecordArray;
 class QIODevice;
@@ -14,8 +15,9 @@ class QTextCodec;
 class QTextStream;
 
 // Expenses as CSV: a header row, then one row per expense, every field
-// quoted by YMRPIM::csvQuote and the fields joined by the delimiter. The
-// stream's codec makes the bytes; its status tells whether all went out.
+// quoted as YMRPIM::csvQuote does and the fields joined by the delimiter.
+// Pieces of rows are made on Qt's thread pool and handed on in order, a
+// block at a time, to be encoded.
 class PIMCsvWriter
 {
     Q_DECLARE_TR_FUNCTIONS(PIMCsvWriter)
@@ -28,13 +30,23 @@ public:
 
     // Records that are no expense are left out.
     void write(QTextStream &out, const PIMRecordArray &records) const;
+    // Characters the codec had no bytes for: written as its stand-in.
+    struct Lost
+    {
+        int count = 0;        // characters, a pair of surrogates counting once
+        QStringList first;    // the first three different ones, as met
+    };
     // The same, encoded by codec (null: the locale's) into device; UTF-16 and
     // UTF-32 start with a byte order mark. False when not all went out.
-    bool write(QIODevice *device, QTextCodec *codec, const PIMRecordArray &records) const;
+    bool write(QIODevice *device, QTextCodec *codec, const PIMRecordArray &records,
+               Lost *lost = nullptr) const;
 
 private:
-    // row: the buffer the row is made in
-    void writeRow(QTextStream &out, QString &row, std::initializer_list<QString> fields) const;
+    // Hands the rows to sink a block at a time, in order.
+    void writeBlocks(const PIMRecordArray &records,
+                     const std::function<void(const QString &)> &sink) const;
+    // The rows of records from to to (not included).
+    QString rows(const PIMRecordArray &records, int from, int to) const;
 
     YMRUtil::DatePattern m_dateFormat;
     YMRUtil::DatePattern m_dateTimeFormat;

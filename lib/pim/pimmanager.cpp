@@ -1,5 +1,6 @@
 #include "pimmanager.h"
 
+#include "categorymanager.h"
 #include "pimrecord.h"
 #include "pimtextreader.h"
 #include "pimtextwriter.h"
@@ -30,6 +31,8 @@ namespace {
 
 // Records a save renders as one piece of work on Qt's thread pool.
 const int RecordsPerPiece = 512;
+// Records a load checks as one piece of work there.
+const int RecordsPerCheck = 8192;
 
 // Any record file: a 1,000,000-expense book is about 210 MB.
 const qint64 MaxRecordFileSize = 512 * 1024 * 1024;
@@ -46,8 +49,9 @@ PIMManager::PIMManager(const QString &directory, const QString &fileName, bool t
       m_directory(templates ? directory + QStringLiteral("templates") : directory),
       m_templates(templates),
       m_headerOnly(headerOnly),
-      m_categoryManager(categoryManager)
+      m_categoryManager(nullptr)
 {
+    setCategoryManager(categoryManager);
     qRegisterMetaType<PIMRecord *>();
     m_records.setAutoDelete(true);
     // the members start cleared; a subclass's own header starts cleared by
@@ -97,6 +101,14 @@ void PIMManager::keepSubclassHeader()
     m_subclassHeader = text.startsWith(base.buffer()) ? text.mid(base.buffer().size()) : QByteArray();
 }
 
+void PIMManager::setCategoryManager(CategoryManager *manager)
+{
+    disconnect(m_categoriesChanged);
+    m_categoryManager = manager;
+    if (manager)
+        m_categoriesChanged = connect(manager, &PIMManager::changed, this, [this] { m_keysValid = false; });
+}
+
 QString PIMManager::fileName() const
 {
     if (QDir::isRelativePath(m_fileName))
@@ -132,6 +144,7 @@ bool PIMManager::addRecord(PIMRecord *record)
     record->m_rawStart = -1;
     recordAdded(record);
     m_records.append(record);
+    m_keysValid = false;
     if (accept(record))
         insertIntoView(record);
     countChange();
@@ -152,6 +165,7 @@ bool PIMManager::updateRecord(PIMRecord *old, PIMRecord *record)
     record->m_rawStart = -1;
     record->setUpdated(QDateTime::currentDateTime());
     recordUpdated(old, record);
+    m_keysValid = false;
     const bool resort = m_sort != -1 && needsResort(old, record);
     const bool accepted = accept(record);
     delete old;
@@ -177,6 +191,7 @@ bool PIMManager::removeRecord(PIMRecord *record)
     if (!record || !m_records.contains(record) || !canRemove(record))
         return false;
     recordRemoved(record);
+    m_keysValid = false;
     const int viewIndex = m_view.find(record);
     if (viewIndex >= 0)
         m_view.take(viewIndex);
@@ -195,6 +210,7 @@ bool PIMManager::removeAll()
 {
     m_view.clear();
     m_records.clear();
+    m_keysValid = false;
     m_loadedText.clear();
     m_dirty = true;
     save();
@@ -208,6 +224,7 @@ bool PIMManager::appendRecord(PIMRecord *record)
         return false;
     record->setManager(this);
     m_records.append(record);
+    m_keysValid = false;
     m_dirty = true;
     return true;
 }
@@ -226,63 +243,101 @@ void PIMManager::insertIntoView(PIMRecord *record)
             m_view.insert(0, record);
         return;
     }
-    const bool previous = m_sortOrder;
-    m_sortOrder = true;
-    updateSortKey(record);
-    const int n = m_view.count();
-    if (previous) {
-        // after the records of an equal key
-        int i = 0;
-        while (i < n && !record->lessThan(m_view.at(i)))
-            ++i;
-        m_view.insert(i, record);
-    } else {
-        // from the end: just after the last record of a greater key
-        int i = n - 1;
-        while (i >= 0 && !record->lessThan(m_view.at(i)))
-            --i;
-        m_view.insert(i + 1, record);
+    // The view is sorted: the record goes after the records of an equal
+    // key, in a descending view just before them, so that either order is
+    // the other read backwards.
+    QString key, other;
+    if (!sortKeyText(record, m_sort, key))
+        key.clear();
+    int low = 0;
+    int high = m_view.count();
+    while (low < high) {
+        const int mid = low + (high - low) / 2;
+        if (!sortKeyText(m_view.at(mid), m_sort, other))
+            other.clear();
+        const int c = YMRPIM::compareKeys(key, other);
+        if (m_sortOrder ? c < 0 : c >= 0)
+            high = mid;
+        else
+            low = mid + 1;
     }
-    m_sortOrder = previous;
+    m_view.insert(low, record);
 }
 
-void PIMManager::rebuildView(bool refill)
+void PIMManager::rebuildView(bool)
 {
-    if (refill || m_sort == -1)
-        m_view.clear();
-    if (m_view.isEmpty()) {
-        m_view.reserve(m_records.count());
-        const int n = m_records.count();
-        if (m_sortOrder) {
-            for (int i = 0; i < n; ++i) {
-                if (accept(m_records.at(i)))
-                    m_view.append(m_records.at(i));
-            }
-        } else {
-            for (int i = n - 1; i >= 0; --i) {
-                if (accept(m_records.at(i)))
-                    m_view.append(m_records.at(i));
-            }
+    m_keysValid = false;
+    fillView();
+}
+
+void PIMManager::refilter()
+{
+    fillView();
+}
+
+void PIMManager::fillView()
+{
+    m_view.clear();
+    const int n = m_records.count();
+    m_view.reserve(n);
+    if (m_sort == -1) {
+        for (int i = 0; i < n; ++i) {
+            if (accept(m_records.at(i)))
+                m_view.append(m_records.at(i));
         }
+    } else if (m_keysValid && m_keysWhole && m_keyColumn == m_sort && m_keys.count() == n) {
+        // the kept order of every record, filtered
+        for (int i = 0; i < n; ++i) {
+            PIMRecord *r = m_records.at(m_keys.index(i));
+            if (accept(r))
+                m_view.append(r);
+        }
+    } else {
+        m_keys.clear();
+        m_keys.reserve(n);
+        QString text;
+        for (int i = 0; i < n; ++i) {
+            PIMRecord *r = m_records.at(i);
+            if (!accept(r))
+                continue;
+            if (!sortKeyText(r, m_sort, text))
+                text.clear();
+            m_keys.add(text, i);
+        }
+        m_keys.sort();
+        m_keyColumn = m_sort;
+        m_keysValid = true;
+        m_keysWhole = m_keys.count() == n;
+        for (int i = 0; i < m_keys.count(); ++i)
+            m_view.append(m_records.at(m_keys.index(i)));
     }
-    if (m_sort != -1) {
-        updateSortKeys();
-        m_view.sort(m_sortOrder);
-    }
+    if (!m_sortOrder)
+        m_view.reverse();
+}
+
+void PIMManager::reverseView()
+{
+    // keys made before the records changed since: sorted anew
+    if (m_sort != -1 && !m_keysValid)
+        fillView();
+    else
+        m_view.reverse();
 }
 
 void PIMManager::setSort(int column)
 {
     if (!m_sortable)
         return;
+    m_dirty = true;
     if (column == m_sort) {
+        // the same column again: the view read backwards
         m_sortOrder = !m_sortOrder;
+        reverseView();
     } else {
         m_sort = column;
         m_sortOrder = true;
+        fillView();
     }
-    m_dirty = true;
-    rebuildView(false);
     emit updated();
 }
 
@@ -290,10 +345,15 @@ void PIMManager::setSort(int column, bool ascending)
 {
     if (!m_sortable || (column == m_sort && ascending == m_sortOrder))
         return;
-    m_sort = column;
-    m_sortOrder = ascending;
     m_dirty = true;
-    rebuildView(false);
+    if (column == m_sort) {
+        m_sortOrder = ascending;
+        reverseView();
+    } else {
+        m_sort = column;
+        m_sortOrder = ascending;
+        fillView();
+    }
     emit updated();
 }
 
@@ -303,7 +363,7 @@ void PIMManager::setSortOrder(bool ascending)
         return;
     m_sortOrder = ascending;
     m_dirty = true;
-    rebuildView(false);
+    reverseView();
     emit updated();
 }
 
@@ -314,9 +374,15 @@ void PIMManager::setSortable(bool sortable)
         m_sort = -1;
         m_sortOrder = true;
         m_dirty = true;
-        rebuildView(false);
+        fillView();
         emit updated();
     }
+}
+
+QStringList PIMManager::sortKey(const PIMRecord *record) const
+{
+    QString text;
+    return sortKeyText(record, m_sort, text) ? QStringList(text) : QStringList();
 }
 
 int PIMManager::perPage() const
@@ -546,6 +612,7 @@ bool PIMManager::load()
 {
     m_view.clear();
     m_records.clear();
+    m_keysValid = false;
     m_loadedText.clear();
     clearHeader();
     m_offset = 0;
@@ -862,28 +929,38 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
 void PIMManager::keepUnchangedBlocks(int first)
 {
     // A record keeps its block's place when writing it gives the same text.
-    QBuffer sink;
-    sink.open(QIODevice::WriteOnly);
-    PIMTextWriter check(&sink);
-    const char *text = m_loadedText.constData();
-    for (int i = first; i < m_records.count(); ++i) {
-        PIMRecord *r = m_records.at(i);
-        if (r->m_rawStart < 0)
-            continue;
-        const qint64 start = r->m_rawStart;
-        const qint64 length = r->m_rawLength;
-        check.discard();
-        const qint64 flushed = check.pos();
-        r->write(check);
-        if (check.pos() != flushed + length || check.bufferedSize() != length
-            || memcmp(check.buffered(), text + start, size_t(length)) != 0)
-            r->m_rawStart = -1;
-        if (check.pos() != flushed + check.bufferedSize()) {
-            // a block larger than the writer's buffer went to the sink
-            sink.seek(0);
-            sink.buffer().clear();
+    // Writing only reads the records, and nothing else sees them while the
+    // file loads: pieces of them are checked on Qt's thread pool at once.
+    const auto check = [this](int from, int to) {
+        QBuffer sink;
+        sink.open(QIODevice::WriteOnly);
+        PIMTextWriter out(&sink);
+        const char *text = m_loadedText.constData();
+        for (int i = from; i < to; ++i) {
+            PIMRecord *r = m_records.at(i);
+            if (r->m_rawStart < 0)
+                continue;
+            const qint64 start = r->m_rawStart;
+            const qint64 length = r->m_rawLength;
+            out.discard();
+            const qint64 flushed = out.pos();
+            r->write(out);
+            if (out.pos() != flushed + length || out.bufferedSize() != length
+                || memcmp(out.buffered(), text + start, size_t(length)) != 0)
+                r->m_rawStart = -1;
+            if (out.pos() != flushed + out.bufferedSize()) {
+                // a block larger than the writer's buffer went to the sink
+                sink.seek(0);
+                sink.buffer().clear();
+            }
         }
-    }
+    };
+    std::vector<QFuture<void>> pieces;
+    const int n = m_records.count();
+    for (int i = first; i < n; i += RecordsPerCheck)
+        pieces.push_back(QtConcurrent::run([check, i, n] { check(i, qMin(n, i + RecordsPerCheck)); }));
+    for (QFuture<void> &piece : pieces)
+        piece.waitForFinished();
 }
 
 bool PIMManager::saveStream(QIODevice *device)
@@ -986,26 +1063,6 @@ void PIMManager::loaded()
 bool PIMManager::sortKeyText(const PIMRecord *, int, QString &) const
 {
     return false;
-}
-
-void PIMManager::updateSortKeys()
-{
-    for (PIMRecord *r : m_view)
-        updateSortKey(r);
-}
-
-void PIMManager::updateSortKey(PIMRecord *record)
-{
-    QString text;
-    if (!sortKeyText(record, m_sort, text)) {
-        record->setSortKey(QStringList());
-        return;
-    }
-    // a key that stays the same is left as it is (a re-sort of a large
-    // view would otherwise free and make every key again)
-    const QStringList &key = record->sortKey();
-    if (key.size() != 1 || key.first() != text || key.first().isNull() != text.isNull())
-        record->setSortKey(text);
 }
 
 bool PIMManager::needsResort(PIMRecord *, PIMRecord *)

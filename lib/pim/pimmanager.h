@@ -2,6 +2,7 @@
 #define PIMMANAGER_H
 
 #include "pimrecordarray.h"
+#include "pimsortkeys.h"
 
 #include <QDateTime>
 #include <QMap>
@@ -49,7 +50,7 @@ public:
     bool isTemplates() const { return m_templates; }
     bool isHeaderOnly() const { return m_headerOnly; }
 
-    void setCategoryManager(CategoryManager *manager) { m_categoryManager = manager; }
+    void setCategoryManager(CategoryManager *manager);
     CategoryManager *categoryManager() const { return m_categoryManager; }
 
     PIMRecordArray *records() { return &m_records; }
@@ -71,6 +72,8 @@ public:
     virtual bool removeAll();
     bool appendRecord(PIMRecord *record);
     void select(PIMRecord *record);
+    // The view made again from the records, their keys included (after
+    // changes made to records outside the store's operations).
     void rebuildView(bool refill);
 
     int sortColumn() const { return m_sort; }
@@ -80,6 +83,8 @@ public:
     void setSortOrder(bool ascending);
     void setSortable(bool sortable);
     bool isSortable() const { return m_sortable; }
+    // The record's key in the current sort column (see sortKeyText()).
+    QStringList sortKey(const PIMRecord *record) const;
 
     // Records per page; a stored value below 1 reads as the default 15, so
     // that no list divides by it.
@@ -180,12 +185,8 @@ protected:
     virtual void loaded();
     // The text by which a record sorts in the given column; false when the
     // store knows no such column (the record's key is then empty). The base
-    // knows none. updateSortKey() and updateSortKeys() give the records
-    // their keys from it.
+    // knows none.
     virtual bool sortKeyText(const PIMRecord *record, int column, QString &text) const;
-    // The keys of every view record, of one record, for the current column.
-    virtual void updateSortKeys();
-    virtual void updateSortKey(PIMRecord *record);
     virtual bool needsResort(PIMRecord *old, PIMRecord *record);
 
     bool saveText(QIODevice *device);
@@ -194,6 +195,9 @@ protected:
     void loadStream(QIODevice *device);
 
     void insertIntoView(PIMRecord *record);
+    // The view made again after a change of what accept() lets pass; the
+    // keys are kept.
+    void refilter();
     // Marks the store dirty after a change of the subclass's header values.
     void markDirty();
     void countChange();
@@ -225,6 +229,8 @@ private:
     void keepUnchangedBlocks(int first);
     void writeRecords(PIMTextWriter &out);
     void keepSubclassHeader();
+    void fillView();
+    void reverseView();
     void keepDamagedCopy();
 
     QString m_fileName;
@@ -245,6 +251,15 @@ private:
     qint64 m_writtenOffset = 0;
     CategoryManager *m_categoryManager;
     bool m_sortable = true;
+    // The keys of the sort column m_keyColumn in ascending order: of every
+    // record (m_keysWhole) or of those the filter let pass when they were
+    // made. Made again when the column or the records change.
+    PIMSortKeys m_keys;
+    int m_keyColumn = -1;
+    bool m_keysValid = false;
+    bool m_keysWhole = false;
+    // category titles are part of the keys
+    QMetaObject::Connection m_categoriesChanged;
     int m_format = 0;
     int m_streamHeaderWord = 0;
     int m_streamHeaderWordRead = 0;

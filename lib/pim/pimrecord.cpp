@@ -173,7 +173,6 @@ PIMRecord::PIMRecord(const PIMRecord &other)
       m_updated(other.m_updated),
       m_owner(other.m_owner),
       m_properties(other.m_properties),
-      m_sortKey(other.m_sortKey),
       m_categoryList(other.m_categoryList)
 {
     uuid_copy(m_uid, other.m_uid);
@@ -340,28 +339,9 @@ void PIMRecord::removeProperty(const QString &name)
         m_owner->haveChange();
 }
 
-bool PIMRecord::lessThan(const PIMRecord *other) const
+QStringList PIMRecord::sortKey() const
 {
-    static const QString none;
-    const bool ascending = m_owner ? m_owner->sortOrder() : true;
-    const int na = m_sortKey.size();
-    const int nb = other->m_sortKey.size();
-    for (int i = 0; i < na || i < nb; ++i) {
-        const int c = YMRPIM::compareKeys(i < na ? m_sortKey.at(i) : none,
-                                          i < nb ? other->m_sortKey.at(i) : none);
-        if (c != 0)
-            return ascending ? c < 0 : c > 0;
-    }
-    return false;
-}
-
-bool PIMRecord::sameSortKey(const PIMRecord *other) const
-{
-    for (int i = 0; i < m_sortKey.size(); ++i) {
-        if (i >= other->m_sortKey.size() || m_sortKey.at(i) != other->m_sortKey.at(i))
-            return false;
-    }
-    return true;
+    return m_owner ? m_owner->sortKey(this) : QStringList();
 }
 
 QString PIMRecord::categoryTitle(bool withMore) const

@@ -65,12 +65,9 @@ public:
     void removeProperty(const QString &name);
     const QMap<QString, QString> &properties() const { return m_properties; }
 
-    void setSortKey(const QStringList &key) { m_sortKey = key; }
-    void setSortKey(const QString &key) { m_sortKey = QStringList(key); }
-    const QStringList &sortKey() const { return m_sortKey; }
-    // Whether this record sorts before the other in its store's order.
-    bool lessThan(const PIMRecord *other) const;
-    bool sameSortKey(const PIMRecord *other) const;
+    // The record's key in its store's sort column; empty where the store
+    // knows no such column.
+    QStringList sortKey() const;
 
     void setCategories(const QStringList &uids) { m_categoryList = uids; m_rawStart = -1; }
     QStringList categories() const { return m_categoryList; }
@@ -133,7 +130,6 @@ private:
     int m_rawLength = 0;
     PIMManager *m_owner;
     QMap<QString, QString> m_properties;
-    QStringList m_sortKey;
     QStringList m_categoryList;
 };
 

@@ -38,18 +38,10 @@ public:
     PIMRecord *take(int index);
     void clear();
     void reserve(int n) { m_items.reserve(size_t(n)); }
+    void reverse();
 
     PIMRecord *first() const { return m_items.empty() ? nullptr : m_items.front(); }
     PIMRecord *last() const { return m_items.empty() ? nullptr : m_items.back(); }
-
-    // Stable sort in the order of PIMRecord::lessThan (the records' store's
-    // direction): records of equal keys keep their order.
-    void sort();
-    void sort(bool ascending);
-    // qsort-style comparison of two element addresses: -1 when the first
-    // sorts before the second, 1 when the second sorts before the first,
-    // 0 when neither does.
-    static int compareRecords(const void *a, const void *b);
 
     std::vector<PIMRecord *>::const_iterator begin() const { return m_items.begin(); }
     std::vector<PIMRecord *>::const_iterator end() const { return m_items.end(); }

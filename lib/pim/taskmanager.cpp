@@ -115,7 +115,7 @@ void TaskManager::setFilters(const QList<TaskFilter> &filters)
     m_filters = filters;
     m_currentFilter = -1;
     markDirty();
-    rebuildView(true);
+    refilter();
     emit updated();
 }
 
@@ -123,7 +123,7 @@ void TaskManager::setCurrentFilter(int index)
 {
     m_currentFilter = index;
     markDirty();
-    rebuildView(true);
+    refilter();
     emit updated();
 }
 

@@ -34,6 +34,8 @@ private slots:
     void exportReadsBack();
     void utf32KeepsEveryCharacter_data();
     void utf32KeepsEveryCharacter();
+    void narrowCodecWarns_data();
+    void narrowCodecWarns();
     void fileNamesAndReplacing();
     void failedWritesKeepTheOldFile();
     void settingsAndEmptyView();
@@ -236,6 +238,46 @@ void TestCsvExport::utf32KeepsEveryCharacter()
     const QList<QStringList> rows = readCsv(m_out, encoding, ",", "\"");
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows.at(1).at(6), description);
+}
+
+void TestCsvExport::narrowCodecWarns_data()
+{
+    QTest::addColumn<QString>("codec");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("Latin-1") << "ISO-8859-1"
+                             << "6 characters could not be written in ISO-8859-1: the file holds a "
+                                "stand-in for each.\nFirst: \U0001F684 (U+1F684), \U00020BB7 "
+                                "(U+20BB7), \u91ce (U+91CE)\n";
+    QTest::newRow("Shift_JIS") << "Shift_JIS"
+                               << "4 characters could not be written in Shift_JIS: the file "
+                                  "holds a stand-in for each.\nFirst: \U0001F684 (U+1F684), "
+                                  "\U00020BB7 (U+20BB7), \u20ac (U+20AC)\n";
+    QTest::newRow("UTF-8") << "UTF-8" << "";
+}
+
+void TestCsvExport::narrowCodecWarns()
+{
+    QFETCH(QString, codec);
+    QFETCH(QString, warning);
+    const int entry = codecEntry(codec);
+    if (entry < 0)
+        QSKIP("codec not available");
+    m_book = makeBook(QStringLiteral("Narrow"),
+                      {{"Train", "5", "Nara", "\U0001F684 to \U00020BB7\u91ce\u5bb6, 5 \u20ac, \U0001F684 back", {}}});
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, m_book));
+    YMRDialog::queueAnswer(1);
+    exportWith(w, [entry](ExportDialog *d) { d->unicode->setCurrentItem(entry); }, {m_out});
+    // written all the same, with a word about what is not in it
+    QVERIFY(readAll(m_out).contains("Nara"));
+    const auto boxes = YMRDialog::takeScriptedBoxes();
+    if (warning.isEmpty()) {
+        QVERIFY(boxes.isEmpty());
+        YMRDialog::stopScript();
+    } else {
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.at(0).text, warning + m_out);
+    }
 }
 
 void TestCsvExport::fileNamesAndReplacing()

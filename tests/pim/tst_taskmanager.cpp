@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QPointer>
 
+#include <algorithm>
 #include <memory>
 
 #include <sys/stat.h>
@@ -83,6 +84,7 @@ private slots:
     void sharedCategoryStore();
     void categoryStoreReleasedWhileBooksAreOpen();
     void sortColumns();
+    void sortClicksAndFilterToggles();
 };
 
 void TestTaskManager::initTestCase()
@@ -496,9 +498,18 @@ void TestTaskManager::sortColumns()
     QCOMPARE(minus10->sortKey(), QStringList(QStringLiteral("Art")));
     QCOMPARE(minus3->sortKey(), QStringList(QStringLiteral("Zoo")));
     QVERIFY(book.view()->find(minus10) < book.view()->find(minus3));
+    // a renamed category: the same header again sorts by the new title
+    auto *oldArt = new CategoryRecord(*art);
+    art->title = QStringLiteral("Zzz");
+    art->store(oldArt);
+    book.setSort(8);
+    QVERIFY(book.view()->find(minus10) < book.view()->find(minus3));
+    book.setSort(8);
 
     book.setSort(4);
+    old = new Task(*minus3);
     minus3->description = QStringLiteral("note");
+    minus3->store(old);
     book.setSort(4);
     book.setSort(4);
     QCOMPARE(minus3->sortKey(), QStringList(QStringLiteral("1")));
@@ -506,6 +517,81 @@ void TestTaskManager::sortColumns()
 
     book.setSort(42);
     QVERIFY(minus3->sortKey().isEmpty());
+}
+
+// A session of header clicks and filter toggles: the same header again
+// reads the view backwards, ties included; a filter keeps that order, and
+// no filter gives the whole order back; an edit sorts the record anew.
+void TestTaskManager::sortClicksAndFilterToggles()
+{
+    TaskManager book(path(QStringLiteral("clicks.exp")));
+    const QStringList types = {"Taxi", "Bus", "Meal"};
+    const QStringList cities = {"Rome", "Nara", "Oslo", "Lima"};
+    for (int i = 0; i < 24; ++i) {
+        Task *t = new Task(&book);
+        t->type = types.at(i % 3);
+        t->amount = QString::number((i * 7) % 24);
+        t->city = cities.at(i % 4);
+        t->store(nullptr);
+    }
+    // the records by type, equal types in the order they were added
+    const auto byType = [&] {
+        QList<PIMRecord *> order(book.records()->begin(), book.records()->end());
+        std::stable_sort(order.begin(), order.end(), [](PIMRecord *a, PIMRecord *b) {
+            return static_cast<Task *>(a)->type < static_cast<Task *>(b)->type;
+        });
+        return order;
+    };
+    const auto view = [&] { return QList<PIMRecord *>(book.view()->begin(), book.view()->end()); };
+    const auto backwards = [](QList<PIMRecord *> l) {
+        std::reverse(l.begin(), l.end());
+        return l;
+    };
+    const auto withO = [](const QList<PIMRecord *> &l) {
+        QList<PIMRecord *> out;
+        for (PIMRecord *r : l) {
+            if (static_cast<Task *>(r)->city.contains(QLatin1Char('o'), Qt::CaseInsensitive))
+                out << r;
+        }
+        return out;
+    };
+    TaskFilter o(QStringLiteral("o"));
+    FilterCondition c;
+    c.field = FilterCondition::City;
+    c.condition = FilterCondition::Contains;
+    c.text = QStringLiteral("o");
+    o.conditions << c;
+    book.setFilters({o});
+
+    book.setSort(FilterCondition::Type);
+    QCOMPARE(view(), byType());
+    book.setSort(FilterCondition::Type);
+    QVERIFY(!book.sortOrder());
+    QCOMPARE(view(), backwards(byType()));
+    book.setCurrentFilter(0);
+    QCOMPARE(view(), withO(backwards(byType())));
+    book.setSort(FilterCondition::Type);
+    QCOMPARE(view(), withO(byType()));
+    book.setCurrentFilter(-1);
+    QCOMPARE(view(), byType());
+
+    // an edit while filtered: with the filter off, the record stands by
+    // its new type
+    book.setCurrentFilter(0);
+    Task *edited = static_cast<Task *>(book.view()->at(0));
+    Task *old = new Task(*edited);
+    edited->type = QStringLiteral("Zoo");
+    edited->store(old);
+    book.setSort(FilterCondition::Type, false);
+    book.setCurrentFilter(-1);
+    QCOMPARE(view(), backwards(byType()));
+    QCOMPARE(book.view()->first(), static_cast<PIMRecord *>(edited));
+
+    // another column, then back: ascending again
+    book.setSort(FilterCondition::Amount);
+    QCOMPARE(static_cast<Task *>(book.view()->first())->amount, QStringLiteral("0"));
+    book.setSort(FilterCondition::Type);
+    QCOMPARE(view(), byType());
 }
 
 YMR_TEST_MAIN(TestTaskManager)

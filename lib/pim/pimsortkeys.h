@@ -1,0 +1,48 @@
+#ifndef PIMSORTKEYS_H
+#define PIMSORTKEYS_H
+
+#include <QString>
+
+#include <vector>
+
+// The sort keys of a store's records for one column, held side by side: the
+// texts in one buffer, each with a few words that order most keys without
+// reading the text. sort() orders them by YMRPIM::compareKeys, records of
+// equal keys by their index, so that the reverse order is the same list
+// read backwards.
+class PIMSortKeys
+{
+public:
+    void clear();
+    void reserve(int n);
+    // The key of the record at index in the store's records.
+    void add(const QString &text, int index);
+    void sort();
+
+    int count() const { return int(m_entries.size()); }
+    // The store index of the i-th key in sorted order (after sort()).
+    int index(int i) const { return int(m_entries[size_t(i)].index); }
+
+private:
+    struct Entry
+    {
+        quint64 major;  // number: biased whole part; text: its first four UTF-16 units
+        quint64 minor;  // number: the fraction in units of 1e-18
+        // the kind in the top two bits; a number's sign, point and digit
+        // counts as written below them
+        quint32 shape;
+        quint32 index;
+        quint32 offset; // of the text in the buffer
+        quint32 length;
+    };
+    bool prepare(const QString &text, Entry &e) const;
+    int compare(const Entry &a, const Entry &b) const;
+    int compareTexts(const Entry &a, const Entry &b) const;
+
+    std::vector<Entry> m_entries;
+    QString m_texts;
+    // a number too long for the inline words: every key compares as text
+    bool m_plain = false;
+};
+
+#endif
