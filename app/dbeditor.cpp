@@ -35,7 +35,6 @@ DBEditor::DBEditor(QWidget *parent, const char *name)
     : DBEditorBase(parent, name, true)
 {
     lock->setIconSet(YMRResource::loadIconSet(QStringLiteral("lock")));
-    YMRPIM::refuseBar(memo);
 }
 
 DBEditor::~DBEditor() = default;

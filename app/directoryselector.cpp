@@ -3,6 +3,7 @@
 #include "filedialog/ymfiledialog.h"
 #include "pim/ymrpim.h"
 #include "qpe/global.h"
+#include "qpe/qpeglobal.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrpushbutton.h"
@@ -55,7 +56,7 @@ QString DirectorySelector::path(int index) const
 {
     switch (index) {
     case 0: return withoutFinalSeparator(YMRApplication::documentDir());
-    case 1: return withoutFinalSeparator(QDir::homePath());
+    case 1: return withoutFinalSeparator(Qpe::userRoot());
     case 2:
         return withoutFinalSeparator(
             Global::applicationFileName(YMRPIM::applicationName(), QString()));

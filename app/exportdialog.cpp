@@ -7,6 +7,7 @@
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
 #include "qpe/qpeapplication.h"
+#include "qpe/qpeglobal.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
@@ -192,7 +193,7 @@ QString ExportDialog::exportFileName(const QString &baseName)
 {
     Config cfg = appSettings();
     cfg.setGroup(group);
-    const QString start = cfg.readEntry(QStringLiteral("path"), QDir::homePath());
+    const QString start = cfg.readEntry(QStringLiteral("path"), Qpe::userRoot());
     for (;;) {
         QString name = YMFileDialog::getSaveFileName(
             start, tr("All Files (*);;") + tr("CSV Files (*.csv);;"), nullptr, nullptr,

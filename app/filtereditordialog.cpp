@@ -361,7 +361,8 @@ bool FilterEditorDialog::editedCondition(FilterCondition &c)
         break;
     case Amount: {
         auto *edit = valBase->findChild<QLineEdit *>(QStringLiteral("val"));
-        const QString typed = edit->text().trimmed();
+        // a "," is the decimal separator, as in the amount field
+        const QString typed = edit->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
         bool ok = typed.isEmpty();
         const double value = ok ? 0.0 : typed.toDouble(&ok);
         if (!ok || !std::isfinite(value)) {

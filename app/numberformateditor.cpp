@@ -73,7 +73,8 @@ QStringList NumberFormatEditor::codes() const
 double NumberFormatEditor::sampleValue(const QString &text)
 {
     bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
+    // a "," can only be meant as the decimal separator: no group separators here
+    const double value = text.trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
     return ok && std::isfinite(value) ? value : 0.0;
 }
 

@@ -3,6 +3,7 @@
 #include "remindereditor.h"
 #include "taskeditor.h"
 #include "pim/pimreminder.h"
+#include "pim/pimtextedit.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
@@ -39,11 +40,10 @@ TaskDialog::TaskDialog(QWidget *parent, const char *name)
     m_tabs->setTabFlags(45);
     m_tabs->setTabPosition(YMRMainWindow::isPortrait() ? 0 : 2);
     m_editor = new TaskEditor(m_tabs, "editor");
-    m_memo = new QPlainTextEdit(m_tabs);
+    m_memo = new PIMTextEdit(m_tabs);
     m_memo->setObjectName(QStringLiteral("memo"));
     m_memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_memo->setWordWrapMode(QTextOption::WrapAnywhere);
-    YMRPIM::refuseBar(m_memo);
     m_reminder = new ReminderEditor(m_tabs, "reminder");
     m_tabs->addTab(m_editor, tr("Expense"), YMRResource::loadIconSet(QStringLiteral("lock")));
     m_tabs->addTab(m_memo, tr("Memo"), YMRResource::loadIconSet(QStringLiteral("info")));

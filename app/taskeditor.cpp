@@ -30,9 +30,25 @@ QLocale amountLocale()
     return c;
 }
 
+// The field takes no group separators, so a "," typed or pasted can only be
+// meant as the decimal separator: it becomes the stored ".".
+class AmountValidator : public QDoubleValidator
+{
+public:
+    explicit AmountValidator(QObject *parent)
+        : QDoubleValidator(0.0, 999999999.0, 2, parent)
+    {
+    }
+    State validate(QString &input, int &pos) const override
+    {
+        input.replace(QLatin1Char(','), QLatin1Char('.'));
+        return QDoubleValidator::validate(input, pos);
+    }
+};
+
 QDoubleValidator *makeAmountValidator(QObject *parent)
 {
-    auto *v = new QDoubleValidator(0.0, 999999999.0, 2, parent);
+    auto *v = new AmountValidator(parent);
     v->setNotation(QDoubleValidator::StandardNotation);
     v->setLocale(amountLocale());
     return v;

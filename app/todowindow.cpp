@@ -1,6 +1,7 @@
 #include "todowindow.h"
 
 #include "pim/dbmanager.h"
+#include "pim/pimtextedit.h"
 #include "pim/task.h"
 #include "pim/tasklistview.h"
 #include "pim/taskmanager.h"
@@ -53,12 +54,11 @@ ToDoWindow::ToDoWindow()
     m_list->setPaging(true);
     applyListOptions();
 
-    m_pane = new QPlainTextEdit(central);
+    m_pane = new PIMTextEdit(central);
     m_pane->setObjectName(QStringLiteral("comment"));
     m_pane->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_pane->setWordWrapMode(QTextOption::WrapAnywhere);
     m_pane->setFixedHeight(4 * m_pane->fontMetrics().lineSpacing() + 2 * m_pane->frameWidth());
-    YMRPIM::refuseBar(m_pane);
 
     // a failed save is told here, not in a box that would take the keys typed
     m_saveNotice = new QLabel(central);

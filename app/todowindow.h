@@ -251,6 +251,7 @@ private:
     // a Hide came since the open book was opened
     bool m_hiddenSinceOpen = true;
     bool m_inBooks = false;
+    bool m_shownOnce = false;
     int m_keys[10] = {};
     bool m_busy = false;
     AlertDialog *m_alertDialog = nullptr;

@@ -10,6 +10,7 @@
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
+#include "qpe/qpeglobal.h"
 #include "qt/ymrdialog.h"
 
 #include <QDateTime>
@@ -40,7 +41,8 @@ DBRecord *ToDoWindow::createBookRecord(DBManager *index)
 
 DBRecord *ToDoWindow::addBookFiles(DBManager *index)
 {
-    static QString kept = QDir::homePath();
+    // the platform's home: the program may run with a home of its own
+    static QString kept = Qpe::userRoot();
     QString start;
     {
         Config cfg(YMRPIM::applicationName());

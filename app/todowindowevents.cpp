@@ -40,6 +40,13 @@ bool ToDoWindow::event(QEvent *e)
         // after ours) leaves the open book alone
         if (m_manager && !m_hiddenSinceOpen)
             break;
+        // a book named on the command line comes after this Show
+        // (setDocument): it is opened instead of the last book or the books
+        if (!m_shownOnce) {
+            m_shownOnce = true;
+            if (!QPEApplication::startDocument().isEmpty())
+                break;
+        }
         Config cfg(YMRPIM::applicationName());
         cfg.setGroup(QStringLiteral("Options"));
         const QString path = cfg.readEntry(QStringLiteral("book"));
@@ -301,6 +308,12 @@ void ToDoWindow::books()
     // the timers of a Show and of a refused book may both come
     if (m_inBooks)
         return;
+    // a message still up (a refused book) is answered first: the dialog
+    // would cover it
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(400, this, &ToDoWindow::books);
+        return;
+    }
     // the alarm dialog or a record dialog holds a record of the open book
     if (storeInUse()) {
         QTimer::singleShot(400, this, &ToDoWindow::books);

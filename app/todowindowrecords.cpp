@@ -436,6 +436,17 @@ void ToDoWindow::editTask(Task *task)
 {
     if (!task)
         return;
+    // an alarm lists expenses of other books too: a locked one asks for its
+    // password first, as opening it would
+    if (task->manager() && task->manager() != m_manager) {
+        PIMRecordArray *view = m_index->view();
+        for (int i = 0; i < view->count(); ++i) {
+            auto *book = dynamic_cast<DBRecord *>(view->at(i));
+            if (book && samePath(book->path(), task->manager()->fileName())
+                && !DBManager::checkPassword(book))
+                return;
+        }
+    }
     m_busy = true;
     {
         TaskDialog dialog(this);

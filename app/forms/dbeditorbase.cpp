@@ -2,6 +2,7 @@
 
 #include "directoryselector.h"
 
+#include "pim/pimtextedit.h"
 #include "qt/ymrokcancelwidget.h"
 #include "qt/ymrpushbutton.h"
 
@@ -53,7 +54,7 @@ DBEditorBase::DBEditorBase(QWidget *parent, const char *name, bool modal, Qt::Wi
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     auto *box = new QVBoxLayout(GroupBox1);
     box->setContentsMargins(3, 3, 3, 3);
-    memo = new QPlainTextEdit(GroupBox1);
+    memo = new PIMTextEdit(GroupBox1);
     memo->setObjectName(QStringLiteral("memo"));
     memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     memo->setWordWrapMode(QTextOption::WrapAnywhere);

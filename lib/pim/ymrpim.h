@@ -27,10 +27,13 @@ public:
     // Takes the key (first piece) off the list and joins the rest with "=".
     static QString decodeValue(QStringList &pieces);
     // A text stored in a record file cannot hold "|" (it reads back as a
-    // line break): the field (a QLineEdit, an editable YMRComboBox or a
-    // QPlainTextEdit) refuses it where it is typed or pasted, and says so
-    // once per refusal.
+    // line break): the field (a QLineEdit or an editable YMRComboBox; a
+    // multi-line field is a PIMTextEdit) refuses it where it is typed or
+    // pasted, and says so once per refusal.
     static void refuseBar(QWidget *field);
+    // The hint of a refused "|": shown at the field's cursor for a few
+    // seconds, it never takes the keyboard from the field.
+    static void tellBarRefused(QWidget *field);
 
     // "d m y", "d m y h m s", "h m s"; null for invalid values.
     static QString dateToText(const QDate &date);

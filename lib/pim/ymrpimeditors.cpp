@@ -3,6 +3,7 @@
 #include "ymrpim.h"
 
 #include "pimreminder.h"
+#include "pimtextedit.h"
 
 #include "qpe/popupmenu.h"
 #include "qt/ymdatetimeeditor.h"
@@ -14,12 +15,12 @@
 #include "qt/ymrresource.h"
 
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QRegularExpressionValidator>
-#include <QSignalBlocker>
+#include <QScreen>
 #include <QTextCursor>
-#include <QTextDocument>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -66,12 +67,46 @@ YMRListBox *makeListBox(const QString &value, const QString &listName)
     return box;
 }
 
-void tellBarRefused()
-{
-    YMRDialog::warning(YMRPIM::applicationName(), YMRPIM::tr("A text cannot hold \"|\"."));
-}
-
 } // namespace
+
+void YMRPIM::tellBarRefused(QWidget *field)
+{
+    if (!field)
+        return;
+    // A modal box would take the keys typed after the "|": a tooltip-like
+    // label instead, owned by the field so that it goes with it.
+    const QString name = QStringLiteral("YMRPIM hint");
+    auto *hint = field->findChild<QLabel *>(name, Qt::FindDirectChildrenOnly);
+    if (!hint) {
+        hint = new QLabel(field, Qt::ToolTip);
+        hint->setObjectName(name);
+        hint->setAttribute(Qt::WA_ShowWithoutActivating);
+        hint->setForegroundRole(QPalette::ToolTipText);
+        hint->setBackgroundRole(QPalette::ToolTipBase);
+        hint->setAutoFillBackground(true);
+        hint->setFrameStyle(QFrame::Box | QFrame::Plain);
+        hint->setMargin(2);
+        auto *timer = new QTimer(hint);
+        timer->setSingleShot(true);
+        timer->setInterval(4000);
+        QObject::connect(timer, &QTimer::timeout, hint, &QWidget::hide);
+    }
+    hint->setText(tr("A text cannot hold \"|\"."));
+    hint->adjustSize();
+    // above the line typed in, which the next keys continue below
+    const QRect at = field->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    QPoint pos = field->mapToGlobal(at.isValid() ? at.topLeft() : QPoint(0, 0))
+                 - QPoint(0, hint->height() + 2);
+    if (const QScreen *screen = field->screen()) {
+        const QRect room = screen->availableGeometry();
+        pos.setX(qBound(room.left(), pos.x(), qMax(room.left(), room.right() - hint->width())));
+        pos.setY(qBound(room.top(), pos.y(), qMax(room.top(), room.bottom() - hint->height())));
+    }
+    hint->move(pos);
+    hint->show();
+    hint->raise();
+    hint->findChild<QTimer *>()->start();
+}
 
 void YMRPIM::refuseBar(QWidget *field)
 {
@@ -80,25 +115,7 @@ void YMRPIM::refuseBar(QWidget *field)
     if (auto *edit = qobject_cast<QLineEdit *>(field)) {
         edit->setValidator(
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^|]*")), edit));
-        QObject::connect(edit, &QLineEdit::inputRejected, edit, tellBarRefused);
-    } else if (auto *text = qobject_cast<QPlainTextEdit *>(field)) {
-        // Taken out before the text's other users hear of the change (they
-        // connect later); a multi-line edit has no validator.
-        QObject::connect(text, &QPlainTextEdit::textChanged, text, [text] {
-            QTextDocument *doc = text->document();
-            QTextCursor bar = doc->find(QStringLiteral("|"));
-            if (bar.isNull())
-                return;
-            {
-                const QSignalBlocker quiet(text);
-                QTextCursor edit(doc);
-                edit.beginEditBlock();
-                for (; !bar.isNull(); bar = doc->find(QStringLiteral("|"), bar))
-                    bar.removeSelectedText();
-                edit.endEditBlock();
-            }
-            tellBarRefused();
-        });
+        QObject::connect(edit, &QLineEdit::inputRejected, edit, [edit] { tellBarRefused(edit); });
     }
 }
 
@@ -110,10 +127,9 @@ bool YMRPIM::editText(const QString &caption, QString &text)
     auto *box = new QVBoxLayout(&dlg);
     box->setContentsMargins(3, 3, 3, 3);
     box->setSpacing(3);
-    auto *edit = new QPlainTextEdit(&dlg);
+    auto *edit = new PIMTextEdit(&dlg);
     edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     edit->setWordWrapMode(QTextOption::WrapAnywhere);
-    refuseBar(edit);
     box->addWidget(edit);
     auto *close = new YMRPushButton(YMRResource::loadIconSet(QStringLiteral("button_ok")),
                                     tr("Close"), &dlg);

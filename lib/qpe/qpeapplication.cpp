@@ -217,8 +217,7 @@ void QPEApplication::showMainDocumentWidget(QWidget *w, bool nomax)
     } else {
         w->showMaximized();
     }
-    const QString doc = documentArgument(s_argumentsOverride.isEmpty() ? arguments()
-                                                                       : s_argumentsOverride);
+    const QString doc = startDocument();
     // queued: the window handles its Show first
     if (!doc.isEmpty() && w->metaObject()->indexOfMethod("setDocument(QString)") >= 0)
         QMetaObject::invokeMethod(w, "setDocument", Qt::QueuedConnection, Q_ARG(QString, doc));
@@ -229,6 +228,11 @@ QString QPEApplication::documentArgument(const QStringList &args)
     if (args.size() < 2 || args.at(1).isEmpty() || args.at(1).startsWith(QLatin1Char('-')))
         return QString();
     return QFileInfo(args.at(1)).absoluteFilePath();
+}
+
+QString QPEApplication::startDocument()
+{
+    return documentArgument(s_argumentsOverride.isEmpty() ? arguments() : s_argumentsOverride);
 }
 
 void QPEApplication::setArgumentsForTest(const QStringList &args)

@@ -61,6 +61,8 @@ public:
     // The document named by a command line (the first argument unless it is
     // an option), as an absolute path; empty when there is none.
     static QString documentArgument(const QStringList &args);
+    // The document of the program's own command line (or the test's).
+    static QString startDocument();
     // Tests: the command line showMainDocumentWidget() looks at.
     static void setArgumentsForTest(const QStringList &args);
     // A window "shown maximised" fills the screen (the main window keeps its

@@ -17,7 +17,8 @@ namespace {
 double numberOf(const QString &text)
 {
     bool ok = false;
-    const double v = text.toDouble(&ok);
+    // a decimal comma, as the amount field takes one
+    const double v = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
     if (ok || std::isinf(v))
         return v;
     return 0;
@@ -405,7 +406,8 @@ void YMRCalculator::keyPressEvent(QKeyEvent *e)
         case Qt::Key_Asterisk: name = QStringLiteral("b13"); break;
         case Qt::Key_Slash: name = QStringLiteral("b14"); break;
         case Qt::Key_Percent: name = QStringLiteral("b17"); break;
-        case Qt::Key_Period: name = QStringLiteral("b10"); break;
+        case Qt::Key_Period:
+        case Qt::Key_Comma: name = QStringLiteral("b10"); break;
         case Qt::Key_Equal:
         case Qt::Key_Return:
         case Qt::Key_Enter: name = QStringLiteral("b18"); break;

@@ -167,6 +167,15 @@ void YMRDialog::fitWidth()
         resize(width(), heightForWidth(width()));
 }
 
+void YMRDialog::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    // above the window it speaks for, also when that one came up in the
+    // same turn of the event loop
+    raise();
+    activateWindow();
+}
+
 int YMRDialog::exec()
 {
     m_result = -1;

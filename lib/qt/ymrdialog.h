@@ -68,6 +68,9 @@ public:
 public slots:
     void buttonClicked();
 
+protected:
+    void showEvent(QShowEvent *e) override;
+
 private:
     YMRPushButton *setButton(int number, const QString &text, const char *iconName, int flags);
     void fitWidth();

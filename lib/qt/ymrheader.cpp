@@ -227,6 +227,39 @@ void YMRHeader::resizeSection(int section, int size)
 
 // ---- labels ---------------------------------------------------------------
 
+QSize YMRHeader::labelExtent(int section) const
+{
+    int iw = 0;
+    int ih = 0;
+    if (section < int(d->iconSets.size()) && d->iconSets[section]) {
+        const QPixmap pm = smallPixmap(*d->iconSets[section], QIcon::Normal);
+        iw = pm.width() + 2;
+        ih = pm.height() + 6;
+    }
+    const QFontMetrics fm = fontMetrics();
+    ih = qMax(ih, fm.lineSpacing() + 6);
+    const QString text = d->labels[section] ? *d->labels[section] : QString();
+    if (text.isEmpty())
+        iw += 8;
+    else
+        iw = fm.horizontalAdvance(text) + iw + 12;
+    return QSize(iw, ih);
+}
+
+void YMRHeader::changeEvent(QEvent *e)
+{
+    // the section heights were measured in the old font
+    if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) {
+        for (int i = 0; i < d->count; ++i) {
+            const QSize extent = labelExtent(i);
+            d->heights[i] = m_orient == Qt::Horizontal ? extent.height() : extent.width();
+        }
+        updateGeometry();
+        update();
+    }
+    QWidget::changeEvent(e);
+}
+
 int YMRHeader::addLabel(const QString &text, int size)
 {
     const int n = d->count;
@@ -240,25 +273,13 @@ int YMRHeader::addLabel(const QString &text, int size)
     d->heights.resize(d->count);
     d->labels[n] = text;
 
-    int iw = 0;
-    int ih = 0;
-    if (d->iconSets[n]) {
-        const QPixmap pm = smallPixmap(*d->iconSets[n], QIcon::Normal);
-        iw = pm.width() + 2;
-        ih = pm.height() + 6;
-    }
-    const QFontMetrics fm = fontMetrics();
-    ih = qMax(ih, fm.lineSpacing() + 6);
-    if (text.isEmpty())
-        iw += 8;
-    else
-        iw = fm.horizontalAdvance(text) + iw + 12;
+    const QSize extent = labelExtent(n);
     if (size < 0)
-        size = m_orient == Qt::Horizontal ? iw : ih;
+        size = m_orient == Qt::Horizontal ? extent.width() : extent.height();
 
     d->sizes[n] = size;
     d->positions[n] = start;
-    d->heights[n] = m_orient == Qt::Horizontal ? ih : iw;
+    d->heights[n] = m_orient == Qt::Horizontal ? extent.height() : extent.width();
     d->i2s.append(n);
     d->s2i.append(n);
     d->clickable.append(d->clickDefault);

@@ -90,6 +90,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent *e) override;
     void showEvent(QShowEvent *e) override;
+    void changeEvent(QEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
@@ -100,6 +101,7 @@ protected:
 
 private:
     void init(int n);
+    QSize labelExtent(int section) const;   // of the label's text and icon
     void calculatePositions() const;
     int pos(int index) const;   // header coordinate of index, or the end for count
     int pSize(int index) const;

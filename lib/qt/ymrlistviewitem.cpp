@@ -725,9 +725,10 @@ void YMRListViewItem::paintCell(QPainter *p, const QPalette &cg, int column, int
             setText(column, t);
         }
         Column &c = m_columns[size_t(column)];
-        if (c.cutWidth != width || c.text != t || c.dirty) {
+        if (c.cutWidth != width || c.text != t || c.dirty || c.cutFont != p->font()) {
             c.dirty = false;
             c.cutWidth = width;
+            c.cutFont = p->font();
             c.cut = false;
             int s = 2 * r;
             // The picture that is drawn, which a subclass may supply itself.

@@ -2,6 +2,7 @@
 #define YMRLISTVIEWITEM_H
 
 #include <QColor>
+#include <QFont>
 #include <QMetaType>
 #include <QPixmap>
 #include <QPoint>
@@ -116,6 +117,7 @@ private:
         QString text;
         QString cutText;
         std::unique_ptr<QPixmap> pixmap;
+        QFont cutFont;   // the shortened text holds for this font only
         bool cut = false;
         bool dirty = false;
         int cutWidth = 0;

@@ -9,6 +9,7 @@
 
 #include "filedialog/ymfiledialog.h"
 #include "pim/ymrpim.h"
+#include "qpe/qpeglobal.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
 
@@ -290,6 +291,7 @@ void TestCsvExport::fileNamesAndReplacing()
         YMRPIM::selectItem(d->qualifier, QStringLiteral("\""), false);
     };
     const QString dir = booksDir();
+    setSetting("ExportOptions", "path", QString());   // never exported yet
     QFile::remove(dir + "/report.csv");
     QFile::remove(dir + "/report.CSV.csv");
     exportWith(w, plain, {dir + "/report"});
@@ -298,6 +300,8 @@ void TestCsvExport::fileNamesAndReplacing()
     QVERIFY(QFileInfo::exists(dir + "/report.CSV.csv"));
     const auto calls = YMFileDialog::takeScriptedCalls();
     QCOMPARE(calls.at(0).caption, QStringLiteral("Export to CSV"));
+    // the first start: the platform's home, never the real one beside it
+    QCOMPARE(calls.at(0).startDir, Qpe::userRoot());
     QCOMPARE(calls.at(0).fileName, QStringLiteral("export.csv"));
     QCOMPARE(calls.at(0).filter, QStringLiteral("All Files (*);;CSV Files (*.csv);;"));
     // the next start is the last file chosen

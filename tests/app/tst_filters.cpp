@@ -402,7 +402,7 @@ void TestFilters::editorBadAmountRemoveAndEditMode()
         editor.fs->setCurrentItem(2);
         editor.fieldChanged(2);
         // a typed amount that is no number is refused, not stored as 0
-        for (const char *bad : {"12abc", "1,5", "inf", "nan"}) {
+        for (const char *bad : {"12abc", "1,500.5", "inf", "nan"}) {
             YMRDialog::queueAnswer(1);
             type(&editor, "val", QLatin1String(bad));
             editor.btnAdd->click();
@@ -420,9 +420,11 @@ void TestFilters::editorBadAmountRemoveAndEditMode()
         QCOMPARE(editor.result(), 0);
         YMRDialog::takeScriptedBoxes();
 
-        // two conditions, the first taken back into the editing area
-        type(&editor, "val", QStringLiteral("25"));
+        // two conditions, the first taken back into the editing area; a ","
+        // is the decimal separator, as in the amount field
+        type(&editor, "val", QStringLiteral("2,5"));
         editor.btnAdd->click();
+        QCOMPARE(editor.filter().conditions.at(0).amount, 2.5);
         editor.fs->setCurrentItem(4);
         editor.fieldChanged(4);
         type(&editor, "val", QStringLiteral("Rome"));
@@ -431,7 +433,7 @@ void TestFilters::editorBadAmountRemoveAndEditMode()
         editor.list->setCurrentItem(editor.list->firstChild());
         editor.btnRemove->click();
         QCOMPARE(editor.fs->currentItem(), 2);
-        QCOMPARE(editor.valBase->findChild<QLineEdit *>("val")->text(), QStringLiteral("25"));
+        QCOMPARE(editor.valBase->findChild<QLineEdit *>("val")->text(), QStringLiteral("2.5"));
         QCOMPARE(editor.list->childCount(), 1);
         QCOMPARE(editor.list->currentItem()->text(2), QStringLiteral("Rome"));
         editor.btnRemove->click();

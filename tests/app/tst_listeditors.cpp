@@ -180,7 +180,8 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<double>("shown");
         QTest::newRow("number") << "12.5" << 12.5;
-        QTest::newRow("comma") << "12,5" << 0.0;
+        QTest::newRow("decimal comma") << "12,5" << 12.5;
+        QTest::newRow("group separator") << "1,234.5" << 0.0;
         QTest::newRow("text") << "abc" << 0.0;
         QTest::newRow("infinity") << "inf" << 0.0;
         QTest::newRow("nan") << "nan" << 0.0;
@@ -222,11 +223,10 @@ private slots:
             QCOMPARE(c.text->text(), QStringLiteral("$"));
             QCOMPARE(c.formats->currentItem(), 1);
 
-            // "|" cannot be typed into a symbol: it is refused with a word
-            YMRDialog::queueAnswer(1);
+            // "|" cannot be typed into a symbol: it is refused with a hint
             QTest::keyClicks(c.text, QStringLiteral("|x"));
             QCOMPARE(row(c.list, 1)->text(0), QStringLiteral("$x"));
-            QCOMPARE(YMRDialog::takeScriptedBoxes().size(), 1);
+            QVERIFY(c.text->findChild<QWidget *>(QStringLiteral("YMRPIM hint"))->isVisible());
 
             YMRDialog::queueAnswer(2);
             c.btnRemove->click();

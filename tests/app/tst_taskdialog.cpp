@@ -21,6 +21,7 @@
 #include "qt/ymtabwidget.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include "qt/ymdatetimeedit.h"
 #include <QFile>
@@ -225,7 +226,6 @@ private slots:
     void badAmountsAreRefused_data()
     {
         QTest::addColumn<QString>("amount");
-        QTest::newRow("comma") << "12,50";
         QTest::newRow("exponent") << "1e5";
         QTest::newRow("negative") << "-3";
         QTest::newRow("too large") << "1000000000";
@@ -258,12 +258,34 @@ private slots:
         QCOMPARE(a->amount, QStringLiteral("12.5"));
     }
 
+    // Typed or pasted (a paste taken whole or not at all): a "," is the
+    // decimal separator, stored as "."; every other rule holds.
+    void typedAmountKeepsToNumbers_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("decimal comma") << "12,50" << "" << "12.50";
+        QTest::newRow("second separator") << "1,5.2" << "" << "1.52";
+        QTest::newRow("letters, exponent, third decimal") << "1e2,3x.456" << "" << "12.34";
+        QTest::newRow("pasted comma") << "" << "3,5" << "3.5";
+        QTest::newRow("pasted group separator") << "7" << "1,500.00" << "7";
+        QTest::newRow("pasted negative") << "" << "-2,5" << "";
+    }
+
     void typedAmountKeepsToNumbers()
     {
+        QFETCH(QString, typed);
+        QFETCH(QString, pasted);
+        QFETCH(QString, shown);
         TaskEditor page;
-        QTest::keyClicks(page.amount, QStringLiteral("1e2,3x.456"));
+        QTest::keyClicks(page.amount, typed);
+        if (!pasted.isEmpty()) {
+            QApplication::clipboard()->setText(pasted);
+            QTest::keySequence(page.amount, QKeySequence::Paste);
+        }
         QVERIFY(TaskEditor::isValidAmount(page.amount->text()));
-        QCOMPARE(page.amount->text(), QStringLiteral("123.45"));
+        QCOMPARE(page.amount->text(), shown);
         QVERIFY(TaskEditor::isValidAmount(QString()));
         QVERIFY(TaskEditor::isValidAmount(QStringLiteral("999999999.00")));
     }

@@ -19,6 +19,7 @@
 #include "pim/tasklistview.h"
 #include "pim/taskmanager.h"
 #include "qpe/popupmenu.h"
+#include "qpe/qpeglobal.h"
 #include "qt/iconselector.h"
 #include "qt/ymraction.h"
 #include "qt/ymrcombobox.h"
@@ -569,6 +570,8 @@ void TestToDoWindow::foreignFileIsNotTakenIn()
     const QList<YMFileDialog::ScriptedCall> calls = YMFileDialog::takeScriptedCalls();
     QCOMPARE(calls.size(), 1);
     QCOMPARE(calls.at(0).filter, QStringLiteral("Expense Book(*.exp);;All Files(*);;"));
+    // the platform's home, never the real one beside it
+    QCOMPARE(calls.at(0).startDir, Qpe::userRoot());
     QCOMPARE(w.windowTitle(), QStringLiteral("Expense Book : Fresh"));
     QCOMPARE(w.bookIndex()->count(), books + 1);
     QCOMPARE(readAll(notes), text);

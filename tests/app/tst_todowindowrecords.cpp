@@ -7,6 +7,8 @@
 #include "alert.h"
 #include "alertdialog.h"
 #include "customlistdialog.h"
+#include "passworddialog.h"
+#include "passworddialog2.h"
 #include "remindereditor.h"
 #include "taskdialog.h"
 #include "taskeditor.h"
@@ -56,6 +58,8 @@ private slots:
     void reminderRingsSnoozeDismiss();
     void alarmWaitsForTheRecordDialog();
     void alarmOfAnotherBook();
+    void alarmOfALockedBook_data();
+    void alarmOfALockedBook();
 
 private:
     void startWith(ToDoWindow &w, const QString &title);
@@ -74,6 +78,7 @@ void TestToDoWindowRecords::initTestCase()
     // a test function named on the command line is no document to open
     QPEApplication::setArgumentsForTest({QStringLiteral("ymroutlays")});
     qputenv("LANG", "en");
+    PasswordDialog2::installPrompts();
     m_now = QDateTime(QDate(2026, 12, 7), QTime(10, 15, 42));
     AlarmServer::instance()->setClock([this] { return m_now; });
     YMRPIM::saveList(QStringLiteral("types"), {"Lunch", "Taxi"});
@@ -526,6 +531,72 @@ void TestToDoWindowRecords::alarmOfAnotherBook()
     QVERIFY(t);
     QVERIFY(!t->reminder);
     QVERIFY(driver.unexpected.isEmpty());
+}
+
+// "Open" on an expense of a book with a password asks for it, as opening
+// that book would; only the right one shows the expense in the record dialog.
+void TestToDoWindowRecords::alarmOfALockedBook_data()
+{
+    QTest::addColumn<QString>("typed");   // null: the prompt cancelled
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("right password") << "Secret" << true;
+    QTest::newRow("wrong password") << "secret" << false;
+    QTest::newRow("cancelled") << QString() << false;
+}
+
+void TestToDoWindowRecords::alarmOfALockedBook()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, opened);
+    const QString lockedPath = bookPath(QStringLiteral("Locked"));
+    {
+        QFile::remove(lockedPath);
+        TaskManager locked(lockedPath);
+        locked.setPassword(QStringLiteral("Secret"));
+        addWithReminder(&locked, QStringLiteral("Insurance"), 30);
+        QVERIFY(locked.save());
+    }
+    ModalDriver driver;
+    ToDoWindow w;
+    if (!w.bookIndex()->findByPath(lockedPath))
+        addBook(w.bookIndex(), QStringLiteral("Locked"), QStringLiteral("Secret"));
+    w.bookIndex()->save();
+    startWith(w, QStringLiteral("Unlocked"));
+    m_now = m_now.addSecs(31);
+    QString shown;
+    ring(w, driver, [&](AlertDialog *d) {
+        driver.expect("PasswordDialog", [typed](QWidget *p) {
+            if (typed.isNull()) {
+                ModalDriver::reject(p);
+                return;
+            }
+            type(p, "p1", typed);
+            static_cast<PasswordDialog *>(p)->btnOk->click();
+        });
+        if (opened) {
+            driver.expect("TaskDialog", [&shown](QWidget *td) {
+                shown = static_cast<TaskDialog *>(td)->task()->type;
+                ModalDriver::reject(td);
+            });
+        } else {
+            YMRDialog::queueAnswer(1);   // "Access denied."
+        }
+        d->lv->setCurrentItem(d->lv->firstChild());
+        // after this step: the prompt is a step of its own
+        QTimer::singleShot(0, d, [d] {
+            d->PushButton2->click();
+            d->PushButton3->click();   // Dismiss, as without a password
+        });
+    });
+    QCOMPARE(shown, opened ? QStringLiteral("Insurance") : QString());
+    QVERIFY(driver.unexpected.isEmpty());
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QCOMPARE(boxes.size(), opened ? 0 : 1);
+    QCOMPARE(w.manager()->fileName(), bookPath(QStringLiteral("Unlocked")));
+    TaskManager disk(lockedPath);
+    QVERIFY(disk.load());
+    QCOMPARE(disk.records()->count(), 1);
+    QVERIFY(!static_cast<Task *>(disk.records()->at(0))->reminder);
 }
 
 YMR_TEST_MAIN(TestToDoWindowRecords)

@@ -110,13 +110,12 @@ void TestWalkthrough::currencyRowsReadBackAsTyped()
         c->btnNew->click();
         c->text->insert(rouble);
         // "|" parts symbol and format in the stored rows: it is not taken
-        YMRDialog::queueAnswer(1);
-        YMRDialog::queueAnswer(1);
         QTest::keyClicks(c->text, QStringLiteral("|x"));
         c->formats->lineEdit()->clear();
         QTest::keyClicks(c->formats->lineEdit(), QStringLiteral("@#|#.00"));
-        QCOMPARE(YMRDialog::takeScriptedBoxes().size(), 2);
         ModalDriver::reject(d);
+        for (QWidget *field : {static_cast<QWidget *>(c->text), static_cast<QWidget *>(c->formats->lineEdit())})
+            QVERIFY(field->findChild<QWidget *>(QStringLiteral("YMRPIM hint")));
     });
     trigger(w, "lists1");
     QTRY_COMPARE(driver.pending(), 0);

@@ -90,6 +90,9 @@ private slots:
     void endingSavesEverything();
     void killAfterTheIdleSaveLosesNothing();
     void fullDiskAsksAtCloseAndFailsTheExit();
+    void typedBarLeavesTheKeysToTheField();
+    void commandLineOnAFirstStart_data();
+    void commandLineOnAFirstStart();
 };
 
 void TestSession::endingSavesEverything_data()
@@ -170,6 +173,61 @@ void TestSession::fullDiskAsksAtCloseAndFailsTheExit()
     const QByteArray errors = program.process().readAllStandardError();
     QVERIFY2(errors.contains("[Trip]") && errors.contains("no space"), errors.constData());
     QVERIFY(!expensesIn(bookOf(program)).contains(QStringLiteral("42:")));
+}
+
+// "|" is refused where it is typed, and the keys after it stay in the field:
+// no box comes up to take them.
+void TestSession::typedBarLeavesTheKeysToTheField()
+{
+    Program program;
+    const WId main = start(program);
+    QVERIFY(main);
+    QVERIFY(addExpense(program, main, QStringLiteral("9")));
+    QVERIFY(pressKeysIn(main, {"A", "bar", "B", "Return", "l", "i", "n", "e", "space", "t",
+                               "w", "o", "alt+F4"}));
+    QVERIFY(program.ended());
+    QCOMPARE(expensesIn(bookOf(program)), QStringList{"9:AB\nline two"});
+}
+
+// A fresh home and a file named on the command line: a book opens at once;
+// anything else is refused by a message lying above the window, and the
+// books dialog comes only once it is answered.
+void TestSession::commandLineOnAFirstStart_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("book");
+    QTest::newRow("book") << QByteArray("FOLDER\nEND\n") << true;
+    QTest::newRow("not a book") << QByteArray("shopping list\nmilk\n") << false;
+}
+
+void TestSession::commandLineOnAFirstStart()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, book);
+    Program program;
+    const QString file = program.home() + QStringLiteral("/given/Valid.exp");
+    QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+    writeFile(file, bytes);
+    QVERIFY(program.start({file}));
+    const QString books = QStringLiteral("^(Expense Books|Select Expense Book)$");
+    if (book) {
+        QVERIFY(program.window(QStringLiteral("^Expense Book : Valid$")));
+        QTest::qWait(1500);   // the books dialog came after 400 ms
+        QVERIFY(program.gone(books));
+        QCOMPARE(option(program, "book"), file);
+    } else {
+        const WId box = program.window(QStringLiteral("^ymrOutlays \\.\\.\\.$"));
+        QVERIFY(box);
+        QTest::qWait(1500);
+        QVERIFY(program.gone(books));
+        QCOMPARE(run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed(),
+                 QByteArray::number(qulonglong(box)));
+        QVERIFY(pressKeysIn(box, {QStringLiteral("Return")}));
+        QVERIFY(program.window(books));
+        QVERIFY(option(program, "book").isEmpty());
+    }
+    program.process().terminate();
+    QVERIFY(program.process().waitForFinished(WaitMs));
 }
 
 YMR_DESKTOP_TEST_MAIN(TestSession)

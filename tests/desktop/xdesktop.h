@@ -169,7 +169,7 @@ public:
     QString settingsFile() const { return home() + QStringLiteral("/Settings/ymrOutlays.conf"); }
     QProcess &process() { return m_process; }
 
-    bool start()
+    bool start(const QStringList &arguments = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QPE_HOME"), home());
@@ -177,7 +177,7 @@ public:
         m_process.setProcessChannelMode(m_keepErrors ? QProcess::ForwardedOutputChannel
                                                       : QProcess::ForwardedChannels);
         m_process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../app/ymroutlays"),
-                        QStringList());
+                        arguments);
         return m_process.waitForStarted(WaitMs);
     }
 

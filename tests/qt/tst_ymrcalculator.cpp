@@ -106,7 +106,9 @@ void TestYMRCalculator::startValues()
     QCOMPARE(YMRCalculator(QStringLiteral("no number")).result(), QStringLiteral("0"));
     QCOMPARE(YMRCalculator(QStringLiteral("inf")).result(), QStringLiteral("0"));
     QCOMPARE(YMRCalculator(qInf()).result(), QStringLiteral("0"));
-    QLineEdit edit(QStringLiteral("1,5"));   // no number in the C form
+    QLineEdit edit(QStringLiteral("1,5"));   // a decimal comma
+    QCOMPARE(YMRCalculator(&edit).result(), QStringLiteral("1.5"));
+    edit.setText(QStringLiteral("1,500.5"));   // no group separators
     QCOMPARE(YMRCalculator(&edit).result(), QStringLiteral("0"));
     edit.setText(QStringLiteral("40.250"));
     YMRCalculator calc(&edit);
@@ -182,6 +184,14 @@ void TestYMRCalculator::keyboardDrivesTheKeys()
     QVERIFY(!again.isVisible());
     QCOMPARE(again.QDialog::result(), int(QDialog::Rejected));
     QCOMPARE(edit.text(), QStringLiteral("1.25"));
+
+    // a decimal comma, typed or in the field it starts from
+    edit.setText(QStringLiteral("2,5"));
+    YMRCalculator comma(&edit);
+    comma.show();
+    QCOMPARE(comma.result(), QStringLiteral("2.5"));
+    QTest::keyClicks(&comma, QStringLiteral("*0,5="));
+    QCOMPARE(comma.result(), QStringLiteral("1.25"));
 }
 
 void TestYMRCalculator::formFitsTheScreen()

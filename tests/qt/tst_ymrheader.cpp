@@ -111,6 +111,16 @@ void TestYMRHeader::sectionsAndLabels()
     QVERIFY(!h.isClickEnabled());
     h.setClickEnabled(true);
     QVERIFY(h.isClickEnabled());
+
+    // the height follows a font grown and shrunk again (zoom in and out)
+    const QFont normal = h.font();
+    QFont zoomed = normal;
+    zoomed.setPointSize(normal.pointSize() * 3);
+    for (const QFont &f : {zoomed, normal}) {
+        h.setFont(f);
+        QCOMPARE(h.sizeHint().height(), QFontMetrics(f).lineSpacing() + 6);
+        QCOMPARE(h.cellHeight(1), QFontMetrics(f).lineSpacing() + 6);
+    }
 }
 
 void TestYMRHeader::positionsAndHitTesting()

@@ -351,6 +351,22 @@ void TestYMRListViewPaint::cutTextFollowsChanges()
     item->setText(0, "Taxi to the airport and back");
     QCOMPARE(paintedCell(item, &lv, w),
              referenceCell(&lv, expectedCut(fm, "Taxi to the airport and back", w, m), w, h));
+
+    // same width and text, a larger font (zoom) and back: cut again each time
+    const QString amount = "1,500.00 RUB";
+    item->setText(0, amount);
+    const int fits = fm.horizontalAdvance(amount) + 2 * m;
+    QCOMPARE(paintedCell(item, &lv, fits), referenceCell(&lv, amount, fits, h));
+    const QFont normal = lv.font();
+    QFont zoomed = normal;
+    zoomed.setPointSize(normal.pointSize() * 2);
+    lv.setFont(zoomed);
+    const QFontMetrics large = cellMetrics(&lv);
+    QVERIFY(large.horizontalAdvance(amount) > fm.horizontalAdvance(amount));
+    QCOMPARE(paintedCell(item, &lv, fits),
+             referenceCell(&lv, expectedCut(large, amount, fits, m), fits, item->height()));
+    lv.setFont(normal);
+    QCOMPARE(paintedCell(item, &lv, fits), referenceCell(&lv, amount, fits, item->height()));
 }
 
 YMR_TEST_MAIN(TestYMRListViewPaint)
