@@ -144,18 +144,16 @@ DataMigration::Result DataMigration::run(QString *error)
                              && out.flush();
         const bool read = in.error() == QFileDevice::NoError && !tooLong;
         if (!written || !read) {
-            out.close();
-            out.remove();
+            YMRPIM::commitNewFile(out, false);
             categories.load();
-            return fail(read ? tr("Cannot write to file:\n%1").arg(out.fileName())
+            return fail(read ? tr("Cannot write to file:\n%1").arg(bookPath + QStringLiteral(".new"))
                              : tr("Cannot read file:\n%1").arg(oldPath));
         }
     }
     in.close();
 
     if (!categories.save()) {
-        out.close();
-        out.remove();
+        YMRPIM::commitNewFile(out, false);
         categories.load();
         return fail(tr("Cannot write to file:\n%1").arg(categories.fileName()));
     }
@@ -163,8 +161,7 @@ DataMigration::Result DataMigration::run(QString *error)
     // the old file goes aside first, so a failure below can put it back
     const QString aside = freeAsidePath(oldPath);
     if (::rename(QFile::encodeName(oldPath).constData(), QFile::encodeName(aside).constData()) != 0) {
-        out.close();
-        out.remove();
+        YMRPIM::commitNewFile(out, false);
         categoryBackup.restore();
         return fail(tr("Cannot rename file:\n%1").arg(oldPath));
     }

@@ -12,6 +12,7 @@
 #include "pim/tasklistview.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QTimer>
 
 #include <cstdio>
@@ -20,6 +21,9 @@ static const char appVersion[] = "3.0";
 
 int Startup::run(int &argc, char **argv)
 {
+    // at a log-out only the program decides what to close (it may keep
+    // running when a save failed)
+    QGuiApplication::setFallbackSessionManagementEnabled(false);
     // settings read with the application object count as well
     reportSetAsideFiles();
     YMRApplication app("ymrOutlays", argc, argv);
@@ -39,7 +43,14 @@ int Startup::run(int &argc, char **argv)
     }
     app.showMainDocumentWidget(&window);
     windowShown();
-    return app.exec();
+    const int status = app.exec();
+    // a book left unsaved (a signal or a log-out ended the program while its
+    // save failed) is said where a script or the session's log sees it
+    if (!window.saveSession()) {
+        std::fprintf(stderr, "%s\n", qPrintable(window.unsavedText()));
+        return status ? status : 1;
+    }
+    return status;
 }
 
 bool Startup::eventFilter(QObject *watched, QEvent *e)

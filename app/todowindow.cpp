@@ -13,6 +13,7 @@
 #include "qt/ymraction.h"
 #include "qt/ymrresource.h"
 
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QSessionManager>
 #include <QSignalBlocker>
@@ -59,8 +60,16 @@ ToDoWindow::ToDoWindow()
     m_pane->setWordWrapMode(QTextOption::WrapAnywhere);
     m_pane->setFixedHeight(4 * m_pane->fontMetrics().lineSpacing() + 2 * m_pane->frameWidth());
 
+    // a failed save is told here, not in a box that would take the keys typed
+    m_saveNotice = new QLabel(central);
+    m_saveNotice->setObjectName(QStringLiteral("saveNotice"));
+    m_saveNotice->setWordWrap(true);
+    m_saveNotice->setStyleSheet(QStringLiteral("color: #b00000;"));
+    m_saveNotice->hide();
+
     box->addWidget(m_list, 0);
     box->addWidget(m_pane, 1);
+    box->addWidget(m_saveNotice, 0);
 
     connect(m_list, &PIMListView::selectionCleared, this, &ToDoWindow::selectionCleared);
     connect(m_list, &PIMListView::selected, this, &ToDoWindow::selected);
@@ -75,13 +84,23 @@ ToDoWindow::ToDoWindow()
     m_idleSave->setSingleShot(true);
     m_idleSave->setInterval(5000);
     connect(m_idleSave, &QTimer::timeout, this, &ToDoWindow::idleSave);
-    // the session manager's call before a log-out: all written, and a
-    // message only where it allows one
+    m_saveRetry = new QTimer(this);
+    m_saveRetry->setSingleShot(true);
+    m_saveRetry->setInterval(30000);
+    connect(m_saveRetry, &QTimer::timeout, this, &ToDoWindow::idleSave);
+    // a user who never pauses still gets a save every minute
+    m_saveDeadline = new QTimer(this);
+    m_saveDeadline->setSingleShot(true);
+    m_saveDeadline->setInterval(60000);
+    connect(m_saveDeadline, &QTimer::timeout, this, &ToDoWindow::idleSave);
+    // the session manager's call before a log-out: all written; when that
+    // fails and it allows a question, the user may keep the program running
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &session) {
-        if (!saveSession() && session.allowsErrorInteraction()) {
-            saveOpenBook();
-            session.release();
-        }
+        if (saveSession() || !session.allowsInteraction())
+            return;
+        if (!confirmEnd())
+            session.cancel();
+        session.release();
     });
 }
 
@@ -89,10 +108,13 @@ ToDoWindow::~ToDoWindow()
 {
     saveCommentState();
     if (m_manager) {
+        disconnect(m_manager, nullptr, this, nullptr);
         m_manager->save();
         delete m_manager;
         m_manager = nullptr;
     }
+    for (TaskManager *store : qAsConst(m_alarmStores))
+        disconnect(store, nullptr, this, nullptr);
     deleteAlarmStores();
     delete m_index;
     delete m_templates;

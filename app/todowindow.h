@@ -8,6 +8,7 @@
 #include <QString>
 
 class AlertDialog;
+class QCloseEvent;
 class DBManager;
 class DBRecord;
 class PIMListView;
@@ -16,6 +17,7 @@ class PIMRecord;
 class Task;
 class PopupMenu;
 class QKeyEvent;
+class QLabel;
 class QPoint;
 class QPlainTextEdit;
 class QTimer;
@@ -66,6 +68,14 @@ public:
     // never while a dialog is up (it may hold a record of the book); tests
     // shorten or fire it.
     QTimer *idleSaveTimer() const { return m_idleSave; }
+    // After a failed save the saves are tried again on this timer; while
+    // changes keep coming, the other one saves a minute after the first.
+    QTimer *saveRetryTimer() const { return m_saveRetry; }
+    QTimer *saveDeadlineTimer() const { return m_saveDeadline; }
+    // Says which book could not be saved and why, while that lasts.
+    QLabel *saveNotice() const { return m_saveNotice; }
+    // The books left unsaved, each with the reason; empty when all are saved.
+    QString unsavedText() const;
     // What the end of a session needs written now, without a question: the
     // open book, the books the alarm dialog holds and the pane setting.
     // False when a book could not be written.
@@ -159,6 +169,8 @@ public slots:
 
 protected:
     bool event(QEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
 
     void checkColumnLists();
@@ -186,6 +198,20 @@ private:
     void zoom(bool in);
     void openBookFile(const QString &path);
     void idleSave();
+    // The one rule for saves on a timer: never while a dialog or pop-up is
+    // up (it may hold a record of the store).
+    bool maySaveNow() const;
+    void storeSaved(bool ok);
+    // Another program changed the book: keep its version or write over it.
+    // False when the user answered neither.
+    bool askOtherVersion(PIMManager *store);
+    // Saves everything; when that fails asks whether to try again or lose
+    // the changes. False when the user keeps the program as it is.
+    bool confirmEnd();
+    // Takes the book's lock; when another program holds it, the user
+    // chooses between the books dialog (false) and opening it anyway.
+    bool claimBook(TaskManager *book, const QString &title);
+    QString storeName(const PIMManager *store) const;
     // Deletes the open store (it saves itself when changed).
     void closeBook();
     // Saves the open book first; false (after telling the user) when that failed.
@@ -240,6 +266,10 @@ private:
     // template names by their item id in the templates menu
     QHash<int, QString> m_templateIds;
     QTimer *m_idleSave = nullptr;
+    QTimer *m_saveRetry = nullptr;
+    QTimer *m_saveDeadline = nullptr;
+    QLabel *m_saveNotice = nullptr;
+    bool m_askingOtherVersion = false;
 };
 
 #endif

@@ -17,10 +17,13 @@
 #include "qt/ymrdialog.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QPointer>
 #include <QTimer>
 
 #include <limits>
@@ -84,7 +87,10 @@ void ToDoWindow::closeBook()
     if (!m_manager)
         return;
     disconnect(m_manager, nullptr, m_idleSave, nullptr);
+    disconnect(m_manager, nullptr, m_saveDeadline, nullptr);
+    m_manager->removeEventFilter(this);
     m_idleSave->stop();
+    m_saveDeadline->stop();
     // the alarm dialog still lists expenses of it: it hands the store back later
     if (m_alertDialog && m_alertDialog->boundStore() == m_manager)
         m_alarmStores.append(m_manager);
@@ -97,16 +103,184 @@ void ToDoWindow::closeBook()
     selectionCleared();
 }
 
+bool ToDoWindow::maySaveNow() const
+{
+    return !storeInUse() && !QApplication::activeModalWidget() && !QApplication::activePopupWidget();
+}
+
+bool ToDoWindow::eventFilter(QObject *watched, QEvent *e)
+{
+    // the save after every eleventh change waits for the idle save when a
+    // dialog is up; the changes that led to it restarted that timer
+    if (watched == m_manager && e->type() == QEvent::Type(PIMManager::AutoSaveEvent)
+        && !maySaveNow())
+        return true;
+    return YMRMainWindow::eventFilter(watched, e);
+}
+
 void ToDoWindow::idleSave()
 {
-    if (!m_manager || !m_manager->isDirty())
+    const bool dirty = m_manager && m_manager->isDirty();
+    bool storesDirty = false;
+    for (const TaskManager *store : qAsConst(m_alarmStores))
+        storesDirty = storesDirty || store->isDirty();
+    if (!dirty && !storesDirty)
         return;
     // a dialog or pop-up may hold a record of the book: later
-    if (storeInUse() || QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
-        m_idleSave->start();
+    if (!maySaveNow()) {
+        if (dirty)
+            m_idleSave->start();
+        else
+            m_saveRetry->start();
         return;
     }
-    m_manager->save();
+    if (dirty)
+        m_manager->save();
+    // books the alarm dialog let go of while their save failed
+    const QList<TaskManager *> stores = m_alarmStores;
+    for (TaskManager *store : stores) {
+        if (store->isDirty() && store->save()) {
+            m_alarmStores.removeOne(store);
+            delete store;
+        }
+    }
+}
+
+void ToDoWindow::storeSaved(bool ok)
+{
+    auto *store = qobject_cast<PIMManager *>(sender());
+    if (!store)
+        return;
+    if (ok) {
+        if (store == m_manager)
+            m_saveDeadline->stop();
+        if (unsavedText().isEmpty()) {
+            m_saveRetry->stop();
+            m_saveNotice->hide();
+        }
+        return;
+    }
+    // told once for as long as the failure lasts, and tried again
+    m_saveNotice->setText(tr("Expense Book [%1] was not saved: %2.\n"
+                             "It is tried again every %3 seconds.")
+                              .arg(storeName(store), store->saveFailure())
+                              .arg(m_saveRetry->interval() / 1000));
+    m_saveNotice->show();
+    if (!m_saveRetry->isActive())
+        m_saveRetry->start();
+    if (store == m_manager && store->changedElsewhere() && !m_askingOtherVersion) {
+        QPointer<PIMManager> changed(store);
+        QTimer::singleShot(0, this, [this, changed] {
+            if (changed && changed == m_manager && changed->changedElsewhere() && maySaveNow())
+                askOtherVersion(changed);
+        });
+    }
+}
+
+QString ToDoWindow::storeName(const PIMManager *store) const
+{
+    const DBRecord *record = m_index->findByPath(store->fileName());
+    return record && !record->title().isEmpty() ? record->title()
+                                                : QFileInfo(store->fileName()).fileName();
+}
+
+QString ToDoWindow::unsavedText() const
+{
+    QStringList lines;
+    QList<TaskManager *> stores = m_alarmStores;
+    if (m_manager)
+        stores.prepend(m_manager);
+    for (const TaskManager *store : qAsConst(stores)) {
+        if (store->isDirty() && !store->saveFailure().isEmpty())
+            lines << tr("Expense Book [%1] (%2) was not saved: %3")
+                         .arg(storeName(store), store->fileName(), store->saveFailure());
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool ToDoWindow::askOtherVersion(PIMManager *store)
+{
+    if (m_askingOtherVersion)
+        return false;
+    m_askingOtherVersion = true;
+    const int answer = YMRDialog::message2(
+        YMRPIM::applicationName(),
+        tr("Expense Book [%1] was changed by another program after it was opened here.\n"
+           "Keep the other version (the changes made here since the last save are lost) "
+           "or write over it?").arg(storeName(store)),
+        "dialog_warning", tr("Keep Other"), "fileopen", tr("Write Over"), "filesave", 0, 0);
+    m_askingOtherVersion = false;
+    if (answer == 1) {
+        // records a dialog holds stay as they are until it lets go
+        if (store == m_manager && !storeInUse()) {
+            store->load();
+            m_list->init();
+        }
+        store->forgetChanges();
+        if (unsavedText().isEmpty()) {
+            m_saveRetry->stop();
+            m_saveNotice->hide();
+        }
+    } else if (answer == 2) {
+        store->overwriteChanges();
+        store->save();
+    }
+    return answer == 1 || answer == 2;
+}
+
+bool ToDoWindow::confirmEnd()
+{
+    for (;;) {
+        if (saveSession())
+            return true;
+        TaskManager *failed = m_manager && m_manager->isDirty() ? m_manager : nullptr;
+        for (TaskManager *store : qAsConst(m_alarmStores))
+            failed = failed ? failed : (store->isDirty() ? store : nullptr);
+        if (!failed)
+            return true;
+        if (failed->changedElsewhere()) {
+            if (!askOtherVersion(failed))
+                return false;
+            continue;
+        }
+        const int answer = YMRDialog::message3(
+            YMRPIM::applicationName(),
+            tr("Expense Book [%1] could not be saved: %2.\n"
+               "Try again, or close it and lose the changes?")
+                .arg(storeName(failed), failed->saveFailure()),
+            "dialog_critical", tr("Try Again"), "reload", tr("Lose Changes"), "delete",
+            tr("Cancel"), "button_cancel", 1, 3);
+        if (answer == 1)
+            continue;
+        if (answer != 2)
+            return false;
+        // the book is about to go; a dialog may still hold its records
+        failed->forgetChanges();
+    }
+}
+
+void ToDoWindow::closeEvent(QCloseEvent *e)
+{
+    // under a signal nobody can answer: the program ends, and says what it lost
+    if (!QPEApplication::isEndingSession() && !confirmEnd()) {
+        e->ignore();
+        return;
+    }
+    YMRMainWindow::closeEvent(e);
+}
+
+bool ToDoWindow::claimBook(TaskManager *book, const QString &title)
+{
+    QString holder;
+    if (book->lockFile(&holder))
+        return true;
+    const int answer = YMRDialog::message2(
+        YMRPIM::applicationName(),
+        tr("Expense Book [%1] is open in another program:\n%2\n"
+           "Changes made in both would overwrite each other. Open it anyway?")
+            .arg(title, holder),
+        "dialog_warning", tr("Books"), "books", tr("Open Anyway"), "fileopen", 1, 1);
+    return answer == 2;
 }
 
 bool ToDoWindow::saveSession()
@@ -123,7 +297,8 @@ bool ToDoWindow::saveOpenBook()
     if (!m_manager || m_manager->save())
         return true;
     YMRDialog::critical(YMRPIM::applicationName(),
-                        tr("Cannot write to file:\n%1").arg(m_manager->fileName()));
+                        tr("Cannot write to file:\n%1").arg(m_manager->fileName())
+                            + QLatin1Char('\n') + m_manager->saveFailure());
     return false;
 }
 
@@ -148,6 +323,9 @@ void ToDoWindow::books()
         QTimer::singleShot(400, this, &ToDoWindow::books);
         return;
     }
+    // the book goes only once it is saved or the user lets its changes go
+    if (!confirmEnd())
+        return;
     m_inBooks = true;
     removeBookSetting();
     QString path;
@@ -170,6 +348,9 @@ void ToDoWindow::books()
 
 void ToDoWindow::openBookFile(const QString &requested)
 {
+    // the open book goes only once it is saved or the user lets its changes go
+    if (m_manager && !confirmEnd())
+        return;
     removeBookSetting();
     closeBook();
 
@@ -224,6 +405,11 @@ void ToDoWindow::openBookFile(const QString &requested)
         QTimer::singleShot(400, this, &ToDoWindow::books);
         return;
     }
+    if (!claimBook(book, chosen->title())) {
+        delete book;
+        QTimer::singleShot(400, this, &ToDoWindow::books);
+        return;
+    }
     if (book->isDamaged()) {
         // what could be read opens; the whole file stays beside it for mending
         const QString copy = book->damagedCopyName();
@@ -246,6 +432,12 @@ void ToDoWindow::openBookFile(const QString &requested)
     // every change, and a sort or filter change, puts the idle save off
     connect(book, &PIMManager::changed, m_idleSave, qOverload<>(&QTimer::start));
     connect(book, &PIMManager::updated, m_idleSave, qOverload<>(&QTimer::start));
+    connect(book, &PIMManager::changed, m_saveDeadline, [this] {
+        if (!m_saveDeadline->isActive())
+            m_saveDeadline->start();
+    });
+    connect(book, &PIMManager::saved, this, &ToDoWindow::storeSaved, Qt::UniqueConnection);
+    book->installEventFilter(this);
     m_list->setManager(book, true);
     m_list->readCurrencyFormats();
     m_list->readDateFormats();

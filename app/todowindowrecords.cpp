@@ -341,8 +341,11 @@ void ToDoWindow::freeManager(PIMManager *store)
     if (!store || store == m_manager)
         return;
     auto *book = qobject_cast<TaskManager *>(store);
-    if (book && m_alarmStores.removeOne(book))
+    // one whose save fails stays, and is tried again with the open book
+    if (book && m_alarmStores.contains(book) && book->save()) {
+        m_alarmStores.removeOne(book);
         delete book;
+    }
 }
 
 TaskManager *ToDoWindow::takeAlarmStore(const QString &path)
@@ -391,8 +394,15 @@ void ToDoWindow::getTask(Task **task, const QString &uid)
         if (open || !QFileInfo::exists(path))
             continue;
         auto *store = new TaskManager(path, false, false);
-        store->load();
+        // a book that did not read whole is never adopted, so never saved
+        if (!store->load()) {
+            store->forgetChanges();
+            delete store;
+            continue;
+        }
         if ((*task = dynamic_cast<Task *>(store->findRecord(uid)))) {
+            store->lockFile();
+            connect(store, &PIMManager::saved, this, &ToDoWindow::storeSaved);
             m_alarmStores.append(store);
             return;
         }

@@ -7,6 +7,7 @@
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
 #include "qpe/boundedfile.h"
+#include "qpe/filereplacer.h"
 #include "qpe/global.h"
 #include "qpe/qpeglobal.h"
 
@@ -491,7 +492,9 @@ bool PCLink::handleMessage(const QByteArray &payload)
 void PCLink::handleAnnounce(const QString &destination, const QString &sizeText)
 {
     int size = 0;
-    bool ok = !destination.isEmpty() && PCLinkProtocol::parseSize(sizeText, size)
+    // a book another copy of the program has open is refused like any refused path
+    bool ok = !destination.isEmpty() && !PIMManager::heldElsewhere(destination)
+              && PCLinkProtocol::parseSize(sizeText, size)
               && size <= receiveLimit(destination)
               && size <= freeSpace(QFileInfo(YMRPIM::replacedFile(destination)).absolutePath()) - freeSpaceMargin;
     if (ok) {
@@ -552,9 +555,9 @@ bool PCLink::readsBack(const QString &destination) const
     const qint64 limit = receiveLimit(destination);
     const QString name = QFileInfo(destination).fileName();
     if (name.endsWith(bookSuffix) || name == categoryFile || name == exportIndexFile)
-        return PIMTextReader::readsWhole(m_temp.fileName(), limit);
+        return PIMTextReader::readsWhole(FileReplacer::newFileName(m_temp), limit);
     QStringList list;
-    return YMRPIM::readListFile(m_temp.fileName(), list);
+    return YMRPIM::readListFile(FileReplacer::newFileName(m_temp), list);
 }
 
 void PCLink::finishReceive()
@@ -580,10 +583,8 @@ void PCLink::finishReceive()
 
 void PCLink::discardReceive()
 {
-    if (m_temp.isOpen()) {
-        m_temp.close();
-        QFile::remove(m_temp.fileName());
-    }
+    if (m_temp.isOpen())
+        YMRPIM::commitNewFile(m_temp, false);
 }
 
 void PCLink::handleAnswer(bool ok)

@@ -6,6 +6,7 @@
 #include "pimtextwriter.h"
 #include "ymrpim.h"
 #include "qpe/boundedfile.h"
+#include "qpe/filereplacer.h"
 #include "qpe/global.h"
 
 #include <QBuffer>
@@ -16,11 +17,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFuture>
+#include <QLockFile>
+#include <QSysInfo>
 #include <QtConcurrentRun>
 
 #include <climits>
 #include <cstring>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -471,15 +476,135 @@ bool PIMManager::save()
 {
     if (!m_dirty)
         return true;
+    const bool ok = writeFile();
+    if (!m_destroying)
+        emit saved(ok);
+    return ok;
+}
+
+bool PIMManager::writeFile()
+{
+    m_changedElsewhere = false;
+    // opened anyway: the lock is taken over once the other program let go of it
+    if (m_watch && !m_lock)
+        lockFile();
+    const QString target = YMRPIM::replacedFile(fileName());
+    if (m_watch && !m_overwrite) {
+        const FileStamp now = stampOf(target);
+        // a file gone is written anew: nothing of the other program's is lost
+        if (now.exists && !(now == m_stamp)) {
+            m_changedElsewhere = true;
+            m_saveFailure = tr("another program changed the file");
+            return false;
+        }
+    }
     QFile file;
-    if (!YMRPIM::openNewFile(file, fileName()))
+    // only the lock's holder may take another writer's ".new" for stale
+    bool ok = FileReplacer::open(file, fileName(), !m_watch || m_lock);
+    if (ok) {
+        const bool written = m_format == 1 ? saveStream(&file) : saveText(&file);
+        ok = FileReplacer::commit(file, written);
+    }
+    if (!ok) {
+        m_saveFailure = FileReplacer::lastFailureText();
         return false;
-    const bool written = m_format == 1 ? saveStream(&file) : saveText(&file);
-    if (!YMRPIM::commitNewFile(file, written))
-        return false;
+    }
+    m_stamp = stampOf(target);
+    m_overwrite = false;
+    m_saveFailure.clear();
     m_changes = 0;
     m_dirty = false;
     m_offset = m_writtenOffset;
+    return true;
+}
+
+bool PIMManager::FileStamp::operator==(const FileStamp &o) const
+{
+    return exists == o.exists && device == o.device && inode == o.inode && size == o.size
+           && seconds == o.seconds && nanoseconds == o.nanoseconds;
+}
+
+namespace {
+PIMManager::FileStamp stampOfStat(const struct stat &st)
+{
+    PIMManager::FileStamp stamp;
+    // anything but a file is left for the save to refuse as such
+    if (!S_ISREG(st.st_mode))
+        return stamp;
+    stamp.exists = true;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.seconds = st.st_mtim.tv_sec;
+    stamp.nanoseconds = st.st_mtim.tv_nsec;
+    return stamp;
+}
+} // namespace
+
+PIMManager::FileStamp PIMManager::stampOf(int fd)
+{
+    struct stat st;
+    return fd >= 0 && ::fstat(fd, &st) == 0 ? stampOfStat(st) : FileStamp();
+}
+
+PIMManager::FileStamp PIMManager::stampOf(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? stampOfStat(st) : FileStamp();
+}
+
+QString PIMManager::lockFileName(const QString &path)
+{
+    const QFileInfo info(YMRPIM::replacedFile(path));
+    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".lock");
+}
+
+namespace {
+QString holderText(const QLockFile &lock)
+{
+    qint64 pid = 0;
+    QString host, app;
+    if (!lock.getLockInfo(&pid, &host, &app))
+        return QString();
+    return PIMManager::tr("%1 (process %2) on %3").arg(app, QString::number(pid), host);
+}
+} // namespace
+
+bool PIMManager::lockFile(QString *holder)
+{
+    m_watch = true;
+    if (m_lock)
+        return true;
+    std::unique_ptr<QLockFile> lock(new QLockFile(lockFileName(fileName())));
+    // a lock is stale only when its process is gone, however long it is held
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        m_lock = std::move(lock);
+        return true;
+    }
+    if (lock->error() != QLockFile::LockFailedError)
+        return true;   // no lock can be made there (a read-only folder): nobody holds one
+    if (holder)
+        *holder = holderText(*lock);
+    return false;
+}
+
+bool PIMManager::heldElsewhere(const QString &path, QString *holder)
+{
+    QLockFile lock(lockFileName(path));
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0)) {
+        lock.unlock();
+        return false;
+    }
+    qint64 pid = 0;
+    QString host, app;
+    if (lock.error() != QLockFile::LockFailedError || !lock.getLockInfo(&pid, &host, &app))
+        return false;
+    if (pid == QCoreApplication::applicationPid() && host == QSysInfo::machineHostName())
+        return false;
+    if (holder)
+        *holder = holderText(lock);
     return true;
 }
 
@@ -496,8 +621,11 @@ bool PIMManager::load()
     QFile file;
     // a FIFO, a device or a file beyond any real size of its kind is no
     // store: nothing of it is read
-    if (BoundedFile::open(file, fileName(), fileSizeLimit(), QIODevice::Unbuffered) != BoundedFile::Ok)
+    if (BoundedFile::open(file, fileName(), fileSizeLimit(), QIODevice::Unbuffered) != BoundedFile::Ok) {
+        m_stamp = FileStamp();
         return false;
+    }
+    m_stamp = stampOf(file.handle());
     if (m_format == 1)
         loadStream(&file);
     else

@@ -10,6 +10,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+#include <sys/types.h>
 #include <uuid/uuid.h>
 
 class CategoryManager;
@@ -17,6 +20,7 @@ class PIMRecord;
 class PIMTextReader;
 class PIMTextWriter;
 class QDataStream;
+class QLockFile;
 class QIODevice;
 
 // The record store: every record of one record file, a filtered and sorted
@@ -105,6 +109,30 @@ public:
     const QMap<QString, QString> &properties() const { return m_properties; }
 
     bool save();
+    // Why the last save failed ("no space left on the disk", ...); empty
+    // after one that succeeded.
+    QString saveFailure() const { return m_saveFailure; }
+    // The last save found that another program had changed or replaced the
+    // file since this store read or wrote it, and left the file alone.
+    bool changedElsewhere() const { return m_changedElsewhere; }
+    // The next save writes over the file whatever changed it.
+    void overwriteChanges() { m_overwrite = true; }
+    // The user let the changes go: nothing is saved until the next one.
+    void forgetChanges()
+    {
+        m_dirty = false;
+        m_changes = 0;
+    }
+    // One writer per file: takes the lock beside the file and from then on
+    // refuses to save over a file another program changed. False when
+    // another store or program holds the lock; holder then names it. A
+    // store opened anyway saves, but never removes another's ".new".
+    bool lockFile(QString *holder = nullptr);
+    bool hasLock() const { return m_lock != nullptr; }
+    // Another process holds the lock of the file at path.
+    static bool heldElsewhere(const QString &path, QString *holder = nullptr);
+    // The lock file of the file at path: hidden, beside the file a link names.
+    static QString lockFileName(const QString &path);
     virtual bool load();
     // load() for a file read at start-up: one there that cannot be read is
     // set aside (BoundedFile::setAside) and the store starts without it.
@@ -130,6 +158,8 @@ signals:
     void taskSelected(PIMRecord *record);
     void updated();
     void changed();
+    // after each save of a changed store (not from the destructor)
+    void saved(bool ok);
 
 protected:
     virtual PIMRecord *createRecord();
@@ -177,7 +207,22 @@ protected:
     // needs more of its own state than the header lines.
     void saveOnDestroy();
 
+public:
+    // What identifies the content of a file on disk.
+    struct FileStamp {
+        bool exists = false;
+        dev_t device = 0;
+        ino_t inode = 0;
+        qint64 size = 0;
+        qint64 seconds = 0;
+        long nanoseconds = 0;
+        bool operator==(const FileStamp &o) const;
+    };
+
 private:
+    static FileStamp stampOf(int fd);
+    static FileStamp stampOf(const QString &path);
+    bool writeFile();
     bool copyRecordPart(PIMTextWriter &out);
     bool copyRecordPart(QIODevice *device);
     void readRecords(PIMTextReader &in, bool keepText);
@@ -223,6 +268,13 @@ private:
     bool m_damaged = false;
     bool m_destroySaved = false;
     bool m_destroying = false;
+    QString m_saveFailure;
+    bool m_changedElsewhere = false;
+    bool m_overwrite = false;
+    // the file as last read or written, compared before a save once watched
+    bool m_watch = false;
+    FileStamp m_stamp;
+    std::unique_ptr<QLockFile> m_lock;
     // The subclass's own header lines as of its last change or load.
     QByteArray m_subclassHeader;
     // The text of the file as loaded: records that have not changed since

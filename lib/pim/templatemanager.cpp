@@ -2,11 +2,11 @@
 
 #include "pimrecord.h"
 #include "taskmanager.h"
+#include "ymrpim.h"
 
 #include "qpe/boundedfile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QTextStream>
 
 namespace {
@@ -124,8 +124,8 @@ bool TemplateManager::save(const QStringList &names)
     m_nameList = names;
     // Written aside and then put in place, so a failed write keeps the old
     // index.
-    QSaveFile file(indexFileName());
-    if (!file.open(QIODevice::WriteOnly))
+    QFile file;
+    if (!YMRPIM::openNewFile(file, indexFileName()))
         return false;
     {
         QTextStream out(&file);
@@ -141,9 +141,9 @@ bool TemplateManager::save(const QStringList &names)
         }
         out.flush();
         if (out.status() != QTextStream::Ok) {
-            file.cancelWriting();
+            YMRPIM::commitNewFile(file, false);
             return false;
         }
     }
-    return file.commit() && m_store->save();
+    return YMRPIM::commitNewFile(file, true) && m_store->save();
 }

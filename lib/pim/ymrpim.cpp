@@ -2,6 +2,7 @@
 
 #include "pimtextreader.h"
 #include "qpe/boundedfile.h"
+#include "qpe/filereplacer.h"
 #include "qpe/global.h"
 #include "qpe/qpeapplication.h"
 #include "qt/ymrcombobox.h"
@@ -410,68 +411,17 @@ bool YMRPIM::saveList(const QString &name, const QStringList &list)
 
 QString YMRPIM::replacedFile(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isSymLink())
-        return path;
-    // saves go to the file the link names, and the link stays
-    const QString target = info.canonicalFilePath();
-    return target.isEmpty() ? info.symLinkTarget() : target;
+    return FileReplacer::replacedFile(path);
 }
 
 bool YMRPIM::openNewFile(QFile &file, const QString &path)
 {
-    const QString target = replacedFile(path);
-    const QString newPath = target + QStringLiteral(".new");
-    // Whatever already sits at that name goes first: a stale file, or a
-    // symbolic link planted there to have the save write through it. The
-    // exclusive create then fails on anything that takes its place, a link
-    // included (O_CREAT | O_EXCL never follows one); a folder stays and fails.
-    if (::unlink(QFile::encodeName(newPath).constData()) != 0 && errno != ENOENT)
-        return false;
-    file.setFileName(newPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return false;
-    // the new file takes the old one's permission bits and, where allowed,
-    // its owner: a private book stays private
-    struct stat st;
-    if (::stat(QFile::encodeName(target).constData(), &st) == 0) {
-        const int fd = file.handle();
-        if (::fchown(fd, st.st_uid, st.st_gid) != 0)
-            (void)!::fchown(fd, uid_t(-1), st.st_gid);
-        if (::fchmod(fd, st.st_mode & 07777) != 0) {
-            file.close();
-            QFile::remove(file.fileName());
-            return false;
-        }
-    }
-    return true;
+    return FileReplacer::open(file, path);
 }
 
 bool YMRPIM::commitNewFile(QFile &file, bool written)
 {
-    const QString newPath = file.fileName();
-    const QString target = newPath.left(newPath.size() - 4);
-    // the bytes reach the disk before the new file takes the old one's
-    // place: after a power loss the old file or the new one is there,
-    // never an empty one
-    bool ok = written && file.flush() && ::fsync(file.handle()) == 0;
-    file.close();
-    // rename() puts the new file in the old one's place in one step: the
-    // file is never missing, and a failure leaves the old file as it was
-    ok = ok && file.error() == QFileDevice::NoError
-         && ::rename(QFile::encodeName(newPath).constData(), QFile::encodeName(target).constData()) == 0;
-    if (!ok) {
-        QFile::remove(newPath);
-        return false;
-    }
-    // and the folder, so that the rename itself survives a power loss
-    const int dir = ::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
+    return FileReplacer::commit(file, written);
 }
 
 QString YMRPIM::listPath(const QString &name)

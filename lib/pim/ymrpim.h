@@ -96,13 +96,16 @@ public:
     // save replaces: path, or the file a symbolic link at path names.
     static QString replacedFile(const QString &path);
     // Creates "<replaced file>.new" afresh (anything at that name is removed
-    // first, and nothing is ever written through a link there), with the
-    // permission bits and (where allowed) the owner of the file it is to
-    // replace.
+    // first, and nothing is ever written through a link there), owner-only
+    // until it has the permission bits and (where allowed) the owner of the
+    // file it is to replace. A file or folder without any write permission
+    // is refused as read-only. The QFile has no file name afterwards: end
+    // it with commitNewFile(), with written false to discard it.
     static bool openNewFile(QFile &file, const QString &path);
     // Ends that write: when it went well, forces the bytes to disk, puts the
     // file in the old one's place in one step and makes the rename durable;
-    // otherwise removes it. True when the new file is in place.
+    // otherwise removes it. True when the new file is in place. Both go
+    // through FileReplacer, which tells why the last one failed.
     static bool commitNewFile(QFile &file, bool written);
 
     static QString &replaceAll(const QString &pattern, const QString &replacement, QString &text);

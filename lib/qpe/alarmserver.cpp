@@ -1,5 +1,6 @@
 #include "alarmserver.h"
 #include "boundedfile.h"
+#include "filereplacer.h"
 #include "qcopchannel.h"
 #include "qpeglobal.h"
 
@@ -11,7 +12,6 @@
 #include <QFileSystemWatcher>
 #include <QPointer>
 #include <QBuffer>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -273,19 +273,15 @@ void AlarmServer::load()
 
 bool AlarmServer::save() const
 {
-    QSaveFile f(m_file);
-    if (!f.open(QIODevice::WriteOnly)) {
-        qWarning("AlarmServer: cannot write %s", qPrintable(m_file));
-        return false;
-    }
+    QByteArray text;
     for (const Alarm &a : m_alarms) {
-        QByteArray line = a.when.toString(Qt::ISODate).toLatin1();
-        line += '\t' + encodeField(a.channel) + '\t' + encodeField(a.message) + '\t'
+        text += a.when.toString(Qt::ISODate).toLatin1();
+        text += '\t' + encodeField(a.channel) + '\t' + encodeField(a.message) + '\t'
               + QByteArray::number(a.data) + '\n';
-        f.write(line);
     }
-    if (f.commit())
+    if (FileReplacer::write(m_file, text))
         return true;
-    qWarning("AlarmServer: cannot write %s", qPrintable(m_file));
+    qWarning("AlarmServer: cannot write %s: %s", qPrintable(m_file),
+             qPrintable(FileReplacer::lastFailureText()));
     return false;
 }

@@ -1,9 +1,9 @@
 #include "categories.h"
 #include "boundedfile.h"
+#include "filereplacer.h"
 #include "qpeglobal.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QSet>
 
 #include <climits>
@@ -119,8 +119,8 @@ bool Categories::load(const QString &fileName)
 
 bool Categories::save(const QString &fileName) const
 {
-    QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly))
+    QFile f;
+    if (!FileReplacer::open(f, fileName))
         return false;
     QTextStream out(&f);
     out.setCodec("UTF-8");
@@ -129,7 +129,7 @@ bool Categories::save(const QString &fileName) const
             << escape(e.label) << '\n';
     }
     out.flush();
-    return f.commit();
+    return FileReplacer::commit(f, out.status() == QTextStream::Ok);
 }
 
 QStringList Categories::labels(const QString &app, bool includeGlobal) const

@@ -23,6 +23,7 @@
 namespace {
 
 bool s_keepRunning = false;
+bool s_endingSession = false;
 QPointer<QWidget> s_mainWidget;
 QSize s_screen;      // emulated size; invalid in native mode
 bool s_screenRead = false;
@@ -300,8 +301,14 @@ void QPEApplication::endSessionOnSignals()
     connect(m_signals, &UnixSignalNotifier::received, this, &QPEApplication::endSession);
 }
 
+bool QPEApplication::isEndingSession()
+{
+    return s_endingSession;
+}
+
 void QPEApplication::endSession()
 {
+    s_endingSession = true;
     // each closes as its user would close it; the code that opened it goes
     // on once the loops unwind
     for (int left = 100; left > 0; --left) {
@@ -319,6 +326,7 @@ void QPEApplication::endSession()
     if (s_mainWidget)
         s_mainWidget->close();
     quit();
+    s_endingSession = false;
 }
 
 void QPEApplication::openAppChannel()

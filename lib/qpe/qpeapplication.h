@@ -81,6 +81,8 @@ public:
     // Ctrl+C) end the program as closing its main window does: see
     // endSession().
     void endSessionOnSignals();
+    // True while endSession() closes the windows: nobody is there to answer.
+    static bool isEndingSession();
 
     // <root>/Settings/qpe.conf: its Time and Date values changing makes the
     // signals below; so do "clockChange(bool)", "setDateFormat(DateFormat)"

@@ -89,6 +89,7 @@ private slots:
     void endingSavesEverything_data();
     void endingSavesEverything();
     void killAfterTheIdleSaveLosesNothing();
+    void fullDiskAsksAtCloseAndFailsTheExit();
     void typedBarLeavesTheKeysToTheField();
     void commandLineOnAFirstStart_data();
     void commandLineOnAFirstStart();
@@ -144,6 +145,34 @@ void TestSession::killAfterTheIdleSaveLosesNothing()
     program.process().kill();
     QVERIFY(program.process().waitForFinished(WaitMs));
     QCOMPARE(expensesIn(bookOf(program)), both);
+}
+
+void TestSession::fullDiskAsksAtCloseAndFailsTheExit()
+{
+    Program program;
+    program.m_keepErrors = true;
+    // every file it replaces finds the disk full
+    qputenv("YMR_SPACE_LEFT", "0");
+    const WId main = start(program);
+    qunsetenv("YMR_SPACE_LEFT");
+    QVERIFY(main);
+    QVERIFY(addExpense(program, main, QStringLiteral("42")));
+    // closing asks; Escape keeps the program and its change
+    QVERIFY(pressKeysIn(main, {QStringLiteral("alt+F4")}));
+    const QString question = QStringLiteral("^ymrOutlays \\.\\.\\.$");
+    const WId box = program.window(question);
+    QVERIFY(box);
+    QVERIFY(pressKeysIn(box, {QStringLiteral("Escape")}));
+    QVERIFY(program.gone(question));
+    QCOMPARE(program.process().state(), QProcess::Running);
+    // a signal: nobody to ask, so the exit fails and says why
+    QVERIFY(::kill(pid_t(program.process().processId()), SIGTERM) == 0);
+    QVERIFY(waitFor([&] { return program.process().state() == QProcess::NotRunning; }));
+    QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
+    QVERIFY(program.process().exitCode() != 0);
+    const QByteArray errors = program.process().readAllStandardError();
+    QVERIFY2(errors.contains("[Trip]") && errors.contains("no space"), errors.constData());
+    QVERIFY(!expensesIn(bookOf(program)).contains(QStringLiteral("42:")));
 }
 
 // "|" is refused where it is typed, and the keys after it stay in the field:

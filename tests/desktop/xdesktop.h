@@ -174,7 +174,8 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QPE_HOME"), home());
         m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_process.setProcessChannelMode(m_keepErrors ? QProcess::ForwardedOutputChannel
+                                                      : QProcess::ForwardedChannels);
         m_process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../app/ymroutlays"),
                         arguments);
         return m_process.waitForStarted(WaitMs);
@@ -217,6 +218,9 @@ private:
 
     QTemporaryDir m_home{ymrtest::userRoot().path() + QStringLiteral("/programXXXXXX")};
     QProcess m_process;
+public:
+    // Its standard error is kept for the test to read, not passed on.
+    bool m_keepErrors = false;
 };
 
 class Session

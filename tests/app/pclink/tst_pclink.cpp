@@ -6,6 +6,7 @@
 #include "pclinkprotocol.h"
 #include "pclinkserver.h"
 #include "pclinktestutil.h"
+#include "lockholder.h"
 
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
@@ -197,6 +198,7 @@ private slots:
     void refusedRequests();
     void refusedAnnounces_data();
     void refusedAnnounces();
+    void bookOpenInAnotherProgramIsRefused();
     void splitAndCoalesced();
     void exactBytesOfRequest();
     void exactBytesOfSend();
@@ -431,6 +433,37 @@ void TestPCLink::refusedAnnounces()
     QVERIFY(QDir(p.deviceHome.app()).entryList(QDir::Files).isEmpty());
     QVERIFY(!QFile::exists("/etc/ymr-test.conf"));
     QVERIFY(p.client.isConnected());
+}
+
+// A book another copy of the program holds open is refused as a refused
+// path is; once that copy is gone (killed, its lock stale) it is replaced.
+void TestPCLink::bookOpenInAnotherProgramIsRefused()
+{
+    Pair p;
+    QVERIFY(p.open());
+    const QString target = p.device->resolvePath("[A]Trip.exp");
+    writeFile(target, "old book");
+    p.device->setBookPaths({target});
+    const QString source = p.clientHome.app() + "/Trip.exp";
+    writeFile(source, "new book");
+    const pid_t holder = holdLockInChild(PIMManager::lockFileName(target));
+    QVERIFY(holder > 0);
+
+    Recorder client(&p.client), device(p.device.data());
+    p.client.sendFile(source, "[A]Trip.exp");
+    QTRY_COMPARE(client.events, QStringList{"sendingFileFailed"});
+    QTRY_COMPARE(device.events, QStringList{"receiveFileFailed"});
+    QCOMPARE(readFile(target), QByteArray("old book"));
+    QVERIFY(!QFile::exists(target + ".new"));
+    QVERIFY(p.client.isConnected());
+
+    killLockHolder(holder);
+    client.events.clear();
+    device.events.clear();
+    p.client.sendFile(source, "[A]Trip.exp");
+    QTRY_VERIFY_WITH_TIMEOUT(client.ended() && device.ended(), 10000);
+    QCOMPARE(device.events.last(), "receiveFileFinished:" + target);
+    QCOMPARE(readFile(target), QByteArray("new book"));
 }
 
 // The same input to an answering link cut in two at every byte: an

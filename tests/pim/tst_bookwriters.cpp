@@ -1,0 +1,205 @@
+#include "ymrtest.h"
+
+#include "filebytes.h"
+#include "lockholder.h"
+
+#include "pim/task.h"
+#include "pim/taskmanager.h"
+#include "qpe/filereplacer.h"
+#include "qt/ymrapplication.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+// A book's save never fails silently and never writes over what another
+// program wrote: one writer per book through a lock, the file compared
+// with what was last read or written before each save.
+class TestBookWriters : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void cleanup() { FileReplacer::setSpaceLeft(-1); }
+    void failedSavesKeepTheBookAndTheChange_data();
+    void failedSavesKeepTheBookAndTheChange();
+    void oneWriterPerBook();
+
+private:
+    static void addTask(TaskManager &book, const QString &type)
+    {
+        auto *t = new Task(&book);
+        t->type = type;
+        t->amount = QStringLiteral("1");
+        t->store(nullptr);
+    }
+    QString makeBook(const QString &name)
+    {
+        const QString folder = m_dir.filePath(name);
+        QDir().mkpath(folder);
+        const QString path = folder + QStringLiteral("/book.exp");
+        TaskManager book(path);
+        book.load();
+        addTask(book, QStringLiteral("Taxi"));
+        book.forceSave();
+        return path;
+    }
+    QTemporaryDir m_dir;
+};
+
+void TestBookWriters::failedSavesKeepTheBookAndTheChange_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("changedElsewhere");
+    QTest::newRow("full disk") << "full" << "no space" << false;
+    QTest::newRow("book made read-only") << "0444" << "read-only" << false;
+    QTest::newRow("folder made read-only") << "0555" << "read-only" << false;
+    QTest::newRow("a folder in its place") << "folder" << "not a file" << false;
+    QTest::newRow("replaced by another program") << "replaced" << "another program changed"
+                                                 << true;
+    QTest::newRow("same size, a nanosecond later") << "touched" << "another program changed"
+                                                   << true;
+    QTest::newRow("opened anyway, the holder's .new there") << "other new"
+                                                            << "another program is writing"
+                                                            << false;
+}
+
+void TestBookWriters::failedSavesKeepTheBookAndTheChange()
+{
+    QFETCH(QString, cause);
+    QFETCH(QString, reason);
+    QFETCH(bool, changedElsewhere);
+    const QString path = makeBook(QString::fromLatin1(QTest::currentDataTag()));
+    const QString folder = QFileInfo(path).absolutePath();
+    const QByteArray folderName = QFile::encodeName(folder), name = QFile::encodeName(path);
+
+    std::unique_ptr<TaskManager> holder;
+    if (cause == QLatin1String("other new")) {
+        holder.reset(new TaskManager(path));
+        QVERIFY(holder->lockFile());
+    }
+    TaskManager book(path);
+    QVERIFY(book.load());
+    QCOMPARE(book.lockFile(), cause != QLatin1String("other new"));
+    QSignalSpy saved(&book, &PIMManager::saved);
+    addTask(book, QStringLiteral("Bus"));
+
+    QByteArray onDisk = readAll(path);
+    if (cause == QLatin1String("full")) {
+        FileReplacer::setSpaceLeft(onDisk.size());
+    } else if (cause == QLatin1String("0444")) {
+        QCOMPARE(::chmod(name.constData(), 0444), 0);
+    } else if (cause == QLatin1String("0555")) {
+        QCOMPARE(::chmod(folderName.constData(), 0555), 0);
+    } else if (cause == QLatin1String("folder")) {
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkpath(path));
+        onDisk.clear();
+    } else if (cause == QLatin1String("replaced")) {
+        onDisk = "FOLDER\nEND\n";
+        writeAll(path + QStringLiteral(".other"), onDisk);
+        QCOMPARE(::rename(QFile::encodeName(path + QStringLiteral(".other")).constData(),
+                          name.constData()), 0);
+    } else if (cause == QLatin1String("touched")) {
+        struct stat st;
+        QCOMPARE(::stat(name.constData(), &st), 0);
+        onDisk.replace("Taxi", "Tram");
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QCOMPARE(f.write(onDisk), qint64(onDisk.size()));
+        }
+        // the same second and millisecond as before, one nanosecond on
+        struct timespec times[2] = {st.st_atim, st.st_mtim};
+        times[1].tv_nsec = times[1].tv_nsec % 1000000 == 999999 ? times[1].tv_nsec - 1
+                                                                 : times[1].tv_nsec + 1;
+        QCOMPARE(::utimensat(AT_FDCWD, name.constData(), times, 0), 0);
+    } else if (cause == QLatin1String("other new")) {
+        writeAll(path + QStringLiteral(".new"), "the holder's save");
+    }
+
+    const bool ok = book.save();
+    ::chmod(folderName.constData(), 0755);
+    QVERIFY(!ok);
+    QVERIFY2(book.saveFailure().contains(reason), qPrintable(book.saveFailure()));
+    QCOMPARE(book.changedElsewhere(), changedElsewhere);
+    QVERIFY(book.isDirty());
+    QCOMPARE(saved.count(), 1);
+    QCOMPARE(saved.at(0).at(0).toBool(), false);
+    if (cause == QLatin1String("folder"))
+        QVERIFY(QFileInfo(path).isDir());
+    else
+        QCOMPARE(readAll(path), onDisk);
+    if (cause == QLatin1String("other new"))
+        QCOMPARE(readAll(path + QStringLiteral(".new")), QByteArray("the holder's save"));
+
+    // the cause gone (or the user's word to write over), the next save writes the change
+    FileReplacer::setSpaceLeft(-1);
+    if (cause == QLatin1String("0444"))
+        ::chmod(name.constData(), 0644);
+    if (cause == QLatin1String("folder"))
+        QVERIFY(QDir(path).removeRecursively());
+    if (changedElsewhere)
+        book.overwriteChanges();
+    holder.reset();
+    QVERIFY(book.save());
+    QVERIFY(book.saveFailure().isEmpty());
+    QVERIFY(readAll(path).contains("TYPE=Bus"));
+    QVERIFY(!book.isDirty());
+}
+
+void TestBookWriters::oneWriterPerBook()
+{
+    const QString real = makeBook(QStringLiteral("locks"));
+    const QString link = m_dir.filePath(QStringLiteral("link.exp"));
+    QVERIFY(QFile::link(real, link));
+    // hidden, and beside the file a link names: one lock however the book is reached
+    const QString lockName = PIMManager::lockFileName(link);
+    QCOMPARE(lockName, PIMManager::lockFileName(real));
+    QCOMPARE(QFileInfo(lockName).absolutePath(), QFileInfo(real).absolutePath());
+    QVERIFY(QFileInfo(lockName).fileName().startsWith(QLatin1Char('.')));
+
+    {
+        TaskManager first(real), second(link);
+        QVERIFY(first.load() && second.load());
+        QVERIFY(first.lockFile());
+        QString holder;
+        QVERIFY(!second.lockFile(&holder));
+        QVERIFY2(holder.contains(QString::number(QCoreApplication::applicationPid())),
+                 qPrintable(holder));
+        // a lock of this program is no other process's
+        QVERIFY(!PIMManager::heldElsewhere(real));
+
+        // the two writers: the second one's save is refused, the first one's kept
+        addTask(first, QStringLiteral("Bus"));
+        QVERIFY(first.save());
+        addTask(second, QStringLiteral("Tram"));
+        QVERIFY(!second.save());
+        QVERIFY(second.changedElsewhere());
+        QVERIFY(readAll(real).contains("TYPE=Bus"));
+        QVERIFY(!readAll(real).contains("TYPE=Tram"));
+        second.load();
+    }
+    QVERIFY(!QFileInfo::exists(lockName));
+
+    // another process: named, refused; once it is killed its lock is stale
+    const pid_t child = holdLockInChild(lockName);
+    QVERIFY(child > 0);
+    QString holder;
+    QVERIFY(PIMManager::heldElsewhere(link, &holder));
+    QVERIFY2(holder.contains(QString::number(child)), qPrintable(holder));
+    TaskManager third(real);
+    QVERIFY(third.load());
+    QVERIFY(!third.lockFile());
+    killLockHolder(child);
+    QVERIFY(QFileInfo::exists(lockName));
+    QVERIFY(!PIMManager::heldElsewhere(real));
+    QVERIFY(third.lockFile());
+}
+
+YMR_TEST_MAIN(TestBookWriters)
+#include "tst_bookwriters.moc"
