@@ -168,6 +168,8 @@ inline bool isToday(const QDate &got, const QDate &before)
         ymrtest::prepareEnvironment();                             \
         YMRApplication app("ymrOutlays", argc, argv);              \
         app.setAttribute(Qt::AA_Use96Dpi, true);                   \
+        /* a test function named on the command line is no book */ \
+        QPEApplication::setArgumentsForTest({QString()});          \
         TestObject tc;                                             \
         QTEST_SET_MAIN_SOURCE_PATH                                 \
         return QTest::qExec(&tc, argc, argv);                      \
