@@ -1,8 +1,12 @@
 // Opening and saving an Expense Book of 100,000 expenses with the real book
 // store, against plain reads and writes of the same file.
-// Usage: bench_pim_records [records] [folder] [runs] [open|save|resort|clicks]
+// Usage: bench_pim_records [records] [folder] [runs] [open|save|resort|clicks|growth]
 // With "open", "save", "resort" or "clicks" it only repeats that step, for a
-// profiler.
+// profiler. "growth" opens the book and one ten times as large in turn.
+// Every timed read and open starts from a heap handed back to the system,
+// as the program's first open of a book does: otherwise a small book reuses
+// the pages its former open left, while a large one never can (glibc hands
+// large blocks straight back), and the sizes are not measured alike.
 #include "benchutil.h"
 #include "pim/filtercondition.h"
 #include "pim/pimreminder.h"
@@ -143,6 +147,59 @@ std::pair<Clicks, Clicks> session(TaskManager &book, int runs)
     return {first, clickRound(book, runs)};
 }
 
+// bestOf(), each call from a heap handed back to the system (not timed)
+template <typename F>
+double freshBestOf(int runs, F f)
+{
+    double best = 1e18;
+    for (int i = 0; i < runs; ++i) {
+        malloc_trim(0);
+        best = std::min(best, bestOf(1, f));
+    }
+    malloc_trim(0);
+    return best;
+}
+
+// read the file and split its bytes into lines (read + memchr into string
+// views), no text conversion: the least any loader must do
+qsizetype byteSplit(const QString &path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    const QByteArray all = f.readAll();
+    std::vector<std::pair<const char *, int>> l;
+    const char *p = all.constData();
+    const char *end = p + all.size();
+    while (p < end) {
+        const char *nl = static_cast<const char *>(memchr(p, '\n', size_t(end - p)));
+        const char *stop = nl ? nl : end;
+        l.emplace_back(p, int(stop - p));
+        p = stop + 1;
+    }
+    return qsizetype(l.size());
+}
+
+// Opening a book, best of runs; its view's length in count. Closing the book
+// is not timed.
+double timedOpen(const QString &path, int runs, bool fresh, int *count = nullptr)
+{
+    double best = 1e18;
+    for (int i = 0; i < runs; ++i) {
+        if (fresh)
+            malloc_trim(0);
+        QElapsedTimer t;
+        t.start();
+        TaskManager book(path);
+        book.load();
+        best = std::min(best, t.nsecsElapsed() / 1e6);
+        if (count)
+            *count = book.view()->count();
+    }
+    if (fresh)
+        malloc_trim(0);
+    return best;
+}
+
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
@@ -191,6 +248,30 @@ int main(int argc, char **argv)
         session(book, runs);
         return 0;
     }
+    if (only == "growth") {
+        const QString largePath = folder + QStringLiteral("/bench-x10.exp");
+        if (!QFile::exists(largePath))
+            makeBook(largePath, n * 10);
+        // the sizes in turn, so that a busy moment of the machine falls on both
+        double split[2] = {1e18, 1e18}, opened[2] = {1e18, 1e18}, again[2] = {1e18, 1e18};
+        for (int i = 0; i < runs; ++i) {
+            for (int k = 0; k < 2; ++k) {
+                const QString &p = k ? largePath : path;
+                split[k] = std::min(split[k], freshBestOf(1, [&] { ::byteSplit(p); }));
+                opened[k] = std::min(opened[k], timedOpen(p, 1, true));
+                // again at once: a small book finds the pages its last open left
+                timedOpen(p, 1, false);
+                again[k] = std::min(again[k], timedOpen(p, 1, false));
+            }
+        }
+        printf("records              %d and %d, best of %d\n", n, n * 10, runs);
+        printf("byte read+split      %8.1f ms  %8.1f ms  %6.2fx\n", split[0], split[1], split[1] / split[0]);
+        printf("open + date view     %8.1f ms  %8.1f ms  %6.2fx (goal <= 10x)  %.2fx / %.2fx byte split\n",
+               opened[0], opened[1], opened[1] / opened[0], opened[0] / split[0], opened[1] / split[1]);
+        printf("open again at once   %8.1f ms  %8.1f ms  %6.2fx (the heap the last open left)\n", again[0],
+               again[1], again[1] / again[0]);
+        return 0;
+    }
     if (only == "save") {
         TaskManager book(path);
         book.load();
@@ -202,47 +283,19 @@ int main(int argc, char **argv)
         return 0;
     }
 
-    // baseline: read the file and split its bytes into lines (read + memchr
-    // into string views), no text conversion: the least any loader must do
     qsizetype lines = 0;
-    const double byteSplit = bestOf(runs, [&] {
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        const QByteArray all = f.readAll();
-        std::vector<std::pair<const char *, int>> l;
-        const char *p = all.constData();
-        const char *end = p + all.size();
-        while (p < end) {
-            const char *nl = static_cast<const char *>(memchr(p, '\n', size_t(end - p)));
-            const char *stop = nl ? nl : end;
-            l.emplace_back(p, int(stop - p));
-            p = stop + 1;
-        }
-        lines = qsizetype(l.size());
-    });
-    malloc_trim(0);
+    const double byteSplit = freshBestOf(runs, [&] { lines = ::byteSplit(path); });
     // the former baseline: the same split after converting the file to text
-    const double textSplit = bestOf(runs, [&] {
+    const double textSplit = freshBestOf(runs, [&] {
         QFile f(path);
         f.open(QIODevice::ReadOnly);
         const QStringList l = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
         lines = qMax(lines, qsizetype(l.size()));
     });
-    malloc_trim(0);
 
     // open the book: load, header's SORT=6 gives the view sorted by date
-    // (closing the book is not timed)
     int viewCount = 0;
-    double open = 1e18;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        TaskManager book(path);
-        book.load();
-        open = std::min(open, t.nsecsElapsed() / 1e6);
-        viewCount = book.view()->count();
-    }
-    malloc_trim(0);
+    const double open = timedOpen(path, runs, true, &viewCount);
     // the same book unsorted (SORT=-1): what the sort adds to the open
     const QString unsortedPath = folder + QStringLiteral("/unsorted.exp");
     {
@@ -250,16 +303,8 @@ int main(int argc, char **argv)
         unsorted.replace("\nSORT=6\n", "\nSORT=-1\n");
         replaceFile(unsortedPath, unsorted, false);
     }
-    double openUnsorted = 1e18;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        TaskManager book(unsortedPath);
-        book.load();
-        openUnsorted = std::min(openUnsorted, t.nsecsElapsed() / 1e6);
-    }
+    const double openUnsorted = timedOpen(unsortedPath, runs, true);
     QFile::remove(unsortedPath);
-    malloc_trim(0);
 
     // The saves and the plain writes they are held against take turns, so
     // that a busy moment of the machine falls on both alike.

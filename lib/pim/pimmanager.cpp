@@ -19,13 +19,18 @@
 #include <QFuture>
 #include <QLockFile>
 #include <QSysInfo>
+#include <QThread>
+#include <QtConcurrentMap>
 #include <QtConcurrentRun>
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <vector>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -33,6 +38,74 @@ namespace {
 const int RecordsPerPiece = 512;
 // Records a load checks as one piece of work there.
 const int RecordsPerCheck = 8192;
+// A file of at least this many bytes is read, and its text parsed, in parts
+// there: parts of the file of at least this size, of the text of at least a
+// quarter of it.
+const qint64 PartReadBytes = 4 * 1024 * 1024;
+qint64 s_partReadBytes = PartReadBytes;
+
+// Reads up to want bytes from the start of the file fd into buffer, a large
+// file in parts on Qt's thread pool at once: copying it and the fresh pages
+// it fills cost a large book more than anything else its load does on one
+// thread. The bytes read up to the first part that came short (a file cut
+// meanwhile); -1 when a read failed.
+qint64 readFileInParts(int fd, char *buffer, qint64 want, qint64 partBytes)
+{
+    const qint64 parts = qBound<qint64>(1, qMin<qint64>(QThread::idealThreadCount(), want / partBytes), 16);
+    struct Part {
+        qint64 from, to, got;
+        bool failed;
+    };
+    std::vector<Part> read;
+    for (qint64 i = 0; i < parts; ++i)
+        read.push_back({want * i / parts, want * (i + 1) / parts, 0, false});
+    const auto readPart = [fd, buffer](Part &part) {
+        while (part.from + part.got < part.to) {
+            const ssize_t n = ::pread(fd, buffer + part.from + part.got, size_t(part.to - part.from - part.got),
+                                      off_t(part.from + part.got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                part.failed = n < 0;
+                return;
+            }
+            part.got += n;
+        }
+    };
+    if (parts == 1)
+        readPart(read[0]);
+    else
+        QtConcurrent::blockingMap(read, readPart);
+    qint64 got = 0;
+    for (const Part &part : read) {
+        if (part.failed)
+            return -1;
+        got += part.got;
+        if (part.from + part.got < part.to)
+            break;
+    }
+    return got;
+}
+
+// Where the block after the first "END" line that starts at or after at
+// begins; -1 when no such line ends before size.
+qint64 blockStartAfter(const char *text, qint64 at, qint64 size)
+{
+    static const char endLine[] = "\nEND";
+    qint64 from = at - 1;
+    while (from + 4 < size) {
+        const void *hit = memmem(text + from, size_t(size - from), endLine, 4);
+        if (!hit)
+            return -1;
+        const qint64 p = static_cast<const char *>(hit) - text + 4;
+        if (p < size && text[p] == '\n')
+            return p + 1;
+        if (p + 1 < size && text[p] == '\r' && text[p + 1] == '\n')
+            return p + 2;
+        from = p;
+    }
+    return -1;
+}
 
 // Any record file: a 1,000,000-expense book is about 210 MB.
 const qint64 MaxRecordFileSize = 512 * 1024 * 1024;
@@ -280,30 +353,31 @@ void PIMManager::fillView()
     m_view.clear();
     const int n = m_records.count();
     m_view.reserve(n);
+    const bool all = !filtering();
     if (m_sort == -1) {
         for (int i = 0; i < n; ++i) {
-            if (accept(m_records.at(i)))
+            if (all || accept(m_records.at(i)))
                 m_view.append(m_records.at(i));
         }
     } else if (m_keysValid && m_keysWhole && m_keyColumn == m_sort && m_keys.count() == n) {
         // the kept order of every record, filtered
         for (int i = 0; i < n; ++i) {
             PIMRecord *r = m_records.at(m_keys.index(i));
-            if (accept(r))
+            if (all || accept(r))
                 m_view.append(r);
         }
     } else {
-        m_keys.clear();
-        m_keys.reserve(n);
-        QString text;
+        std::vector<int> accepted;
+        accepted.reserve(size_t(n));
         for (int i = 0; i < n; ++i) {
-            PIMRecord *r = m_records.at(i);
-            if (!accept(r))
-                continue;
-            if (!sortKeyText(r, m_sort, text))
-                text.clear();
-            m_keys.add(text, i);
+            if (all || accept(m_records.at(i)))
+                accepted.push_back(i);
         }
+        const int column = m_sort;
+        m_keys.build(accepted, [this, column](int i, QString &text) {
+            if (!sortKeyText(m_records.at(i), column, text))
+                text.clear();
+        });
         m_keys.sort();
         m_keyColumn = m_sort;
         m_keysValid = true;
@@ -854,7 +928,24 @@ void PIMManager::loadText(QIODevice *device)
     }
     // the file is at most fileSizeLimit(), even should it grow meanwhile
     const qint64 limit = fileSizeLimit();
-    m_loadedText = device->read(qMin(device->size(), limit) + 1);
+    const qint64 want = qMin(device->size(), limit) + 1;
+    m_loadedText = QByteArray(int(want), Qt::Uninitialized);
+    {
+        // a large book's text in huge pages where the system offers them:
+        // far fewer pages to fault in and to look up while it is parsed
+        const quintptr page = 2 << 20;
+        const quintptr from = (quintptr(m_loadedText.data()) + page - 1) & ~(page - 1);
+        const quintptr to = (quintptr(m_loadedText.data()) + quintptr(want)) & ~(page - 1);
+        if (to > from)
+            madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
+    }
+    auto *file = qobject_cast<QFileDevice *>(device);
+    const qint64 got = file && file->handle() >= 0
+                           ? readFileInParts(file->handle(), m_loadedText.data(), want, s_partReadBytes)
+                           : device->read(m_loadedText.data(), want);
+    if (got < 0)
+        m_readFailed = true;
+    m_loadedText.resize(int(qMax<qint64>(got, 0)));
     if (m_loadedText.size() > limit) {
         m_loadedText.clear();
         m_readFailed = true;
@@ -883,9 +974,13 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
         m_readFailed = true;
     if (m_headerOnly || m_readFailed)
         return;
+    const int firstRead = m_records.count();
+    if (keepText && readInParts()) {
+        keepUnchangedBlocks(firstRead);
+        return;
+    }
     if (m_total > 0)
         m_records.reserve(qMin(m_total, 1 << 20));
-    const int firstRead = m_records.count();
     for (int n = 0; m_total == -1 || n < m_total; ++n) {
         // blank lines between blocks hold no record
         bool more = false;
@@ -924,6 +1019,107 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
         m_readFailed = true;
     if (keepText)
         keepUnchangedBlocks(firstRead);
+}
+
+void PIMManager::setPartReadBytes(qint64 bytes)
+{
+    s_partReadBytes = bytes > 0 ? bytes : PartReadBytes;
+}
+
+struct PIMManager::LoadedPart
+{
+    std::vector<PIMRecord *> records;
+    bool ended = true;   // the last block ended at its "END" line
+    bool failed = false; // a line too long
+};
+
+// Reads a large book's blocks in parts on Qt's thread pool at once, parts
+// that start after an "END" line. A part is read as the whole text would be
+// when its last block ends at the "END" line before the next part: a block
+// that runs on (an "END" inside a reminder, say) or a read that fails makes
+// this give up, false, with nothing read, and the text is read in one go.
+bool PIMManager::readInParts()
+{
+    const char *text = m_loadedText.constData();
+    const qint64 size = m_loadedText.size();
+    const qint64 bytes = size - m_offset;
+    const int threads = qBound(1, QThread::idealThreadCount(), 16);
+    if (threads < 2 || bytes < s_partReadBytes)
+        return false;
+    const int wanted = int(qMin<qint64>(threads * 2, bytes / qMax<qint64>(1, s_partReadBytes / 4)));
+    std::vector<qint64> starts{m_offset};
+    for (int k = 1; k < wanted; ++k) {
+        const qint64 at = m_offset + bytes * k / wanted;
+        if (at <= starts.back())
+            continue;
+        const qint64 start = blockStartAfter(text, at, size);
+        if (start < 0 || start >= size)
+            break;
+        starts.push_back(start);
+    }
+    starts.push_back(size);
+    const size_t parts = starts.size() - 1;
+    std::vector<LoadedPart> read(parts);
+    std::vector<QFuture<void>> jobs;
+    for (size_t i = 1; i < parts; ++i)
+        jobs.push_back(QtConcurrent::run([this, &read, &starts, i] { readPart(read[i], starts[i], starts[i + 1]); }));
+    readPart(read[0], starts[0], starts[1]);
+    for (QFuture<void> &job : jobs)
+        job.waitForFinished();
+    size_t count = 0;
+    bool whole = true;
+    for (size_t i = 0; i < parts; ++i) {
+        count += read[i].records.size();
+        whole = whole && !read[i].failed && (i + 1 == parts || read[i].ended);
+    }
+    if (!whole) {
+        for (LoadedPart &part : read)
+            qDeleteAll(part.records);
+        return false;
+    }
+    // records beyond the total, or fewer than it: a damaged file
+    const size_t keep = m_total >= 0 ? qMin(count, size_t(m_total)) : count;
+    if (m_total >= 0)
+        m_damaged = count != size_t(m_total);
+    m_records.reserve(m_records.count() + int(keep));
+    size_t taken = 0;
+    for (LoadedPart &part : read) {
+        for (PIMRecord *r : part.records) {
+            if (taken++ < keep)
+                m_records.append(r);
+            else
+                delete r;
+        }
+    }
+    return true;
+}
+
+void PIMManager::readPart(LoadedPart &part, qint64 from, qint64 to)
+{
+    PIMTextReader in(QByteArray::fromRawData(m_loadedText.constData() + from, int(to - from)));
+    for (;;) {
+        // blank lines between blocks hold no record
+        bool more = false;
+        while (in.readLine()) {
+            if (!in.isEmpty()) {
+                in.unreadLine();
+                more = true;
+                break;
+            }
+        }
+        if (!more)
+            break;
+        PIMRecord *r = createRecord();
+        r->setManager(this);
+        const qint64 start = from + in.pos();
+        part.ended = r->read(in);
+        part.records.push_back(r);
+        if (from + in.pos() <= INT_MAX) {
+            r->m_rawStart = int(start);
+            r->m_rawLength = int(from + in.pos() - start);
+        }
+    }
+    part.failed = in.hasError();
 }
 
 void PIMManager::keepUnchangedBlocks(int first)
@@ -1035,6 +1231,11 @@ PIMRecord *PIMManager::createRecord()
 }
 
 bool PIMManager::accept(PIMRecord *)
+{
+    return true;
+}
+
+bool PIMManager::filtering() const
 {
     return true;
 }

@@ -101,6 +101,9 @@ public:
     // once as damagedCopyName() before any save can replace them.
     bool isDamaged() const { return m_damaged; }
     QString damagedCopyName() const;
+    // A loaded text of at least this many bytes is read in parts at once;
+    // for tests, 0 brings back the default.
+    static void setPartReadBytes(qint64 bytes);
 
     void setProperty(const QString &key, const QString &value);
     QString property(const QString &key) const;
@@ -164,6 +167,9 @@ signals:
 protected:
     virtual PIMRecord *createRecord();
     virtual bool accept(PIMRecord *record);
+    // False when accept() takes every record now, so that the view is made
+    // without asking for each; true unless a store says otherwise.
+    virtual bool filtering() const;
     virtual void writeHeader(PIMTextWriter &out);
     virtual void readHeader(QStringList &parts);
     virtual void writeHeader(QDataStream &stream);
@@ -226,6 +232,9 @@ private:
     bool copyRecordPart(PIMTextWriter &out);
     bool copyRecordPart(QIODevice *device);
     void readRecords(PIMTextReader &in, bool keepText);
+    struct LoadedPart;
+    bool readInParts();
+    void readPart(LoadedPart &part, qint64 from, qint64 to);
     void keepUnchangedBlocks(int first);
     void writeRecords(PIMTextWriter &out);
     void keepSubclassHeader();

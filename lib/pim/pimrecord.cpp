@@ -198,21 +198,22 @@ void PIMRecord::write(PIMTextWriter &out) const
     out.writeLine("END");
 }
 
-void PIMRecord::read(PIMTextReader &in)
+bool PIMRecord::read(PIMTextReader &in)
 {
     m_rawStart = -1;
-    readBlock(in);
+    const bool ended = readBlock(in);
     if (m_uidPending) {
         uuid_generate(m_uid);
         m_uidPending = false;
     }
+    return ended;
 }
 
-void PIMRecord::readBlock(PIMTextReader &in)
+bool PIMRecord::readBlock(PIMTextReader &in)
 {
     while (in.readLine()) {
         if (in.is("END"))
-            return;
+            return true;
         const QLatin1String key = in.key();
         switch (key.size()) {
         case 3:
@@ -263,6 +264,7 @@ void PIMRecord::readBlock(PIMTextReader &in)
         }
         readField(key, in);
     }
+    return false;
 }
 
 void PIMRecord::write(QDataStream &stream) const

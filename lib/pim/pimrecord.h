@@ -42,8 +42,9 @@ public:
     virtual void write(QDataStream &stream) const;
     virtual void read(QDataStream &stream);
 
-    // Reads one block up to "END" or the end of the input.
-    void read(PIMTextReader &in);
+    // Reads one block up to "END" or the end of the input; true when the
+    // block ended at its "END".
+    bool read(PIMTextReader &in);
 
     void newUid();
     QString uidString() const;
@@ -117,7 +118,7 @@ private:
     static QDateTime dateTimeOf(qint64 stamp);
     static qint64 stampOf(const int *dayMonthYearHourMinuteSecond);
     static void writeStamp(PIMTextWriter &out, const char *key, qint64 stamp);
-    void readBlock(PIMTextReader &in);
+    bool readBlock(PIMTextReader &in);
 
     uuid_t m_uid;
     bool m_uidPending = false;

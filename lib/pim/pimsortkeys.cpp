@@ -2,46 +2,76 @@
 
 #include "ymrpim.h"
 
+#include <QHash>
 #include <QThread>
 #include <QtConcurrentRun>
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
 enum Kind : quint32 { Empty, Number, Text };
 
 const quint64 Bias = quint64(1) << 63;
+// Texts longer than this are looked for among those already held.
+const int SharedTextLength = 16;
 
 inline Kind kindOf(quint32 shape)
 {
     return Kind(shape >> 30);
 }
 
+size_t partsFor(size_t n)
+{
+    return n < 65536 ? 1 : size_t(qBound(1, QThread::idealThreadCount(), 16));
+}
+
+// Runs job(0) to job(parts - 1) on Qt's thread pool at once, job(0) on
+// this thread, and waits for all.
+template <typename Job>
+void inParts(size_t parts, Job job)
+{
+    std::vector<QFuture<void>> jobs;
+    for (size_t i = 1; i < parts; ++i)
+        jobs.push_back(QtConcurrent::run([&job, i] { job(i); }));
+    job(0);
+    for (QFuture<void> &j : jobs)
+        j.waitForFinished();
+}
+
 // Sorts v by less, a strict order of all its elements: a large array in
-// parts on Qt's thread pool at once, the parts then merged pairwise.
+// parts at once, the parts then merged pairwise, level by level, between v
+// and one scratch array. Fresh memory costs a large array more than the
+// merging itself: a temporary buffer per merge would cost it at every level.
 template <typename T, typename Less>
 void sortInParts(std::vector<T> &v, Less less)
 {
     const size_t n = v.size();
-    const size_t parts = n < 65536 ? 1 : size_t(qBound(1, QThread::idealThreadCount(), 16));
+    const size_t parts = partsFor(n);
     if (parts == 1) {
         std::sort(v.begin(), v.end(), less);
         return;
     }
-    const auto at = [&](size_t part) { return v.begin() + std::ptrdiff_t(n * qMin(part, parts) / parts); };
-    std::vector<QFuture<void>> jobs;
-    for (size_t i = 0; i < parts; ++i)
-        jobs.push_back(QtConcurrent::run([=] { std::sort(at(i), at(i + 1), less); }));
-    for (QFuture<void> &job : jobs)
-        job.waitForFinished();
+    const auto at = [&](size_t part) { return std::ptrdiff_t(n * qMin(part, parts) / parts); };
+    inParts(parts, [&](size_t i) { std::sort(v.begin() + at(i), v.begin() + at(i + 1), less); });
+    std::vector<T> scratch(n);
+    std::vector<T> *from = &v;
+    std::vector<T> *to = &scratch;
     for (size_t width = 1; width < parts; width *= 2) {
-        jobs.clear();
-        for (size_t i = 0; i + width < parts; i += 2 * width)
-            jobs.push_back(QtConcurrent::run([=] { std::inplace_merge(at(i), at(i + width), at(i + 2 * width), less); }));
-        for (QFuture<void> &job : jobs)
-            job.waitForFinished();
+        const size_t merges = (parts + 2 * width - 1) / (2 * width);
+        inParts(merges, [&](size_t k) {
+            const size_t i = k * 2 * width;
+            const auto lo = at(i);
+            const auto mid = at(i + width);
+            const auto hi = at(i + 2 * width);
+            std::merge(from->begin() + lo, from->begin() + mid, from->begin() + mid, from->begin() + hi,
+                       to->begin() + lo, less);
+        });
+        std::swap(from, to);
     }
+    if (from != &v)
+        v.swap(scratch);
 }
 
 } // namespace
@@ -49,25 +79,66 @@ void sortInParts(std::vector<T> &v, Less less)
 void PIMSortKeys::clear()
 {
     m_entries.clear();
-    m_texts.resize(0);
+    m_texts.clear();
     m_plain = false;
 }
 
-void PIMSortKeys::reserve(int n)
+void PIMSortKeys::build(const std::vector<int> &indices, const std::function<void(int, QString &)> &keyOf)
 {
-    m_entries.reserve(size_t(n));
-}
-
-void PIMSortKeys::add(const QString &text, int index)
-{
-    Entry e;
-    e.index = quint32(index);
-    e.offset = quint32(m_texts.size());
-    e.length = quint32(text.size());
-    m_texts += text;
-    if (!prepare(text, e))
-        m_plain = true;
-    m_entries.push_back(e);
+    clear();
+    const size_t n = indices.size();
+    const size_t parts = partsFor(n);
+    const auto from = [&](size_t part) { return n * part / parts; };
+    // The records are spread over the heap, and reading them is the cost:
+    // each part writes its own entries, its texts into a buffer of its own.
+    m_entries.resize(n);
+    std::vector<QString> texts(parts);
+    std::vector<char> plain(parts, 0);
+    inParts(parts, [&](size_t part) {
+        QString &buffer = texts[part];
+        QString text;
+        // A long text many records share (a category title) is held once:
+        // the strings are kept here, so that no address seen is reused.
+        QHash<const QChar *, std::pair<quint32, int>> seen;
+        std::vector<QString> held;
+        for (size_t k = from(part); k < from(part + 1); ++k) {
+            keyOf(indices[k], text);
+            Entry &e = m_entries[k];
+            e.index = quint32(indices[k]);
+            e.length = quint32(text.size());
+            if (!prepare(text, e))
+                plain[part] = 1;
+            if (text.size() > SharedTextLength) {
+                const auto it = seen.constFind(text.constData());
+                if (it != seen.constEnd() && it.value().second == text.size()) {
+                    e.offset = it.value().first;
+                    continue;
+                }
+                seen.insert(text.constData(), {quint32(buffer.size()), text.size()});
+                held.push_back(text);
+            }
+            e.offset = quint32(buffer.size());
+            buffer += text;
+        }
+    });
+    m_plain = std::find(plain.begin(), plain.end(), 1) != plain.end();
+    if (parts == 1) {
+        m_texts.swap(texts[0]);
+        return;
+    }
+    // one buffer: each part's texts after those of the parts before it
+    std::vector<size_t> base(parts, 0);
+    for (size_t i = 1; i < parts; ++i)
+        base[i] = base[i - 1] + size_t(texts[i - 1].size());
+    const size_t chars = base.back() + size_t(texts.back().size());
+    m_texts.resize(int(qMin(chars, size_t(INT_MAX))));
+    QChar *joined = m_texts.data();
+    inParts(parts, [&](size_t part) {
+        std::copy(texts[part].constBegin(), texts[part].constEnd(), joined + base[part]);
+        for (size_t k = from(part); k < from(part + 1); ++k)
+            m_entries[k].offset += quint32(base[part]);
+        texts[part].clear();
+    });
 }
 
 // The order of YMRPIM::compareKeys from a few inline words: empty keys, then

@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 // The sort keys of a store's records for one column, held side by side: the
@@ -14,9 +15,10 @@ class PIMSortKeys
 {
 public:
     void clear();
-    void reserve(int n);
-    // The key of the record at index in the store's records.
-    void add(const QString &text, int index);
+    // The keys of the records at indices (in the store's records), in that
+    // order, in place of any held: keyOf(index, text) gives one. Many are
+    // made in parts on Qt's thread pool at once, so keyOf must only read.
+    void build(const std::vector<int> &indices, const std::function<void(int, QString &)> &keyOf);
     void sort();
 
     int count() const { return int(m_entries.size()); }
@@ -26,6 +28,9 @@ public:
 private:
     struct Entry
     {
+        // left unset: a large array is filled in parts by several threads,
+        // and zeroing it first would touch all of its memory on one
+        Entry() {}
         quint64 major;  // number: biased whole part; text: its first four UTF-16 units
         quint64 minor;  // number: the fraction in units of 1e-18
         // the kind in the top two bits; a number's sign, point and digit

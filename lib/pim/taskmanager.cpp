@@ -294,6 +294,11 @@ bool TaskManager::accept(PIMRecord *record)
     return true;
 }
 
+bool TaskManager::filtering() const
+{
+    return m_currentFilter == -2 || (m_currentFilter >= 0 && m_currentFilter < m_filters.size());
+}
+
 void TaskManager::writeHeader(PIMTextWriter &out)
 {
     PIMManager::writeHeader(out);

@@ -75,6 +75,7 @@ public:
 
     PIMRecord *createRecord() override;
     bool accept(PIMRecord *record) override;
+    bool filtering() const override;
 
 protected:
     void writeHeader(PIMTextWriter &out) override;

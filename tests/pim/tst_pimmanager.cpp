@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -124,6 +125,44 @@ Task *newTask(PIMManager *store, const QString &k, const QString &n = QString())
     return t;
 }
 
+// A book of n expenses, with blank lines and empty blocks between them. A
+// reminder opened before expense openReminderAt closes twenty expenses on:
+// the "END" lines between belong to it.
+QByteArray partsBook(int n, int total, int openReminderAt = -1, int longLineAt = -1)
+{
+    QByteArray b = "FOLDER\nSORT=0\n";
+    if (total >= 0)
+        b += "TOTAL=" + QByteArray::number(total) + "\n";
+    b += "END\n";
+    for (int i = 0; i < n; ++i) {
+        if (i % 7 == 3)
+            b += "\n\n";
+        if (i % 11 == 5)
+            b += "END\n";
+        if (i == openReminderAt)
+            b += "REMINDER\nSOUND=1\n";
+        if (i == openReminderAt + 20)
+            b += "REMINDER_END\n";
+        b += QByteArray("UID=") + QByteArray::number(0x10000000 + i, 16) + "-0000-4000-8000-000000000000\n";
+        b += "PROP=k=" + QByteArray::number(i % 13) + (i % 5 ? "\n" : "\r\n");
+        if (i == longLineAt)
+            b += "DESC=" + QByteArray(300, 'x') + "\n";
+        b += "END\n";
+    }
+    return b;
+}
+
+// The text without its UID lines: blocks without one get a fresh UID.
+QByteArray withoutUids(const QByteArray &text)
+{
+    QByteArray out;
+    for (const QByteArray &line : text.split('\n')) {
+        if (!line.startsWith("UID="))
+            out += line + '\n';
+    }
+    return out;
+}
+
 } // namespace
 
 class TestPIMManager : public QObject
@@ -148,6 +187,8 @@ private slots:
     void uidTextsReadAsLibuuidParsesThem_data();
     void uidTextsReadAsLibuuidParsesThem();
     void badInputNeverCrashes();
+    void readInPartsAsInOneGo_data();
+    void readInPartsAsInOneGo();
     void boundedReads_data();
     void boundedReads();
     void headerValuesInRange_data();
@@ -858,6 +899,65 @@ void TestPIMManager::badInputNeverCrashes()
     KeyStore folder(dir.path());
     QVERIFY(!folder.load());
     QCOMPARE(folder.count(), 0);
+}
+
+void TestPIMManager::readInPartsAsInOneGo_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("maxLine");
+    QTest::addColumn<int>("count");
+    QTest::newRow("blocks") << partsBook(400, -1) << 0 << 436;
+    QTest::newRow("total below the blocks") << partsBook(400, 150) << 0 << 150;
+    QTest::newRow("total above the blocks") << partsBook(400, 1000) << 0 << 436;
+    QTest::newRow("reminder runs on") << partsBook(400, -1, 100) << 0 << 414;
+    QTest::newRow("reminder runs to the end") << partsBook(400, -1, 390) << 0 << 427;
+    QTest::newRow("line too long") << partsBook(400, -1, -1, 300) << 200 << 328;
+    QTest::newRow("last block cut") << partsBook(400, -1).chopped(4) << 0 << 436;
+}
+
+void TestPIMManager::readInPartsAsInOneGo()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, maxLine);
+    QFETCH(int, count);
+    const auto restore = qScopeGuard([] {
+        PIMManager::setPartReadBytes(0);
+        PIMTextReader::setMaxLineLength(0);
+    });
+    PIMTextReader::setMaxLineLength(maxLine);
+    QTemporaryDir dir;
+    struct Read {
+        bool complete, damaged;
+        QByteArrayList records;
+        QByteArray saved;
+    };
+    const auto readWith = [&](qint64 partBytes, const QString &name) {
+        PIMManager::setPartReadBytes(partBytes);
+        const QString path = dir.filePath(name);
+        writeAll(path, text);
+        KeyStore store(path);
+        Read r;
+        r.complete = store.load();
+        r.damaged = store.isDamaged();
+        for (PIMRecord *rec : *store.records()) {
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            PIMTextWriter out(&buffer);
+            rec->write(out);
+            out.flush();
+            r.records << withoutUids(buffer.data());
+        }
+        store.forceSave();
+        r.saved = withoutUids(readAll(path));
+        return r;
+    };
+    const Read whole = readWith(LLONG_MAX, QStringLiteral("whole.exp"));
+    const Read parts = readWith(64, QStringLiteral("parts.exp"));
+    QCOMPARE(whole.records.size(), count);
+    QCOMPARE(parts.complete, whole.complete);
+    QCOMPARE(parts.damaged, whole.damaged);
+    QCOMPARE(parts.records, whole.records);
+    QCOMPARE(parts.saved, whole.saved);
 }
 
 void TestPIMManager::sortOrderAndStability()
