@@ -367,17 +367,17 @@ void PIMManager::fillView()
                 m_view.append(r);
         }
     } else {
-        std::vector<int> accepted;
-        accepted.reserve(size_t(n));
-        for (int i = 0; i < n; ++i) {
-            if (all || accept(m_records.at(i)))
-                accepted.push_back(i);
-        }
+        // a filter is asked on this thread only, in the same pass that
+        // reads the record for its key
         const int column = m_sort;
-        m_keys.build(accepted, [this, column](int i, QString &text) {
-            if (!sortKeyText(m_records.at(i), column, text))
+        m_keys.build(n, [this, column, all](int i, QString &text) {
+            PIMRecord *r = m_records.at(i);
+            if (!all && !accept(r))
+                return false;
+            if (!sortKeyText(r, column, text))
                 text.clear();
-        });
+            return true;
+        }, all);
         m_keys.sort();
         m_keyColumn = m_sort;
         m_keysValid = true;
@@ -1046,7 +1046,9 @@ bool PIMManager::readInParts()
     const int threads = qBound(1, QThread::idealThreadCount(), 16);
     if (threads < 2 || bytes < s_partReadBytes)
         return false;
-    const int wanted = int(qMin<qint64>(threads * 2, bytes / qMax<qint64>(1, s_partReadBytes / 4)));
+    // one part a thread: more, smaller parts scatter the records over more
+    // places in memory, which a view in another order than the file's feels
+    const int wanted = int(qMin<qint64>(threads, bytes / qMax<qint64>(1, s_partReadBytes / 4)));
     std::vector<qint64> starts{m_offset};
     for (int k = 1; k < wanted; ++k) {
         const qint64 at = m_offset + bytes * k / wanted;
@@ -1097,6 +1099,7 @@ bool PIMManager::readInParts()
 void PIMManager::readPart(LoadedPart &part, qint64 from, qint64 to)
 {
     PIMTextReader in(QByteArray::fromRawData(m_loadedText.constData() + from, int(to - from)));
+    part.records.reserve(size_t((to - from) / 64 + 16));
     for (;;) {
         // blank lines between blocks hold no record
         bool more = false;

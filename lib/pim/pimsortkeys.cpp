@@ -78,33 +78,39 @@ void sortInParts(std::vector<T> &v, Less less)
 
 void PIMSortKeys::clear()
 {
+    // the buffers keep their memory for the next keys
     m_entries.clear();
-    m_texts.clear();
+    m_texts.resize(0);
     m_plain = false;
 }
 
-void PIMSortKeys::build(const std::vector<int> &indices, const std::function<void(int, QString &)> &keyOf)
+void PIMSortKeys::build(int count, const std::function<bool(int, QString &)> &keyOf, bool inParts)
 {
     clear();
-    const size_t n = indices.size();
-    const size_t parts = partsFor(n);
+    const size_t n = size_t(qMax(count, 0));
+    const size_t parts = inParts ? partsFor(n) : 1;
     const auto from = [&](size_t part) { return n * part / parts; };
     // The records are spread over the heap, and reading them is the cost:
-    // each part writes its own entries, its texts into a buffer of its own.
+    // each part writes the entries of its records from where they would
+    // stand were all taken, and its texts into a buffer of its own (the
+    // first into the held one).
     m_entries.resize(n);
     std::vector<QString> texts(parts);
+    std::vector<size_t> taken(parts, 0);
     std::vector<char> plain(parts, 0);
-    inParts(parts, [&](size_t part) {
-        QString &buffer = texts[part];
+    ::inParts(parts, [&](size_t part) {
+        QString &buffer = part == 0 ? m_texts : texts[part];
         QString text;
         // A long text many records share (a category title) is held once:
         // the strings are kept here, so that no address seen is reused.
         QHash<const QChar *, std::pair<quint32, int>> seen;
         std::vector<QString> held;
+        size_t to = from(part);
         for (size_t k = from(part); k < from(part + 1); ++k) {
-            keyOf(indices[k], text);
-            Entry &e = m_entries[k];
-            e.index = quint32(indices[k]);
+            if (!keyOf(int(k), text))
+                continue;
+            Entry &e = m_entries[to++];
+            e.index = quint32(k);
             e.length = quint32(text.size());
             if (!prepare(text, e))
                 plain[part] = 1;
@@ -118,24 +124,42 @@ void PIMSortKeys::build(const std::vector<int> &indices, const std::function<voi
                 held.push_back(text);
             }
             e.offset = quint32(buffer.size());
-            buffer += text;
+            buffer.append(text);
         }
+        taken[part] = to - from(part);
     });
     m_plain = std::find(plain.begin(), plain.end(), 1) != plain.end();
-    if (parts == 1) {
-        m_texts.swap(texts[0]);
-        return;
+    // the entries of the parts side by side, each part's texts after those
+    // of the parts before it
+    size_t entries = taken[0];
+    for (size_t part = 1; part < parts; ++part) {
+        if (entries != from(part))
+            std::copy(m_entries.begin() + std::ptrdiff_t(from(part)),
+                      m_entries.begin() + std::ptrdiff_t(from(part) + taken[part]),
+                      m_entries.begin() + std::ptrdiff_t(entries));
+        entries += taken[part];
     }
-    // one buffer: each part's texts after those of the parts before it
+    m_entries.resize(entries);
+    if (parts == 1)
+        return;
     std::vector<size_t> base(parts, 0);
-    for (size_t i = 1; i < parts; ++i)
+    std::vector<size_t> first(parts, 0);
+    base[1] = size_t(m_texts.size());
+    first[1] = taken[0];
+    for (size_t i = 2; i < parts; ++i) {
         base[i] = base[i - 1] + size_t(texts[i - 1].size());
+        first[i] = first[i - 1] + taken[i - 1];
+    }
     const size_t chars = base.back() + size_t(texts.back().size());
-    m_texts.resize(int(qMin(chars, size_t(INT_MAX))));
+    // more than one string holds: out of memory, as a string would say
+    if (chars > size_t(INT_MAX) / 2)
+        qBadAlloc();
+    m_texts.resize(int(chars));
     QChar *joined = m_texts.data();
-    inParts(parts, [&](size_t part) {
+    ::inParts(parts - 1, [&](size_t i) {
+        const size_t part = i + 1;
         std::copy(texts[part].constBegin(), texts[part].constEnd(), joined + base[part]);
-        for (size_t k = from(part); k < from(part + 1); ++k)
+        for (size_t k = first[part]; k < first[part] + taken[part]; ++k)
             m_entries[k].offset += quint32(base[part]);
         texts[part].clear();
     });

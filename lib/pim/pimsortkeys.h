@@ -15,10 +15,11 @@ class PIMSortKeys
 {
 public:
     void clear();
-    // The keys of the records at indices (in the store's records), in that
-    // order, in place of any held: keyOf(index, text) gives one. Many are
-    // made in parts on Qt's thread pool at once, so keyOf must only read.
-    void build(const std::vector<int> &indices, const std::function<void(int, QString &)> &keyOf);
+    // The keys of the store's records 0 to count - 1 that keyOf(index, text)
+    // gives (false: the record is left out), in place of any held. With
+    // inParts many are made in parts on Qt's thread pool at once: keyOf
+    // must then only read.
+    void build(int count, const std::function<bool(int, QString &)> &keyOf, bool inParts);
     void sort();
 
     int count() const { return int(m_entries.size()); }
