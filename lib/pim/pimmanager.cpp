@@ -360,11 +360,15 @@ void PIMManager::fillView()
                 m_view.append(m_records.at(i));
         }
     } else if (m_keysValid && m_keysWhole && m_keyColumn == m_sort && m_keys.count() == n) {
-        // the kept order of every record, filtered
+        // the kept order of every record, filtered; the filter is asked in
+        // the records' own order, which is their order in memory
+        std::vector<char> taken(all ? 0 : size_t(n));
+        for (int i = 0; i < int(taken.size()); ++i)
+            taken[size_t(i)] = accept(m_records.at(i));
         for (int i = 0; i < n; ++i) {
-            PIMRecord *r = m_records.at(m_keys.index(i));
-            if (all || accept(r))
-                m_view.append(r);
+            const int k = m_keys.index(i);
+            if (all || taken[size_t(k)])
+                m_view.append(m_records.at(k));
         }
     } else {
         // a filter is asked on this thread only, in the same pass that
