@@ -1103,6 +1103,8 @@ bool PIMManager::readInParts()
 void PIMManager::readPart(LoadedPart &part, qint64 from, qint64 to)
 {
     PIMTextReader in(QByteArray::fromRawData(m_loadedText.constData() + from, int(to - from)));
+    // room for blocks of 64 bytes and more: a list grown among the records
+    // would leave gaps between them
     part.records.reserve(size_t((to - from) / 64 + 16));
     for (;;) {
         // blank lines between blocks hold no record
