@@ -986,27 +986,10 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
     if (m_total > 0)
         m_records.reserve(qMin(m_total, 1 << 20));
     for (int n = 0; m_total == -1 || n < m_total; ++n) {
-        // blank lines between blocks hold no record
-        bool more = false;
-        while (in.readLine()) {
-            if (!in.isEmpty()) {
-                in.unreadLine();
-                more = true;
-                break;
-            }
-        }
-        if (!more)
+        PIMRecord *r = readNextRecord(in, 0, keepText, nullptr);
+        if (!r)
             break;
-        PIMRecord *r = createRecord();
-        r->setManager(this);
-        const qint64 start = in.pos();
-        r->read(in);
         m_records.append(r);
-        // where the block stands; kept below only when it reads back so
-        if (keepText && in.pos() <= INT_MAX) {
-            r->m_rawStart = int(start);
-            r->m_rawLength = int(in.pos() - start);
-        }
     }
     if (in.hasError()) {
         m_readFailed = true;
@@ -1106,29 +1089,39 @@ void PIMManager::readPart(LoadedPart &part, qint64 from, qint64 to)
     // room for blocks of 64 bytes and more: a list grown among the records
     // would leave gaps between them
     part.records.reserve(size_t((to - from) / 64 + 16));
-    for (;;) {
-        // blank lines between blocks hold no record
-        bool more = false;
-        while (in.readLine()) {
-            if (!in.isEmpty()) {
-                in.unreadLine();
-                more = true;
-                break;
-            }
-        }
-        if (!more)
-            break;
-        PIMRecord *r = createRecord();
-        r->setManager(this);
-        const qint64 start = from + in.pos();
-        part.ended = r->read(in);
+    while (PIMRecord *r = readNextRecord(in, from, true, &part.ended))
         part.records.push_back(r);
-        if (from + in.pos() <= INT_MAX) {
-            r->m_rawStart = int(start);
-            r->m_rawLength = int(from + in.pos() - start);
+    part.failed = in.hasError();
+}
+
+// The next block of in, whose bytes stand from base on in the loaded text,
+// read into a new record; null when only blank lines are left. ended tells
+// whether the block ended at its "END".
+PIMRecord *PIMManager::readNextRecord(PIMTextReader &in, qint64 base, bool keepText, bool *ended)
+{
+    // blank lines between blocks hold no record
+    bool more = false;
+    while (in.readLine()) {
+        if (!in.isEmpty()) {
+            in.unreadLine();
+            more = true;
+            break;
         }
     }
-    part.failed = in.hasError();
+    if (!more)
+        return nullptr;
+    PIMRecord *r = createRecord();
+    r->setManager(this);
+    const qint64 start = base + in.pos();
+    const bool end = r->read(in);
+    if (ended)
+        *ended = end;
+    // where the block stands; kept only when it reads back so
+    if (keepText && base + in.pos() <= INT_MAX) {
+        r->m_rawStart = int(start);
+        r->m_rawLength = int(base + in.pos() - start);
+    }
+    return r;
 }
 
 void PIMManager::keepUnchangedBlocks(int first)

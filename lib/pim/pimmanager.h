@@ -235,6 +235,7 @@ private:
     struct LoadedPart;
     bool readInParts();
     void readPart(LoadedPart &part, qint64 from, qint64 to);
+    PIMRecord *readNextRecord(PIMTextReader &in, qint64 base, bool keepText, bool *ended);
     void keepUnchangedBlocks(int first);
     void writeRecords(PIMTextWriter &out);
     void keepSubclassHeader();
