@@ -1,6 +1,7 @@
 #include "copyspecial.h"
 
 #include "dbdialog.h"
+#include "todowindow.h"
 
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
@@ -122,6 +123,15 @@ bool CopySpecial::chooseDestination()
     if (!DBManager::checkPassword(record))
         return false;
     m_destination = new TaskManager(path, false, false);
+    // a book another copy of the program has open is not written behind its back
+    QString holder;
+    if (!m_destination->lockFile(&holder)) {
+        YMRDialog::critical(YMRPIM::applicationName(),
+                            tr("Expense Book [%1] is open in another program:\n%2\n"
+                               "Close it there first.").arg(record->title(), holder));
+        closeDestination();
+        return false;
+    }
     if (!m_destination->load()) {
         // an unreadable book is never written over
         YMRDialog::critical(YMRPIM::applicationName(),
@@ -129,6 +139,10 @@ bool CopySpecial::chooseDestination()
         closeDestination();
         return false;
     }
+    // what could be read of a damaged book takes the records, its file as
+    // it was kept beside it; the user hears of it as an open tells
+    if (m_destination->isDamaged())
+        YMRDialog::warning(YMRPIM::applicationName(), ToDoWindow::damagedText(m_destination, record->title()));
     return true;
 }
 
@@ -152,9 +166,10 @@ bool CopySpecial::copyMarked()
     if (m_destination->save())
         return true;
     YMRDialog::critical(YMRPIM::applicationName(),
-                        tr("Cannot write to file:\n%1").arg(m_destination->fileName()));
+                        tr("Cannot write to file:\n%1").arg(m_destination->fileName())
+                            + QLatin1Char('\n') + m_destination->saveFailure());
     // forget the copies: the destination's file stays as it was
-    m_destination->load();
+    m_destination->forgetChanges();
     closeDestination();
     return false;
 }

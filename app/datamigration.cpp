@@ -121,7 +121,7 @@ DataMigration::Result DataMigration::run(QString *error)
         return fail(tr("Cannot read file:\n%1").arg(oldPath));
     QFile out;
     if (!YMRPIM::openNewFile(out, bookPath))
-        return fail(tr("Cannot write to file:\n%1").arg(bookPath + QStringLiteral(".new")));
+        return fail(tr("Cannot write to file:\n%1").arg(bookPath));
 
     CategoryManager categories;
     categories.loadOrDefault();
@@ -146,7 +146,7 @@ DataMigration::Result DataMigration::run(QString *error)
         if (!written || !read) {
             YMRPIM::commitNewFile(out, false);
             categories.load();
-            return fail(read ? tr("Cannot write to file:\n%1").arg(bookPath + QStringLiteral(".new"))
+            return fail(read ? tr("Cannot write to file:\n%1").arg(bookPath)
                              : tr("Cannot read file:\n%1").arg(oldPath));
         }
     }

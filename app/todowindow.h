@@ -99,6 +99,9 @@ public:
     // The message for a file refused for its name; empty for the others,
     // which each caller words as "not an Expense Book".
     static QString nameRefusal(BookFileCheck check, const QString &path);
+    // What a book that loaded damaged tells: what was read, and the copy
+    // kept of its file (or why none could be made).
+    static QString damagedText(TaskManager *book, const QString &title);
 
     // The get side of the PC link on an index, shared with the books dialog:
     // runs the Transfer Data dialog in receive mode and opens no book.
@@ -209,8 +212,14 @@ private:
     // the changes. False when the user keeps the program as it is.
     bool confirmEnd();
     // Takes the book's lock; when another program holds it, the user
-    // chooses between the books dialog (false) and opening it anyway.
-    bool claimBook(TaskManager *book, const QString &title);
+    // chooses between refuse (false; the books dialog by default) and
+    // opening it anyway.
+    bool claimBook(TaskManager *book, const QString &title, const QString &refuse = QString(),
+                   const char *refuseIcon = nullptr);
+    // The damaged-book message after a load, whichever path loaded it.
+    void tellDamaged(TaskManager *book, const QString &title);
+    // A book that cannot be saved, or not locked, is said so as it opens.
+    void tellBookState(TaskManager *book, const QString &title);
     QString storeName(const PIMManager *store) const;
     // Deletes the open store (it saves itself when changed).
     void closeBook();

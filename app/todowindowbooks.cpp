@@ -5,6 +5,7 @@
 #include "dbeditor.h"
 
 #include "filedialog/ymfiledialog.h"
+#include "pim/bookfile.h"
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
 #include "pim/taskmanager.h"
@@ -90,9 +91,27 @@ DBRecord *ToDoWindow::addBookFiles(DBManager *index)
     return last;
 }
 
+namespace {
+
+// Another copy of the program has the book open: it is neither edited,
+// moved nor deleted behind that copy's back, and the user is told so.
+bool openElsewhere(const DBRecord *record, const QString &what)
+{
+    QString holder;
+    if (!::BookFile::heldElsewhere(record->path(), &holder))
+        return false;
+    YMRDialog::critical(YMRPIM::applicationName(),
+                        ToDoWindow::tr("Expense Book [%1] is open in another program:\n%2\n"
+                                       "Close it there first, then %3 it.")
+                            .arg(record->title(), holder, what));
+    return true;
+}
+
+} // namespace
+
 void ToDoWindow::editBookRecord(DBRecord *record, DBManager *index)
 {
-    if (!DBManager::checkPassword(record))
+    if (!DBManager::checkPassword(record) || openElsewhere(record, tr("edit")))
         return;
     auto *before = new DBRecord(*record);
     DBEditor editor;
@@ -100,9 +119,13 @@ void ToDoWindow::editBookRecord(DBRecord *record, DBManager *index)
         editor.store(record);
         const QString wanted = record->path();
         record->store(before);   // takes the copy
-        if (!record->isAvailable() || record->path() != wanted)
+        if (!record->isAvailable() || record->path() != wanted) {
+            // the index names why the book stayed as it was
+            const QString why = index->bookFailure();
             YMRDialog::critical(YMRPIM::applicationName(),
-                                tr("Cannot update Expense Book.\nDestination location not available!"));
+                                tr("Cannot update Expense Book.\nDestination location not available!")
+                                    + (why.isEmpty() ? QString() : QLatin1Char('\n') + why));
+        }
     } else {
         delete before;
     }
@@ -111,7 +134,7 @@ void ToDoWindow::editBookRecord(DBRecord *record, DBManager *index)
 
 bool ToDoWindow::deleteBookRecord(DBRecord *record, DBManager *index)
 {
-    if (!DBManager::checkPassword(record))
+    if (!DBManager::checkPassword(record) || openElsewhere(record, tr("delete")))
         return false;
     const QString title = record->title();
     if (!YMRDialog::confirmDelete(
@@ -120,8 +143,10 @@ bool ToDoWindow::deleteBookRecord(DBRecord *record, DBManager *index)
     record->setDeleteFile(true);
     if (!index->removeRecord(record)) {
         record->setDeleteFile(false);
+        const QString why = index->bookFailure();
         YMRDialog::critical(YMRPIM::applicationName(),
-                            tr("Cannot delete Expense Book [%1].").arg(title));
+                            tr("Cannot delete Expense Book [%1].").arg(title)
+                                + (why.isEmpty() ? QString() : QLatin1Char('\n') + why));
         return false;
     }
     index->save();
@@ -156,6 +181,7 @@ DBRecord *ToDoWindow::duplicateBookRecord(DBRecord *record, DBManager *index)
     bool renewed = false;
     {
         TaskManager book(target, false, false);
+        book.lockFile();
         if (book.load()) {
             PIMRecordArray *all = book.records();
             for (int i = 0; i < all->count(); ++i)

@@ -5,6 +5,7 @@
 #include "alertdialog.h"
 #include "dbdialog.h"
 
+#include "pim/bookfile.h"
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
 #include "pim/tasklistview.h"
@@ -203,18 +204,31 @@ bool ToDoWindow::askOtherVersion(PIMManager *store)
     if (m_askingOtherVersion)
         return false;
     m_askingOtherVersion = true;
-    const int answer = YMRDialog::message2(
-        YMRPIM::applicationName(),
-        tr("Expense Book [%1] was changed by another program after it was opened here.\n"
-           "Keep the other version (the changes made here since the last save are lost) "
-           "or write over it?").arg(storeName(store)),
-        "dialog_warning", tr("Keep Other"), "fileopen", tr("Write Over"), "filesave", 0, 0);
+    const bool gone = store->bookFile()->conflict() == ::BookFile::Gone;
+    const QString question =
+        gone ? tr("Expense Book [%1] was deleted or moved away by another program after it was "
+                  "opened here.\nLet it go (the changes made here since the last save are lost) "
+                  "or write it again?")
+             : tr("Expense Book [%1] was changed by another program after it was opened here.\n"
+                  "Keep the other version (the changes made here since the last save are lost) "
+                  "or write over it?");
+    const int answer = YMRDialog::message2(YMRPIM::applicationName(), question.arg(storeName(store)),
+                                           "dialog_warning", tr("Keep Other"), "fileopen",
+                                           tr("Write Over"), "filesave", 0, 0);
     m_askingOtherVersion = false;
     if (answer == 1) {
         // records a dialog holds stay as they are until it lets go
         if (store == m_manager && !storeInUse()) {
-            store->load();
+            const QString title = storeName(store);
+            if (!store->load()) {
+                // nothing left to show: the books to choose another
+                store->forgetChanges();
+                closeBook();
+                QTimer::singleShot(400, this, &ToDoWindow::books);
+                return true;
+            }
             m_list->init();
+            tellDamaged(static_cast<TaskManager *>(store), title);
         }
         store->forgetChanges();
         if (unsavedText().isEmpty()) {
@@ -269,18 +283,67 @@ void ToDoWindow::closeEvent(QCloseEvent *e)
     YMRMainWindow::closeEvent(e);
 }
 
-bool ToDoWindow::claimBook(TaskManager *book, const QString &title)
+bool ToDoWindow::claimBook(TaskManager *book, const QString &title, const QString &refuse,
+                           const char *refuseIcon)
 {
     QString holder;
-    if (book->lockFile(&holder))
+    if (book->lockFile(&holder) || book->bookFile()->isOpenedAnyway())
         return true;
     const int answer = YMRDialog::message2(
         YMRPIM::applicationName(),
         tr("Expense Book [%1] is open in another program:\n%2\n"
            "Changes made in both would overwrite each other. Open it anyway?")
             .arg(title, holder),
-        "dialog_warning", tr("Books"), "books", tr("Open Anyway"), "fileopen", 1, 1);
-    return answer == 2;
+        "dialog_warning", refuse.isEmpty() ? tr("Books") : refuse, refuseIcon ? refuseIcon : "books",
+        tr("Open Anyway"), "fileopen", 1, 1);
+    if (answer != 2)
+        return false;
+    // saved from now on, never over another's version without a question;
+    // the lock is taken as soon as the other program lets go of it
+    book->bookFile()->openAnyway();
+    return true;
+}
+
+QString ToDoWindow::damagedText(TaskManager *book, const QString &title)
+{
+    QString text = book->count() < book->total()
+                       ? tr("Expense Book [%1] is damaged:\n%2 expenses could be read, its header counts %3.")
+                             .arg(title)
+                             .arg(book->count())
+                             .arg(book->total())
+                       : tr("Expense Book [%1] is damaged:\nit holds more than the %2 expenses its header "
+                            "counts; those %2 were read.")
+                             .arg(title)
+                             .arg(book->total());
+    // the copy this load kept, or why there is none
+    const QString copy = book->damagedCopyName();
+    if (!copy.isEmpty())
+        text += QLatin1Char('\n') + tr("The file as it was is kept as:\n%1").arg(copy);
+    else if (book->bookFile()->isReadOnly())
+        text += QLatin1Char('\n') + tr("It stays read-only: %1.").arg(book->bookFile()->readOnlyReason());
+    return text;
+}
+
+void ToDoWindow::tellDamaged(TaskManager *book, const QString &title)
+{
+    // what could be read opens; the whole file stays beside it for mending
+    if (book->isDamaged())
+        YMRDialog::warning(YMRPIM::applicationName(), damagedText(book, title));
+}
+
+void ToDoWindow::tellBookState(TaskManager *book, const QString &title)
+{
+    ::BookFile *file = book->bookFile();
+    QStringList lines;
+    // a damaged book's missing copy was told with the damage
+    if (file->isReadOnly() && !book->isDamaged())
+        lines << tr("Expense Book [%1] is read-only: %2.\nChanges made here cannot be saved.")
+                     .arg(title, file->readOnlyReason());
+    else if (file->lockState() == ::BookFile::NoLock)
+        lines << tr("Expense Book [%1] cannot be locked against other copies of the program: %2.")
+                     .arg(title, file->lockFailure());
+    if (!lines.isEmpty())
+        YMRDialog::warning(YMRPIM::applicationName(), lines.join(QLatin1Char('\n')));
 }
 
 bool ToDoWindow::saveSession()
@@ -410,23 +473,11 @@ void ToDoWindow::openBookFile(const QString &requested)
         QTimer::singleShot(400, this, &ToDoWindow::books);
         return;
     }
-    if (book->isDamaged()) {
-        // what could be read opens; the whole file stays beside it for mending
-        const QString copy = book->damagedCopyName();
-        QString text = book->count() < book->total()
-                           ? tr("Expense Book [%1] is damaged:\n%2 expenses could be read, its header counts %3.")
-                                 .arg(chosen->title())
-                                 .arg(book->count())
-                                 .arg(book->total())
-                           : tr("Expense Book [%1] is damaged:\nit holds more than the %2 expenses its header "
-                                "counts; those %2 were read.")
-                                 .arg(chosen->title())
-                                 .arg(book->total());
-        if (QFileInfo::exists(copy))
-            text += QLatin1Char('\n') + tr("The file as it was is kept as:\n%1").arg(copy);
-        YMRDialog::warning(YMRPIM::applicationName(), text);
-    }
-    setWindowTitle(tr("Expense Book : %1").arg(chosen->title()));
+    tellDamaged(book, chosen->title());
+    tellBookState(book, chosen->title());
+    setWindowTitle(book->bookFile()->isReadOnly()
+                       ? tr("Expense Book : %1 (read-only)").arg(chosen->title())
+                       : tr("Expense Book : %1").arg(chosen->title()));
     m_manager = book;
     m_hiddenSinceOpen = false;
     // every change, and a sort or filter change, puts the idle save off

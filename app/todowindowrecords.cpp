@@ -8,6 +8,7 @@
 #include "taskeditor.h"
 #include "templatedialog.h"
 
+#include "pim/bookfile.h"
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
 #include "pim/pimreminder.h"
@@ -395,12 +396,14 @@ void ToDoWindow::getTask(Task **task, const QString &uid)
             continue;
         auto *store = new TaskManager(path, false, false);
         // a book that did not read whole is never adopted, so never saved
-        if (!store->load()) {
+        if (!store->load() || store->isDamaged()) {
             store->forgetChanges();
             delete store;
             continue;
         }
         if ((*task = dynamic_cast<Task *>(store->findRecord(uid)))) {
+            // the reminder rings; a book another copy holds is not saved
+            // here unless the user opens it anyway (editTask())
             store->lockFile();
             connect(store, &PIMManager::saved, this, &ToDoWindow::storeSaved);
             m_alarmStores.append(store);
@@ -437,15 +440,22 @@ void ToDoWindow::editTask(Task *task)
     if (!task)
         return;
     // an alarm lists expenses of other books too: a locked one asks for its
-    // password first, as opening it would
-    if (task->manager() && task->manager() != m_manager) {
+    // password first, as opening it would, and one another copy of the
+    // program holds whether to open it anyway
+    auto *store = qobject_cast<TaskManager *>(task->manager());
+    if (store && store != m_manager) {
         PIMRecordArray *view = m_index->view();
+        QString title = QFileInfo(store->fileName()).fileName();
         for (int i = 0; i < view->count(); ++i) {
             auto *book = dynamic_cast<DBRecord *>(view->at(i));
-            if (book && samePath(book->path(), task->manager()->fileName())
-                && !DBManager::checkPassword(book))
-                return;
+            if (book && samePath(book->path(), store->fileName())) {
+                if (!DBManager::checkPassword(book))
+                    return;
+                title = book->title();
+            }
         }
+        if (!claimBook(store, title, tr("Cancel"), "button_cancel"))
+            return;
     }
     m_busy = true;
     {

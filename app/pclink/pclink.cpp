@@ -1,6 +1,7 @@
 #include "pclink.h"
 #include "pclinkprotocol.h"
 
+#include "pim/bookfile.h"
 #include "pim/categorymanager.h"
 #include "pim/dbmanager.h"
 #include "pim/pimtextreader.h"
@@ -8,6 +9,7 @@
 #include "pim/ymrpim.h"
 #include "qpe/boundedfile.h"
 #include "qpe/filereplacer.h"
+#include "qpe/folderlock.h"
 #include "qpe/global.h"
 #include "qpe/qpeglobal.h"
 
@@ -492,15 +494,21 @@ bool PCLink::handleMessage(const QByteArray &payload)
 void PCLink::handleAnnounce(const QString &destination, const QString &sizeText)
 {
     int size = 0;
-    // a book another copy of the program has open is refused like any refused path
-    bool ok = !destination.isEmpty() && !PIMManager::heldElsewhere(destination)
-              && PCLinkProtocol::parseSize(sizeText, size)
+    bool ok = !destination.isEmpty() && PCLinkProtocol::parseSize(sizeText, size)
               && size <= receiveLimit(destination)
               && size <= freeSpace(QFileInfo(YMRPIM::replacedFile(destination)).absolutePath()) - freeSpaceMargin;
+    // a book another copy of the program (or a store here) has open is
+    // refused like any refused path; one taken is held until it is replaced
+    if (ok && isBookName(QFileInfo(destination).fileName())) {
+        m_receiveLock = new BookFile(destination, this);
+        ok = m_receiveLock->lock() != BookFile::HeldElsewhere;
+    }
     if (ok) {
         saveSharedCategories(destination);
         ok = YMRPIM::openNewFile(m_temp, destination);
     }
+    if (!ok)
+        releaseReceiveLock();
     m_pending = NoPending;
     if (!ok) {
         setState(Idle);
@@ -554,7 +562,11 @@ bool PCLink::readsBack(const QString &destination) const
 {
     const qint64 limit = receiveLimit(destination);
     const QString name = QFileInfo(destination).fileName();
-    if (name.endsWith(bookSuffix) || name == categoryFile || name == exportIndexFile)
+    // a book as the program itself opens it: whole, with its header, not
+    // damaged, within every limit of its reader
+    if (name.endsWith(bookSuffix))
+        return TaskManager::readsWhole(FileReplacer::newFileName(m_temp));
+    if (name == categoryFile || name == exportIndexFile)
         return PIMTextReader::readsWhole(FileReplacer::newFileName(m_temp), limit);
     QStringList list;
     return YMRPIM::readListFile(FileReplacer::newFileName(m_temp), list);
@@ -565,7 +577,13 @@ void PCLink::finishReceive()
     // what this side cannot read never replaces what it has
     const bool written = !m_writeFailed && m_temp.flush();
     const bool readable = written && readsBack(m_destination);
-    const bool ok = YMRPIM::commitNewFile(m_temp, written && readable);
+    bool ok;
+    {
+        // no save of another store comes between its check and its rename
+        FolderLock guard(FolderLock::folderOf(FileReplacer::targetName(m_temp)));
+        ok = YMRPIM::commitNewFile(m_temp, written && readable && guard.isLocked());
+    }
+    releaseReceiveLock();
     setState(Idle);
     m_pending = NoPending;
     if (!ok) {
@@ -585,6 +603,13 @@ void PCLink::discardReceive()
 {
     if (m_temp.isOpen())
         YMRPIM::commitNewFile(m_temp, false);
+    releaseReceiveLock();
+}
+
+void PCLink::releaseReceiveLock()
+{
+    delete m_receiveLock;
+    m_receiveLock = nullptr;
 }
 
 void PCLink::handleAnswer(bool ok)

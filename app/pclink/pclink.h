@@ -12,6 +12,7 @@
 
 #include <functional>
 
+class BookFile;
 class QTcpSocket;
 
 // One end of a PC-link connection: the message protocol and the file
@@ -121,6 +122,7 @@ private:
     bool readsBack(const QString &destination) const;
     void startWriteBack(bool all);
     void discardReceive();
+    void releaseReceiveLock();
     bool writeBlock();
     void fillSendQueue();
     void abortSending();
@@ -151,6 +153,8 @@ private:
     // receiving
     QFile m_temp;
     QString m_destination;
+    // a book received holds its lock from the announce to its replacement
+    BookFile *m_receiveLock = nullptr;
     QString m_requestedLocal;
     QString m_announcedSource;
     bool m_writeFailed = false;

@@ -417,8 +417,19 @@ void TransferData::getFileSuccess(const QString &source)
         }
         bookIndex->save();
     }
+    // the received book remembers where it came from: saved as any book
+    // is, and a save that fails is a failed get
     TaskManager book(local, false, false);
-    book.load();
-    book.setProperty(devicePathKey, QFileInfo(source).path());
-    book.save();
+    QString holder;
+    const bool saved = book.lockFile(&holder) && book.load() && !book.isDamaged()
+                       && (book.setProperty(devicePathKey, QFileInfo(source).path()), book.save());
+    if (!saved) {
+        book.forgetChanges();
+        m_failed << source;
+        const QString why = !holder.isEmpty() ? tr("it is open in another program: %1").arg(holder)
+                                              : book.saveFailure();
+        YMRDialog::critical(tr("Receive File Failed"),
+                            tr("Failed receive file: %1.").arg(source)
+                                + (why.isEmpty() ? QString() : QLatin1Char('\n') + why));
+    }
 }

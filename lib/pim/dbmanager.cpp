@@ -1,5 +1,6 @@
 #include "dbmanager.h"
 
+#include "bookfile.h"
 #include "dbrecord.h"
 #include "pimtextwriter.h"
 #include "taskmanager.h"
@@ -177,21 +178,42 @@ void DBManager::recordAdded(PIMRecord *record)
 
 bool DBManager::writeBookHeader(DBRecord *record, const QString &path, bool create)
 {
+    m_bookFailure.clear();
+    m_bookHeld = false;
     // The open store of this book writes the new values itself; a header
     // written beside it would be overwritten by its next save.
     if (TaskManager *open = TaskManager::openStore(path)) {
         open->setIcon(record->iconName());
         open->setDescription(record->description());
         open->setPassword(record->password());
-        return open->save();
+        if (open->save())
+            return true;
+        m_bookFailure = open->saveFailure();
+        return false;
     }
     TaskManager book(path, false, true);
-    if (!loadBookHeader(book) && !create)
+    const bool loaded = loadBookHeader(book);
+    if (!loaded && !create)
         return false;
+    // nothing to write: the book's own header says so already
+    if (loaded && book.icon() == record->iconName() && book.description() == record->description()
+        && book.password() == record->password())
+        return true;
+    // a writer of the book like any other: never behind the back of a copy
+    // of the program that has it open
+    QString holder;
+    if (!book.lockFile(&holder)) {
+        m_bookFailure = BookFile::tr("it is open in another program: %1").arg(holder);
+        m_bookHeld = true;
+        return false;
+    }
     book.setIcon(record->iconName());
     book.setDescription(record->description());
     book.setPassword(record->password());
-    return book.save();
+    if (book.save())
+        return true;
+    m_bookFailure = book.saveFailure();
+    return false;
 }
 
 void DBManager::revertPath(DBRecord *record, const QString &oldPath)
@@ -236,7 +258,8 @@ void DBManager::recordUpdated(PIMRecord *old, PIMRecord *record)
 
     const QString oldPath = before->path();
     const bool available = writeBookHeader(rec, oldPath, false);
-    rec->setAvailable(available);
+    // a book another copy holds is there all the same
+    rec->setAvailable(available || m_bookHeld);
     if (!available) {
         revertPath(rec, oldPath);
         return;
@@ -244,12 +267,19 @@ void DBManager::recordUpdated(PIMRecord *old, PIMRecord *record)
     const QString newPath = rec->path();
     if (QDir::cleanPath(oldPath) == QDir::cleanPath(newPath))
         return;
-    // An open store of the book was saved with the header above; it goes
-    // with its file, so that it never writes the book back at the old place.
-    TaskManager *open = TaskManager::openStore(oldPath);
-    if (YMRPIM::copyFile(oldPath, newPath, true)) {
-        if (open)
-            open->setFileName(newPath);
+    // An open store of the book was saved with the header above; it moves
+    // the file itself and takes its lock, stamp and kept copies along, so
+    // that it never writes the book back at the old place.
+    bool moved;
+    if (TaskManager *open = TaskManager::openStore(oldPath)) {
+        moved = open->moveFile(newPath);
+        m_bookFailure = open->bookFile()->failure();
+    } else {
+        BookFile book(oldPath);
+        moved = book.moveTo(newPath);
+        m_bookFailure = book.failure();
+    }
+    if (moved) {
         m_paths.removeAll(oldPath);
         m_paths.append(newPath);
         markDirty();
@@ -274,12 +304,20 @@ bool DBManager::canRemove(PIMRecord *record)
     DBRecord *rec = dynamic_cast<DBRecord *>(record);
     if (m_ext || !rec || !rec->deleteFile())
         return true;
-    // Leaves an open store of the book clean, so that it does not write the
-    // deleted file back when it closes.
-    if (TaskManager *open = TaskManager::openStore(rec->path()))
-        open->save();
-    // a book file that stays keeps its place in the index
-    return QFile::remove(rec->path()) || !QFileInfo::exists(rec->path());
+    // An open store of the book deletes it itself: its changes go with the
+    // book, and it never writes the deleted file back. A book file that
+    // stays keeps its place in the index.
+    bool removed;
+    if (TaskManager *open = TaskManager::openStore(rec->path())) {
+        open->forgetChanges();
+        removed = open->bookFile()->remove();
+        m_bookFailure = open->bookFile()->failure();
+    } else {
+        BookFile book(rec->path());
+        removed = book.remove();
+        m_bookFailure = book.failure();
+    }
+    return removed || !QFileInfo::exists(rec->path());
 }
 
 bool DBManager::sortKeyText(const PIMRecord *record, int column, QString &text) const

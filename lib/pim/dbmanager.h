@@ -60,6 +60,9 @@ public:
     static qint64 maxFileSize();
     static void setMaxFileSize(qint64 size);
 
+    // Why the last header write, move or deletion of a book file failed.
+    QString bookFailure() const { return m_bookFailure; }
+
 protected:
     void clearHeader() override;
     qint64 fileSizeLimit() const override;
@@ -83,6 +86,8 @@ private:
 
     bool m_ext;
     QStringList m_paths;
+    QString m_bookFailure;
+    bool m_bookHeld = false;
 };
 
 #endif

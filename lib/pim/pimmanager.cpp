@@ -1,12 +1,12 @@
 #include "pimmanager.h"
 
+#include "bookfile.h"
 #include "categorymanager.h"
 #include "pimrecord.h"
 #include "pimtextreader.h"
 #include "pimtextwriter.h"
 #include "ymrpim.h"
 #include "qpe/boundedfile.h"
-#include "qpe/filereplacer.h"
 #include "qpe/global.h"
 
 #include <QBuffer>
@@ -17,8 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFuture>
-#include <QLockFile>
-#include <QSysInfo>
 #include <QThread>
 #include <QtConcurrentMap>
 #include <QtConcurrentRun>
@@ -29,7 +27,6 @@
 #include <vector>
 
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -187,6 +184,57 @@ QString PIMManager::fileName() const
     if (QDir::isRelativePath(m_fileName))
         return Global::applicationFileName(m_directory, m_fileName);
     return m_fileName;
+}
+
+BookFile *PIMManager::bookFile()
+{
+    if (!m_file)
+        m_file = new BookFile(fileName(), this);
+    return m_file;
+}
+
+void PIMManager::setFileName(const QString &fileName)
+{
+    m_fileName = fileName;
+    delete m_file;
+    m_file = nullptr;
+}
+
+bool PIMManager::moveFile(const QString &path)
+{
+    if (!bookFile()->moveTo(path))
+        return false;
+    m_fileName = path;
+    return true;
+}
+
+QString PIMManager::saveFailure() const
+{
+    return m_file ? m_file->failure() : QString();
+}
+
+bool PIMManager::changedElsewhere() const
+{
+    return m_file && m_file->changedElsewhere();
+}
+
+void PIMManager::overwriteChanges()
+{
+    bookFile()->overwriteChanges();
+}
+
+bool PIMManager::lockFile(QString *holder)
+{
+    if (bookFile()->lock() != BookFile::HeldElsewhere)
+        return true;
+    if (holder)
+        *holder = m_file->holder();
+    return false;
+}
+
+bool PIMManager::hasLock() const
+{
+    return m_file && m_file->hasLock();
 }
 
 PIMRecord *PIMManager::findRecord(const QString &uid) const
@@ -562,127 +610,15 @@ bool PIMManager::save()
 
 bool PIMManager::writeFile()
 {
-    m_changedElsewhere = false;
-    // opened anyway: the lock is taken over once the other program let go of it
-    if (m_watch && !m_lock)
-        lockFile();
-    const QString target = YMRPIM::replacedFile(fileName());
-    if (m_watch && !m_overwrite) {
-        const FileStamp now = stampOf(target);
-        // a file gone is written anew: nothing of the other program's is lost
-        if (now.exists && !(now == m_stamp)) {
-            m_changedElsewhere = true;
-            m_saveFailure = tr("another program changed the file");
-            return false;
-        }
-    }
-    QFile file;
-    // only the lock's holder may take another writer's ".new" for stale
-    bool ok = FileReplacer::open(file, fileName(), !m_watch || m_lock);
-    if (ok) {
-        const bool written = m_format == 1 ? saveStream(&file) : saveText(&file);
-        ok = FileReplacer::commit(file, written);
-    }
-    if (!ok) {
-        m_saveFailure = FileReplacer::lastFailureText();
+    // the reader's limits are the writer's: what this program would refuse
+    // to read is never written
+    const bool text = m_format != 1;
+    const auto write = [this, text](QIODevice *device) { return text ? saveText(device) : saveStream(device); };
+    if (!bookFile()->save(write, fileSizeLimit(), text ? PIMTextReader::maxLineLength() : 0))
         return false;
-    }
-    m_stamp = stampOf(target);
-    m_overwrite = false;
-    m_saveFailure.clear();
     m_changes = 0;
     m_dirty = false;
     m_offset = m_writtenOffset;
-    return true;
-}
-
-bool PIMManager::FileStamp::operator==(const FileStamp &o) const
-{
-    return exists == o.exists && device == o.device && inode == o.inode && size == o.size
-           && seconds == o.seconds && nanoseconds == o.nanoseconds;
-}
-
-namespace {
-PIMManager::FileStamp stampOfStat(const struct stat &st)
-{
-    PIMManager::FileStamp stamp;
-    // anything but a file is left for the save to refuse as such
-    if (!S_ISREG(st.st_mode))
-        return stamp;
-    stamp.exists = true;
-    stamp.device = st.st_dev;
-    stamp.inode = st.st_ino;
-    stamp.size = st.st_size;
-    stamp.seconds = st.st_mtim.tv_sec;
-    stamp.nanoseconds = st.st_mtim.tv_nsec;
-    return stamp;
-}
-} // namespace
-
-PIMManager::FileStamp PIMManager::stampOf(int fd)
-{
-    struct stat st;
-    return fd >= 0 && ::fstat(fd, &st) == 0 ? stampOfStat(st) : FileStamp();
-}
-
-PIMManager::FileStamp PIMManager::stampOf(const QString &path)
-{
-    struct stat st;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? stampOfStat(st) : FileStamp();
-}
-
-QString PIMManager::lockFileName(const QString &path)
-{
-    const QFileInfo info(YMRPIM::replacedFile(path));
-    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".lock");
-}
-
-namespace {
-QString holderText(const QLockFile &lock)
-{
-    qint64 pid = 0;
-    QString host, app;
-    if (!lock.getLockInfo(&pid, &host, &app))
-        return QString();
-    return PIMManager::tr("%1 (process %2) on %3").arg(app, QString::number(pid), host);
-}
-} // namespace
-
-bool PIMManager::lockFile(QString *holder)
-{
-    m_watch = true;
-    if (m_lock)
-        return true;
-    std::unique_ptr<QLockFile> lock(new QLockFile(lockFileName(fileName())));
-    // a lock is stale only when its process is gone, however long it is held
-    lock->setStaleLockTime(0);
-    if (lock->tryLock(0)) {
-        m_lock = std::move(lock);
-        return true;
-    }
-    if (lock->error() != QLockFile::LockFailedError)
-        return true;   // no lock can be made there (a read-only folder): nobody holds one
-    if (holder)
-        *holder = holderText(*lock);
-    return false;
-}
-
-bool PIMManager::heldElsewhere(const QString &path, QString *holder)
-{
-    QLockFile lock(lockFileName(path));
-    lock.setStaleLockTime(0);
-    if (lock.tryLock(0)) {
-        lock.unlock();
-        return false;
-    }
-    qint64 pid = 0;
-    QString host, app;
-    if (lock.error() != QLockFile::LockFailedError || !lock.getLockInfo(&pid, &host, &app))
-        return false;
-    if (pid == QCoreApplication::applicationPid() && host == QSysInfo::machineHostName())
-        return false;
-    if (holder)
-        *holder = holderText(lock);
     return true;
 }
 
@@ -699,11 +635,8 @@ bool PIMManager::load()
     QFile file;
     // a FIFO, a device or a file beyond any real size of its kind is no
     // store: nothing of it is read
-    if (BoundedFile::open(file, fileName(), fileSizeLimit(), QIODevice::Unbuffered) != BoundedFile::Ok) {
-        m_stamp = FileStamp();
+    if (bookFile()->open(file, fileSizeLimit()) != BoundedFile::Ok)
         return false;
-    }
-    m_stamp = stampOf(file.handle());
     if (m_format == 1)
         loadStream(&file);
     else
@@ -711,8 +644,11 @@ bool PIMManager::load()
     // a read that failed part way keeps what was read, and says so
     const bool complete = file.error() == QFileDevice::NoError && !m_readFailed;
     file.close();
-    if (m_damaged && complete)
-        keepDamagedCopy();
+    if (complete && m_format == 0 && !m_headerOnly) {
+        m_file->noteRead(m_loadedText);
+        if (m_damaged)
+            m_file->keepDamaged(m_loadedText);
+    }
     loaded();
     keepSubclassHeader();
     rebuildView(false);
@@ -805,11 +741,12 @@ bool PIMManager::copyRecordPart(PIMTextWriter &out)
 {
     if (!out.flush())
         return false;
-    QFile current(fileName());
+    QFile current;
     // no file yet: the header alone; a file there that cannot be read must
     // not be replaced by its header
-    if (!current.open(QIODevice::ReadOnly))
-        return !current.exists();
+    const int opened = bookFile()->openCurrent(current, fileSizeLimit());
+    if (opened != BoundedFile::Ok)
+        return opened == BoundedFile::Missing;
     if (!current.seek(m_offset))
         return false;
     char block[16384];
@@ -895,18 +832,7 @@ int PIMManager::sortColumnCount() const
 
 QString PIMManager::damagedCopyName() const
 {
-    return BoundedFile::asideName(fileName());
-}
-
-void PIMManager::keepDamagedCopy()
-{
-    // once: a later save writes what could be read, the copy keeps what was there
-    const QString copy = damagedCopyName();
-    if (m_format != 0 || m_headerOnly || QFileInfo::exists(copy) || QFileInfo(copy).isSymLink())
-        return;
-    QFile out;
-    if (YMRPIM::openNewFile(out, copy))
-        YMRPIM::commitNewFile(out, out.write(m_loadedText) == m_loadedText.size());
+    return m_file ? m_file->keptCopy() : QString();
 }
 
 void PIMManager::clearHeader()

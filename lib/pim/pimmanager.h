@@ -10,22 +10,20 @@
 #include <QString>
 #include <QStringList>
 
-#include <memory>
-
-#include <sys/types.h>
 #include <uuid/uuid.h>
 
+class BookFile;
 class CategoryManager;
 class PIMRecord;
 class PIMTextReader;
 class PIMTextWriter;
 class QDataStream;
-class QLockFile;
 class QIODevice;
 
 // The record store: every record of one record file, a filtered and sorted
-// view of them, change counting with autosave, and saving through
-// "<file>.new". Subclasses add header keys and hooks through the virtual
+// view of them, and change counting with autosave. The file itself (its
+// lock, the checks before a save, kept copies of a damaged file) belongs
+// to the store's BookFile. Subclasses add header keys and hooks through the virtual
 // operations. A subclass writes the base's header lines first, then its
 // own, and marks every change of its own header values with markDirty():
 // the store keeps those lines then, so that its save at destruction (after
@@ -44,8 +42,13 @@ public:
     // data folder named by the directory.
     QString fileName() const;
     QString file() const { return m_fileName; }
-    // For a store whose file was moved: later saves go to the new place.
-    void setFileName(const QString &fileName) { m_fileName = fileName; }
+    // Later saves go to another file; the store lets go of this one (its
+    // lock and what it knew of it).
+    void setFileName(const QString &fileName);
+    // Moves the store's file with its lock and kept copies (BookFile::moveTo()).
+    bool moveFile(const QString &path);
+    // The owner of the store's file on disk.
+    BookFile *bookFile();
     QString directory() const { return m_directory; }
     bool isTemplates() const { return m_templates; }
     bool isHeaderOnly() const { return m_headerOnly; }
@@ -97,9 +100,10 @@ public:
     // TOTAL as read from the file, -1 when absent
     int total() const { return m_total; }
     // The last load read fewer records than the header's total, or more
-    // than it: the file is damaged. Its bytes as they were are then kept
-    // once as damagedCopyName() before any save can replace them.
+    // than it: the file is damaged. Its bytes as they were are then kept as
+    // a copy (BookFile::keepDamaged()) before any save can replace them.
     bool isDamaged() const { return m_damaged; }
+    // That copy; empty while none could be made.
     QString damagedCopyName() const;
     // A loaded text of at least this many bytes is read in parts at once;
     // for tests, 0 brings back the default.
@@ -114,28 +118,23 @@ public:
     bool save();
     // Why the last save failed ("no space left on the disk", ...); empty
     // after one that succeeded.
-    QString saveFailure() const { return m_saveFailure; }
-    // The last save found that another program had changed or replaced the
-    // file since this store read or wrote it, and left the file alone.
-    bool changedElsewhere() const { return m_changedElsewhere; }
+    QString saveFailure() const;
+    // The last save found that another program had changed, replaced or
+    // removed the file since this store read or wrote it, and left it alone.
+    bool changedElsewhere() const;
     // The next save writes over the file whatever changed it.
-    void overwriteChanges() { m_overwrite = true; }
+    void overwriteChanges();
     // The user let the changes go: nothing is saved until the next one.
     void forgetChanges()
     {
         m_dirty = false;
         m_changes = 0;
     }
-    // One writer per file: takes the lock beside the file and from then on
-    // refuses to save over a file another program changed. False when
-    // another store or program holds the lock; holder then names it. A
-    // store opened anyway saves, but never removes another's ".new".
+    // One writer per file (BookFile::lock()). False when another store or
+    // program holds the lock; holder then names it, and saves wait for the
+    // user's word (BookFile::openAnyway()).
     bool lockFile(QString *holder = nullptr);
-    bool hasLock() const { return m_lock != nullptr; }
-    // Another process holds the lock of the file at path.
-    static bool heldElsewhere(const QString &path, QString *holder = nullptr);
-    // The lock file of the file at path: hidden, beside the file a link names.
-    static QString lockFileName(const QString &path);
+    bool hasLock() const;
     virtual bool load();
     // load() for a file read at start-up: one there that cannot be read is
     // set aside (BoundedFile::setAside) and the store starts without it.
@@ -213,21 +212,7 @@ protected:
     // needs more of its own state than the header lines.
     void saveOnDestroy();
 
-public:
-    // What identifies the content of a file on disk.
-    struct FileStamp {
-        bool exists = false;
-        dev_t device = 0;
-        ino_t inode = 0;
-        qint64 size = 0;
-        qint64 seconds = 0;
-        long nanoseconds = 0;
-        bool operator==(const FileStamp &o) const;
-    };
-
 private:
-    static FileStamp stampOf(int fd);
-    static FileStamp stampOf(const QString &path);
     bool writeFile();
     bool copyRecordPart(PIMTextWriter &out);
     bool copyRecordPart(QIODevice *device);
@@ -241,7 +226,6 @@ private:
     void keepSubclassHeader();
     void fillView();
     void reverseView();
-    void keepDamagedCopy();
 
     QString m_fileName;
     QString m_directory;
@@ -278,13 +262,7 @@ private:
     bool m_damaged = false;
     bool m_destroySaved = false;
     bool m_destroying = false;
-    QString m_saveFailure;
-    bool m_changedElsewhere = false;
-    bool m_overwrite = false;
-    // the file as last read or written, compared before a save once watched
-    bool m_watch = false;
-    FileStamp m_stamp;
-    std::unique_ptr<QLockFile> m_lock;
+    BookFile *m_file = nullptr;
     // The subclass's own header lines as of its last change or load.
     QByteArray m_subclassHeader;
     // The text of the file as loaded: records that have not changed since

@@ -73,6 +73,11 @@ public:
     // writes the book back at its old place.
     static TaskManager *openStore(const QString &path);
 
+    // Whether the file at path opens as a book, whole: empty (an empty
+    // book), or its header first, then every record its header counts and
+    // no more, within every limit of the reader. Only reads.
+    static bool readsWhole(const QString &path);
+
     PIMRecord *createRecord() override;
     bool accept(PIMRecord *record) override;
     bool filtering() const override;

@@ -560,14 +560,9 @@ bool YMRPIM::copyFile(const QString &source, const QString &destination, bool mo
     struct stat ss, ds;
     if (::stat(src.constData(), &ss) != 0 || !S_ISREG(ss.st_mode))
         return false;
-    const QString tmpPath = replacedFile(destination) + QStringLiteral(".new");
-    const auto isSource = [&ss](const QString &path, struct stat &st) {
-        return ::stat(QFile::encodeName(path).constData(), &st) == 0 && st.st_dev == ss.st_dev
-               && st.st_ino == ss.st_ino;
-    };
-    // the same file under another name (a link, a second mount path); the
-    // source as the destination's ".new" would be emptied by the copy
-    if (isSource(destination, ds) || isSource(tmpPath, ds))
+    // the same file under another name (a link, a second mount path)
+    if (::stat(QFile::encodeName(destination).constData(), &ds) == 0 && ds.st_dev == ss.st_dev
+        && ds.st_ino == ss.st_ino)
         return false;
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))

@@ -88,19 +88,19 @@ public:
     static bool csvSplit(QStringList &fields, const QString &line, QChar qualifier,
                          QChar separator, bool &continued);
 
-    // Block copy (16,384-byte blocks) through "<destination>.new"; false
+    // Block copy (16,384-byte blocks) through a temporary file; false
     // when nothing or not all could be copied, or source and destination
     // are the same file. With move the source is removed after a copy.
     static bool copyFile(const QString &source, const QString &destination, bool move);
     // Every file that replaces another goes through these two. The file a
     // save replaces: path, or the file a symbolic link at path names.
     static QString replacedFile(const QString &path);
-    // Creates "<replaced file>.new" afresh (anything at that name is removed
-    // first, and nothing is ever written through a link there), owner-only
-    // until it has the permission bits and (where allowed) the owner of the
-    // file it is to replace. A file or folder without any write permission
-    // is refused as read-only. The QFile has no file name afterwards: end
-    // it with commitNewFile(), with written false to discard it.
+    // Creates a temporary file of its own beside the replaced file
+    // (FileReplacer::open()), owner-only until it has the permission bits
+    // and (where allowed) the owner of the file it is to replace. A file or
+    // folder without any write permission is refused as read-only. The
+    // QFile has no file name afterwards: end it with commitNewFile(), with
+    // written false to discard it.
     static bool openNewFile(QFile &file, const QString &path);
     // Ends that write: when it went well, forces the bytes to disk, puts the
     // file in the old one's place in one step and makes the rename durable;

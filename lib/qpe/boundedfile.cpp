@@ -1,5 +1,7 @@
 #include "boundedfile.h"
 
+#include "filereplacer.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -66,20 +68,29 @@ BoundedFile::Result BoundedFile::readAll(const QString &path, qint64 maxSize, QB
     return Ok;
 }
 
-QString BoundedFile::asideName(const QString &path)
+QString BoundedFile::asideName(const QString &path, int n)
 {
-    return path + QStringLiteral(".damaged");
+    const QString first = path + QStringLiteral(".damaged");
+    return n <= 1 ? first : first + QLatin1Char('.') + QString::number(n);
 }
 
 bool BoundedFile::setAside(const QString &path)
 {
-    const QString aside = asideName(path);
     // a folder there is no damaged file: it stays, and reading just fails
     struct stat st;
     if (::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode))
         return false;
-    if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData()) != 0) {
-        qWarning("Cannot set aside %s: %s", qPrintable(path), strerror(errno));
+    QString aside;
+    for (int n = 1; n <= MaxAsideNames; ++n) {
+        aside = asideName(path, n);
+        if (FileReplacer::renameNoReplace(path, aside))
+            break;
+        aside.clear();
+        if (FileReplacer::lastFailure() != FileReplacer::InUse)
+            break;
+    }
+    if (aside.isEmpty()) {
+        qWarning("Cannot set aside %s: %s", qPrintable(path), qPrintable(FileReplacer::lastFailureText()));
         return false;
     }
     qWarning("%s cannot be read; set aside as %s", qPrintable(path), qPrintable(aside));

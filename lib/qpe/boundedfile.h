@@ -26,11 +26,16 @@ public:
     static Result readAll(const QString &path, qint64 maxSize, QByteArray &bytes);
 
     // A start-up file that cannot be read goes out of the way as
-    // "<path>.damaged" (an older one there is replaced), so that the
+    // "<path>.damaged", or under the next free numbered name when one was
+    // set aside before (an earlier copy is never written over), so that the
     // program starts with its defaults; the notifier tells the user. A
     // folder is left where it is (false).
     static bool setAside(const QString &path);
-    static QString asideName(const QString &path);
+    // The n-th name (from 1) for what is kept of path: "<path>.damaged",
+    // then "<path>.damaged.2", ...
+    static QString asideName(const QString &path, int n = 1);
+    // The most names tried before giving up.
+    enum { MaxAsideNames = 999 };
     using Notifier = std::function<void(const QString &path, const QString &aside)>;
     static void setNotifier(const Notifier &notifier);
 };

@@ -4,18 +4,21 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QVariant>
 
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 const char NewFileProperty[] = "ymrNewFile";
+const char TargetProperty[] = "ymrTarget";
 
 thread_local FileReplacer::Failure t_failure = FileReplacer::NoFailure;
 thread_local int t_error = 0;
@@ -35,6 +38,37 @@ bool writeProtected(const struct stat &st)
     return (st.st_mode & 0222) == 0;
 }
 
+QString folderOf(const QString &path)
+{
+    return QFileInfo(path).absolutePath();
+}
+
+void syncFolder(const QString &folder)
+{
+    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+bool writeWhole(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
 } // namespace
 
 QString FileReplacer::replacedFile(const QString &path)
@@ -49,6 +83,11 @@ QString FileReplacer::replacedFile(const QString &path)
 QString FileReplacer::newFileName(const QFile &file)
 {
     return file.property(NewFileProperty).toString();
+}
+
+QString FileReplacer::targetName(const QFile &file)
+{
+    return file.property(TargetProperty).toString();
 }
 
 bool FileReplacer::fail(int error)
@@ -89,6 +128,11 @@ FileReplacer::Failure FileReplacer::lastFailure()
     return t_failure;
 }
 
+int FileReplacer::lastError()
+{
+    return t_error;
+}
+
 QString FileReplacer::lastFailureText()
 {
     return failureText(t_failure, t_error);
@@ -126,17 +170,52 @@ void FileReplacer::setCreatedHook(void (*hook)(int fd))
     s_createdHook = hook;
 }
 
-bool FileReplacer::open(QFile &file, const QString &path, bool removeStale)
+bool FileReplacer::fitsSpaceLeft(qint64 bytes)
+{
+    const qint64 left = spaceLeft();
+    return left < 0 || bytes <= left;
+}
+
+int FileReplacer::createUnique(const QString &folder, QString *name)
+{
+    // ".ymr" and eight letters or digits: short beside any name, hidden
+    // from the file lists, and one of about 2.8e12 for each writer
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int tries = 0; tries < 64; ++tries) {
+        QByteArray leaf(".ymr");
+        for (int i = 0; i < 8; ++i)
+            leaf += letters[QRandomGenerator::global()->bounded(36)];
+        leaf += ".new";
+        const QString path = folder + QLatin1Char('/') + QString::fromLatin1(leaf);
+        // owner-only from the first byte: nobody opens it before it has its mode
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            if (name)
+                *name = path;
+            if (s_createdHook)
+                s_createdHook(fd);
+            return fd;
+        }
+        if (errno != EEXIST) {
+            fail(errno);
+            return -1;
+        }
+    }
+    fail(EEXIST);
+    return -1;
+}
+
+bool FileReplacer::open(QFile &file, const QString &path, int newMode)
 {
     t_failure = NoFailure;
     t_error = 0;
     if (file.isOpen())
         file.close();
     file.setProperty(NewFileProperty, QVariant());
+    file.setProperty(TargetProperty, QVariant());
     const QString target = replacedFile(path);
-    const QString newPath = target + QStringLiteral(".new");
     const QByteArray targetName = QFile::encodeName(target);
-    const QByteArray newName = QFile::encodeName(newPath);
 
     struct stat old;
     const bool hasOld = ::stat(targetName.constData(), &old) == 0;
@@ -145,29 +224,21 @@ bool FileReplacer::open(QFile &file, const QString &path, bool removeStale)
     if (hasOld && writeProtected(old))
         return fail(EROFS);
     struct stat folder;
-    if (::stat(QFile::encodeName(QFileInfo(target).absolutePath()).constData(), &folder) == 0
-        && writeProtected(folder))
+    if (::stat(QFile::encodeName(folderOf(target)).constData(), &folder) == 0 && writeProtected(folder))
         return fail(EROFS);
 
-    // Whatever already sits at that name goes first: a stale file, or a
-    // link planted there to have the save write through it. The exclusive
-    // create then fails on anything that takes its place.
-    if (removeStale) {
-        if (::unlink(newName.constData()) != 0 && errno != ENOENT)
-            return fail(errno);
-    }
-    // owner-only from the first byte: nobody opens it before it has its mode
-    const int fd = ::open(newName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          0600);
+    QString newPath;
+    const int fd = createUnique(folderOf(target), &newPath);
     if (fd < 0)
-        return fail(errno);
-    if (s_createdHook)
-        s_createdHook(fd);
+        return false;
+    const QByteArray newName = QFile::encodeName(newPath);
     mode_t mode;
     if (hasOld) {
         if (::fchown(fd, old.st_uid, old.st_gid) != 0)
             (void)!::fchown(fd, uid_t(-1), old.st_gid);
         mode = old.st_mode & 07777;
+    } else if (newMode >= 0) {
+        mode = mode_t(newMode) & 07777;
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
@@ -185,6 +256,7 @@ bool FileReplacer::open(QFile &file, const QString &path, bool removeStale)
         return fail(EIO);
     }
     file.setProperty(NewFileProperty, newPath);
+    file.setProperty(TargetProperty, target);
     errno = 0;
     return true;
 }
@@ -192,21 +264,21 @@ bool FileReplacer::open(QFile &file, const QString &path, bool removeStale)
 bool FileReplacer::commit(QFile &file, bool written)
 {
     const QString newPath = newFileName(file);
-    if (newPath.isEmpty()) {
+    const QString target = targetName(file);
+    if (newPath.isEmpty() || target.isEmpty()) {
         if (file.isOpen())
             file.close();
         return fail(EINVAL);
     }
     file.setProperty(NewFileProperty, QVariant());
+    file.setProperty(TargetProperty, QVariant());
     const QByteArray newName = QFile::encodeName(newPath);
-    const QString target = newPath.left(newPath.size() - 4);
     int error = written ? 0 : (errno ? errno : EIO);
     // the bytes reach the disk before the new file takes the old one's
     // place: after a power loss the old file or the new one is there
     if (!error && !file.flush())
         error = errno ? errno : EIO;
-    const qint64 left = spaceLeft();
-    if (!error && left >= 0 && file.size() > left)
+    if (!error && !fitsSpaceLeft(file.size()))
         error = ENOSPC;
     if (!error && ::fsync(file.handle()) != 0)
         error = errno;
@@ -221,12 +293,7 @@ bool FileReplacer::commit(QFile &file, bool written)
         return fail(error);
     }
     // and the folder, so that the rename itself survives a power loss
-    const int dir = ::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    syncFolder(folderOf(target));
     t_failure = NoFailure;
     t_error = 0;
     return true;
@@ -238,4 +305,46 @@ bool FileReplacer::write(const QString &path, const QByteArray &bytes)
     if (!open(file, path))
         return false;
     return commit(file, file.write(bytes) == bytes.size());
+}
+
+bool FileReplacer::renameNoReplace(const QString &from, const QString &to)
+{
+    const QByteArray src = QFile::encodeName(from), dst = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, src.constData(), AT_FDCWD, dst.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return fail(errno);
+    // a file system without that rename: a second name, which fails on
+    // anything there, then the first name goes
+    if (::link(src.constData(), dst.constData()) != 0)
+        return fail(errno);
+    ::unlink(src.constData());
+    return true;
+}
+
+bool FileReplacer::create(const QString &path, const QByteArray &bytes, int mode)
+{
+    t_failure = NoFailure;
+    t_error = 0;
+    QString temp;
+    const int fd = createUnique(folderOf(path), &temp);
+    if (fd < 0)
+        return false;
+    int error = 0;
+    if (!fitsSpaceLeft(bytes.size()))
+        error = ENOSPC;
+    else if (::fchmod(fd, mode_t(mode) & 07777) != 0 || !writeWhole(fd, bytes.constData(), bytes.size())
+             || ::fsync(fd) != 0)
+        error = errno ? errno : EIO;
+    ::close(fd);
+    if (error) {
+        ::unlink(QFile::encodeName(temp).constData());
+        return fail(error);
+    }
+    if (!renameNoReplace(temp, path)) {
+        ::unlink(QFile::encodeName(temp).constData());
+        return false;
+    }
+    syncFolder(folderOf(path));
+    return true;
 }

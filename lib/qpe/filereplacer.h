@@ -6,11 +6,14 @@
 class QByteArray;
 class QFile;
 
-// The one way the program replaces a file: the new content goes to
-// "<file>.new", created exclusively and owner-only, then takes the old
+// The one way the program replaces a file: the new content goes to a
+// temporary file of its own, created exclusively and owner-only under a
+// short fresh name beside the file (so it fits beside any name the file
+// system allows, and no two writers ever share one), then takes the old
 // file's mode and owner, reaches the disk and is renamed over the old file
 // in one step, and the rename is made durable. A symbolic link is followed
-// to the file it names, and the link stays. Every failure names a reason.
+// to the file it names, and the link stays. Nothing but the temporary file
+// it created is ever removed. Every failure names a reason.
 class FileReplacer
 {
 public:
@@ -18,22 +21,40 @@ public:
 
     // The file a replacement of path replaces: path, or what a link there names.
     static QString replacedFile(const QString &path);
-    // Creates "<replaced file>.new" and opens it in file for writing. A
-    // stale ".new" is removed first only with removeStale; otherwise one
-    // that is there fails as InUse. A file without any write permission,
-    // or in a folder without any, fails as ReadOnly.
-    static bool open(QFile &file, const QString &path, bool removeStale = true);
+    // Creates the temporary file beside the replaced file and opens it in
+    // file for writing. It gets the old file's mode; when there is no old
+    // file, newMode (permission bits) or, when negative, what the umask
+    // leaves of 0666. A file without any write permission, or in a folder
+    // without any, fails as ReadOnly.
+    static bool open(QFile &file, const QString &path, int newMode = -1);
     // Ends the write opened by open(): with written, forces the bytes to
     // disk and puts the file in place; otherwise (or when that fails) the
-    // ".new" goes. True when the new file is in place.
+    // temporary file goes. True when the new file is in place.
     static bool commit(QFile &file, bool written);
     // The whole of bytes as the new content of path.
     static bool write(const QString &path, const QByteArray &bytes);
-    // The ".new" an open() of file created.
+    // The temporary file an open() of file created.
     static QString newFileName(const QFile &file);
+    // The file a commit() of file replaces.
+    static QString targetName(const QFile &file);
 
-    // Why the last open(), commit() or write() of this thread failed.
+    // A new file at exactly path holding bytes, with the permission bits
+    // mode, on disk before it appears under that name; never in place of
+    // anything already there (that fails as InUse).
+    static bool create(const QString &path, const QByteArray &bytes, int mode);
+    // Renames from to to unless something is there already (InUse then).
+    static bool renameNoReplace(const QString &from, const QString &to);
+    // A new, empty, owner-only file of a fresh short name in folder, open
+    // for reading and writing: its descriptor, or -1 (lastFailure() says
+    // why). name receives its path.
+    static int createUnique(const QString &folder, QString *name);
+    // Whether a file of bytes fits where the space is limited for tests.
+    static bool fitsSpaceLeft(qint64 bytes);
+
+    // Why the last call of this thread failed.
     static Failure lastFailure();
+    // The system's error number behind it, 0 for none.
+    static int lastError();
     static QString lastFailureText();
     static QString failureText(Failure failure, int error = 0);
     static Failure failureOf(int error);
@@ -42,7 +63,7 @@ public:
     // full disk would; negative is no limit. The environment variable
     // YMR_SPACE_LEFT gives the starting value.
     static void setSpaceLeft(qint64 bytes);
-    // For tests: called with the descriptor of each ".new" as it is created.
+    // For tests: called with the descriptor of each temporary file as it is created.
     static void setCreatedHook(void (*hook)(int fd));
 
 private:

@@ -2,6 +2,7 @@
 #include "ymrtest.h"
 
 #include "openbook.h"
+#include "tempfiles.h"
 
 #include "dateformatselector.h"
 #include "exportdialog.h"
@@ -9,6 +10,7 @@
 
 #include "filedialog/ymfiledialog.h"
 #include "pim/ymrpim.h"
+#include "qpe/filereplacer.h"
 #include "qpe/qpeglobal.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
@@ -159,6 +161,8 @@ void TestCsvExport::exportReadsBack()
     const int entry = codecEntry(codec);
     if (entry < 0)
         QSKIP("codec not available");
+    // the user's own file at the name the export once wrote through
+    writeFile(m_out + ".new", "mine");
 
     ToDoWindow w;
     QVERIFY(openInWindow(w, m_book));
@@ -174,7 +178,8 @@ void TestCsvExport::exportReadsBack()
         d->ml->setCurrentItem(multiline);
     }, {m_out});
     QVERIFY(QFileInfo::exists(m_out));
-    QVERIFY(!QFileInfo::exists(m_out + ".new"));
+    QCOMPARE(readAll(m_out + ".new"), QByteArray("mine"));
+    QVERIFY(tempFilesIn(booksDir()).isEmpty());
 
     const QString sep = other.isEmpty() ? QString(QLatin1Char("\t ;,!:-|/"[delimiter])) : other;
     const QList<QStringList> rows =
@@ -339,9 +344,9 @@ void TestCsvExport::failedWritesKeepTheOldFile()
     QCOMPARE(boxes.at(0).text, QStringLiteral("Cannot write to file:\n") + missing);
     QVERIFY(!QFileInfo::exists(missing));
 
-    // the save file cannot be made: the old file stays as it was
+    // the save file cannot be made (a full disk): the old file stays as it was
     writeFile(m_out, "old");
-    QVERIFY(QDir().mkpath(m_out + ".new"));
+    FileReplacer::setSpaceLeft(0);
     YMRDialog::queueAnswer(1);  // replace
     YMRDialog::queueAnswer(1);  // the failure
     exportWith(w, plain, {m_out});
@@ -349,7 +354,7 @@ void TestCsvExport::failedWritesKeepTheOldFile()
     QCOMPARE(boxes.size(), 2);
     QCOMPARE(boxes.at(1).text, QStringLiteral("Cannot write to file:\n") + m_out);
     QCOMPARE(readAll(m_out), QByteArray("old"));
-    QDir(m_out + ".new").removeRecursively();
+    FileReplacer::setSpaceLeft(-1);
 }
 
 void TestCsvExport::settingsAndEmptyView()

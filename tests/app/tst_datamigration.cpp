@@ -1,5 +1,8 @@
 #include "ymrtest.h"
 
+#include "filebytes.h"
+#include "tempfiles.h"
+
 #include "datamigration.h"
 
 #include "pim/categoriesmanager.h"
@@ -9,6 +12,7 @@
 #include "pim/ymrpim.h"
 #include "qpe/categories.h"
 #include "qpe/config.h"
+#include "qpe/filereplacer.h"
 #include "qt/ymrapplication.h"
 
 #include <QDir>
@@ -180,7 +184,7 @@ void TestDataMigration::convertsOnceIntoBookOne()
     QCOMPARE(readAll(old + ".old"), text);
     const QString book = DataMigration::bookFileName();
     QCOMPARE(bookSetting(), book);
-    QVERIFY(!QFileInfo::exists(book + ".new"));
+    QVERIFY(tempFilesIn(QFileInfo(book).path()).isEmpty());
 
     CategoryManager store;
     store.load();
@@ -239,38 +243,53 @@ void TestDataMigration::staleAsideFileIsKept()
 
 void TestDataMigration::failureLeavesEverythingAsItWas_data()
 {
-    // each blocks one step by putting a folder where a file must go
+    // each blocks one step: a folder where a file must go, or a disk that
+    // takes the category file (a few hundred bytes) but not the book, or
+    // neither
     QTest::addColumn<QString>("blocked");
-    QTest::newRow("book not writable") << DataMigration::bookFileName() + ".new";
-    QTest::newRow("categories not writable")
-        << categoryPath() + ".new";
-    QTest::newRow("book not replaceable") << DataMigration::bookFileName();
+    QTest::addColumn<int>("spaceLeft");
+    QTest::addColumn<int>("description");
+    QTest::newRow("book not writable") << QString() << 4000 << 8000;
+    QTest::newRow("categories not writable") << QString() << 0 << 0;
+    QTest::newRow("book not replaceable") << DataMigration::bookFileName() << -1 << 0;
 }
 
 void TestDataMigration::failureLeavesEverythingAsItWas()
 {
     QFETCH(QString, blocked);
+    QFETCH(int, spaceLeft);
+    QFETCH(int, description);
     const QString old = DataMigration::oldFileName();
     const QString book = DataMigration::bookFileName();
-    const QByteArray text = QStringLiteral("UID=y\nCATEGORIES=%1\nEND\n").arg(m_food).toUtf8();
+    const QByteArray text = QStringLiteral("UID=y\nCATEGORIES=%1\nNOTE=%2\nEND\n")
+                                .arg(m_food)
+                                .arg(QString(description, QLatin1Char('n')))
+                                .toUtf8();
     writeFile(old, text);
     const QByteArray categoriesBefore = readAll(categoryPath());
     QVERIFY(!categoriesBefore.isEmpty());
-    QVERIFY(QDir().mkpath(blocked));
-    writeFile(blocked + "/keep", "x");
+    QVERIFY(categoriesBefore.size() < 4000);
+    if (!blocked.isEmpty()) {
+        QVERIFY(QDir().mkpath(blocked));
+        writeFile(blocked + "/keep", "x");
+    }
 
     QString error;
-    QCOMPARE(DataMigration::run(&error), DataMigration::Failed);
+    FileReplacer::setSpaceLeft(spaceLeft);
+    const auto result = DataMigration::run(&error);
+    FileReplacer::setSpaceLeft(-1);
+    QCOMPARE(result, DataMigration::Failed);
     QVERIFY(!error.isEmpty());
     QCOMPARE(readAll(old), text);
     QVERIFY(!QFileInfo::exists(old + ".old"));
     QCOMPARE(QFileInfo(book).isFile(), false);
-    QCOMPARE(QFileInfo(book + ".new").isFile(), false);
+    QVERIFY(tempFilesIn(QFileInfo(book).path()).isEmpty());
     QCOMPARE(readAll(categoryPath()), categoriesBefore);
     QCOMPARE(bookSetting(), QStringLiteral("<none>"));
 
     // once the way is clear the next start converts
-    QVERIFY(QDir(blocked).removeRecursively());
+    if (!blocked.isEmpty())
+        QVERIFY(QDir(blocked).removeRecursively());
     QCOMPARE(DataMigration::run(), DataMigration::Converted);
     QVERIFY(QFileInfo(book).isFile());
 }

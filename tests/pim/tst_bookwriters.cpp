@@ -1,8 +1,10 @@
 #include "ymrtest.h"
 
 #include "filebytes.h"
+#include "tempfiles.h"
 #include "lockholder.h"
 
+#include "pim/bookfile.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "qpe/filereplacer.h"
@@ -63,9 +65,9 @@ void TestBookWriters::failedSavesKeepTheBookAndTheChange_data()
                                                  << true;
     QTest::newRow("same size, a nanosecond later") << "touched" << "another program changed"
                                                    << true;
-    QTest::newRow("opened anyway, the holder's .new there") << "other new"
-                                                            << "another program is writing"
-                                                            << false;
+    QTest::newRow("held by another store") << "held" << "open in another program" << false;
+    QTest::newRow("opened anyway, the holder saved") << "other saved" << "another program changed"
+                                                    << true;
 }
 
 void TestBookWriters::failedSavesKeepTheBookAndTheChange()
@@ -77,14 +79,18 @@ void TestBookWriters::failedSavesKeepTheBookAndTheChange()
     const QString folder = QFileInfo(path).absolutePath();
     const QByteArray folderName = QFile::encodeName(folder), name = QFile::encodeName(path);
 
+    const bool held = cause == QLatin1String("held") || cause == QLatin1String("other saved");
     std::unique_ptr<TaskManager> holder;
-    if (cause == QLatin1String("other new")) {
+    if (held) {
         holder.reset(new TaskManager(path));
         QVERIFY(holder->lockFile());
+        QVERIFY(holder->load());
     }
     TaskManager book(path);
     QVERIFY(book.load());
-    QCOMPARE(book.lockFile(), cause != QLatin1String("other new"));
+    QCOMPARE(book.lockFile(), !held);
+    if (cause == QLatin1String("other saved"))
+        book.bookFile()->openAnyway();
     QSignalSpy saved(&book, &PIMManager::saved);
     addTask(book, QStringLiteral("Bus"));
 
@@ -118,8 +124,12 @@ void TestBookWriters::failedSavesKeepTheBookAndTheChange()
         times[1].tv_nsec = times[1].tv_nsec % 1000000 == 999999 ? times[1].tv_nsec - 1
                                                                  : times[1].tv_nsec + 1;
         QCOMPARE(::utimensat(AT_FDCWD, name.constData(), times, 0), 0);
-    } else if (cause == QLatin1String("other new")) {
-        writeAll(path + QStringLiteral(".new"), "the holder's save");
+    } else if (cause == QLatin1String("other saved")) {
+        addTask(*holder, QStringLiteral("Tram"));
+        QVERIFY(holder->save());
+        onDisk = readAll(path);
+        // a file of the user's at the name an earlier version saved through
+        writeAll(path + QStringLiteral(".new"), "the user's own");
     }
 
     const bool ok = book.save();
@@ -134,15 +144,22 @@ void TestBookWriters::failedSavesKeepTheBookAndTheChange()
         QVERIFY(QFileInfo(path).isDir());
     else
         QCOMPARE(readAll(path), onDisk);
-    if (cause == QLatin1String("other new"))
-        QCOMPARE(readAll(path + QStringLiteral(".new")), QByteArray("the holder's save"));
+    if (cause == QLatin1String("other saved"))
+        QCOMPARE(readAll(path + QStringLiteral(".new")), QByteArray("the user's own"));
+    QVERIFY(tempFilesIn(folder).isEmpty());
 
     // the cause gone (or the user's word to write over), the next save writes the change
     FileReplacer::setSpaceLeft(-1);
     if (cause == QLatin1String("0444"))
         ::chmod(name.constData(), 0644);
-    if (cause == QLatin1String("folder"))
+    if (cause == QLatin1String("folder")) {
+        // the book is gone now: written again only at the user's word
         QVERIFY(QDir(path).removeRecursively());
+        QVERIFY(!book.save());
+        QCOMPARE(book.bookFile()->conflict(), BookFile::Gone);
+        QVERIFY(!QFileInfo::exists(path));
+        book.overwriteChanges();
+    }
     if (changedElsewhere)
         book.overwriteChanges();
     holder.reset();
@@ -158,8 +175,8 @@ void TestBookWriters::oneWriterPerBook()
     const QString link = m_dir.filePath(QStringLiteral("link.exp"));
     QVERIFY(QFile::link(real, link));
     // hidden, and beside the file a link names: one lock however the book is reached
-    const QString lockName = PIMManager::lockFileName(link);
-    QCOMPARE(lockName, PIMManager::lockFileName(real));
+    const QString lockName = BookFile::lockFileName(link);
+    QCOMPARE(lockName, BookFile::lockFileName(real));
     QCOMPARE(QFileInfo(lockName).absolutePath(), QFileInfo(real).absolutePath());
     QVERIFY(QFileInfo(lockName).fileName().startsWith(QLatin1Char('.')));
 
@@ -172,12 +189,18 @@ void TestBookWriters::oneWriterPerBook()
         QVERIFY2(holder.contains(QString::number(QCoreApplication::applicationPid())),
                  qPrintable(holder));
         // a lock of this program is no other process's
-        QVERIFY(!PIMManager::heldElsewhere(real));
+        QVERIFY(!BookFile::heldElsewhere(real));
 
-        // the two writers: the second one's save is refused, the first one's kept
+        // the two writers: the second one saves only once opened anyway, and
+        // then never over the first one's save
         addTask(first, QStringLiteral("Bus"));
         QVERIFY(first.save());
         addTask(second, QStringLiteral("Tram"));
+        QVERIFY(!second.save());
+        QVERIFY2(second.saveFailure().contains(QLatin1String("open in another program")),
+                 qPrintable(second.saveFailure()));
+        QVERIFY(!second.changedElsewhere());
+        second.bookFile()->openAnyway();
         QVERIFY(!second.save());
         QVERIFY(second.changedElsewhere());
         QVERIFY(readAll(real).contains("TYPE=Bus"));
@@ -190,14 +213,14 @@ void TestBookWriters::oneWriterPerBook()
     const pid_t child = holdLockInChild(lockName);
     QVERIFY(child > 0);
     QString holder;
-    QVERIFY(PIMManager::heldElsewhere(link, &holder));
+    QVERIFY(BookFile::heldElsewhere(link, &holder));
     QVERIFY2(holder.contains(QString::number(child)), qPrintable(holder));
     TaskManager third(real);
     QVERIFY(third.load());
     QVERIFY(!third.lockFile());
     killLockHolder(child);
     QVERIFY(QFileInfo::exists(lockName));
-    QVERIFY(!PIMManager::heldElsewhere(real));
+    QVERIFY(!BookFile::heldElsewhere(real));
     QVERIFY(third.lockFile());
 }
 

@@ -1,5 +1,7 @@
 #include "ymrtest.h"
 
+#include "tempfiles.h"
+
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "pim/templatemanager.h"
@@ -64,7 +66,7 @@ void TestTemplateManager::orderAndSeparators()
                  ("Lunch=" + lunch + "\n Taxi = cab =" + taxi + "\n\n\nHotel=" + hotel + "\n\n")
                      .toUtf8());
         QVERIFY(!tm.store()->isDirty());
-        QVERIFY(!QFile::exists(tm.indexFileName() + QStringLiteral(".new")));
+        QVERIFY(tempFilesIn(QFileInfo(tm.indexFileName()).path()).isEmpty());
     }
     TemplateManager tm(QStringLiteral("templates"));
     QCOMPARE(tm.names(), QStringList({"Lunch", " Taxi = cab ", "", "", "Hotel", ""}));

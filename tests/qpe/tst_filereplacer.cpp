@@ -84,9 +84,12 @@ void TestFileReplacer::privateFromTheFirstByte()
     QFile file;
     QVERIFY(FileReplacer::open(file, path));
     ::umask(mask);
-    // beside the file the link names, owner-only as it was created, the old mode once open
-    const QString newPath = target + QStringLiteral(".new");
-    QCOMPARE(FileReplacer::newFileName(file), newPath);
+    // beside the file the link names under a short hidden name of its own,
+    // owner-only as it was created, the old mode once open
+    const QString newPath = FileReplacer::newFileName(file);
+    QCOMPARE(QFileInfo(newPath).absolutePath(), QFileInfo(target).absolutePath());
+    QVERIFY(QFileInfo(newPath).fileName().startsWith(QLatin1Char('.')));
+    QVERIFY(QFileInfo(newPath).fileName().size() <= 16);
     QCOMPARE(int(s_createdMode), 0600);
     QCOMPARE(int(modeOf(newPath)), oldMode >= 0 ? oldMode : 0644);
     QVERIFY(FileReplacer::commit(file, file.write("new") == 3));

@@ -6,8 +6,11 @@
 #include "pclinkprotocol.h"
 #include "pclinkserver.h"
 #include "pclinktestutil.h"
+#include "filebytes.h"
+#include "tempfiles.h"
 #include "lockholder.h"
 
+#include "pim/bookfile.h"
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
 #include "pim/dbmanager.h"
@@ -50,6 +53,36 @@ QByteArray pattern(int size, int seed = 1)
     for (int i = 0; i < size; ++i)
         b[i] = char((i * 31 + seed * 7 + i / 251) & 0xff);
     return b;
+}
+
+// A book of exactly size bytes, as a receiver takes one: nothing, or the
+// header and expenses whose types follow the pattern.
+QByteArray bookPattern(int size, int seed = 1)
+{
+    if (size == 0)
+        return QByteArray();
+    const QByteArray letters = pattern(size, seed);
+    QByteArray b("FOLDER\nEND\n");
+    for (int i = 0; b.size() < size;) {
+        b += "T=";
+        for (int k = 0; k < 60; ++k, ++i)
+            b += char('a' + uchar(letters.at(i % letters.size())) % 26);
+        b += "\nEND\n";
+    }
+    b.truncate(size);
+    return b;
+}
+
+// A small book of one expense of that type.
+QByteArray book(const QByteArray &type)
+{
+    return "FOLDER\nEND\nT=" + type + "\nEND\n";
+}
+
+// What a file of that name holds in a test: a book for a book.
+QByteArray contentFor(const QString &name, int size, int seed = 1)
+{
+    return name.endsWith(".exp") ? bookPattern(size, seed) : pattern(size, seed);
 }
 
 // Every signal of a link as "name" or "name:argument".
@@ -266,7 +299,7 @@ void TestPCLink::sendFiles()
     writeFile(target, "old contents");
     p.device->setBookPaths({target});
     const QString source = p.clientHome.app() + QString::fromUtf8("/Quelle äö.exp");
-    const QByteArray bytes = pattern(size);
+    const QByteArray bytes = contentFor(remote, size);
     writeFile(source, bytes);
 
     Recorder sent(&p.client), got(p.device.data());
@@ -275,7 +308,7 @@ void TestPCLink::sendFiles()
     QCOMPARE(sent.events, QStringList({"sendingFile:" + source, "sendingFileFinished"}));
     QCOMPARE(got.events, QStringList({"receiveFile:" + target, "receiveFileFinished:" + target}));
     QCOMPARE(readFile(target), bytes);
-    QVERIFY(!QFile::exists(target + ".new"));
+    QVERIFY(tempFilesIn(QFileInfo(target).path()).isEmpty());
     QCOMPARE(p.client.transferState(), 0);
     QCOMPARE(p.device->transferState(), 0);
     if (size) {
@@ -307,7 +340,8 @@ void TestPCLink::getFiles()
     QVERIFY(p.open());
     remote.replace("<device>", p.deviceHome.app());
     const QString source = p.device->resolvePath(remote);
-    const QByteArray bytes = pattern(size, 3);
+    // it lands in a book
+    const QByteArray bytes = bookPattern(size, 3);
     writeFile(source, bytes);
     p.device->setBookPaths({source});
     const QString local = p.clientHome.app() + QString::fromUtf8("/local é.exp");
@@ -378,8 +412,8 @@ void TestPCLink::refusedRequests()
     Pair p;
     QVERIFY(p.open());
     remote.replace("<device>", p.deviceHome.app());
-    writeFile(p.deviceHome.app() + "/Trip.exp", "book");
-    writeFile(p.deviceHome.app() + "/Other.exp", "other");
+    writeFile(p.deviceHome.app() + "/Trip.exp", book("book"));
+    writeFile(p.deviceHome.app() + "/Other.exp", book("other"));
     writeFile(p.deviceHome.app() + "/ymrOutlaysIDX", "index");
     writeFile(p.deviceHome.data() + "/secrets", "secret");
     p.device->setBookPaths({p.deviceHome.app() + "/Trip.exp"});
@@ -394,7 +428,7 @@ void TestPCLink::refusedRequests()
     QVERIFY(p.client.isConnected());
     p.client.requestFile(p.deviceHome.app() + "/Trip.exp", local);
     QTRY_VERIFY(client.events.size() == 3);
-    QCOMPARE(readFile(local), QByteArray("book"));
+    QCOMPARE(readFile(local), book("book"));
 }
 
 void TestPCLink::refusedAnnounces_data()
@@ -421,7 +455,7 @@ void TestPCLink::refusedAnnounces()
     QVERIFY(p.open());
     remote.replace("<device>", p.deviceHome.root.path());
     const QString source = p.clientHome.app() + "/Trip.exp";
-    writeFile(source, "new book");
+    writeFile(source, book("new"));
     const QStringList before = QDir(p.deviceHome.root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
 
     Recorder client(&p.client), device(p.device.data());
@@ -442,19 +476,19 @@ void TestPCLink::bookOpenInAnotherProgramIsRefused()
     Pair p;
     QVERIFY(p.open());
     const QString target = p.device->resolvePath("[A]Trip.exp");
-    writeFile(target, "old book");
+    writeFile(target, book("old"));
     p.device->setBookPaths({target});
     const QString source = p.clientHome.app() + "/Trip.exp";
-    writeFile(source, "new book");
-    const pid_t holder = holdLockInChild(PIMManager::lockFileName(target));
+    writeFile(source, book("new"));
+    const pid_t holder = holdLockInChild(BookFile::lockFileName(target));
     QVERIFY(holder > 0);
 
     Recorder client(&p.client), device(p.device.data());
     p.client.sendFile(source, "[A]Trip.exp");
     QTRY_COMPARE(client.events, QStringList{"sendingFileFailed"});
     QTRY_COMPARE(device.events, QStringList{"receiveFileFailed"});
-    QCOMPARE(readFile(target), QByteArray("old book"));
-    QVERIFY(!QFile::exists(target + ".new"));
+    QCOMPARE(readFile(target), book("old"));
+    QVERIFY(tempFilesIn(QFileInfo(target).path()).isEmpty());
     QVERIFY(p.client.isConnected());
 
     killLockHolder(holder);
@@ -463,14 +497,14 @@ void TestPCLink::bookOpenInAnotherProgramIsRefused()
     p.client.sendFile(source, "[A]Trip.exp");
     QTRY_VERIFY_WITH_TIMEOUT(client.ended() && device.ended(), 10000);
     QCOMPARE(device.events.last(), "receiveFileFinished:" + target);
-    QCOMPARE(readFile(target), QByteArray("new book"));
+    QCOMPARE(readFile(target), book("new"));
 }
 
 // The same input to an answering link cut in two at every byte: an
 // announce, its data, and a request right behind the data.
 void TestPCLink::splitAndCoalesced()
 {
-    QByteArray stream = PCLinkProtocol::announce("/x/a.exp", 5, "[A]a.exp") + "hello"
+    QByteArray stream = PCLinkProtocol::announce("/x/a.exp", book("a").size(), "[A]a.exp") + book("a")
                         + PCLinkProtocol::request("[D]types", "[D]types");
     for (int cut = 0; cut <= stream.size(); ++cut) {
         RawClient c;
@@ -482,7 +516,7 @@ void TestPCLink::splitAndCoalesced()
         const QString types = c.home.data() + "/types";
         const QByteArray expected = PCLinkProtocol::answer(true) + PCLinkProtocol::announce(types, 11, "[D]types");
         QCOMPARE(readExactly(&c.raw, expected.size()), expected);
-        QCOMPARE(readFile(c.home.app() + "/a.exp"), QByteArray("hello"));
+        QCOMPARE(readFile(c.home.app() + "/a.exp"), book("a"));
         c.send("3 A");
         QTRY_COMPARE(c.device->receivedBytes(), qint64(stream.size() + 3));
         c.send("OK");
@@ -658,22 +692,22 @@ void TestPCLink::interruptedReceiveKeepsOldFile()
     Recorder device(c.device.data());
     c.send(PCLinkProtocol::announce("/x/Trip.exp", 100000, "[A]Trip.exp"));
     QCOMPARE(readExactly(&c.raw, 5), QByteArray("3 AOK"));
-    c.send(pattern(60000));
+    c.send(bookPattern(60000));
     QTRY_COMPARE(device.lastDone, 60000);
-    QVERIFY(QFile::exists(target + ".new"));
+    QCOMPARE(tempFilesIn(c.home.app()).size(), 1);
     c.raw.abort();
     QTRY_COMPARE(device.events.last(), QString("connectionClosed"));
     QCOMPARE(c.device->transferState(), 2);
     QCOMPARE(readFile(target), QByteArray("the old book"));
-    QVERIFY(!QFile::exists(target + ".new"));
+    QVERIFY(tempFilesIn(c.home.app()).isEmpty());
 
     // a second announce on a new connection then succeeds
     RawClient again;
     QVERIFY(again.open());
-    again.send(PCLinkProtocol::announce("/x/Trip.exp", 4, "[A]Trip.exp") + "done");
+    again.send(PCLinkProtocol::announce("/x/Trip.exp", book("done").size(), "[A]Trip.exp") + book("done"));
     QCOMPARE(readExactly(&again.raw, 5), QByteArray("3 AOK"));
     const QString target2 = again.home.app() + "/Trip.exp";
-    QTRY_COMPARE(readFile(target2), QByteArray("done"));
+    QTRY_COMPARE(readFile(target2), book("done"));
 }
 
 void TestPCLink::interruptedGetKeepsOldFile()
@@ -696,7 +730,7 @@ void TestPCLink::interruptedGetKeepsOldFile()
     QCOMPARE(client.events.count("error"), 0);
     QCOMPARE(s.client.transferState(), 2);
     QCOMPARE(readFile(local), QByteArray("kept"));
-    QVERIFY(!QFile::exists(local + ".new"));
+    QVERIFY(tempFilesIn(QFileInfo(local).path()).isEmpty());
 }
 
 // A disk that fills up: the announced bytes are still read, so the next
@@ -708,8 +742,8 @@ void TestPCLink::failedWriteKeepsOldFile()
     const QString target = p.device->resolvePath("[A]Trip.exp");
     writeFile(target, "the old book");
     const QString big = p.clientHome.app() + "/big.exp", small = p.clientHome.app() + "/small.exp";
-    writeFile(big, pattern(300000));
-    writeFile(small, "small");
+    writeFile(big, bookPattern(300000));
+    writeFile(small, book("small"));
     Recorder device(p.device.data());
 
     struct rlimit before;
@@ -723,13 +757,13 @@ void TestPCLink::failedWriteKeepsOldFile()
     setrlimit(RLIMIT_FSIZE, &before);
     QCOMPARE(device.events.last(), QString("receiveFileFailed"));
     QCOMPARE(readFile(target), QByteArray("the old book"));
-    QVERIFY(!QFile::exists(target + ".new"));
+    QVERIFY(tempFilesIn(QFileInfo(target).path()).isEmpty());
 
     device.events.clear();
     p.client.sendFile(small, "[A]Trip.exp");
     QTRY_VERIFY(device.ended());
     QCOMPARE(device.events.last(), "receiveFileFinished:" + target);
-    QCOMPARE(readFile(target), QByteArray("small"));
+    QCOMPARE(readFile(target), book("small"));
 }
 
 // "<root>" is the device's root; its index holds books/Trip.exp, and a
@@ -797,8 +831,9 @@ void TestPCLink::hostileMessages()
     QCOMPARE(listTree(root), before);
 }
 
-// A link planted at "<book>.new": the book is replaced, the file the link
-// points at stays as it was.
+// A link planted at "<book>.new" (the temporary name of an earlier
+// version): the book is replaced, the link and the file it points at stay
+// as they were.
 void TestPCLink::linkAtNewFileIsNotFollowed()
 {
     RawClient c;
@@ -806,10 +841,11 @@ void TestPCLink::linkAtNewFileIsNotFollowed()
     const QString book = c.home.app() + "/Trip.exp", victim = c.home.root.path() + "/victim";
     writeFile(victim, "precious");
     QVERIFY(QFile::link(victim, book + ".new"));
-    c.send(PCLinkProtocol::announce("/x/Trip.exp", 3, "[A]Trip.exp") + "new");
+    c.send(PCLinkProtocol::announce("/x/Trip.exp", ::book("new").size(), "[A]Trip.exp") + ::book("new"));
     QCOMPARE(readExactly(&c.raw, 5), QByteArray("3 AOK"));
-    QTRY_COMPARE(readFile(book), QByteArray("new"));
+    QTRY_COMPARE(readFile(book), ::book("new"));
     QCOMPARE(readFile(victim), QByteArray("precious"));
+    QCOMPARE(QFile::symLinkTarget(book + ".new"), victim);
 }
 
 // A raw peer announces 200,000 bytes and follows a schedule: a number sends

@@ -1,0 +1,871 @@
+#include "bookfile.h"
+
+#include "ymrpim.h"
+
+#include "qpe/boundedfile.h"
+#include "qpe/filereplacer.h"
+#include "qpe/folderlock.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QMutex>
+#include <QPair>
+#include <QSet>
+#include <QSysInfo>
+#include <QTimer>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace {
+
+// Larger than any lock this program writes: more is no lock.
+const qint64 MaxLockBytes = 4096;
+// The longest name a folder entry may have on the file systems in use.
+const int MaxNameBytes = NAME_MAX;
+// Each part of a holder's text shown at most this long.
+const int MaxHolderPart = 40;
+const int DefaultRetakeMs = 2000;
+int s_retakeMs = DefaultRetakeMs;
+
+// The lock files this process holds, by device and inode: a lock of this
+// process is nobody else's.
+QMutex s_heldMutex;
+QSet<QPair<quint64, quint64>> &heldHere()
+{
+    static QSet<QPair<quint64, quint64>> held;
+    return held;
+}
+
+QPair<quint64, quint64> keyOf(const struct stat &st)
+{
+    return qMakePair(quint64(st.st_dev), quint64(st.st_ino));
+}
+
+QString folderOf(const QString &path)
+{
+    return QFileInfo(path).absolutePath();
+}
+
+// nobody may write it, whoever the program runs as (as FileReplacer sees it)
+bool writeProtected(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && (st.st_mode & 0222) == 0;
+}
+
+QString errorText(int error)
+{
+    return FileReplacer::failureText(FileReplacer::failureOf(error), error);
+}
+
+// A size as the user reads it.
+QString sizeText(qint64 bytes)
+{
+    const qint64 MiB = 1024 * 1024;
+    if (bytes >= MiB && bytes % MiB == 0)
+        return BookFile::tr("%1 MiB").arg(bytes / MiB);
+    return BookFile::tr("%1 bytes").arg(bytes);
+}
+
+// One part of a stranger's text: printable, on one line, short.
+QString printablePart(const QByteArray &bytes)
+{
+    QString text;
+    for (const QChar c : QString::fromUtf8(bytes.left(4 * MaxHolderPart))) {
+        if (c.isPrint() && !c.isSurrogate())
+            text += c;
+    }
+    text = text.trimmed();
+    if (text.size() > MaxHolderPart)
+        text = text.left(MaxHolderPart - 1) + QChar(0x2026);
+    return text;
+}
+
+// The holder a lock file names (process id, program, host: as QLockFile
+// writes it), read from its first bytes only.
+QString holderText(int fd)
+{
+    char buffer[MaxLockBytes];
+    const ssize_t n = ::pread(fd, buffer, sizeof buffer, 0);
+    const QList<QByteArray> lines = QByteArray(buffer, int(qMax<ssize_t>(n, 0))).split('\n');
+    const QString pid = printablePart(lines.value(0));
+    const QString app = printablePart(lines.value(1));
+    const QString host = printablePart(lines.value(2));
+    bool number = false;
+    pid.toLongLong(&number);
+    if (!number || app.isEmpty())
+        return BookFile::tr("another program (its lock names no holder)");
+    return BookFile::tr("%1 (process %2) on %3")
+        .arg(app, pid, host.isEmpty() ? BookFile::tr("an unnamed host") : host);
+}
+
+QByteArray lockText()
+{
+    const QString app = QCoreApplication::applicationName();
+    return QByteArray::number(QCoreApplication::applicationPid()) + '\n'
+           + (app.isEmpty() ? QByteArray("ymrOutlays") : app.toUtf8()) + '\n'
+           + QSysInfo::machineHostName().toUtf8() + '\n';
+}
+
+bool writeAllTo(int fd, const QByteArray &bytes)
+{
+    const char *p = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+// The file at path holds exactly bytes (read at most that many and one).
+bool holds(const QString &path, const QByteArray &bytes)
+{
+    QFile file;
+    if (BoundedFile::open(file, path, bytes.size()) != BoundedFile::Ok || file.size() != bytes.size())
+        return false;
+    const qint64 block = 1 << 20;
+    for (qint64 at = 0; at < bytes.size(); at += block) {
+        const QByteArray part = file.read(block);
+        if (part.isEmpty() || memcmp(part.constData(), bytes.constData() + at, size_t(part.size())) != 0)
+            return false;
+    }
+    return file.atEnd();
+}
+
+// The number of a kept copy's name of the file named leaf, 0 for none.
+int copyNumber(const QString &entry, const QString &leaf)
+{
+    const QString first = QFileInfo(BoundedFile::asideName(leaf)).fileName();
+    if (entry == first)
+        return 1;
+    if (!entry.startsWith(first + QLatin1Char('.')))
+        return 0;
+    bool ok = false;
+    const int n = entry.mid(first.size() + 1).toInt(&ok);
+    return ok && n >= 2 && BoundedFile::asideName(leaf, n) == leaf + entry.mid(leaf.size()) ? n : 0;
+}
+
+} // namespace
+
+// A fingerprint of a file's bytes, the same however they come in pieces:
+// a change time of its own with nothing else changed (a chmod there and
+// back) is told from an edit in place by it.
+class BookFile::Fingerprint
+{
+public:
+    void add(const char *data, qint64 size)
+    {
+        while (size > 0 && m_used > 0) {
+            m_tail[m_used++] = *data++;
+            --size;
+            if (m_used == 8) {
+                mix(m_tail);
+                m_used = 0;
+            }
+        }
+        for (; size >= 8; data += 8, size -= 8)
+            mix(data);
+        while (size-- > 0)
+            m_tail[m_used++] = *data++;
+    }
+    quint64 result() const
+    {
+        quint64 h = m_hash ^ quint64(m_used);
+        for (int i = 0; i < m_used; ++i)
+            h = (h ^ uchar(m_tail[i])) * 0x100000001b3ULL;
+        return h ^ (h >> 31);
+    }
+
+private:
+    void mix(const char *word)
+    {
+        quint64 w;
+        memcpy(&w, word, 8);
+        m_hash = (m_hash ^ w) * 0x9e3779b97f4a7c15ULL;
+        m_hash ^= m_hash >> 29;
+    }
+    quint64 m_hash = 0xcbf29ce484222325ULL;
+    char m_tail[8] = {};
+    int m_used = 0;
+};
+
+namespace {
+
+// What a write would hand the file, checked on the way: never more than
+// the reader of the file takes, nor a line longer than it reads.
+class CheckedWriter : public QIODevice
+{
+public:
+    CheckedWriter(QIODevice *out, qint64 maxSize, int maxLine)
+        : m_out(out), m_maxSize(maxSize), m_maxLine(maxLine)
+    {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    quint64 fingerprint() const { return m_print.result(); }
+    // Whether what was written reads back; the last line counts too.
+    bool finish()
+    {
+        if (m_refusal.isEmpty() && m_maxLine > 0 && lineTooLong(m_line))
+            m_refusal = BookFile::tr("a line of it would be longer than the %1 this program reads back")
+                            .arg(sizeText(m_maxLine));
+        return m_refusal.isEmpty();
+    }
+    QString refusal() const { return m_refusal; }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 len) override
+    {
+        if (!m_refusal.isEmpty())
+            return -1;
+        if (m_size + len > m_maxSize) {
+            m_refusal = BookFile::tr("it would be larger than the %1 this program reads back")
+                            .arg(sizeText(m_maxSize));
+            return -1;
+        }
+        if (m_maxLine > 0 && !checkLines(data, len)) {
+            m_refusal = BookFile::tr("a line of it would be longer than the %1 this program reads back")
+                            .arg(sizeText(m_maxLine));
+            return -1;
+        }
+        if (m_out->write(data, len) != len)
+            return -1;
+        m_print.add(data, len);
+        m_size += len;
+        return len;
+    }
+
+private:
+    // a carriage return before the line feed is no part of the line
+    bool lineTooLong(qint64 length) const { return length - (m_lastCr ? 1 : 0) > m_maxLine; }
+    bool checkLines(const char *data, qint64 len)
+    {
+        const char *p = data;
+        const char *end = data + len;
+        while (p < end) {
+            const char *nl = static_cast<const char *>(memchr(p, '\n', size_t(end - p)));
+            const qint64 run = (nl ? nl : end) - p;
+            if (run > 0) {
+                m_line += run;
+                m_lastCr = p[run - 1] == '\r';
+            }
+            if (!nl)
+                break;
+            if (lineTooLong(m_line))
+                return false;
+            m_line = 0;
+            m_lastCr = false;
+            p = nl + 1;
+        }
+        // too long already, whatever ends it
+        return m_line <= qint64(m_maxLine) + 1;
+    }
+
+    QIODevice *m_out;
+    qint64 m_maxSize;
+    int m_maxLine;
+    qint64 m_size = 0;
+    qint64 m_line = 0;
+    bool m_lastCr = false;
+    QString m_refusal;
+    BookFile::Fingerprint m_print;
+};
+
+} // namespace
+
+bool BookFile::Stamp::operator==(const Stamp &o) const
+{
+    return sameButChangeTime(o) && changed == o.changed && changedNs == o.changedNs;
+}
+
+bool BookFile::Stamp::sameButChangeTime(const Stamp &o) const
+{
+    return exists == o.exists && device == o.device && inode == o.inode && size == o.size
+           && modified == o.modified && modifiedNs == o.modifiedNs;
+}
+
+void BookFile::noteRead(const QByteArray &bytes)
+{
+    Fingerprint print;
+    print.add(bytes.constData(), bytes.size());
+    m_print = print.result();
+    m_printKnown = true;
+}
+
+bool BookFile::holdsWhatWasWritten(qint64 maxSize) const
+{
+    QFile file;
+    if (!m_printKnown || BoundedFile::open(file, target(), maxSize) != BoundedFile::Ok)
+        return false;
+    Fingerprint print;
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(block.data(), block.size());
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        print.add(block.constData(), got);
+    }
+    return print.result() == m_print;
+}
+
+namespace {
+BookFile::Stamp stampOfStat(const struct stat &st)
+{
+    BookFile::Stamp stamp;
+    // anything but a file is left for the save to refuse as such
+    if (!S_ISREG(st.st_mode))
+        return stamp;
+    stamp.exists = true;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.modified = st.st_mtim.tv_sec;
+    stamp.modifiedNs = st.st_mtim.tv_nsec;
+    // an edit in place that puts the old modification time back (cp -p,
+    // rsync -t --inplace) still changes this one
+    stamp.changed = st.st_ctim.tv_sec;
+    stamp.changedNs = st.st_ctim.tv_nsec;
+    stamp.mode = st.st_mode & 07777;
+    return stamp;
+}
+
+BookFile::Stamp stampOfFd(int fd)
+{
+    struct stat st;
+    return fd >= 0 && ::fstat(fd, &st) == 0 ? stampOfStat(st) : BookFile::Stamp();
+}
+} // namespace
+
+BookFile::Stamp BookFile::stampOf(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? stampOfStat(st) : Stamp();
+}
+
+BookFile::BookFile(const QString &path, QObject *parent)
+    : QObject(parent), m_path(path)
+{
+}
+
+BookFile::~BookFile()
+{
+    unlock();
+}
+
+QString BookFile::target() const
+{
+    return FileReplacer::replacedFile(m_path);
+}
+
+bool BookFile::fail(const QString &reason)
+{
+    m_failure = reason;
+    return false;
+}
+
+// ---- the lock --------------------------------------------------------------
+
+QString BookFile::lockFileName(const QString &path)
+{
+    const QFileInfo info(FileReplacer::replacedFile(path));
+    const QByteArray leaf = QFile::encodeName(info.fileName());
+    QString name = QStringLiteral(".") + info.fileName() + QStringLiteral(".lock");
+    // a name too long for that: every copy of the program makes the same
+    // short one of it
+    if (leaf.size() + 6 > MaxNameBytes)
+        name = QStringLiteral(".ymr-")
+               + QString::fromLatin1(QCryptographicHash::hash(leaf, QCryptographicHash::Sha256).toHex().left(32))
+               + QStringLiteral(".lock");
+    return info.absolutePath() + QLatin1Char('/') + name;
+}
+
+void BookFile::setRetakeInterval(int ms)
+{
+    s_retakeMs = ms > 0 ? ms : DefaultRetakeMs;
+}
+
+BookFile::LockState BookFile::takeLock(const QString &lockPath, int *lockFd)
+{
+    *lockFd = -1;
+    const QString folder = folderOf(lockPath);
+    const QByteArray name = QFile::encodeName(lockPath);
+    // no other copy of the program looks at this lock or replaces it meanwhile
+    FolderLock guard(folder);
+    if (!guard.isLocked()) {
+        m_lockFailure = FileReplacer::failureText(FileReplacer::InUse);
+        return NoLock;
+    }
+    struct stat st;
+    if (::lstat(name.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            m_lockFailure = tr("a folder stands where its lock would be");
+            return NoLock;
+        }
+        // Only a small regular file can be a lock; a FIFO, a link or a
+        // device there is never opened (nor is it after the look: no
+        // following links, no waiting), and is replaced below.
+        if (S_ISREG(st.st_mode) && st.st_size <= MaxLockBytes) {
+            const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            if (fd < 0 && errno == EACCES) {
+                m_holder = tr("another user");
+                return HeldElsewhere;
+            }
+            struct stat opened;
+            if (fd >= 0 && ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode)
+                && opened.st_size <= MaxLockBytes) {
+                if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+                    const int error = errno;
+                    if (error == EWOULDBLOCK)
+                        m_holder = holderText(fd);
+                    else
+                        m_lockFailure = errorText(error);
+                    ::close(fd);
+                    return error == EWOULDBLOCK ? HeldElsewhere : NoLock;
+                }
+            }
+            // nobody holds it: stale, whatever it says
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } else if (errno != ENOENT) {
+        m_lockFailure = errorText(errno);
+        return NoLock;
+    }
+    if (writeProtected(folder)) {
+        m_lockFailure = FileReplacer::failureText(FileReplacer::ReadOnly);
+        return NoLock;
+    }
+    // A new lock is written and held before it takes the name, in one step
+    // over whatever stale thing was there.
+    const QByteArray text = lockText();
+    QString temp;
+    const int fd = FileReplacer::createUnique(folder, &temp);
+    if (fd < 0) {
+        m_lockFailure = FileReplacer::lastFailureText();
+        return NoLock;
+    }
+    int error = 0;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    // others may see who holds it
+    if (!FileReplacer::fitsSpaceLeft(text.size()))
+        error = ENOSPC;
+    else if (::fchmod(fd, 0644 & ~mask) != 0 || !writeAllTo(fd, text) || ::flock(fd, LOCK_EX | LOCK_NB) != 0
+             || ::rename(QFile::encodeName(temp).constData(), name.constData()) != 0)
+        error = errno ? errno : EIO;
+    if (error) {
+        ::unlink(QFile::encodeName(temp).constData());
+        ::close(fd);
+        m_lockFailure = errorText(error);
+        return NoLock;
+    }
+    *lockFd = fd;
+    return Locked;
+}
+
+void BookFile::setLockFd(int fd, const QString &lockPath)
+{
+    m_lockFd = fd;
+    m_lockPath = lockPath;
+    struct stat st;
+    if (::fstat(fd, &st) == 0) {
+        QMutexLocker held(&s_heldMutex);
+        heldHere().insert(keyOf(st));
+    }
+}
+
+BookFile::LockState BookFile::lock()
+{
+    if (m_lockFd >= 0)
+        return m_state;
+    m_holder.clear();
+    m_lockFailure.clear();
+    const QString lockPath = lockFileName(m_path);
+    int fd = -1;
+    m_state = takeLock(lockPath, &fd);
+    if (fd >= 0)
+        setLockFd(fd, lockPath);
+    checkWritable();
+    // the damaged bytes of a book about to be written are kept now
+    if (!m_damaged.isNull() && m_keptCopy.isEmpty())
+        makeCopy();
+    return m_state;
+}
+
+void BookFile::openAnyway()
+{
+    m_openedAnyway = true;
+    if (m_state != HeldElsewhere)
+        return;
+    if (!m_retake) {
+        m_retake = new QTimer(this);
+        connect(m_retake, &QTimer::timeout, this, &BookFile::retake);
+    }
+    m_retake->start(s_retakeMs);
+}
+
+void BookFile::retake()
+{
+    if (m_lockFd >= 0 || m_state != HeldElsewhere || m_removed) {
+        if (m_retake)
+            m_retake->stop();
+        return;
+    }
+    const QString lockPath = lockFileName(m_path);
+    int fd = -1;
+    const LockState state = takeLock(lockPath, &fd);
+    if (state == HeldElsewhere)
+        return;
+    if (m_retake)
+        m_retake->stop();
+    m_state = state;
+    if (fd >= 0) {
+        setLockFd(fd, lockPath);
+        m_holder.clear();
+        emit lockTaken();
+    }
+}
+
+void BookFile::unlock()
+{
+    if (m_retake)
+        m_retake->stop();
+    if (m_lockFd < 0)
+        return;
+    const QByteArray name = QFile::encodeName(m_lockPath);
+    struct stat mine, there;
+    const bool known = ::fstat(m_lockFd, &mine) == 0;
+    {
+        FolderLock guard(folderOf(m_lockPath));
+        // only the lock this holds goes, never one that took its place
+        if (known && ::lstat(name.constData(), &there) == 0 && there.st_dev == mine.st_dev
+            && there.st_ino == mine.st_ino)
+            ::unlink(name.constData());
+    }
+    if (known) {
+        QMutexLocker held(&s_heldMutex);
+        heldHere().remove(keyOf(mine));
+    }
+    ::close(m_lockFd);
+    m_lockFd = -1;
+    m_lockPath.clear();
+    if (m_state == Locked)
+        m_state = NotLocked;
+}
+
+bool BookFile::heldElsewhere(const QString &path, QString *holder)
+{
+    const QByteArray name = QFile::encodeName(lockFileName(path));
+    struct stat st;
+    if (::lstat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MaxLockBytes)
+        return false;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EACCES && holder)
+            *holder = tr("another user");
+        return errno == EACCES;
+    }
+    bool held = false;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        bool mine;
+        {
+            QMutexLocker guard(&s_heldMutex);
+            mine = heldHere().contains(keyOf(st));
+        }
+        if (!mine && ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            held = true;
+            if (holder)
+                *holder = holderText(fd);
+        }
+    }
+    ::close(fd);
+    return held;
+}
+
+// ---- reading and the read-only state --------------------------------------
+
+int BookFile::open(QFile &file, qint64 maxSize)
+{
+    m_damaged.clear();
+    m_keptCopy.clear();
+    m_copyFailure.clear();
+    const BoundedFile::Result result = BoundedFile::open(file, m_path, maxSize, QIODevice::Unbuffered);
+    m_stamp = result == BoundedFile::Ok ? stampOfFd(file.handle()) : Stamp();
+    m_printKnown = false;
+    if (m_state != NotLocked)
+        checkWritable();
+    return result;
+}
+
+int BookFile::openCurrent(QFile &file, qint64 maxSize) const
+{
+    return BoundedFile::open(file, m_path, maxSize);
+}
+
+void BookFile::checkWritable()
+{
+    const QString file = target();
+    const QString folder = folderOf(file);
+    struct statvfs fs;
+    if (writeProtected(file))
+        m_writeProtected = tr("the file is read-only");
+    else if (writeProtected(folder))
+        m_writeProtected = tr("its folder is read-only");
+    else if (::statvfs(QFile::encodeName(folder).constData(), &fs) == 0 && (fs.f_flag & ST_RDONLY))
+        m_writeProtected = tr("its disk is read-only");
+    else
+        m_writeProtected.clear();
+}
+
+QString BookFile::readOnlyReason() const
+{
+    return m_copyFailure.isEmpty() ? m_writeProtected : m_copyFailure;
+}
+
+// ---- kept copies -------------------------------------------------------------
+
+void BookFile::keepDamaged(const QByteArray &bytes)
+{
+    m_damaged = bytes;
+    m_keptCopy.clear();
+    m_copyFailure.clear();
+    if (m_state != NotLocked)
+        makeCopy();
+}
+
+bool BookFile::makeCopy()
+{
+    const QString file = target();
+    // the copy holds what the book holds: never readable by more people
+    const int mode = int(m_stamp.exists ? m_stamp.mode & 0666 : 0600);
+    FileReplacer::Failure failure = FileReplacer::NoFailure;
+    QString why;
+    for (int n = 1; n <= BoundedFile::MaxAsideNames; ++n) {
+        const QString copy = BoundedFile::asideName(file, n);
+        struct stat st;
+        if (::lstat(QFile::encodeName(copy).constData(), &st) == 0) {
+            // the same damage read again: the copy made of it then
+            if (S_ISREG(st.st_mode) && st.st_size == m_damaged.size() && holds(copy, m_damaged)) {
+                m_keptCopy = copy;
+                m_copyFailure.clear();
+                return true;
+            }
+            continue;
+        }
+        if (FileReplacer::create(copy, m_damaged, mode)) {
+            m_keptCopy = copy;
+            m_copyFailure.clear();
+            return true;
+        }
+        failure = FileReplacer::lastFailure();
+        why = FileReplacer::lastFailureText();
+        // taken meanwhile: the next name
+        if (failure != FileReplacer::InUse)
+            break;
+    }
+    m_copyFailure = tr("its damaged file could not be kept as a copy (%1); it is not saved over "
+                       "until that copy can be made")
+                        .arg(why.isEmpty() ? tr("no free name") : why);
+    return false;
+}
+
+QStringList BookFile::copies() const
+{
+    const QFileInfo info(target());
+    QMap<int, QString> found;
+    const QStringList entries =
+        QDir(info.absolutePath()).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        if (const int n = copyNumber(entry, info.fileName()))
+            found.insert(n, info.absolutePath() + QLatin1Char('/') + entry);
+    }
+    return found.values();
+}
+
+// ---- saving ------------------------------------------------------------------
+
+bool BookFile::mayWrite()
+{
+    if (m_removed)
+        return fail(tr("it was deleted"));
+    // the unread part of a damaged book stays somewhere
+    if (!m_damaged.isNull() && m_keptCopy.isEmpty() && !makeCopy())
+        return fail(m_copyFailure);
+    if (m_state == HeldElsewhere) {
+        retake();
+        if (m_state == HeldElsewhere && !m_openedAnyway)
+            return fail(tr("it is open in another program: %1").arg(m_holder));
+    }
+    return true;
+}
+
+bool BookFile::save(const Writer &write, qint64 maxSize, int maxLine)
+{
+    m_conflict = NoConflict;
+    m_failure.clear();
+    if (!mayWrite())
+        return false;
+    const QString file = target();
+    QFile out;
+    // a book gone is written again as it was, not as a new file
+    if (!FileReplacer::open(out, m_path, m_stamp.exists ? int(m_stamp.mode) : -1))
+        return fail(FileReplacer::lastFailureText());
+    CheckedWriter checked(&out, maxSize, maxLine);
+    const bool written = write(&checked) && checked.finish();
+    // on disk before the short lock below: the lock never waits for that
+    const bool synced = written && out.flush() && ::fsync(out.handle()) == 0;
+    if (!synced) {
+        const QString refusal = checked.refusal();
+        FileReplacer::commit(out, false);
+        return fail(refusal.isEmpty() ? FileReplacer::lastFailureText() : refusal);
+    }
+    // the stamp compared, the new file in place and its stamp taken: no
+    // other copy of the program saves in between
+    FolderLock guard(folderOf(file));
+    if (!guard.isLocked()) {
+        FileReplacer::commit(out, false);
+        return fail(FileReplacer::failureText(FileReplacer::InUse));
+    }
+    if (m_state != NotLocked && !m_overwrite) {
+        const Stamp now = stampOf(file);
+        if (m_stamp.exists && !now.exists)
+            m_conflict = Gone;
+        // A change time of its own is an edit in place (even one that put
+        // the old modification time back), unless the bytes are still those
+        // last read or written here (a chmod there and back).
+        else if (now.exists && !(now == m_stamp)
+                 && !(now.sameButChangeTime(m_stamp) && holdsWhatWasWritten(maxSize)))
+            m_conflict = Changed;
+        if (m_conflict != NoConflict) {
+            FileReplacer::commit(out, false);
+            return fail(m_conflict == Gone ? tr("another program deleted or moved the file")
+                                           : tr("another program changed the file"));
+        }
+    }
+    if (!FileReplacer::commit(out, true))
+        return fail(FileReplacer::lastFailureText());
+    m_stamp = stampOf(file);
+    m_print = checked.fingerprint();
+    m_printKnown = true;
+    guard.unlock();
+    m_overwrite = false;
+    m_damaged.clear();
+    checkWritable();
+    return true;
+}
+
+// ---- moving and removing -------------------------------------------------------
+
+bool BookFile::moveTo(const QString &newPath)
+{
+    m_failure.clear();
+    if (m_state == NotLocked)
+        lock();
+    if (!mayWrite())
+        return false;
+    const QString oldFile = target();
+    const QStringList kept = copies();
+    // the lock of the new place first: nobody has a book open there
+    const QString newLock = lockFileName(newPath);
+    int newFd = -1;
+    const QString holderBefore = m_holder;
+    const LockState newState = takeLock(newLock, &newFd);
+    if (newState == HeldElsewhere) {
+        const QString holder = m_holder;
+        m_holder = holderBefore;
+        return fail(tr("its new place is open in another program: %1").arg(holder));
+    }
+    bool moved = false;
+    bool unchanged = false;
+    {
+        FolderLock guard(folderOf(oldFile));
+        unchanged = stampOf(oldFile) == m_stamp;
+        // a link moves as what it names; anything else in one step when it
+        // stays on its disk
+        if (!QFileInfo(m_path).isSymLink() && !FileReplacer::renameNoReplace(oldFile, newPath)
+            && FileReplacer::lastError() != EXDEV) {
+            const QString why = FileReplacer::lastFailure() == FileReplacer::InUse
+                                    ? tr("%1 exists already").arg(newPath)
+                                    : FileReplacer::lastFailureText();
+            if (newFd >= 0) {
+                ::unlink(QFile::encodeName(newLock).constData());
+                ::close(newFd);
+            }
+            return fail(why);
+        }
+        moved = !QFileInfo::exists(oldFile) && QFileInfo::exists(newPath);
+        if (!moved && !QFileInfo::exists(newPath) && !QFileInfo(newPath).isSymLink())
+            moved = YMRPIM::copyFile(m_path, newPath, true);
+    }
+    if (!moved) {
+        if (newFd >= 0) {
+            ::unlink(QFile::encodeName(newLock).constData());
+            ::close(newFd);
+        }
+        return fail(tr("it could not be moved to %1").arg(newPath));
+    }
+    // the copies of its damage go with it, each under a name of its own there
+    const QString newLeaf = newPath;
+    for (const QString &copy : kept) {
+        const QString ending = copy.mid(oldFile.size());
+        QString to = newLeaf + ending;
+        bool done = FileReplacer::renameNoReplace(copy, to);
+        for (int n = 2; !done && FileReplacer::lastFailure() == FileReplacer::InUse
+                        && n <= BoundedFile::MaxAsideNames;
+             ++n)
+            done = FileReplacer::renameNoReplace(copy, to = BoundedFile::asideName(newLeaf, n));
+        if (!done && !QFileInfo::exists(to))
+            YMRPIM::copyFile(copy, to, true);
+        if (copy == m_keptCopy)
+            m_keptCopy = to;
+    }
+    const LockState oldState = m_state;
+    unlock();
+    m_path = newPath;
+    if (newFd >= 0)
+        setLockFd(newFd, newLock);
+    m_state = newFd >= 0 ? Locked : (oldState == HeldElsewhere ? HeldElsewhere : newState);
+    // a file changed behind this one's back before the move stays a conflict
+    if (unchanged)
+        m_stamp = stampOf(newPath);
+    checkWritable();
+    return true;
+}
+
+bool BookFile::remove()
+{
+    m_failure.clear();
+    if (m_state == NotLocked)
+        lock();
+    if (m_state == HeldElsewhere && !m_openedAnyway)
+        return fail(tr("it is open in another program: %1").arg(m_holder));
+    {
+        FolderLock guard(folderOf(target()));
+        if (::unlink(QFile::encodeName(m_path).constData()) != 0 && errno != ENOENT)
+            return fail(errorText(errno));
+    }
+    m_removed = true;
+    m_damaged.clear();
+    unlock();
+    return true;
+}
