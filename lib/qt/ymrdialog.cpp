@@ -135,6 +135,13 @@ void YMRDialog::buttonClicked()
 void YMRDialog::fitWidth()
 {
     layout()->activate();
+    // buttons too wide side by side for the screen stand one above the other
+    const QMargins margins = m_grid->contentsMargins();
+    if (m_buttonRow->direction() == QBoxLayout::LeftToRight
+        && m_buttonRow->minimumSize().width() + margins.left() + margins.right() > maximumWidth()) {
+        m_buttonRow->setDirection(QBoxLayout::TopToBottom);
+        layout()->activate();
+    }
     // a text wider than the screen wraps inside it (paths break after
     // their separators)
     if (m_textLabel && sizeHint().width() + 32 > maximumWidth()) {

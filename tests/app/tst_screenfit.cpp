@@ -1,6 +1,8 @@
 // ymr-test-screens: 240x320 480x640
 #include "ymrtest.h"
 
+#include "lockholder.h"
+
 #include "dateformatselector.h"
 #include "exportdialog.h"
 #include "formatsetup.h"
@@ -11,6 +13,7 @@
 #include "taskdialog.h"
 #include "taskeditor.h"
 
+#include "pim/bookfile.h"
 #include "pim/task.h"
 #include "pim/tasklistview.h"
 #include "pim/taskmanager.h"
@@ -22,8 +25,10 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "qpe/filereplacer.h"
 #include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
+#include "qt/ymrdialog.h"
 #include "qt/ymtabbar.h"
 #include "qt/ymtabwidget.h"
 
@@ -43,6 +48,7 @@ private slots:
     void passwordButtonsWhole();
     void mainMenuInsideTheScreen();
     void pageTextWhole();
+    void bookQuestionsFit();
 };
 
 void TestScreenFit::initTestCase()
@@ -209,6 +215,60 @@ void TestScreenFit::pageTextWhole()
              qPrintable(QStringLiteral("%1 in %2").arg(page->fontMetrics().height())
                             .arg(list.pagerBar()->height())));
     QVERIFY(QFontInfo(page->font()).pointSizeF() >= 6);
+}
+
+// The questions about a book's file (held by another copy of the program,
+// changed by another program, not saved at the close) fit the screen with
+// their buttons whole.
+void TestScreenFit::bookQuestionsFit()
+{
+    using namespace fixtures;
+    const QString path = makeBook(QStringLiteral("Fit"), {{"Taxi", "3", "", "", QDate()}});
+    QStringList asked;
+    // looks at the box, then taps its button (1 to 3)
+    const auto answer = [&asked](int button) {
+        ymrtest::whenOpen([&asked, button](QWidget *d) {
+            const int screen = QPEApplication::screenRect().width();
+            asked << QString::number(d->width());
+            QVERIFY2(d->frameGeometry().width() <= screen, qPrintable(QString::number(d->width())));
+            for (auto *b : d->findChildren<YMRPushButton *>()) {
+                if (!b->isVisible())
+                    continue;
+                QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->text()));
+                QVERIFY(b->mapTo(d, QPoint(b->width(), 0)).x() <= d->width());
+            }
+            d->findChild<YMRPushButton *>(QStringLiteral("button%1").arg(button))->click();
+        });
+    };
+    ToDoWindow w;
+    const pid_t holder = holdLockInChild(BookFile::lockFileName(path));
+    QVERIFY(holder > 0);
+    answer(2);   // Open Anyway
+    QVERIFY(openInWindow(w, path));
+    killLockHolder(holder);
+    QCOMPARE(asked.size(), 1);
+
+    // another program's version, found by the next save: Write Over
+    auto *task = new Task(w.manager());
+    task->type = QStringLiteral("Bus");
+    w.manager()->addRecord(task);
+    writeFile(path + QStringLiteral(".x"), readAll(path).replace("Taxi", "Tram"));
+    QCOMPARE(::rename(QFile::encodeName(path + QStringLiteral(".x")).constData(),
+                      QFile::encodeName(path).constData()), 0);
+    answer(2);
+    w.idleSaveTimer()->start(1);
+    QTRY_COMPARE(asked.size(), 2);
+    QTRY_VERIFY(!w.manager()->isDirty());
+
+    // the close on a full disk: Lose Changes
+    task = new Task(w.manager());
+    task->type = QStringLiteral("Ferry");
+    w.manager()->addRecord(task);
+    FileReplacer::setSpaceLeft(0);
+    answer(2);
+    w.close();
+    FileReplacer::setSpaceLeft(-1);
+    QCOMPARE(asked.size(), 3);
 }
 
 YMR_TEST_MAIN(TestScreenFit)
