@@ -1,6 +1,7 @@
 // ymr-test-screens: 240x320 480x640
 #include "ymrtest.h"
 
+#include "lockholder.h"
 #include "modaldriver.h"
 #include "openbook.h"
 
@@ -8,6 +9,7 @@
 #include "dbdialog.h"
 #include "passworddialog2.h"
 
+#include "pim/bookfile.h"
 #include "pim/dblistview.h"
 #include "pim/taskselectlistview.h"
 #include "qpe/filereplacer.h"
@@ -25,6 +27,7 @@ private slots:
     void initTestCase();
     void cleanup();
     void copyAndMove();
+    void moveToABookAnotherCopyHolds();
 
 private:
     static void chooseBook(ModalDriver &driver, const QString &title);
@@ -179,6 +182,37 @@ void TestCopySpecial::copyAndMove()
     for (int i = 0; i < w.manager()->count(); ++i)
         QVERIFY(!w.manager()->records()->at(i)->hasProperty(QStringLiteral("select")));
     QCOMPARE(w.listView()->childCount(), 2);
+}
+
+// "Move to" a book another copy of the program has open: refused with the
+// holder named, and nothing leaves either book.
+void TestCopySpecial::moveToABookAnotherCopyHolds()
+{
+    const QString source = makeBook(QStringLiteral("Home"), {{"Taxi", "1", "", "", {}}, {"Bus", "2", "", "", {}}});
+    const QString held = makeBook(QStringLiteral("Away"), {{"Food", "3", "", "", {}}});
+    const QByteArray before = readAll(held);
+    const pid_t holder = holdLockInChild(BookFile::lockFileName(held));
+    QVERIFY(holder > 0);
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, source));
+    ModalDriver driver;
+    ymrtest::whenModalShown([&](QDialog *dialog) {
+        auto *d = static_cast<CopySpecial *>(dialog);
+        mark(d, 0);
+        mark(d, 1);
+        chooseBook(driver, QStringLiteral("Away"));
+        YMRDialog::queueAnswer(1);
+        d->moveButton()->click();
+        const QString text = YMRDialog::takeScriptedBoxes().value(0).text;
+        QVERIFY2(text.startsWith(QStringLiteral("Expense Book [Away] is open in another program:\nlockholder")),
+                 qPrintable(text));
+        QCOMPARE(d->listView()->childCount(), 2);
+        d->reject();
+    });
+    trigger(w, "cs");
+    killLockHolder(holder);
+    QCOMPARE(w.manager()->count(), 2);
+    QCOMPARE(readAll(held), before);
 }
 
 YMR_TEST_MAIN(TestCopySpecial)

@@ -1,7 +1,11 @@
 #include "ymrtest.h"
 
+#include "lockholder.h"
+#include "modaldriver.h"
 #include "openbook.h"
 
+#include "pim/bookfile.h"
+#include "pim/pimreminder.h"
 #include "pim/pimtextreader.h"
 #include "pim/taskmanager.h"
 #include "qpe/filereplacer.h"
@@ -9,6 +13,8 @@
 
 #include <QLabel>
 #include <QPushButton>
+
+#include <sys/stat.h>
 
 using namespace fixtures;
 
@@ -24,6 +30,7 @@ private slots:
     void cleanup()
     {
         FileReplacer::setSpaceLeft(-1);
+        BookFile::setRetakeInterval(0);
         YMRDialog::stopScript();
     }
     void fullDiskIsToldAndTriedAgain();
@@ -32,7 +39,10 @@ private slots:
     void timedSavesWaitForDialogs();
     void bookChangedElsewhere_data();
     void bookChangedElsewhere();
-    void bookOpenInAnotherStore();
+    void bookOpenInAnotherCopy();
+    void bookStateToldAtTheOpen_data();
+    void bookStateToldAtTheOpen();
+    void reminderOfABookAnotherCopyHolds();
     void alarmNeverAdoptsAPartlyReadBook();
 
 private:
@@ -159,9 +169,15 @@ void TestSaveFailures::bookChangedElsewhere_data()
     QTest::addColumn<int>("answer");
     QTest::addColumn<QByteArray>("kept");
     QTest::addColumn<QByteArray>("lost");
+    QTest::addColumn<QByteArray>("beyondTotal");
     QTest::newRow("keep the other version") << 1 << QByteArray("TYPE=Other")
-                                            << QByteArray("TYPE=Bus");
-    QTest::newRow("write over it") << 2 << QByteArray("TYPE=Bus") << QByteArray("TYPE=Other");
+                                            << QByteArray("TYPE=Bus") << QByteArray();
+    QTest::newRow("write over it") << 2 << QByteArray("TYPE=Bus") << QByteArray("TYPE=Other")
+                                   << QByteArray();
+    // read back as an open reads it: told damaged, its file kept
+    QTest::newRow("keep a damaged other version") << 1 << QByteArray("TYPE=Other")
+                                                  << QByteArray("TYPE=Bus")
+                                                  << QByteArray("T=Extra\nEND\n");
 }
 
 void TestSaveFailures::bookChangedElsewhere()
@@ -169,7 +185,10 @@ void TestSaveFailures::bookChangedElsewhere()
     QFETCH(int, answer);
     QFETCH(QByteArray, kept);
     QFETCH(QByteArray, lost);
+    QFETCH(QByteArray, beyondTotal);
     const QString path = makeBook(QStringLiteral("Elsewhere"), {{"Taxi", "3", "", "", QDate()}});
+    for (const QString &copy : BookFile(path).copies())
+        QFile::remove(copy);
     ToDoWindow w;
     QVERIFY(openInWindow(w, path));
     change(w, "Bus");
@@ -177,17 +196,28 @@ void TestSaveFailures::bookChangedElsewhere()
         // another program puts its own version in place
         QByteArray other = readAll(path);
         other.replace("TYPE=Taxi", "TYPE=Other");
+        other += beyondTotal;
         writeFile(path + QStringLiteral(".x"), other);
         QVERIFY(::rename(QFile::encodeName(path + QStringLiteral(".x")).constData(),
                          QFile::encodeName(path).constData()) == 0);
     }
     YMRDialog::queueAnswer(answer);
+    if (!beyondTotal.isEmpty())
+        YMRDialog::queueAnswer(1);
+    const QByteArray otherVersion = readAll(path);
     w.idleSaveTimer()->start(1);
     QTRY_COMPARE(YMRDialog::queuedAnswers(), 0);
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
-    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.size(), beyondTotal.isEmpty() ? 1 : 2);
     QVERIFY2(boxes.at(0).text.contains(QLatin1String("changed by another program")),
              qPrintable(boxes.at(0).text));
+    if (!beyondTotal.isEmpty()) {
+        QCOMPARE(boxes.at(1).text, QStringLiteral("Expense Book [Elsewhere] is damaged:\nit holds more than "
+                                                  "the 1 expenses its header counts; those 1 were read.\n"
+                                                  "The file as it was is kept as:\n%1")
+                                       .arg(path + QStringLiteral(".damaged")));
+        QCOMPARE(readAll(path + QStringLiteral(".damaged")), otherVersion);
+    }
     QTRY_VERIFY(!w.manager()->isDirty());
     QVERIFY(readAll(path).contains(kept));
     QVERIFY(!readAll(path).contains(lost));
@@ -195,23 +225,121 @@ void TestSaveFailures::bookChangedElsewhere()
     QVERIFY(!w.saveNotice()->isVisibleTo(&w));
 }
 
-void TestSaveFailures::bookOpenInAnotherStore()
+// Another copy of the program holds the book: told who, opened at the
+// user's word, and the lock taken over as soon as that copy lets go, so that
+// a third copy is refused.
+void TestSaveFailures::bookOpenInAnotherCopy()
 {
     const QString path = makeBook(QStringLiteral("Held"), {{"Taxi", "3", "", "", QDate()}});
-    TaskManager other(path);
-    QVERIFY(other.load());
-    QVERIFY(other.lockFile());
-
-    // told who holds it; opened at the user's word
+    BookFile::setRetakeInterval(20);
+    const pid_t holder = holdLockInChild(BookFile::lockFileName(path));
+    QVERIFY(holder > 0);
     YMRDialog::queueAnswer(2);
     ToDoWindow w;
     QVERIFY(openInWindow(w, path));
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
     QCOMPARE(boxes.size(), 1);
-    QVERIFY2(boxes.at(0).text.contains(QString::number(QCoreApplication::applicationPid()))
-                 && boxes.at(0).text.contains(QSysInfo::machineHostName()),
+    QVERIFY2(boxes.at(0).text.contains(QStringLiteral("lockholder (process %1)").arg(holder)),
              qPrintable(boxes.at(0).text));
     QVERIFY(!w.manager()->hasLock());
+    killLockHolder(holder);
+    QTRY_VERIFY(w.manager()->hasLock());
+    TaskManager third(path);
+    QVERIFY(third.load());
+    QVERIFY(!third.lockFile());
+}
+
+void TestSaveFailures::bookStateToldAtTheOpen_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("book made read-only") << "0444" << "is read-only: the file is read-only" << true;
+    QTest::newRow("folder made read-only") << "0555" << "is read-only: its folder is read-only" << true;
+    QTest::newRow("no room for a lock") << "full" << "cannot be locked against other copies of the "
+                                                    "program: no space left on the disk" << false;
+}
+
+// A book that cannot be saved, or cannot be locked, is said so as it opens,
+// not first in the red line after the user typed.
+void TestSaveFailures::bookStateToldAtTheOpen()
+{
+    QFETCH(QString, cause);
+    QFETCH(QString, told);
+    QFETCH(bool, readOnly);
+    const QString path = makeBook(QStringLiteral("State"), {{"Taxi", "3", "", "", QDate()}});
+    const QByteArray name = QFile::encodeName(cause == QLatin1String("0555") ? booksDir() : path);
+    if (cause == QLatin1String("full"))
+        FileReplacer::setSpaceLeft(0);
+    else
+        QCOMPARE(::chmod(name.constData(), mode_t(cause.toInt(nullptr, 8))), 0);
+    YMRDialog::queueAnswer(1);
+    {
+        ToDoWindow w;
+        const bool opened = openInWindow(w, path);
+        ::chmod(name.constData(), cause == QLatin1String("0555") ? 0755 : 0644);
+        QVERIFY(opened);
+        const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes.at(0).text.startsWith(QStringLiteral("Expense Book [State] ") + told),
+                 qPrintable(boxes.at(0).text));
+        QCOMPARE(w.windowTitle().endsWith(QLatin1String("(read-only)")), readOnly);
+    }
+}
+
+// An alarm rings for an expense of a book another copy of the program has
+// open: what the reminder changes is not saved behind that copy's back, and
+// its "Open" asks first.
+void TestSaveFailures::reminderOfABookAnotherCopyHolds()
+{
+    const QString open = makeBook(QStringLiteral("Mine"), {{"Taxi", "3", "", "", QDate()}});
+    const QString held = makeBook(QStringLiteral("Theirs"), {{"Bus", "2", "", "", QDate()}});
+    QString uid;
+    {
+        TaskManager book(held);
+        QVERIFY(book.load());
+        auto *task = static_cast<Task *>(book.first());
+        auto *old = new Task(*task);
+        task->reminder = new PIMReminder;
+        task->reminder->dateTime = QDateTime(QDate(2030, 1, 1), QTime(9, 0));
+        task->store(old);
+        QVERIFY(book.save());
+        uid = task->uidString();
+    }
+    const QByteArray before = readAll(held);
+    const pid_t holder = holdLockInChild(BookFile::lockFileName(held));
+    QVERIFY(holder > 0);
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, open));
+    Task *task = nullptr;
+    w.getTask(&task, uid);
+    QVERIFY(task);
+    TaskManager *store = w.alarmStores().value(0);
+    QVERIFY(store);
+    // dismissed: kept here, not written over the other copy's book
+    auto *old = new Task(*task);
+    delete task->reminder;
+    task->reminder = nullptr;
+    task->store(old);
+    QVERIFY(!store->save());
+    QVERIFY2(store->saveFailure().contains(QLatin1String("open in another program")),
+             qPrintable(store->saveFailure()));
+    QCOMPARE(readAll(held), before);
+
+    // "Open": asked first; Cancel opens nothing
+    ModalDriver driver;
+    YMRDialog::queueAnswer(1);
+    w.editTask(task);
+    QVERIFY(driver.unexpected.isEmpty());
+    QVERIFY(YMRDialog::takeScriptedBoxes().value(0).text.contains(QLatin1String("is open in another program")));
+    // Open Anyway: the expense's dialog, and saves from then on
+    YMRDialog::queueAnswer(2);
+    driver.expect("TaskDialog", [](QWidget *d) { static_cast<QDialog *>(d)->reject(); });
+    w.editTask(task);
+    QCOMPARE(driver.pending(), 0);
+    QVERIFY2(store->save(), qPrintable(store->saveFailure()));
+    QVERIFY(!readAll(held).contains("REMINDER"));
+    killLockHolder(holder);
 }
 
 void TestSaveFailures::alarmNeverAdoptsAPartlyReadBook()

@@ -29,6 +29,7 @@ private slots:
     void refusedDocuments();
     void programStartsWithADamagedFile_data();
     void programStartsWithADamagedFile();
+    void programOpensABookWhoseLockIsAFifo();
     void setAsideFilesNamedInOneMessage();
 };
 
@@ -257,6 +258,49 @@ void TestStartup::programStartsWithADamagedFile()
     // the shared categories start again from the installed ones
     if (file.endsWith("ymrCategory"))
         QVERIFY(readAll(path).contains("T=Unfiled"));
+}
+
+// The program itself, a FIFO planted at its book's lock: it is no lock,
+// never opened blocking; the book opens and paints, and the FIFO is gone.
+void TestStartup::programOpensABookWhoseLockIsAFifo()
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/../app/ymroutlays";
+    if (!QFileInfo::exists(program))
+        QSKIP("the program is not built");
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const QString app = home.path() + "/Applications/ymrOutlays";
+    QVERIFY(QDir().mkpath(app) && QDir().mkpath(home.path() + "/Settings"));
+    const QString book = app + "/Trip.exp";
+    writeFile(book, "FOLDER\nTOTAL=1\nEND\nTYPE=Taxi\nAMOUNT=12.50\nEND\n");
+    writeFile(app + "/ymrOutlaysIDX", "FOLDER\nI=" + book.toUtf8() + "\nEND\n");
+    writeFile(home.path() + "/Settings/ymrOutlays.conf", "[Options]\nbook=" + book.toUtf8() + "\n");
+    const QByteArray lock = QFile::encodeName(app + "/.Trip.exp.lock");
+    QCOMPARE(::mkfifo(lock.constData(), 0644), 0);
+
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QPE_HOME"), home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("en"));
+    env.insert(QStringLiteral("YMR_BENCH_FIRST_PAINT"), QStringLiteral("1"));
+    process.setProcessEnvironment(env);
+    process.start(program, QStringList());
+    QVERIFY(process.waitForStarted());
+    const bool painted = process.waitForFinished(20000);
+    if (!painted) {
+        // frozen: only a writer on the FIFO, then a kill, ends it
+        const int fd = ::open(lock.constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+        process.kill();
+        process.waitForFinished();
+    }
+    QVERIFY2(painted, "the program froze on the lock");
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray("painted\n"));
+    struct stat st;
+    QVERIFY(::lstat(lock.constData(), &st) != 0 || S_ISREG(st.st_mode));
 }
 
 // Files set aside one after another while the program starts are named in

@@ -2,6 +2,7 @@
 #include "ymrtest.h"
 
 #include "bookfixtures.h"
+#include "lockholder.h"
 #include "modaldriver.h"
 
 #include "bookiconlistboxitem.h"
@@ -13,6 +14,7 @@
 #include "todowindow.h"
 
 #include "filedialog/ymfiledialog.h"
+#include "pim/bookfile.h"
 #include "pim/dblistview.h"
 #include "pim/pimlistviewitem.h"
 #include "pim/task.h"
@@ -46,6 +48,7 @@ private slots:
     void frameOnAFreshStart();
     void protectedBookRightAndWrongPassword();
     void duplicateEditMoveDelete();
+    void bookAnotherCopyHoldsStaysAsItIs();
     void unreadableBookIsNeverOpened();
     void damagedBookOpensWithItsCopyKept_data();
     void damagedBookOpensWithItsCopyKept();
@@ -381,6 +384,35 @@ void TestToDoWindow::duplicateEditMoveDelete()
     QVERIFY(!QFileInfo::exists(moved));
 }
 
+// The book editor neither edits, moves nor deletes a book another copy of
+// the program has open: it says so and leaves the book as it is.
+void TestToDoWindow::bookAnotherCopyHoldsStaysAsItIs()
+{
+    DBManager index;
+    index.load();
+    DBRecord *record = addBook(&index, QStringLiteral("Elsewhere"));
+    QVERIFY(index.save());
+    const QString path = record->path();
+    const QByteArray before = readAll(path);
+    QVERIFY(!before.isEmpty());
+    const pid_t holder = holdLockInChild(BookFile::lockFileName(path));
+    QVERIFY(holder > 0);
+    ModalDriver driver;
+    YMRDialog::queueAnswer(1);
+    YMRDialog::queueAnswer(1);
+    QVERIFY(!ToDoWindow::deleteBookRecord(record, &index));
+    ToDoWindow::editBookRecord(record, &index);
+    killLockHolder(holder);
+    QVERIFY(driver.unexpected.isEmpty());
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QCOMPARE(boxes.size(), 2);
+    for (const YMRDialog::ScriptedBox &box : boxes)
+        QVERIFY2(box.text.startsWith(QStringLiteral("Expense Book [Elsewhere] is open in another program:\nlockholder")),
+                 qPrintable(box.text));
+    QCOMPARE(readAll(path), before);
+    QVERIFY(index.findByPath(path));
+}
+
 void TestToDoWindow::unreadableBookIsNeverOpened()
 {
     const QString broken = bookPath(QStringLiteral("Broken"));
@@ -496,6 +528,24 @@ void TestToDoWindow::damagedBookOpensWithItsCopyKept()
         QVERIFY(YMRDialog::takeScriptedBoxes().isEmpty());
     }
     QCOMPARE(readAll(copy), damaged);
+
+    // damaged again: a copy of its own, named in the message
+    QByteArray again = readAll(path);
+    again.replace(again.indexOf("TOTAL="), 6, "TOTAL=9");
+    writeFile(path, again);
+    YMRDialog::queueAnswer(1);
+    {
+        ToDoWindow w;
+        start(w);
+        QTRY_VERIFY_WITH_TIMEOUT(w.manager(), 5000);
+        const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes.at(0).text.endsWith(QStringLiteral("kept as:\n") + path + QStringLiteral(".damaged.2")),
+                 qPrintable(boxes.at(0).text));
+    }
+    QCOMPARE(readAll(path + QStringLiteral(".damaged.2")), again);
+    QCOMPARE(readAll(copy), damaged);
+    QFile::remove(path + QStringLiteral(".damaged.2"));
 }
 
 void TestToDoWindow::documentOnTheCommandLine()

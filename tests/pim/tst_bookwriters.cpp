@@ -65,6 +65,9 @@ void TestBookWriters::failedSavesKeepTheBookAndTheChange_data()
                                                  << true;
     QTest::newRow("same size, a nanosecond later") << "touched" << "another program changed"
                                                    << true;
+    QTest::newRow("same size, its times put back (cp -p)") << "in place" << "another program changed"
+                                                           << true;
+    QTest::newRow("deleted while open") << "deleted" << "deleted or moved" << true;
     QTest::newRow("held by another store") << "held" << "open in another program" << false;
     QTest::newRow("opened anyway, the holder saved") << "other saved" << "another program changed"
                                                     << true;
@@ -86,6 +89,9 @@ void TestBookWriters::failedSavesKeepTheBookAndTheChange()
         QVERIFY(holder->lockFile());
         QVERIFY(holder->load());
     }
+    // a private book: written again, it stays so
+    if (cause == QLatin1String("in place") || cause == QLatin1String("deleted"))
+        QCOMPARE(::chmod(name.constData(), 0600), 0);
     TaskManager book(path);
     QVERIFY(book.load());
     QCOMPARE(book.lockFile(), !held);
@@ -110,6 +116,21 @@ void TestBookWriters::failedSavesKeepTheBookAndTheChange()
         writeAll(path + QStringLiteral(".other"), onDisk);
         QCOMPARE(::rename(QFile::encodeName(path + QStringLiteral(".other")).constData(),
                           name.constData()), 0);
+    } else if (cause == QLatin1String("in place") || cause == QLatin1String("deleted")) {
+        struct stat st;
+        QCOMPARE(::stat(name.constData(), &st), 0);
+        if (cause == QLatin1String("deleted")) {
+            QVERIFY(QFile::remove(path));
+            onDisk = "<missing>";
+        } else {
+            onDisk.replace("Taxi", "Tram");
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QCOMPARE(f.write(onDisk), qint64(onDisk.size()));
+            f.close();
+            const struct timespec times[2] = {st.st_atim, st.st_mtim};
+            QCOMPARE(::utimensat(AT_FDCWD, name.constData(), times, 0), 0);
+        }
     } else if (cause == QLatin1String("touched")) {
         struct stat st;
         QCOMPARE(::stat(name.constData(), &st), 0);
@@ -142,6 +163,8 @@ void TestBookWriters::failedSavesKeepTheBookAndTheChange()
     QCOMPARE(saved.at(0).at(0).toBool(), false);
     if (cause == QLatin1String("folder"))
         QVERIFY(QFileInfo(path).isDir());
+    else if (cause == QLatin1String("deleted"))
+        QVERIFY(!QFileInfo::exists(path));
     else
         QCOMPARE(readAll(path), onDisk);
     if (cause == QLatin1String("other saved"))
@@ -167,6 +190,12 @@ void TestBookWriters::failedSavesKeepTheBookAndTheChange()
     QVERIFY(book.saveFailure().isEmpty());
     QVERIFY(readAll(path).contains("TYPE=Bus"));
     QVERIFY(!book.isDirty());
+    if (cause == QLatin1String("deleted") || cause == QLatin1String("in place"))
+    {
+        struct stat st;
+        QCOMPARE(::stat(name.constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0600);
+    }
 }
 
 void TestBookWriters::oneWriterPerBook()

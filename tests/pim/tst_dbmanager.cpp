@@ -3,6 +3,7 @@
 #include "fifoguard.h"
 #include "filebytes.h"
 
+#include "pim/bookfile.h"
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
 #include "pim/task.h"
@@ -437,7 +438,9 @@ void TestDBManager::openStoreTakesIndexEdits()
 
     auto open = std::make_unique<TaskManager>(file);
     QVERIFY(open->load());
+    QVERIFY(open->lockFile());
     QCOMPARE(TaskManager::openStore(file), open.get());
+    writeAll(file + QStringLiteral(".damaged"), "kept of an earlier damage");
     // a refresh reads the header on disk
     open->setDescription(QStringLiteral("unsaved"));
     index.refreshRecord(r);
@@ -467,8 +470,16 @@ void TestDBManager::openStoreTakesIndexEdits()
     QVERIFY(r->isAvailable());
     QCOMPARE(r->path(), moved);
     QCOMPARE(TaskManager::openStore(moved), open.get());
+    // its lock, its stamp and the copies kept of the book went with it
+    QVERIFY(open->hasLock());
+    QVERIFY(QFileInfo(BookFile::lockFileName(moved)).isFile());
+    QVERIFY(!QFileInfo::exists(BookFile::lockFileName(file)));
+    QVERIFY(!TaskManager(moved).lockFile());
+    QCOMPARE(readAll(moved + QStringLiteral(".damaged")), QByteArray("kept of an earlier damage"));
+    QVERIFY(!QFileInfo::exists(file + QStringLiteral(".damaged")));
     t = new Task(open.get());
     t->store(nullptr);
+    QVERIFY2(open->save(), qPrintable(open->saveFailure()));
     open.reset();
     QVERIFY(!QFile::exists(file));
     QVERIFY(!TaskManager::openStore(moved));

@@ -6,6 +6,7 @@
 #include "pclinkprotocol.h"
 #include "pclinkserver.h"
 #include "pclinktestutil.h"
+#include "fifoguard.h"
 #include "filebytes.h"
 #include "tempfiles.h"
 #include "lockholder.h"
@@ -26,6 +27,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -494,8 +496,14 @@ void TestPCLink::bookOpenInAnotherProgramIsRefused()
     killLockHolder(holder);
     client.events.clear();
     device.events.clear();
+    // a FIFO planted at the lock's name is no lock, and never waited on
+    const QByteArray lock = QFile::encodeName(BookFile::lockFileName(target));
+    QVERIFY(QFile::remove(BookFile::lockFileName(target)));
+    QCOMPARE(::mkfifo(lock.constData(), 0644), 0);
+    ymrtest::FifoGuard guard(lock);
     p.client.sendFile(source, "[A]Trip.exp");
     QTRY_VERIFY_WITH_TIMEOUT(client.ended() && device.ended(), 10000);
+    QVERIFY(!guard.released());
     QCOMPARE(device.events.last(), "receiveFileFinished:" + target);
     QCOMPARE(readFile(target), book("new"));
 }

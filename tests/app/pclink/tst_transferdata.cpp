@@ -115,6 +115,8 @@ private slots:
     void connectNeedsTheWholeIndex();
     void getOverwriteQuestions();
     void failuresNamedInTheFinalMessage();
+    void getTakesOnlyWhatReadsAndSaves_data();
+    void getTakesOnlyWhatReadsAndSaves();
     void twoCopiesEndToEnd();
     void deviceProcess();
 
@@ -358,6 +360,52 @@ void TestTransferData::failuresNamedInTheFinalMessage()
     QVERIFY(!m_index->findByPath(good)->hasProperty("transfer"));
     QVERIFY(m_index->findByPath(lower)->hasProperty("transfer"));
     QCOMPARE(descriptionsOf(device.app() + "/Good.exp"), QStringList{"b"});
+}
+
+void TestTransferData::getTakesOnlyWhatReadsAndSaves_data()
+{
+    QTest::addColumn<QByteArray>("served");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("no book") << QByteArray("shopping list\nmilk\n") << false;
+    // a few thousand bytes of bare ends: every one a record written back at
+    // a hundred bytes and more
+    QTest::newRow("too large once saved") << "FOLDER\nEND\n" + QByteArray("END\n").repeated(1000) << true;
+}
+
+// Get Data takes what the program itself would open, and a book whose save
+// fails (here: larger than the reader takes) is a failed get; the book on
+// disk always reads.
+void TestTransferData::getTakesOnlyWhatReadsAndSaves()
+{
+    QFETCH(QByteArray, served);
+    QFETCH(bool, replaced);
+    Device device;
+    const QString remote = device.app() + "/Hostile.exp";
+    device.books = QStringList{remote};
+    device.publish();
+    pclinktest::writeFile(remote, served);
+    const QString local = appFile("Hostile.exp");
+    makeBook(local, {"mine"});
+    addBook(m_index, local);
+    const QByteArray before = readFile(local);
+    TaskManager::setMaxBookSize(16384);
+    {
+        TransferData get(false, m_index, QString());
+        get.data->setChecked(false);
+        get.doConnect();
+        QVERIFY(get.deviceIndexStore());
+        get.select(get.deviceIndexStore()->findByPath(remote));
+        for (int i = 0; i < 3; ++i)
+            YMRDialog::queueAnswer(1);
+        get.start();
+    }
+    const bool fits = TaskManager::readsWhole(local) && QFileInfo(local).size() <= 16384;
+    TaskManager::setMaxBookSize(0);
+    QVERIFY(fits);
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QVERIFY(!boxes.isEmpty());
+    QCOMPARE(boxes.last().text, QString("Data get failed.\n%1").arg(remote));
+    QCOMPARE(readFile(local), replaced ? served : before);
 }
 
 // Two copies, two homes: this one lists the device's books, gets one,
