@@ -412,7 +412,8 @@ BookFile::LockState BookFile::takeLock(const QString &lockPath, int *lockFd)
     // no other copy of the program looks at this lock or replaces it meanwhile
     FolderLock guard(folder);
     if (!guard.isLocked()) {
-        m_lockFailure = FileReplacer::failureText(FileReplacer::InUse);
+        m_lockFailure = QFileInfo(folder).isDir() ? FileReplacer::failureText(FileReplacer::InUse)
+                                                  : errorText(ENOENT);
         return NoLock;
     }
     struct stat st;
@@ -542,7 +543,6 @@ void BookFile::retake()
     if (fd >= 0) {
         setLockFd(fd, lockPath);
         m_holder.clear();
-        emit lockTaken();
     }
 }
 

@@ -70,7 +70,7 @@ public:
     QString lockFailure() const { return m_lockFailure; }
     // The user's word to write a book another holds: saves are checked by
     // the stamp alone, and the lock is taken as soon as the holder lets go
-    // of it (lockTaken()).
+    // of it.
     void openAnyway();
     bool isOpenedAnyway() const { return m_openedAnyway; }
     void unlock();
@@ -127,7 +127,6 @@ public:
     bool moveTo(const QString &newPath);
     // Deletes the file (a link, not what it names); later saves are refused.
     bool remove();
-    bool isRemoved() const { return m_removed; }
 
     // What identifies the content of a file on disk.
     struct Stamp {
@@ -144,13 +143,9 @@ public:
         bool sameButChangeTime(const Stamp &o) const;
     };
     class Fingerprint;
-    static Stamp stampOf(const QString &path);
-
-signals:
-    // A book opened anyway now holds its lock.
-    void lockTaken();
 
 private:
+    static Stamp stampOf(const QString &path);
     bool fail(const QString &reason);
     LockState takeLock(const QString &lockPath, int *fd);
     void retake();
