@@ -73,6 +73,10 @@ protected:
     bool canRemove(PIMRecord *record) override;
     void recordRemoved(PIMRecord *record) override;
     void loaded() override;
+    // The main index merges its book paths: a book another copy added
+    // comes in, one it removed (or moved) goes, without touching its file.
+    void mergeWithFile() override;
+    void keepMergeBase() override;
     bool sortKeyText(const PIMRecord *record, int column, QString &text) const override;
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
 
@@ -83,6 +87,8 @@ private:
 
     bool m_ext;
     QStringList m_paths;
+    // the paths as last read or written
+    QStringList m_basePaths;
 };
 
 #endif

@@ -7,17 +7,21 @@
 #include "ymrpim.h"
 #include "qpe/boundedfile.h"
 #include "qpe/filereplacer.h"
+#include "qpe/folderlock.h"
 #include "qpe/global.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFuture>
+#include <QHash>
 #include <QLockFile>
+#include <QSet>
 #include <QSysInfo>
 #include <QThread>
 #include <QtConcurrentMap>
@@ -554,7 +558,7 @@ bool PIMManager::save()
 {
     if (!m_dirty)
         return true;
-    const bool ok = writeFile();
+    const bool ok = m_shared ? saveShared() : writeFile();
     if (!m_destroying)
         emit saved(ok);
     return ok;
@@ -594,6 +598,147 @@ bool PIMManager::writeFile()
     m_dirty = false;
     m_offset = m_writtenOffset;
     return true;
+}
+
+void PIMManager::setShared(bool shared)
+{
+    m_shared = shared;
+    if (shared)
+        keepMergeBase();
+}
+
+bool PIMManager::saveShared()
+{
+    const QString folder = FolderLock::folderOf(YMRPIM::replacedFile(fileName()));
+    // no folder yet: nobody else wrote there either
+    std::unique_ptr<FolderLock> lock;
+    if (QFileInfo(folder).isDir()) {
+        lock.reset(new FolderLock(folder));
+        if (!lock->isLocked()) {
+            m_saveFailure = tr("another copy of the program does not let go of the folder");
+            qWarning("%s: %s", qPrintable(fileName()), qPrintable(m_saveFailure));
+            return false;
+        }
+    }
+    // a subclass gone (the base's own destructor) cannot read its records
+    // back: its destructor saved already (saveOnDestroy())
+    if (!m_destroying)
+        mergeWithFile();
+    if (!writeFile())
+        return false;
+    if (!m_destroying)
+        keepMergeBase();
+    return true;
+}
+
+KeyedMerge::Entries PIMManager::recordEntries(const std::vector<PIMRecord *> &records) const
+{
+    KeyedMerge::Entries entries;
+    entries.reserve(int(records.size()));
+    for (const PIMRecord *r : records) {
+        QBuffer text;
+        text.open(QIODevice::WriteOnly);
+        {
+            PIMTextWriter out(&text);
+            r->write(out);
+            out.flush();
+        }
+        const uuid_t &uid = r->uid();
+        entries.append({QByteArray(reinterpret_cast<const char *>(uid), sizeof(uuid_t)),
+                        QCryptographicHash::hash(text.data(), QCryptographicHash::Sha1)});
+    }
+    return entries;
+}
+
+void PIMManager::keepMergeBase()
+{
+    m_mergeBase = recordEntries(std::vector<PIMRecord *>(m_records.begin(), m_records.end()));
+}
+
+void PIMManager::mergeWithFile()
+{
+    // a file that is gone or cannot be read holds nothing to keep
+    QByteArray bytes;
+    if (m_format != 0 || m_headerOnly
+        || BoundedFile::readAll(fileName(), fileSizeLimit(), bytes) != BoundedFile::Ok)
+        return;
+    std::vector<PIMRecord *> disk;
+    {
+        PIMRecord::LoadScope scope;
+        PIMTextReader in(bytes);
+        if (in.readLine()) {
+            if (in.is("FOLDER")) {
+                // the header is this store's own
+                while (in.readLine() && !in.is("END")) {
+                }
+            } else {
+                in.unreadLine();
+            }
+        }
+        while (PIMRecord *r = readNextRecord(in, 0, false, nullptr))
+            disk.push_back(r);
+    }
+    const std::vector<PIMRecord *> ours(m_records.begin(), m_records.end());
+    QVector<bool> fromDisk;
+    const KeyedMerge::Entries merged =
+        KeyedMerge::merge(m_mergeBase, recordEntries(ours), recordEntries(disk), &fromDisk);
+
+    // the records of the merge: this store's where they hold, else the file's
+    using ByUid = QHash<QByteArray, QVector<PIMRecord *>>;
+    const auto uidOf = [](const PIMRecord *r) {
+        return QByteArray(reinterpret_cast<const char *>(r->uid()), sizeof(uuid_t));
+    };
+    ByUid ourByUid, diskByUid;
+    for (PIMRecord *r : ours)
+        ourByUid[uidOf(r)].append(r);
+    for (PIMRecord *r : disk)
+        diskByUid[uidOf(r)].append(r);
+    const auto takeFrom = [](ByUid &from, const QByteArray &uid) -> PIMRecord * {
+        auto it = from.find(uid);
+        return it == from.end() || it->isEmpty() ? nullptr : it->takeFirst();
+    };
+    std::vector<PIMRecord *> result;
+    result.reserve(size_t(merged.size()));
+    bool same = merged.size() == int(ours.size());
+    for (int i = 0; i < merged.size(); ++i) {
+        PIMRecord *r = takeFrom(fromDisk.at(i) ? diskByUid : ourByUid, merged.at(i).key);
+        if (!r)
+            continue;
+        same = same && r == ours[result.size()];
+        result.push_back(r);
+    }
+    for (const QVector<PIMRecord *> &left : qAsConst(diskByUid))
+        qDeleteAll(left);
+    if (same)
+        return;
+    // records another copy removed or changed leave: whoever shows them
+    // lets go first
+    QSet<PIMRecord *> leaving;
+    for (const QVector<PIMRecord *> &left : qAsConst(ourByUid)) {
+        for (PIMRecord *r : left)
+            leaving.insert(r);
+    }
+    for (PIMRecord *r : ours) {
+        if (leaving.contains(r)) {
+            const int at = m_view.find(r);
+            if (at >= 0)
+                m_view.take(at);
+            emit taskRemoved(r);
+        }
+    }
+    while (m_records.count() > 0)
+        m_records.take(m_records.count() - 1);
+    for (PIMRecord *r : ours) {
+        if (leaving.contains(r))
+            delete r;
+    }
+    for (PIMRecord *r : result) {
+        r->setManager(this);
+        m_records.append(r);
+    }
+    rebuildView(false);
+    emit updated();
+    emit changed();
 }
 
 bool PIMManager::FileStamp::operator==(const FileStamp &o) const
@@ -701,6 +846,8 @@ bool PIMManager::load()
     // store: nothing of it is read
     if (BoundedFile::open(file, fileName(), fileSizeLimit(), QIODevice::Unbuffered) != BoundedFile::Ok) {
         m_stamp = FileStamp();
+        if (m_shared)
+            keepMergeBase();
         return false;
     }
     m_stamp = stampOf(file.handle());
@@ -716,6 +863,8 @@ bool PIMManager::load()
     loaded();
     keepSubclassHeader();
     rebuildView(false);
+    if (m_shared)
+        keepMergeBase();
     emit updated();
     return complete;
 }
