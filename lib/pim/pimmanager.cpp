@@ -624,6 +624,22 @@ bool PIMManager::saveShared()
     // back: its destructor saved already (saveOnDestroy())
     if (!m_destroying)
         mergeWithFile();
+    if (m_headerOnly) {
+        // the record part kept behind the new header is the one of the file
+        // as it is now, behind its own header
+        QFile current;
+        if (BoundedFile::open(current, fileName(), fileSizeLimit()) == BoundedFile::Ok) {
+            PIMTextReader in(&current);
+            qint64 offset = 0;
+            if (in.readLine() && in.is("FOLDER")) {
+                while (in.readLine() && !in.is("END")) {
+                }
+                offset = in.pos();
+            }
+            if (!in.hasError())
+                m_offset = offset;
+        }
+    }
     if (!writeFile())
         return false;
     if (!m_destroying)
