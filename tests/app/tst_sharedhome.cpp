@@ -26,81 +26,52 @@ using namespace fixtures;
 
 namespace {
 
-// One copy of the program's view of a shared file: read when opened,
-// changed by ops ("+X" adds X, "-X" removes it, "~X" changes it), written
-// by save().
+// One copy of the program's view of a shared file: read when made, changed
+// by ops ("+X" adds X, "-X" removes it, "~X" changes it), written by
+// save(), and listed as it holds the file ("X", "X!" when changed, blanks
+// as "_").
 class Copy
 {
 public:
     virtual ~Copy() = default;
     virtual void apply(const QString &op) = 0;
     virtual bool save() = 0;
+    virtual QStringList list() = 0;
 };
 
-// A kind of shared file: made afresh with its entries, opened by a copy,
-// and read back as it ends up on disk ("X" for an entry, "X!" when it was
-// changed, blanks as "_").
-class SharedFile
-{
-public:
-    virtual ~SharedFile() = default;
-    virtual void prepare(const QStringList &entries) = 0;
-    virtual std::unique_ptr<Copy> open() = 0;
-    virtual QStringList onDisk() = 0;
-};
-
-// The book index: books by their paths.
+// The book index: books by their paths (a removed book keeps its file).
 class IndexCopy : public Copy
 {
 public:
     IndexCopy() { m_index.load(); }
     void apply(const QString &op) override
     {
-        const QString title = op.mid(1);
+        DBRecord *r = m_index.findByPath(bookPath(op.mid(1)));
         if (op.startsWith('+')) {
-            addBook(&m_index, title);
-        } else if (DBRecord *r = m_index.findByPath(bookPath(title))) {
-            // out of the list; its file stays
-            r->setDeleteFile(false);
+            QFile::remove(bookPath(op.mid(1)));
+            addBook(&m_index, op.mid(1));
+        } else if (r) {
             m_index.removeRecord(r);
         }
     }
     bool save() override { return m_index.save(); }
-
-private:
-    DBManager m_index;
-};
-
-class IndexFile : public SharedFile
-{
-public:
-    void prepare(const QStringList &entries) override
+    QStringList list() override
     {
-        QFile::remove(Global::applicationFileName("ymrOutlays", "ymrOutlaysIDX"));
-        IndexCopy copy;
-        for (const QString &e : entries) {
-            QFile::remove(bookPath(e));
-            copy.apply('+' + e);
-        }
-        copy.save();
-    }
-    std::unique_ptr<Copy> open() override { return std::unique_ptr<Copy>(new IndexCopy); }
-    QStringList onDisk() override
-    {
-        DBManager index;
-        index.load();
         QStringList titles;
-        for (const QString &path : index.paths())
+        for (const QString &path : m_index.paths())
             titles << QFileInfo(path).completeBaseName() + (QFileInfo::exists(path) ? "" : "?");
         return titles;
     }
+    static void reset() { QFile::remove(Global::applicationFileName("ymrOutlays", "ymrOutlaysIDX")); }
+
+private:
+    DBManager m_index;
 };
 
 // The templates: their book and the index that names them.
 class TemplatesCopy : public Copy
 {
 public:
-    TemplatesCopy() : m_templates(QStringLiteral("templates")) {}
     void apply(const QString &op) override
     {
         const QString name = op.mid(1);
@@ -116,44 +87,31 @@ public:
         }
     }
     bool save() override { return m_templates.save(m_templates.names()); }
-    TemplateManager m_templates;
-};
-
-class TemplatesFile : public SharedFile
-{
-public:
-    void prepare(const QStringList &entries) override
+    QStringList list() override
     {
-        {
-            TemplatesCopy clear;
-            QFile::remove(clear.m_templates.indexFileName());
-            QFile::remove(clear.m_templates.store()->fileName());
-        }
-        TemplatesCopy copy;
-        for (const QString &e : entries)
-            copy.apply('+' + e);
-        copy.save();
-    }
-    std::unique_ptr<Copy> open() override { return std::unique_ptr<Copy>(new TemplatesCopy); }
-    QStringList onDisk() override
-    {
-        TemplateManager templates(QStringLiteral("templates"));
         QStringList names;
-        for (const QString &n : templates.names()) {
+        for (const QString &n : m_templates.names()) {
             // every name has its template, and only its own
-            auto *t = static_cast<Task *>(templates.find(n));
-            const QString shown = QString(n).replace(' ', '_');
-            names << (t && n.startsWith(t->type) ? shown : shown + '?');
+            auto *t = static_cast<Task *>(m_templates.find(n));
+            names << QString(n).replace(' ', '_') + (t && n.startsWith(t->type) ? "" : "?");
         }
         return names;
     }
+    static void reset()
+    {
+        TemplatesCopy c;
+        QFile::remove(c.m_templates.indexFileName());
+        QFile::remove(c.m_templates.store()->fileName());
+    }
+
+private:
+    TemplateManager m_templates{QStringLiteral("templates")};
 };
 
 // A value list: entries by their text.
 class ListCopy : public Copy
 {
 public:
-    ListCopy() : m_base(YMRPIM::loadList(QStringLiteral("types"))), m_list(m_base) {}
     void apply(const QString &op) override
     {
         if (op.startsWith('+'))
@@ -162,21 +120,12 @@ public:
             m_list.removeAll(op.mid(1));
     }
     bool save() override { return YMRPIM::saveList(QStringLiteral("types"), m_list, m_base); }
+    QStringList list() override { return m_list; }
+    static void reset() { YMRPIM::saveList(QStringLiteral("types"), QStringList()); }
 
 private:
-    QStringList m_base;
-    QStringList m_list;
-};
-
-class ListFile : public SharedFile
-{
-public:
-    void prepare(const QStringList &entries) override
-    {
-        YMRPIM::saveList(QStringLiteral("types"), entries);
-    }
-    std::unique_ptr<Copy> open() override { return std::unique_ptr<Copy>(new ListCopy); }
-    QStringList onDisk() override { return YMRPIM::loadList(QStringLiteral("types")); }
+    QStringList m_base = YMRPIM::loadList(QStringLiteral("types"));
+    QStringList m_list = m_base;
 };
 
 // The categories: records by their UIDs.
@@ -186,165 +135,113 @@ public:
     CategoriesCopy() { m_store.load(); }
     void apply(const QString &op) override
     {
-        const QString title = op.mid(1);
+        CategoryRecord *c = m_store.findByTitle(op.mid(1));
         if (op.startsWith('+')) {
-            auto *c = new CategoryRecord(&m_store);
-            c->title = title;
+            c = new CategoryRecord(&m_store);
+            c->title = op.mid(1);
             c->store(nullptr);
-            return;
-        }
-        CategoryRecord *c = m_store.findByTitle(title);
-        if (!c)
-            return;
-        if (op.startsWith('-')) {
+        } else if (c && op.startsWith('-')) {
             m_store.removeRecord(c);
-        } else {
+        } else if (c) {
             auto *old = new CategoryRecord(*c);
             c->backgroundColor = Qt::red;
             c->store(old);
         }
     }
     bool save() override { return m_store.save(); }
-    CategoryManager m_store;
-};
-
-class CategoriesFile : public SharedFile
-{
-public:
-    void prepare(const QStringList &entries) override
+    QStringList list() override
     {
-        const QString file = Global::applicationFileName("ymrOutlays", "ymrCategory");
-        // no installed categories: just these
-        writeFile(file, "FOLDER\nEND\n");
-        CategoriesCopy copy;
-        for (const QString &e : entries)
-            copy.apply('+' + e);
-        copy.save();
-    }
-    std::unique_ptr<Copy> open() override { return std::unique_ptr<Copy>(new CategoriesCopy); }
-    QStringList onDisk() override
-    {
-        CategoriesCopy now;
         QStringList titles;
-        for (PIMRecord *r : *now.m_store.records()) {
+        for (PIMRecord *r : *m_store.records()) {
             auto *c = static_cast<CategoryRecord *>(r);
             titles << c->title + (c->backgroundColor == QColor(Qt::red) ? "!" : "");
         }
         return titles;
     }
+    // no installed categories: just those of the test
+    static void reset() { writeFile(Global::applicationFileName("ymrOutlays", "ymrCategory"), "FOLDER\nEND\n"); }
+
+private:
+    CategoryManager m_store;
 };
 
 // The alarm list: alarms by time and message.
-const QDateTime AlarmTime(QDate(2031, 5, 6), QTime(7, 8, 9));
-
 class AlarmsCopy : public Copy
 {
 public:
-    explicit AlarmsCopy(const QString &dir) : m_server(dir) {}
     void apply(const QString &op) override
     {
+        const QDateTime when(QDate(2031, 5, 6), QTime(7, 8, 9));
         if (op.startsWith('+'))
-            m_server.add(AlarmTime, "A/shared", op.mid(1).toUtf8(), 0);
+            m_server.add(when, "A/shared", op.mid(1).toUtf8(), 0);
         else
-            m_server.remove(AlarmTime, "A/shared", op.mid(1).toUtf8(), 0);
+            m_server.remove(when, "A/shared", op.mid(1).toUtf8(), 0);
     }
     bool save() override { return m_server.flush(); }
-
-private:
-    AlarmServer m_server;
-};
-
-class AlarmsFile : public SharedFile
-{
-public:
-    void prepare(const QStringList &entries) override
+    QStringList list() override
     {
-        QFile::remove(dir() + "/alarms");
-        AlarmsCopy copy(dir());
-        for (const QString &e : entries)
-            copy.apply('+' + e);
-    }
-    std::unique_ptr<Copy> open() override { return std::unique_ptr<Copy>(new AlarmsCopy(dir())); }
-    QStringList onDisk() override
-    {
-        AlarmServer now(dir());
         QStringList messages;
-        for (const AlarmServer::Alarm &a : now.pending())
+        for (const AlarmServer::Alarm &a : m_server.pending())
             messages << QString::fromUtf8(a.message);
         return messages;
     }
+    static QString dir() { return Qpe::userRoot() + "/alarmcopies"; }
+    static void reset() { QFile::remove(dir() + "/alarms"); }
 
 private:
-    static QString dir() { return Qpe::userRoot() + "/alarmcopies"; }
+    AlarmServer m_server{dir()};
 };
 
 // The platform's categories: the program only ever adds one, and saves at
-// once. The other copy is the platform's own class on the file.
+// once. The copy that writes first is the platform's own class on the file.
 class PlatformCategoriesCopy : public Copy
 {
 public:
-    PlatformCategoriesCopy() { m_categories.load(categoryFileName()); }
+    explicit PlatformCategoriesCopy(bool program) : m_program(program)
+    {
+        m_categories.load(categoryFileName());
+        if (program)
+            CategoriesManager::refresh();
+    }
     void apply(const QString &op) override
     {
-        m_categories.addCategory(YMRPIM::applicationName(), op.mid(1));
+        if (m_program)
+            CategoriesManager::addCategory(op.mid(1));
+        else
+            m_categories.addCategory(YMRPIM::applicationName(), op.mid(1));
     }
-    bool save() override { return m_categories.save(categoryFileName()); }
+    bool save() override { return m_program || m_categories.save(categoryFileName()); }
+    QStringList list() override { return m_categories.labels(YMRPIM::applicationName(), false); }
+    static void reset() { QFile::remove(categoryFileName()); }
 
 private:
+    bool m_program;
     Categories m_categories;
 };
 
-class ProgramCategoriesCopy : public Copy
+template <class C, class... Args>
+std::unique_ptr<Copy> make(bool fresh, Args... args)
 {
-public:
-    ProgramCategoriesCopy() { CategoriesManager::refresh(); }
-    void apply(const QString &op) override { CategoriesManager::addCategory(op.mid(1)); }
-    bool save() override { return true; }
-};
+    if (fresh)
+        C::reset();
+    return std::unique_ptr<Copy>(new C(args...));
+}
 
-class PlatformCategoriesFile : public SharedFile
-{
-public:
-    void prepare(const QStringList &entries) override
-    {
-        QFile::remove(categoryFileName());
-        PlatformCategoriesCopy copy;
-        for (const QString &e : entries)
-            copy.apply('+' + e);
-        copy.save();
-        m_opened = 0;
-    }
-    // the program's copy second: it read the file before the other wrote
-    std::unique_ptr<Copy> open() override
-    {
-        if (m_opened++ == 0)
-            return std::unique_ptr<Copy>(new PlatformCategoriesCopy);
-        return std::unique_ptr<Copy>(new ProgramCategoriesCopy);
-    }
-    QStringList onDisk() override
-    {
-        Categories now;
-        now.load(categoryFileName());
-        return now.labels(YMRPIM::applicationName(), false);
-    }
-
-private:
-    int m_opened = 0;
-};
-
-std::unique_ptr<SharedFile> fileOfKind(const QString &kind)
+// A copy of that kind, of the files made afresh when told; the second of a
+// pair is the program's own where that matters.
+std::unique_ptr<Copy> open(const QString &kind, bool fresh = false, bool second = false)
 {
     if (kind == "book index")
-        return std::unique_ptr<SharedFile>(new IndexFile);
+        return make<IndexCopy>(fresh);
     if (kind == "templates")
-        return std::unique_ptr<SharedFile>(new TemplatesFile);
+        return make<TemplatesCopy>(fresh);
     if (kind == "value list")
-        return std::unique_ptr<SharedFile>(new ListFile);
+        return make<ListCopy>(fresh);
     if (kind == "categories")
-        return std::unique_ptr<SharedFile>(new CategoriesFile);
+        return make<CategoriesCopy>(fresh);
     if (kind == "alarm list")
-        return std::unique_ptr<SharedFile>(new AlarmsFile);
-    return std::unique_ptr<SharedFile>(new PlatformCategoriesFile);
+        return make<AlarmsCopy>(fresh);
+    return make<PlatformCategoriesCopy>(fresh, second);
 }
 
 QStringList words(const char *text)
@@ -455,10 +352,14 @@ void TestSharedHome::copiesKeepEachOthersChanges()
     QFETCH(QStringList, first);
     QFETCH(QStringList, second);
     QFETCH(QStringList, after);
-    const std::unique_ptr<SharedFile> file = fileOfKind(kind);
-    file->prepare(before);
-    std::unique_ptr<Copy> a = file->open();
-    std::unique_ptr<Copy> b = file->open();
+    {
+        std::unique_ptr<Copy> c = open(kind, true);
+        for (const QString &e : before)
+            c->apply('+' + e);
+        QVERIFY(c->save());
+    }
+    std::unique_ptr<Copy> a = open(kind);
+    std::unique_ptr<Copy> b = open(kind, false, true);
     for (const QString &op : first)
         a->apply(op);
     QVERIFY(a->save());
@@ -467,7 +368,7 @@ void TestSharedHome::copiesKeepEachOthersChanges()
     QVERIFY(b->save());
     b.reset();
     a.reset();
-    QCOMPARE(file->onDisk(), after);
+    QCOMPARE(open(kind)->list(), after);
 }
 
 // The program itself, twice on one home: the second copy read the book
