@@ -5,17 +5,20 @@
 #include "pim/pimmanager.h"
 #include "pim/pimreminder.h"
 #include "pim/task.h"
+#include "pim/taskmanager.h"
 #include "pim/tasklistview.h"
 #include "pim/ymrpim.h"
 #include "qpe/alarmserver.h"
 #include "qpe/config.h"
 #include "qpe/qpeapplication.h"
+#include "qpe/qpeglobal.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 
 #include <QCloseEvent>
+#include <QDataStream>
 #include <QLabel>
 
 namespace {
@@ -50,13 +53,33 @@ QDateTime AlertDialog::snoozeTime(int entry, const QDateTime &now)
     return now.addDays(1);
 }
 
-void AlertDialog::enqueue(const QString &name)
+void AlertDialog::enqueue(const QString &name, const QByteArray &data)
 {
     m_queue.append(name);
+    m_queueData.append(data);
     m_queueTimer.start(queueInterval);
 }
 
-void AlertDialog::appMessage(const QByteArray &message, const QByteArray &)
+void AlertDialog::alarmDone(const QString &name, const QByteArray &data)
+{
+    QDataStream in(data);
+    in.setVersion(Qpe::StreamVersion);
+    QDateTime when;
+    qint32 alarmData = 0;
+    in >> when >> alarmData;
+    if (in.status() != QDataStream::Ok || !when.isValid())
+        return;
+    AlarmServer::deleteAlarm(when, TaskManager::alarmChannel(), name.toUtf8(), alarmData);
+}
+
+void AlertDialog::alarmsDoneOf(Task *task)
+{
+    const QString name = QString::fromLatin1(TaskManager::alarmMessage(task));
+    for (const QByteArray &data : m_alarmsOf.take(task->uidString()))
+        alarmDone(name, data);
+}
+
+void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
 {
     const QString name = QString::fromUtf8(message);
     if (!name.startsWith(QLatin1String(alarmPrefix)))
@@ -64,7 +87,7 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &)
     bool free = true;
     emit editDialogIsFree(&free);
     if (!free) {
-        enqueue(name);
+        enqueue(name, data);
         return;
     }
     const QString uid = name.mid(prefixLength);
@@ -74,19 +97,23 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &)
         task = dynamic_cast<Task *>(m_bound->findRecord(uid));
     if (!task)
         emit getTask(&task, uid);
-    if (!task)
+    if (!task) {
+        alarmDone(name, data);
         return;
+    }
     PIMManager *store = task->manager();
     if (m_bound && store != m_bound) {
         emit freeManager(store);
-        enqueue(name);
+        enqueue(name, data);
         return;
     }
     if (!task->reminder) {
+        alarmDone(name, data);
         if (!m_bound)
             emit freeManager(store);
         return;
     }
+    m_alarmsOf[task->uidString()].append(data);
     if (!m_bound) {
         m_bound = store;
         emit setupView(lv, task);
@@ -123,9 +150,10 @@ void AlertDialog::check()
     if (!free || m_queue.isEmpty())
         return;
     const QString name = m_queue.takeFirst();
+    const QByteArray data = m_queueData.isEmpty() ? QByteArray() : m_queueData.takeFirst();
     if (m_queue.isEmpty())
         m_queueTimer.stop();
-    appMessage(name.toUtf8(), QByteArray());
+    appMessage(name.toUtf8(), data);
 }
 
 void AlertDialog::selected(PIMRecord *record)
@@ -166,6 +194,7 @@ void AlertDialog::dismiss()
     delete task->reminder;
     task->reminder = nullptr;
     storeChange(task, old);
+    alarmsDoneOf(task);
     if (lv->childCount() == 0)
         accept();
 }
@@ -184,6 +213,7 @@ void AlertDialog::dismissAll()
         delete task->reminder;
         task->reminder = nullptr;
         storeChange(task, old);
+        alarmsDoneOf(task);
     }
     accept();
 }
@@ -196,6 +226,7 @@ void AlertDialog::snooze()
     auto *old = new Task(*task);
     task->reminder->dateTime = snoozeTime(snoozebox->currentItem(), AlarmServer::instance()->now());
     storeChange(task, old);
+    alarmsDoneOf(task);
     removeItemOf(task);
     if (lv->childCount() == 0)
         accept();
@@ -214,6 +245,8 @@ void AlertDialog::release()
 {
     PIMManager *store = m_bound;
     m_bound = nullptr;
+    // the listed reminders not dealt with ring again at the next start
+    m_alarmsOf.clear();
     lv->clear();
     emit freeManager(store);
 }

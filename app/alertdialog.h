@@ -5,6 +5,7 @@
 #include "forms/alertdialogbase.h"
 #include "pim/pimmanager.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
@@ -56,7 +57,13 @@ protected:
     void closeEvent(QCloseEvent *e) override;
 
 private:
-    void enqueue(const QString &name);
+    void enqueue(const QString &name, const QByteArray &data);
+    // The alarm of a message dealt with (the reminder dismissed or snoozed,
+    // or nothing to show): out of the alarm list, so that it does not ring
+    // again at the next start. Until then it stays there, also when the
+    // program ends while it shows.
+    static void alarmDone(const QString &name, const QByteArray &data);
+    void alarmsDoneOf(Task *task);
     void release();
     Task *currentTask() const;
     void removeItemOf(Task *task);
@@ -66,6 +73,10 @@ private:
     QPointer<Alert> m_alert;
     bool m_running = false;
     QStringList m_queue;
+    // each queued message's data: the alarm it came from
+    QList<QByteArray> m_queueData;
+    // the alarm messages of the listed expenses, by UID
+    QHash<QString, QList<QByteArray>> m_alarmsOf;
     QTimer m_queueTimer;
 };
 

@@ -35,7 +35,8 @@ CurrenciesList::CurrenciesList(QWidget *parent, const char *name)
     setWindowTitle(tr("Edit Currencies"));
 
     const QString deflt = defaultFormat();
-    for (const QString &row : YMRPIM::loadList(listName())) {
+    m_loaded = YMRPIM::loadList(listName());
+    for (const QString &row : qAsConst(m_loaded)) {
         const QStringList parts = row.split(QLatin1Char('|'), Qt::SkipEmptyParts);
         if (parts.isEmpty())
             continue;
@@ -89,7 +90,12 @@ QStringList CurrenciesList::rows() const
 
 bool CurrenciesList::save()
 {
-    return YMRPIM::saveList(listName(), rows());
+    // a second save merges again from what this list shows
+    const QStringList shown = rows();
+    if (!YMRPIM::saveList(listName(), shown, m_loaded))
+        return false;
+    m_loaded = shown;
+    return true;
 }
 
 void CurrenciesList::fillFormats(const QString &format)

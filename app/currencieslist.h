@@ -36,6 +36,9 @@ public slots:
 private:
     YMRListViewItem *appendCurrency(const QString &symbol, const QString &format);
     void fillFormats(const QString &format);
+
+    // the list as read: what another copy changed since is kept at the save
+    QStringList m_loaded;
 };
 
 #endif

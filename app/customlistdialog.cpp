@@ -40,7 +40,8 @@ CustomListDialog::CustomListDialog(const QString &listName, const QString &capti
     if (parts.size() > 1)
         label->setText(parts.at(1) + QStringLiteral(": "));
 
-    for (const QString &entry : YMRPIM::loadList(m_listName))
+    m_loaded = YMRPIM::loadList(m_listName);
+    for (const QString &entry : qAsConst(m_loaded))
         appendEntry(entry);
 
     if (list->firstChild())
@@ -73,7 +74,12 @@ QStringList CustomListDialog::entries() const
 
 bool CustomListDialog::save()
 {
-    return YMRPIM::saveList(m_listName, entries());
+    // a second save merges again from what this dialog shows
+    const QStringList shown = entries();
+    if (!YMRPIM::saveList(m_listName, shown, m_loaded))
+        return false;
+    m_loaded = shown;
+    return true;
 }
 
 void CustomListDialog::currentChanged()

@@ -31,7 +31,8 @@ DateTimeFormatEditor::DateTimeFormatEditor(const QString &listName, const QStrin
     btnOk->hide();
     btnCancel->hide();
 
-    QStringList patterns = YMRPIM::loadList(m_listName);
+    m_loaded = YMRPIM::loadList(m_listName);
+    QStringList patterns = m_loaded;
     // an empty pattern would only be an empty row, dropped at the next load
     if (!pattern.isEmpty() && !patterns.contains(pattern))
         patterns.append(pattern);
@@ -46,7 +47,7 @@ DateTimeFormatEditor::~DateTimeFormatEditor()
     QStringList patterns;
     for (int i = 0; i < int(list->count()); ++i)
         patterns.append(list->text(i));
-    YMRPIM::saveList(m_listName, patterns);
+    YMRPIM::saveList(m_listName, patterns, m_loaded);
 }
 
 QString DateTimeFormatEditor::format() const

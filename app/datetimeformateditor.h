@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 // Edits one data list of date or time patterns ("dateFormat", "timeFormat",
 // "dateTimeFormat") and lets the user pick a pattern, with an example
@@ -39,6 +40,8 @@ private:
 
     QString m_listName;
     QDateTime m_example;
+    // the list as read: what another copy changed since is kept at the save
+    QStringList m_loaded;
 };
 
 #endif

@@ -39,7 +39,8 @@ NumberFormatEditor::NumberFormatEditor(const QString &format, const QString &cur
         btnUpdate->setIconSet(YMRResource::loadIconSet(QStringLiteral("edit")));
     }
 
-    QStringList codes = YMRPIM::loadList(QLatin1String(listName));
+    m_loaded = YMRPIM::loadList(QLatin1String(listName));
+    QStringList codes = m_loaded;
     if (!codes.contains(format))
         codes.append(format);
     list->insertStringList(codes);
@@ -54,7 +55,7 @@ NumberFormatEditor::NumberFormatEditor(const QString &format, const QString &cur
 
 NumberFormatEditor::~NumberFormatEditor()
 {
-    YMRPIM::saveList(QLatin1String(listName), codes());
+    YMRPIM::saveList(QLatin1String(listName), codes(), m_loaded);
 }
 
 QString NumberFormatEditor::format() const

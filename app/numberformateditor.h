@@ -4,6 +4,7 @@
 #include "forms/numberformateditorbase.h"
 
 #include <QString>
+#include <QStringList>
 
 // Edits the shared list of number-format codes ("numberformat") with a live
 // preview of a sample number, and lets the caller read the chosen code. The
@@ -35,6 +36,8 @@ private:
     void showPreview(const QString &code);
 
     QString m_currency;
+    // the list as read: what another copy changed since is kept at the save
+    QStringList m_loaded;
 };
 
 #endif

@@ -111,6 +111,9 @@ public:
     // Replaces the file with what write puts on the device, refused when
     // it would exceed maxSize bytes or (maxLine > 0) a line of maxLine.
     bool save(const Writer &write, qint64 maxSize, int maxLine);
+    // A save refused before it began (a merge that found the folder held):
+    // false, with reason as the failure.
+    bool refuseSave(const QString &reason) { return fail(reason); }
     // Why the last save, move or removal failed; empty after one that worked.
     QString failure() const { return m_failure; }
     enum Conflict { NoConflict, Changed, Gone };

@@ -3,6 +3,7 @@
 #include "ymrpim.h"
 
 #include "qpe/config.h"
+#include "qpe/folderlock.h"
 
 #include <QCoreApplication>
 
@@ -148,8 +149,14 @@ void CategoriesManager::setForegroundColor(const QString &l, const QColor &color
 int CategoriesManager::addCategory(const QString &l)
 {
     CategoriesManager *self = instance();
+    // Every change here is saved at once: the file as another copy of the
+    // program may have left it, read again under the folder's lock, is all
+    // there is to add to.
+    const QString file = categoryFileName();
+    FolderLock lock(FolderLock::folderOf(file));
+    self->m_categories.load(file);
     const int catId = self->m_categories.addCategory(appName(), l);
-    self->m_categories.save(categoryFileName());
+    self->m_categories.save(file);
     return catId;
 }
 

@@ -2,6 +2,7 @@
 
 #include "categoryrecord.h"
 #include "ymrpim.h"
+#include "qpe/folderlock.h"
 #include "qpe/qpeapplication.h"
 
 #include <QFile>
@@ -31,6 +32,8 @@ qint64 CategoryManager::fileSizeLimit() const
 CategoryManager::CategoryManager()
     : PIMManager(YMRPIM::applicationName(), QStringLiteral("ymrCategory"), false, false, nullptr)
 {
+    // every copy of the program on this home shares the one file
+    setShared(true);
     installDefault();
 }
 
@@ -50,6 +53,8 @@ bool CategoryManager::loadOrDefault()
 void CategoryManager::installDefault()
 {
     const QString path = fileName();
+    // another copy may be writing its first categories there right now
+    FolderLock lock(FolderLock::folderOf(path));
     if (!QFile::exists(path)) {
         const QString lang = QString::fromLocal8Bit(qgetenv("LANG")).toLower();
         const QString source = QPEApplication::qpeDir() + QStringLiteral("/etc/")
@@ -59,7 +64,11 @@ void CategoryManager::installDefault()
     }
 }
 
-CategoryManager::~CategoryManager() = default;
+CategoryManager::~CategoryManager()
+{
+    // merged while the store is whole
+    saveOnDestroy();
+}
 
 CategoryRecord *CategoryManager::findByTitle(const QString &title) const
 {

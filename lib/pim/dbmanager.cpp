@@ -11,6 +11,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
 
 namespace {
 
@@ -48,9 +52,16 @@ DBManager::DBManager(bool ext)
                  false, !ext, nullptr)
     , m_ext(ext)
 {
+    // every copy of the program on this home keeps its books in the one index
+    if (!ext)
+        setShared(true);
 }
 
-DBManager::~DBManager() = default;
+DBManager::~DBManager()
+{
+    // merged while the index is whole
+    saveOnDestroy();
+}
 
 qint64 DBManager::maxFileSize()
 {
@@ -169,6 +180,84 @@ void DBManager::loaded()
         r->setPath(path);
         all->append(r);
     }
+}
+
+namespace {
+KeyedMerge::Entries pathEntries(const QStringList &paths)
+{
+    KeyedMerge::Entries entries;
+    entries.reserve(paths.size());
+    for (const QString &path : paths)
+        entries.append({path.toUtf8(), QByteArray()});
+    return entries;
+}
+} // namespace
+
+void DBManager::keepMergeBase()
+{
+    m_basePaths = m_paths;
+}
+
+void DBManager::mergeWithFile()
+{
+    if (m_ext)
+        return;
+    DBManager disk;
+    disk.setShared(false);
+    if (!disk.load())
+        return;
+    const KeyedMerge::Entries merged = KeyedMerge::merge(
+        pathEntries(m_basePaths), pathEntries(m_paths), pathEntries(disk.paths()));
+    QStringList paths;
+    paths.reserve(merged.size());
+    for (const KeyedMerge::Entry &e : merged)
+        paths.append(QString::fromUtf8(e.key));
+    if (paths == m_paths)
+        return;
+    m_paths = paths;
+    // the records follow: those of paths gone leave (their files stay),
+    // those of paths come get read from their books
+    PIMRecordArray *all = records();
+    QHash<QString, DBRecord *> byPath;
+    std::vector<DBRecord *> ours;
+    for (int i = 0; i < all->count(); ++i) {
+        if (auto *r = dynamic_cast<DBRecord *>(all->at(i))) {
+            ours.push_back(r);
+            if (!byPath.contains(r->path()))
+                byPath.insert(r->path(), r);
+        }
+    }
+    std::vector<DBRecord *> kept;
+    for (const QString &path : qAsConst(m_paths)) {
+        DBRecord *r = byPath.take(path);
+        if (!r) {
+            r = new DBRecord(this);
+            r->setPath(path);
+            refreshRecord(r);
+        }
+        kept.push_back(r);
+    }
+    QSet<DBRecord *> leaving;
+    for (DBRecord *r : qAsConst(byPath))
+        leaving.insert(r);
+    for (DBRecord *r : ours) {
+        if (leaving.contains(r) || std::find(kept.begin(), kept.end(), r) == kept.end()) {
+            leaving.insert(r);
+            const int at = view()->find(r);
+            if (at >= 0)
+                view()->take(at);
+            emit taskRemoved(r);
+        }
+    }
+    while (all->count() > 0)
+        all->take(all->count() - 1);
+    for (DBRecord *r : qAsConst(leaving))
+        delete r;
+    for (DBRecord *r : kept)
+        all->append(r);
+    rebuildView(false);
+    emit updated();
+    emit changed();
 }
 
 void DBManager::recordAdded(PIMRecord *record)

@@ -76,6 +76,10 @@ protected:
     bool canRemove(PIMRecord *record) override;
     void recordRemoved(PIMRecord *record) override;
     void loaded() override;
+    // The main index merges its book paths: a book another copy added
+    // comes in, one it removed (or moved) goes, without touching its file.
+    void mergeWithFile() override;
+    void keepMergeBase() override;
     bool sortKeyText(const PIMRecord *record, int column, QString &text) const override;
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
 
@@ -88,6 +92,8 @@ private:
     QStringList m_paths;
     QString m_bookFailure;
     bool m_bookHeld = false;
+    // the paths as last read or written
+    QStringList m_basePaths;
 };
 
 #endif

@@ -7,16 +7,20 @@
 #include "pimtextwriter.h"
 #include "ymrpim.h"
 #include "qpe/boundedfile.h"
+#include "qpe/folderlock.h"
 #include "qpe/global.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFuture>
+#include <QHash>
+#include <QSet>
 #include <QThread>
 #include <QtConcurrentMap>
 #include <QtConcurrentRun>
@@ -602,7 +606,7 @@ bool PIMManager::save()
 {
     if (!m_dirty)
         return true;
-    const bool ok = writeFile();
+    const bool ok = m_shared ? saveShared() : writeFile();
     if (!m_destroying)
         emit saved(ok);
     return ok;
@@ -622,6 +626,163 @@ bool PIMManager::writeFile()
     return true;
 }
 
+void PIMManager::setShared(bool shared)
+{
+    m_shared = shared;
+    if (shared)
+        keepMergeBase();
+}
+
+bool PIMManager::saveShared()
+{
+    const QString folder = FolderLock::folderOf(YMRPIM::replacedFile(fileName()));
+    // no folder yet: nobody else wrote there either
+    std::unique_ptr<FolderLock> lock;
+    if (QFileInfo(folder).isDir()) {
+        lock.reset(new FolderLock(folder));
+        if (!lock->isLocked()) {
+            const QString reason = tr("another copy of the program does not let go of the folder");
+            qWarning("%s: %s", qPrintable(fileName()), qPrintable(reason));
+            return bookFile()->refuseSave(reason);
+        }
+    }
+    // a subclass gone (the base's own destructor) cannot read its records
+    // back: its destructor saved already (saveOnDestroy())
+    if (!m_destroying)
+        mergeWithFile();
+    if (m_headerOnly) {
+        // the record part kept behind the new header is the one of the file
+        // as it is now, behind its own header
+        QFile current;
+        if (bookFile()->openCurrent(current, fileSizeLimit()) == BoundedFile::Ok) {
+            PIMTextReader in(&current);
+            qint64 offset = 0;
+            if (in.readLine() && in.is("FOLDER")) {
+                while (in.readLine() && !in.is("END")) {
+                }
+                offset = in.pos();
+            }
+            if (!in.hasError())
+                m_offset = offset;
+        }
+    }
+    if (!writeFile())
+        return false;
+    if (!m_destroying)
+        keepMergeBase();
+    return true;
+}
+
+KeyedMerge::Entries PIMManager::recordEntries(const std::vector<PIMRecord *> &records) const
+{
+    KeyedMerge::Entries entries;
+    entries.reserve(int(records.size()));
+    for (const PIMRecord *r : records) {
+        QBuffer text;
+        text.open(QIODevice::WriteOnly);
+        {
+            PIMTextWriter out(&text);
+            r->write(out);
+            out.flush();
+        }
+        const uuid_t &uid = r->uid();
+        entries.append({QByteArray(reinterpret_cast<const char *>(uid), sizeof(uuid_t)),
+                        QCryptographicHash::hash(text.data(), QCryptographicHash::Sha1)});
+    }
+    return entries;
+}
+
+void PIMManager::keepMergeBase()
+{
+    m_mergeBase = recordEntries(std::vector<PIMRecord *>(m_records.begin(), m_records.end()));
+}
+
+void PIMManager::mergeWithFile()
+{
+    // a file that is gone or cannot be read holds nothing to keep
+    QByteArray bytes;
+    if (m_format != 0 || m_headerOnly
+        || BoundedFile::readAll(fileName(), fileSizeLimit(), bytes) != BoundedFile::Ok)
+        return;
+    std::vector<PIMRecord *> disk;
+    {
+        PIMRecord::LoadScope scope;
+        PIMTextReader in(bytes);
+        if (in.readLine()) {
+            if (in.is("FOLDER")) {
+                // the header is this store's own
+                while (in.readLine() && !in.is("END")) {
+                }
+            } else {
+                in.unreadLine();
+            }
+        }
+        while (PIMRecord *r = readNextRecord(in, 0, false, nullptr))
+            disk.push_back(r);
+    }
+    const std::vector<PIMRecord *> ours(m_records.begin(), m_records.end());
+    QVector<bool> fromDisk;
+    const KeyedMerge::Entries merged =
+        KeyedMerge::merge(m_mergeBase, recordEntries(ours), recordEntries(disk), &fromDisk);
+
+    // the records of the merge: this store's where they hold, else the file's
+    using ByUid = QHash<QByteArray, QVector<PIMRecord *>>;
+    const auto uidOf = [](const PIMRecord *r) {
+        return QByteArray(reinterpret_cast<const char *>(r->uid()), sizeof(uuid_t));
+    };
+    ByUid ourByUid, diskByUid;
+    for (PIMRecord *r : ours)
+        ourByUid[uidOf(r)].append(r);
+    for (PIMRecord *r : disk)
+        diskByUid[uidOf(r)].append(r);
+    const auto takeFrom = [](ByUid &from, const QByteArray &uid) -> PIMRecord * {
+        auto it = from.find(uid);
+        return it == from.end() || it->isEmpty() ? nullptr : it->takeFirst();
+    };
+    std::vector<PIMRecord *> result;
+    result.reserve(size_t(merged.size()));
+    bool same = merged.size() == int(ours.size());
+    for (int i = 0; i < merged.size(); ++i) {
+        PIMRecord *r = takeFrom(fromDisk.at(i) ? diskByUid : ourByUid, merged.at(i).key);
+        if (!r)
+            continue;
+        same = same && r == ours[result.size()];
+        result.push_back(r);
+    }
+    for (const QVector<PIMRecord *> &left : qAsConst(diskByUid))
+        qDeleteAll(left);
+    if (same)
+        return;
+    // records another copy removed or changed leave: whoever shows them
+    // lets go first
+    QSet<PIMRecord *> leaving;
+    for (const QVector<PIMRecord *> &left : qAsConst(ourByUid)) {
+        for (PIMRecord *r : left)
+            leaving.insert(r);
+    }
+    for (PIMRecord *r : ours) {
+        if (leaving.contains(r)) {
+            const int at = m_view.find(r);
+            if (at >= 0)
+                m_view.take(at);
+            emit taskRemoved(r);
+        }
+    }
+    while (m_records.count() > 0)
+        m_records.take(m_records.count() - 1);
+    for (PIMRecord *r : ours) {
+        if (leaving.contains(r))
+            delete r;
+    }
+    for (PIMRecord *r : result) {
+        r->setManager(this);
+        m_records.append(r);
+    }
+    rebuildView(false);
+    emit updated();
+    emit changed();
+}
+
 bool PIMManager::load()
 {
     m_view.clear();
@@ -635,8 +796,12 @@ bool PIMManager::load()
     QFile file;
     // a FIFO, a device or a file beyond any real size of its kind is no
     // store: nothing of it is read
-    if (bookFile()->open(file, fileSizeLimit()) != BoundedFile::Ok)
+    if (bookFile()->open(file, fileSizeLimit()) != BoundedFile::Ok) {
+        // nothing there: nothing another copy wrote to keep either
+        if (m_shared)
+            keepMergeBase();
         return false;
+    }
     if (m_format == 1)
         loadStream(&file);
     else
@@ -652,6 +817,8 @@ bool PIMManager::load()
     loaded();
     keepSubclassHeader();
     rebuildView(false);
+    if (m_shared)
+        keepMergeBase();
     emit updated();
     return complete;
 }

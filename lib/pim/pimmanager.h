@@ -3,6 +3,7 @@
 
 #include "pimrecordarray.h"
 #include "pimsortkeys.h"
+#include "qpe/keyedmerge.h"
 
 #include <QDateTime>
 #include <QMap>
@@ -116,6 +117,12 @@ public:
     const QMap<QString, QString> &properties() const { return m_properties; }
 
     bool save();
+    // A file other copies of the program on this home write as well (the
+    // categories, the template book, the book index): each save reads it
+    // again under the folder's lock (FolderLock) and keeps what the others
+    // changed since this store read it (mergeWithFile()).
+    void setShared(bool shared);
+    bool isShared() const { return m_shared; }
     // Why the last save failed ("no space left on the disk", ...); empty
     // after one that succeeded.
     QString saveFailure() const;
@@ -193,6 +200,13 @@ protected:
     // knows none.
     virtual bool sortKeyText(const PIMRecord *record, int column, QString &text) const;
     virtual bool needsResort(PIMRecord *old, PIMRecord *record);
+    // A shared store's save, under the folder's lock, before it writes:
+    // what another copy changed in the file since this store last read or
+    // wrote it is taken in (KeyedMerge, records by UID). A store whose file
+    // holds more than records overrides both.
+    virtual void mergeWithFile();
+    // What the merge compares with: the store as read or just written.
+    virtual void keepMergeBase();
 
     bool saveText(QIODevice *device);
     void loadText(QIODevice *device);
@@ -214,6 +228,8 @@ protected:
 
 private:
     bool writeFile();
+    bool saveShared();
+    KeyedMerge::Entries recordEntries(const std::vector<PIMRecord *> &records) const;
     bool copyRecordPart(PIMTextWriter &out);
     bool copyRecordPart(QIODevice *device);
     void readRecords(PIMTextReader &in, bool keepText);
@@ -263,6 +279,9 @@ private:
     bool m_destroySaved = false;
     bool m_destroying = false;
     BookFile *m_file = nullptr;
+    bool m_shared = false;
+    // A shared store's records as last read or written: UIDs and digests.
+    KeyedMerge::Entries m_mergeBase;
     // The subclass's own header lines as of its last change or load.
     QByteArray m_subclassHeader;
     // The text of the file as loaded: records that have not changed since

@@ -169,6 +169,11 @@ QByteArray TaskManager::alarmMessage(PIMRecord *record)
     return msg;
 }
 
+QByteArray TaskManager::alarmChannel()
+{
+    return QByteArray(AlarmChannel);
+}
+
 void TaskManager::registerAlarm(Task *task)
 {
     if (!AlarmServer::addAlarm(task->reminder->dateTime, AlarmChannel, alarmMessage(task), 0))

@@ -48,6 +48,8 @@ public:
 
     // "alarm(QDateTime,int)" followed by the record's UID.
     static QByteArray alarmMessage(PIMRecord *record);
+    // The channel the expenses' alarms are registered on.
+    static QByteArray alarmChannel();
 
     // Removes every expense; their alarms are cancelled first.
     bool removeAll() override;

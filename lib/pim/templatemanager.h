@@ -1,6 +1,8 @@
 #ifndef TEMPLATEMANAGER_H
 #define TEMPLATEMANAGER_H
 
+#include "qpe/keyedmerge.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -37,17 +39,28 @@ public:
     // Removes the template and its record; unknown names change nothing.
     void remove(const QString &name);
     bool rename(const QString &oldName, const QString &newName);
-    // Takes the new menu order, writes the index, then saves the book;
-    // false when either could not be written.
+    // Takes the new menu order, saves the book, then writes the index;
+    // false when either could not be written. Other copies of the program
+    // on this home share both files: what they changed since this one read
+    // them is kept (KeyedMerge: templates by their record's UID), and the
+    // names and menu order become the merged ones.
     bool save(const QStringList &names);
 
 private:
-    void readIndex();
+    // The index file's entries: a template's key is its record's UID, its
+    // value its name; a separator is keyed by the template before it.
+    KeyedMerge::Entries readIndex(bool *read);
+    KeyedMerge::Entries entries() const;
+    void takeEntries(const KeyedMerge::Entries &entries, const QVector<bool> &theirs);
 
     QString m_name;
     TaskManager *m_store = nullptr;
-    QHash<QString, PIMRecord *> m_recordsByName;
+    // The UID of each name's record: a record the book drops (another
+    // copy removed it) leaves no pointer behind.
+    QHash<QString, QString> m_recordsByName;
     QStringList m_nameList;
+    // the index as last read or written
+    KeyedMerge::Entries m_base;
 };
 
 #endif

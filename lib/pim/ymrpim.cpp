@@ -3,7 +3,9 @@
 #include "pimtextreader.h"
 #include "qpe/boundedfile.h"
 #include "qpe/filereplacer.h"
+#include "qpe/folderlock.h"
 #include "qpe/global.h"
+#include "qpe/keyedmerge.h"
 #include "qpe/qpeapplication.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrlistbox.h"
@@ -397,8 +399,40 @@ const qint64 MaxListSize = 1024 * 1024;
 qint64 s_maxListSize = MaxListSize;
 }
 
+namespace {
+KeyedMerge::Entries listEntries(const QStringList &list)
+{
+    KeyedMerge::Entries entries;
+    entries.reserve(list.size());
+    for (const QString &entry : list)
+        entries.append({entry.toUtf8(), QByteArray()});
+    return entries;
+}
+} // namespace
+
+bool YMRPIM::saveList(const QString &name, const QStringList &list, const QStringList &base)
+{
+    const QString folder = FolderLock::folderOf(replacedFile(userListPath(name)));
+    FolderLock lock(folder);
+    if (!lock.isLocked())
+        return false;
+    // the list as a load now finds it; one that cannot be read holds
+    // nothing to keep
+    QStringList now;
+    const QString own = userListPath(name);
+    const QFileInfo info(own);
+    if (!readListFile(info.exists() || info.isSymLink() ? own : defaultListPath(name), now))
+        now = base;
+    QStringList merged;
+    for (const KeyedMerge::Entry &e : KeyedMerge::merge(listEntries(base), listEntries(list), listEntries(now)))
+        merged.append(QString::fromUtf8(e.key));
+    return saveList(name, merged);
+}
+
 bool YMRPIM::saveList(const QString &name, const QStringList &list)
 {
+    // nested within the merge's lock, a lock of its own otherwise
+    FolderLock lock(FolderLock::folderOf(replacedFile(userListPath(name))));
     const QByteArray bytes = list.join(QLatin1Char('\n')).toUtf8();
     // a list this program could not read back is not written
     if (bytes.size() > s_maxListSize)

@@ -65,6 +65,11 @@ public:
     // False when the list could not be written (the old list stays), also
     // when it is larger than maxListSize().
     static bool saveList(const QString &name, const QStringList &list);
+    // The list as an editor leaves it, given the list it started from: under
+    // the folder's lock the file is read again, and entries another copy of
+    // the program added or removed since stay so (KeyedMerge, entries by
+    // their text); what this editor added, removed or moved holds.
+    static bool saveList(const QString &name, const QStringList &list, const QStringList &base);
     // A user's copy that cannot be read (not a file, beyond maxListSize())
     // is set aside and the installed default read instead.
     static QStringList loadList(const QString &name);

@@ -1,6 +1,7 @@
 #include "alarmserver.h"
 #include "boundedfile.h"
 #include "filereplacer.h"
+#include "folderlock.h"
 #include "qcopchannel.h"
 #include "qpeglobal.h"
 
@@ -11,9 +12,11 @@
 #include <QFile>
 #include <QFileSystemWatcher>
 #include <QPointer>
-#include <QBuffer>
 
 #include <algorithm>
+#include <cstring>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -24,25 +27,32 @@ const qint64 MaxAlarmListSize = 16 * 1024 * 1024;
 qint64 s_maxFileSize = MaxAlarmListSize;
 
 // Control characters, "%" and tabs would break the line format.
-QByteArray encodeField(const QByteArray &in)
+void appendField(QByteArray &out, const QByteArray &in)
 {
-    QByteArray out;
-    out.reserve(in.size());
+    static const char hex[] = "0123456789ABCDEF";
+    const auto plain = [](char ch) {
+        const uchar c = uchar(ch);
+        return c >= 0x20 && c != '%' && c < 0x7f;
+    };
+    if (std::all_of(in.begin(), in.end(), plain)) {
+        out.append(in);
+        return;
+    }
     for (char ch : in) {
         const uchar c = uchar(ch);
         if (c < 0x20 || c == '%' || c >= 0x7f) {
             out.append('%');
-            out.append(QByteArray::number(c, 16).rightJustified(2, '0').toUpper());
+            out.append(hex[c >> 4]);
+            out.append(hex[c & 15]);
         } else {
             out.append(ch);
         }
     }
-    return out;
 }
 
-bool earlier(const AlarmServer::Alarm &a, const AlarmServer::Alarm &b)
+bool earlier(const AlarmServer::Entry &a, const AlarmServer::Entry &b)
 {
-    return a.when < b.when;
+    return a.at < b.at;
 }
 
 // The list's time text has four digits of year: a local time outside them
@@ -54,7 +64,116 @@ bool hasTimeText(const QDateTime &local)
     return year >= 1 && year <= 9999;
 }
 
+// The digits of text[from, from + n), or -1.
+int digits(const char *text, int from, int n)
+{
+    int v = 0;
+    for (int i = from; i < from + n; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        v = v * 10 + (text[i] - '0');
+    }
+    return v;
+}
+
+qint64 wallClock(const QDate &date, const QTime &time)
+{
+    return date.toJulianDay() * 86400 + time.msecsSinceStartOfDay() / 1000;
+}
+
+// The local time of a line: the list's own form "YYYY-MM-DDTHH:MM:SS" is
+// read without the general date parser and without asking the time zone
+// (a long list has hundreds of thousands); any other form (an offset, a
+// fraction) goes through the parser. False when it is no time the list
+// can hold.
+bool timeOfText(const QByteArray &text, qint64 &at)
+{
+    const char *t = text.constData();
+    QDate date;
+    QTime time;
+    if (text.size() == 19 && t[4] == '-' && t[7] == '-' && t[10] == 'T' && t[13] == ':'
+        && t[16] == ':') {
+        date = QDate(digits(t, 0, 4), digits(t, 5, 2), digits(t, 8, 2));
+        time = QTime(digits(t, 11, 2), digits(t, 14, 2), digits(t, 17, 2));
+    } else {
+        const QDateTime parsed = QDateTime::fromString(QString::fromLatin1(text), Qt::ISODate);
+        if (!parsed.isValid())
+            return false;
+        const QDateTime local = AlarmServer::wholeSeconds(parsed);
+        date = local.date();
+        time = local.time();
+    }
+    if (!date.isValid() || !time.isValid() || date.year() < 1 || date.year() > 9999)
+        return false;
+    at = wallClock(date, time);
+    return true;
+}
+
+void appendDigits(char *to, int value, int n)
+{
+    for (int i = n - 1; i >= 0; --i, value /= 10)
+        to[i] = char('0' + value % 10);
+}
+
+// "YYYY-MM-DDTHH:MM:SS" of a wall-clock number, the date worked out by hand
+// (days to civil date in the Gregorian calendar): a long list is written
+// at every change.
+void appendTimeText(QByteArray &out, qint64 at)
+{
+    const qint64 z = at / 86400 - 2440588 + 719468;   // days since 0000-03-01
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const qint64 doe = z - era * 146097;
+    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const qint64 mp = (5 * doy + 2) / 153;
+    const int day = int(doy - (153 * mp + 2) / 5 + 1);
+    const int month = int(mp < 10 ? mp + 3 : mp - 9);
+    const int year = int(yoe + era * 400 + (month <= 2 ? 1 : 0));
+    const int secs = int(at % 86400);
+    char text[19];
+    appendDigits(text, year, 4);
+    text[4] = '-';
+    appendDigits(text + 5, month, 2);
+    text[7] = '-';
+    appendDigits(text + 8, day, 2);
+    text[10] = 'T';
+    appendDigits(text + 11, secs / 3600, 2);
+    text[13] = ':';
+    appendDigits(text + 14, secs / 60 % 60, 2);
+    text[16] = ':';
+    appendDigits(text + 17, secs % 60, 2);
+    out.append(text, 19);
+}
+
 } // namespace
+
+uint qHash(const AlarmServer::Entry &e, uint seed)
+{
+    return qHash(e.at, seed) ^ qHash(e.message, seed) ^ qHash(e.channel, seed) ^ uint(e.data);
+}
+
+AlarmServer::Entry AlarmServer::Entry::of(const QDateTime &local, const QByteArray &channel,
+                                          const QByteArray &message, int data)
+{
+    return Entry{wallClock(local.date(), local.time()), channel, message, data};
+}
+
+QDateTime AlarmServer::Entry::when() const
+{
+    return QDateTime(QDate::fromJulianDay(at / 86400), QTime::fromMSecsSinceStartOfDay(int(at % 86400) * 1000),
+                     Qt::LocalTime);
+}
+
+AlarmServer::Alarm AlarmServer::Entry::alarm() const
+{
+    return Alarm{when(), channel, message, data};
+}
+
+bool AlarmServer::Stamp::operator==(const Stamp &o) const
+{
+    return exists == o.exists && device == o.device && inode == o.inode && size == o.size
+           && modified == o.modified && changed == o.changed;
+}
 
 bool AlarmServer::addAlarm(const QDateTime &when, const QByteArray &channel,
                            const QByteArray &message, int data)
@@ -86,11 +205,16 @@ AlarmServer::AlarmServer(const QString &dir, QObject *parent)
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);   // coarse timers may fire early
     connect(&m_timer, &QTimer::timeout, this, &AlarmServer::onTimeout);
-    load();
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(0);
+    connect(&m_flushTimer, &QTimer::timeout, this, [this] { flush(); });
+    refresh();
 }
 
 AlarmServer::~AlarmServer()
 {
+    if (!m_added.isEmpty() || !m_removed.isEmpty())
+        flush();
     if (m_locked)
         m_lock->unlock();
 }
@@ -101,19 +225,62 @@ QDateTime AlarmServer::wholeSeconds(const QDateTime &t)
     return local.addMSecs(-local.time().msec());
 }
 
+AlarmServer::Stamp AlarmServer::stampOfFile() const
+{
+    Stamp s;
+    struct stat st;
+    if (::stat(QFile::encodeName(m_file).constData(), &st) != 0)
+        return s;
+    s.exists = true;
+    s.device = st.st_dev;
+    s.inode = st.st_ino;
+    s.size = st.st_size;
+    s.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.changed = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    return s;
+}
+
+void AlarmServer::insert(const Entry &e)
+{
+    m_alarms.insert(std::upper_bound(m_alarms.begin(), m_alarms.end(), e, earlier), e);
+}
+
+bool AlarmServer::take(const Entry &e)
+{
+    auto it = std::lower_bound(m_alarms.begin(), m_alarms.end(), e, earlier);
+    for (; it != m_alarms.end() && it->at == e.at; ++it) {
+        if (*it == e) {
+            m_alarms.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                       int data)
 {
     if (!when.isValid())
         return true;
-    const Alarm a{wholeSeconds(when), channel, message, data};
-    if (!hasTimeText(a.when))
+    const QDateTime local = wholeSeconds(when);
+    if (!hasTimeText(local))
         return true;
-    load();   // another copy on this root may have changed the file
-    if (m_alarms.contains(a))
-        return true;
-    m_alarms.insert(std::upper_bound(m_alarms.begin(), m_alarms.end(), a, earlier), a);
-    const bool saved = save();
+    const Entry e = Entry::of(local, channel, message, data);
+    // registered anew: it rings again, and a deletion not yet written is off
+    m_sent.remove(e);
+    m_removed.remove(e);
+    FolderLock lock(m_dir);
+    refresh();
+    auto it = std::lower_bound(m_alarms.begin(), m_alarms.end(), e, earlier);
+    bool present = false;
+    for (; it != m_alarms.end() && it->at == e.at && !present; ++it)
+        present = *it == e;
+    if (!present) {
+        insert(e);
+        m_added.insert(e);
+        m_listChanged = true;
+    }
+    const bool saved = flush();
     arm();
     return saved;
 }
@@ -123,12 +290,47 @@ bool AlarmServer::remove(const QDateTime &when, const QByteArray &channel,
 {
     if (!when.isValid())
         return true;
-    load();
-    if (m_alarms.removeAll(Alarm{wholeSeconds(when), channel, message, data}) == 0)
+    const QDateTime local = wholeSeconds(when);
+    const Entry e = Entry::of(local, channel, message, data);
+    m_added.remove(e);
+    m_removed.insert(e);
+    if (m_sent.remove(e)) {
+        // a sent alarm the user has dealt with: written with the others the
+        // same moment dealt with, so that hundreds take one write
+        if (take(e))
+            m_listChanged = true;
+        m_flushTimer.start();
         return true;
-    const bool saved = save();
+    }
+    FolderLock lock(m_dir);
+    refresh();
+    if (take(e))
+        m_listChanged = true;
+    const bool saved = flush();
     arm();
     return saved;
+}
+
+bool AlarmServer::flush()
+{
+    m_flushTimer.stop();
+    FolderLock lock(m_dir);
+    // another copy's changes since the last read stay; this one's go on them
+    refresh();
+    if (!m_listChanged) {
+        m_added.clear();
+        m_removed.clear();
+        return true;
+    }
+    if (!lock.isLocked())
+        qWarning("AlarmServer: %s: another copy of the program does not let go of the folder",
+                 qPrintable(m_dir));
+    if (!writeList())
+        return false;
+    m_added.clear();
+    m_removed.clear();
+    m_listChanged = false;
+    return true;
 }
 
 void AlarmServer::start(int startDelay)
@@ -136,7 +338,7 @@ void AlarmServer::start(int startDelay)
     m_started = true;
     m_startHold.setRemainingTime(startDelay);
     tryLock();
-    load();
+    refresh();
     arm();
 }
 
@@ -151,7 +353,7 @@ void AlarmServer::tryLock()
     // writes, or an idle holder would never see their alarms
     auto *watcher = new QFileSystemWatcher(QStringList{m_dir}, this);
     connect(watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
-        load();
+        refresh();
         arm();
     });
 }
@@ -169,13 +371,26 @@ QDateTime AlarmServer::now() const
 
 QList<AlarmServer::Alarm> AlarmServer::pending()
 {
-    load();
-    return m_alarms;
+    refresh();
+    QList<Alarm> list;
+    list.reserve(m_alarms.size());
+    for (const Entry &e : qAsConst(m_alarms))
+        list.append(e.alarm());
+    return list;
 }
 
 int AlarmServer::timerInterval() const
 {
     return m_timer.isActive() ? m_timer.interval() : -1;
+}
+
+int AlarmServer::firstUnsent() const
+{
+    // the sent ones are due, so at the front
+    int i = 0;
+    while (i < m_alarms.size() && !m_sent.isEmpty() && m_sent.contains(m_alarms.at(i)))
+        ++i;
+    return i;
 }
 
 void AlarmServer::arm()
@@ -187,11 +402,12 @@ void AlarmServer::arm()
         m_timer.start(MaxInterval);
         return;
     }
-    if (m_alarms.isEmpty()) {
+    const int first = firstUnsent();
+    if (first >= m_alarms.size()) {
         m_timer.stop();
         return;
     }
-    const qint64 wait = now().msecsTo(m_alarms.first().when);
+    const qint64 wait = now().msecsTo(m_alarms.at(first).when());
     qint64 interval = qBound<qint64>(0, wait, MaxInterval);
     // alarms that fell due before the start wait for the program to come up
     interval = qMax<qint64>(interval, m_startHold.remainingTime());
@@ -210,21 +426,38 @@ void AlarmServer::deliverDue()
     tryLock();
     if (!m_locked)
         return;
-    load();
+    refresh();
     const QDateTime t = now();
-    QList<Alarm> due;
-    while (!m_alarms.isEmpty() && m_alarms.first().when <= t)
-        due.append(m_alarms.takeFirst());
-    // a list that cannot be written still lets the due alarms ring: they may
-    // ring again at the next start, which beats never
-    if (!due.isEmpty())
-        save();
-    for (const Alarm &a : due) {
+    QVector<Entry> due;
+    for (int i = firstUnsent(); i < m_alarms.size() && m_alarms.at(i).when() <= t; ++i) {
+        const Entry &e = m_alarms.at(i);
+        if (m_sent.contains(e))
+            continue;
+        due.append(e);
+        m_sent.insert(e);
+    }
+    // with nobody to deal with it, an alarm is done once sent
+    bool unheard = false;
+    for (const Entry &e : qAsConst(due)) {
+        if (QCopChannel::isRegistered(e.channel))
+            continue;
+        m_sent.remove(e);
+        m_removed.insert(e);
+        m_added.remove(e);
+        unheard = take(e) || unheard;
+    }
+    if (unheard) {
+        m_listChanged = true;
+        // a list that cannot be written still lets the due alarms ring:
+        // they may ring again at the next start, which beats never
+        flush();
+    }
+    for (const Entry &e : qAsConst(due)) {
         QByteArray data;
         QDataStream ds(&data, QIODevice::WriteOnly);
         ds.setVersion(Qpe::StreamVersion);
-        ds << a.when << qint32(a.data);
-        QCopChannel::send(a.channel, a.message, data);
+        ds << e.when() << qint32(e.data);
+        QCopChannel::send(e.channel, e.message, data);
     }
     arm();
 }
@@ -234,53 +467,102 @@ void AlarmServer::setMaxFileSize(qint64 size)
     s_maxFileSize = size > 0 ? size : MaxAlarmListSize;
 }
 
-void AlarmServer::load()
+void AlarmServer::refresh()
 {
+    const Stamp stamp = stampOfFile();
+    if (stamp == m_stamp)
+        return;
+    // looked at before the read: a change meanwhile is read at the next look
+    m_stamp = stamp;
+    if (!stamp.exists)
+        return;   // nothing written yet (or gone): keep what we have
     QByteArray bytes;
     const BoundedFile::Result r = BoundedFile::readAll(m_file, s_maxFileSize, bytes);
     if (r == BoundedFile::NotRegular || r == BoundedFile::TooLarge) {
         // out of the way: the next save writes the alarms this process holds
         BoundedFile::setAside(m_file);
+        m_stamp = stampOfFile();
+        m_listChanged = true;
         return;
     }
     if (r != BoundedFile::Ok)
-        return;   // nothing written yet (or not readable): keep what we have
-    QBuffer f(&bytes);
-    f.open(QIODevice::ReadOnly);
-    QList<Alarm> list;
-    while (!f.atEnd()) {
-        const QByteArray line = f.readLine().trimmed();
-        const QList<QByteArray> fields = line.split('\t');
-        if (fields.size() != 4)
-            continue;
-        Alarm a;
-        a.when = QDateTime::fromString(QString::fromLatin1(fields.at(0)), Qt::ISODate);
-        bool ok = false;
-        a.data = fields.at(3).toInt(&ok);
-        if (!a.when.isValid() || !ok || fields.at(1).isEmpty())
-            continue;
-        a.when = wholeSeconds(a.when);
-        if (!hasTimeText(a.when))
-            continue;
-        a.channel = QByteArray::fromPercentEncoding(fields.at(1));
-        a.message = QByteArray::fromPercentEncoding(fields.at(2));
-        if (!list.contains(a))
-            list.append(a);
+        return;
+    QVector<Entry> list;
+    parse(bytes, list);
+    // what this server changed and has not written stays changed
+    for (const Entry &e : qAsConst(m_removed)) {
+        auto it = std::lower_bound(list.begin(), list.end(), e, earlier);
+        for (; it != list.end() && it->at == e.at; ++it) {
+            if (*it == e) {
+                list.erase(it);
+                m_listChanged = true;
+                break;
+            }
+        }
     }
-    std::stable_sort(list.begin(), list.end(), earlier);
+    for (const Entry &e : qAsConst(m_added)) {
+        auto it = std::lower_bound(list.begin(), list.end(), e, earlier);
+        bool present = false;
+        for (; it != list.end() && it->at == e.at && !present; ++it)
+            present = *it == e;
+        if (!present) {
+            list.insert(std::upper_bound(list.begin(), list.end(), e, earlier), e);
+            m_listChanged = true;
+        }
+    }
     m_alarms = list;
 }
 
-bool AlarmServer::save() const
+bool AlarmServer::parse(const QByteArray &bytes, QVector<Entry> &list) const
+{
+    QSet<Entry> seen;
+    const char *text = bytes.constData();
+    const int size = bytes.size();
+    for (int from = 0; from < size;) {
+        const char *nl = static_cast<const char *>(memchr(text + from, '\n', size_t(size - from)));
+        const int end = nl ? int(nl - text) : size;
+        const QByteArray line = QByteArray::fromRawData(text + from, end - from).trimmed();
+        from = end + 1;
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() != 4)
+            continue;
+        Entry e;
+        bool ok = false;
+        e.data = fields.at(3).toInt(&ok);
+        if (!ok || fields.at(1).isEmpty() || !timeOfText(fields.at(0), e.at))
+            continue;
+        e.channel = QByteArray::fromPercentEncoding(fields.at(1));
+        e.message = QByteArray::fromPercentEncoding(fields.at(2));
+        if (seen.contains(e))
+            continue;
+        seen.insert(e);
+        list.append(e);
+    }
+    std::stable_sort(list.begin(), list.end(), earlier);
+    return true;
+}
+
+bool AlarmServer::writeList()
 {
     QByteArray text;
-    for (const Alarm &a : m_alarms) {
-        text += a.when.toString(Qt::ISODate).toLatin1();
-        text += '\t' + encodeField(a.channel) + '\t' + encodeField(a.message) + '\t'
-              + QByteArray::number(a.data) + '\n';
+    text.reserve(m_alarms.size() * 80);
+    for (const Entry &e : qAsConst(m_alarms)) {
+        appendTimeText(text, e.at);
+        text += '\t';
+        appendField(text, e.channel);
+        text += '\t';
+        appendField(text, e.message);
+        text += '\t';
+        if (e.data >= 0 && e.data < 10)
+            text += char('0' + e.data);
+        else
+            text += QByteArray::number(e.data);
+        text += '\n';
     }
-    if (FileReplacer::write(m_file, text))
+    if (FileReplacer::write(m_file, text)) {
+        m_stamp = stampOfFile();
         return true;
+    }
     qWarning("AlarmServer: cannot write %s: %s", qPrintable(m_file),
              qPrintable(FileReplacer::lastFailureText()));
     return false;

@@ -4,19 +4,34 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QDeadlineTimer>
+#include <QHash>
 #include <QList>
 #include <QLockFile>
 #include <QObject>
+#include <QSet>
 #include <QTimer>
+#include <QVector>
 
 #include <functional>
 #include <memory>
+
+#include <sys/types.h>
 
 // Timed messages: a registered alarm sends its message on its channel at its
 // time (never earlier), with (QDateTime when, qint32 data) as the message
 // data. Registrations are kept in <root>/Settings/alarms and survive a
 // restart; an alarm that fell due while no copy of the program ran is sent
 // shortly after start. Only one running copy per user root sends.
+//
+// A sent alarm whose channel has a receiver stays in the list until that
+// receiver deletes it (the user dismissed or snoozed the reminder): one that
+// was still showing when the program ended is sent again at the next start.
+// Within one run it is sent once.
+//
+// Every copy of the program on a root writes the one list: each change is
+// written under the folder's lock (FolderLock) onto the list as it is on
+// disk then, so no copy drops another's registrations or brings back one
+// another deleted.
 class AlarmServer : public QObject
 {
     Q_OBJECT
@@ -54,7 +69,8 @@ public:
 
     // Adding an alarm already present, or deleting one that is not, does
     // nothing. Times are cut to whole seconds. False when the list could not
-    // be written.
+    // be written. Deleting an alarm already sent is written once the
+    // current event is done (many go at once when many were sent).
     bool add(const QDateTime &when, const QByteArray &channel, const QByteArray &message, int data);
     bool remove(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                 int data);
@@ -67,36 +83,85 @@ public:
     bool isDelivering() const { return m_locked; }
 
     // Test hooks: the clock compared with the alarm times (null = system
-    // clock), send what is due now, the pending alarms in time order, the
-    // armed timer's interval (-1 when idle).
+    // clock), send what is due now, the alarms of the list in time order
+    // (those sent and not yet deleted included), the armed timer's interval
+    // (-1 when idle).
     void setClock(Clock clock);
     QDateTime now() const;
     void deliverDue();
     QList<Alarm> pending();
     int timerInterval() const;
     QString fileName() const { return m_file; }
+    // Writes what this server changed and has not written yet.
+    bool flush();
 
     static QDateTime wholeSeconds(const QDateTime &t);
     // Longest wait before the clock is read again (catches clock changes and
     // suspend).
     static constexpr int MaxInterval = 60000;
 
+    // An alarm as kept here: its local time as a number (seconds of the
+    // date and time of day, which order the list), for a list of hundreds of
+    // thousands read without a date-time object per alarm.
+    struct Entry
+    {
+        qint64 at;
+        QByteArray channel;
+        QByteArray message;
+        int data;
+        bool operator==(const Entry &o) const
+        {
+            return at == o.at && channel == o.channel && message == o.message && data == o.data;
+        }
+        static Entry of(const QDateTime &local, const QByteArray &channel,
+                        const QByteArray &message, int data);
+        QDateTime when() const;
+        Alarm alarm() const;
+    };
+
 private:
-    void load();
-    bool save() const;
+    struct Stamp
+    {
+        bool exists = false;
+        dev_t device = 0;
+        ino_t inode = 0;
+        qint64 size = 0;
+        qint64 modified = 0;
+        qint64 changed = 0;
+        bool operator==(const Stamp &o) const;
+    };
+    Stamp stampOfFile() const;
+    // The list as on disk now when another copy changed it since it was
+    // last read or written here, with this server's unwritten changes on it.
+    void refresh();
+    bool parse(const QByteArray &bytes, QVector<Entry> &list) const;
+    void insert(const Entry &e);
+    bool take(const Entry &e);
+    bool writeList();
     void arm();
     void onTimeout();
     void tryLock();
+    int firstUnsent() const;
 
     QString m_dir;
     QString m_file;
     std::unique_ptr<QLockFile> m_lock;
     bool m_locked = false;
     bool m_started = false;
-    QList<Alarm> m_alarms;
+    // sorted by time; equal times in the order they came
+    QVector<Entry> m_alarms;
+    // changes not yet written, applied again onto a list read anew
+    QSet<Entry> m_added, m_removed;
+    bool m_listChanged = false;
+    // sent in this run and not yet deleted
+    QSet<Entry> m_sent;
+    Stamp m_stamp;
     QTimer m_timer;
+    QTimer m_flushTimer;
     QDeadlineTimer m_startHold;
     Clock m_clock;
 };
+
+uint qHash(const AlarmServer::Entry &e, uint seed = 0);
 
 #endif

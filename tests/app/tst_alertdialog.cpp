@@ -321,10 +321,55 @@ private slots:
         QVERIFY(ringing.contains("{13,7}"));
         QVERIFY(played.contains(QStringLiteral("soundAlarm")));
         QTRY_VERIFY(!lunch->reminder);
+        // dismissed: out of the alarm list
+        for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
+            QVERIFY(a.message != messageOf(lunch));
         QVERIFY(QpeDevice::recorded().join(' ').contains("{13,0}"));
         QCOMPARE(host.edited.size(), 0);
         QVERIFY(past->reminder); // never delivered, never listed
         m_now = m_now.addSecs(-61);
+    }
+
+    // A reminder is done when the user dismisses or snoozes it: one only
+    // shown stays in the alarm list (for the next start), rung once in this
+    // run; an alarm with nothing to show leaves the list.
+    void alarmsLeaveTheListWhenDealtWith()
+    {
+        const QDateTime start = m_now;
+        Task *lunch = addTask(m_a.get(), "Lunch");
+        AlertDialog dialog;
+        Host host(&dialog);
+        host.stores = {m_a.get()};
+        const auto listed = [] {
+            QList<QByteArray> messages;
+            for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
+                messages << a.message;
+            return messages;
+        };
+        const QByteArray stray = "alarm(QDateTime,int)0f8fad5b-d9cb-469f-a165-70867728950e";
+        AlarmServer::addAlarm(m_now.addSecs(30), TaskManager::alarmChannel(), stray);
+        bool closed = false;
+        answerInTurn({[](QDialog *d) { d->accept(); },
+                      [&](QDialog *) {
+                          QCOMPARE(dialog.lv->childCount(), 1);
+                          dialog.reject();
+                          closed = true;
+                      }});
+        m_now = m_now.addSecs(61);
+        AlarmServer::instance()->deliverDue();
+        QTRY_VERIFY(closed);
+        ymrtest::flushEvents();
+        QVERIFY(lunch->reminder);
+        QVERIFY(listed().contains(messageOf(lunch)));
+        QVERIFY(!listed().contains(stray));
+        // not again in this run
+        const int raised = host.raised;
+        AlarmServer::instance()->deliverDue();
+        ymrtest::flushEvents();
+        QCOMPARE(host.raised, raised);
+        m_now = start;
+        m_a->removeRecord(lunch);
+        QVERIFY(!listed().contains(messageOf(lunch)));
     }
 };
 

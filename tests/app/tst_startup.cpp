@@ -4,6 +4,10 @@
 
 #include "startup.h"
 
+#include "pim/pimreminder.h"
+#include "pim/task.h"
+#include "pim/taskmanager.h"
+#include "qpe/alarmserver.h"
 #include "qpe/boundedfile.h"
 #include "qpe/global.h"
 #include "qpe/qpeglobal.h"
@@ -31,6 +35,7 @@ private slots:
     void programStartsWithADamagedFile();
     void programOpensABookWhoseLockIsAFifo();
     void setAsideFilesNamedInOneMessage();
+    void reminderShowingAtTheEndRingsAtTheNextStart();
 };
 
 void TestStartup::language_data()
@@ -328,6 +333,64 @@ void TestStartup::setAsideFilesNamedInOneMessage()
     QVERIFY(boxes.first().text.contains(b + "\n(kept as " + b + ".damaged)"));
     QCOMPARE(readAll(a + ".damaged"), QByteArray("a"));
     QVERIFY(!QFileInfo::exists(a));
+}
+
+// The program itself, its reminder up ("1 Reminders") when the session
+// ends: the reminder was neither dismissed nor snoozed, so it rings again
+// at the next start, as one missed while the program was closed does.
+void TestStartup::reminderShowingAtTheEndRingsAtTheNextStart()
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/../app/ymroutlays";
+    if (!QFileInfo::exists(program))
+        QSKIP("the program is not built");
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    for (const char *dir : {"Settings", "Applications/ymrOutlays"})
+        QVERIFY(QDir().mkpath(home.path() + "/" + dir));
+    const QString book = home.path() + "/Applications/ymrOutlays/Trip.exp";
+    const QDateTime due = AlarmServer::wholeSeconds(QDateTime::currentDateTime().addSecs(-120));
+    QByteArray message;
+    {
+        TaskManager store(book);
+        auto *lunch = new Task(&store);
+        lunch->type = QStringLiteral("Lunch");
+        lunch->reminder = new PIMReminder;
+        lunch->reminder->dateTime = due;
+        lunch->reminder->sound = true;
+        lunch->store(nullptr);
+        QVERIFY(store.save());
+        message = TaskManager::alarmMessage(lunch);
+    }
+    writeFile(home.path() + "/Applications/ymrOutlays/ymrOutlaysIDX", "FOLDER\nI=" + book.toUtf8() + "\nEND\n");
+    writeFile(home.path() + "/Settings/ymrOutlays.conf", "[Options]\nbook=" + book.toUtf8() + "\n");
+    // as the program registered it when the reminder was set
+    const QString alarms = home.path() + "/Settings/alarms";
+    writeFile(alarms, due.toString(Qt::ISODate).toLatin1() + "\tQPE/Application/ymrOutlays\t" + message + "\t0\n");
+
+    // each ring plays the alarm sound: a line in the marker
+    const QString marker = home.path() + "/rang";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QPE_HOME"), home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("en"));
+    env.insert(QStringLiteral("QPE_SOUND_CMD"), "sh -c \"echo rang >> '" + marker + "'\"");
+    const auto rings = [&marker] { return readAll(marker).count('\n'); };
+    for (int start = 1; start <= 2; ++start) {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(program, QStringList());
+        QVERIFY(process.waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(rings(), start, 20000);
+        // the session ends while it shows
+        process.terminate();
+        const bool ended = process.waitForFinished(20000);
+        if (!ended) {
+            process.kill();
+            process.waitForFinished();
+        }
+        QVERIFY2(ended, "the program no longer answers");
+        QVERIFY2(readAll(alarms).contains(message), readAll(alarms).constData());
+    }
 }
 
 YMR_TEST_MAIN(TestStartup)

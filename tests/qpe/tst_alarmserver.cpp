@@ -3,6 +3,7 @@
 #include "filebytes.h"
 
 #include "qpe/alarmserver.h"
+#include "qpe/folderlock.h"
 #include "qpe/qcopchannel.h"
 #include "qpe/qpeapplication.h"
 #include "qpe/qpeglobal.h"
@@ -12,6 +13,12 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,14 +30,17 @@ struct Delivery
     QDateTime arrived;   // system clock at arrival
 };
 
-// Listens on one channel and decodes the alarm data.
+// Listens on one channel and decodes the alarm data. Given a server, it
+// deletes each alarm it got there, as the program does once the user
+// dismissed the reminder; otherwise the alarm stays in the list.
 class AlarmSink : public QObject
 {
 public:
-    explicit AlarmSink(const QByteArray &channel)
+    explicit AlarmSink(const QByteArray &channel, AlarmServer *done = nullptr)
     {
         auto *ch = new QCopChannel(channel, this);
-        connect(ch, &QCopChannel::received, this, [this](const QByteArray &m, const QByteArray &d) {
+        const QPointer<AlarmServer> server(done);
+        connect(ch, &QCopChannel::received, this, [this, channel, server](const QByteArray &m, const QByteArray &d) {
             Delivery x;
             x.msg = m;
             QDataStream in(d);
@@ -38,6 +48,8 @@ public:
             in >> x.when >> x.data;
             x.arrived = QDateTime::currentDateTime();
             got.append(x);
+            if (server)
+                server->remove(x.when, channel, m, x.data);
         });
     }
     QList<Delivery> got;
@@ -72,7 +84,7 @@ private slots:
     void neverEarlyWhenTheTimerFiresEarly();
     void deliversAtTheTimeInOrder();
     void timerCappedAtOneMinute();
-    void restartRearmsAndDeliversLateOnce();
+    void restartRearmsAndRingsAgainUntilDealtWith();
     void persistedFieldsRoundTrip();
     void corruptLinesIgnored();
     void listRoundTrips_data();
@@ -82,6 +94,8 @@ private slots:
     void lockOfAnEndedCopyIsTakenOver();
     void realClockNotEarly();
     void applicationServerStartsInsideTheLoop();
+    void changeWaitsForAnotherCopysWrite();
+    void longListLoadsAndChangesQuickly();
 
 private:
     QString freshDir();
@@ -166,19 +180,24 @@ void TestAlarmServer::neverEarlyWhenTheTimerFiresEarly()
 
     clock.t = T0.addSecs(10);
     QTRY_COMPARE(sink.got.size(), 1);
-    QVERIFY(s.pending().isEmpty());
+    // sent once; it stays in the list until its receiver deletes it
+    QCOMPARE(s.pending().size(), 1);
     QCOMPARE(s.timerInterval(), -1);
     ymrtest::flushEvents();
+    s.deliverDue();
+    ymrtest::flushEvents();
     QCOMPARE(sink.got.size(), 1);
+    QVERIFY(s.remove(T0.addSecs(10), "A/early", Msg, 0));
+    QVERIFY(s.pending().isEmpty());
 }
 
 void TestAlarmServer::deliversAtTheTimeInOrder()
 {
-    AlarmSink sink("A/order");
-    AlarmSink other("A/order2");
     FakeClock clock;
     clock.t = T0;
     AlarmServer s(freshDir());
+    AlarmSink sink("A/order", &s);
+    AlarmSink other("A/order2", &s);
     s.setClock(clock.fn());
     s.start(0);
     s.add(T0.addSecs(20), "A/order", "third", 3);
@@ -218,7 +237,7 @@ void TestAlarmServer::timerCappedAtOneMinute()
     QCOMPARE(s.timerInterval(), -1);
 }
 
-void TestAlarmServer::restartRearmsAndDeliversLateOnce()
+void TestAlarmServer::restartRearmsAndRingsAgainUntilDealtWith()
 {
     const QString dir = freshDir();
     AlarmSink sink("A/restart");
@@ -245,23 +264,33 @@ void TestAlarmServer::restartRearmsAndDeliversLateOnce()
         QVERIFY(sink.got.isEmpty());
         QTRY_COMPARE(sink.got.size(), 1);
         QCOMPARE(sink.got.at(0).msg, QByteArray("missed"));
-        QCOMPARE(second.pending().size(), 1);
         QCOMPARE(second.timerInterval(), AlarmServer::MaxInterval);
+        // once in this run, however often it looks
+        second.deliverDue();
+        ymrtest::flushEvents();
+        QCOMPARE(sink.got.size(), 1);
+        // the program ends while it shows: not dealt with, it stays
+        QCOMPARE(second.pending().size(), 2);
     }
     {
         AlarmServer third(dir);
         third.setClock(clock.fn());
         third.start(0);
+        QTRY_COMPARE(sink.got.size(), 2);
+        QCOMPARE(sink.got.at(1).msg, QByteArray("missed"));
+        // dismissed this time
+        QVERIFY(third.remove(sink.got.at(1).when, "A/restart", "missed", 0));
         QCOMPARE(third.pending().size(), 1);
         QCOMPARE(third.pending().first().message, QByteArray("future"));
-        third.deliverDue();
-        ymrtest::flushEvents();
-        QCOMPARE(sink.got.size(), 1);   // the late one rang once only
         clock.t = T0.addSecs(3600);
         third.deliverDue();
-        QTRY_COMPARE(sink.got.size(), 2);
-        QCOMPARE(sink.got.at(1).msg, QByteArray("future"));
+        QTRY_COMPARE(sink.got.size(), 3);
+        QCOMPARE(sink.got.at(2).msg, QByteArray("future"));
     }
+    // what was dealt with reached the list before the end
+    AlarmServer fourth(dir);
+    QCOMPARE(fourth.pending().size(), 1);
+    QCOMPARE(fourth.pending().first().message, QByteArray("future"));
 }
 
 void TestAlarmServer::persistedFieldsRoundTrip()
@@ -357,6 +386,8 @@ void TestAlarmServer::onlyOneServerPerRootDelivers()
     clock.t = clockA.t = T0;
     std::unique_ptr<AlarmServer> a(new AlarmServer(dir));
     AlarmServer b(dir);
+    // what a copy rang and the user dealt with is gone from the list
+    AlarmSink done("A/lock", a.get());
     a->setClock(clockA.fn());
     b.setClock(clock.fn());
     a->start(0);
@@ -471,7 +502,7 @@ void TestAlarmServer::applicationServerStartsInsideTheLoop()
     QTRY_VERIFY(s->isStarted());
     QVERIFY(s->isDelivering());
     QCOMPARE(s->fileName(), Qpe::userRoot() + QStringLiteral("/Settings/alarms"));
-    AlarmSink sink("QPE/Application/tst");
+    AlarmSink sink("QPE/Application/tst", s);
     const QDateTime past = QDateTime::currentDateTime().addSecs(-30);
     AlarmServer::addAlarm(past, "QPE/Application/tst", Msg, 0);
     AlarmServer::addAlarm(past.addSecs(3600), "QPE/Application/tst", Msg, 0);
@@ -479,6 +510,82 @@ void TestAlarmServer::applicationServerStartsInsideTheLoop()
     QTRY_COMPARE(sink.got.size(), 1);
     QCOMPARE(sink.got.at(0).msg, Msg);
     QVERIFY(s->pending().isEmpty());
+}
+
+// Another copy of the program is in the middle of its change of the list
+// (read, about to write): a change made here meanwhile waits for it and
+// goes onto what it wrote.
+void TestAlarmServer::changeWaitsForAnotherCopysWrite()
+{
+    const QString dir = freshDir();
+    AlarmServer s(dir);
+    QVERIFY(s.add(T0, "A/c", "before", 0));
+    int fds[2];
+    QCOMPARE(::pipe(fds), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        ::close(fds[0]);
+        FolderLock lock(dir);
+        const QByteArray path = QFile::encodeName(s.fileName());
+        char text[4096];
+        const int in = ::open(path.constData(), O_RDONLY);
+        const ssize_t n = in < 0 ? 0 : ::read(in, text, sizeof text);
+        (void)!::write(fds[1], "1", 1);
+        ::usleep(300000);
+        const QByteArray line("2026-03-07T09:00:00\tA/c\tother copy\t0\n");
+        const int out = ::open(path.constData(), O_WRONLY | O_TRUNC);
+        (void)!::write(out, text, size_t(qMax<ssize_t>(n, 0)));
+        (void)!::write(out, line.constData(), size_t(line.size()));
+        ::close(out);
+        ::_exit(lock.isLocked() ? 0 : 1);
+    }
+    ::close(fds[1]);
+    char taken = 0;
+    QCOMPARE(::read(fds[0], &taken, 1), ssize_t(1));
+    ::close(fds[0]);
+    QVERIFY(s.add(T0, "A/c", "this copy", 0));
+    int status = 0;
+    QCOMPARE(::waitpid(pid, &status, 0), pid);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QStringList messages;
+    for (const AlarmServer::Alarm &a : AlarmServer(dir).pending())
+        messages << QString::fromUtf8(a.message);
+    QCOMPARE(messages, QStringList({"before", "other copy", "this copy"}));
+}
+
+// The longest list there may be reads in a moment, and each change costs
+// one write of it, not a read and a search per alarm.
+void TestAlarmServer::longListLoadsAndChangesQuickly()
+{
+    const QString dir = freshDir();
+    QByteArray text;
+    const int count = 200000;
+    text.reserve(count * 36);
+    for (int i = 0; i < count; ++i) {
+        const int secs = T0.time().msecsSinceStartOfDay() / 1000 + i;
+        text += T0.date().addDays(secs / 86400).toString(Qt::ISODate).toLatin1()
+                + QTime::fromMSecsSinceStartOfDay(secs % 86400 * 1000).toString("'T'hh:mm:ss").toLatin1()
+                + "\tA/long\tm" + QByteArray::number(i % 997) + "\t0\n";
+    }
+    // every line twice: the second is dropped
+    writeAll(dir + QStringLiteral("/alarms"), text + text);
+    QElapsedTimer took;
+    took.start();
+    FakeClock clock;
+    clock.t = T0.addSecs(-60);
+    AlarmServer s(dir);
+    s.setClock(clock.fn());
+    s.start(0);
+    for (int i = 0; i < 5; ++i) {
+        QVERIFY(s.add(T0.addSecs(count + i), "A/long", "new", 0));
+        QVERIFY(s.remove(T0.addSecs(i), "A/long", "m" + QByteArray::number(i % 997), 0));
+    }
+    const QList<AlarmServer::Alarm> now = s.pending();
+    QVERIFY2(took.elapsed() < 20000, qPrintable(QString::number(took.elapsed())));
+    QCOMPARE(now.size(), count);
+    QCOMPARE(now.first().when, T0.addSecs(5));
+    QCOMPARE(now.last().message, QByteArray("new"));
 }
 
 QPE_TEST_MAIN(TestAlarmServer)
