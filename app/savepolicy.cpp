@@ -184,9 +184,8 @@ void SavePolicy::showFailure(PIMManager *store)
     m_otherVersion = elsewhere ? store : nullptr;
     if (elsewhere)
         m_noticeText->setText(
-            tr("Expense Book [%1] was changed by another program after it was opened here; "
-               "the changes made here are not saved.\n"
-               "Keep Other loses them, Write Over loses the other program's.")
+            tr("Expense Book [%1] was changed by another program; the changes made here "
+               "are not saved.\nKeep Other loses them, Write Over loses the other program's.")
                 .arg(storeName(store)));
     else
         m_noticeText->setText(tr("Expense Book [%1] was not saved: %2.\n"
