@@ -2,6 +2,7 @@
 
 #include "datamigration.h"
 #include "passworddialog2.h"
+#include "savepolicy.h"
 #include "todowindow.h"
 
 #include "pim/ymrpim.h"
@@ -44,10 +45,12 @@ int Startup::run(int &argc, char **argv)
     app.showMainDocumentWidget(&window);
     windowShown();
     const int status = app.exec();
-    // a book left unsaved (a signal or a log-out ended the program while its
-    // save failed) is said where a script or the session's log sees it
-    if (!window.saveSession()) {
-        std::fprintf(stderr, "%s\n", qPrintable(window.unsavedText()));
+    // what a signal or a log-out ended without keeping (a book whose save
+    // failed, values typed into a dialog) is said where a script or the
+    // session's log sees it
+    const QString lost = window.savePolicy()->finish();
+    if (!lost.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(lost));
         return status ? status : 1;
     }
     return status;

@@ -4,6 +4,7 @@
 #include "taskeditor.h"
 #include "pim/pimreminder.h"
 #include "pim/pimtextedit.h"
+#include "pim/pimtextwriter.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
@@ -16,6 +17,7 @@
 #include "qt/ymrspinbox.h"
 #include "qt/ymtabwidget.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QHash>
@@ -173,6 +175,35 @@ void TaskDialog::load()
     m_editor->load(m_task);
     m_memo->setPlainText(m_task->description);
     m_reminder->load(m_task->reminder);
+    m_shownValues = pageValues();
+}
+
+QByteArray TaskDialog::pageValues() const
+{
+    if (!m_task)
+        return QByteArray();
+    // the pages are stored into a copy: the record itself stays as it is
+    Task values(*m_task);
+    m_editor->store(&values);
+    values.description = m_memo->toPlainText();
+    delete values.reminder;
+    values.reminder = m_reminder->reminder();
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    {
+        PIMTextWriter out(&bytes);
+        values.write(out);
+        out.flush();
+    }
+    // an amount that is no number yet is typed all the same
+    return bytes.data() + m_editor->amount->text().toUtf8();
+}
+
+QString TaskDialog::unsavedInput() const
+{
+    if (!m_task || !isVisible() || pageValues() == m_shownValues)
+        return QString();
+    return tr("%1: the values typed in it were not stored").arg(windowTitle());
 }
 
 void TaskDialog::store()

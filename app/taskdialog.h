@@ -28,6 +28,9 @@ public:
     void load();
     void store();
     void updateNavigation();
+    // What the pages hold that was typed since the record was shown and is
+    // not stored: empty when they show the record as it was loaded.
+    QString unsavedInput() const;
 
     Task *task() const { return m_task; }
     TaskEditor *taskEditor() const { return m_editor; }
@@ -54,9 +57,13 @@ private:
     bool commit();
     void showPosition(int position);
     int viewPosition() const;
+    // The shown record as the pages would store it, amount as typed.
+    QByteArray pageValues() const;
 
     Task *m_task = nullptr;
     Task *m_copy = nullptr;
+    // pageValues() when the record was shown
+    QByteArray m_shownValues;
     YMTabWidget *m_tabs;
     TaskEditor *m_editor;
     ReminderEditor *m_reminder;

@@ -1,5 +1,7 @@
 #include "todowindow.h"
 
+#include "savepolicy.h"
+
 #include "pim/dbmanager.h"
 #include "pim/pimtextedit.h"
 #include "pim/task.h"
@@ -13,11 +15,8 @@
 #include "qt/ymraction.h"
 #include "qt/ymrresource.h"
 
-#include <QLabel>
 #include <QPlainTextEdit>
-#include <QSessionManager>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -60,16 +59,16 @@ ToDoWindow::ToDoWindow()
     m_pane->setWordWrapMode(QTextOption::WrapAnywhere);
     m_pane->setFixedHeight(4 * m_pane->fontMetrics().lineSpacing() + 2 * m_pane->frameWidth());
 
-    // a failed save is told here, not in a box that would take the keys typed
-    m_saveNotice = new QLabel(central);
-    m_saveNotice->setObjectName(QStringLiteral("saveNotice"));
-    m_saveNotice->setWordWrap(true);
-    m_saveNotice->setStyleSheet(QStringLiteral("color: #b00000;"));
-    m_saveNotice->hide();
+    // when the books are saved; its notice line tells of saves that failed
+    m_saver = new SavePolicy(m_index, central);
+    connect(m_saver, &SavePolicy::otherVersionChosen, this, &ToDoWindow::otherVersionChosen);
+    connect(m_saver, &SavePolicy::wrote, this, &ToDoWindow::dropSavedAlarmStores);
+    connect(m_saver, &SavePolicy::sessionSaving, this, &ToDoWindow::saveCommentState);
+    m_saver->setEndQuestion([this] { return confirmEnd(); });
 
     box->addWidget(m_list, 0);
     box->addWidget(m_pane, 1);
-    box->addWidget(m_saveNotice, 0);
+    box->addWidget(m_saver->notice(), 0);
 
     connect(m_list, &PIMListView::selectionCleared, this, &ToDoWindow::selectionCleared);
     connect(m_list, &PIMListView::selected, this, &ToDoWindow::selected);
@@ -78,38 +77,13 @@ ToDoWindow::ToDoWindow()
     setupRecordCommands();
     selectionCleared();
     setBookActionsEnabled(false);
-
-    // a crash or kill -9 loses no more than the last few seconds
-    m_idleSave = new QTimer(this);
-    m_idleSave->setSingleShot(true);
-    m_idleSave->setInterval(5000);
-    connect(m_idleSave, &QTimer::timeout, this, &ToDoWindow::idleSave);
-    m_saveRetry = new QTimer(this);
-    m_saveRetry->setSingleShot(true);
-    m_saveRetry->setInterval(30000);
-    connect(m_saveRetry, &QTimer::timeout, this, &ToDoWindow::idleSave);
-    // a user who never pauses still gets a save every minute
-    m_saveDeadline = new QTimer(this);
-    m_saveDeadline->setSingleShot(true);
-    m_saveDeadline->setInterval(60000);
-    connect(m_saveDeadline, &QTimer::timeout, this, &ToDoWindow::idleSave);
-    // the session manager's call before a log-out: all written; when that
-    // fails and it allows a question, the user may keep the program running
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &session) {
-        if (saveSession() || !session.allowsInteraction())
-            return;
-        if (!confirmEnd())
-            session.cancel();
-        session.release();
-    });
 }
 
 ToDoWindow::~ToDoWindow()
 {
-    saveCommentState();
+    saveSession();
     if (m_manager) {
         disconnect(m_manager, nullptr, this, nullptr);
-        m_manager->save();
         delete m_manager;
         m_manager = nullptr;
     }

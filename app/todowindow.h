@@ -17,11 +17,10 @@ class PIMRecord;
 class Task;
 class PopupMenu;
 class QKeyEvent;
-class QLabel;
 class QPoint;
 class QPlainTextEdit;
-class QTimer;
 class QToolButton;
+class SavePolicy;
 class TaskListView;
 class TaskManager;
 class TemplateManager;
@@ -64,18 +63,8 @@ public:
     static void editBookRecord(DBRecord *record, DBManager *index);
     static bool deleteBookRecord(DBRecord *record, DBManager *index);
     static DBRecord *duplicateBookRecord(DBRecord *record, DBManager *index);
-    // Saves the open book once it has gone a few seconds without a change,
-    // never while a dialog is up (it may hold a record of the book); tests
-    // shorten or fire it.
-    QTimer *idleSaveTimer() const { return m_idleSave; }
-    // After a failed save the saves are tried again on this timer; while
-    // changes keep coming, the other one saves a minute after the first.
-    QTimer *saveRetryTimer() const { return m_saveRetry; }
-    QTimer *saveDeadlineTimer() const { return m_saveDeadline; }
-    // Says which book could not be saved and why, while that lasts.
-    QLabel *saveNotice() const { return m_saveNotice; }
-    // The books left unsaved, each with the reason; empty when all are saved.
-    QString unsavedText() const;
+    // When the books are saved, and the notice line telling of saves that failed.
+    SavePolicy *savePolicy() const { return m_saver; }
     // What the end of a session needs written now, without a question: the
     // open book, the books the alarm dialog holds and the pane setting.
     // False when a book could not be written.
@@ -173,7 +162,6 @@ public slots:
 protected:
     bool event(QEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
-    bool eventFilter(QObject *watched, QEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
 
     void checkColumnLists();
@@ -200,14 +188,13 @@ private:
     void bookMenus();
     void zoom(bool in);
     void openBookFile(const QString &path);
-    void idleSave();
-    // The one rule for saves on a timer: never while a dialog or pop-up is
-    // up (it may hold a record of the store).
-    bool maySaveNow() const;
-    void storeSaved(bool ok);
     // Another program changed the book: keep its version or write over it.
     // False when the user answered neither.
     bool askOtherVersion(PIMManager *store);
+    // What the user chose for such a book, here or in the notice line.
+    void otherVersionChosen(PIMManager *store, bool keepOther);
+    // Stores an alarm opened, saved on a clock, go once no dialog holds them.
+    void dropSavedAlarmStores(const QList<TaskManager *> &saved);
     // Saves everything; when that fails asks whether to try again or lose
     // the changes. False when the user keeps the program as it is.
     bool confirmEnd();
@@ -274,10 +261,7 @@ private:
     QList<TaskManager *> m_alarmStores;
     // template names by their item id in the templates menu
     QHash<int, QString> m_templateIds;
-    QTimer *m_idleSave = nullptr;
-    QTimer *m_saveRetry = nullptr;
-    QTimer *m_saveDeadline = nullptr;
-    QLabel *m_saveNotice = nullptr;
+    SavePolicy *m_saver = nullptr;
     bool m_askingOtherVersion = false;
 };
 

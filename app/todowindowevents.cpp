@@ -4,6 +4,7 @@
 
 #include "alertdialog.h"
 #include "dbdialog.h"
+#include "savepolicy.h"
 
 #include "pim/bookfile.h"
 #include "pim/dbmanager.h"
@@ -23,8 +24,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
-#include <QPointer>
 #include <QTimer>
 
 #include <limits>
@@ -64,11 +63,9 @@ bool ToDoWindow::event(QEvent *e)
         break;
     }
     case QEvent::Hide:
-        saveCommentState();
-        if (m_manager) {
-            m_manager->save();
+        saveSession();
+        if (m_manager)
             m_hiddenSinceOpen = true;
-        }
         break;
     case SortEvent:
         if (m_manager)
@@ -87,16 +84,14 @@ void ToDoWindow::closeBook()
 {
     if (!m_manager)
         return;
-    disconnect(m_manager, nullptr, m_idleSave, nullptr);
-    disconnect(m_manager, nullptr, m_saveDeadline, nullptr);
-    m_manager->removeEventFilter(this);
-    m_idleSave->stop();
-    m_saveDeadline->stop();
-    // the alarm dialog still lists expenses of it: it hands the store back later
-    if (m_alertDialog && m_alertDialog->boundStore() == m_manager)
+    // the alarm dialog still lists expenses of it: it hands the store back
+    // later, and until then it is saved as the other books alarms opened
+    if (m_alertDialog && m_alertDialog->boundStore() == m_manager) {
         m_alarmStores.append(m_manager);
-    else
+    } else {
+        m_saver->unwatch(m_manager);
         delete m_manager;   // saves itself when changed; the list lets go of it
+    }
     m_manager = nullptr;
     bookMenus();
     setWindowTitle(m_titleCaption);
@@ -104,99 +99,22 @@ void ToDoWindow::closeBook()
     selectionCleared();
 }
 
-bool ToDoWindow::maySaveNow() const
+QString ToDoWindow::storeName(const PIMManager *store) const
 {
-    return !storeInUse() && !QApplication::activeModalWidget() && !QApplication::activePopupWidget();
+    return m_saver->storeName(store);
 }
 
-bool ToDoWindow::eventFilter(QObject *watched, QEvent *e)
+void ToDoWindow::dropSavedAlarmStores(const QList<TaskManager *> &saved)
 {
-    // the save after every eleventh change waits for the idle save when a
-    // dialog is up; the changes that led to it restarted that timer
-    if (watched == m_manager && e->type() == QEvent::Type(PIMManager::AutoSaveEvent)
-        && !maySaveNow())
-        return true;
-    return YMRMainWindow::eventFilter(watched, e);
-}
-
-void ToDoWindow::idleSave()
-{
-    const bool dirty = m_manager && m_manager->isDirty();
-    bool storesDirty = false;
-    for (const TaskManager *store : qAsConst(m_alarmStores))
-        storesDirty = storesDirty || store->isDirty();
-    if (!dirty && !storesDirty)
+    // a dialog may hold records of them: they go at the next chance
+    if (storeInUse())
         return;
-    // a dialog or pop-up may hold a record of the book: later
-    if (!maySaveNow()) {
-        if (dirty)
-            m_idleSave->start();
-        else
-            m_saveRetry->start();
-        return;
-    }
-    if (dirty)
-        m_manager->save();
-    // books the alarm dialog let go of while their save failed
-    const QList<TaskManager *> stores = m_alarmStores;
-    for (TaskManager *store : stores) {
-        if (store->isDirty() && store->save()) {
-            m_alarmStores.removeOne(store);
+    for (TaskManager *store : saved) {
+        if (store != m_manager && m_alarmStores.removeOne(store)) {
+            m_saver->unwatch(store);
             delete store;
         }
     }
-}
-
-void ToDoWindow::storeSaved(bool ok)
-{
-    auto *store = qobject_cast<PIMManager *>(sender());
-    if (!store)
-        return;
-    if (ok) {
-        if (store == m_manager)
-            m_saveDeadline->stop();
-        if (unsavedText().isEmpty()) {
-            m_saveRetry->stop();
-            m_saveNotice->hide();
-        }
-        return;
-    }
-    // told once for as long as the failure lasts, and tried again
-    m_saveNotice->setText(tr("Expense Book [%1] was not saved: %2.\n"
-                             "It is tried again every %3 seconds.")
-                              .arg(storeName(store), store->saveFailure())
-                              .arg(m_saveRetry->interval() / 1000));
-    m_saveNotice->show();
-    if (!m_saveRetry->isActive())
-        m_saveRetry->start();
-    if (store == m_manager && store->changedElsewhere() && !m_askingOtherVersion) {
-        QPointer<PIMManager> changed(store);
-        QTimer::singleShot(0, this, [this, changed] {
-            if (changed && changed == m_manager && changed->changedElsewhere() && maySaveNow())
-                askOtherVersion(changed);
-        });
-    }
-}
-
-QString ToDoWindow::storeName(const PIMManager *store) const
-{
-    const DBRecord *record = m_index->findByPath(store->fileName());
-    return record && !record->title().isEmpty() ? record->title()
-                                                : QFileInfo(store->fileName()).fileName();
-}
-
-QString ToDoWindow::unsavedText() const
-{
-    QStringList lines;
-    QList<TaskManager *> stores = m_alarmStores;
-    if (m_manager)
-        stores.prepend(m_manager);
-    for (const TaskManager *store : qAsConst(stores)) {
-        if (store->isDirty() && !store->saveFailure().isEmpty())
-            lines << tr("Expense Book [%1] (%2) was not saved: %3")
-                         .arg(storeName(store), store->fileName(), store->saveFailure());
-    }
-    return lines.join(QLatin1Char('\n'));
 }
 
 bool ToDoWindow::askOtherVersion(PIMManager *store)
@@ -212,11 +130,20 @@ bool ToDoWindow::askOtherVersion(PIMManager *store)
              : tr("Expense Book [%1] was changed by another program after it was opened here.\n"
                   "Keep the other version (the changes made here since the last save are lost) "
                   "or write over it?");
-    const int answer = YMRDialog::message2(YMRPIM::applicationName(), question.arg(storeName(store)),
+    // either choice loses someone's changes: Enter and Escape choose neither
+    const int answer = YMRDialog::message3(YMRPIM::applicationName(), question.arg(storeName(store)),
                                            "dialog_warning", tr("Keep Other"), "fileopen",
-                                           tr("Write Over"), "filesave", 0, 0);
+                                           tr("Write Over"), "filesave", tr("Cancel"),
+                                           "button_cancel", 3, 3);
     m_askingOtherVersion = false;
-    if (answer == 1) {
+    if (answer == 1 || answer == 2)
+        otherVersionChosen(store, answer == 1);
+    return answer == 1 || answer == 2;
+}
+
+void ToDoWindow::otherVersionChosen(PIMManager *store, bool keepOther)
+{
+    if (keepOther) {
         // records a dialog holds stay as they are until it lets go
         if (store == m_manager && !storeInUse()) {
             const QString title = storeName(store);
@@ -225,21 +152,17 @@ bool ToDoWindow::askOtherVersion(PIMManager *store)
                 store->forgetChanges();
                 closeBook();
                 QTimer::singleShot(400, this, &ToDoWindow::books);
-                return true;
+                return;
             }
             m_list->init();
             tellDamaged(static_cast<TaskManager *>(store), title);
         }
         store->forgetChanges();
-        if (unsavedText().isEmpty()) {
-            m_saveRetry->stop();
-            m_saveNotice->hide();
-        }
-    } else if (answer == 2) {
+    } else {
         store->overwriteChanges();
         store->save();
     }
-    return answer == 1 || answer == 2;
+    m_saver->refresh();
 }
 
 bool ToDoWindow::confirmEnd()
@@ -349,10 +272,7 @@ void ToDoWindow::tellBookState(TaskManager *book, const QString &title)
 bool ToDoWindow::saveSession()
 {
     saveCommentState();
-    bool saved = !m_manager || m_manager->save();
-    for (TaskManager *store : qAsConst(m_alarmStores))
-        saved = store->save() && saved;
-    return saved;
+    return m_saver->saveAll();
 }
 
 bool ToDoWindow::saveOpenBook()
@@ -480,15 +400,7 @@ void ToDoWindow::openBookFile(const QString &requested)
                        : tr("Expense Book : %1").arg(chosen->title()));
     m_manager = book;
     m_hiddenSinceOpen = false;
-    // every change, and a sort or filter change, puts the idle save off
-    connect(book, &PIMManager::changed, m_idleSave, qOverload<>(&QTimer::start));
-    connect(book, &PIMManager::updated, m_idleSave, qOverload<>(&QTimer::start));
-    connect(book, &PIMManager::changed, m_saveDeadline, [this] {
-        if (!m_saveDeadline->isActive())
-            m_saveDeadline->start();
-    });
-    connect(book, &PIMManager::saved, this, &ToDoWindow::storeSaved, Qt::UniqueConnection);
-    book->installEventFilter(this);
+    m_saver->watch(book);
     m_list->setManager(book, true);
     m_list->readCurrencyFormats();
     m_list->readDateFormats();

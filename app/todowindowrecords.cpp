@@ -4,6 +4,7 @@
 #include "todowindow.h"
 
 #include "alertdialog.h"
+#include "savepolicy.h"
 #include "taskdialog.h"
 #include "taskeditor.h"
 #include "templatedialog.h"
@@ -345,6 +346,7 @@ void ToDoWindow::freeManager(PIMManager *store)
     // one whose save fails stays, and is tried again with the open book
     if (book && m_alarmStores.contains(book) && book->save()) {
         m_alarmStores.removeOne(book);
+        m_saver->unwatch(book);
         delete book;
     }
 }
@@ -405,7 +407,7 @@ void ToDoWindow::getTask(Task **task, const QString &uid)
             // the reminder rings; a book another copy holds is not saved
             // here unless the user opens it anyway (editTask())
             store->lockFile();
-            connect(store, &PIMManager::saved, this, &ToDoWindow::storeSaved);
+            m_saver->watch(store);
             m_alarmStores.append(store);
             return;
         }

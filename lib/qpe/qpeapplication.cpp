@@ -309,6 +309,7 @@ bool QPEApplication::isEndingSession()
 void QPEApplication::endSession()
 {
     s_endingSession = true;
+    emit sessionEnding();
     // each closes as its user would close it; the code that opened it goes
     // on once the loops unwind
     for (int left = 100; left > 0; --left) {

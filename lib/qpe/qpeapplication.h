@@ -109,6 +109,8 @@ signals:
     void dateFormatChanged(DateFormat format);
     void weekChanged(bool startOnMonday);
     void appMessage(const QByteArray &msg, const QByteArray &data);
+    // endSession() begins: the windows are still as the user left them.
+    void sessionEnding();
 
 protected:
     bool eventFilter(QObject *o, QEvent *e) override;

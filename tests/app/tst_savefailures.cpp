@@ -7,11 +7,14 @@
 #include "pim/bookfile.h"
 #include "pim/pimreminder.h"
 #include "pim/pimtextreader.h"
+#include "pim/tasklistview.h"
 #include "pim/taskmanager.h"
 #include "qpe/filereplacer.h"
 #include "qt/ymrdialog.h"
+#include "savepolicy.h"
 
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <sys/stat.h>
@@ -19,9 +22,9 @@
 using namespace fixtures;
 
 // A save that fails is told in the window without a box under the user's
-// keys and tried again; closing then asks; the saves on timers wait for
-// dialogs; a book another program holds or changed is not written over
-// without the user's word.
+// keys and tried again; closing then asks; the saves on timers keep their
+// times whatever dialog is up; a book another program holds or changed is
+// not written over without the user's word, and no timer asks for it.
 class TestSaveFailures : public QObject
 {
     Q_OBJECT
@@ -36,7 +39,8 @@ private slots:
     void fullDiskIsToldAndTriedAgain();
     void closingWhileUnsavedAsks_data();
     void closingWhileUnsavedAsks();
-    void timedSavesWaitForDialogs();
+    void timedSavesRunUnderDialogs_data();
+    void timedSavesRunUnderDialogs();
     void bookChangedElsewhere_data();
     void bookChangedElsewhere();
     void bookOpenInAnotherCopy();
@@ -60,29 +64,29 @@ void TestSaveFailures::fullDiskIsToldAndTriedAgain()
     const QString path = makeBook(QStringLiteral("Full"), {{"Taxi", "3", "", "", QDate()}});
     ToDoWindow w;
     QVERIFY(openInWindow(w, path));
-    QLabel *notice = w.saveNotice();
-    QVERIFY(!notice->isVisibleTo(&w));
+    SavePolicy *saver = w.savePolicy();
+    QVERIFY(saver->noticeText().isEmpty());
     FileReplacer::setSpaceLeft(0);
 
     change(w, "Bus");
-    w.idleSaveTimer()->start(1);
-    QTRY_VERIFY(notice->isVisibleTo(&w));
-    QVERIFY2(notice->text().contains(QLatin1String("[Full]"))
-                 && notice->text().contains(QLatin1String("no space")),
-             qPrintable(notice->text()));
+    saver->idleTimer()->start(1);
+    QTRY_VERIFY(!saver->noticeText().isEmpty());
+    QVERIFY2(saver->noticeText().contains(QLatin1String("[Full]"))
+                 && saver->noticeText().contains(QLatin1String("no space")),
+             qPrintable(saver->noticeText()));
     // no box took the keyboard; the change is kept and tried again
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(w.manager()->isDirty());
     QVERIFY(!readAll(path).contains("TYPE=Bus"));
-    QVERIFY(w.saveRetryTimer()->isActive());
-    QCOMPARE(w.saveRetryTimer()->interval(), 30000);
+    QVERIFY(saver->retryTimer()->isActive());
+    QCOMPARE(saver->retryTimer()->interval(), 30000);
 
     FileReplacer::setSpaceLeft(-1);
-    w.saveRetryTimer()->start(1);
+    saver->retryTimer()->start(1);
     QTRY_VERIFY(readAll(path).contains("TYPE=Bus"));
-    QVERIFY(!notice->isVisibleTo(&w));
+    QVERIFY(saver->noticeText().isEmpty());
     QVERIFY(!w.manager()->isDirty());
-    QVERIFY(w.unsavedText().isEmpty());
+    QVERIFY(saver->unsavedText().isEmpty());
 }
 
 void TestSaveFailures::closingWhileUnsavedAsks_data()
@@ -121,68 +125,79 @@ void TestSaveFailures::closingWhileUnsavedAsks()
     QVERIFY2(asked.contains(QLatin1String("no space")), qPrintable(asked));
     QCOMPARE(readAll(path).contains("TYPE=Bus"), saved);
     QCOMPARE(w.manager()->isDirty(), !closed);
-    QCOMPARE(w.unsavedText().isEmpty(), closed);
+    QCOMPARE(w.savePolicy()->unsavedText().isEmpty(), closed);
     FileReplacer::setSpaceLeft(-1);
     w.manager()->load();
 }
 
-void TestSaveFailures::timedSavesWaitForDialogs()
+void TestSaveFailures::timedSavesRunUnderDialogs_data()
 {
-    const QString path = makeBook(QStringLiteral("Dialogs"), {{"Taxi", "3", "", "", QDate()}});
+    QTest::addColumn<QString>("save");
+    QTest::newRow("a few quiet seconds") << "idle";
+    QTest::newRow("the minute's deadline while changes go on") << "deadline";
+    QTest::newRow("the store's request after eleven changes") << "eleventh";
+}
+
+// An expense removed, then New Expense opened and left: the book on disk
+// loses the expense on time all the same (a save only writes; the
+// dialog's new record is no part of the book yet).
+void TestSaveFailures::timedSavesRunUnderDialogs()
+{
+    QFETCH(QString, save);
+    const QString path = makeBook(QStringLiteral("Dialogs"), {{"Taxi", "3", "", "", QDate()},
+                                                             {"Bus", "2", "", "", QDate()}});
     ToDoWindow w;
     QVERIFY(openInWindow(w, path));
+    SavePolicy *saver = w.savePolicy();
+    QCOMPARE(saver->idleTimer()->interval(), 5000);
+    QCOMPARE(saver->deadlineTimer()->interval(), 60000);
+    // the clocks that are not asked for here stay out of the way
+    saver->idleTimer()->setInterval(save == QLatin1String("idle") ? 1 : 3600000);
+    saver->deadlineTimer()->setInterval(save == QLatin1String("deadline") ? 1 : 3600000);
 
-    // the save after every eleventh change follows the idle save's rule
+    w.manager()->removeRecord(w.manager()->first());
+    QVERIFY(saver->deadlineTimer()->isActive());
+    bool saved = false;
+    bool dialogUp = false;
     ymrtest::whenModalShown([&](QDialog *d) {
-        for (int i = 0; i < 12; ++i)
-            change(w, i % 2 ? "Bus" : "Tram");
-        ymrtest::flushEvents();
-        QVERIFY(readAll(path).contains("TYPE=Taxi"));
-        QVERIFY(w.manager()->isDirty());
+        if (save == QLatin1String("eleventh")) {
+            for (int i = 0; i < 10; ++i)
+                change(w, i % 2 ? "Ferry" : "Tram");
+        }
+        saved = QTest::qWaitFor([&] { return !readAll(path).contains("TYPE=Taxi"); }, 5000);
+        dialogUp = d->isVisible() && QApplication::activeModalWidget() == d;
         d->reject();
     });
     trigger(w, "new");
-    QVERIFY(readAll(path).contains("TYPE=Taxi"));
-    const int idle = w.idleSaveTimer()->interval();
-    w.idleSaveTimer()->start(1);
-    QTRY_VERIFY(readAll(path).contains("TYPE=Bus"));
-    // an idle save in the wait below would start the deadline anew
-    w.idleSaveTimer()->setInterval(idle);
-
-    // a user who never stops gets a save within the minute all the same
-    change(w, "Tram");
-    QTimer *deadline = w.saveDeadlineTimer();
-    QVERIFY(deadline->isActive());
-    QCOMPARE(deadline->interval(), 60000);
-    const int left = deadline->remainingTime();
-    QTest::qWait(20);
-    change(w, "Ferry");
-    QVERIFY(deadline->remainingTime() < left);
-    QVERIFY(w.idleSaveTimer()->isActive());
-    deadline->start(1);
-    QTRY_VERIFY(readAll(path).contains("TYPE=Ferry"));
-    QVERIFY(!deadline->isActive());
+    QVERIFY(saved);
+    QVERIFY(dialogUp);
+    QVERIFY(!w.manager()->isDirty());
+    QCOMPARE(w.manager()->count(), 1);
 }
 
 void TestSaveFailures::bookChangedElsewhere_data()
 {
-    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("choice");
     QTest::addColumn<QByteArray>("kept");
     QTest::addColumn<QByteArray>("lost");
     QTest::addColumn<QByteArray>("beyondTotal");
-    QTest::newRow("keep the other version") << 1 << QByteArray("TYPE=Other")
-                                            << QByteArray("TYPE=Bus") << QByteArray();
-    QTest::newRow("write over it") << 2 << QByteArray("TYPE=Bus") << QByteArray("TYPE=Other")
-                                   << QByteArray();
+    QTest::newRow("keep the other version") << "keepOther" << QByteArray("TYPE=Other")
+                                            << QByteArray("DESC=note") << QByteArray();
+    QTest::newRow("write over it") << "writeOver" << QByteArray("DESC=note more")
+                                   << QByteArray("TYPE=Other") << QByteArray();
     // read back as an open reads it: told damaged, its file kept
-    QTest::newRow("keep a damaged other version") << 1 << QByteArray("TYPE=Other")
-                                                  << QByteArray("TYPE=Bus")
+    QTest::newRow("keep a damaged other version") << "keepOther" << QByteArray("TYPE=Other")
+                                                  << QByteArray("DESC=note")
                                                   << QByteArray("T=Extra\nEND\n");
 }
 
+// Another program changes the book while the user types in the description
+// pane: the idle save tells it in the notice line and the typing goes on
+// into the same expense; closing asks with no choice as its default; the
+// notice's buttons decide.
 void TestSaveFailures::bookChangedElsewhere()
 {
-    QFETCH(int, answer);
+    QFETCH(QString, choice);
     QFETCH(QByteArray, kept);
     QFETCH(QByteArray, lost);
     QFETCH(QByteArray, beyondTotal);
@@ -191,7 +206,11 @@ void TestSaveFailures::bookChangedElsewhere()
         QFile::remove(copy);
     ToDoWindow w;
     QVERIFY(openInWindow(w, path));
-    change(w, "Bus");
+    SavePolicy *saver = w.savePolicy();
+    w.toggleComment();
+    w.listView()->setCurrentItem(w.listView()->firstChild());
+    QPlainTextEdit *pane = w.descriptionPane();
+    QTest::keyClicks(pane, QStringLiteral("note"));
     {
         // another program puts its own version in place
         QByteArray other = readAll(path);
@@ -201,28 +220,60 @@ void TestSaveFailures::bookChangedElsewhere()
         QVERIFY(::rename(QFile::encodeName(path + QStringLiteral(".x")).constData(),
                          QFile::encodeName(path).constData()) == 0);
     }
-    YMRDialog::queueAnswer(answer);
+    const QByteArray before = readAll(path);
+    // a box that came up now would take the keys typed next
+    YMRDialog::queueAnswer(0);
+    saver->idleTimer()->start(1);
+    QTRY_VERIFY(!saver->noticeText().isEmpty());
+    QVERIFY2(saver->noticeText().contains(QLatin1String("[Elsewhere] was changed by another program")),
+             qPrintable(saver->noticeText()));
+    QTest::keyClicks(pane, QStringLiteral(" more"));
+    ymrtest::flushEvents();
+    QCOMPARE(YMRDialog::takeScriptedBoxes().size(), 0);
+    QCOMPARE(YMRDialog::queuedAnswers(), 1);
+    YMRDialog::stopScript();
+    QCOMPARE(static_cast<Task *>(w.manager()->first())->description, QStringLiteral("note more"));
+    QCOMPARE(readAll(path), before);
+    // nothing waits to be tried again: only the user can decide
+    QVERIFY(!saver->retryTimer()->isActive());
+    auto *keep = w.findChild<QPushButton *>(QStringLiteral("keepOther"));
+    auto *over = w.findChild<QPushButton *>(QStringLiteral("writeOver"));
+    QVERIFY(keep && over && keep->isVisibleTo(&w) && over->isVisibleTo(&w));
+    QCOMPARE(keep->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(over->focusPolicy(), Qt::NoFocus);
+
+    // closing asks; Enter takes neither version, and the window stays
+    QString asked;
+    ymrtest::whenModalShown([&](QDialog *d) {
+        for (QLabel *l : d->findChildren<QLabel *>())
+            asked += l->text();
+        QTest::keyClick(d, Qt::Key_Return);
+    });
+    QVERIFY(!w.close());
+    QVERIFY2(asked.contains(QLatin1String("changed by another program")), qPrintable(asked));
+    QVERIFY(w.manager()->isDirty());
+    QCOMPARE(readAll(path), before);
+
     if (!beyondTotal.isEmpty())
         YMRDialog::queueAnswer(1);
-    const QByteArray otherVersion = readAll(path);
-    w.idleSaveTimer()->start(1);
-    QTRY_COMPARE(YMRDialog::queuedAnswers(), 0);
-    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
-    QCOMPARE(boxes.size(), beyondTotal.isEmpty() ? 1 : 2);
-    QVERIFY2(boxes.at(0).text.contains(QLatin1String("changed by another program")),
-             qPrintable(boxes.at(0).text));
+    (choice == QLatin1String("keepOther") ? keep : over)->click();
     if (!beyondTotal.isEmpty()) {
-        QCOMPARE(boxes.at(1).text, QStringLiteral("Expense Book [Elsewhere] is damaged:\nit holds more than "
+        QTRY_COMPARE(YMRDialog::queuedAnswers(), 0);
+        const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+        YMRDialog::stopScript();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.at(0).text, QStringLiteral("Expense Book [Elsewhere] is damaged:\nit holds more than "
                                                   "the 1 expenses its header counts; those 1 were read.\n"
                                                   "The file as it was is kept as:\n%1")
                                        .arg(path + QStringLiteral(".damaged")));
-        QCOMPARE(readAll(path + QStringLiteral(".damaged")), otherVersion);
+        QCOMPARE(readAll(path + QStringLiteral(".damaged")), before);
     }
     QTRY_VERIFY(!w.manager()->isDirty());
     QVERIFY(readAll(path).contains(kept));
     QVERIFY(!readAll(path).contains(lost));
-    QCOMPARE(static_cast<Task *>(w.manager()->first())->type, QString::fromLatin1(kept.mid(5)));
-    QVERIFY(!w.saveNotice()->isVisibleTo(&w));
+    QCOMPARE(static_cast<Task *>(w.manager()->first())->type,
+             choice == QLatin1String("keepOther") ? QStringLiteral("Other") : QStringLiteral("Taxi"));
+    QVERIFY(saver->noticeText().isEmpty());
 }
 
 // Another copy of the program holds the book: told who, opened at the

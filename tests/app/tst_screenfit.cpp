@@ -1,6 +1,8 @@
 // ymr-test-screens: 240x320 480x640
 #include "ymrtest.h"
 
+#include <QPushButton>
+
 #include "lockholder.h"
 
 #include "dateformatselector.h"
@@ -248,16 +250,19 @@ void TestScreenFit::bookQuestionsFit()
     killLockHolder(holder);
     QCOMPARE(asked.size(), 1);
 
-    // another program's version, found by the next save: Write Over
+    // another program's version, found by the next save and asked at the
+    // close: Cancel, then the notice's Write Over
     auto *task = new Task(w.manager());
     task->type = QStringLiteral("Bus");
     w.manager()->addRecord(task);
     writeFile(path + QStringLiteral(".x"), readAll(path).replace("Taxi", "Tram"));
     QCOMPARE(::rename(QFile::encodeName(path + QStringLiteral(".x")).constData(),
                       QFile::encodeName(path).constData()), 0);
-    answer(2);
-    w.idleSaveTimer()->start(1);
-    QTRY_COMPARE(asked.size(), 2);
+    w.manager()->save();
+    answer(3);
+    QVERIFY(!w.close());
+    QCOMPARE(asked.size(), 2);
+    w.findChild<QPushButton *>(QStringLiteral("writeOver"))->click();
     QTRY_VERIFY(!w.manager()->isDirty());
 
     // the close on a full disk: Lose Changes

@@ -187,6 +187,57 @@ private slots:
         QCOMPARE(viewTypes(m_store.get()), QStringList({"A", "C"}));
     }
 
+    // What a session's end would lose with the dialog: the values typed
+    // since the record was shown, and nothing once they are stored.
+    void typedValuesAreTold_data()
+    {
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("new, nothing typed") << false << "" << "";
+        QTest::newRow("new, an amount") << false << "amount" << "New Expense - Book1";
+        QTest::newRow("new, an amount that is no number yet") << false << "bad amount"
+                                                              << "New Expense - Book1";
+        QTest::newRow("stored, the memo") << true << "memo" << "Expense - Book1";
+        QTest::newRow("stored, a reminder") << true << "reminder" << "Expense - Book1";
+        QTest::newRow("stored, typed and taken back") << true << "undone" << "";
+        QTest::newRow("stored, then a step stored it") << true << "stepped" << "";
+    }
+    void typedValuesAreTold()
+    {
+        QFETCH(bool, stored);
+        QFETCH(QString, edit);
+        QFETCH(QString, told);
+        addTask(m_store.get(), "A", "1");
+        Task *task = stored ? addTask(m_store.get(), "B", "2") : new Task(m_store.get());
+        QString unsaved = QStringLiteral("not asked");
+        TaskDialog dialog;
+        ymrtest::whenModalShown([&](QDialog *d) {
+            auto *td = static_cast<TaskDialog *>(d);
+            QLineEdit *amount = td->taskEditor()->amount;
+            if (edit == QLatin1String("amount") || edit == QLatin1String("stepped"))
+                QTest::keyClicks(amount, QStringLiteral("42"));
+            else if (edit == QLatin1String("bad amount"))
+                QTest::keyClicks(amount, QStringLiteral("4+"));
+            else if (edit == QLatin1String("memo"))
+                QTest::keyClicks(td->memo(), QStringLiteral("note"));
+            else if (edit == QLatin1String("reminder"))
+                td->reminderEditor()->alarm->setChecked(true);
+            else if (edit == QLatin1String("undone")) {
+                amount->setText(amount->text() + QStringLiteral("9"));
+                amount->backspace();
+            }
+            if (edit == QLatin1String("stepped"))
+                td->doStart();
+            unsaved = td->unsavedInput();
+            td->reject();
+        });
+        dialog.exec(task, 0, true);
+        QVERIFY2(told.isEmpty() ? unsaved.isEmpty() : unsaved.startsWith(told), qPrintable(unsaved));
+        // closed, it holds nothing
+        QVERIFY(dialog.unsavedInput().isEmpty());
+    }
+
     void deletingTheOnlyRecordCloses()
     {
         Task *a = addTask(m_store.get(), "A");

@@ -100,6 +100,8 @@ private slots:
     void killAfterTheIdleSaveLosesNothing();
     void fullDiskAsksAtCloseAndFailsTheExit();
     void typedBarLeavesTheKeysToTheField();
+    void typedExpenseAtTheEnd_data();
+    void typedExpenseAtTheEnd();
     void commandLineOnAFirstStart_data();
     void commandLineOnAFirstStart();
 };
@@ -127,11 +129,10 @@ void TestSession::endingSavesEverything()
         // does: no save after a quiet while comes between
         QVERIFY(pressKeysIn(main, late + QStringList{"alt+F4"}));
     } else {
-        // the find is up over the book right after it, and no save runs
-        // under a dialog: the book on disk is the one before it
+        // the find is up over the book right after it, before the few quiet
+        // seconds of a save have passed; the signal closes it
         QVERIFY(pressKeysIn(main, late + QStringList{"F3"}));
         QVERIFY(program.window(QStringLiteral("^Filter Editor$")));
-        QVERIFY(!expensesIn(bookOf(program)).contains(QStringLiteral("42:late")));
         QVERIFY(::kill(pid_t(program.process().processId()), number) == 0);
     }
     QVERIFY(program.ended());
@@ -196,6 +197,37 @@ void TestSession::typedBarLeavesTheKeysToTheField()
                                "w", "o", "alt+F4"}));
     QVERIFY(program.ended());
     QCOMPARE(expensesIn(bookOf(program)), QStringList{"9:AB\nline two"});
+}
+
+// A signal ends the session while New Expense is open: what was typed
+// there is not in the book, and the exit says so (status 1, the dialog on
+// standard error); a dialog with nothing typed loses nothing.
+void TestSession::typedExpenseAtTheEnd_data()
+{
+    QTest::addColumn<QStringList>("typed");
+    QTest::newRow("an amount typed") << QStringList{"4", "2"};
+    QTest::newRow("nothing typed") << QStringList{};
+}
+
+void TestSession::typedExpenseAtTheEnd()
+{
+    QFETCH(QStringList, typed);
+    Program program;
+    program.m_keepErrors = true;
+    const WId main = start(program);
+    QVERIFY(main);
+    QVERIFY(pressKeysIn(main, {QStringLiteral("F2")}));
+    const WId dialog = program.window(QStringLiteral("^New Expense - Trip$"));
+    QVERIFY(dialog);
+    if (!typed.isEmpty())
+        QVERIFY(pressKeysIn(dialog, typed));
+    QVERIFY(::kill(pid_t(program.process().processId()), SIGTERM) == 0);
+    QVERIFY(waitFor([&] { return program.process().state() == QProcess::NotRunning; }));
+    QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
+    const QByteArray errors = program.process().readAllStandardError();
+    QCOMPARE(program.process().exitCode(), typed.isEmpty() ? 0 : 1);
+    QCOMPARE(errors.contains("New Expense - Trip"), !typed.isEmpty());
+    QVERIFY(expensesIn(bookOf(program)).isEmpty());
 }
 
 // A fresh home and a file named on the command line: a book opens at once;
