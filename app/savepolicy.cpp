@@ -2,6 +2,7 @@
 
 #include "taskdialog.h"
 
+#include "pim/bookfile.h"
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
 #include "pim/taskmanager.h"
@@ -182,7 +183,12 @@ void SavePolicy::showFailure(PIMManager *store)
 {
     const bool elsewhere = store->changedElsewhere();
     m_otherVersion = elsewhere ? store : nullptr;
-    if (elsewhere)
+    if (elsewhere && store->bookFile()->conflict() == BookFile::Gone)
+        m_noticeText->setText(
+            tr("Expense Book [%1] was deleted or moved away by another program; the changes "
+               "made here are not saved.\nKeep Other lets the book go, Write Over writes it again.")
+                .arg(storeName(store)));
+    else if (elsewhere)
         m_noticeText->setText(
             tr("Expense Book [%1] was changed by another program; the changes made here "
                "are not saved.\nKeep Other loses them, Write Over loses the other program's.")
