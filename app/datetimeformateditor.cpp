@@ -30,6 +30,8 @@ DateTimeFormatEditor::DateTimeFormatEditor(const QString &listName, const QStrin
     }
     btnOk->hide();
     btnCancel->hide();
+    // a pattern is an entry of a list and may name a currency's format
+    YMRPIM::refuseBar(edit);
 
     QStringList patterns = YMRPIM::loadList(m_listName);
     // an empty pattern would only be an empty row, dropped at the next load

@@ -104,8 +104,10 @@ QDateTime AlarmServer::wholeSeconds(const QDateTime &t)
 bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                       int data)
 {
+    // a time that never comes (a null one, or one the clocks skip at a
+    // change to summer time) would be kept and never sent: refused
     if (!when.isValid())
-        return true;
+        return false;
     const Alarm a{wholeSeconds(when), channel, message, data};
     if (!hasTimeText(a.when))
         return true;

@@ -36,6 +36,8 @@ private slots:
     void editorValuesPerField_data();
     void editorValuesPerField();
     void editorBadAmountRemoveAndEditMode();
+    void editorAmountAsMeant_data();
+    void editorAmountAsMeant();
     void filterList();
     void editorLaunchersAndZoom();
 
@@ -340,7 +342,7 @@ void TestFilters::editorValuesPerField()
     QWidget *base = editor.valBase;
     const QDate day(2026, 5, 17);
     if (auto *edit = base->findChild<QLineEdit *>("val"))
-        edit->setText(position == 2 ? QStringLiteral("1e3") : QStringLiteral("Abc"));
+        edit->setText(position == 2 ? QStringLiteral("1,000") : QStringLiteral("Abc"));
     if (auto *date = base->findChild<YMDateTimeEditor *>("val"))
         date->setDate(day);
     if (auto *combo = base->findChild<YMRComboBox *>("val"))
@@ -401,24 +403,29 @@ void TestFilters::editorBadAmountRemoveAndEditMode()
         FilterEditorDialog editor(&book, -1);
         editor.fs->setCurrentItem(2);
         editor.fieldChanged(2);
-        // a typed amount that is no number is refused, not stored as 0
-        for (const char *bad : {"12abc", "1,500.5", "inf", "nan"}) {
-            YMRDialog::queueAnswer(1);
+        // a typed amount that reads as no number is refused with a hint, not
+        // stored as 0 (letters never reach the field)
+        auto *val = editor.valBase->findChild<QLineEdit *>(QStringLiteral("val"));
+        for (const char *bad : {"12,3456", "1,5.2", "1.2.3", "1,234,56"}) {
             type(&editor, "val", QLatin1String(bad));
             editor.btnAdd->click();
             QCOMPARE(editor.filter().conditions.size(), 0);
             QCOMPARE(editor.list->childCount(), 0);
-            const auto boxes = YMRDialog::takeScriptedBoxes();
-            QCOMPARE(boxes.size(), 1);
-            QVERIFY(boxes.at(0).text.startsWith(QStringLiteral("The amount is not a number:")));
+            auto *hint = val->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
+            QVERIFY(hint && hint->isVisible());
+            QVERIFY(hint->text().startsWith(QStringLiteral("Cannot read \"%1\" as an amount").arg(bad)));
+            hint->hide();
         }
+        type(&editor, "val", QStringLiteral("inf"));
+        QCOMPARE(val->text(), QString());
+        QVERIFY(val->findChild<QLabel *>(QStringLiteral("YMRPIM hint"))->isVisible());
+        type(&editor, "val", QStringLiteral("1,5.2"));
         // accepting with only that in the editing area keeps the dialog open
         editor.show();
-        YMRDialog::queueAnswer(1);
         editor.accept();
         QVERIFY(editor.isVisible());
         QCOMPARE(editor.result(), 0);
-        YMRDialog::takeScriptedBoxes();
+        QVERIFY(YMRDialog::takeScriptedBoxes().isEmpty());
 
         // two conditions, the first taken back into the editing area; a ","
         // is the decimal separator, as in the amount field
@@ -464,6 +471,64 @@ void TestFilters::editorBadAmountRemoveAndEditMode()
         QCOMPARE(editor.filterIndex(), -1);
         QCOMPARE(editor.fname->text(), QStringLiteral("New Filter"));
     }
+}
+
+// A typed amount is read as in the expense's amount field, in any locale:
+// "Amount is more than 2,000" filters on two thousand.
+void TestFilters::editorAmountAsMeant_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<double>("amount");
+    QTest::addColumn<QStringList>("kept");
+    for (const char *locale : {"en_US", "de_DE"}) {
+        const QString l = QString::fromLatin1(locale);
+        QTest::newRow(qPrintable(l + " thousands")) << l << "2,000" << 2000.0 << QStringList{"Hotel", "Rent"};
+        QTest::newRow(qPrintable(l + " decimal comma")) << l << "2.000,00" << 2000.0 << QStringList{"Hotel", "Rent"};
+        QTest::newRow(qPrintable(l + " millions")) << l << "1,234,567.88" << 1234567.88 << QStringList{"Rent"};
+        QTest::newRow(qPrintable(l + " Indian groups")) << l << "12,34,567.88" << 1234567.88 << QStringList{"Rent"};
+        QTest::newRow(qPrintable(l + " blank groups")) << l << "1 499,99" << 1499.99 << QStringList{"Taxi", "Hotel", "Rent"};
+    }
+}
+
+void TestFilters::editorAmountAsMeant()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, typed);
+    QFETCH(double, amount);
+    QFETCH(QStringList, kept);
+    const QByteArray lang = qgetenv("LANG");
+    qputenv("LANG", locale.toLatin1() + ".UTF-8");
+    const QLocale before;
+    QLocale::setDefault(QLocale(locale));
+    TaskManager book(makeBook(QStringLiteral("Amounts"),
+                              {{"Taxi", "1500", "Paris", "", QDate(2026, 3, 1)},
+                               {"Hotel", "2500", "Paris", "", QDate(2026, 3, 2)},
+                               {"Rent", "1234567.89", "Rome", "", QDate(2026, 3, 3)}}));
+    QVERIFY(book.load());
+    {
+        FilterEditorDialog editor(&book, -1);
+        editor.fs->setCurrentItem(2);
+        editor.fieldChanged(2);
+        editor.cond->setCurrentItem(FilterCondition::Above);
+        editor.conditionChanged(FilterCondition::Above);
+        type(&editor, "val", typed);
+        editor.btnAdd->click();
+        editor.storeFilter();
+    }
+    QLocale::setDefault(before);
+    qputenv("LANG", lang);
+    QCOMPARE(book.filters().size(), 1);
+    const TaskFilter filter = book.filters().at(0);
+    QCOMPARE(filter.conditions.size(), 1);
+    QCOMPARE(filter.conditions.at(0).amount, amount);
+    QStringList passed;
+    for (int i = 0; i < book.records()->count(); ++i) {
+        const auto *task = static_cast<const Task *>(book.records()->at(i));
+        if (filter.accepts(task))
+            passed << task->type;
+    }
+    QCOMPARE(passed, kept);
 }
 
 void TestFilters::filterList()
