@@ -40,7 +40,7 @@ bool PIMTextEdit::takes(const QString &inserted)
     // a text set longer than the limit can still lose characters
     if (after <= limit || adding == 0)
         return true;
-    YMRPIM::tellTooLong(this, YMRPIM::tr("%1 KB").arg(limit / 1024));
+    YMRPIM::tellTooLong(this, limit, false);
     return false;
 }
 

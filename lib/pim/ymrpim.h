@@ -41,8 +41,8 @@ public:
     // field tells goes through it; the texts of the common ones follow.
     static void tellRefused(QWidget *field, const QString &text);
     static void tellBarRefused(QWidget *field);
-    // limit: how long the text may be, as the hint tells it
-    static void tellTooLong(QWidget *field, const QString &limit);
+    // limit: how long the text may be, in UTF-8 bytes or in characters
+    static void tellTooLong(QWidget *field, int limit, bool characters);
     // The UTF-8 bytes a value may take when written after key (with its
     // "=") so that the line stays within what PIMTextReader reads.
     static int maxValueLength(const char *key);

@@ -61,9 +61,7 @@ public:
         if (m_refusal == Bar)
             YMRPIM::tellBarRefused(field);
         else if (m_refusal == TooLong)
-            YMRPIM::tellTooLong(field, m_maxBytes < m_maxChars
-                                           ? YMRPIM::tr("%1 KB").arg(m_maxBytes / 1024)
-                                           : YMRPIM::tr("%1 characters").arg(m_maxChars));
+            YMRPIM::tellTooLong(field, qMin(m_maxBytes, m_maxChars), m_maxChars <= m_maxBytes);
     }
 
 private:
@@ -200,9 +198,12 @@ void YMRPIM::tellBarRefused(QWidget *field)
     tellRefused(field, tr("A text cannot hold \"|\"."));
 }
 
-void YMRPIM::tellTooLong(QWidget *field, const QString &limit)
+void YMRPIM::tellTooLong(QWidget *field, int limit, bool characters)
 {
-    tellRefused(field, tr("This text cannot be any longer (at most %1).").arg(limit));
+    const QString size = characters ? tr("%1 characters").arg(limit)
+                         : limit < 1024 ? tr("%1 bytes").arg(limit)
+                                        : tr("%1 KB").arg(limit / 1024);
+    tellRefused(field, tr("This text cannot be any longer (at most %1).").arg(size));
 }
 
 int YMRPIM::maxValueLength(const char *key)

@@ -6,11 +6,13 @@
 #include "ymrtest.h"
 
 #include "pim/pimreminder.h"
+#include "pim/pimtextreader.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
 #include "qpe/alarmserver.h"
 #include "qt/ymdatetimeeditor.h"
+#include "qt/ymdatetimesection.h"
 #include "qt/ymraction.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrcalculator.h"
@@ -19,8 +21,10 @@
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrspinbox.h"
 #include "qt/ymtabwidget.h"
+#include "qt/ymrutil.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QClipboard>
 #include <QLabel>
 #include "qt/ymdatetimeedit.h"
@@ -28,6 +32,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QtTest>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -60,6 +65,53 @@ void typeKeys(QWidget *field, const QString &text)
         QApplication::sendEvent(field, &press);
         QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
         QApplication::sendEvent(field, &release);
+    }
+}
+
+// Runs the rest of a test function in the time zone tz (a zone name or a
+// POSIX rule) and brings the old one back at its end.
+struct ScopedZone {
+    explicit ScopedZone(const QByteArray &tz) : saved(qgetenv("TZ")), had(qEnvironmentVariableIsSet("TZ"))
+    {
+        set(tz);
+    }
+    ~ScopedZone()
+    {
+        if (had)
+            qputenv("TZ", saved);
+        else
+            qunsetenv("TZ");
+        tzset();
+    }
+    static void set(const QByteArray &tz)
+    {
+        qputenv("TZ", tz);
+        tzset();
+    }
+    QByteArray saved;
+    bool had;
+};
+
+// Types a date or a time into the edit section by section, as the keys of
+// a user do: each value's digits, without leading zeros where a section
+// takes it complete without them.
+void typeDateTime(YMDateTimeEdit *edit, const QDate &date, const QTime &time)
+{
+    QWidget *keys = edit->lineEdit();
+    edit->setFocus();
+    for (int i = 0; i < edit->sectionCount(); ++i) {
+        switch (edit->section(i)->type()) {
+        case YMDateTimeSection::Day: QTest::keyClicks(keys, QString::number(date.day())); break;
+        case YMDateTimeSection::Month: QTest::keyClicks(keys, QString::number(date.month())); break;
+        case YMDateTimeSection::Year: QTest::keyClicks(keys, QString::number(date.year())); break;
+        case YMDateTimeSection::Hour24:
+            QTest::keyClicks(keys, QString::number(time.hour()).rightJustified(2, '0'));
+            break;
+        case YMDateTimeSection::Minute:
+            QTest::keyClicks(keys, QString::number(time.minute()).rightJustified(2, '0'));
+            break;
+        default: break;
+        }
     }
 }
 
@@ -358,6 +410,151 @@ private slots:
             QCOMPARE(stayedOpen, stored.isNull());
             QCOMPARE(a->amount, stored.isNull() ? QStringLiteral("7") : stored);
         }
+    }
+
+    // No field takes a text whose line in the book would be longer than the
+    // book's reader takes: a pasted megabyte ends in a hint at once, not in
+    // a book refused at the next start. A description as long as a line
+    // holds, already in a book, opens whole and can be shortened.
+    void longTextsAreRefusedNotCut()
+    {
+        const int room = PIMTextReader::maxLineLength() - int(qstrlen("DESC="));
+        Task *a = addTask(m_store.get(), "A", "7");
+        a->description = QString(room, QLatin1Char('d'));
+        QVERIFY(m_store->save());
+        m_store.reset(new TaskManager(m_path));
+        QVERIFY(m_store->load());
+        a = static_cast<Task *>(m_store->first());
+        QCOMPARE(a->description.size(), room);
+
+        const QString megabytes(1200 * 1000, QLatin1Char('m'));
+        int shown = 0;
+        QStringList hints;
+        qint64 pasteMs = -1;
+        TaskDialog dialog;
+        ymrtest::whenModalShown([&](QDialog *d) {
+            auto *td = static_cast<TaskDialog *>(d);
+            QPlainTextEdit *memo = td->memo();
+            shown = memo->toPlainText().size();
+            auto hint = [](QWidget *field) {
+                auto *label = field->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
+                const QString text = label && label->isVisible() ? label->text() : QString();
+                if (label)
+                    label->hide();
+                return text;
+            };
+            memo->moveCursor(QTextCursor::End);
+            QTest::keyClick(memo, Qt::Key_X);
+            hints << hint(memo);
+            QTest::keyClick(memo, Qt::Key_Backspace);
+            QApplication::clipboard()->setText(megabytes);
+            QElapsedTimer clock;
+            clock.start();
+            QTest::keySequence(memo, QKeySequence::Paste);
+            pasteMs = clock.elapsed();
+            hints << hint(memo);
+            QLineEdit *type = td->taskEditor()->type->lineEdit();
+            QTest::keySequence(type, QKeySequence::Paste);
+            hints << hint(type) << type->text();
+            td->accept();
+        });
+        QCOMPARE(dialog.exec(a, 1, true), 1);
+        QCOMPARE(shown, room);
+        const QString tooLong = QStringLiteral("This text cannot be any longer (at most %1).");
+        QCOMPARE(hints, QStringList({tooLong.arg("1023 KB"), tooLong.arg("1023 KB"),
+                                     tooLong.arg("32767 characters"), QStringLiteral("A")}));
+        QVERIFY2(pasteMs < 3000, qPrintable(QString::number(pasteMs)));
+        QCOMPARE(a->description, QString(room - 1, QLatin1Char('d')));
+        // the book still opens
+        QVERIFY(m_store->save());
+        m_store.reset(new TaskManager(m_path));
+        QVERIFY(m_store->load());
+        QCOMPARE(static_cast<Task *>(m_store->first())->description.size(), room - 1);
+    }
+
+    // The expense's date is a date only: opened in an hour that the
+    // expense's day skips (a made-up zone whose change to summer time falls
+    // on the current hour of that day), the field shows the day, steps from
+    // it and stores it.
+    void dateOnADayThatSkipsTheHour()
+    {
+        ScopedZone zone("XST0");
+        const QDate day(QDate::currentDate().year() + 1, 3, 10);
+        for (int tries = 0; tries < 2; ++tries) {
+            ScopedZone::set(QStringLiteral("XST0XDT,J69/%1,J70/%1")
+                                .arg(QTime::currentTime().hour())
+                                .toLatin1());
+            if (!QDateTime(day, QTime::currentTime()).isValid())
+                break;
+            ScopedZone::set("XST0");   // the hour turned meanwhile
+        }
+        Task *a = addTask(m_store.get(), "A", "7");
+        a->date = day;
+        QString shown;
+        QDate stepped;
+        QDate back;
+        TaskDialog dialog;
+        ymrtest::whenModalShown([&](QDialog *d) {
+            auto *td = static_cast<TaskDialog *>(d);
+            YMDateTimeEditor *date = td->taskEditor()->date;
+            shown = date->dateEdit()->text();
+            date->dateEdit()->setFocus();
+            QTest::keyClick(date->dateEdit()->lineEdit(), Qt::Key_Up);
+            stepped = date->date();
+            QTest::keyClick(date->dateEdit()->lineEdit(), Qt::Key_Down);
+            back = date->date();
+            td->accept();
+        });
+        QCOMPARE(dialog.exec(a, 0, true), 1);
+        QVERIFY2(shown.contains(QString::number(day.year())), qPrintable(shown));
+        QVERIFY(stepped.isValid() && stepped != day);
+        QCOMPARE(back, day);
+        QCOMPARE(a->date, day);
+    }
+
+    // A reminder set to a time that the clocks skip rings at the first
+    // moment after it: the page tells so as the time is typed, the record
+    // holds that moment, and the alarm server has it.
+    void reminderAtASkippedTime_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDate>("day");
+        QTest::newRow("Europe/Berlin") << QByteArray("Europe/Berlin") << QDate(2027, 3, 28);
+        QTest::newRow("America/St_Johns") << QByteArray("America/St_Johns") << QDate(2027, 3, 14);
+    }
+
+    void reminderAtASkippedTime()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QDate, day);
+        ScopedZone scoped(zone);
+        QVERIFY(!QDateTime(day, QTime(2, 30)).isValid());
+        Task *a = addTask(m_store.get(), "A", "7");
+        QString hint;
+        TaskDialog dialog;
+        ymrtest::whenModalShown([&](QDialog *d) {
+            auto *td = static_cast<TaskDialog *>(d);
+            ReminderEditor *page = td->reminderEditor();
+            QTest::keyClick(page->alarm, Qt::Key_Space);
+            QVERIFY(page->alarm->isChecked());
+            typeDateTime(page->dt->dateEdit(), day, QTime(2, 30));
+            typeDateTime(page->dt->timeEdit(), day, QTime(2, 30));
+            auto *label = page->dt->timeEdit()->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
+            hint = label && label->isVisible() ? label->text() : QString();
+            td->accept();
+        });
+        QCOMPARE(dialog.exec(a, 3, true), 1);
+        const QDateTime rings(day, QTime(3, 0));
+        QCOMPARE(hint, QStringLiteral("The clocks skip %1 on %2: the reminder rings at %3.")
+                           .arg(YMRUtil::timeToString(QTime(2, 30)), YMRUtil::dateToString(day),
+                                YMRUtil::timeToString(QTime(3, 0))));
+        QVERIFY(a->reminder);
+        QCOMPARE(a->reminder->dateTime, rings);
+        QVERIFY(a->reminder->dateTime.isValid());
+        bool registered = false;
+        for (const AlarmServer::Alarm &alarm : AlarmServer::instance()->pending())
+            registered = registered || (alarm.message == TaskManager::alarmMessage(a) && alarm.when == rings);
+        QVERIFY(registered);
     }
 
     void expensePageValues()

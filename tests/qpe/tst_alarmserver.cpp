@@ -82,6 +82,8 @@ private slots:
     void lockOfAnEndedCopyIsTakenOver();
     void realClockNotEarly();
     void applicationServerStartsInsideTheLoop();
+    void timesThatNeverComeAreRefused_data();
+    void timesThatNeverComeAreRefused();
 
 private:
     QString freshDir();
@@ -479,6 +481,49 @@ void TestAlarmServer::applicationServerStartsInsideTheLoop()
     QTRY_COMPARE(sink.got.size(), 1);
     QCOMPARE(sink.got.at(0).msg, Msg);
     QVERIFY(s->pending().isEmpty());
+}
+
+// A local time the clocks skip (a change to summer time) is an invalid
+// QDateTime: kept, it would never be sent. The server refuses it (and a null
+// time) and says so, keeping nothing.
+void TestAlarmServer::timesThatNeverComeAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QDateTime>("when");
+    QTest::newRow("Europe/Berlin") << QByteArray("Europe/Berlin") << QDateTime(QDate(2027, 3, 28), QTime(2, 30), Qt::UTC);
+    QTest::newRow("America/St_Johns") << QByteArray("America/St_Johns") << QDateTime(QDate(2027, 3, 14), QTime(2, 30), Qt::UTC);
+    QTest::newRow("null") << QByteArray("UTC") << QDateTime();
+}
+
+void TestAlarmServer::timesThatNeverComeAreRefused()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(QDateTime, when);
+    const QByteArray saved = qgetenv("TZ");
+    const bool had = qEnvironmentVariableIsSet("TZ");
+    qputenv("TZ", zone);
+    // the local time of that day and time of day
+    const QDateTime local = when.isValid() ? QDateTime(when.date(), when.time()) : QDateTime();
+    const QString dir = freshDir();
+    bool added = true;
+    QList<AlarmServer::Alarm> kept;
+    {
+        AlarmServer s(dir);
+        added = s.add(local, "A/ch", Msg, 0);
+        kept = s.pending();
+        // the first moment after the skipped span is taken
+        if (when.isValid())
+            QVERIFY(s.add(QDateTime(when.date(), QTime(3, 0)), "A/ch", Msg, 0));
+    }
+    const int afterRestart = AlarmServer(dir).pending().size();
+    if (had)
+        qputenv("TZ", saved);
+    else
+        qunsetenv("TZ");
+    QVERIFY(!local.isValid());
+    QVERIFY(!added);
+    QVERIFY(kept.isEmpty());
+    QCOMPARE(afterRestart, when.isValid() ? 1 : 0);
 }
 
 QPE_TEST_MAIN(TestAlarmServer)
