@@ -25,7 +25,6 @@
 #include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cmath>
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include "pimtextreader.h"
 
 #include "qpe/popupmenu.h"
+#include "qpe/qpeapplication.h"
 #include "qt/ymramountvalidator.h"
 #include "qt/ymdatetimeedit.h"
 #include "qt/ymdatetimeeditor.h"
@@ -166,19 +167,27 @@ void YMRPIM::tellRefused(QWidget *field, const QString &text)
         hint->setAutoFillBackground(true);
         hint->setFrameStyle(QFrame::Box | QFrame::Plain);
         hint->setMargin(2);
-        hint->setWordWrap(true);
         auto *timer = new QTimer(hint);
         timer->setSingleShot(true);
         timer->setInterval(4000);
         QObject::connect(timer, &QTimer::timeout, hint, &QWidget::hide);
     }
+    // within the (emulated) handheld's screen, as much of it as is shown
     const QScreen *screen = field->screen();
-    const QRect room = screen ? screen->availableGeometry() : QRect();
-    // a longer text breaks into lines within a small screen
-    if (room.isValid())
-        hint->setMaximumWidth(room.width());
+    const QRect shown = screen ? screen->availableGeometry() : QRect();
+    QRect room = QPEApplication::screenRect().intersected(shown);
+    if (room.isEmpty())
+        room = shown;
     hint->setText(text);
+    hint->setMinimumSize(0, 0);
+    hint->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    hint->setWordWrap(false);
     hint->adjustSize();
+    // a text wider than a small screen breaks into lines across it
+    if (room.isValid() && hint->width() > room.width()) {
+        hint->setWordWrap(true);
+        hint->setFixedSize(room.width(), hint->heightForWidth(room.width()));
+    }
     // above the line typed in, which the next keys continue below
     const QRect at = field->inputMethodQuery(Qt::ImCursorRectangle).toRect();
     QPoint pos = field->mapToGlobal(at.isValid() ? at.topLeft() : QPoint(0, 0))
@@ -261,8 +270,8 @@ void YMRPIM::refuseAmountKeys(QLineEdit *field)
         if (validator->refusal() == YMRAmountValidator::TooLarge)
             tellRefused(field, tr("An amount can be at most 999999999."));
         else
-            tellRefused(field, tr("An amount takes the digits 0 to 9 with \",\" or \".\": "
-                                  "no sign, no other characters."));
+            tellRefused(field, tr("An amount takes only the digits 0 to 9 and the separators "
+                                  "\",\" \".\" \"'\" and blank: no sign, no other characters."));
     });
 }
 
@@ -291,8 +300,9 @@ void YMRPIM::tellSkippedTime(YMDateTimeEditor *editor)
             return;
         tellRefused(editor->timeEdit(),
                     tr("The clocks skip %1 on %2: the reminder rings at %3.")
-                        .arg(YMRUtil::timeToString(time), YMRUtil::dateToString(date),
-                             YMRUtil::timeToString(rings.time())));
+                        .arg(YMRUtil::timeToString(time).trimmed(),
+                             YMRUtil::dateToString(date).trimmed(),
+                             YMRUtil::timeToString(rings.time()).trimmed()));
     });
 }
 

@@ -546,8 +546,9 @@ private slots:
         QCOMPARE(dialog.exec(a, 3, true), 1);
         const QDateTime rings(day, QTime(3, 0));
         QCOMPARE(hint, QStringLiteral("The clocks skip %1 on %2: the reminder rings at %3.")
-                           .arg(YMRUtil::timeToString(QTime(2, 30)), YMRUtil::dateToString(day),
-                                YMRUtil::timeToString(QTime(3, 0))));
+                           .arg(YMRUtil::timeToString(QTime(2, 30)).trimmed(),
+                                YMRUtil::dateToString(day).trimmed(),
+                                YMRUtil::timeToString(QTime(3, 0)).trimmed()));
         QVERIFY(a->reminder);
         QCOMPARE(a->reminder->dateTime, rings);
         QVERIFY(a->reminder->dateTime.isValid());
