@@ -89,7 +89,9 @@ private:
         int newPos = pos;
         for (int i = 0; i < input.size(); ++i) {
             const QChar c = input.at(i);
-            if (c == QLatin1Char('\r') && i + 1 < input.size() && input.at(i + 1) == QLatin1Char('\n')) {
+            const bool pair = c == QLatin1Char('\r') && i + 1 < input.size()
+                              && input.at(i + 1) == QLatin1Char('\n');
+            if (pair) {
                 if (i + 1 < pos)
                     --newPos;
                 continue;

@@ -48,7 +48,8 @@ Reading readAmount(const QString &typed, QString *plain, double *value)
     }
     // the decimal point: the last mark when at most two digits follow it
     int point = -1;
-    const int lastMark = qMax(text.lastIndexOf(QLatin1Char(',')), text.lastIndexOf(QLatin1Char('.')));
+    const int lastMark =
+        qMax(text.lastIndexOf(QLatin1Char(',')), text.lastIndexOf(QLatin1Char('.')));
     if (lastMark >= 0 && text.size() - lastMark - 1 <= 2) {
         bool digitsOnly = true;
         for (int i = lastMark + 1; i < text.size(); ++i)

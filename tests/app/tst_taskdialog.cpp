@@ -71,16 +71,13 @@ void typeKeys(QWidget *field, const QString &text)
 // Runs the rest of a test function in the time zone tz (a zone name or a
 // POSIX rule) and brings the old one back at its end.
 struct ScopedZone {
-    explicit ScopedZone(const QByteArray &tz) : saved(qgetenv("TZ")), had(qEnvironmentVariableIsSet("TZ"))
-    {
-        set(tz);
-    }
+    explicit ScopedZone(const QByteArray &tz) { set(tz); }
     ~ScopedZone()
     {
-        if (had)
-            qputenv("TZ", saved);
-        else
+        if (saved.isNull())
             qunsetenv("TZ");
+        else
+            qputenv("TZ", saved);
         tzset();
     }
     static void set(const QByteArray &tz)
@@ -88,8 +85,7 @@ struct ScopedZone {
         qputenv("TZ", tz);
         tzset();
     }
-    QByteArray saved;
-    bool had;
+    const QByteArray saved = qgetenv("TZ");
 };
 
 // Types a date or a time into the edit section by section, as the keys of
