@@ -35,10 +35,10 @@ bool PIMTextEdit::takes(const QString &inserted)
     const QTextCursor cursor = textCursor();
     const int from = qBound(0, cursor.selectionStart(), text.size());
     const int to = qBound(from, cursor.selectionEnd(), text.size());
-    const qint64 after = qint64(YMRPIM::utf8Length(text)) + adding
-                         - YMRPIM::utf8Length(text.constData() + from, to - from);
+    const qint64 before = YMRPIM::utf8Length(text);
+    const qint64 after = before + adding - YMRPIM::utf8Length(text.constData() + from, to - from);
     // a text set longer than the limit can still lose characters
-    if (after <= limit || adding == 0)
+    if (after <= limit || after <= before)
         return true;
     YMRPIM::tellTooLong(this, limit, false);
     return false;

@@ -108,6 +108,11 @@ private:
     mutable Refusal m_refusal = None;
 };
 
+QString largestAmount()
+{
+    return QString::number(YMRAmountValidator::Largest, 'f', 0);
+}
+
 // A popup menu of widget items. Its buttons are toggle buttons that close
 // the popup; after exec the button that is on tells what was chosen, and
 // closing the popup any other way leaves every button off.
@@ -270,7 +275,7 @@ void YMRPIM::refuseAmountKeys(QLineEdit *field)
     field->setValidator(validator);
     QObject::connect(field, &QLineEdit::inputRejected, field, [field, validator] {
         if (validator->refusal() == YMRAmountValidator::TooLarge)
-            tellRefused(field, tr("An amount can be at most 999999999."));
+            tellRefused(field, tr("An amount can be at most %1.").arg(largestAmount()));
         else
             tellRefused(field, tr("An amount takes only the digits 0 to 9 and the separators "
                                   "\",\" \".\" \"'\" and blank: no sign, no other characters."));
@@ -285,8 +290,8 @@ bool YMRPIM::fieldAmount(QLineEdit *field, QString &plain, double *value)
         return true;
     field->setFocus();
     tellRefused(field, tr("Cannot read \"%1\" as an amount: write it as 1234.56, 1,234.56 or "
-                          "1.234,56, with at most two decimals, from 0 to 999999999.")
-                           .arg(field->text()));
+                          "1.234,56, with at most two decimals, from 0 to %2.")
+                           .arg(field->text(), largestAmount()));
     return false;
 }
 
