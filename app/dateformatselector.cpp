@@ -22,6 +22,8 @@ DateFormatSelector::DateFormatSelector(QWidget *parent, const char *name)
     m_combo->setDuplicatesEnabled(false);
     m_combo->setInsertionPolicy(YMRComboBox::NoInsertion);
     m_combo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // a pattern is an entry of a list, as in its editor
+    YMRPIM::refuseBar(m_combo);
     box->addWidget(m_combo);
     m_button = new YMRPushButton(this, "edit");
     m_button->setIconSet(YMRResource::loadIconSet(QStringLiteral("package_utilities")));

@@ -30,6 +30,8 @@ DateTimeFormatEditor::DateTimeFormatEditor(const QString &listName, const QStrin
     }
     btnOk->hide();
     btnCancel->hide();
+    // a pattern is an entry of a list and may name a currency's format
+    YMRPIM::refuseBar(edit);
 
     m_loaded = YMRPIM::loadList(m_listName);
     QStringList patterns = m_loaded;

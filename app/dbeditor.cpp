@@ -35,6 +35,8 @@ DBEditor::DBEditor(QWidget *parent, const char *name)
     : DBEditorBase(parent, name, true)
 {
     lock->setIconSet(YMRResource::loadIconSet(QStringLiteral("lock")));
+    // the title is a line of the book index and a file name
+    YMRPIM::refuseBar(title, "T=");
 }
 
 DBEditor::~DBEditor() = default;

@@ -189,6 +189,23 @@ void ExportDialog::values(QString &date, QString &time, QString &dateTime,
         multiline = ml->text(entry);
 }
 
+void ExportDialog::accept()
+{
+    QString date, time, dateTime, textQualifier, delim, multiline;
+    values(date, time, dateTime, textQualifier, delim, multiline);
+    for (QChar c : qAsConst(textQualifier)) {
+        if (!delim.contains(c))
+            continue;
+        QWidget *field = qualifier->lineEdit() ? static_cast<QWidget *>(qualifier->lineEdit())
+                                               : qualifier;
+        field->setFocus();
+        YMRPIM::tellRefused(field, tr("The text qualifier and the delimiter cannot share a "
+                                      "character: no reader could split the fields."));
+        return;
+    }
+    ExportDialogBase::accept();
+}
+
 QString ExportDialog::exportFileName(const QString &baseName)
 {
     Config cfg = appSettings();

@@ -24,6 +24,9 @@ public:
 
 public slots:
     void delimiterChanged() override;
+    // Refuses, with a hint, a text qualifier that shares a character with
+    // the delimiter: no reader could split such a file into its fields.
+    void accept() override;
 
 private:
     void layOut();

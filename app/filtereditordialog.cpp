@@ -1,5 +1,7 @@
 #include "filtereditordialog.h"
 
+#include "taskeditor.h"
+
 #include "pim/taskmanager.h"
 #include "qpe/qpeapplication.h"
 #include "pim/tasklistview.h"
@@ -23,7 +25,6 @@
 #include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cmath>
 
 namespace {
 
@@ -73,6 +74,20 @@ QString amountText(double amount)
     return QString::number(amount, 'g', 6);
 }
 
+// An amount taken back into the field: whole, as the field reads it, when
+// it is one the field takes.
+QString amountFieldText(double amount)
+{
+    QString text = QString::number(amount, 'f', 2);
+    if (!TaskEditor::isValidAmount(text) || text.toDouble() != amount)
+        return amountText(amount);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
 } // namespace
 
 FilterEditorDialog::FilterEditorDialog(TaskManager *manager, int filterIndex, QWidget *parent,
@@ -116,7 +131,7 @@ FilterEditorDialog::FilterEditorDialog(TaskManager *manager, int filterIndex, QW
     nameRow->setSpacing(3);
     nameRow->addWidget(l0);
     nameRow->addWidget(fname, 1);
-    YMRPIM::refuseBar(fname);
+    YMRPIM::refuseBar(fname, "FILTERS=");
     box->addLayout(nameRow);
     box->addWidget(line3);
     auto *grid = new QGridLayout();
@@ -263,7 +278,7 @@ void FilterEditorDialog::fieldChanged(int position)
     case Text: {
         auto *edit = new QLineEdit(valBase);
         edit->setObjectName(QStringLiteral("val"));
-        YMRPIM::refuseBar(edit);
+        YMRPIM::refuseBar(edit, "FILTERS=");
         connect(edit, &QLineEdit::textChanged, this, [this] { m_edited = true; });
         m_value = edit;
         break;
@@ -276,6 +291,8 @@ void FilterEditorDialog::fieldChanged(int position)
         auto *edit = new QLineEdit(box);
         edit->setObjectName(QStringLiteral("val"));
         edit->setAlignment(Qt::AlignRight);
+        // typed as in the expense's amount field
+        YMRPIM::refuseAmountKeys(edit);
         connect(edit, &QLineEdit::textChanged, this, [this] { m_edited = true; });
         auto *calc = new YMRPushButton(box);
         calc->setIconSet(YMRResource::loadIconSet(QStringLiteral("calc")));
@@ -361,16 +378,12 @@ bool FilterEditorDialog::editedCondition(FilterCondition &c)
         break;
     case Amount: {
         auto *edit = valBase->findChild<QLineEdit *>(QStringLiteral("val"));
-        // a "," is the decimal separator, as in the amount field
-        const QString typed = edit->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
-        bool ok = typed.isEmpty();
-        const double value = ok ? 0.0 : typed.toDouble(&ok);
-        if (!ok || !std::isfinite(value)) {
-            YMRDialog::critical(tr("Filter Editor"),
-                                tr("The amount is not a number:\n%1").arg(edit->text()));
-            edit->setFocus();
+        // read as the expense's amount field reads it ("2,000" is two
+        // thousand); what reads as no amount is refused with a hint
+        QString plain;
+        double value = 0;
+        if (!YMRPIM::fieldAmount(edit, plain, &value))
             return false;
-        }
         c.amount = value;
         break;
     }
@@ -456,7 +469,7 @@ void FilterEditorDialog::removeCondition()
         valBase->findChild<QLineEdit *>(QStringLiteral("val"))->setText(c.text);
         break;
     case Amount:
-        valBase->findChild<QLineEdit *>(QStringLiteral("val"))->setText(amountText(c.amount));
+        valBase->findChild<QLineEdit *>(QStringLiteral("val"))->setText(amountFieldText(c.amount));
         break;
     case Date:
         valBase->findChild<YMDateTimeEditor *>(QStringLiteral("val"))->setDate(c.date);
@@ -487,8 +500,16 @@ void FilterEditorDialog::calculateValue()
     auto *edit = valBase->findChild<QLineEdit *>(QStringLiteral("val"));
     if (!edit)
         return;
+    const QString before = edit->text();
     YMRCalculator calculator(edit, this);
     calculator.exec();
+    // the field reads a third decimal as a group of digits
+    if (!TaskEditor::isValidAmount(edit->text())) {
+        const QString computed = edit->text();
+        edit->setText(before);
+        YMRPIM::tellRefused(edit, tr("The result %1 is no amount the field takes: the value is "
+                                     "unchanged.").arg(computed));
+    }
 }
 
 void FilterEditorDialog::done(int r)

@@ -19,6 +19,9 @@ FormatSetup::FormatSetup(QWidget *parent, const char *name)
     : FormatSetupBase(parent, name)
 {
     btnEdit->setIconSet(YMRResource::loadIconSet(QStringLiteral("package_utilities")));
+    // the amount format becomes the format of new currencies, joined to
+    // their symbol with "|"
+    YMRPIM::refuseBar(formats);
     if (QPEApplication::screenRect().width() < 320) {
         // Beside a column of labels the patterns would be cut: the date and
         // the amount have their label at its own width, the date-time

@@ -26,6 +26,8 @@ NumberFormatEditor::NumberFormatEditor(const QString &format, const QString &cur
     , m_currency(currency)
 {
     setWindowTitle(tr("Number Format Editor [%1]").arg(m_currency));
+    // the currencies list joins a symbol and its format with "|"
+    YMRPIM::refuseBar(edit);
     {
         Config config(YMRPIM::applicationName());
         config.setGroup(QStringLiteral("Options"));

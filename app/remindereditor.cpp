@@ -2,6 +2,7 @@
 
 #include "alert.h"
 #include "pim/pimreminder.h"
+#include "pim/ymrpim.h"
 #include "qpe/qpedevice.h"
 #include "qt/ymdatetimeeditor.h"
 #include "qt/ymrcombobox.h"
@@ -43,6 +44,7 @@ ReminderEditor::ReminderEditor(QWidget *parent, const char *name)
     box->addWidget(scroll);
 
     setFocusProxy(alarm);
+    YMRPIM::tellSkippedTime(dt);
     YMRUtil::wrapCheckBoxText(alarm, alarm->text());
     icon->setPixmap(YMRResource::loadPixmap(QStringLiteral("clock")));
     btnTest->setIconSet(YMRResource::loadIconSet(QStringLiteral("clock")));
@@ -71,8 +73,10 @@ PIMReminder *ReminderEditor::reminder() const
     if (!alarm->isChecked())
         return nullptr;
     auto *r = new PIMReminder;
-    const QDateTime when = dt->dateTime();
-    r->dateTime = QDateTime(when.date(), QTime(when.time().hour(), when.time().minute()));
+    // a time the clocks skip rings at the first moment after it, as the
+    // page told when it was set
+    const QTime time = dt->time();
+    r->dateTime = YMRUtil::firstValidLocalTime(dt->date(), QTime(time.hour(), time.minute()));
     r->sound = sound->isChecked();
     r->led = ledbox->isChecked();
     r->type = led->currentItem();

@@ -7,6 +7,7 @@
 #include "pim/ymrpim.h"
 #include "qpe/qpeapplication.h"
 #include "qt/ymdatetimeeditor.h"
+#include "qt/ymramountvalidator.h"
 #include "qt/ymrcalculator.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
@@ -20,38 +21,17 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <cmath>
+#include <utility>
 
 namespace {
 
+// Amounts as the record stores them and the calculator writes them: plain
+// decimals in the C locale.
 QLocale amountLocale()
 {
     QLocale c = QLocale::c();
     c.setNumberOptions(QLocale::RejectGroupSeparator | QLocale::OmitGroupSeparator);
     return c;
-}
-
-// The field takes no group separators, so a "," typed or pasted can only be
-// meant as the decimal separator: it becomes the stored ".".
-class AmountValidator : public QDoubleValidator
-{
-public:
-    explicit AmountValidator(QObject *parent)
-        : QDoubleValidator(0.0, 999999999.0, 2, parent)
-    {
-    }
-    State validate(QString &input, int &pos) const override
-    {
-        input.replace(QLatin1Char(','), QLatin1Char('.'));
-        return QDoubleValidator::validate(input, pos);
-    }
-};
-
-QDoubleValidator *makeAmountValidator(QObject *parent)
-{
-    auto *v = new AmountValidator(parent);
-    v->setNotation(QDoubleValidator::StandardNotation);
-    v->setLocale(amountLocale());
-    return v;
 }
 
 } // namespace
@@ -73,15 +53,18 @@ TaskEditor::TaskEditor(QWidget *parent, const char *name)
     for (YMRPushButton *b : {stype, scur, scity, saccount})
         b->setIconSet(YMRResource::loadIconSet(QStringLiteral("edit")));
 
-    amount->setValidator(makeAmountValidator(amount));
+    // what the user types: grouped digits and a decimal comma as well
+    YMRPIM::refuseAmountKeys(amount);
     // the boxes and the amount share what a small screen has instead of widening the page
     for (QWidget *w : {static_cast<QWidget *>(amount), static_cast<QWidget *>(type),
                        static_cast<QWidget *>(city), static_cast<QWidget *>(account)})
         w->setMinimumWidth(40);
 
-    for (YMRComboBox *box : {type, account, city, cur}) {
-        box->insertItem(noneText());
-        YMRPIM::refuseBar(box);
+    const std::pair<YMRComboBox *, const char *> boxes[] = {
+        {type, "TYPE="}, {account, "ACCOUNT="}, {city, "CITY="}, {cur, "CUR="}};
+    for (const auto &box : boxes) {
+        box.first->insertItem(noneText());
+        YMRPIM::refuseBar(box.first, box.second);
     }
     fillList(type, QStringLiteral("types"));
     fillList(account, QStringLiteral("accounts"));
@@ -141,27 +124,23 @@ bool TaskEditor::isValidAmount(const QString &text)
 {
     if (text.isEmpty())
         return true;
-    QDoubleValidator *v = makeAmountValidator(nullptr);
+    QDoubleValidator v(0.0, YMRAmountValidator::Largest, 2);
+    v.setNotation(QDoubleValidator::StandardNotation);
+    v.setLocale(amountLocale());
     QString copy = text;
     int pos = 0;
-    const bool acceptable = v->validate(copy, pos) == QValidator::Acceptable;
-    delete v;
-    if (!acceptable)
+    if (v.validate(copy, pos) != QValidator::Acceptable)
         return false;
     bool ok = false;
     const double value = amountLocale().toDouble(text, &ok);
-    return ok && std::isfinite(value) && value >= 0.0 && value <= 999999999.0;
+    return ok && std::isfinite(value) && value >= 0.0 && value <= YMRAmountValidator::Largest;
 }
 
 bool TaskEditor::checkAmount()
 {
-    if (isValidAmount(amount->text()))
+    QString plain;
+    if (YMRPIM::fieldAmount(amount, plain))
         return true;
-    YMRDialog::critical(tr("Expense"),
-                        tr("Invalid amount: %1\nEnter a number from 0 to 999999999 "
-                           "with at most two decimals, or nothing.")
-                            .arg(amount->text()));
-    amount->setFocus();
     amount->selectAll();
     return false;
 }
@@ -222,9 +201,11 @@ void TaskEditor::store(Task *task)
     task->currency = boxValue(cur);
     task->city = boxValue(city);
     task->account = boxValue(account);
-    // an amount that is no valid number is never stored
-    if (isValidAmount(amount->text()))
-        task->amount = amount->text();
+    // an amount that reads as no number is never stored; a grouped or
+    // decimal-comma amount is stored as its plain digits
+    QString plain;
+    if (YMRAmountValidator::read(amount->text(), &plain))
+        task->amount = plain;
     task->date = date->date();
     cats->saveToRecord(task);
 }

@@ -17,11 +17,13 @@ public:
     void load(Task *task);
     void store(Task *task);
 
-    // Amounts are empty, or plain decimal numbers in the C locale from 0 to
-    // 999999999 with at most two decimals.
+    // Amounts as stored (and as the calculator writes them) are empty, or
+    // plain decimal numbers in the C locale from 0 to 999999999 with at most
+    // two decimals.
     static bool isValidAmount(const QString &text);
-    // Whether the amount field holds a valid amount; otherwise tells the
-    // user and gives the field the focus.
+    // Whether the amount field holds an amount as the user types it (see
+    // YMRAmountValidator); otherwise tells the user with a hint and gives
+    // the field the focus.
     bool checkAmount();
 
     static void selectText(YMRComboBox *box, const QString &text);

@@ -263,15 +263,8 @@ void ToDoWindow::doExport()
                                               + QFileInfo(name).absoluteFilePath());
     } else if (lost.count > 0) {
         // the file is written, but not all of its text
-        QStringList first;
-        for (const QString &c : qAsConst(lost.first))
-            first << QStringLiteral("%1 (U+%2)").arg(
-                c, QString::number(c.toUcs4().value(0), 16).toUpper().rightJustified(4, QLatin1Char('0')));
-        const QString count = lost.count == 1 ? tr("1 character") : tr("%1 characters").arg(lost.count);
         YMRDialog::warning(tr("Export"),
-                           tr("%1 could not be written in %2: the file holds a stand-in for each.")
-                                   .arg(count, QString::fromLatin1(codec->name()))
-                               + QStringLiteral("\n") + tr("First: %1").arg(first.join(QStringLiteral(", ")))
+                           PIMCsvWriter::lostText(lost, QString::fromLatin1(codec->name()))
                                + QStringLiteral("\n") + QFileInfo(name).absoluteFilePath());
     }
 }

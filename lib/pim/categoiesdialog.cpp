@@ -92,7 +92,7 @@ void CategoiesDialog::newCategory()
     if (!m_manager)
         return;
     EnterStringDialog ask(tr("Category Name"), this);
-    YMRPIM::refuseBar(ask.fname);
+    YMRPIM::refuseBar(ask.fname, "T=");
     bool rejected = false;
     const QString title = ask.getText(tr("New Category"), &rejected);
     if (rejected || title.isEmpty())
@@ -110,7 +110,7 @@ void CategoiesDialog::renameCategory()
     if (!c || !m_manager)
         return;
     RenameDialog ask(this);
-    YMRPIM::refuseBar(ask.fname);
+    YMRPIM::refuseBar(ask.fname, "T=");
     const QString title = ask.getText(c->title);
     if (title.isEmpty())
         return;

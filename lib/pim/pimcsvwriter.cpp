@@ -150,9 +150,19 @@ QByteArray toUtf32(const QString &text, bool bigEndian, bool byteOrderMark)
     return QByteArray(reinterpret_cast<const char *>(points.constData()), points.size() * 4);
 }
 
-// Counts the characters of text that codec cannot hold; known remembers
-// each character's answer.
-void countLost(QTextCodec *codec, const QString &text, QHash<uint, bool> &known,
+// What codec writes for a character it cannot hold: the number of stand-ins
+// (codecs write "?", in some a pair of surrogates as two; another stand-in
+// counts once), 0 when it leaves the character out.
+int standInsFor(QTextCodec *codec, const QChar *character, int width)
+{
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    const QByteArray bytes = codec->fromUnicode(character, width, &state);
+    return bytes.isEmpty() ? 0 : qMax(1, int(bytes.count('?')));
+}
+
+// Counts the characters of text that codec cannot hold and what it writes
+// for them; known remembers each character's answer (-1: it can be held).
+void countLost(QTextCodec *codec, const QString &text, QHash<uint, int> &known,
                PIMCsvWriter::Lost &lost)
 {
     const int n = text.size();
@@ -161,10 +171,15 @@ void countLost(QTextCodec *codec, const QString &text, QHash<uint, bool> &known,
         const uint point = width == 2 ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1))
                                       : text.at(i).unicode();
         auto it = known.constFind(point);
-        if (it == known.constEnd())
-            it = known.insert(point, codec->canEncode(text.mid(i, width)));
-        if (!*it) {
+        if (it == known.constEnd()) {
+            const bool held = codec->canEncode(text.mid(i, width));
+            it = known.insert(point, held ? -1 : standInsFor(codec, text.constData() + i, width));
+        }
+        if (*it >= 0) {
             ++lost.count;
+            lost.standIns += *it;
+            if (*it == 0)
+                ++lost.dropped;
             const QString character = text.mid(i, width);
             if (lost.first.size() < 3 && !lost.first.contains(character))
                 lost.first << character;
@@ -352,7 +367,7 @@ bool PIMCsvWriter::write(QIODevice *device, QTextCodec *codec, const PIMRecordAr
     }
     QTextCodec::ConverterState state(byteOrderMark ? QTextCodec::DefaultConversion
                                                    : QTextCodec::IgnoreHeader);
-    QHash<uint, bool> known;
+    QHash<uint, int> known;
     Lost found;
     writeBlocks(records, [&](const QString &block) {
         const int invalid = state.invalidChars;
@@ -364,4 +379,32 @@ bool PIMCsvWriter::write(QIODevice *device, QTextCodec *codec, const PIMRecordAr
     if (lost)
         *lost = found;
     return ok;
+}
+
+QString PIMCsvWriter::lostText(const Lost &lost, const QString &codecName)
+{
+    const auto characters = [](int n) {
+        return n == 1 ? tr("1 character") : tr("%1 characters").arg(n);
+    };
+    const auto standIns = [](int n) {
+        return n == 1 ? tr("1 stand-in") : tr("%1 stand-ins").arg(n);
+    };
+    QString held;
+    if (lost.dropped == 0 && lost.standIns == lost.count)
+        held = tr("the file holds a stand-in for each.");
+    else if (lost.dropped == 0)
+        held = tr("the file holds %1 for them.").arg(standIns(lost.standIns));
+    else if (lost.dropped == lost.count)
+        held = tr("the file leaves them out.");
+    else
+        held = tr("the file holds %1 for %2 of them and leaves %3 out.")
+                   .arg(standIns(lost.standIns))
+                   .arg(lost.count - lost.dropped)
+                   .arg(lost.dropped);
+    QStringList first;
+    for (const QString &c : lost.first)
+        first << QStringLiteral("%1 (U+%2)").arg(
+            c, QString::number(c.toUcs4().value(0), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    return tr("%1 could not be written in %2: %3").arg(characters(lost.count), codecName, held)
+           + QLatin1Char('\n') + tr("First: %1").arg(first.join(QStringLiteral(", ")));
 }

@@ -30,12 +30,17 @@ public:
 
     // Records that are no expense are left out.
     void write(QTextStream &out, const PIMRecordArray &records) const;
-    // Characters the codec had no bytes for: written as its stand-in.
+    // Characters the codec had no bytes for: written as its stand-in (some
+    // codecs write two for a character beyond the basic plane) or left out.
     struct Lost
     {
         int count = 0;        // characters, a pair of surrogates counting once
+        int standIns = 0;     // stand-ins written for them
+        int dropped = 0;      // of them, those left out
         QStringList first;    // the first three different ones, as met
     };
+    // What the file holds in place of the lost characters, for the user.
+    static QString lostText(const Lost &lost, const QString &codecName);
     // The same, encoded by codec (null: the locale's) into device; UTF-16 and
     // UTF-32 start with a byte order mark. False when not all went out.
     bool write(QIODevice *device, QTextCodec *codec, const PIMRecordArray &records,

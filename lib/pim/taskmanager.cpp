@@ -8,6 +8,7 @@
 
 #include "qpe/alarmserver.h"
 #include "qpe/config.h"
+#include "qt/ymrutil.h"
 
 #include <QDateTime>
 
@@ -68,9 +69,18 @@ QString canonicalPath(const QString &path)
     return canonical.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : canonical;
 }
 
+// When a reminder rings: at its time, or where the clocks skip that time (a
+// reminder kept from before the editor moved such times), at the first
+// moment after it.
+QDateTime ringTime(const PIMReminder *reminder)
+{
+    const QDateTime &when = reminder->dateTime;
+    return when.isValid() ? when : YMRUtil::firstValidLocalTime(when.date(), when.time());
+}
+
 bool inFuture(const PIMReminder *reminder)
 {
-    return reminder && reminder->dateTime > AlarmServer::instance()->now();
+    return reminder && ringTime(reminder) > AlarmServer::instance()->now();
 }
 
 } // namespace
@@ -176,13 +186,13 @@ QByteArray TaskManager::alarmChannel()
 
 void TaskManager::registerAlarm(Task *task)
 {
-    if (!AlarmServer::addAlarm(task->reminder->dateTime, AlarmChannel, alarmMessage(task), 0))
+    if (!AlarmServer::addAlarm(ringTime(task->reminder), AlarmChannel, alarmMessage(task), 0))
         qWarning("TaskManager: the reminder of %s is not in the alarm list", qPrintable(task->uidString()));
 }
 
 void TaskManager::cancelAlarm(Task *task)
 {
-    if (!AlarmServer::deleteAlarm(task->reminder->dateTime, AlarmChannel, alarmMessage(task), 0))
+    if (!AlarmServer::deleteAlarm(ringTime(task->reminder), AlarmChannel, alarmMessage(task), 0))
         qWarning("TaskManager: the reminder of %s stays in the alarm list", qPrintable(task->uidString()));
 }
 

@@ -13,8 +13,10 @@
 // A QObject only so that its texts translate under "YMRPIM".
 class PIMReminder;
 class QFile;
+class QLineEdit;
 class QPoint;
 class QWidget;
+class YMDateTimeEditor;
 class YMRComboBox;
 class YMRListBox;
 
@@ -26,14 +28,32 @@ public:
     static QString encodeValue(const QString &value);
     // Takes the key (first piece) off the list and joins the rest with "=".
     static QString decodeValue(QStringList &pieces);
-    // A text stored in a record file cannot hold "|" (it reads back as a
-    // line break): the field (a QLineEdit or an editable YMRComboBox; a
-    // multi-line field is a PIMTextEdit) refuses it where it is typed or
-    // pasted, and says so once per refusal.
-    static void refuseBar(QWidget *field);
-    // The hint of a refused "|": shown at the field's cursor for a few
-    // seconds, it never takes the keyboard from the field.
+    // A one-line text stored in a record file or a list (a QLineEdit or an
+    // editable YMRComboBox; a multi-line field is a PIMTextEdit): a "|"
+    // reads back from a record file as a line break, and a line break would
+    // split a list's entry in two. A pasted line break becomes a blank; a
+    // "|", and a text longer than a line of key (written "KEY=") can hold or
+    // than the field's own length, are refused where typed or pasted (a
+    // paste whole), with a hint.
+    static void refuseBar(QWidget *field, const char *key = "");
+    // The hint of a refused input: shown at the field's cursor for a few
+    // seconds, it never takes the keyboard from the field. Every refusal a
+    // field tells goes through it; the texts of the common ones follow.
+    static void tellRefused(QWidget *field, const QString &text);
     static void tellBarRefused(QWidget *field);
+    // limit: how long the text may be, in UTF-8 bytes or in characters
+    static void tellTooLong(QWidget *field, int limit, bool characters);
+    // The UTF-8 bytes a value may take when written after key (with its
+    // "=") so that the line stays within what PIMTextReader reads.
+    static int maxValueLength(const char *key);
+    static int utf8Length(const QChar *text, int size);
+    static int utf8Length(const QString &text) { return utf8Length(text.constData(), text.size()); }
+    // An amount field (see YMRAmountValidator): a key or paste that no
+    // amount holds is refused with a hint.
+    static void refuseAmountKeys(QLineEdit *field);
+    // The field's amount as it is stored (see YMRAmountValidator::read);
+    // false, with a hint at the field, when the text reads as no amount.
+    static bool fieldAmount(QLineEdit *field, QString &plain, double *value = nullptr);
 
     // "d m y", "d m y h m s", "h m s"; null for invalid values.
     static QString dateToText(const QDate &date);
@@ -126,8 +146,13 @@ public:
     static bool editText(const QString &caption, QString &text);
     static bool popupDate(QDate &date, const QPoint &pos);
     // "Remove Reminder" deletes the reminder and nulls the caller's pointer
-    // (removed is then true); "Set" gives it the chosen minute.
+    // (removed is then true); "Set" gives it the chosen minute, or the first
+    // after it when the clocks skip it.
     static bool popupReminder(PIMReminder *&reminder, bool &removed, const QPoint &pos);
+    // A reminder's time that the clocks skip (a change to summer time)
+    // rings at the first moment after it: the editor tells so with a hint
+    // as such a time is set.
+    static void tellSkippedTime(YMDateTimeEditor *editor);
     static bool popupTime(QTime &time, const QPoint &pos);
     static bool popupDateTime(QDateTime &dateTime, const QPoint &pos);
     static bool popupList(QString &value, const QString &listName, const QPoint &pos);

@@ -4,8 +4,12 @@
 
 #include "pimreminder.h"
 #include "pimtextedit.h"
+#include "pimtextreader.h"
 
 #include "qpe/popupmenu.h"
+#include "qpe/qpeapplication.h"
+#include "qt/ymramountvalidator.h"
+#include "qt/ymdatetimeedit.h"
 #include "qt/ymdatetimeeditor.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrcombobox.h"
@@ -13,17 +17,101 @@
 #include "qt/ymrlistbox.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
+#include "qt/ymrutil.h"
 
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QTextCursor>
 #include <QTimer>
+#include <QValidator>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace {
+
+// A one-line text of a record file or list: see YMRPIM::refuseBar.
+class LineValidator : public QValidator
+{
+public:
+    LineValidator(int maxBytes, int maxChars, QObject *parent)
+        : QValidator(parent), m_maxBytes(maxBytes), m_maxChars(maxChars)
+    {
+    }
+
+    State validate(QString &input, int &pos) const override
+    {
+        m_refusal = None;
+        blankLineBreaks(input, pos);
+        if (input.contains(QLatin1Char('|'))) {
+            m_refusal = Bar;
+            return Invalid;
+        }
+        if (input.size() > m_maxChars || YMRPIM::utf8Length(input) > m_maxBytes) {
+            m_refusal = TooLong;
+            return Invalid;
+        }
+        return Acceptable;
+    }
+
+    // Tells why the last text was refused.
+    void tell(QWidget *field) const
+    {
+        if (m_refusal == Bar)
+            YMRPIM::tellBarRefused(field);
+        else if (m_refusal == TooLong)
+            YMRPIM::tellTooLong(field, qMin(m_maxBytes, m_maxChars), m_maxChars <= m_maxBytes);
+    }
+
+private:
+    static bool isLineBreak(QChar c)
+    {
+        switch (c.unicode()) {
+        case '\n': case '\r': case 0x0b: case 0x0c: case 0x85: case 0x2028: case 0x2029:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    // Each line break becomes a blank, a carriage return and line feed one.
+    static void blankLineBreaks(QString &input, int &pos)
+    {
+        bool any = false;
+        for (QChar c : qAsConst(input))
+            any = any || isLineBreak(c);
+        if (!any)
+            return;
+        QString out;
+        out.reserve(input.size());
+        int newPos = pos;
+        for (int i = 0; i < input.size(); ++i) {
+            const QChar c = input.at(i);
+            const bool pair = c == QLatin1Char('\r') && i + 1 < input.size()
+                              && input.at(i + 1) == QLatin1Char('\n');
+            if (pair) {
+                if (i + 1 < pos)
+                    --newPos;
+                continue;
+            }
+            out += isLineBreak(c) ? QChar(QLatin1Char(' ')) : c;
+        }
+        input = out;
+        pos = qBound(0, newPos, input.size());
+    }
+
+    enum Refusal { None, Bar, TooLong };
+    int m_maxBytes;
+    int m_maxChars;
+    mutable Refusal m_refusal = None;
+};
+
+QString largestAmount()
+{
+    return QString::number(YMRAmountValidator::Largest, 'f', 0);
+}
 
 // A popup menu of widget items. Its buttons are toggle buttons that close
 // the popup; after exec the button that is on tells what was chosen, and
@@ -69,12 +157,12 @@ YMRListBox *makeListBox(const QString &value, const QString &listName)
 
 } // namespace
 
-void YMRPIM::tellBarRefused(QWidget *field)
+void YMRPIM::tellRefused(QWidget *field, const QString &text)
 {
     if (!field)
         return;
-    // A modal box would take the keys typed after the "|": a tooltip-like
-    // label instead, owned by the field so that it goes with it.
+    // A modal box would take the keys typed after the refused one: a
+    // tooltip-like label instead, owned by the field so that it goes with it.
     const QString name = QStringLiteral("YMRPIM hint");
     auto *hint = field->findChild<QLabel *>(name, Qt::FindDirectChildrenOnly);
     if (!hint) {
@@ -91,14 +179,27 @@ void YMRPIM::tellBarRefused(QWidget *field)
         timer->setInterval(4000);
         QObject::connect(timer, &QTimer::timeout, hint, &QWidget::hide);
     }
-    hint->setText(tr("A text cannot hold \"|\"."));
+    // within the (emulated) handheld's screen, as much of it as is shown
+    const QScreen *screen = field->screen();
+    const QRect shown = screen ? screen->availableGeometry() : QRect();
+    QRect room = QPEApplication::screenRect().intersected(shown);
+    if (room.isEmpty())
+        room = shown;
+    hint->setText(text);
+    hint->setMinimumSize(0, 0);
+    hint->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    hint->setWordWrap(false);
     hint->adjustSize();
+    // a text wider than a small screen breaks into lines across it
+    if (room.isValid() && hint->width() > room.width()) {
+        hint->setWordWrap(true);
+        hint->setFixedSize(room.width(), hint->heightForWidth(room.width()));
+    }
     // above the line typed in, which the next keys continue below
     const QRect at = field->inputMethodQuery(Qt::ImCursorRectangle).toRect();
     QPoint pos = field->mapToGlobal(at.isValid() ? at.topLeft() : QPoint(0, 0))
                  - QPoint(0, hint->height() + 2);
-    if (const QScreen *screen = field->screen()) {
-        const QRect room = screen->availableGeometry();
+    if (room.isValid()) {
         pos.setX(qBound(room.left(), pos.x(), qMax(room.left(), room.right() - hint->width())));
         pos.setY(qBound(room.top(), pos.y(), qMax(room.top(), room.bottom() - hint->height())));
     }
@@ -108,15 +209,108 @@ void YMRPIM::tellBarRefused(QWidget *field)
     hint->findChild<QTimer *>()->start();
 }
 
-void YMRPIM::refuseBar(QWidget *field)
+void YMRPIM::tellBarRefused(QWidget *field)
+{
+    tellRefused(field, tr("A text cannot hold \"|\"."));
+}
+
+void YMRPIM::tellTooLong(QWidget *field, int limit, bool characters)
+{
+    const QString size = characters ? tr("%1 characters").arg(limit)
+                         : limit < 1024 ? tr("%1 bytes").arg(limit)
+                                        : tr("%1 KB").arg(limit / 1024);
+    tellRefused(field, tr("This text cannot be any longer (at most %1).").arg(size));
+}
+
+int YMRPIM::maxValueLength(const char *key)
+{
+    return qMax(0, PIMTextReader::maxLineLength() - int(qstrlen(key)));
+}
+
+int YMRPIM::utf8Length(const QChar *text, int size)
+{
+    int bytes = 0;
+    for (int i = 0; i < size; ++i) {
+        const ushort u = text[i].unicode();
+        if (u < 0x80) {
+            bytes += 1;
+        } else if (u < 0x800) {
+            bytes += 2;
+        } else if (QChar::isHighSurrogate(u) && i + 1 < size
+                   && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            bytes += 4;
+            ++i;
+        } else {
+            // a lone surrogate is written as a replacement character
+            bytes += 3;
+        }
+    }
+    return bytes;
+}
+
+void YMRPIM::refuseBar(QWidget *field, const char *key)
 {
     if (auto *box = qobject_cast<YMRComboBox *>(field))
         field = box->lineEdit();
-    if (auto *edit = qobject_cast<QLineEdit *>(field)) {
-        edit->setValidator(
-            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^|]*")), edit));
-        QObject::connect(edit, &QLineEdit::inputRejected, edit, [edit] { tellBarRefused(edit); });
-    }
+    auto *edit = qobject_cast<QLineEdit *>(field);
+    if (!edit)
+        return;
+    auto *validator = new LineValidator(maxValueLength(key), edit->maxLength(), edit);
+    // A paste past the field's own length would be cut to fit before any
+    // validator sees it: one character more reaches the validator, which
+    // refuses the paste whole.
+    if (edit->maxLength() < std::numeric_limits<int>::max())
+        edit->setMaxLength(edit->maxLength() + 1);
+    edit->setValidator(validator);
+    QObject::connect(edit, &QLineEdit::inputRejected, edit, [edit, validator] {
+        validator->tell(edit);
+    });
+}
+
+void YMRPIM::refuseAmountKeys(QLineEdit *field)
+{
+    if (!field)
+        return;
+    auto *validator = new YMRAmountValidator(field);
+    field->setValidator(validator);
+    QObject::connect(field, &QLineEdit::inputRejected, field, [field, validator] {
+        if (validator->refusal() == YMRAmountValidator::TooLarge)
+            tellRefused(field, tr("An amount can be at most %1.").arg(largestAmount()));
+        else
+            tellRefused(field, tr("An amount takes only the digits 0 to 9 and the separators "
+                                  "\",\" \".\" \"'\" and blank: no sign, no other characters."));
+    });
+}
+
+bool YMRPIM::fieldAmount(QLineEdit *field, QString &plain, double *value)
+{
+    if (!field)
+        return false;
+    if (YMRAmountValidator::read(field->text(), &plain, value))
+        return true;
+    field->setFocus();
+    tellRefused(field, tr("Cannot read \"%1\" as an amount: write it as 1234.56, 1,234.56 or "
+                          "1.234,56, with at most two decimals, from 0 to %2.")
+                           .arg(field->text(), largestAmount()));
+    return false;
+}
+
+void YMRPIM::tellSkippedTime(YMDateTimeEditor *editor)
+{
+    QObject::connect(editor, qOverload<>(&YMDateTimeEditor::changed), editor, [editor] {
+        const QDate date = editor->date();
+        const QTime time = editor->time();
+        if (!date.isValid() || !time.isValid() || QDateTime(date, time).isValid())
+            return;
+        const QDateTime rings = YMRUtil::firstValidLocalTime(date, time);
+        if (!rings.isValid())
+            return;
+        tellRefused(editor->timeEdit(),
+                    tr("The clocks skip %1 on %2: the reminder rings at %3.")
+                        .arg(YMRUtil::timeToString(time).trimmed(),
+                             YMRUtil::dateToString(date).trimmed(),
+                             YMRUtil::timeToString(rings.time()).trimmed()));
+    });
 }
 
 bool YMRPIM::editText(const QString &caption, QString &text)
@@ -181,6 +375,7 @@ bool YMRPIM::popupReminder(PIMReminder *&reminder, bool &removed, const QPoint &
         return false;
     Chooser chooser;
     YMDateTimeEditor *editor = makeEditor();
+    tellSkippedTime(editor);
     editor->setDateTime(reminder->dateTime);
     YMRPushButton *set = chooser.addEditor(editor);
     YMRPushButton *remove = chooser.addButton(QT_TR_NOOP("Remove Reminder"), "button_cancel");
@@ -194,9 +389,9 @@ bool YMRPIM::popupReminder(PIMReminder *&reminder, bool &removed, const QPoint &
     }
     if (!set->isOn())
         return false;
-    const QDateTime chosen = editor->dateTime();
-    reminder->dateTime =
-        QDateTime(chosen.date(), QTime(chosen.time().hour(), chosen.time().minute()));
+    // a time the clocks skip rings at the first moment after it
+    reminder->dateTime = YMRUtil::firstValidLocalTime(
+        editor->date(), QTime(editor->time().hour(), editor->time().minute()));
     removed = false;
     return true;
 }

@@ -260,8 +260,10 @@ bool AlarmServer::take(const Entry &e)
 bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                       int data)
 {
+    // a time that never comes (a null one, or one the clocks skip at a
+    // change to summer time) would be kept and never sent: refused
     if (!when.isValid())
-        return true;
+        return false;
     const QDateTime local = wholeSeconds(when);
     if (!hasTimeText(local))
         return true;

@@ -51,7 +51,7 @@ public:
 
     // The platform's calls; they act on the process's server.
     // False when the alarm list could not be written (the change then holds
-    // only in this process).
+    // only in this process) or the time is invalid (see add).
     static bool addAlarm(const QDateTime &when, const QByteArray &channel,
                          const QByteArray &message, int data = 0);
     static bool deleteAlarm(const QDateTime &when, const QByteArray &channel,
@@ -69,8 +69,10 @@ public:
 
     // Adding an alarm already present, or deleting one that is not, does
     // nothing. Times are cut to whole seconds. False when the list could not
-    // be written. Deleting an alarm already sent is written once the
-    // current event is done (many go at once when many were sent).
+    // be written, and for an invalid time (a local time the clocks skip),
+    // which would never come and is not kept. Deleting an alarm already
+    // sent is written once the current event is done (many go at once when
+    // many were sent).
     bool add(const QDateTime &when, const QByteArray &channel, const QByteArray &message, int data);
     bool remove(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                 int data);

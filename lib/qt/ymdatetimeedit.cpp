@@ -18,6 +18,17 @@ namespace {
 // its text.
 const int LineEditMargin = 2;
 
+// The edited value is a date and a time of day as the user reads them, held
+// without a time zone: a day whose clocks skip the hour of the current time
+// (a change to summer time) is still a day, and stepping never meets a
+// local time that does not exist.
+QDateTime wallClock(const QDateTime &dt)
+{
+    if (!dt.date().isValid() || !dt.time().isValid())
+        return QDateTime();
+    return QDateTime(dt.date(), dt.time(), Qt::UTC);
+}
+
 } // namespace
 
 YMDateTimeEdit::YMDateTimeEdit(int mode, QWidget *parent, const char *name)
@@ -31,7 +42,7 @@ YMDateTimeEdit::YMDateTimeEdit(int mode, QWidget *parent, const char *name)
             break;
         }
     }
-    m_dateTime = QDateTime::currentDateTime();
+    m_dateTime = wallClock(QDateTime::currentDateTime());
     m_wishedDay = m_dateTime.date().day();
 
     m_spin = new YMRSpinWidget(this);
@@ -73,7 +84,17 @@ QDateTime YMDateTimeEdit::dateTime() const
 
 QDate YMDateTimeEdit::date() const
 {
-    return dateTime().date();
+    if (!m_dateTime.isValid())
+        return QDate();
+    return (m_durationAllDay ? m_dateTime.addDays(-1) : m_dateTime).date();
+}
+
+QTime YMDateTimeEdit::time() const
+{
+    if (!m_dateTime.isValid())
+        return QTime();
+    const QTime t = m_dateTime.time();
+    return QTime(t.hour(), t.minute());
 }
 
 QString YMDateTimeEdit::text() const
@@ -99,7 +120,8 @@ QString YMDateTimeEdit::textFor(const QDateTime &value) const
 
 void YMDateTimeEdit::setDateTime(const QDateTime &dt)
 {
-    m_dateTime = (m_durationAllDay && dt.isValid()) ? dt.addDays(1) : dt;
+    const QDateTime value = wallClock(dt);
+    m_dateTime = (m_durationAllDay && value.isValid()) ? value.addDays(1) : value;
     // A value from outside sets the day to return to, whatever section is
     // current.
     if (m_dateTime.isValid())
@@ -114,7 +136,7 @@ void YMDateTimeEdit::setDurationAllDay(bool on)
         m_dateTime = m_dateTime.addDays(-1);
     m_durationAllDay = on;
     if (on && m_dateTime.isValid())
-        m_dateTime = QDateTime(m_dateTime.date().addDays(1), QTime(0, 0));
+        m_dateTime = QDateTime(m_dateTime.date().addDays(1), QTime(0, 0), Qt::UTC);
     m_current = 0;
     updateSections();
     updateDisplay();
@@ -350,7 +372,8 @@ QSize YMDateTimeEdit::sizeHint() const
 {
     ensurePolished();
     // Measured on a copy: an invalid value is measured as the current time.
-    const QDateTime value = m_dateTime.isValid() ? m_dateTime : QDateTime::currentDateTime();
+    const QDateTime value =
+        m_dateTime.isValid() ? m_dateTime : wallClock(QDateTime::currentDateTime());
     const QFontMetrics fm(font());
     int w = fm.horizontalAdvance(textFor(value)) + 8;
     if (m_monthLong) {

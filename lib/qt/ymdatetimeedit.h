@@ -29,8 +29,11 @@ public:
     ~YMDateTimeEdit() override;
 
     int mode() const { return m_mode; }
+    // The local date and time (null for "None"); on a day whose clocks skip
+    // the time, an invalid QDateTime that still holds both.
     QDateTime dateTime() const;
     QDate date() const;
+    QTime time() const;
     QString text() const;
 
     bool isDurationAllDay() const { return m_durationAllDay; }

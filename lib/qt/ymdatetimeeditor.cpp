@@ -10,10 +10,12 @@
 namespace {
 
 // Qt 5 would make a date with an invalid time midnight; here either half
-// being "None" makes the whole value "None".
+// being "None" makes the whole value "None". The halves meet without a time
+// zone, so a date never depends on the time of day (a day whose clocks
+// skip the current hour).
 QDateTime combined(const QDate &d, const QTime &t)
 {
-    return d.isValid() && t.isValid() ? QDateTime(d, t) : QDateTime();
+    return d.isValid() && t.isValid() ? QDateTime(d, t, Qt::UTC) : QDateTime();
 }
 
 } // namespace
@@ -53,17 +55,19 @@ YMDateTimeEditor::~YMDateTimeEditor() = default;
 
 QDateTime YMDateTimeEditor::dateTime() const
 {
-    return combined(date(), time());
+    const QDate d = date();
+    const QTime t = time();
+    return d.isValid() && t.isValid() ? QDateTime(d, t) : QDateTime();
 }
 
 QDate YMDateTimeEditor::date() const
 {
-    return m_dateEdit->dateTime().date();
+    return m_dateEdit->date();
 }
 
 QTime YMDateTimeEditor::time() const
 {
-    return m_timeEdit->dateTime().time();
+    return m_timeEdit->time();
 }
 
 void YMDateTimeEditor::setDateTime(const QDateTime &dt)

@@ -19,7 +19,9 @@ public:
                               bool twoRows = false);
     ~YMDateTimeEditor() override;
 
-    // Null when the date or the time is "None".
+    // Null when the date or the time is "None". The local date-time: on a
+    // day whose clocks skip that time it is invalid but holds both (see
+    // YMRUtil::firstValidLocalTime).
     QDateTime dateTime() const;
     QDate date() const;
     QTime time() const;

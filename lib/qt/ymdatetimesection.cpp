@@ -160,7 +160,8 @@ void YMDateTimeSection::apply()
     default:
         break;
     }
-    m_dateTime = QDateTime(d, t);
+    // a value without a time zone, as the edit holds it
+    m_dateTime = QDateTime(d, t, Qt::UTC);
 }
 
 void YMDateTimeSection::stepUp()

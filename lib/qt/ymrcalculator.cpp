@@ -1,5 +1,6 @@
 #include "ymrcalculator.h"
 
+#include "ymramountvalidator.h"
 #include "ymrpushbutton.h"
 #include "qpe/qpeapplication.h"
 
@@ -17,11 +18,20 @@ namespace {
 double numberOf(const QString &text)
 {
     bool ok = false;
-    // a decimal comma, as the amount field takes one
     const double v = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
     if (ok || std::isinf(v))
         return v;
     return 0;
+}
+
+// A field's text: an amount as the amount fields take it ("1,234.56",
+// "1.234,56"), else a number.
+double fieldNumberOf(const QString &text)
+{
+    double amount = 0;
+    if (YMRAmountValidator::read(text, nullptr, &amount))
+        return amount;
+    return numberOf(text);
 }
 
 QString decimalText(double value)
@@ -62,7 +72,7 @@ YMRCalculator::YMRCalculator(const QString &value, QWidget *parent, const char *
 YMRCalculator::YMRCalculator(QLineEdit *target, QWidget *parent, const char *name)
     : YMRCalculatorBase(parent, name, true)
     , m_target(target)
-    , m_result(startText(numberOf(target ? target->text() : QString())))
+    , m_result(startText(fieldNumberOf(target ? target->text() : QString())))
 {
     init();
 }

@@ -28,6 +28,11 @@ public:
     // screen.
     static QScrollArea *scrollRows(QWidget *content, QWidget *parent);
 
+    // The local date-time of a date and a time of day; when the clocks skip
+    // that time (the hour a change to summer time leaves out), the first
+    // whole minute after the skipped span. Null for an invalid date or time.
+    static QDateTime firstValidLocalTime(const QDate &date, const QTime &time);
+
     static QString timeToString(const QTime &t);
     static QString dateToString(const QDate &d);
     static QString dateTimeToString(const QDateTime &dt);

@@ -5,8 +5,12 @@
 
 #include "currencieslist.h"
 #include "customlistdialog.h"
+#include "dateformatselector.h"
+#include "datetimeformateditor.h"
 #include "dbeditor.h"
 #include "filtereditordialog.h"
+#include "formatsetup.h"
+#include "numberformateditor.h"
 #include "taskdialog.h"
 #include "taskeditor.h"
 #include "templatedialog.h"
@@ -17,11 +21,13 @@
 #include "pim/categoryrecord.h"
 #include "pim/tasklistview.h"
 #include "pim/templatemanager.h"
+#include "pim/ymrpim.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrlistview.h"
 #include "qt/ymrpushbutton.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <memory>
@@ -42,6 +48,7 @@ private slots:
     void promptsRefuseBar_data();
     void promptsRefuseBar();
     void paneStoresTheDescriptionWithoutBar();
+    void pastedLineBreaksStayOneEntry();
 
 private:
     // Types "a|b" into the field: the text it then holds.
@@ -70,8 +77,12 @@ QString TestBarRefused::typeBar(QWidget *field)
 void TestBarRefused::fieldsRefuseBar_data()
 {
     QTest::addColumn<QString>("field");
+    // the format fields: the currencies list joins a symbol and its format
+    // with "|", and the Options' amount format becomes new currencies' format
     for (const char *field : {"type", "currency", "city", "account", "memo", "book description",
-                              "filter name", "condition", "list entry", "currency symbol"})
+                              "filter name", "condition", "list entry", "currency symbol",
+                              "number format", "date-time format", "options date format",
+                              "options date-time format", "options amount format"})
         QTest::newRow(field) << QString::fromLatin1(field);
 }
 
@@ -101,6 +112,21 @@ void TestBarRefused::fieldsRefuseBar()
         owner.reset(editor);
         typed = field == "filter name" ? static_cast<QWidget *>(editor->fname)
                                        : editor->valBase->findChild<QLineEdit *>("val");
+    } else if (field == "number format") {
+        auto *editor = new NumberFormatEditor(QStringLiteral("@#,#"), QStringLiteral("BRL"));
+        owner.reset(editor);
+        typed = editor->edit;
+    } else if (field == "date-time format") {
+        auto *editor = new DateTimeFormatEditor(QStringLiteral("dateTimeFormat"),
+                                                QStringLiteral("YYYY/MM/DD hh:mm"));
+        owner.reset(editor);
+        typed = editor->edit;
+    } else if (field.startsWith("options")) {
+        auto *page = new FormatSetup;
+        owner.reset(page);
+        typed = field == "options date format"        ? page->dateFormat->comboBox()->lineEdit()
+                : field == "options date-time format" ? page->dateTimeFormat->comboBox()->lineEdit()
+                                                      : page->formats->lineEdit();
     } else if (field == "list entry") {
         auto *editor = new CustomListDialog("types", "Types|Type", "completed");
         owner.reset(editor);
@@ -165,6 +191,32 @@ void TestBarRefused::paneStoresTheDescriptionWithoutBar()
     w.listView()->setCurrentItem(w.listView()->firstChild());
     QCOMPARE(typeBar(w.descriptionPane()), QStringLiteral("ab"));
     QCOMPARE(static_cast<Task *>(w.manager()->first())->description, QStringLiteral("ab"));
+}
+
+// A value list is saved one entry a line: a line break pasted into an entry
+// (or into the type box, whose text becomes the type and the next default)
+// becomes a blank, so the list after a restart holds what the user saw.
+void TestBarRefused::pastedLineBreaksStayOneEntry()
+{
+    YMRPIM::saveList(QStringLiteral("types"), {QStringLiteral("Food")});
+    QApplication::clipboard()->setText(QStringLiteral("Taxi\nBus"));
+    {
+        CustomListDialog editor(QStringLiteral("types"), QStringLiteral("Types|Type"),
+                                QStringLiteral("completed"));
+        editor.btnNew->click();
+        QTest::keySequence(editor.text, QKeySequence::Paste);
+        QCOMPARE(editor.text->text(), QStringLiteral("Taxi Bus"));
+    }
+    QCOMPARE(YMRPIM::loadList(QStringLiteral("types")),
+             QStringList({QStringLiteral("Food"), QStringLiteral("Taxi Bus")}));
+
+    TaskManager book(bookPath(QStringLiteral("Breaks")));
+    Task task(&book);
+    TaskEditor page;
+    page.type->lineEdit()->clear();
+    QTest::keySequence(page.type->lineEdit(), QKeySequence::Paste);
+    page.store(&task);
+    QCOMPARE(task.type, QStringLiteral("Taxi Bus"));
 }
 
 YMR_TEST_MAIN(TestBarRefused)

@@ -17,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QJsonArray>
+#include <QLabel>
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QProcess>
@@ -39,6 +40,7 @@ private slots:
     void utf32KeepsEveryCharacter();
     void narrowCodecWarns_data();
     void narrowCodecWarns();
+    void qualifierAndDelimiterDiffer();
     void fileNamesAndReplacing();
     void failedWritesKeepTheOldFile();
     void settingsAndEmptyView();
@@ -246,36 +248,49 @@ void TestCsvExport::utf32KeepsEveryCharacter()
     QCOMPARE(rows.at(1).at(6), description);
 }
 
+// The warning tells what the file holds instead: Latin-1 writes a character
+// beyond the basic plane as two stand-ins, other codecs leave the marks of
+// writing direction out.
 void TestCsvExport::narrowCodecWarns_data()
 {
     QTest::addColumn<QString>("codec");
     QTest::addColumn<QString>("warning");
+    QTest::addColumn<int>("standIns"); // the "?" in the file
     QTest::newRow("Latin-1") << "ISO-8859-1"
-                             << "6 characters could not be written in ISO-8859-1: the file holds a "
-                                "stand-in for each.\nFirst: \U0001F684 (U+1F684), \U00020BB7 "
-                                "(U+20BB7), \u91ce (U+91CE)\n";
+                             << "8 characters could not be written in ISO-8859-1: the file holds "
+                                "11 stand-ins for them.\nFirst: \U0001F684 (U+1F684), \U00020BB7 "
+                                "(U+20BB7), \u91ce (U+91CE)\n" << 11;
+    QTest::newRow("windows-1252") << "windows-1252"
+                                  << "7 characters could not be written in windows-1252: the file "
+                                     "holds 5 stand-ins for 5 of them and leaves 2 out.\nFirst: "
+                                     "\U0001F684 (U+1F684), \U00020BB7 (U+20BB7), \u91ce (U+91CE)\n"
+                                  << 5;
     QTest::newRow("Shift_JIS") << "Shift_JIS"
-                               << "4 characters could not be written in Shift_JIS: the file "
-                                  "holds a stand-in for each.\nFirst: \U0001F684 (U+1F684), "
-                                  "\U00020BB7 (U+20BB7), \u20ac (U+20AC)\n";
-    QTest::newRow("UTF-8") << "UTF-8" << "";
+                               << "6 characters could not be written in Shift_JIS: the file "
+                                  "holds 4 stand-ins for 4 of them and leaves 2 out.\nFirst: "
+                                  "\U0001F684 (U+1F684), \U00020BB7 (U+20BB7), \u20ac (U+20AC)\n"
+                               << 4;
+    QTest::newRow("UTF-8") << "UTF-8" << "" << 0;
 }
 
 void TestCsvExport::narrowCodecWarns()
 {
     QFETCH(QString, codec);
     QFETCH(QString, warning);
+    QFETCH(int, standIns);
     const int entry = codecEntry(codec);
     if (entry < 0)
         QSKIP("codec not available");
     m_book = makeBook(QStringLiteral("Narrow"),
-                      {{"Train", "5", "Nara", "\U0001F684 to \U00020BB7\u91ce\u5bb6, 5 \u20ac, \U0001F684 back", {}}});
+                      {{"Train", "5", "Nara",
+                        "\U0001F684 to \U00020BB7\u91ce\u5bb6, 5 \u20ac, \U0001F684 back \u200e\u200f", {}}});
     ToDoWindow w;
     QVERIFY(openInWindow(w, m_book));
     YMRDialog::queueAnswer(1);
     exportWith(w, [entry](ExportDialog *d) { d->unicode->setCurrentItem(entry); }, {m_out});
     // written all the same, with a word about what is not in it
     QVERIFY(readAll(m_out).contains("Nara"));
+    QCOMPARE(int(readAll(m_out).count('?')), standIns);
     const auto boxes = YMRDialog::takeScriptedBoxes();
     if (warning.isEmpty()) {
         QVERIFY(boxes.isEmpty());
@@ -284,6 +299,45 @@ void TestCsvExport::narrowCodecWarns()
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes.at(0).text, warning + m_out);
     }
+}
+
+// A qualifier that is the delimiter (or shares a character with it) would
+// write a file no reader can split: the dialog refuses it with a hint and
+// stays open until the two differ.
+void TestCsvExport::qualifierAndDelimiterDiffer()
+{
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, m_book));
+    QStringList shown;
+    YMFileDialog::queueAnswer({m_out});
+    ymrtest::whenModalShown([&](QDialog *d) {
+        auto *dialog = qobject_cast<ExportDialog *>(d);
+        QLineEdit *field = dialog->qualifier->lineEdit();
+        // "," chosen from the list, then ";" typed as another delimiter
+        dialog->delimiter->setCurrentItem(3);
+        for (const char *qualifier : {",", "';", "'"}) {
+            if (QLatin1String(qualifier) == QLatin1String("';")) {
+                dialog->other->setChecked(true);
+                dialog->delimiterChanged();
+                dialog->otherDelimiter->clear();
+                QTest::keyClicks(dialog->otherDelimiter, QStringLiteral(";"));
+            }
+            field->selectAll();
+            QTest::keyClicks(field, QLatin1String(qualifier));
+            QTest::keyClick(field, Qt::Key_Return, Qt::ControlModifier);
+            auto *hint = field->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
+            shown << (!d->isVisible()                ? QStringLiteral("accepted")
+                      : hint && hint->isVisible() ? hint->text()
+                                                  : QString());
+            if (hint)
+                hint->hide();
+        }
+    });
+    trigger(w, "export");
+    const QString refused = QStringLiteral("The text qualifier and the delimiter cannot share a "
+                                           "character: no reader could split the fields.");
+    QCOMPARE(shown, QStringList({refused, refused, QStringLiteral("accepted")}));
+    QCOMPARE(readCsv(m_out, QStringLiteral("utf-8"), QStringLiteral(";"), QStringLiteral("'")).size(), 4);
 }
 
 void TestCsvExport::fileNamesAndReplacing()

@@ -36,6 +36,8 @@ private slots:
     void editorValuesPerField_data();
     void editorValuesPerField();
     void editorBadAmountRemoveAndEditMode();
+    void editorAmountAsMeant_data();
+    void editorAmountAsMeant();
     void filterList();
     void editorLaunchersAndZoom();
 
@@ -340,7 +342,7 @@ void TestFilters::editorValuesPerField()
     QWidget *base = editor.valBase;
     const QDate day(2026, 5, 17);
     if (auto *edit = base->findChild<QLineEdit *>("val"))
-        edit->setText(position == 2 ? QStringLiteral("1e3") : QStringLiteral("Abc"));
+        edit->setText(position == 2 ? QStringLiteral("1,000") : QStringLiteral("Abc"));
     if (auto *date = base->findChild<YMDateTimeEditor *>("val"))
         date->setDate(day);
     if (auto *combo = base->findChild<YMRComboBox *>("val"))
@@ -401,24 +403,29 @@ void TestFilters::editorBadAmountRemoveAndEditMode()
         FilterEditorDialog editor(&book, -1);
         editor.fs->setCurrentItem(2);
         editor.fieldChanged(2);
-        // a typed amount that is no number is refused, not stored as 0
-        for (const char *bad : {"12abc", "1,500.5", "inf", "nan"}) {
-            YMRDialog::queueAnswer(1);
+        // a typed amount that reads as no number is refused with a hint, not
+        // stored as 0 (letters never reach the field)
+        auto *val = editor.valBase->findChild<QLineEdit *>(QStringLiteral("val"));
+        for (const char *bad : {"12,3456", "1,5.2", "1.2.3", "1,234,56"}) {
             type(&editor, "val", QLatin1String(bad));
             editor.btnAdd->click();
             QCOMPARE(editor.filter().conditions.size(), 0);
             QCOMPARE(editor.list->childCount(), 0);
-            const auto boxes = YMRDialog::takeScriptedBoxes();
-            QCOMPARE(boxes.size(), 1);
-            QVERIFY(boxes.at(0).text.startsWith(QStringLiteral("The amount is not a number:")));
+            auto *hint = val->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
+            QVERIFY(hint && hint->isVisible());
+            QVERIFY(hint->text().startsWith(QStringLiteral("Cannot read \"%1\" as an amount").arg(bad)));
+            hint->hide();
         }
+        type(&editor, "val", QStringLiteral("inf"));
+        QCOMPARE(val->text(), QString());
+        QVERIFY(val->findChild<QLabel *>(QStringLiteral("YMRPIM hint"))->isVisible());
+        type(&editor, "val", QStringLiteral("1,5.2"));
         // accepting with only that in the editing area keeps the dialog open
         editor.show();
-        YMRDialog::queueAnswer(1);
         editor.accept();
         QVERIFY(editor.isVisible());
         QCOMPARE(editor.result(), 0);
-        YMRDialog::takeScriptedBoxes();
+        QVERIFY(YMRDialog::takeScriptedBoxes().isEmpty());
 
         // two conditions, the first taken back into the editing area; a ","
         // is the decimal separator, as in the amount field
@@ -464,6 +471,55 @@ void TestFilters::editorBadAmountRemoveAndEditMode()
         QCOMPARE(editor.filterIndex(), -1);
         QCOMPARE(editor.fname->text(), QStringLiteral("New Filter"));
     }
+}
+
+// A typed amount is read as in the expense's amount field, in any locale:
+// "Amount is more than 2,000" filters on two thousand.
+void TestFilters::editorAmountAsMeant_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<double>("amount");
+    QTest::addColumn<int>("kept");   // of 1500, 2500, 1234567.89
+    QTest::newRow("thousands") << "en_US" << "2,000" << 2000.0 << 2;
+    QTest::newRow("decimal comma") << "de_DE" << "2.000,00" << 2000.0 << 2;
+    QTest::newRow("millions") << "en_US" << "1,234,567.88" << 1234567.88 << 1;
+    QTest::newRow("Indian groups") << "de_DE" << "12,34,567.88" << 1234567.88 << 1;
+    QTest::newRow("blank groups") << "de_DE" << "1 499,99" << 1499.99 << 3;
+}
+
+void TestFilters::editorAmountAsMeant()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, typed);
+    QFETCH(double, amount);
+    QFETCH(int, kept);
+    const QByteArray lang = qgetenv("LANG");
+    qputenv("LANG", locale.toLatin1() + ".UTF-8");
+    const QLocale before;
+    QLocale::setDefault(QLocale(locale));
+    TaskManager book(makeBook(QStringLiteral("Amounts"), {{"Taxi", "1500", "", "", QDate(2026, 3, 1)},
+                                                          {"Hotel", "2500", "", "", QDate(2026, 3, 2)},
+                                                          {"Rent", "1234567.89", "", "", QDate(2026, 3, 3)}}));
+    QVERIFY(book.load());
+    {
+        FilterEditorDialog editor(&book, -1);
+        editor.fs->setCurrentItem(2);
+        editor.fieldChanged(2);
+        editor.cond->setCurrentItem(FilterCondition::Above);
+        editor.conditionChanged(FilterCondition::Above);
+        type(&editor, "val", typed);
+        editor.storeFilter();
+    }
+    QLocale::setDefault(before);
+    qputenv("LANG", lang);
+    QCOMPARE(book.filters().size(), 1);
+    const TaskFilter filter = book.filters().at(0);
+    QCOMPARE(filter.conditions.at(0).amount, amount);
+    int passed = 0;
+    for (int i = 0; i < book.records()->count(); ++i)
+        passed += filter.accepts(static_cast<const Task *>(book.records()->at(i))) ? 1 : 0;
+    QCOMPARE(passed, kept);
 }
 
 void TestFilters::filterList()

@@ -6,11 +6,13 @@
 #include "ymrtest.h"
 
 #include "pim/pimreminder.h"
+#include "pim/pimtextreader.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
 #include "qpe/alarmserver.h"
 #include "qt/ymdatetimeeditor.h"
+#include "qt/ymdatetimesection.h"
 #include "qt/ymraction.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrcalculator.h"
@@ -19,8 +21,10 @@
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrspinbox.h"
 #include "qt/ymtabwidget.h"
+#include "qt/ymrutil.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QClipboard>
 #include <QLabel>
 #include "qt/ymdatetimeedit.h"
@@ -28,6 +32,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QtTest>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -45,6 +50,65 @@ bool actionEnabled(TaskDialog *d, const char *name)
 {
     auto *a = qobject_cast<YMRAction *>(YMRAction::findAction(d, name));
     return a && a->isEnabled();
+}
+
+// Types text key by key, as a keyboard of any script does (QTest's own key
+// clicks take ASCII only).
+void typeKeys(QWidget *field, const QString &text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(field, c.toLatin1());
+            continue;
+        }
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(field, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(field, &release);
+    }
+}
+
+// Runs the rest of a test function in the time zone tz (a zone name or a
+// POSIX rule) and brings the old one back at its end.
+struct ScopedZone {
+    explicit ScopedZone(const QByteArray &tz) { set(tz); }
+    ~ScopedZone()
+    {
+        if (saved.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", saved);
+        tzset();
+    }
+    static void set(const QByteArray &tz)
+    {
+        qputenv("TZ", tz);
+        tzset();
+    }
+    const QByteArray saved = qgetenv("TZ");
+};
+
+// Types a date or a time into the edit section by section, as the keys of
+// a user do: each value's digits, without leading zeros where a section
+// takes it complete without them.
+void typeDateTime(YMDateTimeEdit *edit, const QDate &date, const QTime &time)
+{
+    QWidget *keys = edit->lineEdit();
+    edit->setFocus();
+    for (int i = 0; i < edit->sectionCount(); ++i) {
+        switch (edit->section(i)->type()) {
+        case YMDateTimeSection::Day: QTest::keyClicks(keys, QString::number(date.day())); break;
+        case YMDateTimeSection::Month: QTest::keyClicks(keys, QString::number(date.month())); break;
+        case YMDateTimeSection::Year: QTest::keyClicks(keys, QString::number(date.year())); break;
+        case YMDateTimeSection::Hour24:
+            QTest::keyClicks(keys, QString::number(time.hour()).rightJustified(2, '0'));
+            break;
+        case YMDateTimeSection::Minute:
+            QTest::keyClicks(keys, QString::number(time.minute()).rightJustified(2, '0'));
+            break;
+        default: break;
+        }
+    }
 }
 
 QStringList viewTypes(TaskManager *store)
@@ -274,13 +338,16 @@ private slots:
         QVERIFY(found);
     }
 
+    // An amount that reads as no number (set from outside the field's keys,
+    // as a calculator or an older book may) is never stored: each step
+    // that would store it stays, with a hint at the field.
     void badAmountsAreRefused_data()
     {
         QTest::addColumn<QString>("amount");
         QTest::newRow("exponent") << "1e5";
         QTest::newRow("negative") << "-3";
         QTest::newRow("too large") << "1000000000";
-        QTest::newRow("three decimals") << "1.234";
+        QTest::newRow("group of four") << "1.2345";
         QTest::newRow("infinity") << "inf";
         QTest::newRow("text") << "abc";
     }
@@ -294,51 +361,248 @@ private slots:
         TaskDialog dialog;
         ymrtest::whenModalShown([amount](QDialog *d) {
             auto *td = static_cast<TaskDialog *>(d);
-            td->taskEditor()->amount->setText(amount);
+            QLineEdit *field = td->taskEditor()->amount;
+            field->setText(amount);
             YMRDialog::queueAnswer(1);
             td->doForward(); // refused: stays
             QCOMPARE(td->task()->type, QStringLiteral("A"));
-            YMRDialog::queueAnswer(1);
+            auto *hint = field->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
+            QVERIFY(hint && hint->isVisible());
+            QVERIFY(hint->text().contains(amount));
+            hint->hide();
             td->accept(); // refused: stays open
             QVERIFY(td->isVisible());
-            QCOMPARE(YMRDialog::takeScriptedBoxes().size(), 2);
-            td->taskEditor()->amount->setText(QStringLiteral("12.5"));
+            QVERIFY(hint->isVisible());
+            // a hint, never a box over the keys
+            QCOMPARE(YMRDialog::queuedAnswers(), 1);
+            YMRDialog::stopScript();
+            field->setText(QStringLiteral("12.5"));
             td->accept();
         });
         QCOMPARE(dialog.exec(a, 0, true), 1);
         QCOMPARE(a->amount, QStringLiteral("12.5"));
     }
 
-    // Typed or pasted (a paste taken whole or not at all): a "," is the
-    // decimal separator, stored as "."; every other rule holds.
-    void typedAmountKeepsToNumbers_data()
+    // What the user types or pastes into the amount field is stored as the
+    // number meant, in any locale: the last "," or "." before at most two
+    // digits is the decimal point, other separators group the digits. A key
+    // the field refuses, and an amount it cannot read, are told by a hint.
+    void typedAmountIsStoredAsMeant_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("decimal comma") << "12,50" << "" << "12.50";
-        QTest::newRow("second separator") << "1,5.2" << "" << "1.52";
-        QTest::newRow("letters, exponent, third decimal") << "1e2,3x.456" << "" << "12.34";
-        QTest::newRow("pasted comma") << "" << "3,5" << "3.5";
-        QTest::newRow("pasted group separator") << "7" << "1,500.00" << "7";
-        QTest::newRow("pasted negative") << "" << "-2,5" << "";
+        QTest::addColumn<QString>("stored"); // null: OK refused, the amount kept
+        QTest::addColumn<bool>("hint");
+        QTest::newRow("grouped, decimal point") << "1,234.56" << "" << "1,234.56" << "1234.56" << false;
+        QTest::newRow("grouped, decimal comma") << "1.234,56" << "" << "1.234,56" << "1234.56" << false;
+        QTest::newRow("blank groups") << "1 234,56" << "" << "1 234,56" << "1234.56" << false;
+        QTest::newRow("apostrophe groups") << "1'234.56" << "" << "1'234.56" << "1234.56" << false;
+        QTest::newRow("ten thousand") << "10,000.00" << "" << "10,000.00" << "10000.00" << false;
+        QTest::newRow("Indian groups") << "12,34,567.89" << "" << "12,34,567.89" << "1234567.89" << false;
+        QTest::newRow("decimal comma") << "12,50" << "" << "12,50" << "12.50" << false;
+        QTest::newRow("thousands") << "2,000" << "" << "2,000" << "2000" << false;
+        QTest::newRow("pasted grouped") << "7" << "1,500.25" << "71,500.25" << "71500.25" << false;
+        QTest::newRow("minus refused") << "-3" << "" << "3" << "3" << true;
+        QTest::newRow("exponent refused") << "1e5" << "" << "15" << "15" << true;
+        QTest::newRow("Arabic-Indic digits") << "\u0661\u0662" << "" << "" << "" << true;
+        QTest::newRow("Persian digits") << "\u06f1\u06f2" << "" << "" << "" << true;
+        QTest::newRow("full-width digits") << "\uff11\uff12" << "" << "" << "" << true;
+        QTest::newRow("pasted negative") << "" << "-2,5" << "" << "" << true;
+        QTest::newRow("past the largest") << "1234567890" << "" << "123456789" << "123456789" << true;
+        QTest::newRow("unreadable groups") << "1,5.2" << "" << "1,5.2" << QString() << true;
+        QTest::newRow("mixed groups") << "1,234.567,89" << "" << "1,234.567,89" << QString() << true;
     }
 
-    void typedAmountKeepsToNumbers()
+    void typedAmountIsStoredAsMeant()
     {
         QFETCH(QString, typed);
         QFETCH(QString, pasted);
         QFETCH(QString, shown);
-        TaskEditor page;
-        QTest::keyClicks(page.amount, typed);
-        if (!pasted.isEmpty()) {
-            QApplication::clipboard()->setText(pasted);
-            QTest::keySequence(page.amount, QKeySequence::Paste);
+        QFETCH(QString, stored);
+        QFETCH(bool, hint);
+        for (const char *locale : {"en_US.UTF-8", "de_DE.UTF-8"}) {
+            const QByteArray lang = qgetenv("LANG");
+            qputenv("LANG", locale);
+            const QLocale before;
+            QLocale::setDefault(QLocale(QString::fromLatin1(locale).section('.', 0, 0)));
+            Task *a = addTask(m_store.get(), "A", "7");
+            TaskDialog dialog;
+            QString fieldText;
+            bool hintShown = false;
+            bool stayedOpen = false;
+            ymrtest::whenModalShown([&](QDialog *d) {
+                auto *td = static_cast<TaskDialog *>(d);
+                QLineEdit *field = td->taskEditor()->amount;
+                field->clear();
+                typeKeys(field, typed);
+                if (!pasted.isEmpty()) {
+                    QApplication::clipboard()->setText(pasted);
+                    QTest::keySequence(field, QKeySequence::Paste);
+                }
+                fieldText = field->text();
+                QTest::keyClick(field, Qt::Key_Return, Qt::ControlModifier);
+                stayedOpen = td->isVisible();
+                auto *label = field->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
+                hintShown = label && label->isVisible();
+                if (stayedOpen)
+                    td->reject();
+            });
+            const int result = dialog.exec(a, 0, true);
+            QLocale::setDefault(before);
+            qputenv("LANG", lang);
+            QCOMPARE(fieldText, shown);
+            QCOMPARE(hintShown, hint);
+            QCOMPARE(result, stored.isNull() ? 0 : 1);
+            QCOMPARE(stayedOpen, stored.isNull());
+            QCOMPARE(a->amount, stored.isNull() ? QStringLiteral("7") : stored);
         }
-        QVERIFY(TaskEditor::isValidAmount(page.amount->text()));
-        QCOMPARE(page.amount->text(), shown);
-        QVERIFY(TaskEditor::isValidAmount(QString()));
-        QVERIFY(TaskEditor::isValidAmount(QStringLiteral("999999999.00")));
+    }
+
+    // No field takes a text whose line in the book would be longer than the
+    // book's reader takes: a pasted megabyte ends in a hint at once, not in
+    // a book refused at the next start. A description as long as a line
+    // holds, already in a book, opens whole and can be shortened.
+    void longTextsAreRefusedNotCut()
+    {
+        const int room = PIMTextReader::maxLineLength() - int(qstrlen("DESC="));
+        Task *a = addTask(m_store.get(), "A", "7");
+        a->description = QString(room, QLatin1Char('d'));
+        QVERIFY(m_store->save());
+        m_store.reset(new TaskManager(m_path));
+        QVERIFY(m_store->load());
+        a = static_cast<Task *>(m_store->first());
+        QCOMPARE(a->description.size(), room);
+
+        const QString megabytes(1200 * 1000, QLatin1Char('m'));
+        int shown = 0;
+        QStringList hints;
+        qint64 pasteMs = -1;
+        TaskDialog dialog;
+        ymrtest::whenModalShown([&](QDialog *d) {
+            auto *td = static_cast<TaskDialog *>(d);
+            QPlainTextEdit *memo = td->memo();
+            shown = memo->toPlainText().size();
+            auto hint = [](QWidget *field) {
+                auto *label = field->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
+                const QString text = label && label->isVisible() ? label->text() : QString();
+                if (label)
+                    label->hide();
+                return text;
+            };
+            memo->moveCursor(QTextCursor::End);
+            QTest::keyClick(memo, Qt::Key_X);
+            hints << hint(memo);
+            QTest::keyClick(memo, Qt::Key_Backspace);
+            QApplication::clipboard()->setText(megabytes);
+            QElapsedTimer clock;
+            clock.start();
+            QTest::keySequence(memo, QKeySequence::Paste);
+            pasteMs = clock.elapsed();
+            hints << hint(memo);
+            QLineEdit *type = td->taskEditor()->type->lineEdit();
+            QTest::keySequence(type, QKeySequence::Paste);
+            hints << hint(type) << type->text();
+            td->accept();
+        });
+        QCOMPARE(dialog.exec(a, 1, true), 1);
+        QCOMPARE(shown, room);
+        const QString tooLong = QStringLiteral("This text cannot be any longer (at most %1).");
+        QCOMPARE(hints, QStringList({tooLong.arg("1023 KB"), tooLong.arg("1023 KB"),
+                                     tooLong.arg("32767 characters"), QStringLiteral("A")}));
+        QVERIFY2(pasteMs < 3000, qPrintable(QString::number(pasteMs)));
+        QCOMPARE(a->description, QString(room - 1, QLatin1Char('d')));
+        // the book still opens
+        QVERIFY(m_store->save());
+        m_store.reset(new TaskManager(m_path));
+        QVERIFY(m_store->load());
+        QCOMPARE(static_cast<Task *>(m_store->first())->description.size(), room - 1);
+    }
+
+    // The expense's date is a date only: opened in an hour that the
+    // expense's day skips (a made-up zone whose change to summer time falls
+    // on the current hour of that day), the field shows the day, steps from
+    // it and stores it.
+    void dateOnADayThatSkipsTheHour()
+    {
+        ScopedZone zone("XST0");
+        const QDate day(QDate::currentDate().year() + 1, 3, 10);
+        for (int tries = 0; tries < 2; ++tries) {
+            ScopedZone::set(QStringLiteral("XST0XDT,J69/%1,J70/%1")
+                                .arg(QTime::currentTime().hour())
+                                .toLatin1());
+            if (!QDateTime(day, QTime::currentTime()).isValid())
+                break;
+            ScopedZone::set("XST0");   // the hour turned meanwhile
+        }
+        Task *a = addTask(m_store.get(), "A", "7");
+        a->date = day;
+        QString shown;
+        QDate stepped;
+        QDate back;
+        TaskDialog dialog;
+        ymrtest::whenModalShown([&](QDialog *d) {
+            auto *td = static_cast<TaskDialog *>(d);
+            YMDateTimeEditor *date = td->taskEditor()->date;
+            shown = date->dateEdit()->text();
+            date->dateEdit()->setFocus();
+            QTest::keyClick(date->dateEdit()->lineEdit(), Qt::Key_Up);
+            stepped = date->date();
+            QTest::keyClick(date->dateEdit()->lineEdit(), Qt::Key_Down);
+            back = date->date();
+            td->accept();
+        });
+        QCOMPARE(dialog.exec(a, 0, true), 1);
+        QVERIFY2(shown.contains(QString::number(day.year())), qPrintable(shown));
+        QVERIFY(stepped.isValid() && stepped != day);
+        QCOMPARE(back, day);
+        QCOMPARE(a->date, day);
+    }
+
+    // A reminder set to a time that the clocks skip rings at the first
+    // moment after it: the page tells so as the time is typed, the record
+    // holds that moment, and the alarm server has it.
+    void reminderAtASkippedTime_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDate>("day");
+        QTest::newRow("Europe/Berlin") << QByteArray("Europe/Berlin") << QDate(2027, 3, 28);
+        QTest::newRow("America/St_Johns") << QByteArray("America/St_Johns") << QDate(2027, 3, 14);
+    }
+
+    void reminderAtASkippedTime()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QDate, day);
+        ScopedZone scoped(zone);
+        QVERIFY(!QDateTime(day, QTime(2, 30)).isValid());
+        Task *a = addTask(m_store.get(), "A", "7");
+        QString hint;
+        TaskDialog dialog;
+        ymrtest::whenModalShown([&](QDialog *d) {
+            auto *td = static_cast<TaskDialog *>(d);
+            ReminderEditor *page = td->reminderEditor();
+            QTest::keyClick(page->alarm, Qt::Key_Space);
+            QVERIFY(page->alarm->isChecked());
+            typeDateTime(page->dt->dateEdit(), day, QTime(2, 30));
+            typeDateTime(page->dt->timeEdit(), day, QTime(2, 30));
+            auto *label = page->dt->timeEdit()->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
+            hint = label && label->isVisible() ? label->text() : QString();
+            td->accept();
+        });
+        QCOMPARE(dialog.exec(a, 3, true), 1);
+        const QDateTime rings(day, QTime(3, 0));
+        QCOMPARE(hint, QStringLiteral("The clocks skip %1 on %2: the reminder rings at %3.")
+                           .arg(YMRUtil::timeToString(QTime(2, 30)).trimmed(),
+                                YMRUtil::dateToString(day).trimmed(),
+                                YMRUtil::timeToString(QTime(3, 0)).trimmed()));
+        QVERIFY(a->reminder);
+        QCOMPARE(a->reminder->dateTime, rings);
+        QVERIFY(a->reminder->dateTime.isValid());
+        bool registered = false;
+        for (const AlarmServer::Alarm &alarm : AlarmServer::instance()->pending())
+            registered = registered || (alarm.message == TaskManager::alarmMessage(a) && alarm.when == rings);
+        QVERIFY(registered);
     }
 
     void expensePageValues()

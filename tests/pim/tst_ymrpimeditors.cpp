@@ -2,6 +2,7 @@
 
 #include "pim/pimreminder.h"
 #include "pim/pimtextedit.h"
+#include "pim/pimtextreader.h"
 #include "pim/ymrpim.h"
 #include "qt/ymdatetimeedit.h"
 #include "qt/ymdatetimeeditor.h"
@@ -41,6 +42,8 @@ private slots:
     void cleanup() { YMRDialog::stopScript(); }
     void refuseBar_data();
     void refuseBar();
+    void textsStayWithinALine_data();
+    void textsStayWithinALine();
     void editText();
     void popupDate_data();
     void popupDate();
@@ -142,6 +145,63 @@ void TestYMRPIMEditors::refuseBar()
     }
     QCOMPARE(lineEdit.text(), line);
     QCOMPARE(textEdit.toPlainText(), text);
+}
+
+// A one-line field takes no line break (a pasted one becomes a blank, so a
+// list never gains an entry the user never saw); neither field takes a text
+// whose line in a record file would be longer than the reader takes. What
+// is refused is refused whole, with a hint. Here a line holds 40 bytes: the
+// one-line field's text may take all 40, the description ("DESC=") 35.
+void TestYMRPIMEditors::textsStayWithinALine_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("lineHint");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("textHint");
+    const QString x36(36, 'x');
+    const QString tooLong = QStringLiteral("This text cannot be any longer (at most %1 bytes).");
+    QTest::newRow("line break") << "" << "Taxi\nBus" << "Taxi Bus" << "" << "Taxi\nBus" << "";
+    QTest::newRow("other line breaks") << "a" << "Taxi\r\nBus\u2028Tram\rShip" << "aTaxi Bus Tram Ship"
+                                       << "" << "aTaxi\nBus\nTram\nShip" << "";
+    QTest::newRow("paste past the line") << "" << x36 << x36 << "" << "" << tooLong.arg(35);
+    QTest::newRow("typed past the line") << QString(41, 'y') << "" << QString(40, 'y')
+                                         << tooLong.arg(40) << QString(35, 'y') << tooLong.arg(35);
+    // two bytes each
+    QTest::newRow("wide characters") << "" << QString(20, QChar(0xe9)) << QString(20, QChar(0xe9))
+                                     << "" << "" << tooLong.arg(35);
+    QTest::newRow("paste into a full line") << QString(39, 'z') << "\u20ac" << QString(39, 'z')
+                                            << tooLong.arg(40) << QString(35, 'z') << tooLong.arg(35);
+}
+
+void TestYMRPIMEditors::textsStayWithinALine()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, pasted);
+    QFETCH(QString, line);
+    QFETCH(QString, lineHint);
+    QFETCH(QString, text);
+    QFETCH(QString, textHint);
+    PIMTextReader::setMaxLineLength(40);
+    QLineEdit lineEdit;
+    YMRPIM::refuseBar(&lineEdit);
+    PIMTextEdit textEdit;
+    QStringList hints;
+    for (QWidget *field : {static_cast<QWidget *>(&lineEdit), static_cast<QWidget *>(&textEdit)}) {
+        field->show();
+        QTest::keyClicks(field, typed);
+        if (!pasted.isEmpty()) {
+            QApplication::clipboard()->setText(pasted);
+            QTest::keySequence(field, QKeySequence::Paste);
+        }
+        auto *shown = field->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
+        hints << (shown && shown->isVisible() ? shown->text() : QString());
+    }
+    PIMTextReader::setMaxLineLength(0);
+    QCOMPARE(lineEdit.text(), line);
+    QCOMPARE(textEdit.toPlainText(), text);
+    QCOMPARE(hints, QStringList({lineHint, textHint}));
 }
 
 void TestYMRPIMEditors::editText()

@@ -96,6 +96,8 @@ private slots:
     void applicationServerStartsInsideTheLoop();
     void changeWaitsForAnotherCopysWrite();
     void longListLoadsAndChangesQuickly();
+    void timesThatNeverComeAreRefused_data();
+    void timesThatNeverComeAreRefused();
 
 private:
     QString freshDir();
@@ -586,6 +588,38 @@ void TestAlarmServer::longListLoadsAndChangesQuickly()
     QCOMPARE(now.size(), count);
     QCOMPARE(now.first().when, T0.addSecs(5));
     QCOMPARE(now.last().message, QByteArray("new"));
+}
+
+// A local time the clocks skip (a change to summer time) is an invalid
+// QDateTime: kept, it would never be sent. The server refuses it, and a
+// null time, and keeps nothing; the first minute after the gap is taken.
+void TestAlarmServer::timesThatNeverComeAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QDate>("day");
+    QTest::newRow("Europe/Berlin") << QByteArray("Europe/Berlin") << QDate(2027, 3, 28);
+    QTest::newRow("America/St_Johns") << QByteArray("America/St_Johns") << QDate(2027, 3, 14);
+}
+
+void TestAlarmServer::timesThatNeverComeAreRefused()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(QDate, day);
+    const QByteArray saved = qgetenv("TZ");
+    qputenv("TZ", zone);
+    AlarmServer s(freshDir());
+    const bool skipped = s.add(QDateTime(day, QTime(2, 30)), "A/ch", Msg, 0);
+    const bool null = s.add(QDateTime(), "A/ch", Msg, 0);
+    const bool after = s.add(QDateTime(day, QTime(3, 0)), "A/ch", Msg, 0);
+    const QList<AlarmServer::Alarm> kept = s.pending();
+    if (saved.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", saved);
+    QVERIFY(!skipped);
+    QVERIFY(!null);
+    QVERIFY(after);
+    QCOMPARE(kept.size(), 1);
 }
 
 QPE_TEST_MAIN(TestAlarmServer)

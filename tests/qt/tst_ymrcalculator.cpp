@@ -108,11 +108,17 @@ void TestYMRCalculator::startValues()
     QCOMPARE(YMRCalculator(qInf()).result(), QStringLiteral("0"));
     QLineEdit edit(QStringLiteral("1,5"));   // a decimal comma
     QCOMPARE(YMRCalculator(&edit).result(), QStringLiteral("1.5"));
-    edit.setText(QStringLiteral("1,500.5"));   // no group separators
-    QCOMPARE(YMRCalculator(&edit).result(), QStringLiteral("0"));
+    // grouped digits, read as the amount fields read them
+    edit.setText(QStringLiteral("1,500.5"));
+    QCOMPARE(YMRCalculator(&edit).result(), QStringLiteral("1500.5"));
+    edit.setText(QStringLiteral("1.234,56"));
+    QCOMPARE(YMRCalculator(&edit).result(), QStringLiteral("1234.56"));
+    // a stored amount is a plain decimal number
+    QCOMPARE(YMRCalculator(QStringLiteral("1.234")).result(), QStringLiteral("1.234"));
+    // three digits after the last mark are a group
     edit.setText(QStringLiteral("40.250"));
     YMRCalculator calc(&edit);
-    QCOMPARE(calc.result(), QStringLiteral("40.25"));
+    QCOMPARE(calc.result(), QStringLiteral("40250"));
     QCOMPARE(calc.objectName(), QStringLiteral("YMRCalculatorBase"));
     QCOMPARE(calc.windowTitle(), QStringLiteral("Calculator"));
     QVERIFY(calc.isModal());
