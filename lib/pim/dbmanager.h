@@ -59,10 +59,13 @@ public:
     // back the default.
     static qint64 maxFileSize();
     static void setMaxFileSize(qint64 size);
+    // The most books an export index may list: its list shows each.
+    static const int MaxBooks = 10000;
 
 protected:
     void clearHeader() override;
     qint64 fileSizeLimit() const override;
+    qint64 recordLimit() const override;
     int sortColumnCount() const override;
     void readHeader(QStringList &parts) override;
     void writeHeader(PIMTextWriter &out) override;
