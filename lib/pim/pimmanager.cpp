@@ -978,6 +978,7 @@ void PIMManager::readText(QIODevice *device)
     const qint64 want = qMin(device->size(), limit) + 1;
     if (!m_budget->charge(want))
         return;
+    m_uidless = 0;
     m_loadedText = QByteArray(int(want), Qt::Uninitialized);
     {
         // a large book's text in huge pages where the system offers them:
@@ -1003,7 +1004,7 @@ void PIMManager::readText(QIODevice *device)
     PIMTextReader in(m_loadedText);
     in.setBudget(m_budget);
     readRecords(in, true);
-    if (m_budget->isSpent())
+    if (m_budget->isSpent() || m_uidless.load(std::memory_order_relaxed) == 0)
         return;
     // the file is taken: records read without a UID get theirs
     int drawn = 0;
@@ -1242,6 +1243,8 @@ PIMRecord *PIMManager::readNextRecord(PIMTextReader &in, qint64 base, bool keepT
     in.beginEntry();
     const bool end = r->read(in);
     in.endEntry(loadCost(r, heldKeys));
+    if (r->uidPending())
+        m_uidless.fetch_add(1, std::memory_order_relaxed);
     if (ended)
         *ended = end;
     // where the block stands; kept only when it reads back so

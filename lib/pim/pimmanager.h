@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 
 #include <sys/types.h>
@@ -296,6 +297,8 @@ private:
     bool m_readFailed = false;
     // the load under way counts against this
     LoadBudget *m_budget = nullptr;
+    // records it read without a UID
+    std::atomic<int> m_uidless{0};
     // LoadBudget::Outcome of the last load, and the memory it was allowed
     int m_loadOutcome = 0;
     qint64 m_loadLimit = 0;
