@@ -1054,9 +1054,14 @@ QString PIMManager::loadFailure() const
 qint64 PIMManager::loadCost(const PIMRecord *record, QSet<const QChar *> &heldKeys) const
 {
     qint64 bytes = record->memorySize() + StoreBytesPerRecord;
+    if (m_sort == -1)
+        return bytes;
+    const int length = sortKeyLength(m_sort);
+    if (length >= 0)
+        return bytes + 2 * length;
     QString key;
     // the view's key of the record: a long one many records share is held once
-    if (m_sort != -1 && sortKeyText(record, m_sort, key) && !key.isEmpty()) {
+    if (sortKeyText(record, m_sort, key) && !key.isEmpty()) {
         const bool copied = key.size() <= PIMSortKeys::SharedTextLength || key.isDetached();
         if (copied || !heldKeys.contains(key.constData())) {
             if (!copied)
@@ -1164,6 +1169,7 @@ bool PIMManager::readInParts()
     starts.push_back(size);
     const size_t parts = starts.size() - 1;
     std::vector<LoadedPart> read(parts);
+    const qint64 charged = m_budget->charged(), counted = m_budget->count();
     std::vector<QFuture<void>> jobs;
     for (size_t i = 1; i < parts; ++i)
         jobs.push_back(QtConcurrent::run([this, &read, &starts, i] { readPart(read[i], starts[i], starts[i + 1]); }));
@@ -1185,6 +1191,8 @@ bool PIMManager::readInParts()
     if (!whole) {
         for (LoadedPart &part : read)
             qDeleteAll(part.records);
+        // the reading in one go counts them again
+        m_budget->charge(charged - m_budget->charged(), counted - m_budget->count());
         return false;
     }
     // records beyond the total, or fewer than it: a damaged file
@@ -1400,6 +1408,11 @@ void PIMManager::loaded()
 bool PIMManager::sortKeyText(const PIMRecord *, int, QString &) const
 {
     return false;
+}
+
+int PIMManager::sortKeyLength(int) const
+{
+    return -1;
 }
 
 bool PIMManager::needsResort(PIMRecord *, PIMRecord *)

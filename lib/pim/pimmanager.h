@@ -209,6 +209,10 @@ protected:
     // store knows no such column (the record's key is then empty). The base
     // knows none.
     virtual bool sortKeyText(const PIMRecord *record, int column, QString &text) const;
+    // The most characters a key of the column has, when the store knows it
+    // without making the key (numbers, dates): what a load counts for each
+    // record in place of its key. -1: the keys are made to be counted.
+    virtual int sortKeyLength(int column) const;
     virtual bool needsResort(PIMRecord *old, PIMRecord *record);
 
     bool saveText(QIODevice *device);

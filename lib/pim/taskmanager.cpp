@@ -403,6 +403,22 @@ bool TaskManager::sortKeyText(const PIMRecord *record, int column, QString &text
     }
 }
 
+int TaskManager::sortKeyLength(int column) const
+{
+    switch (column) {
+    case FilterCondition::Date:
+    case FilterCondition::Created:
+    case FilterCondition::Updated:
+        // a number of days or seconds, as a key of at most 20 characters
+        return 20;
+    case FilterCondition::Description:
+    case FilterCondition::Reminder:
+        return 1;
+    default:
+        return -1;
+    }
+}
+
 bool TaskManager::needsResort(PIMRecord *old, PIMRecord *record)
 {
     Task *a = dynamic_cast<Task *>(old);
