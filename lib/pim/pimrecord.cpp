@@ -15,6 +15,10 @@
 
 namespace {
 const qint64 NoStamp = std::numeric_limits<qint64>::min();
+const qint64 MSecsPerDay = 86400000;
+int loadDepth = 0;
+qint64 loadStamp = 0;
+QDate loadDate;
 
 qint64 ownTextMemory(const QString &text)
 {
@@ -30,10 +34,6 @@ qint64 propertyMemory(const QString &name, const QString &value)
     return LoadBudget::heapBytes(qint64(sizeof(QMapNode<QString, QString>))) + ownTextMemory(name)
            + ownTextMemory(value);
 }
-const qint64 MSecsPerDay = 86400000;
-int loadDepth = 0;
-qint64 loadStamp = 0;
-QDate loadDate;
 }
 
 PIMRecord::LoadScope::LoadScope()
