@@ -134,8 +134,10 @@ bool CopySpecial::chooseDestination()
     }
     if (!m_destination->load()) {
         // an unreadable book is never written over
-        YMRDialog::critical(YMRPIM::applicationName(),
-                            tr("Cannot read Expense Book [%1]:\n%2").arg(record->title(), path));
+        QString text = tr("Cannot read Expense Book [%1]:\n%2").arg(record->title(), path);
+        if (!m_destination->loadFailure().isEmpty())
+            text += QLatin1Char('\n') + m_destination->loadFailure();
+        YMRDialog::critical(YMRPIM::applicationName(), text);
         closeDestination();
         return false;
     }

@@ -15,6 +15,7 @@
 #include "qpe/config.h"
 #include "qpe/boundedfile.h"
 #include "qpe/qpeapplication.h"
+#include "qpe/unixsignalnotifier.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
 
@@ -375,16 +376,29 @@ void ToDoWindow::openBookFile(const QString &requested)
     // a store an alarm opened for this book becomes the open book: never two
     // stores on one file
     TaskManager *book = takeAlarmStore(bookPath);
+    QString why;
+    bool stopped = false;
     if (!book && chosen->isAvailable()) {
         book = new TaskManager(bookPath, false, false);
         if (!book->load()) {
+            why = book->loadFailure();
+            stopped = book->loadStopped();
             delete book;
             book = nullptr;
         }
     }
+    if (!book && (stopped || UnixSignalNotifier::pending())) {
+        // the program is to end: nothing to tell, the book opens at the next start
+        Config cfg(YMRPIM::applicationName());
+        cfg.setGroup(QStringLiteral("Options"));
+        cfg.writeEntry(QStringLiteral("book"), bookPath);
+        return;
+    }
     if (!book) {
-        YMRDialog::critical(YMRPIM::applicationName(),
-                            tr("Cannot read Expense Book [%1]:\n%2").arg(chosen->title(), bookPath));
+        QString text = tr("Cannot read Expense Book [%1]:\n%2").arg(chosen->title(), bookPath);
+        if (!why.isEmpty())
+            text += QLatin1Char('\n') + why;
+        YMRDialog::critical(YMRPIM::applicationName(), text);
         QTimer::singleShot(400, this, &ToDoWindow::books);
         return;
     }

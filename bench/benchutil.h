@@ -36,6 +36,19 @@ inline long residentKiB()
     return fields.size() > 1 ? fields.at(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
+// The process's peak resident memory (VmHWM) in KiB (0 where /proc is missing).
+inline long peakKiB()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
 } // namespace bench
 
 #endif

@@ -422,9 +422,15 @@ void PCLink::processInput()
 bool PCLink::takeData()
 {
     const qint64 take = qMin<qint64>(m_buffer.size() - m_bufferPos, m_size - m_done);
-    // a failed write still reads the announced bytes, so the stream stays in step
-    if (!m_writeFailed && m_temp.write(m_buffer.constData() + m_bufferPos, take) != take)
+    // a failed write still reads the announced bytes, so the stream stays in
+    // step; the answering side ends the connection instead (finishReceive())
+    if (!m_writeFailed && m_temp.write(m_buffer.constData() + m_bufferPos, take) != take) {
         m_writeFailed = true;
+        if (m_answering) {
+            finishReceive();
+            return false;
+        }
+    }
     startWriteBack(false);
     m_bufferPos += int(take);
     m_done += take;
@@ -589,8 +595,10 @@ void PCLink::finishReceive()
     if (!ok) {
         QPointer<PCLink> self(this);
         emit receiveFileFailed();
-        // the peer learns of it only by the end of the connection
-        if (self && written && !readable)
+        // The peer learns of it only by the end of the connection: a sender
+        // counts its file taken once this side answers again, so a file this
+        // side could not write, read back or put in place ends it.
+        if (self && (m_answering || (written && !readable)))
             m_socket->abort();
         return;
     }

@@ -100,8 +100,9 @@ QStringList SendDataDialogServer::bookPaths() const
 
 void SendDataDialogServer::connected(int descriptor)
 {
-    // a file in transfer is not cut by another copy connecting
-    if (m_link && m_link->isConnected() && m_link->transferState() != PCLink::Idle) {
+    // a session is not cut by another copy connecting, in a file or
+    // between two: the newcomer may come once it has ended
+    if (m_link && m_link->isConnected()) {
         PCLinkServer::refuse(descriptor);
         return;
     }

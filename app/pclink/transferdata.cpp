@@ -13,6 +13,7 @@
 #include "qpe/config.h"
 #include "qpe/global.h"
 #include "qpe/qpeapplication.h"
+#include "qpe/unixsignalnotifier.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrheader.h"
@@ -236,9 +237,11 @@ void TransferData::doConnect()
         result = client.exec();
     }
     // only an index that arrived whole and reads is listed
+    QString why;
     if (result == 1 && fetched) {
         deviceIndex = new DBManager(true);
         if (!deviceIndex->load()) {
+            why = deviceIndex->loadFailure();
             deviceIndex->setFileName(fetchedIndexPath() + QStringLiteral(".old"));
             delete deviceIndex;
             deviceIndex = nullptr;
@@ -246,15 +249,22 @@ void TransferData::doConnect()
     }
     if (!deviceIndex) {
         QFile::remove(fetchedIndexPath());
-        // a Close or a lost connection the client dialog has told of
-        if (result == 1 || failed)
-            YMRDialog::critical(tr("Receive File Failed"), tr("Failed receive file: %1.").arg(pairs.first()));
+        // a Close or a lost connection the client dialog has told of; the
+        // program about to end tells nothing
+        if ((result == 1 || failed) && !UnixSignalNotifier::pending()) {
+            QString text = tr("Failed receive file: %1.").arg(pairs.first());
+            if (!why.isEmpty())
+                text += QLatin1Char('\n') + why;
+            YMRDialog::critical(tr("Receive File Failed"), text);
+        }
         return;
     }
+    // no list follows the store yet: the marks go without an update each,
+    // which would look every record up among all
     PIMRecordArray *records = deviceIndex->records();
     for (int i = 0; i < records->count(); ++i) {
         if (records->at(i)->hasProperty(markKey))
-            setMark(records->at(i), false);
+            records->at(i)->removeProperty(markKey);
     }
     list->setManager(deviceIndex, true);
     list->restoreColumns();

@@ -16,6 +16,7 @@ public:
     void readField(QLatin1String key, PIMTextReader &in) override;
     void write(PIMTextWriter &out) const override;
     using PIMRecord::write;
+    qint64 memorySize() const override { return baseMemorySize(sizeof(CategoryRecord)) + textMemory(title); }
 
     QString title;
     bool on = false;

@@ -1,6 +1,7 @@
 #include "dblistview.h"
 
 #include "dblistviewitem.h"
+#include "dbrecord.h"
 
 #include "qpe/config.h"
 #include "qt/ymrheader.h"
@@ -16,6 +17,21 @@ DBListView::DBListView(QWidget *parent, const char *name) : PIMListView(parent, 
         if (colorMode() == 1)
             setColorMode(1);
     });
+}
+
+QPixmap DBListView::bookIcon(const DBRecord *book)
+{
+    // the picture depends on the name, the lock and the availability
+    const QString key = book->iconName() + QLatin1Char(book->password().isEmpty() ? '-' : 'p')
+                        + QLatin1Char(book->isAvailable() ? 'a' : '-');
+    const auto it = m_bookIcons.constFind(key);
+    if (it != m_bookIcons.constEnd())
+        return it.value();
+    if (m_bookIcons.size() >= MaxIconNames)
+        return QPixmap();
+    const QPixmap picture = book->icon();
+    m_bookIcons.insert(key, picture);
+    return picture;
 }
 
 void DBListView::addIconColumn(const QString &icon)

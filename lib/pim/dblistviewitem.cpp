@@ -23,7 +23,7 @@ void DBListViewItem::refresh()
     for (int i = 0; i < n; ++i) {
         switch (list()->columnId(i)) {
         case 0:
-            setPixmap(i, book->icon());
+            setPixmap(i, static_cast<DBListView *>(list())->bookIcon(book));
             break;
         case 1:
             setText(i, book->title());

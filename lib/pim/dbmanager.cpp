@@ -6,6 +6,7 @@
 #include "taskmanager.h"
 #include "ymrpim.h"
 
+#include "qpe/loadbudget.h"
 #include "qt/ymrapplication.h"
 
 #include <QDir>
@@ -76,6 +77,11 @@ void DBManager::setMaxFileSize(qint64 size)
 qint64 DBManager::fileSizeLimit() const
 {
     return s_maxFileSize;
+}
+
+qint64 DBManager::recordLimit() const
+{
+    return MaxBooks;
 }
 
 int DBManager::sortColumnCount() const
@@ -156,8 +162,11 @@ void DBManager::clearHeader()
 
 void DBManager::readHeader(QStringList &parts)
 {
-    if (parts.value(0) == QLatin1String("I"))
+    if (parts.value(0) == QLatin1String("I")) {
         m_paths.append(YMRPIM::decodeValue(parts));
+        // each path becomes a book record once the header is read
+        chargeLoad(LoadBudget::heapBytes(sizeof(DBRecord)) + 2 * qint64(m_paths.last().size()) + 64);
+    }
     else
         PIMManager::readHeader(parts);
 }

@@ -59,6 +59,8 @@ public:
     // back the default.
     static qint64 maxFileSize();
     static void setMaxFileSize(qint64 size);
+    // The most books an export index may list: its list shows each.
+    static const int MaxBooks = 10000;
 
     // Why the last header write, move or deletion of a book file failed.
     QString bookFailure() const { return m_bookFailure; }
@@ -66,6 +68,7 @@ public:
 protected:
     void clearHeader() override;
     qint64 fileSizeLimit() const override;
+    qint64 recordLimit() const override;
     int sortColumnCount() const override;
     void readHeader(QStringList &parts) override;
     void writeHeader(PIMTextWriter &out) override;

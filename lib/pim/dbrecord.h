@@ -43,6 +43,11 @@ public:
 
     void readField(QLatin1String key, PIMTextReader &in) override;
     void write(PIMTextWriter &out) const override;
+    qint64 memorySize() const override
+    {
+        return baseMemorySize(sizeof(DBRecord)) + textMemory(m_title) + textMemory(m_iconName)
+               + textMemory(m_description) + textMemory(m_password) + textMemory(m_path);
+    }
 
 private:
     QString m_title;

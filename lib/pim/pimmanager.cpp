@@ -9,6 +9,7 @@
 #include "qpe/boundedfile.h"
 #include "qpe/folderlock.h"
 #include "qpe/global.h"
+#include "qpe/loadbudget.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -20,6 +21,7 @@
 #include <QFileInfo>
 #include <QFuture>
 #include <QHash>
+#include <QLocale>
 #include <QSet>
 #include <QThread>
 #include <QtConcurrentMap>
@@ -110,6 +112,14 @@ qint64 blockStartAfter(const char *text, qint64 at, qint64 size)
 
 // Any record file: a 1,000,000-expense book is about 210 MB.
 const qint64 MaxRecordFileSize = 512 * 1024 * 1024;
+// More records than any real book within the size limit holds (a real
+// expense takes 150 bytes and more).
+const int MaxRecords = 4000000;
+// What a record costs its store besides itself: its place in the records,
+// in the view, among the sort keys, and in a part's list while it loads.
+const qint64 StoreBytesPerRecord = 64;
+// What a header line keeps besides its value: a map node, a list entry.
+const qint64 HeaderLineBytes = 64;
 // Records per page a list shows at most.
 const int MaxPerPage = 10000;
 // More sort columns than any store has.
@@ -606,6 +616,13 @@ bool PIMManager::save()
 {
     if (!m_dirty)
         return true;
+    // what was read of a file not read whole never takes the place of the whole
+    if (m_loadOutcome != LoadBudget::Within) {
+        bookFile()->refuseSave(tr("the file was not read whole"));
+        if (!m_destroying)
+            emit saved(false);
+        return false;
+    }
     const bool ok = m_shared ? saveShared() : writeFile();
     if (!m_destroying)
         emit saved(ok);
@@ -705,9 +722,13 @@ void PIMManager::mergeWithFile()
         || BoundedFile::readAll(fileName(), fileSizeLimit(), bytes) != BoundedFile::Ok)
         return;
     std::vector<PIMRecord *> disk;
+    // what another copy wrote is bounded as any load is
+    LoadBudget budget(bytes.size(), recordLimit());
     {
         PIMRecord::LoadScope scope;
+        QSet<const QChar *> heldKeys;
         PIMTextReader in(bytes);
+        in.setBudget(&budget);
         if (in.readLine()) {
             if (in.is("FOLDER")) {
                 // the header is this store's own
@@ -717,8 +738,14 @@ void PIMManager::mergeWithFile()
                 in.unreadLine();
             }
         }
-        while (PIMRecord *r = readNextRecord(in, 0, false, nullptr))
+        while (PIMRecord *r = readNextRecord(in, 0, false, nullptr, heldKeys))
             disk.push_back(r);
+        if (in.hasError() || budget.isSpent()) {
+            qDeleteAll(disk);
+            return;
+        }
+        for (PIMRecord *r : disk)
+            r->takeUid();
     }
     const std::vector<PIMRecord *> ours(m_records.begin(), m_records.end());
     QVector<bool> fromDisk;
@@ -793,6 +820,7 @@ bool PIMManager::load()
     m_offset = 0;
     m_readFailed = false;
     m_damaged = false;
+    m_loadOutcome = LoadBudget::Within;
     QFile file;
     // a FIFO, a device or a file beyond any real size of its kind is no
     // store: nothing of it is read
@@ -827,6 +855,9 @@ bool PIMManager::loadOrSetAside()
 {
     if (load())
         return true;
+    // cut short for the program's end: nothing is wrong with the file
+    if (loadStopped())
+        return false;
     const QFileInfo info(fileName());
     if ((!info.exists() && !info.isSymLink()) || !BoundedFile::setAside(fileName()))
         return false;
@@ -1017,15 +1048,39 @@ void PIMManager::clearHeader()
 
 void PIMManager::loadText(QIODevice *device)
 {
+    // the file is at most fileSizeLimit(), even should it grow meanwhile
+    const qint64 limit = fileSizeLimit();
+    LoadBudget budget(qMin(device->size(), limit), recordLimit());
+    m_budget = &budget;
+    readText(device);
+    m_budget = nullptr;
+    m_loadOutcome = budget.outcome();
+    if (m_loadOutcome == LoadBudget::Within)
+        return;
+    // refused whole: nothing of it stays, and nothing of it is ever saved
+    m_loadLimit = budget.limit();
+    m_view.clear();
+    m_records.clear();
+    m_loadedText = QByteArray();
+    clearHeader();
+    m_damaged = false;
+    m_readFailed = true;
+}
+
+void PIMManager::readText(QIODevice *device)
+{
     if (m_headerOnly) {
         // only the header is read, however long the file is
         PIMTextReader in(device);
+        in.setBudget(m_budget);
         readRecords(in, false);
         return;
     }
-    // the file is at most fileSizeLimit(), even should it grow meanwhile
     const qint64 limit = fileSizeLimit();
     const qint64 want = qMin(device->size(), limit) + 1;
+    if (!m_budget->charge(want))
+        return;
+    m_uidless = 0;
     m_loadedText = QByteArray(int(want), Qt::Uninitialized);
     {
         // a large book's text in huge pages where the system offers them:
@@ -1049,7 +1104,74 @@ void PIMManager::loadText(QIODevice *device)
         return;
     }
     PIMTextReader in(m_loadedText);
+    in.setBudget(m_budget);
     readRecords(in, true);
+    if (m_budget->isSpent() || m_uidless.load(std::memory_order_relaxed) == 0)
+        return;
+    // the file is taken: records read without a UID get theirs
+    int drawn = 0;
+    for (PIMRecord *r : m_records) {
+        if (r->takeUid() && ++drawn % 4096 == 0 && m_budget->isSpent())
+            return;
+    }
+}
+
+qint64 PIMManager::recordLimit() const
+{
+    return MaxRecords;
+}
+
+bool PIMManager::chargeLoad(qint64 bytes)
+{
+    return !m_budget || m_budget->charge(bytes);
+}
+
+bool PIMManager::loadStopped() const
+{
+    return m_loadOutcome == LoadBudget::Stopped;
+}
+
+QString PIMManager::loadFailure() const
+{
+    // the program speaks English or Japanese: both group thousands so
+    const QLocale numbers(QLocale::English);
+    const auto megabytes = [&numbers](qint64 bytes) { return numbers.toString((bytes + (1 << 20) - 1) >> 20); };
+    switch (m_loadOutcome) {
+    case LoadBudget::OverMemory:
+        return tr("Its records would take more than %1 MB of memory, four times the size of the file and %2 MB.")
+            .arg(megabytes(m_loadLimit), megabytes(LoadBudget::allowance()));
+    case LoadBudget::OverCount:
+        return tr("It holds more than %1 records, the most one file may hold.").arg(numbers.toString(recordLimit()));
+    case LoadBudget::OverEntry:
+        return tr("A record in it names more than %1 categories, the most one record may name.")
+            .arg(numbers.toString(PIMRecord::MaxCategories));
+    case LoadBudget::Stopped:
+        return tr("The program was asked to end while the file was read.");
+    case LoadBudget::Within:
+        break;
+    }
+    return QString();
+}
+
+qint64 PIMManager::loadCost(const PIMRecord *record, QSet<const QChar *> &heldKeys) const
+{
+    qint64 bytes = record->memorySize() + StoreBytesPerRecord;
+    if (m_sort == -1)
+        return bytes;
+    const int length = sortKeyLength(m_sort);
+    if (length >= 0)
+        return bytes + 2 * length;
+    QString key;
+    // the view's key of the record: a long one many records share is held once
+    if (sortKeyText(record, m_sort, key) && !key.isEmpty()) {
+        const bool copied = key.size() <= PIMSortKeys::SharedTextLength || key.isDetached();
+        if (copied || !heldKeys.contains(key.constData())) {
+            if (!copied)
+                heldKeys.insert(key.constData());
+            bytes += 2 * qint64(key.size());
+        }
+    }
+    return bytes;
 }
 
 void PIMManager::readRecords(PIMTextReader &in, bool keepText)
@@ -1059,9 +1181,13 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
     if (in.readLine()) {
         if (in.is("FOLDER")) {
             while (in.readLine() && !in.is("END")) {
+                // what a line keeps, its value as text; a line that makes
+                // more of its text charges that itself (chargeLoad())
+                in.charge(HeaderLineBytes + 2 * qint64(in.size()));
                 QStringList parts = in.pieces();
                 readHeader(parts);
             }
+            in.settle();
             m_offset = in.pos();
         } else {
             in.unreadLine();
@@ -1069,7 +1195,7 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
     }
     if (in.hasError())
         m_readFailed = true;
-    if (m_headerOnly || m_readFailed)
+    if (m_headerOnly || m_readFailed || in.stopped())
         return;
     const int firstRead = m_records.count();
     if (keepText && readInParts()) {
@@ -1078,12 +1204,15 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
     }
     if (m_total > 0)
         m_records.reserve(qMin(m_total, 1 << 20));
+    QSet<const QChar *> heldKeys;
     for (int n = 0; m_total == -1 || n < m_total; ++n) {
-        PIMRecord *r = readNextRecord(in, 0, keepText, nullptr);
+        PIMRecord *r = readNextRecord(in, 0, keepText, nullptr, heldKeys);
         if (!r)
             break;
         m_records.append(r);
     }
+    if (!in.settle())
+        return;
     if (in.hasError()) {
         m_readFailed = true;
         return;
@@ -1142,6 +1271,7 @@ bool PIMManager::readInParts()
     starts.push_back(size);
     const size_t parts = starts.size() - 1;
     std::vector<LoadedPart> read(parts);
+    const qint64 charged = m_budget->charged(), counted = m_budget->count();
     std::vector<QFuture<void>> jobs;
     for (size_t i = 1; i < parts; ++i)
         jobs.push_back(QtConcurrent::run([this, &read, &starts, i] { readPart(read[i], starts[i], starts[i + 1]); }));
@@ -1154,9 +1284,17 @@ bool PIMManager::readInParts()
         count += read[i].records.size();
         whole = whole && !read[i].failed && (i + 1 == parts || read[i].ended);
     }
+    // over a limit, or stopped: the load ends with nothing read
+    if (m_budget->isSpent()) {
+        for (LoadedPart &part : read)
+            qDeleteAll(part.records);
+        return true;
+    }
     if (!whole) {
         for (LoadedPart &part : read)
             qDeleteAll(part.records);
+        // the reading in one go counts them again
+        m_budget->charge(charged - m_budget->charged(), counted - m_budget->count());
         return false;
     }
     // records beyond the total, or fewer than it: a damaged file
@@ -1179,18 +1317,24 @@ bool PIMManager::readInParts()
 void PIMManager::readPart(LoadedPart &part, qint64 from, qint64 to)
 {
     PIMTextReader in(QByteArray::fromRawData(m_loadedText.constData() + from, int(to - from)));
+    in.setBudget(m_budget);
     // room for blocks of 64 bytes and more: a list grown among the records
     // would leave gaps between them
-    part.records.reserve(size_t((to - from) / 64 + 16));
-    while (PIMRecord *r = readNextRecord(in, from, true, &part.ended))
+    const size_t room = size_t((to - from) / 64 + 16);
+    in.charge(qint64(room * sizeof(PIMRecord *)));
+    part.records.reserve(room);
+    QSet<const QChar *> heldKeys;
+    while (PIMRecord *r = readNextRecord(in, from, true, &part.ended, heldKeys))
         part.records.push_back(r);
+    in.settle();
     part.failed = in.hasError();
 }
 
 // The next block of in, whose bytes stand from base on in the loaded text,
 // read into a new record; null when only blank lines are left. ended tells
 // whether the block ended at its "END".
-PIMRecord *PIMManager::readNextRecord(PIMTextReader &in, qint64 base, bool keepText, bool *ended)
+PIMRecord *PIMManager::readNextRecord(PIMTextReader &in, qint64 base, bool keepText, bool *ended,
+                                      QSet<const QChar *> &heldKeys)
 {
     // blank lines between blocks hold no record
     bool more = false;
@@ -1206,7 +1350,11 @@ PIMRecord *PIMManager::readNextRecord(PIMTextReader &in, qint64 base, bool keepT
     PIMRecord *r = createRecord();
     r->setManager(this);
     const qint64 start = base + in.pos();
+    in.beginEntry();
     const bool end = r->read(in);
+    in.endEntry(loadCost(r, heldKeys));
+    if (r->uidPending())
+        m_uidless.fetch_add(1, std::memory_order_relaxed);
     if (ended)
         *ended = end;
     // where the block stands; kept only when it reads back so
@@ -1223,6 +1371,9 @@ void PIMManager::keepUnchangedBlocks(int first)
     // Writing only reads the records, and nothing else sees them while the
     // file loads: pieces of them are checked on Qt's thread pool at once.
     const auto check = [this](int from, int to) {
+        // the program is to end: the blocks are not needed
+        if (m_budget && m_budget->isSpent())
+            return;
         QBuffer sink;
         sink.open(QIODevice::WriteOnly);
         PIMTextWriter out(&sink);
@@ -1359,6 +1510,11 @@ void PIMManager::loaded()
 bool PIMManager::sortKeyText(const PIMRecord *, int, QString &) const
 {
     return false;
+}
+
+int PIMManager::sortKeyLength(int) const
+{
+    return -1;
 }
 
 bool PIMManager::needsResort(PIMRecord *, PIMRecord *)

@@ -8,13 +8,18 @@
 #include <QDateTime>
 #include <QMap>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <atomic>
+#include <memory>
 
 #include <uuid/uuid.h>
 
 class BookFile;
 class CategoryManager;
+class LoadBudget;
 class PIMRecord;
 class PIMTextReader;
 class PIMTextWriter;
@@ -106,6 +111,14 @@ public:
     bool isDamaged() const { return m_damaged; }
     // That copy; empty while none could be made.
     QString damagedCopyName() const;
+    // Why the last load read nothing although the file opened: the file
+    // would cost more than a file of its size may (memory, records, the
+    // categories of one record: LoadBudget), or the program was asked to end
+    // while it was read (loadStopped()). A sentence for the user; empty when
+    // the load was not cut short. A store so loaded holds nothing of the
+    // file, and never saves over it until a load reads it whole.
+    QString loadFailure() const;
+    bool loadStopped() const;
     // A loaded text of at least this many bytes is read in parts at once;
     // for tests, 0 brings back the default.
     static void setPartReadBytes(qint64 bytes);
@@ -183,6 +196,11 @@ protected:
     virtual void clearHeader();
     // The largest file of this kind the store reads; a larger one is damaged.
     virtual qint64 fileSizeLimit() const;
+    // The most records a file of this kind may hold.
+    virtual qint64 recordLimit() const;
+    // What a subclass's header line keeps in memory beyond its text (a list
+    // parsed from it): counted against the load's budget. False once spent.
+    bool chargeLoad(qint64 bytes);
     // Sort columns run from -1 (unsorted) to sortColumnCount() - 1; a file
     // naming another reads unsorted.
     virtual int sortColumnCount() const;
@@ -199,6 +217,10 @@ protected:
     // store knows no such column (the record's key is then empty). The base
     // knows none.
     virtual bool sortKeyText(const PIMRecord *record, int column, QString &text) const;
+    // The most characters a key of the column has, when the store knows it
+    // without making the key (numbers, dates): what a load counts for each
+    // record in place of its key. -1: the keys are made to be counted.
+    virtual int sortKeyLength(int column) const;
     virtual bool needsResort(PIMRecord *old, PIMRecord *record);
     // A shared store's save, under the folder's lock, before it writes:
     // what another copy changed in the file since this store last read or
@@ -232,11 +254,15 @@ private:
     KeyedMerge::Entries recordEntries(const std::vector<PIMRecord *> &records) const;
     bool copyRecordPart(PIMTextWriter &out);
     bool copyRecordPart(QIODevice *device);
+    void readText(QIODevice *device);
     void readRecords(PIMTextReader &in, bool keepText);
+    // What a record read costs: itself, its place in the store, its key.
+    qint64 loadCost(const PIMRecord *record, QSet<const QChar *> &heldKeys) const;
     struct LoadedPart;
     bool readInParts();
     void readPart(LoadedPart &part, qint64 from, qint64 to);
-    PIMRecord *readNextRecord(PIMTextReader &in, qint64 base, bool keepText, bool *ended);
+    PIMRecord *readNextRecord(PIMTextReader &in, qint64 base, bool keepText, bool *ended,
+                              QSet<const QChar *> &heldKeys);
     void keepUnchangedBlocks(int first);
     void writeRecords(PIMTextWriter &out);
     void keepSubclassHeader();
@@ -275,6 +301,13 @@ private:
     int m_streamHeaderWordRead = 0;
     QMap<QString, QString> m_properties;
     bool m_readFailed = false;
+    // the load under way counts against this
+    LoadBudget *m_budget = nullptr;
+    // records it read without a UID
+    std::atomic<int> m_uidless{0};
+    // LoadBudget::Outcome of the last load, and the memory it was allowed
+    int m_loadOutcome = 0;
+    qint64 m_loadLimit = 0;
     bool m_damaged = false;
     bool m_destroySaved = false;
     bool m_destroying = false;

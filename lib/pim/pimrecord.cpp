@@ -6,6 +6,7 @@
 #include "pimtextreader.h"
 #include "pimtextwriter.h"
 #include "ymrpim.h"
+#include "qpe/loadbudget.h"
 
 #include <QDataStream>
 
@@ -18,6 +19,21 @@ const qint64 MSecsPerDay = 86400000;
 int loadDepth = 0;
 qint64 loadStamp = 0;
 QDate loadDate;
+
+qint64 ownTextMemory(const QString &text)
+{
+    // a text shared with others (a type many records have) is counted once,
+    // by none of them; an empty one has no heap
+    if (text.capacity() == 0 || !text.isDetached())
+        return 0;
+    return LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + 2 * (qint64(text.capacity()) + 1));
+}
+
+qint64 propertyMemory(const QString &name, const QString &value)
+{
+    return LoadBudget::heapBytes(qint64(sizeof(QMapNode<QString, QString>))) + ownTextMemory(name)
+           + ownTextMemory(value);
+}
 }
 
 PIMRecord::LoadScope::LoadScope()
@@ -201,12 +217,16 @@ void PIMRecord::write(PIMTextWriter &out) const
 bool PIMRecord::read(PIMTextReader &in)
 {
     m_rawStart = -1;
-    const bool ended = readBlock(in);
-    if (m_uidPending) {
-        uuid_generate(m_uid);
-        m_uidPending = false;
-    }
-    return ended;
+    return readBlock(in);
+}
+
+bool PIMRecord::takeUid()
+{
+    if (!m_uidPending)
+        return false;
+    uuid_generate(m_uid);
+    m_uidPending = false;
+    return true;
 }
 
 bool PIMRecord::readBlock(PIMTextReader &in)
@@ -243,11 +263,18 @@ bool PIMRecord::readBlock(PIMTextReader &in)
                 QString value = in.valueAfter(2);
                 if (value.isNull())
                     value = QLatin1String("");
+                // a block of many properties grows while it is read
+                if (!m_properties.contains(name))
+                    in.charge(propertyMemory(name, value));
                 m_properties.insert(name, value);
                 continue;
             }
             if (key == QLatin1String("CATS")) {
                 m_categoryList = in.value().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+                if (m_categoryList.size() > MaxCategories && in.budget()) {
+                    m_categoryList.clear();
+                    in.budget()->refuse(LoadBudget::OverEntry);
+                }
                 continue;
             }
             break;
@@ -265,6 +292,32 @@ bool PIMRecord::readBlock(PIMTextReader &in)
         readField(key, in);
     }
     return false;
+}
+
+qint64 PIMRecord::textMemory(const QString &text)
+{
+    return ownTextMemory(text);
+}
+
+qint64 PIMRecord::memorySize() const
+{
+    return baseMemorySize(sizeof(PIMRecord));
+}
+
+qint64 PIMRecord::baseMemorySize(size_t objectSize) const
+{
+    qint64 bytes = LoadBudget::heapBytes(qint64(objectSize));
+    if (!m_properties.isEmpty()) {
+        bytes += LoadBudget::heapBytes(sizeof(QMapDataBase));
+        for (auto it = m_properties.constBegin(); it != m_properties.constEnd(); ++it)
+            bytes += propertyMemory(it.key(), it.value());
+    }
+    if (!m_categoryList.isEmpty()) {
+        bytes += LoadBudget::heapBytes(qint64(sizeof(QListData::Data)) + 8 * qint64(m_categoryList.size()));
+        for (const QString &uid : m_categoryList)
+            bytes += textMemory(uid);
+    }
+    return bytes;
 }
 
 void PIMRecord::write(QDataStream &stream) const

@@ -43,8 +43,17 @@ public:
     virtual void read(QDataStream &stream);
 
     // Reads one block up to "END" or the end of the input; true when the
-    // block ended at its "END".
+    // block ended at its "END". A record made while its store loads (see
+    // LoadScope) and whose block names no UID gets one from the store once
+    // the file is taken (takeUid()): a file refused is refused at once.
     bool read(PIMTextReader &in);
+
+    // The heap the record takes, an estimate of what its allocations cost:
+    // what a store charges while it loads (LoadBudget). A subclass adds its
+    // own fields (see baseMemorySize()).
+    virtual qint64 memorySize() const;
+    // The most categories one record may name; a file with more is refused.
+    static const int MaxCategories = 1000;
 
     void newUid();
     QString uidString() const;
@@ -109,6 +118,12 @@ public:
     // Today's date; while loading, the date at the start of the load.
     static QDate today();
 
+protected:
+    // The record object of objectSize bytes with its properties and categories.
+    qint64 baseMemorySize(size_t objectSize) const;
+    // What a text's own characters take; nothing for one it shares.
+    static qint64 textMemory(const QString &text);
+
 private:
     friend class PIMManager;
 
@@ -119,6 +134,9 @@ private:
     static qint64 stampOf(const int *dayMonthYearHourMinuteSecond);
     static void writeStamp(PIMTextWriter &out, const char *key, qint64 stamp);
     bool readBlock(PIMTextReader &in);
+    // Gives a record read without a UID its fresh one; false when it had one.
+    bool takeUid();
+    bool uidPending() const { return m_uidPending; }
 
     uuid_t m_uid;
     bool m_uidPending = false;

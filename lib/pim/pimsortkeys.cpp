@@ -14,8 +14,6 @@ namespace {
 enum Kind : quint32 { Empty, Number, Text };
 
 const quint64 Bias = quint64(1) << 63;
-// Texts longer than this are looked for among those already held.
-const int SharedTextLength = 16;
 
 inline Kind kindOf(quint32 shape)
 {

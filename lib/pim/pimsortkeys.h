@@ -14,6 +14,10 @@
 class PIMSortKeys
 {
 public:
+    // Texts longer than this are held once for all the keys that share them
+    // (the same string: a category title); shorter ones are copied for each.
+    static const int SharedTextLength = 16;
+
     void clear();
     // The keys of the store's records 0 to count - 1 that keyOf(index, text)
     // gives (false: the record is left out), in place of any held. With

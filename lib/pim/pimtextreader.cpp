@@ -1,6 +1,7 @@
 #include "pimtextreader.h"
 
 #include "qpe/boundedfile.h"
+#include "qpe/loadbudget.h"
 
 #include <QFile>
 #include <QIODevice>
@@ -9,6 +10,11 @@
 
 namespace {
 const int BlockSize = 64 * 1024;
+// The budget is told of charges in sums of at least this (readers on
+// several threads share it), and asked whether it is spent every so many
+// lines: a signal is answered within moments, a line costs nothing more.
+const qint64 SettleBytes = 256 * 1024;
+const int LinesPerCheck = 4096;
 int s_maxLineLength = PIMTextReader::DefaultMaxLineLength;
 
 QString decodeBars(const char *p, int len)
@@ -65,8 +71,33 @@ bool PIMTextReader::fill()
     return true;
 }
 
+void PIMTextReader::endEntry(qint64 bytes)
+{
+    m_charge += bytes - m_entryCharge;
+    m_entryCharge = 0;
+    ++m_entries;
+    if (m_charge >= SettleBytes)
+        settle();
+}
+
+bool PIMTextReader::settle()
+{
+    if (!m_budget || m_stopped)
+        return !m_stopped;
+    const bool within = m_budget->charge(m_charge, m_entries);
+    m_charge = 0;
+    m_entries = 0;
+    m_linesUnchecked = 0;
+    m_stopped = !within;
+    return within;
+}
+
 bool PIMTextReader::readLine()
 {
+    if (m_stopped)
+        return false;
+    if (m_budget && (++m_linesUnchecked >= LinesPerCheck || m_charge >= SettleBytes) && !settle())
+        return false;
     if (m_pushedBack) {
         m_pushedBack = false;
         m_consumed = m_lineEndPos;

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+class LoadBudget;
 class QIODevice;
 
 // Line reader of the record files. It reads the device in large blocks and
@@ -31,6 +32,21 @@ public:
     explicit PIMTextReader(QIODevice *device);
     // Reads the bytes in place (they are shared, not copied).
     explicit PIMTextReader(const QByteArray &bytes);
+
+    // What the lines read make in memory is charged on budget (their
+    // readers tell what they keep); once it is spent readLine() reads
+    // nothing more, as at the end of the input, and stopped() says so.
+    void setBudget(LoadBudget *budget) { m_budget = budget; }
+    LoadBudget *budget() const { return m_budget; }
+    // Bytes of memory that what was read keeps (nothing without a budget).
+    void charge(qint64 bytes) { m_charge += bytes; m_entryCharge += bytes; }
+    // One entry (a record) begins, and ends having taken bytes in all, what
+    // was charged while it was read included.
+    void beginEntry() { m_entryCharge = 0; }
+    void endEntry(qint64 bytes);
+    // Hands what was charged on to the budget; false once it is spent.
+    bool settle();
+    bool stopped() const { return m_stopped; }
 
     // Reads the next line; false when the device holds no further line.
     bool readLine();
@@ -89,6 +105,12 @@ private:
     int pieceStart(int n, int *len) const;
 
     QIODevice *m_device = nullptr;
+    LoadBudget *m_budget = nullptr;
+    qint64 m_charge = 0;      // not yet handed to the budget
+    qint64 m_entryCharge = 0;
+    qint64 m_entries = 0;     // ended, not yet handed on
+    int m_linesUnchecked = 0;
+    bool m_stopped = false;
     QHash<QByteArray, QString> m_shared;
     QByteArray m_buffer;
     int m_begin = 0;     // first unread byte of the buffer

@@ -3,6 +3,7 @@
 #include "pimreminder.h"
 #include "pimtextreader.h"
 #include "pimtextwriter.h"
+#include "qpe/loadbudget.h"
 
 Task::Task(PIMManager *manager)
     : PIMRecord(manager), date(PIMRecord::today())
@@ -25,6 +26,15 @@ Task::Task(const Task &other)
 Task::~Task()
 {
     delete reminder;
+}
+
+qint64 Task::memorySize() const
+{
+    qint64 bytes = baseMemorySize(sizeof(Task)) + textMemory(type) + textMemory(amount) + textMemory(currency)
+                   + textMemory(city) + textMemory(description) + textMemory(account);
+    if (reminder)
+        bytes += LoadBudget::heapBytes(sizeof(PIMReminder));
+    return bytes;
 }
 
 void Task::write(PIMTextWriter &out) const

@@ -24,6 +24,7 @@ public:
     void readField(QLatin1String key, PIMTextReader &in) override;
     void write(PIMTextWriter &out) const override;
     using PIMRecord::write;
+    qint64 memorySize() const override;
 
     QString type;
     QString amount;

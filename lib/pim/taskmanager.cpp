@@ -7,6 +7,7 @@
 #include "ymrpim.h"
 
 #include "qpe/alarmserver.h"
+#include "qpe/loadbudget.h"
 #include "qpe/config.h"
 #include "qt/ymrutil.h"
 
@@ -341,7 +342,16 @@ void TaskManager::readHeader(QStringList &parts)
 {
     const QString key = parts.value(0);
     if (key == QLatin1String("FILTERS")) {
+        const int before = m_filters.size();
         TaskFilter::parseText(YMRPIM::decodeValue(parts), m_filters);
+        // a short text makes many conditions: each is counted
+        qint64 bytes = 0;
+        for (int i = before; i < m_filters.size(); ++i) {
+            bytes += LoadBudget::heapBytes(sizeof(TaskFilter)) + 8;
+            for (const FilterCondition &c : qAsConst(m_filters.at(i).conditions))
+                bytes += LoadBudget::heapBytes(sizeof(FilterCondition)) + 8 + 2 * qint64(c.text.size());
+        }
+        chargeLoad(bytes);
     } else if (key == QLatin1String("CFILTER")) {
         // 0 when empty or not a number, as ever; none when out of range
         m_currentFilter = headerNumber(parts.value(1), -1, INT_MAX, -1);
@@ -415,6 +425,22 @@ bool TaskManager::sortKeyText(const PIMRecord *record, int column, QString &text
     case FilterCondition::Created: text = YMRPIM::sortKey(task->created()); return true;
     case FilterCondition::Updated: text = YMRPIM::sortKey(task->updated()); return true;
     default: return false;
+    }
+}
+
+int TaskManager::sortKeyLength(int column) const
+{
+    switch (column) {
+    case FilterCondition::Date:
+    case FilterCondition::Created:
+    case FilterCondition::Updated:
+        // a number of days or seconds, as a key of at most 20 characters
+        return 20;
+    case FilterCondition::Description:
+    case FilterCondition::Reminder:
+        return 1;
+    default:
+        return -1;
     }
 }
 

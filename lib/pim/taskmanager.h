@@ -94,6 +94,7 @@ protected:
     void recordUpdated(PIMRecord *old, PIMRecord *record) override;
     void recordRemoved(PIMRecord *record) override;
     bool sortKeyText(const PIMRecord *record, int column, QString &text) const override;
+    int sortKeyLength(int column) const override;
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
 
 private:

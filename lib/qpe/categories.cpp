@@ -1,6 +1,7 @@
 #include "categories.h"
 #include "boundedfile.h"
 #include "filereplacer.h"
+#include "loadbudget.h"
 #include "qpeglobal.h"
 
 #include <QFile>
@@ -66,6 +67,11 @@ namespace {
 // A label per line: a few KB.
 const qint64 MaxCategoriesSize = 4 * 1024 * 1024;
 qint64 s_maxFileSize = MaxCategoriesSize;
+
+qint64 textMemory(const QString &text)
+{
+    return text.isEmpty() ? 0 : LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + 2 * (qint64(text.size()) + 1));
+}
 }
 
 void Categories::setMaxFileSize(qint64 size)
@@ -84,7 +90,12 @@ bool Categories::load(const QString &fileName)
         return false;
     QTextStream in(&bytes, QIODevice::ReadOnly);
     in.setCodec("UTF-8");
+    // an entry costs far more than its line: the file may cost four times
+    // its size, and hold no more entries than any platform has
+    LoadBudget budget(bytes.size(), MaxEntries);
+    budget.charge(bytes.size());
     QSet<int> ids;
+    QSet<QPair<QString, QString>> known;
     while (!in.atEnd()) {
         const QString line = in.readLine();
         const QStringList fields = line.split(QLatin1Char('\t'));
@@ -98,21 +109,33 @@ bool Categories::load(const QString &fileName)
         const QString label = unescape(fields.at(2));
         if (label.isEmpty())
             continue;
-        bool known = false;
-        for (const Entry &e : qAsConst(m_entries))
-            known = known || (e.scope == scope && e.label == label);
-        if (known)
-            continue; // the same label of the same scope once
+        // the same label of the same scope once
+        if (known.contains(qMakePair(scope, label)))
+            continue;
+        known.insert(qMakePair(scope, label));
         if (!ok || id <= 0 || ids.contains(id))
             id = 0; // numbered below, once every valid id is known
         else
             ids.insert(id);
         m_entries.append({id, scope, label});
+        // the entry, its node in the list and in the set of those known
+        if (!budget.charge(2 * (LoadBudget::heapBytes(sizeof(Entry)) + 32 + textMemory(scope) + textMemory(label)),
+                           1)) {
+            m_entries.clear();
+            BoundedFile::setAside(fileName);
+            return false;
+        }
     }
     // a label under a taken or invalid id keeps its place with a free id
+    int free = 0;
     for (Entry &e : m_entries) {
-        if (e.id == 0)
-            e.id = nextId();
+        if (e.id != 0)
+            continue;
+        free = free ? free : nextId();
+        while (ids.contains(free))
+            free = free < INT_MAX ? free + 1 : 1;
+        e.id = free;
+        ids.insert(free);
     }
     return true;
 }

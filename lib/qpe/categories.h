@@ -13,8 +13,11 @@ class Categories
 public:
     // Replaces the contents with the file's; false (and empty) when it
     // cannot be read. A file that is no regular file or larger than the
-    // limit is set aside first (BoundedFile::setAside).
+    // limit is set aside first (BoundedFile::setAside), and so is one of
+    // more than MaxEntries labels or that would take more memory than its
+    // size allows (LoadBudget).
     bool load(const QString &fileName);
+    static const int MaxEntries = 10000;
     // For tests; 0 brings back the default.
     static void setMaxFileSize(qint64 size);
     bool save(const QString &fileName) const;

@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -11,10 +12,15 @@ namespace {
 
 // [0] written by the handler, [1] read on the event loop
 int s_pair[2] = {-1, -1};
+// set by the handler (a lock-free atomic is safe there), cleared once the
+// event loop has taken the signals
+std::atomic<int> s_pending{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the handler sets it");
 
 extern "C" void writeSignalNumber(int number)
 {
     const int savedErrno = errno;
+    s_pending.store(1, std::memory_order_relaxed);
     const unsigned char byte = static_cast<unsigned char>(number);
     // a full socket already holds a wake-up: losing this byte loses nothing
     const ssize_t written = ::write(s_pair[0], &byte, 1);
@@ -62,10 +68,17 @@ UnixSignalNotifier::~UnixSignalNotifier()
     ::close(s_pair[0]);
     ::close(s_pair[1]);
     s_pair[0] = s_pair[1] = -1;
+    s_pending.store(0, std::memory_order_relaxed);
+}
+
+bool UnixSignalNotifier::pending()
+{
+    return s_pending.load(std::memory_order_relaxed) != 0;
 }
 
 void UnixSignalNotifier::readPending()
 {
+    s_pending.store(0, std::memory_order_relaxed);
     unsigned char byte = 0;
     while (::read(s_pair[1], &byte, 1) == 1)
         emit received(byte);

@@ -25,6 +25,10 @@ public:
     // False when the socket pair or a handler could not be set up.
     bool isValid() const { return m_valid; }
 
+    // A signal has come that the event loop has not yet taken: work that
+    // keeps the loop waiting (a long read) ends early for it. Any thread.
+    static bool pending();
+
 signals:
     void received(int number);
 

@@ -3,6 +3,8 @@
 #include "filebytes.h"
 #include "tempfiles.h"
 
+#include "pim/categorymanager.h"
+#include "pim/dbmanager.h"
 #include "pim/pimmanager.h"
 #include "pim/pimrecord.h"
 #include "pim/pimsortkeys.h"
@@ -14,6 +16,8 @@
 #include "pim/ymrpim.h"
 #include "qpe/filereplacer.h"
 #include "qpe/global.h"
+#include "qpe/loadbudget.h"
+#include "qpe/unixsignalnotifier.h"
 #include "qt/ymrapplication.h"
 
 #include <QBuffer>
@@ -25,6 +29,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -155,6 +160,32 @@ QByteArray partsBook(int n, int total, int openReminderAt = -1, int longLineAt =
     return b;
 }
 
+// n expenses as the program writes them: a 1,000,000-expense book of these
+// takes some 200 MB.
+QByteArray realExpenses(int n)
+{
+    QByteArray b = "FOLDER\nSORT=6\nTOTAL=" + QByteArray::number(n) + "\nEND\n";
+    for (int i = 0; i < n; ++i) {
+        b += "TYPE=Food\nAMOUNT=" + QByteArray::number(i % 997) + ".50\nCUR=EUR\nCITY=Paris\n"
+             "DESC=Dinner " + QByteArray::number(i) + "\nACCOUNT=Cash\nDATE=" + QByteArray::number(i % 28 + 1)
+             + " 3 2026 0 0 0\nUID=" + QByteArray::number(0x10000000 + i, 16)
+             + "-0000-4000-8000-000000000000\nCREATED=1 3 2026 12 0 0\nUPDATED=1 3 2026 12 0 0\n";
+        if (i % 10 == 0)
+            b += "CATS=11111111-2222-3333-4444-555555555555\n";
+        b += "END\n";
+    }
+    return b;
+}
+
+QByteArray repeated(const QByteArray &head, const QByteArray &piece, int n, const QByteArray &tail = QByteArray())
+{
+    QByteArray b = head;
+    b.reserve(head.size() + piece.size() * n + tail.size());
+    for (int i = 0; i < n; ++i)
+        b += piece;
+    return b + tail;
+}
+
 // The text without the lines a load fills in when a block lacks them: a
 // fresh UID, the time of the load, today. Two loads may straddle a second.
 QByteArray withoutFilledIn(const QByteArray &text)
@@ -196,6 +227,9 @@ private slots:
     void readInPartsAsInOneGo();
     void boundedReads_data();
     void boundedReads();
+    void memoryBoundedReads_data();
+    void memoryBoundedReads();
+    void signalCutsALoadShort();
     void headerValuesInRange_data();
     void headerValuesInRange();
     void sortOrderAndStability();
@@ -1425,6 +1459,140 @@ void TestPIMManager::boundedReads()
     QVERIFY(!QFile::exists(path + ".damaged"));
     PIMTextReader::setMaxLineLength(0);
     TaskManager::setMaxBookSize(0);
+}
+
+// A file costs at most four times its size in memory, and a fixed allowance
+// more: one that would cost more is refused whole before memory runs out,
+// and saying why; so is one of more entries than its kind holds, or a record
+// of more categories than one may name. Nothing of it stays, and nothing is
+// saved over it.
+void TestPIMManager::memoryBoundedReads_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("allowanceKiB");   // 0: the program's
+    QTest::addColumn<bool>("inParts");
+    QTest::addColumn<int>("count");          // records read, -1: refused
+    QTest::addColumn<QString>("why");
+
+    const QByteArray bare = "FOLDER\nEND\n";
+    QString uids;
+    for (int i = 0; i < PIMRecord::MaxCategories + 1; ++i)
+        uids += QString::asprintf("%08x-0000-4000-8000-000000000000|", i);
+    const QByteArray manyCats = "CATS=" + uids.toLatin1() + "\n";
+    const QByteArray lastCatCut = "CATS=" + uids.left(uids.size() - 37).toLatin1() + "\n";
+
+    QTest::newRow("4 KB book of 1,000 empty records") << "book" << repeated(bare, "END\n", 1000) << 0 << false
+                                                      << 1000 << QString();
+    QTest::newRow("real expenses") << "book" << realExpenses(3000) << 1024 << false << 3000 << QString();
+    QTest::newRow("real expenses in parts") << "book" << realExpenses(3000) << 1024 << true << 3000 << QString();
+    const QString memory = "memory";
+    QTest::newRow("empty records") << "book" << repeated(bare, "END\n", 100000) << 1024 << false << -1 << memory;
+    QTest::newRow("empty records in parts") << "book" << repeated(bare, "END\n", 100000) << 1024 << true << -1
+                                            << memory;
+    QTest::newRow("one record of many properties")
+        << "book" << repeated(bare, "PROP=n=\nPROP=m=\nPROP=k=\n", 20000, "END\n") << 1024 << false << 1
+        << QString();
+    QString props;
+    for (int i = 0; i < 60000; ++i)
+        props += QStringLiteral("PROP=%1=\n").arg(i);
+    QTest::newRow("one record of many names") << "book" << bare + props.toLatin1() + "END\n" << 1024 << false << -1
+                                              << memory;
+    QTest::newRow("filters of many conditions")
+        << "book" << repeated("FOLDER\n", "FILTERS=1 1 f 3000 " + repeated("", "0 0 0 ", 3000) + "\n", 40, "END\n")
+        << 1024 << false << -1 << memory;
+    QTest::newRow("1,000 categories") << "book" << bare + lastCatCut + "END\n" << 0 << false << 1 << QString();
+    QTest::newRow("1,001 categories") << "book" << bare + manyCats + "END\n" << 0 << false << -1
+                                      << "A record in it names more than 1,000 categories, the most one record may name.";
+    QTest::newRow("category file, a line of many categories")
+        << "categories" << bare + "T=a\n" + manyCats + "END\n" << 0 << false << -1
+        << "A record in it names more than 1,000 categories, the most one record may name.";
+    QTest::newRow("device index of 10,000 books") << "index" << repeated(bare, "END\n", 10000) << 0 << false
+                                                  << 10000 << QString();
+    QTest::newRow("device index of 10,001 books") << "index" << repeated(bare, "END\n", 10001) << 0 << false << -1
+                                                  << "It holds more than 10,000 records, the most one file may hold.";
+    QTest::newRow("book index of many paths") << "paths" << repeated("FOLDER\n", "I=/b\n", 50000, "END\n") << 1024
+                                              << false << -1 << memory;
+}
+
+void TestPIMManager::memoryBoundedReads()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, text);
+    QFETCH(int, allowanceKiB);
+    QFETCH(bool, inParts);
+    QFETCH(int, count);
+    QFETCH(QString, why);
+    LoadBudget::setAllowance(qint64(allowanceKiB) * 1024);
+    PIMManager::setPartReadBytes(inParts ? 16 * 1024 : 0);
+    const auto restore = qScopeGuard([] {
+        LoadBudget::setAllowance(0);
+        PIMManager::setPartReadBytes(0);
+    });
+    QTemporaryDir dir;
+    std::unique_ptr<PIMManager> store;
+    if (kind == "categories") {
+        store.reset(new CategoryManager);
+    } else if (kind == "index" || kind == "paths") {
+        QFile::remove(Global::applicationFileName("ymrOutlays", "ymrOutlaysIDX_EXT"));
+        QFile::remove(Global::applicationFileName("ymrOutlays", "ymrOutlaysIDX"));
+        store.reset(new DBManager(kind == "index"));
+    } else {
+        store.reset(new TaskManager(dir.filePath("b.exp"), false, false));
+    }
+    const QString path = store->fileName();
+    writeAll(path, text);
+    const auto removeFile = qScopeGuard([path] { QFile::remove(path); });
+
+    QCOMPARE(store->load(), count >= 0);
+    // four times the file, and the allowance, in whole MB
+    if (why == "memory")
+        why = QString("Its records would take more than %1 MB of memory, four times the size of the file and 1 MB.")
+                  .arg((4 * text.size() + (1 << 20) + (1 << 20) - 1) >> 20);
+    QCOMPARE(store->loadFailure(), why);
+    QVERIFY(!store->loadStopped());
+    QCOMPARE(store->count(), qMax(count, 0));
+    if (count < 0) {
+        // nothing of it stays, nothing of it is written over it
+        QCOMPARE(store->view()->count(), 0);
+        store->setProperty("x", "y");
+        QVERIFY(!store->save());
+        QCOMPARE(readAll(path), text);
+        QVERIFY(!QFile::exists(path + ".damaged"));
+    }
+}
+
+// A signal that ends the program cuts a load short: the store holds
+// nothing, says so, and never saves; the file is not set aside. Once the
+// event loop has taken the signal, the file loads as ever.
+void TestPIMManager::signalCutsALoadShort()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("b.exp");
+    const QByteArray text = realExpenses(20000);
+    writeAll(path, text);
+    for (bool inParts : {false, true}) {
+        // a handler takes one signal
+        UnixSignalNotifier notifier({SIGUSR1});
+        QVERIFY(notifier.isValid());
+        QSignalSpy received(&notifier, &UnixSignalNotifier::received);
+        PIMManager::setPartReadBytes(inParts ? 64 * 1024 : 0);
+        ::raise(SIGUSR1);
+        TaskManager book(path, false, false);
+        QVERIFY(!book.loadOrSetAside());
+        QVERIFY(book.loadStopped());
+        QCOMPARE(book.loadFailure(), QString("The program was asked to end while the file was read."));
+        QCOMPARE(book.count(), 0);
+        book.setProperty("x", "y");
+        QVERIFY(!book.save());
+        book.forgetChanges();
+        QCOMPARE(readAll(path), text);
+        QVERIFY(!QFile::exists(path + ".damaged"));
+        QTRY_COMPARE(received.count(), 1);
+        QVERIFY(book.load());
+        QCOMPARE(book.count(), 20000);
+    }
+    PIMManager::setPartReadBytes(0);
 }
 
 // Numbers of a book's header out of range read as their defaults: nothing

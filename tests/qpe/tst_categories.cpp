@@ -17,6 +17,8 @@ private slots:
     void idsAtTheTopOfTheRange();
     void saveLoadRoundTrip();
     void missingOrBrokenFile();
+    void entriesBounded_data();
+    void entriesBounded();
 };
 
 void TestCategories::labelsAndIds()
@@ -150,6 +152,45 @@ void TestCategories::missingOrBrokenFile()
     }
     QCOMPARE(ids.size(), labels.size());
     QVERIFY(!c.save(dir.path() + QStringLiteral("/no/such/dir/file")));
+}
+
+// A label is far more in memory than its line: a file of more labels than
+// any platform has, or that would cost more than four times its size and
+// the allowance, is set aside like a damaged one; as many as a platform may
+// have load at once, however many repeat.
+void TestCategories::entriesBounded_data()
+{
+    QTest::addColumn<int>("labels");
+    QTest::addColumn<int>("repeats");
+    QTest::addColumn<int>("loaded");   // -1: set aside
+    QTest::newRow("as many as may be") << 10000 << 20 << 10000;
+    QTest::newRow("one more") << 10001 << 1 << -1;
+}
+
+void TestCategories::entriesBounded()
+{
+    QFETCH(int, labels);
+    QFETCH(int, repeats);
+    QFETCH(int, loaded);
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/many");
+    QByteArray text;
+    for (int r = 0; r < repeats; ++r) {
+        for (int i = 0; i < labels; ++i)
+            text += "0\t*\t" + QByteArray::number(i) + "\n";
+    }
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    f.close();
+    Categories c;
+    QCOMPARE(c.load(path), loaded >= 0);
+    QCOMPARE(c.count(), qMax(loaded, 0));
+    QCOMPARE(QFile::exists(path + QStringLiteral(".damaged")), loaded < 0);
+    if (loaded > 0) {
+        QCOMPARE(c.id(QStringLiteral("app"), QStringLiteral("0")), 1);
+        QCOMPARE(c.id(QStringLiteral("app"), QString::number(labels - 1)), labels);
+    }
 }
 
 QPE_TEST_MAIN(TestCategories)

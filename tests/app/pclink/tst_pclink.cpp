@@ -741,37 +741,50 @@ void TestPCLink::interruptedGetKeepsOldFile()
     QVERIFY(tempFilesIn(QFileInfo(local).path()).isEmpty());
 }
 
-// A disk that fills up: the announced bytes are still read, so the next
-// file arrives intact, and the old file stays.
+// A disk that fills up: the old file stays. The answering side ends the
+// connection at once, so that the sender learns the file was not taken; the
+// connecting side reads the announced bytes on, so the next file arrives
+// intact.
 void TestPCLink::failedWriteKeepsOldFile()
 {
-    Pair p;
+    Pair p, q;
     QVERIFY(p.open());
+    QVERIFY(q.open());
     const QString target = p.device->resolvePath("[A]Trip.exp");
     writeFile(target, "the old book");
-    const QString big = p.clientHome.app() + "/big.exp", small = p.clientHome.app() + "/small.exp";
+    const QString big = p.clientHome.app() + "/big.exp";
     writeFile(big, bookPattern(300000));
-    writeFile(small, book("small"));
-    Recorder device(p.device.data());
+    Recorder device(p.device.data()), client(&p.client);
+    // the same files for the connecting side to get
+    const QString local = q.clientHome.app() + "/Trip.exp";
+    writeFile(local, "the old book");
+    writeFile(q.deviceHome.app() + "/big.exp", bookPattern(300000));
+    writeFile(q.deviceHome.app() + "/small.exp", book("small"));
+    q.device->setBookPaths({q.deviceHome.app() + "/big.exp", q.deviceHome.app() + "/small.exp"});
+    Recorder getter(&q.client);
 
     struct rlimit before;
     getrlimit(RLIMIT_FSIZE, &before);
+    const auto restore = qScopeGuard([before] { setrlimit(RLIMIT_FSIZE, &before); });
     struct rlimit limit = before;
     limit.rlim_cur = 100000;
     signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &limit);
     p.client.sendFile(big, "[A]Trip.exp");
-    QTRY_VERIFY(device.ended());
-    setrlimit(RLIMIT_FSIZE, &before);
-    QCOMPARE(device.events.last(), QString("receiveFileFailed"));
+    QTRY_VERIFY(client.events.contains("connectionClosed"));
+    QCOMPARE(device.events, QStringList({"receiveFile:" + target, "receiveFileFailed", "connectionClosed"}));
     QCOMPARE(readFile(target), QByteArray("the old book"));
     QVERIFY(tempFilesIn(QFileInfo(target).path()).isEmpty());
 
-    device.events.clear();
-    p.client.sendFile(small, "[A]Trip.exp");
-    QTRY_VERIFY(device.ended());
-    QCOMPARE(device.events.last(), "receiveFileFinished:" + target);
-    QCOMPARE(readFile(target), book("small"));
+    q.client.requestFile("[A]big.exp", local);
+    QTRY_VERIFY(getter.ended());
+    QCOMPARE(getter.events.last(), QString("receiveFileFailed"));
+    setrlimit(RLIMIT_FSIZE, &before);
+    getter.events.clear();
+    q.client.requestFile("[A]small.exp", local);
+    QTRY_VERIFY(getter.ended());
+    QCOMPARE(getter.events.last(), "receiveFileFinished:" + local);
+    QCOMPARE(readFile(local), book("small"));
 }
 
 // "<root>" is the device's root; its index holds books/Trip.exp, and a

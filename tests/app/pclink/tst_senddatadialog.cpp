@@ -14,6 +14,7 @@
 #include "pim/dbrecord.h"
 #include "pim/pimtextreader.h"
 #include "pim/taskmanager.h"
+#include "qpe/filereplacer.h"
 #include "qpe/global.h"
 #include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
@@ -24,6 +25,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -66,11 +70,11 @@ private slots:
     void deviceGoneMidTransfer_data();
     void deviceGoneMidTransfer();
     void busyDeviceRefusesSecondConnection();
-    void idleConnectionReplacedAndClosed();
+    void sessionBetweenFilesKeepsTheDevice();
     void longPathsKeepTheWindowsSize();
     void portTakenIsShown();
-    void fileTheDeviceCannotReadFails_data();
-    void fileTheDeviceCannotReadFails();
+    void fileTheDeviceCannotStoreFails_data();
+    void fileTheDeviceCannotStoreFails();
 
 private:
     QTemporaryDir m_local;
@@ -243,21 +247,43 @@ void TestSendDataDialog::deviceGoneMidTransfer()
 // The device reads a received file back and drops the connection when it
 // cannot: the sending side counts that file as failed, last or not, and the
 // device keeps what it had.
-void TestSendDataDialog::fileTheDeviceCannotReadFails_data()
+// A file the device took ("AOK") but could not read back, write or put in
+// place fails on the sending side: the device ends the connection, and the
+// files that were to follow never go.
+void TestSendDataDialog::fileTheDeviceCannotStoreFails_data()
 {
+    QTest::addColumn<QString>("fault");
     QTest::addColumn<bool>("last");
-    QTest::newRow("last file") << true;
-    QTest::newRow("a file before another") << false;
+    QTest::newRow("unreadable, last file") << "unreadable" << true;
+    QTest::newRow("unreadable, a file before another") << "unreadable" << false;
+    QTest::newRow("disk full at the last write, last file") << "full" << true;
+    QTest::newRow("disk full at the last write, a file before another") << "full" << false;
+    QTest::newRow("a write fails, last file") << "write" << true;
+    QTest::newRow("a write fails, a file before another") << "write" << false;
 }
 
-void TestSendDataDialog::fileTheDeviceCannotReadFails()
+void TestSendDataDialog::fileTheDeviceCannotStoreFails()
 {
+    QFETCH(QString, fault);
     QFETCH(bool, last);
     PIMTextReader::setMaxLineLength(256);
-    const auto restore = qScopeGuard([] { PIMTextReader::setMaxLineLength(0); });
+    struct rlimit before;
+    getrlimit(RLIMIT_FSIZE, &before);
+    const auto restore = qScopeGuard([before] {
+        PIMTextReader::setMaxLineLength(0);
+        FileReplacer::setSpaceLeft(-1);
+        setrlimit(RLIMIT_FSIZE, &before);
+    });
     startServer();
     writeFile(appFile("Long.exp"), "the device's own");
-    writeFile(local("Long.exp"), "FOLDER\nDESC=" + QByteArray(300, 'x') + "\nEND\n");
+    if (fault == "unreadable") {
+        writeFile(local("Long.exp"), "FOLDER\nDESC=" + QByteArray(300, 'x') + "\nEND\n");
+    } else {
+        QStringList lines;
+        for (int i = 0; i < 4000; ++i)
+            lines << QString("expense %1").arg(i);
+        makeBook(local("Long.exp"), lines);
+    }
     makeBook(local("Fine.exp"), {"x"});
     QStringList pairs = {local("Long.exp"), "[A]Long.exp"};
     if (!last)
@@ -266,10 +292,21 @@ void TestSendDataDialog::fileTheDeviceCannotReadFails()
     SendDataDialogClient client("127.0.0.1", true, pairs);
     Outcomes out;
     out.watch(&client);
+    if (fault == "full") {
+        FileReplacer::setSpaceLeft(0);
+    } else if (fault == "write") {
+        // the device's file may not grow past 100,000 bytes: the book is larger
+        QVERIFY(QFileInfo(local("Long.exp")).size() > 200000);
+        struct rlimit limit = before;
+        limit.rlim_cur = 100000;
+        signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
     QCOMPARE(client.exec(), 0);
-    // one that was to follow never went
+    // one that was to follow never went (a write failing cuts the file in
+    // transfer: the next may not have been announced yet)
     QStringList failed{"failed:" + local("Long.exp")};
-    if (!last)
+    if (!last && (fault != "write" || out.events.size() > 1))
         failed << "failed:" + local("Fine.exp");
     QCOMPARE(out.events, failed);
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
@@ -325,25 +362,45 @@ void TestSendDataDialog::busyDeviceRefusesSecondConnection()
     QVERIFY(m_index->findByPath(appFile("New.exp"))->isAvailable());
 }
 
-void TestSendDataDialog::idleConnectionReplacedAndClosed()
+// A session between two files is not cut by another copy connecting: the
+// newcomer is refused, the session goes on; once it has ended the next one
+// is served.
+void TestSendDataDialog::sessionBetweenFilesKeepsTheDevice()
 {
     startServer();
-    QTcpSocket first, second;
+    QTcpSocket first, second, third;
     first.connectToHost("127.0.0.1", PCLinkServer::port());
     QVERIFY(first.waitForConnected(5000));
     QTRY_COMPARE(m_server->upperText(), QString("Connect"));
     first.write(PCLinkProtocol::announce("/x/a.exp", 11, "[A]a.exp") + "FOLDER\nEND\n");
     QTRY_COMPARE(m_server->upperText(), QString("Receive Finished"));
     QCOMPARE(m_server->progressBar()->value(), 0);
+    QTRY_COMPARE(first.bytesAvailable(), qint64(5));
+    QCOMPARE(first.readAll(), QByteArray("3 AOK"));
+    PCLink *session = m_server->link();
 
     second.connectToHost("127.0.0.1", PCLinkServer::port());
     QVERIFY(second.waitForConnected(5000));
-    QTRY_COMPARE(m_server->upperText(), QString("Connect"));
-    QTRY_VERIFY(first.state() == QAbstractSocket::UnconnectedState || first.waitForDisconnected(100));
-    second.disconnectFromHost();
+    QTRY_VERIFY(second.state() == QAbstractSocket::UnconnectedState);
+    QCOMPARE(m_server->link(), session);
+    QCOMPARE(m_server->upperText(), QString("Receive Finished"));
+    // the session's next file
+    const QByteArray book("FOLDER\nTOTAL=1\nEND\nTYPE=Bus\nEND\n");
+    first.write(PCLinkProtocol::announce("/x/b.exp", book.size(), "[A]b.exp"));
+    QTRY_COMPARE(first.bytesAvailable(), qint64(5));
+    QCOMPARE(first.readAll(), QByteArray("3 AOK"));
+    first.write(book);
+    QTRY_COMPARE(readFile(appFile("b.exp")), book);
+
+    first.disconnectFromHost();
     QTRY_COMPARE(m_server->upperText(), QString("Waiting for connection ..."));
     QCOMPARE(m_server->lowerText(), QString());
     QCOMPARE(m_server->progressBar()->value(), 0);
+    third.connectToHost("127.0.0.1", PCLinkServer::port());
+    QVERIFY(third.waitForConnected(5000));
+    QTRY_COMPARE(m_server->upperText(), QString("Connect"));
+    QVERIFY(m_server->link() != session);
+    third.disconnectFromHost();
 }
 
 // A file's path shown while it moves wraps inside the window; neither

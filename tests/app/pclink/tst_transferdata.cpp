@@ -259,13 +259,22 @@ void TestTransferData::getModeConnectListsDeviceBooks()
 void TestTransferData::connectNeedsTheWholeIndex_data()
 {
     QTest::addColumn<QByteArray>("index");
-    QTest::newRow("device refuses its index") << QByteArray();
-    QTest::newRow("index line over the limit") << "FOLDER\nEND\nPATH=" + QByteArray(300, 'x') + "\nEND\n";
+    QTest::addColumn<QString>("why");
+    QTest::newRow("device refuses its index") << QByteArray() << QString();
+    QTest::newRow("index line over the limit") << "FOLDER\nEND\nPATH=" + QByteArray(300, 'x') + "\nEND\n"
+                                               << QString();
+    // one list row each: a list of more stays empty
+    QByteArray books = "FOLDER\nEND\n";
+    for (int i = 0; i <= DBManager::MaxBooks; ++i)
+        books += "END\n";
+    QTest::newRow("more books than an index lists")
+        << books << QString("\nIt holds more than 10,000 records, the most one file may hold.");
 }
 
 void TestTransferData::connectNeedsTheWholeIndex()
 {
     QFETCH(QByteArray, index);
+    QFETCH(QString, why);
     PIMTextReader::setMaxLineLength(256);
     const auto restore = qScopeGuard([] { PIMTextReader::setMaxLineLength(0); });
     Device device;
@@ -280,7 +289,7 @@ void TestTransferData::connectNeedsTheWholeIndex()
         dlg.doConnect();
         const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
         QCOMPARE(boxes.size(), 1);
-        QCOMPARE(boxes.first().text, QString("Failed receive file: [A]ymrOutlaysIDX_EXT."));
+        QCOMPARE(boxes.first().text, "Failed receive file: [A]ymrOutlaysIDX_EXT." + why);
         QVERIFY(!dlg.deviceIndexStore());
         QCOMPARE(dlg.list->childCount(), 0);
         QVERIFY(!dlg.btnOk->isEnabled());
