@@ -291,17 +291,6 @@ private:
 
 } // namespace
 
-bool BookFile::Stamp::operator==(const Stamp &o) const
-{
-    return sameButChangeTime(o) && changed == o.changed && changedNs == o.changedNs;
-}
-
-bool BookFile::Stamp::sameButChangeTime(const Stamp &o) const
-{
-    return exists == o.exists && device == o.device && inode == o.inode && size == o.size
-           && modified == o.modified && modifiedNs == o.modifiedNs;
-}
-
 void BookFile::noteRead(const QByteArray &bytes)
 {
     Fingerprint print;
@@ -328,39 +317,6 @@ bool BookFile::holdsWhatWasWritten(qint64 maxSize) const
     return print.result() == m_print;
 }
 
-namespace {
-BookFile::Stamp stampOfStat(const struct stat &st)
-{
-    BookFile::Stamp stamp;
-    // anything but a file is left for the save to refuse as such
-    if (!S_ISREG(st.st_mode))
-        return stamp;
-    stamp.exists = true;
-    stamp.device = st.st_dev;
-    stamp.inode = st.st_ino;
-    stamp.size = st.st_size;
-    stamp.modified = st.st_mtim.tv_sec;
-    stamp.modifiedNs = st.st_mtim.tv_nsec;
-    // an edit in place that puts the old modification time back (cp -p,
-    // rsync -t --inplace) still changes this one
-    stamp.changed = st.st_ctim.tv_sec;
-    stamp.changedNs = st.st_ctim.tv_nsec;
-    stamp.mode = st.st_mode & 07777;
-    return stamp;
-}
-
-BookFile::Stamp stampOfFd(int fd)
-{
-    struct stat st;
-    return fd >= 0 && ::fstat(fd, &st) == 0 ? stampOfStat(st) : BookFile::Stamp();
-}
-} // namespace
-
-BookFile::Stamp BookFile::stampOf(const QString &path)
-{
-    struct stat st;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? stampOfStat(st) : Stamp();
-}
 
 BookFile::BookFile(const QString &path, QObject *parent)
     : QObject(parent), m_path(path)
@@ -610,7 +566,7 @@ int BookFile::open(QFile &file, qint64 maxSize)
     m_keptCopy.clear();
     m_copyFailure.clear();
     const BoundedFile::Result result = BoundedFile::open(file, m_path, maxSize, QIODevice::Unbuffered);
-    m_stamp = result == BoundedFile::Ok ? stampOfFd(file.handle()) : Stamp();
+    m_stamp = result == BoundedFile::Ok ? FileStamp::of(file.handle()) : FileStamp();
     m_printKnown = false;
     if (m_state != NotLocked)
         checkWritable();
@@ -747,7 +703,7 @@ bool BookFile::save(const Writer &write, qint64 maxSize, int maxLine)
         return fail(FileReplacer::failureText(FileReplacer::InUse));
     }
     if (m_state != NotLocked && !m_overwrite) {
-        const Stamp now = stampOf(file);
+        const FileStamp now = FileStamp::of(file);
         if (m_stamp.exists && !now.exists)
             m_conflict = Gone;
         // A change time of its own is an edit in place (even one that put
@@ -764,7 +720,7 @@ bool BookFile::save(const Writer &write, qint64 maxSize, int maxLine)
     }
     if (!FileReplacer::commit(out, true))
         return fail(FileReplacer::lastFailureText());
-    m_stamp = stampOf(file);
+    m_stamp = FileStamp::of(file);
     m_print = checked.fingerprint();
     m_printKnown = true;
     guard.unlock();
@@ -799,7 +755,7 @@ bool BookFile::moveTo(const QString &newPath)
     bool unchanged = false;
     {
         FolderLock guard(folderOf(oldFile));
-        unchanged = stampOf(oldFile) == m_stamp;
+        unchanged = FileStamp::of(oldFile) == m_stamp;
         // a link moves as what it names; anything else in one step when it
         // stays on its disk
         if (!QFileInfo(m_path).isSymLink() && !FileReplacer::renameNoReplace(oldFile, newPath)
@@ -847,7 +803,7 @@ bool BookFile::moveTo(const QString &newPath)
     m_state = newFd >= 0 ? Locked : (oldState == HeldElsewhere ? HeldElsewhere : newState);
     // a file changed behind this one's back before the move stays a conflict
     if (unchanged)
-        m_stamp = stampOf(newPath);
+        m_stamp = FileStamp::of(newPath);
     checkWritable();
     return true;
 }

@@ -1,6 +1,8 @@
 #ifndef BOOKFILE_H
 #define BOOKFILE_H
 
+#include "qpe/filestamp.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -131,24 +133,9 @@ public:
     // Deletes the file (a link, not what it names); later saves are refused.
     bool remove();
 
-    // What identifies the content of a file on disk.
-    struct Stamp {
-        bool exists = false;
-        dev_t device = 0;
-        ino_t inode = 0;
-        qint64 size = 0;
-        qint64 modified = 0;
-        long modifiedNs = 0;
-        qint64 changed = 0;
-        long changedNs = 0;
-        mode_t mode = 0;
-        bool operator==(const Stamp &o) const;
-        bool sameButChangeTime(const Stamp &o) const;
-    };
     class Fingerprint;
 
 private:
-    static Stamp stampOf(const QString &path);
     bool fail(const QString &reason);
     LockState takeLock(const QString &lockPath, int *fd);
     void retake();
@@ -166,7 +153,7 @@ private:
     QString m_lockFailure;
     bool m_openedAnyway = false;
     QTimer *m_retake = nullptr;
-    Stamp m_stamp;
+    FileStamp m_stamp;
     // of the bytes last read whole or written
     quint64 m_print = 0;
     bool m_printKnown = false;

@@ -169,12 +169,6 @@ AlarmServer::Alarm AlarmServer::Entry::alarm() const
     return Alarm{when(), channel, message, data};
 }
 
-bool AlarmServer::Stamp::operator==(const Stamp &o) const
-{
-    return exists == o.exists && device == o.device && inode == o.inode && size == o.size
-           && modified == o.modified && changed == o.changed;
-}
-
 bool AlarmServer::addAlarm(const QDateTime &when, const QByteArray &channel,
                            const QByteArray &message, int data)
 {
@@ -223,21 +217,6 @@ QDateTime AlarmServer::wholeSeconds(const QDateTime &t)
 {
     const QDateTime local = t.toLocalTime();
     return local.addMSecs(-local.time().msec());
-}
-
-AlarmServer::Stamp AlarmServer::stampOfFile() const
-{
-    Stamp s;
-    struct stat st;
-    if (::stat(QFile::encodeName(m_file).constData(), &st) != 0)
-        return s;
-    s.exists = true;
-    s.device = st.st_dev;
-    s.inode = st.st_ino;
-    s.size = st.st_size;
-    s.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    s.changed = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
-    return s;
 }
 
 void AlarmServer::insert(const Entry &e)
@@ -471,19 +450,19 @@ void AlarmServer::setMaxFileSize(qint64 size)
 
 void AlarmServer::refresh()
 {
-    const Stamp stamp = stampOfFile();
+    const FileStamp stamp = FileStamp::of(m_file);
     if (stamp == m_stamp)
         return;
     // looked at before the read: a change meanwhile is read at the next look
     m_stamp = stamp;
-    if (!stamp.exists)
+    if (!stamp.exists && !stamp.other)
         return;   // nothing written yet (or gone): keep what we have
     QByteArray bytes;
     const BoundedFile::Result r = BoundedFile::readAll(m_file, s_maxFileSize, bytes);
     if (r == BoundedFile::NotRegular || r == BoundedFile::TooLarge) {
         // out of the way: the next save writes the alarms this process holds
         BoundedFile::setAside(m_file);
-        m_stamp = stampOfFile();
+        m_stamp = FileStamp::of(m_file);
         m_listChanged = true;
         return;
     }
@@ -562,7 +541,7 @@ bool AlarmServer::writeList()
         text += '\n';
     }
     if (FileReplacer::write(m_file, text)) {
-        m_stamp = stampOfFile();
+        m_stamp = FileStamp::of(m_file);
         return true;
     }
     qWarning("AlarmServer: cannot write %s: %s", qPrintable(m_file),

@@ -1,6 +1,8 @@
 #ifndef ALARMSERVER_H
 #define ALARMSERVER_H
 
+#include "filestamp.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -122,17 +124,6 @@ public:
     };
 
 private:
-    struct Stamp
-    {
-        bool exists = false;
-        dev_t device = 0;
-        ino_t inode = 0;
-        qint64 size = 0;
-        qint64 modified = 0;
-        qint64 changed = 0;
-        bool operator==(const Stamp &o) const;
-    };
-    Stamp stampOfFile() const;
     // The list as on disk now when another copy changed it since it was
     // last read or written here, with this server's unwritten changes on it.
     void refresh();
@@ -157,7 +148,7 @@ private:
     bool m_listChanged = false;
     // sent in this run and not yet deleted
     QSet<Entry> m_sent;
-    Stamp m_stamp;
+    FileStamp m_stamp;
     QTimer m_timer;
     QTimer m_flushTimer;
     QDeadlineTimer m_startHold;
