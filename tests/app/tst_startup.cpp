@@ -22,6 +22,51 @@
 
 using namespace fixtures;
 
+namespace {
+
+QString programPath()
+{
+    return QCoreApplication::applicationDirPath() + "/../app/ymroutlays";
+}
+
+// The program's environment: its own home, no screen, a language; with
+// firstPaint it says "painted" and ends at its first paint of a book.
+QProcessEnvironment programEnvironment(const QString &home, const QString &lang = QStringLiteral("en"),
+                                       bool firstPaint = false)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QPE_HOME"), home);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("LANG"), lang);
+    if (firstPaint)
+        env.insert(QStringLiteral("YMR_BENCH_FIRST_PAINT"), QStringLiteral("1"));
+    return env;
+}
+
+// A home whose book index lists book and whose settings open it at the start.
+void openAtStart(const QString &home, const QString &book, const QByteArray &text)
+{
+    for (const char *dir : {"Settings", "Applications/ymrOutlays"})
+        QDir().mkpath(home + "/" + dir);
+    if (!text.isNull())
+        writeFile(book, text);
+    writeFile(home + "/Applications/ymrOutlays/ymrOutlaysIDX", "FOLDER\nI=" + book.toUtf8() + "\nEND\n");
+    writeFile(home + "/Settings/ymrOutlays.conf", "[Options]\nbook=" + book.toUtf8() + "\n");
+}
+
+// Ends the program as a session end does; false when it no longer answers.
+bool endProgram(QProcess &process, int waitMs)
+{
+    process.terminate();
+    if (process.waitForFinished(waitMs))
+        return true;
+    process.kill();
+    process.waitForFinished();
+    return false;
+}
+
+} // namespace
+
 class TestStartup : public QObject
 {
     Q_OBJECT
@@ -67,7 +112,7 @@ void TestStartup::language()
 // converts it and opens the book it made.
 void TestStartup::programConvertsAndOpensTheFirstBook()
 {
-    const QString program = QCoreApplication::applicationDirPath() + "/../app/ymroutlays";
+    const QString program = programPath();
     if (!QFileInfo::exists(program))
         QSKIP("the program is not built");
     QTemporaryDir home;
@@ -79,11 +124,7 @@ void TestStartup::programConvertsAndOpensTheFirstBook()
     writeFile(oldDir + "/expense", text);
 
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QPE_HOME"), home.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("LANG"), QStringLiteral("ja_JP.UTF-8"));
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(programEnvironment(home.path(), QStringLiteral("ja_JP.UTF-8")));
     process.start(program, QStringList());
     QVERIFY(process.waitForStarted());
 
@@ -122,7 +163,7 @@ void TestStartup::refusedDocuments()
 {
     QFETCH(QByteArray, name);
     QFETCH(QByteArray, content);
-    const QString program = QCoreApplication::applicationDirPath() + "/../app/ymroutlays";
+    const QString program = programPath();
     if (!QFileInfo::exists(program))
         QSKIP("the program is not built");
     // a home whose last book opens at the start: once the settings name it,
@@ -168,13 +209,7 @@ void TestStartup::refusedDocuments()
     QTRY_VERIFY_WITH_TIMEOUT(readAll(settings).contains("Household.exp"), 20000);
     QTest::qWait(500);
     // its message is up; an end of session closes it and ends the program
-    process.terminate();
-    const bool ended = process.waitForFinished(10000);
-    if (!ended) {
-        process.kill();
-        process.waitForFinished();
-    }
-    QVERIFY2(ended, "the program no longer answers");
+    QVERIFY2(endProgram(process, 10000), "the program no longer answers");
     QCOMPARE(readAll(indexFile), indexBefore);
     QVERIFY(!readAll(settings).contains("/cli/"));
     QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::System | QDir::Hidden), before);
@@ -209,19 +244,16 @@ void TestStartup::programStartsWithADamagedFile()
     QFETCH(QString, file);
     QFETCH(QString, damage);
     QFETCH(bool, opensBook);
-    const QString program = QCoreApplication::applicationDirPath() + "/../app/ymroutlays";
+    const QString program = programPath();
     if (!QFileInfo::exists(program))
         QSKIP("the program is not built");
     QTemporaryDir home;
     QVERIFY(home.isValid());
-    for (const char *dir : {"Settings", "Applications/ymrOutlays", "Applications/expensetemplates",
-                            "Applications/ymrOutlaysData"})
+    for (const char *dir : {"Applications/expensetemplates", "Applications/ymrOutlaysData"})
         QVERIFY(QDir().mkpath(home.path() + "/" + dir));
     // a book that opens at start: its currencies are read then
     const QString book = home.path() + "/Applications/ymrOutlays/Trip.exp";
-    writeFile(book, "FOLDER\nTOTAL=1\nEND\nTYPE=Taxi\nAMOUNT=12.50\nEND\n");
-    writeFile(home.path() + "/Applications/ymrOutlays/ymrOutlaysIDX", "FOLDER\nI=" + book.toUtf8() + "\nEND\n");
-    writeFile(home.path() + "/Settings/ymrOutlays.conf", "[Options]\nbook=" + book.toUtf8() + "\n");
+    openAtStart(home.path(), book, "FOLDER\nTOTAL=1\nEND\nTYPE=Taxi\nAMOUNT=12.50\nEND\n");
 
     const QString path = home.path() + "/" + file;
     QFile::remove(path);
@@ -236,13 +268,7 @@ void TestStartup::programStartsWithADamagedFile()
     }
 
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QPE_HOME"), home.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("LANG"), QStringLiteral("en"));
-    // the program says "painted" and ends at the first paint of a book's expenses
-    env.insert(QStringLiteral("YMR_BENCH_FIRST_PAINT"), QStringLiteral("1"));
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(programEnvironment(home.path(), QStringLiteral("en"), true));
     process.start(program, QStringList());
     QVERIFY(process.waitForStarted());
     if (opensBook) {
@@ -269,27 +295,19 @@ void TestStartup::programStartsWithADamagedFile()
 // never opened blocking; the book opens and paints, and the FIFO is gone.
 void TestStartup::programOpensABookWhoseLockIsAFifo()
 {
-    const QString program = QCoreApplication::applicationDirPath() + "/../app/ymroutlays";
+    const QString program = programPath();
     if (!QFileInfo::exists(program))
         QSKIP("the program is not built");
     QTemporaryDir home;
     QVERIFY(home.isValid());
     const QString app = home.path() + "/Applications/ymrOutlays";
-    QVERIFY(QDir().mkpath(app) && QDir().mkpath(home.path() + "/Settings"));
     const QString book = app + "/Trip.exp";
-    writeFile(book, "FOLDER\nTOTAL=1\nEND\nTYPE=Taxi\nAMOUNT=12.50\nEND\n");
-    writeFile(app + "/ymrOutlaysIDX", "FOLDER\nI=" + book.toUtf8() + "\nEND\n");
-    writeFile(home.path() + "/Settings/ymrOutlays.conf", "[Options]\nbook=" + book.toUtf8() + "\n");
+    openAtStart(home.path(), book, "FOLDER\nTOTAL=1\nEND\nTYPE=Taxi\nAMOUNT=12.50\nEND\n");
     const QByteArray lock = QFile::encodeName(app + "/.Trip.exp.lock");
     QCOMPARE(::mkfifo(lock.constData(), 0644), 0);
 
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QPE_HOME"), home.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("LANG"), QStringLiteral("en"));
-    env.insert(QStringLiteral("YMR_BENCH_FIRST_PAINT"), QStringLiteral("1"));
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(programEnvironment(home.path(), QStringLiteral("en"), true));
     process.start(program, QStringList());
     QVERIFY(process.waitForStarted());
     const bool painted = process.waitForFinished(20000);
@@ -340,14 +358,13 @@ void TestStartup::setAsideFilesNamedInOneMessage()
 // at the next start, as one missed while the program was closed does.
 void TestStartup::reminderShowingAtTheEndRingsAtTheNextStart()
 {
-    const QString program = QCoreApplication::applicationDirPath() + "/../app/ymroutlays";
+    const QString program = programPath();
     if (!QFileInfo::exists(program))
         QSKIP("the program is not built");
     QTemporaryDir home;
     QVERIFY(home.isValid());
-    for (const char *dir : {"Settings", "Applications/ymrOutlays"})
-        QVERIFY(QDir().mkpath(home.path() + "/" + dir));
     const QString book = home.path() + "/Applications/ymrOutlays/Trip.exp";
+    openAtStart(home.path(), book, QByteArray());
     const QDateTime due = AlarmServer::wholeSeconds(QDateTime::currentDateTime().addSecs(-120));
     QByteArray message;
     {
@@ -361,18 +378,13 @@ void TestStartup::reminderShowingAtTheEndRingsAtTheNextStart()
         QVERIFY(store.save());
         message = TaskManager::alarmMessage(lunch);
     }
-    writeFile(home.path() + "/Applications/ymrOutlays/ymrOutlaysIDX", "FOLDER\nI=" + book.toUtf8() + "\nEND\n");
-    writeFile(home.path() + "/Settings/ymrOutlays.conf", "[Options]\nbook=" + book.toUtf8() + "\n");
     // as the program registered it when the reminder was set
     const QString alarms = home.path() + "/Settings/alarms";
     writeFile(alarms, due.toString(Qt::ISODate).toLatin1() + "\tQPE/Application/ymrOutlays\t" + message + "\t0\n");
 
     // each ring plays the alarm sound: a line in the marker
     const QString marker = home.path() + "/rang";
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QPE_HOME"), home.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("LANG"), QStringLiteral("en"));
+    QProcessEnvironment env = programEnvironment(home.path());
     env.insert(QStringLiteral("QPE_SOUND_CMD"), "sh -c \"echo rang >> '" + marker + "'\"");
     const auto rings = [&marker] { return readAll(marker).count('\n'); };
     for (int start = 1; start <= 2; ++start) {
@@ -382,13 +394,7 @@ void TestStartup::reminderShowingAtTheEndRingsAtTheNextStart()
         QVERIFY(process.waitForStarted());
         QTRY_COMPARE_WITH_TIMEOUT(rings(), start, 20000);
         // the session ends while it shows
-        process.terminate();
-        const bool ended = process.waitForFinished(20000);
-        if (!ended) {
-            process.kill();
-            process.waitForFinished();
-        }
-        QVERIFY2(ended, "the program no longer answers");
+        QVERIFY2(endProgram(process, 20000), "the program no longer answers");
         QVERIFY2(readAll(alarms).contains(message), readAll(alarms).constData());
     }
 }

@@ -1,5 +1,7 @@
 #include "ymrtest.h"
 
+#include "lockholder.h"
+
 #include "qpe/folderlock.h"
 #include "qpe/qpeapplication.h"
 
@@ -11,7 +13,6 @@
 
 #include <csignal>
 #include <sys/file.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,25 +29,13 @@ private slots:
 namespace {
 // A child that locks folder as another copy of the program would, and holds
 // it until killed.
-pid_t holdInChild(const QString &folder)
+pid_t holdFolderInChild(const QString &folder)
 {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return -1;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-        const char taken = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? '1' : '0';
-        (void)!::write(fds[1], &taken, 1);
-        for (;;)
-            ::pause();
-    }
-    ::close(fds[1]);
-    char taken = '0';
-    const bool answered = pid > 0 && ::read(fds[0], &taken, 1) == 1;
-    ::close(fds[0]);
-    return answered && taken == '1' ? pid : -1;
+    const QByteArray name = QFile::encodeName(folder);
+    return holdInChild([&name] {
+        const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY);
+        return fd >= 0 && ::flock(fd, LOCK_EX) == 0;
+    });
 }
 } // namespace
 
@@ -58,7 +47,7 @@ void TestFolderLock::waitsForAnotherProcess()
     // a read-only folder locks as well: nothing is written into it
     QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
 
-    const pid_t child = holdInChild(folder);
+    const pid_t child = holdFolderInChild(folder);
     QVERIFY(child > 0);
     QElapsedTimer waited;
     waited.start();
