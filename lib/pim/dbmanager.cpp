@@ -191,17 +191,6 @@ void DBManager::loaded()
     }
 }
 
-namespace {
-KeyedMerge::Entries pathEntries(const QStringList &paths)
-{
-    KeyedMerge::Entries entries;
-    entries.reserve(paths.size());
-    for (const QString &path : paths)
-        entries.append({path.toUtf8(), QByteArray()});
-    return entries;
-}
-} // namespace
-
 void DBManager::keepMergeBase()
 {
     m_basePaths = m_paths;
@@ -215,8 +204,8 @@ void DBManager::mergeWithFile()
     disk.setShared(false);
     if (!disk.load())
         return;
-    const KeyedMerge::Entries merged = KeyedMerge::merge(
-        pathEntries(m_basePaths), pathEntries(m_paths), pathEntries(disk.paths()));
+    const KeyedMerge::Entries merged = KeyedMerge::merge(KeyedMerge::keysOnly(m_basePaths), KeyedMerge::keysOnly(m_paths),
+                                                         KeyedMerge::keysOnly(disk.paths()));
     QStringList paths;
     paths.reserve(merged.size());
     for (const KeyedMerge::Entry &e : merged)

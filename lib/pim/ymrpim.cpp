@@ -399,17 +399,6 @@ const qint64 MaxListSize = 1024 * 1024;
 qint64 s_maxListSize = MaxListSize;
 }
 
-namespace {
-KeyedMerge::Entries listEntries(const QStringList &list)
-{
-    KeyedMerge::Entries entries;
-    entries.reserve(list.size());
-    for (const QString &entry : list)
-        entries.append({entry.toUtf8(), QByteArray()});
-    return entries;
-}
-} // namespace
-
 bool YMRPIM::saveList(const QString &name, const QStringList &list, const QStringList &base)
 {
     const QString folder = FolderLock::folderOf(replacedFile(userListPath(name)));
@@ -424,7 +413,9 @@ bool YMRPIM::saveList(const QString &name, const QStringList &list, const QStrin
     if (!readListFile(info.exists() || info.isSymLink() ? own : defaultListPath(name), now))
         now = base;
     QStringList merged;
-    for (const KeyedMerge::Entry &e : KeyedMerge::merge(listEntries(base), listEntries(list), listEntries(now)))
+    const KeyedMerge::Entries entries =
+        KeyedMerge::merge(KeyedMerge::keysOnly(base), KeyedMerge::keysOnly(list), KeyedMerge::keysOnly(now));
+    for (const KeyedMerge::Entry &e : entries)
         merged.append(QString::fromUtf8(e.key));
     return saveList(name, merged);
 }

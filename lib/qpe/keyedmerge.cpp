@@ -90,3 +90,12 @@ KeyedMerge::Entries KeyedMerge::merge(const Entries &base, const Entries &ours,
         *theirsTaken = taken;
     return out;
 }
+
+KeyedMerge::Entries KeyedMerge::keysOnly(const QStringList &keys)
+{
+    Entries entries;
+    entries.reserve(keys.size());
+    for (const QString &key : keys)
+        entries.append({key.toUtf8(), QByteArray()});
+    return entries;
+}

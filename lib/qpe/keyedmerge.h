@@ -2,6 +2,7 @@
 #define KEYEDMERGE_H
 
 #include <QByteArray>
+#include <QStringList>
 #include <QVector>
 
 // The merge of a file that several copies of the program on one home
@@ -31,6 +32,8 @@ public:
         bool operator==(const Entry &o) const { return key == o.key && value == o.value; }
     };
     using Entries = QVector<Entry>;
+    // A file whose entries are keys alone (paths, a list's values).
+    static Entries keysOnly(const QStringList &keys);
 
     // theirsTaken, when given, says for each entry of the result whether it
     // came from theirs (an addition or a change of the other side).
