@@ -1,6 +1,7 @@
 #include "currencieslist.h"
 
 #include "numberformateditor.h"
+#include "sharedwrite.h"
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
 #include "qpe/qpeapplication.h"
@@ -35,14 +36,15 @@ CurrenciesList::CurrenciesList(QWidget *parent, const char *name)
     setWindowTitle(tr("Edit Currencies"));
 
     const QString deflt = defaultFormat();
-    m_loaded = YMRPIM::loadList(listName());
-    for (const QString &row : qAsConst(m_loaded)) {
+    // a list whose last save failed shows what it was left as
+    const QStringList shown = SharedWrite::loadList(listName(), &m_loaded);
+    for (const QString &row : shown) {
         const QStringList parts = row.split(QLatin1Char('|'), Qt::SkipEmptyParts);
         if (parts.isEmpty())
             continue;
         appendCurrency(parts.at(0), parts.size() == 1 ? deflt : parts.at(1));
     }
-    formats->insertStringList(YMRPIM::loadList(QStringLiteral("numberformat")));
+    formats->insertStringList(SharedWrite::loadList(QStringLiteral("numberformat")));
 
     if (list->firstChild())
         list->setCurrentItem(list->firstChild());
@@ -92,7 +94,7 @@ bool CurrenciesList::save()
 {
     // a second save merges again from what this list shows
     const QStringList shown = rows();
-    if (!YMRPIM::saveList(listName(), shown, m_loaded))
+    if (!SharedWrite::saveList(listName(), tr("the currency list"), shown, m_loaded))
         return false;
     m_loaded = shown;
     return true;
@@ -102,7 +104,7 @@ void CurrenciesList::fillFormats(const QString &format)
 {
     const QSignalBlocker blocker(formats);
     formats->clear();
-    const QStringList codes = YMRPIM::loadList(QStringLiteral("numberformat"));
+    const QStringList codes = SharedWrite::loadList(QStringLiteral("numberformat"));
     formats->insertStringList(codes);
     const int index = codes.indexOf(format);
     if (index >= 0)

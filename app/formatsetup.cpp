@@ -2,6 +2,7 @@
 
 #include "dateformatselector.h"
 #include "numberformateditor.h"
+#include "sharedwrite.h"
 
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
@@ -76,7 +77,7 @@ void FormatSetup::save()
 void FormatSetup::loadNumberFormats(const QString &code)
 {
     formats->clear();
-    const QStringList codes = YMRPIM::loadList(QStringLiteral("numberformat"));
+    const QStringList codes = SharedWrite::loadList(QStringLiteral("numberformat"));
     formats->insertStringList(codes);
     const int found = codes.indexOf(code);
     if (found >= 0)

@@ -1,5 +1,6 @@
 #include "templatedialog.h"
 
+#include "sharedwrite.h"
 #include "taskdialog.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
@@ -76,7 +77,18 @@ QStringList TemplateDialog::names() const
 
 bool TemplateDialog::save()
 {
-    return m_templates ? m_templates->save(names()) : false;
+    if (!m_templates)
+        return false;
+    // the manager keeps the names: a retry writes them as they are then
+    TemplateManager *templates = m_templates;
+    const QStringList order = names();
+    bool first = true;
+    return SharedWrite::write(templates->indexFileName(), tr("the templates"),
+                              [templates, order, first]() mutable {
+                                  const QStringList now = first ? order : templates->names();
+                                  first = false;
+                                  return templates->save(now);
+                              });
 }
 
 void TemplateDialog::currentChanged()

@@ -64,7 +64,9 @@ bool ToDoWindow::event(QEvent *e)
         break;
     }
     case QEvent::Hide:
-        saveSession();
+        // at a session's end the policy's finish() makes the one try
+        if (!QPEApplication::isEndingSession())
+            saveSession();
         if (m_manager)
             m_hiddenSinceOpen = true;
         break;
@@ -200,7 +202,7 @@ bool ToDoWindow::confirmEnd()
 void ToDoWindow::closeEvent(QCloseEvent *e)
 {
     // under a signal nobody can answer: the program ends, and says what it lost
-    if (!QPEApplication::isEndingSession() && !confirmEnd()) {
+    if (!QPEApplication::isEndingSession() && (!confirmEnd() || !m_saver->confirmSharedEnd())) {
         e->ignore();
         return;
     }

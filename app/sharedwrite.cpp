@@ -1,0 +1,92 @@
+#include "sharedwrite.h"
+
+#include "pim/ymrpim.h"
+#include "qpe/filereplacer.h"
+#include "qpe/qpeapplication.h"
+#include "qpe/unsavedfiles.h"
+#include "qt/ymrdialog.h"
+
+#include <QHash>
+#include <QTimer>
+
+namespace {
+struct PendingList
+{
+    QStringList list;
+    QStringList base;
+};
+
+// The lists whose last save failed, by name: an editor opened meanwhile
+// starts from what the user last saw, so a second failure keeps both changes
+QHash<QString, PendingList> &pendingLists()
+{
+    static QHash<QString, PendingList> lists;
+    return lists;
+}
+
+bool writePending(const QString &name)
+{
+    auto it = pendingLists().find(name);
+    if (it == pendingLists().end())
+        return true;
+    const PendingList pending = it.value();
+    if (!YMRPIM::saveList(name, pending.list, pending.base))
+        return false;
+    pendingLists().remove(name);
+    return true;
+}
+} // namespace
+
+QString SharedWrite::failureText()
+{
+    // a write refused before any file was opened: the folder's lock
+    if (FileReplacer::lastFailure() == FileReplacer::NoFailure)
+        return tr("another copy of the program does not let go of the folder");
+    return FileReplacer::lastFailureText();
+}
+
+QString SharedWrite::listWhat(const QString &label)
+{
+    return tr("the list \"%1\"").arg(label);
+}
+
+bool SharedWrite::write(const QString &key, const QString &what, const std::function<bool()> &write)
+{
+    if (write()) {
+        UnsavedFiles::instance()->remove(key);
+        return true;
+    }
+    const QString reason = failureText();
+    UnsavedFiles::instance()->add(key, what, reason, write);
+    if (QPEApplication::isEndingSession())
+        return false;
+    // after the dialog that wrote it has gone (many write as they close)
+    QTimer::singleShot(0, [what, reason] {
+        YMRDialog::critical(YMRPIM::applicationName(),
+                            tr("Could not write %1: %2.\n"
+                               "What was entered is kept and written once that is possible.")
+                                .arg(what, reason));
+    });
+    return false;
+}
+
+bool SharedWrite::saveList(const QString &name, const QString &what, const QStringList &list,
+                           const QStringList &base)
+{
+    pendingLists().insert(name, {list, base});
+    return write(YMRPIM::userListPath(name), what, [name] { return writePending(name); });
+}
+
+QStringList SharedWrite::loadList(const QString &name, QStringList *base)
+{
+    const auto it = pendingLists().constFind(name);
+    if (it != pendingLists().constEnd()) {
+        if (base)
+            *base = it->base;
+        return it->list;
+    }
+    const QStringList list = YMRPIM::loadList(name);
+    if (base)
+        *base = list;
+    return list;
+}
