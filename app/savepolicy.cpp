@@ -243,11 +243,21 @@ void SavePolicy::refresh()
     m_notice->hide();
 }
 
-QString SavePolicy::sharedText() const
+QString SavePolicy::sharedText(bool afterBook) const
 {
-    const QStringList lines = UnsavedFiles::instance()->lines();
+    QStringList lines = UnsavedFiles::instance()->lines();
     if (lines.isEmpty())
         return QString();
+    // the list above keeps some room on a small screen; closing names them all
+    const int shown = 2;
+    if (lines.size() > shown + 1) {
+        const int more = lines.size() - shown;
+        lines = lines.mid(0, shown);
+        lines << tr("and %n other file(s)", "", more);
+    }
+    // under a book's line, which says when they are tried again
+    if (afterBook)
+        return tr("Not saved either:\n%1").arg(lines.join(QLatin1Char('\n')));
     return tr("Not saved, tried again every %1 seconds:\n%2")
         .arg(m_retry->interval() / 1000)
         .arg(lines.join(QLatin1Char('\n')));
@@ -274,7 +284,7 @@ void SavePolicy::showFailure(PIMManager *store)
                                  "It is tried again every %3 seconds.")
                                   .arg(storeName(store), store->saveFailure())
                                   .arg(m_retry->interval() / 1000));
-    const QString shared = sharedText();
+    const QString shared = sharedText(store && !elsewhere);
     if (!shared.isEmpty())
         m_noticeText->setText(store ? m_noticeText->text() + QLatin1Char('\n') + shared : shared);
     m_keepOther->setVisible(elsewhere);
@@ -359,18 +369,21 @@ void SavePolicy::commitData(QSessionManager &session)
     session.release();
 }
 
+int SavePolicy::askTryAgain(const QString &text)
+{
+    return YMRDialog::message3(YMRPIM::applicationName(), text, "dialog_critical", tr("Try Again"),
+                               "reload", tr("Lose Changes"), "delete", tr("Cancel"),
+                               "button_cancel", 1, 3);
+}
+
 bool SavePolicy::confirmSharedEnd()
 {
     for (;;) {
         UnsavedFiles *files = UnsavedFiles::instance();
         if (files->isEmpty() || files->retryAll() == 0)
             return true;
-        const int answer = YMRDialog::message3(
-            YMRPIM::applicationName(),
-            tr("Not saved:\n%1\nTry again, or close and lose the changes?")
-                .arg(files->lines().join(QLatin1Char('\n'))),
-            "dialog_critical", tr("Try Again"), "reload", tr("Lose Changes"), "delete",
-            tr("Cancel"), "button_cancel", 1, 3);
+        const int answer = askTryAgain(tr("Not saved:\n%1\nTry again, or close and lose the changes?")
+                                           .arg(files->lines().join(QLatin1Char('\n'))));
         if (answer == 1)
             continue;
         if (answer != 2)

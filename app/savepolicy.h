@@ -93,6 +93,9 @@ public:
     // Closing the window with shared files unsaved: retries them, and asks
     // whether to try again or let them go; false keeps the window open.
     bool confirmSharedEnd();
+    // What to do about a save that failed: 1 try again, 2 lose the changes,
+    // 3 cancel.
+    static int askTryAgain(const QString &text);
     // At the program's end: writes what is left, one try each within a few
     // seconds; returns what could not be kept, a line each, empty when
     // nothing was lost.
@@ -114,7 +117,7 @@ private:
     void timedSave();
     void retrySaves();
     void sharedSaved(PIMManager *store, const QString &what, bool ok);
-    QString sharedText() const;
+    QString sharedText(bool afterBook) const;
     void storeSaved(bool ok);
     void showFailure(PIMManager *store);
     void commitData(QSessionManager &session);

@@ -183,13 +183,10 @@ bool ToDoWindow::confirmEnd()
                 return false;
             continue;
         }
-        const int answer = YMRDialog::message3(
-            YMRPIM::applicationName(),
+        const int answer = SavePolicy::askTryAgain(
             tr("Expense Book [%1] could not be saved: %2.\n"
                "Try again, or close it and lose the changes?")
-                .arg(storeName(failed), failed->saveFailure()),
-            "dialog_critical", tr("Try Again"), "reload", tr("Lose Changes"), "delete",
-            tr("Cancel"), "button_cancel", 1, 3);
+                .arg(storeName(failed), failed->saveFailure()));
         if (answer == 1)
             continue;
         if (answer != 2)
