@@ -1,11 +1,15 @@
 #include "ymrtest.h"
 
 #include "lockholder.h"
+#include "dbdialog.h"
 #include "modaldriver.h"
 #include "openbook.h"
 
 #include "pim/bookfile.h"
 #include "pim/dbmanager.h"
+#include "pim/dblistview.h"
+#include "pim/dbrecord.h"
+#include "pim/pimlistviewitem.h"
 #include "pim/pimreminder.h"
 #include "pim/pimtextreader.h"
 #include "pim/tasklistview.h"
@@ -41,6 +45,7 @@ private slots:
     }
     void fullDiskIsToldAndTriedAgain();
     void sharedFileInTheNotice();
+    void indexUnderTheBooksDialogIsTold();
     void closingWhileUnsavedAsks_data();
     void closingWhileUnsavedAsks();
     void timedSavesRunUnderDialogs_data();
@@ -131,6 +136,53 @@ void TestSaveFailures::sharedFileInTheNotice()
     QVERIFY(readAll(path).contains("TYPE=Bus"));
     QVERIFY(UnsavedFiles::instance()->isEmpty());
     QVERIFY(!saver->retryTimer()->isActive());
+}
+
+// Under the books dialog the notice is hidden: a removal from the list that
+// the index cannot keep is told at once; the list stays as the user left it
+// and the retry writes it.
+void TestSaveFailures::indexUnderTheBooksDialogIsTold()
+{
+    const QString path = makeBook(QStringLiteral("Staying"), {{"Taxi", "3", "", "", QDate()}});
+    makeBook(QStringLiteral("Leaving"), {});
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, path));
+    QVERIFY(w.manager()->save());
+    const QString index = w.bookIndex()->fileName();
+    QVERIFY(readAll(index).contains("Leaving"));
+    FileReplacer::setSpaceLeft(0);
+    {
+        DBDialog d(w.bookIndex(), path, &w);
+        ymrtest::whenModalShown([&d](QDialog *) {
+            for (YMRListViewItem *i = d.list->firstChild(); i; i = i->nextSibling()) {
+                auto *book = dynamic_cast<DBRecord *>(static_cast<PIMListViewItem *>(i)->record());
+                if (book && book->title() == QLatin1String("Leaving"))
+                    d.list->setCurrentItem(i);
+            }
+            YMRDialog::queueAnswer(1);   // remove it
+            YMRDialog::queueAnswer(1);   // the message
+            d.doRemove();
+            ymrtest::flushEvents();
+            d.reject();
+        });
+        d.exec();
+    }
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QCOMPARE(boxes.size(), 2);
+    QVERIFY2(boxes.at(1).text.contains(QLatin1String("the book index: no space")), qPrintable(boxes.at(1).text));
+    QVERIFY(readAll(index).contains("Leaving"));
+    QVERIFY(!w.bookIndex()->findByPath(bookPath(QStringLiteral("Leaving"))));
+    QVERIFY(w.savePolicy()->noticeText().contains(QLatin1String("the book index")));
+
+    // the clock's retry tells nothing more
+    w.savePolicy()->retryTimer()->start(1);
+    QTest::qWait(20);
+    ymrtest::flushEvents();
+    QVERIFY(YMRDialog::takeScriptedBoxes().isEmpty());
+    FileReplacer::setSpaceLeft(-1);
+    w.savePolicy()->retryTimer()->start(1);
+    QTRY_VERIFY(!readAll(index).contains("Leaving"));
+    QTRY_VERIFY(w.savePolicy()->noticeText().isEmpty());
 }
 
 void TestSaveFailures::closingWhileUnsavedAsks_data()
