@@ -1,5 +1,6 @@
 #include "savepolicy.h"
 
+#include "sharedwrite.h"
 #include "taskdialog.h"
 
 #include "pim/bookfile.h"
@@ -126,15 +127,8 @@ void SavePolicy::sharedSaved(PIMManager *store, const QString &what, bool ok)
     // a store gone has nothing left to write
     UnsavedFiles::instance()->add(key, what, reason, [kept] { return !kept || kept->save(); });
     // the notice is under the dialog that saved it; a clock's retry opens nothing
-    if (m_retrying || m_finished || QPEApplication::isEndingSession()
-        || !QApplication::activeModalWidget())
-        return;
-    QTimer::singleShot(0, this, [what, reason] {
-        YMRDialog::critical(YMRPIM::applicationName(),
-                            tr("Could not write %1: %2.\n"
-                               "The changes are kept and written once that is possible.")
-                                .arg(what, reason));
-    });
+    if (!m_retrying && !m_finished && QApplication::activeModalWidget())
+        SharedWrite::tell(what, reason);
 }
 
 void SavePolicy::unwatch(TaskManager *store)

@@ -52,14 +52,26 @@ QString SharedWrite::listWhat(const QString &label)
 
 bool SharedWrite::write(const QString &key, const QString &what, const std::function<bool()> &write)
 {
-    if (write()) {
+    return keep(write(), key, what, write);
+}
+
+bool SharedWrite::keep(bool written, const QString &key, const QString &what,
+                       const std::function<bool()> &retry)
+{
+    if (written) {
         UnsavedFiles::instance()->remove(key);
         return true;
     }
     const QString reason = failureText();
-    UnsavedFiles::instance()->add(key, what, reason, write);
+    UnsavedFiles::instance()->add(key, what, reason, retry);
+    tell(what, reason);
+    return false;
+}
+
+void SharedWrite::tell(const QString &what, const QString &reason)
+{
     if (QPEApplication::isEndingSession())
-        return false;
+        return;
     // after the dialog that wrote it has gone (many write as they close)
     QTimer::singleShot(0, [what, reason] {
         YMRDialog::critical(YMRPIM::applicationName(),
@@ -67,7 +79,6 @@ bool SharedWrite::write(const QString &key, const QString &what, const std::func
                                "What was entered is kept and written once that is possible.")
                                 .arg(what, reason));
     });
-    return false;
 }
 
 bool SharedWrite::saveList(const QString &name, const QString &what, const QStringList &list,

@@ -19,6 +19,12 @@ public:
     // Writes now; on failure registers write for the retry under key and,
     // unless the session is ending, shows a message naming what and why.
     static bool write(const QString &key, const QString &what, const std::function<bool()> &write);
+    // The same for a write already made (written), retry making it again.
+    static bool keep(bool written, const QString &key, const QString &what,
+                     const std::function<bool()> &retry);
+    // A message, once the dialog that wrote has gone: what could not be
+    // written, why, and that it is kept.
+    static void tell(const QString &what, const QString &reason);
 
     // A list as an editor leaves it (list), given the one it started from
     // (base). A list not yet written stays as meant: loadList() gives it

@@ -81,14 +81,9 @@ bool TemplateDialog::save()
         return false;
     // the manager keeps the names: a retry writes them as they are then
     TemplateManager *templates = m_templates;
-    const QStringList order = names();
-    bool first = true;
-    return SharedWrite::write(templates->indexFileName(), tr("the templates"),
-                              [templates, order, first]() mutable {
-                                  const QStringList now = first ? order : templates->names();
-                                  first = false;
-                                  return templates->save(now);
-                              });
+    return SharedWrite::keep(templates->save(names()), templates->indexFileName(),
+                             tr("the templates"),
+                             [templates] { return templates->save(templates->names()); });
 }
 
 void TemplateDialog::currentChanged()
