@@ -87,6 +87,9 @@ SavePolicy::SavePolicy(DBManager *index, QWidget *noticeParent)
     connect(UnsavedFiles::instance(), &UnsavedFiles::changed, this, &SavePolicy::refresh);
     if (index)
         watchShared(index, tr("the book index"));
+    // a write refused before the window was there (at the start)
+    if (!UnsavedFiles::instance()->isEmpty())
+        refresh();
 }
 
 SavePolicy::~SavePolicy() = default;
