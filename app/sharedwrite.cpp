@@ -2,6 +2,7 @@
 
 #include "pim/ymrpim.h"
 #include "qpe/filereplacer.h"
+#include "qpe/keyedmerge.h"
 #include "qpe/qpeapplication.h"
 #include "qpe/unsavedfiles.h"
 #include "qt/ymrdialog.h"
@@ -90,13 +91,20 @@ bool SharedWrite::saveList(const QString &name, const QString &what, const QStri
 
 QStringList SharedWrite::loadList(const QString &name, QStringList *base)
 {
+    const QStringList list = YMRPIM::loadList(name);
     const auto it = pendingLists().constFind(name);
     if (it != pendingLists().constEnd()) {
+        // what a save would make of the file as it is now: the same once
+        // a retry (this one's or the list owner's) has written it
         if (base)
             *base = it->base;
-        return it->list;
+        QStringList merged;
+        const KeyedMerge::Entries entries = KeyedMerge::merge(
+            KeyedMerge::keysOnly(it->base), KeyedMerge::keysOnly(it->list), KeyedMerge::keysOnly(list));
+        for (const KeyedMerge::Entry &e : entries)
+            merged << QString::fromUtf8(e.key);
+        return merged;
     }
-    const QStringList list = YMRPIM::loadList(name);
     if (base)
         *base = list;
     return list;
