@@ -10,6 +10,7 @@
 #include "qpe/folderlock.h"
 #include "qpe/global.h"
 #include "qpe/loadbudget.h"
+#include "qpe/sharedfile.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -22,6 +23,7 @@
 #include <QFuture>
 #include <QHash>
 #include <QLocale>
+#include <QPointer>
 #include <QSet>
 #include <QThread>
 #include <QtConcurrentMap>
@@ -650,19 +652,36 @@ void PIMManager::setShared(bool shared)
         keepMergeBase();
 }
 
+QString PIMManager::sharedName() const
+{
+    return m_templates ? tr("the templates") : tr("the file \"%1\"").arg(m_fileName);
+}
+
 bool PIMManager::saveShared()
 {
-    const QString folder = FolderLock::folderOf(YMRPIM::replacedFile(fileName()));
-    // no folder yet: nobody else wrote there either
-    std::unique_ptr<FolderLock> lock;
-    if (QFileInfo(folder).isDir()) {
-        lock.reset(new FolderLock(folder));
-        if (!lock->isLocked()) {
-            const QString reason = tr("another copy of the program does not let go of the folder");
-            qWarning("%s: %s", qPrintable(fileName()), qPrintable(reason));
-            return bookFile()->refuseSave(reason);
-        }
-    }
+    // under the folder's lock; refused or failed, the store's changes stay
+    // and its retry merges afresh while the store lives
+    QPointer<PIMManager> self(this);
+    SharedFile *file = SharedFile::at(fileName());
+    const bool ok = file->saveWith(sharedName(), [self](QString *reason) {
+        if (!self || !self->m_dirty)
+            return true;
+        const bool ok = self->saveSharedLocked();
+        if (!ok)
+            *reason = self->saveFailure();
+        return ok;
+    });
+    // a lock not had: the store says so as for any refused save
+    if (!ok && saveFailure().isEmpty())
+        bookFile()->refuseSave(file->failure());
+    return ok;
+}
+
+bool PIMManager::saveSharedLocked()
+{
+    // a link there is set aside and never written through; an empty file
+    // holds nothing to merge
+    SharedFile::setAsideIfForeign(fileName());
     // a subclass gone (the base's own destructor) cannot read its records
     // back: its destructor saved already (saveOnDestroy())
     if (!m_destroying)
@@ -716,9 +735,10 @@ void PIMManager::keepMergeBase()
 
 void PIMManager::mergeWithFile()
 {
-    // a file that is gone or cannot be read holds nothing to keep
+    // a file that is gone or cannot be read holds nothing to keep; a link
+    // or an empty file is set aside, never read as "all removed"
     QByteArray bytes;
-    if (m_format != 0 || m_headerOnly
+    if (m_format != 0 || m_headerOnly || SharedFile::setAsideIfForeign(fileName())
         || BoundedFile::readAll(fileName(), fileSizeLimit(), bytes) != BoundedFile::Ok)
         return;
     std::vector<PIMRecord *> disk;
@@ -729,17 +749,25 @@ void PIMManager::mergeWithFile()
         QSet<const QChar *> heldKeys;
         PIMTextReader in(bytes);
         in.setBudget(&budget);
+        // the records a load takes: no more than the header's total
+        int total = -1;
         if (in.readLine()) {
             if (in.is("FOLDER")) {
-                // the header is this store's own
+                // the header is this store's own, but for its total
                 while (in.readLine() && !in.is("END")) {
+                    if (in.key() == QLatin1String("TOTAL"))
+                        total = headerNumber(in.value(), 0, INT_MAX, -1);
                 }
             } else {
                 in.unreadLine();
             }
         }
-        while (PIMRecord *r = readNextRecord(in, 0, false, nullptr, heldKeys))
+        while (total < 0 || int(disk.size()) < total) {
+            PIMRecord *r = readNextRecord(in, 0, false, nullptr, heldKeys);
+            if (!r)
+                break;
             disk.push_back(r);
+        }
         if (in.hasError() || budget.isSpent()) {
             qDeleteAll(disk);
             return;
@@ -812,6 +840,15 @@ void PIMManager::mergeWithFile()
 
 bool PIMManager::load()
 {
+    // a shared file is read as another copy's save left it whole, and a
+    // link or an empty file there is none of ours
+    std::unique_ptr<FolderLock> lock;
+    if (m_shared) {
+        SharedFile::setAsideIfForeign(fileName());
+        const QString folder = FolderLock::folderOf(fileName());
+        if (QFileInfo(folder).isDir())
+            lock.reset(new FolderLock(folder));
+    }
     m_view.clear();
     m_records.clear();
     m_keysValid = false;

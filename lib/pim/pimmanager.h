@@ -229,6 +229,8 @@ protected:
     virtual void mergeWithFile();
     // What the merge compares with: the store as read or just written.
     virtual void keepMergeBase();
+    // Names a shared store's file for the user where a save of it failed.
+    virtual QString sharedName() const;
 
     bool saveText(QIODevice *device);
     void loadText(QIODevice *device);
@@ -251,6 +253,7 @@ protected:
 private:
     bool writeFile();
     bool saveShared();
+    bool saveSharedLocked();
     KeyedMerge::Entries recordEntries(const std::vector<PIMRecord *> &records) const;
     bool copyRecordPart(PIMTextWriter &out);
     bool copyRecordPart(QIODevice *device);
