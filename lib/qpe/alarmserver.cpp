@@ -178,6 +178,11 @@ bool entryOfLine(const QByteArray &text, AlarmServer::Entry &e)
     return true;
 }
 
+qint64 keyCost(const QByteArray &key)
+{
+    return LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + key.size() + 1) + 16;
+}
+
 // The alarm list as a shared file: its alarms keyed by their lines, in
 // time order.
 class AlarmListKind : public SharedFile::Kind
@@ -190,6 +195,7 @@ public:
         const char *text = bytes.constData();
         const int size = bytes.size();
         bool anyLine = false;
+        qint64 alarmsCost = 0;
         for (int from = 0; from < size;) {
             const char *nl = static_cast<const char *>(memchr(text + from, '\n', size_t(size - from)));
             const int end = nl ? int(nl - text) : size;
@@ -202,13 +208,14 @@ public:
             if (!entryOfLine(line, e))
                 continue;
             const QByteArray key = lineOf(e);
-            // the entry, and the alarm the server makes of it
-            const qint64 cost = LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + key.size() + 1) + 16
-                                + qint64(sizeof(AlarmServer::Entry))
-                                + LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + e.channel.size() + 1)
-                                + LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + e.message.size() + 1);
-            if (!budget.charge(cost, 1))
+            // the entry now; the alarm the server makes of it once the
+            // repeated ones are gone
+            const qint64 alarmCost = qint64(sizeof(AlarmServer::Entry))
+                                     + LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + e.channel.size() + 1)
+                                     + LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + e.message.size() + 1);
+            if (!budget.charge(keyCost(key) + alarmCost, 1))
                 return false;
+            alarmsCost += alarmCost;
             entries.append({key, QByteArray()});
         }
         // in time order (the line starts with it), equal times in the
@@ -217,14 +224,24 @@ public:
             return memcmp(a.key.constData(), b.key.constData(), 19) < 0;
         });
         int kept = 0;
+        qint64 freed = 0;
+        // the alarms of one time seen so far (the keys shared, not copied)
+        QSet<QByteArray> ofTime;
         for (int i = 0; i < entries.size(); ++i) {
-            bool seen = false;
-            for (int j = kept - 1; j >= 0 && memcmp(entries.at(j).key.constData(), entries.at(i).key.constData(), 19) == 0 && !seen; --j)
-                seen = entries.at(j).key == entries.at(i).key;
+            if (i > 0 && memcmp(entries.at(i - 1).key.constData(), entries.at(i).key.constData(), 19) != 0)
+                ofTime.clear();
+            const bool seen = ofTime.contains(entries.at(i).key);
+            if (!seen)
+                ofTime.insert(entries.at(i).key);
             if (!seen)
                 entries[kept++] = entries.at(i);
+            else
+                freed += keyCost(entries.at(i).key);
         }
+        const int read = entries.size();
         entries.resize(kept);
+        // the repeated lines are gone, and make no alarms
+        budget.charge(-(alarmsCost * (read - kept) / qMax(read, 1) + freed));
         // lines none of which is an alarm: something else
         return kept > 0 || !anyLine;
     }

@@ -202,7 +202,7 @@ SharedFile::Result SharedFile::write(const Kind &kind, const KeyedMerge::Entries
     }
     if (!FileReplacer::write(m_path, bytes)) {
         m_failure = FileReplacer::lastFailureText();
-        qWarning("%s: %s", qPrintable(m_path), qPrintable(m_failure));
+        qWarning("cannot write %s: %s", qPrintable(m_path), qPrintable(m_failure));
         return Failed;
     }
     m_failure.clear();
