@@ -772,8 +772,20 @@ void PIMManager::mergeWithFile()
             qDeleteAll(disk);
             return;
         }
-        for (PIMRecord *r : disk)
-            r->takeUid();
+        // a record without a UID is the one the load gave its UID to, in
+        // the same order: a merge with the unchanged file changes nothing
+        QHash<QByteArray, QVector<QByteArray>> given = m_uidlessUids;
+        for (PIMRecord *r : disk) {
+            if (!r->uidPending())
+                continue;
+            QVector<QByteArray> &uids = given[uidlessText(r)];
+            if (uids.isEmpty()) {
+                r->takeUid();
+                continue;
+            }
+            memcpy(r->m_uid, uids.takeFirst().constData(), sizeof(uuid_t));
+            r->m_uidPending = false;
+        }
     }
     const std::vector<PIMRecord *> ours(m_records.begin(), m_records.end());
     QVector<bool> fromDisk;
@@ -852,6 +864,7 @@ bool PIMManager::load()
     m_view.clear();
     m_records.clear();
     m_keysValid = false;
+    m_uidlessUids.clear();
     m_loadedText.clear();
     clearHeader();
     m_offset = 0;
@@ -1145,12 +1158,30 @@ void PIMManager::readText(QIODevice *device)
     readRecords(in, true);
     if (m_budget->isSpent() || m_uidless.load(std::memory_order_relaxed) == 0)
         return;
-    // the file is taken: records read without a UID get theirs
+    // the file is taken: records read without a UID get theirs, and a
+    // shared store's merge gives the same records the same ones again
     int drawn = 0;
     for (PIMRecord *r : m_records) {
-        if (r->takeUid() && ++drawn % 4096 == 0 && m_budget->isSpent())
+        const QByteArray text = m_shared && r->uidPending() ? uidlessText(r) : QByteArray();
+        if (!r->takeUid())
+            continue;
+        if (!text.isNull())
+            m_uidlessUids[text].append(QByteArray(reinterpret_cast<const char *>(r->uid()), sizeof(uuid_t)));
+        if (++drawn % 4096 == 0 && m_budget->isSpent())
             return;
     }
+}
+
+QByteArray PIMManager::uidlessText(const PIMRecord *record) const
+{
+    QBuffer text;
+    text.open(QIODevice::WriteOnly);
+    {
+        PIMTextWriter out(&text);
+        record->write(out);
+        out.flush();
+    }
+    return QCryptographicHash::hash(text.data(), QCryptographicHash::Sha1);
 }
 
 qint64 PIMManager::recordLimit() const
