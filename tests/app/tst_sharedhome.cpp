@@ -21,6 +21,8 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
 
 #include <csignal>
 #include <fcntl.h>
@@ -388,6 +390,8 @@ private slots:
     void fullDiskKeepsAListEntry();
     void readersBounded_data();
     void readersBounded();
+    void killedCopiesLoseNothing_data() { kinds_data(); }
+    void killedCopiesLoseNothing();
 };
 
 void TestSharedHome::kinds_data()
@@ -749,5 +753,100 @@ void TestSharedHome::twoProgramsAddABookEach()
     QVERIFY2(!tail, readAll(index).constData());
 }
 
-YMR_TEST_MAIN(TestSharedHome)
+// Copies of the program killed at any moment while they save: every entry a
+// copy saw saved (and not waiting in UnsavedFiles) is in the file after.
+void TestSharedHome::killedCopiesLoseNothing()
+{
+    QFETCH(QString, kind);
+    {
+        std::unique_ptr<Copy> c = open(kind, true);
+        c->apply("+Household");
+        QVERIFY(c->save());
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("YMR_TEST_HOME", qEnvironmentVariable("QPE_HOME"));
+    std::vector<std::unique_ptr<QProcess>> writers;
+    QStringList reported;
+    int started = 0, kills = 0;
+    const auto start = [&] {
+        std::unique_ptr<QProcess> p(new QProcess);
+        p->setProcessEnvironment(env);
+        p->start(QCoreApplication::applicationFilePath(),
+                 {"--writer", kind, "w" + QString::number(started++)});
+        writers.push_back(std::move(p));
+    };
+    const auto collect = [&](QProcess &p) {
+        p.waitForFinished(5000);
+        reported += QString::fromLatin1(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    };
+    for (int i = 0; i < 3; ++i)
+        start();
+    const int runs = qEnvironmentVariableIntValue("YMR_KILL_RUNS") > 0 ? qEnvironmentVariableIntValue("YMR_KILL_RUNS") : 8;
+    for (int run = 0; run < runs; ++run) {
+        QTest::qWait(60 + int(QRandomGenerator::global()->bounded(120)));
+        const int victim = int(QRandomGenerator::global()->bounded(quint32(writers.size())));
+        QProcess &p = *writers.at(size_t(victim));
+        ::kill(pid_t(p.processId()), SIGKILL);
+        ++kills;
+        collect(p);
+        writers.erase(writers.begin() + victim);
+        start();
+    }
+    for (auto &p : writers) {
+        ::kill(pid_t(p->processId()), SIGKILL);
+        collect(*p);
+    }
+    const QStringList after = open(kind)->list();
+    QStringList lost;
+    for (const QString &entry : qAsConst(reported)) {
+        if (!after.contains(entry))
+            lost << entry;
+    }
+    qInfo("%s: %d kills, %d entries reported saved, %d lost", qPrintable(kind), kills, int(reported.size()),
+          int(lost.size()));
+    QVERIFY(reported.size() > 0);
+    QCOMPARE(lost, QStringList());
+}
+
+namespace {
+// A copy of one kind adding entries and saving after each: what it sees
+// saved goes to standard output.
+int writerMain(int argc, char **argv)
+{
+    ymrtest::prepareEnvironment();
+    YMRApplication app("ymrOutlays", argc, argv);
+    if (argc < 4)
+        return 2;
+    const QString kind = QString::fromLocal8Bit(argv[2]);
+    const QString tag = QString::fromLocal8Bit(argv[3]);
+    std::unique_ptr<Copy> copy = open(kind, false, true);
+    QStringList unreported;
+    for (int i = 0;; ++i) {
+        const QString entry = tag + '-' + QString::number(i);
+        copy->apply('+' + entry);
+        unreported << entry;
+        UnsavedFiles::instance()->retryAll();
+        if (copy->save() && UnsavedFiles::instance()->isEmpty()) {
+            for (const QString &e : qAsConst(unreported))
+                printf("%s\n", qPrintable(e));
+            fflush(stdout);
+            unreported.clear();
+        }
+        QThread::msleep(2);
+    }
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], "--writer") == 0)
+        return writerMain(argc, argv);
+    ymrtest::prepareEnvironment();
+    YMRApplication app("ymrOutlays", argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    QPEApplication::setArgumentsForTest({QString()});
+    TestSharedHome tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
 #include "tst_sharedhome.moc"
