@@ -8,10 +8,8 @@
 #include "qpe/loadbudget.h"
 #include "qpe/sharedfile.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QTextStream>
 
 #include <memory>
 

@@ -5,11 +5,9 @@
 
 #include <QCoreApplication>
 
-#include <QFile>
 #include <QSet>
 
 #include <climits>
-#include <QTextStream>
 
 namespace {
 

@@ -16,8 +16,10 @@
 // caller refuses its write (SharedFile tells and retries it).
 //
 // Any thread may take it, the GUI thread included: the default wait is a
-// short moment (DefaultWaitMs), so that a copy holding the folder never
-// freezes this one's window. A longer wait belongs on a worker thread.
+// short moment (DefaultWaitMs, and none at all within a second of a default
+// wait for the folder that ran out), so that a copy holding the folder
+// never freezes this one's window for longer. A longer wait belongs on a
+// worker thread.
 class FolderLock
 {
 public:
