@@ -89,7 +89,9 @@ public:
     // the folder's lock the file is read again, and entries another copy of
     // the program added or removed since stay so (KeyedMerge, entries by
     // their text); what this editor added, removed or moved holds.
-    static bool saveList(const QString &name, const QStringList &list, const QStringList &base);
+    // saved, when given, receives the list as written: the caller's new base.
+    static bool saveList(const QString &name, const QStringList &list, const QStringList &base,
+                         QStringList *saved = nullptr);
     // A user's copy that cannot be read (not a file, beyond maxListSize())
     // is set aside and the installed default read instead.
     static QStringList loadList(const QString &name);
