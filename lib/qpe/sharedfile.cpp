@@ -158,16 +158,65 @@ SharedFile::Result SharedFile::saveOrReplace(const KindPtr &kind, const KeyedMer
 {
     const Result r = write(*kind, base, ours, taken, settle);
     if (r == Done) {
+        // what was kept is in what was written: the caller continued from it
+        m_pending.reset();
         UnsavedFiles::instance()->remove(m_path);
         return r;
     }
     // the retry merges the same change onto the file as it is then
-    const bool replacing = !base;
-    const KeyedMerge::Entries kept = base ? *base : KeyedMerge::Entries();
-    keepUnsaved(kind->what(), [this, kind, replacing, kept, ours, taken, settle] {
-        return write(*kind, replacing ? nullptr : &kept, ours, taken, settle) == Done;
-    });
+    m_pending.reset(new Pending{kind, !base, base ? *base : KeyedMerge::Entries(), ours, taken, settle});
+    keepUnsaved(kind->what(), [this] { return writePending(); });
     return r;
+}
+
+bool SharedFile::writePending()
+{
+    if (!m_pending)
+        return true;
+    // taken() may save this file again, and keep a newer change
+    const Pending *kept = m_pending.get();
+    const Pending p = *kept;
+    if (write(*p.kind, p.replacing ? nullptr : &p.base, p.ours, p.taken, p.settle) != Done)
+        return false;
+    if (m_pending.get() == kept)
+        m_pending.reset();
+    return true;
+}
+
+SharedFile::Result SharedFile::view(const Kind &kind, KeyedMerge::Entries &entries,
+                                    KeyedMerge::Entries *base)
+{
+    const Result r = read(kind, entries);
+    if (base)
+        *base = entries;
+    if (!m_pending)
+        return r;
+    if (m_pending->replacing) {
+        entries = m_pending->ours;
+        return Done;
+    }
+    // a file not read holds nothing to keep, as in write()
+    if (r != Done) {
+        entries = m_pending->base;
+        if (base)
+            *base = entries;
+    }
+    entries = KeyedMerge::merge(m_pending->base, m_pending->ours, entries);
+    return Done;
+}
+
+bool SharedFile::pendingChange(KeyedMerge::Entries *base, KeyedMerge::Entries *ours,
+                               bool *replacing) const
+{
+    if (!m_pending)
+        return false;
+    if (base)
+        *base = m_pending->base;
+    if (ours)
+        *ours = m_pending->ours;
+    if (replacing)
+        *replacing = m_pending->replacing;
+    return true;
 }
 
 SharedFile::Result SharedFile::write(const Kind &kind, const KeyedMerge::Entries *base,
@@ -237,6 +286,7 @@ bool SharedFile::saveWith(const QString &what, const std::function<bool(QString 
 void SharedFile::keepUnsaved(const QString &what, const std::function<bool()> &retry)
 {
     m_unsaved = true;
+    m_what = what;
     qWarning("%s was not saved: %s", qPrintable(m_path), qPrintable(m_failure));
     UnsavedFiles::instance()->add(m_path, what, m_failure, retry);
 }

@@ -20,8 +20,9 @@ class LoadBudget;
 // - Reads and writes happen under the folder's lock (FolderLock). A lock
 //   not had within its short wait refuses the write: nothing is written
 //   without it. A refused or failed write (a full disk) is named in
-//   UnsavedFiles with a retry that merges afresh; the caller's entries stay
-//   in memory for it. A write that succeeds takes the entry out.
+//   UnsavedFiles with a retry that merges afresh. The change is kept here
+//   until it is on disk (pendingChange(), view()); a write that succeeds
+//   takes it and the entry out.
 // - The write merges (KeyedMerge) what the caller holds with what is on
 //   disk now, against the caller's base: what that caller last read or
 //   wrote. Each save hands back the merged entries, the new base.
@@ -88,7 +89,10 @@ public:
     Result read(const Kind &kind, KeyedMerge::Entries &entries);
     // ours saved onto the file: merged with what is on disk now against
     // base, written, and taken() told (at once, or after a retry). Done when
-    // on disk; otherwise the file is in UnsavedFiles.
+    // on disk; otherwise the file is in UnsavedFiles and the change kept.
+    // A save takes the place of a change still kept: its caller continued
+    // from it (an owner that keeps its base and entries until they are
+    // written, an editor that started from view()).
     Result save(const KindPtr &kind, const KeyedMerge::Entries &base,
                 const KeyedMerge::Entries &ours, const Taken &taken = Taken(),
                 const Settle &settle = Settle());
@@ -103,8 +107,19 @@ public:
     // The file as a read of it finds it: a link there, or an empty file,
     // is set aside (true then). Under the folder's lock.
     static bool setAsideIfForeign(const QString &path);
+    // The entries as the kept change would make the file as it is now (as
+    // read() when none is kept); base, when given, receives what a save of
+    // them merges against: the file as read. Done when there are entries.
+    Result view(const Kind &kind, KeyedMerge::Entries &entries, KeyedMerge::Entries *base = nullptr);
+    // The change of a refused or failed write, kept for its retry: false
+    // when none is. replacing says the entries replace the file whatever
+    // it holds (base is empty then).
+    bool pendingChange(KeyedMerge::Entries *base, KeyedMerge::Entries *ours,
+                       bool *replacing = nullptr) const;
     // Whether the last write of this file is still to be done.
     bool isUnsaved() const;
+    // Names the file for the user as its last write that was not done did.
+    QString what() const { return m_what; }
     // Why the last read or write failed, for the user.
     QString failure() const { return m_failure; }
 
@@ -119,11 +134,25 @@ private:
     // base null: ours replaces the file
     Result write(const Kind &kind, const KeyedMerge::Entries *base, const KeyedMerge::Entries &ours,
                  const Taken &taken, const Settle &settle);
+    bool writePending();
     void keepUnsaved(const QString &what, const std::function<bool()> &retry);
+
+    // a change not written yet
+    struct Pending
+    {
+        KindPtr kind;
+        bool replacing = false;
+        KeyedMerge::Entries base;
+        KeyedMerge::Entries ours;
+        Taken taken;
+        Settle settle;
+    };
 
     QString m_path;
     QString m_failure;
+    QString m_what;
     bool m_unsaved = false;
+    std::unique_ptr<Pending> m_pending;
 };
 
 #endif
