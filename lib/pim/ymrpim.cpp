@@ -406,11 +406,11 @@ namespace {
 class ListKind : public SharedFile::Kind
 {
 public:
-    explicit ListKind(const QString &name) : m_name(name) {}
-    QString what() const override
+    explicit ListKind(const QString &name, const QString &what = QString())
+        : m_what(what.isEmpty() ? YMRPIM::listWhat(name) : what)
     {
-        return YMRPIM::tr("the list \"%1\"").arg(m_name);
     }
+    QString what() const override { return m_what; }
     qint64 maxSize() const override { return s_maxListSize; }
     bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const override
     {
@@ -448,7 +448,7 @@ public:
     }
 
 private:
-    QString m_name;
+    QString m_what;
 };
 
 QStringList listOf(const KeyedMerge::Entries &entries)
@@ -461,10 +461,20 @@ QStringList listOf(const KeyedMerge::Entries &entries)
 }
 } // namespace
 
-bool YMRPIM::saveList(const QString &name, const QStringList &list, const QStringList &base,
-                      QStringList *saved)
+QString YMRPIM::listWhat(const QString &label)
 {
-    const SharedFile::KindPtr kind(new ListKind(name));
+    return tr("the list \"%1\"").arg(label);
+}
+
+QString YMRPIM::listFailure(const QString &name)
+{
+    return SharedFile::at(userListPath(name))->failure();
+}
+
+bool YMRPIM::saveList(const QString &name, const QStringList &list, const QStringList &base,
+                      QStringList *saved, const QString &what)
+{
+    const SharedFile::KindPtr kind(new ListKind(name, what));
     // a retry comes after the caller may be gone: it tells only this
     const auto written = std::make_shared<QStringList>();
     const SharedFile::Taken taken = [written](const KeyedMerge::Entries &merged, const QVector<bool> &) {
@@ -531,18 +541,25 @@ bool YMRPIM::readListFile(const QString &path, QStringList &list)
     return true;
 }
 
-QStringList YMRPIM::loadList(const QString &name)
+QStringList YMRPIM::loadList(const QString &name, QStringList *base)
 {
     const QString own = userListPath(name);
     const QFileInfo info(own);
-    if (info.exists() || info.isSymLink()) {
+    SharedFile *file = SharedFile::at(own);
+    if (info.exists() || info.isSymLink() || file->pendingChange(nullptr, nullptr)) {
         KeyedMerge::Entries entries;
+        KeyedMerge::Entries read;
         // one that is no list is set aside, and the installed one read
-        if (SharedFile::at(own)->read(ListKind(name), entries) == SharedFile::Done)
+        if (file->view(ListKind(name), entries, &read) == SharedFile::Done) {
+            if (base)
+                *base = listOf(read);
             return listOf(entries);
+        }
     }
     QStringList list;
     readListFile(defaultListPath(name), list);
+    if (base)
+        *base = list;
     return list;
 }
 

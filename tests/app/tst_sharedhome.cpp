@@ -15,6 +15,7 @@
 #include "qpe/filereplacer.h"
 #include "qpe/loadbudget.h"
 #include "qpe/qpeglobal.h"
+#include "qpe/sharedfile.h"
 #include "qpe/unsavedfiles.h"
 
 #include "lockholder.h"
@@ -387,6 +388,7 @@ private slots:
     void linkOrEmptyFileIsSetAside_data();
     void linkOrEmptyFileIsSetAside();
     void templatesReadWhileAnotherSaves();
+    void fullDiskKeepsAListEntry_data();
     void fullDiskKeepsAListEntry();
     void readersBounded_data();
     void readersBounded();
@@ -549,24 +551,76 @@ void TestSharedHome::templatesReadWhileAnotherSaves()
              qPrintable(after.join(' ')));
 }
 
-// A new entry of a list on a full disk is not written, is named with its
-// reason, and reaches the disk once there is space.
+void TestSharedHome::fullDiskKeepsAListEntry_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QStringList>("written");
+    // an editor's save ("+e", "-e"), or another copy's write ("other ...")
+    QTest::newRow("one entry") << "+Museum" << QStringList{"Lunch", "Taxi", "Museum"};
+    QTest::newRow("two saves in a row") << "+Museum;+Park" << QStringList{"Lunch", "Taxi", "Museum", "Park"};
+    QTest::newRow("the second takes the first's entry out") << "+Museum;-Museum" << QStringList{"Lunch", "Taxi"};
+    QTest::newRow("another copy writes between the two")
+        << "+Museum;other -Taxi +Hotel;+Park" << QStringList{"Lunch", "Hotel", "Museum", "Park"};
+    QTest::newRow("another copy writes after the two")
+        << "+Museum;+Park;other -Lunch" << QStringList{"Taxi", "Museum", "Park"};
+}
+
+// A list's saves on a full disk are not written, are named once with their
+// reason, are shown as kept by every later load, and reach the disk
+// together, merged with the other copies' writes, once there is space.
 void TestSharedHome::fullDiskKeepsAListEntry()
 {
-    const QStringList base{"Lunch", "Taxi"};
-    QVERIFY(YMRPIM::saveList("types", base));
+    QFETCH(QString, steps);
+    QFETCH(QStringList, written);
+    const QString file = YMRPIM::userListPath("types");
+    QVERIFY(YMRPIM::saveList("types", {"Lunch", "Taxi"}));
     FileReplacer::setSpaceLeft(0);
     auto space = qScopeGuard([] { FileReplacer::setSpaceLeft(-1); });
-    QVERIFY(!YMRPIM::saveList("types", base + QStringList{"Museum"}, base));
-    QCOMPARE(YMRPIM::loadList("types"), base);
-    QCOMPARE(UnsavedFiles::instance()->lines().size(), 1);
-    QVERIFY2(UnsavedFiles::instance()->lines().first().contains("types"),
-             qPrintable(UnsavedFiles::instance()->lines().first()));
+    const auto edit = [](QStringList &list, const QString &step) {
+        for (const QString &op : step.split(' ', Qt::SkipEmptyParts)) {
+            if (op.startsWith('+'))
+                list << op.mid(1);
+            else if (op.startsWith('-'))
+                list.removeAll(op.mid(1));
+        }
+    };
+    QStringList shown = YMRPIM::loadList("types");
+    for (const QString &step : steps.split(';')) {
+        QByteArray onDisk = readAll(file);
+        if (step.startsWith("other")) {
+            QStringList other;
+            QVERIFY(YMRPIM::readListFile(file, other));
+            edit(other, step);
+            edit(shown, step);
+            writeFile(file, other.join('\n').toUtf8());
+        } else {
+            QStringList base;
+            QStringList list = YMRPIM::loadList("types", &base);
+            // the entries the last save kept and the other copy wrote
+            QStringList sorted = list;
+            sorted.sort();
+            shown.sort();
+            QCOMPARE(sorted, shown);
+            edit(list, step);
+            QVERIFY(!YMRPIM::saveList("types", list, base));
+            QCOMPARE(readAll(file), onDisk);
+            shown = list;
+        }
+        // one entry, the file's own
+        QCOMPARE(UnsavedFiles::instance()->lines().size(), 1);
+        QVERIFY2(UnsavedFiles::instance()->lines().first().contains("types"),
+                 qPrintable(UnsavedFiles::instance()->lines().first()));
+        QVERIFY(SharedFile::at(file)->pendingChange(nullptr, nullptr));
+    }
+    QCOMPARE(YMRPIM::loadList("types"), written);
     // still full: stays
     QCOMPARE(UnsavedFiles::instance()->retryAll(), 1);
     FileReplacer::setSpaceLeft(-1);
     QCOMPARE(UnsavedFiles::instance()->retryAll(), 0);
-    QCOMPARE(YMRPIM::loadList("types"), base + QStringList{"Museum"});
+    QVERIFY(!SharedFile::at(file)->pendingChange(nullptr, nullptr));
+    QStringList disk;
+    QVERIFY(YMRPIM::readListFile(file, disk));
+    QCOMPARE(disk, written);
 }
 
 void TestSharedHome::readersBounded_data()
