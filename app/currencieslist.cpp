@@ -37,14 +37,14 @@ CurrenciesList::CurrenciesList(QWidget *parent, const char *name)
 
     const QString deflt = defaultFormat();
     // a list whose last save failed shows what it was left as
-    const QStringList shown = SharedWrite::loadList(listName(), &m_loaded);
+    const QStringList shown = YMRPIM::loadList(listName(), &m_loaded);
     for (const QString &row : shown) {
         const QStringList parts = row.split(QLatin1Char('|'), Qt::SkipEmptyParts);
         if (parts.isEmpty())
             continue;
         appendCurrency(parts.at(0), parts.size() == 1 ? deflt : parts.at(1));
     }
-    formats->insertStringList(SharedWrite::loadList(QStringLiteral("numberformat")));
+    formats->insertStringList(YMRPIM::loadList(QStringLiteral("numberformat")));
 
     if (list->firstChild())
         list->setCurrentItem(list->firstChild());
@@ -104,7 +104,7 @@ void CurrenciesList::fillFormats(const QString &format)
 {
     const QSignalBlocker blocker(formats);
     formats->clear();
-    const QStringList codes = SharedWrite::loadList(QStringLiteral("numberformat"));
+    const QStringList codes = YMRPIM::loadList(QStringLiteral("numberformat"));
     formats->insertStringList(codes);
     const int index = codes.indexOf(format);
     if (index >= 0)

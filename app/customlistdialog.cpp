@@ -41,10 +41,10 @@ CustomListDialog::CustomListDialog(const QString &listName, const QString &capti
         setWindowTitle(parts.at(0));
     if (parts.size() > 1)
         label->setText(parts.at(1) + QStringLiteral(": "));
-    m_what = SharedWrite::listWhat(parts.value(1, m_listName));
+    m_what = YMRPIM::listWhat(parts.value(1, m_listName));
 
     // a list whose last save failed shows what it was left as
-    const QStringList shown = SharedWrite::loadList(m_listName, &m_loaded);
+    const QStringList shown = YMRPIM::loadList(m_listName, &m_loaded);
     for (const QString &entry : shown)
         appendEntry(entry);
 

@@ -1,7 +1,6 @@
 #include "dateformatselector.h"
 
 #include "datetimeformateditor.h"
-#include "sharedwrite.h"
 
 #include "pim/ymrpim.h"
 #include "qt/ymrcombobox.h"
@@ -39,7 +38,7 @@ void DateFormatSelector::setList(const QString &listName, const QString &pattern
 {
     m_listName = listName;
     m_combo->clear();
-    const QStringList patterns = SharedWrite::loadList(listName);
+    const QStringList patterns = YMRPIM::loadList(listName);
     m_combo->insertStringList(patterns);
     const int found = patterns.indexOf(pattern);
     if (found >= 0)

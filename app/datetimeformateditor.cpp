@@ -36,7 +36,7 @@ DateTimeFormatEditor::DateTimeFormatEditor(const QString &listName, const QStrin
     YMRPIM::refuseBar(edit);
 
     // a list whose last save failed shows what it was left as
-    QStringList patterns = SharedWrite::loadList(m_listName, &m_loaded);
+    QStringList patterns = YMRPIM::loadList(m_listName, &m_loaded);
     // an empty pattern would only be an empty row, dropped at the next load
     if (!pattern.isEmpty() && !patterns.contains(pattern))
         patterns.append(pattern);

@@ -2,7 +2,6 @@
 
 #include "dateformatselector.h"
 #include "numberformateditor.h"
-#include "sharedwrite.h"
 
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
@@ -77,7 +76,7 @@ void FormatSetup::save()
 void FormatSetup::loadNumberFormats(const QString &code)
 {
     formats->clear();
-    const QStringList codes = SharedWrite::loadList(QStringLiteral("numberformat"));
+    const QStringList codes = YMRPIM::loadList(QStringLiteral("numberformat"));
     formats->insertStringList(codes);
     const int found = codes.indexOf(code);
     if (found >= 0)

@@ -44,7 +44,7 @@ NumberFormatEditor::NumberFormatEditor(const QString &format, const QString &cur
     }
 
     // a list whose last save failed shows what it was left as
-    QStringList codes = SharedWrite::loadList(QLatin1String(listName), &m_loaded);
+    QStringList codes = YMRPIM::loadList(QLatin1String(listName), &m_loaded);
     if (!codes.contains(format))
         codes.append(format);
     list->insertStringList(codes);

@@ -86,7 +86,7 @@ SavePolicy::SavePolicy(DBManager *index, QWidget *noticeParent)
 
     connect(UnsavedFiles::instance(), &UnsavedFiles::changed, this, &SavePolicy::refresh);
     if (index)
-        watchShared(index, tr("the book index"));
+        watchShared(index);
     // a write refused before the window was there (at the start)
     if (!UnsavedFiles::instance()->isEmpty())
         refresh();
@@ -106,32 +106,25 @@ void SavePolicy::watch(TaskManager *store)
     connect(store, &QObject::destroyed, this, [this, store] { m_stores.removeAll(store); });
     store->installEventFilter(this);
     if (store->categoryManager())
-        watchShared(store->categoryManager(), tr("the categories"));
+        watchShared(store->categoryManager());
 }
 
-void SavePolicy::watchShared(PIMManager *store, const QString &what)
+void SavePolicy::watchShared(PIMManager *store)
 {
     if (!store || m_shared.contains(store))
         return;
     m_shared.append(store);
-    connect(store, &PIMManager::saved, this,
-            [this, store, what](bool ok) { sharedSaved(store, what, ok); });
+    connect(store, &PIMManager::saved, this, [this, store](bool ok) { sharedSaved(store, ok); });
 }
 
-void SavePolicy::sharedSaved(PIMManager *store, const QString &what, bool ok)
+void SavePolicy::sharedSaved(PIMManager *store, bool ok)
 {
-    const QString key = store->fileName();
-    if (ok) {
-        UnsavedFiles::instance()->remove(key);
+    // the store's file keeps and retries what was not written (SharedFile)
+    if (ok)
         return;
-    }
-    const QString reason = store->saveFailure();
-    QPointer<PIMManager> kept(store);
-    // a store gone has nothing left to write
-    UnsavedFiles::instance()->add(key, what, reason, [kept] { return !kept || kept->save(); });
     // the notice is under the dialog that saved it; a clock's retry opens nothing
     if (!m_retrying && !m_finished && QApplication::activeModalWidget())
-        SharedWrite::tell(what, reason);
+        SharedWrite::tell(store->sharedName(), store->saveFailure());
 }
 
 void SavePolicy::unwatch(TaskManager *store)

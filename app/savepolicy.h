@@ -72,8 +72,9 @@ public:
     // not be written.
     bool saveAll();
     // A shared store saved elsewhere (the book index, the categories): a
-    // save that fails is told, kept in UnsavedFiles and retried.
-    void watchShared(PIMManager *store, const QString &what);
+    // save that fails is told; its file keeps it in UnsavedFiles and
+    // retries it.
+    void watchShared(PIMManager *store);
 
     // The books and shared files left unsaved, each with the reason; empty
     // when all are saved.
@@ -116,7 +117,7 @@ private:
     void changed();
     void timedSave();
     void retrySaves();
-    void sharedSaved(PIMManager *store, const QString &what, bool ok);
+    void sharedSaved(PIMManager *store, bool ok);
     QString sharedText(bool afterBook) const;
     void storeSaved(bool ok);
     void showFailure(PIMManager *store);

@@ -2,7 +2,6 @@
 
 #include "currencieslist.h"
 #include "customlistdialog.h"
-#include "sharedwrite.h"
 #include "pim/categoriesselector.h"
 #include "pim/task.h"
 #include "pim/ymrpim.h"
@@ -164,12 +163,12 @@ void TaskEditor::selectText(YMRComboBox *box, const QString &text)
 void TaskEditor::fillList(YMRComboBox *box, const QString &listName)
 {
     // with an entry whose save failed: it stays offered until written
-    box->insertStringList(SharedWrite::loadList(listName));
+    box->insertStringList(YMRPIM::loadList(listName));
 }
 
 void TaskEditor::fillCurrencies()
 {
-    for (const QString &row : SharedWrite::loadList(CurrenciesList::listName())) {
+    for (const QString &row : YMRPIM::loadList(CurrenciesList::listName())) {
         const QStringList parts = row.split(QLatin1Char('|'), Qt::SkipEmptyParts);
         if (!parts.isEmpty())
             cur->insertItem(parts.at(0));

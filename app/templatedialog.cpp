@@ -79,11 +79,11 @@ bool TemplateDialog::save()
 {
     if (!m_templates)
         return false;
-    // the manager keeps the names: a retry writes them as they are then
-    TemplateManager *templates = m_templates;
-    return SharedWrite::keep(templates->save(names()), templates->indexFileName(),
-                             tr("the templates"),
-                             [templates] { return templates->save(templates->names()); });
+    // the manager keeps the names and retries the save itself
+    if (m_templates->save(names()))
+        return true;
+    SharedWrite::tellUnsaved(m_templates->indexFileName());
+    return false;
 }
 
 void TemplateDialog::currentChanged()

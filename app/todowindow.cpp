@@ -68,7 +68,7 @@ ToDoWindow::ToDoWindow()
     connect(m_saver, &SavePolicy::sessionSaving, this, &ToDoWindow::saveCommentState);
     m_saver->setEndQuestion([this] { return confirmEnd(); });
     // the category dialogs save the categories of every book
-    m_saver->watchShared(m_templates->store()->categoryManager(), tr("the categories"));
+    m_saver->watchShared(m_templates->store()->categoryManager());
 
     box->addWidget(m_list, 0);
     box->addWidget(m_pane, 1);

@@ -137,6 +137,8 @@ public:
     // changed since this store read it (mergeWithFile()).
     void setShared(bool shared);
     bool isShared() const { return m_shared; }
+    // Names a shared store's file for the user where a save of it failed.
+    virtual QString sharedName() const;
     // Why the last save failed ("no space left on the disk", ...); empty
     // after one that succeeded.
     QString saveFailure() const;
@@ -230,8 +232,6 @@ protected:
     virtual void mergeWithFile();
     // What the merge compares with: the store as read or just written.
     virtual void keepMergeBase();
-    // Names a shared store's file for the user where a save of it failed.
-    virtual QString sharedName() const;
 
     bool saveText(QIODevice *device);
     void loadText(QIODevice *device);

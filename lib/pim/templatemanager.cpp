@@ -247,7 +247,7 @@ bool TemplateManager::save(const QStringList &names)
     // the book first, merged: the index names its records, those another
     // copy added included; a save refused or failed is retried whole while
     // this manager lives
-    return SharedFile::at(indexFileName())->saveWith(IndexKind().what(), [this, alive](QString *reason) {
+    return SharedFile::at(indexFileName())->saveWith(m_store->sharedName(), [this, alive](QString *reason) {
         if (alive.expired())
             return true;
         return saveLocked(reason);
