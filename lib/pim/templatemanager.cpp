@@ -37,7 +37,8 @@ std::function<void()> s_betweenReads;
 class IndexKind : public SharedFile::Kind
 {
 public:
-    QString what() const override { return TemplateManager::tr("the templates' index"); }
+    // the user knows the index and the book as one: the templates
+    QString what() const override { return TemplateManager::tr("the templates"); }
     qint64 maxSize() const override { return s_maxIndexSize; }
     bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const override
     {
@@ -247,7 +248,7 @@ bool TemplateManager::save(const QStringList &names)
     // the book first, merged: the index names its records, those another
     // copy added included; a save refused or failed is retried whole while
     // this manager lives
-    return SharedFile::at(indexFileName())->saveWith(m_store->sharedName(), [this, alive](QString *reason) {
+    return SharedFile::at(indexFileName())->saveWith(IndexKind().what(), [this, alive](QString *reason) {
         if (alive.expired())
             return true;
         return saveLocked(reason);
