@@ -618,8 +618,9 @@ bool PIMManager::save()
 {
     if (!m_dirty)
         return true;
-    // what was read of a file not read whole never takes the place of the whole
-    if (m_loadOutcome != LoadBudget::Within) {
+    // what was read of a file not read whole never takes the place of the
+    // whole; a shared store's file names it as unsaved (saveSharedLocked())
+    if (m_loadOutcome != LoadBudget::Within && !m_shared) {
         bookFile()->refuseSave(tr("the file was not read whole"));
         if (!m_destroying)
             emit saved(false);
@@ -679,6 +680,10 @@ bool PIMManager::saveShared()
 
 bool PIMManager::saveSharedLocked()
 {
+    if (m_loadOutcome != LoadBudget::Within) {
+        bookFile()->refuseSave(tr("the file was not read whole"));
+        return false;
+    }
     // a link there is set aside and never written through; an empty file
     // holds nothing to merge
     SharedFile::setAsideIfForeign(fileName());
