@@ -10,8 +10,9 @@
 
 // The shared files of the home (lists, index, categories, alarm list) whose
 // last write did not reach the disk, each with the way to write it again.
-// Their owners register them here; the main window tells the user, retries
-// them on its clock and names what is still unsaved when the program ends.
+// Their owner (SharedFile) registers each once, with its own retry; the
+// main window tells the user, retries them on its clock and names what is
+// still unsaved when the program ends.
 // Used on the GUI thread only.
 class UnsavedFiles : public QObject
 {
