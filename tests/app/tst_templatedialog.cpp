@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -199,6 +200,10 @@ private slots:
         QFile index(templates.indexFileName());
         QVERIFY(!index.exists());
         QCOMPARE(templates.names(), QStringList({"Lunch", ""}));
+        // one entry per file, the book's and its index's, named alike
+        const QStringList unsaved = UnsavedFiles::instance()->lines();
+        QCOMPARE(unsaved.size(), 2);
+        QCOMPARE(unsaved.filter(QRegularExpression("^the templates: no space")).size(), 2);
 
         FileReplacer::setSpaceLeft(-1);
         QCOMPARE(UnsavedFiles::instance()->retryAll(), 0);
