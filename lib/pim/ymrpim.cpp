@@ -466,11 +466,6 @@ QString YMRPIM::listWhat(const QString &label)
     return tr("the list \"%1\"").arg(label);
 }
 
-QString YMRPIM::listFailure(const QString &name)
-{
-    return SharedFile::at(userListPath(name))->failure();
-}
-
 bool YMRPIM::saveList(const QString &name, const QStringList &list, const QStringList &base,
                       QStringList *saved, const QString &what)
 {

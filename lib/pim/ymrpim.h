@@ -102,8 +102,6 @@ public:
     static QStringList loadList(const QString &name, QStringList *base = nullptr);
     // "the list "Type"" and the like.
     static QString listWhat(const QString &label);
-    // Why the last save of the list failed.
-    static QString listFailure(const QString &name);
     // The largest list read (and a peer may send); for tests, 0 brings back
     // the default.
     static qint64 maxListSize();
