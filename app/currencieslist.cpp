@@ -1,6 +1,7 @@
 #include "currencieslist.h"
 
 #include "numberformateditor.h"
+#include "sharedwrite.h"
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
 #include "qpe/qpeapplication.h"
@@ -35,8 +36,9 @@ CurrenciesList::CurrenciesList(QWidget *parent, const char *name)
     setWindowTitle(tr("Edit Currencies"));
 
     const QString deflt = defaultFormat();
-    m_loaded = YMRPIM::loadList(listName());
-    for (const QString &row : qAsConst(m_loaded)) {
+    // a list whose last save failed shows what it was left as
+    const QStringList shown = YMRPIM::loadList(listName(), &m_loaded);
+    for (const QString &row : shown) {
         const QStringList parts = row.split(QLatin1Char('|'), Qt::SkipEmptyParts);
         if (parts.isEmpty())
             continue;
@@ -92,7 +94,7 @@ bool CurrenciesList::save()
 {
     // a second save merges again from what this list shows
     const QStringList shown = rows();
-    if (!YMRPIM::saveList(listName(), shown, m_loaded))
+    if (!SharedWrite::saveList(listName(), tr("the currency list"), shown, m_loaded))
         return false;
     m_loaded = shown;
     return true;

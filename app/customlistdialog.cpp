@@ -1,5 +1,7 @@
 #include "customlistdialog.h"
 
+#include "sharedwrite.h"
+
 #include "pim/ymrpim.h"
 #include "qpe/qpeapplication.h"
 #include "qt/orderedlistviewitem.h"
@@ -39,9 +41,11 @@ CustomListDialog::CustomListDialog(const QString &listName, const QString &capti
         setWindowTitle(parts.at(0));
     if (parts.size() > 1)
         label->setText(parts.at(1) + QStringLiteral(": "));
+    m_what = YMRPIM::listWhat(parts.value(1, m_listName));
 
-    m_loaded = YMRPIM::loadList(m_listName);
-    for (const QString &entry : qAsConst(m_loaded))
+    // a list whose last save failed shows what it was left as
+    const QStringList shown = YMRPIM::loadList(m_listName, &m_loaded);
+    for (const QString &entry : shown)
         appendEntry(entry);
 
     if (list->firstChild())
@@ -76,7 +80,8 @@ bool CustomListDialog::save()
 {
     // a second save merges again from what this dialog shows
     const QStringList shown = entries();
-    if (!YMRPIM::saveList(m_listName, shown, m_loaded))
+    // not written: kept and retried, and the user is told
+    if (!SharedWrite::saveList(m_listName, m_what, shown, m_loaded))
         return false;
     m_loaded = shown;
     return true;

@@ -35,6 +35,8 @@ private:
 
     QString m_listName;
     QString m_iconName;
+    // names the list when a save fails
+    QString m_what;
     // the list as read: what another copy changed since is kept at the save
     QStringList m_loaded;
 };

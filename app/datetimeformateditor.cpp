@@ -1,5 +1,7 @@
 #include "datetimeformateditor.h"
 
+#include "sharedwrite.h"
+
 #include "pim/ymrpim.h"
 #include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
@@ -33,8 +35,8 @@ DateTimeFormatEditor::DateTimeFormatEditor(const QString &listName, const QStrin
     // a pattern is an entry of a list and may name a currency's format
     YMRPIM::refuseBar(edit);
 
-    m_loaded = YMRPIM::loadList(m_listName);
-    QStringList patterns = m_loaded;
+    // a list whose last save failed shows what it was left as
+    QStringList patterns = YMRPIM::loadList(m_listName, &m_loaded);
     // an empty pattern would only be an empty row, dropped at the next load
     if (!pattern.isEmpty() && !patterns.contains(pattern))
         patterns.append(pattern);
@@ -49,7 +51,13 @@ DateTimeFormatEditor::~DateTimeFormatEditor()
     QStringList patterns;
     for (int i = 0; i < int(list->count()); ++i)
         patterns.append(list->text(i));
-    YMRPIM::saveList(m_listName, patterns, m_loaded);
+    // not written: kept and retried, and the user is told
+    QString what = tr("the date and time formats");
+    if (m_listName == QLatin1String("dateFormat"))
+        what = tr("the date formats");
+    else if (m_listName == QLatin1String("timeFormat"))
+        what = tr("the time formats");
+    SharedWrite::saveList(m_listName, what, patterns, m_loaded);
 }
 
 QString DateTimeFormatEditor::format() const

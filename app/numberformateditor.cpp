@@ -1,5 +1,7 @@
 #include "numberformateditor.h"
 
+#include "sharedwrite.h"
+
 #include "pim/formatnumber.h"
 #include "pim/ymrpim.h"
 #include "qpe/qpeapplication.h"
@@ -41,8 +43,8 @@ NumberFormatEditor::NumberFormatEditor(const QString &format, const QString &cur
         btnUpdate->setIconSet(YMRResource::loadIconSet(QStringLiteral("edit")));
     }
 
-    m_loaded = YMRPIM::loadList(QLatin1String(listName));
-    QStringList codes = m_loaded;
+    // a list whose last save failed shows what it was left as
+    QStringList codes = YMRPIM::loadList(QLatin1String(listName), &m_loaded);
     if (!codes.contains(format))
         codes.append(format);
     list->insertStringList(codes);
@@ -57,7 +59,8 @@ NumberFormatEditor::NumberFormatEditor(const QString &format, const QString &cur
 
 NumberFormatEditor::~NumberFormatEditor()
 {
-    YMRPIM::saveList(QLatin1String(listName), codes(), m_loaded);
+    // not written: kept and retried, and the user is told
+    SharedWrite::saveList(QLatin1String(listName), tr("the number formats"), codes(), m_loaded);
 }
 
 QString NumberFormatEditor::format() const

@@ -1,14 +1,20 @@
 #include "savepolicy.h"
 
+#include "sharedwrite.h"
 #include "taskdialog.h"
 
 #include "pim/bookfile.h"
+#include "pim/categorymanager.h"
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
 #include "pim/taskmanager.h"
+#include "pim/ymrpim.h"
 #include "qpe/qpeapplication.h"
+#include "qpe/unsavedfiles.h"
+#include "qt/ymrdialog.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -21,6 +27,10 @@
 #include <algorithm>
 
 namespace {
+// An end (a signal, a log-out) may be cut short by the session: the last
+// tries start within this time.
+const int EndBudgetMs = 3000;
+
 QTimer *singleShot(QObject *parent, int ms)
 {
     auto *timer = new QTimer(parent);
@@ -39,8 +49,9 @@ SavePolicy::SavePolicy(DBManager *index, QWidget *noticeParent)
     // a user who never pauses still gets a save every minute
     m_deadline = singleShot(this, 60000);
     m_retry = singleShot(this, 30000);
-    for (QTimer *t : {m_idle, m_deadline, m_retry})
+    for (QTimer *t : {m_idle, m_deadline})
         connect(t, &QTimer::timeout, this, &SavePolicy::timedSave);
+    connect(m_retry, &QTimer::timeout, this, &SavePolicy::retrySaves);
 
     // told here, not in a box that would take the keys being typed: the
     // buttons take no focus, so no key presses them
@@ -72,6 +83,13 @@ SavePolicy::SavePolicy(DBManager *index, QWidget *noticeParent)
     if (auto *app = qobject_cast<QPEApplication *>(qApp))
         connect(app, &QPEApplication::sessionEnding, this, &SavePolicy::noteTypedInput);
     connect(qApp, &QGuiApplication::commitDataRequest, this, &SavePolicy::commitData);
+
+    connect(UnsavedFiles::instance(), &UnsavedFiles::changed, this, &SavePolicy::refresh);
+    if (index)
+        watchShared(index);
+    // a write refused before the window was there (at the start)
+    if (!UnsavedFiles::instance()->isEmpty())
+        refresh();
 }
 
 SavePolicy::~SavePolicy() = default;
@@ -87,6 +105,26 @@ void SavePolicy::watch(TaskManager *store)
     connect(store, &PIMManager::saved, this, &SavePolicy::storeSaved);
     connect(store, &QObject::destroyed, this, [this, store] { m_stores.removeAll(store); });
     store->installEventFilter(this);
+    if (store->categoryManager())
+        watchShared(store->categoryManager());
+}
+
+void SavePolicy::watchShared(PIMManager *store)
+{
+    if (!store || m_shared.contains(store))
+        return;
+    m_shared.append(store);
+    connect(store, &PIMManager::saved, this, [this, store](bool ok) { sharedSaved(store, ok); });
+}
+
+void SavePolicy::sharedSaved(PIMManager *store, bool ok)
+{
+    // the store's file keeps and retries what was not written (SharedFile)
+    if (ok)
+        return;
+    // the notice is under the dialog that saved it; a clock's retry opens nothing
+    if (!m_retrying && !m_finished && QApplication::activeModalWidget())
+        SharedWrite::tell(store->sharedName(), store->saveFailure());
 }
 
 void SavePolicy::unwatch(TaskManager *store)
@@ -131,6 +169,15 @@ void SavePolicy::timedSave()
         emit wrote(written);
 }
 
+void SavePolicy::retrySaves()
+{
+    timedSave();
+    m_retrying = true;
+    UnsavedFiles::instance()->retryAll();
+    m_retrying = false;
+    refresh();
+}
+
 bool SavePolicy::saveAll()
 {
     bool saved = true;
@@ -170,20 +217,49 @@ void SavePolicy::refresh()
     }
     if (!dirty)
         m_deadline->stop();
+    const bool shared = !UnsavedFiles::instance()->isEmpty();
+    if (shared && !m_retry->isActive())
+        m_retry->start();
     if (failed) {
         showFailure(failed);
         return;
     }
-    m_retry->stop();
     m_otherVersion = nullptr;
+    if (shared) {
+        showFailure(nullptr);
+        return;
+    }
+    m_retry->stop();
     m_notice->hide();
+}
+
+QString SavePolicy::sharedText(bool afterBook) const
+{
+    QStringList lines = UnsavedFiles::instance()->lines();
+    if (lines.isEmpty())
+        return QString();
+    // the list above keeps some room on a small screen; closing names them all
+    const int shown = 2;
+    if (lines.size() > shown + 1) {
+        const int more = lines.size() - shown;
+        lines = lines.mid(0, shown);
+        lines << tr("and %n other file(s)", "", more);
+    }
+    // under a book's line, which says when they are tried again
+    if (afterBook)
+        return tr("Not saved either:\n%1").arg(lines.join(QLatin1Char('\n')));
+    return tr("Not saved, tried again every %1 seconds:\n%2")
+        .arg(m_retry->interval() / 1000)
+        .arg(lines.join(QLatin1Char('\n')));
 }
 
 void SavePolicy::showFailure(PIMManager *store)
 {
-    const bool elsewhere = store->changedElsewhere();
+    const bool elsewhere = store && store->changedElsewhere();
     m_otherVersion = elsewhere ? store : nullptr;
-    if (elsewhere && store->bookFile()->conflict() == BookFile::Gone)
+    if (!store)
+        m_noticeText->clear();
+    else if (elsewhere && store->bookFile()->conflict() == BookFile::Gone)
         m_noticeText->setText(
             tr("Expense Book [%1] was deleted or moved away by another program; the changes "
                "made here are not saved.\nKeep Other lets the book go, Write Over writes it again.")
@@ -198,6 +274,9 @@ void SavePolicy::showFailure(PIMManager *store)
                                  "It is tried again every %3 seconds.")
                                   .arg(storeName(store), store->saveFailure())
                                   .arg(m_retry->interval() / 1000));
+    const QString shared = sharedText(store && !elsewhere);
+    if (!shared.isEmpty())
+        m_noticeText->setText(store ? m_noticeText->text() + QLatin1Char('\n') + shared : shared);
     m_keepOther->setVisible(elsewhere);
     m_writeOver->setVisible(elsewhere);
     m_notice->show();
@@ -233,6 +312,10 @@ QString SavePolicy::unsavedText() const
         if (store->isDirty() && !store->saveFailure().isEmpty())
             lines << tr("Expense Book [%1] (%2) was not saved: %3")
                          .arg(storeName(store), store->fileName(), store->saveFailure());
+    }
+    if (!m_sharedLetGo) {
+        for (const QString &line : UnsavedFiles::instance()->lines())
+            lines << tr("Not saved: %1").arg(line);
     }
     return lines.join(QLatin1Char('\n'));
 }
@@ -276,14 +359,73 @@ void SavePolicy::commitData(QSessionManager &session)
     session.release();
 }
 
+int SavePolicy::askTryAgain(const QString &text)
+{
+    return YMRDialog::message3(YMRPIM::applicationName(), text, "dialog_critical", tr("Try Again"),
+                               "reload", tr("Lose Changes"), "delete", tr("Cancel"),
+                               "button_cancel", 1, 3);
+}
+
+bool SavePolicy::confirmSharedEnd()
+{
+    for (;;) {
+        UnsavedFiles *files = UnsavedFiles::instance();
+        if (files->isEmpty() || files->retryAll() == 0)
+            return true;
+        const int answer = askTryAgain(tr("Not saved:\n%1\nTry again, or close and lose the changes?")
+                                           .arg(files->lines().join(QLatin1Char('\n'))));
+        if (answer == 1)
+            continue;
+        if (answer != 2)
+            return false;
+        m_sharedLetGo = true;
+        return true;
+    }
+}
+
 QString SavePolicy::finish()
 {
-    saveAll();
     QStringList lines;
+    if (!m_finished) {
+        // One try each, the report below names what is unsaved after it:
+        // an end waits a few seconds at most, whatever holds a lock.
+        QElapsedTimer clock;
+        clock.start();
+        const QList<TaskManager *> stores = m_stores;
+        for (TaskManager *store : stores) {
+            if (!store->isDirty())
+                continue;
+            if (clock.elapsed() < EndBudgetMs)
+                store->save();
+            else if (store->saveFailure().isEmpty())
+                lines << tr("Expense Book [%1] (%2) was not saved: the program ended first")
+                             .arg(storeName(store), store->fileName());
+        }
+        // one whose save failed is retried with the other unsaved files
+        for (PIMManager *store : qAsConst(m_shared)) {
+            if (store && store->isDirty() && store->saveFailure().isEmpty()
+                && clock.elapsed() < EndBudgetMs)
+                store->save();
+        }
+        if (!m_sharedLetGo && clock.elapsed() < EndBudgetMs) {
+            m_retrying = true;
+            UnsavedFiles::instance()->retryAll();
+            m_retrying = false;
+        }
+        m_finished = true;
+    }
     for (const TypedInput &t : qAsConst(m_typed))
         lines << t.reason;
-    const QString books = unsavedText();
-    if (!books.isEmpty())
-        lines << books;
+    const QString unsaved = unsavedText();
+    if (!unsaved.isEmpty())
+        lines << unsaved;
+    // nothing is written after this report (the window's end would try
+    // again and wait again): what it names as unsaved stays so
+    for (TaskManager *store : qAsConst(m_stores))
+        store->forgetChanges();
+    for (PIMManager *store : qAsConst(m_shared)) {
+        if (store && !m_sharedLetGo && !store->saveFailure().isEmpty())
+            store->forgetChanges();
+    }
     return lines.join(QLatin1Char('\n'));
 }

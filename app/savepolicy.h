@@ -34,9 +34,14 @@ class TaskManager;
 // buttons take no keys), or for the next act that needs it written
 // (closing, switching books), where the window asks.
 //
+// The other files this home shares (the book index, the categories, the
+// lists, the templates, the alarm list) whose write failed are kept in
+// UnsavedFiles: the notice names them too, and the third clock retries them.
+//
 // At the session's end (a signal, a log-out) everything is written without
-// a question, and finish() tells what could not be kept: a book unsaved, or
-// values typed into a dialog that the end closed.
+// a question, once and within a few seconds, and finish() tells what could
+// not be kept: a book or shared file unsaved, or values typed into a dialog
+// that the end closed. Nothing is written after that report.
 class SavePolicy : public QObject
 {
     Q_OBJECT
@@ -66,7 +71,13 @@ public:
     // switching books, hiding and the session's end. False when one could
     // not be written.
     bool saveAll();
-    // The books left unsaved, each with the reason; empty when all are saved.
+    // A shared store saved elsewhere (the book index, the categories): a
+    // save that fails is told; its file keeps it in UnsavedFiles and
+    // retries it.
+    void watchShared(PIMManager *store);
+
+    // The books and shared files left unsaved, each with the reason; empty
+    // when all are saved.
     QString unsavedText() const;
     // The book's title in the index, else its file name.
     QString storeName(const PIMManager *store) const;
@@ -80,8 +91,15 @@ public:
     // The session ends: notes what the open dialogs hold typed and not
     // stored, before the end closes them.
     void noteTypedInput();
-    // At the program's end: writes what is left; returns what could not be
-    // kept, a line each, empty when nothing was lost.
+    // Closing the window with shared files unsaved: retries them, and asks
+    // whether to try again or let them go; false keeps the window open.
+    bool confirmSharedEnd();
+    // What to do about a save that failed: 1 try again, 2 lose the changes,
+    // 3 cancel.
+    static int askTryAgain(const QString &text);
+    // At the program's end: writes what is left, one try each within a few
+    // seconds; returns what could not be kept, a line each, empty when
+    // nothing was lost.
     QString finish();
 
 signals:
@@ -98,6 +116,9 @@ protected:
 private:
     void changed();
     void timedSave();
+    void retrySaves();
+    void sharedSaved(PIMManager *store, bool ok);
+    QString sharedText(bool afterBook) const;
     void storeSaved(bool ok);
     void showFailure(PIMManager *store);
     void commitData(QSessionManager &session);
@@ -120,6 +141,13 @@ private:
     QPointer<PIMManager> m_otherVersion;
     std::function<bool()> m_askAtEnd;
     QList<TypedInput> m_typed;
+    QList<QPointer<PIMManager>> m_shared;
+    // a save of a shared store from the retry clock opens no window
+    bool m_retrying = false;
+    // finish() made the last try: what it found unsaved stays so
+    bool m_finished = false;
+    // the user let the unsaved shared files go when closing
+    bool m_sharedLetGo = false;
 };
 
 #endif

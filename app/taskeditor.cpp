@@ -162,6 +162,7 @@ void TaskEditor::selectText(YMRComboBox *box, const QString &text)
 
 void TaskEditor::fillList(YMRComboBox *box, const QString &listName)
 {
+    // with an entry whose save failed: it stays offered until written
     box->insertStringList(YMRPIM::loadList(listName));
 }
 

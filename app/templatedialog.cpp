@@ -1,5 +1,6 @@
 #include "templatedialog.h"
 
+#include "sharedwrite.h"
 #include "taskdialog.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
@@ -76,7 +77,13 @@ QStringList TemplateDialog::names() const
 
 bool TemplateDialog::save()
 {
-    return m_templates ? m_templates->save(names()) : false;
+    if (!m_templates)
+        return false;
+    // the manager keeps the names and retries the save itself
+    if (m_templates->save(names()))
+        return true;
+    SharedWrite::tellUnsaved(m_templates->indexFileName());
+    return false;
 }
 
 void TemplateDialog::currentChanged()

@@ -2,6 +2,7 @@
 
 #include "savepolicy.h"
 
+#include "pim/categorymanager.h"
 #include "pim/dbmanager.h"
 #include "pim/pimtextedit.h"
 #include "pim/task.h"
@@ -12,6 +13,7 @@
 #include "qpe/config.h"
 #include "qpe/qpeapplication.h"
 #include "qpe/popupmenu.h"
+#include "qpe/unsavedfiles.h"
 #include "qt/ymraction.h"
 #include "qt/ymrresource.h"
 
@@ -65,6 +67,8 @@ ToDoWindow::ToDoWindow()
     connect(m_saver, &SavePolicy::wrote, this, &ToDoWindow::dropSavedAlarmStores);
     connect(m_saver, &SavePolicy::sessionSaving, this, &ToDoWindow::saveCommentState);
     m_saver->setEndQuestion([this] { return confirmEnd(); });
+    // the category dialogs save the categories of every book
+    m_saver->watchShared(m_templates->store()->categoryManager());
 
     box->addWidget(m_list, 0);
     box->addWidget(m_pane, 1);
@@ -91,6 +95,8 @@ ToDoWindow::~ToDoWindow()
         disconnect(store, nullptr, this, nullptr);
     deleteAlarmStores();
     delete m_index;
+    // its retry would outlive it
+    UnsavedFiles::instance()->remove(m_templates->indexFileName());
     delete m_templates;
     TaskManager::releaseSharedCategoryManager();
 }

@@ -64,7 +64,9 @@ bool ToDoWindow::event(QEvent *e)
         break;
     }
     case QEvent::Hide:
-        saveSession();
+        // at a session's end the policy's finish() makes the one try
+        if (!QPEApplication::isEndingSession())
+            saveSession();
         if (m_manager)
             m_hiddenSinceOpen = true;
         break;
@@ -181,13 +183,10 @@ bool ToDoWindow::confirmEnd()
                 return false;
             continue;
         }
-        const int answer = YMRDialog::message3(
-            YMRPIM::applicationName(),
+        const int answer = SavePolicy::askTryAgain(
             tr("Expense Book [%1] could not be saved: %2.\n"
                "Try again, or close it and lose the changes?")
-                .arg(storeName(failed), failed->saveFailure()),
-            "dialog_critical", tr("Try Again"), "reload", tr("Lose Changes"), "delete",
-            tr("Cancel"), "button_cancel", 1, 3);
+                .arg(storeName(failed), failed->saveFailure()));
         if (answer == 1)
             continue;
         if (answer != 2)
@@ -200,7 +199,7 @@ bool ToDoWindow::confirmEnd()
 void ToDoWindow::closeEvent(QCloseEvent *e)
 {
     // under a signal nobody can answer: the program ends, and says what it lost
-    if (!QPEApplication::isEndingSession() && !confirmEnd()) {
+    if (!QPEApplication::isEndingSession() && (!confirmEnd() || !m_saver->confirmSharedEnd())) {
         e->ignore();
         return;
     }

@@ -149,13 +149,15 @@ void CategoriesManager::setForegroundColor(const QString &l, const QColor &color
 int CategoriesManager::addCategory(const QString &l)
 {
     CategoriesManager *self = instance();
-    // Every change here is saved at once: the file as another copy of the
-    // program may have left it, read again under the folder's lock, is all
-    // there is to add to.
+    // Every change here is saved at once, onto the file as another copy of
+    // the program may have left it: its id is one no other label there has.
+    // Held across the read and the write where had at once; the write
+    // merges all the same.
     const QString file = categoryFileName();
     FolderLock lock(FolderLock::folderOf(file));
     self->m_categories.load(file);
     const int catId = self->m_categories.addCategory(appName(), l);
+    // a write refused or failed is kept for its retry (UnsavedFiles)
     self->m_categories.save(file);
     return catId;
 }

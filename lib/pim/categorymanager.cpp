@@ -54,8 +54,10 @@ void CategoryManager::installDefault()
 {
     const QString path = fileName();
     // another copy may be writing its first categories there right now
+    // nothing is written without it: another copy holding it installs them
     FolderLock lock(FolderLock::folderOf(path));
-    if (!QFile::exists(path)) {
+    const QFileInfo info(path);
+    if (lock.isLocked() && !info.exists() && !info.isSymLink()) {
         const QString lang = QString::fromLocal8Bit(qgetenv("LANG")).toLower();
         const QString source = QPEApplication::qpeDir() + QStringLiteral("/etc/")
                                + YMRPIM::applicationName() + QLatin1Char('/') + lang

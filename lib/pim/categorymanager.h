@@ -29,6 +29,7 @@ protected:
     PIMRecord *createRecord() override;
     qint64 fileSizeLimit() const override;
     bool sortKeyText(const PIMRecord *record, int column, QString &text) const override;
+    QString sharedName() const override { return tr("the categories"); }
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
 
 private:

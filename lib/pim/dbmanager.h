@@ -84,6 +84,7 @@ protected:
     void mergeWithFile() override;
     void keepMergeBase() override;
     bool sortKeyText(const PIMRecord *record, int column, QString &text) const override;
+    QString sharedName() const override { return tr("the book index"); }
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
 
 private:

@@ -10,6 +10,7 @@
 #include "qpe/folderlock.h"
 #include "qpe/global.h"
 #include "qpe/loadbudget.h"
+#include "qpe/sharedfile.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -22,6 +23,7 @@
 #include <QFuture>
 #include <QHash>
 #include <QLocale>
+#include <QPointer>
 #include <QSet>
 #include <QThread>
 #include <QtConcurrentMap>
@@ -616,8 +618,9 @@ bool PIMManager::save()
 {
     if (!m_dirty)
         return true;
-    // what was read of a file not read whole never takes the place of the whole
-    if (m_loadOutcome != LoadBudget::Within) {
+    // what was read of a file not read whole never takes the place of the
+    // whole; a shared store's file names it as unsaved (saveSharedLocked())
+    if (m_loadOutcome != LoadBudget::Within && !m_shared) {
         bookFile()->refuseSave(tr("the file was not read whole"));
         if (!m_destroying)
             emit saved(false);
@@ -650,19 +653,40 @@ void PIMManager::setShared(bool shared)
         keepMergeBase();
 }
 
+QString PIMManager::sharedName() const
+{
+    return m_templates ? tr("the templates") : tr("the file \"%1\"").arg(m_fileName);
+}
+
 bool PIMManager::saveShared()
 {
-    const QString folder = FolderLock::folderOf(YMRPIM::replacedFile(fileName()));
-    // no folder yet: nobody else wrote there either
-    std::unique_ptr<FolderLock> lock;
-    if (QFileInfo(folder).isDir()) {
-        lock.reset(new FolderLock(folder));
-        if (!lock->isLocked()) {
-            const QString reason = tr("another copy of the program does not let go of the folder");
-            qWarning("%s: %s", qPrintable(fileName()), qPrintable(reason));
-            return bookFile()->refuseSave(reason);
-        }
+    // under the folder's lock; refused or failed, the store's changes stay
+    // and its retry merges afresh while the store lives
+    QPointer<PIMManager> self(this);
+    SharedFile *file = SharedFile::at(fileName());
+    const bool ok = file->saveWith(sharedName(), [self](QString *reason) {
+        if (!self || !self->m_dirty)
+            return true;
+        const bool ok = self->saveSharedLocked();
+        if (!ok)
+            *reason = self->saveFailure();
+        return ok;
+    });
+    // a lock not had: the store says so as for any refused save
+    if (!ok && saveFailure().isEmpty())
+        bookFile()->refuseSave(file->failure());
+    return ok;
+}
+
+bool PIMManager::saveSharedLocked()
+{
+    if (m_loadOutcome != LoadBudget::Within) {
+        bookFile()->refuseSave(tr("the file was not read whole"));
+        return false;
     }
+    // a link there is set aside and never written through; an empty file
+    // holds nothing to merge
+    SharedFile::setAsideIfForeign(fileName());
     // a subclass gone (the base's own destructor) cannot read its records
     // back: its destructor saved already (saveOnDestroy())
     if (!m_destroying)
@@ -716,9 +740,10 @@ void PIMManager::keepMergeBase()
 
 void PIMManager::mergeWithFile()
 {
-    // a file that is gone or cannot be read holds nothing to keep
+    // a file that is gone or cannot be read holds nothing to keep; a link
+    // or an empty file is set aside, never read as "all removed"
     QByteArray bytes;
-    if (m_format != 0 || m_headerOnly
+    if (m_format != 0 || m_headerOnly || SharedFile::setAsideIfForeign(fileName())
         || BoundedFile::readAll(fileName(), fileSizeLimit(), bytes) != BoundedFile::Ok)
         return;
     std::vector<PIMRecord *> disk;
@@ -729,23 +754,43 @@ void PIMManager::mergeWithFile()
         QSet<const QChar *> heldKeys;
         PIMTextReader in(bytes);
         in.setBudget(&budget);
+        // the records a load takes: no more than the header's total
+        int total = -1;
         if (in.readLine()) {
             if (in.is("FOLDER")) {
-                // the header is this store's own
+                // the header is this store's own, but for its total
                 while (in.readLine() && !in.is("END")) {
+                    if (in.key() == QLatin1String("TOTAL"))
+                        total = headerNumber(in.value(), 0, INT_MAX, -1);
                 }
             } else {
                 in.unreadLine();
             }
         }
-        while (PIMRecord *r = readNextRecord(in, 0, false, nullptr, heldKeys))
+        while (total < 0 || int(disk.size()) < total) {
+            PIMRecord *r = readNextRecord(in, 0, false, nullptr, heldKeys);
+            if (!r)
+                break;
             disk.push_back(r);
+        }
         if (in.hasError() || budget.isSpent()) {
             qDeleteAll(disk);
             return;
         }
-        for (PIMRecord *r : disk)
-            r->takeUid();
+        // a record without a UID is the one the load gave its UID to, in
+        // the same order: a merge with the unchanged file changes nothing
+        QHash<QByteArray, QVector<QByteArray>> given = m_uidlessUids;
+        for (PIMRecord *r : disk) {
+            if (!r->uidPending())
+                continue;
+            QVector<QByteArray> &uids = given[uidlessText(r)];
+            if (uids.isEmpty()) {
+                r->takeUid();
+                continue;
+            }
+            memcpy(r->m_uid, uids.takeFirst().constData(), sizeof(uuid_t));
+            r->m_uidPending = false;
+        }
     }
     const std::vector<PIMRecord *> ours(m_records.begin(), m_records.end());
     QVector<bool> fromDisk;
@@ -812,9 +857,19 @@ void PIMManager::mergeWithFile()
 
 bool PIMManager::load()
 {
+    // a shared file is read as another copy's save left it whole, and a
+    // link or an empty file there is none of ours
+    std::unique_ptr<FolderLock> lock;
+    if (m_shared) {
+        SharedFile::setAsideIfForeign(fileName());
+        const QString folder = FolderLock::folderOf(fileName());
+        if (QFileInfo(folder).isDir())
+            lock.reset(new FolderLock(folder));
+    }
     m_view.clear();
     m_records.clear();
     m_keysValid = false;
+    m_uidlessUids.clear();
     m_loadedText.clear();
     clearHeader();
     m_offset = 0;
@@ -1108,12 +1163,30 @@ void PIMManager::readText(QIODevice *device)
     readRecords(in, true);
     if (m_budget->isSpent() || m_uidless.load(std::memory_order_relaxed) == 0)
         return;
-    // the file is taken: records read without a UID get theirs
+    // the file is taken: records read without a UID get theirs, and a
+    // shared store's merge gives the same records the same ones again
     int drawn = 0;
     for (PIMRecord *r : m_records) {
-        if (r->takeUid() && ++drawn % 4096 == 0 && m_budget->isSpent())
+        const QByteArray text = m_shared && r->uidPending() ? uidlessText(r) : QByteArray();
+        if (!r->takeUid())
+            continue;
+        if (!text.isNull())
+            m_uidlessUids[text].append(QByteArray(reinterpret_cast<const char *>(r->uid()), sizeof(uuid_t)));
+        if (++drawn % 4096 == 0 && m_budget->isSpent())
             return;
     }
+}
+
+QByteArray PIMManager::uidlessText(const PIMRecord *record) const
+{
+    QBuffer text;
+    text.open(QIODevice::WriteOnly);
+    {
+        PIMTextWriter out(&text);
+        record->write(out);
+        out.flush();
+    }
+    return QCryptographicHash::hash(text.data(), QCryptographicHash::Sha1);
 }
 
 qint64 PIMManager::recordLimit() const

@@ -6,6 +6,7 @@
 #include "qpe/keyedmerge.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QMap>
 #include <QObject>
 #include <QSet>
@@ -136,6 +137,8 @@ public:
     // changed since this store read it (mergeWithFile()).
     void setShared(bool shared);
     bool isShared() const { return m_shared; }
+    // Names a shared store's file for the user where a save of it failed.
+    virtual QString sharedName() const;
     // Why the last save failed ("no space left on the disk", ...); empty
     // after one that succeeded.
     QString saveFailure() const;
@@ -251,6 +254,8 @@ protected:
 private:
     bool writeFile();
     bool saveShared();
+    bool saveSharedLocked();
+    QByteArray uidlessText(const PIMRecord *record) const;
     KeyedMerge::Entries recordEntries(const std::vector<PIMRecord *> &records) const;
     bool copyRecordPart(PIMTextWriter &out);
     bool copyRecordPart(QIODevice *device);
@@ -315,6 +320,8 @@ private:
     bool m_shared = false;
     // A shared store's records as last read or written: UIDs and digests.
     KeyedMerge::Entries m_mergeBase;
+    // The UIDs the last load gave records read without one, by their text.
+    QHash<QByteArray, QVector<QByteArray>> m_uidlessUids;
     // The subclass's own header lines as of its last change or load.
     QByteArray m_subclassHeader;
     // The text of the file as loaded: records that have not changed since

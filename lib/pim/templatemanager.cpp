@@ -4,13 +4,12 @@
 #include "taskmanager.h"
 #include "ymrpim.h"
 
-#include "qpe/boundedfile.h"
 #include "qpe/folderlock.h"
+#include "qpe/loadbudget.h"
+#include "qpe/sharedfile.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QTextStream>
 
 #include <memory>
 
@@ -30,6 +29,68 @@ bool isSeparator(const KeyedMerge::Entry &e)
 {
     return e.key.startsWith('/');
 }
+
+std::function<void()> s_betweenReads;
+
+// The index: "name=UID" per template, an empty line per separator; a
+// template keyed by its record's UID, a separator by the template before it.
+class IndexKind : public SharedFile::Kind
+{
+public:
+    // the user knows the index and the book as one: the templates
+    QString what() const override { return TemplateManager::tr("the templates"); }
+    qint64 maxSize() const override { return s_maxIndexSize; }
+    bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const override
+    {
+        // text: a NUL byte says it is something else
+        if (bytes.contains('\0'))
+            return false;
+        QByteArray after;
+        int separators = 0;
+        bool anyTemplate = false;
+        const QList<QByteArray> lines = bytes.split('\n');
+        // the text's end is no separator
+        const int count = bytes.endsWith('\n') ? lines.size() - 1 : lines.size();
+        for (int i = 0; i < count; ++i) {
+            const QByteArray &line = lines.at(i);
+            if (!budget.charge(2 * LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + 2 * line.size() + 2) + 48, 1))
+                return false;
+            if (line.isEmpty()) {
+                entries.append({separatorKey(after, separators++), QByteArray()});
+                continue;
+            }
+            // UIDs hold no "=", so the last one separates even a name that
+            // holds one.
+            const int sep = line.lastIndexOf('=');
+            if (sep <= 0)
+                continue;
+            after = line.mid(sep + 1);
+            separators = 0;
+            anyTemplate = true;
+            entries.append({after, line.left(sep)});
+        }
+        // separators of no template are nothing (an index of none is a line
+        // break: an empty file reads as a torn one)
+        if (!anyTemplate)
+            entries.clear();
+        return true;
+    }
+    QByteArray write(const KeyedMerge::Entries &entries) const override
+    {
+        QByteArray bytes;
+        for (const KeyedMerge::Entry &e : entries) {
+            if (!isSeparator(e))
+                bytes += e.value + '=' + e.key;
+            bytes += '\n';
+        }
+        return bytes.isEmpty() ? QByteArray("\n") : bytes;
+    }
+};
+}
+
+void TemplateManager::setBetweenReadsHook(const std::function<void()> &hook)
+{
+    s_betweenReads = hook;
 }
 
 void TemplateManager::setMaxIndexSize(qint64 size)
@@ -41,13 +102,20 @@ TemplateManager::TemplateManager(const QString &name)
     : m_name(name)
 {
     m_store = new TaskManager(name, true, false);
-    m_store->loadOrSetAside();
+    // the book and its index as one save of another copy left them: read
+    // under the folder's lock, which that save holds across both
+    FolderLock lock(FolderLock::folderOf(indexFileName()));
     // every copy of the program on this home shares the templates
     m_store->setShared(true);
+    m_store->loadOrSetAside();
+    if (s_betweenReads)
+        s_betweenReads();
     bool read = false;
     const KeyedMerge::Entries index = readIndex(&read);
     takeEntries(index, QVector<bool>(index.size(), false));
-    m_base = index;
+    // the base is what this copy took: an entry of a record its book did
+    // not hold is not one this copy removes at its next save
+    m_base = entries();
 }
 
 TemplateManager::~TemplateManager()
@@ -65,33 +133,7 @@ QString TemplateManager::indexFileName() const
 KeyedMerge::Entries TemplateManager::readIndex(bool *read)
 {
     KeyedMerge::Entries entries;
-    *read = false;
-    QByteArray bytes;
-    const BoundedFile::Result r = BoundedFile::readAll(indexFileName(), s_maxIndexSize, bytes);
-    if (r == BoundedFile::NotRegular || r == BoundedFile::TooLarge) {
-        BoundedFile::setAside(indexFileName());
-        return entries;
-    }
-    *read = r == BoundedFile::Ok;
-    QTextStream in(&bytes, QIODevice::ReadOnly);
-    in.setCodec("UTF-8");
-    QByteArray after;
-    int separators = 0;
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
-        if (line.isEmpty()) {
-            entries.append({separatorKey(after, separators++), QByteArray()});
-            continue;
-        }
-        // UIDs hold no "=", so the last one separates even a name that
-        // holds one.
-        const int sep = line.lastIndexOf(QLatin1Char('='));
-        if (sep <= 0)
-            continue;
-        after = line.mid(sep + 1).toLatin1();
-        separators = 0;
-        entries.append({after, line.left(sep).toUtf8()});
-    }
+    *read = SharedFile::at(indexFileName())->read(IndexKind(), entries) == SharedFile::Done;
     return entries;
 }
 
@@ -202,49 +244,38 @@ bool TemplateManager::rename(const QString &oldName, const QString &newName)
 bool TemplateManager::save(const QStringList &names)
 {
     m_nameList = names;
-    const QString folder = FolderLock::folderOf(YMRPIM::replacedFile(indexFileName()));
-    std::unique_ptr<FolderLock> lock;
-    if (QFileInfo(folder).isDir()) {
-        lock.reset(new FolderLock(folder));
-        if (!lock->isLocked())
-            return false;
-    }
+    const std::weak_ptr<int> alive = m_alive;
     // the book first, merged: the index names its records, those another
-    // copy added included
-    m_store->haveChange();
-    if (!m_store->save())
-        return false;
-    bool read = false;
-    KeyedMerge::Entries onDisk = readIndex(&read);
-    // an index that cannot be read holds nothing to keep
-    if (!read)
-        onDisk = m_base;
-    QVector<bool> theirs;
-    const KeyedMerge::Entries merged = KeyedMerge::merge(m_base, entries(), onDisk, &theirs);
-    takeEntries(merged, theirs);
-    const KeyedMerge::Entries written = entries();
+    // copy added included; a save refused or failed is retried whole while
+    // this manager lives
+    return SharedFile::at(indexFileName())->saveWith(IndexKind().what(), [this, alive](QString *reason) {
+        if (alive.expired())
+            return true;
+        return saveLocked(reason);
+    });
+}
 
-    // Written aside and then put in place, so a failed write keeps the old
-    // index.
-    QFile file;
-    if (!YMRPIM::openNewFile(file, indexFileName()))
+bool TemplateManager::saveLocked(QString *reason)
+{
+    m_store->haveChange();
+    if (!m_store->save()) {
+        *reason = m_store->saveFailure();
         return false;
-    {
-        QTextStream out(&file);
-        out.setCodec("UTF-8");
-        for (const KeyedMerge::Entry &e : written) {
-            if (!isSeparator(e))
-                out << QString::fromUtf8(e.value) << '=' << QString::fromLatin1(e.key);
-            out << '\n';
-        }
-        out.flush();
-        if (out.status() != QTextStream::Ok) {
-            YMRPIM::commitNewFile(file, false);
-            return false;
-        }
     }
-    if (!YMRPIM::commitNewFile(file, true))
+    // the names as this copy takes them (one made unique gets a number)
+    // are what is written
+    const SharedFile::Settle settle = [this](const KeyedMerge::Entries &merged, const QVector<bool> &theirs) {
+        takeEntries(merged, theirs);
+        return entries();
+    };
+    const SharedFile::Taken taken = [this](const KeyedMerge::Entries &written, const QVector<bool> &) {
+        m_base = written;
+    };
+    // nested in the lock held here: refused only by a failed write
+    SharedFile *index = SharedFile::at(indexFileName());
+    if (index->save(SharedFile::KindPtr(new IndexKind), m_base, entries(), taken, settle) != SharedFile::Done) {
+        *reason = index->failure();
         return false;
-    m_base = written;
+    }
     return true;
 }

@@ -6,6 +6,10 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QCoreApplication>
+
+#include <functional>
+#include <memory>
 
 class PIMRecord;
 class TaskManager;
@@ -15,6 +19,7 @@ class TaskManager;
 // "name=UID" line per template and an empty line per separator.
 class TemplateManager
 {
+    Q_DECLARE_TR_FUNCTIONS(TemplateManager)
 public:
     explicit TemplateManager(const QString &name);
     ~TemplateManager();
@@ -44,7 +49,12 @@ public:
     // on this home share both files: what they changed since this one read
     // them is kept (KeyedMerge: templates by their record's UID), and the
     // names and menu order become the merged ones.
+    // A save refused (another copy holds the folder) or failed is named in
+    // UnsavedFiles and retried whole, merged afresh.
     bool save(const QStringList &names);
+    // For tests: called at start between the read of the book and of its
+    // index.
+    static void setBetweenReadsHook(const std::function<void()> &hook);
 
 private:
     // The index file's entries: a template's key is its record's UID, its
@@ -52,6 +62,7 @@ private:
     KeyedMerge::Entries readIndex(bool *read);
     KeyedMerge::Entries entries() const;
     void takeEntries(const KeyedMerge::Entries &entries, const QVector<bool> &theirs);
+    bool saveLocked(QString *reason);
 
     QString m_name;
     TaskManager *m_store = nullptr;
@@ -61,6 +72,8 @@ private:
     QStringList m_nameList;
     // the index as last read or written
     KeyedMerge::Entries m_base;
+    // a retry reaches this manager while it lives
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };
 
 #endif

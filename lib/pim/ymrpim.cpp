@@ -3,9 +3,10 @@
 #include "pimtextreader.h"
 #include "qpe/boundedfile.h"
 #include "qpe/filereplacer.h"
-#include "qpe/folderlock.h"
 #include "qpe/global.h"
 #include "qpe/keyedmerge.h"
+#include "qpe/loadbudget.h"
+#include "qpe/sharedfile.h"
 #include "qpe/qpeapplication.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrlistbox.h"
@@ -16,6 +17,7 @@
 #include <QTextStream>
 
 #include <charconv>
+#include <memory>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -399,39 +401,92 @@ const qint64 MaxListSize = 1024 * 1024;
 qint64 s_maxListSize = MaxListSize;
 }
 
-bool YMRPIM::saveList(const QString &name, const QStringList &list, const QStringList &base)
+namespace {
+// A list file: one entry per line, keyed by its text.
+class ListKind : public SharedFile::Kind
 {
-    const QString folder = FolderLock::folderOf(replacedFile(userListPath(name)));
-    FolderLock lock(folder);
-    if (!lock.isLocked())
-        return false;
-    // the list as a load now finds it; one that cannot be read holds
-    // nothing to keep
-    QStringList now;
-    const QString own = userListPath(name);
-    const QFileInfo info(own);
-    if (!readListFile(info.exists() || info.isSymLink() ? own : defaultListPath(name), now))
-        now = base;
-    QStringList merged;
-    const KeyedMerge::Entries entries =
-        KeyedMerge::merge(KeyedMerge::keysOnly(base), KeyedMerge::keysOnly(list), KeyedMerge::keysOnly(now));
+public:
+    explicit ListKind(const QString &name, const QString &what = QString())
+        : m_what(what.isEmpty() ? YMRPIM::listWhat(name) : what)
+    {
+    }
+    QString what() const override { return m_what; }
+    qint64 maxSize() const override { return s_maxListSize; }
+    bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const override
+    {
+        // a list is text: a NUL byte says it is something else
+        if (bytes.contains('\0'))
+            return false;
+        const char *text = bytes.constData();
+        for (int from = 0; from < bytes.size();) {
+            int end = bytes.indexOf('\n', from);
+            if (end < 0)
+                end = bytes.size();
+            if (end > from) {
+                const qint64 n = end - from;
+                // the entry here and its text as the list a reader takes
+                if (!budget.charge(LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + n + 1) + 16
+                                       + LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + 2 * (n + 1)) + 8,
+                                   1))
+                    return false;
+                entries.append({QByteArray(text + from, int(n)), QByteArray()});
+            }
+            from = end + 1;
+        }
+        return true;
+    }
+    QByteArray write(const KeyedMerge::Entries &entries) const override
+    {
+        QByteArray bytes;
+        for (const KeyedMerge::Entry &e : entries) {
+            if (!bytes.isEmpty())
+                bytes += '\n';
+            bytes += e.key;
+        }
+        // an empty file reads as a torn one
+        return bytes.isEmpty() ? QByteArray("\n") : bytes;
+    }
+
+private:
+    QString m_what;
+};
+
+QStringList listOf(const KeyedMerge::Entries &entries)
+{
+    QStringList list;
+    list.reserve(entries.size());
     for (const KeyedMerge::Entry &e : entries)
-        merged.append(QString::fromUtf8(e.key));
-    return saveList(name, merged);
+        list.append(QString::fromUtf8(e.key));
+    return list;
+}
+} // namespace
+
+QString YMRPIM::listWhat(const QString &label)
+{
+    return tr("the list \"%1\"").arg(label);
+}
+
+bool YMRPIM::saveList(const QString &name, const QStringList &list, const QStringList &base,
+                      QStringList *saved, const QString &what)
+{
+    const SharedFile::KindPtr kind(new ListKind(name, what));
+    // a retry comes after the caller may be gone: it tells only this
+    const auto written = std::make_shared<QStringList>();
+    const SharedFile::Taken taken = [written](const KeyedMerge::Entries &merged, const QVector<bool> &) {
+        *written = listOf(merged);
+    };
+    if (SharedFile::at(userListPath(name))->save(kind, KeyedMerge::keysOnly(base), KeyedMerge::keysOnly(list), taken)
+        != SharedFile::Done)
+        return false;
+    if (saved)
+        *saved = *written;
+    return true;
 }
 
 bool YMRPIM::saveList(const QString &name, const QStringList &list)
 {
-    // nested within the merge's lock, a lock of its own otherwise
-    FolderLock lock(FolderLock::folderOf(replacedFile(userListPath(name))));
-    const QByteArray bytes = list.join(QLatin1Char('\n')).toUtf8();
-    // a list this program could not read back is not written
-    if (bytes.size() > s_maxListSize)
-        return false;
-    QFile file;
-    if (!openNewFile(file, userListPath(name)))
-        return false;
-    return commitNewFile(file, file.write(bytes) == bytes.size());
+    const SharedFile::KindPtr kind(new ListKind(name));
+    return SharedFile::at(userListPath(name))->replace(kind, KeyedMerge::keysOnly(list)) == SharedFile::Done;
 }
 
 QString YMRPIM::replacedFile(const QString &path)
@@ -471,21 +526,35 @@ bool YMRPIM::readListFile(const QString &path, QStringList &list)
     list.clear();
     if (BoundedFile::readAll(path, s_maxListSize, bytes) != BoundedFile::Ok)
         return false;
-    list = QString::fromUtf8(bytes).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    KeyedMerge::Entries entries;
+    LoadBudget budget(bytes.size());
+    budget.charge(bytes.size());
+    if (!ListKind(QString()).read(bytes, entries, budget))
+        return false;
+    bytes.clear();
+    list = listOf(entries);
     return true;
 }
 
-QStringList YMRPIM::loadList(const QString &name)
+QStringList YMRPIM::loadList(const QString &name, QStringList *base)
 {
-    QStringList list;
     const QString own = userListPath(name);
     const QFileInfo info(own);
-    if (info.exists() || info.isSymLink()) {
-        if (readListFile(own, list))
-            return list;
-        BoundedFile::setAside(own);
+    SharedFile *file = SharedFile::at(own);
+    if (info.exists() || info.isSymLink() || file->pendingChange(nullptr, nullptr)) {
+        KeyedMerge::Entries entries;
+        KeyedMerge::Entries read;
+        // one that is no list is set aside, and the installed one read
+        if (file->view(ListKind(name), entries, &read) == SharedFile::Done) {
+            if (base)
+                *base = listOf(read);
+            return listOf(entries);
+        }
     }
+    QStringList list;
     readListFile(defaultListPath(name), list);
+    if (base)
+        *base = list;
     return list;
 }
 

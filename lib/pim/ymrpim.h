@@ -89,10 +89,19 @@ public:
     // the folder's lock the file is read again, and entries another copy of
     // the program added or removed since stay so (KeyedMerge, entries by
     // their text); what this editor added, removed or moved holds.
-    static bool saveList(const QString &name, const QStringList &list, const QStringList &base);
+    // saved, when given, receives the list as written: the caller's new base.
+    // A list not written is kept and retried (SharedFile), named for the
+    // user as what (listWhat(name) when empty).
+    static bool saveList(const QString &name, const QStringList &list, const QStringList &base,
+                         QStringList *saved = nullptr, const QString &what = QString());
     // A user's copy that cannot be read (not a file, beyond maxListSize())
-    // is set aside and the installed default read instead.
-    static QStringList loadList(const QString &name);
+    // is set aside and the installed default read instead. A list whose
+    // last save is not written yet is given as that save would make the
+    // file as it is now, so every drop-down and editor shows what is kept;
+    // base, when given, receives what a save of the list merges against.
+    static QStringList loadList(const QString &name, QStringList *base = nullptr);
+    // "the list "Type"" and the like.
+    static QString listWhat(const QString &label);
     // The largest list read (and a peer may send); for tests, 0 brings back
     // the default.
     static qint64 maxListSize();

@@ -1,9 +1,8 @@
 #include "alarmserver.h"
-#include "boundedfile.h"
-#include "filereplacer.h"
-#include "folderlock.h"
 #include "qcopchannel.h"
 #include "qpeglobal.h"
+#include "sharedfile.h"
+#include "loadbudget.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -145,6 +144,123 @@ void appendTimeText(QByteArray &out, qint64 at)
     out.append(text, 19);
 }
 
+// The list's line of an alarm, its key in the merge: one alarm, one text.
+QByteArray lineOf(const AlarmServer::Entry &e)
+{
+    QByteArray text;
+    text.reserve(24 + e.channel.size() + e.message.size());
+    appendTimeText(text, e.at);
+    text += '\t';
+    appendField(text, e.channel);
+    text += '\t';
+    appendField(text, e.message);
+    text += '\t';
+    if (e.data >= 0 && e.data < 10)
+        text += char('0' + e.data);
+    else
+        text += QByteArray::number(e.data);
+    return text;
+}
+
+// The alarm of a line; false when it is none.
+bool entryOfLine(const QByteArray &text, AlarmServer::Entry &e)
+{
+    const QByteArray line = text.trimmed();
+    const QList<QByteArray> fields = line.split('\t');
+    if (fields.size() != 4)
+        return false;
+    bool ok = false;
+    e.data = fields.at(3).toInt(&ok);
+    if (!ok || fields.at(1).isEmpty() || !timeOfText(fields.at(0), e.at))
+        return false;
+    e.channel = QByteArray::fromPercentEncoding(fields.at(1));
+    e.message = QByteArray::fromPercentEncoding(fields.at(2));
+    return true;
+}
+
+qint64 keyCost(const QByteArray &key)
+{
+    return LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + key.size() + 1) + 16;
+}
+
+// The alarm list as a shared file: its alarms keyed by their lines, in
+// time order.
+class AlarmListKind : public SharedFile::Kind
+{
+public:
+    QString what() const override { return QCoreApplication::translate("AlarmServer", "the alarm list"); }
+    qint64 maxSize() const override { return s_maxFileSize; }
+    bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const override
+    {
+        const char *text = bytes.constData();
+        const int size = bytes.size();
+        bool anyLine = false;
+        qint64 alarmsCost = 0;
+        for (int from = 0; from < size;) {
+            const char *nl = static_cast<const char *>(memchr(text + from, '\n', size_t(size - from)));
+            const int end = nl ? int(nl - text) : size;
+            const QByteArray line = QByteArray::fromRawData(text + from, end - from);
+            from = end + 1;
+            AlarmServer::Entry e;
+            if (line.trimmed().isEmpty())
+                continue;
+            anyLine = true;
+            if (!entryOfLine(line, e))
+                continue;
+            const QByteArray key = lineOf(e);
+            // the entry now; the alarm the server makes of it once the
+            // repeated ones are gone
+            const qint64 alarmCost = qint64(sizeof(AlarmServer::Entry))
+                                     + LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + e.channel.size() + 1)
+                                     + LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + e.message.size() + 1);
+            if (!budget.charge(keyCost(key) + alarmCost, 1))
+                return false;
+            alarmsCost += alarmCost;
+            entries.append({key, QByteArray()});
+        }
+        // in time order (the line starts with it), equal times in the
+        // order they came; an alarm once
+        std::stable_sort(entries.begin(), entries.end(), [](const KeyedMerge::Entry &a, const KeyedMerge::Entry &b) {
+            return memcmp(a.key.constData(), b.key.constData(), 19) < 0;
+        });
+        int kept = 0;
+        qint64 freed = 0;
+        // the alarms of one time seen so far (the keys shared, not copied)
+        QSet<QByteArray> ofTime;
+        for (int i = 0; i < entries.size(); ++i) {
+            if (i > 0 && memcmp(entries.at(i - 1).key.constData(), entries.at(i).key.constData(), 19) != 0)
+                ofTime.clear();
+            const bool seen = ofTime.contains(entries.at(i).key);
+            if (!seen)
+                ofTime.insert(entries.at(i).key);
+            if (!seen)
+                entries[kept++] = entries.at(i);
+            else
+                freed += keyCost(entries.at(i).key);
+        }
+        const int read = entries.size();
+        entries.resize(kept);
+        // the repeated lines are gone, and make no alarms
+        budget.charge(-(alarmsCost * (read - kept) / qMax(read, 1) + freed));
+        // lines none of which is an alarm: something else
+        return kept > 0 || !anyLine;
+    }
+    QByteArray write(const KeyedMerge::Entries &entries) const override
+    {
+        QByteArray text;
+        qint64 size = 0;
+        for (const KeyedMerge::Entry &e : entries)
+            size += e.key.size() + 1;
+        text.reserve(int(qMin<qint64>(size, s_maxFileSize + 1)));
+        for (const KeyedMerge::Entry &e : entries) {
+            text += e.key;
+            text += '\n';
+        }
+        // an empty file reads as a torn one
+        return text.isEmpty() ? QByteArray("\n") : text;
+    }
+};
+
 } // namespace
 
 uint qHash(const AlarmServer::Entry &e, uint seed)
@@ -207,7 +323,7 @@ AlarmServer::AlarmServer(const QString &dir, QObject *parent)
 
 AlarmServer::~AlarmServer()
 {
-    if (!m_added.isEmpty() || !m_removed.isEmpty())
+    if (m_listChanged)
         flush();
     if (m_locked)
         m_lock->unlock();
@@ -247,10 +363,8 @@ bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QB
     if (!hasTimeText(local))
         return true;
     const Entry e = Entry::of(local, channel, message, data);
-    // registered anew: it rings again, and a deletion not yet written is off
+    // registered anew: it rings again
     m_sent.remove(e);
-    m_removed.remove(e);
-    FolderLock lock(m_dir);
     refresh();
     auto it = std::lower_bound(m_alarms.begin(), m_alarms.end(), e, earlier);
     bool present = false;
@@ -258,7 +372,6 @@ bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QB
         present = *it == e;
     if (!present) {
         insert(e);
-        m_added.insert(e);
         m_listChanged = true;
     }
     const bool saved = flush();
@@ -273,8 +386,6 @@ bool AlarmServer::remove(const QDateTime &when, const QByteArray &channel,
         return true;
     const QDateTime local = wholeSeconds(when);
     const Entry e = Entry::of(local, channel, message, data);
-    m_added.remove(e);
-    m_removed.insert(e);
     if (m_sent.remove(e)) {
         // a sent alarm the user has dealt with: written with the others the
         // same moment dealt with, so that hundreds take one write
@@ -283,7 +394,6 @@ bool AlarmServer::remove(const QDateTime &when, const QByteArray &channel,
         m_flushTimer.start();
         return true;
     }
-    FolderLock lock(m_dir);
     refresh();
     if (take(e))
         m_listChanged = true;
@@ -295,23 +405,49 @@ bool AlarmServer::remove(const QDateTime &when, const QByteArray &channel,
 bool AlarmServer::flush()
 {
     m_flushTimer.stop();
-    FolderLock lock(m_dir);
-    // another copy's changes since the last read stay; this one's go on them
-    refresh();
-    if (!m_listChanged) {
-        m_added.clear();
-        m_removed.clear();
+    if (!m_listChanged)
         return true;
+    // another copy's changes since the last read stay, this one's go on
+    // them; one refused or failed is kept with its retry (UnsavedFiles)
+    QPointer<AlarmServer> self(this);
+    const SharedFile::Taken taken = [self](const KeyedMerge::Entries &merged, const QVector<bool> &) {
+        if (self)
+            self->takeWritten(merged);
+    };
+    return SharedFile::at(m_file)->save(SharedFile::KindPtr(new AlarmListKind), m_base, entries(), taken)
+           == SharedFile::Done;
+}
+
+KeyedMerge::Entries AlarmServer::entries() const
+{
+    KeyedMerge::Entries list;
+    list.reserve(m_alarms.size());
+    for (const Entry &e : m_alarms)
+        list.append({lineOf(e), QByteArray()});
+    return list;
+}
+
+void AlarmServer::takeEntries(const KeyedMerge::Entries &entries)
+{
+    QVector<Entry> list;
+    list.reserve(entries.size());
+    for (const KeyedMerge::Entry &k : entries) {
+        Entry e;
+        if (entryOfLine(k.key, e))
+            list.append(e);
     }
-    if (!lock.isLocked())
-        qWarning("AlarmServer: %s: another copy of the program does not let go of the folder",
-                 qPrintable(m_dir));
-    if (!writeList())
-        return false;
-    m_added.clear();
-    m_removed.clear();
+    // another copy's alarms came in behind this one's: in time order again
+    std::stable_sort(list.begin(), list.end(), earlier);
+    m_alarms = list;
+}
+
+void AlarmServer::takeWritten(const KeyedMerge::Entries &merged)
+{
+    m_base = merged;
+    takeEntries(merged);
+    m_stamp = FileStamp::of(m_file);
     m_listChanged = false;
-    return true;
+    arm();
 }
 
 void AlarmServer::start(int startDelay)
@@ -423,8 +559,6 @@ void AlarmServer::deliverDue()
         if (QCopChannel::isRegistered(e.channel))
             continue;
         m_sent.remove(e);
-        m_removed.insert(e);
-        m_added.remove(e);
         unheard = take(e) || unheard;
     }
     if (unheard) {
@@ -453,98 +587,27 @@ void AlarmServer::refresh()
     const FileStamp stamp = FileStamp::of(m_file);
     if (stamp == m_stamp)
         return;
-    // looked at before the read: a change meanwhile is read at the next look
-    m_stamp = stamp;
-    if (!stamp.exists && !stamp.other)
-        return;   // nothing written yet (or gone): keep what we have
-    QByteArray bytes;
-    const BoundedFile::Result r = BoundedFile::readAll(m_file, s_maxFileSize, bytes);
-    if (r == BoundedFile::NotRegular || r == BoundedFile::TooLarge) {
-        // out of the way: the next save writes the alarms this process holds
-        BoundedFile::setAside(m_file);
+    KeyedMerge::Entries onDisk;
+    const SharedFile::Result r = SharedFile::at(m_file)->read(AlarmListKind(), onDisk);
+    if (r == SharedFile::Missing || r == SharedFile::SetAside) {
+        // nothing written yet, gone, or out of the way: the next save
+        // writes the alarms this process holds
         m_stamp = FileStamp::of(m_file);
-        m_listChanged = true;
-        return;
-    }
-    if (r != BoundedFile::Ok)
-        return;
-    QVector<Entry> list;
-    parse(bytes, list);
-    // what this server changed and has not written stays changed
-    for (const Entry &e : qAsConst(m_removed)) {
-        auto it = std::lower_bound(list.begin(), list.end(), e, earlier);
-        for (; it != list.end() && it->at == e.at; ++it) {
-            if (*it == e) {
-                list.erase(it);
-                m_listChanged = true;
-                break;
-            }
-        }
-    }
-    for (const Entry &e : qAsConst(m_added)) {
-        auto it = std::lower_bound(list.begin(), list.end(), e, earlier);
-        bool present = false;
-        for (; it != list.end() && it->at == e.at && !present; ++it)
-            present = *it == e;
-        if (!present) {
-            list.insert(std::upper_bound(list.begin(), list.end(), e, earlier), e);
+        if (r == SharedFile::SetAside) {
+            m_base.clear();
             m_listChanged = true;
         }
+        return;
     }
-    m_alarms = list;
-}
-
-bool AlarmServer::parse(const QByteArray &bytes, QVector<Entry> &list) const
-{
-    QSet<Entry> seen;
-    const char *text = bytes.constData();
-    const int size = bytes.size();
-    for (int from = 0; from < size;) {
-        const char *nl = static_cast<const char *>(memchr(text + from, '\n', size_t(size - from)));
-        const int end = nl ? int(nl - text) : size;
-        const QByteArray line = QByteArray::fromRawData(text + from, end - from).trimmed();
-        from = end + 1;
-        const QList<QByteArray> fields = line.split('\t');
-        if (fields.size() != 4)
-            continue;
-        Entry e;
-        bool ok = false;
-        e.data = fields.at(3).toInt(&ok);
-        if (!ok || fields.at(1).isEmpty() || !timeOfText(fields.at(0), e.at))
-            continue;
-        e.channel = QByteArray::fromPercentEncoding(fields.at(1));
-        e.message = QByteArray::fromPercentEncoding(fields.at(2));
-        if (seen.contains(e))
-            continue;
-        seen.insert(e);
-        list.append(e);
-    }
-    std::stable_sort(list.begin(), list.end(), earlier);
-    return true;
-}
-
-bool AlarmServer::writeList()
-{
-    QByteArray text;
-    text.reserve(m_alarms.size() * 80);
-    for (const Entry &e : qAsConst(m_alarms)) {
-        appendTimeText(text, e.at);
-        text += '\t';
-        appendField(text, e.channel);
-        text += '\t';
-        appendField(text, e.message);
-        text += '\t';
-        if (e.data >= 0 && e.data < 10)
-            text += char('0' + e.data);
-        else
-            text += QByteArray::number(e.data);
-        text += '\n';
-    }
-    if (FileReplacer::write(m_file, text)) {
-        m_stamp = FileStamp::of(m_file);
-        return true;
-    }
-    qWarning("AlarmServer: cannot write %s: %s", qPrintable(m_file),
-             qPrintable(FileReplacer::lastFailureText()));
-    return false;
+    // the stamp stays the old one until a read succeeds: a failed one is
+    // tried again at the next look
+    if (r != SharedFile::Done)
+        return;
+    m_stamp = stamp;
+    // what this server changed and has not written stays changed
+    KeyedMerge::Entries merged = onDisk;
+    if (m_listChanged)
+        merged = KeyedMerge::merge(m_base, entries(), onDisk);
+    m_base = onDisk;
+    takeEntries(merged);
 }

@@ -2,6 +2,7 @@
 #define ALARMSERVER_H
 
 #include "filestamp.h"
+#include "keyedmerge.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -30,10 +31,11 @@
 // was still showing when the program ended is sent again at the next start.
 // Within one run it is sent once.
 //
-// Every copy of the program on a root writes the one list: each change is
-// written under the folder's lock (FolderLock) onto the list as it is on
-// disk then, so no copy drops another's registrations or brings back one
-// another deleted.
+// Every copy of the program on a root writes the one list, a shared file
+// (SharedFile): each change is merged under the folder's lock onto the list
+// as it is on disk then, so no copy drops another's registrations or brings
+// back one another deleted. A write refused (another copy holds the folder)
+// or failed (a full disk) is kept, named in UnsavedFiles and retried.
 class AlarmServer : public QObject
 {
     Q_OBJECT
@@ -127,10 +129,14 @@ private:
     // The list as on disk now when another copy changed it since it was
     // last read or written here, with this server's unwritten changes on it.
     void refresh();
-    bool parse(const QByteArray &bytes, QVector<Entry> &list) const;
     void insert(const Entry &e);
     bool take(const Entry &e);
-    bool writeList();
+    // The list's entries for the merge (KeyedMerge: an alarm by its line),
+    // and the alarms of merged ones.
+    KeyedMerge::Entries entries() const;
+    void takeEntries(const KeyedMerge::Entries &entries);
+    // A save's merged list, written: the new base and content.
+    void takeWritten(const KeyedMerge::Entries &merged);
     void arm();
     void onTimeout();
     void tryLock();
@@ -143,8 +149,9 @@ private:
     bool m_started = false;
     // sorted by time; equal times in the order they came
     QVector<Entry> m_alarms;
-    // changes not yet written, applied again onto a list read anew
-    QSet<Entry> m_added, m_removed;
+    // the list as last read or written here: what the merge compares with
+    KeyedMerge::Entries m_base;
+    // changes not yet written, merged onto a list read anew
     bool m_listChanged = false;
     // sent in this run and not yet deleted
     QSet<Entry> m_sent;

@@ -1,14 +1,13 @@
 #include "categories.h"
-#include "boundedfile.h"
-#include "filereplacer.h"
 #include "loadbudget.h"
 #include "qpeglobal.h"
+#include "sharedfile.h"
 
-#include <QFile>
+#include <QCoreApplication>
+
 #include <QSet>
 
 #include <climits>
-#include <QTextStream>
 
 namespace {
 
@@ -79,52 +78,99 @@ void Categories::setMaxFileSize(qint64 size)
     s_maxFileSize = size > 0 ? size : MaxCategoriesSize;
 }
 
+namespace {
+// The platform's category file: a label per line, keyed by its scope and
+// label (as written), its id the value.
+class CategoriesKind : public SharedFile::Kind
+{
+public:
+    QString what() const override
+    {
+        return QCoreApplication::translate("Categories", "the platform's categories");
+    }
+    qint64 maxSize() const override { return s_maxFileSize; }
+    qint64 maxEntries() const override { return Categories::MaxEntries; }
+    bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const override
+    {
+        QSet<QByteArray> known;
+        bool anyLine = false;
+        for (const QByteArray &line : bytes.split('\n')) {
+            if (line.isEmpty())
+                continue;
+            anyLine = true;
+            const int tab = line.indexOf('\t');
+            const int second = tab < 0 ? -1 : line.indexOf('\t', tab + 1);
+            if (tab < 0 || second < 0 || line.indexOf('\t', second + 1) >= 0)
+                continue;
+            const QByteArray key = line.mid(tab + 1);
+            // a scope and a label, each there; the same label of the same
+            // scope once
+            if (second == tab + 1 || second + 1 == line.size() || known.contains(key))
+                continue;
+            known.insert(key);
+            // the entry, its node in the list and in the set of those known,
+            // and the label's texts made of it
+            if (!budget.charge(2 * (LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + key.size()) + 32)
+                                   + 3 * LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + 2 * key.size()),
+                               1))
+                return false;
+            entries.append({key, line.left(tab)});
+        }
+        // a file of lines none of which is a label is something else
+        return entries.size() > 0 || !anyLine;
+    }
+    QByteArray write(const KeyedMerge::Entries &entries) const override
+    {
+        QByteArray bytes;
+        for (const KeyedMerge::Entry &e : entries)
+            bytes += e.value + '\t' + e.key + '\n';
+        return bytes.isEmpty() ? QByteArray("\n") : bytes;
+    }
+};
+} // namespace
+
+Categories::Categories(const Categories &o) : m_entries(o.m_entries), m_base(o.m_base)
+{
+}
+
+Categories &Categories::operator=(const Categories &o)
+{
+    m_entries = o.m_entries;
+    m_base = o.m_base;
+    return *this;
+}
+
 bool Categories::load(const QString &fileName)
 {
     m_entries.clear();
-    QByteArray bytes;
-    const BoundedFile::Result r = BoundedFile::readAll(fileName, s_maxFileSize, bytes);
-    if (r == BoundedFile::NotRegular || r == BoundedFile::TooLarge)
-        BoundedFile::setAside(fileName);
-    if (r != BoundedFile::Ok)
+    m_base.clear();
+    KeyedMerge::Entries entries;
+    if (SharedFile::at(fileName)->read(CategoriesKind(), entries) != SharedFile::Done)
         return false;
-    QTextStream in(&bytes, QIODevice::ReadOnly);
-    in.setCodec("UTF-8");
-    // an entry costs far more than its line: the file may cost four times
-    // its size, and hold no more entries than any platform has
-    LoadBudget budget(bytes.size(), MaxEntries);
-    budget.charge(bytes.size());
+    take(entries);
+    return true;
+}
+
+void Categories::take(const KeyedMerge::Entries &entries)
+{
+    m_entries.clear();
+    m_base = entries;
     QSet<int> ids;
-    QSet<QPair<QString, QString>> known;
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
-        const QStringList fields = line.split(QLatin1Char('\t'));
-        if (fields.size() != 3)
-            continue;
-        bool ok = false;
-        int id = fields.at(0).toInt(&ok);
-        if (fields.at(1).isEmpty())
-            continue;
-        const QString scope = fields.at(1) == GlobalScope ? QString() : unescape(fields.at(1));
-        const QString label = unescape(fields.at(2));
+    for (const KeyedMerge::Entry &e : entries) {
+        const QString line = QString::fromUtf8(e.key);
+        const int tab = line.indexOf(QLatin1Char('\t'));
+        const QString scopeText = line.left(tab);
+        const QString scope = scopeText == GlobalScope ? QString() : unescape(scopeText);
+        const QString label = unescape(line.mid(tab + 1));
         if (label.isEmpty())
             continue;
-        // the same label of the same scope once
-        if (known.contains(qMakePair(scope, label)))
-            continue;
-        known.insert(qMakePair(scope, label));
+        bool ok = false;
+        int id = e.value.toInt(&ok);
         if (!ok || id <= 0 || ids.contains(id))
             id = 0; // numbered below, once every valid id is known
         else
             ids.insert(id);
         m_entries.append({id, scope, label});
-        // the entry, its node in the list and in the set of those known
-        if (!budget.charge(2 * (LoadBudget::heapBytes(sizeof(Entry)) + 32 + textMemory(scope) + textMemory(label)),
-                           1)) {
-            m_entries.clear();
-            BoundedFile::setAside(fileName);
-            return false;
-        }
     }
     // a label under a taken or invalid id keeps its place with a free id
     int free = 0;
@@ -137,22 +183,31 @@ bool Categories::load(const QString &fileName)
         e.id = free;
         ids.insert(free);
     }
-    return true;
 }
 
-bool Categories::save(const QString &fileName) const
+KeyedMerge::Entries Categories::entries() const
 {
-    QFile f;
-    if (!FileReplacer::open(f, fileName))
-        return false;
-    QTextStream out(&f);
-    out.setCodec("UTF-8");
+    KeyedMerge::Entries list;
+    list.reserve(m_entries.size());
     for (const Entry &e : m_entries) {
-        out << e.id << '\t' << (e.scope.isEmpty() ? GlobalScope : escape(e.scope)) << '\t'
-            << escape(e.label) << '\n';
+        const QString key = (e.scope.isEmpty() ? GlobalScope : escape(e.scope)) + QLatin1Char('\t') + escape(e.label);
+        list.append({key.toUtf8(), QByteArray::number(e.id)});
     }
-    out.flush();
-    return FileReplacer::commit(f, out.status() == QTextStream::Ok);
+    return list;
+}
+
+bool Categories::save(const QString &fileName)
+{
+    // what another copy changed since this one read the file stays; the
+    // merged list is this one's afterwards (a retry's as well, while this
+    // object lives)
+    const std::weak_ptr<int> alive = m_alive;
+    const SharedFile::Taken taken = [this, alive](const KeyedMerge::Entries &merged, const QVector<bool> &) {
+        if (!alive.expired())
+            take(merged);
+    };
+    return SharedFile::at(fileName)->save(SharedFile::KindPtr(new CategoriesKind), m_base, entries(), taken)
+           == SharedFile::Done;
 }
 
 QStringList Categories::labels(const QString &app, bool includeGlobal) const

@@ -1,9 +1,13 @@
 #ifndef CATEGORIES_H
 #define CATEGORIES_H
 
+#include "keyedmerge.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 // The platform's categories: labels with ids, either global (every
 // application sees them) or belonging to one application. Ids are unique
@@ -11,16 +15,24 @@
 class Categories
 {
 public:
+    Categories() = default;
+    Categories(const Categories &o);
+    Categories &operator=(const Categories &o);
+
     // Replaces the contents with the file's; false (and empty) when it
-    // cannot be read. A file that is no regular file or larger than the
-    // limit is set aside first (BoundedFile::setAside), and so is one of
-    // more than MaxEntries labels or that would take more memory than its
-    // size allows (LoadBudget).
+    // cannot be read. It is a shared file of the home (SharedFile): one
+    // that is no regular file, larger than the limit, empty, a link, of no
+    // label, of more than MaxEntries labels or that would take more memory
+    // than its size allows (LoadBudget) is set aside first.
     bool load(const QString &fileName);
     static const int MaxEntries = 10000;
     // For tests; 0 brings back the default.
     static void setMaxFileSize(qint64 size);
-    bool save(const QString &fileName) const;
+    // Merged with what other copies of the program changed in the file
+    // since this one read it (labels by scope and text); the contents
+    // become the merged ones. False when refused or failed: the file is
+    // then named in UnsavedFiles and written by its retry.
+    bool save(const QString &fileName);
 
     // The application's labels, global ones included unless told otherwise,
     // sorted.
@@ -47,7 +59,13 @@ private:
         QString label;
     };
     int nextId() const;
+    void take(const KeyedMerge::Entries &entries);
+    KeyedMerge::Entries entries() const;
     QList<Entry> m_entries;
+    // the file as last read or written here
+    KeyedMerge::Entries m_base;
+    // a retry's merge reaches this object while it lives
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };
 
 // The file the platform keeps its categories in: <root>/Settings/categories.

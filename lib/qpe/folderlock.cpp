@@ -31,6 +31,16 @@ QHash<Key, Held> &held()
     return folders;
 }
 
+// When a default wait for a folder last ran out: the next default wait
+// within a second tries once, so that a save's few steps refused one after
+// another freeze the window once, not at each step.
+const qint64 RefusalMemoryMs = 1000;
+QHash<Key, QElapsedTimer> &refused()
+{
+    static QHash<Key, QElapsedTimer> folders;
+    return folders;
+}
+
 } // namespace
 
 QString FolderLock::folderOf(const QString &path)
@@ -61,6 +71,12 @@ FolderLock::FolderLock(const QString &folder, int waitMs)
             return;
         }
     }
+    if (waitMs == DefaultWaitMs) {
+        QMutexLocker guard(&s_mutex);
+        const auto it = refused().constFind(key);
+        if (it != refused().constEnd() && !it->hasExpired(RefusalMemoryMs))
+            waitMs = 0;
+    }
     // polled rather than blocking: a copy that hangs while holding it must
     // not hang this one too
     QElapsedTimer waited;
@@ -70,11 +86,14 @@ FolderLock::FolderLock(const QString &folder, int waitMs)
             break;
         if ((errno != EWOULDBLOCK && errno != EINTR) || waited.elapsed() >= waitMs) {
             ::close(fd);
+            QMutexLocker guard(&s_mutex);
+            refused()[key].start();
             return;
         }
         QThread::msleep(2);
     }
     QMutexLocker guard(&s_mutex);
+    refused().remove(key);
     held().insert(key, Held{fd, 1});
     m_locked = true;
 }

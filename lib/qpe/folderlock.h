@@ -12,11 +12,18 @@
 //
 // Held for milliseconds only. Within one process a second lock on a folder
 // already locked here is granted at once (the locks nest); across processes
-// a lock waits at most the given time, then isLocked() is false.
+// a lock waits at most the given time, then isLocked() is false and the
+// caller refuses its write (SharedFile tells and retries it).
+//
+// Any thread may take it, the GUI thread included: the default wait is a
+// short moment (DefaultWaitMs, and none at all within a second of a default
+// wait for the folder that ran out), so that a copy holding the folder
+// never freezes this one's window for longer. A longer wait belongs on a
+// worker thread.
 class FolderLock
 {
 public:
-    enum { DefaultWaitMs = 5000 };
+    enum { DefaultWaitMs = 250 };
 
     explicit FolderLock(const QString &folder, int waitMs = DefaultWaitMs);
     ~FolderLock();

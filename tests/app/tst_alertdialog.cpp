@@ -368,8 +368,10 @@ private slots:
         ymrtest::flushEvents();
         QCOMPARE(host.raised, raised);
         m_now = start;
+        // the message is made before removeRecord() deletes the record
+        const QByteArray lunchMessage = messageOf(lunch);
         m_a->removeRecord(lunch);
-        QVERIFY(!listed().contains(messageOf(lunch)));
+        QVERIFY(!listed().contains(lunchMessage));
     }
 };
 

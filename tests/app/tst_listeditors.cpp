@@ -1,12 +1,16 @@
 // ymr-test-screens: 240x320 480x640
 #include "currencieslist.h"
 #include "customlistdialog.h"
+#include "datetimeformateditor.h"
 #include "numberformateditor.h"
+#include "taskeditor.h"
 #include "ymrtest.h"
 
 #include "pim/formatnumber.h"
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
+#include "qpe/filereplacer.h"
+#include "qpe/unsavedfiles.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
@@ -59,6 +63,12 @@ private slots:
         config.removeEntry(QStringLiteral("numberformat"));
         config.removeEntry(QStringLiteral("defcformat"));
         qputenv("LANG", "en");
+    }
+    void cleanup()
+    {
+        FileReplacer::setSpaceLeft(-1);
+        UnsavedFiles::instance()->retryAll();
+        YMRDialog::stopScript();
     }
 
     void emptyValueList()
@@ -288,6 +298,91 @@ private slots:
         QCOMPARE(c.formats->currentText(), QStringLiteral("@ #.00"));
         QCOMPARE(c.formats->count(), 2);
         QCOMPARE(c.list->firstChild()->text(1), QStringLiteral("@ #.00"));
+    }
+
+    // A new entry that a full disk keeps off the disk: told at once, kept
+    // in what the next editor and the drop-down show (a second change made
+    // meanwhile too), and written once there is room again.
+    void fullDiskKeepsNewEntries_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("type, from the expense's edit button") << "types" << "the list \"Type\"";
+        QTest::newRow("currencies") << "currencies_en" << "the currency list";
+        QTest::newRow("number formats") << "numberformat" << "the number formats";
+        QTest::newRow("date formats") << "dateFormat" << "the date formats";
+    }
+
+    void fullDiskKeepsNewEntries()
+    {
+        QFETCH(QString, list);
+        QFETCH(QString, named);
+        QVERIFY(YMRPIM::saveList(list, {"A|#"}));
+        const QByteArray before = fileBytes(list);
+        TaskEditor page;
+        // adds entry through the list's editor; what the editor showed at its start
+        const auto add = [&](const QString &entry) {
+            QStringList shown;
+            if (list == QLatin1String("types")) {
+                ymrtest::whenModalShown([&](QDialog *d) {
+                    auto *e = qobject_cast<CustomListDialog *>(d);
+                    QVERIFY(e);
+                    shown = e->entries();
+                    e->btnNew->click();
+                    e->text->setText(entry);
+                    e->reject();
+                });
+                page.stype->click();
+            } else if (list == QLatin1String("currencies_en")) {
+                CurrenciesList c;
+                shown = texts(c.list);
+                c.btnNew->click();
+                c.text->setText(entry);
+            } else if (list == QLatin1String("numberformat")) {
+                NumberFormatEditor e(entry, QStringLiteral("$"));
+                shown = e.codes();
+                shown.removeAll(entry);
+            } else {
+                DateTimeFormatEditor e(list, entry);
+                for (int i = 0; i < int(e.list->count()); ++i)
+                    shown << e.list->text(i);
+                shown.removeAll(entry);
+            }
+            ymrtest::flushEvents();
+            return shown;
+        };
+
+        FileReplacer::setSpaceLeft(0);
+        YMRDialog::queueAnswer(1);
+        add(QStringLiteral("B"));
+        QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes.at(0).text.contains(named) && boxes.at(0).text.contains(QLatin1String("no space")),
+                 qPrintable(boxes.at(0).text));
+        QCOMPARE(fileBytes(list), before);
+        QCOMPARE(UnsavedFiles::instance()->lines().size(), 1);
+        QVERIFY(UnsavedFiles::instance()->lines().at(0).startsWith(named));
+        if (list == QLatin1String("types"))
+            QCOMPARE(page.type->text(page.type->count() - 1), QStringLiteral("B"));
+
+        // the next editor starts from the kept list; its own change joins it
+        YMRDialog::queueAnswer(1);
+        const QStringList shown = add(QStringLiteral("C"));
+        QCOMPARE(shown.size(), 2);
+        QVERIFY2(shown.at(1).startsWith(QLatin1Char('B')), qPrintable(shown.join(',')));
+        QCOMPARE(YMRDialog::takeScriptedBoxes().size(), 1);
+        QCOMPARE(UnsavedFiles::instance()->lines().size(), 1);
+        QCOMPARE(fileBytes(list), before);
+
+        FileReplacer::setSpaceLeft(-1);
+        QCOMPARE(UnsavedFiles::instance()->retryAll(), 0);
+        const QStringList written = YMRPIM::loadList(list);
+        QCOMPARE(written.size(), 3);
+        QVERIFY2(written.at(1).startsWith(QLatin1Char('B')) && written.at(2).startsWith(QLatin1Char('C')),
+                 qPrintable(written.join(',')));
+        // written: an editor now starts from the file
+        QCOMPARE(add(QStringLiteral("D")).size(), 3);
+        QCOMPARE(YMRPIM::loadList(list).size(), 4);
     }
 
     void grabs()

@@ -1,15 +1,21 @@
 #include "ymrtest.h"
 
 #include "lockholder.h"
+#include "dbdialog.h"
 #include "modaldriver.h"
 #include "openbook.h"
 
 #include "pim/bookfile.h"
+#include "pim/dbmanager.h"
+#include "pim/dblistview.h"
+#include "pim/dbrecord.h"
+#include "pim/pimlistviewitem.h"
 #include "pim/pimreminder.h"
 #include "pim/pimtextreader.h"
 #include "pim/tasklistview.h"
 #include "pim/taskmanager.h"
 #include "qpe/filereplacer.h"
+#include "qpe/unsavedfiles.h"
 #include "qt/ymrdialog.h"
 #include "savepolicy.h"
 
@@ -35,8 +41,11 @@ private slots:
         FileReplacer::setSpaceLeft(-1);
         BookFile::setRetakeInterval(0);
         YMRDialog::stopScript();
+        UnsavedFiles::instance()->retryAll();
     }
     void fullDiskIsToldAndTriedAgain();
+    void sharedFileInTheNotice();
+    void indexUnderTheBooksDialogIsTold();
     void closingWhileUnsavedAsks_data();
     void closingWhileUnsavedAsks();
     void timedSavesRunUnderDialogs_data();
@@ -56,6 +65,12 @@ private:
         auto *old = new Task(*task);
         task->type = QLatin1String(type);
         task->store(old);
+    }
+    // A book entered in the window's index, which it saves.
+    static bool indexBook(ToDoWindow &w, const QString &title)
+    {
+        addBook(w.bookIndex(), title);
+        return w.bookIndex()->save();
     }
 };
 
@@ -89,26 +104,121 @@ void TestSaveFailures::fullDiskIsToldAndTriedAgain()
     QVERIFY(saver->unsavedText().isEmpty());
 }
 
+// A shared file of the home that could not be written (the book index
+// here) is named in the notice beside a book, and leaves it once written.
+void TestSaveFailures::sharedFileInTheNotice()
+{
+    const QString path = makeBook(QStringLiteral("Shared"), {{"Taxi", "3", "", "", QDate()}});
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, path));
+    SavePolicy *saver = w.savePolicy();
+    const QString index = w.bookIndex()->fileName();
+    FileReplacer::setSpaceLeft(0);
+
+    QVERIFY(!indexBook(w, QStringLiteral("Second")));
+    QVERIFY2(saver->noticeText().contains(QLatin1String("the book index: no space")),
+             qPrintable(saver->noticeText()));
+    QVERIFY(!saver->noticeText().contains(QLatin1String("[Shared]")));
+    QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(saver->retryTimer()->isActive());
+    // a book failing as well: both named, the book first
+    change(w, "Bus");
+    saver->idleTimer()->start(1);
+    QTRY_VERIFY(saver->noticeText().contains(QLatin1String("[Shared]")));
+    QVERIFY2(saver->noticeText().contains(QLatin1String("the book index")), qPrintable(saver->noticeText()));
+    QVERIFY(!readAll(index).contains("Second"));
+
+    // the retry clock writes both; the notice goes
+    FileReplacer::setSpaceLeft(-1);
+    saver->retryTimer()->start(1);
+    QTRY_VERIFY(saver->noticeText().isEmpty());
+    QVERIFY(readAll(index).contains("Second"));
+    QVERIFY(readAll(path).contains("TYPE=Bus"));
+    QVERIFY(UnsavedFiles::instance()->isEmpty());
+    QVERIFY(!saver->retryTimer()->isActive());
+}
+
+// Under the books dialog the notice is hidden: a removal from the list that
+// the index cannot keep is told at once; the list stays as the user left it
+// and the retry writes it.
+void TestSaveFailures::indexUnderTheBooksDialogIsTold()
+{
+    const QString path = makeBook(QStringLiteral("Staying"), {{"Taxi", "3", "", "", QDate()}});
+    makeBook(QStringLiteral("Leaving"), {});
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, path));
+    QVERIFY(w.manager()->save());
+    const QString index = w.bookIndex()->fileName();
+    QVERIFY(readAll(index).contains("Leaving"));
+    FileReplacer::setSpaceLeft(0);
+    {
+        DBDialog d(w.bookIndex(), path, &w);
+        ymrtest::whenModalShown([&d](QDialog *) {
+            for (YMRListViewItem *i = d.list->firstChild(); i; i = i->nextSibling()) {
+                auto *book = dynamic_cast<DBRecord *>(static_cast<PIMListViewItem *>(i)->record());
+                if (book && book->title() == QLatin1String("Leaving"))
+                    d.list->setCurrentItem(i);
+            }
+            YMRDialog::queueAnswer(1);   // remove it
+            YMRDialog::queueAnswer(1);   // the message
+            d.doRemove();
+            ymrtest::flushEvents();
+            d.reject();
+        });
+        d.exec();
+    }
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QCOMPARE(boxes.size(), 2);
+    QVERIFY2(boxes.at(1).text.contains(QLatin1String("the book index: no space")), qPrintable(boxes.at(1).text));
+    QVERIFY(readAll(index).contains("Leaving"));
+    QVERIFY(!w.bookIndex()->findByPath(bookPath(QStringLiteral("Leaving"))));
+    QVERIFY(w.savePolicy()->noticeText().contains(QLatin1String("the book index")));
+
+    // the clock's retry tells nothing more
+    w.savePolicy()->retryTimer()->start(1);
+    QTest::qWait(20);
+    ymrtest::flushEvents();
+    QVERIFY(YMRDialog::takeScriptedBoxes().isEmpty());
+    FileReplacer::setSpaceLeft(-1);
+    w.savePolicy()->retryTimer()->start(1);
+    QTRY_VERIFY(!readAll(index).contains("Leaving"));
+    QTRY_VERIFY(w.savePolicy()->noticeText().isEmpty());
+}
+
 void TestSaveFailures::closingWhileUnsavedAsks_data()
 {
+    QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("answer");
     QTest::addColumn<bool>("closed");
     QTest::addColumn<bool>("saved");
-    QTest::newRow("cancel keeps the window") << "Cancel" << false << false;
-    QTest::newRow("try again once there is room") << "Try Again" << true << true;
-    QTest::newRow("lose the changes") << "Lose Changes" << true << false;
+    for (const char *file : {"book", "index"}) {
+        const QByteArray f(file);
+        QTest::newRow(f + ": cancel keeps the window") << file << "Cancel" << false << false;
+        QTest::newRow(f + ": try again once there is room") << file << "Try Again" << true << true;
+        QTest::newRow(f + ": lose the changes") << file << "Lose Changes" << true << false;
+    }
 }
 
 void TestSaveFailures::closingWhileUnsavedAsks()
 {
+    QFETCH(QString, file);
     QFETCH(QString, answer);
     QFETCH(bool, closed);
     QFETCH(bool, saved);
+    const bool book = file == QLatin1String("book");
+    // a name of its own: the rows share the index
+    const QString added = QStringLiteral("Added") + QString(answer).remove(QLatin1Char(' '));
     const QString path = makeBook(QStringLiteral("Close"), {{"Taxi", "3", "", "", QDate()}});
     ToDoWindow w;
     QVERIFY(openInWindow(w, path));
+    const QString index = w.bookIndex()->fileName();
+    // what the open wrote in the book is on disk: only the change below is not
+    QVERIFY(w.manager()->save());
     FileReplacer::setSpaceLeft(0);
-    change(w, "Bus");
+    if (book)
+        change(w, "Bus");
+    else
+        QVERIFY(!indexBook(w, added));
 
     QString asked;
     ymrtest::whenModalShown([&](QDialog *d) {
@@ -123,8 +233,13 @@ void TestSaveFailures::closingWhileUnsavedAsks()
     });
     QCOMPARE(w.close(), closed);
     QVERIFY2(asked.contains(QLatin1String("no space")), qPrintable(asked));
-    QCOMPARE(readAll(path).contains("TYPE=Bus"), saved);
-    QCOMPARE(w.manager()->isDirty(), !closed);
+    if (book) {
+        QCOMPARE(readAll(path).contains("TYPE=Bus"), saved);
+        QCOMPARE(w.manager()->isDirty(), !closed);
+    } else {
+        QVERIFY2(asked.contains(QLatin1String("the book index")), qPrintable(asked));
+        QCOMPARE(readAll(index).contains(added.toUtf8()), saved);
+    }
     QCOMPARE(w.savePolicy()->unsavedText().isEmpty(), closed);
     FileReplacer::setSpaceLeft(-1);
     w.manager()->load();

@@ -12,11 +12,22 @@
 #include "qpe/alarmserver.h"
 #include "qpe/categories.h"
 #include "qpe/global.h"
+#include "qpe/filereplacer.h"
+#include "qpe/loadbudget.h"
 #include "qpe/qpeglobal.h"
+#include "qpe/sharedfile.h"
+#include "qpe/unsavedfiles.h"
 
+#include "lockholder.h"
+
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -37,6 +48,8 @@ public:
     virtual void apply(const QString &op) = 0;
     virtual bool save() = 0;
     virtual QStringList list() = 0;
+    // The file the copy's saves write (the templates': their index).
+    virtual QString file() const = 0;
 };
 
 // The book index: books by their paths (a removed book keeps its file).
@@ -63,6 +76,7 @@ public:
         return titles;
     }
     static void reset() { QFile::remove(Global::applicationFileName("ymrOutlays", "ymrOutlaysIDX")); }
+    QString file() const override { return Global::applicationFileName("ymrOutlays", "ymrOutlaysIDX"); }
 
 private:
     DBManager m_index;
@@ -103,6 +117,7 @@ public:
         QFile::remove(c.m_templates.indexFileName());
         QFile::remove(c.m_templates.store()->fileName());
     }
+    QString file() const override { return m_templates.indexFileName(); }
 
 private:
     TemplateManager m_templates{QStringLiteral("templates")};
@@ -119,9 +134,16 @@ public:
         else
             m_list.removeAll(op.mid(1));
     }
-    bool save() override { return YMRPIM::saveList(QStringLiteral("types"), m_list, m_base); }
+    bool save() override
+    {
+        if (!YMRPIM::saveList(QStringLiteral("types"), m_list, m_base, &m_list))
+            return false;
+        m_base = m_list;
+        return true;
+    }
     QStringList list() override { return m_list; }
     static void reset() { YMRPIM::saveList(QStringLiteral("types"), QStringList()); }
+    QString file() const override { return YMRPIM::userListPath(QStringLiteral("types")); }
 
 private:
     QStringList m_base = YMRPIM::loadList(QStringLiteral("types"));
@@ -160,6 +182,7 @@ public:
     }
     // no installed categories: just those of the test
     static void reset() { writeFile(Global::applicationFileName("ymrOutlays", "ymrCategory"), "FOLDER\nEND\n"); }
+    QString file() const override { return Global::applicationFileName("ymrOutlays", "ymrCategory"); }
 
 private:
     CategoryManager m_store;
@@ -187,6 +210,7 @@ public:
     }
     static QString dir() { return Qpe::userRoot() + "/alarmcopies"; }
     static void reset() { QFile::remove(dir() + "/alarms"); }
+    QString file() const override { return dir() + "/alarms"; }
 
 private:
     AlarmServer m_server{dir()};
@@ -213,6 +237,7 @@ public:
     bool save() override { return m_program || m_categories.save(categoryFileName()); }
     QStringList list() override { return m_categories.labels(YMRPIM::applicationName(), false); }
     static void reset() { QFile::remove(categoryFileName()); }
+    QString file() const override { return categoryFileName(); }
 
 private:
     bool m_program;
@@ -304,6 +329,45 @@ bool holdsPassingLock(qint64 pid, const QString &home)
     return false;
 }
 
+const char *const Kinds[] = {"book index", "templates", "value list", "categories", "alarm list",
+                             "platform categories"};
+
+// Another process holding the folder's lock, as a copy of the program
+// mid-save does.
+pid_t holdFolder(const QString &folder)
+{
+    const QByteArray name = QFile::encodeName(folder);
+    return holdInChild([&name] {
+        const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY);
+        return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    });
+}
+
+// The growth of the process's memory at its peak since the last call.
+qint64 peakGrowth(bool start)
+{
+    static qint64 base = 0;
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    qint64 rss = 0, hwm = 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        const QList<QByteArray> f = line.simplified().split(' ');
+        if (f.value(0) == "VmRSS:")
+            rss = f.value(1).toLongLong() * 1024;
+        if (f.value(0) == "VmHWM:")
+            hwm = f.value(1).toLongLong() * 1024;
+    }
+    if (start) {
+        // the peak from here on
+        QFile reset(QStringLiteral("/proc/self/clear_refs"));
+        if (reset.open(QIODevice::WriteOnly))
+            reset.write("5");
+        base = rss;
+        return 0;
+    }
+    return hwm - base;
+}
+
 } // namespace
 
 // Two copies of the program on one home (the lock's "Open Anyway", or two
@@ -316,7 +380,298 @@ private slots:
     void copiesKeepEachOthersChanges_data();
     void copiesKeepEachOthersChanges();
     void twoProgramsAddABookEach();
+    void kinds_data();
+    void heldFolderRefusesTellsAndRetries_data() { kinds_data(); }
+    void heldFolderRefusesTellsAndRetries();
+    void twoSavesAroundAnothersRemoval_data() { kinds_data(); }
+    void twoSavesAroundAnothersRemoval();
+    void linkOrEmptyFileIsSetAside_data();
+    void linkOrEmptyFileIsSetAside();
+    void templatesReadWhileAnotherSaves();
+    void fullDiskKeepsAListEntry_data();
+    void fullDiskKeepsAListEntry();
+    void readersBounded_data();
+    void readersBounded();
+    void killedCopiesLoseNothing_data() { kinds_data(); }
+    void killedCopiesLoseNothing();
 };
+
+void TestSharedHome::kinds_data()
+{
+    QTest::addColumn<QString>("kind");
+    for (const char *kind : Kinds)
+        QTest::newRow(kind) << QString::fromLatin1(kind);
+}
+
+// A copy saving while another process holds the folder: refused at once
+// (no write around the lock), named for the user, nothing changed on disk;
+// written by the retry once the folder is free.
+void TestSharedHome::heldFolderRefusesTellsAndRetries()
+{
+    QFETCH(QString, kind);
+    {
+        std::unique_ptr<Copy> c = open(kind, true);
+        c->apply("+Household");
+        QVERIFY(c->save());
+    }
+    std::unique_ptr<Copy> a = open(kind, false, true);
+    const QByteArray before = readAll(a->file());
+    const pid_t holder = holdFolder(QFileInfo(a->file()).absolutePath());
+    QVERIFY(holder > 0);
+    auto release = qScopeGuard([holder] { killLockHolder(holder); });
+    QElapsedTimer waited;
+    waited.start();
+    a->apply("+Alpha");
+    const bool saved = a->save();
+    const qint64 ms = waited.elapsed();
+    // the program's own platform categories save as they add
+    QVERIFY(!saved || kind == "platform categories");
+    // one short wait, however many steps the save has
+    QVERIFY2(ms < 600, qPrintable(QString::number(ms)));
+    QCOMPARE(UnsavedFiles::instance()->lines().size(), 1);
+    QCOMPARE(readAll(a->file()), before);
+    qInfo("%s: refused after %lld ms: %s", qPrintable(kind), ms,
+          qPrintable(UnsavedFiles::instance()->lines().join(' ')));
+    release.dismiss();
+    killLockHolder(holder);
+    QCOMPARE(UnsavedFiles::instance()->retryAll(), 0);
+    QVERIFY(UnsavedFiles::instance()->isEmpty());
+    a.reset();
+    // the platform's labels come sorted
+    QCOMPARE(open(kind)->list(), kind == "platform categories" ? QStringList({"Alpha", "Household"})
+                                                              : QStringList({"Household", "Alpha"}));
+}
+
+// The base is what a copy last wrote: its second save does not bring back
+// what another copy removed after its first.
+void TestSharedHome::twoSavesAroundAnothersRemoval()
+{
+    QFETCH(QString, kind);
+    if (kind == "platform categories")
+        QSKIP("the program only adds platform categories");
+    {
+        std::unique_ptr<Copy> c = open(kind, true);
+        c->apply("+Household");
+        QVERIFY(c->save());
+    }
+    std::unique_ptr<Copy> a = open(kind);
+    a->apply("+Alpha");
+    QVERIFY(a->save());
+    {
+        std::unique_ptr<Copy> b = open(kind, false, true);
+        b->apply("-Alpha");
+        QVERIFY(b->save());
+    }
+    a->apply("+Beta");
+    QVERIFY(a->save());
+    a.reset();
+    QCOMPARE(open(kind)->list(), QStringList({"Household", "Beta"}));
+}
+
+void TestSharedHome::linkOrEmptyFileIsSetAside_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("link");
+    for (const char *kind : Kinds) {
+        QTest::newRow(qPrintable(QString::fromLatin1(kind) + ", link")) << QString::fromLatin1(kind) << true;
+        QTest::newRow(qPrintable(QString::fromLatin1(kind) + ", empty")) << QString::fromLatin1(kind) << false;
+    }
+}
+
+// A link at a shared file's name, or an empty file (a torn write): set
+// aside under a name of its own, what the link names never read nor
+// written, and never merged as "everything removed".
+void TestSharedHome::linkOrEmptyFileIsSetAside()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, link);
+    {
+        std::unique_ptr<Copy> c = open(kind, true);
+        c->apply("+Household");
+        c->apply("+Old");
+        QVERIFY(c->save());
+    }
+    std::unique_ptr<Copy> a = open(kind, false, true);
+    const QString file = a->file();
+    const QString outside = Qpe::userRoot() + "/outside.txt";
+    writeFile(outside, "the user's own\ntwo lines\n");
+    QVERIFY(QFile::remove(file));
+    if (link)
+        QVERIFY(QFile::link(outside, file));
+    else
+        writeFile(file, "");
+    a->apply("+Alpha");
+    a->save();
+    QCOMPARE(readAll(outside), QByteArray("the user's own\ntwo lines\n"));
+    const QFileInfo aside(file + ".damaged");
+    QVERIFY(aside.isSymLink() == link && (aside.exists() || aside.isSymLink()));
+    QVERIFY(!QFileInfo(file).isSymLink());
+    a.reset();
+    const QStringList after = open(kind)->list();
+    // the program's platform categories hold nothing of the file beyond a
+    // change: what it held is in the file set aside
+    const QStringList kept = kind == "platform categories" ? QStringList{"Alpha"}
+                                                          : QStringList{"Household", "Old", "Alpha"};
+    for (const QString &entry : kept)
+        QVERIFY2(after.contains(entry), qPrintable(after.join(' ')));
+    QFile::remove(file + ".damaged");
+}
+
+// A copy starting while another saves its templates: it reads the book and
+// the index under the folder's lock (another process cannot take it
+// between the two), and what it did not take from the index it does not
+// remove at its next save.
+void TestSharedHome::templatesReadWhileAnotherSaves()
+{
+    {
+        std::unique_ptr<Copy> c = open(QStringLiteral("templates"), true);
+        c->apply("+Household");
+        QVERIFY(c->save());
+    }
+    std::unique_ptr<Copy> other = open(QStringLiteral("templates"));
+    const QString folder = QFileInfo(other->file()).absolutePath();
+    bool lockedBetween = false;
+    TemplateManager::setBetweenReadsHook([&] {
+        const pid_t child = holdFolder(folder);
+        lockedBetween = child < 0;
+        killLockHolder(child);
+        // the other copy's save lands between the two reads
+        other->apply("+Lunch");
+        QVERIFY(other->save());
+    });
+    std::unique_ptr<Copy> starter = open(QStringLiteral("templates"));
+    TemplateManager::setBetweenReadsHook(nullptr);
+    QVERIFY(lockedBetween);
+    starter->apply("+Taxi");
+    QVERIFY(starter->save());
+    starter.reset();
+    other.reset();
+    const QStringList after = open(QStringLiteral("templates"))->list();
+    QVERIFY2(after.contains("Lunch") && after.contains("Taxi") && after.contains("Household"),
+             qPrintable(after.join(' ')));
+}
+
+void TestSharedHome::fullDiskKeepsAListEntry_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QStringList>("written");
+    // an editor's save ("+e", "-e"), or another copy's write ("other ...")
+    QTest::newRow("one entry") << "+Museum" << QStringList{"Lunch", "Taxi", "Museum"};
+    QTest::newRow("two saves in a row") << "+Museum;+Park" << QStringList{"Lunch", "Taxi", "Museum", "Park"};
+    QTest::newRow("the second takes the first's entry out") << "+Museum;-Museum" << QStringList{"Lunch", "Taxi"};
+    QTest::newRow("another copy writes between the two")
+        << "+Museum;other -Taxi +Hotel;+Park" << QStringList{"Lunch", "Hotel", "Museum", "Park"};
+    QTest::newRow("another copy writes after the two")
+        << "+Museum;+Park;other -Lunch" << QStringList{"Taxi", "Museum", "Park"};
+}
+
+// A list's saves on a full disk are not written, are named once with their
+// reason, are shown as kept by every later load, and reach the disk
+// together, merged with the other copies' writes, once there is space.
+void TestSharedHome::fullDiskKeepsAListEntry()
+{
+    QFETCH(QString, steps);
+    QFETCH(QStringList, written);
+    const QString file = YMRPIM::userListPath("types");
+    QVERIFY(YMRPIM::saveList("types", {"Lunch", "Taxi"}));
+    FileReplacer::setSpaceLeft(0);
+    auto space = qScopeGuard([] { FileReplacer::setSpaceLeft(-1); });
+    const auto edit = [](QStringList &list, const QString &step) {
+        for (const QString &op : step.split(' ', Qt::SkipEmptyParts)) {
+            if (op.startsWith('+'))
+                list << op.mid(1);
+            else if (op.startsWith('-'))
+                list.removeAll(op.mid(1));
+        }
+    };
+    QStringList shown = YMRPIM::loadList("types");
+    for (const QString &step : steps.split(';')) {
+        QByteArray onDisk = readAll(file);
+        if (step.startsWith("other")) {
+            QStringList other;
+            QVERIFY(YMRPIM::readListFile(file, other));
+            edit(other, step);
+            edit(shown, step);
+            writeFile(file, other.join('\n').toUtf8());
+        } else {
+            QStringList base;
+            QStringList list = YMRPIM::loadList("types", &base);
+            // the entries the last save kept and the other copy wrote
+            QStringList sorted = list;
+            sorted.sort();
+            shown.sort();
+            QCOMPARE(sorted, shown);
+            edit(list, step);
+            QVERIFY(!YMRPIM::saveList("types", list, base));
+            QCOMPARE(readAll(file), onDisk);
+            shown = list;
+        }
+        // one entry, the file's own
+        QCOMPARE(UnsavedFiles::instance()->lines().size(), 1);
+        QVERIFY2(UnsavedFiles::instance()->lines().first().contains("types"),
+                 qPrintable(UnsavedFiles::instance()->lines().first()));
+        QVERIFY(SharedFile::at(file)->pendingChange(nullptr, nullptr));
+    }
+    QCOMPARE(YMRPIM::loadList("types"), written);
+    // still full: stays
+    QCOMPARE(UnsavedFiles::instance()->retryAll(), 1);
+    FileReplacer::setSpaceLeft(-1);
+    QCOMPARE(UnsavedFiles::instance()->retryAll(), 0);
+    QVERIFY(!SharedFile::at(file)->pendingChange(nullptr, nullptr));
+    QStringList disk;
+    QVERIFY(YMRPIM::readListFile(file, disk));
+    QCOMPARE(disk, written);
+}
+
+void TestSharedHome::readersBounded_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("kib");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("alarm list, 16 MiB of short alarms") << "alarm list" << 16 * 1024 << false;
+    QTest::newRow("alarm list, 256 KiB") << "alarm list" << 256 << true;
+    QTest::newRow("value list, 1 MiB of one-letter lines") << "value list" << 1024 << false;
+    QTest::newRow("value list, 64 KiB") << "value list" << 64 << true;
+}
+
+// A file that would take more memory than its size allows (LoadBudget) is
+// set aside whole, and reading it never takes more than that.
+void TestSharedHome::readersBounded()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, kib);
+    QFETCH(bool, read);
+    const bool alarms = kind == "alarm list";
+    const QString file = alarms ? AlarmsCopy::dir() + "/alarms" : YMRPIM::userListPath("types");
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QByteArray text;
+    text.reserve(kib * 1024 + 64);
+    for (int i = 0;; ++i) {
+        const QByteArray line = alarms ? "2031-05-06T07:08:09\tA\t" + QByteArray::number(i) + "\t0\n"
+                                       : QByteArray(1, char('a' + i % 26)) + '\n';
+        if (text.size() + line.size() > kib * 1024)
+            break;
+        text += line;
+    }
+    writeFile(file, text);
+    const qint64 size = text.size();
+    text.clear();
+    peakGrowth(true);
+    int entries = 0;
+    if (alarms) {
+        AlarmServer server(AlarmsCopy::dir());
+        entries = server.pending().size();
+    } else {
+        entries = YMRPIM::loadList("types").size();
+    }
+    const qint64 growth = peakGrowth(false);
+    qInfo("%s of %lld bytes: %d entries, peak growth %.1f MiB (bound %.1f MiB)", qPrintable(kind), size, entries,
+          growth / 1048576.0, LoadBudget::limitFor(size) / 1048576.0);
+    QVERIFY(growth <= LoadBudget::limitFor(size));
+    QCOMPARE(QFileInfo::exists(file + ".damaged"), !read);
+    QCOMPARE(entries > 0, read || !alarms);
+    QFile::remove(file + ".damaged");
+}
 
 void TestSharedHome::copiesKeepEachOthersChanges_data()
 {
@@ -453,5 +808,100 @@ void TestSharedHome::twoProgramsAddABookEach()
     QVERIFY2(!tail, readAll(index).constData());
 }
 
-YMR_TEST_MAIN(TestSharedHome)
+// Copies of the program killed at any moment while they save: every entry a
+// copy saw saved (and not waiting in UnsavedFiles) is in the file after.
+void TestSharedHome::killedCopiesLoseNothing()
+{
+    QFETCH(QString, kind);
+    {
+        std::unique_ptr<Copy> c = open(kind, true);
+        c->apply("+Household");
+        QVERIFY(c->save());
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("YMR_TEST_HOME", qEnvironmentVariable("QPE_HOME"));
+    std::vector<std::unique_ptr<QProcess>> writers;
+    QStringList reported;
+    int started = 0, kills = 0;
+    const auto start = [&] {
+        std::unique_ptr<QProcess> p(new QProcess);
+        p->setProcessEnvironment(env);
+        p->start(QCoreApplication::applicationFilePath(),
+                 {"--writer", kind, "w" + QString::number(started++)});
+        writers.push_back(std::move(p));
+    };
+    const auto collect = [&](QProcess &p) {
+        p.waitForFinished(5000);
+        reported += QString::fromLatin1(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    };
+    for (int i = 0; i < 3; ++i)
+        start();
+    const int runs = qEnvironmentVariableIntValue("YMR_KILL_RUNS") > 0 ? qEnvironmentVariableIntValue("YMR_KILL_RUNS") : 8;
+    for (int run = 0; run < runs; ++run) {
+        QTest::qWait(60 + int(QRandomGenerator::global()->bounded(120)));
+        const int victim = int(QRandomGenerator::global()->bounded(quint32(writers.size())));
+        QProcess &p = *writers.at(size_t(victim));
+        ::kill(pid_t(p.processId()), SIGKILL);
+        ++kills;
+        collect(p);
+        writers.erase(writers.begin() + victim);
+        start();
+    }
+    for (auto &p : writers) {
+        ::kill(pid_t(p->processId()), SIGKILL);
+        collect(*p);
+    }
+    const QStringList after = open(kind)->list();
+    QStringList lost;
+    for (const QString &entry : qAsConst(reported)) {
+        if (!after.contains(entry))
+            lost << entry;
+    }
+    qInfo("%s: %d kills, %d entries reported saved, %d lost", qPrintable(kind), kills, int(reported.size()),
+          int(lost.size()));
+    QVERIFY(reported.size() > 0);
+    QCOMPARE(lost, QStringList());
+}
+
+namespace {
+// A copy of one kind adding entries and saving after each: what it sees
+// saved goes to standard output.
+int writerMain(int argc, char **argv)
+{
+    ymrtest::prepareEnvironment();
+    YMRApplication app("ymrOutlays", argc, argv);
+    if (argc < 4)
+        return 2;
+    const QString kind = QString::fromLocal8Bit(argv[2]);
+    const QString tag = QString::fromLocal8Bit(argv[3]);
+    std::unique_ptr<Copy> copy = open(kind, false, true);
+    QStringList unreported;
+    for (int i = 0;; ++i) {
+        const QString entry = tag + '-' + QString::number(i);
+        copy->apply('+' + entry);
+        unreported << entry;
+        UnsavedFiles::instance()->retryAll();
+        if (copy->save() && UnsavedFiles::instance()->isEmpty()) {
+            for (const QString &e : qAsConst(unreported))
+                printf("%s\n", qPrintable(e));
+            fflush(stdout);
+            unreported.clear();
+        }
+        QThread::msleep(2);
+    }
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], "--writer") == 0)
+        return writerMain(argc, argv);
+    ymrtest::prepareEnvironment();
+    YMRApplication app("ymrOutlays", argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    QPEApplication::setArgumentsForTest({QString()});
+    TestSharedHome tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
 #include "tst_sharedhome.moc"

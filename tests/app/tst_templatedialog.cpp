@@ -8,6 +8,8 @@
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "pim/templatemanager.h"
+#include "qpe/filereplacer.h"
+#include "qpe/unsavedfiles.h"
 #include "qt/enterstringdialog.h"
 #include "qt/renamedialog.h"
 #include "qt/ymrapplication.h"
@@ -20,6 +22,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -60,7 +63,10 @@ private slots:
     void cleanup()
     {
         YMRDialog::stopScript();
+        FileReplacer::setSpaceLeft(-1);
         TemplateManager t(QStringLiteral("templates"));
+        // a retry of a manager the test let go
+        UnsavedFiles::instance()->remove(t.indexFileName());
         QFile::remove(t.indexFileName());
         QFile::remove(t.store()->fileName());
     }
@@ -168,6 +174,42 @@ private slots:
         QCOMPARE(reread.store()->count(), 1);
         QCOMPARE(static_cast<Task *>(reread.find(QStringLiteral("Dinner")))->amount,
                  QStringLiteral("9.90"));
+    }
+
+    // The templates as the dialog leaves them cannot be written (a full
+    // disk): told as it goes, kept by the manager, written by the retry.
+    void fullDiskKeepsTheTemplates()
+    {
+        TemplateManager templates(QStringLiteral("templates"));
+        {
+            ModalDriver driver;
+            TemplateDialog d(&templates);
+            d.hide();
+            driver.expect("TaskDialog", [](QWidget *x) { enterType(x, QStringLiteral("Lunch")); });
+            driver.expect("EnterStringDialog", [](QWidget *x) { answerPrompt(x, QStringLiteral("Lunch")); });
+            d.btnNew->click();
+            d.btnSep->click();
+            FileReplacer::setSpaceLeft(0);
+            YMRDialog::queueAnswer(1);
+        }
+        ymrtest::flushEvents();
+        const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes.at(0).text.contains(QLatin1String("the templates: no space")),
+                 qPrintable(boxes.at(0).text));
+        QFile index(templates.indexFileName());
+        QVERIFY(!index.exists());
+        QCOMPARE(templates.names(), QStringList({"Lunch", ""}));
+        // one entry per file, the book's and its index's, named alike
+        const QStringList unsaved = UnsavedFiles::instance()->lines();
+        QCOMPARE(unsaved.size(), 2);
+        QCOMPARE(unsaved.filter(QRegularExpression("^the templates: no space")).size(), 2);
+
+        FileReplacer::setSpaceLeft(-1);
+        QCOMPARE(UnsavedFiles::instance()->retryAll(), 0);
+        TemplateManager reread(QStringLiteral("templates"));
+        QCOMPARE(reread.names(), QStringList({"Lunch", ""}));
+        QCOMPARE(static_cast<Task *>(reread.find(QStringLiteral("Lunch")))->type, QStringLiteral("Lunch"));
     }
 };
 

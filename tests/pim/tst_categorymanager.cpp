@@ -76,6 +76,8 @@ private slots:
     void unreadableColoursSettle();
     void sortedByTitle();
     void lookupsOfARecord();
+    void selfMergeKeepsTheFile_data();
+    void selfMergeKeepsTheFile();
 };
 
 void TestCategoryManager::installedDefaults_data()
@@ -123,14 +125,16 @@ void TestCategoryManager::installedDefaults()
 
 void TestCategoryManager::existingFileIsNeverReplaced()
 {
-    writeAll(categoryFile(), QByteArray());
+    // no categories is still a file of the store (an empty file is a torn
+    // write, set aside)
+    writeAll(categoryFile(), QByteArray("FOLDER\nEND\n"));
     qputenv("LANG", "en");
     {
         CategoryManager cats;
         QVERIFY(cats.load());
         QCOMPARE(cats.count(), 0);
     }
-    QCOMPARE(readAll(categoryFile()), QByteArray());
+    QCOMPARE(readAll(categoryFile()), QByteArray("FOLDER\nEND\n"));
     QFile::remove(categoryFile());
 }
 
@@ -271,6 +275,48 @@ void TestCategoryManager::lookupsOfARecord()
     book.setCategoryManager(nullptr);
     QVERIFY(t->categoryTitle(true).isNull());
     QVERIFY(!t->firstCategory());
+}
+
+void TestCategoryManager::selfMergeKeepsTheFile_data()
+{
+    QTest::addColumn<QByteArray>("records");
+    QTest::addColumn<int>("total");
+    QTest::addColumn<QStringList>("titles");
+    const auto block = [](const char *title, const char *uid) {
+        return QByteArray("T=") + title + (uid ? QByteArray("\nUID=") + uid : QByteArray()) + "\nEND\n";
+    };
+    const char *u = "11111111-2222-3333-4444-555555555555";
+    QTest::newRow("records beyond the total") << block("A", u) + block("B", nullptr) << 1 << QStringList{"A"};
+    QTest::newRow("records without a UID among repeated ones")
+        << block("A", u) + block("B", nullptr) + block("C", u) + block("D", nullptr) + block("E", nullptr) << 5
+        << QStringList{"A", "B", "C", "D", "E"};
+}
+
+// A shared store's save merges with its own file as it loaded it: nothing
+// its load left out comes in, nothing moves.
+void TestCategoryManager::selfMergeKeepsTheFile()
+{
+    QFETCH(QByteArray, records);
+    QFETCH(int, total);
+    QFETCH(QStringList, titles);
+    writeAll(categoryFile(), "FOLDER\nTOTAL=" + QByteArray::number(total) + "\nEND\n" + records);
+    const auto titlesOf = [](CategoryManager &cats) {
+        QStringList list;
+        for (PIMRecord *r : *cats.records())
+            list << static_cast<CategoryRecord *>(r)->title;
+        return list;
+    };
+    {
+        CategoryManager cats;
+        cats.load();
+        QCOMPARE(titlesOf(cats), titles);
+        cats.forceSave();
+        QCOMPARE(titlesOf(cats), titles);
+    }
+    CategoryManager again;
+    QVERIFY(again.load());
+    QCOMPARE(titlesOf(again), titles);
+    QFile::remove(categoryFile());
 }
 
 YMR_TEST_MAIN(TestCategoryManager)

@@ -18,6 +18,7 @@
 #include "qpe/global.h"
 #include "qpe/loadbudget.h"
 #include "qpe/unixsignalnotifier.h"
+#include "qpe/unsavedfiles.h"
 #include "qt/ymrapplication.h"
 
 #include <QBuffer>
@@ -1559,6 +1560,10 @@ void TestPIMManager::memoryBoundedReads()
         QVERIFY(!store->save());
         QCOMPARE(readAll(path), text);
         QVERIFY(!QFile::exists(path + ".damaged"));
+        // a shared store's file is named unsaved, once
+        QCOMPARE(UnsavedFiles::instance()->lines().size(), store->isShared() ? 1 : 0);
+        store.reset();
+        UnsavedFiles::instance()->remove(path);
     }
 }
 

@@ -1,0 +1,297 @@
+#include "sharedfile.h"
+
+#include "boundedfile.h"
+#include "filereplacer.h"
+#include "folderlock.h"
+#include "loadbudget.h"
+#include "unsavedfiles.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <sys/stat.h>
+
+namespace {
+
+QHash<QString, SharedFile *> &files()
+{
+    static QHash<QString, SharedFile *> all;
+    return all;
+}
+
+QString heldText()
+{
+    return QCoreApplication::translate("SharedFile",
+                                       "another copy of the program is writing in its folder");
+}
+
+// What stands at path, the name itself and not what a link there names.
+enum Standing { Nothing, Link, Empty, Something };
+
+Standing standing(const QString &path)
+{
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return Nothing;
+    if (S_ISLNK(st.st_mode))
+        return Link;
+    if (S_ISREG(st.st_mode) && st.st_size == 0)
+        return Empty;
+    return Something;
+}
+
+// The lock of the folder that holds path; none is needed where there is no
+// folder yet (nobody wrote there either).
+struct PathLock
+{
+    explicit PathLock(const QString &path)
+    {
+        const QString folder = FolderLock::folderOf(path);
+        if (QFileInfo(folder).isDir())
+            lock.reset(new FolderLock(folder));
+    }
+    bool isLocked() const { return !lock || lock->isLocked(); }
+    std::unique_ptr<FolderLock> lock;
+};
+
+} // namespace
+
+SharedFile::SharedFile(const QString &path) : m_path(path)
+{
+}
+
+SharedFile *SharedFile::at(const QString &path)
+{
+    SharedFile *&file = files()[path];
+    // never destroyed: a retry may come while the program ends
+    if (!file)
+        file = new SharedFile(path);
+    return file;
+}
+
+bool SharedFile::setAsideIfForeign(const QString &path)
+{
+    const Standing s = standing(path);
+    if (s != Link && s != Empty)
+        return false;
+    PathLock lock(path);
+    // another copy may have put a whole file there meanwhile
+    const Standing now = standing(path);
+    if (!lock.isLocked() || (now != Link && now != Empty))
+        return false;
+    return BoundedFile::setAside(path);
+}
+
+SharedFile::Result SharedFile::read(const Kind &kind, KeyedMerge::Entries &entries)
+{
+    PathLock lock(m_path);
+    if (lock.isLocked())
+        return readLocked(kind, entries);
+    entries.clear();
+    if (standing(m_path) != Something)
+        return standing(m_path) == Nothing ? Missing : Failed;
+    QByteArray bytes;
+    if (BoundedFile::readAll(m_path, kind.maxSize(), bytes) != BoundedFile::Ok)
+        return Failed;
+    LoadBudget budget(bytes.size(), kind.maxEntries());
+    budget.charge(bytes.size());
+    if (!kind.read(bytes, entries, budget) || budget.outcome() != LoadBudget::Within) {
+        entries.clear();
+        return Failed;
+    }
+    return Done;
+}
+
+SharedFile::Result SharedFile::readLocked(const Kind &kind, KeyedMerge::Entries &entries)
+{
+    entries.clear();
+    m_failure.clear();
+    const Standing s = standing(m_path);
+    if (s == Nothing)
+        return Missing;
+    // a link is set aside itself: what it names is none of ours
+    if (s == Link || s == Empty)
+        return BoundedFile::setAside(m_path) ? SetAside : Failed;
+    QByteArray bytes;
+    const BoundedFile::Result r = BoundedFile::readAll(m_path, kind.maxSize(), bytes);
+    if (r == BoundedFile::Missing)
+        return Missing;
+    if (r == BoundedFile::Unreadable) {
+        m_failure = FileReplacer::failureText(FileReplacer::OtherFailure);
+        return Failed;
+    }
+    bool whole = r == BoundedFile::Ok;
+    if (whole) {
+        LoadBudget budget(bytes.size(), kind.maxEntries());
+        // the bytes are held while their entries are made
+        budget.charge(bytes.size());
+        whole = kind.read(bytes, entries, budget) && budget.outcome() == LoadBudget::Within;
+        if (!whole && budget.outcome() == LoadBudget::Stopped) {
+            // the program ends: nothing is wrong with the file
+            entries.clear();
+            return Failed;
+        }
+    }
+    if (whole)
+        return Done;
+    entries.clear();
+    return BoundedFile::setAside(m_path) ? SetAside : Failed;
+}
+
+SharedFile::Result SharedFile::save(const KindPtr &kind, const KeyedMerge::Entries &base,
+                                    const KeyedMerge::Entries &ours, const Taken &taken,
+                                    const Settle &settle)
+{
+    return saveOrReplace(kind, &base, ours, taken, settle);
+}
+
+SharedFile::Result SharedFile::replace(const KindPtr &kind, const KeyedMerge::Entries &entries)
+{
+    return saveOrReplace(kind, nullptr, entries, Taken(), Settle());
+}
+
+SharedFile::Result SharedFile::saveOrReplace(const KindPtr &kind, const KeyedMerge::Entries *base,
+                                             const KeyedMerge::Entries &ours, const Taken &taken,
+                                             const Settle &settle)
+{
+    const Result r = write(*kind, base, ours, taken, settle);
+    if (r == Done) {
+        // what was kept is in what was written: the caller continued from it
+        m_pending.reset();
+        UnsavedFiles::instance()->remove(m_path);
+        return r;
+    }
+    // the retry merges the same change onto the file as it is then
+    m_pending.reset(new Pending{kind, !base, base ? *base : KeyedMerge::Entries(), ours, taken, settle});
+    keepUnsaved(kind->what(), [this] { return writePending(); });
+    return r;
+}
+
+bool SharedFile::writePending()
+{
+    if (!m_pending)
+        return true;
+    // taken() may save this file again, and keep a newer change
+    const Pending *kept = m_pending.get();
+    const Pending p = *kept;
+    if (write(*p.kind, p.replacing ? nullptr : &p.base, p.ours, p.taken, p.settle) != Done)
+        return false;
+    if (m_pending.get() == kept)
+        m_pending.reset();
+    return true;
+}
+
+SharedFile::Result SharedFile::view(const Kind &kind, KeyedMerge::Entries &entries,
+                                    KeyedMerge::Entries *base)
+{
+    const Result r = read(kind, entries);
+    if (base)
+        *base = entries;
+    if (!m_pending)
+        return r;
+    if (m_pending->replacing) {
+        entries = m_pending->ours;
+        return Done;
+    }
+    // a file not read holds nothing to keep, as in write()
+    if (r != Done) {
+        entries = m_pending->base;
+        if (base)
+            *base = entries;
+    }
+    entries = KeyedMerge::merge(m_pending->base, m_pending->ours, entries);
+    return Done;
+}
+
+bool SharedFile::pendingChange(KeyedMerge::Entries *base, KeyedMerge::Entries *ours,
+                               bool *replacing) const
+{
+    if (!m_pending)
+        return false;
+    if (base)
+        *base = m_pending->base;
+    if (ours)
+        *ours = m_pending->ours;
+    if (replacing)
+        *replacing = m_pending->replacing;
+    return true;
+}
+
+SharedFile::Result SharedFile::write(const Kind &kind, const KeyedMerge::Entries *base,
+                                     const KeyedMerge::Entries &ours, const Taken &taken,
+                                     const Settle &settle)
+{
+    PathLock lock(m_path);
+    if (!lock.isLocked()) {
+        m_failure = heldText();
+        return Refused;
+    }
+    KeyedMerge::Entries merged = ours;
+    QVector<bool> fromDisk(ours.size(), false);
+    if (base) {
+        KeyedMerge::Entries theirs;
+        // a file gone, set aside or unreadable holds nothing of the others
+        // to keep
+        if (readLocked(kind, theirs) != Done)
+            theirs = *base;
+        merged = KeyedMerge::merge(*base, ours, theirs, &fromDisk);
+    } else if (standing(m_path) == Link) {
+        // a replacement never writes through a link either
+        BoundedFile::setAside(m_path);
+    }
+    if (settle)
+        merged = settle(merged, fromDisk);
+    const QByteArray bytes = kind.write(merged);
+    // what this program would refuse to read is never written
+    if (bytes.size() > kind.maxSize()) {
+        m_failure = QCoreApplication::translate("SharedFile", "it would be larger than the program reads");
+        return Failed;
+    }
+    if (!FileReplacer::write(m_path, bytes)) {
+        m_failure = FileReplacer::lastFailureText();
+        qWarning("cannot write %s: %s", qPrintable(m_path), qPrintable(m_failure));
+        return Failed;
+    }
+    m_failure.clear();
+    m_unsaved = false;
+    if (taken)
+        taken(merged, fromDisk);
+    return Done;
+}
+
+bool SharedFile::saveWith(const QString &what, const std::function<bool(QString *reason)> &write)
+{
+    QString reason;
+    bool ok = false;
+    {
+        PathLock lock(m_path);
+        if (!lock.isLocked())
+            reason = heldText();
+        else
+            ok = write(&reason);
+    }
+    if (ok) {
+        m_failure.clear();
+        m_unsaved = false;
+        UnsavedFiles::instance()->remove(m_path);
+        return true;
+    }
+    m_failure = reason;
+    keepUnsaved(what, [this, what, write] { return saveWith(what, write); });
+    return false;
+}
+
+void SharedFile::keepUnsaved(const QString &what, const std::function<bool()> &retry)
+{
+    m_unsaved = true;
+    m_what = what;
+    qWarning("%s was not saved: %s", qPrintable(m_path), qPrintable(m_failure));
+    UnsavedFiles::instance()->add(m_path, what, m_failure, retry);
+}
+
+bool SharedFile::isUnsaved() const
+{
+    return m_unsaved;
+}

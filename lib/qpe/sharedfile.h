@@ -1,0 +1,158 @@
+#ifndef SHAREDFILE_H
+#define SHAREDFILE_H
+
+#include "keyedmerge.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class LoadBudget;
+
+// The owner of a file that every copy of the program on one home reads and
+// writes (the book index, the templates and their index, the value and
+// format lists, the record categories, the platform's categories, the
+// alarm list): the one way such a file is read, merged and written. One
+// object per path in the process, made on first use and kept, so that a
+// write refused now outlives the dialog that asked for it.
+//
+// - Reads and writes happen under the folder's lock (FolderLock). A lock
+//   not had within its short wait refuses the write: nothing is written
+//   without it. A refused or failed write (a full disk) is named in
+//   UnsavedFiles with a retry that merges afresh. The change is kept here
+//   until it is on disk (pendingChange(), view()); a write that succeeds
+//   takes it and the entry out.
+// - The write merges (KeyedMerge) what the caller holds with what is on
+//   disk now, against the caller's base: what that caller last read or
+//   wrote. Each save hands back the merged entries, the new base.
+// - A symbolic link at the name, an empty file (0 bytes, a torn write), a
+//   file too large or that does not read as its kind (or would take more
+//   memory than LoadBudget allows) is set aside under a name of its own
+//   (BoundedFile::setAside, which tells the user) and never merged as
+//   "everything removed"; what a link names is never read nor written.
+//
+// GUI thread only, like UnsavedFiles.
+class SharedFile
+{
+public:
+    // What a kind of shared file says of itself: how its entries are keyed
+    // and read from and written to its bytes.
+    class Kind
+    {
+    public:
+        virtual ~Kind() = default;
+        // Names the file for the user ("the value list \"types\"").
+        virtual QString what() const = 0;
+        // The largest file of the kind read or written.
+        virtual qint64 maxSize() const = 0;
+        // The most entries a file of the kind holds (-1: any number).
+        virtual qint64 maxEntries() const { return -1; }
+        // The entries of a file's bytes, each charged to budget (the kind
+        // stops once it is spent); false when the bytes are no file of the
+        // kind.
+        virtual bool read(const QByteArray &bytes, KeyedMerge::Entries &entries,
+                          LoadBudget &budget) const = 0;
+        // The bytes of a file of entries: never empty, as an empty file
+        // reads as damage.
+        virtual QByteArray write(const KeyedMerge::Entries &entries) const = 0;
+    };
+    using KindPtr = std::shared_ptr<const Kind>;
+
+    enum Result {
+        Done,
+        // nothing there: no entries
+        Missing,
+        // another copy of the program holds the folder
+        Refused,
+        // the file was no file of its kind, and is out of the way now
+        SetAside,
+        // the file could not be read or written
+        Failed,
+    };
+
+    // Called with the merged entries (and which of them came from the
+    // disk) after each write of a save, the retries' included: the saver's
+    // new base and content.
+    using Taken = std::function<void(const KeyedMerge::Entries &merged, const QVector<bool> &theirs)>;
+    // Called with the merged entries before they are written: the saver
+    // takes them in and gives what is written (a kind whose entries must
+    // be made whole again, such as names made unique).
+    using Settle = std::function<KeyedMerge::Entries(const KeyedMerge::Entries &merged, const QVector<bool> &theirs)>;
+
+    static SharedFile *at(const QString &path);
+    QString path() const { return m_path; }
+
+    // The entries on disk, read under the lock. Without it (not had in
+    // time) the file is read all the same, as a write replaces it in one
+    // step, but not set aside: Failed when it does not read.
+    Result read(const Kind &kind, KeyedMerge::Entries &entries);
+    // ours saved onto the file: merged with what is on disk now against
+    // base, written, and taken() told (at once, or after a retry). Done when
+    // on disk; otherwise the file is in UnsavedFiles and the change kept.
+    // A save takes the place of a change still kept: its caller continued
+    // from it (an owner that keeps its base and entries until they are
+    // written, an editor that started from view()).
+    Result save(const KindPtr &kind, const KeyedMerge::Entries &base,
+                const KeyedMerge::Entries &ours, const Taken &taken = Taken(),
+                const Settle &settle = Settle());
+    // entries in place of what the file holds, whatever that is (written,
+    // or kept for the retry, as save()).
+    Result replace(const KindPtr &kind, const KeyedMerge::Entries &entries);
+    // A store written by another writer (a record store's own file): write
+    // runs under the folder's lock and says why it failed; a lock not had,
+    // or a write that failed, is named in UnsavedFiles with write as the
+    // retry.
+    bool saveWith(const QString &what, const std::function<bool(QString *reason)> &write);
+    // The file as a read of it finds it: a link there, or an empty file,
+    // is set aside (true then). Under the folder's lock.
+    static bool setAsideIfForeign(const QString &path);
+    // The entries as the kept change would make the file as it is now (as
+    // read() when none is kept); base, when given, receives what a save of
+    // them merges against: the file as read. Done when there are entries.
+    Result view(const Kind &kind, KeyedMerge::Entries &entries, KeyedMerge::Entries *base = nullptr);
+    // The change of a refused or failed write, kept for its retry: false
+    // when none is. replacing says the entries replace the file whatever
+    // it holds (base is empty then).
+    bool pendingChange(KeyedMerge::Entries *base, KeyedMerge::Entries *ours,
+                       bool *replacing = nullptr) const;
+    // Whether the last write of this file is still to be done.
+    bool isUnsaved() const;
+    // Names the file for the user as its last write that was not done did.
+    QString what() const { return m_what; }
+    // Why the last read or write failed, for the user.
+    QString failure() const { return m_failure; }
+
+    SharedFile(const SharedFile &) = delete;
+    SharedFile &operator=(const SharedFile &) = delete;
+
+private:
+    explicit SharedFile(const QString &path);
+    Result readLocked(const Kind &kind, KeyedMerge::Entries &entries);
+    Result saveOrReplace(const KindPtr &kind, const KeyedMerge::Entries *base,
+                         const KeyedMerge::Entries &ours, const Taken &taken, const Settle &settle);
+    // base null: ours replaces the file
+    Result write(const Kind &kind, const KeyedMerge::Entries *base, const KeyedMerge::Entries &ours,
+                 const Taken &taken, const Settle &settle);
+    bool writePending();
+    void keepUnsaved(const QString &what, const std::function<bool()> &retry);
+
+    // a change not written yet
+    struct Pending
+    {
+        KindPtr kind;
+        bool replacing = false;
+        KeyedMerge::Entries base;
+        KeyedMerge::Entries ours;
+        Taken taken;
+        Settle settle;
+    };
+
+    QString m_path;
+    QString m_failure;
+    QString m_what;
+    bool m_unsaved = false;
+    std::unique_ptr<Pending> m_pending;
+};
+
+#endif
