@@ -36,6 +36,7 @@ const qint64 readBufferSize = 1024 * 1024;
 const qint64 sendQueueLimit = 4 * PCLinkProtocol::blockSize;
 const int watchInterval = 1000;
 
+int s_stallTime = PCLink::defaultStallTime;
 std::function<qint64()> s_clock;
 std::function<qint64(const QString &)> s_freeSpace;
 
@@ -85,6 +86,16 @@ bool isPlainAbsoluteBook(const QString &path)
 
 } // namespace
 
+int PCLink::stallTime()
+{
+    return s_stallTime;
+}
+
+void PCLink::setStallTime(int ms)
+{
+    s_stallTime = ms > 0 ? ms : defaultStallTime;
+}
+
 void PCLink::setClock(const std::function<qint64()> &clock)
 {
     s_clock = clock;
@@ -113,7 +124,6 @@ PCLink::PCLink(QObject *parent, const char *name)
     connect(m_socket, &QTcpSocket::connected, this, &PCLink::connected);
     connect(m_socket, &QTcpSocket::disconnected, this, &PCLink::socketDisconnected);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &PCLink::socketError);
-    m_watch.setInterval(watchInterval);
     connect(&m_watch, &QTimer::timeout, this, &PCLink::checkProgress);
 }
 
@@ -131,26 +141,28 @@ PCLink::~PCLink()
 void PCLink::setState(int state)
 {
     m_state = state;
-    if (state == Idle) {
+    // a new step: its progress, or the peer's next message, counts from here
+    m_samples = {{now(), m_done}};
+    // the connecting side drives: between two files its peer owes it nothing
+    if (state == Idle && !m_answering) {
         m_watch.stop();
         return;
     }
-    // a new step of the transfer: its progress counts from here
-    m_samples = {{now(), m_done}};
+    m_watch.setInterval(qBound(1, stallTime() / 10, watchInterval));
     m_watch.start();
 }
 
 void PCLink::checkProgress()
 {
-    if (m_state == Idle || !isConnected())
+    if ((m_state == Idle && !m_answering) || !isConnected())
         return;
     const qint64 t = now();
     m_samples.append({t, m_done});
     // the last sample a whole window old is where the window starts
-    while (m_samples.size() > 1 && t - m_samples.at(1).time >= stallTime)
+    while (m_samples.size() > 1 && t - m_samples.at(1).time >= stallTime())
         m_samples.removeFirst();
     const Sample &from = m_samples.first();
-    if (t - from.time < stallTime)
+    if (t - from.time < stallTime())
         return;
     if ((m_state == Sending || m_state == Receiving)
         && m_done - from.done >= qMin(stallBytes, m_size - from.done))
@@ -159,11 +171,13 @@ void PCLink::checkProgress()
     m_socket->abort();
 }
 
-void PCLink::attachSocket()
+void PCLink::attachSocket(bool answering)
 {
     discardReceive();
     m_file.close();
-    setState(Idle);
+    m_answering = answering;
+    m_watch.stop();
+    m_state = Idle;
     m_pending = NoPending;
     m_buffer.clear();
     m_bufferPos = 0;
@@ -174,19 +188,19 @@ void PCLink::attachSocket()
 void PCLink::connectToHost(const QString &host, quint16 port)
 {
     m_socket->abort();
-    attachSocket();
-    m_answering = false;
+    attachSocket(false);
     m_socket->connectToHost(host, port);
 }
 
 bool PCLink::setSocket(qintptr descriptor)
 {
     m_socket->abort();
-    attachSocket();
-    m_answering = true;
+    attachSocket(true);
     if (!m_socket->setSocketDescriptor(descriptor))
         return false;
     sendAtOnce();
+    // a peer that never says a thing does not hold the device either
+    setState(Idle);
     return true;
 }
 
@@ -407,6 +421,9 @@ void PCLink::processInput()
         m_bufferPos = pos;
         if (!handleMessage(payload))
             return;
+        // a whole message: the next one has its own time
+        if (m_state == Idle && m_answering)
+            setState(Idle);
     }
     if (!self)
         return;

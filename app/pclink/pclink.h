@@ -21,7 +21,8 @@ class QTcpSocket;
 // file, the data lists, its index export and its books. The side that
 // connected (connectToHost) drives the transfers and accepts a file only in
 // answer to its own request. One file moves at a time, and a transfer whose
-// peer falls silent or nearly so ends the connection as a lost one would.
+// peer falls silent or nearly so ends the connection as a lost one would; so
+// does a peer of the answering side that sends no whole message in time.
 class PCLink : public QObject
 {
     Q_OBJECT
@@ -29,10 +30,14 @@ public:
     enum State { Idle = 0, Sending = 1, Receiving = 2, Waiting = 3 };
 
     // A transfer must move stallBytes (or the rest of the file, when less
-    // remains) in any stallTime milliseconds; an answer must come within
-    // stallTime. A real link, even a slow wireless one, is far above that.
-    static const int stallTime = 30000;
+    // remains) in any stallTime() milliseconds; an answer, and on the
+    // answering side every next message, must come within stallTime(). A
+    // real link, even a slow wireless one, is far above that.
+    static const int defaultStallTime = 30000;
     static constexpr qint64 stallBytes = 64 * 1024;
+    static int stallTime();
+    // For tests: a shorter watch; 0 brings back the default.
+    static void setStallTime(int ms);
     // Room a received file leaves free on its file system.
     static const qint64 freeSpaceMargin = 8 * 1024 * 1024;
 
@@ -91,9 +96,10 @@ signals:
 public slots:
     void readyRead();
     void bytesWritten(qint64 written);
-    // Ends a transfer that moved too little in the last stallTime: runs once
-    // a second while one is in progress (tests call it after moving the
-    // clock on).
+    // Ends a connection whose transfer moved too little in the last
+    // stallTime(), or whose answer or (answering side) next message did not
+    // come within it: runs every second while connected (tests call it
+    // after moving the clock on).
     void checkProgress();
 
 private slots:
@@ -109,7 +115,7 @@ private:
     };
 
     void setState(int state);
-    void attachSocket();
+    void attachSocket(bool answering);
     void sendAtOnce();
     void processInput();
     bool takeData();

@@ -250,6 +250,8 @@ private slots:
     void linkAtNewFileIsNotFollowed();
     void stalledTransferEnds_data();
     void stalledTransferEnds();
+    void silentPeerIsCut_data();
+    void silentPeerIsCut();
     void sharedCategoriesSavedAndReloaded();
     void serverBusyPort();
     void overLimitFilesRefused_data();
@@ -909,6 +911,47 @@ void TestPCLink::stalledTransferEnds()
     QCOMPARE(c.device->transferState(), int(PCLink::Receiving));
     if (cut)
         QCOMPARE(listTree(c.home.root.path()), before);
+}
+
+// A peer of the answering side owes it a whole message within 30 s of its
+// last one, whatever it sends meanwhile. A step is text sent as it is, or
+// "+n": the clock moved on n seconds and the device's check.
+void TestPCLink::silentPeerIsCut_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<bool>("cut");
+    const QString refused = PCLinkProtocol::announce("/x", 5, "[A]../x.exp");
+    const QString file = PCLinkProtocol::announce("/x/a.exp", book("a").size(), "[A]a.exp") + book("a");
+    QTest::newRow("nothing for 29 s") << QStringList{"+29"} << false;
+    QTest::newRow("nothing for 30 s") << QStringList{"+30"} << true;
+    QTest::newRow("half a frame") << QStringList{"12 R", "+30"} << true;
+    QTest::newRow("a frame dripped") << QStringList{"1", "+10", "2", "+10", " ", "+10"} << true;
+    QTest::newRow("a refusal starts anew") << QStringList{"+20", refused, "+20"} << false;
+    QTest::newRow("then silence") << QStringList{"+20", refused, "+30"} << true;
+    QTest::newRow("silence after a file") << QStringList{file, "+30"} << true;
+}
+
+void TestPCLink::silentPeerIsCut()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(bool, cut);
+    QCOMPARE(PCLink::stallTime(), 30000);
+    FakeClock clock;
+    RawClient c;
+    QVERIFY(c.open());
+    qint64 sent = 0;
+    for (const QString &step : steps) {
+        if (step.startsWith('+')) {
+            clock.now += step.mid(1).toInt() * 1000;
+            c.device->checkProgress();
+        } else {
+            c.send(step.toUtf8());
+            sent += step.toUtf8().size();
+            QTRY_COMPARE(c.device->receivedBytes(), sent);
+        }
+    }
+    QCOMPARE(c.device->isConnected(), !cut);
+    QCOMPARE(c.device->transferState(), int(PCLink::Idle));
 }
 
 // The link on the program's own folders saves the shared category store
