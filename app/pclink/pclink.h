@@ -71,10 +71,11 @@ public:
     // Books the answering side serves on request, besides its fixed files.
     void setBookPaths(const QStringList &paths);
 
-    // Whether the answering side serves or accepts a path as sent. An
-    // absolute book is accepted when the index holds it, or as a new book
-    // in a folder (its links resolved) that holds an indexed book or is the
-    // documents folder.
+    // Whether the answering side serves or accepts a path as sent. A book,
+    // absolute or "[A]", is accepted when the index holds it, or as a new
+    // book (nothing at that name, not even a link) in a folder (its links
+    // resolved) that holds an indexed book or is the program's or the
+    // documents folder; a name the file system cannot hold is refused.
     bool mayServe(const QString &path) const;
     bool mayAccept(const QString &path) const;
     // A book's file name: ".exp" after at least one character, no folder,
@@ -135,6 +136,8 @@ private:
     bool writeFrame(const QByteArray &frame);
     void protocolError();
     bool mayAcceptBook(const QString &path) const;
+    bool takeBook(const QString &destination);
+    bool placeBook();
     QString servedPath(const QString &path) const;
     QString categoryFilePath() const;
     void saveSharedCategories(const QString &path) const;
@@ -159,8 +162,10 @@ private:
     // receiving
     QFile m_temp;
     QString m_destination;
-    // a book received holds its lock from the announce to its replacement
+    // a book received holds its lock (and the stamp of the old one) from
+    // the announce to its replacement
     BookFile *m_receiveLock = nullptr;
+    bool m_newBook = false;
     QString m_requestedLocal;
     QString m_announcedSource;
     bool m_writeFailed = false;

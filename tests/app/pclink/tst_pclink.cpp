@@ -234,6 +234,8 @@ private slots:
     void refusedAnnounces_data();
     void refusedAnnounces();
     void bookOpenInAnotherProgramIsRefused();
+    void appNamesFollowTheBookRules_data();
+    void appNamesFollowTheBookRules();
     void splitAndCoalesced();
     void exactBytesOfRequest();
     void exactBytesOfSend();
@@ -510,6 +512,80 @@ void TestPCLink::bookOpenInAnotherProgramIsRefused()
     QCOMPARE(readFile(target), book("new"));
 }
 
+// "[A]" names pass the rules of absolute ones: a listed book is replaced
+// through its owner (its lock, its stamp, a damaged one kept), a new name
+// is made only where nothing is. "meanwhile" rows change the file between
+// the answer and the data. A refused peer goes on with its next file; one
+// whose file could not be put in place is cut. Nothing else changes.
+void TestPCLink::appNamesFollowTheBookRules_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<bool>("answered");
+    QTest::addColumn<bool>("placed");
+    QTest::newRow("unlisted file") << "notes.exp" << "unlisted" << false << false;
+    QTest::newRow("link to outside") << "link2.exp" << "link" << false << false;
+    QTest::newRow("over-long name") << QString(300, 'x') + ".exp" << "" << false << false;
+    QTest::newRow("new name") << "New.exp" << "" << true << true;
+    QTest::newRow("listed book") << "Trip.exp" << "listed" << true << true;
+    QTest::newRow("listed damaged book") << "Trip.exp" << "listed damaged" << true << true;
+    QTest::newRow("listed book held open") << "Trip.exp" << "listed held" << false << false;
+    QTest::newRow("listed book changed meanwhile") << "Trip.exp" << "listed meanwhile" << true << false;
+    QTest::newRow("new name taken meanwhile") << "New.exp" << "meanwhile" << true << false;
+}
+
+void TestPCLink::appNamesFollowTheBookRules()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, setup);
+    QFETCH(bool, answered);
+    QFETCH(bool, placed);
+    RawClient c;
+    QVERIFY(c.open());
+    const QString root = c.home.root.path(), path = c.home.app() + "/" + name;
+    const QByteArray incoming = book("new"), damaged = "FOLDER\nTOTAL=2\nEND\nT=old\nEND\n";
+    if (setup == "unlisted")
+        writeFile(path, "the user's notes");
+    if (setup == "link") {
+        writeFile(root + "/outside", "precious");
+        QVERIFY(QFile::link(root + "/outside", path));
+    }
+    if (setup.startsWith("listed")) {
+        writeFile(path, setup.contains("damaged") ? damaged : book("old"));
+        c.device->setBookPaths({path});
+    }
+    const pid_t holder = setup.contains("held") ? holdLockInChild(BookFile::lockFileName(path)) : 0;
+    const auto release = qScopeGuard([holder] {
+        if (holder > 0)
+            killLockHolder(holder);
+    });
+    QMap<QString, QByteArray> expected = listTree(root);
+
+    Recorder device(c.device.data());
+    c.send(PCLinkProtocol::announce("/x/" + name, incoming.size(), "[A]" + name));
+    QCOMPARE(readExactly(&c.raw, answered ? 5 : 9), PCLinkProtocol::answer(answered));
+    if (setup.contains("meanwhile")) {
+        writeFile(path, book("theirs"));
+        expected[path] = book("theirs");
+    }
+    if (answered)
+        c.send(incoming);
+    QTRY_VERIFY(device.ended() || device.events.contains("receiveFileFailed"));
+    if (placed)
+        expected[path] = incoming;
+    if (setup.contains("damaged"))
+        expected[path + ".damaged"] = damaged;
+    QCOMPARE(listTree(root), expected);
+    if (answered) {
+        QTRY_COMPARE(c.device->isConnected(), placed);
+        return;
+    }
+    // the next file of a refused peer
+    c.send(PCLinkProtocol::announce("/x/Next.exp", incoming.size(), "[A]Next.exp") + incoming);
+    QCOMPARE(readExactly(&c.raw, 5), PCLinkProtocol::answer(true));
+    QTRY_COMPARE(readFile(c.home.app() + "/Next.exp"), incoming);
+}
+
 // The same input to an answering link cut in two at every byte: an
 // announce, its data, and a request right behind the data.
 void TestPCLink::splitAndCoalesced()
@@ -699,6 +775,7 @@ void TestPCLink::interruptedReceiveKeepsOldFile()
     QVERIFY(c.open());
     const QString target = c.home.app() + "/Trip.exp";
     writeFile(target, "the old book");
+    c.device->setBookPaths({target});
     Recorder device(c.device.data());
     c.send(PCLinkProtocol::announce("/x/Trip.exp", 100000, "[A]Trip.exp"));
     QCOMPARE(readExactly(&c.raw, 5), QByteArray("3 AOK"));
@@ -754,6 +831,7 @@ void TestPCLink::failedWriteKeepsOldFile()
     QVERIFY(q.open());
     const QString target = p.device->resolvePath("[A]Trip.exp");
     writeFile(target, "the old book");
+    p.device->setBookPaths({target});
     const QString big = p.clientHome.app() + "/big.exp";
     writeFile(big, bookPattern(300000));
     Recorder device(p.device.data()), client(&p.client);
@@ -790,7 +868,7 @@ void TestPCLink::failedWriteKeepsOldFile()
 }
 
 // "<root>" is the device's root; its index holds books/Trip.exp, and a
-// file may take up to 100 bytes. Whether refused or accepted (and then cut
+// new file may take up to 200 bytes, a book that replaces one 100. Whether refused or accepted (and then cut
 // off), every file stays as it was.
 void TestPCLink::hostileMessages_data()
 {
@@ -812,7 +890,9 @@ void TestPCLink::hostileMessages_data()
     QTest::newRow("control in the requester's path") << 'R' << QByteArray("<root>/books/Trip.exp")
                                                      << QByteArray("[A]\x01.exp") << QByteArray() << QByteArray("2 FS");
     QTest::newRow("more than the free space") << 'I' << QByteArray("/x") << QByteArray("[A]a.exp")
-                                              << QByteArray("101") << refused;
+                                              << QByteArray("201") << refused;
+    QTest::newRow("a replacement over the free space") << 'I' << QByteArray("/x") << QByteArray("<root>/books/Trip.exp")
+                                                       << QByteArray("101") << refused;
     const QList<QPair<const char *, bool>> books = {
         {"books/Trip.exp", true},     {"books/New.exp", true},     {"docs/New.exp", true},
         {"tobooks/New.exp", true},    {"books/script.exp", false}, {"elsewhere/New.exp", false},
@@ -829,7 +909,8 @@ void TestPCLink::hostileMessages()
     QFETCH(QByteArray, second);
     QFETCH(QByteArray, size);
     QFETCH(QByteArray, reply);
-    PCLink::setFreeSpace([](const QString &) { return PCLink::freeSpaceMargin + 100; });
+    // room for a book of 100 bytes that replaces one: it is copied once more
+    PCLink::setFreeSpace([](const QString &) { return PCLink::freeSpaceMargin + 200; });
     const auto realFreeSpace = qScopeGuard([] { PCLink::setFreeSpace({}); });
     RawClient c;
     QVERIFY(c.open());
@@ -892,6 +973,7 @@ void TestPCLink::stalledTransferEnds()
     RawClient c;
     QVERIFY(c.open());
     writeFile(c.home.app() + "/Trip.exp", "the old book");
+    c.device->setBookPaths({c.home.app() + "/Trip.exp"});
     const QMap<QString, QByteArray> before = listTree(c.home.root.path());
     Recorder device(c.device.data());
     c.send(PCLinkProtocol::announce("/x/Trip.exp", 200000, "[A]Trip.exp"));
@@ -1052,6 +1134,7 @@ void TestPCLink::overLimitFilesRefused()
     writeFile(home.app() + "/ymrCategory", "FOLDER\nEND\nT=Food\nEND\n");
     writeFile(home.app() + "/ymrOutlaysIDX_EXT", "FOLDER\nEND\n");
     writeFile(home.data() + "/types", "Cash\nCard");
+    link->setBookPaths({home.app() + "/Trip.exp"});
     const QMap<QString, QByteArray> before = listTree(home.root.path());
 
     Recorder events(link);

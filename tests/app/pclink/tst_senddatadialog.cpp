@@ -278,6 +278,7 @@ void TestSendDataDialog::fileTheDeviceCannotStoreFails()
     });
     startServer();
     writeFile(appFile("Long.exp"), "the device's own");
+    addBook(m_index, appFile("Long.exp"));
     if (fault == "unreadable") {
         writeFile(local("Long.exp"), "FOLDER\nDESC=" + QByteArray(300, 'x') + "\nEND\n");
     } else {
