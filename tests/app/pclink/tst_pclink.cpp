@@ -252,8 +252,6 @@ private slots:
     void linkAtNewFileIsNotFollowed();
     void stalledTransferEnds_data();
     void stalledTransferEnds();
-    void silentPeerIsCut_data();
-    void silentPeerIsCut();
     void sharedCategoriesSavedAndReloaded();
     void serverBusyPort();
     void overLimitFilesRefused_data();
@@ -513,8 +511,8 @@ void TestPCLink::bookOpenInAnotherProgramIsRefused()
 }
 
 // "[A]" names pass the rules of absolute ones: a listed book is replaced
-// through its owner (its lock, its stamp, a damaged one kept), a new name
-// is made only where nothing is. "meanwhile" rows change the file between
+// through its owner (its stamp, a damaged one kept; its lock:
+// bookOpenInAnotherProgramIsRefused), a new name is made only where nothing is. "meanwhile" rows change the file between
 // the answer and the data. A refused peer goes on with its next file; one
 // whose file could not be put in place is cut. Nothing else changes.
 void TestPCLink::appNamesFollowTheBookRules_data()
@@ -529,7 +527,6 @@ void TestPCLink::appNamesFollowTheBookRules_data()
     QTest::newRow("new name") << "New.exp" << "" << true << true;
     QTest::newRow("listed book") << "Trip.exp" << "listed" << true << true;
     QTest::newRow("listed damaged book") << "Trip.exp" << "listed damaged" << true << true;
-    QTest::newRow("listed book held open") << "Trip.exp" << "listed held" << false << false;
     QTest::newRow("listed book changed meanwhile") << "Trip.exp" << "listed meanwhile" << true << false;
     QTest::newRow("new name taken meanwhile") << "New.exp" << "meanwhile" << true << false;
 }
@@ -554,11 +551,6 @@ void TestPCLink::appNamesFollowTheBookRules()
         writeFile(path, setup.contains("damaged") ? damaged : book("old"));
         c.device->setBookPaths({path});
     }
-    const pid_t holder = setup.contains("held") ? holdLockInChild(BookFile::lockFileName(path)) : 0;
-    const auto release = qScopeGuard([holder] {
-        if (holder > 0)
-            killLockHolder(holder);
-    });
     QMap<QString, QByteArray> expected = listTree(root);
 
     Recorder device(c.device.data());
@@ -952,9 +944,12 @@ void TestPCLink::linkAtNewFileIsNotFollowed()
     QCOMPARE(QFile::symLinkTarget(book + ".new"), victim);
 }
 
-// A raw peer announces 200,000 bytes and follows a schedule: a number sends
-// that many bytes, "+n" moves the clock on n seconds and lets the device
-// check. A cut transfer leaves every file as it was.
+// A raw peer announces 200,000 bytes, or ("idle") nothing yet, and follows
+// a schedule: a number sends that many bytes of the file, "'" a message's
+// text (digits of a frame's length, or "refused": a request refused),
+// "+n" moves the clock on n seconds and lets the device check. Between
+// files the peer owes a whole message within 30 s of its last. A cut
+// transfer leaves every file as it was.
 void TestPCLink::stalledTransferEnds_data()
 {
     QTest::addColumn<QString>("schedule");
@@ -963,12 +958,18 @@ void TestPCLink::stalledTransferEnds_data()
     QTest::newRow("a byte now and then") << "1 +10 1 +10 1 +10" << true;
     QTest::newRow("64 KiB in every 30 s") << "65536 +29 65536 +29 65536 +29" << false;
     QTest::newRow("the rest stalls") << "199000 +29 500 +32" << true;
+    QTest::newRow("idle, nothing for 29 s") << "idle +29" << false;
+    QTest::newRow("idle, nothing for 30 s") << "idle +30" << true;
+    QTest::newRow("idle, a frame dripped") << "idle '1 +10 '2 +10 '0 +10" << true;
+    QTest::newRow("idle, a message starts anew") << "idle +20 'refused +20" << false;
+    QTest::newRow("idle, then silence") << "idle +20 'refused +30" << true;
 }
 
 void TestPCLink::stalledTransferEnds()
 {
     QFETCH(QString, schedule);
     QFETCH(bool, cut);
+    QCOMPARE(PCLink::stallTime(), 30000);
     FakeClock clock;
     RawClient c;
     QVERIFY(c.open());
@@ -976,64 +977,32 @@ void TestPCLink::stalledTransferEnds()
     c.device->setBookPaths({c.home.app() + "/Trip.exp"});
     const QMap<QString, QByteArray> before = listTree(c.home.root.path());
     Recorder device(c.device.data());
-    c.send(PCLinkProtocol::announce("/x/Trip.exp", 200000, "[A]Trip.exp"));
-    QCOMPARE(readExactly(&c.raw, 5), QByteArray("3 AOK"));
+    const bool idle = schedule.startsWith("idle");
+    if (!idle) {
+        c.send(PCLinkProtocol::announce("/x/Trip.exp", 200000, "[A]Trip.exp"));
+        QCOMPARE(readExactly(&c.raw, 5), QByteArray("3 AOK"));
+    }
     int sent = 0;
     for (const QString &step : schedule.split(' ')) {
         if (step.startsWith('+')) {
             clock.now += step.mid(1).toInt() * 1000;
             c.device->checkProgress();
-        } else {
+        } else if (step.startsWith('\'')) {
+            const qint64 had = c.device->receivedBytes();
+            const QByteArray text =
+                step == "'refused" ? PCLinkProtocol::request("[D]secrets", "x") : step.mid(1).toUtf8();
+            c.send(text);
+            QTRY_COMPARE(c.device->receivedBytes(), had + text.size());
+        } else if (step != "idle") {
             c.send(pattern(step.toInt()));
             sent += step.toInt();
             QTRY_COMPARE(device.lastDone, sent);
         }
     }
     QCOMPARE(c.device->isConnected(), !cut);
-    QCOMPARE(c.device->transferState(), int(PCLink::Receiving));
+    QCOMPARE(c.device->transferState(), int(idle ? PCLink::Idle : PCLink::Receiving));
     if (cut)
         QCOMPARE(listTree(c.home.root.path()), before);
-}
-
-// A peer of the answering side owes it a whole message within 30 s of its
-// last one, whatever it sends meanwhile. A step is text sent as it is, or
-// "+n": the clock moved on n seconds and the device's check.
-void TestPCLink::silentPeerIsCut_data()
-{
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<bool>("cut");
-    const QString refused = PCLinkProtocol::announce("/x", 5, "[A]../x.exp");
-    const QString file = PCLinkProtocol::announce("/x/a.exp", book("a").size(), "[A]a.exp") + book("a");
-    QTest::newRow("nothing for 29 s") << QStringList{"+29"} << false;
-    QTest::newRow("nothing for 30 s") << QStringList{"+30"} << true;
-    QTest::newRow("half a frame") << QStringList{"12 R", "+30"} << true;
-    QTest::newRow("a frame dripped") << QStringList{"1", "+10", "2", "+10", " ", "+10"} << true;
-    QTest::newRow("a refusal starts anew") << QStringList{"+20", refused, "+20"} << false;
-    QTest::newRow("then silence") << QStringList{"+20", refused, "+30"} << true;
-    QTest::newRow("silence after a file") << QStringList{file, "+30"} << true;
-}
-
-void TestPCLink::silentPeerIsCut()
-{
-    QFETCH(QStringList, steps);
-    QFETCH(bool, cut);
-    QCOMPARE(PCLink::stallTime(), 30000);
-    FakeClock clock;
-    RawClient c;
-    QVERIFY(c.open());
-    qint64 sent = 0;
-    for (const QString &step : steps) {
-        if (step.startsWith('+')) {
-            clock.now += step.mid(1).toInt() * 1000;
-            c.device->checkProgress();
-        } else {
-            c.send(step.toUtf8());
-            sent += step.toUtf8().size();
-            QTRY_COMPARE(c.device->receivedBytes(), sent);
-        }
-    }
-    QCOMPARE(c.device->isConnected(), !cut);
-    QCOMPARE(c.device->transferState(), int(PCLink::Idle));
 }
 
 // The link on the program's own folders saves the shared category store
