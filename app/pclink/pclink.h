@@ -99,8 +99,9 @@ public slots:
     void bytesWritten(qint64 written);
     // Ends a connection whose transfer moved too little in the last
     // stallTime(), or whose answer or (answering side) next message did not
-    // come within it: runs every second while connected (tests call it
-    // after moving the clock on).
+    // come within it: runs every second while the answering side is
+    // connected and while the other side waits or moves a file (tests call
+    // it after moving the clock on).
     void checkProgress();
 
 private slots:
