@@ -21,8 +21,11 @@
 #include <QStorageInfo>
 #include <QTcpSocket>
 
+#include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,6 +39,7 @@ const qint64 readBufferSize = 1024 * 1024;
 const qint64 sendQueueLimit = 4 * PCLinkProtocol::blockSize;
 const int watchInterval = 1000;
 
+int s_stallTime = PCLink::defaultStallTime;
 std::function<qint64()> s_clock;
 std::function<qint64(const QString &)> s_freeSpace;
 
@@ -83,7 +87,47 @@ bool isPlainAbsoluteBook(const QString &path)
     return PCLink::isBookName(steps.last());
 }
 
+// Whether the file system can hold a file of that name at all: a longer
+// one would be accepted, then fail at its very end.
+bool fitsFileSystem(const QString &path)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    if (encoded.size() >= PATH_MAX)
+        return false;
+    for (const QByteArray &step : encoded.split('/')) {
+        if (step.size() > NAME_MAX)
+            return false;
+    }
+    return true;
+}
+
+// Nothing at all at that name, not even a link that leads nowhere.
+bool isFreeName(const QString &path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT;
+}
+
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 } // namespace
+
+int PCLink::stallTime()
+{
+    return s_stallTime;
+}
+
+void PCLink::setStallTime(int ms)
+{
+    s_stallTime = ms > 0 ? ms : defaultStallTime;
+}
 
 void PCLink::setClock(const std::function<qint64()> &clock)
 {
@@ -113,7 +157,6 @@ PCLink::PCLink(QObject *parent, const char *name)
     connect(m_socket, &QTcpSocket::connected, this, &PCLink::connected);
     connect(m_socket, &QTcpSocket::disconnected, this, &PCLink::socketDisconnected);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &PCLink::socketError);
-    m_watch.setInterval(watchInterval);
     connect(&m_watch, &QTimer::timeout, this, &PCLink::checkProgress);
 }
 
@@ -131,26 +174,28 @@ PCLink::~PCLink()
 void PCLink::setState(int state)
 {
     m_state = state;
-    if (state == Idle) {
+    // a new step: its progress, or the peer's next message, counts from here
+    m_samples = {{now(), m_done}};
+    // the connecting side drives: between two files its peer owes it nothing
+    if (state == Idle && !m_answering) {
         m_watch.stop();
         return;
     }
-    // a new step of the transfer: its progress counts from here
-    m_samples = {{now(), m_done}};
+    m_watch.setInterval(qBound(1, stallTime() / 10, watchInterval));
     m_watch.start();
 }
 
 void PCLink::checkProgress()
 {
-    if (m_state == Idle || !isConnected())
+    if ((m_state == Idle && !m_answering) || !isConnected())
         return;
     const qint64 t = now();
     m_samples.append({t, m_done});
     // the last sample a whole window old is where the window starts
-    while (m_samples.size() > 1 && t - m_samples.at(1).time >= stallTime)
+    while (m_samples.size() > 1 && t - m_samples.at(1).time >= stallTime())
         m_samples.removeFirst();
     const Sample &from = m_samples.first();
-    if (t - from.time < stallTime)
+    if (t - from.time < stallTime())
         return;
     if ((m_state == Sending || m_state == Receiving)
         && m_done - from.done >= qMin(stallBytes, m_size - from.done))
@@ -159,11 +204,13 @@ void PCLink::checkProgress()
     m_socket->abort();
 }
 
-void PCLink::attachSocket()
+void PCLink::attachSocket(bool answering)
 {
     discardReceive();
     m_file.close();
-    setState(Idle);
+    m_answering = answering;
+    m_watch.stop();
+    m_state = Idle;
     m_pending = NoPending;
     m_buffer.clear();
     m_bufferPos = 0;
@@ -174,19 +221,19 @@ void PCLink::attachSocket()
 void PCLink::connectToHost(const QString &host, quint16 port)
 {
     m_socket->abort();
-    attachSocket();
-    m_answering = false;
+    attachSocket(false);
     m_socket->connectToHost(host, port);
 }
 
 bool PCLink::setSocket(qintptr descriptor)
 {
     m_socket->abort();
-    attachSocket();
-    m_answering = true;
+    attachSocket(true);
     if (!m_socket->setSocketDescriptor(descriptor))
         return false;
     sendAtOnce();
+    // a peer that never says a thing does not hold the device either
+    setState(Idle);
     return true;
 }
 
@@ -270,24 +317,25 @@ bool PCLink::mayAccept(const QString &path) const
     if (path.startsWith(dataPrefix))
         return isListName(path.mid(3));
     if (path.startsWith(appPrefix))
-        return isBookName(path.mid(3));
+        return isBookName(path.mid(3)) && mayAcceptBook(QDir::cleanPath(resolvePath(path)));
     return isPlainAbsoluteBook(path) && mayAcceptBook(path);
 }
 
 bool PCLink::mayAcceptBook(const QString &path) const
 {
+    if (!fitsFileSystem(path))
+        return false;
     if (m_books.contains(path))
         return true;
     // a new book only: nothing, not even a dangling link, at that name
-    const QFileInfo info(path);
-    if (info.exists() || info.isSymLink())
+    if (!isFreeName(path))
         return false;
     const QString folder = canonicalFolder(path);
     if (folder.isEmpty())
         return false;
     const QString documents =
         m_documentsDir.isEmpty() ? Qpe::userRoot() + QStringLiteral("/Documents") : m_documentsDir;
-    if (folder == QDir(documents).canonicalPath())
+    if (folder == QDir(documents).canonicalPath() || folder == canonicalFolder(resolvePath(appPrefix + bookSuffix)))
         return true;
     for (const QString &book : m_books) {
         if (canonicalFolder(book) == folder)
@@ -407,6 +455,9 @@ void PCLink::processInput()
         m_bufferPos = pos;
         if (!handleMessage(payload))
             return;
+        // a whole message: the next one has its own time
+        if (m_state == Idle && m_answering)
+            setState(Idle);
     }
     if (!self)
         return;
@@ -501,14 +552,13 @@ void PCLink::handleAnnounce(const QString &destination, const QString &sizeText)
 {
     int size = 0;
     bool ok = !destination.isEmpty() && PCLinkProtocol::parseSize(sizeText, size)
-              && size <= receiveLimit(destination)
-              && size <= freeSpace(QFileInfo(YMRPIM::replacedFile(destination)).absolutePath()) - freeSpaceMargin;
-    // a book another copy of the program (or a store here) has open is
-    // refused like any refused path; one taken is held until it is replaced
-    if (ok && isBookName(QFileInfo(destination).fileName())) {
-        m_receiveLock = new BookFile(destination, this);
-        ok = m_receiveLock->lock() != BookFile::HeldElsewhere;
-    }
+              && size <= receiveLimit(destination);
+    const bool isBook = ok && isBookName(QFileInfo(destination).fileName());
+    if (isBook)
+        ok = takeBook(destination);
+    // a book that replaces one is copied once more by its save
+    const qint64 room = isBook && !m_newBook ? 2 * qint64(size) : size;
+    ok = ok && room <= freeSpace(QFileInfo(YMRPIM::replacedFile(destination)).absolutePath()) - freeSpaceMargin;
     if (ok) {
         saveSharedCategories(destination);
         ok = YMRPIM::openNewFile(m_temp, destination);
@@ -536,13 +586,66 @@ void PCLink::handleAnnounce(const QString &destination, const QString &sizeText)
         finishReceive();
 }
 
+bool PCLink::takeBook(const QString &destination)
+{
+    // a book another copy of the program (or a store here) has open is
+    // refused like any refused path; one taken is held until it is replaced
+    m_receiveLock = new BookFile(destination, this);
+    if (m_receiveLock->lock() == BookFile::HeldElsewhere)
+        return false;
+    // the old book's stamp: one changed meanwhile is not replaced
+    QFile old;
+    const int opened = m_receiveLock->open(old, TaskManager::maxBookSize());
+    m_newBook = opened == BoundedFile::Missing && isFreeName(destination);
+    return opened == BoundedFile::Ok || m_newBook;
+}
+
+bool PCLink::placeBook()
+{
+    const QString received = FileReplacer::newFileName(m_temp);
+    if (m_newBook) {
+        // a new name never replaces what took it meanwhile
+        if (::fsync(m_temp.handle()) != 0)
+            return false;
+        FolderLock guard(FolderLock::folderOf(m_destination));
+        if (!guard.isLocked() || !FileReplacer::renameNoReplace(received, m_destination))
+            return false;
+        m_temp.close();
+        syncFolder(FolderLock::folderOf(m_destination));
+        return true;
+    }
+    // what a damaged old book holds is kept before anything replaces it
+    if (!TaskManager::readsWhole(m_destination)) {
+        QByteArray old;
+        if (BoundedFile::readAll(m_destination, TaskManager::maxBookSize(), old) != BoundedFile::Ok)
+            return false;
+        m_receiveLock->keepDamaged(old);
+    }
+    QFile in;
+    if (BoundedFile::open(in, received, TaskManager::maxBookSize()) != BoundedFile::Ok)
+        return false;
+    const auto copy = [&in](QIODevice *out) {
+        QByteArray block(PCLinkProtocol::blockSize, Qt::Uninitialized);
+        for (;;) {
+            const qint64 got = in.read(block.data(), block.size());
+            if (got <= 0)
+                return got == 0;
+            if (out->write(block.constData(), got) != got)
+                return false;
+        }
+    };
+    return m_receiveLock->save(copy, TaskManager::maxBookSize(), PIMTextReader::maxLineLength());
+}
+
 void PCLink::startWriteBack(bool all)
 {
 #ifdef __linux__
     // the file is synced before it replaces the old one: start writing it
     // out while the rest still arrives, so that the sync has little left
+    // (a book that replaces one is copied by its save, and this file goes)
     const qint64 step = 1024 * 1024;
-    if (m_writeFailed || (!all && m_done - m_writtenBack < step) || !m_temp.flush())
+    if (m_writeFailed || (m_receiveLock && !m_newBook) || (!all && m_done - m_writtenBack < step)
+        || !m_temp.flush())
         return;
     ::sync_file_range(m_temp.handle(), m_writtenBack, m_done - m_writtenBack, SYNC_FILE_RANGE_WRITE);
     m_writtenBack = m_done;
@@ -584,7 +687,11 @@ void PCLink::finishReceive()
     const bool written = !m_writeFailed && m_temp.flush();
     const bool readable = written && readsBack(m_destination);
     bool ok;
-    {
+    if (m_receiveLock) {
+        // a book through its owner: its lock, its stamp, its kept copies
+        ok = written && readable && placeBook();
+        discardReceive();
+    } else {
         // no save of another store comes between its check and its rename
         FolderLock guard(FolderLock::folderOf(FileReplacer::targetName(m_temp)));
         ok = YMRPIM::commitNewFile(m_temp, written && readable && guard.isLocked());
@@ -618,6 +725,7 @@ void PCLink::releaseReceiveLock()
 {
     delete m_receiveLock;
     m_receiveLock = nullptr;
+    m_newBook = false;
 }
 
 void PCLink::handleAnswer(bool ok)

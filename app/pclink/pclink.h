@@ -21,7 +21,8 @@ class QTcpSocket;
 // file, the data lists, its index export and its books. The side that
 // connected (connectToHost) drives the transfers and accepts a file only in
 // answer to its own request. One file moves at a time, and a transfer whose
-// peer falls silent or nearly so ends the connection as a lost one would.
+// peer falls silent or nearly so ends the connection as a lost one would; so
+// does a peer of the answering side that sends no whole message in time.
 class PCLink : public QObject
 {
     Q_OBJECT
@@ -29,10 +30,14 @@ public:
     enum State { Idle = 0, Sending = 1, Receiving = 2, Waiting = 3 };
 
     // A transfer must move stallBytes (or the rest of the file, when less
-    // remains) in any stallTime milliseconds; an answer must come within
-    // stallTime. A real link, even a slow wireless one, is far above that.
-    static const int stallTime = 30000;
+    // remains) in any stallTime() milliseconds; an answer, and on the
+    // answering side every next message, must come within stallTime(). A
+    // real link, even a slow wireless one, is far above that.
+    static const int defaultStallTime = 30000;
     static constexpr qint64 stallBytes = 64 * 1024;
+    static int stallTime();
+    // For tests: a shorter watch; 0 brings back the default.
+    static void setStallTime(int ms);
     // Room a received file leaves free on its file system.
     static const qint64 freeSpaceMargin = 8 * 1024 * 1024;
 
@@ -66,10 +71,11 @@ public:
     // Books the answering side serves on request, besides its fixed files.
     void setBookPaths(const QStringList &paths);
 
-    // Whether the answering side serves or accepts a path as sent. An
-    // absolute book is accepted when the index holds it, or as a new book
-    // in a folder (its links resolved) that holds an indexed book or is the
-    // documents folder.
+    // Whether the answering side serves or accepts a path as sent. A book,
+    // absolute or "[A]", is accepted when the index holds it, or as a new
+    // book (nothing at that name, not even a link) in a folder (its links
+    // resolved) that holds an indexed book or is the program's or the
+    // documents folder; a name the file system cannot hold is refused.
     bool mayServe(const QString &path) const;
     bool mayAccept(const QString &path) const;
     // A book's file name: ".exp" after at least one character, no folder,
@@ -91,9 +97,11 @@ signals:
 public slots:
     void readyRead();
     void bytesWritten(qint64 written);
-    // Ends a transfer that moved too little in the last stallTime: runs once
-    // a second while one is in progress (tests call it after moving the
-    // clock on).
+    // Ends a connection whose transfer moved too little in the last
+    // stallTime(), or whose answer or (answering side) next message did not
+    // come within it: runs every second while the answering side is
+    // connected and while the other side waits or moves a file (tests call
+    // it after moving the clock on).
     void checkProgress();
 
 private slots:
@@ -109,7 +117,7 @@ private:
     };
 
     void setState(int state);
-    void attachSocket();
+    void attachSocket(bool answering);
     void sendAtOnce();
     void processInput();
     bool takeData();
@@ -129,6 +137,8 @@ private:
     bool writeFrame(const QByteArray &frame);
     void protocolError();
     bool mayAcceptBook(const QString &path) const;
+    bool takeBook(const QString &destination);
+    bool placeBook();
     QString servedPath(const QString &path) const;
     QString categoryFilePath() const;
     void saveSharedCategories(const QString &path) const;
@@ -153,8 +163,10 @@ private:
     // receiving
     QFile m_temp;
     QString m_destination;
-    // a book received holds its lock from the announce to its replacement
+    // a book received holds its lock (and the stamp of the old one) from
+    // the announce to its replacement
     BookFile *m_receiveLock = nullptr;
+    bool m_newBook = false;
     QString m_requestedLocal;
     QString m_announcedSource;
     bool m_writeFailed = false;

@@ -234,6 +234,8 @@ private slots:
     void refusedAnnounces_data();
     void refusedAnnounces();
     void bookOpenInAnotherProgramIsRefused();
+    void appNamesFollowTheBookRules_data();
+    void appNamesFollowTheBookRules();
     void splitAndCoalesced();
     void exactBytesOfRequest();
     void exactBytesOfSend();
@@ -508,6 +510,74 @@ void TestPCLink::bookOpenInAnotherProgramIsRefused()
     QCOMPARE(readFile(target), book("new"));
 }
 
+// "[A]" names pass the rules of absolute ones: a listed book is replaced
+// through its owner (its stamp, a damaged one kept; its lock:
+// bookOpenInAnotherProgramIsRefused), a new name is made only where nothing is. "meanwhile" rows change the file between
+// the answer and the data. A refused peer goes on with its next file; one
+// whose file could not be put in place is cut. Nothing else changes.
+void TestPCLink::appNamesFollowTheBookRules_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<bool>("answered");
+    QTest::addColumn<bool>("placed");
+    QTest::newRow("unlisted file") << "notes.exp" << "unlisted" << false << false;
+    QTest::newRow("link to outside") << "link2.exp" << "link" << false << false;
+    QTest::newRow("over-long name") << QString(300, 'x') + ".exp" << "" << false << false;
+    QTest::newRow("new name") << "New.exp" << "" << true << true;
+    QTest::newRow("listed book") << "Trip.exp" << "listed" << true << true;
+    QTest::newRow("listed damaged book") << "Trip.exp" << "listed damaged" << true << true;
+    QTest::newRow("listed book changed meanwhile") << "Trip.exp" << "listed meanwhile" << true << false;
+    QTest::newRow("new name taken meanwhile") << "New.exp" << "meanwhile" << true << false;
+}
+
+void TestPCLink::appNamesFollowTheBookRules()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, setup);
+    QFETCH(bool, answered);
+    QFETCH(bool, placed);
+    RawClient c;
+    QVERIFY(c.open());
+    const QString root = c.home.root.path(), path = c.home.app() + "/" + name;
+    const QByteArray incoming = book("new"), damaged = "FOLDER\nTOTAL=2\nEND\nT=old\nEND\n";
+    if (setup == "unlisted")
+        writeFile(path, "the user's notes");
+    if (setup == "link") {
+        writeFile(root + "/outside", "precious");
+        QVERIFY(QFile::link(root + "/outside", path));
+    }
+    if (setup.startsWith("listed")) {
+        writeFile(path, setup.contains("damaged") ? damaged : book("old"));
+        c.device->setBookPaths({path});
+    }
+    QMap<QString, QByteArray> expected = listTree(root);
+
+    Recorder device(c.device.data());
+    c.send(PCLinkProtocol::announce("/x/" + name, incoming.size(), "[A]" + name));
+    QCOMPARE(readExactly(&c.raw, answered ? 5 : 9), PCLinkProtocol::answer(answered));
+    if (setup.contains("meanwhile")) {
+        writeFile(path, book("theirs"));
+        expected[path] = book("theirs");
+    }
+    if (answered)
+        c.send(incoming);
+    QTRY_VERIFY(device.ended() || device.events.contains("receiveFileFailed"));
+    if (placed)
+        expected[path] = incoming;
+    if (setup.contains("damaged"))
+        expected[path + ".damaged"] = damaged;
+    QCOMPARE(listTree(root), expected);
+    if (answered) {
+        QTRY_COMPARE(c.device->isConnected(), placed);
+        return;
+    }
+    // the next file of a refused peer
+    c.send(PCLinkProtocol::announce("/x/Next.exp", incoming.size(), "[A]Next.exp") + incoming);
+    QCOMPARE(readExactly(&c.raw, 5), PCLinkProtocol::answer(true));
+    QTRY_COMPARE(readFile(c.home.app() + "/Next.exp"), incoming);
+}
+
 // The same input to an answering link cut in two at every byte: an
 // announce, its data, and a request right behind the data.
 void TestPCLink::splitAndCoalesced()
@@ -697,6 +767,7 @@ void TestPCLink::interruptedReceiveKeepsOldFile()
     QVERIFY(c.open());
     const QString target = c.home.app() + "/Trip.exp";
     writeFile(target, "the old book");
+    c.device->setBookPaths({target});
     Recorder device(c.device.data());
     c.send(PCLinkProtocol::announce("/x/Trip.exp", 100000, "[A]Trip.exp"));
     QCOMPARE(readExactly(&c.raw, 5), QByteArray("3 AOK"));
@@ -752,6 +823,7 @@ void TestPCLink::failedWriteKeepsOldFile()
     QVERIFY(q.open());
     const QString target = p.device->resolvePath("[A]Trip.exp");
     writeFile(target, "the old book");
+    p.device->setBookPaths({target});
     const QString big = p.clientHome.app() + "/big.exp";
     writeFile(big, bookPattern(300000));
     Recorder device(p.device.data()), client(&p.client);
@@ -788,7 +860,7 @@ void TestPCLink::failedWriteKeepsOldFile()
 }
 
 // "<root>" is the device's root; its index holds books/Trip.exp, and a
-// file may take up to 100 bytes. Whether refused or accepted (and then cut
+// new file may take up to 200 bytes, a book that replaces one 100. Whether refused or accepted (and then cut
 // off), every file stays as it was.
 void TestPCLink::hostileMessages_data()
 {
@@ -810,7 +882,9 @@ void TestPCLink::hostileMessages_data()
     QTest::newRow("control in the requester's path") << 'R' << QByteArray("<root>/books/Trip.exp")
                                                      << QByteArray("[A]\x01.exp") << QByteArray() << QByteArray("2 FS");
     QTest::newRow("more than the free space") << 'I' << QByteArray("/x") << QByteArray("[A]a.exp")
-                                              << QByteArray("101") << refused;
+                                              << QByteArray("201") << refused;
+    QTest::newRow("a replacement over the free space") << 'I' << QByteArray("/x") << QByteArray("<root>/books/Trip.exp")
+                                                       << QByteArray("101") << refused;
     const QList<QPair<const char *, bool>> books = {
         {"books/Trip.exp", true},     {"books/New.exp", true},     {"docs/New.exp", true},
         {"tobooks/New.exp", true},    {"books/script.exp", false}, {"elsewhere/New.exp", false},
@@ -827,7 +901,8 @@ void TestPCLink::hostileMessages()
     QFETCH(QByteArray, second);
     QFETCH(QByteArray, size);
     QFETCH(QByteArray, reply);
-    PCLink::setFreeSpace([](const QString &) { return PCLink::freeSpaceMargin + 100; });
+    // room for a book of 100 bytes that replaces one: it is copied once more
+    PCLink::setFreeSpace([](const QString &) { return PCLink::freeSpaceMargin + 200; });
     const auto realFreeSpace = qScopeGuard([] { PCLink::setFreeSpace({}); });
     RawClient c;
     QVERIFY(c.open());
@@ -869,9 +944,12 @@ void TestPCLink::linkAtNewFileIsNotFollowed()
     QCOMPARE(QFile::symLinkTarget(book + ".new"), victim);
 }
 
-// A raw peer announces 200,000 bytes and follows a schedule: a number sends
-// that many bytes, "+n" moves the clock on n seconds and lets the device
-// check. A cut transfer leaves every file as it was.
+// A raw peer announces 200,000 bytes, or ("idle") nothing yet, and follows
+// a schedule: a number sends that many bytes of the file, "'" a message's
+// text (digits of a frame's length, or "refused": a request refused),
+// "+n" moves the clock on n seconds and lets the device check. Between
+// files the peer owes a whole message within 30 s of its last. A cut
+// transfer leaves every file as it was.
 void TestPCLink::stalledTransferEnds_data()
 {
     QTest::addColumn<QString>("schedule");
@@ -880,33 +958,49 @@ void TestPCLink::stalledTransferEnds_data()
     QTest::newRow("a byte now and then") << "1 +10 1 +10 1 +10" << true;
     QTest::newRow("64 KiB in every 30 s") << "65536 +29 65536 +29 65536 +29" << false;
     QTest::newRow("the rest stalls") << "199000 +29 500 +32" << true;
+    QTest::newRow("idle, nothing for 29 s") << "idle +29" << false;
+    QTest::newRow("idle, nothing for 30 s") << "idle +30" << true;
+    QTest::newRow("idle, a frame dripped") << "idle '1 +10 '2 +10 '0 +10" << true;
+    QTest::newRow("idle, a message starts anew") << "idle +20 'refused +20" << false;
+    QTest::newRow("idle, then silence") << "idle +20 'refused +30" << true;
 }
 
 void TestPCLink::stalledTransferEnds()
 {
     QFETCH(QString, schedule);
     QFETCH(bool, cut);
+    QCOMPARE(PCLink::stallTime(), 30000);
     FakeClock clock;
     RawClient c;
     QVERIFY(c.open());
     writeFile(c.home.app() + "/Trip.exp", "the old book");
+    c.device->setBookPaths({c.home.app() + "/Trip.exp"});
     const QMap<QString, QByteArray> before = listTree(c.home.root.path());
     Recorder device(c.device.data());
-    c.send(PCLinkProtocol::announce("/x/Trip.exp", 200000, "[A]Trip.exp"));
-    QCOMPARE(readExactly(&c.raw, 5), QByteArray("3 AOK"));
+    const bool idle = schedule.startsWith("idle");
+    if (!idle) {
+        c.send(PCLinkProtocol::announce("/x/Trip.exp", 200000, "[A]Trip.exp"));
+        QCOMPARE(readExactly(&c.raw, 5), QByteArray("3 AOK"));
+    }
     int sent = 0;
     for (const QString &step : schedule.split(' ')) {
         if (step.startsWith('+')) {
             clock.now += step.mid(1).toInt() * 1000;
             c.device->checkProgress();
-        } else {
+        } else if (step.startsWith('\'')) {
+            const qint64 had = c.device->receivedBytes();
+            const QByteArray text =
+                step == "'refused" ? PCLinkProtocol::request("[D]secrets", "x") : step.mid(1).toUtf8();
+            c.send(text);
+            QTRY_COMPARE(c.device->receivedBytes(), had + text.size());
+        } else if (step != "idle") {
             c.send(pattern(step.toInt()));
             sent += step.toInt();
             QTRY_COMPARE(device.lastDone, sent);
         }
     }
     QCOMPARE(c.device->isConnected(), !cut);
-    QCOMPARE(c.device->transferState(), int(PCLink::Receiving));
+    QCOMPARE(c.device->transferState(), int(idle ? PCLink::Idle : PCLink::Receiving));
     if (cut)
         QCOMPARE(listTree(c.home.root.path()), before);
 }
@@ -1009,6 +1103,7 @@ void TestPCLink::overLimitFilesRefused()
     writeFile(home.app() + "/ymrCategory", "FOLDER\nEND\nT=Food\nEND\n");
     writeFile(home.app() + "/ymrOutlaysIDX_EXT", "FOLDER\nEND\n");
     writeFile(home.data() + "/types", "Cash\nCard");
+    link->setBookPaths({home.app() + "/Trip.exp"});
     const QMap<QString, QByteArray> before = listTree(home.root.path());
 
     Recorder events(link);

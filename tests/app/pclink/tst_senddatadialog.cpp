@@ -71,6 +71,8 @@ private slots:
     void deviceGoneMidTransfer();
     void busyDeviceRefusesSecondConnection();
     void sessionBetweenFilesKeepsTheDevice();
+    void silentPeerLetsTheNextOneIn_data();
+    void silentPeerLetsTheNextOneIn();
     void longPathsKeepTheWindowsSize();
     void portTakenIsShown();
     void fileTheDeviceCannotStoreFails_data();
@@ -231,7 +233,7 @@ void TestSendDataDialog::deviceGoneMidTransfer()
     QTimer::singleShot(0, this, [&] {
         QTRY_COMPARE(client.link()->transferState(), 2);
         if (silent)
-            clock.now += PCLink::stallTime;
+            clock.now += PCLink::stallTime();
         else
             peer->disconnectFromHost();
     });
@@ -276,6 +278,7 @@ void TestSendDataDialog::fileTheDeviceCannotStoreFails()
     });
     startServer();
     writeFile(appFile("Long.exp"), "the device's own");
+    addBook(m_index, appFile("Long.exp"));
     if (fault == "unreadable") {
         writeFile(local("Long.exp"), "FOLDER\nDESC=" + QByteArray(300, 'x') + "\nEND\n");
     } else {
@@ -401,6 +404,46 @@ void TestSendDataDialog::sessionBetweenFilesKeepsTheDevice()
     QTRY_COMPARE(m_server->upperText(), QString("Connect"));
     QVERIFY(m_server->link() != session);
     third.disconnectFromHost();
+}
+
+// A peer that falls silent, in any state, is cut after the (here shortened)
+// stall time, and the next one is served.
+void TestSendDataDialog::silentPeerLetsTheNextOneIn_data()
+{
+    QTest::addColumn<QByteArray>("said");
+    const QByteArray book("FOLDER\nEND\n");
+    QTest::newRow("nothing") << QByteArray();
+    QTest::newRow("half a frame") << QByteArray("12 R");
+    QTest::newRow("half a book") << PCLinkProtocol::announce("/x/a.exp", book.size(), "[A]a.exp") + book.left(4);
+    QTest::newRow("a whole book") << PCLinkProtocol::announce("/x/a.exp", book.size(), "[A]a.exp") + book;
+}
+
+void TestSendDataDialog::silentPeerLetsTheNextOneIn()
+{
+    QFETCH(QByteArray, said);
+    PCLink::setStallTime(300);
+    const auto restore = qScopeGuard([] { PCLink::setStallTime(0); });
+    // new names in every row: the index starts empty
+    QFile::remove(appFile("a.exp"));
+    QFile::remove(appFile("b.exp"));
+    startServer();
+    QTcpSocket silent, next;
+    silent.connectToHost("127.0.0.1", PCLinkServer::port());
+    QVERIFY(silent.waitForConnected(5000));
+    QTRY_VERIFY(m_server->link() && m_server->link()->isConnected());
+    silent.write(said);
+    QTRY_VERIFY_WITH_TIMEOUT(silent.state() == QAbstractSocket::UnconnectedState, 5000);
+    QTRY_COMPARE(m_server->upperText(), QString("Waiting for connection ..."));
+
+    // the next peer has all the time it needs, however slow this machine
+    PCLink::setStallTime(0);
+    next.connectToHost("127.0.0.1", PCLinkServer::port());
+    QVERIFY(next.waitForConnected(5000));
+    QTRY_COMPARE(m_server->upperText(), QString("Connect"));
+    const QByteArray book("FOLDER\nTOTAL=1\nEND\nTYPE=Bus\nEND\n");
+    next.write(PCLinkProtocol::announce("/x/b.exp", book.size(), "[A]b.exp") + book);
+    QTRY_COMPARE(readFile(appFile("b.exp")), book);
+    QTRY_COMPARE(m_server->upperText(), QString("Receive Finished"));
 }
 
 // A file's path shown while it moves wraps inside the window; neither
