@@ -412,6 +412,14 @@ private slots:
         QTest::newRow("past the largest") << "1234567890" << "" << "123456789" << "123456789" << true;
         QTest::newRow("unreadable groups") << "1,5.2" << "" << "1,5.2" << QString() << true;
         QTest::newRow("mixed groups") << "1,234.567,89" << "" << "1,234.567,89" << QString() << true;
+        QTest::newRow("no grouping after a lone zero") << "0.001" << "" << "0.001" << QString() << true;
+        QTest::newRow("decimal comma, three decimals") << "0,001" << "" << "0,001" << QString() << true;
+        QTest::newRow("leading group of zeros") << "00 123 456" << "" << "00 123 456" << QString() << true;
+        QTest::newRow("leading zeros dropped") << "0000000000012" << "" << "0000000000012" << "12" << false;
+        QTest::newRow("leading zeros, decimals") << "007,50" << "" << "007,50" << "7.50" << false;
+        QTest::newRow("the largest") << "999999999.00" << "" << "999999999.00" << "999999999.00" << false;
+        QTest::newRow("a cent past the largest") << "999999999.99" << "" << "999999999." << "999999999" << true;
+        QTest::newRow("pasted past the largest") << "" << "999999999.99" << "" << "" << true;
     }
 
     void typedAmountIsStoredAsMeant()
