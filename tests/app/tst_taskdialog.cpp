@@ -516,8 +516,8 @@ private slots:
         QCOMPARE(dialog.exec(a, 1, true), 1);
         QCOMPARE(shown, room);
         const QString tooLong = QStringLiteral("This text cannot be any longer (at most %1).");
-        QCOMPARE(hints, QStringList({tooLong.arg("1023 KB"), tooLong.arg("1023 KB"),
-                                     tooLong.arg("32767 characters"), QStringLiteral("A")}));
+        QCOMPARE(hints, QStringList({tooLong.arg("1,048,571 bytes"), tooLong.arg("1,048,571 bytes"),
+                                     tooLong.arg("32,767 characters"), QStringLiteral("A")}));
         QVERIFY2(pasteMs < 3000, qPrintable(QString::number(pasteMs)));
         QCOMPARE(a->description, QString(room - 1, QLatin1Char('d')));
         // the book still opens
@@ -525,6 +525,48 @@ private slots:
         m_store.reset(new TaskManager(m_path));
         QVERIFY(m_store->load());
         QCOMPARE(static_cast<Task *>(m_store->first())->description.size(), room - 1);
+    }
+
+    // Characters are counted as the user counts them: an emoji is one,
+    // whatever UTF-16 units or code points it takes. A city of 20,000 emoji
+    // is shown, stored and read back whole; 32,768 are one past the field's
+    // 32,767 and refused whole with the hint.
+    void emojiCountAsCharacters()
+    {
+        const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+        const QString family = QString::fromUtf8(
+            "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7");
+        const QString city = (smile.repeated(99) + family).repeated(200);
+        Task *a = addTask(m_store.get(), "A", "7");
+        QString shownCity;
+        QString shownAccount;
+        QString hint;
+        TaskDialog dialog;
+        ymrtest::whenModalShown([&](QDialog *d) {
+            auto *td = static_cast<TaskDialog *>(d);
+            QLineEdit *cityField = td->taskEditor()->city->lineEdit();
+            cityField->clear();
+            QApplication::clipboard()->setText(city);
+            QTest::keySequence(cityField, QKeySequence::Paste);
+            shownCity = cityField->text();
+            QLineEdit *accountField = td->taskEditor()->account->lineEdit();
+            accountField->clear();
+            QApplication::clipboard()->setText(smile.repeated(32768));
+            QTest::keySequence(accountField, QKeySequence::Paste);
+            shownAccount = accountField->text();
+            auto *label = accountField->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
+            hint = label && label->isVisible() ? label->text() : QString();
+            td->accept();
+        });
+        QCOMPARE(dialog.exec(a, 0, true), 1);
+        QCOMPARE(shownCity.size(), city.size());
+        QVERIFY(shownCity == city);
+        QVERIFY(shownAccount.isEmpty());
+        QCOMPARE(hint, QStringLiteral("This text cannot be any longer (at most 32,767 characters)."));
+        QVERIFY(m_store->save());
+        m_store.reset(new TaskManager(m_path));
+        QVERIFY(m_store->load());
+        QVERIFY(static_cast<Task *>(m_store->first())->city == city);
     }
 
     // The expense's date is a date only: opened in an hour that the
