@@ -370,9 +370,11 @@ private slots:
             QVERIFY(hint && hint->isVisible());
             QVERIFY(hint->text().contains(amount));
             hint->hide();
-            td->accept(); // refused: stays open
+            td->tabs()->showPage(td->memo());
+            td->accept(); // refused: stays open, on the amount's page
             QVERIFY(td->isVisible());
             QVERIFY(hint->isVisible());
+            QCOMPARE(td->tabs()->currentPage(), static_cast<QWidget *>(td->taskEditor()));
             // a hint, never a box over the keys
             QCOMPARE(YMRDialog::queuedAnswers(), 1);
             YMRDialog::stopScript();
