@@ -30,6 +30,10 @@ PasswordDialog::PasswordDialog(bool confirm, QWidget *parent, const char *name)
     setFixedSize(QPEApplication::screenRect().width() - 20, sizeHint().height());
     btnMask->setOn(true);
     maskChanged();
+    // a pasted line break shows as a blank: it is stored as one, so that
+    // the password shown is the password typed at the next open
+    YMRPIM::keepOneLine(p1, "PWD=");
+    YMRPIM::keepOneLine(p2, "PWD=");
 }
 
 PasswordDialog::~PasswordDialog() = default;
@@ -73,7 +77,13 @@ QString PasswordDialog::getPassword()
 
 bool PasswordDialog::matches(const QString &typed, const QString &stored)
 {
-    return !typed.isNull() && (typed == stored || typed == YMRPIM::encodeValue(stored));
+    if (typed.isNull())
+        return false;
+    if (typed == stored || typed == YMRPIM::encodeValue(stored))
+        return true;
+    // a line break pasted before line breaks became blanks was shown as one
+    return stored.contains(QLatin1Char('\n'))
+           && typed == QString(stored).replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 
 bool PasswordDialog::checkBook(DBRecord *record)

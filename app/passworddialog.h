@@ -21,7 +21,8 @@ public:
     // cancelled.
     QString getPassword();
     // Whether typed is the stored password. A "|" typed comes back from
-    // the book file as a line break, which no prompt can type.
+    // the book file as a line break, which no prompt can type; a line break
+    // pasted into an older copy was shown as a blank and may be typed so.
     static bool matches(const QString &typed, const QString &stored);
     // The book index's prompt before a command on a protected book: asks
     // once, tells the user when refused.

@@ -9,6 +9,7 @@
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
 #include "qt/ymraction.h"
+#include "qt/ymramountvalidator.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrmainwindow.h"
@@ -251,7 +252,7 @@ bool TaskDialog::commit()
 {
     if (!m_task)
         return false;
-    if (!m_editor->checkAmount())
+    if (!checkAmount())
         return false;
     store();
     Task *copy = m_copy;
@@ -367,9 +368,16 @@ void TaskDialog::recordSelected(int number)
     showPosition(number - 1);
 }
 
+bool TaskDialog::checkAmount()
+{
+    if (!YMRAmountValidator::read(m_editor->amount->text()))
+        m_tabs->showPage(m_editor);
+    return m_editor->checkAmount();
+}
+
 void TaskDialog::accept()
 {
-    if (!m_editor->checkAmount())
+    if (!checkAmount())
         return;
     QDialog::accept();
 }

@@ -55,6 +55,9 @@ public slots:
 private:
     // Stores the shown record; false (nothing stored) when the amount is bad.
     bool commit();
+    // Whether the amount reads; else its page comes to the front, where the
+    // hint points at the field.
+    bool checkAmount();
     void showPosition(int position);
     int viewPosition() const;
     // The shown record as the pages would store it, amount as typed.

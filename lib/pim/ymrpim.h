@@ -33,9 +33,16 @@ public:
     // reads back from a record file as a line break, and a line break would
     // split a list's entry in two. A pasted line break becomes a blank; a
     // "|", and a text longer than a line of key (written "KEY=") can hold or
-    // than the field's own length, are refused where typed or pasted (a
-    // paste whole), with a hint.
+    // than the field's own length (in characters as characterCount counts
+    // them), are refused where typed or pasted (a paste whole), with a hint.
     static void refuseBar(QWidget *field, const char *key = "");
+    // The same for a text that may hold a "|" (a password, which is
+    // compared as written as well as as read back): what the field shows
+    // is what is stored.
+    static void keepOneLine(QWidget *field, const char *key);
+    // The characters of text, an emoji (a pair of UTF-16 surrogates) being
+    // one.
+    static int characterCount(const QString &text);
     // The hint of a refused input: shown at the field's cursor for a few
     // seconds, it never takes the keyboard from the field. Every refusal a
     // field tells goes through it; the texts of the common ones follow.

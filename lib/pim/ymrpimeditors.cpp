@@ -22,6 +22,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QScreen>
 #include <QTextCursor>
 #include <QTimer>
@@ -36,8 +37,8 @@ namespace {
 class LineValidator : public QValidator
 {
 public:
-    LineValidator(int maxBytes, int maxChars, QObject *parent)
-        : QValidator(parent), m_maxBytes(maxBytes), m_maxChars(maxChars)
+    LineValidator(int maxBytes, int maxChars, bool barAllowed, QObject *parent)
+        : QValidator(parent), m_maxBytes(maxBytes), m_maxChars(maxChars), m_barAllowed(barAllowed)
     {
     }
 
@@ -45,12 +46,16 @@ public:
     {
         m_refusal = None;
         blankLineBreaks(input, pos);
-        if (input.contains(QLatin1Char('|'))) {
+        if (!m_barAllowed && input.contains(QLatin1Char('|'))) {
             m_refusal = Bar;
             return Invalid;
         }
-        if (input.size() > m_maxChars || YMRPIM::utf8Length(input) > m_maxBytes) {
-            m_refusal = TooLong;
+        if (input.size() > m_maxChars && YMRPIM::characterCount(input) > m_maxChars) {
+            m_refusal = TooManyCharacters;
+            return Invalid;
+        }
+        if (YMRPIM::utf8Length(input) > m_maxBytes) {
+            m_refusal = TooManyBytes;
             return Invalid;
         }
         return Acceptable;
@@ -61,8 +66,10 @@ public:
     {
         if (m_refusal == Bar)
             YMRPIM::tellBarRefused(field);
-        else if (m_refusal == TooLong)
-            YMRPIM::tellTooLong(field, qMin(m_maxBytes, m_maxChars), m_maxChars <= m_maxBytes);
+        else if (m_refusal == TooManyBytes)
+            YMRPIM::tellTooLong(field, m_maxBytes, false);
+        else if (m_refusal == TooManyCharacters)
+            YMRPIM::tellTooLong(field, m_maxChars, true);
     }
 
 private:
@@ -102,11 +109,35 @@ private:
         pos = qBound(0, newPos, input.size());
     }
 
-    enum Refusal { None, Bar, TooLong };
+    enum Refusal { None, Bar, TooManyBytes, TooManyCharacters };
     int m_maxBytes;
     int m_maxChars;
+    bool m_barAllowed;
     mutable Refusal m_refusal = None;
 };
+
+// The field's own length counts UTF-16 units and cuts a paste to it before
+// the validator sees it: it takes two units for each character (a pair of
+// surrogates), and one more, so that the validator refuses a longer paste
+// whole. Not more: the line edit's paste slows down with the square of
+// what it cuts.
+void installLineValidator(QWidget *field, const char *key, bool barAllowed)
+{
+    if (auto *box = qobject_cast<YMRComboBox *>(field))
+        field = box->lineEdit();
+    auto *edit = qobject_cast<QLineEdit *>(field);
+    if (!edit || dynamic_cast<const LineValidator *>(edit->validator()))
+        return;
+    const int maxChars = edit->maxLength();
+    auto *validator =
+        new LineValidator(YMRPIM::maxValueLength(key), maxChars, barAllowed, edit);
+    edit->setMaxLength(int(qMin<qint64>(2 * qint64(maxChars) + 1,
+                                        std::numeric_limits<int>::max())));
+    edit->setValidator(validator);
+    QObject::connect(edit, &QLineEdit::inputRejected, edit, [edit, validator] {
+        validator->tell(edit);
+    });
+}
 
 QString largestAmount()
 {
@@ -216,10 +247,22 @@ void YMRPIM::tellBarRefused(QWidget *field)
 
 void YMRPIM::tellTooLong(QWidget *field, int limit, bool characters)
 {
-    const QString size = characters ? tr("%1 characters").arg(limit)
-                         : limit < 1024 ? tr("%1 bytes").arg(limit)
-                                        : tr("%1 KB").arg(limit / 1024);
+    // the exact figure, grouped as the README writes it
+    QLocale figures = QLocale::c();
+    figures.setNumberOptions(QLocale::DefaultNumberOptions);
+    const QString number = figures.toString(limit);
+    const QString size = characters ? tr("%1 characters").arg(number) : tr("%1 bytes").arg(number);
     tellRefused(field, tr("This text cannot be any longer (at most %1).").arg(size));
+}
+
+int YMRPIM::characterCount(const QString &text)
+{
+    int count = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        if (!(text.at(i).isLowSurrogate() && i > 0 && text.at(i - 1).isHighSurrogate()))
+            ++count;
+    }
+    return count;
 }
 
 int YMRPIM::maxValueLength(const char *key)
@@ -250,21 +293,12 @@ int YMRPIM::utf8Length(const QChar *text, int size)
 
 void YMRPIM::refuseBar(QWidget *field, const char *key)
 {
-    if (auto *box = qobject_cast<YMRComboBox *>(field))
-        field = box->lineEdit();
-    auto *edit = qobject_cast<QLineEdit *>(field);
-    if (!edit)
-        return;
-    auto *validator = new LineValidator(maxValueLength(key), edit->maxLength(), edit);
-    // A paste past the field's own length would be cut to fit before any
-    // validator sees it: one character more reaches the validator, which
-    // refuses the paste whole.
-    if (edit->maxLength() < std::numeric_limits<int>::max())
-        edit->setMaxLength(edit->maxLength() + 1);
-    edit->setValidator(validator);
-    QObject::connect(edit, &QLineEdit::inputRejected, edit, [edit, validator] {
-        validator->tell(edit);
-    });
+    installLineValidator(field, key, false);
+}
+
+void YMRPIM::keepOneLine(QWidget *field, const char *key)
+{
+    installLineValidator(field, key, true);
 }
 
 void YMRPIM::refuseAmountKeys(QLineEdit *field)

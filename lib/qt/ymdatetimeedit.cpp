@@ -243,6 +243,8 @@ void YMDateTimeEdit::setCurrent(int index)
 {
     if (index == m_current)
         return;
+    // a leading zero left waiting goes, the value it would have led stays
+    m_sections[size_t(m_current)]->resetTyped();
     m_current = index;
     m_sections[size_t(m_current)]->resetTyped();
 }
@@ -342,6 +344,8 @@ bool YMDateTimeEdit::eventFilter(QObject *o, QEvent *e)
             m_sections[size_t(m_current)]->resetTyped();
         return true;
     case QEvent::FocusOut:
+        if (!m_sections.empty())
+            m_sections[size_t(m_current)]->resetTyped();
         updateDisplay();
         return true;
     case QEvent::KeyPress:

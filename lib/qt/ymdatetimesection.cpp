@@ -71,8 +71,15 @@ int YMDateTimeSection::maximum() const
     }
 }
 
+bool YMDateTimeSection::awaitsDigit() const
+{
+    return m_typed > 0 && m_type != Year && m_digits < minimum();
+}
+
 QString YMDateTimeSection::text() const
 {
+    if (awaitsDigit())
+        return zeroFilled(m_type == DurationDays ? m_digits - 1 : m_digits, 2);
     switch (m_type) {
     case Year:
         return zeroFilled(m_value, 4);
@@ -91,6 +98,9 @@ QString YMDateTimeSection::text() const
 
 void YMDateTimeSection::setDateTime(const QDateTime &dt, int wishedDay)
 {
+    // a new value drops a leading zero still waiting for its digit
+    if (awaitsDigit())
+        m_typed = 0;
     m_dateTime = dt;
     m_wishedDay = wishedDay;
     const QTime t = dt.time();
@@ -229,20 +239,30 @@ bool YMDateTimeSection::typeDigit(QChar c, bool *accepted)
         candidate = s.toInt();
     } else if (m_type == DurationDays) {
         // The field shows the days of the duration, one less than its value.
-        candidate = (m_typed == 0 ? digit : (m_value - 1) * 10 + digit) + 1;
+        candidate = (m_typed == 0 ? digit : (m_digits - 1) * 10 + digit) + 1;
     } else {
-        candidate = m_typed == 0 ? digit : m_value * 10 + digit;
+        candidate = m_typed == 0 ? digit : m_digits * 10 + digit;
+    }
+    const int more = m_type == DurationDays ? (candidate - 1) * 10 + 1 : candidate * 10;
+    // A first "0" in a field from 1 leads two digits ("01" is 1 and moves
+    // on), so it waits for the second with the value unchanged.
+    const bool leadingZero = m_type != Year && m_typed == 0 && candidate < minimum()
+                             && more <= maximum() && text().length() > 1;
+    if (leadingZero) {
+        m_digits = candidate;
+        ++m_typed;
+        return false;
     }
     if (candidate < minimum() || candidate > maximum())
         return false;
     if (accepted)
         *accepted = true;
     m_value = candidate;
+    m_digits = candidate;
     ++m_typed;
     apply();
-    const int more = m_type == DurationDays ? (m_value - 1) * 10 + 1 : m_value * 10;
-    const bool complete =
-        m_typed >= text().length() || (m_type != Year && more > maximum());
+    // two digits (a year four) fill a field, as does one no second can follow
+    const bool complete = m_type == Year ? m_typed >= 4 : m_typed >= 2 || more > maximum();
     if (complete)
         m_typed = 0;
     return complete;

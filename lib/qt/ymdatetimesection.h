@@ -29,6 +29,9 @@ public:
     int value() const { return m_value; }
     int typed() const { return m_typed; }
     void resetTyped() { m_typed = 0; }
+    // Whether the digits typed so far are a leading zero waiting for the
+    // next digit ("0" of "05" in a field from 1).
+    bool awaitsDigit() const;
     QDateTime dateTime() const { return m_dateTime; }
 
     int minimum() const;
@@ -40,7 +43,7 @@ public:
     void stepUp();
     void stepDown();
     // False when the digit was refused or the field wants more digits;
-    // accepted (when given) says which.
+    // accepted (when given) says whether the value changed.
     bool typeDigit(QChar c, bool *accepted = nullptr);
 
     static int to24Hour(int h, bool morning);
@@ -51,6 +54,9 @@ private:
     QDateTime m_dateTime;
     int m_value = 0;
     int m_typed = 0;
+    // the number the digits typed so far make, which a leading zero keeps
+    // apart from the value
+    int m_digits = 0;
     int m_wishedDay = 1;
     bool m_afternoon = false;
 };

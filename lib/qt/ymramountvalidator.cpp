@@ -88,6 +88,13 @@ Reading readAmount(const QString &typed, QString *plain, double *value)
         }
         if (groups.size() > 1 && groups.at(1) == 2 && groups.first() > 2)
             return Reading::NoAmount;
+        // "0.001" is no grouping of 1: a number never starts with a group of
+        // zeros
+        bool zeros = true;
+        for (int i = 0; i < groups.first(); ++i)
+            zeros = zeros && digits.at(i) == QLatin1Char('0');
+        if (zeros)
+            return Reading::NoAmount;
     }
     const QString decimals = point >= 0 ? text.mid(point + 1) : QString();
     if (digits.isEmpty() && decimals.isEmpty())
@@ -97,13 +104,17 @@ Reading readAmount(const QString &typed, QString *plain, double *value)
         ++first;
     if (digits.size() - first > 9)
         return Reading::TooLarge;
-    QString result = digits.isEmpty() ? QStringLiteral("0") : digits;
+    // leading zeros typed are no part of the number stored
+    QString result = digits.isEmpty() ? QStringLiteral("0") : digits.mid(first);
     if (!decimals.isEmpty())
         result += QLatin1Char('.') + decimals;
+    const double number = result.toDouble();
+    if (number > YMRAmountValidator::Largest)
+        return Reading::TooLarge;
     if (plain)
         *plain = result;
     if (value)
-        *value = result.toDouble();
+        *value = number;
     return Reading::Amount;
 }
 

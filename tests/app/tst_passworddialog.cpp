@@ -7,11 +7,14 @@
 #include "passworddialog.h"
 #include "passworddialog2.h"
 
+#include "pim/taskmanager.h"
 #include "qpe/qpeapplication.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrpushbutton.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 
 using namespace fixtures;
@@ -30,6 +33,7 @@ private slots:
     void checkPassword();
     void askPassword_data();
     void askPassword();
+    void pastedLineBreakOpensAgain();
     void sameTitleResolvesToFirstBook();
     void promptsOpenOverTheProgram();
     void grabs();
@@ -238,6 +242,60 @@ void TestPasswordDialog::askPassword()
     QCOMPARE(driver.pending(), 0);
     QVERIFY(driver.unexpected.isEmpty());
     QVERIFY(YMRDialog::takeScriptedBoxes().isEmpty());   // refusals say nothing
+}
+
+// A line break pasted into a password shows as a blank, as in any one-line
+// field, and is stored as one: the password typed as it was shown opens the
+// book again. A book whose password an older copy stored with the line
+// break opens with the blank shown then, or with the "|" of its file.
+void TestPasswordDialog::pastedLineBreakOpensAgain()
+{
+    PasswordDialog set(true);
+    ModalDriver driver;
+    QString shown;
+    driver.expect("PasswordDialog", [&](QWidget *w) {
+        auto *d = static_cast<PasswordDialog *>(w);
+        d->btnMask->click();   // shown as typed
+        for (QLineEdit *field : {d->p1, d->p2}) {
+            QApplication::clipboard()->setText(QStringLiteral("secret\nmore"));
+            QTest::keySequence(field, QKeySequence::Paste);
+        }
+        shown = d->p1->displayText();
+        QTest::keyClick(d->p2, Qt::Key_Return);
+    });
+    const QString password = set.getPassword();
+    QCOMPARE(shown, QStringLiteral("secret more"));
+    QCOMPARE(password, shown);
+
+    const QString path = bookPath(QStringLiteral("Pasted"));
+    {
+        TaskManager book(path);
+        book.setPassword(password);
+        QVERIFY(book.save());
+    }
+    writeFile(bookPath(QStringLiteral("Older")),
+              "FOLDER\nPWD=old|pasted\nEND\n");
+    struct Try { const char *book; const char *typed; bool opens; };
+    const Try tries[] = {{"Pasted", "secret more", true},
+                         {"Pasted", "secret|more", false},
+                         {"Older", "old pasted", true},
+                         {"Older", "old|pasted", true},
+                         {"Older", "oldpasted", false}};
+    for (const Try &t : tries) {
+        DBManager index;
+        TaskManager book(bookPath(QLatin1String(t.book)), false, true);
+        QVERIFY(book.load());
+        DBRecord *record = addBook(&index, QLatin1String(t.book), book.password());
+        const QString typed = QLatin1String(t.typed);
+        driver.expect("PasswordDialog2", [typed](QWidget *w) {
+            type(w, "p1", typed);
+            static_cast<PasswordDialog *>(w)->btnOk->click();
+        });
+        bool requested = false;
+        QCOMPARE(index.askPassword(record, &requested) == record, t.opens);
+    }
+    QCOMPARE(driver.pending(), 0);
+    QVERIFY(driver.unexpected.isEmpty());
 }
 
 void TestPasswordDialog::sameTitleResolvesToFirstBook()

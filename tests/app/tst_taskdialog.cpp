@@ -370,9 +370,11 @@ private slots:
             QVERIFY(hint && hint->isVisible());
             QVERIFY(hint->text().contains(amount));
             hint->hide();
-            td->accept(); // refused: stays open
+            td->tabs()->showPage(td->memo());
+            td->accept(); // refused: stays open, on the amount's page
             QVERIFY(td->isVisible());
             QVERIFY(hint->isVisible());
+            QCOMPARE(td->tabs()->currentPage(), static_cast<QWidget *>(td->taskEditor()));
             // a hint, never a box over the keys
             QCOMPARE(YMRDialog::queuedAnswers(), 1);
             YMRDialog::stopScript();
@@ -412,6 +414,14 @@ private slots:
         QTest::newRow("past the largest") << "1234567890" << "" << "123456789" << "123456789" << true;
         QTest::newRow("unreadable groups") << "1,5.2" << "" << "1,5.2" << QString() << true;
         QTest::newRow("mixed groups") << "1,234.567,89" << "" << "1,234.567,89" << QString() << true;
+        QTest::newRow("no grouping after a lone zero") << "0.001" << "" << "0.001" << QString() << true;
+        QTest::newRow("decimal comma, three decimals") << "0,001" << "" << "0,001" << QString() << true;
+        QTest::newRow("leading group of zeros") << "00 123 456" << "" << "00 123 456" << QString() << true;
+        QTest::newRow("leading zeros dropped") << "0000000000012" << "" << "0000000000012" << "12" << false;
+        QTest::newRow("leading zeros, decimals") << "007,50" << "" << "007,50" << "7.50" << false;
+        QTest::newRow("the largest") << "999999999.00" << "" << "999999999.00" << "999999999.00" << false;
+        QTest::newRow("a cent past the largest") << "999999999.99" << "" << "999999999." << "999999999" << true;
+        QTest::newRow("pasted past the largest") << "" << "999999999.99" << "" << "" << true;
     }
 
     void typedAmountIsStoredAsMeant()
@@ -508,8 +518,8 @@ private slots:
         QCOMPARE(dialog.exec(a, 1, true), 1);
         QCOMPARE(shown, room);
         const QString tooLong = QStringLiteral("This text cannot be any longer (at most %1).");
-        QCOMPARE(hints, QStringList({tooLong.arg("1023 KB"), tooLong.arg("1023 KB"),
-                                     tooLong.arg("32767 characters"), QStringLiteral("A")}));
+        QCOMPARE(hints, QStringList({tooLong.arg("1,048,571 bytes"), tooLong.arg("1,048,571 bytes"),
+                                     tooLong.arg("32,767 characters"), QStringLiteral("A")}));
         QVERIFY2(pasteMs < 3000, qPrintable(QString::number(pasteMs)));
         QCOMPARE(a->description, QString(room - 1, QLatin1Char('d')));
         // the book still opens
@@ -517,6 +527,48 @@ private slots:
         m_store.reset(new TaskManager(m_path));
         QVERIFY(m_store->load());
         QCOMPARE(static_cast<Task *>(m_store->first())->description.size(), room - 1);
+    }
+
+    // Characters are counted as the user counts them: an emoji is one,
+    // whatever UTF-16 units or code points it takes. A city of 20,000 emoji
+    // is shown, stored and read back whole; 32,768 are one past the field's
+    // 32,767 and refused whole with the hint.
+    void emojiCountAsCharacters()
+    {
+        const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+        const QString family = QString::fromUtf8(
+            "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7");
+        const QString city = (smile.repeated(99) + family).repeated(200);
+        Task *a = addTask(m_store.get(), "A", "7");
+        QString shownCity;
+        QString shownAccount;
+        QString hint;
+        TaskDialog dialog;
+        ymrtest::whenModalShown([&](QDialog *d) {
+            auto *td = static_cast<TaskDialog *>(d);
+            QLineEdit *cityField = td->taskEditor()->city->lineEdit();
+            cityField->clear();
+            QApplication::clipboard()->setText(city);
+            QTest::keySequence(cityField, QKeySequence::Paste);
+            shownCity = cityField->text();
+            QLineEdit *accountField = td->taskEditor()->account->lineEdit();
+            accountField->clear();
+            QApplication::clipboard()->setText(smile.repeated(32768));
+            QTest::keySequence(accountField, QKeySequence::Paste);
+            shownAccount = accountField->text();
+            auto *label = accountField->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
+            hint = label && label->isVisible() ? label->text() : QString();
+            td->accept();
+        });
+        QCOMPARE(dialog.exec(a, 0, true), 1);
+        QCOMPARE(shownCity.size(), city.size());
+        QVERIFY(shownCity == city);
+        QVERIFY(shownAccount.isEmpty());
+        QCOMPARE(hint, QStringLiteral("This text cannot be any longer (at most 32,767 characters)."));
+        QVERIFY(m_store->save());
+        m_store.reset(new TaskManager(m_path));
+        QVERIFY(m_store->load());
+        QVERIFY(static_cast<Task *>(m_store->first())->city == city);
     }
 
     // The expense's date is a date only: opened in an hour that the

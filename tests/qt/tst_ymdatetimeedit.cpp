@@ -101,25 +101,37 @@ void TestYMDateTimeEdit::typing_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("current");
     QTest::addColumn<int>("nexts");
+    QTest::addColumn<bool>("ampm");
     const QDateTime jan31(QDate(2005, 1, 31), QTime(14, 30));
-    QTest::newRow("hour 3 completes") << 1 << 273 << jan31 << "3" << "03:30" << 1 << 0;
-    QTest::newRow("hour then minutes") << 1 << 273 << jan31 << "2359" << "23:59" << 1 << 1;
-    QTest::newRow("minute 7 completes") << 1 << 273 << jan31 << ">7" << "14:07" << 1 << 1;
-    QTest::newRow("hour 25 refused") << 1 << 273 << jan31 << "25" << "02:30" << 0 << 0;
-    QTest::newRow("day 0 refused") << 0 << 273 << jan31 << "0" << "31/01/2005" << 0 << 0;
-    QTest::newRow("day 4 completes") << 0 << 273 << jan31 << "4" << "04/01/2005" << 1 << 0;
-    QTest::newRow("month 13 refused") << 0 << 273 << jan31 << ">13" << "31/01/2005" << 1 << 0;
-    QTest::newRow("month 2 clamps the day") << 0 << 273 << jan31 << ">2" << "28/02/2005" << 2 << 0;
-    QTest::newRow("year 1984") << 0 << 84 << jan31 << "1984" << "1984/01/31" << 1 << 0;
-    QTest::newRow("year never 0") << 0 << 84 << jan31 << "0000" << "0005/01/31" << 0 << 0;
-    QTest::newRow("month 0 refused, then a leap day")
+    QTest::newRow("hour 3 completes") << 1 << 273 << jan31 << "3" << "03:30" << 1 << 0 << false;
+    QTest::newRow("hour then minutes") << 1 << 273 << jan31 << "2359" << "23:59" << 1 << 1 << false;
+    QTest::newRow("minute 7 completes") << 1 << 273 << jan31 << ">7" << "14:07" << 1 << 1 << false;
+    QTest::newRow("hour 25 refused") << 1 << 273 << jan31 << "25" << "02:30" << 0 << 0 << false;
+    QTest::newRow("day 0 waits for a second digit") << 0 << 273 << jan31 << "0" << "00/01/2005" << 0 << 0 << false;
+    QTest::newRow("day 01 moves on") << 0 << 273 << jan31 << "0102" << "01/02/2005" << 2 << 0 << false;
+    QTest::newRow("day 00 refused") << 0 << 273 << jan31 << "00" << "00/01/2005" << 0 << 0 << false;
+    QTest::newRow("day 4 completes") << 0 << 273 << jan31 << "4" << "04/01/2005" << 1 << 0 << false;
+    QTest::newRow("month 13 refused") << 0 << 273 << jan31 << ">13" << "31/01/2005" << 1 << 0 << false;
+    QTest::newRow("month 2 clamps the day") << 0 << 273 << jan31 << ">2" << "28/02/2005" << 2 << 0 << false;
+    QTest::newRow("year 1984") << 0 << 84 << jan31 << "1984" << "1984/01/31" << 1 << 0 << false;
+    QTest::newRow("year never 0") << 0 << 84 << jan31 << "0000" << "0005/01/31" << 0 << 0 << false;
+    QTest::newRow("month 02, then a leap day")
         << 0 << 266 << QDateTime(QDate(2004, 1, 31), QTime(8, 0)) << "0229" << "02/29/2004" << 2
-        << 0;
+        << 0 << false;
     QTest::newRow("29 February refused in 2005") << 0 << 266 << jan31 << "229" << "02/02/2005"
-                                                 << 1 << 0;
-    QTest::newRow("leap day") << 0 << 84 << jan31 << "200402" << "2004/02/29" << 2 << 0;
+                                                 << 1 << 0 << false;
+    QTest::newRow("leap day") << 0 << 84 << jan31 << "200402" << "2004/02/29" << 2 << 0 << false;
+    // two digits fill the 12-hour clock's hour as they fill any other
+    QTest::newRow("12h 0130") << 1 << 273 << jan31 << "0130" << "01:30 PM" << 2 << 0 << true;
+    QTest::newRow("12h 01 then minutes") << 1 << 273 << jan31 << "015" << "01:05 PM" << 1 << 0 << true;
+    QTest::newRow("12h 0 waits") << 1 << 273 << jan31 << "0" << "00:30 PM" << 0 << 0 << true;
+    QTest::newRow("12h 0 left behind") << 1 << 273 << jan31 << "0>" << "02:30 PM" << 1 << 0 << true;
+    QTest::newRow("12h 13 refused") << 1 << 273 << jan31 << "13" << "01:30 PM" << 0 << 0 << true;
+    QTest::newRow("12h 12 completes") << 1 << 273 << jan31 << "12" << "12:30 PM" << 1 << 0 << true;
+    QTest::newRow("24h 0130") << 1 << 273 << jan31 << "0130" << "01:30" << 1 << 1 << false;
+    QTest::newRow("month 01") << 0 << 273 << jan31 << ">01" << "31/01/2005" << 2 << 0 << false;
     QTest::newRow("duration days") << 2 << 273 << jan31 << "5"
-                                   << "05 day(s) 14 hour(s) 30 minute(s)" << 1 << 0;
+                                   << "05 day(s) 14 hour(s) 30 minute(s)" << 1 << 0 << false;
 }
 
 void TestYMDateTimeEdit::typing()
@@ -131,8 +143,10 @@ void TestYMDateTimeEdit::typing()
     QFETCH(QString, text);
     QFETCH(int, current);
     QFETCH(int, nexts);
-    setDateSettings(false, order);
-    YMDateTimeEdit e(mode);
+    QFETCH(bool, ampm);
+    setDateSettings(ampm, order);
+    QMenu menu; // inside a menu the clock setting holds at once
+    YMDateTimeEdit e(mode, &menu);
     e.setDateTime(start);
     QSignalSpy next(&e, &YMDateTimeEdit::next);
     press(&e, keys);
