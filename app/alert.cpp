@@ -57,6 +57,10 @@ Alert::Alert(QWidget *parent, const char *name)
     m_clockTimer->start(30000);
 
     setWindowTitle(tr("Expense Alarm"));
+    // it comes up while the user may be typing elsewhere: never takes the
+    // keyboard, so no key meant for another window presses its Ok; the user
+    // goes to it
+    setAttribute(Qt::WA_ShowWithoutActivating);
     YMRApplication::showMaximized(this, true);
 }
 
@@ -93,7 +97,17 @@ void Alert::updateTime()
 {
     m_text->setText(QStringLiteral("<center><h1><font color=\"#000099\">") + tr("Expense Alarm")
                     + QStringLiteral("</font></h1></center><br><center>")
-                    + QDateTime::currentDateTime().toString() + QStringLiteral("</center>"));
+                    + QDateTime::currentDateTime().toString() + QStringLiteral("</center>")
+                    + (m_lockedBook ? QStringLiteral("<br><center>")
+                                          + tr("A reminder of a locked book is due.")
+                                          + QStringLiteral("</center>")
+                                    : QString()));
+}
+
+void Alert::setLockedBook(bool locked)
+{
+    m_lockedBook = locked;
+    updateTime();
 }
 
 void Alert::repeatSound()

@@ -22,6 +22,8 @@ public:
     // reminder while the window is shown.
     void start(PIMReminder *reminder);
     PIMReminder *reminder() const { return m_reminder; }
+    // A reminder of a locked book: the window says only that one is due.
+    void setLockedBook(bool locked);
     QString text() const;
 
     static void soundAlarm();
@@ -35,6 +37,7 @@ private:
     PIMReminder *m_reminder = nullptr;
     // some started reminder switched the LED on
     bool m_ledOn = false;
+    bool m_lockedBook = false;
     QLabel *m_text;
     QTimer *m_clockTimer;
 };

@@ -61,6 +61,7 @@ private slots:
     void alarmOfAnotherBook();
     void alarmOfALockedBook_data();
     void alarmOfALockedBook();
+    void alarmOfAMissingBookIsTold();
 
 private:
     void startWith(ToDoWindow &w, const QString &title);
@@ -534,8 +535,10 @@ void TestToDoWindowRecords::alarmOfAnotherBook()
     QVERIFY(driver.unexpected.isEmpty());
 }
 
-// "Open" on an expense of a book with a password asks for it, as opening
-// that book would; only the right one shows the expense in the record dialog.
+// A reminder of a book with a password shows nothing of its expenses before
+// the password: the alarm window says a locked book's reminder is due, then
+// the password is asked; without the right one no list is shown and the
+// reminder stays registered for the next start.
 void TestToDoWindowRecords::alarmOfALockedBook_data()
 {
     QTest::addColumn<QString>("typed");   // null: the prompt cancelled
@@ -550,11 +553,12 @@ void TestToDoWindowRecords::alarmOfALockedBook()
     QFETCH(QString, typed);
     QFETCH(bool, opened);
     const QString lockedPath = bookPath(QStringLiteral("Locked"));
+    QByteArray message;
     {
         QFile::remove(lockedPath);
         TaskManager locked(lockedPath);
         locked.setPassword(QStringLiteral("Secret"));
-        addWithReminder(&locked, QStringLiteral("Insurance"), 30);
+        message = TaskManager::alarmMessage(addWithReminder(&locked, QStringLiteral("Insurance"), 30));
         QVERIFY(locked.save());
     }
     ModalDriver driver;
@@ -564,40 +568,98 @@ void TestToDoWindowRecords::alarmOfALockedBook()
     w.bookIndex()->save();
     startWith(w, QStringLiteral("Unlocked"));
     m_now = m_now.addSecs(31);
+    QString alertText;
+    bool listShownBeforePassword = true;
     QString shown;
-    ring(w, driver, [&](AlertDialog *d) {
-        driver.expect("PasswordDialog", [typed](QWidget *p) {
-            if (typed.isNull()) {
-                ModalDriver::reject(p);
-                return;
-            }
-            type(p, "p1", typed);
-            static_cast<PasswordDialog *>(p)->btnOk->click();
-        });
-        if (opened) {
+    driver.expect("Alert", [&](QWidget *d) {
+        alertText = static_cast<Alert *>(d)->text();
+        ModalDriver::accept(d);
+    });
+    driver.expect("PasswordDialog", [&](QWidget *p) {
+        listShownBeforePassword = w.alertDialog()->isVisible();
+        if (typed.isNull()) {
+            ModalDriver::reject(p);
+            return;
+        }
+        type(p, "p1", typed);
+        static_cast<PasswordDialog *>(p)->btnOk->click();
+    });
+    if (opened) {
+        driver.expect("AlertDialog", [&](QWidget *d) {
+            auto *alerts = static_cast<AlertDialog *>(d);
+            alerts->lv->setCurrentItem(alerts->lv->firstChild());
+            // the password was given: "Open" asks no more
             driver.expect("TaskDialog", [&shown](QWidget *td) {
                 shown = static_cast<TaskDialog *>(td)->task()->type;
                 ModalDriver::reject(td);
             });
-        } else {
-            YMRDialog::queueAnswer(1);   // "Access denied."
-        }
-        d->lv->setCurrentItem(d->lv->firstChild());
-        // after this step: the prompt is a step of its own
-        QTimer::singleShot(0, d, [d] {
-            d->PushButton2->click();
-            d->PushButton3->click();   // Dismiss, as without a password
+            QTimer::singleShot(0, alerts, [alerts] {
+                alerts->PushButton2->click();
+                alerts->PushButton3->click();   // Dismiss
+            });
         });
-    });
+    } else {
+        YMRDialog::queueAnswer(1);   // "Access denied."
+    }
+    AlarmServer::instance()->deliverDue();
+    QTRY_COMPARE_WITH_TIMEOUT(driver.pending(), 0, 5000);
+    QTRY_VERIFY(!w.alertDialog()->isVisible() && !w.alertDialog()->boundStore());
+    QVERIFY(alertText.contains(QStringLiteral("locked book")));
+    QVERIFY(!alertText.contains(QStringLiteral("Insurance")));
+    QVERIFY(!listShownBeforePassword);
     QCOMPARE(shown, opened ? QStringLiteral("Insurance") : QString());
     QVERIFY(driver.unexpected.isEmpty());
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
     QCOMPARE(boxes.size(), opened ? 0 : 1);
     QCOMPARE(w.manager()->fileName(), bookPath(QStringLiteral("Unlocked")));
+    bool registered = false;
+    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
+        registered = registered || a.message == message;
+    QCOMPARE(registered, !opened);
     TaskManager disk(lockedPath);
     QVERIFY(disk.load());
     QCOMPARE(disk.records()->count(), 1);
-    QVERIFY(!static_cast<Task *>(disk.records()->at(0))->reminder);
+    QCOMPARE(static_cast<Task *>(disk.records()->at(0))->reminder != nullptr, !opened);
+    if (registered)
+        AlarmServer::instance()->remove(m_now.addSecs(-1), TaskManager::alarmChannel(), message, 0);
+}
+
+// A reminder of a book another program renamed while this one was not
+// running: told with its time and the books that cannot be found, then it
+// leaves the alarm list.
+void TestToDoWindowRecords::alarmOfAMissingBookIsTold()
+{
+    const QString path = bookPath(QStringLiteral("Renamed"));
+    QByteArray message;
+    {
+        QFile::remove(path);
+        TaskManager book(path);
+        message = TaskManager::alarmMessage(addWithReminder(&book, QStringLiteral("Dentist"), 30));
+        QVERIFY(book.save());
+    }
+    ModalDriver driver;
+    ToDoWindow w;
+    if (!w.bookIndex()->findByPath(path))
+        addBook(w.bookIndex(), QStringLiteral("Renamed"));
+    w.bookIndex()->save();
+    startWith(w, QStringLiteral("Present"));
+    QFile::remove(bookPath(QStringLiteral("Moved")));
+    QVERIFY(QFile::rename(path, bookPath(QStringLiteral("Moved"))));
+    const QDateTime due = m_now.addSecs(30);
+    m_now = m_now.addSecs(31);
+    YMRDialog::queueAnswer(1);
+    AlarmServer::instance()->deliverDue();
+    QTRY_COMPARE(YMRDialog::queuedAnswers(), 0);
+    ymrtest::flushEvents();
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.first().text.contains(due.toString()));
+    QVERIFY(boxes.first().text.contains(QStringLiteral("Renamed")));
+    bool registered = false;
+    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
+        registered = registered || a.message == message;
+    QVERIFY(!registered);
+    QVERIFY(driver.unexpected.isEmpty());
 }
 
 YMR_TEST_MAIN(TestToDoWindowRecords)
