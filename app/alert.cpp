@@ -10,6 +10,7 @@
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
@@ -17,6 +18,8 @@
 #include <QVBoxLayout>
 
 namespace {
+const int defaultKeyRest = 1500;
+int s_keyRest = defaultKeyRest;
 const char buzzerDevice[] = "/dev/pda_buz";
 const char ledDevice[] = "/dev/pda_led";
 const unsigned long buzzerSetup1 = 0x5684;
@@ -57,10 +60,11 @@ Alert::Alert(QWidget *parent, const char *name)
     m_clockTimer->start(30000);
 
     setWindowTitle(tr("Expense Alarm"));
-    // it comes up while the user may be typing elsewhere: never takes the
-    // keyboard, so no key meant for another window presses its Ok; the user
-    // goes to it
-    setAttribute(Qt::WA_ShowWithoutActivating);
+    // it comes up while the user may be typing elsewhere, and the window
+    // manager may give it the keyboard: keys typed on without a rest were
+    // meant for another window and never press its Ok
+    m_keysRest.start();
+    qApp->installEventFilter(this);
     YMRApplication::showMaximized(this, true);
 }
 
@@ -68,6 +72,26 @@ Alert::~Alert()
 {
     if (m_ledOn)
         setLed(false, -1);
+}
+
+void Alert::setKeyRest(int ms)
+{
+    s_keyRest = ms < 0 ? defaultKeyRest : ms;
+}
+
+bool Alert::eventFilter(QObject *watched, QEvent *e)
+{
+    const QEvent::Type type = e->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
+        return false;
+    const bool rested = m_keysRest.elapsed() >= s_keyRest;
+    if (type == QEvent::KeyPress && !rested)
+        m_keysRest.restart();
+    if (rested || !watched->isWidgetType())
+        return false;
+    // ahead of the application's own filter: Ctrl+Return, the OK of the
+    // dialog in front, waits for the rest too
+    return static_cast<QWidget *>(watched)->window() == this;
 }
 
 QString Alert::text() const

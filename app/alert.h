@@ -2,6 +2,7 @@
 #define ALERT_H
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 class PIMReminder;
 class QLabel;
@@ -29,9 +30,17 @@ public:
     static void soundAlarm();
     static void setLed(bool on, int pattern);
 
+    // How long the keyboard must rest before a key acts on the window (a
+    // key pressed meanwhile, here or elsewhere, starts the rest again). For
+    // tests; a negative value brings back the default.
+    static void setKeyRest(int ms);
+
 public slots:
     void updateTime();
     void repeatSound();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
     PIMReminder *m_reminder = nullptr;
@@ -40,6 +49,8 @@ private:
     bool m_lockedBook = false;
     QLabel *m_text;
     QTimer *m_clockTimer;
+    // since the last key typed anywhere, or since the window came up
+    QElapsedTimer m_keysRest;
 };
 
 #endif
