@@ -62,26 +62,30 @@ void AlertDialog::enqueue(const QString &name, const QByteArray &data)
     m_queueTimer.start(queueInterval);
 }
 
-void AlertDialog::alarmDone(const QString &name, const QByteArray &data)
+namespace {
+// The time and value an alarm message's data carries; false when it holds none.
+bool alarmOf(const QByteArray &data, QDateTime &when, qint32 &alarmData)
 {
     QDataStream in(data);
     in.setVersion(Qpe::StreamVersion);
+    in >> when >> alarmData;
+    return in.status() == QDataStream::Ok && when.isValid();
+}
+} // namespace
+
+void AlertDialog::alarmDone(const QString &name, const QByteArray &data)
+{
     QDateTime when;
     qint32 alarmData = 0;
-    in >> when >> alarmData;
-    if (in.status() != QDataStream::Ok || !when.isValid())
-        return;
-    AlarmServer::deleteAlarm(when, TaskManager::alarmChannel(), name.toUtf8(), alarmData);
+    if (alarmOf(data, when, alarmData))
+        AlarmServer::deleteAlarm(when, TaskManager::alarmChannel(), name.toUtf8(), alarmData);
 }
 
 void AlertDialog::alarmKept(const QByteArray &name, const QByteArray &data)
 {
-    QDataStream in(data);
-    in.setVersion(Qpe::StreamVersion);
     QDateTime when;
     qint32 alarmData = 0;
-    in >> when >> alarmData;
-    if (in.status() == QDataStream::Ok && when.isValid())
+    if (alarmOf(data, when, alarmData))
         AlarmServer::addAlarm(when, TaskManager::alarmChannel(), name, alarmData);
 }
 
@@ -191,11 +195,9 @@ void AlertDialog::tellMissing(const QByteArray &data)
     // every book was read: the expense itself is gone, with its reminder
     if (titles.isEmpty())
         return;
-    QDataStream in(data);
-    in.setVersion(Qpe::StreamVersion);
     QDateTime when;
-    in >> when;
-    const QString time = when.isValid() ? when.toString() : tr("an unknown time");
+    qint32 alarmData = 0;
+    const QString time = alarmOf(data, when, alarmData) ? when.toString() : tr("an unknown time");
     YMRDialog::warning(tr("Reminders"),
                        tr("A reminder due at %1 belongs to an expense in none of the books that "
                           "could be read.\nThese books cannot be found (renamed, moved or deleted "

@@ -2,6 +2,7 @@
 #include "ymrtest.h"
 
 #include "bookfixtures.h"
+#include "lockholder.h"
 #include "modaldriver.h"
 
 #include "alert.h"
@@ -15,6 +16,7 @@
 #include "templatedialog.h"
 #include "todowindow.h"
 
+#include "pim/bookfile.h"
 #include "pim/pimlistviewitem.h"
 #include "pim/pimreminder.h"
 #include "pim/task.h"
@@ -62,6 +64,7 @@ private slots:
     void alarmOfALockedBook_data();
     void alarmOfALockedBook();
     void alarmOfAMissingBookIsTold();
+    void dismissOfABookAnotherCopyHoldsAsks();
 
 private:
     void startWith(ToDoWindow &w, const QString &title);
@@ -659,6 +662,53 @@ void TestToDoWindowRecords::alarmOfAMissingBookIsTold()
     for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
         registered = registered || a.message == message;
     QVERIFY(!registered);
+    QVERIFY(driver.unexpected.isEmpty());
+}
+
+// Dismissing a reminder of a book another copy of the program holds would
+// change a book that cannot be saved here: the user is asked first, and
+// keeping it as it is leaves the reminder in the book and the alarm list.
+void TestToDoWindowRecords::dismissOfABookAnotherCopyHoldsAsks()
+{
+    const QString heldPath = bookPath(QStringLiteral("Held"));
+    QByteArray message;
+    {
+        QFile::remove(heldPath);
+        TaskManager held(heldPath);
+        message = TaskManager::alarmMessage(addWithReminder(&held, QStringLiteral("Rent"), 30));
+        QVERIFY(held.save());
+    }
+    const pid_t holder = holdLockInChild(BookFile::lockFileName(heldPath));
+    QVERIFY(holder > 0);
+    ModalDriver driver;
+    ToDoWindow w;
+    if (!w.bookIndex()->findByPath(heldPath))
+        addBook(w.bookIndex(), QStringLiteral("Held"));
+    w.bookIndex()->save();
+    startWith(w, QStringLiteral("Here"));
+    m_now = m_now.addSecs(31);
+    QString asked;
+    bool stillListed = false;
+    ring(w, driver, [&](AlertDialog *d) {
+        d->lv->setCurrentItem(d->lv->firstChild());
+        YMRDialog::queueAnswer(1);   // not opened anyway
+        d->PushButton3->click();     // Dismiss
+        asked = YMRDialog::takeScriptedBoxes().value(0).text;
+        stillListed = d->lv->childCount() == 1;
+        d->reject();
+    });
+    killLockHolder(holder);
+    QVERIFY2(asked.startsWith(QStringLiteral("Expense Book [Held] is open in another program")),
+             qPrintable(asked));
+    QVERIFY(stillListed);
+    bool registered = false;
+    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
+        registered = registered || a.message == message;
+    QVERIFY(registered);
+    TaskManager disk(heldPath);
+    QVERIFY(disk.load());
+    QVERIFY(static_cast<Task *>(disk.records()->at(0))->reminder);
+    AlarmServer::instance()->remove(m_now.addSecs(-1), TaskManager::alarmChannel(), message, 0);
     QVERIFY(driver.unexpected.isEmpty());
 }
 
