@@ -9,11 +9,13 @@
 #include "qt/ymrapplication.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
+#include "qt/ymrutil.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -44,6 +46,14 @@ Alert::Alert(QWidget *parent, const char *name)
     m_text->setWordWrap(true);
     updateTime();
 
+    m_note = new QLabel;
+    m_note->setObjectName(QStringLiteral("note"));
+    m_note->setTextFormat(Qt::PlainText);
+    m_note->setWordWrap(true);
+    m_note->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_noteArea = YMRUtil::scrollRows(m_note, this);
+    m_noteArea->hide();
+
     auto *ok = new YMRPushButton(tr("Ok"), this, "ok");
     ok->setIconSet(YMRResource::loadIconSet(QStringLiteral("button_ok")));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -53,6 +63,7 @@ Alert::Alert(QWidget *parent, const char *name)
     layout->setSpacing(6);
     layout->addWidget(picture, 1);
     layout->addWidget(m_text, 1);
+    layout->addWidget(m_noteArea, 8);
     layout->addWidget(ok, 0);
 
     m_clockTimer = new QTimer(this);
@@ -96,7 +107,8 @@ bool Alert::eventFilter(QObject *watched, QEvent *e)
 
 QString Alert::text() const
 {
-    return m_text->text();
+    return m_note->text().isEmpty() ? m_text->text()
+                                    : m_text->text() + QLatin1Char('\n') + m_note->text();
 }
 
 void Alert::start(PIMReminder *reminder)
@@ -121,17 +133,14 @@ void Alert::updateTime()
 {
     m_text->setText(QStringLiteral("<center><h1><font color=\"#000099\">") + tr("Expense Alarm")
                     + QStringLiteral("</font></h1></center><br><center>")
-                    + QDateTime::currentDateTime().toString() + QStringLiteral("</center>")
-                    + (m_lockedBook ? QStringLiteral("<br><center>")
-                                          + tr("A reminder of a locked book is due.")
-                                          + QStringLiteral("</center>")
-                                    : QString()));
+                    + QDateTime::currentDateTime().toString() + QStringLiteral("</center>"));
 }
 
-void Alert::setLockedBook(bool locked)
+void Alert::setNote(const QString &note)
 {
-    m_lockedBook = locked;
-    updateTime();
+    m_note->setText(note);
+    // a long one scrolls on a small screen
+    m_noteArea->setVisible(!note.isEmpty());
 }
 
 void Alert::repeatSound()

@@ -6,6 +6,7 @@
 
 class PIMReminder;
 class QLabel;
+class QScrollArea;
 class QTimer;
 
 // The full-screen notice of a due reminder: a clock, "Expense Alarm" with
@@ -23,8 +24,10 @@ public:
     // reminder while the window is shown.
     void start(PIMReminder *reminder);
     PIMReminder *reminder() const { return m_reminder; }
-    // A reminder of a locked book: the window says only that one is due.
-    void setLockedBook(bool locked);
+    // A line under the time: what is known of a reminder that cannot show
+    // its expense (a locked book's, one whose book cannot be found).
+    void setNote(const QString &note);
+    // The window's text, its note included.
     QString text() const;
 
     static void soundAlarm();
@@ -46,7 +49,8 @@ private:
     PIMReminder *m_reminder = nullptr;
     // some started reminder switched the LED on
     bool m_ledOn = false;
-    bool m_lockedBook = false;
+    QLabel *m_note;
+    QScrollArea *m_noteArea;
     QLabel *m_text;
     QTimer *m_clockTimer;
     // since the last key typed anywhere, or since the window came up

@@ -14,7 +14,6 @@
 #include "qpe/qpeglobal.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrcombobox.h"
-#include "qt/ymrdialog.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 
@@ -165,7 +164,8 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
         return;
     }
     m_alert = new Alert(this);
-    m_alert->setLockedBook(m_locked);
+    if (m_locked)
+        m_alert->setNote(tr("A reminder of a locked book is due."));
     m_alert->start(task->reminder);
     m_alert->exec();
     delete m_alert;
@@ -198,11 +198,13 @@ void AlertDialog::tellMissing(const QByteArray &data)
     QDateTime when;
     qint32 alarmData = 0;
     const QString time = alarmOf(data, when, alarmData) ? when.toString() : tr("an unknown time");
-    YMRDialog::warning(tr("Reminders"),
-                       tr("A reminder due at %1 belongs to an expense in none of the books that "
-                          "could be read.\nThese books cannot be found (renamed, moved or deleted "
-                          "by another program):\n%2")
-                           .arg(time, titles.join(QLatin1Char('\n'))));
+    // told in the alarm window: no key typed for another window dismisses it
+    Alert alert(this);
+    alert.setNote(tr("A reminder due at %1 belongs to an expense in none of the books that "
+                     "could be read.\nThese books cannot be found (renamed, moved or deleted "
+                     "by another program):\n%2")
+                      .arg(time, titles.join(QLatin1Char('\n'))));
+    alert.exec();
 }
 
 void AlertDialog::check()
