@@ -72,6 +72,11 @@ private:
     static Task *reread(const QString &path, const QString &uid, TaskManager &store);
     static void select(ToDoWindow &w, Task *task);
     Task *addWithReminder(TaskManager *book, const QString &type, int inSeconds);
+    // A book file beside the open one, listed in the index, holding one
+    // expense whose reminder falls due in 30 s; its alarm message.
+    QByteArray bookWithReminder(ToDoWindow &w, const QString &title, const QString &type,
+                                const QString &password = QString());
+    static bool registered(const QByteArray &message);
     void ring(ToDoWindow &w, ModalDriver &driver, const std::function<void(AlertDialog *)> &act);
 
     QDateTime m_now;
@@ -151,6 +156,30 @@ Task *TestToDoWindowRecords::addWithReminder(TaskManager *book, const QString &t
     t->reminder->type = 4;
     t->store(nullptr);
     return t;
+}
+
+QByteArray TestToDoWindowRecords::bookWithReminder(ToDoWindow &w, const QString &title,
+                                                   const QString &type, const QString &password)
+{
+    const QString path = bookPath(title);
+    QFile::remove(path);
+    TaskManager book(path);
+    book.setPassword(password);
+    const QByteArray message = TaskManager::alarmMessage(addWithReminder(&book, type, 30));
+    book.save();
+    if (!w.bookIndex()->findByPath(path))
+        addBook(w.bookIndex(), title, password);
+    w.bookIndex()->save();
+    return message;
+}
+
+bool TestToDoWindowRecords::registered(const QByteArray &message)
+{
+    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending()) {
+        if (a.message == message)
+            return true;
+    }
+    return false;
 }
 
 void TestToDoWindowRecords::nothingWithoutABook()
@@ -443,10 +472,7 @@ void TestToDoWindowRecords::reminderRingsSnoozeDismiss()
 
     // a reminder in the past registers no alarm
     auto *old = addWithReminder(w.manager(), QStringLiteral("Old"), -600);
-    bool registered = false;
-    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
-        registered = registered || a.message == TaskManager::alarmMessage(old);
-    QVERIFY(!registered);
+    QVERIFY(!registered(TaskManager::alarmMessage(old)));
 
     // rung while the window is hidden: the Show it causes keeps the open store
     TaskManager *open = w.manager();
@@ -556,19 +582,10 @@ void TestToDoWindowRecords::alarmOfALockedBook()
     QFETCH(QString, typed);
     QFETCH(bool, opened);
     const QString lockedPath = bookPath(QStringLiteral("Locked"));
-    QByteArray message;
-    {
-        QFile::remove(lockedPath);
-        TaskManager locked(lockedPath);
-        locked.setPassword(QStringLiteral("Secret"));
-        message = TaskManager::alarmMessage(addWithReminder(&locked, QStringLiteral("Insurance"), 30));
-        QVERIFY(locked.save());
-    }
     ModalDriver driver;
     ToDoWindow w;
-    if (!w.bookIndex()->findByPath(lockedPath))
-        addBook(w.bookIndex(), QStringLiteral("Locked"), QStringLiteral("Secret"));
-    w.bookIndex()->save();
+    const QByteArray message = bookWithReminder(w, QStringLiteral("Locked"), QStringLiteral("Insurance"),
+                                                QStringLiteral("Secret"));
     startWith(w, QStringLiteral("Unlocked"));
     m_now = m_now.addSecs(31);
     QString alertText;
@@ -615,15 +632,12 @@ void TestToDoWindowRecords::alarmOfALockedBook()
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
     QCOMPARE(boxes.size(), opened ? 0 : 1);
     QCOMPARE(w.manager()->fileName(), bookPath(QStringLiteral("Unlocked")));
-    bool registered = false;
-    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
-        registered = registered || a.message == message;
-    QCOMPARE(registered, !opened);
+    QCOMPARE(registered(message), !opened);
     TaskManager disk(lockedPath);
     QVERIFY(disk.load());
     QCOMPARE(disk.records()->count(), 1);
     QCOMPARE(static_cast<Task *>(disk.records()->at(0))->reminder != nullptr, !opened);
-    if (registered)
+    if (!opened)
         AlarmServer::instance()->remove(m_now.addSecs(-1), TaskManager::alarmChannel(), message, 0);
 }
 
@@ -633,18 +647,9 @@ void TestToDoWindowRecords::alarmOfALockedBook()
 void TestToDoWindowRecords::alarmOfAMissingBookIsTold()
 {
     const QString path = bookPath(QStringLiteral("Renamed"));
-    QByteArray message;
-    {
-        QFile::remove(path);
-        TaskManager book(path);
-        message = TaskManager::alarmMessage(addWithReminder(&book, QStringLiteral("Dentist"), 30));
-        QVERIFY(book.save());
-    }
     ModalDriver driver;
     ToDoWindow w;
-    if (!w.bookIndex()->findByPath(path))
-        addBook(w.bookIndex(), QStringLiteral("Renamed"));
-    w.bookIndex()->save();
+    const QByteArray message = bookWithReminder(w, QStringLiteral("Renamed"), QStringLiteral("Dentist"));
     startWith(w, QStringLiteral("Present"));
     QFile::remove(bookPath(QStringLiteral("Moved")));
     QVERIFY(QFile::rename(path, bookPath(QStringLiteral("Moved"))));
@@ -661,10 +666,7 @@ void TestToDoWindowRecords::alarmOfAMissingBookIsTold()
     QVERIFY2(told.contains(due.toString()), qPrintable(told));
     QVERIFY(told.contains(QStringLiteral("Renamed")));
     QVERIFY(!w.alertDialog()->isVisible());
-    bool registered = false;
-    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
-        registered = registered || a.message == message;
-    QVERIFY(!registered);
+    QVERIFY(!registered(message));
     QVERIFY(driver.unexpected.isEmpty());
 }
 
@@ -674,20 +676,11 @@ void TestToDoWindowRecords::alarmOfAMissingBookIsTold()
 void TestToDoWindowRecords::dismissOfABookAnotherCopyHoldsAsks()
 {
     const QString heldPath = bookPath(QStringLiteral("Held"));
-    QByteArray message;
-    {
-        QFile::remove(heldPath);
-        TaskManager held(heldPath);
-        message = TaskManager::alarmMessage(addWithReminder(&held, QStringLiteral("Rent"), 30));
-        QVERIFY(held.save());
-    }
-    const pid_t holder = holdLockInChild(BookFile::lockFileName(heldPath));
-    QVERIFY(holder > 0);
     ModalDriver driver;
     ToDoWindow w;
-    if (!w.bookIndex()->findByPath(heldPath))
-        addBook(w.bookIndex(), QStringLiteral("Held"));
-    w.bookIndex()->save();
+    const QByteArray message = bookWithReminder(w, QStringLiteral("Held"), QStringLiteral("Rent"));
+    const pid_t holder = holdLockInChild(BookFile::lockFileName(heldPath));
+    QVERIFY(holder > 0);
     startWith(w, QStringLiteral("Here"));
     m_now = m_now.addSecs(31);
     QString asked;
@@ -704,10 +697,7 @@ void TestToDoWindowRecords::dismissOfABookAnotherCopyHoldsAsks()
     QVERIFY2(asked.startsWith(QStringLiteral("Expense Book [Held] is open in another program")),
              qPrintable(asked));
     QVERIFY(stillListed);
-    bool registered = false;
-    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
-        registered = registered || a.message == message;
-    QVERIFY(registered);
+    QVERIFY(registered(message));
     TaskManager disk(heldPath);
     QVERIFY(disk.load());
     QVERIFY(static_cast<Task *>(disk.records()->at(0))->reminder);
