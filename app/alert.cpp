@@ -9,14 +9,19 @@
 #include "qt/ymrapplication.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
+#include "qt/ymrutil.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
+const int defaultKeyRest = 1500;
+int s_keyRest = defaultKeyRest;
 const char buzzerDevice[] = "/dev/pda_buz";
 const char ledDevice[] = "/dev/pda_led";
 const unsigned long buzzerSetup1 = 0x5684;
@@ -41,6 +46,14 @@ Alert::Alert(QWidget *parent, const char *name)
     m_text->setWordWrap(true);
     updateTime();
 
+    m_note = new QLabel;
+    m_note->setObjectName(QStringLiteral("note"));
+    m_note->setTextFormat(Qt::PlainText);
+    m_note->setWordWrap(true);
+    m_note->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_noteArea = YMRUtil::scrollRows(m_note, this);
+    m_noteArea->hide();
+
     auto *ok = new YMRPushButton(tr("Ok"), this, "ok");
     ok->setIconSet(YMRResource::loadIconSet(QStringLiteral("button_ok")));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -50,6 +63,7 @@ Alert::Alert(QWidget *parent, const char *name)
     layout->setSpacing(6);
     layout->addWidget(picture, 1);
     layout->addWidget(m_text, 1);
+    layout->addWidget(m_noteArea, 8);
     layout->addWidget(ok, 0);
 
     m_clockTimer = new QTimer(this);
@@ -57,6 +71,11 @@ Alert::Alert(QWidget *parent, const char *name)
     m_clockTimer->start(30000);
 
     setWindowTitle(tr("Expense Alarm"));
+    // it comes up while the user may be typing elsewhere, and the window
+    // manager may give it the keyboard: keys typed on without a rest were
+    // meant for another window and never press its Ok
+    m_keysRest.start();
+    qApp->installEventFilter(this);
     YMRApplication::showMaximized(this, true);
 }
 
@@ -66,9 +85,30 @@ Alert::~Alert()
         setLed(false, -1);
 }
 
+void Alert::setKeyRest(int ms)
+{
+    s_keyRest = ms < 0 ? defaultKeyRest : ms;
+}
+
+bool Alert::eventFilter(QObject *watched, QEvent *e)
+{
+    const QEvent::Type type = e->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
+        return false;
+    const bool rested = m_keysRest.elapsed() >= s_keyRest;
+    if (type == QEvent::KeyPress && !rested)
+        m_keysRest.restart();
+    if (rested || !watched->isWidgetType())
+        return false;
+    // ahead of the application's own filter: Ctrl+Return, the OK of the
+    // dialog in front, waits for the rest too
+    return static_cast<QWidget *>(watched)->window() == this;
+}
+
 QString Alert::text() const
 {
-    return m_text->text();
+    return m_note->text().isEmpty() ? m_text->text()
+                                    : m_text->text() + QLatin1Char('\n') + m_note->text();
 }
 
 void Alert::start(PIMReminder *reminder)
@@ -94,6 +134,13 @@ void Alert::updateTime()
     m_text->setText(QStringLiteral("<center><h1><font color=\"#000099\">") + tr("Expense Alarm")
                     + QStringLiteral("</font></h1></center><br><center>")
                     + QDateTime::currentDateTime().toString() + QStringLiteral("</center>"));
+}
+
+void Alert::setNote(const QString &note)
+{
+    m_note->setText(note);
+    // a long one scrolls on a small screen
+    m_noteArea->setVisible(!note.isEmpty());
 }
 
 void Alert::repeatSound()

@@ -17,6 +17,7 @@
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDataStream>
 #include <QLabel>
@@ -60,16 +61,31 @@ void AlertDialog::enqueue(const QString &name, const QByteArray &data)
     m_queueTimer.start(queueInterval);
 }
 
-void AlertDialog::alarmDone(const QString &name, const QByteArray &data)
+namespace {
+// The time and value an alarm message's data carries; false when it holds none.
+bool alarmOf(const QByteArray &data, QDateTime &when, qint32 &alarmData)
 {
     QDataStream in(data);
     in.setVersion(Qpe::StreamVersion);
+    in >> when >> alarmData;
+    return in.status() == QDataStream::Ok && when.isValid();
+}
+} // namespace
+
+void AlertDialog::alarmDone(const QString &name, const QByteArray &data)
+{
     QDateTime when;
     qint32 alarmData = 0;
-    in >> when >> alarmData;
-    if (in.status() != QDataStream::Ok || !when.isValid())
-        return;
-    AlarmServer::deleteAlarm(when, TaskManager::alarmChannel(), name.toUtf8(), alarmData);
+    if (alarmOf(data, when, alarmData))
+        AlarmServer::deleteAlarm(when, TaskManager::alarmChannel(), name.toUtf8(), alarmData);
+}
+
+void AlertDialog::alarmKept(const QByteArray &name, const QByteArray &data)
+{
+    QDateTime when;
+    qint32 alarmData = 0;
+    if (alarmOf(data, when, alarmData))
+        AlarmServer::addAlarm(when, TaskManager::alarmChannel(), name, alarmData);
 }
 
 void AlertDialog::alarmsDoneOf(Task *task)
@@ -79,18 +95,34 @@ void AlertDialog::alarmsDoneOf(Task *task)
         alarmDone(name, data);
 }
 
+bool AlertDialog::keyboardElsewhere() const
+{
+    const QWidget *modal = QApplication::activeModalWidget();
+    if (modal && modal != this && modal != m_alert)
+        return true;
+    if (QApplication::activePopupWidget())
+        return true;
+    const QWidget *active = QApplication::activeWindow();
+    return active && active != this && active != m_alert && active->inherits("QDialog");
+}
+
 void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
 {
     const QString name = QString::fromUtf8(message);
     if (!name.startsWith(QLatin1String(alarmPrefix)))
         return;
+    const QString uid = name.mid(prefixLength);
+    // listed already (sent again after the expense dialog kept it)
+    if (m_bound && m_alarmsOf.value(uid).contains(data))
+        return;
     bool free = true;
     emit editDialogIsFree(&free);
-    if (!free) {
+    // a window that is up takes further reminders into its list; otherwise
+    // a reminder waits while another dialog has the keyboard
+    if (!free || (!m_running && !m_alert && keyboardElsewhere())) {
         enqueue(name, data);
         return;
     }
-    const QString uid = name.mid(prefixLength);
     Task *task = nullptr;
     // an expense of the listed book comes from the store already bound
     if (m_bound)
@@ -98,6 +130,7 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
     if (!task)
         emit getTask(&task, uid);
     if (!task) {
+        tellMissing(data);
         alarmDone(name, data);
         return;
     }
@@ -115,6 +148,9 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
     }
     m_alarmsOf[task->uidString()].append(data);
     if (!m_bound) {
+        bool open = true;
+        emit unlockBook(store, false, &open);
+        m_locked = !open;
         m_bound = store;
         emit setupView(lv, task);
     }
@@ -128,11 +164,20 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
         return;
     }
     m_alert = new Alert(this);
+    if (m_locked)
+        m_alert->setNote(tr("A reminder of a locked book is due."));
     m_alert->start(task->reminder);
     m_alert->exec();
     delete m_alert;
+    // nothing of a locked book before its password: without it the
+    // reminders stay in the alarm list and ring again at the next start
+    if (m_bound && m_locked) {
+        bool open = false;
+        emit unlockBook(m_bound, true, &open);
+        m_locked = !open;
+    }
     // everything may have been handled while the window rang
-    if (!m_bound || lv->childCount() == 0) {
+    if (!m_bound || m_locked || lv->childCount() == 0) {
         release();
         return;
     }
@@ -141,6 +186,25 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
     lv->setFocus();
     QDialog::exec();
     m_running = false;
+}
+
+void AlertDialog::tellMissing(const QByteArray &data)
+{
+    QStringList titles;
+    emit missingBooks(&titles);
+    // every book was read: the expense itself is gone, with its reminder
+    if (titles.isEmpty())
+        return;
+    QDateTime when;
+    qint32 alarmData = 0;
+    const QString time = alarmOf(data, when, alarmData) ? when.toString() : tr("an unknown time");
+    // told in the alarm window: no key typed for another window dismisses it
+    Alert alert(this);
+    alert.setNote(tr("A reminder due at %1 belongs to an expense in none of the books that "
+                     "could be read.\nThese books cannot be found (renamed, moved or deleted "
+                     "by another program):\n%2")
+                      .arg(time, titles.join(QLatin1Char('\n'))));
+    alert.exec();
 }
 
 void AlertDialog::check()
@@ -184,10 +248,17 @@ void AlertDialog::storeChange(Task *task, Task *old)
     task->store(old);
 }
 
+bool AlertDialog::mayStoreChanges()
+{
+    bool mayStore = true;
+    emit claimBook(m_bound, &mayStore);
+    return mayStore;
+}
+
 void AlertDialog::dismiss()
 {
     Task *task = currentTask();
-    if (!task)
+    if (!task || !mayStoreChanges())
         return;
     removeItemOf(task);
     auto *old = new Task(*task);
@@ -201,6 +272,8 @@ void AlertDialog::dismiss()
 
 void AlertDialog::dismissAll()
 {
+    if (!mayStoreChanges())
+        return;
     QList<Task *> tasks;
     for (YMRListViewItem *i = lv->firstChild(); i; i = i->itemBelow()) {
         if (auto *item = dynamic_cast<PIMListViewItem *>(i)) {
@@ -221,7 +294,7 @@ void AlertDialog::dismissAll()
 void AlertDialog::snooze()
 {
     Task *task = currentTask();
-    if (!task || !task->reminder)
+    if (!task || !task->reminder || !mayStoreChanges())
         return;
     auto *old = new Task(*task);
     task->reminder->dateTime = snoozeTime(snoozebox->currentItem(), AlarmServer::instance()->now());
@@ -237,14 +310,39 @@ void AlertDialog::open()
     Task *task = currentTask();
     if (!task)
         return;
+    // the store cancels an updated expense's alarm and registers only one
+    // still to come: a due reminder the dialog kept would leave the list
+    QHash<QString, QDateTime> before;
+    for (auto it = m_alarmsOf.cbegin(); it != m_alarmsOf.cend(); ++it) {
+        auto *t = m_bound ? dynamic_cast<Task *>(m_bound->findRecord(it.key())) : nullptr;
+        if (t && t->reminder)
+            before.insert(it.key(), t->reminder->dateTime);
+    }
     emit editTask(task);
+    const QStringList uids = m_alarmsOf.keys();
+    for (const QString &uid : uids) {
+        auto *t = m_bound ? dynamic_cast<Task *>(m_bound->findRecord(uid)) : nullptr;
+        if (t && t->reminder && before.contains(uid) && t->reminder->dateTime == before.value(uid)) {
+            const QByteArray name = TaskManager::alarmMessage(t);
+            for (const QByteArray &data : m_alarmsOf.value(uid))
+                alarmKept(name, data);
+            continue;
+        }
+        // changed or cleared there: the store registered what it holds now
+        m_alarmsOf.remove(uid);
+        if (t)
+            removeItemOf(t);
+    }
     lv->readCurrencyFormats();
+    if (lv->childCount() == 0)
+        accept();
 }
 
 void AlertDialog::release()
 {
     PIMManager *store = m_bound;
     m_bound = nullptr;
+    m_locked = false;
     // the listed reminders not dealt with ring again at the next start
     m_alarmsOf.clear();
     lv->clear();

@@ -17,8 +17,9 @@ class Task;
 // Receives the alarm messages of due reminders, rings the alarm window and
 // lists the due expenses to dismiss, snooze or open. It reaches the main
 // window only through its signals. Alarms that arrive while the record
-// dialog runs, or that belong to another book than the listed ones, wait in
-// a queue retried every 10 seconds.
+// dialog or any other dialog of the program has the keyboard, or that
+// belong to another book than the listed ones, wait in a queue retried
+// every 10 seconds.
 class AlertDialog : public AlertDialogBase
 {
     Q_OBJECT
@@ -41,6 +42,14 @@ signals:
     void raiseMainWindow();
     void setupView(PIMListView *list, Task *task);
     void editTask(Task *task);
+    // Whether the expenses of a store may be shown: false for a locked book
+    // whose password was not given; with ask, its password is asked.
+    void unlockBook(PIMManager *store, bool ask, bool *open);
+    // Whether a change of a store can be stored here (asks about a book
+    // another copy of the program holds).
+    void claimBook(PIMManager *store, bool *mayStore);
+    // The titles of the books whose file cannot be found.
+    void missingBooks(QStringList *titles);
 
 public slots:
     void dismiss() override;
@@ -64,10 +73,17 @@ private:
     // program ends while it shows.
     static void alarmDone(const QString &name, const QByteArray &data);
     void alarmsDoneOf(Task *task);
+    // An alarm the store cancelled while its reminder stays: registered again.
+    static void alarmKept(const QByteArray &name, const QByteArray &data);
     void release();
     Task *currentTask() const;
     void removeItemOf(Task *task);
     static void storeChange(Task *task, Task *old);
+    // Whether a window of the program other than the reminders' has the
+    // keyboard: a reminder then waits, so that no key meant for it acts here.
+    bool keyboardElsewhere() const;
+    bool mayStoreChanges();
+    void tellMissing(const QByteArray &data);
 
     QPointer<PIMManager> m_bound;
     QPointer<Alert> m_alert;
@@ -78,6 +94,8 @@ private:
     // the alarm messages of the listed expenses, by UID
     QHash<QString, QList<QByteArray>> m_alarmsOf;
     QTimer m_queueTimer;
+    // the bound store is a locked book whose password was not given
+    bool m_locked = false;
 };
 
 #endif

@@ -59,6 +59,7 @@ void ReminderEditor::load(const PIMReminder *reminder)
         alarm->setChecked(reminder != nullptr);
     }
     alarmOnOff(reminder != nullptr);
+    m_loaded = reminder ? reminder->dateTime : QDateTime();
     if (!reminder)
         return;
     dt->setDateTime(reminder->dateTime);
@@ -77,6 +78,11 @@ PIMReminder *ReminderEditor::reminder() const
     // page told when it was set
     const QTime time = dt->time();
     r->dateTime = YMRUtil::firstValidLocalTime(dt->date(), QTime(time.hour(), time.minute()));
+    // the page shows minutes: a time it shows unchanged keeps its seconds
+    // (a snoozed reminder's), else OK would move it and its alarm
+    if (m_loaded.isValid() && dt->date() == m_loaded.date() && time.hour() == m_loaded.time().hour()
+        && time.minute() == m_loaded.time().minute())
+        r->dateTime = m_loaded;
     r->sound = sound->isChecked();
     r->led = ledbox->isChecked();
     r->type = led->currentItem();

@@ -3,6 +3,8 @@
 
 #include "forms/remindereditorbase.h"
 
+#include <QDateTime>
+
 class PIMReminder;
 
 // The "Reminder" page of the record dialog: the alarm switch, its date and
@@ -23,6 +25,10 @@ public slots:
     void alarmOnOff(bool on) override;
     void test() override;
     void typeChanged() override;
+
+private:
+    // the time loaded, kept to the second while the page shows it unchanged
+    QDateTime m_loaded;
 };
 
 #endif

@@ -126,6 +126,9 @@ public slots:
     void raiseMainWindow();
     void setupView(PIMListView *list, Task *task);
     void editTask(Task *task);
+    void unlockAlarmBook(PIMManager *store, bool ask, bool *open);
+    void claimAlarmBook(PIMManager *store, bool *mayStore);
+    void missingBooks(QStringList *titles);
 
     void newBook();
     void openBook();

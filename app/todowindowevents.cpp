@@ -503,3 +503,44 @@ void ToDoWindow::setDocument(const QString &path)
     }
     openBookFile(path);
 }
+
+// ---- what the reminders ask of the books -------------------------------------------
+
+void ToDoWindow::unlockAlarmBook(PIMManager *store, bool ask, bool *open)
+{
+    if (!open)
+        return;
+    *open = true;
+    // the open book's password was given when it opened
+    if (!store || store == m_manager)
+        return;
+    // an alarm opens a book by the path the book index holds
+    DBRecord *book = m_index->findByPath(store->fileName());
+    if (book && !book->password().isEmpty())
+        *open = ask && DBManager::checkPassword(book);
+}
+
+void ToDoWindow::claimAlarmBook(PIMManager *store, bool *mayStore)
+{
+    auto *book = qobject_cast<TaskManager *>(store);
+    if (!mayStore || !book || book == m_manager)
+        return;
+    QString title = QFileInfo(book->fileName()).fileName();
+    if (DBRecord *record = m_index->findByPath(book->fileName()))
+        title = record->title();
+    // a change of a book another copy holds would not be saved here: the
+    // reminder would leave the alarm list while the book keeps it
+    *mayStore = claimBook(book, title, tr("Cancel"), "button_cancel");
+}
+
+void ToDoWindow::missingBooks(QStringList *titles)
+{
+    if (!titles)
+        return;
+    PIMRecordArray *view = m_index->view();
+    for (int i = 0; i < view->count(); ++i) {
+        auto *book = dynamic_cast<DBRecord *>(view->at(i));
+        if (book && !book->path().isEmpty() && !QFileInfo(book->path()).isReadable())
+            titles->append(QStringLiteral("%1 (%2)").arg(book->title(), book->path()));
+    }
+}

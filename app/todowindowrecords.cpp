@@ -84,6 +84,9 @@ void ToDoWindow::setupRecordCommands()
     connect(m_alertDialog, &AlertDialog::setupView, this, &ToDoWindow::setupView);
     connect(m_alertDialog, &AlertDialog::editTask, this,
             qOverload<Task *>(&ToDoWindow::editTask));
+    connect(m_alertDialog, &AlertDialog::unlockBook, this, &ToDoWindow::unlockAlarmBook);
+    connect(m_alertDialog, &AlertDialog::claimBook, this, &ToDoWindow::claimAlarmBook);
+    connect(m_alertDialog, &AlertDialog::missingBooks, this, &ToDoWindow::missingBooks);
 
     connect(m_templatesMenu, &PopupMenu::activated, this, &ToDoWindow::newFromTemplate);
     setupTemplateMenu();
@@ -441,24 +444,13 @@ void ToDoWindow::editTask(Task *task)
 {
     if (!task)
         return;
-    // an alarm lists expenses of other books too: a locked one asks for its
-    // password first, as opening it would, and one another copy of the
-    // program holds whether to open it anyway
-    auto *store = qobject_cast<TaskManager *>(task->manager());
-    if (store && store != m_manager) {
-        PIMRecordArray *view = m_index->view();
-        QString title = QFileInfo(store->fileName()).fileName();
-        for (int i = 0; i < view->count(); ++i) {
-            auto *book = dynamic_cast<DBRecord *>(view->at(i));
-            if (book && samePath(book->path(), store->fileName())) {
-                if (!DBManager::checkPassword(book))
-                    return;
-                title = book->title();
-            }
-        }
-        if (!claimBook(store, title, tr("Cancel"), "button_cancel"))
-            return;
-    }
+    // an alarm lists expenses of other books too (a locked one's only after
+    // its password, unlockAlarmBook()): one another copy of the program
+    // holds asks whether to open it anyway
+    bool mayStore = true;
+    claimAlarmBook(task->manager(), &mayStore);
+    if (!mayStore)
+        return;
     m_busy = true;
     {
         TaskDialog dialog(this);

@@ -274,10 +274,62 @@ AlarmServer::Entry AlarmServer::Entry::of(const QDateTime &local, const QByteArr
     return Entry{wallClock(local.date(), local.time()), channel, message, data};
 }
 
+AlarmServer::Entry AlarmServer::Entry::of(const QDate &date, const QTime &time,
+                                          const QByteArray &channel, const QByteArray &message,
+                                          int data)
+{
+    return Entry{wallClock(date, time), channel, message, data};
+}
+
 QDateTime AlarmServer::Entry::when() const
 {
-    return QDateTime(QDate::fromJulianDay(at / 86400), QTime::fromMSecsSinceStartOfDay(int(at % 86400) * 1000),
-                     Qt::LocalTime);
+    const QDate date = QDate::fromJulianDay(at / 86400);
+    const QTime time = QTime::fromMSecsSinceStartOfDay(int(at % 86400) * 1000);
+    const QDateTime local(date, time, Qt::LocalTime);
+    if (local.isValid())
+        return local;
+    // a wall time this zone skips (the list was written under another
+    // zone): an invalid time would compare as long due, so it rings at the
+    // first minute after the gap, as a reminder set here would
+    const QDateTime wall(date, QTime(time.hour(), time.minute()), Qt::UTC);
+    for (int minutes = 1; minutes <= 4 * 24 * 60; ++minutes) {
+        const QDateTime w = wall.addSecs(60 * minutes);
+        const QDateTime moment(w.date(), w.time(), Qt::LocalTime);
+        if (moment.isValid())
+            return moment;
+    }
+    return local;
+}
+
+AlarmServer::Entry AlarmServer::storedEntry(const QDateTime &when, const QByteArray &channel,
+                                            const QByteArray &message, int data)
+{
+    // an invalid local time (one this zone skips) still names its wall time
+    const Entry e = when.isValid()
+                        ? Entry::of(wholeSeconds(when), channel, message, data)
+                        : Entry::of(when.date(), QTime(when.time().hour(), when.time().minute(),
+                                                       when.time().second()),
+                                    channel, message, data);
+    refresh();
+    auto it = std::lower_bound(m_alarms.begin(), m_alarms.end(), e, earlier);
+    for (auto i = it; i != m_alarms.end() && i->at == e.at; ++i) {
+        if (*i == e)
+            return e;
+    }
+    // the moment a stored wall time this zone skips reads as lies after it:
+    // the entry is matched by what is stored, not by that moment
+    if (!when.isValid())
+        return e;
+    const QDateTime moment = e.when();
+    for (auto i = it; i != m_alarms.begin();) {
+        --i;
+        if (e.at - i->at > 4 * 24 * 3600)
+            break;
+        if (i->channel == channel && i->message == message && i->data == data
+            && i->when() == moment)
+            return *i;
+    }
+    return e;
 }
 
 AlarmServer::Alarm AlarmServer::Entry::alarm() const
@@ -382,10 +434,9 @@ bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QB
 bool AlarmServer::remove(const QDateTime &when, const QByteArray &channel,
                          const QByteArray &message, int data)
 {
-    if (!when.isValid())
+    if (!when.date().isValid() || !when.time().isValid())
         return true;
-    const QDateTime local = wholeSeconds(when);
-    const Entry e = Entry::of(local, channel, message, data);
+    const Entry e = storedEntry(when, channel, message, data);
     if (m_sent.remove(e)) {
         // a sent alarm the user has dealt with: written with the others the
         // same moment dealt with, so that hundreds take one write

@@ -76,7 +76,9 @@ public:
     // be written, and for an invalid time (a local time the clocks skip),
     // which would never come and is not kept. Deleting an alarm already
     // sent is written once the current event is done (many go at once when
-    // many were sent).
+    // many were sent). A removal names a stored entry by its wall time (also
+    // an invalid local time, one this zone skips) or by the moment it was
+    // sent at.
     bool add(const QDateTime &when, const QByteArray &channel, const QByteArray &message, int data);
     bool remove(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                 int data);
@@ -121,6 +123,9 @@ public:
         }
         static Entry of(const QDateTime &local, const QByteArray &channel,
                         const QByteArray &message, int data);
+        static Entry of(const QDate &date, const QTime &time, const QByteArray &channel,
+                        const QByteArray &message, int data);
+        // The moment it rings in the zone in force: always a valid one.
         QDateTime when() const;
         Alarm alarm() const;
     };
@@ -129,6 +134,10 @@ private:
     // The list as on disk now when another copy changed it since it was
     // last read or written here, with this server's unwritten changes on it.
     void refresh();
+    // The stored entry a removal names: the one at that wall time, or the
+    // one whose skipped wall time reads as that moment here.
+    Entry storedEntry(const QDateTime &when, const QByteArray &channel,
+                      const QByteArray &message, int data);
     void insert(const Entry &e);
     bool take(const Entry &e);
     // The list's entries for the merge (KeyedMerge: an alarm by its line),

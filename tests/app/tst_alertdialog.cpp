@@ -1,7 +1,15 @@
 // ymr-test-screens: 240x320 480x640
 #include "alert.h"
 #include "alertdialog.h"
+#include "exportdialog.h"
+#include "filtereditordialog.h"
+#include "passworddialog2.h"
+#include "remindereditor.h"
+#include "taskdialog.h"
 #include "ymrtest.h"
+
+#include "pim/dbmanager.h"
+#include "pim/dbrecord.h"
 
 #include "pim/pimlistviewitem.h"
 #include "pim/pimreminder.h"
@@ -12,11 +20,14 @@
 #include "qpe/qpedevice.h"
 #include "qpe/qpesound.h"
 #include "qt/ymrapplication.h"
+#include "qt/ymdatetimeeditor.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrpushbutton.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QtTest>
 #include <functional>
@@ -53,6 +64,27 @@ void answerInTurn(QList<std::function<void(QDialog *)>> steps)
 QByteArray messageOf(Task *t)
 {
     return TaskManager::alarmMessage(t);
+}
+
+// Keys as a user types them: each to the widget that has the keyboard.
+bool typeKeys(const QString &text)
+{
+    for (const QChar c : text) {
+        QWidget *target = QApplication::focusWidget();
+        if (!target)
+            return false;
+        QTest::keyClick(target, c.toLatin1());
+    }
+    return true;
+}
+
+bool alarmListed(const QByteArray &message)
+{
+    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending()) {
+        if (a.message == message)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -372,6 +404,144 @@ private slots:
         const QByteArray lunchMessage = messageOf(lunch);
         m_a->removeRecord(lunch);
         QVERIFY(!listed().contains(lunchMessage));
+    }
+
+    // A reminder falling due while the user types into another dialog waits
+    // until it closes: every key lands in its field, none in the alarm.
+    void waitsWhileADialogHasTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("filter editor") << "filter" << "val";
+        QTest::newRow("export dialog") << "export" << "otherDelimiter";
+        QTest::newRow("password prompt") << "password" << "p1";
+    }
+
+    void waitsWhileADialogHasTheKeyboard()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(QString, field);
+        const QDateTime start = m_now;
+        Task *lunch = addTask(m_a.get(), "Lunch");
+        AlertDialog alerts;
+        Host host(&alerts);
+        host.stores = {m_a.get()};
+        DBManager index;
+        auto *book = new DBRecord(&index);
+        book->setTitle(QStringLiteral("Locked"));
+        book->setPassword(QStringLiteral("x"));
+        index.addRecord(book);
+        std::unique_ptr<QDialog> typedInto;
+        if (dialog == "filter") {
+            typedInto.reset(new FilterEditorDialog(m_a.get(), -2));
+        } else if (dialog == "export") {
+            auto *e = new ExportDialog;
+            e->other->click();
+            typedInto.reset(e);
+        } else {
+            typedInto.reset(new PasswordDialog2(&index, book));
+        }
+        auto *edit = typedInto->findChild<QLineEdit *>(field);
+        QVERIFY(edit);
+        // an alarm window coming up regardless is noted and let go
+        QStringList shown;
+        QTimer guard;
+        connect(&guard, &QTimer::timeout, [&] {
+            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                if (d != typedInto.get()) {
+                    shown << d->metaObject()->className();
+                    d->reject();
+                }
+            }
+        });
+        guard.start(20);
+        bool heldWhileTyping = false;
+        bool typed = false;
+        QTimer::singleShot(0, [&] {
+            edit->clear();
+            edit->setFocus();
+            typed = QTest::qWaitForWindowActive(typedInto.get()) && typeKeys(QStringLiteral("to the"));
+            m_now = m_now.addSecs(61);
+            AlarmServer::instance()->deliverDue();
+            ymrtest::flushEvents();
+            heldWhileTyping = alerts.queue().size() == 1 && !alerts.alertWindow();
+            typed = typed && typeKeys(QStringLiteral(" station 12 "));
+            // the device's OK goes to the dialog in front
+            if (QApplication::focusWidget())
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+            if (typedInto->isVisible())
+                typedInto->reject();
+        });
+        const int result = typedInto->exec();
+        guard.stop();
+        QVERIFY(typed);
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(edit->text(), QStringLiteral("to the station 12 "));
+        QVERIFY(heldWhileTyping);
+        QCOMPARE(shown, QStringList());
+        QVERIFY(lunch->reminder);
+        QVERIFY(alarmListed(messageOf(lunch)));
+        typedInto.reset();
+        // with the dialog gone it rings
+        answerInTurn({[](QDialog *d) { d->accept(); },
+                      [&](QDialog *) { alerts.PushButton3->click(); }});
+        alerts.check();
+        QVERIFY(!lunch->reminder);
+        QVERIFY(!alarmListed(messageOf(lunch)));
+        m_now = start;
+    }
+
+    // "Open", then OK in the expense dialog, keeps the reminder registered;
+    // a reminder changed there is registered as changed.
+    void openKeepsTheAlarm_data()
+    {
+        QTest::addColumn<int>("change");   // minutes added to the reminder, 0 none
+        QTest::newRow("unchanged") << 0;
+        QTest::newRow("moved") << 30;
+    }
+
+    void openKeepsTheAlarm()
+    {
+        QFETCH(int, change);
+        const QDateTime start = m_now;
+        Task *lunch = addTask(m_a.get(), "Lunch");
+        const QDateTime due = lunch->reminder->dateTime;
+        AlertDialog alerts;
+        Host host(&alerts);
+        host.stores = {m_a.get()};
+        connect(&alerts, &AlertDialog::editTask, [&](Task *t) {
+            TaskDialog dialog;
+            QTimer::singleShot(0, &dialog, [&dialog, t, change] {
+                if (change)
+                    dialog.reminderEditor()->dt->setDateTime(t->reminder->dateTime.addSecs(60 * change));
+                dialog.accept();
+            });
+            dialog.exec(t, 0, true);
+        });
+        bool stillListed = false;
+        answerInTurn({[](QDialog *d) { d->accept(); },
+                      [&](QDialog *) {
+                          alerts.lv->setCurrentItem(alerts.lv->firstChild());
+                          alerts.PushButton2->click();   // open
+                          stillListed = alerts.lv->childCount() == 1;
+                          alerts.reject();
+                      }});
+        m_now = m_now.addSecs(61);
+        AlarmServer::instance()->deliverDue();
+        QTRY_VERIFY(!host.edited.isEmpty());
+        QTRY_VERIFY(!alerts.isVisible());
+        ymrtest::flushEvents();
+        QVERIFY(lunch->reminder);
+        QCOMPARE(stillListed, change == 0);
+        QList<QDateTime> registered;
+        for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending()) {
+            if (a.message == messageOf(lunch))
+                registered << a.when;
+        }
+        QCOMPARE(lunch->reminder->dateTime > due, change != 0);
+        QCOMPARE(registered, QList<QDateTime>({AlarmServer::wholeSeconds(lunch->reminder->dateTime)}));
+        m_now = start;
+        m_a->removeRecord(lunch);
     }
 };
 

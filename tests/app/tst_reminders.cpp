@@ -149,6 +149,32 @@ private slots:
         QVERIFY(QpeSound::recorded().isEmpty());
     }
 
+    // Keys typed on without a rest when the window comes up were meant for
+    // another window: none presses its Ok, however the window manager
+    // handed it the keyboard. A key after a rest does.
+    void keysWithoutARestDoNotAct()
+    {
+        QWidget other;
+        other.show();
+        Alert::setKeyRest(60000);
+        Alert alert;
+        alert.start(nullptr);
+        QVERIFY(QTest::qWaitForWindowActive(&alert));
+        QWidget *target = QApplication::focusWidget();
+        QVERIFY(target && target->window() == &alert);
+        QTest::keyClick(target, Qt::Key_Space);
+        QTest::keyClick(target, Qt::Key_Return);
+        QTest::keyClick(target, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClick(&other, Qt::Key_A);
+        QVERIFY(alert.isVisible());
+        QCOMPARE(alert.result(), 0);
+        Alert::setKeyRest(0);
+        QTest::keyClick(target, Qt::Key_Space);
+        QVERIFY(!alert.isVisible());
+        QCOMPARE(alert.result(), int(QDialog::Accepted));
+        Alert::setKeyRest(-1);
+    }
+
     void reminderPage()
     {
         ReminderEditor page;
@@ -167,9 +193,14 @@ private slots:
         QCOMPARE(page.led->currentText(), QStringLiteral("Soft Flash"));
         std::unique_ptr<PIMReminder> back(page.reminder());
         QVERIFY(back);
-        QCOMPARE(back->dateTime, QDateTime(QDate(2026, 3, 4), QTime(12, 34)));
+        // shown in minutes: unchanged it keeps its seconds (OK after Open
+        // moves no snoozed reminder), changed it has none
+        QCOMPARE(back->dateTime, r.dateTime);
         QVERIFY(!back->sound && back->led);
         QCOMPARE(back->type, 7);
+        page.dt->setDateTime(QDateTime(QDate(2026, 3, 4), QTime(12, 35)));
+        back.reset(page.reminder());
+        QCOMPARE(back->dateTime, QDateTime(QDate(2026, 3, 4), QTime(12, 35)));
 
         // off and on again: now, sound, LED, "Normal"
         page.alarm->setChecked(false);

@@ -2,6 +2,7 @@
 #include "ymrtest.h"
 
 #include "bookfixtures.h"
+#include "lockholder.h"
 #include "modaldriver.h"
 
 #include "alert.h"
@@ -15,6 +16,7 @@
 #include "templatedialog.h"
 #include "todowindow.h"
 
+#include "pim/bookfile.h"
 #include "pim/pimlistviewitem.h"
 #include "pim/pimreminder.h"
 #include "pim/task.h"
@@ -61,6 +63,8 @@ private slots:
     void alarmOfAnotherBook();
     void alarmOfALockedBook_data();
     void alarmOfALockedBook();
+    void alarmOfAMissingBookIsTold();
+    void dismissOfABookAnotherCopyHoldsAsks();
 
 private:
     void startWith(ToDoWindow &w, const QString &title);
@@ -68,6 +72,11 @@ private:
     static Task *reread(const QString &path, const QString &uid, TaskManager &store);
     static void select(ToDoWindow &w, Task *task);
     Task *addWithReminder(TaskManager *book, const QString &type, int inSeconds);
+    // A book file beside the open one, listed in the index, holding one
+    // expense whose reminder falls due in 30 s; its alarm message.
+    QByteArray bookWithReminder(ToDoWindow &w, const QString &title, const QString &type,
+                                const QString &password = QString());
+    static bool registered(const QByteArray &message);
     void ring(ToDoWindow &w, ModalDriver &driver, const std::function<void(AlertDialog *)> &act);
 
     QDateTime m_now;
@@ -147,6 +156,30 @@ Task *TestToDoWindowRecords::addWithReminder(TaskManager *book, const QString &t
     t->reminder->type = 4;
     t->store(nullptr);
     return t;
+}
+
+QByteArray TestToDoWindowRecords::bookWithReminder(ToDoWindow &w, const QString &title,
+                                                   const QString &type, const QString &password)
+{
+    const QString path = bookPath(title);
+    QFile::remove(path);
+    TaskManager book(path);
+    book.setPassword(password);
+    const QByteArray message = TaskManager::alarmMessage(addWithReminder(&book, type, 30));
+    book.save();
+    if (!w.bookIndex()->findByPath(path))
+        addBook(w.bookIndex(), title, password);
+    w.bookIndex()->save();
+    return message;
+}
+
+bool TestToDoWindowRecords::registered(const QByteArray &message)
+{
+    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending()) {
+        if (a.message == message)
+            return true;
+    }
+    return false;
 }
 
 void TestToDoWindowRecords::nothingWithoutABook()
@@ -439,10 +472,7 @@ void TestToDoWindowRecords::reminderRingsSnoozeDismiss()
 
     // a reminder in the past registers no alarm
     auto *old = addWithReminder(w.manager(), QStringLiteral("Old"), -600);
-    bool registered = false;
-    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
-        registered = registered || a.message == TaskManager::alarmMessage(old);
-    QVERIFY(!registered);
+    QVERIFY(!registered(TaskManager::alarmMessage(old)));
 
     // rung while the window is hidden: the Show it causes keeps the open store
     TaskManager *open = w.manager();
@@ -534,8 +564,10 @@ void TestToDoWindowRecords::alarmOfAnotherBook()
     QVERIFY(driver.unexpected.isEmpty());
 }
 
-// "Open" on an expense of a book with a password asks for it, as opening
-// that book would; only the right one shows the expense in the record dialog.
+// A reminder of a book with a password shows nothing of its expenses before
+// the password: the alarm window says a locked book's reminder is due, then
+// the password is asked; without the right one no list is shown and the
+// reminder stays registered for the next start.
 void TestToDoWindowRecords::alarmOfALockedBook_data()
 {
     QTest::addColumn<QString>("typed");   // null: the prompt cancelled
@@ -550,54 +582,127 @@ void TestToDoWindowRecords::alarmOfALockedBook()
     QFETCH(QString, typed);
     QFETCH(bool, opened);
     const QString lockedPath = bookPath(QStringLiteral("Locked"));
-    {
-        QFile::remove(lockedPath);
-        TaskManager locked(lockedPath);
-        locked.setPassword(QStringLiteral("Secret"));
-        addWithReminder(&locked, QStringLiteral("Insurance"), 30);
-        QVERIFY(locked.save());
-    }
     ModalDriver driver;
     ToDoWindow w;
-    if (!w.bookIndex()->findByPath(lockedPath))
-        addBook(w.bookIndex(), QStringLiteral("Locked"), QStringLiteral("Secret"));
-    w.bookIndex()->save();
+    const QByteArray message = bookWithReminder(w, QStringLiteral("Locked"), QStringLiteral("Insurance"),
+                                                QStringLiteral("Secret"));
     startWith(w, QStringLiteral("Unlocked"));
     m_now = m_now.addSecs(31);
+    QString alertText;
+    bool listShownBeforePassword = true;
     QString shown;
-    ring(w, driver, [&](AlertDialog *d) {
-        driver.expect("PasswordDialog", [typed](QWidget *p) {
-            if (typed.isNull()) {
-                ModalDriver::reject(p);
-                return;
-            }
-            type(p, "p1", typed);
-            static_cast<PasswordDialog *>(p)->btnOk->click();
-        });
-        if (opened) {
+    driver.expect("Alert", [&](QWidget *d) {
+        alertText = static_cast<Alert *>(d)->text();
+        ModalDriver::accept(d);
+    });
+    driver.expect("PasswordDialog", [&](QWidget *p) {
+        listShownBeforePassword = w.alertDialog()->isVisible();
+        if (typed.isNull()) {
+            ModalDriver::reject(p);
+            return;
+        }
+        type(p, "p1", typed);
+        static_cast<PasswordDialog *>(p)->btnOk->click();
+    });
+    if (opened) {
+        driver.expect("AlertDialog", [&](QWidget *d) {
+            auto *alerts = static_cast<AlertDialog *>(d);
+            alerts->lv->setCurrentItem(alerts->lv->firstChild());
+            // the password was given: "Open" asks no more
             driver.expect("TaskDialog", [&shown](QWidget *td) {
                 shown = static_cast<TaskDialog *>(td)->task()->type;
                 ModalDriver::reject(td);
             });
-        } else {
-            YMRDialog::queueAnswer(1);   // "Access denied."
-        }
-        d->lv->setCurrentItem(d->lv->firstChild());
-        // after this step: the prompt is a step of its own
-        QTimer::singleShot(0, d, [d] {
-            d->PushButton2->click();
-            d->PushButton3->click();   // Dismiss, as without a password
+            QTimer::singleShot(0, alerts, [alerts] {
+                alerts->PushButton2->click();
+                alerts->PushButton3->click();   // Dismiss
+            });
         });
-    });
+    } else {
+        YMRDialog::queueAnswer(1);   // "Access denied."
+    }
+    AlarmServer::instance()->deliverDue();
+    QTRY_COMPARE_WITH_TIMEOUT(driver.pending(), 0, 5000);
+    QTRY_VERIFY(!w.alertDialog()->isVisible() && !w.alertDialog()->boundStore());
+    QVERIFY(alertText.contains(QStringLiteral("locked book")));
+    QVERIFY(!alertText.contains(QStringLiteral("Insurance")));
+    QVERIFY(!listShownBeforePassword);
     QCOMPARE(shown, opened ? QStringLiteral("Insurance") : QString());
     QVERIFY(driver.unexpected.isEmpty());
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
     QCOMPARE(boxes.size(), opened ? 0 : 1);
     QCOMPARE(w.manager()->fileName(), bookPath(QStringLiteral("Unlocked")));
+    QCOMPARE(registered(message), !opened);
     TaskManager disk(lockedPath);
     QVERIFY(disk.load());
     QCOMPARE(disk.records()->count(), 1);
-    QVERIFY(!static_cast<Task *>(disk.records()->at(0))->reminder);
+    QCOMPARE(static_cast<Task *>(disk.records()->at(0))->reminder != nullptr, !opened);
+    if (!opened)
+        AlarmServer::instance()->remove(m_now.addSecs(-1), TaskManager::alarmChannel(), message, 0);
+}
+
+// A reminder of a book another program renamed while this one was not
+// running: told in the alarm window with its time and the books that cannot
+// be found, then it leaves the alarm list.
+void TestToDoWindowRecords::alarmOfAMissingBookIsTold()
+{
+    const QString path = bookPath(QStringLiteral("Renamed"));
+    ModalDriver driver;
+    ToDoWindow w;
+    const QByteArray message = bookWithReminder(w, QStringLiteral("Renamed"), QStringLiteral("Dentist"));
+    startWith(w, QStringLiteral("Present"));
+    QFile::remove(bookPath(QStringLiteral("Moved")));
+    QVERIFY(QFile::rename(path, bookPath(QStringLiteral("Moved"))));
+    const QDateTime due = m_now.addSecs(30);
+    m_now = m_now.addSecs(31);
+    QString told;
+    driver.expect("Alert", [&told](QWidget *d) {
+        told = static_cast<Alert *>(d)->text();
+        ModalDriver::accept(d);
+    });
+    AlarmServer::instance()->deliverDue();
+    QTRY_COMPARE_WITH_TIMEOUT(driver.pending(), 0, 5000);
+    ymrtest::flushEvents();
+    QVERIFY2(told.contains(due.toString()), qPrintable(told));
+    QVERIFY(told.contains(QStringLiteral("Renamed")));
+    QVERIFY(!w.alertDialog()->isVisible());
+    QVERIFY(!registered(message));
+    QVERIFY(driver.unexpected.isEmpty());
+}
+
+// Dismissing a reminder of a book another copy of the program holds would
+// change a book that cannot be saved here: the user is asked first, and
+// keeping it as it is leaves the reminder in the book and the alarm list.
+void TestToDoWindowRecords::dismissOfABookAnotherCopyHoldsAsks()
+{
+    const QString heldPath = bookPath(QStringLiteral("Held"));
+    ModalDriver driver;
+    ToDoWindow w;
+    const QByteArray message = bookWithReminder(w, QStringLiteral("Held"), QStringLiteral("Rent"));
+    const pid_t holder = holdLockInChild(BookFile::lockFileName(heldPath));
+    QVERIFY(holder > 0);
+    startWith(w, QStringLiteral("Here"));
+    m_now = m_now.addSecs(31);
+    QString asked;
+    bool stillListed = false;
+    ring(w, driver, [&](AlertDialog *d) {
+        d->lv->setCurrentItem(d->lv->firstChild());
+        YMRDialog::queueAnswer(1);   // not opened anyway
+        d->PushButton3->click();     // Dismiss
+        asked = YMRDialog::takeScriptedBoxes().value(0).text;
+        stillListed = d->lv->childCount() == 1;
+        d->reject();
+    });
+    killLockHolder(holder);
+    QVERIFY2(asked.startsWith(QStringLiteral("Expense Book [Held] is open in another program")),
+             qPrintable(asked));
+    QVERIFY(stillListed);
+    QVERIFY(registered(message));
+    TaskManager disk(heldPath);
+    QVERIFY(disk.load());
+    QVERIFY(static_cast<Task *>(disk.records()->at(0))->reminder);
+    AlarmServer::instance()->remove(m_now.addSecs(-1), TaskManager::alarmChannel(), message, 0);
+    QVERIFY(driver.unexpected.isEmpty());
 }
 
 YMR_TEST_MAIN(TestToDoWindowRecords)

@@ -98,6 +98,8 @@ private slots:
     void longListLoadsAndChangesQuickly();
     void timesThatNeverComeAreRefused_data();
     void timesThatNeverComeAreRefused();
+    void skippedTimeOfAnotherZone_data();
+    void skippedTimeOfAnotherZone();
 
 private:
     QString freshDir();
@@ -622,6 +624,67 @@ void TestAlarmServer::timesThatNeverComeAreRefused()
     QVERIFY(!null);
     QVERIFY(after);
     QCOMPARE(kept.size(), 1);
+}
+
+namespace {
+// TZ of this process for one scope.
+struct ZoneScope
+{
+    explicit ZoneScope(const QByteArray &zone) : saved(qgetenv("TZ")) { qputenv("TZ", zone); }
+    ~ZoneScope()
+    {
+        if (saved.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", saved);
+    }
+    QByteArray saved;
+};
+}
+
+// A list written under Asia/Kathmandu holds 02:30 of the night Europe/Berlin
+// skips. Read under Berlin it rings at 03:00, not at once, and either the
+// moment it was sent at or the wall time as stored takes it off the list.
+void TestAlarmServer::skippedTimeOfAnotherZone_data()
+{
+    QTest::addColumn<bool>("byWallTime");
+    QTest::newRow("the moment sent") << false;
+    QTest::newRow("the wall time stored") << true;
+}
+
+void TestAlarmServer::skippedTimeOfAnotherZone()
+{
+    QFETCH(bool, byWallTime);
+    const QDate day(2026, 3, 29);
+    const QString dir = freshDir();
+    {
+        ZoneScope kathmandu("Asia/Kathmandu");
+        AlarmServer s(dir);
+        QVERIFY(s.add(QDateTime(day, QTime(2, 30)), "A/zone", Msg, 0));
+    }
+    ZoneScope berlin("Europe/Berlin");
+    QVERIFY(!QDateTime(day, QTime(2, 30)).isValid());
+    AlarmSink sink("A/zone");
+    FakeClock clock;
+    clock.t = QDateTime(day.addDays(-9), QTime(12, 0));
+    AlarmServer s(dir);
+    s.setClock(clock.fn());
+    s.start(0);
+    s.deliverDue();
+    ymrtest::flushEvents();
+    QVERIFY(sink.got.isEmpty());
+    const QList<AlarmServer::Alarm> kept = s.pending();
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(kept.first().when, QDateTime(day, QTime(3, 0)));
+    clock.t = QDateTime(day, QTime(3, 0));
+    s.deliverDue();
+    QTRY_COMPARE(sink.got.size(), 1);
+    QCOMPARE(sink.got.first().when, QDateTime(day, QTime(3, 0)));
+    const QDateTime named = byWallTime ? QDateTime(day, QTime(2, 30)) : sink.got.first().when;
+    QVERIFY(s.remove(named, "A/zone", Msg, 0));
+    QVERIFY(s.flush());
+    QVERIFY(s.pending().isEmpty());
+    QCOMPARE(readAll(s.fileName()), QByteArray());
 }
 
 QPE_TEST_MAIN(TestAlarmServer)
