@@ -38,6 +38,7 @@ const int MaxNameBytes = NAME_MAX;
 const int MaxHolderPart = 40;
 const int DefaultRetakeMs = 2000;
 int s_retakeMs = DefaultRetakeMs;
+void (*s_commitHook)(const QString &) = nullptr;
 
 // The lock files this process holds, by device and inode: a lock of this
 // process is nobody else's.
@@ -68,6 +69,21 @@ bool writeProtected(const QString &path)
 QString errorText(int error)
 {
     return FileReplacer::failureText(FileReplacer::failureOf(error), error);
+}
+
+// The file's lock is held, its name lock is not: a hard link's other name.
+QString otherNameHolder()
+{
+    return BookFile::tr("another copy of the program, under another name of this file");
+}
+
+void syncFolder(const QString &folder)
+{
+    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
 }
 
 // A size as the user reads it.
@@ -451,17 +467,70 @@ void BookFile::setLockFd(int fd, const QString &lockPath)
     }
 }
 
+BookFile::LockState BookFile::takeFileLock()
+{
+    if (m_fileFd >= 0)
+        return Locked;
+    // a file not there yet gets its lock with its first save
+    const int fd = ::open(QFile::encodeName(target()).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return Locked;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Locked;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        ::close(fd);
+        return held ? HeldElsewhere : Locked;
+    }
+    setFileFd(fd);
+    return Locked;
+}
+
+void BookFile::setFileFd(int fd)
+{
+    QMutexLocker held(&s_heldMutex);
+    struct stat st;
+    if (m_fileFd >= 0) {
+        if (::fstat(m_fileFd, &st) == 0)
+            heldHere().remove(keyOf(st));
+        ::close(m_fileFd);
+    }
+    m_fileFd = fd;
+    if (fd >= 0 && ::fstat(fd, &st) == 0)
+        heldHere().insert(keyOf(st));
+}
+
+BookFile::LockState BookFile::takeLocks()
+{
+    const QString lockPath = lockFileName(m_path);
+    int fd = -1;
+    const LockState state = takeLock(lockPath, &fd);
+    if (state == HeldElsewhere)
+        return state;
+    if (fd >= 0)
+        setLockFd(fd, lockPath);
+    // free under this name, held under another name of the same file
+    if (takeFileLock() == HeldElsewhere) {
+        releaseLockFile();
+        m_holder = otherNameHolder();
+        return HeldElsewhere;
+    }
+    return state;
+}
+
 BookFile::LockState BookFile::lock()
 {
     if (m_lockFd >= 0)
         return m_state;
     m_holder.clear();
     m_lockFailure.clear();
-    const QString lockPath = lockFileName(m_path);
-    int fd = -1;
-    m_state = takeLock(lockPath, &fd);
-    if (fd >= 0)
-        setLockFd(fd, lockPath);
+    m_state = takeLocks();
+    // what killed copies left in the folder goes while nobody else saves this book
+    if (m_state == Locked)
+        FileReplacer::removeLeftovers(folderOf(target()));
     checkWritable();
     // the damaged bytes of a book about to be written are kept now
     if (!m_damaged.isNull() && m_keptCopy.isEmpty())
@@ -488,24 +557,30 @@ void BookFile::retake()
             m_retake->stop();
         return;
     }
-    const QString lockPath = lockFileName(m_path);
-    int fd = -1;
-    const LockState state = takeLock(lockPath, &fd);
+    const LockState state = takeLocks();
     if (state == HeldElsewhere)
         return;
     if (m_retake)
         m_retake->stop();
     m_state = state;
-    if (fd >= 0) {
-        setLockFd(fd, lockPath);
+    if (m_lockFd >= 0)
         m_holder.clear();
-    }
 }
 
 void BookFile::unlock()
 {
     if (m_retake)
         m_retake->stop();
+    setFileFd(-1);
+    if (m_lockFd < 0)
+        return;
+    releaseLockFile();
+    if (m_state == Locked)
+        m_state = NotLocked;
+}
+
+void BookFile::releaseLockFile()
+{
     if (m_lockFd < 0)
         return;
     const QByteArray name = QFile::encodeName(m_lockPath);
@@ -525,16 +600,41 @@ void BookFile::unlock()
     ::close(m_lockFd);
     m_lockFd = -1;
     m_lockPath.clear();
-    if (m_state == Locked)
-        m_state = NotLocked;
+}
+
+// Whether the file itself is locked by another process: a holder under
+// another of its names.
+static bool fileHeldElsewhere(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(FileReplacer::replacedFile(path)).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool held = false;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        bool mine;
+        {
+            QMutexLocker guard(&s_heldMutex);
+            mine = heldHere().contains(keyOf(st));
+        }
+        held = !mine && ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    }
+    ::close(fd);
+    return held;
 }
 
 bool BookFile::heldElsewhere(const QString &path, QString *holder)
 {
     const QByteArray name = QFile::encodeName(lockFileName(path));
     struct stat st;
-    if (::lstat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MaxLockBytes)
-        return false;
+    if (::lstat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MaxLockBytes) {
+        if (!fileHeldElsewhere(path))
+            return false;
+        if (holder)
+            *holder = otherNameHolder();
+        return true;
+    }
     const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == EACCES && holder)
@@ -555,6 +655,11 @@ bool BookFile::heldElsewhere(const QString &path, QString *holder)
         }
     }
     ::close(fd);
+    if (!held && fileHeldElsewhere(path)) {
+        held = true;
+        if (holder)
+            *holder = otherNameHolder();
+    }
     return held;
 }
 
@@ -602,7 +707,8 @@ QString BookFile::readOnlyReason() const
 
 void BookFile::keepDamaged(const QByteArray &bytes)
 {
-    m_damaged = bytes;
+    // an empty file is damaged too: its copy is empty, not missing
+    m_damaged = bytes.isNull() ? QByteArray("") : bytes;
     m_keptCopy.clear();
     m_copyFailure.clear();
     if (m_state != NotLocked)
@@ -688,8 +794,9 @@ bool BookFile::save(const Writer &write, qint64 maxSize, int maxLine)
         return fail(FileReplacer::lastFailureText());
     CheckedWriter checked(&out, maxSize, maxLine);
     const bool written = write(&checked) && checked.finish();
-    // on disk before the short lock below: the lock never waits for that
-    const bool synced = written && out.flush() && ::fsync(out.handle()) == 0;
+    // on disk before the short lock below, the lock never waits for that;
+    // the commit then syncs only the folder
+    const bool synced = written && FileReplacer::sync(out);
     if (!synced) {
         const QString refusal = checked.refusal();
         FileReplacer::commit(out, false);
@@ -718,8 +825,18 @@ bool BookFile::save(const Writer &write, qint64 maxSize, int maxLine)
                                            : tr("another program changed the file"));
         }
     }
-    if (!FileReplacer::commit(out, true))
+    if (s_commitHook)
+        s_commitHook(file);
+    // The new file is locked since it was made: the holder keeps that lock
+    // as the lock of the book's file, with no moment in which it is free.
+    const int fileLock = m_lockFd >= 0 || m_fileFd >= 0 ? ::fcntl(out.handle(), F_DUPFD_CLOEXEC, 0) : -1;
+    if (!FileReplacer::commit(out, true)) {
+        if (fileLock >= 0)
+            ::close(fileLock);
         return fail(FileReplacer::lastFailureText());
+    }
+    if (fileLock >= 0)
+        setFileFd(fileLock);
     m_stamp = FileStamp::of(file);
     m_print = checked.fingerprint();
     m_printKnown = true;
@@ -751,34 +868,54 @@ bool BookFile::moveTo(const QString &newPath)
         m_holder = holderBefore;
         return fail(tr("its new place is open in another program: %1").arg(holder));
     }
-    bool moved = false;
-    bool unchanged = false;
-    {
-        FolderLock guard(folderOf(oldFile));
-        unchanged = FileStamp::of(oldFile) == m_stamp;
-        // a link moves as what it names; anything else in one step when it
-        // stays on its disk
-        if (!QFileInfo(m_path).isSymLink() && !FileReplacer::renameNoReplace(oldFile, newPath)
-            && FileReplacer::lastError() != EXDEV) {
-            const QString why = FileReplacer::lastFailure() == FileReplacer::InUse
-                                    ? tr("%1 exists already").arg(newPath)
-                                    : FileReplacer::lastFailureText();
-            if (newFd >= 0) {
-                ::unlink(QFile::encodeName(newLock).constData());
-                ::close(newFd);
-            }
-            return fail(why);
-        }
-        moved = !QFileInfo::exists(oldFile) && QFileInfo::exists(newPath);
-        if (!moved && !QFileInfo::exists(newPath) && !QFileInfo(newPath).isSymLink())
-            moved = YMRPIM::copyFile(m_path, newPath, true);
+    // this process's own, not another's, while the file is copied there
+    struct stat newLockStat;
+    const bool newLockKnown = newFd >= 0 && ::fstat(newFd, &newLockStat) == 0;
+    if (newLockKnown) {
+        QMutexLocker held(&s_heldMutex);
+        heldHere().insert(keyOf(newLockStat));
     }
-    if (!moved) {
+    const auto dropNewLock = [&] {
+        if (newLockKnown) {
+            QMutexLocker held(&s_heldMutex);
+            heldHere().remove(keyOf(newLockStat));
+        }
         if (newFd >= 0) {
             ::unlink(QFile::encodeName(newLock).constData());
             ::close(newFd);
         }
-        return fail(tr("it could not be moved to %1").arg(newPath));
+    };
+    bool renamed = false;
+    bool unchanged = false;
+    {
+        FolderLock guard(folderOf(oldFile));
+        if (!guard.isLocked()) {
+            dropNewLock();
+            return fail(FileReplacer::failureText(FileReplacer::InUse));
+        }
+        unchanged = FileStamp::of(oldFile) == m_stamp;
+        // a link moves as what it names; anything else in one step when it
+        // stays on its disk
+        const bool link = QFileInfo(m_path).isSymLink();
+        renamed = !link && FileReplacer::renameNoReplace(oldFile, newPath);
+        QString why;
+        bool taken = !link && FileReplacer::lastFailure() == FileReplacer::InUse;
+        bool moved = renamed;
+        if (!renamed && (link || FileReplacer::lastError() == EXDEV)) {
+            // a copy made anew there, under the new folder's lock, then the old name goes
+            moved = copyNew(m_path, newPath, &why, &taken);
+            if (moved)
+                ::unlink(QFile::encodeName(m_path).constData());
+        } else if (!renamed) {
+            why = FileReplacer::lastFailureText();
+        }
+        if (!moved) {
+            dropNewLock();
+            if (taken)
+                return fail(tr("%1 exists already").arg(newPath));
+            return fail(why.isEmpty() ? tr("it could not be moved to %1").arg(newPath)
+                                      : tr("it could not be moved to %1: %2").arg(newPath, why));
+        }
     }
     // the copies of its damage go with it, each under a name of its own there
     const QString newLeaf = newPath;
@@ -796,8 +933,17 @@ bool BookFile::moveTo(const QString &newPath)
             m_keptCopy = to;
     }
     const LockState oldState = m_state;
+    // a file renamed is the same file, its lock stays; a copy is locked anew
+    const int fileFd = m_fileFd;
+    m_fileFd = -1;
     unlock();
+    m_fileFd = fileFd;
     m_path = newPath;
+    if (!renamed) {
+        setFileFd(-1);
+        if (newFd >= 0)
+            takeFileLock();
+    }
     if (newFd >= 0)
         setLockFd(newFd, newLock);
     m_state = newFd >= 0 ? Locked : (oldState == HeldElsewhere ? HeldElsewhere : newState);
@@ -816,7 +962,10 @@ bool BookFile::remove()
     if (m_state == HeldElsewhere && !m_openedAnyway)
         return fail(tr("it is open in another program: %1").arg(m_holder));
     {
-        FolderLock guard(folderOf(target()));
+        // the folder whose entry goes
+        FolderLock guard(folderOf(m_path));
+        if (!guard.isLocked())
+            return fail(FileReplacer::failureText(FileReplacer::InUse));
         if (::unlink(QFile::encodeName(m_path).constData()) != 0 && errno != ENOENT)
             return fail(errorText(errno));
     }
@@ -824,4 +973,95 @@ bool BookFile::remove()
     m_damaged.clear();
     unlock();
     return true;
+}
+
+bool BookFile::copyNew(const QString &source, const QString &destination, QString *failure, bool *taken)
+{
+    const auto refuse = [failure](const QString &why) {
+        if (failure)
+            *failure = why;
+        return false;
+    };
+    if (taken)
+        *taken = false;
+    // a link copies what it names
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0)
+        return refuse(errorText(errno));
+    struct stat st;
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return refuse(FileReplacer::failureText(FileReplacer::NotAFile));
+    }
+    const QString folder = folderOf(destination);
+    QString temp;
+    const int out = FileReplacer::createUnique(folder, &temp);
+    if (out < 0) {
+        ::close(in);
+        return refuse(FileReplacer::lastFailureText());
+    }
+    const QByteArray tempName = QFile::encodeName(temp);
+    int error = 0;
+    qint64 copied = 0;
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = ::read(in, block.data(), size_t(block.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = errno;
+            break;
+        }
+        if (got == 0)
+            break;
+        copied += got;
+        if (!FileReplacer::fitsSpaceLeft(copied)) {
+            error = ENOSPC;
+            break;
+        }
+        if (!writeAllTo(out, QByteArray::fromRawData(block.constData(), int(got)))) {
+            error = errno ? errno : EIO;
+            break;
+        }
+    }
+    ::close(in);
+    // no wider than the file it copies
+    if (!error && (::fchmod(out, st.st_mode & 0777) != 0 || ::fdatasync(out) != 0))
+        error = errno;
+    const auto drop = [&] {
+        ::unlink(tempName.constData());
+        ::close(out);
+    };
+    if (error) {
+        drop();
+        return refuse(errorText(error));
+    }
+    FolderLock guard(folder);
+    if (!guard.isLocked()) {
+        drop();
+        return refuse(FileReplacer::failureText(FileReplacer::InUse));
+    }
+    QString holder;
+    if (heldElsewhere(destination, &holder)) {
+        drop();
+        if (taken)
+            *taken = true;
+        return refuse(tr("it is open in another program: %1").arg(holder));
+    }
+    if (!FileReplacer::renameNoReplace(temp, destination)) {
+        const bool inUse = FileReplacer::lastFailure() == FileReplacer::InUse;
+        const QString why = FileReplacer::lastFailureText();
+        drop();
+        if (taken)
+            *taken = inUse;
+        return refuse(why);
+    }
+    ::close(out);
+    syncFolder(folder);
+    return true;
+}
+
+void BookFile::setCommitHook(void (*hook)(const QString &path))
+{
+    s_commitHook = hook;
 }
