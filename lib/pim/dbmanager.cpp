@@ -6,6 +6,7 @@
 #include "taskmanager.h"
 #include "ymrpim.h"
 
+#include "qpe/boundedfile.h"
 #include "qpe/loadbudget.h"
 #include "qt/ymrapplication.h"
 
@@ -293,6 +294,17 @@ bool DBManager::writeBookHeader(DBRecord *record, const QString &path, bool crea
         m_bookFailure = BookFile::tr("it is open in another program: %1").arg(holder);
         m_bookHeld = true;
         return false;
+    }
+    // The header alone is read here: a book that does not read whole keeps
+    // its bytes as a copy before its header is written over them.
+    if (loaded && (book.isDamaged() || !TaskManager::readsWhole(path))) {
+        QByteArray bytes;
+        if (BoundedFile::readAll(path, TaskManager::maxBookSize(), bytes) != BoundedFile::Ok) {
+            m_bookFailure = BookFile::tr("it is damaged and cannot be read to keep a copy of it");
+            return false;
+        }
+        // the copy is made now; while it cannot be, the save below is refused
+        book.bookFile()->keepDamaged(bytes);
     }
     book.setIcon(record->iconName());
     book.setDescription(record->description());
