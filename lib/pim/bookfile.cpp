@@ -189,37 +189,48 @@ class BookFile::Fingerprint
 public:
     void add(const char *data, qint64 size)
     {
-        while (size > 0 && m_used > 0) {
-            m_tail[m_used++] = *data++;
-            --size;
-            if (m_used == 8) {
-                mix(m_tail);
-                m_used = 0;
-            }
+        if (m_used > 0) {
+            const int take = int(qMin<qint64>(Block - m_used, size));
+            memcpy(m_tail + m_used, data, size_t(take));
+            m_used += take;
+            data += take;
+            size -= take;
+            if (m_used < Block)
+                return;
+            mix(m_tail);
+            m_used = 0;
         }
-        for (; size >= 8; data += 8, size -= 8)
+        for (; size >= Block; data += Block, size -= Block)
             mix(data);
-        while (size-- > 0)
-            m_tail[m_used++] = *data++;
+        memcpy(m_tail, data, size_t(size));
+        m_used = int(size);
     }
     quint64 result() const
     {
-        quint64 h = m_hash ^ quint64(m_used);
+        quint64 h = m_lane[0] ^ rotate(m_lane[1], 16) ^ rotate(m_lane[2], 32) ^ rotate(m_lane[3], 48);
+        h ^= quint64(m_used);
         for (int i = 0; i < m_used; ++i)
             h = (h ^ uchar(m_tail[i])) * 0x100000001b3ULL;
         return h ^ (h >> 31);
     }
 
 private:
-    void mix(const char *word)
+    // four words at a time, each into a lane of its own: the lanes'
+    // multiplications do not wait for each other
+    enum { Lanes = 4, Block = 8 * Lanes };
+    static quint64 rotate(quint64 v, int bits) { return (v << bits) | (v >> (64 - bits)); }
+    void mix(const char *block)
     {
-        quint64 w;
-        memcpy(&w, word, 8);
-        m_hash = (m_hash ^ w) * 0x9e3779b97f4a7c15ULL;
-        m_hash ^= m_hash >> 29;
+        for (int k = 0; k < Lanes; ++k) {
+            quint64 w;
+            memcpy(&w, block + 8 * k, 8);
+            quint64 h = (m_lane[k] ^ w) * 0x9e3779b97f4a7c15ULL;
+            m_lane[k] = h ^ (h >> 29);
+        }
     }
-    quint64 m_hash = 0xcbf29ce484222325ULL;
-    char m_tail[8] = {};
+    quint64 m_lane[Lanes] = {0xcbf29ce484222325ULL, 0x84222325cbf29ce4ULL, 0x9ce484222325cbf2ULL,
+                             0x2325cbf29ce48422ULL};
+    char m_tail[Block] = {};
     int m_used = 0;
 };
 
@@ -272,27 +283,41 @@ protected:
 private:
     // a carriage return before the line feed is no part of the line
     bool lineTooLong(qint64 length) const { return length - (m_lastCr ? 1 : 0) > m_maxLine; }
+    // A line may be m_maxLine bytes long, and one more when that is the
+    // carriage return before its line feed. Rather than looking for every
+    // line's end, each step looks for the last line end within reach of the
+    // line under way: every line before it is shorter than that reach.
     bool checkLines(const char *data, qint64 len)
     {
-        const char *p = data;
-        const char *end = data + len;
-        while (p < end) {
-            const char *nl = static_cast<const char *>(memchr(p, '\n', size_t(end - p)));
-            const qint64 run = (nl ? nl : end) - p;
-            if (run > 0) {
-                m_line += run;
-                m_lastCr = p[run - 1] == '\r';
+        const qint64 limit = qint64(m_maxLine) + 1;
+        qint64 at = 0;
+        while (at < len) {
+            // the line under way began m_line bytes before at; its line
+            // feed must stand at most limit - m_line bytes after at
+            const qint64 reach = limit - m_line + 1;
+            const qint64 window = qMin(len - at, reach);
+            const char *nl = window > 0 ? static_cast<const char *>(memrchr(data + at, '\n', size_t(window))) : nullptr;
+            if (!nl) {
+                if (window == reach)
+                    return false;
+                // the data ends first: the line goes on
+                m_line += len - at;
+                m_lastCr = data[len - 1] == '\r';
+                return true;
             }
-            if (!nl)
-                break;
-            if (lineTooLong(m_line))
-                return false;
+            const qint64 end = nl - data;
+            // only a line feed at the very edge ends a line of limit bytes,
+            // and only when no other stands before it
+            if (m_line + (end - at) == limit && !memchr(data + at, '\n', size_t(end - at))) {
+                const bool cr = end > at ? data[end - 1] == '\r' : m_lastCr;
+                if (!cr)
+                    return false;
+            }
             m_line = 0;
             m_lastCr = false;
-            p = nl + 1;
+            at = end + 1;
         }
-        // too long already, whatever ends it
-        return m_line <= qint64(m_maxLine) + 1;
+        return true;
     }
 
     QIODevice *m_out;
