@@ -6,7 +6,6 @@
 #include "taskmanager.h"
 #include "ymrpim.h"
 
-#include "qpe/boundedfile.h"
 #include "qpe/loadbudget.h"
 #include "qt/ymrapplication.h"
 
@@ -45,6 +44,29 @@ const int IndexColumns = 5;
 
 DBManager::CheckPrompt checkPrompt;
 DBManager::OpenPrompt openPrompt;
+
+// The book's header values written through the full store: its damaged
+// bytes are kept as a copy as it loads (refused while none can be made),
+// and the header then counts what could be read.
+bool writeDamagedBook(const DBRecord *record, const QString &path, QString *failure, bool *held)
+{
+    TaskManager book(path, false, false);
+    QString holder;
+    if (!book.lockFile(&holder)) {
+        *failure = BookFile::tr("it is open in another program: %1").arg(holder);
+        *held = true;
+        return false;
+    }
+    book.load();
+    book.setIcon(record->iconName());
+    book.setDescription(record->description());
+    book.setPassword(record->password());
+    if (book.save())
+        return true;
+    *failure = book.saveFailure();
+    book.forgetChanges();
+    return false;
+}
 
 } // namespace
 
@@ -287,6 +309,10 @@ bool DBManager::writeBookHeader(DBRecord *record, const QString &path, bool crea
     if (loaded && book.icon() == record->iconName() && book.description() == record->description()
         && book.password() == record->password())
         return true;
+    // The header alone was read: a book that does not read whole is written
+    // as the full store writes it, its bytes kept as a copy first.
+    if (loaded && (book.isDamaged() || !TaskManager::readsWhole(path)))
+        return writeDamagedBook(record, path, &m_bookFailure, &m_bookHeld);
     // a writer of the book like any other: never behind the back of a copy
     // of the program that has it open
     QString holder;
@@ -294,17 +320,6 @@ bool DBManager::writeBookHeader(DBRecord *record, const QString &path, bool crea
         m_bookFailure = BookFile::tr("it is open in another program: %1").arg(holder);
         m_bookHeld = true;
         return false;
-    }
-    // The header alone is read here: a book that does not read whole keeps
-    // its bytes as a copy before its header is written over them.
-    if (loaded && (book.isDamaged() || !TaskManager::readsWhole(path))) {
-        QByteArray bytes;
-        if (BoundedFile::readAll(path, TaskManager::maxBookSize(), bytes) != BoundedFile::Ok) {
-            m_bookFailure = BookFile::tr("it is damaged and cannot be read to keep a copy of it");
-            return false;
-        }
-        // the copy is made now; while it cannot be, the save below is refused
-        book.bookFile()->keepDamaged(bytes);
     }
     book.setIcon(record->iconName());
     book.setDescription(record->description());
