@@ -288,7 +288,10 @@ bool TaskManager::emptyIsDamaged() const
 bool TaskManager::readsWhole(const QString &path)
 {
     TaskManager book(path, false, false);
-    const bool whole = book.load() && !book.isDamaged() && book.recordOffset() > 0;
+    // an empty file is an empty book, as the book list takes it (one listed
+    // opens as damaged all the same)
+    const bool empty = QFileInfo(path).size() == 0;
+    const bool whole = book.load() && (empty || (!book.isDamaged() && book.recordOffset() > 0));
     book.forgetChanges();
     return whole;
 }
