@@ -21,6 +21,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -197,11 +198,12 @@ public:
             size -= take;
             if (m_used < Block)
                 return;
-            mix(m_tail);
+            mix(m_tail, 1);
             m_used = 0;
         }
-        for (; size >= Block; data += Block, size -= Block)
-            mix(data);
+        mix(data, size / Block);
+        data += size - size % Block;
+        size %= Block;
         memcpy(m_tail, data, size_t(size));
         m_used = int(size);
     }
@@ -219,14 +221,27 @@ private:
     // multiplications do not wait for each other
     enum { Lanes = 4, Block = 8 * Lanes };
     static quint64 rotate(quint64 v, int bits) { return (v << bits) | (v >> (64 - bits)); }
-    void mix(const char *block)
+    static quint64 step(quint64 h, const char *word)
     {
-        for (int k = 0; k < Lanes; ++k) {
-            quint64 w;
-            memcpy(&w, block + 8 * k, 8);
-            quint64 h = (m_lane[k] ^ w) * 0x9e3779b97f4a7c15ULL;
-            m_lane[k] = h ^ (h >> 29);
+        quint64 w;
+        memcpy(&w, word, 8);
+        h = (h ^ w) * 0x9e3779b97f4a7c15ULL;
+        return h ^ (h >> 29);
+    }
+    // the lanes kept in registers while blocks go by
+    void mix(const char *data, qint64 blocks)
+    {
+        quint64 a = m_lane[0], b = m_lane[1], c = m_lane[2], d = m_lane[3];
+        for (; blocks > 0; --blocks, data += Block) {
+            a = step(a, data);
+            b = step(b, data + 8);
+            c = step(c, data + 16);
+            d = step(d, data + 24);
         }
+        m_lane[0] = a;
+        m_lane[1] = b;
+        m_lane[2] = c;
+        m_lane[3] = d;
     }
     quint64 m_lane[Lanes] = {0xcbf29ce484222325ULL, 0x84222325cbf29ce4ULL, 0x9ce484222325cbf2ULL,
                              0x2325cbf29ce48422ULL};
@@ -268,19 +283,35 @@ protected:
                             .arg(sizeText(m_maxSize));
             return -1;
         }
-        if (m_maxLine > 0 && !checkLines(data, len)) {
-            m_refusal = BookFile::tr("a line of it would be longer than the %1 this program reads back")
-                            .arg(sizeText(m_maxLine));
-            return -1;
+        // A large block's fingerprint is taken on a thread of its own beside
+        // the write; a small one's a piece at a time, so that the file takes
+        // each piece from the cache the checks just brought it into.
+        std::thread printer;
+        const bool aside = len >= AsideBytes;
+        if (aside)
+            printer = std::thread([this, data, len] { m_print.add(data, len); });
+        qint64 at = 0;
+        for (; at < len; at += Piece) {
+            const char *piece = data + at;
+            const qint64 size = qMin<qint64>(Piece, len - at);
+            if (m_maxLine > 0 && !checkLines(piece, size)) {
+                m_refusal = BookFile::tr("a line of it would be longer than the %1 this program reads back")
+                                .arg(sizeText(m_maxLine));
+                break;
+            }
+            if (!aside)
+                m_print.add(piece, size);
+            if (m_out->write(piece, size) != size)
+                break;
+            m_size += size;
         }
-        if (m_out->write(data, len) != len)
-            return -1;
-        m_print.add(data, len);
-        m_size += len;
-        return len;
+        if (aside)
+            printer.join();
+        return at < len ? -1 : len;
     }
 
 private:
+    enum { Piece = 256 * 1024, AsideBytes = 4 * 1024 * 1024 };
     // a carriage return before the line feed is no part of the line
     bool lineTooLong(qint64 length) const { return length - (m_lastCr ? 1 : 0) > m_maxLine; }
     // A line may be m_maxLine bytes long, and one more when that is the
@@ -334,10 +365,21 @@ private:
 
 void BookFile::noteRead(const QByteArray &bytes)
 {
-    Fingerprint print;
-    print.add(bytes.constData(), bytes.size());
-    m_print = print.result();
+    // taken beside what the open does next (the view, its sort); only a
+    // save that needs it waits for it
+    m_printing = std::async(std::launch::async, [bytes] {
+        Fingerprint print;
+        print.add(bytes.constData(), bytes.size());
+        return print.result();
+    });
     m_printKnown = true;
+}
+
+quint64 BookFile::printOfWhatWasRead() const
+{
+    if (m_printing.valid())
+        m_print = m_printing.get();
+    return m_print;
 }
 
 bool BookFile::holdsWhatWasWritten(qint64 maxSize) const
@@ -355,7 +397,7 @@ bool BookFile::holdsWhatWasWritten(qint64 maxSize) const
             break;
         print.add(block.constData(), got);
     }
-    return print.result() == m_print;
+    return print.result() == printOfWhatWasRead();
 }
 
 
@@ -697,6 +739,7 @@ int BookFile::open(QFile &file, qint64 maxSize)
     m_copyFailure.clear();
     const BoundedFile::Result result = BoundedFile::open(file, m_path, maxSize, QIODevice::Unbuffered);
     m_stamp = result == BoundedFile::Ok ? FileStamp::of(file.handle()) : FileStamp();
+    printOfWhatWasRead();
     m_printKnown = false;
     if (m_state != NotLocked)
         checkWritable();
@@ -863,6 +906,7 @@ bool BookFile::save(const Writer &write, qint64 maxSize, int maxLine)
     if (fileLock >= 0)
         setFileFd(fileLock);
     m_stamp = FileStamp::of(file);
+    printOfWhatWasRead();
     m_print = checked.fingerprint();
     m_printKnown = true;
     guard.unlock();

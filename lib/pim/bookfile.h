@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <future>
 
 #include <sys/types.h>
 
@@ -164,6 +165,7 @@ private:
     void checkWritable();
     bool mayWrite();
     bool holdsWhatWasWritten(qint64 maxSize) const;
+    quint64 printOfWhatWasRead() const;
 
     QString m_path;
     QString m_lockPath;
@@ -176,8 +178,9 @@ private:
     bool m_openedAnyway = false;
     QTimer *m_retake = nullptr;
     FileStamp m_stamp;
-    // of the bytes last read whole or written
-    quint64 m_print = 0;
+    // of the bytes last read whole or written (of those read, once taken)
+    mutable quint64 m_print = 0;
+    mutable std::future<quint64> m_printing;
     bool m_printKnown = false;
     bool m_overwrite = false;
     Conflict m_conflict = NoConflict;
