@@ -18,6 +18,7 @@
 #include <QProcess>
 
 #include <cstdio>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -211,6 +212,23 @@ private:
     QProcess m_process;
 };
 
+// Two copies on the book at path, the first holding it, the second opened
+// anyway; the first one held at a point of its save of an expense
+// ("commit" or "create").
+bool holdFirstSave(const QString &path, std::unique_ptr<Copy> &first, std::unique_ptr<Copy> &second,
+                   const QByteArray &where, const QByteArray &type)
+{
+    first.reset(new Copy(path));
+    if (first->answer() != "locked")
+        return false;
+    second.reset(new Copy(path));
+    if (!second->answer().startsWith("held "))
+        return false;
+    first->send("pause " + where);
+    first->send("add " + type);
+    return first->answer() == "paused";
+}
+
 QStringList typesIn(const QString &path)
 {
     TaskManager book(path);
@@ -231,21 +249,16 @@ void TestBookFile::racingCopiesLoseNoSave()
 {
     const QString path = folder(QStringLiteral("race")) + QStringLiteral("/race.exp");
     writeAll(path, "FOLDER\nEND\n");
-    Copy a(path);
-    QCOMPARE(a.answer(), QByteArray("locked"));
-    Copy b(path);
-    QVERIFY(b.answer().startsWith("held "));
-    a.send("pause commit");
-    a.send("add a1");
-    QCOMPARE(a.answer(), QByteArray("paused"));
-    b.send("add b1");
+    std::unique_ptr<Copy> a, b;
+    QVERIFY(holdFirstSave(path, a, b, "commit", "a1"));
+    b->send("add b1");
     // not while the other's rename is pending
-    QCOMPARE(b.answer(1500), QByteArray());
-    a.send("go");
-    QCOMPARE(a.answer(), QByteArray("saved a1"));
-    QCOMPARE(b.answer(), QByteArray("saved b1"));
-    QVERIFY(a.quit());
-    QVERIFY(b.quit());
+    QCOMPARE(b->answer(1500), QByteArray());
+    a->send("go");
+    QCOMPARE(a->answer(), QByteArray("saved a1"));
+    QCOMPARE(b->answer(), QByteArray("saved b1"));
+    QVERIFY(a->quit());
+    QVERIFY(b->quit());
     const QStringList types = typesIn(path);
     QVERIFY2(types.contains(QStringLiteral("a1")) && types.contains(QStringLiteral("b1")),
              qPrintable(types.join(QLatin1Char(' '))));
@@ -299,22 +312,17 @@ void TestBookFile::copiesOnNamesAndFolders()
     // one copy killed while it saves, another at the same point of its save
     const QString book = dir + QStringLiteral("/book.exp");
     writeAll(book, "FOLDER\nEND\n");
-    Copy killed(book);
-    QCOMPARE(killed.answer(), QByteArray("locked"));
-    Copy saving(book);
-    QVERIFY(saving.answer().startsWith("held "));
-    killed.send("pause create");
-    killed.send("add k1");
-    QCOMPARE(killed.answer(), QByteArray("paused"));
+    std::unique_ptr<Copy> killed, saving;
+    QVERIFY(holdFirstSave(book, killed, saving, "create", "k1"));
     const QStringList left = tempFilesIn(dir);
     QCOMPARE(left.size(), 1);
-    killed.kill();
+    killed->kill();
     // the lock the killed copy left is taken with this save
-    saving.send("add s0");
-    QCOMPARE(saving.answer(), QByteArray("saved s0"));
-    saving.send("pause create");
-    saving.send("add s1");
-    QCOMPARE(saving.answer(), QByteArray("paused"));
+    saving->send("add s0");
+    QCOMPARE(saving->answer(), QByteArray("saved s0"));
+    saving->send("pause create");
+    saving->send("add s1");
+    QCOMPARE(saving->answer(), QByteArray("paused"));
     QStringList inProgress = tempFilesIn(dir);
     inProgress.removeAll(left.first());
     QCOMPARE(inProgress.size(), 1);
@@ -325,9 +333,9 @@ void TestBookFile::copiesOnNamesAndFolders()
     QVERIFY(mine.lockFile());
     QCOMPARE(tempFilesIn(dir), inProgress);
     QVERIFY(QFileInfo::exists(dir + QStringLiteral("/report.csv.new")));
-    saving.send("go");
-    QCOMPARE(saving.answer(), QByteArray("saved s1"));
-    QVERIFY(saving.quit());
+    saving->send("go");
+    QCOMPARE(saving->answer(), QByteArray("saved s1"));
+    QVERIFY(saving->quit());
     QCOMPARE(typesIn(book), QStringList({QStringLiteral("s0"), QStringLiteral("s1")}));
     QVERIFY(tempFilesIn(dir).isEmpty());
 
