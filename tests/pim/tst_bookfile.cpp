@@ -35,11 +35,14 @@ private slots:
     {
         FileReplacer::setSpaceLeft(-1);
         FileReplacer::setLeftoverAge(-1);
+        FileReplacer::setCreatedHook(nullptr);
         TaskManager::setMaxBookSize(0);
         PIMTextReader::setMaxLineLength(0);
     }
     void racingCopiesLoseNoSave();
     void copiesOnNamesAndFolders();
+    void movesNeverOverAFile_data();
+    void movesNeverOverAFile();
     void whatStandsAtTheLocksName_data();
     void whatStandsAtTheLocksName();
     void longNamesLockAndSave_data();
@@ -229,6 +232,20 @@ bool holdFirstSave(const QString &path, std::unique_ptr<Copy> &first, std::uniqu
     return first->answer() == "paused";
 }
 
+// Another program makes a file at this name while a book moves there, as
+// the move makes its temporary file number s_plantAt.
+QString s_planted;
+int s_plantAt = 1;
+void plantOnce(int)
+{
+    if (--s_plantAt > 0)
+        return;
+    FileReplacer::setCreatedHook(nullptr);
+    QFile planted(s_planted);
+    if (planted.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        planted.write("theirs");
+}
+
 QStringList typesIn(const QString &path)
 {
     TaskManager book(path);
@@ -344,6 +361,64 @@ void TestBookFile::copiesOnNamesAndFolders()
     const int syncs = FileReplacer::syncCount();
     QVERIFY(mine.save());
     QCOMPARE(FileReplacer::syncCount() - syncs, 2);
+}
+
+void TestBookFile::movesNeverOverAFile_data()
+{
+    QTest::addColumn<bool>("throughLink");
+    QTest::addColumn<bool>("otherDisk");
+    QTest::addColumn<bool>("appears");
+    for (const bool appears : {false, true}) {
+        const char *meanwhile = appears ? ", a file appears there meanwhile" : "";
+        QTest::addRow("in one step%s", meanwhile) << false << false << appears;
+        QTest::addRow("reached through a link%s", meanwhile) << true << false << appears;
+        QTest::addRow("to another disk%s", meanwhile) << false << true << appears;
+    }
+}
+
+// A book moves in one step, or (reached through a link, or to another
+// disk) as a copy made anew at its new name: never over a file that
+// appeared there, which stays as it was, with the book where it was.
+void TestBookFile::movesNeverOverAFile()
+{
+    QFETCH(bool, throughLink);
+    QFETCH(bool, otherDisk);
+    QFETCH(bool, appears);
+    const QString dir = folder(QStringLiteral("moves/") + QTest::currentDataTag());
+    const QString real = dir + QStringLiteral("/book.exp");
+    const QString path = throughLink ? dir + QStringLiteral("/link.exp") : real;
+    writeAll(real, "FOLDER\nEND\nTYPE=Taxi\nEND\n");
+    if (throughLink)
+        QVERIFY(QFile::link(real, path));
+    QTemporaryDir elsewhere(QStringLiteral("/dev/shm/ymr-moves-XXXXXX"));
+    if (otherDisk) {
+        struct stat here, there;
+        if (!elsewhere.isValid() || ::stat(QFile::encodeName(elsewhere.path()).constData(), &there) != 0
+            || ::stat(QFile::encodeName(dir).constData(), &here) != 0 || here.st_dev == there.st_dev)
+            QSKIP("no second disk at hand");
+    }
+    const QString to = (otherDisk ? elsewhere.path() : dir) + QStringLiteral("/moved.exp");
+    BookFile book(path);
+    QCOMPARE(book.lock(), BookFile::Locked);
+    s_planted = to;
+    // the new place's lock is made first; a copy's file next
+    s_plantAt = throughLink || otherDisk ? 2 : 1;
+    if (appears)
+        FileReplacer::setCreatedHook(plantOnce);
+    const bool moved = book.moveTo(to);
+    FileReplacer::setCreatedHook(nullptr);
+    QCOMPARE(moved, !appears);
+    if (appears) {
+        QVERIFY2(book.failure().contains(QLatin1String("exists already")), qPrintable(book.failure()));
+        QCOMPARE(readAll(to), QByteArray("theirs"));
+        QCOMPARE(readAll(path), QByteArray("FOLDER\nEND\nTYPE=Taxi\nEND\n"));
+    } else {
+        QCOMPARE(book.path(), to);
+        QCOMPARE(readAll(to), QByteArray("FOLDER\nEND\nTYPE=Taxi\nEND\n"));
+        QVERIFY(!QFileInfo(path).exists() && !QFileInfo(path).isSymLink());
+    }
+    QVERIFY(tempFilesIn(dir).isEmpty());
+    QVERIFY(tempFilesIn(QFileInfo(to).path()).isEmpty());
 }
 
 void TestBookFile::whatStandsAtTheLocksName_data()
