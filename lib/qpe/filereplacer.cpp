@@ -232,8 +232,8 @@ int FileReplacer::createUnique(const QString &folder, QString *name)
         const int fd = ::open(QFile::encodeName(path).constData(),
                               O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0) {
-            // in use for as long as it is open (a file system without
-            // flock leaves it to the age of the file)
+            // in use for as long as it is open: no cleaner takes it for a
+            // leftover (on a file system without flock none is ever taken)
             ::flock(fd, LOCK_EX | LOCK_NB);
             if (name)
                 *name = path;
