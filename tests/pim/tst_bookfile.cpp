@@ -361,6 +361,12 @@ void TestBookFile::copiesOnNamesAndFolders()
     const int syncs = FileReplacer::syncCount();
     QVERIFY(mine.save());
     QCOMPARE(FileReplacer::syncCount() - syncs, 2);
+    // a chmod there and back after it changes nothing of what it wrote
+    const QByteArray mineName = QFile::encodeName(mine.fileName());
+    QCOMPARE(::chmod(mineName.constData(), 0600), 0);
+    QCOMPARE(::chmod(mineName.constData(), 0644), 0);
+    addTask(mine, QStringLiteral("Ferry"));
+    QVERIFY2(mine.save(), qPrintable(mine.saveFailure()));
 }
 
 void TestBookFile::movesNeverOverAFile_data()
