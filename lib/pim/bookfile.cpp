@@ -21,6 +21,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 #include <fcntl.h>
@@ -287,9 +288,14 @@ protected:
         // the write; a small one's a piece at a time, so that the file takes
         // each piece from the cache the checks just brought it into.
         std::thread printer;
-        const bool aside = len >= AsideBytes;
-        if (aside)
-            printer = std::thread([this, data, len] { m_print.add(data, len); });
+        if (len >= AsideBytes) {
+            try {
+                printer = std::thread([this, data, len] { m_print.add(data, len); });
+            } catch (const std::system_error &) {
+                // no thread to be had: here, a piece at a time
+            }
+        }
+        const bool aside = printer.joinable();
         qint64 at = 0;
         for (; at < len; at += Piece) {
             const char *piece = data + at;
@@ -367,11 +373,17 @@ void BookFile::noteRead(const QByteArray &bytes)
 {
     // taken beside what the open does next (the view, its sort); only a
     // save that needs it waits for it
-    m_printing = std::async(std::launch::async, [bytes] {
+    printOfWhatWasRead();
+    const auto take = [bytes] {
         Fingerprint print;
         print.add(bytes.constData(), bytes.size());
         return print.result();
-    });
+    };
+    try {
+        m_printing = std::async(std::launch::async, take);
+    } catch (const std::system_error &) {
+        m_print = take();
+    }
     m_printKnown = true;
 }
 
