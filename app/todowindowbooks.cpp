@@ -157,13 +157,19 @@ DBRecord *ToDoWindow::duplicateBookRecord(DBRecord *record, DBManager *index)
 {
     const QString folder = QFileInfo(record->path()).path();
     QString target;
+    // made anew under the first free name, never over what appeared there meanwhile
+    bool copied = false;
     for (int n = 1;; ++n) {
         target = folder + QLatin1Char('/') + record->title() + QStringLiteral("_Copy_")
                  + QString::number(n) + QStringLiteral(".exp");
-        if (!QFileInfo(target).exists() && !QFileInfo(target).isSymLink())
+        if (QFileInfo(target).exists() || QFileInfo(target).isSymLink())
+            continue;
+        bool taken = false;
+        copied = BookFile::copyNew(record->path(), target, nullptr, &taken);
+        if (copied || !taken)
             break;
     }
-    if (!YMRPIM::copyFile(record->path(), target, false)) {
+    if (!copied) {
         YMRDialog::critical(YMRPIM::applicationName(), tr("Duplicate failed!"));
         return nullptr;
     }

@@ -229,7 +229,13 @@ bool ToDoWindow::claimBook(TaskManager *book, const QString &title, const QStrin
 
 QString ToDoWindow::damagedText(TaskManager *book, const QString &title)
 {
-    QString text = book->count() < book->total()
+    // no count to go by: the file ends inside its header (or is empty)
+    QString text = book->total() < 0
+                       ? tr("Expense Book [%1] is damaged:\nit ends before its header does; %2 expenses "
+                            "could be read.")
+                             .arg(title)
+                             .arg(book->count())
+                   : book->count() < book->total()
                        ? tr("Expense Book [%1] is damaged:\n%2 expenses could be read, its header counts %3.")
                              .arg(title)
                              .arg(book->count())

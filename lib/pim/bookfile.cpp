@@ -21,6 +21,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <system_error>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -38,6 +40,7 @@ const int MaxNameBytes = NAME_MAX;
 const int MaxHolderPart = 40;
 const int DefaultRetakeMs = 2000;
 int s_retakeMs = DefaultRetakeMs;
+void (*s_commitHook)(const QString &) = nullptr;
 
 // The lock files this process holds, by device and inode: a lock of this
 // process is nobody else's.
@@ -68,6 +71,21 @@ bool writeProtected(const QString &path)
 QString errorText(int error)
 {
     return FileReplacer::failureText(FileReplacer::failureOf(error), error);
+}
+
+// The file's lock is held, its name lock is not: a hard link's other name.
+QString otherNameHolder()
+{
+    return BookFile::tr("another copy of the program, under another name of this file");
+}
+
+void syncFolder(const QString &folder)
+{
+    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
 }
 
 // A size as the user reads it.
@@ -173,37 +191,62 @@ class BookFile::Fingerprint
 public:
     void add(const char *data, qint64 size)
     {
-        while (size > 0 && m_used > 0) {
-            m_tail[m_used++] = *data++;
-            --size;
-            if (m_used == 8) {
-                mix(m_tail);
-                m_used = 0;
-            }
+        if (m_used > 0) {
+            const int take = int(qMin<qint64>(Block - m_used, size));
+            memcpy(m_tail + m_used, data, size_t(take));
+            m_used += take;
+            data += take;
+            size -= take;
+            if (m_used < Block)
+                return;
+            mix(m_tail, 1);
+            m_used = 0;
         }
-        for (; size >= 8; data += 8, size -= 8)
-            mix(data);
-        while (size-- > 0)
-            m_tail[m_used++] = *data++;
+        mix(data, size / Block);
+        data += size - size % Block;
+        size %= Block;
+        memcpy(m_tail, data, size_t(size));
+        m_used = int(size);
     }
     quint64 result() const
     {
-        quint64 h = m_hash ^ quint64(m_used);
+        quint64 h = m_lane[0] ^ rotate(m_lane[1], 16) ^ rotate(m_lane[2], 32) ^ rotate(m_lane[3], 48);
+        h ^= quint64(m_used);
         for (int i = 0; i < m_used; ++i)
             h = (h ^ uchar(m_tail[i])) * 0x100000001b3ULL;
         return h ^ (h >> 31);
     }
 
 private:
-    void mix(const char *word)
+    // four words at a time, each into a lane of its own: the lanes'
+    // multiplications do not wait for each other
+    enum { Lanes = 4, Block = 8 * Lanes };
+    static quint64 rotate(quint64 v, int bits) { return (v << bits) | (v >> (64 - bits)); }
+    static quint64 step(quint64 h, const char *word)
     {
         quint64 w;
         memcpy(&w, word, 8);
-        m_hash = (m_hash ^ w) * 0x9e3779b97f4a7c15ULL;
-        m_hash ^= m_hash >> 29;
+        h = (h ^ w) * 0x9e3779b97f4a7c15ULL;
+        return h ^ (h >> 29);
     }
-    quint64 m_hash = 0xcbf29ce484222325ULL;
-    char m_tail[8] = {};
+    // the lanes kept in registers while blocks go by
+    void mix(const char *data, qint64 blocks)
+    {
+        quint64 a = m_lane[0], b = m_lane[1], c = m_lane[2], d = m_lane[3];
+        for (; blocks > 0; --blocks, data += Block) {
+            a = step(a, data);
+            b = step(b, data + 8);
+            c = step(c, data + 16);
+            d = step(d, data + 24);
+        }
+        m_lane[0] = a;
+        m_lane[1] = b;
+        m_lane[2] = c;
+        m_lane[3] = d;
+    }
+    quint64 m_lane[Lanes] = {0xcbf29ce484222325ULL, 0x84222325cbf29ce4ULL, 0x9ce484222325cbf2ULL,
+                             0x2325cbf29ce48422ULL};
+    char m_tail[Block] = {};
     int m_used = 0;
 };
 
@@ -241,42 +284,77 @@ protected:
                             .arg(sizeText(m_maxSize));
             return -1;
         }
-        if (m_maxLine > 0 && !checkLines(data, len)) {
-            m_refusal = BookFile::tr("a line of it would be longer than the %1 this program reads back")
-                            .arg(sizeText(m_maxLine));
-            return -1;
+        // A large block's fingerprint is taken on a thread of its own beside
+        // the write; a small one's a piece at a time, so that the file takes
+        // each piece from the cache the checks just brought it into.
+        std::thread printer;
+        if (len >= AsideBytes) {
+            try {
+                printer = std::thread([this, data, len] { m_print.add(data, len); });
+            } catch (const std::system_error &) {
+                // no thread to be had: here, a piece at a time
+            }
         }
-        if (m_out->write(data, len) != len)
-            return -1;
-        m_print.add(data, len);
-        m_size += len;
-        return len;
+        const bool aside = printer.joinable();
+        qint64 at = 0;
+        for (; at < len; at += Piece) {
+            const char *piece = data + at;
+            const qint64 size = qMin<qint64>(Piece, len - at);
+            if (m_maxLine > 0 && !checkLines(piece, size)) {
+                m_refusal = BookFile::tr("a line of it would be longer than the %1 this program reads back")
+                                .arg(sizeText(m_maxLine));
+                break;
+            }
+            if (!aside)
+                m_print.add(piece, size);
+            if (m_out->write(piece, size) != size)
+                break;
+            m_size += size;
+        }
+        if (aside)
+            printer.join();
+        return at < len ? -1 : len;
     }
 
 private:
+    enum { Piece = 256 * 1024, AsideBytes = 4 * 1024 * 1024 };
     // a carriage return before the line feed is no part of the line
     bool lineTooLong(qint64 length) const { return length - (m_lastCr ? 1 : 0) > m_maxLine; }
+    // A line may be m_maxLine bytes long, and one more when that is the
+    // carriage return before its line feed. Rather than looking for every
+    // line's end, each step looks for the last line end within reach of the
+    // line under way: every line before it is shorter than that reach.
     bool checkLines(const char *data, qint64 len)
     {
-        const char *p = data;
-        const char *end = data + len;
-        while (p < end) {
-            const char *nl = static_cast<const char *>(memchr(p, '\n', size_t(end - p)));
-            const qint64 run = (nl ? nl : end) - p;
-            if (run > 0) {
-                m_line += run;
-                m_lastCr = p[run - 1] == '\r';
+        const qint64 limit = qint64(m_maxLine) + 1;
+        qint64 at = 0;
+        while (at < len) {
+            // the line under way began m_line bytes before at; its line
+            // feed must stand at most limit - m_line bytes after at
+            const qint64 reach = limit - m_line + 1;
+            const qint64 window = qMin(len - at, reach);
+            const char *nl = window > 0 ? static_cast<const char *>(memrchr(data + at, '\n', size_t(window))) : nullptr;
+            if (!nl) {
+                if (window == reach)
+                    return false;
+                // the data ends first: the line goes on
+                m_line += len - at;
+                m_lastCr = data[len - 1] == '\r';
+                return true;
             }
-            if (!nl)
-                break;
-            if (lineTooLong(m_line))
-                return false;
+            const qint64 end = nl - data;
+            // only a line feed at the very edge ends a line of limit bytes,
+            // and only when no other stands before it
+            if (m_line + (end - at) == limit && !memchr(data + at, '\n', size_t(end - at))) {
+                const bool cr = end > at ? data[end - 1] == '\r' : m_lastCr;
+                if (!cr)
+                    return false;
+            }
             m_line = 0;
             m_lastCr = false;
-            p = nl + 1;
+            at = end + 1;
         }
-        // too long already, whatever ends it
-        return m_line <= qint64(m_maxLine) + 1;
+        return true;
     }
 
     QIODevice *m_out;
@@ -293,10 +371,27 @@ private:
 
 void BookFile::noteRead(const QByteArray &bytes)
 {
-    Fingerprint print;
-    print.add(bytes.constData(), bytes.size());
-    m_print = print.result();
+    // taken beside what the open does next (the view, its sort); only a
+    // save that needs it waits for it
+    printOfWhatWasRead();
+    const auto take = [bytes] {
+        Fingerprint print;
+        print.add(bytes.constData(), bytes.size());
+        return print.result();
+    };
+    try {
+        m_printing = std::async(std::launch::async, take);
+    } catch (const std::system_error &) {
+        m_print = take();
+    }
     m_printKnown = true;
+}
+
+quint64 BookFile::printOfWhatWasRead() const
+{
+    if (m_printing.valid())
+        m_print = m_printing.get();
+    return m_print;
 }
 
 bool BookFile::holdsWhatWasWritten(qint64 maxSize) const
@@ -314,7 +409,7 @@ bool BookFile::holdsWhatWasWritten(qint64 maxSize) const
             break;
         print.add(block.constData(), got);
     }
-    return print.result() == m_print;
+    return print.result() == printOfWhatWasRead();
 }
 
 
@@ -451,17 +546,70 @@ void BookFile::setLockFd(int fd, const QString &lockPath)
     }
 }
 
+BookFile::LockState BookFile::takeFileLock()
+{
+    if (m_fileFd >= 0)
+        return Locked;
+    // a file not there yet gets its lock with its first save
+    const int fd = ::open(QFile::encodeName(target()).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return Locked;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Locked;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        ::close(fd);
+        return held ? HeldElsewhere : Locked;
+    }
+    setFileFd(fd);
+    return Locked;
+}
+
+void BookFile::setFileFd(int fd)
+{
+    QMutexLocker held(&s_heldMutex);
+    struct stat st;
+    if (m_fileFd >= 0) {
+        if (::fstat(m_fileFd, &st) == 0)
+            heldHere().remove(keyOf(st));
+        ::close(m_fileFd);
+    }
+    m_fileFd = fd;
+    if (fd >= 0 && ::fstat(fd, &st) == 0)
+        heldHere().insert(keyOf(st));
+}
+
+BookFile::LockState BookFile::takeLocks()
+{
+    const QString lockPath = lockFileName(m_path);
+    int fd = -1;
+    const LockState state = takeLock(lockPath, &fd);
+    if (state == HeldElsewhere)
+        return state;
+    if (fd >= 0)
+        setLockFd(fd, lockPath);
+    // free under this name, held under another name of the same file
+    if (takeFileLock() == HeldElsewhere) {
+        releaseLockFile();
+        m_holder = otherNameHolder();
+        return HeldElsewhere;
+    }
+    return state;
+}
+
 BookFile::LockState BookFile::lock()
 {
     if (m_lockFd >= 0)
         return m_state;
     m_holder.clear();
     m_lockFailure.clear();
-    const QString lockPath = lockFileName(m_path);
-    int fd = -1;
-    m_state = takeLock(lockPath, &fd);
-    if (fd >= 0)
-        setLockFd(fd, lockPath);
+    m_state = takeLocks();
+    // what killed copies left in the folder goes while nobody else saves this book
+    if (m_state == Locked)
+        FileReplacer::removeLeftovers(folderOf(target()));
     checkWritable();
     // the damaged bytes of a book about to be written are kept now
     if (!m_damaged.isNull() && m_keptCopy.isEmpty())
@@ -488,24 +636,30 @@ void BookFile::retake()
             m_retake->stop();
         return;
     }
-    const QString lockPath = lockFileName(m_path);
-    int fd = -1;
-    const LockState state = takeLock(lockPath, &fd);
+    const LockState state = takeLocks();
     if (state == HeldElsewhere)
         return;
     if (m_retake)
         m_retake->stop();
     m_state = state;
-    if (fd >= 0) {
-        setLockFd(fd, lockPath);
+    if (m_lockFd >= 0)
         m_holder.clear();
-    }
 }
 
 void BookFile::unlock()
 {
     if (m_retake)
         m_retake->stop();
+    setFileFd(-1);
+    if (m_lockFd < 0)
+        return;
+    releaseLockFile();
+    if (m_state == Locked)
+        m_state = NotLocked;
+}
+
+void BookFile::releaseLockFile()
+{
     if (m_lockFd < 0)
         return;
     const QByteArray name = QFile::encodeName(m_lockPath);
@@ -525,16 +679,41 @@ void BookFile::unlock()
     ::close(m_lockFd);
     m_lockFd = -1;
     m_lockPath.clear();
-    if (m_state == Locked)
-        m_state = NotLocked;
+}
+
+// Whether the file itself is locked by another process: a holder under
+// another of its names.
+static bool fileHeldElsewhere(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(FileReplacer::replacedFile(path)).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool held = false;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        bool mine;
+        {
+            QMutexLocker guard(&s_heldMutex);
+            mine = heldHere().contains(keyOf(st));
+        }
+        held = !mine && ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    }
+    ::close(fd);
+    return held;
 }
 
 bool BookFile::heldElsewhere(const QString &path, QString *holder)
 {
     const QByteArray name = QFile::encodeName(lockFileName(path));
     struct stat st;
-    if (::lstat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MaxLockBytes)
-        return false;
+    if (::lstat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MaxLockBytes) {
+        if (!fileHeldElsewhere(path))
+            return false;
+        if (holder)
+            *holder = otherNameHolder();
+        return true;
+    }
     const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == EACCES && holder)
@@ -555,6 +734,11 @@ bool BookFile::heldElsewhere(const QString &path, QString *holder)
         }
     }
     ::close(fd);
+    if (!held && fileHeldElsewhere(path)) {
+        held = true;
+        if (holder)
+            *holder = otherNameHolder();
+    }
     return held;
 }
 
@@ -567,6 +751,7 @@ int BookFile::open(QFile &file, qint64 maxSize)
     m_copyFailure.clear();
     const BoundedFile::Result result = BoundedFile::open(file, m_path, maxSize, QIODevice::Unbuffered);
     m_stamp = result == BoundedFile::Ok ? FileStamp::of(file.handle()) : FileStamp();
+    printOfWhatWasRead();
     m_printKnown = false;
     if (m_state != NotLocked)
         checkWritable();
@@ -602,7 +787,8 @@ QString BookFile::readOnlyReason() const
 
 void BookFile::keepDamaged(const QByteArray &bytes)
 {
-    m_damaged = bytes;
+    // an empty file is damaged too: its copy is empty, not missing
+    m_damaged = bytes.isNull() ? QByteArray("") : bytes;
     m_keptCopy.clear();
     m_copyFailure.clear();
     if (m_state != NotLocked)
@@ -688,8 +874,9 @@ bool BookFile::save(const Writer &write, qint64 maxSize, int maxLine)
         return fail(FileReplacer::lastFailureText());
     CheckedWriter checked(&out, maxSize, maxLine);
     const bool written = write(&checked) && checked.finish();
-    // on disk before the short lock below: the lock never waits for that
-    const bool synced = written && out.flush() && ::fsync(out.handle()) == 0;
+    // on disk before the short lock below, the lock never waits for that;
+    // the commit then syncs only the folder
+    const bool synced = written && FileReplacer::sync(out);
     if (!synced) {
         const QString refusal = checked.refusal();
         FileReplacer::commit(out, false);
@@ -718,9 +905,20 @@ bool BookFile::save(const Writer &write, qint64 maxSize, int maxLine)
                                            : tr("another program changed the file"));
         }
     }
-    if (!FileReplacer::commit(out, true))
+    if (s_commitHook)
+        s_commitHook(file);
+    // The new file is locked since it was made: the holder keeps that lock
+    // as the lock of the book's file, with no moment in which it is free.
+    const int fileLock = m_lockFd >= 0 || m_fileFd >= 0 ? ::fcntl(out.handle(), F_DUPFD_CLOEXEC, 0) : -1;
+    if (!FileReplacer::commit(out, true)) {
+        if (fileLock >= 0)
+            ::close(fileLock);
         return fail(FileReplacer::lastFailureText());
+    }
+    if (fileLock >= 0)
+        setFileFd(fileLock);
     m_stamp = FileStamp::of(file);
+    printOfWhatWasRead();
     m_print = checked.fingerprint();
     m_printKnown = true;
     guard.unlock();
@@ -751,34 +949,54 @@ bool BookFile::moveTo(const QString &newPath)
         m_holder = holderBefore;
         return fail(tr("its new place is open in another program: %1").arg(holder));
     }
-    bool moved = false;
-    bool unchanged = false;
-    {
-        FolderLock guard(folderOf(oldFile));
-        unchanged = FileStamp::of(oldFile) == m_stamp;
-        // a link moves as what it names; anything else in one step when it
-        // stays on its disk
-        if (!QFileInfo(m_path).isSymLink() && !FileReplacer::renameNoReplace(oldFile, newPath)
-            && FileReplacer::lastError() != EXDEV) {
-            const QString why = FileReplacer::lastFailure() == FileReplacer::InUse
-                                    ? tr("%1 exists already").arg(newPath)
-                                    : FileReplacer::lastFailureText();
-            if (newFd >= 0) {
-                ::unlink(QFile::encodeName(newLock).constData());
-                ::close(newFd);
-            }
-            return fail(why);
-        }
-        moved = !QFileInfo::exists(oldFile) && QFileInfo::exists(newPath);
-        if (!moved && !QFileInfo::exists(newPath) && !QFileInfo(newPath).isSymLink())
-            moved = YMRPIM::copyFile(m_path, newPath, true);
+    // this process's own, not another's, while the file is copied there
+    struct stat newLockStat;
+    const bool newLockKnown = newFd >= 0 && ::fstat(newFd, &newLockStat) == 0;
+    if (newLockKnown) {
+        QMutexLocker held(&s_heldMutex);
+        heldHere().insert(keyOf(newLockStat));
     }
-    if (!moved) {
+    const auto dropNewLock = [&] {
+        if (newLockKnown) {
+            QMutexLocker held(&s_heldMutex);
+            heldHere().remove(keyOf(newLockStat));
+        }
         if (newFd >= 0) {
             ::unlink(QFile::encodeName(newLock).constData());
             ::close(newFd);
         }
-        return fail(tr("it could not be moved to %1").arg(newPath));
+    };
+    bool renamed = false;
+    bool unchanged = false;
+    {
+        FolderLock guard(folderOf(oldFile));
+        if (!guard.isLocked()) {
+            dropNewLock();
+            return fail(FileReplacer::failureText(FileReplacer::InUse));
+        }
+        unchanged = FileStamp::of(oldFile) == m_stamp;
+        // a link moves as what it names; anything else in one step when it
+        // stays on its disk
+        const bool link = QFileInfo(m_path).isSymLink();
+        renamed = !link && FileReplacer::renameNoReplace(oldFile, newPath);
+        QString why;
+        bool taken = !link && FileReplacer::lastFailure() == FileReplacer::InUse;
+        bool moved = renamed;
+        if (!renamed && (link || FileReplacer::lastError() == EXDEV)) {
+            // a copy made anew there, under the new folder's lock, then the old name goes
+            moved = copyNew(m_path, newPath, &why, &taken);
+            if (moved)
+                ::unlink(QFile::encodeName(m_path).constData());
+        } else if (!renamed) {
+            why = FileReplacer::lastFailureText();
+        }
+        if (!moved) {
+            dropNewLock();
+            if (taken)
+                return fail(tr("%1 exists already").arg(newPath));
+            return fail(why.isEmpty() ? tr("it could not be moved to %1").arg(newPath)
+                                      : tr("it could not be moved to %1: %2").arg(newPath, why));
+        }
     }
     // the copies of its damage go with it, each under a name of its own there
     const QString newLeaf = newPath;
@@ -796,8 +1014,17 @@ bool BookFile::moveTo(const QString &newPath)
             m_keptCopy = to;
     }
     const LockState oldState = m_state;
+    // a file renamed is the same file, its lock stays; a copy is locked anew
+    const int fileFd = m_fileFd;
+    m_fileFd = -1;
     unlock();
+    m_fileFd = fileFd;
     m_path = newPath;
+    if (!renamed) {
+        setFileFd(-1);
+        if (newFd >= 0)
+            takeFileLock();
+    }
     if (newFd >= 0)
         setLockFd(newFd, newLock);
     m_state = newFd >= 0 ? Locked : (oldState == HeldElsewhere ? HeldElsewhere : newState);
@@ -816,7 +1043,10 @@ bool BookFile::remove()
     if (m_state == HeldElsewhere && !m_openedAnyway)
         return fail(tr("it is open in another program: %1").arg(m_holder));
     {
-        FolderLock guard(folderOf(target()));
+        // the folder whose entry goes
+        FolderLock guard(folderOf(m_path));
+        if (!guard.isLocked())
+            return fail(FileReplacer::failureText(FileReplacer::InUse));
         if (::unlink(QFile::encodeName(m_path).constData()) != 0 && errno != ENOENT)
             return fail(errorText(errno));
     }
@@ -824,4 +1054,95 @@ bool BookFile::remove()
     m_damaged.clear();
     unlock();
     return true;
+}
+
+bool BookFile::copyNew(const QString &source, const QString &destination, QString *failure, bool *taken)
+{
+    const auto refuse = [failure](const QString &why) {
+        if (failure)
+            *failure = why;
+        return false;
+    };
+    if (taken)
+        *taken = false;
+    // a link copies what it names
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0)
+        return refuse(errorText(errno));
+    struct stat st;
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return refuse(FileReplacer::failureText(FileReplacer::NotAFile));
+    }
+    const QString folder = folderOf(destination);
+    QString temp;
+    const int out = FileReplacer::createUnique(folder, &temp);
+    if (out < 0) {
+        ::close(in);
+        return refuse(FileReplacer::lastFailureText());
+    }
+    const QByteArray tempName = QFile::encodeName(temp);
+    int error = 0;
+    qint64 copied = 0;
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = ::read(in, block.data(), size_t(block.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = errno;
+            break;
+        }
+        if (got == 0)
+            break;
+        copied += got;
+        if (!FileReplacer::fitsSpaceLeft(copied)) {
+            error = ENOSPC;
+            break;
+        }
+        if (!writeAllTo(out, QByteArray::fromRawData(block.constData(), int(got)))) {
+            error = errno ? errno : EIO;
+            break;
+        }
+    }
+    ::close(in);
+    // no wider than the file it copies
+    if (!error && (::fchmod(out, st.st_mode & 0777) != 0 || ::fdatasync(out) != 0))
+        error = errno;
+    const auto drop = [&] {
+        ::unlink(tempName.constData());
+        ::close(out);
+    };
+    if (error) {
+        drop();
+        return refuse(errorText(error));
+    }
+    FolderLock guard(folder);
+    if (!guard.isLocked()) {
+        drop();
+        return refuse(FileReplacer::failureText(FileReplacer::InUse));
+    }
+    QString holder;
+    if (heldElsewhere(destination, &holder)) {
+        drop();
+        if (taken)
+            *taken = true;
+        return refuse(tr("it is open in another program: %1").arg(holder));
+    }
+    if (!FileReplacer::renameNoReplace(temp, destination)) {
+        const bool inUse = FileReplacer::lastFailure() == FileReplacer::InUse;
+        const QString why = FileReplacer::lastFailureText();
+        drop();
+        if (taken)
+            *taken = inUse;
+        return refuse(why);
+    }
+    ::close(out);
+    syncFolder(folder);
+    return true;
+}
+
+void BookFile::setCommitHook(void (*hook)(const QString &path))
+{
+    s_commitHook = hook;
 }

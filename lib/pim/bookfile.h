@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <future>
 
 #include <sys/types.h>
 
@@ -29,12 +30,17 @@ class QTimer;
 // no small regular file is no lock, is never opened blocking nor read, and
 // is replaced. A book another holds is read, but not saved until the user
 // opens it anyway; from then on the lock is taken as soon as it is free.
+// Besides, the holder keeps an advisory lock on the book's file itself, so
+// that a second name of the file (a hard link) is found held too; a save
+// hands that lock on to the new file before it takes the book's place.
+// Opening the book clears its folder of temporary files that copies killed
+// while saving left (FileReplacer::removeLeftovers()).
 //
 // The save. The new content goes to a temporary file of its own beside the
 // book (FileReplacer), is checked on the way against what the reader takes
 // (the size limit, the line limit: a save the reader would refuse fails as
-// a full disk does), and reaches the disk. Then, under a short lock on the
-// folder (FolderLock), the file's stamp (device, inode, size, modification
+// a full disk does), and reaches the disk (one sync of the file, one of the
+// folder). Then, under a short lock on the folder (FolderLock), the file's stamp (device, inode, size, modification
 // and change times) is compared with the one of the last read or write, the
 // new file renamed over the book and the new stamp taken. So a save reported
 // done is on disk, and one that would replace another program's version, or
@@ -128,34 +134,53 @@ public:
     void overwriteChanges() { m_overwrite = true; }
 
     // ---- moving and removing
-    // Moves the file to newPath with its lock, stamp and kept copies.
+    // Moves the file to newPath with its lock, stamp and kept copies; never
+    // over anything at newPath.
     bool moveTo(const QString &newPath);
     // Deletes the file (a link, not what it names); later saves are refused.
     bool remove();
+    // A new file at destination holding what source holds, with its mode:
+    // made beside it and renamed to that name under the lock of its folder,
+    // never over anything there nor a book another copy has open (false,
+    // failure says why; InUse for a name taken).
+    static bool copyNew(const QString &source, const QString &destination, QString *failure = nullptr,
+                        bool *taken = nullptr);
+
+    // For tests: called under the folder's lock of a save, after the stamp
+    // was compared and before the new file takes the book's place.
+    static void setCommitHook(void (*hook)(const QString &path));
 
     class Fingerprint;
 
 private:
     bool fail(const QString &reason);
     LockState takeLock(const QString &lockPath, int *fd);
+    LockState takeFileLock();
+    LockState takeLocks();
+    void releaseLockFile();
+    void setFileFd(int fd);
     void retake();
     void setLockFd(int fd, const QString &lockPath);
     bool makeCopy();
     void checkWritable();
     bool mayWrite();
     bool holdsWhatWasWritten(qint64 maxSize) const;
+    quint64 printOfWhatWasRead() const;
 
     QString m_path;
     QString m_lockPath;
     int m_lockFd = -1;
+    // open on the book's file and locked: the lock of every name it has
+    int m_fileFd = -1;
     LockState m_state = NotLocked;
     QString m_holder;
     QString m_lockFailure;
     bool m_openedAnyway = false;
     QTimer *m_retake = nullptr;
     FileStamp m_stamp;
-    // of the bytes last read whole or written
-    quint64 m_print = 0;
+    // of the bytes last read whole or written (of those read, once taken)
+    mutable quint64 m_print = 0;
+    mutable std::future<quint64> m_printing;
     bool m_printKnown = false;
     bool m_overwrite = false;
     Conflict m_conflict = NoConflict;

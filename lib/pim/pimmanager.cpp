@@ -891,6 +891,9 @@ bool PIMManager::load()
         loadText(&file);
     // a read that failed part way keeps what was read, and says so
     const bool complete = file.error() == QFileDevice::NoError && !m_readFailed;
+    // what a torn write leaves of a file that is never written empty
+    if (complete && m_format == 0 && file.size() == 0 && emptyIsDamaged())
+        m_damaged = true;
     file.close();
     if (complete && m_format == 0 && !m_headerOnly) {
         m_file->noteRead(m_loadedText);
@@ -1189,6 +1192,11 @@ QByteArray PIMManager::uidlessText(const PIMRecord *record) const
     return QCryptographicHash::hash(text.data(), QCryptographicHash::Sha1);
 }
 
+bool PIMManager::emptyIsDamaged() const
+{
+    return false;
+}
+
 qint64 PIMManager::recordLimit() const
 {
     return MaxRecords;
@@ -1253,7 +1261,12 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
     m_offset = 0;
     if (in.readLine()) {
         if (in.is("FOLDER")) {
-            while (in.readLine() && !in.is("END")) {
+            bool ended = false;
+            while (in.readLine()) {
+                if (in.is("END")) {
+                    ended = true;
+                    break;
+                }
                 // what a line keeps, its value as text; a line that makes
                 // more of its text charges that itself (chargeLoad())
                 in.charge(HeaderLineBytes + 2 * qint64(in.size()));
@@ -1262,6 +1275,9 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
             }
             in.settle();
             m_offset = in.pos();
+            // a header cut short: whatever the file held after it is lost
+            if (!ended && !in.hasError() && !in.stopped())
+                m_damaged = true;
         } else {
             in.unreadLine();
         }
@@ -1295,7 +1311,7 @@ void PIMManager::readRecords(PIMTextReader &in, bool keepText)
         bool more = m_records.count() - firstRead < m_total;
         while (!more && in.readLine())
             more = !in.isEmpty();
-        m_damaged = more;
+        m_damaged = m_damaged || more;
     }
     if (in.hasError())
         m_readFailed = true;
@@ -1373,7 +1389,7 @@ bool PIMManager::readInParts()
     // records beyond the total, or fewer than it: a damaged file
     const size_t keep = m_total >= 0 ? qMin(count, size_t(m_total)) : count;
     if (m_total >= 0)
-        m_damaged = count != size_t(m_total);
+        m_damaged = m_damaged || count != size_t(m_total);
     m_records.reserve(m_records.count() + int(keep));
     size_t taken = 0;
     for (LoadedPart &part : read) {

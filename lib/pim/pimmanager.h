@@ -201,6 +201,9 @@ protected:
     virtual qint64 fileSizeLimit() const;
     // The most records a file of this kind may hold.
     virtual qint64 recordLimit() const;
+    // Whether an empty file of this kind is damaged (no save ever leaves
+    // one) rather than an empty store.
+    virtual bool emptyIsDamaged() const;
     // What a subclass's header line keeps in memory beyond its text (a list
     // parsed from it): counted against the load's budget. False once spent.
     bool chargeLoad(qint64 bytes);

@@ -280,12 +280,18 @@ bool TaskManager::matchesAnyText(const QString &value, const QStringList &texts,
     return false;
 }
 
+bool TaskManager::emptyIsDamaged() const
+{
+    return !isTemplates();
+}
+
 bool TaskManager::readsWhole(const QString &path)
 {
     TaskManager book(path, false, false);
-    // an empty file is an empty book, as the book list takes it
-    const bool whole = book.load() && !book.isDamaged()
-                       && (book.recordOffset() > 0 || QFileInfo(path).size() == 0);
+    // an empty file is an empty book, as the book list takes it (one listed
+    // opens as damaged all the same)
+    const bool empty = QFileInfo(path).size() == 0;
+    const bool whole = book.load() && (empty || (!book.isDamaged() && book.recordOffset() > 0));
     book.forgetChanges();
     return whole;
 }

@@ -89,6 +89,8 @@ protected:
     void readHeader(QStringList &parts) override;
     void clearHeader() override;
     qint64 fileSizeLimit() const override;
+    // a book is never saved empty: one of 0 bytes is a torn write
+    bool emptyIsDamaged() const override;
     int sortColumnCount() const override;
     void recordAdded(PIMRecord *record) override;
     void recordUpdated(PIMRecord *old, PIMRecord *record) override;

@@ -10,8 +10,11 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +22,14 @@ namespace {
 
 const char NewFileProperty[] = "ymrNewFile";
 const char TargetProperty[] = "ymrTarget";
+const char SyncedProperty[] = "ymrSynced";
+// ".ymr", eight letters or digits, ".new"
+const int TempNameLength = 16;
+// A leftover last written this long ago is nobody's: a save writes its file
+// without pause, and one in progress holds its lock besides.
+const int DefaultLeftoverAge = 60;
+std::atomic<int> s_leftoverAge(DefaultLeftoverAge);
+std::atomic<int> s_syncs(0);
 
 thread_local FileReplacer::Failure t_failure = FileReplacer::NoFailure;
 thread_local int t_error = 0;
@@ -47,9 +58,29 @@ void syncFolder(const QString &folder)
 {
     const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
+        ++s_syncs;
         ::fsync(dir);
         ::close(dir);
     }
+}
+
+// The bytes of a new file, and its size, on disk: what reading it back needs.
+bool syncData(int fd)
+{
+    ++s_syncs;
+    return ::fdatasync(fd) == 0;
+}
+
+bool isTempName(const char *name)
+{
+    if (strlen(name) != TempNameLength || strncmp(name, ".ymr", 4) != 0 || strcmp(name + 12, ".new") != 0)
+        return false;
+    for (int i = 4; i < 12; ++i) {
+        const char c = name[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
 }
 
 bool writeWhole(int fd, const char *data, qint64 size)
@@ -170,6 +201,16 @@ void FileReplacer::setCreatedHook(void (*hook)(int fd))
     s_createdHook = hook;
 }
 
+int FileReplacer::syncCount()
+{
+    return s_syncs;
+}
+
+void FileReplacer::setLeftoverAge(int seconds)
+{
+    s_leftoverAge = seconds >= 0 ? seconds : DefaultLeftoverAge;
+}
+
 bool FileReplacer::fitsSpaceLeft(qint64 bytes)
 {
     const qint64 left = spaceLeft();
@@ -191,6 +232,9 @@ int FileReplacer::createUnique(const QString &folder, QString *name)
         const int fd = ::open(QFile::encodeName(path).constData(),
                               O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0) {
+            // in use for as long as it is open: no cleaner takes it for a
+            // leftover (on a file system without flock none is ever taken)
+            ::flock(fd, LOCK_EX | LOCK_NB);
             if (name)
                 *name = path;
             if (s_createdHook)
@@ -273,6 +317,8 @@ bool FileReplacer::commit(QFile &file, bool written)
     file.setProperty(NewFileProperty, QVariant());
     file.setProperty(TargetProperty, QVariant());
     const QByteArray newName = QFile::encodeName(newPath);
+    const QVariant synced = file.property(SyncedProperty);
+    file.setProperty(SyncedProperty, QVariant());
     int error = written ? 0 : (errno ? errno : EIO);
     // the bytes reach the disk before the new file takes the old one's
     // place: after a power loss the old file or the new one is there
@@ -280,22 +326,36 @@ bool FileReplacer::commit(QFile &file, bool written)
         error = errno ? errno : EIO;
     if (!error && !fitsSpaceLeft(file.size()))
         error = ENOSPC;
-    if (!error && ::fsync(file.handle()) != 0)
+    if (!error && !(synced.isValid() && synced.toLongLong() == file.size()) && !syncData(file.handle()))
         error = errno;
-    file.close();
     if (!error && file.error() != QFileDevice::NoError)
         error = EIO;
-    // rename() puts it in place in one step; a failure leaves the old file
+    // rename() puts it in place in one step; a failure leaves the old file.
+    // The file stays open (and locked) until it has its name.
     if (!error && ::rename(newName.constData(), QFile::encodeName(target).constData()) != 0)
         error = errno;
     if (error) {
         ::unlink(newName.constData());
+        file.close();
         return fail(error);
     }
+    file.close();
     // and the folder, so that the rename itself survives a power loss
     syncFolder(folderOf(target));
     t_failure = NoFailure;
     t_error = 0;
+    return true;
+}
+
+bool FileReplacer::sync(QFile &file)
+{
+    if (newFileName(file).isEmpty())
+        return fail(EINVAL);
+    if (!file.flush())
+        return fail(errno ? errno : EIO);
+    if (!syncData(file.handle()))
+        return fail(errno);
+    file.setProperty(SyncedProperty, file.size());
     return true;
 }
 
@@ -334,17 +394,49 @@ bool FileReplacer::create(const QString &path, const QByteArray &bytes, int mode
     if (!fitsSpaceLeft(bytes.size()))
         error = ENOSPC;
     else if (::fchmod(fd, mode_t(mode) & 07777) != 0 || !writeWhole(fd, bytes.constData(), bytes.size())
-             || ::fsync(fd) != 0)
+             || !syncData(fd))
         error = errno ? errno : EIO;
-    ::close(fd);
     if (error) {
         ::unlink(QFile::encodeName(temp).constData());
+        ::close(fd);
         return fail(error);
     }
-    if (!renameNoReplace(temp, path)) {
+    // held until it has its name
+    const bool named = renameNoReplace(temp, path);
+    if (!named)
         ::unlink(QFile::encodeName(temp).constData());
+    ::close(fd);
+    if (!named)
         return false;
-    }
     syncFolder(folderOf(path));
     return true;
+}
+
+int FileReplacer::removeLeftovers(const QString &folder)
+{
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return 0;
+    const int dirFd = ::dirfd(dir);
+    const time_t before = ::time(nullptr) - s_leftoverAge;
+    int removed = 0;
+    while (const dirent *entry = ::readdir(dir)) {
+        if (!isTempName(entry->d_name))
+            continue;
+        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        // ours, written a while ago, held by nobody, and still the file of
+        // that name once held here
+        struct stat opened, there;
+        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid()
+            && opened.st_mtime <= before && ::flock(fd, LOCK_EX | LOCK_NB) == 0
+            && ::fstatat(dirFd, entry->d_name, &there, AT_SYMLINK_NOFOLLOW) == 0
+            && there.st_dev == opened.st_dev && there.st_ino == opened.st_ino
+            && ::unlinkat(dirFd, entry->d_name, 0) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
 }

@@ -31,6 +31,9 @@ public:
     // disk and puts the file in place; otherwise (or when that fails) the
     // temporary file goes. True when the new file is in place.
     static bool commit(QFile &file, bool written);
+    // Forces what was written to file (by open()) to disk ahead of
+    // commit(), which then does not do it again; nothing is written after.
+    static bool sync(QFile &file);
     // The whole of bytes as the new content of path.
     static bool write(const QString &path, const QByteArray &bytes);
     // The temporary file an open() of file created.
@@ -45,9 +48,14 @@ public:
     // Renames from to to unless something is there already (InUse then).
     static bool renameNoReplace(const QString &from, const QString &to);
     // A new, empty, owner-only file of a fresh short name in folder, open
-    // for reading and writing: its descriptor, or -1 (lastFailure() says
-    // why). name receives its path.
+    // for reading and writing and locked (flock) while the descriptor stays
+    // open: its descriptor, or -1 (lastFailure() says why). name receives
+    // its path.
     static int createUnique(const QString &folder, QString *name);
+    // Removes the temporary files of this program's own naming in folder
+    // that nobody holds (a copy killed while it saved) and that were last
+    // written a while ago; one being written is never touched. How many.
+    static int removeLeftovers(const QString &folder);
     // Whether a file of bytes fits where the space is limited for tests.
     static bool fitsSpaceLeft(qint64 bytes);
 
@@ -65,6 +73,11 @@ public:
     static void setSpaceLeft(qint64 bytes);
     // For tests: called with the descriptor of each temporary file as it is created.
     static void setCreatedHook(void (*hook)(int fd));
+    // For tests: how many times a file or a folder was forced to disk.
+    static int syncCount();
+    // For tests: how long ago a leftover must have been written last to go
+    // (seconds); negative brings back the default.
+    static void setLeftoverAge(int seconds);
 
 private:
     static bool fail(int error);

@@ -2,14 +2,19 @@
 
 #include "bookfixtures.h"
 #include "fifoguard.h"
+#include "lockholder.h"
 #include "modaldriver.h"
+#include "tempfiles.h"
 
 #include "dbeditor.h"
 #include "passworddialog2.h"
 #include "todowindow.h"
 
 #include "filedialog/ymfiledialog.h"
+#include "pim/bookfile.h"
+#include "pim/task.h"
 #include "pim/taskmanager.h"
+#include "qpe/filereplacer.h"
 #include "qt/ymraction.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrokcancelwidget.h"
@@ -47,6 +52,16 @@ void removeRaw(const QString &dir)
     ::nftw(QFile::encodeName(dir).constData(),
            [](const char *path, const struct stat *, int, FTW *) { return ::remove(path); }, 16,
            FTW_DEPTH | FTW_PHYS);
+}
+
+// Another program makes a file at this name while a copy is being made.
+QString s_planted;
+void plantOnce(int)
+{
+    FileReplacer::setCreatedHook(nullptr);
+    QFile planted(s_planted);
+    if (planted.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        planted.write("theirs");
 }
 
 void trigger(ToDoWindow &w, const char *name)
@@ -87,6 +102,7 @@ private slots:
     }
     void namedFiles_data();
     void namedFiles();
+    void duplicatesOnlyUnderFreeNames();
 };
 
 void TestBookFileNames::namedFiles_data()
@@ -208,6 +224,61 @@ void TestBookFileNames::namedFiles()
         QCOMPARE(rawEntries(dir), before);
     }
     w.close();
+    removeRaw(dir);
+}
+
+// A duplicate is made anew under the first free "<title>_Copy_N.exp": never
+// over a file that appeared there meanwhile, nor under the name of a book
+// another copy of the program has open.
+void TestBookFileNames::duplicatesOnlyUnderFreeNames()
+{
+    const QString dir = booksDir() + QStringLiteral("/dup");
+    removeRaw(dir);
+    QVERIFY(QDir().mkpath(dir));
+    const QString source = dir + QStringLiteral("/Trip.exp");
+    {
+        TaskManager book(source);
+        auto *t = new Task(&book);
+        t->type = QStringLiteral("Taxi");
+        t->store(nullptr);
+        QVERIFY(book.save());
+    }
+    const auto copyName = [&dir](int n) { return dir + QStringLiteral("/Trip_Copy_%1.exp").arg(n); };
+    DBManager index;
+    index.load();
+    DBRecord *record = addBook(&index, QStringLiteral("Trip"), QString(), source);
+
+    s_planted = copyName(1);
+    FileReplacer::setCreatedHook(plantOnce);
+    YMRDialog::queueAnswer(1);
+    DBRecord *first = ToDoWindow::duplicateBookRecord(record, &index);
+    FileReplacer::setCreatedHook(nullptr);
+    QCOMPARE(YMRDialog::takeScriptedBoxes().value(0).text, QStringLiteral("Duplicate done!"));
+    QVERIFY(first);
+    QCOMPARE(readAll(copyName(1)), QByteArray("theirs"));
+    QCOMPARE(first->path(), copyName(2));
+
+    // the third name is a book another copy has open, not yet written
+    const pid_t holder = holdLockInChild(BookFile::lockFileName(copyName(3)));
+    QVERIFY(holder > 0);
+    YMRDialog::queueAnswer(1);
+    DBRecord *second = ToDoWindow::duplicateBookRecord(record, &index);
+    killLockHolder(holder);
+    YMRDialog::takeScriptedBoxes();
+    QVERIFY(second);
+    QCOMPARE(second->path(), copyName(4));
+    QVERIFY(!QFileInfo::exists(copyName(3)));
+    for (const QString &path : {copyName(2), copyName(4)}) {
+        TaskManager copy(path);
+        QVERIFY(copy.load());
+        QCOMPARE(copy.count(), 1);
+        QCOMPARE(static_cast<Task *>(copy.records()->at(0))->type, QStringLiteral("Taxi"));
+    }
+    QVERIFY(tempFilesIn(dir).isEmpty());
+    index.removeRecord(second);
+    index.removeRecord(first);
+    index.removeRecord(record);
+    index.save();
     removeRaw(dir);
 }
 

@@ -5,8 +5,11 @@
 #include "lockholder.h"
 
 #include "pim/bookfile.h"
+#include "pim/dbmanager.h"
+#include "pim/dbrecord.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
+#include "qpe/boundedfile.h"
 #include "qpe/filereplacer.h"
 #include "qt/ymrapplication.h"
 
@@ -29,6 +32,8 @@ private slots:
     void failedSavesKeepTheBookAndTheChange_data();
     void failedSavesKeepTheBookAndTheChange();
     void oneWriterPerBook();
+    void damagedBooksKeptBeforeAnyWrite_data();
+    void damagedBooksKeptBeforeAnyWrite();
 
 private:
     static void addTask(TaskManager &book, const QString &type)
@@ -251,6 +256,88 @@ void TestBookWriters::oneWriterPerBook()
     QVERIFY(QFileInfo::exists(lockName));
     QVERIFY(!BookFile::heldElsewhere(real));
     QVERIFY(third.lockFile());
+}
+
+void TestBookWriters::damagedBooksKeptBeforeAnyWrite_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("damaged");
+    // the expenses the book holds after its header was written
+    QTest::addColumn<QStringList>("types");
+    const QStringList taxi{QStringLiteral("Taxi")}, bus{QStringLiteral("Bus")};
+    QTest::newRow("whole") << QByteArray("FOLDER\nDESC=old\nTOTAL=1\nEND\nTYPE=Taxi\nEND\n") << false << taxi;
+    QTest::newRow("END damaged by one byte")
+        << QByteArray("FOLDER\nDESC=old\nTOTAL=2\nENF\nTYPE=Taxi\nEND\nTYPE=Bus\nEND\n") << true << bus;
+    QTest::newRow("fewer expenses than counted")
+        << QByteArray("FOLDER\nDESC=old\nTOTAL=3\nEND\nTYPE=Taxi\nEND\n") << true << taxi;
+    QTest::newRow("cut inside its header") << QByteArray("FOLDER\nDESC=old\nTOTAL=1\nSO") << true
+                                           << QStringList();
+    QTest::newRow("0 bytes") << QByteArray("") << true << QStringList();
+}
+
+// A book that does not read whole is told as damaged as it opens, and its
+// bytes are kept as a copy before the book editor writes its header over
+// them; where no copy can be made the header is not written.
+void TestBookWriters::damagedBooksKeptBeforeAnyWrite()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, damaged);
+    QFETCH(QStringList, types);
+    const QString folder = m_dir.filePath(QStringLiteral("damaged-") + QString::number(QTest::currentDataTag()[0]));
+    QDir(folder).removeRecursively();
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/book.exp");
+    const QString copy = BoundedFile::asideName(path);
+    writeAll(path, bytes);
+    {
+        TaskManager book(path);
+        QVERIFY(book.lockFile());
+        book.load();
+        QCOMPARE(book.isDamaged(), damaged);
+        QCOMPARE(book.damagedCopyName(), damaged ? copy : QString());
+        if (damaged)
+            QCOMPARE(readAll(copy), bytes);
+        book.forgetChanges();
+    }
+    QFile::remove(copy);
+
+    // the book editor: a new description, with no name left for a copy
+    DBManager index;
+    index.load();
+    auto *r = new DBRecord(&index);
+    r->setPath(path);
+    r->setTitle(QStringLiteral("book"));
+    index.refreshRecord(r);
+    r->store(nullptr);
+    const auto describe = [r](const QString &text) {
+        DBRecord *old = new DBRecord(*r);
+        r->setDescription(text);
+        r->store(old);
+    };
+    for (int n = 1; n <= BoundedFile::MaxAsideNames; ++n)
+        QVERIFY(QDir().mkdir(BoundedFile::asideName(path, n)));
+    describe(QStringLiteral("new"));
+    QCOMPARE(readAll(path) == bytes, damaged);
+    if (damaged)
+        QVERIFY2(index.bookFailure().contains(QLatin1String("copy")), qPrintable(index.bookFailure()));
+    for (int n = 1; n <= BoundedFile::MaxAsideNames; ++n)
+        QVERIFY(QDir().rmdir(BoundedFile::asideName(path, n)));
+
+    // and with room for it: the bytes as they were first, then the header
+    describe(QStringLiteral("newer"));
+    QCOMPARE(QFileInfo::exists(copy), damaged);
+    if (damaged)
+        QCOMPARE(readAll(copy), bytes);
+    TaskManager book(path);
+    QVERIFY(book.load());
+    QVERIFY(!book.isDamaged());
+    QCOMPARE(book.description(), QStringLiteral("newer"));
+    QStringList read;
+    for (PIMRecord *e : *book.records())
+        read << static_cast<Task *>(e)->type;
+    QCOMPARE(read, types);
+    QVERIFY(tempFilesIn(folder).isEmpty());
+    index.removeRecord(r);
 }
 
 YMR_TEST_MAIN(TestBookWriters)
