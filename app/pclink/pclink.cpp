@@ -108,15 +108,6 @@ bool isFreeName(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT;
 }
 
-void syncFolder(const QString &folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
 
 int PCLink::stallTime()
@@ -611,7 +602,7 @@ bool PCLink::placeBook()
         if (!guard.isLocked() || !FileReplacer::renameNoReplace(received, m_destination))
             return false;
         m_temp.close();
-        syncFolder(FolderLock::folderOf(m_destination));
+        FileReplacer::syncFolder(FolderLock::folderOf(m_destination));
         return true;
     }
     // what a damaged old book holds is kept before anything replaces it

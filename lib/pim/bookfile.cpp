@@ -56,11 +56,6 @@ QPair<quint64, quint64> keyOf(const struct stat &st)
     return qMakePair(quint64(st.st_dev), quint64(st.st_ino));
 }
 
-QString folderOf(const QString &path)
-{
-    return QFileInfo(path).absolutePath();
-}
-
 // nobody may write it, whoever the program runs as (as FileReplacer sees it)
 bool writeProtected(const QString &path)
 {
@@ -77,15 +72,6 @@ QString errorText(int error)
 QString otherNameHolder()
 {
     return BookFile::tr("another copy of the program, under another name of this file");
-}
-
-void syncFolder(const QString &folder)
-{
-    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
 }
 
 // A size as the user reads it.
@@ -458,7 +444,7 @@ void BookFile::setRetakeInterval(int ms)
 BookFile::LockState BookFile::takeLock(const QString &lockPath, int *lockFd)
 {
     *lockFd = -1;
-    const QString folder = folderOf(lockPath);
+    const QString folder = FolderLock::folderOf(lockPath);
     const QByteArray name = QFile::encodeName(lockPath);
     // no other copy of the program looks at this lock or replaces it meanwhile
     FolderLock guard(folder);
@@ -609,7 +595,7 @@ BookFile::LockState BookFile::lock()
     m_state = takeLocks();
     // what killed copies left in the folder goes while nobody else saves this book
     if (m_state == Locked)
-        FileReplacer::removeLeftovers(folderOf(target()));
+        FileReplacer::removeLeftovers(FolderLock::folderOf(target()));
     checkWritable();
     // the damaged bytes of a book about to be written are kept now
     if (!m_damaged.isNull() && m_keptCopy.isEmpty())
@@ -666,7 +652,7 @@ void BookFile::releaseLockFile()
     struct stat mine, there;
     const bool known = ::fstat(m_lockFd, &mine) == 0;
     {
-        FolderLock guard(folderOf(m_lockPath));
+        FolderLock guard(FolderLock::folderOf(m_lockPath));
         // only the lock this holds goes, never one that took its place
         if (known && ::lstat(name.constData(), &there) == 0 && there.st_dev == mine.st_dev
             && there.st_ino == mine.st_ino)
@@ -766,7 +752,7 @@ int BookFile::openCurrent(QFile &file, qint64 maxSize) const
 void BookFile::checkWritable()
 {
     const QString file = target();
-    const QString folder = folderOf(file);
+    const QString folder = FolderLock::folderOf(file);
     struct statvfs fs;
     if (writeProtected(file))
         m_writeProtected = tr("the file is read-only");
@@ -884,7 +870,7 @@ bool BookFile::save(const Writer &write, qint64 maxSize, int maxLine)
     }
     // the stamp compared, the new file in place and its stamp taken: no
     // other copy of the program saves in between
-    FolderLock guard(folderOf(file));
+    FolderLock guard(FolderLock::folderOf(file));
     if (!guard.isLocked()) {
         FileReplacer::commit(out, false);
         return fail(FileReplacer::failureText(FileReplacer::InUse));
@@ -969,7 +955,7 @@ bool BookFile::moveTo(const QString &newPath)
     bool renamed = false;
     bool unchanged = false;
     {
-        FolderLock guard(folderOf(oldFile));
+        FolderLock guard(FolderLock::folderOf(oldFile));
         if (!guard.isLocked()) {
             dropNewLock();
             return fail(FileReplacer::failureText(FileReplacer::InUse));
@@ -1044,7 +1030,7 @@ bool BookFile::remove()
         return fail(tr("it is open in another program: %1").arg(m_holder));
     {
         // the folder whose entry goes
-        FolderLock guard(folderOf(m_path));
+        FolderLock guard(FolderLock::folderOf(m_path));
         if (!guard.isLocked())
             return fail(FileReplacer::failureText(FileReplacer::InUse));
         if (::unlink(QFile::encodeName(m_path).constData()) != 0 && errno != ENOENT)
@@ -1074,7 +1060,7 @@ bool BookFile::copyNew(const QString &source, const QString &destination, QStrin
         ::close(in);
         return refuse(FileReplacer::failureText(FileReplacer::NotAFile));
     }
-    const QString folder = folderOf(destination);
+    const QString folder = FolderLock::folderOf(destination);
     QString temp;
     const int out = FileReplacer::createUnique(folder, &temp);
     if (out < 0) {
@@ -1138,7 +1124,7 @@ bool BookFile::copyNew(const QString &source, const QString &destination, QStrin
         return refuse(why);
     }
     ::close(out);
-    syncFolder(folder);
+    FileReplacer::syncFolder(folder);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "filereplacer.h"
 
+#include "folderlock.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QFile>
@@ -49,20 +51,6 @@ bool writeProtected(const struct stat &st)
     return (st.st_mode & 0222) == 0;
 }
 
-QString folderOf(const QString &path)
-{
-    return QFileInfo(path).absolutePath();
-}
-
-void syncFolder(const QString &folder)
-{
-    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ++s_syncs;
-        ::fsync(dir);
-        ::close(dir);
-    }
-}
 
 // The bytes of a new file, and its size, on disk: what reading it back needs.
 bool syncData(int fd)
@@ -268,11 +256,11 @@ bool FileReplacer::open(QFile &file, const QString &path, int newMode)
     if (hasOld && writeProtected(old))
         return fail(EROFS);
     struct stat folder;
-    if (::stat(QFile::encodeName(folderOf(target)).constData(), &folder) == 0 && writeProtected(folder))
+    if (::stat(QFile::encodeName(FolderLock::folderOf(target)).constData(), &folder) == 0 && writeProtected(folder))
         return fail(EROFS);
 
     QString newPath;
-    const int fd = createUnique(folderOf(target), &newPath);
+    const int fd = createUnique(FolderLock::folderOf(target), &newPath);
     if (fd < 0)
         return false;
     const QByteArray newName = QFile::encodeName(newPath);
@@ -341,7 +329,7 @@ bool FileReplacer::commit(QFile &file, bool written)
     }
     file.close();
     // and the folder, so that the rename itself survives a power loss
-    syncFolder(folderOf(target));
+    FileReplacer::syncFolder(FolderLock::folderOf(target));
     t_failure = NoFailure;
     t_error = 0;
     return true;
@@ -387,7 +375,7 @@ bool FileReplacer::create(const QString &path, const QByteArray &bytes, int mode
     t_failure = NoFailure;
     t_error = 0;
     QString temp;
-    const int fd = createUnique(folderOf(path), &temp);
+    const int fd = createUnique(FolderLock::folderOf(path), &temp);
     if (fd < 0)
         return false;
     int error = 0;
@@ -408,7 +396,7 @@ bool FileReplacer::create(const QString &path, const QByteArray &bytes, int mode
     ::close(fd);
     if (!named)
         return false;
-    syncFolder(folderOf(path));
+    FileReplacer::syncFolder(FolderLock::folderOf(path));
     return true;
 }
 
@@ -439,4 +427,15 @@ int FileReplacer::removeLeftovers(const QString &folder)
     }
     ::closedir(dir);
     return removed;
+}
+
+bool FileReplacer::syncFolder(const QString &folder)
+{
+    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return false;
+    ++s_syncs;
+    const bool synced = ::fsync(dir) == 0;
+    ::close(dir);
+    return synced;
 }

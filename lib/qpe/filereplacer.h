@@ -47,6 +47,8 @@ public:
     static bool create(const QString &path, const QByteArray &bytes, int mode);
     // Renames from to to unless something is there already (InUse then).
     static bool renameNoReplace(const QString &from, const QString &to);
+    // Makes the names in folder durable (after a rename or a new file there).
+    static bool syncFolder(const QString &folder);
     // A new, empty, owner-only file of a fresh short name in folder, open
     // for reading and writing and locked (flock) while the descriptor stays
     // open: its descriptor, or -1 (lastFailure() says why). name receives
