@@ -15,10 +15,11 @@
 
 namespace {
 
+// never destroyed, nor what it holds: a retry may come while the program ends
 QHash<QString, SharedFile *> &files()
 {
-    static QHash<QString, SharedFile *> all;
-    return all;
+    static auto *all = new QHash<QString, SharedFile *>;
+    return *all;
 }
 
 QString heldText()
@@ -65,7 +66,6 @@ SharedFile::SharedFile(const QString &path) : m_path(path)
 SharedFile *SharedFile::at(const QString &path)
 {
     SharedFile *&file = files()[path];
-    // never destroyed: a retry may come while the program ends
     if (!file)
         file = new SharedFile(path);
     return file;
