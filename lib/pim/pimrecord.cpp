@@ -23,8 +23,9 @@ QDate loadDate;
 qint64 ownTextMemory(const QString &text)
 {
     // a text shared with others (a type many records have) is counted once,
-    // by none of them; an empty one has no heap
-    if (text.capacity() == 0 || !text.isDetached())
+    // by none of them; so is the one empty text, but an empty text made
+    // anew has a heap block of its own
+    if (!text.isDetached())
         return 0;
     return LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + 2 * (qint64(text.capacity()) + 1));
 }
@@ -261,7 +262,8 @@ bool PIMRecord::readBlock(PIMTextReader &in)
                     continue;
                 const QString name = in.piece(1);
                 QString value = in.valueAfter(2);
-                if (value.isNull())
+                // the one empty text, not a block of its own each
+                if (value.isEmpty())
                     value = QLatin1String("");
                 // a block of many properties grows while it is read
                 if (!m_properties.contains(name))
