@@ -2,6 +2,7 @@
 
 #include "lockholder.h"
 #include "openbook.h"
+#include "programrun.h"
 
 #include "pim/dbmanager.h"
 #include "pim/tasklistview.h"
@@ -156,14 +157,12 @@ void TestSessionSave::signalWhileTheIndexFolderIsHeld_data()
 void TestSessionSave::signalWhileTheIndexFolderIsHeld()
 {
     QFETCH(bool, heldAtTheEnd);
-    const QString program = QCoreApplication::applicationDirPath() + "/../app/ymroutlays";
-    if (!QFileInfo::exists(program))
-        QSKIP("the program is not built");
+    YMR_REQUIRE_PROGRAM(program);
     QTemporaryDir home;
     QVERIFY(home.isValid());
-    const QString appDir = home.path() + "/Applications/ymrOutlays";
-    for (const QString &dir : {appDir, home.path() + "/Settings", home.path() + "/books"})
-        QVERIFY(QDir().mkpath(dir));
+    const QString appDir = ymrtest::makeProgramHome(home.path());
+    QVERIFY(!appDir.isEmpty());
+    QVERIFY(QDir().mkpath(home.path() + "/books"));
     const QString book = home.path() + "/books/Trip.exp";
     const QString index = appDir + "/ymrOutlaysIDX";
     writeFile(book, "FOLDER\nEND\n");
@@ -177,11 +176,7 @@ void TestSessionSave::signalWhileTheIndexFolderIsHeld()
     auto letGo = qScopeGuard([holder] { killLockHolder(holder); });
 
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QPE_HOME", home.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("LANG", "en");
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(ymrtest::programEnvironment(home.path()));
     // the book, not yet in the index, is entered there as it opens
     process.start(program, {book});
     QVERIFY(process.waitForStarted());

@@ -19,6 +19,7 @@
 #include "qpe/unsavedfiles.h"
 
 #include "lockholder.h"
+#include "programrun.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -733,14 +734,11 @@ void TestSharedHome::copiesKeepEachOthersChanges()
 // index before the first added its book, and adds its own afterwards.
 void TestSharedHome::twoProgramsAddABookEach()
 {
-    const QString program = QCoreApplication::applicationDirPath() + "/../app/ymroutlays";
-    if (!QFileInfo::exists(program))
-        QSKIP("the program is not built");
+    YMR_REQUIRE_PROGRAM(program);
     QTemporaryDir home;
     QVERIFY(home.isValid());
-    const QString appDir = home.path() + "/Applications/ymrOutlays";
-    QVERIFY(QDir().mkpath(appDir));
-    QVERIFY(QDir().mkpath(home.path() + "/Settings"));
+    const QString appDir = ymrtest::makeProgramHome(home.path());
+    QVERIFY(!appDir.isEmpty());
     const QString index = appDir + "/ymrOutlaysIDX";
     QStringList books;
     for (const char *title : {"Household", "AlphaBook", "BetaBook"}) {
@@ -753,22 +751,14 @@ void TestSharedHome::twoProgramsAddABookEach()
     QVERIFY(watch >= 0);
     QVERIFY(::inotify_add_watch(watch, QFile::encodeName(appDir).constData(), IN_CLOSE_NOWRITE) >= 0);
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QPE_HOME", home.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("LANG", "en");
     QProcess alpha, beta;
     for (QProcess *p : {&alpha, &beta}) {
-        p->setProcessEnvironment(env);
+        p->setProcessEnvironment(ymrtest::programEnvironment(home.path()));
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     }
     const auto end = [](QProcess &p) {
         ::kill(pid_t(p.processId()), SIGCONT);
-        p.terminate();
-        if (!p.waitForFinished(20000)) {
-            p.kill();
-            p.waitForFinished();
-        }
+        ymrtest::endProgram(p, 20000);
     };
     auto cleanup = qScopeGuard([&] {
         end(beta);
@@ -821,16 +811,12 @@ void TestSharedHome::killedCopiesLoseNothing()
         c->apply("+Household");
         QVERIFY(c->save());
     }
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("YMR_TEST_HOME", qEnvironmentVariable("QPE_HOME"));
     std::vector<std::unique_ptr<QProcess>> writers;
     QStringList reported;
     int started = 0, kills = 0;
     const auto start = [&] {
         std::unique_ptr<QProcess> p(new QProcess);
-        p->setProcessEnvironment(env);
-        p->start(QCoreApplication::applicationFilePath(),
-                 {"--writer", kind, "w" + QString::number(started++)});
+        ymrtest::startChild(*p, {"--writer", kind, "w" + QString::number(started++)});
         writers.push_back(std::move(p));
     };
     const auto collect = [&](QProcess &p) {
@@ -871,8 +857,6 @@ namespace {
 // saved goes to standard output.
 int writerMain(int argc, char **argv)
 {
-    ymrtest::prepareEnvironment();
-    YMRApplication app("ymrOutlays", argc, argv);
     if (argc < 4)
         return 2;
     const QString kind = QString::fromLocal8Bit(argv[2]);
@@ -895,16 +879,5 @@ int writerMain(int argc, char **argv)
 }
 } // namespace
 
-int main(int argc, char **argv)
-{
-    if (argc > 1 && qstrcmp(argv[1], "--writer") == 0)
-        return writerMain(argc, argv);
-    ymrtest::prepareEnvironment();
-    YMRApplication app("ymrOutlays", argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    QPEApplication::setArgumentsForTest({QString()});
-    TestSharedHome tc;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&tc, argc, argv);
-}
+YMR_TEST_MAIN_WITH_CHILD(TestSharedHome, "--writer", writerMain)
 #include "tst_sharedhome.moc"
