@@ -167,11 +167,7 @@ void TestSessionSave::signalWhileTheIndexFolderIsHeld()
     const QString index = appDir + "/ymrOutlaysIDX";
     writeFile(book, "FOLDER\nEND\n");
     writeFile(index, "FOLDER\nEND\n");
-    const QByteArray folder = QFile::encodeName(appDir);
-    const pid_t holder = holdInChild([&folder] {
-        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    });
+    const pid_t holder = holdFolderInChild(appDir);
     QVERIFY(holder > 0);
     auto letGo = qScopeGuard([holder] { killLockHolder(holder); });
 

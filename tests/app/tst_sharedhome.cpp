@@ -333,17 +333,6 @@ bool holdsPassingLock(qint64 pid, const QString &home)
 const char *const Kinds[] = {"book index", "templates", "value list", "categories", "alarm list",
                              "platform categories"};
 
-// Another process holding the folder's lock, as a copy of the program
-// mid-save does.
-pid_t holdFolder(const QString &folder)
-{
-    const QByteArray name = QFile::encodeName(folder);
-    return holdInChild([&name] {
-        const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY);
-        return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    });
-}
-
 // The growth of the process's memory at its peak since the last call.
 qint64 peakGrowth(bool start)
 {
@@ -417,7 +406,7 @@ void TestSharedHome::heldFolderRefusesTellsAndRetries()
     }
     std::unique_ptr<Copy> a = open(kind, false, true);
     const QByteArray before = readAll(a->file());
-    const pid_t holder = holdFolder(QFileInfo(a->file()).absolutePath());
+    const pid_t holder = holdFolderInChild(QFileInfo(a->file()).absolutePath());
     QVERIFY(holder > 0);
     auto release = qScopeGuard([holder] { killLockHolder(holder); });
     QElapsedTimer waited;
@@ -533,7 +522,7 @@ void TestSharedHome::templatesReadWhileAnotherSaves()
     const QString folder = QFileInfo(other->file()).absolutePath();
     bool lockedBetween = false;
     TemplateManager::setBetweenReadsHook([&] {
-        const pid_t child = holdFolder(folder);
+        const pid_t child = holdFolderInChild(folder);
         lockedBetween = child < 0;
         killLockHolder(child);
         // the other copy's save lands between the two reads
