@@ -47,15 +47,9 @@ void TestSessionSave::idleSaveAfterTheLastChange()
     QTimer *timer = w.savePolicy()->idleTimer();
     QVERIFY(timer->isSingleShot());
     QCOMPARE(timer->interval(), 5000);
-    auto change = [&w](const char *type) {
-        auto *task = static_cast<Task *>(w.manager()->first());
-        auto *old = new Task(*task);
-        task->type = QLatin1String(type);
-        task->store(old);
-    };
 
     // each change puts the save off until the book has been quiet a while
-    change("Bus");
+    changeType(w, "Bus");
     QVERIFY(timer->isActive());
     QVERIFY(!readAll(path).contains("TYPE=Bus"));
     timer->start(1);
@@ -66,13 +60,13 @@ void TestSessionSave::idleSaveAfterTheLastChange()
 
     // a user who never stops gets a save within the minute all the same:
     // later changes do not put the deadline off
-    change("Tram");
+    changeType(w, "Tram");
     QTimer *deadline = w.savePolicy()->deadlineTimer();
     QVERIFY(deadline->isActive());
     QCOMPARE(deadline->interval(), 60000);
     const int left = deadline->remainingTime();
     QTest::qWait(20);
-    change("Ferry");
+    changeType(w, "Ferry");
     QVERIFY(deadline->remainingTime() < left);
     QVERIFY(timer->isActive());
     deadline->start(1);
@@ -121,15 +115,11 @@ void TestSessionSave::endReportsWhatIsUnsavedAtTheEnd()
     const QString late = roomAtTheEnd ? QStringLiteral("Written") : QStringLiteral("Unwritten");
     FileReplacer::setSpaceLeft(0);
     if (book) {
-        auto *task = static_cast<Task *>(w->manager()->first());
-        auto *old = new Task(*task);
-        task->type = QStringLiteral("Bus");
-        task->store(old);
+        changeType(*w, "Bus");
         w->savePolicy()->idleTimer()->start(1);
         QTRY_VERIFY(!w->savePolicy()->noticeText().isEmpty());
     } else {
-        addBook(w->bookIndex(), late);
-        QVERIFY(!w->bookIndex()->save());
+        QVERIFY(!indexBook(*w, late));
     }
     if (roomAtTheEnd)
         FileReplacer::setSpaceLeft(-1);
