@@ -8,6 +8,8 @@
 #include "taskdialog.h"
 #include "ymrtest.h"
 
+#include "bookfixtures.h"
+
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
 
@@ -76,17 +78,6 @@ bool typeKeys(const QString &text)
         QTest::keyClick(target, c.toLatin1());
     }
     return true;
-}
-
-// When the alarm server rings message.
-QList<QDateTime> registered(const QByteArray &message)
-{
-    QList<QDateTime> when;
-    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending()) {
-        if (a.message == message)
-            when << a.when;
-    }
-    return when;
 }
 
 } // namespace
@@ -351,8 +342,7 @@ private slots:
         QVERIFY(played.contains(QStringLiteral("soundAlarm")));
         QTRY_VERIFY(!lunch->reminder);
         // dismissed: out of the alarm list
-        for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
-            QVERIFY(a.message != messageOf(lunch));
+        QVERIFY(fixtures::alarmTimes(messageOf(lunch)).isEmpty());
         QVERIFY(QpeDevice::recorded().join(' ').contains("{13,0}"));
         QCOMPARE(host.edited.size(), 0);
         QVERIFY(past->reminder); // never delivered, never listed
@@ -472,14 +462,14 @@ private slots:
         QVERIFY(heldWhileTyping);
         QCOMPARE(shown, QStringList());
         QVERIFY(lunch->reminder);
-        QVERIFY(!registered(messageOf(lunch)).isEmpty());
+        QVERIFY(!fixtures::alarmTimes(messageOf(lunch)).isEmpty());
         typedInto.reset();
         // with the dialog gone it rings
         answerInTurn({[](QDialog *d) { d->accept(); },
                       [&](QDialog *) { alerts.PushButton3->click(); }});
         alerts.check();
         QVERIFY(!lunch->reminder);
-        QVERIFY(registered(messageOf(lunch)).isEmpty());
+        QVERIFY(fixtures::alarmTimes(messageOf(lunch)).isEmpty());
     }
 
     // "Open", then OK in the expense dialog, keeps the reminder registered;
@@ -523,7 +513,7 @@ private slots:
         QVERIFY(lunch->reminder);
         QCOMPARE(stillListed, change == 0);
         QCOMPARE(lunch->reminder->dateTime > due, change != 0);
-        QCOMPARE(registered(messageOf(lunch)), QList<QDateTime>({AlarmServer::wholeSeconds(lunch->reminder->dateTime)}));
+        QCOMPARE(fixtures::alarmTimes(messageOf(lunch)), QList<QDateTime>({AlarmServer::wholeSeconds(lunch->reminder->dateTime)}));
         m_a->removeRecord(lunch);
     }
 };
