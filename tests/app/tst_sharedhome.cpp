@@ -270,6 +270,15 @@ std::unique_ptr<Copy> open(const QString &kind, bool fresh = false, bool second 
     return make<PlatformCategoriesCopy>(fresh, second);
 }
 
+// The files of that kind made afresh, holding entries; whether they saved.
+bool seed(const QString &kind, const QStringList &entries)
+{
+    std::unique_ptr<Copy> c = open(kind, true);
+    for (const QString &e : entries)
+        c->apply('+' + e);
+    return c->save();
+}
+
 QStringList words(const char *text)
 {
     return QString::fromLatin1(text).split(' ', Qt::SkipEmptyParts);
@@ -399,11 +408,7 @@ void TestSharedHome::kinds_data()
 void TestSharedHome::heldFolderRefusesTellsAndRetries()
 {
     QFETCH(QString, kind);
-    {
-        std::unique_ptr<Copy> c = open(kind, true);
-        c->apply("+Household");
-        QVERIFY(c->save());
-    }
+    QVERIFY(seed(kind, {"Household"}));
     std::unique_ptr<Copy> a = open(kind, false, true);
     const QByteArray before = readAll(a->file());
     const pid_t holder = holdFolderInChild(QFileInfo(a->file()).absolutePath());
@@ -439,11 +444,7 @@ void TestSharedHome::twoSavesAroundAnothersRemoval()
     QFETCH(QString, kind);
     if (kind == "platform categories")
         QSKIP("the program only adds platform categories");
-    {
-        std::unique_ptr<Copy> c = open(kind, true);
-        c->apply("+Household");
-        QVERIFY(c->save());
-    }
+    QVERIFY(seed(kind, {"Household"}));
     std::unique_ptr<Copy> a = open(kind);
     a->apply("+Alpha");
     QVERIFY(a->save());
@@ -475,12 +476,7 @@ void TestSharedHome::linkOrEmptyFileIsSetAside()
 {
     QFETCH(QString, kind);
     QFETCH(bool, link);
-    {
-        std::unique_ptr<Copy> c = open(kind, true);
-        c->apply("+Household");
-        c->apply("+Old");
-        QVERIFY(c->save());
-    }
+    QVERIFY(seed(kind, {"Household", "Old"}));
     std::unique_ptr<Copy> a = open(kind, false, true);
     const QString file = a->file();
     const QString outside = Qpe::userRoot() + "/outside.txt";
@@ -700,12 +696,7 @@ void TestSharedHome::copiesKeepEachOthersChanges()
     QFETCH(QStringList, first);
     QFETCH(QStringList, second);
     QFETCH(QStringList, after);
-    {
-        std::unique_ptr<Copy> c = open(kind, true);
-        for (const QString &e : before)
-            c->apply('+' + e);
-        QVERIFY(c->save());
-    }
+    QVERIFY(seed(kind, before));
     std::unique_ptr<Copy> a = open(kind);
     std::unique_ptr<Copy> b = open(kind, false, true);
     for (const QString &op : first)
@@ -795,11 +786,7 @@ void TestSharedHome::twoProgramsAddABookEach()
 void TestSharedHome::killedCopiesLoseNothing()
 {
     QFETCH(QString, kind);
-    {
-        std::unique_ptr<Copy> c = open(kind, true);
-        c->apply("+Household");
-        QVERIFY(c->save());
-    }
+    QVERIFY(seed(kind, {"Household"}));
     std::vector<std::unique_ptr<QProcess>> writers;
     QStringList reported;
     int started = 0, kills = 0;
