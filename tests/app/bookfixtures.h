@@ -5,6 +5,7 @@
 
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
+#include "qpe/alarmserver.h"
 #include "qpe/config.h"
 #include "qt/ymrapplication.h"
 
@@ -25,6 +26,17 @@ inline QString booksDir()
 inline QString bookPath(const QString &title)
 {
     return booksDir() + QLatin1Char('/') + title + QStringLiteral(".exp");
+}
+
+// When the alarm server rings message; empty when it is not registered.
+inline QList<QDateTime> alarmTimes(const QByteArray &message)
+{
+    QList<QDateTime> when;
+    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending()) {
+        if (a.message == message)
+            when << a.when;
+    }
+    return when;
 }
 
 // A new book file with that password, added to the index (not saved).

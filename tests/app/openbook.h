@@ -58,6 +58,22 @@ inline QString makeBook(const QString &title, const QList<Expense> &expenses,
     return path;
 }
 
+// A change of the type of the window's first expense, as its dialog makes it.
+inline void changeType(ToDoWindow &w, const char *type)
+{
+    auto *task = static_cast<Task *>(w.manager()->first());
+    auto *old = new Task(*task);
+    task->type = QLatin1String(type);
+    task->store(old);
+}
+
+// A book entered in the window's index, which it saves.
+inline bool indexBook(ToDoWindow &w, const QString &title)
+{
+    addBook(w.bookIndex(), title);
+    return w.bookIndex()->save();
+}
+
 // Opens the book in the window as the last one used.
 inline bool openInWindow(ToDoWindow &w, const QString &path)
 {

@@ -8,6 +8,8 @@
 #include "taskdialog.h"
 #include "ymrtest.h"
 
+#include "bookfixtures.h"
+
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
 
@@ -78,22 +80,13 @@ bool typeKeys(const QString &text)
     return true;
 }
 
-bool alarmListed(const QByteArray &message)
-{
-    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending()) {
-        if (a.message == message)
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 // Stands in for the main window's side of the signals.
 class Host : public QObject
 {
 public:
-    explicit Host(AlertDialog *dialog)
+    explicit Host(AlertDialog *dialog, QList<TaskManager *> known = {}) : stores(known)
     {
         connect(dialog, &AlertDialog::editDialogIsFree, this, [this](bool *free) { *free = !busy; });
         connect(dialog, &AlertDialog::getTask, this, [this](Task **task, const QString &uid) {
@@ -147,12 +140,12 @@ private:
 private slots:
     void initTestCase()
     {
-        m_now = QDateTime(QDate(2026, 12, 7), QTime(10, 15, 42));
         AlarmServer::instance()->setClock([this] { return m_now; });
     }
 
     void init()
     {
+        m_now = QDateTime(QDate(2026, 12, 7), QTime(10, 15, 42));
         const QString root = ymrtest::userRoot().path();
         QFile::remove(root + QStringLiteral("/A.exp"));
         QFile::remove(root + QStringLiteral("/B.exp"));
@@ -173,8 +166,7 @@ private slots:
     void ignoresOtherMessagesAndUnknownRecords()
     {
         AlertDialog dialog;
-        Host host(&dialog);
-        host.stores = {m_a.get()};
+        Host host(&dialog, {m_a.get()});
         dialog.appMessage("setDocument(QString)", QByteArray());
         QCOMPARE(host.lookups, 0);
         dialog.appMessage("alarm(QDateTime,int)00000000-0000-0000-0000-000000000000",
@@ -194,8 +186,7 @@ private slots:
         Task *taxi = addTask(m_a.get(), "Taxi");
         taxi->date = QDate();
         AlertDialog dialog;
-        Host host(&dialog);
-        host.stores = {m_a.get()};
+        Host host(&dialog, {m_a.get()});
         answerInTurn({[&](QDialog *d) {
                           auto *alert = qobject_cast<Alert *>(d);
                           QVERIFY(alert);
@@ -261,8 +252,7 @@ private slots:
     {
         Task *lunch = addTask(m_a.get(), "Lunch");
         AlertDialog dialog;
-        Host host(&dialog);
-        host.stores = {m_a.get()};
+        Host host(&dialog, {m_a.get()});
         host.busy = true;
         dialog.appMessage(messageOf(lunch), QByteArray());
         QCOMPARE(host.lookups, 0);
@@ -288,8 +278,7 @@ private slots:
         Task *lunch = addTask(m_a.get(), "Lunch");
         Task *other = addTask(m_b.get(), "Other");
         AlertDialog dialog;
-        Host host(&dialog);
-        host.stores = {m_a.get(), m_b.get()};
+        Host host(&dialog, {m_a.get(), m_b.get()});
         answerInTurn({[](QDialog *d) { d->accept(); },
                       [&](QDialog *) {
                           dialog.appMessage(messageOf(other), QByteArray());
@@ -328,8 +317,7 @@ private slots:
         past->store(pastOld);
 
         AlertDialog dialog;
-        Host host(&dialog);
-        host.stores = {m_a.get()};
+        Host host(&dialog, {m_a.get()});
         bool rang = false;
         QString ringing;
         QStringList played;
@@ -354,8 +342,7 @@ private slots:
         QVERIFY(played.contains(QStringLiteral("soundAlarm")));
         QTRY_VERIFY(!lunch->reminder);
         // dismissed: out of the alarm list
-        for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
-            QVERIFY(a.message != messageOf(lunch));
+        QVERIFY(fixtures::alarmTimes(messageOf(lunch)).isEmpty());
         QVERIFY(QpeDevice::recorded().join(' ').contains("{13,0}"));
         QCOMPARE(host.edited.size(), 0);
         QVERIFY(past->reminder); // never delivered, never listed
@@ -367,11 +354,9 @@ private slots:
     // run; an alarm with nothing to show leaves the list.
     void alarmsLeaveTheListWhenDealtWith()
     {
-        const QDateTime start = m_now;
         Task *lunch = addTask(m_a.get(), "Lunch");
         AlertDialog dialog;
-        Host host(&dialog);
-        host.stores = {m_a.get()};
+        Host host(&dialog, {m_a.get()});
         const auto listed = [] {
             QList<QByteArray> messages;
             for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
@@ -399,7 +384,6 @@ private slots:
         AlarmServer::instance()->deliverDue();
         ymrtest::flushEvents();
         QCOMPARE(host.raised, raised);
-        m_now = start;
         // the message is made before removeRecord() deletes the record
         const QByteArray lunchMessage = messageOf(lunch);
         m_a->removeRecord(lunch);
@@ -421,11 +405,9 @@ private slots:
     {
         QFETCH(QString, dialog);
         QFETCH(QString, field);
-        const QDateTime start = m_now;
         Task *lunch = addTask(m_a.get(), "Lunch");
         AlertDialog alerts;
-        Host host(&alerts);
-        host.stores = {m_a.get()};
+        Host host(&alerts, {m_a.get()});
         DBManager index;
         auto *book = new DBRecord(&index);
         book->setTitle(QStringLiteral("Locked"));
@@ -480,15 +462,14 @@ private slots:
         QVERIFY(heldWhileTyping);
         QCOMPARE(shown, QStringList());
         QVERIFY(lunch->reminder);
-        QVERIFY(alarmListed(messageOf(lunch)));
+        QVERIFY(!fixtures::alarmTimes(messageOf(lunch)).isEmpty());
         typedInto.reset();
         // with the dialog gone it rings
         answerInTurn({[](QDialog *d) { d->accept(); },
                       [&](QDialog *) { alerts.PushButton3->click(); }});
         alerts.check();
         QVERIFY(!lunch->reminder);
-        QVERIFY(!alarmListed(messageOf(lunch)));
-        m_now = start;
+        QVERIFY(fixtures::alarmTimes(messageOf(lunch)).isEmpty());
     }
 
     // "Open", then OK in the expense dialog, keeps the reminder registered;
@@ -503,12 +484,10 @@ private slots:
     void openKeepsTheAlarm()
     {
         QFETCH(int, change);
-        const QDateTime start = m_now;
         Task *lunch = addTask(m_a.get(), "Lunch");
         const QDateTime due = lunch->reminder->dateTime;
         AlertDialog alerts;
-        Host host(&alerts);
-        host.stores = {m_a.get()};
+        Host host(&alerts, {m_a.get()});
         connect(&alerts, &AlertDialog::editTask, [&](Task *t) {
             TaskDialog dialog;
             QTimer::singleShot(0, &dialog, [&dialog, t, change] {
@@ -533,14 +512,8 @@ private slots:
         ymrtest::flushEvents();
         QVERIFY(lunch->reminder);
         QCOMPARE(stillListed, change == 0);
-        QList<QDateTime> registered;
-        for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending()) {
-            if (a.message == messageOf(lunch))
-                registered << a.when;
-        }
         QCOMPARE(lunch->reminder->dateTime > due, change != 0);
-        QCOMPARE(registered, QList<QDateTime>({AlarmServer::wholeSeconds(lunch->reminder->dateTime)}));
-        m_now = start;
+        QCOMPARE(fixtures::alarmTimes(messageOf(lunch)), QList<QDateTime>({AlarmServer::wholeSeconds(lunch->reminder->dateTime)}));
         m_a->removeRecord(lunch);
     }
 };

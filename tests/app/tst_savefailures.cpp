@@ -57,21 +57,6 @@ private slots:
     void bookStateToldAtTheOpen();
     void reminderOfABookAnotherCopyHolds();
     void alarmNeverAdoptsAPartlyReadBook();
-
-private:
-    static void change(ToDoWindow &w, const char *type)
-    {
-        auto *task = static_cast<Task *>(w.manager()->first());
-        auto *old = new Task(*task);
-        task->type = QLatin1String(type);
-        task->store(old);
-    }
-    // A book entered in the window's index, which it saves.
-    static bool indexBook(ToDoWindow &w, const QString &title)
-    {
-        addBook(w.bookIndex(), title);
-        return w.bookIndex()->save();
-    }
 };
 
 void TestSaveFailures::fullDiskIsToldAndTriedAgain()
@@ -83,7 +68,7 @@ void TestSaveFailures::fullDiskIsToldAndTriedAgain()
     QVERIFY(saver->noticeText().isEmpty());
     FileReplacer::setSpaceLeft(0);
 
-    change(w, "Bus");
+    changeType(w, "Bus");
     saver->idleTimer()->start(1);
     QTRY_VERIFY(!saver->noticeText().isEmpty());
     QVERIFY2(saver->noticeText().contains(QLatin1String("[Full]"))
@@ -122,7 +107,7 @@ void TestSaveFailures::sharedFileInTheNotice()
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(saver->retryTimer()->isActive());
     // a book failing as well: both named, the book first
-    change(w, "Bus");
+    changeType(w, "Bus");
     saver->idleTimer()->start(1);
     QTRY_VERIFY(saver->noticeText().contains(QLatin1String("[Shared]")));
     QVERIFY2(saver->noticeText().contains(QLatin1String("the book index")), qPrintable(saver->noticeText()));
@@ -216,7 +201,7 @@ void TestSaveFailures::closingWhileUnsavedAsks()
     QVERIFY(w.manager()->save());
     FileReplacer::setSpaceLeft(0);
     if (book)
-        change(w, "Bus");
+        changeType(w, "Bus");
     else
         QVERIFY(!indexBook(w, added));
 
@@ -277,7 +262,7 @@ void TestSaveFailures::timedSavesRunUnderDialogs()
     ymrtest::whenModalShown([&](QDialog *d) {
         if (save == QLatin1String("eleventh")) {
             for (int i = 0; i < 10; ++i)
-                change(w, i % 2 ? "Ferry" : "Tram");
+                changeType(w, i % 2 ? "Ferry" : "Tram");
         }
         saved = QTest::qWaitFor([&] { return !readAll(path).contains("TYPE=Taxi"); }, 5000);
         dialogUp = d->isVisible() && QApplication::activeModalWidget() == d;

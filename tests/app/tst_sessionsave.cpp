@@ -2,6 +2,7 @@
 
 #include "lockholder.h"
 #include "openbook.h"
+#include "programrun.h"
 
 #include "pim/dbmanager.h"
 #include "pim/tasklistview.h"
@@ -46,15 +47,9 @@ void TestSessionSave::idleSaveAfterTheLastChange()
     QTimer *timer = w.savePolicy()->idleTimer();
     QVERIFY(timer->isSingleShot());
     QCOMPARE(timer->interval(), 5000);
-    auto change = [&w](const char *type) {
-        auto *task = static_cast<Task *>(w.manager()->first());
-        auto *old = new Task(*task);
-        task->type = QLatin1String(type);
-        task->store(old);
-    };
 
     // each change puts the save off until the book has been quiet a while
-    change("Bus");
+    changeType(w, "Bus");
     QVERIFY(timer->isActive());
     QVERIFY(!readAll(path).contains("TYPE=Bus"));
     timer->start(1);
@@ -65,13 +60,13 @@ void TestSessionSave::idleSaveAfterTheLastChange()
 
     // a user who never stops gets a save within the minute all the same:
     // later changes do not put the deadline off
-    change("Tram");
+    changeType(w, "Tram");
     QTimer *deadline = w.savePolicy()->deadlineTimer();
     QVERIFY(deadline->isActive());
     QCOMPARE(deadline->interval(), 60000);
     const int left = deadline->remainingTime();
     QTest::qWait(20);
-    change("Ferry");
+    changeType(w, "Ferry");
     QVERIFY(deadline->remainingTime() < left);
     QVERIFY(timer->isActive());
     deadline->start(1);
@@ -120,15 +115,11 @@ void TestSessionSave::endReportsWhatIsUnsavedAtTheEnd()
     const QString late = roomAtTheEnd ? QStringLiteral("Written") : QStringLiteral("Unwritten");
     FileReplacer::setSpaceLeft(0);
     if (book) {
-        auto *task = static_cast<Task *>(w->manager()->first());
-        auto *old = new Task(*task);
-        task->type = QStringLiteral("Bus");
-        task->store(old);
+        changeType(*w, "Bus");
         w->savePolicy()->idleTimer()->start(1);
         QTRY_VERIFY(!w->savePolicy()->noticeText().isEmpty());
     } else {
-        addBook(w->bookIndex(), late);
-        QVERIFY(!w->bookIndex()->save());
+        QVERIFY(!indexBook(*w, late));
     }
     if (roomAtTheEnd)
         FileReplacer::setSpaceLeft(-1);
@@ -156,32 +147,22 @@ void TestSessionSave::signalWhileTheIndexFolderIsHeld_data()
 void TestSessionSave::signalWhileTheIndexFolderIsHeld()
 {
     QFETCH(bool, heldAtTheEnd);
-    const QString program = QCoreApplication::applicationDirPath() + "/../app/ymroutlays";
-    if (!QFileInfo::exists(program))
-        QSKIP("the program is not built");
+    YMR_REQUIRE_PROGRAM(program);
     QTemporaryDir home;
     QVERIFY(home.isValid());
-    const QString appDir = home.path() + "/Applications/ymrOutlays";
-    for (const QString &dir : {appDir, home.path() + "/Settings", home.path() + "/books"})
-        QVERIFY(QDir().mkpath(dir));
+    const QString appDir = ymrtest::makeProgramHome(home.path());
+    QVERIFY(!appDir.isEmpty());
+    QVERIFY(QDir().mkpath(home.path() + "/books"));
     const QString book = home.path() + "/books/Trip.exp";
     const QString index = appDir + "/ymrOutlaysIDX";
     writeFile(book, "FOLDER\nEND\n");
     writeFile(index, "FOLDER\nEND\n");
-    const QByteArray folder = QFile::encodeName(appDir);
-    const pid_t holder = holdInChild([&folder] {
-        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    });
+    const pid_t holder = holdFolderInChild(appDir);
     QVERIFY(holder > 0);
     auto letGo = qScopeGuard([holder] { killLockHolder(holder); });
 
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QPE_HOME", home.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("LANG", "en");
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(ymrtest::programEnvironment(home.path()));
     // the book, not yet in the index, is entered there as it opens
     process.start(program, {book});
     QVERIFY(process.waitForStarted());

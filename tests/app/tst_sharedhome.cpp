@@ -19,6 +19,7 @@
 #include "qpe/unsavedfiles.h"
 
 #include "lockholder.h"
+#include "programrun.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -269,6 +270,15 @@ std::unique_ptr<Copy> open(const QString &kind, bool fresh = false, bool second 
     return make<PlatformCategoriesCopy>(fresh, second);
 }
 
+// The files of that kind made afresh, holding entries; whether they saved.
+bool seed(const QString &kind, const QStringList &entries)
+{
+    std::unique_ptr<Copy> c = open(kind, true);
+    for (const QString &e : entries)
+        c->apply('+' + e);
+    return c->save();
+}
+
 QStringList words(const char *text)
 {
     return QString::fromLatin1(text).split(' ', Qt::SkipEmptyParts);
@@ -331,17 +341,6 @@ bool holdsPassingLock(qint64 pid, const QString &home)
 
 const char *const Kinds[] = {"book index", "templates", "value list", "categories", "alarm list",
                              "platform categories"};
-
-// Another process holding the folder's lock, as a copy of the program
-// mid-save does.
-pid_t holdFolder(const QString &folder)
-{
-    const QByteArray name = QFile::encodeName(folder);
-    return holdInChild([&name] {
-        const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY);
-        return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    });
-}
 
 // The growth of the process's memory at its peak since the last call.
 qint64 peakGrowth(bool start)
@@ -409,14 +408,10 @@ void TestSharedHome::kinds_data()
 void TestSharedHome::heldFolderRefusesTellsAndRetries()
 {
     QFETCH(QString, kind);
-    {
-        std::unique_ptr<Copy> c = open(kind, true);
-        c->apply("+Household");
-        QVERIFY(c->save());
-    }
+    QVERIFY(seed(kind, {"Household"}));
     std::unique_ptr<Copy> a = open(kind, false, true);
     const QByteArray before = readAll(a->file());
-    const pid_t holder = holdFolder(QFileInfo(a->file()).absolutePath());
+    const pid_t holder = holdFolderInChild(QFileInfo(a->file()).absolutePath());
     QVERIFY(holder > 0);
     auto release = qScopeGuard([holder] { killLockHolder(holder); });
     QElapsedTimer waited;
@@ -449,11 +444,7 @@ void TestSharedHome::twoSavesAroundAnothersRemoval()
     QFETCH(QString, kind);
     if (kind == "platform categories")
         QSKIP("the program only adds platform categories");
-    {
-        std::unique_ptr<Copy> c = open(kind, true);
-        c->apply("+Household");
-        QVERIFY(c->save());
-    }
+    QVERIFY(seed(kind, {"Household"}));
     std::unique_ptr<Copy> a = open(kind);
     a->apply("+Alpha");
     QVERIFY(a->save());
@@ -485,12 +476,7 @@ void TestSharedHome::linkOrEmptyFileIsSetAside()
 {
     QFETCH(QString, kind);
     QFETCH(bool, link);
-    {
-        std::unique_ptr<Copy> c = open(kind, true);
-        c->apply("+Household");
-        c->apply("+Old");
-        QVERIFY(c->save());
-    }
+    QVERIFY(seed(kind, {"Household", "Old"}));
     std::unique_ptr<Copy> a = open(kind, false, true);
     const QString file = a->file();
     const QString outside = Qpe::userRoot() + "/outside.txt";
@@ -532,7 +518,7 @@ void TestSharedHome::templatesReadWhileAnotherSaves()
     const QString folder = QFileInfo(other->file()).absolutePath();
     bool lockedBetween = false;
     TemplateManager::setBetweenReadsHook([&] {
-        const pid_t child = holdFolder(folder);
+        const pid_t child = holdFolderInChild(folder);
         lockedBetween = child < 0;
         killLockHolder(child);
         // the other copy's save lands between the two reads
@@ -710,12 +696,7 @@ void TestSharedHome::copiesKeepEachOthersChanges()
     QFETCH(QStringList, first);
     QFETCH(QStringList, second);
     QFETCH(QStringList, after);
-    {
-        std::unique_ptr<Copy> c = open(kind, true);
-        for (const QString &e : before)
-            c->apply('+' + e);
-        QVERIFY(c->save());
-    }
+    QVERIFY(seed(kind, before));
     std::unique_ptr<Copy> a = open(kind);
     std::unique_ptr<Copy> b = open(kind, false, true);
     for (const QString &op : first)
@@ -733,14 +714,11 @@ void TestSharedHome::copiesKeepEachOthersChanges()
 // index before the first added its book, and adds its own afterwards.
 void TestSharedHome::twoProgramsAddABookEach()
 {
-    const QString program = QCoreApplication::applicationDirPath() + "/../app/ymroutlays";
-    if (!QFileInfo::exists(program))
-        QSKIP("the program is not built");
+    YMR_REQUIRE_PROGRAM(program);
     QTemporaryDir home;
     QVERIFY(home.isValid());
-    const QString appDir = home.path() + "/Applications/ymrOutlays";
-    QVERIFY(QDir().mkpath(appDir));
-    QVERIFY(QDir().mkpath(home.path() + "/Settings"));
+    const QString appDir = ymrtest::makeProgramHome(home.path());
+    QVERIFY(!appDir.isEmpty());
     const QString index = appDir + "/ymrOutlaysIDX";
     QStringList books;
     for (const char *title : {"Household", "AlphaBook", "BetaBook"}) {
@@ -753,22 +731,14 @@ void TestSharedHome::twoProgramsAddABookEach()
     QVERIFY(watch >= 0);
     QVERIFY(::inotify_add_watch(watch, QFile::encodeName(appDir).constData(), IN_CLOSE_NOWRITE) >= 0);
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QPE_HOME", home.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("LANG", "en");
     QProcess alpha, beta;
     for (QProcess *p : {&alpha, &beta}) {
-        p->setProcessEnvironment(env);
+        p->setProcessEnvironment(ymrtest::programEnvironment(home.path()));
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     }
     const auto end = [](QProcess &p) {
         ::kill(pid_t(p.processId()), SIGCONT);
-        p.terminate();
-        if (!p.waitForFinished(20000)) {
-            p.kill();
-            p.waitForFinished();
-        }
+        ymrtest::endProgram(p, 20000);
     };
     auto cleanup = qScopeGuard([&] {
         end(beta);
@@ -816,21 +786,13 @@ void TestSharedHome::twoProgramsAddABookEach()
 void TestSharedHome::killedCopiesLoseNothing()
 {
     QFETCH(QString, kind);
-    {
-        std::unique_ptr<Copy> c = open(kind, true);
-        c->apply("+Household");
-        QVERIFY(c->save());
-    }
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("YMR_TEST_HOME", qEnvironmentVariable("QPE_HOME"));
+    QVERIFY(seed(kind, {"Household"}));
     std::vector<std::unique_ptr<QProcess>> writers;
     QStringList reported;
     int started = 0, kills = 0;
     const auto start = [&] {
         std::unique_ptr<QProcess> p(new QProcess);
-        p->setProcessEnvironment(env);
-        p->start(QCoreApplication::applicationFilePath(),
-                 {"--writer", kind, "w" + QString::number(started++)});
+        ymrtest::startChild(*p, {"--writer", kind, "w" + QString::number(started++)});
         writers.push_back(std::move(p));
     };
     const auto collect = [&](QProcess &p) {
@@ -871,8 +833,6 @@ namespace {
 // saved goes to standard output.
 int writerMain(int argc, char **argv)
 {
-    ymrtest::prepareEnvironment();
-    YMRApplication app("ymrOutlays", argc, argv);
     if (argc < 4)
         return 2;
     const QString kind = QString::fromLocal8Bit(argv[2]);
@@ -895,16 +855,5 @@ int writerMain(int argc, char **argv)
 }
 } // namespace
 
-int main(int argc, char **argv)
-{
-    if (argc > 1 && qstrcmp(argv[1], "--writer") == 0)
-        return writerMain(argc, argv);
-    ymrtest::prepareEnvironment();
-    YMRApplication app("ymrOutlays", argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    QPEApplication::setArgumentsForTest({QString()});
-    TestSharedHome tc;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&tc, argc, argv);
-}
+YMR_TEST_MAIN_WITH_CHILD(TestSharedHome, "--writer", writerMain)
 #include "tst_sharedhome.moc"

@@ -1,6 +1,7 @@
 #include "ymrtest.h"
 
 #include "bookfixtures.h"
+#include "programrun.h"
 
 #include "startup.h"
 
@@ -21,48 +22,18 @@
 #include <unistd.h>
 
 using namespace fixtures;
+using namespace ymrtest;
 
 namespace {
-
-QString programPath()
-{
-    return QCoreApplication::applicationDirPath() + "/../app/ymroutlays";
-}
-
-// The program's environment: its own home, no screen, a language; with
-// firstPaint it says "painted" and ends at its first paint of a book.
-QProcessEnvironment programEnvironment(const QString &home, const QString &lang = QStringLiteral("en"),
-                                       bool firstPaint = false)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QPE_HOME"), home);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("LANG"), lang);
-    if (firstPaint)
-        env.insert(QStringLiteral("YMR_BENCH_FIRST_PAINT"), QStringLiteral("1"));
-    return env;
-}
 
 // A home whose book index lists book and whose settings open it at the start.
 void openAtStart(const QString &home, const QString &book, const QByteArray &text)
 {
-    for (const char *dir : {"Settings", "Applications/ymrOutlays"})
-        QDir().mkpath(home + "/" + dir);
+    makeProgramHome(home);
     if (!text.isNull())
         writeFile(book, text);
     writeFile(home + "/Applications/ymrOutlays/ymrOutlaysIDX", "FOLDER\nI=" + book.toUtf8() + "\nEND\n");
     writeFile(home + "/Settings/ymrOutlays.conf", "[Options]\nbook=" + book.toUtf8() + "\n");
-}
-
-// Ends the program as a session end does; false when it no longer answers.
-bool endProgram(QProcess &process, int waitMs)
-{
-    process.terminate();
-    if (process.waitForFinished(waitMs))
-        return true;
-    process.kill();
-    process.waitForFinished();
-    return false;
 }
 
 } // namespace
@@ -112,9 +83,7 @@ void TestStartup::language()
 // converts it and opens the book it made.
 void TestStartup::programConvertsAndOpensTheFirstBook()
 {
-    const QString program = programPath();
-    if (!QFileInfo::exists(program))
-        QSKIP("the program is not built");
+    YMR_REQUIRE_PROGRAM(program);
     QTemporaryDir home;
     QVERIFY(home.isValid());
     const QString oldDir = home.path() + "/Applications/expense";
@@ -163,9 +132,7 @@ void TestStartup::refusedDocuments()
 {
     QFETCH(QByteArray, name);
     QFETCH(QByteArray, content);
-    const QString program = programPath();
-    if (!QFileInfo::exists(program))
-        QSKIP("the program is not built");
+    YMR_REQUIRE_PROGRAM(program);
     // a home whose last book opens at the start: once the settings name it,
     // the command line's document is the next thing the program handles
     const QString household = bookPath(QStringLiteral("Household"));
@@ -244,9 +211,7 @@ void TestStartup::programStartsWithADamagedFile()
     QFETCH(QString, file);
     QFETCH(QString, damage);
     QFETCH(bool, opensBook);
-    const QString program = programPath();
-    if (!QFileInfo::exists(program))
-        QSKIP("the program is not built");
+    YMR_REQUIRE_PROGRAM(program);
     QTemporaryDir home;
     QVERIFY(home.isValid());
     for (const char *dir : {"Applications/expensetemplates", "Applications/ymrOutlaysData"})
@@ -295,9 +260,7 @@ void TestStartup::programStartsWithADamagedFile()
 // never opened blocking; the book opens and paints, and the FIFO is gone.
 void TestStartup::programOpensABookWhoseLockIsAFifo()
 {
-    const QString program = programPath();
-    if (!QFileInfo::exists(program))
-        QSKIP("the program is not built");
+    YMR_REQUIRE_PROGRAM(program);
     QTemporaryDir home;
     QVERIFY(home.isValid());
     const QString app = home.path() + "/Applications/ymrOutlays";
@@ -358,9 +321,7 @@ void TestStartup::setAsideFilesNamedInOneMessage()
 // at the next start, as one missed while the program was closed does.
 void TestStartup::reminderShowingAtTheEndRingsAtTheNextStart()
 {
-    const QString program = programPath();
-    if (!QFileInfo::exists(program))
-        QSKIP("the program is not built");
+    YMR_REQUIRE_PROGRAM(program);
     QTemporaryDir home;
     QVERIFY(home.isValid());
     const QString book = home.path() + "/Applications/ymrOutlays/Trip.exp";

@@ -5,6 +5,8 @@
 #include "taskeditor.h"
 #include "ymrtest.h"
 
+#include "bookfixtures.h"
+
 #include "pim/pimreminder.h"
 #include "pim/pimtextreader.h"
 #include "pim/task.h"
@@ -117,6 +119,21 @@ QStringList viewTypes(TaskManager *store)
     for (int i = 0; i < store->view()->count(); ++i)
         result.append(static_cast<Task *>(store->view()->at(i))->type);
     return result;
+}
+
+// Opens the dialog on task at page and runs act on it once it is up; its result.
+int execDialog(Task *task, int page, bool navigation, const std::function<void(TaskDialog *)> &act)
+{
+    TaskDialog dialog;
+    ymrtest::whenModalShown([&act](QDialog *d) { act(static_cast<TaskDialog *>(d)); });
+    return dialog.exec(task, page, navigation);
+}
+
+// The hint a field shows; empty when none shows.
+QString shownHint(QWidget *field)
+{
+    auto *label = field->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
+    return label && label->isVisible() ? label->text() : QString();
 }
 
 } // namespace
@@ -332,10 +349,7 @@ private slots:
         QVERIFY(a->reminder);
         QCOMPARE(a->reminder->dateTime, QDateTime(QDate(2099, 1, 2), QTime(3, 4)));
         // the store registered the future reminder with the alarm server
-        bool found = false;
-        for (const AlarmServer::Alarm &alarm : AlarmServer::instance()->pending())
-            found = found || alarm.message == TaskManager::alarmMessage(a);
-        QVERIFY(found);
+        QVERIFY(!fixtures::alarmTimes(TaskManager::alarmMessage(a)).isEmpty());
     }
 
     // An amount that reads as no number (set from outside the field's keys,
@@ -488,9 +502,7 @@ private slots:
         int shown = 0;
         QStringList hints;
         qint64 pasteMs = -1;
-        TaskDialog dialog;
-        ymrtest::whenModalShown([&](QDialog *d) {
-            auto *td = static_cast<TaskDialog *>(d);
+        const int result = execDialog(a, 1, true, [&](TaskDialog *td) {
             QPlainTextEdit *memo = td->memo();
             shown = memo->toPlainText().size();
             auto hint = [](QWidget *field) {
@@ -515,7 +527,7 @@ private slots:
             hints << hint(type) << type->text();
             td->accept();
         });
-        QCOMPARE(dialog.exec(a, 1, true), 1);
+        QCOMPARE(result, 1);
         QCOMPARE(shown, room);
         const QString tooLong = QStringLiteral("This text cannot be any longer (at most %1).");
         QCOMPARE(hints, QStringList({tooLong.arg("1,048,571 bytes"), tooLong.arg("1,048,571 bytes"),
@@ -543,9 +555,7 @@ private slots:
         QString shownCity;
         QString shownAccount;
         QString hint;
-        TaskDialog dialog;
-        ymrtest::whenModalShown([&](QDialog *d) {
-            auto *td = static_cast<TaskDialog *>(d);
+        const int result = execDialog(a, 0, true, [&](TaskDialog *td) {
             QLineEdit *cityField = td->taskEditor()->city->lineEdit();
             cityField->clear();
             QApplication::clipboard()->setText(city);
@@ -556,11 +566,10 @@ private slots:
             QApplication::clipboard()->setText(smile.repeated(32768));
             QTest::keySequence(accountField, QKeySequence::Paste);
             shownAccount = accountField->text();
-            auto *label = accountField->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
-            hint = label && label->isVisible() ? label->text() : QString();
+            hint = shownHint(accountField);
             td->accept();
         });
-        QCOMPARE(dialog.exec(a, 0, true), 1);
+        QCOMPARE(result, 1);
         QCOMPARE(shownCity.size(), city.size());
         QVERIFY(shownCity == city);
         QVERIFY(shownAccount.isEmpty());
@@ -592,9 +601,7 @@ private slots:
         QString shown;
         QDate stepped;
         QDate back;
-        TaskDialog dialog;
-        ymrtest::whenModalShown([&](QDialog *d) {
-            auto *td = static_cast<TaskDialog *>(d);
+        const int result = execDialog(a, 0, true, [&](TaskDialog *td) {
             YMDateTimeEditor *date = td->taskEditor()->date;
             shown = date->dateEdit()->text();
             date->dateEdit()->setFocus();
@@ -604,7 +611,7 @@ private slots:
             back = date->date();
             td->accept();
         });
-        QCOMPARE(dialog.exec(a, 0, true), 1);
+        QCOMPARE(result, 1);
         QVERIFY2(shown.contains(QString::number(day.year())), qPrintable(shown));
         QVERIFY(stepped.isValid() && stepped != day);
         QCOMPARE(back, day);
@@ -630,19 +637,16 @@ private slots:
         QVERIFY(!QDateTime(day, QTime(2, 30)).isValid());
         Task *a = addTask(m_store.get(), "A", "7");
         QString hint;
-        TaskDialog dialog;
-        ymrtest::whenModalShown([&](QDialog *d) {
-            auto *td = static_cast<TaskDialog *>(d);
+        const int result = execDialog(a, 3, true, [&](TaskDialog *td) {
             ReminderEditor *page = td->reminderEditor();
             QTest::keyClick(page->alarm, Qt::Key_Space);
             QVERIFY(page->alarm->isChecked());
             typeDateTime(page->dt->dateEdit(), day, QTime(2, 30));
             typeDateTime(page->dt->timeEdit(), day, QTime(2, 30));
-            auto *label = page->dt->timeEdit()->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
-            hint = label && label->isVisible() ? label->text() : QString();
+            hint = shownHint(page->dt->timeEdit());
             td->accept();
         });
-        QCOMPARE(dialog.exec(a, 3, true), 1);
+        QCOMPARE(result, 1);
         const QDateTime rings(day, QTime(3, 0));
         QCOMPARE(hint, QStringLiteral("The clocks skip %1 on %2: the reminder rings at %3.")
                            .arg(YMRUtil::timeToString(QTime(2, 30)).trimmed(),
@@ -651,10 +655,7 @@ private slots:
         QVERIFY(a->reminder);
         QCOMPARE(a->reminder->dateTime, rings);
         QVERIFY(a->reminder->dateTime.isValid());
-        bool registered = false;
-        for (const AlarmServer::Alarm &alarm : AlarmServer::instance()->pending())
-            registered = registered || (alarm.message == TaskManager::alarmMessage(a) && alarm.when == rings);
-        QVERIFY(registered);
+        QVERIFY(fixtures::alarmTimes(TaskManager::alarmMessage(a)).contains(rings));
     }
 
     void expensePageValues()

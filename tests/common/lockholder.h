@@ -80,6 +80,17 @@ inline pid_t holdLockInChild(const QString &lockPath, const QByteArray &text = Q
     });
 }
 
+// A child holding folder's lock as a copy of the program does mid-save; -1
+// when it is held already.
+inline pid_t holdFolderInChild(const QString &folder)
+{
+    const QByteArray name = QFile::encodeName(folder);
+    return holdInChild([&name] {
+        const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        return fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    });
+}
+
 inline void killLockHolder(pid_t pid)
 {
     if (pid <= 0)

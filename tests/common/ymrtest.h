@@ -162,17 +162,24 @@ inline bool isToday(const QDate &got, const QDate &before)
     }
 
 // For everything above the platform layer: the program's application object.
-#define YMR_TEST_MAIN(TestObject)                                  \
-    int main(int argc, char **argv)                                \
-    {                                                              \
-        ymrtest::prepareEnvironment();                             \
-        YMRApplication app("ymrOutlays", argc, argv);              \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                   \
-        /* a test function named on the command line is no book */ \
-        QPEApplication::setArgumentsForTest({QString()});          \
-        TestObject tc;                                             \
-        QTEST_SET_MAIN_SOURCE_PATH                                 \
-        return QTest::qExec(&tc, argc, argv);                      \
+#define YMR_TEST_MAIN(TestObject) YMR_TEST_MAIN_WITH_CHILD(TestObject, nullptr, nullptr)
+
+// The same for a test that runs itself as a child process: started with
+// option first, it runs childMain(argc, argv) under the application object.
+#define YMR_TEST_MAIN_WITH_CHILD(TestObject, option, childMain)        \
+    int main(int argc, char **argv)                                    \
+    {                                                                  \
+        ymrtest::prepareEnvironment();                                 \
+        YMRApplication app("ymrOutlays", argc, argv);                  \
+        int (*child)(int, char **) = childMain;                        \
+        if (child && argc > 1 && qstrcmp(argv[1], option) == 0)        \
+            return child(argc, argv);                                  \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                       \
+        /* a test function named on the command line is no book */     \
+        QPEApplication::setArgumentsForTest({QString()});              \
+        TestObject tc;                                                 \
+        QTEST_SET_MAIN_SOURCE_PATH                                     \
+        return QTest::qExec(&tc, argc, argv);                          \
     }
 
 #endif

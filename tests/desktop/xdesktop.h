@@ -12,6 +12,7 @@
 // wait for them with placed() / waitFor(), never with fixed sleeps. The
 // program itself runs there too (Program), driven by the real keyboard.
 
+#include "programrun.h"
 #include "ymrtest.h"
 
 #include "qt/ymrapplication.h"
@@ -176,8 +177,7 @@ public:
         m_process.setProcessEnvironment(env);
         m_process.setProcessChannelMode(m_keepErrors ? QProcess::ForwardedOutputChannel
                                                       : QProcess::ForwardedChannels);
-        m_process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../app/ymroutlays"),
-                        arguments);
+        m_process.start(ymrtest::programPath(), arguments);
         return m_process.waitForStarted(WaitMs);
     }
 

@@ -3,6 +3,7 @@
 #include "fifoguard.h"
 #include "filebytes.h"
 #include "lockholder.h"
+#include "programrun.h"
 #include "tempfiles.h"
 
 #include "pim/bookfile.h"
@@ -123,8 +124,6 @@ void pauseHere()
 // "saved <type>" or "failed <reason>", and "paused".
 int copyMain(int argc, char **argv)
 {
-    ymrtest::prepareEnvironment();
-    YMRApplication app("ymrOutlays", argc, argv);
     if (argc < 3)
         return 2;
     TaskManager book(QString::fromLocal8Bit(argv[2]));
@@ -181,10 +180,7 @@ class Copy
 public:
     explicit Copy(const QString &book)
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("YMR_TEST_HOME"), qEnvironmentVariable("QPE_HOME"));
-        m_process.setProcessEnvironment(env);
-        m_process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--copy"), book});
+        ymrtest::startChild(m_process, {QStringLiteral("--copy"), book});
     }
     ~Copy()
     {
@@ -658,17 +654,6 @@ void TestBookFile::eachDamageKeptOnItsOwn()
     QCOMPARE(readAll(BoundedFile::asideName(settings, 2)), QByteArray("second"));
 }
 
-int main(int argc, char **argv)
-{
-    if (argc > 1 && qstrcmp(argv[1], "--copy") == 0)
-        return copyMain(argc, argv);
-    ymrtest::prepareEnvironment();
-    YMRApplication app("ymrOutlays", argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    QPEApplication::setArgumentsForTest({QString()});
-    TestBookFile tc;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&tc, argc, argv);
-}
+YMR_TEST_MAIN_WITH_CHILD(TestBookFile, "--copy", copyMain)
 
 #include "tst_bookfile.moc"

@@ -26,19 +26,6 @@ private slots:
     void nestsWithinTheProcess();
 };
 
-namespace {
-// A child that locks folder as another copy of the program would, and holds
-// it until killed.
-pid_t holdFolderInChild(const QString &folder)
-{
-    const QByteArray name = QFile::encodeName(folder);
-    return holdInChild([&name] {
-        const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY);
-        return fd >= 0 && ::flock(fd, LOCK_EX) == 0;
-    });
-}
-} // namespace
-
 void TestFolderLock::waitsForAnotherProcess()
 {
     QTemporaryDir dir;

@@ -3,6 +3,7 @@
 // link on its own folders, and end to end against a second copy of this
 // program running the device's server dialog in its own home.
 #include "ymrtest.h"
+#include "programrun.h"
 
 #include "pclink.h"
 #include "pclinkserver.h"
@@ -427,15 +428,13 @@ void TestTransferData::twoCopiesEndToEnd()
     makeBook(deviceApp + "/Away.exp", {"Taxi", "Hotel"});
 
     QProcess peer;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("YMR_TEST_HOME", deviceHome.path());
+    QProcessEnvironment env = ymrtest::childEnvironment(deviceHome.path());
     // the device copy listens where the system lets it and says where
     env.insert("YMR_PCLINK_DEVICE_PORT", "0");
     // the program sets it so at start; it picks the installed categories
     env.insert("LANG", "en");
-    peer.setProcessEnvironment(env);
     peer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    peer.start(QCoreApplication::applicationFilePath(), {"deviceProcess"});
+    ymrtest::startChild(peer, {"deviceProcess"}, env);
     QVERIFY(peer.waitForStarted(60000));
     QByteArray said;
     const QRegularExpression ready("device ready (\\d+)\n");
