@@ -22,7 +22,6 @@
 #include <climits>
 #include <cstring>
 #include <system_error>
-#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -248,14 +247,14 @@ public:
     {
         open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     }
-    quint64 fingerprint() const { return m_print.result(); }
-    // Whether what was written reads back; the last line counts too.
+    // Whether what was written reads back (the last line counts too), and
+    // all of it handed to the file.
     bool finish()
     {
         if (m_refusal.isEmpty() && m_maxLine > 0 && lineTooLong(m_line))
             m_refusal = BookFile::tr("a line of it would be longer than the %1 this program reads back")
                             .arg(sizeText(m_maxLine));
-        return m_refusal.isEmpty();
+        return m_refusal.isEmpty() && (m_carried == 0 || m_out->write(m_carry, m_carried) == m_carried);
     }
     QString refusal() const { return m_refusal; }
 
@@ -270,18 +269,6 @@ protected:
                             .arg(sizeText(m_maxSize));
             return -1;
         }
-        // A large block's fingerprint is taken on a thread of its own beside
-        // the write; a small one's a piece at a time, so that the file takes
-        // each piece from the cache the checks just brought it into.
-        std::thread printer;
-        if (len >= AsideBytes) {
-            try {
-                printer = std::thread([this, data, len] { m_print.add(data, len); });
-            } catch (const std::system_error &) {
-                // no thread to be had: here, a piece at a time
-            }
-        }
-        const bool aside = printer.joinable();
         qint64 at = 0;
         for (; at < len; at += Piece) {
             const char *piece = data + at;
@@ -291,19 +278,39 @@ protected:
                                 .arg(sizeText(m_maxLine));
                 break;
             }
-            if (!aside)
-                m_print.add(piece, size);
-            if (m_out->write(piece, size) != size)
+            if (!put(piece, size))
                 break;
             m_size += size;
         }
-        if (aside)
-            printer.join();
         return at < len ? -1 : len;
     }
 
 private:
-    enum { Piece = 256 * 1024, AsideBytes = 4 * 1024 * 1024 };
+    // checked a piece at a time, so that the file takes each piece from the
+    // cache the checks just brought it into; handed on in whole pages of
+    // the file, which it takes faster than pages filled in two writes
+    enum { Piece = 256 * 1024, Page = 4096 };
+    bool put(const char *data, qint64 size)
+    {
+        if (m_carried > 0) {
+            const qint64 take = qMin<qint64>(Page - m_carried, size);
+            memcpy(m_carry + m_carried, data, size_t(take));
+            m_carried += take;
+            data += take;
+            size -= take;
+            if (m_carried < Page)
+                return true;
+            m_carried = 0;
+            if (m_out->write(m_carry, Page) != Page)
+                return false;
+        }
+        const qint64 whole = size - size % Page;
+        if (whole > 0 && m_out->write(data, whole) != whole)
+            return false;
+        m_carried = size - whole;
+        memcpy(m_carry, data + whole, size_t(m_carried));
+        return true;
+    }
     // a carriage return before the line feed is no part of the line
     bool lineTooLong(qint64 length) const { return length - (m_lastCr ? 1 : 0) > m_maxLine; }
     // A line may be m_maxLine bytes long, and one more when that is the
@@ -350,8 +357,44 @@ private:
     qint64 m_line = 0;
     bool m_lastCr = false;
     QString m_refusal;
-    BookFile::Fingerprint m_print;
+    char m_carry[Page];
+    qint64 m_carried = 0;
 };
+
+// The fingerprint of what fd reads from its start; false when it cannot be read.
+bool fingerprintOf(int fd, quint64 *result)
+{
+    BookFile::Fingerprint print;
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (qint64 at = 0;;) {
+        const ssize_t got = ::pread(fd, block.data(), size_t(block.size()), at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        print.add(block.constData(), got);
+        at += got;
+    }
+    *result = print.result();
+    return true;
+}
+
+// The new file an open FileReplacer write makes, opened anew for reading;
+// -1 when that is not the very file written.
+int openReadBack(const QFile &out)
+{
+    const int fd = ::open(QFile::encodeName(FileReplacer::newFileName(out)).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat written, opened;
+    if (fd >= 0 && ::fstat(out.handle(), &written) == 0 && ::fstat(fd, &opened) == 0
+        && written.st_dev == opened.st_dev && written.st_ino == opened.st_ino)
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
 
 } // namespace
 
@@ -383,19 +426,9 @@ quint64 BookFile::printOfWhatWasRead() const
 bool BookFile::holdsWhatWasWritten(qint64 maxSize) const
 {
     QFile file;
-    if (!m_printKnown || BoundedFile::open(file, target(), maxSize) != BoundedFile::Ok)
-        return false;
-    Fingerprint print;
-    QByteArray block(1 << 20, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = file.read(block.data(), block.size());
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        print.add(block.constData(), got);
-    }
-    return print.result() == printOfWhatWasRead();
+    quint64 print = 0;
+    return m_printKnown && BoundedFile::open(file, target(), maxSize) == BoundedFile::Ok
+           && fingerprintOf(file.handle(), &print) && print == printOfWhatWasRead();
 }
 
 
@@ -859,10 +892,29 @@ bool BookFile::save(const Writer &write, qint64 maxSize, int maxLine)
     if (!FileReplacer::open(out, m_path, m_stamp.exists ? int(m_stamp.mode) : -1))
         return fail(FileReplacer::lastFailureText());
     CheckedWriter checked(&out, maxSize, maxLine);
-    const bool written = write(&checked) && checked.finish();
+    const bool written = write(&checked) && checked.finish() && out.flush();
+    // The fingerprint of what the new file holds is read back from it while
+    // it goes to disk, through a descriptor of its own (the new file's lock
+    // stays with the book's holder alone). Nobody else knows its name yet.
+    std::future<bool> printing;
+    quint64 print = 0;
+    const int readBack = written ? openReadBack(out) : -1;
+    if (readBack >= 0) {
+        const auto take = [readBack, &print] {
+            const bool ok = fingerprintOf(readBack, &print);
+            ::close(readBack);
+            return ok;
+        };
+        try {
+            printing = std::async(std::launch::async, take);
+        } catch (const std::system_error &) {
+            printing = std::async(std::launch::deferred, take);
+        }
+    }
     // on disk before the short lock below, the lock never waits for that;
     // the commit then syncs only the folder
     const bool synced = written && FileReplacer::sync(out);
+    const bool printed = printing.valid() && printing.get();
     if (!synced) {
         const QString refusal = checked.refusal();
         FileReplacer::commit(out, false);
@@ -905,8 +957,8 @@ bool BookFile::save(const Writer &write, qint64 maxSize, int maxLine)
         setFileFd(fileLock);
     m_stamp = FileStamp::of(file);
     printOfWhatWasRead();
-    m_print = checked.fingerprint();
-    m_printKnown = true;
+    m_print = print;
+    m_printKnown = printed;
     guard.unlock();
     m_overwrite = false;
     m_damaged.clear();

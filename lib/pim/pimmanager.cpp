@@ -39,8 +39,12 @@
 
 namespace {
 
-// Records a save renders as one piece of work on Qt's thread pool.
+// Records a save looks at, and renders where changed, as one piece of work
+// on Qt's thread pool.
 const int RecordsPerPiece = 512;
+// Loaded text a save hands on at most in one write: the first goes out
+// while the later records are still looked at.
+const qint64 LoadedRunBytes = 4 * 1024 * 1024;
 // Records a load checks as one piece of work there.
 const int RecordsPerCheck = 8192;
 // A file of at least this many bytes is read, and its text parsed, in parts
@@ -941,56 +945,75 @@ bool PIMManager::saveText(QIODevice *device)
 
 void PIMManager::writeRecords(PIMTextWriter &out)
 {
-    // In file order: runs of records unchanged since the load, which go out
-    // as one copy of their loaded text, and pieces of changed records, which
-    // Qt's thread pool renders while the pieces before them are written.
-    // Rendering only reads the records, and nothing changes them while this
-    // waits: result() renders a piece that no pool thread has started, and
-    // sleeps until a started one is done.
-    struct Piece {
+    // In file order, a stretch of records at a time, each stretch looked at
+    // on Qt's thread pool while the ones before it are written: runs of
+    // records unchanged since the load go out as one copy of their loaded
+    // text, changed records as their stretch renders them. Looking only
+    // reads the records, and nothing changes them while this waits:
+    // result() does a stretch itself that no pool thread has started.
+    struct Run {
         bool loaded;
-        qint64 start, end; // of the loaded text
-        QFuture<QByteArray> rendered;
+        qint64 start, end; // of the loaded text, or of the stretch's rendered text
     };
-    const auto unchanged = [this](const PIMRecord *r) {
-        return r->m_rawStart >= 0 && r->m_owner == this;
+    struct Stretch {
+        std::vector<Run> runs;
+        QByteArray rendered;
     };
-    std::vector<Piece> pieces;
-    const int n = m_records.count();
-    for (int i = 0; i < n;) {
-        const PIMRecord *r = m_records.at(i);
-        if (unchanged(r)) {
-            if (!pieces.empty() && pieces.back().loaded && pieces.back().end == r->m_rawStart)
-                pieces.back().end += r->m_rawLength;
+    const auto look = [this](int from, int to) {
+        Stretch s;
+        QBuffer text(&s.rendered);
+        std::unique_ptr<PIMTextWriter> rendering;
+        for (int i = from; i < to; ++i) {
+            const PIMRecord *r = m_records.at(i);
+            if (r->m_rawStart >= 0 && r->m_owner == this) {
+                if (!s.runs.empty() && s.runs.back().loaded && s.runs.back().end == r->m_rawStart)
+                    s.runs.back().end += r->m_rawLength;
+                else
+                    s.runs.push_back({true, r->m_rawStart, r->m_rawStart + r->m_rawLength});
+                continue;
+            }
+            if (!rendering) {
+                text.open(QIODevice::WriteOnly);
+                rendering.reset(new PIMTextWriter(&text));
+            }
+            const qint64 at = rendering->pos();
+            r->write(*rendering);
+            if (!s.runs.empty() && !s.runs.back().loaded)
+                s.runs.back().end = rendering->pos();
             else
-                pieces.push_back({true, r->m_rawStart, r->m_rawStart + r->m_rawLength, {}});
-            ++i;
-            continue;
+                s.runs.push_back({false, at, rendering->pos()});
         }
-        int end = i + 1;
-        while (end < n && end - i < RecordsPerPiece && !unchanged(m_records.at(end)))
-            ++end;
-        pieces.push_back({false, 0, 0, QtConcurrent::run([this, i, end] {
-            QBuffer text;
-            text.open(QIODevice::WriteOnly);
-            PIMTextWriter piece(&text);
-            for (int k = i; k < end; ++k)
-                m_records.at(k)->write(piece);
-            piece.flush();
-            return text.data();
-        })});
-        i = end;
-    }
+        rendering.reset();
+        return s;
+    };
+    std::vector<QFuture<Stretch>> stretches;
+    const int n = m_records.count();
+    for (int i = 0; i < n; i += RecordsPerPiece)
+        stretches.push_back(QtConcurrent::run([look, i, n] { return look(i, qMin(n, i + RecordsPerPiece)); }));
+    // loaded text goes out in runs as long as the file has them, up to a size
     const char *loaded = m_loadedText.constData();
-    for (Piece &piece : pieces) {
-        if (piece.loaded) {
-            out.writeRaw(loaded + piece.start, piece.end - piece.start);
-        } else {
-            const QByteArray text = piece.rendered.result();
-            out.writeRaw(text.constData(), text.size());
-            piece.rendered = QFuture<QByteArray>();   // its text is not needed again
+    qint64 from = 0, to = 0;
+    for (QFuture<Stretch> &stretch : stretches) {
+        {
+            const Stretch s = stretch.result();
+            for (const Run &run : s.runs) {
+                if (run.loaded && run.start == to && to > from && to - from < LoadedRunBytes) {
+                    to = run.end;
+                    continue;
+                }
+                out.writeRaw(loaded + from, to - from);
+                from = to = 0;
+                if (run.loaded) {
+                    from = run.start;
+                    to = run.end;
+                } else {
+                    out.writeRaw(s.rendered.constData() + run.start, run.end - run.start);
+                }
+            }
         }
+        stretch = QFuture<Stretch>();   // its text is not needed again
     }
+    out.writeRaw(loaded + from, to - from);
 }
 
 bool PIMManager::copyRecordPart(PIMTextWriter &out)

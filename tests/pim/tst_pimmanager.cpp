@@ -763,15 +763,17 @@ QByteArray renderedRecords(PIMManager &store)
 }
 }
 
-// A book large enough that loads and saves render on several threads: the
-// file holds exactly what the records write, whether a block was copied
-// from the loaded text or written afresh, and blocks not in the written
-// form are written afresh.
+// A book large enough that loads and saves render on several threads, and
+// that its loaded text goes out in more than one write: the file holds
+// exactly what the records write, whether a block was copied from the
+// loaded text or written afresh, and blocks not in the written form are
+// written afresh.
 void TestPIMManager::largeBookSavesWhatItsRecordsWrite()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("large.exp"));
     const int n = 5000;
+    const QByteArray note = "\nPROP=note=" + QByteArray(1000, 'n');
     QByteArray text = "FOLDER\nSORT=0\nSORTORDER=1\nPERPAGE=15\nTOTAL=" + QByteArray::number(n) + "\nEND\n";
     for (int i = 0; i < n; ++i) {
         const QByteArray uid = QByteArray::number(10000000 + i) + "-2222-3333-4444-555555555555";
@@ -779,7 +781,7 @@ void TestPIMManager::largeBookSavesWhatItsRecordsWrite()
         const QByteArray type = "TYPE=t" + QByteArray::number(i % 13) + "\n";
         const QByteArray amount = "AMOUNT=" + QByteArray::number(i) + ".5\n";
         text += (i % 97 ? type + amount : amount + type) + "DATE=5 3 2004 0 0 0\nUID=" + uid + "\nCREATED=1 1 2005 10 0 " + QByteArray::number(i % 60)
-                + "\nUPDATED=2 1 2005 0 0 0\nPROP=k=" + QByteArray::number(i % 50) + "\nEND\n";
+                + "\nUPDATED=2 1 2005 0 0 0\nPROP=k=" + QByteArray::number(i % 50) + note + "\nEND\n";
     }
     writeAll(path, text);
     {
