@@ -220,6 +220,7 @@ int main(int argc, char **argv)
     const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 7;
     const QString path = folder + QStringLiteral("/bench.exp");
     const QString rawPath = folder + QStringLiteral("/raw.exp");
+    const QString rawFastPath = folder + QStringLiteral("/rawfast.exp");
 
     // a profiling run reuses the book a former run left in the folder
     const QByteArray only = argc > 4 ? QByteArray(argv[4]) : QByteArray();
@@ -353,7 +354,9 @@ int main(int argc, char **argv)
             edited->amount.replace(0, 1, QLatin1Char(edited->amount.at(0) == QLatin1Char('1') ? '2' : '1'));
             oneEdit.updateRecord(old, edited);
             saveOneChanged = std::min(saveOneChanged, timed([&] { oneEdit.save(); }));
-            rawReplace = std::min(rawReplace, timed([&] { replaceFile(rawPath, bytes, false); }));
+            rawReplace = std::min(rawReplace, timed([&] { replaceFile(rawFastPath, bytes, false); }));
+            // its bytes on disk now, not written out in the middle of a later step
+            replaceFile(rawFastPath, bytes, true);
             for (PIMRecord *r : *changed.records())
                 r->setCategories(r->categories());
             saveChanged = std::min(saveChanged, timed([&] { changed.forceSave(); }));
@@ -402,15 +405,16 @@ int main(int argc, char **argv)
     printf("  filter off         %8.1f ms  %8.1f ms\n", clicks.first.filterOff, clicks.second.filterOff);
     printf("raw new + rename     %8.1f ms\n", rawReplace);
     printf("raw durable replace  %8.1f ms  (fsync file, rename, fsync folder)\n", rawDurable);
-    printf("save, unchanged      %8.1f ms  %6.2fx durable replace (goal <= 1.2x)\n", saveUnchanged,
+    printf("save, unchanged      %8.1f ms  %6.2fx durable replace (goal <= 1.05x)\n", saveUnchanged,
            saveUnchanged / rawDurable);
     printf("save, one changed    %8.1f ms  %6.2fx durable replace (the idle save after an edit)\n",
            saveOneChanged, saveOneChanged / rawDurable);
-    printf("save, all changed    %8.1f ms  %6.2fx durable replace (goal <= 2x)\n", saveChanged,
+    printf("save, all changed    %8.1f ms  %6.2fx durable replace (goal <= 1.25x)\n", saveChanged,
            saveChanged / rawDurable);
     printf("memory growth        %8.1f MiB  %6.2fx file (goal <= 3.5x)\n", growthMiB, growthMiB / fileMiB);
     printf("round trip           %s\n", same ? "same bytes" : "DIFFERENT BYTES");
     QFile::remove(rawPath);
     QFile::remove(rawPath + QStringLiteral(".new"));
+    QFile::remove(rawFastPath);
     return same ? 0 : 1;
 }
