@@ -42,8 +42,7 @@ namespace {
 // Records a save looks at, and renders where changed, as one piece of work
 // on Qt's thread pool.
 const int RecordsPerPiece = 512;
-// Loaded text a save hands on at most in one write: the first goes out
-// while the later records are still looked at.
+// Loaded text a save hands on at most in one write.
 const qint64 LoadedRunBytes = 4 * 1024 * 1024;
 // Records a load checks as one piece of work there.
 const int RecordsPerCheck = 8192;
@@ -990,11 +989,16 @@ void PIMManager::writeRecords(PIMTextWriter &out)
     const int n = m_records.count();
     for (int i = 0; i < n; i += RecordsPerPiece)
         stretches.push_back(QtConcurrent::run([look, i, n] { return look(i, qMin(n, i + RecordsPerPiece)); }));
-    // loaded text goes out in runs as long as the file has them, up to a size
+    // loaded text goes out in runs as long as the file has them, up to a
+    // size, and whatever is in hand before waiting for a stretch
     const char *loaded = m_loadedText.constData();
     qint64 from = 0, to = 0;
     for (QFuture<Stretch> &stretch : stretches) {
         {
+            if (!stretch.isFinished()) {
+                out.writeRaw(loaded + from, to - from);
+                from = to = 0;
+            }
             const Stretch s = stretch.result();
             for (const Run &run : s.runs) {
                 if (run.loaded && run.start == to && to > from && to - from < LoadedRunBytes) {
