@@ -242,7 +242,7 @@ namespace {
 class CheckedWriter : public QIODevice
 {
 public:
-    CheckedWriter(QIODevice *out, qint64 maxSize, int maxLine)
+    CheckedWriter(QFile *out, qint64 maxSize, int maxLine)
         : m_out(out), m_maxSize(maxSize), m_maxLine(maxLine)
     {
         open(QIODevice::WriteOnly | QIODevice::Unbuffered);
@@ -289,7 +289,7 @@ private:
     // checked a piece at a time, so that the file takes each piece from the
     // cache the checks just brought it into; handed on in whole pages of
     // the file, which it takes faster than pages filled in two writes
-    enum { Piece = 256 * 1024, Page = 4096 };
+    enum { Piece = 256 * 1024, Page = 4096, Writeback = 2 * 1024 * 1024 };
     bool put(const char *data, qint64 size)
     {
         if (m_carried > 0) {
@@ -303,13 +303,25 @@ private:
             m_carried = 0;
             if (m_out->write(m_carry, Page) != Page)
                 return false;
+            m_handed += Page;
         }
         const qint64 whole = size - size % Page;
         if (whole > 0 && m_out->write(data, whole) != whole)
             return false;
+        m_handed += whole;
         m_carried = size - whole;
         memcpy(m_carry, data + whole, size_t(m_carried));
+        startWriteback();
         return true;
+    }
+    // what the file has whole goes on its way to the disk while the rest is
+    // still written: the sync at the end waits for less
+    void startWriteback()
+    {
+        if (m_handed - m_started < Writeback)
+            return;
+        FileReplacer::startWriteback(*m_out, m_started, m_handed - m_started);
+        m_started = m_handed;
     }
     // a carriage return before the line feed is no part of the line
     bool lineTooLong(qint64 length) const { return length - (m_lastCr ? 1 : 0) > m_maxLine; }
@@ -350,7 +362,7 @@ private:
         return true;
     }
 
-    QIODevice *m_out;
+    QFile *m_out;
     qint64 m_maxSize;
     int m_maxLine;
     qint64 m_size = 0;
@@ -359,6 +371,8 @@ private:
     QString m_refusal;
     char m_carry[Page];
     qint64 m_carried = 0;
+    qint64 m_handed = 0;  // bytes given to the file (its buffer included)
+    qint64 m_started = 0; // of which on their way to the disk
 };
 
 // The fingerprint of what fd reads from its start; false when it cannot be read.

@@ -347,6 +347,12 @@ bool FileReplacer::sync(QFile &file)
     return true;
 }
 
+void FileReplacer::startWriteback(QFile &file, qint64 from, qint64 size)
+{
+    if (file.handle() >= 0 && size > 0)
+        ::sync_file_range(file.handle(), from, size, SYNC_FILE_RANGE_WRITE);
+}
+
 bool FileReplacer::write(const QString &path, const QByteArray &bytes)
 {
     QFile file;

@@ -34,6 +34,10 @@ public:
     // Forces what was written to file (by open()) to disk ahead of
     // commit(), which then does not do it again; nothing is written after.
     static bool sync(QFile &file);
+    // Starts writing size bytes of file from offset from to the disk, and
+    // does not wait for it: a large file then goes to disk while it is still
+    // being written. Where the system cannot, nothing happens.
+    static void startWriteback(QFile &file, qint64 from, qint64 size);
     // The whole of bytes as the new content of path.
     static bool write(const QString &path, const QByteArray &bytes);
     // The temporary file an open() of file created.
