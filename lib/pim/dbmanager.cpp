@@ -2,7 +2,9 @@
 
 #include "bookfile.h"
 #include "dbrecord.h"
+#include "pimtextreader.h"
 #include "pimtextwriter.h"
+#include "sharedrecords.h"
 #include "taskmanager.h"
 #include "ymrpim.h"
 
@@ -41,6 +43,35 @@ const qint64 MaxIndexSize = 16 * 1024 * 1024;
 qint64 s_maxFileSize = MaxIndexSize;
 // icon, title, description, password, folder
 const int IndexColumns = 5;
+
+// The main index as its owner reads it for a merge: the books' paths of
+// its header ("I=" lines), each a key.
+class IndexReader : public SharedFile::Reader
+{
+public:
+    QString what() const override { return DBManager::tr("the book index"); }
+    qint64 maxSize() const override { return s_maxFileSize; }
+    bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const override
+    {
+        PIMTextReader in(bytes);
+        in.setBudget(&budget);
+        // every index this program writes starts with its header, whole
+        if (!in.readLine() || !in.is("FOLDER"))
+            return false;
+        bool ended = false;
+        while (!ended && in.readLine()) {
+            ended = in.is("END");
+            if (in.key() != QLatin1String("I") || !in.hasValue())
+                continue;
+            const QByteArray path = in.value().toUtf8();
+            // the book record the path becomes, as a load counts it
+            in.charge(LoadBudget::heapBytes(sizeof(DBRecord)) + 2 * qint64(path.size()) + 64);
+            entries.append({path, QByteArray()});
+        }
+        in.settle();
+        return ended && !in.hasError() && !budget.isSpent();
+    }
+};
 
 DBManager::CheckPrompt checkPrompt;
 DBManager::OpenPrompt openPrompt;
@@ -214,21 +245,18 @@ void DBManager::loaded()
     }
 }
 
-void DBManager::keepMergeBase()
+std::shared_ptr<const SharedFile::Reader> DBManager::sharedReader()
 {
-    m_basePaths = m_paths;
+    return std::make_shared<IndexReader>();
 }
 
-void DBManager::mergeWithFile()
+KeyedMerge::Entries DBManager::sharedEntries() const
 {
-    if (m_ext)
-        return;
-    DBManager disk;
-    disk.setShared(false);
-    if (!disk.load())
-        return;
-    const KeyedMerge::Entries merged = KeyedMerge::merge(KeyedMerge::keysOnly(m_basePaths), KeyedMerge::keysOnly(m_paths),
-                                                         KeyedMerge::keysOnly(disk.paths()));
+    return KeyedMerge::keysOnly(m_paths);
+}
+
+void DBManager::takeMerged(const KeyedMerge::Entries &merged, const QVector<bool> &)
+{
     QStringList paths;
     paths.reserve(merged.size());
     for (const KeyedMerge::Entry &e : merged)
@@ -238,47 +266,24 @@ void DBManager::mergeWithFile()
     m_paths = paths;
     // the records follow: those of paths gone leave (their files stay),
     // those of paths come get read from their books
+    QHash<QString, PIMRecord *> byPath;
     PIMRecordArray *all = records();
-    QHash<QString, DBRecord *> byPath;
-    std::vector<DBRecord *> ours;
-    for (int i = 0; i < all->count(); ++i) {
-        if (auto *r = dynamic_cast<DBRecord *>(all->at(i))) {
-            ours.push_back(r);
-            if (!byPath.contains(r->path()))
-                byPath.insert(r->path(), r);
-        }
+    for (int i = all->count() - 1; i >= 0; --i) {
+        if (auto *r = dynamic_cast<DBRecord *>(all->at(i)))
+            byPath.insert(r->path(), r);
     }
-    std::vector<DBRecord *> kept;
+    std::vector<PIMRecord *> kept;
     for (const QString &path : qAsConst(m_paths)) {
-        DBRecord *r = byPath.take(path);
+        PIMRecord *r = byPath.take(path);
         if (!r) {
-            r = new DBRecord(this);
-            r->setPath(path);
-            refreshRecord(r);
+            auto *book = new DBRecord(this);
+            book->setPath(path);
+            refreshRecord(book);
+            r = book;
         }
         kept.push_back(r);
     }
-    QSet<DBRecord *> leaving;
-    for (DBRecord *r : qAsConst(byPath))
-        leaving.insert(r);
-    for (DBRecord *r : ours) {
-        if (leaving.contains(r) || std::find(kept.begin(), kept.end(), r) == kept.end()) {
-            leaving.insert(r);
-            const int at = view()->find(r);
-            if (at >= 0)
-                view()->take(at);
-            emit taskRemoved(r);
-        }
-    }
-    while (all->count() > 0)
-        all->take(all->count() - 1);
-    for (DBRecord *r : qAsConst(leaving))
-        delete r;
-    for (DBRecord *r : kept)
-        all->append(r);
-    rebuildView(false);
-    emit updated();
-    emit changed();
+    SharedRecords::replace(*this, kept);
 }
 
 void DBManager::recordAdded(PIMRecord *record)

@@ -81,8 +81,9 @@ protected:
     void loaded() override;
     // The main index merges its book paths: a book another copy added
     // comes in, one it removed (or moved) goes, without touching its file.
-    void mergeWithFile() override;
-    void keepMergeBase() override;
+    std::shared_ptr<const SharedFile::Reader> sharedReader() override;
+    KeyedMerge::Entries sharedEntries() const override;
+    void takeMerged(const KeyedMerge::Entries &merged, const QVector<bool> &theirs) override;
     bool sortKeyText(const PIMRecord *record, int column, QString &text) const override;
     QString sharedName() const override { return tr("the book index"); }
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
@@ -96,8 +97,6 @@ private:
     QStringList m_paths;
     QString m_bookFailure;
     bool m_bookHeld = false;
-    // the paths as last read or written
-    QStringList m_basePaths;
 };
 
 #endif

@@ -5,6 +5,7 @@
 #include "pimrecord.h"
 #include "pimtextreader.h"
 #include "pimtextwriter.h"
+#include "sharedrecords.h"
 #include "ymrpim.h"
 #include "qpe/boundedfile.h"
 #include "qpe/folderlock.h"
@@ -14,7 +15,6 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
 #include <QEvent>
@@ -23,7 +23,6 @@
 #include <QFuture>
 #include <QHash>
 #include <QLocale>
-#include <QPointer>
 #include <QSet>
 #include <QThread>
 #include <QtConcurrentMap>
@@ -622,14 +621,14 @@ bool PIMManager::save()
     if (!m_dirty)
         return true;
     // what was read of a file not read whole never takes the place of the
-    // whole; a shared store's file names it as unsaved (saveSharedLocked())
+    // whole; a shared store's file names it as unsaved (SharedRecords::save())
     if (m_loadOutcome != LoadBudget::Within && !m_shared) {
         bookFile()->refuseSave(tr("the file was not read whole"));
         if (!m_destroying)
             emit saved(false);
         return false;
     }
-    const bool ok = m_shared ? saveShared() : writeFile();
+    const bool ok = m_shared ? SharedRecords::save(*this) : writeFile();
     if (!m_destroying)
         emit saved(ok);
     return ok;
@@ -661,201 +660,24 @@ QString PIMManager::sharedName() const
     return m_templates ? tr("the templates") : tr("the file \"%1\"").arg(m_fileName);
 }
 
-bool PIMManager::saveShared()
-{
-    // under the folder's lock; refused or failed, the store's changes stay
-    // and its retry merges afresh while the store lives
-    QPointer<PIMManager> self(this);
-    SharedFile *file = SharedFile::at(fileName());
-    const bool ok = file->saveWith(sharedName(), [self](QString *reason) {
-        if (!self || !self->m_dirty)
-            return true;
-        const bool ok = self->saveSharedLocked();
-        if (!ok)
-            *reason = self->saveFailure();
-        return ok;
-    });
-    // a lock not had: the store says so as for any refused save
-    if (!ok && saveFailure().isEmpty())
-        bookFile()->refuseSave(file->failure());
-    return ok;
-}
-
-bool PIMManager::saveSharedLocked()
-{
-    if (m_loadOutcome != LoadBudget::Within) {
-        bookFile()->refuseSave(tr("the file was not read whole"));
-        return false;
-    }
-    // a link there is set aside and never written through; an empty file
-    // holds nothing to merge
-    SharedFile::setAsideIfForeign(fileName());
-    // a subclass gone (the base's own destructor) cannot read its records
-    // back: its destructor saved already (saveOnDestroy())
-    if (!m_destroying)
-        mergeWithFile();
-    if (m_headerOnly) {
-        // the record part kept behind the new header is the one of the file
-        // as it is now, behind its own header
-        QFile current;
-        if (bookFile()->openCurrent(current, fileSizeLimit()) == BoundedFile::Ok) {
-            PIMTextReader in(&current);
-            qint64 offset = 0;
-            if (in.readLine() && in.is("FOLDER")) {
-                while (in.readLine() && !in.is("END")) {
-                }
-                offset = in.pos();
-            }
-            if (!in.hasError())
-                m_offset = offset;
-        }
-    }
-    if (!writeFile())
-        return false;
-    if (!m_destroying)
-        keepMergeBase();
-    return true;
-}
-
-KeyedMerge::Entries PIMManager::recordEntries(const std::vector<PIMRecord *> &records) const
-{
-    KeyedMerge::Entries entries;
-    entries.reserve(int(records.size()));
-    for (const PIMRecord *r : records) {
-        QBuffer text;
-        text.open(QIODevice::WriteOnly);
-        {
-            PIMTextWriter out(&text);
-            r->write(out);
-            out.flush();
-        }
-        const uuid_t &uid = r->uid();
-        entries.append({QByteArray(reinterpret_cast<const char *>(uid), sizeof(uuid_t)),
-                        QCryptographicHash::hash(text.data(), QCryptographicHash::Sha1)});
-    }
-    return entries;
-}
-
 void PIMManager::keepMergeBase()
 {
-    m_mergeBase = recordEntries(std::vector<PIMRecord *>(m_records.begin(), m_records.end()));
+    m_mergeBase = sharedEntries();
 }
 
-void PIMManager::mergeWithFile()
+std::shared_ptr<const SharedFile::Reader> PIMManager::sharedReader()
 {
-    // a file that is gone or cannot be read holds nothing to keep; a link
-    // or an empty file is set aside, never read as "all removed"
-    QByteArray bytes;
-    if (m_format != 0 || m_headerOnly || SharedFile::setAsideIfForeign(fileName())
-        || BoundedFile::readAll(fileName(), fileSizeLimit(), bytes) != BoundedFile::Ok)
-        return;
-    std::vector<PIMRecord *> disk;
-    // what another copy wrote is bounded as any load is
-    LoadBudget budget(bytes.size(), recordLimit());
-    {
-        PIMRecord::LoadScope scope;
-        QSet<const QChar *> heldKeys;
-        PIMTextReader in(bytes);
-        in.setBudget(&budget);
-        // the records a load takes: no more than the header's total
-        int total = -1;
-        if (in.readLine()) {
-            if (in.is("FOLDER")) {
-                // the header is this store's own, but for its total
-                while (in.readLine() && !in.is("END")) {
-                    if (in.key() == QLatin1String("TOTAL"))
-                        total = headerNumber(in.value(), 0, INT_MAX, -1);
-                }
-            } else {
-                in.unreadLine();
-            }
-        }
-        while (total < 0 || int(disk.size()) < total) {
-            PIMRecord *r = readNextRecord(in, 0, false, nullptr, heldKeys);
-            if (!r)
-                break;
-            disk.push_back(r);
-        }
-        if (in.hasError() || budget.isSpent()) {
-            qDeleteAll(disk);
-            return;
-        }
-        // a record without a UID is the one the load gave its UID to, in
-        // the same order: a merge with the unchanged file changes nothing
-        QHash<QByteArray, QVector<QByteArray>> given = m_uidlessUids;
-        for (PIMRecord *r : disk) {
-            if (!r->uidPending())
-                continue;
-            QVector<QByteArray> &uids = given[uidlessText(r)];
-            if (uids.isEmpty()) {
-                r->takeUid();
-                continue;
-            }
-            memcpy(r->m_uid, uids.takeFirst().constData(), sizeof(uuid_t));
-            r->m_uidPending = false;
-        }
-    }
-    const std::vector<PIMRecord *> ours(m_records.begin(), m_records.end());
-    QVector<bool> fromDisk;
-    const KeyedMerge::Entries merged =
-        KeyedMerge::merge(m_mergeBase, recordEntries(ours), recordEntries(disk), &fromDisk);
+    return std::make_shared<SharedRecords>(this);
+}
 
-    // the records of the merge: this store's where they hold, else the file's
-    using ByUid = QHash<QByteArray, QVector<PIMRecord *>>;
-    const auto uidOf = [](const PIMRecord *r) {
-        return QByteArray(reinterpret_cast<const char *>(r->uid()), sizeof(uuid_t));
-    };
-    ByUid ourByUid, diskByUid;
-    for (PIMRecord *r : ours)
-        ourByUid[uidOf(r)].append(r);
-    for (PIMRecord *r : disk)
-        diskByUid[uidOf(r)].append(r);
-    const auto takeFrom = [](ByUid &from, const QByteArray &uid) -> PIMRecord * {
-        auto it = from.find(uid);
-        return it == from.end() || it->isEmpty() ? nullptr : it->takeFirst();
-    };
-    std::vector<PIMRecord *> result;
-    result.reserve(size_t(merged.size()));
-    bool same = merged.size() == int(ours.size());
-    for (int i = 0; i < merged.size(); ++i) {
-        PIMRecord *r = takeFrom(fromDisk.at(i) ? diskByUid : ourByUid, merged.at(i).key);
-        if (!r)
-            continue;
-        same = same && r == ours[result.size()];
-        result.push_back(r);
-    }
-    for (const QVector<PIMRecord *> &left : qAsConst(diskByUid))
-        qDeleteAll(left);
-    if (same)
-        return;
-    // records another copy removed or changed leave: whoever shows them
-    // lets go first
-    QSet<PIMRecord *> leaving;
-    for (const QVector<PIMRecord *> &left : qAsConst(ourByUid)) {
-        for (PIMRecord *r : left)
-            leaving.insert(r);
-    }
-    for (PIMRecord *r : ours) {
-        if (leaving.contains(r)) {
-            const int at = m_view.find(r);
-            if (at >= 0)
-                m_view.take(at);
-            emit taskRemoved(r);
-        }
-    }
-    while (m_records.count() > 0)
-        m_records.take(m_records.count() - 1);
-    for (PIMRecord *r : ours) {
-        if (leaving.contains(r))
-            delete r;
-    }
-    for (PIMRecord *r : result) {
-        r->setManager(this);
-        m_records.append(r);
-    }
-    rebuildView(false);
-    emit updated();
-    emit changed();
+KeyedMerge::Entries PIMManager::sharedEntries() const
+{
+    return SharedRecords::entriesOf(*this);
+}
+
+void PIMManager::takeMerged(const KeyedMerge::Entries &merged, const QVector<bool> &theirs)
+{
+    SharedRecords::take(*this, merged, theirs);
 }
 
 bool PIMManager::load()
@@ -1197,7 +1019,7 @@ void PIMManager::readText(QIODevice *device)
     // shared store's merge gives the same records the same ones again
     int drawn = 0;
     for (PIMRecord *r : m_records) {
-        const QByteArray text = m_shared && r->uidPending() ? uidlessText(r) : QByteArray();
+        const QByteArray text = m_shared && r->uidPending() ? SharedRecords::uidlessKey(r) : QByteArray();
         if (!r->takeUid())
             continue;
         if (!text.isNull())
@@ -1205,18 +1027,6 @@ void PIMManager::readText(QIODevice *device)
         if (++drawn % 4096 == 0 && m_budget->isSpent())
             return;
     }
-}
-
-QByteArray PIMManager::uidlessText(const PIMRecord *record) const
-{
-    QBuffer text;
-    text.open(QIODevice::WriteOnly);
-    {
-        PIMTextWriter out(&text);
-        record->write(out);
-        out.flush();
-    }
-    return QCryptographicHash::hash(text.data(), QCryptographicHash::Sha1);
 }
 
 bool PIMManager::emptyIsDamaged() const

@@ -4,6 +4,7 @@
 #include "pimrecordarray.h"
 #include "pimsortkeys.h"
 #include "qpe/keyedmerge.h"
+#include "qpe/sharedfile.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -132,9 +133,11 @@ public:
 
     bool save();
     // A file other copies of the program on this home write as well (the
-    // categories, the template book, the book index): each save reads it
-    // again under the folder's lock (FolderLock) and keeps what the others
-    // changed since this store read it (mergeWithFile()).
+    // categories, the template book, the book index): each save goes
+    // through the file's owner (SharedFile::saveStore()), which reads it
+    // again under the folder's lock and merges what the others changed
+    // since this store read it (sharedReader(), sharedEntries(),
+    // takeMerged()); the store's BookFile writes the result.
     void setShared(bool shared);
     bool isShared() const { return m_shared; }
     // Names a shared store's file for the user where a save of it failed.
@@ -228,13 +231,15 @@ protected:
     // record in place of its key. -1: the keys are made to be counted.
     virtual int sortKeyLength(int column) const;
     virtual bool needsResort(PIMRecord *old, PIMRecord *record);
-    // A shared store's save, under the folder's lock, before it writes:
-    // what another copy changed in the file since this store last read or
-    // wrote it is taken in (KeyedMerge, records by UID). A store whose file
-    // holds more than records overrides both.
-    virtual void mergeWithFile();
-    // What the merge compares with: the store as read or just written.
-    virtual void keepMergeBase();
+    // A shared store's file as entries for its merge, which its owner
+    // reads and merges: how the file's bytes read (SharedFile::Reader), the
+    // store's own entries, and the merged ones taken in before they are
+    // written. Records by UID, valued by their text (SharedRecords); a
+    // store whose file holds more than records overrides all three. The
+    // reader is asked for under the folder's lock, as a save begins.
+    virtual std::shared_ptr<const SharedFile::Reader> sharedReader();
+    virtual KeyedMerge::Entries sharedEntries() const;
+    virtual void takeMerged(const KeyedMerge::Entries &merged, const QVector<bool> &theirs);
 
     bool saveText(QIODevice *device);
     void loadText(QIODevice *device);
@@ -255,11 +260,11 @@ protected:
     void saveOnDestroy();
 
 private:
+    friend class SharedRecords;
+
     bool writeFile();
-    bool saveShared();
-    bool saveSharedLocked();
-    QByteArray uidlessText(const PIMRecord *record) const;
-    KeyedMerge::Entries recordEntries(const std::vector<PIMRecord *> &records) const;
+    // What the merge compares with: the store as read or just written.
+    void keepMergeBase();
     bool copyRecordPart(PIMTextWriter &out);
     bool copyRecordPart(QIODevice *device);
     void readText(QIODevice *device);
@@ -321,7 +326,7 @@ private:
     bool m_destroying = false;
     BookFile *m_file = nullptr;
     bool m_shared = false;
-    // A shared store's records as last read or written: UIDs and digests.
+    // A shared store's entries as last read or written (sharedEntries()).
     KeyedMerge::Entries m_mergeBase;
     // The UIDs the last load gave records read without one, by their text.
     QHash<QByteArray, QVector<QByteArray>> m_uidlessUids;

@@ -126,6 +126,7 @@ protected:
 
 private:
     friend class PIMManager;
+    friend class SharedRecords;
 
     // Date-times are kept as wall-clock milliseconds (days and time of day
     // as the file writes them); a local QDateTime is made only when asked.

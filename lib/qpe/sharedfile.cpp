@@ -84,7 +84,7 @@ bool SharedFile::setAsideIfForeign(const QString &path)
     return BoundedFile::setAside(path);
 }
 
-SharedFile::Result SharedFile::read(const Kind &kind, KeyedMerge::Entries &entries)
+SharedFile::Result SharedFile::read(const Reader &kind, KeyedMerge::Entries &entries)
 {
     PathLock lock(m_path);
     if (lock.isLocked())
@@ -104,7 +104,7 @@ SharedFile::Result SharedFile::read(const Kind &kind, KeyedMerge::Entries &entri
     return Done;
 }
 
-SharedFile::Result SharedFile::readLocked(const Kind &kind, KeyedMerge::Entries &entries)
+SharedFile::Result SharedFile::readLocked(const Reader &kind, KeyedMerge::Entries &entries)
 {
     entries.clear();
     m_failure.clear();
@@ -113,13 +113,13 @@ SharedFile::Result SharedFile::readLocked(const Kind &kind, KeyedMerge::Entries 
         return Missing;
     // a link is set aside itself: what it names is none of ours
     if (s == Link || s == Empty)
-        return BoundedFile::setAside(m_path) ? SetAside : Failed;
+        return setAsideLocked();
     QByteArray bytes;
     const BoundedFile::Result r = BoundedFile::readAll(m_path, kind.maxSize(), bytes);
     if (r == BoundedFile::Missing)
         return Missing;
     if (r == BoundedFile::Unreadable) {
-        m_failure = FileReplacer::failureText(FileReplacer::OtherFailure);
+        m_failure = QCoreApplication::translate("SharedFile", "it could not be read");
         return Failed;
     }
     bool whole = r == BoundedFile::Ok;
@@ -131,13 +131,43 @@ SharedFile::Result SharedFile::readLocked(const Kind &kind, KeyedMerge::Entries 
         if (!whole && budget.outcome() == LoadBudget::Stopped) {
             // the program ends: nothing is wrong with the file
             entries.clear();
+            m_failure = QCoreApplication::translate("SharedFile", "the program was asked to end while it was read");
             return Failed;
         }
     }
     if (whole)
         return Done;
     entries.clear();
-    return BoundedFile::setAside(m_path) ? SetAside : Failed;
+    return setAsideLocked();
+}
+
+SharedFile::Result SharedFile::setAsideLocked()
+{
+    if (BoundedFile::setAside(m_path))
+        return SetAside;
+    // a folder at the name, or a name that cannot be moved
+    m_failure = QCoreApplication::translate("SharedFile", "it does not read, and could not be set aside");
+    return Failed;
+}
+
+bool SharedFile::mergeLocked(const Reader &kind, const KeyedMerge::Entries &base, const KeyedMerge::Entries &ours,
+                             KeyedMerge::Entries &merged, QVector<bool> &theirs)
+{
+    KeyedMerge::Entries onDisk;
+    switch (readLocked(kind, onDisk)) {
+    case Done:
+        break;
+    case Missing:
+    case SetAside:
+        // nothing there, or nothing that reads: nothing of the others to keep
+        onDisk = base;
+        break;
+    default:
+        // what the others did is not known: writing would undo it
+        return false;
+    }
+    merged = KeyedMerge::merge(base, ours, onDisk, &theirs);
+    return true;
 }
 
 SharedFile::Result SharedFile::save(const KindPtr &kind, const KeyedMerge::Entries &base,
@@ -183,7 +213,7 @@ bool SharedFile::writePending()
     return true;
 }
 
-SharedFile::Result SharedFile::view(const Kind &kind, KeyedMerge::Entries &entries,
+SharedFile::Result SharedFile::view(const Reader &kind, KeyedMerge::Entries &entries,
                                     KeyedMerge::Entries *base)
 {
     const Result r = read(kind, entries);
@@ -231,12 +261,8 @@ SharedFile::Result SharedFile::write(const Kind &kind, const KeyedMerge::Entries
     KeyedMerge::Entries merged = ours;
     QVector<bool> fromDisk(ours.size(), false);
     if (base) {
-        KeyedMerge::Entries theirs;
-        // a file gone, set aside or unreadable holds nothing of the others
-        // to keep
-        if (readLocked(kind, theirs) != Done)
-            theirs = *base;
-        merged = KeyedMerge::merge(*base, ours, theirs, &fromDisk);
+        if (!mergeLocked(kind, *base, ours, merged, fromDisk))
+            return Failed;
     } else if (standing(m_path) == Link) {
         // a replacement never writes through a link either
         BoundedFile::setAside(m_path);
@@ -259,6 +285,37 @@ SharedFile::Result SharedFile::write(const Kind &kind, const KeyedMerge::Entries
     if (taken)
         taken(merged, fromDisk);
     return Done;
+}
+
+SharedFile::Result SharedFile::saveStore(const QString &what, const std::function<StoreChange()> &change)
+{
+    Result r = Done;
+    {
+        PathLock lock(m_path);
+        if (!lock.isLocked()) {
+            m_failure = heldText();
+            r = Refused;
+        } else {
+            const StoreChange c = change();
+            KeyedMerge::Entries merged = c.ours;
+            QVector<bool> fromDisk(c.ours.size(), false);
+            QString failure;
+            if (c.write && c.reader && !mergeLocked(*c.reader, c.base, c.ours, merged, fromDisk)) {
+                r = Failed;
+            } else if (c.write && !c.write(merged, fromDisk, &failure)) {
+                m_failure = failure;
+                r = Failed;
+            }
+        }
+    }
+    if (r == Done) {
+        m_failure.clear();
+        m_unsaved = false;
+        UnsavedFiles::instance()->remove(m_path);
+        return r;
+    }
+    keepUnsaved(what, [this, what, change] { return saveStore(what, change) == Done; });
+    return r;
 }
 
 bool SharedFile::saveWith(const QString &what, const std::function<bool(QString *reason)> &write)

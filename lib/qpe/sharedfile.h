@@ -31,17 +31,20 @@ class LoadBudget;
 //   memory than LoadBudget allows) is set aside under a name of its own
 //   (BoundedFile::setAside, which tells the user) and never merged as
 //   "everything removed"; what a link names is never read nor written.
+//   Only a file not there or set aside holds nothing of the others: a read
+//   that failed otherwise (an I/O error, the program ending meanwhile)
+//   refuses the write, which is kept and retried as a failed one.
 //
 // GUI thread only, like UnsavedFiles.
 class SharedFile
 {
 public:
-    // What a kind of shared file says of itself: how its entries are keyed
-    // and read from and written to its bytes.
-    class Kind
+    // How a kind of shared file reads: how its entries are keyed and read
+    // from its bytes.
+    class Reader
     {
     public:
-        virtual ~Kind() = default;
+        virtual ~Reader() = default;
         // Names the file for the user ("the value list \"types\"").
         virtual QString what() const = 0;
         // The largest file of the kind read or written.
@@ -53,6 +56,11 @@ public:
         // kind.
         virtual bool read(const QByteArray &bytes, KeyedMerge::Entries &entries,
                           LoadBudget &budget) const = 0;
+    };
+    // What a kind of shared file that this owner writes says of itself.
+    class Kind : public Reader
+    {
+    public:
         // The bytes of a file of entries: never empty, as an empty file
         // reads as damage.
         virtual QByteArray write(const KeyedMerge::Entries &entries) const = 0;
@@ -86,7 +94,7 @@ public:
     // The entries on disk, read under the lock. Without it (not had in
     // time) the file is read all the same, as a write replaces it in one
     // step, but not set aside: Failed when it does not read.
-    Result read(const Kind &kind, KeyedMerge::Entries &entries);
+    Result read(const Reader &kind, KeyedMerge::Entries &entries);
     // ours saved onto the file: merged with what is on disk now against
     // base, written, and taken() told (at once, or after a retry). Done when
     // on disk; otherwise the file is in UnsavedFiles and the change kept.
@@ -99,10 +107,29 @@ public:
     // entries in place of what the file holds, whatever that is (written,
     // or kept for the retry, as save()).
     Result replace(const KindPtr &kind, const KeyedMerge::Entries &entries);
-    // A store written by another writer (a record store's own file): write
-    // runs under the folder's lock and says why it failed; a lock not had,
-    // or a write that failed, is named in UnsavedFiles with write as the
-    // retry.
+    // What a store that writes its file itself hands over for one attempt
+    // of its save.
+    struct StoreChange
+    {
+        // How the file reads; null: ours are written as they are, unmerged.
+        std::shared_ptr<const Reader> reader;
+        KeyedMerge::Entries base;
+        KeyedMerge::Entries ours;
+        // Takes the merged entries in and writes them; false, and why, when
+        // they are not on disk. Null: nothing to write (the store is gone,
+        // or saved since).
+        std::function<bool(const KeyedMerge::Entries &merged, const QVector<bool> &theirs, QString *failure)> write;
+    };
+    // A save as save() makes it, of a file a writer of its own replaces (a
+    // record store's BookFile, with its crash-safe save, stamp and kept
+    // copies). Each attempt, the first and every retry while the file is in
+    // UnsavedFiles, asks change() for the store as it is then, under the
+    // folder's lock; the file is read and merged as for save(), and the
+    // change writes the result.
+    Result saveStore(const QString &what, const std::function<StoreChange()> &change);
+    // Several files written as one under the folder's lock (the templates'
+    // book and index): write says why it failed; a lock not had, or a
+    // write that failed, is named in UnsavedFiles with write as the retry.
     bool saveWith(const QString &what, const std::function<bool(QString *reason)> &write);
     // The file as a read of it finds it: a link there, or an empty file,
     // is set aside (true then). Under the folder's lock.
@@ -110,7 +137,7 @@ public:
     // The entries as the kept change would make the file as it is now (as
     // read() when none is kept); base, when given, receives what a save of
     // them merges against: the file as read. Done when there are entries.
-    Result view(const Kind &kind, KeyedMerge::Entries &entries, KeyedMerge::Entries *base = nullptr);
+    Result view(const Reader &kind, KeyedMerge::Entries &entries, KeyedMerge::Entries *base = nullptr);
     // The change of a refused or failed write, kept for its retry: false
     // when none is. replacing says the entries replace the file whatever
     // it holds (base is empty then).
@@ -128,7 +155,12 @@ public:
 
 private:
     explicit SharedFile(const QString &path);
-    Result readLocked(const Kind &kind, KeyedMerge::Entries &entries);
+    Result readLocked(const Reader &kind, KeyedMerge::Entries &entries);
+    Result setAsideLocked();
+    // ours merged with the file as it is now against base; false when the
+    // file could not be read (failure() says why) and nothing may be written
+    bool mergeLocked(const Reader &kind, const KeyedMerge::Entries &base, const KeyedMerge::Entries &ours,
+                     KeyedMerge::Entries &merged, QVector<bool> &theirs);
     Result saveOrReplace(const KindPtr &kind, const KeyedMerge::Entries *base,
                          const KeyedMerge::Entries &ours, const Taken &taken, const Settle &settle);
     // base null: ours replaces the file

@@ -1,0 +1,262 @@
+#include "sharedrecords.h"
+
+#include "pimmanager.h"
+#include "pimrecord.h"
+#include "pimtextreader.h"
+#include "pimtextwriter.h"
+
+#include "bookfile.h"
+#include "qpe/boundedfile.h"
+#include "qpe/loadbudget.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QPointer>
+#include <QSet>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+QByteArray uidOf(const PIMRecord &record)
+{
+    return QByteArray(reinterpret_cast<const char *>(record.uid()), sizeof(uuid_t));
+}
+
+QByteArray textOf(const PIMRecord &record)
+{
+    QBuffer text;
+    text.open(QIODevice::WriteOnly);
+    {
+        PIMTextWriter out(&text);
+        record.write(out);
+        out.flush();
+    }
+    // no room held beyond the text
+    return QByteArray(text.data().constData(), text.data().size());
+}
+
+// What an entry keeps besides its place in the list: its key and its text.
+qint64 entryCost(const KeyedMerge::Entry &e)
+{
+    return LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + e.key.size() + 1)
+           + LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + e.value.size() + 1);
+}
+
+} // namespace
+
+SharedRecords::SharedRecords(PIMManager *store) : m_store(store), m_given(store->m_uidlessUids)
+{
+}
+
+bool SharedRecords::save(PIMManager &store)
+{
+    QPointer<PIMManager> self(&store);
+    SharedFile *file = SharedFile::at(store.fileName());
+    const bool ok = file->saveStore(store.sharedName(), [self] {
+        SharedFile::StoreChange change;
+        if (!self || !self->m_dirty)
+            return change;
+        change.write = [self](const KeyedMerge::Entries &merged, const QVector<bool> &theirs, QString *failure) {
+            return self && writeMerged(*self, merged, theirs, failure);
+        };
+        // a subclass gone (the base's own destructor) cannot read its
+        // records back: its destructor saved already (saveOnDestroy()); a
+        // store that did not read its file whole writes nothing
+        if (!self->m_destroying && self->m_loadOutcome == LoadBudget::Within) {
+            change.reader = self->sharedReader();
+            change.base = self->m_mergeBase;
+            change.ours = self->sharedEntries();
+        }
+        return change;
+    }) == SharedFile::Done;
+    // a lock not had, or a file that could not be read: the store says so
+    // as for any refused save
+    if (!ok && store.saveFailure().isEmpty())
+        store.bookFile()->refuseSave(file->failure());
+    return ok;
+}
+
+bool SharedRecords::writeMerged(PIMManager &store, const KeyedMerge::Entries &merged, const QVector<bool> &theirs,
+                                QString *failure)
+{
+    if (store.m_loadOutcome != LoadBudget::Within) {
+        *failure = PIMManager::tr("the file was not read whole");
+        store.bookFile()->refuseSave(*failure);
+        return false;
+    }
+    if (!store.m_destroying)
+        store.takeMerged(merged, theirs);
+    if (store.m_headerOnly) {
+        // the record part kept behind the new header is the one of the file
+        // as it is now, behind its own header
+        QFile current;
+        if (store.bookFile()->openCurrent(current, store.fileSizeLimit()) == BoundedFile::Ok) {
+            PIMTextReader in(&current);
+            qint64 offset = 0;
+            if (in.readLine() && in.is("FOLDER")) {
+                while (in.readLine() && !in.is("END")) {
+                }
+                offset = in.pos();
+            }
+            if (!in.hasError())
+                store.m_offset = offset;
+        }
+    }
+    if (!store.writeFile()) {
+        *failure = store.saveFailure();
+        return false;
+    }
+    if (!store.m_destroying)
+        store.keepMergeBase();
+    return true;
+}
+
+QString SharedRecords::what() const
+{
+    return m_store->sharedName();
+}
+
+qint64 SharedRecords::maxSize() const
+{
+    return m_store->fileSizeLimit();
+}
+
+qint64 SharedRecords::maxEntries() const
+{
+    return m_store->recordLimit();
+}
+
+bool SharedRecords::read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const
+{
+    PIMRecord::LoadScope scope;
+    PIMTextReader in(bytes);
+    in.setBudget(&budget);
+    // the records a load takes: no more than the header's total
+    int total = -1;
+    if (in.readLine()) {
+        if (in.is("FOLDER")) {
+            // the header is the store's own, but for its total
+            bool ended = false;
+            while (!ended && in.readLine()) {
+                ended = in.is("END");
+                if (in.key() == QLatin1String("TOTAL"))
+                    total = PIMManager::headerNumber(in.value(), 0, INT_MAX, -1);
+            }
+            // a header cut short is no file the store wrote
+            if (!ended)
+                return false;
+        } else {
+            in.unreadLine();
+        }
+    }
+    QHash<QByteArray, QVector<QByteArray>> given = m_given;
+    while (total < 0 || entries.size() < total) {
+        // blank lines between blocks hold no record
+        bool more = false;
+        while (!more && in.readLine())
+            more = !in.isEmpty();
+        if (!more)
+            break;
+        in.unreadLine();
+        std::unique_ptr<PIMRecord> r(m_store->createRecord());
+        r->setManager(m_store);
+        // what a record grows to is charged while it is read; then its text
+        // is what stays of it
+        in.beginEntry();
+        r->read(in);
+        if (r->uidPending()) {
+            // a record without a UID is the one the load gave its UID to,
+            // in the same order: a merge with the file as loaded changes
+            // nothing
+            QVector<QByteArray> &uids = given[uidlessKey(r.get())];
+            if (uids.isEmpty()) {
+                r->takeUid();
+            } else {
+                memcpy(r->m_uid, uids.takeFirst().constData(), sizeof(uuid_t));
+                r->m_uidPending = false;
+            }
+        }
+        qint64 cost = 0;
+        if (entries.size() == entries.capacity()) {
+            // the list's new room is taken while the old is still held
+            entries.reserve(qMax(64, 2 * entries.capacity()));
+            cost += qint64(entries.capacity()) * qint64(sizeof(KeyedMerge::Entry));
+        }
+        entries.append({uidOf(*r), textOf(*r)});
+        in.endEntry(cost + entryCost(entries.last()));
+    }
+    in.settle();
+    return !in.hasError() && !budget.isSpent();
+}
+
+KeyedMerge::Entries SharedRecords::entriesOf(const PIMManager &store)
+{
+    KeyedMerge::Entries entries;
+    entries.reserve(store.m_records.count());
+    for (const PIMRecord *r : store.m_records)
+        entries.append({uidOf(*r), textOf(*r)});
+    return entries;
+}
+
+void SharedRecords::take(PIMManager &store, const KeyedMerge::Entries &merged, const QVector<bool> &theirs)
+{
+    QHash<QByteArray, QVector<PIMRecord *>> ours;
+    for (PIMRecord *r : store.m_records)
+        ours[uidOf(*r)].append(r);
+    std::vector<PIMRecord *> records;
+    records.reserve(size_t(merged.size()));
+    for (int i = 0; i < merged.size(); ++i) {
+        if (theirs.value(i)) {
+            PIMRecord *r = store.createRecord();
+            r->setManager(&store);
+            PIMTextReader in(merged.at(i).value);
+            r->read(in);
+            records.push_back(r);
+            continue;
+        }
+        auto it = ours.find(merged.at(i).key);
+        if (it != ours.end() && !it->isEmpty())
+            records.push_back(it->takeFirst());
+    }
+    replace(store, records);
+}
+
+void SharedRecords::replace(PIMManager &store, const std::vector<PIMRecord *> &records)
+{
+    PIMRecordArray &all = store.m_records;
+    if (std::equal(records.begin(), records.end(), all.begin(), all.end()))
+        return;
+    // records another copy removed or changed leave: whoever shows them
+    // lets go first
+    const QSet<PIMRecord *> kept(records.begin(), records.end());
+    std::vector<PIMRecord *> leaving;
+    for (PIMRecord *r : all) {
+        if (kept.contains(r))
+            continue;
+        leaving.push_back(r);
+        const int at = store.m_view.find(r);
+        if (at >= 0)
+            store.m_view.take(at);
+        emit store.taskRemoved(r);
+    }
+    while (all.count() > 0)
+        all.take(all.count() - 1);
+    qDeleteAll(leaving);
+    for (PIMRecord *r : records) {
+        r->setManager(&store);
+        all.append(r);
+    }
+    store.rebuildView(false);
+    emit store.updated();
+    emit store.changed();
+}
+
+QByteArray SharedRecords::uidlessKey(const PIMRecord *record)
+{
+    return QCryptographicHash::hash(textOf(*record), QCryptographicHash::Sha1);
+}
