@@ -46,24 +46,31 @@ bool CategoryManager::loadOrDefault()
     const QFileInfo info(fileName());
     if (info.exists() || info.isSymLink())
         return false;
-    installDefault();
-    return load();
+    return installDefault() && load();
 }
 
-void CategoryManager::installDefault()
+std::shared_ptr<const SharedFile::Reader> CategoryManager::sharedReader()
+{
+    if (m_defaultPending)
+        installDefault();
+    return PIMManager::sharedReader();
+}
+
+bool CategoryManager::installDefault()
 {
     const QString path = fileName();
+    const QString lang = QString::fromLocal8Bit(qgetenv("LANG")).toLower();
+    const QString source = QPEApplication::qpeDir() + QStringLiteral("/etc/") + YMRPIM::applicationName()
+                           + QLatin1Char('/') + lang + QLatin1Char('_') + file();
     // another copy may be writing its first categories there right now
-    // nothing is written without it: another copy holding it installs them
     FolderLock lock(FolderLock::folderOf(path));
     const QFileInfo info(path);
-    if (lock.isLocked() && !info.exists() && !info.isSymLink()) {
-        const QString lang = QString::fromLocal8Bit(qgetenv("LANG")).toLower();
-        const QString source = QPEApplication::qpeDir() + QStringLiteral("/etc/")
-                               + YMRPIM::applicationName() + QLatin1Char('/') + lang
-                               + QLatin1Char('_') + file();
-        YMRPIM::copyFile(source, path, false);
-    }
+    // none installed for the language: nothing to copy
+    m_defaultPending = !info.exists() && !info.isSymLink() && QFileInfo(source).isFile()
+                       && (!lock.isLocked() || !YMRPIM::copyFile(source, path, false));
+    if (m_defaultPending)
+        qWarning("Cannot install the categories %s as %s", qPrintable(source), qPrintable(path));
+    return !m_defaultPending;
 }
 
 CategoryManager::~CategoryManager()

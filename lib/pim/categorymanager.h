@@ -31,9 +31,16 @@ protected:
     bool sortKeyText(const PIMRecord *record, int column, QString &text) const override;
     QString sharedName() const override { return tr("the categories"); }
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
+    // Installed categories that could not be copied when the store began
+    // come in before its save: the merge keeps them.
+    std::shared_ptr<const SharedFile::Reader> sharedReader() override;
 
 private:
-    void installDefault();
+    // The installed categories of the language copied where no file is;
+    // false when they could not be.
+    bool installDefault();
+
+    bool m_defaultPending = false;
 };
 
 #endif

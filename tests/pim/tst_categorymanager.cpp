@@ -7,6 +7,7 @@
 #include "pim/pimmanager.h"
 #include "pim/task.h"
 #include "pim/ymrpim.h"
+#include "qpe/filereplacer.h"
 #include "qpe/global.h"
 #include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
@@ -70,6 +71,7 @@ class TestCategoryManager : public QObject
 private slots:
     void installedDefaults_data();
     void installedDefaults();
+    void failedInstallIsNotTakenAsInstalled();
     void existingFileIsNeverReplaced();
     void roundTripByteForByte();
     void newCategoryRoundTrip();
@@ -120,6 +122,30 @@ void TestCategoryManager::installedDefaults()
         cats.forceSave();
         QCOMPARE(readAll(categoryFile()), readAll(source));
     }
+    QFile::remove(categoryFile());
+}
+
+// Installed categories that could not be copied (a full disk) are not
+// taken as installed: the store's first save brings them in beside what
+// the user added.
+void TestCategoryManager::failedInstallIsNotTakenAsInstalled()
+{
+    QFile::remove(categoryFile());
+    qputenv("LANG", "en");
+    FileReplacer::setSpaceLeft(0);
+    auto space = qScopeGuard([] { FileReplacer::setSpaceLeft(-1); });
+    CategoryManager cats;
+    QVERIFY(!cats.loadOrDefault());
+    QVERIFY(!QFile::exists(categoryFile()));
+    FileReplacer::setSpaceLeft(-1);
+    auto *travel = new CategoryRecord(&cats);
+    travel->title = QStringLiteral("Travel");
+    travel->store(nullptr);
+    QVERIFY(cats.save());
+    QVERIFY(cats.findByTitle(QStringLiteral("Unfiled")));
+    CategoryManager again;
+    QVERIFY(again.load());
+    QVERIFY(again.findByTitle(QStringLiteral("Unfiled")) && again.findByTitle(QStringLiteral("Travel")));
     QFile::remove(categoryFile());
 }
 
