@@ -171,7 +171,10 @@ void TemplateManager::takeEntries(const KeyedMerge::Entries &entries, const QVec
     for (int i = 0; i < entries.size(); ++i) {
         const KeyedMerge::Entry &e = entries.at(i);
         if (isSeparator(e)) {
-            m_nameList.append(QString());
+            // a separator goes with the template it follows
+            const QByteArray after = e.key.mid(1, e.key.lastIndexOf('/') - 1);
+            if (after.isEmpty() || m_store->findRecord(QString::fromLatin1(after)))
+                m_nameList.append(QString());
             continue;
         }
         const QString uid = QString::fromLatin1(e.key);
@@ -188,6 +191,9 @@ void TemplateManager::takeEntries(const KeyedMerge::Entries &entries, const QVec
         m_recordsByName.insert(name, uid);
         m_nameList.append(name);
     }
+    // separators of no template are nothing, as in the index
+    if (m_recordsByName.isEmpty())
+        m_nameList.clear();
 }
 
 PIMRecord *TemplateManager::find(const QString &name) const
