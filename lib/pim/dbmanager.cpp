@@ -15,9 +15,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
 
-#include <algorithm>
+#include <vector>
 
 namespace {
 

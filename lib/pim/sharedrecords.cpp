@@ -74,9 +74,9 @@ bool SharedRecords::save(PIMManager &store)
         }
         return change;
     }) == SharedFile::Done;
-    // a lock not had, or a file that could not be read: the store says so
-    // as for any refused save
-    if (!ok && store.saveFailure().isEmpty())
+    // a lock not had, or a file that could not be read (no write was
+    // tried): the store says so as for any refused save
+    if (!ok && store.saveFailure() != file->failure())
         store.bookFile()->refuseSave(file->failure());
     return ok;
 }
