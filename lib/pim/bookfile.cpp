@@ -55,13 +55,6 @@ QPair<quint64, quint64> keyOf(const struct stat &st)
     return qMakePair(quint64(st.st_dev), quint64(st.st_ino));
 }
 
-// nobody may write it, whoever the program runs as (as FileReplacer sees it)
-bool writeProtected(const QString &path)
-{
-    struct stat st;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && (st.st_mode & 0222) == 0;
-}
-
 QString errorText(int error)
 {
     return FileReplacer::failureText(FileReplacer::failureOf(error), error);
@@ -120,22 +113,6 @@ QByteArray lockText()
     return QByteArray::number(QCoreApplication::applicationPid()) + '\n'
            + (app.isEmpty() ? QByteArray("ymrOutlays") : app.toUtf8()) + '\n'
            + QSysInfo::machineHostName().toUtf8() + '\n';
-}
-
-bool writeAllTo(int fd, const QByteArray &bytes)
-{
-    const char *p = bytes.constData();
-    qint64 left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        left -= n;
-    }
-    return true;
 }
 
 // The file at path holds exactly bytes (read at most that many and one).
@@ -536,7 +513,7 @@ BookFile::LockState BookFile::takeLock(const QString &lockPath, int *lockFd)
         m_lockFailure = errorText(errno);
         return NoLock;
     }
-    if (writeProtected(folder)) {
+    if (FileReplacer::writeProtected(folder)) {
         m_lockFailure = FileReplacer::failureText(FileReplacer::ReadOnly);
         return NoLock;
     }
@@ -555,7 +532,8 @@ BookFile::LockState BookFile::takeLock(const QString &lockPath, int *lockFd)
     // others may see who holds it
     if (!FileReplacer::fitsSpaceLeft(text.size()))
         error = ENOSPC;
-    else if (::fchmod(fd, 0644 & ~mask) != 0 || !writeAllTo(fd, text) || ::flock(fd, LOCK_EX | LOCK_NB) != 0
+    else if (::fchmod(fd, 0644 & ~mask) != 0 || !FileReplacer::writeWhole(fd, text.constData(), text.size())
+             || ::flock(fd, LOCK_EX | LOCK_NB) != 0
              || ::rename(QFile::encodeName(temp).constData(), name.constData()) != 0)
         error = errno ? errno : EIO;
     if (error) {
@@ -801,9 +779,9 @@ void BookFile::checkWritable()
     const QString file = target();
     const QString folder = FolderLock::folderOf(file);
     struct statvfs fs;
-    if (writeProtected(file))
+    if (FileReplacer::writeProtected(file))
         m_writeProtected = tr("the file is read-only");
-    else if (writeProtected(folder))
+    else if (FileReplacer::writeProtected(folder))
         m_writeProtected = tr("its folder is read-only");
     else if (::statvfs(QFile::encodeName(folder).constData(), &fs) == 0 && (fs.f_flag & ST_RDONLY))
         m_writeProtected = tr("its disk is read-only");
@@ -1152,7 +1130,7 @@ bool BookFile::copyNew(const QString &source, const QString &destination, QStrin
             error = ENOSPC;
             break;
         }
-        if (!writeAllTo(out, QByteArray::fromRawData(block.constData(), int(got)))) {
+        if (!FileReplacer::writeWhole(out, block.constData(), got)) {
             error = errno ? errno : EIO;
             break;
         }

@@ -45,13 +45,6 @@ std::atomic<qint64> &spaceLeft()
     return left;
 }
 
-// nobody may write it, whoever the program runs as: the user made it read-only
-bool writeProtected(const struct stat &st)
-{
-    return (st.st_mode & 0222) == 0;
-}
-
-
 // The bytes of a new file, and its size, on disk: what reading it back needs.
 bool syncData(int fd)
 {
@@ -71,7 +64,9 @@ bool isTempName(const char *name)
     return true;
 }
 
-bool writeWhole(int fd, const char *data, qint64 size)
+} // namespace
+
+bool FileReplacer::writeWhole(int fd, const char *data, qint64 size)
 {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size_t(size));
@@ -88,7 +83,11 @@ bool writeWhole(int fd, const char *data, qint64 size)
     return true;
 }
 
-} // namespace
+bool FileReplacer::writeProtected(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && (st.st_mode & 0222) == 0;
+}
 
 QString FileReplacer::replacedFile(const QString &path)
 {
@@ -253,10 +252,7 @@ bool FileReplacer::open(QFile &file, const QString &path, int newMode)
     const bool hasOld = ::stat(targetName.constData(), &old) == 0;
     if (hasOld && !S_ISREG(old.st_mode))
         return fail(S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
-    if (hasOld && writeProtected(old))
-        return fail(EROFS);
-    struct stat folder;
-    if (::stat(QFile::encodeName(FolderLock::folderOf(target)).constData(), &folder) == 0 && writeProtected(folder))
+    if ((hasOld && writeProtected(target)) || writeProtected(FolderLock::folderOf(target)))
         return fail(EROFS);
 
     QString newPath;

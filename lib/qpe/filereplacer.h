@@ -53,6 +53,12 @@ public:
     static bool renameNoReplace(const QString &from, const QString &to);
     // Makes the names in folder durable (after a rename or a new file there).
     static bool syncFolder(const QString &folder);
+    // All of size bytes written at fd, whatever pieces the system takes;
+    // false with errno saying why.
+    static bool writeWhole(int fd, const char *data, qint64 size);
+    // Whether nobody may write the file or folder at path, whoever the
+    // program runs as: the user made it read-only.
+    static bool writeProtected(const QString &path);
     // A new, empty, owner-only file of a fresh short name in folder, open
     // for reading and writing and locked (flock) while the descriptor stays
     // open: its descriptor, or -1 (lastFailure() says why). name receives
