@@ -18,10 +18,18 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <numeric>
+#include <fcntl.h>
+#include <linux/filter.h>
+#include <linux/fs.h>
+#include <linux/seccomp.h>
+#include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 // The owner of a book's file: who may write it (the lock, whatever a
@@ -45,6 +53,10 @@ private slots:
     void copiesOnNamesAndFolders();
     void movesNeverOverAFile_data();
     void movesNeverOverAFile();
+    void movesAcrossDisksWholeOrNotAtAll_data();
+    void movesAcrossDisksWholeOrNotAtAll();
+    void unconfirmedWritesFail_data();
+    void unconfirmedWritesFail();
     void whatStandsAtTheLocksName_data();
     void whatStandsAtTheLocksName();
     void longNamesLockAndSave_data();
@@ -96,6 +108,36 @@ void addExpense(TaskManager &book, const QString &type)
     t->store(nullptr);
 }
 
+// From now on the system refuses every fsync(2) of this process, as a disk
+// that cannot confirm a folder's names would: the program syncs a file's
+// bytes with fdatasync(2), folders with fsync(2).
+bool refuseFolderSyncs()
+{
+    struct sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fsync, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EIO & SECCOMP_RET_DATA)),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    struct sock_fprog program = {sizeof filter / sizeof filter[0], filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0
+           && ::syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, SECCOMP_FILTER_FLAG_TSYNC, &program) == 0;
+}
+
+// Sets or clears a folder's immutable attribute (nothing is added to it or
+// removed from it then, not even by root); false where that cannot be done.
+bool setImmutable(const QString &folder, bool on)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return done;
+}
+
 // A line of the driving test, read from standard input.
 QByteArray commandLine()
 {
@@ -124,11 +166,17 @@ void pauseHere()
 // commit" holds the next save under the folder's lock just before its new
 // file takes the book's place, "pause create" holds it as its temporary
 // file is made. It answers "locked" or "held <holder>" as the book opens,
-// "saved <type>" or "failed <reason>", and "paused".
+// "saved <type>" or "failed <reason>", and "paused". With a third argument
+// "--refuse-folder-syncs" every folder's sync fails from the start ("cannot
+// refuse" where the system does not allow that).
 int copyMain(int argc, char **argv)
 {
     if (argc < 3)
         return 2;
+    if (argc > 3 && qstrcmp(argv[3], "--refuse-folder-syncs") == 0 && !refuseFolderSyncs()) {
+        say("cannot refuse");
+        return 4;
+    }
     TaskManager book(QString::fromLocal8Bit(argv[2]));
     if (!book.load())
         return 3;
@@ -181,9 +229,9 @@ int copyMain(int argc, char **argv)
 class Copy
 {
 public:
-    explicit Copy(const QString &book)
+    explicit Copy(const QString &book, const QStringList &options = QStringList())
     {
-        ymrtest::startChild(m_process, {QStringLiteral("--copy"), book});
+        ymrtest::startChild(m_process, QStringList{QStringLiteral("--copy"), book} + options);
     }
     ~Copy()
     {
@@ -428,6 +476,107 @@ void TestBookFile::movesNeverOverAFile()
     }
     QVERIFY(tempFilesIn(dir).isEmpty());
     QVERIFY(tempFilesIn(QFileInfo(to).path()).isEmpty());
+}
+
+void TestBookFile::movesAcrossDisksWholeOrNotAtAll_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("nothing in the way") << QString();
+    QTest::newRow("the old name cannot go") << "old name";
+    QTest::newRow("no room for the kept copy") << "room";
+}
+
+// A move to another disk copies the book and its kept copy anew there,
+// no wider than they were, then removes them here. Where the book's old
+// name cannot go, its copy goes again and the book stays where it was; a
+// kept copy that cannot follow stays where it was, and is named there.
+void TestBookFile::movesAcrossDisksWholeOrNotAtAll()
+{
+    QFETCH(QString, fault);
+    const QString dir = folder(QStringLiteral("across/") + QTest::currentDataTag());
+    const QString path = dir + QStringLiteral("/book.exp");
+    const QByteArray bytes = "FOLDER\nEND\nT=Taxi\nEND\n", damage = damagedBook("Taxi Bus Tram");
+    writeAll(path, bytes);
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0600), 0);
+    QTemporaryDir elsewhere(QStringLiteral("/dev/shm/ymr-across-XXXXXX"));
+    struct stat here, there;
+    if (!elsewhere.isValid() || ::stat(QFile::encodeName(elsewhere.path()).constData(), &there) != 0
+        || ::stat(QFile::encodeName(dir).constData(), &here) != 0 || here.st_dev == there.st_dev)
+        QSKIP("no second disk at hand");
+    const QString to = elsewhere.path() + QStringLiteral("/moved.exp");
+    BookFile book(path);
+    QCOMPARE(book.lock(), BookFile::Locked);
+    QFile read;
+    QCOMPARE(book.open(read, 1 << 20), int(BoundedFile::Ok));
+    read.close();
+    book.keepDamaged(damage);
+    const QString copy = book.keptCopy();
+    QCOMPARE(readAll(copy), damage);
+    if (fault == "room")
+        FileReplacer::setSpaceLeft(bytes.size());
+    if (fault == "old name" && !setImmutable(dir, true))
+        QSKIP("the folder cannot be made immutable here");
+    const auto mutableAgain = qScopeGuard([dir] { setImmutable(dir, false); });
+
+    const bool moved = book.moveTo(to);
+    QCOMPARE(moved, fault != "old name");
+    if (!moved) {
+        QVERIFY2(book.failure().contains(QLatin1String("permission denied")), qPrintable(book.failure()));
+        QCOMPARE(book.path(), path);
+        QCOMPARE(readAll(path), bytes);
+        QCOMPARE(book.keptCopy(), copy);
+        QVERIFY(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).isEmpty());
+        return;
+    }
+    QCOMPARE(readAll(to), bytes);
+    QVERIFY(!QFileInfo::exists(path));
+    QCOMPARE(readAll(book.keptCopy()), damage);
+    QCOMPARE(modeOf(book.keptCopy()), mode_t(0600));
+    if (fault == "room") {
+        QCOMPARE(book.keptCopy(), copy);
+    } else {
+        QCOMPARE(book.keptCopy(), to + QStringLiteral(".damaged"));
+        QVERIFY(!QFileInfo::exists(copy));
+    }
+    QVERIFY(tempFilesIn(elsewhere.path()).isEmpty());
+}
+
+void TestBookFile::unconfirmedWritesFail_data()
+{
+    QTest::addColumn<bool>("damaged");
+    QTest::newRow("a save") << false;
+    QTest::newRow("a damaged book's copy") << true;
+}
+
+// The disk does not confirm a new name in its folder (the system refuses
+// the folder's sync): a save says it failed, though its new file is in
+// place, so that the next save meets no conflict with it; a damaged book's
+// copy is no copy then, and the book is not saved over.
+void TestBookFile::unconfirmedWritesFail()
+{
+    QFETCH(bool, damaged);
+    const QString path = folder(QStringLiteral("unconfirmed/") + QTest::currentDataTag()) + QStringLiteral("/book.exp");
+    const QByteArray bytes = damaged ? damagedBook("Taxi") : QByteArray("FOLDER\nEND\n");
+    writeAll(path, bytes);
+    Copy copy(path, {QStringLiteral("--refuse-folder-syncs")});
+    const QByteArray opened = copy.answer();
+    if (opened == "cannot refuse")
+        QSKIP("the system does not refuse syncs here");
+    QCOMPARE(opened, QByteArray("locked"));
+    for (const QByteArray &type : {QByteArray("Bus"), QByteArray("Tram")}) {
+        copy.send("add " + type);
+        const QByteArray answer = copy.answer();
+        QVERIFY2(answer.startsWith(damaged ? "failed its damaged file could not be kept as a copy (Input/output error)"
+                                           : "failed the disk did not confirm the write (Input/output error)"),
+                 answer.constData());
+    }
+    QVERIFY(copy.quit());
+    if (damaged) {
+        QCOMPARE(readAll(path), bytes);
+        QVERIFY(BookFile(path).copies().isEmpty());
+    } else {
+        QCOMPARE(typesIn(path), QStringList({QStringLiteral("Bus"), QStringLiteral("Tram")}));
+    }
 }
 
 void TestBookFile::whatStandsAtTheLocksName_data()
