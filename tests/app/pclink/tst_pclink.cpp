@@ -19,6 +19,8 @@
 #include "pim/pimtextreader.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
+#include "qpe/boundedfile.h"
+#include "qpe/filereplacer.h"
 #include "qpe/global.h"
 #include "qt/ymrapplication.h"
 
@@ -250,6 +252,10 @@ private slots:
     void hostileMessages_data();
     void hostileMessages();
     void linkAtNewFileIsNotFollowed();
+    void ownFilesNeverThroughALink_data();
+    void ownFilesNeverThroughALink();
+    void listNotWrittenIsTold_data();
+    void listNotWrittenIsTold();
     void stalledTransferEnds_data();
     void stalledTransferEnds();
     void sharedCategoriesSavedAndReloaded();
@@ -942,6 +948,142 @@ void TestPCLink::linkAtNewFileIsNotFollowed()
     QTRY_COMPARE(readFile(book), ::book("new"));
     QCOMPARE(readFile(victim), QByteArray("precious"));
     QCOMPARE(QFile::symLinkTarget(book + ".new"), victim);
+}
+
+// A link at a value list's or the category file's name, pointing out of the
+// home: whichever side of the link has it, a file sent to that side is
+// written at the name, one taken from it is read there, through the file's
+// owner. The link is set aside (the user is told) and what it names is
+// neither written nor sent: a list goes as the installed one then, the
+// category file not at all. "sent to" is a peer's announce on the waiting
+// side, the answer to a request on the connecting side; "taken from" a
+// peer's request on the waiting side, a send on the connecting side.
+void TestPCLink::ownFilesNeverThroughALink_data()
+{
+    QTest::addColumn<bool>("waiting");
+    QTest::addColumn<QString>("remote");
+    QTest::addColumn<bool>("sentTo");
+    for (const bool waiting : {true, false}) {
+        for (const char *remote : {"[D]accounts", "[A]ymrCategory"}) {
+            for (const bool sentTo : {true, false})
+                QTest::addRow("%s side, %s %s", waiting ? "waiting" : "connecting", remote,
+                              sentTo ? "sent to it" : "taken from it")
+                    << waiting << QString(remote) << sentTo;
+        }
+    }
+}
+
+void TestPCLink::ownFilesNeverThroughALink()
+{
+    QFETCH(bool, waiting);
+    QFETCH(QString, remote);
+    QFETCH(bool, sentTo);
+    QStringList told;
+    BoundedFile::setNotifier([&told](const QString &path, const QString &) { told << path; });
+    const auto quiet = qScopeGuard([] { BoundedFile::setNotifier({}); });
+    RawClient c;
+    RawServer s;
+    QVERIFY(waiting ? c.open() : s.open());
+    const Home &home = waiting ? c.home : s.home;
+    PCLink *link = waiting ? c.device.data() : &s.client;
+    QTcpSocket *raw = waiting ? &c.raw : s.raw;
+    const QString name = link->resolvePath(remote), outside = home.root.path() + "/outside";
+    writeFile(outside, "outside the home\n");
+    QVERIFY(QFile::link(outside, name));
+    const bool list = remote.startsWith("[D]");
+    const QByteArray incoming = list ? QByteArray("Cash\nCard") : book("Peer");
+
+    Recorder events(link);
+    if (sentTo) {
+        if (!waiting) {
+            link->requestFile(remote, name);
+            const QByteArray request = PCLinkProtocol::request(remote, name);
+            QCOMPARE(readExactly(raw, request.size()), request);
+        }
+        raw->write(PCLinkProtocol::announce("/x/file", incoming.size(), remote) + incoming);
+        raw->flush();
+        QCOMPARE(readExactly(raw, 5), PCLinkProtocol::answer(true));
+        QTRY_VERIFY(events.ended());
+        QCOMPARE(events.events.last(), "receiveFileFinished:" + name);
+        QCOMPARE(readFile(name), incoming);
+    } else {
+        if (waiting)
+            c.send(PCLinkProtocol::request(remote, "x"));
+        else
+            link->sendFile(name, remote);
+        // the installed list, never the bytes behind the link
+        const QByteArray installed = readFile(YMRPIM::defaultListPath("accounts"));
+        const QByteArray frame = list ? PCLinkProtocol::announce(name, installed.size(), waiting ? "x" : remote)
+                                      : PCLinkProtocol::cannotSend();
+        QCOMPARE(readExactly(raw, frame.size()), frame);
+        if (list) {
+            raw->write("3 AOK");
+            QCOMPARE(readExactly(raw, installed.size()), installed);
+        }
+        QTRY_VERIFY(events.ended());
+        QCOMPARE(events.events.last(), QString(list ? "sendingFileFinished" : "sendingFileFailed"));
+        QVERIFY(!QFileInfo(name).exists() && !QFileInfo(name).isSymLink());
+    }
+    QCOMPARE(readFile(outside), QByteArray("outside the home\n"));
+    QCOMPARE(QFileInfo(name + ".damaged").symLinkTarget(), outside);
+    QCOMPARE(told, QStringList{name});
+    QVERIFY(link->isConnected());
+}
+
+// A value list received whole that its owner cannot write (another copy of
+// the program holds its folder, the disk is full) is told as failed, with
+// why, and never as received: the list stays as it was. The waiting side
+// ends the connection, so that the sender learns of it.
+void TestPCLink::listNotWrittenIsTold_data()
+{
+    QTest::addColumn<bool>("waiting");
+    QTest::addColumn<bool>("held");
+    QTest::addColumn<QString>("why");
+    for (const bool waiting : {true, false}) {
+        const char *side = waiting ? "waiting" : "connecting";
+        QTest::addRow("%s side, folder held", side)
+            << waiting << true << "another copy of the program is writing in its folder";
+        QTest::addRow("%s side, disk full", side) << waiting << false << "no space left on the disk";
+    }
+}
+
+void TestPCLink::listNotWrittenIsTold()
+{
+    QFETCH(bool, waiting);
+    QFETCH(bool, held);
+    QFETCH(QString, why);
+    RawClient c;
+    RawServer s;
+    QVERIFY(waiting ? c.open() : s.open());
+    const Home &home = waiting ? c.home : s.home;
+    PCLink *link = waiting ? c.device.data() : &s.client;
+    QTcpSocket *raw = waiting ? &c.raw : s.raw;
+    const QString list = home.data() + "/accounts";
+    writeFile(list, "Cash");
+    const QMap<QString, QByteArray> before = listTree(home.root.path());
+    const pid_t holder = held ? holdFolderInChild(home.data()) : 0;
+    QVERIFY(holder >= 0);
+    if (!held)
+        FileReplacer::setSpaceLeft(0);
+    const auto restore = qScopeGuard([holder] {
+        killLockHolder(holder);
+        FileReplacer::setSpaceLeft(-1);
+    });
+
+    Recorder events(link);
+    if (!waiting) {
+        link->requestFile("[D]accounts", list);
+        readExactly(raw, PCLinkProtocol::request("[D]accounts", list).size());
+    }
+    raw->write(PCLinkProtocol::announce("/x/accounts", 9, "[D]accounts"));
+    QCOMPARE(readExactly(raw, 5), PCLinkProtocol::answer(true));
+    raw->write("Cash\nCard");
+    raw->flush();
+    QTRY_VERIFY(events.events.contains("receiveFileFailed"));
+    QVERIFY(!events.events.join(' ').contains("receiveFileFinished"));
+    QVERIFY2(link->receiveFailure().contains(why), qPrintable(link->receiveFailure()));
+    QCOMPARE(listTree(home.root.path()), before);
+    QTRY_COMPARE(link->isConnected(), !waiting);
 }
 
 // A raw peer announces 200,000 bytes, or ("idle") nothing yet, and follows
