@@ -64,6 +64,7 @@ class TestToDoWindowPCLink : public QObject
 private slots:
     void initTestCase();
     void pcLinkPublishesBooksAndReopens();
+    void exportNeverThroughALink();
     void sendDataKeepsTheBookOpen();
     void getDataAsksThePasswordAgain();
     void receiveDataOpensNoBook();
@@ -114,6 +115,31 @@ void TestToDoWindowPCLink::pcLinkPublishesBooksAndReopens()
     QCOMPARE(w.manager()->fileName(), bookPath("Household"));
     QCOMPARE(w.windowTitle(), caption);
     QVERIFY(driver.unexpected.isEmpty());
+}
+
+// A link planted at the export's name is set aside: the books are exported
+// at the name, and what the link names is never written.
+void TestToDoWindowPCLink::exportNeverThroughALink()
+{
+    const QString outside = ymrtest::userRoot().filePath("outside");
+    writeFile(outside, "the user's own");
+    QVERIFY(QFile::link(outside, exportIndexPath()));
+    ModalDriver driver;
+    ToDoWindow w;
+    ymrApp->showMainDocumentWidget(&w);
+    QTRY_VERIFY_WITH_TIMEOUT(w.manager(), 5000);
+    driver.expect("SendDataDialogServer", [&](QWidget *d) {
+        QVERIFY(!QFileInfo(exportIndexPath()).isSymLink());
+        DBManager exported(true);
+        QVERIFY(exported.load());
+        QCOMPARE(exported.count(), 2);
+        static_cast<QDialog *>(d)->reject();
+    });
+    trigger(w, "pclink");
+    QCOMPARE(driver.pending(), 0);
+    QCOMPARE(readAll(outside), QByteArray("the user's own"));
+    QCOMPARE(QFileInfo(exportIndexPath() + ".damaged").symLinkTarget(), outside);
+    QVERIFY(QFile::remove(exportIndexPath() + ".damaged"));
 }
 
 void TestToDoWindowPCLink::sendDataKeepsTheBookOpen()
