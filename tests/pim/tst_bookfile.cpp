@@ -138,6 +138,14 @@ bool setImmutable(const QString &folder, bool on)
     return done;
 }
 
+// Whether folder lies on another disk than dir: a move there copies.
+bool onAnotherDisk(const QTemporaryDir &folder, const QString &dir)
+{
+    struct stat here, there;
+    return folder.isValid() && ::stat(QFile::encodeName(folder.path()).constData(), &there) == 0
+           && ::stat(QFile::encodeName(dir).constData(), &here) == 0 && here.st_dev != there.st_dev;
+}
+
 // A line of the driving test, read from standard input.
 QByteArray commandLine()
 {
@@ -448,12 +456,8 @@ void TestBookFile::movesNeverOverAFile()
     if (throughLink)
         QVERIFY(QFile::link(real, path));
     QTemporaryDir elsewhere(QStringLiteral("/dev/shm/ymr-moves-XXXXXX"));
-    if (otherDisk) {
-        struct stat here, there;
-        if (!elsewhere.isValid() || ::stat(QFile::encodeName(elsewhere.path()).constData(), &there) != 0
-            || ::stat(QFile::encodeName(dir).constData(), &here) != 0 || here.st_dev == there.st_dev)
-            QSKIP("no second disk at hand");
-    }
+    if (otherDisk && !onAnotherDisk(elsewhere, dir))
+        QSKIP("no second disk at hand");
     const QString to = (otherDisk ? elsewhere.path() : dir) + QStringLiteral("/moved.exp");
     BookFile book(path);
     QCOMPARE(book.lock(), BookFile::Locked);
@@ -499,9 +503,7 @@ void TestBookFile::movesAcrossDisksWholeOrNotAtAll()
     writeAll(path, bytes);
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0600), 0);
     QTemporaryDir elsewhere(QStringLiteral("/dev/shm/ymr-across-XXXXXX"));
-    struct stat here, there;
-    if (!elsewhere.isValid() || ::stat(QFile::encodeName(elsewhere.path()).constData(), &there) != 0
-        || ::stat(QFile::encodeName(dir).constData(), &here) != 0 || here.st_dev == there.st_dev)
+    if (!onAnotherDisk(elsewhere, dir))
         QSKIP("no second disk at hand");
     const QString to = elsewhere.path() + QStringLiteral("/moved.exp");
     BookFile book(path);

@@ -218,6 +218,29 @@ QByteArray readExactly(QTcpSocket *socket, int n)
     return got;
 }
 
+// Either side of a link with a raw peer: the waiting side, which a raw
+// client connects to, or the connecting side, which connects to a raw
+// device.
+struct OneSide
+{
+    explicit OneSide(bool waitingSide) : waiting(waitingSide) {}
+    bool open() { return waiting ? c.open() : s.open(); }
+    const Home &home() const { return waiting ? c.home : s.home; }
+    PCLink *link() { return waiting ? c.device.data() : &s.client; }
+    QTcpSocket *raw() { return waiting ? &c.raw : s.raw; }
+    // The connecting side asks the raw device for remote, to local.
+    void ask(const QString &remote, const QString &local)
+    {
+        s.client.requestFile(remote, local);
+        const QByteArray request = PCLinkProtocol::request(remote, local);
+        QCOMPARE(readExactly(s.raw, request.size()), request);
+    }
+
+    const bool waiting;
+    RawClient c;
+    RawServer s;
+};
+
 } // namespace
 
 class TestPCLink : public QObject
@@ -981,13 +1004,11 @@ void TestPCLink::ownFilesNeverThroughALink()
     QStringList told;
     BoundedFile::setNotifier([&told](const QString &path, const QString &) { told << path; });
     const auto quiet = qScopeGuard([] { BoundedFile::setNotifier({}); });
-    RawClient c;
-    RawServer s;
-    QVERIFY(waiting ? c.open() : s.open());
-    const Home &home = waiting ? c.home : s.home;
-    PCLink *link = waiting ? c.device.data() : &s.client;
-    QTcpSocket *raw = waiting ? &c.raw : s.raw;
-    const QString name = link->resolvePath(remote), outside = home.root.path() + "/outside";
+    OneSide side(waiting);
+    QVERIFY(side.open());
+    PCLink *link = side.link();
+    QTcpSocket *raw = side.raw();
+    const QString name = link->resolvePath(remote), outside = side.home().root.path() + "/outside";
     writeFile(outside, "outside the home\n");
     QVERIFY(QFile::link(outside, name));
     const bool list = remote.startsWith("[D]");
@@ -995,11 +1016,8 @@ void TestPCLink::ownFilesNeverThroughALink()
 
     Recorder events(link);
     if (sentTo) {
-        if (!waiting) {
-            link->requestFile(remote, name);
-            const QByteArray request = PCLinkProtocol::request(remote, name);
-            QCOMPARE(readExactly(raw, request.size()), request);
-        }
+        if (!waiting)
+            side.ask(remote, name);
         raw->write(PCLinkProtocol::announce("/x/file", incoming.size(), remote) + incoming);
         raw->flush();
         QCOMPARE(readExactly(raw, 5), PCLinkProtocol::answer(true));
@@ -1008,7 +1026,7 @@ void TestPCLink::ownFilesNeverThroughALink()
         QCOMPARE(readFile(name), incoming);
     } else {
         if (waiting)
-            c.send(PCLinkProtocol::request(remote, "x"));
+            side.c.send(PCLinkProtocol::request(remote, "x"));
         else
             link->sendFile(name, remote);
         // the installed list, never the bytes behind the link
@@ -1052,12 +1070,11 @@ void TestPCLink::listNotWrittenIsTold()
     QFETCH(bool, waiting);
     QFETCH(bool, held);
     QFETCH(QString, why);
-    RawClient c;
-    RawServer s;
-    QVERIFY(waiting ? c.open() : s.open());
-    const Home &home = waiting ? c.home : s.home;
-    PCLink *link = waiting ? c.device.data() : &s.client;
-    QTcpSocket *raw = waiting ? &c.raw : s.raw;
+    OneSide side(waiting);
+    QVERIFY(side.open());
+    const Home &home = side.home();
+    PCLink *link = side.link();
+    QTcpSocket *raw = side.raw();
     const QString list = home.data() + "/accounts";
     writeFile(list, "Cash");
     const QMap<QString, QByteArray> before = listTree(home.root.path());
@@ -1071,10 +1088,8 @@ void TestPCLink::listNotWrittenIsTold()
     });
 
     Recorder events(link);
-    if (!waiting) {
-        link->requestFile("[D]accounts", list);
-        readExactly(raw, PCLinkProtocol::request("[D]accounts", list).size());
-    }
+    if (!waiting)
+        side.ask("[D]accounts", list);
     raw->write(PCLinkProtocol::announce("/x/accounts", 9, "[D]accounts"));
     QCOMPARE(readExactly(raw, 5), PCLinkProtocol::answer(true));
     raw->write("Cash\nCard");
