@@ -218,29 +218,6 @@ QByteArray readExactly(QTcpSocket *socket, int n)
     return got;
 }
 
-// Either side of a link with a raw peer: the waiting side, which a raw
-// client connects to, or the connecting side, which connects to a raw
-// device.
-struct OneSide
-{
-    explicit OneSide(bool waitingSide) : waiting(waitingSide) {}
-    bool open() { return waiting ? c.open() : s.open(); }
-    const Home &home() const { return waiting ? c.home : s.home; }
-    PCLink *link() { return waiting ? c.device.data() : &s.client; }
-    QTcpSocket *raw() { return waiting ? &c.raw : s.raw; }
-    // The connecting side asks the raw device for remote, to local.
-    void ask(const QString &remote, const QString &local)
-    {
-        s.client.requestFile(remote, local);
-        const QByteArray request = PCLinkProtocol::request(remote, local);
-        QCOMPARE(readExactly(s.raw, request.size()), request);
-    }
-
-    const bool waiting;
-    RawClient c;
-    RawServer s;
-};
-
 } // namespace
 
 class TestPCLink : public QObject
@@ -275,10 +252,8 @@ private slots:
     void hostileMessages_data();
     void hostileMessages();
     void linkAtNewFileIsNotFollowed();
-    void ownFilesNeverThroughALink_data();
-    void ownFilesNeverThroughALink();
-    void listNotWrittenIsTold_data();
-    void listNotWrittenIsTold();
+    void ownFilesThroughTheirOwner_data();
+    void ownFilesThroughTheirOwner();
     void stalledTransferEnds_data();
     void stalledTransferEnds();
     void sharedCategoriesSavedAndReloaded();
@@ -973,60 +948,72 @@ void TestPCLink::linkAtNewFileIsNotFollowed()
     QCOMPARE(QFile::symLinkTarget(book + ".new"), victim);
 }
 
-// A link at a value list's or the category file's name, pointing out of the
-// home: whichever side of the link has it, a file sent to that side is
-// written at the name, one taken from it is read there, through the file's
-// owner. The link is set aside (the user is told) and what it names is
-// neither written nor sent: a list goes as the installed one then, the
-// category file not at all. "sent to" is a peer's announce on the waiting
-// side, the answer to a request on the connecting side; "taken from" a
-// peer's request on the waiting side, a send on the connecting side.
-void TestPCLink::ownFilesNeverThroughALink_data()
+// On either side, a link out of the home at a list's or the category
+// file's name, or (a list sent to that side) its folder held or the disk
+// full. A link is set aside and said, what it names neither written nor
+// sent (a list goes as the installed one, the category file not at all); a
+// write refused or failed is told with why, never as received, and the
+// waiting side ends the connection. "sent to": a peer's announce, or the
+// answer to a request; "taken from": a peer's request, or a send.
+void TestPCLink::ownFilesThroughTheirOwner_data()
 {
     QTest::addColumn<bool>("waiting");
     QTest::addColumn<QString>("remote");
     QTest::addColumn<bool>("sentTo");
+    QTest::addColumn<QString>("there");
     for (const bool waiting : {true, false}) {
+        const char *side = waiting ? "waiting" : "connecting";
         for (const char *remote : {"[D]accounts", "[A]ymrCategory"}) {
             for (const bool sentTo : {true, false})
-                QTest::addRow("%s side, %s %s", waiting ? "waiting" : "connecting", remote,
-                              sentTo ? "sent to it" : "taken from it")
-                    << waiting << QString(remote) << sentTo;
+                QTest::addRow("%s side, link at %s, %s", side, remote, sentTo ? "sent to it" : "taken from it")
+                    << waiting << QString(remote) << sentTo << "link";
         }
+        for (const char *there : {"held", "full"})
+            QTest::addRow("%s side, list sent to it, %s", side, there) << waiting << "[D]accounts" << true << there;
     }
 }
 
-void TestPCLink::ownFilesNeverThroughALink()
+void TestPCLink::ownFilesThroughTheirOwner()
 {
     QFETCH(bool, waiting);
     QFETCH(QString, remote);
     QFETCH(bool, sentTo);
+    QFETCH(QString, there);
     QStringList told;
     BoundedFile::setNotifier([&told](const QString &path, const QString &) { told << path; });
     const auto quiet = qScopeGuard([] { BoundedFile::setNotifier({}); });
-    OneSide side(waiting);
-    QVERIFY(side.open());
-    PCLink *link = side.link();
-    QTcpSocket *raw = side.raw();
-    const QString name = link->resolvePath(remote), outside = side.home().root.path() + "/outside";
+    RawClient c;
+    RawServer s;
+    QVERIFY(waiting ? c.open() : s.open());
+    const Home &home = waiting ? c.home : s.home;
+    PCLink *link = waiting ? c.device.data() : &s.client;
+    QTcpSocket *raw = waiting ? &c.raw : s.raw;
+    const QString name = link->resolvePath(remote), outside = home.root.path() + "/outside";
     writeFile(outside, "outside the home\n");
-    QVERIFY(QFile::link(outside, name));
+    if (there == "link")
+        QVERIFY(QFile::link(outside, name));
+    else
+        writeFile(name, "Cash");
+    const QMap<QString, QByteArray> before = listTree(home.root.path());
+    const pid_t holder = there == "held" ? holdFolderInChild(home.data()) : 0;
+    QVERIFY(holder >= 0);
+    FileReplacer::setSpaceLeft(there == "full" ? 0 : -1);
+    const auto restore = qScopeGuard([holder] { killLockHolder(holder); FileReplacer::setSpaceLeft(-1); });
     const bool list = remote.startsWith("[D]");
     const QByteArray incoming = list ? QByteArray("Cash\nCard") : book("Peer");
 
     Recorder events(link);
     if (sentTo) {
-        if (!waiting)
-            side.ask(remote, name);
-        raw->write(PCLinkProtocol::announce("/x/file", incoming.size(), remote) + incoming);
-        raw->flush();
+        if (!waiting) {
+            link->requestFile(remote, name);
+            readExactly(raw, PCLinkProtocol::request(remote, name).size());
+        }
+        raw->write(PCLinkProtocol::announce("/x/file", incoming.size(), remote));
         QCOMPARE(readExactly(raw, 5), PCLinkProtocol::answer(true));
-        QTRY_VERIFY(events.ended());
-        QCOMPARE(events.events.last(), "receiveFileFinished:" + name);
-        QCOMPARE(readFile(name), incoming);
+        raw->write(incoming);
     } else {
         if (waiting)
-            side.c.send(PCLinkProtocol::request(remote, "x"));
+            c.send(PCLinkProtocol::request(remote, "x"));
         else
             link->sendFile(name, remote);
         // the installed list, never the bytes behind the link
@@ -1038,67 +1025,26 @@ void TestPCLink::ownFilesNeverThroughALink()
             raw->write("3 AOK");
             QCOMPARE(readExactly(raw, installed.size()), installed);
         }
-        QTRY_VERIFY(events.ended());
-        QCOMPARE(events.events.last(), QString(list ? "sendingFileFinished" : "sendingFileFailed"));
-        QVERIFY(!QFileInfo(name).exists() && !QFileInfo(name).isSymLink());
     }
+    QTRY_VERIFY(events.events.join(' ').contains("FileF"));
+    if (there != "link") {
+        QVERIFY(!events.events.join(' ').contains("receiveFileFinished"));
+        QVERIFY2(link->receiveFailure().contains(there == "held" ? "another copy" : "no space"),
+                 qPrintable(link->receiveFailure()));
+        QCOMPARE(listTree(home.root.path()), before);
+        QTRY_COMPARE(link->isConnected(), !waiting);
+        return;
+    }
+    if (sentTo)
+        QCOMPARE(readFile(name), incoming);
+    else
+        QVERIFY(!QFileInfo(name).exists() && !QFileInfo(name).isSymLink());
+    QCOMPARE(events.events.last(), sentTo ? "receiveFileFinished:" + name
+                                          : QString(list ? "sendingFileFinished" : "sendingFileFailed"));
     QCOMPARE(readFile(outside), QByteArray("outside the home\n"));
     QCOMPARE(QFileInfo(name + ".damaged").symLinkTarget(), outside);
     QCOMPARE(told, QStringList{name});
     QVERIFY(link->isConnected());
-}
-
-// A value list received whole that its owner cannot write (another copy of
-// the program holds its folder, the disk is full) is told as failed, with
-// why, and never as received: the list stays as it was. The waiting side
-// ends the connection, so that the sender learns of it.
-void TestPCLink::listNotWrittenIsTold_data()
-{
-    QTest::addColumn<bool>("waiting");
-    QTest::addColumn<bool>("held");
-    QTest::addColumn<QString>("why");
-    for (const bool waiting : {true, false}) {
-        const char *side = waiting ? "waiting" : "connecting";
-        QTest::addRow("%s side, folder held", side)
-            << waiting << true << "another copy of the program is writing in its folder";
-        QTest::addRow("%s side, disk full", side) << waiting << false << "no space left on the disk";
-    }
-}
-
-void TestPCLink::listNotWrittenIsTold()
-{
-    QFETCH(bool, waiting);
-    QFETCH(bool, held);
-    QFETCH(QString, why);
-    OneSide side(waiting);
-    QVERIFY(side.open());
-    const Home &home = side.home();
-    PCLink *link = side.link();
-    QTcpSocket *raw = side.raw();
-    const QString list = home.data() + "/accounts";
-    writeFile(list, "Cash");
-    const QMap<QString, QByteArray> before = listTree(home.root.path());
-    const pid_t holder = held ? holdFolderInChild(home.data()) : 0;
-    QVERIFY(holder >= 0);
-    if (!held)
-        FileReplacer::setSpaceLeft(0);
-    const auto restore = qScopeGuard([holder] {
-        killLockHolder(holder);
-        FileReplacer::setSpaceLeft(-1);
-    });
-
-    Recorder events(link);
-    if (!waiting)
-        side.ask("[D]accounts", list);
-    raw->write(PCLinkProtocol::announce("/x/accounts", 9, "[D]accounts"));
-    QCOMPARE(readExactly(raw, 5), PCLinkProtocol::answer(true));
-    raw->write("Cash\nCard");
-    raw->flush();
-    QTRY_VERIFY(events.events.contains("receiveFileFailed"));
-    QVERIFY(!events.events.join(' ').contains("receiveFileFinished"));
-    QVERIFY2(link->receiveFailure().contains(why), qPrintable(link->receiveFailure()));
-    QCOMPARE(listTree(home.root.path()), before);
-    QTRY_COMPARE(link->isConnected(), !waiting);
 }
 
 // A raw peer announces 200,000 bytes, or ("idle") nothing yet, and follows

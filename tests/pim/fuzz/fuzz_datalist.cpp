@@ -5,10 +5,8 @@
 
 FUZZ_INIT
 
-// A list too large to save stays pending for its path (the program keeps a
-// refused change for its retry), and a later load shows it: the input after
-// one that left such a change has a list of its own. (A name for every input
-// would keep one more owner per input for the whole run.)
+// A list too large to save stays pending for its path, for the retry: the
+// input after one that left it has a list of its own.
 int s_list = 0;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
