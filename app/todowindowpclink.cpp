@@ -48,7 +48,7 @@ void ToDoWindow::pcLink()
     {
         DBManager exported(true);
         exportPath = exported.fileName();
-        // a link planted there is no list of ours: set aside, never written through
+        // a link planted there is none of ours: set aside, never written through
         SharedFile::setAsideIfForeign(exportPath);
         exported.setSort(m_index->sortColumn(), m_index->sortOrder());
         PIMRecordArray *records = m_index->records();
