@@ -10,6 +10,7 @@
 #include "pim/dbrecord.h"
 #include "pim/pimrecordarray.h"
 #include "pim/taskmanager.h"
+#include "qpe/sharedfile.h"
 
 #include <QFile>
 
@@ -47,6 +48,8 @@ void ToDoWindow::pcLink()
     {
         DBManager exported(true);
         exportPath = exported.fileName();
+        // a link planted there is none of ours: set aside, never written through
+        SharedFile::setAsideIfForeign(exportPath);
         exported.setSort(m_index->sortColumn(), m_index->sortOrder());
         PIMRecordArray *records = m_index->records();
         for (int i = 0; i < records->count(); ++i)

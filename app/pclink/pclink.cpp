@@ -12,6 +12,7 @@
 #include "qpe/folderlock.h"
 #include "qpe/global.h"
 #include "qpe/qpeglobal.h"
+#include "qpe/sharedfile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -24,6 +25,7 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,6 +108,77 @@ bool isFreeName(const QString &path)
 {
     struct stat st;
     return ::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT;
+}
+
+// A record file a peer sends or gets whole (the category file, the book
+// list the device exports): its bytes as one entry, when every line is
+// within what the record reader takes.
+class RecordFileKind : public SharedFile::Kind
+{
+public:
+    RecordFileKind(const QString &what, qint64 maxSize) : m_what(what), m_maxSize(maxSize) {}
+    QString what() const override { return m_what; }
+    qint64 maxSize() const override { return m_maxSize; }
+    bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &) const override
+    {
+        // an empty file reads as a torn one
+        if (bytes.isEmpty())
+            return false;
+        PIMTextReader in(bytes);
+        while (in.readLine()) {
+        }
+        if (in.hasError())
+            return false;
+        entries.append({QByteArray(), bytes});
+        return true;
+    }
+    QByteArray write(const KeyedMerge::Entries &entries) const override { return entries.value(0).value; }
+
+private:
+    QString m_what;
+    qint64 m_maxSize;
+};
+
+// How the owner of a file that is no book reads and writes it, by its name.
+SharedFile::KindPtr ownedKind(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    if (name == categoryFile)
+        return std::make_shared<RecordFileKind>(PCLink::tr("the category file"), CategoryManager::maxFileSize());
+    if (name == exportIndexFile)
+        return std::make_shared<RecordFileKind>(PCLink::tr("the device's book list"), DBManager::maxFileSize());
+    return YMRPIM::listKind(name);
+}
+
+// A file of this process's own in memory, holding bytes, open in file from
+// its start: where a file that is no book is kept between its owner and
+// the peer, so that nothing at its name is opened meanwhile.
+bool openMemoryFile(QFile &file, const QByteArray &bytes = QByteArray())
+{
+    const int fd = ::memfd_create("ymr-pclink", MFD_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (!FileReplacer::writeWhole(fd, bytes.constData(), bytes.size()) || ::lseek(fd, 0, SEEK_SET) != 0
+        || !file.open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+// The first size bytes of file, read without moving it.
+bool readStart(const QFile &file, qint64 size, QByteArray &bytes)
+{
+    bytes.resize(int(size));
+    for (qint64 at = 0; at < size;) {
+        const ssize_t n = ::pread(file.handle(), bytes.data() + at, size_t(size - at), at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        at += n;
+    }
+    return true;
 }
 
 } // namespace
@@ -280,11 +353,8 @@ QString PCLink::servedPath(const QString &path) const
         return resolvePath(path);
     if (path.startsWith(dataPrefix)) {
         const QString name = path.mid(3);
-        if (!isListName(name))
-            return QString();
-        // a list the user never edited is the installed one
-        const QString own = resolvePath(path);
-        return QFileInfo::exists(own) ? own : YMRPIM::defaultListPath(name);
+        // read through its owner, the installed one when the user has none (openSent())
+        return isListName(name) ? resolvePath(path) : QString();
     }
     QString resolved;
     if (path.startsWith(appPrefix) && isBookName(path.mid(3)))
@@ -374,9 +444,8 @@ void PCLink::sendFile(const QString &path, const QString &remotePath)
     const QString resolved = resolvePath(path);
     saveSharedCategories(resolved);
     m_file.close();
-    // a regular file only (a FIFO would block the program), kept open
-    // until the answer, so that nothing can take its place meanwhile
-    if (BoundedFile::open(m_file, resolved, INT_MAX) != BoundedFile::Ok) {
+    // kept open until the answer, so that nothing can take its place meanwhile
+    if (!openSent(resolved)) {
         if (writeFrame(PCLinkProtocol::cannotSend()))
             emit sendingFileFailed();
         return;
@@ -386,6 +455,27 @@ void PCLink::sendFile(const QString &path, const QString &remotePath)
     setState(Waiting);
     m_pending = PendingAnnounce;
     writeFrame(PCLinkProtocol::announce(resolved, m_size, remotePath));
+}
+
+bool PCLink::openSent(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    // a book, or a list the user never edited: a regular file only (a FIFO
+    // would block the program)
+    if (name.endsWith(bookSuffix) || path == YMRPIM::defaultListPath(name))
+        return BoundedFile::open(m_file, path, INT_MAX) == BoundedFile::Ok;
+    // any other as its owner holds it (a list with the change this copy
+    // shows): a link or an empty file at its name is set aside, never sent
+    const SharedFile::KindPtr kind = ownedKind(path);
+    const bool list = name != categoryFile && name != exportIndexFile;
+    SharedFile *file = SharedFile::at(path);
+    KeyedMerge::Entries entries;
+    const SharedFile::Result r = list ? file->view(*kind, entries) : file->read(*kind, entries);
+    if (r == SharedFile::Done)
+        return openMemoryFile(m_file, kind->write(entries));
+    // no list of the user's (any more): the installed one
+    return list && (r == SharedFile::Missing || r == SharedFile::SetAside)
+           && BoundedFile::open(m_file, YMRPIM::defaultListPath(name), INT_MAX) == BoundedFile::Ok;
 }
 
 void PCLink::requestFile(const QString &remotePath, const QString &localPath)
@@ -549,10 +639,15 @@ void PCLink::handleAnnounce(const QString &destination, const QString &sizeText)
         ok = takeBook(destination);
     // a book that replaces one is copied once more by its save
     const qint64 room = isBook && !m_newBook ? 2 * qint64(size) : size;
-    ok = ok && room <= freeSpace(QFileInfo(YMRPIM::replacedFile(destination)).absolutePath()) - freeSpaceMargin;
+    // a file that is no book lands at its name, never where a link there leads
+    const QString lands = isBook ? YMRPIM::replacedFile(destination) : destination;
+    ok = ok && room <= freeSpace(QFileInfo(lands).absolutePath()) - freeSpaceMargin;
+    m_receiveFailure.clear();
     if (ok) {
         saveSharedCategories(destination);
-        ok = YMRPIM::openNewFile(m_temp, destination);
+        // a book arrives beside itself; any other file in memory, until its
+        // owner takes it whole
+        ok = isBook ? YMRPIM::openNewFile(m_temp, destination) : openMemoryFile(m_temp);
     }
     if (!ok)
         releaseReceiveLock();
@@ -660,16 +755,29 @@ qint64 PCLink::receiveLimit(const QString &destination) const
 
 bool PCLink::readsBack(const QString &destination) const
 {
-    const qint64 limit = receiveLimit(destination);
     const QString name = QFileInfo(destination).fileName();
     // a book as the program itself opens it: whole, with its header, not
     // damaged, within every limit of its reader
     if (name.endsWith(bookSuffix))
         return TaskManager::readsWhole(FileReplacer::newFileName(m_temp));
-    if (name == categoryFile || name == exportIndexFile)
-        return PIMTextReader::readsWhole(FileReplacer::newFileName(m_temp), limit);
-    QStringList list;
-    return YMRPIM::readListFile(FileReplacer::newFileName(m_temp), list);
+    // any other as its owner reads it
+    QByteArray bytes;
+    KeyedMerge::Entries entries;
+    return readStart(m_temp, m_size, bytes) && SharedFile::readsAs(*ownedKind(destination), bytes, entries);
+}
+
+bool PCLink::storeReceived()
+{
+    SharedFile *file = SharedFile::at(m_destination);
+    QByteArray bytes;
+    if (!readStart(m_temp, m_size, bytes)) {
+        m_receiveFailure = FileReplacer::failureText(FileReplacer::OtherFailure, errno);
+        return false;
+    }
+    if (file->replaceWith(*ownedKind(m_destination), bytes) == SharedFile::Done)
+        return true;
+    m_receiveFailure = file->failure();
+    return false;
 }
 
 void PCLink::finishReceive()
@@ -683,9 +791,10 @@ void PCLink::finishReceive()
         ok = written && readable && placeBook();
         discardReceive();
     } else {
-        // no save of another store comes between its check and its rename
-        FolderLock guard(FolderLock::folderOf(FileReplacer::targetName(m_temp)));
-        ok = YMRPIM::commitNewFile(m_temp, written && readable && guard.isLocked());
+        // through its owner, under its folder's lock: a link at the name is
+        // set aside, never written through
+        ok = readable && storeReceived();
+        m_temp.close();
     }
     releaseReceiveLock();
     setState(Idle);

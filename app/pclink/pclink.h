@@ -60,6 +60,9 @@ public:
     void sendFile(const QString &path, const QString &remotePath);
     void requestFile(const QString &remotePath, const QString &localPath);
     int transferState() const { return m_state; }
+    // Why the last file received that is no book could not be stored
+    // (another copy holds its folder, a full disk); empty otherwise.
+    QString receiveFailure() const { return m_receiveFailure; }
     // Bytes read from the current connection so far.
     qint64 receivedBytes() const { return m_received; }
 
@@ -128,6 +131,8 @@ private:
     void finishReceive();
     qint64 receiveLimit(const QString &destination) const;
     bool readsBack(const QString &destination) const;
+    bool storeReceived();
+    bool openSent(const QString &path);
     void startWriteBack(bool all);
     void discardReceive();
     void releaseReceiveLock();
@@ -171,6 +176,7 @@ private:
     QString m_announcedSource;
     bool m_writeFailed = false;
     qint64 m_writtenBack = 0;
+    QString m_receiveFailure;
 
     // the transfer's progress, sampled once a second
     QTimer m_watch;

@@ -169,8 +169,11 @@ void SendDataDialogServer::receiveFileFinished(const QString &path)
 
 void SendDataDialogServer::receiveFileFailed()
 {
-    // a refused announce names no file; one that did not read does
+    // a refused announce names no file; one that did not read does, and
+    // one its owner could not write says why
     m_failure = m_receiving.isEmpty() ? tr("Receive Failed") : tr("Receive Failed: %1").arg(m_receiving);
+    if (m_link && !m_link->receiveFailure().isEmpty())
+        m_failure += QLatin1Char('\n') + m_link->receiveFailure();
     m_receiving.clear();
     m_upper->setText(m_failure);
     m_lower->clear();

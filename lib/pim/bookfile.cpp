@@ -1,7 +1,5 @@
 #include "bookfile.h"
 
-#include "ymrpim.h"
-
 #include "qpe/boundedfile.h"
 #include "qpe/filereplacer.h"
 #include "qpe/folderlock.h"
@@ -53,13 +51,6 @@ QSet<QPair<quint64, quint64>> &heldHere()
 QPair<quint64, quint64> keyOf(const struct stat &st)
 {
     return qMakePair(quint64(st.st_dev), quint64(st.st_ino));
-}
-
-// nobody may write it, whoever the program runs as (as FileReplacer sees it)
-bool writeProtected(const QString &path)
-{
-    struct stat st;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && (st.st_mode & 0222) == 0;
 }
 
 QString errorText(int error)
@@ -122,22 +113,6 @@ QByteArray lockText()
            + QSysInfo::machineHostName().toUtf8() + '\n';
 }
 
-bool writeAllTo(int fd, const QByteArray &bytes)
-{
-    const char *p = bytes.constData();
-    qint64 left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        left -= n;
-    }
-    return true;
-}
-
 // The file at path holds exactly bytes (read at most that many and one).
 bool holds(const QString &path, const QByteArray &bytes)
 {
@@ -164,6 +139,15 @@ int copyNumber(const QString &entry, const QString &leaf)
     bool ok = false;
     const int n = entry.mid(first.size() + 1).toInt(&ok);
     return ok && n >= 2 && BoundedFile::asideName(leaf, n) == leaf + entry.mid(leaf.size()) ? n : 0;
+}
+
+// The name path goes (a link, not what it names); one gone already counts.
+bool removeName(const QString &path, QString *why)
+{
+    if (::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT)
+        return true;
+    *why = errorText(errno);
+    return false;
 }
 
 } // namespace
@@ -536,7 +520,7 @@ BookFile::LockState BookFile::takeLock(const QString &lockPath, int *lockFd)
         m_lockFailure = errorText(errno);
         return NoLock;
     }
-    if (writeProtected(folder)) {
+    if (FileReplacer::writeProtected(folder)) {
         m_lockFailure = FileReplacer::failureText(FileReplacer::ReadOnly);
         return NoLock;
     }
@@ -555,7 +539,8 @@ BookFile::LockState BookFile::takeLock(const QString &lockPath, int *lockFd)
     // others may see who holds it
     if (!FileReplacer::fitsSpaceLeft(text.size()))
         error = ENOSPC;
-    else if (::fchmod(fd, 0644 & ~mask) != 0 || !writeAllTo(fd, text) || ::flock(fd, LOCK_EX | LOCK_NB) != 0
+    else if (::fchmod(fd, 0644 & ~mask) != 0 || !FileReplacer::writeWhole(fd, text.constData(), text.size())
+             || ::flock(fd, LOCK_EX | LOCK_NB) != 0
              || ::rename(QFile::encodeName(temp).constData(), name.constData()) != 0)
         error = errno ? errno : EIO;
     if (error) {
@@ -801,9 +786,9 @@ void BookFile::checkWritable()
     const QString file = target();
     const QString folder = FolderLock::folderOf(file);
     struct statvfs fs;
-    if (writeProtected(file))
+    if (FileReplacer::writeProtected(file))
         m_writeProtected = tr("the file is read-only");
-    else if (writeProtected(folder))
+    else if (FileReplacer::writeProtected(folder))
         m_writeProtected = tr("its folder is read-only");
     else if (::statvfs(QFile::encodeName(folder).constData(), &fs) == 0 && (fs.f_flag & ST_RDONLY))
         m_writeProtected = tr("its disk is read-only");
@@ -962,10 +947,14 @@ bool BookFile::save(const Writer &write, qint64 maxSize, int maxLine)
     // The new file is locked since it was made: the holder keeps that lock
     // as the lock of the book's file, with no moment in which it is free.
     const int fileLock = m_lockFd >= 0 || m_fileFd >= 0 ? ::fcntl(out.handle(), F_DUPFD_CLOEXEC, 0) : -1;
-    if (!FileReplacer::commit(out, true)) {
+    const bool committed = FileReplacer::commit(out, true);
+    const QString why = FileReplacer::lastFailureText();
+    // A rename the disk did not confirm is in place all the same: the book
+    // is this save's (no conflict for the next one), which says it failed.
+    if (!committed && FileReplacer::lastFailure() != FileReplacer::NotDurable) {
         if (fileLock >= 0)
             ::close(fileLock);
-        return fail(FileReplacer::lastFailureText());
+        return fail(why);
     }
     if (fileLock >= 0)
         setFileFd(fileLock);
@@ -977,10 +966,42 @@ bool BookFile::save(const Writer &write, qint64 maxSize, int maxLine)
     m_overwrite = false;
     m_damaged.clear();
     checkWritable();
-    return true;
+    return committed || fail(why);
 }
 
 // ---- moving and removing -------------------------------------------------------
+
+namespace {
+
+// Moves a kept copy to the first free name from to on (then the numbered
+// names of book): renamed on its disk, across disks copied anew and the old
+// name removed. Where the copy is afterwards: copy itself when it could not
+// go whole.
+QString moveCopy(const QString &copy, const QString &to, const QString &book)
+{
+    QString name = to;
+    for (int n = 2;; ++n) {
+        bool taken = false;
+        if (FileReplacer::renameNoReplace(copy, name))
+            return name;
+        if (FileReplacer::lastError() == EXDEV) {
+            QString why;
+            if (BookFile::copyNew(copy, name, &why, &taken)) {
+                if (removeName(copy, &why))
+                    return name;
+                // the damage is kept once, where it was
+                ::unlink(QFile::encodeName(name).constData());
+            }
+        } else {
+            taken = FileReplacer::lastFailure() == FileReplacer::InUse;
+        }
+        if (!taken || n > BoundedFile::MaxAsideNames)
+            return copy;
+        name = BoundedFile::asideName(book, n);
+    }
+}
+
+} // namespace
 
 bool BookFile::moveTo(const QString &newPath)
 {
@@ -1035,10 +1056,13 @@ bool BookFile::moveTo(const QString &newPath)
         bool taken = !link && FileReplacer::lastFailure() == FileReplacer::InUse;
         bool moved = renamed;
         if (!renamed && (link || FileReplacer::lastError() == EXDEV)) {
-            // a copy made anew there, under the new folder's lock, then the old name goes
+            // a copy made anew there, under the new folder's lock, then the
+            // old name goes; when it cannot, the copy goes and the book stays
             moved = copyNew(m_path, newPath, &why, &taken);
-            if (moved)
-                ::unlink(QFile::encodeName(m_path).constData());
+            if (moved && !removeName(m_path, &why)) {
+                ::unlink(QFile::encodeName(newPath).constData());
+                moved = false;
+            }
         } else if (!renamed) {
             why = FileReplacer::lastFailureText();
         }
@@ -1050,20 +1074,12 @@ bool BookFile::moveTo(const QString &newPath)
                                       : tr("it could not be moved to %1: %2").arg(newPath, why));
         }
     }
-    // the copies of its damage go with it, each under a name of its own there
-    const QString newLeaf = newPath;
+    // the copies of its damage go with it, each under a name of its own
+    // there; one that cannot go stays where it is, and is named there
     for (const QString &copy : kept) {
-        const QString ending = copy.mid(oldFile.size());
-        QString to = newLeaf + ending;
-        bool done = FileReplacer::renameNoReplace(copy, to);
-        for (int n = 2; !done && FileReplacer::lastFailure() == FileReplacer::InUse
-                        && n <= BoundedFile::MaxAsideNames;
-             ++n)
-            done = FileReplacer::renameNoReplace(copy, to = BoundedFile::asideName(newLeaf, n));
-        if (!done && !QFileInfo::exists(to))
-            YMRPIM::copyFile(copy, to, true);
+        const QString now = moveCopy(copy, newPath + copy.mid(oldFile.size()), newPath);
         if (copy == m_keptCopy)
-            m_keptCopy = to;
+            m_keptCopy = now;
     }
     const LockState oldState = m_state;
     // a file renamed is the same file, its lock stays; a copy is locked anew
@@ -1152,7 +1168,7 @@ bool BookFile::copyNew(const QString &source, const QString &destination, QStrin
             error = ENOSPC;
             break;
         }
-        if (!writeAllTo(out, QByteArray::fromRawData(block.constData(), int(got)))) {
+        if (!FileReplacer::writeWhole(out, block.constData(), got)) {
             error = errno ? errno : EIO;
             break;
         }
@@ -1189,9 +1205,10 @@ bool BookFile::copyNew(const QString &source, const QString &destination, QStrin
             *taken = inUse;
         return refuse(why);
     }
+    // a copy the disk does not confirm is no copy: its name goes again
+    const bool kept = FileReplacer::keepNewName(destination, out);
     ::close(out);
-    FileReplacer::syncFolder(folder);
-    return true;
+    return kept || refuse(FileReplacer::lastFailureText());
 }
 
 void BookFile::setCommitHook(void (*hook)(const QString &path))

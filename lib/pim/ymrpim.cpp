@@ -520,6 +520,11 @@ void YMRPIM::setMaxListSize(qint64 size)
     s_maxListSize = size > 0 ? size : MaxListSize;
 }
 
+SharedFile::KindPtr YMRPIM::listKind(const QString &name)
+{
+    return SharedFile::KindPtr(new ListKind(name));
+}
+
 bool YMRPIM::readListFile(const QString &path, QStringList &list)
 {
     QByteArray bytes;

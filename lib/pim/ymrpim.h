@@ -1,6 +1,8 @@
 #ifndef YMRPIM_H
 #define YMRPIM_H
 
+#include "qpe/sharedfile.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QObject>
@@ -115,6 +117,8 @@ public:
     static void setMaxListSize(qint64 size);
     // The entries of a list file; false when it cannot be read.
     static bool readListFile(const QString &path, QStringList &list);
+    // How the owner of a list's file (SharedFile) reads and writes it.
+    static SharedFile::KindPtr listKind(const QString &name);
     static QString userListPath(const QString &name);
     static QString defaultListPath(const QString &name);
     // The file a list is read from: the user's copy, else the default.

@@ -45,13 +45,6 @@ std::atomic<qint64> &spaceLeft()
     return left;
 }
 
-// nobody may write it, whoever the program runs as: the user made it read-only
-bool writeProtected(const struct stat &st)
-{
-    return (st.st_mode & 0222) == 0;
-}
-
-
 // The bytes of a new file, and its size, on disk: what reading it back needs.
 bool syncData(int fd)
 {
@@ -71,7 +64,9 @@ bool isTempName(const char *name)
     return true;
 }
 
-bool writeWhole(int fd, const char *data, qint64 size)
+} // namespace
+
+bool FileReplacer::writeWhole(int fd, const char *data, qint64 size)
 {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size_t(size));
@@ -88,7 +83,11 @@ bool writeWhole(int fd, const char *data, qint64 size)
     return true;
 }
 
-} // namespace
+bool FileReplacer::writeProtected(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && (st.st_mode & 0222) == 0;
+}
 
 QString FileReplacer::replacedFile(const QString &path)
 {
@@ -172,6 +171,9 @@ QString FileReplacer::failureText(Failure failure, int error)
         return QCoreApplication::translate("FileReplacer", "permission denied");
     case InUse:
         return QCoreApplication::translate("FileReplacer", "another program is writing it");
+    case NotDurable:
+        return QCoreApplication::translate("FileReplacer", "the disk did not confirm the write (%1)")
+            .arg(QString::fromLocal8Bit(std::strerror(error ? error : EIO)));
     case OtherFailure:
         break;
     }
@@ -253,10 +255,7 @@ bool FileReplacer::open(QFile &file, const QString &path, int newMode)
     const bool hasOld = ::stat(targetName.constData(), &old) == 0;
     if (hasOld && !S_ISREG(old.st_mode))
         return fail(S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
-    if (hasOld && writeProtected(old))
-        return fail(EROFS);
-    struct stat folder;
-    if (::stat(QFile::encodeName(FolderLock::folderOf(target)).constData(), &folder) == 0 && writeProtected(folder))
+    if ((hasOld && writeProtected(target)) || writeProtected(FolderLock::folderOf(target)))
         return fail(EROFS);
 
     QString newPath;
@@ -329,7 +328,10 @@ bool FileReplacer::commit(QFile &file, bool written)
     }
     file.close();
     // and the folder, so that the rename itself survives a power loss
-    FileReplacer::syncFolder(FolderLock::folderOf(target));
+    if (!syncFolder(FolderLock::folderOf(target))) {
+        t_failure = NotDurable;
+        return false;
+    }
     t_failure = NoFailure;
     t_error = 0;
     return true;
@@ -369,10 +371,15 @@ bool FileReplacer::renameNoReplace(const QString &from, const QString &to)
     if (errno != EINVAL && errno != ENOSYS)
         return fail(errno);
     // a file system without that rename: a second name, which fails on
-    // anything there, then the first name goes
+    // anything there, then the first name goes; when it cannot, the second
+    // goes again and the file keeps the name it had
     if (::link(src.constData(), dst.constData()) != 0)
         return fail(errno);
-    ::unlink(src.constData());
+    if (::unlink(src.constData()) != 0) {
+        const int error = errno;
+        ::unlink(dst.constData());
+        return fail(error);
+    }
     return true;
 }
 
@@ -395,15 +402,13 @@ bool FileReplacer::create(const QString &path, const QByteArray &bytes, int mode
         ::close(fd);
         return fail(error);
     }
-    // held until it has its name
+    // held until it has its name, and that name is on disk
     const bool named = renameNoReplace(temp, path);
     if (!named)
         ::unlink(QFile::encodeName(temp).constData());
+    const bool kept = named && keepNewName(path, fd);
     ::close(fd);
-    if (!named)
-        return false;
-    FileReplacer::syncFolder(FolderLock::folderOf(path));
-    return true;
+    return kept;
 }
 
 int FileReplacer::removeLeftovers(const QString &folder)
@@ -439,9 +444,24 @@ bool FileReplacer::syncFolder(const QString &folder)
 {
     const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0)
-        return false;
+        return fail(errno);
     ++s_syncs;
-    const bool synced = ::fsync(dir) == 0;
+    // a file system that syncs no folders (EINVAL) has nothing to confirm
+    const bool synced = ::fsync(dir) == 0 || errno == EINVAL;
+    const int error = errno;
     ::close(dir);
-    return synced;
+    return synced || fail(error);
+}
+
+bool FileReplacer::keepNewName(const QString &path, int fd)
+{
+    if (syncFolder(FolderLock::folderOf(path)))
+        return true;
+    const int error = t_error;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat mine, there;
+    if (::fstat(fd, &mine) == 0 && ::lstat(name.constData(), &there) == 0 && mine.st_dev == there.st_dev
+        && mine.st_ino == there.st_ino)
+        ::unlink(name.constData());
+    return fail(error);
 }

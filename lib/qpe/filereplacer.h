@@ -17,7 +17,9 @@ class QFile;
 class FileReplacer
 {
 public:
-    enum Failure { NoFailure, NoSpace, ReadOnly, NotAFile, Permission, InUse, OtherFailure };
+    // NotDurable: the new file took the old one's place, but the disk did
+    // not confirm the rename (the folder could not be synced).
+    enum Failure { NoFailure, NoSpace, ReadOnly, NotAFile, Permission, InUse, OtherFailure, NotDurable };
 
     // The file a replacement of path replaces: path, or what a link there names.
     static QString replacedFile(const QString &path);
@@ -29,7 +31,9 @@ public:
     static bool open(QFile &file, const QString &path, int newMode = -1);
     // Ends the write opened by open(): with written, forces the bytes to
     // disk and puts the file in place; otherwise (or when that fails) the
-    // temporary file goes. True when the new file is in place.
+    // temporary file goes. True when the new file is in place and the disk
+    // confirmed it; a rename the folder's sync did not confirm is in place
+    // all the same, and fails as NotDurable.
     static bool commit(QFile &file, bool written);
     // Forces what was written to file (by open()) to disk ahead of
     // commit(), which then does not do it again; nothing is written after.
@@ -47,12 +51,23 @@ public:
 
     // A new file at exactly path holding bytes, with the permission bits
     // mode, on disk before it appears under that name; never in place of
-    // anything already there (that fails as InUse).
+    // anything already there (that fails as InUse). False: nothing was made.
     static bool create(const QString &path, const QByteArray &bytes, int mode);
     // Renames from to to unless something is there already (InUse then).
+    // False: from keeps its name.
     static bool renameNoReplace(const QString &from, const QString &to);
     // Makes the names in folder durable (after a rename or a new file there).
     static bool syncFolder(const QString &folder);
+    // The new name path of the file open at fd made durable; when the disk
+    // does not confirm it the name goes again (while it still names that
+    // file) and false says why.
+    static bool keepNewName(const QString &path, int fd);
+    // All of size bytes written at fd, whatever pieces the system takes;
+    // false with errno saying why.
+    static bool writeWhole(int fd, const char *data, qint64 size);
+    // Whether nobody may write the file or folder at path, whoever the
+    // program runs as: the user made it read-only.
+    static bool writeProtected(const QString &path);
     // A new, empty, owner-only file of a fresh short name in folder, open
     // for reading and writing and locked (flock) while the descriptor stays
     // open: its descriptor, or -1 (lastFailure() says why). name receives

@@ -352,3 +352,30 @@ bool SharedFile::isUnsaved() const
 {
     return m_unsaved;
 }
+
+bool SharedFile::readsAs(const Kind &kind, const QByteArray &bytes, KeyedMerge::Entries &entries)
+{
+    entries.clear();
+    if (bytes.size() > kind.maxSize())
+        return false;
+    LoadBudget budget(bytes.size(), kind.maxEntries());
+    budget.charge(bytes.size());
+    if (kind.read(bytes, entries, budget) && budget.outcome() == LoadBudget::Within)
+        return true;
+    entries.clear();
+    return false;
+}
+
+SharedFile::Result SharedFile::replaceWith(const Kind &kind, const QByteArray &bytes)
+{
+    KeyedMerge::Entries entries;
+    if (!readsAs(kind, bytes, entries)) {
+        m_failure = QCoreApplication::translate("SharedFile", "it does not read as %1").arg(kind.what());
+        return Failed;
+    }
+    // a write of this copy's that is still to be done stays so
+    const bool unsaved = m_unsaved;
+    const Result r = write(kind, nullptr, entries, Taken(), Settle());
+    m_unsaved = unsaved;
+    return r;
+}

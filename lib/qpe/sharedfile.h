@@ -149,6 +149,16 @@ public:
     QString what() const { return m_what; }
     // Why the last read or write failed, for the user.
     QString failure() const { return m_failure; }
+    // A file whose bytes come whole from outside (a network peer's): they
+    // take the place of what the file holds when they read as kind, written
+    // now as replace() writes them (under the folder's lock, a link at the
+    // name set aside, never written through), or not at all: a refused or
+    // failed write is only said (failure()), and a change kept here stays
+    // kept for its retry, which merges it onto them.
+    Result replaceWith(const Kind &kind, const QByteArray &bytes);
+    // Whether bytes read whole as a file of kind, within its size and its
+    // memory budget; entries receives what they hold.
+    static bool readsAs(const Kind &kind, const QByteArray &bytes, KeyedMerge::Entries &entries);
 
     SharedFile(const SharedFile &) = delete;
     SharedFile &operator=(const SharedFile &) = delete;

@@ -18,10 +18,15 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <numeric>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 // The owner of a book's file: who may write it (the lock, whatever a
@@ -45,6 +50,9 @@ private slots:
     void copiesOnNamesAndFolders();
     void movesNeverOverAFile_data();
     void movesNeverOverAFile();
+    void movesAcrossDisksWholeOrNotAtAll_data();
+    void movesAcrossDisksWholeOrNotAtAll();
+    void unconfirmedSaveFails();
     void whatStandsAtTheLocksName_data();
     void whatStandsAtTheLocksName();
     void longNamesLockAndSave_data();
@@ -96,6 +104,30 @@ void addExpense(TaskManager &book, const QString &type)
     t->store(nullptr);
 }
 
+// From now on the system refuses every fsync(2) of this process, as a disk
+// that cannot confirm a folder's names would (a file's bytes go to disk
+// with fdatasync(2)).
+bool refuseFolderSyncs()
+{
+    struct sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fsync, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    struct sock_fprog program = {4, filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0
+           && ::syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, SECCOMP_FILTER_FLAG_TSYNC, &program) == 0;
+}
+
+// Whether folder lies on another disk than dir: a move there copies.
+bool onAnotherDisk(const QTemporaryDir &folder, const QString &dir)
+{
+    struct stat here, there;
+    return folder.isValid() && ::stat(QFile::encodeName(folder.path()).constData(), &there) == 0
+           && ::stat(QFile::encodeName(dir).constData(), &here) == 0 && here.st_dev != there.st_dev;
+}
+
 // A line of the driving test, read from standard input.
 QByteArray commandLine()
 {
@@ -124,7 +156,8 @@ void pauseHere()
 // commit" holds the next save under the folder's lock just before its new
 // file takes the book's place, "pause create" holds it as its temporary
 // file is made. It answers "locked" or "held <holder>" as the book opens,
-// "saved <type>" or "failed <reason>", and "paused".
+// "saved <type>" or "failed <reason>", and "paused". "refuse folder syncs"
+// makes every folder's sync fail from then on ("refusing").
 int copyMain(int argc, char **argv)
 {
     if (argc < 3)
@@ -170,6 +203,8 @@ int copyMain(int argc, char **argv)
                     addExpense(book, type);
             }
             say(saved ? "saved " + type.toUtf8() : "failed " + book.saveFailure().toUtf8());
+        } else if (command == "refuse folder syncs") {
+            say(refuseFolderSyncs() ? "refusing" : "cannot refuse");
         } else if (command == "quit") {
             book.forgetChanges();
             return 0;
@@ -400,12 +435,8 @@ void TestBookFile::movesNeverOverAFile()
     if (throughLink)
         QVERIFY(QFile::link(real, path));
     QTemporaryDir elsewhere(QStringLiteral("/dev/shm/ymr-moves-XXXXXX"));
-    if (otherDisk) {
-        struct stat here, there;
-        if (!elsewhere.isValid() || ::stat(QFile::encodeName(elsewhere.path()).constData(), &there) != 0
-            || ::stat(QFile::encodeName(dir).constData(), &here) != 0 || here.st_dev == there.st_dev)
-            QSKIP("no second disk at hand");
-    }
+    if (otherDisk && !onAnotherDisk(elsewhere, dir))
+        QSKIP("no second disk at hand");
     const QString to = (otherDisk ? elsewhere.path() : dir) + QStringLiteral("/moved.exp");
     BookFile book(path);
     QCOMPARE(book.lock(), BookFile::Locked);
@@ -428,6 +459,80 @@ void TestBookFile::movesNeverOverAFile()
     }
     QVERIFY(tempFilesIn(dir).isEmpty());
     QVERIFY(tempFilesIn(QFileInfo(to).path()).isEmpty());
+}
+
+void TestBookFile::movesAcrossDisksWholeOrNotAtAll_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("nothing in the way") << QString();
+    QTest::newRow("the old name cannot go") << "old name";
+    QTest::newRow("no room for the kept copy") << "room";
+}
+
+// A move to another disk copies the book and its kept copy anew there,
+// no wider than they were, then removes them here. Where the book's old
+// name cannot go, its copy goes again and the book stays where it was; a
+// kept copy that cannot follow stays where it was, and is named there.
+void TestBookFile::movesAcrossDisksWholeOrNotAtAll()
+{
+    QFETCH(QString, fault);
+    const QString dir = folder(QStringLiteral("across/") + QTest::currentDataTag());
+    const QString path = dir + QStringLiteral("/book.exp");
+    const QByteArray bytes = "FOLDER\nEND\nT=Taxi\nEND\n", damage = damagedBook("Taxi Bus Tram");
+    writeAll(path, bytes);
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0600), 0);
+    QTemporaryDir elsewhere(QStringLiteral("/dev/shm/ymr-across-XXXXXX"));
+    if (!onAnotherDisk(elsewhere, dir))
+        QSKIP("no second disk at hand");
+    const QString to = elsewhere.path() + QStringLiteral("/moved.exp");
+    BookFile book(path);
+    QCOMPARE(book.lock(), BookFile::Locked);
+    QFile read;
+    QCOMPARE(book.open(read, 1 << 20), int(BoundedFile::Ok));
+    read.close();
+    book.keepDamaged(damage);
+    const QString copy = book.keptCopy();
+    QCOMPARE(readAll(copy), damage);
+    if (fault == "room")
+        FileReplacer::setSpaceLeft(bytes.size());
+    // nothing is added to an immutable folder or removed from it, not even by root
+    const auto immutable = [dir](const char *flag) { return QProcess::execute("chattr", {flag, dir}) == 0; };
+    if (fault == "old name" && !immutable("+i"))
+        QSKIP("the folder cannot be made immutable here");
+    const auto mutableAgain = qScopeGuard([immutable] { immutable("-i"); });
+
+    const bool moved = book.moveTo(to);
+    QCOMPARE(moved, fault != "old name");
+    QVERIFY2(moved || book.failure().contains(QLatin1String("permission denied")), qPrintable(book.failure()));
+    const QString now = moved ? to : path, kept = fault.isEmpty() ? to + QStringLiteral(".damaged") : copy;
+    QCOMPARE(book.path(), now);
+    QCOMPARE(readAll(now), bytes);
+    QVERIFY(!QFileInfo::exists(moved ? path : to));
+    QCOMPARE(book.keptCopy(), kept);
+    QCOMPARE(readAll(kept), damage);
+    QCOMPARE(modeOf(kept), mode_t(0600));
+    QCOMPARE(QFileInfo::exists(copy), kept == copy);
+    QVERIFY(tempFilesIn(elsewhere.path()).isEmpty());
+}
+
+// A save whose rename the disk does not confirm (the system refuses the
+// folder's sync) says it failed; its new file is in place all the same, and
+// the next save meets no conflict with it.
+void TestBookFile::unconfirmedSaveFails()
+{
+    const QString path = folder(QStringLiteral("unconfirmed")) + QStringLiteral("/book.exp");
+    writeAll(path, "FOLDER\nEND\n");
+    Copy copy(path);
+    QCOMPARE(copy.answer(), QByteArray("locked"));
+    copy.send("refuse folder syncs");
+    if (copy.answer() != "refusing")
+        QSKIP("the system does not refuse syncs here");
+    for (const QByteArray &type : {QByteArray("Bus"), QByteArray("Tram")}) {
+        copy.send("add " + type);
+        QCOMPARE(copy.answer(), QByteArray("failed the disk did not confirm the write (Input/output error)"));
+    }
+    QVERIFY(copy.quit());
+    QCOMPARE(typesIn(path), QStringList({QStringLiteral("Bus"), QStringLiteral("Tram")}));
 }
 
 void TestBookFile::whatStandsAtTheLocksName_data()

@@ -19,6 +19,8 @@
 #include "pim/pimtextreader.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
+#include "qpe/boundedfile.h"
+#include "qpe/filereplacer.h"
 #include "qpe/global.h"
 #include "qt/ymrapplication.h"
 
@@ -250,6 +252,8 @@ private slots:
     void hostileMessages_data();
     void hostileMessages();
     void linkAtNewFileIsNotFollowed();
+    void ownFilesThroughTheirOwner_data();
+    void ownFilesThroughTheirOwner();
     void stalledTransferEnds_data();
     void stalledTransferEnds();
     void sharedCategoriesSavedAndReloaded();
@@ -942,6 +946,105 @@ void TestPCLink::linkAtNewFileIsNotFollowed()
     QTRY_COMPARE(readFile(book), ::book("new"));
     QCOMPARE(readFile(victim), QByteArray("precious"));
     QCOMPARE(QFile::symLinkTarget(book + ".new"), victim);
+}
+
+// On either side, a link out of the home at a list's or the category
+// file's name, or (a list sent to that side) its folder held or the disk
+// full. A link is set aside and said, what it names neither written nor
+// sent (a list goes as the installed one, the category file not at all); a
+// write refused or failed is told with why, never as received, and the
+// waiting side ends the connection. "sent to": a peer's announce, or the
+// answer to a request; "taken from": a peer's request, or a send.
+void TestPCLink::ownFilesThroughTheirOwner_data()
+{
+    QTest::addColumn<bool>("waiting");
+    QTest::addColumn<QString>("remote");
+    QTest::addColumn<bool>("sentTo");
+    QTest::addColumn<QString>("there");
+    for (const bool waiting : {true, false}) {
+        const char *side = waiting ? "waiting" : "connecting";
+        for (const char *remote : {"[D]accounts", "[A]ymrCategory"}) {
+            for (const bool sentTo : {true, false})
+                QTest::addRow("%s side, link at %s, %s", side, remote, sentTo ? "sent to it" : "taken from it")
+                    << waiting << QString(remote) << sentTo << "link";
+        }
+        for (const char *there : {"held", "full"})
+            QTest::addRow("%s side, list sent to it, %s", side, there) << waiting << "[D]accounts" << true << there;
+    }
+}
+
+void TestPCLink::ownFilesThroughTheirOwner()
+{
+    QFETCH(bool, waiting);
+    QFETCH(QString, remote);
+    QFETCH(bool, sentTo);
+    QFETCH(QString, there);
+    QStringList told;
+    BoundedFile::setNotifier([&told](const QString &path, const QString &) { told << path; });
+    const auto quiet = qScopeGuard([] { BoundedFile::setNotifier({}); });
+    RawClient c;
+    RawServer s;
+    QVERIFY(waiting ? c.open() : s.open());
+    const Home &home = waiting ? c.home : s.home;
+    PCLink *link = waiting ? c.device.data() : &s.client;
+    QTcpSocket *raw = waiting ? &c.raw : s.raw;
+    const QString name = link->resolvePath(remote), outside = home.root.path() + "/outside";
+    writeFile(outside, "outside the home\n");
+    if (there == "link")
+        QVERIFY(QFile::link(outside, name));
+    else
+        writeFile(name, "Cash");
+    const QMap<QString, QByteArray> before = listTree(home.root.path());
+    const pid_t holder = there == "held" ? holdFolderInChild(home.data()) : 0;
+    QVERIFY(holder >= 0);
+    FileReplacer::setSpaceLeft(there == "full" ? 0 : -1);
+    const auto restore = qScopeGuard([holder] { killLockHolder(holder); FileReplacer::setSpaceLeft(-1); });
+    const bool list = remote.startsWith("[D]");
+    const QByteArray incoming = list ? QByteArray("Cash\nCard") : book("Peer");
+
+    Recorder events(link);
+    if (sentTo) {
+        if (!waiting) {
+            link->requestFile(remote, name);
+            readExactly(raw, PCLinkProtocol::request(remote, name).size());
+        }
+        raw->write(PCLinkProtocol::announce("/x/file", incoming.size(), remote));
+        QCOMPARE(readExactly(raw, 5), PCLinkProtocol::answer(true));
+        raw->write(incoming);
+    } else {
+        if (waiting)
+            c.send(PCLinkProtocol::request(remote, "x"));
+        else
+            link->sendFile(name, remote);
+        // the installed list, never the bytes behind the link
+        const QByteArray installed = readFile(YMRPIM::defaultListPath("accounts"));
+        const QByteArray frame = list ? PCLinkProtocol::announce(name, installed.size(), waiting ? "x" : remote)
+                                      : PCLinkProtocol::cannotSend();
+        QCOMPARE(readExactly(raw, frame.size()), frame);
+        if (list) {
+            raw->write("3 AOK");
+            QCOMPARE(readExactly(raw, installed.size()), installed);
+        }
+    }
+    QTRY_VERIFY(events.events.join(' ').contains("FileF"));
+    if (there != "link") {
+        QVERIFY(!events.events.join(' ').contains("receiveFileFinished"));
+        QVERIFY2(link->receiveFailure().contains(there == "held" ? "another copy" : "no space"),
+                 qPrintable(link->receiveFailure()));
+        QCOMPARE(listTree(home.root.path()), before);
+        QTRY_COMPARE(link->isConnected(), !waiting);
+        return;
+    }
+    if (sentTo)
+        QCOMPARE(readFile(name), incoming);
+    else
+        QVERIFY(!QFileInfo(name).exists() && !QFileInfo(name).isSymLink());
+    QCOMPARE(events.events.last(), sentTo ? "receiveFileFinished:" + name
+                                          : QString(list ? "sendingFileFinished" : "sendingFileFailed"));
+    QCOMPARE(readFile(outside), QByteArray("outside the home\n"));
+    QCOMPARE(QFileInfo(name + ".damaged").symLinkTarget(), outside);
+    QCOMPARE(told, QStringList{name});
+    QVERIFY(link->isConnected());
 }
 
 // A raw peer announces 200,000 bytes, or ("idle") nothing yet, and follows

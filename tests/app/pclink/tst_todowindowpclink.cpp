@@ -84,6 +84,10 @@ void TestToDoWindowPCLink::initTestCase()
 
 void TestToDoWindowPCLink::pcLinkPublishesBooksAndReopens()
 {
+    // a link planted at the export's name is set aside, never written through
+    const QString outside = ymrtest::userRoot().filePath("outside");
+    writeFile(outside, "the user's own");
+    QVERIFY(QFile::link(outside, exportIndexPath()));
     ModalDriver driver;
     ToDoWindow w;
     ymrApp->showMainDocumentWidget(&w);
@@ -102,12 +106,15 @@ void TestToDoWindowPCLink::pcLinkPublishesBooksAndReopens()
         QCOMPARE(exported.count(), 2);
         QVERIFY(exported.findByPath(bookPath("Secret")));
         QCOMPARE(exported.findByPath(bookPath("Secret"))->password(), QString("Pw1"));
+        QVERIFY(!QFileInfo(exportIndexPath()).isSymLink());
         renameCategoryOnDisk("Fresh", "From the peer");
         static_cast<QDialog *>(d)->reject();
     });
     trigger(w, "pclink");
     QCOMPARE(driver.pending(), 0);
     QVERIFY(!QFile::exists(exportIndexPath()));
+    QCOMPARE(readAll(outside), QByteArray("the user's own"));
+    QVERIFY(QFile::remove(exportIndexPath() + ".damaged"));
     QVERIFY(categoryTitles().contains("From the peer"));
     QVERIFY(!categoryTitles().contains("Fresh"));
     QVERIFY(w.manager());
