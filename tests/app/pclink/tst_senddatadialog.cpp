@@ -155,7 +155,9 @@ void TestSendDataDialog::getBatchStopsWhenAsked()
         out.stopOnFailure = true;
         out.watch(&client);
         QCOMPARE(client.exec(), 0);
-        QCOMPARE(out.events, QStringList({"success:" + appFile("Home.exp"), "failed:[A]Gone.exp"}));
+        // the pair never tried is named too
+        QCOMPARE(out.events,
+                 QStringList({"success:" + appFile("Home.exp"), "failed:[A]Gone.exp", "failed:[D]cities"}));
         QVERIFY(!QFile::exists(local("cities")));
     }
     QCOMPARE(readFile(local("Home.exp")), readFile(appFile("Home.exp")));
@@ -246,9 +248,10 @@ void TestSendDataDialog::deviceGoneMidTransfer()
     QVERIFY(tempFilesIn(QFileInfo(local("Trip.exp")).path()).isEmpty());
 }
 
-// The device reads a received file back and drops the connection when it
-// cannot: the sending side counts that file as failed, last or not, and the
-// device keeps what it had.
+// The device reads a received file back (as a book the program opens whole:
+// not empty, its header ending at its END line) and drops the connection
+// when it cannot: the sending side counts that file as failed, last or not,
+// and the device keeps what it had.
 // A file the device took ("AOK") but could not read back, write or put in
 // place fails on the sending side: the device ends the connection, and the
 // files that were to follow never go.
@@ -256,6 +259,9 @@ void TestSendDataDialog::fileTheDeviceCannotStoreFails_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<bool>("last");
+    QTest::newRow("empty book, last file") << "empty" << true;
+    QTest::newRow("empty book, a file before another") << "empty" << false;
+    QTest::newRow("damaged END line, last file") << "endx" << true;
     QTest::newRow("unreadable, last file") << "unreadable" << true;
     QTest::newRow("unreadable, a file before another") << "unreadable" << false;
     QTest::newRow("disk full at the last write, last file") << "full" << true;
@@ -277,10 +283,16 @@ void TestSendDataDialog::fileTheDeviceCannotStoreFails()
         setrlimit(RLIMIT_FSIZE, &before);
     });
     startServer();
-    writeFile(appFile("Long.exp"), "the device's own");
+    makeBook(appFile("Long.exp"), {"the device's own"});
+    const QByteArray own = readFile(appFile("Long.exp"));
     addBook(m_index, appFile("Long.exp"));
     if (fault == "unreadable") {
         writeFile(local("Long.exp"), "FOLDER\nDESC=" + QByteArray(300, 'x') + "\nEND\n");
+    } else if (fault == "empty") {
+        writeFile(local("Long.exp"), QByteArray());
+    } else if (fault == "endx") {
+        // the header runs on to the first record's end: that record would be lost
+        writeFile(local("Long.exp"), "FOLDER\nTOTAL=1\nENDX\nTYPE=Sea\nEND\nTYPE=Hill\nEND\n");
     } else {
         QStringList lines;
         for (int i = 0; i < 4000; ++i)
@@ -315,9 +327,12 @@ void TestSendDataDialog::fileTheDeviceCannotStoreFails()
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
-    QCOMPARE(readFile(appFile("Long.exp")), QByteArray("the device's own"));
+    // the old book byte for byte, no copy of it made, the failure named for it
+    QCOMPARE(readFile(appFile("Long.exp")), own);
+    QCOMPARE(QDir(QFileInfo(appFile("Long.exp")).path()).entryList({"Long.exp*"}), QStringList{"Long.exp"});
     QVERIFY(tempFilesIn(QFileInfo(appFile("Long.exp")).path()).isEmpty());
-    QTRY_VERIFY(m_server->lowerText().startsWith("Receive Failed: ") || m_server->upperText().startsWith("Receive Failed: "));
+    const QString named = "Receive Failed: " + appFile("Long.exp");
+    QTRY_VERIFY(m_server->lowerText() == named || m_server->upperText() == named);
 }
 
 // With the port taken the window says it cannot listen, and why, rather
