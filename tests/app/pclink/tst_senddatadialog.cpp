@@ -67,6 +67,8 @@ private slots:
     void emptyListAcceptedOnConnect();
     void okBeforeTheEndIsNoSuccess();
     void noDeviceListening();
+    void deviceOutOfStepEndsTheRun_data();
+    void deviceOutOfStepEndsTheRun();
     void deviceGoneMidTransfer_data();
     void deviceGoneMidTransfer();
     void busyDeviceRefusesSecondConnection();
@@ -246,6 +248,42 @@ void TestSendDataDialog::deviceGoneMidTransfer()
     QCOMPARE(out.events, QStringList{"failed:[A]Trip.exp"});
     QCOMPARE(readFile(local("Trip.exp")), QByteArray("old"));
     QVERIFY(tempFilesIn(QFileInfo(local("Trip.exp")).path()).isEmpty());
+}
+
+// A device that says what nobody asked for, before anything was asked or
+// in answer to a file sent, ends the run: one message, and every file of
+// the run named as failed (none of them was taken).
+void TestSendDataDialog::deviceOutOfStepEndsTheRun_data()
+{
+    QTest::addColumn<bool>("atOnce");
+    QTest::newRow("FS before anything is asked") << true;
+    QTest::newRow("garbage in answer to a file sent") << false;
+}
+
+void TestSendDataDialog::deviceOutOfStepEndsTheRun()
+{
+    QFETCH(bool, atOnce);
+    QTcpServer device;
+    QVERIFY(device.listen(QHostAddress::LocalHost, 0));
+    PCLinkServer::setPort(device.serverPort());
+    connect(&device, &QTcpServer::newConnection, this, [&] {
+        QTcpSocket *peer = device.nextPendingConnection();
+        if (atOnce)
+            peer->write(PCLinkProtocol::cannotSend());
+        else
+            connect(peer, &QTcpSocket::readyRead, peer, [peer] { peer->readAll(), peer->write("xx"); });
+    });
+    makeBook(local("Sea.exp"), {"sea"});
+    makeBook(local("Hill.exp"), {"hill"});
+    YMRDialog::queueAnswer(1);
+    SendDataDialogClient client("127.0.0.1", true, {local("Sea.exp"), "[A]Sea.exp", local("Hill.exp"), "[A]Hill.exp"});
+    Outcomes out;
+    out.watch(&client);
+    QCOMPARE(client.exec(), 0);
+    QCOMPARE(out.events, QStringList({"failed:" + local("Sea.exp"), "failed:" + local("Hill.exp")}));
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
 }
 
 // The device reads a received file back (as a book the program opens whole:
