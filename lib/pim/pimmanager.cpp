@@ -673,6 +673,12 @@ bool PIMManager::writeWhole()
     }
     m_headerOnly = false;
     const bool loaded = load();
+    // what the load found no fault in (a file without a header) did not
+    // read whole all the same
+    if (loaded && !m_damaged) {
+        m_damaged = true;
+        bookFile()->keepDamaged(m_loadedText);
+    }
     clearHeader();
     PIMTextReader in(header.data());
     while (in.readLine()) {
