@@ -182,6 +182,7 @@ void TestTaskManager::headerOnlySaveWritesOnlyOverAWholeBook()
         QCOMPARE(saved.mid(saved.indexOf("\nEND\n")), bytes.mid(bytes.indexOf("\nEND\n")));
         QVERIFY(!QFile::exists(BoundedFile::asideName(book)));
     } else {
+        QVERIFY(QFile::exists(BoundedFile::asideName(book)));
         QCOMPARE(readAll(BoundedFile::asideName(book)), bytes);
     }
 }

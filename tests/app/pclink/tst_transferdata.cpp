@@ -9,6 +9,7 @@
 #include "pclinkprotocol.h"
 #include "pclinkserver.h"
 #include "pclinktestutil.h"
+#include "senddatadialogclient.h"
 #include "senddatadialogserver.h"
 #include "todowindow.h"
 #include "transferdata.h"
@@ -531,6 +532,20 @@ void TestTransferData::strayMessageEndsTheRun()
         m_index->refreshRecord(addBook(m_index, local));
         before.insert(name, readFile(local));
     }
+    // A real run's reports are modal boxes that turn the event loop while
+    // they are up (the connection's next bytes, the run's queued next
+    // request): each report of the run's dialog turns it here.
+    QTimer hook;
+    QPointer<SendDataDialogClient> hooked;
+    connect(&hook, &QTimer::timeout, this, [&hooked] {
+        auto *client = qobject_cast<SendDataDialogClient *>(QApplication::activeModalWidget());
+        if (!client || client == hooked)
+            return;
+        hooked = client;
+        connect(client, &SendDataDialogClient::getFileFailed, client, [] { QTest::qWait(20); });
+        connect(client, &SendDataDialogClient::getFileSuccess, client, [] { QTest::qWait(20); });
+    });
+    hook.start(1);
     {
         TransferData get(false, m_index, QString());
         get.data->setChecked(false);
