@@ -265,13 +265,13 @@ protected:
 
 private:
     bool writeFile();
-    bool writeWhole();
     bool saveShared();
     bool saveSharedLocked();
     QByteArray uidlessText(const PIMRecord *record) const;
     KeyedMerge::Entries recordEntries(const std::vector<PIMRecord *> &records) const;
     bool copyRecordPart(PIMTextWriter &out);
     bool copyRecordPart(QIODevice *device);
+    bool writeWhole();
     void readText(QIODevice *device);
     void readRecords(PIMTextReader &in, bool keepText);
     // What a record read costs: itself, its place in the store, its key.

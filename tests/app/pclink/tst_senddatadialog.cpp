@@ -69,6 +69,7 @@ private slots:
     void noDeviceListening();
     void deviceOutOfStepEndsTheRun_data();
     void deviceOutOfStepEndsTheRun();
+    void givenUpRequestIsNeverWritten();
     void deviceGoneMidTransfer_data();
     void deviceGoneMidTransfer();
     void busyDeviceRefusesSecondConnection();
@@ -284,6 +285,38 @@ void TestSendDataDialog::deviceOutOfStepEndsTheRun()
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
+}
+
+// A run given up (Close) while its request is out takes nothing the device
+// sends after, though the dialog is still there: the reply is never
+// written, and the book counts as not received.
+void TestSendDataDialog::givenUpRequestIsNeverWritten()
+{
+    QTcpServer device;
+    QVERIFY(device.listen(QHostAddress::LocalHost, 0));
+    PCLinkServer::setPort(device.serverPort());
+    QTcpSocket *peer = nullptr;
+    connect(&device, &QTcpServer::newConnection, this, [&] { peer = device.nextPendingConnection(); });
+    makeBook(local("Trip.exp"), {"mine"});
+    const QByteArray mine = readFile(local("Trip.exp"));
+    SendDataDialogClient client("127.0.0.1", false, {"[A]Trip.exp", local("Trip.exp")});
+    Outcomes out;
+    out.watch(&client);
+    QTimer::singleShot(0, this, [&] {
+        QTRY_VERIFY(peer && peer->bytesAvailable());
+        client.reject();
+    });
+    QCOMPARE(client.exec(), 0);
+    peer->readAll();
+    const QByteArray book("FOLDER\nEND\nTYPE=Theirs\nEND\n");
+    peer->write(PCLinkProtocol::announce("/x/Trip.exp", book.size(), local("Trip.exp")));
+    QTest::qWait(100);
+    peer->write(book);
+    QTest::qWait(100);
+    QVERIFY(!peer->bytesAvailable());
+    QCOMPARE(out.events, QStringList{"failed:[A]Trip.exp"});
+    QCOMPARE(readFile(local("Trip.exp")), mine);
+    QVERIFY(tempFilesIn(m_local.path()).isEmpty());
 }
 
 // The device reads a received file back (as a book the program opens whole:
