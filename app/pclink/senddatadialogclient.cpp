@@ -85,19 +85,18 @@ void SendDataDialogClient::done(int result)
     // the window's own OK must not report a run that is not through
     if (!m_completed)
         result = QDialog::Rejected;
-    if (!m_finished && !m_completed) {
-        m_finished = true;
-        endRun();
-    }
+    // Close, or a receiver's stop: the run is given up
+    const bool givenUp = !m_finished && !m_completed;
     m_finished = true;
+    if (givenUp)
+        endRun();
     QDialog::done(result);
 }
 
 void SendDataDialogClient::endRun()
 {
     // a reply still on its way is given up with its file: never written
-    if (!m_completed)
-        m_link->abort();
+    m_link->abort();
     // the file sent last that the device never confirmed, and every pair
     // not through: none of them arrived
     QStringList left;
