@@ -430,6 +430,11 @@ bool PCLink::writeFrame(const QByteArray &frame)
 
 void PCLink::protocolError()
 {
+    abort();
+}
+
+void PCLink::abort()
+{
     discardReceive();
     m_file.close();
     m_socket->abort();
@@ -598,9 +603,12 @@ bool PCLink::handleMessage(const QByteArray &payload)
                 handleAnnounce(QString(), m.sizeText);
             else
                 handleAnnounce(resolvePath(m.second), m.sizeText);
-        } else if (!m_answering && m_state == Waiting && m_pending == PendingRequest) {
-            // stored where this side asked, whatever the peer echoes; a
-            // request for nothing takes nothing
+        } else if (!m_answering && m_state == Waiting && m_pending == PendingRequest
+                   && m.second == m_requestedLocal) {
+            // An answer names the destination of its request back: one that
+            // names another answers an earlier request, and is out of step.
+            // Stored where this side asked, whatever the source; a request
+            // for nothing takes nothing.
             handleAnnounce(m.plain && !m_requestedLocal.isEmpty() ? resolvePath(m_requestedLocal) : QString(),
                            m.sizeText);
         } else {
@@ -616,10 +624,15 @@ bool PCLink::handleMessage(const QByteArray &payload)
         handleAnswer(m.ok);
         break;
     case PCLinkProtocol::CannotSend:
+        // The answer to this side's request, or (answering side, between
+        // files) a sender's word that its file will not come. The side that
+        // asks takes nothing it did not ask for: counted as the answer to
+        // the next request, it would shift every later answer onto the
+        // wrong file.
         if (m_state == Waiting && m_pending == PendingRequest) {
             setState(Idle);
             m_pending = NoPending;
-        } else if (m_state != Idle) {
+        } else if (m_state != Idle || !m_answering) {
             protocolError();
             return false;
         }

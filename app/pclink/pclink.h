@@ -54,6 +54,9 @@ public:
     // Takes over an accepted connection; this end then answers only.
     bool setSocket(qintptr descriptor);
     void close();
+    // Ends the connection at once: a file on its way is dropped, and
+    // nothing that comes after it is read.
+    void abort();
     bool isConnected() const;
     QTcpSocket *socket() const { return m_socket; }
 

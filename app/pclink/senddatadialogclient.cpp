@@ -85,8 +85,35 @@ void SendDataDialogClient::done(int result)
     // the window's own OK must not report a run that is not through
     if (!m_completed)
         result = QDialog::Rejected;
+    // Close, or a receiver's stop: the run is given up
+    const bool givenUp = !m_finished && !m_completed;
     m_finished = true;
+    if (givenUp)
+        endRun();
     QDialog::done(result);
+}
+
+void SendDataDialogClient::endRun()
+{
+    // a reply still on its way is given up with its file: never written
+    m_link->abort();
+    // the file sent last that the device never confirmed, and every pair
+    // not through: none of them arrived
+    QStringList left;
+    if (!m_unconfirmed.isEmpty())
+        left << m_unconfirmed;
+    m_unconfirmed.clear();
+    for (int i = 0; i + 1 < m_files.size(); i += 2)
+        left << m_files.at(i);
+    m_files.clear();
+    m_requestOut = false;
+    for (const QString &source : qAsConst(left)) {
+        bool stop = true;
+        if (m_send)
+            emit sendFileFailed(source, stop);
+        else
+            emit getFileFailed(source, stop);
+    }
 }
 
 void SendDataDialogClient::resetProgress()
@@ -112,12 +139,14 @@ void SendDataDialogClient::start()
 
 void SendDataDialogClient::nextFile()
 {
-    if (m_finished)
+    // one request out at a time: the next goes once the last one's answer came
+    if (m_finished || m_requestOut)
         return;
     if (m_files.isEmpty()) {
         if (!m_unconfirmed.isEmpty() && !m_probing) {
             // the device answers only after it has taken the last file
             m_probing = true;
+            m_requestOut = true;
             m_link->requestFile(QString(), QString());
             return;
         }
@@ -125,6 +154,7 @@ void SendDataDialogClient::nextFile()
         accept();
         return;
     }
+    m_requestOut = true;
     if (m_send)
         m_link->sendFile(m_files.at(0), m_files.at(1));
     else
@@ -137,6 +167,7 @@ void SendDataDialogClient::socketError(int)
         return;
     m_finished = true;
     YMRDialog::critical(tr("Connection error"), tr("Run server part first."));
+    endRun();
     reject();
 }
 
@@ -144,19 +175,16 @@ void SendDataDialogClient::socketConnectionClosed()
 {
     if (m_finished)
         return;
-    m_finished = true;
-    const bool cut = m_link->transferState() != PCLink::Idle && !m_probing;
-    if (cut || !m_unconfirmed.isEmpty()) {
-        YMRDialog::critical(tr("Connection error"), tr("Data transfer is not completed."));
-        // a file the device did not take, and one cut short, count as failed
-        if (!m_unconfirmed.isEmpty()) {
-            bool stop = false;
-            emit sendFileFailed(m_unconfirmed, stop);
-            m_unconfirmed.clear();
-        }
-        if (cut)
-            fileEnded(false);
+    // every pair through, the last one's end told: the run is done
+    if (m_files.isEmpty() && m_unconfirmed.isEmpty() && !m_requestOut) {
+        m_completed = true;
+        accept();
+        return;
     }
+    // lost, or ended by this side for a message it did not ask for
+    m_finished = true;
+    YMRDialog::critical(tr("Connection error"), tr("Data transfer is not completed."));
+    endRun();
     reject();
 }
 
@@ -226,6 +254,7 @@ void SendDataDialogClient::receiveFileFailed()
     if (m_probing) {
         // the device's refusal of nothing: it is there, the last file taken
         m_probing = false;
+        m_requestOut = false;
         confirmSent();
         if (!m_finished)
             nextFile();
@@ -237,8 +266,10 @@ void SendDataDialogClient::receiveFileFailed()
 
 void SendDataDialogClient::fileEnded(bool ok)
 {
-    if (m_files.size() < 2)
+    // the end of the pair asked for, and of no other
+    if (!m_requestOut || m_files.size() < 2)
         return;
+    m_requestOut = false;
     const QString source = m_files.at(0);
     m_files.removeFirst();
     m_files.removeFirst();

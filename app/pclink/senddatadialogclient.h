@@ -11,10 +11,13 @@ class YMRPushButton;
 
 // One run of the connecting side: connects to the device and moves a list
 // of (source, destination) pairs one after the other, all sent or all
-// requested. exec() gives 1 when every pair was handled. A file sent counts
-// as sent once the device answers again (it drops the connection on a file
-// it cannot read): the next file's announce, or, after the last one, a
-// request for nothing, which every device refuses.
+// requested, one request out at a time. exec() gives 1 when every pair was
+// handled. A file sent counts as sent once the device answers again (it
+// drops the connection on a file it cannot read): the next file's
+// announce, or, after the last one, a request for nothing, which every
+// device refuses. A run that ends before (the connection lost or ended for
+// a message nobody asked for, Close, a receiver's stop) reports every pair
+// not through as failed, and nothing the device sends after is taken.
 class SendDataDialogClient : public QDialog
 {
     Q_OBJECT
@@ -31,6 +34,8 @@ public:
 
 signals:
     // The source of the pair; a receiver that sets the flag ends the run.
+    // The flag comes set for the pairs of a run that has ended already
+    // (never tried, or cut short), which the run's end has told of.
     void sendFileFailed(const QString &source, bool &stop);
     void getFileFailed(const QString &source, bool &stop);
     void sendFileSuccess(const QString &source);
@@ -54,6 +59,7 @@ private slots:
 
 private:
     void fileEnded(bool ok);
+    void endRun();
     void resetProgress();
     void confirmSent();
 
@@ -63,6 +69,8 @@ private:
     QString m_host;
     bool m_finished = false;
     bool m_completed = false;
+    // a request (or a file announced) whose answer has not come yet
+    bool m_requestOut = false;
     // the file sent last, until the device answers again
     QString m_unconfirmed;
     bool m_probing = false;

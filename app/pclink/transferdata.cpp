@@ -233,7 +233,9 @@ void TransferData::doConnect()
     {
         SendDataDialogClient client(addr->text(), false, pairs, this);
         connect(&client, &SendDataDialogClient::getFileSuccess, this, [&fetched] { fetched = true; });
-        connect(&client, &SendDataDialogClient::getFileFailed, this, [&failed] { failed = true; });
+        // a refusal of the index; a run cut short the client has told of
+        connect(&client, &SendDataDialogClient::getFileFailed, this,
+                [&failed](const QString &, bool &ended) { failed = failed || !ended; });
         result = client.exec();
     }
     // only an index that arrived whole and reads is listed
@@ -384,17 +386,19 @@ void TransferData::start()
     YMRDialog::critical(caption, text);
 }
 
-void TransferData::sendFileFailed(const QString &source, bool &)
+// A book of a run that has ended (ended set) is named with the others in
+// the final message alone.
+void TransferData::sendFileFailed(const QString &source, bool &ended)
 {
     m_failed << source;
-    if (QFileInfo(source).suffix() == QLatin1String("exp"))
+    if (!ended && QFileInfo(source).suffix() == QLatin1String("exp"))
         YMRDialog::critical(tr("Send File Failed"), tr("Failed send file: %1.").arg(source));
 }
 
-void TransferData::getFileFailed(const QString &source, bool &)
+void TransferData::getFileFailed(const QString &source, bool &ended)
 {
     m_failed << source;
-    if (QFileInfo(source).suffix() == QLatin1String("exp"))
+    if (!ended && QFileInfo(source).suffix() == QLatin1String("exp"))
         YMRDialog::critical(tr("Receive File Failed"), tr("Failed receive file: %1.").arg(source));
 }
 
@@ -427,19 +431,21 @@ void TransferData::getFileSuccess(const QString &source)
         }
         bookIndex->save();
     }
-    // the received book remembers where it came from: saved as any book
-    // is, and a save that fails is a failed get
+    // the received book remembers where it came from, saved as any book
+    // is; it is here all the same when that save fails, and the user is
+    // told what it lacks
     TaskManager book(local, false, false);
     QString holder;
     const bool saved = book.lockFile(&holder) && book.load() && !book.isDamaged()
                        && (book.setProperty(devicePathKey, QFileInfo(source).path()), book.save());
     if (!saved) {
         book.forgetChanges();
-        m_failed << source;
         const QString why = !holder.isEmpty() ? tr("it is open in another program: %1").arg(holder)
                                               : book.saveFailure();
-        YMRDialog::critical(tr("Receive File Failed"),
-                            tr("Failed receive file: %1.").arg(source)
-                                + (why.isEmpty() ? QString() : QLatin1Char('\n') + why));
+        YMRDialog::warning(tr("Receive Data"),
+                           tr("Received %1, but the folder it came from could not be noted in it, for "
+                              "the next Send Data.")
+                                   .arg(source)
+                               + (why.isEmpty() ? QString() : QLatin1Char('\n') + why));
     }
 }

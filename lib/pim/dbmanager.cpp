@@ -75,29 +75,6 @@ public:
 DBManager::CheckPrompt checkPrompt;
 DBManager::OpenPrompt openPrompt;
 
-// The book's header values written through the full store: its damaged
-// bytes are kept as a copy as it loads (refused while none can be made),
-// and the header then counts what could be read.
-bool writeDamagedBook(const DBRecord *record, const QString &path, QString *failure, bool *held)
-{
-    TaskManager book(path, false, false);
-    QString holder;
-    if (!book.lockFile(&holder)) {
-        *failure = BookFile::tr("it is open in another program: %1").arg(holder);
-        *held = true;
-        return false;
-    }
-    book.load();
-    book.setIcon(record->iconName());
-    book.setDescription(record->description());
-    book.setPassword(record->password());
-    if (book.save())
-        return true;
-    *failure = book.saveFailure();
-    book.forgetChanges();
-    return false;
-}
-
 } // namespace
 
 DBManager::DBManager(bool ext)
@@ -313,10 +290,6 @@ bool DBManager::writeBookHeader(DBRecord *record, const QString &path, bool crea
     if (loaded && book.icon() == record->iconName() && book.description() == record->description()
         && book.password() == record->password())
         return true;
-    // The header alone was read: a book that does not read whole is written
-    // as the full store writes it, its bytes kept as a copy first.
-    if (loaded && (book.isDamaged() || !TaskManager::readsWhole(path)))
-        return writeDamagedBook(record, path, &m_bookFailure, &m_bookHeld);
     // a writer of the book like any other: never behind the back of a copy
     // of the program that has it open
     QString holder;
@@ -328,9 +301,12 @@ bool DBManager::writeBookHeader(DBRecord *record, const QString &path, bool crea
     book.setIcon(record->iconName());
     book.setDescription(record->description());
     book.setPassword(record->password());
+    // a book that does not read whole is saved whole by its store, its
+    // bytes kept as a copy first
     if (book.save())
         return true;
     m_bookFailure = book.saveFailure();
+    book.forgetChanges();
     return false;
 }
 

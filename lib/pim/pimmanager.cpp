@@ -636,6 +636,10 @@ bool PIMManager::save()
 
 bool PIMManager::writeFile()
 {
+    // a header-only save keeps the record part of a file that reads whole;
+    // the first record of one whose header ran on would be lost with it
+    if (m_headerOnly && m_format == 0 && !recordPartReadsWhole())
+        return writeWhole();
     // the reader's limits are the writer's: what this program would refuse
     // to read is never written
     const bool text = m_format != 1;
@@ -646,6 +650,51 @@ bool PIMManager::writeFile()
     m_dirty = false;
     m_offset = m_writtenOffset;
     return true;
+}
+
+bool PIMManager::recordPartReadsWhole()
+{
+    return true;
+}
+
+bool PIMManager::writeWhole()
+{
+    // The header as this store holds it, taken again after the whole file
+    // is read: the load keeps the damaged bytes as a copy (a save is
+    // refused while none can be made) and the header then counts what
+    // could be read.
+    QBuffer header;
+    header.open(QIODevice::WriteOnly);
+    {
+        PIMTextWriter out(&header);
+        writeHeader(out);
+        out.flush();
+    }
+    m_headerOnly = false;
+    const bool loaded = load();
+    // what the load found no fault in (a file without a header) did not
+    // read whole all the same
+    if (loaded && !m_damaged) {
+        m_damaged = true;
+        bookFile()->keepDamaged(m_loadedText);
+    }
+    clearHeader();
+    PIMTextReader in(header.data());
+    while (in.readLine()) {
+        QStringList parts = in.pieces();
+        readHeader(parts);
+    }
+    markDirty();
+    const bool ok = loaded ? writeFile() : bookFile()->refuseSave(tr("the file was not read whole"));
+    // the header alone again, in front of the record part as now written
+    if (ok)
+        m_total = m_records.count();
+    m_headerOnly = true;
+    m_view.clear();
+    m_records.clear();
+    m_keysValid = false;
+    m_loadedText.clear();
+    return ok;
 }
 
 void PIMManager::setShared(bool shared)

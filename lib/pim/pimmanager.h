@@ -252,6 +252,15 @@ protected:
     void refilter();
     // Marks the store dirty after a change of the subclass's header values.
     void markDirty();
+    // The file as read is damaged (a subclass's header line that no header
+    // holds): its bytes are kept as a copy as any damaged file's are.
+    void markDamaged() { m_damaged = true; }
+    // Whether the file on disk reads whole, so that a header-only save may
+    // write its header in front of the file's record part as it stands; a
+    // file that does not is loaded whole and saved as the full store saves
+    // it, its bytes kept as a copy first. Every file does unless a
+    // subclass says otherwise; a missing one holds no record part to lose.
+    virtual bool recordPartReadsWhole();
     void countChange();
     void setFormat(int format) { m_format = format; }
     // Saves now, once: the base destructor then does not save again. Not
@@ -267,6 +276,7 @@ private:
     void keepMergeBase();
     bool copyRecordPart(PIMTextWriter &out);
     bool copyRecordPart(QIODevice *device);
+    bool writeWhole();
     void readText(QIODevice *device);
     void readRecords(PIMTextReader &in, bool keepText);
     // What a record read costs: itself, its place in the store, its key.

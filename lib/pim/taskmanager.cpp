@@ -95,6 +95,10 @@ TaskManager::TaskManager(const QString &fileName, bool templates, bool headerOnl
 
 TaskManager::~TaskManager()
 {
+    // a header-only save asks this store whether the book reads whole: it
+    // is saved while the store is one
+    if (isHeaderOnly())
+        saveOnDestroy();
     openStores().removeAll(this);
     // a release of the shared category store waits for the last book; the
     // base's save needs no categories
@@ -288,12 +292,17 @@ bool TaskManager::emptyIsDamaged() const
 bool TaskManager::readsWhole(const QString &path)
 {
     TaskManager book(path, false, false);
-    // an empty file is an empty book, as the book list takes it (one listed
-    // opens as damaged all the same)
-    const bool empty = QFileInfo(path).size() == 0;
-    const bool whole = book.load() && (empty || (!book.isDamaged() && book.recordOffset() > 0));
+    // an empty file is damaged (no save leaves one), as is a header that
+    // ran on into the records
+    const bool whole = book.load() && !book.isDamaged() && book.recordOffset() > 0;
     book.forgetChanges();
     return whole;
+}
+
+bool TaskManager::recordPartReadsWhole()
+{
+    const QFileInfo file(fileName());
+    return (!file.exists() && !file.isSymLink()) || readsWhole(fileName());
 }
 
 TaskManager *TaskManager::openStore(const QString &path)
@@ -367,6 +376,10 @@ void TaskManager::readHeader(QStringList &parts)
         m_icon = YMRPIM::decodeValue(parts);
     } else if (key == QLatin1String("PWD")) {
         m_password = YMRPIM::decodeValue(parts);
+    } else if (parts.size() < 2 ? !key.isEmpty() : key == QLatin1String("UID")) {
+        // no header line: an "END" line damaged, the header running on into
+        // the first record (which starts with its UID)
+        markDamaged();
     } else {
         PIMManager::readHeader(parts);
     }

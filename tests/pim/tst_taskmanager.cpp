@@ -1,4 +1,5 @@
 #include "ymrtest.h"
+#include "filebytes.h"
 
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
@@ -6,6 +7,7 @@
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "qpe/alarmserver.h"
+#include "qpe/boundedfile.h"
 #include "qpe/config.h"
 #include "qt/ymrapplication.h"
 
@@ -73,6 +75,8 @@ private slots:
     void cleanupTestCase();
     void init();
 
+    void headerOnlySaveWritesOnlyOverAWholeBook_data();
+    void headerOnlySaveWritesOnlyOverAWholeBook();
     void headerValues();
     void filtersInHeader();
     void viewFollowsFilter();
@@ -105,6 +109,82 @@ void TestTaskManager::init()
     AlarmServer *server = AlarmServer::instance();
     for (const AlarmServer::Alarm &a : server->pending())
         server->remove(a.when, a.channel, a.message, a.data);
+}
+
+void TestTaskManager::headerOnlySaveWritesOnlyOverAWholeBook_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("whole");
+    QTest::addColumn<bool>("namesTaken");
+    QTest::addColumn<bool>("atDestruction");
+    const QByteArray whole("FOLDER\nTOTAL=2\nEND\nTYPE=Sea\nEND\nTYPE=Hill\nEND\n");
+    // the header runs on to the Sea record's end; the count still matches
+    const QByteArray endx("FOLDER\nTOTAL=1\nENDX\nTYPE=Sea\nEND\nTYPE=Hill\nEND\n");
+    QTest::newRow("whole book") << whole << true << false << false;
+    QTest::newRow("empty book") << QByteArray() << false << false << false;
+    QTest::newRow("damaged END line") << endx << false << false << false;
+    QTest::newRow("damaged END line, saved as the store goes") << endx << false << false << true;
+    QTest::newRow("header run into a record") << QByteArray("FOLDER\nTOTAL=1\nUID=x\nTYPE=Sea\nEND\n") << false
+                                              << false << false;
+    QTest::newRow("no header") << QByteArray("FOER\nTYPE=Sea\nEND\n") << false << false << false;
+    QTest::newRow("damaged END line, every copy name taken") << endx << false << true << false;
+}
+
+// A header-only store writes its header in front of the record part on
+// disk only when the book reads whole (as it opens, and as a received book
+// must); any other book is saved whole, its bytes kept as a copy first, and
+// not at all while no copy can be made.
+void TestTaskManager::headerOnlySaveWritesOnlyOverAWholeBook()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, whole);
+    QFETCH(bool, namesTaken);
+    QFETCH(bool, atDestruction);
+    const QString book = path(QStringLiteral("header.exp"));
+    for (const QString &copy : QDir(m_dir.path()).entryList({QStringLiteral("header.exp*")}))
+        QVERIFY(QFile::remove(m_dir.filePath(copy)));
+    writeAll(book, bytes);
+    if (namesTaken) {
+        for (int n = 1; n <= BoundedFile::MaxAsideNames; ++n)
+            writeAll(BoundedFile::asideName(book, n), "another damage");
+    }
+    QCOMPARE(TaskManager::readsWhole(book), whole);
+    {
+        // the book's own open by the same rule (a file without a header is
+        // no book to open)
+        TaskManager full(book);
+        QVERIFY(full.load());
+        QCOMPARE(full.isDamaged() || full.recordOffset() == 0, !whole);
+    }
+    QString failure;
+    {
+        TaskManager header(book, false, true);
+        QVERIFY(header.load());
+        header.setDescription(QStringLiteral("new"));
+        if (!atDestruction) {
+            QCOMPARE(header.save(), !namesTaken);
+            failure = header.saveFailure();
+        }
+    }
+    if (namesTaken) {
+        QCOMPARE(readAll(book), bytes);
+        QVERIFY2(failure.contains(QStringLiteral("could not be kept as a copy")), qPrintable(failure));
+        return;
+    }
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    const QByteArray saved = readAll(book);
+    QVERIFY(TaskManager::readsWhole(book));
+    TaskManager reread(book);
+    QVERIFY(reread.load());
+    QCOMPARE(reread.description(), QStringLiteral("new"));
+    if (whole) {
+        // the record part as it was, to the byte
+        QCOMPARE(saved.mid(saved.indexOf("\nEND\n")), bytes.mid(bytes.indexOf("\nEND\n")));
+        QVERIFY(!QFile::exists(BoundedFile::asideName(book)));
+    } else {
+        QVERIFY(QFile::exists(BoundedFile::asideName(book)));
+        QCOMPARE(readAll(BoundedFile::asideName(book)), bytes);
+    }
 }
 
 void TestTaskManager::headerValues()

@@ -287,7 +287,7 @@ void TestPCLink::sendFiles_data()
     QTest::addColumn<int>("size");
     QTest::newRow("multi-block book") << "[A]Trip.exp" << 3 * 51200 + 123;
     QTest::newRow("one exact block") << "[A]Block.exp" << 51200;
-    QTest::newRow("empty book") << "[A]Empty.exp" << 0;
+    QTest::newRow("empty value list") << "[D]cities" << 0;
     QTest::newRow("category file") << "[A]ymrCategory" << 300;
     QTest::newRow("value list") << "[D]types" << 40;
     QTest::newRow("currency list") << "[D]currencies_en" << 40;
@@ -333,7 +333,6 @@ void TestPCLink::getFiles_data()
     QTest::addColumn<int>("size");
     QTest::newRow("multi-block book") << "<device>/Trip.exp" << 2 * 51200 + 7;
     QTest::newRow("book by prefix") << "[A]Trip.exp" << 100;
-    QTest::newRow("empty book") << "<device>/Trip.exp" << 0;
     QTest::newRow("category file") << "[A]ymrCategory" << 500;
     QTest::newRow("index export") << "[A]ymrOutlaysIDX_EXT" << 500;
     QTest::newRow("value list") << "[D]accounts" << 60;
@@ -616,8 +615,8 @@ void TestPCLink::exactBytesOfRequest()
     s.client.requestFile("[D]types", "[D]types");
     QCOMPARE(readExactly(s.raw, 24), QByteArray("21 R8 [D]types8 [D]types"));
     QCOMPARE(s.client.transferState(), 3);
-    // the peer names another destination: the file still goes where it was asked for
-    s.send(PCLinkProtocol::announce("/dev/types", 5, "/tmp/elsewhere.exp"));
+    // the peer names another source: the file still goes where it was asked for
+    s.send(PCLinkProtocol::announce("/dev/elsewhere.exp", 5, "[D]types"));
     QCOMPARE(readExactly(s.raw, 5), QByteArray("3 AOK"));
     QCOMPARE(s.client.transferState(), 2);
     s.send("hel");
@@ -627,7 +626,7 @@ void TestPCLink::exactBytesOfRequest()
     const QString local = s.home.data() + "/types";
     QCOMPARE(client.events, QStringList({"receiveFile:" + local, "receiveFileFinished:" + local}));
     QCOMPARE(readFile(local), QByteArray("hello"));
-    QVERIFY(!QFile::exists("/tmp/elsewhere.exp"));
+    QVERIFY(!QFile::exists(s.home.app() + "/elsewhere.exp"));
     QVERIFY(!s.raw->bytesAvailable());
 }
 
@@ -742,6 +741,10 @@ void TestPCLink::clientTakesOnlyAnswers_data()
     QTest::newRow("request") << QString() << PCLinkProtocol::request("[A]ymrCategory", "/tmp/x");
     QTest::newRow("unasked announce") << QString() << PCLinkProtocol::announce("/a.exp", 3, "[A]a.exp") + "abc";
     QTest::newRow("answer to a request") << "request" << QByteArray("3 AOK");
+    // an answer to another request: out of step
+    QTest::newRow("announce of another destination")
+        << "request" << PCLinkProtocol::announce("/a.exp", 3, "/tmp/elsewhere.exp") + "abc";
+    QTest::newRow("FS while nothing is asked") << QString() << PCLinkProtocol::cannotSend();
     QTest::newRow("announce to an announce") << "send" << PCLinkProtocol::announce("/a.exp", 3, "[A]a.exp");
     QTest::newRow("FS to an announce") << "send" << PCLinkProtocol::cannotSend();
 }
@@ -1217,7 +1220,7 @@ void TestPCLink::overLimitFilesRefused()
         s.client.requestFile(remote, local);
         const QByteArray request = PCLinkProtocol::request(remote, local);
         QCOMPARE(readExactly(raw, request.size()), request);
-        s.send(PCLinkProtocol::announce("/x/ymrOutlaysIDX_EXT", bytes.size(), remote));
+        s.send(PCLinkProtocol::announce("/x/ymrOutlaysIDX_EXT", bytes.size(), local));
     }
     const QByteArray answer = PCLinkProtocol::answer(!announceRefused);
     QCOMPARE(readExactly(raw, answer.size()), answer);

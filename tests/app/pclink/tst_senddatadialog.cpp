@@ -67,6 +67,9 @@ private slots:
     void emptyListAcceptedOnConnect();
     void okBeforeTheEndIsNoSuccess();
     void noDeviceListening();
+    void deviceOutOfStepEndsTheRun_data();
+    void deviceOutOfStepEndsTheRun();
+    void givenUpRequestIsNeverWritten();
     void deviceGoneMidTransfer_data();
     void deviceGoneMidTransfer();
     void busyDeviceRefusesSecondConnection();
@@ -155,7 +158,9 @@ void TestSendDataDialog::getBatchStopsWhenAsked()
         out.stopOnFailure = true;
         out.watch(&client);
         QCOMPARE(client.exec(), 0);
-        QCOMPARE(out.events, QStringList({"success:" + appFile("Home.exp"), "failed:[A]Gone.exp"}));
+        // the pair never tried is named too
+        QCOMPARE(out.events,
+                 QStringList({"success:" + appFile("Home.exp"), "failed:[A]Gone.exp", "failed:[D]cities"}));
         QVERIFY(!QFile::exists(local("cities")));
     }
     QCOMPARE(readFile(local("Home.exp")), readFile(appFile("Home.exp")));
@@ -246,9 +251,78 @@ void TestSendDataDialog::deviceGoneMidTransfer()
     QVERIFY(tempFilesIn(QFileInfo(local("Trip.exp")).path()).isEmpty());
 }
 
-// The device reads a received file back and drops the connection when it
-// cannot: the sending side counts that file as failed, last or not, and the
-// device keeps what it had.
+// A device that says what nobody asked for, before anything was asked or
+// in answer to a file sent, ends the run: one message, and every file of
+// the run named as failed (none of them was taken).
+void TestSendDataDialog::deviceOutOfStepEndsTheRun_data()
+{
+    QTest::addColumn<bool>("atOnce");
+    QTest::newRow("FS before anything is asked") << true;
+    QTest::newRow("garbage in answer to a file sent") << false;
+}
+
+void TestSendDataDialog::deviceOutOfStepEndsTheRun()
+{
+    QFETCH(bool, atOnce);
+    QTcpServer device;
+    QVERIFY(device.listen(QHostAddress::LocalHost, 0));
+    PCLinkServer::setPort(device.serverPort());
+    connect(&device, &QTcpServer::newConnection, this, [&] {
+        QTcpSocket *peer = device.nextPendingConnection();
+        if (atOnce)
+            peer->write(PCLinkProtocol::cannotSend());
+        else
+            connect(peer, &QTcpSocket::readyRead, peer, [peer] { peer->readAll(), peer->write("xx"); });
+    });
+    makeBook(local("Sea.exp"), {"sea"});
+    makeBook(local("Hill.exp"), {"hill"});
+    YMRDialog::queueAnswer(1);
+    SendDataDialogClient client("127.0.0.1", true, {local("Sea.exp"), "[A]Sea.exp", local("Hill.exp"), "[A]Hill.exp"});
+    Outcomes out;
+    out.watch(&client);
+    QCOMPARE(client.exec(), 0);
+    QCOMPARE(out.events, QStringList({"failed:" + local("Sea.exp"), "failed:" + local("Hill.exp")}));
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
+}
+
+// A run given up (Close) while its request is out takes nothing the device
+// sends after, though the dialog is still there: the reply is never
+// written, and the book counts as not received.
+void TestSendDataDialog::givenUpRequestIsNeverWritten()
+{
+    QTcpServer device;
+    QVERIFY(device.listen(QHostAddress::LocalHost, 0));
+    PCLinkServer::setPort(device.serverPort());
+    QTcpSocket *peer = nullptr;
+    connect(&device, &QTcpServer::newConnection, this, [&] { peer = device.nextPendingConnection(); });
+    makeBook(local("Trip.exp"), {"mine"});
+    const QByteArray mine = readFile(local("Trip.exp"));
+    SendDataDialogClient client("127.0.0.1", false, {"[A]Trip.exp", local("Trip.exp")});
+    Outcomes out;
+    out.watch(&client);
+    QTimer::singleShot(0, this, [&] {
+        QTRY_VERIFY(peer && peer->bytesAvailable());
+        client.reject();
+    });
+    QCOMPARE(client.exec(), 0);
+    peer->readAll();
+    const QByteArray book("FOLDER\nEND\nTYPE=Theirs\nEND\n");
+    peer->write(PCLinkProtocol::announce("/x/Trip.exp", book.size(), local("Trip.exp")));
+    QTest::qWait(100);
+    peer->write(book);
+    QTest::qWait(100);
+    QVERIFY(!peer->bytesAvailable());
+    QCOMPARE(out.events, QStringList{"failed:[A]Trip.exp"});
+    QCOMPARE(readFile(local("Trip.exp")), mine);
+    QVERIFY(tempFilesIn(m_local.path()).isEmpty());
+}
+
+// The device reads a received file back (as a book the program opens whole:
+// not empty, its header ending at its END line) and drops the connection
+// when it cannot: the sending side counts that file as failed, last or not,
+// and the device keeps what it had.
 // A file the device took ("AOK") but could not read back, write or put in
 // place fails on the sending side: the device ends the connection, and the
 // files that were to follow never go.
@@ -256,6 +330,9 @@ void TestSendDataDialog::fileTheDeviceCannotStoreFails_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<bool>("last");
+    QTest::newRow("empty book, last file") << "empty" << true;
+    QTest::newRow("empty book, a file before another") << "empty" << false;
+    QTest::newRow("damaged END line, last file") << "endx" << true;
     QTest::newRow("unreadable, last file") << "unreadable" << true;
     QTest::newRow("unreadable, a file before another") << "unreadable" << false;
     QTest::newRow("disk full at the last write, last file") << "full" << true;
@@ -277,10 +354,16 @@ void TestSendDataDialog::fileTheDeviceCannotStoreFails()
         setrlimit(RLIMIT_FSIZE, &before);
     });
     startServer();
-    writeFile(appFile("Long.exp"), "the device's own");
+    makeBook(appFile("Long.exp"), {"the device's own"});
+    const QByteArray own = readFile(appFile("Long.exp"));
     addBook(m_index, appFile("Long.exp"));
     if (fault == "unreadable") {
         writeFile(local("Long.exp"), "FOLDER\nDESC=" + QByteArray(300, 'x') + "\nEND\n");
+    } else if (fault == "empty") {
+        writeFile(local("Long.exp"), QByteArray());
+    } else if (fault == "endx") {
+        // the header runs on to the first record's end: that record would be lost
+        writeFile(local("Long.exp"), "FOLDER\nTOTAL=1\nENDX\nTYPE=Sea\nEND\nTYPE=Hill\nEND\n");
     } else {
         QStringList lines;
         for (int i = 0; i < 4000; ++i)
@@ -315,9 +398,12 @@ void TestSendDataDialog::fileTheDeviceCannotStoreFails()
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
-    QCOMPARE(readFile(appFile("Long.exp")), QByteArray("the device's own"));
+    // the old book byte for byte, no copy of it made, the failure named for it
+    QCOMPARE(readFile(appFile("Long.exp")), own);
+    QCOMPARE(QDir(QFileInfo(appFile("Long.exp")).path()).entryList({"Long.exp*"}), QStringList{"Long.exp"});
     QVERIFY(tempFilesIn(QFileInfo(appFile("Long.exp")).path()).isEmpty());
-    QTRY_VERIFY(m_server->lowerText().startsWith("Receive Failed: ") || m_server->upperText().startsWith("Receive Failed: "));
+    const QString named = "Receive Failed: " + appFile("Long.exp");
+    QTRY_VERIFY(m_server->lowerText() == named || m_server->upperText() == named);
 }
 
 // With the port taken the window says it cannot listen, and why, rather

@@ -6,8 +6,10 @@
 #include "programrun.h"
 
 #include "pclink.h"
+#include "pclinkprotocol.h"
 #include "pclinkserver.h"
 #include "pclinktestutil.h"
+#include "senddatadialogclient.h"
 #include "senddatadialogserver.h"
 #include "todowindow.h"
 #include "transferdata.h"
@@ -80,6 +82,57 @@ struct Device : QObject
     }
 };
 
+// A device by script: serves its index and books from memory and, at a
+// set point of a run, sends one message nobody asked for in the same write
+// as the bytes before it: behind the data of the book of that number, or
+// (0) ahead of the first book's announce.
+struct StrayDevice : QObject
+{
+    QTcpServer server;
+    QMap<QString, QByteArray> files;
+    int strayAt = -1;
+    QByteArray stray;
+    int booksServed = 0;
+    QByteArray input;
+    QByteArray data;
+    int dataBook = 0;
+    StrayDevice()
+    {
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        PCLinkServer::setPort(server.serverPort());
+        connect(&server, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket *peer = server.nextPendingConnection();
+            input.clear();
+            connect(peer, &QTcpSocket::readyRead, this, [this, peer] { answer(peer); });
+        });
+    }
+    void answer(QTcpSocket *peer)
+    {
+        input += peer->readAll();
+        int pos = 0;
+        QByteArray payload;
+        PCLinkProtocol::Message m;
+        while (PCLinkProtocol::takeFrame(input, pos, payload) == PCLinkProtocol::Frame
+               && PCLinkProtocol::parse(payload, m)) {
+            QByteArray out;
+            if (m.kind == PCLinkProtocol::Request && files.contains(m.first)) {
+                const bool book = m.first.endsWith(".exp");
+                dataBook = book ? ++booksServed : 0;
+                if (dataBook == 1 && strayAt == 0)
+                    out += stray;
+                out += PCLinkProtocol::announce(m.first, files.value(m.first).size(), m.second);
+                data = files.value(m.first);
+            } else if (m.kind == PCLinkProtocol::Request) {
+                out = PCLinkProtocol::cannotSend();
+            } else if (m.kind == PCLinkProtocol::Answer && m.ok) {
+                out = data + (dataBook > 0 && dataBook == strayAt ? stray : QByteArray());
+            }
+            peer->write(out);
+        }
+        input.remove(0, pos);
+    }
+};
+
 // The dialog shows its texts whole, inside its width: the group's title
 // (whole in its tool tip, else cut short with an ellipsis), the check box's
 // text (broken into lines at most) and the address field; the book list
@@ -118,6 +171,8 @@ private slots:
     void failuresNamedInTheFinalMessage();
     void getTakesOnlyWhatReadsAndSaves_data();
     void getTakesOnlyWhatReadsAndSaves();
+    void strayMessageEndsTheRun_data();
+    void strayMessageEndsTheRun();
     void twoCopiesEndToEnd();
     void deviceProcess();
 
@@ -377,14 +432,19 @@ void TestTransferData::getTakesOnlyWhatReadsAndSaves_data()
     QTest::addColumn<QByteArray>("served");
     QTest::addColumn<bool>("replaced");
     QTest::newRow("no book") << QByteArray("shopping list\nmilk\n") << false;
+    QTest::newRow("empty book") << QByteArray() << false;
+    QTest::newRow("damaged END line") << QByteArray("FOLDER\nTOTAL=1\nENDX\nTYPE=Sea\nEND\nTYPE=Hill\nEND\n")
+                                      << false;
     // a few thousand bytes of bare ends: every one a record written back at
     // a hundred bytes and more
     QTest::newRow("too large once saved") << "FOLDER\nEND\n" + QByteArray("END\n").repeated(1000) << true;
 }
 
-// Get Data takes what the program itself would open, and a book whose save
-// fails (here: larger than the reader takes) is a failed get; the book on
-// disk always reads.
+// Get Data takes what the program itself would open whole; anything else
+// leaves the old book byte for byte and is named as failed. A book taken
+// whose note of its origin cannot be saved (here: larger than the reader
+// takes once saved) is received all the same, and the user told what it
+// lacks.
 void TestTransferData::getTakesOnlyWhatReadsAndSaves()
 {
     QFETCH(QByteArray, served);
@@ -397,7 +457,7 @@ void TestTransferData::getTakesOnlyWhatReadsAndSaves()
     const QString local = appFile("Hostile.exp");
     makeBook(local, {"mine"});
     addBook(m_index, local);
-    const QByteArray before = readFile(local);
+    const QMap<QString, QByteArray> before = listTree(QFileInfo(local).path());
     TaskManager::setMaxBookSize(16384);
     {
         TransferData get(false, m_index, QString());
@@ -405,17 +465,128 @@ void TestTransferData::getTakesOnlyWhatReadsAndSaves()
         get.doConnect();
         QVERIFY(get.deviceIndexStore());
         get.select(get.deviceIndexStore()->findByPath(remote));
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < 4; ++i)
             YMRDialog::queueAnswer(1);
         get.start();
     }
     const bool fits = TaskManager::readsWhole(local) && QFileInfo(local).size() <= 16384;
     TaskManager::setMaxBookSize(0);
     QVERIFY(fits);
+    QStringList texts;
+    for (const YMRDialog::ScriptedBox &box : YMRDialog::takeScriptedBoxes())
+        texts << box.text;
+    if (replaced) {
+        QCOMPARE(readFile(local), served);
+        QVERIFY2(texts.filter("Received " + remote + ", but the folder it came from could not be noted").size() == 1,
+                 qPrintable(texts.join('|')));
+        QCOMPARE(texts.last(), QString("Data get successful."));
+    } else {
+        QVERIFY2(texts.contains(QString("Failed receive file: %1.").arg(remote)), qPrintable(texts.join('|')));
+        QCOMPARE(texts.last(), QString("Data get failed.\n%1").arg(remote));
+        QCOMPARE(listTree(QFileInfo(local).path()), before);
+    }
+}
+
+void TestTransferData::strayMessageEndsTheRun_data()
+{
+    QTest::addColumn<int>("at");
+    QTest::addColumn<QByteArray>("stray");
+    for (int at = 0; at <= 5; ++at) {
+        const QByteArray where = at ? "behind book " + QByteArray::number(at) : QByteArray("ahead of book 1");
+        QTest::newRow("FS " + where) << at << PCLinkProtocol::cannotSend();
+        QTest::newRow("announce " + where) << at << PCLinkProtocol::announce("/d/Stray.exp", 4, "[A]Stray.exp") + "abcd";
+    }
+}
+
+// A Get Data of five books whose device sends one message nobody asked for
+// at each point of the run: the run ends there, the books before it are
+// received (the device's records, the index refreshed) and every book after
+// it is named as failed and left byte for byte.
+void TestTransferData::strayMessageEndsTheRun()
+{
+    QFETCH(int, at);
+    QFETCH(QByteArray, stray);
+    const QStringList names = {"Sea", "Hill", "Lake", "Wood", "Town"};
+    StrayDevice device;
+    device.strayAt = at;
+    device.stray = stray;
+    QTemporaryDir deviceFiles;
+    {
+        DBManager ext(true);
+        ext.load();
+        ext.removeAll();
+        for (const QString &name : names) {
+            const QString path = deviceFiles.path() + "/" + name + ".exp";
+            makeBook(path, {name + " trip"}, name + " book");
+            device.files.insert(path, readFile(path));
+            addBook(&ext, path);
+        }
+        ext.save();
+    }
+    device.files.insert("[A]ymrOutlaysIDX_EXT", readFile(appFile("ymrOutlaysIDX_EXT")));
+    QFile::remove(appFile("ymrOutlaysIDX_EXT"));
+    QMap<QString, QByteArray> before;
+    for (const QString &name : names) {
+        const QString local = appFile(name + ".exp");
+        makeBook(local, {"old"}, "old " + name);
+        m_index->refreshRecord(addBook(m_index, local));
+        before.insert(name, readFile(local));
+    }
+    // A real run's reports are modal boxes that turn the event loop while
+    // they are up (the connection's next bytes, the run's queued next
+    // request): each report of the run's dialog turns it here.
+    QTimer hook;
+    QPointer<SendDataDialogClient> hooked;
+    connect(&hook, &QTimer::timeout, this, [&hooked] {
+        auto *client = qobject_cast<SendDataDialogClient *>(QApplication::activeModalWidget());
+        if (!client || client == hooked)
+            return;
+        hooked = client;
+        connect(client, &SendDataDialogClient::getFileFailed, client, [] { QTest::qWait(20); });
+        connect(client, &SendDataDialogClient::getFileSuccess, client, [] { QTest::qWait(20); });
+    });
+    hook.start(1);
+    {
+        TransferData get(false, m_index, QString());
+        get.data->setChecked(false);
+        get.doConnect();
+        QVERIFY(get.deviceIndexStore());
+        PIMRecordArray *records = get.deviceIndexStore()->records();
+        for (int i = 0; i < records->count(); ++i)
+            get.select(records->at(i));
+        for (int i = 0; i < 12; ++i)
+            YMRDialog::queueAnswer(1);
+        get.start();
+    }
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
     QVERIFY(!boxes.isEmpty());
-    QCOMPARE(boxes.last().text, QString("Data get failed.\n%1").arg(remote));
-    QCOMPARE(readFile(local), replaced ? served : before);
+    const QStringList summary = boxes.last().text.split('\n');
+    int replacedWhileFailed = 0;
+    QStringList failed, wrong;
+    for (const QString &name : names) {
+        const QString local = appFile(name + ".exp"), remote = deviceFiles.path() + "/" + name + ".exp";
+        const QByteArray bytes = readFile(local);
+        const QString listed = m_index->findByPath(local)->description();
+        if (summary.contains(remote)) {
+            failed << name;
+            replacedWhileFailed += bytes != before.value(name);
+            if (listed != "old " + name)
+                wrong << name + ": failed, its index record changed";
+            continue;
+        }
+        // the device's records behind a header that notes where they came from
+        const QByteArray theirs = device.files.value(remote);
+        if (bytes.mid(bytes.indexOf("\nEND\n")) != theirs.mid(theirs.indexOf("\nEND\n")))
+            wrong << name + ": received, not the device's records";
+        if (listed != name + " book")
+            wrong << name + ": received, its index record not refreshed";
+    }
+    QCOMPARE(replacedWhileFailed, 0);
+    QCOMPARE(wrong, QStringList());
+    QCOMPARE(failed, names.mid(at));
+    QCOMPARE(summary.first(), QString(at == 5 ? "Data get successful." : "Data get failed."));
+    // a run cut short says so
+    QCOMPARE(boxes.count() > 1 && boxes.at(boxes.count() - 2).text == "Data transfer is not completed.", at < 5);
 }
 
 // Two copies, two homes: this one lists the device's books, gets one,
