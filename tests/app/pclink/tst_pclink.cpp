@@ -315,7 +315,8 @@ void TestPCLink::sendFiles()
     QTRY_VERIFY_WITH_TIMEOUT(sent.ended() && got.ended(), 10000);
     QCOMPARE(sent.events, QStringList({"sendingFile:" + source, "sendingFileFinished"}));
     QCOMPARE(got.events, QStringList({"receiveFile:" + target, "receiveFileFinished:" + target}));
-    QCOMPARE(readFile(target), bytes);
+    // the owner writes an empty list as one line break: 0 bytes read as a torn write
+    QCOMPARE(readFile(target), bytes.isEmpty() ? QByteArray("\n") : bytes);
     QVERIFY(tempFilesIn(QFileInfo(target).path()).isEmpty());
     QCOMPARE(p.client.transferState(), 0);
     QCOMPARE(p.device->transferState(), 0);
@@ -1011,7 +1012,8 @@ void TestPCLink::ownFilesThroughTheirOwner()
             link->requestFile(remote, name);
             readExactly(raw, PCLinkProtocol::request(remote, name).size());
         }
-        raw->write(PCLinkProtocol::announce("/x/file", incoming.size(), remote));
+        // the device answers a request with the very path asked for
+        raw->write(PCLinkProtocol::announce("/x/file", incoming.size(), waiting ? remote : name));
         QCOMPARE(readExactly(raw, 5), PCLinkProtocol::answer(true));
         raw->write(incoming);
     } else {
