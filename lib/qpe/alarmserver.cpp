@@ -1,4 +1,8 @@
 #include "alarmserver.h"
+#include "boundedfile.h"
+#include "filereplacer.h"
+#include "folderlock.h"
+#include "lockfile.h"
 #include "qcopchannel.h"
 #include "qpeglobal.h"
 #include "sharedfile.h"
@@ -361,9 +365,6 @@ AlarmServer::AlarmServer(const QString &dir, QObject *parent)
 {
     QDir().mkpath(m_dir);
     m_file = m_dir + QStringLiteral("/alarms");
-    m_lock.reset(new QLockFile(m_dir + QStringLiteral("/alarms.lock")));
-    // a live holder keeps the lock however long it runs
-    m_lock->setStaleLockTime(0);
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);   // coarse timers may fire early
     connect(&m_timer, &QTimer::timeout, this, &AlarmServer::onTimeout);
@@ -377,8 +378,12 @@ AlarmServer::~AlarmServer()
 {
     if (m_listChanged)
         flush();
-    if (m_locked)
-        m_lock->unlock();
+    LockFile::release(m_lockFd, lockFileName());
+}
+
+QString AlarmServer::lockFileName() const
+{
+    return m_dir + QStringLiteral("/alarms.lock");
 }
 
 QDateTime AlarmServer::wholeSeconds(const QDateTime &t)
@@ -512,11 +517,30 @@ void AlarmServer::start(int startDelay)
 
 void AlarmServer::tryLock()
 {
-    if (m_locked)
+    if (m_lockFd >= 0)
         return;
-    m_locked = m_lock->tryLock(0);
-    if (!m_locked)
-        return;
+    const QString path = lockFileName();
+    {
+        // no other copy takes or replaces it meanwhile; one that holds the
+        // folder now is looked at again at the next try
+        FolderLock guard(m_dir);
+        if (!guard.isLocked())
+            return;
+        // a lock another copy holds is never waited for; a FIFO or link
+        // there is replaced, a folder (which would keep every copy from
+        // ringing) is set aside
+        const LockFile::Found there = LockFile::look(path).found;
+        if (there == LockFile::Held || there == LockFile::Denied || there == LockFile::Failed
+            || (there == LockFile::Folder && !BoundedFile::setAside(path, true)))
+            return;
+        int error = 0;
+        m_lockFd = LockFile::create(path, &error);
+        if (m_lockFd < 0) {
+            qWarning("No lock for the alarms at %s: %s", qPrintable(path),
+                     qPrintable(FileReplacer::failureText(FileReplacer::failureOf(error), error)));
+            return;
+        }
+    }
     // other copies on this root register into the same file: follow their
     // writes, or an idle holder would never see their alarms
     auto *watcher = new QFileSystemWatcher(QStringList{m_dir}, this);
@@ -565,7 +589,7 @@ void AlarmServer::arm()
 {
     if (!m_started)
         return;
-    if (!m_locked) {
+    if (m_lockFd < 0) {
         // another copy sends; look again later in case it ends
         m_timer.start(MaxInterval);
         return;
@@ -585,14 +609,14 @@ void AlarmServer::arm()
 void AlarmServer::onTimeout()
 {
     deliverDue();
-    if (!m_locked)
+    if (m_lockFd < 0)
         arm();
 }
 
 void AlarmServer::deliverDue()
 {
     tryLock();
-    if (!m_locked)
+    if (m_lockFd < 0)
         return;
     refresh();
     const QDateTime t = now();

@@ -9,7 +9,6 @@
 #include <QDeadlineTimer>
 #include <QHash>
 #include <QList>
-#include <QLockFile>
 #include <QObject>
 #include <QSet>
 #include <QTimer>
@@ -88,7 +87,7 @@ public:
     void start(int startDelay = 1000);
     bool isStarted() const { return m_started; }
     // Whether this server holds the lock, so sends.
-    bool isDelivering() const { return m_locked; }
+    bool isDelivering() const { return m_lockFd >= 0; }
 
     // Test hooks: the clock compared with the alarm times (null = system
     // clock), send what is due now, the alarms of the list in time order
@@ -134,6 +133,7 @@ private:
     // The list as on disk now when another copy changed it since it was
     // last read or written here, with this server's unwritten changes on it.
     void refresh();
+    QString lockFileName() const;
     // The stored entry a removal names: the one at that wall time, or the
     // one whose skipped wall time reads as that moment here.
     Entry storedEntry(const QDateTime &when, const QByteArray &channel,
@@ -153,8 +153,8 @@ private:
 
     QString m_dir;
     QString m_file;
-    std::unique_ptr<QLockFile> m_lock;
-    bool m_locked = false;
+    // the lock of the copy that rings (LockFile), -1 while another holds it
+    int m_lockFd = -1;
     bool m_started = false;
     // sorted by time; equal times in the order they came
     QVector<Entry> m_alarms;
