@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QVector>
 
+#include <climits>
+
 #include <functional>
 #include <memory>
 
@@ -109,16 +111,21 @@ public:
 
     // An alarm as kept here: its local time as a number (seconds of the
     // date and time of day, which order the list), for a list of hundreds of
-    // thousands read without a date-time object per alarm.
+    // thousands read without a date-time object per alarm. A wall time the
+    // clocks show twice (the hour repeated as they go back) keeps the
+    // offset from UTC it was meant in, and is written with it.
     struct Entry
     {
+        static constexpr int NoOffset = INT_MIN;
         qint64 at;
         QByteArray channel;
         QByteArray message;
         int data;
+        int offset = NoOffset;
         bool operator==(const Entry &o) const
         {
-            return at == o.at && channel == o.channel && message == o.message && data == o.data;
+            return at == o.at && channel == o.channel && message == o.message && data == o.data
+                   && offset == o.offset;
         }
         static Entry of(const QDateTime &local, const QByteArray &channel,
                         const QByteArray &message, int data);
@@ -147,6 +154,9 @@ private:
     // A save's merged list, written: the new base and content.
     void takeWritten(const KeyedMerge::Entries &merged);
     void arm();
+    // The unsent alarms due at t, then the first one that is not, each with
+    // its moment (see nextAlarms in the source).
+    QVector<QPair<int, QDateTime>> nextAlarms(const QDateTime &t) const;
     void onTimeout();
     void tryLock();
     int firstUnsent() const;

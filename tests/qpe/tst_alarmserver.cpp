@@ -100,6 +100,8 @@ private slots:
     void timesThatNeverComeAreRefused();
     void skippedTimeOfAnotherZone_data();
     void skippedTimeOfAnotherZone();
+    void snoozeAcrossTheChangeOfTime_data();
+    void snoozeAcrossTheChangeOfTime();
 
 private:
     QString freshDir();
@@ -685,6 +687,66 @@ void TestAlarmServer::skippedTimeOfAnotherZone()
     QVERIFY(s.flush());
     QVERIFY(s.pending().isEmpty());
     QCOMPARE(readAll(s.fileName()).trimmed(), QByteArray());
+}
+
+// A reminder snoozed five minutes as the clocks change (Europe/Berlin): in
+// autumn from 02:56 summer time into 02:01 winter time, a wall time the
+// clocks show twice; in spring from 01:58 into 03:03, past the hour
+// skipped. The list holds it as the moment it was set: it rings then, not
+// at once, read back by another server too; the book's wall time alone
+// still takes it off. A line of the earlier form reads as it did.
+void TestAlarmServer::snoozeAcrossTheChangeOfTime_data()
+{
+    QTest::addColumn<QDateTime>("rang");   // UTC
+    QTest::addColumn<QByteArray>("stored");
+    QTest::newRow("autumn") << QDateTime(QDate(2026, 10, 25), QTime(0, 56), Qt::UTC)
+                            << QByteArray("2026-10-25T02:01:00+01:00\t");
+    QTest::newRow("spring") << QDateTime(QDate(2026, 3, 29), QTime(0, 58), Qt::UTC)
+                            << QByteArray("2026-03-29T03:03:00\t");
+}
+
+void TestAlarmServer::snoozeAcrossTheChangeOfTime()
+{
+    QFETCH(QDateTime, rang);
+    QFETCH(QByteArray, stored);
+    ZoneScope berlin("Europe/Berlin");
+    const QString dir = freshDir();
+    const QDateTime snoozed = rang.toLocalTime().addSecs(300);
+    FakeClock clock;
+    clock.t = rang.toLocalTime();
+    {
+        AlarmServer s(dir);
+        s.setClock(clock.fn());
+        s.start(0);
+        QVERIFY(s.add(snoozed, "A/snooze", Msg, 0));
+    }
+    QVERIFY2(readAll(dir + "/alarms").startsWith(stored), readAll(dir + "/alarms").constData());
+    AlarmSink sink("A/snooze");
+    AlarmServer s(dir);
+    s.setClock(clock.fn());
+    s.start(0);
+    QCOMPARE(s.pending().size(), 1);
+    QCOMPARE(s.pending().first().when, snoozed);
+    QCOMPARE(s.pending().first().when.toUTC(), rang.addSecs(300));
+    clock.t = snoozed.addSecs(-1);
+    s.deliverDue();
+    ymrtest::flushEvents();
+    QVERIFY(sink.got.isEmpty());
+    QCOMPARE(s.timerInterval(), 1000);
+    clock.t = snoozed;
+    s.deliverDue();
+    QTRY_COMPARE(sink.got.size(), 1);
+    QCOMPARE(sink.got.first().when, snoozed);
+    const QDateTime wallOnly(snoozed.date(), snoozed.time());
+    QVERIFY(s.remove(wallOnly, "A/snooze", Msg, 0));
+    QVERIFY(s.pending().isEmpty());
+
+    // the earlier form: the wall time alone, in either showing
+    writeAll(dir + "/alarms", QByteArray(stored).replace("+01:00", "") + "A/snooze\told\t0\n");
+    AlarmServer earlier(dir);
+    QCOMPARE(earlier.pending().size(), 1);
+    QCOMPARE(earlier.pending().first().when.date(), wallOnly.date());
+    QCOMPARE(earlier.pending().first().when.time(), wallOnly.time());
 }
 
 QPE_TEST_MAIN(TestAlarmServer)
