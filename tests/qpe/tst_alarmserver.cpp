@@ -95,7 +95,7 @@ private slots:
     void realClockNotEarly();
     void applicationServerStartsInsideTheLoop();
     void changeWaitsForAnotherCopysWrite();
-    void longListLoadsAndChangesQuickly();
+    void longListLoadsAndChanges();
     void timesThatNeverComeAreRefused_data();
     void timesThatNeverComeAreRefused();
     void skippedTimeOfAnotherZone_data();
@@ -561,9 +561,9 @@ void TestAlarmServer::changeWaitsForAnotherCopysWrite()
     QCOMPARE(messages, QStringList({"before", "other copy", "this copy"}));
 }
 
-// The longest list there may be reads in a moment, and each change costs
-// one write of it, not a read and a search per alarm.
-void TestAlarmServer::longListLoadsAndChangesQuickly()
+// The longest list there may be reads whole, repeated lines dropped, and
+// takes changes among its alarms (its time: bench_qpe_alarmlist).
+void TestAlarmServer::longListLoadsAndChanges()
 {
     const QString dir = freshDir();
     QByteArray text;
@@ -578,8 +578,6 @@ void TestAlarmServer::longListLoadsAndChangesQuickly()
     }
     // every line twice: the second is dropped
     writeAll(dir + QStringLiteral("/alarms"), text + text);
-    QElapsedTimer took;
-    took.start();
     FakeClock clock;
     clock.t = T0.addSecs(-60);
     AlarmServer s(dir);
@@ -590,7 +588,6 @@ void TestAlarmServer::longListLoadsAndChangesQuickly()
         QVERIFY(s.remove(T0.addSecs(i), "A/long", "m" + QByteArray::number(i % 997), 0));
     }
     const QList<AlarmServer::Alarm> now = s.pending();
-    QVERIFY2(took.elapsed() < 20000, qPrintable(QString::number(took.elapsed())));
     QCOMPARE(now.size(), count);
     QCOMPARE(now.first().when, T0.addSecs(5));
     QCOMPARE(now.last().message, QByteArray("new"));
