@@ -670,6 +670,7 @@ QVector<QPair<int, QDateTime>> AlarmServer::nextAlarms(const QDateTime &t) const
     const qint64 RepeatStretch = 3 * 3600;
     QVector<QPair<int, QDateTime>> out;
     bool notDue = false;
+    // once one is not due: the last wall time looked at
     qint64 lookTo = 0;
     for (int i = firstUnsent(); i < m_alarms.size(); ++i) {
         const Entry &e = m_alarms.at(i);
@@ -679,11 +680,11 @@ QVector<QPair<int, QDateTime>> AlarmServer::nextAlarms(const QDateTime &t) const
             continue;
         const QDateTime when = e.when();
         out.append({i, when});
-        if (when <= t)
+        if (when <= t || notDue)
             continue;
-        const bool repeated = e.offset != Entry::NoOffset || repeatedOffset(when) != Entry::NoOffset;
-        lookTo = qMax(notDue ? lookTo : e.at, repeated ? e.at + RepeatStretch : e.at);
         notDue = true;
+        const bool repeated = e.offset != Entry::NoOffset || repeatedOffset(when) != Entry::NoOffset;
+        lookTo = repeated ? e.at + RepeatStretch : e.at - 1;
     }
     return out;
 }
@@ -727,7 +728,9 @@ void AlarmServer::deliverDue()
         QByteArray data;
         QDataStream ds(&data, QIODevice::WriteOnly);
         ds.setVersion(Qpe::StreamVersion);
-        ds << e.when() << qint32(e.data);
+        // the wall time of a repeated hour goes with its offset: alone it
+        // reads back as either showing
+        ds << (e.offset == Entry::NoOffset ? e.when() : e.when().toOffsetFromUtc(e.offset)) << qint32(e.data);
         QCopChannel::send(e.channel, e.message, data);
     }
     arm();
