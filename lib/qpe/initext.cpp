@@ -21,15 +21,13 @@ bool isBreak(char c)
     return c == '\n' || c == '\r';
 }
 
+// A hex digit's value, either case; -1 for any other character.
 int hexValue(char c)
 {
+    const char lower = char(c | 0x20);
     if (c >= '0' && c <= '9')
         return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
 }
 
 bool isHexDigit(QChar c)
