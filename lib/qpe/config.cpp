@@ -177,9 +177,9 @@ void Config::setMaxFileSize(qint64 size)
     s_maxFileSize = size > 0 ? size : MaxSettingsSize;
 }
 
-Config::Config(const QString &name, Domain domain) : m_file(Store::at(configFileName(name, domain)))
+Config::Config(const QString &name, Domain domain) : m_store(Store::at(configFileName(name, domain)))
 {
-    m_file->refresh();
+    m_store->refresh();
 }
 
 Config::~Config()
@@ -190,7 +190,7 @@ Config::~Config()
 
 QString Config::fileName() const
 {
-    return m_file->path();
+    return m_store->path();
 }
 
 QString Config::path(const QString &key) const
@@ -205,12 +205,12 @@ void Config::setGroup(const QString &group)
 
 bool Config::hasKey(const QString &key) const
 {
-    return m_file->find(path(key).toUtf8());
+    return m_store->find(path(key).toUtf8());
 }
 
 QString Config::readEntry(const QString &key, const QString &deflt) const
 {
-    const QByteArray *text = m_file->find(path(key).toUtf8());
+    const QByteArray *text = m_store->find(path(key).toUtf8());
     if (!text)
         return deflt;
     const QString value = IniText::value(*text);
@@ -255,14 +255,14 @@ void Config::writeEntry(const QString &key, const QString &value)
 {
     const QByteArray k = path(key).toUtf8();
     // an unchanged value leaves the file alone
-    const QByteArray *text = m_file->find(k);
+    const QByteArray *text = m_store->find(k);
     if (text) {
         const QString now = IniText::value(*text);
         if (!now.isNull() && now == value)
             return;
     }
     // never a null text: it would read back as missing
-    m_file->set(k, IniText::valueText(value.isNull() ? QLatin1String("") : value));
+    m_store->set(k, IniText::valueText(value.isNull() ? QLatin1String("") : value));
     m_changed = true;
 }
 
@@ -288,18 +288,18 @@ void Config::writeEntry(const QString &key, const QStringList &list, QChar sep)
 
 void Config::removeEntry(const QString &key)
 {
-    if (m_file->remove(path(key).toUtf8(), false))
+    if (m_store->remove(path(key).toUtf8(), false))
         m_changed = true;
 }
 
 void Config::clearGroup()
 {
-    if (m_file->remove(IniText::normalizedPath(m_group).toUtf8(), true))
+    if (m_store->remove(IniText::normalizedPath(m_group).toUtf8(), true))
         m_changed = true;
 }
 
 bool Config::write()
 {
     m_changed = false;
-    return m_file->save();
+    return m_store->save();
 }

@@ -59,12 +59,11 @@ public:
     // defaults. For tests, 0 brings back the default.
     static void setMaxFileSize(qint64 size);
 
-    class Store;
-
 private:
+    class Store;
     QString path(const QString &key) const;
 
-    Store *m_file;
+    Store *m_store;
     QString m_group;
     bool m_changed = false;
 };

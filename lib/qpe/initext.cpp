@@ -251,10 +251,17 @@ bool nextLine(const QByteArray &text, int &at, Line &line)
         return false;
     line.from = at;
     line.equals = -1;
+    // a comment ends at its break, whatever it holds
+    const bool comment = t[at] == ';';
     bool inQuotes = false;
     int i = at;
     for (; i < n; ++i) {
         const char c = t[i];
+        if (comment) {
+            if (isBreak(c))
+                break;
+            continue;
+        }
         if (c == '\\' && i + 1 < n) {
             ++i;
             // "\r\n" after the escape: the whole break goes on

@@ -283,7 +283,7 @@ void TestConfig::sameFilesAsQSettings_data()
     hand("by hand: quotes, lists, blanks",
          "[G]\n a = x , y \nb= \" q \" , z\nd= \"ab\"cd \"ef\" \ne=\\x41\\x4a\\101\\e\n");
     hand("by hand: continued lines, comments, a bad line",
-         "\xef\xbb\xbf; comment\r\n[G]\r\nc=a\\\n  b\r\nbad line\ni=\"multi\nline\"\n#hash=2\n[general]\ntop=1\n");
+         "\xef\xbb\xbf; a \"comment\r\n[G]\r\nc=a\\\n  b\r\nbad line\ni=\"multi\nline\"\n#hash=2\n[general]\ntop=1\n");
     hand("by hand: groups, repeated keys, typed values",
          "[X\\Y]\nk\\j=2\n[A%2FB]\n sp ace =1\n[G]\na=1\nk2=@Invalid()\nk3=@@x,@@y\nk4=@x,y\n"
          "r=@Rect(1 2 3 4)\n[G]\na=second\nu=@Foo(x)\n[unclosed\nu=1\n");
