@@ -102,6 +102,19 @@ int repeatedOffset(const QDateTime &local)
     return AlarmServer::Entry::NoOffset;
 }
 
+// A local time whose wall time the clocks show twice, as its first showing:
+// the system's conversion of such a wall time gives either.
+QDateTime firstShowing(const QDateTime &local)
+{
+    const qint64 secs = local.toSecsSinceEpoch();
+    const int offset = local.offsetFromUtc();
+    const int before = QDateTime::fromSecsSinceEpoch(secs - 3 * 3600, Qt::LocalTime).offsetFromUtc();
+    if (before <= offset)
+        return local;
+    const QDateTime twin = QDateTime::fromSecsSinceEpoch(secs + offset - before, Qt::LocalTime);
+    return twin.offsetFromUtc() == before ? twin : local;
+}
+
 // The local time of a line: the list's own form "YYYY-MM-DDTHH:MM:SS" is
 // read without the general date parser and without asking the time zone
 // (a long list has hundreds of thousands); any other form (an offset, a
@@ -329,8 +342,10 @@ QDateTime AlarmServer::Entry::when() const
     if (offset != NoOffset)
         return QDateTime(date, time, Qt::OffsetFromUTC, offset).toLocalTime();
     const QDateTime local(date, time, Qt::LocalTime);
+    // a wall time alone (the list's earlier form) in a repeated hour: the
+    // first showing, as it mostly read before, every time
     if (local.isValid())
-        return local;
+        return firstShowing(local);
     // a wall time this zone skips (the list was written under another
     // zone): an invalid time would compare as long due, so it rings at the
     // first minute after the gap, as a reminder set here would
