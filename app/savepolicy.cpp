@@ -391,6 +391,9 @@ QString SavePolicy::finish()
         // an end waits a few seconds at most, whatever holds a lock.
         QElapsedTimer clock;
         clock.start();
+        // what the window keeps of the session goes to the settings now,
+        // where the report below still names it if unsaved
+        emit sessionSaving();
         const QList<TaskManager *> stores = m_stores;
         for (TaskManager *store : stores) {
             if (!store->isDirty())

@@ -107,7 +107,7 @@ signals:
     void otherVersionChosen(PIMManager *store, bool keepOther);
     // A save on a clock wrote these stores.
     void wrote(const QList<TaskManager *> &stores);
-    // A log-out's save begins: the window's own settings go with it.
+    // A log-out's save, or the end's, begins: the window's own settings go with it.
     void sessionSaving();
 
 protected:

@@ -3,6 +3,7 @@
 #include "qpe/boundedfile.h"
 #include "qpe/filereplacer.h"
 #include "qpe/folderlock.h"
+#include "qpe/lockfile.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -13,7 +14,6 @@
 #include <QMutex>
 #include <QPair>
 #include <QSet>
-#include <QSysInfo>
 #include <QTimer>
 
 #include <cerrno>
@@ -29,8 +29,6 @@
 
 namespace {
 
-// Larger than any lock this program writes: more is no lock.
-const qint64 MaxLockBytes = 4096;
 // The longest name a folder entry may have on the file systems in use.
 const int MaxNameBytes = NAME_MAX;
 // Each part of a holder's text shown at most this long.
@@ -87,13 +85,11 @@ QString printablePart(const QByteArray &bytes)
     return text;
 }
 
-// The holder a lock file names (process id, program, host: as QLockFile
-// writes it), read from its first bytes only.
-QString holderText(int fd)
+// The holder a lock's first bytes name (process id, program, host: as
+// LockFile writes them).
+QString holderText(const QByteArray &text)
 {
-    char buffer[MaxLockBytes];
-    const ssize_t n = ::pread(fd, buffer, sizeof buffer, 0);
-    const QList<QByteArray> lines = QByteArray(buffer, int(qMax<ssize_t>(n, 0))).split('\n');
+    const QList<QByteArray> lines = text.split('\n');
     const QString pid = printablePart(lines.value(0));
     const QString app = printablePart(lines.value(1));
     const QString host = printablePart(lines.value(2));
@@ -103,14 +99,6 @@ QString holderText(int fd)
         return BookFile::tr("another program (its lock names no holder)");
     return BookFile::tr("%1 (process %2) on %3")
         .arg(app, pid, host.isEmpty() ? BookFile::tr("an unnamed host") : host);
-}
-
-QByteArray lockText()
-{
-    const QString app = QCoreApplication::applicationName();
-    return QByteArray::number(QCoreApplication::applicationPid()) + '\n'
-           + (app.isEmpty() ? QByteArray("ymrOutlays") : app.toUtf8()) + '\n'
-           + QSysInfo::machineHostName().toUtf8() + '\n';
 }
 
 // The file at path holds exactly bytes (read at most that many and one).
@@ -476,7 +464,6 @@ BookFile::LockState BookFile::takeLock(const QString &lockPath, int *lockFd)
 {
     *lockFd = -1;
     const QString folder = FolderLock::folderOf(lockPath);
-    const QByteArray name = QFile::encodeName(lockPath);
     // no other copy of the program looks at this lock or replaces it meanwhile
     FolderLock guard(folder);
     if (!guard.isLocked()) {
@@ -484,72 +471,35 @@ BookFile::LockState BookFile::takeLock(const QString &lockPath, int *lockFd)
                                                   : errorText(ENOENT);
         return NoLock;
     }
-    struct stat st;
-    if (::lstat(name.constData(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) {
-            m_lockFailure = tr("a folder stands where its lock would be");
-            return NoLock;
-        }
-        // Only a small regular file can be a lock; a FIFO, a link or a
-        // device there is never opened (nor is it after the look: no
-        // following links, no waiting), and is replaced below.
-        if (S_ISREG(st.st_mode) && st.st_size <= MaxLockBytes) {
-            const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-            if (fd < 0 && errno == EACCES) {
-                m_holder = tr("another user");
-                return HeldElsewhere;
-            }
-            struct stat opened;
-            if (fd >= 0 && ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode)
-                && opened.st_size <= MaxLockBytes) {
-                if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-                    const int error = errno;
-                    if (error == EWOULDBLOCK)
-                        m_holder = holderText(fd);
-                    else
-                        m_lockFailure = errorText(error);
-                    ::close(fd);
-                    return error == EWOULDBLOCK ? HeldElsewhere : NoLock;
-                }
-            }
-            // nobody holds it: stale, whatever it says
-            if (fd >= 0)
-                ::close(fd);
-        }
-    } else if (errno != ENOENT) {
-        m_lockFailure = errorText(errno);
+    // anything but a lock there is replaced below; a lock nobody holds is
+    // stale, whatever it says
+    const LockFile::Look there = LockFile::look(lockPath, LockFile::MaxBytes, true);
+    switch (there.found) {
+    case LockFile::Folder:
+        m_lockFailure = tr("a folder stands where its lock would be");
         return NoLock;
+    case LockFile::Denied:
+        m_holder = tr("another user");
+        return HeldElsewhere;
+    case LockFile::Held:
+        m_holder = holderText(there.text);
+        return HeldElsewhere;
+    case LockFile::Failed:
+        m_lockFailure = errorText(there.error);
+        return NoLock;
+    default:
+        break;
     }
     if (FileReplacer::writeProtected(folder)) {
         m_lockFailure = FileReplacer::failureText(FileReplacer::ReadOnly);
         return NoLock;
     }
-    // A new lock is written and held before it takes the name, in one step
-    // over whatever stale thing was there.
-    const QByteArray text = lockText();
-    QString temp;
-    const int fd = FileReplacer::createUnique(folder, &temp);
-    if (fd < 0) {
-        m_lockFailure = FileReplacer::lastFailureText();
-        return NoLock;
-    }
     int error = 0;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    // others may see who holds it
-    if (!FileReplacer::fitsSpaceLeft(text.size()))
-        error = ENOSPC;
-    else if (::fchmod(fd, 0644 & ~mask) != 0 || !FileReplacer::writeWhole(fd, text.constData(), text.size())
-             || ::flock(fd, LOCK_EX | LOCK_NB) != 0
-             || ::rename(QFile::encodeName(temp).constData(), name.constData()) != 0)
-        error = errno ? errno : EIO;
-    if (error) {
-        ::unlink(QFile::encodeName(temp).constData());
-        ::close(fd);
+    *lockFd = LockFile::create(lockPath, &error);
+    if (*lockFd < 0) {
         m_lockFailure = errorText(error);
         return NoLock;
     }
-    *lockFd = fd;
     return Locked;
 }
 
@@ -680,84 +630,51 @@ void BookFile::releaseLockFile()
 {
     if (m_lockFd < 0)
         return;
-    const QByteArray name = QFile::encodeName(m_lockPath);
-    struct stat mine, there;
-    const bool known = ::fstat(m_lockFd, &mine) == 0;
-    {
-        FolderLock guard(FolderLock::folderOf(m_lockPath));
-        // only the lock this holds goes, never one that took its place
-        if (known && ::lstat(name.constData(), &there) == 0 && there.st_dev == mine.st_dev
-            && there.st_ino == mine.st_ino)
-            ::unlink(name.constData());
-    }
-    if (known) {
+    struct stat mine;
+    if (::fstat(m_lockFd, &mine) == 0) {
         QMutexLocker held(&s_heldMutex);
         heldHere().remove(keyOf(mine));
     }
-    ::close(m_lockFd);
+    LockFile::release(m_lockFd, m_lockPath);
     m_lockFd = -1;
     m_lockPath.clear();
 }
 
-// Whether the file itself is locked by another process: a holder under
-// another of its names.
-static bool fileHeldElsewhere(const QString &path)
+// Whether the lock at path (a lock file, or the book's file itself) is held
+// by another process: never a lock of this one.
+static bool heldByAnother(const QString &path, qint64 maxSize, QString *holder, bool *denied = nullptr)
 {
-    const int fd = ::open(QFile::encodeName(FileReplacer::replacedFile(path)).constData(),
-                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    const LockFile::Look there = LockFile::look(path, maxSize, holder != nullptr);
+    if (denied)
+        *denied = there.found == LockFile::Denied;
+    if (there.found != LockFile::Held)
         return false;
-    struct stat st;
-    bool held = false;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        bool mine;
-        {
-            QMutexLocker guard(&s_heldMutex);
-            mine = heldHere().contains(keyOf(st));
-        }
-        held = !mine && ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    {
+        QMutexLocker guard(&s_heldMutex);
+        if (heldHere().contains(qMakePair(quint64(there.device), quint64(there.inode))))
+            return false;
     }
-    ::close(fd);
-    return held;
+    if (holder)
+        *holder = holderText(there.text);
+    return true;
 }
 
 bool BookFile::heldElsewhere(const QString &path, QString *holder)
 {
-    const QByteArray name = QFile::encodeName(lockFileName(path));
-    struct stat st;
-    if (::lstat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MaxLockBytes) {
-        if (!fileHeldElsewhere(path))
-            return false;
+    bool denied = false;
+    if (heldByAnother(lockFileName(path), LockFile::MaxBytes, holder, &denied))
+        return true;
+    if (denied) {
         if (holder)
-            *holder = otherNameHolder();
+            *holder = tr("another user");
         return true;
     }
-    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == EACCES && holder)
-            *holder = tr("another user");
-        return errno == EACCES;
-    }
-    bool held = false;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        bool mine;
-        {
-            QMutexLocker guard(&s_heldMutex);
-            mine = heldHere().contains(keyOf(st));
-        }
-        if (!mine && ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-            held = true;
-            if (holder)
-                *holder = holderText(fd);
-        }
-    }
-    ::close(fd);
-    if (!held && fileHeldElsewhere(path)) {
-        held = true;
-        if (holder)
-            *holder = otherNameHolder();
-    }
-    return held;
+    // a holder under another name of the file
+    if (!heldByAnother(FileReplacer::replacedFile(path), -1, nullptr))
+        return false;
+    if (holder)
+        *holder = otherNameHolder();
+    return true;
 }
 
 // ---- reading and the read-only state --------------------------------------

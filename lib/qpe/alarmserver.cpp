@@ -1,4 +1,8 @@
 #include "alarmserver.h"
+#include "boundedfile.h"
+#include "filereplacer.h"
+#include "folderlock.h"
+#include "lockfile.h"
 #include "qcopchannel.h"
 #include "qpeglobal.h"
 #include "sharedfile.h"
@@ -80,16 +84,49 @@ qint64 wallClock(const QDate &date, const QTime &time)
     return date.toJulianDay() * 86400 + time.msecsSinceStartOfDay() / 1000;
 }
 
+// The offset from UTC of a local time whose wall time the clocks show twice
+// (the hour repeated as they go back), which tells the two apart;
+// NoOffset for any other.
+int repeatedOffset(const QDateTime &local)
+{
+    const qint64 secs = local.toSecsSinceEpoch();
+    const int offset = local.offsetFromUtc();
+    // the offset in force some hours before or after: where it differs and
+    // the same wall time falls under it too, that is the other showing
+    for (const qint64 near : {secs - 3 * 3600, secs + 3 * 3600}) {
+        const int other = QDateTime::fromSecsSinceEpoch(near, Qt::LocalTime).offsetFromUtc();
+        const qint64 twin = secs + offset - other;
+        if (other != offset && QDateTime::fromSecsSinceEpoch(twin, Qt::LocalTime).offsetFromUtc() == other)
+            return offset;
+    }
+    return AlarmServer::Entry::NoOffset;
+}
+
+// A local time whose wall time the clocks show twice, as its first showing:
+// the system's conversion of such a wall time gives either.
+QDateTime firstShowing(const QDateTime &local)
+{
+    const qint64 secs = local.toSecsSinceEpoch();
+    const int offset = local.offsetFromUtc();
+    const int before = QDateTime::fromSecsSinceEpoch(secs - 3 * 3600, Qt::LocalTime).offsetFromUtc();
+    if (before <= offset)
+        return local;
+    const QDateTime twin = QDateTime::fromSecsSinceEpoch(secs + offset - before, Qt::LocalTime);
+    return twin.offsetFromUtc() == before ? twin : local;
+}
+
 // The local time of a line: the list's own form "YYYY-MM-DDTHH:MM:SS" is
 // read without the general date parser and without asking the time zone
 // (a long list has hundreds of thousands); any other form (an offset, a
-// fraction) goes through the parser. False when it is no time the list
-// can hold.
-bool timeOfText(const QByteArray &text, qint64 &at)
+// fraction) goes through the parser, and a moment with an offset keeps it
+// where its wall time here is one the clocks show twice. False when it is
+// no time the list can hold.
+bool timeOfText(const QByteArray &text, qint64 &at, int &offset)
 {
     const char *t = text.constData();
     QDate date;
     QTime time;
+    offset = AlarmServer::Entry::NoOffset;
     if (text.size() == 19 && t[4] == '-' && t[7] == '-' && t[10] == 'T' && t[13] == ':'
         && t[16] == ':') {
         date = QDate(digits(t, 0, 4), digits(t, 5, 2), digits(t, 8, 2));
@@ -101,6 +138,8 @@ bool timeOfText(const QByteArray &text, qint64 &at)
         const QDateTime local = AlarmServer::wholeSeconds(parsed);
         date = local.date();
         time = local.time();
+        if (parsed.timeSpec() != Qt::LocalTime)
+            offset = repeatedOffset(local);
     }
     if (!date.isValid() || !time.isValid() || date.year() < 1 || date.year() > 9999)
         return false;
@@ -144,12 +183,26 @@ void appendTimeText(QByteArray &out, qint64 at)
     out.append(text, 19);
 }
 
+// "+HH:MM" or "-HH:MM" of an offset from UTC.
+void appendOffsetText(QByteArray &out, int offset)
+{
+    char text[6];
+    text[0] = offset < 0 ? '-' : '+';
+    const int minutes = qAbs(offset) / 60;
+    appendDigits(text + 1, minutes / 60 % 100, 2);
+    text[3] = ':';
+    appendDigits(text + 4, minutes % 60, 2);
+    out.append(text, 6);
+}
+
 // The list's line of an alarm, its key in the merge: one alarm, one text.
 QByteArray lineOf(const AlarmServer::Entry &e)
 {
     QByteArray text;
     text.reserve(24 + e.channel.size() + e.message.size());
     appendTimeText(text, e.at);
+    if (e.offset != AlarmServer::Entry::NoOffset)
+        appendOffsetText(text, e.offset);
     text += '\t';
     appendField(text, e.channel);
     text += '\t';
@@ -171,7 +224,7 @@ bool entryOfLine(const QByteArray &text, AlarmServer::Entry &e)
         return false;
     bool ok = false;
     e.data = fields.at(3).toInt(&ok);
-    if (!ok || fields.at(1).isEmpty() || !timeOfText(fields.at(0), e.at))
+    if (!ok || fields.at(1).isEmpty() || !timeOfText(fields.at(0), e.at, e.offset))
         return false;
     e.channel = QByteArray::fromPercentEncoding(fields.at(1));
     e.message = QByteArray::fromPercentEncoding(fields.at(2));
@@ -265,13 +318,13 @@ public:
 
 uint qHash(const AlarmServer::Entry &e, uint seed)
 {
-    return qHash(e.at, seed) ^ qHash(e.message, seed) ^ qHash(e.channel, seed) ^ uint(e.data);
+    return qHash(e.at, seed) ^ qHash(e.message, seed) ^ qHash(e.channel, seed) ^ uint(e.data) ^ uint(e.offset);
 }
 
 AlarmServer::Entry AlarmServer::Entry::of(const QDateTime &local, const QByteArray &channel,
                                           const QByteArray &message, int data)
 {
-    return Entry{wallClock(local.date(), local.time()), channel, message, data};
+    return Entry{wallClock(local.date(), local.time()), channel, message, data, repeatedOffset(local)};
 }
 
 AlarmServer::Entry AlarmServer::Entry::of(const QDate &date, const QTime &time,
@@ -285,9 +338,14 @@ QDateTime AlarmServer::Entry::when() const
 {
     const QDate date = QDate::fromJulianDay(at / 86400);
     const QTime time = QTime::fromMSecsSinceStartOfDay(int(at % 86400) * 1000);
+    // the showing of a repeated wall time it was meant as
+    if (offset != NoOffset)
+        return QDateTime(date, time, Qt::OffsetFromUTC, offset).toLocalTime();
     const QDateTime local(date, time, Qt::LocalTime);
+    // a wall time alone (the list's earlier form) in a repeated hour: the
+    // first showing, as it mostly read before, every time
     if (local.isValid())
-        return local;
+        return firstShowing(local);
     // a wall time this zone skips (the list was written under another
     // zone): an invalid time would compare as long due, so it rings at the
     // first minute after the gap, as a reminder set here would
@@ -315,6 +373,12 @@ AlarmServer::Entry AlarmServer::storedEntry(const QDateTime &when, const QByteAr
     for (auto i = it; i != m_alarms.end() && i->at == e.at; ++i) {
         if (*i == e)
             return e;
+    }
+    // a repeated wall time told in its other showing (a book keeps a
+    // reminder's wall time alone)
+    for (auto i = it; i != m_alarms.end() && i->at == e.at; ++i) {
+        if (i->channel == channel && i->message == message && i->data == data)
+            return *i;
     }
     // the moment a stored wall time this zone skips reads as lies after it:
     // the entry is matched by what is stored, not by that moment
@@ -361,9 +425,6 @@ AlarmServer::AlarmServer(const QString &dir, QObject *parent)
 {
     QDir().mkpath(m_dir);
     m_file = m_dir + QStringLiteral("/alarms");
-    m_lock.reset(new QLockFile(m_dir + QStringLiteral("/alarms.lock")));
-    // a live holder keeps the lock however long it runs
-    m_lock->setStaleLockTime(0);
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);   // coarse timers may fire early
     connect(&m_timer, &QTimer::timeout, this, &AlarmServer::onTimeout);
@@ -377,8 +438,12 @@ AlarmServer::~AlarmServer()
 {
     if (m_listChanged)
         flush();
-    if (m_locked)
-        m_lock->unlock();
+    LockFile::release(m_lockFd, lockFileName());
+}
+
+QString AlarmServer::lockFileName() const
+{
+    return m_dir + QStringLiteral("/alarms.lock");
 }
 
 QDateTime AlarmServer::wholeSeconds(const QDateTime &t)
@@ -512,11 +577,30 @@ void AlarmServer::start(int startDelay)
 
 void AlarmServer::tryLock()
 {
-    if (m_locked)
+    if (m_lockFd >= 0)
         return;
-    m_locked = m_lock->tryLock(0);
-    if (!m_locked)
-        return;
+    const QString path = lockFileName();
+    {
+        // no other copy takes or replaces it meanwhile; one that holds the
+        // folder now is looked at again at the next try
+        FolderLock guard(m_dir);
+        if (!guard.isLocked())
+            return;
+        // a lock another copy holds is never waited for; a FIFO or link
+        // there is replaced, a folder (which would keep every copy from
+        // ringing) is set aside
+        const LockFile::Found there = LockFile::look(path).found;
+        if (there == LockFile::Held || there == LockFile::Denied || there == LockFile::Failed
+            || (there == LockFile::Folder && !BoundedFile::setAside(path, true)))
+            return;
+        int error = 0;
+        m_lockFd = LockFile::create(path, &error);
+        if (m_lockFd < 0) {
+            qWarning("No lock for the alarms at %s: %s", qPrintable(path),
+                     qPrintable(FileReplacer::failureText(FileReplacer::failureOf(error), error)));
+            return;
+        }
+    }
     // other copies on this root register into the same file: follow their
     // writes, or an idle holder would never see their alarms
     auto *watcher = new QFileSystemWatcher(QStringList{m_dir}, this);
@@ -544,6 +628,11 @@ QList<AlarmServer::Alarm> AlarmServer::pending()
     list.reserve(m_alarms.size());
     for (const Entry &e : qAsConst(m_alarms))
         list.append(e.alarm());
+    // the list's wall-clock order puts a repeated hour's second showing
+    // before the first's later wall times
+    const auto sooner = [](const Alarm &a, const Alarm &b) { return a.when < b.when; };
+    if (!std::is_sorted(list.begin(), list.end(), sooner))
+        std::stable_sort(list.begin(), list.end(), sooner);
     return list;
 }
 
@@ -565,44 +654,76 @@ void AlarmServer::arm()
 {
     if (!m_started)
         return;
-    if (!m_locked) {
+    if (m_lockFd < 0) {
         // another copy sends; look again later in case it ends
         m_timer.start(MaxInterval);
         return;
     }
-    const int first = firstUnsent();
-    if (first >= m_alarms.size()) {
+    const QDateTime t = now();
+    QDateTime next;
+    for (const auto &a : nextAlarms(t)) {
+        if (!next.isValid() || a.second < next)
+            next = a.second;
+    }
+    if (!next.isValid()) {
         m_timer.stop();
         return;
     }
-    const qint64 wait = now().msecsTo(m_alarms.at(first).when());
+    const qint64 wait = t.msecsTo(next);
     qint64 interval = qBound<qint64>(0, wait, MaxInterval);
     // alarms that fell due before the start wait for the program to come up
     interval = qMax<qint64>(interval, m_startHold.remainingTime());
     m_timer.start(int(interval));
 }
 
+// The list is in wall-clock order, which is the order of the moments but in
+// an hour the clocks repeat: there an alarm of the second showing stands
+// before later wall times of the first. So past the first alarm not due, a
+// stretch of that hour is looked at too when that alarm is in one.
+QVector<QPair<int, QDateTime>> AlarmServer::nextAlarms(const QDateTime &t) const
+{
+    const qint64 RepeatStretch = 3 * 3600;
+    QVector<QPair<int, QDateTime>> out;
+    bool notDue = false;
+    // once one is not due: the last wall time looked at
+    qint64 lookTo = 0;
+    for (int i = firstUnsent(); i < m_alarms.size(); ++i) {
+        const Entry &e = m_alarms.at(i);
+        if (notDue && e.at > lookTo)
+            break;
+        if (m_sent.contains(e))
+            continue;
+        const QDateTime when = e.when();
+        out.append({i, when});
+        if (when <= t || notDue)
+            continue;
+        notDue = true;
+        const bool repeated = e.offset != Entry::NoOffset || repeatedOffset(when) != Entry::NoOffset;
+        lookTo = repeated ? e.at + RepeatStretch : e.at - 1;
+    }
+    return out;
+}
+
 void AlarmServer::onTimeout()
 {
     deliverDue();
-    if (!m_locked)
+    if (m_lockFd < 0)
         arm();
 }
 
 void AlarmServer::deliverDue()
 {
     tryLock();
-    if (!m_locked)
+    if (m_lockFd < 0)
         return;
     refresh();
     const QDateTime t = now();
     QVector<Entry> due;
-    for (int i = firstUnsent(); i < m_alarms.size() && m_alarms.at(i).when() <= t; ++i) {
-        const Entry &e = m_alarms.at(i);
-        if (m_sent.contains(e))
+    for (const auto &a : nextAlarms(t)) {
+        if (a.second > t)
             continue;
-        due.append(e);
-        m_sent.insert(e);
+        due.append(m_alarms.at(a.first));
+        m_sent.insert(due.last());
     }
     // with nobody to deal with it, an alarm is done once sent
     bool unheard = false;
@@ -622,7 +743,9 @@ void AlarmServer::deliverDue()
         QByteArray data;
         QDataStream ds(&data, QIODevice::WriteOnly);
         ds.setVersion(Qpe::StreamVersion);
-        ds << e.when() << qint32(e.data);
+        // the wall time of a repeated hour goes with its offset: alone it
+        // reads back as either showing
+        ds << (e.offset == Entry::NoOffset ? e.when() : e.when().toOffsetFromUtc(e.offset)) << qint32(e.data);
         QCopChannel::send(e.channel, e.message, data);
     }
     arm();

@@ -9,11 +9,12 @@
 #include <QDeadlineTimer>
 #include <QHash>
 #include <QList>
-#include <QLockFile>
 #include <QObject>
 #include <QSet>
 #include <QTimer>
 #include <QVector>
+
+#include <climits>
 
 #include <functional>
 #include <memory>
@@ -88,7 +89,7 @@ public:
     void start(int startDelay = 1000);
     bool isStarted() const { return m_started; }
     // Whether this server holds the lock, so sends.
-    bool isDelivering() const { return m_locked; }
+    bool isDelivering() const { return m_lockFd >= 0; }
 
     // Test hooks: the clock compared with the alarm times (null = system
     // clock), send what is due now, the alarms of the list in time order
@@ -110,16 +111,21 @@ public:
 
     // An alarm as kept here: its local time as a number (seconds of the
     // date and time of day, which order the list), for a list of hundreds of
-    // thousands read without a date-time object per alarm.
+    // thousands read without a date-time object per alarm. A wall time the
+    // clocks show twice (the hour repeated as they go back) keeps the
+    // offset from UTC it was meant in, and is written with it.
     struct Entry
     {
+        static constexpr int NoOffset = INT_MIN;
         qint64 at;
         QByteArray channel;
         QByteArray message;
         int data;
+        int offset = NoOffset;
         bool operator==(const Entry &o) const
         {
-            return at == o.at && channel == o.channel && message == o.message && data == o.data;
+            return at == o.at && channel == o.channel && message == o.message && data == o.data
+                   && offset == o.offset;
         }
         static Entry of(const QDateTime &local, const QByteArray &channel,
                         const QByteArray &message, int data);
@@ -134,6 +140,7 @@ private:
     // The list as on disk now when another copy changed it since it was
     // last read or written here, with this server's unwritten changes on it.
     void refresh();
+    QString lockFileName() const;
     // The stored entry a removal names: the one at that wall time, or the
     // one whose skipped wall time reads as that moment here.
     Entry storedEntry(const QDateTime &when, const QByteArray &channel,
@@ -147,14 +154,17 @@ private:
     // A save's merged list, written: the new base and content.
     void takeWritten(const KeyedMerge::Entries &merged);
     void arm();
+    // The unsent alarms due at t, then the first one that is not, each with
+    // its moment (see nextAlarms in the source).
+    QVector<QPair<int, QDateTime>> nextAlarms(const QDateTime &t) const;
     void onTimeout();
     void tryLock();
     int firstUnsent() const;
 
     QString m_dir;
     QString m_file;
-    std::unique_ptr<QLockFile> m_lock;
-    bool m_locked = false;
+    // the lock of the copy that rings (LockFile), -1 while another holds it
+    int m_lockFd = -1;
     bool m_started = false;
     // sorted by time; equal times in the order they came
     QVector<Entry> m_alarms;

@@ -74,11 +74,11 @@ QString BoundedFile::asideName(const QString &path, int n)
     return n <= 1 ? first : first + QLatin1Char('.') + QString::number(n);
 }
 
-bool BoundedFile::setAside(const QString &path)
+bool BoundedFile::setAside(const QString &path, bool folderToo)
 {
     // a folder there is no damaged file: it stays, and reading just fails
     struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode))
+    if (!folderToo && ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode))
         return false;
     QString aside;
     for (int n = 1; n <= MaxAsideNames; ++n) {

@@ -1,58 +1,169 @@
 #include "config.h"
-#include "boundedfile.h"
+
+#include "filestamp.h"
+#include "initext.h"
+#include "keyedmerge.h"
 #include "qpeglobal.h"
+#include "sharedfile.h"
 
-#include <QFile>
-#include <QSettings>
-
-#include <algorithm>
-
-#include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
 
 namespace {
-// Settings take some KB; QSettings reads the whole file at once.
+// Settings take some KB.
 const qint64 MaxSettingsSize = 16 * 1024 * 1024;
 qint64 s_maxFileSize = MaxSettingsSize;
 
-// A FIFO would block QSettings' read, a huge file exhaust it.
-void setAsideUnreadable(const QString &file)
+// A settings file as a shared file: its entries keyed by their paths.
+class SettingsKind : public SharedFile::Kind
 {
-    struct stat st;
-    if (::stat(QFile::encodeName(file).constData(), &st) != 0)
-        return;
-    if (!S_ISREG(st.st_mode) || st.st_size > s_maxFileSize)
-        BoundedFile::setAside(file);
-}
+public:
+    explicit SettingsKind(const QString &path)
+        : m_what(QCoreApplication::translate("Config", "the settings %1").arg(QFileInfo(path).fileName()))
+    {
+    }
+    QString what() const override { return m_what; }
+    qint64 maxSize() const override { return s_maxFileSize; }
+    bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const override
+    {
+        return IniText::read(bytes, entries, budget);
+    }
+    QByteArray write(const KeyedMerge::Entries &entries) const override { return IniText::write(entries); }
 
-// QSettings guards its file with "<file>.lock" and waits up to 30 seconds
-// for a lock whose owner it cannot read. A lock that no living process
-// holds (left by a crash, possibly empty) is removed before a write, so a
-// write never waits on a dead process.
-void removeDeadLock(const QString &settingsFile)
+private:
+    QString m_what;
+};
+} // namespace
+
+// The settings of one file as this process holds them, shared by every
+// Config on it: one per path, made on first use and never destroyed (a
+// retry of its write may come when no Config is left).
+class Config::Store
 {
-    const QByteArray lock = QFile::encodeName(settingsFile + QStringLiteral(".lock"));
-    const int fd = ::open(lock.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    // a live owner keeps a lock on the file's descriptor
-    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    char text[64] = {};
-    const ssize_t got = held ? 0 : ::read(fd, text, sizeof text - 1);
-    ::close(fd);
-    if (held)
-        return;
-    const long pid = got > 0 ? strtol(text, nullptr, 10) : 0;
-    const bool alive = pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
-    if (!alive)
-        ::unlink(lock.constData());
-}
-}
+public:
+    static Store *at(const QString &path)
+    {
+        static auto *files = new QHash<QString, Store *>;
+        Store *&file = (*files)[path];
+        if (!file)
+            file = new Store(path);
+        return file;
+    }
+
+    QString path() const { return m_path; }
+
+    // Reads the file again when another wrote it since the last read or
+    // write here; the changes not written yet stay on it.
+    void refresh()
+    {
+        const FileStamp stamp = FileStamp::of(m_path);
+        if (m_read && stamp == m_stamp)
+            return;
+        KeyedMerge::Entries onDisk;
+        const SharedFile::Result r = SharedFile::at(m_path)->read(SettingsKind(m_path), onDisk);
+        // not read (another copy held the folder and the file did not read
+        // without it): looked at again next time
+        if (r == SharedFile::Failed)
+            return;
+        m_read = true;
+        if (r == SharedFile::SetAside) {
+            // out of the way now: what is held here is all there is, and
+            // the next write puts it there
+            m_stamp = FileStamp::of(m_path);
+            m_base.clear();
+            m_changed = m_changed || !m_entries.isEmpty();
+            return;
+        }
+        // a file removed holds nothing: no setting
+        m_stamp = r == SharedFile::Missing ? FileStamp::of(m_path) : stamp;
+        setEntries(m_changed ? KeyedMerge::merge(m_base, m_entries, onDisk) : onDisk);
+        m_base = onDisk;
+    }
+
+    const QByteArray *find(const QByteArray &key) const
+    {
+        const auto it = m_places.constFind(key);
+        return it == m_places.constEnd() ? nullptr : &m_entries.at(*it).value;
+    }
+
+    void set(const QByteArray &key, const QByteArray &value)
+    {
+        const auto it = m_places.constFind(key);
+        if (it != m_places.constEnd()) {
+            m_entries[*it].value = value;
+        } else {
+            m_places.insert(key, m_entries.size());
+            m_entries.append({key, value});
+        }
+        m_changed = true;
+    }
+
+    // Removes the entry of key, or with under every entry below it.
+    bool remove(const QByteArray &key, bool under)
+    {
+        const QByteArray below = key.isEmpty() ? key : key + '/';
+        KeyedMerge::Entries kept;
+        for (const KeyedMerge::Entry &e : qAsConst(m_entries)) {
+            if (under ? !e.key.startsWith(below) : e.key != key)
+                kept.append(e);
+        }
+        if (kept.size() == m_entries.size())
+            return false;
+        setEntries(kept);
+        m_changed = true;
+        return true;
+    }
+
+    bool save()
+    {
+        if (!m_changed)
+            return true;
+        // the first settings of a home make their folder
+        QDir().mkpath(QFileInfo(m_path).absolutePath());
+        const KeyedMerge::Entries saved = m_entries;
+        Store *self = this;
+        const SharedFile::Taken taken = [self, saved](const KeyedMerge::Entries &merged, const QVector<bool> &) {
+            self->takeWritten(saved, merged);
+        };
+        return SharedFile::at(m_path)->save(SharedFile::KindPtr(new SettingsKind(m_path)), m_base, saved, taken)
+               == SharedFile::Done;
+    }
+
+private:
+    explicit Store(const QString &path) : m_path(path) {}
+
+    void setEntries(const KeyedMerge::Entries &entries)
+    {
+        m_entries = entries;
+        m_places.clear();
+        m_places.reserve(entries.size());
+        for (int i = 0; i < entries.size(); ++i)
+            m_places.insert(entries.at(i).key, i);
+    }
+
+    // A write of saved is on disk as merged: the new base. Changes made
+    // here since (a write that waited for its retry) stay changes on it.
+    void takeWritten(const KeyedMerge::Entries &saved, const KeyedMerge::Entries &merged)
+    {
+        m_changed = m_entries != saved;
+        setEntries(m_changed ? KeyedMerge::merge(saved, m_entries, merged) : merged);
+        m_base = merged;
+        m_stamp = FileStamp::of(m_path);
+        m_read = true;
+    }
+
+    QString m_path;
+    // the file as last read or written here: what the merge compares with
+    KeyedMerge::Entries m_base;
+    KeyedMerge::Entries m_entries;
+    QHash<QByteArray, int> m_places;
+    FileStamp m_stamp;
+    bool m_read = false;
+    // m_entries hold changes not written yet
+    bool m_changed = false;
+};
 
 QString Config::configFileName(const QString &name, Domain domain)
 {
@@ -66,12 +177,9 @@ void Config::setMaxFileSize(qint64 size)
     s_maxFileSize = size > 0 ? size : MaxSettingsSize;
 }
 
-Config::Config(const QString &name, Domain domain)
+Config::Config(const QString &name, Domain domain) : m_store(Store::at(configFileName(name, domain)))
 {
-    const QString file = configFileName(name, domain);
-    setAsideUnreadable(file);
-    m_settings.reset(new QSettings(file, QSettings::IniFormat));
-    m_settings->setIniCodec("UTF-8");
+    m_store->refresh();
 }
 
 Config::~Config()
@@ -82,14 +190,12 @@ Config::~Config()
 
 QString Config::fileName() const
 {
-    return m_settings->fileName();
+    return m_store->path();
 }
 
 QString Config::path(const QString &key) const
 {
-    if (m_group.isEmpty())
-        return key;
-    return m_group + QLatin1Char('/') + key;
+    return IniText::normalizedPath(m_group.isEmpty() ? key : m_group + QLatin1Char('/') + key);
 }
 
 void Config::setGroup(const QString &group)
@@ -99,26 +205,17 @@ void Config::setGroup(const QString &group)
 
 bool Config::hasKey(const QString &key) const
 {
-    return m_settings->contains(path(key));
+    return m_store->find(path(key).toUtf8());
 }
 
 QString Config::readEntry(const QString &key, const QString &deflt) const
 {
-    const QVariant v = m_settings->value(path(key));
-    if (!v.isValid())
+    const QByteArray *text = m_store->find(path(key).toUtf8());
+    if (!text)
         return deflt;
-    // QSettings hands a comma-containing unquoted value back as a list
-    if (v.type() == QVariant::StringList)
-        return v.toStringList().join(QLatin1Char(','));
-    // a text kept as its UTF-8 bytes (see writeEntry), a zero byte included
-    if (v.type() == QVariant::ByteArray) {
-        const QByteArray bytes = v.toByteArray();
-        return QString::fromUtf8(bytes.constData(), bytes.size());
-    }
-    QString s = v.toString();
-    if (s.isNull())
-        s = QLatin1String("");
-    return s;
+    const QString value = IniText::value(*text);
+    // "@Invalid()" holds no value
+    return value.isNull() ? deflt : value;
 }
 
 int Config::readNumEntry(const QString &key, int deflt) const
@@ -156,21 +253,16 @@ QStringList Config::readListEntry(const QString &key, QChar sep) const
 
 void Config::writeEntry(const QString &key, const QString &value)
 {
+    const QByteArray k = path(key).toUtf8();
     // an unchanged value leaves the file alone
-    const QString k = path(key);
-    if (m_settings->contains(k) && readEntry(key) == value)
-        return;
-    // never store a null QString: it would read back as missing
-    if (value.isNull()) {
-        m_settings->setValue(k, QLatin1String(""));
-    } else if (std::any_of(value.begin(), value.end(), [](QChar c) { return c.isSurrogate(); })) {
-        // the settings file is written one UTF-16 unit at a time, which loses
-        // a character beyond them (a pair of units); such a text is kept as
-        // its UTF-8 bytes, which readEntry() turns back into the text
-        m_settings->setValue(k, value.toUtf8());
-    } else {
-        m_settings->setValue(k, value);
+    const QByteArray *text = m_store->find(k);
+    if (text) {
+        const QString now = IniText::value(*text);
+        if (!now.isNull() && now == value)
+            return;
     }
+    // never a null text: it would read back as missing
+    m_store->set(k, IniText::valueText(value.isNull() ? QLatin1String("") : value));
     m_changed = true;
 }
 
@@ -196,21 +288,18 @@ void Config::writeEntry(const QString &key, const QStringList &list, QChar sep)
 
 void Config::removeEntry(const QString &key)
 {
-    m_settings->remove(path(key));
-    m_changed = true;
+    if (m_store->remove(path(key).toUtf8(), false))
+        m_changed = true;
 }
 
 void Config::clearGroup()
 {
-    m_settings->beginGroup(m_group);
-    m_settings->remove(QString());
-    m_settings->endGroup();
-    m_changed = true;
+    if (m_store->remove(IniText::normalizedPath(m_group).toUtf8(), true))
+        m_changed = true;
 }
 
-void Config::write()
+bool Config::write()
 {
-    removeDeadLock(m_settings->fileName());
-    m_settings->sync();
     m_changed = false;
+    return m_store->save();
 }

@@ -3,13 +3,21 @@
 
 #include <QString>
 #include <QStringList>
-#include <memory>
-
-class QSettings;
 
 // Per-user settings file <root>/Settings/<name>.conf, kept per group and key.
 // A present empty value reads back empty; the default applies only to a
 // missing key. Changes reach the file at destruction or on write().
+//
+// The file is shared (SharedFile): every copy of the program on a home,
+// and every Config on it in this process, writes it. A Config reads it when
+// made (again only when another wrote it since); a write merges this
+// process's changes onto the file as it is then, under the folder's lock,
+// so what another copy wrote meanwhile stays (where both changed one key,
+// the later write holds). A write refused or failed (the folder held, a
+// full disk) is named in UnsavedFiles and retried, the change kept here
+// meanwhile. A file that does not read (no settings text, too large, a
+// FIFO, a link) is set aside and the settings start from their defaults.
+// The text is INI as QSettings wrote it (IniText). GUI thread only.
 class Config
 {
 public:
@@ -38,7 +46,9 @@ public:
 
     void removeEntry(const QString &key);
     void clearGroup();
-    void write();
+    // Writes this process's changes of the file now; false when they are
+    // not on disk (kept and retried, see above).
+    bool write();
 
     QString fileName() const;
 
@@ -50,9 +60,10 @@ public:
     static void setMaxFileSize(qint64 size);
 
 private:
+    class Store;
     QString path(const QString &key) const;
 
-    std::unique_ptr<QSettings> m_settings;
+    Store *m_store;
     QString m_group;
     bool m_changed = false;
 };

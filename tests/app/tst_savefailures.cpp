@@ -16,8 +16,12 @@
 #include "pim/taskmanager.h"
 #include "qpe/filereplacer.h"
 #include "qpe/unsavedfiles.h"
+#include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
 #include "savepolicy.h"
+#include "dateformatselector.h"
+#include "formatsetup.h"
+#include "qpe/config.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -45,6 +49,7 @@ private slots:
     }
     void fullDiskIsToldAndTriedAgain();
     void sharedFileInTheNotice();
+    void settingsOnAFullDisk();
     void indexUnderTheBooksDialogIsTold();
     void closingWhileUnsavedAsks_data();
     void closingWhileUnsavedAsks();
@@ -126,6 +131,39 @@ void TestSaveFailures::sharedFileInTheNotice()
 // Under the books dialog the notice is hidden: a removal from the list that
 // the index cannot keep is told at once; the list stays as the user left it
 // and the retry writes it.
+// The settings on a full disk: the book opened last and the formats of the
+// options page are not written, the settings are named in the notice, and
+// the retry writes both once there is room.
+void TestSaveFailures::settingsOnAFullDisk()
+{
+    const QString path = makeBook(QStringLiteral("Formats"), {{"Bus", "4", "", "", QDate()}});
+    const QString settings = Config::configFileName(QStringLiteral("ymrOutlays"));
+    ToDoWindow w;
+    SavePolicy *saver = w.savePolicy();
+    FileReplacer::setSpaceLeft(0);
+    // no room for the book's lock either: said as it opens
+    YMRDialog::queueAnswer(1);
+    w.setDocument(path);
+    QVERIFY(w.manager());
+    {
+        FormatSetup formats;
+        formats.dateFormat->comboBox()->setEditText(QStringLiteral("DD.MM.YYYY"));
+    }
+    QVERIFY2(saver->noticeText().contains(QLatin1String("the settings ymrOutlays.conf: no space")),
+             qPrintable(saver->noticeText()));
+    QVERIFY(!readAll(settings).contains("Formats") && !readAll(settings).contains("DD.MM.YYYY"));
+    QVERIFY(saver->retryTimer()->isActive());
+    // still full: still named
+    saver->retryTimer()->start(1);
+    QTest::qWait(50);
+    QVERIFY(saver->noticeText().contains(QLatin1String("the settings ymrOutlays.conf")));
+
+    FileReplacer::setSpaceLeft(-1);
+    saver->retryTimer()->start(1);
+    QTRY_VERIFY(saver->noticeText().isEmpty());
+    QVERIFY(readAll(settings).contains("Formats.exp") && readAll(settings).contains("DD.MM.YYYY"));
+}
+
 void TestSaveFailures::indexUnderTheBooksDialogIsTold()
 {
     const QString path = makeBook(QStringLiteral("Staying"), {{"Taxi", "3", "", "", QDate()}});

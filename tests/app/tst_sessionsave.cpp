@@ -7,6 +7,7 @@
 #include "pim/dbmanager.h"
 #include "pim/tasklistview.h"
 #include "pim/taskmanager.h"
+#include "qpe/config.h"
 #include "qpe/filereplacer.h"
 #include "qpe/unsavedfiles.h"
 #include "qt/ymrdialog.h"
@@ -14,6 +15,10 @@
 
 #include <QPlainTextEdit>
 #include <QProcess>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
 
 using namespace fixtures;
 
@@ -35,8 +40,8 @@ private slots:
     void logOutWritesBookAndSettings();
     void endReportsWhatIsUnsavedAtTheEnd_data();
     void endReportsWhatIsUnsavedAtTheEnd();
-    void signalWhileTheIndexFolderIsHeld_data();
-    void signalWhileTheIndexFolderIsHeld();
+    void signalWithAnUnsavedSharedFile_data();
+    void signalWithAnUnsavedSharedFile();
 };
 
 void TestSessionSave::idleSaveAfterTheLastChange()
@@ -95,18 +100,19 @@ void TestSessionSave::logOutWritesBookAndSettings()
 // report untrue.
 void TestSessionSave::endReportsWhatIsUnsavedAtTheEnd_data()
 {
-    QTest::addColumn<bool>("book");
+    QTest::addColumn<QString>("file");
     QTest::addColumn<bool>("roomAtTheEnd");
-    QTest::newRow("book saved at the end") << true << true;
-    QTest::newRow("book unsaved at the end") << true << false;
-    QTest::newRow("index saved at the end") << false << true;
-    QTest::newRow("index unsaved at the end") << false << false;
+    for (const char *file : {"book", "index", "settings"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1 saved at the end").arg(file))) << file << true;
+        QTest::newRow(qPrintable(QStringLiteral("%1 unsaved at the end").arg(file))) << file << false;
+    }
 }
 
 void TestSessionSave::endReportsWhatIsUnsavedAtTheEnd()
 {
-    QFETCH(bool, book);
+    QFETCH(QString, file);
     QFETCH(bool, roomAtTheEnd);
+    const bool book = file == "book";
     const QString path = makeBook(QStringLiteral("End"), {{"Taxi", "3", "", "", QDate()}});
     auto *w = new ToDoWindow;
     QVERIFY(openInWindow(*w, path));
@@ -114,39 +120,52 @@ void TestSessionSave::endReportsWhatIsUnsavedAtTheEnd()
     // a name of its own: the home is shared by the rows
     const QString late = roomAtTheEnd ? QStringLiteral("Written") : QStringLiteral("Unwritten");
     FileReplacer::setSpaceLeft(0);
+    QByteArray pane;
     if (book) {
         changeType(*w, "Bus");
         w->savePolicy()->idleTimer()->start(1);
         QTRY_VERIFY(!w->savePolicy()->noticeText().isEmpty());
-    } else {
+    } else if (file == "index") {
         QVERIFY(!indexBook(*w, late));
+    } else {
+        // the pane's state goes to the settings as the session ends
+        w->toggleComment();
+        pane = w->descriptionPane()->isVisibleTo(w) ? "comment=1" : "comment=0";
     }
     if (roomAtTheEnd)
         FileReplacer::setSpaceLeft(-1);
     const QString report = w->savePolicy()->finish();
     QCOMPARE(report.isEmpty(), roomAtTheEnd);
+    const QString named = book ? "[End]" : file == "index" ? "the book index: no space" : "the settings ymrOutlays.conf: no space";
     if (!roomAtTheEnd)
-        QVERIFY2(report.contains(book ? QLatin1String("[End]") : QLatin1String("the book index: no space")),
-                 qPrintable(report));
+        QVERIFY2(report.contains(named), qPrintable(report));
     FileReplacer::setSpaceLeft(-1);
     delete w;
-    QCOMPARE(book ? readAll(path).contains("TYPE=Bus") : readAll(index).contains(late.toUtf8()), roomAtTheEnd);
+    const bool written = book              ? readAll(path).contains("TYPE=Bus")
+                         : file == "index" ? readAll(index).contains(late.toUtf8())
+                                           : readAll(Config::configFileName("ymrOutlays")).contains(pane);
+    QCOMPARE(written, roomAtTheEnd);
 }
 
-// The program itself ended by SIGTERM after the book index could not be
-// written (another process holds its folder): it is named and the exit
-// fails while it is still held; written by the end's try once let go. The
-// end waits a few seconds at most.
-void TestSessionSave::signalWhileTheIndexFolderIsHeld_data()
+// The program itself ended by SIGTERM after a shared file could not be
+// written: the book index (another process holds its folder) or the
+// settings (their disk, a small tmpfs, is full as the opened book is noted
+// there). It is named and the exit fails while that lasts; written by the
+// end's try once it is over. The end waits a few seconds at most.
+void TestSessionSave::signalWithAnUnsavedSharedFile_data()
 {
-    QTest::addColumn<bool>("heldAtTheEnd");
-    QTest::newRow("still held: named, exit 1") << true;
-    QTest::newRow("let go before the end: written, exit 0") << false;
+    QTest::addColumn<bool>("settings");
+    QTest::addColumn<bool>("stillAtTheEnd");
+    QTest::newRow("index, folder still held: named, exit 1") << false << true;
+    QTest::newRow("index, let go before the end: written, exit 0") << false << false;
+    QTest::newRow("settings, disk still full: named, exit 1") << true << true;
+    QTest::newRow("settings, room before the end: written, exit 0") << true << false;
 }
 
-void TestSessionSave::signalWhileTheIndexFolderIsHeld()
+void TestSessionSave::signalWithAnUnsavedSharedFile()
 {
-    QFETCH(bool, heldAtTheEnd);
+    QFETCH(bool, settings);
+    QFETCH(bool, stillAtTheEnd);
     YMR_REQUIRE_PROGRAM(program);
     QTemporaryDir home;
     QVERIFY(home.isValid());
@@ -155,36 +174,62 @@ void TestSessionSave::signalWhileTheIndexFolderIsHeld()
     QVERIFY(QDir().mkpath(home.path() + "/books"));
     const QString book = home.path() + "/books/Trip.exp";
     const QString index = appDir + "/ymrOutlaysIDX";
+    const QString settingsDir = home.path() + "/Settings";
+    const QString settingsFile = settingsDir + "/ymrOutlays.conf";
     writeFile(book, "FOLDER\nEND\n");
-    writeFile(index, "FOLDER\nEND\n");
-    const pid_t holder = holdFolderInChild(appDir);
-    QVERIFY(holder > 0);
-    auto letGo = qScopeGuard([holder] { killLockHolder(holder); });
+    // the book, not yet in the index, is entered there as it opens
+    writeFile(index, settings ? "FOLDER\nI=" + book.toUtf8() + "\nEND\n" : QByteArray("FOLDER\nEND\n"));
+    const QString unsaved = settings ? settingsFile : index;
+    std::function<void()> over;
+    pid_t holder = -1;
+    auto cleanup = qScopeGuard([&] {
+        killLockHolder(holder);
+        ::umount2(QFile::encodeName(settingsDir).constData(), MNT_DETACH);
+    });
+    if (settings) {
+        if (::mount("tmpfs", QFile::encodeName(settingsDir).constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP(qPrintable(QStringLiteral("no tmpfs can be mounted here: ") + QString::fromLocal8Bit(strerror(errno))));
+        const QString filler = settingsDir + "/filler";
+        QFile fill(filler);
+        QVERIFY(fill.open(QIODevice::WriteOnly));
+        while (fill.write(QByteArray(4096, 'x')) == 4096 && fill.flush()) {
+        }
+        fill.close();
+        over = [filler] { QFile::remove(filler); };
+    } else {
+        holder = holdFolderInChild(appDir);
+        QVERIFY(holder > 0);
+        over = [&holder] {
+            killLockHolder(holder);
+            holder = -1;
+        };
+    }
 
     QProcess process;
     process.setProcessEnvironment(ymrtest::programEnvironment(home.path()));
-    // the book, not yet in the index, is entered there as it opens
     process.start(program, {book});
     QVERIFY(process.waitForStarted());
     // the book opens (its setting written) after the index's save was refused
-    const QString settings = home.path() + "/Settings/ymrOutlays.conf";
-    QTRY_VERIFY_WITH_TIMEOUT(readAll(settings).contains("Trip.exp"), 30000);
-    QVERIFY(!readAll(index).contains("Trip.exp"));
-    if (!heldAtTheEnd) {
-        letGo.dismiss();
-        killLockHolder(holder);
-    }
+    QByteArray errors;
+    if (settings)
+        QTRY_VERIFY_WITH_TIMEOUT((errors += process.readAllStandardError()).contains("ymrOutlays.conf was not saved"), 30000);
+    else
+        QTRY_VERIFY_WITH_TIMEOUT(readAll(settingsFile).contains("Trip.exp"), 30000);
+    QVERIFY(!readAll(unsaved).contains("Trip.exp"));
+    if (!stillAtTheEnd)
+        over();
     QElapsedTimer ending;
     ending.start();
     process.terminate();
     QVERIFY(process.waitForFinished(30000));
     // the lock's wait and no more
     QVERIFY2(ending.elapsed() < 8000, qPrintable(QString::number(ending.elapsed())));
-    const QByteArray errors = process.readAllStandardError();
+    errors += process.readAllStandardError();
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), heldAtTheEnd ? 1 : 0);
-    QCOMPARE(errors.contains("Not saved: the book index"), heldAtTheEnd);
-    QCOMPARE(readAll(index).contains("Trip.exp"), !heldAtTheEnd);
+    QCOMPARE(process.exitCode(), stillAtTheEnd ? 1 : 0);
+    QCOMPARE(errors.contains(settings ? "Not saved: the settings ymrOutlays.conf" : "Not saved: the book index"),
+             stillAtTheEnd);
+    QCOMPARE(readAll(unsaved).contains("Trip.exp"), !stillAtTheEnd);
 }
 
 YMR_TEST_MAIN(TestSessionSave)

@@ -12,8 +12,10 @@
 #include "qpe/alarmserver.h"
 #include "qpe/boundedfile.h"
 #include "qpe/categories.h"
+#include "qpe/config.h"
 #include "qpe/global.h"
 #include "qpe/filereplacer.h"
+#include "qpe/initext.h"
 #include "qpe/loadbudget.h"
 #include "qpe/qpeglobal.h"
 #include "qpe/sharedfile.h"
@@ -230,6 +232,36 @@ private:
     AlarmServer m_server{dir()};
 };
 
+// The settings: keys of one group, in the file's order.
+class SettingsCopy : public Copy
+{
+public:
+    SettingsCopy() { m_config.setGroup(QStringLiteral("Shared")); }
+    void apply(const QString &op) override
+    {
+        if (op.startsWith('-'))
+            m_config.removeEntry(op.mid(1));
+        else
+            m_config.writeEntry(op.mid(1), op.startsWith('+') ? QStringLiteral("1") : QStringLiteral("changed"));
+    }
+    bool save() override { return m_config.write(); }
+    QStringList list() override
+    {
+        KeyedMerge::Entries entries;
+        LoadBudget budget(1 << 20);
+        IniText::read(readAll(file()), entries, budget);
+        QStringList keys;
+        for (const KeyedMerge::Entry &e : entries)
+            keys << QString::fromUtf8(e.key.mid(7)) + (IniText::value(e.value) == "changed" ? "!" : "");
+        return keys;
+    }
+    static void reset() { QFile::remove(Config::configFileName(QStringLiteral("sharedcopies"))); }
+    QString file() const override { return m_config.fileName(); }
+
+private:
+    Config m_config{QStringLiteral("sharedcopies")};
+};
+
 // The platform's categories: the program only ever adds one, and saves at
 // once. The copy that writes first is the platform's own class on the file.
 class PlatformCategoriesCopy : public Copy
@@ -280,6 +312,8 @@ std::unique_ptr<Copy> open(const QString &kind, bool fresh = false, bool second 
         return make<CategoriesCopy>(fresh);
     if (kind == "alarm list")
         return make<AlarmsCopy>(fresh);
+    if (kind == "settings")
+        return make<SettingsCopy>(fresh);
     return make<PlatformCategoriesCopy>(fresh, second);
 }
 
@@ -365,7 +399,7 @@ QString storeFile(const QString &kind, const Copy &copy)
 }
 
 const char *const Kinds[] = {"book index", "templates", "value list", "categories", "alarm list",
-                             "platform categories"};
+                             "platform categories", "settings"};
 
 // The growth of the process's memory at its peak since the last call.
 qint64 peakGrowth(bool start)
@@ -842,7 +876,7 @@ void TestSharedHome::copiesKeepEachOthersChanges_data()
             << QString::fromLatin1(kind) << words(before) << words(first) << words(second)
             << words(after);
     };
-    for (const char *kind : {"book index", "templates", "value list", "categories", "alarm list"}) {
+    for (const char *kind : {"book index", "templates", "value list", "categories", "alarm list", "settings"}) {
         row(kind, "both add", "Household", "+Alpha", "+Beta", "Household Alpha Beta");
         row(kind, "a removal stays", "Household Old", "-Old", "+Beta", "Household Beta");
     }

@@ -50,6 +50,8 @@ private slots:
     void programStartsWithADamagedFile_data();
     void programStartsWithADamagedFile();
     void programOpensABookWhoseLockIsAFifo();
+    void programRunsWhateverStandsAtALock_data();
+    void programRunsWhateverStandsAtALock();
     void setAsideFilesNamedInOneMessage();
     void reminderShowingAtTheEndRingsAtTheNextStart();
 };
@@ -287,6 +289,67 @@ void TestStartup::programOpensABookWhoseLockIsAFifo()
     QCOMPARE(process.readAllStandardOutput(), QByteArray("painted\n"));
     struct stat st;
     QVERIFY(::lstat(lock.constData(), &st) != 0 || S_ISREG(st.st_mode));
+}
+
+void TestStartup::programRunsWhateverStandsAtALock_data()
+{
+    QTest::addColumn<QString>("lock");
+    QTest::addColumn<QString>("plant");
+    for (const char *lock : {"Settings/ymrOutlays.conf.lock", "Settings/alarms.lock"}) {
+        for (const char *plant : {"FIFO", "folder", "link to a FIFO"})
+            QTest::newRow(qPrintable(QStringLiteral("%1 at %2").arg(plant, lock))) << lock << plant;
+    }
+}
+
+// The program itself, a FIFO, a folder or a link at the name of the
+// alarms' lock or of the lock the settings had in earlier versions: it is
+// never waited on. The window opens its book (and writes its settings) and
+// the program ends at SIGTERM. A FIFO or link at the alarms' lock is
+// replaced by the lock, a folder set aside; nothing looks at the other.
+void TestStartup::programRunsWhateverStandsAtALock()
+{
+    QFETCH(QString, lock);
+    QFETCH(QString, plant);
+    YMR_REQUIRE_PROGRAM(program);
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    const QString appDir = makeProgramHome(home.path());
+    const QString book = appDir + "/Trip.exp";
+    writeFile(book, "FOLDER\nEND\n");
+    writeFile(appDir + "/ymrOutlaysIDX", "FOLDER\nI=" + book.toUtf8() + "\nEND\n");
+    const QByteArray at = QFile::encodeName(home.path() + "/" + lock);
+    const QByteArray fifo = plant == "FIFO" ? at : QFile::encodeName(home.path() + "/elsewhere");
+    if (plant != "folder")
+        QCOMPARE(::mkfifo(fifo.constData(), 0644), 0);
+    if (plant == "folder")
+        QVERIFY(QDir().mkdir(QFile::decodeName(at)));
+    else if (plant != "FIFO")
+        QCOMPARE(::symlink(fifo.constData(), at.constData()), 0);
+
+    QProcess process;
+    process.setProcessEnvironment(programEnvironment(home.path()));
+    process.start(program, {book});
+    QVERIFY(process.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(readAll(home.path() + "/Settings/ymrOutlays.conf").contains("Trip.exp"), 20000);
+    QVERIFY2(endProgram(process, 20000), "the program did not end at SIGTERM");
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    struct stat st;
+    if (lock.endsWith("alarms.lock")) {
+        // the lock goes with the program that held it
+        QVERIFY(::lstat(at.constData(), &st) != 0);
+        QCOMPARE(QFileInfo(QFile::decodeName(at) + ".damaged").isDir(), plant == "folder");
+    } else {
+        QCOMPARE(::lstat(at.constData(), &st), 0);
+        QCOMPARE(S_ISDIR(st.st_mode), plant == "folder");
+        QCOMPARE(S_ISFIFO(st.st_mode), plant == "FIFO");
+        QCOMPARE(S_ISLNK(st.st_mode), plant.startsWith("link"));
+    }
+    // what a link names is none of the program's
+    if (plant.startsWith("link")) {
+        QCOMPARE(::stat(fifo.constData(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+    }
 }
 
 // Files set aside one after another while the program starts are named in

@@ -143,6 +143,9 @@ void say(const QByteArray &text)
     fflush(stdout);
 }
 
+// the folder of the book a copy has open
+QString s_bookFolder;
+
 // where the driving test holds this copy, until it says go on
 void pauseHere()
 {
@@ -163,6 +166,7 @@ int copyMain(int argc, char **argv)
     if (argc < 3)
         return 2;
     TaskManager book(QString::fromLocal8Bit(argv[2]));
+    s_bookFolder = QFileInfo(book.fileName()).absolutePath();
     if (!book.load())
         return 3;
     QString holder;
@@ -180,7 +184,11 @@ int copyMain(int argc, char **argv)
                 pauseHere();
             });
         } else if (command == "pause create") {
-            FileReplacer::setCreatedHook([](int) {
+            FileReplacer::setCreatedHook([](int fd) {
+                // the book's, not the settings' that adding an expense writes
+                const QString made = QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(fd)).symLinkTarget();
+                if (QFileInfo(made).path() != s_bookFolder)
+                    return;
                 FileReplacer::setCreatedHook(nullptr);
                 pauseHere();
             });
