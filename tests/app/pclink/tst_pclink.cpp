@@ -198,6 +198,21 @@ struct RawServer
     }
 };
 
+// A raw peer of either side: of the waiting side's link (device), or of
+// the connecting side's.
+struct EitherSide
+{
+    explicit EitherSide(bool device) : device(device) {}
+    bool device;
+    RawClient c;
+    RawServer s;
+
+    bool open() { return device ? c.open() : s.open(); }
+    const Home &home() const { return device ? c.home : s.home; }
+    PCLink *link() { return device ? c.device.data() : &s.client; }
+    QTcpSocket *raw() { return device ? &c.raw : s.raw; }
+};
+
 // A field as the bytes given, whatever they are.
 QByteArray rawField(const QByteArray &bytes)
 {
@@ -986,12 +1001,11 @@ void TestPCLink::ownFilesThroughTheirOwner()
     QStringList told;
     BoundedFile::setNotifier([&told](const QString &path, const QString &) { told << path; });
     const auto quiet = qScopeGuard([] { BoundedFile::setNotifier({}); });
-    RawClient c;
-    RawServer s;
-    QVERIFY(waiting ? c.open() : s.open());
-    const Home &home = waiting ? c.home : s.home;
-    PCLink *link = waiting ? c.device.data() : &s.client;
-    QTcpSocket *raw = waiting ? &c.raw : s.raw;
+    EitherSide peer(waiting);
+    QVERIFY(peer.open());
+    const Home &home = peer.home();
+    PCLink *link = peer.link();
+    QTcpSocket *raw = peer.raw();
     const QString name = link->resolvePath(remote), outside = home.root.path() + "/outside";
     writeFile(outside, "outside the home\n");
     if (there == "link")
@@ -1018,7 +1032,7 @@ void TestPCLink::ownFilesThroughTheirOwner()
         raw->write(incoming);
     } else {
         if (waiting)
-            c.send(PCLinkProtocol::request(remote, "x"));
+            peer.c.send(PCLinkProtocol::request(remote, "x"));
         else
             link->sendFile(name, remote);
         // the installed list, never the bytes behind the link
@@ -1201,12 +1215,11 @@ void TestPCLink::overLimitFilesRefused()
         PIMTextReader::setMaxLineLength(0);
     });
     const bool device = side == "device";
-    RawClient c;
-    RawServer s;
-    QVERIFY(device ? c.open() : s.open());
-    const Home &home = device ? c.home : s.home;
-    PCLink *link = device ? c.device.data() : &s.client;
-    QTcpSocket *raw = device ? &c.raw : s.raw;
+    EitherSide peer(device);
+    QVERIFY(peer.open());
+    const Home &home = peer.home();
+    PCLink *link = peer.link();
+    QTcpSocket *raw = peer.raw();
     writeFile(home.app() + "/Trip.exp", "FOLDER\nTOTAL=0\nEND\n");
     writeFile(home.app() + "/ymrCategory", "FOLDER\nEND\nT=Food\nEND\n");
     writeFile(home.app() + "/ymrOutlaysIDX_EXT", "FOLDER\nEND\n");
@@ -1216,13 +1229,13 @@ void TestPCLink::overLimitFilesRefused()
 
     Recorder events(link);
     if (device) {
-        c.send(PCLinkProtocol::announce("/x/file", bytes.size(), remote));
+        peer.c.send(PCLinkProtocol::announce("/x/file", bytes.size(), remote));
     } else {
         const QString local = home.app() + "/ymrOutlaysIDX_EXT";
-        s.client.requestFile(remote, local);
+        peer.s.client.requestFile(remote, local);
         const QByteArray request = PCLinkProtocol::request(remote, local);
         QCOMPARE(readExactly(raw, request.size()), request);
-        s.send(PCLinkProtocol::announce("/x/ymrOutlaysIDX_EXT", bytes.size(), local));
+        peer.s.send(PCLinkProtocol::announce("/x/ymrOutlaysIDX_EXT", bytes.size(), local));
     }
     const QByteArray answer = PCLinkProtocol::answer(!announceRefused);
     QCOMPARE(readExactly(raw, answer.size()), answer);
