@@ -95,13 +95,7 @@ SharedFile::Result SharedFile::read(const Reader &kind, KeyedMerge::Entries &ent
     QByteArray bytes;
     if (BoundedFile::readAll(m_path, kind.maxSize(), bytes) != BoundedFile::Ok)
         return Failed;
-    LoadBudget budget(bytes.size(), kind.maxEntries());
-    budget.charge(bytes.size());
-    if (!kind.read(bytes, entries, budget) || budget.outcome() != LoadBudget::Within) {
-        entries.clear();
-        return Failed;
-    }
-    return Done;
+    return readsAs(kind, bytes, entries) ? Done : Failed;
 }
 
 SharedFile::Result SharedFile::readLocked(const Reader &kind, KeyedMerge::Entries &entries)
@@ -320,24 +314,14 @@ SharedFile::Result SharedFile::saveStore(const QString &what, const std::functio
 
 bool SharedFile::saveWith(const QString &what, const std::function<bool(QString *reason)> &write)
 {
-    QString reason;
-    bool ok = false;
-    {
-        PathLock lock(m_path);
-        if (!lock.isLocked())
-            reason = heldText();
-        else
-            ok = write(&reason);
-    }
-    if (ok) {
-        m_failure.clear();
-        m_unsaved = false;
-        UnsavedFiles::instance()->remove(m_path);
-        return true;
-    }
-    m_failure = reason;
-    keepUnsaved(what, [this, what, write] { return saveWith(what, write); });
-    return false;
+    // a store's save with nothing to merge
+    return saveStore(what, [write] {
+        StoreChange change;
+        change.write = [write](const KeyedMerge::Entries &, const QVector<bool> &, QString *failure) {
+            return write(failure);
+        };
+        return change;
+    }) == Done;
 }
 
 void SharedFile::keepUnsaved(const QString &what, const std::function<bool()> &retry)
@@ -353,7 +337,7 @@ bool SharedFile::isUnsaved() const
     return m_unsaved;
 }
 
-bool SharedFile::readsAs(const Kind &kind, const QByteArray &bytes, KeyedMerge::Entries &entries)
+bool SharedFile::readsAs(const Reader &kind, const QByteArray &bytes, KeyedMerge::Entries &entries)
 {
     entries.clear();
     if (bytes.size() > kind.maxSize())

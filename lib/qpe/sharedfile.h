@@ -158,7 +158,7 @@ public:
     Result replaceWith(const Kind &kind, const QByteArray &bytes);
     // Whether bytes read whole as a file of kind, within its size and its
     // memory budget; entries receives what they hold.
-    static bool readsAs(const Kind &kind, const QByteArray &bytes, KeyedMerge::Entries &entries);
+    static bool readsAs(const Reader &kind, const QByteArray &bytes, KeyedMerge::Entries &entries);
 
     SharedFile(const SharedFile &) = delete;
     SharedFile &operator=(const SharedFile &) = delete;
