@@ -70,6 +70,13 @@ QTime YMDateTimeEditor::time() const
     return m_timeEdit->time();
 }
 
+bool YMDateTimeEditor::finishTyping()
+{
+    const bool date = m_dateEdit->finishTyping();
+    const bool time = m_timeEdit->finishTyping();
+    return date && time;
+}
+
 void YMDateTimeEditor::setDateTime(const QDateTime &dt)
 {
     m_dateEdit->setDateTime(dt);
