@@ -151,20 +151,31 @@ public:
 
     void addWidget(QWidget *w) { m_menu.insertItem(w); }
     void addSeparator() { m_menu.insertSeparator(); }
-    YMRPushButton *addButton(const char *text, const char *icon)
+    YMRPushButton *addButton(const char *text, const char *icon, bool closes = true)
     {
         auto *b = new YMRPushButton(YMRResource::loadIconSet(QLatin1String(icon)),
                                     YMRPIM::tr(text));
         b->setToggleButton(true);
-        QObject::connect(b, &YMRPushButton::clicked, &m_menu, &QMenu::hide);
+        if (closes)
+            QObject::connect(b, &YMRPushButton::clicked, &m_menu, &QMenu::hide);
         m_menu.insertItem(b);
         return b;
     }
-    // An editor with the "Set" button that takes its value.
-    YMRPushButton *addEditor(QWidget *editor)
+    // An editor with the "Set" button that takes its value. What is being
+    // typed is taken first; a typed date that does not exist keeps the popup
+    // open, the editor back at its date and telling why.
+    YMRPushButton *addEditor(YMDateTimeEditor *editor)
     {
         addWidget(editor);
-        YMRPushButton *set = addButton(QT_TR_NOOP("Set"), "button_ok");
+        YMRPushButton *set = addButton(QT_TR_NOOP("Set"), "button_ok", false);
+        // a click leaves the keys in the edit, so that the entry ends here
+        set->setFocusPolicy(Qt::TabFocus);
+        QObject::connect(set, &YMRPushButton::clicked, &m_menu, [this, editor, set] {
+            if (editor->finishTyping())
+                m_menu.hide();
+            else
+                set->setOn(false);
+        });
         addSeparator();
         return set;
     }
