@@ -298,7 +298,9 @@ QString YMDateTimeEdit::hintName()
 void YMDateTimeEdit::refuse(const QString &what)
 {
     m_typing = false;
+    // the next digits type a new entry from its start
     m_sections[size_t(m_current)]->resetTyped();
+    setCurrent(0);
     m_dateTime = m_typedFrom;
     updateSections();
     updateDisplay();

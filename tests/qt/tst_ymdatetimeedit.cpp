@@ -122,7 +122,8 @@ void TestYMDateTimeEdit::typing_data()
     QTest::newRow("day 01 moves on") << 0 << 273 << jan31 << "0102" << "01/02/2005" << 2 << 0 << false;
     QTest::newRow("day 00 refused") << 0 << 273 << jan31 << "00" << "31/01/2005" << 0 << 0 << false;
     QTest::newRow("day 4 completes") << 0 << 273 << jan31 << "4" << "04/01/2005" << 1 << 0 << false;
-    QTest::newRow("month 13 refused") << 0 << 273 << jan31 << ">13" << "31/01/2005" << 1 << 0 << false;
+    // a refused entry starts again at the first section
+    QTest::newRow("month 13 refused") << 0 << 273 << jan31 << ">13" << "31/01/2005" << 0 << 0 << false;
     QTest::newRow("month 2 keeps day 31 shown") << 0 << 273 << jan31 << ">2" << "31/02/2005" << 2 << 0 << false;
     QTest::newRow("year 1984") << 0 << 84 << jan31 << "1984" << "1984/01/31" << 1 << 0 << false;
     QTest::newRow("year never 0") << 0 << 84 << jan31 << "0000" << "2005/01/31" << 0 << 0 << false;
@@ -213,6 +214,12 @@ void TestYMDateTimeEdit::typedDates_data()
                             << keeps.arg("Year 0", "2026/04/15");
     QTest::newRow("typing again after a refusal") << 273 << apr15 << "3231052026" << "31/05/2026"
                                                   << QDate(2026, 5, 31) << keeps.arg("Day 32", shown);
+    QTest::newRow("the date again after a refused one")
+        << 273 << apr15 << "3104202630042026" << "30/04/2026" << QDate(2026, 4, 30)
+        << keeps.arg("31/04/2026", shown);
+    QTest::newRow("the date again after month 13") << 266 << apr15 << "1305312026"
+                                                   << "05/31/2026" << QDate(2026, 5, 31)
+                                                   << keeps.arg("Month 13", "04/15/2026");
     QTest::newRow("a leading zero waits") << 273 << apr15 << "0" << "00/04/2026" << apr15 << "";
     QTest::newRow("a leading zero and its digit") << 273 << apr15 << "05" << "05/04/2026"
                                                   << QDate(2026, 4, 5) << "";
