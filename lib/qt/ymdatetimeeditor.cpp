@@ -128,15 +128,16 @@ void YMDateTimeEditor::setMonthLong(bool on)
     m_dateEdit->setMonthLong(on);
 }
 
+// A hidden half never takes the focus: the keys would go nowhere.
 void YMDateTimeEditor::next()
 {
-    if (m_timeEdit->isEnabled())
+    if (m_timeEdit->isEnabled() && !m_timeEdit->isHidden())
         m_timeEdit->setFocus();
 }
 
 void YMDateTimeEditor::prev()
 {
-    if (m_dateEdit->isEnabled())
+    if (m_dateEdit->isEnabled() && !m_dateEdit->isHidden())
         m_dateEdit->setFocus();
 }
 
