@@ -11,6 +11,7 @@
 #include "qt/ymraction.h"
 #include "qt/ymramountvalidator.h"
 #include "qt/ymrapplication.h"
+#include "qt/ymdatetimeeditor.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrmainwindow.h"
 #include "qt/ymrpushbutton.h"
@@ -28,6 +29,20 @@
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+
+namespace {
+
+// A date or time still being typed (Ctrl+Return accepts with the keys in
+// its field) is taken before anything is stored, or refused at its field.
+bool typedDatesTaken(QWidget *dialog)
+{
+    bool taken = true;
+    for (YMDateTimeEditor *editor : dialog->findChildren<YMDateTimeEditor *>())
+        taken = editor->finishTyping() && taken;
+    return taken;
+}
+
+} // namespace
 
 TaskDialog::TaskDialog(QWidget *parent, const char *name)
     : QDialog(parent)
@@ -252,7 +267,7 @@ bool TaskDialog::commit()
 {
     if (!m_task)
         return false;
-    if (!checkAmount())
+    if (!typedDatesTaken(this) || !checkAmount())
         return false;
     store();
     Task *copy = m_copy;
@@ -377,7 +392,7 @@ bool TaskDialog::checkAmount()
 
 void TaskDialog::accept()
 {
-    if (!checkAmount())
+    if (!typedDatesTaken(this) || !checkAmount())
         return;
     QDialog::accept();
 }

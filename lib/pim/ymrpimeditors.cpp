@@ -7,25 +7,22 @@
 #include "pimtextreader.h"
 
 #include "qpe/popupmenu.h"
-#include "qpe/qpeapplication.h"
 #include "qt/ymramountvalidator.h"
 #include "qt/ymdatetimeedit.h"
 #include "qt/ymdatetimeeditor.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
+#include "qt/ymrfieldhint.h"
 #include "qt/ymrlistbox.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
 #include "qt/ymrutil.h"
 
 #include <QDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QScreen>
 #include <QTextCursor>
-#include <QTimer>
 #include <QValidator>
 #include <QVBoxLayout>
 
@@ -154,20 +151,31 @@ public:
 
     void addWidget(QWidget *w) { m_menu.insertItem(w); }
     void addSeparator() { m_menu.insertSeparator(); }
-    YMRPushButton *addButton(const char *text, const char *icon)
+    YMRPushButton *addButton(const char *text, const char *icon, bool closes = true)
     {
         auto *b = new YMRPushButton(YMRResource::loadIconSet(QLatin1String(icon)),
                                     YMRPIM::tr(text));
         b->setToggleButton(true);
-        QObject::connect(b, &YMRPushButton::clicked, &m_menu, &QMenu::hide);
+        if (closes)
+            QObject::connect(b, &YMRPushButton::clicked, &m_menu, &QMenu::hide);
         m_menu.insertItem(b);
         return b;
     }
-    // An editor with the "Set" button that takes its value.
-    YMRPushButton *addEditor(QWidget *editor)
+    // An editor with the "Set" button that takes its value. What is being
+    // typed is taken first; a typed date that does not exist keeps the popup
+    // open, the editor back at its date and telling why.
+    YMRPushButton *addEditor(YMDateTimeEditor *editor)
     {
         addWidget(editor);
-        YMRPushButton *set = addButton(QT_TR_NOOP("Set"), "button_ok");
+        YMRPushButton *set = addButton(QT_TR_NOOP("Set"), "button_ok", false);
+        // a click leaves the keys in the edit, so that the entry ends here
+        set->setFocusPolicy(Qt::TabFocus);
+        QObject::connect(set, &YMRPushButton::clicked, &m_menu, [this, editor, set] {
+            if (editor->finishTyping())
+                m_menu.hide();
+            else
+                set->setOn(false);
+        });
         addSeparator();
         return set;
     }
@@ -190,54 +198,7 @@ YMRListBox *makeListBox(const QString &value, const QString &listName)
 
 void YMRPIM::tellRefused(QWidget *field, const QString &text)
 {
-    if (!field)
-        return;
-    // A modal box would take the keys typed after the refused one: a
-    // tooltip-like label instead, owned by the field so that it goes with it.
-    const QString name = QStringLiteral("YMRPIM hint");
-    auto *hint = field->findChild<QLabel *>(name, Qt::FindDirectChildrenOnly);
-    if (!hint) {
-        hint = new QLabel(field, Qt::ToolTip);
-        hint->setObjectName(name);
-        hint->setAttribute(Qt::WA_ShowWithoutActivating);
-        hint->setForegroundRole(QPalette::ToolTipText);
-        hint->setBackgroundRole(QPalette::ToolTipBase);
-        hint->setAutoFillBackground(true);
-        hint->setFrameStyle(QFrame::Box | QFrame::Plain);
-        hint->setMargin(2);
-        auto *timer = new QTimer(hint);
-        timer->setSingleShot(true);
-        timer->setInterval(4000);
-        QObject::connect(timer, &QTimer::timeout, hint, &QWidget::hide);
-    }
-    // within the (emulated) handheld's screen, as much of it as is shown
-    const QScreen *screen = field->screen();
-    const QRect shown = screen ? screen->availableGeometry() : QRect();
-    QRect room = QPEApplication::screenRect().intersected(shown);
-    if (room.isEmpty())
-        room = shown;
-    hint->setText(text);
-    hint->setMinimumSize(0, 0);
-    hint->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    hint->setWordWrap(false);
-    hint->adjustSize();
-    // a text wider than a small screen breaks into lines across it
-    if (room.isValid() && hint->width() > room.width()) {
-        hint->setWordWrap(true);
-        hint->setFixedSize(room.width(), hint->heightForWidth(room.width()));
-    }
-    // above the line typed in, which the next keys continue below
-    const QRect at = field->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    QPoint pos = field->mapToGlobal(at.isValid() ? at.topLeft() : QPoint(0, 0))
-                 - QPoint(0, hint->height() + 2);
-    if (room.isValid()) {
-        pos.setX(qBound(room.left(), pos.x(), qMax(room.left(), room.right() - hint->width())));
-        pos.setY(qBound(room.top(), pos.y(), qMax(room.top(), room.bottom() - hint->height())));
-    }
-    hint->move(pos);
-    hint->show();
-    hint->raise();
-    hint->findChild<QTimer *>()->start();
+    YMRFieldHint::show(field, text, QStringLiteral("YMRPIM hint"));
 }
 
 void YMRPIM::tellBarRefused(QWidget *field)

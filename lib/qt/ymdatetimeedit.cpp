@@ -3,6 +3,7 @@
 #include "ymcalendar.h"
 #include "ymdatetimesection.h"
 #include "ymrapplication.h"
+#include "ymrfieldhint.h"
 #include "ymrspinwidget.h"
 
 #include <QCoreApplication>
@@ -121,6 +122,8 @@ QString YMDateTimeEdit::textFor(const QDateTime &value) const
 void YMDateTimeEdit::setDateTime(const QDateTime &dt)
 {
     const QDateTime value = wallClock(dt);
+    // a value from outside replaces what was being typed
+    m_typing = false;
     m_dateTime = (m_durationAllDay && value.isValid()) ? value.addDays(1) : value;
     // A value from outside sets the day to return to, whatever section is
     // current.
@@ -135,6 +138,7 @@ void YMDateTimeEdit::setDurationAllDay(bool on)
     if (m_durationAllDay)
         m_dateTime = m_dateTime.addDays(-1);
     m_durationAllDay = on;
+    m_typing = false;
     if (on && m_dateTime.isValid())
         m_dateTime = QDateTime(m_dateTime.date().addDays(1), QTime(0, 0), Qt::UTC);
     m_current = 0;
@@ -150,7 +154,8 @@ void YMDateTimeEdit::setMonthLong(bool on)
 
 void YMDateTimeEdit::stepUp()
 {
-    if (!m_dateTime.isValid() || m_sections.empty())
+    // a step goes from a date that exists: what was typed is taken first
+    if (!m_dateTime.isValid() || m_sections.empty() || !finishTyping())
         return;
     YMDateTimeSection *s = m_sections[size_t(m_current)].get();
     s->stepUp();
@@ -161,7 +166,7 @@ void YMDateTimeEdit::stepUp()
 
 void YMDateTimeEdit::stepDown()
 {
-    if (!m_dateTime.isValid() || m_sections.empty())
+    if (!m_dateTime.isValid() || m_sections.empty() || !finishTyping())
         return;
     YMDateTimeSection *s = m_sections[size_t(m_current)].get();
     s->stepDown();
@@ -175,6 +180,7 @@ void YMDateTimeEdit::dateTimeSettingChanged()
     m_sections.clear();
     m_separators.clear();
     m_current = 0;
+    m_typing = false;
     buildLayout();
     updateGeometry();
     updateSections();
@@ -223,9 +229,105 @@ void YMDateTimeEdit::updateSections()
         m_wishedDay = m_dateTime.date().day();
     for (auto &s : m_sections)
         s->setDateTime(m_dateTime, m_wishedDay);
+    emitChanged();
+}
+
+void YMDateTimeEdit::emitChanged()
+{
     emit changed();
     emit changed(m_dateTime.date());
     emit changed(m_dateTime.time());
+}
+
+QDate YMDateTimeEdit::shownDate() const
+{
+    int year = 0, month = 0, day = 0;
+    for (const auto &s : m_sections) {
+        if (s->type() == YMDateTimeSection::Year)
+            year = s->value();
+        else if (s->type() == YMDateTimeSection::Month)
+            month = s->value();
+        else if (s->type() == YMDateTimeSection::Day)
+            day = s->value();
+    }
+    return QDate(year, month, day);
+}
+
+void YMDateTimeEdit::takeTyped(YMDateTimeSection *s)
+{
+    if (s->isDatePart()) {
+        // The day is checked against the month and year the field shows
+        // with it, typed or not yet: one that does not exist yet leaves the
+        // value where it was before the entry.
+        const QDate d = shownDate();
+        if (!d.isValid()) {
+            if (m_dateTime != m_typedFrom) {
+                m_dateTime = m_typedFrom;
+                emitChanged();
+            }
+            return;
+        }
+        m_dateTime = QDateTime(d, m_dateTime.time(), Qt::UTC);
+        // the day typed is the one steps come back to
+        m_wishedDay = d.day();
+    } else {
+        m_dateTime = s->dateTime();
+    }
+    updateSections();
+}
+
+bool YMDateTimeEdit::finishTyping()
+{
+    if (!m_typing)
+        return true;
+    m_typing = false;
+    m_sections[size_t(m_current)]->resetTyped();
+    if (m_mode == Date && !shownDate().isValid()) {
+        refuse(text());
+        return false;
+    }
+    updateDisplay();
+    return true;
+}
+
+QString YMDateTimeEdit::hintName()
+{
+    return QStringLiteral("YMDateTimeEdit hint");
+}
+
+void YMDateTimeEdit::refuse(const QString &what)
+{
+    m_typing = false;
+    // the next digits type a new entry from its start
+    m_sections[size_t(m_current)]->resetTyped();
+    setCurrent(0);
+    m_dateTime = m_typedFrom;
+    updateSections();
+    updateDisplay();
+    YMRFieldHint::show(m_edit, tr("%1 does not exist: the field keeps %2.").arg(what, text()),
+                       hintName());
+}
+
+QString YMDateTimeEdit::numberName(const YMDateTimeSection *s, int number) const
+{
+    switch (s->type()) {
+    case YMDateTimeSection::Year:
+        return tr("Year %1").arg(number);
+    case YMDateTimeSection::Month:
+        return tr("Month %1").arg(number);
+    case YMDateTimeSection::Day:
+    case YMDateTimeSection::DurationDays:
+        return tr("Day %1").arg(number);
+    case YMDateTimeSection::Hour24:
+    case YMDateTimeSection::Hour12:
+        return tr("Hour %1").arg(number);
+    case YMDateTimeSection::Minute:
+        return tr("Minute %1").arg(number);
+    case YMDateTimeSection::Second:
+        return tr("Second %1").arg(number);
+    default:
+        return QString::number(number);
+    }
 }
 
 void YMDateTimeEdit::updateDisplay()
@@ -274,19 +376,31 @@ bool YMDateTimeEdit::handleKey(QKeyEvent *k)
         if (m_sections.empty())
             return true;
         YMDateTimeSection *s = m_sections[size_t(m_current)].get();
-        bool accepted = false;
-        const bool complete = s->typeDigit(QChar('0' + (key - Qt::Key_0)), &accepted);
-        if (accepted) {
-            m_dateTime = s->dateTime();
-            updateSections();
+        if (!m_typing) {
+            m_typing = true;
+            m_typedFrom = m_dateTime;
         }
-        if (complete) {
+        int number = 0;
+        switch (s->typeDigit(QChar('0' + (key - Qt::Key_0)), &number)) {
+        case YMDateTimeSection::Refused:
+            refuse(numberName(s, number));
+            return true;
+        case YMDateTimeSection::Waits:
+            break;
+        case YMDateTimeSection::Taken:
+            takeTyped(s);
+            break;
+        case YMDateTimeSection::Filled:
+            takeTyped(s);
             if (m_current < last) {
                 m_current++;
                 m_sections[size_t(m_current)]->resetTyped();
             } else {
+                // the whole date is typed: taken or refused now
+                finishTyping();
                 emit next();
             }
+            break;
         }
         updateDisplay();
         return true;
@@ -343,11 +457,17 @@ bool YMDateTimeEdit::eventFilter(QObject *o, QEvent *e)
         if (!m_sections.empty())
             m_sections[size_t(m_current)]->resetTyped();
         return true;
-    case QEvent::FocusOut:
+    case QEvent::FocusOut: {
+        // A popup or another window has the keys for a while: the field is
+        // not left, and the entry goes on when the keys come back.
+        const Qt::FocusReason why = static_cast<QFocusEvent *>(e)->reason();
+        if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason)
+            finishTyping();
         if (!m_sections.empty())
             m_sections[size_t(m_current)]->resetTyped();
         updateDisplay();
         return true;
+    }
     case QEvent::KeyPress:
         return valid && handleKey(static_cast<QKeyEvent *>(e));
     default:

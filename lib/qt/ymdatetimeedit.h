@@ -16,6 +16,14 @@ class YMDateTimeSection;
 // section: Left/Right or a tap choose the section, digits type into it,
 // Up/Down or the arrows step it. The sections follow the platform's date
 // order and clock setting.
+//
+// Digits typed one after another are one entry, taken when the last
+// section is filled, the field is left, a step is taken or finishTyping()
+// is called. While it is typed, the value is the date the field shows when
+// that date exists, else the one from before the entry; an entry that does
+// not make a date (31 April, 29 February 2025) or that types a number no
+// section has (day 32, month 13) is refused with a hint at the field, which
+// goes back to the value from before the entry.
 class YMDateTimeEdit : public QWidget
 {
     Q_OBJECT
@@ -45,6 +53,14 @@ public:
     QLineEdit *lineEdit() const { return m_edit; }
     YMRSpinWidget *spinWidget() const { return m_spin; }
 
+    // Whether digits are being typed (an entry is open).
+    bool isTyping() const { return m_typing; }
+    // Ends the entry being typed: false when it was refused (the field
+    // shows why and the value from before it).
+    bool finishTyping();
+    // The object name of the hint label, a child of the line edit.
+    static QString hintName();
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -72,7 +88,12 @@ protected:
 private:
     void buildLayout();
     void updateSections();
+    void emitChanged();
     void updateDisplay();
+    QDate shownDate() const;
+    void takeTyped(YMDateTimeSection *s);
+    void refuse(const QString &what);
+    QString numberName(const YMDateTimeSection *s, int number) const;
     void setCurrent(int index);
     int sectionAt(int x) const;
     bool handleKey(QKeyEvent *k);
@@ -89,6 +110,9 @@ private:
     bool m_durationAllDay = false;
     bool m_monthLong = false;
     bool m_layoutFinal = false;
+    bool m_typing = false;
+    // the value when the entry began, kept when it is refused
+    QDateTime m_typedFrom;
 };
 
 #endif

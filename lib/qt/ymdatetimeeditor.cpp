@@ -70,6 +70,13 @@ QTime YMDateTimeEditor::time() const
     return m_timeEdit->time();
 }
 
+bool YMDateTimeEditor::finishTyping()
+{
+    const bool date = m_dateEdit->finishTyping();
+    const bool time = m_timeEdit->finishTyping();
+    return date && time;
+}
+
 void YMDateTimeEditor::setDateTime(const QDateTime &dt)
 {
     m_dateEdit->setDateTime(dt);
@@ -121,15 +128,16 @@ void YMDateTimeEditor::setMonthLong(bool on)
     m_dateEdit->setMonthLong(on);
 }
 
+// A hidden half never takes the focus: the keys would go nowhere.
 void YMDateTimeEditor::next()
 {
-    if (m_timeEdit->isEnabled())
+    if (m_timeEdit->isEnabled() && !m_timeEdit->isHidden())
         m_timeEdit->setFocus();
 }
 
 void YMDateTimeEditor::prev()
 {
-    if (m_dateEdit->isEnabled())
+    if (m_dateEdit->isEnabled() && !m_dateEdit->isHidden())
         m_dateEdit->setFocus();
 }
 

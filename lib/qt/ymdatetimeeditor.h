@@ -31,6 +31,10 @@ public:
     YMDateButton *dateButton() const { return m_dateButton; }
     YMTimeButton *timeButton() const { return m_timeButton; }
 
+    // Ends what is being typed in either half (YMDateTimeEdit::finishTyping):
+    // false when a typed date was refused, which its field tells.
+    bool finishTyping();
+
     void setClockIcons(bool on);
     void hideTime(bool hide);
     void hideDate(bool hide);

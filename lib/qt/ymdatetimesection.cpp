@@ -71,6 +71,11 @@ int YMDateTimeSection::maximum() const
     }
 }
 
+int YMDateTimeSection::typingMaximum() const
+{
+    return m_type == Day ? 31 : maximum();
+}
+
 bool YMDateTimeSection::awaitsDigit() const
 {
     return m_typed > 0 && m_type != Year && m_digits < minimum();
@@ -221,13 +226,11 @@ void YMDateTimeSection::stepDown()
     apply();
 }
 
-bool YMDateTimeSection::typeDigit(QChar c, bool *accepted)
+YMDateTimeSection::Typed YMDateTimeSection::typeDigit(QChar c, int *number)
 {
-    if (accepted)
-        *accepted = false;
     const int digit = c.digitValue();
     if (digit < 0 || digit > 9)
-        return false;
+        return Refused;
     int candidate;
     if (m_type == Year) {
         if (m_typed >= 4)
@@ -243,29 +246,33 @@ bool YMDateTimeSection::typeDigit(QChar c, bool *accepted)
     } else {
         candidate = m_typed == 0 ? digit : m_digits * 10 + digit;
     }
+    if (number)
+        *number = m_type == DurationDays ? candidate - 1 : candidate;
+    const int top = typingMaximum();
     const int more = m_type == DurationDays ? (candidate - 1) * 10 + 1 : candidate * 10;
     // A first "0" in a field from 1 leads two digits ("01" is 1 and moves
     // on), so it waits for the second with the value unchanged.
     const bool leadingZero = m_type != Year && m_typed == 0 && candidate < minimum()
-                             && more <= maximum() && text().length() > 1;
+                             && more <= top && text().length() > 1;
     if (leadingZero) {
         m_digits = candidate;
         ++m_typed;
-        return false;
+        return Waits;
     }
-    if (candidate < minimum() || candidate > maximum())
-        return false;
-    if (accepted)
-        *accepted = true;
+    if (candidate < minimum() || candidate > top)
+        return Refused;
     m_value = candidate;
     m_digits = candidate;
     ++m_typed;
-    apply();
+    // a date part waits for the others: the edit puts the date together
+    if (!isDatePart())
+        apply();
     // two digits (a year four) fill a field, as does one no second can follow
-    const bool complete = m_type == Year ? m_typed >= 4 : m_typed >= 2 || more > maximum();
-    if (complete)
-        m_typed = 0;
-    return complete;
+    const bool complete = m_type == Year ? m_typed >= 4 : m_typed >= 2 || more > top;
+    if (!complete)
+        return Taken;
+    m_typed = 0;
+    return Filled;
 }
 
 int YMDateTimeSection::to24Hour(int h, bool morning)

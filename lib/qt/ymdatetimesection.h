@@ -23,6 +23,14 @@ public:
         AmPm = 8
     };
 
+    // What a typed digit did to the field.
+    enum Typed {
+        Refused, // the number it makes is no value of the field
+        Waits,   // a leading zero, waiting for the digit it leads
+        Taken,   // the value, and another digit may follow
+        Filled   // the value, and the field is complete
+    };
+
     YMDateTimeSection(int type, YMDateTimeEdit *edit);
 
     int type() const { return m_type; }
@@ -34,17 +42,24 @@ public:
     bool awaitsDigit() const;
     QDateTime dateTime() const { return m_dateTime; }
 
+    // A year, month or day: typed, it waits for the edit to put the date
+    // together.
+    bool isDatePart() const { return m_type == Year || m_type == Month || m_type == Day; }
+
     int minimum() const;
     int maximum() const;
+    // The largest value a typed number may have: a day up to 31, whatever
+    // month the field shows, as the month may be typed after it.
+    int typingMaximum() const;
     QString text() const;
 
     void setDateTime(const QDateTime &dt, int wishedDay);
     void apply();
     void stepUp();
     void stepDown();
-    // False when the digit was refused or the field wants more digits;
-    // accepted (when given) says whether the value changed.
-    bool typeDigit(QChar c, bool *accepted = nullptr);
+    // number (when given) is the number the digits typed so far make with
+    // this one, as the field would show it.
+    Typed typeDigit(QChar c, int *number = nullptr);
 
     static int to24Hour(int h, bool morning);
 

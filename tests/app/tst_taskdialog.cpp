@@ -6,6 +6,9 @@
 #include "ymrtest.h"
 
 #include "bookfixtures.h"
+#include "typeddates.h"
+#include "ymrdatesettings.h"
+#include "ymrlocale.h"
 
 #include "pim/pimreminder.h"
 #include "pim/pimtextreader.h"
@@ -130,9 +133,9 @@ int execDialog(Task *task, int page, bool navigation, const std::function<void(T
 }
 
 // The hint a field shows; empty when none shows.
-QString shownHint(QWidget *field)
+QString shownHint(QWidget *field, const QString &name = QStringLiteral("YMRPIM hint"))
 {
-    auto *label = field->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
+    auto *label = field->findChild<QLabel *>(name);
     return label && label->isVisible() ? label->text() : QString();
 }
 
@@ -616,6 +619,81 @@ private slots:
         QVERIFY(stepped.isValid() && stepped != day);
         QCOMPARE(back, day);
         QCOMPARE(a->date, day);
+    }
+
+    // A date typed digit by digit into the expense's date field is stored as
+    // typed, in every date order; one that does not exist is refused at the
+    // field (the hint shows) and the expense keeps its date. Ctrl+Return
+    // (the device's OK) accepts with the keys still in the field.
+    void typedDateIsStoredAsTyped_data()
+    {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<QByteArray>("locale");
+        QTest::addColumn<QDate>("start");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("refused"); // the field shows a hint
+        QTest::addColumn<bool>("stays");   // the first Ctrl+Return leaves the dialog open
+        QTest::addColumn<QDate>("stored");
+        const QByteArray locales[] = {"C.UTF-8", "de_DE.UTF-8", "tr_TR.UTF-8"};
+        int i = 0;
+        for (int order : ymrtest::dateOrders()) {
+            for (const ymrtest::TypedDate &t : ymrtest::typedDates()) {
+                const bool exists = t.date().isValid();
+                QTest::newRow(ymrtest::typedRowName(order, t))
+                    << order << locales[i++ % 3] << t.start
+                    << ymrtest::inOrder(order, t.day, t.month, t.year) << !exists << false
+                    << (exists ? t.date() : t.start);
+            }
+        }
+        const QDate apr15(2026, 4, 15);
+        QTest::newRow("day 31 of April, accepted at once")
+            << 273 << locales[0] << apr15 << "31" << true << true << apr15;
+        QTest::newRow("year alone over a leap day, accepted at once")
+            << 84 << locales[1] << QDate(2024, 2, 29) << "2025" << true << true << QDate(2024, 2, 29);
+        QTest::newRow("day and month, accepted at once")
+            << 273 << locales[2] << apr15 << "3105" << false << false << QDate(2026, 5, 31);
+    }
+
+    void typedDateIsStoredAsTyped()
+    {
+        QFETCH(int, order);
+        QFETCH(QByteArray, locale);
+        QFETCH(QDate, start);
+        QFETCH(QString, keys);
+        QFETCH(bool, refused);
+        QFETCH(bool, stays);
+        QFETCH(QDate, stored);
+        YMR_USE_LOCALE(locale.constData());
+        // the other tests keep the settings they found
+        struct Settings {
+            const bool ampm = ymrApp->ampm();
+            const int order = ymrApp->shortDateOrder();
+            const QString sep = QString(ymrApp->dateSeparator());
+            ~Settings() { ymrtest::setDateSettings(ampm, order, sep); }
+        } settings;
+        ymrtest::setDateSettings(false, order);
+        Task *a = addTask(m_store.get(), "A", "7");
+        a->date = start;
+        QString hint;
+        bool open = false;
+        QDate kept;
+        const int result = execDialog(a, 0, false, [&](TaskDialog *td) {
+            YMDateTimeEdit *edit = td->taskEditor()->date->dateEdit();
+            edit->setFocus();
+            QTest::keyClicks(edit->lineEdit(), keys);
+            QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
+            hint = shownHint(edit->lineEdit(), YMDateTimeEdit::hintName());
+            open = td->isVisible();
+            kept = edit->date();
+            if (open)
+                QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
+        });
+        QCOMPARE(result, 1);
+        QCOMPARE(!hint.isEmpty(), refused);
+        QCOMPARE(open, stays);
+        if (stays)
+            QCOMPARE(kept, start);
+        QCOMPARE(a->date, stored);
     }
 
     // A reminder set to a time that the clocks skip rings at the first

@@ -1,4 +1,6 @@
 #include "ymrtest.h"
+#include "ymrdatesettings.h"
+#include "typeddates.h"
 
 #include "pim/pimreminder.h"
 #include "pim/pimtextedit.h"
@@ -47,6 +49,8 @@ private slots:
     void editText();
     void popupDate_data();
     void popupDate();
+    void popupDateTyped_data();
+    void popupDateTyped();
     void popupReminder_data();
     void popupReminder();
     void popupTimeAndDateTime();
@@ -274,6 +278,70 @@ void TestYMRPIMEditors::popupDate()
         QCOMPARE(date, after);
     else
         QVERIFY(ymrtest::isToday(date, day));
+}
+
+void TestYMRPIMEditors::popupDateTyped_data()
+{
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QDate>("given");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<bool>("refused"); // a hint at the field
+    QTest::addColumn<bool>("stays");   // "Set" leaves the popup open
+    QTest::addColumn<QDate>("after");  // the date given back: invalid for none
+    for (int order : ymrtest::dateOrders()) {
+        for (const ymrtest::TypedDate &t : ymrtest::typedDates()) {
+            const bool exists = t.date().isValid();
+            QTest::newRow(ymrtest::typedRowName(order, t))
+                << order << t.start << ymrtest::inOrder(order, t.day, t.month, t.year) << !exists
+                << false << (exists ? t.date() : t.start);
+        }
+    }
+    // "Set" while the date is being typed: taken when it exists, else the
+    // popup stays with the hint until closed
+    const QDate apr15(2026, 4, 15);
+    QTest::newRow("day 31 of April, Set") << 273 << apr15 << "31" << true << true << QDate();
+    QTest::newRow("day and month, Set") << 273 << apr15 << "3105" << false << false
+                                        << QDate(2026, 5, 31);
+    QTest::newRow("month and day, Set") << 266 << apr15 << "0531" << false << false
+                                        << QDate(2026, 5, 31);
+}
+
+void TestYMRPIMEditors::popupDateTyped()
+{
+    QFETCH(int, order);
+    QFETCH(QDate, given);
+    QFETCH(QString, keys);
+    QFETCH(bool, refused);
+    QFETCH(bool, stays);
+    QFETCH(QDate, after);
+    ymrtest::setDateSettings(false, order);
+    QDate date = given;
+    QString hint;
+    bool open = false;
+    QDate shownAfterSet;
+    whenOpen([&](QWidget *w) {
+        YMDateTimeEdit *edit = w->findChild<YMDateTimeEditor *>()->dateEdit();
+        edit->setFocus();
+        QTest::keyClicks(edit->lineEdit(), keys);
+        // a click on "Set", as a user's
+        QTest::mouseClick(button(w, QStringLiteral("Set")), Qt::LeftButton);
+        auto *label = edit->lineEdit()->findChild<QLabel *>(YMDateTimeEdit::hintName());
+        hint = label && label->isVisible() ? label->text() : QString();
+        open = w->isVisible();
+        shownAfterSet = edit->date();
+        if (open)
+            close(w);
+    });
+    QCOMPARE(YMRPIM::popupDate(date, QPoint(5, 5)), !stays);
+    QCOMPARE(!hint.isEmpty(), refused);
+    QCOMPARE(open, stays);
+    if (stays) {
+        // back at the date it showed, which closing the popup keeps
+        QCOMPARE(shownAfterSet, given);
+        QCOMPARE(date, given);
+    } else {
+        QCOMPARE(date, after);
+    }
 }
 
 void TestYMRPIMEditors::popupReminder_data()

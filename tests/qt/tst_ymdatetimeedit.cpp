@@ -1,5 +1,6 @@
 #include "ymrtest.h"
 #include "ymrdatesettings.h"
+#include "typeddates.h"
 
 #include "qt/ymcalendar.h"
 #include "qt/ymdatetimeedit.h"
@@ -7,6 +8,7 @@
 #include "qt/ymrapplication.h"
 #include "qt/ymrspinwidget.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 
@@ -21,6 +23,8 @@ private slots:
     void layouts();
     void typing_data();
     void typing();
+    void typedDates_data();
+    void typedDates();
     void stepping_data();
     void stepping();
     void wishedDayFollowsSetDateTime();
@@ -31,10 +35,17 @@ private slots:
     void sizeHintLeavesStateAlone();
 };
 
-// Keys by character: digits, "<" Left, ">" Right, "+" Up, "-" Down.
+// Keys by character: digits, "<" Left, ">" Right, "+" Up, "-" Down; "!"
+// the field is left (Tab), "~" the window loses the keys for a while.
 static void press(YMDateTimeEdit *e, const QString &keys)
 {
     for (QChar c : keys) {
+        if (c == '!' || c == '~') {
+            QFocusEvent out(QEvent::FocusOut,
+                            c == '!' ? Qt::TabFocusReason : Qt::ActiveWindowFocusReason);
+            QApplication::sendEvent(e->lineEdit(), &out);
+            continue;
+        }
         Qt::Key k;
         if (c.isDigit())
             k = Qt::Key(Qt::Key_0 + c.digitValue());
@@ -106,27 +117,29 @@ void TestYMDateTimeEdit::typing_data()
     QTest::newRow("hour 3 completes") << 1 << 273 << jan31 << "3" << "03:30" << 1 << 0 << false;
     QTest::newRow("hour then minutes") << 1 << 273 << jan31 << "2359" << "23:59" << 1 << 1 << false;
     QTest::newRow("minute 7 completes") << 1 << 273 << jan31 << ">7" << "14:07" << 1 << 1 << false;
-    QTest::newRow("hour 25 refused") << 1 << 273 << jan31 << "25" << "02:30" << 0 << 0 << false;
+    QTest::newRow("hour 25 refused") << 1 << 273 << jan31 << "25" << "14:30" << 0 << 0 << false;
     QTest::newRow("day 0 waits for a second digit") << 0 << 273 << jan31 << "0" << "00/01/2005" << 0 << 0 << false;
     QTest::newRow("day 01 moves on") << 0 << 273 << jan31 << "0102" << "01/02/2005" << 2 << 0 << false;
-    QTest::newRow("day 00 refused") << 0 << 273 << jan31 << "00" << "00/01/2005" << 0 << 0 << false;
+    QTest::newRow("day 00 refused") << 0 << 273 << jan31 << "00" << "31/01/2005" << 0 << 0 << false;
     QTest::newRow("day 4 completes") << 0 << 273 << jan31 << "4" << "04/01/2005" << 1 << 0 << false;
-    QTest::newRow("month 13 refused") << 0 << 273 << jan31 << ">13" << "31/01/2005" << 1 << 0 << false;
-    QTest::newRow("month 2 clamps the day") << 0 << 273 << jan31 << ">2" << "28/02/2005" << 2 << 0 << false;
+    // a refused entry starts again at the first section
+    QTest::newRow("month 13 refused") << 0 << 273 << jan31 << ">13" << "31/01/2005" << 0 << 0 << false;
+    QTest::newRow("month 2 keeps day 31 shown") << 0 << 273 << jan31 << ">2" << "31/02/2005" << 2 << 0 << false;
     QTest::newRow("year 1984") << 0 << 84 << jan31 << "1984" << "1984/01/31" << 1 << 0 << false;
-    QTest::newRow("year never 0") << 0 << 84 << jan31 << "0000" << "0005/01/31" << 0 << 0 << false;
+    QTest::newRow("year never 0") << 0 << 84 << jan31 << "0000" << "2005/01/31" << 0 << 0 << false;
     QTest::newRow("month 02, then a leap day")
         << 0 << 266 << QDateTime(QDate(2004, 1, 31), QTime(8, 0)) << "0229" << "02/29/2004" << 2
         << 0 << false;
-    QTest::newRow("29 February refused in 2005") << 0 << 266 << jan31 << "229" << "02/02/2005"
-                                                 << 1 << 0 << false;
-    QTest::newRow("leap day") << 0 << 84 << jan31 << "200402" << "2004/02/29" << 2 << 0 << false;
+    QTest::newRow("29 February waits for its year") << 0 << 266 << jan31 << "229" << "02/29/2005"
+                                                    << 2 << 0 << false;
+    QTest::newRow("day 31 shown in February") << 0 << 84 << jan31 << "200402" << "2004/02/31"
+                                              << 2 << 0 << false;
     // two digits fill the 12-hour clock's hour as they fill any other
     QTest::newRow("12h 0130") << 1 << 273 << jan31 << "0130" << "01:30 PM" << 2 << 0 << true;
     QTest::newRow("12h 01 then minutes") << 1 << 273 << jan31 << "015" << "01:05 PM" << 1 << 0 << true;
     QTest::newRow("12h 0 waits") << 1 << 273 << jan31 << "0" << "00:30 PM" << 0 << 0 << true;
     QTest::newRow("12h 0 left behind") << 1 << 273 << jan31 << "0>" << "02:30 PM" << 1 << 0 << true;
-    QTest::newRow("12h 13 refused") << 1 << 273 << jan31 << "13" << "01:30 PM" << 0 << 0 << true;
+    QTest::newRow("12h 13 refused") << 1 << 273 << jan31 << "13" << "02:30 PM" << 0 << 0 << true;
     QTest::newRow("12h 12 completes") << 1 << 273 << jan31 << "12" << "12:30 PM" << 1 << 0 << true;
     QTest::newRow("24h 0130") << 1 << 273 << jan31 << "0130" << "01:30" << 1 << 1 << false;
     QTest::newRow("month 01") << 0 << 273 << jan31 << ">01" << "31/01/2005" << 2 << 0 << false;
@@ -153,6 +166,90 @@ void TestYMDateTimeEdit::typing()
     QCOMPARE(e.text(), text);
     QCOMPARE(e.currentSection(), current);
     QCOMPARE(next.count(), nexts);
+}
+
+void TestYMDateTimeEdit::typedDates_data()
+{
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QDate>("start");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("text"); // shown after the keys
+    QTest::addColumn<QDate>("date");   // the value then
+    QTest::addColumn<QString>("hint"); // empty: none shown
+    const QString keeps = QStringLiteral("%1 does not exist: the field keeps %2.");
+    for (int order : ymrtest::dateOrders()) {
+        for (const ymrtest::TypedDate &t : ymrtest::typedDates()) {
+            const QString keys = ymrtest::inOrder(order, t.day, t.month, t.year);
+            const QString typed = ymrtest::inOrder(order, t.day, t.month, t.year, "/");
+            const QString before = ymrtest::inOrder(order, t.start);
+            const bool exists = t.date().isValid();
+            QTest::newRow(ymrtest::typedRowName(order, t))
+                << order << t.start << keys << (exists ? typed : before)
+                << (exists ? t.date() : t.start) << (exists ? QString() : keeps.arg(typed, before));
+        }
+    }
+    // entries that end otherwise, or not yet
+    const QDate apr15(2026, 4, 15);
+    const QDate jan31(2005, 1, 31);
+    const QString shown = QStringLiteral("15/04/2026");
+    QTest::newRow("day 31 waits for its month") << 273 << apr15 << "31" << "31/04/2026" << apr15 << "";
+    QTest::newRow("day 31 of April left") << 273 << apr15 << "31!" << shown << apr15
+                                          << keeps.arg("31/04/2026", shown);
+    QTest::newRow("day and month left") << 273 << apr15 << "3105!" << "31/05/2026"
+                                        << QDate(2026, 5, 31) << "";
+    QTest::newRow("another window has the keys meanwhile")
+        << 273 << apr15 << "31~05" << "31/05/2026" << QDate(2026, 5, 31) << "";
+    QTest::newRow("month alone over day 31") << 273 << jan31 << ">2!" << "31/01/2005" << jan31
+                                             << keeps.arg("31/02/2005", "31/01/2005");
+    QTest::newRow("year alone over a leap day")
+        << 84 << QDate(2024, 2, 29) << "2025" << "2025/02/29" << QDate(2024, 2, 29) << "";
+    QTest::newRow("month, then back to the day") << 273 << apr15 << ">02<<29>2024" << "29/02/2024"
+                                                 << QDate(2024, 2, 29) << "";
+    QTest::newRow("day 32") << 273 << apr15 << "32" << shown << apr15 << keeps.arg("Day 32", shown);
+    QTest::newRow("day 00") << 266 << apr15 << "0400" << "04/15/2026" << apr15
+                            << keeps.arg("Day 0", "04/15/2026");
+    QTest::newRow("month 13 after a day") << 273 << apr15 << "3113" << shown << apr15
+                                          << keeps.arg("Month 13", shown);
+    QTest::newRow("year 0") << 84 << apr15 << "0000" << "2026/04/15" << apr15
+                            << keeps.arg("Year 0", "2026/04/15");
+    QTest::newRow("typing again after a refusal") << 273 << apr15 << "3231052026" << "31/05/2026"
+                                                  << QDate(2026, 5, 31) << keeps.arg("Day 32", shown);
+    QTest::newRow("the date again after a refused one")
+        << 273 << apr15 << "3104202630042026" << "30/04/2026" << QDate(2026, 4, 30)
+        << keeps.arg("31/04/2026", shown);
+    QTest::newRow("the date again after month 13") << 266 << apr15 << "1305312026"
+                                                   << "05/31/2026" << QDate(2026, 5, 31)
+                                                   << keeps.arg("Month 13", "04/15/2026");
+    QTest::newRow("a leading zero waits") << 273 << apr15 << "0" << "00/04/2026" << apr15 << "";
+    QTest::newRow("a leading zero and its digit") << 273 << apr15 << "05" << "05/04/2026"
+                                                  << QDate(2026, 4, 5) << "";
+    QTest::newRow("a step from the date typed") << 273 << apr15 << "3105+" << "31/05/2027"
+                                                << QDate(2027, 5, 31) << "";
+    QTest::newRow("no step from a date that does not exist")
+        << 273 << apr15 << "31+" << shown << apr15 << keeps.arg("31/04/2026", shown);
+}
+
+void TestYMDateTimeEdit::typedDates()
+{
+    QFETCH(int, order);
+    QFETCH(QDate, start);
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+    QFETCH(QDate, date);
+    QFETCH(QString, hint);
+    setDateSettings(false, order);
+    YMDateTimeEdit e(0);
+    e.show();
+    e.setDateTime(QDateTime(start, QTime(9, 0)));
+    QSignalSpy changed(&e, SIGNAL(changed(QDate)));
+    press(&e, keys);
+    QCOMPARE(e.text(), text);
+    QCOMPARE(e.date(), date);
+    // the last value told is the value
+    if (!changed.isEmpty())
+        QCOMPARE(changed.last().at(0).toDate(), date);
+    auto *label = e.lineEdit()->findChild<QLabel *>(YMDateTimeEdit::hintName());
+    QCOMPARE(label && label->isVisible() ? label->text() : QString(), hint);
 }
 
 void TestYMDateTimeEdit::stepping_data()

@@ -281,6 +281,19 @@ void TestYMDateTimeEditor::arrowsCrossHalves()
     for (int i = 0; i < 4; ++i)
         QTest::keyClick(e.dateEdit()->lineEdit(), Qt::Key_Right);
     QVERIFY(e.dateEdit()->lineEdit()->hasFocus());
+    // a hidden time takes no keys: a date typed to its end keeps them
+    e.setOnlyDate(false);
+    e.hideTime(true);
+    for (int i = 0; i < 2; ++i)
+        QTest::keyClick(e.dateEdit()->lineEdit(), Qt::Key_Left);
+    QTest::keyClicks(e.dateEdit()->lineEdit(), QStringLiteral("31052026"));
+    QVERIFY(e.dateEdit()->lineEdit()->hasFocus());
+    QCOMPARE(e.date(), QDate(2026, 5, 31));
+    e.hideTime(false);
+    e.hideDate(true);
+    e.timeEdit()->setFocus();
+    QTest::keyClick(e.timeEdit()->lineEdit(), Qt::Key_Left);
+    QVERIFY(e.timeEdit()->lineEdit()->hasFocus());
 }
 
 void TestYMDateTimeEditor::buttonIcons()
