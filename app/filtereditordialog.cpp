@@ -514,9 +514,12 @@ void FilterEditorDialog::calculateValue()
 
 void FilterEditorDialog::done(int r)
 {
-    // a filter stored from the editing area must not take a bad amount
+    // a filter stored from the editing area must not take a bad amount, nor
+    // the date shown before one still being typed (Ctrl+Return accepts with
+    // the keys in its field)
     FilterCondition c;
-    if (r == Accepted && takesEditingArea() && !editedCondition(c))
+    if (r == Accepted && takesEditingArea()
+        && (!YMDateTimeEditor::finishTypingIn(this) || !editedCondition(c)))
         return;
     FilterEditorDialogBase::done(r);
 }

@@ -30,20 +30,6 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-namespace {
-
-// A date or time still being typed (Ctrl+Return accepts with the keys in
-// its field) is taken before anything is stored, or refused at its field.
-bool typedDatesTaken(QWidget *dialog)
-{
-    bool taken = true;
-    for (YMDateTimeEditor *editor : dialog->findChildren<YMDateTimeEditor *>())
-        taken = editor->finishTyping() && taken;
-    return taken;
-}
-
-} // namespace
-
 TaskDialog::TaskDialog(QWidget *parent, const char *name)
     : QDialog(parent)
 {
@@ -267,7 +253,7 @@ bool TaskDialog::commit()
 {
     if (!m_task)
         return false;
-    if (!typedDatesTaken(this) || !checkAmount())
+    if (!YMDateTimeEditor::finishTypingIn(this) || !checkAmount())
         return false;
     store();
     Task *copy = m_copy;
@@ -392,7 +378,7 @@ bool TaskDialog::checkAmount()
 
 void TaskDialog::accept()
 {
-    if (!typedDatesTaken(this) || !checkAmount())
+    if (!YMDateTimeEditor::finishTypingIn(this) || !checkAmount())
         return;
     QDialog::accept();
 }

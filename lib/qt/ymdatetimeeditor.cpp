@@ -77,6 +77,14 @@ bool YMDateTimeEditor::finishTyping()
     return date && time;
 }
 
+bool YMDateTimeEditor::finishTypingIn(QWidget *window)
+{
+    bool taken = true;
+    for (YMDateTimeEditor *editor : window->findChildren<YMDateTimeEditor *>())
+        taken = editor->finishTyping() && taken;
+    return taken;
+}
+
 void YMDateTimeEditor::setDateTime(const QDateTime &dt)
 {
     m_dateEdit->setDateTime(dt);

@@ -34,6 +34,9 @@ public:
     // Ends what is being typed in either half (YMDateTimeEdit::finishTyping):
     // false when a typed date was refused, which its field tells.
     bool finishTyping();
+    // finishTyping() of every editor within window: false when one refused
+    // what was typed into it (its hint shows).
+    static bool finishTypingIn(QWidget *window);
 
     void setClockIcons(bool on);
     void hideTime(bool hide);

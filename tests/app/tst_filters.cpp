@@ -3,11 +3,13 @@
 
 #include "modaldriver.h"
 #include "openbook.h"
+#include "ymrdatesettings.h"
 
 #include "filtereditordialog.h"
 #include "filterlistdialog.h"
 
 #include "pim/tasklistview.h"
+#include "qt/ymdatetimeedit.h"
 #include "qt/ymdatetimeeditor.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
@@ -35,6 +37,8 @@ private slots:
     void menuWithMoreThanFiveFilters();
     void editorValuesPerField_data();
     void editorValuesPerField();
+    void editorTypedDate_data();
+    void editorTypedDate();
     void editorBadAmountRemoveAndEditMode();
     void editorAmountAsMeant_data();
     void editorAmountAsMeant();
@@ -393,6 +397,58 @@ void TestFilters::editorValuesPerField()
     editor.conditionChanged(3);
     QCOMPARE(editor.valBase->isEnabled(), FilterEditorDialog::valueType(qMax(position - 1, 0))
                                               != FilterEditorDialog::Text);
+}
+
+// A date typed into the condition and stored at once (Ctrl+Return accepts
+// with the keys in the field) is the date typed. One that does not exist is
+// refused at the field with a hint: at its last digit the field is back at
+// its date, which is stored; accepted earlier the editor stays open.
+void TestFilters::editorTypedDate_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<bool>("stays");
+    QTest::addColumn<QDate>("stored");
+    const QDate start(2026, 4, 15);
+    QTest::newRow("whole date") << "31052026" << false << false << QDate(2026, 5, 31);
+    QTest::newRow("day and month") << "3105" << false << false << QDate(2026, 5, 31);
+    QTest::newRow("day 31 of April") << "31" << true << true << start;
+    QTest::newRow("29 February 2025") << "29022025" << true << false << start;
+}
+
+void TestFilters::editorTypedDate()
+{
+    QFETCH(QString, keys);
+    QFETCH(bool, refused);
+    QFETCH(bool, stays);
+    QFETCH(QDate, stored);
+    const bool ampm = ymrApp->ampm();
+    const int order = ymrApp->shortDateOrder();
+    const QString sep = QString(ymrApp->dateSeparator());
+    auto restore = qScopeGuard([&] { ymrtest::setDateSettings(ampm, order, sep); });
+    ymrtest::setDateSettings(false, 273);
+    TaskManager book(m_book);
+    QVERIFY(book.load());
+    {
+        FilterEditorDialog editor(&book, -1);
+        editor.fs->setCurrentItem(7);
+        editor.fieldChanged(7);
+        editor.valBase->findChild<YMDateTimeEditor *>("val")->setDate(QDate(2026, 4, 15));
+        editor.show();
+        YMDateTimeEdit *edit = editor.valBase->findChild<YMDateTimeEditor *>("val")->dateEdit();
+        edit->setFocus();
+        QTest::keyClicks(edit->lineEdit(), keys);
+        editor.done(QDialog::Accepted);
+        const QLabel *hint = edit->lineEdit()->findChild<QLabel *>(YMDateTimeEdit::hintName());
+        QCOMPARE(hint && hint->isVisible(), refused);
+        QCOMPARE(editor.isVisible(), stays);
+        QCOMPARE(edit->date(), stored);
+        if (stays)
+            return;
+        editor.storeFilter();
+    }
+    QCOMPARE(book.filters().size(), 1);
+    QCOMPARE(book.filters().at(0).conditions.at(0).date, stored);
 }
 
 void TestFilters::editorBadAmountRemoveAndEditMode()
