@@ -319,8 +319,6 @@ void ToDoWindow::doClone()
     if (!m_manager || !source)
         return;
     auto *clone = new Task(*source);
-    // the moment the source's alarm rings at goes with the clone
-    TaskManager::takeRegisteredMoment(clone);
     clone->newUid();
     const QDateTime now = QDateTime::currentDateTime();
     clone->setCreated(now);
