@@ -551,8 +551,12 @@ bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QB
     refresh();
     auto it = std::lower_bound(m_alarms.begin(), m_alarms.end(), e, earlier);
     bool present = false;
+    // the same alarm stored with or without the offset of its moment (a
+    // wall time alone of the list's earlier form) is the same
     for (; it != m_alarms.end() && it->at == e.at && !present; ++it)
-        present = *it == e;
+        present = *it == e
+                  || (it->channel == channel && it->message == message && it->data == data
+                      && (it->offset == e.offset || it->when() == e.when()));
     if (!present) {
         insert(e);
         m_listChanged = true;

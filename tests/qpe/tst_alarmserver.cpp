@@ -102,6 +102,8 @@ private slots:
     void skippedTimeOfAnotherZone();
     void snoozeAcrossTheChangeOfTime_data();
     void snoozeAcrossTheChangeOfTime();
+    void repeatedWallTimeOfAList_data();
+    void repeatedWallTimeOfAList();
 
 private:
     QString freshDir();
@@ -758,6 +760,86 @@ void TestAlarmServer::snoozeAcrossTheChangeOfTime()
         moment.toLocalTime();
         QCOMPARE(earlier.pending().first().when.toUTC(), wallAlone);
     }
+}
+
+// A list line in the hour the clocks repeat, read after a conversion of
+// the other showing's season: a wall time alone is its first showing, and
+// stays so written; one with an offset is its showing of that wall time
+// here. Written under another zone it is the wall time here, the offset
+// dropped. Sent, the moment carries its offset; kept again by the receiver
+// (a due reminder it has not dealt with), it stays one alarm; its moment
+// takes it off.
+void TestAlarmServer::repeatedWallTimeOfAList_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QDate>("otherSeason");
+    QTest::addColumn<QByteArray>("time");
+    QTest::addColumn<QDateTime>("rings");   // UTC
+    QTest::addColumn<QByteArray>("written");
+    const QDate summer(2027, 7, 1), winter(2026, 12, 15);
+    QTest::newRow("alone, Berlin") << QByteArray("Europe/Berlin") << winter << QByteArray("2027-10-31T02:57:00")
+                                   << QDateTime(QDate(2027, 10, 31), QTime(0, 57), Qt::UTC)
+                                   << QByteArray("2027-10-31T02:57:00");
+    QTest::newRow("second, Berlin") << QByteArray("Europe/Berlin") << summer
+                                    << QByteArray("2027-10-31T02:57:00+01:00")
+                                    << QDateTime(QDate(2027, 10, 31), QTime(1, 57), Qt::UTC)
+                                    << QByteArray("2027-10-31T02:57:00+01:00");
+    QTest::newRow("Berlin's second, London") << QByteArray("Europe/London") << summer
+                                             << QByteArray("2027-10-31T02:57:00+01:00")
+                                             << QDateTime(QDate(2027, 10, 31), QTime(2, 57), Qt::UTC)
+                                             << QByteArray("2027-10-31T02:57:00");
+    QTest::newRow("alone, New York") << QByteArray("America/New_York") << winter
+                                     << QByteArray("2027-11-07T01:30:00")
+                                     << QDateTime(QDate(2027, 11, 7), QTime(5, 30), Qt::UTC)
+                                     << QByteArray("2027-11-07T01:30:00");
+    QTest::newRow("New York's second, Los Angeles") << QByteArray("America/Los_Angeles") << winter
+                                                    << QByteArray("2027-11-07T01:30:00-05:00")
+                                                    << QDateTime(QDate(2027, 11, 7), QTime(8, 30), Qt::UTC)
+                                                    << QByteArray("2027-11-07T01:30:00");
+    QTest::newRow("second, Lord Howe") << QByteArray("Australia/Lord_Howe") << winter
+                                       << QByteArray("2027-04-04T01:45:00+10:30")
+                                       << QDateTime(QDate(2027, 4, 3), QTime(15, 15), Qt::UTC)
+                                       << QByteArray("2027-04-04T01:45:00+10:30");
+    QTest::newRow("Lord Howe's second, Brisbane") << QByteArray("Australia/Brisbane") << winter
+                                                  << QByteArray("2027-04-04T01:45:00+10:30")
+                                                  << QDateTime(QDate(2027, 4, 3), QTime(15, 45), Qt::UTC)
+                                                  << QByteArray("2027-04-04T01:45:00");
+}
+
+void TestAlarmServer::repeatedWallTimeOfAList()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(QDate, otherSeason);
+    QFETCH(QByteArray, time);
+    QFETCH(QDateTime, rings);
+    QFETCH(QByteArray, written);
+    ZoneScope scope(zone);
+    const QString dir = freshDir();
+    writeAll(dir + "/alarms", time + "\tA/wall\tm\t0\n");
+    (void)QDateTime(otherSeason, QTime(12, 0)).toMSecsSinceEpoch();
+    FakeClock clock;
+    clock.t = rings.addSecs(-1);
+    AlarmServer s(dir);
+    AlarmSink sink("A/wall");
+    s.setClock(clock.fn());
+    s.start(0);
+    QCOMPARE(s.pending().size(), 1);
+    QCOMPARE(s.pending().first().when.toUTC(), rings);
+    clock.t = rings;
+    s.deliverDue();
+    QTRY_COMPARE(sink.got.size(), 1);
+    const QDateTime sent = sink.got.first().when;
+    QCOMPARE(sent.toUTC(), rings);
+    // a repeated wall time here (listed with its offset) is sent with it
+    if (written.size() > 19)
+        QCOMPARE(sent.timeSpec(), Qt::OffsetFromUTC);
+    QVERIFY(s.add(sent, "A/wall", "m", 0));
+    QCOMPARE(s.pending().size(), 1);
+    // the list written anew
+    QVERIFY(s.add(rings.addDays(1), "A/wall", "later", 0));
+    QVERIFY2(readAll(s.fileName()).startsWith(written + '\t'), readAll(s.fileName()).constData());
+    QVERIFY(s.remove(sent, "A/wall", "m", 0));
+    QCOMPARE(s.pending().size(), 1);
 }
 
 QPE_TEST_MAIN(TestAlarmServer)
