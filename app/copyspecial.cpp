@@ -161,8 +161,6 @@ bool CopySpecial::copyMarked()
         if (!task)
             continue;
         auto *copy = new Task(*task);
-        // the moment the source's alarm rings at goes with the copy
-        TaskManager::takeRegisteredMoment(copy);
         copy->newUid();
         copy->removeProperty(TaskSelectListView::markProperty());
         m_destination->addRecord(copy);
