@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 
 #include <sys/stat.h>
 
@@ -87,12 +88,19 @@ qint64 wallClock(const QDate &date, const QTime &time)
 // The wall-clock number of 1970-01-01T00:00:00.
 const qint64 EpochWall = 2440588LL * 86400;
 
-// The wall time the clocks here show at a moment (seconds since the epoch):
-// the C library's local time of a moment, which has one answer.
+// The offset from UTC in force at a moment (seconds since the epoch): the
+// C library's local time of a moment, which has one answer. The caller
+// has read the zone (tzset).
+qint64 offsetAt(qint64 secs)
+{
+    const time_t t = time_t(secs);
+    struct tm local;
+    return localtime_r(&t, &local) ? local.tm_gmtoff : 0;
+}
+
 qint64 wallAt(qint64 secs)
 {
-    const QDateTime local = QDateTime::fromSecsSinceEpoch(secs, Qt::LocalTime);
-    return wallClock(local.date(), local.time());
+    return secs + EpochWall + offsetAt(secs);
 }
 
 // The moments the clocks here show a wall time at, earliest first: none in
@@ -101,11 +109,14 @@ qint64 wallAt(qint64 secs)
 // checked.
 int showingsOf(qint64 wall, qint64 (&moments)[2])
 {
+    tzset();
     const qint64 asUtc = wall - EpochWall;
+    const qint64 before = offsetAt(asUtc - 86400);
+    const qint64 after = offsetAt(asUtc + 86400);
     int n = 0;
-    for (const qint64 probe : {asUtc - 86400, asUtc + 86400}) {
-        const qint64 at = asUtc - (wallAt(probe) - EpochWall - probe);
-        if (wallAt(at) == wall && (n == 0 || moments[0] != at))
+    for (const qint64 offset : {before, after}) {
+        const qint64 at = asUtc - offset;
+        if ((n == 0 || moments[0] != at) && offsetAt(at) == offset)
             moments[n++] = at;
     }
     if (n == 2 && moments[1] < moments[0])
