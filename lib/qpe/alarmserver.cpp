@@ -98,8 +98,10 @@ qint64 offsetAt(qint64 secs)
     return localtime_r(&t, &local) ? local.tm_gmtoff : 0;
 }
 
+// The wall time the clocks here show at a moment.
 qint64 wallAt(qint64 secs)
 {
+    tzset();
     return secs + EpochWall + offsetAt(secs);
 }
 
@@ -350,7 +352,7 @@ uint qHash(const AlarmServer::Entry &e, uint seed)
 AlarmServer::Entry AlarmServer::Entry::of(const QDateTime &local, const QByteArray &channel,
                                           const QByteArray &message, int data)
 {
-    return Entry{wallClock(local.date(), local.time()), channel, message, data, AlarmServer::repeatedOffset(local)};
+    return Entry{wallClock(local.date(), local.time()), channel, message, data, repeatedOffset(local)};
 }
 
 AlarmServer::Entry AlarmServer::Entry::of(const QDate &date, const QTime &time,
@@ -380,7 +382,9 @@ QDateTime AlarmServer::momentOf(const QDate &date, const QTime &time, int offset
     // skipped: the span is one stretch, shorter than a few days; gallop to
     // a minute that exists, then halve back to the first one
     const qint64 minute = wall - wall % 60;
-    const auto exists = [minute, &moments](qint64 minutes) { return showingsOf(minute + 60 * minutes, moments) > 0; };
+    const auto exists = [minute, &moments](qint64 minutes) {
+        return showingsOf(minute + 60 * minutes, moments) > 0;
+    };
     qint64 skipped = 0;
     qint64 found = 1;
     while (!exists(found)) {
