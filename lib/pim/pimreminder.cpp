@@ -4,6 +4,8 @@
 #include "pimtextwriter.h"
 #include "ymrpim.h"
 
+#include "qpe/alarmserver.h"
+
 #include <QDataStream>
 
 void PIMReminder::write(PIMTextWriter &out) const
@@ -12,14 +14,43 @@ void PIMReminder::write(PIMTextWriter &out) const
     out.writeNumber("SOUND=", sound ? 1 : 0);
     out.writeNumber("LED=", led ? 1 : 0);
     out.writeNumber("TYPE=", type);
+    // the wall time alone reads as the first showing of a repeated hour: a
+    // moment the program chose in the second (a snooze) keeps its offset
+    const int offset = AlarmServer::chosenOffset(dateTime);
+    if (offset != AlarmServer::NoOffset)
+        out.writeNumber("OFFSET=", offset);
     out.writeLine("REMINDER_END");
+}
+
+void PIMReminder::resolve(int offset)
+{
+    const QDate date = dateTime.date();
+    const QTime time = dateTime.time();
+    const QDateTime moment = AlarmServer::momentOf(date, time, offset);
+    // a wall time the clocks skip stays as stored (it rings after the gap)
+    if (moment.isValid() && moment.date() == date && moment.time() == time)
+        dateTime = moment;
+}
+
+void PIMReminder::keepMomentOf(const PIMReminder &before)
+{
+    const QDateTime &was = before.dateTime;
+    const QTime time = dateTime.time();
+    if (AlarmServer::chosenOffset(was) == AlarmServer::NoOffset || dateTime.date() != was.date()
+        || time.hour() != was.time().hour() || time.minute() != was.time().minute())
+        return;
+    // a moment chosen anew stays; only what its wall time alone reads as
+    // gives way
+    if (AlarmServer::chosenOffset(dateTime) == AlarmServer::NoOffset)
+        dateTime = was;
 }
 
 void PIMReminder::read(PIMTextReader &in)
 {
+    int offset = AlarmServer::NoOffset;
     while (in.readLine()) {
         if (in.is("REMINDER_END"))
-            return;
+            break;
         // split dropping empty pieces: the value is the first non-empty
         // piece after the key
         const QStringList parts = in.line().split(QLatin1Char('='), Qt::SkipEmptyParts);
@@ -35,7 +66,18 @@ void PIMReminder::read(PIMTextReader &in)
             type = value.toInt();
         else if (key == QLatin1String("DATETIME"))
             dateTime = YMRPIM::textToDateTime(value);
+        else if (key == QLatin1String("OFFSET"))
+            offset = offsetOf(value);
     }
+    resolve(offset);
+}
+
+int PIMReminder::offsetOf(const QString &text)
+{
+    bool ok = false;
+    const int offset = text.toInt(&ok);
+    // no zone is further than 14 hours from UTC
+    return ok && qAbs(offset) <= 14 * 3600 ? offset : AlarmServer::NoOffset;
 }
 
 void PIMReminder::write(QDataStream &stream) const

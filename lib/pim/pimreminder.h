@@ -9,6 +9,13 @@ class QDataStream;
 
 // The optional alarm of an expense: when it rings, with sound and LED, and
 // the LED pattern (0 to 7).
+//
+// The time is a moment. A book keeps its wall time, which reads by the
+// alarms' rule (AlarmServer::momentOf): in the hour the clocks repeat, the
+// first showing. A moment the program chose in the second (a snooze) is
+// kept with its offset beside the wall time ("OFFSET=", seconds east of
+// UTC), so every store of the expense, a copy, a book received and a start
+// ring at that moment while the zone is the one it was chosen in.
 class PIMReminder
 {
 public:
@@ -20,6 +27,10 @@ public:
     void write(PIMTextWriter &out) const;
     // Body lines up to and including "REMINDER_END" (or the end of input).
     void read(PIMTextReader &in);
+    // Set again to the wall time before had, to the minute (the editors
+    // show minutes and read a wall time by the rule), this reminder keeps
+    // the moment the program chose there; a wall time changed keeps its own.
+    void keepMomentOf(const PIMReminder &before);
     void write(QDataStream &stream) const;
     void read(QDataStream &stream);
 
@@ -27,6 +38,11 @@ public:
     bool sound = false;
     bool led = false;
     int type = 0;
+
+private:
+    // The moment of the wall time read, its showing told by offset.
+    void resolve(int offset);
+    static int offsetOf(const QString &text);
 };
 
 #endif

@@ -195,6 +195,20 @@ void TaskManager::registerAlarm(Task *task)
         qWarning("TaskManager: the reminder of %s is not in the alarm list", qPrintable(task->uidString()));
 }
 
+void TaskManager::takeRegisteredMoment(Task *task)
+{
+    PIMReminder *reminder = task ? task->reminder : nullptr;
+    // only a repeated wall time has another moment; one the reminder
+    // holds already is its own
+    if (!reminder || AlarmServer::repeatedOffset(reminder->dateTime) == AlarmServer::NoOffset
+        || AlarmServer::chosenOffset(reminder->dateTime) != AlarmServer::NoOffset)
+        return;
+    const QDateTime there =
+        AlarmServer::instance()->registered(reminder->dateTime, AlarmChannel, alarmMessage(task), 0);
+    if (AlarmServer::chosenOffset(there) != AlarmServer::NoOffset)
+        reminder->dateTime = there;
+}
+
 void TaskManager::cancelAlarm(Task *task)
 {
     if (!AlarmServer::deleteAlarm(ringTime(task->reminder), AlarmChannel, alarmMessage(task), 0))
@@ -410,9 +424,13 @@ void TaskManager::recordUpdated(PIMRecord *old, PIMRecord *record)
     if (isTemplates() || !old)
         return;
     Task *before = dynamic_cast<Task *>(old);
-    if (before && before->reminder)
-        cancelAlarm(before);
     Task *task = dynamic_cast<Task *>(record);
+    if (before && before->reminder) {
+        takeRegisteredMoment(before);
+        if (task && task->reminder)
+            task->reminder->keepMomentOf(*before->reminder);
+        cancelAlarm(before);
+    }
     if (task && inFuture(task->reminder))
         registerAlarm(task);
 }

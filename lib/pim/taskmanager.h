@@ -51,6 +51,12 @@ public:
     // The channel the expenses' alarms are registered on.
     static QByteArray alarmChannel();
 
+    // An earlier version kept a moment it chose for a reminder (a snooze
+    // into the second showing of a repeated hour) in the alarm list alone,
+    // its book holding the wall time: the expense's reminder takes that
+    // moment back, so that a change or a copy of it rings as it would.
+    static void takeRegisteredMoment(Task *task);
+
     // Removes every expense; their alarms are cancelled first.
     bool removeAll() override;
 

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 
 #include <sys/stat.h>
 
@@ -84,43 +85,70 @@ qint64 wallClock(const QDate &date, const QTime &time)
     return date.toJulianDay() * 86400 + time.msecsSinceStartOfDay() / 1000;
 }
 
-// The offset from UTC of a local time whose wall time the clocks show twice
-// (the hour repeated as they go back), which tells the two apart;
-// NoOffset for any other.
-int repeatedOffset(const QDateTime &local)
+// The wall-clock number of 1970-01-01T00:00:00.
+const qint64 EpochWall = 2440588LL * 86400;
+
+// The offset from UTC in force at a moment (seconds since the epoch): the
+// C library's local time of a moment, which has one answer. The caller
+// has read the zone (tzset).
+qint64 offsetAt(qint64 secs)
 {
-    const qint64 secs = local.toSecsSinceEpoch();
-    const int offset = local.offsetFromUtc();
-    // the offset in force some hours before or after: where it differs and
-    // the same wall time falls under it too, that is the other showing
-    for (const qint64 near : {secs - 3 * 3600, secs + 3 * 3600}) {
-        const int other = QDateTime::fromSecsSinceEpoch(near, Qt::LocalTime).offsetFromUtc();
-        const qint64 twin = secs + offset - other;
-        if (other != offset && QDateTime::fromSecsSinceEpoch(twin, Qt::LocalTime).offsetFromUtc() == other)
+    const time_t t = time_t(secs);
+    struct tm local;
+    return localtime_r(&t, &local) ? local.tm_gmtoff : 0;
+}
+
+// The wall time the clocks here show at a moment.
+qint64 wallAt(qint64 secs)
+{
+    tzset();
+    return secs + EpochWall + offsetAt(secs);
+}
+
+// The moments the clocks here show a wall time at, earliest first: none in
+// a gap they skip, two in an hour they repeat. The offsets in force a day
+// either side are the candidates (no zone changes twice in two days), each
+// checked.
+int showingsOf(qint64 wall, qint64 (&moments)[2])
+{
+    tzset();
+    const qint64 asUtc = wall - EpochWall;
+    const qint64 before = offsetAt(asUtc - 86400);
+    const qint64 after = offsetAt(asUtc + 86400);
+    int n = 0;
+    for (const qint64 offset : {before, after}) {
+        const qint64 at = asUtc - offset;
+        if ((n == 0 || moments[0] != at) && offsetAt(at) == offset)
+            moments[n++] = at;
+    }
+    if (n == 2 && moments[1] < moments[0])
+        std::swap(moments[0], moments[1]);
+    return n;
+}
+
+// An offset a stored wall time was meant in, where the clocks here show
+// that wall time twice and one of them has it; NoOffset otherwise (a list
+// or book written under another zone, or no offset at all).
+int validOffset(qint64 wall, int offset)
+{
+    qint64 moments[2];
+    if (offset == AlarmServer::NoOffset || showingsOf(wall, moments) != 2)
+        return AlarmServer::NoOffset;
+    for (const qint64 m : moments) {
+        if (wall - EpochWall - m == offset)
             return offset;
     }
-    return AlarmServer::Entry::NoOffset;
+    return AlarmServer::NoOffset;
 }
 
-// A local time whose wall time the clocks show twice, as its first showing:
-// the system's conversion of such a wall time gives either.
-QDateTime firstShowing(const QDateTime &local)
-{
-    const qint64 secs = local.toSecsSinceEpoch();
-    const int offset = local.offsetFromUtc();
-    const int before = QDateTime::fromSecsSinceEpoch(secs - 3 * 3600, Qt::LocalTime).offsetFromUtc();
-    if (before <= offset)
-        return local;
-    const QDateTime twin = QDateTime::fromSecsSinceEpoch(secs + offset - before, Qt::LocalTime);
-    return twin.offsetFromUtc() == before ? twin : local;
-}
-
-// The local time of a line: the list's own form "YYYY-MM-DDTHH:MM:SS" is
+// The wall time of a line: the list's own form "YYYY-MM-DDTHH:MM:SS" is
 // read without the general date parser and without asking the time zone
 // (a long list has hundreds of thousands); any other form (an offset, a
-// fraction) goes through the parser, and a moment with an offset keeps it
-// where its wall time here is one the clocks show twice. False when it is
-// no time the list can hold.
+// fraction) goes through the parser. A time with an offset is the wall
+// time it shows, the offset kept where it tells one of the two showings of
+// that wall time here: the list of a zone left behind rings each alarm at
+// its wall time in the zone in force, as its expense shows it. False when
+// it is no time the list can hold.
 bool timeOfText(const QByteArray &text, qint64 &at, int &offset)
 {
     const char *t = text.constData();
@@ -135,15 +163,15 @@ bool timeOfText(const QByteArray &text, qint64 &at, int &offset)
         const QDateTime parsed = QDateTime::fromString(QString::fromLatin1(text), Qt::ISODate);
         if (!parsed.isValid())
             return false;
-        const QDateTime local = AlarmServer::wholeSeconds(parsed);
-        date = local.date();
-        time = local.time();
+        date = parsed.date();
+        time = parsed.time();
         if (parsed.timeSpec() != Qt::LocalTime)
-            offset = repeatedOffset(local);
+            offset = parsed.offsetFromUtc();
     }
     if (!date.isValid() || !time.isValid() || date.year() < 1 || date.year() > 9999)
         return false;
     at = wallClock(date, time);
+    offset = validOffset(at, offset);
     return true;
 }
 
@@ -336,27 +364,76 @@ AlarmServer::Entry AlarmServer::Entry::of(const QDate &date, const QTime &time,
 
 QDateTime AlarmServer::Entry::when() const
 {
-    const QDate date = QDate::fromJulianDay(at / 86400);
-    const QTime time = QTime::fromMSecsSinceStartOfDay(int(at % 86400) * 1000);
-    // the showing of a repeated wall time it was meant as
-    if (offset != NoOffset)
-        return QDateTime(date, time, Qt::OffsetFromUTC, offset).toLocalTime();
-    const QDateTime local(date, time, Qt::LocalTime);
-    // a wall time alone (the list's earlier form) in a repeated hour: the
-    // first showing, as it mostly read before, every time
-    if (local.isValid())
-        return firstShowing(local);
-    // a wall time this zone skips (the list was written under another
-    // zone): an invalid time would compare as long due, so it rings at the
-    // first minute after the gap, as a reminder set here would
-    const QDateTime wall(date, QTime(time.hour(), time.minute()), Qt::UTC);
-    for (int minutes = 1; minutes <= 4 * 24 * 60; ++minutes) {
-        const QDateTime w = wall.addSecs(60 * minutes);
-        const QDateTime moment(w.date(), w.time(), Qt::LocalTime);
-        if (moment.isValid())
-            return moment;
+    return momentOf(QDate::fromJulianDay(at / 86400), QTime::fromMSecsSinceStartOfDay(int(at % 86400) * 1000),
+                    offset);
+}
+
+QDateTime AlarmServer::momentOf(const QDate &date, const QTime &time, int offset)
+{
+    if (!date.isValid() || !time.isValid())
+        return QDateTime();
+    qint64 moments[2];
+    const qint64 wall = wallClock(date, time);
+    const int n = showingsOf(wall, moments);
+    if (n > 0) {
+        const qint64 at = n == 2 && wall - EpochWall - moments[1] == offset ? moments[1] : moments[0];
+        return QDateTime::fromMSecsSinceEpoch(at * 1000 + time.msec(), Qt::LocalTime);
     }
-    return local;
+    // skipped: the span is one stretch, shorter than a few days; gallop to
+    // a minute that exists, then halve back to the first one
+    const qint64 minute = wall - wall % 60;
+    const auto exists = [minute, &moments](qint64 minutes) {
+        return showingsOf(minute + 60 * minutes, moments) > 0;
+    };
+    qint64 skipped = 0;
+    qint64 found = 1;
+    while (!exists(found)) {
+        skipped = found;
+        found *= 2;
+        if (found > 4 * 24 * 60)
+            return QDateTime();
+    }
+    while (found - skipped > 1) {
+        const qint64 middle = (skipped + found) / 2;
+        (exists(middle) ? found : skipped) = middle;
+    }
+    showingsOf(minute + 60 * found, moments);
+    return QDateTime::fromSecsSinceEpoch(moments[0], Qt::LocalTime);
+}
+
+int AlarmServer::repeatedOffset(const QDateTime &moment)
+{
+    if (!moment.isValid())
+        return NoOffset;
+    const qint64 secs = moment.toSecsSinceEpoch();
+    const qint64 wall = wallAt(secs);
+    qint64 moments[2];
+    return showingsOf(wall, moments) == 2 ? int(wall - EpochWall - secs) : NoOffset;
+}
+
+int AlarmServer::chosenOffset(const QDateTime &moment)
+{
+    if (!moment.isValid())
+        return NoOffset;
+    const qint64 secs = moment.toSecsSinceEpoch();
+    const qint64 wall = wallAt(secs);
+    qint64 moments[2];
+    return showingsOf(wall, moments) == 2 && secs != moments[0] ? int(wall - EpochWall - secs) : NoOffset;
+}
+
+QDateTime AlarmServer::registered(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
+                                  int data)
+{
+    if (!when.isValid())
+        return QDateTime();
+    const Entry e = Entry::of(wholeSeconds(when), channel, message, data);
+    refresh();
+    for (auto i = std::lower_bound(m_alarms.begin(), m_alarms.end(), e, earlier);
+         i != m_alarms.end() && i->at == e.at; ++i) {
+        if (i->channel == channel && i->message == message && i->data == data)
+            return i->when();
+    }
+    return QDateTime();
 }
 
 AlarmServer::Entry AlarmServer::storedEntry(const QDateTime &when, const QByteArray &channel,
@@ -436,6 +513,10 @@ AlarmServer::AlarmServer(const QString &dir, QObject *parent)
 
 AlarmServer::~AlarmServer()
 {
+    // an ending server writes what it holds and arms nothing: its clock
+    // may be gone before it
+    m_started = false;
+    m_clock = nullptr;
     if (m_listChanged)
         flush();
     LockFile::release(m_lockFd, lockFileName());
@@ -485,8 +566,12 @@ bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QB
     refresh();
     auto it = std::lower_bound(m_alarms.begin(), m_alarms.end(), e, earlier);
     bool present = false;
+    // the same alarm stored with or without the offset of its moment (a
+    // wall time alone of the list's earlier form) is the same
     for (; it != m_alarms.end() && it->at == e.at && !present; ++it)
-        present = *it == e;
+        present = *it == e
+                  || (it->channel == channel && it->message == message && it->data == data
+                      && (it->offset == e.offset || it->when() == e.when()));
     if (!present) {
         insert(e);
         m_listChanged = true;
@@ -745,7 +830,9 @@ void AlarmServer::deliverDue()
         ds.setVersion(Qpe::StreamVersion);
         // the wall time of a repeated hour goes with its offset: alone it
         // reads back as either showing
-        ds << (e.offset == Entry::NoOffset ? e.when() : e.when().toOffsetFromUtc(e.offset)) << qint32(e.data);
+        const QDateTime when = e.when();
+        const bool repeated = e.offset != Entry::NoOffset || repeatedOffset(when) != Entry::NoOffset;
+        ds << (repeated ? when.toOffsetFromUtc(when.offsetFromUtc()) : when) << qint32(e.data);
         QCopChannel::send(e.channel, e.message, data);
     }
     arm();

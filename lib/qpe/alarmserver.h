@@ -83,6 +83,10 @@ public:
     bool add(const QDateTime &when, const QByteArray &channel, const QByteArray &message, int data);
     bool remove(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                 int data);
+    // The moment the list holds an alarm at, named by its wall time (either
+    // showing of a repeated one); null when the list holds none there.
+    QDateTime registered(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
+                         int data);
 
     // Takes the delivery lock and arms the timer; alarms already due are sent
     // after startDelay milliseconds.
@@ -105,6 +109,25 @@ public:
     bool flush();
 
     static QDateTime wholeSeconds(const QDateTime &t);
+
+    // The one rule by which a wall time of the zone in force is a moment
+    // (an alarm's, a reminder's): one the clocks show twice (the hour
+    // repeated as they go back) is its first showing, unless offset (from
+    // UTC) names the other, a moment the program chose there; one they skip
+    // is the first whole minute after the gap. Worked out from the zone's
+    // offsets, never from the C library's reading of a wall time, which
+    // follows the conversions the process made before. An offset the wall
+    // time does not have here (the zone changed since) counts for nothing.
+    // Null for an invalid date or time.
+    static constexpr int NoOffset = INT_MIN;
+    static QDateTime momentOf(const QDate &date, const QTime &time, int offset = NoOffset);
+    // The offset from UTC of a moment whose wall time the clocks show twice,
+    // which tells the two showings apart; NoOffset for any other.
+    static int repeatedOffset(const QDateTime &moment);
+    // The offset of a moment its wall time alone does not read as (the
+    // second showing of a repeated wall time): what a book keeps beside the
+    // wall time; NoOffset for any other.
+    static int chosenOffset(const QDateTime &moment);
     // Longest wait before the clock is read again (catches clock changes and
     // suspend).
     static constexpr int MaxInterval = 60000;
@@ -116,7 +139,7 @@ public:
     // offset from UTC it was meant in, and is written with it.
     struct Entry
     {
-        static constexpr int NoOffset = INT_MIN;
+        static constexpr int NoOffset = AlarmServer::NoOffset;
         qint64 at;
         QByteArray channel;
         QByteArray message;

@@ -3,6 +3,8 @@
 #include "ymcalendar.h"
 #include "ymrapplication.h"
 
+#include "qpe/alarmserver.h"
+
 #include <QCheckBox>
 #include <QEvent>
 #include <QFontMetrics>
@@ -131,32 +133,9 @@ void appendToken(QString &out, const QDate &d, int year, int month, int day, con
 
 QDateTime YMRUtil::firstValidLocalTime(const QDate &date, const QTime &time)
 {
-    if (!date.isValid() || !time.isValid())
-        return QDateTime();
-    const QDateTime local(date, time);
-    if (local.isValid())
-        return local;
-    // The skipped span is one stretch, shorter than a few days: gallop to a
-    // minute that exists, then halve back to the first one.
-    const QDateTime wall(date, QTime(time.hour(), time.minute()), Qt::UTC);
-    const auto exists = [&wall](qint64 minutes) {
-        const QDateTime w = wall.addSecs(60 * minutes);
-        return QDateTime(w.date(), w.time()).isValid();
-    };
-    qint64 skipped = 0;
-    qint64 found = 1;
-    while (!exists(found)) {
-        skipped = found;
-        found *= 2;
-        if (found > 4 * 24 * 60)
-            return QDateTime();
-    }
-    while (found - skipped > 1) {
-        const qint64 middle = (skipped + found) / 2;
-        (exists(middle) ? found : skipped) = middle;
-    }
-    const QDateTime w = wall.addSecs(60 * found);
-    return QDateTime(w.date(), w.time());
+    // the alarms' rule: a repeated wall time is its first showing, whatever
+    // the conversions made before would have the C library pick
+    return AlarmServer::momentOf(date, time);
 }
 
 QString YMRUtil::timeToString(const QTime &t)

@@ -1,22 +1,39 @@
 // ymr-test-screens: 240x320 480x640
 #include "alert.h"
+#include "copyspecial.h"
+#include "dbdialog.h"
+#include "pclink.h"
+#include "pclinkserver.h"
 #include "remindereditor.h"
+#include "transferdata.h"
 #include "ymrtest.h"
 
+#include "modaldriver.h"
+#include "openbook.h"
+#include "programrun.h"
+
+#include "pim/dblistview.h"
 #include "pim/pimreminder.h"
+#include "pim/taskselectlistview.h"
 #include "qpe/config.h"
+#include "qpe/global.h"
+#include "qpe/qpeglobal.h"
 #include "qpe/qpedevice.h"
 #include "qpe/qpesound.h"
 #include "qt/ymdatetimeeditor.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrcombobox.h"
+#include "qt/ymrdialog.h"
 #include "qt/ymrpushbutton.h"
+#include "qt/ymrutil.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
+
+#include <ctime>
 
 namespace {
 const QString led = QStringLiteral("/dev/pda_led");
@@ -32,6 +49,176 @@ QStringList ioctls(const QStringList &record)
             result.append(line.section(QLatin1Char(' '), 1));
     }
     return result;
+}
+
+// The tests' clock, long before the reminders: all of them are to come.
+QDateTime earlyNow()
+{
+    return QDateTime(QDate(2026, 1, 1), QTime(12, 0), Qt::UTC);
+}
+
+// TZ of this process for one scope.
+struct ZoneScope
+{
+    explicit ZoneScope(const QByteArray &zone) : saved(qgetenv("TZ")) { set(zone); }
+    ~ZoneScope() { set(saved); }
+    static void set(const QByteArray &zone)
+    {
+        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+        tzset();
+    }
+    QByteArray saved;
+};
+
+// A local time of another season converted: the C library reads a wall
+// time the clocks repeat as the showing of the last offset it met.
+void tempt(const QDate &season)
+{
+    (void)QDateTime(season, QTime(12, 0)).toMSecsSinceEpoch();
+}
+
+// The moment (UTC) the alarm list holds the expense's alarm at, read anew
+// as a start reads it; null when it holds none.
+QDateTime listed(const QString &uid)
+{
+    const QByteArray message = QByteArray("alarm(QDateTime,int)") + uid.toLatin1();
+    AlarmServer list(Qpe::settingsDir());
+    for (const AlarmServer::Alarm &a : list.pending()) {
+        if (a.message == message)
+            return a.when.toUTC();
+    }
+    return QDateTime();
+}
+
+// A book at path of one expense whose reminder rings at moment, as a
+// snooze sets it; registered here unless the book is made on a device.
+QString reminderBook(const QString &path, const QDateTime &moment, bool registered)
+{
+    TaskManager book(path);
+    book.load();
+    auto *t = new Task(&book);
+    t->type = QStringLiteral("Taxi");
+    t->amount = QStringLiteral("12");
+    t->reminder = new PIMReminder;
+    t->reminder->dateTime = moment.toLocalTime();
+    registered ? book.addRecord(t) : book.appendRecord(t);
+    book.forceSave();
+    return t->uidString();
+}
+
+// A later run of the program: a conversion of the season given, then the
+// expense's amount changed, or its reminder set again to the minute it
+// shows as the list's pop-up editor sets it, and stored.
+int editMain(int argc, char **argv)
+{
+    if (argc < 6)
+        return 1;
+    tempt(QDate::fromString(QString::fromLatin1(argv[4]), Qt::ISODate));
+    AlarmServer::instance()->setClock(earlyNow);
+    TaskManager book(QString::fromLocal8Bit(argv[2]));
+    auto *task = book.load() ? dynamic_cast<Task *>(book.findRecord(QString::fromLatin1(argv[3]))) : nullptr;
+    if (!task || !task->reminder)
+        return 2;
+    auto *old = new Task(*task);
+    const QDateTime was = task->reminder->dateTime;
+    if (qstrcmp(argv[5], "again") == 0)
+        task->reminder->dateTime =
+            YMRUtil::firstValidLocalTime(was.date(), QTime(was.time().hour(), was.time().minute()));
+    else
+        task->amount = QStringLiteral("99");
+    task->store(old);
+    return book.save() ? 0 : 3;
+}
+
+// The expense changed in a later run, in zone.
+bool editInLaterRun(const QByteArray &zone, const QString &path, const QString &uid, const QDate &season,
+                    const char *change = "amount")
+{
+    QProcess child;
+    QProcessEnvironment env = ymrtest::childEnvironment();
+    env.insert(QStringLiteral("TZ"), QString::fromLatin1(zone));
+    ymrtest::startChild(child, {"--edit", path, uid, season.toString(Qt::ISODate), change}, env);
+    return child.waitForFinished(60000) && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
+}
+
+// The expense copied into the book titled to by Copy Special, the source
+// opened in the main window; the copy's UID.
+QString copySpecial(const QString &source, const QString &to)
+{
+    ToDoWindow w;
+    if (!fixtures::openInWindow(w, source))
+        return QString();
+    ModalDriver driver;
+    ymrtest::whenModalShown([&](QDialog *dialog) {
+        auto *d = static_cast<CopySpecial *>(dialog);
+        d->listView()->setCurrentItem(d->listView()->firstChild());
+        d->listView()->activateRecord();
+        driver.expect("DBDialog", [to](QWidget *widget) {
+            auto *books = static_cast<DBDialog *>(widget);
+            for (YMRListViewItem *item = books->list->firstChild(); item; item = item->nextSibling()) {
+                auto *book = dynamic_cast<DBRecord *>(static_cast<PIMListViewItem *>(item)->record());
+                if (book && book->title() == to)
+                    books->list->setCurrentItem(item);
+            }
+            books->btnSelect->click();
+        });
+        YMRDialog::queueAnswer(1);
+        d->copyButton()->click();
+        d->reject();
+    });
+    fixtures::trigger(w, "cs");
+    YMRDialog::takeScriptedBoxes();
+    TaskManager copies(fixtures::bookPath(to));
+    return copies.load() && copies.count() == 1 ? copies.records()->at(0)->uidString() : QString();
+}
+
+// A device's book received by Get Data (the device a link in this
+// process, on folders of its own); its path here.
+QString receive(const QString &deviceBook)
+{
+    PCLinkServer server(nullptr, 0);
+    PCLinkServer::setPort(server.serverPort());
+    const QString app = QFileInfo(deviceBook).path();
+    QObject::connect(&server, &PCLinkServer::connected, &server, [&](int fd) {
+        auto *link = new PCLink(&server);
+        link->setDirectories(app, app);
+        link->setBookPaths({deviceBook});
+        link->setSocket(fd);
+    });
+    {
+        DBManager published(true);
+        published.load();
+        published.removeAll();
+        auto *r = new DBRecord(&published);
+        r->setPath(deviceBook);
+        published.addRecord(r);
+        published.save();
+    }
+    const QString name = QStringLiteral("ymrOutlaysIDX_EXT");
+    QFile::remove(app + QLatin1Char('/') + name);
+    QFile::rename(Global::applicationFileName("ymrOutlays", name), app + QLatin1Char('/') + name);
+    DBManager index;
+    index.load();
+    {
+        TransferData get(false, &index, QString());
+        get.data->setChecked(false);
+        get.doConnect();
+        if (!get.deviceIndexStore())
+            return QString();
+        get.select(get.deviceIndexStore()->findByPath(deviceBook));
+        for (int i = 0; i < 4; ++i)
+            YMRDialog::queueAnswer(1);
+        get.start();
+    }
+    YMRDialog::takeScriptedBoxes();
+    // where the book index has a book of that name, there
+    index.load();
+    for (int i = 0; i < index.count(); ++i) {
+        const QString path = static_cast<DBRecord *>(index.records()->at(i))->path();
+        if (QFileInfo(path).fileName() == QFileInfo(deviceBook).fileName())
+            return path;
+    }
+    return QString();
 }
 }
 
@@ -175,6 +362,132 @@ private slots:
         Alert::setKeyRest(-1);
     }
 
+    void initTestCase()
+    {
+        qApp->setQuitOnLastWindowClosed(false);
+        AlarmServer::instance()->setClock(earlyNow);
+    }
+    void cleanupTestCase()
+    {
+        AlarmServer::instance()->setClock(nullptr);
+    }
+
+    // A reminder in the hour the clocks repeat, set in either showing (as a
+    // snooze sets it), rings at that moment through every later
+    // registration of its unchanged wall time: a change of the expense or
+    // its reminder set again to the minute it shows in a later run, a copy
+    // to another book, a book received over the link, and so for a book of
+    // the earlier version, which kept the wall time alone (the list the
+    // moment). After a start in another zone it rings at its wall time
+    // there. The runs convert a local time of the other showing's season
+    // first, as a book made in December does.
+    void momentKeptThroughEveryPath_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDateTime>("moment");   // UTC
+        QTest::addColumn<QDate>("otherSeason");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("otherZone");
+        QTest::addColumn<QDateTime>("there");   // UTC: the wall time in the other zone
+        struct Zone
+        {
+            const char *name;
+            QDateTime first, second;   // the wall time's two showings, UTC
+            QDate firstSeason, secondSeason;
+            const char *other;
+            QDateTime there;
+        };
+        const QDate summer(2027, 7, 1), winter(2026, 12, 15);
+        const Zone zones[] = {
+            // 31 October 2027, 02:57
+            {"Europe/Berlin", QDateTime(QDate(2027, 10, 31), QTime(0, 57), Qt::UTC),
+             QDateTime(QDate(2027, 10, 31), QTime(1, 57), Qt::UTC), summer, winter, "Europe/London",
+             QDateTime(QDate(2027, 10, 31), QTime(2, 57), Qt::UTC)},
+            // 7 November 2027, 01:30
+            {"America/New_York", QDateTime(QDate(2027, 11, 7), QTime(5, 30), Qt::UTC),
+             QDateTime(QDate(2027, 11, 7), QTime(6, 30), Qt::UTC), summer, winter, "America/Los_Angeles",
+             QDateTime(QDate(2027, 11, 7), QTime(8, 30), Qt::UTC)},
+            // 4 April 2027, 01:45: +11:00, then +10:30
+            {"Australia/Lord_Howe", QDateTime(QDate(2027, 4, 3), QTime(14, 45), Qt::UTC),
+             QDateTime(QDate(2027, 4, 3), QTime(15, 15), Qt::UTC), winter, summer, "Australia/Brisbane",
+             QDateTime(QDate(2027, 4, 3), QTime(15, 45), Qt::UTC)},
+        };
+        for (const Zone &z : zones) {
+            for (const bool second : {false, true}) {
+                for (const char *path : {"edited later", "set again later", "copied", "received",
+                                         "started elsewhere", "earlier book edited later", "earlier book copied"}) {
+                    QTest::addRow("%s, %s showing, %s", z.name, second ? "second" : "first", path)
+                        << QByteArray(z.name) << (second ? z.second : z.first)
+                        << (second ? z.firstSeason : z.secondSeason) << QString::fromLatin1(path)
+                        << QByteArray(z.other) << z.there;
+                }
+            }
+        }
+    }
+
+    void momentKeptThroughEveryPath()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QDateTime, moment);
+        QFETCH(QDate, otherSeason);
+        QFETCH(QString, path);
+        QFETCH(QByteArray, otherZone);
+        QFETCH(QDateTime, there);
+        ZoneScope scope(zone);
+        const QString title = QStringLiteral("Moment%1").arg(QTest::currentDataTag()).remove(QRegularExpression("\\W"));
+        QString book = fixtures::bookPath(title);
+        {
+            DBManager index(false);
+            index.load();
+            fixtures::addBook(&index, title);
+            fixtures::addBook(&index, title + QStringLiteral("Copy"));
+            index.save();
+        }
+        QString uid;
+        if (path == QLatin1String("received")) {
+            // made on the device: this home's list knows nothing of it
+            const QString device = ymrtest::userRoot().filePath(QStringLiteral("device"));
+            QDir().mkpath(device);
+            uid = reminderBook(device + QLatin1Char('/') + title + QStringLiteral(".exp"), moment, false);
+            QVERIFY(listed(uid).isNull());
+            tempt(otherSeason);
+            book = receive(device + QLatin1Char('/') + title + QStringLiteral(".exp"));
+            QVERIFY(QFileInfo::exists(book));
+            QVERIFY(editInLaterRun(zone, book, uid, otherSeason));
+        } else {
+            uid = reminderBook(book, moment, true);
+            QCOMPARE(listed(uid), moment);
+        }
+        if (path.startsWith(QLatin1String("earlier book"))) {
+            QList<QByteArray> lines = fixtures::readAll(book).split('\n');
+            lines.erase(std::remove_if(lines.begin(), lines.end(),
+                                       [](const QByteArray &line) { return line.startsWith("OFFSET="); }),
+                        lines.end());
+            fixtures::writeFile(book, lines.join('\n'));
+        }
+        TaskManager(fixtures::bookPath(title + QStringLiteral("Copy"))).forceSave();
+        const QDateTime set = moment;
+        QDateTime after;
+        if (path.endsWith(QLatin1String("edited later")) || path == QLatin1String("set again later")) {
+            QVERIFY(editInLaterRun(zone, book, uid, otherSeason, path.startsWith(QLatin1String("set")) ? "again" : "amount"));
+            after = listed(uid);
+        } else if (path.endsWith(QLatin1String("copied"))) {
+            tempt(otherSeason);
+            const QString copy = copySpecial(book, title + QStringLiteral("Copy"));
+            QVERIFY(!copy.isEmpty() && copy != uid);
+            after = listed(copy);
+        } else if (path == QLatin1String("received")) {
+            after = listed(uid);
+        } else {
+            ZoneScope elsewhere(otherZone);
+            tempt(otherSeason);
+            after = listed(uid);
+            moment = there;
+        }
+        qInfo("set %s, listed %s", qPrintable(set.toString(Qt::ISODate)), qPrintable(after.toString(Qt::ISODate)));
+        QCOMPARE(after, moment);
+    }
+
     void reminderPage()
     {
         ReminderEditor page;
@@ -231,5 +544,5 @@ private slots:
     }
 };
 
-YMR_TEST_MAIN(TestReminders)
+YMR_TEST_MAIN_WITH_CHILD(TestReminders, "--edit", editMain)
 #include "tst_reminders.moc"

@@ -52,6 +52,7 @@ class TestToDoWindowRecords : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
     void nothingWithoutABook();
@@ -95,6 +96,13 @@ void TestToDoWindowRecords::initTestCase()
     AlarmServer::instance()->setClock([this] { return m_now; });
     YMRPIM::saveList(QStringLiteral("types"), {"Lunch", "Taxi"});
     YMRPIM::saveList(QStringLiteral("currencies_en"), {"$|@#.00", "EUR"});
+}
+
+void TestToDoWindowRecords::cleanupTestCase()
+{
+    // the server outlives this object (the application owns it): its clock
+    // must not read m_now once this object is gone
+    AlarmServer::instance()->setClock(nullptr);
 }
 
 void TestToDoWindowRecords::init()

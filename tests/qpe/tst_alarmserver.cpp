@@ -102,6 +102,8 @@ private slots:
     void skippedTimeOfAnotherZone();
     void snoozeAcrossTheChangeOfTime_data();
     void snoozeAcrossTheChangeOfTime();
+    void repeatedWallTimeOfAList_data();
+    void repeatedWallTimeOfAList();
 
 private:
     QString freshDir();
@@ -346,8 +348,9 @@ void TestAlarmServer::listRoundTrips_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("kept");
-    QTest::newRow("after year 9999 once local") << QByteArray("9999-12-31T23:59:59-14:00\tc\tm\t1\n") << 0;
-    QTest::newRow("before year 1 once local") << QByteArray("0001-01-01T00:00:00+14:00\tc\tm\t1\n") << 0;
+    // a time with an offset is the wall time it shows, within the years
+    QTest::newRow("last second of year 9999, far west") << QByteArray("9999-12-31T23:59:59-14:00\tc\tm\t1\n") << 1;
+    QTest::newRow("first second of year 1, far east") << QByteArray("0001-01-01T00:00:00+14:00\tc\tm\t1\n") << 1;
     QTest::newRow("offset and escapes") << QByteArray("2005-01-18T13:45:00+02:00\tch%09x\tm%zz\t-5\n") << 1;
 }
 
@@ -757,6 +760,88 @@ void TestAlarmServer::snoozeAcrossTheChangeOfTime()
         moment.toLocalTime();
         QCOMPARE(earlier.pending().first().when.toUTC(), wallAlone);
     }
+}
+
+// A list line in the hour the clocks repeat, read after a conversion of
+// the other showing's season: a wall time alone is its first showing, and
+// stays so written; one with an offset is its showing of that wall time
+// here. Written under another zone it is the wall time here, the offset
+// dropped. Sent, the moment carries its offset; kept again by the receiver
+// (a due reminder it has not dealt with), it stays one alarm; its moment
+// takes it off.
+void TestAlarmServer::repeatedWallTimeOfAList_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QDate>("otherSeason");
+    QTest::addColumn<QByteArray>("time");
+    QTest::addColumn<QDateTime>("rings");   // UTC
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<bool>("repeatedHere");
+    const QDate summer(2027, 7, 1), winter(2026, 12, 15);
+    QTest::newRow("alone, Berlin") << QByteArray("Europe/Berlin") << winter << QByteArray("2027-10-31T02:57:00")
+                                   << QDateTime(QDate(2027, 10, 31), QTime(0, 57), Qt::UTC)
+                                   << QByteArray("2027-10-31T02:57:00") << true;
+    QTest::newRow("second, Berlin") << QByteArray("Europe/Berlin") << summer
+                                    << QByteArray("2027-10-31T02:57:00+01:00")
+                                    << QDateTime(QDate(2027, 10, 31), QTime(1, 57), Qt::UTC)
+                                    << QByteArray("2027-10-31T02:57:00+01:00") << true;
+    QTest::newRow("Berlin's second, London") << QByteArray("Europe/London") << summer
+                                             << QByteArray("2027-10-31T02:57:00+01:00")
+                                             << QDateTime(QDate(2027, 10, 31), QTime(2, 57), Qt::UTC)
+                                             << QByteArray("2027-10-31T02:57:00") << false;
+    QTest::newRow("alone, New York") << QByteArray("America/New_York") << winter
+                                     << QByteArray("2027-11-07T01:30:00")
+                                     << QDateTime(QDate(2027, 11, 7), QTime(5, 30), Qt::UTC)
+                                     << QByteArray("2027-11-07T01:30:00") << true;
+    QTest::newRow("New York's second, Los Angeles") << QByteArray("America/Los_Angeles") << winter
+                                                    << QByteArray("2027-11-07T01:30:00-05:00")
+                                                    << QDateTime(QDate(2027, 11, 7), QTime(8, 30), Qt::UTC)
+                                                    << QByteArray("2027-11-07T01:30:00") << true;
+    QTest::newRow("second, Lord Howe") << QByteArray("Australia/Lord_Howe") << winter
+                                       << QByteArray("2027-04-04T01:45:00+10:30")
+                                       << QDateTime(QDate(2027, 4, 3), QTime(15, 15), Qt::UTC)
+                                       << QByteArray("2027-04-04T01:45:00+10:30") << true;
+    QTest::newRow("Lord Howe's second, Brisbane") << QByteArray("Australia/Brisbane") << winter
+                                                  << QByteArray("2027-04-04T01:45:00+10:30")
+                                                  << QDateTime(QDate(2027, 4, 3), QTime(15, 45), Qt::UTC)
+                                                  << QByteArray("2027-04-04T01:45:00") << false;
+}
+
+void TestAlarmServer::repeatedWallTimeOfAList()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(QDate, otherSeason);
+    QFETCH(QByteArray, time);
+    QFETCH(QDateTime, rings);
+    QFETCH(QByteArray, written);
+    QFETCH(bool, repeatedHere);
+    ZoneScope scope(zone);
+    const QString dir = freshDir();
+    writeAll(dir + "/alarms", time + "\tA/wall\tm\t0\n");
+    (void)QDateTime(otherSeason, QTime(12, 0)).toMSecsSinceEpoch();
+    FakeClock clock;
+    clock.t = rings.addSecs(-1);
+    AlarmServer s(dir);
+    AlarmSink sink("A/wall");
+    s.setClock(clock.fn());
+    s.start(0);
+    QCOMPARE(s.pending().size(), 1);
+    QCOMPARE(s.pending().first().when.toUTC(), rings);
+    clock.t = rings;
+    s.deliverDue();
+    QTRY_COMPARE(sink.got.size(), 1);
+    const QDateTime sent = sink.got.first().when;
+    QCOMPARE(sent.toUTC(), rings);
+    // a wall time repeated here is sent with its offset: alone it reads
+    // back as either showing
+    QCOMPARE(sent.timeSpec(), repeatedHere ? Qt::OffsetFromUTC : Qt::LocalTime);
+    QVERIFY(s.add(sent, "A/wall", "m", 0));
+    QCOMPARE(s.pending().size(), 1);
+    // the list written anew
+    QVERIFY(s.add(rings.addDays(1), "A/wall", "later", 0));
+    QVERIFY2(readAll(s.fileName()).startsWith(written + '\t'), readAll(s.fileName()).constData());
+    QVERIFY(s.remove(sent, "A/wall", "m", 0));
+    QCOMPARE(s.pending().size(), 1);
 }
 
 QPE_TEST_MAIN(TestAlarmServer)
