@@ -166,7 +166,14 @@ public:
 private:
     explicit SharedFile(const QString &path);
     Result readLocked(const Reader &kind, KeyedMerge::Entries &entries);
-    Result setAsideLocked();
+    // what was found at the name (a link, something that is no file, or a
+    // file that does not read) out of the way; Failed, and failure() says
+    // why, when it cannot be
+    Result setAsideLocked(int found);
+    // Before a write, under the lock: a link or anything but a file at the
+    // name set aside (false when it cannot be: nothing may be written), and
+    // the temporary files killed copies left in the folder removed.
+    bool clearNameLocked();
     // ours merged with the file as it is now against base; false when the
     // file could not be read (failure() says why) and nothing may be written
     bool mergeLocked(const Reader &kind, const KeyedMerge::Entries &base, const KeyedMerge::Entries &ours,
