@@ -273,6 +273,11 @@ SharedFile::Result SharedFile::write(const Kind &kind, const KeyedMerge::Entries
     QVector<bool> fromDisk(ours.size(), false);
     if (base && !mergeLocked(kind, *base, ours, merged, fromDisk))
         return Failed;
+    // a replacement keeps what it replaces when that does not read: set
+    // aside, never written over
+    KeyedMerge::Entries onDisk;
+    if (!base && readLocked(kind, onDisk) == Failed)
+        return Failed;
     if (settle)
         merged = settle(merged, fromDisk);
     const QByteArray bytes = kind.write(merged);

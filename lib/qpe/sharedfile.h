@@ -105,7 +105,8 @@ public:
                 const KeyedMerge::Entries &ours, const Taken &taken = Taken(),
                 const Settle &settle = Settle());
     // entries in place of what the file holds, whatever that is (written,
-    // or kept for the retry, as save()).
+    // or kept for the retry, as save()); a file there that does not read as
+    // kind is set aside first, as for save().
     Result replace(const KindPtr &kind, const KeyedMerge::Entries &entries);
     // What a store that writes its file itself hands over for one attempt
     // of its save.

@@ -475,6 +475,8 @@ private slots:
     void replacementKeptBesideALink_data();
     void replacementKeptBesideALink();
     void listEditorBesideALinkItCannotSetAside();
+    void replacementKeepsWhatDoesNotRead_data();
+    void replacementKeepsWhatDoesNotRead();
     void sharedWriteSizeLimit_data();
     void sharedWriteSizeLimit();
     void textTakenWholeOrKept_data();
@@ -1279,6 +1281,41 @@ void TestSharedHome::listEditorBesideALinkItCannotSetAside()
     QStringList disk;
     QVERIFY(YMRPIM::readListFile(file, disk));
     QCOMPARE(disk, shown + QStringList{"Zoo"});
+    QFile::remove(file + ".damaged");
+}
+
+void TestSharedHome::replacementKeepsWhatDoesNotRead_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QByteArray>("bytes");
+    for (const char *how : {"a replacement", "a peer's bytes"}) {
+        QTest::newRow(qPrintable(QString::fromLatin1(how) + ", a zero byte"))
+            << how << QByteArray("Lunch\0Taxi", 10);
+        QTest::newRow(qPrintable(QString::fromLatin1(how) + ", bytes that are no UTF-8"))
+            << how << QByteArray("Caf\xe9\nTaxi");
+    }
+}
+
+// A list written in place of whatever the file holds (the program's own, or
+// a peer's) over one that does not read: that file is set aside byte for
+// byte and told first, never written over.
+void TestSharedHome::replacementKeepsWhatDoesNotRead()
+{
+    QFETCH(QString, how);
+    QFETCH(QByteArray, bytes);
+    const QString file = YMRPIM::userListPath("types");
+    writeFile(file, bytes);
+    QStringList told;
+    BoundedFile::setNotifier([&told](const QString &path, const QString &) { told << path; });
+    auto restore = qScopeGuard([] { BoundedFile::setNotifier({}); });
+    const bool written = how == "a peer's bytes"
+                             ? SharedFile::at(file)->replaceWith(*YMRPIM::listKind("types"), "Zoo\nPark")
+                                   == SharedFile::Done
+                             : YMRPIM::saveList("types", {"Zoo", "Park"});
+    QVERIFY(written);
+    QCOMPARE(told, QStringList{file});
+    QCOMPARE(readAll(file + ".damaged"), bytes);
+    QCOMPARE(readAll(file), QByteArray("Zoo\nPark"));
     QFile::remove(file + ".damaged");
 }
 
