@@ -143,9 +143,11 @@ SharedFile::Result SharedFile::setAsideLocked(int found)
         return SetAside;
     // a folder at the name, or a name that cannot be moved: nothing is
     // written, and the write waits as on a full disk
-    m_failure = (found == Link ? QCoreApplication::translate("SharedFile", "a symbolic link stands at its name and could not be set aside (%1)")
-                               : QCoreApplication::translate("SharedFile", "it does not read, and could not be set aside (%1)"))
-                    .arg(why);
+    m_failure = found == Link
+                    ? QCoreApplication::translate("SharedFile",
+                                                  "a symbolic link stands at its name and could not be set aside (%1)")
+                    : QCoreApplication::translate("SharedFile", "it does not read, and could not be set aside (%1)");
+    m_failure = m_failure.arg(why);
     return Failed;
 }
 
@@ -331,16 +333,15 @@ SharedFile::Result SharedFile::saveStore(const QString &what, const std::functio
     return r;
 }
 
-bool SharedFile::saveWith(const QString &what, const std::function<bool(QString *reason)> &write)
+std::function<SharedFile::StoreChange()> SharedFile::unmerged(const std::function<bool(QString *reason)> &write)
 {
-    // a store's save with nothing to merge
-    return saveStore(what, [write] {
+    return [write] {
         StoreChange change;
         change.write = [write](const KeyedMerge::Entries &, const QVector<bool> &, QString *failure) {
             return write(failure);
         };
         return change;
-    }) == Done;
+    };
 }
 
 void SharedFile::keepUnsaved(const QString &what, const std::function<bool()> &retry)
@@ -369,7 +370,7 @@ bool SharedFile::readsAs(const Reader &kind, const QByteArray &bytes, KeyedMerge
     return false;
 }
 
-SharedFile::Result SharedFile::replaceWith(const Kind &kind, const QByteArray &bytes)
+SharedFile::Result SharedFile::writeReceived(const Kind &kind, const QByteArray &bytes)
 {
     KeyedMerge::Entries entries;
     if (!readsAs(kind, bytes, entries)) {

@@ -1069,7 +1069,14 @@ void TestSharedHome::killedCopiesLoseNothing()
         collect(*p);
     }
     const QString folder = QFileInfo(open(kind)->file()).absolutePath();
-    const int leftBehind = int(temporaryFiles(folder).size());
+    const QStringList leftBehind = temporaryFiles(folder);
+    qint64 leftBytes = 0;
+    int overAMinute = 0;
+    for (const QString &name : leftBehind) {
+        const QFileInfo info(folder + '/' + name);
+        leftBytes += info.size();
+        overAMinute += info.lastModified().secsTo(QDateTime::currentDateTime()) > 60;
+    }
     // what the killed copies left goes at the next write, once old enough:
     // here at once, as nobody writes any more
     FileReplacer::setLeftoverAge(0);
@@ -1084,9 +1091,10 @@ void TestSharedHome::killedCopiesLoseNothing()
         if (!after.contains(entry))
             lost << entry;
     }
-    qInfo("%s: %d kills, %d entries reported saved, %d lost; %d temporary files left behind, %d after a write",
-          qPrintable(kind), kills, int(reported.size()), int(lost.size()), leftBehind,
-          int(temporaryFiles(folder).size()));
+    qInfo("%s: %d kills, %d entries reported saved, %d lost; %d temporary files left behind (%lld bytes, %d over "
+          "a minute old), %d after a write",
+          qPrintable(kind), kills, int(reported.size()), int(lost.size()), int(leftBehind.size()), leftBytes,
+          overAMinute, int(temporaryFiles(folder).size()));
     QVERIFY(reported.size() > 0);
     QCOMPARE(lost, QStringList());
     QCOMPARE(temporaryFiles(folder), QStringList());
@@ -1215,7 +1223,7 @@ void TestSharedHome::replacementKeptBesideALink()
     });
     SharedFile *shared = SharedFile::at(file);
     const bool peer = how == "a peer's bytes";
-    const bool written = peer ? shared->replaceWith(*YMRPIM::listKind("types"), "Zoo\nLunch") == SharedFile::Done
+    const bool written = peer ? shared->writeReceived(*YMRPIM::listKind("types"), "Zoo\nLunch") == SharedFile::Done
                               : YMRPIM::saveList("types", {"Zoo", "Lunch"});
     QVERIFY(!written);
     QVERIFY2(shared->failure().contains(cause == "every aside name taken" ? "a symbolic link stands at its name"
@@ -1309,7 +1317,7 @@ void TestSharedHome::replacementKeepsWhatDoesNotRead()
     BoundedFile::setNotifier([&told](const QString &path, const QString &) { told << path; });
     auto restore = qScopeGuard([] { BoundedFile::setNotifier({}); });
     const bool written = how == "a peer's bytes"
-                             ? SharedFile::at(file)->replaceWith(*YMRPIM::listKind("types"), "Zoo\nPark")
+                             ? SharedFile::at(file)->writeReceived(*YMRPIM::listKind("types"), "Zoo\nPark")
                                    == SharedFile::Done
                              : YMRPIM::saveList("types", {"Zoo", "Park"});
     QVERIFY(written);
@@ -1355,7 +1363,7 @@ void TestSharedHome::sharedWriteSizeLimit()
     else if (how == "a replacement")
         written = YMRPIM::saveList("types", {entry});
     else
-        written = shared->replaceWith(*YMRPIM::listKind("types"), entry.toUtf8()) == SharedFile::Done;
+        written = shared->writeReceived(*YMRPIM::listKind("types"), entry.toUtf8()) == SharedFile::Done;
     QCOMPARE(written, fits);
     if (fits) {
         QCOMPARE(readAll(file).size(), limit + beyond);
