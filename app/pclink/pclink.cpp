@@ -787,7 +787,7 @@ bool PCLink::storeReceived()
         m_receiveFailure = FileReplacer::failureText(FileReplacer::OtherFailure, errno);
         return false;
     }
-    if (file->replaceWith(*ownedKind(m_destination), bytes) == SharedFile::Done)
+    if (file->writeReceived(*ownedKind(m_destination), bytes) == SharedFile::Done)
         return true;
     m_receiveFailure = file->failure();
     return false;

@@ -254,11 +254,12 @@ bool TemplateManager::save(const QStringList &names)
     // the book first, merged: the index names its records, those another
     // copy added included; a save refused or failed is retried whole while
     // this manager lives
-    return SharedFile::at(indexFileName())->saveWith(IndexKind().what(), [this, alive](QString *reason) {
+    const auto write = SharedFile::unmerged([this, alive](QString *reason) {
         if (alive.expired())
             return true;
         return saveLocked(reason);
     });
+    return SharedFile::at(indexFileName())->saveStore(IndexKind().what(), write) == SharedFile::Done;
 }
 
 bool TemplateManager::saveLocked(QString *reason)

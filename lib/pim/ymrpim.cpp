@@ -8,6 +8,7 @@
 #include "qpe/loadbudget.h"
 #include "qpe/sharedfile.h"
 #include "qpe/qpeapplication.h"
+#include "qpe/utf8text.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrlistbox.h"
 
@@ -414,8 +415,9 @@ public:
     qint64 maxSize() const override { return s_maxListSize; }
     bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const override
     {
-        // a list is text: a NUL byte says it is something else
-        if (bytes.contains('\0'))
+        // a list is text: a NUL byte says it is something else, and bytes
+        // that are no UTF-8 would be written back as other ones
+        if (bytes.contains('\0') || !Utf8Text::valid(bytes))
             return false;
         const char *text = bytes.constData();
         for (int from = 0; from < bytes.size();) {
@@ -456,7 +458,7 @@ QStringList listOf(const KeyedMerge::Entries &entries)
     QStringList list;
     list.reserve(entries.size());
     for (const KeyedMerge::Entry &e : entries)
-        list.append(QString::fromUtf8(e.key));
+        list.append(Utf8Text::decode(e.key));
     return list;
 }
 } // namespace

@@ -103,8 +103,10 @@ public:
     // user as what (listWhat(name) when empty).
     static bool saveList(const QString &name, const QStringList &list, const QStringList &base,
                          QStringList *saved = nullptr, const QString &what = QString());
-    // A user's copy that cannot be read (not a file, beyond maxListSize())
-    // is set aside and the installed default read instead. A list whose
+    // A user's copy that cannot be read (not a file, beyond maxListSize(),
+    // a zero byte or bytes that are no UTF-8 in it) is set aside and the
+    // installed default read instead; an entry's text is taken whole (a
+    // leading byte-order mark stays). A list whose
     // last save is not written yet is given as that save would make the
     // file as it is now, so every drop-down and editor shows what is kept;
     // base, when given, receives what a save of the list merges against.

@@ -2,7 +2,9 @@
 
 #include "filereplacer.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -74,12 +76,15 @@ QString BoundedFile::asideName(const QString &path, int n)
     return n <= 1 ? first : first + QLatin1Char('.') + QString::number(n);
 }
 
-bool BoundedFile::setAside(const QString &path, bool folderToo)
+bool BoundedFile::setAside(const QString &path, bool folderToo, QString *why)
 {
     // a folder there is no damaged file: it stays, and reading just fails
     struct stat st;
-    if (!folderToo && ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode))
+    if (!folderToo && ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        if (why)
+            *why = QCoreApplication::translate("BoundedFile", "a folder stands at its name");
         return false;
+    }
     QString aside;
     for (int n = 1; n <= MaxAsideNames; ++n) {
         aside = asideName(path, n);
@@ -90,7 +95,14 @@ bool BoundedFile::setAside(const QString &path, bool folderToo)
             break;
     }
     if (aside.isEmpty()) {
-        qWarning("Cannot set aside %s: %s", qPrintable(path), qPrintable(FileReplacer::lastFailureText()));
+        const QString reason = FileReplacer::lastFailure() == FileReplacer::InUse
+                                   ? QCoreApplication::translate("BoundedFile", "every name to keep it under is taken (\"%1\" to \"%2\")")
+                                         .arg(QFileInfo(asideName(path)).fileName(),
+                                              QFileInfo(asideName(path, MaxAsideNames)).fileName())
+                                   : FileReplacer::lastFailureText();
+        qWarning("Cannot set aside %s: %s", qPrintable(path), qPrintable(reason));
+        if (why)
+            *why = reason;
         return false;
     }
     qWarning("%s cannot be read; set aside as %s", qPrintable(path), qPrintable(aside));

@@ -29,8 +29,9 @@ public:
     // "<path>.damaged", or under the next free numbered name when one was
     // set aside before (an earlier copy is never written over), so that the
     // program starts with its defaults; the notifier tells the user. A
-    // folder is left where it is (false) unless folderToo.
-    static bool setAside(const QString &path, bool folderToo = false);
+    // folder is left where it is (false) unless folderToo. why, when given,
+    // receives the reason it could not be set aside.
+    static bool setAside(const QString &path, bool folderToo = false, QString *why = nullptr);
     // The n-th name (from 1) for what is kept of path: "<path>.damaged",
     // then "<path>.damaged.2", ...
     static QString asideName(const QString &path, int n = 1);

@@ -2,9 +2,11 @@
 #include "loadbudget.h"
 #include "qpeglobal.h"
 #include "sharedfile.h"
+#include "utf8text.h"
 
 #include <QCoreApplication>
 
+#include <QHash>
 #include <QSet>
 
 #include <climits>
@@ -67,9 +69,17 @@ namespace {
 const qint64 MaxCategoriesSize = 4 * 1024 * 1024;
 qint64 s_maxFileSize = MaxCategoriesSize;
 
-qint64 textMemory(const QString &text)
+// An id as the writer writes it: a number from 1 to INT_MAX.
+bool isId(const QByteArray &text)
 {
-    return text.isEmpty() ? 0 : LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + 2 * (qint64(text.size()) + 1));
+    if (text.isEmpty() || text.size() > 10)
+        return false;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    const qint64 id = text.toLongLong();
+    return id > 0 && id <= INT_MAX;
 }
 }
 
@@ -90,24 +100,34 @@ public:
     }
     qint64 maxSize() const override { return s_maxFileSize; }
     qint64 maxEntries() const override { return Categories::MaxEntries; }
+    // Taken only whole: every line a label as the writer writes it, so that
+    // a save never writes back less than the file held.
     bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const override
     {
-        QSet<QByteArray> known;
-        bool anyLine = false;
+        // bytes that are no UTF-8 would be written back as other ones, and
+        // a zero byte is damage (a disk that lost a write), no label
+        if (bytes.contains('\0') || !Utf8Text::valid(bytes))
+            return false;
+        QHash<QByteArray, QByteArray> known;
         for (const QByteArray &line : bytes.split('\n')) {
             if (line.isEmpty())
                 continue;
-            anyLine = true;
             const int tab = line.indexOf('\t');
             const int second = tab < 0 ? -1 : line.indexOf('\t', tab + 1);
-            if (tab < 0 || second < 0 || line.indexOf('\t', second + 1) >= 0)
-                continue;
+            // an id, a scope and a label, each there, and nothing more
+            if (tab < 0 || second < 0 || second == tab + 1 || second + 1 == line.size()
+                || line.indexOf('\t', second + 1) >= 0 || !isId(line.left(tab)))
+                return false;
             const QByteArray key = line.mid(tab + 1);
-            // a scope and a label, each there; the same label of the same
-            // scope once
-            if (second == tab + 1 || second + 1 == line.size() || known.contains(key))
+            // the same label of the same scope again: nothing new when it is
+            // the same line, an id lost otherwise
+            const auto seen = known.constFind(key);
+            if (seen != known.constEnd()) {
+                if (*seen != line.left(tab))
+                    return false;
                 continue;
-            known.insert(key);
+            }
+            known.insert(key, line.left(tab));
             // the entry, its node in the list and in the set of those known,
             // and the label's texts made of it
             if (!budget.charge(2 * (LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + key.size()) + 32)
@@ -116,8 +136,7 @@ public:
                 return false;
             entries.append({key, line.left(tab)});
         }
-        // a file of lines none of which is a label is something else
-        return entries.size() > 0 || !anyLine;
+        return true;
     }
     QByteArray write(const KeyedMerge::Entries &entries) const override
     {
@@ -145,19 +164,22 @@ bool Categories::load(const QString &fileName)
     m_entries.clear();
     m_base.clear();
     KeyedMerge::Entries entries;
-    if (SharedFile::at(fileName)->read(CategoriesKind(), entries) != SharedFile::Done)
+    KeyedMerge::Entries base;
+    // with this copy's change still to be written, as it shows everywhere:
+    // a save from here takes that change's place
+    if (SharedFile::at(fileName)->view(CategoriesKind(), entries, &base) != SharedFile::Done)
         return false;
-    take(entries);
+    take(entries, base);
     return true;
 }
 
-void Categories::take(const KeyedMerge::Entries &entries)
+void Categories::take(const KeyedMerge::Entries &entries, const KeyedMerge::Entries &base)
 {
     m_entries.clear();
-    m_base = entries;
+    m_base = base;
     QSet<int> ids;
     for (const KeyedMerge::Entry &e : entries) {
-        const QString line = QString::fromUtf8(e.key);
+        const QString line = Utf8Text::decode(e.key);
         const int tab = line.indexOf(QLatin1Char('\t'));
         const QString scopeText = line.left(tab);
         const QString scope = scopeText == GlobalScope ? QString() : unescape(scopeText);
@@ -204,7 +226,7 @@ bool Categories::save(const QString &fileName)
     const std::weak_ptr<int> alive = m_alive;
     const SharedFile::Taken taken = [this, alive](const KeyedMerge::Entries &merged, const QVector<bool> &) {
         if (!alive.expired())
-            take(merged);
+            take(merged, merged);
     };
     return SharedFile::at(fileName)->save(SharedFile::KindPtr(new CategoriesKind), m_base, entries(), taken)
            == SharedFile::Done;

@@ -19,11 +19,15 @@ public:
     Categories(const Categories &o);
     Categories &operator=(const Categories &o);
 
-    // Replaces the contents with the file's; false (and empty) when it
-    // cannot be read. It is a shared file of the home (SharedFile): one
-    // that is no regular file, larger than the limit, empty, a link, of no
-    // label, of more than MaxEntries labels or that would take more memory
-    // than its size allows (LoadBudget) is set aside first.
+    // Replaces the contents with the file's (and this process's change of
+    // it still to be written); false (and empty) when it cannot be read.
+    // It is a shared file of the home (SharedFile): one that is no regular
+    // file, larger than the limit, empty, a link, of more than MaxEntries
+    // labels or that would take more memory than its size allows
+    // (LoadBudget) is set aside, and so is one of any line that is no label
+    // as the save writes it (an id from 1 up, a scope and a label; text in
+    // UTF-8 without a zero byte) or that gives a label a second id: what a
+    // save would not write back is kept, never written over.
     bool load(const QString &fileName);
     static const int MaxEntries = 10000;
     // For tests; 0 brings back the default.
@@ -59,7 +63,8 @@ private:
         QString label;
     };
     int nextId() const;
-    void take(const KeyedMerge::Entries &entries);
+    // entries as the labels, base as the file they were read from
+    void take(const KeyedMerge::Entries &entries, const KeyedMerge::Entries &base);
     KeyedMerge::Entries entries() const;
     QList<Entry> m_entries;
     // the file as last read or written here

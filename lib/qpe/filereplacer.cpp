@@ -45,10 +45,16 @@ std::atomic<qint64> &spaceLeft()
     return left;
 }
 
+std::atomic<int> s_syncFault(0);
+
 // The bytes of a new file, and its size, on disk: what reading it back needs.
 bool syncData(int fd)
 {
     ++s_syncs;
+    if (const int fault = s_syncFault) {
+        errno = fault;
+        return false;
+    }
     return ::fdatasync(fd) == 0;
 }
 
@@ -191,6 +197,11 @@ void FileReplacer::setCreatedHook(void (*hook)(int fd))
     s_createdHook = hook;
 }
 
+void FileReplacer::setSyncFault(int error)
+{
+    s_syncFault = error;
+}
+
 int FileReplacer::syncCount()
 {
     return s_syncs;
@@ -242,19 +253,28 @@ int FileReplacer::createUnique(const QString &folder, QString *name)
 
 bool FileReplacer::open(QFile &file, const QString &path, int newMode)
 {
+    return openFor(file, replacedFile(path), newMode, false);
+}
+
+bool FileReplacer::openFor(QFile &file, const QString &target, int newMode, bool atName)
+{
     t_failure = NoFailure;
     t_error = 0;
     if (file.isOpen())
         file.close();
     file.setProperty(NewFileProperty, QVariant());
     file.setProperty(TargetProperty, QVariant());
-    const QString target = replacedFile(path);
     const QByteArray targetName = QFile::encodeName(target);
 
     struct stat old;
-    const bool hasOld = ::stat(targetName.constData(), &old) == 0;
-    if (hasOld && !S_ISREG(old.st_mode))
-        return fail(S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+    const bool hasOld = (atName ? ::lstat(targetName.constData(), &old) : ::stat(targetName.constData(), &old)) == 0;
+    if (hasOld && !S_ISREG(old.st_mode)) {
+        fail(S_ISDIR(old.st_mode) ? EISDIR : S_ISLNK(old.st_mode) ? ELOOP : EINVAL);
+        // whatever it is, no file of ours is there to replace
+        if (atName)
+            t_failure = NotAFile;
+        return false;
+    }
     if ((hasOld && writeProtected(target)) || writeProtected(FolderLock::folderOf(target)))
         return fail(EROFS);
 
@@ -358,7 +378,7 @@ void FileReplacer::startWriteback(QFile &file, qint64 from, qint64 size)
 bool FileReplacer::write(const QString &path, const QByteArray &bytes)
 {
     QFile file;
-    if (!open(file, path))
+    if (!openFor(file, path, -1, true))
         return false;
     return commit(file, file.write(bytes) == bytes.size());
 }

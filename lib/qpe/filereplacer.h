@@ -42,7 +42,9 @@ public:
     // does not wait for it: a large file then goes to disk while it is still
     // being written. Where the system cannot, nothing happens.
     static void startWriteback(QFile &file, qint64 from, qint64 size);
-    // The whole of bytes as the new content of path.
+    // The whole of bytes as the new content of the file at exactly path: a
+    // link there is not followed, and it or anything else but a regular
+    // file at the name fails as NotAFile (the caller sets it aside first).
     static bool write(const QString &path, const QByteArray &bytes);
     // The temporary file an open() of file created.
     static QString newFileName(const QFile &file);
@@ -94,6 +96,9 @@ public:
     static void setSpaceLeft(qint64 bytes);
     // For tests: called with the descriptor of each temporary file as it is created.
     static void setCreatedHook(void (*hook)(int fd));
+    // For tests: every forcing of a new file's bytes to disk fails with
+    // error (an I/O error of the disk); 0 lets them through again.
+    static void setSyncFault(int error);
     // For tests: how many times a file or a folder was forced to disk.
     static int syncCount();
     // For tests: how long ago a leftover must have been written last to go
@@ -102,6 +107,8 @@ public:
 
 private:
     static bool fail(int error);
+    // open() of the file target, itself (atName) or what a link there names
+    static bool openFor(QFile &file, const QString &target, int newMode, bool atName);
 };
 
 #endif

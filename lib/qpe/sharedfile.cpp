@@ -29,7 +29,7 @@ QString heldText()
 }
 
 // What stands at path, the name itself and not what a link there names.
-enum Standing { Nothing, Link, Empty, Something };
+enum Standing { Nothing, Link, Empty, Regular, Other };
 
 Standing standing(const QString &path)
 {
@@ -38,9 +38,9 @@ Standing standing(const QString &path)
         return Nothing;
     if (S_ISLNK(st.st_mode))
         return Link;
-    if (S_ISREG(st.st_mode) && st.st_size == 0)
-        return Empty;
-    return Something;
+    if (!S_ISREG(st.st_mode))
+        return Other;
+    return st.st_size == 0 ? Empty : Regular;
 }
 
 // The lock of the folder that holds path; none is needed where there is no
@@ -90,8 +90,9 @@ SharedFile::Result SharedFile::read(const Reader &kind, KeyedMerge::Entries &ent
     if (lock.isLocked())
         return readLocked(kind, entries);
     entries.clear();
-    if (standing(m_path) != Something)
-        return standing(m_path) == Nothing ? Missing : Failed;
+    const Standing s = standing(m_path);
+    if (s != Regular)
+        return s == Nothing ? Missing : Failed;
     QByteArray bytes;
     if (BoundedFile::readAll(m_path, kind.maxSize(), bytes) != BoundedFile::Ok)
         return Failed;
@@ -106,8 +107,8 @@ SharedFile::Result SharedFile::readLocked(const Reader &kind, KeyedMerge::Entrie
     if (s == Nothing)
         return Missing;
     // a link is set aside itself: what it names is none of ours
-    if (s == Link || s == Empty)
-        return setAsideLocked();
+    if (s != Regular)
+        return setAsideLocked(s);
     QByteArray bytes;
     const BoundedFile::Result r = BoundedFile::readAll(m_path, kind.maxSize(), bytes);
     if (r == BoundedFile::Missing)
@@ -132,16 +133,32 @@ SharedFile::Result SharedFile::readLocked(const Reader &kind, KeyedMerge::Entrie
     if (whole)
         return Done;
     entries.clear();
-    return setAsideLocked();
+    return setAsideLocked(Regular);
 }
 
-SharedFile::Result SharedFile::setAsideLocked()
+SharedFile::Result SharedFile::setAsideLocked(int found)
 {
-    if (BoundedFile::setAside(m_path))
+    QString why;
+    if (BoundedFile::setAside(m_path, false, &why))
         return SetAside;
-    // a folder at the name, or a name that cannot be moved
-    m_failure = QCoreApplication::translate("SharedFile", "it does not read, and could not be set aside");
+    // a folder at the name, or a name that cannot be moved: nothing is
+    // written, and the write waits as on a full disk
+    m_failure = found == Link
+                    ? QCoreApplication::translate("SharedFile",
+                                                  "a symbolic link stands at its name and could not be set aside (%1)")
+                    : QCoreApplication::translate("SharedFile", "it does not read, and could not be set aside (%1)");
+    m_failure = m_failure.arg(why);
     return Failed;
+}
+
+bool SharedFile::clearNameLocked()
+{
+    // what killed copies left in the folder goes, as in a book's folder
+    FileReplacer::removeLeftovers(FolderLock::folderOf(m_path));
+    // a write never goes through a link nor into anything but a file: what
+    // stands there is set aside first, and kept where it cannot be
+    const Standing s = standing(m_path);
+    return s == Nothing || s == Regular || s == Empty || setAsideLocked(s) == SetAside;
 }
 
 bool SharedFile::mergeLocked(const Reader &kind, const KeyedMerge::Entries &base, const KeyedMerge::Entries &ours,
@@ -252,15 +269,17 @@ SharedFile::Result SharedFile::write(const Kind &kind, const KeyedMerge::Entries
         m_failure = heldText();
         return Refused;
     }
+    if (!clearNameLocked())
+        return Failed;
     KeyedMerge::Entries merged = ours;
     QVector<bool> fromDisk(ours.size(), false);
-    if (base) {
-        if (!mergeLocked(kind, *base, ours, merged, fromDisk))
-            return Failed;
-    } else if (standing(m_path) == Link) {
-        // a replacement never writes through a link either
-        BoundedFile::setAside(m_path);
-    }
+    if (base && !mergeLocked(kind, *base, ours, merged, fromDisk))
+        return Failed;
+    // a replacement keeps what it replaces when that does not read: set
+    // aside, never written over
+    KeyedMerge::Entries onDisk;
+    if (!base && readLocked(kind, onDisk) == Failed)
+        return Failed;
     if (settle)
         merged = settle(merged, fromDisk);
     const QByteArray bytes = kind.write(merged);
@@ -294,7 +313,9 @@ SharedFile::Result SharedFile::saveStore(const QString &what, const std::functio
             KeyedMerge::Entries merged = c.ours;
             QVector<bool> fromDisk(c.ours.size(), false);
             QString failure;
-            if (c.write && c.reader && !mergeLocked(*c.reader, c.base, c.ours, merged, fromDisk)) {
+            if (c.write && !clearNameLocked()) {
+                r = Failed;
+            } else if (c.write && c.reader && !mergeLocked(*c.reader, c.base, c.ours, merged, fromDisk)) {
                 r = Failed;
             } else if (c.write && !c.write(merged, fromDisk, &failure)) {
                 m_failure = failure;
@@ -312,16 +333,15 @@ SharedFile::Result SharedFile::saveStore(const QString &what, const std::functio
     return r;
 }
 
-bool SharedFile::saveWith(const QString &what, const std::function<bool(QString *reason)> &write)
+std::function<SharedFile::StoreChange()> SharedFile::unmerged(const std::function<bool(QString *reason)> &write)
 {
-    // a store's save with nothing to merge
-    return saveStore(what, [write] {
+    return [write] {
         StoreChange change;
         change.write = [write](const KeyedMerge::Entries &, const QVector<bool> &, QString *failure) {
             return write(failure);
         };
         return change;
-    }) == Done;
+    };
 }
 
 void SharedFile::keepUnsaved(const QString &what, const std::function<bool()> &retry)
@@ -350,7 +370,7 @@ bool SharedFile::readsAs(const Reader &kind, const QByteArray &bytes, KeyedMerge
     return false;
 }
 
-SharedFile::Result SharedFile::replaceWith(const Kind &kind, const QByteArray &bytes)
+SharedFile::Result SharedFile::writeReceived(const Kind &kind, const QByteArray &bytes)
 {
     KeyedMerge::Entries entries;
     if (!readsAs(kind, bytes, entries)) {

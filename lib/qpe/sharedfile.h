@@ -33,7 +33,17 @@ class LoadBudget;
 //   "everything removed"; what a link names is never read nor written.
 //   Only a file not there or set aside holds nothing of the others: a read
 //   that failed otherwise (an I/O error, the program ending meanwhile)
-//   refuses the write, which is kept and retried as a failed one.
+//   refuses the write, which is kept and retried as a failed one. A link,
+//   or anything but a file, at the name is set aside before any write, and
+//   when it cannot be (every aside name taken, a folder the user may not
+//   write) the write is refused, kept and retried in the same way.
+// - Each write removes what killed copies left in the folder (their
+//   temporary files, once a minute old and held by nobody).
+//
+// Four ways to write: save() merges a change onto the file; replace() puts
+// entries in place of it; saveStore() has a store write the file itself
+// (merged, or several files as one); writeReceived() puts a peer's bytes in
+// place of it, now or not at all.
 //
 // GUI thread only, like UnsavedFiles.
 class SharedFile
@@ -105,7 +115,8 @@ public:
                 const KeyedMerge::Entries &ours, const Taken &taken = Taken(),
                 const Settle &settle = Settle());
     // entries in place of what the file holds, whatever that is (written,
-    // or kept for the retry, as save()).
+    // or kept for the retry, as save()); a file there that does not read as
+    // kind is set aside first, as for save().
     Result replace(const KindPtr &kind, const KeyedMerge::Entries &entries);
     // What a store that writes its file itself hands over for one attempt
     // of its save.
@@ -127,10 +138,10 @@ public:
     // folder's lock; the file is read and merged as for save(), and the
     // change writes the result.
     Result saveStore(const QString &what, const std::function<StoreChange()> &change);
-    // Several files written as one under the folder's lock (the templates'
-    // book and index): write says why it failed; a lock not had, or a
-    // write that failed, is named in UnsavedFiles with write as the retry.
-    bool saveWith(const QString &what, const std::function<bool(QString *reason)> &write);
+    // The change of a save with nothing to merge (several files written as
+    // one under the folder's lock, as the templates' book and index): write
+    // says why it failed.
+    static std::function<StoreChange()> unmerged(const std::function<bool(QString *reason)> &write);
     // The file as a read of it finds it: a link there, or an empty file,
     // is set aside (true then). Under the folder's lock.
     static bool setAsideIfForeign(const QString &path);
@@ -155,7 +166,7 @@ public:
     // name set aside, never written through), or not at all: a refused or
     // failed write is only said (failure()), and a change kept here stays
     // kept for its retry, which merges it onto them.
-    Result replaceWith(const Kind &kind, const QByteArray &bytes);
+    Result writeReceived(const Kind &kind, const QByteArray &bytes);
     // Whether bytes read whole as a file of kind, within its size and its
     // memory budget; entries receives what they hold.
     static bool readsAs(const Reader &kind, const QByteArray &bytes, KeyedMerge::Entries &entries);
@@ -166,7 +177,14 @@ public:
 private:
     explicit SharedFile(const QString &path);
     Result readLocked(const Reader &kind, KeyedMerge::Entries &entries);
-    Result setAsideLocked();
+    // what was found at the name (a link, something that is no file, or a
+    // file that does not read) out of the way; Failed, and failure() says
+    // why, when it cannot be
+    Result setAsideLocked(int found);
+    // Before a write, under the lock: a link or anything but a file at the
+    // name set aside (false when it cannot be: nothing may be written), and
+    // the temporary files killed copies left in the folder removed.
+    bool clearNameLocked();
     // ours merged with the file as it is now against base; false when the
     // file could not be read (failure() says why) and nothing may be written
     bool mergeLocked(const Reader &kind, const KeyedMerge::Entries &base, const KeyedMerge::Entries &ours,

@@ -24,6 +24,9 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 QByteArray fileBytes(const QString &listName)
@@ -67,6 +70,7 @@ private slots:
     void cleanup()
     {
         FileReplacer::setSpaceLeft(-1);
+        FileReplacer::setSyncFault(0);
         UnsavedFiles::instance()->retryAll();
         YMRDialog::stopScript();
     }
@@ -300,23 +304,37 @@ private slots:
         QCOMPARE(c.list->firstChild()->text(1), QStringLiteral("@ #.00"));
     }
 
-    // A new entry that a full disk keeps off the disk: told at once, kept
-    // in what the next editor and the drop-down show (a second change made
-    // meanwhile too), and written once there is room again.
+    // A new entry that a full disk, or a disk that fails the write, keeps
+    // off the disk: told at once, kept in what the next editor and the
+    // drop-down show (a second change made meanwhile too), and written once
+    // the disk takes it again.
     void fullDiskKeepsNewEntries_data()
     {
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("named");
-        QTest::newRow("type, from the expense's edit button") << "types" << "the list \"Type\"";
-        QTest::newRow("currencies") << "currencies_en" << "the currency list";
-        QTest::newRow("number formats") << "numberformat" << "the number formats";
-        QTest::newRow("date formats") << "dateFormat" << "the date formats";
+        QTest::addColumn<bool>("full");   // else the disk fails to confirm the bytes (fdatasync)
+        for (bool full : {true, false}) {
+            const QString cause = full ? QStringLiteral(", full disk") : QStringLiteral(", failed sync");
+            QTest::newRow(qPrintable("type, from the expense's edit button" + cause))
+                << "types" << "the list \"Type\"" << full;
+            QTest::newRow(qPrintable("currencies" + cause)) << "currencies_en" << "the currency list" << full;
+            QTest::newRow(qPrintable("number formats" + cause)) << "numberformat" << "the number formats" << full;
+            QTest::newRow(qPrintable("date formats" + cause)) << "dateFormat" << "the date formats" << full;
+        }
     }
 
     void fullDiskKeepsNewEntries()
     {
         QFETCH(QString, list);
         QFETCH(QString, named);
+        QFETCH(bool, full);
+        const auto failWrites = [full](bool fail) {
+            if (full)
+                FileReplacer::setSpaceLeft(fail ? 0 : -1);
+            else
+                FileReplacer::setSyncFault(fail ? EIO : 0);
+        };
+        const QString reason = full ? QStringLiteral("no space") : QString::fromLocal8Bit(strerror(EIO));
         QVERIFY(YMRPIM::saveList(list, {"A|#"}));
         const QByteArray before = fileBytes(list);
         TaskEditor page;
@@ -352,12 +370,12 @@ private slots:
             return shown;
         };
 
-        FileReplacer::setSpaceLeft(0);
+        failWrites(true);
         YMRDialog::queueAnswer(1);
         add(QStringLiteral("B"));
         QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
         QCOMPARE(boxes.size(), 1);
-        QVERIFY2(boxes.at(0).text.contains(named) && boxes.at(0).text.contains(QLatin1String("no space")),
+        QVERIFY2(boxes.at(0).text.contains(named) && boxes.at(0).text.contains(reason),
                  qPrintable(boxes.at(0).text));
         QCOMPARE(fileBytes(list), before);
         QCOMPARE(UnsavedFiles::instance()->lines().size(), 1);
@@ -374,7 +392,7 @@ private slots:
         QCOMPARE(UnsavedFiles::instance()->lines().size(), 1);
         QCOMPARE(fileBytes(list), before);
 
-        FileReplacer::setSpaceLeft(-1);
+        failWrites(false);
         QCOMPARE(UnsavedFiles::instance()->retryAll(), 0);
         const QStringList written = YMRPIM::loadList(list);
         QCOMPARE(written.size(), 3);

@@ -1,10 +1,12 @@
 #include "ymrtest.h"
 
+#include "qpe/boundedfile.h"
 #include "qpe/categories.h"
 #include "qpe/qpeapplication.h"
 #include "qpe/qpeglobal.h"
 
 #include <QFile>
+#include <QMap>
 #include <QSet>
 #include <QTemporaryDir>
 
@@ -16,7 +18,9 @@ private slots:
     void addKeepsIdsUnique();
     void idsAtTheTopOfTheRange();
     void saveLoadRoundTrip();
-    void missingOrBrokenFile();
+    void missingFile();
+    void takenWholeOrSetAside_data();
+    void takenWholeOrSetAside();
     void entriesBounded_data();
     void entriesBounded();
 };
@@ -119,7 +123,7 @@ void TestCategories::saveLoadRoundTrip()
     QVERIFY(fresh != jp && fresh != odd && fresh != d.id(QStringLiteral("x"), QStringLiteral("Business")));
 }
 
-void TestCategories::missingOrBrokenFile()
+void TestCategories::missingFile()
 {
     QTemporaryDir dir;
     Categories c;
@@ -130,28 +134,95 @@ void TestCategories::missingOrBrokenFile()
     QCOMPARE(c.label(QStringLiteral("ymrOutlays"), 1), QString());
     QCOMPARE(c.id(QStringLiteral("ymrOutlays"), QStringLiteral("Unfiled")), 0);
 
-    const QString path = dir.path() + QStringLiteral("/broken");
+    QVERIFY(!c.save(dir.path() + QStringLiteral("/no/such/dir/file")));
+}
+
+void TestCategories::takenWholeOrSetAside_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("app");
+    // the application's own labels when the file is taken; none: set aside
+    QTest::addColumn<QStringList>("labels");
+    const QString bom(QChar(0xfeff));
+    QTest::newRow("labels and an empty line") << QByteArray("5\t*\tGood\n\n8\tapp\tMine\n") << "app"
+                                              << QStringList{"Mine"};
+    QTest::newRow("the same line twice") << QByteArray("8\tapp\tMine\n8\tapp\tMine\n") << "app"
+                                         << QStringList{"Mine"};
+    // two copies that each added a label give them the same new id
+    QTest::newRow("an id two labels have") << QByteArray("5\tapp\tGood\n5\tapp\tOther\n") << "app"
+                                           << QStringList{"Good", "Other"};
+    QTest::newRow("a byte-order mark leading a scope")
+        << QByteArray("5\t\xef\xbb\xbf" "app\t\xef\xbb\xbf" "Food\n") << bom + "app" << QStringList{bom + "Food"};
+    QTest::newRow("a zero byte in a scope") << QByteArray("5\tap\0p\tFood\n6\tap\0q\tTaxi\n", 24) << "ap"
+                                            << QStringList();
+    QTest::newRow("a byte-order mark leading the file") << QByteArray("\xef\xbb\xbf" "5\tapp\tGood\n") << "app"
+                                                        << QStringList();
+    QTest::newRow("a line that is no label") << QByteArray("garbage\n5\tapp\tGood\n") << "app" << QStringList();
+    QTest::newRow("no scope") << QByteArray("5\tapp\tGood\n6\t\tNoScope\n") << "app" << QStringList();
+    QTest::newRow("no label") << QByteArray("5\tapp\tGood\n7\tapp\t\n") << "app" << QStringList();
+    QTest::newRow("a third tab") << QByteArray("5\tapp\tGood\tmore\n") << "app" << QStringList();
+    QTest::newRow("an id that is no number") << QByteArray("x\tapp\tGood\n") << "app" << QStringList();
+    QTest::newRow("id zero") << QByteArray("0\tapp\tGood\n") << "app" << QStringList();
+    QTest::newRow("a negative id") << QByteArray("-3\tapp\tGood\n") << "app" << QStringList();
+    QTest::newRow("an id past the range") << QByteArray("2147483648\tapp\tGood\n") << "app" << QStringList();
+    QTest::newRow("a label with two ids") << QByteArray("5\tapp\tGood\n9\tapp\tGood\n") << "app"
+                                          << QStringList();
+    QTest::newRow("bytes that are no UTF-8") << QByteArray("5\tapp\tCaf\xe9\n") << "app" << QStringList();
+    QTest::newRow("a disk that lost a write") << QByteArray(100, '\0') << "app" << QStringList();
+}
+
+// The file is taken only when every line of it is a label as the save
+// writes it: then every label keeps its text (a leading U+FEFF included)
+// and its id through a save. Otherwise it is set aside byte for byte, the
+// user told, and the next save writes a new file beside the kept one.
+void TestCategories::takenWholeOrSetAside()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, app);
+    QFETCH(QStringList, labels);
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/categories");
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("garbage\n5\t*\tGood\nx\t*\tBadId\n0\t*\tZero\n-3\tapp\tNegative\n6\t\tNoScope\n"
-            "7\tapp\t\n5\tapp\tDuplicateId\n9\t*\tGood\n8\tapp\tMine\n");
+    f.write(bytes);
     f.close();
-    QVERIFY(c.load(path));
-    // a bad or taken id costs no label: it gets a free one
-    QCOMPARE(c.count(), 6);
-    const QStringList labels{"BadId", "DuplicateId", "Good", "Mine", "Negative", "Zero"};
-    QCOMPARE(c.labels(QStringLiteral("app")), labels);
-    QCOMPARE(c.id(QStringLiteral("app"), QStringLiteral("Good")), 5);
-    QCOMPARE(c.id(QStringLiteral("app"), QStringLiteral("Mine")), 8);
-    QSet<int> ids;
-    for (const QString &label : labels) {
-        const int id = c.id(QStringLiteral("app"), label);
-        QVERIFY(id > 0);
-        QCOMPARE(c.label(QStringLiteral("app"), id), label);
-        ids.insert(id);
+    QStringList told;
+    BoundedFile::setNotifier([&told](const QString &file, const QString &aside) { told << file << aside; });
+    auto restore = qScopeGuard([] { BoundedFile::setNotifier({}); });
+    Categories c;
+    const bool taken = !labels.isEmpty();
+    QCOMPARE(c.load(path), taken);
+    if (!taken) {
+        QCOMPARE(c.count(), 0);
+        QCOMPARE(told, QStringList({path, path + QStringLiteral(".damaged")}));
+        QFile kept(path + QStringLiteral(".damaged"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), bytes);
+        c.addCategory(app, QStringLiteral("New"));
+        QVERIFY(c.save(path));
+        QVERIFY(c.load(path));
+        QCOMPARE(c.labels(app, false), QStringList{"New"});
+        QVERIFY(kept.seek(0));
+        QCOMPARE(kept.readAll(), bytes);
+        return;
     }
-    QCOMPARE(ids.size(), labels.size());
-    QVERIFY(!c.save(dir.path() + QStringLiteral("/no/such/dir/file")));
+    QVERIFY(told.isEmpty());
+    QCOMPARE(c.labels(app, false), labels);
+    QMap<QString, int> ids;
+    for (const QString &label : labels) {
+        ids[label] = c.id(app, label);
+        QVERIFY(ids[label] > 0);
+        QCOMPARE(c.label(app, ids[label]), label);
+    }
+    const QList<int> given = ids.values();
+    QCOMPARE(QSet<int>(given.begin(), given.end()).size(), labels.size());
+    QVERIFY(c.save(path));
+    Categories again;
+    QVERIFY(again.load(path));
+    QCOMPARE(again.labels(app, false), labels);
+    for (const QString &label : labels)
+        QCOMPARE(again.id(app, label), ids[label]);
+    QVERIFY(told.isEmpty());
 }
 
 // A label is far more in memory than its line: a file of more labels than
@@ -177,7 +248,7 @@ void TestCategories::entriesBounded()
     QByteArray text;
     for (int r = 0; r < repeats; ++r) {
         for (int i = 0; i < labels; ++i)
-            text += "0\t*\t" + QByteArray::number(i) + "\n";
+            text += QByteArray::number(i + 1) + "\t*\t" + QByteArray::number(i) + "\n";
     }
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));

@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (qint64(size) > fuzz::FileLimit
         && (!list.isEmpty() || fuzz::readFile(YMRPIM::userListPath(name) + ".damaged") != fuzz::bytesOf(data, size)))
         fuzz::finding("a list over the limit was read", fuzz::bytesOf(data, size));
-    // a list grown past the limit (bytes that are no UTF-8 read as U+FFFD)
-    // is not written
+    // a list that reads is written back no larger: a failed save is one
+    // over the limit
     if (!YMRPIM::saveList(name, list)) {
         if (list.join('\n').toUtf8().size() <= fuzz::FileLimit)
             abort();
