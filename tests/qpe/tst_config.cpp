@@ -3,6 +3,7 @@
 #include "filebytes.h"
 
 #include "lockholder.h"
+#include "qsettingsread.h"
 
 #include "qpe/boundedfile.h"
 #include "qpe/config.h"
@@ -10,7 +11,6 @@
 #include "qpe/qpeapplication.h"
 #include "qpe/qpeglobal.h"
 #include "qpe/unsavedfiles.h"
-#include "qpe/utf8text.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -46,6 +46,20 @@ private slots:
     void applicationFileName();
     void directories();
 };
+
+namespace {
+// Every key of a file as QSettings reads it, each as "path=text", "path"
+// alone for no value, in order.
+QStringList readByQSettings(const QString &file)
+{
+    const QMap<QString, QString> read = qsettingsread::read(readAll(file), QFileInfo(file).absolutePath());
+    QStringList keys;
+    for (auto it = read.begin(); it != read.end(); ++it)
+        keys << (it.value().isNull() ? it.key() : it.key() + QLatin1Char('=') + it.value());
+    return keys;
+}
+
+} // namespace
 
 // Whatever a group, key or value holds comes back whole from the file.
 void TestConfig::roundTrips_data()
@@ -99,9 +113,14 @@ void TestConfig::roundTrips()
         c.writeEntry(key, value);
         QCOMPARE(c.readEntry(key, QStringLiteral("default")), value);
     }
+    // the file reads whole, in QSettings too
+    const QString file = Config::configFileName(name);
+    const QString path = group.isEmpty() ? key : group + QLatin1Char('/') + key;
+    QCOMPARE(readByQSettings(file), QStringList{path + QLatin1Char('=') + value});
     // read from the file, not from memory
-    setNewFileTime(Config::configFileName(name));
+    setNewFileTime(file);
     Config c(name);
+    QVERIFY(!QFile::exists(BoundedFile::asideName(file)));
     c.setGroup(group);
     QCOMPARE(c.readEntry(key, QStringLiteral("default")), value);
     // what a cut would have left is no key
@@ -283,49 +302,6 @@ void TestConfig::unchangedValuesLeaveTheFile()
 }
 
 namespace {
-// What Config reads of a value QSettings holds: a list (a "," outside
-// quotes) joined, bytes as UTF-8 text; a null text for none.
-QString textOf(const QVariant &v)
-{
-    if (v.type() == QVariant::StringList)
-        return v.toStringList().join(QLatin1Char(','));
-    // a list with typed elements: texts when every element is one
-    if (v.type() == QVariant::List) {
-        QStringList texts;
-        for (const QVariant &e : v.toList()) {
-            if (e.type() != QVariant::String && e.type() != QVariant::ByteArray)
-                return QLatin1String("");
-            texts << textOf(e);
-        }
-        return texts.join(QLatin1Char(','));
-    }
-    if (v.type() == QVariant::ByteArray)
-        return Utf8Text::decode(v.toByteArray());
-    return v.isValid() && v.toString().isNull() ? QLatin1String("") : v.toString();
-}
-
-// Every key of a file as QSettings reads it afresh (it keeps what it read
-// of a file it saw), each as "path=text", "path" alone for no value, in
-// order.
-QStringList readByQSettings(const QString &file)
-{
-    static int serial = 0;
-    const QString fresh = QFileInfo(file).absolutePath() + QStringLiteral("/fresh%1.ini").arg(++serial);
-    writeAll(fresh, readAll(file));
-    QSettings settings(fresh, QSettings::IniFormat);
-    settings.setIniCodec("UTF-8");
-    QStringList keys;
-    for (const QString &key : settings.allKeys()) {
-        // listed with an empty level: looked up as another key, never found
-        if (key.startsWith(QLatin1Char('/')) || key.endsWith(QLatin1Char('/')) || key.contains(QLatin1String("//")))
-            continue;
-        const QString text = textOf(settings.value(key));
-        keys << (text.isNull() ? key : key + QLatin1Char('=') + text);
-    }
-    keys.sort();
-    return keys;
-}
-
 // The same keys as Config reads them.
 QStringList readByConfig(const QString &file, const QStringList &paths)
 {
@@ -390,7 +366,8 @@ void TestConfig::sameFilesAsQSettings_data()
          "q=\"x;y\" ; c\nr=a\\;b\n[x;y]\nz=1\n");
     hand("by hand: typed list elements, escaped names",
          "[G]\nl=a, @String(b\\0c), d\nm=@ByteArray(x), y\nn=@x, y\nr=@Rect(1 2 3)4)\ns=@Rect(1 2 3 4)(x)\n"
-         "k%3Bx=1\nk%20%U00e9=2\nk% F=3\n[%67eneral]\nk=4\n[]\nlost=1\n[/o/]\nlost=1\n");
+         "k%3Bx=1\nk%20%U00e9=2\nk% F=3\n[%67eneral]\nk=4\n[]\nlost=1\n[/o/]\nlost=1\n[G\\\r]\nlost=1\n"
+         "[ H \v]\nk=5\n");
     hand("by hand: a byte-order mark before the first key",
          "\xef\xbb\xbf" "a=1\n[H]\nb=1\nc=x\nd=2\n");
 }

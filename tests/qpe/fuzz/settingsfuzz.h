@@ -6,16 +6,15 @@
 // read of it, and their texts compared.
 
 #include "fuzzfiles.h"
+#include "qsettingsread.h"
 
 #include "qpe/boundedfile.h"
 #include "qpe/initext.h"
 #include "qpe/loadbudget.h"
-#include "qpe/utf8text.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QMap>
-#include <QSettings>
 
 namespace fuzz {
 
@@ -71,54 +70,14 @@ inline bool configRead(const QByteArray &bytes, Settings &out, bool skipSerialis
     return true;
 }
 
-// A value as text, as Config reads one QSettings holds: a list joined by
-// ",", bytes as UTF-8; a null text when it holds no value, an empty one
-// when it holds something else than a text.
-inline QString qsettingsText(const QVariant &v)
-{
-    if (!v.isValid())
-        return QString();
-    if (v.type() == QVariant::String || v.type() == QVariant::ByteArray || v.type() == QVariant::StringList
-        || v.type() == QVariant::List) {
-        const QVariantList list = v.type() == QVariant::List || v.type() == QVariant::StringList
-                                      ? v.toList()
-                                      : QVariantList{v};
-        QStringList texts;
-        for (const QVariant &e : list) {
-            if (e.type() == QVariant::String)
-                texts << e.toString();
-            else if (e.type() == QVariant::ByteArray)
-                texts << Utf8Text::decode(e.toByteArray());
-            else
-                return QLatin1String("");
-        }
-        const QString text = texts.join(QLatin1Char(','));
-        return text.isNull() ? QLatin1String("") : text;
-    }
-    return QLatin1String("");
-}
-
-// The settings of the file at path as QSettings reads it afresh (a name it
-// never saw, as it keeps what it read of a file); keys it lists but cannot
-// look up are none.
+// The settings of bytes as QSettings reads them.
 inline Settings qsettingsRead(const QByteArray &bytes)
 {
-    static int serial = 0;
-    const QString path = settingsDir() + QStringLiteral("/qs%1.conf").arg(++serial);
-    writeFile(path, bytes);
-    Settings out;
-    {
-        QSettings settings(path, QSettings::IniFormat);
-        settings.setIniCodec("UTF-8");
-        for (const QString &key : settings.allKeys()) {
-            // a key listed with an empty level is looked up as another
-            if (key.isEmpty() || key != IniText::normalizedPath(key) || !settings.contains(key))
-                continue;
-            const QString text = qsettingsText(settings.value(key));
-            out.insert(key, text.isNull() ? QStringLiteral("<none>") : text);
-        }
+    Settings out = qsettingsread::read(bytes, settingsDir());
+    for (auto it = out.begin(); it != out.end(); ++it) {
+        if (it.value().isNull())
+            *it = QStringLiteral("<none>");
     }
-    QFile::remove(path);
     return out;
 }
 
