@@ -212,9 +212,9 @@ QString Config::fileName() const
     return m_store->path();
 }
 
-QString Config::path(const QString &key) const
+QByteArray Config::entryKey(const QString &key) const
 {
-    return IniText::normalizedPath(m_group.isEmpty() ? key : m_group + QLatin1Char('/') + key);
+    return IniText::keyOf(IniText::normalizedPath(m_group.isEmpty() ? key : m_group + QLatin1Char('/') + key));
 }
 
 void Config::setGroup(const QString &group)
@@ -224,12 +224,12 @@ void Config::setGroup(const QString &group)
 
 bool Config::hasKey(const QString &key) const
 {
-    return m_store->find(IniText::keyOf(path(key)));
+    return m_store->find(entryKey(key));
 }
 
 QString Config::readEntry(const QString &key, const QString &deflt) const
 {
-    const QByteArray *text = m_store->find(IniText::keyOf(path(key)));
+    const QByteArray *text = m_store->find(entryKey(key));
     if (!text)
         return deflt;
     const QString value = IniText::value(*text);
@@ -272,11 +272,10 @@ QStringList Config::readListEntry(const QString &key, QChar sep) const
 
 void Config::writeEntry(const QString &key, const QString &value)
 {
-    const QString p = path(key);
+    const QByteArray k = entryKey(key);
     // no key: nothing any reader could find
-    if (p.isEmpty())
+    if (k.isEmpty())
         return;
-    const QByteArray k = IniText::keyOf(p);
     // an unchanged value leaves the file alone
     const QByteArray *text = m_store->find(k);
     if (text) {
@@ -311,7 +310,7 @@ void Config::writeEntry(const QString &key, const QStringList &list, QChar sep)
 
 void Config::removeEntry(const QString &key)
 {
-    if (m_store->remove(IniText::keyOf(path(key)), false))
+    if (m_store->remove(entryKey(key), false))
         m_changed = true;
 }
 

@@ -64,7 +64,8 @@ public:
 
 private:
     class Store;
-    QString path(const QString &key) const;
+    // The key of the store's entry for key in the current group.
+    QByteArray entryKey(const QString &key) const;
 
     Store *m_store;
     QString m_group;
