@@ -1,10 +1,12 @@
 #include "config.h"
 
+#include "boundedfile.h"
 #include "filestamp.h"
 #include "initext.h"
 #include "keyedmerge.h"
 #include "qpeglobal.h"
 #include "sharedfile.h"
+#include "utf8text.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -68,9 +70,10 @@ public:
         if (r == SharedFile::Failed)
             return;
         m_read = true;
-        if (r == SharedFile::SetAside) {
-            // out of the way now: what is held here is all there is, and
-            // the next write puts it there
+        if (r == SharedFile::SetAside || (r == SharedFile::Missing && setAsideSinceRead())) {
+            // out of the way now, here or by another copy that could not
+            // read it: what is held here is all there is, and the next
+            // write puts it there
             m_stamp = FileStamp::of(m_path);
             m_base.clear();
             m_changed = m_changed || !m_entries.isEmpty();
@@ -134,6 +137,22 @@ public:
 private:
     explicit Store(const QString &path) : m_path(path) {}
 
+    // Whether the file read here last was set aside since: a copy of it
+    // under an aside name that went there after it was made.
+    bool setAsideSinceRead() const
+    {
+        if (!m_stamp.exists)
+            return false;
+        for (int n = 1; n <= BoundedFile::MaxAsideNames; ++n) {
+            const FileStamp aside = FileStamp::of(BoundedFile::asideName(m_path, n));
+            if (!aside.exists && !aside.other)
+                return false;
+            if (aside.changed >= m_stamp.changed)
+                return true;
+        }
+        return false;
+    }
+
     void setEntries(const KeyedMerge::Entries &entries)
     {
         m_entries = entries;
@@ -193,9 +212,9 @@ QString Config::fileName() const
     return m_store->path();
 }
 
-QString Config::path(const QString &key) const
+QByteArray Config::entryKey(const QString &key) const
 {
-    return IniText::normalizedPath(m_group.isEmpty() ? key : m_group + QLatin1Char('/') + key);
+    return IniText::keyOf(IniText::normalizedPath(m_group.isEmpty() ? key : m_group + QLatin1Char('/') + key));
 }
 
 void Config::setGroup(const QString &group)
@@ -205,12 +224,12 @@ void Config::setGroup(const QString &group)
 
 bool Config::hasKey(const QString &key) const
 {
-    return m_store->find(path(key).toUtf8());
+    return m_store->find(entryKey(key));
 }
 
 QString Config::readEntry(const QString &key, const QString &deflt) const
 {
-    const QByteArray *text = m_store->find(path(key).toUtf8());
+    const QByteArray *text = m_store->find(entryKey(key));
     if (!text)
         return deflt;
     const QString value = IniText::value(*text);
@@ -253,7 +272,10 @@ QStringList Config::readListEntry(const QString &key, QChar sep) const
 
 void Config::writeEntry(const QString &key, const QString &value)
 {
-    const QByteArray k = path(key).toUtf8();
+    const QByteArray k = entryKey(key);
+    // no key: nothing any reader could find
+    if (k.isEmpty())
+        return;
     // an unchanged value leaves the file alone
     const QByteArray *text = m_store->find(k);
     if (text) {
@@ -268,7 +290,7 @@ void Config::writeEntry(const QString &key, const QString &value)
 
 void Config::writeEntry(const QString &key, const char *value)
 {
-    writeEntry(key, QString::fromUtf8(value ? value : ""));
+    writeEntry(key, value ? Utf8Text::decode(value, int(qstrlen(value))) : QLatin1String(""));
 }
 
 void Config::writeEntry(const QString &key, int value)
@@ -288,13 +310,14 @@ void Config::writeEntry(const QString &key, const QStringList &list, QChar sep)
 
 void Config::removeEntry(const QString &key)
 {
-    if (m_store->remove(path(key).toUtf8(), false))
+    if (m_store->remove(entryKey(key), false))
         m_changed = true;
 }
 
 void Config::clearGroup()
 {
-    if (m_store->remove(IniText::normalizedPath(m_group).toUtf8(), true))
+    const QString group = IniText::normalizedPath(m_group);
+    if (m_store->remove(group.isEmpty() ? QByteArray() : IniText::keyOf(group), true))
         m_changed = true;
 }
 

@@ -15,9 +15,12 @@
 // so what another copy wrote meanwhile stays (where both changed one key,
 // the later write holds). A write refused or failed (the folder held, a
 // full disk) is named in UnsavedFiles and retried, the change kept here
-// meanwhile. A file that does not read (no settings text, too large, a
-// FIFO, a link) is set aside and the settings start from their defaults.
-// The text is INI as QSettings wrote it (IniText). GUI thread only.
+// meanwhile. A file that does not read whole (no settings text, a value
+// cut short, too large, a FIFO, a link) is set aside and the settings
+// start from their defaults. Where this copy or another set the file aside
+// after this one read it, the settings held here stay, and the next write
+// puts them all there; a file removed holds none. The text is INI as
+// QSettings wrote it (IniText). GUI thread only.
 class Config
 {
 public:
@@ -61,7 +64,8 @@ public:
 
 private:
     class Store;
-    QString path(const QString &key) const;
+    // The key of the store's entry for key in the current group.
+    QByteArray entryKey(const QString &key) const;
 
     Store *m_store;
     QString m_group;

@@ -2,15 +2,22 @@
 
 #include "filebytes.h"
 
+#include "lockholder.h"
+#include "qsettingsread.h"
+
+#include "qpe/boundedfile.h"
 #include "qpe/config.h"
 #include "qpe/global.h"
 #include "qpe/qpeapplication.h"
 #include "qpe/qpeglobal.h"
+#include "qpe/unsavedfiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+#include <QScopeGuard>
 #include <QSettings>
 
 #include <sys/stat.h>
@@ -32,39 +39,98 @@ private slots:
     void sameFilesAsQSettings_data();
     void sameFilesAsQSettings();
     void anotherCopysWritesStay();
+    void writtenFromWhatItMeans_data();
+    void writtenFromWhatItMeans();
+    void heldSettingsStay_data();
+    void heldSettingsStay();
     void applicationFileName();
     void directories();
 };
 
+namespace {
+// Every key of a file as QSettings reads it, each as "path=text", "path"
+// alone for no value, in order.
+QStringList readByQSettings(const QString &file)
+{
+    const QMap<QString, QString> read = qsettingsread::read(readAll(file), QFileInfo(file).absolutePath());
+    QStringList keys;
+    for (auto it = read.begin(); it != read.end(); ++it)
+        keys << (it.value().isNull() ? it.key() : it.key() + QLatin1Char('=') + it.value());
+    return keys;
+}
+
+} // namespace
+
+// Whatever a group, key or value holds comes back whole from the file.
 void TestConfig::roundTrips_data()
 {
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("number format") << QStringLiteral("@#,#");
-    QTest::newRow("list text") << QStringLiteral("6;0;1;7");
-    QTest::newRow("colour") << QStringLiteral("#336699");
-    QTest::newRow("blank") << QStringLiteral(" ");
-    QTest::newRow("comma") << QStringLiteral("a,b,c");
-    QTest::newRow("equals") << QStringLiteral("a=b==");
-    QTest::newRow("japanese") << QString::fromUtf8("\xe9\xa3\x9f\xe8\xb2\xbb");
-    QTest::newRow("path") << QStringLiteral("/tmp/x y/Book1.exp");
+    const auto value = [](const char *name, const QString &v) {
+        QTest::newRow(name) << QStringLiteral("Options") << QStringLiteral("key") << v;
+    };
+    value("number format", QStringLiteral("@#,#"));
+    value("list text", QStringLiteral("6;0;1;7"));
+    value("colour", QStringLiteral("#336699"));
+    value("blank", QStringLiteral(" "));
+    value("comma", QStringLiteral("a,b,c"));
+    value("equals", QStringLiteral("a=b=="));
+    value("japanese", QString::fromUtf8("\xe9\xa3\x9f\xe8\xb2\xbb"));
+    value("path", QStringLiteral("/tmp/x y/Book1.exp"));
     // two UTF-16 units each
-    QTest::newRow("beyond 16 bits") << QString::fromUtf8("/h\xf0\x9f\x8f\xa0/\xf0\xb0\xb0\xb0 x");
-    QTest::newRow("beyond 16 bits, zeros") << QString::fromUtf8("a\0b\xf0\xb0\xb0\xb0\0", 9);
+    value("beyond 16 bits", QString::fromUtf8("/h\xf0\x9f\x8f\xa0/\xf0\xb0\xb0\xb0 x"));
+    value("beyond 16 bits, zeros", QString::fromUtf8("a\0b\xf0\xb0\xb0\xb0\0", 9));
+    value("half of a pair", QString(QChar(0xd800)) + QStringLiteral("1"));
+    value("a leading byte-order mark", QString(QChar(0xfeff)) + QStringLiteral("v"));
+    value("byte-order marks only", QString(2, QChar(0xfeff)));
+    value("a mark after a zero", QString(QChar(0)) + QChar(0xfeff) + QStringLiteral("a"));
+    value("a backslash at the end", QStringLiteral("c:\\dir\\"));
+    value("a line break at the end", QStringLiteral("abc\r"));
+    value("comment and quote", QStringLiteral("25 ; \"rows"));
+    const auto named = [](const char *name, const QString &group, const QString &key) {
+        QTest::newRow(name) << group << key << QStringLiteral("v");
+    };
+    named("a zero in a key", QStringLiteral("Options"), QString::fromUtf8("x\0y", 3));
+    named("a zero in a group", QString::fromUtf8("a\0b", 3), QStringLiteral("key"));
+    named("a key's leading mark", QStringLiteral("Options"), QString(QChar(0xfeff)) + QStringLiteral("k"));
+    named("a group's leading mark", QString(QChar(0xfeff)) + QStringLiteral("g"), QStringLiteral("key"));
+    named("a group named General", QStringLiteral("General"), QStringLiteral("key"));
+    named("a group named general", QStringLiteral("general"), QStringLiteral("key"));
+    named("a key named General", QString(), QStringLiteral("General"));
+    named("levels in a key", QStringLiteral("main_columns"), QStringLiteral("sub level/w%dth"));
 }
 
 void TestConfig::roundTrips()
 {
+    QFETCH(QString, group);
+    QFETCH(QString, key);
     QFETCH(QString, value);
+    const QString name = QStringLiteral("rt") + QString::number(qHash(QString::fromLatin1(QTest::currentDataTag())));
     {
-        Config c(QStringLiteral("rt"));
-        c.setGroup(QStringLiteral("Options"));
-        c.writeEntry(QStringLiteral("key"), value);
+        Config c(name);
+        c.setGroup(group);
+        c.writeEntry(key, value);
+        QCOMPARE(c.readEntry(key, QStringLiteral("default")), value);
     }
+    // the file reads whole, in QSettings too
+    const QString file = Config::configFileName(name);
+    const QString path = group.isEmpty() ? key : group + QLatin1Char('/') + key;
+    QCOMPARE(readByQSettings(file), QStringList{path + QLatin1Char('=') + value});
     // read from the file, not from memory
-    setNewFileTime(Config::configFileName(QStringLiteral("rt")));
-    Config c(QStringLiteral("rt"));
-    c.setGroup(QStringLiteral("Options"));
-    QCOMPARE(c.readEntry(QStringLiteral("key"), QStringLiteral("default")), value);
+    setNewFileTime(file);
+    Config c(name);
+    QVERIFY(!QFile::exists(BoundedFile::asideName(file)));
+    c.setGroup(group);
+    QCOMPARE(c.readEntry(key, QStringLiteral("default")), value);
+    // what a cut would have left is no key
+    if (key.contains(QChar(0)))
+        QVERIFY(!c.hasKey(key.left(key.indexOf(QChar(0)))));
+    c.setGroup(QString());
+    if (group.contains(QChar(0)))
+        QVERIFY(!c.hasKey(group.left(group.indexOf(QChar(0)))));
+    if (group.startsWith(QChar(0xfeff)))
+        QVERIFY(!c.hasKey(group.mid(1) + QLatin1Char('/') + key));
 }
 
 void TestConfig::missingVersusEmpty()
@@ -236,24 +302,28 @@ void TestConfig::unchangedValuesLeaveTheFile()
 }
 
 namespace {
-// What Config read from a QSettings file before it wrote its own: a list
-// (a "," outside quotes) joined, a text kept as UTF-8 bytes as that text.
-QString readByQSettings(const QString &file, const QString &path)
+// The same keys as Config reads them.
+QStringList readByConfig(const QString &file, const QStringList &paths)
 {
-    QSettings settings(file, QSettings::IniFormat);
-    settings.setIniCodec("UTF-8");
-    const QVariant v = settings.value(path);
-    if (v.type() == QVariant::StringList)
-        return v.toStringList().join(QLatin1Char(','));
-    if (v.type() == QVariant::ByteArray)
-        return QString::fromUtf8(v.toByteArray());
-    return v.isValid() && v.toString().isNull() ? QLatin1String("") : v.toString();
+    Config config(file, Config::File);
+    QStringList keys;
+    for (QString path : paths) {
+        path = path.left(path.indexOf(QLatin1Char('=')));
+        if (!config.hasKey(path)) {
+            keys << path + QStringLiteral(" (none)");
+            continue;
+        }
+        const QString text = config.readEntry(path);
+        keys << (text.isNull() ? path : path + QLatin1Char('=') + text);
+    }
+    return keys;
 }
 } // namespace
 
 // Settings files of earlier versions (written by QSettings) read the same,
 // and QSettings reads what Config writes the same: a value written by one
-// reads back by the other, and a file written by hand reads alike in both.
+// reads back by the other, and a file written by hand reads alike in both,
+// also once Config rewrote it.
 void TestConfig::sameFilesAsQSettings_data()
 {
     QTest::addColumn<QString>("group");
@@ -274,19 +344,32 @@ void TestConfig::sameFilesAsQSettings_data()
     value("japanese", "Default", "city", QString::fromUtf8("\xe9\xa3\x9f\xe8\xb2\xbb"));
     value("beyond UTF-16 pairs", "Options", "book", QString::fromUtf8("/h\xf0\x9f\x8f\xa0/\xf0\xb0\xb0\xb0 x.exp"));
     value("a zero", "Options", "zero", QString::fromUtf8("a\0" "1b", 4));
+    value("a leading byte-order mark", "Options", "mark", QString(QChar(0xfeff)) + QStringLiteral("v"));
+    value("a zero in a key", "Options", QString::fromUtf8("x\0y", 3).toUtf8().constData(), QStringLiteral("1"));
     value("escaped group and key", "main_columns/sub level", QString::fromUtf8("w\xc3\xa9 dth/2").toUtf8().constData(),
           QStringLiteral("80"));
     value("the top level", "", "top", QStringLiteral("t"));
+    value("a group named General", "General", "k", QStringLiteral("v"));
     const auto hand = [](const char *name, const char *text) {
         QTest::newRow(name) << QString() << QString() << QString() << QByteArray(text);
     };
     hand("by hand: quotes, lists, blanks",
          "[G]\n a = x , y \nb= \" q \" , z\nd= \"ab\"cd \"ef\" \ne=\\x41\\x4a\\101\\e\n");
     hand("by hand: continued lines, comments, a bad line",
-         "\xef\xbb\xbf; a \"comment\r\n[G]\r\nc=a\\\n  b\r\nbad line\ni=\"multi\nline\"\n#hash=2\n[general]\ntop=1\n");
+         "\xef\xbb\xbf; a \"comment\r\n[G]\r\nc=a\\\n  b\r\nbad line\ni=\"multi\nline\"\n#hash=2\n[general]\ntop=1\n"
+         "k=a\\\n;z=1\nl=b\\\r\nc\nm=b\\\n\rc=4\nd\\\n=6\n");
     hand("by hand: groups, repeated keys, typed values",
          "[X\\Y]\nk\\j=2\n[A%2FB]\n sp ace =1\n[G]\na=1\nk2=@Invalid()\nk3=@@x,@@y\nk4=@x,y\n"
          "r=@Rect(1 2 3 4)\n[G]\na=second\nu=@Foo(x)\n[unclosed\nu=1\n");
+    hand("by hand: General, comments after values",
+         "[%General]\nk=v\n[General]\ntop=1\n[Options]\nperpage=25 ; rows per page\nsort=2;by date\n"
+         "q=\"x;y\" ; c\nr=a\\;b\n[x;y]\nz=1\n");
+    hand("by hand: typed list elements, escaped names",
+         "[G]\nl=a, @String(b\\0c), d\nm=@ByteArray(x), y\nn=@x, y\nr=@Rect(1 2 3)4)\ns=@Rect(1 2 3 4)(x)\n"
+         "k%3Bx=1\nk%20%U00e9=2\nk% F=3\n[%67eneral]\nk=4\n[]\nlost=1\n[/o/]\nlost=1\n[G\\\r]\nlost=1\n"
+         "[ H \v]\nk=5\n");
+    hand("by hand: a byte-order mark before the first key",
+         "\xef\xbb\xbf" "a=1\n[H]\nb=1\nc=x\nd=2\n");
 }
 
 void TestConfig::sameFilesAsQSettings()
@@ -295,22 +378,25 @@ void TestConfig::sameFilesAsQSettings()
     QFETCH(QString, key);
     QFETCH(QString, value);
     QFETCH(QByteArray, handWritten);
-    // a file each, QSettings keeps what it read of a file in memory
     const QString dir = Qpe::settingsDir() + QLatin1Char('/');
     const QString tag = QString::number(qHash(QString::fromLatin1(QTest::currentDataTag())));
     const QString path = group.isEmpty() ? key : group + QLatin1Char('/') + key;
     if (!handWritten.isEmpty()) {
-        writeAll(dir + "hand" + tag + ".conf", handWritten);
-        QSettings settings(dir + "hand" + tag + ".conf", QSettings::IniFormat);
-        const QStringList keys = settings.allKeys();
+        const QString file = dir + "hand" + tag + ".conf";
+        writeAll(file, handWritten);
+        const QStringList keys = readByQSettings(file);
         QVERIFY(keys.size() > 3);
-        Config config(dir + "hand" + tag + ".conf", Config::File);
-        for (const QString &k : keys) {
-            QCOMPARE(config.hasKey(k), true);
-            QCOMPARE(config.readEntry(k, QStringLiteral("missing")),
-                     readByQSettings(dir + "hand" + tag + ".conf", k).isNull() ? QStringLiteral("missing")
-                                                                              : readByQSettings(dir + "hand" + tag + ".conf", k));
+        QCOMPARE(readByConfig(file, keys), keys);
+        // a downgrade finds them all again, as much as what Config added
+        {
+            Config config(file, Config::File);
+            config.setGroup(QStringLiteral("Added"));
+            config.writeEntry(QStringLiteral("key"), QStringLiteral("1"));
+            QVERIFY(config.write());
         }
+        QStringList added = keys + QStringList{QStringLiteral("Added/key=1")};
+        added.sort();
+        QCOMPARE(readByQSettings(file), added);
         return;
     }
     // QSettings writes as the earlier versions did, Config reads
@@ -334,8 +420,9 @@ void TestConfig::sameFilesAsQSettings()
         config.setGroup(QStringLiteral("Other"));
         config.writeEntry(QStringLiteral("key"), QStringLiteral("other"));
     }
-    QCOMPARE(readByQSettings(dir + "config" + tag + ".conf", path), value);
-    QCOMPARE(readByQSettings(dir + "config" + tag + ".conf", QStringLiteral("Other/key")), QStringLiteral("other"));
+    QStringList both{QStringLiteral("Other/key=other"), path + QLatin1Char('=') + value};
+    both.sort();
+    QCOMPARE(readByQSettings(dir + "config" + tag + ".conf"), both);
 }
 
 // Another copy of the program writes the settings between this copy's read
@@ -357,6 +444,180 @@ void TestConfig::anotherCopysWritesStay()
     QCOMPARE(disk.value("G/both").toString(), QStringLiteral("ours"));
     QCOMPARE(here.readEntry(QStringLiteral("theirs")), QStringLiteral("1"));
     QVERIFY(!here.hasKey(QStringLiteral("gone")));
+}
+
+// A value is written from what it means, never as the bytes it was read
+// from: a value read whole reads the same after a write, beside new
+// neighbours. A file whose text ends inside a value (a quote left open, a
+// "\" with nothing after it) is kept whole under its aside name and told;
+// the write holds what this copy has.
+void TestConfig::writtenFromWhatItMeans_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    // every key as QSettings reads the file after the write; none: set aside
+    QTest::addColumn<QStringList>("after");
+    const QStringList none;
+    QTest::newRow("an open quote at the end") << QByteArray("[a]\nk=\"abc") << none;
+    QTest::newRow("an open quote, a group before it again") << QByteArray("[a]\nm=1\n[b]\nj=2\n[a]\nk=\"x\n") << none;
+    QTest::newRow("a stray quote") << QByteArray("[a]\nsize=5\" screen\n[b]\nj=2\n") << none;
+    QTest::newRow("a backslash at the very end") << QByteArray("[a]\nk=abc\\") << none;
+    QTest::newRow("a backslash before the last CR")
+        << QByteArray("[a]\r\nk=abc\\\r") << QStringList{"a/added=1", "a/k=abc"};
+    QTest::newRow("a backslash before a CR LF, a line after")
+        << QByteArray("[a]\r\nk=abc\\\r\nj=2\r\nl=3\r\n") << QStringList{"a/added=1", "a/k=abcj=2", "a/l=3"};
+    QTest::newRow("a line continued at the end") << QByteArray("[a]\nk=abc\\\n") << QStringList{"a/added=1", "a/k=abc"};
+    QTest::newRow("a quoted line break, a group after")
+        << QByteArray("[a]\nk=\"x\ny\"\n[b]\nj=2\n") << QStringList{"a/added=1", "a/k=x\ny", "b/j=2"};
+    QTest::newRow("a comment after a value, the last line")
+        << QByteArray("[a]\nk=25 ; rows \"per page") << QStringList{"a/added=1", "a/k=25"};
+}
+
+void TestConfig::writtenFromWhatItMeans()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, after);
+    const QString name = QStringLiteral("cut") + QString::number(qHash(QString::fromLatin1(QTest::currentDataTag())));
+    const QString path = Config::configFileName(name);
+    writeAll(path, file);
+    QStringList told;
+    BoundedFile::setNotifier([&told](const QString &, const QString &aside) { told << aside; });
+    const auto quiet = qScopeGuard([] { BoundedFile::setNotifier({}); });
+    {
+        Config config(name);
+        config.setGroup(QStringLiteral("a"));
+        config.writeEntry(QStringLiteral("added"), QStringLiteral("1"));
+        QVERIFY(config.write());
+    }
+    if (after.isEmpty()) {
+        QCOMPARE(told, QStringList{BoundedFile::asideName(path)});
+        QCOMPARE(readAll(BoundedFile::asideName(path)), file);
+        after = QStringList{"a/added=1"};
+    } else {
+        QVERIFY(told.isEmpty());
+    }
+    QCOMPARE(readByQSettings(path), after);
+}
+
+// What this copy holds of the settings, read or changed and not written
+// yet, whatever another copy does with the file meanwhile: it writes the
+// file anew, it sets a damaged one aside, or the write waits for a retry
+// while this copy changes more. Steps, on group G of one file:
+//   open                a Config made (it reads the file when it changed)
+//   set k v             a change, not written
+//   write, refused      Config::write, on disk or refused
+//   hold, release       another copy takes the folder's lock, lets it go
+//   retry               the retries of the unsaved files
+//   other:<text>        another copy writes the file so
+//   damage, aside       the file becomes no settings file; another copy
+//                       sets it aside
+//   remove              the file is removed
+void TestConfig::heldSettingsStay_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("held");   // what Config reads of G at the end
+    QTest::addColumn<QStringList>("onDisk"); // what the file holds then
+    const QStringList ab{"a=1", "b=1"};
+    QTest::newRow("a change not written yet, another copy writes")
+        << QStringList{"open", "set a 2", "other:[G]\na=1\nb=3\nc=1\n", "open", "write"}
+        << QStringList{"a=2", "b=3", "c=1"} << QStringList{"a=2", "b=3", "c=1"};
+    QTest::newRow("a refused change, another copy writes, the retry")
+        << QStringList{"open", "set a 2", "hold", "refused", "other:[G]\na=1\nb=3\nc=1\n", "open", "release", "retry"}
+        << QStringList{"a=2", "b=3", "c=1"} << QStringList{"a=2", "b=3", "c=1"};
+    QTest::newRow("a change made while a retry waits, another copy writes")
+        << QStringList{"open", "set a 2", "hold", "refused", "set b 2", "other:[G]\na=1\nb=1\nc=1\n", "open",
+                       "release", "retry"}
+        << QStringList{"a=2", "b=2", "c=1"} << QStringList{"a=2", "b=1", "c=1"};
+    QTest::newRow("a change made while a retry waits, then written")
+        << QStringList{"open", "set a 2", "hold", "refused", "set b 2", "release", "retry", "write"}
+        << QStringList{"a=2", "b=2"} << QStringList{"a=2", "b=2"};
+    QTest::newRow("a newer change than the retry's")
+        << QStringList{"open", "set a 2", "hold", "refused", "set a 3", "release", "retry", "open"}
+        << QStringList{"a=3", "b=1"} << QStringList{"a=2", "b=1"};
+    QTest::newRow("a newer change than the retry's, then written")
+        << QStringList{"open", "set a 2", "hold", "refused", "set a 3", "release", "retry", "write", "open"}
+        << QStringList{"a=3", "b=1"} << QStringList{"a=3", "b=1"};
+    QTest::newRow("a newer change than another copy's, the retry")
+        << QStringList{"open", "set a 2", "hold", "refused", "set b 2", "other:[G]\na=1\nb=3\n", "release", "retry",
+                       "write"}
+        << QStringList{"a=2", "b=2"} << QStringList{"a=2", "b=2"};
+    QTest::newRow("a newer change refused too")
+        << QStringList{"open", "set a 2", "hold", "refused", "set a 3", "refused", "release", "retry", "open"}
+        << QStringList{"a=3", "b=1"} << QStringList{"a=3", "b=1"};
+    QTest::newRow("set aside by another copy, then a change")
+        << QStringList{"open", "damage", "aside", "open", "set c 1", "write"}
+        << QStringList{"a=1", "b=1", "c=1"} << QStringList{"a=1", "b=1", "c=1"};
+    QTest::newRow("set aside by another copy with a change not written")
+        << QStringList{"open", "set c 1", "damage", "aside", "open", "write"}
+        << QStringList{"a=1", "b=1", "c=1"} << QStringList{"a=1", "b=1", "c=1"};
+    QTest::newRow("set aside here, written with nothing changed")
+        << QStringList{"open", "damage", "open", "write"} << ab << ab;
+    QTest::newRow("found damaged by the write") << QStringList{"open", "damage", "set c 1", "write"}
+                                                << QStringList{"a=1", "b=1", "c=1"}
+                                                << QStringList{"a=1", "b=1", "c=1"};
+    QTest::newRow("removed: no settings") << QStringList{"open", "remove", "open", "set c 1", "write"}
+                                          << QStringList{"c=1"} << QStringList{"c=1"};
+}
+
+void TestConfig::heldSettingsStay()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, held);
+    QFETCH(QStringList, onDisk);
+    const QString name = QStringLiteral("held") + QString::number(qHash(QString::fromLatin1(QTest::currentDataTag())));
+    const QString path = Config::configFileName(name);
+    const auto replace = [&path](const QByteArray &text) {
+        // as a copy of the program writes: a new file renamed there
+        QSaveFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        QVERIFY(f.commit());
+    };
+    replace("[G]\na=1\nb=1\n");
+    BoundedFile::setNotifier({});
+    std::vector<std::unique_ptr<Config>> configs;
+    pid_t holder = 0;
+    const auto release = qScopeGuard([&holder] { killLockHolder(holder); });
+    for (const QString &step : steps) {
+        const QStringList words = step.split(QLatin1Char(' '));
+        if (step == "open") {
+            configs.emplace_back(new Config(name));
+            configs.back()->setGroup(QStringLiteral("G"));
+        } else if (words.first() == "set") {
+            configs.back()->writeEntry(words.at(1), words.at(2));
+        } else if (step == "write" || step == "refused") {
+            QCOMPARE(configs.back()->write(), step == "write");
+        } else if (step == "hold") {
+            holder = holdFolderInChild(Qpe::settingsDir());
+            QVERIFY(holder > 0);
+        } else if (step == "release") {
+            killLockHolder(holder);
+            holder = 0;
+        } else if (step == "retry") {
+            UnsavedFiles::instance()->retryAll();
+            QVERIFY(!UnsavedFiles::instance()->lines().join('\n').contains(QFileInfo(path).fileName()));
+        } else if (step.startsWith("other:")) {
+            replace(step.mid(6).toUtf8());
+        } else if (step == "damage") {
+            replace(QByteArray("these bytes are no settings\0\1", 30));
+        } else if (step == "aside") {
+            QVERIFY(QFile::rename(path, BoundedFile::asideName(path)));
+        } else if (step == "remove") {
+            QVERIFY(QFile::remove(path));
+        } else {
+            QFAIL(qPrintable(step));
+        }
+    }
+    QStringList read;
+    Config &config = *configs.back();
+    for (const char *key : {"a", "b", "c"}) {
+        if (config.hasKey(QLatin1String(key)))
+            read << QLatin1String(key) + QLatin1Char('=') + config.readEntry(QLatin1String(key));
+    }
+    QCOMPARE(read, held);
+    QStringList disk;
+    for (const QString &key : readByQSettings(path))
+        disk << key.mid(2);
+    QCOMPARE(disk, onDisk);
 }
 
 void TestConfig::applicationFileName()
