@@ -76,6 +76,38 @@ QStringList descriptionsIn(const QString &path)
     return texts;
 }
 
+// Starts the copy that rings the reminders on its book "Trip" (F2: New
+// Expense); its main window, 0 when it did not come. It holds the alarm
+// list's lock, as the first copy on a home does.
+WId startRinging(Program &program, const QDateTime &due, QByteArray *message)
+{
+    const QString book = bookIn(program, QStringLiteral("Trip"));
+    *message = writeBook(book, due);
+    {
+        Config settings(program.settingsFile(), Config::File);
+        settings.setGroup(QStringLiteral("Options"));
+        settings.writeEntry(QStringLiteral("key_1"), QpeKeys::fromQtKey(Qt::Key_F2));
+        settings.writeEntry(QStringLiteral("book"), book);
+    }
+    if (!program.start())
+        return 0;
+    const WId main = program.window(QStringLiteral("^Expense Book : Trip$"));
+    const QString lock = program.home() + QStringLiteral("/Settings/alarms.lock");
+    return main && waitFor([&] { return LockFile::look(lock).found == LockFile::Held; }) ? main : 0;
+}
+
+// A window of this test program, standing for another program's: the
+// keyboard is there.
+bool showNotes(QPlainTextEdit &notes)
+{
+    notes.setWindowTitle(QStringLiteral("Notes"));
+    notes.resize(400, 300);
+    notes.show();
+    return placed(&notes)
+           && xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"),
+                       QString::number(notes.winId())});
+}
+
 } // namespace
 
 // Reminders of one copy of the program fall due while the user types into a
@@ -87,6 +119,7 @@ class TestAlarmFocus : public QObject
 private slots:
     void keysStayWhereTheyAreTyped_data();
     void keysStayWhereTheyAreTyped();
+    void messageOnItsOwnLeavesTheKeys();
 };
 
 void TestAlarmFocus::keysStayWhereTheyAreTyped_data()
@@ -106,20 +139,9 @@ void TestAlarmFocus::keysStayWhereTheyAreTyped()
     // reminder is now, its alarm registered once the typing has begun
     Program ringing;
     const QDateTime due = AlarmServer::wholeSeconds(QDateTime::currentDateTime());
-    const QByteArray message = writeBook(bookIn(ringing, QStringLiteral("Trip")), due);
-    {
-        Config settings(ringing.settingsFile(), Config::File);
-        settings.setGroup(QStringLiteral("Options"));
-        settings.writeEntry(QStringLiteral("key_1"), QpeKeys::fromQtKey(Qt::Key_F2));
-        settings.writeEntry(QStringLiteral("book"), bookIn(ringing, QStringLiteral("Trip")));
-    }
-    QVERIFY(ringing.start());
-    const WId ringingMain = ringing.window(QStringLiteral("^Expense Book : Trip$"));
+    QByteArray message;
+    const WId ringingMain = startRinging(ringing, due, &message);
     QVERIFY(ringingMain);
-    const QString settingsDir = ringing.home() + QStringLiteral("/Settings");
-    QVERIFY(waitFor([&] {
-        return LockFile::look(settingsDir + QStringLiteral("/alarms.lock")).found == LockFile::Held;
-    }));
 
     // the reminder brings it back
     if (minimised)
@@ -145,19 +167,14 @@ void TestAlarmFocus::keysStayWhereTheyAreTyped()
         const QString back = QStringLiteral("shift+Tab");
         QVERIFY(pressKeysIn(target, {back, back, back, back, QStringLiteral("Right")}));
     } else {
-        notes.setWindowTitle(QStringLiteral("Notes"));
-        notes.resize(400, 300);
-        notes.show();
-        QVERIFY(placed(&notes));
+        QVERIFY(showNotes(notes));
         target = notes.winId();
-        QVERIFY(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"),
-                         QString::number(target)}));
     }
 
     const QString text = typedText();
     QVERIFY(type(text.left(20)));
     {
-        AlarmServer alarms(settingsDir);
+        AlarmServer alarms(ringing.home() + QStringLiteral("/Settings"));
         QVERIFY(alarms.add(due, TaskManager::alarmChannel(), message, 0));
     }
     QVERIFY(type(text.mid(20, 20)));
@@ -213,6 +230,36 @@ void TestAlarmFocus::keysStayWhereTheyAreTyped()
     QVERIFY(waitFor([&] { return focused() == list; }));
     ringing.process().terminate();
     QVERIFY(ringing.process().waitForFinished(WaitMs));
+}
+
+// A message the program puts up on its own, not at the user's key or click
+// (its alarm list found emptied by another program while it runs), leaves
+// the keys where they are typed as well; a click gives it the keyboard.
+void TestAlarmFocus::messageOnItsOwnLeavesTheKeys()
+{
+    Program program;
+    QByteArray message;
+    QVERIFY(startRinging(program, QDateTime(), &message));
+    QPlainTextEdit notes;
+    QVERIFY(showNotes(notes));
+    const QString text = typedText();
+    QVERIFY(type(text.left(20)));
+    writeFile(program.home() + QStringLiteral("/Settings/alarms"), QByteArray());
+    QVERIFY(type(text.mid(20, 20)));
+    const QString title = QStringLiteral("^ymrOutlays \\.\\.\\.$");
+    const WId box = program.window(title);
+    QVERIFY(box);
+    QVERIFY(type(text.mid(40)));
+    QCOMPARE(focused(), notes.winId());
+    QCOMPARE(notes.toPlainText(), text);
+    // on its text, away from its button
+    const QSize size = placeOf(box).client.size();
+    QVERIFY(click(box, QPoint(size.width() / 2, size.height() / 4)));
+    QVERIFY(waitFor([&] { return focused() == box; }));
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
+    QVERIFY(program.gone(title));
+    program.process().terminate();
+    QVERIFY(program.process().waitForFinished(WaitMs));
 }
 
 YMR_DESKTOP_TEST_MAIN(TestAlarmFocus)
