@@ -71,11 +71,12 @@ Alert::Alert(QWidget *parent, const char *name)
     m_clockTimer->start(30000);
 
     setWindowTitle(tr("Expense Alarm"));
-    // it comes up while the user may be typing elsewhere, and the window
-    // manager may give it the keyboard: keys typed on without a rest were
-    // meant for another window and never press its Ok
+    // it comes up while the user may be typing elsewhere: it leaves the
+    // keyboard there, and keys typed on without a rest once the user has
+    // come to it were meant for another window and never press its Ok
     m_keysRest.start();
     qApp->installEventFilter(this);
+    QPEApplication::leaveKeyboardAtShow(this);
     YMRApplication::showMaximized(this, true);
 }
 

@@ -181,6 +181,8 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
         release();
         return;
     }
+    // only ever after the user's key or click in the alarm window: the
+    // list takes the keyboard as any window a click opens
     YMRApplication::showMaximized(this, true);
     m_running = true;
     lv->setFocus();

@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <optional>
 
 static const char appVersion[] = "3.0";
 
@@ -77,12 +78,17 @@ QStringList s_setAside;
 // the way of the book it opens.
 bool s_windowShown = false;
 
-void showSetAside()
+// After the start a read on a clock or another copy's write finds the file:
+// the message comes up on its own.
+void showSetAside(bool onItsOwn)
 {
     if (s_setAside.isEmpty())
         return;
     const QStringList files = s_setAside;
     s_setAside.clear();
+    std::optional<YMRDialog::Unasked> unasked;
+    if (onItsOwn)
+        unasked.emplace();
     YMRDialog::warning(YMRPIM::applicationName(),
                        Startup::tr("Cannot read these files; the program goes on with its defaults:\n%1")
                            .arg(files.join(QLatin1Char('\n'))));
@@ -96,7 +102,7 @@ void Startup::reportSetAsideFiles()
         // not in the middle of the read that found the file damaged, nor
         // before the main window has opened its book
         if (s_setAside.size() == 1 && s_windowShown)
-            QTimer::singleShot(0, showSetAside);
+            QTimer::singleShot(0, [] { showSetAside(true); });
     });
 }
 
@@ -105,7 +111,7 @@ void Startup::windowShown()
     s_windowShown = true;
     // behind what the window's Show has queued (the book it opens)
     if (!s_setAside.isEmpty())
-        QTimer::singleShot(0, showSetAside);
+        QTimer::singleShot(0, [] { showSetAside(false); });
 }
 
 void Startup::fixLanguage()

@@ -420,11 +420,13 @@ void ToDoWindow::getTask(Task **task, const QString &uid)
 
 void ToDoWindow::raiseMainWindow()
 {
+    // a reminder brings it up: in front, but the keyboard stays where the
+    // user types
+    QPEApplication::leaveKeyboardAtShow(this);
     // the emulated screen, not the whole desktop
     YMRApplication::showMaximized(this, true);
     raise();
     QPEApplication::setKeepRunning();
-    activateWindow();
 }
 
 void ToDoWindow::setupView(PIMListView *list, Task *task)

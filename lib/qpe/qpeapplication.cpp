@@ -61,7 +61,60 @@ void belongToShownWindow(QWidget *w)
         w->windowHandle()->setTransientParent(owner->windowHandle());
 }
 
+// Qt asks the window manager to activate a modal window once it is mapped,
+// whatever the widget says: the window refuses the keyboard until then, and
+// the request finds it so. It takes the keyboard as any other once the
+// manager has mapped it (or it went away unmapped).
+class KeyboardAfterMap : public QObject
+{
+public:
+    KeyboardAfterMap(QWidget *widget, QWindow *window)
+        : QObject(window), m_widget(widget)
+    {
+        setObjectName(QStringLiteral("qpe_keyboardAfterMap"));
+        window->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *e) override
+    {
+        auto *window = static_cast<QWindow *>(watched);
+        // the request went out as the map was handled, before this expose:
+        // the manager reads it before the change below
+        if ((e->type() == QEvent::Expose && window->isExposed()) || e->type() == QEvent::Hide) {
+            window->setFlags(window->flags() & ~Qt::WindowDoesNotAcceptFocus);
+            window->setProperty("_q_showWithoutActivating", QVariant());
+            if (m_widget)
+                m_widget->setAttribute(Qt::WA_ShowWithoutActivating, false);
+            window->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_widget;
+};
+
 } // namespace
+
+void QPEApplication::leaveKeyboardAtShow(QWidget *w)
+{
+    if (!w || !w->isWindow())
+        return;
+    w->winId();
+    QWindow *window = w->windowHandle();
+    // mapped already: no map to come, and nothing may keep the keyboard
+    // from it afterwards
+    if (!window || window->isExposed()
+        || window->findChild<QObject *>(QStringLiteral("qpe_keyboardAfterMap"),
+                                        Qt::FindDirectChildrenOnly))
+        return;
+    // not focused as the manager maps it (user time 0)
+    w->setAttribute(Qt::WA_ShowWithoutActivating);
+    window->setProperty("_q_showWithoutActivating", true);
+    window->setFlags(window->flags() | Qt::WindowDoesNotAcceptFocus);
+    new KeyboardAfterMap(w, window);
+}
 
 QPEApplication::QPEApplication(int &argc, char **argv, Type)
     : QApplication(argc, argv)

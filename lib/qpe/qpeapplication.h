@@ -73,6 +73,12 @@ public:
     // A window "shown maximised" fills the screen (the main window keeps its
     // place); a QDialog also gets the device's OK (QpeDialogOk).
     static void showWidgetMaximized(QWidget *w);
+    // For a window that comes up on its own (a reminder), not at the user's
+    // key or click: its next show, or the restore that maps it again, leaves
+    // the keyboard where the user types, in this program or another. A click
+    // on it or the window manager's switch to it gives it the keyboard. A
+    // window already on the screen is left as it is.
+    static void leaveKeyboardAtShow(QWidget *w);
 
     static void setKeepRunning();
     static bool keepRunning();

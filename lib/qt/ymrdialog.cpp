@@ -27,7 +27,19 @@ Script &script()
     return s;
 }
 
+int s_unasked = 0;
+
 } // namespace
+
+YMRDialog::Unasked::Unasked()
+{
+    ++s_unasked;
+}
+
+YMRDialog::Unasked::~Unasked()
+{
+    --s_unasked;
+}
 
 YMRDialog::YMRDialog(QWidget *parent, const char *name, bool modal)
     : QDialog(parent)
@@ -180,7 +192,9 @@ void YMRDialog::showEvent(QShowEvent *e)
     // above the window it speaks for, also when that one came up in the
     // same turn of the event loop
     raise();
-    activateWindow();
+    // one that came up on its own waits for the user to come to it
+    if (!testAttribute(Qt::WA_ShowWithoutActivating))
+        activateWindow();
 }
 
 int YMRDialog::exec()
@@ -270,6 +284,8 @@ int YMRDialog::runMessage(const QString &caption, const QString &text, const cha
             flags |= Escape;
         box.setButton(n, texts[n - 1], icons[n - 1], flags);
     }
+    if (s_unasked > 0)
+        QPEApplication::leaveKeyboardAtShow(&box);
     return box.exec();
 }
 

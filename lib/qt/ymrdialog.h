@@ -49,6 +49,18 @@ public:
                         const char *icon2, const QString &text3, const char *icon3,
                         int defaultButton, int escapeButton);
 
+    // While one lives, the boxes put up come up on their own (a file found
+    // damaged by a read on a clock), not at the user's key or click: they
+    // leave the keyboard where the user types until the user comes to them.
+    class Unasked
+    {
+    public:
+        Unasked();
+        ~Unasked();
+        Unasked(const Unasked &) = delete;
+        Unasked &operator=(const Unasked &) = delete;
+    };
+
     // Test hook. Once an answer is queued, every box answers by itself from
     // the queue instead of waiting for a person: button 1 to 3 is tapped, 0
     // closes the box as Escape does; a rename prompt first gets newName

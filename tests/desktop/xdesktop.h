@@ -166,7 +166,9 @@ inline bool click(WId window, const QPoint &at)
 class Program
 {
 public:
-    QString home() const { return m_home.path(); }
+    QString home() const { return m_sharedHome.isEmpty() ? m_home.path() : m_sharedHome; }
+    // A second copy on the other's home (started after it).
+    void shareHome(const Program &other) { m_sharedHome = other.home(); }
     QString settingsFile() const { return home() + QStringLiteral("/Settings/ymrOutlays.conf"); }
     QProcess &process() { return m_process; }
 
@@ -217,6 +219,7 @@ private:
     WId find(const QString &title) { return search(title).split('\n').value(0).toULongLong(); }
 
     QTemporaryDir m_home{ymrtest::userRoot().path() + QStringLiteral("/programXXXXXX")};
+    QString m_sharedHome;
     QProcess m_process;
 public:
     // Its standard error is kept for the test to read, not passed on.

@@ -24,6 +24,8 @@ private slots:
     void dialogOkStrip();
     void dialogOkIsIdempotentAndOnlyForDialogs();
     void escapeRejects();
+    void keyboardLeftAtShow_data();
+    void keyboardLeftAtShow();
 };
 
 void TestQpeApplication::screenSizeParsing()
@@ -246,6 +248,35 @@ void TestQpeApplication::escapeRejects()
     QTest::keyClick(edit, Qt::Key_Escape);
     QVERIFY(!dlg.isVisible());
     QCOMPARE(dlg.result(), int(QDialog::Rejected));
+}
+
+// A window that comes up on its own refuses the keyboard until the window
+// system has put it on the screen, then takes it as any other; one on the
+// screen already is left alone, as no map comes to give it back.
+void TestQpeApplication::keyboardLeftAtShow_data()
+{
+    QTest::addColumn<bool>("onScreen");
+    QTest::newRow("shown after") << false;
+    QTest::newRow("on the screen already") << true;
+}
+
+void TestQpeApplication::keyboardLeftAtShow()
+{
+    QFETCH(bool, onScreen);
+    QDialog dlg;
+    if (onScreen) {
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    }
+    QPEApplication::leaveKeyboardAtShow(&dlg);
+    const auto refuses = [&dlg] {
+        return dlg.windowHandle()->flags().testFlag(Qt::WindowDoesNotAcceptFocus)
+               || dlg.testAttribute(Qt::WA_ShowWithoutActivating);
+    };
+    QCOMPARE(refuses(), !onScreen);
+    QPEApplication::showWidgetMaximized(&dlg);
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QTRY_VERIFY(!refuses());
 }
 
 QPE_TEST_MAIN(TestQpeApplication)
