@@ -8,6 +8,9 @@
 #include "pclinktestutil.h"
 #include "fifoguard.h"
 #include "filebytes.h"
+#include "programrun.h"
+#include "refusedsyncs.h"
+#include "senddatadialogserver.h"
 #include "tempfiles.h"
 #include "lockholder.h"
 
@@ -24,6 +27,8 @@
 #include "qpe/global.h"
 #include "qt/ymrapplication.h"
 
+#include <QProcess>
+#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -233,6 +238,45 @@ QByteArray readExactly(QTcpSocket *socket, int n)
     return got;
 }
 
+// The device of newBookNotOnDiskIsNotReceived, run as a child on this
+// test's home ("--device"): its server dialog listening, and what the
+// dialog says written out as "said <upper>|<lower>" at each change. A line
+// "refuse" on its input makes the system refuse every folder's sync from
+// then on ("refusing"); the end of its input ends it.
+int deviceMain(int, char **)
+{
+    DBManager index;
+    index.load();
+    PCLinkServer::setPort(0);
+    SendDataDialogServer dialog(&index);
+    std::printf("listening %d\n", int(dialog.server()->serverPort()));
+    std::fflush(stdout);
+    QString said;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        const QString now = dialog.upperText() + '|' + dialog.lowerText();
+        if (now == said)
+            return;
+        said = now;
+        std::printf("said %s\n", QString(now).replace('\n', '|').toUtf8().constData());
+        std::fflush(stdout);
+    });
+    poll.start(5);
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &dialog, [&dialog] {
+        char line[64];
+        const ssize_t n = ::read(0, line, sizeof line);
+        if (n <= 0) {
+            dialog.reject();
+            return;
+        }
+        std::printf("%s\n", ymrtest::refuseFolderSyncs() ? "refusing" : "cannot refuse");
+        std::fflush(stdout);
+    });
+    dialog.exec();
+    return 0;
+}
+
 } // namespace
 
 class TestPCLink : public QObject
@@ -275,6 +319,8 @@ private slots:
     void serverBusyPort();
     void overLimitFilesRefused_data();
     void overLimitFilesRefused();
+    void newBookNotOnDiskIsNotReceived_data();
+    void newBookNotOnDiskIsNotReceived();
 };
 
 void TestPCLink::wireExamples()
@@ -1255,5 +1301,75 @@ void TestPCLink::overLimitFilesRefused()
     QCOMPARE(listTree(home.root.path()), before);
 }
 
-YMR_TEST_MAIN(TestPCLink)
+void TestPCLink::newBookNotOnDiskIsNotReceived_data()
+{
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("its folder synced") << false;
+    QTest::newRow("its folder's sync refused") << true;
+}
+
+// A new book the device takes keeps its name only once the disk has
+// confirmed it. When the system refuses the folder's sync the receive
+// fails and the device says why, the book is neither at its name nor
+// listed, and the sender is cut; synced, the same book is received.
+void TestPCLink::newBookNotOnDiskIsNotReceived()
+{
+    QFETCH(bool, refused);
+    const QString target = appFile("New.exp");
+    QFile::remove(target);
+    QFile::remove(appFile("ymrOutlaysIDX"));
+    QProcess device;
+    device.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    ymrtest::startChild(device, {"--device"});
+    const auto end = qScopeGuard([&device] {
+        device.closeWriteChannel();
+        if (!device.waitForFinished(20000))
+            device.kill();
+    });
+    const auto nextLine = [&device]() -> QByteArray {
+        while (!device.canReadLine()) {
+            if (!device.waitForReadyRead(20000))
+                return QByteArray();
+        }
+        return device.readLine().trimmed();
+    };
+    QByteArray line = nextLine();
+    QVERIFY2(line.startsWith("listening "), line.constData());
+    QTcpSocket raw;
+    raw.connectToHost("127.0.0.1", quint16(line.mid(10).toUInt()));
+    QVERIFY(raw.waitForConnected(5000));
+    const QByteArray incoming = book("new");
+    raw.write(PCLinkProtocol::announce("/x/New.exp", incoming.size(), "[A]New.exp"));
+    QCOMPARE(readExactly(&raw, 5), QByteArray("3 AOK"));
+    // the book's lock taken (its own file made durable), before its bytes
+    if (refused) {
+        device.write("refuse\n");
+        do
+            line = nextLine();
+        while (line.startsWith("said "));
+        if (line != "refusing")
+            QSKIP("the system does not refuse syncs here");
+    }
+    raw.write(incoming);
+    QVERIFY(raw.waitForBytesWritten(5000));
+    do
+        line = nextLine();
+    while (!line.isEmpty() && !line.contains("Receive F"));
+    DBManager index;
+    if (!refused) {
+        QVERIFY2(line.contains("Receive Finished"), line.constData());
+        QCOMPARE(readFile(target), incoming);
+        QTRY_VERIFY((index.load(), index.findByPath(target)));
+        return;
+    }
+    QVERIFY2(line.contains("Receive Failed: " + target.toUtf8() + "|the disk did not confirm the write"),
+             line.constData());
+    QTRY_VERIFY(raw.state() != QAbstractSocket::ConnectedState);
+    QVERIFY(!QFileInfo::exists(target) && !QFileInfo(target).isSymLink());
+    QVERIFY(tempFilesIn(QFileInfo(target).path()).isEmpty());
+    index.load();
+    QVERIFY(!index.findByPath(target));
+}
+
+YMR_TEST_MAIN_WITH_CHILD(TestPCLink, "--device", deviceMain)
 #include "tst_pclink.moc"
