@@ -442,8 +442,12 @@ void PCLink::abort()
 
 void PCLink::sendFile(const QString &path, const QString &remotePath)
 {
-    if (m_state != Idle || !isConnected()) {
+    if (!isConnected()) {
         emit sendingFileFailed();
+        return;
+    }
+    if (m_state != Idle) {
+        protocolError();
         return;
     }
     const QString resolved = resolvePath(path);
@@ -485,8 +489,12 @@ bool PCLink::openSent(const QString &path)
 
 void PCLink::requestFile(const QString &remotePath, const QString &localPath)
 {
-    if (m_state != Idle || !isConnected()) {
+    if (!isConnected()) {
         emit receiveFileFailed();
+        return;
+    }
+    if (m_state != Idle) {
+        protocolError();
         return;
     }
     m_requestedLocal = localPath;

@@ -60,6 +60,9 @@ public:
     bool isConnected() const;
     QTcpSocket *socket() const { return m_socket; }
 
+    // One file at a time: either called while a file is announced, asked
+    // for or moving ends the connection (the answers to come could not be
+    // told apart); unconnected, the file fails at once.
     void sendFile(const QString &path, const QString &remotePath);
     void requestFile(const QString &remotePath, const QString &localPath);
     int transferState() const { return m_state; }

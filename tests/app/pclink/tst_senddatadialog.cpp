@@ -73,6 +73,8 @@ private slots:
     void noDeviceListening();
     void deviceOutOfStepEndsTheRun_data();
     void deviceOutOfStepEndsTheRun();
+    void endNobodyAskedForEndsTheRun_data();
+    void endNobodyAskedForEndsTheRun();
     void givenUpRequestIsNeverWritten();
     void deviceGoneMidTransfer_data();
     void deviceGoneMidTransfer();
@@ -259,26 +261,35 @@ void TestSendDataDialog::deviceGoneMidTransfer()
 
 // A device that says what nobody asked for, before anything was asked or
 // in answer to a file sent, ends the run: one message, and every file of
-// the run named as failed (none of them was taken).
+// the run named as failed (none of them was taken). "atOnce": said as the
+// connection comes; else on the first bytes of the run.
 void TestSendDataDialog::deviceOutOfStepEndsTheRun_data()
 {
     QTest::addColumn<bool>("atOnce");
-    QTest::newRow("FS before anything is asked") << true;
-    QTest::newRow("garbage in answer to a file sent") << false;
+    QTest::addColumn<QByteArray>("said");
+    QTest::newRow("FS before anything is asked") << true << PCLinkProtocol::cannotSend();
+    QTest::newRow("garbage in answer to a file sent") << false << QByteArray("xx");
+    QTest::newRow("FS in answer to a file sent") << false << PCLinkProtocol::cannotSend();
+    QTest::newRow("an announce in answer to a file sent")
+        << false << PCLinkProtocol::announce("/d/Sea.exp", 3, "[A]Sea.exp") + "abc";
+    QTest::newRow("an announce of no file in answer to a file sent")
+        << false << PCLinkProtocol::announce("/d/Sea.exp", 3, "") + "abc";
+    QTest::newRow("the answer twice") << false << QByteArray("3 AOK3 AOK");
 }
 
 void TestSendDataDialog::deviceOutOfStepEndsTheRun()
 {
     QFETCH(bool, atOnce);
+    QFETCH(QByteArray, said);
     QTcpServer device;
     QVERIFY(device.listen(QHostAddress::LocalHost, 0));
     PCLinkServer::setPort(device.serverPort());
     connect(&device, &QTcpServer::newConnection, this, [&] {
         QTcpSocket *peer = device.nextPendingConnection();
         if (atOnce)
-            peer->write(PCLinkProtocol::cannotSend());
+            peer->write(said);
         else
-            connect(peer, &QTcpSocket::readyRead, peer, [peer] { peer->readAll(), peer->write("xx"); });
+            connect(peer, &QTcpSocket::readyRead, peer, [peer, said] { peer->readAll(), peer->write(said); });
     });
     makeBook(local("Sea.exp"), {"sea"});
     makeBook(local("Hill.exp"), {"hill"});
@@ -291,6 +302,61 @@ void TestSendDataDialog::deviceOutOfStepEndsTheRun()
     const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
+}
+
+// The link reports the end of a file while none is asked for (here: as the
+// first file's failure is told): the run ends there as one cut short, the
+// next file is never asked for, and nothing counts as through.
+void TestSendDataDialog::endNobodyAskedForEndsTheRun_data()
+{
+    QTest::addColumn<bool>("send");
+    QTest::addColumn<bool>("finished");
+    QTest::newRow("Send Data, a file sent") << true << true;
+    QTest::newRow("Send Data, a file failed") << true << false;
+    QTest::newRow("Get Data, a file received") << false << true;
+    QTest::newRow("Get Data, a file failed") << false << false;
+}
+
+void TestSendDataDialog::endNobodyAskedForEndsTheRun()
+{
+    QFETCH(bool, send);
+    QFETCH(bool, finished);
+    startServer();
+    makeBook(local("Hill.exp"), {"hill"});
+    makeBook(appFile("Hill.exp"), {"the device's hill"});
+    addBook(m_index, appFile("Hill.exp"));
+    const QByteArray deviceHill = readFile(appFile("Hill.exp")), localHill = readFile(local("Hill.exp"));
+    const QStringList pairs = send ? QStringList{local("Gone.exp"), "[A]Gone.exp", local("Hill.exp"), "[A]Hill.exp"}
+                                   : QStringList{"[A]Gone.exp", local("Gone.exp"), "[A]Hill.exp", local("Hill.exp")};
+    YMRDialog::queueAnswer(1);
+    SendDataDialogClient client("127.0.0.1", send, pairs);
+    Outcomes out;
+    out.watch(&client);
+    PCLink *link = client.link();
+    const auto unasked = [link, finished, send] {
+        if (!finished)
+            send ? emit link->sendingFileFailed() : emit link->receiveFileFailed();
+        else if (send)
+            emit link->sendingFileFinished();
+        else
+            emit link->receiveFileFinished("/elsewhere/Gone.exp");
+    };
+    bool told = false;
+    const auto once = [&told, unasked] {
+        if (!told) {
+            told = true;
+            unasked();
+        }
+    };
+    connect(&client, &SendDataDialogClient::sendFileFailed, this, once);
+    connect(&client, &SendDataDialogClient::getFileFailed, this, once);
+    QCOMPARE(client.exec(), 0);
+    QCOMPARE(out.events, QStringList({"failed:" + pairs.at(0), "failed:" + pairs.at(2)}));
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
+    QCOMPARE(readFile(appFile("Hill.exp")), deviceHill);
+    QCOMPARE(readFile(local("Hill.exp")), localHill);
 }
 
 // A run given up (Close) while its request is out takes nothing the device

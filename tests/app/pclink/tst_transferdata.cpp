@@ -507,6 +507,7 @@ void TestTransferData::strayMessageEndsTheRun_data()
         const QByteArray where = at ? "behind book " + QByteArray::number(at) : QByteArray("ahead of book 1");
         QTest::newRow("FS " + where) << at << PCLinkProtocol::cannotSend();
         QTest::newRow("announce " + where) << at << PCLinkProtocol::announce("/d/Stray.exp", 4, "[A]Stray.exp") + "abcd";
+        QTest::newRow("answer " + where) << at << PCLinkProtocol::answer(true);
     }
 }
 
