@@ -511,6 +511,8 @@ void TestSendDataDialog::receivedIconsAreNames()
     DBDialog books(m_index, QString());
     QCOMPARE(shownIcon(books.list, received), bookIcon(shown));
     QVERIFY(!guard.released());
+    if (icon == "<fifo>")
+        books.grab().save(ymrtest::grabPath("dbdialog_icon_out_of_its_folder"));
 }
 
 // With the port taken the window says it cannot listen, and why, rather
