@@ -75,6 +75,8 @@ private slots:
     void deviceOutOfStepEndsTheRun();
     void endNobodyAskedForEndsTheRun_data();
     void endNobodyAskedForEndsTheRun();
+    void nextFileWaitsForTheLast_data();
+    void nextFileWaitsForTheLast();
     void givenUpRequestIsNeverWritten();
     void deviceGoneMidTransfer_data();
     void deviceGoneMidTransfer();
@@ -357,6 +359,49 @@ void TestSendDataDialog::endNobodyAskedForEndsTheRun()
     QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
     QCOMPARE(readFile(appFile("Hill.exp")), deviceHill);
     QCOMPARE(readFile(local("Hill.exp")), localHill);
+}
+
+// The run told to go on (as a second report of the connection would) while
+// a file is asked for or moving: nothing more is asked until that file has
+// ended, and the run goes through.
+void TestSendDataDialog::nextFileWaitsForTheLast_data()
+{
+    QTest::addColumn<bool>("send");
+    QTest::newRow("Send Data") << true;
+    QTest::newRow("Get Data") << false;
+}
+
+void TestSendDataDialog::nextFileWaitsForTheLast()
+{
+    QFETCH(bool, send);
+    startServer();
+    for (const QString &name : {QString("Sea"), QString("Hill")}) {
+        QFile::remove(appFile(name + ".exp"));
+        QFile::remove(local(name + ".exp"));
+        makeBook(send ? local(name + ".exp") : appFile(name + ".exp"), {name});
+        if (!send)
+            addBook(m_index, appFile(name + ".exp"));
+    }
+    const QStringList pairs = send ? QStringList{local("Sea.exp"), "[A]Sea.exp", local("Hill.exp"), "[A]Hill.exp"}
+                                   : QStringList{appFile("Sea.exp"), local("Sea.exp"), appFile("Hill.exp"),
+                                                 local("Hill.exp")};
+    // a run cut short would say so
+    YMRDialog::queueAnswer(1);
+    SendDataDialogClient client("127.0.0.1", send, pairs);
+    Outcomes out;
+    out.watch(&client);
+    int nudged = 0;
+    const auto nudge = [&client, &nudged] {
+        ++nudged;
+        client.start();
+    };
+    connect(client.link(), &PCLink::sendingFile, this, nudge);
+    connect(client.link(), &PCLink::receiveFile, this, nudge);
+    QCOMPARE(client.exec(), 1);
+    QCOMPARE(YMRDialog::takeScriptedBoxes().size(), 0);
+    QCOMPARE(nudged, 2);
+    QCOMPARE(out.events, QStringList({"success:" + pairs.at(0), "success:" + pairs.at(2)}));
+    QCOMPARE(descriptionsOf(send ? appFile("Hill.exp") : local("Hill.exp")), QStringList{"Hill"});
 }
 
 // A run given up (Close) while its request is out takes nothing the device
