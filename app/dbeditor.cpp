@@ -43,7 +43,7 @@ DBEditor::~DBEditor() = default;
 
 void DBEditor::showIcon()
 {
-    icon->setIconSet(YMRResource::loadIconSet(DBManager::iconPrefix() + m_iconName));
+    icon->setIconSet(YMRResource::loadIconSet(DBManager::iconPicture(m_iconName)));
 }
 
 int DBEditor::edit(DBRecord *record)
@@ -146,8 +146,11 @@ void DBEditor::selectIcon()
                                                      QDir::Name | QDir::IgnoreCase);
     BookIconListBoxItem *current = nullptr;
     for (const QFileInfo &entry : entries) {
+        // a name that is no icon's would show the default picture under it
         const QString name = entry.baseName();
-        const QPixmap pixmap = YMRResource::loadPixmap(DBManager::iconPrefix() + name);
+        if (!DBManager::isIconName(name))
+            continue;
+        const QPixmap pixmap = YMRResource::loadPixmap(DBManager::iconPicture(name));
         if (pixmap.isNull())
             continue;
         auto *item = new BookIconListBoxItem(chooser.list, pixmap, name);

@@ -37,16 +37,28 @@ struct Result
     bool ok = false;
 };
 
+// A book of exactly size bytes: the device takes only what opens whole.
 void makeFile(const QString &path, qint64 size)
 {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         qFatal("cannot write %s", qPrintable(path));
-    QByteArray block(1 << 20, Qt::Uninitialized);
-    for (int i = 0; i < block.size(); ++i)
-        block[i] = char((i * 131) ^ (i >> 9));
-    for (qint64 left = size; left > 0; left -= block.size())
-        f.write(block.constData(), qMin<qint64>(left, block.size()));
+    const QByteArray header("FOLDER\nEND\n");
+    // records of 128 bytes, the last one holding what is left
+    QByteArray record = "T=" + QByteArray(121, 'a') + "\nEND\n";
+    QByteArray block;
+    while (block.size() < (1 << 20))
+        block += record;
+    f.write(header);
+    qint64 left = size - header.size();
+    while (left >= block.size() + 128) {
+        f.write(block);
+        left -= block.size();
+    }
+    for (; left >= 2 * 128; left -= 128)
+        f.write(record);
+    if (left > 0)
+        f.write("T=" + QByteArray(int(left) - 7, 'z') + "\nEND\n");
 }
 
 Result linkTransfer(const QString &source, const QString &home, qint64 size)

@@ -442,8 +442,12 @@ void PCLink::abort()
 
 void PCLink::sendFile(const QString &path, const QString &remotePath)
 {
-    if (m_state != Idle || !isConnected()) {
+    if (!isConnected()) {
         emit sendingFileFailed();
+        return;
+    }
+    if (m_state != Idle) {
+        protocolError();
         return;
     }
     const QString resolved = resolvePath(path);
@@ -485,8 +489,12 @@ bool PCLink::openSent(const QString &path)
 
 void PCLink::requestFile(const QString &remotePath, const QString &localPath)
 {
-    if (m_state != Idle || !isConnected()) {
+    if (!isConnected()) {
         emit receiveFileFailed();
+        return;
+    }
+    if (m_state != Idle) {
+        protocolError();
         return;
     }
     m_requestedLocal = localPath;
@@ -703,15 +711,18 @@ bool PCLink::placeBook()
 {
     const QString received = FileReplacer::newFileName(m_temp);
     if (m_newBook) {
-        // a new name never replaces what took it meanwhile
-        if (::fsync(m_temp.handle()) != 0)
+        // a new name never replaces what took it meanwhile, and stays only
+        // once the disk has it: a receive told as failed leaves nothing there
+        if (!FileReplacer::sync(m_temp))
             return false;
         FolderLock guard(FolderLock::folderOf(m_destination));
         if (!guard.isLocked() || !FileReplacer::renameNoReplace(received, m_destination))
             return false;
+        const bool kept = FileReplacer::keepNewName(m_destination, m_temp.handle());
         m_temp.close();
-        FileReplacer::syncFolder(FolderLock::folderOf(m_destination));
-        return true;
+        if (!kept)
+            m_receiveFailure = FileReplacer::failureText(FileReplacer::NotDurable, FileReplacer::lastError());
+        return kept;
     }
     // what a damaged old book holds is kept before anything replaces it
     if (!TaskManager::readsWhole(m_destination)) {

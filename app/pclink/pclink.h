@@ -60,11 +60,15 @@ public:
     bool isConnected() const;
     QTcpSocket *socket() const { return m_socket; }
 
+    // One file at a time: either called while a file is announced, asked
+    // for or moving ends the connection (the answers to come could not be
+    // told apart); unconnected, the file fails at once.
     void sendFile(const QString &path, const QString &remotePath);
     void requestFile(const QString &remotePath, const QString &localPath);
     int transferState() const { return m_state; }
-    // Why the last file received that is no book could not be stored
-    // (another copy holds its folder, a full disk); empty otherwise.
+    // Why the last file received could not be stored, where more can be
+    // said than that: a file that is no book (another copy holds its
+    // folder, a full disk), a new book whose name the disk did not confirm.
     QString receiveFailure() const { return m_receiveFailure; }
     // Bytes read from the current connection so far.
     qint64 receivedBytes() const { return m_received; }

@@ -182,6 +182,11 @@ void SendDataDialogClient::socketConnectionClosed()
         return;
     }
     // lost, or ended by this side for a message it did not ask for
+    cutShort();
+}
+
+void SendDataDialogClient::cutShort()
+{
     m_finished = true;
     YMRDialog::critical(tr("Connection error"), tr("Data transfer is not completed."));
     endRun();
@@ -266,9 +271,12 @@ void SendDataDialogClient::receiveFileFailed()
 
 void SendDataDialogClient::fileEnded(bool ok)
 {
-    // the end of the pair asked for, and of no other
-    if (!m_requestOut || m_files.size() < 2)
+    // the end of the pair asked for, and of no other: an end nobody asked
+    // for is out of step, as a message nobody asked for is
+    if (!m_requestOut || m_files.size() < 2) {
+        cutShort();
         return;
+    }
     m_requestOut = false;
     const QString source = m_files.at(0);
     m_files.removeFirst();

@@ -16,8 +16,9 @@ class YMRPushButton;
 // drops the connection on a file it cannot read): the next file's
 // announce, or, after the last one, a request for nothing, which every
 // device refuses. A run that ends before (the connection lost or ended for
-// a message nobody asked for, Close, a receiver's stop) reports every pair
-// not through as failed, and nothing the device sends after is taken.
+// a message nobody asked for, the end of a file nobody asked for, Close, a
+// receiver's stop) reports every pair not through as failed, and nothing
+// the device sends after is taken.
 class SendDataDialogClient : public QDialog
 {
     Q_OBJECT
@@ -59,6 +60,8 @@ private slots:
 
 private:
     void fileEnded(bool ok);
+    // the run ended before it was through: said once, every pair left failed
+    void cutShort();
     void endRun();
     void resetProgress();
     void confirmSent();

@@ -176,6 +176,27 @@ QString DBManager::iconPrefix()
     return QStringLiteral("icons/");
 }
 
+bool DBManager::isIconName(const QString &iconName)
+{
+    if (iconName.isEmpty() || iconName == QLatin1String(".") || iconName == QLatin1String(".."))
+        return false;
+    for (const QChar c : iconName) {
+        if (c == QLatin1Char('/') || c.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
+QString DBManager::defaultIconName()
+{
+    return QStringLiteral("12");
+}
+
+QString DBManager::iconPicture(const QString &iconName)
+{
+    return iconPrefix() + (isIconName(iconName) ? iconName : defaultIconName());
+}
+
 QString DBManager::iconDirectory()
 {
     return YMRApplication::qpeDir()

@@ -35,7 +35,13 @@ public:
     void refreshRecord(DBRecord *record);
     void refreshAll();
 
-    static QString iconPrefix();
+    // Where a book icon's name becomes a picture: "icons/" and the name,
+    // as YMRResource finds it. A name that is no plain file name (empty,
+    // "." or "..", a "/", a NUL or other control character) names no icon
+    // and gives the default one's picture, wherever the name came from.
+    static QString iconPicture(const QString &iconName);
+    static bool isIconName(const QString &iconName);
+    static QString defaultIconName();
     static QString iconDirectory();
 
     // The prompts for a book's password, which the program installs once at
@@ -89,6 +95,7 @@ protected:
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
 
 private:
+    static QString iconPrefix();
     DBRecord *findBy(QString (DBRecord::*field)() const, const QString &text);
     bool writeBookHeader(DBRecord *record, const QString &path, bool create);
     void revertPath(DBRecord *record, const QString &oldPath);

@@ -12,7 +12,7 @@
 
 DBRecord::DBRecord(PIMManager *manager)
     : PIMRecord(manager)
-    , m_iconName(QStringLiteral("12"))
+    , m_iconName(DBManager::defaultIconName())
 {
 }
 
@@ -38,7 +38,7 @@ bool DBRecord::isAvailable() const
 
 QPixmap DBRecord::icon() const
 {
-    QPixmap picture = YMRResource::loadPixmap(DBManager::iconPrefix() + m_iconName);
+    QPixmap picture = YMRResource::loadPixmap(DBManager::iconPicture(m_iconName));
     if (!m_password.isEmpty() && !picture.isNull()) {
         QImage image = picture.toImage();
         const QImage lock = YMRResource::loadImage(QStringLiteral("lockoverlay"));

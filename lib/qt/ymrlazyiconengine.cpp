@@ -1,6 +1,7 @@
 #include "ymrlazyiconengine.h"
 
 #include "ymriconset.h"
+#include "ymrresource.h"
 
 #include <QImage>
 #include <QPainter>
@@ -14,7 +15,7 @@ const QIcon &YMRLazyIconEngine::icon() const
 {
     if (!m_loaded) {
         m_loaded = true;
-        m_icon = YMRIconSet(QImage(m_path));
+        m_icon = YMRIconSet(YMRResource::readPicture(m_path));
     }
     return m_icon;
 }

@@ -3,9 +3,18 @@
 #include "ymrapplication.h"
 #include "ymrlazyiconengine.h"
 
+#include "qpe/boundedfile.h"
+
 #include <QCoreApplication>
-#include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
+
+namespace {
+
+// Far above any picture the program installs.
+const qint64 maxPictureSize = 16 * 1024 * 1024;
+
+} // namespace
 
 QString YMRResource::findPicture(const QString &name)
 {
@@ -27,32 +36,39 @@ QString YMRResource::findPicture(const QString &name)
         candidates << dir + QStringLiteral("/pics144/") + file;
     candidates << dir + QStringLiteral("/pics/") + file;
 
+    // a FIFO or a device at a picture's name is none
     for (const QString &c : qAsConst(candidates)) {
-        if (QFile::exists(c))
+        if (QFileInfo(c).isFile())
             return c;
     }
     return QString();
 }
 
+QImage YMRResource::readPicture(const QString &path)
+{
+    // by descriptor, as a regular file only: what took the file's place
+    // since it was found is never opened in its stead
+    QByteArray bytes;
+    if (path.isEmpty() || BoundedFile::readAll(path, maxPictureSize, bytes) != BoundedFile::Ok)
+        return QImage();
+    return QImage::fromData(bytes);
+}
+
 QImage YMRResource::loadImage(const QString &name)
 {
-    const QString path = findPicture(name);
-    return path.isEmpty() ? QImage() : QImage(path);
+    return readPicture(findPicture(name));
 }
 
 QPixmap YMRResource::loadPixmap(const QString &name)
 {
-    QPixmap pm;
-    const QString path = findPicture(name);
-    if (!path.isEmpty())
-        pm.load(path, nullptr, Qt::AutoColor);
-    return pm;
+    const QImage image = readPicture(findPicture(name));
+    return image.isNull() ? QPixmap() : QPixmap::fromImage(image, Qt::AutoColor);
 }
 
 QBitmap YMRResource::loadBitmap(const QString &name)
 {
-    const QString path = findPicture(name);
-    return path.isEmpty() ? QBitmap() : QBitmap(path);
+    const QImage image = readPicture(findPicture(name));
+    return image.isNull() ? QBitmap() : QBitmap::fromImage(image, Qt::MonoOnly);
 }
 
 QIcon YMRResource::loadIconSet(const QString &name)

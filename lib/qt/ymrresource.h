@@ -12,7 +12,8 @@ class QFontMetrics;
 // Pictures by name ("button_ok", "icons/12"): the file <name>.png from the
 // platform's picture folders, high-resolution ones first on the large
 // screens, the application's own before the toolkit's before the common
-// ones. A name that matches no file gives a null picture.
+// ones. A name that matches no file (or only something that is no regular
+// file) gives a null picture.
 class YMRResource
 {
 public:
@@ -27,6 +28,10 @@ public:
     static QImage loadSizedImage(const QString &name, const QFontMetrics &metrics);
     static QPixmap loadSizedPixmap(const QString &name, const QFontMetrics &metrics);
     static QIcon loadSizedIconSet(const QString &name, const QFontMetrics &metrics);
+
+    // The picture in the file at path: a regular file only (a FIFO would
+    // block the open), read whole within a size no picture comes near.
+    static QImage readPicture(const QString &path);
 
 private:
     // The first existing candidate file, or an empty string.

@@ -1,7 +1,9 @@
 // ymr-test-screens: 240x320 480x640
 #include "ymrtest.h"
+#include "fifoguard.h"
 
 #include "bookfixtures.h"
+#include "bookicons.h"
 #include "modaldriver.h"
 
 #include "dbeditor.h"
@@ -29,6 +31,8 @@ private slots:
     void password_data();
     void password();
     void cancelChangesNothing();
+    void iconShownByName_data();
+    void iconShownByName();
 
 private:
     static void ok(QWidget *w)
@@ -201,6 +205,36 @@ void TestDBEditor::cancelChangesNothing()
     QCOMPARE(book->password(), before.password());
     QCOMPARE(book->path(), before.path());
     QVERIFY(setting("BookOptions", "defaultPath").isNull());
+}
+
+void TestDBEditor::iconShownByName_data()
+{
+    bookicons::iconNameRows();
+}
+
+// A book's icon name from its header: the editor shows a name's icon and
+// anything else as the default one; nothing out of the icon folder is
+// opened.
+void TestDBEditor::iconShownByName()
+{
+    QFETCH(QByteArray, icon);
+    QFETCH(QString, shown);
+    QTemporaryDir outside;
+    const QString name = bookicons::iconName(icon, outside.path());
+    ymrtest::FifoGuard guard(QFile::encodeName(outside.path() + "/fifo.png"));
+    DBRecord *book = addBook(m_index, QStringLiteral("Pictured"), QString());
+    book->setIconName(name);
+    QImage seen;
+    ModalDriver driver;
+    driver.expect("DBEditor", [&seen](QWidget *w) {
+        auto *e = static_cast<DBEditor *>(w);
+        seen = e->icon->icon().pixmap(QSize(64, 64)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        e->YMROkCancelWidget1->cancelButton()->click();
+    });
+    DBEditor editor;
+    QCOMPARE(editor.edit(book), 0);
+    QCOMPARE(seen, bookicons::bookIcon(shown));
+    QVERIFY(!guard.released());
 }
 
 YMR_TEST_MAIN(TestDBEditor)

@@ -1,5 +1,6 @@
 // ymr-test-screens: 240x320 480x640 640x480 800x600
 #include "ymrtest.h"
+#include "fifoguard.h"
 
 #include "qt/ymrapplication.h"
 #include "qt/ymriconset.h"
@@ -11,6 +12,8 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <sys/stat.h>
+
 // The picture folders are read once per run, so the whole test works on one
 // temporary data tree: a copy of the installed pictures plus probe files.
 class TestYMRResource : public QObject
@@ -21,6 +24,8 @@ private slots:
     void searchOrder();
     void applicationNameReadAtEachLookup();
     void missingAndUndecodable();
+    void fifoIsNoPicture_data();
+    void fifoIsNoPicture();
     void sizedLookups();
     void iconReadOnUseMatchesIconSet();
     void greyingValues();
@@ -172,6 +177,41 @@ void TestYMRResource::missingAndUndecodable()
     button.setIcon(YMRResource::loadIconSet("no_such_picture"));
     QVERIFY(button.icon().isNull());
     QVERIFY(YMRResource::loadImage("sized").isNull());
+}
+
+// A FIFO where a picture is looked for is passed over, and never opened (an
+// open would wait for a writer): by name, in front of a picture or alone,
+// and read by its path, as when it took the place of the file found.
+void TestYMRResource::fifoIsNoPicture_data()
+{
+    QTest::addColumn<QString>("fifo");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("width"); // of the picture found; 0: none
+    QTest::newRow("in front of a picture") << "pics/ymrOutlays/fifo1.png" << "fifo1" << 14;
+    QTest::newRow("alone") << "pics/fifo2.png" << "fifo2" << 0;
+    QTest::newRow("read by its path") << "pics/ymr/fifo3.png" << QString() << 0;
+}
+
+void TestYMRResource::fifoIsNoPicture()
+{
+    QFETCH(QString, fifo);
+    QFETCH(QString, name);
+    QFETCH(int, width);
+    const QString root = m_data.path();
+    if (width)
+        writePng(QStringLiteral("%1/pics/ymr/%2.png").arg(root, name), width);
+    const QByteArray path = QFile::encodeName(root + "/" + fifo);
+    QCOMPARE(::mkfifo(path.constData(), 0644), 0);
+    ymrtest::FifoGuard guard(path);
+    if (name.isEmpty()) {
+        QVERIFY(YMRResource::readPicture(root + "/" + fifo).isNull());
+    } else {
+        QCOMPARE(YMRResource::loadImage(name).width(), width);
+        QCOMPARE(YMRResource::loadPixmap(name).width(), width);
+        QCOMPARE(YMRResource::loadBitmap(name).width(), width);
+        QCOMPARE(YMRResource::loadIconSet(name).pixmap(QSize(64, 64)).width(), width);
+    }
+    QVERIFY(!guard.released());
 }
 
 // the icon reads its file when first used: it must answer as the icon set

@@ -8,6 +8,9 @@
 #include "pclinktestutil.h"
 #include "fifoguard.h"
 #include "filebytes.h"
+#include "programrun.h"
+#include "refusedsyncs.h"
+#include "senddatadialogserver.h"
 #include "tempfiles.h"
 #include "lockholder.h"
 
@@ -24,9 +27,12 @@
 #include "qpe/global.h"
 #include "qt/ymrapplication.h"
 
+#include <QProcess>
+#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <climits>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -81,6 +87,33 @@ QByteArray bookPattern(int size, int seed = 1)
 QByteArray book(const QByteArray &type)
 {
     return "FOLDER\nEND\nT=" + type + "\nEND\n";
+}
+
+// A record file (book, category file, book list) of exactly size bytes,
+// every line within 256 bytes: the header, then one-line records.
+QByteArray exactRecords(int size)
+{
+    QByteArray b("FOLDER\nEND\n");
+    const auto record = [](int bytes) { return "T=" + QByteArray(bytes - 7, 'r') + "\nEND\n"; };
+    int left = size - b.size();
+    while (left > 0) {
+        // the last records share what is left, none under 7 bytes
+        const int take = left > 214 ? 207 : left > 207 ? left - 107 : left;
+        b += record(take);
+        left -= take;
+    }
+    return b;
+}
+
+// A value list of exactly size bytes (at least 2), lines of 99 letters.
+QByteArray exactLines(int size)
+{
+    QByteArray b;
+    while (size - b.size() > 101)
+        b += QByteArray(99, 'v') + '\n';
+    const int left = size - b.size();
+    b += left > 2 ? QByteArray(left - 2, 'w') + "\nx" : QByteArray(left, 'y');
+    return b;
 }
 
 // What a file of that name holds in a test: a book for a book, text (as
@@ -239,6 +272,45 @@ QByteArray readExactly(QTcpSocket *socket, int n)
     return got;
 }
 
+// The device of newBookNotOnDiskIsNotReceived, run as a child on this
+// test's home ("--device"): its server dialog listening, and what the
+// dialog says written out as "said <upper>|<lower>" at each change. A line
+// "refuse" on its input makes the system refuse every folder's sync from
+// then on ("refusing"); the end of its input ends it.
+int deviceMain(int, char **)
+{
+    DBManager index;
+    index.load();
+    PCLinkServer::setPort(0);
+    SendDataDialogServer dialog(&index);
+    std::printf("listening %d\n", int(dialog.server()->serverPort()));
+    std::fflush(stdout);
+    QString said;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        const QString now = dialog.upperText() + '|' + dialog.lowerText();
+        if (now == said)
+            return;
+        said = now;
+        std::printf("said %s\n", QString(now).replace('\n', '|').toUtf8().constData());
+        std::fflush(stdout);
+    });
+    poll.start(5);
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &dialog, [&dialog] {
+        char line[64];
+        const ssize_t n = ::read(0, line, sizeof line);
+        if (n <= 0) {
+            dialog.reject();
+            return;
+        }
+        std::printf("%s\n", ymrtest::refuseFolderSyncs() ? "refusing" : "cannot refuse");
+        std::fflush(stdout);
+    });
+    dialog.exec();
+    return 0;
+}
+
 } // namespace
 
 class TestPCLink : public QObject
@@ -267,6 +339,8 @@ private slots:
     void malformedOrOutOfState();
     void clientTakesOnlyAnswers_data();
     void clientTakesOnlyAnswers();
+    void oneFileAtATime_data();
+    void oneFileAtATime();
     void interruptedReceiveKeepsOldFile();
     void interruptedGetKeepsOldFile();
     void failedWriteKeepsOldFile();
@@ -279,8 +353,12 @@ private slots:
     void stalledTransferEnds();
     void sharedCategoriesSavedAndReloaded();
     void serverBusyPort();
-    void overLimitFilesRefused_data();
-    void overLimitFilesRefused();
+    void filesAtTheirLimits_data();
+    void filesAtTheirLimits();
+    void longestPathTaken_data();
+    void longestPathTaken();
+    void newBookNotOnDiskIsNotReceived_data();
+    void newBookNotOnDiskIsNotReceived();
 };
 
 void TestPCLink::wireExamples()
@@ -549,6 +627,8 @@ void TestPCLink::appNamesFollowTheBookRules_data()
     QTest::newRow("unlisted file") << "notes.exp" << "unlisted" << false << false;
     QTest::newRow("link to outside") << "link2.exp" << "link" << false << false;
     QTest::newRow("over-long name") << QString(300, 'x') + ".exp" << "" << false << false;
+    QTest::newRow("name of the longest") << QString(NAME_MAX - 4, 'x') + ".exp" << "" << true << true;
+    QTest::newRow("name a byte longer") << QString(NAME_MAX - 3, 'x') + ".exp" << "" << false << false;
     QTest::newRow("new name") << "New.exp" << "" << true << true;
     QTest::newRow("listed book") << "Trip.exp" << "listed" << true << true;
     QTest::newRow("listed damaged book") << "Trip.exp" << "listed damaged" << true << true;
@@ -732,6 +812,25 @@ void TestPCLink::malformedOrOutOfState_data()
         << QByteArray("7 ACANCEL");
     QTest::newRow("size over 2 GiB") << PCLinkProtocol::announce("/a.exp", 2147483648LL, "[A]a.exp")
                                      << QByteArray("7 ACANCEL");
+    // each limit on the wire exactly, and a byte or a digit over it
+    const QByteArray longest = 'R' + PCLinkProtocol::field("/" + QString(65525, 'a')) + PCLinkProtocol::field("x");
+    QTest::newRow("frame of 64 KiB") << PCLinkProtocol::frame(longest) << QByteArray("2 FS");
+    QTest::newRow("frame of 64 KiB and a byte") << PCLinkProtocol::frame(longest + "x") << QByteArray();
+    const QByteArray request = PCLinkProtocol::request("[D]secrets", "x").mid(3);
+    QTest::newRow("length of ten digits") << "00000000" + QByteArray::number(request.size()) + ' ' + request
+                                          << QByteArray("2 FS");
+    QTest::newRow("length of eleven digits") << "000000000" + QByteArray::number(request.size()) + ' ' + request
+                                             << QByteArray();
+    const QByteArray x = PCLinkProtocol::field("x");
+    QTest::newRow("field length of ten digits") << PCLinkProtocol::frame("R0000000010 [D]secrets" + x)
+                                                << QByteArray("2 FS");
+    QTest::newRow("field length of eleven digits") << PCLinkProtocol::frame("R00000000010 [D]secrets" + x)
+                                                   << QByteArray();
+    const QByteArray source = PCLinkProtocol::field("/a.exp"), destination = PCLinkProtocol::field("[A]a.exp");
+    QTest::newRow("size of ten digits") << PCLinkProtocol::frame('I' + source + "10 0000000011" + destination)
+                                        << QByteArray("3 AOK");
+    QTest::newRow("size of eleven digits") << PCLinkProtocol::frame('I' + source + "11 00000000011" + destination)
+                                           << QByteArray("7 ACANCEL");
 }
 
 void TestPCLink::malformedOrOutOfState()
@@ -745,9 +844,10 @@ void TestPCLink::malformedOrOutOfState()
     QTRY_COMPARE(c.device->receivedBytes(), qint64(input.size()));
     if (!reply.isEmpty())
         QCOMPARE(readExactly(&c.raw, reply.size()), reply);
-    if (reply == "7 ACANCEL") {
-        QCOMPARE(device.events, QStringList{"receiveFileFailed"});
+    if (!reply.isEmpty()) {
         QVERIFY(c.device->isConnected());
+        if (reply == "7 ACANCEL")
+            QCOMPARE(device.events, QStringList{"receiveFileFailed"});
     } else {
         QTRY_VERIFY(!c.device->isConnected());
         QVERIFY(!c.raw.waitForReadyRead(50) || c.raw.bytesAvailable() == 0);
@@ -769,6 +869,11 @@ void TestPCLink::clientTakesOnlyAnswers_data()
     QTest::newRow("FS while nothing is asked") << QString() << PCLinkProtocol::cannotSend();
     QTest::newRow("announce to an announce") << "send" << PCLinkProtocol::announce("/a.exp", 3, "[A]a.exp");
     QTest::newRow("FS to an announce") << "send" << PCLinkProtocol::cannotSend();
+    // the destination of the request before, or of none, answers no request
+    QTest::newRow("announce naming the last request's file, to an announce")
+        << "send after a request" << PCLinkProtocol::announce("/a.exp", 3, "[A]b.exp") + "abc";
+    QTest::newRow("announce naming no file, to an announce")
+        << "send" << PCLinkProtocol::announce("/a.exp", 3, "") + "abc";
 }
 
 void TestPCLink::clientTakesOnlyAnswers()
@@ -779,15 +884,90 @@ void TestPCLink::clientTakesOnlyAnswers()
     QVERIFY(s.open());
     writeFile(s.home.app() + "/Trip.exp", "trip");
     Recorder client(&s.client);
+    if (asked == "send after a request") {
+        s.client.requestFile("[A]Trip.exp", "[A]b.exp");
+        readExactly(s.raw, PCLinkProtocol::request("[A]Trip.exp", "[A]b.exp").size());
+        s.send(PCLinkProtocol::announce("/Trip.exp", book("b").size(), "[A]b.exp") + book("b"));
+        QCOMPARE(readExactly(s.raw, 5), QByteArray("3 AOK"));
+        QTRY_VERIFY(client.ended());
+        QCOMPARE(readFile(s.home.app() + "/b.exp"), book("b"));
+        client.events.clear();
+    }
     if (asked == "request")
         s.client.requestFile("[A]Trip.exp", "[A]a.exp");
-    else if (asked == "send")
+    else if (asked.startsWith("send"))
         s.client.sendFile("[A]Trip.exp", "[A]Trip.exp");
     s.send(input);
     QTRY_VERIFY(!s.client.isConnected());
     QCOMPARE(client.events, QStringList{"connectionClosed"});
     QVERIFY(!QFile::exists(s.home.app() + "/a.exp"));
+    if (asked == "send after a request")
+        QCOMPARE(readFile(s.home.app() + "/b.exp"), book("b"));
     QCOMPARE(readFile(s.home.app() + "/Trip.exp"), QByteArray("trip"));
+}
+
+// The connecting side asks for a second file (a request or an announce)
+// while the first is asked for, announced or moving: the connection ends,
+// the second request never goes out, and nothing is written here.
+void TestPCLink::oneFileAtATime_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<bool>("sendSecond");
+    for (const char *first : {"requested", "announced", "receiving", "sending"}) {
+        QTest::addRow("%s, then a request", first) << first << false;
+        QTest::addRow("%s, then a send", first) << first << true;
+    }
+}
+
+void TestPCLink::oneFileAtATime()
+{
+    QFETCH(QString, first);
+    QFETCH(bool, sendSecond);
+    RawServer s;
+    QVERIFY(s.open());
+    const QString mine = s.home.app() + "/Mine.exp", got = s.home.app() + "/Got.exp",
+                  other = s.home.app() + "/Other.exp";
+    // far more than the sockets hold while the peer reads nothing
+    writeFile(mine, pattern(first == "sending" ? 32 * 1024 * 1024 : 100));
+    writeFile(other, book("other"));
+    const QMap<QString, QByteArray> before = listTree(s.home.root.path());
+    Recorder client(&s.client);
+    QByteArray frame;
+    if (first == "requested" || first == "receiving") {
+        s.client.requestFile("[A]Got.exp", got);
+        frame = PCLinkProtocol::request("[A]Got.exp", got);
+    } else {
+        s.client.sendFile(mine, "[A]Mine.exp");
+        frame = PCLinkProtocol::announce(mine, QFileInfo(mine).size(), "[A]Mine.exp");
+    }
+    QCOMPARE(readExactly(s.raw, frame.size()), frame);
+    if (first == "receiving") {
+        s.send(PCLinkProtocol::announce("/d/Got.exp", 100, got) + "FOLDER\n");
+        QCOMPARE(readExactly(s.raw, 5), QByteArray("3 AOK"));
+        QTRY_COMPARE(client.lastDone, 7);
+    } else if (first == "sending") {
+        s.send("3 AOK");
+        QTRY_VERIFY(client.lastDone > 0);
+    }
+    const int state = s.client.transferState();
+    QCOMPARE(state, first == "receiving" ? 2 : first == "sending" ? 1 : 3);
+    client.events.clear();
+    const QByteArray second = sendSecond ? PCLinkProtocol::announce(other, book("other").size(), "[A]Other.exp")
+                                         : PCLinkProtocol::request("[A]Any.exp", got);
+    if (sendSecond)
+        s.client.sendFile(other, "[A]Other.exp");
+    else
+        s.client.requestFile("[A]Any.exp", got);
+    QVERIFY(!s.client.isConnected());
+    QCOMPARE(client.events, QStringList{"connectionClosed"});
+    QByteArray after;
+    while (s.raw->state() == QAbstractSocket::ConnectedState || s.raw->bytesAvailable()) {
+        after += s.raw->readAll();
+        if (s.raw->state() == QAbstractSocket::ConnectedState)
+            s.raw->waitForReadyRead(100);
+    }
+    QVERIFY(!after.contains(second));
+    QCOMPARE(listTree(s.home.root.path()), before);
 }
 
 void TestPCLink::interruptedReceiveKeepsOldFile()
@@ -910,6 +1090,8 @@ void TestPCLink::hostileMessages_data()
                                           << QByteArray() << QByteArray("2 FS");
     QTest::newRow("control in the requester's path") << 'R' << QByteArray("<root>/books/Trip.exp")
                                                      << QByteArray("[A]\x01.exp") << QByteArray() << QByteArray("2 FS");
+    QTest::newRow("exactly the free space") << 'I' << QByteArray("/x") << QByteArray("[A]a.exp")
+                                            << QByteArray("200") << accepted;
     QTest::newRow("more than the free space") << 'I' << QByteArray("/x") << QByteArray("[A]a.exp")
                                               << QByteArray("201") << refused;
     QTest::newRow("a replacement over the free space") << 'I' << QByteArray("/x") << QByteArray("<root>/books/Trip.exp")
@@ -1085,6 +1267,8 @@ void TestPCLink::stalledTransferEnds_data()
     QTest::newRow("silent") << "+30" << true;
     QTest::newRow("a byte now and then") << "1 +10 1 +10 1 +10" << true;
     QTest::newRow("64 KiB in every 30 s") << "65536 +29 65536 +29 65536 +29" << false;
+    QTest::newRow("64 KiB in 30 s") << "65536 +30" << false;
+    QTest::newRow("a byte less in 30 s") << "65535 +30" << true;
     QTest::newRow("the rest stalls") << "199000 +29 500 +32" << true;
     QTest::newRow("idle, nothing for 29 s") << "idle +29" << false;
     QTest::newRow("idle, nothing for 30 s") << "idle +30" << true;
@@ -1179,36 +1363,59 @@ void TestPCLink::serverBusyPort()
     QVERIFY(!second.isListening());
 }
 
-// A hostile peer with files over the (lowered) limits of their kinds: one
-// over its kind's size is refused at the announce, one whose line is over
-// the line limit is read back, removed, and ends the connection. Either
-// way every file that was there stays byte for byte, and the link that
-// refused goes on. "device": the answering side receives; "client": the
-// connecting side fetches the device's index.
-void TestPCLink::overLimitFilesRefused_data()
+// A peer's files at the (lowered) limits of their kinds and one byte (or
+// one letter of a name) over: a file of its kind's size, or with a line
+// of the longest, is taken; one over its kind's size or name is refused at
+// the announce; one whose line is over the line limit is read back,
+// removed, and ends the connection. Refused or cut, every file that was
+// there stays byte for byte, and a link that refused goes on. "device":
+// the answering side receives; "client": the connecting side fetches the
+// device's index. "lifted": the book and free space limits out of the way,
+// only the announced size counts.
+void TestPCLink::filesAtTheirLimits_data()
 {
     QTest::addColumn<QString>("side");
     QTest::addColumn<QString>("remote");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("announceRefused");
-    const QByteArray longLine = "FOLDER\nPROP=a=" + QByteArray(300, 'x') + "\nEND\n";
-    QTest::newRow("book over its size") << "device" << "[A]bomb.exp" << QByteArray(8193, '\n') << true;
-    QTest::newRow("book with a long line") << "device" << "[A]Trip.exp" << longLine << false;
-    QTest::newRow("category file over its size") << "device" << "[A]ymrCategory" << QByteArray(4097, '\n') << true;
-    QTest::newRow("category file with a long line") << "device" << "[A]ymrCategory" << longLine << false;
-    QTest::newRow("value list over its size") << "device" << "[D]types" << QByteArray(1025, 'x') << true;
-    QTest::newRow("date formats over their size") << "device" << "[D]dateFormat" << QByteArray(1025, '\n') << true;
-    QTest::newRow("device index over its size") << "client" << "[A]ymrOutlaysIDX_EXT" << QByteArray(4097, '\n') << true;
-    QTest::newRow("device index with a long line") << "client" << "[A]ymrOutlaysIDX_EXT" << longLine << false;
+    QTest::addColumn<QString>("outcome"); // taken, refused, unreadable or answered
+    const auto lineOf = [](int size) { return "FOLDER\nPROP=a=" + QByteArray(size - 7, 'x') + "\nEND\n"; };
+    QTest::newRow("book of its size") << "device" << "[A]Trip.exp" << exactRecords(8192) << "taken";
+    QTest::newRow("book over its size") << "device" << "[A]bomb.exp" << QByteArray(8193, '\n') << "refused";
+    QTest::newRow("book with the longest line") << "device" << "[A]Trip.exp" << lineOf(256) << "taken";
+    QTest::newRow("book with a line a byte longer") << "device" << "[A]Trip.exp" << lineOf(257) << "unreadable";
+    QTest::newRow("category file of its size") << "device" << "[A]ymrCategory" << exactRecords(4096) << "taken";
+    QTest::newRow("category file over its size") << "device" << "[A]ymrCategory" << QByteArray(4097, '\n')
+                                                 << "refused";
+    QTest::newRow("category file with a long line") << "device" << "[A]ymrCategory" << lineOf(257) << "unreadable";
+    QTest::newRow("value list of its size") << "device" << "[D]types" << exactLines(1024) << "taken";
+    QTest::newRow("value list over its size") << "device" << "[D]types" << QByteArray(1025, 'x') << "refused";
+    QTest::newRow("date formats of their size") << "device" << "[D]dateFormat" << exactLines(1024) << "taken";
+    QTest::newRow("date formats over their size") << "device" << "[D]dateFormat" << QByteArray(1025, '\n')
+                                                  << "refused";
+    QTest::newRow("currency list of the longest name") << "device" << "[D]currencies_abcdefgh" << exactLines(20)
+                                                       << "taken";
+    QTest::newRow("currency list of a letter longer") << "device" << "[D]currencies_abcdefghi" << exactLines(20)
+                                                      << "refused";
+    QTest::newRow("device index of its size") << "client" << "[A]ymrOutlaysIDX_EXT" << exactRecords(4096) << "taken";
+    QTest::newRow("device index over its size") << "client" << "[A]ymrOutlaysIDX_EXT" << QByteArray(4097, '\n')
+                                                << "refused";
+    QTest::newRow("device index with a long line") << "client" << "[A]ymrOutlaysIDX_EXT" << lineOf(257)
+                                                   << "unreadable";
+    QTest::newRow("lifted, a size of 2^31 - 1") << "device" << "[A]Big.exp" << QByteArray("2147483647")
+                                               << "answered";
+    QTest::newRow("lifted, a size of 2^31") << "device" << "[A]Big.exp" << QByteArray("2147483648") << "refused";
 }
 
-void TestPCLink::overLimitFilesRefused()
+void TestPCLink::filesAtTheirLimits()
 {
     QFETCH(QString, side);
     QFETCH(QString, remote);
     QFETCH(QByteArray, bytes);
-    QFETCH(bool, announceRefused);
-    TaskManager::setMaxBookSize(8192);
+    QFETCH(QString, outcome);
+    const bool lifted = QTest::currentDataTag() && QByteArray(QTest::currentDataTag()).startsWith("lifted");
+    TaskManager::setMaxBookSize(lifted ? INT_MAX : 8192);
+    if (lifted)
+        PCLink::setFreeSpace([](const QString &) { return qint64(1) << 40; });
     CategoryManager::setMaxFileSize(4096);
     DBManager::setMaxFileSize(4096);
     YMRPIM::setMaxListSize(1024);
@@ -1219,6 +1426,7 @@ void TestPCLink::overLimitFilesRefused()
         DBManager::setMaxFileSize(0);
         YMRPIM::setMaxListSize(0);
         PIMTextReader::setMaxLineLength(0);
+        PCLink::setFreeSpace({});
     });
     const bool device = side == "device";
     EitherSide peer(device);
@@ -1231,35 +1439,160 @@ void TestPCLink::overLimitFilesRefused()
     writeFile(home.app() + "/ymrOutlaysIDX_EXT", "FOLDER\nEND\n");
     writeFile(home.data() + "/types", "Cash\nCard");
     link->setBookPaths({home.app() + "/Trip.exp"});
-    const QMap<QString, QByteArray> before = listTree(home.root.path());
+    QMap<QString, QByteArray> expected = listTree(home.root.path());
 
     Recorder events(link);
+    const qint64 size = lifted ? bytes.toLongLong() : bytes.size();
     if (device) {
-        peer.c.send(PCLinkProtocol::announce("/x/file", bytes.size(), remote));
+        peer.c.send(PCLinkProtocol::announce("/x/file", size, remote));
     } else {
         const QString local = home.app() + "/ymrOutlaysIDX_EXT";
         peer.s.client.requestFile(remote, local);
         const QByteArray request = PCLinkProtocol::request(remote, local);
         QCOMPARE(readExactly(raw, request.size()), request);
-        peer.s.send(PCLinkProtocol::announce("/x/ymrOutlaysIDX_EXT", bytes.size(), local));
+        peer.s.send(PCLinkProtocol::announce("/x/ymrOutlaysIDX_EXT", size, local));
     }
-    const QByteArray answer = PCLinkProtocol::answer(!announceRefused);
+    const QByteArray answer = PCLinkProtocol::answer(outcome != "refused");
     QCOMPARE(readExactly(raw, answer.size()), answer);
-    if (!announceRefused) {
-        raw->write(bytes);
-        raw->flush();
-        // what this side cannot read ends the connection: the peer learns of it
-        QTRY_VERIFY(raw->state() != QAbstractSocket::ConnectedState || !link->isConnected());
+    if (outcome == "answered") {
+        QCOMPARE(link->transferState(), int(PCLink::Receiving));
+        raw->abort();
         QTRY_VERIFY(!link->isConnected());
-    } else {
+    } else if (outcome == "refused") {
         QTRY_VERIFY(events.ended());
         QVERIFY(link->isConnected());
+    } else {
+        raw->write(bytes);
+        raw->flush();
+        if (outcome == "taken") {
+            QTRY_VERIFY(events.ended());
+            QVERIFY(link->isConnected());
+            const QString path = link->resolvePath(device ? remote : "[A]ymrOutlaysIDX_EXT");
+            QCOMPARE(events.events.last(), "receiveFileFinished:" + path);
+            expected[path] = bytes;
+        } else {
+            // what this side cannot read ends the connection: the peer learns of it
+            QTRY_VERIFY(raw->state() != QAbstractSocket::ConnectedState || !link->isConnected());
+            QTRY_VERIFY(!link->isConnected());
+        }
     }
-    QVERIFY(events.events.contains("receiveFileFailed"));
-    QVERIFY(!events.events.join(' ').contains("receiveFileFinished"));
-    QCOMPARE(link->transferState(), 0);
-    QCOMPARE(listTree(home.root.path()), before);
+    if (outcome != "taken") {
+        QVERIFY(events.events.contains("receiveFileFailed") || outcome == "answered");
+        QVERIFY(!events.events.join(' ').contains("receiveFileFinished"));
+    }
+    QTRY_COMPARE(link->transferState(), int(outcome == "answered" ? PCLink::Receiving : PCLink::Idle));
+    QCOMPARE(listTree(home.root.path()), expected);
 }
 
-YMR_TEST_MAIN(TestPCLink)
+// A new book at an absolute path of the longest the system takes, and one
+// a byte longer: in a folder that holds a listed book, the one is taken
+// and the other refused at its announce, and nothing else changes.
+void TestPCLink::longestPathTaken_data()
+{
+    QTest::addColumn<int>("over");
+    QTest::newRow("the longest path") << 0;
+    QTest::newRow("a byte longer") << 1;
+}
+
+void TestPCLink::longestPathTaken()
+{
+    QFETCH(int, over);
+    RawClient c;
+    QVERIFY(c.open());
+    // folders of 200 bytes down to where a name of 20 to 220 bytes ends the path
+    QString folder = c.home.root.path();
+    while (QFile::encodeName(folder).size() < PATH_MAX - 1 - 221)
+        folder += "/" + QString(199, 'f');
+    QVERIFY(QDir().mkpath(folder));
+    writeFile(folder + "/Listed.exp", book("listed"));
+    c.device->setBookPaths({folder + "/Listed.exp"});
+    const int nameBytes = PATH_MAX - 1 - int(QFile::encodeName(folder).size()) - 1 + over;
+    const QString path = folder + "/" + QString(nameBytes - 4, 'n') + ".exp";
+    QCOMPARE(QFile::encodeName(path).size(), PATH_MAX - 1 + over);
+    QMap<QString, QByteArray> expected = listTree(c.home.root.path());
+    Recorder device(c.device.data());
+    c.send(PCLinkProtocol::announce("/x/New.exp", book("new").size(), path));
+    QCOMPARE(readExactly(&c.raw, over ? 9 : 5), PCLinkProtocol::answer(!over));
+    if (!over) {
+        c.send(book("new"));
+        QTRY_VERIFY(device.ended());
+        QCOMPARE(device.events.last(), "receiveFileFinished:" + path);
+        expected[path] = book("new");
+    }
+    QTRY_VERIFY(device.ended());
+    QVERIFY(c.device->isConnected());
+    QCOMPARE(listTree(c.home.root.path()), expected);
+}
+
+void TestPCLink::newBookNotOnDiskIsNotReceived_data()
+{
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("its folder synced") << false;
+    QTest::newRow("its folder's sync refused") << true;
+}
+
+// A new book the device takes keeps its name only once the disk has
+// confirmed it. When the system refuses the folder's sync the receive
+// fails and the device says why, the book is neither at its name nor
+// listed, and the sender is cut; synced, the same book is received.
+void TestPCLink::newBookNotOnDiskIsNotReceived()
+{
+    QFETCH(bool, refused);
+    const QString target = appFile("New.exp");
+    QFile::remove(target);
+    QFile::remove(appFile("ymrOutlaysIDX"));
+    QProcess device;
+    device.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    ymrtest::startChild(device, {"--device"});
+    const auto end = qScopeGuard([&device] {
+        device.closeWriteChannel();
+        if (!device.waitForFinished(20000))
+            device.kill();
+    });
+    const auto nextLine = [&device]() -> QByteArray {
+        while (!device.canReadLine()) {
+            if (!device.waitForReadyRead(20000))
+                return QByteArray();
+        }
+        return device.readLine().trimmed();
+    };
+    QByteArray line = nextLine();
+    QVERIFY2(line.startsWith("listening "), line.constData());
+    QTcpSocket raw;
+    raw.connectToHost("127.0.0.1", quint16(line.mid(10).toUInt()));
+    QVERIFY(raw.waitForConnected(5000));
+    const QByteArray incoming = book("new");
+    raw.write(PCLinkProtocol::announce("/x/New.exp", incoming.size(), "[A]New.exp"));
+    QCOMPARE(readExactly(&raw, 5), QByteArray("3 AOK"));
+    // the book's lock taken (its own file made durable), before its bytes
+    if (refused) {
+        device.write("refuse\n");
+        do
+            line = nextLine();
+        while (line.startsWith("said "));
+        if (line != "refusing")
+            QSKIP("the system does not refuse syncs here");
+    }
+    raw.write(incoming);
+    QVERIFY(raw.waitForBytesWritten(5000));
+    do
+        line = nextLine();
+    while (!line.isEmpty() && !line.contains("Receive F"));
+    DBManager index;
+    if (!refused) {
+        QVERIFY2(line.contains("Receive Finished"), line.constData());
+        QCOMPARE(readFile(target), incoming);
+        QTRY_VERIFY((index.load(), index.findByPath(target)));
+        return;
+    }
+    QVERIFY2(line.contains("Receive Failed: " + target.toUtf8() + "|the disk did not confirm the write"),
+             line.constData());
+    QTRY_VERIFY(raw.state() != QAbstractSocket::ConnectedState);
+    QVERIFY(!QFileInfo::exists(target) && !QFileInfo(target).isSymLink());
+    QVERIFY(tempFilesIn(QFileInfo(target).path()).isEmpty());
+    index.load();
+    QVERIFY(!index.findByPath(target));
+}
+
+YMR_TEST_MAIN_WITH_CHILD(TestPCLink, "--device", deviceMain)
 #include "tst_pclink.moc"
