@@ -59,19 +59,27 @@ QByteArray pattern(int size, int seed = 1)
     return b;
 }
 
-// A book of exactly size bytes, as a receiver takes one: nothing, or the
-// header and expenses whose types follow the pattern.
+// A record file (a book, the category file, a book list) of exactly size
+// bytes, as a receiver takes one: nothing, or the header and whole records
+// whose texts follow the pattern.
 QByteArray bookPattern(int size, int seed = 1)
 {
     if (size == 0)
         return QByteArray();
     const QByteArray letters = pattern(size, seed);
     QByteArray b("FOLDER\nEND\n");
-    for (int i = 0; b.size() < size;) {
+    // "T=", the letters, "\nEND", a line break between records: the last
+    // record's letters fill the rest
+    for (int i = 0;;) {
+        const int rest = size - b.size() - 6;
+        const int count = rest > 60 + 7 ? 60 : qMax(rest, 0);
         b += "T=";
-        for (int k = 0; k < 60; ++k, ++i)
+        for (int k = 0; k < count; ++k, ++i)
             b += char('a' + uchar(letters.at(i % letters.size())) % 26);
-        b += "\nEND\n";
+        b += "\nEND";
+        if (b.size() >= size)
+            break;
+        b += '\n';
     }
     b.truncate(size);
     return b;
@@ -83,10 +91,11 @@ QByteArray book(const QByteArray &type)
     return "FOLDER\nEND\nT=" + type + "\nEND\n";
 }
 
-// What a file of that name holds in a test: a book for a book.
+// What a file of that name holds in a test: a record file for a book or the
+// category file.
 QByteArray contentFor(const QString &name, int size, int seed = 1)
 {
-    return name.endsWith(".exp") ? bookPattern(size, seed) : pattern(size, seed);
+    return name.endsWith(".exp") || name.endsWith("ymrCategory") ? bookPattern(size, seed) : pattern(size, seed);
 }
 
 // Every signal of a link as "name" or "name:argument".
