@@ -93,8 +93,15 @@ void RecordFileReader::readHeader(PIMTextReader &in, const HeaderLine &line, Res
     // a header is short: each of its lines is looked at
     in.setSkipZeroLines(true);
     result.offset = 0;
+    readHeaderLines(in, line, result);
+    if (in.skippedZeroLine())
+        result.mark(ZeroByte);
+}
+
+void RecordFileReader::readHeaderLines(PIMTextReader &in, const HeaderLine &line, Result &result) const
+{
     if (!in.readLine()) {
-        if (!in.hasError() && !in.stopped())
+        if (!in.hasError() && !in.stopped() && in.pos() == 0)
             result.mark(Empty);
         return;
     }
@@ -135,8 +142,6 @@ void RecordFileReader::readHeader(PIMTextReader &in, const HeaderLine &line, Res
     }
     in.settle();
     result.offset = in.pos();
-    if (in.skippedZeroLine())
-        result.mark(ZeroByte);
     // a header cut short: whatever the file held after it is lost
     if (!ended && !in.hasError() && !in.stopped())
         result.mark(HeaderCut);

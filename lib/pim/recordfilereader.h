@@ -115,6 +115,7 @@ public:
 
 private:
     struct Part;
+    void readHeaderLines(PIMTextReader &in, const HeaderLine &line, Result &result) const;
     static void giveUid(PIMRecord *record, const QByteArray &uid);
     PIMRecord *readRecord(PIMTextReader &in, qint64 base, const Cost &cost, QSet<const QChar *> &heldKeys,
                           bool *ended) const;

@@ -216,10 +216,11 @@ PIMRecord *TemplateManager::find(const QString &name) const
 }
 
 namespace {
-// A name is one line of the index: a line break in it would split it.
+// A name is one line of the index: a line break in it would split it, and
+// a zero byte makes the index no text the reader takes.
 bool fitsTheIndex(const QString &name)
 {
-    return !name.isEmpty() && !name.contains(QLatin1Char('\n'));
+    return !name.isEmpty() && !name.contains(QLatin1Char('\n')) && !name.contains(QChar(0));
 }
 }
 

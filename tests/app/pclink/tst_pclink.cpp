@@ -1184,9 +1184,9 @@ void TestPCLink::serverBusyPort()
 
 // A hostile peer with files over the (lowered) limits of their kinds: one
 // over its kind's size is refused at the announce, one whose line is over
-// the line limit is read back, removed, and ends the connection. Either
-// way every file that was there stays byte for byte, and the link that
-// refused goes on. "device": the answering side receives; "client": the
+// the line limit, or that its kind's reader does not take whole, is read
+// back, removed, and ends the connection. Either way every file that was
+// there stays byte for byte, and the link that refused goes on. "device": the answering side receives; "client": the
 // connecting side fetches the device's index.
 void TestPCLink::overLimitFilesRefused_data()
 {
@@ -1203,6 +1203,12 @@ void TestPCLink::overLimitFilesRefused_data()
     QTest::newRow("date formats over their size") << "device" << "[D]dateFormat" << QByteArray(1025, '\n') << true;
     QTest::newRow("device index over its size") << "client" << "[A]ymrOutlaysIDX_EXT" << QByteArray(4097, '\n') << true;
     QTest::newRow("device index with a long line") << "client" << "[A]ymrOutlaysIDX_EXT" << longLine << false;
+    QTest::newRow("category file that is none") << "device" << "[A]ymrCategory" << QByteArray("hello world") << false;
+    QTest::newRow("category file of zero bytes") << "device" << "[A]ymrCategory" << QByteArray(100, '\0') << false;
+    QTest::newRow("category file cut in its header")
+        << "device" << "[A]ymrCategory" << QByteArray("FOLDER\nTOTAL=1\n") << false;
+    QTest::newRow("device index cut in a book")
+        << "client" << "[A]ymrOutlaysIDX_EXT" << QByteArray("FOLDER\nTOTAL=1\nEND\nT=Trip\nP=/a/Tr") << false;
 }
 
 void TestPCLink::overLimitFilesRefused()
