@@ -1,6 +1,7 @@
 #include "ymrtest.h"
 
 #include "filebytes.h"
+#include "lockholder.h"
 
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
@@ -86,6 +87,8 @@ private slots:
     void selfMergeKeepsTheFile();
     void copiesReadAFileAlike_data();
     void copiesReadAFileAlike();
+    void damagedFileWhileTheFolderIsHeld_data();
+    void damagedFileWhileTheFolderIsHeld();
     void recordsWithoutUidKeepOneIdentity_data();
     void recordsWithoutUidKeepOneIdentity();
     void titlesKeptWhole_data();
@@ -459,6 +462,44 @@ void TestCategoryManager::copiesReadAFileAlike()
     QCOMPARE(readAll(BoundedFile::asideName(categoryFile())), whole ? QByteArray() : file);
     QVERIFY(!QFile::exists(BoundedFile::asideName(categoryFile(), 2)));
     QCOMPARE(told.size(), whole ? 0 : 1);
+}
+
+// A damaged category file found while another copy holds the folder (so
+// that it cannot be set aside then): the store takes nothing of it, and its
+// save, refused while the folder is held, sets the file aside once it is
+// free and writes only what the store holds.
+void TestCategoryManager::damagedFileWhileTheFolderIsHeld_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("hello world") << QByteArray("hello world");
+    QTest::newRow("header cut short") << QByteArray("FOLDER\nTOTAL=1\nEND\nT=Food\nEND\n").left(14);
+    QTest::newRow("count holding \"=\"") << QByteArray("FOLDER\nTOTAL=1=1\nEND\nT=Food\nEND\n");
+}
+
+void TestCategoryManager::damagedFileWhileTheFolderIsHeld()
+{
+    QFETCH(QByteArray, file);
+    clearCategoryFiles();
+    writeAll(categoryFile(), file);
+    const pid_t holder = holdFolderInChild(QFileInfo(categoryFile()).absolutePath());
+    QVERIFY(holder > 0);
+    auto release = qScopeGuard([holder] { killLockHolder(holder); });
+    CategoryManager cats;
+    QVERIFY(!cats.loadOrDefault());
+    QCOMPARE(cats.count(), 0);
+    auto *bus = new CategoryRecord(&cats);
+    bus->title = QStringLiteral("Bus");
+    QVERIFY(bus->store(nullptr));
+    QVERIFY(!cats.save());
+    QCOMPARE(readAll(categoryFile()), file);
+    QVERIFY(!QFile::exists(BoundedFile::asideName(categoryFile())));
+    release.dismiss();
+    killLockHolder(holder);
+    QCOMPARE(UnsavedFiles::instance()->retryAll(), 0);
+    QCOMPARE(readAll(BoundedFile::asideName(categoryFile())), file);
+    CategoryManager again;
+    QVERIFY(again.load());
+    QCOMPARE(titlesOf(again), QStringList{"Bus"});
 }
 
 // Records an older file holds without a UID (some without their times)
