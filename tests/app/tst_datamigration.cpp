@@ -315,6 +315,7 @@ void TestDataMigration::damagedCategoryFileIsKept_data()
     QTest::newRow("hello world") << QByteArray("hello world") << false;
     QTest::newRow("zero bytes") << QByteArray(100, '\0') << false;
     QTest::newRow("header cut short") << QByteArray("FOLDER\nSORT=-1\nSORTORDER=1\nPERP") << false;
+    QTest::newRow("header cut after a whole line") << QByteArray("FOLDER\nSORT=-1\nSORTORDER=1\n") << false;
     QTest::newRow("count holding \"=\"") << "FOLDER\nTOTAL=1=1\nEND\n" + mine << false;
     QTest::newRow("last category cut") << "FOLDER\nTOTAL=1\nEND\n" + mine.left(20) << false;
 }

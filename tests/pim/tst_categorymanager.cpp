@@ -412,6 +412,7 @@ void TestCategoryManager::copiesReadAFileAlike_data()
     QTest::newRow("header line without \"=\"") << "FOLDER\nSORT\nTOTAL=1\nEND\n" + food << false;
     QTest::newRow("header cut short") << QByteArray("FOLDER\nSORT=-1\nSORTORDER=1\nTOT") << false;
     QTest::newRow("header cut after its count") << QByteArray("FOLDER\nTOTAL=1\n") << false;
+    QTest::newRow("header cut after a whole line") << QByteArray("FOLDER\nSORT=-1\nSORTORDER=1\n") << false;
     QTest::newRow("no header") << food << false;
     QTest::newRow("last record cut") << "FOLDER\nTOTAL=1\nEND\n" + food.chopped(4) << false;
     QTest::newRow("zero byte in a title") << "FOLDER\nTOTAL=1\nEND\nT=Fo" + QByteArray(1, '\0') + food.mid(4)

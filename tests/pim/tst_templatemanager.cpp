@@ -192,6 +192,7 @@ void TestTemplateManager::damagedBookIsKeptWithItsIndex_data()
     QTest::newRow("zero bytes") << "zeros" << false;
     QTest::newRow("cut 60 bytes short") << "cut" << false;
     QTest::newRow("cut inside its header") << "header" << false;
+    QTest::newRow("cut after a line of its header") << "headerline" << false;
     QTest::newRow("count holding \"=\"") << "count" << false;
     QTest::newRow("a zero byte in a template") << "zero" << false;
 }
@@ -230,6 +231,8 @@ void TestTemplateManager::damagedBookIsKeptWithItsIndex()
         damaged.chop(60);
     else if (damage == "header")
         damaged = damaged.left(damaged.indexOf("TOTAL=") + 4);
+    else if (damage == "headerline")
+        damaged = damaged.left(damaged.indexOf("TOTAL="));
     else if (damage == "count")
         damaged.replace("TOTAL=3\n", "TOTAL=3=3\n");
     else if (damage == "zero")
