@@ -78,8 +78,8 @@ public:
             budget.charge(bookCost(path));
             entries.append({path.toUtf8(), QByteArray()});
         };
-        DBManager::fileReader(false).read(bytes, &budget, line, RecordFileReader::Cost(),
-                                          RecordFileReader::Take(), false, result);
+        std::vector<PIMRecord *> none;
+        DBManager::fileReader(false).read(bytes, &budget, line, RecordFileReader::Cost(), false, none, result);
         return !result.failed && result.damage == RecordFileReader::Whole && !budget.isSpent();
     }
 };

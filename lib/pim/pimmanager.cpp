@@ -1041,8 +1041,11 @@ void PIMManager::readText(QIODevice *device)
             return;
         }
         const auto cost = [this](const PIMRecord *r, QSet<const QChar *> &held) { return loadCost(r, held); };
-        reader.read(m_loadedText, m_budget, line, cost, [this](PIMRecord *r) { m_records.append(r); }, true,
-                    result);
+        std::vector<PIMRecord *> records;
+        reader.read(m_loadedText, m_budget, line, cost, true, records, result);
+        m_records.reserve(int(records.size()));
+        for (PIMRecord *r : records)
+            m_records.append(r);
     }
     m_offset = result.offset;
     m_total = result.total;

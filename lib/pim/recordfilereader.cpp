@@ -178,7 +178,7 @@ PIMRecord *RecordFileReader::readRecord(PIMTextReader &in, qint64 base, const Co
 }
 
 void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const HeaderLine &line, const Cost &cost,
-                            const Take &take, bool inParts, Result &result) const
+                            bool inParts, std::vector<PIMRecord *> &taken, Result &result) const
 {
     PIMTextReader in(text);
     in.setBudget(budget);
@@ -230,8 +230,11 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
     for (PIMRecord *r : records) {
         if (r->uidPending())
             uids.give(r, text.constData() + r->m_rawStart, r->m_rawLength);
-        take(r);
     }
+    if (taken.empty())
+        taken.swap(records);
+    else
+        taken.insert(taken.end(), records.begin(), records.end());
 }
 
 // Reads a large text's blocks in parts on Qt's thread pool at once, parts
@@ -342,7 +345,9 @@ void RecordFileReader::readPart(const QByteArray &text, Part &part, LoadBudget *
 bool RecordFileReader::readsWhole(const QByteArray &bytes, LoadBudget &budget) const
 {
     Result result;
-    read(bytes, &budget, HeaderLine(), Cost(), [](PIMRecord *r) { delete r; }, false, result);
+    std::vector<PIMRecord *> records;
+    read(bytes, &budget, HeaderLine(), Cost(), false, records, result);
+    qDeleteAll(records);
     return !result.failed && result.damage == Whole && budget.outcome() == LoadBudget::Within;
 }
 

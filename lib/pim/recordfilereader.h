@@ -49,8 +49,6 @@ public:
     // What a record read costs in memory where it is kept (charged to the
     // budget); heldKeys lets records that share a text count it once.
     using Cost = std::function<qint64(const PIMRecord *record, QSet<const QChar *> &heldKeys)>;
-    // Takes a record read, in file order.
-    using Take = std::function<void(PIMRecord *record)>;
 
     RecordFileReader(const Factory &create, bool headerOnly);
 
@@ -81,12 +79,13 @@ public:
 
     // The whole text of a file: its header, then (unless header-only) its
     // records, each made by the factory, charged cost (null: its own size)
-    // and handed to take in file order. Records read without a UID get one
-    // made of their text (blockUid()). Records beyond the TOTAL are not
-    // taken. inParts: a large text may be read in parts on Qt's thread
-    // pool (see setPartBytes()), with the same result.
+    // and appended to records (the caller's then) in file order. Records
+    // read without a UID get one made of their text (UidMaker). Records
+    // beyond the TOTAL are not taken, nor any of a text over the budget.
+    // inParts: a large text may be read in parts on Qt's thread pool (see
+    // setPartBytes()), with the same result.
     void read(const QByteArray &text, LoadBudget *budget, const HeaderLine &line, const Cost &cost,
-              const Take &take, bool inParts, Result &result) const;
+              bool inParts, std::vector<PIMRecord *> &records, Result &result) const;
 
     // Whether bytes read whole as a file of this kind, within budget: the
     // check of a file a peer sends or that is about to be taken.

@@ -132,21 +132,20 @@ bool SharedRecords::read(const QByteArray &bytes, KeyedMerge::Entries &entries, 
     // the records as the store's load made them: their times, and the
     // UIDs of those read without one, are the same while the file is
     RecordFileReader::Result result;
-    PIMRecord::LoadScope scope(m_store->m_loadTime);
-    m_store->storeReader().read(bytes, &budget, RecordFileReader::HeaderLine(), RecordFileReader::Cost(),
-                               [&entries, &budget](PIMRecord *record) {
-                                   // then its text is what stays of it
-                                   const std::unique_ptr<PIMRecord> r(record);
-                                   qint64 cost = 0;
-                                   if (entries.size() == entries.capacity()) {
-                                       // the list's new room is taken while the old is still held
-                                       entries.reserve(qMax(64, 2 * entries.capacity()));
-                                       cost += qint64(entries.capacity()) * qint64(sizeof(KeyedMerge::Entry));
-                                   }
-                                   entries.append({uidOf(*r), textOf(*r)});
-                                   budget.charge(cost + entryCost(entries.last()));
-                               },
-                               false, result);
+    std::vector<PIMRecord *> records;
+    {
+        PIMRecord::LoadScope scope(m_store->m_loadTime);
+        m_store->storeReader().read(bytes, &budget, RecordFileReader::HeaderLine(), RecordFileReader::Cost(), false,
+                                    records, result);
+    }
+    entries.reserve(int(records.size()));
+    budget.charge(qint64(records.size()) * qint64(sizeof(KeyedMerge::Entry)));
+    for (PIMRecord *record : records) {
+        // then its text is what stays of it
+        const std::unique_ptr<PIMRecord> r(record);
+        entries.append({uidOf(*r), textOf(*r)});
+        budget.charge(entryCost(entries.last()));
+    }
     // a file not read whole is no file the store takes
     return !result.failed && result.damage == RecordFileReader::Whole && !budget.isSpent();
 }
