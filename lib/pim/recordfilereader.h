@@ -50,15 +50,16 @@ public:
     // budget); heldKeys lets records that share a text count it once.
     using Cost = std::function<qint64(const PIMRecord *record, QSet<const QChar *> &heldKeys)>;
 
+    // headerOnly: the kind's files are read to the end of their header
+    // only (the book index, a book's header alone).
     RecordFileReader(const Factory &create, bool headerOnly);
-
-    bool isHeaderOnly() const { return m_headerOnly; }
 
     // What one reading found.
     struct Result
     {
         Damage damage = Whole;
-        // a line too long or a failed read: nothing of the file counts
+        // a line too long or a failed read: the file does not read (a
+        // load keeps what came before, and says so)
         bool failed = false;
         // where the record part begins: just after the "END" line of the
         // header (0 without a header)
@@ -95,6 +96,10 @@ public:
     // tests, 0 brings back the default.
     static void setPartBytes(qint64 bytes);
 
+    // A sentence for the user on what the damage is; empty for Whole.
+    static QString damageText(Damage damage);
+
+private:
     // The UID a record read without one is given: made of its block's text
     // (as in the file, from its first line to its "END" line) and of how
     // many blocks of that same text came before it in the file. Every
@@ -109,10 +114,6 @@ public:
         QHash<QByteArray, int> m_seen;
     };
 
-    // A sentence for the user on what the damage is; empty for Whole.
-    static QString damageText(Damage damage);
-
-private:
     struct Part;
     void readHeaderLines(PIMTextReader &in, const HeaderLine &line, Result &result) const;
     static void giveUid(PIMRecord *record, const QByteArray &uid);
