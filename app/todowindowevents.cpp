@@ -229,21 +229,32 @@ bool ToDoWindow::claimBook(TaskManager *book, const QString &title, const QStrin
 
 QString ToDoWindow::damagedText(TaskManager *book, const QString &title)
 {
-    // no count to go by: the file ends inside its header (or is empty)
-    QString text = book->total() < 0
-                       ? tr("Expense Book [%1] is damaged:\nit ends before its header does; %2 expenses "
-                            "could be read.")
-                             .arg(title)
-                             .arg(book->count())
-                   : book->count() < book->total()
-                       ? tr("Expense Book [%1] is damaged:\n%2 expenses could be read, its header counts %3.")
-                             .arg(title)
-                             .arg(book->count())
-                             .arg(book->total())
-                       : tr("Expense Book [%1] is damaged:\nit holds more than the %2 expenses its header "
-                            "counts; those %2 were read.")
-                             .arg(title)
-                             .arg(book->total());
+    QString text;
+    switch (book->damage()) {
+    case RecordFileReader::HeaderCut:
+    case RecordFileReader::Empty:
+        text = tr("Expense Book [%1] is damaged:\nit ends before its header does; %2 expenses could be read.")
+                   .arg(title)
+                   .arg(book->count());
+        break;
+    case RecordFileReader::FewerRecords:
+        text = tr("Expense Book [%1] is damaged:\n%2 expenses could be read, its header counts %3.")
+                   .arg(title)
+                   .arg(book->count())
+                   .arg(book->total());
+        break;
+    case RecordFileReader::MoreRecords:
+        text = tr("Expense Book [%1] is damaged:\nit holds more than the %2 expenses its header counts; those %2 "
+                  "were read.")
+                   .arg(title)
+                   .arg(book->total());
+        break;
+    default:
+        text = tr("Expense Book [%1] is damaged:\n%2; %3 expenses could be read.")
+                   .arg(title, RecordFileReader::damageText(book->damage()))
+                   .arg(book->count());
+        break;
+    }
     // the copy this load kept, or why there is none
     const QString copy = book->damagedCopyName();
     if (!copy.isEmpty())

@@ -111,23 +111,21 @@ bool isFreeName(const QString &path)
 }
 
 // A record file a peer sends or gets whole (the category file, the book
-// list the device exports): its bytes as one entry, when every line is
-// within what the record reader takes.
+// list the device exports): its bytes as one entry, when its kind's own
+// reader takes all of them.
 class RecordFileKind : public SharedFile::Kind
 {
 public:
-    RecordFileKind(const QString &what, qint64 maxSize) : m_what(what), m_maxSize(maxSize) {}
+    using Check = std::function<bool(const QByteArray &bytes, LoadBudget &budget)>;
+    RecordFileKind(const QString &what, qint64 maxSize, const Check &readsWhole)
+        : m_what(what), m_maxSize(maxSize), m_readsWhole(readsWhole)
+    {
+    }
     QString what() const override { return m_what; }
     qint64 maxSize() const override { return m_maxSize; }
-    bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &) const override
+    bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const override
     {
-        // an empty file reads as a torn one
-        if (bytes.isEmpty())
-            return false;
-        PIMTextReader in(bytes);
-        while (in.readLine()) {
-        }
-        if (in.hasError())
+        if (!m_readsWhole(bytes, budget))
             return false;
         entries.append({QByteArray(), bytes});
         return true;
@@ -137,6 +135,7 @@ public:
 private:
     QString m_what;
     qint64 m_maxSize;
+    Check m_readsWhole;
 };
 
 // How the owner of a file that is no book reads and writes it, by its name.
@@ -144,9 +143,13 @@ SharedFile::KindPtr ownedKind(const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
     if (name == categoryFile)
-        return std::make_shared<RecordFileKind>(PCLink::tr("the category file"), CategoryManager::maxFileSize());
+        return std::make_shared<RecordFileKind>(PCLink::tr("the category file"), CategoryManager::maxFileSize(),
+                                                &CategoryManager::readsWhole);
     if (name == exportIndexFile)
-        return std::make_shared<RecordFileKind>(PCLink::tr("the device's book list"), DBManager::maxFileSize());
+        return std::make_shared<RecordFileKind>(PCLink::tr("the device's book list"), DBManager::maxFileSize(),
+                                                [](const QByteArray &bytes, LoadBudget &budget) {
+                                                    return DBManager::readsWhole(bytes, true, budget);
+                                                });
     return YMRPIM::listKind(name);
 }
 

@@ -210,7 +210,8 @@ private:
 namespace {
 
 // What a write would hand the file, checked on the way: never more than
-// the reader of the file takes, nor a line longer than it reads.
+// the reader of the file takes, nor a line longer than it reads, nor a zero
+// byte.
 class CheckedWriter : public QIODevice
 {
 public:
@@ -248,6 +249,12 @@ protected:
             if (m_maxLine > 0 && !checkLines(piece, size)) {
                 m_refusal = BookFile::tr("a line of it would be longer than the %1 this program reads back")
                                 .arg(sizeText(m_maxLine));
+                break;
+            }
+            // text (a field typed or pasted) holding a zero byte, which no
+            // reader of the file takes
+            if (m_maxLine > 0 && memchr(piece, '\0', size_t(size))) {
+                m_refusal = BookFile::tr("it would hold a zero byte, which this program does not read back");
                 break;
             }
             if (!put(piece, size))

@@ -94,6 +94,16 @@ QString CategoryManager::unfiledName(bool translate)
     return translate ? tr("Unfiled") : QStringLiteral("Unfiled");
 }
 
+RecordFileReader CategoryManager::fileReader()
+{
+    return RecordFileReader([] { return new CategoryRecord(nullptr); }, false);
+}
+
+bool CategoryManager::readsWhole(const QByteArray &bytes, LoadBudget &budget)
+{
+    return fileReader().readsWhole(bytes, budget);
+}
+
 PIMRecord *CategoryManager::createRecord()
 {
     return new CategoryRecord(this);

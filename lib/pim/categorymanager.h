@@ -24,6 +24,10 @@ public:
     static qint64 maxFileSize();
     static void setMaxFileSize(qint64 size);
     static QString unfiledName(bool translate);
+    // The reader of a category file and its check of a file's bytes (the
+    // PC link's of what it receives or serves).
+    static RecordFileReader fileReader();
+    static bool readsWhole(const QByteArray &bytes, LoadBudget &budget);
 
 protected:
     PIMRecord *createRecord() override;

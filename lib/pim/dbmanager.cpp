@@ -4,11 +4,13 @@
 #include "dbrecord.h"
 #include "pimtextreader.h"
 #include "pimtextwriter.h"
+#include "recordfilereader.h"
 #include "sharedrecords.h"
 #include "taskmanager.h"
 #include "ymrpim.h"
 
 #include "qpe/loadbudget.h"
+#include "qpe/utf8text.h"
 #include "qt/ymrapplication.h"
 
 #include <QDir>
@@ -43,8 +45,24 @@ qint64 s_maxFileSize = MaxIndexSize;
 // icon, title, description, password, folder
 const int IndexColumns = 5;
 
+// What a header line of the main index holds of a book: its path, from an
+// "I=" line; false for any other line.
+bool bookPath(QStringList &parts, QString *path)
+{
+    if (parts.value(0) != QLatin1String("I"))
+        return false;
+    *path = YMRPIM::decodeValue(parts);
+    return true;
+}
+
+// What a book of the main index costs once the header is read: its record.
+qint64 bookCost(const QString &path)
+{
+    return LoadBudget::heapBytes(sizeof(DBRecord)) + 2 * qint64(path.size()) + 64;
+}
+
 // The main index as its owner reads it for a merge: the books' paths of
-// its header ("I=" lines), each a key.
+// its header ("I=" lines), each a key, read by the index's own reader.
 class IndexReader : public SharedFile::Reader
 {
 public:
@@ -52,23 +70,17 @@ public:
     qint64 maxSize() const override { return s_maxFileSize; }
     bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const override
     {
-        PIMTextReader in(bytes);
-        in.setBudget(&budget);
-        // every index this program writes starts with its header, whole
-        if (!in.readLine() || !in.is("FOLDER"))
-            return false;
-        bool ended = false;
-        while (!ended && in.readLine()) {
-            ended = in.is("END");
-            if (in.key() != QLatin1String("I") || !in.hasValue())
-                continue;
-            const QByteArray path = in.value().toUtf8();
-            // the book record the path becomes, as a load counts it
-            in.charge(LoadBudget::heapBytes(sizeof(DBRecord)) + 2 * qint64(path.size()) + 64);
-            entries.append({path, QByteArray()});
-        }
-        in.settle();
-        return ended && !in.hasError() && !budget.isSpent();
+        RecordFileReader::Result result;
+        const auto line = [&entries, &budget](QStringList &parts) {
+            QString path;
+            if (!bookPath(parts, &path))
+                return;
+            budget.charge(bookCost(path));
+            entries.append({path.toUtf8(), QByteArray()});
+        };
+        std::vector<PIMRecord *> none;
+        DBManager::fileReader(false).read(bytes, &budget, line, RecordFileReader::Cost(), false, none, result);
+        return !result.failed && result.damage == RecordFileReader::Whole && !budget.isSpent();
     }
 };
 
@@ -213,13 +225,24 @@ void DBManager::clearHeader()
 
 void DBManager::readHeader(QStringList &parts)
 {
-    if (parts.value(0) == QLatin1String("I")) {
-        m_paths.append(YMRPIM::decodeValue(parts));
+    QString path;
+    if (bookPath(parts, &path)) {
+        m_paths.append(path);
         // each path becomes a book record once the header is read
-        chargeLoad(LoadBudget::heapBytes(sizeof(DBRecord)) + 2 * qint64(m_paths.last().size()) + 64);
-    }
-    else
+        chargeLoad(bookCost(path));
+    } else {
         PIMManager::readHeader(parts);
+    }
+}
+
+RecordFileReader DBManager::fileReader(bool ext)
+{
+    return RecordFileReader([] { return new DBRecord(nullptr); }, !ext);
+}
+
+bool DBManager::readsWhole(const QByteArray &bytes, bool ext, LoadBudget &budget)
+{
+    return fileReader(ext).readsWhole(bytes, budget);
 }
 
 void DBManager::writeHeader(PIMTextWriter &out)
@@ -257,7 +280,7 @@ void DBManager::takeMerged(const KeyedMerge::Entries &merged, const QVector<bool
     QStringList paths;
     paths.reserve(merged.size());
     for (const KeyedMerge::Entry &e : merged)
-        paths.append(QString::fromUtf8(e.key));
+        paths.append(Utf8Text::decode(e.key));
     if (paths == m_paths)
         return;
     m_paths = paths;

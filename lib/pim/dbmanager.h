@@ -67,6 +67,10 @@ public:
     static void setMaxFileSize(qint64 size);
     // The most books an export index may list: its list shows each.
     static const int MaxBooks = 10000;
+    // The reader of an index (ext: the export index) and its check of a
+    // file's bytes (the PC link's of what it receives or serves).
+    static RecordFileReader fileReader(bool ext);
+    static bool readsWhole(const QByteArray &bytes, bool ext, LoadBudget &budget);
 
     // Why the last header write, move or deletion of a book file failed.
     QString bookFailure() const { return m_bookFailure; }

@@ -5,10 +5,10 @@
 #include "pimrecord.h"
 #include "pimtextreader.h"
 #include "pimtextwriter.h"
+#include "recordfilereader.h"
 #include "sharedrecords.h"
 #include "ymrpim.h"
 #include "qpe/boundedfile.h"
-#include "qpe/folderlock.h"
 #include "qpe/global.h"
 #include "qpe/loadbudget.h"
 #include "qpe/sharedfile.h"
@@ -45,9 +45,8 @@ const int RecordsPerPiece = 512;
 const qint64 LoadedRunBytes = 4 * 1024 * 1024;
 // Records a load checks as one piece of work there.
 const int RecordsPerCheck = 8192;
-// A file of at least this many bytes is read, and its text parsed, in parts
-// there: parts of the file of at least this size, of the text of at least a
-// quarter of it.
+// A file of at least this many bytes is read in parts there (its text is
+// parsed in parts as well: RecordFileReader).
 const qint64 PartReadBytes = 4 * 1024 * 1024;
 qint64 s_partReadBytes = PartReadBytes;
 
@@ -94,26 +93,6 @@ qint64 readFileInParts(int fd, char *buffer, qint64 want, qint64 partBytes)
     return got;
 }
 
-// Where the block after the first "END" line that starts at or after at
-// begins; -1 when no such line ends before size.
-qint64 blockStartAfter(const char *text, qint64 at, qint64 size)
-{
-    static const char endLine[] = "\nEND";
-    qint64 from = at - 1;
-    while (from + 4 < size) {
-        const void *hit = memmem(text + from, size_t(size - from), endLine, 4);
-        if (!hit)
-            return -1;
-        const qint64 p = static_cast<const char *>(hit) - text + 4;
-        if (p < size && text[p] == '\n')
-            return p + 1;
-        if (p + 1 < size && text[p] == '\r' && text[p + 1] == '\n')
-            return p + 2;
-        from = p;
-    }
-    return -1;
-}
-
 // Any record file: a 1,000,000-expense book is about 210 MB.
 const qint64 MaxRecordFileSize = 512 * 1024 * 1024;
 // More records than any real book within the size limit holds (a real
@@ -122,8 +101,6 @@ const int MaxRecords = 4000000;
 // What a record costs its store besides itself: its place in the records,
 // in the view, among the sort keys, and in a part's list while it loads.
 const qint64 StoreBytesPerRecord = 64;
-// What a header line keeps besides its value: a map node, a list entry.
-const qint64 HeaderLineBytes = 64;
 // Records per page a list shows at most.
 const int MaxPerPage = 10000;
 // More sort columns than any store has.
@@ -672,12 +649,10 @@ bool PIMManager::writeWhole()
     }
     m_headerOnly = false;
     const bool loaded = load();
-    // what the load found no fault in (a file without a header) did not
+    // what the load found no fault in (the file changed meanwhile) did not
     // read whole all the same
-    if (loaded && !m_damaged) {
-        m_damaged = true;
+    if (loaded && !isDamaged())
         bookFile()->keepDamaged(m_loadedText);
-    }
     clearHeader();
     PIMTextReader in(header.data());
     while (in.readLine()) {
@@ -731,24 +706,21 @@ void PIMManager::takeMerged(const KeyedMerge::Entries &merged, const QVector<boo
 
 bool PIMManager::load()
 {
-    // a shared file is read as another copy's save left it whole, and a
-    // link or an empty file there is none of ours
-    std::unique_ptr<FolderLock> lock;
+    // A shared file is first read as its owner reads it before a merge,
+    // under the folder's lock: one that does not read whole (a link or an
+    // empty file there too) is set aside then, and the user told.
     if (m_shared) {
-        SharedFile::setAsideIfForeign(fileName());
-        const QString folder = FolderLock::folderOf(fileName());
-        if (QFileInfo(folder).isDir())
-            lock.reset(new FolderLock(folder));
+        KeyedMerge::Entries entries;
+        SharedFile::at(fileName())->read(*sharedReader(), entries);
     }
     m_view.clear();
     m_records.clear();
     m_keysValid = false;
-    m_uidlessUids.clear();
     m_loadedText.clear();
     clearHeader();
     m_offset = 0;
     m_readFailed = false;
-    m_damaged = false;
+    m_damage = RecordFileReader::Whole;
     m_loadOutcome = LoadBudget::Within;
     QFile file;
     // a FIFO, a device or a file beyond any real size of its kind is no
@@ -764,14 +736,20 @@ bool PIMManager::load()
     else
         loadText(&file);
     // a read that failed part way keeps what was read, and says so
-    const bool complete = file.error() == QFileDevice::NoError && !m_readFailed;
-    // what a torn write leaves of a file that is never written empty
-    if (complete && m_format == 0 && file.size() == 0 && emptyIsDamaged())
-        m_damaged = true;
+    bool complete = file.error() == QFileDevice::NoError && !m_readFailed;
     file.close();
-    if (complete && m_format == 0 && !m_headerOnly) {
+    if (complete && m_shared && isDamaged()) {
+        // what others share is never taken in part: the file stays as it
+        // is (it could not be set aside), and the merge of the next save
+        // tries again
+        m_view.clear();
+        m_records.clear();
+        m_loadedText.clear();
+        clearHeader();
+        complete = false;
+    } else if (complete && m_format == 0 && !m_headerOnly) {
         m_file->noteRead(m_loadedText);
-        if (m_damaged)
+        if (isDamaged())
             m_file->keepDamaged(m_loadedText);
     }
     loaded();
@@ -787,8 +765,9 @@ bool PIMManager::loadOrSetAside()
 {
     if (load())
         return true;
-    // cut short for the program's end: nothing is wrong with the file
-    if (loadStopped())
+    // cut short for the program's end: nothing is wrong with the file; a
+    // shared file's owner has set it aside under the lock where it could
+    if (loadStopped() || m_shared)
         return false;
     const QFileInfo info(fileName());
     if ((!info.exists() && !info.isSymLink()) || !BoundedFile::setAside(fileName()))
@@ -952,8 +931,6 @@ void PIMManager::readHeader(QStringList &parts)
         m_properties.insert(name, YMRPIM::decodeValue(parts));
     } else if (key == QLatin1String("LASTCURRENT")) {
         m_lastCurrent = YMRPIM::decodeValue(parts);
-    } else if (key == QLatin1String("TOTAL")) {
-        m_total = headerNumber(value, 0, INT_MAX, -1);
     }
 }
 
@@ -1019,68 +996,69 @@ void PIMManager::loadText(QIODevice *device)
     m_records.clear();
     m_loadedText = QByteArray();
     clearHeader();
-    m_damaged = false;
+    m_damage = RecordFileReader::Whole;
     m_readFailed = true;
 }
 
 void PIMManager::readText(QIODevice *device)
 {
+    PIMRecord::LoadScope scope;
+    m_loadTime = PIMRecord::LoadScope::time();
+    const RecordFileReader reader = storeReader();
+    const auto line = [this](QStringList &parts) { readHeader(parts); };
+    RecordFileReader::Result result;
     if (m_headerOnly) {
         // only the header is read, however long the file is
         PIMTextReader in(device);
         in.setBudget(m_budget);
-        readRecords(in, false);
-        return;
-    }
-    const qint64 limit = fileSizeLimit();
-    const qint64 want = qMin(device->size(), limit) + 1;
-    if (!m_budget->charge(want))
-        return;
-    m_uidless = 0;
-    m_loadedText = QByteArray(int(want), Qt::Uninitialized);
-    {
-        // a large book's text in huge pages where the system offers them:
-        // far fewer pages to fault in and to look up while it is parsed
-        const quintptr page = 2 << 20;
-        const quintptr from = (quintptr(m_loadedText.data()) + page - 1) & ~(page - 1);
-        const quintptr to = (quintptr(m_loadedText.data()) + quintptr(want)) & ~(page - 1);
-        if (to > from)
-            madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
-    }
-    auto *file = qobject_cast<QFileDevice *>(device);
-    const qint64 got = file && file->handle() >= 0
-                           ? readFileInParts(file->handle(), m_loadedText.data(), want, s_partReadBytes)
-                           : device->read(m_loadedText.data(), want);
-    if (got < 0)
-        m_readFailed = true;
-    m_loadedText.resize(int(qMax<qint64>(got, 0)));
-    if (m_loadedText.size() > limit) {
-        m_loadedText.clear();
-        m_readFailed = true;
-        return;
-    }
-    PIMTextReader in(m_loadedText);
-    in.setBudget(m_budget);
-    readRecords(in, true);
-    if (m_budget->isSpent() || m_uidless.load(std::memory_order_relaxed) == 0)
-        return;
-    // the file is taken: records read without a UID get theirs, and a
-    // shared store's merge gives the same records the same ones again
-    int drawn = 0;
-    for (PIMRecord *r : m_records) {
-        const QByteArray text = m_shared && r->uidPending() ? SharedRecords::uidlessKey(r) : QByteArray();
-        if (!r->takeUid())
-            continue;
-        if (!text.isNull())
-            m_uidlessUids[text].append(QByteArray(reinterpret_cast<const char *>(r->uid()), sizeof(uuid_t)));
-        if (++drawn % 4096 == 0 && m_budget->isSpent())
+        reader.readHeader(in, line, result);
+        result.failed = in.hasError();
+    } else {
+        const qint64 limit = fileSizeLimit();
+        const qint64 want = qMin(device->size(), limit) + 1;
+        if (!m_budget->charge(want))
             return;
+        m_loadedText = QByteArray(int(want), Qt::Uninitialized);
+        {
+            // a large book's text in huge pages where the system offers them:
+            // far fewer pages to fault in and to look up while it is parsed
+            const quintptr page = 2 << 20;
+            const quintptr from = (quintptr(m_loadedText.data()) + page - 1) & ~(page - 1);
+            const quintptr to = (quintptr(m_loadedText.data()) + quintptr(want)) & ~(page - 1);
+            if (to > from)
+                madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
+        }
+        auto *file = qobject_cast<QFileDevice *>(device);
+        const qint64 got = file && file->handle() >= 0
+                               ? readFileInParts(file->handle(), m_loadedText.data(), want, s_partReadBytes)
+                               : device->read(m_loadedText.data(), want);
+        if (got < 0)
+            m_readFailed = true;
+        m_loadedText.resize(int(qMax<qint64>(got, 0)));
+        if (m_loadedText.size() > limit) {
+            m_loadedText.clear();
+            m_readFailed = true;
+            return;
+        }
+        const auto cost = [this](const PIMRecord *r, QSet<const QChar *> &held) { return loadCost(r, held); };
+        std::vector<PIMRecord *> records;
+        reader.read(m_loadedText, m_budget, line, cost, true, records, result);
+        m_records.reserve(int(records.size()));
+        for (PIMRecord *r : records)
+            m_records.append(r);
     }
+    m_offset = result.offset;
+    m_total = result.total;
+    m_damage = result.damage;
+    if (result.failed)
+        m_readFailed = true;
+    if (!m_headerOnly && !m_readFailed && !m_budget->isSpent())
+        keepUnchangedBlocks(0);
 }
 
-bool PIMManager::emptyIsDamaged() const
+RecordFileReader PIMManager::storeReader()
 {
-    return false;
+    return RecordFileReader([this] { return createRecord(); }, m_headerOnly);
 }
 
 qint64 PIMManager::recordLimit() const
@@ -1141,203 +1119,10 @@ qint64 PIMManager::loadCost(const PIMRecord *record, QSet<const QChar *> &heldKe
     return bytes;
 }
 
-void PIMManager::readRecords(PIMTextReader &in, bool keepText)
-{
-    PIMRecord::LoadScope scope;
-    m_offset = 0;
-    if (in.readLine()) {
-        if (in.is("FOLDER")) {
-            bool ended = false;
-            while (in.readLine()) {
-                if (in.is("END")) {
-                    ended = true;
-                    break;
-                }
-                // what a line keeps, its value as text; a line that makes
-                // more of its text charges that itself (chargeLoad())
-                in.charge(HeaderLineBytes + 2 * qint64(in.size()));
-                QStringList parts = in.pieces();
-                readHeader(parts);
-            }
-            in.settle();
-            m_offset = in.pos();
-            // a header cut short: whatever the file held after it is lost
-            if (!ended && !in.hasError() && !in.stopped())
-                m_damaged = true;
-        } else {
-            in.unreadLine();
-        }
-    }
-    if (in.hasError())
-        m_readFailed = true;
-    if (m_headerOnly || m_readFailed || in.stopped())
-        return;
-    const int firstRead = m_records.count();
-    if (keepText && readInParts()) {
-        keepUnchangedBlocks(firstRead);
-        return;
-    }
-    if (m_total > 0)
-        m_records.reserve(qMin(m_total, 1 << 20));
-    QSet<const QChar *> heldKeys;
-    for (int n = 0; m_total == -1 || n < m_total; ++n) {
-        PIMRecord *r = readNextRecord(in, 0, keepText, nullptr, heldKeys);
-        if (!r)
-            break;
-        m_records.append(r);
-    }
-    if (!in.settle())
-        return;
-    if (in.hasError()) {
-        m_readFailed = true;
-        return;
-    }
-    if (m_total >= 0) {
-        // records beyond the total, or fewer than it: a damaged file
-        bool more = m_records.count() - firstRead < m_total;
-        while (!more && in.readLine())
-            more = !in.isEmpty();
-        m_damaged = m_damaged || more;
-    }
-    if (in.hasError())
-        m_readFailed = true;
-    if (keepText)
-        keepUnchangedBlocks(firstRead);
-}
-
 void PIMManager::setPartReadBytes(qint64 bytes)
 {
     s_partReadBytes = bytes > 0 ? bytes : PartReadBytes;
-}
-
-struct PIMManager::LoadedPart
-{
-    std::vector<PIMRecord *> records;
-    bool ended = true;   // the last block ended at its "END" line
-    bool failed = false; // a line too long
-};
-
-// Reads a large book's blocks in parts on Qt's thread pool at once, parts
-// that start after an "END" line. A part is read as the whole text would be
-// when its last block ends at the "END" line before the next part: a block
-// that runs on (an "END" inside a reminder, say) or a read that fails makes
-// this give up, false, with nothing read, and the text is read in one go.
-bool PIMManager::readInParts()
-{
-    const char *text = m_loadedText.constData();
-    const qint64 size = m_loadedText.size();
-    const qint64 bytes = size - m_offset;
-    const int threads = qBound(1, QThread::idealThreadCount(), 16);
-    if (threads < 2 || bytes < s_partReadBytes)
-        return false;
-    // one part a thread: more, smaller parts scatter the records over more
-    // places in memory, which a view in another order than the file's feels
-    const int wanted = int(qMin<qint64>(threads, bytes / qMax<qint64>(1, s_partReadBytes / 4)));
-    std::vector<qint64> starts{m_offset};
-    for (int k = 1; k < wanted; ++k) {
-        const qint64 at = m_offset + bytes * k / wanted;
-        if (at <= starts.back())
-            continue;
-        const qint64 start = blockStartAfter(text, at, size);
-        if (start < 0 || start >= size)
-            break;
-        starts.push_back(start);
-    }
-    starts.push_back(size);
-    const size_t parts = starts.size() - 1;
-    std::vector<LoadedPart> read(parts);
-    const qint64 charged = m_budget->charged(), counted = m_budget->count();
-    std::vector<QFuture<void>> jobs;
-    for (size_t i = 1; i < parts; ++i)
-        jobs.push_back(QtConcurrent::run([this, &read, &starts, i] { readPart(read[i], starts[i], starts[i + 1]); }));
-    readPart(read[0], starts[0], starts[1]);
-    for (QFuture<void> &job : jobs)
-        job.waitForFinished();
-    size_t count = 0;
-    bool whole = true;
-    for (size_t i = 0; i < parts; ++i) {
-        count += read[i].records.size();
-        whole = whole && !read[i].failed && (i + 1 == parts || read[i].ended);
-    }
-    // over a limit, or stopped: the load ends with nothing read
-    if (m_budget->isSpent()) {
-        for (LoadedPart &part : read)
-            qDeleteAll(part.records);
-        return true;
-    }
-    if (!whole) {
-        for (LoadedPart &part : read)
-            qDeleteAll(part.records);
-        // the reading in one go counts them again
-        m_budget->charge(charged - m_budget->charged(), counted - m_budget->count());
-        return false;
-    }
-    // records beyond the total, or fewer than it: a damaged file
-    const size_t keep = m_total >= 0 ? qMin(count, size_t(m_total)) : count;
-    if (m_total >= 0)
-        m_damaged = m_damaged || count != size_t(m_total);
-    m_records.reserve(m_records.count() + int(keep));
-    size_t taken = 0;
-    for (LoadedPart &part : read) {
-        for (PIMRecord *r : part.records) {
-            if (taken++ < keep)
-                m_records.append(r);
-            else
-                delete r;
-        }
-    }
-    return true;
-}
-
-void PIMManager::readPart(LoadedPart &part, qint64 from, qint64 to)
-{
-    PIMTextReader in(QByteArray::fromRawData(m_loadedText.constData() + from, int(to - from)));
-    in.setBudget(m_budget);
-    // room for blocks of 64 bytes and more: a list grown among the records
-    // would leave gaps between them
-    const size_t room = size_t((to - from) / 64 + 16);
-    in.charge(qint64(room * sizeof(PIMRecord *)));
-    part.records.reserve(room);
-    QSet<const QChar *> heldKeys;
-    while (PIMRecord *r = readNextRecord(in, from, true, &part.ended, heldKeys))
-        part.records.push_back(r);
-    in.settle();
-    part.failed = in.hasError();
-}
-
-// The next block of in, whose bytes stand from base on in the loaded text,
-// read into a new record; null when only blank lines are left. ended tells
-// whether the block ended at its "END".
-PIMRecord *PIMManager::readNextRecord(PIMTextReader &in, qint64 base, bool keepText, bool *ended,
-                                      QSet<const QChar *> &heldKeys)
-{
-    // blank lines between blocks hold no record
-    bool more = false;
-    while (in.readLine()) {
-        if (!in.isEmpty()) {
-            in.unreadLine();
-            more = true;
-            break;
-        }
-    }
-    if (!more)
-        return nullptr;
-    PIMRecord *r = createRecord();
-    r->setManager(this);
-    const qint64 start = base + in.pos();
-    in.beginEntry();
-    const bool end = r->read(in);
-    in.endEntry(loadCost(r, heldKeys));
-    if (r->uidPending())
-        m_uidless.fetch_add(1, std::memory_order_relaxed);
-    if (ended)
-        *ended = end;
-    // where the block stands; kept only when it reads back so
-    if (keepText && base + in.pos() <= INT_MAX) {
-        r->m_rawStart = int(start);
-        r->m_rawLength = int(base + in.pos() - start);
-    }
-    return r;
+    RecordFileReader::setPartBytes(bytes);
 }
 
 void PIMManager::keepUnchangedBlocks(int first)

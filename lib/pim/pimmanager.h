@@ -3,6 +3,7 @@
 
 #include "pimrecordarray.h"
 #include "pimsortkeys.h"
+#include "recordfilereader.h"
 #include "qpe/keyedmerge.h"
 #include "qpe/sharedfile.h"
 
@@ -14,7 +15,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
 #include <memory>
 
 #include <uuid/uuid.h>
@@ -107,10 +107,14 @@ public:
     void setSyncDateTime(const QDateTime &dateTime);
     // TOTAL as read from the file, -1 when absent
     int total() const { return m_total; }
-    // The last load read fewer records than the header's total, or more
-    // than it: the file is damaged. Its bytes as they were are then kept as
-    // a copy (BookFile::keepDamaged()) before any save can replace them.
-    bool isDamaged() const { return m_damaged; }
+    // The last load did not read the file whole (RecordFileReader: a
+    // header cut short, fewer records than its total, a zero byte...): the
+    // file is damaged. A book opens with what could be read, its bytes as
+    // they were kept as a copy (BookFile::keepDamaged()) before any save
+    // can replace them; a shared store takes nothing of it (its owner sets
+    // it aside).
+    bool isDamaged() const { return m_damage != RecordFileReader::Whole; }
+    RecordFileReader::Damage damage() const { return m_damage; }
     // That copy; empty while none could be made.
     QString damagedCopyName() const;
     // Why the last load read nothing although the file opened: the file
@@ -204,9 +208,6 @@ protected:
     virtual qint64 fileSizeLimit() const;
     // The most records a file of this kind may hold.
     virtual qint64 recordLimit() const;
-    // Whether an empty file of this kind is damaged (no save ever leaves
-    // one) rather than an empty store.
-    virtual bool emptyIsDamaged() const;
     // What a subclass's header line keeps in memory beyond its text (a list
     // parsed from it): counted against the load's budget. False once spent.
     bool chargeLoad(qint64 bytes);
@@ -252,9 +253,6 @@ protected:
     void refilter();
     // Marks the store dirty after a change of the subclass's header values.
     void markDirty();
-    // The file as read is damaged (a subclass's header line that no header
-    // holds): its bytes are kept as a copy as any damaged file's are.
-    void markDamaged() { m_damaged = true; }
     // Whether the file on disk reads whole, so that a header-only save may
     // write its header in front of the file's record part as it stands; a
     // file that does not is loaded whole and saved as the full store saves
@@ -278,14 +276,10 @@ private:
     bool copyRecordPart(QIODevice *device);
     bool writeWhole();
     void readText(QIODevice *device);
-    void readRecords(PIMTextReader &in, bool keepText);
+    // The reader of the store's kind, its records made by createRecord().
+    RecordFileReader storeReader();
     // What a record read costs: itself, its place in the store, its key.
     qint64 loadCost(const PIMRecord *record, QSet<const QChar *> &heldKeys) const;
-    struct LoadedPart;
-    bool readInParts();
-    void readPart(LoadedPart &part, qint64 from, qint64 to);
-    PIMRecord *readNextRecord(PIMTextReader &in, qint64 base, bool keepText, bool *ended,
-                              QSet<const QChar *> &heldKeys);
     void keepUnchangedBlocks(int first);
     void writeRecords(PIMTextWriter &out);
     void keepSubclassHeader();
@@ -326,20 +320,19 @@ private:
     bool m_readFailed = false;
     // the load under way counts against this
     LoadBudget *m_budget = nullptr;
-    // records it read without a UID
-    std::atomic<int> m_uidless{0};
+    // what records the last load made took as their times (a merge's read
+    // of the same file gives its records the same)
+    QDateTime m_loadTime;
     // LoadBudget::Outcome of the last load, and the memory it was allowed
     int m_loadOutcome = 0;
     qint64 m_loadLimit = 0;
-    bool m_damaged = false;
+    RecordFileReader::Damage m_damage = RecordFileReader::Whole;
     bool m_destroySaved = false;
     bool m_destroying = false;
     BookFile *m_file = nullptr;
     bool m_shared = false;
     // A shared store's entries as last read or written (sharedEntries()).
     KeyedMerge::Entries m_mergeBase;
-    // The UIDs the last load gave records read without one, by their text.
-    QHash<QByteArray, QVector<QByteArray>> m_uidlessUids;
     // The subclass's own header lines as of its last change or load.
     QByteArray m_subclassHeader;
     // The text of the file as loaded: records that have not changed since

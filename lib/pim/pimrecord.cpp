@@ -37,13 +37,18 @@ qint64 propertyMemory(const QString &name, const QString &value)
 }
 }
 
-PIMRecord::LoadScope::LoadScope()
+PIMRecord::LoadScope::LoadScope(const QDateTime &at)
 {
     if (loadDepth++ == 0) {
-        const QDateTime now = QDateTime::currentDateTime();
+        const QDateTime now = at.isValid() ? at : QDateTime::currentDateTime();
         loadStamp = stampOf(now);
         loadDate = now.date();
     }
+}
+
+QDateTime PIMRecord::LoadScope::time()
+{
+    return loadDepth > 0 ? dateTimeOf(loadStamp) : QDateTime::currentDateTime();
 }
 
 PIMRecord::LoadScope::~LoadScope()
@@ -219,15 +224,6 @@ bool PIMRecord::read(PIMTextReader &in)
 {
     m_rawStart = -1;
     return readBlock(in);
-}
-
-bool PIMRecord::takeUid()
-{
-    if (!m_uidPending)
-        return false;
-    uuid_generate(m_uid);
-    m_uidPending = false;
-    return true;
 }
 
 bool PIMRecord::readBlock(PIMTextReader &in)

@@ -44,8 +44,9 @@ public:
 
     // Reads one block up to "END" or the end of the input; true when the
     // block ended at its "END". A record made while its store loads (see
-    // LoadScope) and whose block names no UID gets one from the store once
-    // the file is taken (takeUid()): a file refused is refused at once.
+    // LoadScope) and whose block names no UID gets one made of its block
+    // once the file is taken (RecordFileReader): a file refused is refused
+    // at once.
     bool read(PIMTextReader &in);
 
     // The heap the record takes, an estimate of what its allocations cost:
@@ -104,13 +105,17 @@ public:
     }
 
     // While a store loads its file, records made for reading take the load
-    // time as their creation and update times and draw a fresh UID only
-    // when their block names none: a file of many records loads without a
-    // clock read and a UUID generation per record.
+    // time as their creation and update times and get a UID only when
+    // their block names none: a file of many records loads without a clock
+    // read and a UUID generation per record. A reading of the file that
+    // must give its records what the store's load gave them (the read
+    // before a merge) passes the load's time (time()).
     class LoadScope
     {
     public:
-        LoadScope();
+        explicit LoadScope(const QDateTime &at = QDateTime());
+        // The time records made now take.
+        static QDateTime time();
         ~LoadScope();
         LoadScope(const LoadScope &) = delete;
         LoadScope &operator=(const LoadScope &) = delete;
@@ -126,7 +131,7 @@ protected:
 
 private:
     friend class PIMManager;
-    friend class SharedRecords;
+    friend class RecordFileReader;
 
     // Date-times are kept as wall-clock milliseconds (days and time of day
     // as the file writes them); a local QDateTime is made only when asked.
@@ -135,8 +140,6 @@ private:
     static qint64 stampOf(const int *dayMonthYearHourMinuteSecond);
     static void writeStamp(PIMTextWriter &out, const char *key, qint64 stamp);
     bool readBlock(PIMTextReader &in);
-    // Gives a record read without a UID its fresh one; false when it had one.
-    bool takeUid();
     bool uidPending() const { return m_uidPending; }
 
     uuid_t m_uid;

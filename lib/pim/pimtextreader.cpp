@@ -1,9 +1,8 @@
 #include "pimtextreader.h"
 
-#include "qpe/boundedfile.h"
 #include "qpe/loadbudget.h"
+#include "qpe/utf8text.h"
 
-#include <QFile>
 #include <QIODevice>
 
 #include <cstring>
@@ -19,7 +18,7 @@ int s_maxLineLength = PIMTextReader::DefaultMaxLineLength;
 
 QString decodeBars(const char *p, int len)
 {
-    QString s = QString::fromUtf8(p, len);
+    QString s = Utf8Text::decode(p, len);
     if (memchr(p, '|', size_t(len)))
         s.replace(QLatin1Char('|'), QLatin1Char('\n'));
     return s;
@@ -103,6 +102,17 @@ bool PIMTextReader::readLine()
         m_consumed = m_lineEndPos;
         return true;
     }
+    for (;;) {
+        if (!nextLine())
+            return false;
+        if (!m_skipZero || !memchr(m_line, '\0', size_t(m_size)))
+            return true;
+        m_skippedZero = true;
+    }
+}
+
+bool PIMTextReader::nextLine()
+{
     if (m_error)
         return false;
     m_lineStartPos = m_consumed;
@@ -153,17 +163,6 @@ void PIMTextReader::unreadLine()
 {
     m_pushedBack = true;
     m_consumed = m_lineStartPos;
-}
-
-bool PIMTextReader::readsWhole(const QString &path, qint64 maxSize)
-{
-    QFile file;
-    if (BoundedFile::open(file, path, maxSize) != BoundedFile::Ok)
-        return false;
-    PIMTextReader in(&file);
-    while (in.readLine()) {
-    }
-    return !in.hasError() && file.error() == QFileDevice::NoError;
 }
 
 bool PIMTextReader::atEnd()
@@ -236,7 +235,7 @@ QString PIMTextReader::piece(int n) const
     const int start = pieceStart(n, &len);
     if (start < 0)
         return QString();
-    return QString::fromUtf8(m_line + start, len);
+    return Utf8Text::decode(m_line + start, len);
 }
 
 void PIMTextReader::parseNumbers(const char *text, int len, int *numbers, int count)
@@ -306,7 +305,7 @@ bool PIMTextReader::numbers(int n, int *numbers, int count) const
 
 QString PIMTextReader::line() const
 {
-    return QString::fromUtf8(m_line, m_size);
+    return Utf8Text::decode(m_line, m_size);
 }
 
 QStringList PIMTextReader::pieces() const

@@ -50,6 +50,11 @@ public:
 
     // Reads the next line; false when the device holds no further line.
     bool readLine();
+    // Lines that hold a zero byte are passed over (no text of a record
+    // file holds one: such a line is damage); skippedZeroLine() tells
+    // whether one was.
+    void setSkipZeroLines(bool skip) { m_skipZero = skip; }
+    bool skippedZeroLine() const { return m_skippedZero; }
     // Hands the current line out again on the next readLine().
     void unreadLine();
     bool atEnd();
@@ -68,8 +73,9 @@ public:
     // The text before the first "=" (the whole line when it holds none).
     QLatin1String key() const { return QLatin1String(m_line, m_eq < 0 ? m_size : m_eq); }
     bool hasValue() const { return m_eq >= 0; }
-    // Everything after the first "=", decoded (a "|" becomes a line feed);
-    // a null string when the line holds no "=".
+    // Everything after the first "=", decoded whole (Utf8Text: a zero byte
+    // or a leading byte-order mark stays; a "|" becomes a line feed); a
+    // null string when the line holds no "=".
     QString value() const;
     // value() for texts that repeat across records (types, cities...): equal
     // texts share one string, which keeps a large book small in memory.
@@ -88,10 +94,6 @@ public:
     // The line split at every "=", empty pieces kept.
     QStringList pieces() const;
 
-    // Whether a whole record file reads: a regular file of at most maxSize
-    // bytes whose every line fits maxLineLength(). Reads block by block.
-    static bool readsWhole(const QString &path, qint64 maxSize);
-
     // Date texts of a byte range: up to count numbers separated by blanks;
     // a piece that is not a number, or a missing one, reads 0.
     static void parseNumbers(const char *text, int len, int *numbers, int count);
@@ -102,6 +104,7 @@ public:
 
 private:
     bool fill();
+    bool nextLine();
     int pieceStart(int n, int *len) const;
 
     QIODevice *m_device = nullptr;
@@ -119,6 +122,8 @@ private:
     bool m_error = false;
     bool m_tooLong = false;
     bool m_pushedBack = false;
+    bool m_skipZero = false;
+    bool m_skippedZero = false;
     const char *m_line = nullptr;
     int m_size = 0;
     int m_eq = -1;

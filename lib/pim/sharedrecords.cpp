@@ -4,13 +4,13 @@
 #include "pimrecord.h"
 #include "pimtextreader.h"
 #include "pimtextwriter.h"
+#include "recordfilereader.h"
 
 #include "bookfile.h"
 #include "qpe/boundedfile.h"
 #include "qpe/loadbudget.h"
 
 #include <QBuffer>
-#include <QCryptographicHash>
 #include <QFile>
 #include <QPointer>
 #include <QSet>
@@ -49,7 +49,7 @@ qint64 entryCost(const KeyedMerge::Entry &e)
 
 } // namespace
 
-SharedRecords::SharedRecords(PIMManager *store) : m_store(store), m_given(store->m_uidlessUids)
+SharedRecords::SharedRecords(PIMManager *store) : m_store(store)
 {
 }
 
@@ -97,14 +97,10 @@ bool SharedRecords::writeMerged(PIMManager &store, const KeyedMerge::Entries &me
         QFile current;
         if (store.bookFile()->openCurrent(current, store.fileSizeLimit()) == BoundedFile::Ok) {
             PIMTextReader in(&current);
-            qint64 offset = 0;
-            if (in.readLine() && in.is("FOLDER")) {
-                while (in.readLine() && !in.is("END")) {
-                }
-                offset = in.pos();
-            }
+            RecordFileReader::Result header;
+            store.storeReader().readHeader(in, RecordFileReader::HeaderLine(), header);
             if (!in.hasError())
-                store.m_offset = offset;
+                store.m_offset = header.offset;
         }
     }
     if (!store.writeFile()) {
@@ -133,65 +129,25 @@ qint64 SharedRecords::maxEntries() const
 
 bool SharedRecords::read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const
 {
-    PIMRecord::LoadScope scope;
-    PIMTextReader in(bytes);
-    in.setBudget(&budget);
-    // the records a load takes: no more than the header's total
-    int total = -1;
-    if (in.readLine()) {
-        if (in.is("FOLDER")) {
-            // the header is the store's own, but for its total
-            bool ended = false;
-            while (!ended && in.readLine()) {
-                ended = in.is("END");
-                if (in.key() == QLatin1String("TOTAL"))
-                    total = PIMManager::headerNumber(in.value(), 0, INT_MAX, -1);
-            }
-            // a header cut short is no file the store wrote
-            if (!ended)
-                return false;
-        } else {
-            in.unreadLine();
-        }
+    // the records as the store's load made them: their times, and the
+    // UIDs of those read without one, are the same while the file is
+    RecordFileReader::Result result;
+    std::vector<PIMRecord *> records;
+    {
+        PIMRecord::LoadScope scope(m_store->m_loadTime);
+        m_store->storeReader().read(bytes, &budget, RecordFileReader::HeaderLine(), RecordFileReader::Cost(), false,
+                                    records, result);
     }
-    QHash<QByteArray, QVector<QByteArray>> given = m_given;
-    while (total < 0 || entries.size() < total) {
-        // blank lines between blocks hold no record
-        bool more = false;
-        while (!more && in.readLine())
-            more = !in.isEmpty();
-        if (!more)
-            break;
-        in.unreadLine();
-        std::unique_ptr<PIMRecord> r(m_store->createRecord());
-        r->setManager(m_store);
-        // what a record grows to is charged while it is read; then its text
-        // is what stays of it
-        in.beginEntry();
-        r->read(in);
-        if (r->uidPending()) {
-            // a record without a UID is the one the load gave its UID to,
-            // in the same order: a merge with the file as loaded changes
-            // nothing
-            QVector<QByteArray> &uids = given[uidlessKey(r.get())];
-            if (uids.isEmpty()) {
-                r->takeUid();
-            } else {
-                memcpy(r->m_uid, uids.takeFirst().constData(), sizeof(uuid_t));
-                r->m_uidPending = false;
-            }
-        }
-        qint64 cost = 0;
-        if (entries.size() == entries.capacity()) {
-            // the list's new room is taken while the old is still held
-            entries.reserve(qMax(64, 2 * entries.capacity()));
-            cost += qint64(entries.capacity()) * qint64(sizeof(KeyedMerge::Entry));
-        }
+    entries.reserve(int(records.size()));
+    budget.charge(qint64(records.size()) * qint64(sizeof(KeyedMerge::Entry)));
+    for (PIMRecord *record : records) {
+        // then its text is what stays of it
+        const std::unique_ptr<PIMRecord> r(record);
         entries.append({uidOf(*r), textOf(*r)});
-        in.endEntry(cost + entryCost(entries.last()));
+        budget.charge(entryCost(entries.last()));
     }
-    in.settle();
-    return !in.hasError() && !budget.isSpent();
+    // a file not read whole is no file the store takes
+    return !result.failed && result.damage == RecordFileReader::Whole && !budget.isSpent();
 }
 
 KeyedMerge::Entries SharedRecords::entriesOf(const PIMManager &store)
@@ -254,9 +210,4 @@ void SharedRecords::replace(PIMManager &store, const std::vector<PIMRecord *> &r
     store.rebuildView(false);
     emit store.updated();
     emit store.changed();
-}
-
-QByteArray SharedRecords::uidlessKey(const PIMRecord *record)
-{
-    return QCryptographicHash::hash(textOf(*record), QCryptographicHash::Sha1);
 }

@@ -19,9 +19,9 @@ class PIMRecord;
 // the store's entries (PIMManager::sharedReader(), sharedEntries()); the
 // store takes the merged entries in (PIMManager::takeMerged()) and its
 // BookFile writes them. As a reader: records keyed by their UIDs, each
-// valued by its text as the store writes it, read from the file's bytes
-// as a load reads them (no more than the header's total, each charged to
-// the budget).
+// valued by its text as the store writes it, read from the file's bytes by
+// the store's own reader (RecordFileReader) as its load reads them; a file
+// that reader does not take whole is none.
 class SharedRecords : public SharedFile::Reader
 {
 public:
@@ -44,17 +44,12 @@ public:
     // The store's records become these (its own, or new ones it now
     // owns): those that leave are told and deleted, the view made again.
     static void replace(PIMManager &store, const std::vector<PIMRecord *> &records);
-    // What tells a record read without a UID from the others: the load
-    // that gave it its UID, and every merge after, give it the same.
-    static QByteArray uidlessKey(const PIMRecord *record);
 
 private:
     static bool writeMerged(PIMManager &store, const KeyedMerge::Entries &merged, const QVector<bool> &theirs,
                             QString *failure);
 
     PIMManager *m_store;
-    // the UIDs the store's load gave records read without one
-    QHash<QByteArray, QVector<QByteArray>> m_given;
 };
 
 #endif

@@ -298,17 +298,11 @@ bool TaskManager::matchesAnyText(const QString &value, const QStringList &texts,
     return false;
 }
 
-bool TaskManager::emptyIsDamaged() const
-{
-    return !isTemplates();
-}
-
 bool TaskManager::readsWhole(const QString &path)
 {
+    // read as a book opens: its reader, its limits, its memory
     TaskManager book(path, false, false);
-    // an empty file is damaged (no save leaves one), as is a header that
-    // ran on into the records
-    const bool whole = book.load() && !book.isDamaged() && book.recordOffset() > 0;
+    const bool whole = book.load() && !book.isDamaged();
     book.forgetChanges();
     return whole;
 }
@@ -390,10 +384,6 @@ void TaskManager::readHeader(QStringList &parts)
         m_icon = YMRPIM::decodeValue(parts);
     } else if (key == QLatin1String("PWD")) {
         m_password = YMRPIM::decodeValue(parts);
-    } else if (parts.size() < 2 ? !key.isEmpty() : key == QLatin1String("UID")) {
-        // no header line: an "END" line damaged, the header running on into
-        // the first record (which starts with its UID)
-        markDamaged();
     } else {
         PIMManager::readHeader(parts);
     }

@@ -81,12 +81,11 @@ public:
     // writes the book back at its old place.
     static TaskManager *openStore(const QString &path);
 
-    // Whether the file at path opens as a book, whole: its header first,
-    // ending at its "END" line (every line before it a header line), then
-    // every record its header counts and no more, within every limit of the
-    // reader. An empty file does not: no save leaves one. The one test of a
-    // book that may replace another (a received one) or keep its record
-    // part under a new header (a header-only save). Only reads.
+    // Whether the file at path opens as a book, whole (RecordFileReader:
+    // its header, every record to its END and as many as its header
+    // counts, no zero byte), within every limit of the reader. The one test
+    // of a book that may replace another (a received one) or keep its
+    // record part under a new header (a header-only save). Only reads.
     static bool readsWhole(const QString &path);
 
     PIMRecord *createRecord() override;
@@ -98,8 +97,6 @@ protected:
     void readHeader(QStringList &parts) override;
     void clearHeader() override;
     qint64 fileSizeLimit() const override;
-    // a book is never saved empty: one of 0 bytes is a torn write
-    bool emptyIsDamaged() const override;
     bool recordPartReadsWhole() override;
     int sortColumnCount() const override;
     void recordAdded(PIMRecord *record) override;

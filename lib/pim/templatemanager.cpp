@@ -4,9 +4,11 @@
 #include "taskmanager.h"
 #include "ymrpim.h"
 
+#include "qpe/boundedfile.h"
 #include "qpe/folderlock.h"
 #include "qpe/loadbudget.h"
 #include "qpe/sharedfile.h"
+#include "qpe/utf8text.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -107,7 +109,16 @@ TemplateManager::TemplateManager(const QString &name)
     FolderLock lock(FolderLock::folderOf(indexFileName()));
     // every copy of the program on this home shares the templates
     m_store->setShared(true);
+    const auto bookThere = [this] {
+        const QFileInfo book(m_store->fileName());
+        return book.exists() || book.isSymLink();
+    };
+    const bool there = bookThere();
     m_store->loadOrSetAside();
+    // a book set aside takes its index along: the names of its templates
+    // stay with their records, and nothing here drops them
+    if (there && !bookThere() && QFileInfo::exists(indexFileName()))
+        BoundedFile::setAside(indexFileName());
     if (s_betweenReads)
         s_betweenReads();
     bool read = false;
@@ -166,7 +177,7 @@ void TemplateManager::takeEntries(const KeyedMerge::Entries &entries, const QVec
     QSet<QString> ours;
     for (int i = 0; i < entries.size(); ++i) {
         if (!isSeparator(entries.at(i)) && !theirs.value(i))
-            ours.insert(QString::fromUtf8(entries.at(i).value));
+            ours.insert(Utf8Text::decode(entries.at(i).value));
     }
     for (int i = 0; i < entries.size(); ++i) {
         const KeyedMerge::Entry &e = entries.at(i);
@@ -180,7 +191,7 @@ void TemplateManager::takeEntries(const KeyedMerge::Entries &entries, const QVec
         const QString uid = QString::fromLatin1(e.key);
         if (!m_store->findRecord(uid))
             continue;
-        QString name = QString::fromUtf8(e.value);
+        QString name = Utf8Text::decode(e.value);
         if (theirs.value(i)) {
             const QString given = name;
             for (int n = 2; ours.contains(name) || m_recordsByName.contains(name); ++n)
@@ -205,10 +216,11 @@ PIMRecord *TemplateManager::find(const QString &name) const
 }
 
 namespace {
-// A name is one line of the index: a line break in it would split it.
+// A name is one line of the index: a line break in it would split it, and
+// a zero byte makes the index no text the reader takes.
 bool fitsTheIndex(const QString &name)
 {
-    return !name.isEmpty() && !name.contains(QLatin1Char('\n'));
+    return !name.isEmpty() && !name.contains(QLatin1Char('\n')) && !name.contains(QChar(0));
 }
 }
 

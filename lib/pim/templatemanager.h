@@ -39,7 +39,8 @@ public:
     QStringList names() const { return m_nameList; }
     PIMRecord *find(const QString &name) const;
     // Names a record already stored in the template book; false when the
-    // name is taken, empty or holds a line break (rename() likewise).
+    // name is taken, empty or holds a line break or a zero byte (rename()
+    // likewise).
     bool add(PIMRecord *record, const QString &name);
     // Removes the template and its record; unknown names change nothing.
     void remove(const QString &name);

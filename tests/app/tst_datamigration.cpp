@@ -4,16 +4,19 @@
 #include "tempfiles.h"
 
 #include "datamigration.h"
+#include "startup.h"
 
 #include "pim/categoriesmanager.h"
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
+#include "qpe/boundedfile.h"
 #include "qpe/categories.h"
 #include "qpe/config.h"
 #include "qpe/filereplacer.h"
 #include "qt/ymrapplication.h"
+#include "qt/ymrdialog.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,6 +37,8 @@ private slots:
     void staleAsideFileIsKept();
     void failureLeavesEverythingAsItWas_data();
     void failureLeavesEverythingAsItWas();
+    void damagedCategoryFileIsKept_data();
+    void damagedCategoryFileIsKept();
 
 private:
     static QByteArray readAll(const QString &path);
@@ -292,6 +297,64 @@ void TestDataMigration::failureLeavesEverythingAsItWas()
         QVERIFY(QDir(blocked).removeRecursively());
     QCOMPARE(DataMigration::run(), DataMigration::Converted);
     QVERIFY(QFileInfo(book).isFile());
+}
+
+// A category file that is none (bytes of something else, what a disk that
+// lost a write leaves, one cut short) is set aside whole as the program
+// starts and converts the earlier data, and the user told once the window
+// shows: the converted categories go to a new file, and nothing is written
+// over the old one. One that reads whole keeps its categories.
+void TestDataMigration::damagedCategoryFileIsKept_data()
+{
+    QTest::addColumn<QByteArray>("categories");
+    QTest::addColumn<bool>("whole");
+    const QByteArray mine = "T=Mine\nUID=11111111-2222-3333-4444-555555555555\nEND\n";
+    QTest::newRow("whole") << "FOLDER\nTOTAL=1\nEND\n" + mine << true;
+    QTest::newRow("bytes of something else")
+        << QByteArray("these bytes are no category file\n\0\1\xff\n", 40) << false;
+    QTest::newRow("hello world") << QByteArray("hello world") << false;
+    QTest::newRow("zero bytes") << QByteArray(100, '\0') << false;
+    QTest::newRow("header cut short") << QByteArray("FOLDER\nSORT=-1\nSORTORDER=1\nPERP") << false;
+    QTest::newRow("header cut after a whole line") << QByteArray("FOLDER\nSORT=-1\nSORTORDER=1\n") << false;
+    QTest::newRow("count holding \"=\"") << "FOLDER\nTOTAL=1=1\nEND\n" + mine << false;
+    QTest::newRow("last category cut") << "FOLDER\nTOTAL=1\nEND\n" + mine.left(20) << false;
+}
+
+void TestDataMigration::damagedCategoryFileIsKept()
+{
+    QFETCH(QByteArray, categories);
+    QFETCH(bool, whole);
+    const QString path = categoryPath();
+    const QString aside = BoundedFile::asideName(path);
+    QFile::remove(aside);
+    writeFile(path, categories);
+    writeFile(DataMigration::oldFileName(), QStringLiteral("UID=y\nCATEGORIES=%1\nEND\n").arg(m_travel).toUtf8());
+
+    Startup::reportSetAsideFiles();
+    YMRDialog::queueAnswer(1);
+    Startup::migrate();
+    QVERIFY(QFileInfo::exists(DataMigration::bookFileName()));
+    Startup::windowShown();
+    ymrtest::flushEvents();
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    YMRDialog::stopScript();
+    BoundedFile::setNotifier(BoundedFile::Notifier());
+    if (whole) {
+        QVERIFY(boxes.isEmpty());
+        QVERIFY(!QFileInfo::exists(aside));
+    } else {
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.at(0).text, QStringLiteral("Cannot read these files; the program goes on with its "
+                                                  "defaults:\n%1\n(kept as %2)")
+                                       .arg(path, aside));
+        QCOMPARE(readAll(aside), categories);
+    }
+    CategoryManager store;
+    QVERIFY(store.load());
+    QVERIFY(!store.isDamaged());
+    QVERIFY(store.findByTitle(QStringLiteral("Voyage")));
+    QCOMPARE(bool(store.findByTitle(QStringLiteral("Mine"))), whole);
+    QFile::remove(aside);
 }
 
 YMR_TEST_MAIN(TestDataMigration)

@@ -1,18 +1,23 @@
 #include "ymrtest.h"
 
 #include "filebytes.h"
+#include "lockholder.h"
 
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
 #include "pim/pimmanager.h"
 #include "pim/task.h"
 #include "pim/ymrpim.h"
+#include "qpe/boundedfile.h"
 #include "qpe/filereplacer.h"
 #include "qpe/global.h"
+#include "qpe/loadbudget.h"
+#include "qpe/unsavedfiles.h"
 #include "qpe/qpeapplication.h"
 #include "qt/ymrapplication.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
 namespace {
 
@@ -80,7 +85,44 @@ private slots:
     void lookupsOfARecord();
     void selfMergeKeepsTheFile_data();
     void selfMergeKeepsTheFile();
+    void copiesReadAFileAlike_data();
+    void copiesReadAFileAlike();
+    void damagedFileWhileTheFolderIsHeld_data();
+    void damagedFileWhileTheFolderIsHeld();
+    void recordsWithoutUidKeepOneIdentity_data();
+    void recordsWithoutUidKeepOneIdentity();
+    void titlesKeptWhole_data();
+    void titlesKeptWhole();
+
+private:
+    // The category file gone, and every copy of it kept.
+    static void clearCategoryFiles();
+    static QStringList titlesOf(CategoryManager &cats);
+    static QStringList uidsOf(CategoryManager &cats);
 };
+
+void TestCategoryManager::clearCategoryFiles()
+{
+    QFile::remove(categoryFile());
+    for (int n = 1; QFile::exists(BoundedFile::asideName(categoryFile(), n)); ++n)
+        QFile::remove(BoundedFile::asideName(categoryFile(), n));
+}
+
+QStringList TestCategoryManager::titlesOf(CategoryManager &cats)
+{
+    QStringList list;
+    for (PIMRecord *r : *cats.records())
+        list << static_cast<CategoryRecord *>(r)->title;
+    return list;
+}
+
+QStringList TestCategoryManager::uidsOf(CategoryManager &cats)
+{
+    QStringList list;
+    for (PIMRecord *r : *cats.records())
+        list << r->uidString();
+    return list;
+}
 
 void TestCategoryManager::installedDefaults_data()
 {
@@ -312,7 +354,8 @@ void TestCategoryManager::selfMergeKeepsTheFile_data()
         return QByteArray("T=") + title + (uid ? QByteArray("\nUID=") + uid : QByteArray()) + "\nEND\n";
     };
     const char *u = "11111111-2222-3333-4444-555555555555";
-    QTest::newRow("records beyond the total") << block("A", u) + block("B", nullptr) << 1 << QStringList{"A"};
+    // not read whole: none of it is taken (it is set aside)
+    QTest::newRow("records beyond the total") << block("A", u) + block("B", nullptr) << 1 << QStringList();
     QTest::newRow("records without a UID among repeated ones")
         << block("A", u) + block("B", nullptr) + block("C", u) + block("D", nullptr) + block("E", nullptr) << 5
         << QStringList{"A", "B", "C", "D", "E"};
@@ -343,6 +386,233 @@ void TestCategoryManager::selfMergeKeepsTheFile()
     QVERIFY(again.load());
     QCOMPARE(titlesOf(again), titles);
     QFile::remove(categoryFile());
+}
+
+// Two copies of the program share the category file. Whatever the file
+// holds, the load, the merge of a save and the PC link's check read it
+// alike: a file they take whole keeps its categories through both copies'
+// saves; one they do not is set aside whole (the user told) and never taken
+// for "every category removed". A save reported done leaves on disk what
+// its store holds.
+void TestCategoryManager::copiesReadAFileAlike_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("whole");
+    const QByteArray food = "T=Food\nUID=11111111-2222-3333-4444-555555555555\nEND\n";
+    QTest::newRow("count of one") << "FOLDER\nTOTAL=1\nEND\n" + food << true;
+    QTest::newRow("no count") << "FOLDER\nSORT=0\nEND\n" + food << true;
+    QTest::newRow("count of none stated") << "FOLDER\nTOTAL=-1\nEND\n" + food << true;
+    QTest::newRow("lines in CR LF") << QByteArray("FOLDER\r\nTOTAL=1\r\nEND\r\n") + food << true;
+    QTest::newRow("count holding \"=\"") << "FOLDER\nTOTAL=1=1\nEND\n" + food << false;
+    QTest::newRow("count empty") << "FOLDER\nTOTAL=\nEND\n" + food << false;
+    QTest::newRow("count no number") << "FOLDER\nTOTAL=one\nEND\n" + food << false;
+    QTest::newRow("count below none") << "FOLDER\nTOTAL=-2\nEND\n" + food << false;
+    QTest::newRow("count too small") << "FOLDER\nTOTAL=0\nEND\n" + food << false;
+    QTest::newRow("count too large") << "FOLDER\nTOTAL=2\nEND\n" + food << false;
+    QTest::newRow("header line without \"=\"") << "FOLDER\nSORT\nTOTAL=1\nEND\n" + food << false;
+    QTest::newRow("header cut short") << QByteArray("FOLDER\nSORT=-1\nSORTORDER=1\nTOT") << false;
+    QTest::newRow("header cut after its count") << QByteArray("FOLDER\nTOTAL=1\n") << false;
+    QTest::newRow("header cut after a whole line") << QByteArray("FOLDER\nSORT=-1\nSORTORDER=1\n") << false;
+    QTest::newRow("no header") << food << false;
+    QTest::newRow("last record cut") << "FOLDER\nTOTAL=1\nEND\n" + food.chopped(4) << false;
+    QTest::newRow("zero byte in a title") << "FOLDER\nTOTAL=1\nEND\nT=Fo" + QByteArray(1, '\0') + food.mid(4)
+                                          << false;
+    QTest::newRow("zero byte in the header")
+        << "FOLDER\nSORT=" + QByteArray(1, '\0') + "\nTOTAL=1\nEND\n" + food << false;
+    QTest::newRow("bytes of something else")
+        << QByteArray("these bytes are no category file\n\0\1\xff\n", 40) << false;
+    QTest::newRow("hello world") << QByteArray("hello world") << false;
+    QTest::newRow("zero bytes") << QByteArray(100, '\0') << false;
+}
+
+void TestCategoryManager::copiesReadAFileAlike()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, whole);
+    clearCategoryFiles();
+    writeAll(categoryFile(), file);
+    {
+        LoadBudget budget(file.size());
+        budget.charge(file.size());
+        QCOMPARE(CategoryManager::readsWhole(file, budget), whole);
+    }
+    QStringList told;
+    BoundedFile::setNotifier([&told](const QString &path, const QString &) { told << path; });
+    const auto restore = qScopeGuard([] { BoundedFile::setNotifier(BoundedFile::Notifier()); });
+    {
+        CategoryManager mine, other;
+        QCOMPARE(mine.load(), whole);
+        QCOMPARE(other.load(), whole);
+        QCOMPARE(titlesOf(mine), whole ? QStringList{"Food"} : QStringList());
+        QCOMPARE(told, whole ? QStringList() : QStringList{categoryFile()});
+        auto *taxi = new CategoryRecord(&other);
+        taxi->title = QStringLiteral("Taxi");
+        QVERIFY(taxi->store(nullptr));
+        QVERIFY(other.save());
+        auto *bus = new CategoryRecord(&mine);
+        bus->title = QStringLiteral("Bus");
+        QVERIFY(bus->store(nullptr));
+        QVERIFY(mine.save());
+        QCOMPARE(titlesOf(mine), whole ? QStringList({"Food", "Taxi", "Bus"}) : QStringList({"Taxi", "Bus"}));
+    }
+    CategoryManager again;
+    QVERIFY(again.load());
+    QVERIFY(!again.isDamaged());
+    QCOMPARE(titlesOf(again), whole ? QStringList({"Food", "Taxi", "Bus"}) : QStringList({"Taxi", "Bus"}));
+    // what was set aside is the file as it was, written over by nothing
+    QCOMPARE(readAll(BoundedFile::asideName(categoryFile())), whole ? QByteArray() : file);
+    QVERIFY(!QFile::exists(BoundedFile::asideName(categoryFile(), 2)));
+    QCOMPARE(told.size(), whole ? 0 : 1);
+}
+
+// A damaged category file found while another copy holds the folder (so
+// that it cannot be set aside then): the store takes nothing of it, and its
+// save, refused while the folder is held, sets the file aside once it is
+// free and writes only what the store holds.
+void TestCategoryManager::damagedFileWhileTheFolderIsHeld_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("hello world") << QByteArray("hello world");
+    QTest::newRow("header cut short") << QByteArray("FOLDER\nTOTAL=1\nEND\nT=Food\nEND\n").left(14);
+    QTest::newRow("count holding \"=\"") << QByteArray("FOLDER\nTOTAL=1=1\nEND\nT=Food\nEND\n");
+}
+
+void TestCategoryManager::damagedFileWhileTheFolderIsHeld()
+{
+    QFETCH(QByteArray, file);
+    clearCategoryFiles();
+    writeAll(categoryFile(), file);
+    const pid_t holder = holdFolderInChild(QFileInfo(categoryFile()).absolutePath());
+    QVERIFY(holder > 0);
+    auto release = qScopeGuard([holder] { killLockHolder(holder); });
+    CategoryManager cats;
+    QVERIFY(!cats.loadOrDefault());
+    QCOMPARE(cats.count(), 0);
+    auto *bus = new CategoryRecord(&cats);
+    bus->title = QStringLiteral("Bus");
+    QVERIFY(bus->store(nullptr));
+    QVERIFY(!cats.save());
+    QCOMPARE(readAll(categoryFile()), file);
+    QVERIFY(!QFile::exists(BoundedFile::asideName(categoryFile())));
+    release.dismiss();
+    killLockHolder(holder);
+    QCOMPARE(UnsavedFiles::instance()->retryAll(), 0);
+    QCOMPARE(readAll(BoundedFile::asideName(categoryFile())), file);
+    CategoryManager again;
+    QVERIFY(again.load());
+    QCOMPARE(titlesOf(again), QStringList{"Bus"});
+}
+
+// Records an older file holds without a UID (some without their times)
+// get one at the load that every later reading of the file, this copy's
+// or another's, gives them again: a save long after the load removes the
+// one removed and keeps the others as they were loaded, and the other copy
+// finds them by the same UIDs.
+void TestCategoryManager::recordsWithoutUidKeepOneIdentity_data()
+{
+    QTest::addColumn<QByteArray>("records");
+    QTest::addColumn<int>("removed");
+    const QByteArray a = "T=A\nEND\n", b = "T=B\nEND\n";
+    QTest::newRow("neither UID nor times") << a + b << 0;
+    QTest::newRow("two alike, the first removed") << a + a + b << 0;
+    QTest::newRow("two alike, the second removed") << a + a + b << 1;
+    QTest::newRow("times, no UID") << "T=A\nCREATED=1 1 2005 10 0 0\nUPDATED=1 1 2005 10 0 0\nEND\n" + b << 0;
+    QTest::newRow("among records with UIDs")
+        << "T=U\nUID=11111111-2222-3333-4444-555555555555\nEND\n" + a + b
+               + "T=V\nUID=22222222-2222-3333-4444-555555555555\nEND\n"
+        << 1;
+}
+
+void TestCategoryManager::recordsWithoutUidKeepOneIdentity()
+{
+    QFETCH(QByteArray, records);
+    QFETCH(int, removed);
+    clearCategoryFiles();
+    writeAll(categoryFile(), "FOLDER\nEND\n" + records);
+    CategoryManager mine, other;
+    {
+        // loaded a while before the saves: the times a load gives records
+        // without their own are not those of a save
+        PIMRecord::LoadScope before(QDateTime::currentDateTime().addSecs(-90));
+        QVERIFY(mine.load());
+        QVERIFY(other.load());
+    }
+    QCOMPARE(uidsOf(other), uidsOf(mine));
+    QList<PIMRecord *> kept;
+    for (PIMRecord *r : *mine.records())
+        kept << r;
+    PIMRecord *gone = kept.takeAt(removed);
+    QStringList titles = titlesOf(mine), uids = uidsOf(mine);
+    titles.removeAt(removed);
+    uids.removeAt(removed);
+    QVERIFY(gone->remove());
+    QVERIFY(mine.save());
+    // nothing came back, nothing was taken for another copy's change
+    QCOMPARE(QList<PIMRecord *>(mine.records()->begin(), mine.records()->end()), kept);
+    {
+        CategoryManager check;
+        QVERIFY(check.load());
+        QCOMPARE(titlesOf(check), titles);
+        QCOMPARE(uidsOf(check), uids);
+    }
+    // the other copy's save keeps the removal and doubles nothing
+    auto *n = new CategoryRecord(&other);
+    n->title = QStringLiteral("N");
+    QVERIFY(n->store(nullptr));
+    QVERIFY(other.save());
+    CategoryManager check;
+    QVERIFY(check.load());
+    QCOMPARE(titlesOf(check), titles << QStringLiteral("N"));
+    QCOMPARE(uidsOf(check), uids << n->uidString());
+}
+
+// A title (and a property's name and value) is stored as typed, a
+// byte-order mark at its start too; one holding a zero byte, which no
+// reader of the file takes, is refused with the reason and the file stays
+// as it was.
+void TestCategoryManager::titlesKeptWhole_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("saved");
+    const QChar mark(0xfeff), zero(0);
+    QTest::newRow("leading byte-order mark") << QString(mark) + "Food" << true;
+    QTest::newRow("two leading marks") << QString(2, mark) + "Food" << true;
+    QTest::newRow("a mark inside") << "Fo" + QString(mark) + "od" << true;
+    QTest::newRow("a mark alone") << QString(mark) << true;
+    QTest::newRow("zero byte inside") << "Fo" + QString(zero) + "od" << false;
+    QTest::newRow("leading zero byte") << QString(zero) + "Food" << false;
+}
+
+void TestCategoryManager::titlesKeptWhole()
+{
+    QFETCH(QString, title);
+    QFETCH(bool, saved);
+    clearCategoryFiles();
+    writeAll(categoryFile(), "FOLDER\nTOTAL=0\nEND\n");
+    const QByteArray before = readAll(categoryFile());
+    {
+        CategoryManager cats;
+        QVERIFY(cats.load());
+        auto *c = new CategoryRecord(&cats);
+        c->title = title;
+        c->setProperty(title, title);
+        QVERIFY(c->store(nullptr));
+        QCOMPARE(cats.save(), saved);
+        if (!saved) {
+            QCOMPARE(cats.saveFailure(), QStringLiteral("it would hold a zero byte, which this program does not "
+                                                        "read back"));
+            QCOMPARE(readAll(categoryFile()), before);
+            cats.forgetChanges();
+            UnsavedFiles::instance()->remove(categoryFile());
+            return;
+        }
+    }
+    QVERIFY(readAll(categoryFile()).contains("\nT=" + title.toUtf8() + "\n"));
+    CategoryManager again;
+    QVERIFY(again.load());
+    QVERIFY(!again.isDamaged());
+    QCOMPARE(titlesOf(again), QStringList{title});
+    QCOMPARE(again.first()->properties(), (QMap<QString, QString>{{title, title}}));
 }
 
 YMR_TEST_MAIN(TestCategoryManager)

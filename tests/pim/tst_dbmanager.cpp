@@ -8,8 +8,11 @@
 #include "pim/dbrecord.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
+#include "qpe/boundedfile.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrresource.h"
+
+#include <QScopeGuard>
 
 #include <memory>
 
@@ -82,6 +85,9 @@ private slots:
     void bookIcon();
     void passwordPrompts_data();
     void passwordPrompts();
+    void damagedIndexIsSetAsideWhole_data();
+    void damagedIndexIsSetAsideWhole();
+    void pathOfAnotherCopyKeptWhole();
 };
 
 void TestDBManager::newBooksAndIndexBytes()
@@ -601,6 +607,100 @@ void TestDBManager::passwordPrompts()
     QCOMPARE(result, allowed ? (prompted ? &chosen : &book) : nullptr);
     QCOMPARE(asked, prompted ? QList<DBRecord *>({&book, &book}) : QList<DBRecord *>());
     QCOMPARE(askedIndex, prompted ? &index : nullptr);
+}
+
+// A book index its reader does not take whole (cut inside its last book's
+// line or anywhere before its END line, a zero byte, a count that is none, a
+// line that is no header line) is set aside whole as the program starts,
+// and the user told. Nothing of it is taken: the index written next lists
+// the books added since, never a torn path.
+void TestDBManager::damagedIndexIsSetAsideWhole_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("none") << "none" << true;
+    QTest::newRow("cut inside its last book's line") << "last" << false;
+    QTest::newRow("cut before its END line") << "end" << false;
+    QTest::newRow("cut inside its count") << "count" << false;
+    QTest::newRow("a zero byte in a path") << "zero" << false;
+    QTest::newRow("count holding \"=\"") << "total" << false;
+    QTest::newRow("a line without \"=\"") << "stray" << false;
+    QTest::newRow("no header") << "header" << false;
+}
+
+void TestDBManager::damagedIndexIsSetAsideWhole()
+{
+    QFETCH(QString, damage);
+    QFETCH(bool, whole);
+    const QString a = path(QStringLiteral("Home.exp"));
+    const QString b = path(QStringLiteral("Holidays.exp"));
+    const QString c = path(QStringLiteral("Car.exp"));
+    for (const QString &book : {a, b, c})
+        QFile::remove(book);
+    makeBook(a, QString());
+    makeBook(b, QString());
+    QString file;
+    {
+        DBManager index;
+        file = index.fileName();
+        addBook(index, a);
+        addBook(index, b);
+        QVERIFY(index.save());
+    }
+    for (int n = 1; QFile::exists(BoundedFile::asideName(file, n)); ++n)
+        QFile::remove(BoundedFile::asideName(file, n));
+    QByteArray bytes = readAll(file);
+    const QByteArray last = "I=" + b.toUtf8();
+    if (damage == "last")
+        bytes = bytes.left(bytes.indexOf(last) + last.size() - 6);
+    else if (damage == "end")
+        bytes.chop(4);
+    else if (damage == "count")
+        bytes = bytes.left(bytes.indexOf("TOTAL=") + 3);
+    else if (damage == "zero")
+        bytes.replace("Home.exp", QByteArray("Ho\0e.exp", 9));
+    else if (damage == "total")
+        bytes.replace("TOTAL=-1\n", "TOTAL=-1=1\n");
+    else if (damage == "stray")
+        bytes.replace("PERPAGE=15\n", "PERPAGE\n");
+    else if (damage == "header")
+        bytes = bytes.mid(bytes.indexOf("I="));
+    writeAll(file, bytes);
+
+    QStringList told;
+    BoundedFile::setNotifier([&told](const QString &path, const QString &) { told << path; });
+    const auto restore = qScopeGuard([] { BoundedFile::setNotifier(BoundedFile::Notifier()); });
+    {
+        DBManager index;
+        QCOMPARE(index.loadOrSetAside(), whole);
+        QCOMPARE(index.paths(), whole ? QStringList({a, b}) : QStringList());
+        QCOMPARE(told, whole ? QStringList() : QStringList{file});
+        addBook(index, c);
+        QVERIFY(index.save());
+    }
+    QCOMPARE(readAll(BoundedFile::asideName(file)), whole ? QByteArray() : bytes);
+    DBManager index;
+    QVERIFY(index.load());
+    QVERIFY(!index.isDamaged());
+    QCOMPARE(index.paths(), whole ? QStringList({a, b, c}) : QStringList{c});
+}
+
+// A book another copy of the program listed keeps its path as that copy
+// wrote it, a byte-order mark at its start too, through this copy's save.
+void TestDBManager::pathOfAnotherCopyKeptWhole()
+{
+    const QString mine = path(QStringLiteral("Mine.exp"));
+    QFile::remove(mine);
+    DBManager index;
+    index.load();
+    const QString theirs = QString(QChar(0xfeff)) + QStringLiteral("Theirs.exp");
+    writeAll(index.fileName(), "FOLDER\nTOTAL=-1\nI=" + theirs.toUtf8() + "\nEND\n");
+    addBook(index, mine);
+    QVERIFY(index.save());
+    QCOMPARE(index.paths(), QStringList({theirs, mine}));
+    DBManager again;
+    QVERIFY(again.load());
+    QCOMPARE(again.paths(), QStringList({theirs, mine}));
 }
 
 YMR_TEST_MAIN(TestDBManager)

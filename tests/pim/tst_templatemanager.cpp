@@ -5,7 +5,10 @@
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "pim/templatemanager.h"
+#include "qpe/boundedfile.h"
 #include "qt/ymrapplication.h"
+
+#include <QScopeGuard>
 
 #include <memory>
 
@@ -45,6 +48,8 @@ private slots:
     void addRenameRemove();
     void indexReadTolerantly_data();
     void indexReadTolerantly();
+    void damagedBookIsKeptWithItsIndex_data();
+    void damagedBookIsKeptWithItsIndex();
 };
 
 void TestTemplateManager::orderAndSeparators()
@@ -100,6 +105,10 @@ void TestTemplateManager::addRenameRemove()
     // a name is one line of the index
     QVERIFY(!tm.rename(QStringLiteral("A"), QStringLiteral("two\nlines")));
     QVERIFY(!tm.add(dup, QStringLiteral("two\nlines")));
+    // nor a zero byte, which no reader of the index takes
+    const QString zero = QStringLiteral("a") + QChar(0) + QStringLiteral("b");
+    QVERIFY(!tm.rename(QStringLiteral("A"), zero));
+    QVERIFY(!tm.add(dup, zero));
     QVERIFY(tm.rename(QStringLiteral("A"), QStringLiteral("C")));
     QCOMPARE(tm.names(), QStringList({"C", "B"}));
     QCOMPARE(tm.find(QStringLiteral("C")), static_cast<PIMRecord *>(a));
@@ -138,6 +147,9 @@ void TestTemplateManager::indexReadTolerantly_data()
     QTest::newRow("a template's separator stays, a missing one's goes")
         << "x=%1\n\n" + lost + "\n" << QStringList({"x", ""});
     QTest::newRow("separators of no template") << "\n" + lost + "\n" << QStringList();
+    const QString mark(QChar(0xfeff));
+    QTest::newRow("names starting with a byte-order mark")
+        << mark + "x=%1\n" << QStringList{mark + "x"};
 }
 
 void TestTemplateManager::indexReadTolerantly()
@@ -163,6 +175,92 @@ void TestTemplateManager::indexReadTolerantly()
         if (!name.isEmpty())
             QCOMPARE(tm.find(name)->uidString(), uid);
     }
+}
+
+// A template book that its reader does not take whole (bytes of anything
+// else, what a lost write leaves, a book cut short) is set aside with its
+// index as the templates open, and the user told: the names stay with
+// their records, nothing is written over either, and the templates saved
+// next go to new files.
+void TestTemplateManager::damagedBookIsKeptWithItsIndex_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("none") << "none" << true;
+    QTest::newRow("bytes of something else") << "garbage" << false;
+    QTest::newRow("hello world") << "hello" << false;
+    QTest::newRow("zero bytes") << "zeros" << false;
+    QTest::newRow("cut 60 bytes short") << "cut" << false;
+    QTest::newRow("cut inside its header") << "header" << false;
+    QTest::newRow("cut after a line of its header") << "headerline" << false;
+    QTest::newRow("count holding \"=\"") << "count" << false;
+    QTest::newRow("a zero byte in a template") << "zero" << false;
+}
+
+void TestTemplateManager::damagedBookIsKeptWithItsIndex()
+{
+    QFETCH(QString, damage);
+    QFETCH(bool, whole);
+    const QString name = QStringLiteral("kept");
+    clearFiles(name);
+    QString book, index;
+    {
+        TemplateManager tm(name);
+        book = tm.store()->fileName();
+        index = tm.indexFileName();
+        for (const QString &n : {QStringLiteral("Lunch"), QStringLiteral("Taxi"), QStringLiteral("Hotel")}) {
+            Task *t = newTemplate(tm, n);
+            QVERIFY(t);
+            t->description = QStringLiteral("a description long enough for a cut inside it");
+        }
+        QVERIFY(tm.save(tm.names()));
+    }
+    for (const QString &file : {book, index}) {
+        for (int n = 1; QFile::exists(BoundedFile::asideName(file, n)); ++n)
+            QFile::remove(BoundedFile::asideName(file, n));
+    }
+    const QByteArray indexBytes = bytes(index);
+    QByteArray damaged = bytes(book);
+    if (damage == "garbage")
+        damaged = QByteArray("these bytes are no template book\n\0\1\xff\n", 40);
+    else if (damage == "hello")
+        damaged = "hello world";
+    else if (damage == "zeros")
+        damaged = QByteArray(100, '\0');
+    else if (damage == "cut")
+        damaged.chop(60);
+    else if (damage == "header")
+        damaged = damaged.left(damaged.indexOf("TOTAL=") + 4);
+    else if (damage == "headerline")
+        damaged = damaged.left(damaged.indexOf("TOTAL="));
+    else if (damage == "count")
+        damaged.replace("TOTAL=3\n", "TOTAL=3=3\n");
+    else if (damage == "zero")
+        damaged.replace("TYPE=Taxi", QByteArray("TYPE=Ta\0i", 10));
+    QVERIFY(damaged != bytes(book) || whole);
+    QFile f(book);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(damaged);
+    f.close();
+
+    QStringList told;
+    BoundedFile::setNotifier([&told](const QString &path, const QString &) { told << path; });
+    const auto restore = qScopeGuard([] { BoundedFile::setNotifier(BoundedFile::Notifier()); });
+    const QStringList three = {"Lunch", "Taxi", "Hotel"};
+    {
+        TemplateManager tm(name);
+        QCOMPARE(tm.names(), whole ? three : QStringList());
+        QVERIFY(newTemplate(tm, QStringLiteral("New")));
+        QVERIFY(tm.save(tm.names()));
+    }
+    QCOMPARE(told, whole ? QStringList() : QStringList({book, index}));
+    QCOMPARE(bytes(BoundedFile::asideName(book)), whole ? QByteArray() : damaged);
+    QCOMPARE(bytes(BoundedFile::asideName(index)), whole ? QByteArray() : indexBytes);
+    TemplateManager tm(name);
+    QVERIFY(!tm.store()->isDamaged());
+    QCOMPARE(tm.names(), (whole ? three : QStringList()) + QStringList{"New"});
+    QCOMPARE(tm.store()->count(), whole ? 4 : 1);
+    QVERIFY(!QFile::exists(BoundedFile::asideName(book, 2)));
 }
 
 YMR_TEST_MAIN(TestTemplateManager)

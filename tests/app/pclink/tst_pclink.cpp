@@ -65,19 +65,27 @@ QByteArray pattern(int size, int seed = 1)
     return b;
 }
 
-// A book of exactly size bytes, as a receiver takes one: nothing, or the
-// header and expenses whose types follow the pattern.
+// A record file (a book, the category file, a book list) of exactly size
+// bytes, as a receiver takes one: nothing, or the header and whole records
+// whose texts follow the pattern.
 QByteArray bookPattern(int size, int seed = 1)
 {
     if (size == 0)
         return QByteArray();
     const QByteArray letters = pattern(size, seed);
     QByteArray b("FOLDER\nEND\n");
-    for (int i = 0; b.size() < size;) {
+    // "T=", the letters, "\nEND", a line break between records: the last
+    // record's letters fill the rest
+    for (int i = 0;;) {
+        const int rest = size - b.size() - 6;
+        const int count = rest > 60 + 7 ? 60 : qMax(rest, 0);
         b += "T=";
-        for (int k = 0; k < 60; ++k, ++i)
+        for (int k = 0; k < count; ++k, ++i)
             b += char('a' + uchar(letters.at(i % letters.size())) % 26);
-        b += "\nEND\n";
+        b += "\nEND";
+        if (b.size() >= size)
+            break;
+        b += '\n';
     }
     b.truncate(size);
     return b;
@@ -116,11 +124,12 @@ QByteArray exactLines(int size)
     return b;
 }
 
-// What a file of that name holds in a test: a book for a book, text (as
-// its reader takes only UTF-8) for a list.
+// What a file of that name holds in a test: a record file for a book or the
+// category file, text (as its reader takes only UTF-8) for a list.
 QByteArray contentFor(const QString &name, int size, int seed = 1)
 {
-    QByteArray bytes = name.endsWith(".exp") ? bookPattern(size, seed) : pattern(size, seed);
+    QByteArray bytes = name.endsWith(".exp") || name.endsWith("ymrCategory") ? bookPattern(size, seed)
+                                                                            : pattern(size, seed);
     if (name.startsWith("[D]")) {
         for (char &c : bytes)
             c = char('a' + uchar(c) % 26);
@@ -1366,8 +1375,8 @@ void TestPCLink::serverBusyPort()
 // A peer's files at the (lowered) limits of their kinds and one byte (or
 // one letter of a name) over: a file of its kind's size, or with a line
 // of the longest, is taken; one over its kind's size or name is refused at
-// the announce; one whose line is over the line limit is read back,
-// removed, and ends the connection. Refused or cut, every file that was
+// the announce; one whose line is over the line limit, or that its kind's reader does
+// not take whole, is read back, removed, and ends the connection. Refused or cut, every file that was
 // there stays byte for byte, and a link that refused goes on. "device":
 // the answering side receives; "client": the connecting side fetches the
 // device's index. "lifted": the book and free space limits out of the way,
@@ -1404,6 +1413,14 @@ void TestPCLink::filesAtTheirLimits_data()
     QTest::newRow("lifted, a size of 2^31 - 1") << "device" << "[A]Big.exp" << QByteArray("2147483647")
                                                << "answered";
     QTest::newRow("lifted, a size of 2^31") << "device" << "[A]Big.exp" << QByteArray("2147483648") << "refused";
+    QTest::newRow("category file that is none") << "device" << "[A]ymrCategory" << QByteArray("hello world")
+                                                << "unreadable";
+    QTest::newRow("category file of zero bytes") << "device" << "[A]ymrCategory" << QByteArray(100, '\0')
+                                                 << "unreadable";
+    QTest::newRow("category file cut in its header")
+        << "device" << "[A]ymrCategory" << QByteArray("FOLDER\nTOTAL=1\n") << "unreadable";
+    QTest::newRow("device index cut in a book")
+        << "client" << "[A]ymrOutlaysIDX_EXT" << QByteArray("FOLDER\nTOTAL=1\nEND\nT=Trip\nP=/a/Tr") << "unreadable";
 }
 
 void TestPCLink::filesAtTheirLimits()

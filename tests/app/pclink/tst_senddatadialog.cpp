@@ -126,7 +126,8 @@ void TestSendDataDialog::sendBatchRegistersBooks()
 {
     startServer();
     makeBook(local("Trip.exp"), {}, "Summer trip");
-    writeFile(local("ymrCategory"), "categories");
+    const QByteArray categories = "FOLDER\nTOTAL=1\nEND\nT=Food\nUID=11111111-2222-3333-4444-555555555555\nEND\n";
+    writeFile(local("ymrCategory"), categories);
     const QStringList pairs = {local("Trip.exp"), "[A]Trip.exp", local("missing.exp"), "[A]missing.exp",
                                local("ymrCategory"), "[A]ymrCategory"};
     for (int round = 0; round < 2; ++round) {
@@ -139,7 +140,7 @@ void TestSendDataDialog::sendBatchRegistersBooks()
                                           "success:" + local("ymrCategory")}));
         QCOMPARE(m_server->upperText(), QString("Receive Finished"));
     }
-    QCOMPARE(readFile(appFile("ymrCategory")), QByteArray("categories"));
+    QCOMPARE(readFile(appFile("ymrCategory")), categories);
     // the book is listed once, refreshed from its header; the category file is not a book
     QCOMPARE(m_index->count(), 1);
     DBRecord *book = m_index->findByPath(appFile("Trip.exp"));

@@ -1,6 +1,7 @@
 // The template index reads arbitrary bytes beside a template book of three
 // records; the index it writes reads back to the same names.
 #include "fuzzcommon.h"
+#include "keptcopies.h"
 
 #include "pim/task.h"
 #include "pim/taskmanager.h"
@@ -20,6 +21,7 @@ FUZZ_INIT
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    fuzz::removeKeptCopies();
     QString bookPath;
     {
         TaskManager probe(QStringLiteral("fuzz"), true);
