@@ -453,22 +453,31 @@ void TestToDoWindow::unreadableBookIsNeverOpened()
     QCOMPARE(readAll(broken), garbage);
 }
 
-// A book zeroed in the middle, or holding more expenses than its header
-// counts, opens with what could be read, says how much, and keeps its bytes
-// as they were beside it, once: the saves that follow never touch that copy.
+// A book zeroed in the middle, holding more expenses than its header
+// counts, or whose count is no number, opens with what could be read, says
+// what is wrong and how much was read, and keeps its bytes as they were
+// beside it, once: the saves that follow never touch that copy.
 void TestToDoWindow::damagedBookOpensWithItsCopyKept_data()
 {
-    QTest::addColumn<bool>("zeroed");
-    QTest::newRow("zeroed in the middle") << true;
-    QTest::newRow("more than its total") << false;
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QByteArray>("total"); // the header's count as damaged; empty: zeroed instead
+    QTest::addColumn<QString>("said");     // %1: expenses read
+    QTest::newRow("zeroed in the middle") << "Damaged" << QByteArray()
+                                          << "%1 expenses could be read, its header counts 400.";
+    QTest::newRow("more than its total")
+        << "Overfull" << QByteArray("300")
+        << "it holds more than the 300 expenses its header counts; those 300 were read.";
+    QTest::newRow("a count that is no number") << "Miscounted" << QByteArray("4x0")
+                                               << "the count of its header is no number; %1 expenses could be read.";
 }
 
 void TestToDoWindow::damagedBookOpensWithItsCopyKept()
 {
-    QFETCH(bool, zeroed);
+    QFETCH(QString, title);
+    QFETCH(QByteArray, total);
+    QFETCH(QString, said);
     QPEApplication::setArgumentsForTest(QStringList());
-    const QString path = bookPath(zeroed ? QStringLiteral("Damaged") : QStringLiteral("Overfull"));
-    const QString title = QFileInfo(path).baseName();
+    const QString path = bookPath(title);
     QFile::remove(path + QStringLiteral(".damaged"));
     {
         DBManager index;
@@ -482,10 +491,10 @@ void TestToDoWindow::damagedBookOpensWithItsCopyKept()
     }
     QByteArray damaged = readAll(path);
     QVERIFY(damaged.contains("TOTAL=400\n"));
-    if (zeroed)
+    if (total.isEmpty())
         damaged.replace(damaged.size() / 2, 2048, QByteArray(2048, '\0'));
     else
-        damaged.replace("TOTAL=400\n", "TOTAL=300\n");
+        damaged.replace("TOTAL=400\n", "TOTAL=" + total + "\n");
     writeFile(path, damaged);
     setSetting("Options", "book", path);
     const QString copy = path + QStringLiteral(".damaged");
@@ -499,20 +508,13 @@ void TestToDoWindow::damagedBookOpensWithItsCopyKept()
         read = w.manager()->count();
         const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
         QCOMPARE(boxes.size(), 1);
-        if (zeroed) {
+        if (total.isEmpty())
             QVERIFY(read > 300 && read < 400);
-            QCOMPARE(boxes.at(0).text, QStringLiteral("Expense Book [Damaged] is damaged:\n%1 expenses could be "
-                                                      "read, its header counts 400.\nThe file as it was is kept "
-                                                      "as:\n%2")
-                                           .arg(read)
-                                           .arg(copy));
-        } else {
-            QCOMPARE(read, 300);
-            QCOMPARE(boxes.at(0).text, QStringLiteral("Expense Book [Overfull] is damaged:\nit holds more than "
-                                                      "the 300 expenses its header counts; those 300 were read.\n"
-                                                      "The file as it was is kept as:\n%1")
-                                           .arg(copy));
-        }
+        else
+            QCOMPARE(read, qMin(400, total.toInt() ? total.toInt() : 400));
+        QCOMPARE(boxes.at(0).text, QStringLiteral("Expense Book [%1] is damaged:\n%2\nThe file as it was is kept "
+                                                  "as:\n%3")
+                                       .arg(title, said.contains("%1") ? said.arg(read) : said, copy));
         QCOMPARE(readAll(copy), damaged);
         addExpenses(w.manager(), 1);
         QVERIFY(w.manager()->save());
