@@ -24,7 +24,7 @@ QByteArray rewrite(Config &config)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const QString path = fuzz::settingsDir() + QStringLiteral("/fuzz.conf");
+    static const QString path = fuzz::root().filePath(QStringLiteral("fuzz.conf"));
     const QByteArray bytes = fuzz::bytesOf(data, size);
     fuzz::replaceFile(path, bytes);
     fuzz::Settings read;

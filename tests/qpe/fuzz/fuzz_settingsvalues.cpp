@@ -38,7 +38,7 @@ QVector<Setting> settingsOf(const QByteArray &bytes)
 
 void writtenByConfig(const QVector<Setting> &settings)
 {
-    static const QString path = fuzz::settingsDir() + QStringLiteral("/values.conf");
+    static const QString path = fuzz::root().filePath(QStringLiteral("values.conf"));
     QFile::remove(path);
     fuzz::Settings written;
     {
@@ -73,7 +73,7 @@ void writtenByQSettings(const QVector<Setting> &settings)
 {
     // a new name each time: QSettings keeps what it wrote of a file
     static int serial = 0;
-    const QString qsPath = fuzz::settingsDir() + QStringLiteral("/written%1.conf").arg(++serial);
+    const QString qsPath = fuzz::root().filePath(QStringLiteral("written%1.conf").arg(++serial));
     fuzz::Settings values;
     {
         QSettings qs(qsPath, QSettings::IniFormat);
@@ -93,7 +93,7 @@ void writtenByQSettings(const QVector<Setting> &settings)
     // set aside, as damage)
     if (bytes.isEmpty())
         return;
-    static const QString path = fuzz::settingsDir() + QStringLiteral("/fromqsettings.conf");
+    static const QString path = fuzz::root().filePath(QStringLiteral("fromqsettings.conf"));
     fuzz::replaceFile(path, bytes);
     fuzz::Settings read;
     if (!fuzz::configRead(bytes, read))

@@ -14,7 +14,6 @@
 #include "qpe/loadbudget.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QMap>
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -28,13 +27,6 @@ namespace fuzz {
 // Every key and its text; "<none>" for a key without one.
 using Settings = QMap<QString, QString>;
 const QString None = QStringLiteral("<none>");
-
-inline QString settingsDir()
-{
-    static const QString dir = root().filePath(QStringLiteral("Settings"));
-    QDir().mkpath(dir);
-    return dir;
-}
 
 // bytes in place of path as a save puts them (a new file renamed there),
 // with a time of its own: Config then reads it again whatever the clock's
@@ -77,12 +69,7 @@ inline bool configRead(const QByteArray &bytes, Settings &out, bool skipSerialis
 // The settings of bytes as QSettings reads them.
 inline Settings qsettingsRead(const QByteArray &bytes)
 {
-    Settings out = qsettingsread::read(bytes, settingsDir());
-    for (auto it = out.begin(); it != out.end(); ++it) {
-        if (it.value().isNull())
-            *it = None;
-    }
-    return out;
+    return qsettingsread::read(bytes, root().path(), None);
 }
 
 inline QByteArray describe(const Settings &s)
