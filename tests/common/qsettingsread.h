@@ -34,11 +34,11 @@ inline QString textOf(const QVariant &v)
     return v.toString().isNull() ? QLatin1String("") : v.toString();
 }
 
-// Every key of a file's bytes as QSettings reads them, with its text. Read
-// afresh, under a name of folder it never saw (it keeps what it read of a
-// file); a key listed with an empty level, looked up as another and never
-// found, is left out.
-inline QMap<QString, QString> read(const QByteArray &bytes, const QString &folder)
+// Every key of a file's bytes as QSettings reads them, with its text (none
+// where it holds none). Read afresh, under a name of folder it never saw
+// (it keeps what it read of a file); a key listed with an empty level,
+// looked up as another and never found, is left out.
+inline QMap<QString, QString> read(const QByteArray &bytes, const QString &folder, const QString &none = QString())
 {
     static int serial = 0;
     const QString path = folder + QStringLiteral("/fresh%1.ini").arg(++serial);
@@ -55,7 +55,8 @@ inline QMap<QString, QString> read(const QByteArray &bytes, const QString &folde
             if (key.isEmpty() || key.startsWith(QLatin1Char('/')) || key.endsWith(QLatin1Char('/'))
                 || key.contains(QLatin1String("//")))
                 continue;
-            keys.insert(key, textOf(settings.value(key)));
+            const QString text = textOf(settings.value(key));
+            keys.insert(key, text.isNull() ? none : text);
         }
     }
     QFile::remove(path);

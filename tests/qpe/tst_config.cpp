@@ -39,8 +39,6 @@ private slots:
     void sameFilesAsQSettings_data();
     void sameFilesAsQSettings();
     void anotherCopysWritesStay();
-    void writtenFromWhatItMeans_data();
-    void writtenFromWhatItMeans();
     void heldSettingsStay_data();
     void heldSettingsStay();
     void applicationFileName();
@@ -59,9 +57,28 @@ QStringList readByQSettings(const QString &file)
     return keys;
 }
 
+// The same keys as Config reads them.
+QStringList readByConfig(const QString &file, const QStringList &paths)
+{
+    Config config(file, Config::File);
+    QStringList keys;
+    for (QString path : paths) {
+        path = path.left(path.indexOf(QLatin1Char('=')));
+        if (!config.hasKey(path)) {
+            keys << path + QStringLiteral(" (none)");
+            continue;
+        }
+        const QString text = config.readEntry(path);
+        keys << (text.isNull() ? path : path + QLatin1Char('=') + text);
+    }
+    return keys;
+}
 } // namespace
 
-// Whatever a group, key or value holds comes back whole from the file.
+// Whatever a group, key or value holds comes back whole: from Config at
+// once and from its file, and in QSettings (as the earlier versions read
+// the settings) from that file; a value QSettings wrote (as they wrote
+// them) reads the same in Config.
 void TestConfig::roundTrips_data()
 {
     QTest::addColumn<QString>("group");
@@ -88,6 +105,14 @@ void TestConfig::roundTrips_data()
     value("a backslash at the end", QStringLiteral("c:\\dir\\"));
     value("a line break at the end", QStringLiteral("abc\r"));
     value("comment and quote", QStringLiteral("25 ; \"rows"));
+    value("commas and semicolons", QStringLiteral("6;0;1;7,a, b"));
+    value("quotes and backslashes", QStringLiteral("say \"hi\" \\ c:\\x"));
+    value("leading and trailing blanks", QStringLiteral("  lead and trail "));
+    value("line breaks and tabs", QStringLiteral("a\nb\r\nc\td"));
+    value("control characters before hex digits", QStringLiteral("\x01" "abc\x7f" "1"));
+    value("empty", QLatin1String(""));
+    value("an @ in front", QStringLiteral("@@x"));
+    value("a zero", QString::fromUtf8("a\0" "1b", 4));
     const auto named = [](const char *name, const QString &group, const QString &key) {
         QTest::newRow(name) << group << key << QStringLiteral("v");
     };
@@ -99,6 +124,8 @@ void TestConfig::roundTrips_data()
     named("a group named general", QStringLiteral("general"), QStringLiteral("key"));
     named("a key named General", QString(), QStringLiteral("General"));
     named("levels in a key", QStringLiteral("main_columns"), QStringLiteral("sub level/w%dth"));
+    named("escaped group and key", QStringLiteral("main_columns/sub level"), QString::fromUtf8("w\xc3\xa9 dth/2"));
+    named("the top level", QString(), QStringLiteral("top"));
 }
 
 void TestConfig::roundTrips()
@@ -106,31 +133,43 @@ void TestConfig::roundTrips()
     QFETCH(QString, group);
     QFETCH(QString, key);
     QFETCH(QString, value);
-    const QString name = QStringLiteral("rt") + QString::number(qHash(QString::fromLatin1(QTest::currentDataTag())));
+    const QString tag = QString::number(qHash(QString::fromLatin1(QTest::currentDataTag())));
+    const QString name = QStringLiteral("rt") + tag;
+    const QString file = Config::configFileName(name);
+    const QString path = group.isEmpty() ? key : group + QLatin1Char('/') + key;
     {
         Config c(name);
         c.setGroup(group);
         c.writeEntry(key, value);
         QCOMPARE(c.readEntry(key, QStringLiteral("default")), value);
+        c.setGroup(QStringLiteral("Other"));
+        c.writeEntry(QStringLiteral("key"), QStringLiteral("other"));
     }
-    // the file reads whole, in QSettings too
-    const QString file = Config::configFileName(name);
-    const QString path = group.isEmpty() ? key : group + QLatin1Char('/') + key;
-    QCOMPARE(readByQSettings(file), QStringList{path + QLatin1Char('=') + value});
+    QStringList both{QStringLiteral("Other/key=other"), path + QLatin1Char('=') + value};
+    both.sort();
+    QCOMPARE(readByQSettings(file), both);
     // read from the file, not from memory
     setNewFileTime(file);
-    Config c(name);
-    QVERIFY(!QFile::exists(BoundedFile::asideName(file)));
-    c.setGroup(group);
-    QCOMPARE(c.readEntry(key, QStringLiteral("default")), value);
-    // what a cut would have left is no key
-    if (key.contains(QChar(0)))
-        QVERIFY(!c.hasKey(key.left(key.indexOf(QChar(0)))));
-    c.setGroup(QString());
-    if (group.contains(QChar(0)))
-        QVERIFY(!c.hasKey(group.left(group.indexOf(QChar(0)))));
-    if (group.startsWith(QChar(0xfeff)))
-        QVERIFY(!c.hasKey(group.mid(1) + QLatin1Char('/') + key));
+    {
+        Config c(name);
+        QVERIFY(!QFile::exists(BoundedFile::asideName(file)));
+        c.setGroup(group);
+        QCOMPARE(c.readEntry(key, QStringLiteral("default")), value);
+    }
+    // what UTF-8 holds QSettings writes too, beyond 16 bits as UTF-8 bytes
+    if (QString::fromUtf8((path + value).toUtf8()) != path + value)
+        return;
+    const QString written = Qpe::settingsDir() + QStringLiteral("/qs") + tag + QStringLiteral(".conf");
+    {
+        QSettings settings(written, QSettings::IniFormat);
+        settings.setIniCodec("UTF-8");
+        const bool pairs = std::any_of(value.begin(), value.end(), [](QChar c) { return c.isSurrogate(); });
+        settings.setValue(path, pairs ? QVariant(value.toUtf8()) : QVariant(value));
+    }
+    Config c(written, Config::File);
+    // (QSettings writes a group "general" as "General")
+    c.setGroup(group == QLatin1String("general") ? QStringLiteral("General") : group);
+    QCOMPARE(c.readEntry(key, QStringLiteral("missing")), value);
 }
 
 void TestConfig::missingVersusEmpty()
@@ -301,57 +340,18 @@ void TestConfig::unchangedValuesLeaveTheFile()
     QVERIFY(st.st_ino != ino);
 }
 
-namespace {
-// The same keys as Config reads them.
-QStringList readByConfig(const QString &file, const QStringList &paths)
-{
-    Config config(file, Config::File);
-    QStringList keys;
-    for (QString path : paths) {
-        path = path.left(path.indexOf(QLatin1Char('=')));
-        if (!config.hasKey(path)) {
-            keys << path + QStringLiteral(" (none)");
-            continue;
-        }
-        const QString text = config.readEntry(path);
-        keys << (text.isNull() ? path : path + QLatin1Char('=') + text);
-    }
-    return keys;
-}
-} // namespace
-
-// Settings files of earlier versions (written by QSettings) read the same,
-// and QSettings reads what Config writes the same: a value written by one
-// reads back by the other, and a file written by hand reads alike in both,
-// also once Config rewrote it.
+// A settings file written by hand reads alike in Config and in QSettings,
+// also once Config rewrote it with a key more: a value is written from
+// what it means, never as the bytes it was read from. A file whose text
+// ends inside a value (a quote left open, a "\" with nothing after it) is
+// kept whole under its aside name and told; the write holds what this
+// copy has.
 void TestConfig::sameFilesAsQSettings_data()
 {
-    QTest::addColumn<QString>("group");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QByteArray>("handWritten");   // the file instead, when not empty
-    const auto value = [](const char *name, const char *group, const char *key, const QString &v) {
-        QTest::newRow(name) << QString::fromUtf8(group) << QString::fromUtf8(key) << v << QByteArray();
-    };
-    value("number format", "Options", "defcformat", QStringLiteral("@#,#"));
-    value("commas and semicolons", "Options", "list", QStringLiteral("6;0;1;7,a, b"));
-    value("quotes and backslashes", "Options", "q", QStringLiteral("say \"hi\" \\ c:\\x"));
-    value("leading and trailing blanks", "Options", "blanks", QStringLiteral("  lead and trail "));
-    value("line breaks and tabs", "Options", "breaks", QStringLiteral("a\nb\r\nc\td"));
-    value("control characters before hex digits", "Options", "ctl", QStringLiteral("\x01" "abc\x7f" "1"));
-    value("empty", "Date", "Separator", QLatin1String(""));
-    value("an @ in front", "Options", "at", QStringLiteral("@@x"));
-    value("japanese", "Default", "city", QString::fromUtf8("\xe9\xa3\x9f\xe8\xb2\xbb"));
-    value("beyond UTF-16 pairs", "Options", "book", QString::fromUtf8("/h\xf0\x9f\x8f\xa0/\xf0\xb0\xb0\xb0 x.exp"));
-    value("a zero", "Options", "zero", QString::fromUtf8("a\0" "1b", 4));
-    value("a leading byte-order mark", "Options", "mark", QString(QChar(0xfeff)) + QStringLiteral("v"));
-    value("a zero in a key", "Options", QString::fromUtf8("x\0y", 3).toUtf8().constData(), QStringLiteral("1"));
-    value("escaped group and key", "main_columns/sub level", QString::fromUtf8("w\xc3\xa9 dth/2").toUtf8().constData(),
-          QStringLiteral("80"));
-    value("the top level", "", "top", QStringLiteral("t"));
-    value("a group named General", "General", "k", QStringLiteral("v"));
-    const auto hand = [](const char *name, const char *text) {
-        QTest::newRow(name) << QString() << QString() << QString() << QByteArray(text);
+    QTest::addColumn<QByteArray>("handWritten");
+    QTest::addColumn<bool>("setAside");
+    const auto hand = [](const char *name, const QByteArray &text, bool setAside = false) {
+        QTest::newRow(name) << text << setAside;
     };
     hand("by hand: quotes, lists, blanks",
          "[G]\n a = x , y \nb= \" q \" , z\nd= \"ab\"cd \"ef\" \ne=\\x41\\x4a\\101\\e\n");
@@ -368,61 +368,44 @@ void TestConfig::sameFilesAsQSettings_data()
          "[G]\nl=a, @String(b\\0c), d\nm=@ByteArray(x), y\nn=@x, y\nr=@Rect(1 2 3)4)\ns=@Rect(1 2 3 4)(x)\n"
          "k%3Bx=1\nk%20%U00e9=2\nk% F=3\n[%67eneral]\nk=4\n[]\nlost=1\n[/o/]\nlost=1\n[G\\\r]\nlost=1\n"
          "[ H \v]\nk=5\n");
-    hand("by hand: a byte-order mark before the first key",
-         "\xef\xbb\xbf" "a=1\n[H]\nb=1\nc=x\nd=2\n");
+    hand("by hand: a byte-order mark before the first key", "\xef\xbb\xbf" "a=1\n[H]\nb=1\nc=x\nd=2\n");
+    hand("a backslash before the last CR", "[a]\r\nk=abc\\\r");
+    hand("a backslash before a CR LF, a line after", "[a]\r\nk=abc\\\r\nj=2\r\nl=3\r\n");
+    hand("a line continued at the end", "[a]\nk=abc\\\n");
+    hand("a quoted line break, a group after", "[a]\nk=\"x\ny\"\n[b]\nj=2\n");
+    hand("a comment after a value, the last line", "[a]\nk=25 ; rows \"per page");
+    hand("an open quote at the end", "[a]\nk=\"abc", true);
+    hand("an open quote, a group before it again", "[a]\nm=1\n[b]\nj=2\n[a]\nk=\"x\n", true);
+    hand("a stray quote", "[a]\nsize=5\" screen\n[b]\nj=2\n", true);
+    hand("a backslash at the very end", "[a]\nk=abc\\", true);
 }
 
 void TestConfig::sameFilesAsQSettings()
 {
-    QFETCH(QString, group);
-    QFETCH(QString, key);
-    QFETCH(QString, value);
     QFETCH(QByteArray, handWritten);
-    const QString dir = Qpe::settingsDir() + QLatin1Char('/');
-    const QString tag = QString::number(qHash(QString::fromLatin1(QTest::currentDataTag())));
-    const QString path = group.isEmpty() ? key : group + QLatin1Char('/') + key;
-    if (!handWritten.isEmpty()) {
-        const QString file = dir + "hand" + tag + ".conf";
-        writeAll(file, handWritten);
-        const QStringList keys = readByQSettings(file);
-        QVERIFY(keys.size() > 3);
+    QFETCH(bool, setAside);
+    const QString name = QStringLiteral("hand") + QString::number(qHash(QString::fromLatin1(QTest::currentDataTag())));
+    const QString file = Config::configFileName(name);
+    writeAll(file, handWritten);
+    const QStringList keys = readByQSettings(file);
+    QVERIFY(!keys.isEmpty());
+    if (!setAside)
         QCOMPARE(readByConfig(file, keys), keys);
-        // a downgrade finds them all again, as much as what Config added
-        {
-            Config config(file, Config::File);
-            config.setGroup(QStringLiteral("Added"));
-            config.writeEntry(QStringLiteral("key"), QStringLiteral("1"));
-            QVERIFY(config.write());
-        }
-        QStringList added = keys + QStringList{QStringLiteral("Added/key=1")};
-        added.sort();
-        QCOMPARE(readByQSettings(file), added);
-        return;
-    }
-    // QSettings writes as the earlier versions did, Config reads
+    QStringList told;
+    BoundedFile::setNotifier([&told](const QString &, const QString &aside) { told << aside; });
+    const auto quiet = qScopeGuard([] { BoundedFile::setNotifier({}); });
+    // a downgrade finds them all again, as much as what Config added
     {
-        QSettings settings(dir + "qs" + tag + ".conf", QSettings::IniFormat);
-        settings.setIniCodec("UTF-8");
-        const bool pairs = std::any_of(value.begin(), value.end(), [](QChar c) { return c.isSurrogate(); });
-        settings.setValue(path, pairs ? QVariant(value.toUtf8()) : QVariant(value));
-        settings.setValue(QStringLiteral("Other/key"), QStringLiteral("other"));
+        Config config(name);
+        config.setGroup(QStringLiteral("a"));
+        config.writeEntry(QStringLiteral("added"), QStringLiteral("1"));
+        QVERIFY(config.write());
     }
-    {
-        Config config(dir + "qs" + tag + ".conf", Config::File);
-        config.setGroup(group);
-        QCOMPARE(config.readEntry(key, QStringLiteral("missing")), value);
-    }
-    // Config writes, QSettings reads
-    {
-        Config config(dir + "config" + tag + ".conf", Config::File);
-        config.setGroup(group);
-        config.writeEntry(key, value);
-        config.setGroup(QStringLiteral("Other"));
-        config.writeEntry(QStringLiteral("key"), QStringLiteral("other"));
-    }
-    QStringList both{QStringLiteral("Other/key=other"), path + QLatin1Char('=') + value};
-    both.sort();
-    QCOMPARE(readByQSettings(dir + "config" + tag + ".conf"), both);
+    QCOMPARE(told, setAside ? QStringList{BoundedFile::asideName(file)} : QStringList());
+    QCOMPARE(readAll(BoundedFile::asideName(file)), setAside ? handWritten : QByteArray());
+    QStringList after = (setAside ? QStringList() : keys) + QStringList{QStringLiteral("a/added=1")};
+    after.sort();
+    QCOMPARE(readByQSettings(file), after);
 }
 
 // Another copy of the program writes the settings between this copy's read
@@ -446,58 +429,6 @@ void TestConfig::anotherCopysWritesStay()
     QVERIFY(!here.hasKey(QStringLiteral("gone")));
 }
 
-// A value is written from what it means, never as the bytes it was read
-// from: a value read whole reads the same after a write, beside new
-// neighbours. A file whose text ends inside a value (a quote left open, a
-// "\" with nothing after it) is kept whole under its aside name and told;
-// the write holds what this copy has.
-void TestConfig::writtenFromWhatItMeans_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    // every key as QSettings reads the file after the write; none: set aside
-    QTest::addColumn<QStringList>("after");
-    const QStringList none;
-    QTest::newRow("an open quote at the end") << QByteArray("[a]\nk=\"abc") << none;
-    QTest::newRow("an open quote, a group before it again") << QByteArray("[a]\nm=1\n[b]\nj=2\n[a]\nk=\"x\n") << none;
-    QTest::newRow("a stray quote") << QByteArray("[a]\nsize=5\" screen\n[b]\nj=2\n") << none;
-    QTest::newRow("a backslash at the very end") << QByteArray("[a]\nk=abc\\") << none;
-    QTest::newRow("a backslash before the last CR")
-        << QByteArray("[a]\r\nk=abc\\\r") << QStringList{"a/added=1", "a/k=abc"};
-    QTest::newRow("a backslash before a CR LF, a line after")
-        << QByteArray("[a]\r\nk=abc\\\r\nj=2\r\nl=3\r\n") << QStringList{"a/added=1", "a/k=abcj=2", "a/l=3"};
-    QTest::newRow("a line continued at the end") << QByteArray("[a]\nk=abc\\\n") << QStringList{"a/added=1", "a/k=abc"};
-    QTest::newRow("a quoted line break, a group after")
-        << QByteArray("[a]\nk=\"x\ny\"\n[b]\nj=2\n") << QStringList{"a/added=1", "a/k=x\ny", "b/j=2"};
-    QTest::newRow("a comment after a value, the last line")
-        << QByteArray("[a]\nk=25 ; rows \"per page") << QStringList{"a/added=1", "a/k=25"};
-}
-
-void TestConfig::writtenFromWhatItMeans()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(QStringList, after);
-    const QString name = QStringLiteral("cut") + QString::number(qHash(QString::fromLatin1(QTest::currentDataTag())));
-    const QString path = Config::configFileName(name);
-    writeAll(path, file);
-    QStringList told;
-    BoundedFile::setNotifier([&told](const QString &, const QString &aside) { told << aside; });
-    const auto quiet = qScopeGuard([] { BoundedFile::setNotifier({}); });
-    {
-        Config config(name);
-        config.setGroup(QStringLiteral("a"));
-        config.writeEntry(QStringLiteral("added"), QStringLiteral("1"));
-        QVERIFY(config.write());
-    }
-    if (after.isEmpty()) {
-        QCOMPARE(told, QStringList{BoundedFile::asideName(path)});
-        QCOMPARE(readAll(BoundedFile::asideName(path)), file);
-        after = QStringList{"a/added=1"};
-    } else {
-        QVERIFY(told.isEmpty());
-    }
-    QCOMPARE(readByQSettings(path), after);
-}
-
 // What this copy holds of the settings, read or changed and not written
 // yet, whatever another copy does with the file meanwhile: it writes the
 // file anew, it sets a damaged one aside, or the write waits for a retry
@@ -516,46 +447,37 @@ void TestConfig::heldSettingsStay_data()
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("held");   // what Config reads of G at the end
     QTest::addColumn<QStringList>("onDisk"); // what the file holds then
-    const QStringList ab{"a=1", "b=1"};
-    QTest::newRow("a change not written yet, another copy writes")
-        << QStringList{"open", "set a 2", "other:[G]\na=1\nb=3\nc=1\n", "open", "write"}
-        << QStringList{"a=2", "b=3", "c=1"} << QStringList{"a=2", "b=3", "c=1"};
-    QTest::newRow("a refused change, another copy writes, the retry")
-        << QStringList{"open", "set a 2", "hold", "refused", "other:[G]\na=1\nb=3\nc=1\n", "open", "release", "retry"}
-        << QStringList{"a=2", "b=3", "c=1"} << QStringList{"a=2", "b=3", "c=1"};
-    QTest::newRow("a change made while a retry waits, another copy writes")
-        << QStringList{"open", "set a 2", "hold", "refused", "set b 2", "other:[G]\na=1\nb=1\nc=1\n", "open",
-                       "release", "retry"}
-        << QStringList{"a=2", "b=2", "c=1"} << QStringList{"a=2", "b=1", "c=1"};
-    QTest::newRow("a change made while a retry waits, then written")
-        << QStringList{"open", "set a 2", "hold", "refused", "set b 2", "release", "retry", "write"}
-        << QStringList{"a=2", "b=2"} << QStringList{"a=2", "b=2"};
-    QTest::newRow("a newer change than the retry's")
-        << QStringList{"open", "set a 2", "hold", "refused", "set a 3", "release", "retry", "open"}
-        << QStringList{"a=3", "b=1"} << QStringList{"a=2", "b=1"};
-    QTest::newRow("a newer change than the retry's, then written")
-        << QStringList{"open", "set a 2", "hold", "refused", "set a 3", "release", "retry", "write", "open"}
-        << QStringList{"a=3", "b=1"} << QStringList{"a=3", "b=1"};
-    QTest::newRow("a newer change than another copy's, the retry")
-        << QStringList{"open", "set a 2", "hold", "refused", "set b 2", "other:[G]\na=1\nb=3\n", "release", "retry",
-                       "write"}
-        << QStringList{"a=2", "b=2"} << QStringList{"a=2", "b=2"};
-    QTest::newRow("a newer change refused too")
-        << QStringList{"open", "set a 2", "hold", "refused", "set a 3", "refused", "release", "retry", "open"}
-        << QStringList{"a=3", "b=1"} << QStringList{"a=3", "b=1"};
-    QTest::newRow("set aside by another copy, then a change")
-        << QStringList{"open", "damage", "aside", "open", "set c 1", "write"}
-        << QStringList{"a=1", "b=1", "c=1"} << QStringList{"a=1", "b=1", "c=1"};
-    QTest::newRow("set aside by another copy with a change not written")
-        << QStringList{"open", "set c 1", "damage", "aside", "open", "write"}
-        << QStringList{"a=1", "b=1", "c=1"} << QStringList{"a=1", "b=1", "c=1"};
-    QTest::newRow("set aside here, written with nothing changed")
-        << QStringList{"open", "damage", "open", "write"} << ab << ab;
-    QTest::newRow("found damaged by the write") << QStringList{"open", "damage", "set c 1", "write"}
-                                                << QStringList{"a=1", "b=1", "c=1"}
-                                                << QStringList{"a=1", "b=1", "c=1"};
-    QTest::newRow("removed: no settings") << QStringList{"open", "remove", "open", "set c 1", "write"}
-                                          << QStringList{"c=1"} << QStringList{"c=1"};
+    const auto row = [](const char *name, const char *steps, const char *held, const char *onDisk = nullptr) {
+        QTest::newRow(name) << QString::fromLatin1(steps).split(QStringLiteral("; "))
+                            << QString::fromLatin1(held).split(QLatin1Char(' '))
+                            << QString::fromLatin1(onDisk ? onDisk : held).split(QLatin1Char(' '));
+    };
+    row("a change not written yet, another copy writes", "open; set a 2; other:[G]\na=1\nb=3\nc=1\n; open; write",
+        "a=2 b=3 c=1");
+    row("a refused change, another copy writes, the retry",
+        "open; set a 2; hold; refused; other:[G]\na=1\nb=3\nc=1\n; open; release; retry", "a=2 b=3 c=1");
+    row("a change made while a retry waits, another copy writes",
+        "open; set a 2; hold; refused; set b 2; other:[G]\na=1\nb=1\nc=1\n; open; release; retry", "a=2 b=2 c=1",
+        "a=2 b=1 c=1");
+    row("a change made while a retry waits, then written",
+        "open; set a 2; hold; refused; set b 2; release; retry; write", "a=2 b=2");
+    row("a newer change than the retry's", "open; set a 2; hold; refused; set a 3; release; retry; open", "a=3 b=1",
+        "a=2 b=1");
+    row("a newer change than the retry's, then written",
+        "open; set a 2; hold; refused; set a 3; release; retry; write; open", "a=3 b=1");
+    row("a newer change than another copy's, the retry",
+        "open; set a 2; hold; refused; set b 2; other:[G]\na=1\nb=3\n; release; retry; write", "a=2 b=2");
+    row("a newer change than another copy's new key, the retry",
+        "open; set a 2; hold; refused; set b 2; other:[G]\na=1\nb=1\nc=1\n; release; retry", "a=2 b=2 c=1",
+        "a=2 b=1 c=1");
+    row("a newer change refused too", "open; set a 2; hold; refused; set a 3; refused; release; retry; open",
+        "a=3 b=1");
+    row("set aside by another copy, then a change", "open; damage; aside; open; set c 1; write", "a=1 b=1 c=1");
+    row("set aside by another copy with a change not written", "open; set c 1; damage; aside; open; write",
+        "a=1 b=1 c=1");
+    row("set aside here, written with nothing changed", "open; damage; open; write", "a=1 b=1");
+    row("found damaged by the write", "open; damage; set c 1; write", "a=1 b=1 c=1");
+    row("removed: no settings", "open; remove; open; set c 1; write", "c=1");
 }
 
 void TestConfig::heldSettingsStay()

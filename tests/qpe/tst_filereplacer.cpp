@@ -20,10 +20,8 @@ private slots:
     void cleanup();
     void privateFromTheFirstByte_data();
     void privateFromTheFirstByte();
-    void failedSyncKeepsTheOldFile_data();
-    void failedSyncKeepsTheOldFile();
-    void writesAtTheNameOnly_data();
-    void writesAtTheNameOnly();
+    void replacesOnlyAFileOnceConfirmed_data();
+    void replacesOnlyAFileOnceConfirmed();
 
 private:
     QTemporaryDir m_dir;
@@ -55,14 +53,6 @@ void TestFileReplacer::cleanup()
     FileReplacer::setCreatedHook(nullptr);
     FileReplacer::setSyncFault(0);
 }
-
-namespace {
-// What a folder holds, hidden names (a temporary file's) included.
-QStringList namesIn(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-} // namespace
 
 void TestFileReplacer::privateFromTheFirstByte_data()
 {
@@ -112,28 +102,52 @@ void TestFileReplacer::privateFromTheFirstByte()
     QCOMPARE(QFileInfo(path).isSymLink(), throughLink);
 }
 
-void TestFileReplacer::failedSyncKeepsTheOldFile_data()
+void TestFileReplacer::replacesOnlyAFileOnceConfirmed_data()
 {
+    QTest::addColumn<QString>("standing");
     QTest::addColumn<QString>("how");
-    QTest::newRow("a shared file's write") << "write";
-    QTest::newRow("a book's save") << "open and commit";
-    QTest::newRow("a new file") << "create";
+    QTest::addColumn<bool>("syncFails");
+    QTest::addColumn<int>("failure");
+    const int none = FileReplacer::NoFailure, notAFile = FileReplacer::NotAFile;
+    QTest::newRow("a file") << "file" << "write" << false << none;
+    QTest::newRow("nothing") << "nothing" << "write" << false << none;
+    QTest::newRow("a link to a file") << "link" << "write" << false << notAFile;
+    QTest::newRow("a link to nothing") << "dangling link" << "write" << false << notAFile;
+    QTest::newRow("a FIFO") << "fifo" << "write" << false << notAFile;
+    QTest::newRow("a folder") << "folder" << "write" << false << notAFile;
+    // the disk does not confirm the new bytes (fdatasync fails)
+    const int other = FileReplacer::OtherFailure;
+    QTest::newRow("a shared file's write, not confirmed") << "file" << "write" << true << other;
+    QTest::newRow("a book's save, not confirmed") << "file" << "open and commit" << true << other;
+    QTest::newRow("a new file, not confirmed") << "nothing" << "create" << true << other;
 }
 
-// A disk that does not confirm the new bytes (fdatasync fails): the new
-// file never takes the old one's place, the failure says why, and nothing
-// is left beside it.
-void TestFileReplacer::failedSyncKeepsTheOldFile()
+// A write goes to its own name, and only once the disk confirmed it: a link
+// there is neither followed nor replaced, nothing but a regular file is
+// written over (its owner sets such a thing aside first), a failure says
+// why, and nothing is left beside what stood there.
+void TestFileReplacer::replacesOnlyAFileOnceConfirmed()
 {
+    QFETCH(QString, standing);
     QFETCH(QString, how);
-    const QString folder = m_dir.filePath(QStringLiteral("sync/") + QTest::currentDataTag());
+    QFETCH(bool, syncFails);
+    QFETCH(int, failure);
+    const QString folder = m_dir.filePath(QStringLiteral("names/") + QTest::currentDataTag());
     QVERIFY(QDir().mkpath(folder));
     const QString path = folder + QStringLiteral("/file");
-    const bool old = how != QLatin1String("create");
-    if (old)
+    const QString outside = m_dir.filePath(QStringLiteral("outside-") + QTest::currentDataTag());
+    if (standing == QLatin1String("file"))
         writeAll(path, "old");
+    else if (standing.endsWith(QLatin1String("link")))
+        QVERIFY(QFile::link(outside, path));
+    else if (standing == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (standing == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(path));
+    if (standing == QLatin1String("link"))
+        writeAll(outside, "the user's own");
     const int synced = FileReplacer::syncCount();
-    FileReplacer::setSyncFault(EIO);
+    FileReplacer::setSyncFault(syncFails ? EIO : 0);
     bool written = false;
     if (how == QLatin1String("write")) {
         written = FileReplacer::write(path, "new");
@@ -145,56 +159,21 @@ void TestFileReplacer::failedSyncKeepsTheOldFile()
         written = FileReplacer::commit(file, file.write("new") == 3);
     }
     FileReplacer::setSyncFault(0);
-    QVERIFY(!written);
-    QVERIFY(FileReplacer::syncCount() > synced);
-    QCOMPARE(FileReplacer::lastError(), EIO);
-    QCOMPARE(FileReplacer::lastFailure(), FileReplacer::OtherFailure);
-    QCOMPARE(namesIn(folder), old ? QStringList{"file"} : QStringList());
-    if (old)
-        QCOMPARE(readAll(path), QByteArray("old"));
-}
-
-void TestFileReplacer::writesAtTheNameOnly_data()
-{
-    QTest::addColumn<QString>("standing");
-    QTest::addColumn<bool>("written");
-    QTest::newRow("a file") << "file" << true;
-    QTest::newRow("nothing") << "nothing" << true;
-    QTest::newRow("a link to a file") << "link" << false;
-    QTest::newRow("a link to nothing") << "dangling link" << false;
-    QTest::newRow("a FIFO") << "fifo" << false;
-    QTest::newRow("a folder") << "folder" << false;
-}
-
-// A shared file's write goes to its own name: a link there is neither
-// followed nor replaced, and nothing but a regular file is written over
-// (its owner sets such a thing aside first).
-void TestFileReplacer::writesAtTheNameOnly()
-{
-    QFETCH(QString, standing);
-    QFETCH(bool, written);
-    const QString folder = m_dir.filePath(QStringLiteral("names/") + QTest::currentDataTag());
-    QVERIFY(QDir().mkpath(folder));
-    const QString path = folder + QStringLiteral("/list");
-    const QString outside = m_dir.filePath(QStringLiteral("outside-") + QTest::currentDataTag());
-    if (standing == QLatin1String("file"))
-        writeAll(path, "old");
-    else if (standing == QLatin1String("link") || standing == QLatin1String("dangling link"))
-        QVERIFY(QFile::link(outside, path));
-    else if (standing == QLatin1String("fifo"))
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    else if (standing == QLatin1String("folder"))
-        QVERIFY(QDir().mkpath(path));
-    if (standing == QLatin1String("link"))
-        writeAll(outside, "the user's own");
-    QCOMPARE(FileReplacer::write(path, "new"), written);
+    QCOMPARE(written, failure == FileReplacer::NoFailure);
+    // nothing beside it, a temporary file's hidden name included
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             standing == QLatin1String("nothing") && !written ? QStringList() : QStringList{"file"});
     if (written) {
         QCOMPARE(readAll(path), QByteArray("new"));
-        QCOMPARE(namesIn(folder), QStringList{"list"});
         return;
     }
-    QCOMPARE(FileReplacer::lastFailure(), FileReplacer::NotAFile);
-    QCOMPARE(namesIn(folder), QStringList{"list"});
+    QCOMPARE(int(FileReplacer::lastFailure()), failure);
+    if (syncFails) {
+        QVERIFY(FileReplacer::syncCount() > synced);
+        QCOMPARE(FileReplacer::lastError(), EIO);
+    }
+    if (standing == QLatin1String("file"))
+        QCOMPARE(readAll(path), QByteArray("old"));
     QCOMPARE(QFileInfo(path).isSymLink(), standing.endsWith(QLatin1String("link")));
     QCOMPARE(readAll(outside), QByteArray(standing == QLatin1String("link") ? "the user's own" : ""));
     QCOMPARE(QFileInfo::exists(outside), standing == QLatin1String("link"));

@@ -5,10 +5,7 @@
 #include "qpe/lockfile.h"
 #include "qpe/qpeapplication.h"
 
-#include <QDir>
 #include <QFileInfo>
-
-#include <sys/stat.h>
 
 // A lock file a process keeps while it holds something (an open book, the
 // ringing of the alarms).
@@ -44,41 +41,39 @@ void TestLockFile::releaseRemovesOnlyItsOwnLock()
     QCOMPARE(mine.found, LockFile::Held);
 
     const QByteArray name = QFile::encodeName(path);
-    const QByteArray temp = QFile::encodeName(dir.filePath(QStringLiteral("other.new")));
-    const QByteArray moved = QFile::encodeName(dir.filePath(QStringLiteral("moved")));
-    pid_t other = -1;
-    if (meanwhile == QLatin1String("renamed over") || meanwhile == QLatin1String("made anew")) {
+    const QByteArray other = QFile::encodeName(dir.filePath(QStringLiteral("other")));
+    pid_t holder = -1;
+    if (meanwhile == QLatin1String("link")) {
+        QCOMPARE(::rename(name.constData(), other.constData()), 0);
+        QCOMPARE(::symlink(other.constData(), name.constData()), 0);
+    } else if (!meanwhile.isEmpty()) {
         const bool renamed = meanwhile == QLatin1String("renamed over");
-        other = holdInChild([&] {
+        holder = holdInChild([&] {
             if (!renamed && ::unlink(name.constData()) != 0)
                 return false;
-            const char *at = renamed ? temp.constData() : name.constData();
-            const int theirs = ::open(at, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            const int theirs = ::open(renamed ? other.constData() : name.constData(),
+                                      O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
             return theirs >= 0 && ::flock(theirs, LOCK_EX | LOCK_NB) == 0
-                   && (!renamed || ::rename(temp.constData(), name.constData()) == 0);
+                   && (!renamed || ::rename(other.constData(), name.constData()) == 0);
         });
-        QVERIFY(other > 0);
-    } else if (meanwhile == QLatin1String("link")) {
-        QCOMPARE(::rename(name.constData(), moved.constData()), 0);
-        QCOMPARE(::symlink(moved.constData(), name.constData()), 0);
+        QVERIFY(holder > 0);
     }
-    auto killOther = qScopeGuard([other] { killLockHolder(other); });
+    auto killHolder = qScopeGuard([holder] { killLockHolder(holder); });
     const LockFile::Look before = LockFile::look(path);
 
     LockFile::release(fd, path);
 
+    const LockFile::Look after = LockFile::look(path);
+    QCOMPARE(QFileInfo(path).isSymLink(), meanwhile == QLatin1String("link"));
     if (meanwhile.isEmpty()) {
-        QVERIFY(!QFileInfo::exists(path));
+        QCOMPARE(after.found, LockFile::Nothing);
         return;
     }
-    const LockFile::Look after = LockFile::look(path);
     QCOMPARE(after.found, before.found);
     QCOMPARE(after.inode, before.inode);
-    if (other > 0) {
+    if (holder > 0) {
         QCOMPARE(after.found, LockFile::Held);
         QVERIFY(after.inode != mine.inode);
-    } else {
-        QVERIFY(QFileInfo(path).isSymLink());
     }
 }
 

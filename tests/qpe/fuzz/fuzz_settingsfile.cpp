@@ -4,43 +4,32 @@
 // rewritten.
 #include "settingsfuzz.h"
 
-#include "qpe/config.h"
-
 namespace {
 
 const QString ProbeGroup = QStringLiteral("fuzz probe");
-const QString ProbeKey = QStringLiteral("fuzz probe/k");
 
 // Config writes the file anew: a key more, then without it.
 QByteArray rewrite(Config &config)
 {
     config.setGroup(ProbeGroup);
     config.writeEntry(QStringLiteral("k"), QStringLiteral("1"));
-    if (!config.write())
-        fuzz::finding("a write failed");
+    const bool added = config.write();
     config.removeEntry(QStringLiteral("k"));
-    if (!config.write())
+    if (!added || !config.write())
         fuzz::finding("a write failed");
     return fuzz::readFile(config.fileName());
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::useRoot();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static const QString path = fuzz::settingsDir() + QStringLiteral("/fuzz.conf");
+    static const QString path = fuzz::root().filePath(QStringLiteral("fuzz.conf"));
     const QByteArray bytes = fuzz::bytesOf(data, size);
-    fuzz::removeAsides(path);
     fuzz::replaceFile(path, bytes);
     fuzz::Settings read;
     const bool whole = size > 0 && fuzz::configRead(bytes, read);
-    if (read.contains(ProbeKey))
+    if (read.contains(ProbeGroup + QStringLiteral("/k")))
         return 0;
     Config config(path, Config::File);
     if (!whole) {
@@ -50,14 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         config.write();
         return 0;
     }
-    for (auto it = read.begin(); it != read.end(); ++it) {
-        const QString value = it.value() == QLatin1String("<none>") ? QString() : it.value();
-        if (!config.hasKey(it.key()) || config.readEntry(it.key(), QStringLiteral("<none>")) != it.value())
-            fuzz::finding("Config reads a key otherwise than its reader", it.key().toUtf8(), value.toUtf8());
-    }
-    fuzz::Settings ours, theirs;
-    if (!fuzz::readAsQSettings(bytes, ours, theirs))
-        fuzz::finding("Config reads the file otherwise than QSettings", fuzz::describe(ours), fuzz::describe(theirs));
+    fuzz::expectConfigReads(config, read, bytes);
+    fuzz::expectReadAsQSettings(bytes, "Config reads the file otherwise than QSettings");
 
     const QByteArray written = rewrite(config);
     fuzz::Settings again;
@@ -65,12 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         fuzz::finding("the rewrite does not read", bytes, written);
     if (again != read)
         fuzz::finding("a rewrite changed the settings", fuzz::describe(read), fuzz::describe(again));
-    if (!fuzz::readAsQSettings(written, ours, theirs))
-        fuzz::finding("QSettings reads the rewrite otherwise", fuzz::describe(ours), fuzz::describe(theirs));
+    fuzz::expectReadAsQSettings(written, "QSettings reads the rewrite otherwise");
     fuzz::replaceFile(path, written);
     Config reread(path, Config::File);
-    const QByteArray second = rewrite(reread);
-    if (second != written)
-        fuzz::finding("read -> rewrite -> read -> rewrite changed the bytes", written, second);
+    if (rewrite(reread) != written)
+        fuzz::finding("read -> rewrite -> read -> rewrite changed the bytes", written, fuzz::readFile(path));
     return 0;
 }
