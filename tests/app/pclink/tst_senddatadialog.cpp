@@ -1,9 +1,7 @@
 // The device's server dialog and the connecting side's transfer dialog,
 // together in one process over loopback.
 #include "ymrtest.h"
-#include "fifoguard.h"
 
-#include "dbdialog.h"
 #include "pclink.h"
 #include "pclinkprotocol.h"
 #include "pclinkserver.h"
@@ -12,7 +10,6 @@
 #include "senddatadialogclient.h"
 #include "senddatadialogserver.h"
 
-#include "pim/dblistview.h"
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
 #include "pim/pimtextreader.h"
@@ -35,7 +32,6 @@
 namespace {
 
 using namespace pclinktest;
-using namespace bookicons;
 
 // A client dialog's per-file signals as "success:<source>" / "failed:<source>".
 struct Outcomes : QObject
@@ -88,8 +84,6 @@ private slots:
     void portTakenIsShown();
     void fileTheDeviceCannotStoreFails_data();
     void fileTheDeviceCannotStoreFails();
-    void receivedIconsAreNames_data();
-    void receivedIconsAreNames();
 
 private:
     QTemporaryDir m_local;
@@ -521,43 +515,6 @@ void TestSendDataDialog::fileTheDeviceCannotStoreFails()
     QVERIFY(tempFilesIn(QFileInfo(appFile("Long.exp")).path()).isEmpty());
     const QString named = "Receive Failed: " + appFile("Long.exp");
     QTRY_VERIFY(m_server->lowerText() == named || m_server->upperText() == named);
-}
-
-void TestSendDataDialog::receivedIconsAreNames_data()
-{
-    iconNameRows();
-}
-
-// The icon a book sent to the device names: once the device has listed the
-// book, its books dialog shows a name's icon and anything else as the
-// default one; nothing out of the icon folder is opened.
-void TestSendDataDialog::receivedIconsAreNames()
-{
-    QFETCH(QByteArray, icon);
-    QFETCH(QString, shown);
-    QTemporaryDir outside;
-    const QString name = iconName(icon, outside.path());
-    ymrtest::FifoGuard guard(QFile::encodeName(outside.path() + "/fifo.png"));
-    QFile::remove(appFile("Icon.exp"));
-    const auto remove = qScopeGuard([] { QFile::remove(appFile("Icon.exp")); });
-    startServer();
-    makeBook(local("Icon.exp"), {"x"});
-    {
-        TaskManager book(local("Icon.exp"), false, false);
-        book.load();
-        book.setIcon(name);
-        QVERIFY(book.save());
-    }
-    SendDataDialogClient client("127.0.0.1", true, {local("Icon.exp"), "[A]Icon.exp"});
-    QCOMPARE(client.exec(), 1);
-    QTRY_VERIFY(m_index->findByPath(appFile("Icon.exp")));
-    DBRecord *received = m_index->findByPath(appFile("Icon.exp"));
-    QCOMPARE(received->iconName(), name);
-    DBDialog books(m_index, QString());
-    QCOMPARE(shownIcon(books.list, received), bookIcon(shown));
-    QVERIFY(!guard.released());
-    if (icon == "<fifo>")
-        books.grab().save(ymrtest::grabPath("dbdialog_icon_out_of_its_folder"));
 }
 
 // With the port taken the window says it cannot listen, and why, rather
