@@ -89,33 +89,6 @@ QByteArray book(const QByteArray &type)
     return "FOLDER\nEND\nT=" + type + "\nEND\n";
 }
 
-// A record file (book, category file, book list) of exactly size bytes,
-// every line within 256 bytes: the header, then one-line records.
-QByteArray exactRecords(int size)
-{
-    QByteArray b("FOLDER\nEND\n");
-    const auto record = [](int bytes) { return "T=" + QByteArray(bytes - 7, 'r') + "\nEND\n"; };
-    int left = size - b.size();
-    while (left > 0) {
-        // the last records share what is left, none under 7 bytes
-        const int take = left > 214 ? 207 : left > 207 ? left - 107 : left;
-        b += record(take);
-        left -= take;
-    }
-    return b;
-}
-
-// A value list of exactly size bytes (at least 2), lines of 99 letters.
-QByteArray exactLines(int size)
-{
-    QByteArray b;
-    while (size - b.size() > 101)
-        b += QByteArray(99, 'v') + '\n';
-    const int left = size - b.size();
-    b += left > 2 ? QByteArray(left - 2, 'w') + "\nx" : QByteArray(left, 'y');
-    return b;
-}
-
 // What a file of that name holds in a test: a book for a book, text (as
 // its reader takes only UTF-8) for a list.
 QByteArray contentFor(const QString &name, int size, int seed = 1)
@@ -355,9 +328,6 @@ private slots:
     void serverBusyPort();
     void filesAtTheirLimits_data();
     void filesAtTheirLimits();
-    void longestPathTaken_data();
-    void longestPathTaken();
-    void newBookNotOnDiskIsNotReceived_data();
     void newBookNotOnDiskIsNotReceived();
 };
 
@@ -617,7 +587,9 @@ void TestPCLink::bookOpenInAnotherProgramIsRefused()
 // through its owner (its stamp, a damaged one kept; its lock:
 // bookOpenInAnotherProgramIsRefused), a new name is made only where nothing is. "meanwhile" rows change the file between
 // the answer and the data. A refused peer goes on with its next file; one
-// whose file could not be put in place is cut. Nothing else changes.
+// whose file could not be put in place is cut. Nothing else changes. "deep"
+// rows: the folder deep down, the path of the longest the system takes and
+// a byte longer.
 void TestPCLink::appNamesFollowTheBookRules_data()
 {
     QTest::addColumn<QString>("name");
@@ -629,6 +601,8 @@ void TestPCLink::appNamesFollowTheBookRules_data()
     QTest::newRow("over-long name") << QString(300, 'x') + ".exp" << "" << false << false;
     QTest::newRow("name of the longest") << QString(NAME_MAX - 4, 'x') + ".exp" << "" << true << true;
     QTest::newRow("name a byte longer") << QString(NAME_MAX - 3, 'x') + ".exp" << "" << false << false;
+    QTest::newRow("path of the longest") << "" << "deep" << true << true;
+    QTest::newRow("path a byte longer") << "" << "deep, a byte over" << false << false;
     QTest::newRow("new name") << "New.exp" << "" << true << true;
     QTest::newRow("listed book") << "Trip.exp" << "listed" << true << true;
     QTest::newRow("listed damaged book") << "Trip.exp" << "listed damaged" << true << true;
@@ -644,7 +618,17 @@ void TestPCLink::appNamesFollowTheBookRules()
     QFETCH(bool, placed);
     RawClient c;
     QVERIFY(c.open());
-    const QString root = c.home.root.path(), path = c.home.app() + "/" + name;
+    QString folder = c.home.app();
+    if (setup.startsWith("deep")) {
+        // folders of 200 bytes down to where a name of 20 to 220 bytes ends the path
+        while (QFile::encodeName(folder).size() < PATH_MAX - 1 - 221)
+            folder += "/" + QString(199, 'f');
+        QVERIFY(QDir().mkpath(folder));
+        c.device->setDirectories(folder, c.home.data(), c.home.docs());
+        const int bytes = PATH_MAX - 1 - int(QFile::encodeName(folder).size()) - 1 + setup.contains("over");
+        name = QString(bytes - 4, 'n') + ".exp";
+    }
+    const QString root = c.home.root.path(), path = folder + "/" + name;
     const QByteArray incoming = book("new"), damaged = "FOLDER\nTOTAL=2\nEND\nT=old\nEND\n";
     if (setup == "unlisted")
         writeFile(path, "the user's notes");
@@ -680,7 +664,7 @@ void TestPCLink::appNamesFollowTheBookRules()
     // the next file of a refused peer
     c.send(PCLinkProtocol::announce("/x/Next.exp", incoming.size(), "[A]Next.exp") + incoming);
     QCOMPARE(readExactly(&c.raw, 5), PCLinkProtocol::answer(true));
-    QTRY_COMPARE(readFile(c.home.app() + "/Next.exp"), incoming);
+    QTRY_COMPARE(readFile(folder + "/Next.exp"), incoming);
 }
 
 // The same input to an answering link cut in two at every byte: an
@@ -1379,24 +1363,24 @@ void TestPCLink::filesAtTheirLimits_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("outcome"); // taken, refused, unreadable or answered
     const auto lineOf = [](int size) { return "FOLDER\nPROP=a=" + QByteArray(size - 7, 'x') + "\nEND\n"; };
-    QTest::newRow("book of its size") << "device" << "[A]Trip.exp" << exactRecords(8192) << "taken";
+    QTest::newRow("book of its size") << "device" << "[A]Trip.exp" << bookPattern(8192) << "taken";
     QTest::newRow("book over its size") << "device" << "[A]bomb.exp" << QByteArray(8193, '\n') << "refused";
     QTest::newRow("book with the longest line") << "device" << "[A]Trip.exp" << lineOf(256) << "taken";
     QTest::newRow("book with a line a byte longer") << "device" << "[A]Trip.exp" << lineOf(257) << "unreadable";
-    QTest::newRow("category file of its size") << "device" << "[A]ymrCategory" << exactRecords(4096) << "taken";
+    QTest::newRow("category file of its size") << "device" << "[A]ymrCategory" << bookPattern(4096) << "taken";
     QTest::newRow("category file over its size") << "device" << "[A]ymrCategory" << QByteArray(4097, '\n')
                                                  << "refused";
     QTest::newRow("category file with a long line") << "device" << "[A]ymrCategory" << lineOf(257) << "unreadable";
-    QTest::newRow("value list of its size") << "device" << "[D]types" << exactLines(1024) << "taken";
+    QTest::newRow("value list of its size") << "device" << "[D]types" << contentFor("[D]", 1024) << "taken";
     QTest::newRow("value list over its size") << "device" << "[D]types" << QByteArray(1025, 'x') << "refused";
-    QTest::newRow("date formats of their size") << "device" << "[D]dateFormat" << exactLines(1024) << "taken";
+    QTest::newRow("date formats of their size") << "device" << "[D]dateFormat" << contentFor("[D]", 1024) << "taken";
     QTest::newRow("date formats over their size") << "device" << "[D]dateFormat" << QByteArray(1025, '\n')
                                                   << "refused";
-    QTest::newRow("currency list of the longest name") << "device" << "[D]currencies_abcdefgh" << exactLines(20)
+    QTest::newRow("currency list of the longest name") << "device" << "[D]currencies_abcdefgh" << contentFor("[D]", 20)
                                                        << "taken";
-    QTest::newRow("currency list of a letter longer") << "device" << "[D]currencies_abcdefghi" << exactLines(20)
+    QTest::newRow("currency list of a letter longer") << "device" << "[D]currencies_abcdefghi" << contentFor("[D]", 20)
                                                       << "refused";
-    QTest::newRow("device index of its size") << "client" << "[A]ymrOutlaysIDX_EXT" << exactRecords(4096) << "taken";
+    QTest::newRow("device index of its size") << "client" << "[A]ymrOutlaysIDX_EXT" << bookPattern(4096) << "taken";
     QTest::newRow("device index over its size") << "client" << "[A]ymrOutlaysIDX_EXT" << QByteArray(4097, '\n')
                                                 << "refused";
     QTest::newRow("device index with a long line") << "client" << "[A]ymrOutlaysIDX_EXT" << lineOf(257)
@@ -1484,63 +1468,15 @@ void TestPCLink::filesAtTheirLimits()
     QCOMPARE(listTree(home.root.path()), expected);
 }
 
-// A new book at an absolute path of the longest the system takes, and one
-// a byte longer: in a folder that holds a listed book, the one is taken
-// and the other refused at its announce, and nothing else changes.
-void TestPCLink::longestPathTaken_data()
-{
-    QTest::addColumn<int>("over");
-    QTest::newRow("the longest path") << 0;
-    QTest::newRow("a byte longer") << 1;
-}
-
-void TestPCLink::longestPathTaken()
-{
-    QFETCH(int, over);
-    RawClient c;
-    QVERIFY(c.open());
-    // folders of 200 bytes down to where a name of 20 to 220 bytes ends the path
-    QString folder = c.home.root.path();
-    while (QFile::encodeName(folder).size() < PATH_MAX - 1 - 221)
-        folder += "/" + QString(199, 'f');
-    QVERIFY(QDir().mkpath(folder));
-    writeFile(folder + "/Listed.exp", book("listed"));
-    c.device->setBookPaths({folder + "/Listed.exp"});
-    const int nameBytes = PATH_MAX - 1 - int(QFile::encodeName(folder).size()) - 1 + over;
-    const QString path = folder + "/" + QString(nameBytes - 4, 'n') + ".exp";
-    QCOMPARE(QFile::encodeName(path).size(), PATH_MAX - 1 + over);
-    QMap<QString, QByteArray> expected = listTree(c.home.root.path());
-    Recorder device(c.device.data());
-    c.send(PCLinkProtocol::announce("/x/New.exp", book("new").size(), path));
-    QCOMPARE(readExactly(&c.raw, over ? 9 : 5), PCLinkProtocol::answer(!over));
-    if (!over) {
-        c.send(book("new"));
-        QTRY_VERIFY(device.ended());
-        QCOMPARE(device.events.last(), "receiveFileFinished:" + path);
-        expected[path] = book("new");
-    }
-    QTRY_VERIFY(device.ended());
-    QVERIFY(c.device->isConnected());
-    QCOMPARE(listTree(c.home.root.path()), expected);
-}
-
-void TestPCLink::newBookNotOnDiskIsNotReceived_data()
-{
-    QTest::addColumn<bool>("refused");
-    QTest::newRow("its folder synced") << false;
-    QTest::newRow("its folder's sync refused") << true;
-}
-
 // A new book the device takes keeps its name only once the disk has
-// confirmed it. When the system refuses the folder's sync the receive
-// fails and the device says why, the book is neither at its name nor
-// listed, and the sender is cut; synced, the same book is received.
+// confirmed it: with its folder synced a book is received; once the system
+// refuses the folder's sync the next one fails and the device says why, the
+// book is neither at its name nor listed, and the sender is cut.
 void TestPCLink::newBookNotOnDiskIsNotReceived()
 {
-    QFETCH(bool, refused);
-    const QString target = appFile("New.exp");
-    QFile::remove(target);
-    QFile::remove(appFile("ymrOutlaysIDX"));
+    const QString synced = appFile("Synced.exp"), target = appFile("New.exp");
+    for (const QString &name : {synced, target, appFile("ymrOutlaysIDX")})
+        QFile::remove(name);
     QProcess device;
     device.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     ymrtest::startChild(device, {"--device"});
@@ -1549,12 +1485,17 @@ void TestPCLink::newBookNotOnDiskIsNotReceived()
         if (!device.waitForFinished(20000))
             device.kill();
     });
+    // the device's next line, passing over what its dialog says unless that names how a file ended
     const auto nextLine = [&device]() -> QByteArray {
-        while (!device.canReadLine()) {
-            if (!device.waitForReadyRead(20000))
-                return QByteArray();
+        for (;;) {
+            while (!device.canReadLine()) {
+                if (!device.waitForReadyRead(20000))
+                    return QByteArray();
+            }
+            const QByteArray line = device.readLine().trimmed();
+            if (!line.startsWith("said ") || line.contains("Receive F"))
+                return line;
         }
-        return device.readLine().trimmed();
     };
     QByteArray line = nextLine();
     QVERIFY2(line.startsWith("listening "), line.constData());
@@ -1562,28 +1503,25 @@ void TestPCLink::newBookNotOnDiskIsNotReceived()
     raw.connectToHost("127.0.0.1", quint16(line.mid(10).toUInt()));
     QVERIFY(raw.waitForConnected(5000));
     const QByteArray incoming = book("new");
-    raw.write(PCLinkProtocol::announce("/x/New.exp", incoming.size(), "[A]New.exp"));
-    QCOMPARE(readExactly(&raw, 5), QByteArray("3 AOK"));
-    // the book's lock taken (its own file made durable), before its bytes
-    if (refused) {
-        device.write("refuse\n");
-        do
-            line = nextLine();
-        while (line.startsWith("said "));
-        if (line != "refusing")
-            QSKIP("the system does not refuse syncs here");
-    }
-    raw.write(incoming);
-    QVERIFY(raw.waitForBytesWritten(5000));
-    do
-        line = nextLine();
-    while (!line.isEmpty() && !line.contains("Receive F"));
     DBManager index;
-    if (!refused) {
-        QVERIFY2(line.contains("Receive Finished"), line.constData());
-        QCOMPARE(readFile(target), incoming);
-        QTRY_VERIFY((index.load(), index.findByPath(target)));
-        return;
+    for (const QString &path : {synced, target}) {
+        raw.write(PCLinkProtocol::announce("/x/New.exp", incoming.size(), "[A]" + QFileInfo(path).fileName()));
+        QCOMPARE(readExactly(&raw, 5), QByteArray("3 AOK"));
+        // the book's lock taken (its own file made durable), before its bytes
+        if (path == target) {
+            device.write("refuse\n");
+            line = nextLine();
+            if (line != "refusing")
+                QSKIP("the system does not refuse syncs here");
+        }
+        raw.write(incoming);
+        QVERIFY(raw.waitForBytesWritten(5000));
+        line = nextLine();
+        if (path == synced) {
+            QVERIFY2(line.contains("Receive Finished"), line.constData());
+            QCOMPARE(readFile(synced), incoming);
+            QTRY_VERIFY((index.load(), index.findByPath(synced)));
+        }
     }
     QVERIFY2(line.contains("Receive Failed: " + target.toUtf8() + "|the disk did not confirm the write"),
              line.constData());
