@@ -778,33 +778,25 @@ void TestAlarmServer::repeatedWallTimeOfAList_data()
     QTest::addColumn<QByteArray>("written");
     QTest::addColumn<bool>("repeatedHere");
     const QDate summer(2027, 7, 1), winter(2026, 12, 15);
-    QTest::newRow("alone, Berlin") << QByteArray("Europe/Berlin") << winter << QByteArray("2027-10-31T02:57:00")
-                                   << QDateTime(QDate(2027, 10, 31), QTime(0, 57), Qt::UTC)
-                                   << QByteArray("2027-10-31T02:57:00") << true;
-    QTest::newRow("second, Berlin") << QByteArray("Europe/Berlin") << summer
-                                    << QByteArray("2027-10-31T02:57:00+01:00")
-                                    << QDateTime(QDate(2027, 10, 31), QTime(1, 57), Qt::UTC)
-                                    << QByteArray("2027-10-31T02:57:00+01:00") << true;
-    QTest::newRow("Berlin's second, London") << QByteArray("Europe/London") << summer
-                                             << QByteArray("2027-10-31T02:57:00+01:00")
-                                             << QDateTime(QDate(2027, 10, 31), QTime(2, 57), Qt::UTC)
-                                             << QByteArray("2027-10-31T02:57:00") << false;
-    QTest::newRow("alone, New York") << QByteArray("America/New_York") << winter
-                                     << QByteArray("2027-11-07T01:30:00")
-                                     << QDateTime(QDate(2027, 11, 7), QTime(5, 30), Qt::UTC)
-                                     << QByteArray("2027-11-07T01:30:00") << true;
-    QTest::newRow("New York's second, Los Angeles") << QByteArray("America/Los_Angeles") << winter
-                                                    << QByteArray("2027-11-07T01:30:00-05:00")
-                                                    << QDateTime(QDate(2027, 11, 7), QTime(8, 30), Qt::UTC)
-                                                    << QByteArray("2027-11-07T01:30:00") << true;
-    QTest::newRow("second, Lord Howe") << QByteArray("Australia/Lord_Howe") << winter
-                                       << QByteArray("2027-04-04T01:45:00+10:30")
-                                       << QDateTime(QDate(2027, 4, 3), QTime(15, 15), Qt::UTC)
-                                       << QByteArray("2027-04-04T01:45:00+10:30") << true;
-    QTest::newRow("Lord Howe's second, Brisbane") << QByteArray("Australia/Brisbane") << winter
-                                                  << QByteArray("2027-04-04T01:45:00+10:30")
-                                                  << QDateTime(QDate(2027, 4, 3), QTime(15, 45), Qt::UTC)
-                                                  << QByteArray("2027-04-04T01:45:00") << false;
+    const auto row = [](const char *name, const char *zone, const QDate &season, const char *time, int month,
+                        int day, int hour, int minute, const char *written, bool repeatedHere) {
+        QTest::newRow(name) << QByteArray(zone) << season << QByteArray(time)
+                            << QDateTime(QDate(2027, month, day), QTime(hour, minute), Qt::UTC)
+                            << QByteArray(written) << repeatedHere;
+    };
+    row("alone, Berlin", "Europe/Berlin", winter, "2027-10-31T02:57:00", 10, 31, 0, 57, "2027-10-31T02:57:00", true);
+    row("second, Berlin", "Europe/Berlin", summer, "2027-10-31T02:57:00+01:00", 10, 31, 1, 57,
+        "2027-10-31T02:57:00+01:00", true);
+    row("Berlin's second, London", "Europe/London", summer, "2027-10-31T02:57:00+01:00", 10, 31, 2, 57,
+        "2027-10-31T02:57:00", false);
+    row("alone, New York", "America/New_York", winter, "2027-11-07T01:30:00", 11, 7, 5, 30, "2027-11-07T01:30:00",
+        true);
+    row("New York's second, Los Angeles", "America/Los_Angeles", winter, "2027-11-07T01:30:00-05:00", 11, 7, 8, 30,
+        "2027-11-07T01:30:00", true);
+    row("second, Lord Howe", "Australia/Lord_Howe", winter, "2027-04-04T01:45:00+10:30", 4, 3, 15, 15,
+        "2027-04-04T01:45:00+10:30", true);
+    row("Lord Howe's second, Brisbane", "Australia/Brisbane", winter, "2027-04-04T01:45:00+10:30", 4, 3, 15, 45,
+        "2027-04-04T01:45:00", false);
 }
 
 void TestAlarmServer::repeatedWallTimeOfAList()
