@@ -1,6 +1,5 @@
 #include "ymrtest.h"
 #include "ymrdatesettings.h"
-#include "typeddates.h"
 
 #include "qt/ymcalendar.h"
 #include "qt/ymdatetimeedit.h"
@@ -168,6 +167,21 @@ void TestYMDateTimeEdit::typing()
     QCOMPARE(next.count(), nexts);
 }
 
+// Day, month and year in the place the date order gives them.
+static QString inOrder(int order, const QString &d, const QString &m, const QString &y, const QString &sep = "/")
+{
+    return order == 266 ? m + sep + d + sep + y : order == 84 ? y + sep + m + sep + d : d + sep + m + sep + y;
+}
+
+static QString inOrder(int order, const QDate &date)
+{
+    return inOrder(order, date.toString("dd"), date.toString("MM"), date.toString("yyyy"));
+}
+
+// Dates typed digit by digit over another, in each date order: those users
+// reported (the day checked against the month shown before the month was
+// typed) and dates that do not exist; then entries that end otherwise, or
+// not yet.
 void TestYMDateTimeEdit::typedDates_data()
 {
     QTest::addColumn<int>("order");
@@ -177,15 +191,24 @@ void TestYMDateTimeEdit::typedDates_data()
     QTest::addColumn<QDate>("date");   // the value then
     QTest::addColumn<QString>("hint"); // empty: none shown
     const QString keeps = QStringLiteral("%1 does not exist: the field keeps %2.");
-    for (int order : ymrtest::dateOrders()) {
-        for (const ymrtest::TypedDate &t : ymrtest::typedDates()) {
-            const QString keys = ymrtest::inOrder(order, t.day, t.month, t.year);
-            const QString typed = ymrtest::inOrder(order, t.day, t.month, t.year, "/");
-            const QString before = ymrtest::inOrder(order, t.start);
-            const bool exists = t.date().isValid();
-            QTest::newRow(ymrtest::typedRowName(order, t))
-                << order << t.start << keys << (exists ? typed : before)
-                << (exists ? t.date() : t.start) << (exists ? QString() : keeps.arg(typed, before));
+    const struct {
+        QDate start;
+        const char *day, *month, *year;
+    } typed[] = {
+        {QDate(2026, 4, 15), "31", "05", "2026"}, {QDate(2026, 2, 10), "30", "03", "2026"},
+        {QDate(2025, 2, 28), "31", "01", "2026"}, {QDate(2026, 11, 20), "31", "12", "2026"},
+        {QDate(2025, 2, 10), "29", "02", "2024"}, {QDate(2026, 4, 15), "29", "02", "2024"},
+        {QDate(2025, 2, 10), "29", "02", "2025"}, {QDate(2026, 4, 15), "31", "04", "2026"},
+    };
+    for (const int order : {266, 84, 273}) {
+        for (const auto &t : typed) {
+            const QString keys = inOrder(order, t.day, t.month, t.year, ""), shown = inOrder(order, t.day, t.month, t.year),
+                          before = inOrder(order, t.start);
+            const QDate date(QByteArray(t.year).toInt(), QByteArray(t.month).toInt(), QByteArray(t.day).toInt());
+            QTest::addRow("%s over %s, %s", qPrintable(keys), qPrintable(before),
+                          order == 266 ? "m/d/y" : order == 84 ? "y/m/d" : "d/m/y")
+                << order << t.start << keys << (date.isValid() ? shown : before)
+                << (date.isValid() ? date : t.start) << (date.isValid() ? QString() : keeps.arg(shown, before));
         }
     }
     // entries that end otherwise, or not yet
