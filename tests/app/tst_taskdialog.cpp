@@ -659,19 +659,13 @@ private slots:
         QFETCH(bool, stays);
         QFETCH(QDate, stored);
         YMR_USE_LOCALE(locale.constData());
-        // the other tests keep the settings they found
-        struct Settings {
-            const bool ampm = ymrApp->ampm();
-            const int order = ymrApp->shortDateOrder();
-            const QString sep = QString(ymrApp->dateSeparator());
-            ~Settings() { ymrtest::setDateSettings(ampm, order, sep); }
-        } settings;
+        const ymrtest::DateSettingsKept kept; // for the other tests
         ymrtest::setDateSettings(false, order);
         Task *a = addTask(m_store.get(), "A", "7");
         a->date = start;
         QString hint;
         bool open = false;
-        QDate kept;
+        QDate shown;
         const int result = execDialog(a, 0, false, [&](TaskDialog *td) {
             YMDateTimeEdit *edit = td->taskEditor()->date->dateEdit();
             edit->setFocus();
@@ -679,7 +673,7 @@ private slots:
             QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
             hint = shownHint(edit->lineEdit(), YMDateTimeEdit::hintName());
             open = td->isVisible();
-            kept = edit->date();
+            shown = edit->date();
             if (open)
                 QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
         });
@@ -687,7 +681,7 @@ private slots:
         QCOMPARE(!hint.isEmpty(), refused);
         QCOMPARE(open, stays);
         if (stays)
-            QCOMPARE(kept, start);
+            QCOMPARE(shown, start);
         QCOMPARE(a->date, stored);
     }
 
