@@ -382,11 +382,8 @@ private slots:
         const QString uid = reminderBook(book, moment, registered);
         QCOMPARE(listed(uid), registered ? moment : QDateTime());
         if (path.startsWith(QLatin1String("earlier book"))) {
-            QList<QByteArray> lines = fixtures::readAll(book).split('\n');
-            lines.erase(std::remove_if(lines.begin(), lines.end(),
-                                       [](const QByteArray &line) { return line.startsWith("OFFSET="); }),
-                        lines.end());
-            fixtures::writeFile(book, lines.join('\n'));
+            const QString text = QString::fromUtf8(fixtures::readAll(book));
+            fixtures::writeFile(book, QString(text).remove(QRegularExpression("OFFSET=.*\n")).toUtf8());
         }
         TaskManager(fixtures::bookPath(title + QStringLiteral("Copy"))).forceSave();
         QString ringing = uid;
