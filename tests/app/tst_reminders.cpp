@@ -8,6 +8,7 @@
 #include "modaldriver.h"
 #include "openbook.h"
 #include "programrun.h"
+#include "zonescope.h"
 
 #include "pim/dblistview.h"
 #include "pim/pimreminder.h"
@@ -29,7 +30,6 @@
 #include <QtTest>
 #include <memory>
 
-#include <ctime>
 
 namespace {
 const QString led = QStringLiteral("/dev/pda_led");
@@ -52,19 +52,6 @@ QDateTime earlyNow()
 {
     return QDateTime(QDate(2026, 1, 1), QTime(12, 0), Qt::UTC);
 }
-
-// TZ of this process for one scope.
-struct ZoneScope
-{
-    explicit ZoneScope(const QByteArray &zone) : saved(qgetenv("TZ")) { set(zone); }
-    ~ZoneScope() { set(saved); }
-    static void set(const QByteArray &zone)
-    {
-        zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
-        tzset();
-    }
-    QByteArray saved;
-};
 
 // A local time of another season converted: the C library reads a wall
 // time the clocks repeat as the showing of the last offset it met.
@@ -368,7 +355,7 @@ private slots:
         QFETCH(QDateTime, moment);
         QFETCH(QDate, otherSeason);
         QFETCH(QString, path);
-        ZoneScope scope(zone);
+        const ymrtest::ZoneScope scope(zone);
         const QString title = QStringLiteral("Moment%1").arg(QTest::currentDataTag()).remove(QRegularExpression("\\W"));
         const QString book = fixtures::bookPath(title);
         {

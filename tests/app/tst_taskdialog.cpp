@@ -8,6 +8,7 @@
 #include "bookfixtures.h"
 #include "ymrdatesettings.h"
 #include "ymrlocale.h"
+#include "zonescope.h"
 
 #include "pim/pimreminder.h"
 #include "pim/pimtextreader.h"
@@ -71,26 +72,6 @@ void typeKeys(QWidget *field, const QString &text)
         QApplication::sendEvent(field, &release);
     }
 }
-
-// Runs the rest of a test function in the time zone tz (a zone name or a
-// POSIX rule) and brings the old one back at its end.
-struct ScopedZone {
-    explicit ScopedZone(const QByteArray &tz) { set(tz); }
-    ~ScopedZone()
-    {
-        if (saved.isNull())
-            qunsetenv("TZ");
-        else
-            qputenv("TZ", saved);
-        tzset();
-    }
-    static void set(const QByteArray &tz)
-    {
-        qputenv("TZ", tz);
-        tzset();
-    }
-    const QByteArray saved = qgetenv("TZ");
-};
 
 // Types a date or a time into the edit section by section, as the keys of
 // a user do: each value's digits, without leading zeros where a section
@@ -588,15 +569,14 @@ private slots:
     // it and stores it.
     void dateOnADayThatSkipsTheHour()
     {
-        ScopedZone zone("XST0");
+        ymrtest::ZoneScope zone("XST0");
         const QDate day(QDate::currentDate().year() + 1, 3, 10);
         for (int tries = 0; tries < 2; ++tries) {
-            ScopedZone::set(QStringLiteral("XST0XDT,J69/%1,J70/%1")
-                                .arg(QTime::currentTime().hour())
-                                .toLatin1());
+            ymrtest::ZoneScope::set(
+                QStringLiteral("XST0XDT,J69/%1,J70/%1").arg(QTime::currentTime().hour()).toLatin1());
             if (!QDateTime(day, QTime::currentTime()).isValid())
                 break;
-            ScopedZone::set("XST0");   // the hour turned meanwhile
+            ymrtest::ZoneScope::set("XST0");   // the hour turned meanwhile
         }
         Task *a = addTask(m_store.get(), "A", "7");
         a->date = day;
@@ -700,7 +680,7 @@ private slots:
     {
         QFETCH(QByteArray, zone);
         QFETCH(QDate, day);
-        ScopedZone scoped(zone);
+        ymrtest::ZoneScope scoped(zone);
         QVERIFY(!QDateTime(day, QTime(2, 30)).isValid());
         Task *a = addTask(m_store.get(), "A", "7");
         QString hint;

@@ -1,6 +1,7 @@
 #include "ymrtest.h"
 
 #include "filebytes.h"
+#include "zonescope.h"
 
 #include "qpe/alarmserver.h"
 #include "qpe/folderlock.h"
@@ -628,22 +629,6 @@ void TestAlarmServer::timesThatNeverComeAreRefused()
     QCOMPARE(kept.size(), 1);
 }
 
-namespace {
-// TZ of this process for one scope.
-struct ZoneScope
-{
-    explicit ZoneScope(const QByteArray &zone) : saved(qgetenv("TZ")) { qputenv("TZ", zone); }
-    ~ZoneScope()
-    {
-        if (saved.isNull())
-            qunsetenv("TZ");
-        else
-            qputenv("TZ", saved);
-    }
-    QByteArray saved;
-};
-}
-
 // A list written under Asia/Kathmandu holds 02:30 of the night Europe/Berlin
 // skips. Read under Berlin it rings at 03:00, not at once, and either the
 // moment it was sent at or the wall time as stored takes it off the list.
@@ -660,11 +645,11 @@ void TestAlarmServer::skippedTimeOfAnotherZone()
     const QDate day(2026, 3, 29);
     const QString dir = freshDir();
     {
-        ZoneScope kathmandu("Asia/Kathmandu");
+        ymrtest::ZoneScope kathmandu("Asia/Kathmandu");
         AlarmServer s(dir);
         QVERIFY(s.add(QDateTime(day, QTime(2, 30)), "A/zone", Msg, 0));
     }
-    ZoneScope berlin("Europe/Berlin");
+    ymrtest::ZoneScope berlin("Europe/Berlin");
     QVERIFY(!QDateTime(day, QTime(2, 30)).isValid());
     AlarmSink sink("A/zone");
     FakeClock clock;
@@ -714,7 +699,7 @@ void TestAlarmServer::snoozeAcrossTheChangeOfTime()
     QFETCH(QDateTime, rang);
     QFETCH(QByteArray, stored);
     QFETCH(QDateTime, wallAlone);
-    ZoneScope berlin("Europe/Berlin");
+    ymrtest::ZoneScope berlin("Europe/Berlin");
     const QString dir = freshDir();
     const QDateTime snoozed = rang.toLocalTime().addSecs(300);
     // another reminder two minutes after the ring: in autumn a later wall
@@ -807,7 +792,7 @@ void TestAlarmServer::repeatedWallTimeOfAList()
     QFETCH(QDateTime, rings);
     QFETCH(QByteArray, written);
     QFETCH(bool, repeatedHere);
-    ZoneScope scope(zone);
+    ymrtest::ZoneScope scope(zone);
     const QString dir = freshDir();
     writeAll(dir + "/alarms", time + "\tA/wall\tm\t0\n");
     (void)QDateTime(otherSeason, QTime(12, 0)).toMSecsSinceEpoch();
