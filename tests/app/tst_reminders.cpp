@@ -308,14 +308,12 @@ private slots:
     }
 
     // A reminder in the hour the clocks repeat, set in either showing (as a
-    // snooze sets it), rings at that moment through every later
-    // registration of its unchanged wall time: a change of the expense or
-    // its reminder set again to the minute it shows in a later run, a copy
-    // to another book, a book made on a device (received: the alarm list
-    // here knows nothing of it), and so for a book of the earlier version,
-    // which kept the wall time alone (the list the moment). The runs convert
-    // a local time of the other showing's season first, as a book made in
-    // December does. (A start in another zone: tst_alarmserver.)
+    // snooze sets it), rings at that moment through every later registration
+    // of its wall time: the expense changed, or its reminder set again to the
+    // minute, in a later run; a copy to another book; a book made on a device
+    // (the list here knows nothing of it); and a book of the earlier version
+    // (the wall time alone, the list the moment). Each run converts a time of
+    // the other showing's season first. (Another zone: tst_alarmserver.)
     void momentKeptThroughEveryPath_data()
     {
         QTest::addColumn<QByteArray>("zone");

@@ -65,14 +65,12 @@ QByteArray writeBook(const QString &path, const QDateTime &when = QDateTime())
 
 } // namespace
 
-// One session: a reminder of one copy of the program falls due while the
-// user types into a dialog of another copy (the ringing copy's window
-// shown), and again into another program's window (that window minimised);
-// later the copy puts up a message on its own. The alarm window, the main
-// window it brings back and the message come, but every key stays where it
-// is typed; a click or the window manager's switch (Alt+Tab) gives them the
-// keyboard, and the list of due reminders that follows the alarm window
-// keeps it.
+// One session: a reminder falls due while the user types into another
+// copy's dialog (the ringing copy's window shown), one while the user types
+// into another program's window (it minimised), then a message comes up on
+// its own. They come, but every key stays where it is typed; a click or
+// Alt+Tab gives them the keyboard, and the list of due reminders after the
+// alarm window keeps it.
 class TestAlarmFocus : public QObject
 {
     Q_OBJECT
@@ -82,9 +80,8 @@ private slots:
 
 void TestAlarmFocus::keysStayWhereTheyAreTyped()
 {
-    // the copy that rings, on its book "Trip" (F2: New Expense); the
-    // reminders' moment is now, each alarm registered once the typing has
-    // begun. It holds the alarm list's lock, as the first copy on a home does.
+    // the copy that rings, on its book "Trip" (F2: New Expense), holding the
+    // alarm list's lock; each alarm, due now, registered amid the typing
     Program ringing;
     const QString trip = ringing.home() + "/Trip.exp";
     const QDateTime due = AlarmServer::wholeSeconds(QDateTime::currentDateTime());
@@ -132,9 +129,7 @@ void TestAlarmFocus::keysStayWhereTheyAreTyped()
         QCOMPARE(ringing.window("^Expense Book : Trip$"), main);
         QVERIFY(type(Typed.mid(40)));
         QCOMPARE(focused(), target);
-        // the user comes to it: a click on it (it is in front), or, back in
-        // the window typed into, the switch to the window that had the
-        // keyboard before
+        // the user comes to it: a click, or from the window typed into Alt+Tab
         QVERIFY(clickOn(alarm));
         QVERIFY(waitFor([&] { return focused() == alarm; }));
         QVERIFY(activate(target));
@@ -156,8 +151,7 @@ void TestAlarmFocus::keysStayWhereTheyAreTyped()
                 received += static_cast<Task *>(r)->description;
             QCOMPARE(received, Typed);
         }
-        // closed, the alarm window is followed by the list of due
-        // reminders, which has the keyboard
+        // closed, it is followed by the list of due reminders, with the keyboard
         QVERIFY(pressKeysIn(alarm, {"Escape"}));
         const WId list = ringing.window("^1 Reminders$");
         QVERIFY(list);

@@ -747,13 +747,11 @@ void TestAlarmServer::snoozeAcrossTheChangeOfTime()
     }
 }
 
-// A list line in the hour the clocks repeat, read after a conversion of
-// the other showing's season: a wall time alone is its first showing, and
-// stays so written; one with an offset is its showing of that wall time
-// here. Written under another zone it is the wall time here, the offset
-// dropped. Sent, the moment carries its offset; kept again by the receiver
-// (a due reminder it has not dealt with), it stays one alarm; its moment
-// takes it off.
+// A list line in the hour the clocks repeat, read after a conversion of the
+// other showing's season: a wall time alone is its first showing; one with
+// an offset that showing here, or under another zone the wall time there
+// (written without it). Sent, the moment carries its offset; kept again by
+// the receiver it stays one alarm; its moment takes it off.
 void TestAlarmServer::repeatedWallTimeOfAList_data()
 {
     QTest::addColumn<QByteArray>("zone");

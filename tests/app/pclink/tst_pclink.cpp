@@ -245,10 +245,9 @@ QByteArray readExactly(QTcpSocket *socket, int n)
     return got;
 }
 
-// The device of newBookNotOnDiskIsNotReceived, a child on this test's home
-// ("--device"): its server dialog listening, and how it tells each file's
-// end written out. A line on its input makes the system refuse every
-// folder's sync from then on ("refusing"); the end of its input ends it.
+// The device of newBookNotOnDiskIsNotReceived on this test's home: its
+// server dialog, and how it tells each file's end, written out. A line on
+// its input makes the system refuse folder syncs; its input's end ends it.
 int deviceMain(int, char **)
 {
     DBManager index;
@@ -586,9 +585,8 @@ void TestPCLink::bookOpenInAnotherProgramIsRefused()
 // through its owner (its stamp, a damaged one kept; its lock:
 // bookOpenInAnotherProgramIsRefused), a new name is made only where nothing is. "meanwhile" rows change the file between
 // the answer and the data. A refused peer goes on with its next file; one
-// whose file could not be put in place is cut. Nothing else changes. "deep"
-// rows: the folder deep down, the path of the longest the system takes and
-// a byte longer.
+// whose file could not be put in place is cut. Nothing else changes. "deep":
+// a path of the longest the system takes, or a byte longer.
 void TestPCLink::appNamesFollowTheBookRules_data()
 {
     QTest::addColumn<QString>("name");
@@ -796,19 +794,16 @@ void TestPCLink::malformedOrOutOfState_data()
     QTest::newRow("size over 2 GiB") << PCLinkProtocol::announce("/a.exp", 2147483648LL, "[A]a.exp")
                                      << QByteArray("7 ACANCEL");
     // each limit on the wire exactly, and a byte or a digit over it
-    const QByteArray longest = 'R' + PCLinkProtocol::field("/" + QString(65525, 'a')) + PCLinkProtocol::field("x");
-    QTest::newRow("frame of 64 KiB") << PCLinkProtocol::frame(longest) << QByteArray("2 FS");
-    QTest::newRow("frame of 64 KiB and a byte") << PCLinkProtocol::frame(longest + "x") << QByteArray();
+    const QByteArray fs("2 FS"), cut, x = PCLinkProtocol::field("x");
+    const QByteArray longest = 'R' + PCLinkProtocol::field("/" + QString(65525, 'a')) + x;
+    QTest::newRow("frame of 64 KiB") << PCLinkProtocol::frame(longest) << fs;
+    QTest::newRow("frame of 64 KiB and a byte") << PCLinkProtocol::frame(longest + "x") << cut;
     const QByteArray request = PCLinkProtocol::request("[D]secrets", "x").mid(3);
-    QTest::newRow("length of ten digits") << "00000000" + QByteArray::number(request.size()) + ' ' + request
-                                          << QByteArray("2 FS");
-    QTest::newRow("length of eleven digits") << "000000000" + QByteArray::number(request.size()) + ' ' + request
-                                             << QByteArray();
-    const QByteArray x = PCLinkProtocol::field("x");
-    QTest::newRow("field length of ten digits") << PCLinkProtocol::frame("R0000000010 [D]secrets" + x)
-                                                << QByteArray("2 FS");
-    QTest::newRow("field length of eleven digits") << PCLinkProtocol::frame("R00000000010 [D]secrets" + x)
-                                                   << QByteArray();
+    const QByteArray length = QByteArray::number(request.size()) + ' ' + request;
+    QTest::newRow("length of ten digits") << "00000000" + length << fs;
+    QTest::newRow("length of eleven digits") << "000000000" + length << cut;
+    QTest::newRow("field length of ten digits") << PCLinkProtocol::frame("R0000000010 [D]secrets" + x) << fs;
+    QTest::newRow("field length of eleven digits") << PCLinkProtocol::frame("R00000000010 [D]secrets" + x) << cut;
     const QByteArray source = PCLinkProtocol::field("/a.exp"), destination = PCLinkProtocol::field("[A]a.exp");
     QTest::newRow("size of ten digits") << PCLinkProtocol::frame('I' + source + "10 0000000011" + destination)
                                         << QByteArray("3 AOK");
@@ -1338,15 +1333,12 @@ void TestPCLink::serverBusyPort()
     QVERIFY(!second.isListening());
 }
 
-// A peer's files at the (lowered) limits of their kinds and one byte (or
-// one letter of a name) over: a file of its kind's size, or with a line
-// of the longest, is taken; one over its kind's size or name is refused at
-// the announce; one whose line is over the line limit is read back,
-// removed, and ends the connection. Refused or cut, every file that was
-// there stays byte for byte, and a link that refused goes on. "device":
-// the answering side receives; "client": the connecting side fetches the
-// device's index. "lifted": the book and free space limits out of the way,
-// only the announced size counts.
+// A peer's files at the (lowered) limits of their kinds, and a byte or a
+// name's letter over: at the limit taken; over in size or name refused at
+// the announce, the link going on; over in a line read back, removed, and
+// the connection ended. Every file that was there stays byte for byte.
+// "device": the answering side receives; "client": the connecting side
+// fetches the device's index; "lifted": only the announced size counts.
 void TestPCLink::filesAtTheirLimits_data()
 {
     QTest::addColumn<QString>("side");
