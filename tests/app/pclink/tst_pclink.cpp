@@ -795,9 +795,12 @@ void TestPCLink::malformedOrOutOfState_data()
                                      << QByteArray("7 ACANCEL");
     // each limit on the wire exactly, and a byte or a digit over it
     const QByteArray fs("2 FS"), cut, x = PCLinkProtocol::field("x");
-    const QByteArray longest = 'R' + PCLinkProtocol::field("/" + QString(65525, 'a')) + x;
-    QTest::newRow("frame of 64 KiB") << PCLinkProtocol::frame(longest) << fs;
-    QTest::newRow("frame of 64 KiB and a byte") << PCLinkProtocol::frame(longest + "x") << cut;
+    // a request for a path of n letters
+    const auto path = [&x](int n) {
+        return PCLinkProtocol::frame('R' + PCLinkProtocol::field("/" + QString(n, 'a')) + x);
+    };
+    QTest::newRow("frame of 64 KiB") << path(65525) << fs;
+    QTest::newRow("frame of 64 KiB and a byte") << path(65526) << cut;
     const QByteArray request = PCLinkProtocol::request("[D]secrets", "x").mid(3);
     const QByteArray length = QByteArray::number(request.size()) + ' ' + request;
     QTest::newRow("length of ten digits") << "00000000" + length << fs;
