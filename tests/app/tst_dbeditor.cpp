@@ -3,19 +3,24 @@
 #include "fifoguard.h"
 
 #include "bookfixtures.h"
-#include "bookicons.h"
 #include "modaldriver.h"
 
+#include "dbdialog.h"
 #include "dbeditor.h"
 #include "directoryselector.h"
 #include "passworddialog.h"
 
+#include "pim/dblistview.h"
+#include "pim/pimlistviewitem.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrokcancelwidget.h"
 #include "qt/ymrpushbutton.h"
+#include "qt/ymrresource.h"
 
 #include <QPlainTextEdit>
+
+#include <sys/stat.h>
 
 using namespace fixtures;
 
@@ -207,33 +212,60 @@ void TestDBEditor::cancelChangesNothing()
     QVERIFY(setting("BookOptions", "defaultPath").isNull());
 }
 
+// A book's icon name as a damaged header or a peer may give it: the books
+// dialog and the editor show a name's icon and anything else as the default
+// one; nothing out of the icon folder is opened. "<fifo>" and "<png>" stand
+// for "../" steps out of the icon folder to a FIFO and to a picture.
 void TestDBEditor::iconShownByName_data()
 {
-    bookicons::iconNameRows();
+    QTest::addColumn<QByteArray>("icon");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("an icon's name") << QByteArray("15") << "15";
+    QTest::newRow("up to a FIFO") << QByteArray("<fifo>") << "12";
+    QTest::newRow("up to any picture") << QByteArray("<png>") << "12";
+    QTest::newRow("back in by a sub-folder") << QByteArray("../icons/15") << "12";
+    QTest::newRow("dot-dot") << QByteArray("..") << "12";
+    QTest::newRow("a control character") << QByteArray("1\x01" "5") << "12";
 }
 
-// A book's icon name from its header: the editor shows a name's icon and
-// anything else as the default one; nothing out of the icon folder is
-// opened.
 void TestDBEditor::iconShownByName()
 {
     QFETCH(QByteArray, icon);
     QFETCH(QString, shown);
     QTemporaryDir outside;
-    const QString name = bookicons::iconName(icon, outside.path());
-    ymrtest::FifoGuard guard(QFile::encodeName(outside.path() + "/fifo.png"));
-    DBRecord *book = addBook(m_index, QStringLiteral("Pictured"), QString());
-    book->setIconName(name);
+    QImage picture(7, 7, QImage::Format_ARGB32);
+    picture.fill(Qt::green);
+    QVERIFY(picture.save(outside.filePath("any.png"), "PNG"));
+    const QByteArray fifo = QFile::encodeName(outside.filePath("fifo.png"));
+    QCOMPARE(::mkfifo(fifo.constData(), 0644), 0);
+    ymrtest::FifoGuard guard(fifo);
+    // out of any folder of the platform's
+    const QString up = QString("../").repeated(40) + outside.path().mid(1);
+    writeFile(bookPath(QStringLiteral("Pictured")), "FOLDER\nEND\n");
+    DBRecord *book = addBook(m_index, QStringLiteral("Pictured"));
+    book->setIconName(icon == "<fifo>" ? up + "/fifo" : icon == "<png>" ? up + "/any" : QString::fromUtf8(icon));
+    const auto premultiplied = [](const QImage &i) { return i.convertToFormat(QImage::Format_ARGB32_Premultiplied); };
+    const QImage expected = premultiplied(YMRResource::loadImage("icons/" + shown));
+    QVERIFY(!expected.isNull() && YMRResource::loadImage("icons/12") != YMRResource::loadImage("icons/15"));
+    {
+        DBDialog books(m_index, QString());
+        PIMListViewItem *item = books.list->findItem(book);
+        const QPixmap *listed = item ? item->pixmap(books.list->columnIds().indexOf(0)) : nullptr;
+        QVERIFY(listed);
+        QCOMPARE(premultiplied(listed->toImage()), expected);
+        if (icon == "<fifo>")
+            books.grab().save(ymrtest::grabPath("dbdialog_icon_out_of_its_folder"));
+    }
     QImage seen;
     ModalDriver driver;
-    driver.expect("DBEditor", [&seen](QWidget *w) {
+    driver.expect("DBEditor", [&](QWidget *w) {
         auto *e = static_cast<DBEditor *>(w);
-        seen = e->icon->icon().pixmap(QSize(64, 64)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        seen = premultiplied(e->icon->icon().pixmap(QSize(64, 64)).toImage());
         e->YMROkCancelWidget1->cancelButton()->click();
     });
     DBEditor editor;
     QCOMPARE(editor.edit(book), 0);
-    QCOMPARE(seen, bookicons::bookIcon(shown));
+    QCOMPARE(seen, expected);
     QVERIFY(!guard.released());
 }
 

@@ -422,10 +422,7 @@ void TestFilters::editorTypedDate()
     QFETCH(bool, refused);
     QFETCH(bool, stays);
     QFETCH(QDate, stored);
-    const bool ampm = ymrApp->ampm();
-    const int order = ymrApp->shortDateOrder();
-    const QString sep = QString(ymrApp->dateSeparator());
-    auto restore = qScopeGuard([&] { ymrtest::setDateSettings(ampm, order, sep); });
+    const ymrtest::DateSettingsKept kept; // for the other tests
     ymrtest::setDateSettings(false, 273);
     TaskManager book(m_book);
     QVERIFY(book.load());

@@ -6,9 +6,9 @@
 #include "ymrtest.h"
 
 #include "bookfixtures.h"
-#include "typeddates.h"
 #include "ymrdatesettings.h"
 #include "ymrlocale.h"
+#include "zonescope.h"
 
 #include "pim/pimreminder.h"
 #include "pim/pimtextreader.h"
@@ -72,26 +72,6 @@ void typeKeys(QWidget *field, const QString &text)
         QApplication::sendEvent(field, &release);
     }
 }
-
-// Runs the rest of a test function in the time zone tz (a zone name or a
-// POSIX rule) and brings the old one back at its end.
-struct ScopedZone {
-    explicit ScopedZone(const QByteArray &tz) { set(tz); }
-    ~ScopedZone()
-    {
-        if (saved.isNull())
-            qunsetenv("TZ");
-        else
-            qputenv("TZ", saved);
-        tzset();
-    }
-    static void set(const QByteArray &tz)
-    {
-        qputenv("TZ", tz);
-        tzset();
-    }
-    const QByteArray saved = qgetenv("TZ");
-};
 
 // Types a date or a time into the edit section by section, as the keys of
 // a user do: each value's digits, without leading zeros where a section
@@ -589,15 +569,14 @@ private slots:
     // it and stores it.
     void dateOnADayThatSkipsTheHour()
     {
-        ScopedZone zone("XST0");
+        ymrtest::ZoneScope zone("XST0");
         const QDate day(QDate::currentDate().year() + 1, 3, 10);
         for (int tries = 0; tries < 2; ++tries) {
-            ScopedZone::set(QStringLiteral("XST0XDT,J69/%1,J70/%1")
-                                .arg(QTime::currentTime().hour())
-                                .toLatin1());
+            ymrtest::ZoneScope::set(
+                QStringLiteral("XST0XDT,J69/%1,J70/%1").arg(QTime::currentTime().hour()).toLatin1());
             if (!QDateTime(day, QTime::currentTime()).isValid())
                 break;
-            ScopedZone::set("XST0");   // the hour turned meanwhile
+            ymrtest::ZoneScope::set("XST0");   // the hour turned meanwhile
         }
         Task *a = addTask(m_store.get(), "A", "7");
         a->date = day;
@@ -624,7 +603,8 @@ private slots:
     // A date typed digit by digit into the expense's date field is stored as
     // typed, in every date order; one that does not exist is refused at the
     // field (the hint shows) and the expense keeps its date. Ctrl+Return
-    // (the device's OK) accepts with the keys still in the field.
+    // (the device's OK) accepts with the keys still in the field. (The
+    // typing itself: tst_ymdatetimeedit.)
     void typedDateIsStoredAsTyped_data()
     {
         QTest::addColumn<int>("order");
@@ -634,24 +614,19 @@ private slots:
         QTest::addColumn<bool>("refused"); // the field shows a hint
         QTest::addColumn<bool>("stays");   // the first Ctrl+Return leaves the dialog open
         QTest::addColumn<QDate>("stored");
-        const QByteArray locales[] = {"C.UTF-8", "de_DE.UTF-8", "tr_TR.UTF-8"};
-        int i = 0;
-        for (int order : ymrtest::dateOrders()) {
-            for (const ymrtest::TypedDate &t : ymrtest::typedDates()) {
-                const bool exists = t.date().isValid();
-                QTest::newRow(ymrtest::typedRowName(order, t))
-                    << order << locales[i++ % 3] << t.start
-                    << ymrtest::inOrder(order, t.day, t.month, t.year) << !exists << false
-                    << (exists ? t.date() : t.start);
-            }
-        }
-        const QDate apr15(2026, 4, 15);
+        const QDate apr15(2026, 4, 15), may31(2026, 5, 31), feb10(2025, 2, 10);
+        QTest::newRow("31052026 over 15/04/2026, d/m/y") << 273 << QByteArray("C.UTF-8") << apr15 << "31052026"
+                                                         << false << false << may31;
+        QTest::newRow("05312026 over 04/15/2026, m/d/y") << 266 << QByteArray("tr_TR.UTF-8") << apr15 << "05312026"
+                                                         << false << false << may31;
+        QTest::newRow("20250229 over 2025/02/10, y/m/d") << 84 << QByteArray("de_DE.UTF-8") << feb10 << "20250229"
+                                                         << true << false << feb10;
         QTest::newRow("day 31 of April, accepted at once")
-            << 273 << locales[0] << apr15 << "31" << true << true << apr15;
+            << 273 << QByteArray("C.UTF-8") << apr15 << "31" << true << true << apr15;
         QTest::newRow("year alone over a leap day, accepted at once")
-            << 84 << locales[1] << QDate(2024, 2, 29) << "2025" << true << true << QDate(2024, 2, 29);
+            << 84 << QByteArray("de_DE.UTF-8") << QDate(2024, 2, 29) << "2025" << true << true << QDate(2024, 2, 29);
         QTest::newRow("day and month, accepted at once")
-            << 273 << locales[2] << apr15 << "3105" << false << false << QDate(2026, 5, 31);
+            << 273 << QByteArray("tr_TR.UTF-8") << apr15 << "3105" << false << false << may31;
     }
 
     void typedDateIsStoredAsTyped()
@@ -664,19 +639,13 @@ private slots:
         QFETCH(bool, stays);
         QFETCH(QDate, stored);
         YMR_USE_LOCALE(locale.constData());
-        // the other tests keep the settings they found
-        struct Settings {
-            const bool ampm = ymrApp->ampm();
-            const int order = ymrApp->shortDateOrder();
-            const QString sep = QString(ymrApp->dateSeparator());
-            ~Settings() { ymrtest::setDateSettings(ampm, order, sep); }
-        } settings;
+        const ymrtest::DateSettingsKept kept; // for the other tests
         ymrtest::setDateSettings(false, order);
         Task *a = addTask(m_store.get(), "A", "7");
         a->date = start;
         QString hint;
         bool open = false;
-        QDate kept;
+        QDate shown;
         const int result = execDialog(a, 0, false, [&](TaskDialog *td) {
             YMDateTimeEdit *edit = td->taskEditor()->date->dateEdit();
             edit->setFocus();
@@ -684,7 +653,7 @@ private slots:
             QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
             hint = shownHint(edit->lineEdit(), YMDateTimeEdit::hintName());
             open = td->isVisible();
-            kept = edit->date();
+            shown = edit->date();
             if (open)
                 QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
         });
@@ -692,7 +661,7 @@ private slots:
         QCOMPARE(!hint.isEmpty(), refused);
         QCOMPARE(open, stays);
         if (stays)
-            QCOMPARE(kept, start);
+            QCOMPARE(shown, start);
         QCOMPARE(a->date, stored);
     }
 
@@ -711,7 +680,7 @@ private slots:
     {
         QFETCH(QByteArray, zone);
         QFETCH(QDate, day);
-        ScopedZone scoped(zone);
+        ymrtest::ZoneScope scoped(zone);
         QVERIFY(!QDateTime(day, QTime(2, 30)).isValid());
         Task *a = addTask(m_store.get(), "A", "7");
         QString hint;

@@ -1,10 +1,9 @@
 #ifndef REFUSEDSYNCS_H
 #define REFUSEDSYNCS_H
 
-// From the call on, the system refuses every fsync(2) of this process with
-// EIO, as a disk that cannot confirm a folder's names would (a file's bytes
-// go to disk with fdatasync(2), which still works). For a child process:
-// it cannot be undone. False where the system does not allow it.
+// From the call on, every fsync(2) of this process fails with EIO, as on a
+// disk that cannot confirm a folder's names (fdatasync(2) still works). For
+// a child process: it cannot be undone. False where the system refuses.
 
 #include <cerrno>
 #include <cstddef>

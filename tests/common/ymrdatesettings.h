@@ -25,6 +25,14 @@ inline void setDateSettings(bool ampm, int order, const QString &separator = QSt
     ymrApp->updateDateTimeFormats();
 }
 
+// The settings found, set again at the end of the scope.
+struct DateSettingsKept {
+    const bool ampm = ymrApp->ampm();
+    const int order = ymrApp->shortDateOrder();
+    const QString separator = QString(ymrApp->dateSeparator());
+    ~DateSettingsKept() { setDateSettings(ampm, order, separator); }
+};
+
 } // namespace ymrtest
 
 #endif

@@ -17,36 +17,34 @@ using namespace xdesktop;
 
 namespace {
 
-const QString AlarmTitle = QStringLiteral("^Expense Alarm$");
+// What the user types, a key every 0.15 s: 20 keys, then 20 while a window
+// comes up on its own, the rest once it is there.
+const QString Typed = QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789abcdefghijklmnopqrstuvwxyz0123456789abcdefgh");
 
-// What the user types: 80 letters and digits, one key every 0.15 s.
-QString typedText()
-{
-    static const char keys[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    QString text;
-    for (int i = 0; i < 80; ++i)
-        text += QLatin1Char(keys[i % 36]);
-    return text;
-}
-
-// Types on the real keyboard into whichever window has it.
 bool type(const QString &text)
 {
-    return xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("150"), text});
+    return xdotool({"type", "--delay", "150", text});
 }
 
 // The window that has the keyboard.
 WId focused()
 {
-    return run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}).trimmed().toULongLong();
+    return run("xdotool", {"getwindowfocus"}).trimmed().toULongLong();
 }
 
-QString bookIn(const Program &program, const QString &title)
+bool activate(WId window)
 {
-    return program.home() + QLatin1Char('/') + title + QStringLiteral(".exp");
+    return xdotool({"windowactivate", "--sync", QString::number(window)});
 }
 
-// A book with one expense; with a reminder at when, its alarm message.
+// A click on a window's upper middle, away from its buttons.
+bool clickOn(WId window)
+{
+    const QSize size = placeOf(window).client.size();
+    return click(window, QPoint(size.width() / 2, size.height() / 4));
+}
+
+// An expense added to a book; with a reminder at when, its alarm message.
 QByteArray writeBook(const QString &path, const QDateTime &when = QDateTime())
 {
     TaskManager book(path);
@@ -65,201 +63,124 @@ QByteArray writeBook(const QString &path, const QDateTime &when = QDateTime())
     return TaskManager::alarmMessage(t);
 }
 
-// The descriptions of the expenses in the book on disk.
-QStringList descriptionsIn(const QString &path)
-{
-    TaskManager book(path);
-    book.load();
-    QStringList texts;
-    for (PIMRecord *r : *book.records())
-        texts << static_cast<Task *>(r)->description;
-    return texts;
-}
-
-// Starts the copy that rings the reminders on its book "Trip" (F2: New
-// Expense); its main window, 0 when it did not come. It holds the alarm
-// list's lock, as the first copy on a home does.
-WId startRinging(Program &program, const QDateTime &due, QByteArray *message)
-{
-    const QString book = bookIn(program, QStringLiteral("Trip"));
-    *message = writeBook(book, due);
-    {
-        Config settings(program.settingsFile(), Config::File);
-        settings.setGroup(QStringLiteral("Options"));
-        settings.writeEntry(QStringLiteral("key_1"), QpeKeys::fromQtKey(Qt::Key_F2));
-        settings.writeEntry(QStringLiteral("book"), book);
-    }
-    if (!program.start())
-        return 0;
-    const WId main = program.window(QStringLiteral("^Expense Book : Trip$"));
-    const QString lock = program.home() + QStringLiteral("/Settings/alarms.lock");
-    return main && waitFor([&] { return LockFile::look(lock).found == LockFile::Held; }) ? main : 0;
-}
-
-// A window of this test program, standing for another program's: the
-// keyboard is there.
-bool showNotes(QPlainTextEdit &notes)
-{
-    notes.setWindowTitle(QStringLiteral("Notes"));
-    notes.resize(400, 300);
-    notes.show();
-    return placed(&notes)
-           && xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"),
-                       QString::number(notes.winId())});
-}
-
 } // namespace
 
-// Reminders of one copy of the program fall due while the user types into a
-// window of another copy, or of another program: the alarm window comes,
-// but every key stays where the user types.
+// One session: a reminder falls due while the user types into another
+// copy's dialog (the ringing copy's window shown), one while the user types
+// into another program's window (it minimised), then a message comes up on
+// its own. They come, but every key stays where it is typed; a click or
+// Alt+Tab gives them the keyboard, and the list of due reminders after the
+// alarm window keeps it.
 class TestAlarmFocus : public QObject
 {
     Q_OBJECT
 private slots:
-    void keysStayWhereTheyAreTyped_data();
     void keysStayWhereTheyAreTyped();
-    void messageOnItsOwnLeavesTheKeys();
 };
-
-void TestAlarmFocus::keysStayWhereTheyAreTyped_data()
-{
-    QTest::addColumn<bool>("secondCopy");   // else a window of another program
-    QTest::addColumn<bool>("minimised");    // the ringing copy's window, as it rings
-    QTest::newRow("another copy's dialog") << true << false;
-    QTest::newRow("another program's window") << false << false;
-    QTest::newRow("another program's window, the ringing copy minimised") << false << true;
-}
 
 void TestAlarmFocus::keysStayWhereTheyAreTyped()
 {
-    QFETCH(bool, secondCopy);
-    QFETCH(bool, minimised);
-    // the copy that rings, on the book with the reminder; the moment of the
-    // reminder is now, its alarm registered once the typing has begun
+    // the copy that rings, on its book "Trip" (F2: New Expense), holding the
+    // alarm list's lock; each alarm, due now, registered amid the typing
     Program ringing;
+    const QString trip = ringing.home() + "/Trip.exp";
     const QDateTime due = AlarmServer::wholeSeconds(QDateTime::currentDateTime());
-    QByteArray message;
-    const WId ringingMain = startRinging(ringing, due, &message);
-    QVERIFY(ringingMain);
+    const QByteArray messages[] = {writeBook(trip, due), writeBook(trip, due)};
+    {
+        Config settings(ringing.settingsFile(), Config::File);
+        settings.setGroup("Options");
+        settings.writeEntry("key_1", QpeKeys::fromQtKey(Qt::Key_F2));
+        settings.writeEntry("book", trip);
+    }
+    QVERIFY(ringing.start());
+    const WId main = ringing.window("^Expense Book : Trip$");
+    QVERIFY(main);
+    QVERIFY(waitFor([&] { return LockFile::look(ringing.home() + "/Settings/alarms.lock").found == LockFile::Held; }));
 
-    // the reminder brings it back
-    if (minimised)
-        QVERIFY(xdotool({QStringLiteral("windowminimize"), QStringLiteral("--sync"),
-                         QString::number(ringingMain)}));
-
-    // where the user types: the memo of New Expense in the second copy on
-    // the same home (its own book), or a window of this test program
+    // where the user types: the memo of New Expense in a second copy on the
+    // same home (its own book; back from the amount to the tab bar, then the
+    // memo's tab), and a window of this test program
     Program second;
     second.shareHome(ringing);
+    const QString home = second.home() + "/Home.exp";
+    writeBook(home);
+    QVERIFY(second.start({home}));
+    const WId secondMain = second.window("^Expense Book : Home$");
+    QVERIFY(secondMain && pressKeysIn(secondMain, {"F2"}));
+    const WId dialog = second.window("^New Expense - Home$");
+    QVERIFY(dialog && pressKeysIn(dialog, {"shift+Tab", "shift+Tab", "shift+Tab", "shift+Tab", "Right"}));
     QPlainTextEdit notes;
-    WId target = 0;
-    if (secondCopy) {
-        writeBook(bookIn(second, QStringLiteral("Home")));
-        QVERIFY(second.start({bookIn(second, QStringLiteral("Home"))}));
-        const WId main = second.window(QStringLiteral("^Expense Book : Home$"));
-        QVERIFY(main);
-        QVERIFY(pressKeysIn(main, {QStringLiteral("F2")}));
-        target = second.window(QStringLiteral("^New Expense - Home$"));
-        QVERIFY(target);
-        // back from the amount to the tab bar, then the memo's tab: the
-        // memo has the keyboard
-        const QString back = QStringLiteral("shift+Tab");
-        QVERIFY(pressKeysIn(target, {back, back, back, back, QStringLiteral("Right")}));
-    } else {
-        QVERIFY(showNotes(notes));
-        target = notes.winId();
-    }
+    notes.setWindowTitle("Notes");
+    notes.resize(400, 300);
+    notes.show();
+    QVERIFY(placed(&notes));
 
-    const QString text = typedText();
-    QVERIFY(type(text.left(20)));
-    {
-        AlarmServer alarms(ringing.home() + QStringLiteral("/Settings"));
-        QVERIFY(alarms.add(due, TaskManager::alarmChannel(), message, 0));
-    }
-    QVERIFY(type(text.mid(20, 20)));
-    // the rest only once the alarm window is up, whenever it came
-    const WId alarm = ringing.window(AlarmTitle);
-    QVERIFY(alarm);
-    if (minimised)
-        QCOMPARE(ringing.window(QStringLiteral("^Expense Book : Trip$")), ringingMain);
-    QVERIFY(type(text.mid(40)));
-    const WId last = focused();
-
-    // the user comes to it: a click on it (it is in front), or, back in
-    // the other window, the window manager's switch (Alt+Tab: the window
-    // it had the keyboard before)
-    if (last == target) {
-        // on its picture, away from its buttons
-        const QSize size = placeOf(alarm).client.size();
-        QVERIFY(click(alarm, QPoint(size.width() / 2, size.height() / 4)));
-        QVERIFY(waitFor([&] { return focused() == alarm; }));
-        QVERIFY(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"),
-                         QString::number(target)}));
+    for (const bool minimised : {false, true}) {
+        const WId target = minimised ? notes.winId() : dialog;
+        if (minimised)
+            QVERIFY(xdotool({"windowminimize", "--sync", QString::number(main)}));
+        QVERIFY(activate(target));
+        QVERIFY(type(Typed.left(20)));
+        QVERIFY(AlarmServer(ringing.home() + "/Settings").add(due, TaskManager::alarmChannel(), messages[minimised], 0));
+        QVERIFY(type(Typed.mid(20, 20)));
+        const WId alarm = ringing.window("^Expense Alarm$");
+        QVERIFY(alarm);
+        // the reminder brings the main window back
+        QCOMPARE(ringing.window("^Expense Book : Trip$"), main);
+        QVERIFY(type(Typed.mid(40)));
         QCOMPARE(focused(), target);
-        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("alt+Tab")}));
+        // the user comes to it: a click, or from the window typed into Alt+Tab
+        QVERIFY(clickOn(alarm));
         QVERIFY(waitFor([&] { return focused() == alarm; }));
+        QVERIFY(activate(target));
+        QCOMPARE(focused(), target);
+        QVERIFY(xdotool({"key", "alt+Tab"}));
+        QVERIFY(waitFor([&] { return focused() == alarm; }));
+        if (minimised) {
+            QCOMPARE(notes.toPlainText(), Typed);
+        } else {
+            QVERIFY(pressKeysIn(dialog, {"ctrl+Return"}));
+            QVERIFY(second.gone("^New Expense - Home$"));
+            second.process().terminate();
+            QVERIFY(second.ended());
+            // the book's other expense has no description
+            TaskManager book(home);
+            QVERIFY(book.load());
+            QString received;
+            for (PIMRecord *r : *book.records())
+                received += static_cast<Task *>(r)->description;
+            QCOMPARE(received, Typed);
+        }
+        // closed, it is followed by the list of due reminders, with the keyboard
+        QVERIFY(pressKeysIn(alarm, {"Escape"}));
+        const WId list = ringing.window("^1 Reminders$");
+        QVERIFY(list);
+        QVERIFY(waitFor([&] { return focused() == list; }));
+        QVERIFY(pressKeysIn(list, {"Escape"}));
+        QVERIFY(ringing.gone("^1 Reminders$"));
     }
 
-    QString received;
-    if (secondCopy) {
-        const QString title = QStringLiteral("^New Expense - Home$");
-        QVERIFY(pressKeysIn(target, {QStringLiteral("ctrl+Return")}));
-        QVERIFY(second.gone(title));
-        second.process().terminate();
-        QVERIFY(second.ended());
-        // the book's other expense has no description
-        received = descriptionsIn(bookIn(second, QStringLiteral("Home"))).join(QString());
-    } else {
-        received = notes.toPlainText();
-    }
-    const int reached = int(std::mismatch(text.begin(), text.end(), received.begin(),
-                                          received.end()).first - text.begin());
-    QVERIFY2(received == text,
-             qPrintable(QStringLiteral("%1 of %2 keys typed reached the window typed into "
-                                       "(\"%3\"); the keyboard ended %4")
-                            .arg(reached).arg(text.size()).arg(received)
-                            .arg(last == alarm ? QStringLiteral("in the alarm window")
-                                               : last == target ? QStringLiteral("there")
-                                                                : QStringLiteral("elsewhere"))));
-    // the user, come to the alarm window, closes it: the list of due
-    // reminders follows, with the keyboard
-    QVERIFY(pressKeysIn(alarm, {QStringLiteral("Escape")}));
-    const WId list = ringing.window(QStringLiteral("^1 Reminders$"));
-    QVERIFY(list);
-    QVERIFY(waitFor([&] { return focused() == list; }));
+    // a message on its own, not at the user's key or click: its alarm list
+    // found emptied by another program while it runs
+    notes.clear();
+    QVERIFY(activate(notes.winId()));
+    QVERIFY(type(Typed.left(20)));
+    const QString alarms = ringing.home() + "/Settings/alarms";
+    QVERIFY(QFile::remove(alarms));
+    writeFile(alarms, QByteArray());
+    QVERIFY(type(Typed.mid(20, 20)));
+    const QString title = "^ymrOutlays \\.\\.\\.$";
+    const WId box = ringing.window(title);
+    QVERIFY(box);
+    QVERIFY(type(Typed.mid(40)));
+    QCOMPARE(focused(), notes.winId());
+    QCOMPARE(notes.toPlainText(), Typed);
+    QVERIFY(clickOn(box));
+    QVERIFY(waitFor([&] { return focused() == box; }));
+    QVERIFY(xdotool({"key", "Return"}));
+    QVERIFY(ringing.gone(title));
     ringing.process().terminate();
     QVERIFY(ringing.process().waitForFinished(WaitMs));
-}
-
-// A message the program puts up on its own, not at the user's key or click
-// (its alarm list found emptied by another program while it runs), leaves
-// the keys where they are typed as well; a click gives it the keyboard.
-void TestAlarmFocus::messageOnItsOwnLeavesTheKeys()
-{
-    Program program;
-    QByteArray message;
-    QVERIFY(startRinging(program, QDateTime(), &message));
-    QPlainTextEdit notes;
-    QVERIFY(showNotes(notes));
-    const QString text = typedText();
-    QVERIFY(type(text.left(20)));
-    writeFile(program.home() + QStringLiteral("/Settings/alarms"), QByteArray());
-    QVERIFY(type(text.mid(20, 20)));
-    const QString title = QStringLiteral("^ymrOutlays \\.\\.\\.$");
-    const WId box = program.window(title);
-    QVERIFY(box);
-    QVERIFY(type(text.mid(40)));
-    QCOMPARE(focused(), notes.winId());
-    QCOMPARE(notes.toPlainText(), text);
-    // on its text, away from its button
-    const QSize size = placeOf(box).client.size();
-    QVERIFY(click(box, QPoint(size.width() / 2, size.height() / 4)));
-    QVERIFY(waitFor([&] { return focused() == box; }));
-    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
-    QVERIFY(program.gone(title));
-    program.process().terminate();
-    QVERIFY(program.process().waitForFinished(WaitMs));
 }
 
 YMR_DESKTOP_TEST_MAIN(TestAlarmFocus)

@@ -4,6 +4,7 @@
 #include "filebytes.h"
 #include "lockholder.h"
 #include "programrun.h"
+#include "refusedsyncs.h"
 #include "tempfiles.h"
 
 #include "pim/bookfile.h"
@@ -18,15 +19,10 @@
 #include <QFileInfo>
 #include <QProcess>
 
-#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <numeric>
-#include <linux/filter.h>
-#include <linux/seccomp.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 // The owner of a book's file: who may write it (the lock, whatever a
@@ -102,22 +98,6 @@ void addExpense(TaskManager &book, const QString &type)
     auto *t = new Task(&book);
     t->type = type;
     t->store(nullptr);
-}
-
-// From now on the system refuses every fsync(2) of this process, as a disk
-// that cannot confirm a folder's names would (a file's bytes go to disk
-// with fdatasync(2)).
-bool refuseFolderSyncs()
-{
-    struct sock_filter filter[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fsync, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-    };
-    struct sock_fprog program = {4, filter};
-    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0
-           && ::syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, SECCOMP_FILTER_FLAG_TSYNC, &program) == 0;
 }
 
 // Whether folder lies on another disk than dir: a move there copies.
@@ -212,7 +192,7 @@ int copyMain(int argc, char **argv)
             }
             say(saved ? "saved " + type.toUtf8() : "failed " + book.saveFailure().toUtf8());
         } else if (command == "refuse folder syncs") {
-            say(refuseFolderSyncs() ? "refusing" : "cannot refuse");
+            say(ymrtest::refuseFolderSyncs() ? "refusing" : "cannot refuse");
         } else if (command == "quit") {
             book.forgetChanges();
             return 0;

@@ -1,6 +1,5 @@
 #include "ymrtest.h"
 #include "ymrdatesettings.h"
-#include "typeddates.h"
 
 #include "pim/pimreminder.h"
 #include "pim/pimtextedit.h"
@@ -49,8 +48,6 @@ private slots:
     void editText();
     void popupDate_data();
     void popupDate();
-    void popupDateTyped_data();
-    void popupDateTyped();
     void popupReminder_data();
     void popupReminder();
     void popupTimeAndDateTime();
@@ -235,113 +232,74 @@ void TestYMRPIMEditors::editText()
     QCOMPARE(text, QStringLiteral("first line\nsecond more"));
 }
 
+// The date popup: a button, clicked as a user's, or the popup closed.
+// "Set" takes what is being typed first (d/m/y): a date that exists; a
+// whole date refused at its last digit gives back the date it had; one
+// that does not exist while still being typed keeps the popup open, the
+// hint at the field and the field back at its date, which closing keeps.
 void TestYMRPIMEditors::popupDate_data()
 {
     QTest::addColumn<QDate>("given");
+    QTest::addColumn<QString>("keys");  // typed into the date; none: the date set to 1 June 2024
     QTest::addColumn<QString>("press"); // a button, or "" to close the popup
     QTest::addColumn<bool>("result");
-    QTest::addColumn<QDate>("after"); // invalid: today
-    const QDate d(2024, 5, 17);
-    QTest::newRow("set") << d << "Set" << true << QDate(2024, 6, 1);
-    QTest::newRow("today") << d << "Today" << true << QDate();
-    QTest::newRow("none from a null date") << QDate() << "None" << true << QDate(1, 1, 1);
-    QTest::newRow("closed") << d << "" << false << d;
+    QTest::addColumn<QDate>("after");   // invalid: today
+    QTest::addColumn<bool>("refused");  // a hint at the field
+    const QDate d(2024, 5, 17), apr15(2026, 4, 15), may31(2026, 5, 31);
+    QTest::newRow("set") << d << "" << "Set" << true << QDate(2024, 6, 1) << false;
+    QTest::newRow("today") << d << "" << "Today" << true << QDate() << false;
+    QTest::newRow("none from a null date") << QDate() << "" << "None" << true << QDate(1, 1, 1) << false;
+    QTest::newRow("closed") << d << "" << "" << false << d << false;
+    QTest::newRow("whole date typed, Set") << apr15 << "31052026" << "Set" << true << may31 << false;
+    QTest::newRow("29 February 2025 typed, Set") << apr15 << "29022025" << "Set" << true << apr15 << true;
+    QTest::newRow("day 31 of April typed, Set") << apr15 << "31" << "Set" << false << apr15 << true;
+    QTest::newRow("day and month typed, Set") << apr15 << "3105" << "Set" << true << may31 << false;
 }
 
 void TestYMRPIMEditors::popupDate()
 {
     QFETCH(QDate, given);
+    QFETCH(QString, keys);
     QFETCH(QString, press);
     QFETCH(bool, result);
     QFETCH(QDate, after);
+    QFETCH(bool, refused);
+    ymrtest::setDateSettings(false, 273);
     QDate date = given;
-    QDate shown;
+    QDate shown, shownAfter;
     bool timeHidden = false;
+    QString hint;
     whenOpen([&](QWidget *w) {
         auto *editor = w->findChild<YMDateTimeEditor *>();
         shown = editor->date();
         timeHidden = editor->timeEdit()->isHidden();
-        editor->setDate(QDate(2024, 6, 1));
-        if (press.isEmpty())
+        QLineEdit *field = editor->dateEdit()->lineEdit();
+        if (keys.isEmpty())
+            editor->setDate(QDate(2024, 6, 1));
+        editor->dateEdit()->setFocus();
+        QTest::keyClicks(field, keys);
+        if (!press.isEmpty())
+            QTest::mouseClick(button(w, press), Qt::LeftButton);
+        auto *label = field->findChild<QLabel *>(YMDateTimeEdit::hintName());
+        hint = label && label->isVisible() ? label->text() : QString();
+        shownAfter = editor->date();
+        if (w->isVisible())
             close(w);
-        else
-            button(w, press)->click();
     });
     const QDate day = QDate::currentDate();
     QCOMPARE(YMRPIM::popupDate(date, QPoint(5, 5)), result);
     QVERIFY(timeHidden);
+    QCOMPARE(!hint.isEmpty(), refused);
     if (given.isValid())
         QCOMPARE(shown, given);
+    if (refused && !result)
+        QCOMPARE(shownAfter, given);
     if (after == QDate(1, 1, 1))
         QVERIFY(date.isNull());
     else if (after.isValid())
         QCOMPARE(date, after);
     else
         QVERIFY(ymrtest::isToday(date, day));
-}
-
-void TestYMRPIMEditors::popupDateTyped_data()
-{
-    QTest::addColumn<int>("order");
-    QTest::addColumn<QDate>("given");
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<bool>("refused"); // a hint at the field
-    QTest::addColumn<bool>("stays");   // "Set" leaves the popup open
-    QTest::addColumn<QDate>("after");  // the date given back: invalid for none
-    for (int order : ymrtest::dateOrders()) {
-        for (const ymrtest::TypedDate &t : ymrtest::typedDates()) {
-            const bool exists = t.date().isValid();
-            QTest::newRow(ymrtest::typedRowName(order, t))
-                << order << t.start << ymrtest::inOrder(order, t.day, t.month, t.year) << !exists
-                << false << (exists ? t.date() : t.start);
-        }
-    }
-    // "Set" while the date is being typed: taken when it exists, else the
-    // popup stays with the hint until closed
-    const QDate apr15(2026, 4, 15);
-    QTest::newRow("day 31 of April, Set") << 273 << apr15 << "31" << true << true << QDate();
-    QTest::newRow("day and month, Set") << 273 << apr15 << "3105" << false << false
-                                        << QDate(2026, 5, 31);
-    QTest::newRow("month and day, Set") << 266 << apr15 << "0531" << false << false
-                                        << QDate(2026, 5, 31);
-}
-
-void TestYMRPIMEditors::popupDateTyped()
-{
-    QFETCH(int, order);
-    QFETCH(QDate, given);
-    QFETCH(QString, keys);
-    QFETCH(bool, refused);
-    QFETCH(bool, stays);
-    QFETCH(QDate, after);
-    ymrtest::setDateSettings(false, order);
-    QDate date = given;
-    QString hint;
-    bool open = false;
-    QDate shownAfterSet;
-    whenOpen([&](QWidget *w) {
-        YMDateTimeEdit *edit = w->findChild<YMDateTimeEditor *>()->dateEdit();
-        edit->setFocus();
-        QTest::keyClicks(edit->lineEdit(), keys);
-        // a click on "Set", as a user's
-        QTest::mouseClick(button(w, QStringLiteral("Set")), Qt::LeftButton);
-        auto *label = edit->lineEdit()->findChild<QLabel *>(YMDateTimeEdit::hintName());
-        hint = label && label->isVisible() ? label->text() : QString();
-        open = w->isVisible();
-        shownAfterSet = edit->date();
-        if (open)
-            close(w);
-    });
-    QCOMPARE(YMRPIM::popupDate(date, QPoint(5, 5)), !stays);
-    QCOMPARE(!hint.isEmpty(), refused);
-    QCOMPARE(open, stays);
-    if (stays) {
-        // back at the date it showed, which closing the popup keeps
-        QCOMPARE(shownAfterSet, given);
-        QCOMPARE(date, given);
-    } else {
-        QCOMPARE(date, after);
-    }
 }
 
 void TestYMRPIMEditors::popupReminder_data()

@@ -1,6 +1,7 @@
 #include "ymrtest.h"
 
 #include "filebytes.h"
+#include "zonescope.h"
 
 #include "qpe/alarmserver.h"
 #include "qpe/folderlock.h"
@@ -628,22 +629,6 @@ void TestAlarmServer::timesThatNeverComeAreRefused()
     QCOMPARE(kept.size(), 1);
 }
 
-namespace {
-// TZ of this process for one scope.
-struct ZoneScope
-{
-    explicit ZoneScope(const QByteArray &zone) : saved(qgetenv("TZ")) { qputenv("TZ", zone); }
-    ~ZoneScope()
-    {
-        if (saved.isNull())
-            qunsetenv("TZ");
-        else
-            qputenv("TZ", saved);
-    }
-    QByteArray saved;
-};
-}
-
 // A list written under Asia/Kathmandu holds 02:30 of the night Europe/Berlin
 // skips. Read under Berlin it rings at 03:00, not at once, and either the
 // moment it was sent at or the wall time as stored takes it off the list.
@@ -660,11 +645,11 @@ void TestAlarmServer::skippedTimeOfAnotherZone()
     const QDate day(2026, 3, 29);
     const QString dir = freshDir();
     {
-        ZoneScope kathmandu("Asia/Kathmandu");
+        ymrtest::ZoneScope kathmandu("Asia/Kathmandu");
         AlarmServer s(dir);
         QVERIFY(s.add(QDateTime(day, QTime(2, 30)), "A/zone", Msg, 0));
     }
-    ZoneScope berlin("Europe/Berlin");
+    ymrtest::ZoneScope berlin("Europe/Berlin");
     QVERIFY(!QDateTime(day, QTime(2, 30)).isValid());
     AlarmSink sink("A/zone");
     FakeClock clock;
@@ -714,7 +699,7 @@ void TestAlarmServer::snoozeAcrossTheChangeOfTime()
     QFETCH(QDateTime, rang);
     QFETCH(QByteArray, stored);
     QFETCH(QDateTime, wallAlone);
-    ZoneScope berlin("Europe/Berlin");
+    ymrtest::ZoneScope berlin("Europe/Berlin");
     const QString dir = freshDir();
     const QDateTime snoozed = rang.toLocalTime().addSecs(300);
     // another reminder two minutes after the ring: in autumn a later wall
@@ -762,13 +747,11 @@ void TestAlarmServer::snoozeAcrossTheChangeOfTime()
     }
 }
 
-// A list line in the hour the clocks repeat, read after a conversion of
-// the other showing's season: a wall time alone is its first showing, and
-// stays so written; one with an offset is its showing of that wall time
-// here. Written under another zone it is the wall time here, the offset
-// dropped. Sent, the moment carries its offset; kept again by the receiver
-// (a due reminder it has not dealt with), it stays one alarm; its moment
-// takes it off.
+// A list line in the hour the clocks repeat, read after a conversion of the
+// other showing's season: a wall time alone is its first showing; one with
+// an offset that showing here, or under another zone the wall time there
+// (written without it). Sent, the moment carries its offset; kept again by
+// the receiver it stays one alarm; its moment takes it off.
 void TestAlarmServer::repeatedWallTimeOfAList_data()
 {
     QTest::addColumn<QByteArray>("zone");
@@ -778,33 +761,25 @@ void TestAlarmServer::repeatedWallTimeOfAList_data()
     QTest::addColumn<QByteArray>("written");
     QTest::addColumn<bool>("repeatedHere");
     const QDate summer(2027, 7, 1), winter(2026, 12, 15);
-    QTest::newRow("alone, Berlin") << QByteArray("Europe/Berlin") << winter << QByteArray("2027-10-31T02:57:00")
-                                   << QDateTime(QDate(2027, 10, 31), QTime(0, 57), Qt::UTC)
-                                   << QByteArray("2027-10-31T02:57:00") << true;
-    QTest::newRow("second, Berlin") << QByteArray("Europe/Berlin") << summer
-                                    << QByteArray("2027-10-31T02:57:00+01:00")
-                                    << QDateTime(QDate(2027, 10, 31), QTime(1, 57), Qt::UTC)
-                                    << QByteArray("2027-10-31T02:57:00+01:00") << true;
-    QTest::newRow("Berlin's second, London") << QByteArray("Europe/London") << summer
-                                             << QByteArray("2027-10-31T02:57:00+01:00")
-                                             << QDateTime(QDate(2027, 10, 31), QTime(2, 57), Qt::UTC)
-                                             << QByteArray("2027-10-31T02:57:00") << false;
-    QTest::newRow("alone, New York") << QByteArray("America/New_York") << winter
-                                     << QByteArray("2027-11-07T01:30:00")
-                                     << QDateTime(QDate(2027, 11, 7), QTime(5, 30), Qt::UTC)
-                                     << QByteArray("2027-11-07T01:30:00") << true;
-    QTest::newRow("New York's second, Los Angeles") << QByteArray("America/Los_Angeles") << winter
-                                                    << QByteArray("2027-11-07T01:30:00-05:00")
-                                                    << QDateTime(QDate(2027, 11, 7), QTime(8, 30), Qt::UTC)
-                                                    << QByteArray("2027-11-07T01:30:00") << true;
-    QTest::newRow("second, Lord Howe") << QByteArray("Australia/Lord_Howe") << winter
-                                       << QByteArray("2027-04-04T01:45:00+10:30")
-                                       << QDateTime(QDate(2027, 4, 3), QTime(15, 15), Qt::UTC)
-                                       << QByteArray("2027-04-04T01:45:00+10:30") << true;
-    QTest::newRow("Lord Howe's second, Brisbane") << QByteArray("Australia/Brisbane") << winter
-                                                  << QByteArray("2027-04-04T01:45:00+10:30")
-                                                  << QDateTime(QDate(2027, 4, 3), QTime(15, 45), Qt::UTC)
-                                                  << QByteArray("2027-04-04T01:45:00") << false;
+    const auto row = [](const char *name, const char *zone, const QDate &season, const char *time, int month,
+                        int day, int hour, int minute, const char *written, bool repeatedHere) {
+        QTest::newRow(name) << QByteArray(zone) << season << QByteArray(time)
+                            << QDateTime(QDate(2027, month, day), QTime(hour, minute), Qt::UTC)
+                            << QByteArray(written) << repeatedHere;
+    };
+    row("alone, Berlin", "Europe/Berlin", winter, "2027-10-31T02:57:00", 10, 31, 0, 57, "2027-10-31T02:57:00", true);
+    row("second, Berlin", "Europe/Berlin", summer, "2027-10-31T02:57:00+01:00", 10, 31, 1, 57,
+        "2027-10-31T02:57:00+01:00", true);
+    row("Berlin's second, London", "Europe/London", summer, "2027-10-31T02:57:00+01:00", 10, 31, 2, 57,
+        "2027-10-31T02:57:00", false);
+    row("alone, New York", "America/New_York", winter, "2027-11-07T01:30:00", 11, 7, 5, 30, "2027-11-07T01:30:00",
+        true);
+    row("New York's second, Los Angeles", "America/Los_Angeles", winter, "2027-11-07T01:30:00-05:00", 11, 7, 8, 30,
+        "2027-11-07T01:30:00", true);
+    row("second, Lord Howe", "Australia/Lord_Howe", winter, "2027-04-04T01:45:00+10:30", 4, 3, 15, 15,
+        "2027-04-04T01:45:00+10:30", true);
+    row("Lord Howe's second, Brisbane", "Australia/Brisbane", winter, "2027-04-04T01:45:00+10:30", 4, 3, 15, 45,
+        "2027-04-04T01:45:00", false);
 }
 
 void TestAlarmServer::repeatedWallTimeOfAList()
@@ -815,7 +790,7 @@ void TestAlarmServer::repeatedWallTimeOfAList()
     QFETCH(QDateTime, rings);
     QFETCH(QByteArray, written);
     QFETCH(bool, repeatedHere);
-    ZoneScope scope(zone);
+    ymrtest::ZoneScope scope(zone);
     const QString dir = freshDir();
     writeAll(dir + "/alarms", time + "\tA/wall\tm\t0\n");
     (void)QDateTime(otherSeason, QTime(12, 0)).toMSecsSinceEpoch();

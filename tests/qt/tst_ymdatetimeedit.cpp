@@ -1,6 +1,5 @@
 #include "ymrtest.h"
 #include "ymrdatesettings.h"
-#include "typeddates.h"
 
 #include "qt/ymcalendar.h"
 #include "qt/ymdatetimeedit.h"
@@ -168,6 +167,21 @@ void TestYMDateTimeEdit::typing()
     QCOMPARE(next.count(), nexts);
 }
 
+// Day, month and year in the place the date order gives them.
+static QString inOrder(int order, const QString &d, const QString &m, const QString &y, const QString &sep = "/")
+{
+    return order == 266 ? m + sep + d + sep + y : order == 84 ? y + sep + m + sep + d : d + sep + m + sep + y;
+}
+
+static QString inOrder(int order, const QDate &date)
+{
+    return inOrder(order, date.toString("dd"), date.toString("MM"), date.toString("yyyy"));
+}
+
+// Dates typed digit by digit over another, in each date order: those users
+// reported (the day checked against the month shown before the month was
+// typed) and dates that do not exist; then entries that end otherwise, or
+// not yet.
 void TestYMDateTimeEdit::typedDates_data()
 {
     QTest::addColumn<int>("order");
@@ -177,56 +191,50 @@ void TestYMDateTimeEdit::typedDates_data()
     QTest::addColumn<QDate>("date");   // the value then
     QTest::addColumn<QString>("hint"); // empty: none shown
     const QString keeps = QStringLiteral("%1 does not exist: the field keeps %2.");
-    for (int order : ymrtest::dateOrders()) {
-        for (const ymrtest::TypedDate &t : ymrtest::typedDates()) {
-            const QString keys = ymrtest::inOrder(order, t.day, t.month, t.year);
-            const QString typed = ymrtest::inOrder(order, t.day, t.month, t.year, "/");
-            const QString before = ymrtest::inOrder(order, t.start);
-            const bool exists = t.date().isValid();
-            QTest::newRow(ymrtest::typedRowName(order, t))
-                << order << t.start << keys << (exists ? typed : before)
-                << (exists ? t.date() : t.start) << (exists ? QString() : keeps.arg(typed, before));
+    const struct {
+        QDate start;
+        const char *day, *month, *year;
+    } typed[] = {
+        {QDate(2026, 4, 15), "31", "05", "2026"}, {QDate(2026, 2, 10), "30", "03", "2026"},
+        {QDate(2025, 2, 28), "31", "01", "2026"}, {QDate(2026, 11, 20), "31", "12", "2026"},
+        {QDate(2025, 2, 10), "29", "02", "2024"}, {QDate(2026, 4, 15), "29", "02", "2024"},
+        {QDate(2025, 2, 10), "29", "02", "2025"}, {QDate(2026, 4, 15), "31", "04", "2026"},
+    };
+    for (const int order : {266, 84, 273}) {
+        for (const auto &t : typed) {
+            const QString keys = inOrder(order, t.day, t.month, t.year, ""), shown = inOrder(order, t.day, t.month, t.year),
+                          before = inOrder(order, t.start);
+            const QDate date(QByteArray(t.year).toInt(), QByteArray(t.month).toInt(), QByteArray(t.day).toInt());
+            QTest::addRow("%s over %s, %s", qPrintable(keys), qPrintable(before),
+                          order == 266 ? "m/d/y" : order == 84 ? "y/m/d" : "d/m/y")
+                << order << t.start << keys << (date.isValid() ? shown : before)
+                << (date.isValid() ? date : t.start) << (date.isValid() ? QString() : keeps.arg(shown, before));
         }
     }
-    // entries that end otherwise, or not yet
-    const QDate apr15(2026, 4, 15);
-    const QDate jan31(2005, 1, 31);
+    // entries that end otherwise, or not yet: d/m/y over 15/04/2026 unless said
+    const QDate apr15(2026, 4, 15), may31(2026, 5, 31), leap(2024, 2, 29), jan31(2005, 1, 31);
     const QString shown = QStringLiteral("15/04/2026");
-    QTest::newRow("day 31 waits for its month") << 273 << apr15 << "31" << "31/04/2026" << apr15 << "";
-    QTest::newRow("day 31 of April left") << 273 << apr15 << "31!" << shown << apr15
-                                          << keeps.arg("31/04/2026", shown);
-    QTest::newRow("day and month left") << 273 << apr15 << "3105!" << "31/05/2026"
-                                        << QDate(2026, 5, 31) << "";
-    QTest::newRow("another window has the keys meanwhile")
-        << 273 << apr15 << "31~05" << "31/05/2026" << QDate(2026, 5, 31) << "";
-    QTest::newRow("month alone over day 31") << 273 << jan31 << ">2!" << "31/01/2005" << jan31
-                                             << keeps.arg("31/02/2005", "31/01/2005");
-    QTest::newRow("year alone over a leap day")
-        << 84 << QDate(2024, 2, 29) << "2025" << "2025/02/29" << QDate(2024, 2, 29) << "";
-    QTest::newRow("month, then back to the day") << 273 << apr15 << ">02<<29>2024" << "29/02/2024"
-                                                 << QDate(2024, 2, 29) << "";
-    QTest::newRow("day 32") << 273 << apr15 << "32" << shown << apr15 << keeps.arg("Day 32", shown);
-    QTest::newRow("day 00") << 266 << apr15 << "0400" << "04/15/2026" << apr15
-                            << keeps.arg("Day 0", "04/15/2026");
-    QTest::newRow("month 13 after a day") << 273 << apr15 << "3113" << shown << apr15
-                                          << keeps.arg("Month 13", shown);
-    QTest::newRow("year 0") << 84 << apr15 << "0000" << "2026/04/15" << apr15
-                            << keeps.arg("Year 0", "2026/04/15");
-    QTest::newRow("typing again after a refusal") << 273 << apr15 << "3231052026" << "31/05/2026"
-                                                  << QDate(2026, 5, 31) << keeps.arg("Day 32", shown);
-    QTest::newRow("the date again after a refused one")
-        << 273 << apr15 << "3104202630042026" << "30/04/2026" << QDate(2026, 4, 30)
-        << keeps.arg("31/04/2026", shown);
-    QTest::newRow("the date again after month 13") << 266 << apr15 << "1305312026"
-                                                   << "05/31/2026" << QDate(2026, 5, 31)
-                                                   << keeps.arg("Month 13", "04/15/2026");
-    QTest::newRow("a leading zero waits") << 273 << apr15 << "0" << "00/04/2026" << apr15 << "";
-    QTest::newRow("a leading zero and its digit") << 273 << apr15 << "05" << "05/04/2026"
-                                                  << QDate(2026, 4, 5) << "";
-    QTest::newRow("a step from the date typed") << 273 << apr15 << "3105+" << "31/05/2027"
-                                                << QDate(2027, 5, 31) << "";
-    QTest::newRow("no step from a date that does not exist")
-        << 273 << apr15 << "31+" << shown << apr15 << keeps.arg("31/04/2026", shown);
+    const auto row = [](const char *name, const char *keys, const QString &text, const QDate &date,
+                        const QString &hint = QString(), int order = 273, const QDate &start = QDate(2026, 4, 15)) {
+        QTest::newRow(name) << order << start << QString(keys) << text << date << hint;
+    };
+    row("day 31 waits for its month", "31", "31/04/2026", apr15);
+    row("day 31 of April left", "31!", shown, apr15, keeps.arg("31/04/2026", shown));
+    row("day and month left", "3105!", "31/05/2026", may31);
+    row("another window has the keys meanwhile", "31~05", "31/05/2026", may31);
+    row("month alone over day 31", ">2!", "31/01/2005", jan31, keeps.arg("31/02/2005", "31/01/2005"), 273, jan31);
+    row("year alone over a leap day", "2025", "2025/02/29", leap, QString(), 84, leap);
+    row("month, then back to the day", ">02<<29>2024", "29/02/2024", leap);
+    row("day 32", "32", shown, apr15, keeps.arg("Day 32", shown));
+    row("month 13 after a day", "3113", shown, apr15, keeps.arg("Month 13", shown));
+    row("year 0", "0000", "2026/04/15", apr15, keeps.arg("Year 0", "2026/04/15"), 84);
+    row("typing again after a refusal", "3231052026", "31/05/2026", may31, keeps.arg("Day 32", shown));
+    row("the date again after a refused one", "3104202630042026", "30/04/2026", QDate(2026, 4, 30),
+        keeps.arg("31/04/2026", shown));
+    row("the date again after month 13", "1305312026", "05/31/2026", may31, keeps.arg("Month 13", "04/15/2026"), 266);
+    row("a leading zero and its digit", "05", "05/04/2026", QDate(2026, 4, 5));
+    row("a step from the date typed", "3105+", "31/05/2027", QDate(2027, 5, 31));
+    row("no step from a date that does not exist", "31+", shown, apr15, keeps.arg("31/04/2026", shown));
 }
 
 void TestYMDateTimeEdit::typedDates()

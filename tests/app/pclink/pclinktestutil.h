@@ -4,8 +4,6 @@
 // Files, books, clocks and ports shared by the PC-link tests.
 #include "pclink.h"
 
-#include "../bookicons.h"
-
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
 #include "pim/pimrecordarray.h"

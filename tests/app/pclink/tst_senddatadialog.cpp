@@ -1,9 +1,7 @@
 // The device's server dialog and the connecting side's transfer dialog,
 // together in one process over loopback.
 #include "ymrtest.h"
-#include "fifoguard.h"
 
-#include "dbdialog.h"
 #include "pclink.h"
 #include "pclinkprotocol.h"
 #include "pclinkserver.h"
@@ -12,7 +10,6 @@
 #include "senddatadialogclient.h"
 #include "senddatadialogserver.h"
 
-#include "pim/dblistview.h"
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
 #include "pim/pimtextreader.h"
@@ -35,7 +32,6 @@
 namespace {
 
 using namespace pclinktest;
-using namespace bookicons;
 
 // A client dialog's per-file signals as "success:<source>" / "failed:<source>".
 struct Outcomes : QObject
@@ -73,10 +69,8 @@ private slots:
     void noDeviceListening();
     void deviceOutOfStepEndsTheRun_data();
     void deviceOutOfStepEndsTheRun();
-    void endNobodyAskedForEndsTheRun_data();
-    void endNobodyAskedForEndsTheRun();
-    void nextFileWaitsForTheLast_data();
-    void nextFileWaitsForTheLast();
+    void oneFileAtATime_data();
+    void oneFileAtATime();
     void givenUpRequestIsNeverWritten();
     void deviceGoneMidTransfer_data();
     void deviceGoneMidTransfer();
@@ -88,8 +82,6 @@ private slots:
     void portTakenIsShown();
     void fileTheDeviceCannotStoreFails_data();
     void fileTheDeviceCannotStoreFails();
-    void receivedIconsAreNames_data();
-    void receivedIconsAreNames();
 
 private:
     QTemporaryDir m_local;
@@ -272,11 +264,7 @@ void TestSendDataDialog::deviceOutOfStepEndsTheRun_data()
     QTest::addColumn<QByteArray>("said");
     QTest::newRow("FS before anything is asked") << true << PCLinkProtocol::cannotSend();
     QTest::newRow("garbage in answer to a file sent") << false << QByteArray("xx");
-    QTest::newRow("FS in answer to a file sent") << false << PCLinkProtocol::cannotSend();
-    QTest::newRow("an announce in answer to a file sent")
-        << false << PCLinkProtocol::announce("/d/Sea.exp", 3, "[A]Sea.exp") + "abc";
-    QTest::newRow("an announce of no file in answer to a file sent")
-        << false << PCLinkProtocol::announce("/d/Sea.exp", 3, "") + "abc";
+    // (what else the link takes for out of step: tst_pclink clientTakesOnlyAnswers)
     QTest::newRow("the answer twice") << false << QByteArray("3 AOK3 AOK");
 }
 
@@ -307,102 +295,75 @@ void TestSendDataDialog::deviceOutOfStepEndsTheRun()
     QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
 }
 
-// The link reports the end of a file while none is asked for (here: as the
-// first file's failure is told): the run ends there as one cut short, the
-// next file is never asked for, and nothing counts as through.
-void TestSendDataDialog::endNobodyAskedForEndsTheRun_data()
+// One file at a time. Told to go on (as a second report of the connection
+// would) while a file is asked for or moving, the run asks for nothing more
+// until that file has ended, and goes through. The end of a file nobody
+// asked for (here: as a failure is told) ends the run there as one cut
+// short: the next file is never asked for.
+void TestSendDataDialog::oneFileAtATime_data()
 {
     QTest::addColumn<bool>("send");
-    QTest::addColumn<bool>("finished");
-    QTest::newRow("Send Data, a file sent") << true << true;
-    QTest::newRow("Send Data, a file failed") << true << false;
-    QTest::newRow("Get Data, a file received") << false << true;
-    QTest::newRow("Get Data, a file failed") << false << false;
+    QTest::addColumn<QString>("told"); // "go on", or the end of a file: "finished" or "failed"
+    for (const bool send : {true, false}) {
+        for (const char *told : {"go on", "finished", "failed"})
+            QTest::addRow("%s, %s", send ? "Send Data" : "Get Data", told) << send << QString(told);
+    }
 }
 
-void TestSendDataDialog::endNobodyAskedForEndsTheRun()
+void TestSendDataDialog::oneFileAtATime()
 {
     QFETCH(bool, send);
-    QFETCH(bool, finished);
+    QFETCH(QString, told);
+    const bool goOn = told == "go on";
     startServer();
-    makeBook(local("Hill.exp"), {"hill"});
-    makeBook(appFile("Hill.exp"), {"the device's hill"});
-    addBook(m_index, appFile("Hill.exp"));
-    const QByteArray deviceHill = readFile(appFile("Hill.exp")), localHill = readFile(local("Hill.exp"));
-    const QStringList pairs = send ? QStringList{local("Gone.exp"), "[A]Gone.exp", local("Hill.exp"), "[A]Hill.exp"}
-                                   : QStringList{"[A]Gone.exp", local("Gone.exp"), "[A]Hill.exp", local("Hill.exp")};
+    QStringList pairs;
+    // the first file moves, or is not there: its failure is where an end is told
+    for (const QString &name : {QString(goOn ? "Sea.exp" : "Gone.exp"), QString("Hill.exp")}) {
+        if (name != "Gone.exp") {
+            makeBook(local(name), {"the PC's " + name});
+            makeBook(appFile(name), {"the device's " + name});
+            addBook(m_index, appFile(name));
+        }
+        pairs << (send ? local(name) : "[A]" + name) << (send ? "[A]" + name : local(name));
+    }
+    const QString source = send ? local("Hill.exp") : appFile("Hill.exp"),
+                  target = send ? appFile("Hill.exp") : local("Hill.exp");
+    const QByteArray from = readFile(source), to = readFile(target);
+    // a run cut short says so
     YMRDialog::queueAnswer(1);
     SendDataDialogClient client("127.0.0.1", send, pairs);
     Outcomes out;
     out.watch(&client);
     PCLink *link = client.link();
-    const auto unasked = [link, finished, send] {
-        if (!finished)
+    int times = 0;
+    const auto tell = [&] {
+        if (times && !goOn)
+            return;
+        ++times;
+        if (goOn)
+            client.start();
+        else if (told == "failed")
             send ? emit link->sendingFileFailed() : emit link->receiveFileFailed();
-        else if (send)
-            emit link->sendingFileFinished();
         else
-            emit link->receiveFileFinished("/elsewhere/Gone.exp");
+            send ? emit link->sendingFileFinished() : emit link->receiveFileFinished("/elsewhere/Gone.exp");
     };
-    bool told = false;
-    const auto once = [&told, unasked] {
-        if (!told) {
-            told = true;
-            unasked();
-        }
-    };
-    connect(&client, &SendDataDialogClient::sendFileFailed, this, once);
-    connect(&client, &SendDataDialogClient::getFileFailed, this, once);
-    QCOMPARE(client.exec(), 0);
-    QCOMPARE(out.events, QStringList({"failed:" + pairs.at(0), "failed:" + pairs.at(2)}));
-    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
-    QCOMPARE(boxes.size(), 1);
-    QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
-    QCOMPARE(readFile(appFile("Hill.exp")), deviceHill);
-    QCOMPARE(readFile(local("Hill.exp")), localHill);
-}
-
-// The run told to go on (as a second report of the connection would) while
-// a file is asked for or moving: nothing more is asked until that file has
-// ended, and the run goes through.
-void TestSendDataDialog::nextFileWaitsForTheLast_data()
-{
-    QTest::addColumn<bool>("send");
-    QTest::newRow("Send Data") << true;
-    QTest::newRow("Get Data") << false;
-}
-
-void TestSendDataDialog::nextFileWaitsForTheLast()
-{
-    QFETCH(bool, send);
-    startServer();
-    for (const QString &name : {QString("Sea"), QString("Hill")}) {
-        QFile::remove(appFile(name + ".exp"));
-        QFile::remove(local(name + ".exp"));
-        makeBook(send ? local(name + ".exp") : appFile(name + ".exp"), {name});
-        if (!send)
-            addBook(m_index, appFile(name + ".exp"));
+    if (goOn) {
+        connect(link, &PCLink::sendingFile, this, tell);
+        connect(link, &PCLink::receiveFile, this, tell);
+    } else {
+        connect(&client, &SendDataDialogClient::sendFileFailed, this, tell);
+        connect(&client, &SendDataDialogClient::getFileFailed, this, tell);
     }
-    const QStringList pairs = send ? QStringList{local("Sea.exp"), "[A]Sea.exp", local("Hill.exp"), "[A]Hill.exp"}
-                                   : QStringList{appFile("Sea.exp"), local("Sea.exp"), appFile("Hill.exp"),
-                                                 local("Hill.exp")};
-    // a run cut short would say so
-    YMRDialog::queueAnswer(1);
-    SendDataDialogClient client("127.0.0.1", send, pairs);
-    Outcomes out;
-    out.watch(&client);
-    int nudged = 0;
-    const auto nudge = [&client, &nudged] {
-        ++nudged;
-        client.start();
-    };
-    connect(client.link(), &PCLink::sendingFile, this, nudge);
-    connect(client.link(), &PCLink::receiveFile, this, nudge);
-    QCOMPARE(client.exec(), 1);
-    QCOMPARE(YMRDialog::takeScriptedBoxes().size(), 0);
-    QCOMPARE(nudged, 2);
-    QCOMPARE(out.events, QStringList({"success:" + pairs.at(0), "success:" + pairs.at(2)}));
-    QCOMPARE(descriptionsOf(send ? appFile("Hill.exp") : local("Hill.exp")), QStringList{"Hill"});
+    QCOMPARE(client.exec(), int(goOn));
+    const QString outcome = goOn ? "success:" : "failed:";
+    QCOMPARE(out.events, QStringList({outcome + pairs.at(0), outcome + pairs.at(2)}));
+    QCOMPARE(times, goOn ? 2 : 1);
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    QCOMPARE(boxes.size(), goOn ? 0 : 1);
+    if (!goOn)
+        QCOMPARE(boxes.first().text, QString("Data transfer is not completed."));
+    QCOMPARE(readFile(source), from);
+    QCOMPARE(readFile(target), goOn ? from : to);
 }
 
 // A run given up (Close) while its request is out takes nothing the device
@@ -522,43 +483,6 @@ void TestSendDataDialog::fileTheDeviceCannotStoreFails()
     QVERIFY(tempFilesIn(QFileInfo(appFile("Long.exp")).path()).isEmpty());
     const QString named = "Receive Failed: " + appFile("Long.exp");
     QTRY_VERIFY(m_server->lowerText() == named || m_server->upperText() == named);
-}
-
-void TestSendDataDialog::receivedIconsAreNames_data()
-{
-    iconNameRows();
-}
-
-// The icon a book sent to the device names: once the device has listed the
-// book, its books dialog shows a name's icon and anything else as the
-// default one; nothing out of the icon folder is opened.
-void TestSendDataDialog::receivedIconsAreNames()
-{
-    QFETCH(QByteArray, icon);
-    QFETCH(QString, shown);
-    QTemporaryDir outside;
-    const QString name = iconName(icon, outside.path());
-    ymrtest::FifoGuard guard(QFile::encodeName(outside.path() + "/fifo.png"));
-    QFile::remove(appFile("Icon.exp"));
-    const auto remove = qScopeGuard([] { QFile::remove(appFile("Icon.exp")); });
-    startServer();
-    makeBook(local("Icon.exp"), {"x"});
-    {
-        TaskManager book(local("Icon.exp"), false, false);
-        book.load();
-        book.setIcon(name);
-        QVERIFY(book.save());
-    }
-    SendDataDialogClient client("127.0.0.1", true, {local("Icon.exp"), "[A]Icon.exp"});
-    QCOMPARE(client.exec(), 1);
-    QTRY_VERIFY(m_index->findByPath(appFile("Icon.exp")));
-    DBRecord *received = m_index->findByPath(appFile("Icon.exp"));
-    QCOMPARE(received->iconName(), name);
-    DBDialog books(m_index, QString());
-    QCOMPARE(shownIcon(books.list, received), bookIcon(shown));
-    QVERIFY(!guard.released());
-    if (icon == "<fifo>")
-        books.grab().save(ymrtest::grabPath("dbdialog_icon_out_of_its_folder"));
 }
 
 // With the port taken the window says it cannot listen, and why, rather

@@ -3,10 +3,8 @@
 // link on its own folders, and end to end against a second copy of this
 // program running the device's server dialog in its own home.
 #include "ymrtest.h"
-#include "fifoguard.h"
 #include "programrun.h"
 
-#include "dbdialog.h"
 #include "pclink.h"
 #include "pclinkprotocol.h"
 #include "pclinkserver.h"
@@ -45,7 +43,6 @@
 namespace {
 
 using namespace pclinktest;
-using namespace bookicons;
 
 // A device in this process: answers through links on its own folders.
 struct Device : QObject
@@ -69,22 +66,15 @@ struct Device : QObject
             links << link;
         });
     }
-    // Publishes the books as the device's index export, naming that icon
-    // for each when one is given.
-    void publish(const QString &icon = QString())
+    // Publishes the books as the device's index export.
+    void publish()
     {
         {
             DBManager ext(true);
             ext.load();
             ext.removeAll();
-            for (const QString &b : books) {
-                auto *r = new DBRecord(&ext);
-                r->setPath(b);
-                r->setTitle(QFileInfo(b).completeBaseName());
-                if (!icon.isNull())
-                    r->setIconName(icon);
-                ext.addRecord(r);
-            }
+            for (const QString &b : books)
+                addBook(&ext, b);
             ext.save();
         }
         QFile::remove(app() + "/ymrOutlaysIDX_EXT");
@@ -183,8 +173,6 @@ private slots:
     void getTakesOnlyWhatReadsAndSaves();
     void strayMessageEndsTheRun_data();
     void strayMessageEndsTheRun();
-    void deviceIconsAreNames_data();
-    void deviceIconsAreNames();
     void twoCopiesEndToEnd();
     void deviceProcess();
 
@@ -600,58 +588,6 @@ void TestTransferData::strayMessageEndsTheRun()
     QCOMPARE(summary.first(), QString(at == 5 ? "Data get successful." : "Data get failed."));
     // a run cut short says so
     QCOMPARE(boxes.count() > 1 && boxes.at(boxes.count() - 2).text == "Data transfer is not completed.", at < 5);
-}
-
-void TestTransferData::deviceIconsAreNames_data()
-{
-    iconNameRows();
-}
-
-// The icon a device's book list names for a book, and the one in the book
-// it sends: on Connect, and in the books dialog once the book is here, a
-// name shows that icon and anything else the default one; nothing out of
-// the icon folder is opened.
-void TestTransferData::deviceIconsAreNames()
-{
-    QFETCH(QByteArray, icon);
-    QFETCH(QString, shown);
-    QTemporaryDir outside;
-    const QString name = iconName(icon, outside.path());
-    ymrtest::FifoGuard guard(QFile::encodeName(outside.path() + "/fifo.png"));
-    QFile::remove(appFile("Icon.exp"));
-    Device device;
-    const QString remote = device.app() + "/Icon.exp";
-    makeBook(remote, {"x"});
-    {
-        TaskManager book(remote, false, false);
-        book.load();
-        book.setIcon(name);
-        QVERIFY(book.save());
-    }
-    device.books = QStringList{remote};
-    device.publish(name);
-    const QImage expected = bookIcon(shown);
-    QVERIFY(!expected.isNull() && bookIcon("12") != bookIcon("15"));
-    {
-        TransferData get(false, m_index, QString());
-        get.data->setChecked(false);
-        get.doConnect();
-        QVERIFY(get.deviceIndexStore());
-        DBRecord *listed = get.deviceIndexStore()->findByPath(remote);
-        QCOMPARE(listed->iconName(), name);
-        QCOMPARE(shownIcon(get.list, listed), expected);
-        get.select(listed);
-        YMRDialog::queueAnswer(1);
-        get.start();
-        QCOMPARE(YMRDialog::takeScriptedBoxes().value(0).text, QString("Data get successful."));
-    }
-    DBDialog books(m_index, QString());
-    DBRecord *received = m_index->findByPath(appFile("Icon.exp"));
-    QVERIFY(received);
-    QCOMPARE(received->iconName(), name);
-    QCOMPARE(shownIcon(books.list, received), expected);
-    QVERIFY(!guard.released());
-    QFile::remove(appFile("Icon.exp"));
 }
 
 // Two copies, two homes: this one lists the device's books, gets one,
