@@ -2,7 +2,10 @@
 #include "alert.h"
 #include "copyspecial.h"
 #include "dbdialog.h"
+#include "pclink.h"
+#include "pclinkserver.h"
 #include "remindereditor.h"
+#include "transferdata.h"
 #include "ymrtest.h"
 
 #include "modaldriver.h"
@@ -14,6 +17,7 @@
 #include "pim/pimreminder.h"
 #include "pim/taskselectlistview.h"
 #include "qpe/config.h"
+#include "qpe/global.h"
 #include "qpe/qpeglobal.h"
 #include "qpe/qpedevice.h"
 #include "qpe/qpesound.h"
@@ -153,6 +157,55 @@ QString copySpecial(const QString &source, const QString &to)
     YMRDialog::takeScriptedBoxes();
     TaskManager copies(fixtures::bookPath(to));
     return copies.load() && copies.count() == 1 ? copies.records()->at(0)->uidString() : QString();
+}
+
+// A device's book received by Get Data (the device a link in this
+// process, on folders of its own); its path here.
+QString receive(const QString &deviceBook)
+{
+    PCLinkServer server(nullptr, 0);
+    PCLinkServer::setPort(server.serverPort());
+    const QString app = QFileInfo(deviceBook).path();
+    QObject::connect(&server, &PCLinkServer::connected, &server, [&](int fd) {
+        auto *link = new PCLink(&server);
+        link->setDirectories(app, app);
+        link->setBookPaths({deviceBook});
+        link->setSocket(fd);
+    });
+    {
+        DBManager published(true);
+        published.load();
+        published.removeAll();
+        auto *r = new DBRecord(&published);
+        r->setPath(deviceBook);
+        published.addRecord(r);
+        published.save();
+    }
+    const QString name = QStringLiteral("ymrOutlaysIDX_EXT");
+    QFile::remove(app + QLatin1Char('/') + name);
+    QFile::rename(Global::applicationFileName("ymrOutlays", name), app + QLatin1Char('/') + name);
+    DBManager index;
+    index.load();
+    {
+        TransferData get(false, &index, QString());
+        get.data->setChecked(false);
+        get.doConnect();
+        if (!get.deviceIndexStore())
+            return QString();
+        get.select(get.deviceIndexStore()->findByPath(deviceBook));
+        for (int i = 0; i < 4; ++i)
+            YMRDialog::queueAnswer(1);
+        get.start();
+    }
+    YMRDialog::takeScriptedBoxes();
+    // where the book index has a book of that name, there
+    index.load();
+    for (int i = 0; i < index.count(); ++i) {
+        const QString path = static_cast<DBRecord *>(index.records()->at(i))->path();
+        if (QFileInfo(path).fileName() == QFileInfo(deviceBook).fileName())
+            return path;
+    }
+    return QString();
 }
 
 }
@@ -311,8 +364,8 @@ private slots:
     // snooze sets it), rings at that moment through every later registration
     // of its wall time: the expense changed, or its reminder set again to the
     // minute, in a later run; a copy to another book; a book made on a device
-    // (the list here knows nothing of it); and a book of the earlier version
-    // (the wall time alone, the list the moment). Each run converts a time of
+    // (the list here knows nothing of it) and received over the link; and a
+    // book of the earlier version (the wall time alone, the list the moment). Each run converts a time of
     // the other showing's season first. (Another zone: tst_alarmserver.)
     void momentKeptThroughEveryPath_data()
     {
@@ -337,7 +390,7 @@ private slots:
         };
         for (const Zone &z : zones) {
             for (const bool second : {false, true}) {
-                for (const char *path : {"edited later", "set again later", "copied", "made on a device",
+                for (const char *path : {"edited later", "set again later", "copied", "received",
                                          "earlier book edited later", "earlier book copied"}) {
                     QTest::addRow("%s, %s showing, %s", z.name, second ? "second" : "first", path)
                         << QByteArray(z.name) << (second ? z.second : z.first)
@@ -355,7 +408,7 @@ private slots:
         QFETCH(QString, path);
         const ymrtest::ZoneScope scope(zone);
         const QString title = QStringLiteral("Moment%1").arg(QTest::currentDataTag()).remove(QRegularExpression("\\W"));
-        const QString book = fixtures::bookPath(title);
+        QString book = fixtures::bookPath(title);
         {
             DBManager index(false);
             index.load();
@@ -363,9 +416,20 @@ private slots:
             fixtures::addBook(&index, title + QStringLiteral("Copy"));
             index.save();
         }
-        const bool registered = path != QLatin1String("made on a device");
-        const QString uid = reminderBook(book, moment, registered);
-        QCOMPARE(listed(uid), registered ? moment : QDateTime());
+        QString uid;
+        if (path == QLatin1String("received")) {
+            // made on the device: this home's list knows nothing of it
+            const QString device = ymrtest::userRoot().filePath(QStringLiteral("device"));
+            QDir().mkpath(device);
+            uid = reminderBook(device + QLatin1Char('/') + title + QStringLiteral(".exp"), moment, false);
+            QVERIFY(listed(uid).isNull());
+            tempt(otherSeason);
+            book = receive(device + QLatin1Char('/') + title + QStringLiteral(".exp"));
+            QVERIFY(QFileInfo::exists(book));
+        } else {
+            uid = reminderBook(book, moment, true);
+            QCOMPARE(listed(uid), moment);
+        }
         if (path.startsWith(QLatin1String("earlier book"))) {
             const QString text = QString::fromUtf8(fixtures::readAll(book));
             fixtures::writeFile(book, QString(text).remove(QRegularExpression("OFFSET=.*\n")).toUtf8());
