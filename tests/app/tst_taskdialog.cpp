@@ -611,22 +611,28 @@ private slots:
         QTest::addColumn<QByteArray>("locale");
         QTest::addColumn<QDate>("start");
         QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("viaNew");  // stored by New (the next expense) instead of Ctrl+Return
         QTest::addColumn<bool>("refused"); // the field shows a hint
-        QTest::addColumn<bool>("stays");   // the first Ctrl+Return leaves the dialog open
+        QTest::addColumn<bool>("stays");   // the first Ctrl+Return (or New) leaves the expense open
         QTest::addColumn<QDate>("stored");
         const QDate apr15(2026, 4, 15), may31(2026, 5, 31), feb10(2025, 2, 10);
         QTest::newRow("31052026 over 15/04/2026, d/m/y") << 273 << QByteArray("C.UTF-8") << apr15 << "31052026"
-                                                         << false << false << may31;
+                                                         << false << false << false << may31;
         QTest::newRow("05312026 over 04/15/2026, m/d/y") << 266 << QByteArray("tr_TR.UTF-8") << apr15 << "05312026"
-                                                         << false << false << may31;
+                                                         << false << false << false << may31;
         QTest::newRow("20250229 over 2025/02/10, y/m/d") << 84 << QByteArray("de_DE.UTF-8") << feb10 << "20250229"
-                                                         << true << false << feb10;
+                                                         << false << true << false << feb10;
         QTest::newRow("day 31 of April, accepted at once")
-            << 273 << QByteArray("C.UTF-8") << apr15 << "31" << true << true << apr15;
+            << 273 << QByteArray("C.UTF-8") << apr15 << "31" << false << true << true << apr15;
         QTest::newRow("year alone over a leap day, accepted at once")
-            << 84 << QByteArray("de_DE.UTF-8") << QDate(2024, 2, 29) << "2025" << true << true << QDate(2024, 2, 29);
+            << 84 << QByteArray("de_DE.UTF-8") << QDate(2024, 2, 29) << "2025" << false << true << true
+            << QDate(2024, 2, 29);
         QTest::newRow("day and month, accepted at once")
-            << 273 << QByteArray("tr_TR.UTF-8") << apr15 << "3105" << false << false << may31;
+            << 273 << QByteArray("tr_TR.UTF-8") << apr15 << "3105" << false << false << false << may31;
+        QTest::newRow("day 31 of April, New at once")
+            << 273 << QByteArray("C.UTF-8") << apr15 << "31" << true << true << true << apr15;
+        QTest::newRow("day and month, New at once")
+            << 273 << QByteArray("C.UTF-8") << apr15 << "3105" << true << false << false << may31;
     }
 
     void typedDateIsStoredAsTyped()
@@ -635,6 +641,7 @@ private slots:
         QFETCH(QByteArray, locale);
         QFETCH(QDate, start);
         QFETCH(QString, keys);
+        QFETCH(bool, viaNew);
         QFETCH(bool, refused);
         QFETCH(bool, stays);
         QFETCH(QDate, stored);
@@ -646,15 +653,18 @@ private slots:
         QString hint;
         bool open = false;
         QDate shown;
-        const int result = execDialog(a, 0, false, [&](TaskDialog *td) {
+        const int result = execDialog(a, 0, viaNew, [&](TaskDialog *td) {
             YMDateTimeEdit *edit = td->taskEditor()->date->dateEdit();
             edit->setFocus();
             QTest::keyClicks(edit->lineEdit(), keys);
-            QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
+            if (viaNew)
+                td->doNew();
+            else
+                QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
             hint = shownHint(edit->lineEdit(), YMDateTimeEdit::hintName());
-            open = td->isVisible();
+            open = viaNew ? td->taskEditor()->date->date() == start : td->isVisible();
             shown = edit->date();
-            if (open)
+            if (viaNew || open)
                 QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
         });
         QCOMPARE(result, 1);
