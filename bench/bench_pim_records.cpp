@@ -216,7 +216,9 @@ int main(int argc, char **argv)
     qputenv("QPE_HOME", home.path().toLocal8Bit());
     YMRApplication app("ymrOutlays", argc, argv);
     const int n = argc > 1 ? atoi(argv[1]) : 100000;
-    const QString folder = argc > 2 && argv[2][0] ? QString::fromLocal8Bit(argv[2]) : home.path();
+    // a book's path is whole: a folder given relative is taken from here
+    const QString folder = argc > 2 && argv[2][0] ? QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath()
+                                                  : home.path();
     const int runs = argc > 3 ? std::max(1, atoi(argv[3])) : 7;
     const QString path = folder + QStringLiteral("/bench.exp");
     const QString rawPath = folder + QStringLiteral("/raw.exp");

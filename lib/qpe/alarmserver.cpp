@@ -98,6 +98,23 @@ qint64 offsetAt(qint64 secs)
     return localtime_r(&t, &local) ? local.tm_gmtoff : 0;
 }
 
+// The moments Qt reads a local time of through the C library: from 1970
+// to the end of 2037. Outside it has a reading of its own, which may be
+// another near a change of time.
+const qint64 QtLocalFrom = 0;
+const qint64 QtLocalTo = 2145916799;
+
+// Whether the clocks here show a wall time once, at a moment Qt reads as
+// the C library does: the offset in force a day before it is the one a day
+// after (no zone changes twice in two days). The caller has read the zone.
+bool wallShowsOnce(qint64 wall)
+{
+    const qint64 asUtc = wall - EpochWall;
+    if (asUtc < QtLocalFrom + 2 * 86400 || asUtc > QtLocalTo - 2 * 86400)
+        return false;
+    return offsetAt(asUtc - 86400) == offsetAt(asUtc + 86400);
+}
+
 // The wall time the clocks here show at a moment.
 qint64 wallAt(qint64 secs)
 {
@@ -372,6 +389,9 @@ QDateTime AlarmServer::momentOf(const QDate &date, const QTime &time, int offset
 {
     if (!date.isValid() || !time.isValid())
         return QDateTime();
+    const QDateTime reading(date, time, Qt::LocalTime);
+    if (showsOnce(reading))
+        return reading;
     qint64 moments[2];
     const qint64 wall = wallClock(date, time);
     const int n = showingsOf(wall, moments);
@@ -401,9 +421,15 @@ QDateTime AlarmServer::momentOf(const QDate &date, const QTime &time, int offset
     return QDateTime::fromSecsSinceEpoch(moments[0], Qt::LocalTime);
 }
 
+bool AlarmServer::showsOnce(const QDateTime &local)
+{
+    return local.timeSpec() == Qt::LocalTime && local.isValid()
+           && wallShowsOnce(wallClock(local.date(), local.time()));
+}
+
 int AlarmServer::repeatedOffset(const QDateTime &moment)
 {
-    if (!moment.isValid())
+    if (!moment.isValid() || showsOnce(moment))
         return NoOffset;
     const qint64 secs = moment.toSecsSinceEpoch();
     const qint64 wall = wallAt(secs);
@@ -413,7 +439,7 @@ int AlarmServer::repeatedOffset(const QDateTime &moment)
 
 int AlarmServer::chosenOffset(const QDateTime &moment)
 {
-    if (!moment.isValid())
+    if (!moment.isValid() || showsOnce(moment))
         return NoOffset;
     const qint64 secs = moment.toSecsSinceEpoch();
     const qint64 wall = wallAt(secs);

@@ -121,6 +121,13 @@ public:
     // Null for an invalid date or time.
     static constexpr int NoOffset = INT_MIN;
     static QDateTime momentOf(const QDate &date, const QTime &time, int offset = NoOffset);
+    // Whether the clocks show the wall time of a local time once (most of
+    // them): the system's reading of it (QDateTime(date, time)) is then its
+    // moment by the rule, and no other could be chosen. Told from the
+    // offsets a day either side, without a moment worked out, by the zone
+    // as this process last read it (every local time is made by a
+    // conversion, which reads it).
+    static bool showsOnce(const QDateTime &local);
     // The offset from UTC of a moment whose wall time the clocks show twice,
     // which tells the two showings apart; NoOffset for any other.
     static int repeatedOffset(const QDateTime &moment);

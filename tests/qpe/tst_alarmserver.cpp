@@ -105,6 +105,8 @@ private slots:
     void snoozeAcrossTheChangeOfTime();
     void repeatedWallTimeOfAList_data();
     void repeatedWallTimeOfAList();
+    void farYearsByTheZonesRules_data();
+    void farYearsByTheZonesRules();
 
 private:
     QString freshDir();
@@ -772,6 +774,11 @@ void TestAlarmServer::repeatedWallTimeOfAList_data()
         "2027-10-31T02:57:00+01:00", true);
     row("Berlin's second, London", "Europe/London", summer, "2027-10-31T02:57:00+01:00", 10, 31, 2, 57,
         "2027-10-31T02:57:00", false);
+    // a day either side of the change the clocks show a wall time once
+    row("a day before, Berlin", "Europe/Berlin", winter, "2027-10-30T02:57:00", 10, 30, 0, 57, "2027-10-30T02:57:00",
+        false);
+    row("a day after, New York", "America/New_York", summer, "2027-11-08T01:30:00", 11, 8, 6, 30,
+        "2027-11-08T01:30:00", false);
     row("alone, New York", "America/New_York", winter, "2027-11-07T01:30:00", 11, 7, 5, 30, "2027-11-07T01:30:00",
         true);
     row("New York's second, Los Angeles", "America/Los_Angeles", winter, "2027-11-07T01:30:00-05:00", 11, 7, 8, 30,
@@ -817,6 +824,32 @@ void TestAlarmServer::repeatedWallTimeOfAList()
     QVERIFY2(readAll(s.fileName()).startsWith(written + '\t'), readAll(s.fileName()).constData());
     QVERIFY(s.remove(sent, "A/wall", "m", 0));
     QCOMPARE(s.pending().size(), 1);
+}
+
+// Before 1970 and after 2037 Qt reads a local time by rules of its own (no
+// summer time before 1970, a stand-in year after 2037), an hour off the
+// zone's near a change of time. An alarm there rings at its wall time by
+// the zone's rules.
+void TestAlarmServer::farYearsByTheZonesRules_data()
+{
+    QTest::addColumn<QByteArray>("time");
+    QTest::addColumn<QDateTime>("rings");   // UTC
+    QTest::newRow("1945, double summer time") << QByteArray("1945-07-01T12:00:00")
+                                              << QDateTime(QDate(1945, 7, 1), QTime(9, 0), Qt::UTC);
+    QTest::newRow("2040, two days into summer time") << QByteArray("2040-03-27T12:00:00")
+                                                     << QDateTime(QDate(2040, 3, 27), QTime(10, 0), Qt::UTC);
+}
+
+void TestAlarmServer::farYearsByTheZonesRules()
+{
+    QFETCH(QByteArray, time);
+    QFETCH(QDateTime, rings);
+    ZoneScope berlin("Europe/Berlin");
+    const QString dir = freshDir();
+    writeAll(dir + "/alarms", time + "\tA/far\tm\t0\n");
+    AlarmServer s(dir);
+    QCOMPARE(s.pending().size(), 1);
+    QCOMPARE(s.pending().first().when.toUTC(), rings);
 }
 
 QPE_TEST_MAIN(TestAlarmServer)
