@@ -844,7 +844,7 @@ void TestAlarmServer::farYearsByTheZonesRules()
 {
     QFETCH(QByteArray, time);
     QFETCH(QDateTime, rings);
-    ZoneScope berlin("Europe/Berlin");
+    ymrtest::ZoneScope berlin("Europe/Berlin");
     const QString dir = freshDir();
     writeAll(dir + "/alarms", time + "\tA/far\tm\t0\n");
     AlarmServer s(dir);
