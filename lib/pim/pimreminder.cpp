@@ -24,6 +24,10 @@ void PIMReminder::write(PIMTextWriter &out) const
 
 void PIMReminder::resolve(int offset)
 {
+    // most wall times show once: the time read is then the moment (and no
+    // second conversion, which reads the zone's file again, is made)
+    if (AlarmServer::showsOnce(dateTime))
+        return;
     const QDate date = dateTime.date();
     const QTime time = dateTime.time();
     const QDateTime moment = AlarmServer::momentOf(date, time, offset);
