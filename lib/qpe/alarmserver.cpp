@@ -427,24 +427,29 @@ bool AlarmServer::showsOnce(const QDateTime &local)
            && wallShowsOnce(wallClock(local.date(), local.time()));
 }
 
-int AlarmServer::repeatedOffset(const QDateTime &moment)
+namespace {
+// The offset of a moment whose wall time the clocks show twice, the first
+// showing counted only when first is; NoOffset for any other.
+int offsetOfShowing(const QDateTime &moment, bool first)
 {
-    if (!moment.isValid() || showsOnce(moment))
-        return NoOffset;
+    if (!moment.isValid() || AlarmServer::showsOnce(moment))
+        return AlarmServer::NoOffset;
     const qint64 secs = moment.toSecsSinceEpoch();
     const qint64 wall = wallAt(secs);
     qint64 moments[2];
-    return showingsOf(wall, moments) == 2 ? int(wall - EpochWall - secs) : NoOffset;
+    return showingsOf(wall, moments) == 2 && (first || secs != moments[0]) ? int(wall - EpochWall - secs)
+                                                                          : AlarmServer::NoOffset;
+}
+} // namespace
+
+int AlarmServer::repeatedOffset(const QDateTime &moment)
+{
+    return offsetOfShowing(moment, true);
 }
 
 int AlarmServer::chosenOffset(const QDateTime &moment)
 {
-    if (!moment.isValid() || showsOnce(moment))
-        return NoOffset;
-    const qint64 secs = moment.toSecsSinceEpoch();
-    const qint64 wall = wallAt(secs);
-    qint64 moments[2];
-    return showingsOf(wall, moments) == 2 && secs != moments[0] ? int(wall - EpochWall - secs) : NoOffset;
+    return offsetOfShowing(moment, false);
 }
 
 QDateTime AlarmServer::registered(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
