@@ -1,5 +1,6 @@
 #include "datamigration.h"
 
+#include "pim/bookfile.h"
 #include "pim/categoriesmanager.h"
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
@@ -8,6 +9,7 @@
 #include "pim/ymrpim.h"
 #include "qpe/boundedfile.h"
 #include "qpe/config.h"
+#include "qpe/filereplacer.h"
 #include "qpe/global.h"
 
 #include <QFile>
@@ -15,11 +17,13 @@
 #include <QStringList>
 #include <QTextStream>
 
-#include <cstdio>
 
 namespace {
 
 const QLatin1String categoriesKey("CATEGORIES=");
+// How far the names of the converted book and of the old file's kept copy
+// are counted.
+const int MaxBookNumber = 1000;
 
 // The category file's bytes before the migration saved it, to put back when
 // a later step fails.
@@ -58,9 +62,10 @@ QString DataMigration::oldFileName()
     return Global::applicationFileName(QStringLiteral("expense"), QStringLiteral("expense"));
 }
 
-QString DataMigration::bookFileName()
+QString DataMigration::bookFileName(int number)
 {
-    return Global::applicationFileName(YMRPIM::applicationName(), QStringLiteral("Book1.exp"));
+    return Global::applicationFileName(YMRPIM::applicationName(),
+                                       QStringLiteral("Book%1.exp").arg(number));
 }
 
 QString DataMigration::convertLine(const QString &line, CategoryManager *categories)
@@ -95,15 +100,39 @@ QString DataMigration::convertLine(const QString &line, CategoryManager *categor
     return QStringLiteral("CATS=") + uids.join(QLatin1Char('|'));
 }
 
-QString DataMigration::freeAsidePath(const QString &oldPath)
+std::unique_ptr<BookFile> DataMigration::freeBook()
 {
-    QString aside = oldPath + QStringLiteral(".old");
-    for (int n = 1; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
-        aside = oldPath + QStringLiteral(".old.") + QString::number(n);
-    return aside;
+    for (int n = 1; n <= MaxBookNumber; ++n) {
+        const QFileInfo info(bookFileName(n));
+        if (info.exists() || info.isSymLink())
+            continue;
+        std::unique_ptr<BookFile> book(new BookFile(info.filePath()));
+        // another copy has a book of that name open (one moved or deleted
+        // while open, one it is making)
+        if (book->lock() == BookFile::HeldElsewhere)
+            continue;
+        // the stamp of nothing: a file there by the time of the save is not
+        // written over
+        QFile none;
+        if (book->open(none, TaskManager::maxBookSize()) == BoundedFile::Missing)
+            return book;
+    }
+    return nullptr;
 }
 
-DataMigration::Result DataMigration::run(QString *error)
+bool DataMigration::moveAside(const QString &oldPath)
+{
+    for (int n = 0; n <= MaxBookNumber; ++n) {
+        const QString aside = oldPath + QStringLiteral(".old") + (n ? QLatin1Char('.') + QString::number(n) : QString());
+        if (FileReplacer::renameNoReplace(oldPath, aside))
+            return true;
+        if (FileReplacer::lastFailure() != FileReplacer::InUse)
+            return false;
+    }
+    return false;
+}
+
+DataMigration::Result DataMigration::run(QString *error, QString *converted)
 {
     const QString oldPath = oldFileName();
     if (!QFileInfo::exists(oldPath))
@@ -114,21 +143,22 @@ DataMigration::Result DataMigration::run(QString *error)
         return Failed;
     };
 
-    const QString bookPath = bookFileName();
     // a regular file of a book's size only; a FIFO there would hang the start
     QFile in;
     if (BoundedFile::open(in, oldPath, TaskManager::maxBookSize()) != BoundedFile::Ok)
         return fail(tr("Cannot read file:\n%1").arg(oldPath));
-    QFile out;
-    if (!YMRPIM::openNewFile(out, bookPath))
-        return fail(tr("Cannot write to file:\n%1").arg(bookPath));
+    const std::unique_ptr<BookFile> book = freeBook();
+    if (!book)
+        return fail(tr("Cannot write to file:\n%1").arg(bookFileName()));
 
     CategoryManager categories;
     categories.loadOrDefault();
     const FileBackup categoryBackup(categories.fileName());
-    {
+    QString why;
+    bool categoriesSaved = false;
+    const auto convert = [&](QIODevice *out) {
         QTextStream src(&in);
-        QTextStream dst(&out);
+        QTextStream dst(out);
         src.setCodec("UTF-8");
         dst.setCodec("UTF-8");
         // a line longer than any record line makes the file unreadable
@@ -140,39 +170,43 @@ DataMigration::Result DataMigration::run(QString *error)
             dst << convertLine(line, &categories) << '\n';
         }
         dst.flush();
-        const bool written = dst.status() == QTextStream::Ok && out.error() == QFileDevice::NoError
-                             && out.flush();
-        const bool read = in.error() == QFileDevice::NoError && !tooLong;
-        if (!written || !read) {
-            YMRPIM::commitNewFile(out, false);
-            categories.load();
-            return fail(read ? tr("Cannot write to file:\n%1").arg(bookPath)
-                             : tr("Cannot read file:\n%1").arg(oldPath));
+        if (dst.status() != QTextStream::Ok)
+            return false;
+        if (in.error() != QFileDevice::NoError || tooLong) {
+            why = tr("Cannot read file:\n%1").arg(oldPath);
+            return false;
         }
+        // the categories the book names are on disk before the book is
+        categoriesSaved = categories.save();
+        if (!categoriesSaved)
+            why = tr("Cannot write to file:\n%1").arg(categories.fileName());
+        return categoriesSaved;
+    };
+    const auto undoCategories = [&] {
+        if (categoriesSaved)
+            categoryBackup.restore();
+        categories.load();
+    };
+    if (!book->save(convert, TaskManager::maxBookSize(), PIMTextReader::maxLineLength())) {
+        undoCategories();
+        return fail(!why.isEmpty() ? why
+                                   : tr("Cannot write to file:\n%1").arg(book->path()) + QLatin1Char('\n')
+                                         + book->failure());
     }
     in.close();
 
-    if (!categories.save()) {
-        YMRPIM::commitNewFile(out, false);
-        categories.load();
-        return fail(tr("Cannot write to file:\n%1").arg(categories.fileName()));
-    }
-
-    // the old file goes aside first, so a failure below can put it back
-    const QString aside = freeAsidePath(oldPath);
-    if (::rename(QFile::encodeName(oldPath).constData(), QFile::encodeName(aside).constData()) != 0) {
-        YMRPIM::commitNewFile(out, false);
-        categoryBackup.restore();
-        return fail(tr("Cannot rename file:\n%1").arg(oldPath));
-    }
-    if (!YMRPIM::commitNewFile(out, true)) {
-        ::rename(QFile::encodeName(aside).constData(), QFile::encodeName(oldPath).constData());
-        categoryBackup.restore();
-        return fail(tr("Cannot write to file:\n%1").arg(bookPath));
+    // only once the book is on disk: until then the next start converts again
+    if (!moveAside(oldPath)) {
+        const QString moveFailure = FileReplacer::lastFailureText();
+        book->remove();
+        undoCategories();
+        return fail(tr("Cannot rename file:\n%1").arg(oldPath) + QLatin1Char('\n') + moveFailure);
     }
 
     Config cfg(YMRPIM::applicationName());
     cfg.setGroup(QStringLiteral("Options"));
-    cfg.writeEntry(QStringLiteral("book"), bookPath);
+    cfg.writeEntry(QStringLiteral("book"), book->path());
+    if (converted)
+        *converted = book->path();
     return Converted;
 }

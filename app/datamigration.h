@@ -4,33 +4,45 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
+class BookFile;
 class CategoryManager;
 
-// The one-time conversion of the earlier program's data file into the first
-// Expense Book "Book1.exp". The book is written beside its place first and
-// put there only after the old file was moved aside and the categories were
-// saved, so that any failure leaves every file and setting as it was and a
-// later start converts nothing twice.
+// The one-time conversion of the earlier program's data file into an
+// Expense Book, "Book1.exp" or, when that name is taken, the first free one
+// of "Book2.exp", "Book3.exp", ... It is written through the book's owner
+// as every book is: locked, never over anything at its name nor a book
+// another copy has open. The categories it names are saved first and the
+// old file goes aside only once the book is on disk, so that any failure
+// leaves every file and setting as it was and a later start converts
+// nothing twice.
 class DataMigration : public QObject
 {
     Q_OBJECT
 public:
     enum Result { NothingToDo, Converted, Failed };
 
-    // On failure, error tells why (for the user).
-    static Result run(QString *error = nullptr);
+    // On failure, error tells why (for the user); once converted, book
+    // receives the book written.
+    static Result run(QString *error = nullptr, QString *book = nullptr);
 
-    // The earlier program's data file and the book it becomes.
+    // The earlier program's data file and the names the book it becomes
+    // may take ("Book<number>.exp").
     static QString oldFileName();
-    static QString bookFileName();
+    static QString bookFileName(int number = 1);
 
     // A "CATEGORIES=" line as the book's "CATS=" line, the categories found
     // or created in the store; every other line unchanged.
     static QString convertLine(const QString &line, CategoryManager *categories);
 
 private:
-    // The first of "<old>.old", "<old>.old.1", ... that no file uses.
-    static QString freeAsidePath(const QString &oldPath);
+    // The first book name nothing stands at and no other copy holds,
+    // locked; null when there is none.
+    static std::unique_ptr<BookFile> freeBook();
+    // Moves the old file to the first of "<old>.old", "<old>.old.1", ...
+    // that nothing uses.
+    static bool moveAside(const QString &oldPath);
 };
 
 #endif

@@ -7,12 +7,14 @@
 
 #include "pim/ymrpim.h"
 #include "qpe/boundedfile.h"
+#include "qpe/unsavedfiles.h"
 #include "qt/ymabout.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
 #include "pim/tasklistview.h"
 
 #include <QEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTimer>
 
@@ -35,7 +37,14 @@ int Startup::run(int &argc, char **argv)
         return -1;
     YMAbout::setAppVersion(QString::fromLatin1(appVersion));
     fixLanguage();
-    migrate();
+    if (!migrate()) {
+        // what could not be written yet gets the one try a window's end gives it
+        UnsavedFiles::instance()->retryAll();
+        const QStringList unsaved = UnsavedFiles::instance()->lines();
+        for (const QString &line : unsaved)
+            std::fprintf(stderr, "%s\n", qPrintable(tr("Not saved: %1").arg(line)));
+        return unsaved.isEmpty() ? 0 : 1;
+    }
     PasswordDialog2::installPrompts();
     ToDoWindow window;
     Startup benchProbe;
@@ -120,11 +129,30 @@ void Startup::fixLanguage()
         qputenv("LANG", "en");
 }
 
-void Startup::migrate()
+bool Startup::migrate()
 {
     QString error;
-    if (DataMigration::run(&error) == DataMigration::Failed)
+    QString book;
+    const DataMigration::Result result = DataMigration::run(&error, &book);
+    if (result == DataMigration::NothingToDo
+        || (result == DataMigration::Converted && book == DataMigration::bookFileName()))
+        return true;
+    // A log-out, kill or Ctrl+C while the message shows closes it as it
+    // closes any dialog; the program then ends as closing its window does,
+    // not going on with no one there.
+    bool ended = false;
+    QMetaObject::Connection watch;
+    if (auto *app = qobject_cast<QPEApplication *>(qApp))
+        watch = connect(app, &QPEApplication::sessionEnding, [&ended] { ended = true; });
+    if (result == DataMigration::Failed)
         YMRDialog::critical(YMRPIM::applicationName(),
                             tr("The data of the earlier version could not be converted;\n"
                                "nothing was changed.\n%1").arg(error));
+    else
+        YMRDialog::information(YMRPIM::applicationName(),
+                               tr("The data of the earlier version was converted into the Expense Book\n%1\n"
+                                  "(the name %2 was taken: that book is left as it is).")
+                                   .arg(book, QFileInfo(DataMigration::bookFileName()).fileName()));
+    disconnect(watch);
+    return !ended;
 }

@@ -14,8 +14,10 @@ public:
     // LANG stays "ja"; any other value, or none, becomes "en".
     static void fixLanguage();
     // Converts the earlier program's data once; tells the user when that
-    // failed (nothing is changed then).
-    static void migrate();
+    // failed (nothing is changed then) or when the book took another name
+    // than Book1.exp. False when the session ended while that message
+    // showed: the program ends.
+    static bool migrate();
     // Files that could not be read and were set aside are named to the
     // user, all of them in one message once the event loop is free and the
     // main window has been shown (windowShown()).

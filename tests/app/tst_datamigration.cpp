@@ -1,6 +1,8 @@
 #include "ymrtest.h"
 
 #include "filebytes.h"
+#include "lockholder.h"
+#include "programrun.h"
 #include "tempfiles.h"
 
 #include "datamigration.h"
@@ -8,6 +10,7 @@
 
 #include "pim/categoriesmanager.h"
 #include "pim/categorymanager.h"
+#include "pim/bookfile.h"
 #include "pim/categoryrecord.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
@@ -20,6 +23,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+
+#include <functional>
 
 class TestDataMigration : public QObject
 {
@@ -32,6 +40,9 @@ private slots:
     void existingCategoryTakesPlatformColours();
     void noOldFileChangesNothing();
     void convertsOnceIntoBookOne();
+    void takenNameIsLeftAlone_data();
+    void takenNameIsLeftAlone();
+    void sessionEndDuringItsMessageEndsTheProgram();
     void convertedBookSettles_data();
     void convertedBookSettles();
     void staleAsideFileIsKept();
@@ -179,8 +190,6 @@ void TestDataMigration::convertsOnceIntoBookOne()
                             + QStringLiteral("CATEGORIES=%1\n").arg(m_travel).toUtf8()
                             + "END\n";
     writeFile(old, text);
-    // an earlier Book1.exp is replaced by a completed conversion
-    writeFile(DataMigration::bookFileName(), "older book");
 
     QString error;
     QCOMPARE(DataMigration::run(&error), DataMigration::Converted);
@@ -202,6 +211,84 @@ void TestDataMigration::convertsOnceIntoBookOne()
     // a second start converts nothing
     QCOMPARE(DataMigration::run(), DataMigration::NothingToDo);
     QCOMPARE(readAll(book), converted);
+}
+
+// A name another book has, or a book another copy of the program has open
+// there (one moved away while open), or a link, is left alone: the book
+// takes the first free name and the user is told which.
+void TestDataMigration::takenNameIsLeftAlone_data()
+{
+    // what stands at Book1.exp, Book2.exp, ...: a book, its lock held, a link
+    QTest::addColumn<QString>("taken");
+    QTest::addColumn<int>("number");
+    QTest::newRow("a book there") << "b" << 2;
+    QTest::newRow("held by another copy") << "h" << 2;
+    QTest::newRow("a link there") << "l" << 2;
+    QTest::newRow("a book there, the next held") << "bh" << 3;
+}
+
+void TestDataMigration::takenNameIsLeftAlone()
+{
+    QFETCH(QString, taken);
+    QFETCH(int, number);
+    const QString outside = QFileInfo(DataMigration::oldFileName()).path() + "/outside.exp";
+    const QByteArray kept = "FOLDER\nEND\nUID=kept\nEND\n";
+    QList<pid_t> holders;
+    auto release = qScopeGuard([&holders] {
+        for (pid_t pid : holders)
+            killLockHolder(pid);
+    });
+    for (int i = 0; i < taken.size(); ++i) {
+        const QString path = DataMigration::bookFileName(i + 1);
+        if (taken.at(i) == 'b')
+            writeFile(path, kept);
+        else if (taken.at(i) == 'h')
+            QVERIFY((holders << holdLockInChild(BookFile::lockFileName(path))).last() > 0);
+        else
+            QVERIFY(QFile::link(outside, path));
+    }
+    writeFile(DataMigration::oldFileName(), "UID=x\nEND\n");
+
+    YMRDialog::queueAnswer(1);
+    QVERIFY(Startup::migrate());
+    const QList<YMRDialog::ScriptedBox> boxes = YMRDialog::takeScriptedBoxes();
+    YMRDialog::stopScript();
+    const QString book = DataMigration::bookFileName(number);
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY2(boxes.at(0).text.contains(book), qPrintable(boxes.at(0).text));
+    QCOMPARE(readAll(book), QByteArray("UID=x\nEND\n"));
+    QCOMPARE(bookSetting(), book);
+    for (int i = 0; i < taken.size(); ++i)
+        QCOMPARE(readAll(DataMigration::bookFileName(i + 1)), taken.at(i) == 'b' ? kept : QByteArray());
+    QVERIFY(!QFileInfo::exists(outside));
+}
+
+// The program itself: a log-out or kill while the message about the book's
+// name shows ends it as closing its window does, at once and without error.
+void TestDataMigration::sessionEndDuringItsMessageEndsTheProgram()
+{
+    YMR_REQUIRE_PROGRAM(program);
+    QTemporaryDir home;
+    const QString appDir = ymrtest::makeProgramHome(home.path());
+    const QString oldDir = home.path() + "/Applications/expense";
+    QVERIFY(!appDir.isEmpty() && QDir().mkpath(oldDir));
+    writeFile(appDir + "/Book1.exp", "FOLDER\nEND\n");
+    writeFile(oldDir + "/expense", "FOLDER\nEND\nUID=x\nEND\n");
+
+    QProcess process;
+    process.setProcessEnvironment(ymrtest::programEnvironment(home.path()));
+    process.start(program, QStringList());
+    QVERIFY(process.waitForStarted());
+    auto stop = qScopeGuard([&process] { ymrtest::endProgram(process, 0); });
+    // converted: the message comes next, and takes a signal come before it
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(oldDir + "/expense.old"), 20000);
+    process.terminate();
+    QVERIFY2(process.waitForFinished(20000), "the program went on after the session's end");
+    stop.dismiss();
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(QFileInfo(appDir + "/Book2.exp").isFile());
+    QCOMPARE(readAll(appDir + "/Book1.exp"), QByteArray("FOLDER\nEND\n"));
 }
 
 // Inputs the fuzzing of the conversion found: the converted book settles
@@ -246,22 +333,30 @@ void TestDataMigration::staleAsideFileIsKept()
     QCOMPARE(readAll(DataMigration::bookFileName()), QByteArray("FOLDER\nEND\n"));
 }
 
+namespace {
+// What happens under the book's folder lock just before the converted book
+// takes its name.
+std::function<void()> s_atCommit;
+} // namespace
+
 void TestDataMigration::failureLeavesEverythingAsItWas_data()
 {
-    // each blocks one step: a folder where a file must go, or a disk that
-    // takes the category file (a few hundred bytes) but not the book, or
-    // neither
-    QTest::addColumn<QString>("blocked");
+    // each blocks one step: a disk that takes the category file (a few
+    // hundred bytes) but not the book, or neither; a folder made at the
+    // book's name as it is put there; the old file moved away once the book
+    // is there, so that it cannot be kept as "expense.old"
+    QTest::addColumn<QString>("atCommit");
     QTest::addColumn<int>("spaceLeft");
     QTest::addColumn<int>("description");
     QTest::newRow("book not writable") << QString() << 4000 << 8000;
     QTest::newRow("categories not writable") << QString() << 0 << 0;
-    QTest::newRow("book not replaceable") << DataMigration::bookFileName() << -1 << 0;
+    QTest::newRow("book's name taken as it is put there") << "folder at the book" << -1 << 0;
+    QTest::newRow("old file gone before it was kept") << "old file moved" << -1 << 0;
 }
 
 void TestDataMigration::failureLeavesEverythingAsItWas()
 {
-    QFETCH(QString, blocked);
+    QFETCH(QString, atCommit);
     QFETCH(int, spaceLeft);
     QFETCH(int, description);
     const QString old = DataMigration::oldFileName();
@@ -274,17 +369,22 @@ void TestDataMigration::failureLeavesEverythingAsItWas()
     const QByteArray categoriesBefore = readAll(categoryPath());
     QVERIFY(!categoriesBefore.isEmpty());
     QVERIFY(categoriesBefore.size() < 4000);
-    if (!blocked.isEmpty()) {
-        QVERIFY(QDir().mkpath(blocked));
-        writeFile(blocked + "/keep", "x");
-    }
-
-    QString error;
+    s_atCommit = [&] {
+        if (atCommit == "folder at the book")
+            QDir().mkpath(book);
+        else if (atCommit == "old file moved")
+            QFile::rename(old, old + ".moved");
+    };
+    BookFile::setCommitHook([](const QString &) { s_atCommit(); });
     FileReplacer::setSpaceLeft(spaceLeft);
+    QString error;
     const auto result = DataMigration::run(&error);
     FileReplacer::setSpaceLeft(-1);
+    BookFile::setCommitHook(nullptr);
     QCOMPARE(result, DataMigration::Failed);
     QVERIFY(!error.isEmpty());
+    if (atCommit == "old file moved")
+        QVERIFY(QFile::rename(old + ".moved", old));
     QCOMPARE(readAll(old), text);
     QVERIFY(!QFileInfo::exists(old + ".old"));
     QCOMPARE(QFileInfo(book).isFile(), false);
@@ -293,8 +393,8 @@ void TestDataMigration::failureLeavesEverythingAsItWas()
     QCOMPARE(bookSetting(), QStringLiteral("<none>"));
 
     // once the way is clear the next start converts
-    if (!blocked.isEmpty())
-        QVERIFY(QDir(blocked).removeRecursively());
+    if (atCommit == "folder at the book")
+        QVERIFY(QDir(book).removeRecursively());
     QCOMPARE(DataMigration::run(), DataMigration::Converted);
     QVERIFY(QFileInfo(book).isFile());
 }
@@ -311,7 +411,7 @@ void TestDataMigration::damagedCategoryFileIsKept_data()
     const QByteArray mine = "T=Mine\nUID=11111111-2222-3333-4444-555555555555\nEND\n";
     QTest::newRow("whole") << "FOLDER\nTOTAL=1\nEND\n" + mine << true;
     QTest::newRow("bytes of something else")
-        << QByteArray("these bytes are no category file\n\0\1\xff\n", 40) << false;
+        << QByteArray("these bytes are no category file\n\0\1\xff\n", 37) << false;
     QTest::newRow("hello world") << QByteArray("hello world") << false;
     QTest::newRow("zero bytes") << QByteArray(100, '\0') << false;
     QTest::newRow("header cut short") << QByteArray("FOLDER\nSORT=-1\nSORTORDER=1\nPERP") << false;

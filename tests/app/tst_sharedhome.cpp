@@ -851,6 +851,8 @@ void TestSharedHome::fullDiskKeepsAListEntry_data()
         << "+Museum;other -Taxi +Hotel;+Park" << QStringList{"Lunch", "Hotel", "Museum", "Park"};
     QTest::newRow("another copy writes after the two")
         << "+Museum;+Park;other -Lunch" << QStringList{"Taxi", "Museum", "Park"};
+    QTest::newRow("a peer's list received between the two")
+        << "+Museum;peer -Taxi +Hotel;+Park" << QStringList{"Lunch", "Hotel", "Museum", "Park"};
 }
 
 // A list's saves on a full disk are not written, are named once with their
@@ -875,12 +877,19 @@ void TestSharedHome::fullDiskKeepsAListEntry()
     QStringList shown = YMRPIM::loadList("types");
     for (const QString &step : steps.split(';')) {
         QByteArray onDisk = readAll(file);
-        if (step.startsWith("other")) {
+        if (step.startsWith("other") || step.startsWith("peer")) {
             QStringList other;
             QVERIFY(YMRPIM::readListFile(file, other));
             edit(other, step);
             edit(shown, step);
-            writeFile(file, other.join('\n').toUtf8());
+            // a peer's is written at once, on a disk with room for it
+            FileReplacer::setSpaceLeft(step.startsWith("peer") ? -1 : 0);
+            if (step.startsWith("other"))
+                writeFile(file, other.join('\n').toUtf8());
+            else
+                QCOMPARE(SharedFile::at(file)->writeReceived(*YMRPIM::listKind("types"), other.join('\n').toUtf8()),
+                         SharedFile::Done);
+            FileReplacer::setSpaceLeft(0);
         } else {
             QStringList base;
             QStringList list = YMRPIM::loadList("types", &base);
@@ -899,6 +908,7 @@ void TestSharedHome::fullDiskKeepsAListEntry()
         QVERIFY2(UnsavedFiles::instance()->lines().first().contains("types"),
                  qPrintable(UnsavedFiles::instance()->lines().first()));
         QVERIFY(SharedFile::at(file)->pendingChange(nullptr, nullptr));
+        QVERIFY(SharedFile::at(file)->isUnsaved());
     }
     QCOMPARE(YMRPIM::loadList("types"), written);
     // still full: stays

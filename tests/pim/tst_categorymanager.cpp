@@ -420,7 +420,7 @@ void TestCategoryManager::copiesReadAFileAlike_data()
     QTest::newRow("zero byte in the header")
         << "FOLDER\nSORT=" + QByteArray(1, '\0') + "\nTOTAL=1\nEND\n" + food << false;
     QTest::newRow("bytes of something else")
-        << QByteArray("these bytes are no category file\n\0\1\xff\n", 40) << false;
+        << QByteArray("these bytes are no category file\n\0\1\xff\n", 37) << false;
     QTest::newRow("hello world") << QByteArray("hello world") << false;
     QTest::newRow("zero bytes") << QByteArray(100, '\0') << false;
 }

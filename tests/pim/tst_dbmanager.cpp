@@ -658,7 +658,7 @@ void TestDBManager::damagedIndexIsSetAsideWhole()
     else if (damage == "count")
         bytes = bytes.left(bytes.indexOf("TOTAL=") + 3);
     else if (damage == "zero")
-        bytes.replace("Home.exp", QByteArray("Ho\0e.exp", 9));
+        bytes.replace("Home.exp", QByteArray("Ho\0e.exp", 8));
     else if (damage == "total")
         bytes.replace("TOTAL=-1\n", "TOTAL=-1=1\n");
     else if (damage == "stray")

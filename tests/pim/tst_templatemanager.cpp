@@ -222,7 +222,7 @@ void TestTemplateManager::damagedBookIsKeptWithItsIndex()
     const QByteArray indexBytes = bytes(index);
     QByteArray damaged = bytes(book);
     if (damage == "garbage")
-        damaged = QByteArray("these bytes are no template book\n\0\1\xff\n", 40);
+        damaged = QByteArray("these bytes are no template book\n\0\1\xff\n", 37);
     else if (damage == "hello")
         damaged = "hello world";
     else if (damage == "zeros")
@@ -236,7 +236,7 @@ void TestTemplateManager::damagedBookIsKeptWithItsIndex()
     else if (damage == "count")
         damaged.replace("TOTAL=3\n", "TOTAL=3=3\n");
     else if (damage == "zero")
-        damaged.replace("TYPE=Taxi", QByteArray("TYPE=Ta\0i", 10));
+        damaged.replace("TYPE=Taxi", QByteArray("TYPE=Ta\0i", 9));
     QVERIFY(damaged != bytes(book) || whole);
     QFile f(book);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
