@@ -502,8 +502,13 @@ bool YMDateTimeEdit::eventFilter(QObject *o, QEvent *e)
     case QEvent::MouseButtonPress:
         if (!valid)
             return false;
-        if (!m_sections.empty())
-            setCurrent(sectionAt(static_cast<QMouseEvent *>(e)->pos().x()));
+        if (!m_sections.empty()) {
+            const int tapped = sectionAt(static_cast<QMouseEvent *>(e)->pos().x());
+            // a tap on the section being typed starts it again
+            if (tapped == m_current)
+                m_sections[size_t(m_current)]->resetTyped();
+            setCurrent(tapped);
+        }
         updateDisplay();
         return true;
     case QEvent::MouseButtonRelease:

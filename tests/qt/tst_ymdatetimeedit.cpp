@@ -448,6 +448,13 @@ void TestYMDateTimeEdit::tapChoosesSection()
         QCOMPARE(e->currentSection(), i);
         QCOMPARE(le->selectedText(), texts[i]);
     }
+    // a tap on the section being typed starts it again
+    const QPoint day(starts[2] + fm.horizontalAdvance("03") / 2, le->height() / 2);
+    QTest::mouseClick(le, Qt::LeftButton, Qt::NoModifier, day);
+    press(e, QStringLiteral("1"));
+    QTest::mouseClick(le, Qt::LeftButton, Qt::NoModifier, day);
+    press(e, QStringLiteral("2"));
+    QCOMPARE(e->text(), QStringLiteral("2005-07-02"));
     // left of the text: the first section
     press(e, QStringLiteral(">"));
     QTest::mouseClick(le, Qt::LeftButton, Qt::NoModifier, QPoint(1, le->height() / 2));
