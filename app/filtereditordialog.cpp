@@ -368,6 +368,9 @@ void FilterEditorDialog::conditionChanged(int code)
 
 bool FilterEditorDialog::editedCondition(FilterCondition &c)
 {
+    // a date still being typed is taken first, or refused at its field
+    if (!YMDateTimeEditor::finishTypingIn(valBase))
+        return false;
     const int position = fs->currentItem();
     c = FilterCondition();
     c.field = position - 1;
@@ -516,10 +519,11 @@ void FilterEditorDialog::done(int r)
 {
     // a filter stored from the editing area must not take a bad amount, nor
     // the date shown before one still being typed (Ctrl+Return accepts with
-    // the keys in its field)
+    // the keys in its field); a date refused keeps the dialog even when the
+    // editing area is not stored
     FilterCondition c;
-    if (r == Accepted && takesEditingArea()
-        && (!YMDateTimeEditor::finishTypingIn(this) || !editedCondition(c)))
+    if (r == Accepted
+        && (!YMDateTimeEditor::finishTypingIn(valBase) || (takesEditingArea() && !editedCondition(c))))
         return;
     FilterEditorDialogBase::done(r);
 }

@@ -112,6 +112,8 @@ TaskDialog::TaskDialog(QWidget *parent, const char *name)
 
     connect(m_number, qOverload<int>(&YMRSpinBox::valueChanged), this,
             &TaskDialog::recordSelected);
+    // another page ends the entry of the page left, which a refusal keeps
+    connect(m_tabs, &YMTabWidget::currentChanged, this, [this] { takeDates(); });
 }
 
 TaskDialog::~TaskDialog()
@@ -253,7 +255,7 @@ bool TaskDialog::commit()
 {
     if (!m_task)
         return false;
-    if (!YMDateTimeEditor::finishTypingIn(this) || !checkAmount())
+    if (!takeDates() || !checkAmount())
         return false;
     store();
     Task *copy = m_copy;
@@ -376,9 +378,22 @@ bool TaskDialog::checkAmount()
     return m_editor->checkAmount();
 }
 
+bool TaskDialog::takeDates()
+{
+    YMDateTimeEditor *refused = nullptr;
+    if (YMDateTimeEditor::finishTypingIn(this, &refused))
+        return true;
+    for (QWidget *page : {static_cast<QWidget *>(m_editor), static_cast<QWidget *>(m_reminder)}) {
+        if (page->isAncestorOf(refused) && m_tabs->currentPage() != page)
+            m_tabs->showPage(page);
+    }
+    refused->setFocus();
+    return false;
+}
+
 void TaskDialog::accept()
 {
-    if (!YMDateTimeEditor::finishTypingIn(this) || !checkAmount())
+    if (!takeDates() || !checkAmount())
         return;
     QDialog::accept();
 }

@@ -53,8 +53,13 @@ public slots:
     void accept() override;
 
 private:
-    // Stores the shown record; false (nothing stored) when the amount is bad.
+    // Stores the shown record; false (nothing stored) when a typed date or
+    // the amount is refused.
     bool commit();
+    // Ends what is being typed into the dates of every page, however the
+    // entry ends (a button, a tab, OK): false when one was refused, whose
+    // page then comes to the front with the keys in its field.
+    bool takeDates();
     // Whether the amount reads; else its page comes to the front, where the
     // hint points at the field.
     bool checkAmount();

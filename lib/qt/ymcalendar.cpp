@@ -12,6 +12,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 const char *const LongMonths[12] = {
@@ -228,8 +230,8 @@ void YMCalendar::createDateBar()
 {
     delete m_month;
     m_month = nullptr;
-    delete m_year;
-    m_year = nullptr;
+    // null first: the year box's last events reach eventFilter()
+    delete std::exchange(m_year, nullptr);
     delete m_back;
     m_back = nullptr;
     delete m_forward;
@@ -273,9 +275,62 @@ void YMCalendar::createYearSpin()
 {
     m_year = new YMRSpinBox(1752, 8000, 1, m_bar);
     m_year->setFocusPolicy(Qt::NoFocus);
-    if (m_year->editor())
-        m_year->editor()->setFocusPolicy(Qt::NoFocus);
+    // a year is typed after a click in the box; the other keys stay the grid's
+    m_year->editor()->setFocusPolicy(Qt::ClickFocus);
+    m_year->editor()->installEventFilter(this);
+    m_year->installEventFilter(this);
     connect(m_year, QOverload<int>::of(&YMRSpinBox::valueChanged), this, &YMCalendar::setYear);
+}
+
+void YMCalendar::takeTypedYear()
+{
+    QLineEdit *edit = m_year->editor();
+    const int year = edit->hasAcceptableInput() ? edit->text().toInt() : date().year();
+    edit->setText(QString::number(year));
+    if (year != date().year())
+        setYear(year);
+    setFocus(Qt::OtherFocusReason);
+}
+
+bool YMCalendar::eventFilter(QObject *o, QEvent *e)
+{
+    QLineEdit *edit = m_year ? m_year->editor() : nullptr;
+    if (!edit || (o != edit && o != m_year))
+        return QFrame::eventFilter(o, e);
+    switch (e->type()) {
+    case QEvent::FocusIn:
+        m_selectYear = static_cast<QFocusEvent *>(e)->reason() == Qt::MouseFocusReason;
+        break;
+    case QEvent::MouseButtonRelease:
+        if (o == edit && m_selectYear) {
+            m_selectYear = false;
+            edit->selectAll();
+        }
+        break;
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent *>(e)->key();
+        if (o == edit && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            // the year is confirmed, not the date picked
+            takeTypedYear();
+            return true;
+        }
+        break;
+    }
+    case QEvent::Leave:
+        // the pointer going by does not end a year half typed
+        if (edit->hasFocus() && !edit->hasAcceptableInput())
+            return true;
+        break;
+    case QEvent::FocusOut:
+    case QEvent::Hide:
+        // a year half typed is no year, which the box would take clamped
+        if (!edit->hasAcceptableInput())
+            edit->setText(QString::number(date().year()));
+        break;
+    default:
+        break;
+    }
+    return QFrame::eventFilter(o, e);
 }
 
 void YMCalendar::keyPressEvent(QKeyEvent *e)

@@ -67,10 +67,14 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
+    bool eventFilter(QObject *o, QEvent *e) override;
 
 private:
     void createMonthCombo();
     void createYearSpin();
+    // The year typed into the year box, when it is one; the keys go back
+    // to the grid.
+    void takeTypedYear();
 
     YMRSpinBox *m_year = nullptr;
     YMRComboBox *m_month = nullptr;
@@ -79,6 +83,9 @@ private:
     HBox *m_bar = nullptr;
     QToolButton *m_back = nullptr;
     QToolButton *m_forward = nullptr;
+    // the year box took the keys by a click: the year shown is selected,
+    // to be typed over, once the click is done
+    bool m_selectYear = false;
 };
 
 #endif

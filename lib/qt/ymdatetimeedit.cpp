@@ -122,8 +122,10 @@ QString YMDateTimeEdit::textFor(const QDateTime &value) const
 void YMDateTimeEdit::setDateTime(const QDateTime &dt)
 {
     const QDateTime value = wallClock(dt);
-    // a value from outside replaces what was being typed
+    // a value from outside replaces what was being typed, and what was
+    // refused
     m_typing = false;
+    m_refusedOnLeaving = false;
     m_dateTime = (m_durationAllDay && value.isValid()) ? value.addDays(1) : value;
     // A value from outside sets the day to return to, whatever section is
     // current.
@@ -155,8 +157,9 @@ void YMDateTimeEdit::setMonthLong(bool on)
 void YMDateTimeEdit::stepUp()
 {
     // a step goes from a date that exists: what was typed is taken first
-    if (!m_dateTime.isValid() || m_sections.empty() || !finishTyping())
+    if (!m_dateTime.isValid() || m_sections.empty() || (m_typing && !finishTyping()))
         return;
+    m_refusedOnLeaving = false;
     YMDateTimeSection *s = m_sections[size_t(m_current)].get();
     s->stepUp();
     m_dateTime = s->dateTime();
@@ -166,8 +169,9 @@ void YMDateTimeEdit::stepUp()
 
 void YMDateTimeEdit::stepDown()
 {
-    if (!m_dateTime.isValid() || m_sections.empty() || !finishTyping())
+    if (!m_dateTime.isValid() || m_sections.empty() || (m_typing && !finishTyping()))
         return;
+    m_refusedOnLeaving = false;
     YMDateTimeSection *s = m_sections[size_t(m_current)].get();
     s->stepDown();
     m_dateTime = s->dateTime();
@@ -181,6 +185,7 @@ void YMDateTimeEdit::dateTimeSettingChanged()
     m_separators.clear();
     m_current = 0;
     m_typing = false;
+    m_refusedOnLeaving = false;
     buildLayout();
     updateGeometry();
     updateSections();
@@ -278,8 +283,14 @@ void YMDateTimeEdit::takeTyped(YMDateTimeSection *s)
 
 bool YMDateTimeEdit::finishTyping()
 {
-    if (!m_typing)
-        return true;
+    if (!m_typing) {
+        if (!m_refusedOnLeaving)
+            return true;
+        // refused as the field was left: the action that left it stops
+        m_refusedOnLeaving = false;
+        YMRFieldHint::show(m_edit, m_hint, hintName());
+        return false;
+    }
     m_typing = false;
     m_sections[size_t(m_current)]->resetTyped();
     if (m_mode == Date && !shownDate().isValid()) {
@@ -304,8 +315,8 @@ void YMDateTimeEdit::refuse(const QString &what)
     m_dateTime = m_typedFrom;
     updateSections();
     updateDisplay();
-    YMRFieldHint::show(m_edit, tr("%1 does not exist: the field keeps %2.").arg(what, text()),
-                       hintName());
+    m_hint = tr("%1 does not exist: the field keeps %2.").arg(what, text());
+    YMRFieldHint::show(m_edit, m_hint, hintName());
 }
 
 QString YMDateTimeEdit::numberName(const YMDateTimeSection *s, int number) const
@@ -368,10 +379,54 @@ int YMDateTimeEdit::sectionAt(int x) const
     return 0;
 }
 
+int YMDateTimeEdit::lastDigitSection() const
+{
+    // AM or PM is rather stepped than typed
+    int i = sectionCount() - 1;
+    while (i > 0 && m_sections[size_t(i)]->type() == YMDateTimeSection::AmPm)
+        --i;
+    return i;
+}
+
+bool YMDateTimeEdit::isSeparator(const QKeyEvent *k) const
+{
+    const QString t = k->text();
+    return m_mode == Date && t.size() == 1
+           && (QStringLiteral("/.-").contains(t) || t == m_separators.value(0));
+}
+
+void YMDateTimeEdit::endSection()
+{
+    YMDateTimeSection *s = m_sections[size_t(m_current)].get();
+    // a zero alone is no day or month
+    if (s->awaitsDigit()) {
+        refuse(numberName(s, 0));
+        return;
+    }
+    if (m_current < sectionCount() - 1) {
+        setCurrent(m_current + 1);
+        updateDisplay();
+    } else {
+        s->resetTyped();
+        if (m_typing)
+            finishTyping();
+        emit next();
+    }
+}
+
 bool YMDateTimeEdit::handleKey(QKeyEvent *k)
 {
     const int key = k->key();
     const int last = sectionCount() - 1;
+    const bool filledBefore = m_sectionFilled;
+    m_sectionFilled = false;
+    if (isSeparator(k)) {
+        // "1/5/2026": the separator after a section that its digits filled
+        // only confirms it
+        if (!m_sections.empty() && !(filledBefore && m_sections[size_t(m_current)]->typed() == 0))
+            endSection();
+        return true;
+    }
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
         if (m_sections.empty())
             return true;
@@ -379,9 +434,11 @@ bool YMDateTimeEdit::handleKey(QKeyEvent *k)
         if (!m_typing) {
             m_typing = true;
             m_typedFrom = m_dateTime;
+            m_refusedOnLeaving = false;
         }
         int number = 0;
-        switch (s->typeDigit(QChar('0' + (key - Qt::Key_0)), &number)) {
+        switch (s->typeDigit(QChar('0' + (key - Qt::Key_0)), &number,
+                             m_current == lastDigitSection())) {
         case YMDateTimeSection::Refused:
             refuse(numberName(s, number));
             return true;
@@ -392,6 +449,7 @@ bool YMDateTimeEdit::handleKey(QKeyEvent *k)
             break;
         case YMDateTimeSection::Filled:
             takeTyped(s);
+            m_sectionFilled = true;
             if (m_current < last) {
                 m_current++;
                 m_sections[size_t(m_current)]->resetTyped();
@@ -444,26 +502,40 @@ bool YMDateTimeEdit::eventFilter(QObject *o, QEvent *e)
     case QEvent::MouseButtonPress:
         if (!valid)
             return false;
-        if (!m_sections.empty())
-            setCurrent(sectionAt(static_cast<QMouseEvent *>(e)->pos().x()));
+        if (!m_sections.empty()) {
+            const int tapped = sectionAt(static_cast<QMouseEvent *>(e)->pos().x());
+            // a tap on the section being typed starts it again
+            if (tapped == m_current)
+                m_sections[size_t(m_current)]->resetTyped();
+            setCurrent(tapped);
+        }
         updateDisplay();
         return true;
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
         return true;
-    case QEvent::FocusIn:
-        updateDisplay();
-        if (!m_sections.empty())
-            m_sections[size_t(m_current)]->resetTyped();
-        return true;
-    case QEvent::FocusOut: {
-        // A popup or another window has the keys for a while: the field is
-        // not left, and the entry goes on when the keys come back.
+    case QEvent::FocusIn: {
+        // Back from a popup or another window, the entry goes on; back from
+        // elsewhere in the window, the field shows what a refusal left.
         const Qt::FocusReason why = static_cast<QFocusEvent *>(e)->reason();
         if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason)
-            finishTyping();
-        if (!m_sections.empty())
+            m_refusedOnLeaving = false;
+        if (!m_typing && !m_sections.empty())
+            m_sections[size_t(m_current)]->resetTyped();
+        m_sectionFilled = false;
+        updateDisplay();
+        return true;
+    }
+    case QEvent::FocusOut: {
+        // A popup or another window has the keys for a while: the field is
+        // not left, and the entry goes on when the keys come back. Left, it
+        // ends the entry; a refusal waits for the action that left it.
+        const Qt::FocusReason why = static_cast<QFocusEvent *>(e)->reason();
+        if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason && m_typing
+            && !finishTyping())
+            m_refusedOnLeaving = true;
+        if (!m_typing && !m_sections.empty())
             m_sections[size_t(m_current)]->resetTyped();
         updateDisplay();
         return true;

@@ -22,8 +22,10 @@ class YMDateTimeSection;
 // is called. While it is typed, the value is the date the field shows when
 // that date exists, else the one from before the entry; an entry that does
 // not make a date (31 April, 29 February 2025) or that types a number no
-// section has (day 32, month 13) is refused with a hint at the field, which
-// goes back to the value from before the entry.
+// section has (day 32, month 13, minute 61) is refused with a hint at the
+// field, which goes back to the value from before the entry. A separator
+// typed into a date ends the section it follows; a year of two digits is
+// one of this century.
 class YMDateTimeEdit : public QWidget
 {
     Q_OBJECT
@@ -56,7 +58,10 @@ public:
     // Whether digits are being typed (an entry is open).
     bool isTyping() const { return m_typing; }
     // Ends the entry being typed: false when it was refused (the field
-    // shows why and the value from before it).
+    // shows why and the value from before it). An entry refused as the
+    // field was left also answers false, once: a click on a button takes
+    // the focus before the button acts, and the action it stops asks here.
+    // A value set from outside, a new entry or a step forget that refusal.
     bool finishTyping();
     // The object name of the hint label, a child of the line edit.
     static QString hintName();
@@ -97,6 +102,10 @@ private:
     void setCurrent(int index);
     int sectionAt(int x) const;
     bool handleKey(QKeyEvent *k);
+    bool isSeparator(const QKeyEvent *k) const;
+    // Ends the current section as its last digit would.
+    void endSection();
+    int lastDigitSection() const;
     QString textFor(const QDateTime &value) const;
 
     int m_mode;
@@ -113,6 +122,11 @@ private:
     bool m_typing = false;
     // the value when the entry began, kept when it is refused
     QDateTime m_typedFrom;
+    // the entry ended by leaving the field was refused: nobody asked yet
+    bool m_refusedOnLeaving = false;
+    QString m_hint;
+    // the last key filled a section: a separator after it only confirms
+    bool m_sectionFilled = false;
 };
 
 #endif

@@ -28,6 +28,10 @@ YMDateTimeEditor::YMDateTimeEditor(QWidget *parent, const char *name, bool twoRo
     m_timeEdit = new YMDateTimeEdit(YMDateTimeEdit::Time, this);
     m_dateButton = new YMDateButton(this);
     m_timeButton = new YMTimeButton(this);
+    // a click on a button leaves the keys in the field: its popup does not
+    // end what is being typed there
+    m_dateButton->setFocusPolicy(Qt::TabFocus);
+    m_timeButton->setFocusPolicy(Qt::TabFocus);
     hideTime(false);
 
     using Plain = void (YMDateTimeEdit::*)();
@@ -77,11 +81,16 @@ bool YMDateTimeEditor::finishTyping()
     return date && time;
 }
 
-bool YMDateTimeEditor::finishTypingIn(QWidget *window)
+bool YMDateTimeEditor::finishTypingIn(QWidget *window, YMDateTimeEditor **refused)
 {
     bool taken = true;
-    for (YMDateTimeEditor *editor : window->findChildren<YMDateTimeEditor *>())
-        taken = editor->finishTyping() && taken;
+    for (YMDateTimeEditor *editor : window->findChildren<YMDateTimeEditor *>()) {
+        if (!editor->finishTyping() && taken) {
+            taken = false;
+            if (refused)
+                *refused = editor;
+        }
+    }
     return taken;
 }
 

@@ -35,8 +35,8 @@ public:
     // false when a typed date was refused, which its field tells.
     bool finishTyping();
     // finishTyping() of every editor within window: false when one refused
-    // what was typed into it (its hint shows).
-    static bool finishTypingIn(QWidget *window);
+    // what was typed into it (its hint shows), which is then *refused.
+    static bool finishTypingIn(QWidget *window, YMDateTimeEditor **refused = nullptr);
 
     void setClockIcons(bool on);
     void hideTime(bool hide);

@@ -226,7 +226,7 @@ void YMDateTimeSection::stepDown()
     apply();
 }
 
-YMDateTimeSection::Typed YMDateTimeSection::typeDigit(QChar c, int *number)
+YMDateTimeSection::Typed YMDateTimeSection::typeDigit(QChar c, int *number, bool last)
 {
     const int digit = c.digitValue();
     if (digit < 0 || digit > 9)
@@ -235,12 +235,34 @@ YMDateTimeSection::Typed YMDateTimeSection::typeDigit(QChar c, int *number)
     if (m_type == Year) {
         if (m_typed >= 4)
             m_typed = 0;
-        QString s = zeroFilled(m_value, 4);
-        s[m_typed] = c;
-        if (m_typed == 0 && c == QLatin1Char('1'))
-            s[1] = QLatin1Char('9');
-        candidate = s.toInt();
-    } else if (m_type == DurationDays) {
+        if (m_typed == 0) {
+            m_yearBefore = m_value;
+            m_digits = 0;
+        }
+        const int digits = m_digits * 10 + digit;
+        if (m_typed == 1) {
+            // two digits are a year of this century, until more follow
+            candidate = 2000 + digits;
+        } else {
+            // the digits typed replace the year's first ones
+            QString s = zeroFilled(m_yearBefore, 4);
+            s.replace(0, m_typed + 1, zeroFilled(digits, m_typed + 1));
+            if (m_typed == 0 && c == QLatin1Char('1'))
+                s[1] = QLatin1Char('9');
+            candidate = s.toInt();
+        }
+        if (number)
+            *number = candidate;
+        if (candidate < minimum() || candidate > maximum())
+            return Refused;
+        m_value = candidate;
+        m_digits = digits;
+        if (++m_typed < 4)
+            return Taken;
+        m_typed = 0;
+        return Filled;
+    }
+    if (m_type == DurationDays) {
         // The field shows the days of the duration, one less than its value.
         candidate = (m_typed == 0 ? digit : (m_digits - 1) * 10 + digit) + 1;
     } else {
@@ -252,8 +274,8 @@ YMDateTimeSection::Typed YMDateTimeSection::typeDigit(QChar c, int *number)
     const int more = m_type == DurationDays ? (candidate - 1) * 10 + 1 : candidate * 10;
     // A first "0" in a field from 1 leads two digits ("01" is 1 and moves
     // on), so it waits for the second with the value unchanged.
-    const bool leadingZero = m_type != Year && m_typed == 0 && candidate < minimum()
-                             && more <= top && text().length() > 1;
+    const bool leadingZero = m_typed == 0 && candidate < minimum() && more <= top
+                             && text().length() > 1;
     if (leadingZero) {
         m_digits = candidate;
         ++m_typed;
@@ -267,8 +289,9 @@ YMDateTimeSection::Typed YMDateTimeSection::typeDigit(QChar c, int *number)
     // a date part waits for the others: the edit puts the date together
     if (!isDatePart())
         apply();
-    // two digits (a year four) fill a field, as does one no second can follow
-    const bool complete = m_type == Year ? m_typed >= 4 : m_typed >= 2 || more > top;
+    // two digits fill a field, as does one no second can follow where the
+    // next digit has a field of its own
+    const bool complete = m_typed >= 2 || (more > top && !last);
     if (!complete)
         return Taken;
     m_typed = 0;

@@ -58,8 +58,10 @@ public:
     void stepUp();
     void stepDown();
     // number (when given) is the number the digits typed so far make with
-    // this one, as the field would show it.
-    Typed typeDigit(QChar c, int *number = nullptr);
+    // this one, as the field would show it. In the last section that takes
+    // digits, one digit never fills the field: no section follows for the
+    // next digit, which belongs to the same number ("61" a minute 61).
+    Typed typeDigit(QChar c, int *number = nullptr, bool last = false);
 
     static int to24Hour(int h, bool morning);
 
@@ -72,6 +74,8 @@ private:
     // the number the digits typed so far make, which a leading zero keeps
     // apart from the value
     int m_digits = 0;
+    // the year shown when its typing began, that the digits replace
+    int m_yearBefore = 0;
     int m_wishedDay = 1;
     bool m_afternoon = false;
 };

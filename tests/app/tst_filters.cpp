@@ -9,6 +9,7 @@
 #include "filterlistdialog.h"
 
 #include "pim/tasklistview.h"
+#include "qpe/qpedialogok.h"
 #include "qt/ymdatetimeedit.h"
 #include "qt/ymdatetimeeditor.h"
 #include "qt/ymrcombobox.h"
@@ -17,6 +18,7 @@
 #include "qt/ymrpushbutton.h"
 
 #include <QLabel>
+#include <QToolButton>
 #include <QLineEdit>
 
 using namespace fixtures;
@@ -402,23 +404,29 @@ void TestFilters::editorValuesPerField()
 // A date typed into the condition and stored at once (Ctrl+Return accepts
 // with the keys in the field) is the date typed. One that does not exist is
 // refused at the field with a hint: at its last digit the field is back at
-// its date, which is stored; accepted earlier the editor stays open.
+// its date, which is stored; ended earlier by OK, Ctrl+Return or "Add to
+// List" it stops them: the editor stays open, nothing is added.
 void TestFilters::editorTypedDate_data()
 {
     QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("how"); // "ok", "ctrl+return" or "add"; "find": in the find editor
     QTest::addColumn<bool>("refused");
     QTest::addColumn<bool>("stays");
     QTest::addColumn<QDate>("stored");
-    const QDate start(2026, 4, 15);
-    QTest::newRow("whole date") << "31052026" << false << false << QDate(2026, 5, 31);
-    QTest::newRow("day and month") << "3105" << false << false << QDate(2026, 5, 31);
-    QTest::newRow("day 31 of April") << "31" << true << true << start;
-    QTest::newRow("29 February 2025") << "29022025" << true << false << start;
+    const QDate start(2026, 4, 15), may31(2026, 5, 31);
+    QTest::newRow("whole date") << "31052026" << "ok" << false << false << may31;
+    QTest::newRow("day 31 of April") << "31" << "ok" << true << true << start;
+    QTest::newRow("29 February 2025") << "29022025" << "ok" << true << false << start;
+    for (const char *how : {"ok", "ctrl+return", "add", "find add"}) {
+        QTest::addRow("3105, %s", how) << "3105" << how << false << false << may31;
+        QTest::addRow("3104, %s", how) << "3104" << how << true << true << start;
+    }
 }
 
 void TestFilters::editorTypedDate()
 {
     QFETCH(QString, keys);
+    QFETCH(QString, how);
     QFETCH(bool, refused);
     QFETCH(bool, stays);
     QFETCH(QDate, stored);
@@ -426,8 +434,9 @@ void TestFilters::editorTypedDate()
     ymrtest::setDateSettings(false, 273);
     TaskManager book(m_book);
     QVERIFY(book.load());
+    const bool find = how.startsWith("find"), add = how.endsWith("add");
     {
-        FilterEditorDialog editor(&book, -1);
+        FilterEditorDialog editor(&book, find ? -2 : -1);
         editor.fs->setCurrentItem(7);
         editor.fieldChanged(7);
         editor.valBase->findChild<YMDateTimeEditor *>("val")->setDate(QDate(2026, 4, 15));
@@ -435,17 +444,24 @@ void TestFilters::editorTypedDate()
         YMDateTimeEdit *edit = editor.valBase->findChild<YMDateTimeEditor *>("val")->dateEdit();
         edit->setFocus();
         QTest::keyClicks(edit->lineEdit(), keys);
-        editor.done(QDialog::Accepted);
+        if (add)
+            QTest::mouseClick(editor.btnAdd, Qt::LeftButton);
+        else if (how == "ctrl+return")
+            QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
+        else
+            QTest::mouseClick(QpeDialogOk::find(&editor)->okButton(), Qt::LeftButton);
         const QLabel *hint = edit->lineEdit()->findChild<QLabel *>(YMDateTimeEdit::hintName());
         QCOMPARE(hint && hint->isVisible(), refused);
-        QCOMPARE(editor.isVisible(), stays);
-        QCOMPARE(edit->date(), stored);
-        if (stays)
+        QCOMPARE(add ? editor.filter().conditions.isEmpty() : editor.isVisible(), stays);
+        QCOMPARE(edit->date(), stays ? QDate(2026, 4, 15) : stored);
+        if (stays && !add)
             return;
+        editor.done(QDialog::Accepted);
         editor.storeFilter();
     }
-    QCOMPARE(book.filters().size(), 1);
-    QCOMPARE(book.filters().at(0).conditions.at(0).date, stored);
+    const TaskFilter filter = find ? book.findFilter() : book.filters().value(0);
+    QCOMPARE(filter.conditions.size(), 1);
+    QCOMPARE(filter.conditions.at(0).date, stored);
 }
 
 void TestFilters::editorBadAmountRemoveAndEditMode()

@@ -16,6 +16,7 @@
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
 #include "qpe/alarmserver.h"
+#include "qpe/qpedialogok.h"
 #include "qt/ymdatetimeeditor.h"
 #include "qt/ymdatetimesection.h"
 #include "qt/ymraction.h"
@@ -32,6 +33,7 @@
 #include <QElapsedTimer>
 #include <QClipboard>
 #include <QLabel>
+#include <QToolButton>
 #include "qt/ymdatetimeedit.h"
 #include <QFile>
 #include <QLineEdit>
@@ -602,37 +604,43 @@ private slots:
 
     // A date typed digit by digit into the expense's date field is stored as
     // typed, in every date order; one that does not exist is refused at the
-    // field (the hint shows) and the expense keeps its date. Ctrl+Return
-    // (the device's OK) accepts with the keys still in the field. (The
-    // typing itself: tst_ymdatetimeedit.)
+    // field (the hint shows) and the expense keeps its date. Every way the
+    // entry ends takes it or refuses it, and a refusal stops what ended it:
+    // the buttons (clicked, so that they take the focus first), OK,
+    // Ctrl+Return (the device's OK), another page. (The typing itself:
+    // tst_ymdatetimeedit.)
     void typedDateIsStoredAsTyped_data()
     {
         QTest::addColumn<int>("order");
         QTest::addColumn<QByteArray>("locale");
         QTest::addColumn<QDate>("start");
         QTest::addColumn<QString>("keys");
-        QTest::addColumn<bool>("viaNew");  // stored by New (the next expense) instead of Ctrl+Return
+        QTest::addColumn<QString>("how");  // a button's name, "ok", "ctrl+return" or "tab"
         QTest::addColumn<bool>("refused"); // the field shows a hint
-        QTest::addColumn<bool>("stays");   // the first Ctrl+Return (or New) leaves the expense open
+        QTest::addColumn<bool>("stays");   // the dialog stays on the expense's page
         QTest::addColumn<QDate>("stored");
         const QDate apr15(2026, 4, 15), may31(2026, 5, 31), feb10(2025, 2, 10);
         QTest::newRow("31052026 over 15/04/2026, d/m/y") << 273 << QByteArray("C.UTF-8") << apr15 << "31052026"
-                                                         << false << false << false << may31;
+                                                         << "ctrl+return" << false << false << may31;
         QTest::newRow("05312026 over 04/15/2026, m/d/y") << 266 << QByteArray("tr_TR.UTF-8") << apr15 << "05312026"
-                                                         << false << false << false << may31;
+                                                         << "ctrl+return" << false << false << may31;
         QTest::newRow("20250229 over 2025/02/10, y/m/d") << 84 << QByteArray("de_DE.UTF-8") << feb10 << "20250229"
-                                                         << false << true << false << feb10;
+                                                         << "ctrl+return" << true << false << feb10;
         QTest::newRow("day 31 of April, accepted at once")
-            << 273 << QByteArray("C.UTF-8") << apr15 << "31" << false << true << true << apr15;
+            << 273 << QByteArray("C.UTF-8") << apr15 << "31" << "ctrl+return" << true << true << apr15;
         QTest::newRow("year alone over a leap day, accepted at once")
-            << 84 << QByteArray("de_DE.UTF-8") << QDate(2024, 2, 29) << "2025" << false << true << true
+            << 84 << QByteArray("de_DE.UTF-8") << QDate(2024, 2, 29) << "2025" << "ctrl+return" << true << true
             << QDate(2024, 2, 29);
-        QTest::newRow("day and month, accepted at once")
-            << 273 << QByteArray("tr_TR.UTF-8") << apr15 << "3105" << false << false << false << may31;
         QTest::newRow("day 31 of April, New at once")
-            << 273 << QByteArray("C.UTF-8") << apr15 << "31" << true << true << true << apr15;
-        QTest::newRow("day and month, New at once")
-            << 273 << QByteArray("C.UTF-8") << apr15 << "3105" << true << false << false << may31;
+            << 273 << QByteArray("C.UTF-8") << apr15 << "31" << "new" << true << true << apr15;
+        QTest::newRow("04/31 of m/d/y, Back at once")
+            << 266 << QByteArray("C.UTF-8") << apr15 << "0431" << "back" << true << true << apr15;
+        for (const char *how : {"new", "clone", "back", "forward", "start", "end", "ok", "ctrl+return", "tab"}) {
+            QTest::addRow("3105, %s", how) << 273 << QByteArray("tr_TR.UTF-8") << apr15 << "3105" << how
+                                           << false << false << may31;
+            QTest::addRow("3104, %s", how) << 273 << QByteArray("C.UTF-8") << apr15 << "3104" << how
+                                           << true << true << apr15;
+        }
     }
 
     void typedDateIsStoredAsTyped()
@@ -641,31 +649,39 @@ private slots:
         QFETCH(QByteArray, locale);
         QFETCH(QDate, start);
         QFETCH(QString, keys);
-        QFETCH(bool, viaNew);
+        QFETCH(QString, how);
         QFETCH(bool, refused);
         QFETCH(bool, stays);
         QFETCH(QDate, stored);
         YMR_USE_LOCALE(locale.constData());
         const ymrtest::DateSettingsKept kept; // for the other tests
         ymrtest::setDateSettings(false, order);
+        addTask(m_store.get(), "B", "1")->date = QDate(2020, 1, 1);
         Task *a = addTask(m_store.get(), "A", "7");
         a->date = start;
+        addTask(m_store.get(), "C", "1")->date = QDate(2030, 1, 1);
         QString hint;
         bool open = false;
         QDate shown;
-        const int result = execDialog(a, 0, viaNew, [&](TaskDialog *td) {
+        const int result = execDialog(a, 0, true, [&](TaskDialog *td) {
+            QApplication::setActiveWindow(td);
+            QVERIFY(QTest::qWaitForWindowActive(td));
             YMDateTimeEdit *edit = td->taskEditor()->date->dateEdit();
             edit->setFocus();
             QTest::keyClicks(edit->lineEdit(), keys);
-            if (viaNew)
-                td->doNew();
+            if (how == "ctrl+return")
+                QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
+            else if (how == "tab")
+                td->tabs()->showPage(td->memo());
+            else if (how == "ok")
+                QTest::mouseClick(QpeDialogOk::find(td)->okButton(), Qt::LeftButton);
             else
-                QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
+                QTest::mouseClick(td->navigationBar()->findChild<YMRPushButton *>(how), Qt::LeftButton);
             hint = shownHint(edit->lineEdit(), YMDateTimeEdit::hintName());
-            open = viaNew ? td->taskEditor()->date->date() == start : td->isVisible();
+            open = td->isVisible() && td->task() == a && td->tabs()->currentPage() == td->taskEditor();
             shown = edit->date();
-            if (viaNew || open)
-                QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
+            if (td->isVisible())
+                QTest::keyClick(td, Qt::Key_Return, Qt::ControlModifier);
         });
         QCOMPARE(result, 1);
         QCOMPARE(!hint.isEmpty(), refused);

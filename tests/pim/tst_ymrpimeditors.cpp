@@ -5,6 +5,8 @@
 #include "pim/pimtextedit.h"
 #include "pim/pimtextreader.h"
 #include "pim/ymrpim.h"
+#include "qpe/popupmenu.h"
+#include "qt/ymdatebutton.h"
 #include "qt/ymdatetimeedit.h"
 #include "qt/ymdatetimeeditor.h"
 #include "qt/ymrapplication.h"
@@ -237,10 +239,12 @@ void TestYMRPIMEditors::editText()
 // whole date refused at its last digit gives back the date it had; one
 // that does not exist while still being typed keeps the popup open, the
 // hint at the field and the field back at its date, which closing keeps.
+// Closing drops what is typed; the field's own calendar opened and closed
+// meanwhile does not end it.
 void TestYMRPIMEditors::popupDate_data()
 {
     QTest::addColumn<QDate>("given");
-    QTest::addColumn<QString>("keys");  // typed into the date; none: the date set to 1 June 2024
+    QTest::addColumn<QString>("keys");  // typed into the date ("^": its calendar opened and closed); none: the date set to 1 June 2024
     QTest::addColumn<QString>("press"); // a button, or "" to close the popup
     QTest::addColumn<bool>("result");
     QTest::addColumn<QDate>("after");   // invalid: today
@@ -254,6 +258,10 @@ void TestYMRPIMEditors::popupDate_data()
     QTest::newRow("29 February 2025 typed, Set") << apr15 << "29022025" << "Set" << true << apr15 << true;
     QTest::newRow("day 31 of April typed, Set") << apr15 << "31" << "Set" << false << apr15 << true;
     QTest::newRow("day and month typed, Set") << apr15 << "3105" << "Set" << true << may31 << false;
+    QTest::newRow("31 April typed, Set") << apr15 << "3104" << "Set" << false << apr15 << true;
+    QTest::newRow("31 April typed, closed") << apr15 << "3104" << "" << false << apr15 << false;
+    QTest::newRow("day and month typed, closed") << apr15 << "3105" << "" << false << apr15 << false;
+    QTest::newRow("the calendar meanwhile, Set") << apr15 << "3^105" << "Set" << true << may31 << false;
 }
 
 void TestYMRPIMEditors::popupDate()
@@ -277,7 +285,14 @@ void TestYMRPIMEditors::popupDate()
         if (keys.isEmpty())
             editor->setDate(QDate(2024, 6, 1));
         editor->dateEdit()->setFocus();
-        QTest::keyClicks(field, keys);
+        for (QChar c : keys) {
+            if (c != '^') {
+                QTest::keyClick(field, c.toLatin1());
+                continue;
+            }
+            QTest::mouseClick(editor->dateButton(), Qt::LeftButton);
+            editor->dateButton()->popupMenu()->hide();
+        }
         if (!press.isEmpty())
             QTest::mouseClick(button(w, press), Qt::LeftButton);
         auto *label = field->findChild<QLabel *>(YMDateTimeEdit::hintName());

@@ -9,6 +9,7 @@
 #include "qt/ymrcombobox.h"
 #include "qt/ymrspinbox.h"
 
+#include <QLineEdit>
 #include <QToolButton>
 
 using ymrtest::setDateSettings;
@@ -87,6 +88,10 @@ void TestYMCalendar::keys_data()
                                  << QDate(2005, 2, 9);
     QTest::newRow("home") << d << QList<int>{Qt::Key_Home} << QDate();
     QTest::newRow("other keys") << d << QList<int>{Qt::Key_A, Qt::Key_Tab} << d;
+    // 0: a click in the year box, which then takes the keys
+    QTest::newRow("a year typed into its box") << d << QList<int>{0, Qt::Key_2, Qt::Key_0, Qt::Key_2, Qt::Key_4, Qt::Key_Return}
+                                               << QDate(2024, 1, 31);
+    QTest::newRow("half a year typed into its box") << d << QList<int>{0, Qt::Key_2, Qt::Key_0, Qt::Key_Return} << d;
 }
 
 void TestYMCalendar::keys()
@@ -99,8 +104,18 @@ void TestYMCalendar::keys()
     QSignalSpy changed(&c, &YMCalendar::dateChanged);
     QSignalSpy clicked(&c, SIGNAL(dateClicked(QDate)));
     const QDate day = QDate::currentDate();
-    for (int k : keys)
-        QTest::keyClick(&c, Qt::Key(k));
+    QLineEdit *year = c.yearSpin()->editor();
+    if (keys.contains(0)) {
+        c.show();
+        QApplication::setActiveWindow(&c);
+        QVERIFY(QTest::qWaitForWindowActive(&c));
+    }
+    for (int k : keys) {
+        if (k == 0)
+            QTest::mouseClick(year, Qt::LeftButton);
+        else
+            QTest::keyClick(year->hasFocus() ? static_cast<QWidget *>(year) : &c, Qt::Key(k));
+    }
     if (!result.isValid()) {
         QVERIFY(ymrtest::isToday(c.date(), day));
         result = c.date();

@@ -35,14 +35,27 @@ private slots:
 };
 
 // Keys by character: digits, "<" Left, ">" Right, "+" Up, "-" Down; "!"
-// the field is left (Tab), "~" the window loses the keys for a while.
-static void press(YMDateTimeEdit *e, const QString &keys)
+// the field is left (Tab), "~" the window loses the keys for a while, "^"
+// a popup has them for a while; "=" 31/05/2026 is set from outside; in
+// separators other characters are typed as they are.
+static void press(YMDateTimeEdit *e, const QString &keys, const QString &separators = QString())
 {
     for (QChar c : keys) {
-        if (c == '!' || c == '~') {
-            QFocusEvent out(QEvent::FocusOut,
-                            c == '!' ? Qt::TabFocusReason : Qt::ActiveWindowFocusReason);
+        if (c == '!' || c == '~' || c == '^') {
+            const Qt::FocusReason why = c == '!' ? Qt::TabFocusReason
+                                        : c == '~' ? Qt::ActiveWindowFocusReason : Qt::PopupFocusReason;
+            QFocusEvent out(QEvent::FocusOut, why), in(QEvent::FocusIn, why);
             QApplication::sendEvent(e->lineEdit(), &out);
+            if (c != '!')
+                QApplication::sendEvent(e->lineEdit(), &in);
+            continue;
+        }
+        if (c == '=') {
+            e->setDateTime(QDateTime(QDate(2026, 5, 31), QTime(9, 0)));
+            continue;
+        }
+        if (separators.contains(c)) {
+            QTest::keyClick(e->lineEdit(), c.toLatin1());
             continue;
         }
         Qt::Key k;
@@ -115,7 +128,7 @@ void TestYMDateTimeEdit::typing_data()
     const QDateTime jan31(QDate(2005, 1, 31), QTime(14, 30));
     QTest::newRow("hour 3 completes") << 1 << 273 << jan31 << "3" << "03:30" << 1 << 0 << false;
     QTest::newRow("hour then minutes") << 1 << 273 << jan31 << "2359" << "23:59" << 1 << 1 << false;
-    QTest::newRow("minute 7 completes") << 1 << 273 << jan31 << ">7" << "14:07" << 1 << 1 << false;
+    QTest::newRow("the last minute waits for a second digit") << 1 << 273 << jan31 << ">7" << "14:07" << 1 << 0 << false;
     QTest::newRow("hour 25 refused") << 1 << 273 << jan31 << "25" << "14:30" << 0 << 0 << false;
     QTest::newRow("day 0 waits for a second digit") << 0 << 273 << jan31 << "0" << "00/01/2005" << 0 << 0 << false;
     QTest::newRow("day 01 moves on") << 0 << 273 << jan31 << "0102" << "01/02/2005" << 2 << 0 << false;
@@ -181,9 +194,13 @@ static QString inOrder(int order, const QDate &date)
 // Dates typed digit by digit over another, in each date order: those users
 // reported (the day checked against the month shown before the month was
 // typed) and dates that do not exist; then entries that end otherwise, or
-// not yet.
+// not yet; separators and short years; times (mode 1) with numbers no
+// clock has.
 void TestYMDateTimeEdit::typedDates_data()
 {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("ampm");
+    QTest::addColumn<QString>("sep"); // the settings' date separator
     QTest::addColumn<int>("order");
     QTest::addColumn<QDate>("start");
     QTest::addColumn<QString>("keys");
@@ -207,7 +224,7 @@ void TestYMDateTimeEdit::typedDates_data()
             const QDate date(QByteArray(t.year).toInt(), QByteArray(t.month).toInt(), QByteArray(t.day).toInt());
             QTest::addRow("%s over %s, %s", qPrintable(keys), qPrintable(before),
                           order == 266 ? "m/d/y" : order == 84 ? "y/m/d" : "d/m/y")
-                << order << t.start << keys << (date.isValid() ? shown : before)
+                << 0 << false << "/" << order << t.start << keys << (date.isValid() ? shown : before)
                 << (date.isValid() ? date : t.start) << (date.isValid() ? QString() : keeps.arg(shown, before));
         }
     }
@@ -215,8 +232,9 @@ void TestYMDateTimeEdit::typedDates_data()
     const QDate apr15(2026, 4, 15), may31(2026, 5, 31), leap(2024, 2, 29), jan31(2005, 1, 31);
     const QString shown = QStringLiteral("15/04/2026");
     const auto row = [](const char *name, const char *keys, const QString &text, const QDate &date,
-                        const QString &hint = QString(), int order = 273, const QDate &start = QDate(2026, 4, 15)) {
-        QTest::newRow(name) << order << start << QString(keys) << text << date << hint;
+                        const QString &hint = QString(), int order = 273, const QDate &start = QDate(2026, 4, 15),
+                        int mode = 0, bool ampm = false, const char *sep = "/") {
+        QTest::newRow(name) << mode << ampm << QString(sep) << order << start << QString(keys) << text << date << hint;
     };
     row("day 31 waits for its month", "31", "31/04/2026", apr15);
     row("day 31 of April left", "31!", shown, apr15, keeps.arg("31/04/2026", shown));
@@ -235,22 +253,44 @@ void TestYMDateTimeEdit::typedDates_data()
     row("a leading zero and its digit", "05", "05/04/2026", QDate(2026, 4, 5));
     row("a step from the date typed", "3105+", "31/05/2027", QDate(2027, 5, 31));
     row("no step from a date that does not exist", "31+", shown, apr15, keeps.arg("31/04/2026", shown));
+    row("refused after a date set from outside", "31=04!", "31/05/2026", may31, keeps.arg("31/04/2026", "31/05/2026"));
+    row("a popup has the keys meanwhile", "3^105!", "31/05/2026", may31);
+    const QDate may1(2026, 5, 1);
+    row("1/5/2026, d/m/y", "1/5/2026", "01/05/2026", may1);
+    row("5/1/2026, m/d/y", "5/1/2026", "05/01/2026", may1, QString(), 266);
+    row("2026-5-1, y/m/d", "2026-5-1!", "2026/05/01", may1, QString(), 84);
+    row("1.5,2026, the settings' separator ','", "1.5,2026", "01,05,2026", may1, QString(), 273, apr15, 0, false, ",");
+    row("a day its digit fills, then its separator", "4/5/2026", "04/05/2026", QDate(2026, 5, 4));
+    row("31/4/2026", "31/4/2026", shown, apr15, keeps.arg("31/04/2026", shown));
+    row("0/ is no day", "0/", shown, apr15, keeps.arg("Day 0", shown));
+    row("two-digit year, left", "010526!", "01/05/2026", may1);
+    row("two-digit year first, y/m/d", "26/5/1!", "2026/05/01", may1, QString(), 84);
+    row("two-digit year after a separator", "5/1/26!", "05/01/2026", may1, QString(), 266);
+    row("the last day takes two digits, y/m/d", "20260545", "2026/04/15", apr15, keeps.arg("Day 45", "2026/04/15"), 84);
+    row("minute 61", "2361", "09:00", apr15, keeps.arg("Minute 61", "09:00"), 273, apr15, 1);
+    row("a minute's one digit, left", "236!", "23:06", apr15, QString(), 273, apr15, 1);
+    row("hour 24", "24", "09:00", apr15, keeps.arg("Hour 24", "09:00"), 273, apr15, 1);
+    row("minute 61, 12-hour clock", "1261", "09:00 AM", apr15, keeps.arg("Minute 61", "09:00 AM"), 273, apr15, 1, true);
 }
 
 void TestYMDateTimeEdit::typedDates()
 {
+    QFETCH(int, mode);
+    QFETCH(bool, ampm);
+    QFETCH(QString, sep);
     QFETCH(int, order);
     QFETCH(QDate, start);
     QFETCH(QString, keys);
     QFETCH(QString, text);
     QFETCH(QDate, date);
     QFETCH(QString, hint);
-    setDateSettings(false, order);
-    YMDateTimeEdit e(0);
+    setDateSettings(ampm, order, sep);
+    QMenu menu; // inside a menu the clock setting holds at once
+    YMDateTimeEdit e(mode, mode == 1 ? &menu : nullptr);
     e.show();
     e.setDateTime(QDateTime(start, QTime(9, 0)));
     QSignalSpy changed(&e, SIGNAL(changed(QDate)));
-    press(&e, keys);
+    press(&e, keys, "/.-,");
     QCOMPARE(e.text(), text);
     QCOMPARE(e.date(), date);
     // the last value told is the value
@@ -407,6 +447,13 @@ void TestYMDateTimeEdit::tapChoosesSection()
         QCOMPARE(e->currentSection(), i);
         QCOMPARE(le->selectedText(), texts[i]);
     }
+    // a tap on the section being typed starts it again
+    const QPoint day(starts[2] + fm.horizontalAdvance("03") / 2, le->height() / 2);
+    QTest::mouseClick(le, Qt::LeftButton, Qt::NoModifier, day);
+    press(e, QStringLiteral("1"));
+    QTest::mouseClick(le, Qt::LeftButton, Qt::NoModifier, day);
+    press(e, QStringLiteral("2"));
+    QCOMPARE(e->text(), QStringLiteral("2005-07-02"));
     // left of the text: the first section
     press(e, QStringLiteral(">"));
     QTest::mouseClick(le, Qt::LeftButton, Qt::NoModifier, QPoint(1, le->height() / 2));
