@@ -13,11 +13,13 @@
 #include "pim/taskmanager.h"
 #include "pim/pimtextreader.h"
 #include "pim/pimtextwriter.h"
+#include "pim/sharedrecords.h"
 #include "pim/ymrpim.h"
 #include "qpe/boundedfile.h"
 #include "qpe/filereplacer.h"
 #include "qpe/global.h"
 #include "qpe/loadbudget.h"
+#include "qpe/sharedfile.h"
 #include "qpe/unixsignalnotifier.h"
 #include "qpe/unsavedfiles.h"
 #include "qt/ymrapplication.h"
@@ -188,6 +190,14 @@ QByteArray repeated(const QByteArray &head, const QByteArray &piece, int n, cons
     return b + tail;
 }
 
+// A store whose reader before a merge the test reaches.
+template <class Store> class Opened : public Store
+{
+public:
+    using Store::Store;
+    using Store::sharedReader;
+};
+
 // The text without the lines a load fills in when a block lacks them: a
 // fresh UID, the time of the load, today. Two loads may straddle a second.
 QByteArray withoutFilledIn(const QByteArray &text)
@@ -231,6 +241,8 @@ private slots:
     void boundedReads();
     void memoryBoundedReads_data();
     void memoryBoundedReads();
+    void readersOfAKindTakeTheSameFiles_data();
+    void readersOfAKindTakeTheSameFiles();
     void signalCutsALoadShort();
     void headerValuesInRange_data();
     void headerValuesInRange();
@@ -1577,6 +1589,111 @@ void TestPIMManager::memoryBoundedReads()
         QCOMPARE(UnsavedFiles::instance()->lines().size(), store->isShared() ? 1 : 0);
         store.reset();
         UnsavedFiles::instance()->remove(path);
+    }
+}
+
+// Every reader of a kind of file charges it alike, so that they all take
+// the same files: the store's load, the owner's read at the start and
+// before each merge (which sets aside what it does not take), and the PC
+// link's check of a peer's file. Just below the size a load refuses, all
+// take it; at that size none does. A record limit stops every read there.
+void TestPIMManager::readersOfAKindTakeTheSameFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<int>("allowanceKiB");
+    QTest::addColumn<int>("partBytes");
+    QTest::newRow("categories, empty") << "categories" << QByteArray() << QByteArray("END\n") << 64 << 0;
+    QTest::newRow("categories, titled and sorted")
+        << "categories" << QByteArray("SORT=0\n") << QByteArray("T=a title of twenty.\nEND\n") << 64 << 0;
+    QTest::newRow("categories, the program's own allowance")
+        << "categories" << QByteArray() << QByteArray("END\n") << 0 << 0;
+    QTest::newRow("templates, empty") << "templates" << QByteArray() << QByteArray("END\n") << 64 << 0;
+    // "@" stands for one of 40 numbers
+    QTest::newRow("templates sorted by types they share, in parts")
+        << "templates" << QByteArray("SORT=0\n") << QByteArray("TYPE=Transportation and travel, part @\nEND\n")
+        << 64 << 4096;
+    QTest::newRow("templates with a filter") << "templates" << QByteArray("FILTERS=1 1 f 30 " + repeated("", "0 0 0 ", 30) + "\n")
+                                             << QByteArray("END\n") << 64 << 0;
+    QTest::newRow("device's book list, by memory") << "index" << QByteArray() << QByteArray("T=Trip\nEND\n") << 64 << 0;
+    QTest::newRow("device's book list, by count") << "index" << QByteArray() << QByteArray("END\n") << 0 << 0;
+    QTest::newRow("book index") << "paths" << QByteArray() << QByteArray("I=/books/Trip.exp\n") << 64 << 0;
+}
+
+void TestPIMManager::readersOfAKindTakeTheSameFiles()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, header);
+    QFETCH(QByteArray, record);
+    QFETCH(int, allowanceKiB);
+    QFETCH(int, partBytes);
+    LoadBudget::setAllowance(qint64(allowanceKiB) * 1024);
+    PIMManager::setPartReadBytes(partBytes);
+    const auto restore = qScopeGuard([] {
+        LoadBudget::setAllowance(0);
+        PIMManager::setPartReadBytes(0);
+    });
+    const bool paths = kind == "paths";
+    const auto fileOf = [&](int n) {
+        QByteArray text = paths ? "FOLDER\n" + header : "FOLDER\n" + header + "END\n";
+        for (int i = 0; i < n; ++i)
+            text += QByteArray(record).replace('@', QByteArray::number(i % 40));
+        return paths ? text + "END\n" : text;
+    };
+    const auto makeStore = [&]() -> PIMManager * {
+        if (kind == "categories")
+            return new Opened<CategoryManager>();
+        if (kind == "templates")
+            return new Opened<TaskManager>(QStringLiteral("readers"), true, false);
+        return new Opened<DBManager>(!paths);
+    };
+    // the load; the owner's read of a shared file (at the start, before a
+    // merge), which sets aside what it does not take; the link's check
+    const auto load = [&](int n) {
+        std::unique_ptr<PIMManager> store(makeStore());
+        store->setShared(false);
+        writeAll(store->fileName(), fileOf(n));
+        return store->load();
+    };
+    const auto owner = [&](int n) {
+        std::unique_ptr<PIMManager> store(makeStore());
+        const QString path = store->fileName();
+        writeAll(path, fileOf(n));
+        KeyedMerge::Entries entries;
+        const auto reader = kind == "categories" ? static_cast<Opened<CategoryManager> *>(store.get())->sharedReader()
+                            : paths ? static_cast<Opened<DBManager> *>(store.get())->sharedReader()
+                                    : static_cast<Opened<TaskManager> *>(store.get())->sharedReader();
+        const SharedFile::Result r = SharedFile::at(path)->read(*reader, entries);
+        QFile::remove(BoundedFile::asideName(path));
+        return r == SharedFile::Done;
+    };
+    const auto link = [&](int n) {
+        KeyedMerge::Entries entries;
+        return SharedFile::readsAs(*(kind == "categories" ? CategoryManager::fileCheck() : DBManager::deviceListCheck()),
+                                   fileOf(n), entries);
+    };
+    // the first size the load refuses
+    int taken = 0, refused = 1 << 18;
+    while (refused - taken > 1) {
+        const int n = (taken + refused) / 2;
+        (load(n) ? taken : refused) = n;
+    }
+    QVERIFY(taken > 0 && refused < 1 << 18);
+    for (const int n : {taken, refused}) {
+        if (kind != "index")
+            QCOMPARE(owner(n), n == taken);
+        if (kind == "categories" || kind == "index")
+            QCOMPARE(link(n), n == taken);
+    }
+    if (kind == "index" && allowanceKiB == 0) {
+        QCOMPARE(refused, DBManager::MaxBooks + 1);
+        // a list of far more books is not read to its end
+        const QByteArray many = fileOf(40 * refused);
+        LoadBudget budget(many.size(), DBManager::deviceListCheck()->maxEntries());
+        KeyedMerge::Entries entries;
+        QVERIFY(!DBManager::deviceListCheck()->read(many, entries, budget));
+        QVERIFY(budget.count() < 2 * refused);
     }
 }
 
