@@ -962,13 +962,15 @@ void TestPIMManager::readInPartsAsInOneGo_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("maxLine");
     QTest::addColumn<int>("count");
-    QTest::newRow("blocks") << partsBook(400, -1) << 0 << 436;
-    QTest::newRow("total below the blocks") << partsBook(400, 150) << 0 << 150;
-    QTest::newRow("total above the blocks") << partsBook(400, 1000) << 0 << 436;
-    QTest::newRow("reminder runs on") << partsBook(400, -1, 100) << 0 << 414;
-    QTest::newRow("reminder runs to the end") << partsBook(400, -1, 390) << 0 << 427;
-    QTest::newRow("line too long") << partsBook(400, -1, -1, 300) << 200 << 328;
-    QTest::newRow("last block cut") << partsBook(400, -1).chopped(4) << 0 << 436;
+    QTest::addColumn<bool>("damaged");
+    QTest::newRow("blocks") << partsBook(400, -1) << 0 << 436 << false;
+    QTest::newRow("total below the blocks") << partsBook(400, 150) << 0 << 150 << true;
+    QTest::newRow("total above the blocks") << partsBook(400, 1000) << 0 << 436 << true;
+    QTest::newRow("one expense fewer than the total") << partsBook(400, 437) << 0 << 436 << true;
+    QTest::newRow("reminder runs on") << partsBook(400, -1, 100) << 0 << 414 << false;
+    QTest::newRow("reminder runs to the end") << partsBook(400, -1, 390) << 0 << 427 << true;
+    QTest::newRow("line too long") << partsBook(400, -1, -1, 300) << 200 << 328 << true;
+    QTest::newRow("last block cut") << partsBook(400, -1).chopped(4) << 0 << 436 << true;
 }
 
 void TestPIMManager::readInPartsAsInOneGo()
@@ -976,6 +978,7 @@ void TestPIMManager::readInPartsAsInOneGo()
     QFETCH(QByteArray, text);
     QFETCH(int, maxLine);
     QFETCH(int, count);
+    QFETCH(bool, damaged);
     const auto restore = qScopeGuard([] {
         PIMManager::setPartReadBytes(0);
         PIMTextReader::setMaxLineLength(0);
@@ -1010,6 +1013,7 @@ void TestPIMManager::readInPartsAsInOneGo()
     const Read whole = readWith(LLONG_MAX, QStringLiteral("whole.exp"));
     const Read parts = readWith(64, QStringLiteral("parts.exp"));
     QCOMPARE(whole.records.size(), count);
+    QCOMPARE(whole.damaged, damaged);
     QCOMPARE(parts.complete, whole.complete);
     QCOMPARE(parts.damaged, whole.damaged);
     QCOMPARE(parts.records, whole.records);
