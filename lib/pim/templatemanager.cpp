@@ -160,7 +160,7 @@ QString TemplateManager::indexFileName() const
 KeyedMerge::Entries TemplateManager::readIndex(bool *read)
 {
     KeyedMerge::Entries entries;
-    // set aside, what read of it
+    // one set aside gives what read of it
     *read = SharedFile::at(indexFileName())->read(IndexKind(), entries) == SharedFile::Done;
     return entries;
 }
