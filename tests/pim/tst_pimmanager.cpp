@@ -13,7 +13,6 @@
 #include "pim/taskmanager.h"
 #include "pim/pimtextreader.h"
 #include "pim/pimtextwriter.h"
-#include "pim/sharedrecords.h"
 #include "pim/ymrpim.h"
 #include "qpe/boundedfile.h"
 #include "qpe/filereplacer.h"
@@ -189,14 +188,6 @@ QByteArray repeated(const QByteArray &head, const QByteArray &piece, int n, cons
         b += piece;
     return b + tail;
 }
-
-// A store whose reader before a merge the test reaches.
-template <class Store> class Opened : public Store
-{
-public:
-    using Store::Store;
-    using Store::sharedReader;
-};
 
 // The text without the lines a load fills in when a block lacks them: a
 // fresh UID, the time of the load, today. Two loads may straddle a second.
@@ -1645,32 +1636,17 @@ void TestPIMManager::readersOfAKindTakeTheSameFiles()
             text += QByteArray(record).replace('@', QByteArray::number(i % 40));
         return paths ? text + "END\n" : text;
     };
-    const auto makeStore = [&]() -> PIMManager * {
-        if (kind == "categories")
-            return new Opened<CategoryManager>();
-        if (kind == "templates")
-            return new Opened<TaskManager>(QStringLiteral("readers"), true, false);
-        return new Opened<DBManager>(!paths);
-    };
-    // the load; the owner's read of a shared file (at the start, before a
-    // merge), which sets aside what it does not take; the link's check
-    const auto load = [&](int n) {
-        std::unique_ptr<PIMManager> store(makeStore());
-        store->setShared(false);
+    // the load alone; the owner's read of a shared file as its store
+    // starts (and before a merge), which sets aside what it does not take;
+    // the link's check
+    const auto load = [&](int n, bool shared) {
+        std::unique_ptr<PIMManager> store(kind == "categories"  ? new CategoryManager
+                                          : kind == "templates" ? new TaskManager("readers", true, false)
+                                                                : static_cast<PIMManager *>(new DBManager(!paths)));
+        store->setShared(shared);
         writeAll(store->fileName(), fileOf(n));
-        return store->load();
-    };
-    const auto owner = [&](int n) {
-        std::unique_ptr<PIMManager> store(makeStore());
-        const QString path = store->fileName();
-        writeAll(path, fileOf(n));
-        KeyedMerge::Entries entries;
-        const auto reader = kind == "categories" ? static_cast<Opened<CategoryManager> *>(store.get())->sharedReader()
-                            : paths ? static_cast<Opened<DBManager> *>(store.get())->sharedReader()
-                                    : static_cast<Opened<TaskManager> *>(store.get())->sharedReader();
-        const SharedFile::Result r = SharedFile::at(path)->read(*reader, entries);
-        QFile::remove(BoundedFile::asideName(path));
-        return r == SharedFile::Done;
+        const bool loaded = store->load();
+        return shared ? !QFile::remove(BoundedFile::asideName(store->fileName())) : loaded;
     };
     const auto link = [&](int n) {
         KeyedMerge::Entries entries;
@@ -1681,12 +1657,12 @@ void TestPIMManager::readersOfAKindTakeTheSameFiles()
     int taken = 0, refused = 1 << 18;
     while (refused - taken > 1) {
         const int n = (taken + refused) / 2;
-        (load(n) ? taken : refused) = n;
+        (load(n, false) ? taken : refused) = n;
     }
     QVERIFY(taken > 0 && refused < 1 << 18);
     for (const int n : {taken, refused}) {
         if (kind != "index")
-            QCOMPARE(owner(n), n == taken);
+            QCOMPARE(load(n, true), n == taken);
         if (kind == "categories" || kind == "index")
             QCOMPARE(link(n), n == taken);
     }
