@@ -64,10 +64,12 @@ void serveIndex(int listener, QByteArray index)
         QByteArray payload;
         while (PCLinkProtocol::takeFrame(input, pos, payload) == PCLinkProtocol::Frame) {
             QByteArray reply;
-            if (payload.startsWith('R') && !announced) {
+            PCLinkProtocol::Message request;
+            if (payload.startsWith('R') && !announced && PCLinkProtocol::parse(payload, request)) {
                 announced = true;
+                // a device echoes the local path it was asked for
                 reply = PCLinkProtocol::announce(QStringLiteral("/device/ymrOutlaysIDX_EXT"), index.size(),
-                                                 QStringLiteral("[A]ymrOutlaysIDX_EXT"));
+                                                 request.second);
             } else if (payload.startsWith('R')) {
                 reply = PCLinkProtocol::cannotSend();
             } else if (payload.startsWith("AOK")) {

@@ -112,30 +112,30 @@ bool isFreeName(const QString &path)
 
 // A record file a peer sends or gets whole (the category file, the book
 // list the device exports): its bytes as one entry, when its kind's own
-// reader takes all of them.
+// check takes all of them, within the budget and record limit of the
+// store that reads such a file.
 class RecordFileKind : public SharedFile::Kind
 {
 public:
-    using Check = std::function<bool(const QByteArray &bytes, LoadBudget &budget)>;
-    RecordFileKind(const QString &what, qint64 maxSize, const Check &readsWhole)
-        : m_what(what), m_maxSize(maxSize), m_readsWhole(readsWhole)
+    RecordFileKind(const QString &what, const std::shared_ptr<const SharedFile::Reader> &check)
+        : m_what(what), m_check(check)
     {
     }
     QString what() const override { return m_what; }
-    qint64 maxSize() const override { return m_maxSize; }
+    qint64 maxSize() const override { return m_check->maxSize(); }
+    qint64 maxEntries() const override { return m_check->maxEntries(); }
     bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const override
     {
-        if (!m_readsWhole(bytes, budget))
+        if (!m_check->read(bytes, entries, budget))
             return false;
-        entries.append({QByteArray(), bytes});
+        entries = {{QByteArray(), bytes}};
         return true;
     }
     QByteArray write(const KeyedMerge::Entries &entries) const override { return entries.value(0).value; }
 
 private:
     QString m_what;
-    qint64 m_maxSize;
-    Check m_readsWhole;
+    std::shared_ptr<const SharedFile::Reader> m_check;
 };
 
 // How the owner of a file that is no book reads and writes it, by its name.
@@ -143,13 +143,9 @@ SharedFile::KindPtr ownedKind(const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
     if (name == categoryFile)
-        return std::make_shared<RecordFileKind>(PCLink::tr("the category file"), CategoryManager::maxFileSize(),
-                                                &CategoryManager::readsWhole);
+        return std::make_shared<RecordFileKind>(PCLink::tr("the category file"), CategoryManager::fileCheck());
     if (name == exportIndexFile)
-        return std::make_shared<RecordFileKind>(PCLink::tr("the device's book list"), DBManager::maxFileSize(),
-                                                [](const QByteArray &bytes, LoadBudget &budget) {
-                                                    return DBManager::readsWhole(bytes, true, budget);
-                                                });
+        return std::make_shared<RecordFileKind>(PCLink::tr("the device's book list"), DBManager::deviceListCheck());
     return YMRPIM::listKind(name);
 }
 

@@ -1,6 +1,7 @@
 #include "categorymanager.h"
 
 #include "categoryrecord.h"
+#include "sharedrecords.h"
 #include "ymrpim.h"
 #include "qpe/folderlock.h"
 #include "qpe/qpeapplication.h"
@@ -35,6 +36,11 @@ CategoryManager::CategoryManager()
     // every copy of the program on this home shares the one file
     setShared(true);
     installDefault();
+}
+
+CategoryManager::CategoryManager(ReadOnly)
+    : PIMManager(YMRPIM::applicationName(), QStringLiteral("ymrCategory"), false, false, nullptr)
+{
 }
 
 bool CategoryManager::loadOrDefault()
@@ -94,14 +100,15 @@ QString CategoryManager::unfiledName(bool translate)
     return translate ? tr("Unfiled") : QStringLiteral("Unfiled");
 }
 
-RecordFileReader CategoryManager::fileReader()
+std::shared_ptr<const SharedFile::Reader> CategoryManager::fileCheck()
 {
-    return RecordFileReader([] { return new CategoryRecord(nullptr); }, false);
+    return SharedRecords::check(new CategoryManager(ReadOnly()));
 }
 
 bool CategoryManager::readsWhole(const QByteArray &bytes, LoadBudget &budget)
 {
-    return fileReader().readsWhole(bytes, budget);
+    KeyedMerge::Entries entries;
+    return fileCheck()->read(bytes, entries, budget);
 }
 
 PIMRecord *CategoryManager::createRecord()

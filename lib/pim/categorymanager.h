@@ -24,9 +24,10 @@ public:
     static qint64 maxFileSize();
     static void setMaxFileSize(qint64 size);
     static QString unfiledName(bool translate);
-    // The reader of a category file and its check of a file's bytes (the
-    // PC link's of what it receives or serves).
-    static RecordFileReader fileReader();
+    // The check of a category file's bytes (the PC link's of what it
+    // receives or serves): they read as the store reads its file, within
+    // the same budget (SharedRecords::check()).
+    static std::shared_ptr<const SharedFile::Reader> fileCheck();
     static bool readsWhole(const QByteArray &bytes, LoadBudget &budget);
 
 protected:
@@ -35,11 +36,15 @@ protected:
     bool sortKeyText(const PIMRecord *record, int column, QString &text) const override;
     QString sharedName() const override { return tr("the categories"); }
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
+    bool mergesRecords() const override { return true; }
     // Installed categories that could not be copied when the store began
     // come in before its save: the merge keeps them.
     std::shared_ptr<const SharedFile::Reader> sharedReader() override;
 
 private:
+    // A store that only reads (fileCheck()): nothing installed.
+    struct ReadOnly {};
+    explicit CategoryManager(ReadOnly);
     // The installed categories of the language copied where no file is;
     // false when they could not be.
     bool installDefault();

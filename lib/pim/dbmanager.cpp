@@ -226,13 +226,18 @@ void DBManager::clearHeader()
 void DBManager::readHeader(QStringList &parts)
 {
     QString path;
-    if (bookPath(parts, &path)) {
+    if (bookPath(parts, &path))
         m_paths.append(path);
-        // each path becomes a book record once the header is read
-        chargeLoad(bookCost(path));
-    } else {
+    else
         PIMManager::readHeader(parts);
-    }
+}
+
+qint64 DBManager::headerCost(const QStringList &parts) const
+{
+    // each path becomes a book record once the header is read
+    QStringList line = parts;
+    QString path;
+    return bookPath(line, &path) ? bookCost(path) : 0;
 }
 
 RecordFileReader DBManager::fileReader(bool ext)
@@ -242,7 +247,13 @@ RecordFileReader DBManager::fileReader(bool ext)
 
 bool DBManager::readsWhole(const QByteArray &bytes, bool ext, LoadBudget &budget)
 {
-    return fileReader(ext).readsWhole(bytes, budget);
+    KeyedMerge::Entries entries;
+    return ext ? deviceListCheck()->read(bytes, entries, budget) : IndexReader().read(bytes, entries, budget);
+}
+
+std::shared_ptr<const SharedFile::Reader> DBManager::deviceListCheck()
+{
+    return SharedRecords::check(new DBManager(true));
 }
 
 void DBManager::writeHeader(PIMTextWriter &out)

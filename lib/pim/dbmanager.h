@@ -68,9 +68,13 @@ public:
     // The most books an export index may list: its list shows each.
     static const int MaxBooks = 10000;
     // The reader of an index (ext: the export index) and its check of a
-    // file's bytes (the PC link's of what it receives or serves).
+    // file's bytes; an export index's bytes read as its store reads its
+    // file, within the same budget (deviceListCheck()).
     static RecordFileReader fileReader(bool ext);
     static bool readsWhole(const QByteArray &bytes, bool ext, LoadBudget &budget);
+    // The check of a device's book list (the export index) that a peer
+    // sends or is sent (SharedRecords::check()).
+    static std::shared_ptr<const SharedFile::Reader> deviceListCheck();
 
     // Why the last header write, move or deletion of a book file failed.
     QString bookFailure() const { return m_bookFailure; }
@@ -81,6 +85,7 @@ protected:
     qint64 recordLimit() const override;
     int sortColumnCount() const override;
     void readHeader(QStringList &parts) override;
+    qint64 headerCost(const QStringList &parts) const override;
     void writeHeader(PIMTextWriter &out) override;
     void recordAdded(PIMRecord *record) override;
     void recordUpdated(PIMRecord *old, PIMRecord *record) override;

@@ -101,6 +101,8 @@ const int MaxRecords = 4000000;
 // What a record costs its store besides itself: its place in the records,
 // in the view, among the sort keys, and in a part's list while it loads.
 const qint64 StoreBytesPerRecord = 64;
+// "UID=", a UID's text and a line break.
+const qint64 UidLineBytes = 41;
 // Records per page a list shows at most.
 const int MaxPerPage = 10000;
 // More sort columns than any store has.
@@ -1004,20 +1006,21 @@ void PIMManager::readText(QIODevice *device)
 {
     PIMRecord::LoadScope scope;
     m_loadTime = PIMRecord::LoadScope::time();
-    const RecordFileReader reader = storeReader();
     const auto line = [this](QStringList &parts) { readHeader(parts); };
     RecordFileReader::Result result;
+    const qint64 limit = fileSizeLimit();
+    // the file's bytes, as every reader of it holds them
+    if (!m_budget->charge(qMin(device->size(), limit)))
+        return;
     if (m_headerOnly) {
         // only the header is read, however long the file is
         PIMTextReader in(device);
         in.setBudget(m_budget);
-        reader.readHeader(in, line, result);
+        int sort = -1;
+        storeReader().readHeader(in, chargedHeader(m_budget, &sort, line), result);
         result.failed = in.hasError();
     } else {
-        const qint64 limit = fileSizeLimit();
         const qint64 want = qMin(device->size(), limit) + 1;
-        if (!m_budget->charge(want))
-            return;
         m_loadedText = QByteArray(int(want), Qt::Uninitialized);
         {
             // a large book's text in huge pages where the system offers them:
@@ -1040,9 +1043,8 @@ void PIMManager::readText(QIODevice *device)
             m_readFailed = true;
             return;
         }
-        const auto cost = [this](const PIMRecord *r, QSet<const QChar *> &held) { return loadCost(r, held); };
         std::vector<PIMRecord *> records;
-        reader.read(m_loadedText, m_budget, line, cost, true, records, result);
+        readKind(m_loadedText, m_budget, line, records, result);
         m_records.reserve(int(records.size()));
         for (PIMRecord *r : records)
             m_records.append(r);
@@ -1066,9 +1068,38 @@ qint64 PIMManager::recordLimit() const
     return MaxRecords;
 }
 
-bool PIMManager::chargeLoad(qint64 bytes)
+qint64 PIMManager::headerCost(const QStringList &) const
 {
-    return !m_budget || m_budget->charge(bytes);
+    return 0;
+}
+
+bool PIMManager::mergesRecords() const
+{
+    return m_templates;
+}
+
+RecordFileReader::HeaderLine PIMManager::chargedHeader(LoadBudget *budget, int *sort,
+                                                       const RecordFileReader::HeaderLine &line) const
+{
+    return [this, budget, sort, line](QStringList &parts) {
+        if (budget)
+            budget->charge(headerCost(parts));
+        // as readHeader() takes it
+        if (parts.value(0) == QLatin1String("SORT"))
+            *sort = headerNumber(parts.value(1), -1, sortColumnCount() - 1, -1);
+        if (line)
+            line(parts);
+    };
+}
+
+void PIMManager::readKind(const QByteArray &text, LoadBudget *budget, const RecordFileReader::HeaderLine &line,
+                          std::vector<PIMRecord *> &records, RecordFileReader::Result &result)
+{
+    int sort = -1;
+    const auto cost = [this, &sort](const PIMRecord *r, QSet<const QChar *> &held) {
+        return recordCost(r, sort, held);
+    };
+    storeReader().read(text, budget, chargedHeader(budget, &sort, line), cost, true, records, result);
 }
 
 bool PIMManager::loadStopped() const
@@ -1098,17 +1129,23 @@ QString PIMManager::loadFailure() const
     return QString();
 }
 
-qint64 PIMManager::loadCost(const PIMRecord *record, QSet<const QChar *> &heldKeys) const
+qint64 PIMManager::recordCost(const PIMRecord *record, int sortColumn, QSet<const QChar *> &heldKeys) const
 {
     qint64 bytes = record->memorySize() + StoreBytesPerRecord;
-    if (m_sort == -1)
+    // the merge's base: the record's UID and its text, about as long as its
+    // block (and a UID line, which one read without a UID gains)
+    if (mergesRecords())
+        bytes += qint64(sizeof(KeyedMerge::Entry))
+                 + LoadBudget::heapBytes(qint64(sizeof(QArrayData) + sizeof(uuid_t)) + 1)
+                 + LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + record->m_rawLength + UidLineBytes + 1);
+    if (sortColumn == -1)
         return bytes;
-    const int length = sortKeyLength(m_sort);
+    const int length = sortKeyLength(sortColumn);
     if (length >= 0)
         return bytes + 2 * length;
     QString key;
     // the view's key of the record: a long one many records share is held once
-    if (sortKeyText(record, m_sort, key) && !key.isEmpty()) {
+    if (sortKeyText(record, sortColumn, key) && !key.isEmpty()) {
         const bool copied = key.size() <= PIMSortKeys::SharedTextLength || key.isDetached();
         if (copied || !heldKeys.contains(key.constData())) {
             if (!copied)

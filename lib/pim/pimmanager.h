@@ -208,9 +208,14 @@ protected:
     virtual qint64 fileSizeLimit() const;
     // The most records a file of this kind may hold.
     virtual qint64 recordLimit() const;
-    // What a subclass's header line keeps in memory beyond its text (a list
-    // parsed from it): counted against the load's budget. False once spent.
-    bool chargeLoad(qint64 bytes);
+    // What a header line keeps in memory beyond its text (a list parsed
+    // from it, a record made of it): what every reader of the kind charges
+    // for it.
+    virtual qint64 headerCost(const QStringList &parts) const;
+    // Whether every copy of the program merges the kind's file: its store
+    // then keeps each record's text as read besides the record (the merge's
+    // base), which every reader of the kind charges.
+    virtual bool mergesRecords() const;
     // Sort columns run from -1 (unsorted) to sortColumnCount() - 1; a file
     // naming another reads unsorted.
     virtual int sortColumnCount() const;
@@ -278,8 +283,23 @@ private:
     void readText(QIODevice *device);
     // The reader of the store's kind, its records made by createRecord().
     RecordFileReader storeReader();
-    // What a record read costs: itself, its place in the store, its key.
-    qint64 loadCost(const PIMRecord *record, QSet<const QChar *> &heldKeys) const;
+    // A file's text read as every reader of the store's kind reads it (the
+    // load, the read before a merge, the PC link's check of a peer's file,
+    // and so the decision to set a file aside): by the kind's reader, in
+    // parts alike, each header line and record charged to budget by the
+    // kind's one rule (headerCost(), recordCost()), so that all of them take
+    // the same files. line, when given, receives the header lines as well.
+    void readKind(const QByteArray &text, LoadBudget *budget, const RecordFileReader::HeaderLine &line,
+                  std::vector<PIMRecord *> &records, RecordFileReader::Result &result);
+    // The header lines as readKind() charges them, for a read of the header
+    // alone; sort receives the sort column the header names.
+    RecordFileReader::HeaderLine chargedHeader(LoadBudget *budget, int *sort,
+                                               const RecordFileReader::HeaderLine &line) const;
+    // What a record of the kind costs: itself, its place in a store, its
+    // key in the sort column the file names, and its text as a merge keeps
+    // it (mergesRecords()). heldKeys lets records that share a key's text
+    // count it once.
+    qint64 recordCost(const PIMRecord *record, int sortColumn, QSet<const QChar *> &heldKeys) const;
     void keepUnchangedBlocks(int first);
     void writeRecords(PIMTextWriter &out);
     void keepSubclassHeader();

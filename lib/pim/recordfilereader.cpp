@@ -168,12 +168,12 @@ PIMRecord *RecordFileReader::readRecord(PIMTextReader &in, qint64 base, const Co
     const qint64 start = base + in.pos();
     in.beginEntry();
     *ended = r->read(in);
-    in.endEntry(cost ? cost(r, heldKeys) : r->memorySize());
-    // where the block stands in the text
+    // where the block stands in the text (what a cost may count by)
     if (base + in.pos() <= INT_MAX) {
         r->m_rawStart = int(start);
         r->m_rawLength = int(base + in.pos() - start);
     }
+    in.endEntry(cost ? cost(r, heldKeys) : r->memorySize());
     return r;
 }
 

@@ -40,17 +40,32 @@ QByteArray textOf(const PIMRecord &record)
     return QByteArray(text.data().constData(), text.data().size());
 }
 
-// What an entry keeps besides its place in the list: its key and its text.
-qint64 entryCost(const KeyedMerge::Entry &e)
+// The PC link's check: the records of a store that is only there to read.
+class Check : public SharedRecords
 {
-    return LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + e.key.size() + 1)
-           + LoadBudget::heapBytes(qint64(sizeof(QArrayData)) + e.value.size() + 1);
-}
+public:
+    explicit Check(PIMManager *store) : SharedRecords(store), m_owned(store) {}
+    bool read(const QByteArray &bytes, KeyedMerge::Entries &, LoadBudget &budget) const override
+    {
+        std::vector<PIMRecord *> records;
+        const bool whole = readRecords(bytes, budget, records);
+        qDeleteAll(records);
+        return whole;
+    }
+
+private:
+    std::unique_ptr<PIMManager> m_owned;
+};
 
 } // namespace
 
 SharedRecords::SharedRecords(PIMManager *store) : m_store(store)
 {
+}
+
+std::shared_ptr<const SharedFile::Reader> SharedRecords::check(PIMManager *store)
+{
+    return std::make_shared<Check>(store);
 }
 
 bool SharedRecords::save(PIMManager &store)
@@ -127,27 +142,28 @@ qint64 SharedRecords::maxEntries() const
     return m_store->recordLimit();
 }
 
-bool SharedRecords::read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const
+bool SharedRecords::readRecords(const QByteArray &bytes, LoadBudget &budget, std::vector<PIMRecord *> &records) const
 {
     // the records as the store's load made them: their times, and the
     // UIDs of those read without one, are the same while the file is
     RecordFileReader::Result result;
-    std::vector<PIMRecord *> records;
-    {
-        PIMRecord::LoadScope scope(m_store->m_loadTime);
-        m_store->storeReader().read(bytes, &budget, RecordFileReader::HeaderLine(), RecordFileReader::Cost(), false,
-                                    records, result);
-    }
-    entries.reserve(int(records.size()));
-    budget.charge(qint64(records.size()) * qint64(sizeof(KeyedMerge::Entry)));
-    for (PIMRecord *record : records) {
-        // then its text is what stays of it
-        const std::unique_ptr<PIMRecord> r(record);
-        entries.append({uidOf(*r), textOf(*r)});
-        budget.charge(entryCost(entries.last()));
-    }
+    PIMRecord::LoadScope scope(m_store->m_loadTime);
+    m_store->readKind(bytes, &budget, RecordFileReader::HeaderLine(), records, result);
     // a file not read whole is no file the store takes
     return !result.failed && result.damage == RecordFileReader::Whole && !budget.isSpent();
+}
+
+bool SharedRecords::read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const
+{
+    std::vector<PIMRecord *> records;
+    const bool whole = readRecords(bytes, budget, records);
+    // then its text is what stays of each record (charged with it)
+    entries.reserve(int(records.size()));
+    for (PIMRecord *record : records) {
+        const std::unique_ptr<PIMRecord> r(record);
+        entries.append({uidOf(*r), textOf(*r)});
+    }
+    return whole;
 }
 
 KeyedMerge::Entries SharedRecords::entriesOf(const PIMManager &store)

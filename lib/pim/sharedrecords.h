@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QVector>
 
+#include <memory>
+
 #include <vector>
 
 class PIMManager;
@@ -26,6 +28,11 @@ class SharedRecords : public SharedFile::Reader
 {
 public:
     explicit SharedRecords(PIMManager *store);
+    // The check of a file's bytes that a peer sends or is sent (the PC
+    // link's): read as a store of the kind of store reads its file, within
+    // the same budget, its records let go; read() then gives no entries.
+    // The check owns store, a store of the kind that holds nothing.
+    static std::shared_ptr<const SharedFile::Reader> check(PIMManager *store);
 
     // The store's save; refused or failed, its changes stay, and the
     // retry merges afresh while the store lives.
@@ -44,6 +51,11 @@ public:
     // The store's records become these (its own, or new ones it now
     // owns): those that leave are told and deleted, the view made again.
     static void replace(PIMManager &store, const std::vector<PIMRecord *> &records);
+
+protected:
+    // The store's read of bytes (PIMManager::readKind()), records as its
+    // load makes them; whether the file reads whole.
+    bool readRecords(const QByteArray &bytes, LoadBudget &budget, std::vector<PIMRecord *> &records) const;
 
 private:
     static bool writeMerged(PIMManager &store, const KeyedMerge::Entries &merged, const QVector<bool> &theirs,

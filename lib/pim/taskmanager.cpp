@@ -365,16 +365,7 @@ void TaskManager::readHeader(QStringList &parts)
 {
     const QString key = parts.value(0);
     if (key == QLatin1String("FILTERS")) {
-        const int before = m_filters.size();
         TaskFilter::parseText(YMRPIM::decodeValue(parts), m_filters);
-        // a short text makes many conditions: each is counted
-        qint64 bytes = 0;
-        for (int i = before; i < m_filters.size(); ++i) {
-            bytes += LoadBudget::heapBytes(sizeof(TaskFilter)) + 8;
-            for (const FilterCondition &c : qAsConst(m_filters.at(i).conditions))
-                bytes += LoadBudget::heapBytes(sizeof(FilterCondition)) + 8 + 2 * qint64(c.text.size());
-        }
-        chargeLoad(bytes);
     } else if (key == QLatin1String("CFILTER")) {
         // 0 when empty or not a number, as ever; none when out of range
         m_currentFilter = headerNumber(parts.value(1), -1, INT_MAX, -1);
@@ -387,6 +378,23 @@ void TaskManager::readHeader(QStringList &parts)
     } else {
         PIMManager::readHeader(parts);
     }
+}
+
+qint64 TaskManager::headerCost(const QStringList &parts) const
+{
+    if (parts.value(0) != QLatin1String("FILTERS"))
+        return 0;
+    // a short text makes many conditions: each is counted
+    QList<TaskFilter> filters;
+    QStringList value = parts;
+    TaskFilter::parseText(YMRPIM::decodeValue(value), filters);
+    qint64 bytes = 0;
+    for (const TaskFilter &f : qAsConst(filters)) {
+        bytes += LoadBudget::heapBytes(sizeof(TaskFilter)) + 8;
+        for (const FilterCondition &c : f.conditions)
+            bytes += LoadBudget::heapBytes(sizeof(FilterCondition)) + 8 + 2 * qint64(c.text.size());
+    }
+    return bytes;
 }
 
 void TaskManager::clearHeader()

@@ -95,6 +95,7 @@ public:
 protected:
     void writeHeader(PIMTextWriter &out) override;
     void readHeader(QStringList &parts) override;
+    qint64 headerCost(const QStringList &parts) const override;
     void clearHeader() override;
     qint64 fileSizeLimit() const override;
     bool recordPartReadsWhole() override;

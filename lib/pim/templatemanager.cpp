@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <uuid/uuid.h>
+
 #include <memory>
 
 namespace {
@@ -42,14 +44,15 @@ public:
     // the user knows the index and the book as one: the templates
     QString what() const override { return TemplateManager::tr("the templates"); }
     qint64 maxSize() const override { return s_maxIndexSize; }
+    // a line that is none (a zero byte, no name, no UID: an index cut
+    // inside a line) leaves the others' names to their templates
+    bool keepsWhatReads() const override { return true; }
     bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const override
     {
-        // text: a NUL byte says it is something else
-        if (bytes.contains('\0'))
-            return false;
         QByteArray after;
         int separators = 0;
         bool anyTemplate = false;
+        bool whole = true;
         const QList<QByteArray> lines = bytes.split('\n');
         // the text's end is no separator
         const int count = bytes.endsWith('\n') ? lines.size() - 1 : lines.size();
@@ -64,9 +67,13 @@ public:
             // UIDs hold no "=", so the last one separates even a name that
             // holds one.
             const int sep = line.lastIndexOf('=');
-            if (sep <= 0)
+            const QByteArray uid = line.mid(sep + 1);
+            uuid_t parsed;
+            if (sep <= 0 || line.contains('\0') || uid.size() != 36 || uuid_parse(uid.constData(), parsed) != 0) {
+                whole = false;
                 continue;
-            after = line.mid(sep + 1);
+            }
+            after = uid;
             separators = 0;
             anyTemplate = true;
             entries.append({after, line.left(sep)});
@@ -75,7 +82,7 @@ public:
         // break: an empty file reads as a torn one)
         if (!anyTemplate)
             entries.clear();
-        return true;
+        return whole;
     }
     QByteArray write(const KeyedMerge::Entries &entries) const override
     {
@@ -127,6 +134,15 @@ TemplateManager::TemplateManager(const QString &name)
     // the base is what this copy took: an entry of a record its book did
     // not hold is not one this copy removes at its next save
     m_base = entries();
+    // the names that read of an index set aside are written anew at once:
+    // no template loses its name (a write refused is retried)
+    if (!read && !index.isEmpty()) {
+        const std::weak_ptr<int> alive = m_alive;
+        SharedFile::at(indexFileName())
+            ->saveStore(IndexKind().what(), SharedFile::unmerged([this, alive](QString *reason) {
+                return alive.expired() || saveIndex(reason);
+            }));
+    }
 }
 
 TemplateManager::~TemplateManager()
@@ -144,6 +160,7 @@ QString TemplateManager::indexFileName() const
 KeyedMerge::Entries TemplateManager::readIndex(bool *read)
 {
     KeyedMerge::Entries entries;
+    // one set aside gives what read of it
     *read = SharedFile::at(indexFileName())->read(IndexKind(), entries) == SharedFile::Done;
     return entries;
 }
@@ -281,6 +298,11 @@ bool TemplateManager::saveLocked(QString *reason)
         *reason = m_store->saveFailure();
         return false;
     }
+    return saveIndex(reason);
+}
+
+bool TemplateManager::saveIndex(QString *reason)
+{
     // the names as this copy takes them (one made unique gets a number)
     // are what is written
     const SharedFile::Settle settle = [this](const KeyedMerge::Entries &merged, const QVector<bool> &theirs) {

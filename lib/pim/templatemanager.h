@@ -64,6 +64,8 @@ private:
     KeyedMerge::Entries entries() const;
     void takeEntries(const KeyedMerge::Entries &entries, const QVector<bool> &theirs);
     bool saveLocked(QString *reason);
+    // The index alone, merged (nested in the folder's lock of the caller).
+    bool saveIndex(QString *reason);
 
     QString m_name;
     TaskManager *m_store = nullptr;

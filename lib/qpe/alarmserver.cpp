@@ -260,10 +260,13 @@ QByteArray lineOf(const AlarmServer::Entry &e)
     return text;
 }
 
-// The alarm of a line; false when it is none.
+// The alarm of a line; false when it is none (no line the list holds has a
+// control character but its tabs).
 bool entryOfLine(const QByteArray &text, AlarmServer::Entry &e)
 {
     const QByteArray line = text.trimmed();
+    if (std::any_of(line.begin(), line.end(), [](char c) { return uchar(c) < 0x20 && c != '\t'; }))
+        return false;
     const QList<QByteArray> fields = line.split('\t');
     if (fields.size() != 4)
         return false;
@@ -288,11 +291,13 @@ class AlarmListKind : public SharedFile::Kind
 public:
     QString what() const override { return QCoreApplication::translate("AlarmServer", "the alarm list"); }
     qint64 maxSize() const override { return s_maxFileSize; }
+    // a line that is no alarm leaves the others ringing
+    bool keepsWhatReads() const override { return true; }
     bool read(const QByteArray &bytes, KeyedMerge::Entries &entries, LoadBudget &budget) const override
     {
         const char *text = bytes.constData();
         const int size = bytes.size();
-        bool anyLine = false;
+        bool whole = true;
         qint64 alarmsCost = 0;
         for (int from = 0; from < size;) {
             const char *nl = static_cast<const char *>(memchr(text + from, '\n', size_t(size - from)));
@@ -302,9 +307,10 @@ public:
             AlarmServer::Entry e;
             if (line.trimmed().isEmpty())
                 continue;
-            anyLine = true;
-            if (!entryOfLine(line, e))
+            if (!entryOfLine(line, e)) {
+                whole = false;
                 continue;
+            }
             const QByteArray key = lineOf(e);
             // the entry now; the alarm the server makes of it once the
             // repeated ones are gone
@@ -340,8 +346,7 @@ public:
         entries.resize(kept);
         // the repeated lines are gone, and make no alarms
         budget.charge(-(alarmsCost * (read - kept) / qMax(read, 1) + freed));
-        // lines none of which is an alarm: something else
-        return kept > 0 || !anyLine;
+        return whole;
     }
     QByteArray write(const KeyedMerge::Entries &entries) const override
     {
@@ -886,8 +891,13 @@ void AlarmServer::refresh()
         // writes the alarms this process holds
         m_stamp = FileStamp::of(m_file);
         if (r == SharedFile::SetAside) {
+            // with those that read of the list set aside, written now: they
+            // go on ringing, here and in every copy
+            takeEntries(KeyedMerge::merge(KeyedMerge::Entries(), entries(), onDisk));
             m_base.clear();
             m_listChanged = true;
+            if (!onDisk.isEmpty())
+                flush();
         }
         return;
     }

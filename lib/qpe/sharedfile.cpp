@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 #include <sys/stat.h>
 
@@ -118,6 +119,7 @@ SharedFile::Result SharedFile::readLocked(const Reader &kind, KeyedMerge::Entrie
         return Failed;
     }
     bool whole = r == BoundedFile::Ok;
+    bool kept = false;
     if (whole) {
         LoadBudget budget(bytes.size(), kind.maxEntries());
         // the bytes are held while their entries are made
@@ -129,11 +131,16 @@ SharedFile::Result SharedFile::readLocked(const Reader &kind, KeyedMerge::Entrie
             m_failure = QCoreApplication::translate("SharedFile", "the program was asked to end while it was read");
             return Failed;
         }
+        kept = kind.keepsWhatReads() && budget.outcome() == LoadBudget::Within;
     }
     if (whole)
         return Done;
-    entries.clear();
-    return setAsideLocked(Regular);
+    if (!kept)
+        entries.clear();
+    const Result aside = setAsideLocked(Regular);
+    if (aside != SetAside)
+        entries.clear();
+    return aside;
 }
 
 SharedFile::Result SharedFile::setAsideLocked(int found)
@@ -169,10 +176,21 @@ bool SharedFile::mergeLocked(const Reader &kind, const KeyedMerge::Entries &base
     case Done:
         break;
     case Missing:
-    case SetAside:
-        // nothing there, or nothing that reads: nothing of the others to keep
-        onDisk = base;
+    case SetAside: {
+        // nothing there, or nothing that reads: nothing of the others to
+        // keep but what read of it (what it lacks may be lost to the
+        // damage, not removed)
+        QSet<QByteArray> known;
+        for (const KeyedMerge::Entry &e : base)
+            known.insert(e.key);
+        KeyedMerge::Entries kept = base;
+        for (const KeyedMerge::Entry &e : qAsConst(onDisk)) {
+            if (!known.contains(e.key))
+                kept.append(e);
+        }
+        onDisk = kept;
         break;
+    }
     default:
         // what the others did is not known: writing would undo it
         return false;

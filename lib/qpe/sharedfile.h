@@ -66,6 +66,12 @@ public:
         // kind.
         virtual bool read(const QByteArray &bytes, KeyedMerge::Entries &entries,
                           LoadBudget &budget) const = 0;
+        // Whether what reads of a file that does not read whole stays in
+        // use (a list of lines each of which is an entry or none): read()
+        // then leaves those entries in entries. Such a file is set aside as
+        // any other, and its entries are the set-aside file's (read()),
+        // kept by a merge.
+        virtual bool keepsWhatReads() const { return false; }
     };
     // What a kind of shared file that this owner writes says of itself.
     class Kind : public Reader
@@ -103,7 +109,8 @@ public:
 
     // The entries on disk, read under the lock. Without it (not had in
     // time) the file is read all the same, as a write replaces it in one
-    // step, but not set aside: Failed when it does not read.
+    // step, but not set aside: Failed when it does not read. SetAside
+    // gives what read of the file for a kind that keeps it.
     Result read(const Reader &kind, KeyedMerge::Entries &entries);
     // ours saved onto the file: merged with what is on disk now against
     // base, written, and taken() told (at once, or after a retry). Done when

@@ -18,6 +18,7 @@
 #include "qpe/filereplacer.h"
 #include "qpe/global.h"
 #include "qpe/loadbudget.h"
+#include "qpe/sharedfile.h"
 #include "qpe/unixsignalnotifier.h"
 #include "qpe/unsavedfiles.h"
 #include "qt/ymrapplication.h"
@@ -231,6 +232,8 @@ private slots:
     void boundedReads();
     void memoryBoundedReads_data();
     void memoryBoundedReads();
+    void readersOfAKindTakeTheSameFiles_data();
+    void readersOfAKindTakeTheSameFiles();
     void signalCutsALoadShort();
     void headerValuesInRange_data();
     void headerValuesInRange();
@@ -950,13 +953,15 @@ void TestPIMManager::readInPartsAsInOneGo_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("maxLine");
     QTest::addColumn<int>("count");
-    QTest::newRow("blocks") << partsBook(400, -1) << 0 << 436;
-    QTest::newRow("total below the blocks") << partsBook(400, 150) << 0 << 150;
-    QTest::newRow("total above the blocks") << partsBook(400, 1000) << 0 << 436;
-    QTest::newRow("reminder runs on") << partsBook(400, -1, 100) << 0 << 414;
-    QTest::newRow("reminder runs to the end") << partsBook(400, -1, 390) << 0 << 427;
-    QTest::newRow("line too long") << partsBook(400, -1, -1, 300) << 200 << 328;
-    QTest::newRow("last block cut") << partsBook(400, -1).chopped(4) << 0 << 436;
+    QTest::addColumn<bool>("damaged");
+    QTest::newRow("blocks") << partsBook(400, -1) << 0 << 436 << false;
+    QTest::newRow("total below the blocks") << partsBook(400, 150) << 0 << 150 << true;
+    QTest::newRow("total above the blocks") << partsBook(400, 1000) << 0 << 436 << true;
+    QTest::newRow("one expense fewer than the total") << partsBook(400, 437) << 0 << 436 << true;
+    QTest::newRow("reminder runs on") << partsBook(400, -1, 100) << 0 << 414 << false;
+    QTest::newRow("reminder runs to the end") << partsBook(400, -1, 390) << 0 << 427 << true;
+    QTest::newRow("line too long") << partsBook(400, -1, -1, 300) << 200 << 328 << true;
+    QTest::newRow("last block cut") << partsBook(400, -1).chopped(4) << 0 << 436 << true;
 }
 
 void TestPIMManager::readInPartsAsInOneGo()
@@ -964,6 +969,7 @@ void TestPIMManager::readInPartsAsInOneGo()
     QFETCH(QByteArray, text);
     QFETCH(int, maxLine);
     QFETCH(int, count);
+    QFETCH(bool, damaged);
     const auto restore = qScopeGuard([] {
         PIMManager::setPartReadBytes(0);
         PIMTextReader::setMaxLineLength(0);
@@ -998,6 +1004,7 @@ void TestPIMManager::readInPartsAsInOneGo()
     const Read whole = readWith(LLONG_MAX, QStringLiteral("whole.exp"));
     const Read parts = readWith(64, QStringLiteral("parts.exp"));
     QCOMPARE(whole.records.size(), count);
+    QCOMPARE(whole.damaged, damaged);
     QCOMPARE(parts.complete, whole.complete);
     QCOMPARE(parts.damaged, whole.damaged);
     QCOMPARE(parts.records, whole.records);
@@ -1577,6 +1584,96 @@ void TestPIMManager::memoryBoundedReads()
         QCOMPARE(UnsavedFiles::instance()->lines().size(), store->isShared() ? 1 : 0);
         store.reset();
         UnsavedFiles::instance()->remove(path);
+    }
+}
+
+// Every reader of a kind of file charges it alike, so that they all take
+// the same files: the store's load, the owner's read at the start and
+// before each merge (which sets aside what it does not take), and the PC
+// link's check of a peer's file. Just below the size a load refuses, all
+// take it; at that size none does. A record limit stops every read there.
+void TestPIMManager::readersOfAKindTakeTheSameFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<int>("allowanceKiB");
+    QTest::addColumn<int>("partBytes");
+    QTest::newRow("categories, empty") << "categories" << QByteArray() << QByteArray("END\n") << 64 << 0;
+    QTest::newRow("categories, titled and sorted")
+        << "categories" << QByteArray("SORT=0\n") << QByteArray("T=a title of twenty.\nEND\n") << 64 << 0;
+    QTest::newRow("categories, the program's own allowance")
+        << "categories" << QByteArray() << QByteArray("END\n") << 0 << 0;
+    QTest::newRow("templates, empty") << "templates" << QByteArray() << QByteArray("END\n") << 64 << 0;
+    // "@" stands for one of 40 numbers
+    QTest::newRow("templates sorted by types they share, in parts")
+        << "templates" << QByteArray("SORT=0\n") << QByteArray("TYPE=Transportation and travel, part @\nEND\n")
+        << 64 << 4096;
+    QTest::newRow("templates with a filter") << "templates" << QByteArray("FILTERS=1 1 f 30 " + repeated("", "0 0 0 ", 30) + "\n")
+                                             << QByteArray("END\n") << 64 << 0;
+    QTest::newRow("device's book list, by memory") << "index" << QByteArray() << QByteArray("T=Trip\nEND\n") << 64 << 0;
+    QTest::newRow("device's book list, by count") << "index" << QByteArray() << QByteArray("END\n") << 0 << 0;
+    QTest::newRow("book index") << "paths" << QByteArray() << QByteArray("I=/books/Trip.exp\n") << 64 << 0;
+}
+
+void TestPIMManager::readersOfAKindTakeTheSameFiles()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, header);
+    QFETCH(QByteArray, record);
+    QFETCH(int, allowanceKiB);
+    QFETCH(int, partBytes);
+    LoadBudget::setAllowance(qint64(allowanceKiB) * 1024);
+    PIMManager::setPartReadBytes(partBytes);
+    const auto restore = qScopeGuard([] {
+        LoadBudget::setAllowance(0);
+        PIMManager::setPartReadBytes(0);
+    });
+    const bool paths = kind == "paths";
+    const auto fileOf = [&](int n) {
+        QByteArray text = paths ? "FOLDER\n" + header : "FOLDER\n" + header + "END\n";
+        for (int i = 0; i < n; ++i)
+            text += QByteArray(record).replace('@', QByteArray::number(i % 40));
+        return paths ? text + "END\n" : text;
+    };
+    // the load alone; the owner's read of a shared file as its store
+    // starts (and before a merge), which sets aside what it does not take;
+    // the link's check
+    const auto load = [&](int n, bool shared) {
+        std::unique_ptr<PIMManager> store(kind == "categories"  ? new CategoryManager
+                                          : kind == "templates" ? new TaskManager("readers", true, false)
+                                                                : static_cast<PIMManager *>(new DBManager(!paths)));
+        store->setShared(shared);
+        writeAll(store->fileName(), fileOf(n));
+        const bool loaded = store->load();
+        return shared ? !QFile::remove(BoundedFile::asideName(store->fileName())) : loaded;
+    };
+    const auto link = [&](int n) {
+        KeyedMerge::Entries entries;
+        return SharedFile::readsAs(*(kind == "categories" ? CategoryManager::fileCheck() : DBManager::deviceListCheck()),
+                                   fileOf(n), entries);
+    };
+    // the first size the load refuses
+    int taken = 0, refused = 1 << 18;
+    while (refused - taken > 1) {
+        const int n = (taken + refused) / 2;
+        (load(n, false) ? taken : refused) = n;
+    }
+    QVERIFY(taken > 0 && refused < 1 << 18);
+    for (const int n : {taken, refused}) {
+        if (kind != "index")
+            QCOMPARE(load(n, true), n == taken);
+        if (kind == "categories" || kind == "index")
+            QCOMPARE(link(n), n == taken);
+    }
+    if (kind == "index" && allowanceKiB == 0) {
+        QCOMPARE(refused, DBManager::MaxBooks + 1);
+        // a list of far more books is not read to its end
+        const QByteArray many = fileOf(40 * refused);
+        LoadBudget budget(many.size(), DBManager::deviceListCheck()->maxEntries());
+        KeyedMerge::Entries entries;
+        QVERIFY(!DBManager::deviceListCheck()->read(many, entries, budget));
+        QVERIFY(budget.count() < 2 * refused);
     }
 }
 

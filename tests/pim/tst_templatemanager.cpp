@@ -135,27 +135,35 @@ void TestTemplateManager::addRenameRemove()
     QVERIFY(tm.save(tm.names()));
 }
 
+// An index line that is none (no name, no UID, a zero byte, a line cut
+// short) makes the index a damaged one: its bytes are kept beside it, the
+// user is told, and every name that reads stays with its template, written
+// anew at once.
 void TestTemplateManager::indexReadTolerantly_data()
 {
     // "%1" stands for the UID of the one template the book holds
     QTest::addColumn<QString>("index");
     QTest::addColumn<QStringList>("names");
+    QTest::addColumn<bool>("damaged");
     const QString lost = QStringLiteral("lost=00000000-0000-0000-0000-000000000000\n");
-    QTest::newRow("names holding '=', lines of no name or no template")
-        << "a=b=%1\n=%1\nname=\n" + lost + "\n\u00e9t\u00e9=%1\n"
-        << QStringList({"a=b", QStringLiteral("\u00e9t\u00e9")});
+    QTest::newRow("names holding '='") << "a=b=%1\n" + lost + "\n\u00e9t\u00e9=%1\n"
+                                       << QStringList({"a=b", QStringLiteral("\u00e9t\u00e9")}) << false;
+    QTest::newRow("lines of no name or no UID") << "a=%1\n=%1\nname=\n" << QStringList{"a"} << true;
     QTest::newRow("a template's separator stays, a missing one's goes")
-        << "x=%1\n\n" + lost + "\n" << QStringList({"x", ""});
-    QTest::newRow("separators of no template") << "\n" + lost + "\n" << QStringList();
+        << "x=%1\n\n" + lost + "\n" << QStringList({"x", ""}) << false;
+    QTest::newRow("separators of no template") << "\n" + lost + "\n" << QStringList() << false;
     const QString mark(QChar(0xfeff));
-    QTest::newRow("names starting with a byte-order mark")
-        << mark + "x=%1\n" << QStringList{mark + "x"};
+    QTest::newRow("names starting with a byte-order mark") << mark + "x=%1\n" << QStringList{mark + "x"} << false;
+    QTest::newRow("the last line whole without its line break") << "x=%1" << QStringList{"x"} << false;
+    QTest::newRow("cut inside a line") << "x=%1\ny=" + lost.mid(5, 20) << QStringList{"x"} << true;
+    QTest::newRow("a zero byte") << "x=%1\nz" + QString(QChar(0)) + "=%1\n" << QStringList{"x"} << true;
 }
 
 void TestTemplateManager::indexReadTolerantly()
 {
     QFETCH(QString, index);
     QFETCH(QStringList, names);
+    QFETCH(bool, damaged);
     clearFiles(QStringLiteral("tplread"));
     QString uid;
     QString indexFile;
@@ -165,15 +173,24 @@ void TestTemplateManager::indexReadTolerantly()
         tm.store()->save();
         indexFile = tm.indexFileName();
     }
+    QFile::remove(BoundedFile::asideName(indexFile));
+    const QByteArray written = index.arg(uid).toUtf8();
     QFile f(indexFile);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(index.arg(uid).toUtf8());
+    f.write(written);
     f.close();
-    TemplateManager tm(QStringLiteral("tplread"));
-    QCOMPARE(tm.names(), names);
-    for (const QString &name : names) {
-        if (!name.isEmpty())
-            QCOMPARE(tm.find(name)->uidString(), uid);
+    QStringList told;
+    BoundedFile::setNotifier([&told](const QString &path, const QString &) { told << path; });
+    const auto restore = qScopeGuard([] { BoundedFile::setNotifier(BoundedFile::Notifier()); });
+    for (int start = 0; start < 2; ++start) {
+        TemplateManager tm(QStringLiteral("tplread"));
+        QCOMPARE(tm.names(), names);
+        for (const QString &name : names) {
+            if (!name.isEmpty())
+                QCOMPARE(tm.find(name)->uidString(), uid);
+        }
+        QCOMPARE(told, damaged ? QStringList{indexFile} : QStringList());
+        QCOMPARE(bytes(BoundedFile::asideName(indexFile)), damaged ? written : QByteArray());
     }
 }
 

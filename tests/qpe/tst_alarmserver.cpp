@@ -4,6 +4,7 @@
 #include "zonescope.h"
 
 #include "qpe/alarmserver.h"
+#include "qpe/boundedfile.h"
 #include "qpe/folderlock.h"
 #include "qpe/qcopchannel.h"
 #include "qpe/qpeapplication.h"
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -87,7 +89,8 @@ private slots:
     void timerCappedAtOneMinute();
     void restartRearmsAndRingsAgainUntilDealtWith();
     void persistedFieldsRoundTrip();
-    void corruptLinesIgnored();
+    void damagedListKeepsItsAlarms_data();
+    void damagedListKeepsItsAlarms();
     void listRoundTrips_data();
     void listRoundTrips();
     void onlyOneServerPerRootDelivers();
@@ -325,24 +328,44 @@ void TestAlarmServer::persistedFieldsRoundTrip()
     QCOMPARE(s.pending().at(1).data, -5);
 }
 
-void TestAlarmServer::corruptLinesIgnored()
+// A line that is no alarm makes the list a damaged one: its bytes are kept
+// beside it, the user is told, and every alarm that reads goes on ringing,
+// written anew at once.
+void TestAlarmServer::damagedListKeepsItsAlarms_data()
 {
+    QTest::addColumn<QByteArray>("bad");
+    QTest::newRow("no alarm at all") << QByteArray("garbage");
+    QTest::newRow("a zero byte") << QByteArray("2026-03-07T09:00:00\tA/c\tze\0ro\t1", 31);
+    QTest::newRow("a line cut short") << QByteArray("2026-03-07T09:00:00\tA/c\tcut");
+    QTest::newRow("a bad month") << QByteArray("2026-13-07T09:00:00\tA/c\tbad\t1");
+    QTest::newRow("no date") << QByteArray("not a date\tA/c\tbad\t1");
+    QTest::newRow("a missing field") << QByteArray("2026-03-07T09:00:00\t\tnochannel\t1");
+    QTest::newRow("data that is no number") << QByteArray("2026-03-07T09:00:00\tA/c\tbaddata\tx");
+    QTest::newRow("a field too many") << QByteArray("2026-03-07T09:00:00\tA/c\ttoo\tmany\tfields");
+}
+
+void TestAlarmServer::damagedListKeepsItsAlarms()
+{
+    QFETCH(QByteArray, bad);
     const QString dir = freshDir();
-    {
-        QFile f(dir + QStringLiteral("/alarms"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("garbage\n"
-                "2026-03-07T09:00:00\tA/c\tgood\t7\n"
-                "not a date\tA/c\tbad\t1\n"
-                "2026-03-07T09:00:00\t\tnochannel\t1\n"
-                "2026-03-07T09:00:00\tA/c\tbaddata\tx\n"
-                "2026-03-07T09:00:00\tA/c\ttoo\tmany\tfields\n"
-                "\n");
+    const QString path = dir + QStringLiteral("/alarms");
+    const QByteArray good = "2026-03-07T09:00:00\tA/c\tgood\t7\n";
+    const QByteArray later = "2026-03-08T10:00:00\tA/c\tlater\t0\n";
+    const QByteArray file = good + bad + "\n" + later + "\n";
+    writeAll(path, file);
+    QStringList told;
+    BoundedFile::setNotifier([&told](const QString &p, const QString &) { told << p; });
+    const auto restore = qScopeGuard([] { BoundedFile::setNotifier(BoundedFile::Notifier()); });
+    for (int start = 0; start < 2; ++start) {
+        AlarmServer s(dir);
+        QCOMPARE(s.pending().size(), 2);
+        QCOMPARE(s.pending().first().message, QByteArray("good"));
+        QCOMPARE(s.pending().first().data, 7);
+        QCOMPARE(s.pending().last().message, QByteArray("later"));
+        QCOMPARE(told, QStringList{path});
+        QCOMPARE(readAll(BoundedFile::asideName(path)), file);
+        QCOMPARE(readAll(path), good + later);
     }
-    AlarmServer s(dir);
-    QCOMPARE(s.pending().size(), 1);
-    QCOMPARE(s.pending().first().message, QByteArray("good"));
-    QCOMPARE(s.pending().first().data, 7);
 }
 
 // Inputs the fuzzing of the list found: whatever a server reads, it writes

@@ -1392,6 +1392,16 @@ void TestPCLink::filesAtTheirLimits_data()
         << "device" << "[A]ymrCategory" << QByteArray("FOLDER\nTOTAL=1\n") << "unreadable";
     QTest::newRow("device index cut in a book")
         << "client" << "[A]ymrOutlaysIDX_EXT" << QByteArray("FOLDER\nTOTAL=1\nEND\nT=Trip\nP=/a/Tr") << "unreadable";
+    // at the sizes the program reads (what its load takes, it takes)
+    const auto emptyRecords = [](int n) {
+        return "FOLDER\nTOTAL=" + QByteArray::number(n) + "\nEND\n" + QByteArray(4 * n, 'E').replace("EEEE", "END\n");
+    };
+    QTest::newRow("full size: category file its store sets aside")
+        << "device" << "[A]ymrCategory" << emptyRecords(85599) << "unreadable";
+    QTest::newRow("full size: device index of 10,000 books")
+        << "client" << "[A]ymrOutlaysIDX_EXT" << emptyRecords(DBManager::MaxBooks) << "taken";
+    QTest::newRow("full size: device index of 10,001 books")
+        << "client" << "[A]ymrOutlaysIDX_EXT" << emptyRecords(DBManager::MaxBooks + 1) << "unreadable";
 }
 
 void TestPCLink::filesAtTheirLimits()
@@ -1401,11 +1411,12 @@ void TestPCLink::filesAtTheirLimits()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, outcome);
     const bool lifted = QTest::currentDataTag() && QByteArray(QTest::currentDataTag()).startsWith("lifted");
+    const bool fullSize = QTest::currentDataTag() && QByteArray(QTest::currentDataTag()).startsWith("full size");
     TaskManager::setMaxBookSize(lifted ? INT_MAX : 8192);
     if (lifted)
         PCLink::setFreeSpace([](const QString &) { return qint64(1) << 40; });
-    CategoryManager::setMaxFileSize(4096);
-    DBManager::setMaxFileSize(4096);
+    CategoryManager::setMaxFileSize(fullSize ? 0 : 4096);
+    DBManager::setMaxFileSize(fullSize ? 0 : 4096);
     YMRPIM::setMaxListSize(1024);
     PIMTextReader::setMaxLineLength(256);
     const auto restore = qScopeGuard([] {

@@ -2,6 +2,7 @@
 // Whatever it holds, the list the server keeps writes a file that reads back
 // as the same list and writes the same bytes again.
 #include "fuzzfiles.h"
+#include "keptcopies.h"
 
 #include "qpe/alarmserver.h"
 
@@ -41,6 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static const QString dir = fuzz::root().filePath(QStringLiteral("alarms"));
     QDir().mkpath(dir);
+    fuzz::removeKeptCopies();
     fuzz::writeFile(dir + QStringLiteral("/alarms"), fuzz::bytesOf(data, size));
     QList<AlarmServer::Alarm> read;
     QByteArray first;
