@@ -181,8 +181,9 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
         release();
         return;
     }
-    // only ever after the user's key or click in the alarm window: the
-    // list takes the keyboard as any window a click opens
+    // it follows the alarm window, not a click on it: the keyboard stays
+    // where the user and the window manager leave it
+    QPEApplication::leaveKeyboardAtShow(this, false);
     YMRApplication::showMaximized(this, true);
     m_running = true;
     lv->setFocus();
