@@ -181,8 +181,10 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
         release();
         return;
     }
-    // it follows the alarm window, not a click on it: the keyboard stays
-    // where the user and the window manager leave it
+    // it follows the alarm window, not a click on it: it asks for no
+    // keyboard. Where the window manager hands the keyboard back to the main
+    // window as the alarm window goes, it comes on to the list (refused
+    // until the list is shown, those keys would be lost)
     QPEApplication::leaveKeyboardAtShow(this, false);
     YMRApplication::showMaximized(this, true);
     m_running = true;

@@ -44,11 +44,21 @@ bool switchTo(WId window)
                     QString::number(window)});
 }
 
-// A click on a window's upper middle, away from its buttons.
+// A click on a window's upper middle, away from its buttons. twm moves the
+// keyboard as it sees the pointer leave a window: the click waits for that,
+// as a user's hand does, or twm, coming later, would undo what it gave.
 bool clickOn(WId window)
 {
     const QSize size = placeOf(window).client.size();
-    return click(window, QPoint(size.width() / 2, size.height() / 4));
+    const QPoint at(size.width() / 2, size.height() / 4);
+    if (manager() == Manager::Twm) {
+        const WId before = focused();
+        if (!xdotool({"mousemove", "--window", QString::number(window), QString::number(at.x()),
+                      QString::number(at.y())})
+            || !waitFor([&] { return focused() != before; }))
+            return false;
+    }
+    return click(window, at);
 }
 
 bool moveTo(WId window, const QPoint &at)
