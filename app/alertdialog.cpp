@@ -181,8 +181,11 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
         release();
         return;
     }
-    // only ever after the user's key or click in the alarm window: the
-    // list takes the keyboard as any window a click opens
+    // it follows the alarm window, not a click on it: it asks for no
+    // keyboard. Where the window manager hands the keyboard back to the main
+    // window as the alarm window goes, it comes on to the list (refused
+    // until the list is shown, those keys would be lost)
+    QPEApplication::leaveKeyboardAtShow(this, false);
     YMRApplication::showMaximized(this, true);
     m_running = true;
     lv->setFocus();

@@ -61,43 +61,84 @@ void belongToShownWindow(QWidget *w)
         w->windowHandle()->setTransientParent(owner->windowHandle());
 }
 
-// Qt asks the window manager to activate a modal window once it is mapped,
-// whatever the widget says: the window refuses the keyboard until then, and
-// the request finds it so. It takes the keyboard as any other once the
-// manager has mapped it (or it went away unmapped).
-class KeyboardAfterMap : public QObject
+// Shows a window that comes up on its own without asking for the keyboard
+// for it: the window manager is told not to give it the keyboard as it maps
+// it (user time 0). Qt itself asks for the keyboard for a modal window as it
+// maps it, whatever the widget says, and where no manager answers the
+// request (none, twm) sets the X focus on it itself: a modal stand-in that is
+// never mapped stands in front of the window while the window is made modal
+// and mapped, so that it is not the modal window in front then.
+class UnaskedShow : public QObject
 {
 public:
-    KeyboardAfterMap(QWidget *widget, QWindow *window)
-        : QObject(window), m_widget(widget)
+    UnaskedShow(QWidget *widget, QWindow *window)
+        : QObject(window), m_widget(widget), m_window(window)
     {
-        setObjectName(QStringLiteral("qpe_keyboardAfterMap"));
+        setObjectName(QStringLiteral("qpe_unaskedShow"));
         window->installEventFilter(this);
+        widget->installEventFilter(this);
     }
+
+    ~UnaskedShow() override { dropStandIn(); }
 
     bool eventFilter(QObject *watched, QEvent *e) override
     {
-        auto *window = static_cast<QWindow *>(watched);
-        // the request went out as the map was handled, before this expose:
-        // the manager reads it before the change below
-        if ((e->type() == QEvent::Expose && window->isExposed()) || e->type() == QEvent::Hide) {
-            window->setFlags(window->flags() & ~Qt::WindowDoesNotAcceptFocus);
-            window->setProperty("_q_showWithoutActivating", QVariant());
+        const QEvent::Type type = e->type();
+        if (watched == m_widget) {
+            // before it is made modal: it waits behind the stand-in
+            if (type == QEvent::Show && m_widget->isModal() && !m_standIn)
+                standInFront();
+            // mapped: nothing stands in its way
+            else if (type == QEvent::ShowToParent)
+                dropStandIn();
+            return false;
+        }
+        // made modal, it went in front: the stand-in goes in front again
+        if (type == QEvent::WindowUnblocked && m_standIn && m_standIn->isVisible()
+            && QGuiApplication::modalWindow() == m_window) {
+            m_standIn->hide();
+            m_standIn->show();
+        }
+        // on the screen: from now on it takes the keyboard as any window
+        if ((type == QEvent::Expose && m_window->isExposed()) || type == QEvent::Hide) {
+            m_window->setFlags(m_window->flags() & ~Qt::WindowDoesNotAcceptFocus);
+            m_window->setProperty("_q_showWithoutActivating", QVariant());
             if (m_widget)
                 m_widget->setAttribute(Qt::WA_ShowWithoutActivating, false);
-            window->removeEventFilter(this);
+            m_window->removeEventFilter(this);
+            if (m_widget)
+                m_widget->removeEventFilter(this);
             deleteLater();
         }
         return false;
     }
 
 private:
+    // out of the way before it goes: its hiding unblocks the window
+    void dropStandIn()
+    {
+        QWidget *standIn = m_standIn;
+        m_standIn = nullptr;
+        delete standIn;
+    }
+
+    void standInFront()
+    {
+        m_standIn = new QWidget;
+        m_standIn->setAttribute(Qt::WA_DontShowOnScreen);
+        m_standIn->setAttribute(Qt::WA_QuitOnClose, false);
+        m_standIn->setWindowModality(Qt::ApplicationModal);
+        m_standIn->show();
+    }
+
     QPointer<QWidget> m_widget;
+    QWindow *m_window;
+    QPointer<QWidget> m_standIn;
 };
 
 } // namespace
 
-void QPEApplication::leaveKeyboardAtShow(QWidget *w)
+void QPEApplication::leaveKeyboardAtShow(QWidget *w, bool refuseUntilShown)
 {
     if (!w || !w->isWindow())
         return;
@@ -106,14 +147,14 @@ void QPEApplication::leaveKeyboardAtShow(QWidget *w)
     // mapped already: no map to come, and nothing may keep the keyboard
     // from it afterwards
     if (!window || window->isExposed()
-        || window->findChild<QObject *>(QStringLiteral("qpe_keyboardAfterMap"),
+        || window->findChild<QObject *>(QStringLiteral("qpe_unaskedShow"),
                                         Qt::FindDirectChildrenOnly))
         return;
-    // not focused as the manager maps it (user time 0)
     w->setAttribute(Qt::WA_ShowWithoutActivating);
     window->setProperty("_q_showWithoutActivating", true);
-    window->setFlags(window->flags() | Qt::WindowDoesNotAcceptFocus);
-    new KeyboardAfterMap(w, window);
+    if (refuseUntilShown)
+        window->setFlags(window->flags() | Qt::WindowDoesNotAcceptFocus);
+    new UnaskedShow(w, window);
 }
 
 QPEApplication::QPEApplication(int &argc, char **argv, Type)

@@ -74,11 +74,18 @@ public:
     // place); a QDialog also gets the device's OK (QpeDialogOk).
     static void showWidgetMaximized(QWidget *w);
     // For a window that comes up on its own (a reminder), not at the user's
-    // key or click: its next show, or the restore that maps it again, leaves
-    // the keyboard where the user types, in this program or another. A click
-    // on it or the window manager's switch to it gives it the keyboard. A
-    // window already on the screen is left as it is.
-    static void leaveKeyboardAtShow(QWidget *w);
+    // key or click: its next show, or the restore that maps it again, asks
+    // for no keyboard (a modal one included, under any window manager or
+    // none), which stays where the user types, in this program or another. A
+    // click on it or the window manager's switch to it gives it the keyboard.
+    // Until it is on the screen it refuses the keyboard, so that a manager
+    // that gives it to the window under the pointer leaves it alone as it
+    // comes up; not so with refuseUntilShown false, for a modal window that
+    // follows one of the program the user has just closed: the manager may
+    // hand the keyboard back to the program, which passes it on to the modal
+    // window in front, and refused it would be lost. A window already on the
+    // screen is left as it is.
+    static void leaveKeyboardAtShow(QWidget *w, bool refuseUntilShown = true);
 
     static void setKeepRunning();
     static bool keepRunning();

@@ -4,8 +4,10 @@
 // Tests on a real X server under a real window manager, where windows get
 // frames and the manager places, stacks and closes them. Each test program
 // starts its own Xvfb on a free display (-displayfd, so programs run in
-// parallel) and openbox on it; both stop when the program ends. Where they
-// cannot start, the program is skipped (CTest: return code 77) and says why.
+// parallel) and openbox on it; both stop when the program ends. A test may
+// switch to twm (no activation requests answered, the keyboard follows the
+// pointer) or to no manager at all (X's own rules). Where they cannot
+// start, the program is skipped (CTest: return code 77) and says why.
 //
 // A test program: #include "xdesktop.h", then YMR_DESKTOP_TEST_MAIN(Class).
 // Windows appear, get their frames and move in the manager's own time:
@@ -17,6 +19,7 @@
 
 #include "qt/ymrapplication.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QScreen>
 #include <QWidget>
@@ -41,6 +44,15 @@ const int WaitMs = 30000;
 inline bool waitFor(const std::function<bool()> &done)
 {
     return QTest::qWaitFor(done, WaitMs);
+}
+
+enum class Manager { None, Twm, Openbox };
+
+// The manager running now.
+inline Manager &manager()
+{
+    static Manager m = Manager::Openbox;
+    return m;
 }
 
 // Runs an X tool and gives its output; events of this program are handled
@@ -124,10 +136,11 @@ inline WId transientFor(QWidget *w)
     return at < 0 ? 0 : out.mid(at + 2).trimmed().toULongLong(nullptr, 16);
 }
 
-// Shown, mapped and (but for pop-ups) framed by the window manager.
+// Shown, mapped and (but for pop-ups, or with no manager) framed by the
+// window manager.
 inline bool placed(QWidget *w)
 {
-    const bool popup = w->windowType() == Qt::Popup;
+    const bool popup = w->windowType() == Qt::Popup || manager() == Manager::None;
     return waitFor([w, popup] {
         return w->isVisible() && w->windowHandle() && w->windowHandle()->isExposed()
                && (popup || placeOf(w).framed);
@@ -141,14 +154,24 @@ inline QRect screenOf(QWidget *w)
     return s ? s->availableGeometry() : QRect();
 }
 
-// Gives the window the focus as a click on it would, then presses the keys
-// in turn on the real keyboard (the window manager sees them first).
+// Gives the window the keyboard as the user would: the manager's switch to
+// it; with none that answers one, the pointer on it and the focus set.
+inline bool giveKeyboard(WId window)
+{
+    const QString id = QString::number(window);
+    if (manager() == Manager::Openbox)
+        return xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), id});
+    return xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), id,
+                    QStringLiteral("20"), QStringLiteral("20")})
+           && xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
+}
+
+// Gives the window the keyboard, then presses the keys in turn on the real
+// keyboard (the window manager sees them first).
 inline bool pressKeysIn(WId window, const QStringList &keys)
 {
-    return xdotool(QStringList{QStringLiteral("windowactivate"), QStringLiteral("--sync"),
-                               QString::number(window), QStringLiteral("key"),
-                               QStringLiteral("--clearmodifiers")}
-                   + keys);
+    return giveKeyboard(window)
+           && xdotool(QStringList{QStringLiteral("key"), QStringLiteral("--clearmodifiers")} + keys);
 }
 
 // A click of the real mouse at a point of the window's client area.
@@ -233,9 +256,13 @@ public:
     {
         stop(m_wm);
         stop(m_server);
+        if (s_current == this)
+            s_current = nullptr;
     }
 
-    // Starts the server and the manager; DISPLAY then names the server.
+    static Session *current() { return s_current; }
+
+    // Starts the server and openbox; DISPLAY then names the server.
     bool start(QString *why)
     {
         int fds[2];
@@ -256,12 +283,47 @@ public:
         }
         qputenv("DISPLAY", ":" + display);
         qputenv("QT_QPA_PLATFORM", "xcb");
-        m_wm = spawn({"openbox", "--sm-disable"});
-        // it manages the display once it has published its desktops
+        s_current = this;
+        return use(Manager::Openbox, why);
+    }
+
+    // Ends the manager running and starts m in its place. The windows on
+    // the screen stay; the next manager takes them as they are.
+    bool use(Manager m, QString *why)
+    {
+        stop(m_wm);
+        // what a manager published of itself goes with it: a program would
+        // ask it to activate windows
+        for (const char *property : {"_NET_SUPPORTED", "_NET_SUPPORTING_WM_CHECK", "_NET_ACTIVE_WINDOW"})
+            succeeds({"xprop", "-root", "-remove", property});
+        manager() = m;
+        if (m == Manager::None)
+            return true;
+        std::vector<QByteArray> ready;
+        if (m == Manager::Openbox) {
+            m_wm = spawn({"openbox", "--sm-disable"});
+            // it manages the display once it has published its desktops
+            ready = {"xdotool", "get_num_desktops"};
+        } else {
+            // placed by the manager, not by the user's click; the places
+            // programs ask for kept
+            const QString rc = ymrtest::userRoot().filePath(QStringLiteral("twmrc"));
+            QFile file(rc);
+            if (!file.open(QIODevice::WriteOnly)
+                || file.write("RandomPlacement\nNoGrabServer\nUsePPosition \"on\"\n") < 0) {
+                *why = QStringLiteral("no twm settings file");
+                return false;
+            }
+            file.close();
+            m_wm = spawn({"twm", "-f", QFile::encodeName(rc)});
+            // it manages the display once it has made its icon manager
+            ready = {"sh", "-c", "xwininfo -root -tree | grep -q 'TWM Icon Manager'"};
+        }
         const QDeadlineTimer until(WaitMs);
-        while (!succeeds({"xdotool", "get_num_desktops"})) {
+        while (!succeeds(ready)) {
             if (until.hasExpired()) {
-                *why = QStringLiteral("openbox did not start (openbox or xdotool missing?)");
+                *why = QStringLiteral("the window manager did not start (openbox, twm, x11-utils "
+                                      "or xdotool missing?)");
                 return false;
             }
             usleep(50000);
@@ -318,7 +380,18 @@ private:
 
     pid_t m_server = -1;
     pid_t m_wm = -1;
+    static inline Session *s_current = nullptr;
 };
+
+// Runs the test's programs under m from now on.
+inline bool useManager(Manager m)
+{
+    QString why;
+    if (Session::current() && Session::current()->use(m, &why))
+        return true;
+    qWarning("%s", qPrintable(why));
+    return false;
+}
 
 inline int skip(const QString &why)
 {

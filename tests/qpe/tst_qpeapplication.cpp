@@ -250,20 +250,41 @@ void TestQpeApplication::escapeRejects()
     QCOMPARE(dlg.result(), int(QDialog::Rejected));
 }
 
+namespace {
+// Notes the modal window in front once a window's show has mapped it.
+class FrontWhenMapped : public QObject
+{
+public:
+    QWindow *front = nullptr;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::ShowToParent)
+            front = QGuiApplication::modalWindow();
+        return false;
+    }
+};
+} // namespace
+
 // A window that comes up on its own refuses the keyboard until the window
 // system has put it on the screen, then takes it as any other; one on the
-// screen already is left alone, as no map comes to give it back.
+// screen already is left alone, as no map comes to give it back. A modal
+// one is not the modal window in front as it is mapped (Qt would ask for the
+// keyboard for it), and is once shown.
 void TestQpeApplication::keyboardLeftAtShow_data()
 {
     QTest::addColumn<bool>("onScreen");
-    QTest::newRow("shown after") << false;
-    QTest::newRow("on the screen already") << true;
+    QTest::addColumn<bool>("modal");
+    QTest::newRow("shown after") << false << false;
+    QTest::newRow("on the screen already") << true << false;
+    QTest::newRow("modal, shown after") << false << true;
 }
 
 void TestQpeApplication::keyboardLeftAtShow()
 {
     QFETCH(bool, onScreen);
+    QFETCH(bool, modal);
     QDialog dlg;
+    dlg.setModal(modal);
     if (onScreen) {
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -274,9 +295,17 @@ void TestQpeApplication::keyboardLeftAtShow()
                || dlg.testAttribute(Qt::WA_ShowWithoutActivating);
     };
     QCOMPARE(refuses(), !onScreen);
+    FrontWhenMapped front;
+    dlg.installEventFilter(&front);
+    const int windows = QApplication::topLevelWidgets().size();
     QPEApplication::showWidgetMaximized(&dlg);
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     QTRY_VERIFY(!refuses());
+    if (modal) {
+        QVERIFY(front.front && front.front != dlg.windowHandle());
+        QCOMPARE(QApplication::activeModalWidget(), &dlg);
+        QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+    }
 }
 
 QPE_TEST_MAIN(TestQpeApplication)
