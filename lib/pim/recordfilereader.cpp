@@ -67,6 +67,54 @@ bool readTotal(const char *p, int len, int *total)
     return true;
 }
 
+// The UIDs of a file's records, each slot the index of a record plus one
+// (0: free): one look per record and no allocation per UID, so that a
+// large book's load hardly feels it.
+class UidSet
+{
+public:
+    explicit UidSet(const std::vector<PIMRecord *> &records) : m_records(records)
+    {
+        size_t size = 16;
+        while (size < 2 * records.size())
+            size *= 2;
+        m_slots.assign(size, 0);
+    }
+
+    // Takes the record's UID in; false when an earlier record holds it.
+    bool insert(quint32 index)
+    {
+        const unsigned char *uid = m_records[index]->uid();
+        const size_t mask = m_slots.size() - 1;
+        for (size_t at = hash(uid) & mask;; at = (at + 1) & mask) {
+            const quint32 there = m_slots[at];
+            if (!there) {
+                m_slots[at] = index + 1;
+                return true;
+            }
+            if (memcmp(m_records[there - 1]->uid(), uid, sizeof(uuid_t)) == 0)
+                return false;
+        }
+    }
+
+private:
+    // UIDs a program made in a row may differ in a few bytes only: all of
+    // them count
+    static size_t hash(const unsigned char *uid)
+    {
+        quint64 a, b;
+        memcpy(&a, uid, 8);
+        memcpy(&b, uid + 8, 8);
+        quint64 h = a ^ (b * 0x9e3779b97f4a7c15ULL);
+        h ^= h >> 31;
+        h *= 0xbf58476d1ce4e5b9ULL;
+        return size_t(h ^ (h >> 29));
+    }
+
+    const std::vector<PIMRecord *> &m_records;
+    std::vector<quint32> m_slots;
+};
+
 } // namespace
 
 struct RecordFileReader::Part
@@ -226,11 +274,7 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
             delete r;
         return;
     }
-    UidMaker uids;
-    for (PIMRecord *r : records) {
-        if (r->uidPending())
-            uids.give(r, text.constData() + r->m_rawStart, r->m_rawLength);
-    }
+    giveUids(text, records, result);
     if (taken.empty())
         taken.swap(records);
     else
@@ -349,6 +393,29 @@ bool RecordFileReader::readsWhole(const QByteArray &bytes, LoadBudget &budget) c
     read(bytes, &budget, HeaderLine(), Cost(), false, records, result);
     qDeleteAll(records);
     return !result.failed && result.damage == Whole && budget.outcome() == LoadBudget::Within;
+}
+
+void RecordFileReader::giveUids(const QByteArray &text, const std::vector<PIMRecord *> &records, Result &result)
+{
+    // the UIDs the file holds first, so that none made is one of them
+    UidSet present(records);
+    std::vector<quint32> needing;
+    for (quint32 i = 0; i < quint32(records.size()); ++i) {
+        if (records[i]->uidPending() || !present.insert(i))
+            needing.push_back(i);
+    }
+    UidMaker uids;
+    for (const quint32 i : needing) {
+        PIMRecord *r = records[i];
+        const bool twin = !r->uidPending();
+        const QByteArray was = twin ? QByteArray(reinterpret_cast<const char *>(r->m_uid), sizeof(uuid_t))
+                                    : QByteArray();
+        do
+            uids.give(r, text.constData() + r->m_rawStart, r->m_rawLength);
+        while (!present.insert(i));
+        if (twin)
+            result.renamed.push_back({r, was});
+    }
 }
 
 void RecordFileReader::UidMaker::give(PIMRecord *record, const char *block, int length)

@@ -516,6 +516,82 @@ private slots:
         QCOMPARE(fixtures::alarmTimes(messageOf(lunch)), QList<QDateTime>({AlarmServer::wholeSeconds(lunch->reminder->dateTime)}));
         m_a->removeRecord(lunch);
     }
+
+    // Two expenses of a book that hold one UID (a file taken whole from a
+    // peer, or edited by hand), their alarms registered under it: at the
+    // load the second takes a UID of its own and its alarm goes with it, so
+    // that each rings, is dismissed and removed as itself; also when its
+    // book is read only as the alarm rings.
+    void twinsRingEachForItself_data()
+    {
+        QTest::addColumn<int>("firstIn");   // seconds to the first one's reminder
+        QTest::addColumn<QString>("act");
+        QTest::newRow("the second due, dismissed") << 365 * 86400 << "dismiss";
+        QTest::newRow("the second due, its book read as it rings") << 365 * 86400 << "read at the alarm";
+        QTest::newRow("one reminder twice, the first removed") << 60 << "remove 0";
+        QTest::newRow("one reminder twice, the second removed") << 60 << "remove 1";
+    }
+
+    void twinsRingEachForItself()
+    {
+        QFETCH(int, firstIn);
+        QFETCH(QString, act);
+        const QString path = m_a->fileName();
+        const QDateTime times[] = {m_now.addSecs(firstIn), m_now.addSecs(60)};
+        QByteArrayList uids;
+        for (const QDateTime &when : times) {
+            auto *t = new Task(m_a.get());
+            t->type = uids.isEmpty() ? QStringLiteral("First") : QStringLiteral("Second");
+            t->reminder = new PIMReminder;
+            t->reminder->dateTime = when;
+            QVERIFY(m_a->appendRecord(t));
+            uids << t->uidString().toLatin1();
+        }
+        m_a->forceSave();
+        m_a.reset();
+        fixtures::writeFile(path, fixtures::readAll(path).replace(uids[1], uids[0]));
+        for (const QDateTime &when : times)
+            AlarmServer::addAlarm(when, TaskManager::alarmChannel(), "alarm(QDateTime,int)" + uids[0]);
+        m_a.reset(new TaskManager(path));
+        AlertDialog dialog;
+        connect(&dialog, &AlertDialog::getTask, this, [this] {
+            if (m_a->count() == 0)
+                m_a->load();
+        });
+        Host host(&dialog, {m_a.get()});
+        if (act != "read at the alarm")
+            QVERIFY(m_a->load());
+        if (act.startsWith("remove")) {
+            m_a->removeRecord(m_a->records()->at(act.right(1).toInt()));
+        } else {
+            QStringList listed;
+            answerInTurn({[](QDialog *d) { d->accept(); },
+                          [&](QDialog *) {
+                              dialog.lv->setCurrentItem(dialog.lv->firstChild());
+                              listed << dialog.subject->text() << QString::number(dialog.lv->childCount());
+                              dialog.PushButton3->click(); // dismiss
+                              if (dialog.isVisible())
+                                  dialog.reject();
+                          }});
+            m_now = m_now.addSecs(61);
+            AlarmServer::instance()->deliverDue();
+            // the alarm under the UID the two held, moved by the load meanwhile
+            QTRY_COMPARE(m_a->count(), 2);
+            AlarmServer::instance()->deliverDue();
+            QTRY_VERIFY(!listed.isEmpty());
+            QCOMPARE(listed, QStringList({"Second", "1"}));
+        }
+        for (PIMRecord *r : *m_a->records()) {
+            auto *t = static_cast<Task *>(r);
+            const bool first = t->type == QLatin1String("First");
+            QCOMPARE(t->uidString().toLatin1() == uids[0], first);
+            QCOMPARE(fixtures::alarmTimes(messageOf(t)),
+                     t->reminder ? QList<QDateTime>{AlarmServer::wholeSeconds(times[first ? 0 : 1])}
+                                 : QList<QDateTime>());
+        }
+        QVERIFY(static_cast<Task *>(m_a->records()->at(0))->reminder);
+        m_a->removeAll();
+    }
 };
 
 YMR_TEST_MAIN(TestAlertDialog)

@@ -503,30 +503,39 @@ void TestCategoryManager::damagedFileWhileTheFolderIsHeld()
     QCOMPARE(titlesOf(again), QStringList{"Bus"});
 }
 
-// Records an older file holds without a UID (some without their times)
-// get one at the load that every later reading of the file, this copy's
-// or another's, gives them again: a save long after the load removes the
-// one removed and keeps the others as they were loaded, and the other copy
-// finds them by the same UIDs.
+// Records an older file holds without a UID (some without their times),
+// or with the UID of a record before them, get one at the load that every
+// later reading of the file, this copy's or another's, gives them again
+// (the first holding a UID keeps it): a save long after the load removes
+// the one removed (or renames the one renamed) and keeps the others as they
+// were loaded, and the other copy finds them by the same UIDs.
 void TestCategoryManager::recordsWithoutUidKeepOneIdentity_data()
 {
     QTest::addColumn<QByteArray>("records");
     QTest::addColumn<int>("removed");
+    QTest::addColumn<bool>("renamed");
     const QByteArray a = "T=A\nEND\n", b = "T=B\nEND\n";
-    QTest::newRow("neither UID nor times") << a + b << 0;
-    QTest::newRow("two alike, the first removed") << a + a + b << 0;
-    QTest::newRow("two alike, the second removed") << a + a + b << 1;
-    QTest::newRow("times, no UID") << "T=A\nCREATED=1 1 2005 10 0 0\nUPDATED=1 1 2005 10 0 0\nEND\n" + b << 0;
+    QTest::newRow("neither UID nor times") << a + b << 0 << false;
+    QTest::newRow("two alike, the first removed") << a + a + b << 0 << false;
+    QTest::newRow("two alike, the second removed") << a + a + b << 1 << false;
+    QTest::newRow("times, no UID") << "T=A\nCREATED=1 1 2005 10 0 0\nUPDATED=1 1 2005 10 0 0\nEND\n" + b << 0
+                                   << false;
     QTest::newRow("among records with UIDs")
         << "T=U\nUID=11111111-2222-3333-4444-555555555555\nEND\n" + a + b
                + "T=V\nUID=22222222-2222-3333-4444-555555555555\nEND\n"
-        << 1;
+        << 1 << false;
+    const QByteArray u = "\nUID=11111111-2222-3333-4444-555555555555\nEND\n";
+    const QByteArray twins = "T=A" + u + a + "T=B" + u + "T=C" + u;
+    QTest::newRow("one UID on three, the first removed") << twins << 0 << false;
+    QTest::newRow("one UID on three, the last removed") << twins << 3 << false;
+    QTest::newRow("one UID on three, the second renamed") << twins << 2 << true;
 }
 
 void TestCategoryManager::recordsWithoutUidKeepOneIdentity()
 {
     QFETCH(QByteArray, records);
     QFETCH(int, removed);
+    QFETCH(bool, renamed);
     clearCategoryFiles();
     writeAll(categoryFile(), "FOLDER\nEND\n" + records);
     CategoryManager mine, other;
@@ -538,14 +547,32 @@ void TestCategoryManager::recordsWithoutUidKeepOneIdentity()
         QVERIFY(other.load());
     }
     QCOMPARE(uidsOf(other), uidsOf(mine));
+    // the first record holding a UID keeps it; no two hold one
+    const QStringList loaded = uidsOf(mine);
+    QSet<QByteArray> held;
+    int at = 0;
+    for (const QByteArray &line : records.split('\n')) {
+        if (line.startsWith("UID=") && !held.contains(line)) {
+            held.insert(line);
+            QCOMPARE(loaded.at(at), QString::fromLatin1(line.mid(4)));
+        }
+        at += line == "END";
+    }
+    QCOMPARE(QSet<QString>(loaded.begin(), loaded.end()).size(), loaded.size());
     QList<PIMRecord *> kept;
     for (PIMRecord *r : *mine.records())
         kept << r;
-    PIMRecord *gone = kept.takeAt(removed);
     QStringList titles = titlesOf(mine), uids = uidsOf(mine);
-    titles.removeAt(removed);
-    uids.removeAt(removed);
-    QVERIFY(gone->remove());
+    if (renamed) {
+        auto *r = static_cast<CategoryRecord *>(kept.at(removed));
+        auto *old = new CategoryRecord(*r);
+        r->title = titles[removed] = QStringLiteral("R");
+        QVERIFY(r->store(old));
+    } else {
+        titles.removeAt(removed);
+        uids.removeAt(removed);
+        QVERIFY(kept.takeAt(removed)->remove());
+    }
     QVERIFY(mine.save());
     // nothing came back, nothing was taken for another copy's change
     QCOMPARE(QList<PIMRecord *>(mine.records()->begin(), mine.records()->end()), kept);
