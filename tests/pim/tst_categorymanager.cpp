@@ -529,6 +529,8 @@ void TestCategoryManager::recordsWithoutUidKeepOneIdentity_data()
     QTest::newRow("one UID on three, the first removed") << twins << 0 << false;
     QTest::newRow("one UID on three, the last removed") << twins << 3 << false;
     QTest::newRow("one UID on three, the second renamed") << twins << 2 << true;
+    // (%1: the UID the block of A alone is given)
+    QTest::newRow("a UID made of a block, held by a later record") << a + "T=B\nUID=%1\nEND\n" << 1 << false;
 }
 
 void TestCategoryManager::recordsWithoutUidKeepOneIdentity()
@@ -537,6 +539,12 @@ void TestCategoryManager::recordsWithoutUidKeepOneIdentity()
     QFETCH(int, removed);
     QFETCH(bool, renamed);
     clearCategoryFiles();
+    if (records.contains("%1")) {
+        writeAll(categoryFile(), "FOLDER\nEND\nT=A\nEND\n");
+        CategoryManager made;
+        QVERIFY(made.load());
+        records.replace("%1", made.first()->uidString().toLatin1());
+    }
     writeAll(categoryFile(), "FOLDER\nEND\n" + records);
     CategoryManager mine, other;
     {
