@@ -92,8 +92,8 @@ public:
     // records, each made by the factory, charged cost (null: its own size)
     // and appended to records (the caller's then) in file order. Records
     // read without a UID, or with one a record before them holds, get one
-    // made of their text (giveUids()). Records
-    // beyond the TOTAL are not taken, nor any of a text over the budget.
+    // made of their text (giveUids()). Records beyond the TOTAL are not
+    // taken, nor any of a text over the budget.
     // inParts: a large text may be read in parts on Qt's thread pool (see
     // setPartBytes()), with the same result.
     void read(const QByteArray &text, LoadBudget *budget, const HeaderLine &line, const Cost &cost,

@@ -467,7 +467,7 @@ void TaskManager::followRenamedAlarms()
             continue;
         char text[40];
         uuid_unparse(reinterpret_cast<const unsigned char *>(twin.uid.constData()), text);
-        const QByteArray message = QByteArray("alarm(QDateTime,int)") + text;
+        const QByteArray message = QByteArray("alarm(QDateTime,int)").append(text);
         const QDateTime when = ringTime(task->reminder);
         const QDateTime there = AlarmServer::instance()->registered(when, AlarmChannel, message, 0);
         if (there.isNull())
@@ -475,7 +475,7 @@ void TaskManager::followRenamedAlarms()
         AlarmServer::addAlarm(there, AlarmChannel, alarmMessage(task), 0);
         const Task *kept = first.value(twin.uid);
         if (!kept || !kept->reminder || ringTime(kept->reminder) != when)
-            leaving.append({there, message});
+            leaving.append(qMakePair(there, message));
     }
     for (const auto &alarm : qAsConst(leaving))
         AlarmServer::deleteAlarm(alarm.first, AlarmChannel, alarm.second, 0);

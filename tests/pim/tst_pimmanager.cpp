@@ -30,6 +30,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QUuid>
 
 #include <algorithm>
 #include <csignal>
@@ -1001,11 +1002,8 @@ void TestPIMManager::readInPartsAsInOneGo()
         KeyedMerge::Entries entries;
         LoadBudget budget(text.size());
         SharedRecords(&store).read(text, entries, budget);
-        for (const KeyedMerge::Entry &e : qAsConst(entries)) {
-            char uid[40];
-            uuid_unparse(reinterpret_cast<const unsigned char *>(e.key.constData()), uid);
-            r.merged << QString::fromLatin1(uid);
-        }
+        for (const KeyedMerge::Entry &e : qAsConst(entries))
+            r.merged << QUuid::fromRfc4122(e.key).toString(QUuid::WithoutBraces);
         store.forceSave();
         r.saved = withoutFilledIn(readAll(path));
         return r;

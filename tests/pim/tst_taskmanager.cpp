@@ -391,19 +391,6 @@ void TestTaskManager::alarmsOnAddUpdateRemove()
     const QDateTime now = m_now;
     AlarmServer::instance()->setClock([now]() { return now; });
     QVERIFY(pending().isEmpty());
-
-    // an expense read with the UID of one before it takes its alarm along
-    // at the load; a book only checked (one a peer sends) moves nothing
-    const QByteArray uid = "0f8fad5b-d9cb-469f-a165-70867728950e";
-    writeAll(path(QStringLiteral("twins.exp")), "FOLDER\nEND\nTYPE=A\nUID=" + uid + "\nEND\nTYPE=B\nREMINDER\n"
-             "DATETIME=1 6 2030 13 0 0\nREMINDER_END\nUID=" + uid + "\nEND\n");
-    AlarmServer::addAlarm(future, "QPE/Application/ymrOutlays", "alarm(QDateTime,int)" + uid);
-    const QList<AlarmServer::Alarm> registered = pending();
-    QVERIFY(TaskManager::readsWhole(path(QStringLiteral("twins.exp"))));
-    QCOMPARE(pending(), registered);
-    TaskManager twins(path(QStringLiteral("twins.exp")));
-    QVERIFY(twins.load());
-    QCOMPARE(pending(), QList<AlarmServer::Alarm>({alarmOf(static_cast<Task *>(twins.last()), future)}));
 }
 
 void TestTaskManager::purgeCancelsAlarms()
