@@ -70,6 +70,19 @@ bool alarmOf(const QByteArray &data, QDateTime &when, qint32 &alarmData)
     in >> when >> alarmData;
     return in.status() == QDataStream::Ok && when.isValid();
 }
+
+// Whether the alarm a message came from is still in the list. One that left
+// it meanwhile was dealt with, or went with its expense when the book's
+// load gave that expense a UID of its own (another had the same): it rings
+// under that one.
+bool stillListed(const QString &name, const QByteArray &data)
+{
+    QDateTime when;
+    qint32 alarmData = 0;
+    return !alarmOf(data, when, alarmData)
+           || AlarmServer::instance()->registered(when, TaskManager::alarmChannel(), name.toUtf8(), alarmData)
+                  .isValid();
+}
 } // namespace
 
 void AlertDialog::alarmDone(const QString &name, const QByteArray &data)
@@ -135,6 +148,11 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
         return;
     }
     PIMManager *store = task->manager();
+    if (!stillListed(name, data)) {
+        if (store != m_bound)
+            emit freeManager(store);
+        return;
+    }
     if (m_bound && store != m_bound) {
         emit freeManager(store);
         enqueue(name, data);

@@ -746,6 +746,7 @@ bool PIMManager::load()
         // tries again
         m_view.clear();
         m_records.clear();
+        m_renamed.clear();
         m_loadedText.clear();
         clearHeader();
         complete = false;
@@ -755,6 +756,7 @@ bool PIMManager::load()
             m_file->keepDamaged(m_loadedText);
     }
     loaded();
+    m_renamed.clear();
     keepSubclassHeader();
     rebuildView(false);
     if (m_shared)
@@ -996,6 +998,7 @@ void PIMManager::loadText(QIODevice *device)
     m_loadLimit = budget.limit();
     m_view.clear();
     m_records.clear();
+    m_renamed.clear();
     m_loadedText = QByteArray();
     clearHeader();
     m_damage = RecordFileReader::Whole;
@@ -1048,6 +1051,7 @@ void PIMManager::readText(QIODevice *device)
         m_records.reserve(int(records.size()));
         for (PIMRecord *r : records)
             m_records.append(r);
+        m_renamed = std::move(result.renamed);
     }
     m_offset = result.offset;
     m_total = result.total;

@@ -228,6 +228,9 @@ protected:
     virtual bool canRemove(PIMRecord *record);
     virtual void recordRemoved(PIMRecord *record);
     virtual void loaded();
+    // While loaded() runs: the records the load gave a UID of their own
+    // because one before them in the file held theirs, in file order.
+    const std::vector<RecordFileReader::Result::Renamed> &renamedAtLoad() const { return m_renamed; }
     // The text by which a record sorts in the given column; false when the
     // store knows no such column (the record's key is then empty). The base
     // knows none.
@@ -347,6 +350,7 @@ private:
     int m_loadOutcome = 0;
     qint64 m_loadLimit = 0;
     RecordFileReader::Damage m_damage = RecordFileReader::Whole;
+    std::vector<RecordFileReader::Result::Renamed> m_renamed;
     bool m_destroySaved = false;
     bool m_destroying = false;
     BookFile *m_file = nullptr;

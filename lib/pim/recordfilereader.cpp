@@ -67,6 +67,94 @@ bool readTotal(const char *p, int len, int *total)
     return true;
 }
 
+// The UIDs of a file's records in one table: a slot holds a record's index
+// plus one (0: free) and the upper half of its UID's hash, so that a look
+// reads no other record unless the two agree. The records and the slots
+// are asked for from memory well before they are looked at: a large
+// book's load hardly feels the table.
+class UidSet
+{
+public:
+    explicit UidSet(const std::vector<PIMRecord *> &records) : m_records(records)
+    {
+        size_t size = 16;
+        while (size < 2 * records.size())
+            size *= 2;
+        m_table.assign(size, 0);
+    }
+
+    // Takes in the UIDs the records hold; the indexes of those that hold
+    // none (pending) or one a record before them holds, in file order.
+    template<typename Pending>
+    std::vector<quint32> takeAll(const Pending &pending)
+    {
+        std::vector<quint32> needing;
+        const quint32 n = quint32(m_records.size());
+        const size_t mask = m_table.size() - 1;
+        // the hashes of the next records, 0 for one without a UID
+        quint64 next[Ahead];
+        const auto look = [&](quint32 i) {
+            if (i + Ahead < n)
+                __builtin_prefetch(m_records[i + Ahead]);
+            if (i < n) {
+                const PIMRecord *r = m_records[i];
+                next[i % Ahead] = pending(r) ? 0 : hash(r->uid());
+                __builtin_prefetch(&m_table[(next[i % Ahead] >> 1) & mask]);
+            }
+        };
+        for (quint32 i = 0; i < Ahead && i < n; ++i)
+            __builtin_prefetch(m_records[i]);
+        for (quint32 i = 0; i < Ahead; ++i)
+            look(i);
+        for (quint32 i = 0; i < n; ++i) {
+            const quint64 h = next[i % Ahead];
+            look(i + Ahead);
+            if (!h || !insert(i, h))
+                needing.push_back(i);
+        }
+        return needing;
+    }
+
+    // Takes one record's UID in; false when another record holds it.
+    bool insert(quint32 index) { return insert(index, hash(m_records[index]->uid())); }
+
+private:
+    static constexpr quint32 Ahead = 16;
+
+    bool insert(quint32 index, quint64 h)
+    {
+        const unsigned char *uid = m_records[index]->uid();
+        const quint64 tag = h & ~quint64(0xffffffff);
+        const size_t mask = m_table.size() - 1;
+        for (size_t at = size_t(h >> 1) & mask;; at = (at + 1) & mask) {
+            const quint64 there = m_table[at];
+            if (!there) {
+                m_table[at] = tag | (index + 1);
+                return true;
+            }
+            if ((there & ~quint64(0xffffffff)) == tag
+                && memcmp(m_records[quint32(there) - 1]->uid(), uid, sizeof(uuid_t)) == 0)
+                return false;
+        }
+    }
+
+    // Never 0. UIDs a program made in a row may differ in a few bytes
+    // only: all of them count.
+    static quint64 hash(const unsigned char *uid)
+    {
+        quint64 a, b;
+        memcpy(&a, uid, 8);
+        memcpy(&b, uid + 8, 8);
+        quint64 h = a ^ (b * 0x9e3779b97f4a7c15ULL);
+        h ^= h >> 31;
+        h *= 0xbf58476d1ce4e5b9ULL;
+        return (h ^ (h >> 29)) | 1;
+    }
+
+    const std::vector<PIMRecord *> &m_records;
+    std::vector<quint64> m_table;
+};
+
 } // namespace
 
 struct RecordFileReader::Part
@@ -226,11 +314,7 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
             delete r;
         return;
     }
-    UidMaker uids;
-    for (PIMRecord *r : records) {
-        if (r->uidPending())
-            uids.give(r, text.constData() + r->m_rawStart, r->m_rawLength);
-    }
+    giveUids(text, records, result);
     if (taken.empty())
         taken.swap(records);
     else
@@ -349,6 +433,25 @@ bool RecordFileReader::readsWhole(const QByteArray &bytes, LoadBudget &budget) c
     read(bytes, &budget, HeaderLine(), Cost(), false, records, result);
     qDeleteAll(records);
     return !result.failed && result.damage == Whole && budget.outcome() == LoadBudget::Within;
+}
+
+void RecordFileReader::giveUids(const QByteArray &text, const std::vector<PIMRecord *> &records, Result &result)
+{
+    // the UIDs the file holds first, so that none made is one of them
+    UidSet present(records);
+    const std::vector<quint32> needing = present.takeAll([](const PIMRecord *r) { return r->uidPending(); });
+    UidMaker uids;
+    for (const quint32 i : needing) {
+        PIMRecord *r = records[i];
+        const bool twin = !r->uidPending();
+        const QByteArray was = twin ? QByteArray(reinterpret_cast<const char *>(r->m_uid), sizeof(uuid_t))
+                                    : QByteArray();
+        do
+            uids.give(r, text.constData() + r->m_rawStart, r->m_rawLength);
+        while (!present.insert(i));
+        if (twin)
+            result.renamed.push_back({r, was});
+    }
 }
 
 void RecordFileReader::UidMaker::give(PIMRecord *record, const char *block, int length)

@@ -66,6 +66,16 @@ public:
         qint64 offset = 0;
         // the header's TOTAL; -1 when it states none (or none readable)
         int total = -1;
+        // Records read with the UID of a record before them in the file,
+        // each given one of its own (see giveUids()), with the UID they
+        // were read with: what was kept under it (an alarm) is the first
+        // one's, or follows its own record.
+        struct Renamed
+        {
+            PIMRecord *record;
+            QByteArray uid; // the 16 bytes
+        };
+        std::vector<Renamed> renamed;
         void mark(Damage d)
         {
             if (d > damage)
@@ -81,8 +91,9 @@ public:
     // The whole text of a file: its header, then (unless header-only) its
     // records, each made by the factory, charged cost (null: its own size)
     // and appended to records (the caller's then) in file order. Records
-    // read without a UID get one made of their text (UidMaker). Records
-    // beyond the TOTAL are not taken, nor any of a text over the budget.
+    // read without a UID, or with one a record before them holds, get one
+    // made of their text (giveUids()). Records beyond the TOTAL are not
+    // taken, nor any of a text over the budget.
     // inParts: a large text may be read in parts on Qt's thread pool (see
     // setPartBytes()), with the same result.
     void read(const QByteArray &text, LoadBudget *budget, const HeaderLine &line, const Cost &cost,
@@ -100,11 +111,12 @@ public:
     static QString damageText(Damage damage);
 
 private:
-    // The UID a record read without one is given: made of its block's text
-    // (as in the file, from its first line to its "END" line) and of how
-    // many blocks of that same text came before it in the file. Every
-    // reading of the same file, here or in another copy of the program,
-    // gives the record the same UID, so that a merge finds it again.
+    // The UID a record read without one, or with the UID of a record
+    // before it, is given: made of its block's text (as in the file, from
+    // its first line to its "END" line) and of how many blocks of that same
+    // text came before it in the file. Every reading of the same file, here
+    // or in another copy of the program, gives the record the same UID, so
+    // that a merge finds it again.
     class UidMaker
     {
     public:
@@ -115,6 +127,11 @@ private:
     };
 
     struct Part;
+    // One identity per record of a file, in file order: the first record
+    // holding a UID keeps it; a record without one, and a later one
+    // holding the same, gets one made of its block (UidMaker) that no
+    // record of the file holds.
+    static void giveUids(const QByteArray &text, const std::vector<PIMRecord *> &records, Result &result);
     void readHeaderLines(PIMTextReader &in, const HeaderLine &line, Result &result) const;
     static void giveUid(PIMRecord *record, const QByteArray &uid);
     PIMRecord *readRecord(PIMTextReader &in, qint64 base, const Cost &cost, QSet<const QChar *> &heldKeys,

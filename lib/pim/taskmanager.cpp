@@ -302,6 +302,7 @@ bool TaskManager::readsWhole(const QString &path)
 {
     // read as a book opens: its reader, its limits, its memory
     TaskManager book(path, false, false);
+    book.m_checkOnly = true;
     const bool whole = book.load() && !book.isDamaged();
     book.forgetChanges();
     return whole;
@@ -440,6 +441,52 @@ void TaskManager::recordRemoved(PIMRecord *record)
     Task *task = dynamic_cast<Task *>(record);
     if (task && task->reminder)
         cancelAlarm(task);
+}
+
+void TaskManager::loaded()
+{
+    PIMManager::loaded();
+    if (!isTemplates() && !m_checkOnly && !renamedAtLoad().empty())
+        followRenamedAlarms();
+}
+
+// An expense read with the UID of one before it took a UID of its own: the
+// alarm of its reminder, registered under the UID the two shared, rings
+// for it now. The first keeps the alarm where its own reminder rings at
+// that time too. Every load of the same file does the same, so a later one
+// finds the alarm moved already.
+void TaskManager::followRenamedAlarms()
+{
+    // the expenses that kept the UIDs, by UID
+    QHash<QByteArray, Task *> first;
+    for (const RecordFileReader::Result::Renamed &twin : renamedAtLoad())
+        first.insert(twin.uid, nullptr);
+    const PIMRecordArray &all = *records();
+    for (PIMRecord *r : all) {
+        const auto it = first.find(QByteArray::fromRawData(reinterpret_cast<const char *>(r->uid()), sizeof(uuid_t)));
+        if (it != first.end() && !*it)
+            *it = dynamic_cast<Task *>(r);
+    }
+    // added first: a second expense at the same time finds it still there
+    QList<QPair<QDateTime, QByteArray>> leaving;
+    for (const RecordFileReader::Result::Renamed &twin : renamedAtLoad()) {
+        Task *task = dynamic_cast<Task *>(twin.record);
+        if (!task || !task->reminder)
+            continue;
+        char text[40];
+        uuid_unparse(reinterpret_cast<const unsigned char *>(twin.uid.constData()), text);
+        const QByteArray message = QByteArray("alarm(QDateTime,int)").append(text);
+        const QDateTime when = ringTime(task->reminder);
+        const QDateTime there = AlarmServer::instance()->registered(when, AlarmChannel, message, 0);
+        if (there.isNull())
+            continue;
+        AlarmServer::addAlarm(there, AlarmChannel, alarmMessage(task), 0);
+        const Task *kept = first.value(twin.uid);
+        if (!kept || !kept->reminder || ringTime(kept->reminder) != when)
+            leaving.append(qMakePair(there, message));
+    }
+    for (const auto &alarm : qAsConst(leaving))
+        AlarmServer::deleteAlarm(alarm.first, AlarmChannel, alarm.second, 0);
 }
 
 bool TaskManager::sortKeyText(const PIMRecord *record, int column, QString &text) const

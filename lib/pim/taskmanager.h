@@ -103,6 +103,7 @@ protected:
     void recordAdded(PIMRecord *record) override;
     void recordUpdated(PIMRecord *old, PIMRecord *record) override;
     void recordRemoved(PIMRecord *record) override;
+    void loaded() override;
     bool sortKeyText(const PIMRecord *record, int column, QString &text) const override;
     int sortKeyLength(int column) const override;
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
@@ -110,6 +111,7 @@ protected:
 private:
     void registerAlarm(Task *task);
     void cancelAlarm(Task *task);
+    void followRenamedAlarms();
 
     QList<TaskFilter> m_filters;
     int m_currentFilter = -1;
@@ -117,6 +119,8 @@ private:
     QString m_description;
     QString m_icon;
     QString m_password;
+    // a store that only checks a file (readsWhole()) leaves the alarms alone
+    bool m_checkOnly = false;
 
     static CategoryManager *s_categoryManager;
     static bool s_categoryReleasePending;

@@ -31,6 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QUuid>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -539,6 +540,77 @@ private slots:
         QCOMPARE(lunch->reminder->dateTime > due, change != 0);
         QCOMPARE(fixtures::alarmTimes(messageOf(lunch)), QList<QDateTime>({AlarmServer::wholeSeconds(lunch->reminder->dateTime)}));
         m_a->removeRecord(lunch);
+    }
+
+    // Two expenses of a book that hold one UID (a file taken whole from a
+    // peer, or edited by hand), their alarms registered under it: at the
+    // load the second takes a UID of its own and its alarm goes with it, so
+    // that each rings, is dismissed and removed as itself; also when its
+    // book is read only as the alarm rings.
+    void twinsRingEachForItself_data()
+    {
+        QTest::addColumn<int>("firstIn");   // seconds to the first one's reminder
+        QTest::addColumn<QString>("act");
+        QTest::newRow("the second due, dismissed") << 365 * 86400 << "dismiss";
+        QTest::newRow("the second due, its book read as it rings") << 365 * 86400 << "read at the alarm";
+        QTest::newRow("one reminder twice, the first removed") << 60 << "remove 0";
+        QTest::newRow("one reminder twice, the second removed") << 60 << "remove 1";
+    }
+
+    void twinsRingEachForItself()
+    {
+        QFETCH(int, firstIn);
+        QFETCH(QString, act);
+        const QDateTime times[] = {m_now.addSecs(firstIn), m_now.addSecs(60)};
+        const QByteArray uid = QUuid::createUuid().toByteArray(QUuid::WithoutBraces), was = "alarm(QDateTime,int)" + uid;
+        QByteArray text = "FOLDER\nEND\n";
+        for (const QDateTime &when : times) {
+            text += "TYPE=" + QByteArray(text.size() > 12 ? "Second" : "First") + "\nREMINDER\nDATETIME="
+                    + when.toString(QStringLiteral("d M yyyy h m s")).toLatin1() + "\nREMINDER_END\nUID=" + uid + "\nEND\n";
+            AlarmServer::addAlarm(when, TaskManager::alarmChannel(), was);
+        }
+        fixtures::writeFile(m_a->fileName(), text);
+        // a book only checked (one a peer sends) moves no alarm
+        QVERIFY(TaskManager::readsWhole(m_a->fileName()));
+        QCOMPARE(fixtures::alarmTimes(was).size(), firstIn == 60 ? 1 : 2);
+        AlertDialog dialog;
+        connect(&dialog, &AlertDialog::getTask, this, [this] {
+            if (m_a->count() == 0)
+                m_a->load();
+        });
+        Host host(&dialog, {m_a.get()});
+        if (act != "read at the alarm")
+            QVERIFY(m_a->load());
+        if (act.startsWith("remove")) {
+            m_a->removeRecord(m_a->records()->at(act.right(1).toInt()));
+        } else {
+            QStringList listed;
+            answerInTurn({[](QDialog *d) { d->accept(); },
+                          [&](QDialog *) {
+                              dialog.lv->setCurrentItem(dialog.lv->firstChild());
+                              listed << dialog.subject->text() << QString::number(dialog.lv->childCount());
+                              dialog.PushButton3->click(); // dismiss
+                              if (dialog.isVisible())
+                                  dialog.reject();
+                          }});
+            m_now = m_now.addSecs(61);
+            AlarmServer::instance()->deliverDue();
+            // the alarm under the UID the two held, moved by the load meanwhile
+            QTRY_COMPARE(m_a->count(), 2);
+            AlarmServer::instance()->deliverDue();
+            QTRY_VERIFY(!listed.isEmpty());
+            QCOMPARE(listed, QStringList({"Second", "1"}));
+        }
+        for (PIMRecord *r : *m_a->records()) {
+            auto *t = static_cast<Task *>(r);
+            const bool first = t->type == QLatin1String("First");
+            QCOMPARE(t->uidString().toLatin1() == uid, first);
+            QCOMPARE(fixtures::alarmTimes(messageOf(t)),
+                     t->reminder ? QList<QDateTime>{AlarmServer::wholeSeconds(times[first ? 0 : 1])}
+                                 : QList<QDateTime>());
+        }
+        QVERIFY(static_cast<Task *>(m_a->records()->at(0))->reminder);
+        m_a->removeAll();
     }
 };
 

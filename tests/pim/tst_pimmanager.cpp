@@ -13,6 +13,7 @@
 #include "pim/taskmanager.h"
 #include "pim/pimtextreader.h"
 #include "pim/pimtextwriter.h"
+#include "pim/sharedrecords.h"
 #include "pim/ymrpim.h"
 #include "qpe/boundedfile.h"
 #include "qpe/filereplacer.h"
@@ -30,6 +31,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QUuid>
 
 #include <algorithm>
 #include <csignal>
@@ -138,8 +140,9 @@ Task *newTask(PIMManager *store, const QString &k, const QString &n = QString())
 
 // A book of n expenses, with blank lines and empty blocks between them. A
 // reminder opened before expense openReminderAt closes twenty expenses on:
-// the "END" lines between belong to it.
-QByteArray partsBook(int n, int total, int openReminderAt = -1, int longLineAt = -1)
+// the "END" lines between belong to it. Every twinEvery-th expense holds
+// the UID of one of the first three.
+QByteArray partsBook(int n, int total, int openReminderAt = -1, int longLineAt = -1, int twinEvery = 0)
 {
     QByteArray b = "FOLDER\nSORT=0\n";
     if (total >= 0)
@@ -154,7 +157,8 @@ QByteArray partsBook(int n, int total, int openReminderAt = -1, int longLineAt =
             b += "REMINDER\nSOUND=1\n";
         if (i == openReminderAt + 20)
             b += "REMINDER_END\n";
-        b += QByteArray("UID=") + QByteArray::number(0x10000000 + i, 16) + "-0000-4000-8000-000000000000\n";
+        const int uid = twinEvery && i % twinEvery == twinEvery - 1 ? i % 3 : i;
+        b += QByteArray("UID=") + QByteArray::number(0x10000000 + uid, 16) + "-0000-4000-8000-000000000000\n";
         b += "PROP=k=" + QByteArray::number(i % 13) + (i % 5 ? "\n" : "\r\n");
         if (i == longLineAt)
             b += "DESC=" + QByteArray(300, 'x') + "\n";
@@ -962,6 +966,7 @@ void TestPIMManager::readInPartsAsInOneGo_data()
     QTest::newRow("reminder runs to the end") << partsBook(400, -1, 390) << 0 << 427 << true;
     QTest::newRow("line too long") << partsBook(400, -1, -1, 300) << 200 << 328 << true;
     QTest::newRow("last block cut") << partsBook(400, -1).chopped(4) << 0 << 436 << true;
+    QTest::newRow("UIDs held twice") << partsBook(400, -1, -1, -1, 40) << 0 << 436 << false;
 }
 
 void TestPIMManager::readInPartsAsInOneGo()
@@ -980,6 +985,7 @@ void TestPIMManager::readInPartsAsInOneGo()
         bool complete, damaged;
         QByteArrayList records;
         QByteArray saved;
+        QStringList uids, merged;
     };
     const auto readWith = [&](qint64 partBytes, const QString &name) {
         PIMManager::setPartReadBytes(partBytes);
@@ -996,7 +1002,14 @@ void TestPIMManager::readInPartsAsInOneGo()
             rec->write(out);
             out.flush();
             r.records << withoutFilledIn(buffer.data());
+            r.uids << rec->uidString();
         }
+        // the read before a merge gives every record the UID the load gave it
+        KeyedMerge::Entries entries;
+        LoadBudget budget(text.size());
+        SharedRecords(&store).read(text, entries, budget);
+        for (const KeyedMerge::Entry &e : qAsConst(entries))
+            r.merged << QUuid::fromRfc4122(e.key).toString(QUuid::WithoutBraces);
         store.forceSave();
         r.saved = withoutFilledIn(readAll(path));
         return r;
@@ -1009,6 +1022,11 @@ void TestPIMManager::readInPartsAsInOneGo()
     QCOMPARE(parts.damaged, whole.damaged);
     QCOMPARE(parts.records, whole.records);
     QCOMPARE(parts.saved, whole.saved);
+    // one identity per record, the same for every reader of the bytes
+    QCOMPARE(parts.uids, whole.uids);
+    QCOMPARE(QSet<QString>(whole.uids.begin(), whole.uids.end()).size(), count);
+    if (whole.complete)
+        QCOMPARE(whole.merged, whole.uids);
 }
 
 void TestPIMManager::sortOrderAndStability()
