@@ -717,6 +717,7 @@ bool PIMManager::load()
     }
     m_view.clear();
     m_records.clear();
+    m_twins.clear();
     m_keysValid = false;
     m_loadedText.clear();
     clearHeader();
@@ -756,6 +757,11 @@ bool PIMManager::load()
             m_file->keepDamaged(m_loadedText);
     }
     loaded();
+    for (const RecordFileReader::Result::Renamed &twin : m_renamed) {
+        char text[40];
+        uuid_unparse(reinterpret_cast<const unsigned char *>(twin.uid.constData()), text);
+        m_twins[QByteArray(text)].append(twin.record->uidString().toLatin1());
+    }
     m_renamed.clear();
     keepSubclassHeader();
     rebuildView(false);

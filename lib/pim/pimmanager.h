@@ -41,10 +41,18 @@ class PIMManager : public QObject
     Q_OBJECT
 public:
     enum { AutoSaveEvent = 1001 };
+    // By a UID that records of the last load's file shared, the UIDs the
+    // later ones were given instead, in file order (texts).
+    using Twins = QHash<QByteArray, QList<QByteArray>>;
 
     PIMManager(const QString &directory, const QString &fileName, bool templates = false,
                bool headerOnly = false, CategoryManager *categoryManager = nullptr);
     ~PIMManager() override;
+
+    // What the last load gave UIDs of their own: a file naming the records
+    // by UID beside it (the templates' index) names such records by the one
+    // they shared.
+    const Twins &twinsAtLoad() const { return m_twins; }
 
     // The path of the file: relative names live in the per-application
     // data folder named by the directory.
@@ -351,6 +359,7 @@ private:
     qint64 m_loadLimit = 0;
     RecordFileReader::Damage m_damage = RecordFileReader::Whole;
     std::vector<RecordFileReader::Result::Renamed> m_renamed;
+    Twins m_twins;
     bool m_destroySaved = false;
     bool m_destroying = false;
     BookFile *m_file = nullptr;

@@ -36,11 +36,14 @@ bool isSeparator(const KeyedMerge::Entry &e)
 
 std::function<void()> s_betweenReads;
 
+using Twins = PIMManager::Twins;
+
 // The index: "name=UID" per template, an empty line per separator; a
 // template keyed by its record's UID, a separator by the template before it.
 class IndexKind : public SharedFile::Kind
 {
 public:
+    explicit IndexKind(const Twins &twins = Twins()) : m_twins(twins) {}
     // the user knows the index and the book as one: the templates
     QString what() const override { return TemplateManager::tr("the templates"); }
     qint64 maxSize() const override { return s_maxIndexSize; }
@@ -82,6 +85,7 @@ public:
         // break: an empty file reads as a torn one)
         if (!anyTemplate)
             entries.clear();
+        followTwins(entries);
         return whole;
     }
     QByteArray write(const KeyedMerge::Entries &entries) const override
@@ -94,6 +98,35 @@ public:
         }
         return bytes.isEmpty() ? QByteArray("\n") : bytes;
     }
+
+private:
+    // An index written before the book's twins were told apart names their
+    // shared UID once per template: the n-th name of it goes to the n-th
+    // template that held it, as every copy reading these files finds.
+    void followTwins(KeyedMerge::Entries &entries) const
+    {
+        if (m_twins.isEmpty())
+            return;
+        QHash<QByteArray, int> seen;
+        QByteArray after;
+        int separators = 0;
+        for (KeyedMerge::Entry &e : entries) {
+            if (isSeparator(e)) {
+                e.key = separatorKey(after, separators++);
+                continue;
+            }
+            const auto twins = m_twins.constFind(e.key);
+            if (twins != m_twins.constEnd()) {
+                const int n = seen[e.key]++;
+                if (n > 0 && n <= twins->size())
+                    e.key = twins->at(n - 1);
+            }
+            after = e.key;
+            separators = 0;
+        }
+    }
+
+    Twins m_twins;
 };
 }
 
@@ -122,6 +155,7 @@ TemplateManager::TemplateManager(const QString &name)
     };
     const bool there = bookThere();
     m_store->loadOrSetAside();
+    m_twins = m_store->twinsAtLoad();
     // a book set aside takes its index along: the names of its templates
     // stay with their records, and nothing here drops them
     if (there && !bookThere() && QFileInfo::exists(indexFileName()))
@@ -161,7 +195,7 @@ KeyedMerge::Entries TemplateManager::readIndex(bool *read)
 {
     KeyedMerge::Entries entries;
     // one set aside gives what read of it
-    *read = SharedFile::at(indexFileName())->read(IndexKind(), entries) == SharedFile::Done;
+    *read = SharedFile::at(indexFileName())->read(IndexKind(m_twins), entries) == SharedFile::Done;
     return entries;
 }
 
@@ -314,7 +348,7 @@ bool TemplateManager::saveIndex(QString *reason)
     };
     // nested in the lock held here: refused only by a failed write
     SharedFile *index = SharedFile::at(indexFileName());
-    if (index->save(SharedFile::KindPtr(new IndexKind), m_base, entries(), taken, settle) != SharedFile::Done) {
+    if (index->save(SharedFile::KindPtr(new IndexKind(m_twins)), m_base, entries(), taken, settle) != SharedFile::Done) {
         *reason = index->failure();
         return false;
     }

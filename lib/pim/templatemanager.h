@@ -1,6 +1,7 @@
 #ifndef TEMPLATEMANAGER_H
 #define TEMPLATEMANAGER_H
 
+#include "pimmanager.h"
 #include "qpe/keyedmerge.h"
 
 #include <QHash>
@@ -73,6 +74,8 @@ private:
     // copy removed it) leaves no pointer behind.
     QHash<QString, QString> m_recordsByName;
     QStringList m_nameList;
+    // the book's twins as it was loaded (see IndexKind)
+    PIMManager::Twins m_twins;
     // the index as last read or written
     KeyedMerge::Entries m_base;
     // a retry reaches this manager while it lives

@@ -50,6 +50,7 @@ private slots:
     void indexReadTolerantly();
     void damagedBookIsKeptWithItsIndex_data();
     void damagedBookIsKeptWithItsIndex();
+    void twinsKeepTheirNames();
 };
 
 void TestTemplateManager::orderAndSeparators()
@@ -280,5 +281,43 @@ void TestTemplateManager::damagedBookIsKeptWithItsIndex()
     QVERIFY(!QFile::exists(BoundedFile::asideName(book, 2)));
 }
 
+// A book holding one UID on two templates, named twice in its index: each
+// name stays with its own template, through another copy's save and a
+// later start.
+void TestTemplateManager::twinsKeepTheirNames()
+{
+    clearFiles(QStringLiteral("tpltwins"));
+    QString book, index;
+    {
+        TemplateManager tm(QStringLiteral("tpltwins"));
+        const QString uid = newTemplate(tm, QStringLiteral("a"))->uidString();
+        const QString other = newTemplate(tm, QStringLiteral("b"))->uidString();
+        QVERIFY(tm.save(tm.names()));
+        book = tm.store()->fileName();
+        index = tm.indexFileName();
+        for (const QString &file : {book, index}) {
+            QFile f(file);
+            const QByteArray text = bytes(file).replace(other.toLatin1(), uid.toLatin1());
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text) == text.size());
+        }
+    }
+    const auto typesOf = [](const TemplateManager &tm) {
+        QStringList types;
+        for (const QString &name : tm.names())
+            types << static_cast<Task *>(tm.find(name))->type;
+        return types;
+    };
+    TemplateManager first(QStringLiteral("tpltwins"));
+    TemplateManager second(QStringLiteral("tpltwins"));
+    QCOMPARE(typesOf(first), QStringList({"a", "b"}));
+    QVERIFY(newTemplate(second, QStringLiteral("c")));
+    QVERIFY(second.save(second.names()));
+    QVERIFY(first.save(first.names()));
+    TemplateManager later(QStringLiteral("tpltwins"));
+    QCOMPARE(later.names(), QStringList({"a", "b", "c"}));
+    QCOMPARE(typesOf(later), QStringList({"a", "b", "c"}));
+}
+
 YMR_TEST_MAIN(TestTemplateManager)
+
 #include "tst_templatemanager.moc"
