@@ -9,7 +9,6 @@
 #include "qpe/alarmserver.h"
 #include "qpe/loadbudget.h"
 #include "qpe/config.h"
-#include "qt/ymrutil.h"
 
 #include <QDateTime>
 
@@ -70,13 +69,12 @@ QString canonicalPath(const QString &path)
     return canonical.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : canonical;
 }
 
-// When a reminder rings: at its time, or where the clocks skip that time (a
-// reminder kept from before the editor moved such times), at the first
-// moment after it.
+// When a reminder rings: at the wall time it shows, here, in the showing it
+// names; where the clocks skip that time (a reminder kept from before the
+// editor moved such times), at the first moment after it.
 QDateTime ringTime(const PIMReminder *reminder)
 {
-    const QDateTime &when = reminder->dateTime;
-    return when.isValid() ? when : YMRUtil::firstValidLocalTime(when.date(), when.time());
+    return AlarmServer::wallMoment(reminder->dateTime);
 }
 
 bool inFuture(const PIMReminder *reminder)
@@ -200,11 +198,12 @@ void TaskManager::takeRegisteredMoment(Task *task)
     PIMReminder *reminder = task ? task->reminder : nullptr;
     // only a repeated wall time has another moment; one the reminder
     // holds already is its own
-    if (!reminder || AlarmServer::repeatedOffset(reminder->dateTime) == AlarmServer::NoOffset
-        || AlarmServer::chosenOffset(reminder->dateTime) != AlarmServer::NoOffset)
+    if (!reminder || AlarmServer::chosenOffset(reminder->dateTime) != AlarmServer::NoOffset)
         return;
-    const QDateTime there =
-        AlarmServer::instance()->registered(reminder->dateTime, AlarmChannel, alarmMessage(task), 0);
+    const QDateTime moment = ringTime(reminder);
+    if (AlarmServer::repeatedOffset(moment) == AlarmServer::NoOffset)
+        return;
+    const QDateTime there = AlarmServer::instance()->registered(moment, AlarmChannel, alarmMessage(task), 0);
     if (AlarmServer::chosenOffset(there) != AlarmServer::NoOffset)
         reminder->dateTime = there;
 }
