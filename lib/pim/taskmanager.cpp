@@ -165,13 +165,44 @@ void TaskManager::saveDefaults(PIMRecord *record)
     Task *task = dynamic_cast<Task *>(record);
     if (!task)
         return;
+    if (m_strokes > 0)
+        m_strokeDefaults = defaultsOf(task);
+    else
+        writeDefaults(defaultsOf(task));
+}
+
+QStringList TaskManager::defaultsOf(const Task *task)
+{
+    return {task->type, task->currency, task->city, task->account, task->categories().join(QLatin1Char('|'))};
+}
+
+void TaskManager::writeDefaults(const QStringList &values)
+{
     Config config(settingsName());
     config.setGroup(QStringLiteral("Default"));
-    config.writeEntry(QStringLiteral("type"), task->type);
-    config.writeEntry(QStringLiteral("cur"), task->currency);
-    config.writeEntry(QStringLiteral("city"), task->city);
-    config.writeEntry(QStringLiteral("account"), task->account);
-    config.writeEntry(QStringLiteral("cats"), task->categories().join(QLatin1Char('|')));
+    const char *const keys[] = {"type", "cur", "city", "account", "cats"};
+    for (int i = 0; i < 5; ++i)
+        config.writeEntry(QLatin1String(keys[i]), values.value(i));
+}
+
+TaskManager::Stroke::Stroke(TaskManager *book)
+    : m_book(book)
+{
+    ++m_book->m_strokes;
+    m_book->holdAutoSave(true);
+    if (!m_book->isTemplates())
+        AlarmServer::instance()->holdWrites();
+}
+
+TaskManager::Stroke::~Stroke()
+{
+    m_book->holdAutoSave(false);
+    if (--m_book->m_strokes == 0 && !m_book->m_strokeDefaults.isEmpty()) {
+        writeDefaults(m_book->m_strokeDefaults);
+        m_book->m_strokeDefaults.clear();
+    }
+    if (!m_book->isTemplates() && !AlarmServer::instance()->releaseWrites())
+        qWarning("TaskManager: the alarm list is not written yet; it is tried again");
 }
 
 QByteArray TaskManager::alarmMessage(PIMRecord *record)
@@ -219,6 +250,7 @@ bool TaskManager::removeAll()
     // The base removes without its per-record hooks; the alarms of the
     // purged expenses would otherwise ring for records that are gone.
     if (!isTemplates()) {
+        const Stroke stroke(this);
         PIMRecordArray *all = records();
         for (int i = 0; i < all->count(); ++i) {
             Task *task = dynamic_cast<Task *>(all->at(i));

@@ -602,9 +602,7 @@ bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QB
         insert(e);
         m_listChanged = true;
     }
-    const bool saved = flush();
-    arm();
-    return saved;
+    return written();
 }
 
 bool AlarmServer::remove(const QDateTime &when, const QByteArray &channel,
@@ -624,9 +622,29 @@ bool AlarmServer::remove(const QDateTime &when, const QByteArray &channel,
     refresh();
     if (take(e))
         m_listChanged = true;
+    return written();
+}
+
+bool AlarmServer::written()
+{
+    // a stroke of many is written at its end
+    if (m_holds > 0)
+        return true;
     const bool saved = flush();
     arm();
     return saved;
+}
+
+void AlarmServer::holdWrites()
+{
+    ++m_holds;
+}
+
+bool AlarmServer::releaseWrites()
+{
+    if (m_holds == 0 || --m_holds > 0)
+        return true;
+    return written();
 }
 
 bool AlarmServer::flush()

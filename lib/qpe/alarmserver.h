@@ -83,6 +83,12 @@ public:
     bool add(const QDateTime &when, const QByteArray &channel, const QByteArray &message, int data);
     bool remove(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                 int data);
+    // Changes made while a hold is on are written once, as the last hold
+    // ends: a stroke of many registrations takes one write of the list, not
+    // one each (the changes count at once in this process). Holds nest;
+    // false when the list could not be written (then kept and retried).
+    void holdWrites();
+    bool releaseWrites();
     // The moment the list holds an alarm at, named by its wall time (either
     // showing of a repeated one); null when the list holds none there.
     QDateTime registered(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
@@ -192,6 +198,8 @@ private:
     void takeEntries(const KeyedMerge::Entries &entries);
     // A save's merged list, written: the new base and content.
     void takeWritten(const KeyedMerge::Entries &merged);
+    // Writes the changes and arms the timer, unless a hold is on.
+    bool written();
     void arm();
     // The unsent alarms due at t, then the first one that is not, each with
     // its moment (see nextAlarms in the source).
@@ -211,6 +219,8 @@ private:
     KeyedMerge::Entries m_base;
     // changes not yet written, merged onto a list read anew
     bool m_listChanged = false;
+    // holdWrites() not yet released
+    int m_holds = 0;
     // sent in this run and not yet deleted
     QSet<Entry> m_sent;
     FileStamp m_stamp;
