@@ -412,16 +412,24 @@ QDateTime AlarmServer::momentWithOffset(const QDate &date, const QTime &time, in
     return QDateTime::fromSecsSinceEpoch(moments[0], Qt::OffsetFromUTC, int(minute - EpochWall - moments[0]));
 }
 
+namespace {
+// The offset a date-time gives its wall time: a local one's as Qt reads it,
+// where that is the zone's reading.
+int ownOffset(const QDateTime &dateTime, qint64 wall)
+{
+    if (dateTime.timeSpec() != Qt::LocalTime || (dateTime.isValid() && qtReadsAsTheZone(wall)))
+        return dateTime.offsetFromUtc();
+    return AlarmServer::NoOffset;
+}
+} // namespace
+
 QDateTime AlarmServer::wallMoment(const QDateTime &dateTime)
 {
-    if (!dateTime.date().isValid() || !dateTime.time().isValid())
+    const QDate date = dateTime.date();
+    const QTime time = dateTime.time();
+    if (!date.isValid() || !time.isValid())
         return QDateTime();
-    int offset = NoOffset;
-    if (dateTime.timeSpec() != Qt::LocalTime)
-        offset = dateTime.offsetFromUtc();
-    else if (dateTime.isValid() && qtReadsAsTheZone(wallClock(dateTime.date(), dateTime.time())))
-        offset = dateTime.offsetFromUtc();
-    return momentWithOffset(dateTime.date(), dateTime.time(), offset);
+    return momentWithOffset(date, time, ownOffset(dateTime, wallClock(date, time)));
 }
 
 namespace {
@@ -446,7 +454,18 @@ int AlarmServer::repeatedOffset(const QDateTime &moment)
 
 int AlarmServer::chosenOffset(const QDateTime &dateTime)
 {
-    return offsetOfShowing(wallMoment(dateTime), false);
+    // the offset of wallMoment() where that is a second showing, told
+    // without making it: every reminder of a book saved asks
+    const QDate date = dateTime.date();
+    const QTime time = dateTime.time();
+    if (!date.isValid() || !time.isValid())
+        return NoOffset;
+    const qint64 wall = wallClock(date, time);
+    qint64 moments[2];
+    if (showingsOf(wall, moments) != 2)
+        return NoOffset;
+    const int second = int(wall - EpochWall - moments[1]);
+    return ownOffset(dateTime, wall) == second ? second : NoOffset;
 }
 
 QDateTime AlarmServer::registered(const QDateTime &when, const QByteArray &channel, const QByteArray &message,

@@ -498,11 +498,10 @@ LocalZone LocalZone::read(const QByteArray &tz)
 const LocalZone &LocalZone::current()
 {
     Zones &all = zones();
+    // TZ alone, as the C library looks at it again (TZDIR counts when TZ
+    // changed)
     const char *tz = ::getenv("TZ");
-    const char *dir = ::getenv("TZDIR");
-    const auto same = [tz, dir](const LocalZone *z) {
-        return z && z->m_tzSet == (tz != nullptr) && (!tz || z->m_tz == tz) && z->m_tzDir == (dir ? dir : "");
-    };
+    const auto same = [tz](const LocalZone *z) { return z && z->m_tzSet == (tz != nullptr) && (!tz || z->m_tz == tz); };
     const LocalZone *zone = all.current.load(std::memory_order_acquire);
     if (same(zone)) {
         // the system's file, as the C library looks at it with TZ unset
@@ -518,8 +517,9 @@ const LocalZone &LocalZone::current()
     const QByteArray wanted = tz ? QByteArray(tz) : QByteArray();
     // a zone read before for the same setting, its file unchanged
     const QByteArray stamp = tz ? QByteArray() : stampOf(SystemZoneFile);
+    const char *dir = ::getenv("TZDIR");
     for (const auto &z : all.all) {
-        if (same(z.get()) && z->m_systemStamp == stamp) {
+        if (same(z.get()) && z->m_tzDir == (dir ? dir : "") && z->m_systemStamp == stamp) {
             all.current.store(z.get(), std::memory_order_release);
             return *z;
         }

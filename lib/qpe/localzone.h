@@ -19,9 +19,10 @@
 class LocalZone
 {
 public:
-    // The zone in force: read again when TZ or TZDIR changed, and, with TZ
-    // unset, when the system's zone file changed (looked at once a second
-    // at most). The zone read stays valid for the life of the process.
+    // The zone in force: read again when TZ changed, and, with TZ unset,
+    // when the system's zone file changed (looked at once a second at
+    // most), as the C library reads it again. The zone read stays valid
+    // for the life of the process.
     static const LocalZone &current();
     // The zone a TZ value names (null: unset), read afresh; for tests.
     static LocalZone read(const QByteArray &tz);
