@@ -24,8 +24,6 @@ public:
     // most), as the C library reads it again. The zone read stays valid
     // for the life of the process.
     static const LocalZone &current();
-    // The zone a TZ value names (null: unset), read afresh; for tests.
-    static LocalZone read(const QByteArray &tz);
 
     // The offset from UTC in force at a moment, seconds east.
     int offsetAt(qint64 moment) const;
@@ -62,6 +60,8 @@ private:
     };
 
     LocalZone() = default;
+    // The zone a TZ value names (null: unset), as the C library takes it.
+    static LocalZone read(const QByteArray &tz);
     bool readFile(const QString &path);
     // The window's start and the moments within it where the offset may
     // change, ascending.
