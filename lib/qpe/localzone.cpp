@@ -47,6 +47,16 @@ qint64 yearOf(qint64 moment)
     return yearOfDay(floorDiv(moment, Day));
 }
 
+// The first moment of a year of UTC (proleptic Gregorian).
+qint64 yearStart(qint64 year)
+{
+    const qint64 y = year - 1;   // days from 1 March of year - 1
+    const qint64 era = (y >= 0 ? y : y - 399) / 400;
+    const qint64 yoe = y - era * 400;
+    const qint64 doe = yoe * 365 + yoe / 4 - yoe / 100 + 306;
+    return (era * 146097 + doe - 719468) * Day;
+}
+
 // 1 January of a year, as the C library counts it for a rule: years up to
 // 1970 all count from 1970 (so a rule gives no changes before it).
 qint64 ruleYearStart(qint64 year)
@@ -312,18 +322,6 @@ int LocalZone::offsetAt(qint64 moment) const
     const auto after = std::upper_bound(m_changes.begin(), m_changes.end(), moment);
     return m_offsets[size_t(after - m_changes.begin() - 1)];
 }
-
-namespace {
-// The first moment of a year of UTC (proleptic Gregorian).
-qint64 yearStart(qint64 year)
-{
-    const qint64 y = year - 1;   // days from 1 March of year - 1
-    const qint64 era = (y >= 0 ? y : y - 399) / 400;
-    const qint64 yoe = y - era * 400;
-    const qint64 doe = yoe * 365 + yoe / 4 - yoe / 100 + 306;
-    return (era * 146097 + doe - 719468) * Day;
-}
-} // namespace
 
 void LocalZone::changePoints(qint64 from, qint64 to, Points &points) const
 {
