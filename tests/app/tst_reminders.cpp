@@ -136,9 +136,9 @@ bool editInLaterRun(const QByteArray &zone, const QString &path, const QString &
     return child.waitForFinished(60000) && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
 }
 
-// The expense copied into the book titled to by Copy Special, the source
-// opened in the main window; the copy's UID.
-QString copySpecial(const QString &source, const QString &to)
+// The expense copied (or moved) into the book titled to by Copy Special,
+// the source opened in the main window; the copy's UID.
+QString copySpecial(const QString &source, const QString &to, bool move = false)
 {
     ToDoWindow w;
     if (!fixtures::openInWindow(w, source))
@@ -158,7 +158,7 @@ QString copySpecial(const QString &source, const QString &to)
             books->btnSelect->click();
         });
         YMRDialog::queueAnswer(1);
-        d->copyButton()->click();
+        (move ? d->moveButton() : d->copyButton())->click();
         d->reject();
     });
     fixtures::trigger(w, "cs");
@@ -414,6 +414,9 @@ private slots:
         QTest::newRow("Europe/Berlin, skipped, edited later")
             << QByteArray("Europe/Berlin") << utc(3, 28, 1, 0) << summer << QStringLiteral("edited later")
             << QByteArray("28 3 2027 2 30 0") << QDateTime();
+        QTest::newRow("Europe/Berlin, second showing, moved")
+            << QByteArray("Europe/Berlin") << zones[0].second << winter << QStringLiteral("moved") << QByteArray()
+            << QDateTime();
         QTest::newRow("Europe/Berlin, second showing, a minute on later")
             << QByteArray("Europe/Berlin") << zones[0].second << winter << QStringLiteral("a minute on later")
             << QByteArray() << zones[0].first.addSecs(60);
@@ -460,10 +463,12 @@ private slots:
         }
         TaskManager(fixtures::bookPath(title + QStringLiteral("Copy"))).forceSave();
         QString ringing = uid;
-        if (path.endsWith(QLatin1String("copied"))) {
+        if (path.endsWith(QLatin1String("copied")) || path == QLatin1String("moved")) {
             tempt(otherSeason);
-            ringing = copySpecial(book, title + QStringLiteral("Copy"));
+            ringing = copySpecial(book, title + QStringLiteral("Copy"), path == QLatin1String("moved"));
             QVERIFY(!ringing.isEmpty() && ringing != uid);
+            // moved: the expense's own alarm went with it
+            QCOMPARE(listed(uid).isNull(), path == QLatin1String("moved"));
         } else {
             const char *change = path == QLatin1String("set again later")      ? "again"
                                  : path == QLatin1String("a minute on later") ? "minute"

@@ -860,12 +860,15 @@ void TestAlarmServer::farYearsByTheZonesRules()
 // the showings of the wall times at its edges (two where the clocks go
 // back, none in the gap as they go forward). Zones of every kind: a rule
 // past the file's last change (hour 24, negative hours), a day left out, a
-// POSIX rule in TZ, each read as TZ changes.
+// POSIX rule in TZ (one whose summer spans the turn of the year), a file
+// named by path or like a rule, UTC for an empty TZ or one naming nothing;
+// each read as TZ changes.
 void TestAlarmServer::zoneAgreesWithTheCLibrary_data()
 {
     QTest::addColumn<QByteArray>("zone");
     for (const char *zone : {"Europe/Berlin", "Australia/Lord_Howe", "America/Santiago", "America/Nuuk", "Pacific/Apia",
-                             "XST0XDT,J69/13,J70/13", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0"})
+                             "Asia/Kathmandu", ":Europe/Paris", "EST5EDT", "", "Nowhere/Else",
+                             "XST0XDT,J69/13,J70/13", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", "XST-13XDT,J365/25,J1/0"})
         QTest::newRow(zone) << QByteArray(zone);
 }
 
@@ -909,7 +912,7 @@ void TestAlarmServer::zoneAgreesWithTheCLibrary()
         }
         was = next;
     }
-    QVERIFY(changes > 0);
+    QVERIFY(changes > 0 || table.offsetAt(0) == 0);
 }
 
 QPE_TEST_MAIN(TestAlarmServer)
