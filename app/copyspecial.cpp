@@ -156,14 +156,20 @@ void CopySpecial::closeDestination()
 
 bool CopySpecial::copyMarked()
 {
-    for (PIMRecord *r : qAsConst(m_marked)) {
-        auto *task = dynamic_cast<Task *>(r);
-        if (!task)
-            continue;
-        auto *copy = new Task(*task);
-        copy->newUid();
-        copy->removeProperty(TaskSelectListView::markProperty());
-        m_destination->addRecord(copy);
+    {
+        // one write of the alarm list and the defaults for all the copies
+        const TaskManager::Stroke stroke(m_destination);
+        Progress progress(tr("Copying ..."), m_marked.size(), this);
+        for (PIMRecord *r : qAsConst(m_marked)) {
+            auto *task = dynamic_cast<Task *>(r);
+            if (task) {
+                auto *copy = new Task(*task);
+                copy->newUid();
+                copy->removeProperty(TaskSelectListView::markProperty());
+                m_destination->addRecord(copy);
+            }
+            progress.step();
+        }
     }
     if (m_destination->save())
         return true;
@@ -174,6 +180,21 @@ bool CopySpecial::copyMarked()
     m_destination->forgetChanges();
     closeDestination();
     return false;
+}
+
+CopySpecial::Progress::Progress(const QString &label, int count, QWidget *parent)
+    : m_dialog(label, QString(), 0, count, parent)
+{
+    // shown where the stroke takes over a second; the window is drawn
+    // meanwhile, and takes no input
+    m_dialog.setWindowModality(Qt::WindowModal);
+    m_dialog.setMinimumDuration(1000);
+    m_dialog.setValue(0);
+}
+
+void CopySpecial::Progress::step()
+{
+    m_dialog.setValue(++m_done);
 }
 
 void CopySpecial::doCopy()
@@ -195,8 +216,14 @@ void CopySpecial::doMove()
     if (!copyMarked())
         return;
     const int moved = m_marked.size();
-    for (PIMRecord *r : qAsConst(m_marked))
-        m_source->removeRecord(r);
+    {
+        const TaskManager::Stroke stroke(m_source);
+        Progress progress(tr("Moving ..."), moved, this);
+        for (PIMRecord *r : qAsConst(m_marked)) {
+            m_source->removeRecord(r);
+            progress.step();
+        }
+    }
     m_marked.clear();
     const bool saved = m_source->save();
     closeDestination();

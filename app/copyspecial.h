@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QProgressDialog>
 
 class DBManager;
 class PIMRecord;
@@ -33,6 +34,18 @@ public slots:
     void doMove();
 
 private:
+    // The progress of a stroke over many records.
+    class Progress
+    {
+    public:
+        Progress(const QString &label, int count, QWidget *parent);
+        void step();
+
+    private:
+        QProgressDialog m_dialog;
+        int m_done = 0;
+    };
+
     // Copies the marked records into the destination and saves it; false
     // (after telling the user) when the destination could not be saved.
     bool copyMarked();

@@ -564,7 +564,7 @@ void PIMManager::countChange()
         return;
     ++m_changes;
     m_dirty = true;
-    if (m_changes > 10) {
+    if (m_changes > 10 && m_autoSaveHolds == 0) {
         m_changes = -1;
         QCoreApplication::postEvent(this, new QEvent(QEvent::Type(AutoSaveEvent)));
     }

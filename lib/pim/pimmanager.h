@@ -202,6 +202,9 @@ signals:
     void saved(bool ok);
 
 protected:
+    // While held, changes ask for no autosave (AutoSaveEvent): a stroke of
+    // many changes is saved as it ends, not every few of them. Holds nest.
+    void holdAutoSave(bool hold) { m_autoSaveHolds += hold ? 1 : -1; }
     virtual PIMRecord *createRecord();
     virtual bool accept(PIMRecord *record);
     // False when accept() takes every record now, so that the view is made
@@ -324,6 +327,7 @@ private:
     PIMRecordArray m_records;
     PIMRecordArray m_view;
     int m_changes = 0;
+    int m_autoSaveHolds = 0;
     bool m_dirty = false;
     QDateTime m_syncDateTime;
     int m_sort = -1;

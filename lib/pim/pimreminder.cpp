@@ -22,18 +22,19 @@ void PIMReminder::write(PIMTextWriter &out) const
     out.writeLine("REMINDER_END");
 }
 
-void PIMReminder::resolve(int offset)
+void PIMReminder::resolve(const QDate &date, const QTime &time, int offset)
 {
-    // most wall times show once: the time read is then the moment (and no
-    // second conversion, which reads the zone's file again, is made)
-    if (AlarmServer::showsOnce(dateTime))
-        return;
-    const QDate date = dateTime.date();
-    const QTime time = dateTime.time();
-    const QDateTime moment = AlarmServer::momentOf(date, time, offset);
-    // a wall time the clocks skip stays as stored (it rings after the gap)
-    if (moment.isValid() && moment.date() == date && moment.time() == time)
+    // by the zone's changes of offset, read once: no conversion of the C
+    // library's, for which threads reading books at once would wait
+    const QDateTime moment = AlarmServer::momentWithOffset(date, time, offset);
+    if (!moment.isValid() || (moment.date() == date && moment.time() == time)) {
         dateTime = moment;
+        return;
+    }
+    // a wall time the clocks skip stays as stored, with the offset that
+    // makes it the moment it rings at, after the gap
+    const qint64 wall = QDateTime(date, time, Qt::UTC).toSecsSinceEpoch();
+    dateTime = QDateTime(date, time, Qt::OffsetFromUTC, int(wall - moment.toSecsSinceEpoch()));
 }
 
 void PIMReminder::keepMomentOf(const PIMReminder &before)
@@ -52,6 +53,9 @@ void PIMReminder::keepMomentOf(const PIMReminder &before)
 void PIMReminder::read(PIMTextReader &in)
 {
     int offset = AlarmServer::NoOffset;
+    bool timeRead = false;
+    QDate date;
+    QTime time;
     while (in.readLine()) {
         if (in.is("REMINDER_END"))
             break;
@@ -68,12 +72,15 @@ void PIMReminder::read(PIMTextReader &in)
             led = value.toInt() != 0;
         else if (key == QLatin1String("TYPE"))
             type = value.toInt();
-        else if (key == QLatin1String("DATETIME"))
-            dateTime = YMRPIM::textToDateTime(value);
+        else if (key == QLatin1String("DATETIME")) {
+            YMRPIM::textToWallTime(value, date, time);
+            timeRead = true;
+        }
         else if (key == QLatin1String("OFFSET"))
             offset = offsetOf(value);
     }
-    resolve(offset);
+    if (timeRead)
+        resolve(date, time, offset);
 }
 
 int PIMReminder::offsetOf(const QString &text)

@@ -10,9 +10,11 @@ class QDataStream;
 // The optional alarm of an expense: when it rings, with sound and LED, and
 // the LED pattern (0 to 7).
 //
-// The time is a moment. A book keeps its wall time, which reads by the
-// alarms' rule (AlarmServer::momentOf): in the hour the clocks repeat, the
-// first showing. A moment the program chose in the second (a snooze) is
+// The time is the wall time the expense shows (its date and time) and the
+// moment it rings at here (AlarmServer::wallMoment). A book keeps its wall
+// time, which reads by the alarms' rule (AlarmServer::momentOf): in the
+// hour the clocks repeat, the first showing; one the clocks skip stays as
+// stored and rings after the gap. A moment the program chose in the second (a snooze) is
 // kept with its offset beside the wall time ("OFFSET=", seconds east of
 // UTC), so every store of the expense, a copy, a book received and a start
 // ring at that moment while the zone is the one it was chosen in.
@@ -41,7 +43,7 @@ public:
 
 private:
     // The moment of the wall time read, its showing told by offset.
-    void resolve(int offset);
+    void resolve(const QDate &date, const QTime &time, int offset);
     static int offsetOf(const QString &text);
 };
 

@@ -9,7 +9,6 @@
 #include "qpe/alarmserver.h"
 #include "qpe/loadbudget.h"
 #include "qpe/config.h"
-#include "qt/ymrutil.h"
 
 #include <QDateTime>
 
@@ -70,13 +69,12 @@ QString canonicalPath(const QString &path)
     return canonical.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : canonical;
 }
 
-// When a reminder rings: at its time, or where the clocks skip that time (a
-// reminder kept from before the editor moved such times), at the first
-// moment after it.
+// When a reminder rings: at the wall time it shows, here, in the showing it
+// names; where the clocks skip that time (a reminder kept from before the
+// editor moved such times), at the first moment after it.
 QDateTime ringTime(const PIMReminder *reminder)
 {
-    const QDateTime &when = reminder->dateTime;
-    return when.isValid() ? when : YMRUtil::firstValidLocalTime(when.date(), when.time());
+    return AlarmServer::wallMoment(reminder->dateTime);
 }
 
 bool inFuture(const PIMReminder *reminder)
@@ -167,13 +165,44 @@ void TaskManager::saveDefaults(PIMRecord *record)
     Task *task = dynamic_cast<Task *>(record);
     if (!task)
         return;
+    if (m_strokes > 0)
+        m_strokeDefaults = defaultsOf(task);
+    else
+        writeDefaults(defaultsOf(task));
+}
+
+QStringList TaskManager::defaultsOf(const Task *task)
+{
+    return {task->type, task->currency, task->city, task->account, task->categories().join(QLatin1Char('|'))};
+}
+
+void TaskManager::writeDefaults(const QStringList &values)
+{
     Config config(settingsName());
     config.setGroup(QStringLiteral("Default"));
-    config.writeEntry(QStringLiteral("type"), task->type);
-    config.writeEntry(QStringLiteral("cur"), task->currency);
-    config.writeEntry(QStringLiteral("city"), task->city);
-    config.writeEntry(QStringLiteral("account"), task->account);
-    config.writeEntry(QStringLiteral("cats"), task->categories().join(QLatin1Char('|')));
+    const char *const keys[] = {"type", "cur", "city", "account", "cats"};
+    for (int i = 0; i < 5; ++i)
+        config.writeEntry(QLatin1String(keys[i]), values.value(i));
+}
+
+TaskManager::Stroke::Stroke(TaskManager *book)
+    : m_book(book)
+{
+    ++m_book->m_strokes;
+    m_book->holdAutoSave(true);
+    if (!m_book->isTemplates())
+        AlarmServer::instance()->holdWrites();
+}
+
+TaskManager::Stroke::~Stroke()
+{
+    m_book->holdAutoSave(false);
+    if (--m_book->m_strokes == 0 && !m_book->m_strokeDefaults.isEmpty()) {
+        writeDefaults(m_book->m_strokeDefaults);
+        m_book->m_strokeDefaults.clear();
+    }
+    if (!m_book->isTemplates() && !AlarmServer::instance()->releaseWrites())
+        qWarning("TaskManager: the alarm list is not written yet; it is tried again");
 }
 
 QByteArray TaskManager::alarmMessage(PIMRecord *record)
@@ -200,11 +229,12 @@ void TaskManager::takeRegisteredMoment(Task *task)
     PIMReminder *reminder = task ? task->reminder : nullptr;
     // only a repeated wall time has another moment; one the reminder
     // holds already is its own
-    if (!reminder || AlarmServer::repeatedOffset(reminder->dateTime) == AlarmServer::NoOffset
-        || AlarmServer::chosenOffset(reminder->dateTime) != AlarmServer::NoOffset)
+    if (!reminder || AlarmServer::chosenOffset(reminder->dateTime) != AlarmServer::NoOffset)
         return;
-    const QDateTime there =
-        AlarmServer::instance()->registered(reminder->dateTime, AlarmChannel, alarmMessage(task), 0);
+    const QDateTime moment = ringTime(reminder);
+    if (AlarmServer::repeatedOffset(moment) == AlarmServer::NoOffset)
+        return;
+    const QDateTime there = AlarmServer::instance()->registered(moment, AlarmChannel, alarmMessage(task), 0);
     if (AlarmServer::chosenOffset(there) != AlarmServer::NoOffset)
         reminder->dateTime = there;
 }
@@ -220,6 +250,7 @@ bool TaskManager::removeAll()
     // The base removes without its per-record hooks; the alarms of the
     // purged expenses would otherwise ring for records that are gone.
     if (!isTemplates()) {
+        const Stroke stroke(this);
         PIMRecordArray *all = records();
         for (int i = 0; i < all->count(); ++i) {
             Task *task = dynamic_cast<Task *>(all->at(i));
@@ -469,6 +500,8 @@ void TaskManager::followRenamedAlarms()
     }
     // added first: a second expense at the same time finds it still there
     QList<QPair<QDateTime, QByteArray>> leaving;
+    // the list written once, whatever the twins
+    AlarmServer::instance()->holdWrites();
     for (const RecordFileReader::Result::Renamed &twin : renamedAtLoad()) {
         Task *task = dynamic_cast<Task *>(twin.record);
         if (!task || !task->reminder)
@@ -487,6 +520,7 @@ void TaskManager::followRenamedAlarms()
     }
     for (const auto &alarm : qAsConst(leaving))
         AlarmServer::deleteAlarm(alarm.first, AlarmChannel, alarm.second, 0);
+    AlarmServer::instance()->releaseWrites();
 }
 
 bool TaskManager::sortKeyText(const PIMRecord *record, int column, QString &text) const

@@ -46,6 +46,22 @@ public:
     Task *createWithDefaults();
     void saveDefaults(PIMRecord *record);
 
+    // Many expenses added or removed in one stroke (Copy Special's copies,
+    // a purge): their alarms and the new defaults are written once, as the
+    // stroke ends, not once each with a write to disk; no autosave is asked
+    // for in its course (the caller saves). Strokes nest.
+    class Stroke
+    {
+    public:
+        explicit Stroke(TaskManager *book);
+        ~Stroke();
+        Stroke(const Stroke &) = delete;
+        Stroke &operator=(const Stroke &) = delete;
+
+    private:
+        TaskManager *m_book;
+    };
+
     // "alarm(QDateTime,int)" followed by the record's UID.
     static QByteArray alarmMessage(PIMRecord *record);
     // The channel the expenses' alarms are registered on.
@@ -109,6 +125,10 @@ protected:
     bool needsResort(PIMRecord *old, PIMRecord *record) override;
 
 private:
+    // type, currency, city, account and categories of an expense, as the
+    // defaults keep them
+    static QStringList defaultsOf(const Task *task);
+    static void writeDefaults(const QStringList &values);
     void registerAlarm(Task *task);
     void cancelAlarm(Task *task);
     void followRenamedAlarms();
@@ -121,6 +141,9 @@ private:
     QString m_password;
     // a store that only checks a file (readsWhole()) leaves the alarms alone
     bool m_checkOnly = false;
+    int m_strokes = 0;
+    // the defaults of the last expense added in a stroke, none when empty
+    QStringList m_strokeDefaults;
 
     static CategoryManager *s_categoryManager;
     static bool s_categoryReleasePending;

@@ -186,12 +186,26 @@ QDate YMRPIM::textToDate(const QString &text)
 
 QDateTime YMRPIM::textToDateTime(const QString &text)
 {
+    QDate date;
+    QTime time;
+    return textToWallTime(text, date, time) ? QDateTime(date, time) : QDateTime();
+}
+
+bool YMRPIM::textToWallTime(const QString &text, QDate &date, QTime &time)
+{
+    date = QDate();
+    time = QTime();
     if (text.isEmpty())
-        return QDateTime();
+        return false;
     int v[6];
     numbersOf(text, v, 6);
-    const QDate date = PIMTextReader::calendarDate(v[0], v[1], v[2]);
-    return date.isValid() ? QDateTime(date, QTime(v[3], v[4], v[5])) : QDateTime();
+    date = PIMTextReader::calendarDate(v[0], v[1], v[2]);
+    if (!date.isValid())
+        return false;
+    time = QTime(v[3], v[4], v[5]);
+    if (!time.isValid())
+        time = QTime(0, 0);
+    return true;
 }
 
 QTime YMRPIM::textToTime(const QString &text)

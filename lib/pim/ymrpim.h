@@ -70,6 +70,10 @@ public:
     static QString timeToText(const QTime &time);
     static QDate textToDate(const QString &text);
     static QDateTime textToDateTime(const QString &text);
+    // The date and time of day of a date-time text, without asking the
+    // time zone (a time that is none is midnight, as a date-time takes it);
+    // false, and a null date, when the text holds no date.
+    static bool textToWallTime(const QString &text, QDate &date, QTime &time);
     static QTime textToTime(const QString &text);
 
     // Fixed-width keys compared as text by the stores.

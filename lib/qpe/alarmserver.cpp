@@ -7,6 +7,7 @@
 #include "qpeglobal.h"
 #include "sharedfile.h"
 #include "loadbudget.h"
+#include "localzone.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -18,7 +19,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <ctime>
 
 #include <sys/stat.h>
 
@@ -59,13 +59,21 @@ bool earlier(const AlarmServer::Entry &a, const AlarmServer::Entry &b)
     return a.at < b.at;
 }
 
-// The list's time text has four digits of year: a local time outside them
+qint64 wallClock(const QDate &date, const QTime &time)
+{
+    return date.toJulianDay() * 86400 + time.msecsSinceStartOfDay() / 1000;
+}
+
+// The wall-clock number of 1970-01-01T00:00:00.
+const qint64 EpochWall = 2440588LL * 86400;
+
+// The list's time text has four digits of year: a wall time outside them
 // (possible from a time with an offset) would be written as nothing and
 // lost at the next read, so it is never kept.
-bool hasTimeText(const QDateTime &local)
+bool hasTimeText(qint64 wall)
 {
-    const int year = local.date().year();
-    return year >= 1 && year <= 9999;
+    return wall >= wallClock(QDate(1, 1, 1), QTime(0, 0))
+           && wall <= wallClock(QDate(9999, 12, 31), QTime(23, 59, 59));
 }
 
 // The digits of text[from, from + n), or -1.
@@ -80,67 +88,51 @@ int digits(const char *text, int from, int n)
     return v;
 }
 
-qint64 wallClock(const QDate &date, const QTime &time)
+// The zone's clocks, read once from its file (LocalZone): no conversion of
+// the C library's, which would wait for its lock and read a repeated wall
+// time as the showing of the last conversion the process made.
+qint64 wallAt(qint64 secs)
 {
-    return date.toJulianDay() * 86400 + time.msecsSinceStartOfDay() / 1000;
+    return LocalZone::current().wallAt(secs) + EpochWall;
 }
 
-// The wall-clock number of 1970-01-01T00:00:00.
-const qint64 EpochWall = 2440588LL * 86400;
-
-// The offset from UTC in force at a moment (seconds since the epoch): the
-// C library's local time of a moment, which has one answer. The caller
-// has read the zone (tzset).
-qint64 offsetAt(qint64 secs)
+// The moments the clocks here show a wall time at, earliest first: none in
+// a gap they skip, two in an hour they repeat.
+int showingsOf(qint64 wall, qint64 (&moments)[2])
 {
-    const time_t t = time_t(secs);
-    struct tm local;
-    return localtime_r(&t, &local) ? local.tm_gmtoff : 0;
+    return LocalZone::current().showingsOf(wall - EpochWall, moments);
 }
 
 // The moments Qt reads a local time of through the C library: from 1970
 // to the end of 2037. Outside it has a reading of its own, which may be
 // another near a change of time.
-const qint64 QtLocalFrom = 0;
-const qint64 QtLocalTo = 2145916799;
-
-// Whether the clocks here show a wall time once, at a moment Qt reads as
-// the C library does: the offset in force a day before it is the one a day
-// after (no zone changes twice in two days). The caller has read the zone.
-bool wallShowsOnce(qint64 wall)
+bool qtReadsAsTheZone(qint64 wall)
 {
     const qint64 asUtc = wall - EpochWall;
-    if (asUtc < QtLocalFrom + 2 * 86400 || asUtc > QtLocalTo - 2 * 86400)
+    return asUtc >= 2 * 86400 && asUtc <= 2145916799 - 2 * 86400;
+}
+
+// The moment (whole seconds) a date-time names: a local one as Qt reads it
+// where that is the zone's reading, else its wall time by the rule; false
+// for one that names none.
+bool secondsOf(const QDateTime &t, qint64 &secs)
+{
+    if (t.timeSpec() == Qt::LocalTime) {
+        if (!t.date().isValid() || !t.time().isValid())
+            return false;
+        if (!t.isValid() || !qtReadsAsTheZone(wallClock(t.date(), t.time()))) {
+            const QDateTime m = AlarmServer::momentWithOffset(t.date(), t.time());
+            if (!m.isValid())
+                return false;
+            secs = m.toSecsSinceEpoch();
+            return true;
+        }
+    } else if (!t.isValid()) {
         return false;
-    return offsetAt(asUtc - 86400) == offsetAt(asUtc + 86400);
-}
-
-// The wall time the clocks here show at a moment.
-qint64 wallAt(qint64 secs)
-{
-    tzset();
-    return secs + EpochWall + offsetAt(secs);
-}
-
-// The moments the clocks here show a wall time at, earliest first: none in
-// a gap they skip, two in an hour they repeat. The offsets in force a day
-// either side are the candidates (no zone changes twice in two days), each
-// checked.
-int showingsOf(qint64 wall, qint64 (&moments)[2])
-{
-    tzset();
-    const qint64 asUtc = wall - EpochWall;
-    const qint64 before = offsetAt(asUtc - 86400);
-    const qint64 after = offsetAt(asUtc + 86400);
-    int n = 0;
-    for (const qint64 offset : {before, after}) {
-        const qint64 at = asUtc - offset;
-        if ((n == 0 || moments[0] != at) && offsetAt(at) == offset)
-            moments[n++] = at;
     }
-    if (n == 2 && moments[1] < moments[0])
-        std::swap(moments[0], moments[1]);
-    return n;
+    const qint64 ms = t.toMSecsSinceEpoch();
+    secs = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
+    return true;
 }
 
 // An offset a stored wall time was meant in, where the clocks here show
@@ -371,10 +363,17 @@ uint qHash(const AlarmServer::Entry &e, uint seed)
     return qHash(e.at, seed) ^ qHash(e.message, seed) ^ qHash(e.channel, seed) ^ uint(e.data) ^ uint(e.offset);
 }
 
-AlarmServer::Entry AlarmServer::Entry::of(const QDateTime &local, const QByteArray &channel,
-                                          const QByteArray &message, int data)
+bool AlarmServer::Entry::of(const QDateTime &moment, const QByteArray &channel, const QByteArray &message,
+                            int data, Entry &e)
 {
-    return Entry{wallClock(local.date(), local.time()), channel, message, data, repeatedOffset(local)};
+    qint64 secs = 0;
+    if (!secondsOf(moment, secs))
+        return false;
+    const qint64 wall = wallAt(secs);
+    qint64 moments[2];
+    e = Entry{wall, channel, message, data,
+              showingsOf(wall, moments) == 2 ? int(wall - EpochWall - secs) : NoOffset};
+    return true;
 }
 
 AlarmServer::Entry AlarmServer::Entry::of(const QDate &date, const QTime &time,
@@ -392,44 +391,50 @@ QDateTime AlarmServer::Entry::when() const
 
 QDateTime AlarmServer::momentOf(const QDate &date, const QTime &time, int offset)
 {
+    const QDateTime moment = momentWithOffset(date, time, offset);
+    // local, as every other date-time of the program, where Qt reads it so
+    if (!moment.isValid() || !qtReadsAsTheZone(wallClock(moment.date(), moment.time())))
+        return moment;
+    return QDateTime::fromMSecsSinceEpoch(moment.toMSecsSinceEpoch(), Qt::LocalTime);
+}
+
+QDateTime AlarmServer::momentWithOffset(const QDate &date, const QTime &time, int offset)
+{
     if (!date.isValid() || !time.isValid())
         return QDateTime();
-    const QDateTime reading(date, time, Qt::LocalTime);
-    if (showsOnce(reading))
-        return reading;
     qint64 moments[2];
     const qint64 wall = wallClock(date, time);
     const int n = showingsOf(wall, moments);
     if (n > 0) {
         const qint64 at = n == 2 && wall - EpochWall - moments[1] == offset ? moments[1] : moments[0];
-        return QDateTime::fromMSecsSinceEpoch(at * 1000 + time.msec(), Qt::LocalTime);
+        return QDateTime(date, time, Qt::OffsetFromUTC, int(wall - EpochWall - at));
     }
-    // skipped: the span is one stretch, shorter than a few days; gallop to
-    // a minute that exists, then halve back to the first one
-    const qint64 minute = wall - wall % 60;
-    const auto exists = [minute, &moments](qint64 minutes) {
-        return showingsOf(minute + 60 * minutes, moments) > 0;
-    };
-    qint64 skipped = 0;
-    qint64 found = 1;
-    while (!exists(found)) {
-        skipped = found;
-        found *= 2;
-        if (found > 4 * 24 * 60)
-            return QDateTime();
-    }
-    while (found - skipped > 1) {
-        const qint64 middle = (skipped + found) / 2;
-        (exists(middle) ? found : skipped) = middle;
-    }
-    showingsOf(minute + 60 * found, moments);
-    return QDateTime::fromSecsSinceEpoch(moments[0], Qt::LocalTime);
+    // skipped: the first whole minute after the gap
+    const qint64 end = LocalZone::current().gapEnd(wall - EpochWall) + EpochWall;
+    const qint64 minute = end % 60 == 0 ? end : end - end % 60 + 60;
+    if (showingsOf(minute, moments) == 0)
+        return QDateTime();
+    return QDateTime::fromSecsSinceEpoch(moments[0], Qt::OffsetFromUTC, int(minute - EpochWall - moments[0]));
 }
 
-bool AlarmServer::showsOnce(const QDateTime &local)
+namespace {
+// The offset a date-time gives its wall time: a local one's as Qt reads it,
+// where that is the zone's reading.
+int ownOffset(const QDateTime &dateTime, qint64 wall)
 {
-    return local.timeSpec() == Qt::LocalTime && local.isValid()
-           && wallShowsOnce(wallClock(local.date(), local.time()));
+    if (dateTime.timeSpec() != Qt::LocalTime || (dateTime.isValid() && qtReadsAsTheZone(wall)))
+        return dateTime.offsetFromUtc();
+    return AlarmServer::NoOffset;
+}
+} // namespace
+
+QDateTime AlarmServer::wallMoment(const QDateTime &dateTime)
+{
+    const QDate date = dateTime.date();
+    const QTime time = dateTime.time();
+    if (!date.isValid() || !time.isValid())
+        return QDateTime();
+    return momentWithOffset(date, time, ownOffset(dateTime, wallClock(date, time)));
 }
 
 namespace {
@@ -437,9 +442,9 @@ namespace {
 // showing counted only when first is; NoOffset for any other.
 int offsetOfShowing(const QDateTime &moment, bool first)
 {
-    if (!moment.isValid() || AlarmServer::showsOnce(moment))
+    qint64 secs = 0;
+    if (!secondsOf(moment, secs))
         return AlarmServer::NoOffset;
-    const qint64 secs = moment.toSecsSinceEpoch();
     const qint64 wall = wallAt(secs);
     qint64 moments[2];
     return showingsOf(wall, moments) == 2 && (first || secs != moments[0]) ? int(wall - EpochWall - secs)
@@ -452,17 +457,28 @@ int AlarmServer::repeatedOffset(const QDateTime &moment)
     return offsetOfShowing(moment, true);
 }
 
-int AlarmServer::chosenOffset(const QDateTime &moment)
+int AlarmServer::chosenOffset(const QDateTime &dateTime)
 {
-    return offsetOfShowing(moment, false);
+    // the offset of wallMoment() where that is a second showing, told
+    // without making it: every reminder of a book saved asks
+    const QDate date = dateTime.date();
+    const QTime time = dateTime.time();
+    if (!date.isValid() || !time.isValid())
+        return NoOffset;
+    const qint64 wall = wallClock(date, time);
+    qint64 moments[2];
+    if (showingsOf(wall, moments) != 2)
+        return NoOffset;
+    const int second = int(wall - EpochWall - moments[1]);
+    return ownOffset(dateTime, wall) == second ? second : NoOffset;
 }
 
 QDateTime AlarmServer::registered(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                                   int data)
 {
-    if (!when.isValid())
+    Entry e;
+    if (!when.isValid() || !Entry::of(when, channel, message, data, e))
         return QDateTime();
-    const Entry e = Entry::of(wholeSeconds(when), channel, message, data);
     refresh();
     for (auto i = std::lower_bound(m_alarms.begin(), m_alarms.end(), e, earlier);
          i != m_alarms.end() && i->at == e.at; ++i) {
@@ -476,11 +492,10 @@ AlarmServer::Entry AlarmServer::storedEntry(const QDateTime &when, const QByteAr
                                             const QByteArray &message, int data)
 {
     // an invalid local time (one this zone skips) still names its wall time
-    const Entry e = when.isValid()
-                        ? Entry::of(wholeSeconds(when), channel, message, data)
-                        : Entry::of(when.date(), QTime(when.time().hour(), when.time().minute(),
-                                                       when.time().second()),
-                                    channel, message, data);
+    Entry e;
+    if (!when.isValid() || !Entry::of(when, channel, message, data, e))
+        e = Entry::of(when.date(), QTime(when.time().hour(), when.time().minute(), when.time().second()),
+                      channel, message, data);
     refresh();
     auto it = std::lower_bound(m_alarms.begin(), m_alarms.end(), e, earlier);
     for (auto i = it; i != m_alarms.end() && i->at == e.at; ++i) {
@@ -591,12 +606,11 @@ bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QB
 {
     // a time that never comes (a null one, or one the clocks skip at a
     // change to summer time) would be kept and never sent: refused
-    if (!when.isValid())
+    Entry e;
+    if (!when.isValid() || !Entry::of(when, channel, message, data, e))
         return false;
-    const QDateTime local = wholeSeconds(when);
-    if (!hasTimeText(local))
+    if (!hasTimeText(e.at))
         return true;
-    const Entry e = Entry::of(local, channel, message, data);
     // registered anew: it rings again
     m_sent.remove(e);
     refresh();
@@ -612,9 +626,7 @@ bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QB
         insert(e);
         m_listChanged = true;
     }
-    const bool saved = flush();
-    arm();
-    return saved;
+    return written();
 }
 
 bool AlarmServer::remove(const QDateTime &when, const QByteArray &channel,
@@ -634,9 +646,29 @@ bool AlarmServer::remove(const QDateTime &when, const QByteArray &channel,
     refresh();
     if (take(e))
         m_listChanged = true;
+    return written();
+}
+
+bool AlarmServer::written()
+{
+    // a stroke of many is written at its end
+    if (m_holds > 0)
+        return true;
     const bool saved = flush();
     arm();
     return saved;
+}
+
+void AlarmServer::holdWrites()
+{
+    ++m_holds;
+}
+
+bool AlarmServer::releaseWrites()
+{
+    if (m_holds == 0 || --m_holds > 0)
+        return true;
+    return written();
 }
 
 bool AlarmServer::flush()

@@ -83,6 +83,12 @@ public:
     bool add(const QDateTime &when, const QByteArray &channel, const QByteArray &message, int data);
     bool remove(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                 int data);
+    // Changes made while a hold is on are written once, as the last hold
+    // ends: a stroke of many registrations takes one write of the list, not
+    // one each (the changes count at once in this process). Holds nest;
+    // false when the list could not be written (then kept and retried).
+    void holdWrites();
+    bool releaseWrites();
     // The moment the list holds an alarm at, named by its wall time (either
     // showing of a repeated one); null when the list holds none there.
     QDateTime registered(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
@@ -115,26 +121,32 @@ public:
     // repeated as they go back) is its first showing, unless offset (from
     // UTC) names the other, a moment the program chose there; one they skip
     // is the first whole minute after the gap. Worked out from the zone's
-    // offsets, never from the C library's reading of a wall time, which
-    // follows the conversions the process made before. An offset the wall
-    // time does not have here (the zone changed since) counts for nothing.
-    // Null for an invalid date or time.
+    // changes of offset as its file gives them (LocalZone), for every year,
+    // never from the C library's reading of a wall time, which follows the
+    // conversions the process made before. An offset the wall time does not
+    // have here (the zone changed since) counts for nothing. A local
+    // date-time where Qt reads its wall time as that moment (1970 to 2037),
+    // else one with its offset from UTC; null for an invalid date or time.
     static constexpr int NoOffset = INT_MIN;
     static QDateTime momentOf(const QDate &date, const QTime &time, int offset = NoOffset);
-    // Whether the clocks show the wall time of a local time once (most of
-    // them): the system's reading of it (QDateTime(date, time)) is then its
-    // moment by the rule, and no other could be chosen. Told from the
-    // offsets a day either side, without a moment worked out, by the zone
-    // as this process last read it (every local time is made by a
-    // conversion, which reads it).
-    static bool showsOnce(const QDateTime &local);
+    // The same moment, always with its offset from UTC (its date and time
+    // the wall time's, or the first after a gap), made from the zone's
+    // table alone: no call into the C library (a reader of many takes it).
+    static QDateTime momentWithOffset(const QDate &date, const QTime &time, int offset = NoOffset);
+    // The moment of a date-time's wall time (its date and time) by that
+    // rule, in the showing its own offset names, with its offset: a
+    // reminder's moment, which after a change of zone is its wall time
+    // there. A local date-time's offset is Qt's reading of it (1970 to
+    // 2037; outside, the wall time alone counts).
+    static QDateTime wallMoment(const QDateTime &dateTime);
     // The offset from UTC of a moment whose wall time the clocks show twice,
     // which tells the two showings apart; NoOffset for any other.
     static int repeatedOffset(const QDateTime &moment);
-    // The offset of a moment its wall time alone does not read as (the
-    // second showing of a repeated wall time): what a book keeps beside the
-    // wall time; NoOffset for any other.
-    static int chosenOffset(const QDateTime &moment);
+    // The offset a date-time's wall time needs beside it to name the moment
+    // wallMoment() gives, where that is the second showing of a repeated
+    // wall time: what a book keeps beside the wall time; NoOffset for any
+    // other.
+    static int chosenOffset(const QDateTime &dateTime);
     // Longest wait before the clock is read again (catches clock changes and
     // suspend).
     static constexpr int MaxInterval = 60000;
@@ -147,18 +159,21 @@ public:
     struct Entry
     {
         static constexpr int NoOffset = AlarmServer::NoOffset;
-        qint64 at;
+        qint64 at = 0;
         QByteArray channel;
         QByteArray message;
-        int data;
+        int data = 0;
         int offset = NoOffset;
         bool operator==(const Entry &o) const
         {
             return at == o.at && channel == o.channel && message == o.message && data == o.data
                    && offset == o.offset;
         }
-        static Entry of(const QDateTime &local, const QByteArray &channel,
-                        const QByteArray &message, int data);
+        // The entry of an alarm at a moment: the wall time here, with its
+        // offset where the clocks show that wall time twice. False for a
+        // time that names no moment.
+        static bool of(const QDateTime &moment, const QByteArray &channel, const QByteArray &message, int data,
+                       Entry &e);
         static Entry of(const QDate &date, const QTime &time, const QByteArray &channel,
                         const QByteArray &message, int data);
         // The moment it rings in the zone in force: always a valid one.
@@ -183,6 +198,8 @@ private:
     void takeEntries(const KeyedMerge::Entries &entries);
     // A save's merged list, written: the new base and content.
     void takeWritten(const KeyedMerge::Entries &merged);
+    // Writes the changes and arms the timer, unless a hold is on.
+    bool written();
     void arm();
     // The unsent alarms due at t, then the first one that is not, each with
     // its moment (see nextAlarms in the source).
@@ -202,6 +219,8 @@ private:
     KeyedMerge::Entries m_base;
     // changes not yet written, merged onto a list read anew
     bool m_listChanged = false;
+    // holdWrites() not yet released
+    int m_holds = 0;
     // sent in this run and not yet deleted
     QSet<Entry> m_sent;
     FileStamp m_stamp;

@@ -16,6 +16,7 @@
 #include "pim/dblistview.h"
 #include "pim/pimreminder.h"
 #include "pim/taskselectlistview.h"
+#include "pim/ymrpim.h"
 #include "qpe/config.h"
 #include "qpe/global.h"
 #include "qpe/qpeglobal.h"
@@ -108,13 +109,20 @@ int editMain(int argc, char **argv)
         return 2;
     auto *old = new Task(*task);
     const QDateTime was = task->reminder->dateTime;
-    if (qstrcmp(argv[5], "again") == 0)
-        task->reminder->dateTime =
-            YMRUtil::firstValidLocalTime(was.date(), QTime(was.time().hour(), was.time().minute()));
+    if (qstrcmp(argv[5], "again") == 0 || qstrcmp(argv[5], "minute") == 0)
+        task->reminder->dateTime = YMRUtil::firstValidLocalTime(
+            was.date(), QTime(was.time().hour(), was.time().minute() + (qstrcmp(argv[5], "minute") == 0)));
     else
         task->amount = QStringLiteral("99");
     task->store(old);
     return book.save() ? 0 : 3;
+}
+
+// The value of the first DATETIME line of the file.
+QByteArray dateTimeLine(const QString &path)
+{
+    const QRegularExpressionMatch m = QRegularExpression("\nDATETIME=([^\n]*)").match(fixtures::readAll(path));
+    return m.captured(1).toLatin1();
 }
 
 // The expense changed in a later run, in zone.
@@ -128,9 +136,9 @@ bool editInLaterRun(const QByteArray &zone, const QString &path, const QString &
     return child.waitForFinished(60000) && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
 }
 
-// The expense copied into the book titled to by Copy Special, the source
-// opened in the main window; the copy's UID.
-QString copySpecial(const QString &source, const QString &to)
+// The expense copied (or moved) into the book titled to by Copy Special,
+// the source opened in the main window; the copy's UID.
+QString copySpecial(const QString &source, const QString &to, bool move = false)
 {
     ToDoWindow w;
     if (!fixtures::openInWindow(w, source))
@@ -150,7 +158,7 @@ QString copySpecial(const QString &source, const QString &to)
             books->btnSelect->click();
         });
         YMRDialog::queueAnswer(1);
-        d->copyButton()->click();
+        (move ? d->moveButton() : d->copyButton())->click();
         d->reject();
     });
     fixtures::trigger(w, "cs");
@@ -366,13 +374,17 @@ private slots:
     // minute, in a later run; a copy to another book; a book made on a device
     // (the list here knows nothing of it) and received over the link; and a
     // book of the earlier version (the wall time alone, the list the moment). Each run converts a time of
-    // the other showing's season first. (Another zone: tst_alarmserver.)
+    // the other showing's season first. (Another zone: tst_alarmserver.) The book keeps the wall time it
+    // shows: one the clocks skip as it was, ringing after the gap; one set a minute on in the second
+    // showing the new minute alone, its first showing.
     void momentKeptThroughEveryPath_data()
     {
         QTest::addColumn<QByteArray>("zone");
         QTest::addColumn<QDateTime>("moment"); // UTC
         QTest::addColumn<QDate>("otherSeason");
         QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("wall");   // the book's DATETIME put in by hand (empty: as written)
+        QTest::addColumn<QDateTime>("rings");   // UTC, where not at moment
         const auto utc = [](int month, int day, int hour, int minute) {
             return QDateTime(QDate(2027, month, day), QTime(hour, minute), Qt::UTC);
         };
@@ -394,10 +406,20 @@ private slots:
                                          "earlier book edited later", "earlier book copied"}) {
                     QTest::addRow("%s, %s showing, %s", z.name, second ? "second" : "first", path)
                         << QByteArray(z.name) << (second ? z.second : z.first)
-                        << (second ? z.firstSeason : z.secondSeason) << QString::fromLatin1(path);
+                        << (second ? z.firstSeason : z.secondSeason) << QString::fromLatin1(path) << QByteArray()
+                        << QDateTime();
                 }
             }
         }
+        QTest::newRow("Europe/Berlin, skipped, edited later")
+            << QByteArray("Europe/Berlin") << utc(3, 28, 1, 0) << summer << QStringLiteral("edited later")
+            << QByteArray("28 3 2027 2 30 0") << QDateTime();
+        QTest::newRow("Europe/Berlin, second showing, moved")
+            << QByteArray("Europe/Berlin") << zones[0].second << winter << QStringLiteral("moved") << QByteArray()
+            << QDateTime();
+        QTest::newRow("Europe/Berlin, second showing, a minute on later")
+            << QByteArray("Europe/Berlin") << zones[0].second << winter << QStringLiteral("a minute on later")
+            << QByteArray() << zones[0].first.addSecs(60);
     }
 
     void momentKeptThroughEveryPath()
@@ -406,6 +428,8 @@ private slots:
         QFETCH(QDateTime, moment);
         QFETCH(QDate, otherSeason);
         QFETCH(QString, path);
+        QFETCH(QByteArray, wall);
+        QFETCH(QDateTime, rings);
         const ymrtest::ZoneScope scope(zone);
         const QString title = QStringLiteral("Moment%1").arg(QTest::currentDataTag()).remove(QRegularExpression("\\W"));
         QString book = fixtures::bookPath(title);
@@ -430,20 +454,35 @@ private slots:
             uid = reminderBook(book, moment, true);
             QCOMPARE(listed(uid), moment);
         }
+        if (!wall.isEmpty())
+            fixtures::writeFile(book, fixtures::readAll(book).replace("DATETIME=" + dateTimeLine(book), "DATETIME=" + wall));
+        const QByteArray shown = dateTimeLine(book);
         if (path.startsWith(QLatin1String("earlier book"))) {
             const QString text = QString::fromUtf8(fixtures::readAll(book));
             fixtures::writeFile(book, QString(text).remove(QRegularExpression("OFFSET=.*\n")).toUtf8());
         }
         TaskManager(fixtures::bookPath(title + QStringLiteral("Copy"))).forceSave();
         QString ringing = uid;
-        if (path.endsWith(QLatin1String("copied"))) {
+        if (path.endsWith(QLatin1String("copied")) || path == QLatin1String("moved")) {
             tempt(otherSeason);
-            ringing = copySpecial(book, title + QStringLiteral("Copy"));
+            ringing = copySpecial(book, title + QStringLiteral("Copy"), path == QLatin1String("moved"));
             QVERIFY(!ringing.isEmpty() && ringing != uid);
+            // moved: the expense's own alarm went with it
+            QCOMPARE(listed(uid).isNull(), path == QLatin1String("moved"));
         } else {
-            QVERIFY(editInLaterRun(zone, book, uid, otherSeason, path == QLatin1String("set again later") ? "again" : "amount"));
+            const char *change = path == QLatin1String("set again later")      ? "again"
+                                 : path == QLatin1String("a minute on later") ? "minute"
+                                                                              : "amount";
+            QVERIFY(editInLaterRun(zone, book, uid, otherSeason, change));
         }
-        QCOMPARE(listed(ringing), moment);
+        QCOMPARE(listed(ringing), rings.isValid() ? rings : moment);
+        const QString ringingBook = ringing == uid ? book : fixtures::bookPath(title + QStringLiteral("Copy"));
+        if (rings.isValid()) {
+            QCOMPARE(dateTimeLine(ringingBook), YMRPIM::dateTimeToText(rings.toLocalTime()).toLatin1());
+            QVERIFY(!fixtures::readAll(ringingBook).contains("OFFSET="));
+        } else {
+            QCOMPARE(dateTimeLine(ringingBook), shown);
+        }
     }
 
     void reminderPage()

@@ -1,10 +1,12 @@
 #include "ymrtest.h"
+#include "zonescope.h"
 
 #include "pim/pimmanager.h"
 #include "pim/pimreminder.h"
 #include "pim/pimtextreader.h"
 #include "pim/pimtextwriter.h"
 #include "pim/task.h"
+#include "qpe/alarmserver.h"
 #include "qt/ymrapplication.h"
 
 #include <QBuffer>
@@ -42,6 +44,8 @@ private slots:
     void minimalBlocks();
     void expenseBlockAndReadBack();
     void copiesOwnTheirReminder();
+    void reminderWallTimeReadsAsTheZone_data();
+    void reminderWallTimeReadsAsTheZone();
     void storeAddsOrUpdates();
 };
 
@@ -129,6 +133,38 @@ void TestTask::copiesOwnTheirReminder()
     Task none(nullptr);
     Task noneCopy(none);
     QVERIFY(!noneCopy.reminder);
+}
+
+// A reminder's wall time reads by the zone's own changes of offset in every
+// year (Qt reads those before 1970 and after 2037 by rules of its own): one
+// the clocks repeat is its first showing, or the one its OFFSET names; one
+// they skip rings after the gap. Read and written back, the block is as it
+// was.
+void TestTask::reminderWallTimeReadsAsTheZone_data()
+{
+    QTest::addColumn<QByteArray>("block");
+    QTest::addColumn<QDateTime>("rings");   // UTC
+    const auto row = [](const char *name, const char *wall, const char *offset, int y, int m, int d, int h, int min) {
+        QTest::newRow(name) << QByteArray("DATETIME=") + wall + "\nSOUND=1\nLED=0\nTYPE=4\n" + offset + "REMINDER_END\n"
+                            << QDateTime(QDate(y, m, d), QTime(h, min), Qt::UTC);
+    };
+    row("2040, first showing", "28 10 2040 2 30 0", "", 2040, 10, 28, 0, 30);
+    row("2040, second showing", "28 10 2040 2 30 0", "OFFSET=3600\n", 2040, 10, 28, 1, 30);
+    row("2040, skipped", "25 3 2040 2 30 0", "", 2040, 3, 25, 1, 0);
+    row("1945, first showing", "18 11 1945 2 30 0", "", 1945, 11, 18, 0, 30);
+    row("1945, second showing", "18 11 1945 2 30 0", "OFFSET=3600\n", 1945, 11, 18, 1, 30);
+}
+
+void TestTask::reminderWallTimeReadsAsTheZone()
+{
+    QFETCH(QByteArray, block);
+    QFETCH(QDateTime, rings);
+    const ymrtest::ZoneScope berlin("Europe/Berlin");
+    Task t(nullptr);
+    readBlock(t, "REMINDER\n" + block + "UID=" + Uid + "\nEND\n");
+    QVERIFY(t.reminder);
+    QCOMPARE(AlarmServer::wallMoment(t.reminder->dateTime).toUTC(), rings);
+    QVERIFY(blockOf(t).startsWith("REMINDER\n" + block + "DATE="));
 }
 
 void TestTask::storeAddsOrUpdates()

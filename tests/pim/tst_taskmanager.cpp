@@ -393,19 +393,35 @@ void TestTaskManager::alarmsOnAddUpdateRemove()
     QVERIFY(pending().isEmpty());
 }
 
+// Added in one stroke (as Copy Special adds), the alarms and the defaults
+// are on disk once it ends, not before; a purge cancels every alarm.
 void TestTaskManager::purgeCancelsAlarms()
 {
     TaskManager book(path(QStringLiteral("purge.exp")));
-    for (int i = 1; i <= 3; ++i) {
-        Task *t = new Task(&book);
-        setReminder(t, m_now.addDays(i));
-        t->store(nullptr);
-    }
+    const auto onDisk = [] { return AlarmServer(QFileInfo(AlarmServer::instance()->fileName()).path()).pending(); };
+    const auto defaultType = [] {
+        Config config(QStringLiteral("ymrOutlays"));
+        config.setGroup(QStringLiteral("Default"));
+        return config.readEntry(QStringLiteral("type"));
+    };
     addTask(book, QStringLiteral("plain"), QStringLiteral("1"));
-    QCOMPARE(pending().size(), 3);
+    {
+        const TaskManager::Stroke stroke(&book);
+        for (int i = 1; i <= 3; ++i) {
+            Task *t = new Task(&book);
+            t->type = QStringLiteral("T%1").arg(i);
+            setReminder(t, m_now.addDays(i));
+            t->store(nullptr);
+        }
+        QCOMPARE(pending().size(), 3);
+        QVERIFY(onDisk().isEmpty());
+        QCOMPARE(defaultType(), QStringLiteral("plain"));
+    }
+    QCOMPARE(onDisk().size(), 3);
+    QCOMPARE(defaultType(), QStringLiteral("T3"));
     QVERIFY(book.removeAll());
     QCOMPARE(book.count(), 0);
-    QVERIFY(pending().isEmpty());
+    QVERIFY(onDisk().isEmpty());
 }
 
 void TestTaskManager::templatesRegisterNothing()

@@ -6,6 +6,7 @@
 #include "qpe/alarmserver.h"
 #include "qpe/boundedfile.h"
 #include "qpe/folderlock.h"
+#include "qpe/localzone.h"
 #include "qpe/qcopchannel.h"
 #include "qpe/qpeapplication.h"
 #include "qpe/qpeglobal.h"
@@ -110,6 +111,8 @@ private slots:
     void repeatedWallTimeOfAList();
     void farYearsByTheZonesRules_data();
     void farYearsByTheZonesRules();
+    void zoneAgreesWithTheCLibrary_data();
+    void zoneAgreesWithTheCLibrary();
 
 private:
     QString freshDir();
@@ -873,6 +876,66 @@ void TestAlarmServer::farYearsByTheZonesRules()
     AlarmServer s(dir);
     QCOMPARE(s.pending().size(), 1);
     QCOMPARE(s.pending().first().when.toUTC(), rings);
+}
+
+// The zone's table, read once from its file, says what the C library says
+// at every change of offset from 1900 to 2100: the offset either side, and
+// the showings of the wall times at its edges (two where the clocks go
+// back, none in the gap as they go forward). Zones of every kind: a rule
+// past the file's last change (hour 24, negative hours), a day left out, a
+// POSIX rule in TZ (one whose summer spans the turn of the year), a file
+// named by path or like a rule, UTC for an empty TZ or one naming nothing;
+// each read as TZ changes.
+void TestAlarmServer::zoneAgreesWithTheCLibrary_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    for (const char *zone : {"Europe/Berlin", "Australia/Lord_Howe", "America/Santiago", "America/Nuuk", "Pacific/Apia",
+                             "Asia/Kathmandu", ":Europe/Paris", "EST5EDT", "", "Nowhere/Else",
+                             "XST0XDT,J69/13,J70/13", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", "XST-13XDT,J365/25,J1/0"})
+        QTest::newRow(zone) << QByteArray(zone);
+}
+
+void TestAlarmServer::zoneAgreesWithTheCLibrary()
+{
+    QFETCH(QByteArray, zone);
+    ymrtest::ZoneScope scope(zone);
+    const LocalZone &table = LocalZone::current();
+    const auto cOffset = [](qint64 t) {
+        const time_t at = time_t(t);
+        struct tm local;
+        localtime_r(&at, &local);
+        return int(local.tm_gmtoff);
+    };
+    const qint64 step = 6 * 3600;
+    int changes = 0;
+    int was = cOffset(QDateTime(QDate(1900, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch());
+    for (qint64 t = QDateTime(QDate(1900, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
+         t < QDateTime(QDate(2100, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch(); t += step) {
+        const int next = cOffset(t + step);
+        QCOMPARE(table.offsetAt(t), was);
+        if (next != was) {
+            // the change, to the second
+            qint64 lo = t, hi = t + step;
+            while (hi - lo > 1)
+                (cOffset((lo + hi) / 2) == was ? lo : hi) = (lo + hi) / 2;
+            const int before = cOffset(lo), after = cOffset(hi);
+            QCOMPARE(table.offsetAt(lo), before);
+            QCOMPARE(table.offsetAt(hi), after);
+            for (const qint64 wall : {hi + before - 1, hi + before, hi + after - 1, hi + after}) {
+                QList<qint64> showings;   // earliest first
+                for (const int offset : {qMax(before, after), qMin(before, after)}) {
+                    if (cOffset(wall - offset) == offset && !showings.contains(wall - offset))
+                        showings << wall - offset;
+                }
+                qint64 moments[2];
+                const int n = table.showingsOf(wall, moments);
+                QCOMPARE(QList<qint64>(moments, moments + n), showings);
+            }
+            ++changes;
+        }
+        was = next;
+    }
+    QVERIFY(changes > 0 || table.offsetAt(0) == 0);
 }
 
 QPE_TEST_MAIN(TestAlarmServer)

@@ -1,0 +1,209 @@
+// A book of 100,000 expenses, 2,000 with a reminder to come, under a zone
+// with summer time (Europe/Berlin unless TZ says otherwise): opened, saved
+// (unchanged and all changed) and exported as CSV, each the best of a few
+// runs; then 2,000 expenses with reminders copied into another book as Copy
+// Special copies them (each added, its alarm registered, the book saved),
+// once. One line per step, for a script that alternates this program with
+// the same one built on another tree.
+// Usage: bench_pim_reminderbook [folder] [runs] [open|save|export|copy|nocopy]
+// With a step named it only repeats that step (for a profiler); "nocopy"
+// times the steps but the copy.
+#include "benchutil.h"
+
+#include "pim/pimcsvwriter.h"
+#include "pim/pimreminder.h"
+#include "pim/task.h"
+#include "pim/taskmanager.h"
+#include "pim/ymrpim.h"
+#include "qpe/alarmserver.h"
+#include "qt/ymrapplication.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextCodec>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <malloc.h>
+
+// Built on a tree before strokes (the landing before) it copies as Copy
+// Special did there: one addRecord() after another.
+#if __has_include("qpe/localzone.h")
+#define BENCH_HAS_STROKE 1
+#endif
+
+namespace {
+
+const int Records = 100000;
+const int Reminders = 2000;
+
+// 100,000 expenses, every 50th with a reminder in years to come (some in
+// the hours the clocks skip or repeat), sorted by date.
+void makeBook(const QString &path)
+{
+    const QStringList types = {"Food", "Drinks", "Transport", "Lodging", "Shopping", "Gifts"};
+    const QStringList cities = {"Tokyo", "Osaka", "Paris", "London", "New York"};
+    const QStringList accounts = {"Cash", "Credit Card", "Bank Account"};
+    TaskManager book(path);
+    for (int i = 0; i < Records; ++i) {
+        auto *t = new Task(&book);
+        t->type = types.at(i % types.size());
+        t->amount = QString::number((i * 7919) % 100000 / 100.0, 'f', 2);
+        t->currency = i % 5 ? QStringLiteral("$") : QStringLiteral("EUR");
+        t->city = cities.at(i % cities.size());
+        t->account = accounts.at(i % accounts.size());
+        t->description = QStringLiteral("Expense number %1\nsecond line").arg(i);
+        t->date = QDate(2000, 1, 1).addDays((i * 37) % 3650);
+        t->setCreated(QDateTime(t->date, QTime(i % 24, i % 60, (i * 7) % 60)));
+        t->setUpdated(QDateTime(t->date.addDays(i % 30), QTime((i * 5) % 24, (i * 3) % 60, i % 60)));
+        if (i % (Records / Reminders) == 0) {
+            t->reminder = new PIMReminder;
+            const int k = i / (Records / Reminders);
+            const QDate day = QDate(2030, 1, 1).addDays((k * 131) % 3650);
+            t->reminder->dateTime = QDateTime(day, QTime(k % 100 == 0 ? 2 : 9 + k % 12, 30));
+            t->reminder->sound = true;
+        }
+        book.appendRecord(t);
+    }
+    book.setSort(6, true);
+    book.forceSave();
+}
+
+template <typename F>
+double timed(F f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    return t.nsecsElapsed() / 1e6;
+}
+
+// Each from a heap handed back to the system, as a program's first open.
+template <typename F>
+double freshBestOf(int runs, F f)
+{
+    double best = 1e18;
+    for (int i = 0; i < runs; ++i) {
+        malloc_trim(0);
+        best = std::min(best, timed(f));
+    }
+    malloc_trim(0);
+    return best;
+}
+
+void exportCsv(TaskManager &book, const QString &path)
+{
+    const PIMCsvWriter writer(QStringLiteral("YYYY/MM/DD"), QStringLiteral("YYYY/MM/DD hh:mm"),
+                              QStringLiteral("\""), QStringLiteral(","), QStringLiteral(" "));
+    QFile file;
+    YMRPIM::openNewFile(file, path);
+    const bool written = writer.write(&file, QTextCodec::codecForName("UTF-8"), *book.view());
+    YMRPIM::commitNewFile(file, written);
+}
+
+// The expenses with a reminder copied into an empty book, as Copy Special
+// copies the marked ones: in milliseconds, the alarms written and the book
+// saved.
+double copyReminders(TaskManager &source, const QString &to)
+{
+    QList<PIMRecord *> marked;
+    for (PIMRecord *r : *source.view()) {
+        if (static_cast<Task *>(r)->reminder)
+            marked << r;
+    }
+    QFile::remove(to);
+    TaskManager destination(to);
+    destination.load();
+    const double ms = timed([&] {
+        {
+#ifdef BENCH_HAS_STROKE
+            const TaskManager::Stroke stroke(&destination);
+#endif
+            for (PIMRecord *r : qAsConst(marked)) {
+                auto *copy = new Task(*static_cast<Task *>(r));
+                copy->newUid();
+                destination.addRecord(copy);
+            }
+        }
+        destination.save();
+    });
+    if (AlarmServer::instance()->pending().size() < marked.size())
+        std::fprintf(stderr, "the copies' alarms are missing\n");
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("TZ"))
+        qputenv("TZ", "Europe/Berlin");
+    tzset();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QString folder =
+        QFileInfo(argc > 1 && argv[1][0] ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/bench-reminderbook")
+            .absoluteFilePath();
+    QDir().mkpath(folder);
+    // a home of its own each run: an alarm list that starts empty
+    const QString home = folder + QStringLiteral("/home-%1").arg(QCoreApplication::applicationPid());
+    qputenv("QPE_HOME", home.toLocal8Bit());
+    YMRApplication app("ymrOutlays", argc, argv);
+    const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 3;
+    const QByteArray only = argc > 3 ? QByteArray(argv[3]) : QByteArray();
+    const QString path = folder + QStringLiteral("/reminders.exp");
+    const QString csv = folder + QStringLiteral("/reminders.csv");
+    if (!QFile::exists(path))
+        makeBook(path);
+
+    if (only == "open") {
+        for (int i = 0; i < runs; ++i) {
+            TaskManager book(path);
+            book.load();
+        }
+    } else if (!only.isEmpty() && only != "nocopy") {
+        TaskManager book(path);
+        book.load();
+        for (int i = 0; i < runs; ++i) {
+            if (only == "save")
+                book.forceSave();
+            else if (only == "export")
+                exportCsv(book, csv);
+            else if (only == "copy")
+                copyReminders(book, folder + QStringLiteral("/copies.exp"));
+        }
+    } else {
+        int count = 0;
+        const double open = freshBestOf(runs, [&] {
+            TaskManager book(path);
+            book.load();
+            count = book.count();
+        });
+        TaskManager book(path);
+        book.load();
+        TaskManager changed(path);
+        changed.load();
+        double unchanged = 1e18, allChanged = 1e18, exported = 1e18;
+        for (int i = 0; i < runs; ++i) {
+            unchanged = std::min(unchanged, timed([&] { book.forceSave(); }));
+            for (PIMRecord *r : *changed.records())
+                r->setCategories(r->categories());
+            allChanged = std::min(allChanged, timed([&] { changed.forceSave(); }));
+            exported = std::min(exported, timed([&] { exportCsv(book, csv); }));
+        }
+        const double copied = only.isEmpty() ? copyReminders(book, folder + QStringLiteral("/copies.exp")) : 0;
+        std::printf("records %d, best of %d, TZ=%s\n", count, runs, qgetenv("TZ").constData());
+        std::printf("open               %9.2f ms\n", open);
+        std::printf("save, unchanged    %9.2f ms\n", unchanged);
+        std::printf("save, all changed  %9.2f ms\n", allChanged);
+        std::printf("export csv         %9.2f ms\n", exported);
+        if (only.isEmpty())
+            std::printf("copy %d reminders %9.2f ms\n", Reminders, copied);
+    }
+    QFile::remove(csv);
+    QDir(home).removeRecursively();
+    return 0;
+}

@@ -1,0 +1,528 @@
+#include "localzone.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QVarLengthArray>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include <sys/stat.h>
+#include <time.h>
+
+namespace {
+
+// No zone is further from UTC than this (a zone file's limit).
+const qint64 MaxOffset = 26 * 3600;
+const qint64 Day = 86400;
+
+bool isLeap(qint64 year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+// The year (proleptic Gregorian) of a day counted from 1970-01-01.
+qint64 yearOfDay(qint64 days)
+{
+    const qint64 z = days + 719468;
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const qint64 doe = z - era * 146097;
+    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const qint64 mp = (5 * doy + 2) / 153;
+    return yoe + era * 400 + (mp < 10 ? 0 : 1);
+}
+
+qint64 floorDiv(qint64 a, qint64 b)
+{
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+qint64 yearOf(qint64 moment)
+{
+    return yearOfDay(floorDiv(moment, Day));
+}
+
+// The first moment of a year of UTC (proleptic Gregorian).
+qint64 yearStart(qint64 year)
+{
+    const qint64 y = year - 1;   // days from 1 March of year - 1
+    const qint64 era = (y >= 0 ? y : y - 399) / 400;
+    const qint64 yoe = y - era * 400;
+    const qint64 doe = yoe * 365 + yoe / 4 - yoe / 100 + 306;
+    return (era * 146097 + doe - 719468) * Day;
+}
+
+// 1 January of a year, as the C library counts it for a rule: years up to
+// 1970 all count from 1970 (so a rule gives no changes before it).
+qint64 ruleYearStart(qint64 year)
+{
+    if (year <= 1970)
+        return 0;
+    return ((year - 1970) * 365 + ((year - 1) / 4 - 1970 / 4) - ((year - 1) / 100 - 1970 / 100)
+            + ((year - 1) / 400 - 1970 / 400))
+           * Day;
+}
+
+const int DaysBefore[2][13] = {{0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365},
+                               {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366}};
+
+bool isAsciiAlpha(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// An unsigned number of at most 5 digits; false when none is there.
+bool number(const char *&p, int &value)
+{
+    if (!isDigit(*p))
+        return false;
+    value = 0;
+    while (isDigit(*p)) {
+        value = qMin(value * 10 + (*p - '0'), 65535);
+        ++p;
+    }
+    return true;
+}
+
+// "hh[:mm[:ss]]"; false when no hour is there.
+bool clockTime(const char *&p, int &hh, int &mm, int &ss)
+{
+    if (!number(p, hh))
+        return false;
+    if (*p == ':' && isDigit(p[1])) {
+        ++p;
+        number(p, mm);
+        if (*p == ':' && isDigit(p[1])) {
+            ++p;
+            number(p, ss);
+        }
+    }
+    return true;
+}
+
+// A zone's name: three letters or more, or "<...>" of letters, digits and
+// signs.
+bool zoneName(const char *&p)
+{
+    const char *q = p;
+    while (isAsciiAlpha(*q))
+        ++q;
+    if (q - p >= 3) {
+        p = q;
+        return true;
+    }
+    if (*p != '<')
+        return false;
+    q = p + 1;
+    while (isAsciiAlpha(*q) || isDigit(*q) || *q == '+' || *q == '-')
+        ++q;
+    if (*q != '>' || q - p - 1 < 3)
+        return false;
+    p = q + 1;
+    return true;
+}
+
+// A rule's offset (hours west, as POSIX writes it) as seconds east, the
+// C library's way: each field capped.
+bool zoneOffset(const char *&p, int &offset)
+{
+    int sign = -1;
+    if (*p == '+' || *p == '-')
+        sign = *p++ == '-' ? 1 : -1;
+    int hh = 0, mm = 0, ss = 0;
+    if (!clockTime(p, hh, mm, ss))
+        return false;
+    offset = sign * (qMin(ss, 59) + qMin(mm, 59) * 60 + qMin(hh, 24) * 3600);
+    return true;
+}
+
+qint32 be32(const uchar *p)
+{
+    return qint32(quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | quint32(p[3]));
+}
+
+qint64 be64(const uchar *p)
+{
+    return qint64(quint64(quint32(be32(p))) << 32 | quint32(be32(p + 4)));
+}
+
+struct SystemStamp
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    qint64 modified = 0;
+    qint64 size = -1;
+};
+
+QByteArray stampOf(const char *path)
+{
+    struct stat st;
+    SystemStamp s;
+    if (::stat(path, &st) == 0) {
+        s.device = st.st_dev;
+        s.inode = st.st_ino;
+        s.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        s.size = st.st_size;
+    }
+    return QByteArray(reinterpret_cast<const char *>(&s), sizeof s);
+}
+
+qint64 coarseMillis()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+const char SystemZoneFile[] = "/etc/localtime";
+
+// Every zone read stays: a thread may be reading one as another is read.
+struct Zones
+{
+    QMutex mutex;
+    std::vector<std::unique_ptr<LocalZone>> all;
+    std::atomic<const LocalZone *> current{nullptr};
+    std::atomic<qint64> nextLook{0};
+};
+
+Zones &zones()
+{
+    // never destroyed: a store saved at exit may still ask
+    static Zones *z = new Zones;
+    return *z;
+}
+
+} // namespace
+
+qint64 LocalZone::Change::momentIn(int year, int offset) const
+{
+    qint64 t = ruleYearStart(year);
+    const int leap = isLeap(year) ? 1 : 0;
+    switch (kind) {
+    case Julian1:
+        t += qint64(day - 1) * Day;
+        if (day >= 60 && leap)
+            t += Day;
+        break;
+    case Julian0:
+        t += qint64(day) * Day;
+        break;
+    case Month: {
+        t += qint64(DaysBefore[leap][month - 1]) * Day;
+        // the weekday of the month's first day (Zeller)
+        const int m1 = (month + 9) % 12 + 1;
+        const int yy0 = month <= 2 ? year - 1 : year;
+        const int yy1 = yy0 / 100;
+        const int yy2 = yy0 % 100;
+        int dow = ((26 * m1 - 2) / 10 + 1 + yy2 + yy2 / 4 + yy1 / 4 - 2 * yy1) % 7;
+        if (dow < 0)
+            dow += 7;
+        int d = day - dow;
+        if (d < 0)
+            d += 7;
+        const int length = DaysBefore[leap][month] - DaysBefore[leap][month - 1];
+        for (int i = 1; i < week; ++i) {
+            if (d + 7 >= length)
+                break;
+            d += 7;
+        }
+        t += qint64(d) * Day;
+        break;
+    }
+    }
+    return t - offset + secs;
+}
+
+// The C library's reading of a POSIX rule: a standard time that cannot be
+// read makes the zone UTC; a summer time without its rule takes the US one.
+bool LocalZone::Rule::parse(const char *p)
+{
+    *this = Rule();
+    if (!zoneName(p) || !(*p == '+' || *p == '-' || isDigit(*p)) || !zoneOffset(p, standard)) {
+        standard = 0;
+        return false;
+    }
+    summer = standard;
+    if (*p == '\0')
+        return true;
+    hasSummer = true;
+    summer = 0;
+    if (zoneName(p) && !zoneOffset(p, summer))
+        summer = standard + 3600;
+    const auto change = [&p](Change &c, bool first) {
+        p += *p == ',';
+        if (*p == 'J' || isDigit(*p)) {
+            c.kind = *p == 'J' ? Change::Julian1 : Change::Julian0;
+            if (c.kind == Change::Julian1 && !isDigit(*++p))
+                return false;
+            if (!number(p, c.day) || c.day > 365 || (c.kind == Change::Julian1 && c.day == 0))
+                return false;
+        } else if (*p == 'M') {
+            ++p;
+            if (!number(p, c.month) || *p++ != '.' || !number(p, c.week) || *p++ != '.' || !number(p, c.day)
+                || c.month < 1 || c.month > 12 || c.week < 1 || c.week > 5 || c.day > 6)
+                return false;
+            c.kind = Change::Month;
+        } else if (*p == '\0') {
+            c.kind = Change::Month;
+            c.month = first ? 3 : 11;
+            c.week = first ? 2 : 1;
+            c.day = 0;
+        } else {
+            return false;
+        }
+        c.secs = 2 * 3600;
+        if (*p == '/') {
+            ++p;
+            if (*p == '\0')
+                return false;
+            const bool negative = *p == '-';
+            p += negative;
+            int hh = 2, mm = 0, ss = 0;
+            clockTime(p, hh, mm, ss);
+            c.secs = (negative ? -1 : 1) * (hh * 3600 + mm * 60 + ss);
+        }
+        return true;
+    };
+    if (change(start, true))
+        change(end, false);
+    return true;
+}
+
+int LocalZone::Rule::offsetAt(qint64 moment) const
+{
+    if (!hasSummer)
+        return standard;
+    const int year = int(qBound<qint64>(-100000, yearOf(moment), 100000));
+    const qint64 begins = start.momentIn(year, standard);
+    const qint64 ends = end.momentIn(year, summer);
+    // summer time may span the turn of the year (the southern hemisphere)
+    const bool inSummer = begins > ends ? (moment < ends || moment >= begins) : (moment >= begins && moment < ends);
+    return inSummer ? summer : standard;
+}
+
+int LocalZone::offsetAt(qint64 moment) const
+{
+    if (m_changes.empty())
+        return m_hasRule ? m_rule.offsetAt(moment) : m_first;
+    if (moment < m_changes.front())
+        return m_first;
+    if (moment >= m_changes.back())
+        return m_hasRule ? m_rule.offsetAt(moment) : m_offsets.back();
+    const auto after = std::upper_bound(m_changes.begin(), m_changes.end(), moment);
+    return m_offsets[size_t(after - m_changes.begin() - 1)];
+}
+
+void LocalZone::changePoints(qint64 from, qint64 to, Points &points) const
+{
+    points.append(from);
+    for (auto it = std::upper_bound(m_changes.begin(), m_changes.end(), from);
+         it != m_changes.end() && *it <= to; ++it)
+        points.append(*it);
+    if (!m_hasRule || !m_rule.hasSummer)
+        return;
+    const qint64 ruleFrom = m_changes.empty() ? from : qMax(from, m_changes.back());
+    if (ruleFrom > to)
+        return;
+    // the rule is read per year of UTC: its changes, and the turns of the
+    // year, are where its offset may change
+    const int first = points.size();
+    for (qint64 year = yearOf(ruleFrom); year <= yearOf(to); ++year) {
+        const int y = int(qBound<qint64>(-100000, year, 100000));
+        for (const qint64 at : {m_rule.start.momentIn(y, m_rule.standard), m_rule.end.momentIn(y, m_rule.summer),
+                                yearStart(year)}) {
+            if (at > ruleFrom && at <= to)
+                points.append(at);
+        }
+    }
+    std::sort(points.begin() + first, points.end());
+}
+
+int LocalZone::showingsOf(qint64 wall, qint64 (&moments)[2]) const
+{
+    // a moment showing this wall time lies within the largest offset of it
+    Points points;
+    changePoints(wall - MaxOffset, wall + MaxOffset, points);
+    int n = 0;
+    qint64 found[8];
+    QVarLengthArray<int, 16> offsets;
+    for (const qint64 point : qAsConst(points)) {
+        const int offset = offsetAt(point);
+        if (std::find(offsets.begin(), offsets.end(), offset) != offsets.end())
+            continue;
+        offsets.append(offset);
+        const qint64 at = wall - offset;
+        if (offsetAt(at) != offset || n == 8)
+            continue;
+        // in order, earliest first
+        int i = n++;
+        for (; i > 0 && found[i - 1] > at; --i)
+            found[i] = found[i - 1];
+        found[i] = at;
+    }
+    n = qMin(n, 2);
+    std::copy(found, found + n, moments);
+    return n;
+}
+
+qint64 LocalZone::gapEnd(qint64 wall) const
+{
+    Points points;
+    changePoints(wall - MaxOffset, wall + MaxOffset, points);
+    for (int i = 0; i + 1 < points.size(); ++i) {
+        const qint64 at = points[i + 1];
+        const int before = offsetAt(points[i]);
+        const int after = offsetAt(at);
+        if (after > before && wall >= at + before && wall < at + after)
+            return at + after;
+    }
+    return wall;
+}
+
+bool LocalZone::readFile(const QString &path)
+{
+    // a zone's file is a few kilobytes; anything that is no file is none
+    if (!QFileInfo(path).isFile())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.read(4 << 20);
+    const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
+    const qint64 size = bytes.size();
+    const qint64 Header = 44;
+    if (size < Header || memcmp(data, "TZif", 4) != 0)
+        return false;
+    // the counts of a block: UT/local and standard/wall indicators, leap
+    // seconds, changes, types, characters of the names
+    const auto blockSize = [data](qint64 at, int timeSize) -> qint64 {
+        const qint64 isut = be32(data + at + 20), isstd = be32(data + at + 24), leaps = be32(data + at + 28),
+                     times = be32(data + at + 32), types = be32(data + at + 36), chars = be32(data + at + 40);
+        if (isut < 0 || isstd < 0 || leaps < 0 || times < 0 || types < 1 || chars < 0)
+            return -1;
+        return times * (timeSize + 1) + types * 6 + chars + leaps * (timeSize + 4) + isstd + isut;
+    };
+    qint64 at = 0;
+    int timeSize = 4;
+    const qint64 first = blockSize(0, 4);
+    if (first < 0 || Header + first > size)
+        return false;
+    // the 64-bit block of a file of version 2 on, and its rule after it
+    if (data[4] >= '2' && Header + first + Header <= size && memcmp(data + Header + first, "TZif", 4) == 0) {
+        at = Header + first;
+        timeSize = 8;
+    }
+    const qint64 block = blockSize(at, timeSize);
+    if (block < 0 || at + Header + block > size)
+        return false;
+    const int times = be32(data + at + 32);
+    const int types = be32(data + at + 36);
+    const uchar *p = data + at + Header;
+    const uchar *typeIndex = p + qint64(times) * timeSize;
+    const uchar *typeInfo = typeIndex + times;
+    std::vector<int> offsets(size_t(types), 0);
+    std::vector<bool> summer(size_t(types), false);
+    for (int i = 0; i < types; ++i) {
+        offsets[size_t(i)] = be32(typeInfo + 6 * i);
+        summer[size_t(i)] = typeInfo[6 * i + 4] != 0;
+    }
+    m_changes.clear();
+    m_offsets.clear();
+    for (int i = 0; i < times; ++i) {
+        const int type = typeIndex[i];
+        if (type >= types)
+            return false;
+        m_changes.push_back(timeSize == 8 ? be64(p + qint64(i) * 8) : be32(p + qint64(i) * 4));
+        m_offsets.push_back(offsets[size_t(type)]);
+    }
+    // before the first change: the first type of standard time
+    int firstType = 0;
+    while (firstType < types && summer[size_t(firstType)])
+        ++firstType;
+    m_first = offsets[size_t(firstType == types ? 0 : firstType)];
+    m_hasRule = false;
+    if (timeSize == 8) {
+        const qint64 footer = at + Header + block;
+        const char *text = bytes.constData() + footer;
+        const qint64 left = size - footer;
+        const char *end = left > 1 && text[0] == '\n' ? static_cast<const char *>(memchr(text + 1, '\n', size_t(left - 1)))
+                                                      : nullptr;
+        if (end && end > text + 1) {
+            m_hasRule = true;
+            m_rule.parse(QByteArray(text + 1, int(end - text - 1)).constData());
+        }
+    }
+    return true;
+}
+
+LocalZone LocalZone::read(const QByteArray &tz)
+{
+    LocalZone zone;
+    zone.m_tzSet = !tz.isNull();
+    zone.m_tz = tz;
+    zone.m_tzDir = qgetenv("TZDIR");
+    // the C library's reading: empty is UTC, a leading ":" says nothing,
+    // a name is a file under TZDIR, and what names no file is a rule
+    QByteArray name = tz.isNull() ? QByteArray(SystemZoneFile) : tz.isEmpty() ? QByteArray("Universal") : tz;
+    if (name.startsWith(':'))
+        name.remove(0, 1);
+    if (tz.isNull()) {
+        zone.m_systemFile = QString::fromLatin1(SystemZoneFile);
+        zone.m_systemStamp = stampOf(SystemZoneFile);
+    }
+    if (name.isEmpty())
+        return zone;
+    const QByteArray dir = zone.m_tzDir.isEmpty() ? QByteArray("/usr/share/zoneinfo") : zone.m_tzDir;
+    const QByteArray path = name.startsWith('/') ? name : dir + '/' + name;
+    if (zone.readFile(QFile::decodeName(path)))
+        return zone;
+    zone.m_changes.clear();
+    zone.m_offsets.clear();
+    zone.m_hasRule = true;
+    zone.m_rule.parse(name.constData());
+    return zone;
+}
+
+const LocalZone &LocalZone::current()
+{
+    Zones &all = zones();
+    // TZ alone, as the C library looks at it again (TZDIR counts when TZ
+    // changed)
+    const char *tz = ::getenv("TZ");
+    const auto same = [tz](const LocalZone *z) { return z && z->m_tzSet == (tz != nullptr) && (!tz || z->m_tz == tz); };
+    const LocalZone *zone = all.current.load(std::memory_order_acquire);
+    if (same(zone)) {
+        // the system's file, as the C library looks at it with TZ unset
+        if (zone->m_systemFile.isEmpty())
+            return *zone;
+        const qint64 now = coarseMillis();
+        qint64 next = all.nextLook.load(std::memory_order_relaxed);
+        if (now < next || !all.nextLook.compare_exchange_strong(next, now + 1000)
+            || stampOf(SystemZoneFile) == zone->m_systemStamp)
+            return *zone;
+    }
+    QMutexLocker lock(&all.mutex);
+    const QByteArray wanted = tz ? QByteArray(tz) : QByteArray();
+    // a zone read before for the same setting, its file unchanged
+    const QByteArray stamp = tz ? QByteArray() : stampOf(SystemZoneFile);
+    const char *dir = ::getenv("TZDIR");
+    for (const auto &z : all.all) {
+        if (same(z.get()) && z->m_tzDir == (dir ? dir : "") && z->m_systemStamp == stamp) {
+            all.current.store(z.get(), std::memory_order_release);
+            return *z;
+        }
+    }
+    all.all.push_back(std::unique_ptr<LocalZone>(new LocalZone(read(wanted))));
+    all.current.store(all.all.back().get(), std::memory_order_release);
+    return *all.all.back();
+}
