@@ -67,15 +67,35 @@ bool readTotal(const char *p, int len, int *total)
     return true;
 }
 
+} // namespace
+
+// UIDs a program made in a row may differ in a few bytes only: all of them
+// count.
+quint64 RecordFileReader::uidHash(const PIMRecord *record)
+{
+    if (record->uidPending())
+        return 0;
+    quint64 a, b;
+    memcpy(&a, record->uid(), 8);
+    memcpy(&b, record->uid() + 8, 8);
+    quint64 h = a ^ (b * 0x9e3779b97f4a7c15ULL);
+    h ^= h >> 31;
+    h *= 0xbf58476d1ce4e5b9ULL;
+    return (h ^ (h >> 29)) | 1;
+}
+
+namespace {
+
 // The UIDs of a file's records in one table: a slot holds a record's index
 // plus one (0: free) and the upper half of its UID's hash, so that a look
-// reads no other record unless the two agree. The records and the slots
-// are asked for from memory well before they are looked at: a large
-// book's load hardly feels the table.
+// reads no other record unless the two agree. The hashes come from the
+// threads that read the records, the slots are asked for from memory well
+// before they are looked at: a large book's load hardly feels the table.
 class UidSet
 {
 public:
-    explicit UidSet(const std::vector<PIMRecord *> &records) : m_records(records)
+    UidSet(const std::vector<PIMRecord *> &records, const std::vector<quint64> &hashes)
+        : m_records(records), m_hashes(hashes)
     {
         size_t size = 16;
         while (size < 2 * records.size())
@@ -84,43 +104,26 @@ public:
     }
 
     // Takes in the UIDs the records hold; the indexes of those that hold
-    // none (pending) or one a record before them holds, in file order.
-    template<typename Pending>
-    std::vector<quint32> takeAll(const Pending &pending)
+    // none or one a record before them holds, in file order.
+    std::vector<quint32> takeAll()
     {
         std::vector<quint32> needing;
         const quint32 n = quint32(m_records.size());
         const size_t mask = m_table.size() - 1;
-        // the hashes of the next records, 0 for one without a UID
-        quint64 next[Ahead];
-        const auto look = [&](quint32 i) {
-            if (i + Ahead < n)
-                __builtin_prefetch(m_records[i + Ahead]);
-            if (i < n) {
-                const PIMRecord *r = m_records[i];
-                next[i % Ahead] = pending(r) ? 0 : hash(r->uid());
-                __builtin_prefetch(&m_table[(next[i % Ahead] >> 1) & mask]);
-            }
-        };
-        for (quint32 i = 0; i < Ahead && i < n; ++i)
-            __builtin_prefetch(m_records[i]);
-        for (quint32 i = 0; i < Ahead; ++i)
-            look(i);
+        for (quint32 i = 0; i < n && i < Ahead; ++i)
+            __builtin_prefetch(&m_table[(m_hashes[i] >> 1) & mask]);
         for (quint32 i = 0; i < n; ++i) {
-            const quint64 h = next[i % Ahead];
-            look(i + Ahead);
+            if (i + Ahead < n)
+                __builtin_prefetch(&m_table[(m_hashes[i + Ahead] >> 1) & mask]);
+            const quint64 h = m_hashes[i];
             if (!h || !insert(i, h))
                 needing.push_back(i);
         }
         return needing;
     }
 
-    // Takes one record's UID in; false when another record holds it.
-    bool insert(quint32 index) { return insert(index, hash(m_records[index]->uid())); }
-
-private:
-    static constexpr quint32 Ahead = 16;
-
+    // Takes one record's UID, of hash h, in; false when another record
+    // holds it.
     bool insert(quint32 index, quint64 h)
     {
         const unsigned char *uid = m_records[index]->uid();
@@ -138,20 +141,10 @@ private:
         }
     }
 
-    // Never 0. UIDs a program made in a row may differ in a few bytes
-    // only: all of them count.
-    static quint64 hash(const unsigned char *uid)
-    {
-        quint64 a, b;
-        memcpy(&a, uid, 8);
-        memcpy(&b, uid + 8, 8);
-        quint64 h = a ^ (b * 0x9e3779b97f4a7c15ULL);
-        h ^= h >> 31;
-        h *= 0xbf58476d1ce4e5b9ULL;
-        return (h ^ (h >> 29)) | 1;
-    }
+    static constexpr quint32 Ahead = 16;
 
     const std::vector<PIMRecord *> &m_records;
+    const std::vector<quint64> &m_hashes;
     std::vector<quint64> m_table;
 };
 
@@ -162,8 +155,10 @@ struct RecordFileReader::Part
     qint64 from = 0;
     qint64 to = 0;
     std::vector<PIMRecord *> records;
+    std::vector<quint64> hashes; // of the records' UIDs (uidHash())
     bool ended = true;   // the last block ended at its "END" line
     bool failed = false; // a line too long
+    bool zero = false;   // its text holds a zero byte
 };
 
 RecordFileReader::RecordFileReader(const Factory &create, bool headerOnly)
@@ -275,15 +270,18 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
     if (m_headerOnly || result.failed || in.stopped())
         return;
     // the lines of the records are looked at for a zero byte only in a
-    // text that holds one
-    const bool zero = memchr(text.constData() + result.offset, '\0', size_t(text.size() - result.offset));
-    if (zero)
-        result.mark(ZeroByte);
-    in.setSkipZeroLines(zero);
+    // text that holds one; parts each look at their own bytes
+    int zero = -1;
     std::vector<PIMRecord *> records;
-    if (!inParts || !readInParts(text, budget, cost, zero, records, result)) {
-        if (result.total > 0)
+    std::vector<quint64> hashes;
+    if (!inParts || !readInParts(text, budget, cost, records, hashes, result, &zero)) {
+        if (zero < 0)
+            zero = memchr(text.constData() + result.offset, '\0', size_t(text.size() - result.offset)) != nullptr;
+        in.setSkipZeroLines(zero);
+        if (result.total > 0) {
             records.reserve(size_t(qMin(result.total, 1 << 20)));
+            hashes.reserve(records.capacity());
+        }
         QSet<const QChar *> heldKeys;
         bool ended = true;
         while (result.total < 0 || int(records.size()) < result.total) {
@@ -291,6 +289,7 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
             if (!r)
                 break;
             records.push_back(r);
+            hashes.push_back(uidHash(r));
         }
         // a block that does not end runs to the end of the text: the last
         if (!ended)
@@ -307,6 +306,8 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
         }
         result.failed = in.hasError();
     }
+    if (zero)
+        result.mark(ZeroByte);
     // over a limit, or stopped: nothing of it is taken (a failed read
     // keeps what it read, and says so)
     if (in.stopped() || (budget && budget->isSpent())) {
@@ -314,7 +315,7 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
             delete r;
         return;
     }
-    giveUids(text, records, result);
+    giveUids(text, records, hashes, result);
     if (taken.empty())
         taken.swap(records);
     else
@@ -327,8 +328,9 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
 // block that runs on (an "END" inside a reminder, say) or a read that fails
 // makes this give up, false, with nothing read, and the text is read in one
 // go.
-bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, const Cost &cost, bool zero,
-                                   std::vector<PIMRecord *> &records, Result &result) const
+bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, const Cost &cost,
+                                   std::vector<PIMRecord *> &records, std::vector<quint64> &hashes, Result &result,
+                                   int *zero) const
 {
     const char *data = text.constData();
     const qint64 size = text.size();
@@ -359,17 +361,19 @@ bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, c
     const qint64 charged = budget->charged(), counted = budget->count();
     std::vector<QFuture<void>> jobs;
     for (size_t i = 1; i < count; ++i)
-        jobs.push_back(QtConcurrent::run([this, &text, &parts, i, budget, &cost, zero] {
-            readPart(text, parts[i], budget, cost, zero);
+        jobs.push_back(QtConcurrent::run([this, &text, &parts, i, budget, &cost] {
+            readPart(text, parts[i], budget, cost);
         }));
-    readPart(text, parts[0], budget, cost, zero);
+    readPart(text, parts[0], budget, cost);
     for (QFuture<void> &job : jobs)
         job.waitForFinished();
     size_t read = 0;
     bool whole = true;
+    *zero = 0;
     for (size_t i = 0; i < count; ++i) {
         read += parts[i].records.size();
         whole = whole && !parts[i].failed && (i + 1 == count || parts[i].ended);
+        *zero = *zero || parts[i].zero;
     }
     // over a limit, or stopped: the load ends with nothing read
     if (budget->isSpent()) {
@@ -394,33 +398,37 @@ bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, c
     if (result.total >= 0 && read > size_t(result.total))
         result.mark(MoreRecords);
     records.reserve(keep);
-    size_t taken = 0;
+    hashes.reserve(keep);
     for (Part &part : parts) {
-        for (PIMRecord *r : part.records) {
-            if (taken++ < keep)
-                records.push_back(r);
-            else
-                delete r;
-        }
+        const size_t n = qMin(part.records.size(), keep - records.size());
+        records.insert(records.end(), part.records.begin(), part.records.begin() + n);
+        hashes.insert(hashes.end(), part.hashes.begin(), part.hashes.begin() + n);
+        for (size_t i = n; i < part.records.size(); ++i)
+            delete part.records[i];
     }
     return true;
 }
 
-void RecordFileReader::readPart(const QByteArray &text, Part &part, LoadBudget *budget, const Cost &cost,
-                                bool zero) const
+void RecordFileReader::readPart(const QByteArray &text, Part &part, LoadBudget *budget, const Cost &cost) const
 {
-    PIMTextReader in(QByteArray::fromRawData(text.constData() + part.from, int(part.to - part.from)));
+    const char *bytes = text.constData() + part.from;
+    const int size = int(part.to - part.from);
+    part.zero = memchr(bytes, '\0', size_t(size));
+    PIMTextReader in(QByteArray::fromRawData(bytes, size));
     in.setBudget(budget);
-    in.setSkipZeroLines(zero);
+    in.setSkipZeroLines(part.zero);
     // room for blocks of 64 bytes and more: a list grown among the records
     // would leave gaps between them
-    const size_t room = size_t((part.to - part.from) / 64 + 16);
+    const size_t room = size_t(size / 64 + 16);
     in.charge(qint64(room * sizeof(PIMRecord *)));
     part.records.reserve(room);
+    part.hashes.reserve(room);
     QSet<const QChar *> heldKeys;
     bool ended = true;
-    while (PIMRecord *r = readRecord(in, part.from, cost, heldKeys, &ended))
+    while (PIMRecord *r = readRecord(in, part.from, cost, heldKeys, &ended)) {
         part.records.push_back(r);
+        part.hashes.push_back(uidHash(r));
+    }
     part.ended = ended;
     in.settle();
     part.failed = in.hasError();
@@ -435,11 +443,12 @@ bool RecordFileReader::readsWhole(const QByteArray &bytes, LoadBudget &budget) c
     return !result.failed && result.damage == Whole && budget.outcome() == LoadBudget::Within;
 }
 
-void RecordFileReader::giveUids(const QByteArray &text, const std::vector<PIMRecord *> &records, Result &result)
+void RecordFileReader::giveUids(const QByteArray &text, const std::vector<PIMRecord *> &records,
+                                const std::vector<quint64> &hashes, Result &result)
 {
     // the UIDs the file holds first, so that none made is one of them
-    UidSet present(records);
-    const std::vector<quint32> needing = present.takeAll([](const PIMRecord *r) { return r->uidPending(); });
+    UidSet present(records, hashes);
+    const std::vector<quint32> needing = present.takeAll();
     UidMaker uids;
     for (const quint32 i : needing) {
         PIMRecord *r = records[i];
@@ -448,7 +457,7 @@ void RecordFileReader::giveUids(const QByteArray &text, const std::vector<PIMRec
                                     : QByteArray();
         do
             uids.give(r, text.constData() + r->m_rawStart, r->m_rawLength);
-        while (!present.insert(i));
+        while (!present.insert(i, uidHash(r)));
         if (twin)
             result.renamed.push_back({r, was});
     }
