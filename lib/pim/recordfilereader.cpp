@@ -11,6 +11,7 @@
 #include <QThread>
 #include <QtConcurrentRun>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -86,66 +87,97 @@ quint64 RecordFileReader::uidHash(const PIMRecord *record)
 
 namespace {
 
-// The UIDs of a file's records in one table: a slot holds a record's index
-// plus one (0: free) and the upper half of its UID's hash, so that a look
-// reads no other record unless the two agree. The hashes come from the
-// threads that read the records, the slots are asked for from memory well
-// before they are looked at: a large book's load hardly feels the table.
+// The UIDs of a file's records in tables by their hash: a slot holds a
+// record's index plus one (0: free) and the upper half of its UID's hash,
+// so that a look reads no other record unless the two agree. The hashes
+// come from the threads that read the records; several tables are filled
+// on Qt's thread pool at once, each with a share of the hashes.
 class UidSet
 {
 public:
-    UidSet(const std::vector<PIMRecord *> &records, const std::vector<quint64> &hashes)
-        : m_records(records), m_hashes(hashes)
+    UidSet(const std::vector<PIMRecord *> &records, const std::vector<quint64> &hashes, int tables)
+        : m_records(records), m_hashes(hashes), m_tables(size_t(qMax(1, tables)))
     {
-        size_t size = 16;
-        while (size < 2 * records.size())
-            size *= 2;
-        m_table.assign(size, 0);
     }
 
     // Takes in the UIDs the records hold; the indexes of those that hold
     // none or one a record before them holds, in file order.
     std::vector<quint32> takeAll()
     {
-        std::vector<quint32> needing;
-        const quint32 n = quint32(m_records.size());
-        const size_t mask = m_table.size() - 1;
-        for (quint32 i = 0; i < n && i < Ahead; ++i)
-            __builtin_prefetch(&m_table[(m_hashes[i] >> 1) & mask]);
-        for (quint32 i = 0; i < n; ++i) {
-            if (i + Ahead < n)
-                __builtin_prefetch(&m_table[(m_hashes[i + Ahead] >> 1) & mask]);
-            const quint64 h = m_hashes[i];
-            if (!h || !insert(i, h))
-                needing.push_back(i);
-        }
-        return needing;
+        std::vector<std::vector<quint32>> needing(m_tables.size());
+        std::vector<QFuture<void>> jobs;
+        for (size_t t = 1; t < m_tables.size(); ++t)
+            jobs.push_back(QtConcurrent::run([this, t, &needing] { fill(t, needing[t]); }));
+        fill(0, needing[0]);
+        for (QFuture<void> &job : jobs)
+            job.waitForFinished();
+        std::vector<quint32> all;
+        for (const std::vector<quint32> &some : needing)
+            all.insert(all.end(), some.begin(), some.end());
+        std::sort(all.begin(), all.end());
+        size_t size = 16;
+        while (size < 2 * all.size())
+            size *= 2;
+        m_made.assign(size, 0);
+        return all;
     }
 
-    // Takes one record's UID, of hash h, in; false when another record
-    // holds it.
-    bool insert(quint32 index, quint64 h)
+    // Takes a UID made for a record of those takeAll() found, of hash h,
+    // in; false when another record holds it.
+    bool takeMade(quint32 index, quint64 h)
     {
         const unsigned char *uid = m_records[index]->uid();
+        return !holds(m_tables[tableOf(h)], h, uid, index, false) && !holds(m_made, h, uid, index, true);
+    }
+
+private:
+    size_t tableOf(quint64 h) const { return size_t(((h >> 32) * m_tables.size()) >> 32); }
+
+    // Fills table t with the UIDs whose hash falls in it; needing: the
+    // records that hold a UID a record before them holds, and (table 0)
+    // those holding none.
+    void fill(size_t t, std::vector<quint32> &needing)
+    {
+        const quint32 n = quint32(m_hashes.size());
+        size_t count = 0;
+        for (const quint64 h : m_hashes)
+            count += h && tableOf(h) == t;
+        size_t size = 16;
+        while (size < 2 * count)
+            size *= 2;
+        std::vector<quint64> &table = m_tables[t];
+        table.assign(size, 0);
+        for (quint32 i = 0; i < n; ++i) {
+            const quint64 h = m_hashes[i];
+            if (h ? tableOf(h) == t && holds(table, h, m_records[i]->uid(), i, true) : t == 0)
+                needing.push_back(i);
+        }
+    }
+
+    // Whether a record of table holds uid (of hash h); when none does and
+    // take says so, takes it in for the record of index.
+    bool holds(std::vector<quint64> &table, quint64 h, const unsigned char *uid, quint32 index, bool take) const
+    {
         const quint64 tag = h & ~quint64(0xffffffff);
-        const size_t mask = m_table.size() - 1;
+        const size_t mask = table.size() - 1;
         for (size_t at = size_t(h >> 1) & mask;; at = (at + 1) & mask) {
-            const quint64 there = m_table[at];
+            const quint64 there = table[at];
             if (!there) {
-                m_table[at] = tag | (index + 1);
-                return true;
+                if (take)
+                    table[at] = tag | (index + 1);
+                return false;
             }
             if ((there & ~quint64(0xffffffff)) == tag
                 && memcmp(m_records[quint32(there) - 1]->uid(), uid, sizeof(uuid_t)) == 0)
-                return false;
+                return true;
         }
     }
 
-    static constexpr quint32 Ahead = 16;
-
     const std::vector<PIMRecord *> &m_records;
     const std::vector<quint64> &m_hashes;
-    std::vector<quint64> m_table;
+    std::vector<std::vector<quint64>> m_tables;
+    // the UIDs made for the records takeAll() found
+    std::vector<quint64> m_made;
 };
 
 } // namespace
@@ -274,7 +306,10 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
     int zero = -1;
     std::vector<PIMRecord *> records;
     std::vector<quint64> hashes;
+    // a text read in parts has its UIDs taken in as many tables at once
+    int tables = qBound(1, QThread::idealThreadCount(), 16);
     if (!inParts || !readInParts(text, budget, cost, records, hashes, result, &zero)) {
+        tables = 1;
         if (zero < 0)
             zero = memchr(text.constData() + result.offset, '\0', size_t(text.size() - result.offset)) != nullptr;
         in.setSkipZeroLines(zero);
@@ -315,7 +350,7 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
             delete r;
         return;
     }
-    giveUids(text, records, hashes, result);
+    giveUids(text, records, hashes, tables, result);
     if (taken.empty())
         taken.swap(records);
     else
@@ -444,10 +479,10 @@ bool RecordFileReader::readsWhole(const QByteArray &bytes, LoadBudget &budget) c
 }
 
 void RecordFileReader::giveUids(const QByteArray &text, const std::vector<PIMRecord *> &records,
-                                const std::vector<quint64> &hashes, Result &result)
+                                const std::vector<quint64> &hashes, int tables, Result &result)
 {
     // the UIDs the file holds first, so that none made is one of them
-    UidSet present(records, hashes);
+    UidSet present(records, hashes, tables);
     const std::vector<quint32> needing = present.takeAll();
     UidMaker uids;
     for (const quint32 i : needing) {
@@ -457,7 +492,7 @@ void RecordFileReader::giveUids(const QByteArray &text, const std::vector<PIMRec
                                     : QByteArray();
         do
             uids.give(r, text.constData() + r->m_rawStart, r->m_rawLength);
-        while (!present.insert(i, uidHash(r)));
+        while (!present.takeMade(i, uidHash(r)));
         if (twin)
             result.renamed.push_back({r, was});
     }

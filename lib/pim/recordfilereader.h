@@ -133,9 +133,10 @@ private:
     // holding a UID keeps it; a record without one, and a later one
     // holding the same, gets one made of its block (UidMaker) that no
     // record of the file holds.
-    // hashes: of each record's UID, as the reading made them.
+    // hashes: of each record's UID, as the reading made them; tables: how
+    // many threads may share the work.
     static void giveUids(const QByteArray &text, const std::vector<PIMRecord *> &records,
-                         const std::vector<quint64> &hashes, Result &result);
+                         const std::vector<quint64> &hashes, int tables, Result &result);
     void readHeaderLines(PIMTextReader &in, const HeaderLine &line, Result &result) const;
     static void giveUid(PIMRecord *record, const QByteArray &uid);
     PIMRecord *readRecord(PIMTextReader &in, qint64 base, const Cost &cost, QSet<const QChar *> &heldKeys,
