@@ -87,16 +87,56 @@ quint64 RecordFileReader::uidHash(const PIMRecord *record)
 
 namespace {
 
-// The UIDs of a file's records in tables by their hash: a slot holds a
-// record's index plus one (0: free) and the upper half of its UID's hash,
-// so that a look reads no other record unless the two agree. The hashes
-// come from the threads that read the records; several tables are filled
-// on Qt's thread pool at once, each with a share of the hashes.
-class UidSet
+// Which of tables the UID of hash h goes in.
+size_t tableOf(quint64 h, size_t tables)
+{
+    return size_t(((h >> 32) * tables) >> 32);
+}
+
+} // namespace
+
+// The records read from a stretch of the text (all of it when it is read
+// in one go).
+struct RecordFileReader::Part
+{
+    qint64 from = 0;
+    qint64 to = 0;
+    std::vector<PIMRecord *> records;
+    std::vector<quint64> hashes; // of the records' UIDs (uidHash())
+    // where the part's records begin among the file's, once they are put
+    // together; which of them (indexes in the part, in file order) each UID
+    // table takes in, and those holding no UID
+    size_t first = 0;
+    std::vector<std::vector<quint32>> byTable;
+    std::vector<quint32> uidless;
+    bool ended = true;   // the last block ended at its "END" line
+    bool failed = false; // a line too long
+    bool zero = false;   // its text holds a zero byte
+
+    void share(size_t tables)
+    {
+        byTable.assign(tables, {});
+        for (std::vector<quint32> &some : byTable)
+            some.reserve(hashes.size() / tables + hashes.size() / tables / 4 + 16);
+        for (quint32 i = 0; i < quint32(hashes.size()); ++i) {
+            if (hashes[i])
+                byTable[tableOf(hashes[i], tables)].push_back(i);
+            else
+                uidless.push_back(i);
+        }
+    }
+};
+
+// The UIDs of a file's records in tables by their hash, filled on Qt's
+// thread pool at once: a slot holds a record's index plus one (0: free)
+// and the upper half of its UID's hash, so that a look reads no other
+// record unless the two agree. The threads that read the records hashed
+// their UIDs and shared them out among the tables.
+class RecordFileReader::UidSet
 {
 public:
-    UidSet(const std::vector<PIMRecord *> &records, const std::vector<quint64> &hashes, int tables)
-        : m_records(records), m_hashes(hashes), m_tables(size_t(qMax(1, tables)))
+    UidSet(const std::vector<PIMRecord *> &records, const std::vector<Part> &parts)
+        : m_records(records), m_parts(parts), m_tables(parts.front().byTable.size())
     {
     }
 
@@ -112,6 +152,12 @@ public:
         for (QFuture<void> &job : jobs)
             job.waitForFinished();
         std::vector<quint32> all;
+        for (const Part &part : m_parts) {
+            for (const quint32 i : part.uidless) {
+                if (part.first + i < m_records.size())
+                    all.push_back(quint32(part.first + i));
+            }
+        }
         for (const std::vector<quint32> &some : needing)
             all.insert(all.end(), some.begin(), some.end());
         std::sort(all.begin(), all.end());
@@ -122,35 +168,37 @@ public:
         return all;
     }
 
-    // Takes a UID made for a record of those takeAll() found, of hash h,
-    // in; false when another record holds it.
+    // Takes a UID made for a record takeAll() found, of hash h, in; false
+    // when another record holds it.
     bool takeMade(quint32 index, quint64 h)
     {
         const unsigned char *uid = m_records[index]->uid();
-        return !holds(m_tables[tableOf(h)], h, uid, index, false) && !holds(m_made, h, uid, index, true);
+        return !holds(m_tables[tableOf(h, m_tables.size())], h, uid, index, false)
+               && !holds(m_made, h, uid, index, true);
     }
 
 private:
-    size_t tableOf(quint64 h) const { return size_t(((h >> 32) * m_tables.size()) >> 32); }
-
-    // Fills table t with the UIDs whose hash falls in it; needing: the
-    // records that hold a UID a record before them holds, and (table 0)
-    // those holding none.
+    // Fills table t with the UIDs shared out to it; needing: the records
+    // holding a UID a record before them holds.
     void fill(size_t t, std::vector<quint32> &needing)
     {
-        const quint32 n = quint32(m_hashes.size());
         size_t count = 0;
-        for (const quint64 h : m_hashes)
-            count += h && tableOf(h) == t;
+        for (const Part &part : m_parts)
+            count += part.byTable[t].size();
         size_t size = 16;
         while (size < 2 * count)
             size *= 2;
         std::vector<quint64> &table = m_tables[t];
         table.assign(size, 0);
-        for (quint32 i = 0; i < n; ++i) {
-            const quint64 h = m_hashes[i];
-            if (h ? tableOf(h) == t && holds(table, h, m_records[i]->uid(), i, true) : t == 0)
-                needing.push_back(i);
+        for (const Part &part : m_parts) {
+            for (const quint32 i : part.byTable[t]) {
+                const size_t at = part.first + i;
+                // beyond the records taken, as all after it
+                if (at >= m_records.size())
+                    return;
+                if (holds(table, part.hashes[i], m_records[at]->uid(), quint32(at), true))
+                    needing.push_back(quint32(at));
+            }
         }
     }
 
@@ -174,24 +222,12 @@ private:
     }
 
     const std::vector<PIMRecord *> &m_records;
-    const std::vector<quint64> &m_hashes;
+    const std::vector<Part> &m_parts;
     std::vector<std::vector<quint64>> m_tables;
     // the UIDs made for the records takeAll() found
     std::vector<quint64> m_made;
 };
 
-} // namespace
-
-struct RecordFileReader::Part
-{
-    qint64 from = 0;
-    qint64 to = 0;
-    std::vector<PIMRecord *> records;
-    std::vector<quint64> hashes; // of the records' UIDs (uidHash())
-    bool ended = true;   // the last block ended at its "END" line
-    bool failed = false; // a line too long
-    bool zero = false;   // its text holds a zero byte
-};
 
 RecordFileReader::RecordFileReader(const Factory &create, bool headerOnly)
     : m_create(create), m_headerOnly(headerOnly)
@@ -304,28 +340,29 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
     // the lines of the records are looked at for a zero byte only in a
     // text that holds one; parts each look at their own bytes
     int zero = -1;
+    std::vector<Part> parts;
     std::vector<PIMRecord *> records;
-    std::vector<quint64> hashes;
-    // a text read in parts has its UIDs taken in as many tables at once
-    int tables = qBound(1, QThread::idealThreadCount(), 16);
-    if (!inParts || !readInParts(text, budget, cost, records, hashes, result, &zero)) {
-        tables = 1;
+    if (!inParts || !readInParts(text, budget, cost, parts, records, result, &zero)) {
         if (zero < 0)
             zero = memchr(text.constData() + result.offset, '\0', size_t(text.size() - result.offset)) != nullptr;
         in.setSkipZeroLines(zero);
+        parts.assign(1, Part());
+        Part &whole = parts.front();
         if (result.total > 0) {
-            records.reserve(size_t(qMin(result.total, 1 << 20)));
-            hashes.reserve(records.capacity());
+            whole.records.reserve(size_t(qMin(result.total, 1 << 20)));
+            whole.hashes.reserve(whole.records.capacity());
         }
         QSet<const QChar *> heldKeys;
         bool ended = true;
-        while (result.total < 0 || int(records.size()) < result.total) {
+        while (result.total < 0 || int(whole.records.size()) < result.total) {
             PIMRecord *r = readRecord(in, 0, cost, heldKeys, &ended);
             if (!r)
                 break;
-            records.push_back(r);
-            hashes.push_back(uidHash(r));
+            whole.records.push_back(r);
+            whole.hashes.push_back(uidHash(r));
         }
+        records.swap(whole.records);
+        whole.share(1);
         // a block that does not end runs to the end of the text: the last
         if (!ended)
             result.mark(RecordCut);
@@ -350,7 +387,7 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
             delete r;
         return;
     }
-    giveUids(text, records, hashes, tables, result);
+    giveUids(text, records, parts, result);
     if (taken.empty())
         taken.swap(records);
     else
@@ -364,7 +401,7 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
 // makes this give up, false, with nothing read, and the text is read in one
 // go.
 bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, const Cost &cost,
-                                   std::vector<PIMRecord *> &records, std::vector<quint64> &hashes, Result &result,
+                                   std::vector<Part> &parts, std::vector<PIMRecord *> &records, Result &result,
                                    int *zero) const
 {
     const char *data = text.constData();
@@ -388,7 +425,7 @@ bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, c
     }
     starts.push_back(size);
     const size_t count = starts.size() - 1;
-    std::vector<Part> parts(count);
+    parts.resize(count);
     for (size_t i = 0; i < count; ++i) {
         parts[i].from = starts[i];
         parts[i].to = starts[i + 1];
@@ -396,10 +433,10 @@ bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, c
     const qint64 charged = budget->charged(), counted = budget->count();
     std::vector<QFuture<void>> jobs;
     for (size_t i = 1; i < count; ++i)
-        jobs.push_back(QtConcurrent::run([this, &text, &parts, i, budget, &cost] {
-            readPart(text, parts[i], budget, cost);
+        jobs.push_back(QtConcurrent::run([this, &text, &parts, i, budget, &cost, count] {
+            readPart(text, parts[i], budget, cost, count);
         }));
-    readPart(text, parts[0], budget, cost);
+    readPart(text, parts[0], budget, cost, count);
     for (QFuture<void> &job : jobs)
         job.waitForFinished();
     size_t read = 0;
@@ -419,6 +456,7 @@ bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, c
     if (!whole) {
         for (Part &part : parts)
             qDeleteAll(part.records);
+        parts.clear();
         // the reading in one go counts them again
         budget->charge(charged - budget->charged(), counted - budget->count());
         return false;
@@ -433,18 +471,19 @@ bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, c
     if (result.total >= 0 && read > size_t(result.total))
         result.mark(MoreRecords);
     records.reserve(keep);
-    hashes.reserve(keep);
     for (Part &part : parts) {
+        part.first = records.size();
         const size_t n = qMin(part.records.size(), keep - records.size());
         records.insert(records.end(), part.records.begin(), part.records.begin() + n);
-        hashes.insert(hashes.end(), part.hashes.begin(), part.hashes.begin() + n);
         for (size_t i = n; i < part.records.size(); ++i)
             delete part.records[i];
+        part.records = std::vector<PIMRecord *>();
     }
     return true;
 }
 
-void RecordFileReader::readPart(const QByteArray &text, Part &part, LoadBudget *budget, const Cost &cost) const
+void RecordFileReader::readPart(const QByteArray &text, Part &part, LoadBudget *budget, const Cost &cost,
+                                size_t tables) const
 {
     const char *bytes = text.constData() + part.from;
     const int size = int(part.to - part.from);
@@ -467,6 +506,7 @@ void RecordFileReader::readPart(const QByteArray &text, Part &part, LoadBudget *
     part.ended = ended;
     in.settle();
     part.failed = in.hasError();
+    part.share(tables);
 }
 
 bool RecordFileReader::readsWhole(const QByteArray &bytes, LoadBudget &budget) const
@@ -479,10 +519,10 @@ bool RecordFileReader::readsWhole(const QByteArray &bytes, LoadBudget &budget) c
 }
 
 void RecordFileReader::giveUids(const QByteArray &text, const std::vector<PIMRecord *> &records,
-                                const std::vector<quint64> &hashes, int tables, Result &result)
+                                const std::vector<Part> &parts, Result &result)
 {
     // the UIDs the file holds first, so that none made is one of them
-    UidSet present(records, hashes, tables);
+    UidSet present(records, parts);
     const std::vector<quint32> needing = present.takeAll();
     UidMaker uids;
     for (const quint32 i : needing) {
