@@ -113,6 +113,7 @@ struct RecordFileReader::Part
     bool failed = false; // a line too long
     bool zero = false;   // its text holds a zero byte
 
+    // Shares the records with a UID out among tables.
     void share(size_t tables)
     {
         byTable.assign(tables, {});
@@ -227,7 +228,6 @@ private:
     // the UIDs made for the records takeAll() found
     std::vector<quint64> m_made;
 };
-
 
 RecordFileReader::RecordFileReader(const Factory &create, bool headerOnly)
     : m_create(create), m_headerOnly(headerOnly)
