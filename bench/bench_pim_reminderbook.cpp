@@ -5,7 +5,7 @@
 // Special copies them (each added, its alarm registered, the book saved),
 // once. One line per step, for a script that alternates this program with
 // the same one built on another tree.
-// Usage: bench_pim_reminderbook [folder] [runs] [open|save|export|copy|nocopy]
+// Usage: bench_pim_reminderbook [folder] [runs] [open|save|changed|export|copy|nocopy]
 // With a step named it only repeats that step (for a profiler); "nocopy"
 // times the steps but the copy.
 #include "benchutil.h"
@@ -170,6 +170,11 @@ int main(int argc, char **argv)
         for (int i = 0; i < runs; ++i) {
             if (only == "save")
                 book.forceSave();
+            else if (only == "changed") {
+                for (PIMRecord *r : *book.records())
+                    r->setCategories(r->categories());
+                book.forceSave();
+            }
             else if (only == "export")
                 exportCsv(book, csv);
             else if (only == "copy")

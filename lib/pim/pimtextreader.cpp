@@ -102,56 +102,53 @@ bool PIMTextReader::readLine()
         m_consumed = m_lineEndPos;
         return true;
     }
-    for (;;) {
-        if (!nextLine())
-            return false;
-        if (!m_skipZero || !memchr(m_line, '\0', size_t(m_size)))
-            return true;
-        m_skippedZero = true;
-    }
-}
-
-bool PIMTextReader::nextLine()
-{
     if (m_error)
         return false;
-    m_lineStartPos = m_consumed;
-    int scanFrom = m_begin;
     const int maxLine = s_maxLineLength;
+    // one pass splits the lines and passes over those holding a zero byte
     for (;;) {
-        const char *start = m_buffer.constData() + m_begin;
-        const char *nl = static_cast<const char *>(
-            memchr(m_buffer.constData() + scanFrom, '\n', size_t(m_end - scanFrom)));
-        if (nl) {
-            m_line = start;
-            m_size = int(nl - start);
-            m_begin += m_size + 1;
-            m_consumed += m_size + 1;
-            break;
+        m_lineStartPos = m_consumed;
+        int scanFrom = m_begin;
+        for (;;) {
+            const char *start = m_buffer.constData() + m_begin;
+            const char *nl = static_cast<const char *>(
+                memchr(m_buffer.constData() + scanFrom, '\n', size_t(m_end - scanFrom)));
+            if (nl) {
+                m_line = start;
+                m_size = int(nl - start);
+                m_begin += m_size + 1;
+                m_consumed += m_size + 1;
+                break;
+            }
+            const int scanned = m_end - m_begin;
+            // the buffer never grows much past one line of the longest kind
+            if (scanned > maxLine + 1) {
+                m_tooLong = m_error = true;
+                return false;
+            }
+            if (!fill()) {
+                if (m_end == m_begin)
+                    return false;
+                // last line without a line feed
+                m_line = m_buffer.constData() + m_begin;
+                m_size = m_end - m_begin;
+                m_consumed += m_size;
+                m_begin = m_end;
+                break;
+            }
+            scanFrom = m_begin + scanned;
         }
-        const int scanned = m_end - m_begin;
-        // the buffer never grows much past one line of the longest kind
-        if (scanned > maxLine + 1) {
+        if (m_size > 0 && m_line[m_size - 1] == '\r')
+            --m_size;
+        if (m_size > maxLine) {
             m_tooLong = m_error = true;
             return false;
         }
-        if (!fill()) {
-            if (m_end == m_begin)
-                return false;
-            // last line without a line feed
-            m_line = m_buffer.constData() + m_begin;
-            m_size = m_end - m_begin;
-            m_consumed += m_size;
-            m_begin = m_end;
-            break;
+        if (m_skipZero && memchr(m_line, '\0', size_t(m_size))) {
+            m_skippedZero = true;
+            continue;
         }
-        scanFrom = m_begin + scanned;
-    }
-    if (m_size > 0 && m_line[m_size - 1] == '\r')
-        --m_size;
-    if (m_size > maxLine) {
-        m_tooLong = m_error = true;
-        return false;
+        break;
     }
     const void *eq = memchr(m_line, '=', size_t(m_size));
     m_eq = eq ? int(static_cast<const char *>(eq) - m_line) : -1;
@@ -170,17 +167,6 @@ bool PIMTextReader::atEnd()
     if (m_pushedBack || m_begin < m_end)
         return false;
     return !fill();
-}
-
-bool PIMTextReader::is(const char *text) const
-{
-    const size_t len = strlen(text);
-    return size_t(m_size) == len && memcmp(m_line, text, len) == 0;
-}
-
-bool PIMTextReader::is(QLatin1String text) const
-{
-    return m_size == text.size() && memcmp(m_line, text.data(), size_t(m_size)) == 0;
 }
 
 int PIMTextReader::pieceStart(int n, int *len) const

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstring>
+
 class LoadBudget;
 class QIODevice;
 
@@ -67,8 +69,15 @@ public:
     const char *data() const { return m_line; }
     int size() const { return m_size; }
     bool isEmpty() const { return m_size == 0; }
-    bool is(const char *text) const;
-    bool is(QLatin1String text) const;
+    bool is(const char *text) const
+    {
+        const size_t len = strlen(text);
+        return size_t(m_size) == len && memcmp(m_line, text, len) == 0;
+    }
+    bool is(QLatin1String text) const
+    {
+        return m_size == text.size() && memcmp(m_line, text.data(), size_t(m_size)) == 0;
+    }
 
     // The text before the first "=" (the whole line when it holds none).
     QLatin1String key() const { return QLatin1String(m_line, m_eq < 0 ? m_size : m_eq); }
@@ -104,7 +113,6 @@ public:
 
 private:
     bool fill();
-    bool nextLine();
     int pieceStart(int n, int *len) const;
 
     QIODevice *m_device = nullptr;

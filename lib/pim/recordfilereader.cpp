@@ -11,6 +11,7 @@
 #include <QThread>
 #include <QtConcurrentRun>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -67,103 +68,165 @@ bool readTotal(const char *p, int len, int *total)
     return true;
 }
 
-// The UIDs of a file's records in one table: a slot holds a record's index
-// plus one (0: free) and the upper half of its UID's hash, so that a look
-// reads no other record unless the two agree. The records and the slots
-// are asked for from memory well before they are looked at: a large
-// book's load hardly feels the table.
-class UidSet
+} // namespace
+
+// UIDs a program made in a row may differ in a few bytes only: all of them
+// count.
+quint64 RecordFileReader::uidHash(const PIMRecord *record)
 {
-public:
-    explicit UidSet(const std::vector<PIMRecord *> &records) : m_records(records)
-    {
-        size_t size = 16;
-        while (size < 2 * records.size())
-            size *= 2;
-        m_table.assign(size, 0);
-    }
+    if (record->uidPending())
+        return 0;
+    quint64 a, b;
+    memcpy(&a, record->uid(), 8);
+    memcpy(&b, record->uid() + 8, 8);
+    quint64 h = a ^ (b * 0x9e3779b97f4a7c15ULL);
+    h ^= h >> 31;
+    h *= 0xbf58476d1ce4e5b9ULL;
+    return (h ^ (h >> 29)) | 1;
+}
 
-    // Takes in the UIDs the records hold; the indexes of those that hold
-    // none (pending) or one a record before them holds, in file order.
-    template<typename Pending>
-    std::vector<quint32> takeAll(const Pending &pending)
-    {
-        std::vector<quint32> needing;
-        const quint32 n = quint32(m_records.size());
-        const size_t mask = m_table.size() - 1;
-        // the hashes of the next records, 0 for one without a UID
-        quint64 next[Ahead];
-        const auto look = [&](quint32 i) {
-            if (i + Ahead < n)
-                __builtin_prefetch(m_records[i + Ahead]);
-            if (i < n) {
-                const PIMRecord *r = m_records[i];
-                next[i % Ahead] = pending(r) ? 0 : hash(r->uid());
-                __builtin_prefetch(&m_table[(next[i % Ahead] >> 1) & mask]);
-            }
-        };
-        for (quint32 i = 0; i < Ahead && i < n; ++i)
-            __builtin_prefetch(m_records[i]);
-        for (quint32 i = 0; i < Ahead; ++i)
-            look(i);
-        for (quint32 i = 0; i < n; ++i) {
-            const quint64 h = next[i % Ahead];
-            look(i + Ahead);
-            if (!h || !insert(i, h))
-                needing.push_back(i);
-        }
-        return needing;
-    }
+namespace {
 
-    // Takes one record's UID in; false when another record holds it.
-    bool insert(quint32 index) { return insert(index, hash(m_records[index]->uid())); }
-
-private:
-    static constexpr quint32 Ahead = 16;
-
-    bool insert(quint32 index, quint64 h)
-    {
-        const unsigned char *uid = m_records[index]->uid();
-        const quint64 tag = h & ~quint64(0xffffffff);
-        const size_t mask = m_table.size() - 1;
-        for (size_t at = size_t(h >> 1) & mask;; at = (at + 1) & mask) {
-            const quint64 there = m_table[at];
-            if (!there) {
-                m_table[at] = tag | (index + 1);
-                return true;
-            }
-            if ((there & ~quint64(0xffffffff)) == tag
-                && memcmp(m_records[quint32(there) - 1]->uid(), uid, sizeof(uuid_t)) == 0)
-                return false;
-        }
-    }
-
-    // Never 0. UIDs a program made in a row may differ in a few bytes
-    // only: all of them count.
-    static quint64 hash(const unsigned char *uid)
-    {
-        quint64 a, b;
-        memcpy(&a, uid, 8);
-        memcpy(&b, uid + 8, 8);
-        quint64 h = a ^ (b * 0x9e3779b97f4a7c15ULL);
-        h ^= h >> 31;
-        h *= 0xbf58476d1ce4e5b9ULL;
-        return (h ^ (h >> 29)) | 1;
-    }
-
-    const std::vector<PIMRecord *> &m_records;
-    std::vector<quint64> m_table;
-};
+// Which of tables the UID of hash h goes in.
+size_t tableOf(quint64 h, size_t tables)
+{
+    return size_t(((h >> 32) * tables) >> 32);
+}
 
 } // namespace
 
+// The records read from a stretch of the text (all of it when it is read
+// in one go).
 struct RecordFileReader::Part
 {
     qint64 from = 0;
     qint64 to = 0;
     std::vector<PIMRecord *> records;
+    std::vector<quint64> hashes; // of the records' UIDs (uidHash())
+    // where the part's records begin among the file's, once they are put
+    // together; which of them (indexes in the part, in file order) each UID
+    // table takes in, and those holding no UID
+    size_t first = 0;
+    std::vector<std::vector<quint32>> byTable;
+    std::vector<quint32> uidless;
     bool ended = true;   // the last block ended at its "END" line
     bool failed = false; // a line too long
+    bool zero = false;   // its text holds a zero byte
+
+    // Shares the records with a UID out among tables.
+    void share(size_t tables)
+    {
+        byTable.assign(tables, {});
+        for (std::vector<quint32> &some : byTable)
+            some.reserve(hashes.size() / tables + hashes.size() / tables / 4 + 16);
+        for (quint32 i = 0; i < quint32(hashes.size()); ++i) {
+            if (hashes[i])
+                byTable[tableOf(hashes[i], tables)].push_back(i);
+            else
+                uidless.push_back(i);
+        }
+    }
+};
+
+// The UIDs of a file's records in tables by their hash, filled on Qt's
+// thread pool at once: a slot holds a record's index plus one (0: free)
+// and the upper half of its UID's hash, so that a look reads no other
+// record unless the two agree. The threads that read the records hashed
+// their UIDs and shared them out among the tables.
+class RecordFileReader::UidSet
+{
+public:
+    UidSet(const std::vector<PIMRecord *> &records, const std::vector<Part> &parts)
+        : m_records(records), m_parts(parts), m_tables(parts.front().byTable.size())
+    {
+    }
+
+    // Takes in the UIDs the records hold; the indexes of those that hold
+    // none or one a record before them holds, in file order.
+    std::vector<quint32> takeAll()
+    {
+        std::vector<std::vector<quint32>> needing(m_tables.size());
+        std::vector<QFuture<void>> jobs;
+        for (size_t t = 1; t < m_tables.size(); ++t)
+            jobs.push_back(QtConcurrent::run([this, t, &needing] { fill(t, needing[t]); }));
+        fill(0, needing[0]);
+        for (QFuture<void> &job : jobs)
+            job.waitForFinished();
+        std::vector<quint32> all;
+        for (const Part &part : m_parts) {
+            for (const quint32 i : part.uidless) {
+                if (part.first + i < m_records.size())
+                    all.push_back(quint32(part.first + i));
+            }
+        }
+        for (const std::vector<quint32> &some : needing)
+            all.insert(all.end(), some.begin(), some.end());
+        std::sort(all.begin(), all.end());
+        size_t size = 16;
+        while (size < 2 * all.size())
+            size *= 2;
+        m_made.assign(size, 0);
+        return all;
+    }
+
+    // Takes a UID made for a record takeAll() found, of hash h, in; false
+    // when another record holds it.
+    bool takeMade(quint32 index, quint64 h)
+    {
+        const unsigned char *uid = m_records[index]->uid();
+        return !holds(m_tables[tableOf(h, m_tables.size())], h, uid, index, false)
+               && !holds(m_made, h, uid, index, true);
+    }
+
+private:
+    // Fills table t with the UIDs shared out to it; needing: the records
+    // holding a UID a record before them holds.
+    void fill(size_t t, std::vector<quint32> &needing)
+    {
+        size_t count = 0;
+        for (const Part &part : m_parts)
+            count += part.byTable[t].size();
+        size_t size = 16;
+        while (size < 2 * count)
+            size *= 2;
+        std::vector<quint64> &table = m_tables[t];
+        table.assign(size, 0);
+        for (const Part &part : m_parts) {
+            for (const quint32 i : part.byTable[t]) {
+                const size_t at = part.first + i;
+                // beyond the records taken, as all after it
+                if (at >= m_records.size())
+                    return;
+                if (holds(table, part.hashes[i], m_records[at]->uid(), quint32(at), true))
+                    needing.push_back(quint32(at));
+            }
+        }
+    }
+
+    // Whether a record of table holds uid (of hash h); when none does and
+    // take says so, takes it in for the record of index.
+    bool holds(std::vector<quint64> &table, quint64 h, const unsigned char *uid, quint32 index, bool take) const
+    {
+        const quint64 tag = h & ~quint64(0xffffffff);
+        const size_t mask = table.size() - 1;
+        for (size_t at = size_t(h >> 1) & mask;; at = (at + 1) & mask) {
+            const quint64 there = table[at];
+            if (!there) {
+                if (take)
+                    table[at] = tag | (index + 1);
+                return false;
+            }
+            if ((there & ~quint64(0xffffffff)) == tag
+                && memcmp(m_records[quint32(there) - 1]->uid(), uid, sizeof(uuid_t)) == 0)
+                return true;
+        }
+    }
+
+    const std::vector<PIMRecord *> &m_records;
+    const std::vector<Part> &m_parts;
+    std::vector<std::vector<quint64>> m_tables;
+    // the UIDs made for the records takeAll() found
+    std::vector<quint64> m_made;
 };
 
 RecordFileReader::RecordFileReader(const Factory &create, bool headerOnly)
@@ -275,23 +338,31 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
     if (m_headerOnly || result.failed || in.stopped())
         return;
     // the lines of the records are looked at for a zero byte only in a
-    // text that holds one
-    const bool zero = memchr(text.constData() + result.offset, '\0', size_t(text.size() - result.offset));
-    if (zero)
-        result.mark(ZeroByte);
-    in.setSkipZeroLines(zero);
+    // text that holds one; parts each look at their own bytes
+    int zero = -1;
+    std::vector<Part> parts;
     std::vector<PIMRecord *> records;
-    if (!inParts || !readInParts(text, budget, cost, zero, records, result)) {
-        if (result.total > 0)
-            records.reserve(size_t(qMin(result.total, 1 << 20)));
+    if (!inParts || !readInParts(text, budget, cost, parts, records, result, &zero)) {
+        if (zero < 0)
+            zero = memchr(text.constData() + result.offset, '\0', size_t(text.size() - result.offset)) != nullptr;
+        in.setSkipZeroLines(zero);
+        parts.assign(1, Part());
+        Part &whole = parts.front();
+        if (result.total > 0) {
+            whole.records.reserve(size_t(qMin(result.total, 1 << 20)));
+            whole.hashes.reserve(whole.records.capacity());
+        }
         QSet<const QChar *> heldKeys;
         bool ended = true;
-        while (result.total < 0 || int(records.size()) < result.total) {
+        while (result.total < 0 || int(whole.records.size()) < result.total) {
             PIMRecord *r = readRecord(in, 0, cost, heldKeys, &ended);
             if (!r)
                 break;
-            records.push_back(r);
+            whole.records.push_back(r);
+            whole.hashes.push_back(uidHash(r));
         }
+        records.swap(whole.records);
+        whole.share(1);
         // a block that does not end runs to the end of the text: the last
         if (!ended)
             result.mark(RecordCut);
@@ -307,6 +378,8 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
         }
         result.failed = in.hasError();
     }
+    if (zero)
+        result.mark(ZeroByte);
     // over a limit, or stopped: nothing of it is taken (a failed read
     // keeps what it read, and says so)
     if (in.stopped() || (budget && budget->isSpent())) {
@@ -314,7 +387,7 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
             delete r;
         return;
     }
-    giveUids(text, records, result);
+    giveUids(text, records, parts, result);
     if (taken.empty())
         taken.swap(records);
     else
@@ -327,8 +400,9 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
 // block that runs on (an "END" inside a reminder, say) or a read that fails
 // makes this give up, false, with nothing read, and the text is read in one
 // go.
-bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, const Cost &cost, bool zero,
-                                   std::vector<PIMRecord *> &records, Result &result) const
+bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, const Cost &cost,
+                                   std::vector<Part> &parts, std::vector<PIMRecord *> &records, Result &result,
+                                   int *zero) const
 {
     const char *data = text.constData();
     const qint64 size = text.size();
@@ -351,7 +425,7 @@ bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, c
     }
     starts.push_back(size);
     const size_t count = starts.size() - 1;
-    std::vector<Part> parts(count);
+    parts.resize(count);
     for (size_t i = 0; i < count; ++i) {
         parts[i].from = starts[i];
         parts[i].to = starts[i + 1];
@@ -359,17 +433,19 @@ bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, c
     const qint64 charged = budget->charged(), counted = budget->count();
     std::vector<QFuture<void>> jobs;
     for (size_t i = 1; i < count; ++i)
-        jobs.push_back(QtConcurrent::run([this, &text, &parts, i, budget, &cost, zero] {
-            readPart(text, parts[i], budget, cost, zero);
+        jobs.push_back(QtConcurrent::run([this, &text, &parts, i, budget, &cost, count] {
+            readPart(text, parts[i], budget, cost, count);
         }));
-    readPart(text, parts[0], budget, cost, zero);
+    readPart(text, parts[0], budget, cost, count);
     for (QFuture<void> &job : jobs)
         job.waitForFinished();
     size_t read = 0;
     bool whole = true;
+    *zero = 0;
     for (size_t i = 0; i < count; ++i) {
         read += parts[i].records.size();
         whole = whole && !parts[i].failed && (i + 1 == count || parts[i].ended);
+        *zero = *zero || parts[i].zero;
     }
     // over a limit, or stopped: the load ends with nothing read
     if (budget->isSpent()) {
@@ -380,6 +456,7 @@ bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, c
     if (!whole) {
         for (Part &part : parts)
             qDeleteAll(part.records);
+        parts.clear();
         // the reading in one go counts them again
         budget->charge(charged - budget->charged(), counted - budget->count());
         return false;
@@ -394,36 +471,42 @@ bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, c
     if (result.total >= 0 && read > size_t(result.total))
         result.mark(MoreRecords);
     records.reserve(keep);
-    size_t taken = 0;
     for (Part &part : parts) {
-        for (PIMRecord *r : part.records) {
-            if (taken++ < keep)
-                records.push_back(r);
-            else
-                delete r;
-        }
+        part.first = records.size();
+        const size_t n = qMin(part.records.size(), keep - records.size());
+        records.insert(records.end(), part.records.begin(), part.records.begin() + n);
+        for (size_t i = n; i < part.records.size(); ++i)
+            delete part.records[i];
+        part.records = std::vector<PIMRecord *>();
     }
     return true;
 }
 
 void RecordFileReader::readPart(const QByteArray &text, Part &part, LoadBudget *budget, const Cost &cost,
-                                bool zero) const
+                                size_t tables) const
 {
-    PIMTextReader in(QByteArray::fromRawData(text.constData() + part.from, int(part.to - part.from)));
+    const char *bytes = text.constData() + part.from;
+    const int size = int(part.to - part.from);
+    part.zero = memchr(bytes, '\0', size_t(size));
+    PIMTextReader in(QByteArray::fromRawData(bytes, size));
     in.setBudget(budget);
-    in.setSkipZeroLines(zero);
+    in.setSkipZeroLines(part.zero);
     // room for blocks of 64 bytes and more: a list grown among the records
     // would leave gaps between them
-    const size_t room = size_t((part.to - part.from) / 64 + 16);
+    const size_t room = size_t(size / 64 + 16);
     in.charge(qint64(room * sizeof(PIMRecord *)));
     part.records.reserve(room);
+    part.hashes.reserve(room);
     QSet<const QChar *> heldKeys;
     bool ended = true;
-    while (PIMRecord *r = readRecord(in, part.from, cost, heldKeys, &ended))
+    while (PIMRecord *r = readRecord(in, part.from, cost, heldKeys, &ended)) {
         part.records.push_back(r);
+        part.hashes.push_back(uidHash(r));
+    }
     part.ended = ended;
     in.settle();
     part.failed = in.hasError();
+    part.share(tables);
 }
 
 bool RecordFileReader::readsWhole(const QByteArray &bytes, LoadBudget &budget) const
@@ -435,11 +518,12 @@ bool RecordFileReader::readsWhole(const QByteArray &bytes, LoadBudget &budget) c
     return !result.failed && result.damage == Whole && budget.outcome() == LoadBudget::Within;
 }
 
-void RecordFileReader::giveUids(const QByteArray &text, const std::vector<PIMRecord *> &records, Result &result)
+void RecordFileReader::giveUids(const QByteArray &text, const std::vector<PIMRecord *> &records,
+                                const std::vector<Part> &parts, Result &result)
 {
     // the UIDs the file holds first, so that none made is one of them
-    UidSet present(records);
-    const std::vector<quint32> needing = present.takeAll([](const PIMRecord *r) { return r->uidPending(); });
+    UidSet present(records, parts);
+    const std::vector<quint32> needing = present.takeAll();
     UidMaker uids;
     for (const quint32 i : needing) {
         PIMRecord *r = records[i];
@@ -448,7 +532,7 @@ void RecordFileReader::giveUids(const QByteArray &text, const std::vector<PIMRec
                                     : QByteArray();
         do
             uids.give(r, text.constData() + r->m_rawStart, r->m_rawLength);
-        while (!present.insert(i));
+        while (!present.takeMade(i, uidHash(r)));
         if (twin)
             result.renamed.push_back({r, was});
     }

@@ -127,18 +127,27 @@ private:
     };
 
     struct Part;
+    class UidSet;
+    // The hash of a record's UID, never 0; 0 for a record without one.
+    static quint64 uidHash(const PIMRecord *record);
     // One identity per record of a file, in file order: the first record
     // holding a UID keeps it; a record without one, and a later one
     // holding the same, gets one made of its block (UidMaker) that no
     // record of the file holds.
-    static void giveUids(const QByteArray &text, const std::vector<PIMRecord *> &records, Result &result);
+    // parts: those the records were read in, or the one of a reading in
+    // one go.
+    static void giveUids(const QByteArray &text, const std::vector<PIMRecord *> &records,
+                         const std::vector<Part> &parts, Result &result);
     void readHeaderLines(PIMTextReader &in, const HeaderLine &line, Result &result) const;
     static void giveUid(PIMRecord *record, const QByteArray &uid);
     PIMRecord *readRecord(PIMTextReader &in, qint64 base, const Cost &cost, QSet<const QChar *> &heldKeys,
                           bool *ended) const;
-    bool readInParts(const QByteArray &text, LoadBudget *budget, const Cost &cost, bool zero,
-                     std::vector<PIMRecord *> &records, Result &result) const;
-    void readPart(const QByteArray &text, Part &part, LoadBudget *budget, const Cost &cost, bool zero) const;
+    // zero: set to whether the parts' text holds a zero byte once they
+    // are read (left as it is when the text is not read in parts).
+    bool readInParts(const QByteArray &text, LoadBudget *budget, const Cost &cost, std::vector<Part> &parts,
+                     std::vector<PIMRecord *> &records, Result &result, int *zero) const;
+    // tables: how many UID tables the part's records are shared out among.
+    void readPart(const QByteArray &text, Part &part, LoadBudget *budget, const Cost &cost, size_t tables) const;
 
     Factory m_create;
     bool m_headerOnly;

@@ -11,7 +11,7 @@ bool startsWithMark(const char *p, int size)
 
 }
 
-QString Utf8Text::decode(const char *bytes, int size)
+QString Utf8Text::decodeMarked(const char *bytes, int size)
 {
     if (size <= 0)
         return QString(bytes ? QLatin1String("") : QLatin1String());

@@ -13,12 +13,22 @@
 class Utf8Text
 {
 public:
-    static QString decode(const char *bytes, int size);
+    static QString decode(const char *bytes, int size)
+    {
+        // what nearly every text is: no mark to keep
+        if (size > 0 && uchar(bytes[0]) != 0xef)
+            return QString::fromUtf8(bytes, size);
+        return decodeMarked(bytes, size);
+    }
     static QString decode(const QByteArray &bytes) { return decode(bytes.constData(), bytes.size()); }
     // Whether bytes are UTF-8 throughout, so that decode() and
     // QString::toUtf8() give them back as they are.
     static bool valid(const char *bytes, int size);
     static bool valid(const QByteArray &bytes) { return valid(bytes.constData(), bytes.size()); }
+
+private:
+    // decode() of an empty text or one that may begin with a mark
+    static QString decodeMarked(const char *bytes, int size);
 };
 
 #endif
