@@ -69,7 +69,7 @@ inline bool copyFinding(QChar *to, const QChar *from, int n, QChar c)
     for (; i + 4 <= n; i += 4) {
         quint64 v;
         memcpy(&v, from + i, sizeof v);
-        memcpy(to + i, &v, sizeof v);
+        memcpy(static_cast<void *>(to + i), &v, sizeof v);
         const quint64 x = v ^ pattern;
         found |= (x - ones) & ~x & (ones << 15);
     }
