@@ -7,6 +7,7 @@
 // as the program's first open of a book does: otherwise a small book reuses
 // the pages its former open left, while a large one never can (glibc hands
 // large blocks straight back), and the sizes are not measured alike.
+#include "benchbook.h"
 #include "benchutil.h"
 #include "pim/filtercondition.h"
 #include "pim/pimreminder.h"
@@ -39,22 +40,10 @@ const int DateColumn = 6;
 
 void makeBook(const QString &path, int n)
 {
-    const QStringList types = {"Food", "Drinks", "Transport", "Lodging", "Shopping", "Gifts"};
-    const QStringList cities = {"Tokyo", "Osaka", "Paris", "London", "New York"};
-    const QStringList accounts = {"Cash", "Credit Card", "Bank Account"};
     const QStringList cats = {"11111111-2222-3333-4444-555555555555", "66666666-7777-8888-9999-000000000000"};
     TaskManager book(path);
     for (int i = 0; i < n; ++i) {
-        auto *t = new Task(&book);
-        t->type = types.at(i % types.size());
-        t->amount = QString::number((i * 7919) % 100000 / 100.0, 'f', 2);
-        t->currency = i % 5 ? QStringLiteral("$") : QStringLiteral("EUR");
-        t->city = cities.at(i % cities.size());
-        t->account = accounts.at(i % accounts.size());
-        t->description = QStringLiteral("Expense number %1\nsecond line").arg(i);
-        t->date = QDate(2000, 1, 1).addDays((i * 37) % 3650);
-        t->setCreated(QDateTime(t->date, QTime(i % 24, i % 60, (i * 7) % 60)));
-        t->setUpdated(QDateTime(t->date.addDays(i % 30), QTime((i * 5) % 24, (i * 3) % 60, i % 60)));
+        auto *t = bench::sampleExpense(book, i);
         if (i % 10 == 0)
             t->setCategories(QStringList(cats.at(i % 2)));
         if (i % 50 == 0) {

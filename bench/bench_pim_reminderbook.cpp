@@ -8,6 +8,7 @@
 // Usage: bench_pim_reminderbook [folder] [runs] [open|save|changed|export|copy|nocopy]
 // With a step named it only repeats that step (for a profiler); "nocopy"
 // times the steps but the copy.
+#include "benchbook.h"
 #include "benchutil.h"
 
 #include "pim/pimcsvwriter.h"
@@ -45,21 +46,9 @@ const int Reminders = 2000;
 // the hours the clocks skip or repeat), sorted by date.
 void makeBook(const QString &path)
 {
-    const QStringList types = {"Food", "Drinks", "Transport", "Lodging", "Shopping", "Gifts"};
-    const QStringList cities = {"Tokyo", "Osaka", "Paris", "London", "New York"};
-    const QStringList accounts = {"Cash", "Credit Card", "Bank Account"};
     TaskManager book(path);
     for (int i = 0; i < Records; ++i) {
-        auto *t = new Task(&book);
-        t->type = types.at(i % types.size());
-        t->amount = QString::number((i * 7919) % 100000 / 100.0, 'f', 2);
-        t->currency = i % 5 ? QStringLiteral("$") : QStringLiteral("EUR");
-        t->city = cities.at(i % cities.size());
-        t->account = accounts.at(i % accounts.size());
-        t->description = QStringLiteral("Expense number %1\nsecond line").arg(i);
-        t->date = QDate(2000, 1, 1).addDays((i * 37) % 3650);
-        t->setCreated(QDateTime(t->date, QTime(i % 24, i % 60, (i * 7) % 60)));
-        t->setUpdated(QDateTime(t->date.addDays(i % 30), QTime((i * 5) % 24, (i * 3) % 60, i % 60)));
+        auto *t = bench::sampleExpense(book, i);
         if (i % (Records / Reminders) == 0) {
             t->reminder = new PIMReminder;
             const int k = i / (Records / Reminders);
