@@ -9,9 +9,11 @@
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QTimer>
 
 namespace {
 
@@ -414,6 +416,18 @@ void YMDateTimeEdit::endSection()
     }
 }
 
+void YMDateTimeEdit::forgetRefusalLater(int ms)
+{
+    // A click takes the keys as it is pressed and acts as it is released; a
+    // key or a page change acts at once. What comes after is another action.
+    QTimer::singleShot(ms, this, [this] {
+        if (QGuiApplication::mouseButtons() != Qt::NoButton)
+            forgetRefusalLater(50);
+        else
+            m_refusedOnLeaving = false;
+    });
+}
+
 bool YMDateTimeEdit::handleKey(QKeyEvent *k)
 {
     const int key = k->key();
@@ -533,8 +547,10 @@ bool YMDateTimeEdit::eventFilter(QObject *o, QEvent *e)
         // ends the entry; a refusal waits for the action that left it.
         const Qt::FocusReason why = static_cast<QFocusEvent *>(e)->reason();
         if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason && m_typing
-            && !finishTyping())
+            && !finishTyping()) {
             m_refusedOnLeaving = true;
+            forgetRefusalLater();
+        }
         if (!m_typing && !m_sections.empty())
             m_sections[size_t(m_current)]->resetTyped();
         updateDisplay();

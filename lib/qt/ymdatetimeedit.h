@@ -59,9 +59,10 @@ public:
     bool isTyping() const { return m_typing; }
     // Ends the entry being typed: false when it was refused (the field
     // shows why and the value from before it). An entry refused as the
-    // field was left also answers false, once: a click on a button takes
-    // the focus before the button acts, and the action it stops asks here.
-    // A value set from outside, a new entry or a step forget that refusal.
+    // field was left also answers false, once, to the action that left it:
+    // a click on a button takes the focus before the button acts, and the
+    // action it stops asks here. Once that click or key is done, or a value
+    // is set from outside, a new entry or a step begins, it is forgotten.
     bool finishTyping();
     // The object name of the hint label, a child of the line edit.
     static QString hintName();
@@ -105,6 +106,8 @@ private:
     bool isSeparator(const QKeyEvent *k) const;
     // Ends the current section as its last digit would.
     void endSection();
+    // The refusal on leaving waits only for the click or key that left.
+    void forgetRefusalLater(int ms = 0);
     int lastDigitSection() const;
     QString textFor(const QDateTime &value) const;
 

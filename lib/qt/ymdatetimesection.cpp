@@ -253,6 +253,11 @@ YMDateTimeSection::Typed YMDateTimeSection::typeDigit(QChar c, int *number, bool
         }
         if (number)
             *number = candidate;
+        // a first "0" over the year 2000 leads a year of two digits, as "05"
+        if (m_typed == 0 && candidate < minimum()) {
+            ++m_typed;
+            return Waits;
+        }
         if (candidate < minimum() || candidate > maximum())
             return Refused;
         m_value = candidate;

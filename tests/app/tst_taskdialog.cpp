@@ -615,7 +615,7 @@ private slots:
         QTest::addColumn<QByteArray>("locale");
         QTest::addColumn<QDate>("start");
         QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("how");  // a button's name, "ok", "ctrl+return" or "tab"
+        QTest::addColumn<QString>("how");  // a button's name, "ok", "ctrl+return", "tab"; "amount, ctrl+return": the amount clicked first
         QTest::addColumn<bool>("refused"); // the field shows a hint
         QTest::addColumn<bool>("stays");   // the dialog stays on the expense's page
         QTest::addColumn<QDate>("stored");
@@ -641,6 +641,9 @@ private slots:
             QTest::addRow("3104, %s", how) << 273 << QByteArray("C.UTF-8") << apr15 << "3104" << how
                                            << true << true << apr15;
         }
+        // refused as the field was left for the amount: the next action finds the field at its date
+        QTest::newRow("3104, left, ctrl+return") << 273 << QByteArray("C.UTF-8") << apr15 << "3104"
+                                                 << "amount, ctrl+return" << true << false << apr15;
     }
 
     void typedDateIsStoredAsTyped()
@@ -669,14 +672,23 @@ private slots:
             YMDateTimeEdit *edit = td->taskEditor()->date->dateEdit();
             edit->setFocus();
             QTest::keyClicks(edit->lineEdit(), keys);
-            if (how == "ctrl+return")
+            if (how == "amount, ctrl+return") {
+                QTest::mouseClick(td->taskEditor()->amount, Qt::LeftButton);
+                QCoreApplication::processEvents();
+                QTest::keyClick(td->taskEditor()->amount, Qt::Key_Return, Qt::ControlModifier);
+            } else if (how == "ctrl+return")
                 QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
             else if (how == "tab")
                 td->tabs()->showPage(td->memo());
-            else if (how == "ok")
-                QTest::mouseClick(QpeDialogOk::find(td)->okButton(), Qt::LeftButton);
-            else
-                QTest::mouseClick(td->navigationBar()->findChild<YMRPushButton *>(how), Qt::LeftButton);
+            else {
+                QWidget *button = td->navigationBar()->findChild<YMRPushButton *>(how);
+                if (how == "ok")
+                    button = QpeDialogOk::find(td)->okButton();
+                // events pass while the button is held
+                QTest::mousePress(button, Qt::LeftButton);
+                QCoreApplication::processEvents();
+                QTest::mouseRelease(button, Qt::LeftButton);
+            }
             hint = shownHint(edit->lineEdit(), YMDateTimeEdit::hintName());
             open = td->isVisible() && td->task() == a && td->tabs()->currentPage() == td->taskEditor();
             shown = edit->date();

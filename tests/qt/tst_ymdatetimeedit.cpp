@@ -266,6 +266,7 @@ void TestYMDateTimeEdit::typedDates_data()
     row("two-digit year, left", "010526!", "01/05/2026", may1);
     row("two-digit year first, y/m/d", "26/5/1!", "2026/05/01", may1, QString(), 84);
     row("two-digit year after a separator", "5/1/26!", "05/01/2026", may1, QString(), 266);
+    row("two-digit year over 2000", "010105!", "01/01/2005", QDate(2005, 1, 1), QString(), 273, QDate(2000, 1, 1));
     row("the last day takes two digits, y/m/d", "20260545", "2026/04/15", apr15, keeps.arg("Day 45", "2026/04/15"), 84);
     row("minute 61", "2361", "09:00", apr15, keeps.arg("Minute 61", "09:00"), 273, apr15, 1);
     row("a minute's one digit, left", "236!", "23:06", apr15, QString(), 273, apr15, 1);
