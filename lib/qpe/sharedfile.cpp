@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
 
 #include <sys/stat.h>
 
@@ -178,14 +177,21 @@ bool SharedFile::mergeLocked(const Reader &kind, const KeyedMerge::Entries &base
     case Missing:
     case SetAside: {
         // nothing there, or nothing that reads: nothing of the others to
-        // keep but what read of it (what it lacks may be lost to the
-        // damage, not removed)
-        QSet<QByteArray> known;
-        for (const KeyedMerge::Entry &e : base)
-            known.insert(e.key);
+        // keep but what read of it, as they left it (what it lacks may be
+        // lost to the damage, not removed)
+        QHash<QByteArray, QByteArray> onDiskValues;
+        for (const KeyedMerge::Entry &e : qAsConst(onDisk))
+            onDiskValues.insert(e.key, e.value);
         KeyedMerge::Entries kept = base;
+        for (KeyedMerge::Entry &e : kept) {
+            const auto there = onDiskValues.find(e.key);
+            if (there != onDiskValues.end()) {
+                e.value = there.value();
+                onDiskValues.erase(there);
+            }
+        }
         for (const KeyedMerge::Entry &e : qAsConst(onDisk)) {
-            if (!known.contains(e.key))
+            if (onDiskValues.contains(e.key))
                 kept.append(e);
         }
         onDisk = kept;

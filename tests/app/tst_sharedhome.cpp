@@ -722,6 +722,8 @@ void TestSharedHome::unreadFileSetAsideOrRefused_data()
     // a list of lines keeps what reads of it, the other copy's entry too
     for (const char *kind : {"alarm list", "templates"})
         QTest::newRow(qPrintable(QString::fromLatin1(kind) + ", a line that is none")) << kind << "a line that is none";
+    // and the name it gave a template
+    QTest::newRow("templates, a line that is none, a rename") << "templates" << "a line that is none, a rename";
 }
 
 // A record store's file that does not read when a copy saves (past its
@@ -754,9 +756,11 @@ void TestSharedHome::unreadFileSetAsideOrRefused()
     {
         std::unique_ptr<Copy> second = open(kind, false, true);
         second->apply("+Travel");
+        if (fault.endsWith("a rename"))
+            second->apply("~Household");
         QVERIFY(second->save());
     }
-    const bool lines = fault == "a line that is none";
+    const bool lines = fault.startsWith("a line that is none");
     const QString file = lines ? first->file() : storeFile(kind, *first);
     QByteArray bytes = readAll(file);
     QVERIFY(bytes.contains("Travel"));
@@ -795,7 +799,7 @@ void TestSharedHome::unreadFileSetAsideOrRefused()
         QStringList after = open(kind)->list();
         after.sort();
         QCOMPARE(after, whole   ? QStringList{"Rent"}
-                        : lines ? QStringList({"Household", "Rent", "Travel"})
+                        : lines ? QStringList({fault.endsWith("a rename") ? "Household!" : "Household", "Rent", "Travel"})
                                 : QStringList({"Household", "Rent"}));
         QVERIFY(QFile::remove(file + ".damaged"));
         return;
