@@ -1,7 +1,8 @@
 #include "localzone.h"
 
+#include "boundedfile.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QMutex>
 #include <QVarLengthArray>
 
@@ -392,12 +393,9 @@ qint64 LocalZone::gapEnd(qint64 wall) const
 bool LocalZone::readFile(const QString &path)
 {
     // a zone's file is a few kilobytes; anything that is no file is none
-    if (!QFileInfo(path).isFile())
+    QByteArray bytes;
+    if (BoundedFile::readAll(path, 4 << 20, bytes) != BoundedFile::Ok)
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.read(4 << 20);
     const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
     const qint64 size = bytes.size();
     const qint64 Header = 44;

@@ -85,8 +85,11 @@ public:
     {
         const QEvent::Type type = e->type();
         if (watched == m_widget) {
-            // before it is made modal: it waits behind the stand-in
-            if (type == QEvent::Show && m_widget->isModal() && !m_standIn)
+            // before it is made modal: it waits behind the stand-in. Only a
+            // show (whose end drops it), not a restore from minimised, which
+            // asks for no keyboard and would leave the stand-in blocking the
+            // program until the window is on the screen
+            if (type == QEvent::Show && !e->spontaneous() && m_widget->isModal() && !m_standIn)
                 standInFront();
             // mapped: nothing stands in its way
             else if (type == QEvent::ShowToParent)

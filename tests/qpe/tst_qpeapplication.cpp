@@ -269,22 +269,28 @@ public:
 // system has put it on the screen, then takes it as any other; one on the
 // screen already is left alone, as no map comes to give it back. A modal
 // one is not the modal window in front as it is mapped (Qt would ask for the
-// keyboard for it), and is once shown.
+// keyboard for it), and is once shown; nothing modal stands in front of
+// the program when it is only restored from its minimised state.
 void TestQpeApplication::keyboardLeftAtShow_data()
 {
     QTest::addColumn<bool>("onScreen");
     QTest::addColumn<bool>("modal");
-    QTest::newRow("shown after") << false << false;
-    QTest::newRow("on the screen already") << true << false;
-    QTest::newRow("modal, shown after") << false << true;
+    QTest::addColumn<bool>("restored");
+    QTest::newRow("shown after") << false << false << false;
+    QTest::newRow("on the screen already") << true << false << false;
+    QTest::newRow("modal, shown after") << false << true << false;
+    QTest::newRow("modal, restored before shown") << false << true << true;
 }
 
 void TestQpeApplication::keyboardLeftAtShow()
 {
     QFETCH(bool, onScreen);
     QFETCH(bool, modal);
+    QFETCH(bool, restored);
     QDialog dlg;
     dlg.setModal(modal);
+    if (restored)
+        dlg.setWindowState(Qt::WindowMinimized);
     if (onScreen) {
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -295,6 +301,10 @@ void TestQpeApplication::keyboardLeftAtShow()
                || dlg.testAttribute(Qt::WA_ShowWithoutActivating);
     };
     QCOMPARE(refuses(), !onScreen);
+    if (restored) {
+        dlg.setWindowState(Qt::WindowNoState);
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    }
     FrontWhenMapped front;
     dlg.installEventFilter(&front);
     const int windows = QApplication::topLevelWidgets().size();
