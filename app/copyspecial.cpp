@@ -156,28 +156,40 @@ void CopySpecial::closeDestination()
 
 bool CopySpecial::copyMarked()
 {
+    bool saved = false;
     {
-        // one write of the alarm list and the defaults for all the copies
+        // one write of the alarm list and the defaults for all the copies,
+        // the list holding only those the book holds on disk
         const TaskManager::Stroke stroke(m_destination);
-        Progress progress(tr("Copying ..."), m_marked.size(), this);
-        for (PIMRecord *r : qAsConst(m_marked)) {
-            auto *task = dynamic_cast<Task *>(r);
-            if (task) {
-                auto *copy = new Task(*task);
-                copy->newUid();
-                copy->removeProperty(TaskSelectListView::markProperty());
-                m_destination->addRecord(copy);
+        QList<Task *> copies;
+        {
+            Progress progress(tr("Copying ..."), m_marked.size(), this);
+            for (PIMRecord *r : qAsConst(m_marked)) {
+                auto *task = dynamic_cast<Task *>(r);
+                if (task) {
+                    auto *copy = new Task(*task);
+                    copy->newUid();
+                    copy->removeProperty(TaskSelectListView::markProperty());
+                    m_destination->addRecord(copy);
+                    copies.append(copy);
+                }
+                progress.step();
             }
-            progress.step();
+        }
+        saved = m_destination->save();
+        if (!saved) {
+            // the copies go, their alarms with them: the destination's file
+            // stays as it was
+            for (Task *copy : qAsConst(copies))
+                m_destination->removeRecord(copy);
+            m_destination->forgetChanges();
         }
     }
-    if (m_destination->save())
+    if (saved)
         return true;
     YMRDialog::critical(YMRPIM::applicationName(),
                         tr("Cannot write to file:\n%1").arg(m_destination->fileName())
                             + QLatin1Char('\n') + m_destination->saveFailure());
-    // forget the copies: the destination's file stays as it was
-    m_destination->forgetChanges();
     closeDestination();
     return false;
 }

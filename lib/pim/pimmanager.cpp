@@ -756,12 +756,13 @@ bool PIMManager::load()
         if (isDamaged())
             m_file->keepDamaged(m_loadedText);
     }
-    loaded();
+    // before loaded(), which may let records go
     for (const RecordFileReader::Result::Renamed &twin : m_renamed) {
         char text[40];
         uuid_unparse(reinterpret_cast<const unsigned char *>(twin.uid.constData()), text);
         m_twins[QByteArray(text)].append(twin.record->uidString().toLatin1());
     }
+    loaded();
     m_renamed.clear();
     keepSubclassHeader();
     rebuildView(false);
