@@ -18,6 +18,7 @@
 #include "pim/taskselectlistview.h"
 #include "pim/ymrpim.h"
 #include "qpe/config.h"
+#include "qpe/filereplacer.h"
 #include "qpe/global.h"
 #include "qpe/qpeglobal.h"
 #include "qpe/qpedevice.h"
@@ -417,6 +418,10 @@ private slots:
         QTest::newRow("Europe/Berlin, second showing, moved")
             << QByteArray("Europe/Berlin") << zones[0].second << winter << QStringLiteral("moved") << QByteArray()
             << QDateTime();
+        // the copy's book cannot be written: no alarm of it stays
+        QTest::newRow("Europe/Berlin, second showing, copy refused")
+            << QByteArray("Europe/Berlin") << zones[0].second << winter << QStringLiteral("copy refused")
+            << QByteArray() << QDateTime();
         QTest::newRow("Europe/Berlin, second showing, a minute on later")
             << QByteArray("Europe/Berlin") << zones[0].second << winter << QStringLiteral("a minute on later")
             << QByteArray() << zones[0].first.addSecs(60);
@@ -463,7 +468,14 @@ private slots:
         }
         TaskManager(fixtures::bookPath(title + QStringLiteral("Copy"))).forceSave();
         QString ringing = uid;
-        if (path.endsWith(QLatin1String("copied")) || path == QLatin1String("moved")) {
+        if (path == QLatin1String("copy refused")) {
+            tempt(otherSeason);
+            const int alarms = AlarmServer::instance()->pending().size();
+            FileReplacer::setSpaceLeft(0);
+            QVERIFY(copySpecial(book, title + QStringLiteral("Copy")).isEmpty());
+            FileReplacer::setSpaceLeft(-1);
+            QCOMPARE(AlarmServer::instance()->pending().size(), alarms);
+        } else if (path.endsWith(QLatin1String("copied")) || path == QLatin1String("moved")) {
             tempt(otherSeason);
             ringing = copySpecial(book, title + QStringLiteral("Copy"), path == QLatin1String("moved"));
             QVERIFY(!ringing.isEmpty() && ringing != uid);
