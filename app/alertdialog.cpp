@@ -173,6 +173,11 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
         emit setupView(lv, task);
     }
     emit raiseMainWindow();
+    // the main window raised would cover the window up already
+    if (m_running)
+        raise();
+    else if (m_alert)
+        m_alert->raise();
     lv->newTask(task);
     setWindowTitle(QString::number(lv->childCount()) + QLatin1Char(' ') + tr("Reminders"));
     if (m_running)
@@ -204,6 +209,10 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
     // window as the alarm window goes, it comes on to the list (refused
     // until the list is shown, those keys would be lost)
     QPEApplication::leaveKeyboardAtShow(this, false);
+    // X maps a window where it lies in the stacking order, and with no
+    // window manager nothing raises it: shown before, the list lies below
+    // the main window raised since, which it then blocks unseen
+    raise();
     YMRApplication::showMaximized(this, true);
     m_running = true;
     lv->setFocus();

@@ -61,6 +61,15 @@ bool clickOn(WId window)
     return click(window, at);
 }
 
+// Whether window a lies above window b (or their frames), whatever lies
+// between: the server's tree lists the top first.
+bool above(WId a, WId b)
+{
+    const QByteArray tree = run("xwininfo", {"-root", "-tree"});
+    const auto at = [&](WId w) { return tree.indexOf("0x" + QByteArray::number(qulonglong(w), 16) + ' '); };
+    return at(a) >= 0 && at(b) >= 0 && at(a) < at(b);
+}
+
 bool moveTo(WId window, const QPoint &at)
 {
     return xdotool({"windowmove", "--sync", QString::number(window), QString::number(at.x()),
@@ -189,6 +198,8 @@ void TestAlarmFocus::keysStayWhereTheyAreTyped()
         QVERIFY(xdotool({"key", "Escape"}));
         const WId list = ringing.window("^1 Reminders$");
         QVERIFY(list);
+        // in sight, shown again after the reminder raised the main window
+        QVERIFY(above(list, main));
         QVERIFY(type(After));
         if (!openbox)
             QVERIFY(focused() != list);
