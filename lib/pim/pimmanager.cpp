@@ -564,6 +564,18 @@ void PIMManager::countChange()
         return;
     ++m_changes;
     m_dirty = true;
+    askAutoSave();
+}
+
+void PIMManager::holdAutoSave(bool hold)
+{
+    m_autoSaveHolds += hold ? 1 : -1;
+    if (!hold)
+        askAutoSave();
+}
+
+void PIMManager::askAutoSave()
+{
     if (m_changes > 10 && m_autoSaveHolds == 0) {
         m_changes = -1;
         QCoreApplication::postEvent(this, new QEvent(QEvent::Type(AutoSaveEvent)));

@@ -203,8 +203,9 @@ signals:
 
 protected:
     // While held, changes ask for no autosave (AutoSaveEvent): a stroke of
-    // many changes is saved as it ends, not every few of them. Holds nest.
-    void holdAutoSave(bool hold) { m_autoSaveHolds += hold ? 1 : -1; }
+    // many changes is saved as it ends, not every few of them; the autosave
+    // they call for is asked for as the last hold ends. Holds nest.
+    void holdAutoSave(bool hold);
     virtual PIMRecord *createRecord();
     virtual bool accept(PIMRecord *record);
     // False when accept() takes every record now, so that the view is made
@@ -279,6 +280,8 @@ protected:
     // subclass says otherwise; a missing one holds no record part to lose.
     virtual bool recordPartReadsWhole();
     void countChange();
+    // Posts the autosave many changes call for, unless held or asked for.
+    void askAutoSave();
     void setFormat(int format) { m_format = format; }
     // Saves now, once: the base destructor then does not save again. Not
     // needed for the header (see markDirty()); for a subclass whose save

@@ -459,7 +459,11 @@ void TaskManager::recordUpdated(PIMRecord *old, PIMRecord *record)
         takeRegisteredMoment(before);
         if (task && task->reminder)
             task->reminder->keepMomentOf(*before->reminder);
-        cancelAlarm(before);
+        // an alarm the change leaves as it was is not taken out and put back:
+        // a mark set on many expenses writes no alarm list
+        if (!task || !inFuture(task->reminder) || ringTime(task->reminder) != ringTime(before->reminder)
+            || alarmMessage(task) != alarmMessage(before))
+            cancelAlarm(before);
     }
     if (task && inFuture(task->reminder))
         registerAlarm(task);

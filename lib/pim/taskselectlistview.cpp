@@ -1,10 +1,13 @@
 #include "taskselectlistview.h"
 
 #include "task.h"
+#include "taskmanager.h"
 #include "taskselectlistviewitem.h"
 
 #include "qt/ymrheader.h"
 #include "qt/ymrresource.h"
+
+#include <memory>
 
 TaskSelectListView::TaskSelectListView(QWidget *parent, const char *name)
     : TaskListView(parent, name)
@@ -51,6 +54,10 @@ void TaskSelectListView::sectionClicked(int section)
         TaskListView::sectionClicked(section);
         return;
     }
+    // one stroke: the alarm list written once (if at all), not per row
+    std::unique_ptr<TaskManager::Stroke> stroke;
+    if (auto *book = qobject_cast<TaskManager *>(manager()))
+        stroke.reset(new TaskManager::Stroke(book));
     const bool blocked = blockSignals(true);
     const QList<PIMRecord *> records = pageRecords();
     bool mark = false;

@@ -55,6 +55,7 @@ public:
     QList<PIMRecord *> updatedHooks;
 
     using PIMManager::countChange;
+    using PIMManager::holdAutoSave;
 
 protected:
     PIMRecord *createRecord() override { return new Task(this); }
@@ -465,6 +466,16 @@ void TestPIMManager::autosaveOnEleventhChange()
     QCoreApplication::sendPostedEvents(&store);
     QCOMPARE(counter.count, 2);
     QVERIFY(!QFile::exists(path));
+
+    // held (a stroke), they ask for it once, as the hold ends
+    store.holdAutoSave(true);
+    for (int i = 0; i < 11; ++i)
+        store.first()->store(nullptr);
+    QCoreApplication::sendPostedEvents(&store);
+    QCOMPARE(counter.count, 2);
+    store.holdAutoSave(false);
+    QCoreApplication::sendPostedEvents(&store);
+    QCOMPARE(counter.count, 3);
 
     // property changes mark dirty without counting
     store.first()->setProperty(QStringLiteral("z"), QStringLiteral("1"));

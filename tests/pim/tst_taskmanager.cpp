@@ -7,6 +7,7 @@
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "qpe/alarmserver.h"
+#include "qpe/filestamp.h"
 #include "qpe/boundedfile.h"
 #include "qpe/config.h"
 #include "qt/ymrapplication.h"
@@ -365,11 +366,18 @@ void TestTaskManager::alarmsOnAddUpdateRemove()
     t->store(old);
     QCOMPARE(pending(), QList<AlarmServer::Alarm>({alarmOf(t, future.addSecs(60))}));
 
-    // an unchanged reminder is registered again after any update
+    // an unchanged reminder stays registered after any update, the alarm
+    // list not written again; one gone from the list comes back
+    const FileStamp written = FileStamp::of(AlarmServer::instance()->fileName());
     old = new Task(*t);
     t->amount = QStringLiteral("3");
     t->store(old);
     QCOMPARE(pending().size(), 1);
+    QVERIFY(FileStamp::of(AlarmServer::instance()->fileName()) == written);
+    AlarmServer::deleteAlarm(future.addSecs(60), TaskManager::alarmChannel(), TaskManager::alarmMessage(t));
+    old = new Task(*t);
+    t->store(old);
+    QCOMPARE(pending(), QList<AlarmServer::Alarm>({alarmOf(t, future.addSecs(60))}));
 
     // added in the past: nothing registered
     Task *p = new Task(&book);
