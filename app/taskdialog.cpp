@@ -114,6 +114,7 @@ TaskDialog::TaskDialog(QWidget *parent, const char *name)
             &TaskDialog::recordSelected);
     // another page ends the entry of the page left, which a refusal keeps
     connect(m_tabs, &YMTabWidget::currentChanged, this, [this] { takeDates(); });
+    m_editor->setDatesCheck([this] { return takeDates(); });
 }
 
 TaskDialog::~TaskDialog()

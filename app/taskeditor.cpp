@@ -70,9 +70,22 @@ TaskEditor::TaskEditor(QWidget *parent, const char *name)
     fillList(account, QStringLiteral("accounts"));
     fillList(city, QStringLiteral("cities"));
     fillCurrencies();
+
+    // the categories' button waits for a typed date as the others do
+    disconnect(cats->editButton(), &YMRPushButton::clicked, cats, &CategoriesSelector::edit);
+    connect(cats->editButton(), &YMRPushButton::clicked, this, [this] {
+        if (datesTaken())
+            cats->edit();
+    });
 }
 
 TaskEditor::~TaskEditor() = default;
+
+bool TaskEditor::datesTaken()
+{
+    // a click on a button ends the date's entry: refused, the button does nothing
+    return m_datesCheck ? m_datesCheck() : YMDateTimeEditor::finishTypingIn(window());
+}
 
 void TaskEditor::fitSmallScreen()
 {
@@ -213,6 +226,8 @@ void TaskEditor::store(Task *task)
 
 void TaskEditor::amountActivated()
 {
+    if (!datesTaken())
+        return;
     const QString before = amount->text();
     YMRCalculator calculator(amount, this);
     calculator.exec();
@@ -228,6 +243,8 @@ void TaskEditor::amountActivated()
 
 void TaskEditor::editList()
 {
+    if (!datesTaken())
+        return;
     QObject *button = sender();
     YMRComboBox *box = nullptr;
     QDialog *editor = nullptr;

@@ -3,6 +3,9 @@
 
 #include "forms/taskeditorbase.h"
 
+#include <functional>
+#include <utility>
+
 class Task;
 
 // The "Expense" page of the record dialog: amount and currency, type, date,
@@ -29,6 +32,10 @@ public:
     static void selectText(YMRComboBox *box, const QString &text);
     static void fillList(YMRComboBox *box, const QString &listName);
     void fillCurrencies();
+    // What the page's buttons ask before they act: whether the dates typed
+    // in the window are taken. A refusal stops the button. Without one,
+    // the window's date fields are asked.
+    void setDatesCheck(std::function<bool()> check) { m_datesCheck = std::move(check); }
 
 public slots:
     void amountActivated() override;
@@ -38,6 +45,9 @@ private:
     void fitSmallScreen();
     QString noneText() const;
     QString boxValue(YMRComboBox *box) const;
+    bool datesTaken();
+
+    std::function<bool()> m_datesCheck;
 };
 
 #endif

@@ -10,6 +10,7 @@
 #include "ymrlocale.h"
 #include "zonescope.h"
 
+#include "pim/categoriesselector.h"
 #include "pim/pimreminder.h"
 #include "pim/pimtextreader.h"
 #include "pim/task.h"
@@ -615,7 +616,7 @@ private slots:
         QTest::addColumn<QByteArray>("locale");
         QTest::addColumn<QDate>("start");
         QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("how");  // a button's name, "ok", "ctrl+return", "tab"; "amount, ctrl+return": the amount clicked first
+        QTest::addColumn<QString>("how");  // a button's name (of the bar or the page), "ok", "ctrl+return", "tab"; "amount, ctrl+return": the amount clicked first
         QTest::addColumn<bool>("refused"); // the field shows a hint
         QTest::addColumn<bool>("stays");   // the dialog stays on the expense's page
         QTest::addColumn<QDate>("stored");
@@ -644,6 +645,13 @@ private slots:
         // refused as the field was left for the amount: the next action finds the field at its date
         QTest::newRow("3104, left, ctrl+return") << 273 << QByteArray("C.UTF-8") << apr15 << "3104"
                                                  << "amount, ctrl+return" << true << false << apr15;
+        // the page's buttons: refused, a button does nothing until clicked again
+        for (const char *how : {"stype", "samount", "cats"}) {
+            QTest::addRow("3105, %s", how) << 273 << QByteArray("C.UTF-8") << apr15 << "3105" << how
+                                           << false << true << may31;
+            QTest::addRow("3104, %s", how) << 273 << QByteArray("C.UTF-8") << apr15 << "3104" << how
+                                           << true << true << apr15;
+        }
     }
 
     void typedDateIsStoredAsTyped()
@@ -666,7 +674,24 @@ private slots:
         QString hint;
         bool open = false;
         QDate shown;
+        int opened = 0; // dialogs a page button opened
         const int result = execDialog(a, 0, true, [&](TaskDialog *td) {
+            // events pass while the button is held
+            auto click = [&](QWidget *button) {
+                QTest::mousePress(button, Qt::LeftButton);
+                QCoreApplication::processEvents();
+                QTimer::singleShot(0, [&] {
+                    auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                    if (d && d != td) {
+                        ++opened;
+                        d->reject();
+                    }
+                });
+                QTest::mouseRelease(button, Qt::LeftButton);
+                QCoreApplication::processEvents();
+            };
+            TaskEditor *page = td->taskEditor();
+            QWidget *pageButton = how == "cats" ? page->cats->editButton() : page->findChild<YMRPushButton *>(how);
             QApplication::setActiveWindow(td);
             QVERIFY(QTest::qWaitForWindowActive(td));
             YMDateTimeEdit *edit = td->taskEditor()->date->dateEdit();
@@ -680,18 +705,19 @@ private slots:
                 QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
             else if (how == "tab")
                 td->tabs()->showPage(td->memo());
-            else {
-                QWidget *button = td->navigationBar()->findChild<YMRPushButton *>(how);
-                if (how == "ok")
-                    button = QpeDialogOk::find(td)->okButton();
-                // events pass while the button is held
-                QTest::mousePress(button, Qt::LeftButton);
-                QCoreApplication::processEvents();
-                QTest::mouseRelease(button, Qt::LeftButton);
-            }
+            else if (pageButton)
+                click(pageButton);
+            else
+                click(how == "ok" ? static_cast<QWidget *>(QpeDialogOk::find(td)->okButton())
+                                  : td->navigationBar()->findChild<YMRPushButton *>(how));
             hint = shownHint(edit->lineEdit(), YMDateTimeEdit::hintName());
             open = td->isVisible() && td->task() == a && td->tabs()->currentPage() == td->taskEditor();
             shown = edit->date();
+            if (pageButton) {
+                QCOMPARE(opened, refused ? 0 : 1);
+                click(pageButton); // another action
+                QCOMPARE(opened, refused ? 1 : 2);
+            }
             if (td->isVisible())
                 QTest::keyClick(td, Qt::Key_Return, Qt::ControlModifier);
         });
@@ -699,7 +725,7 @@ private slots:
         QCOMPARE(!hint.isEmpty(), refused);
         QCOMPARE(open, stays);
         if (stays)
-            QCOMPARE(shown, start);
+            QCOMPARE(shown, stored);
         QCOMPARE(a->date, stored);
     }
 
