@@ -920,8 +920,10 @@ void AlarmServer::refresh()
     const SharedFile::Result r = SharedFile::at(m_file)->read(AlarmListKind(), onDisk);
     if (r == SharedFile::Missing || r == SharedFile::SetAside) {
         // nothing written yet, gone, or out of the way: the next save
-        // writes the alarms this process holds
-        m_stamp = FileStamp::of(m_file);
+        // writes the alarms this process holds. Nothing stood at the name
+        // as read: a file another program puts there meanwhile is read at
+        // the next look, not taken as this one's
+        m_stamp = FileStamp();
         if (r == SharedFile::SetAside) {
             // with those that read of the list set aside, written now: they
             // go on ringing, here and in every copy

@@ -73,14 +73,15 @@ public:
         if (r == SharedFile::SetAside || (r == SharedFile::Missing && setAsideSinceRead())) {
             // out of the way now, here or by another copy that could not
             // read it: what is held here is all there is, and the next
-            // write puts it there
-            m_stamp = FileStamp::of(m_path);
+            // write puts it there. Nothing stood at the name as read: a
+            // file another copy writes there meanwhile is read next time.
+            m_stamp = FileStamp();
             m_base.clear();
             m_changed = m_changed || !m_entries.isEmpty();
             return;
         }
         // a file removed holds nothing: no setting
-        m_stamp = r == SharedFile::Missing ? FileStamp::of(m_path) : stamp;
+        m_stamp = r == SharedFile::Missing ? FileStamp() : stamp;
         setEntries(m_changed ? KeyedMerge::merge(m_base, m_entries, onDisk) : onDisk);
         m_base = onDisk;
     }

@@ -92,6 +92,7 @@ private slots:
     void persistedFieldsRoundTrip();
     void damagedListKeepsItsAlarms_data();
     void damagedListKeepsItsAlarms();
+    void listWrittenAsTheDamagedOneGoesIsRead();
     void listRoundTrips_data();
     void listRoundTrips();
     void onlyOneServerPerRootDelivers();
@@ -369,6 +370,22 @@ void TestAlarmServer::damagedListKeepsItsAlarms()
         QCOMPARE(readAll(BoundedFile::asideName(path)), file);
         QCOMPARE(readAll(path), good + later);
     }
+}
+
+// Another copy writes its list the moment this one sets a damaged one
+// aside: that list is read at the next look, not taken as the one found.
+void TestAlarmServer::listWrittenAsTheDamagedOneGoesIsRead()
+{
+    const QString dir = freshDir();
+    const QString path = dir + QStringLiteral("/alarms");
+    writeAll(path, "garbage\n");
+    BoundedFile::setNotifier([&path](const QString &, const QString &) {
+        writeAll(path, "2026-03-07T09:00:00\tA/c\ttheirs\t1\n");
+    });
+    const auto restore = qScopeGuard([] { BoundedFile::setNotifier(BoundedFile::Notifier()); });
+    AlarmServer s(dir);
+    QCOMPARE(s.pending().size(), 1);
+    QCOMPARE(s.pending().first().message, QByteArray("theirs"));
 }
 
 // Inputs the fuzzing of the list found: whatever a server reads, it writes

@@ -444,6 +444,8 @@ void TestConfig::anotherCopysWritesStay()
 //   damage, aside       the file becomes no settings file; another copy
 //                       sets it aside
 //   remove              the file is removed
+//   then:<text>         another copy writes the file so as this one sets
+//                       it aside
 void TestConfig::heldSettingsStay_data()
 {
     QTest::addColumn<QStringList>("steps");
@@ -480,6 +482,7 @@ void TestConfig::heldSettingsStay_data()
     row("set aside here, written with nothing changed", "open; damage; open; write", "a=1 b=1");
     row("found damaged by the write", "open; damage; set c 1; write", "a=1 b=1 c=1");
     row("removed: no settings", "open; remove; open; set c 1; write", "c=1");
+    row("written by another copy as set aside here", "open; damage; then:[G]\nc=5\n; open; open", "a=1 b=1 c=5", "c=5");
 }
 
 void TestConfig::heldSettingsStay()
@@ -498,6 +501,7 @@ void TestConfig::heldSettingsStay()
     };
     replace("[G]\na=1\nb=1\n");
     BoundedFile::setNotifier({});
+    const auto quiet = qScopeGuard([] { BoundedFile::setNotifier({}); });
     std::vector<std::unique_ptr<Config>> configs;
     pid_t holder = 0;
     const auto release = qScopeGuard([&holder] { killLockHolder(holder); });
@@ -525,6 +529,9 @@ void TestConfig::heldSettingsStay()
             replace(QByteArray("these bytes are no settings\0\1", 29));
         } else if (step == "aside") {
             QVERIFY(QFile::rename(path, BoundedFile::asideName(path)));
+        } else if (step.startsWith("then:")) {
+            const QByteArray text = step.mid(5).toUtf8();
+            BoundedFile::setNotifier([text, &replace](const QString &, const QString &) { replace(text); });
         } else if (step == "remove") {
             QVERIFY(QFile::remove(path));
         } else {
