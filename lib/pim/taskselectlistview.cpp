@@ -7,7 +7,7 @@
 #include "qt/ymrheader.h"
 #include "qt/ymrresource.h"
 
-#include <memory>
+#include <optional>
 
 TaskSelectListView::TaskSelectListView(QWidget *parent, const char *name)
     : TaskListView(parent, name)
@@ -55,9 +55,9 @@ void TaskSelectListView::sectionClicked(int section)
         return;
     }
     // one stroke: the alarm list written once (if at all), not per row
-    std::unique_ptr<TaskManager::Stroke> stroke;
+    std::optional<TaskManager::Stroke> stroke;
     if (auto *book = qobject_cast<TaskManager *>(manager()))
-        stroke.reset(new TaskManager::Stroke(book));
+        stroke.emplace(book);
     const bool blocked = blockSignals(true);
     const QList<PIMRecord *> records = pageRecords();
     bool mark = false;
