@@ -496,7 +496,6 @@ AlarmServer::Entry AlarmServer::storedEntry(const QDateTime &when, const QByteAr
     if (!when.isValid() || !Entry::of(when, channel, message, data, e))
         e = Entry::of(when.date(), QTime(when.time().hour(), when.time().minute(), when.time().second()),
                       channel, message, data);
-    refresh();
     auto it = std::lower_bound(m_alarms.begin(), m_alarms.end(), e, earlier);
     for (auto i = it; i != m_alarms.end() && i->at == e.at; ++i) {
         if (*i == e)
@@ -539,6 +538,11 @@ bool AlarmServer::deleteAlarm(const QDateTime &when, const QByteArray &channel,
                               const QByteArray &message, int data)
 {
     return instance()->remove(when, channel, message, data);
+}
+
+bool AlarmServer::deleteAlarms(const QVector<Alarm> &alarms)
+{
+    return instance()->remove(alarms);
 }
 
 AlarmServer *AlarmServer::instance()
@@ -632,21 +636,55 @@ bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QB
 bool AlarmServer::remove(const QDateTime &when, const QByteArray &channel,
                          const QByteArray &message, int data)
 {
-    if (!when.date().isValid() || !when.time().isValid())
-        return true;
-    const Entry e = storedEntry(when, channel, message, data);
-    if (m_sent.remove(e)) {
+    return remove(QVector<Alarm>{Alarm{when, channel, message, data}});
+}
+
+bool AlarmServer::remove(const QVector<Alarm> &alarms)
+{
+    refresh();
+    // the entries named, marked first and erased together: one erased at a
+    // time moves every entry behind it each time
+    std::vector<char> gone(size_t(m_alarms.size()), 0);
+    bool erased = false;
+    bool unsent = false;
+    bool sent = false;
+    for (const Alarm &a : alarms) {
+        if (!a.when.date().isValid() || !a.when.time().isValid())
+            continue;
+        const Entry e = storedEntry(a.when, a.channel, a.message, a.data);
         // a sent alarm the user has dealt with: written with the others the
         // same moment dealt with, so that hundreds take one write
-        if (take(e))
-            m_listChanged = true;
-        m_flushTimer.start();
-        return true;
+        if (m_sent.remove(e))
+            sent = true;
+        else
+            unsent = true;
+        for (auto i = std::lower_bound(m_alarms.cbegin(), m_alarms.cend(), e, earlier);
+             i != m_alarms.cend() && i->at == e.at; ++i) {
+            char &mark = gone[size_t(i - m_alarms.cbegin())];
+            if (!mark && *i == e) {
+                mark = 1;
+                erased = true;
+                break;
+            }
+        }
     }
-    refresh();
-    if (take(e))
+    if (erased) {
+        int kept = 0;
+        for (int i = 0; i < m_alarms.size(); ++i) {
+            if (gone[size_t(i)])
+                continue;
+            if (kept != i)
+                m_alarms[kept] = std::move(m_alarms[i]);
+            ++kept;
+        }
+        m_alarms.resize(kept);
         m_listChanged = true;
-    return written();
+    }
+    if (unsent)
+        return written();
+    if (sent)
+        m_flushTimer.start();
+    return true;
 }
 
 bool AlarmServer::written()

@@ -61,6 +61,7 @@ public:
                          const QByteArray &message, int data = 0);
     static bool deleteAlarm(const QDateTime &when, const QByteArray &channel,
                             const QByteArray &message, int data = 0);
+    static bool deleteAlarms(const QVector<Alarm> &alarms);
     // The process's server over <root>/Settings, made on first use.
     static AlarmServer *instance();
 
@@ -83,6 +84,9 @@ public:
     bool add(const QDateTime &when, const QByteArray &channel, const QByteArray &message, int data);
     bool remove(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                 int data);
+    // Many removals at once, each as remove() takes it: the list read
+    // once and its entries erased in one pass, not moved up for each.
+    bool remove(const QVector<Alarm> &alarms);
     // Changes made while a hold is on are written once, as the last hold
     // ends: a stroke of many registrations takes one write of the list, not
     // one each (the changes count at once in this process). Holds nest;
@@ -187,7 +191,8 @@ private:
     void refresh();
     QString lockFileName() const;
     // The stored entry a removal names: the one at that wall time, or the
-    // one whose skipped wall time reads as that moment here.
+    // one whose skipped wall time reads as that moment here. The list as
+    // read last (the caller refreshes it).
     Entry storedEntry(const QDateTime &when, const QByteArray &channel,
                       const QByteArray &message, int data);
     void insert(const Entry &e);
