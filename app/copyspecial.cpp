@@ -229,12 +229,10 @@ void CopySpecial::doMove()
         return;
     const int moved = m_marked.size();
     {
+        // all of them at once: the alarm list written once, the lists
+        // refilled once
         const TaskManager::Stroke stroke(m_source);
-        Progress progress(tr("Moving ..."), moved, this);
-        for (PIMRecord *r : qAsConst(m_marked)) {
-            m_source->removeRecord(r);
-            progress.step();
-        }
+        m_source->removeRecords(m_marked);
     }
     m_marked.clear();
     const bool saved = m_source->save();

@@ -25,6 +25,7 @@
 #include <QPainter>
 #include <QPolygon>
 #include <QScrollBar>
+#include <QSet>
 #include <QToolButton>
 
 #include <climits>
@@ -223,6 +224,8 @@ void PIMListView::setManager(PIMManager *manager, bool follow)
     connect(manager, &PIMManager::taskRemoved, this, &PIMListView::removeTask,
             Qt::UniqueConnection);
     connect(manager, &PIMManager::updated, this, &PIMListView::init, Qt::UniqueConnection);
+    connect(manager, &PIMManager::tasksUpdated, this, &PIMListView::updateTasks, Qt::UniqueConnection);
+    connect(manager, &PIMManager::tasksRemoved, this, &PIMListView::removeTasks, Qt::UniqueConnection);
     if (follow) {
         connect(manager, &PIMManager::newTask, this, &PIMListView::newTask, Qt::UniqueConnection);
         connect(manager, &PIMManager::taskSelected, this, &PIMListView::taskSelected,
@@ -445,6 +448,29 @@ void PIMListView::showRecordPage(PIMRecord *record)
     fillPage(record);
 }
 
+void PIMListView::refillPage(PIMRecord *record)
+{
+    if (record) {
+        showRecordPage(record);
+        return;
+    }
+    m_page = qBound(1, m_page, qMax(1, pageCount()));
+    fillPage(nullptr);
+}
+
+bool PIMListView::pageMatchesView() const
+{
+    PIMRecordArray *view = m_manager->view();
+    const qint64 first = qint64(m_page - 1) * m_perPage;
+    const qint64 end = qMax(first, qMin<qint64>(first + m_perPage, view->count()));
+    qint64 pos = first;
+    for (YMRListViewItem *i = firstChild(); i; i = i->nextSibling(), ++pos) {
+        if (pos >= end || static_cast<PIMListViewItem *>(i)->record() != view->at(int(pos)))
+            return false;
+    }
+    return pos == end;
+}
+
 void PIMListView::init()
 {
     if (!m_manager)
@@ -631,6 +657,68 @@ void PIMListView::removeTask(PIMRecord *record)
         setCurrentItem(noted);
     blockSignals(blocked);
     updatePager();
+    currentTaskChanged();
+}
+
+void PIMListView::updateTasks(const QList<PIMRecord *> &records)
+{
+    if (!m_manager)
+        return;
+    if (m_follow) {
+        readPerPage();
+        // records that moved in the view, or came into it or left it
+        if (!pageMatchesView()) {
+            refillPage(currentRecord());
+            return;
+        }
+    }
+    const QSet<const PIMRecord *> changed(records.cbegin(), records.cend());
+    for (YMRListViewItem *i = firstChild(); i; i = i->nextSibling()) {
+        auto *item = static_cast<PIMListViewItem *>(i);
+        if (changed.contains(item->record())) {
+            item->setup();
+            item->refresh();
+        }
+    }
+}
+
+void PIMListView::removeTasks(const QList<PIMRecord *> &records)
+{
+    if (!m_manager)
+        return;
+    const QSet<const PIMRecord *> gone(records.cbegin(), records.cend());
+    // the current row's record, or where it leaves the first row after it
+    // that stays (else the last before it), as a row taken out passes it on
+    PIMRecord *current = nullptr;
+    PIMRecord *before = nullptr;
+    bool passed = false;
+    for (YMRListViewItem *i = firstChild(); i && !current; i = i->nextSibling()) {
+        PIMRecord *r = static_cast<PIMListViewItem *>(i)->record();
+        passed = passed || i == currentItem();
+        if (gone.contains(r))
+            continue;
+        if (passed)
+            current = r;
+        else
+            before = r;
+    }
+    if (!current && passed)
+        current = before;
+    if (m_follow) {
+        readPerPage();
+        refillPage(current);
+        return;
+    }
+    const bool blocked = blockSignals(true);
+    for (YMRListViewItem *i = firstChild(); i;) {
+        YMRListViewItem *next = i->nextSibling();
+        if (gone.contains(static_cast<PIMListViewItem *>(i)->record()))
+            delete i;
+        i = next;
+    }
+    if (PIMListViewItem *item = current ? findItem(current) : nullptr)
+        setCurrentItem(item);
+    blockSignals(blocked);
     currentTaskChanged();
 }
 

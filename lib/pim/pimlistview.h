@@ -79,6 +79,10 @@ public slots:
     virtual void newTask(PIMRecord *record);
     virtual void updateTask(PIMRecord *record);
     virtual void removeTask(PIMRecord *record);
+    // Many records changed or removed at once: the page refreshed or made
+    // again once, not row by row.
+    void updateTasks(const QList<PIMRecord *> &records);
+    void removeTasks(const QList<PIMRecord *> &records);
     virtual void taskSelected(PIMRecord *record);
     virtual void sectionClicked(int section);
 
@@ -127,6 +131,10 @@ private:
     int pageOf(int position) const;
     void fillPage(PIMRecord *record);
     void showRecordPage(PIMRecord *record);
+    // The record's page, or with none the page shown (within the pages there are).
+    void refillPage(PIMRecord *record);
+    // Whether the rows are the records of the page in the view's order.
+    bool pageMatchesView() const;
     void updatePager();
     YMRListViewItem *itemAtRow(int row) const;
     PIMListViewItem *makeItem(PIMRecord *record, YMRListViewItem *after, bool top);

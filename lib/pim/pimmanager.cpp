@@ -324,6 +324,84 @@ bool PIMManager::removeRecord(PIMRecord *record)
     return true;
 }
 
+int PIMManager::removeRecords(const QList<PIMRecord *> &records)
+{
+    // which of them the store holds, told in one pass: a search for each
+    // would cost a large book the square of its size
+    const QSet<const PIMRecord *> asked(records.cbegin(), records.cend());
+    QList<PIMRecord *> leaving;
+    QSet<const PIMRecord *> gone;
+    for (PIMRecord *r : m_records) {
+        if (asked.contains(r) && canRemove(r)) {
+            leaving.append(r);
+            gone.insert(r);
+        }
+    }
+    if (leaving.isEmpty())
+        return 0;
+    recordsRemoved(leaving);
+    m_keysValid = false;
+    const auto leaves = [&gone](const PIMRecord *r) { return gone.contains(r); };
+    m_view.takeWhere(leaves);
+    m_records.takeWhere(leaves);
+    for (int i = 0; i < leaving.size(); ++i)
+        countChange();
+    // the lists let go of their rows while the records are still there
+    emit tasksRemoved(leaving);
+    for (PIMRecord *r : qAsConst(leaving))
+        delete r;
+    emit changed();
+    return leaving.size();
+}
+
+int PIMManager::updateRecords(const std::vector<Update> &updates)
+{
+    QSet<const PIMRecord *> asked;
+    asked.reserve(int(updates.size()));
+    for (const Update &u : updates)
+        asked.insert(u.record);
+    QSet<const PIMRecord *> held;
+    for (PIMRecord *r : m_records) {
+        if (asked.contains(r))
+            held.insert(r);
+    }
+    const bool filtered = filtering();
+    QSet<const PIMRecord *> shown;
+    if (filtered) {
+        for (PIMRecord *r : m_view)
+            shown.insert(r);
+    }
+    const QDateTime now = QDateTime::currentDateTime();
+    QList<PIMRecord *> updated;
+    bool reorder = false;
+    for (const Update &u : updates) {
+        PIMRecord *old = u.old == u.record ? nullptr : u.old;
+        PIMRecord *record = u.record;
+        if (!record || !held.contains(record)) {
+            delete old;
+            continue;
+        }
+        record->m_rawStart = -1;
+        record->setUpdated(now);
+        recordUpdated(old, record);
+        reorder = reorder || (m_sort != -1 && needsResort(old, record))
+                  || (filtered && accept(record) != shown.contains(record));
+        delete old;
+        countChange();
+        updated.append(record);
+    }
+    if (updated.isEmpty())
+        return 0;
+    m_keysValid = false;
+    // the view made again once rather than a record taken out and put back
+    // for each
+    if (reorder)
+        fillView();
+    emit tasksUpdated(updated);
+    emit changed();
+    return updated.size();
+}
+
 bool PIMManager::removeAll()
 {
     m_view.clear();
@@ -1321,6 +1399,12 @@ bool PIMManager::canRemove(PIMRecord *)
 
 void PIMManager::recordRemoved(PIMRecord *)
 {
+}
+
+void PIMManager::recordsRemoved(const QList<PIMRecord *> &records)
+{
+    for (PIMRecord *r : records)
+        recordRemoved(r);
 }
 
 void PIMManager::loaded()

@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 #include <uuid/uuid.h>
 
@@ -88,6 +89,21 @@ public:
     // False (and nothing happens) when the store does not hold the record
     // or canRemove() refuses it.
     bool removeRecord(PIMRecord *record);
+    // Many records removed in one stroke, each as removeRecord() takes it
+    // (one the store does not hold or canRemove() refuses stays): the view
+    // and the records let go of them in one pass, one tasksRemoved() tells
+    // the lists. The number removed.
+    int removeRecords(const QList<PIMRecord *> &records);
+    // A change of a held record: old is its state before, taken and deleted.
+    struct Update
+    {
+        PIMRecord *old;
+        PIMRecord *record;
+    };
+    // Many records changed in one stroke, each as updateRecord() takes it:
+    // the view ordered again once where the changes move records in it, one
+    // tasksUpdated() tells the lists. The number updated.
+    int updateRecords(const std::vector<Update> &updates);
     virtual bool removeAll();
     bool appendRecord(PIMRecord *record);
     void select(PIMRecord *record);
@@ -195,6 +211,10 @@ signals:
     void newTask(PIMRecord *record);
     void taskUpdated(PIMRecord *record);
     void taskRemoved(PIMRecord *record);
+    // after removeRecords(), as the records leave: deleted once it returns
+    void tasksRemoved(const QList<PIMRecord *> &records);
+    // after updateRecords()
+    void tasksUpdated(const QList<PIMRecord *> &records);
     void taskSelected(PIMRecord *record);
     void updated();
     void changed();
@@ -239,6 +259,9 @@ protected:
     // Whatever must succeed before a record leaves (a file to delete).
     virtual bool canRemove(PIMRecord *record);
     virtual void recordRemoved(PIMRecord *record);
+    // The records removeRecords() takes out; recordRemoved() for each
+    // unless a store does better at once.
+    virtual void recordsRemoved(const QList<PIMRecord *> &records);
     virtual void loaded();
     // While loaded() runs: the records the load gave a UID of their own
     // because one before them in the file held theirs, in file order.

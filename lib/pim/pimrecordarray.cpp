@@ -41,6 +41,14 @@ PIMRecord *PIMRecordArray::take(int index)
     return r;
 }
 
+int PIMRecordArray::takeWhere(const std::function<bool(const PIMRecord *)> &test)
+{
+    const auto kept = std::remove_if(m_items.begin(), m_items.end(), test);
+    const int taken = int(m_items.end() - kept);
+    m_items.erase(kept, m_items.end());
+    return taken;
+}
+
 void PIMRecordArray::clear()
 {
     std::vector<PIMRecord *> items;

@@ -2,6 +2,7 @@
 #define PIMRECORDARRAY_H
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 class PIMRecord;
@@ -36,6 +37,9 @@ public:
     void remove(PIMRecord *record);
     // Removes the element without deleting it, whatever autoDelete says.
     PIMRecord *take(int index);
+    // Removes every element the test holds for, in one pass, without
+    // deleting it; the others keep their order. The number removed.
+    int takeWhere(const std::function<bool(const PIMRecord *)> &test);
     void clear();
     void reserve(int n) { m_items.reserve(size_t(n)); }
     void reverse();

@@ -245,18 +245,26 @@ void TaskManager::cancelAlarm(Task *task)
         qWarning("TaskManager: the reminder of %s stays in the alarm list", qPrintable(task->uidString()));
 }
 
+template <typename Records>
+void TaskManager::cancelAlarms(const Records &records)
+{
+    QVector<AlarmServer::Alarm> alarms;
+    for (PIMRecord *r : records) {
+        const Task *task = dynamic_cast<const Task *>(r);
+        if (task && task->reminder)
+            alarms.append({ringTime(task->reminder), AlarmChannel, alarmMessage(r), 0});
+    }
+    if (!alarms.isEmpty() && !AlarmServer::deleteAlarms(alarms))
+        qWarning("TaskManager: the reminders of %d expenses stay in the alarm list", alarms.size());
+}
+
 bool TaskManager::removeAll()
 {
     // The base removes without its per-record hooks; the alarms of the
     // purged expenses would otherwise ring for records that are gone.
     if (!isTemplates()) {
         const Stroke stroke(this);
-        PIMRecordArray *all = records();
-        for (int i = 0; i < all->count(); ++i) {
-            Task *task = dynamic_cast<Task *>(all->at(i));
-            if (task && task->reminder)
-                cancelAlarm(task);
-        }
+        cancelAlarms(*records());
     }
     return PIMManager::removeAll();
 }
@@ -476,6 +484,12 @@ void TaskManager::recordRemoved(PIMRecord *record)
     Task *task = dynamic_cast<Task *>(record);
     if (task && task->reminder)
         cancelAlarm(task);
+}
+
+void TaskManager::recordsRemoved(const QList<PIMRecord *> &records)
+{
+    if (!isTemplates())
+        cancelAlarms(records);
 }
 
 void TaskManager::loaded()

@@ -119,6 +119,7 @@ protected:
     void recordAdded(PIMRecord *record) override;
     void recordUpdated(PIMRecord *old, PIMRecord *record) override;
     void recordRemoved(PIMRecord *record) override;
+    void recordsRemoved(const QList<PIMRecord *> &records) override;
     void loaded() override;
     bool sortKeyText(const PIMRecord *record, int column, QString &text) const override;
     int sortKeyLength(int column) const override;
@@ -131,6 +132,9 @@ private:
     static void writeDefaults(const QStringList &values);
     void registerAlarm(Task *task);
     void cancelAlarm(Task *task);
+    // The alarms of these expenses' reminders taken out of the list at once.
+    template <typename Records>
+    void cancelAlarms(const Records &records);
     void followRenamedAlarms();
 
     QList<TaskFilter> m_filters;
