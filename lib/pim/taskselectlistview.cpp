@@ -31,21 +31,22 @@ void TaskSelectListView::setupColumns(int id, Config *settings)
 }
 
 namespace {
-void toggleMark(PIMRecord *record, bool mark)
+// The record marked or unmarked; the state before, for the store to take.
+PIMRecord *setMark(PIMRecord *record, bool mark)
 {
     auto *old = new Task(*static_cast<Task *>(record));
     if (mark)
         record->setProperty(TaskSelectListView::markProperty(), QStringLiteral("1"));
     else
         record->removeProperty(TaskSelectListView::markProperty());
-    record->store(old); // takes old in every case
+    return old;
 }
 } // namespace
 
 void TaskSelectListView::activateRecord()
 {
     if (PIMRecord *record = currentRecord())
-        toggleMark(record, !record->hasProperty(markProperty()));
+        record->store(setMark(record, !record->hasProperty(markProperty()))); // takes old in every case
 }
 
 void TaskSelectListView::sectionClicked(int section)
@@ -54,7 +55,10 @@ void TaskSelectListView::sectionClicked(int section)
         TaskListView::sectionClicked(section);
         return;
     }
-    // one stroke: the alarm list written once (if at all), not per row
+    if (!manager())
+        return;
+    // one stroke: the alarm list written once (if at all), the lists
+    // refreshed once, not per row
     std::optional<TaskManager::Stroke> stroke;
     if (auto *book = qobject_cast<TaskManager *>(manager()))
         stroke.emplace(book);
@@ -63,8 +67,11 @@ void TaskSelectListView::sectionClicked(int section)
     bool mark = false;
     for (PIMRecord *r : records)
         mark = mark || !r->hasProperty(markProperty());
+    std::vector<PIMManager::Update> updates;
+    updates.reserve(size_t(records.size()));
     for (PIMRecord *r : records)
-        toggleMark(r, mark);
+        updates.push_back({setMark(r, mark), r});
+    manager()->updateRecords(updates);
     blockSignals(blocked);
 }
 
