@@ -384,8 +384,18 @@ int PIMManager::updateRecords(const std::vector<Update> &updates)
         record->m_rawStart = -1;
         record->setUpdated(now);
         recordUpdated(old, record);
-        reorder = reorder || (m_sort != -1 && needsResort(old, record))
-                  || (filtered && accept(record) != shown.contains(record));
+        const bool moves = filtered && accept(record) != shown.contains(record);
+        if (m_sort != -1) {
+            reorder = reorder || moves || needsResort(old, record);
+        } else if (moves) {
+            // unsorted: where a change puts a record in or out of the view
+            if (shown.remove(record)) {
+                m_view.take(m_view.find(record));
+            } else {
+                shown.insert(record);
+                insertIntoView(record);
+            }
+        }
         delete old;
         countChange();
         updated.append(record);
@@ -393,8 +403,8 @@ int PIMManager::updateRecords(const std::vector<Update> &updates)
     if (updated.isEmpty())
         return 0;
     m_keysValid = false;
-    // the view made again once rather than a record taken out and put back
-    // for each
+    // sorted, the view made again once rather than a record taken out and
+    // put back for each
     if (reorder)
         fillView();
     emit tasksUpdated(updated);

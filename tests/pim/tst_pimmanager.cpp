@@ -248,6 +248,8 @@ private slots:
     void sortAgreesWithKeyComparison();
     void viewFollowsChanges();
     void removeSignalsAndHooks();
+    void strokeAsOneByOne_data();
+    void strokeAsOneByOne();
     void storeTakesTheOldCopyBothWays();
     void subclassHeaderSavedAtDestruction();
     void headerValuesAndDirtyFlag();
@@ -1310,6 +1312,112 @@ void TestPIMManager::removeSignalsAndHooks()
     QCOMPARE(array.count(), 1);
     array.remove(&t);
     QVERIFY(array.isEmpty());
+}
+
+// Many records removed or changed in one stroke end as they would one by
+// one (the records, the view filtered and sorted, the changes counted, the
+// hooks; the records' and the old copies' deletions), the lists told once.
+void TestPIMManager::strokeAsOneByOne_data()
+{
+    QTest::addColumn<QString>("change"); // remove, rekey, hide, mark
+    QTest::addColumn<QList<int>>("picked"); // records' places; -1 one the store does not hold
+    QTest::addColumn<int>("sort");
+    QTest::addColumn<bool>("ascending");
+    QTest::newRow("removed from the front") << "remove" << QList<int>{0, 1, 2, 3} << -1 << true;
+    QTest::newRow("removed here and there, one twice, one not held")
+        << "remove" << QList<int>{7, 2, -1, 2, 5} << 0 << true;
+    QTest::newRow("all removed, hidden ones too, descending")
+        << "remove" << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9} << 0 << false;
+    QTest::newRow("keys changed, sorted") << "rekey" << QList<int>{1, 4, 8} << 0 << true;
+    QTest::newRow("keys changed, descending") << "rekey" << QList<int>{0, 9, 3} << 0 << false;
+    QTest::newRow("hidden and shown again, unsorted") << "hide" << QList<int>{3, 4, -1, 6} << -1 << false;
+    QTest::newRow("hidden and shown again, sorted") << "hide" << QList<int>{3, 4, 6, 7} << 0 << true;
+    QTest::newRow("the view left as it was") << "mark" << QList<int>{0, 2, 4, 6, 8} << 0 << true;
+}
+
+void TestPIMManager::strokeAsOneByOne()
+{
+    QFETCH(QString, change);
+    QFETCH(QList<int>, picked);
+    QFETCH(int, sort);
+    QFETCH(bool, ascending);
+    QTemporaryDir dir;
+    int deleted[2] = {0, 0};
+    KeyStore one(dir.filePath(QStringLiteral("one.exp")));
+    KeyStore stroke(dir.filePath(QStringLiteral("stroke.exp")));
+    KeyStore *stores[] = {&one, &stroke};
+    for (int s = 0; s < 2; ++s) {
+        for (int i = 0; i < 10; ++i) {
+            auto *t = new CountedTask(stores[s], &deleted[s]);
+            t->setProperty(QStringLiteral("k"), QString::number(i));
+            if (i % 4 == 3)
+                t->setProperty(QStringLiteral("hide"), QStringLiteral("1"));
+            QVERIFY(t->store(nullptr));
+        }
+        stores[s]->setSort(sort, ascending);
+        QVERIFY(stores[s]->save());
+        stores[s]->updatedHooks.clear();
+    }
+    const auto apply = [&change](PIMRecord *r, int i) {
+        if (change == QLatin1String("rekey"))
+            r->setProperty(QStringLiteral("k"), QString::number(15 - i));
+        else if (change == QLatin1String("hide"))
+            r->setProperty(QStringLiteral("hide"), r->property(QStringLiteral("hide")) == QLatin1String("1")
+                                                       ? QString() : QStringLiteral("1"));
+        else
+            r->setProperty(QStringLiteral("m"), QStringLiteral("1"));
+    };
+    CountedTask strangers[2] = {CountedTask(&one, &deleted[0]), CountedTask(&stroke, &deleted[1])};
+    const auto pick = [&](int s, int i) -> PIMRecord * {
+        return i < 0 ? static_cast<PIMRecord *>(&strangers[s]) : stores[s]->records()->at(i);
+    };
+    // the picked ones all chosen before the first goes
+    QList<PIMRecord *> chosen[2];
+    for (int s = 0; s < 2; ++s) {
+        for (int i : qAsConst(picked))
+            chosen[s] << pick(s, i);
+    }
+    QSignalSpy removedOne(&stroke, &PIMManager::taskRemoved);
+    QSignalSpy updatedOne(&stroke, &PIMManager::taskUpdated);
+    QSignalSpy removedMany(&stroke, &PIMManager::tasksRemoved);
+    QSignalSpy updatedMany(&stroke, &PIMManager::tasksUpdated);
+    QSignalSpy changed(&stroke, &PIMManager::changed);
+    int done = 0;
+    if (change == QLatin1String("remove")) {
+        for (PIMRecord *r : qAsConst(chosen[0]))
+            r->remove();
+        done = stroke.removeRecords(chosen[1]);
+    } else {
+        std::vector<PIMManager::Update> updates;
+        for (int k = 0; k < picked.size(); ++k) {
+            PIMRecord *r = chosen[0].at(k);
+            auto *old = new CountedTask(*static_cast<CountedTask *>(r));
+            apply(r, picked.at(k));
+            one.updateRecord(old, r);
+            r = chosen[1].at(k);
+            updates.push_back({new CountedTask(*static_cast<CountedTask *>(r)), r});
+            apply(r, picked.at(k));
+        }
+        done = stroke.updateRecords(updates);
+    }
+    QCOMPARE(keysOf(stroke.records()), keysOf(one.records()));
+    QCOMPARE(keysOf(stroke.view()), keysOf(one.view()));
+    QCOMPARE(stroke.changeCount(), one.changeCount());
+    QCOMPARE(stroke.removedHooks, one.removedHooks);
+    QCOMPARE(deleted[1], deleted[0]);
+    if (change != QLatin1String("remove"))
+        QCOMPARE(stroke.updatedHooks.size(), one.updatedHooks.size());
+    const int held = int(std::count_if(picked.cbegin(), picked.cend(), [](int i) { return i >= 0; }));
+    QCOMPARE(done, change == QLatin1String("remove") ? QSet<int>(picked.cbegin(), picked.cend()).size() - picked.contains(-1)
+                                                      : held);
+    QCOMPARE(removedOne.count() + updatedOne.count(), 0);
+    QCOMPARE(removedMany.count() + updatedMany.count(), 1);
+    QCOMPARE(changed.count(), 1);
+    // what the stroke leaves is saved as the records one by one leave it
+    QVERIFY(one.save() && stroke.save());
+    KeyStore reread(dir.filePath(QStringLiteral("stroke.exp")));
+    QVERIFY(reread.load());
+    QCOMPARE(keysOf(reread.records()), keysOf(one.records()));
 }
 
 void TestPIMManager::storeTakesTheOldCopyBothWays()
