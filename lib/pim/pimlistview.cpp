@@ -706,6 +706,11 @@ void PIMListView::removeTasks(const QList<PIMRecord *> &records)
         current = before;
     if (m_follow) {
         readPerPage();
+        // the page emptied: back to the new last page, its last record
+        // current, as one removal steps back
+        PIMRecordArray *view = m_manager->view();
+        if (!current && m_paging && m_page > pageCount() && !view->isEmpty())
+            current = view->last();
         refillPage(current);
         return;
     }

@@ -164,12 +164,28 @@ void TestPIMListView::removalSteppingBack_data()
     QTest::addColumn<int>("page");
     QTest::addColumn<QString>("currentAfter");
     QTest::addColumn<QStringList>("rowsAfter");
+    QTest::addColumn<QList<int>>("withIt"); // removed in the same stroke
     // the last page's only row: back to page 2, its last record current
-    QTest::newRow("emptied last page") << 31 << 30 << 2 << "t29" << QStringList();
+    QTest::newRow("emptied last page") << 31 << 30 << 2 << "t29" << QStringList() << QList<int>();
     // the page keeps a row: it stays, the row below the removed one current
-    QTest::newRow("partly filled page") << 32 << 30 << 3 << "t31" << QStringList{ "t31" };
+    QTest::newRow("partly filled page") << 32 << 30 << 3 << "t31" << QStringList{ "t31" } << QList<int>();
     // a full page pulls the next record in as its last row
-    QTest::newRow("full page") << 31 << 3 << 1 << "t04" << QStringList();
+    QTest::newRow("full page") << 31 << 3 << 1 << "t04" << QStringList() << QList<int>();
+    // many at once: the first that stays after the current row is current,
+    // on its page
+    QTest::newRow("stroke from the front")
+        << 31 << 0 << 1 << "t05" << QStringList() << QList<int>{ 1, 2, 3, 4 };
+    QTest::newRow("stroke around the current row")
+        << 31 << 20 << 2 << "t21"
+        << QStringList{ "t15", "t18", "t19", "t21", "t22", "t23", "t24", "t26", "t27", "t28", "t29", "t30" }
+        << QList<int>{ 16, 17, 25 };
+    QTest::newRow("stroke emptying the last page")
+        << 31 << 30 << 2 << "t27" << QStringList{ "t15", "t16", "t17", "t18", "t19", "t20", "t21",
+                                                   "t22", "t23", "t24", "t25", "t26", "t27" }
+        << QList<int>{ 28, 29 };
+    // nothing after the current row stays: the last before it
+    QTest::newRow("stroke of the current row and those after it")
+        << 31 << 12 << 1 << "t11" << QStringList() << QList<int>{ 13, 14 };
 }
 
 void TestPIMListView::removalSteppingBack()
@@ -179,14 +195,21 @@ void TestPIMListView::removalSteppingBack()
     QFETCH(int, page);
     QFETCH(QString, currentAfter);
     QFETCH(QStringList, rowsAfter);
+    QFETCH(QList<int>, withIt);
     Fixture f = make(records);
     PIMListView *l = f.list.get();
     Task *victim = task(*f.book, removed);
+    QList<PIMRecord *> stroke{ victim };
+    for (int pos : qAsConst(withIt))
+        stroke << task(*f.book, pos);
     l->setPage(removed / 15 + 1);
     f.book->select(victim);
     QCOMPARE(current(l), victim->type);
     f.selected->clear();
-    QVERIFY(f.book->removeRecord(victim));
+    if (withIt.isEmpty())
+        QVERIFY(f.book->removeRecord(victim));
+    else
+        QCOMPARE(f.book->removeRecords(stroke), stroke.size());
     QCOMPARE(l->page(), page);
     QCOMPARE(current(l), currentAfter);
     QCOMPARE(f.selected->count(), 1);
@@ -350,6 +373,17 @@ void TestPIMListView::handPickedOrder()
     l->sectionClicked(1);
     QCOMPARE(f.book->sortColumn(), sort);
     QCOMPARE(f.book->sortOrder(), order);
+    // many removed at once: their rows go, the current one's passes on
+    // to the row after it
+    l->newTask(f.book->findRecord(f.book->first()->uidString()));
+    QCOMPARE(rows(l).count(), 3);
+    l->setCurrentItem(l->firstChild());
+    const QString after = rows(l).at(1);
+    QList<PIMRecord *> leaving{ static_cast<PIMListViewItem *>(l->firstChild())->record() };
+    leaving << static_cast<PIMListViewItem *>(l->firstChild()->nextSibling()->nextSibling())->record();
+    QCOMPARE(f.book->removeRecords(leaving), 2);
+    QCOMPARE(rows(l), QStringList{ after });
+    QCOMPARE(current(l), after);
 }
 
 void TestPIMListView::pagingOff()

@@ -289,6 +289,34 @@ void TestTaskListView::checkMarks()
     QCOMPARE(marked(), QStringLiteral("---"));
     QCOMPARE(selected.count(), 0);
     QVERIFY(samePixmap(list->firstChild()->pixmap(0), list->icon(4)));
+
+    // a page of two: its rows alone, in one change the other lists follow;
+    // one sorted by the time of the last change shows the view's new order
+    for (int i = 3; i < 5; ++i)
+        add(book, QString::number(i), QStringLiteral("1"));
+    book.setPerPage(2);
+    list->init();
+    list->setPage(2);
+    for (PIMRecord *r : *book.records())
+        r->setUpdated(QDateTime(QDate(2020, 1, 1), QTime(12, 0)));
+    auto main = bind(book, { 0, 10 });
+    book.setSort(10, false);
+    QSignalSpy updated(&book, &PIMManager::taskUpdated);
+    QSignalSpy changed(&book, &PIMManager::changed);
+    list->sectionClicked(0);
+    QCOMPARE(marked().count(QLatin1Char('x')), 2);
+    QCOMPARE(updated.count(), 0);
+    QCOMPARE(changed.count(), 1);
+    QStringList rows, view;
+    for (YMRListViewItem *i = main->firstChild(); i; i = i->nextSibling())
+        rows << i->text(0);
+    for (int i = (main->page() - 1) * 2; i < qMin(main->page() * 2, book.view()->count()); ++i)
+        view << static_cast<Task *>(book.view()->at(i))->type;
+    QCOMPARE(rows, view);
+    QVERIFY(book.view()->at(0)->hasProperty(QStringLiteral("select")));
+    QVERIFY(book.view()->at(1)->hasProperty(QStringLiteral("select")));
+    for (YMRListViewItem *i = list->firstChild(); i; i = i->nextSibling())
+        QVERIFY(samePixmap(i->pixmap(0), list->icon(3)));
 }
 
 void TestTaskListView::columnWidths()
