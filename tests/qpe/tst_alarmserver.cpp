@@ -162,6 +162,31 @@ void TestAlarmServer::wholeSecondsDuplicatesAndDelete()
     QCOMPARE(s.pending().at(0).channel, QByteArray("A/other"));
     QCOMPARE(s.pending().at(1).message, Msg + "x");
 
+    // many at once, as one by one: one named twice, one not there, a null
+    // time, others at the same times staying; held, the list is written once
+    // as the hold ends
+    for (int i = 0; i < 6; ++i)
+        QVERIFY(s.add(T0.addSecs(600 + i % 3), "A/ch", Msg + QByteArray::number(i), 0));
+    const QByteArray before = readAll(s.fileName());
+    s.holdWrites();
+    QVERIFY(s.remove(QVector<AlarmServer::Alarm>{{T0.addSecs(600), "A/ch", Msg + "0", 0},
+                                                 {T0.addSecs(601), "A/ch", Msg + "4", 0},
+                                                 {T0.addSecs(600), "A/ch", Msg + "0", 0},
+                                                 {T0.addSecs(602), "A/ch", Msg + "9", 0},
+                                                 {QDateTime(), "A/ch", Msg + "2", 0},
+                                                 {T0.addSecs(602).addMSecs(300), "A/ch", Msg + "5", 0}}));
+    QStringList left;
+    for (const AlarmServer::Alarm &a : s.pending())
+        left << QString::fromLatin1(a.message.right(1));
+    QCOMPARE(left, QStringList({"e", "x", "3", "1", "2"}));
+    QCOMPARE(readAll(s.fileName()), before);
+    QVERIFY(s.releaseWrites());
+    QCOMPARE(AlarmServer(QFileInfo(s.fileName()).path()).pending(), s.pending());
+    QVERIFY(s.remove(QVector<AlarmServer::Alarm>{{T0.addSecs(600), "A/ch", Msg + "3", 0},
+                                                 {T0.addSecs(601), "A/ch", Msg + "1", 0},
+                                                 {T0.addSecs(602), "A/ch", Msg + "2", 0}}));
+    QCOMPARE(s.pending().size(), 2);
+
     // a list that cannot be written is reported
     QVERIFY(QFile::remove(s.fileName()));
     QVERIFY(QDir().mkpath(s.fileName() + QStringLiteral("/x")));
