@@ -4,6 +4,7 @@
 #include "lockholder.h"
 #include "modaldriver.h"
 #include "openbook.h"
+#include "renamewatch.h"
 
 #include "copyspecial.h"
 #include "dbdialog.h"
@@ -11,6 +12,7 @@
 
 #include "pim/bookfile.h"
 #include "pim/dblistview.h"
+#include "pim/pimreminder.h"
 #include "pim/taskselectlistview.h"
 #include "qpe/filereplacer.h"
 #include "qt/ymrdialog.h"
@@ -28,6 +30,8 @@ private slots:
     void cleanup();
     void copyAndMove();
     void moveToABookAnotherCopyHolds();
+    void strokeWrites_data();
+    void strokeWrites();
 
 private:
     static void chooseBook(ModalDriver &driver, const QString &title);
@@ -213,6 +217,105 @@ void TestCopySpecial::moveToABookAnotherCopyHolds()
     killLockHolder(holder);
     QCOMPARE(w.manager()->count(), 2);
     QCOMPARE(readAll(held), before);
+}
+
+// Copy to and Move to, each a stroke per book: the alarm list written once
+// for the copies and once for the source's removal, each book saved once;
+// the moved expenses' alarms listed for their copies alone, both lists
+// showing what the source keeps.
+void TestCopySpecial::strokeWrites_data()
+{
+    QTest::addColumn<bool>("move");
+    QTest::addColumn<QList<int>>("tapped"); // none: the header marks the page
+    QTest::addColumn<int>("alarmWrites");
+    QTest::addColumn<int>("sourceSaves");
+    QTest::newRow("copy of the page") << false << QList<int>() << 1 << 0;
+    QTest::newRow("move of the page") << true << QList<int>() << 2 << 1;
+    QTest::newRow("move of two") << true << QList<int>{1, 3} << 2 << 1;
+}
+
+void TestCopySpecial::strokeWrites()
+{
+    QFETCH(bool, move);
+    QFETCH(QList<int>, tapped);
+    QFETCH(int, alarmWrites);
+    QFETCH(int, sourceSaves);
+    const QString title = QStringLiteral("Reminded%1").arg(QTest::currentDataTag()).remove(QLatin1Char(' '));
+    QList<Expense> four;
+    for (int i = 0; i < 4; ++i)
+        four << Expense{"Rent", QString::number(i), "", "", {}};
+    const QString source = makeBook(title, four);
+    const QString destination = makeBook(title + QStringLiteral("To"), {});
+    QHash<QString, QDateTime> rings; // by type and amount
+    {
+        TaskManager book(source);
+        QVERIFY(book.load());
+        const TaskManager::Stroke stroke(&book);
+        for (int i = 0; i < book.count(); ++i) {
+            auto *t = static_cast<Task *>(book.records()->at(i));
+            auto *old = new Task(*t);
+            t->reminder = new PIMReminder;
+            t->reminder->dateTime = QDateTime(QDate(2031, 5, 1 + i), QTime(9, 0));
+            rings.insert(t->amount, t->reminder->dateTime);
+            t->store(old);
+        }
+        QVERIFY(book.save());
+    }
+    ToDoWindow w;
+    QVERIFY(openInWindow(w, source));
+    QStringList sourceUids = uids(w.manager());
+    for (const QString &uid : qAsConst(sourceUids))
+        QCOMPARE(alarmTimes(TaskManager::alarmMessage(w.manager()->findRecord(uid))).size(), 1);
+    ModalDriver driver;
+    QStringList moved;
+    ymrtest::whenModalShown([&](QDialog *dialog) {
+        auto *d = static_cast<CopySpecial *>(dialog);
+        if (tapped.isEmpty())
+            d->listView()->sectionClicked(0);
+        for (int row : qAsConst(tapped))
+            mark(d, row);
+        for (YMRListViewItem *i = d->listView()->firstChild(); i; i = i->nextSibling()) {
+            PIMRecord *r = static_cast<PIMListViewItem *>(i)->record();
+            if (r->hasProperty(TaskSelectListView::markProperty()))
+                moved << r->uidString();
+        }
+        // the marks are saved now: what the click saves is the stroke's
+        QVERIFY(w.manager()->save());
+        ymrtest::RenameWatch settings(QFileInfo(AlarmServer::instance()->fileName()).path());
+        ymrtest::RenameWatch books(QFileInfo(source).path());
+        QVERIFY(settings.isValid() && books.isValid());
+        chooseBook(driver, title + QStringLiteral("To"));
+        YMRDialog::queueAnswer(1);
+        (move ? d->moveButton() : d->copyButton())->click();
+        QCOMPARE(YMRDialog::takeScriptedBoxes().value(0).text,
+                 QStringLiteral("%1 records was %2 successful.").arg(moved.size()).arg(move ? "moved" : "copied"));
+        QCOMPARE(settings.count(QStringLiteral("alarms")), alarmWrites);
+        QCOMPARE(books.count(QFileInfo(source).fileName()), sourceSaves);
+        QCOMPARE(books.count(QFileInfo(destination).fileName()), 1);
+        const int kept = move ? 4 - moved.size() : 4;
+        QCOMPARE(d->listView()->childCount(), kept);
+        QCOMPARE(w.listView()->childCount(), kept);
+        d->reject();
+    });
+    trigger(w, "cs");
+    QCOMPARE(driver.pending(), 0);
+    QCOMPARE(moved.size(), tapped.isEmpty() ? 4 : tapped.size());
+    // the source's alarms: of those it keeps alone
+    for (const QString &uid : qAsConst(sourceUids)) {
+        const QByteArray message = QByteArray("alarm(QDateTime,int)") + uid.toLatin1();
+        QCOMPARE(alarmTimes(message).size(), move && moved.contains(uid) ? 0 : 1);
+        if (!move || !moved.contains(uid))
+            QVERIFY(w.manager()->findRecord(uid));
+    }
+    // the copies' at the times of the expenses they copy
+    TaskManager copies(destination);
+    QVERIFY(copies.load());
+    QCOMPARE(copies.count(), moved.size());
+    for (PIMRecord *r : *copies.records())
+        QCOMPARE(alarmTimes(TaskManager::alarmMessage(r)), QList<QDateTime>{rings.value(static_cast<Task *>(r)->amount)});
+    TaskManager kept(source);
+    QVERIFY(kept.load());
+    QCOMPARE(kept.count(), move ? 4 - moved.size() : 4);
 }
 
 YMR_TEST_MAIN(TestCopySpecial)
