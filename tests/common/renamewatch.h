@@ -1,11 +1,10 @@
 #ifndef RENAMEWATCH_H
 #define RENAMEWATCH_H
 
-// Counts, by name, the files a folder receives by a rename from the watch's
-// start on, as every save puts its new file in place: the kernel queues
-// each one, so none is missed and nothing waits. The names leaving are
-// watched as well: the kernel folds an event into the same one just before
-// it, and each rename's leaving name comes between two arrivals.
+// Counts by name the files renamed into a folder (as every save puts its
+// new file in place) since the watch began; the kernel queues each, nothing
+// waits. Names leaving are watched too: the kernel folds an event into an
+// equal one just before it, and each rename's leaving name lies between.
 
 #include <QFile>
 #include <QHash>

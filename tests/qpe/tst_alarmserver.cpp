@@ -182,10 +182,6 @@ void TestAlarmServer::wholeSecondsDuplicatesAndDelete()
     QCOMPARE(readAll(s.fileName()), before);
     QVERIFY(s.releaseWrites());
     QCOMPARE(AlarmServer(QFileInfo(s.fileName()).path()).pending(), s.pending());
-    QVERIFY(s.remove(QVector<AlarmServer::Alarm>{{T0.addSecs(600), "A/ch", Msg + "3", 0},
-                                                 {T0.addSecs(601), "A/ch", Msg + "1", 0},
-                                                 {T0.addSecs(602), "A/ch", Msg + "2", 0}}));
-    QCOMPARE(s.pending().size(), 2);
 
     // a list that cannot be written is reported
     QVERIFY(QFile::remove(s.fileName()));
