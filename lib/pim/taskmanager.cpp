@@ -218,6 +218,21 @@ QByteArray TaskManager::alarmChannel()
     return QByteArray(AlarmChannel);
 }
 
+bool TaskManager::setsAlarmAt(const Task *task, const QDateTime &when)
+{
+    if (!task || !task->reminder)
+        return false;
+    if (!when.isValid())
+        return true;
+    if (ringTime(task->reminder).toSecsSinceEpoch() == when.toSecsSinceEpoch())
+        return true;
+    // the list's wall time rings in the zone in force: one kept from
+    // another zone, or in a repeated hour's other showing, is still its own
+    const auto seconds = [](const QTime &t) { return t.msecsSinceStartOfDay() / 1000; };
+    const QDateTime &wall = task->reminder->dateTime;
+    return wall.date() == when.date() && seconds(wall.time()) == seconds(when.time());
+}
+
 void TaskManager::registerAlarm(Task *task)
 {
     if (!AlarmServer::addAlarm(ringTime(task->reminder), AlarmChannel, alarmMessage(task), 0))

@@ -66,6 +66,12 @@ public:
     static QByteArray alarmMessage(PIMRecord *record);
     // The channel the expenses' alarms are registered on.
     static QByteArray alarmChannel();
+    // Whether an alarm of the expense's UID at when is the one its own
+    // reminder set: it rings then, by its moment or by the wall time the
+    // alarm list keeps. Another book's expense of the same UID (a copy of
+    // a book, a received one) has no say over it. Any reminder counts for
+    // a null when (an alarm that names no time).
+    static bool setsAlarmAt(const Task *task, const QDateTime &when);
 
     // An earlier version kept a moment it chose for a reminder (a snooze
     // into the second showing of a repeated hour) in the alarm list alone,
