@@ -228,16 +228,21 @@ void CopySpecial::doMove()
     if (!copyMarked())
         return;
     const int moved = m_marked.size();
+    bool saved = false;
     {
+        // the alarms leave the list only once the book is written without
+        // their expenses
         const TaskManager::Stroke stroke(m_source);
-        Progress progress(tr("Moving ..."), moved, this);
-        for (PIMRecord *r : qAsConst(m_marked)) {
-            m_source->removeRecord(r);
-            progress.step();
+        {
+            Progress progress(tr("Moving ..."), moved, this);
+            for (PIMRecord *r : qAsConst(m_marked)) {
+                m_source->removeRecord(r);
+                progress.step();
+            }
         }
+        m_marked.clear();
+        saved = m_source->save();
     }
-    m_marked.clear();
-    const bool saved = m_source->save();
     closeDestination();
     if (!saved) {
         YMRDialog::critical(YMRPIM::applicationName(),

@@ -191,7 +191,7 @@ TaskManager::Stroke::Stroke(TaskManager *book)
     ++m_book->m_strokes;
     m_book->holdAutoSave(true);
     if (!m_book->isTemplates())
-        AlarmServer::instance()->holdWrites();
+        m_alarms.emplace();
 }
 
 TaskManager::Stroke::~Stroke()
@@ -201,7 +201,7 @@ TaskManager::Stroke::~Stroke()
         writeDefaults(m_book->m_strokeDefaults);
         m_book->m_strokeDefaults.clear();
     }
-    if (!m_book->isTemplates() && !AlarmServer::instance()->releaseWrites())
+    if (m_alarms && !m_alarms->release())
         qWarning("TaskManager: the alarm list is not written yet; it is tried again");
 }
 
@@ -496,8 +496,35 @@ void TaskManager::recordRemoved(PIMRecord *record)
 void TaskManager::loaded()
 {
     PIMManager::loaded();
-    if (!isTemplates() && !m_checkOnly && !renamedAtLoad().empty())
+    if (isTemplates() || m_checkOnly || isHeaderOnly())
+        return;
+    // the alarms the opening moves and lists, written once
+    const AlarmServer::WriteHold hold;
+    if (!renamedAtLoad().empty())
         followRenamedAlarms();
+    listReminders();
+}
+
+void TaskManager::listReminders()
+{
+    // one listed already is left as it is, in either showing of a repeated
+    // wall time (an earlier version kept a chosen one in the list alone); a
+    // book whose reminders are all listed writes nothing
+    AlarmServer *server = AlarmServer::instance();
+    const PIMRecordArray &all = *records();
+    for (PIMRecord *r : all) {
+        Task *task = dynamic_cast<Task *>(r);
+        if (task && inFuture(task->reminder)
+            && server->registered(ringTime(task->reminder), AlarmChannel, alarmMessage(task), 0).isNull())
+            registerAlarm(task);
+    }
+}
+
+void TaskManager::listRemindersOf(const QString &path)
+{
+    TaskManager book(path, false, false);
+    book.load();
+    book.forgetChanges();
 }
 
 // An expense read with the UID of one before it took a UID of its own: the
@@ -520,7 +547,7 @@ void TaskManager::followRenamedAlarms()
     // added first: a second expense at the same time finds it still there
     QList<QPair<QDateTime, QByteArray>> leaving;
     // the list written once, whatever the twins
-    AlarmServer::instance()->holdWrites();
+    const AlarmServer::WriteHold hold;
     for (const RecordFileReader::Result::Renamed &twin : renamedAtLoad()) {
         Task *task = dynamic_cast<Task *>(twin.record);
         if (!task || !task->reminder)
@@ -539,7 +566,6 @@ void TaskManager::followRenamedAlarms()
     }
     for (const auto &alarm : qAsConst(leaving))
         AlarmServer::deleteAlarm(alarm.first, AlarmChannel, alarm.second, 0);
-    AlarmServer::instance()->releaseWrites();
 }
 
 bool TaskManager::sortKeyText(const PIMRecord *record, int column, QString &text) const

@@ -4,9 +4,13 @@
 #include "pimmanager.h"
 #include "taskfilter.h"
 
+#include "qpe/alarmserver.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 class CategoryManager;
 class Task;
@@ -60,6 +64,7 @@ public:
 
     private:
         TaskManager *m_book;
+        std::optional<AlarmServer::WriteHold> m_alarms;
     };
 
     // "alarm(QDateTime,int)" followed by the record's UID.
@@ -81,6 +86,10 @@ public:
 
     // Removes every expense; their alarms are cancelled first.
     bool removeAll() override;
+
+    // Opens the book at path for its alarms alone, as any opening of it
+    // does (loaded()): its reminders to come are listed. Only reads.
+    static void listRemindersOf(const QString &path);
 
     // The largest book any store reads (and a peer may send); for tests,
     // 0 brings back the default.
@@ -138,6 +147,10 @@ private:
     void registerAlarm(Task *task);
     void cancelAlarm(Task *task);
     void followRenamedAlarms();
+    // Every reminder of the book still to come that the alarm list lacks
+    // (a kill before the list's write, a cut list, a book received or
+    // copied in) is listed.
+    void listReminders();
 
     QList<TaskFilter> m_filters;
     int m_currentFilter = -1;

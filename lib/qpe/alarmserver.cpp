@@ -671,6 +671,25 @@ bool AlarmServer::releaseWrites()
     return written();
 }
 
+AlarmServer::WriteHold::WriteHold(AlarmServer *server)
+    : m_server(server)
+{
+    if (m_server)
+        m_server->holdWrites();
+}
+
+AlarmServer::WriteHold::~WriteHold()
+{
+    release();
+}
+
+bool AlarmServer::WriteHold::release()
+{
+    AlarmServer *server = m_server;
+    m_server = nullptr;
+    return !server || server->releaseWrites();
+}
+
 bool AlarmServer::flush()
 {
     m_flushTimer.stop();
@@ -712,6 +731,7 @@ void AlarmServer::takeEntries(const KeyedMerge::Entries &entries)
 
 void AlarmServer::takeWritten(const KeyedMerge::Entries &merged)
 {
+    ++m_writes;
     m_base = merged;
     takeEntries(merged);
     m_stamp = FileStamp::of(m_file);
