@@ -500,7 +500,7 @@ void TaskManager::loaded()
         return;
     // the alarms the opening moves and lists, written once
     const AlarmServer::WriteHold hold;
-    if (!renamedAtLoad().empty())
+    if (!twinsAtLoad().isEmpty())
         followRenamedAlarms();
     listReminders();
 }
@@ -534,35 +534,27 @@ void TaskManager::listRemindersOf(const QString &path)
 // finds the alarm moved already.
 void TaskManager::followRenamedAlarms()
 {
-    // the expenses that kept the UIDs, by UID
-    QHash<QByteArray, Task *> first;
-    for (const RecordFileReader::Result::Renamed &twin : renamedAtLoad())
-        first.insert(twin.uid, nullptr);
-    const PIMRecordArray &all = *records();
-    for (PIMRecord *r : all) {
-        const auto it = first.find(QByteArray::fromRawData(reinterpret_cast<const char *>(r->uid()), sizeof(uuid_t)));
-        if (it != first.end() && !*it)
-            *it = dynamic_cast<Task *>(r);
-    }
     // added first: a second expense at the same time finds it still there
     QList<QPair<QDateTime, QByteArray>> leaving;
     // the list written once, whatever the twins
     const AlarmServer::WriteHold hold;
-    for (const RecordFileReader::Result::Renamed &twin : renamedAtLoad()) {
-        Task *task = dynamic_cast<Task *>(twin.record);
-        if (!task || !task->reminder)
-            continue;
-        char text[40];
-        uuid_unparse(reinterpret_cast<const unsigned char *>(twin.uid.constData()), text);
-        const QByteArray message = QByteArray("alarm(QDateTime,int)").append(text);
-        const QDateTime when = ringTime(task->reminder);
-        const QDateTime there = AlarmServer::instance()->registered(when, AlarmChannel, message, 0);
-        if (there.isNull())
-            continue;
-        AlarmServer::addAlarm(there, AlarmChannel, alarmMessage(task), 0);
-        const Task *kept = first.value(twin.uid);
-        if (!kept || !kept->reminder || ringTime(kept->reminder) != when)
-            leaving.append(qMakePair(there, message));
+    const Twins &twins = twinsAtLoad();
+    for (auto it = twins.cbegin(); it != twins.cend(); ++it) {
+        // the expense that kept the UID
+        const Task *kept = dynamic_cast<Task *>(findRecord(QString::fromLatin1(it.key())));
+        const QByteArray message = QByteArray("alarm(QDateTime,int)").append(it.key());
+        for (const QByteArray &uid : it.value()) {
+            Task *task = dynamic_cast<Task *>(findRecord(QString::fromLatin1(uid)));
+            if (!task || !task->reminder)
+                continue;
+            const QDateTime when = ringTime(task->reminder);
+            const QDateTime there = AlarmServer::instance()->registered(when, AlarmChannel, message, 0);
+            if (there.isNull())
+                continue;
+            AlarmServer::addAlarm(there, AlarmChannel, alarmMessage(task), 0);
+            if (!kept || !kept->reminder || ringTime(kept->reminder) != when)
+                leaving.append(qMakePair(there, message));
+        }
     }
     for (const auto &alarm : qAsConst(leaving))
         AlarmServer::deleteAlarm(alarm.first, AlarmChannel, alarm.second, 0);

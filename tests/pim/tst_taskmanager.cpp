@@ -414,6 +414,7 @@ void TestTaskManager::purgeCancelsAlarms()
         return config.readEntry(QStringLiteral("type"));
     };
     addTask(book, QStringLiteral("plain"), QStringLiteral("1"));
+    int writes = AlarmServer::instance()->writeCount();
     {
         const TaskManager::Stroke stroke(&book);
         for (int i = 1; i <= 3; ++i) {
@@ -427,10 +428,13 @@ void TestTaskManager::purgeCancelsAlarms()
         QCOMPARE(defaultType(), QStringLiteral("plain"));
     }
     QCOMPARE(onDisk().size(), 3);
+    QCOMPARE(AlarmServer::instance()->writeCount(), writes + 1);
     QCOMPARE(defaultType(), QStringLiteral("T3"));
+    writes = AlarmServer::instance()->writeCount();
     QVERIFY(book.removeAll());
     QCOMPARE(book.count(), 0);
     QVERIFY(onDisk().isEmpty());
+    QCOMPARE(AlarmServer::instance()->writeCount(), writes + 1);
 }
 
 // A book's reminders still to come that the alarm list lacks (a kill
