@@ -510,14 +510,20 @@ void TaskManager::listReminders()
     // one listed already is left as it is, in either showing of a repeated
     // wall time (an earlier version kept a chosen one in the list alone); a
     // book whose reminders are all listed writes nothing
-    AlarmServer *server = AlarmServer::instance();
+    QList<AlarmServer::Alarm> toCome;
+    const QDateTime now = AlarmServer::instance()->now();
     const PIMRecordArray &all = *records();
     for (PIMRecord *r : all) {
         Task *task = dynamic_cast<Task *>(r);
-        if (task && inFuture(task->reminder)
-            && server->registered(ringTime(task->reminder), AlarmChannel, alarmMessage(task), 0).isNull())
-            registerAlarm(task);
+        if (!task || !task->reminder)
+            continue;
+        const QDateTime when = ringTime(task->reminder);
+        if (when > now)
+            toCome.append(AlarmServer::Alarm{when, AlarmChannel, alarmMessage(task), 0});
     }
+    // thousands of them (a book received) looked up and sorted in at once
+    if (!toCome.isEmpty() && !AlarmServer::instance()->addAll(toCome))
+        qWarning("TaskManager: the reminders of %s are not in the alarm list yet", qPrintable(fileName()));
 }
 
 void TaskManager::listRemindersOf(const QString &path)

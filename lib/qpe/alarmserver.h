@@ -82,6 +82,11 @@ public:
     // an invalid local time, one this zone skips) or by the moment it was
     // sent at.
     bool add(const QDateTime &when, const QByteArray &channel, const QByteArray &message, int data);
+    // Those of many alarms the list lacks added at once, in one read and
+    // one sort of the list: an opening listing thousands of reminders. One
+    // the list holds at that wall time, in either showing of a repeated
+    // hour (registered()), is left as it is.
+    bool addAll(const QList<Alarm> &alarms);
     bool remove(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                 int data);
     // Changes made while a hold is on are written once, as the last hold
