@@ -136,12 +136,21 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
         enqueue(name, data);
         return;
     }
+    // the alarm is its own expense's, whatever another book holds under
+    // the same UID: one whose reminder set it
+    QDateTime when;
+    qint32 alarmData = 0;
+    if (!alarmOf(data, when, alarmData))
+        when = QDateTime();
     Task *task = nullptr;
     // an expense of the listed book comes from the store already bound
-    if (m_bound)
+    if (m_bound) {
         task = dynamic_cast<Task *>(m_bound->findRecord(uid));
+        if (!TaskManager::setsAlarmAt(task, when))
+            task = nullptr;
+    }
     if (!task)
-        emit getTask(&task, uid);
+        emit getTask(&task, uid, when);
     if (!task) {
         tellMissing(data);
         alarmDone(name, data);
@@ -153,15 +162,16 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
             emit freeManager(store);
         return;
     }
+    if (!TaskManager::setsAlarmAt(task, when)) {
+        // its reminder was cleared or moved meanwhile
+        alarmDone(name, data);
+        if (store != m_bound)
+            emit freeManager(store);
+        return;
+    }
     if (m_bound && store != m_bound) {
         emit freeManager(store);
         enqueue(name, data);
-        return;
-    }
-    if (!task->reminder) {
-        alarmDone(name, data);
-        if (!m_bound)
-            emit freeManager(store);
         return;
     }
     m_alarmsOf[task->uidString()].append(data);

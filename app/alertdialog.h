@@ -37,7 +37,9 @@ public:
 
 signals:
     void freeManager(PIMManager *store);
-    void getTask(Task **task, const QString &uid);
+    // The expense of that UID whose own reminder set the alarm at when
+    // (TaskManager::setsAlarmAt), in whichever book holds it.
+    void getTask(Task **task, const QString &uid, const QDateTime &when);
     void editDialogIsFree(bool *free);
     void raiseMainWindow();
     void setupView(PIMListView *list, Task *task);

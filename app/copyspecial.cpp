@@ -228,14 +228,15 @@ void CopySpecial::doMove()
     if (!copyMarked())
         return;
     const int moved = m_marked.size();
+    bool saved = false;
     {
-        // all of them at once: the alarm list written once, the lists
-        // refilled once
+        // all of them at once, and their alarms leave the list only once
+        // the book is written without them
         const TaskManager::Stroke stroke(m_source);
         m_source->removeRecords(m_marked);
+        m_marked.clear();
+        saved = m_source->save();
     }
-    m_marked.clear();
-    const bool saved = m_source->save();
     closeDestination();
     if (!saved) {
         YMRDialog::critical(YMRPIM::applicationName(),

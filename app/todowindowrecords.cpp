@@ -372,18 +372,22 @@ void ToDoWindow::deleteAlarmStores()
     qDeleteAll(stores);
 }
 
-void ToDoWindow::getTask(Task **task, const QString &uid)
+void ToDoWindow::getTask(Task **task, const QString &uid, const QDateTime &when)
 {
     if (!task)
         return;
     *task = nullptr;
-    if (m_manager) {
-        if ((*task = dynamic_cast<Task *>(m_manager->findRecord(uid))))
-            return;
-    }
+    // another book may hold the UID too (a copy of a book, a received one):
+    // only the expense whose reminder set the alarm is its own
+    const auto own = [&](PIMManager *store) {
+        auto *t = dynamic_cast<Task *>(store->findRecord(uid));
+        return TaskManager::setsAlarmAt(t, when) ? t : nullptr;
+    };
+    if (m_manager && (*task = own(m_manager)))
+        return;
     // a book an earlier alarm opened is searched in the store already open
     for (TaskManager *s : m_alarmStores) {
-        if ((*task = dynamic_cast<Task *>(s->findRecord(uid))))
+        if ((*task = own(s)))
             return;
     }
     PIMRecordArray *view = m_index->view();
@@ -406,7 +410,7 @@ void ToDoWindow::getTask(Task **task, const QString &uid)
             delete store;
             continue;
         }
-        if ((*task = dynamic_cast<Task *>(store->findRecord(uid)))) {
+        if ((*task = own(store))) {
             // the reminder rings; a book another copy holds is not saved
             // here unless the user opens it anyway (editTask())
             store->lockFile();

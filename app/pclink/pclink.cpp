@@ -834,6 +834,9 @@ void PCLink::finishReceive()
     }
     if (m_destination == categoryFilePath())
         TaskManager::sharedCategoryManager()->loadOrDefault();
+    // a book's reminders ring from now on, as when it is opened
+    if (isBookName(QFileInfo(m_destination).fileName()))
+        TaskManager::listRemindersOf(m_destination);
     emit receiveFileFinished(m_destination);
 }
 

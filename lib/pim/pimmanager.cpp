@@ -847,7 +847,7 @@ bool PIMManager::load()
         // tries again
         m_view.clear();
         m_records.clear();
-        m_renamed.clear();
+        m_twins.clear();
         m_loadedText.clear();
         clearHeader();
         complete = false;
@@ -856,14 +856,7 @@ bool PIMManager::load()
         if (isDamaged())
             m_file->keepDamaged(m_loadedText);
     }
-    // before loaded(), which may let records go
-    for (const RecordFileReader::Result::Renamed &twin : m_renamed) {
-        char text[40];
-        uuid_unparse(reinterpret_cast<const unsigned char *>(twin.uid.constData()), text);
-        m_twins[QByteArray(text)].append(twin.record->uidString().toLatin1());
-    }
     loaded();
-    m_renamed.clear();
     keepSubclassHeader();
     rebuildView(false);
     if (m_shared)
@@ -1105,7 +1098,7 @@ void PIMManager::loadText(QIODevice *device)
     m_loadLimit = budget.limit();
     m_view.clear();
     m_records.clear();
-    m_renamed.clear();
+    m_twins.clear();
     m_loadedText = QByteArray();
     clearHeader();
     m_damage = RecordFileReader::Whole;
@@ -1158,7 +1151,13 @@ void PIMManager::readText(QIODevice *device)
         m_records.reserve(int(records.size()));
         for (PIMRecord *r : records)
             m_records.append(r);
-        m_renamed = std::move(result.renamed);
+        // the one record of the renames every follower reads (alarms, the
+        // templates' names), made while the records are surely there
+        for (const RecordFileReader::Result::Renamed &twin : result.renamed) {
+            char text[40];
+            uuid_unparse(reinterpret_cast<const unsigned char *>(twin.uid.constData()), text);
+            m_twins[QByteArray(text)].append(twin.record->uidString().toLatin1());
+        }
     }
     m_offset = result.offset;
     m_total = result.total;

@@ -50,9 +50,10 @@ public:
                bool headerOnly = false, CategoryManager *categoryManager = nullptr);
     ~PIMManager() override;
 
-    // What the last load gave UIDs of their own: a file naming the records
-    // by UID beside it (the templates' index) names such records by the one
-    // they shared.
+    // What the last load gave UIDs of their own, the one record of it every
+    // follower reads: a file naming the records by UID beside it (the
+    // templates' index, the alarm list) names such records by the one they
+    // shared. Read in loaded() too.
     const Twins &twinsAtLoad() const { return m_twins; }
 
     // The path of the file: relative names live in the per-application
@@ -263,9 +264,6 @@ protected:
     // unless a store does better at once.
     virtual void recordsRemoved(const QList<PIMRecord *> &records);
     virtual void loaded();
-    // While loaded() runs: the records the load gave a UID of their own
-    // because one before them in the file held theirs, in file order.
-    const std::vector<RecordFileReader::Result::Renamed> &renamedAtLoad() const { return m_renamed; }
     // The text by which a record sorts in the given column; false when the
     // store knows no such column (the record's key is then empty). The base
     // knows none.
@@ -388,7 +386,6 @@ private:
     int m_loadOutcome = 0;
     qint64 m_loadLimit = 0;
     RecordFileReader::Damage m_damage = RecordFileReader::Whole;
-    std::vector<RecordFileReader::Result::Renamed> m_renamed;
     Twins m_twins;
     bool m_destroySaved = false;
     bool m_destroying = false;

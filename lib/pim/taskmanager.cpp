@@ -191,7 +191,7 @@ TaskManager::Stroke::Stroke(TaskManager *book)
     ++m_book->m_strokes;
     m_book->holdAutoSave(true);
     if (!m_book->isTemplates())
-        AlarmServer::instance()->holdWrites();
+        m_alarms.emplace();
 }
 
 TaskManager::Stroke::~Stroke()
@@ -201,7 +201,7 @@ TaskManager::Stroke::~Stroke()
         writeDefaults(m_book->m_strokeDefaults);
         m_book->m_strokeDefaults.clear();
     }
-    if (!m_book->isTemplates() && !AlarmServer::instance()->releaseWrites())
+    if (m_alarms && !m_alarms->release())
         qWarning("TaskManager: the alarm list is not written yet; it is tried again");
 }
 
@@ -216,6 +216,21 @@ QByteArray TaskManager::alarmMessage(PIMRecord *record)
 QByteArray TaskManager::alarmChannel()
 {
     return QByteArray(AlarmChannel);
+}
+
+bool TaskManager::setsAlarmAt(const Task *task, const QDateTime &when)
+{
+    if (!task || !task->reminder)
+        return false;
+    if (!when.isValid())
+        return true;
+    if (ringTime(task->reminder).toSecsSinceEpoch() == when.toSecsSinceEpoch())
+        return true;
+    // the list's wall time rings in the zone in force: one kept from
+    // another zone, or in a repeated hour's other showing, is still its own
+    const auto seconds = [](const QTime &t) { return t.msecsSinceStartOfDay() / 1000; };
+    const QDateTime &wall = task->reminder->dateTime;
+    return wall.date() == when.date() && seconds(wall.time()) == seconds(when.time());
 }
 
 void TaskManager::registerAlarm(Task *task)
@@ -495,8 +510,41 @@ void TaskManager::recordsRemoved(const QList<PIMRecord *> &records)
 void TaskManager::loaded()
 {
     PIMManager::loaded();
-    if (!isTemplates() && !m_checkOnly && !renamedAtLoad().empty())
+    if (isTemplates() || m_checkOnly || isHeaderOnly())
+        return;
+    // the alarms the opening moves and lists, written once
+    const AlarmServer::WriteHold hold;
+    if (!twinsAtLoad().isEmpty())
         followRenamedAlarms();
+    listReminders();
+}
+
+void TaskManager::listReminders()
+{
+    // one listed already is left as it is, in either showing of a repeated
+    // wall time (an earlier version kept a chosen one in the list alone); a
+    // book whose reminders are all listed writes nothing
+    QList<AlarmServer::Alarm> toCome;
+    const QDateTime now = AlarmServer::instance()->now();
+    const PIMRecordArray &all = *records();
+    for (PIMRecord *r : all) {
+        Task *task = dynamic_cast<Task *>(r);
+        if (!task || !task->reminder)
+            continue;
+        const QDateTime when = ringTime(task->reminder);
+        if (when > now)
+            toCome.append(AlarmServer::Alarm{when, AlarmChannel, alarmMessage(task), 0});
+    }
+    // thousands of them (a book received) looked up and sorted in at once
+    if (!toCome.isEmpty() && !AlarmServer::instance()->addAll(toCome))
+        qWarning("TaskManager: the reminders of %s are not in the alarm list yet", qPrintable(fileName()));
+}
+
+void TaskManager::listRemindersOf(const QString &path)
+{
+    TaskManager book(path, false, false);
+    book.load();
+    book.forgetChanges();
 }
 
 // An expense read with the UID of one before it took a UID of its own: the
@@ -506,39 +554,30 @@ void TaskManager::loaded()
 // finds the alarm moved already.
 void TaskManager::followRenamedAlarms()
 {
-    // the expenses that kept the UIDs, by UID
-    QHash<QByteArray, Task *> first;
-    for (const RecordFileReader::Result::Renamed &twin : renamedAtLoad())
-        first.insert(twin.uid, nullptr);
-    const PIMRecordArray &all = *records();
-    for (PIMRecord *r : all) {
-        const auto it = first.find(QByteArray::fromRawData(reinterpret_cast<const char *>(r->uid()), sizeof(uuid_t)));
-        if (it != first.end() && !*it)
-            *it = dynamic_cast<Task *>(r);
-    }
     // added first: a second expense at the same time finds it still there
     QList<QPair<QDateTime, QByteArray>> leaving;
     // the list written once, whatever the twins
-    AlarmServer::instance()->holdWrites();
-    for (const RecordFileReader::Result::Renamed &twin : renamedAtLoad()) {
-        Task *task = dynamic_cast<Task *>(twin.record);
-        if (!task || !task->reminder)
-            continue;
-        char text[40];
-        uuid_unparse(reinterpret_cast<const unsigned char *>(twin.uid.constData()), text);
-        const QByteArray message = QByteArray("alarm(QDateTime,int)").append(text);
-        const QDateTime when = ringTime(task->reminder);
-        const QDateTime there = AlarmServer::instance()->registered(when, AlarmChannel, message, 0);
-        if (there.isNull())
-            continue;
-        AlarmServer::addAlarm(there, AlarmChannel, alarmMessage(task), 0);
-        const Task *kept = first.value(twin.uid);
-        if (!kept || !kept->reminder || ringTime(kept->reminder) != when)
-            leaving.append(qMakePair(there, message));
+    const AlarmServer::WriteHold hold;
+    const Twins &twins = twinsAtLoad();
+    for (auto it = twins.cbegin(); it != twins.cend(); ++it) {
+        // the expense that kept the UID
+        const Task *kept = dynamic_cast<Task *>(findRecord(QString::fromLatin1(it.key())));
+        const QByteArray message = QByteArray("alarm(QDateTime,int)").append(it.key());
+        for (const QByteArray &uid : it.value()) {
+            Task *task = dynamic_cast<Task *>(findRecord(QString::fromLatin1(uid)));
+            if (!task || !task->reminder)
+                continue;
+            const QDateTime when = ringTime(task->reminder);
+            const QDateTime there = AlarmServer::instance()->registered(when, AlarmChannel, message, 0);
+            if (there.isNull())
+                continue;
+            AlarmServer::addAlarm(there, AlarmChannel, alarmMessage(task), 0);
+            if (!kept || !kept->reminder || ringTime(kept->reminder) != when)
+                leaving.append(qMakePair(there, message));
+        }
     }
     for (const auto &alarm : qAsConst(leaving))
         AlarmServer::deleteAlarm(alarm.first, AlarmChannel, alarm.second, 0);
-    AlarmServer::instance()->releaseWrites();
 }
 
 bool TaskManager::sortKeyText(const PIMRecord *record, int column, QString &text) const

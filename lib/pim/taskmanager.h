@@ -4,9 +4,13 @@
 #include "pimmanager.h"
 #include "taskfilter.h"
 
+#include "qpe/alarmserver.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 class CategoryManager;
 class Task;
@@ -60,12 +64,19 @@ public:
 
     private:
         TaskManager *m_book;
+        std::optional<AlarmServer::WriteHold> m_alarms;
     };
 
     // "alarm(QDateTime,int)" followed by the record's UID.
     static QByteArray alarmMessage(PIMRecord *record);
     // The channel the expenses' alarms are registered on.
     static QByteArray alarmChannel();
+    // Whether an alarm of the expense's UID at when is the one its own
+    // reminder set: it rings then, by its moment or by the wall time the
+    // alarm list keeps. Another book's expense of the same UID (a copy of
+    // a book, a received one) has no say over it. Any reminder counts for
+    // a null when (an alarm that names no time).
+    static bool setsAlarmAt(const Task *task, const QDateTime &when);
 
     // An earlier version kept a moment it chose for a reminder (a snooze
     // into the second showing of a repeated hour) in the alarm list alone,
@@ -75,6 +86,10 @@ public:
 
     // Removes every expense; their alarms are cancelled first.
     bool removeAll() override;
+
+    // Opens the book at path for its alarms alone, as any opening of it
+    // does (loaded()): its reminders to come are listed. Only reads.
+    static void listRemindersOf(const QString &path);
 
     // The largest book any store reads (and a peer may send); for tests,
     // 0 brings back the default.
@@ -136,6 +151,10 @@ private:
     template <typename Records>
     void cancelAlarms(const Records &records);
     void followRenamedAlarms();
+    // Every reminder of the book still to come that the alarm list lacks
+    // (a kill before the list's write, a cut list, a book received or
+    // copied in) is listed.
+    void listReminders();
 
     QList<TaskFilter> m_filters;
     int m_currentFilter = -1;

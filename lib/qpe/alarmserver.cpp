@@ -633,6 +633,40 @@ bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QB
     return written();
 }
 
+bool AlarmServer::addAll(const QList<Alarm> &alarms)
+{
+    refresh();
+    const int before = m_alarms.size();
+    for (const Alarm &a : alarms) {
+        Entry e;
+        if (!a.when.isValid() || !Entry::of(a.when, a.channel, a.message, a.data, e) || !hasTimeText(e.at))
+            continue;
+        bool present = false;
+        for (auto i = std::lower_bound(m_alarms.begin(), m_alarms.begin() + before, e, earlier);
+             i != m_alarms.begin() + before && i->at == e.at && !present; ++i)
+            present = i->channel == e.channel && i->message == e.message && i->data == e.data;
+        if (present)
+            continue;
+        m_sent.remove(e);
+        m_alarms.append(e);
+    }
+    if (m_alarms.size() == before)
+        return written();
+    std::stable_sort(m_alarms.begin(), m_alarms.end(), earlier);
+    // an alarm once, however often it was given
+    int kept = 0;
+    for (int i = 0; i < m_alarms.size(); ++i) {
+        bool seen = false;
+        for (int j = kept - 1; j >= 0 && m_alarms.at(j).at == m_alarms.at(i).at && !seen; --j)
+            seen = m_alarms.at(j) == m_alarms.at(i);
+        if (!seen)
+            m_alarms[kept++] = m_alarms.at(i);
+    }
+    m_alarms.resize(kept);
+    m_listChanged = true;
+    return written();
+}
+
 bool AlarmServer::remove(const QDateTime &when, const QByteArray &channel,
                          const QByteArray &message, int data)
 {
@@ -709,6 +743,25 @@ bool AlarmServer::releaseWrites()
     return written();
 }
 
+AlarmServer::WriteHold::WriteHold(AlarmServer *server)
+    : m_server(server)
+{
+    if (m_server)
+        m_server->holdWrites();
+}
+
+AlarmServer::WriteHold::~WriteHold()
+{
+    release();
+}
+
+bool AlarmServer::WriteHold::release()
+{
+    AlarmServer *server = m_server;
+    m_server = nullptr;
+    return !server || server->releaseWrites();
+}
+
 bool AlarmServer::flush()
 {
     m_flushTimer.stop();
@@ -750,6 +803,7 @@ void AlarmServer::takeEntries(const KeyedMerge::Entries &entries)
 
 void AlarmServer::takeWritten(const KeyedMerge::Entries &merged)
 {
+    ++m_writes;
     m_base = merged;
     takeEntries(merged);
     m_stamp = FileStamp::of(m_file);

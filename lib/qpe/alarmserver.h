@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QTimer>
 #include <QVector>
@@ -82,6 +83,11 @@ public:
     // an invalid local time, one this zone skips) or by the moment it was
     // sent at.
     bool add(const QDateTime &when, const QByteArray &channel, const QByteArray &message, int data);
+    // Those of many alarms the list lacks added at once, in one read and
+    // one sort of the list: an opening listing thousands of reminders. One
+    // the list holds at that wall time, in either showing of a repeated
+    // hour (registered()), is left as it is.
+    bool addAll(const QList<Alarm> &alarms);
     bool remove(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                 int data);
     // Many removals at once, each as remove() takes it: the list read
@@ -89,10 +95,25 @@ public:
     bool remove(const QVector<Alarm> &alarms);
     // Changes made while a hold is on are written once, as the last hold
     // ends: a stroke of many registrations takes one write of the list, not
-    // one each (the changes count at once in this process). Holds nest;
-    // false when the list could not be written (then kept and retried).
-    void holdWrites();
-    bool releaseWrites();
+    // one each (the changes count at once in this process). Holds nest. A
+    // hold lasts as long as its guard, so that no path out of a stroke
+    // leaves the list unwritten for the rest of the session.
+    class WriteHold
+    {
+    public:
+        explicit WriteHold(AlarmServer *server = AlarmServer::instance());
+        ~WriteHold();
+        WriteHold(const WriteHold &) = delete;
+        WriteHold &operator=(const WriteHold &) = delete;
+        // Ends the hold now; false when the list could not be written
+        // (then kept and retried). Once only: later calls do nothing.
+        bool release();
+
+    private:
+        QPointer<AlarmServer> m_server;
+    };
+    // How many times this server wrote the list (a test hook).
+    int writeCount() const { return m_writes; }
     // The moment the list holds an alarm at, named by its wall time (either
     // showing of a repeated one); null when the list holds none there.
     QDateTime registered(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
@@ -205,6 +226,8 @@ private:
     void takeWritten(const KeyedMerge::Entries &merged);
     // Writes the changes and arms the timer, unless a hold is on.
     bool written();
+    void holdWrites();
+    bool releaseWrites();
     void arm();
     // The unsent alarms due at t, then the first one that is not, each with
     // its moment (see nextAlarms in the source).
@@ -224,8 +247,9 @@ private:
     KeyedMerge::Entries m_base;
     // changes not yet written, merged onto a list read anew
     bool m_listChanged = false;
-    // holdWrites() not yet released
+    // holds not yet released
     int m_holds = 0;
+    int m_writes = 0;
     // sent in this run and not yet deleted
     QSet<Entry> m_sent;
     FileStamp m_stamp;

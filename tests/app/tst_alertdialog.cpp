@@ -579,8 +579,14 @@ private slots:
                 m_a->load();
         });
         Host host(&dialog, {m_a.get()});
-        if (act != "read at the alarm")
+        if (act != "read at the alarm") {
+            const int writes = AlarmServer::instance()->writeCount();
             QVERIFY(m_a->load());
+            // the moved alarms are on disk at once, in one write
+            QCOMPARE(AlarmServer::instance()->writeCount(), writes + 1);
+            QCOMPARE(AlarmServer(QFileInfo(AlarmServer::instance()->fileName()).path()).pending(),
+                     AlarmServer::instance()->pending());
+        }
         if (act.startsWith("remove")) {
             m_a->removeRecord(m_a->records()->at(act.right(1).toInt()));
         } else {

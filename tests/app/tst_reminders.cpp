@@ -36,6 +36,9 @@
 #include <QtTest>
 #include <memory>
 
+#include <csignal>
+#include <unistd.h>
+
 
 namespace {
 const QString led = QStringLiteral("/dev/pda_led");
@@ -95,15 +98,50 @@ QString reminderBook(const QString &path, const QDateTime &moment, bool register
     return t->uidString();
 }
 
+QString copySpecial(const QString &source, const QString &to, bool move = false);
+
+// Where a run is killed: at the first file started in s_killIn once the
+// book s_killAfter holds the copied expense on disk.
+QString s_killIn;
+QString s_killAfter;
+
+void killWhenStarted(int fd)
+{
+    char link[64];
+    char target[4096];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t n = readlink(link, target, sizeof target - 1);
+    if (n <= 0)
+        return;
+    target[n] = 0;
+    if (QFileInfo(QString::fromLocal8Bit(target)).path() == s_killIn
+        && fixtures::readAll(s_killAfter).contains("TYPE=Taxi"))
+        ::raise(SIGKILL);
+}
+
 // A later run of the program: a conversion of the season given, then the
 // expense's amount changed, or its reminder set again to the minute it
-// shows as the list's pop-up editor sets it, and stored.
+// shows as the list's pop-up editor sets it, and stored. Or the expense
+// copied (moved) by Copy Special into the book titled as this one with
+// "Copy", the run killed right after that book's save: before the alarm
+// list is written (before the source's save).
 int editMain(int argc, char **argv)
 {
     if (argc < 6)
         return 1;
     tempt(QDate::fromString(QString::fromLatin1(argv[4]), Qt::ISODate));
     AlarmServer::instance()->setClock(earlyNow);
+    const bool move = qstrcmp(argv[5], "move killed") == 0;
+    if (move || qstrcmp(argv[5], "copy killed") == 0) {
+        const QString source = QString::fromLocal8Bit(argv[2]);
+        const QString to = QFileInfo(source).completeBaseName() + QStringLiteral("Copy");
+        s_killAfter = fixtures::bookPath(to);
+        s_killIn = QFileInfo(move ? fixtures::booksDir() : QFileInfo(AlarmServer::instance()->fileName()).path())
+                       .canonicalFilePath();
+        FileReplacer::setCreatedHook(killWhenStarted);
+        copySpecial(source, to, move);
+        return 4;
+    }
     TaskManager book(QString::fromLocal8Bit(argv[2]));
     auto *task = book.load() ? dynamic_cast<Task *>(book.findRecord(QString::fromLatin1(argv[3]))) : nullptr;
     if (!task || !task->reminder)
@@ -126,7 +164,8 @@ QByteArray dateTimeLine(const QString &path)
     return m.captured(1).toLatin1();
 }
 
-// The expense changed in a later run, in zone.
+// The expense changed in a later run, in zone; a run that is to be killed
+// (see editMain) is.
 bool editInLaterRun(const QByteArray &zone, const QString &path, const QString &uid, const QDate &season,
                     const char *change = "amount")
 {
@@ -134,12 +173,16 @@ bool editInLaterRun(const QByteArray &zone, const QString &path, const QString &
     QProcessEnvironment env = ymrtest::childEnvironment();
     env.insert(QStringLiteral("TZ"), QString::fromLatin1(zone));
     ymrtest::startChild(child, {"--edit", path, uid, season.toString(Qt::ISODate), change}, env);
-    return child.waitForFinished(60000) && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
+    if (!child.waitForFinished(60000))
+        return false;
+    if (QByteArray(change).endsWith("killed"))
+        return child.exitStatus() == QProcess::CrashExit;
+    return child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
 }
 
 // The expense copied (or moved) into the book titled to by Copy Special,
 // the source opened in the main window; the copy's UID.
-QString copySpecial(const QString &source, const QString &to, bool move = false)
+QString copySpecial(const QString &source, const QString &to, bool move)
 {
     ToDoWindow w;
     if (!fixtures::openInWindow(w, source))
@@ -418,6 +461,13 @@ private slots:
         QTest::newRow("Europe/Berlin, second showing, moved")
             << QByteArray("Europe/Berlin") << zones[0].second << winter << QStringLiteral("moved") << QByteArray()
             << QDateTime();
+        // killed between a book's save and the alarm list's write: the
+        // next opening of the book lists what the list lacks
+        for (const char *path : {"copy killed", "move killed"}) {
+            QTest::addRow("Europe/Berlin, second showing, %s", path)
+                << QByteArray("Europe/Berlin") << zones[0].second << winter << QString::fromLatin1(path)
+                << QByteArray() << QDateTime();
+        }
         // the copy's book cannot be written: no alarm of it stays
         QTest::newRow("Europe/Berlin, second showing, copy refused")
             << QByteArray("Europe/Berlin") << zones[0].second << winter << QStringLiteral("copy refused")
@@ -475,6 +525,25 @@ private slots:
             QVERIFY(copySpecial(book, title + QStringLiteral("Copy")).isEmpty());
             FileReplacer::setSpaceLeft(-1);
             QCOMPARE(AlarmServer::instance()->pending().size(), alarms);
+        } else if (path.endsWith(QLatin1String("killed"))) {
+            const QString copyBook = fixtures::bookPath(title + QStringLiteral("Copy"));
+            QVERIFY(editInLaterRun(zone, book, uid, otherSeason, path.toLatin1().constData()));
+            const QRegularExpressionMatch copied = QRegularExpression("\nUID=([^\n]*)").match(fixtures::readAll(copyBook));
+            QVERIFY(copied.hasMatch());
+            ringing = copied.captured(1);
+            QVERIFY(ringing != uid);
+            if (path.startsWith(QLatin1String("copy")))
+                QVERIFY(listed(ringing).isNull());
+            // the next start opens the books: the list lacks none of their
+            // reminders, and takes them in one write each
+            for (const QString &opened : {book, copyBook}) {
+                const int writes = AlarmServer::instance()->writeCount();
+                TaskManager store(opened);
+                QVERIFY(store.load());
+                QCOMPARE(store.count(), 1);
+                QVERIFY(AlarmServer::instance()->writeCount() - writes <= 1);
+            }
+            QCOMPARE(listed(uid), moment);
         } else if (path.endsWith(QLatin1String("copied")) || path == QLatin1String("moved")) {
             tempt(otherSeason);
             ringing = copySpecial(book, title + QStringLiteral("Copy"), path == QLatin1String("moved"));

@@ -501,7 +501,7 @@ void TestSaveFailures::reminderOfABookAnotherCopyHolds()
     ToDoWindow w;
     QVERIFY(openInWindow(w, open));
     Task *task = nullptr;
-    w.getTask(&task, uid);
+    w.getTask(&task, uid, QDateTime(QDate(2030, 1, 1), QTime(9, 0)));
     QVERIFY(task);
     TaskManager *store = w.alarmStores().value(0);
     QVERIFY(store);
@@ -537,11 +537,22 @@ void TestSaveFailures::alarmNeverAdoptsAPartlyReadBook()
     const QString other = makeBook(QStringLiteral("Partly"), {{"Bus", "2", "", "", QDate()},
                                                              {"Tram", "1", "", QString(400, 'x'), QDate()}});
     QString uid;
+    const QDateTime due(QDate(2030, 1, 1), QTime(9, 0));
     {
         TaskManager store(other);
         QVERIFY(store.load());
-        for (PIMRecord *r : *store.records())
-            uid = static_cast<Task *>(r)->type == QLatin1String("Bus") ? r->uidString() : uid;
+        for (PIMRecord *r : *store.records()) {
+            auto *task = static_cast<Task *>(r);
+            if (task->type != QLatin1String("Bus"))
+                continue;
+            uid = r->uidString();
+            // the reminder the alarm is of
+            auto *old = new Task(*task);
+            task->reminder = new PIMReminder;
+            task->reminder->dateTime = due;
+            task->store(old);
+        }
+        QVERIFY(store.save());
     }
     QVERIFY(!uid.isEmpty());
     const QByteArray before = readAll(other);
@@ -552,7 +563,7 @@ void TestSaveFailures::alarmNeverAdoptsAPartlyReadBook()
     const int limit = PIMTextReader::maxLineLength();
     PIMTextReader::setMaxLineLength(200);
     Task *task = nullptr;
-    w.getTask(&task, uid);
+    w.getTask(&task, uid, due);
     PIMTextReader::setMaxLineLength(limit);
     QVERIFY(!task);
     QVERIFY(w.alarmStores().isEmpty());

@@ -61,6 +61,7 @@ private slots:
     void valueListsReachThePage();
     void reminderRingsSnoozeDismiss();
     void alarmWaitsForTheRecordDialog();
+    void alarmOfAnotherBook_data();
     void alarmOfAnotherBook();
     void alarmOfALockedBook_data();
     void alarmOfALockedBook();
@@ -535,9 +536,29 @@ void TestToDoWindowRecords::alarmWaitsForTheRecordDialog()
     QVERIFY(!lunch->reminder);
 }
 
+// A reminder of a book not open rings from a store opened beside the open
+// book. Another book holding the same UID (a copy of the book, one received
+// over the link), the open one at that, neither takes, silences nor shows it:
+// each alarm action acts on the expense that set it, in its own book.
+void TestToDoWindowRecords::alarmOfAnotherBook_data()
+{
+    QTest::addColumn<QString>("twin");   // the open book's expense of that UID
+    QTest::addColumn<QString>("act");
+    QTest::newRow("no twin, dismissed") << "" << "dismiss";
+    QTest::newRow("twin without reminder, dismissed") << "none" << "dismiss";
+    QTest::newRow("twin with a later reminder, dismissed") << "later" << "dismiss";
+    QTest::newRow("twin with a later reminder, snoozed") << "later" << "snooze";
+    QTest::newRow("twin without reminder, opened") << "none" << "open";
+    QTest::newRow("twin with a later reminder, opened") << "later" << "open";
+}
+
 void TestToDoWindowRecords::alarmOfAnotherBook()
 {
+    QFETCH(QString, twin);
+    QFETCH(QString, act);
     const QString otherPath = bookPath(QStringLiteral("Other"));
+    const QString minePath = bookPath(QStringLiteral("Mine"));
+    const QDateTime later = m_now.addDays(200);
     QString uid;
     {
         QFile::remove(otherPath);
@@ -545,26 +566,81 @@ void TestToDoWindowRecords::alarmOfAnotherBook()
         uid = addWithReminder(&other, QStringLiteral("Insurance"), 30)->uidString();
         QVERIFY(other.save());
     }
+    const QByteArray message = "alarm(QDateTime,int)" + uid.toLatin1();
+    QFile::remove(minePath);
+    if (!twin.isEmpty()) {
+        QByteArray text = "FOLDER\nEND\nTYPE=Planted\n";
+        if (twin == "later") {
+            text += "REMINDER\nDATETIME=" + later.toString(QStringLiteral("d M yyyy h m s")).toLatin1()
+                    + "\nREMINDER_END\n";
+            QVERIFY(AlarmServer::addAlarm(later, TaskManager::alarmChannel(), message));
+        }
+        writeFile(minePath, text + "UID=" + uid.toLatin1() + "\nEND\n");
+    }
     ModalDriver driver;
     ToDoWindow w;
     addBook(w.bookIndex(), QStringLiteral("Other"));
     w.bookIndex()->save();
     startWith(w, QStringLiteral("Mine"));
+    QCOMPARE(w.manager()->records()->count(), twin.isEmpty() ? 0 : 1);
+    const QDateTime due = m_now.addSecs(30);
     m_now = m_now.addSecs(31);
-    ring(w, driver, [&w, otherPath](AlertDialog *d) {
+    QString opened;
+    ring(w, driver, [&](AlertDialog *d) {
         // that book's store is opened once, beside the open book
         QCOMPARE(w.alarmStores().size(), 1);
         QCOMPARE(w.alarmStores().at(0)->fileName(), otherPath);
         QCOMPARE(d->boundStore(), static_cast<PIMManager *>(w.alarmStores().at(0)));
         QVERIFY(w.manager()->fileName() != otherPath);
-        d->PushButton3->click();
+        d->lv->setCurrentItem(d->lv->firstChild());
+        QCOMPARE(d->subject->text(), QStringLiteral("Insurance"));
+        if (act == "snooze") {
+            d->snoozebox->setCurrentItem(0);   // 5 minutes
+            d->snoozebutton->click();
+        } else if (act == "open") {
+            driver.expect("TaskDialog", [&opened](QWidget *td) {
+                opened = static_cast<TaskDialog *>(td)->task()->type;
+                ModalDriver::reject(td);
+            });
+            QTimer::singleShot(0, d, [d] {
+                d->PushButton2->click();
+                d->reject();
+            });
+        } else {
+            d->PushButton3->click();
+        }
     });
     // freed once the list closed; it wrote the dismissed reminder
     QVERIFY(w.alarmStores().isEmpty());
     TaskManager disk(otherPath);
     Task *t = reread(otherPath, uid, disk);
     QVERIFY(t);
-    QVERIFY(!t->reminder);
+    QCOMPARE(opened, act == "open" ? QStringLiteral("Insurance") : QString());
+    QList<QDateTime> rings;
+    if (act == "snooze") {
+        QVERIFY(t->reminder);
+        QCOMPARE(t->reminder->dateTime, m_now.addSecs(300));
+        rings << AlarmServer::wholeSeconds(m_now.addSecs(300));
+    } else if (act == "open") {
+        // closed without a word: it rings again at the next start
+        QVERIFY(t->reminder);
+        rings << due;
+    } else {
+        QVERIFY(!t->reminder);
+    }
+    // the open book's expense is as it was, its own alarm listed still
+    if (!twin.isEmpty()) {
+        auto *planted = static_cast<Task *>(w.manager()->records()->at(0));
+        QCOMPARE(planted->type, QStringLiteral("Planted"));
+        QCOMPARE(planted->uidString(), uid);
+        QCOMPARE(planted->reminder != nullptr, twin == "later");
+    }
+    if (twin == "later")
+        rings << later;
+    std::sort(rings.begin(), rings.end());
+    QCOMPARE(alarmTimes(message), rings);
+    for (const QDateTime &when : qAsConst(rings))
+        AlarmServer::instance()->remove(when, TaskManager::alarmChannel(), message, 0);
     QVERIFY(driver.unexpected.isEmpty());
 }
 

@@ -83,6 +83,7 @@ private slots:
     void viewFollowsFilter();
     void alarmsOnAddUpdateRemove();
     void purgeCancelsAlarms();
+    void openingListsWhatTheListLacks();
     void templatesRegisterNothing();
     void defaultsFromLastAdded();
     void addingAfterACrashNeverWaits();
@@ -413,6 +414,7 @@ void TestTaskManager::purgeCancelsAlarms()
         return config.readEntry(QStringLiteral("type"));
     };
     addTask(book, QStringLiteral("plain"), QStringLiteral("1"));
+    int writes = AlarmServer::instance()->writeCount();
     {
         const TaskManager::Stroke stroke(&book);
         for (int i = 1; i <= 3; ++i) {
@@ -426,10 +428,50 @@ void TestTaskManager::purgeCancelsAlarms()
         QCOMPARE(defaultType(), QStringLiteral("plain"));
     }
     QCOMPARE(onDisk().size(), 3);
+    QCOMPARE(AlarmServer::instance()->writeCount(), writes + 1);
     QCOMPARE(defaultType(), QStringLiteral("T3"));
+    writes = AlarmServer::instance()->writeCount();
     QVERIFY(book.removeAll());
     QCOMPARE(book.count(), 0);
     QVERIFY(onDisk().isEmpty());
+    QCOMPARE(AlarmServer::instance()->writeCount(), writes + 1);
+}
+
+// A book's reminders still to come that the alarm list lacks (a kill
+// before the list's write, a cut list, a book copied in) are listed as the
+// book opens, in one write; a book only checked lists nothing.
+void TestTaskManager::openingListsWhatTheListLacks()
+{
+    const QString file = path(QStringLiteral("opened.exp"));
+    QList<QByteArray> messages;
+    {
+        TaskManager book(file);
+        for (int i = 0; i < 4; ++i) {
+            Task *t = new Task(&book);
+            setReminder(t, i < 3 ? m_now.addDays(i + 1) : m_now.addDays(-1));
+            t->store(nullptr);
+            messages << TaskManager::alarmMessage(t);
+        }
+        QVERIFY(book.save());
+    }
+    QCOMPARE(pending().size(), 3);
+    AlarmServer::deleteAlarm(m_now.addDays(1), TaskManager::alarmChannel(), messages.at(0));
+    AlarmServer::deleteAlarm(m_now.addDays(2), TaskManager::alarmChannel(), messages.at(1));
+    QVERIFY(TaskManager::readsWhole(file));
+    QCOMPARE(pending().size(), 1);
+    const int writes = AlarmServer::instance()->writeCount();
+    TaskManager book(file);
+    QVERIFY(book.load());
+    QCOMPARE(AlarmServer::instance()->writeCount(), writes + 1);
+    QList<AlarmServer::Alarm> listed;
+    for (int i = 0; i < 3; ++i)
+        listed << alarmOf(static_cast<Task *>(book.findRecord(QString::fromLatin1(messages.at(i).mid(20)))),
+                          m_now.addDays(i + 1));
+    QCOMPARE(pending(), listed);
+    // all listed: opened again, nothing written
+    QVERIFY(book.load());
+    QCOMPARE(AlarmServer::instance()->writeCount(), writes + 1);
+    QVERIFY(book.removeAll());
 }
 
 void TestTaskManager::templatesRegisterNothing()

@@ -22,6 +22,7 @@
 #include "pim/pimtextreader.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
+#include "qpe/alarmserver.h"
 #include "qpe/boundedfile.h"
 #include "qpe/filereplacer.h"
 #include "qpe/global.h"
@@ -369,6 +370,8 @@ void TestPCLink::sendFiles_data()
     QTest::newRow("currency list") << "[D]currencies_en" << 40;
     QTest::newRow("UTF-8 name") << QString::fromUtf8("[A]Reise Zürich 東京.exp") << 5000;
     QTest::newRow("absolute book") << "<device>/card/Trip.exp" << 70000;
+    // its reminder rings from its arrival on
+    QTest::newRow("book with a reminder") << "[A]Remind.exp" << -1;
 }
 
 void TestPCLink::sendFiles()
@@ -383,8 +386,18 @@ void TestPCLink::sendFiles()
     writeFile(target, "old contents");
     p.device->setBookPaths({target});
     const QString source = p.clientHome.app() + QString::fromUtf8("/Quelle äö.exp");
-    const QByteArray bytes = contentFor(remote, size);
+    const QByteArray uid = "3b9f3c52-8d0e-4b7a-9f61-2c4e0d6a1b57";
+    const QByteArray bytes = size >= 0 ? contentFor(remote, size)
+                                       : "FOLDER\nEND\nTYPE=Rent\nREMINDER\nDATETIME=1 1 2099 9 0 0\n"
+                                         "REMINDER_END\nUID=" + uid + "\nEND\n";
     writeFile(source, bytes);
+    const auto alarms = [uid] {
+        int n = 0;
+        for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending())
+            n += a.message == "alarm(QDateTime,int)" + uid;
+        return n;
+    };
+    QCOMPARE(alarms(), 0);
 
     Recorder sent(&p.client), got(p.device.data());
     p.client.sendFile(source, remote);
@@ -396,7 +409,8 @@ void TestPCLink::sendFiles()
     QVERIFY(tempFilesIn(QFileInfo(target).path()).isEmpty());
     QCOMPARE(p.client.transferState(), 0);
     QCOMPARE(p.device->transferState(), 0);
-    if (size) {
+    QCOMPARE(alarms(), size < 0 ? 1 : 0);
+    if (size > 0) {
         QCOMPARE(got.lastDone, size);
         QCOMPARE(got.lastTotal, size);
         QCOMPARE(sent.lastDone, size);
