@@ -94,7 +94,7 @@ SharedFile::Result SharedFile::read(const Reader &kind, KeyedMerge::Entries &ent
     if (s != Regular)
         return s == Nothing ? Missing : Failed;
     QByteArray bytes;
-    if (BoundedFile::readAll(m_path, kind.maxSize(), bytes) != BoundedFile::Ok)
+    if (BoundedFile::readAll(m_path, kind.maxSize(), bytes, BoundedFile::NoLinks) != BoundedFile::Ok)
         return Failed;
     return readsAs(kind, bytes, entries) ? Done : Failed;
 }
@@ -110,7 +110,7 @@ SharedFile::Result SharedFile::readLocked(const Reader &kind, KeyedMerge::Entrie
     if (s != Regular)
         return setAsideLocked(s);
     QByteArray bytes;
-    const BoundedFile::Result r = BoundedFile::readAll(m_path, kind.maxSize(), bytes);
+    const BoundedFile::Result r = BoundedFile::readAll(m_path, kind.maxSize(), bytes, BoundedFile::NoLinks);
     if (r == BoundedFile::Missing)
         return Missing;
     if (r == BoundedFile::Unreadable) {

@@ -571,7 +571,7 @@ void TestPIMManager::savesKeepModeAndFollowLinks()
     QVERIFY(::chmod(QFile::encodeName(list).constData(), 0640) == 0);
     QVERIFY(YMRPIM::saveList(QStringLiteral("modes"), {QStringLiteral("y")}));
     QCOMPARE(modeOf(list), 0640u);
-    QVERIFY(YMRPIM::copyFile(list, link, false));
+    QVERIFY(YMRPIM::copyFile(list, link, false, 1 << 20));
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(readAll(real), QByteArray("y"));
     QCOMPARE(modeOf(real), 0600u);
