@@ -256,7 +256,11 @@ PIMRecord *PIMManager::findRecord(const uuid_t uid) const
 bool PIMManager::addRecord(PIMRecord *record)
 {
     // the same record twice would be deleted twice
+    m_addRefusal.clear();
     if (!record || m_records.contains(record))
+        return false;
+    // what its reader would refuse is never added, and so never written
+    if (!mayAdd(record, &m_addRefusal))
         return false;
     record->setManager(this);
     record->m_rawStart = -1;
@@ -1089,6 +1093,11 @@ RecordFileReader PIMManager::storeReader()
 qint64 PIMManager::recordLimit() const
 {
     return MaxRecords;
+}
+
+bool PIMManager::mayAdd(const PIMRecord *, QString *)
+{
+    return true;
 }
 
 qint64 PIMManager::headerCost(const QStringList &) const
