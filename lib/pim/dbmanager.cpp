@@ -152,7 +152,9 @@ bool DBManager::mayAdd(const PIMRecord *record, QString *why)
         out.flush();
     }
     KeyedMerge::Entries entries;
-    if (SharedFile::readsAs(IndexReader(), header.data(), entries))
+    bool stopped = false;
+    // a read the program's end stopped says nothing of the index
+    if (SharedFile::readsAs(IndexReader(), header.data(), entries, &stopped) || stopped)
         return true;
     *why = tr("The book index cannot take one more book: it would be more than the program reads back.\n"
               "%1 is not added to it.").arg(book->path());

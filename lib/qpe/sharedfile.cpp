@@ -381,15 +381,20 @@ bool SharedFile::isUnsaved() const
     return m_unsaved;
 }
 
-bool SharedFile::readsAs(const Reader &kind, const QByteArray &bytes, KeyedMerge::Entries &entries)
+bool SharedFile::readsAs(const Reader &kind, const QByteArray &bytes, KeyedMerge::Entries &entries,
+                         bool *stopped)
 {
     entries.clear();
+    if (stopped)
+        *stopped = false;
     if (bytes.size() > kind.maxSize())
         return false;
     LoadBudget budget(bytes.size(), kind.maxEntries());
     budget.charge(bytes.size());
     if (kind.read(bytes, entries, budget) && budget.outcome() == LoadBudget::Within)
         return true;
+    if (stopped)
+        *stopped = budget.outcome() == LoadBudget::Stopped;
     entries.clear();
     return false;
 }
