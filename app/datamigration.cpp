@@ -24,6 +24,10 @@ const QLatin1String categoriesKey("CATEGORIES=");
 // How far the names of the converted book and of the old file's kept copy
 // are counted.
 const int MaxBookNumber = 1000;
+// How many left-out lines the message names.
+const int MaxLinesNamed = 10;
+
+void (*s_beforeRename)() = nullptr;
 
 // The category file's bytes before the migration saved it, to put back when
 // a later step fails.
@@ -31,14 +35,17 @@ struct FileBackup
 {
     QString path;
     bool existed = false;
+    // false when something stands there that cannot be put back
+    bool taken = false;
     QByteArray bytes;
 
-    explicit FileBackup(const QString &p) : path(p)
+    FileBackup(const QString &p, qint64 maxSize) : path(p)
     {
-        QFile f(path);
-        existed = f.open(QIODevice::ReadOnly);
-        if (existed)
-            bytes = f.readAll();
+        // read as its owner reads it: a FIFO or a device there is no file
+        // to put back, and what a link names is none of ours
+        const BoundedFile::Result r = BoundedFile::readAll(path, maxSize, bytes, BoundedFile::NoLinks);
+        existed = r == BoundedFile::Ok;
+        taken = existed || r == BoundedFile::Missing;
     }
 
     void restore() const
@@ -120,19 +127,82 @@ std::unique_ptr<BookFile> DataMigration::freeBook()
     return nullptr;
 }
 
-bool DataMigration::moveAside(const QString &oldPath)
+QString DataMigration::moveAside(const QString &oldPath)
 {
     for (int n = 0; n <= MaxBookNumber; ++n) {
         const QString aside = oldPath + QStringLiteral(".old") + (n ? QLatin1Char('.') + QString::number(n) : QString());
         if (FileReplacer::renameNoReplace(oldPath, aside))
-            return true;
+            return aside;
         if (FileReplacer::lastFailure() != FileReplacer::InUse)
-            return false;
+            return QString();
     }
-    return false;
+    return QString();
 }
 
-DataMigration::Result DataMigration::run(QString *error, QString *converted)
+QString DataMigration::ownBook(const QByteArray &converted)
+{
+    for (int n = 1; n <= MaxBookNumber; ++n) {
+        const QString path = bookFileName(n);
+        const QFileInfo info(path);
+        if (info.isSymLink() || !info.isFile() || info.size() != converted.size())
+            continue;
+        QByteArray bytes;
+        if (BoundedFile::readAll(path, converted.size(), bytes, BoundedFile::NoLinks) == BoundedFile::Ok
+            && bytes == converted)
+            return path;
+    }
+    return QString();
+}
+
+bool DataMigration::convert(QFile *in, CategoryManager *categories, QByteArray &out,
+                            QList<int> &leftOut, QString *why)
+{
+    const QString oldPath = oldFileName();
+    QTextStream src(in);
+    src.setCodec("UTF-8");
+    // a line longer than any record line makes the file unreadable
+    const int maxLine = PIMTextReader::maxLineLength();
+    const qint64 maxSize = TaskManager::maxBookSize();
+    for (int number = 1; !src.atEnd(); ++number) {
+        const QString line = src.readLine(maxLine + 1);
+        if (line.size() > maxLine) {
+            *why = tr("Cannot read file:\n%1").arg(oldPath);
+            return false;
+        }
+        const int zero = line.indexOf(QChar(0));
+        if (zero >= 0) {
+            // a field's value goes, its record stays; a line that makes the
+            // records (a record's end, its UID) cannot go without them
+            const int equals = line.indexOf(QLatin1Char('='));
+            if (equals <= 0 || equals > zero || line.startsWith(QLatin1String("UID="))) {
+                *why = tr("Line %1 of the earlier data file\n%2\nholds a zero byte, which no book holds.")
+                           .arg(number)
+                           .arg(oldPath);
+                return false;
+            }
+            leftOut.append(number);
+            continue;
+        }
+        out += convertLine(line, categories).toUtf8();
+        out += '\n';
+        if (out.size() > maxSize) {
+            *why = tr("Cannot write to file:\n%1").arg(bookFileName());
+            return false;
+        }
+    }
+    if (in->error() != QFileDevice::NoError) {
+        *why = tr("Cannot read file:\n%1").arg(oldPath);
+        return false;
+    }
+    return true;
+}
+
+void DataMigration::setBeforeRenameHook(void (*hook)())
+{
+    s_beforeRename = hook;
+}
+
+DataMigration::Result DataMigration::run(QString *error, QString *converted, QString *note)
 {
     const QString oldPath = oldFileName();
     if (!QFileInfo::exists(oldPath))
@@ -147,66 +217,80 @@ DataMigration::Result DataMigration::run(QString *error, QString *converted)
     QFile in;
     if (BoundedFile::open(in, oldPath, TaskManager::maxBookSize()) != BoundedFile::Ok)
         return fail(tr("Cannot read file:\n%1").arg(oldPath));
-    const std::unique_ptr<BookFile> book = freeBook();
-    if (!book)
-        return fail(tr("Cannot write to file:\n%1").arg(bookFileName()));
 
     CategoryManager categories;
     categories.loadOrDefault();
-    const FileBackup categoryBackup(categories.fileName());
+    const FileBackup categoryBackup(categories.fileName(), CategoryManager::maxFileSize());
+    // nothing is changed that could not be put back
+    if (!categoryBackup.taken)
+        return fail(tr("Cannot read file:\n%1").arg(categories.fileName()));
+    QByteArray bytes;
+    QList<int> leftOut;
     QString why;
-    bool categoriesSaved = false;
-    const auto convert = [&](QIODevice *out) {
-        QTextStream src(&in);
-        QTextStream dst(out);
-        src.setCodec("UTF-8");
-        dst.setCodec("UTF-8");
-        // a line longer than any record line makes the file unreadable
-        const int maxLine = PIMTextReader::maxLineLength();
-        bool tooLong = false;
-        while (!src.atEnd() && !tooLong) {
-            const QString line = src.readLine(maxLine + 1);
-            tooLong = line.size() > maxLine;
-            dst << convertLine(line, &categories) << '\n';
-        }
-        dst.flush();
-        if (dst.status() != QTextStream::Ok)
-            return false;
-        if (in.error() != QFileDevice::NoError || tooLong) {
-            why = tr("Cannot read file:\n%1").arg(oldPath);
-            return false;
-        }
-        // the categories the book names are on disk before the book is
-        categoriesSaved = categories.save();
-        if (!categoriesSaved)
-            why = tr("Cannot write to file:\n%1").arg(categories.fileName());
-        return categoriesSaved;
-    };
-    const auto undoCategories = [&] {
-        if (categoriesSaved)
-            categoryBackup.restore();
+    if (!convert(&in, &categories, bytes, leftOut, &why)) {
         categories.load();
-    };
-    if (!book->save(convert, TaskManager::maxBookSize(), PIMTextReader::maxLineLength())) {
-        undoCategories();
-        return fail(!why.isEmpty() ? why
-                                   : tr("Cannot write to file:\n%1").arg(book->path()) + QLatin1Char('\n')
-                                         + book->failure());
+        return fail(why);
     }
     in.close();
 
+    // Killed after its book was on disk, an earlier start left that book
+    // and the old file: the same bytes again are that book, and it only
+    // remains to put the old file aside.
+    const QString earlier = ownBook(bytes);
+    std::unique_ptr<BookFile> book;
+    if (earlier.isEmpty()) {
+        book = freeBook();
+        if (!book) {
+            categories.load();
+            return fail(tr("Cannot write to file:\n%1").arg(bookFileName()));
+        }
+    }
+    // the categories the book names are on disk before the book is
+    if (!categories.save()) {
+        categories.load();
+        return fail(tr("Cannot write to file:\n%1").arg(categories.fileName()));
+    }
+    const auto undoCategories = [&] {
+        categoryBackup.restore();
+        categories.load();
+    };
+    if (book) {
+        const auto write = [&bytes](QIODevice *out) { return out->write(bytes) == bytes.size(); };
+        if (!book->save(write, TaskManager::maxBookSize(), PIMTextReader::maxLineLength())) {
+            undoCategories();
+            return fail(tr("Cannot write to file:\n%1").arg(book->path()) + QLatin1Char('\n') + book->failure());
+        }
+    }
+    const QString bookPath = book ? book->path() : earlier;
+    if (s_beforeRename)
+        s_beforeRename();
+
     // only once the book is on disk: until then the next start converts again
-    if (!moveAside(oldPath)) {
+    const QString aside = moveAside(oldPath);
+    if (aside.isEmpty()) {
         const QString moveFailure = FileReplacer::lastFailureText();
-        book->remove();
+        // a book of an earlier start stays for the next one to find
+        if (book)
+            book->remove();
         undoCategories();
         return fail(tr("Cannot rename file:\n%1").arg(oldPath) + QLatin1Char('\n') + moveFailure);
     }
 
     Config cfg(YMRPIM::applicationName());
     cfg.setGroup(QStringLiteral("Options"));
-    cfg.writeEntry(QStringLiteral("book"), book->path());
+    cfg.writeEntry(QStringLiteral("book"), bookPath);
     if (converted)
-        *converted = book->path();
+        *converted = bookPath;
+    if (note && !leftOut.isEmpty()) {
+        QStringList numbers;
+        for (int n : qAsConst(leftOut).mid(0, MaxLinesNamed))
+            numbers << QString::number(n);
+        if (leftOut.size() > MaxLinesNamed)
+            numbers << QStringLiteral("...");
+        *note = (leftOut.size() == 1
+                     ? tr("Left out, as it holds a zero byte: line %1 of the earlier data file, kept as\n%2")
+                     : tr("Left out, as they hold a zero byte: lines %1 of the earlier data file, kept as\n%2"))
+                    .arg(numbers.join(QStringLiteral(", ")), aside);
+    }
     return Converted;
 }

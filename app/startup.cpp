@@ -133,9 +133,10 @@ bool Startup::migrate()
 {
     QString error;
     QString book;
-    const DataMigration::Result result = DataMigration::run(&error, &book);
+    QString note;
+    const DataMigration::Result result = DataMigration::run(&error, &book, &note);
     if (result == DataMigration::NothingToDo
-        || (result == DataMigration::Converted && book == DataMigration::bookFileName()))
+        || (result == DataMigration::Converted && book == DataMigration::bookFileName() && note.isEmpty()))
         return true;
     // A log-out, kill or Ctrl+C while the message shows closes it as it
     // closes any dialog; the program then ends as closing its window does,
@@ -148,11 +149,17 @@ bool Startup::migrate()
         YMRDialog::critical(YMRPIM::applicationName(),
                             tr("The data of the earlier version could not be converted;\n"
                                "nothing was changed.\n%1").arg(error));
-    else
+    else if (book != DataMigration::bookFileName())
         YMRDialog::information(YMRPIM::applicationName(),
                                tr("The data of the earlier version was converted into the Expense Book\n%1\n"
                                   "(the name %2 was taken: that book is left as it is).")
-                                   .arg(book, QFileInfo(DataMigration::bookFileName()).fileName()));
+                                   .arg(book, QFileInfo(DataMigration::bookFileName()).fileName())
+                                   + (note.isEmpty() ? QString() : QLatin1Char('\n') + note));
+    else
+        YMRDialog::information(YMRPIM::applicationName(),
+                               tr("The data of the earlier version was converted into the Expense Book\n%1")
+                                       .arg(book)
+                                   + QLatin1Char('\n') + note);
     disconnect(watch);
     return !ended;
 }

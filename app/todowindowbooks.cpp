@@ -27,7 +27,11 @@ DBRecord *ToDoWindow::createBookRecord(DBManager *index)
         return nullptr;
     }
     editor.store(record);
-    index->addRecord(record);
+    if (!index->addRecord(record)) {
+        YMRDialog::critical(YMRPIM::applicationName(), index->addRefusal());
+        delete record;
+        return nullptr;
+    }
     if (record->isAvailable()) {
         index->save();
         return record;
@@ -84,7 +88,11 @@ DBRecord *ToDoWindow::addBookFiles(DBManager *index)
         auto *record = new DBRecord(index);
         record->setPath(file);
         index->refreshRecord(record);
-        index->addRecord(record);
+        if (!index->addRecord(record)) {
+            YMRDialog::critical(YMRPIM::applicationName(), index->addRefusal());
+            delete record;
+            break;
+        }
         last = record;
     }
     index->save();
@@ -180,7 +188,13 @@ DBRecord *ToDoWindow::duplicateBookRecord(DBRecord *record, DBManager *index)
     copy->setUpdated(now);
     copy->setPath(target);
     index->refreshRecord(copy);
-    index->addRecord(copy);
+    if (!index->addRecord(copy)) {
+        YMRDialog::critical(YMRPIM::applicationName(), index->addRefusal());
+        delete copy;
+        // a copy no list names would only be found by chance
+        QFile::remove(target);
+        return nullptr;
+    }
     index->save();
 
     // the copy's expenses get UIDs of their own: two books never share one

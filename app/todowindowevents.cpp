@@ -515,7 +515,11 @@ void ToDoWindow::setDocument(const QString &path)
         auto *record = new DBRecord(m_index);
         record->setPath(path);
         m_index->refreshRecord(record);
-        m_index->addRecord(record);
+        if (!m_index->addRecord(record)) {
+            YMRDialog::critical(YMRPIM::applicationName(), m_index->addRefusal());
+            delete record;
+            return;
+        }
         m_index->save();
     }
     openBookFile(path);

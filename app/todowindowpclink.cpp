@@ -52,8 +52,14 @@ void ToDoWindow::pcLink()
         SharedFile::setAsideIfForeign(exportPath);
         exported.setSort(m_index->sortColumn(), m_index->sortOrder());
         PIMRecordArray *records = m_index->records();
-        for (int i = 0; i < records->count(); ++i)
-            exported.addRecord(new DBRecord(*static_cast<DBRecord *>(records->at(i))));
+        for (int i = 0; i < records->count(); ++i) {
+            auto *copy = new DBRecord(*static_cast<DBRecord *>(records->at(i)));
+            // no more than the peer's list takes
+            if (!exported.addRecord(copy)) {
+                delete copy;
+                break;
+            }
+        }
         // written even when there are no books, so no stale copy is served
         exported.forceSave();
     }

@@ -6,6 +6,7 @@
 #include "pim/dbrecord.h"
 #include "pim/pimrecordarray.h"
 #include "pim/ymrpim.h"
+#include "qt/ymrdialog.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrpushbutton.h"
 #include "qt/ymrresource.h"
@@ -189,7 +190,10 @@ void SendDataDialogServer::registerBook(const QString &path)
         record = new DBRecord(m_bookIndex);
         record->setPath(path);
         m_bookIndex->refreshRecord(record);
-        m_bookIndex->addRecord(record);
+        if (!m_bookIndex->addRecord(record)) {
+            YMRDialog::warning(tr("Receive Data"), m_bookIndex->addRefusal());
+            delete record;
+        }
     } else {
         m_bookIndex->refreshRecord(record);
     }

@@ -427,7 +427,10 @@ void TransferData::getFileSuccess(const QString &source)
             record = new DBRecord(bookIndex);
             record->setPath(local);
             bookIndex->refreshRecord(record);
-            bookIndex->addRecord(record);
+            if (!bookIndex->addRecord(record)) {
+                YMRDialog::warning(tr("Receive Data"), bookIndex->addRefusal());
+                delete record;
+            }
         }
         bookIndex->save();
     }

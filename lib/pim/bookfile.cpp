@@ -18,6 +18,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <limits>
 #include <cstring>
 #include <system_error>
 
@@ -378,8 +379,9 @@ bool fingerprintOf(int fd, quint64 *result)
 // -1 when that is not the very file written.
 int openReadBack(const QFile &out)
 {
+    // O_NONBLOCK: a FIFO put at its name meanwhile does not hold the open
     const int fd = ::open(QFile::encodeName(FileReplacer::newFileName(out)).constData(),
-                          O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     struct stat written, opened;
     if (fd >= 0 && ::fstat(out.handle(), &written) == 0 && ::fstat(fd, &opened) == 0
         && written.st_dev == opened.st_dev && written.st_ino == opened.st_ino)
@@ -1057,14 +1059,26 @@ bool BookFile::copyNew(const QString &source, const QString &destination, QStrin
     };
     if (taken)
         *taken = false;
-    // a link copies what it names
-    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (in < 0)
-        return refuse(errorText(errno));
-    struct stat st;
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(in);
+    // a link copies what it names; a copy is written in blocks, never held
+    QFile opened;
+    switch (BoundedFile::open(opened, source, std::numeric_limits<qint64>::max())) {
+    case BoundedFile::Ok:
+        break;
+    case BoundedFile::Missing:
+        return refuse(errorText(ENOENT));
+    case BoundedFile::NotRegular:
         return refuse(FileReplacer::failureText(FileReplacer::NotAFile));
+    default:
+        return refuse(errorText(errno ? errno : EIO));
+    }
+    // closed by its own, whatever way this ends
+    const int in = ::dup(opened.handle());
+    opened.close();
+    struct stat st;
+    if (in < 0 || ::fstat(in, &st) != 0) {
+        if (in >= 0)
+            ::close(in);
+        return refuse(errorText(EIO));
     }
     const QString folder = FolderLock::folderOf(destination);
     QString temp;

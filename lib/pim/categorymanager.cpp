@@ -73,7 +73,7 @@ bool CategoryManager::installDefault()
     const QFileInfo info(path);
     // none installed for the language: nothing to copy
     m_defaultPending = !info.exists() && !info.isSymLink() && QFileInfo(source).isFile()
-                       && (!lock.isLocked() || !YMRPIM::copyFile(source, path, false));
+                       && (!lock.isLocked() || !YMRPIM::copyFile(source, path, false, maxFileSize()));
     if (m_defaultPending)
         qWarning("Cannot install the categories %s as %s", qPrintable(source), qPrintable(path));
     return !m_defaultPending;

@@ -13,6 +13,7 @@
 #include "qpe/utf8text.h"
 #include "qt/ymrapplication.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -124,6 +125,40 @@ qint64 DBManager::fileSizeLimit() const
 qint64 DBManager::recordLimit() const
 {
     return MaxBooks;
+}
+
+bool DBManager::mayAdd(const PIMRecord *record, QString *why)
+{
+    const auto *book = dynamic_cast<const DBRecord *>(record);
+    if (!book)
+        return true;
+    if (m_ext) {
+        if (records()->count() < MaxBooks)
+            return true;
+        *why = tr("The book list holds %1 books, the most it may hold.").arg(MaxBooks);
+        return false;
+    }
+    if (m_paths.contains(book->path()))
+        return true;
+    // the index as it would be written, read by its own reader
+    QBuffer header;
+    header.open(QIODevice::WriteOnly);
+    {
+        PIMTextWriter out(&header);
+        out.writeLine("FOLDER");
+        writeHeader(out);
+        out.writeValue("I=", book->path());
+        out.writeLine("END");
+        out.flush();
+    }
+    KeyedMerge::Entries entries;
+    bool stopped = false;
+    // a read the program's end stopped says nothing of the index
+    if (SharedFile::readsAs(IndexReader(), header.data(), entries, &stopped) || stopped)
+        return true;
+    *why = tr("The book index cannot take one more book: it would be more than the program reads back.\n"
+              "%1 is not added to it.").arg(book->path());
+    return false;
 }
 
 int DBManager::sortColumnCount() const

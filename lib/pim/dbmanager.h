@@ -83,6 +83,7 @@ protected:
     void clearHeader() override;
     qint64 fileSizeLimit() const override;
     qint64 recordLimit() const override;
+    bool mayAdd(const PIMRecord *record, QString *why) override;
     int sortColumnCount() const override;
     void readHeader(QStringList &parts) override;
     qint64 headerCost(const QStringList &parts) const override;

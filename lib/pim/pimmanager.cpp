@@ -256,7 +256,11 @@ PIMRecord *PIMManager::findRecord(const uuid_t uid) const
 bool PIMManager::addRecord(PIMRecord *record)
 {
     // the same record twice would be deleted twice
+    m_addRefusal.clear();
     if (!record || m_records.contains(record))
+        return false;
+    // what its reader would refuse is never added, and so never written
+    if (!mayAdd(record, &m_addRefusal))
         return false;
     record->setManager(this);
     record->m_rawStart = -1;
@@ -722,7 +726,24 @@ bool PIMManager::writeFile()
     // the reader's limits are the writer's: what this program would refuse
     // to read is never written
     const bool text = m_format != 1;
-    const auto write = [this, text](QIODevice *device) { return text ? saveText(device) : saveStream(device); };
+    BookFile::Writer write = [this, text](QIODevice *device) { return text ? saveText(device) : saveStream(device); };
+    if (m_shared && text) {
+        // a file every copy reads at its start: written only when its one
+        // reader takes it whole, within its budget
+        QBuffer rendered;
+        rendered.open(QIODevice::WriteOnly);
+        if (!saveText(&rendered))
+            return bookFile()->refuseSave(tr("the file as it is now could not be read"));
+        KeyedMerge::Entries entries;
+        bool stopped = false;
+        // the program's end stops the check, never the save it makes
+        // (a zero byte is refused by the save, which says so)
+        if (!SharedFile::readsAs(*sharedReader(), rendered.data(), entries, &stopped) && !stopped
+            && !rendered.data().contains('\0'))
+            return bookFile()->refuseSave(tr("it would be more than the program reads back"));
+        const QByteArray bytes = rendered.data();
+        write = [bytes](QIODevice *device) { return device->write(bytes) == bytes.size(); };
+    }
     if (!bookFile()->save(write, fileSizeLimit(), text ? PIMTextReader::maxLineLength() : 0))
         return false;
     m_changes = 0;
@@ -1176,6 +1197,11 @@ RecordFileReader PIMManager::storeReader()
 qint64 PIMManager::recordLimit() const
 {
     return MaxRecords;
+}
+
+bool PIMManager::mayAdd(const PIMRecord *, QString *)
+{
+    return true;
 }
 
 qint64 PIMManager::headerCost(const QStringList &) const

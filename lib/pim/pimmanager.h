@@ -83,7 +83,11 @@ public:
     PIMRecord *findRecord(const QString &uid) const;
     PIMRecord *findRecord(const uuid_t uid) const;
 
+    // False, and nothing happens (record stays the caller's), when the
+    // file with record added would be more than its reader takes:
+    // addRefusal() then says why.
     bool addRecord(PIMRecord *record);
+    QString addRefusal() const { return m_addRefusal; }
     // Takes and deletes old (the state before the change) in every case;
     // false when the store does not hold record.
     bool updateRecord(PIMRecord *old, PIMRecord *record);
@@ -241,6 +245,9 @@ protected:
     virtual qint64 fileSizeLimit() const;
     // The most records a file of this kind may hold.
     virtual qint64 recordLimit() const;
+    // Whether the file still reads within its kind's budget with record
+    // added; why, for the user, when not. Every add asks it first.
+    virtual bool mayAdd(const PIMRecord *record, QString *why);
     // What a header line keeps in memory beyond its text (a list parsed
     // from it, a record made of it): what every reader of the kind charges
     // for it.
@@ -345,6 +352,7 @@ private:
     void reverseView();
 
     QString m_fileName;
+    QString m_addRefusal;
     QString m_directory;
     bool m_templates;
     bool m_headerOnly;

@@ -46,6 +46,12 @@ qint64 blockStartAfter(const char *text, qint64 at, qint64 size)
     return -1;
 }
 
+// What the lists of the records of bytes of text are charged.
+qint64 listCost(qint64 bytes)
+{
+    return qint64(size_t(bytes / 64 + 16) * sizeof(PIMRecord *));
+}
+
 // A TOTAL is a count, or -1 for none (what a header-only store that never
 // read a file writes); anything else is no TOTAL this program wrote.
 bool readTotal(const char *p, int len, int *total)
@@ -346,6 +352,7 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
         if (zero < 0)
             zero = memchr(text.constData() + result.offset, '\0', size_t(text.size() - result.offset)) != nullptr;
         in.setSkipZeroLines(zero);
+        in.charge(listCost(text.size() - result.offset));
         parts.assign(1, Part());
         Part &whole = parts.front();
         if (result.total > 0) {
@@ -366,16 +373,23 @@ void RecordFileReader::read(const QByteArray &text, LoadBudget *budget, const He
         // a block that does not end runs to the end of the text: the last
         if (!ended)
             result.mark(RecordCut);
-        in.settle();
         if (result.total >= 0 && int(records.size()) < result.total)
             result.mark(FewerRecords);
-        // records beyond the total
-        while (result.total >= 0 && !in.stopped() && in.readLine()) {
-            if (!in.isEmpty()) {
-                result.mark(MoreRecords);
+        // records beyond the total are read and charged as a reading in
+        // parts reads them, which cannot know where the total ends: the
+        // verdict on a file is the same whichever way it is read
+        bool endedBeyond = true;
+        std::vector<std::unique_ptr<PIMRecord>> beyond;
+        while (result.total >= 0 && int(records.size()) == result.total && !in.stopped()) {
+            PIMRecord *r = readRecord(in, 0, cost, heldKeys, &endedBeyond);
+            if (!r)
                 break;
-            }
+            result.mark(MoreRecords);
+            beyond.emplace_back(r);
         }
+        if (!endedBeyond)
+            result.mark(RecordCut);
+        in.settle();
         result.failed = in.hasError();
     }
     if (zero)
@@ -431,6 +445,9 @@ bool RecordFileReader::readInParts(const QByteArray &text, LoadBudget *budget, c
         parts[i].to = starts[i + 1];
     }
     const qint64 charged = budget->charged(), counted = budget->count();
+    // the lists of records, charged once for the text as the reading in one
+    // go charges them
+    budget->charge(listCost(bytes));
     std::vector<QFuture<void>> jobs;
     for (size_t i = 1; i < count; ++i)
         jobs.push_back(QtConcurrent::run([this, &text, &parts, i, budget, &cost, count] {
@@ -494,7 +511,6 @@ void RecordFileReader::readPart(const QByteArray &text, Part &part, LoadBudget *
     // room for blocks of 64 bytes and more: a list grown among the records
     // would leave gaps between them
     const size_t room = size_t(size / 64 + 16);
-    in.charge(qint64(room * sizeof(PIMRecord *)));
     part.records.reserve(room);
     part.hashes.reserve(room);
     QSet<const QChar *> heldKeys;

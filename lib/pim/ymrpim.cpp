@@ -669,23 +669,22 @@ bool YMRPIM::csvSplit(QStringList &fields, const QString &line, QChar qualifier,
     return true;
 }
 
-bool YMRPIM::copyFile(const QString &source, const QString &destination, bool move)
+bool YMRPIM::copyFile(const QString &source, const QString &destination, bool move, qint64 maxSize)
 {
-    const QByteArray src = QFile::encodeName(source);
+    QFile in;
+    if (BoundedFile::open(in, source, maxSize) != BoundedFile::Ok)
+        return false;
     struct stat ss, ds;
-    if (::stat(src.constData(), &ss) != 0 || !S_ISREG(ss.st_mode))
-        return false;
     // the same file under another name (a link, a second mount path)
-    if (::stat(QFile::encodeName(destination).constData(), &ds) == 0 && ds.st_dev == ss.st_dev
-        && ds.st_ino == ss.st_ino)
-        return false;
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
+    if (::fstat(in.handle(), &ss) != 0
+        || (::stat(QFile::encodeName(destination).constData(), &ds) == 0 && ds.st_dev == ss.st_dev
+            && ds.st_ino == ss.st_ino))
         return false;
     QFile out;
     if (!openNewFile(out, destination))
         return false;
     bool ok = true;
+    qint64 copied = 0;
     char block[16384];
     for (;;) {
         const qint64 got = in.read(block, sizeof block);
@@ -693,7 +692,9 @@ bool YMRPIM::copyFile(const QString &source, const QString &destination, bool mo
             ok = false;
             break;
         }
-        if (got > 0 && out.write(block, got) != got) {
+        copied += got;
+        // one that grows meanwhile is copied no further than the limit
+        if (copied > maxSize || (got > 0 && out.write(block, got) != got)) {
             ok = false;
             break;
         }
@@ -701,7 +702,7 @@ bool YMRPIM::copyFile(const QString &source, const QString &destination, bool mo
             break;
     }
     in.close();
-    ok = ok && out.flush() && out.size() == QFileInfo(source).size();
+    ok = ok && out.flush() && out.size() == copied;
     if (!commitNewFile(out, ok))
         return false;
     if (move)

@@ -140,9 +140,10 @@ public:
                          QChar separator, bool &continued);
 
     // Block copy (16,384-byte blocks) through a temporary file; false
-    // when nothing or not all could be copied, or source and destination
-    // are the same file. With move the source is removed after a copy.
-    static bool copyFile(const QString &source, const QString &destination, bool move);
+    // when nothing or not all could be copied, the source is no regular
+    // file of at most maxSize bytes, or source and destination are the
+    // same file. With move the source is removed after a copy.
+    static bool copyFile(const QString &source, const QString &destination, bool move, qint64 maxSize);
     // Every file that replaces another goes through these two. The file a
     // save replaces: path, or the file a symbolic link at path names.
     static QString replacedFile(const QString &path);

@@ -18,13 +18,17 @@ BoundedFile::Notifier s_notifier;
 }
 
 BoundedFile::Result BoundedFile::open(QFile &file, const QString &path, qint64 maxSize,
-                                      QIODevice::OpenMode extra)
+                                      QIODevice::OpenMode extra, Links links)
 {
     const QByteArray name = QFile::encodeName(path);
     // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? Missing : Unreadable;
+    const int fd = ::open(name.constData(),
+                          O_RDONLY | O_NONBLOCK | O_CLOEXEC | (links == NoLinks ? O_NOFOLLOW : 0));
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return Missing;
+        return links == NoLinks && errno == ELOOP ? NotRegular : Unreadable;
+    }
     struct stat st;
     Result result = Ok;
     if (::fstat(fd, &st) != 0)
@@ -50,11 +54,12 @@ BoundedFile::Result BoundedFile::open(QFile &file, const QString &path, qint64 m
     return Ok;
 }
 
-BoundedFile::Result BoundedFile::readAll(const QString &path, qint64 maxSize, QByteArray &bytes)
+BoundedFile::Result BoundedFile::readAll(const QString &path, qint64 maxSize, QByteArray &bytes,
+                                         Links links)
 {
     bytes.clear();
     QFile file;
-    const Result r = open(file, path, maxSize);
+    const Result r = open(file, path, maxSize, QIODevice::NotOpen, links);
     if (r != Ok)
         return r;
     // the file may have grown since the look: never more than the limit

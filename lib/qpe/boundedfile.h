@@ -17,13 +17,18 @@ class BoundedFile
 {
 public:
     enum Result { Ok, Missing, NotRegular, TooLarge, Unreadable };
+    // NoLinks: a symbolic link at the name is no regular file (NotRegular),
+    // for a file whose owner never reads nor writes through one.
+    enum Links { FollowLinks, NoLinks };
 
     // Opens path for reading when it is a regular file of at most maxSize
-    // bytes (the QFile then has no file name: it is opened by descriptor). The type is checked on the opened descriptor, so nothing can
-    // take the file's place between the look and the open.
+    // bytes (the QFile then has no file name: it is opened by descriptor).
+    // The type is checked on the opened descriptor, so nothing can take the
+    // file's place between the look and the open.
     static Result open(QFile &file, const QString &path, qint64 maxSize,
-                       QIODevice::OpenMode extra = QIODevice::NotOpen);
-    static Result readAll(const QString &path, qint64 maxSize, QByteArray &bytes);
+                       QIODevice::OpenMode extra = QIODevice::NotOpen, Links links = FollowLinks);
+    static Result readAll(const QString &path, qint64 maxSize, QByteArray &bytes,
+                          Links links = FollowLinks);
 
     // A start-up file that cannot be read goes out of the way as
     // "<path>.damaged", or under the next free numbered name when one was

@@ -94,7 +94,7 @@ SharedFile::Result SharedFile::read(const Reader &kind, KeyedMerge::Entries &ent
     if (s != Regular)
         return s == Nothing ? Missing : Failed;
     QByteArray bytes;
-    if (BoundedFile::readAll(m_path, kind.maxSize(), bytes) != BoundedFile::Ok)
+    if (BoundedFile::readAll(m_path, kind.maxSize(), bytes, BoundedFile::NoLinks) != BoundedFile::Ok)
         return Failed;
     return readsAs(kind, bytes, entries) ? Done : Failed;
 }
@@ -110,7 +110,7 @@ SharedFile::Result SharedFile::readLocked(const Reader &kind, KeyedMerge::Entrie
     if (s != Regular)
         return setAsideLocked(s);
     QByteArray bytes;
-    const BoundedFile::Result r = BoundedFile::readAll(m_path, kind.maxSize(), bytes);
+    const BoundedFile::Result r = BoundedFile::readAll(m_path, kind.maxSize(), bytes, BoundedFile::NoLinks);
     if (r == BoundedFile::Missing)
         return Missing;
     if (r == BoundedFile::Unreadable) {
@@ -381,15 +381,20 @@ bool SharedFile::isUnsaved() const
     return m_unsaved;
 }
 
-bool SharedFile::readsAs(const Reader &kind, const QByteArray &bytes, KeyedMerge::Entries &entries)
+bool SharedFile::readsAs(const Reader &kind, const QByteArray &bytes, KeyedMerge::Entries &entries,
+                         bool *stopped)
 {
     entries.clear();
+    if (stopped)
+        *stopped = false;
     if (bytes.size() > kind.maxSize())
         return false;
     LoadBudget budget(bytes.size(), kind.maxEntries());
     budget.charge(bytes.size());
     if (kind.read(bytes, entries, budget) && budget.outcome() == LoadBudget::Within)
         return true;
+    if (stopped)
+        *stopped = budget.outcome() == LoadBudget::Stopped;
     entries.clear();
     return false;
 }

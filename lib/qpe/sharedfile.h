@@ -175,8 +175,10 @@ public:
     // kept for its retry, which merges it onto them.
     Result writeReceived(const Kind &kind, const QByteArray &bytes);
     // Whether bytes read whole as a file of kind, within its size and its
-    // memory budget; entries receives what they hold.
-    static bool readsAs(const Reader &kind, const QByteArray &bytes, KeyedMerge::Entries &entries);
+    // memory budget; entries receives what they hold. stopped, when given,
+    // says the read ended as the program was asked to end (no verdict).
+    static bool readsAs(const Reader &kind, const QByteArray &bytes, KeyedMerge::Entries &entries,
+                        bool *stopped = nullptr);
 
     SharedFile(const SharedFile &) = delete;
     SharedFile &operator=(const SharedFile &) = delete;

@@ -23,11 +23,54 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTextStream>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <functional>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// Runs the migration in a child process on this test's home: "convert"
+// says what it did, "killed" ends as a kill would once the book is on disk,
+// before the old file is put aside. A child that hangs is ended and the
+// test fails.
+bool runChild(const QString &how, QString *output = nullptr, int *result = nullptr)
+{
+    QProcess child;
+    ymrtest::startChild(child, {QStringLiteral("--migration"), how});
+    if (!child.waitForStarted())
+        return false;
+    if (!child.waitForFinished(30000)) {
+        child.kill();
+        child.waitForFinished();
+        qWarning("the migration hung");
+        return false;
+    }
+    if (output)
+        *output = QString::fromUtf8(child.readAllStandardOutput());
+    if (result)
+        *result = child.exitCode();
+    return child.exitStatus() == QProcess::NormalExit;
+}
+
+int migrationMain(int argc, char **argv)
+{
+    // a read that grows without end fails here rather than taking the machine
+    const rlimit memory = {rlim_t(1) << 30, rlim_t(1) << 30};
+    ::setrlimit(RLIMIT_AS, &memory);
+    if (argc > 2 && qstrcmp(argv[2], "killed") == 0)
+        DataMigration::setBeforeRenameHook([] { ::_exit(0); });
+    QString error;
+    const int result = DataMigration::run(&error);
+    QTextStream(stdout) << error;
+    return result;
+}
+} // namespace
 
 class TestDataMigration : public QObject
 {
@@ -50,6 +93,10 @@ private slots:
     void failureLeavesEverythingAsItWas();
     void damagedCategoryFileIsKept_data();
     void damagedCategoryFileIsKept();
+    void categoryFileThatIsNoFile_data();
+    void categoryFileThatIsNoFile();
+    void zeroByteLine_data();
+    void zeroByteLine();
 
 private:
     static QByteArray readAll(const QString &path);
@@ -225,6 +272,9 @@ void TestDataMigration::takenNameIsLeftAlone_data()
     QTest::newRow("held by another copy") << "h" << 2;
     QTest::newRow("a link there") << "l" << 2;
     QTest::newRow("a book there, the next held") << "bh" << 3;
+    // an earlier start was killed once its book was there: that book is
+    // the conversion's own, and only the old file is put aside
+    QTest::newRow("a book there, the next an earlier start's") << "bk" << 2;
 }
 
 void TestDataMigration::takenNameIsLeftAlone()
@@ -238,16 +288,21 @@ void TestDataMigration::takenNameIsLeftAlone()
         for (pid_t pid : holders)
             killLockHolder(pid);
     });
+    writeFile(DataMigration::oldFileName(), "UID=x\nEND\n");
     for (int i = 0; i < taken.size(); ++i) {
         const QString path = DataMigration::bookFileName(i + 1);
-        if (taken.at(i) == 'b')
+        if (taken.at(i) == 'b') {
             writeFile(path, kept);
-        else if (taken.at(i) == 'h')
+        } else if (taken.at(i) == 'h') {
             QVERIFY((holders << holdLockInChild(BookFile::lockFileName(path))).last() > 0);
-        else
+        } else if (taken.at(i) == 'k') {
+            QVERIFY(runChild(QStringLiteral("killed")));
+            QVERIFY(QFileInfo(path).isFile());
+            QVERIFY(QFileInfo::exists(DataMigration::oldFileName()));
+        } else {
             QVERIFY(QFile::link(outside, path));
+        }
     }
-    writeFile(DataMigration::oldFileName(), "UID=x\nEND\n");
 
     YMRDialog::queueAnswer(1);
     QVERIFY(Startup::migrate());
@@ -258,9 +313,14 @@ void TestDataMigration::takenNameIsLeftAlone()
     QVERIFY2(boxes.at(0).text.contains(book), qPrintable(boxes.at(0).text));
     QCOMPARE(readAll(book), QByteArray("UID=x\nEND\n"));
     QCOMPARE(bookSetting(), book);
-    for (int i = 0; i < taken.size(); ++i)
-        QCOMPARE(readAll(DataMigration::bookFileName(i + 1)), taken.at(i) == 'b' ? kept : QByteArray());
+    for (int i = 0; i < taken.size(); ++i) {
+        if (taken.at(i) != 'k')
+            QCOMPARE(readAll(DataMigration::bookFileName(i + 1)), taken.at(i) == 'b' ? kept : QByteArray());
+    }
     QVERIFY(!QFileInfo::exists(outside));
+    QVERIFY(!QFileInfo::exists(DataMigration::bookFileName(number + 1)));
+    QVERIFY(!QFileInfo::exists(DataMigration::oldFileName()));
+    QCOMPARE(readAll(DataMigration::oldFileName() + ".old"), QByteArray("UID=x\nEND\n"));
 }
 
 // The program itself: a log-out or kill while the message about the book's
@@ -352,6 +412,8 @@ void TestDataMigration::failureLeavesEverythingAsItWas_data()
     QTest::newRow("categories not writable") << QString() << 0 << 0;
     QTest::newRow("book's name taken as it is put there") << "folder at the book" << -1 << 0;
     QTest::newRow("old file gone before it was kept") << "old file moved" << -1 << 0;
+    QTest::newRow("a file at the book's name as it is put there") << "file at the book" << -1 << 0;
+    QTest::newRow("category file read-only") << "categories read-only" << -1 << 0;
 }
 
 void TestDataMigration::failureLeavesEverythingAsItWas()
@@ -369,9 +431,14 @@ void TestDataMigration::failureLeavesEverythingAsItWas()
     const QByteArray categoriesBefore = readAll(categoryPath());
     QVERIFY(!categoriesBefore.isEmpty());
     QVERIFY(categoriesBefore.size() < 4000);
+    const QByteArray planted = "FOLDER\nEND\nUID=planted\nEND\n";
+    if (atCommit == "categories read-only")
+        QVERIFY(QFile::setPermissions(categoryPath(), QFile::ReadOwner | QFile::ReadGroup));
     s_atCommit = [&] {
         if (atCommit == "folder at the book")
             QDir().mkpath(book);
+        else if (atCommit == "file at the book")
+            writeFile(book, planted);
         else if (atCommit == "old file moved")
             QFile::rename(old, old + ".moved");
     };
@@ -387,7 +454,10 @@ void TestDataMigration::failureLeavesEverythingAsItWas()
         QVERIFY(QFile::rename(old + ".moved", old));
     QCOMPARE(readAll(old), text);
     QVERIFY(!QFileInfo::exists(old + ".old"));
-    QCOMPARE(QFileInfo(book).isFile(), false);
+    if (atCommit == "file at the book")
+        QCOMPARE(readAll(book), planted);
+    else
+        QCOMPARE(QFileInfo(book).isFile(), false);
     QVERIFY(tempFilesIn(QFileInfo(book).path()).isEmpty());
     QCOMPARE(readAll(categoryPath()), categoriesBefore);
     QCOMPARE(bookSetting(), QStringLiteral("<none>"));
@@ -395,6 +465,10 @@ void TestDataMigration::failureLeavesEverythingAsItWas()
     // once the way is clear the next start converts
     if (atCommit == "folder at the book")
         QVERIFY(QDir(book).removeRecursively());
+    else if (atCommit == "file at the book")
+        QVERIFY(QFile::remove(book));
+    else if (atCommit == "categories read-only")
+        QVERIFY(QFile::setPermissions(categoryPath(), QFile::ReadOwner | QFile::WriteOwner));
     QCOMPARE(DataMigration::run(), DataMigration::Converted);
     QVERIFY(QFileInfo(book).isFile());
 }
@@ -457,5 +531,86 @@ void TestDataMigration::damagedCategoryFileIsKept()
     QFile::remove(aside);
 }
 
-YMR_TEST_MAIN(TestDataMigration)
+// Something at the category file that is no file, where it cannot be set
+// aside (every name to keep it under taken): the start neither waits on it
+// nor reads without end, and converts nothing it could not put back.
+void TestDataMigration::categoryFileThatIsNoFile_data()
+{
+    QTest::addColumn<QString>("standing");
+    QTest::newRow("a FIFO") << "fifo";
+    QTest::newRow("a link to a device without end") << "/dev/zero";
+    QTest::newRow("a link to a FIFO") << "link to fifo";
+}
+
+void TestDataMigration::categoryFileThatIsNoFile()
+{
+    QFETCH(QString, standing);
+    const QString path = categoryPath();
+    const QString folder = QFileInfo(path).path();
+    QVERIFY(QDir().mkpath(folder));
+    QFile::remove(path);
+    for (int n = 1; n <= BoundedFile::MaxAsideNames; ++n)
+        writeFile(BoundedFile::asideName(path, n), "kept");
+    const QString fifo = standing == "fifo" ? path : folder + "/elsewhere";
+    if (standing != "/dev/zero")
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    if (fifo != path)
+        QVERIFY(QFile::link(standing == "/dev/zero" ? standing : fifo, path));
+    const QByteArray text = "FOLDER\nEND\nUID=x\nCATEGORIES=1\nEND\n";
+    writeFile(DataMigration::oldFileName(), text);
+
+    QString output;
+    int result = -1;
+    QVERIFY(runChild(QStringLiteral("convert"), &output, &result));
+    QCOMPARE(result, int(DataMigration::Failed));
+    QVERIFY2(output.contains(path), qPrintable(output));
+    QCOMPARE(readAll(DataMigration::oldFileName()), text);
+    QVERIFY(!QFileInfo::exists(DataMigration::bookFileName()));
+    QFileInfo there(path);
+    QVERIFY(there.isSymLink() || (!there.isFile() && there.exists()));
+}
+
+// A zero byte in the earlier data file (no book holds one): a field's line
+// is left out, named, and the old file kept with it; a line the records are
+// made of blocks the conversion, which names the old file and the line.
+void TestDataMigration::zeroByteLine_data()
+{
+    QTest::addColumn<QByteArray>("old");
+    QTest::addColumn<QByteArray>("book");
+    QTest::addColumn<QString>("named");
+    // "~" stands for the zero byte
+    const auto zero = [](QByteArray text) { return text.replace('~', '\0'); };
+    QTest::newRow("in a value") << zero("FOLDER\nEND\nUID=x\nD=a~\x93z\nA=3\nEND\n")
+                                << QByteArray("FOLDER\nEND\nUID=x\nA=3\nEND\n") << "line 4 of";
+    QTest::newRow("two values") << zero("UID=x\nD=~\nEND\nUID=y\nN=~~\nEND\n")
+                                << QByteArray("UID=x\nEND\nUID=y\nEND\n") << "lines 2, 5 of";
+    QTest::newRow("in a record's end") << zero("UID=x\nEN~D\nUID=y\nEND\n") << QByteArray() << "Line 2 of";
+    QTest::newRow("in a UID") << zero("UID=x~\nEND\n") << QByteArray() << "Line 1 of";
+}
+
+void TestDataMigration::zeroByteLine()
+{
+    QFETCH(QByteArray, old);
+    QFETCH(QByteArray, book);
+    QFETCH(QString, named);
+    const QString oldPath = DataMigration::oldFileName();
+    writeFile(oldPath, old);
+    QString error;
+    QString converted;
+    QString note;
+    const auto result = DataMigration::run(&error, &converted, &note);
+    if (book.isEmpty()) {
+        QCOMPARE(result, DataMigration::Failed);
+        QVERIFY2(error.contains(named) && error.contains(oldPath), qPrintable(error));
+        QCOMPARE(readAll(oldPath), old);
+        QVERIFY(!QFileInfo::exists(DataMigration::bookFileName()));
+        return;
+    }
+    QCOMPARE(result, DataMigration::Converted);
+    QCOMPARE(readAll(converted), book);
+    QCOMPARE(readAll(oldPath + ".old"), old);
+    QVERIFY2(note.contains(named) && note.contains(oldPath + ".old"), qPrintable(note));
+}
+
+YMR_TEST_MAIN_WITH_CHILD(TestDataMigration, "--migration", migrationMain)
 #include "tst_datamigration.moc"

@@ -263,6 +263,41 @@ void TestCategoryManager::newCategoryRoundTrip()
     QVERIFY(!c->on);
     QCOMPARE(c->backgroundColor, QGuiApplication::palette().color(QPalette::Active, QPalette::Base));
     QCOMPARE(CategoryManager::unfiledName(false), QStringLiteral("Unfiled"));
+
+    // A category more than the file's reader takes is not written: the
+    // least allowance the file with one more takes, less one.
+    const auto addMore = [](CategoryManager &store) {
+        auto *more = new CategoryRecord(&store);
+        more->title = QStringLiteral("More");
+        return more->store(nullptr);
+    };
+    QVERIFY(addMore(cats));
+    QVERIFY(cats.save());
+    const QByteArray withMore = readAll(categoryFile());
+    const auto allowance = qScopeGuard([] { LoadBudget::setAllowance(0); });
+    const auto reads = [](const QByteArray &file, qint64 a) {
+        LoadBudget::setAllowance(a);
+        LoadBudget budget(file.size());
+        budget.charge(file.size());
+        return CategoryManager::readsWhole(file, budget);
+    };
+    qint64 low = 1, high = LoadBudget::DefaultAllowance;
+    while (low < high) {
+        const qint64 mid = (low + high) / 2;
+        if (reads(withMore, mid))
+            high = mid;
+        else
+            low = mid + 1;
+    }
+    QVERIFY(reads(bytes, high - 1));
+    writeAll(categoryFile(), bytes);
+    CategoryManager edge;
+    QVERIFY(edge.load());
+    QVERIFY(addMore(edge));
+    QVERIFY(!edge.save());
+    QCOMPARE(readAll(categoryFile()), bytes);
+    UnsavedFiles::instance()->remove(categoryFile());
+    edge.forgetChanges();
 }
 
 void TestCategoryManager::unreadableColoursSettle()

@@ -9,6 +9,7 @@
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "qpe/boundedfile.h"
+#include "qpe/loadbudget.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrresource.h"
 
@@ -626,6 +627,9 @@ void TestDBManager::damagedIndexIsSetAsideWhole_data()
     QTest::newRow("count holding \"=\"") << "total" << false;
     QTest::newRow("a line without \"=\"") << "stray" << false;
     QTest::newRow("no header") << "header" << false;
+    // whole, and a book more would be more than its reader takes: the add
+    // is refused, and what is written reads back
+    QTest::newRow("one book short of its budget") << "budget" << true;
 }
 
 void TestDBManager::damagedIndexIsSetAsideWhole()
@@ -666,6 +670,29 @@ void TestDBManager::damagedIndexIsSetAsideWhole()
     else if (damage == "header")
         bytes = bytes.mid(bytes.indexOf("I="));
     writeAll(file, bytes);
+    const auto allowance = qScopeGuard([] { LoadBudget::setAllowance(0); });
+    if (damage == "budget") {
+        // the least allowance the index with c takes, less one
+        QByteArray withC = bytes;
+        withC.insert(withC.lastIndexOf("END\n"), "I=" + c.toUtf8() + "\n");
+        qint64 low = 1, high = LoadBudget::DefaultAllowance;
+        const auto reads = [&withC](qint64 a) {
+            LoadBudget::setAllowance(a);
+            LoadBudget budget(withC.size());
+            // the bytes are held as they are read
+            budget.charge(withC.size());
+            return DBManager::readsWhole(withC, false, budget);
+        };
+        QVERIFY(reads(high));
+        while (low < high) {
+            const qint64 mid = (low + high) / 2;
+            if (reads(mid))
+                high = mid;
+            else
+                low = mid + 1;
+        }
+        LoadBudget::setAllowance(high - 1);
+    }
 
     QStringList told;
     BoundedFile::setNotifier([&told](const QString &path, const QString &) { told << path; });
@@ -675,14 +702,20 @@ void TestDBManager::damagedIndexIsSetAsideWhole()
         QCOMPARE(index.loadOrSetAside(), whole);
         QCOMPARE(index.paths(), whole ? QStringList({a, b}) : QStringList());
         QCOMPARE(told, whole ? QStringList() : QStringList{file});
-        addBook(index, c);
+        DBRecord *added = addBook(index, c);
+        if (damage == "budget") {
+            QVERIFY(!index.contains(added));
+            QVERIFY2(index.addRefusal().contains(c), qPrintable(index.addRefusal()));
+            delete added;
+        }
         QVERIFY(index.save());
     }
     QCOMPARE(readAll(BoundedFile::asideName(file)), whole ? QByteArray() : bytes);
     DBManager index;
     QVERIFY(index.load());
     QVERIFY(!index.isDamaged());
-    QCOMPARE(index.paths(), whole ? QStringList({a, b, c}) : QStringList{c});
+    QCOMPARE(index.paths(), damage == "budget" ? QStringList({a, b}) : whole ? QStringList({a, b, c}) : QStringList{c});
+    QCOMPARE(readAll(file), damage == "budget" ? bytes : readAll(file));
 }
 
 // A book another copy of the program listed keeps its path as that copy

@@ -573,7 +573,7 @@ void TestPIMManager::savesKeepModeAndFollowLinks()
     QVERIFY(::chmod(QFile::encodeName(list).constData(), 0640) == 0);
     QVERIFY(YMRPIM::saveList(QStringLiteral("modes"), {QStringLiteral("y")}));
     QCOMPARE(modeOf(list), 0640u);
-    QVERIFY(YMRPIM::copyFile(list, link, false));
+    QVERIFY(YMRPIM::copyFile(list, link, false, 1 << 20));
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(readAll(real), QByteArray("y"));
     QCOMPARE(modeOf(real), 0600u);
@@ -1647,6 +1647,13 @@ void TestPIMManager::memoryBoundedReads_data()
     QTest::newRow("empty records") << "book" << repeated(bare, "END\n", 100000) << 1024 << false << -1 << memory;
     QTest::newRow("empty records in parts") << "book" << repeated(bare, "END\n", 100000) << 1024 << true << -1
                                             << memory;
+    // the records past the header's count cost what they cost however the
+    // file is read
+    const QByteArray countsOne = "FOLDER\nTOTAL=1\nEND\n";
+    QTest::newRow("empty records past the count") << "book" << repeated(countsOne, "END\n", 100000) << 1024 << false
+                                                  << -1 << memory;
+    QTest::newRow("empty records past the count in parts")
+        << "book" << repeated(countsOne, "END\n", 100000) << 1024 << true << -1 << memory;
     QTest::newRow("one record of many properties")
         << "book" << repeated(bare, "PROP=n=\nPROP=m=\nPROP=k=\n", 20000, "END\n") << 1024 << false << 1
         << QString();

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 class TestYMRPIM : public QObject
@@ -233,20 +234,20 @@ void TestYMRPIM::copyFile()
     QByteArray block(16384, 'a');
     block[100] = 'b';
     writeAll(src, block);
-    QVERIFY(YMRPIM::copyFile(src, dst, false));
+    QVERIFY(YMRPIM::copyFile(src, dst, false, 1 << 20));
     QCOMPARE(readAll(dst), block);
     QVERIFY(QFile::exists(src));
     QVERIFY(tempFilesIn(dir.path()).isEmpty());
 
     const QByteArray big = QByteArray(40000, 'z') + "end";
     writeAll(src, big);
-    QVERIFY(YMRPIM::copyFile(src, dst, true));
+    QVERIFY(YMRPIM::copyFile(src, dst, true, 1 << 20));
     QCOMPARE(readAll(dst), big);
     QVERIFY(!QFile::exists(src));
 
     // a destination that cannot be written: false, the source stays
     writeAll(src, "keep");
-    QVERIFY(!YMRPIM::copyFile(src, dir.filePath(QStringLiteral("dst/inside")), true));
+    QVERIFY(!YMRPIM::copyFile(src, dir.filePath(QStringLiteral("dst/inside")), true, 1 << 20));
     QCOMPARE(readAll(src), QByteArray("keep"));
     QCOMPARE(readAll(dst), big);
 }
@@ -256,31 +257,37 @@ void TestYMRPIM::copyFileRefusesSameFileAndMissingSource()
     QTemporaryDir dir;
     const QString src = dir.filePath(QStringLiteral("book.exp"));
     writeAll(src, "FOLDER\nEND\n");
-    QVERIFY(!YMRPIM::copyFile(src, src, false));
-    QVERIFY(!YMRPIM::copyFile(src, dir.filePath(QStringLiteral("./book.exp")), true));
+    QVERIFY(!YMRPIM::copyFile(src, src, false, 1 << 20));
+    QVERIFY(!YMRPIM::copyFile(src, dir.filePath(QStringLiteral("./book.exp")), true, 1 << 20));
     const QString link = dir.filePath(QStringLiteral("link.exp"));
     QVERIFY(QFile::link(src, link));
-    QVERIFY(!YMRPIM::copyFile(src, link, true));
-    QVERIFY(!YMRPIM::copyFile(link, src, true));
+    QVERIFY(!YMRPIM::copyFile(src, link, true, 1 << 20));
+    QVERIFY(!YMRPIM::copyFile(link, src, true, 1 << 20));
     const QString hard = dir.filePath(QStringLiteral("hard.exp"));
     QCOMPARE(::link(QFile::encodeName(src).constData(), QFile::encodeName(hard).constData()), 0);
-    QVERIFY(!YMRPIM::copyFile(hard, src, true));
+    QVERIFY(!YMRPIM::copyFile(hard, src, true, 1 << 20));
     QCOMPARE(readAll(src), QByteArray("FOLDER\nEND\n"));
     // a file at the name an earlier version copied through is a file like
     // any other
     const QString left = dir.filePath(QStringLiteral("left.exp.new"));
     writeAll(left, "FOLDER\nEND\n");
-    QVERIFY(YMRPIM::copyFile(left, dir.filePath(QStringLiteral("left.exp")), false));
+    QVERIFY(YMRPIM::copyFile(left, dir.filePath(QStringLiteral("left.exp")), false, 1 << 20));
     QCOMPARE(readAll(left), QByteArray("FOLDER\nEND\n"));
     QCOMPARE(readAll(dir.filePath(QStringLiteral("left.exp"))), QByteArray("FOLDER\nEND\n"));
 
     const QString other = dir.filePath(QStringLiteral("other"));
     writeAll(other, "precious");
-    QVERIFY(!YMRPIM::copyFile(dir.filePath(QStringLiteral("missing")), other, false));
+    QVERIFY(!YMRPIM::copyFile(dir.filePath(QStringLiteral("missing")), other, false, 1 << 20));
     QCOMPARE(readAll(other), QByteArray("precious"));
-    QVERIFY(!YMRPIM::copyFile(dir.filePath(QStringLiteral("missing")), dir.filePath(QStringLiteral("none")), false));
+    QVERIFY(!YMRPIM::copyFile(dir.filePath(QStringLiteral("missing")), dir.filePath(QStringLiteral("none")), false, 1 << 20));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none"))));
-    QVERIFY(!YMRPIM::copyFile(dir.path(), other, false));
+    QVERIFY(!YMRPIM::copyFile(dir.path(), other, false, 1 << 20));
+    // a FIFO is not waited on, and nothing past the limit is copied
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY(!YMRPIM::copyFile(fifo, other, false, 1 << 20));
+    QVERIFY(!YMRPIM::copyFile(src, other, false, 10));
+    QCOMPARE(readAll(other), QByteArray("precious"));
 }
 
 // Whatever waits at "<file>.new" (the temporary name of an earlier version)
