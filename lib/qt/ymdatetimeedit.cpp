@@ -294,7 +294,13 @@ bool YMDateTimeEdit::finishTyping()
         return false;
     }
     m_typing = false;
-    m_sections[size_t(m_current)]->resetTyped();
+    YMDateTimeSection *s = m_sections[size_t(m_current)].get();
+    // "0" of a day or "000" of a year ended there is no number of the field
+    if (s->awaitsDigit()) {
+        refuse(numberName(s, 0));
+        return false;
+    }
+    s->resetTyped();
     if (m_mode == Date && !shownDate().isValid()) {
         refuse(text());
         return false;

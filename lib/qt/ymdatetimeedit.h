@@ -24,8 +24,8 @@ class YMDateTimeSection;
 // not make a date (31 April, 29 February 2025) or that types a number no
 // section has (day 32, month 13, minute 61) is refused with a hint at the
 // field, which goes back to the value from before the entry. A separator
-// typed into a date ends the section it follows; a year of two digits is
-// one of this century.
+// typed into a date ends the section it follows; a year of one or two
+// digits is one of this century, one of three or four the year typed.
 class YMDateTimeEdit : public QWidget
 {
     Q_OBJECT

@@ -38,7 +38,7 @@ public:
     int typed() const { return m_typed; }
     void resetTyped() { m_typed = 0; }
     // Whether the digits typed so far are a leading zero waiting for the
-    // next digit ("0" of "05" in a field from 1).
+    // next digit ("0" of "05" in a field from 1, "000" of the year "0001").
     bool awaitsDigit() const;
     QDateTime dateTime() const { return m_dateTime; }
 
@@ -74,8 +74,6 @@ private:
     // the number the digits typed so far make, which a leading zero keeps
     // apart from the value
     int m_digits = 0;
-    // the year shown when its typing began, that the digits replace
-    int m_yearBefore = 0;
     int m_wishedDay = 1;
     bool m_afternoon = false;
 };

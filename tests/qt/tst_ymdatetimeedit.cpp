@@ -35,12 +35,26 @@ private slots:
 };
 
 // Keys by character: digits, "<" Left, ">" Right, "+" Up, "-" Down; "!"
-// the field is left (Tab), "~" the window loses the keys for a while, "^"
-// a popup has them for a while; "=" 31/05/2026 is set from outside; in
-// separators other characters are typed as they are.
+// the field is left (Tab), "|" the user comes back to it (Tab), "~" the
+// window loses the keys for a while, "^" a popup has them for a while; "="
+// 31/05/2026 is set from outside; letters, and in separators other
+// characters, are typed as they are.
 static void press(YMDateTimeEdit *e, const QString &keys, const QString &separators = QString())
 {
     for (QChar c : keys) {
+        if (c == '|') {
+            QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+            QApplication::sendEvent(e->lineEdit(), &in);
+            continue;
+        }
+        if (c.isLetter()) {
+            const int key = c.unicode() < 0x80 ? c.toUpper().unicode() : 0;
+            QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(e->lineEdit(), &down);
+            QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(e->lineEdit(), &up);
+            continue;
+        }
         if (c == '!' || c == '~' || c == '^') {
             const Qt::FocusReason why = c == '!' ? Qt::TabFocusReason
                                         : c == '~' ? Qt::ActiveWindowFocusReason : Qt::PopupFocusReason;
@@ -267,6 +281,20 @@ void TestYMDateTimeEdit::typedDates_data()
     row("two-digit year first, y/m/d", "26/5/1!", "2026/05/01", may1, QString(), 84);
     row("two-digit year after a separator", "5/1/26!", "05/01/2026", may1, QString(), 266);
     row("two-digit year over 2000", "010105!", "01/01/2005", QDate(2005, 1, 1), QString(), 273, QDate(2000, 1, 1));
+    // a year is its typed digits alone, of 1-4 digits, whatever year was shown
+    row("1.5.4, year 2004", "1.5.4!", "01/05/2004", QDate(2004, 5, 1));
+    row("1/5/7 ended by Tab", "1/5/7!", "01/05/2007", QDate(2007, 5, 1));
+    row("1.5.0 over 2027", "1.5.0!", "01/05/2000", QDate(2000, 5, 1), QString(), 273, QDate(2027, 4, 15));
+    row("1/5/202, three digits as typed", "1/5/202!", "01/05/0202", QDate(202, 5, 1));
+    row("1/5/2026 over 1999", "1/5/2026", "01/05/2026", may1, QString(), 273, QDate(1999, 12, 31));
+    row("4/5/1, a one-digit year first", "4/5/1!", "2004/05/01", QDate(2004, 5, 1), QString(), 84);
+    row("202/5/1, a three-digit year first", "202/5/1!", "0202/05/01", QDate(202, 5, 1), QString(), 84);
+    row("a year shown while typed", "1/5/2", "01/05/2002", QDate(2002, 5, 1));
+    row("000, left", "000!", "2026/04/15", apr15, keeps.arg("Year 0", "2026/04/15"), 84);
+    row("000/", "000/", "2026/04/15", apr15, keeps.arg("Year 0", "2026/04/15"), 84);
+    row("0001, year 1", "0001/5/1!", "0001/05/01", QDate(1, 5, 1), QString(), 84);
+    row("2/29/4, a leap day", "2/29/4!", "02/29/2004", QDate(2004, 2, 29), QString(), 266);
+    row("2/29/5", "2/29/5!", "04/15/2026", apr15, keeps.arg("02/29/2005", "04/15/2026"), 266);
     row("the last day takes two digits, y/m/d", "20260545", "2026/04/15", apr15, keeps.arg("Day 45", "2026/04/15"), 84);
     row("minute 61", "2361", "09:00", apr15, keeps.arg("Minute 61", "09:00"), 273, apr15, 1);
     row("a minute's one digit, left", "236!", "23:06", apr15, QString(), 273, apr15, 1);
