@@ -128,6 +128,7 @@ void YMDateTimeEdit::setDateTime(const QDateTime &dt)
     // refused
     m_typing = false;
     m_refusedOnLeaving = false;
+    m_refused = false;
     m_dateTime = (m_durationAllDay && value.isValid()) ? value.addDays(1) : value;
     // A value from outside sets the day to return to, whatever section is
     // current.
@@ -162,6 +163,7 @@ void YMDateTimeEdit::stepUp()
     if (!m_dateTime.isValid() || m_sections.empty() || (m_typing && !finishTyping()))
         return;
     m_refusedOnLeaving = false;
+    m_refused = false;
     YMDateTimeSection *s = m_sections[size_t(m_current)].get();
     s->stepUp();
     m_dateTime = s->dateTime();
@@ -174,6 +176,7 @@ void YMDateTimeEdit::stepDown()
     if (!m_dateTime.isValid() || m_sections.empty() || (m_typing && !finishTyping()))
         return;
     m_refusedOnLeaving = false;
+    m_refused = false;
     YMDateTimeSection *s = m_sections[size_t(m_current)].get();
     s->stepDown();
     m_dateTime = s->dateTime();
@@ -188,6 +191,7 @@ void YMDateTimeEdit::dateTimeSettingChanged()
     m_current = 0;
     m_typing = false;
     m_refusedOnLeaving = false;
+    m_refused = false;
     buildLayout();
     updateGeometry();
     updateSections();
@@ -317,6 +321,7 @@ QString YMDateTimeEdit::hintName()
 void YMDateTimeEdit::refuse(const QString &what)
 {
     m_typing = false;
+    m_refused = true;
     // the next digits type a new entry from its start
     m_sections[size_t(m_current)]->resetTyped();
     setCurrent(0);
@@ -440,6 +445,12 @@ bool YMDateTimeEdit::handleKey(QKeyEvent *k)
     const int last = sectionCount() - 1;
     const bool filledBefore = m_sectionFilled;
     m_sectionFilled = false;
+    const bool typing = isSeparator(k) || (key >= Qt::Key_0 && key <= Qt::Key_9);
+    // "12.13.34": after month 13 ".34" is the rest of the refused entry
+    if (m_refused && typing)
+        return true;
+    if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down)
+        m_refused = false;
     if (isSeparator(k)) {
         // "1/5/2026": the separator after a section that its digits filled
         // only confirms it
@@ -522,6 +533,7 @@ bool YMDateTimeEdit::eventFilter(QObject *o, QEvent *e)
     case QEvent::MouseButtonPress:
         if (!valid)
             return false;
+        m_refused = false;
         if (!m_sections.empty()) {
             const int tapped = sectionAt(static_cast<QMouseEvent *>(e)->pos().x());
             // a tap on the section being typed starts it again
@@ -539,8 +551,10 @@ bool YMDateTimeEdit::eventFilter(QObject *o, QEvent *e)
         // Back from a popup or another window, the entry goes on; back from
         // elsewhere in the window, the field shows what a refusal left.
         const Qt::FocusReason why = static_cast<QFocusEvent *>(e)->reason();
-        if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason)
+        if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason) {
             m_refusedOnLeaving = false;
+            m_refused = false;
+        }
         if (!m_typing && !m_sections.empty())
             m_sections[size_t(m_current)]->resetTyped();
         m_sectionFilled = false;

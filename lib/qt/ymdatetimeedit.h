@@ -23,8 +23,9 @@ class YMDateTimeSection;
 // that date exists, else the one from before the entry; an entry that does
 // not make a date (31 April, 29 February 2025) or that types a number no
 // section has (day 32, month 13, minute 61) is refused with a hint at the
-// field, which goes back to the value from before the entry. A separator
-// typed into a date ends the section it follows; a year of one or two
+// field, which goes back to the value from before the entry; the keys
+// typed after a refusal change nothing until the field is started again
+// (a tap, the field entered, an arrow key). A separator typed into a date ends the section it follows; a year of one or two
 // digits is one of this century, one of three or four the year typed.
 class YMDateTimeEdit : public QWidget
 {
@@ -130,6 +131,9 @@ private:
     QString m_hint;
     // the last key filled a section: a separator after it only confirms
     bool m_sectionFilled = false;
+    // an entry was refused: the rest of its keys change nothing until the
+    // field is started again (tapped, entered, stepped, moved in, set)
+    bool m_refused = false;
 };
 
 #endif

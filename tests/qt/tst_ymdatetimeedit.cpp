@@ -260,10 +260,22 @@ void TestYMDateTimeEdit::typedDates_data()
     row("day 32", "32", shown, apr15, keeps.arg("Day 32", shown));
     row("month 13 after a day", "3113", shown, apr15, keeps.arg("Month 13", shown));
     row("year 0", "0000", "2026/04/15", apr15, keeps.arg("Year 0", "2026/04/15"), 84);
-    row("typing again after a refusal", "3231052026", "31/05/2026", may31, keeps.arg("Day 32", shown));
-    row("the date again after a refused one", "3104202630042026", "30/04/2026", QDate(2026, 4, 30),
+    // after a refusal the rest of the entry changes nothing, until the
+    // field is started again
+    row("keys after day 32", "3231052026", shown, apr15, keeps.arg("Day 32", shown));
+    row("12.13.34", "12.13.34", shown, apr15, keeps.arg("Month 13", shown));
+    row("a separator after a refusal", "32/5/2026!", shown, apr15, keeps.arg("Day 32", shown));
+    row("keys after a refused date", "3104202630042026", shown, apr15, keeps.arg("31/04/2026", shown));
+    row("keys after a refusal, left", "32/5!", shown, apr15, keeps.arg("Day 32", shown));
+    row("typing again, the field entered again", "32|31052026", "31/05/2026", may31, keeps.arg("Day 32", shown));
+    row("the date again, entered again", "31042026!|30042026", "30/04/2026", QDate(2026, 4, 30),
         keeps.arg("31/04/2026", shown));
-    row("the date again after month 13", "1305312026", "05/31/2026", may31, keeps.arg("Month 13", "04/15/2026"), 266);
+    row("the date again after month 13, entered again", "13|05312026", "05/31/2026", may31,
+        keeps.arg("Month 13", "04/15/2026"), 266);
+    row("Right after a refusal starts it again", "32>5", "15/05/2026", QDate(2026, 5, 15), keeps.arg("Day 32", shown));
+    row("Up after a refusal steps from the kept date", "32+", "16/04/2026", QDate(2026, 4, 16),
+        keeps.arg("Day 32", shown));
+    row("set from outside after a refusal", "32=1", "01/05/2026", QDate(2026, 5, 1), keeps.arg("Day 32", shown));
     row("a leading zero and its digit", "05", "05/04/2026", QDate(2026, 4, 5));
     row("a step from the date typed", "3105+", "31/05/2027", QDate(2027, 5, 31));
     row("no step from a date that does not exist", "31+", shown, apr15, keeps.arg("31/04/2026", shown));
