@@ -318,7 +318,7 @@ QString YMDateTimeEdit::hintName()
     return QStringLiteral("YMDateTimeEdit hint");
 }
 
-void YMDateTimeEdit::refuse(const QString &what)
+void YMDateTimeEdit::refuse(const QString &what, bool half)
 {
     m_typing = false;
     m_refused = true;
@@ -328,7 +328,8 @@ void YMDateTimeEdit::refuse(const QString &what)
     m_dateTime = m_typedFrom;
     updateSections();
     updateDisplay();
-    m_hint = tr("%1 does not exist: the field keeps %2.").arg(what, text());
+    m_hint = half ? tr("\"%1\" is neither AM nor PM: the field keeps %2.").arg(what, text())
+                  : tr("%1 does not exist: the field keeps %2.").arg(what, text());
     YMRFieldHint::show(m_edit, m_hint, hintName());
 }
 
@@ -404,8 +405,11 @@ int YMDateTimeEdit::lastDigitSection() const
 bool YMDateTimeEdit::isSeparator(const QKeyEvent *k) const
 {
     const QString t = k->text();
-    return m_mode == Date && t.size() == 1
-           && (QStringLiteral("/.-").contains(t) || t == m_separators.value(0));
+    if (t.size() != 1)
+        return false;
+    if (m_mode == Time)
+        return t == QLatin1String(":") || t == QLatin1String(" ");
+    return m_mode == Date && (QStringLiteral("/.-").contains(t) || t == m_separators.value(0));
 }
 
 void YMDateTimeEdit::endSection()
@@ -442,58 +446,97 @@ void YMDateTimeEdit::forgetRefusalLater(int ms)
 bool YMDateTimeEdit::handleKey(QKeyEvent *k)
 {
     const int key = k->key();
-    const int last = sectionCount() - 1;
     const bool filledBefore = m_sectionFilled;
     m_sectionFilled = false;
-    const bool typing = isSeparator(k) || (key >= Qt::Key_0 && key <= Qt::Key_9);
+    const int oneDigitHour = m_oneDigitHour, splitHour = m_splitHour;
+    m_oneDigitHour = m_splitHour = -1;
+    YMDateTimeSection *s = m_sections.empty() ? nullptr : m_sections[size_t(m_current)].get();
+    const bool digit = key >= Qt::Key_0 && key <= Qt::Key_9;
+    // any key that writes a character is typed into AM or PM
+    const bool half = s && s->type() == YMDateTimeSection::AmPm && !isSeparator(k)
+                      && !k->text().isEmpty() && k->text().at(0).isPrint();
     // "12.13.34": after month 13 ".34" is the rest of the refused entry
-    if (m_refused && typing)
+    if (m_refused && (isSeparator(k) || digit || half))
         return true;
     if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down)
         m_refused = false;
     if (isSeparator(k)) {
+        if (!s)
+            return true;
+        // "23:" on a clock whose hour "2" took alone: the hour typed is 23
+        if (splitHour >= 0) {
+            refuse(numberName(m_sections.front().get(), splitHour));
+            return true;
+        }
         // "1/5/2026": the separator after a section that its digits filled
         // only confirms it
-        if (!m_sections.empty() && !(filledBefore && m_sections[size_t(m_current)]->typed() == 0))
+        if (!(filledBefore && s->typed() == 0))
             endSection();
         return true;
     }
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        if (m_sections.empty())
+    if (!digit && !half)
+        return handleOtherKey(key);
+    if (!s)
+        return true;
+    if (!m_typing) {
+        m_typing = true;
+        m_typedFrom = m_dateTime;
+        m_refusedOnLeaving = false;
+    }
+    if (half) {
+        if (s->typeLetter(k->text().at(0)) == YMDateTimeSection::Refused) {
+            refuse(k->text().left(1), true);
             return true;
-        YMDateTimeSection *s = m_sections[size_t(m_current)].get();
-        if (!m_typing) {
-            m_typing = true;
-            m_typedFrom = m_dateTime;
-            m_refusedOnLeaving = false;
         }
-        int number = 0;
-        switch (s->typeDigit(QChar('0' + (key - Qt::Key_0)), &number,
-                             m_current == lastDigitSection())) {
-        case YMDateTimeSection::Refused:
-            refuse(numberName(s, number));
-            return true;
-        case YMDateTimeSection::Waits:
-            break;
-        case YMDateTimeSection::Taken:
-            takeTyped(s);
-            break;
-        case YMDateTimeSection::Filled:
-            takeTyped(s);
-            m_sectionFilled = true;
-            if (m_current < last) {
-                m_current++;
-                m_sections[size_t(m_current)]->resetTyped();
-            } else {
-                // the whole date is typed: taken or refused now
-                finishTyping();
-                emit next();
-            }
-            break;
-        }
+        m_dateTime = s->dateTime();
+        updateSections();
+        sectionFilled();
         updateDisplay();
         return true;
     }
+    int number = 0;
+    const bool sectionStarts = s->typed() == 0;
+    switch (s->typeDigit(QChar('0' + (key - Qt::Key_0)), &number, m_current == lastDigitSection())) {
+    case YMDateTimeSection::Refused:
+        if (s->type() == YMDateTimeSection::AmPm)
+            refuse(k->text().left(1), true);
+        else
+            refuse(numberName(s, number));
+        return true;
+    case YMDateTimeSection::Waits:
+        break;
+    case YMDateTimeSection::Taken:
+        takeTyped(s);
+        if (oneDigitHour >= 0 && m_current == 1)
+            m_splitHour = oneDigitHour * 10 + number;
+        break;
+    case YMDateTimeSection::Filled:
+        takeTyped(s);
+        if (m_mode == Time && m_current == 0 && sectionStarts)
+            m_oneDigitHour = number;
+        sectionFilled();
+        break;
+    }
+    updateDisplay();
+    return true;
+}
+
+void YMDateTimeEdit::sectionFilled()
+{
+    m_sectionFilled = true;
+    if (m_current < sectionCount() - 1) {
+        m_current++;
+        m_sections[size_t(m_current)]->resetTyped();
+    } else {
+        // the whole date is typed: taken or refused now
+        finishTyping();
+        emit next();
+    }
+}
+
+bool YMDateTimeEdit::handleOtherKey(int key)
+{
+    const int last = sectionCount() - 1;
     switch (key) {
     case Qt::Key_Left:
         if (m_current > 0)

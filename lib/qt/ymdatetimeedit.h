@@ -99,11 +99,17 @@ private:
     void updateDisplay();
     QDate shownDate() const;
     void takeTyped(YMDateTimeSection *s);
-    void refuse(const QString &what);
+    // what was typed is refused: the value from before the entry comes back
+    // and the hint says why (half: what was typed into AM or PM)
+    void refuse(const QString &what, bool half = false);
     QString numberName(const YMDateTimeSection *s, int number) const;
     void setCurrent(int index);
     int sectionAt(int x) const;
     bool handleKey(QKeyEvent *k);
+    // arrows, and the keys the field leaves to its owner
+    bool handleOtherKey(int key);
+    // the current section is filled: the next is current, or the entry ends
+    void sectionFilled();
     bool isSeparator(const QKeyEvent *k) const;
     // Ends the current section as its last digit would.
     void endSection();
@@ -134,6 +140,11 @@ private:
     // an entry was refused: the rest of its keys change nothing until the
     // field is started again (tapped, entered, stepped, moved in, set)
     bool m_refused = false;
+    // the clock's hour taken whole from one digit by the last key ("2"),
+    // and that digit with the minute's first after it ("23"): a ":" next
+    // says the hour typed was the two
+    int m_oneDigitHour = -1;
+    int m_splitHour = -1;
 };
 
 #endif

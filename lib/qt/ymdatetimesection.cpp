@@ -3,6 +3,8 @@
 #include "ymcalendar.h"
 #include "ymdatetimeedit.h"
 
+#include <QCoreApplication>
+#include <QLocale>
 #include <QRegularExpression>
 
 namespace {
@@ -231,8 +233,12 @@ void YMDateTimeSection::stepDown()
 YMDateTimeSection::Typed YMDateTimeSection::typeDigit(QChar c, int *number, bool last)
 {
     const int digit = c.digitValue();
-    if (digit < 0 || digit > 9)
+    // AM or PM takes letters only
+    if (digit < 0 || digit > 9 || m_type == AmPm) {
+        if (number)
+            *number = digit;
         return Refused;
+    }
     int candidate;
     if (m_type == Year) {
         if (m_typed >= 4)
@@ -293,6 +299,25 @@ YMDateTimeSection::Typed YMDateTimeSection::typeDigit(QChar c, int *number, bool
     const bool complete = m_typed >= 2 || (more > top && !last);
     if (!complete)
         return Taken;
+    m_typed = 0;
+    return Filled;
+}
+
+YMDateTimeSection::Typed YMDateTimeSection::typeLetter(QChar c)
+{
+    if (m_type != AmPm || !c.isLetter())
+        return Refused;
+    const auto first = [](const QString &text) { return text.isEmpty() ? QChar() : text.at(0).toLower(); };
+    const QLocale locale;
+    const QChar letter = c.toLower();
+    const bool am = letter == QLatin1Char('a') || letter == first(locale.amText())
+                    || letter == first(QCoreApplication::translate("YMDateTimeEdit", "AM"));
+    const bool pm = letter == QLatin1Char('p') || letter == first(locale.pmText())
+                    || letter == first(QCoreApplication::translate("YMDateTimeEdit", "PM"));
+    if (am == pm)
+        return Refused;
+    m_value = pm ? 1 : 0;
+    apply();
     m_typed = 0;
     return Filled;
 }

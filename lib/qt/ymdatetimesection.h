@@ -63,6 +63,11 @@ public:
     // next digit, which belongs to the same number ("61" a minute 61).
     Typed typeDigit(QChar c, int *number = nullptr, bool last = false);
 
+    // AM or PM typed as a letter: A or P, or the first letter of the
+    // locale's own or the translated texts (one both begin with sets
+    // neither); Filled or, for any other character, Refused.
+    Typed typeLetter(QChar c);
+
     static int to24Hour(int h, bool morning);
 
 private:

@@ -769,6 +769,66 @@ private slots:
         QVERIFY(fixtures::alarmTimes(TaskManager::alarmMessage(a)).contains(rings));
     }
 
+    // The reminder's date and time typed whole, as on the expense's date:
+    // years of one or three digits, and the 12-hour clock's hours and
+    // letters; a refusal keeps the reminder where it was.
+    void reminderTypedKeys_data()
+    {
+        QTest::addColumn<bool>("ampm");
+        QTest::addColumn<QDateTime>("start");
+        QTest::addColumn<QString>("dateKeys");
+        QTest::addColumn<QString>("timeKeys");
+        QTest::addColumn<QDateTime>("stored");
+        QTest::addColumn<bool>("refused");
+        const QDateTime morning(QDate(2027, 4, 15), QTime(11, 30)), afternoon(QDate(2027, 4, 15), QTime(14, 30));
+        QTest::newRow("1/5/0 over 2027") << false << morning << "1/5/0" << ""
+                                         << QDateTime(QDate(2000, 5, 1), QTime(11, 30)) << false;
+        QTest::newRow("1/5/7") << false << morning << "1/5/7" << "" << QDateTime(QDate(2007, 5, 1), QTime(11, 30))
+                               << false;
+        QTest::newRow("23:61, 24-hour clock") << false << morning << "" << "23:61" << morning << true;
+        QTest::newRow("23:61, 12-hour clock") << true << morning << "" << "23:61" << morning << true;
+        QTest::newRow("24:00, 12-hour clock") << true << morning << "" << "24:00" << morning << true;
+        QTest::newRow("0215A over PM") << true << afternoon << "" << "0215A"
+                                       << QDateTime(afternoon.date(), QTime(2, 15)) << false;
+        QTest::newRow("1130P over AM") << true << morning << "" << "1130P"
+                                       << QDateTime(morning.date(), QTime(23, 30)) << false;
+        QTest::newRow("0215X") << true << afternoon << "" << "0215X" << afternoon << true;
+    }
+
+    void reminderTypedKeys()
+    {
+        QFETCH(bool, ampm);
+        QFETCH(QDateTime, start);
+        QFETCH(QString, dateKeys);
+        QFETCH(QString, timeKeys);
+        QFETCH(QDateTime, stored);
+        QFETCH(bool, refused);
+        const ymrtest::DateSettingsKept kept; // for the other tests
+        ymrtest::setDateSettings(ampm, 273);
+        Task *a = addTask(m_store.get(), "A", "7");
+        a->reminder = new PIMReminder;
+        a->reminder->dateTime = start;
+        QString hint;
+        const int result = execDialog(a, 3, true, [&](TaskDialog *td) {
+            ReminderEditor *page = td->reminderEditor();
+            YMDateTimeEdit *date = page->dt->dateEdit(), *time = page->dt->timeEdit();
+            QTRY_COMPARE(time->sectionCount(), ampm ? 3 : 2);
+            date->setFocus();
+            typeKeys(date->lineEdit(), dateKeys);
+            time->setFocus();
+            typeKeys(time->lineEdit(), timeKeys);
+            td->accept();
+            hint = shownHint(date->lineEdit(), YMDateTimeEdit::hintName())
+                   + shownHint(time->lineEdit(), YMDateTimeEdit::hintName());
+            if (td->isVisible())
+                td->accept();
+        });
+        QCOMPARE(result, 1);
+        QCOMPARE(!hint.isEmpty(), refused);
+        QVERIFY(a->reminder);
+        QCOMPARE(a->reminder->dateTime, stored);
+    }
+
     void expensePageValues()
     {
         TaskEditor page;

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
 
 using ymrtest::setDateSettings;
 
@@ -221,6 +222,7 @@ void TestYMDateTimeEdit::typedDates_data()
     QTest::addColumn<QString>("text"); // shown after the keys
     QTest::addColumn<QDate>("date");   // the value then
     QTest::addColumn<QString>("hint"); // empty: none shown
+    QTest::addColumn<QString>("locale"); // Qt's default locale, when given
     const QString keeps = QStringLiteral("%1 does not exist: the field keeps %2.");
     const struct {
         QDate start;
@@ -239,7 +241,8 @@ void TestYMDateTimeEdit::typedDates_data()
             QTest::addRow("%s over %s, %s", qPrintable(keys), qPrintable(before),
                           order == 266 ? "m/d/y" : order == 84 ? "y/m/d" : "d/m/y")
                 << 0 << false << "/" << order << t.start << keys << (date.isValid() ? shown : before)
-                << (date.isValid() ? date : t.start) << (date.isValid() ? QString() : keeps.arg(shown, before));
+                << (date.isValid() ? date : t.start) << (date.isValid() ? QString() : keeps.arg(shown, before))
+                << QString();
         }
     }
     // entries that end otherwise, or not yet: d/m/y over 15/04/2026 unless said
@@ -247,8 +250,9 @@ void TestYMDateTimeEdit::typedDates_data()
     const QString shown = QStringLiteral("15/04/2026");
     const auto row = [](const char *name, const char *keys, const QString &text, const QDate &date,
                         const QString &hint = QString(), int order = 273, const QDate &start = QDate(2026, 4, 15),
-                        int mode = 0, bool ampm = false, const char *sep = "/") {
-        QTest::newRow(name) << mode << ampm << QString(sep) << order << start << QString(keys) << text << date << hint;
+                        int mode = 0, bool ampm = false, const char *sep = "/", const char *locale = "") {
+        QTest::newRow(name) << mode << ampm << QString(sep) << order << start << QString(keys) << text << date << hint
+                            << QString(locale);
     };
     row("day 31 waits for its month", "31", "31/04/2026", apr15);
     row("day 31 of April left", "31!", shown, apr15, keeps.arg("31/04/2026", shown));
@@ -312,6 +316,32 @@ void TestYMDateTimeEdit::typedDates_data()
     row("a minute's one digit, left", "236!", "23:06", apr15, QString(), 273, apr15, 1);
     row("hour 24", "24", "09:00", apr15, keeps.arg("Hour 24", "09:00"), 273, apr15, 1);
     row("minute 61, 12-hour clock", "1261", "09:00 AM", apr15, keeps.arg("Minute 61", "09:00 AM"), 273, apr15, 1, true);
+    // the clock's hours, minutes and letters, over 09:00
+    const QString half = QStringLiteral("\"%1\" is neither AM nor PM: the field keeps %2.");
+    const auto clock = [&](const char *name, const char *keys, const char *text, const QString &hint, bool ampm,
+                           const char *locale = "") {
+        row(name, keys, text, apr15, hint, 273, apr15, 1, ampm, "/", locale);
+    };
+    clock("23:61, 24-hour", "23:61", "09:00", keeps.arg("Minute 61", "09:00"), false);
+    clock("34:, 24-hour", "34:", "09:00", keeps.arg("Hour 34", "09:00"), false);
+    clock("9:30, 24-hour", "9:30", "09:30", QString(), false);
+    clock("23:61, 12-hour", "23:61", "09:00 AM", keeps.arg("Hour 23", "09:00 AM"), true);
+    clock("24:00, 12-hour", "24:00", "09:00 AM", keeps.arg("Hour 24", "09:00 AM"), true);
+    clock("2:30, 12-hour", "2:30", "02:30 AM", QString(), true);
+    clock("1:30, 12-hour", "1:30", "01:30 AM", QString(), true);
+    clock("12:61, 12-hour", "12:61", "09:00 AM", keeps.arg("Minute 61", "09:00 AM"), true);
+    clock("0:, 12-hour", "0:", "09:00 AM", keeps.arg("Hour 0", "09:00 AM"), true);
+    clock("2361, 12-hour: a digit for AM or PM", "2361", "09:00 AM", half.arg("1", "09:00 AM"), true);
+    clock("0215P", "0215P", "02:15 PM", QString(), true);
+    clock("1130p", "1130p", "11:30 PM", QString(), true);
+    clock("0215 P, a blank before the letter", "0215 P", "02:15 PM", QString(), true);
+    clock("0215A after PM", ">>P<<0215A", "02:15 AM", QString(), true);
+    clock("P alone", ">>P", "09:00 PM", QString(), true);
+    clock("0215X", "0215X", "09:00 AM", half.arg("X", "09:00 AM"), true);
+    clock("X alone", ">>X", "09:00 AM", half.arg("X", "09:00 AM"), true);
+    clock("letters after a refused one", "0215XP", "09:00 AM", half.arg("X", "09:00 AM"), true);
+    clock("the locale's PM, Greek", "0215\u03bc", "02:15 PM", QString(), true, "el_GR");
+    clock("the locale's AM, Greek", ">>P<<0215\u03c0", "02:15 AM", QString(), true, "el_GR");
 }
 
 void TestYMDateTimeEdit::typedDates()
@@ -325,13 +355,18 @@ void TestYMDateTimeEdit::typedDates()
     QFETCH(QString, text);
     QFETCH(QDate, date);
     QFETCH(QString, hint);
+    QFETCH(QString, locale);
+    const QLocale before;
+    const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
+    if (!locale.isEmpty())
+        QLocale::setDefault(QLocale(locale));
     setDateSettings(ampm, order, sep);
     QMenu menu; // inside a menu the clock setting holds at once
     YMDateTimeEdit e(mode, mode == 1 ? &menu : nullptr);
     e.show();
     e.setDateTime(QDateTime(start, QTime(9, 0)));
     QSignalSpy changed(&e, SIGNAL(changed(QDate)));
-    press(&e, keys, "/.-,");
+    press(&e, keys, "/.-,: ");
     QCOMPARE(e.text(), text);
     QCOMPARE(e.date(), date);
     // the last value told is the value
