@@ -4,16 +4,16 @@
 #include "ymdatetimesection.h"
 #include "ymrapplication.h"
 #include "ymrfieldhint.h"
+#include "ymrnextinput.h"
 #include "ymrspinwidget.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QTimer>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -127,7 +127,7 @@ void YMDateTimeEdit::setDateTime(const QDateTime &dt)
     // a value from outside replaces what was being typed, and what was
     // refused
     m_typing = false;
-    m_refusedOnLeaving = false;
+    forgetRefusal();
     m_refused = false;
     m_dateTime = (m_durationAllDay && value.isValid()) ? value.addDays(1) : value;
     // A value from outside sets the day to return to, whatever section is
@@ -160,9 +160,9 @@ void YMDateTimeEdit::setMonthLong(bool on)
 void YMDateTimeEdit::stepUp()
 {
     // a step goes from a date that exists: what was typed is taken first
-    if (!m_dateTime.isValid() || m_sections.empty() || (m_typing && !finishTyping()))
+    if (!m_dateTime.isValid() || m_sections.empty() || (m_typing && !endEntry()))
         return;
-    m_refusedOnLeaving = false;
+    forgetRefusal();
     m_refused = false;
     YMDateTimeSection *s = m_sections[size_t(m_current)].get();
     s->stepUp();
@@ -173,9 +173,9 @@ void YMDateTimeEdit::stepUp()
 
 void YMDateTimeEdit::stepDown()
 {
-    if (!m_dateTime.isValid() || m_sections.empty() || (m_typing && !finishTyping()))
+    if (!m_dateTime.isValid() || m_sections.empty() || (m_typing && !endEntry()))
         return;
-    m_refusedOnLeaving = false;
+    forgetRefusal();
     m_refused = false;
     YMDateTimeSection *s = m_sections[size_t(m_current)].get();
     s->stepDown();
@@ -190,7 +190,7 @@ void YMDateTimeEdit::dateTimeSettingChanged()
     m_separators.clear();
     m_current = 0;
     m_typing = false;
-    m_refusedOnLeaving = false;
+    forgetRefusal();
     m_refused = false;
     buildLayout();
     updateGeometry();
@@ -245,6 +245,8 @@ void YMDateTimeEdit::updateSections()
 
 void YMDateTimeEdit::emitChanged()
 {
+    // who reads the value as it changes does not end the entry
+    const QScopedValueRollback<bool> telling(m_telling, true);
     emit changed();
     emit changed(m_dateTime.date());
     emit changed(m_dateTime.time());
@@ -289,14 +291,25 @@ void YMDateTimeEdit::takeTyped(YMDateTimeSection *s)
 
 bool YMDateTimeEdit::finishTyping()
 {
-    if (!m_typing) {
-        if (!m_refusedOnLeaving)
-            return true;
-        // refused as the field was left: the action that left it stops
-        m_refusedOnLeaving = false;
-        YMRFieldHint::show(m_edit, m_hint, hintName());
-        return false;
-    }
+    if (m_typing)
+        return endEntry();
+    if (!m_refusalHeld)
+        return true;
+    // refused as the field was left or asked: the action that did it stops
+    forgetRefusal();
+    YMRFieldHint::show(m_edit, m_hint, hintName());
+    return false;
+}
+
+QDateTime YMDateTimeEdit::askedDateTime()
+{
+    if (m_typing && !m_telling && !endEntry())
+        holdRefusal(false);
+    return dateTime();
+}
+
+bool YMDateTimeEdit::endEntry()
+{
     m_typing = false;
     YMDateTimeSection *s = m_sections[size_t(m_current)].get();
     // "0" of a day or "000" of a year ended there is no number of the field
@@ -311,6 +324,23 @@ bool YMDateTimeEdit::finishTyping()
     }
     updateDisplay();
     return true;
+}
+
+void YMDateTimeEdit::holdRefusal(bool click)
+{
+    forgetRefusal();
+    m_refusalHeld = true;
+    m_nextInput = new YMRNextInput(click, this);
+    connect(m_nextInput, &YMRNextInput::began, this, &YMDateTimeEdit::forgetRefusal);
+}
+
+void YMDateTimeEdit::forgetRefusal()
+{
+    m_refusalHeld = false;
+    // it may be telling right now
+    if (m_nextInput)
+        m_nextInput->deleteLater();
+    m_nextInput = nullptr;
 }
 
 QString YMDateTimeEdit::hintName()
@@ -426,21 +456,9 @@ void YMDateTimeEdit::endSection()
     } else {
         s->resetTyped();
         if (m_typing)
-            finishTyping();
+            endEntry();
         emit next();
     }
-}
-
-void YMDateTimeEdit::forgetRefusalLater(int ms)
-{
-    // A click takes the keys as it is pressed and acts as it is released; a
-    // key or a page change acts at once. What comes after is another action.
-    QTimer::singleShot(ms, this, [this] {
-        if (QGuiApplication::mouseButtons() != Qt::NoButton)
-            forgetRefusalLater(50);
-        else
-            m_refusedOnLeaving = false;
-    });
 }
 
 bool YMDateTimeEdit::handleKey(QKeyEvent *k)
@@ -481,7 +499,7 @@ bool YMDateTimeEdit::handleKey(QKeyEvent *k)
     if (!m_typing) {
         m_typing = true;
         m_typedFrom = m_dateTime;
-        m_refusedOnLeaving = false;
+        forgetRefusal();
     }
     if (half) {
         if (s->typeLetter(k->text().at(0)) == YMDateTimeSection::Refused) {
@@ -529,7 +547,7 @@ void YMDateTimeEdit::sectionFilled()
         m_sections[size_t(m_current)]->resetTyped();
     } else {
         // the whole date is typed: taken or refused now
-        finishTyping();
+        endEntry();
         emit next();
     }
 }
@@ -595,7 +613,7 @@ bool YMDateTimeEdit::eventFilter(QObject *o, QEvent *e)
         // elsewhere in the window, the field shows what a refusal left.
         const Qt::FocusReason why = static_cast<QFocusEvent *>(e)->reason();
         if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason) {
-            m_refusedOnLeaving = false;
+            forgetRefusal();
             m_refused = false;
         }
         if (!m_typing && !m_sections.empty())
@@ -610,10 +628,8 @@ bool YMDateTimeEdit::eventFilter(QObject *o, QEvent *e)
         // ends the entry; a refusal waits for the action that left it.
         const Qt::FocusReason why = static_cast<QFocusEvent *>(e)->reason();
         if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason && m_typing
-            && !finishTyping()) {
-            m_refusedOnLeaving = true;
-            forgetRefusalLater();
-        }
+            && !endEntry())
+            holdRefusal(why == Qt::MouseFocusReason);
         if (!m_typing && !m_sections.empty())
             m_sections[size_t(m_current)]->resetTyped();
         updateDisplay();

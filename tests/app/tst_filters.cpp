@@ -417,6 +417,10 @@ void TestFilters::editorTypedDate_data()
     QTest::newRow("whole date") << "31052026" << "ok" << false << false << may31;
     QTest::newRow("day 31 of April") << "31" << "ok" << true << true << start;
     QTest::newRow("29 February 2025") << "29022025" << "ok" << true << false << start;
+    // a year is its typed digits alone
+    QTest::newRow("1.5.4") << "1.5.4" << "ok" << false << false << QDate(2004, 5, 1);
+    QTest::newRow("1/5/202, add") << "1/5/202" << "add" << false << false << QDate(202, 5, 1);
+    QTest::newRow("12.13.34") << "12.13.34" << "ok" << true << false << start;
     for (const char *how : {"ok", "ctrl+return", "add", "find add"}) {
         QTest::addRow("3105, %s", how) << "3105" << how << false << false << may31;
         QTest::addRow("3104, %s", how) << "3104" << how << true << true << start;

@@ -645,6 +645,10 @@ private slots:
         // refused as the field was left for the amount: the next action finds the field at its date
         QTest::newRow("3104, left, ctrl+return") << 273 << QByteArray("C.UTF-8") << apr15 << "3104"
                                                  << "amount, ctrl+return" << true << false << apr15;
+        QTest::newRow("3104, left, ok") << 273 << QByteArray("C.UTF-8") << apr15 << "3104" << "amount, ok" << true
+                                        << false << apr15;
+        QTest::newRow("3104, left, new") << 273 << QByteArray("C.UTF-8") << apr15 << "3104" << "amount, new" << true
+                                         << false << apr15;
         // the page's buttons: refused, a button does nothing until clicked again
         for (const char *how : {"stype", "samount", "cats"}) {
             QTest::addRow("3105, %s", how) << 273 << QByteArray("C.UTF-8") << apr15 << "3105" << how
@@ -697,11 +701,17 @@ private slots:
             YMDateTimeEdit *edit = td->taskEditor()->date->dateEdit();
             edit->setFocus();
             QTest::keyClicks(edit->lineEdit(), keys);
-            if (how == "amount, ctrl+return") {
+            if (how.startsWith("amount, ")) {
                 QTest::mouseClick(td->taskEditor()->amount, Qt::LeftButton);
                 QCoreApplication::processEvents();
+            }
+            if (how == "amount, ctrl+return")
                 QTest::keyClick(td->taskEditor()->amount, Qt::Key_Return, Qt::ControlModifier);
-            } else if (how == "ctrl+return")
+            else if (how == "amount, ok")
+                click(QpeDialogOk::find(td)->okButton());
+            else if (how == "amount, new")
+                click(td->navigationBar()->findChild<YMRPushButton *>("new"));
+            else if (how == "ctrl+return")
                 QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
             else if (how == "tab")
                 td->tabs()->showPage(td->memo());

@@ -36,13 +36,18 @@ private slots:
 };
 
 // Keys by character: digits, "<" Left, ">" Right, "+" Up, "-" Down; "!"
-// the field is left (Tab), "|" the user comes back to it (Tab), "~" the
+// the field is left (Tab), "|" the user comes back to it (Tab), "?" the
+// window asks for the value (askedDateTime()), "~" the
 // window loses the keys for a while, "^" a popup has them for a while; "="
 // 31/05/2026 is set from outside; letters, and in separators other
 // characters, are typed as they are.
 static void press(YMDateTimeEdit *e, const QString &keys, const QString &separators = QString())
 {
     for (QChar c : keys) {
+        if (c == '?') {
+            e->askedDateTime();
+            continue;
+        }
         if (c == '|') {
             QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
             QApplication::sendEvent(e->lineEdit(), &in);
@@ -287,6 +292,20 @@ void TestYMDateTimeEdit::typedDates_data()
     row("a popup has the keys meanwhile", "3^105!", "31/05/2026", may31);
     const QDate may1(2026, 5, 1);
     row("1/5/2026, d/m/y", "1/5/2026", "01/05/2026", may1);
+    row("1-5-2026, d/m/y", "1-5-2026", "01/05/2026", may1);
+    row("1.5.2026, d/m/y", "1.5.2026", "01/05/2026", may1);
+    // a separator after the last field ends the entry at once
+    row("29/02/2025/", "29/02/2025/", shown, apr15, keeps.arg("29/02/2025", shown));
+    row("29/2/25/", "29/2/25/", shown, apr15, keeps.arg("29/02/2025", shown));
+    row("1/5/26/", "1/5/26/", "01/05/2026", may1);
+    row("Up after a date refused by its separator", "29/2/25/+", "16/04/2026", QDate(2026, 4, 16),
+        keeps.arg("29/02/2025", shown));
+    // the window asks for the value: what is typed is taken or refused then
+    row("3105, asked", "3105?", "31/05/2026", may31);
+    row("3104, asked", "3104?", shown, apr15, keeps.arg("31/04/2026", shown));
+    row("1/5/4, asked", "1/5/4?", "01/05/2004", QDate(2004, 5, 1));
+    row("3104, asked, then keys", "3104?2026", shown, apr15, keeps.arg("31/04/2026", shown));
+    row("asked, nothing typed", "?", shown, apr15);
     row("5/1/2026, m/d/y", "5/1/2026", "05/01/2026", may1, QString(), 266);
     row("2026-5-1, y/m/d", "2026-5-1!", "2026/05/01", may1, QString(), 84);
     row("1.5,2026, the settings' separator ','", "1.5,2026", "01,05,2026", may1, QString(), 273, apr15, 0, false, ",");
