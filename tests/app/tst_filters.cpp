@@ -448,14 +448,17 @@ void TestFilters::editorTypedDate()
         YMDateTimeEdit *edit = editor.valBase->findChild<YMDateTimeEditor *>("val")->dateEdit();
         edit->setFocus();
         QTest::keyClicks(edit->lineEdit(), keys);
+        // a hint shown as the date was typed goes with the dialog OK closes
+        const QLabel *hint = edit->lineEdit()->findChild<QLabel *>(YMDateTimeEdit::hintName());
+        const bool hintBefore = hint && hint->isVisible();
         if (add)
             QTest::mouseClick(editor.btnAdd, Qt::LeftButton);
         else if (how == "ctrl+return")
             QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
         else
             QTest::mouseClick(QpeDialogOk::find(&editor)->okButton(), Qt::LeftButton);
-        const QLabel *hint = edit->lineEdit()->findChild<QLabel *>(YMDateTimeEdit::hintName());
-        QCOMPARE(hint && hint->isVisible(), refused);
+        hint = edit->lineEdit()->findChild<QLabel *>(YMDateTimeEdit::hintName());
+        QCOMPARE((hint && hint->isVisible()) || (hintBefore && !editor.isVisible()), refused);
         QCOMPARE(add ? editor.filter().conditions.isEmpty() : editor.isVisible(), stays);
         QCOMPARE(edit->date(), stays ? QDate(2026, 4, 15) : stored);
         if (stays && !add)

@@ -451,10 +451,12 @@ private slots:
                     QTest::keySequence(field, QKeySequence::Paste);
                 }
                 fieldText = field->text();
+                // a key refused as it is typed shows the hint at once; it
+                // goes with the dialog that Ctrl+Return closes
+                hintShown = !shownHint(field).isEmpty();
                 QTest::keyClick(field, Qt::Key_Return, Qt::ControlModifier);
                 stayedOpen = td->isVisible();
-                auto *label = field->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
-                hintShown = label && label->isVisible();
+                hintShown = hintShown || !shownHint(field).isEmpty();
                 if (stayedOpen)
                     td->reject();
             });
@@ -705,6 +707,8 @@ private slots:
                 QTest::mouseClick(td->taskEditor()->amount, Qt::LeftButton);
                 QCoreApplication::processEvents();
             }
+            // a hint shown before the action goes with the dialog it closes
+            const QString before = shownHint(edit->lineEdit(), YMDateTimeEdit::hintName());
             if (how == "amount, ctrl+return")
                 QTest::keyClick(td->taskEditor()->amount, Qt::Key_Return, Qt::ControlModifier);
             else if (how == "amount, ok")
@@ -720,7 +724,7 @@ private slots:
             else
                 click(how == "ok" ? static_cast<QWidget *>(QpeDialogOk::find(td)->okButton())
                                   : td->navigationBar()->findChild<YMRPushButton *>(how));
-            hint = shownHint(edit->lineEdit(), YMDateTimeEdit::hintName());
+            hint = td->isVisible() ? shownHint(edit->lineEdit(), YMDateTimeEdit::hintName()) : before;
             open = td->isVisible() && td->task() == a && td->tabs()->currentPage() == td->taskEditor();
             shown = edit->date();
             if (pageButton) {
@@ -765,6 +769,14 @@ private slots:
             typeDateTime(page->dt->dateEdit(), day, QTime(2, 30));
             typeDateTime(page->dt->timeEdit(), day, QTime(2, 30));
             hint = shownHint(page->dt->timeEdit());
+            // the hint goes with the expense it was about and takes no click
+            // meant for the page under it
+            auto *label = page->dt->timeEdit()->findChild<QLabel *>("YMRPIM hint");
+            QVERIFY(label && label->testAttribute(Qt::WA_TransparentForMouseEvents)
+                    && label->windowHandle()->flags().testFlag(Qt::WindowTransparentForInput));
+            QTest::mouseClick(td->navigationBar()->findChild<YMRPushButton *>("new"), Qt::LeftButton);
+            QVERIFY(td->task() != a);
+            QVERIFY(!label->isVisible());
             td->accept();
         });
         QCOMPARE(result, 1);
@@ -827,11 +839,16 @@ private slots:
             typeKeys(date->lineEdit(), dateKeys);
             time->setFocus();
             typeKeys(time->lineEdit(), timeKeys);
+            const auto shown = [&] {
+                return shownHint(date->lineEdit(), YMDateTimeEdit::hintName())
+                       + shownHint(time->lineEdit(), YMDateTimeEdit::hintName());
+            };
+            hint = shown();
             td->accept();
-            hint = shownHint(date->lineEdit(), YMDateTimeEdit::hintName())
-                   + shownHint(time->lineEdit(), YMDateTimeEdit::hintName());
-            if (td->isVisible())
+            if (td->isVisible()) {
+                hint += shown();
                 td->accept();
+            }
         });
         QCOMPARE(result, 1);
         QCOMPARE(!hint.isEmpty(), refused);
