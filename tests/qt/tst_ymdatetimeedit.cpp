@@ -273,9 +273,7 @@ void TestYMDateTimeEdit::typedDates_data()
     // field is started again
     row("keys after day 32", "3231052026", shown, apr15, keeps.arg("Day 32", shown));
     row("12.13.34", "12.13.34", shown, apr15, keeps.arg("Month 13", shown));
-    row("a separator after a refusal", "32/5/2026!", shown, apr15, keeps.arg("Day 32", shown));
     row("keys after a refused date", "3104202630042026", shown, apr15, keeps.arg("31/04/2026", shown));
-    row("keys after a refusal, left", "32/5!", shown, apr15, keeps.arg("Day 32", shown));
     row("typing again, the field entered again", "32|31052026", "31/05/2026", may31, keeps.arg("Day 32", shown));
     row("the date again, entered again", "31042026!|30042026", "30/04/2026", QDate(2026, 4, 30),
         keeps.arg("31/04/2026", shown));
@@ -293,19 +291,15 @@ void TestYMDateTimeEdit::typedDates_data()
     const QDate may1(2026, 5, 1);
     row("1/5/2026, d/m/y", "1/5/2026", "01/05/2026", may1);
     row("1-5-2026, d/m/y", "1-5-2026", "01/05/2026", may1);
-    row("1.5.2026, d/m/y", "1.5.2026", "01/05/2026", may1);
     // a separator after the last field ends the entry at once
     row("29/02/2025/", "29/02/2025/", shown, apr15, keeps.arg("29/02/2025", shown));
     row("29/2/25/", "29/2/25/", shown, apr15, keeps.arg("29/02/2025", shown));
-    row("1/5/26/", "1/5/26/", "01/05/2026", may1);
     row("Up after a date refused by its separator", "29/2/25/+", "16/04/2026", QDate(2026, 4, 16),
         keeps.arg("29/02/2025", shown));
     // the window asks for the value: what is typed is taken or refused then
     row("3105, asked", "3105?", "31/05/2026", may31);
     row("3104, asked", "3104?", shown, apr15, keeps.arg("31/04/2026", shown));
-    row("1/5/4, asked", "1/5/4?", "01/05/2004", QDate(2004, 5, 1));
     row("3104, asked, then keys", "3104?2026", shown, apr15, keeps.arg("31/04/2026", shown));
-    row("asked, nothing typed", "?", shown, apr15);
     row("5/1/2026, m/d/y", "5/1/2026", "05/01/2026", may1, QString(), 266);
     row("2026-5-1, y/m/d", "2026-5-1!", "2026/05/01", may1, QString(), 84);
     row("1.5,2026, the settings' separator ','", "1.5,2026", "01,05,2026", may1, QString(), 273, apr15, 0, false, ",");
@@ -343,7 +337,6 @@ void TestYMDateTimeEdit::typedDates_data()
     };
     clock("23:61, 24-hour", "23:61", "09:00", keeps.arg("Minute 61", "09:00"), false);
     clock("34:, 24-hour", "34:", "09:00", keeps.arg("Hour 34", "09:00"), false);
-    clock("9:30, 24-hour", "9:30", "09:30", QString(), false);
     clock("23:61, 12-hour", "23:61", "09:00 AM", keeps.arg("Hour 23", "09:00 AM"), true);
     clock("24:00, 12-hour", "24:00", "09:00 AM", keeps.arg("Hour 24", "09:00 AM"), true);
     clock("2:30, 12-hour", "2:30", "02:30 AM", QString(), true);
