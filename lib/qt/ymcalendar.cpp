@@ -4,6 +4,7 @@
 #include "ymcalendarview.h"
 #include "ymrapplication.h"
 #include "ymrcombobox.h"
+#include "ymrfieldhint.h"
 #include "ymrresource.h"
 #include "ymrspinbox.h"
 
@@ -285,7 +286,18 @@ void YMCalendar::createYearSpin()
 void YMCalendar::takeTypedYear()
 {
     QLineEdit *edit = m_year->editor();
-    const int year = edit->hasAcceptableInput() ? edit->text().toInt() : date().year();
+    const QString typed = edit->text().trimmed();
+    const int year = edit->hasAcceptableInput() ? typed.toInt() : date().year();
+    // "7", "99" or "0" is no year the calendar has: it says so, as a date
+    // field does
+    if (!edit->hasAcceptableInput() && !typed.isEmpty())
+        YMRFieldHint::show(edit,
+                           tr("Year %1 is not in the calendar (%2 to %3): it keeps %4.")
+                               .arg(typed)
+                               .arg(m_year->minValue())
+                               .arg(m_year->maxValue())
+                               .arg(date().year()),
+                           hintName());
     edit->setText(QString::number(year));
     if (year != date().year())
         setYear(year);

@@ -34,6 +34,8 @@ public:
     YMRSpinBox *yearSpin() const { return m_year; }
     QToolButton *backButton() const { return m_back; }
     QToolButton *forwardButton() const { return m_forward; }
+    // The object name of the year box's hint, a child of its line edit.
+    static QString hintName() { return QStringLiteral("YMCalendar hint"); }
 
     static QString monthName(int index, bool translate = true);
     static QString shortMonthName(int index, bool translate = true);

@@ -4,16 +4,16 @@
 #include "ymdatetimesection.h"
 #include "ymrapplication.h"
 #include "ymrfieldhint.h"
+#include "ymrnextinput.h"
 #include "ymrspinwidget.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QTimer>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -127,7 +127,8 @@ void YMDateTimeEdit::setDateTime(const QDateTime &dt)
     // a value from outside replaces what was being typed, and what was
     // refused
     m_typing = false;
-    m_refusedOnLeaving = false;
+    forgetRefusal();
+    m_refused = false;
     m_dateTime = (m_durationAllDay && value.isValid()) ? value.addDays(1) : value;
     // A value from outside sets the day to return to, whatever section is
     // current.
@@ -159,9 +160,10 @@ void YMDateTimeEdit::setMonthLong(bool on)
 void YMDateTimeEdit::stepUp()
 {
     // a step goes from a date that exists: what was typed is taken first
-    if (!m_dateTime.isValid() || m_sections.empty() || (m_typing && !finishTyping()))
+    if (!m_dateTime.isValid() || m_sections.empty() || (m_typing && !endEntry()))
         return;
-    m_refusedOnLeaving = false;
+    forgetRefusal();
+    m_refused = false;
     YMDateTimeSection *s = m_sections[size_t(m_current)].get();
     s->stepUp();
     m_dateTime = s->dateTime();
@@ -171,9 +173,10 @@ void YMDateTimeEdit::stepUp()
 
 void YMDateTimeEdit::stepDown()
 {
-    if (!m_dateTime.isValid() || m_sections.empty() || (m_typing && !finishTyping()))
+    if (!m_dateTime.isValid() || m_sections.empty() || (m_typing && !endEntry()))
         return;
-    m_refusedOnLeaving = false;
+    forgetRefusal();
+    m_refused = false;
     YMDateTimeSection *s = m_sections[size_t(m_current)].get();
     s->stepDown();
     m_dateTime = s->dateTime();
@@ -187,7 +190,8 @@ void YMDateTimeEdit::dateTimeSettingChanged()
     m_separators.clear();
     m_current = 0;
     m_typing = false;
-    m_refusedOnLeaving = false;
+    forgetRefusal();
+    m_refused = false;
     buildLayout();
     updateGeometry();
     updateSections();
@@ -241,6 +245,8 @@ void YMDateTimeEdit::updateSections()
 
 void YMDateTimeEdit::emitChanged()
 {
+    // who reads the value as it changes does not end the entry
+    const QScopedValueRollback<bool> telling(m_telling, true);
     emit changed();
     emit changed(m_dateTime.date());
     emit changed(m_dateTime.time());
@@ -285,16 +291,33 @@ void YMDateTimeEdit::takeTyped(YMDateTimeSection *s)
 
 bool YMDateTimeEdit::finishTyping()
 {
-    if (!m_typing) {
-        if (!m_refusedOnLeaving)
-            return true;
-        // refused as the field was left: the action that left it stops
-        m_refusedOnLeaving = false;
-        YMRFieldHint::show(m_edit, m_hint, hintName());
+    if (m_typing)
+        return endEntry();
+    if (!m_refusalHeld)
+        return true;
+    // refused as the field was left or asked: the action that did it stops
+    forgetRefusal();
+    YMRFieldHint::show(m_edit, m_hint, hintName());
+    return false;
+}
+
+QDateTime YMDateTimeEdit::askedDateTime()
+{
+    if (m_typing && !m_telling && !endEntry())
+        holdRefusal(false);
+    return dateTime();
+}
+
+bool YMDateTimeEdit::endEntry()
+{
+    m_typing = false;
+    YMDateTimeSection *s = m_sections[size_t(m_current)].get();
+    // "0" of a day or "000" of a year ended there is no number of the field
+    if (s->awaitsDigit()) {
+        refuse(numberName(s, 0));
         return false;
     }
-    m_typing = false;
-    m_sections[size_t(m_current)]->resetTyped();
+    s->resetTyped();
     if (m_mode == Date && !shownDate().isValid()) {
         refuse(text());
         return false;
@@ -303,21 +326,40 @@ bool YMDateTimeEdit::finishTyping()
     return true;
 }
 
+void YMDateTimeEdit::holdRefusal(bool click)
+{
+    forgetRefusal();
+    m_refusalHeld = true;
+    m_nextInput = new YMRNextInput(click, this);
+    connect(m_nextInput, &YMRNextInput::began, this, &YMDateTimeEdit::forgetRefusal);
+}
+
+void YMDateTimeEdit::forgetRefusal()
+{
+    m_refusalHeld = false;
+    // it may be telling right now
+    if (m_nextInput)
+        m_nextInput->deleteLater();
+    m_nextInput = nullptr;
+}
+
 QString YMDateTimeEdit::hintName()
 {
     return QStringLiteral("YMDateTimeEdit hint");
 }
 
-void YMDateTimeEdit::refuse(const QString &what)
+void YMDateTimeEdit::refuse(const QString &what, bool half)
 {
     m_typing = false;
+    m_refused = true;
     // the next digits type a new entry from its start
     m_sections[size_t(m_current)]->resetTyped();
     setCurrent(0);
     m_dateTime = m_typedFrom;
     updateSections();
     updateDisplay();
-    m_hint = tr("%1 does not exist: the field keeps %2.").arg(what, text());
+    m_hint = half ? tr("\"%1\" is neither AM nor PM: the field keeps %2.").arg(what, text())
+                  : tr("%1 does not exist: the field keeps %2.").arg(what, text());
     YMRFieldHint::show(m_edit, m_hint, hintName());
 }
 
@@ -393,8 +435,11 @@ int YMDateTimeEdit::lastDigitSection() const
 bool YMDateTimeEdit::isSeparator(const QKeyEvent *k) const
 {
     const QString t = k->text();
-    return m_mode == Date && t.size() == 1
-           && (QStringLiteral("/.-").contains(t) || t == m_separators.value(0));
+    if (t.size() != 1)
+        return false;
+    if (m_mode == Time)
+        return t == QLatin1String(":") || t == QLatin1String(" ");
+    return m_mode == Date && (QStringLiteral("/.-").contains(t) || t == m_separators.value(0));
 }
 
 void YMDateTimeEdit::endSection()
@@ -411,72 +456,105 @@ void YMDateTimeEdit::endSection()
     } else {
         s->resetTyped();
         if (m_typing)
-            finishTyping();
+            endEntry();
         emit next();
     }
-}
-
-void YMDateTimeEdit::forgetRefusalLater(int ms)
-{
-    // A click takes the keys as it is pressed and acts as it is released; a
-    // key or a page change acts at once. What comes after is another action.
-    QTimer::singleShot(ms, this, [this] {
-        if (QGuiApplication::mouseButtons() != Qt::NoButton)
-            forgetRefusalLater(50);
-        else
-            m_refusedOnLeaving = false;
-    });
 }
 
 bool YMDateTimeEdit::handleKey(QKeyEvent *k)
 {
     const int key = k->key();
-    const int last = sectionCount() - 1;
     const bool filledBefore = m_sectionFilled;
     m_sectionFilled = false;
+    const int oneDigitHour = m_oneDigitHour, splitHour = m_splitHour;
+    m_oneDigitHour = m_splitHour = -1;
+    YMDateTimeSection *s = m_sections.empty() ? nullptr : m_sections[size_t(m_current)].get();
+    const bool digit = key >= Qt::Key_0 && key <= Qt::Key_9;
+    // any key that writes a character is typed into AM or PM
+    const bool half = s && s->type() == YMDateTimeSection::AmPm && !isSeparator(k)
+                      && !k->text().isEmpty() && k->text().at(0).isPrint();
+    // "12.13.34": after month 13 ".34" is the rest of the refused entry
+    if (m_refused && (isSeparator(k) || digit || half))
+        return true;
+    if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down)
+        m_refused = false;
     if (isSeparator(k)) {
+        if (!s)
+            return true;
+        // "23:" on a clock whose hour "2" took alone: the hour typed is 23
+        if (splitHour >= 0) {
+            refuse(numberName(m_sections.front().get(), splitHour));
+            return true;
+        }
         // "1/5/2026": the separator after a section that its digits filled
         // only confirms it
-        if (!m_sections.empty() && !(filledBefore && m_sections[size_t(m_current)]->typed() == 0))
+        if (!(filledBefore && s->typed() == 0))
             endSection();
         return true;
     }
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        if (m_sections.empty())
+    if (!digit && !half)
+        return handleOtherKey(key);
+    if (!s)
+        return true;
+    if (!m_typing) {
+        m_typing = true;
+        m_typedFrom = m_dateTime;
+        forgetRefusal();
+    }
+    if (half) {
+        if (s->typeLetter(k->text().at(0)) == YMDateTimeSection::Refused) {
+            refuse(k->text().left(1), true);
             return true;
-        YMDateTimeSection *s = m_sections[size_t(m_current)].get();
-        if (!m_typing) {
-            m_typing = true;
-            m_typedFrom = m_dateTime;
-            m_refusedOnLeaving = false;
         }
-        int number = 0;
-        switch (s->typeDigit(QChar('0' + (key - Qt::Key_0)), &number,
-                             m_current == lastDigitSection())) {
-        case YMDateTimeSection::Refused:
-            refuse(numberName(s, number));
-            return true;
-        case YMDateTimeSection::Waits:
-            break;
-        case YMDateTimeSection::Taken:
-            takeTyped(s);
-            break;
-        case YMDateTimeSection::Filled:
-            takeTyped(s);
-            m_sectionFilled = true;
-            if (m_current < last) {
-                m_current++;
-                m_sections[size_t(m_current)]->resetTyped();
-            } else {
-                // the whole date is typed: taken or refused now
-                finishTyping();
-                emit next();
-            }
-            break;
-        }
+        m_dateTime = s->dateTime();
+        updateSections();
+        sectionFilled();
         updateDisplay();
         return true;
     }
+    int number = 0;
+    const bool sectionStarts = s->typed() == 0;
+    switch (s->typeDigit(QChar('0' + (key - Qt::Key_0)), &number, m_current == lastDigitSection())) {
+    case YMDateTimeSection::Refused:
+        if (s->type() == YMDateTimeSection::AmPm)
+            refuse(k->text().left(1), true);
+        else
+            refuse(numberName(s, number));
+        return true;
+    case YMDateTimeSection::Waits:
+        break;
+    case YMDateTimeSection::Taken:
+        takeTyped(s);
+        if (oneDigitHour >= 0 && m_current == 1)
+            m_splitHour = oneDigitHour * 10 + number;
+        break;
+    case YMDateTimeSection::Filled:
+        takeTyped(s);
+        if (m_mode == Time && m_current == 0 && sectionStarts)
+            m_oneDigitHour = number;
+        sectionFilled();
+        break;
+    }
+    updateDisplay();
+    return true;
+}
+
+void YMDateTimeEdit::sectionFilled()
+{
+    m_sectionFilled = true;
+    if (m_current < sectionCount() - 1) {
+        m_current++;
+        m_sections[size_t(m_current)]->resetTyped();
+    } else {
+        // the whole date is typed: taken or refused now
+        endEntry();
+        emit next();
+    }
+}
+
+bool YMDateTimeEdit::handleOtherKey(int key)
+{
+    const int last = sectionCount() - 1;
     switch (key) {
     case Qt::Key_Left:
         if (m_current > 0)
@@ -516,6 +594,7 @@ bool YMDateTimeEdit::eventFilter(QObject *o, QEvent *e)
     case QEvent::MouseButtonPress:
         if (!valid)
             return false;
+        m_refused = false;
         if (!m_sections.empty()) {
             const int tapped = sectionAt(static_cast<QMouseEvent *>(e)->pos().x());
             // a tap on the section being typed starts it again
@@ -533,8 +612,10 @@ bool YMDateTimeEdit::eventFilter(QObject *o, QEvent *e)
         // Back from a popup or another window, the entry goes on; back from
         // elsewhere in the window, the field shows what a refusal left.
         const Qt::FocusReason why = static_cast<QFocusEvent *>(e)->reason();
-        if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason)
-            m_refusedOnLeaving = false;
+        if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason) {
+            forgetRefusal();
+            m_refused = false;
+        }
         if (!m_typing && !m_sections.empty())
             m_sections[size_t(m_current)]->resetTyped();
         m_sectionFilled = false;
@@ -547,10 +628,8 @@ bool YMDateTimeEdit::eventFilter(QObject *o, QEvent *e)
         // ends the entry; a refusal waits for the action that left it.
         const Qt::FocusReason why = static_cast<QFocusEvent *>(e)->reason();
         if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason && m_typing
-            && !finishTyping()) {
-            m_refusedOnLeaving = true;
-            forgetRefusalLater();
-        }
+            && !endEntry())
+            holdRefusal(why == Qt::MouseFocusReason);
         if (!m_typing && !m_sections.empty())
             m_sections[size_t(m_current)]->resetTyped();
         updateDisplay();

@@ -11,6 +11,7 @@
 class QLineEdit;
 class YMRSpinWidget;
 class YMDateTimeSection;
+class YMRNextInput;
 
 // A one-line editor for a date, a time or a duration, edited section by
 // section: Left/Right or a tap choose the section, digits type into it,
@@ -18,14 +19,16 @@ class YMDateTimeSection;
 // order and clock setting.
 //
 // Digits typed one after another are one entry, taken when the last
-// section is filled, the field is left, a step is taken or finishTyping()
-// is called. While it is typed, the value is the date the field shows when
+// section is filled, a separator follows the last, the field is left, a
+// step is taken, the value is asked for (askedDateTime()) or
+// finishTyping() is called. While it is typed, the value is the date the field shows when
 // that date exists, else the one from before the entry; an entry that does
 // not make a date (31 April, 29 February 2025) or that types a number no
 // section has (day 32, month 13, minute 61) is refused with a hint at the
-// field, which goes back to the value from before the entry. A separator
-// typed into a date ends the section it follows; a year of two digits is
-// one of this century.
+// field, which goes back to the value from before the entry; the keys
+// typed after a refusal change nothing until the field is started again
+// (a tap, the field entered, an arrow key). A separator typed into a date ends the section it follows; a year of one or two
+// digits is one of this century, one of three or four the year typed.
 class YMDateTimeEdit : public QWidget
 {
     Q_OBJECT
@@ -58,12 +61,17 @@ public:
     // Whether digits are being typed (an entry is open).
     bool isTyping() const { return m_typing; }
     // Ends the entry being typed: false when it was refused (the field
-    // shows why and the value from before it). An entry refused as the
-    // field was left also answers false, once, to the action that left it:
-    // a click on a button takes the focus before the button acts, and the
-    // action it stops asks here. Once that click or key is done, or a value
-    // is set from outside, a new entry or a step begins, it is forgotten.
+    // shows why and the value from before it). The field ends its entry
+    // itself as it is left or its value is asked for (askedDateTime()); a
+    // refusal made then answers false here, once, to the action that made
+    // it (a click on a button takes the focus before the button acts). The
+    // next key or click after that action, a new entry, a step or a value
+    // set from outside forgets it.
     bool finishTyping();
+    // The value a window takes: an entry still open is ended first (taken,
+    // or refused with the hint), unless the field is telling its own
+    // change. dateTime(), date() and time() only look.
+    QDateTime askedDateTime();
     // The object name of the hint label, a child of the line edit.
     static QString hintName();
 
@@ -98,16 +106,26 @@ private:
     void updateDisplay();
     QDate shownDate() const;
     void takeTyped(YMDateTimeSection *s);
-    void refuse(const QString &what);
+    // what was typed is refused: the value from before the entry comes back
+    // and the hint says why (half: what was typed into AM or PM)
+    void refuse(const QString &what, bool half = false);
     QString numberName(const YMDateTimeSection *s, int number) const;
     void setCurrent(int index);
     int sectionAt(int x) const;
     bool handleKey(QKeyEvent *k);
+    // arrows, and the keys the field leaves to its owner
+    bool handleOtherKey(int key);
+    // the current section is filled: the next is current, or the entry ends
+    void sectionFilled();
     bool isSeparator(const QKeyEvent *k) const;
     // Ends the current section as its last digit would.
     void endSection();
-    // The refusal on leaving waits only for the click or key that left.
-    void forgetRefusalLater(int ms = 0);
+    // Every end of an entry: taken, or refused with the hint.
+    bool endEntry();
+    // A refusal made as the field was left or asked waits for the action
+    // that made it (a click: until its release), then is forgotten.
+    void holdRefusal(bool click);
+    void forgetRefusal();
     int lastDigitSection() const;
     QString textFor(const QDateTime &value) const;
 
@@ -125,11 +143,23 @@ private:
     bool m_typing = false;
     // the value when the entry began, kept when it is refused
     QDateTime m_typedFrom;
-    // the entry ended by leaving the field was refused: nobody asked yet
-    bool m_refusedOnLeaving = false;
+    // the entry ended by leaving the field or asking was refused: the
+    // action that did it has not asked finishTyping() yet
+    bool m_refusalHeld = false;
+    YMRNextInput *m_nextInput = nullptr;
+    // the changed signals are being emitted
+    bool m_telling = false;
     QString m_hint;
     // the last key filled a section: a separator after it only confirms
     bool m_sectionFilled = false;
+    // an entry was refused: the rest of its keys change nothing until the
+    // field is started again (tapped, entered, stepped, moved in, set)
+    bool m_refused = false;
+    // the clock's hour taken whole from one digit by the last key ("2"),
+    // and that digit with the minute's first after it ("23"): a ":" next
+    // says the hour typed was the two
+    int m_oneDigitHour = -1;
+    int m_splitHour = -1;
 };
 
 #endif

@@ -64,14 +64,16 @@ QDateTime YMDateTimeEditor::dateTime() const
     return d.isValid() && t.isValid() ? QDateTime(d, t) : QDateTime();
 }
 
+// The window asks for the value: what is still typed is taken or refused
+// first, in whatever way the window came to ask.
 QDate YMDateTimeEditor::date() const
 {
-    return m_dateEdit->date();
+    return m_dateEdit->askedDateTime().date();
 }
 
 QTime YMDateTimeEditor::time() const
 {
-    return m_timeEdit->time();
+    return m_timeEdit->askedDateTime().time();
 }
 
 bool YMDateTimeEditor::finishTyping()
@@ -104,20 +106,20 @@ void YMDateTimeEditor::setDateTime(const QDateTime &dt)
 
 void YMDateTimeEditor::setTime(const QTime &t)
 {
-    m_timeEdit->setDateTime(combined(date(), t));
+    m_timeEdit->setDateTime(combined(m_dateEdit->date(), t));
     m_timeButton->setTime(t);
 }
 
 void YMDateTimeEditor::setDate(const QDate &d)
 {
-    m_dateEdit->setDateTime(combined(d, time()));
+    m_dateEdit->setDateTime(combined(d, m_timeEdit->time()));
     m_dateButton->setDate(d);
 }
 
 void YMDateTimeEditor::setOnlyDate(bool on)
 {
     if (on) {
-        const QDateTime dt = combined(date(), QTime(0, 0));
+        const QDateTime dt = combined(m_dateEdit->date(), QTime(0, 0));
         m_dateEdit->setDateTime(dt);
         m_timeEdit->setDateTime(dt);
     }
@@ -130,7 +132,7 @@ void YMDateTimeEditor::setOnlyTime(bool on)
 {
     if (on) {
         // the time edit holds the edited time: setTime() leaves the date edit alone
-        const QDateTime dt = combined(QDate(1974, 7, 3), time());
+        const QDateTime dt = combined(QDate(1974, 7, 3), m_timeEdit->time());
         m_dateEdit->setDateTime(dt);
         m_timeEdit->setDateTime(dt);
     } else {

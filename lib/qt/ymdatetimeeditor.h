@@ -19,7 +19,8 @@ public:
                               bool twoRows = false);
     ~YMDateTimeEditor() override;
 
-    // Null when the date or the time is "None". The local date-time: on a
+    // Null when the date or the time is "None". Asked, a half ends what is
+    // typed into it (YMDateTimeEdit::askedDateTime). The local date-time: on a
     // day whose clocks skip that time it is invalid but holds both (see
     // YMRUtil::firstValidLocalTime).
     QDateTime dateTime() const;

@@ -3,6 +3,8 @@
 #include "ymcalendar.h"
 #include "ymdatetimeedit.h"
 
+#include <QCoreApplication>
+#include <QLocale>
 #include <QRegularExpression>
 
 namespace {
@@ -78,13 +80,15 @@ int YMDateTimeSection::typingMaximum() const
 
 bool YMDateTimeSection::awaitsDigit() const
 {
-    return m_typed > 0 && m_type != Year && m_digits < minimum();
+    if (m_type == Year)
+        return m_typed > 2 && m_digits < minimum();
+    return m_typed > 0 && m_digits < minimum();
 }
 
 QString YMDateTimeSection::text() const
 {
     if (awaitsDigit())
-        return zeroFilled(m_type == DurationDays ? m_digits - 1 : m_digits, 2);
+        return zeroFilled(m_type == DurationDays ? m_digits - 1 : m_digits, m_type == Year ? 4 : 2);
     switch (m_type) {
     case Year:
         return zeroFilled(m_value, 4);
@@ -229,40 +233,36 @@ void YMDateTimeSection::stepDown()
 YMDateTimeSection::Typed YMDateTimeSection::typeDigit(QChar c, int *number, bool last)
 {
     const int digit = c.digitValue();
-    if (digit < 0 || digit > 9)
+    // AM or PM takes letters only
+    if (digit < 0 || digit > 9 || m_type == AmPm) {
+        if (number)
+            *number = digit;
         return Refused;
+    }
     int candidate;
     if (m_type == Year) {
         if (m_typed >= 4)
             m_typed = 0;
-        if (m_typed == 0) {
-            m_yearBefore = m_value;
+        if (m_typed == 0)
             m_digits = 0;
-        }
         const int digits = m_digits * 10 + digit;
-        if (m_typed == 1) {
-            // two digits are a year of this century, until more follow
-            candidate = 2000 + digits;
-        } else {
-            // the digits typed replace the year's first ones
-            QString s = zeroFilled(m_yearBefore, 4);
-            s.replace(0, m_typed + 1, zeroFilled(digits, m_typed + 1));
-            if (m_typed == 0 && c == QLatin1Char('1'))
-                s[1] = QLatin1Char('9');
-            candidate = s.toInt();
-        }
+        // a year is what was typed: one or two digits are this century's
+        // ("4" 2004, "26" 2026), three or four the year as typed; no digit
+        // of the year shown before fills in what was not typed
+        candidate = m_typed < 2 ? 2000 + digits : digits;
         if (number)
             *number = candidate;
-        // a first "0" over the year 2000 leads a year of two digits, as "05"
-        if (m_typed == 0 && candidate < minimum()) {
-            ++m_typed;
-            return Waits;
-        }
-        if (candidate < minimum() || candidate > maximum())
-            return Refused;
-        m_value = candidate;
         m_digits = digits;
-        if (++m_typed < 4)
+        ++m_typed;
+        // "000" may still become year 1 ("0001"), ended there it is refused
+        if (candidate < minimum()) {
+            if (m_typed < 4)
+                return Waits;
+            m_typed = 0;
+            return Refused;
+        }
+        m_value = candidate;
+        if (m_typed < 4)
             return Taken;
         m_typed = 0;
         return Filled;
@@ -299,6 +299,25 @@ YMDateTimeSection::Typed YMDateTimeSection::typeDigit(QChar c, int *number, bool
     const bool complete = m_typed >= 2 || (more > top && !last);
     if (!complete)
         return Taken;
+    m_typed = 0;
+    return Filled;
+}
+
+YMDateTimeSection::Typed YMDateTimeSection::typeLetter(QChar c)
+{
+    if (m_type != AmPm || !c.isLetter())
+        return Refused;
+    const auto first = [](const QString &text) { return text.isEmpty() ? QChar() : text.at(0).toLower(); };
+    const QLocale locale;
+    const QChar letter = c.toLower();
+    const bool am = letter == QLatin1Char('a') || letter == first(locale.amText())
+                    || letter == first(QCoreApplication::translate("YMDateTimeEdit", "AM"));
+    const bool pm = letter == QLatin1Char('p') || letter == first(locale.pmText())
+                    || letter == first(QCoreApplication::translate("YMDateTimeEdit", "PM"));
+    if (am == pm)
+        return Refused;
+    m_value = pm ? 1 : 0;
+    apply();
     m_typed = 0;
     return Filled;
 }

@@ -38,7 +38,7 @@ public:
     int typed() const { return m_typed; }
     void resetTyped() { m_typed = 0; }
     // Whether the digits typed so far are a leading zero waiting for the
-    // next digit ("0" of "05" in a field from 1).
+    // next digit ("0" of "05" in a field from 1, "000" of the year "0001").
     bool awaitsDigit() const;
     QDateTime dateTime() const { return m_dateTime; }
 
@@ -63,6 +63,11 @@ public:
     // next digit, which belongs to the same number ("61" a minute 61).
     Typed typeDigit(QChar c, int *number = nullptr, bool last = false);
 
+    // AM or PM typed as a letter: A or P, or the first letter of the
+    // locale's own or the translated texts (one both begin with sets
+    // neither); Filled or, for any other character, Refused.
+    Typed typeLetter(QChar c);
+
     static int to24Hour(int h, bool morning);
 
 private:
@@ -74,8 +79,6 @@ private:
     // the number the digits typed so far make, which a leading zero keeps
     // apart from the value
     int m_digits = 0;
-    // the year shown when its typing began, that the digits replace
-    int m_yearBefore = 0;
     int m_wishedDay = 1;
     bool m_afternoon = false;
 };

@@ -7,25 +7,44 @@
 #include <QTimer>
 #include <QWidget>
 
+YMRFieldHint::YMRFieldHint(QWidget *field)
+    : QLabel(field, Qt::ToolTip | Qt::WindowTransparentForInput)
+{
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setForegroundRole(QPalette::ToolTipText);
+    setBackgroundRole(QPalette::ToolTipBase);
+    setAutoFillBackground(true);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setMargin(2);
+    m_timer = new QTimer(this);
+    m_timer->setSingleShot(true);
+    m_timer->setInterval(4000);
+    connect(m_timer, &QTimer::timeout, this, &QWidget::hide);
+    // a window of its own, which its field's hiding leaves up
+    field->installEventFilter(this);
+}
+
+bool YMRFieldHint::eventFilter(QObject *o, QEvent *e)
+{
+    if (o == parent()) {
+        const bool gone = e->type() == QEvent::Hide
+                          || (e->type() == QEvent::EnabledChange && !parentWidget()->isEnabled());
+        if (gone)
+            hide();
+    }
+    return QLabel::eventFilter(o, e);
+}
+
 void YMRFieldHint::show(QWidget *field, const QString &text, const QString &name)
 {
     if (!field)
         return;
     // owned by the field, so that it goes with it
-    auto *hint = field->findChild<QLabel *>(name, Qt::FindDirectChildrenOnly);
+    auto *hint = field->findChild<YMRFieldHint *>(name, Qt::FindDirectChildrenOnly);
     if (!hint) {
-        hint = new QLabel(field, Qt::ToolTip);
+        hint = new YMRFieldHint(field);
         hint->setObjectName(name);
-        hint->setAttribute(Qt::WA_ShowWithoutActivating);
-        hint->setForegroundRole(QPalette::ToolTipText);
-        hint->setBackgroundRole(QPalette::ToolTipBase);
-        hint->setAutoFillBackground(true);
-        hint->setFrameStyle(QFrame::Box | QFrame::Plain);
-        hint->setMargin(2);
-        auto *timer = new QTimer(hint);
-        timer->setSingleShot(true);
-        timer->setInterval(4000);
-        QObject::connect(timer, &QTimer::timeout, hint, &QWidget::hide);
     }
     // within the (emulated) handheld's screen, as much of it as is shown
     const QScreen *screen = field->screen();
@@ -52,7 +71,7 @@ void YMRFieldHint::show(QWidget *field, const QString &text, const QString &name
         pos.setY(qBound(room.top(), pos.y(), qMax(room.top(), room.bottom() - hint->height())));
     }
     hint->move(pos);
-    hint->show();
+    hint->QWidget::show();
     hint->raise();
-    hint->findChild<QTimer *>()->start();
+    hint->m_timer->start();
 }

@@ -451,10 +451,12 @@ private slots:
                     QTest::keySequence(field, QKeySequence::Paste);
                 }
                 fieldText = field->text();
+                // a key refused as it is typed shows the hint at once; it
+                // goes with the dialog that Ctrl+Return closes
+                hintShown = !shownHint(field).isEmpty();
                 QTest::keyClick(field, Qt::Key_Return, Qt::ControlModifier);
                 stayedOpen = td->isVisible();
-                auto *label = field->findChild<QLabel *>(QStringLiteral("YMRPIM hint"));
-                hintShown = label && label->isVisible();
+                hintShown = hintShown || !shownHint(field).isEmpty();
                 if (stayedOpen)
                     td->reject();
             });
@@ -645,6 +647,10 @@ private slots:
         // refused as the field was left for the amount: the next action finds the field at its date
         QTest::newRow("3104, left, ctrl+return") << 273 << QByteArray("C.UTF-8") << apr15 << "3104"
                                                  << "amount, ctrl+return" << true << false << apr15;
+        QTest::newRow("3104, left, ok") << 273 << QByteArray("C.UTF-8") << apr15 << "3104" << "amount, ok" << true
+                                        << false << apr15;
+        QTest::newRow("3104, left, new") << 273 << QByteArray("C.UTF-8") << apr15 << "3104" << "amount, new" << true
+                                         << false << apr15;
         // the page's buttons: refused, a button does nothing until clicked again
         for (const char *how : {"stype", "samount", "cats"}) {
             QTest::addRow("3105, %s", how) << 273 << QByteArray("C.UTF-8") << apr15 << "3105" << how
@@ -697,11 +703,19 @@ private slots:
             YMDateTimeEdit *edit = td->taskEditor()->date->dateEdit();
             edit->setFocus();
             QTest::keyClicks(edit->lineEdit(), keys);
-            if (how == "amount, ctrl+return") {
+            if (how.startsWith("amount, ")) {
                 QTest::mouseClick(td->taskEditor()->amount, Qt::LeftButton);
                 QCoreApplication::processEvents();
+            }
+            // a hint shown before the action goes with the dialog it closes
+            const QString before = shownHint(edit->lineEdit(), YMDateTimeEdit::hintName());
+            if (how == "amount, ctrl+return")
                 QTest::keyClick(td->taskEditor()->amount, Qt::Key_Return, Qt::ControlModifier);
-            } else if (how == "ctrl+return")
+            else if (how == "amount, ok")
+                click(QpeDialogOk::find(td)->okButton());
+            else if (how == "amount, new")
+                click(td->navigationBar()->findChild<YMRPushButton *>("new"));
+            else if (how == "ctrl+return")
                 QTest::keyClick(edit->lineEdit(), Qt::Key_Return, Qt::ControlModifier);
             else if (how == "tab")
                 td->tabs()->showPage(td->memo());
@@ -710,7 +724,7 @@ private slots:
             else
                 click(how == "ok" ? static_cast<QWidget *>(QpeDialogOk::find(td)->okButton())
                                   : td->navigationBar()->findChild<YMRPushButton *>(how));
-            hint = shownHint(edit->lineEdit(), YMDateTimeEdit::hintName());
+            hint = td->isVisible() ? shownHint(edit->lineEdit(), YMDateTimeEdit::hintName()) : before;
             open = td->isVisible() && td->task() == a && td->tabs()->currentPage() == td->taskEditor();
             shown = edit->date();
             if (pageButton) {
@@ -755,6 +769,14 @@ private slots:
             typeDateTime(page->dt->dateEdit(), day, QTime(2, 30));
             typeDateTime(page->dt->timeEdit(), day, QTime(2, 30));
             hint = shownHint(page->dt->timeEdit());
+            // the hint goes with the expense it was about and takes no click
+            // meant for the page under it
+            auto *label = page->dt->timeEdit()->findChild<QLabel *>("YMRPIM hint");
+            QVERIFY(label && label->testAttribute(Qt::WA_TransparentForMouseEvents)
+                    && label->windowHandle()->flags().testFlag(Qt::WindowTransparentForInput));
+            QTest::mouseClick(td->navigationBar()->findChild<YMRPushButton *>("new"), Qt::LeftButton);
+            QVERIFY(td->task() != a);
+            QVERIFY(!label->isVisible());
             td->accept();
         });
         QCOMPARE(result, 1);
@@ -767,6 +789,71 @@ private slots:
         QCOMPARE(a->reminder->dateTime, rings);
         QVERIFY(a->reminder->dateTime.isValid());
         QVERIFY(fixtures::alarmTimes(TaskManager::alarmMessage(a)).contains(rings));
+    }
+
+    // The reminder's date and time typed whole, as on the expense's date:
+    // years of one or three digits, and the 12-hour clock's hours and
+    // letters; a refusal keeps the reminder where it was.
+    void reminderTypedKeys_data()
+    {
+        QTest::addColumn<bool>("ampm");
+        QTest::addColumn<QDateTime>("start");
+        QTest::addColumn<QString>("dateKeys");
+        QTest::addColumn<QString>("timeKeys");
+        QTest::addColumn<QDateTime>("stored");
+        QTest::addColumn<bool>("refused");
+        const QDateTime morning(QDate(2027, 4, 15), QTime(11, 30)), afternoon(QDate(2027, 4, 15), QTime(14, 30));
+        QTest::newRow("1/5/0 over 2027") << false << morning << "1/5/0" << ""
+                                         << QDateTime(QDate(2000, 5, 1), QTime(11, 30)) << false;
+        QTest::newRow("1/5/7") << false << morning << "1/5/7" << "" << QDateTime(QDate(2007, 5, 1), QTime(11, 30))
+                               << false;
+        QTest::newRow("23:61, 24-hour clock") << false << morning << "" << "23:61" << morning << true;
+        QTest::newRow("23:61, 12-hour clock") << true << morning << "" << "23:61" << morning << true;
+        QTest::newRow("24:00, 12-hour clock") << true << morning << "" << "24:00" << morning << true;
+        QTest::newRow("0215A over PM") << true << afternoon << "" << "0215A"
+                                       << QDateTime(afternoon.date(), QTime(2, 15)) << false;
+        QTest::newRow("1130P over AM") << true << morning << "" << "1130P"
+                                       << QDateTime(morning.date(), QTime(23, 30)) << false;
+        QTest::newRow("0215X") << true << afternoon << "" << "0215X" << afternoon << true;
+    }
+
+    void reminderTypedKeys()
+    {
+        QFETCH(bool, ampm);
+        QFETCH(QDateTime, start);
+        QFETCH(QString, dateKeys);
+        QFETCH(QString, timeKeys);
+        QFETCH(QDateTime, stored);
+        QFETCH(bool, refused);
+        const ymrtest::DateSettingsKept kept; // for the other tests
+        ymrtest::setDateSettings(ampm, 273);
+        Task *a = addTask(m_store.get(), "A", "7");
+        a->reminder = new PIMReminder;
+        a->reminder->dateTime = start;
+        QString hint;
+        const int result = execDialog(a, 3, true, [&](TaskDialog *td) {
+            ReminderEditor *page = td->reminderEditor();
+            YMDateTimeEdit *date = page->dt->dateEdit(), *time = page->dt->timeEdit();
+            QTRY_COMPARE(time->sectionCount(), ampm ? 3 : 2);
+            date->setFocus();
+            typeKeys(date->lineEdit(), dateKeys);
+            time->setFocus();
+            typeKeys(time->lineEdit(), timeKeys);
+            const auto shown = [&] {
+                return shownHint(date->lineEdit(), YMDateTimeEdit::hintName())
+                       + shownHint(time->lineEdit(), YMDateTimeEdit::hintName());
+            };
+            hint = shown();
+            td->accept();
+            if (td->isVisible()) {
+                hint += shown();
+                td->accept();
+            }
+        });
+        QCOMPARE(result, 1);
+        QCOMPARE(!hint.isEmpty(), refused);
+        QVERIFY(a->reminder);
+        QCOMPARE(a->reminder->dateTime, stored);
     }
 
     void expensePageValues()

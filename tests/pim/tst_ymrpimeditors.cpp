@@ -293,10 +293,16 @@ void TestYMRPIMEditors::popupDate()
             QTest::mouseClick(editor->dateButton(), Qt::LeftButton);
             editor->dateButton()->popupMenu()->hide();
         }
+        const auto shownHint = [field] {
+            auto *label = field->findChild<QLabel *>(YMDateTimeEdit::hintName());
+            return label && label->isVisible() ? label->text() : QString();
+        };
+        // a hint shown as the date was typed goes with the pop-up Set closes
+        hint = shownHint();
         if (!press.isEmpty())
             QTest::mouseClick(button(w, press), Qt::LeftButton);
-        auto *label = field->findChild<QLabel *>(YMDateTimeEdit::hintName());
-        hint = label && label->isVisible() ? label->text() : QString();
+        if (w->isVisible() || hint.isEmpty())
+            hint = shownHint();
         shownAfter = editor->date();
         if (w->isVisible())
             close(w);

@@ -9,6 +9,7 @@
 #include "qt/ymrcombobox.h"
 #include "qt/ymrspinbox.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -74,24 +75,32 @@ void TestYMCalendar::keys_data()
     QTest::addColumn<QDate>("start");
     QTest::addColumn<QList<int>>("keys");
     QTest::addColumn<QDate>("result");
+    QTest::addColumn<QString>("hint"); // the year box's, empty: none
     const QDate d(2005, 1, 31);
-    QTest::newRow("left") << d << QList<int>{Qt::Key_Left} << QDate(2005, 1, 30);
-    QTest::newRow("down") << d << QList<int>{Qt::Key_Down} << QDate(2005, 2, 7);
-    QTest::newRow("page down clamps") << d << QList<int>{Qt::Key_PageDown} << QDate(2005, 2, 28);
+    QTest::newRow("left") << d << QList<int>{Qt::Key_Left} << QDate(2005, 1, 30) << QString();
+    QTest::newRow("down") << d << QList<int>{Qt::Key_Down} << QDate(2005, 2, 7) << QString();
+    QTest::newRow("page down clamps") << d << QList<int>{Qt::Key_PageDown} << QDate(2005, 2, 28) << QString();
     QTest::newRow("page down, leap year") << QDate(2004, 1, 31) << QList<int>{Qt::Key_PageDown}
-                                          << QDate(2004, 2, 29);
+                                          << QDate(2004, 2, 29) << QString();
     QTest::newRow("page up in January") << QDate(2005, 1, 15) << QList<int>{Qt::Key_PageUp}
-                                        << QDate(2004, 12, 15);
+                                        << QDate(2004, 12, 15) << QString();
     QTest::newRow("minus then 3") << d << QList<int>{Qt::Key_Minus, Qt::Key_3}
-                                  << QDate(2005, 1, 28);
+                                  << QDate(2005, 1, 28) << QString();
     QTest::newRow("plus then 9") << d << QList<int>{Qt::Key_Plus, Qt::Key_9}
-                                 << QDate(2005, 2, 9);
-    QTest::newRow("home") << d << QList<int>{Qt::Key_Home} << QDate();
-    QTest::newRow("other keys") << d << QList<int>{Qt::Key_A, Qt::Key_Tab} << d;
+                                 << QDate(2005, 2, 9) << QString();
+    QTest::newRow("home") << d << QList<int>{Qt::Key_Home} << QDate() << QString();
+    QTest::newRow("other keys") << d << QList<int>{Qt::Key_A, Qt::Key_Tab} << d << QString();
     // 0: a click in the year box, which then takes the keys
     QTest::newRow("a year typed into its box") << d << QList<int>{0, Qt::Key_2, Qt::Key_0, Qt::Key_2, Qt::Key_4, Qt::Key_Return}
-                                               << QDate(2024, 1, 31);
-    QTest::newRow("half a year typed into its box") << d << QList<int>{0, Qt::Key_2, Qt::Key_0, Qt::Key_Return} << d;
+                                               << QDate(2024, 1, 31) << QString();
+    const QString notHad = QStringLiteral("Year %1 is not in the calendar (1752 to 8000): it keeps 2005.");
+    QTest::newRow("half a year typed into its box") << d << QList<int>{0, Qt::Key_2, Qt::Key_0, Qt::Key_Return} << d
+                                                    << notHad.arg(20);
+    QTest::newRow("year 7") << d << QList<int>{0, Qt::Key_7, Qt::Key_Return} << d << notHad.arg(7);
+    QTest::newRow("year 99") << d << QList<int>{0, Qt::Key_9, Qt::Key_9, Qt::Key_Return} << d << notHad.arg(99);
+    QTest::newRow("year 0") << d << QList<int>{0, Qt::Key_0, Qt::Key_Return} << d << notHad.arg(0);
+    QTest::newRow("year 1752") << d << QList<int>{0, Qt::Key_1, Qt::Key_7, Qt::Key_5, Qt::Key_2, Qt::Key_Return}
+                               << QDate(1752, 1, 31) << QString();
 }
 
 void TestYMCalendar::keys()
@@ -99,6 +108,7 @@ void TestYMCalendar::keys()
     QFETCH(QDate, start);
     QFETCH(QList<int>, keys);
     QFETCH(QDate, result);
+    QFETCH(QString, hint);
     YMCalendar c;
     c.setDate(start);
     QSignalSpy changed(&c, &YMCalendar::dateChanged);
@@ -126,6 +136,8 @@ void TestYMCalendar::keys()
     if (result != start)
         QCOMPARE(changed.last().at(0).toDate(), result);
     QCOMPARE(clicked.count(), 0);
+    auto *label = year->findChild<QLabel *>(YMCalendar::hintName());
+    QCOMPARE(label && label->isVisible() ? label->text() : QString(), hint);
     QTest::keyClick(&c, Qt::Key_Plus); // the direction is shared: leave it forward
 }
 

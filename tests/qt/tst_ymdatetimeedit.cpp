@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
 
 using ymrtest::setDateSettings;
 
@@ -35,12 +36,31 @@ private slots:
 };
 
 // Keys by character: digits, "<" Left, ">" Right, "+" Up, "-" Down; "!"
-// the field is left (Tab), "~" the window loses the keys for a while, "^"
-// a popup has them for a while; "=" 31/05/2026 is set from outside; in
-// separators other characters are typed as they are.
+// the field is left (Tab), "|" the user comes back to it (Tab), "?" the
+// window asks for the value (askedDateTime()), "~" the
+// window loses the keys for a while, "^" a popup has them for a while; "="
+// 31/05/2026 is set from outside; letters, and in separators other
+// characters, are typed as they are.
 static void press(YMDateTimeEdit *e, const QString &keys, const QString &separators = QString())
 {
     for (QChar c : keys) {
+        if (c == '?') {
+            e->askedDateTime();
+            continue;
+        }
+        if (c == '|') {
+            QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+            QApplication::sendEvent(e->lineEdit(), &in);
+            continue;
+        }
+        if (c.isLetter()) {
+            const int key = c.unicode() < 0x80 ? c.toUpper().unicode() : 0;
+            QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(e->lineEdit(), &down);
+            QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(e->lineEdit(), &up);
+            continue;
+        }
         if (c == '!' || c == '~' || c == '^') {
             const Qt::FocusReason why = c == '!' ? Qt::TabFocusReason
                                         : c == '~' ? Qt::ActiveWindowFocusReason : Qt::PopupFocusReason;
@@ -207,6 +227,7 @@ void TestYMDateTimeEdit::typedDates_data()
     QTest::addColumn<QString>("text"); // shown after the keys
     QTest::addColumn<QDate>("date");   // the value then
     QTest::addColumn<QString>("hint"); // empty: none shown
+    QTest::addColumn<QString>("locale"); // Qt's default locale, when given
     const QString keeps = QStringLiteral("%1 does not exist: the field keeps %2.");
     const struct {
         QDate start;
@@ -225,7 +246,8 @@ void TestYMDateTimeEdit::typedDates_data()
             QTest::addRow("%s over %s, %s", qPrintable(keys), qPrintable(before),
                           order == 266 ? "m/d/y" : order == 84 ? "y/m/d" : "d/m/y")
                 << 0 << false << "/" << order << t.start << keys << (date.isValid() ? shown : before)
-                << (date.isValid() ? date : t.start) << (date.isValid() ? QString() : keeps.arg(shown, before));
+                << (date.isValid() ? date : t.start) << (date.isValid() ? QString() : keeps.arg(shown, before))
+                << QString();
         }
     }
     // entries that end otherwise, or not yet: d/m/y over 15/04/2026 unless said
@@ -233,8 +255,9 @@ void TestYMDateTimeEdit::typedDates_data()
     const QString shown = QStringLiteral("15/04/2026");
     const auto row = [](const char *name, const char *keys, const QString &text, const QDate &date,
                         const QString &hint = QString(), int order = 273, const QDate &start = QDate(2026, 4, 15),
-                        int mode = 0, bool ampm = false, const char *sep = "/") {
-        QTest::newRow(name) << mode << ampm << QString(sep) << order << start << QString(keys) << text << date << hint;
+                        int mode = 0, bool ampm = false, const char *sep = "/", const char *locale = "") {
+        QTest::newRow(name) << mode << ampm << QString(sep) << order << start << QString(keys) << text << date << hint
+                            << QString(locale);
     };
     row("day 31 waits for its month", "31", "31/04/2026", apr15);
     row("day 31 of April left", "31!", shown, apr15, keeps.arg("31/04/2026", shown));
@@ -246,10 +269,20 @@ void TestYMDateTimeEdit::typedDates_data()
     row("day 32", "32", shown, apr15, keeps.arg("Day 32", shown));
     row("month 13 after a day", "3113", shown, apr15, keeps.arg("Month 13", shown));
     row("year 0", "0000", "2026/04/15", apr15, keeps.arg("Year 0", "2026/04/15"), 84);
-    row("typing again after a refusal", "3231052026", "31/05/2026", may31, keeps.arg("Day 32", shown));
-    row("the date again after a refused one", "3104202630042026", "30/04/2026", QDate(2026, 4, 30),
+    // after a refusal the rest of the entry changes nothing, until the
+    // field is started again
+    row("keys after day 32", "3231052026", shown, apr15, keeps.arg("Day 32", shown));
+    row("12.13.34", "12.13.34", shown, apr15, keeps.arg("Month 13", shown));
+    row("keys after a refused date", "3104202630042026", shown, apr15, keeps.arg("31/04/2026", shown));
+    row("typing again, the field entered again", "32|31052026", "31/05/2026", may31, keeps.arg("Day 32", shown));
+    row("the date again, entered again", "31042026!|30042026", "30/04/2026", QDate(2026, 4, 30),
         keeps.arg("31/04/2026", shown));
-    row("the date again after month 13", "1305312026", "05/31/2026", may31, keeps.arg("Month 13", "04/15/2026"), 266);
+    row("the date again after month 13, entered again", "13|05312026", "05/31/2026", may31,
+        keeps.arg("Month 13", "04/15/2026"), 266);
+    row("Right after a refusal starts it again", "32>5", "15/05/2026", QDate(2026, 5, 15), keeps.arg("Day 32", shown));
+    row("Up after a refusal steps from the kept date", "32+", "16/04/2026", QDate(2026, 4, 16),
+        keeps.arg("Day 32", shown));
+    row("set from outside after a refusal", "32=1", "01/05/2026", QDate(2026, 5, 1), keeps.arg("Day 32", shown));
     row("a leading zero and its digit", "05", "05/04/2026", QDate(2026, 4, 5));
     row("a step from the date typed", "3105+", "31/05/2027", QDate(2027, 5, 31));
     row("no step from a date that does not exist", "31+", shown, apr15, keeps.arg("31/04/2026", shown));
@@ -257,6 +290,16 @@ void TestYMDateTimeEdit::typedDates_data()
     row("a popup has the keys meanwhile", "3^105!", "31/05/2026", may31);
     const QDate may1(2026, 5, 1);
     row("1/5/2026, d/m/y", "1/5/2026", "01/05/2026", may1);
+    row("1-5-2026, d/m/y", "1-5-2026", "01/05/2026", may1);
+    // a separator after the last field ends the entry at once
+    row("29/02/2025/", "29/02/2025/", shown, apr15, keeps.arg("29/02/2025", shown));
+    row("29/2/25/", "29/2/25/", shown, apr15, keeps.arg("29/02/2025", shown));
+    row("Up after a date refused by its separator", "29/2/25/+", "16/04/2026", QDate(2026, 4, 16),
+        keeps.arg("29/02/2025", shown));
+    // the window asks for the value: what is typed is taken or refused then
+    row("3105, asked", "3105?", "31/05/2026", may31);
+    row("3104, asked", "3104?", shown, apr15, keeps.arg("31/04/2026", shown));
+    row("3104, asked, then keys", "3104?2026", shown, apr15, keeps.arg("31/04/2026", shown));
     row("5/1/2026, m/d/y", "5/1/2026", "05/01/2026", may1, QString(), 266);
     row("2026-5-1, y/m/d", "2026-5-1!", "2026/05/01", may1, QString(), 84);
     row("1.5,2026, the settings' separator ','", "1.5,2026", "01,05,2026", may1, QString(), 273, apr15, 0, false, ",");
@@ -267,11 +310,50 @@ void TestYMDateTimeEdit::typedDates_data()
     row("two-digit year first, y/m/d", "26/5/1!", "2026/05/01", may1, QString(), 84);
     row("two-digit year after a separator", "5/1/26!", "05/01/2026", may1, QString(), 266);
     row("two-digit year over 2000", "010105!", "01/01/2005", QDate(2005, 1, 1), QString(), 273, QDate(2000, 1, 1));
+    // a year is its typed digits alone, of 1-4 digits, whatever year was shown
+    row("1.5.4, year 2004", "1.5.4!", "01/05/2004", QDate(2004, 5, 1));
+    row("1/5/7 ended by Tab", "1/5/7!", "01/05/2007", QDate(2007, 5, 1));
+    row("1.5.0 over 2027", "1.5.0!", "01/05/2000", QDate(2000, 5, 1), QString(), 273, QDate(2027, 4, 15));
+    row("1/5/202, three digits as typed", "1/5/202!", "01/05/0202", QDate(202, 5, 1));
+    row("1/5/2026 over 1999", "1/5/2026", "01/05/2026", may1, QString(), 273, QDate(1999, 12, 31));
+    row("4/5/1, a one-digit year first", "4/5/1!", "2004/05/01", QDate(2004, 5, 1), QString(), 84);
+    row("202/5/1, a three-digit year first", "202/5/1!", "0202/05/01", QDate(202, 5, 1), QString(), 84);
+    row("a year shown while typed", "1/5/2", "01/05/2002", QDate(2002, 5, 1));
+    row("000, left", "000!", "2026/04/15", apr15, keeps.arg("Year 0", "2026/04/15"), 84);
+    row("000/", "000/", "2026/04/15", apr15, keeps.arg("Year 0", "2026/04/15"), 84);
+    row("0001, year 1", "0001/5/1!", "0001/05/01", QDate(1, 5, 1), QString(), 84);
+    row("2/29/4, a leap day", "2/29/4!", "02/29/2004", QDate(2004, 2, 29), QString(), 266);
+    row("2/29/5", "2/29/5!", "04/15/2026", apr15, keeps.arg("02/29/2005", "04/15/2026"), 266);
     row("the last day takes two digits, y/m/d", "20260545", "2026/04/15", apr15, keeps.arg("Day 45", "2026/04/15"), 84);
     row("minute 61", "2361", "09:00", apr15, keeps.arg("Minute 61", "09:00"), 273, apr15, 1);
     row("a minute's one digit, left", "236!", "23:06", apr15, QString(), 273, apr15, 1);
     row("hour 24", "24", "09:00", apr15, keeps.arg("Hour 24", "09:00"), 273, apr15, 1);
     row("minute 61, 12-hour clock", "1261", "09:00 AM", apr15, keeps.arg("Minute 61", "09:00 AM"), 273, apr15, 1, true);
+    // the clock's hours, minutes and letters, over 09:00
+    const QString half = QStringLiteral("\"%1\" is neither AM nor PM: the field keeps %2.");
+    const auto clock = [&](const char *name, const char *keys, const char *text, const QString &hint, bool ampm,
+                           const char *locale = "") {
+        row(name, keys, text, apr15, hint, 273, apr15, 1, ampm, "/", locale);
+    };
+    clock("23:61, 24-hour", "23:61", "09:00", keeps.arg("Minute 61", "09:00"), false);
+    clock("34:, 24-hour", "34:", "09:00", keeps.arg("Hour 34", "09:00"), false);
+    clock("23:61, 12-hour", "23:61", "09:00 AM", keeps.arg("Hour 23", "09:00 AM"), true);
+    clock("24:00, 12-hour", "24:00", "09:00 AM", keeps.arg("Hour 24", "09:00 AM"), true);
+    clock("2:30, 12-hour", "2:30", "02:30 AM", QString(), true);
+    clock("1:30, 12-hour", "1:30", "01:30 AM", QString(), true);
+    clock("12:61, 12-hour", "12:61", "09:00 AM", keeps.arg("Minute 61", "09:00 AM"), true);
+    clock("0:, 12-hour", "0:", "09:00 AM", keeps.arg("Hour 0", "09:00 AM"), true);
+    clock("2361, 12-hour: a digit for AM or PM", "2361", "09:00 AM", half.arg("1", "09:00 AM"), true);
+    clock("0215P", "0215P", "02:15 PM", QString(), true);
+    clock("1130p", "1130p", "11:30 PM", QString(), true);
+    clock("0215 P, a blank before the letter", "0215 P", "02:15 PM", QString(), true);
+    clock("0215A after PM", ">>P<<0215A", "02:15 AM", QString(), true);
+    clock("P alone", ">>P", "09:00 PM", QString(), true);
+    clock("0215X", "0215X", "09:00 AM", half.arg("X", "09:00 AM"), true);
+    clock("X alone", ">>X", "09:00 AM", half.arg("X", "09:00 AM"), true);
+    clock("letters after a refused one", "0215XP", "09:00 AM", half.arg("X", "09:00 AM"), true);
+    clock("the locale's PM, Greek", "0215\u03bc", "02:15 PM", QString(), true, "el_GR");
+    clock("the locale's AM, Greek", ">>P<<0215\u03c0", "02:15 AM", QString(), true, "el_GR");
 }
 
 void TestYMDateTimeEdit::typedDates()
@@ -285,13 +367,18 @@ void TestYMDateTimeEdit::typedDates()
     QFETCH(QString, text);
     QFETCH(QDate, date);
     QFETCH(QString, hint);
+    QFETCH(QString, locale);
+    const QLocale before;
+    const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
+    if (!locale.isEmpty())
+        QLocale::setDefault(QLocale(locale));
     setDateSettings(ampm, order, sep);
     QMenu menu; // inside a menu the clock setting holds at once
     YMDateTimeEdit e(mode, mode == 1 ? &menu : nullptr);
     e.show();
     e.setDateTime(QDateTime(start, QTime(9, 0)));
     QSignalSpy changed(&e, SIGNAL(changed(QDate)));
-    press(&e, keys, "/.-,");
+    press(&e, keys, "/.-,: ");
     QCOMPARE(e.text(), text);
     QCOMPARE(e.date(), date);
     // the last value told is the value
