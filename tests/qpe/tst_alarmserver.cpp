@@ -680,8 +680,10 @@ void TestAlarmServer::timesThatNeverComeAreRefused()
 void TestAlarmServer::skippedTimeOfAnotherZone_data()
 {
     QTest::addColumn<bool>("byWallTime");
-    QTest::newRow("the moment sent") << false;
-    QTest::newRow("the wall time stored") << true;
+    QTest::addColumn<bool>("askedFirst");   // as the alarm window does
+    QTest::newRow("the moment sent") << false << false;
+    QTest::newRow("the wall time stored") << true << false;
+    QTest::newRow("the moment sent, asked whether listed") << false << true;
 }
 
 void TestAlarmServer::skippedTimeOfAnotherZone()
@@ -713,6 +715,9 @@ void TestAlarmServer::skippedTimeOfAnotherZone()
     QTRY_COMPARE(sink.got.size(), 1);
     QCOMPARE(sink.got.first().when, QDateTime(day, QTime(3, 0)));
     const QDateTime named = byWallTime ? QDateTime(day, QTime(2, 30)) : sink.got.first().when;
+    QFETCH(bool, askedFirst);
+    if (askedFirst)
+        QCOMPARE(s.registered(named, "A/zone", Msg, 0), QDateTime(day, QTime(3, 0)));
     QVERIFY(s.remove(named, "A/zone", Msg, 0));
     QVERIFY(s.flush());
     QVERIFY(s.pending().isEmpty());
