@@ -147,6 +147,74 @@ bool zoneOffset(const char *&p, int &offset)
     return true;
 }
 
+// Exactly n1 to n2 digits, at most max; false when not so.
+bool strictNumber(const char *&p, int n1, int n2, int max)
+{
+    int value = 0, n = 0;
+    while (isDigit(p[n]) && n < n2)
+        value = value * 10 + (p[n++] - '0');
+    if (n < n1 || isDigit(p[n]) || value > max)
+        return false;
+    p += n;
+    return true;
+}
+
+// "hh[:mm[:ss]]" with hours up to maxHours, as every reader takes it.
+bool strictClock(const char *&p, int maxHours)
+{
+    if (!strictNumber(p, 1, 3, maxHours))
+        return false;
+    for (int i = 0; i < 2 && *p == ':'; ++i) {
+        ++p;
+        if (!strictNumber(p, 2, 2, 59))
+            return false;
+    }
+    return true;
+}
+
+bool strictChange(const char *&p)
+{
+    if (*p++ != ',')
+        return false;
+    if (*p == 'J') {
+        ++p;
+        if (*p == '0' || !strictNumber(p, 1, 3, 365))
+            return false;
+    } else if (*p == 'M') {
+        ++p;
+        if (*p == '0' || !strictNumber(p, 1, 2, 12) || *p++ != '.' || *p == '0' || !strictNumber(p, 1, 1, 5)
+            || *p++ != '.' || !strictNumber(p, 1, 1, 6))
+            return false;
+    } else if (!strictNumber(p, 1, 3, 365)) {
+        return false;
+    }
+    if (*p != '/')
+        return true;
+    ++p;
+    p += *p == '-';
+    return strictClock(p, 167);
+}
+
+// Whether a rule is of the form every reader takes alike: names, offsets
+// within a day, and a summer time with both its changes given. Past this
+// (no dates, which the C library takes from another zone's file; fields out
+// of range, stray characters) the C library's own reading has quirks no
+// other reader repeats.
+bool plainRule(const char *p)
+{
+    const auto offset = [&p] {
+        p += *p == '+' || *p == '-';
+        return strictClock(p, 24);
+    };
+    if (!zoneName(p) || !offset())
+        return false;
+    if (*p == '\0')
+        return true;
+    if (!zoneName(p) || (*p != ',' && !offset()))
+        return false;
+    return strictChange(p) && strictChange(p) && *p == '\0';
+}
+
 qint32 be32(const uchar *p)
 {
     return qint32(quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | quint32(p[3]));
@@ -312,8 +380,17 @@ int LocalZone::Rule::offsetAt(qint64 moment) const
     return inSummer ? summer : standard;
 }
 
+int LocalZone::libraryOffsetAt(qint64 moment)
+{
+    const time_t at = time_t(moment);
+    struct tm local;
+    return localtime_r(&at, &local) ? int(local.tm_gmtoff) : 0;
+}
+
 int LocalZone::offsetAt(qint64 moment) const
 {
+    if (m_library)
+        return libraryOffsetAt(moment);
     if (m_changes.empty())
         return m_hasRule ? m_rule.offsetAt(moment) : m_first;
     if (moment < m_changes.front())
@@ -327,6 +404,27 @@ int LocalZone::offsetAt(qint64 moment) const
 void LocalZone::changePoints(qint64 from, qint64 to, Points &points) const
 {
     points.append(from);
+    if (m_library) {
+        // the C library's changes, found to the second between samples
+        // closer than any two changes of a zone's offset
+        const qint64 Step = 1800;
+        int was = libraryOffsetAt(from);
+        for (qint64 at = from; at < to;) {
+            const qint64 next = qMin(at + Step, to);
+            const int offset = libraryOffsetAt(next);
+            if (offset != was) {
+                qint64 lo = at, hi = next;
+                while (hi - lo > 1) {
+                    const qint64 mid = lo + (hi - lo) / 2;
+                    (libraryOffsetAt(mid) == was ? lo : hi) = mid;
+                }
+                points.append(hi);
+                was = offset;
+            }
+            at = next;
+        }
+        return;
+    }
     for (auto it = std::upper_bound(m_changes.begin(), m_changes.end(), from);
          it != m_changes.end() && *it <= to; ++it)
         points.append(*it);
@@ -456,8 +554,11 @@ bool LocalZone::readFile(const QString &path)
         const char *end = left > 1 && text[0] == '\n' ? static_cast<const char *>(memchr(text + 1, '\n', size_t(left - 1)))
                                                       : nullptr;
         if (end && end > text + 1) {
+            const QByteArray rule(text + 1, int(end - text - 1));
+            if (!plainRule(rule.constData()))
+                return false;
             m_hasRule = true;
-            m_rule.parse(QByteArray(text + 1, int(end - text - 1)).constData());
+            m_rule.parse(rule.constData());
         }
     }
     return true;
@@ -478,16 +579,25 @@ LocalZone LocalZone::read(const QByteArray &tz)
         zone.m_systemFile = QString::fromLatin1(SystemZoneFile);
         zone.m_systemStamp = stampOf(SystemZoneFile);
     }
-    if (name.isEmpty())
+    if (name.isEmpty()) {
+        zone.m_library = true;
+        ::tzset();
         return zone;
+    }
     const QByteArray dir = zone.m_tzDir.isEmpty() ? QByteArray("/usr/share/zoneinfo") : zone.m_tzDir;
     const QByteArray path = name.startsWith('/') ? name : dir + '/' + name;
     if (zone.readFile(QFile::decodeName(path)))
         return zone;
     zone.m_changes.clear();
     zone.m_offsets.clear();
-    zone.m_hasRule = true;
-    zone.m_rule.parse(name.constData());
+    if (plainRule(name.constData())) {
+        zone.m_hasRule = true;
+        zone.m_rule.parse(name.constData());
+        return zone;
+    }
+    // what this reader cannot read as the C library does is its answer
+    zone.m_library = true;
+    ::tzset();
     return zone;
 }
 

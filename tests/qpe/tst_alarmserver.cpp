@@ -905,7 +905,8 @@ void TestAlarmServer::farYearsByTheZonesRules()
 // the showings of the wall times at its edges (two where the clocks go
 // back, none in the gap as they go forward). Zones of every kind: a rule
 // past the file's last change (hour 24, negative hours), a day left out, a
-// POSIX rule in TZ (one whose summer spans the turn of the year), a file
+// POSIX rule in TZ (one whose summer spans the turn of the year; one
+// without dates, or out of form, read as the C library reads it), a file
 // named by path or like a rule, UTC for an empty TZ or one naming nothing;
 // each read as TZ changes.
 void TestAlarmServer::zoneAgreesWithTheCLibrary_data()
@@ -913,7 +914,12 @@ void TestAlarmServer::zoneAgreesWithTheCLibrary_data()
     QTest::addColumn<QByteArray>("zone");
     for (const char *zone : {"Europe/Berlin", "Australia/Lord_Howe", "America/Santiago", "America/Nuuk", "Pacific/Apia",
                              "Asia/Kathmandu", ":Europe/Paris", "EST5EDT", "", "Nowhere/Else",
-                             "XST0XDT,J69/13,J70/13", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", "XST-13XDT,J365/25,J1/0"})
+                             "XST0XDT,J69/13,J70/13", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", "XST-13XDT,J365/25,J1/0",
+                             // rules without dates, and out of form
+                             "CET-1CEST", "XST5XDT4", "CET-1CEST,", "XXX-24YYY,M13.5.0,M0.0.0",
+                             "EST5EDT,M3.2.0,M11.0.0", "EST5EDT,M3.2.0/2:,M11.1.0", "XST+5:99XDT,J0,J366",
+                             "EST5EDT,M3.2.0", "XST-25XDT,M3.5.0,M10.5.0/3 ", "XST 5", "AB5", ":", "<A>5",
+                             "XST5XDT,M3.2.0/+2,M11.1.0/-", "XST5XDT,J60/200,300/-170"})
         QTest::newRow(zone) << QByteArray(zone);
 }
 
@@ -952,6 +958,17 @@ void TestAlarmServer::zoneAgreesWithTheCLibrary()
                 qint64 moments[2];
                 const int n = table.showingsOf(wall, moments);
                 QCOMPARE(QList<qint64>(moments, moments + n), showings);
+                // what mktime makes of the wall time shows it only when it
+                // is one of them
+                const time_t asUtc = time_t(wall);
+                struct tm fields;
+                gmtime_r(&asUtc, &fields);
+                const struct tm asked = fields;
+                fields.tm_isdst = -1;
+                const time_t made = mktime(&fields);
+                const bool shows = fields.tm_hour == asked.tm_hour && fields.tm_min == asked.tm_min
+                                   && fields.tm_sec == asked.tm_sec && fields.tm_mday == asked.tm_mday;
+                QCOMPARE(shows, showings.contains(qint64(made)));
             }
             ++changes;
         }
