@@ -449,6 +449,25 @@ void LocalZone::changePoints(qint64 from, qint64 to, Points &points) const
 
 int LocalZone::showingsOf(qint64 wall, qint64 (&moments)[2]) const
 {
+    if (!m_library) {
+        // a moment shows the wall time when it has the offset between them:
+        // one look-up per offset the zone has, however many changes it holds
+        int n = 0;
+        for (const int offset : m_offsetSet) {
+            const qint64 at = wall - offset;
+            if (offsetAt(at) != offset)
+                continue;
+            // earliest first, the two earliest kept
+            if (n == 2 && at >= moments[1])
+                continue;
+            int i = qMin(n, 1);
+            for (; i > 0 && moments[i - 1] > at; --i)
+                moments[i] = moments[i - 1];
+            moments[i] = at;
+            n = qMin(n + 1, 2);
+        }
+        return n;
+    }
     // a moment showing this wall time lies within the largest offset of it
     Points points;
     changePoints(wall - MaxOffset, wall + MaxOffset, points);
@@ -564,6 +583,19 @@ bool LocalZone::readFile(const QString &path)
     return true;
 }
 
+void LocalZone::collectOffsets()
+{
+    // a file's changes name at most 256 types
+    m_offsetSet = m_offsets;
+    m_offsetSet.push_back(m_first);
+    if (m_hasRule) {
+        m_offsetSet.push_back(m_rule.standard);
+        m_offsetSet.push_back(m_rule.summer);
+    }
+    std::sort(m_offsetSet.begin(), m_offsetSet.end());
+    m_offsetSet.erase(std::unique(m_offsetSet.begin(), m_offsetSet.end()), m_offsetSet.end());
+}
+
 LocalZone LocalZone::read(const QByteArray &tz)
 {
     LocalZone zone;
@@ -586,13 +618,16 @@ LocalZone LocalZone::read(const QByteArray &tz)
     }
     const QByteArray dir = zone.m_tzDir.isEmpty() ? QByteArray("/usr/share/zoneinfo") : zone.m_tzDir;
     const QByteArray path = name.startsWith('/') ? name : dir + '/' + name;
-    if (zone.readFile(QFile::decodeName(path)))
+    if (zone.readFile(QFile::decodeName(path))) {
+        zone.collectOffsets();
         return zone;
+    }
     zone.m_changes.clear();
     zone.m_offsets.clear();
     if (plainRule(name.constData())) {
         zone.m_hasRule = true;
         zone.m_rule.parse(name.constData());
+        zone.collectOffsets();
         return zone;
     }
     // what this reader cannot read as the C library does is its answer

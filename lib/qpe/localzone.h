@@ -74,6 +74,9 @@ private:
     std::vector<qint64> m_changes;
     std::vector<int> m_offsets;
     int m_first = 0;   // before the first change
+    // every offset the zone has, each once
+    std::vector<int> m_offsetSet;
+    void collectOffsets();
     Rule m_rule;
     bool m_hasRule = false;   // past the last change (else its offset holds)
 
