@@ -470,7 +470,7 @@ int LocalZone::showingsOf(qint64 wall, qint64 (&moments)[2]) const
     }
     // a moment showing this wall time lies within the largest offset of it
     Points points;
-    changePoints(wall - MaxOffset, wall + MaxOffset, points);
+    changePoints(wall - m_reach, wall + m_reach, points);
     int n = 0;
     qint64 found[8];
     QVarLengthArray<int, 16> offsets;
@@ -496,7 +496,7 @@ int LocalZone::showingsOf(qint64 wall, qint64 (&moments)[2]) const
 qint64 LocalZone::gapEnd(qint64 wall) const
 {
     Points points;
-    changePoints(wall - MaxOffset, wall + MaxOffset, points);
+    changePoints(wall - m_reach, wall + m_reach, points);
     for (int i = 0; i + 1 < points.size(); ++i) {
         const qint64 at = points[i + 1];
         const int before = offsetAt(points[i]);
@@ -550,6 +550,12 @@ bool LocalZone::readFile(const QString &path)
     for (int i = 0; i < types; ++i) {
         offsets[size_t(i)] = be32(typeInfo + 6 * i);
         summer[size_t(i)] = typeInfo[6 * i + 4] != 0;
+        // no zone is that far from UTC: a damaged file, whose offsets the
+        // C library takes all the same (looked for that far, within reason)
+        if (qAbs(qint64(offsets[size_t(i)])) > MaxOffset) {
+            m_reach = qMin(qAbs(qint64(offsets[size_t(i)])), 7 * Day);
+            return false;
+        }
     }
     m_changes.clear();
     m_offsets.clear();
@@ -557,7 +563,11 @@ bool LocalZone::readFile(const QString &path)
         const int type = typeIndex[i];
         if (type >= types)
             return false;
-        m_changes.push_back(timeSize == 8 ? be64(p + qint64(i) * 8) : be32(p + qint64(i) * 4));
+        const qint64 at = timeSize == 8 ? be64(p + qint64(i) * 8) : be32(p + qint64(i) * 4);
+        // changes out of order would answer each look-up otherwise
+        if (!m_changes.empty() && at <= m_changes.back())
+            return false;
+        m_changes.push_back(at);
         m_offsets.push_back(offsets[size_t(type)]);
     }
     // before the first change: the first type of standard time

@@ -83,6 +83,9 @@ private:
     // the zone is the C library's reading (one this reader does not read
     // alike): its answers are taken
     bool m_library = false;
+    // how far from a wall time its moments may lie: further for a damaged
+    // file the C library reads
+    qint64 m_reach = 26 * 3600;
     static int libraryOffsetAt(qint64 moment);
 
     // what it was read for: TZ (and whether set), TZDIR, and the system's
