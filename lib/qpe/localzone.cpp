@@ -2,6 +2,7 @@
 
 #include "boundedfile.h"
 
+#include <QDate>
 #include <QFile>
 #include <QMutex>
 #include <QVarLengthArray>
@@ -21,21 +22,16 @@ namespace {
 const qint64 MaxOffset = 26 * 3600;
 const qint64 Day = 86400;
 
-bool isLeap(qint64 year)
+// Years count as the C library counts them (year 0 is 1 BC); QDate has
+// no year 0.
+QDate firstOfMonth(qint64 year, int month)
 {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return QDate(int(year > 0 ? year : year - 1), month, 1);
 }
 
-// The year (proleptic Gregorian) of a day counted from 1970-01-01.
-qint64 yearOfDay(qint64 days)
+qint64 dayOf(const QDate &date)
 {
-    const qint64 z = days + 719468;
-    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const qint64 doe = z - era * 146097;
-    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const qint64 mp = (5 * doy + 2) / 153;
-    return yoe + era * 400 + (mp < 10 ? 0 : 1);
+    return date.toJulianDay() - 2440588;   // 1970-01-01
 }
 
 qint64 floorDiv(qint64 a, qint64 b)
@@ -45,32 +41,22 @@ qint64 floorDiv(qint64 a, qint64 b)
 
 qint64 yearOf(qint64 moment)
 {
-    return yearOfDay(floorDiv(moment, Day));
+    const int year = QDate::fromJulianDay(floorDiv(moment, Day) + 2440588).year();
+    return year > 0 ? year : year + 1;
 }
 
 // The first moment of a year of UTC (proleptic Gregorian).
 qint64 yearStart(qint64 year)
 {
-    const qint64 y = year - 1;   // days from 1 March of year - 1
-    const qint64 era = (y >= 0 ? y : y - 399) / 400;
-    const qint64 yoe = y - era * 400;
-    const qint64 doe = yoe * 365 + yoe / 4 - yoe / 100 + 306;
-    return (era * 146097 + doe - 719468) * Day;
+    return dayOf(firstOfMonth(year, 1)) * Day;
 }
 
 // 1 January of a year, as the C library counts it for a rule: years up to
 // 1970 all count from 1970 (so a rule gives no changes before it).
 qint64 ruleYearStart(qint64 year)
 {
-    if (year <= 1970)
-        return 0;
-    return ((year - 1970) * 365 + ((year - 1) / 4 - 1970 / 4) - ((year - 1) / 100 - 1970 / 100)
-            + ((year - 1) / 400 - 1970 / 400))
-           * Day;
+    return year <= 1970 ? 0 : yearStart(year);
 }
-
-const int DaysBefore[2][13] = {{0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365},
-                               {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366}};
 
 bool isAsciiAlpha(char c)
 {
@@ -276,32 +262,25 @@ Zones &zones()
 qint64 LocalZone::Change::momentIn(int year, int offset) const
 {
     qint64 t = ruleYearStart(year);
-    const int leap = isLeap(year) ? 1 : 0;
     switch (kind) {
     case Julian1:
+        // counts no 29 February
         t += qint64(day - 1) * Day;
-        if (day >= 60 && leap)
+        if (day >= 60 && QDate::isLeapYear(year > 0 ? year : year - 1))
             t += Day;
         break;
     case Julian0:
         t += qint64(day) * Day;
         break;
     case Month: {
-        t += qint64(DaysBefore[leap][month - 1]) * Day;
-        // the weekday of the month's first day (Zeller)
-        const int m1 = (month + 9) % 12 + 1;
-        const int yy0 = month <= 2 ? year - 1 : year;
-        const int yy1 = yy0 / 100;
-        const int yy2 = yy0 % 100;
-        int dow = ((26 * m1 - 2) / 10 + 1 + yy2 + yy2 / 4 + yy1 / 4 - 2 * yy1) % 7;
-        if (dow < 0)
-            dow += 7;
-        int d = day - dow;
+        const QDate first = firstOfMonth(year, month);
+        t += qint64(first.dayOfYear() - 1) * Day;
+        // the w-th d-day (0 Sunday) of the month, its last for 5
+        int d = day - first.dayOfWeek() % 7;
         if (d < 0)
             d += 7;
-        const int length = DaysBefore[leap][month] - DaysBefore[leap][month - 1];
         for (int i = 1; i < week; ++i) {
-            if (d + 7 >= length)
+            if (d + 7 >= first.daysInMonth())
                 break;
             d += 7;
         }
