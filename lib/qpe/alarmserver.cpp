@@ -480,12 +480,26 @@ QDateTime AlarmServer::registered(const QDateTime &when, const QByteArray &chann
     if (!when.isValid() || !Entry::of(when, channel, message, data, e))
         return QDateTime();
     refresh();
-    for (auto i = std::lower_bound(m_alarms.begin(), m_alarms.end(), e, earlier);
-         i != m_alarms.end() && i->at == e.at; ++i) {
+    const auto it = std::lower_bound(m_alarms.begin(), m_alarms.end(), e, earlier);
+    for (auto i = it; i != m_alarms.end() && i->at == e.at; ++i) {
         if (i->channel == channel && i->message == message && i->data == data)
             return i->when();
     }
-    return QDateTime();
+    // a wall time the zone in force skips rings, and is sent, after the gap
+    const int skipped = skippedBefore(int(it - m_alarms.begin()), e, e.when());
+    return skipped >= 0 ? m_alarms.at(skipped).when() : QDateTime();
+}
+
+int AlarmServer::skippedBefore(int from, const Entry &e, const QDateTime &moment) const
+{
+    for (int i = from; i > 0;) {
+        const Entry &s = m_alarms.at(--i);
+        if (e.at - s.at > 4 * 24 * 3600)
+            break;
+        if (s.channel == e.channel && s.message == e.message && s.data == e.data && s.when() == moment)
+            return i;
+    }
+    return -1;
 }
 
 AlarmServer::Entry AlarmServer::storedEntry(const QDateTime &when, const QByteArray &channel,
@@ -511,16 +525,8 @@ AlarmServer::Entry AlarmServer::storedEntry(const QDateTime &when, const QByteAr
     // the entry is matched by what is stored, not by that moment
     if (!when.isValid())
         return e;
-    const QDateTime moment = e.when();
-    for (auto i = it; i != m_alarms.begin();) {
-        --i;
-        if (e.at - i->at > 4 * 24 * 3600)
-            break;
-        if (i->channel == channel && i->message == message && i->data == data
-            && i->when() == moment)
-            return *i;
-    }
-    return e;
+    const int skipped = skippedBefore(int(it - m_alarms.begin()), e, e.when());
+    return skipped >= 0 ? m_alarms.at(skipped) : e;
 }
 
 AlarmServer::Alarm AlarmServer::Entry::alarm() const

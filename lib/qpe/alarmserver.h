@@ -216,6 +216,9 @@ private:
     // read last (the caller refreshes it).
     Entry storedEntry(const QDateTime &when, const QByteArray &channel,
                       const QByteArray &message, int data);
+    // The entry before from of e's alarm stored at a wall time the zone in
+    // force skips, which reads as moment (after the gap); -1 for none.
+    int skippedBefore(int from, const Entry &e, const QDateTime &moment) const;
     void insert(const Entry &e);
     bool take(const Entry &e);
     // The list's entries for the merge (KeyedMerge: an alarm by its line),

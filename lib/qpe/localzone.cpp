@@ -2,6 +2,7 @@
 
 #include "boundedfile.h"
 
+#include <QDate>
 #include <QFile>
 #include <QMutex>
 #include <QVarLengthArray>
@@ -21,21 +22,16 @@ namespace {
 const qint64 MaxOffset = 26 * 3600;
 const qint64 Day = 86400;
 
-bool isLeap(qint64 year)
+// Years count as the C library counts them (year 0 is 1 BC); QDate has
+// no year 0.
+QDate firstOfMonth(qint64 year, int month)
 {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return QDate(int(year > 0 ? year : year - 1), month, 1);
 }
 
-// The year (proleptic Gregorian) of a day counted from 1970-01-01.
-qint64 yearOfDay(qint64 days)
+qint64 dayOf(const QDate &date)
 {
-    const qint64 z = days + 719468;
-    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const qint64 doe = z - era * 146097;
-    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const qint64 mp = (5 * doy + 2) / 153;
-    return yoe + era * 400 + (mp < 10 ? 0 : 1);
+    return date.toJulianDay() - 2440588;   // 1970-01-01
 }
 
 qint64 floorDiv(qint64 a, qint64 b)
@@ -45,32 +41,22 @@ qint64 floorDiv(qint64 a, qint64 b)
 
 qint64 yearOf(qint64 moment)
 {
-    return yearOfDay(floorDiv(moment, Day));
+    const int year = QDate::fromJulianDay(floorDiv(moment, Day) + 2440588).year();
+    return year > 0 ? year : year + 1;
 }
 
 // The first moment of a year of UTC (proleptic Gregorian).
 qint64 yearStart(qint64 year)
 {
-    const qint64 y = year - 1;   // days from 1 March of year - 1
-    const qint64 era = (y >= 0 ? y : y - 399) / 400;
-    const qint64 yoe = y - era * 400;
-    const qint64 doe = yoe * 365 + yoe / 4 - yoe / 100 + 306;
-    return (era * 146097 + doe - 719468) * Day;
+    return dayOf(firstOfMonth(year, 1)) * Day;
 }
 
 // 1 January of a year, as the C library counts it for a rule: years up to
 // 1970 all count from 1970 (so a rule gives no changes before it).
 qint64 ruleYearStart(qint64 year)
 {
-    if (year <= 1970)
-        return 0;
-    return ((year - 1970) * 365 + ((year - 1) / 4 - 1970 / 4) - ((year - 1) / 100 - 1970 / 100)
-            + ((year - 1) / 400 - 1970 / 400))
-           * Day;
+    return year <= 1970 ? 0 : yearStart(year);
 }
-
-const int DaysBefore[2][13] = {{0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365},
-                               {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366}};
 
 bool isAsciiAlpha(char c)
 {
@@ -147,6 +133,74 @@ bool zoneOffset(const char *&p, int &offset)
     return true;
 }
 
+// Exactly n1 to n2 digits, at most max; false when not so.
+bool strictNumber(const char *&p, int n1, int n2, int max)
+{
+    int value = 0, n = 0;
+    while (isDigit(p[n]) && n < n2)
+        value = value * 10 + (p[n++] - '0');
+    if (n < n1 || isDigit(p[n]) || value > max)
+        return false;
+    p += n;
+    return true;
+}
+
+// "hh[:mm[:ss]]" with hours up to maxHours, as every reader takes it.
+bool strictClock(const char *&p, int maxHours)
+{
+    if (!strictNumber(p, 1, 3, maxHours))
+        return false;
+    for (int i = 0; i < 2 && *p == ':'; ++i) {
+        ++p;
+        if (!strictNumber(p, 2, 2, 59))
+            return false;
+    }
+    return true;
+}
+
+bool strictChange(const char *&p)
+{
+    if (*p++ != ',')
+        return false;
+    if (*p == 'J') {
+        ++p;
+        if (*p == '0' || !strictNumber(p, 1, 3, 365))
+            return false;
+    } else if (*p == 'M') {
+        ++p;
+        if (*p == '0' || !strictNumber(p, 1, 2, 12) || *p++ != '.' || *p == '0' || !strictNumber(p, 1, 1, 5)
+            || *p++ != '.' || !strictNumber(p, 1, 1, 6))
+            return false;
+    } else if (!strictNumber(p, 1, 3, 365)) {
+        return false;
+    }
+    if (*p != '/')
+        return true;
+    ++p;
+    p += *p == '-';
+    return strictClock(p, 167);
+}
+
+// Whether a rule is of the form every reader takes alike: names, offsets
+// within a day, and a summer time with both its changes given. Past this
+// (no dates, which the C library takes from another zone's file; fields out
+// of range, stray characters) the C library's own reading has quirks no
+// other reader repeats.
+bool plainRule(const char *p)
+{
+    const auto offset = [&p] {
+        p += *p == '+' || *p == '-';
+        return strictClock(p, 24);
+    };
+    if (!zoneName(p) || !offset())
+        return false;
+    if (*p == '\0')
+        return true;
+    if (!zoneName(p) || (*p != ',' && !offset()))
+        return false;
+    return strictChange(p) && strictChange(p) && *p == '\0';
+}
+
 qint32 be32(const uchar *p)
 {
     return qint32(quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | quint32(p[3]));
@@ -208,32 +262,25 @@ Zones &zones()
 qint64 LocalZone::Change::momentIn(int year, int offset) const
 {
     qint64 t = ruleYearStart(year);
-    const int leap = isLeap(year) ? 1 : 0;
     switch (kind) {
     case Julian1:
+        // counts no 29 February
         t += qint64(day - 1) * Day;
-        if (day >= 60 && leap)
+        if (day >= 60 && QDate::isLeapYear(year > 0 ? year : year - 1))
             t += Day;
         break;
     case Julian0:
         t += qint64(day) * Day;
         break;
     case Month: {
-        t += qint64(DaysBefore[leap][month - 1]) * Day;
-        // the weekday of the month's first day (Zeller)
-        const int m1 = (month + 9) % 12 + 1;
-        const int yy0 = month <= 2 ? year - 1 : year;
-        const int yy1 = yy0 / 100;
-        const int yy2 = yy0 % 100;
-        int dow = ((26 * m1 - 2) / 10 + 1 + yy2 + yy2 / 4 + yy1 / 4 - 2 * yy1) % 7;
-        if (dow < 0)
-            dow += 7;
-        int d = day - dow;
+        const QDate first = firstOfMonth(year, month);
+        t += qint64(first.dayOfYear() - 1) * Day;
+        // the w-th d-day (0 Sunday) of the month, its last for 5
+        int d = day - first.dayOfWeek() % 7;
         if (d < 0)
             d += 7;
-        const int length = DaysBefore[leap][month] - DaysBefore[leap][month - 1];
         for (int i = 1; i < week; ++i) {
-            if (d + 7 >= length)
+            if (d + 7 >= first.daysInMonth())
                 break;
             d += 7;
         }
@@ -312,8 +359,17 @@ int LocalZone::Rule::offsetAt(qint64 moment) const
     return inSummer ? summer : standard;
 }
 
+int LocalZone::libraryOffsetAt(qint64 moment)
+{
+    const time_t at = time_t(moment);
+    struct tm local;
+    return localtime_r(&at, &local) ? int(local.tm_gmtoff) : 0;
+}
+
 int LocalZone::offsetAt(qint64 moment) const
 {
+    if (m_library)
+        return libraryOffsetAt(moment);
     if (m_changes.empty())
         return m_hasRule ? m_rule.offsetAt(moment) : m_first;
     if (moment < m_changes.front())
@@ -327,6 +383,27 @@ int LocalZone::offsetAt(qint64 moment) const
 void LocalZone::changePoints(qint64 from, qint64 to, Points &points) const
 {
     points.append(from);
+    if (m_library) {
+        // the C library's changes, found to the second between samples
+        // closer than any two changes of a zone's offset
+        const qint64 Step = 1800;
+        int was = libraryOffsetAt(from);
+        for (qint64 at = from; at < to;) {
+            const qint64 next = qMin(at + Step, to);
+            const int offset = libraryOffsetAt(next);
+            if (offset != was) {
+                qint64 lo = at, hi = next;
+                while (hi - lo > 1) {
+                    const qint64 mid = lo + (hi - lo) / 2;
+                    (libraryOffsetAt(mid) == was ? lo : hi) = mid;
+                }
+                points.append(hi);
+                was = offset;
+            }
+            at = next;
+        }
+        return;
+    }
     for (auto it = std::upper_bound(m_changes.begin(), m_changes.end(), from);
          it != m_changes.end() && *it <= to; ++it)
         points.append(*it);
@@ -351,9 +428,28 @@ void LocalZone::changePoints(qint64 from, qint64 to, Points &points) const
 
 int LocalZone::showingsOf(qint64 wall, qint64 (&moments)[2]) const
 {
+    if (!m_library) {
+        // a moment shows the wall time when it has the offset between them:
+        // one look-up per offset the zone has, however many changes it holds
+        int n = 0;
+        for (const int offset : m_offsetSet) {
+            const qint64 at = wall - offset;
+            if (offsetAt(at) != offset)
+                continue;
+            // earliest first, the two earliest kept
+            if (n == 2 && at >= moments[1])
+                continue;
+            int i = qMin(n, 1);
+            for (; i > 0 && moments[i - 1] > at; --i)
+                moments[i] = moments[i - 1];
+            moments[i] = at;
+            n = qMin(n + 1, 2);
+        }
+        return n;
+    }
     // a moment showing this wall time lies within the largest offset of it
     Points points;
-    changePoints(wall - MaxOffset, wall + MaxOffset, points);
+    changePoints(wall - m_reach, wall + m_reach, points);
     int n = 0;
     qint64 found[8];
     QVarLengthArray<int, 16> offsets;
@@ -379,7 +475,7 @@ int LocalZone::showingsOf(qint64 wall, qint64 (&moments)[2]) const
 qint64 LocalZone::gapEnd(qint64 wall) const
 {
     Points points;
-    changePoints(wall - MaxOffset, wall + MaxOffset, points);
+    changePoints(wall - m_reach, wall + m_reach, points);
     for (int i = 0; i + 1 < points.size(); ++i) {
         const qint64 at = points[i + 1];
         const int before = offsetAt(points[i]);
@@ -433,6 +529,12 @@ bool LocalZone::readFile(const QString &path)
     for (int i = 0; i < types; ++i) {
         offsets[size_t(i)] = be32(typeInfo + 6 * i);
         summer[size_t(i)] = typeInfo[6 * i + 4] != 0;
+        // no zone is that far from UTC: a damaged file, whose offsets the
+        // C library takes all the same (looked for that far, within reason)
+        if (qAbs(qint64(offsets[size_t(i)])) > MaxOffset) {
+            m_reach = qMin(qAbs(qint64(offsets[size_t(i)])), 7 * Day);
+            return false;
+        }
     }
     m_changes.clear();
     m_offsets.clear();
@@ -440,7 +542,11 @@ bool LocalZone::readFile(const QString &path)
         const int type = typeIndex[i];
         if (type >= types)
             return false;
-        m_changes.push_back(timeSize == 8 ? be64(p + qint64(i) * 8) : be32(p + qint64(i) * 4));
+        const qint64 at = timeSize == 8 ? be64(p + qint64(i) * 8) : be32(p + qint64(i) * 4);
+        // changes out of order would answer each look-up otherwise
+        if (!m_changes.empty() && at <= m_changes.back())
+            return false;
+        m_changes.push_back(at);
         m_offsets.push_back(offsets[size_t(type)]);
     }
     // before the first change: the first type of standard time
@@ -456,11 +562,27 @@ bool LocalZone::readFile(const QString &path)
         const char *end = left > 1 && text[0] == '\n' ? static_cast<const char *>(memchr(text + 1, '\n', size_t(left - 1)))
                                                       : nullptr;
         if (end && end > text + 1) {
+            const QByteArray rule(text + 1, int(end - text - 1));
+            if (!plainRule(rule.constData()))
+                return false;
             m_hasRule = true;
-            m_rule.parse(QByteArray(text + 1, int(end - text - 1)).constData());
+            m_rule.parse(rule.constData());
         }
     }
     return true;
+}
+
+void LocalZone::collectOffsets()
+{
+    // a file's changes name at most 256 types
+    m_offsetSet = m_offsets;
+    m_offsetSet.push_back(m_first);
+    if (m_hasRule) {
+        m_offsetSet.push_back(m_rule.standard);
+        m_offsetSet.push_back(m_rule.summer);
+    }
+    std::sort(m_offsetSet.begin(), m_offsetSet.end());
+    m_offsetSet.erase(std::unique(m_offsetSet.begin(), m_offsetSet.end()), m_offsetSet.end());
 }
 
 LocalZone LocalZone::read(const QByteArray &tz)
@@ -478,16 +600,28 @@ LocalZone LocalZone::read(const QByteArray &tz)
         zone.m_systemFile = QString::fromLatin1(SystemZoneFile);
         zone.m_systemStamp = stampOf(SystemZoneFile);
     }
-    if (name.isEmpty())
+    if (name.isEmpty()) {
+        zone.m_library = true;
+        ::tzset();
         return zone;
+    }
     const QByteArray dir = zone.m_tzDir.isEmpty() ? QByteArray("/usr/share/zoneinfo") : zone.m_tzDir;
     const QByteArray path = name.startsWith('/') ? name : dir + '/' + name;
-    if (zone.readFile(QFile::decodeName(path)))
+    if (zone.readFile(QFile::decodeName(path))) {
+        zone.collectOffsets();
         return zone;
+    }
     zone.m_changes.clear();
     zone.m_offsets.clear();
-    zone.m_hasRule = true;
-    zone.m_rule.parse(name.constData());
+    if (plainRule(name.constData())) {
+        zone.m_hasRule = true;
+        zone.m_rule.parse(name.constData());
+        zone.collectOffsets();
+        return zone;
+    }
+    // what this reader cannot read as the C library does is its answer
+    zone.m_library = true;
+    ::tzset();
     return zone;
 }
 

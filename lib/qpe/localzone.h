@@ -12,7 +12,9 @@
 // system's /etc/localtime), read from the zone's file once: its changes of
 // offset over every year it holds, and past them the rule it ends with.
 // Asking it takes no lock and calls nothing of the C library's time, so
-// threads that convert times of their own never wait for it.
+// threads that convert times of their own never wait for it; but for a TZ
+// value it cannot read as the C library does (a rule without dates, one
+// out of form, a damaged file), whose answers it then takes.
 //
 // Times are seconds: a moment since 1970-01-01T00:00Z, a wall time since
 // 1970-01-01T00:00 on the wall clock (so wall = moment + offset).
@@ -72,8 +74,19 @@ private:
     std::vector<qint64> m_changes;
     std::vector<int> m_offsets;
     int m_first = 0;   // before the first change
+    // every offset the zone has, each once
+    std::vector<int> m_offsetSet;
+    void collectOffsets();
     Rule m_rule;
     bool m_hasRule = false;   // past the last change (else its offset holds)
+
+    // the zone is the C library's reading (one this reader does not read
+    // alike): its answers are taken
+    bool m_library = false;
+    // how far from a wall time its moments may lie: further for a damaged
+    // file the C library reads
+    qint64 m_reach = 26 * 3600;
+    static int libraryOffsetAt(qint64 moment);
 
     // what it was read for: TZ (and whether set), TZDIR, and the system's
     // file it came from when TZ was unset

@@ -701,8 +701,10 @@ void TestAlarmServer::timesThatNeverComeAreRefused()
 void TestAlarmServer::skippedTimeOfAnotherZone_data()
 {
     QTest::addColumn<bool>("byWallTime");
-    QTest::newRow("the moment sent") << false;
-    QTest::newRow("the wall time stored") << true;
+    QTest::addColumn<bool>("askedFirst");   // as the alarm window does
+    QTest::newRow("the moment sent") << false << false;
+    QTest::newRow("the wall time stored") << true << false;
+    QTest::newRow("the moment sent, asked whether listed") << false << true;
 }
 
 void TestAlarmServer::skippedTimeOfAnotherZone()
@@ -734,6 +736,9 @@ void TestAlarmServer::skippedTimeOfAnotherZone()
     QTRY_COMPARE(sink.got.size(), 1);
     QCOMPARE(sink.got.first().when, QDateTime(day, QTime(3, 0)));
     const QDateTime named = byWallTime ? QDateTime(day, QTime(2, 30)) : sink.got.first().when;
+    QFETCH(bool, askedFirst);
+    if (askedFirst)
+        QCOMPARE(s.registered(named, "A/zone", Msg, 0), QDateTime(day, QTime(3, 0)));
     QVERIFY(s.remove(named, "A/zone", Msg, 0));
     QVERIFY(s.flush());
     QVERIFY(s.pending().isEmpty());
@@ -902,6 +907,12 @@ void TestAlarmServer::farYearsByTheZonesRules_data()
                                               << QDateTime(QDate(1945, 7, 1), QTime(9, 0), Qt::UTC);
     QTest::newRow("2040, two days into summer time") << QByteArray("2040-03-27T12:00:00")
                                                      << QDateTime(QDate(2040, 3, 27), QTime(10, 0), Qt::UTC);
+    QTest::newRow("the last days Qt reads itself") << QByteArray("2037-12-30T12:00:00")
+                                                   << QDateTime(QDate(2037, 12, 30), QTime(11, 0), Qt::UTC);
+    QTest::newRow("the turn of 2038") << QByteArray("2037-12-31T23:30:00")
+                                      << QDateTime(QDate(2037, 12, 31), QTime(22, 30), Qt::UTC);
+    QTest::newRow("the last second the list holds")
+        << QByteArray("9999-12-31T23:59:59") << QDateTime(QDate(9999, 12, 31), QTime(22, 59, 59), Qt::UTC);
 }
 
 void TestAlarmServer::farYearsByTheZonesRules()
@@ -917,25 +928,84 @@ void TestAlarmServer::farYearsByTheZonesRules()
 }
 
 // The zone's table, read once from its file, says what the C library says
-// at every change of offset from 1900 to 2100: the offset either side, and
+// at every change of offset from 1900 to 2200: the offset either side, and
 // the showings of the wall times at its edges (two where the clocks go
 // back, none in the gap as they go forward). Zones of every kind: a rule
 // past the file's last change (hour 24, negative hours), a day left out, a
-// POSIX rule in TZ (one whose summer spans the turn of the year), a file
+// POSIX rule in TZ (one whose summer spans the turn of the year; one
+// without dates, or out of form, read as the C library reads it), a file
 // named by path or like a rule, UTC for an empty TZ or one naming nothing;
 // each read as TZ changes.
+namespace {
+// A zone file of version 2: its changes (moment, type) and types (offset,
+// summer), the 32-bit block empty, and a rule after the last change.
+QByteArray zoneFile(const QVector<QPair<qint64, int>> &changes, const QVector<QPair<int, bool>> &types,
+                    const QByteArray &rule)
+{
+    QByteArray out;
+    QDataStream s(&out, QIODevice::WriteOnly);
+    const auto header = [&s](int times, int typeCount, int chars) {
+        s.writeRawData("TZif2", 5);
+        for (int i = 0; i < 15; ++i)
+            s << quint8(0);
+        s << qint32(0) << qint32(0) << qint32(0) << qint32(times) << qint32(typeCount) << qint32(chars);
+    };
+    header(0, 1, 4);
+    s << qint32(0) << quint8(0) << quint8(0);
+    s.writeRawData("XST", 4);
+    header(changes.size(), types.size(), 4);
+    for (const auto &c : changes)
+        s << qint64(c.first);
+    for (const auto &c : changes)
+        s << quint8(c.second);
+    for (const auto &t : types)
+        s << qint32(t.first) << quint8(t.second) << quint8(0);
+    s.writeRawData("XST", 4);
+    s.writeRawData("\n" + rule + "\n", rule.size() + 2);
+    return out;
+}
+
+qint64 utc(int year, int month = 1, int day = 1)
+{
+    return QDateTime(QDate(year, month, day), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
+}
+} // namespace
+
 void TestAlarmServer::zoneAgreesWithTheCLibrary_data()
 {
     QTest::addColumn<QByteArray>("zone");
+    // a zone file written for the row, named by its path in TZ
+    QTest::addColumn<QByteArray>("file");
     for (const char *zone : {"Europe/Berlin", "Australia/Lord_Howe", "America/Santiago", "America/Nuuk", "Pacific/Apia",
                              "Asia/Kathmandu", ":Europe/Paris", "EST5EDT", "", "Nowhere/Else",
-                             "XST0XDT,J69/13,J70/13", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", "XST-13XDT,J365/25,J1/0"})
-        QTest::newRow(zone) << QByteArray(zone);
+                             "XST0XDT,J69/13,J70/13", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", "XST-13XDT,J365/25,J1/0",
+                             // rules without dates, and out of form
+                             "CET-1CEST", "XST5XDT4", "CET-1CEST,", "XXX-24YYY,M13.5.0,M0.0.0",
+                             "EST5EDT,M3.2.0,M11.0.0", "EST5EDT,M3.2.0/2:,M11.1.0", "XST+5:99XDT,J0,J366",
+                             "EST5EDT,M3.2.0", "XST-25XDT,M3.5.0,M10.5.0/3 ", "XST 5", "AB5", ":", "<A>5",
+                             "XST5XDT,M3.2.0/+2,M11.1.0/-", "XST5XDT,J60/200,300/-170", "XST5XDT,J60,59",
+                             "XST-1XDT,M2.5.0/23,M3.1.0"})
+        QTest::newRow(zone) << QByteArray(zone) << QByteArray();
+    const QVector<QPair<int, bool>> types{{3600, false}, {7200, true}};
+    QTest::newRow("a file by its path") << QByteArray()
+                                        << zoneFile({{utc(1980), 1}, {utc(1980, 7), 0}, {utc(1990), 1}}, types,
+                                                    "XST-1XDT,M3.5.0,M10.5.0/3");
+    QTest::newRow("changes out of order, damaged")
+        << QByteArray() << zoneFile({{utc(1990), 1}, {utc(1980), 0}, {utc(2000), 1}}, types, "XST-1");
+    QTest::newRow("an offset past 26 hours, damaged")
+        << QByteArray() << zoneFile({{utc(1980), 1}, {utc(1990), 0}}, {{3600, false}, {27 * 3600, true}}, "XST-1");
+    QTest::newRow("a type past the types, damaged")
+        << QByteArray() << zoneFile({{utc(1980), 1}, {utc(1990), 2}}, types, "XST-1");
 }
 
 void TestAlarmServer::zoneAgreesWithTheCLibrary()
 {
     QFETCH(QByteArray, zone);
+    QFETCH(QByteArray, file);
+    if (!file.isEmpty()) {
+        zone = QFile::encodeName(freshDir() + "/Zone");
+        writeAll(QString::fromLocal8Bit(zone), file);
+    }
     ymrtest::ZoneScope scope(zone);
     const LocalZone &table = LocalZone::current();
     const auto cOffset = [](qint64 t) {
@@ -948,7 +1018,7 @@ void TestAlarmServer::zoneAgreesWithTheCLibrary()
     int changes = 0;
     int was = cOffset(QDateTime(QDate(1900, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch());
     for (qint64 t = QDateTime(QDate(1900, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
-         t < QDateTime(QDate(2100, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch(); t += step) {
+         t < QDateTime(QDate(2201, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch(); t += step) {
         const int next = cOffset(t + step);
         QCOMPARE(table.offsetAt(t), was);
         if (next != was) {
@@ -968,12 +1038,30 @@ void TestAlarmServer::zoneAgreesWithTheCLibrary()
                 qint64 moments[2];
                 const int n = table.showingsOf(wall, moments);
                 QCOMPARE(QList<qint64>(moments, moments + n), showings);
+                // what mktime makes of the wall time shows it only when it
+                // is one of them
+                const time_t asUtc = time_t(wall);
+                struct tm fields;
+                gmtime_r(&asUtc, &fields);
+                const struct tm asked = fields;
+                fields.tm_isdst = -1;
+                const time_t made = mktime(&fields);
+                const bool shows = fields.tm_hour == asked.tm_hour && fields.tm_min == asked.tm_min
+                                   && fields.tm_sec == asked.tm_sec && fields.tm_mday == asked.tm_mday;
+                QCOMPARE(shows, showings.contains(qint64(made)));
             }
             ++changes;
         }
         was = next;
     }
-    QVERIFY(changes > 0 || table.offsetAt(0) == 0);
+    // what a damaged file reads as is the C library's to say
+    QVERIFY(changes > 0 || table.offsetAt(0) == 0 || !file.isEmpty());
+    // and no answer contradicts another: a moment's wall time shows at it
+    for (qint64 t = utc(1975); t < utc(2005); t += 30 * 86400 + 3917) {
+        qint64 moments[2];
+        const int n = table.showingsOf(table.wallAt(t), moments);
+        QVERIFY2(std::find(moments, moments + n, t) != moments + n, qPrintable(QString::number(t)));
+    }
 }
 
 QPE_TEST_MAIN(TestAlarmServer)
