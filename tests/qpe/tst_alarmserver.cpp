@@ -168,7 +168,7 @@ void TestAlarmServer::wholeSecondsDuplicatesAndDelete()
     for (int i = 0; i < 6; ++i)
         QVERIFY(s.add(T0.addSecs(600 + i % 3), "A/ch", Msg + QByteArray::number(i), 0));
     const QByteArray before = readAll(s.fileName());
-    s.holdWrites();
+    AlarmServer::WriteHold hold(&s);
     QVERIFY(s.remove(QVector<AlarmServer::Alarm>{{T0.addSecs(600), "A/ch", Msg + "0", 0},
                                                  {T0.addSecs(601), "A/ch", Msg + "4", 0},
                                                  {T0.addSecs(600), "A/ch", Msg + "0", 0},
@@ -180,7 +180,7 @@ void TestAlarmServer::wholeSecondsDuplicatesAndDelete()
         left << QString::fromLatin1(a.message.right(1));
     QCOMPARE(left, QStringList({"e", "x", "3", "1", "2"}));
     QCOMPARE(readAll(s.fileName()), before);
-    QVERIFY(s.releaseWrites());
+    QVERIFY(hold.release());
     QCOMPARE(AlarmServer(QFileInfo(s.fileName()).path()).pending(), s.pending());
 
     // a list that cannot be written is reported
