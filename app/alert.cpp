@@ -76,7 +76,9 @@ Alert::Alert(QWidget *parent, const char *name)
     // come to it were meant for another window and never press its Ok
     m_keysRest.start();
     qApp->installEventFilter(this);
-    QPEApplication::leaveKeyboardAtShow(this);
+    // (with the user in the program, as after a wait for it, it takes it)
+    if (QPEApplication::keyboardElsewhere())
+        QPEApplication::leaveKeyboardAtShow(this);
     YMRApplication::showMaximized(this, true);
 }
 

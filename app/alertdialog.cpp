@@ -183,11 +183,14 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
         emit setupView(lv, task);
     }
     emit raiseMainWindow();
-    // the main window raised would cover the window up already
-    if (m_running)
-        raise();
-    else if (m_alert)
-        m_alert->raise();
+    // the main window raised would cover the window up already (raised
+    // only where the user is in the program)
+    if (!QPEApplication::keyboardElsewhere()) {
+        if (m_running)
+            raise();
+        else if (m_alert)
+            m_alert->raise();
+    }
     lv->newTask(task);
     setWindowTitle(QString::number(lv->childCount()) + QLatin1Char(' ') + tr("Reminders"));
     if (m_running)
@@ -196,10 +199,28 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
         m_alert->start(task->reminder);
         return;
     }
+    // it rings now; the window waits where it would come up under the
+    // pointer or out of sight, until the user comes to the program
+    if (m_waiting || !QPEApplication::mayComeUp(parentWidget())) {
+        if (task->reminder->sound)
+            Alert::soundAlarm();
+        if (m_waiting)
+            return;
+        m_waiting = true;
+        const bool comeUp = QPEApplication::waitToComeUp(parentWidget());
+        m_waiting = false;
+        // the listed ones ring again at the next start
+        if (!comeUp || !m_bound || lv->childCount() == 0) {
+            release();
+            return;
+        }
+        // the store may have been read again meanwhile
+        task = dynamic_cast<Task *>(m_bound->findRecord(uid));
+    }
     m_alert = new Alert(this);
     if (m_locked)
         m_alert->setNote(tr("A reminder of a locked book is due."));
-    m_alert->start(task->reminder);
+    m_alert->start(task ? task->reminder : nullptr);
     m_alert->exec();
     delete m_alert;
     // nothing of a locked book before its password: without it the
@@ -240,6 +261,8 @@ void AlertDialog::tellMissing(const QByteArray &data)
     QDateTime when;
     qint32 alarmData = 0;
     const QString time = alarmOf(data, when, alarmData) ? when.toString() : tr("an unknown time");
+    if (!QPEApplication::waitToComeUp(parentWidget()))
+        return;
     // told in the alarm window: no key typed for another window dismisses it
     Alert alert(this);
     alert.setNote(tr("A reminder due at %1 belongs to an expense in none of the books that "

@@ -90,6 +90,8 @@ private:
     QPointer<PIMManager> m_bound;
     QPointer<Alert> m_alert;
     bool m_running = false;
+    // a due reminder waits for the user to come to the program
+    bool m_waiting = false;
     QStringList m_queue;
     // each queued message's data: the alarm it came from
     QList<QByteArray> m_queueData;

@@ -424,13 +424,17 @@ void ToDoWindow::getTask(Task **task, const QString &uid, const QDateTime &when)
 
 void ToDoWindow::raiseMainWindow()
 {
+    QPEApplication::setKeepRunning();
+    // the user types in another window: nothing is raised, shown or moved
+    // over it (the alarm comes up beside it, or asks for attention)
+    if (QPEApplication::keyboardElsewhere())
+        return;
     // a reminder brings it up: in front, but the keyboard stays where the
     // user types
     QPEApplication::leaveKeyboardAtShow(this);
     // the emulated screen, not the whole desktop
     YMRApplication::showMaximized(this, true);
     raise();
-    QPEApplication::setKeepRunning();
 }
 
 void ToDoWindow::setupView(PIMListView *list, Task *task)

@@ -7,13 +7,16 @@
 #include "qpekeys.h"
 #include "unixsignalnotifier.h"
 
+#include <QCursor>
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMetaObject>
+#include <QPointer>
 #include <QScreen>
 #include <QSet>
 #include <QTextCodec>
@@ -158,6 +161,60 @@ void QPEApplication::leaveKeyboardAtShow(QWidget *w, bool refuseUntilShown)
     if (refuseUntilShown)
         window->setFlags(window->flags() | Qt::WindowDoesNotAcceptFocus);
     new UnaskedShow(w, window);
+}
+
+bool QPEApplication::keyboardElsewhere()
+{
+    // only on X do other programs' windows take the keyboard from it
+    return !QGuiApplication::focusWindow() && QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+bool QPEApplication::mayComeUp(QWidget *owner)
+{
+    if (!keyboardElsewhere())
+        return true;
+    QWidget *over = owner ? owner->window() : nullptr;
+    if (!over || !over->isVisible() || over->isMinimized() || !over->windowHandle()
+        || !over->windowHandle()->isExposed())
+        return false;
+    QRect at = over->frameGeometry();
+    if (isScreenEmulated())
+        at |= screenRect();
+    else
+        at |= over->screen() ? over->screen()->geometry() : at;
+    // a little more: the frame the manager puts round the new window
+    const int frame = 32;
+    return !at.adjusted(-frame, -frame, frame, frame).contains(QCursor::pos());
+}
+
+namespace {
+// The ICCCM urgency hint of an X window, which the managers without the
+// desktop's attention state (twm) and i3 show; QWindow::alert() asks only
+// for that state. At the end: X's names clash with Qt's.
+void setUrgency(QWidget *w, bool on);
+} // namespace
+
+bool QPEApplication::waitToComeUp(QWidget *owner)
+{
+    if (mayComeUp(owner))
+        return !s_endingSession;
+    QPointer<QWidget> over(owner ? owner->window() : nullptr);
+    if (over) {
+        QApplication::alert(over, 0);
+        setUrgency(over, true);
+    }
+    QEventLoop loop;
+    // the user comes to the program
+    connect(qApp, &QGuiApplication::focusWindowChanged, &loop, [&loop](QWindow *focus) {
+        if (focus)
+            loop.quit();
+    });
+    if (auto *app = qobject_cast<QPEApplication *>(QCoreApplication::instance()))
+        connect(app, &QPEApplication::sessionEnding, &loop, &QEventLoop::quit);
+    connect(qApp, &QCoreApplication::aboutToQuit, &loop, &QEventLoop::quit);
+    loop.exec();
+    setUrgency(over, false);
+    return !s_endingSession && !QCoreApplication::closingDown();
 }
 
 QPEApplication::QPEApplication(int &argc, char **argv, Type)
@@ -572,3 +629,33 @@ void QPEApplication::systemMessage(const QByteArray &msg, const QByteArray &data
             emit weekChanged(monday);
     }
 }
+
+#ifdef YMR_HAVE_X11
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#endif
+
+namespace {
+void setUrgency(QWidget *w, bool on)
+{
+#ifdef YMR_HAVE_X11
+    if (!w || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    Display *display = XOpenDisplay(nullptr);
+    if (!display)
+        return;
+    const Window window = w->winId();
+    XWMHints *hints = XGetWMHints(display, window);
+    XWMHints none{};
+    XWMHints *set = hints ? hints : &none;
+    set->flags = on ? set->flags | XUrgencyHint : set->flags & ~XUrgencyHint;
+    XSetWMHints(display, window, set);
+    if (hints)
+        XFree(hints);
+    XCloseDisplay(display);
+#else
+    Q_UNUSED(w)
+    Q_UNUSED(on)
+#endif
+}
+} // namespace

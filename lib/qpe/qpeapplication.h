@@ -86,6 +86,20 @@ public:
     // window in front, and refused it would be lost. A window already on the
     // screen is left as it is.
     static void leaveKeyboardAtShow(QWidget *w, bool refuseUntilShown = true);
+    // Whether another program's window may have the keyboard: on X, none
+    // of the program's windows has it.
+    static bool keyboardElsewhere();
+    // Whether a window the program shows on its own, over owner (maximised
+    // on the emulated screen there), may come up now: at once unless the
+    // keyboard is elsewhere; else only over owner on the screen, not
+    // minimised, and away from the pointer, which would hand it the keyboard
+    // under a manager where the keyboard follows the pointer.
+    static bool mayComeUp(QWidget *owner);
+    // Waits, events handled, until mayComeUp(owner). Meanwhile owner's
+    // window asks for attention (the urgency hint), nothing else shows or
+    // moves, and the user's going to the program ends the wait. False when
+    // the session ends meanwhile.
+    static bool waitToComeUp(QWidget *owner);
 
     static void setKeepRunning();
     static bool keepRunning();

@@ -284,8 +284,11 @@ int YMRDialog::runMessage(const QString &caption, const QString &text, const cha
             flags |= Escape;
         box.setButton(n, texts[n - 1], icons[n - 1], flags);
     }
-    if (s_unasked > 0)
+    if (s_unasked > 0) {
+        if (!QPEApplication::waitToComeUp(box.parentWidget()))
+            return escapeButton;
         QPEApplication::leaveKeyboardAtShow(&box);
+    }
     return box.exec();
 }
 

@@ -6,8 +6,10 @@
 // starts its own Xvfb on a free display (-displayfd, so programs run in
 // parallel) and openbox on it; both stop when the program ends. A test may
 // switch to twm (no activation requests answered, the keyboard follows the
-// pointer) or to no manager at all (X's own rules). Where they cannot
-// start, the program is skipped (CTest: return code 77) and says why.
+// pointer), to i3 (tiling: it lays the windows out side by side, gives the
+// keyboard to the window under the pointer and marks a window that asks for
+// attention urgent) or to no manager at all (X's own rules). Where they
+// cannot start, the program is skipped (CTest: return code 77) and says why.
 //
 // A test program: #include "xdesktop.h", then YMR_DESKTOP_TEST_MAIN(Class).
 // Windows appear, get their frames and move in the manager's own time:
@@ -46,7 +48,7 @@ inline bool waitFor(const std::function<bool()> &done)
     return QTest::qWaitFor(done, WaitMs);
 }
 
-enum class Manager { None, Twm, Openbox };
+enum class Manager { None, Twm, Openbox, I3 };
 
 // The manager running now.
 inline Manager &manager()
@@ -159,7 +161,7 @@ inline QRect screenOf(QWidget *w)
 inline bool giveKeyboard(WId window)
 {
     const QString id = QString::number(window);
-    if (manager() == Manager::Openbox)
+    if (manager() == Manager::Openbox || manager() == Manager::I3)
         return xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), id});
     return xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), id,
                     QStringLiteral("20"), QStringLiteral("20")})
@@ -217,6 +219,9 @@ public:
                      search(QStringLiteral("."), {"getwindowname", "%@"}).constData());
         return id;
     }
+
+    // Its shown window whose title matches, 0 for none: asked once.
+    WId shown(const QString &title) { return find(title); }
 
     bool gone(const QString &title)
     {
@@ -304,6 +309,23 @@ public:
             m_wm = spawn({"openbox", "--sm-disable"});
             // it manages the display once it has published its desktops
             ready = {"xdotool", "get_num_desktops"};
+        } else if (m == Manager::I3) {
+            // its own settings only: no bar, no first-start wizard, its
+            // socket private to this server
+            const QString config = ymrtest::userRoot().filePath(QStringLiteral("i3config"));
+            const QString socket = ymrtest::userRoot().filePath(QStringLiteral("i3socket"));
+            QFile file(config);
+            if (!file.open(QIODevice::WriteOnly)
+                || file.write("# i3 config file (v4)\nfont fixed\nipc-socket " + QFile::encodeName(socket)
+                              + '\n') < 0) {
+                *why = QStringLiteral("no i3 settings file");
+                return false;
+            }
+            file.close();
+            QFile::remove(socket);
+            m_wm = spawn({"i3", "-c", QFile::encodeName(config)});
+            // it manages the display once it answers on its socket
+            ready = {"i3-msg", "-s", QFile::encodeName(socket), "-t", "get_version"};
         } else {
             // placed by the manager, not by the user's click; the places
             // programs ask for kept
@@ -322,8 +344,8 @@ public:
         const QDeadlineTimer until(WaitMs);
         while (!succeeds(ready)) {
             if (until.hasExpired()) {
-                *why = QStringLiteral("the window manager did not start (openbox, twm, x11-utils "
-                                      "or xdotool missing?)");
+                *why = QStringLiteral("the window manager did not start (openbox, twm, i3, "
+                                      "x11-utils or xdotool missing?)");
                 return false;
             }
             usleep(50000);
