@@ -6,6 +6,9 @@
 // once. One line per step, for a script that alternates this program with
 // the same one built on another tree.
 // Usage: bench_pim_reminderbook [folder] [runs] [open|save|changed|export|copy|nocopy|mark]
+// BENCH_REMINDERS_FROM=<year> puts the reminders in the ten years from then
+// (2030 unless set; 2001 for reminders all in the past); a folder holds one
+// book, so give each year a folder of its own.
 // With a step named it only repeats that step (for a profiler); "nocopy"
 // times the steps but the copy; "mark" marks and unmarks those 2,000 copies
 // at once, as a click on the check column's header of Copy Special's list
@@ -49,13 +52,16 @@ const int Reminders = 2000;
 // the hours the clocks skip or repeat), sorted by date.
 void makeBook(const QString &path)
 {
+    const int firstYear = qEnvironmentVariableIsSet("BENCH_REMINDERS_FROM")
+                              ? qEnvironmentVariableIntValue("BENCH_REMINDERS_FROM")
+                              : 2030;
     TaskManager book(path);
     for (int i = 0; i < Records; ++i) {
         auto *t = bench::sampleExpense(book, i);
         if (i % (Records / Reminders) == 0) {
             t->reminder = new PIMReminder;
             const int k = i / (Records / Reminders);
-            const QDate day = QDate(2030, 1, 1).addDays((k * 131) % 3650);
+            const QDate day = QDate(firstYear, 1, 1).addDays((k * 131) % 3650);
             t->reminder->dateTime = QDateTime(day, QTime(k % 100 == 0 ? 2 : 9 + k % 12, 30));
             t->reminder->sound = true;
         }
