@@ -7,7 +7,7 @@
 // file is also written there, for a book's benchmark run under it)
 #include "benchutil.h"
 
-#include "qpe/alarmserver.h"
+#include "qpe/wallclock.h"
 #include "qpe/localzone.h"
 
 #include <QCoreApplication>
@@ -59,8 +59,8 @@ void convert()
     for (int k = 0; k < Reminders; ++k) {
         const QDate day = QDate(2030, 1, 1).addDays((k * 131) % 2700);
         const QTime time(9 + k % 12, 30);
-        const QDateTime moment = AlarmServer::momentWithOffset(day, time);
-        sink = sink + moment.toSecsSinceEpoch() + AlarmServer::chosenOffset(moment);
+        const QDateTime moment = WallClock::moment(day, time);
+        sink = sink + moment.toSecsSinceEpoch() + WallClock::chosenOffset(moment);
     }
 }
 

@@ -4,7 +4,7 @@
 #include "pimtextwriter.h"
 #include "ymrpim.h"
 
-#include "qpe/alarmserver.h"
+#include "qpe/wallclock.h"
 
 #include <QDataStream>
 
@@ -16,8 +16,8 @@ void PIMReminder::write(PIMTextWriter &out) const
     out.writeNumber("TYPE=", type);
     // the wall time alone reads as the first showing of a repeated hour: a
     // moment the program chose in the second (a snooze) keeps its offset
-    const int offset = AlarmServer::chosenOffset(dateTime);
-    if (offset != AlarmServer::NoOffset)
+    const int offset = WallClock::chosenOffset(dateTime);
+    if (offset != WallClock::NoOffset)
         out.writeNumber("OFFSET=", offset);
     out.writeLine("REMINDER_END");
 }
@@ -26,7 +26,7 @@ void PIMReminder::resolve(const QDate &date, const QTime &time, int offset)
 {
     // by the zone's changes of offset, read once: no conversion of the C
     // library's, for which threads reading books at once would wait
-    const QDateTime moment = AlarmServer::momentWithOffset(date, time, offset);
+    const QDateTime moment = WallClock::moment(date, time, offset);
     if (!moment.isValid() || (moment.date() == date && moment.time() == time)) {
         dateTime = moment;
         return;
@@ -41,18 +41,18 @@ void PIMReminder::keepMomentOf(const PIMReminder &before)
 {
     const QDateTime &was = before.dateTime;
     const QTime time = dateTime.time();
-    if (AlarmServer::chosenOffset(was) == AlarmServer::NoOffset || dateTime.date() != was.date()
+    if (WallClock::chosenOffset(was) == WallClock::NoOffset || dateTime.date() != was.date()
         || time.hour() != was.time().hour() || time.minute() != was.time().minute())
         return;
     // a moment chosen anew stays; only what its wall time alone reads as
     // gives way
-    if (AlarmServer::chosenOffset(dateTime) == AlarmServer::NoOffset)
+    if (WallClock::chosenOffset(dateTime) == WallClock::NoOffset)
         dateTime = was;
 }
 
 void PIMReminder::read(PIMTextReader &in)
 {
-    int offset = AlarmServer::NoOffset;
+    int offset = WallClock::NoOffset;
     bool timeRead = false;
     QDate date;
     QTime time;
@@ -88,7 +88,7 @@ int PIMReminder::offsetOf(const QString &text)
     bool ok = false;
     const int offset = text.toInt(&ok);
     // no zone is further than 14 hours from UTC
-    return ok && qAbs(offset) <= 14 * 3600 ? offset : AlarmServer::NoOffset;
+    return ok && qAbs(offset) <= 14 * 3600 ? offset : WallClock::NoOffset;
 }
 
 void PIMReminder::write(QDataStream &stream) const

@@ -11,8 +11,8 @@ class QDataStream;
 // the LED pattern (0 to 7).
 //
 // The time is the wall time the expense shows (its date and time) and the
-// moment it rings at here (AlarmServer::wallMoment). A book keeps its wall
-// time, which reads by the alarms' rule (AlarmServer::momentOf): in the
+// moment it rings at here (WallClock::moment). A book keeps its wall
+// time, which reads by the alarms' rule (WallClock): in the
 // hour the clocks repeat, the first showing; one the clocks skip stays as
 // stored and rings after the gap. A moment the program chose in the second (a snooze) is
 // kept with its offset beside the wall time ("OFFSET=", seconds east of

@@ -8,6 +8,7 @@
 
 #include "qpe/alarmserver.h"
 #include "qpe/loadbudget.h"
+#include "qpe/wallclock.h"
 #include "qpe/config.h"
 
 #include <QDateTime>
@@ -74,7 +75,7 @@ QString canonicalPath(const QString &path)
 // editor moved such times), at the first moment after it.
 QDateTime ringTime(const PIMReminder *reminder)
 {
-    return AlarmServer::wallMoment(reminder->dateTime);
+    return WallClock::moment(reminder->dateTime);
 }
 
 bool inFuture(const PIMReminder *reminder)
@@ -244,13 +245,13 @@ void TaskManager::takeRegisteredMoment(Task *task)
     PIMReminder *reminder = task ? task->reminder : nullptr;
     // only a repeated wall time has another moment; one the reminder
     // holds already is its own
-    if (!reminder || AlarmServer::chosenOffset(reminder->dateTime) != AlarmServer::NoOffset)
+    if (!reminder || WallClock::chosenOffset(reminder->dateTime) != WallClock::NoOffset)
         return;
     const QDateTime moment = ringTime(reminder);
-    if (AlarmServer::repeatedOffset(moment) == AlarmServer::NoOffset)
+    if (WallClock::repeatedOffset(moment) == WallClock::NoOffset)
         return;
     const QDateTime there = AlarmServer::instance()->registered(moment, AlarmChannel, alarmMessage(task), 0);
-    if (AlarmServer::chosenOffset(there) != AlarmServer::NoOffset)
+    if (WallClock::chosenOffset(there) != WallClock::NoOffset)
         reminder->dateTime = there;
 }
 

@@ -7,7 +7,7 @@
 #include "qpeglobal.h"
 #include "sharedfile.h"
 #include "loadbudget.h"
-#include "localzone.h"
+#include "wallclock.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -59,21 +59,13 @@ bool earlier(const AlarmServer::Entry &a, const AlarmServer::Entry &b)
     return a.at < b.at;
 }
 
-qint64 wallClock(const QDate &date, const QTime &time)
-{
-    return date.toJulianDay() * 86400 + time.msecsSinceStartOfDay() / 1000;
-}
-
-// The wall-clock number of 1970-01-01T00:00:00.
-const qint64 EpochWall = 2440588LL * 86400;
-
 // The list's time text has four digits of year: a wall time outside them
 // (possible from a time with an offset) would be written as nothing and
 // lost at the next read, so it is never kept.
 bool hasTimeText(qint64 wall)
 {
-    return wall >= wallClock(QDate(1, 1, 1), QTime(0, 0))
-           && wall <= wallClock(QDate(9999, 12, 31), QTime(23, 59, 59));
+    return wall >= WallClock::wallOf(QDate(1, 1, 1), QTime(0, 0))
+           && wall <= WallClock::wallOf(QDate(9999, 12, 31), QTime(23, 59, 59));
 }
 
 // The digits of text[from, from + n), or -1.
@@ -86,68 +78,6 @@ int digits(const char *text, int from, int n)
         v = v * 10 + (text[i] - '0');
     }
     return v;
-}
-
-// The zone's clocks, read once from its file (LocalZone): no conversion of
-// the C library's, which would wait for its lock and read a repeated wall
-// time as the showing of the last conversion the process made.
-qint64 wallAt(qint64 secs)
-{
-    return LocalZone::current().wallAt(secs) + EpochWall;
-}
-
-// The moments the clocks here show a wall time at, earliest first: none in
-// a gap they skip, two in an hour they repeat.
-int showingsOf(qint64 wall, qint64 (&moments)[2])
-{
-    return LocalZone::current().showingsOf(wall - EpochWall, moments);
-}
-
-// The moments Qt reads a local time of through the C library: from 1970
-// to the end of 2037. Outside it has a reading of its own, which may be
-// another near a change of time.
-bool qtReadsAsTheZone(qint64 wall)
-{
-    const qint64 asUtc = wall - EpochWall;
-    return asUtc >= 2 * 86400 && asUtc <= 2145916799 - 2 * 86400;
-}
-
-// The moment (whole seconds) a date-time names: a local one as Qt reads it
-// where that is the zone's reading, else its wall time by the rule; false
-// for one that names none.
-bool secondsOf(const QDateTime &t, qint64 &secs)
-{
-    if (t.timeSpec() == Qt::LocalTime) {
-        if (!t.date().isValid() || !t.time().isValid())
-            return false;
-        if (!t.isValid() || !qtReadsAsTheZone(wallClock(t.date(), t.time()))) {
-            const QDateTime m = AlarmServer::momentWithOffset(t.date(), t.time());
-            if (!m.isValid())
-                return false;
-            secs = m.toSecsSinceEpoch();
-            return true;
-        }
-    } else if (!t.isValid()) {
-        return false;
-    }
-    const qint64 ms = t.toMSecsSinceEpoch();
-    secs = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
-    return true;
-}
-
-// An offset a stored wall time was meant in, where the clocks here show
-// that wall time twice and one of them has it; NoOffset otherwise (a list
-// or book written under another zone, or no offset at all).
-int validOffset(qint64 wall, int offset)
-{
-    qint64 moments[2];
-    if (offset == AlarmServer::NoOffset || showingsOf(wall, moments) != 2)
-        return AlarmServer::NoOffset;
-    for (const qint64 m : moments) {
-        if (wall - EpochWall - m == offset)
-            return offset;
-    }
-    return AlarmServer::NoOffset;
 }
 
 // The wall time of a line: the list's own form "YYYY-MM-DDTHH:MM:SS" is
@@ -163,7 +93,7 @@ bool timeOfText(const QByteArray &text, qint64 &at, int &offset)
     const char *t = text.constData();
     QDate date;
     QTime time;
-    offset = AlarmServer::Entry::NoOffset;
+    offset = WallClock::NoOffset;
     if (text.size() == 19 && t[4] == '-' && t[7] == '-' && t[10] == 'T' && t[13] == ':'
         && t[16] == ':') {
         date = QDate(digits(t, 0, 4), digits(t, 5, 2), digits(t, 8, 2));
@@ -179,8 +109,8 @@ bool timeOfText(const QByteArray &text, qint64 &at, int &offset)
     }
     if (!date.isValid() || !time.isValid() || date.year() < 1 || date.year() > 9999)
         return false;
-    at = wallClock(date, time);
-    offset = validOffset(at, offset);
+    at = WallClock::wallOf(date, time);
+    offset = WallClock::showingOffset(at, offset);
     return true;
 }
 
@@ -195,7 +125,8 @@ void appendDigits(char *to, int value, int n)
 // at every change.
 void appendTimeText(QByteArray &out, qint64 at)
 {
-    const qint64 z = at / 86400 - 2440588 + 719468;   // days since 0000-03-01
+    const qint64 day1970 = at >= 0 ? at / 86400 : -((-at + 86399) / 86400);
+    const qint64 z = day1970 + 719468;   // days since 0000-03-01
     const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
     const qint64 doe = z - era * 146097;
     const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
@@ -204,7 +135,7 @@ void appendTimeText(QByteArray &out, qint64 at)
     const int day = int(doy - (153 * mp + 2) / 5 + 1);
     const int month = int(mp < 10 ? mp + 3 : mp - 9);
     const int year = int(yoe + era * 400 + (month <= 2 ? 1 : 0));
-    const int secs = int(at % 86400);
+    const int secs = int(at - day1970 * 86400);
     char text[19];
     appendDigits(text, year, 4);
     text[4] = '-';
@@ -238,7 +169,7 @@ QByteArray lineOf(const AlarmServer::Entry &e)
     QByteArray text;
     text.reserve(24 + e.channel.size() + e.message.size());
     appendTimeText(text, e.at);
-    if (e.offset != AlarmServer::Entry::NoOffset)
+    if (e.offset != WallClock::NoOffset)
         appendOffsetText(text, e.offset);
     text += '\t';
     appendField(text, e.channel);
@@ -367,12 +298,9 @@ bool AlarmServer::Entry::of(const QDateTime &moment, const QByteArray &channel, 
                             int data, Entry &e)
 {
     qint64 secs = 0;
-    if (!secondsOf(moment, secs))
+    if (!WallClock::secondsOf(moment, secs))
         return false;
-    const qint64 wall = wallAt(secs);
-    qint64 moments[2];
-    e = Entry{wall, channel, message, data,
-              showingsOf(wall, moments) == 2 ? int(wall - EpochWall - secs) : NoOffset};
+    e = Entry{WallClock::wallAt(secs), channel, message, data, WallClock::repeatedOffset(secs)};
     return true;
 }
 
@@ -380,97 +308,12 @@ AlarmServer::Entry AlarmServer::Entry::of(const QDate &date, const QTime &time,
                                           const QByteArray &channel, const QByteArray &message,
                                           int data)
 {
-    return Entry{wallClock(date, time), channel, message, data};
+    return Entry{WallClock::wallOf(date, time), channel, message, data};
 }
 
 QDateTime AlarmServer::Entry::when() const
 {
-    return momentOf(QDate::fromJulianDay(at / 86400), QTime::fromMSecsSinceStartOfDay(int(at % 86400) * 1000),
-                    offset);
-}
-
-QDateTime AlarmServer::momentOf(const QDate &date, const QTime &time, int offset)
-{
-    const QDateTime moment = momentWithOffset(date, time, offset);
-    // local, as every other date-time of the program, where Qt reads it so
-    if (!moment.isValid() || !qtReadsAsTheZone(wallClock(moment.date(), moment.time())))
-        return moment;
-    return QDateTime::fromMSecsSinceEpoch(moment.toMSecsSinceEpoch(), Qt::LocalTime);
-}
-
-QDateTime AlarmServer::momentWithOffset(const QDate &date, const QTime &time, int offset)
-{
-    if (!date.isValid() || !time.isValid())
-        return QDateTime();
-    qint64 moments[2];
-    const qint64 wall = wallClock(date, time);
-    const int n = showingsOf(wall, moments);
-    if (n > 0) {
-        const qint64 at = n == 2 && wall - EpochWall - moments[1] == offset ? moments[1] : moments[0];
-        return QDateTime(date, time, Qt::OffsetFromUTC, int(wall - EpochWall - at));
-    }
-    // skipped: the first whole minute after the gap
-    const qint64 end = LocalZone::current().gapEnd(wall - EpochWall) + EpochWall;
-    const qint64 minute = end % 60 == 0 ? end : end - end % 60 + 60;
-    if (showingsOf(minute, moments) == 0)
-        return QDateTime();
-    return QDateTime::fromSecsSinceEpoch(moments[0], Qt::OffsetFromUTC, int(minute - EpochWall - moments[0]));
-}
-
-namespace {
-// The offset a date-time gives its wall time: a local one's as Qt reads it,
-// where that is the zone's reading.
-int ownOffset(const QDateTime &dateTime, qint64 wall)
-{
-    if (dateTime.timeSpec() != Qt::LocalTime || (dateTime.isValid() && qtReadsAsTheZone(wall)))
-        return dateTime.offsetFromUtc();
-    return AlarmServer::NoOffset;
-}
-} // namespace
-
-QDateTime AlarmServer::wallMoment(const QDateTime &dateTime)
-{
-    const QDate date = dateTime.date();
-    const QTime time = dateTime.time();
-    if (!date.isValid() || !time.isValid())
-        return QDateTime();
-    return momentWithOffset(date, time, ownOffset(dateTime, wallClock(date, time)));
-}
-
-namespace {
-// The offset of a moment whose wall time the clocks show twice, the first
-// showing counted only when first is; NoOffset for any other.
-int offsetOfShowing(const QDateTime &moment, bool first)
-{
-    qint64 secs = 0;
-    if (!secondsOf(moment, secs))
-        return AlarmServer::NoOffset;
-    const qint64 wall = wallAt(secs);
-    qint64 moments[2];
-    return showingsOf(wall, moments) == 2 && (first || secs != moments[0]) ? int(wall - EpochWall - secs)
-                                                                          : AlarmServer::NoOffset;
-}
-} // namespace
-
-int AlarmServer::repeatedOffset(const QDateTime &moment)
-{
-    return offsetOfShowing(moment, true);
-}
-
-int AlarmServer::chosenOffset(const QDateTime &dateTime)
-{
-    // the offset of wallMoment() where that is a second showing, told
-    // without making it: every reminder of a book saved asks
-    const QDate date = dateTime.date();
-    const QTime time = dateTime.time();
-    if (!date.isValid() || !time.isValid())
-        return NoOffset;
-    const qint64 wall = wallClock(date, time);
-    qint64 moments[2];
-    if (showingsOf(wall, moments) != 2)
-        return NoOffset;
-    const int second = int(wall - EpochWall - moments[1]);
-    return ownOffset(dateTime, wall) == second ? second : NoOffset;
+    return WallClock::local(WallClock::moment(WallClock::dateOf(at), WallClock::timeOf(at), offset));
 }
 
 QDateTime AlarmServer::registered(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
@@ -949,7 +792,7 @@ QVector<QPair<int, QDateTime>> AlarmServer::nextAlarms(const QDateTime &t) const
         if (when <= t || notDue)
             continue;
         notDue = true;
-        const bool repeated = e.offset != Entry::NoOffset || repeatedOffset(when) != Entry::NoOffset;
+        const bool repeated = e.offset != Entry::NoOffset || WallClock::repeatedOffset(when) != Entry::NoOffset;
         lookTo = repeated ? e.at + RepeatStretch : e.at - 1;
     }
     return out;
@@ -997,7 +840,7 @@ void AlarmServer::deliverDue()
         // the wall time of a repeated hour goes with its offset: alone it
         // reads back as either showing
         const QDateTime when = e.when();
-        const bool repeated = e.offset != Entry::NoOffset || repeatedOffset(when) != Entry::NoOffset;
+        const bool repeated = e.offset != Entry::NoOffset || WallClock::repeatedOffset(when) != Entry::NoOffset;
         ds << (repeated ? when.toOffsetFromUtc(when.offsetFromUtc()) : when) << qint32(e.data);
         QCopChannel::send(e.channel, e.message, data);
     }

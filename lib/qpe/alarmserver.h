@@ -3,6 +3,7 @@
 
 #include "filestamp.h"
 #include "keyedmerge.h"
+#include "wallclock.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -14,8 +15,6 @@
 #include <QSet>
 #include <QTimer>
 #include <QVector>
-
-#include <climits>
 
 #include <functional>
 #include <memory>
@@ -141,49 +140,18 @@ public:
 
     static QDateTime wholeSeconds(const QDateTime &t);
 
-    // The one rule by which a wall time of the zone in force is a moment
-    // (an alarm's, a reminder's): one the clocks show twice (the hour
-    // repeated as they go back) is its first showing, unless offset (from
-    // UTC) names the other, a moment the program chose there; one they skip
-    // is the first whole minute after the gap. Worked out from the zone's
-    // changes of offset as its file gives them (LocalZone), for every year,
-    // never from the C library's reading of a wall time, which follows the
-    // conversions the process made before. An offset the wall time does not
-    // have here (the zone changed since) counts for nothing. A local
-    // date-time where Qt reads its wall time as that moment (1970 to 2037),
-    // else one with its offset from UTC; null for an invalid date or time.
-    static constexpr int NoOffset = INT_MIN;
-    static QDateTime momentOf(const QDate &date, const QTime &time, int offset = NoOffset);
-    // The same moment, always with its offset from UTC (its date and time
-    // the wall time's, or the first after a gap), made from the zone's
-    // table alone: no call into the C library (a reader of many takes it).
-    static QDateTime momentWithOffset(const QDate &date, const QTime &time, int offset = NoOffset);
-    // The moment of a date-time's wall time (its date and time) by that
-    // rule, in the showing its own offset names, with its offset: a
-    // reminder's moment, which after a change of zone is its wall time
-    // there. A local date-time's offset is Qt's reading of it (1970 to
-    // 2037; outside, the wall time alone counts).
-    static QDateTime wallMoment(const QDateTime &dateTime);
-    // The offset from UTC of a moment whose wall time the clocks show twice,
-    // which tells the two showings apart; NoOffset for any other.
-    static int repeatedOffset(const QDateTime &moment);
-    // The offset a date-time's wall time needs beside it to name the moment
-    // wallMoment() gives, where that is the second showing of a repeated
-    // wall time: what a book keeps beside the wall time; NoOffset for any
-    // other.
-    static int chosenOffset(const QDateTime &dateTime);
     // Longest wait before the clock is read again (catches clock changes and
     // suspend).
     static constexpr int MaxInterval = 60000;
 
-    // An alarm as kept here: its local time as a number (seconds of the
-    // date and time of day, which order the list), for a list of hundreds of
+    // An alarm as kept here: its local time as a number (WallClock's count
+    // of wall time, which orders the list), for a list of hundreds of
     // thousands read without a date-time object per alarm. A wall time the
     // clocks show twice (the hour repeated as they go back) keeps the
     // offset from UTC it was meant in, and is written with it.
     struct Entry
     {
-        static constexpr int NoOffset = AlarmServer::NoOffset;
+        static constexpr int NoOffset = WallClock::NoOffset;
         qint64 at = 0;
         QByteArray channel;
         QByteArray message;

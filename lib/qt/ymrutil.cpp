@@ -3,7 +3,7 @@
 #include "ymcalendar.h"
 #include "ymrapplication.h"
 
-#include "qpe/alarmserver.h"
+#include "qpe/wallclock.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -135,7 +135,7 @@ QDateTime YMRUtil::firstValidLocalTime(const QDate &date, const QTime &time)
 {
     // the alarms' rule: a repeated wall time is its first showing, whatever
     // the conversions made before would have the C library pick
-    return AlarmServer::momentOf(date, time);
+    return WallClock::local(WallClock::moment(date, time));
 }
 
 QString YMRUtil::timeToString(const QTime &t)

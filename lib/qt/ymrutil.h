@@ -31,7 +31,7 @@ public:
     // The local date-time of a date and a time of day; when the clocks skip
     // that time (the hour a change to summer time leaves out), the first
     // whole minute after the skipped span; when they show it twice, the
-    // first showing (AlarmServer::momentOf). Null for an invalid date or time.
+    // first showing (WallClock). Null for an invalid date or time.
     static QDateTime firstValidLocalTime(const QDate &date, const QTime &time);
 
     static QString timeToString(const QTime &t);

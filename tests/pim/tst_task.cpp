@@ -6,7 +6,7 @@
 #include "pim/pimtextreader.h"
 #include "pim/pimtextwriter.h"
 #include "pim/task.h"
-#include "qpe/alarmserver.h"
+#include "qpe/wallclock.h"
 #include "qt/ymrapplication.h"
 
 #include <QBuffer>
@@ -163,7 +163,7 @@ void TestTask::reminderWallTimeReadsAsTheZone()
     Task t(nullptr);
     readBlock(t, "REMINDER\n" + block + "UID=" + Uid + "\nEND\n");
     QVERIFY(t.reminder);
-    QCOMPARE(AlarmServer::wallMoment(t.reminder->dateTime).toUTC(), rings);
+    QCOMPARE(WallClock::moment(t.reminder->dateTime).toUTC(), rings);
     QVERIFY(blockOf(t).startsWith("REMINDER\n" + block + "DATE="));
 }
 

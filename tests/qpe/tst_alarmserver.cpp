@@ -911,6 +911,11 @@ void TestAlarmServer::farYearsByTheZonesRules_data()
                                                    << QDateTime(QDate(2037, 12, 30), QTime(11, 0), Qt::UTC);
     QTest::newRow("the turn of 2038") << QByteArray("2037-12-31T23:30:00")
                                       << QDateTime(QDate(2037, 12, 31), QTime(22, 30), Qt::UTC);
+    QTest::newRow("the last second before 1970") << QByteArray("1969-12-31T23:59:59")
+                                                 << QDateTime(QDate(1969, 12, 31), QTime(22, 59, 59), Qt::UTC);
+    // mean time gave way to CET at 00:06:32: the first whole minute after
+    QTest::newRow("skipped as the zone left its mean time")
+        << QByteArray("1893-04-01T00:03:00") << QDateTime(QDate(1893, 3, 31), QTime(23, 7), Qt::UTC);
     QTest::newRow("the last second the list holds")
         << QByteArray("9999-12-31T23:59:59") << QDateTime(QDate(9999, 12, 31), QTime(22, 59, 59), Qt::UTC);
 }

@@ -1,0 +1,74 @@
+#ifndef WALLCLOCK_H
+#define WALLCLOCK_H
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+
+#include <climits>
+
+// The one rule by which a wall time of the zone in force is a moment (an
+// alarm's, a reminder's, what a page shows), and back: a wall time the
+// clocks show twice (the hour repeated as they go back) is its first
+// showing, unless an offset (from UTC) names the other, a moment the
+// program chose there; one they skip is the first whole minute after the
+// gap. Worked out from the zone's changes of offset (LocalZone), for every
+// year, never from the C library's reading of a wall time, which follows
+// the conversions the process made before. An offset the wall time does
+// not have here (the zone changed since) counts for nothing.
+//
+// A wall time as a number is seconds since 1970-01-01T00:00 on the wall
+// clock, as LocalZone counts it; a moment is seconds since
+// 1970-01-01T00:00Z.
+class WallClock
+{
+public:
+    // No offset named: the first showing.
+    static constexpr int NoOffset = INT_MIN;
+
+    // The wall time's number, its date and its time of day.
+    static qint64 wallOf(const QDate &date, const QTime &time);
+    static QDate dateOf(qint64 wall);
+    static QTime timeOf(qint64 wall);
+    // The wall time the clocks here show at a moment.
+    static qint64 wallAt(qint64 moment);
+    // The moments the clocks here show a wall time at, earliest first:
+    // none in a gap they skip, two in an hour they repeat.
+    static int showingsOf(qint64 wall, qint64 (&moments)[2]);
+    // The offset of a moment whose wall time the clocks show twice, which
+    // tells the two showings apart; NoOffset for any other.
+    static int repeatedOffset(qint64 moment);
+    // offset where it names one of the two showings of a wall time the
+    // clocks show twice; NoOffset otherwise (a list or book written under
+    // another zone, or no offset at all).
+    static int showingOffset(qint64 wall, int offset);
+    // The moment (whole seconds) a date-time names: a local one as Qt reads
+    // it where that is the zone's reading, else its wall time by the rule;
+    // false for one that names none.
+    static bool secondsOf(const QDateTime &dateTime, qint64 &moment);
+
+    // The moment of a wall time by the rule, with its offset from UTC (its
+    // date and time the wall time's, or the first after a gap), made from
+    // the zone's table alone: no call into the C library (a reader of many
+    // takes it). Null for an invalid date or time.
+    static QDateTime moment(const QDate &date, const QTime &time, int offset = NoOffset);
+    // The moment of a date-time's wall time (its date and time), in the
+    // showing its own offset names: a reminder's moment, which after a
+    // change of zone is its wall time there. A local date-time's offset is
+    // Qt's reading of it (1970 to 2037; outside, the wall time alone
+    // counts).
+    static QDateTime moment(const QDateTime &dateTime);
+    // A moment as a local date-time, as every other date-time of the
+    // program, where Qt reads its wall time as that moment (1970 to 2037);
+    // else as it is, with its offset.
+    static QDateTime local(const QDateTime &moment);
+    // The same of a date-time's moment.
+    static int repeatedOffset(const QDateTime &moment);
+    // The offset a date-time's wall time needs beside it to name the moment
+    // moment(dateTime) gives, where that is the second showing of a
+    // repeated wall time: what a book keeps beside the wall time; NoOffset
+    // for any other.
+    static int chosenOffset(const QDateTime &dateTime);
+};
+
+#endif
