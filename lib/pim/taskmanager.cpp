@@ -525,7 +525,7 @@ void TaskManager::listReminders()
     // one listed already is left as it is, in either showing of a repeated
     // wall time (an earlier version kept a chosen one in the list alone); a
     // book whose reminders are all listed writes nothing
-    QList<AlarmServer::Alarm> toCome;
+    QVector<AlarmServer::Alarm> toCome;
     const QDateTime now = AlarmServer::instance()->now();
     const PIMRecordArray &all = *records();
     // every record of a book is a Task (createRecord() makes them); a

@@ -482,7 +482,7 @@ bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QB
     return written();
 }
 
-bool AlarmServer::addAll(const QList<Alarm> &alarms)
+bool AlarmServer::addAll(const QVector<Alarm> &alarms)
 {
     refresh();
     const int before = m_alarms.size();

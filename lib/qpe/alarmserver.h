@@ -86,7 +86,7 @@ public:
     // one sort of the list: an opening listing thousands of reminders. One
     // the list holds at that wall time, in either showing of a repeated
     // hour (registered()), is left as it is.
-    bool addAll(const QList<Alarm> &alarms);
+    bool addAll(const QVector<Alarm> &alarms);
     bool remove(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                 int data);
     // Many removals at once, each as remove() takes it: the list read
