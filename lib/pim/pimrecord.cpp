@@ -208,8 +208,8 @@ void PIMRecord::readField(QLatin1String, PIMTextReader &)
 
 void PIMRecord::write(PIMTextWriter &out) const
 {
-    char text[40];
-    uuid_unparse(m_uid, text);
+    char text[37];
+    uidText(text);
     out.writeRaw("UID=", 4);
     out.writeLine(text);
     writeStamp(out, "CREATED=", m_created);
@@ -361,9 +361,33 @@ void PIMRecord::newUid()
 
 QString PIMRecord::uidString() const
 {
-    char text[40];
-    uuid_unparse(m_uid, text);
-    return QString::fromLatin1(text);
+    char text[37];
+    uidText(text);
+    return QString::fromLatin1(text, 36);
+}
+
+void PIMRecord::uidText(char (&text)[37]) const
+{
+    // uuid_unparse()'s lower-case form, a byte's two digits at a time
+    struct HexPairs
+    {
+        char pair[256][2];
+        HexPairs()
+        {
+            static const char Hex[] = "0123456789abcdef";
+            for (int b = 0; b < 256; ++b) {
+                pair[b][0] = Hex[b >> 4];
+                pair[b][1] = Hex[b & 15];
+            }
+        }
+    };
+    static const HexPairs hex;
+    // where each byte's digits go, after the dashes before it
+    static const unsigned char At[16] = {0, 2, 4, 6, 9, 11, 14, 16, 19, 21, 24, 26, 28, 30, 32, 34};
+    for (int i = 0; i < 16; ++i)
+        memcpy(text + At[i], hex.pair[m_uid[i]], 2);
+    text[8] = text[13] = text[18] = text[23] = '-';
+    text[36] = '\0';
 }
 
 void PIMRecord::setProperty(const QString &name, const QString &value)

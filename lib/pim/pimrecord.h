@@ -58,6 +58,9 @@ public:
 
     void newUid();
     QString uidString() const;
+    // The UID's text as uidString() gives it, with its terminating zero:
+    // what the many callers of a book's load and save write.
+    void uidText(char (&text)[37]) const;
     const uuid_t &uid() const { return m_uid; }
     bool hasUid(const uuid_t uid) const { return uuid_compare(m_uid, uid) == 0; }
 

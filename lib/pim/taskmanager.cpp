@@ -12,6 +12,9 @@
 #include "qpe/config.h"
 
 #include <QDateTime>
+#include <QtConcurrentRun>
+
+#include <vector>
 
 #include <climits>
 #include <QDir>
@@ -26,6 +29,9 @@ const qint64 MaxBookSize = 512 * 1024 * 1024;
 qint64 s_maxBookSize = MaxBookSize;
 // The expense fields 0 to 10 are the sort columns.
 const int ExpenseColumns = 11;
+// Records an opening looks through for reminders as one piece of work on
+// Qt's thread pool.
+const int RecordsPerLook = 8192;
 }
 
 qint64 TaskManager::maxBookSize()
@@ -206,11 +212,18 @@ TaskManager::Stroke::~Stroke()
         qWarning("TaskManager: the alarm list is not written yet; it is tried again");
 }
 
-QByteArray TaskManager::alarmMessage(PIMRecord *record)
+QByteArray TaskManager::alarmMessage(const PIMRecord *record)
 {
-    QByteArray msg("alarm(QDateTime,int)");
-    if (record)
-        msg += record->uidString().toLatin1();
+    static const char Call[] = "alarm(QDateTime,int)";
+    const int call = int(sizeof(Call)) - 1;
+    if (!record)
+        return QByteArray(Call, call);
+    // the UID's text written in place: a book opened asks for thousands
+    char text[37];
+    record->uidText(text);
+    QByteArray msg(call + 36, Qt::Uninitialized);
+    memcpy(msg.data(), Call, size_t(call));
+    memcpy(msg.data() + call, text, 36);
     return msg;
 }
 
@@ -525,18 +538,42 @@ void TaskManager::listReminders()
     // one listed already is left as it is, in either showing of a repeated
     // wall time (an earlier version kept a chosen one in the list alone); a
     // book whose reminders are all listed writes nothing
-    QVector<AlarmServer::Alarm> toCome;
-    const QDateTime now = AlarmServer::instance()->now();
     const PIMRecordArray &all = *records();
-    // every record of a book is a Task (createRecord() makes them); a
-    // dynamic_cast over 100,000 of them costs more than the rest of this
-    for (PIMRecord *r : all) {
-        Task *task = static_cast<Task *>(r);
-        if (!task->reminder)
-            continue;
-        const QDateTime when = ringTime(task->reminder);
-        if (when > now)
-            toCome.append(AlarmServer::Alarm{when, AlarmChannel, alarmMessage(task), 0});
+    // the expenses with a reminder, looked for piece by piece on Qt's
+    // thread pool: a pass over 100,000 of them on one thread costs more
+    // than the rest of this. Every record of a book is a Task
+    // (createRecord() makes them) and nothing changes them meanwhile.
+    const int n = all.count();
+    const int pieces = qBound(1, n / RecordsPerLook, 64);
+    std::vector<std::vector<const Task *>> found(static_cast<size_t>(pieces));
+    const auto look = [&all, n, pieces, &found](int piece) {
+        std::vector<const Task *> &mine = found[size_t(piece)];
+        for (int i = int(qint64(n) * piece / pieces), end = int(qint64(n) * (piece + 1) / pieces); i < end; ++i) {
+            const Task *task = static_cast<const Task *>(all.at(i));
+            if (task->reminder)
+                mine.push_back(task);
+        }
+    };
+    if (pieces == 1) {
+        look(0);
+    } else {
+        std::vector<QFuture<void>> running;
+        for (int piece = 1; piece < pieces; ++piece)
+            running.push_back(QtConcurrent::run([look, piece] { look(piece); }));
+        look(0);
+        for (QFuture<void> &r : running)
+            r.waitForFinished();
+    }
+    QVector<AlarmServer::Alarm> toCome;
+    const qint64 now = AlarmServer::instance()->now().toMSecsSinceEpoch();
+    const QByteArray channel(AlarmChannel);
+    for (const std::vector<const Task *> &piece : found) {
+        for (const Task *task : piece) {
+            const QDateTime when = ringTime(task->reminder);
+            // compared as numbers: a local date-time is converted each time
+            if (when.isValid() && when.toMSecsSinceEpoch() > now)
+                toCome.append(AlarmServer::Alarm{when, channel, alarmMessage(task), 0});
+        }
     }
     // thousands of them (a book received) looked up and sorted in at once
     if (!toCome.isEmpty() && !AlarmServer::instance()->addAll(toCome))

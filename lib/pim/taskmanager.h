@@ -68,7 +68,7 @@ public:
     };
 
     // "alarm(QDateTime,int)" followed by the record's UID.
-    static QByteArray alarmMessage(PIMRecord *record);
+    static QByteArray alarmMessage(const PIMRecord *record);
     // The channel the expenses' alarms are registered on.
     static QByteArray alarmChannel();
     // Whether an alarm of the expense's UID at when is the one its own

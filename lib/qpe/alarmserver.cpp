@@ -300,7 +300,11 @@ bool AlarmServer::Entry::of(const QDateTime &moment, const QByteArray &channel, 
     qint64 secs = 0;
     if (!WallClock::secondsOf(moment, secs))
         return false;
-    e = Entry{WallClock::wallAt(secs), channel, message, data, WallClock::repeatedOffset(secs)};
+    // the wall time looked up once: a book opened asks this of thousands
+    const qint64 wall = WallClock::wallAt(secs);
+    qint64 showings[2];
+    const int offset = WallClock::showingsOf(wall, showings) == 2 ? int(wall - secs) : WallClock::NoOffset;
+    e = Entry{wall, channel, message, data, offset};
     return true;
 }
 

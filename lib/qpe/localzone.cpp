@@ -293,7 +293,26 @@ qint64 LocalZone::Change::momentIn(int year, int offset) const
 
 // The C library's reading of a POSIX rule: a standard time that cannot be
 // read makes the zone UTC; a summer time without its rule takes the US one.
-bool LocalZone::Rule::parse(const char *p)
+bool LocalZone::Rule::parse(const char *text)
+{
+    const bool ok = read(text);
+    tabulate();
+    return ok;
+}
+
+void LocalZone::Rule::tabulate()
+{
+    m_table.clear();
+    if (!hasSummer)
+        return;
+    m_table.reserve(2 * TableYears);
+    for (int year = TableFirst; year < TableFirst + TableYears; ++year) {
+        m_table.push_back(start.momentIn(year, standard));
+        m_table.push_back(end.momentIn(year, summer));
+    }
+}
+
+bool LocalZone::Rule::read(const char *p)
 {
     *this = Rule();
     if (!zoneName(p) || !(*p == '+' || *p == '-' || isDigit(*p)) || !zoneOffset(p, standard)) {
@@ -352,8 +371,10 @@ int LocalZone::Rule::offsetAt(qint64 moment) const
     if (!hasSummer)
         return standard;
     const int year = int(qBound<qint64>(-100000, yearOf(moment), 100000));
-    const qint64 begins = start.momentIn(year, standard);
-    const qint64 ends = end.momentIn(year, summer);
+    const size_t row = size_t(year - TableFirst) * 2;
+    const bool tabulated = year >= TableFirst && row < m_table.size();
+    const qint64 begins = tabulated ? m_table[row] : start.momentIn(year, standard);
+    const qint64 ends = tabulated ? m_table[row + 1] : end.momentIn(year, summer);
     // summer time may span the turn of the year (the southern hemisphere)
     const bool inSummer = begins > ends ? (moment < ends || moment >= begins) : (moment >= begins && moment < ends);
     return inSummer ? summer : standard;

@@ -59,6 +59,15 @@ private:
         Change start, end;   // of summer time
         bool parse(const char *text);
         int offsetAt(qint64 moment) const;
+
+    private:
+        bool read(const char *text);
+        // The start and the end of summer time in each year from
+        // TableFirst on, worked out once: every conversion asks them.
+        void tabulate();
+        static const int TableFirst = 1900;
+        static const int TableYears = 301;
+        std::vector<qint64> m_table;
     };
 
     LocalZone() = default;

@@ -103,7 +103,12 @@ QDateTime WallClock::moment(const QDate &date, const QTime &time, int offset)
         return QDateTime();
     qint64 moments[2];
     const qint64 wall = wallOf(date, time);
-    const int n = showingsOf(wall, moments);
+    return momentOf(date, time, wall, moments, showingsOf(wall, moments), offset);
+}
+
+QDateTime WallClock::momentOf(const QDate &date, const QTime &time, qint64 wall, const qint64 (&moments)[2], int n,
+                              int offset)
+{
     if (n > 0) {
         const qint64 at = n == 2 && wall - moments[1] == offset ? moments[1] : moments[0];
         return QDateTime(date, time, Qt::OffsetFromUTC, int(wall - at));
@@ -112,9 +117,10 @@ QDateTime WallClock::moment(const QDate &date, const QTime &time, int offset)
     const qint64 end = LocalZone::current().gapEnd(wall);
     const qint64 past = (end % 60 + 60) % 60;
     const qint64 minute = past == 0 ? end : end - past + 60;
-    if (showingsOf(minute, moments) == 0)
+    qint64 after[2];
+    if (showingsOf(minute, after) == 0)
         return QDateTime();
-    return QDateTime::fromSecsSinceEpoch(moments[0], Qt::OffsetFromUTC, int(minute - moments[0]));
+    return QDateTime::fromSecsSinceEpoch(after[0], Qt::OffsetFromUTC, int(minute - after[0]));
 }
 
 QDateTime WallClock::moment(const QDateTime &dateTime)
@@ -123,7 +129,13 @@ QDateTime WallClock::moment(const QDateTime &dateTime)
     const QTime time = dateTime.time();
     if (!date.isValid() || !time.isValid())
         return QDateTime();
-    return moment(date, time, ownOffset(dateTime, wallOf(date, time)));
+    const qint64 wall = wallOf(date, time);
+    qint64 moments[2];
+    const int n = showingsOf(wall, moments);
+    // the date-time's own offset tells the two showings of a repeated wall
+    // time apart, and counts nowhere else: a local one's is a conversion
+    // of the C library's, which a book opened would make for every reminder
+    return momentOf(date, time, wall, moments, n, n == 2 ? ownOffset(dateTime, wall) : NoOffset);
 }
 
 QDateTime WallClock::local(const QDateTime &moment)

@@ -69,6 +69,11 @@ public:
     // repeated wall time: what a book keeps beside the wall time; NoOffset
     // for any other.
     static int chosenOffset(const QDateTime &dateTime);
+
+private:
+    // moment() of a wall time whose n showings are known.
+    static QDateTime momentOf(const QDate &date, const QTime &time, qint64 wall, const qint64 (&moments)[2], int n,
+                              int offset);
 };
 
 #endif

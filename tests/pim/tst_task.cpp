@@ -6,10 +6,13 @@
 #include "pim/pimtextreader.h"
 #include "pim/pimtextwriter.h"
 #include "pim/task.h"
+#include "pim/taskmanager.h"
 #include "qpe/wallclock.h"
 #include "qt/ymrapplication.h"
 
 #include <QBuffer>
+
+#include <uuid/uuid.h>
 
 namespace {
 
@@ -108,6 +111,20 @@ void TestTask::expenseBlockAndReadBack()
     readBlock(d, QByteArray("DATE=5 3 2004 14 7 9\nUID=") + Uid + "\nEND\n");
     QCOMPARE(d.date, QDate(2004, 3, 5));
     QCOMPARE(d.uidString(), QString::fromLatin1(Uid));
+    // every byte value written as the UID library writes it, in the block,
+    // the text and an alarm's message
+    for (int first = 0; first < 256; first += 16) {
+        uuid_t bytes;
+        for (int i = 0; i < 16; ++i)
+            bytes[i] = uchar(first + i);
+        char text[37];
+        uuid_unparse_lower(bytes, text);
+        Task u(nullptr);
+        readBlock(u, QByteArray("UID=") + QByteArray(text) + "\nEND\n");
+        QCOMPARE(u.uidString(), QString::fromLatin1(text));
+        QVERIFY(blockOf(u).contains(QByteArray("UID=") + QByteArray(text) + "\n"));
+        QCOMPARE(TaskManager::alarmMessage(&u), QByteArray("alarm(QDateTime,int)") + QByteArray(text));
+    }
     // a UID that does not parse keeps the fresh one
     Task e(nullptr);
     const QString fresh = e.uidString();
