@@ -4,6 +4,7 @@
 #include "zonescope.h"
 
 #include "qpe/alarmserver.h"
+#include "qpe/wallclock.h"
 #include "qpe/boundedfile.h"
 #include "qpe/folderlock.h"
 #include "qpe/localzone.h"
@@ -935,7 +936,8 @@ void TestAlarmServer::farYearsByTheZonesRules()
 // The zone's table, read once from its file, says what the C library says
 // at every change of offset from 1900 to 2200: the offset either side, and
 // the showings of the wall times at its edges (two where the clocks go
-// back, none in the gap as they go forward). Zones of every kind: a rule
+// back, none in the gap as they go forward, where a reminder rings at the
+// first whole minute after it, however long the gap). Zones of every kind: a rule
 // past the file's last change (hour 24, negative hours), a day left out, a
 // POSIX rule in TZ (one whose summer spans the turn of the year; one
 // without dates, or out of form, read as the C library reads it), a file
@@ -999,6 +1001,10 @@ void TestAlarmServer::zoneAgreesWithTheCLibrary_data()
         << QByteArray() << zoneFile({{utc(1990), 1}, {utc(1980), 0}, {utc(2000), 1}}, types, "XST-1");
     QTest::newRow("an offset past 26 hours, damaged")
         << QByteArray() << zoneFile({{utc(1980), 1}, {utc(1990), 0}}, {{3600, false}, {27 * 3600, true}}, "XST-1");
+    // a search of the C library's and a binary search part ways over these
+    QTest::newRow("changes out of order, searched otherwise, damaged")
+        << QByteArray()
+        << zoneFile({{utc(1989), 0}, {utc(2008), 0}, {utc(1990, 7), 1}, {utc(2027, 7), 1}}, types, "XST-1");
     QTest::newRow("a type past the types, damaged")
         << QByteArray() << zoneFile({{utc(1980), 1}, {utc(1990), 2}}, types, "XST-1");
 }
@@ -1034,7 +1040,7 @@ void TestAlarmServer::zoneAgreesWithTheCLibrary()
             const int before = cOffset(lo), after = cOffset(hi);
             QCOMPARE(table.offsetAt(lo), before);
             QCOMPARE(table.offsetAt(hi), after);
-            for (const qint64 wall : {hi + before - 1, hi + before, hi + after - 1, hi + after}) {
+            for (const qint64 wall : {hi + before - 1, hi + before, hi + after - 61, hi + after - 1, hi + after}) {
                 QList<qint64> showings;   // earliest first
                 for (const int offset : {qMax(before, after), qMin(before, after)}) {
                     if (cOffset(wall - offset) == offset && !showings.contains(wall - offset))
@@ -1054,6 +1060,16 @@ void TestAlarmServer::zoneAgreesWithTheCLibrary()
                 const bool shows = fields.tm_hour == asked.tm_hour && fields.tm_min == asked.tm_min
                                    && fields.tm_sec == asked.tm_sec && fields.tm_mday == asked.tm_mday;
                 QCOMPARE(shows, showings.contains(qint64(made)));
+                // a wall time the clocks skip as they go forward here rings
+                // at the first whole minute after the gap, however long
+                if (after > before && wall >= hi + before && wall < hi + after) {
+                    QVERIFY(showings.isEmpty());
+                    const qint64 past = ((hi + after) % 60 + 60) % 60;
+                    const qint64 minute = past == 0 ? hi + after : hi + after - past + 60;
+                    const QDateTime rings = WallClock::moment(WallClock::dateOf(wall), WallClock::timeOf(wall));
+                    QVERIFY2(rings.isValid(), qPrintable(QString::number(wall)));
+                    QCOMPARE(rings.toSecsSinceEpoch(), minute - after);
+                }
             }
             ++changes;
         }
