@@ -1381,8 +1381,13 @@ void TestPIMManager::strokeAsOneByOne()
     QSignalSpy changed(&stroke, &PIMManager::changed);
     int done = 0;
     if (change == QLatin1String("remove")) {
-        for (PIMRecord *r : qAsConst(chosen[0]))
-            r->remove();
+        // one by one, a record goes once
+        QSet<PIMRecord *> gone;
+        for (PIMRecord *r : qAsConst(chosen[0])) {
+            if (!gone.contains(r))
+                r->remove();
+            gone.insert(r);
+        }
         done = stroke.removeRecords(chosen[1]);
     } else {
         std::vector<PIMManager::Update> updates;
