@@ -301,9 +301,8 @@ bool AlarmServer::Entry::of(const QDateTime &moment, const QByteArray &channel, 
     if (!WallClock::secondsOf(moment, secs))
         return false;
     // the wall time looked up once: a book opened asks this of thousands
-    const qint64 wall = WallClock::wallAt(secs);
-    qint64 showings[2];
-    const int offset = WallClock::showingsOf(wall, showings) == 2 ? int(wall - secs) : WallClock::NoOffset;
+    int offset = WallClock::NoOffset;
+    const qint64 wall = WallClock::wallAt(secs, offset);
     e = Entry{wall, channel, message, data, offset};
     return true;
 }

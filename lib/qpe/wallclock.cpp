@@ -58,11 +58,19 @@ int WallClock::showingsOf(qint64 wall, qint64 (&moments)[2])
     return LocalZone::current().showingsOf(wall, moments);
 }
 
-int WallClock::repeatedOffset(qint64 moment)
+qint64 WallClock::wallAt(qint64 moment, int &repeated)
 {
     const qint64 wall = wallAt(moment);
     qint64 moments[2];
-    return showingsOf(wall, moments) == 2 ? int(wall - moment) : NoOffset;
+    repeated = showingsOf(wall, moments) == 2 ? int(wall - moment) : NoOffset;
+    return wall;
+}
+
+int WallClock::repeatedOffset(qint64 moment)
+{
+    int repeated = NoOffset;
+    wallAt(moment, repeated);
+    return repeated;
 }
 
 int WallClock::showingOffset(qint64 wall, int offset)

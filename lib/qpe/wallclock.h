@@ -30,8 +30,10 @@ public:
     static qint64 wallOf(const QDate &date, const QTime &time);
     static QDate dateOf(qint64 wall);
     static QTime timeOf(qint64 wall);
-    // The wall time the clocks here show at a moment.
+    // The wall time the clocks here show at a moment; with repeated set
+    // to repeatedOffset(moment), from one look at the zone.
     static qint64 wallAt(qint64 moment);
+    static qint64 wallAt(qint64 moment, int &repeated);
     // The moments the clocks here show a wall time at, earliest first:
     // none in a gap they skip, two in an hour they repeat.
     static int showingsOf(qint64 wall, qint64 (&moments)[2]);
