@@ -6,6 +6,7 @@
 #include "ymrfieldhint.h"
 #include "ymrnextinput.h"
 #include "ymrspinwidget.h"
+#include "ymrutil.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>
@@ -358,8 +359,14 @@ void YMDateTimeEdit::refuse(const QString &what, bool half)
     m_dateTime = m_typedFrom;
     updateSections();
     updateDisplay();
-    m_hint = half ? tr("\"%1\" is neither AM nor PM: the field keeps %2.").arg(what, text())
-                  : tr("%1 does not exist: the field keeps %2.").arg(what, text());
+    if (half) {
+        QString am, pm;
+        YMDateTimeSection::amPmKeys(&am, &pm);
+        m_hint = tr("\"%1\" is neither AM nor PM (%2 types AM, %3 PM): the field keeps %4.")
+                     .arg(what, am, pm, text());
+    } else {
+        m_hint = tr("%1 does not exist: the field keeps %2.").arg(what, text());
+    }
     YMRFieldHint::show(m_edit, m_hint, hintName());
 }
 
@@ -463,6 +470,10 @@ void YMDateTimeEdit::endSection()
 
 bool YMDateTimeEdit::handleKey(QKeyEvent *k)
 {
+    // Shift before ":" or a digit (AZERTY), AltGr, a dead key: the entry
+    // goes on as if it had not come
+    if (YMRUtil::writesNothing(k))
+        return false;
     const int key = k->key();
     const bool filledBefore = m_sectionFilled;
     m_sectionFilled = false;

@@ -1,5 +1,7 @@
 #include "ymrlistboxprivate.h"
 
+#include "ymrutil.h"
+
 #include "qpe/qpeglobal.h"
 
 #include <QApplication>
@@ -550,6 +552,11 @@ void YMRListBox::mouseDoubleClickEvent(QMouseEvent *e)
 
 void YMRListBox::keyPressEvent(QKeyEvent *e)
 {
+    // Shift before a capital: what was typed ahead goes on
+    if (YMRUtil::writesNothing(e)) {
+        e->ignore();
+        return;
+    }
     if (d->count == 0) {
         e->ignore();
         return;

@@ -6,6 +6,7 @@
 #include "ymrheader.h"
 #include "ymrlistviewitemiterator.h"
 #include "ymrlistviewprivate.h"
+#include "ymrutil.h"
 
 #include "qpe/qpekeys.h"
 
@@ -443,6 +444,11 @@ void YMRListView::keyPressEvent(QKeyEvent *e)
 {
     if (!e)
         return;
+    // Shift before a capital: what was typed ahead goes on
+    if (YMRUtil::writesNothing(e)) {
+        e->ignore();
+        return;
+    }
     if (!firstChild()) {
         e->ignore();
         return;

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QScrollArea>
 
 namespace {
@@ -370,6 +371,34 @@ void YMRUtil::wrapCheckBoxText(QCheckBox *box, const QString &text)
 {
     delete box->findChild<QObject *>(QStringLiteral("ymr_wrap"), Qt::FindDirectChildrenOnly);
     new CheckBoxWrap(box, text);
+}
+
+bool YMRUtil::writesNothing(const QKeyEvent *e)
+{
+    const int key = e->key();
+    switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+    case Qt::Key_Mode_switch:
+    case Qt::Key_Multi_key:
+        return true;
+    default:
+        break;
+    }
+    if (key >= Qt::Key_Dead_Grave && key <= Qt::Key_Dead_Longsolidusoverlay)
+        return true;
+    // a key the platform has no name for (a layout's level key) and no text
+    return (key == 0 || key == Qt::Key_unknown) && e->text().isEmpty();
 }
 
 QScrollArea *YMRUtil::scrollRows(QWidget *content, QWidget *parent)

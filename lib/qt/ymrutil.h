@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QFontMetrics;
+class QKeyEvent;
 class QScrollArea;
 class QWidget;
 
@@ -27,6 +28,10 @@ public:
     // and down, the content as wide as the view: rows taller than a small
     // screen.
     static QScrollArea *scrollRows(QWidget *content, QWidget *parent);
+    // A key that writes nothing by itself (Shift, Control, Alt, AltGr, Meta,
+    // Caps Lock, Num Lock, a dead key): a real keyboard sends it around the
+    // characters, so a field keeps every state of its typing across it.
+    static bool writesNothing(const QKeyEvent *e);
 
     // The local date-time of a date and a time of day; when the clocks skip
     // that time (the hour a change to summer time leaves out), the first
