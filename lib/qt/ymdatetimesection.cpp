@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QStringList>
 
 namespace {
 
@@ -303,23 +304,74 @@ YMDateTimeSection::Typed YMDateTimeSection::typeDigit(QChar c, int *number, bool
     return Filled;
 }
 
+namespace {
+
+// Each letter that types AM, and each that types PM, lower case.
+void amPmLetters(QString *am, QString *pm)
+{
+    *am = QStringLiteral("a");
+    *pm = QStringLiteral("p");
+    const auto first = [](const QString &text) { return text.isEmpty() ? QChar() : text.at(0).toLower(); };
+    const auto add = [&](const QString &amText, const QString &pmText) {
+        const QChar a = first(amText), p = first(pmText);
+        if (a == p || !a.isLetter() || !p.isLetter())
+            return;
+        if (!am->contains(a))
+            am->append(a);
+        if (!pm->contains(p))
+            pm->append(p);
+    };
+    // the program runs in the C locale: the user's language is the system's
+    const QLocale system = QLocale::system(), shown;
+    add(system.amText(), system.pmText());
+    add(shown.amText(), shown.pmText());
+    add(QCoreApplication::translate("YMDateTimeEdit", "AM"),
+        QCoreApplication::translate("YMDateTimeEdit", "PM"));
+    // a letter of both halves types neither
+    for (int i = am->size() - 1; i >= 0; --i) {
+        const QChar c = am->at(i);
+        if (pm->contains(c)) {
+            am->remove(i, 1);
+            pm->remove(c);
+        }
+    }
+}
+
+QString keyList(const QString &letters)
+{
+    QStringList keys;
+    for (QChar c : letters)
+        keys << (c.unicode() < 0x80 ? QString(c.toUpper()) : QString(c));
+    if (keys.size() < 2)
+        return keys.value(0);
+    const QString last = keys.takeLast();
+    return QCoreApplication::translate("YMDateTimeEdit", "%1 or %2").arg(keys.join(QStringLiteral(", ")), last);
+}
+
+} // namespace
+
 YMDateTimeSection::Typed YMDateTimeSection::typeLetter(QChar c)
 {
     if (m_type != AmPm || !c.isLetter())
         return Refused;
-    const auto first = [](const QString &text) { return text.isEmpty() ? QChar() : text.at(0).toLower(); };
-    const QLocale locale;
+    QString am, pm;
+    amPmLetters(&am, &pm);
     const QChar letter = c.toLower();
-    const bool am = letter == QLatin1Char('a') || letter == first(locale.amText())
-                    || letter == first(QCoreApplication::translate("YMDateTimeEdit", "AM"));
-    const bool pm = letter == QLatin1Char('p') || letter == first(locale.pmText())
-                    || letter == first(QCoreApplication::translate("YMDateTimeEdit", "PM"));
-    if (am == pm)
+    const bool isPm = pm.contains(letter);
+    if (!isPm && !am.contains(letter))
         return Refused;
-    m_value = pm ? 1 : 0;
+    m_value = isPm ? 1 : 0;
     apply();
     m_typed = 0;
     return Filled;
+}
+
+void YMDateTimeSection::amPmKeys(QString *am, QString *pm)
+{
+    QString a, p;
+    amPmLetters(&a, &p);
+    *am = keyList(a);
+    *pm = keyList(p);
 }
 
 int YMDateTimeSection::to24Hour(int h, bool morning)

@@ -63,10 +63,14 @@ public:
     // next digit, which belongs to the same number ("61" a minute 61).
     Typed typeDigit(QChar c, int *number = nullptr, bool last = false);
 
-    // AM or PM typed as a letter: A or P, or the first letter of the
-    // locale's own or the translated texts (one both begin with sets
-    // neither); Filled or, for any other character, Refused.
+    // AM or PM typed as a letter (amPmKeys()); Filled or, for any other
+    // character, Refused.
     Typed typeLetter(QChar c);
+    // The letters that type AM and PM, as "A or π": A and P, and the first
+    // letters of the texts of the language the user runs in, of the
+    // program's locale and of the translation; a letter both texts of one
+    // of them begin with (Korean, Japanese) types neither.
+    static void amPmKeys(QString *am, QString *pm);
 
     static int to24Hour(int h, bool morning);
 

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScopeGuard>
+#include <QVector>
 
 using ymrtest::setDateSettings;
 
@@ -35,15 +36,56 @@ private slots:
     void sizeHintLeavesStateAlone();
 };
 
+// A character as a keyboard of that layout sends it: the keys it needs held
+// (Shift, AltGr) pressed before it and released after it. "us": Shift for
+// ":" and capitals; "de": "/" and ":" shifted; "fr" (AZERTY): every digit,
+// "/" and "." shifted; "br" (ABNT2): "/" is AltGr+Q, ":" shifted. Empty:
+// the character alone, as QTest sends it.
+static void typeOn(QWidget *w, QChar c, const QString &keyboard)
+{
+    const QString shifted = keyboard == "us"   ? ":"
+                            : keyboard == "de" ? "/:"
+                            : keyboard == "fr" ? "0123456789/."
+                            : keyboard == "br" ? ":"
+                                               : "";
+    QVector<Qt::Key> held;
+    if (!keyboard.isEmpty() && (shifted.contains(c) || c.isUpper()))
+        held << Qt::Key_Shift;
+    if (keyboard == "br" && c == '/')
+        held << Qt::Key_AltGr;
+    Qt::KeyboardModifiers mods;
+    const auto send = [w](QEvent::Type type, int key, Qt::KeyboardModifiers m, const QString &text) {
+        QKeyEvent k(type, key, m, text);
+        QApplication::sendEvent(w, &k);
+    };
+    for (Qt::Key k : held) {
+        send(QEvent::KeyPress, k, mods, QString());
+        mods |= k == Qt::Key_Shift ? Qt::ShiftModifier : Qt::GroupSwitchModifier;
+    }
+    const int key = c.unicode() < 0x80 ? c.toUpper().unicode() : 0;
+    send(QEvent::KeyPress, key, mods, QString(c));
+    send(QEvent::KeyRelease, key, mods, QString(c));
+    for (int i = held.size() - 1; i >= 0; --i) {
+        mods &= held[i] == Qt::Key_Shift ? ~Qt::ShiftModifier : ~Qt::GroupSwitchModifier;
+        send(QEvent::KeyRelease, held[i], mods, QString());
+    }
+}
+
 // Keys by character: digits, "<" Left, ">" Right, "+" Up, "-" Down; "!"
 // the field is left (Tab), "|" the user comes back to it (Tab), "?" the
 // window asks for the value (askedDateTime()), "~" the
 // window loses the keys for a while, "^" a popup has them for a while; "="
 // 31/05/2026 is set from outside; letters, and in separators other
-// characters, are typed as they are.
-static void press(YMDateTimeEdit *e, const QString &keys, const QString &separators = QString())
+// characters, are typed as they are. With a keyboard (typeOn()) digits,
+// letters and separators are typed as its keys send them.
+static void press(YMDateTimeEdit *e, const QString &keys, const QString &separators = QString(),
+                  const QString &keyboard = QString())
 {
     for (QChar c : keys) {
+        if (!keyboard.isEmpty() && (c.isLetterOrNumber() || separators.contains(c))) {
+            typeOn(e->lineEdit(), c, keyboard);
+            continue;
+        }
         if (c == '?') {
             e->askedDateTime();
             continue;
@@ -227,7 +269,8 @@ void TestYMDateTimeEdit::typedDates_data()
     QTest::addColumn<QString>("text"); // shown after the keys
     QTest::addColumn<QDate>("date");   // the value then
     QTest::addColumn<QString>("hint"); // empty: none shown
-    QTest::addColumn<QString>("locale"); // Qt's default locale, when given
+    QTest::addColumn<QString>("locale"); // Qt's default locale, when given; "system:" the user's
+    QTest::addColumn<QString>("keyboard"); // typeOn(): the layout the keys are typed on
     const QString keeps = QStringLiteral("%1 does not exist: the field keeps %2.");
     const struct {
         QDate start;
@@ -247,7 +290,7 @@ void TestYMDateTimeEdit::typedDates_data()
                           order == 266 ? "m/d/y" : order == 84 ? "y/m/d" : "d/m/y")
                 << 0 << false << "/" << order << t.start << keys << (date.isValid() ? shown : before)
                 << (date.isValid() ? date : t.start) << (date.isValid() ? QString() : keeps.arg(shown, before))
-                << QString();
+                << QString() << QString();
         }
     }
     // entries that end otherwise, or not yet: d/m/y over 15/04/2026 unless said
@@ -255,9 +298,10 @@ void TestYMDateTimeEdit::typedDates_data()
     const QString shown = QStringLiteral("15/04/2026");
     const auto row = [](const char *name, const char *keys, const QString &text, const QDate &date,
                         const QString &hint = QString(), int order = 273, const QDate &start = QDate(2026, 4, 15),
-                        int mode = 0, bool ampm = false, const char *sep = "/", const char *locale = "") {
+                        int mode = 0, bool ampm = false, const char *sep = "/", const char *locale = "",
+                        const QString &keyboard = QString()) {
         QTest::newRow(name) << mode << ampm << QString(sep) << order << start << QString(keys) << text << date << hint
-                            << QString(locale);
+                            << QString(locale) << keyboard;
     };
     row("day 31 waits for its month", "31", "31/04/2026", apr15);
     row("day 31 of April left", "31!", shown, apr15, keeps.arg("31/04/2026", shown));
@@ -330,7 +374,7 @@ void TestYMDateTimeEdit::typedDates_data()
     row("hour 24", "24", "09:00", apr15, keeps.arg("Hour 24", "09:00"), 273, apr15, 1);
     row("minute 61, 12-hour clock", "1261", "09:00 AM", apr15, keeps.arg("Minute 61", "09:00 AM"), 273, apr15, 1, true);
     // the clock's hours, minutes and letters, over 09:00
-    const QString half = QStringLiteral("\"%1\" is neither AM nor PM: the field keeps %2.");
+    const QString half = QStringLiteral("\"%1\" is neither AM nor PM (A types AM, P PM): the field keeps %2.");
     const auto clock = [&](const char *name, const char *keys, const char *text, const QString &hint, bool ampm,
                            const char *locale = "") {
         row(name, keys, text, apr15, hint, 273, apr15, 1, ampm, "/", locale);
@@ -354,6 +398,36 @@ void TestYMDateTimeEdit::typedDates_data()
     clock("letters after a refused one", "0215XP", "09:00 AM", half.arg("X", "09:00 AM"), true);
     clock("the locale's PM, Greek", "0215\u03bc", "02:15 PM", QString(), true, "el_GR");
     clock("the locale's AM, Greek", ">>P<<0215\u03c0", "02:15 AM", QString(), true, "el_GR");
+    clock("X, Greek: the keys said", "0215X", "09:00 AM",
+          QStringLiteral("\"X\" is neither AM nor PM (A or \u03c0 types AM, P or \u03bc PM): the field keeps 09:00 AM."),
+          true, "el_GR");
+    // Korean AM and PM begin alike: A and P only
+    clock("the letter of both, Korean", "0215\uc624", "09:00 AM", half.arg("\uc624", "09:00 AM"), true, "ko_KR");
+    // the language the user runs in, the program's own locale C (a run of
+    // its own under LC_TIME=el_GR.UTF-8)
+    clock("the system's PM, Greek", "0215\u03bc", "02:15 PM", QString(), true, "system:el_GR");
+    clock("the system's AM, Greek", ">>P<<0215\u03c0", "02:15 AM", QString(), true, "system:el_GR");
+    // typed on a real keyboard: Shift, AltGr around the characters that
+    // need them change nothing of the entry, over 09:00 and 15/04/2026
+    for (const QString keyboard : {"us", "de", "fr", "br"}) {
+        const auto on = [&](const char *keys) { return QStringLiteral("%1 on %2").arg(keys, keyboard).toUtf8(); };
+        const auto time = [&](const char *keys, const char *text24, const char *text12, const QString &hint24,
+                              const QString &hint12) {
+            row((on(keys) + ", 24-hour").constData(), keys, text24, apr15, hint24, 273, apr15, 1, false, "/", "", keyboard);
+            row((on(keys) + ", 12-hour").constData(), keys, text12, apr15, hint12, 273, apr15, 1, true, "/", "", keyboard);
+        };
+        time("11:30!", "11:30", "11:30 AM", QString(), QString());
+        time("11:59p", "11:59", "11:59 PM", QString(), QString());
+        time("12:00a", "12:00", "12:00 AM", QString(), QString());
+        time("23:61!", "09:00", "09:00 AM", keeps.arg("Minute 61", "09:00"), keeps.arg("Hour 23", "09:00 AM"));
+        time("35:00", "09:00", "09:00 AM", keeps.arg("Hour 35", "09:00"), keeps.arg("Hour 35", "09:00 AM"));
+        row(on("01/05/2026!").constData(), "01/05/2026!", "01/05/2026", may1, QString(), 273, apr15, 0, false, "/", "", keyboard);
+        row(on("15/01/2027!").constData(), "15/01/2027!", "15/01/2027", QDate(2027, 1, 15), QString(), 273, apr15, 0, false,
+            "/", "", keyboard);
+        row(on("01.05.2026?").constData(), "01.05.2026?", "01/05/2026", may1, QString(), 273, apr15, 0, false, "/", "", keyboard);
+        row(on("1/5/000!").constData(), "1/5/000!", shown, apr15, keeps.arg("Year 0", shown), 273, apr15, 0, false, "/", "",
+            keyboard);
+    }
 }
 
 void TestYMDateTimeEdit::typedDates()
@@ -368,17 +442,24 @@ void TestYMDateTimeEdit::typedDates()
     QFETCH(QDate, date);
     QFETCH(QString, hint);
     QFETCH(QString, locale);
+    QFETCH(QString, keyboard);
     const QLocale before;
     const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
-    if (!locale.isEmpty())
+    if (locale.startsWith("system:")) {
+        // the time texts are LC_TIME's
+        if (QLocale::system().amText() != QLocale(locale.mid(7)).amText())
+            QSKIP("runs where the system's locale is that (its own run under LC_TIME)");
+        QLocale::setDefault(QLocale::c());
+    } else if (!locale.isEmpty()) {
         QLocale::setDefault(QLocale(locale));
+    }
     setDateSettings(ampm, order, sep);
     QMenu menu; // inside a menu the clock setting holds at once
     YMDateTimeEdit e(mode, mode == 1 ? &menu : nullptr);
     e.show();
     e.setDateTime(QDateTime(start, QTime(9, 0)));
     QSignalSpy changed(&e, SIGNAL(changed(QDate)));
-    press(&e, keys, "/.-,: ");
+    press(&e, keys, "/.-,: ", keyboard);
     QCOMPARE(e.text(), text);
     QCOMPARE(e.date(), date);
     // the last value told is the value
