@@ -278,6 +278,48 @@ QSize QPEApplication::parseScreenSize(const QString &text)
     return QSize(480, 640);
 }
 
+namespace {
+
+// The room a window manager's frame takes around a window: the window's
+// own once it has one, else the main window's.
+QMargins frameMargins(const QWidget *w)
+{
+    for (const QWidget *framed : {w, static_cast<const QWidget *>(s_mainWidget.data())}) {
+        if (!framed || !framed->isVisible())
+            continue;
+        const QRect f = framed->frameGeometry(), g = framed->geometry();
+        if (f != g)
+            return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
+                            f.bottom() - g.bottom());
+    }
+    return QMargins();
+}
+
+} // namespace
+
+QRect QPEApplication::onScreen(const QRect &frame)
+{
+    QScreen *scr = QGuiApplication::screenAt(frame.center());
+    if (!scr && s_mainWidget)
+        scr = s_mainWidget->screen();
+    if (!scr)
+        scr = QGuiApplication::primaryScreen();
+    if (!scr)
+        return frame;
+    const QRect free = scr->availableGeometry();
+    QRect r = frame;
+    if (r.bottom() > free.bottom())
+        r.moveBottom(free.bottom());
+    if (r.right() > free.right())
+        r.moveRight(free.right());
+    // larger than the screen: its top-left corner, the title bar, shows
+    if (r.top() < free.top())
+        r.moveTop(free.top());
+    if (r.left() < free.left())
+        r.moveLeft(free.left());
+    return r;
+}
+
 QRect QPEApplication::screenRect()
 {
     readScreen();
@@ -291,7 +333,11 @@ QRect QPEApplication::screenRect()
         at = s_mainWidget->geometry().topLeft();
     else if (QScreen *scr = QGuiApplication::primaryScreen())
         at = scr->availableGeometry().topLeft();
-    return QRect(at, s_screen);
+    // The windows placed over the emulated screen lie on the real one,
+    // frames included, wherever the main window is (a tiling manager puts
+    // it in the lower half of the screen).
+    const QMargins frame = frameMargins(nullptr);
+    return onScreen(QRect(at, s_screen).marginsAdded(frame)).marginsRemoved(frame);
 }
 
 QRect QPEApplication::popupGeometry(const QRect &anchor, const QSize &size, int gap)
@@ -338,7 +384,10 @@ QWidget *QPEApplication::dialogParent()
 
 void QPEApplication::centerOnScreen(QWidget *w)
 {
-    w->move(screenRect().center() - w->rect().center());
+    // move() places the frame
+    const QMargins frame = frameMargins(w);
+    const QRect inside(screenRect().center() - w->rect().center(), w->size());
+    w->move(onScreen(inside.marginsAdded(frame)).topLeft());
 }
 
 bool QPEApplication::isScreenEmulated()

@@ -35,6 +35,10 @@ public:
     // It lies where the main window is, wherever the user moved it (before
     // there is one: the top-left corner of the primary screen's free area).
     static QRect screenRect();
+    // A window's frame moved into the free area (without panels) of the
+    // screen holding its centre; one larger than that area shows its
+    // top-left corner.
+    static QRect onScreen(const QRect &frame);
     // Where a pop-up of this size opens at anchor (global coordinates; a 0
     // by 0 rectangle stands for a point): gap pixels below it, above it
     // when only there it fits the screen, shifted sideways into the screen;
