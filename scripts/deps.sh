@@ -4,11 +4,12 @@
 set -e
 # make: the generator cmake uses by default (not always there with cmake alone)
 # xvfb, xdotool: the tests that run the program on a private X display;
-# openbox, twm, i3-wm, x11-utils: those of them under a window manager (tests/desktop)
+# openbox, twm, i3-wm, herbstluftwm, x11-utils: those of them under a window manager (tests/desktop);
+# x11-xkb-utils: setxkbmap, the keyboard layouts they type on
 # libx11-dev: a window's urgency hint
 # locales: de_DE and tr_TR for the tests of keys and case folding
 PKGS="make qtbase5-dev qtbase5-dev-tools uuid-dev libcrypt-dev tango-icon-theme python3
-      libx11-dev xvfb xdotool openbox twm i3-wm x11-utils locales"
+      libx11-dev xvfb xdotool openbox twm i3-wm herbstluftwm x11-utils x11-xkb-utils locales"
 # "name charset" as /etc/locale.gen lists them; locale -a shows them lower-case without "-"
 LOCALES="de_DE.UTF-8:UTF-8 tr_TR.UTF-8:UTF-8 de_DE:ISO-8859-1"
 SUDO=""

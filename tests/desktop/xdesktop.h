@@ -8,7 +8,9 @@
 // switch to twm (no activation requests answered, the keyboard follows the
 // pointer), to i3 (tiling: it lays the windows out side by side, gives the
 // keyboard to the window under the pointer and marks a window that asks for
-// attention urgent) or to no manager at all (X's own rules). Where they
+// attention urgent), to herbstluftwm (tiling into frames the test splits
+// with herbstclient; dialogs float where they ask to be) or to no manager
+// at all (X's own rules). Where they
 // cannot start, the program is skipped (CTest: return code 77) and says why.
 //
 // A test program: #include "xdesktop.h", then YMR_DESKTOP_TEST_MAIN(Class).
@@ -48,7 +50,7 @@ inline bool waitFor(const std::function<bool()> &done)
     return QTest::qWaitFor(done, WaitMs);
 }
 
-enum class Manager { None, Twm, Openbox, I3 };
+enum class Manager { None, Twm, Openbox, I3, Herbstluftwm };
 
 // The manager running now.
 inline Manager &manager()
@@ -161,7 +163,7 @@ inline QRect screenOf(QWidget *w)
 inline bool giveKeyboard(WId window)
 {
     const QString id = QString::number(window);
-    if (manager() == Manager::Openbox || manager() == Manager::I3)
+    if (manager() == Manager::Openbox || manager() == Manager::I3 || manager() == Manager::Herbstluftwm)
         return xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), id});
     return xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), id,
                     QStringLiteral("20"), QStringLiteral("20")})
@@ -326,6 +328,12 @@ public:
             m_wm = spawn({"i3", "-c", QFile::encodeName(config)});
             // it manages the display once it answers on its socket
             ready = {"i3-msg", "-s", QFile::encodeName(socket), "-t", "get_version"};
+        } else if (m == Manager::Herbstluftwm) {
+            // none of the user's settings: dialogs float, as its own
+            // settings have them
+            m_wm = spawn({"herbstluftwm", "--autostart", "/bin/true"});
+            ready = {"herbstclient", "rule", "windowtype~_NET_WM_WINDOW_TYPE_(DIALOG|UTILITY|SPLASH)",
+                     "floating=on"};
         } else {
             // placed by the manager, not by the user's click; the places
             // programs ask for kept
@@ -345,7 +353,7 @@ public:
         while (!succeeds(ready)) {
             if (until.hasExpired()) {
                 *why = QStringLiteral("the window manager did not start (openbox, twm, i3, "
-                                      "x11-utils or xdotool missing?)");
+                                      "herbstluftwm, x11-utils or xdotool missing?)");
                 return false;
             }
             usleep(50000);
