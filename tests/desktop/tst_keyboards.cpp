@@ -3,10 +3,12 @@
 #include "bookfixtures.h"
 #include "ymrdatesettings.h"
 
+#include "filtereditordialog.h"
 #include "remindereditor.h"
 #include "taskdialog.h"
 #include "taskeditor.h"
 
+#include "pim/filtercondition.h"
 #include "pim/pimreminder.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
@@ -14,6 +16,8 @@
 #include "qpe/config.h"
 #include "qt/ymdatetimeedit.h"
 #include "qt/ymdatetimeeditor.h"
+#include "qt/ymrcombobox.h"
+#include "qt/ymrpushbutton.h"
 #include "qt/ymtabwidget.h"
 
 #include <QStandardPaths>
@@ -141,6 +145,31 @@ void TestKeyboards::typedAsOnTheKeyboard()
         QCOMPARE(dialog.exec(t, 0, false), 1);
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
         book.forceSave();
+
+        // the same date in a filter's condition, Add to List
+        FilterEditorDialog filter(&book, -1);
+        QDate added;
+        ymrtest::whenModalShown([&](QDialog *d) {
+            auto *editor = static_cast<FilterEditorDialog *>(d);
+            editor->fs->setCurrentItem(FilterCondition::Date + 1);
+            editor->fieldChanged(FilterCondition::Date + 1);
+            auto *field = editor->valueWidget()->findChild<YMDateTimeEdit *>();
+            if (!field || !placed(editor) || !giveKeyboard(editor->winId())) {
+                failed = "no filter's date";
+            } else {
+                field->setFocus();
+                if (!waitFor([field] { return field->lineEdit()->hasFocus(); }) || !type(dateKeys))
+                    failed = "filter's date " + dateKeys;
+                // the keys are in once the field shows them all
+                waitFor([&] { return field->date() == date; });
+                editor->btnAdd->click();
+                added = editor->filter().conditions.value(0).date;
+            }
+            editor->reject();
+        });
+        filter.exec();
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        QCOMPARE(added, date);
     }
     TaskManager stored(path);
     QVERIFY(stored.load());

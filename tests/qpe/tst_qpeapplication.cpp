@@ -55,29 +55,51 @@ void TestQpeApplication::emulatedScreen()
     // the frame, title bar included, at the corner
     QCOMPARE(main.frameGeometry().topLeft(), corner);
 
-    // the screen is wherever the user moved the main window
-    main.move(40, 30);
-    QTRY_COMPARE(QPEApplication::screenRect(), QRect(main.geometry().topLeft(), size));
-    // a dialog shown maximised takes its place
-    QDialog dlg;
-    QPEApplication::showWidgetMaximized(&dlg);
-    QCOMPARE(dlg.geometry(), QPEApplication::screenRect());
+    // the screen is wherever the user moved the main window, frame and all
+    // on the desktop: moved up and left as far as it would leave it (a
+    // tiling manager puts the main window in the screen's lower half), its
+    // top-left corner shown where it is larger
+    const QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect inside = main.geometry(), outside = main.frameGeometry();
+    const QMargins frame(inside.left() - outside.left(), inside.top() - outside.top(),
+                         outside.right() - inside.right(), outside.bottom() - inside.bottom());
+    const auto within = [](int at, int length, int first, int last) {
+        return qMax(first, qMin(at, last + 1 - length));
+    };
+    for (const QPoint at : {QPoint(40, 30), QPoint(40, desktop.bottom() - 100), QPoint(desktop.right() - 50, 0)}) {
+        main.move(at);
+        QTRY_COMPARE(main.frameGeometry().topLeft(), at);
+        const QRect r = QPEApplication::screenRect();
+        QCOMPARE(r.size(), size);
+        QCOMPARE(r.left(), within(main.geometry().left(), size.width(), desktop.left() + frame.left(),
+                                  desktop.right() - frame.right()));
+        QCOMPARE(r.top(), within(main.geometry().top(), size.height(), desktop.top() + frame.top(),
+                                 desktop.bottom() - frame.bottom()));
+        if (r.marginsAdded(frame).height() <= desktop.height())
+            QVERIFY(desktop.contains(r.marginsAdded(frame)));
+        // a dialog shown maximised takes its place
+        QDialog dlg;
+        QPEApplication::showWidgetMaximized(&dlg);
+        QCOMPARE(dlg.geometry(), r);
+    }
 
     // the main window raised for an alarm: the screen's size in its place,
     // back from a minimised state
-    const QPoint place = main.geometry().topLeft();
+    main.move(40, 30);
+    QTRY_COMPARE(main.frameGeometry().topLeft(), QPoint(40, 30));
+    const QRect place = QPEApplication::screenRect();
     main.resize(size + QSize(50, 50));
     main.setWindowState(Qt::WindowMinimized);
     QPEApplication::showWidgetMaximized(&main);
     QVERIFY(!main.isMinimized());
-    QCOMPARE(main.geometry(), QRect(place, size));
+    QCOMPARE(main.geometry(), place);
 }
 
 void TestQpeApplication::popupGeometry_data()
 {
     // Positions and sizes count from the top-left of what the desktop shows
     // of the emulated screen; a negative one from its far edge.
-    QTest::addColumn<bool>("overBottom");   // the screen hangs over the desktop's bottom
+    QTest::addColumn<bool>("overBottom");   // the main window hangs over the desktop's bottom
     QTest::addColumn<QRect>("anchor");      // 0 by 0: a point
     QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("gap");
@@ -111,8 +133,9 @@ void TestQpeApplication::popupGeometry()
     auto *app = qobject_cast<QPEApplication *>(qApp);
     QWidget main;
     app->showMainDocumentWidget(&main, false);
-    main.move(40, overBottom ? desktop.bottom() - main.height() / 2 : 30);
-    QTRY_COMPARE(QPEApplication::screenRect().topLeft(), main.geometry().topLeft());
+    const QPoint at(40, overBottom ? desktop.bottom() - main.height() / 2 : 30);
+    main.move(at);
+    QTRY_COMPARE(main.frameGeometry().topLeft(), at);
     const QRect shown = QPEApplication::screenRect().intersected(desktop);
     const auto from = [&shown](QPoint p) {
         return shown.topLeft() + QPoint(p.x() < 0 ? shown.width() + p.x() : p.x(),
