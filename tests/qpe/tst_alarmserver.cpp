@@ -1018,7 +1018,8 @@ void TestAlarmServer::zoneAgreesWithTheCLibrary()
         writeAll(QString::fromLocal8Bit(zone), file);
     }
     ymrtest::ZoneScope scope(zone);
-    const LocalZone &table = LocalZone::current();
+    const auto zonePtr = LocalZone::current();
+    const LocalZone &table = *zonePtr;
     const auto cOffset = [](qint64 t) {
         const time_t at = time_t(t);
         struct tm local;
