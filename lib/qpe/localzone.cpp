@@ -593,11 +593,12 @@ bool LocalZone::readFile(const QString &path, std::vector<qint64> &hints)
     if (timeSize == 8)
         blockHints(at, 8);
     // the rule after the 64-bit block: read here when it is one line
-    // between line breaks, which every reader takes alike
+    // between line breaks, which every reader takes alike (the C library
+    // refuses a 64-bit block without the text after it)
     Rule rule;
     bool hasRule = false;
-    bool readAlike = true;
     const qint64 footer = at + Header + block;
+    bool readAlike = timeSize == 4 || footer < size;
     if (timeSize == 8 && footer < size) {
         QByteArray text(bytes.constData() + footer + 1, int(size - footer - 1));
         readAlike = data[footer] == '\n' && text.endsWith('\n') && text.count('\n') == 1;
@@ -813,7 +814,8 @@ std::shared_ptr<const LocalZone> LocalZone::read(const QByteArray &tz)
         }
     }
     // a reading that the C library does not share gives way to its own
-    if (!own || !zone->agreesWithTheLibrary())
+    zone->m_contradicted = own && !zone->agreesWithTheLibrary();
+    if (!own || zone->m_contradicted)
         zone->readLibrary(std::move(hints));
     zone->collectOffsets();
     return zone;

@@ -46,6 +46,9 @@ public:
     // Whether the table is this reader's own reading of the zone's file or
     // rule, the C library agreeing; else it is the C library's answers.
     bool ownReading() const { return !m_library; }
+    // Whether this reader read the zone as one every reader takes alike and
+    // the C library said otherwise (its reading then holds).
+    bool ownReadingContradicted() const { return m_contradicted; }
 
     ~LocalZone();
     LocalZone(const LocalZone &) = delete;
@@ -112,6 +115,7 @@ private:
     // every offset the zone has, each once
     std::vector<int> m_offsetSet;
     bool m_library = false;
+    bool m_contradicted = false;
 
     // what it was read for: TZ (and whether set), TZDIR, and the system's
     // file it came from when TZ was unset
