@@ -5,7 +5,6 @@
 #include <QDate>
 #include <QFile>
 #include <QMutex>
-#include <QVarLengthArray>
 
 #include <algorithm>
 #include <atomic>
@@ -394,9 +393,6 @@ int LocalZone::Rule::offsetAt(qint64 moment) const
     return inSummer ? summer : standard;
 }
 
-// Every moment a rule may change its offset at in the years checked, as
-// the C library works it out (or, out of form, may have): its changes, the
-// turns of the year, and a change at a year's start by either offset.
 void LocalZone::ruleHints(const Rule &rule, qint64 toYear, std::vector<qint64> &hints)
 {
     for (qint64 year = CheckedFrom; year <= toYear; ++year) {

@@ -206,13 +206,20 @@ QDateTime WallClock::moment(const QDateTime &dateTime)
 
 QDateTime WallClock::local(const QDateTime &moment)
 {
-    if (!moment.isValid() || !qtReadsAsTheZone(wallOf(moment.date(), moment.time())))
+    if (!moment.isValid())
         return moment;
     const qint64 ms = moment.toMSecsSinceEpoch();
+    const qint64 secs = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
+    const auto zone = LocalZone::current();
+    const qint64 wall = zone->wallAt(secs);
+    qint64 moments[2];
+    // Qt keeps a local time as its wall time and whether summer time, and
+    // reads it back through mktime, whose pick of a repeated wall time
+    // (standard time on both sides) follows the conversion made before: a
+    // repeated one stays as it is, with its offset
+    if (!qtReadsAsTheZone(wall) || zone->showingsOf(wall, moments) == 2)
+        return moment;
     const QDateTime local = QDateTime::fromMSecsSinceEpoch(ms, Qt::LocalTime);
-    // Qt keeps a local time as its wall time and whether summer time: the
-    // second showing of an hour repeated with standard time on both sides
-    // reads back as the first, and stays as it is
     return local.toMSecsSinceEpoch() == ms ? local : moment;
 }
 
