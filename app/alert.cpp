@@ -77,7 +77,7 @@ Alert::Alert(QWidget *parent, const char *name)
     m_keysRest.start();
     qApp->installEventFilter(this);
     // (with the user in the program, as after a wait for it, it takes it)
-    if (QPEApplication::keyboardElsewhere())
+    if (QPEApplication::noWindowHasKeyboard())
         QPEApplication::leaveKeyboardAtShow(this);
     YMRApplication::showMaximized(this, true);
 }

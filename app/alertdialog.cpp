@@ -12,6 +12,7 @@
 #include "qpe/config.h"
 #include "qpe/qpeapplication.h"
 #include "qpe/qpeglobal.h"
+#include "qpe/wallclock.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrcombobox.h"
 #include "qt/ymrpushbutton.h"
@@ -49,9 +50,11 @@ AlertDialog::~AlertDialog() = default;
 QDateTime AlertDialog::snoozeTime(int entry, const QDateTime &now)
 {
     static const int seconds[] = {300, 600, 900, 1800, 3600, 10800, 21600};
+    // by the alarms' clock: Qt's local time may read a repeated hour as
+    // its other showing
     if (entry >= 0 && entry < 7)
-        return now.addSecs(seconds[entry]);
-    return now.addDays(1);
+        return WallClock::after(now, seconds[entry]);
+    return WallClock::dayAfter(now);
 }
 
 void AlertDialog::enqueue(const QString &name, const QByteArray &data)
@@ -108,7 +111,7 @@ void AlertDialog::alarmsDoneOf(Task *task)
         alarmDone(name, data);
 }
 
-bool AlertDialog::keyboardElsewhere() const
+bool AlertDialog::anotherDialogHasKeyboard() const
 {
     const QWidget *modal = QApplication::activeModalWidget();
     if (modal && modal != this && modal != m_alert)
@@ -132,7 +135,7 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
     emit editDialogIsFree(&free);
     // a window that is up takes further reminders into its list; otherwise
     // a reminder waits while another dialog has the keyboard
-    if (!free || (!m_running && !m_alert && keyboardElsewhere())) {
+    if (!free || (!m_running && !m_alert && anotherDialogHasKeyboard())) {
         enqueue(name, data);
         return;
     }
@@ -185,7 +188,7 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
     emit raiseMainWindow();
     // the main window raised would cover the window up already (raised
     // only where the user is in the program)
-    if (!QPEApplication::keyboardElsewhere()) {
+    if (!QPEApplication::noWindowHasKeyboard()) {
         if (m_running)
             raise();
         else if (m_alert)

@@ -83,7 +83,7 @@ private:
     static void storeChange(Task *task, Task *old);
     // Whether a window of the program other than the reminders' has the
     // keyboard: a reminder then waits, so that no key meant for it acts here.
-    bool keyboardElsewhere() const;
+    bool anotherDialogHasKeyboard() const;
     bool mayStoreChanges();
     void tellMissing(const QByteArray &data);
 

@@ -427,7 +427,7 @@ void ToDoWindow::raiseMainWindow()
     QPEApplication::setKeepRunning();
     // the user types in another window: nothing is raised, shown or moved
     // over it (the alarm comes up beside it, or asks for attention)
-    if (QPEApplication::keyboardElsewhere())
+    if (QPEApplication::noWindowHasKeyboard())
         return;
     // a reminder brings it up: in front, but the keyboard stays where the
     // user types

@@ -25,16 +25,9 @@ void PIMReminder::write(PIMTextWriter &out) const
 void PIMReminder::resolve(const QDate &date, const QTime &time, int offset)
 {
     // by the zone's changes of offset, read once: no conversion of the C
-    // library's, for which threads reading books at once would wait
-    const QDateTime moment = WallClock::moment(date, time, offset);
-    if (!moment.isValid() || (moment.date() == date && moment.time() == time)) {
-        dateTime = moment;
-        return;
-    }
-    // a wall time the clocks skip stays as stored, with the offset that
-    // makes it the moment it rings at, after the gap
-    const qint64 wall = QDateTime(date, time, Qt::UTC).toSecsSinceEpoch();
-    dateTime = QDateTime(date, time, Qt::OffsetFromUTC, int(wall - moment.toSecsSinceEpoch()));
+    // library's, for which threads reading books at once would wait; a
+    // wall time the clocks skip stays as stored
+    dateTime = WallClock::keptMoment(date, time, offset);
 }
 
 void PIMReminder::keepMomentOf(const PIMReminder &before)

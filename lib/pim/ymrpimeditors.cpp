@@ -7,6 +7,7 @@
 #include "pimtextreader.h"
 
 #include "qpe/popupmenu.h"
+#include "qpe/wallclock.h"
 #include "qt/ymramountvalidator.h"
 #include "qt/ymdatetimeedit.h"
 #include "qt/ymdatetimeeditor.h"
@@ -295,7 +296,9 @@ void YMRPIM::tellSkippedTime(YMDateTimeEditor *editor)
     QObject::connect(editor, qOverload<>(&YMDateTimeEditor::changed), editor, [editor] {
         const QDate date = editor->date();
         const QTime time = editor->time();
-        if (!date.isValid() || !time.isValid() || QDateTime(date, time).isValid())
+        // by the alarms' clock, as the reminder rings: Qt's reading differs
+        // before 1970 and after 2037
+        if (!WallClock::skipped(date, time))
             return;
         const QDateTime rings = YMRUtil::firstValidLocalTime(date, time);
         if (!rings.isValid())

@@ -104,13 +104,11 @@ bool timeOfText(const QByteArray &text, qint64 &at, int &offset)
             return false;
         date = parsed.date();
         time = parsed.time();
-        if (parsed.timeSpec() != Qt::LocalTime)
-            offset = parsed.offsetFromUtc();
+        offset = WallClock::showingOffset(parsed);
     }
     if (!date.isValid() || !time.isValid() || date.year() < 1 || date.year() > 9999)
         return false;
     at = WallClock::wallOf(date, time);
-    offset = WallClock::showingOffset(at, offset);
     return true;
 }
 
@@ -120,22 +118,12 @@ void appendDigits(char *to, int value, int n)
         to[i] = char('0' + value % 10);
 }
 
-// "YYYY-MM-DDTHH:MM:SS" of a wall-clock number, the date worked out by hand
-// (days to civil date in the Gregorian calendar): a long list is written
-// at every change.
+// "YYYY-MM-DDTHH:MM:SS" of a wall-clock number: a long list is written at
+// every change.
 void appendTimeText(QByteArray &out, qint64 at)
 {
-    const qint64 day1970 = at >= 0 ? at / 86400 : -((-at + 86399) / 86400);
-    const qint64 z = day1970 + 719468;   // days since 0000-03-01
-    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const qint64 doe = z - era * 146097;
-    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const qint64 mp = (5 * doy + 2) / 153;
-    const int day = int(doy - (153 * mp + 2) / 5 + 1);
-    const int month = int(mp < 10 ? mp + 3 : mp - 9);
-    const int year = int(yoe + era * 400 + (month <= 2 ? 1 : 0));
-    const int secs = int(at - day1970 * 86400);
+    int year = 0, month = 0, day = 0, secs = 0;
+    WallClock::fieldsOf(at, year, month, day, secs);
     char text[19];
     appendDigits(text, year, 4);
     text[4] = '-';
@@ -436,8 +424,7 @@ QString AlarmServer::lockFileName() const
 
 QDateTime AlarmServer::wholeSeconds(const QDateTime &t)
 {
-    const QDateTime local = t.toLocalTime();
-    return local.addMSecs(-local.time().msec());
+    return WallClock::after(t, 0);
 }
 
 void AlarmServer::insert(const Entry &e)
@@ -844,7 +831,7 @@ void AlarmServer::deliverDue()
         // reads back as either showing
         const QDateTime when = e.when();
         const bool repeated = e.offset != Entry::NoOffset || WallClock::repeatedOffset(when) != Entry::NoOffset;
-        ds << (repeated ? when.toOffsetFromUtc(when.offsetFromUtc()) : when) << qint32(e.data);
+        ds << (repeated ? WallClock::withOffset(when) : when) << qint32(e.data);
         QCopChannel::send(e.channel, e.message, data);
     }
     arm();

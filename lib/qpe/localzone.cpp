@@ -5,7 +5,6 @@
 #include <QDate>
 #include <QFile>
 #include <QMutex>
-#include <QVarLengthArray>
 
 #include <algorithm>
 #include <atomic>
@@ -241,12 +240,26 @@ qint64 coarseMillis()
 
 const char SystemZoneFile[] = "/etc/localtime";
 
-// Every zone read stays: a thread may be reading one as another is read.
+// The years the table is checked over and made of daily samples where it
+// is the C library's: what a reminder is set in, and past them a rule's
+// 400-year round.
+const int CheckedFrom = 1800;
+const int PeriodFromYear = 2100;
+// 400 Gregorian years: a rule's changes, weekdays and leap days repeat
+const qint64 Period = 146097 * Day;
+// moments the C library is asked at: about 9,500 years either side of 1970
+const qint64 Farthest = 300000000000LL;
+// a zone file is a few kilobytes; a far larger one is read as the C library
+// reads it, as far as this
+const qint64 MaxFileSize = 64 << 20;
+
+std::atomic<int> aliveZones{0};
+
+// The one zone in force.
 struct Zones
 {
     QMutex mutex;
-    std::vector<std::unique_ptr<LocalZone>> all;
-    std::atomic<const LocalZone *> current{nullptr};
+    std::shared_ptr<const LocalZone> current;
     std::atomic<qint64> nextLook{0};
 };
 
@@ -257,16 +270,37 @@ Zones &zones()
     return *z;
 }
 
+void sortUnique(std::vector<qint64> &v)
+{
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+}
+
 } // namespace
 
-qint64 LocalZone::Change::momentIn(int year, int offset) const
+LocalZone::LocalZone()
+{
+    ++aliveZones;
+}
+
+LocalZone::~LocalZone()
+{
+    --aliveZones;
+}
+
+int LocalZone::alive()
+{
+    return aliveZones.load();
+}
+
+qint64 LocalZone::Change::momentIn(qint64 year, int offset) const
 {
     qint64 t = ruleYearStart(year);
     switch (kind) {
     case Julian1:
         // counts no 29 February
         t += qint64(day - 1) * Day;
-        if (day >= 60 && QDate::isLeapYear(year > 0 ? year : year - 1))
+        if (day >= 60 && QDate::isLeapYear(int(year > 0 ? year : year - 1)))
             t += Day;
         break;
     case Julian0:
@@ -293,25 +327,6 @@ qint64 LocalZone::Change::momentIn(int year, int offset) const
 
 // The C library's reading of a POSIX rule: a standard time that cannot be
 // read makes the zone UTC; a summer time without its rule takes the US one.
-bool LocalZone::Rule::parse(const char *text)
-{
-    const bool ok = read(text);
-    tabulate();
-    return ok;
-}
-
-void LocalZone::Rule::tabulate()
-{
-    m_table.clear();
-    if (!hasSummer)
-        return;
-    m_table.reserve(2 * TableYears);
-    for (int year = TableFirst; year < TableFirst + TableYears; ++year) {
-        m_table.push_back(start.momentIn(year, standard));
-        m_table.push_back(end.momentIn(year, summer));
-    }
-}
-
 bool LocalZone::Rule::read(const char *p)
 {
     *this = Rule();
@@ -370,136 +385,113 @@ int LocalZone::Rule::offsetAt(qint64 moment) const
 {
     if (!hasSummer)
         return standard;
-    const int year = int(qBound<qint64>(-100000, yearOf(moment), 100000));
-    const size_t row = size_t(year - TableFirst) * 2;
-    const bool tabulated = year >= TableFirst && row < m_table.size();
-    const qint64 begins = tabulated ? m_table[row] : start.momentIn(year, standard);
-    const qint64 ends = tabulated ? m_table[row + 1] : end.momentIn(year, summer);
+    const qint64 year = qBound<qint64>(-100000, yearOf(moment), 100000);
+    const qint64 begins = start.momentIn(year, standard);
+    const qint64 ends = end.momentIn(year, summer);
     // summer time may span the turn of the year (the southern hemisphere)
     const bool inSummer = begins > ends ? (moment < ends || moment >= begins) : (moment >= begins && moment < ends);
     return inSummer ? summer : standard;
 }
 
-int LocalZone::libraryOffsetAt(qint64 moment)
+void LocalZone::ruleHints(const Rule &rule, qint64 toYear, std::vector<qint64> &hints)
 {
+    for (qint64 year = CheckedFrom; year <= toYear; ++year) {
+        hints.push_back(yearStart(year));
+        if (!rule.hasSummer)
+            continue;
+        hints.push_back(rule.start.momentIn(year, rule.standard));
+        hints.push_back(rule.end.momentIn(year, rule.summer));
+        for (const int secs : {0, 2 * 3600, rule.start.secs, rule.end.secs}) {
+            for (const int offset : {rule.standard, rule.summer})
+                hints.push_back(ruleYearStart(year) + secs - offset);
+        }
+    }
+}
+
+bool LocalZone::libraryOffsetAt(qint64 moment, int &offset)
+{
+    if (moment < -Farthest || moment > Farthest)
+        return false;
     const time_t at = time_t(moment);
     struct tm local;
-    return localtime_r(&at, &local) ? int(local.tm_gmtoff) : 0;
+    if (!localtime_r(&at, &local))
+        return false;
+    // the wall clock's offset: with leap seconds, not tm_gmtoff (a leap
+    // second itself, 60, reads as the next minute's first)
+    const QDate date = firstOfMonth(qint64(local.tm_year) + 1900, local.tm_mon + 1).addDays(local.tm_mday - 1);
+    const qint64 wall = dayOf(date) * Day + local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+    offset = int(wall - moment);
+    return true;
+}
+
+qint64 LocalZone::inTable(qint64 moment) const
+{
+    if (!m_periodic || moment < m_periodEnd)
+        return moment;
+    return m_periodFrom + (moment - m_periodFrom) % Period;
 }
 
 int LocalZone::offsetAt(qint64 moment) const
 {
-    if (m_library)
-        return libraryOffsetAt(moment);
-    if (m_changes.empty())
-        return m_hasRule ? m_rule.offsetAt(moment) : m_first;
-    if (moment < m_changes.front())
+    const qint64 at = inTable(moment);
+    if (m_changes.empty() || at < m_changes.front())
         return m_first;
-    if (moment >= m_changes.back())
-        return m_hasRule ? m_rule.offsetAt(moment) : m_offsets.back();
-    const auto after = std::upper_bound(m_changes.begin(), m_changes.end(), moment);
+    const auto after = std::upper_bound(m_changes.begin(), m_changes.end(), at);
     return m_offsets[size_t(after - m_changes.begin() - 1)];
 }
 
-void LocalZone::changePoints(qint64 from, qint64 to, Points &points) const
+void LocalZone::changesIn(qint64 from, qint64 to, std::vector<qint64> &out) const
 {
-    points.append(from);
-    if (m_library) {
-        // the C library's changes, found to the second between samples
-        // closer than any two changes of a zone's offset
-        const qint64 Step = 1800;
-        int was = libraryOffsetAt(from);
-        for (qint64 at = from; at < to;) {
-            const qint64 next = qMin(at + Step, to);
-            const int offset = libraryOffsetAt(next);
-            if (offset != was) {
-                qint64 lo = at, hi = next;
-                while (hi - lo > 1) {
-                    const qint64 mid = lo + (hi - lo) / 2;
-                    (libraryOffsetAt(mid) == was ? lo : hi) = mid;
-                }
-                points.append(hi);
-                was = offset;
-            }
-            at = next;
+    const auto add = [this, &out](qint64 a, qint64 b, qint64 shift) {
+        for (auto it = std::lower_bound(m_changes.begin(), m_changes.end(), a); it != m_changes.end() && *it <= b; ++it)
+            out.push_back(*it + shift);
+    };
+    for (qint64 lo = from; lo <= to;) {
+        if (!m_periodic || lo < m_periodEnd) {
+            const qint64 hi = m_periodic ? qMin(to, m_periodEnd - 1) : to;
+            add(lo, hi, 0);
+            lo = hi + 1;
+            continue;
         }
-        return;
+        const qint64 rounds = (lo - m_periodFrom) / Period;
+        const qint64 shift = rounds * Period;
+        const qint64 hi = qMin(to, m_periodFrom + shift + Period - 1);
+        add(lo - shift, hi - shift, shift);
+        lo = hi + 1;
     }
-    for (auto it = std::upper_bound(m_changes.begin(), m_changes.end(), from);
-         it != m_changes.end() && *it <= to; ++it)
-        points.append(*it);
-    if (!m_hasRule || !m_rule.hasSummer)
-        return;
-    const qint64 ruleFrom = m_changes.empty() ? from : qMax(from, m_changes.back());
-    if (ruleFrom > to)
-        return;
-    // the rule is read per year of UTC: its changes, and the turns of the
-    // year, are where its offset may change
-    const int first = points.size();
-    for (qint64 year = yearOf(ruleFrom); year <= yearOf(to); ++year) {
-        const int y = int(qBound<qint64>(-100000, year, 100000));
-        for (const qint64 at : {m_rule.start.momentIn(y, m_rule.standard), m_rule.end.momentIn(y, m_rule.summer),
-                                yearStart(year)}) {
-            if (at > ruleFrom && at <= to)
-                points.append(at);
-        }
-    }
-    std::sort(points.begin() + first, points.end());
 }
 
 int LocalZone::showingsOf(qint64 wall, qint64 (&moments)[2]) const
 {
-    if (!m_library) {
-        // a moment shows the wall time when it has the offset between them:
-        // one look-up per offset the zone has, however many changes it holds
-        int n = 0;
-        for (const int offset : m_offsetSet) {
-            const qint64 at = wall - offset;
-            if (offsetAt(at) != offset)
-                continue;
-            // earliest first, the two earliest kept
-            if (n == 2 && at >= moments[1])
-                continue;
-            int i = qMin(n, 1);
-            for (; i > 0 && moments[i - 1] > at; --i)
-                moments[i] = moments[i - 1];
-            moments[i] = at;
-            n = qMin(n + 1, 2);
-        }
-        return n;
-    }
-    // a moment showing this wall time lies within the largest offset of it
-    Points points;
-    changePoints(wall - m_reach, wall + m_reach, points);
+    // a moment shows the wall time when it has the offset between them:
+    // one look-up per offset the zone has, however many changes it holds
     int n = 0;
-    qint64 found[8];
-    QVarLengthArray<int, 16> offsets;
-    for (const qint64 point : qAsConst(points)) {
-        const int offset = offsetAt(point);
-        if (std::find(offsets.begin(), offsets.end(), offset) != offsets.end())
-            continue;
-        offsets.append(offset);
+    for (const int offset : m_offsetSet) {
         const qint64 at = wall - offset;
-        if (offsetAt(at) != offset || n == 8)
+        if (offsetAt(at) != offset)
             continue;
-        // in order, earliest first
-        int i = n++;
-        for (; i > 0 && found[i - 1] > at; --i)
-            found[i] = found[i - 1];
-        found[i] = at;
+        // earliest first, the two earliest kept
+        if (n == 2 && at >= moments[1])
+            continue;
+        int i = qMin(n, 1);
+        for (; i > 0 && moments[i - 1] > at; --i)
+            moments[i] = moments[i - 1];
+        moments[i] = at;
+        n = qMin(n + 1, 2);
     }
-    n = qMin(n, 2);
-    std::copy(found, found + n, moments);
     return n;
 }
 
 qint64 LocalZone::gapEnd(qint64 wall) const
 {
-    Points points;
-    changePoints(wall - m_reach, wall + m_reach, points);
-    for (int i = 0; i + 1 < points.size(); ++i) {
-        const qint64 at = points[i + 1];
-        const int before = offsetAt(points[i]);
+    if (m_offsetSet.empty())
+        return wall;
+    // a change whose gap holds the wall time lies within the zone's offsets
+    // of it
+    std::vector<qint64> changes;
+    changesIn(wall - m_offsetSet.back(), wall - m_offsetSet.front(), changes);
+    for (const qint64 at : changes) {
+        const int before = offsetAt(at - 1);
         const int after = offsetAt(at);
         if (after > before && wall >= at + before && wall < at + after)
             return at + after;
@@ -507,11 +499,47 @@ qint64 LocalZone::gapEnd(qint64 wall) const
     return wall;
 }
 
-bool LocalZone::readFile(const QString &path)
+void LocalZone::setPeriodic(qint64 lastFixed)
 {
-    // a zone's file is a few kilobytes; anything that is no file is none
+    m_periodic = true;
+    m_periodFrom = yearStart(qMax<qint64>(PeriodFromYear, yearOf(lastFixed) + 1));
+    m_periodEnd = m_periodFrom + Period;
+}
+
+template<typename OffsetAt>
+void LocalZone::tabulate(const std::vector<qint64> &points, OffsetAt offsetAt)
+{
+    m_changes.clear();
+    m_offsets.clear();
+    m_first = offsetAt(points.empty() ? 0 : points.front() - 1);
+    int was = m_first;
+    for (const qint64 at : points) {
+        if (m_periodic && at >= m_periodEnd)
+            break;
+        const int offset = offsetAt(at);
+        if (offset == was)
+            continue;
+        m_changes.push_back(at);
+        m_offsets.push_back(offset);
+        was = offset;
+    }
+}
+
+void LocalZone::readRule(const Rule &rule)
+{
+    std::vector<qint64> points;
+    if (rule.hasSummer) {
+        setPeriodic(yearStart(CheckedFrom));
+        ruleHints(rule, yearOf(m_periodEnd), points);
+        sortUnique(points);
+    }
+    tabulate(points, [&rule](qint64 at) { return rule.offsetAt(at); });
+}
+
+bool LocalZone::readFile(const QString &path, std::vector<qint64> &hints)
+{
     QByteArray bytes;
-    if (BoundedFile::readAll(path, 4 << 20, bytes) != BoundedFile::Ok)
+    if (BoundedFile::readAll(path, MaxFileSize, bytes) != BoundedFile::Ok)
         return false;
     const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
     const qint64 size = bytes.size();
@@ -527,155 +555,296 @@ bool LocalZone::readFile(const QString &path)
             return -1;
         return times * (timeSize + 1) + types * 6 + chars + leaps * (timeSize + 4) + isstd + isut;
     };
-    qint64 at = 0;
-    int timeSize = 4;
+    const auto timeAt = [](const uchar *p, int timeSize) -> qint64 { return timeSize == 8 ? be64(p) : be32(p); };
+    // every moment a block names, for a reading of the C library's
+    const auto blockHints = [&](qint64 at, int timeSize) {
+        const qint64 times = be32(data + at + 32), types = be32(data + at + 36), chars = be32(data + at + 40),
+                     leaps = be32(data + at + 28);
+        const uchar *p = data + at + Header;
+        for (qint64 i = 0; i < times; ++i)
+            hints.push_back(timeAt(p + i * timeSize, timeSize));
+        p += times * (timeSize + 1) + types * 6 + chars;
+        for (qint64 i = 0; i < leaps; ++i) {
+            hints.push_back(timeAt(p + i * (timeSize + 4), timeSize));
+            hints.push_back(hints.back() + 1);
+        }
+    };
     const qint64 first = blockSize(0, 4);
     if (first < 0 || Header + first > size)
         return false;
-    // the 64-bit block of a file of version 2 on, and its rule after it
-    if (data[4] >= '2' && Header + first + Header <= size && memcmp(data + Header + first, "TZif", 4) == 0) {
+    blockHints(0, 4);
+    // a file with a version byte is read by its 64-bit block, which must
+    // follow; one without by the 32-bit block alone
+    qint64 at = 0;
+    int timeSize = 4;
+    if (data[4] != 0) {
         at = Header + first;
         timeSize = 8;
+        if (at + Header > size || memcmp(data + at, "TZif", 4) != 0)
+            return false;
     }
     const qint64 block = blockSize(at, timeSize);
     if (block < 0 || at + Header + block > size)
         return false;
-    const int times = be32(data + at + 32);
-    const int types = be32(data + at + 36);
+    if (timeSize == 8)
+        blockHints(at, 8);
+    // the rule after the 64-bit block: read here when it is one line
+    // between line breaks, which every reader takes alike (the C library
+    // refuses a 64-bit block without the text after it)
+    Rule rule;
+    bool hasRule = false;
+    const qint64 footer = at + Header + block;
+    bool readAlike = timeSize == 4 || footer < size;
+    if (timeSize == 8 && footer < size) {
+        QByteArray text(bytes.constData() + footer + 1, int(size - footer - 1));
+        readAlike = data[footer] == '\n' && text.endsWith('\n') && text.count('\n') == 1;
+        if (text.endsWith('\n'))
+            text.chop(1);
+        rule.read(text.constData());
+        ruleHints(rule, 2500, hints);
+        if (readAlike && !text.isEmpty()) {
+            readAlike = plainRule(text.constData());
+            hasRule = true;
+        }
+    }
+    const qint64 times = be32(data + at + 32), types = be32(data + at + 36), chars = be32(data + at + 40),
+                 leapCount = be32(data + at + 28);
     const uchar *p = data + at + Header;
-    const uchar *typeIndex = p + qint64(times) * timeSize;
+    const uchar *typeIndex = p + times * timeSize;
     const uchar *typeInfo = typeIndex + times;
+    const uchar *leapData = typeInfo + types * 6 + chars;
     std::vector<int> offsets(size_t(types), 0);
     std::vector<bool> summer(size_t(types), false);
-    for (int i = 0; i < types; ++i) {
+    for (qint64 i = 0; i < types; ++i) {
         offsets[size_t(i)] = be32(typeInfo + 6 * i);
         summer[size_t(i)] = typeInfo[6 * i + 4] != 0;
         // no zone is that far from UTC: a damaged file, whose offsets the
-        // C library takes all the same (looked for that far, within reason)
-        if (qAbs(qint64(offsets[size_t(i)])) > MaxOffset) {
-            m_reach = qMin(qAbs(qint64(offsets[size_t(i)])), 7 * Day);
+        // C library takes all the same
+        if (qAbs(qint64(offsets[size_t(i)])) > MaxOffset)
             return false;
-        }
     }
-    m_changes.clear();
-    m_offsets.clear();
-    for (int i = 0; i < times; ++i) {
+    std::vector<qint64> changes;
+    std::vector<int> changeOffsets;
+    for (qint64 i = 0; i < times; ++i) {
         const int type = typeIndex[i];
         if (type >= types)
             return false;
-        const qint64 at = timeSize == 8 ? be64(p + qint64(i) * 8) : be32(p + qint64(i) * 4);
-        // changes out of order would answer each look-up otherwise
-        if (!m_changes.empty() && at <= m_changes.back())
+        const qint64 t = timeAt(p + i * timeSize, timeSize);
+        // changes out of order, or two at once, would answer each look-up
+        // otherwise
+        if (!changes.empty() && t <= changes.back())
             return false;
-        m_changes.push_back(at);
-        m_offsets.push_back(offsets[size_t(type)]);
+        changes.push_back(t);
+        changeOffsets.push_back(offsets[size_t(type)]);
     }
+    // leap seconds: the wall clock falls behind by each from the second
+    // after it (the leap second itself shows as 60)
+    std::vector<qint64> leapFrom;
+    std::vector<int> corrections;
+    for (qint64 i = 0; i < leapCount; ++i) {
+        const uchar *l = leapData + i * (timeSize + 4);
+        const qint64 t = timeAt(l, timeSize);
+        const int correction = be32(l + timeSize);
+        if (!leapFrom.empty() && t <= leapFrom.back())
+            return false;
+        const int before = corrections.empty() ? 0 : corrections.back();
+        leapFrom.push_back(correction > before ? t + 1 : t);
+        corrections.push_back(correction);
+    }
+    if (!readAlike)
+        return false;
     // before the first change: the first type of standard time
     int firstType = 0;
     while (firstType < types && summer[size_t(firstType)])
         ++firstType;
-    m_first = offsets[size_t(firstType == types ? 0 : firstType)];
-    m_hasRule = false;
-    if (timeSize == 8) {
-        const qint64 footer = at + Header + block;
-        const char *text = bytes.constData() + footer;
-        const qint64 left = size - footer;
-        const char *end = left > 1 && text[0] == '\n' ? static_cast<const char *>(memchr(text + 1, '\n', size_t(left - 1)))
-                                                      : nullptr;
-        if (end && end > text + 1) {
-            const QByteArray rule(text + 1, int(end - text - 1));
-            if (!plainRule(rule.constData()))
-                return false;
-            m_hasRule = true;
-            m_rule.parse(rule.constData());
+    const int firstOffset = offsets[size_t(firstType == types ? 0 : firstType)];
+    // a file without changes keeps its first type, whatever rule follows
+    const bool ruleHolds = hasRule && !changes.empty();
+    std::vector<qint64> points = changes;
+    points.insert(points.end(), leapFrom.begin(), leapFrom.end());
+    if (ruleHolds && rule.hasSummer) {
+        setPeriodic(qMax(changes.back(), leapFrom.empty() ? changes.back() : leapFrom.back()));
+        std::vector<qint64> yearly;
+        ruleHints(rule, yearOf(m_periodEnd), yearly);
+        for (const qint64 t : yearly) {
+            if (t > changes.back())
+                points.push_back(t);
         }
+    }
+    sortUnique(points);
+    tabulate(points, [&](qint64 t) {
+        int offset = firstOffset;
+        if (!changes.empty() && t >= changes.front()) {
+            if (ruleHolds && t >= changes.back())
+                offset = rule.offsetAt(t);
+            else
+                offset = changeOffsets[size_t(std::upper_bound(changes.begin(), changes.end(), t) - changes.begin() - 1)];
+        }
+        const auto leap = std::upper_bound(leapFrom.begin(), leapFrom.end(), t);
+        return offset - (leap == leapFrom.begin() ? 0 : corrections[size_t(leap - leapFrom.begin() - 1)]);
+    });
+    return true;
+}
+
+bool LocalZone::agreesWithTheLibrary() const
+{
+    const auto agrees = [this](qint64 at) {
+        int offset = 0;
+        return !libraryOffsetAt(at, offset) || offset == offsetAt(at);
+    };
+    for (size_t i = 0; i < m_changes.size(); ++i) {
+        const qint64 at = m_changes[i];
+        if (!agrees(at - 1) || !agrees(at))
+            return false;
+        if (i + 1 < m_changes.size() && !agrees(at + (m_changes[i + 1] - at) / 2))
+            return false;
+    }
+    const qint64 toYear = m_periodic ? yearOf(m_periodEnd) : 2500;
+    for (qint64 year = CheckedFrom; year <= toYear; ++year) {
+        const qint64 at = yearStart(year);
+        if (!agrees(at - 1) || !agrees(at) || !agrees(at + 183 * Day))
+            return false;
     }
     return true;
 }
 
+void LocalZone::readLibrary(std::vector<qint64> hints)
+{
+    m_library = true;
+    m_periodic = false;
+    // past the last moment named, the C library's answers repeat as a
+    // rule's do (or hold)
+    qint64 lastFixed = yearStart(CheckedFrom);
+    std::vector<qint64> points;
+    for (const qint64 t : hints) {
+        if (t > -Farthest && t < Farthest) {
+            lastFixed = qMax(lastFixed, t);
+            points.push_back(t - 1);
+            points.push_back(t);
+        }
+    }
+    setPeriodic(lastFixed);
+    for (qint64 t = yearStart(CheckedFrom); t < m_periodEnd; t += Day)
+        points.push_back(t);
+    sortUnique(points);
+    m_changes.clear();
+    m_offsets.clear();
+    m_first = 0;
+    bool started = false;
+    qint64 prev = 0;
+    int was = 0;
+    for (const qint64 at : points) {
+        int now = 0;
+        if (at >= m_periodEnd || !libraryOffsetAt(at, now))
+            continue;
+        if (!started) {
+            started = true;
+            m_first = was = now;
+            prev = at;
+            continue;
+        }
+        // every change between the two, to the second: a search for the
+        // first moment off the earlier offset, again from there
+        while (now != was) {
+            qint64 lo = prev, hi = at;
+            while (hi - lo > 1) {
+                const qint64 mid = lo + (hi - lo) / 2;
+                int offset = 0;
+                (libraryOffsetAt(mid, offset) && offset != was ? hi : lo) = mid;
+            }
+            int offset = now;
+            libraryOffsetAt(hi, offset);
+            m_changes.push_back(hi);
+            m_offsets.push_back(offset);
+            was = offset;
+            prev = hi;
+        }
+        prev = at;
+    }
+}
+
 void LocalZone::collectOffsets()
 {
-    // a file's changes name at most 256 types
     m_offsetSet = m_offsets;
     m_offsetSet.push_back(m_first);
-    if (m_hasRule) {
-        m_offsetSet.push_back(m_rule.standard);
-        m_offsetSet.push_back(m_rule.summer);
-    }
     std::sort(m_offsetSet.begin(), m_offsetSet.end());
     m_offsetSet.erase(std::unique(m_offsetSet.begin(), m_offsetSet.end()), m_offsetSet.end());
 }
 
-LocalZone LocalZone::read(const QByteArray &tz)
+std::shared_ptr<const LocalZone> LocalZone::read(const QByteArray &tz)
 {
-    LocalZone zone;
-    zone.m_tzSet = !tz.isNull();
-    zone.m_tz = tz;
-    zone.m_tzDir = qgetenv("TZDIR");
+    std::shared_ptr<LocalZone> zone(new LocalZone);
+    zone->m_tzSet = !tz.isNull();
+    zone->m_tz = tz;
+    zone->m_tzDir = qgetenv("TZDIR");
+    // the C library reads the zone again, as this reader checks against it
+    ::tzset();
     // the C library's reading: empty is UTC, a leading ":" says nothing,
     // a name is a file under TZDIR, and what names no file is a rule
     QByteArray name = tz.isNull() ? QByteArray(SystemZoneFile) : tz.isEmpty() ? QByteArray("Universal") : tz;
     if (name.startsWith(':'))
         name.remove(0, 1);
     if (tz.isNull()) {
-        zone.m_systemFile = QString::fromLatin1(SystemZoneFile);
-        zone.m_systemStamp = stampOf(SystemZoneFile);
+        zone->m_systemFile = QString::fromLatin1(SystemZoneFile);
+        zone->m_systemStamp = stampOf(SystemZoneFile);
     }
-    if (name.isEmpty()) {
-        zone.m_library = true;
-        ::tzset();
-        return zone;
+    std::vector<qint64> hints;
+    bool own = false;
+    if (!name.isEmpty()) {
+        const QByteArray dir = zone->m_tzDir.isEmpty() ? QByteArray("/usr/share/zoneinfo") : zone->m_tzDir;
+        const QByteArray path = name.startsWith('/') ? name : dir + '/' + name;
+        own = zone->readFile(QFile::decodeName(path), hints);
+        if (!own) {
+            zone->m_periodic = false;
+            Rule rule;
+            rule.read(name.constData());
+            if (plainRule(name.constData())) {
+                zone->readRule(rule);
+                own = true;
+            } else {
+                ruleHints(rule, 2500, hints);
+                // a rule without dates takes them from this file
+                std::shared_ptr<LocalZone> rules(new LocalZone);
+                rules->readFile(QFile::decodeName(dir + "/posixrules"), hints);
+            }
+        }
     }
-    const QByteArray dir = zone.m_tzDir.isEmpty() ? QByteArray("/usr/share/zoneinfo") : zone.m_tzDir;
-    const QByteArray path = name.startsWith('/') ? name : dir + '/' + name;
-    if (zone.readFile(QFile::decodeName(path))) {
-        zone.collectOffsets();
-        return zone;
-    }
-    zone.m_changes.clear();
-    zone.m_offsets.clear();
-    if (plainRule(name.constData())) {
-        zone.m_hasRule = true;
-        zone.m_rule.parse(name.constData());
-        zone.collectOffsets();
-        return zone;
-    }
-    // what this reader cannot read as the C library does is its answer
-    zone.m_library = true;
-    ::tzset();
+    // a reading that the C library does not share gives way to its own
+    zone->m_contradicted = own && !zone->agreesWithTheLibrary();
+    if (!own || zone->m_contradicted)
+        zone->readLibrary(std::move(hints));
+    zone->collectOffsets();
     return zone;
 }
 
-const LocalZone &LocalZone::current()
+std::shared_ptr<const LocalZone> LocalZone::current()
 {
     Zones &all = zones();
     // TZ alone, as the C library looks at it again (TZDIR counts when TZ
     // changed)
     const char *tz = ::getenv("TZ");
-    const auto same = [tz](const LocalZone *z) { return z && z->m_tzSet == (tz != nullptr) && (!tz || z->m_tz == tz); };
-    const LocalZone *zone = all.current.load(std::memory_order_acquire);
+    const auto same = [tz](const std::shared_ptr<const LocalZone> &z) {
+        return z && z->m_tzSet == (tz != nullptr) && (!tz || z->m_tz == tz);
+    };
+    std::shared_ptr<const LocalZone> zone = std::atomic_load(&all.current);
     if (same(zone)) {
         // the system's file, as the C library looks at it with TZ unset
         if (zone->m_systemFile.isEmpty())
-            return *zone;
+            return zone;
         const qint64 now = coarseMillis();
         qint64 next = all.nextLook.load(std::memory_order_relaxed);
         if (now < next || !all.nextLook.compare_exchange_strong(next, now + 1000)
             || stampOf(SystemZoneFile) == zone->m_systemStamp)
-            return *zone;
+            return zone;
     }
     QMutexLocker lock(&all.mutex);
-    const QByteArray wanted = tz ? QByteArray(tz) : QByteArray();
-    // a zone read before for the same setting, its file unchanged
-    const QByteArray stamp = tz ? QByteArray() : stampOf(SystemZoneFile);
+    // read meanwhile by another thread
+    zone = std::atomic_load(&all.current);
     const char *dir = ::getenv("TZDIR");
-    for (const auto &z : all.all) {
-        if (same(z.get()) && z->m_tzDir == (dir ? dir : "") && z->m_systemStamp == stamp) {
-            all.current.store(z.get(), std::memory_order_release);
-            return *z;
-        }
-    }
-    all.all.push_back(std::unique_ptr<LocalZone>(new LocalZone(read(wanted))));
-    all.current.store(all.all.back().get(), std::memory_order_release);
-    return *all.all.back();
+    if (same(zone) && (zone->m_systemFile.isEmpty() ? zone->m_tzDir == (dir ? dir : "")
+                                                     : zone->m_systemStamp == stampOf(SystemZoneFile)))
+        return zone;
+    zone = read(tz ? QByteArray(tz) : QByteArray());
+    std::atomic_store(&all.current, zone);
+    return zone;
 }

@@ -163,7 +163,7 @@ void QPEApplication::leaveKeyboardAtShow(QWidget *w, bool refuseUntilShown)
     new UnaskedShow(w, window);
 }
 
-bool QPEApplication::keyboardElsewhere()
+bool QPEApplication::noWindowHasKeyboard()
 {
     // only on X do other programs' windows take the keyboard from it
     return !QGuiApplication::focusWindow() && QGuiApplication::platformName() == QLatin1String("xcb");
@@ -171,7 +171,7 @@ bool QPEApplication::keyboardElsewhere()
 
 bool QPEApplication::mayComeUp(QWidget *owner)
 {
-    if (!keyboardElsewhere())
+    if (!noWindowHasKeyboard())
         return true;
     QWidget *over = owner ? owner->window() : nullptr;
     if (!over || !over->isVisible() || over->isMinimized() || !over->windowHandle()

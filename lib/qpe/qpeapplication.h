@@ -92,7 +92,7 @@ public:
     static void leaveKeyboardAtShow(QWidget *w, bool refuseUntilShown = true);
     // Whether another program's window may have the keyboard: on X, none
     // of the program's windows has it.
-    static bool keyboardElsewhere();
+    static bool noWindowHasKeyboard();
     // Whether a window the program shows on its own, over owner (maximised
     // on the emulated screen there), may come up now: at once unless the
     // keyboard is elsewhere; else only over owner on the screen, not

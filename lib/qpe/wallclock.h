@@ -7,6 +7,8 @@
 
 #include <climits>
 
+class LocalZone;
+
 // The one rule by which a wall time of the zone in force is a moment (an
 // alarm's, a reminder's, what a page shows), and back: a wall time the
 // clocks show twice (the hour repeated as they go back) is its first
@@ -30,6 +32,10 @@ public:
     static qint64 wallOf(const QDate &date, const QTime &time);
     static QDate dateOf(qint64 wall);
     static QTime timeOf(qint64 wall);
+    // The year (astronomical: 0 is 1 BC), month, day and second of the day
+    // of a wall time's number, worked out without QDate: a long alarm list
+    // is written so.
+    static void fieldsOf(qint64 wall, int &year, int &month, int &day, int &secs);
     // The wall time the clocks here show at a moment; with repeated set
     // to repeatedOffset(moment), from one look at the zone.
     static qint64 wallAt(qint64 moment);
@@ -44,6 +50,11 @@ public:
     // clocks show twice; NoOffset otherwise (a list or book written under
     // another zone, or no offset at all).
     static int showingOffset(qint64 wall, int offset);
+    // The same of the offset a date-time with one (not local) carries,
+    // beside its own wall time.
+    static int showingOffset(const QDateTime &dateTime);
+    // Whether the clocks here skip a wall time.
+    static bool skipped(const QDate &date, const QTime &time);
     // The moment (whole seconds) a date-time names: a local one as Qt reads
     // it where that is the zone's reading, else its wall time by the rule;
     // false for one that names none.
@@ -60,10 +71,24 @@ public:
     // Qt's reading of it (1970 to 2037; outside, the wall time alone
     // counts).
     static QDateTime moment(const QDateTime &dateTime);
+    // moment(date, time, offset), but a wall time the clocks skip keeps its
+    // date and time, with the offset that makes it the moment it rings at
+    // after the gap: how a book holds it.
+    static QDateTime keptMoment(const QDate &date, const QTime &time, int offset = NoOffset);
     // A moment as a local date-time, as every other date-time of the
     // program, where Qt reads its wall time as that moment (1970 to 2037);
     // else as it is, with its offset.
     static QDateTime local(const QDateTime &moment);
+    // The moment (seconds since 1970 UTC) as local() gives it.
+    static QDateTime localAt(qint64 moment);
+    // The moment seconds after a date-time's, as local() gives it; with
+    // seconds 0, its whole second.
+    static QDateTime after(const QDateTime &dateTime, qint64 seconds);
+    // The same wall time a day after a date-time's, by the rule.
+    static QDateTime dayAfter(const QDateTime &dateTime);
+    // A date-time's moment with the offset the clocks here have at it (not
+    // local: Qt's reading of a repeated wall time may be the other).
+    static QDateTime withOffset(const QDateTime &dateTime);
     // The same of a date-time's moment.
     static int repeatedOffset(const QDateTime &moment);
     // The offset a date-time's wall time needs beside it to name the moment
@@ -73,9 +98,11 @@ public:
     static int chosenOffset(const QDateTime &dateTime);
 
 private:
-    // moment() of a wall time whose n showings are known.
-    static QDateTime momentOf(const QDate &date, const QTime &time, qint64 wall, const qint64 (&moments)[2], int n,
-                              int offset);
+    // moment() of a wall time whose n showings are known, from one look at
+    // the zone.
+    static QDateTime momentOf(const LocalZone &zone, const QDate &date, const QTime &time, qint64 wall,
+                              const qint64 (&moments)[2], int n, int offset);
+    static int showingOffset(const LocalZone &zone, qint64 wall, int offset);
 };
 
 #endif

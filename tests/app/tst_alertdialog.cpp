@@ -7,6 +7,7 @@
 #include "remindereditor.h"
 #include "taskdialog.h"
 #include "ymrtest.h"
+#include "zonescope.h"
 
 #include "bookfixtures.h"
 
@@ -251,6 +252,15 @@ private slots:
         QCOMPARE(AlertDialog::snoozeTime(0, now), now.addSecs(300));
         QCOMPARE(AlertDialog::snoozeTime(6, now), now.addSecs(21600));
         QCOMPARE(AlertDialog::snoozeTime(7, now), now.addDays(1));
+        // into an hour repeated with standard time either side: its second
+        // showing, kept as such; a day on, the same wall time
+        ymrtest::ZoneScope moscow("Europe/Moscow");
+        const QDateTime before(QDate(2014, 10, 25), QTime(21, 58), Qt::UTC);
+        const qint64 first = before.toSecsSinceEpoch();
+        const QDateTime snoozed = AlertDialog::snoozeTime(0, before);
+        QCOMPARE(snoozed.toSecsSinceEpoch(), first + 300);
+        QCOMPARE(snoozed.time(), QTime(1, 3));
+        QCOMPARE(AlertDialog::snoozeTime(7, snoozed).toSecsSinceEpoch(), first + 300 + 86400);
     }
 
     void waitsWhileTheRecordDialogIsBusy()
