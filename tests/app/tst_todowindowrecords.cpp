@@ -550,6 +550,10 @@ void TestToDoWindowRecords::alarmOfAnotherBook_data()
     QTest::newRow("twin with a later reminder, snoozed") << "later" << "snooze";
     QTest::newRow("twin without reminder, opened") << "none" << "open";
     QTest::newRow("twin with a later reminder, opened") << "later" << "open";
+    // a copy of the book: an entry each, each shown and dealt with alone
+    QTest::newRow("twin at the same moment, dismissed") << "same" << "dismiss";
+    QTest::newRow("twin at the same moment, snoozed") << "same" << "snooze";
+    QTest::newRow("twin at the same moment, opened") << "same" << "open";
 }
 
 void TestToDoWindowRecords::alarmOfAnotherBook()
@@ -568,13 +572,17 @@ void TestToDoWindowRecords::alarmOfAnotherBook()
     }
     const QByteArray message = "alarm(QDateTime,int)" + uid.toLatin1();
     QFile::remove(minePath);
+    const QDateTime due = m_now.addSecs(30);
     if (!twin.isEmpty()) {
         QByteArray text = "FOLDER\nEND\nTYPE=Planted\n";
-        if (twin == "later") {
-            text += "REMINDER\nDATETIME=" + later.toString(QStringLiteral("d M yyyy h m s")).toLatin1()
+        if (twin != "none") {
+            const QDateTime at = twin == "later" ? later : AlarmServer::wholeSeconds(due);
+            text += "REMINDER\nDATETIME=" + at.toString(QStringLiteral("d M yyyy h m s")).toLatin1()
                     + "\nREMINDER_END\n";
-            QVERIFY(AlarmServer::addAlarm(later, TaskManager::alarmChannel(), message));
         }
+        // as an earlier version lists it, under no book
+        if (twin == "later")
+            QVERIFY(AlarmServer::addAlarm(later, TaskManager::alarmChannel(), message));
         writeFile(minePath, text + "UID=" + uid.toLatin1() + "\nEND\n");
     }
     ModalDriver driver;
@@ -583,7 +591,8 @@ void TestToDoWindowRecords::alarmOfAnotherBook()
     w.bookIndex()->save();
     startWith(w, QStringLiteral("Mine"));
     QCOMPARE(w.manager()->records()->count(), twin.isEmpty() ? 0 : 1);
-    const QDateTime due = m_now.addSecs(30);
+    if (twin == "same")
+        QCOMPARE(alarmTimesOnDisk(message), QList<QDateTime>({due, due}));
     m_now = m_now.addSecs(31);
     QString opened;
     ring(w, driver, [&](AlertDialog *d) {
@@ -612,6 +621,28 @@ void TestToDoWindowRecords::alarmOfAnotherBook()
     });
     // freed once the list closed; it wrote the dismissed reminder
     QVERIFY(w.alarmStores().isEmpty());
+    if (twin == "same") {
+        // the open book's alarm waited for the list to close
+        QCOMPARE(w.alertDialog()->queue().size(), 1);
+        driver.expect("Alert", [](QWidget *d) { ModalDriver::accept(d); });
+        driver.expect("AlertDialog", [&](QWidget *widget) {
+            auto *d = static_cast<AlertDialog *>(widget);
+            QCOMPARE(d->boundStore(), static_cast<PIMManager *>(w.manager()));
+            d->lv->setCurrentItem(d->lv->firstChild());
+            QCOMPARE(d->subject->text(), QStringLiteral("Planted"));
+            if (act == "snooze") {
+                d->snoozebox->setCurrentItem(0);
+                d->snoozebutton->click();
+            } else if (act == "open") {
+                d->reject();
+            } else {
+                d->PushButton3->click();
+            }
+        });
+        w.alertDialog()->check();
+        QTRY_COMPARE_WITH_TIMEOUT(driver.pending(), 0, 5000);
+        QTRY_VERIFY(!w.alertDialog()->isVisible());
+    }
     TaskManager disk(otherPath);
     Task *t = reread(otherPath, uid, disk);
     QVERIFY(t);
@@ -633,14 +664,17 @@ void TestToDoWindowRecords::alarmOfAnotherBook()
         auto *planted = static_cast<Task *>(w.manager()->records()->at(0));
         QCOMPARE(planted->type, QStringLiteral("Planted"));
         QCOMPARE(planted->uidString(), uid);
-        QCOMPARE(planted->reminder != nullptr, twin == "later");
+        QCOMPARE(planted->reminder != nullptr, twin == "later" || (twin == "same" && act != "dismiss"));
     }
     if (twin == "later")
         rings << later;
+    if (twin == "same" && act != "dismiss")
+        rings << rings.last();
     std::sort(rings.begin(), rings.end());
     QCOMPARE(alarmTimes(message), rings);
-    for (const QDateTime &when : qAsConst(rings))
-        AlarmServer::instance()->remove(when, TaskManager::alarmChannel(), message, 0);
+    // each dismissal and snooze on disk as made: a kill now loses none
+    QCOMPARE(alarmTimesOnDisk(message), rings);
+    forgetAlarms(message);
     QVERIFY(driver.unexpected.isEmpty());
 }
 
@@ -718,7 +752,7 @@ void TestToDoWindowRecords::alarmOfALockedBook()
     QCOMPARE(disk.records()->count(), 1);
     QCOMPARE(static_cast<Task *>(disk.records()->at(0))->reminder != nullptr, !opened);
     if (!opened)
-        AlarmServer::instance()->remove(m_now.addSecs(-1), TaskManager::alarmChannel(), message, 0);
+        forgetAlarms(message);
 }
 
 // A reminder of a book another program renamed while this one was not
@@ -776,7 +810,7 @@ void TestToDoWindowRecords::dismissOfABookAnotherCopyHoldsAsks()
     TaskManager disk(heldPath);
     QVERIFY(disk.load());
     QVERIFY(static_cast<Task *>(disk.records()->at(0))->reminder);
-    AlarmServer::instance()->remove(m_now.addSecs(-1), TaskManager::alarmChannel(), message, 0);
+    forgetAlarms(message);
     QVERIFY(driver.unexpected.isEmpty());
 }
 

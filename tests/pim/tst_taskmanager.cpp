@@ -64,7 +64,7 @@ private:
         a.when = when;
         a.channel = "QPE/Application/ymrOutlays";
         a.message = TaskManager::alarmMessage(t);
-        a.data = 0;
+        a.data = TaskManager::bookKey(t->manager()->fileName());
         return a;
     }
 
@@ -376,7 +376,8 @@ void TestTaskManager::alarmsOnAddUpdateRemove()
     t->store(old);
     QCOMPARE(pending().size(), 1);
     QVERIFY(FileStamp::of(AlarmServer::instance()->fileName()) == written);
-    AlarmServer::deleteAlarm(future.addSecs(60), TaskManager::alarmChannel(), TaskManager::alarmMessage(t));
+    AlarmServer::deleteAlarm(future.addSecs(60), TaskManager::alarmChannel(), TaskManager::alarmMessage(t),
+                             alarmOf(t, future).data);
     old = new Task(*t);
     t->store(old);
     QCOMPARE(pending(), QList<AlarmServer::Alarm>({alarmOf(t, future.addSecs(60))}));
