@@ -40,8 +40,10 @@ AlertDialog::AlertDialog(QWidget *parent, const char *name)
         config.setGroup(QStringLiteral("Options"));
         lv->setColorMode(config.readNumEntry(QStringLiteral("colormode"), 1));
     }
-    if (auto *app = qobject_cast<QPEApplication *>(QCoreApplication::instance()))
+    if (auto *app = qobject_cast<QPEApplication *>(QCoreApplication::instance())) {
         connect(app, &QPEApplication::appMessage, this, &AlertDialog::appMessage);
+        connect(app, &QPEApplication::sessionEnding, this, [this] { m_sessionEnded = true; });
+    }
 }
 
 AlertDialog::~AlertDialog() = default;
@@ -273,7 +275,7 @@ bool AlertDialog::tellMissing(const QByteArray &data)
     qint32 alarmData = 0;
     const QString time = alarmOf(data, when, alarmData) ? when.toString() : tr("an unknown time");
     // the session ends first: told at the next start
-    if (!QPEApplication::waitToComeUp(parentWidget()))
+    if (!QPEApplication::waitToComeUp(parentWidget()) || m_sessionEnded)
         return false;
     // told in the alarm window: no key typed for another window dismisses it
     Alert alert(this);
@@ -282,7 +284,8 @@ bool AlertDialog::tellMissing(const QByteArray &data)
                      "by another program):\n%2")
                       .arg(time, titles.join(QLatin1Char('\n'))));
     alert.exec();
-    return true;
+    // a window of an ending session closes unseen
+    return !m_sessionEnded;
 }
 
 void AlertDialog::check()

@@ -104,6 +104,8 @@ private:
     QTimer m_queueTimer;
     // the bound store is a locked book whose password was not given
     bool m_locked = false;
+    // the session ended: no window shown from now on is seen
+    bool m_sessionEnded = false;
 };
 
 #endif

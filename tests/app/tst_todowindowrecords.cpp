@@ -4,6 +4,7 @@
 #include "bookfixtures.h"
 #include "lockholder.h"
 #include "modaldriver.h"
+#include "programrun.h"
 
 #include "alert.h"
 #include "alertdialog.h"
@@ -27,6 +28,7 @@
 #include "qpe/alarmserver.h"
 #include "qpe/popupmenu.h"
 #include "qpe/qpedevice.h"
+#include "qpe/qpeglobal.h"
 #include "qpe/qpesound.h"
 #include "qt/enterstringdialog.h"
 #include "qt/ymdatetimeeditor.h"
@@ -38,6 +40,8 @@
 #include "qt/ymtabwidget.h"
 
 #include <QCheckBox>
+#include <QDataStream>
+#include <QProcess>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -65,6 +69,7 @@ private slots:
     void alarmOfAnotherBook();
     void alarmOfALockedBook_data();
     void alarmOfALockedBook();
+    void alarmOfAMissingBookIsTold_data();
     void alarmOfAMissingBookIsTold();
     void dismissOfABookAnotherCopyHoldsAsks();
 
@@ -757,9 +762,40 @@ void TestToDoWindowRecords::alarmOfALockedBook()
 
 // A reminder of a book another program renamed while this one was not
 // running: told in the alarm window with its time and the books that cannot
-// be found, then it leaves the alarm list.
+// be found, then it leaves the alarm list. Due as the session ends (in a run
+// of its own), nobody is told: it stays for the next start.
+void TestToDoWindowRecords::alarmOfAMissingBookIsTold_data()
+{
+    QTest::addColumn<bool>("sessionEnds");
+    QTest::newRow("told") << false;
+    QTest::newRow("at the session's end") << true;
+}
+
+namespace {
+// A run whose session ends as the alarm of argv[2] (its moment argv[3],
+// its book argv[4]) comes.
+int sessionEndMain(int argc, char **argv)
+{
+    if (argc < 5)
+        return 1;
+    const QDateTime due = QDateTime::fromString(QString::fromLatin1(argv[3]), Qt::ISODate).toLocalTime();
+    AlarmServer::instance()->setClock([due] { return due.addSecs(1); });
+    ToDoWindow w;
+    QByteArray data;
+    QDataStream ds(&data, QIODevice::WriteOnly);
+    ds.setVersion(Qpe::StreamVersion);
+    ds << due << qint32(TaskManager::bookKey(QString::fromLocal8Bit(argv[4])));
+    const QByteArray message(argv[2]);
+    QObject::connect(ymrApp, &QPEApplication::sessionEnding, &w,
+                     [&] { w.alertDialog()->appMessage(message, data); });
+    ymrApp->endSession();
+    return 0;
+}
+} // namespace
+
 void TestToDoWindowRecords::alarmOfAMissingBookIsTold()
 {
+    QFETCH(bool, sessionEnds);
     const QString path = bookPath(QStringLiteral("Renamed"));
     ModalDriver driver;
     ToDoWindow w;
@@ -768,6 +804,15 @@ void TestToDoWindowRecords::alarmOfAMissingBookIsTold()
     QFile::remove(bookPath(QStringLiteral("Moved")));
     QVERIFY(QFile::rename(path, bookPath(QStringLiteral("Moved"))));
     const QDateTime due = m_now.addSecs(30);
+    if (sessionEnds) {
+        QProcess child;
+        ymrtest::startChild(child, {"--session-end", message, due.toUTC().toString(Qt::ISODate), path});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitCode(), 0);
+        QCOMPARE(alarmTimesOnDisk(message), QList<QDateTime>({due}));
+        forgetAlarms(message);
+        return;
+    }
     m_now = m_now.addSecs(31);
     QString told;
     ring(w, driver, nullptr, &told);
@@ -814,5 +859,5 @@ void TestToDoWindowRecords::dismissOfABookAnotherCopyHoldsAsks()
     QVERIFY(driver.unexpected.isEmpty());
 }
 
-YMR_TEST_MAIN(TestToDoWindowRecords)
+YMR_TEST_MAIN_WITH_CHILD(TestToDoWindowRecords, "--session-end", sessionEndMain)
 #include "tst_todowindowrecords.moc"
