@@ -675,9 +675,49 @@ bool AlarmServer::remove(const QVector<Alarm> &alarms)
     bool erased = false;
     bool unsent = false;
     bool sent = false;
+    // many at once (a purge): each found by hash, not by a walk through the
+    // entries of its time, which may be all of them
+    const bool hashed = alarms.size() > 16;
+    QMultiHash<WallKey, int> byWall;
+    if (hashed) {
+        byWall.reserve(m_alarms.size());
+        for (int i = 0; i < m_alarms.size(); ++i)
+            byWall.insert(WallKey(m_alarms.at(i)), i);
+    }
     for (const Alarm &a : alarms) {
         if (!a.when.date().isValid() || !a.when.time().isValid())
             continue;
+        if (hashed) {
+            // as storedEntry() names it
+            Entry named;
+            if (!a.when.isValid() || !Entry::of(a.when, a.channel, a.message, a.data, named))
+                named = Entry::of(a.when.date(),
+                                  QTime(a.when.time().hour(), a.when.time().minute(), a.when.time().second()),
+                                  a.channel, a.message, a.data);
+            const WallKey key(named);
+            int found = -1;
+            for (auto it = byWall.constFind(key); it != byWall.cend() && it.key() == key; ++it) {
+                if (gone[size_t(it.value())])
+                    continue;
+                found = it.value();
+                if (m_alarms.at(found) == named)
+                    break;
+            }
+            if (found < 0 && a.when.isValid()) {
+                const auto from = std::lower_bound(m_alarms.cbegin(), m_alarms.cend(), named, earlier);
+                const int skipped = skippedBefore(int(from - m_alarms.cbegin()), named, named.when());
+                if (skipped >= 0 && !gone[size_t(skipped)])
+                    found = skipped;
+            }
+            const bool wasSent = m_sent.remove(found >= 0 ? m_alarms.at(found) : named);
+            sent = sent || wasSent;
+            if (found >= 0) {
+                gone[size_t(found)] = 1;
+                erased = true;
+                unsent = unsent || !wasSent;
+            }
+            continue;
+        }
         const Entry e = storedEntry(a.when, a.channel, a.message, a.data);
         // a sent alarm the user has dealt with: written with the others the
         // same moment dealt with, so that hundreds take one write
