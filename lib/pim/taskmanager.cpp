@@ -234,9 +234,17 @@ QByteArray TaskManager::alarmChannel()
 
 int TaskManager::bookKey(const QString &path)
 {
+    // the same before the book's first save as after it: a file not there
+    // yet is named by its folder's canonical path
+    const QFileInfo fi(path);
+    QString name = fi.canonicalFilePath();
+    if (name.isEmpty()) {
+        const QString dir = fi.absoluteDir().canonicalPath();
+        name = dir.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : dir + QLatin1Char('/') + fi.fileName();
+    }
     // FNV-1a of the path's UTF-8, kept to 31 bits: the list's data is a
     // number every version reads
-    const QByteArray bytes = canonicalPath(path).toUtf8();
+    const QByteArray bytes = name.toUtf8();
     quint32 h = 2166136261u;
     for (const char c : bytes) {
         h ^= quint8(c);
