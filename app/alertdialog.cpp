@@ -362,6 +362,8 @@ void AlertDialog::dismissAll()
                 tasks.append(task);
         }
     }
+    // the list written once, as the stroke ends
+    const AlarmServer::WriteHold hold;
     for (Task *task : tasks) {
         auto *old = new Task(*task);
         delete task->reminder;
