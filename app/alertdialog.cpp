@@ -41,8 +41,10 @@ AlertDialog::AlertDialog(QWidget *parent, const char *name)
         config.setGroup(QStringLiteral("Options"));
         lv->setColorMode(config.readNumEntry(QStringLiteral("colormode"), 1));
     }
-    if (auto *app = qobject_cast<QPEApplication *>(QCoreApplication::instance()))
+    if (auto *app = qobject_cast<QPEApplication *>(QCoreApplication::instance())) {
         connect(app, &QPEApplication::appMessage, this, &AlertDialog::appMessage);
+        connect(app, &QPEApplication::sessionEnding, this, [this] { m_sessionEnded = true; });
+    }
 }
 
 AlertDialog::~AlertDialog() = default;
@@ -147,20 +149,31 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
         when = QDateTime();
     Task *task = nullptr;
     // an expense of the listed book comes from the store already bound
-    if (m_bound) {
+    const auto *bound = qobject_cast<TaskManager *>(m_bound.data());
+    if (bound && (alarmData == 0 || alarmData == bound->alarmKey())) {
         task = dynamic_cast<Task *>(m_bound->findRecord(uid));
         if (!TaskManager::setsAlarmAt(task, when))
             task = nullptr;
     }
     if (!task)
-        emit getTask(&task, uid, when);
+        emit getTask(&task, uid, when, alarmData);
     if (!task) {
-        tellMissing(data);
-        alarmDone(name, data);
+        // the user is told before it goes: one not told rings again
+        if (tellMissing(data))
+            alarmDone(name, data);
         return;
     }
     PIMManager *store = task->manager();
-    if (!stillListed(name, data)) {
+    const auto *book = qobject_cast<TaskManager *>(store);
+    // an earlier version's alarm, or one of a book known by another name
+    // now, beside the book's own entry of it: the one rings, for both
+    const bool twice = book && alarmData != book->alarmKey()
+                       && AlarmServer::instance()
+                              ->registered(when, TaskManager::alarmChannel(), name.toUtf8(), book->alarmKey())
+                              .isValid();
+    if (twice || !stillListed(name, data)) {
+        if (twice)
+            alarmDone(name, data);
         if (store != m_bound)
             emit freeManager(store);
         return;
@@ -254,18 +267,19 @@ void AlertDialog::appMessage(const QByteArray &message, const QByteArray &data)
     m_running = false;
 }
 
-void AlertDialog::tellMissing(const QByteArray &data)
+bool AlertDialog::tellMissing(const QByteArray &data)
 {
     QStringList titles;
     emit missingBooks(&titles);
     // every book was read: the expense itself is gone, with its reminder
     if (titles.isEmpty())
-        return;
+        return true;
     QDateTime when;
     qint32 alarmData = 0;
     const QString time = alarmOf(data, when, alarmData) ? when.toString() : tr("an unknown time");
-    if (!QPEApplication::waitToComeUp(parentWidget()))
-        return;
+    // the session ends first: told at the next start
+    if (!QPEApplication::waitToComeUp(parentWidget()) || m_sessionEnded)
+        return false;
     // told in the alarm window: no key typed for another window dismisses it
     Alert alert(this);
     alert.setNote(tr("A reminder due at %1 belongs to an expense in none of the books that "
@@ -273,6 +287,8 @@ void AlertDialog::tellMissing(const QByteArray &data)
                      "by another program):\n%2")
                       .arg(time, titles.join(QLatin1Char('\n'))));
     alert.exec();
+    // a window of an ending session closes unseen
+    return !m_sessionEnded;
 }
 
 void AlertDialog::check()
@@ -349,6 +365,8 @@ void AlertDialog::dismissAll()
                 tasks.append(task);
         }
     }
+    // the list written once, as the stroke ends
+    const AlarmServer::WriteHold hold;
     for (Task *task : tasks) {
         auto *old = new Task(*task);
         delete task->reminder;

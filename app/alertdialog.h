@@ -38,8 +38,10 @@ public:
 signals:
     void freeManager(PIMManager *store);
     // The expense of that UID whose own reminder set the alarm at when
-    // (TaskManager::setsAlarmAt), in whichever book holds it.
-    void getTask(Task **task, const QString &uid, const QDateTime &when);
+    // (TaskManager::setsAlarmAt), in the book the alarm's data names
+    // (TaskManager::bookKey), or in whichever book holds it where the data
+    // names none there (0: an earlier version's alarm).
+    void getTask(Task **task, const QString &uid, const QDateTime &when, int book);
     void editDialogIsFree(bool *free);
     void raiseMainWindow();
     void setupView(PIMListView *list, Task *task);
@@ -85,7 +87,9 @@ private:
     // keyboard: a reminder then waits, so that no key meant for it acts here.
     bool anotherDialogHasKeyboard() const;
     bool mayStoreChanges();
-    void tellMissing(const QByteArray &data);
+    // False when the user could not be told (the program could not come
+    // up): the alarm then stays listed.
+    bool tellMissing(const QByteArray &data);
 
     QPointer<PIMManager> m_bound;
     QPointer<Alert> m_alert;
@@ -100,6 +104,8 @@ private:
     QTimer m_queueTimer;
     // the bound store is a locked book whose password was not given
     bool m_locked = false;
+    // the session ended: no window shown from now on is seen
+    bool m_sessionEnded = false;
 };
 
 #endif

@@ -122,7 +122,7 @@ public slots:
     void doClone();
     void editDialogIsFree(bool *free);
     void freeManager(PIMManager *store);
-    void getTask(Task **task, const QString &uid, const QDateTime &when);
+    void getTask(Task **task, const QString &uid, const QDateTime &when, int book = 0);
     void raiseMainWindow();
     void setupView(PIMListView *list, Task *task);
     void editTask(Task *task);

@@ -372,7 +372,7 @@ void ToDoWindow::deleteAlarmStores()
     qDeleteAll(stores);
 }
 
-void ToDoWindow::getTask(Task **task, const QString &uid, const QDateTime &when)
+void ToDoWindow::getTask(Task **task, const QString &uid, const QDateTime &when, int book)
 {
     if (!task)
         return;
@@ -383,20 +383,34 @@ void ToDoWindow::getTask(Task **task, const QString &uid, const QDateTime &when)
         auto *t = dynamic_cast<Task *>(store->findRecord(uid));
         return TaskManager::setsAlarmAt(t, when) ? t : nullptr;
     };
-    if (m_manager && (*task = own(m_manager)))
+    PIMRecordArray *view = m_index->view();
+    // the book the alarm names, where a book here goes by that name; an
+    // earlier version's alarm names none, and one of a book renamed since
+    // names none here: those are their expense's in whichever book holds it
+    bool named = false;
+    if (book != 0) {
+        named = (m_manager && m_manager->alarmKey() == book);
+        for (TaskManager *s : qAsConst(m_alarmStores))
+            named = named || s->alarmKey() == book;
+        for (int i = 0; i < view->count() && !named; ++i) {
+            auto *record = dynamic_cast<DBRecord *>(view->at(i));
+            named = record && !record->path().isEmpty() && TaskManager::bookKey(record->path()) == book;
+        }
+    }
+    const auto mayHold = [named, book](TaskManager *store) { return !named || store->alarmKey() == book; };
+    if (m_manager && mayHold(m_manager) && (*task = own(m_manager)))
         return;
     // a book an earlier alarm opened is searched in the store already open
     for (TaskManager *s : m_alarmStores) {
-        if ((*task = own(s)))
+        if (mayHold(s) && (*task = own(s)))
             return;
     }
-    PIMRecordArray *view = m_index->view();
     for (int i = 0; i < view->count(); ++i) {
         auto *record = dynamic_cast<DBRecord *>(view->at(i));
         if (!record || record->path().isEmpty())
             continue;
         const QString path = record->path();
-        if (m_manager && samePath(path, m_manager->fileName()))
+        if ((m_manager && samePath(path, m_manager->fileName())) || (named && TaskManager::bookKey(path) != book))
             continue;
         bool open = false;
         for (TaskManager *s : m_alarmStores)

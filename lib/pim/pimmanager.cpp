@@ -877,7 +877,9 @@ bool PIMManager::load()
         if (isDamaged())
             m_file->keepDamaged(m_loadedText);
     }
+    m_loadingWhole = complete && !isDamaged();
     loaded();
+    m_loadingWhole = false;
     keepSubclassHeader();
     rebuildView(false);
     if (m_shared)

@@ -271,6 +271,8 @@ protected:
     // unless a store does better at once.
     virtual void recordsRemoved(const QList<PIMRecord *> &records);
     virtual void loaded();
+    // In loaded(): whether the load read the file whole, every record of it.
+    bool loadingWhole() const { return m_loadingWhole; }
     // The text by which a record sorts in the given column; false when the
     // store knows no such column (the record's key is then empty). The base
     // knows none.
@@ -385,6 +387,7 @@ private:
     int m_streamHeaderWordRead = 0;
     QMap<QString, QString> m_properties;
     bool m_readFailed = false;
+    bool m_loadingWhole = false;
     // the load under way counts against this
     LoadBudget *m_budget = nullptr;
     // what records the last load made took as their times (a merge's read

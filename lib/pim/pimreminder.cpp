@@ -16,7 +16,7 @@ void PIMReminder::write(PIMTextWriter &out) const
     out.writeNumber("TYPE=", type);
     // the wall time alone reads as the first showing of a repeated hour: a
     // moment the program chose in the second (a snooze) keeps its offset
-    const int offset = WallClock::chosenOffset(dateTime);
+    const int offset = offsetToWrite();
     if (offset != WallClock::NoOffset)
         out.writeNumber("OFFSET=", offset);
     out.writeLine("REMINDER_END");
@@ -30,10 +30,30 @@ void PIMReminder::resolve(const QDate &date, const QTime &time, int offset)
     dateTime = WallClock::keptMoment(date, time, offset);
 }
 
+int PIMReminder::offsetToWrite() const
+{
+    const int chosen = WallClock::chosenOffset(dateTime);
+    if (chosen != WallClock::NoOffset || m_keptOffset == WallClock::NoOffset
+        || WallClock::repeatedOffset(WallClock::moment(dateTime)) != WallClock::NoOffset)
+        return chosen;
+    // a zone that shows the wall time once has no say over the showing
+    // chosen where it shows it twice: it goes only with the wall time
+    return dateTime.date() == m_keptDate && dateTime.time() == m_keptTime ? m_keptOffset : WallClock::NoOffset;
+}
+
 void PIMReminder::keepMomentOf(const PIMReminder &before)
 {
     const QDateTime &was = before.dateTime;
     const QTime time = dateTime.time();
+    // the reminder set again to the wall time it had keeps what the book
+    // held of it
+    if (before.m_keptOffset != WallClock::NoOffset && m_keptOffset == WallClock::NoOffset
+        && dateTime.date() == before.m_keptDate && time.hour() == before.m_keptTime.hour()
+        && time.minute() == before.m_keptTime.minute()) {
+        m_keptOffset = before.m_keptOffset;
+        m_keptDate = dateTime.date();
+        m_keptTime = time;
+    }
     if (WallClock::chosenOffset(was) == WallClock::NoOffset || dateTime.date() != was.date()
         || time.hour() != was.time().hour() || time.minute() != was.time().minute())
         return;
@@ -74,6 +94,12 @@ void PIMReminder::read(PIMTextReader &in)
     }
     if (timeRead)
         resolve(date, time, offset);
+    m_keptOffset = WallClock::NoOffset;
+    if (timeRead && offset != WallClock::NoOffset) {
+        m_keptOffset = offset;
+        m_keptDate = date;
+        m_keptTime = time;
+    }
 }
 
 int PIMReminder::offsetOf(const QString &text)

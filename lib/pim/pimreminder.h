@@ -1,6 +1,8 @@
 #ifndef PIMREMINDER_H
 #define PIMREMINDER_H
 
+#include "qpe/wallclock.h"
+
 #include <QDateTime>
 
 class PIMTextReader;
@@ -45,6 +47,15 @@ private:
     // The moment of the wall time read, its showing told by offset.
     void resolve(const QDate &date, const QTime &time, int offset);
     static int offsetOf(const QString &text);
+    // The offset read where the zone in force does not show that wall time
+    // twice, and that wall time: written back with it for as long as the
+    // reminder shows it, so that the showing chosen holds again where it
+    // was chosen.
+    int m_keptOffset = WallClock::NoOffset;
+    QDate m_keptDate;
+    QTime m_keptTime;
+    // The offset to write: the showing chosen, or the one kept.
+    int offsetToWrite() const;
 };
 
 #endif

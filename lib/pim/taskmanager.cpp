@@ -232,6 +232,37 @@ QByteArray TaskManager::alarmChannel()
     return QByteArray(AlarmChannel);
 }
 
+int TaskManager::bookKey(const QString &path)
+{
+    // the same before the book's first save as after it: a file not there
+    // yet is named by its folder's canonical path
+    const QFileInfo fi(path);
+    QString name = fi.canonicalFilePath();
+    if (name.isEmpty()) {
+        const QString dir = fi.absoluteDir().canonicalPath();
+        name = dir.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : dir + QLatin1Char('/') + fi.fileName();
+    }
+    // FNV-1a of the path's UTF-8, kept to 31 bits: the list's data is a
+    // number every version reads
+    const QByteArray bytes = name.toUtf8();
+    quint32 h = 2166136261u;
+    for (const char c : bytes) {
+        h ^= quint8(c);
+        h *= 16777619u;
+    }
+    const int key = int(h & 0x7fffffffu);
+    return key != 0 ? key : 1;
+}
+
+int TaskManager::alarmKey() const
+{
+    if (m_alarmKey == 0 || m_alarmKeyOf != fileName()) {
+        m_alarmKeyOf = fileName();
+        m_alarmKey = bookKey(m_alarmKeyOf);
+    }
+    return m_alarmKey;
+}
+
 bool TaskManager::setsAlarmAt(const Task *task, const QDateTime &when)
 {
     if (!task || !task->reminder)
@@ -249,7 +280,7 @@ bool TaskManager::setsAlarmAt(const Task *task, const QDateTime &when)
 
 void TaskManager::registerAlarm(Task *task)
 {
-    if (!AlarmServer::addAlarm(ringTime(task->reminder), AlarmChannel, alarmMessage(task), 0))
+    if (!AlarmServer::addAlarm(ringTime(task->reminder), AlarmChannel, alarmMessage(task), alarmKey()))
         qWarning("TaskManager: the reminder of %s is not in the alarm list", qPrintable(task->uidString()));
 }
 
@@ -263,14 +294,24 @@ void TaskManager::takeRegisteredMoment(Task *task)
     const QDateTime moment = ringTime(reminder);
     if (WallClock::repeatedOffset(moment) == WallClock::NoOffset)
         return;
-    const QDateTime there = AlarmServer::instance()->registered(moment, AlarmChannel, alarmMessage(task), 0);
+    // the book's own entry, or an earlier version's
+    const auto *book = qobject_cast<const TaskManager *>(task->manager());
+    const QByteArray message = alarmMessage(task);
+    QDateTime there;
+    if (book)
+        there = AlarmServer::instance()->registered(moment, AlarmChannel, message, book->alarmKey());
+    if (!there.isValid())
+        there = AlarmServer::instance()->registered(moment, AlarmChannel, message, 0);
     if (WallClock::chosenOffset(there) != WallClock::NoOffset)
         reminder->dateTime = there;
 }
 
 void TaskManager::cancelAlarm(Task *task)
 {
-    if (!AlarmServer::deleteAlarm(ringTime(task->reminder), AlarmChannel, alarmMessage(task), 0))
+    // an earlier version's entry of it too, which names no book
+    const QDateTime when = ringTime(task->reminder);
+    const QByteArray message = alarmMessage(task);
+    if (!AlarmServer::deleteAlarms({{when, AlarmChannel, message, alarmKey()}, {when, AlarmChannel, message, 0}}))
         qWarning("TaskManager: the reminder of %s stays in the alarm list", qPrintable(task->uidString()));
 }
 
@@ -278,10 +319,15 @@ template <typename Records>
 void TaskManager::cancelAlarms(const Records &records)
 {
     QVector<AlarmServer::Alarm> alarms;
+    const int key = alarmKey();
     for (PIMRecord *r : records) {
         const Task *task = dynamic_cast<const Task *>(r);
-        if (task && task->reminder)
-            alarms.append({ringTime(task->reminder), AlarmChannel, alarmMessage(r), 0});
+        if (task && task->reminder) {
+            const QDateTime when = ringTime(task->reminder);
+            const QByteArray message = alarmMessage(r);
+            alarms.append({when, AlarmChannel, message, key});
+            alarms.append({when, AlarmChannel, message, 0});
+        }
     }
     if (!alarms.isEmpty() && !AlarmServer::deleteAlarms(alarms))
         qWarning("TaskManager: the reminders of %d expenses stay in the alarm list", alarms.size());
@@ -530,10 +576,10 @@ void TaskManager::loaded()
     const AlarmServer::WriteHold hold;
     if (!twinsAtLoad().isEmpty())
         followRenamedAlarms();
-    listReminders();
+    listReminders(loadingWhole());
 }
 
-void TaskManager::listReminders()
+void TaskManager::listReminders(bool whole)
 {
     // one listed already is left as it is, in either showing of a repeated
     // wall time (an earlier version kept a chosen one in the list alone); a
@@ -565,18 +611,22 @@ void TaskManager::listReminders()
             r.waitForFinished();
     }
     QVector<AlarmServer::Alarm> toCome;
+    QVector<AlarmServer::Alarm> due;
     const qint64 now = AlarmServer::instance()->now().toMSecsSinceEpoch();
     const QByteArray channel(AlarmChannel);
+    const int key = alarmKey();
     for (const std::vector<const Task *> &piece : found) {
         for (const Task *task : piece) {
             const QDateTime when = ringTime(task->reminder);
             // compared as numbers: a local date-time is converted each time
-            if (when.isValid() && when.toMSecsSinceEpoch() > now)
-                toCome.append(AlarmServer::Alarm{when, channel, alarmMessage(task), 0});
+            if (when.isValid())
+                (when.toMSecsSinceEpoch() > now ? toCome : due)
+                    .append(AlarmServer::Alarm{when, channel, alarmMessage(task), key});
         }
     }
-    // thousands of them (a book received) looked up and sorted in at once
-    if (!toCome.isEmpty() && !AlarmServer::instance()->addAll(toCome))
+    // thousands of them (a book received) looked up and sorted in at once;
+    // a book read in part takes out nothing
+    if (!AlarmServer::instance()->setAlarmsOf(channel, key, toCome, due, whole))
         qWarning("TaskManager: the reminders of %s are not in the alarm list yet", qPrintable(fileName()));
 }
 
@@ -595,9 +645,10 @@ void TaskManager::listRemindersOf(const QString &path)
 void TaskManager::followRenamedAlarms()
 {
     // added first: a second expense at the same time finds it still there
-    QList<QPair<QDateTime, QByteArray>> leaving;
+    QVector<AlarmServer::Alarm> leaving;
     // the list written once, whatever the twins
     const AlarmServer::WriteHold hold;
+    const int key = alarmKey();
     const Twins &twins = twinsAtLoad();
     for (auto it = twins.cbegin(); it != twins.cend(); ++it) {
         // the expense that kept the UID
@@ -608,16 +659,20 @@ void TaskManager::followRenamedAlarms()
             if (!task || !task->reminder)
                 continue;
             const QDateTime when = ringTime(task->reminder);
-            const QDateTime there = AlarmServer::instance()->registered(when, AlarmChannel, message, 0);
+            // this book's entry, or one an earlier version listed
+            int data = key;
+            QDateTime there = AlarmServer::instance()->registered(when, AlarmChannel, message, data);
+            if (there.isNull())
+                there = AlarmServer::instance()->registered(when, AlarmChannel, message, data = 0);
             if (there.isNull())
                 continue;
-            AlarmServer::addAlarm(there, AlarmChannel, alarmMessage(task), 0);
+            AlarmServer::addAlarm(there, AlarmChannel, alarmMessage(task), key);
             if (!kept || !kept->reminder || ringTime(kept->reminder) != when)
-                leaving.append(qMakePair(there, message));
+                leaving.append({there, AlarmChannel, message, data});
         }
     }
-    for (const auto &alarm : qAsConst(leaving))
-        AlarmServer::deleteAlarm(alarm.first, AlarmChannel, alarm.second, 0);
+    if (!leaving.isEmpty())
+        AlarmServer::deleteAlarms(leaving);
 }
 
 bool TaskManager::sortKeyText(const PIMRecord *record, int column, QString &text) const

@@ -69,6 +69,16 @@ public:
 
     // "alarm(QDateTime,int)" followed by the record's UID.
     static QByteArray alarmMessage(const PIMRecord *record);
+    // The data of the alarms of the book at path: the book they belong to,
+    // so that two books holding one UID (a copy of a book) list an entry
+    // each. A number of the book file's canonical path, never 0: an alarm
+    // of data 0 is an earlier version's, which names no book (those
+    // versions read, ring and dismiss these alike; they cancel by data 0
+    // alone, so an entry left by one of their changes rings into the
+    // check against the book and goes).
+    static int bookKey(const QString &path);
+    // This book's, of its file name.
+    int alarmKey() const;
     // The channel the expenses' alarms are registered on.
     static QByteArray alarmChannel();
     // Whether an alarm of the expense's UID at when is the one its own
@@ -151,10 +161,11 @@ private:
     template <typename Records>
     void cancelAlarms(const Records &records);
     void followRenamedAlarms();
-    // Every reminder of the book still to come that the alarm list lacks
-    // (a kill before the list's write, a cut list, a book received or
-    // copied in) is listed.
-    void listReminders();
+    // The book's entries in the alarm list made its reminders still to
+    // come (a kill before the list's write, a cut list, a book received or
+    // copied in, another zone), and those past it holds, not yet dealt
+    // with; with whole, an entry of the book no reminder names leaves.
+    void listReminders(bool whole);
 
     QList<TaskFilter> m_filters;
     int m_currentFilter = -1;
@@ -164,6 +175,9 @@ private:
     QString m_password;
     // a store that only checks a file (readsWhole()) leaves the alarms alone
     bool m_checkOnly = false;
+    // alarmKey() and the file name it is of
+    mutable int m_alarmKey = 0;
+    mutable QString m_alarmKeyOf;
     int m_strokes = 0;
     // the defaults of the last expense added in a stroke, none when empty
     QStringList m_strokeDefaults;

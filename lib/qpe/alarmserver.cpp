@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include <sys/stat.h>
 
@@ -326,6 +327,12 @@ QDateTime AlarmServer::registered(const QDateTime &when, const QByteArray &chann
 
 int AlarmServer::skippedBefore(int from, const Entry &e, const QDateTime &moment) const
 {
+    // only the first whole minute after a gap is what a skipped wall time
+    // reads as: elsewhere no look back (a purge of thousands within days
+    // would look through them all for each)
+    qint64 secs = 0;
+    if (from == 0 || !WallClock::secondsOf(moment, secs) || WallClock::wallAt(secs - 60) == e.at - 60)
+        return -1;
     for (int i = from; i > 0;) {
         const Entry &s = m_alarms.at(--i);
         if (e.at - s.at > 4 * 24 * 3600)
@@ -472,36 +479,170 @@ bool AlarmServer::add(const QDateTime &when, const QByteArray &channel, const QB
     return written();
 }
 
+namespace {
+
+// An alarm by its wall time, in either showing: what addAll looks one up
+// by. It points into entries that stay where they are meanwhile.
+struct WallKey
+{
+    qint64 at;
+    const QByteArray *channel;
+    const QByteArray *message;
+    int data;
+    explicit WallKey(const AlarmServer::Entry &e) : at(e.at), channel(&e.channel), message(&e.message), data(e.data) {}
+    bool operator==(const WallKey &o) const
+    {
+        return at == o.at && data == o.data && *message == *o.message && *channel == *o.channel;
+    }
+};
+
+uint qHash(const WallKey &k, uint seed)
+{
+    return ::qHash(k.at, seed) ^ ::qHash(*k.message, seed) ^ uint(k.data);
+}
+
+} // namespace
+
+void AlarmServer::mergeIn(QVector<Entry> &fresh)
+{
+    if (fresh.isEmpty())
+        return;
+    std::stable_sort(fresh.begin(), fresh.end(), earlier);
+    QVector<Entry> merged;
+    merged.reserve(m_alarms.size() + fresh.size());
+    std::merge(std::make_move_iterator(m_alarms.begin()), std::make_move_iterator(m_alarms.end()),
+               std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()),
+               std::back_inserter(merged), earlier);
+    m_alarms = std::move(merged);
+}
+
+void AlarmServer::eraseMarked(const std::vector<char> &gone)
+{
+    int kept = 0;
+    for (int i = 0; i < m_alarms.size(); ++i) {
+        if (gone[size_t(i)])
+            continue;
+        if (kept != i)
+            m_alarms[kept] = std::move(m_alarms[i]);
+        ++kept;
+    }
+    m_alarms.resize(kept);
+}
+
 bool AlarmServer::addAll(const QVector<Alarm> &alarms)
 {
     refresh();
-    const int before = m_alarms.size();
+    // looked up by hash, not by a walk through the entries of one time:
+    // a book's reminders may all share one
+    QVector<Entry> fresh;
+    fresh.reserve(alarms.size());
+    QSet<WallKey> held;
+    held.reserve(m_alarms.size() + alarms.size());
+    for (const Entry &e : qAsConst(m_alarms))
+        held.insert(WallKey(e));
     for (const Alarm &a : alarms) {
         Entry e;
-        if (!a.when.isValid() || !Entry::of(a.when, a.channel, a.message, a.data, e) || !hasTimeText(e.at))
+        if (!a.when.isValid() || !Entry::of(a.when, a.channel, a.message, a.data, e) || !hasTimeText(e.at)
+            || held.contains(WallKey(e)))
             continue;
-        bool present = false;
-        for (auto i = std::lower_bound(m_alarms.begin(), m_alarms.begin() + before, e, earlier);
-             i != m_alarms.begin() + before && i->at == e.at && !present; ++i)
-            present = i->channel == e.channel && i->message == e.message && i->data == e.data;
-        if (present)
-            continue;
-        m_sent.remove(e);
-        m_alarms.append(e);
+        // reserved: the entries the set points to stay where they are
+        fresh.append(std::move(e));
+        held.insert(WallKey(fresh.last()));
+        m_sent.remove(fresh.last());
     }
-    if (m_alarms.size() == before)
+    held.clear();
+    if (fresh.isEmpty())
         return written();
-    std::stable_sort(m_alarms.begin(), m_alarms.end(), earlier);
-    // an alarm once, however often it was given
-    int kept = 0;
+    mergeIn(fresh);
+    m_listChanged = true;
+    return written();
+}
+
+bool AlarmServer::setAlarmsOf(const QByteArray &channel, int key, const QVector<Alarm> &toCome,
+                              const QVector<Alarm> &due, bool dropOthers)
+{
+    refresh();
+    const int toComeCount = toCome.size();
+    const int n = toComeCount + due.size();
+    const auto alarmAt = [&](int i) -> const Alarm & {
+        return i < toComeCount ? toCome.at(i) : due.at(i - toComeCount);
+    };
+    // each by its message, the first of one counting (a book names an
+    // expense once)
+    QHash<QByteArray, int> byMessage;
+    byMessage.reserve(n);
+    for (int i = n - 1; i >= 0; --i)
+        byMessage.insert(alarmAt(i).message, i);
+    enum : char { Made = 1, NoTime = 2, Held = 4, Placed = 8 };
+    std::vector<char> state(static_cast<size_t>(n), 0);
+    std::vector<Entry> wanted(static_cast<size_t>(n));
+    // the entry an alarm makes here, worked out only where needed: a past
+    // reminder the list does not hold costs no look at the zone
+    const auto entryOf = [&](int i) -> const Entry * {
+        char &s = state[size_t(i)];
+        if (!(s & Made)) {
+            s |= Made;
+            const Alarm &a = alarmAt(i);
+            Entry &e = wanted[size_t(i)];
+            if (!a.when.isValid() || !Entry::of(a.when, channel, a.message, key, e) || !hasTimeText(e.at))
+                s |= NoTime;
+        }
+        return (s & NoTime) ? nullptr : &wanted[size_t(i)];
+    };
+    std::vector<char> gone(size_t(m_alarms.size()), 0);
+    bool erased = false;
     for (int i = 0; i < m_alarms.size(); ++i) {
-        bool seen = false;
-        for (int j = kept - 1; j >= 0 && m_alarms.at(j).at == m_alarms.at(i).at && !seen; --j)
-            seen = m_alarms.at(j) == m_alarms.at(i);
-        if (!seen)
-            m_alarms[kept++] = m_alarms.at(i);
+        const Entry &e = m_alarms.at(i);
+        if ((e.data != key && e.data != 0) || e.channel != channel)
+            continue;
+        const auto it = byMessage.constFind(e.message);
+        if (it == byMessage.cend()) {
+            // the book names it no more: its expense is gone, or its
+            // reminder was cleared
+            if (e.data == key && dropOthers) {
+                gone[size_t(i)] = 1;
+                erased = true;
+            }
+            continue;
+        }
+        const int w = it.value();
+        state[size_t(w)] |= Held;
+        const Entry *want = entryOf(w);
+        // at the same wall time in the later showing of a repeated hour: a
+        // moment an earlier version chose and kept in the list alone, its
+        // book holding the wall time (which reads as the first)
+        if (e.data == key && want && !(state[size_t(w)] & Placed)
+            && (e == *want || (e.at == want->at && e.when() >= want->when()))) {
+            state[size_t(w)] |= Placed;
+            continue;
+        }
+        // listed at another moment (in another zone, by a change cut
+        // short), twice, or by an earlier version under no book
+        if (dropOthers) {
+            gone[size_t(i)] = 1;
+            erased = true;
+        }
     }
-    m_alarms.resize(kept);
+    QVector<Entry> fresh;
+    for (int w = 0; w < n; ++w) {
+        const char s = state[size_t(w)];
+        if ((s & Placed) || (w >= toComeCount && !(s & Held)))
+            continue;
+        if (const Entry *e = entryOf(w))
+            fresh.append(*e);
+    }
+    if (!erased && fresh.isEmpty())
+        return written();
+    if (erased) {
+        for (int i = 0; i < m_alarms.size(); ++i) {
+            if (gone[size_t(i)])
+                m_sent.remove(m_alarms.at(i));
+        }
+        eraseMarked(gone);
+    }
+    for (const Entry &e : qAsConst(fresh))
+        m_sent.remove(e);
+    mergeIn(fresh);
     m_listChanged = true;
     return written();
 }
@@ -521,42 +662,73 @@ bool AlarmServer::remove(const QVector<Alarm> &alarms)
     bool erased = false;
     bool unsent = false;
     bool sent = false;
+    // many at once (a purge): each found by hash, not by a walk through the
+    // entries of its time, which may be all of them
+    const bool hashed = alarms.size() > 16;
+    QMultiHash<WallKey, int> byWall;
+    if (hashed) {
+        byWall.reserve(m_alarms.size());
+        for (int i = 0; i < m_alarms.size(); ++i)
+            byWall.insert(WallKey(m_alarms.at(i)), i);
+    }
     for (const Alarm &a : alarms) {
         if (!a.when.date().isValid() || !a.when.time().isValid())
             continue;
+        if (hashed) {
+            // as storedEntry() names it
+            Entry named;
+            if (!a.when.isValid() || !Entry::of(a.when, a.channel, a.message, a.data, named))
+                named = Entry::of(a.when.date(),
+                                  QTime(a.when.time().hour(), a.when.time().minute(), a.when.time().second()),
+                                  a.channel, a.message, a.data);
+            const WallKey key(named);
+            int found = -1;
+            for (auto it = byWall.constFind(key); it != byWall.cend() && it.key() == key; ++it) {
+                if (gone[size_t(it.value())])
+                    continue;
+                found = it.value();
+                if (m_alarms.at(found) == named)
+                    break;
+            }
+            if (found < 0 && a.when.isValid()) {
+                const auto from = std::lower_bound(m_alarms.cbegin(), m_alarms.cend(), named, earlier);
+                const int skipped = skippedBefore(int(from - m_alarms.cbegin()), named, named.when());
+                if (skipped >= 0 && !gone[size_t(skipped)])
+                    found = skipped;
+            }
+            const bool wasSent = m_sent.remove(found >= 0 ? m_alarms.at(found) : named);
+            sent = sent || wasSent;
+            if (found >= 0) {
+                gone[size_t(found)] = 1;
+                erased = true;
+                unsent = unsent || !wasSent;
+            }
+            continue;
+        }
         const Entry e = storedEntry(a.when, a.channel, a.message, a.data);
         // a sent alarm the user has dealt with: written with the others the
         // same moment dealt with, so that hundreds take one write
-        if (m_sent.remove(e))
-            sent = true;
-        else
-            unsent = true;
+        const bool wasSent = m_sent.remove(e);
+        sent = sent || wasSent;
         for (auto i = std::lower_bound(m_alarms.cbegin(), m_alarms.cend(), e, earlier);
              i != m_alarms.cend() && i->at == e.at; ++i) {
             char &mark = gone[size_t(i - m_alarms.cbegin())];
             if (!mark && *i == e) {
                 mark = 1;
                 erased = true;
+                // one named and not there asks for no write now
+                unsent = unsent || !wasSent;
                 break;
             }
         }
     }
     if (erased) {
-        int kept = 0;
-        for (int i = 0; i < m_alarms.size(); ++i) {
-            if (gone[size_t(i)])
-                continue;
-            if (kept != i)
-                m_alarms[kept] = std::move(m_alarms[i]);
-            ++kept;
-        }
-        m_alarms.resize(kept);
+        eraseMarked(gone);
         m_listChanged = true;
     }
-    if (unsent)
+    if (unsent || !sent)
         return written();
-    if (sent)
-        m_flushTimer.start();
+    m_flushTimer.start();
     return true;
 }
 

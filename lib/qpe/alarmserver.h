@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -87,6 +88,17 @@ public:
     // the list holds at that wall time, in either showing of a repeated
     // hour (registered()), is left as it is.
     bool addAll(const QVector<Alarm> &alarms);
+    // The alarms on channel whose data is key (one book's, see the data
+    // below) made exactly these, in one write: every one of toCome, and
+    // each of due (a moment past) whose message the list holds already
+    // for key or for data 0, at its moment here: a reminder not yet dealt
+    // with, which rings now. With dropOthers, an entry of key whose
+    // message is none of them leaves; an entry of data 0 (an earlier
+    // version's, which names no book) with the message of one of them
+    // gives way to it. One already listed at that moment stays as it is.
+    // About n log n however many share a moment.
+    bool setAlarmsOf(const QByteArray &channel, int key, const QVector<Alarm> &toCome,
+                     const QVector<Alarm> &due, bool dropOthers = true);
     bool remove(const QDateTime &when, const QByteArray &channel, const QByteArray &message,
                 int data);
     // Many removals at once, each as remove() takes it: the list read
@@ -188,6 +200,10 @@ private:
     // force skips, which reads as moment (after the gap); -1 for none.
     int skippedBefore(int from, const Entry &e, const QDateTime &moment) const;
     void insert(const Entry &e);
+    // Entries sorted in among the list's, behind those of the same time.
+    void mergeIn(QVector<Entry> &fresh);
+    // The list without the entries marked.
+    void eraseMarked(const std::vector<char> &gone);
     bool take(const Entry &e);
     // The list's entries for the merge (KeyedMerge: an alarm by its line),
     // and the alarms of merged ones.

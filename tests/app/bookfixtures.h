@@ -39,6 +39,28 @@ inline QList<QDateTime> alarmTimes(const QByteArray &message)
     return when;
 }
 
+// The same as the list on disk has them: what a start after a kill reads.
+inline QList<QDateTime> alarmTimesOnDisk(const QByteArray &message)
+{
+    QList<QDateTime> when;
+    for (const AlarmServer::Alarm &a : AlarmServer(QFileInfo(AlarmServer::instance()->fileName()).path()).pending()) {
+        if (a.message == message)
+            when << a.when;
+    }
+    return when;
+}
+
+// Every alarm of that message out of the list, whatever book it names.
+inline void forgetAlarms(const QByteArray &message)
+{
+    QVector<AlarmServer::Alarm> listed;
+    for (const AlarmServer::Alarm &a : AlarmServer::instance()->pending()) {
+        if (a.message == message)
+            listed << a;
+    }
+    AlarmServer::instance()->remove(listed);
+}
+
 // A new book file with that password, added to the index (not saved).
 inline DBRecord *addBook(DBManager *index, const QString &title,
                          const QString &password = QString(), const QString &path = QString())

@@ -4,6 +4,7 @@
 #include "bookfixtures.h"
 #include "lockholder.h"
 #include "modaldriver.h"
+#include "programrun.h"
 
 #include "alert.h"
 #include "alertdialog.h"
@@ -27,6 +28,7 @@
 #include "qpe/alarmserver.h"
 #include "qpe/popupmenu.h"
 #include "qpe/qpedevice.h"
+#include "qpe/qpeglobal.h"
 #include "qpe/qpesound.h"
 #include "qt/enterstringdialog.h"
 #include "qt/ymdatetimeeditor.h"
@@ -38,6 +40,8 @@
 #include "qt/ymtabwidget.h"
 
 #include <QCheckBox>
+#include <QDataStream>
+#include <QProcess>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -65,6 +69,7 @@ private slots:
     void alarmOfAnotherBook();
     void alarmOfALockedBook_data();
     void alarmOfALockedBook();
+    void alarmOfAMissingBookIsTold_data();
     void alarmOfAMissingBookIsTold();
     void dismissOfABookAnotherCopyHoldsAsks();
 
@@ -550,6 +555,10 @@ void TestToDoWindowRecords::alarmOfAnotherBook_data()
     QTest::newRow("twin with a later reminder, snoozed") << "later" << "snooze";
     QTest::newRow("twin without reminder, opened") << "none" << "open";
     QTest::newRow("twin with a later reminder, opened") << "later" << "open";
+    // a copy of the book: an entry each, each shown and dealt with alone
+    QTest::newRow("twin at the same moment, dismissed") << "same" << "dismiss";
+    QTest::newRow("twin at the same moment, snoozed") << "same" << "snooze";
+    QTest::newRow("twin at the same moment, opened") << "same" << "open";
 }
 
 void TestToDoWindowRecords::alarmOfAnotherBook()
@@ -568,13 +577,17 @@ void TestToDoWindowRecords::alarmOfAnotherBook()
     }
     const QByteArray message = "alarm(QDateTime,int)" + uid.toLatin1();
     QFile::remove(minePath);
+    const QDateTime due = m_now.addSecs(30);
     if (!twin.isEmpty()) {
         QByteArray text = "FOLDER\nEND\nTYPE=Planted\n";
-        if (twin == "later") {
-            text += "REMINDER\nDATETIME=" + later.toString(QStringLiteral("d M yyyy h m s")).toLatin1()
+        if (twin != "none") {
+            const QDateTime at = twin == "later" ? later : AlarmServer::wholeSeconds(due);
+            text += "REMINDER\nDATETIME=" + at.toString(QStringLiteral("d M yyyy h m s")).toLatin1()
                     + "\nREMINDER_END\n";
-            QVERIFY(AlarmServer::addAlarm(later, TaskManager::alarmChannel(), message));
         }
+        // as an earlier version lists it, under no book
+        if (twin == "later")
+            QVERIFY(AlarmServer::addAlarm(later, TaskManager::alarmChannel(), message));
         writeFile(minePath, text + "UID=" + uid.toLatin1() + "\nEND\n");
     }
     ModalDriver driver;
@@ -583,7 +596,8 @@ void TestToDoWindowRecords::alarmOfAnotherBook()
     w.bookIndex()->save();
     startWith(w, QStringLiteral("Mine"));
     QCOMPARE(w.manager()->records()->count(), twin.isEmpty() ? 0 : 1);
-    const QDateTime due = m_now.addSecs(30);
+    if (twin == "same")
+        QCOMPARE(alarmTimesOnDisk(message), QList<QDateTime>({due, due}));
     m_now = m_now.addSecs(31);
     QString opened;
     ring(w, driver, [&](AlertDialog *d) {
@@ -612,6 +626,32 @@ void TestToDoWindowRecords::alarmOfAnotherBook()
     });
     // freed once the list closed; it wrote the dismissed reminder
     QVERIFY(w.alarmStores().isEmpty());
+    QList<QDateTime> killedAfter;
+    if (twin == "same") {
+        // the open book's alarm waited for the list to close
+        QCOMPARE(w.alertDialog()->queue().size(), 1);
+        driver.expect("Alert", [](QWidget *d) { ModalDriver::accept(d); });
+        driver.expect("AlertDialog", [&](QWidget *widget) {
+            auto *d = static_cast<AlertDialog *>(widget);
+            QCOMPARE(d->boundStore(), static_cast<PIMManager *>(w.manager()));
+            d->lv->setCurrentItem(d->lv->firstChild());
+            QCOMPARE(d->subject->text(), QStringLiteral("Planted"));
+            if (act == "snooze") {
+                d->snoozebox->setCurrentItem(0);
+                d->snoozebutton->click();
+            } else if (act == "open") {
+                d->reject();
+            } else {
+                d->PushButton3->click();
+            }
+            // as a kill right after the stroke finds it
+            QCoreApplication::processEvents();
+            killedAfter = alarmTimesOnDisk(message);
+        });
+        w.alertDialog()->check();
+        QTRY_COMPARE_WITH_TIMEOUT(driver.pending(), 0, 5000);
+        QTRY_VERIFY(!w.alertDialog()->isVisible());
+    }
     TaskManager disk(otherPath);
     Task *t = reread(otherPath, uid, disk);
     QVERIFY(t);
@@ -633,14 +673,19 @@ void TestToDoWindowRecords::alarmOfAnotherBook()
         auto *planted = static_cast<Task *>(w.manager()->records()->at(0));
         QCOMPARE(planted->type, QStringLiteral("Planted"));
         QCOMPARE(planted->uidString(), uid);
-        QCOMPARE(planted->reminder != nullptr, twin == "later");
+        QCOMPARE(planted->reminder != nullptr, twin == "later" || (twin == "same" && act != "dismiss"));
     }
     if (twin == "later")
         rings << later;
+    if (twin == "same" && act != "dismiss")
+        rings << rings.last();
     std::sort(rings.begin(), rings.end());
     QCOMPARE(alarmTimes(message), rings);
-    for (const QDateTime &when : qAsConst(rings))
-        AlarmServer::instance()->remove(when, TaskManager::alarmChannel(), message, 0);
+    // each dismissal and snooze on disk as made: a kill now loses none
+    QCOMPARE(alarmTimesOnDisk(message), rings);
+    if (twin == "same")
+        QCOMPARE(killedAfter, rings);
+    forgetAlarms(message);
     QVERIFY(driver.unexpected.isEmpty());
 }
 
@@ -718,14 +763,45 @@ void TestToDoWindowRecords::alarmOfALockedBook()
     QCOMPARE(disk.records()->count(), 1);
     QCOMPARE(static_cast<Task *>(disk.records()->at(0))->reminder != nullptr, !opened);
     if (!opened)
-        AlarmServer::instance()->remove(m_now.addSecs(-1), TaskManager::alarmChannel(), message, 0);
+        forgetAlarms(message);
 }
 
 // A reminder of a book another program renamed while this one was not
 // running: told in the alarm window with its time and the books that cannot
-// be found, then it leaves the alarm list.
+// be found, then it leaves the alarm list. Due as the session ends (in a run
+// of its own), nobody is told: it stays for the next start.
+void TestToDoWindowRecords::alarmOfAMissingBookIsTold_data()
+{
+    QTest::addColumn<bool>("sessionEnds");
+    QTest::newRow("told") << false;
+    QTest::newRow("at the session's end") << true;
+}
+
+namespace {
+// A run whose session ends as the alarm of argv[2] (its moment argv[3],
+// its book argv[4]) comes.
+int sessionEndMain(int argc, char **argv)
+{
+    if (argc < 5)
+        return 1;
+    const QDateTime due = QDateTime::fromString(QString::fromLatin1(argv[3]), Qt::ISODate).toLocalTime();
+    AlarmServer::instance()->setClock([due] { return due.addSecs(1); });
+    ToDoWindow w;
+    QByteArray data;
+    QDataStream ds(&data, QIODevice::WriteOnly);
+    ds.setVersion(Qpe::StreamVersion);
+    ds << due << qint32(TaskManager::bookKey(QString::fromLocal8Bit(argv[4])));
+    const QByteArray message(argv[2]);
+    QObject::connect(ymrApp, &QPEApplication::sessionEnding, &w,
+                     [&] { w.alertDialog()->appMessage(message, data); });
+    ymrApp->endSession();
+    return 0;
+}
+} // namespace
+
 void TestToDoWindowRecords::alarmOfAMissingBookIsTold()
 {
+    QFETCH(bool, sessionEnds);
     const QString path = bookPath(QStringLiteral("Renamed"));
     ModalDriver driver;
     ToDoWindow w;
@@ -734,6 +810,15 @@ void TestToDoWindowRecords::alarmOfAMissingBookIsTold()
     QFile::remove(bookPath(QStringLiteral("Moved")));
     QVERIFY(QFile::rename(path, bookPath(QStringLiteral("Moved"))));
     const QDateTime due = m_now.addSecs(30);
+    if (sessionEnds) {
+        QProcess child;
+        ymrtest::startChild(child, {"--session-end", message, due.toUTC().toString(Qt::ISODate), path});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitCode(), 0);
+        QCOMPARE(alarmTimesOnDisk(message), QList<QDateTime>({due}));
+        forgetAlarms(message);
+        return;
+    }
     m_now = m_now.addSecs(31);
     QString told;
     ring(w, driver, nullptr, &told);
@@ -776,9 +861,9 @@ void TestToDoWindowRecords::dismissOfABookAnotherCopyHoldsAsks()
     TaskManager disk(heldPath);
     QVERIFY(disk.load());
     QVERIFY(static_cast<Task *>(disk.records()->at(0))->reminder);
-    AlarmServer::instance()->remove(m_now.addSecs(-1), TaskManager::alarmChannel(), message, 0);
+    forgetAlarms(message);
     QVERIFY(driver.unexpected.isEmpty());
 }
 
-YMR_TEST_MAIN(TestToDoWindowRecords)
+YMR_TEST_MAIN_WITH_CHILD(TestToDoWindowRecords, "--session-end", sessionEndMain)
 #include "tst_todowindowrecords.moc"

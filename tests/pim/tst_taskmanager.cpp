@@ -1,5 +1,6 @@
 #include "ymrtest.h"
 #include "filebytes.h"
+#include "zonescope.h"
 
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
@@ -14,6 +15,7 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <memory>
@@ -64,7 +66,7 @@ private:
         a.when = when;
         a.channel = "QPE/Application/ymrOutlays";
         a.message = TaskManager::alarmMessage(t);
-        a.data = 0;
+        a.data = TaskManager::bookKey(t->manager()->fileName());
         return a;
     }
 
@@ -85,6 +87,8 @@ private slots:
     void purgeCancelsAlarms();
     void openingListsWhatTheListLacks_data();
     void openingListsWhatTheListLacks();
+    void openingUnderAnotherZone_data();
+    void openingUnderAnotherZone();
     void templatesRegisterNothing();
     void defaultsFromLastAdded();
     void addingAfterACrashNeverWaits();
@@ -376,7 +380,8 @@ void TestTaskManager::alarmsOnAddUpdateRemove()
     t->store(old);
     QCOMPARE(pending().size(), 1);
     QVERIFY(FileStamp::of(AlarmServer::instance()->fileName()) == written);
-    AlarmServer::deleteAlarm(future.addSecs(60), TaskManager::alarmChannel(), TaskManager::alarmMessage(t));
+    AlarmServer::deleteAlarm(future.addSecs(60), TaskManager::alarmChannel(), TaskManager::alarmMessage(t),
+                             alarmOf(t, future).data);
     old = new Task(*t);
     t->store(old);
     QCOMPARE(pending(), QList<AlarmServer::Alarm>({alarmOf(t, future.addSecs(60))}));
@@ -489,6 +494,132 @@ void TestTaskManager::openingListsWhatTheListLacks()
     QCOMPARE(AlarmServer::instance()->writeCount(), writes + 1);
     const TaskManager::Stroke stroke(&book);
     QVERIFY(book.removeAll());
+}
+
+// A book and its alarm list made in one zone, with an entry of its reminder
+// left at another time (a change cut short) and an earlier version's of
+// no book, opened under another zone: the list holds one entry of the
+// reminder, at the moment its wall time names there (after a gap the
+// first minute past it), also where that moment has passed (it rings at
+// the start). The showing chosen in a repeated hour (OFFSET=) stays in the
+// book saved there, and rings again where it was chosen.
+void TestTaskManager::openingUnderAnotherZone_data()
+{
+    QTest::addColumn<QByteArray>("madeIn");
+    QTest::addColumn<QByteArray>("openedIn");
+    QTest::addColumn<QDateTime>("wall");      // the book's, read as a local time
+    QTest::addColumn<int>("offset");          // its OFFSET= line; 0 for none
+    QTest::addColumn<QDateTime>("madeRings");   // UTC
+    QTest::addColumn<QDateTime>("rings");     // UTC, opened there
+    QTest::addColumn<int>("openedAfter");     // seconds from rings to the opening
+    const auto utc = [](int month, int day, int hour, int minute) {
+        return QDateTime(QDate(2027, month, day), QTime(hour, minute), Qt::UTC);
+    };
+    const auto wall = [](int month, int day, int hour, int minute) {
+        return QDateTime(QDate(2027, month, day), QTime(hour, minute));
+    };
+    // New York skips 02:00-03:00 on 14 March, Berlin on 28 March
+    QTest::newRow("New York's gap, in Berlin before it") << QByteArray("America/New_York")
+        << QByteArray("Europe/Berlin") << wall(3, 14, 2, 30) << 0 << utc(3, 14, 7, 0) << utc(3, 14, 1, 30) << -40;
+    QTest::newRow("New York's gap, in Berlin after it") << QByteArray("America/New_York")
+        << QByteArray("Europe/Berlin") << wall(3, 14, 2, 30) << 0 << utc(3, 14, 7, 0) << utc(3, 14, 1, 30) << 60;
+    QTest::newRow("Berlin's gap, in New York") << QByteArray("Europe/Berlin") << QByteArray("America/New_York")
+        << wall(3, 28, 2, 30) << 0 << utc(3, 28, 1, 0) << utc(3, 28, 6, 30) << -3600;
+    QTest::newRow("Berlin's gap, in Berlin from New York") << QByteArray("America/New_York")
+        << QByteArray("Europe/Berlin") << wall(3, 28, 2, 30) << 0 << utc(3, 28, 6, 30) << utc(3, 28, 1, 0) << -60;
+    // Berlin shows 02:00-03:00 twice on 31 October, New York 01:00-02:00 on 7 November
+    QTest::newRow("Berlin's repeat, second showing, in New York") << QByteArray("Europe/Berlin")
+        << QByteArray("America/New_York") << wall(10, 31, 2, 30) << 3600 << utc(10, 31, 1, 30)
+        << utc(10, 31, 6, 30) << -60;
+    QTest::newRow("New York's repeat, second showing, in Berlin") << QByteArray("America/New_York")
+        << QByteArray("Europe/Berlin") << wall(11, 7, 1, 30) << -18000 << utc(11, 7, 6, 30) << utc(11, 7, 0, 30)
+        << -60;
+    QTest::newRow("New York's repeat, first showing, in Berlin") << QByteArray("America/New_York")
+        << QByteArray("Europe/Berlin") << wall(11, 7, 1, 30) << 0 << utc(11, 7, 5, 30) << utc(11, 7, 0, 30) << -60;
+}
+
+void TestTaskManager::openingUnderAnotherZone()
+{
+    QFETCH(QByteArray, madeIn);
+    QFETCH(QByteArray, openedIn);
+    QFETCH(QDateTime, wall);
+    QFETCH(int, offset);
+    QFETCH(QDateTime, madeRings);
+    QFETCH(QDateTime, rings);
+    QFETCH(int, openedAfter);
+    AlarmServer *server = AlarmServer::instance();
+    QDateTime now = madeRings.addDays(-1);
+    server->setClock([&now] { return now; });
+    const auto restore = qScopeGuard([this, server] {
+        const QDateTime fixed = m_now;
+        server->setClock([fixed] { return fixed; });
+    });
+    const QString file = path(QStringLiteral("zoned.exp"));
+    const QByteArray uid = "11111111-2222-3333-4444-555555555555";
+    const QByteArray message = "alarm(QDateTime,int)" + uid;
+    const QByteArray offsetLine = offset != 0 ? "OFFSET=" + QByteArray::number(offset) + "\n" : QByteArray();
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("FOLDER\nEND\nTYPE=Taxi\nREMINDER\nDATETIME="
+            + wall.toString(QStringLiteral("d M yyyy h m s")).toLatin1() + "\n" + offsetLine
+            + "REMINDER_END\nUID=" + uid + "\nEND\n");
+    f.close();
+    const int key = TaskManager::bookKey(file);
+    // a process keeps its zone: the list read anew as a start there reads it
+    const auto startIn = [server](const QByteArray &zone) {
+        ymrtest::ZoneScope::set(zone);
+        const QString list = server->fileName();
+        QVERIFY(QFile::copy(list, list + QStringLiteral(".copy")));
+        QVERIFY(QFile::remove(list));
+        QVERIFY(QFile::rename(list + QStringLiteral(".copy"), list));
+    };
+    const ymrtest::ZoneScope zone(madeIn);
+    const auto listed = [&] {
+        QList<QDateTime> at;
+        for (const AlarmServer::Alarm &a : server->pending()) {
+            if (a.message == message) {
+                at << a.when.toUTC();
+                if (a.data != key)
+                    at << QDateTime();
+            }
+        }
+        return at;
+    };
+    {
+        TaskManager book(file);
+        QVERIFY(book.load());
+        QCOMPARE(listed(), QList<QDateTime>({madeRings}));
+        // a change cut short, and an earlier version's entry
+        QVERIFY(server->add(madeRings.addSecs(3600), TaskManager::alarmChannel(), message, key));
+        QVERIFY(server->add(madeRings, TaskManager::alarmChannel(), message, 0));
+    }
+    {
+        startIn(openedIn);
+        now = rings.addSecs(openedAfter);
+        const int writes = server->writeCount();
+        TaskManager book(file);
+        QVERIFY(book.load());
+        QCOMPARE(server->writeCount(), writes + 1);
+        QCOMPARE(listed(), QList<QDateTime>({rings}));
+        // opened again: nothing to change
+        QVERIFY(book.load());
+        QCOMPARE(server->writeCount(), writes + 1);
+        // saved there, no change made
+        book.forceSave();
+        QCOMPARE(lines(file).filter(QStringLiteral("OFFSET=")),
+                 offset != 0 ? QStringList({QString::fromLatin1(offsetLine.trimmed())}) : QStringList());
+    }
+    {
+        // back where it was made, before it rings there
+        startIn(madeIn);
+        now = madeRings.addSecs(-60);
+        TaskManager book(file);
+        QVERIFY(book.load());
+        QCOMPARE(listed(), QList<QDateTime>({madeRings}));
+        const TaskManager::Stroke stroke(&book);
+        QVERIFY(book.removeAll());
+    }
+    QVERIFY(listed().isEmpty());
 }
 
 void TestTaskManager::templatesRegisterNothing()
