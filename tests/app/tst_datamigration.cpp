@@ -4,6 +4,7 @@
 #include "lockholder.h"
 #include "programrun.h"
 #include "tempfiles.h"
+#include "openbook.h"
 
 #include "datamigration.h"
 #include "startup.h"
@@ -12,6 +13,7 @@
 #include "pim/categorymanager.h"
 #include "pim/bookfile.h"
 #include "pim/categoryrecord.h"
+#include "pim/pimreminder.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
 #include "qpe/boundedfile.h"
@@ -28,6 +30,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <functional>
 
 #include <sys/resource.h>
@@ -69,6 +72,15 @@ int migrationMain(int argc, char **argv)
 #endif
     if (argc > 2 && qstrcmp(argv[2], "killed") == 0)
         DataMigration::setBeforeRenameHook([] { ::_exit(0); });
+    // "killed at N": a kill as the N-th file it writes is begun
+    static int s_killAt = 0;
+    if (argc > 3 && qstrcmp(argv[2], "killed at") == 0) {
+        s_killAt = QByteArray(argv[3]).toInt();
+        FileReplacer::setCreatedHook([](int) {
+            if (--s_killAt == 0)
+                ::raise(SIGKILL);
+        });
+    }
     QString error;
     const int result = DataMigration::run(&error);
     QTextStream(stdout) << error;
@@ -90,6 +102,8 @@ private slots:
     void takenNameIsLeftAlone_data();
     void takenNameIsLeftAlone();
     void sessionEndDuringItsMessageEndsTheProgram();
+    void killedStartFinishedByTheNext_data();
+    void killedStartFinishedByTheNext();
     void convertedBookSettles_data();
     void convertedBookSettles();
     void staleAsideFileIsKept();
@@ -325,6 +339,85 @@ void TestDataMigration::takenNameIsLeftAlone()
     QVERIFY(!QFileInfo::exists(DataMigration::bookFileName(number + 1)));
     QVERIFY(!QFileInfo::exists(DataMigration::oldFileName()));
     QCOMPARE(readAll(DataMigration::oldFileName() + ".old"), QByteArray("UID=x\nEND\n"));
+}
+
+// A start killed as it begins any file of the conversion, or before the old
+// file goes aside: the next start opens the one converted book, with every
+// expense and its reminder to come listed, and converts nothing twice.
+void TestDataMigration::killedStartFinishedByTheNext_data()
+{
+    QTest::addColumn<int>("killAt"); // the file begun; 0: before the old file goes aside
+    // the categories take two files
+    QTest::newRow("before the categories") << 1;
+    QTest::newRow("between the categories' files") << 2;
+    QTest::newRow("before the book") << 3;
+    QTest::newRow("before the settings") << 4;
+    QTest::newRow("before the old file goes aside") << 0;
+}
+
+void TestDataMigration::killedStartFinishedByTheNext()
+{
+    QFETCH(int, killAt);
+    const QString old = DataMigration::oldFileName();
+    const QString book = DataMigration::bookFileName();
+    // the earlier program's lines are a book's, categories aside
+    const QString earlier = QFileInfo(old).path() + "/earlier.exp";
+    {
+        QDir().mkpath(QFileInfo(old).path());
+        TaskManager store(earlier);
+        for (int i = 0; i < 3; ++i) {
+            auto *t = new Task(&store);
+            t->type = QStringLiteral("Rent");
+            if (i < 2) {
+                t->reminder = new PIMReminder;
+                t->reminder->dateTime = QDateTime(QDate(2031 - 10 * i, 5, 1), QTime(9, 0));
+            } else {
+                t->account = QStringLiteral("categories");
+            }
+            store.appendRecord(t);
+        }
+        store.forceSave();
+    }
+    const QByteArray text = readAll(earlier).replace(
+        "ACCOUNT=categories", QStringLiteral("CATEGORIES=%1").arg(m_food).toUtf8());
+    QVERIFY(QFile::remove(earlier));
+    writeFile(old, text);
+
+    QProcess child;
+    ymrtest::startChild(child, {QStringLiteral("--migration"), killAt ? QStringLiteral("killed at") : QStringLiteral("killed"),
+                                QString::number(killAt)});
+    QVERIFY(child.waitForFinished(30000));
+    QCOMPARE(child.exitStatus(), killAt ? QProcess::CrashExit : QProcess::NormalExit);
+
+    // the next start: no message, the book the settings name opens
+    YMRDialog::queueAnswer(1);
+    QVERIFY(Startup::migrate());
+    QVERIFY(YMRDialog::takeScriptedBoxes().isEmpty());
+    YMRDialog::stopScript();
+    QVERIFY(!QFileInfo::exists(old));
+    QCOMPARE(readAll(old + ".old"), text);
+    QVERIFY(!QFileInfo::exists(DataMigration::bookFileName(2)));
+    QCOMPARE(bookSetting(), book);
+    ToDoWindow w;
+    ymrApp->showMainDocumentWidget(&w);
+    QTRY_VERIFY_WITH_TIMEOUT(w.manager(), 5000);
+    QCOMPARE(w.manager()->fileName(), book);
+    QCOMPARE(w.manager()->count(), 3);
+    QVERIFY(w.bookIndex()->findByPath(book));
+    int toCome = 0;
+    for (PIMRecord *r : *w.manager()->records()) {
+        const auto *t = static_cast<Task *>(r);
+        const QList<QDateTime> listed = fixtures::alarmTimes(TaskManager::alarmMessage(r));
+        if (t->reminder && t->reminder->dateTime.date().year() == 2031) {
+            QCOMPARE(listed, QList<QDateTime>{t->reminder->dateTime});
+            ++toCome;
+        } else {
+            QVERIFY(listed.isEmpty());
+        }
+    }
+    QCOMPARE(toCome, 1);
+    QCOMPARE(DataMigration::run(), DataMigration::NothingToDo);
+    w.close();
 }
 
 // The program itself: a log-out or kill while the message about the book's
