@@ -46,11 +46,13 @@ void chooseBookTitled(ModalDriver &driver, const QString &title)
 }
 
 int s_killAt = 0;
+bool s_stop = false;
 
 // A child run: "--action <source> <title to> <kill at> move|copy". The
 // source opened in the main window, every expense marked and moved (or
 // copied) to the book titled so, the run killed as it begins the file the
-// number names (a CopySpecial::Step from 1; 0: never).
+// number names (a CopySpecial::Step from 1; 0: never; negative: stopped
+// there instead).
 int actionMain(int argc, char **argv)
 {
     if (argc < 6)
@@ -58,6 +60,9 @@ int actionMain(int argc, char **argv)
     qApp->setQuitOnLastWindowClosed(false);
     const QString to = QString::fromLocal8Bit(argv[3]);
     s_killAt = atoi(argv[4]);
+    // a negative number stops the run there, to be killed later
+    s_stop = s_killAt < 0;
+    s_killAt = qAbs(s_killAt);
     const bool move = qstrcmp(argv[5], "move") == 0;
     ToDoWindow w;
     if (!openInWindow(w, QString::fromLocal8Bit(argv[2])))
@@ -72,7 +77,7 @@ int actionMain(int argc, char **argv)
         if (s_killAt > 0) {
             CopySpecial::setStepHook([](CopySpecial::Step step) {
                 if (step + 1 == s_killAt)
-                    ::raise(SIGKILL);
+                    ::raise(s_stop ? SIGSTOP : SIGKILL);
             });
         }
         chooseBookTitled(driver, to);
@@ -398,6 +403,10 @@ void TestCopySpecial::killedActionFinishedByTheNextStart_data()
     }
     QTest::newRow("move not killed") << true << 0 << true;
     QTest::newRow("copy not killed") << false << 0 << true;
+    // the record of a move still running is no start's to finish
+    QTest::newRow("move stopped before the source, then killed") << true << -4 << true;
+    // the next opening of a book the move names finishes it too
+    QTest::newRow("move killed before the source, the source opened next") << true << 4 << true;
 }
 
 void TestCopySpecial::killedActionFinishedByTheNextStart()
@@ -432,6 +441,17 @@ void TestCopySpecial::killedActionFinishedByTheNextStart()
     QProcess child;
     ymrtest::startChild(child, {QStringLiteral("--action"), source, title + QStringLiteral("To"),
                                 QString::number(killAt), move ? QStringLiteral("move") : QStringLiteral("copy")});
+    if (killAt < 0) {
+        // stopped: its record is held, and the books stay as they are
+        QVERIFY(child.waitForStarted());
+        const QString state = QStringLiteral("/proc/%1/stat").arg(child.processId());
+        QTRY_VERIFY_WITH_TIMEOUT(readAll(state).split(' ').value(2) == "T", 60000);
+        const QByteArray sourceBytes = readAll(source);
+        QCOMPARE(MoveJournal::finishPending(), 0);
+        QCOMPARE(QDir(MoveJournal::folder()).entryList({QStringLiteral("*.move")}, QDir::Files).size(), 1);
+        QCOMPARE(readAll(source), sourceBytes);
+        child.kill();
+    }
     QVERIFY(child.waitForFinished(60000));
     if (killAt) {
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
@@ -441,7 +461,13 @@ void TestCopySpecial::killedActionFinishedByTheNextStart()
     }
 
     // the next start, before any book shows
-    MoveJournal::finishPending();
+    if (QByteArray(QTest::currentDataTag()).endsWith("opened next")) {
+        ToDoWindow w;
+        QVERIFY(openInWindow(w, source));
+        QCOMPARE(w.manager()->count(), 0);
+    } else {
+        QCOMPARE(MoveJournal::finishPending(), killAt > 1 || killAt < 0 ? 1 : 0);
+    }
     QCOMPARE(QDir(MoveJournal::folder()).entryList({QStringLiteral("*.move")}, QDir::Files | QDir::Hidden).size(), 0);
     TaskManager from(source), to(destination);
     QVERIFY(from.load() && to.load());
