@@ -1,11 +1,14 @@
 #include "movejournal.h"
 
+#include "dbmanager.h"
+#include "dbrecord.h"
 #include "pimreminder.h"
 #include "task.h"
 #include "taskmanager.h"
 #include "ymrpim.h"
 
 #include "qpe/alarmserver.h"
+#include "qpe/config.h"
 #include "qpe/filereplacer.h"
 #include "qpe/global.h"
 #include "qpe/wallclock.h"
@@ -103,7 +106,7 @@ QByteArray MoveJournal::text(const Record &record)
     out.reserve(64 + record.pairs.size() * 74);
     out += Magic;
     out += "\nKIND=";
-    out += record.kind == Move ? "MOVE" : "COPY";
+    out += record.kind == Move ? "MOVE" : record.kind == Rename ? "RENAME" : "COPY";
     out += "\nSOURCE=" + encodePath(record.source);
     out += "\nDESTINATION=" + encodePath(record.destination);
     out += '\n';
@@ -125,6 +128,8 @@ bool MoveJournal::parse(const QByteArray &bytes, Record &record)
         record.kind = Move;
     else if (lines.at(1) == "KIND=COPY")
         record.kind = Copy;
+    else if (lines.at(1) == "KIND=RENAME")
+        record.kind = Rename;
     else
         return false;
     record.source = decodePath(lines.at(2).mid(7));
@@ -203,8 +208,42 @@ void MoveJournal::keep()
     m_path.clear();
 }
 
+bool MoveJournal::finishRename(const Record &record)
+{
+    const QFileInfo from(record.source);
+    const QFileInfo to(record.destination);
+    // not moved: nothing to follow
+    if (from.exists() || from.isSymLink() || !to.exists())
+        return true;
+    DBManager index(false);
+    if (!index.load())
+        return false;
+    if (DBRecord *was = index.findByPath(record.source)) {
+        if (!index.findByPath(record.destination)) {
+            auto *moved = new DBRecord(&index);
+            moved->setPath(record.destination);
+            index.refreshRecord(moved);
+            if (!index.addRecord(moved)) {
+                delete moved;
+                return false;
+            }
+        }
+        was->setDeleteFile(false);
+        index.removeRecord(was);
+        if (!index.save())
+            return false;
+    }
+    Config cfg(YMRPIM::applicationName());
+    cfg.setGroup(QStringLiteral("Options"));
+    if (samePath(cfg.readEntry(QStringLiteral("book"))) == record.source)
+        cfg.writeEntry(QStringLiteral("book"), record.destination);
+    return true;
+}
+
 bool MoveJournal::finish(const Record &record)
 {
+    if (record.kind == Rename)
+        return finishRename(record);
     // a book another program has open is not written behind its back
     TaskManager destination(record.destination, false, false);
     if (!destination.lockFile() || !destination.load())

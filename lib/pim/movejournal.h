@@ -14,12 +14,16 @@
 // shown: where the book they went to holds any of the copies, the
 // expenses leave the other book (their alarms with them) and the copies'
 // reminders are listed; where it holds none, nothing was moved and the
-// record goes. Finishing twice changes nothing more. The books' own files
+// record goes. A book's move whose index was not written yet is finished
+// by the index (and the last book opened) naming it where it went.
+// Finishing twice changes nothing more. The books' own files
 // are as any save writes them. Kept in <home>/Applications/<program>/moves.
 class MoveJournal
 {
 public:
-    enum Kind { Copy, Move };
+    // Rename: a book moved to another name or folder (pairs none), which
+    // the book index is to name where it went.
+    enum Kind { Copy, Move, Rename };
     // An expense of the source by its UID, and the UID of its copy.
     using Pair = QPair<QString, QString>;
 
@@ -60,6 +64,7 @@ private:
     static bool parse(const QByteArray &bytes, Record &record);
     // true once the record's action is whole: done, or undone
     static bool finish(const Record &record);
+    static bool finishRename(const Record &record);
 
     int m_fd = -1;
     QString m_path;
