@@ -106,7 +106,8 @@ QByteArray MoveJournal::text(const Record &record)
     out.reserve(64 + record.pairs.size() * 74);
     out += Magic;
     out += "\nKIND=";
-    out += record.kind == Move ? "MOVE" : record.kind == Rename ? "RENAME" : "COPY";
+    static const char *const kinds[] = {"COPY", "MOVE", "RENAME", "ARRIVAL"};
+    out += kinds[record.kind];
     out += "\nSOURCE=" + encodePath(record.source);
     out += "\nDESTINATION=" + encodePath(record.destination);
     out += '\n';
@@ -130,6 +131,8 @@ bool MoveJournal::parse(const QByteArray &bytes, Record &record)
         record.kind = Copy;
     else if (lines.at(1) == "KIND=RENAME")
         record.kind = Rename;
+    else if (lines.at(1) == "KIND=ARRIVAL")
+        record.kind = Arrival;
     else
         return false;
     record.source = decodePath(lines.at(2).mid(7));
@@ -169,15 +172,17 @@ bool MoveJournal::begin(Kind kind, const QString &source, const QString &destina
     bool ok = FileReplacer::fitsSpaceLeft(bytes.size());
     if (!ok)
         errno = ENOSPC;
-    ok = ok && FileReplacer::writeWhole(fd, bytes.constData(), bytes.size()) && ::fsync(fd) == 0;
+    ok = ok && FileReplacer::writeWhole(fd, bytes.constData(), bytes.size()) && ::fdatasync(fd) == 0;
     const int error = errno;
     if (ok)
         ok = FileReplacer::renameNoReplace(fresh, path);
     else
         m_failure = FileReplacer::failureText(
             error == ENOSPC || error == EDQUOT ? FileReplacer::NoSpace : FileReplacer::OtherFailure, error);
-    if (ok && !FileReplacer::keepNewName(path, fd))
+    if (ok && !FileReplacer::keepNewName(path, fd)) {
+        m_failure = FileReplacer::failureText(FileReplacer::NotDurable, FileReplacer::lastError());
         ok = false;
+    }
     if (!ok) {
         if (m_failure.isEmpty())
             m_failure = FileReplacer::lastFailureText();
@@ -215,9 +220,9 @@ bool MoveJournal::finishRename(const Record &record)
     // not moved: nothing to follow
     if (from.exists() || from.isSymLink() || !to.exists())
         return true;
+    // a missing index is an empty one; its save merges onto what is there
     DBManager index(false);
-    if (!index.load())
-        return false;
+    index.load();
     if (DBRecord *was = index.findByPath(record.source)) {
         if (!index.findByPath(record.destination)) {
             auto *moved = new DBRecord(&index);
@@ -240,10 +245,36 @@ bool MoveJournal::finishRename(const Record &record)
     return true;
 }
 
+bool MoveJournal::finishArrival(const Record &record)
+{
+    // nothing arrived, or nothing the program would open
+    if (!QFileInfo(record.destination).isFile() || !TaskManager::readsWhole(record.destination))
+        return true;
+    // a missing index is an empty one; its save merges onto what is there
+    DBManager index(false);
+    index.load();
+    if (!index.findByPath(record.destination)) {
+        auto *book = new DBRecord(&index);
+        book->setPath(record.destination);
+        index.refreshRecord(book);
+        // refused (the list is full): as when it was received
+        if (!index.addRecord(book)) {
+            delete book;
+            return true;
+        }
+        if (!index.save())
+            return false;
+    }
+    TaskManager::listRemindersOf(record.destination);
+    return true;
+}
+
 bool MoveJournal::finish(const Record &record)
 {
     if (record.kind == Rename)
         return finishRename(record);
+    if (record.kind == Arrival)
+        return finishArrival(record);
     // a book another program has open is not written behind its back
     TaskManager destination(record.destination, false, false);
     if (!destination.lockFile() || !destination.load())

@@ -15,15 +15,17 @@
 // expenses leave the other book (their alarms with them) and the copies'
 // reminders are listed; where it holds none, nothing was moved and the
 // record goes. A book's move whose index was not written yet is finished
-// by the index (and the last book opened) naming it where it went.
+// by the index (and the last book opened) naming it where it went; a new
+// book received whose index was not written by the index listing it.
 // Finishing twice changes nothing more. The books' own files
 // are as any save writes them. Kept in <home>/Applications/<program>/moves.
 class MoveJournal
 {
 public:
     // Rename: a book moved to another name or folder (pairs none), which
-    // the book index is to name where it went.
-    enum Kind { Copy, Move, Rename };
+    // the book index is to name where it went. Arrival: a new book received
+    // (source and destination alike), which the index is to list.
+    enum Kind { Copy, Move, Rename, Arrival };
     // An expense of the source by its UID, and the UID of its copy.
     using Pair = QPair<QString, QString>;
 
@@ -65,6 +67,7 @@ private:
     // true once the record's action is whole: done, or undone
     static bool finish(const Record &record);
     static bool finishRename(const Record &record);
+    static bool finishArrival(const Record &record);
 
     int m_fd = -1;
     QString m_path;
