@@ -207,9 +207,9 @@ bool CopySpecial::copyMarked(MoveJournal *journal, MoveJournal::Kind kind)
                 failure = tr("Cannot write to file:\n%1").arg(m_destination->fileName()) + QLatin1Char('\n')
                           + m_destination->saveFailure();
         }
-        if (saved)
+        if (saved) {
             step(BeforeDestinationAlarms);
-        else {
+        } else {
             journal->end();
             // the copies go, their alarms with them: the destination's file
             // stays as it was
