@@ -275,6 +275,9 @@ bool MoveJournal::finish(const Record &record)
         return finishRename(record);
     if (record.kind == Arrival)
         return finishArrival(record);
+    // a book gone since holds nothing that arrived
+    if (!QFileInfo::exists(record.destination))
+        return true;
     // a book another program has open is not written behind its back
     TaskManager destination(record.destination, false, false);
     if (!destination.lockFile() || !destination.load())
@@ -298,7 +301,8 @@ bool MoveJournal::finish(const Record &record)
         return true;
 
     TaskManager source(record.source, false, false);
-    if (!source.lockFile() || !source.load())
+    const bool there = QFileInfo::exists(record.source);
+    if (!source.lockFile() || (there && !source.load()))
         return false;
     QList<PIMRecord *> moved;
     for (const Pair &pair : record.pairs) {
