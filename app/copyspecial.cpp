@@ -5,6 +5,7 @@
 
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
+#include "pim/movejournal.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
 #include "pim/taskselectlistview.h"
@@ -154,14 +155,31 @@ void CopySpecial::closeDestination()
     m_destination = nullptr;
 }
 
-bool CopySpecial::copyMarked()
+namespace {
+void (*s_stepHook)(CopySpecial::Step) = nullptr;
+
+void step(CopySpecial::Step at)
+{
+    if (s_stepHook)
+        s_stepHook(at);
+}
+} // namespace
+
+void CopySpecial::setStepHook(void (*hook)(Step))
+{
+    s_stepHook = hook;
+}
+
+bool CopySpecial::copyMarked(MoveJournal *journal, MoveJournal::Kind kind)
 {
     bool saved = false;
+    QString failure;
     {
         // one write of the alarm list and the defaults for all the copies,
         // the list holding only those the book holds on disk
         const TaskManager::Stroke stroke(m_destination);
         QList<Task *> copies;
+        QList<MoveJournal::Pair> pairs;
         {
             Progress progress(tr("Copying ..."), m_marked.size(), this);
             for (PIMRecord *r : qAsConst(m_marked)) {
@@ -172,12 +190,27 @@ bool CopySpecial::copyMarked()
                     copy->removeProperty(TaskSelectListView::markProperty());
                     m_destination->addRecord(copy);
                     copies.append(copy);
+                    pairs.append(qMakePair(task->uidString(), copy->uidString()));
                 }
                 progress.step();
             }
         }
-        saved = m_destination->save();
-        if (!saved) {
+        // what is about to be done is on disk first: a kill from here on
+        // is finished or undone by the next start
+        step(BeforeRecord);
+        if (!journal->begin(kind, m_source->fileName(), m_destination->fileName(), pairs)) {
+            failure = tr("Cannot write to file:\n%1").arg(MoveJournal::folder()) + QLatin1Char('\n')
+                      + journal->failure();
+        } else {
+            step(BeforeDestination);
+            if (!(saved = m_destination->save()))
+                failure = tr("Cannot write to file:\n%1").arg(m_destination->fileName()) + QLatin1Char('\n')
+                          + m_destination->saveFailure();
+        }
+        if (saved) {
+            step(BeforeDestinationAlarms);
+        } else {
+            journal->end();
             // the copies go, their alarms with them: the destination's file
             // stays as it was
             for (Task *copy : qAsConst(copies))
@@ -187,9 +220,7 @@ bool CopySpecial::copyMarked()
     }
     if (saved)
         return true;
-    YMRDialog::critical(YMRPIM::applicationName(),
-                        tr("Cannot write to file:\n%1").arg(m_destination->fileName())
-                            + QLatin1Char('\n') + m_destination->saveFailure());
+    YMRDialog::critical(YMRPIM::applicationName(), failure);
     closeDestination();
     return false;
 }
@@ -213,8 +244,11 @@ void CopySpecial::doCopy()
 {
     if (!chooseDestination())
         return;
-    if (!copyMarked())
+    MoveJournal journal;
+    if (!copyMarked(&journal, MoveJournal::Copy))
         return;
+    step(BeforeRecordEnds);
+    journal.end();
     YMRDialog::information(YMRPIM::applicationName(),
                            tr("%1 records was copied successful.").arg(m_marked.size()));
     closeDestination();
@@ -225,7 +259,8 @@ void CopySpecial::doMove()
     if (!chooseDestination())
         return;
     // the records leave the source only once the destination holds them on disk
-    if (!copyMarked())
+    MoveJournal journal;
+    if (!copyMarked(&journal, MoveJournal::Move))
         return;
     const int moved = m_marked.size();
     bool saved = false;
@@ -235,14 +270,22 @@ void CopySpecial::doMove()
         const TaskManager::Stroke stroke(m_source);
         m_source->removeRecords(m_marked);
         m_marked.clear();
+        step(BeforeSource);
         saved = m_source->save();
+        if (saved)
+            step(BeforeSourceAlarms);
     }
     closeDestination();
     if (!saved) {
+        // the next start takes them out of the source's file, if no save
+        // here has done so by then
+        journal.keep();
         YMRDialog::critical(YMRPIM::applicationName(),
                             tr("Cannot write to file:\n%1").arg(m_source->fileName()));
         return;
     }
+    step(BeforeRecordEnds);
+    journal.end();
     YMRDialog::information(YMRPIM::applicationName(),
                            tr("%1 records was moved successful.").arg(moved));
 }

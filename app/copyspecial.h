@@ -5,6 +5,8 @@
 #include <QList>
 #include <QProgressDialog>
 
+#include "pim/movejournal.h"
+
 class DBManager;
 class PIMRecord;
 class TaskManager;
@@ -29,6 +31,18 @@ public:
     YMRPushButton *copyButton() const { return m_copy; }
     YMRPushButton *moveButton() const { return m_move; }
 
+    // The writes of a copy or move, in their order (a copy has no source's).
+    enum Step {
+        BeforeRecord,
+        BeforeDestination,
+        BeforeDestinationAlarms,
+        BeforeSource,
+        BeforeSourceAlarms,
+        BeforeRecordEnds
+    };
+    // For tests: called as each step begins.
+    static void setStepHook(void (*hook)(Step));
+
 public slots:
     void doCopy();
     void doMove();
@@ -46,9 +60,10 @@ private:
         int m_done = 0;
     };
 
-    // Copies the marked records into the destination and saves it; false
-    // (after telling the user) when the destination could not be saved.
-    bool copyMarked();
+    // Copies the marked records into the destination and saves it, the
+    // action recorded in journal first; false (after telling the user, the
+    // record gone) when the record or the destination could not be written.
+    bool copyMarked(MoveJournal *journal, MoveJournal::Kind kind);
     void closeDestination();
 
     DBManager *m_index;

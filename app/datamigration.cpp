@@ -262,6 +262,34 @@ DataMigration::Result DataMigration::run(QString *error, QString *converted, QSt
         }
     }
     const QString bookPath = book ? book->path() : earlier;
+
+    // The settings name the book before the old file goes aside: a start
+    // killed in between finds the old file again (and this book as its
+    // own), one killed later opens the book they name.
+    const QString bookKey = QStringLiteral("book");
+    Config cfg(YMRPIM::applicationName());
+    cfg.setGroup(QStringLiteral("Options"));
+    const bool hadBook = cfg.hasKey(bookKey);
+    const QString previousBook = cfg.readEntry(bookKey);
+    const auto undoSetting = [&] {
+        if (hadBook)
+            cfg.writeEntry(bookKey, previousBook);
+        else
+            cfg.removeEntry(bookKey);
+        cfg.write();
+    };
+    const auto undoBook = [&] {
+        // a book of an earlier start stays for the next one to find
+        if (book)
+            book->remove();
+        undoCategories();
+    };
+    cfg.writeEntry(bookKey, bookPath);
+    if (!cfg.write()) {
+        undoSetting();
+        undoBook();
+        return fail(tr("Cannot write to file:\n%1").arg(cfg.fileName()));
+    }
     if (s_beforeRename)
         s_beforeRename();
 
@@ -269,16 +297,11 @@ DataMigration::Result DataMigration::run(QString *error, QString *converted, QSt
     const QString aside = moveAside(oldPath);
     if (aside.isEmpty()) {
         const QString moveFailure = FileReplacer::lastFailureText();
-        // a book of an earlier start stays for the next one to find
-        if (book)
-            book->remove();
-        undoCategories();
+        undoSetting();
+        undoBook();
         return fail(tr("Cannot rename file:\n%1").arg(oldPath) + QLatin1Char('\n') + moveFailure);
     }
 
-    Config cfg(YMRPIM::applicationName());
-    cfg.setGroup(QStringLiteral("Options"));
-    cfg.writeEntry(QStringLiteral("book"), bookPath);
     if (converted)
         *converted = bookPath;
     if (note && !leftOut.isEmpty()) {

@@ -20,7 +20,7 @@ class QFile;
 // leaves every file and setting as it was and a later start converts
 // nothing twice: a start killed before it put the old file aside left a
 // book of the very bytes the conversion makes, which the next start takes
-// for its own. A field holding a zero byte (no book holds one) is left out,
+// for its own; the settings name the book before the old file goes aside. A field holding a zero byte (no book holds one) is left out,
 // and said; the old file keeps it.
 class DataMigration : public QObject
 {
@@ -42,8 +42,8 @@ public:
     // or created in the store; every other line unchanged.
     static QString convertLine(const QString &line, CategoryManager *categories);
 
-    // For tests: called once the book is on disk, before the old file is
-    // put aside.
+    // For tests: called once the book is on disk and the settings name it,
+    // before the old file is put aside.
     static void setBeforeRenameHook(void (*hook)());
 
 private:

@@ -5,6 +5,7 @@
 #include "savepolicy.h"
 #include "todowindow.h"
 
+#include "pim/movejournal.h"
 #include "pim/ymrpim.h"
 #include "qpe/boundedfile.h"
 #include "qpe/unsavedfiles.h"
@@ -45,6 +46,8 @@ int Startup::run(int &argc, char **argv)
             std::fprintf(stderr, "%s\n", qPrintable(tr("Not saved: %1").arg(line)));
         return unsaved.isEmpty() ? 0 : 1;
     }
+    // a copy or move a kill cut short is finished before any book shows
+    MoveJournal::finishPending();
     PasswordDialog2::installPrompts();
     ToDoWindow window;
     Startup benchProbe;

@@ -4,7 +4,8 @@
 #include <QObject>
 
 // The program's start: application object, screen check, language, the
-// one-time data conversion, the main window and the event loop.
+// one-time data conversion, copies and moves a kill cut short finished, the
+// main window and the event loop.
 class Startup : public QObject
 {
     Q_OBJECT

@@ -9,6 +9,7 @@
 #include "pim/bookfile.h"
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
+#include "pim/movejournal.h"
 #include "pim/tasklistview.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
@@ -389,6 +390,8 @@ void ToDoWindow::openBookFile(const QString &requested)
     // A book file that cannot be read is never opened as an empty book:
     // the next save would write over it.
     const QString bookPath = chosen->path();
+    // a copy or move a killed program left half done ends before the book shows
+    MoveJournal::finishPending(bookPath);
     // a store an alarm opened for this book becomes the open book: never two
     // stores on one file
     TaskManager *book = takeAlarmStore(bookPath);

@@ -4,6 +4,7 @@
 #include "pim/bookfile.h"
 #include "pim/categorymanager.h"
 #include "pim/dbmanager.h"
+#include "pim/movejournal.h"
 #include "pim/pimtextreader.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
@@ -809,9 +810,19 @@ void PCLink::finishReceive()
     const bool written = !m_writeFailed && m_temp.flush();
     const bool readable = written && readsBack(m_destination);
     bool ok;
+    // a new book and the book list naming it are one change: a kill
+    // between the two is finished by the next start
+    MoveJournal arrival;
     if (m_receiveLock) {
         // a book through its owner: its lock, its stamp, its kept copies
-        ok = written && readable && placeBook();
+        ok = written && readable;
+        if (ok && m_newBook && !arrival.begin(MoveJournal::Arrival, m_destination, m_destination, {})) {
+            m_receiveFailure = arrival.failure();
+            ok = false;
+        }
+        ok = ok && placeBook();
+        if (!ok)
+            arrival.end();
         discardReceive();
     } else {
         // through its owner, under its folder's lock: a link at the name is
@@ -837,7 +848,9 @@ void PCLink::finishReceive()
     // a book's reminders ring from now on, as when it is opened
     if (isBookName(QFileInfo(m_destination).fileName()))
         TaskManager::listRemindersOf(m_destination);
+    // the book list takes it as this is told
     emit receiveFileFinished(m_destination);
+    arrival.end();
 }
 
 void PCLink::discardReceive()

@@ -2,6 +2,7 @@
 
 #include "bookfile.h"
 #include "dbrecord.h"
+#include "movejournal.h"
 #include "pimtextreader.h"
 #include "pimtextwriter.h"
 #include "recordfilereader.h"
@@ -99,6 +100,13 @@ DBManager::DBManager(bool ext)
     // every copy of the program on this home keeps its books in the one index
     if (!ext)
         setShared(true);
+    connect(this, &PIMManager::saved, this, [this](bool ok) {
+        if (!ok)
+            return;
+        for (auto &move : m_moves)
+            move->end();
+        m_moves.clear();
+    });
 }
 
 DBManager::~DBManager()
@@ -454,6 +462,14 @@ void DBManager::recordUpdated(PIMRecord *old, PIMRecord *record)
     // An open store of the book was saved with the header above; it moves
     // the file itself and takes its lock, stamp and kept copies along, so
     // that it never writes the book back at the old place.
+    // The book's move and the index's write are one change: a kill between
+    // them is finished by the next start, which finds the book moved.
+    auto journal = std::make_unique<MoveJournal>();
+    if (!journal->begin(MoveJournal::Rename, oldPath, newPath, {})) {
+        m_bookFailure = journal->failure();
+        revertPath(rec, oldPath);
+        return;
+    }
     bool moved;
     if (TaskManager *open = TaskManager::openStore(oldPath)) {
         moved = open->moveFile(newPath);
@@ -467,7 +483,9 @@ void DBManager::recordUpdated(PIMRecord *old, PIMRecord *record)
         m_paths.removeAll(oldPath);
         m_paths.append(newPath);
         markDirty();
+        m_moves.push_back(std::move(journal));
     } else {
+        journal->end();
         revertPath(rec, oldPath);
     }
 }

@@ -6,6 +6,10 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+#include <vector>
+
+class MoveJournal;
 
 class DBRecord;
 
@@ -114,6 +118,9 @@ private:
     QStringList m_paths;
     QString m_bookFailure;
     bool m_bookHeld = false;
+    // Books moved since the index's last write: each move's record goes
+    // once the index names the book at its new place.
+    std::vector<std::unique_ptr<MoveJournal>> m_moves;
 };
 
 #endif

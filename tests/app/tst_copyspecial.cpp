@@ -3,6 +3,7 @@
 
 #include "lockholder.h"
 #include "modaldriver.h"
+#include "programrun.h"
 #include "openbook.h"
 #include "renamewatch.h"
 
@@ -12,19 +13,30 @@
 
 #include "pim/bookfile.h"
 #include "pim/dblistview.h"
+#include "pim/movejournal.h"
 #include "pim/pimreminder.h"
 #include "pim/taskselectlistview.h"
 #include "qpe/filereplacer.h"
 #include "qt/ymrdialog.h"
 #include "qt/ymrpushbutton.h"
+#include "qpe/qpeglobal.h"
+
+#include <csignal>
 
 using namespace fixtures;
+
+namespace {
+int s_killAt = 0;
+} // namespace
 
 // Marked expenses copied and moved into another book from the main
 // window's "Copy Special" command.
 class TestCopySpecial : public QObject
 {
     Q_OBJECT
+public:
+    static int actionMain(int argc, char **argv);
+
 private slots:
     void initTestCase();
     void cleanup();
@@ -32,6 +44,8 @@ private slots:
     void moveToABookAnotherCopyHolds();
     void strokeWrites_data();
     void strokeWrites();
+    void killedActionFinishedByTheNextStart_data();
+    void killedActionFinishedByTheNextStart();
 
 private:
     static void chooseBook(ModalDriver &driver, const QString &title);
@@ -64,6 +78,38 @@ void TestCopySpecial::chooseBook(ModalDriver &driver, const QString &title)
         }
         d->reject();
     });
+}
+
+// A child run: "--action <source> <title to> <kill at> move|copy": every
+// expense of the source moved (copied) to the book titled so, the run
+// killed before the write the number names (a Step from 1; 0: never).
+int TestCopySpecial::actionMain(int argc, char **argv)
+{
+    if (argc < 6)
+        return 1;
+    qApp->setQuitOnLastWindowClosed(false);
+    s_killAt = atoi(argv[4]);
+    ToDoWindow w;
+    if (!openInWindow(w, QString::fromLocal8Bit(argv[2])))
+        return 2;
+    ModalDriver driver;
+    ymrtest::whenModalShown([&](QDialog *dialog) {
+        auto *d = static_cast<CopySpecial *>(dialog);
+        d->listView()->sectionClicked(0);
+        // the marks are on disk: what follows is the action's alone
+        if (!w.manager()->save())
+            ::_exit(3);
+        CopySpecial::setStepHook([](CopySpecial::Step step) {
+            if (step + 1 == s_killAt)
+                ::raise(SIGKILL);
+        });
+        chooseBook(driver, QString::fromLocal8Bit(argv[3]));
+        YMRDialog::queueAnswer(1);
+        (qstrcmp(argv[5], "move") == 0 ? d->moveButton() : d->copyButton())->click();
+        d->reject();
+    });
+    trigger(w, "cs");
+    return YMRDialog::takeScriptedBoxes().value(0).text.contains(QLatin1String("successful")) ? 0 : 4;
 }
 
 // A tap on the row's check column, as the user marks it.
@@ -136,16 +182,21 @@ void TestCopySpecial::copyAndMove()
         }
         QCOMPARE(w.manager()->count(), 5);
 
-        // a destination that cannot be saved (a full disk): nothing leaves the source
-        FileReplacer::setSpaceLeft(0);
-        chooseBook(driver, QStringLiteral("Trip"));
-        YMRDialog::queueAnswer(1);
-        d->moveButton()->click();
-        FileReplacer::setSpaceLeft(-1);
-        QCOMPARE(YMRDialog::takeScriptedBoxes().at(0).text,
-                 QStringLiteral("Cannot write to file:\n") + trip + QStringLiteral("\nno space left on the disk"));
-        QCOMPARE(w.manager()->count(), 5);
-        QCOMPARE(d->listView()->childCount(), 5);
+        // a destination that cannot be saved (a full disk), or not even the
+        // move's record: nothing leaves the source, no record stays
+        for (const bool record : {false, true}) {
+            FileReplacer::setSpaceLeft(record ? 0 : readAll(trip).size());
+            chooseBook(driver, QStringLiteral("Trip"));
+            YMRDialog::queueAnswer(1);
+            d->moveButton()->click();
+            FileReplacer::setSpaceLeft(-1);
+            QCOMPARE(YMRDialog::takeScriptedBoxes().at(0).text,
+                     QStringLiteral("Cannot write to file:\n") + (record ? MoveJournal::folder() : trip)
+                         + QStringLiteral("\nno space left on the disk"));
+            QCOMPARE(w.manager()->count(), 5);
+            QCOMPARE(d->listView()->childCount(), 5);
+            QCOMPARE(QDir(MoveJournal::folder()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+        }
 
         // a refused password copies nothing
         chooseBook(driver, QStringLiteral("Locked"));
@@ -318,5 +369,99 @@ void TestCopySpecial::strokeWrites()
     QCOMPARE(kept.count(), move ? 4 - moved.size() : 4);
 }
 
-YMR_TEST_MAIN(TestCopySpecial)
+// A move or copy killed as it begins any of its files: the next start
+// (before either book shows) ends it as a whole, each expense in one book
+// once, the moved ones all in one of them, and the alarm list holding the
+// reminder to come of each once, under the UID of the expense that holds it.
+void TestCopySpecial::killedActionFinishedByTheNextStart_data()
+{
+    QTest::addColumn<bool>("move");
+    QTest::addColumn<int>("killAt");  // before the write (a CopySpecial::Step from 1); 0: no kill
+    QTest::addColumn<bool>("arrived"); // the destination holds them
+    const char *const writes[] = {"its record", "the destination", "the alarm list for the destination",
+                                  "the source", "the alarm list for the source", "its record's removal"};
+    for (int i = 0; i < 6; ++i) {
+        QTest::addRow("move killed before %s", writes[i]) << true << i + 1 << (i > 1);
+        if (i < 3 || i == 5)
+            QTest::addRow("copy killed before %s", writes[i]) << false << i + 1 << (i > 1);
+    }
+    QTest::newRow("move not killed") << true << 0 << true;
+    QTest::newRow("copy not killed") << false << 0 << true;
+    // the next opening of a book the move names finishes it too
+    QTest::newRow("move killed before the source, the source opened next") << true << 4 << true;
+}
+
+void TestCopySpecial::killedActionFinishedByTheNextStart()
+{
+    QFETCH(bool, move);
+    QFETCH(int, killAt);
+    QFETCH(bool, arrived);
+    const QString title = QStringLiteral("Cut%1").arg(QTest::currentDataTag()).remove(QLatin1Char(' '));
+    QList<Expense> four;
+    for (int i = 0; i < 4; ++i)
+        four << Expense{"Rent", QString::number(i), "", "", {}};
+    const QString source = makeBook(title, four);
+    const QString destination = makeBook(title + QStringLiteral("To"), {{"Food", "9", "", "", {}}});
+    QSet<QByteArray> ours;
+    {
+        TaskManager book(source);
+        QVERIFY(book.load());
+        const TaskManager::Stroke stroke(&book);
+        // one reminder past, three to come
+        for (int i = 0; i < book.count(); ++i) {
+            auto *t = static_cast<Task *>(book.records()->at(i));
+            auto *old = new Task(*t);
+            t->reminder = new PIMReminder;
+            t->reminder->dateTime = QDateTime(QDate(i ? 2031 : 2021, 5, 1 + i), QTime(9, 0));
+            t->store(old);
+            ours.insert(TaskManager::alarmMessage(t));
+        }
+        QVERIFY(book.save());
+    }
+    QProcess child;
+    ymrtest::startChild(child, {QStringLiteral("--action"), source, title + QStringLiteral("To"),
+                                QString::number(killAt), move ? QStringLiteral("move") : QStringLiteral("copy")});
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitStatus() == QProcess::CrashExit, killAt > 0);
+    if (!killAt)
+        QCOMPARE(child.exitCode(), 0);
+
+    // the next start, before any book shows
+    if (QByteArray(QTest::currentDataTag()).endsWith("opened next")) {
+        ToDoWindow w;
+        QVERIFY(openInWindow(w, source));
+        QCOMPARE(w.manager()->count(), 0);
+    } else {
+        QCOMPARE(MoveJournal::finishPending(), killAt > 1 ? 1 : 0);
+    }
+    QVERIFY(QDir(MoveJournal::folder()).entryList({QStringLiteral("*.move")}, QDir::Files).isEmpty());
+    TaskManager from(source), to(destination);
+    QVERIFY(from.load() && to.load());
+    QStringList amounts;
+    QHash<QByteArray, QDateTime> toCome; // the alarm each holder's reminder sets
+    for (TaskManager *book : {&from, &to}) {
+        for (PIMRecord *r : *book->records()) {
+            const auto *t = static_cast<Task *>(r);
+            amounts << (book == &to ? "to " : "from ") + t->amount;
+            if (t->reminder && t->reminder->dateTime.date().year() > 2026)
+                toCome.insert(TaskManager::alarmMessage(r), t->reminder->dateTime);
+        }
+    }
+    amounts.sort();
+    const QString kept = "from 0,from 1,from 2,from 3,", there = "to 0,to 1,to 2,to 3,to 9";
+    QCOMPARE(amounts.join(','), !arrived ? kept + "to 9" : move ? there : kept + there);
+    QCOMPARE(toCome.size(), move || !arrived ? 3 : 6);
+    QHash<QByteArray, QDateTime> listed;
+    AlarmServer list(Qpe::settingsDir());
+    for (const AlarmServer::Alarm &a : list.pending()) {
+        // of an expense of either book, then or now
+        if (ours.contains(a.message) || toCome.contains(a.message)) {
+            QVERIFY2(!listed.contains(a.message), a.message.constData());
+            listed.insert(a.message, a.when);
+        }
+    }
+    QCOMPARE(listed, toCome);
+}
+
+YMR_TEST_MAIN_WITH_CHILD(TestCopySpecial, "--action", TestCopySpecial::actionMain)
 #include "tst_copyspecial.moc"

@@ -4,6 +4,7 @@
 #include "lockholder.h"
 #include "programrun.h"
 #include "tempfiles.h"
+#include "openbook.h"
 
 #include "datamigration.h"
 #include "startup.h"
@@ -12,12 +13,14 @@
 #include "pim/categorymanager.h"
 #include "pim/bookfile.h"
 #include "pim/categoryrecord.h"
+#include "pim/pimreminder.h"
 #include "pim/taskmanager.h"
 #include "pim/ymrpim.h"
 #include "qpe/boundedfile.h"
 #include "qpe/categories.h"
 #include "qpe/config.h"
 #include "qpe/filereplacer.h"
+#include "qpe/qpeglobal.h"
 #include "qt/ymrapplication.h"
 #include "qt/ymrdialog.h"
 
@@ -28,6 +31,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <functional>
 
 #include <sys/resource.h>
@@ -69,6 +73,17 @@ int migrationMain(int argc, char **argv)
 #endif
     if (argc > 2 && qstrcmp(argv[2], "killed") == 0)
         DataMigration::setBeforeRenameHook([] { ::_exit(0); });
+    // "killed at N": a kill as the N-th file it writes is begun (0: the
+    // first in the settings' folder)
+    static int s_killAt = 0;
+    if (argc > 3 && qstrcmp(argv[2], "killed at") == 0) {
+        s_killAt = QByteArray(argv[3]).toInt();
+        FileReplacer::setCreatedHook([](int fd) {
+            const QString file = QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
+            if (s_killAt ? --s_killAt == 0 : QFileInfo(file).path() == QDir(Qpe::settingsDir()).canonicalPath())
+                ::raise(SIGKILL);
+        });
+    }
     QString error;
     const int result = DataMigration::run(&error);
     QTextStream(stdout) << error;
@@ -90,6 +105,8 @@ private slots:
     void takenNameIsLeftAlone_data();
     void takenNameIsLeftAlone();
     void sessionEndDuringItsMessageEndsTheProgram();
+    void killedStartFinishedByTheNext_data();
+    void killedStartFinishedByTheNext();
     void convertedBookSettles_data();
     void convertedBookSettles();
     void staleAsideFileIsKept();
@@ -325,6 +342,62 @@ void TestDataMigration::takenNameIsLeftAlone()
     QVERIFY(!QFileInfo::exists(DataMigration::bookFileName(number + 1)));
     QVERIFY(!QFileInfo::exists(DataMigration::oldFileName()));
     QCOMPARE(readAll(DataMigration::oldFileName() + ".old"), QByteArray("UID=x\nEND\n"));
+}
+
+// A start killed as it begins any file of the conversion, or before the old
+// file goes aside: the next start opens the one converted book, with every
+// expense and its reminder to come listed, and converts nothing twice.
+void TestDataMigration::killedStartFinishedByTheNext_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("killAt"); // the file begun; 0: the settings
+    // the categories' files and the book's, in turn
+    for (int n = 1; n <= 4; ++n)
+        QTest::addRow("before file %d", n) << "killed at" << n;
+    QTest::newRow("before the settings") << "killed at" << 0;
+    QTest::newRow("before the old file goes aside") << "killed" << 0;
+}
+
+void TestDataMigration::killedStartFinishedByTheNext()
+{
+    QFETCH(QString, how);
+    QFETCH(int, killAt);
+    const QString old = DataMigration::oldFileName();
+    const QString book = DataMigration::bookFileName();
+    // reminders past and to come, and a category
+    QByteArray text("FOLDER\nEND\n");
+    for (const char *year : {"2031", "2021"})
+        text += QByteArray("UID=y") + year + "\nREMINDER\nDATETIME=1 5 " + year + " 9 0 0\nREMINDER_END\nEND\n";
+    text += QStringLiteral("UID=x\nCATEGORIES=%1\nEND\n").arg(m_food).toUtf8();
+    writeFile(old, text);
+
+    QProcess child;
+    ymrtest::startChild(child, {QStringLiteral("--migration"), how, QString::number(killAt)});
+    QVERIFY(child.waitForFinished(30000));
+    QCOMPARE(child.exitStatus(), how == "killed" ? QProcess::NormalExit : QProcess::CrashExit);
+
+    // the next start: no message, the book the settings name opens
+    YMRDialog::queueAnswer(1);
+    QVERIFY(Startup::migrate());
+    QVERIFY(YMRDialog::takeScriptedBoxes().isEmpty());
+    YMRDialog::stopScript();
+    QVERIFY(!QFileInfo::exists(old));
+    QCOMPARE(readAll(old + ".old"), text);
+    QVERIFY(!QFileInfo::exists(DataMigration::bookFileName(2)));
+    QCOMPARE(bookSetting(), book);
+    ToDoWindow w;
+    ymrApp->showMainDocumentWidget(&w);
+    QTRY_VERIFY_WITH_TIMEOUT(w.manager(), 5000);
+    QCOMPARE(w.manager()->fileName(), book);
+    QCOMPARE(w.manager()->count(), 3);
+    QVERIFY(w.bookIndex()->findByPath(book));
+    for (PIMRecord *r : *w.manager()->records()) {
+        const PIMReminder *reminder = static_cast<Task *>(r)->reminder;
+        QCOMPARE(fixtures::alarmTimes(TaskManager::alarmMessage(r)).size(),
+                 int(reminder && reminder->dateTime.date().year() == 2031));
+    }
+    QCOMPARE(DataMigration::run(), DataMigration::NothingToDo);
+    w.close();
 }
 
 // The program itself: a log-out or kill while the message about the book's

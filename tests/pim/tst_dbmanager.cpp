@@ -6,8 +6,11 @@
 #include "pim/bookfile.h"
 #include "pim/dbmanager.h"
 #include "pim/dbrecord.h"
+#include "pim/movejournal.h"
 #include "pim/task.h"
 #include "pim/taskmanager.h"
+#include "pim/ymrpim.h"
+#include "qpe/config.h"
 #include "qpe/boundedfile.h"
 #include "qpe/loadbudget.h"
 #include "qt/ymrapplication.h"
@@ -277,6 +280,36 @@ void TestDBManager::editHeaderAndMove()
     DBManager reread;
     reread.load();
     QCOMPARE(reread.paths(), QStringList({other, moved}));
+
+    // a copy gone (killed) once the book moved, before the index's write:
+    // the next start finds the book where it went, the last one opened too
+    const QString again = path(QStringLiteral("Again.exp"));
+    {
+        DBManager cut;
+        cut.load();
+        edit(cut.findByPath(moved), [&](DBRecord *rec) { rec->setPath(again); });
+        QVERIFY(QFile::exists(again));
+        cut.forgetChanges();
+    }
+    {
+        Config cfg(YMRPIM::applicationName());
+        cfg.setGroup(QStringLiteral("Options"));
+        cfg.writeEntry(QStringLiteral("book"), moved);
+    }
+    {
+        DBManager before;
+        before.load();
+        QCOMPARE(before.paths(), QStringList({other, moved}));
+    }
+    QCOMPARE(MoveJournal::finishPending(), 1);
+    DBManager next;
+    next.load();
+    QCOMPARE(next.paths(), QStringList({other, again}));
+    Config cfg(YMRPIM::applicationName());
+    cfg.setGroup(QStringLiteral("Options"));
+    QCOMPARE(cfg.readEntry(QStringLiteral("book")), again);
+    QCOMPARE(MoveJournal::finishPending(), 0);
+    QVERIFY(QDir(MoveJournal::folder()).entryList({QStringLiteral("*.move")}, QDir::Files).isEmpty());
 }
 
 void TestDBManager::failedAndFormOnlyMoves()

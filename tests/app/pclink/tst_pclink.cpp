@@ -18,6 +18,7 @@
 #include "pim/categorymanager.h"
 #include "pim/categoryrecord.h"
 #include "pim/dbmanager.h"
+#include "pim/movejournal.h"
 #include "pim/pimrecordarray.h"
 #include "pim/pimtextreader.h"
 #include "pim/taskmanager.h"
@@ -285,6 +286,17 @@ int deviceMain(int, char **)
             dialog.reject();
             return;
         }
+        if (n >= 4 && qstrncmp(line, "kill", 4) == 0) {
+            // killed as the next file in the program's folder is begun
+            FileReplacer::setCreatedHook([](int fd) {
+                const QString file = QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
+                if (QFileInfo(file).path() == QFileInfo(QFileInfo(appFile(QStringLiteral("x"))).path()).canonicalFilePath())
+                    ::raise(SIGKILL);
+            });
+            std::printf("killing\n");
+            std::fflush(stdout);
+            return;
+        }
         std::printf("%s\n", ymrtest::refuseFolderSyncs() ? "refusing" : "cannot refuse");
         std::fflush(stdout);
     });
@@ -337,6 +349,7 @@ private slots:
     void filesAtTheirLimits_data();
     void filesAtTheirLimits();
     void newBookNotOnDiskIsNotReceived();
+    void newBookKilledBeforeItsListIsListedNext();
 };
 
 void TestPCLink::wireExamples()
@@ -1552,6 +1565,48 @@ void TestPCLink::newBookNotOnDiskIsNotReceived()
     QVERIFY(tempFilesIn(QFileInfo(target).path()).isEmpty());
     index.load();
     QVERIFY(!index.findByPath(target));
+}
+
+// A device killed once a new book is in place, before the book list that
+// names it is written: the next start lists it.
+void TestPCLink::newBookKilledBeforeItsListIsListedNext()
+{
+    const QString target = appFile("Arrived.exp");
+    for (const QString &name : {target, appFile("ymrOutlaysIDX")})
+        QFile::remove(name);
+    QProcess device;
+    device.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    ymrtest::startChild(device, {"--device"});
+    const auto nextLine = [&device] {
+        while (!device.canReadLine() && device.waitForReadyRead(20000)) {
+        }
+        return device.readLine().trimmed();
+    };
+    QByteArray line = nextLine();
+    QVERIFY2(line.startsWith("listening "), line.constData());
+    QTcpSocket raw;
+    raw.connectToHost("127.0.0.1", quint16(line.mid(10).toUInt()));
+    QVERIFY(raw.waitForConnected(5000));
+    const QByteArray incoming = book("arrived");
+    raw.write(PCLinkProtocol::announce("/x/Arrived.exp", incoming.size(), "[A]Arrived.exp"));
+    QCOMPARE(readExactly(&raw, 5), QByteArray("3 AOK"));
+    device.write("kill\n");
+    QCOMPARE(nextLine(), QByteArray("killing"));
+    raw.write(incoming);
+    QVERIFY(raw.waitForBytesWritten(5000));
+    QVERIFY(device.waitForFinished(20000));
+    QCOMPARE(device.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(readFile(target), incoming);
+    DBManager index;
+    index.load();
+    QVERIFY(!index.findByPath(target));
+
+    QCOMPARE(MoveJournal::finishPending(), 1);
+    index.load();
+    QVERIFY(index.findByPath(target));
+    // what the kill cut short of the list's write
+    for (const QString &left : tempFilesIn(QFileInfo(target).path()))
+        QVERIFY(QFile::remove(QFileInfo(target).path() + '/' + left));
 }
 
 YMR_TEST_MAIN_WITH_CHILD(TestPCLink, "--device", deviceMain)
