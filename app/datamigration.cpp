@@ -139,6 +139,39 @@ QString DataMigration::moveAside(const QString &oldPath)
     return QString();
 }
 
+QString DataMigration::unnamedBook(const QString &oldPath)
+{
+    // Any start that got past the conversion named a book in the settings.
+    const QString bookKey = QStringLiteral("book");
+    Config cfg(YMRPIM::applicationName());
+    cfg.setGroup(QStringLiteral("Options"));
+    if (cfg.hasKey(bookKey))
+        return QString();
+    for (int n = 0; n <= MaxBookNumber; ++n) {
+        const QString aside = oldPath + QStringLiteral(".old") + (n ? QLatin1Char('.') + QString::number(n) : QString());
+        if (!QFileInfo::exists(aside))
+            break;
+        QFile in;
+        if (BoundedFile::open(in, aside, TaskManager::maxBookSize()) != BoundedFile::Ok)
+            continue;
+        // the categories were saved before the book: converting again only
+        // finds them, and nothing of the store is saved here
+        CategoryManager categories;
+        categories.loadOrDefault();
+        QByteArray bytes;
+        QList<int> leftOut;
+        QString why;
+        if (!convert(&in, &categories, bytes, leftOut, &why))
+            continue;
+        const QString book = ownBook(bytes);
+        if (book.isEmpty())
+            continue;
+        cfg.writeEntry(bookKey, book);
+        return cfg.write() ? book : QString();
+    }
+    return QString();
+}
+
 QString DataMigration::ownBook(const QByteArray &converted)
 {
     for (int n = 1; n <= MaxBookNumber; ++n) {
@@ -205,8 +238,14 @@ void DataMigration::setBeforeRenameHook(void (*hook)())
 DataMigration::Result DataMigration::run(QString *error, QString *converted, QString *note)
 {
     const QString oldPath = oldFileName();
-    if (!QFileInfo::exists(oldPath))
-        return NothingToDo;
+    if (!QFileInfo::exists(oldPath)) {
+        const QString adopted = unnamedBook(oldPath);
+        if (adopted.isEmpty())
+            return NothingToDo;
+        if (converted)
+            *converted = adopted;
+        return Converted;
+    }
     auto fail = [error](const QString &why) {
         if (error)
             *error = why;

@@ -20,8 +20,9 @@ class QFile;
 // leaves every file and setting as it was and a later start converts
 // nothing twice: a start killed before it put the old file aside left a
 // book of the very bytes the conversion makes, which the next start takes
-// for its own; the settings name the book before the old file goes aside. A field holding a zero byte (no book holds one) is left out,
-// and said; the old file keeps it.
+// for its own; the settings name the book before the old file goes aside.
+// A field holding a zero byte (no book holds one) is left out, and said;
+// the old file keeps it.
 class DataMigration : public QObject
 {
     Q_OBJECT
@@ -53,6 +54,10 @@ private:
     // Moves the old file to the first of "<old>.old", "<old>.old.1", ...
     // that nothing uses; the name it took, empty when it could not.
     static QString moveAside(const QString &oldPath);
+    // The book an earlier version's start made of the old file and was
+    // killed before naming it in the settings: named there now, so that this
+    // start opens it; empty when the settings name a book or none is found.
+    static QString unnamedBook(const QString &oldPath);
     // The book an earlier start made of the old file: one that holds
     // converted; empty when there is none.
     static QString ownBook(const QByteArray &converted);

@@ -356,6 +356,8 @@ void TestDataMigration::killedStartFinishedByTheNext_data()
         QTest::addRow("before file %d", n) << "killed at" << n;
     QTest::newRow("before the settings") << "killed at" << 0;
     QTest::newRow("before the old file goes aside") << "killed" << 0;
+    // an earlier version put the old file aside before naming the book
+    QTest::newRow("aside, the book named nowhere") << "killed, unnamed" << 0;
 }
 
 void TestDataMigration::killedStartFinishedByTheNext()
@@ -371,10 +373,19 @@ void TestDataMigration::killedStartFinishedByTheNext()
     text += QStringLiteral("UID=x\nCATEGORIES=%1\nEND\n").arg(m_food).toUtf8();
     writeFile(old, text);
 
+    const bool unnamed = how == "killed, unnamed";
     QProcess child;
-    ymrtest::startChild(child, {QStringLiteral("--migration"), how, QString::number(killAt)});
+    ymrtest::startChild(child, {QStringLiteral("--migration"), unnamed ? QStringLiteral("killed") : how,
+                                QString::number(killAt)});
     QVERIFY(child.waitForFinished(30000));
-    QCOMPARE(child.exitStatus(), how == "killed" ? QProcess::NormalExit : QProcess::CrashExit);
+    QCOMPARE(child.exitStatus(), how == "killed at" ? QProcess::CrashExit : QProcess::NormalExit);
+    if (unnamed) {
+        QVERIFY(QFile::rename(old, old + ".old"));
+        Config cfg(YMRPIM::applicationName());
+        cfg.setGroup(QStringLiteral("Options"));
+        cfg.removeEntry(QStringLiteral("book"));
+        QVERIFY(cfg.write());
+    }
 
     // the next start: no message, the book the settings name opens
     YMRDialog::queueAnswer(1);
