@@ -22,6 +22,7 @@
 #include "qpe/qpeglobal.h"
 
 #include <csignal>
+#include <functional>
 
 using namespace fixtures;
 
@@ -51,6 +52,11 @@ private:
     static void chooseBook(ModalDriver &driver, const QString &title);
     static void mark(CopySpecial *d, int row);
     static QStringList uids(TaskManager *book);
+    static QList<Expense> fourRents();
+    // Gives the i-th expense of the book a reminder at when(i), seen(t)
+    // once it has it, and saves the book.
+    static void remind(const QString &path, const std::function<QDateTime(int)> &when,
+                       const std::function<void(const Task *)> &seen);
 };
 
 void TestCopySpecial::initTestCase()
@@ -129,6 +135,31 @@ QStringList TestCopySpecial::uids(TaskManager *book)
     for (int i = 0; i < book->count(); ++i)
         list << book->records()->at(i)->uidString();
     return list;
+}
+
+QList<Expense> TestCopySpecial::fourRents()
+{
+    QList<Expense> four;
+    for (int i = 0; i < 4; ++i)
+        four << Expense{"Rent", QString::number(i), "", "", {}};
+    return four;
+}
+
+void TestCopySpecial::remind(const QString &path, const std::function<QDateTime(int)> &when,
+                             const std::function<void(const Task *)> &seen)
+{
+    TaskManager book(path);
+    QVERIFY(book.load());
+    const TaskManager::Stroke stroke(&book);
+    for (int i = 0; i < book.count(); ++i) {
+        auto *t = static_cast<Task *>(book.records()->at(i));
+        auto *old = new Task(*t);
+        t->reminder = new PIMReminder;
+        t->reminder->dateTime = when(i);
+        t->store(old);
+        seen(t);
+    }
+    QVERIFY(book.save());
 }
 
 void TestCopySpecial::copyAndMove()
@@ -292,26 +323,11 @@ void TestCopySpecial::strokeWrites()
     QFETCH(int, alarmWrites);
     QFETCH(int, sourceSaves);
     const QString title = QStringLiteral("Reminded%1").arg(QTest::currentDataTag()).remove(QLatin1Char(' '));
-    QList<Expense> four;
-    for (int i = 0; i < 4; ++i)
-        four << Expense{"Rent", QString::number(i), "", "", {}};
-    const QString source = makeBook(title, four);
+    const QString source = makeBook(title, fourRents());
     const QString destination = makeBook(title + QStringLiteral("To"), {});
     QHash<QString, QDateTime> rings; // by type and amount
-    {
-        TaskManager book(source);
-        QVERIFY(book.load());
-        const TaskManager::Stroke stroke(&book);
-        for (int i = 0; i < book.count(); ++i) {
-            auto *t = static_cast<Task *>(book.records()->at(i));
-            auto *old = new Task(*t);
-            t->reminder = new PIMReminder;
-            t->reminder->dateTime = QDateTime(QDate(2031, 5, 1 + i), QTime(9, 0));
-            rings.insert(t->amount, t->reminder->dateTime);
-            t->store(old);
-        }
-        QVERIFY(book.save());
-    }
+    remind(source, [](int i) { return QDateTime(QDate(2031, 5, 1 + i), QTime(9, 0)); },
+           [&rings](const Task *t) { rings.insert(t->amount, t->reminder->dateTime); });
     ToDoWindow w;
     QVERIFY(openInWindow(w, source));
     QStringList sourceUids = uids(w.manager());
@@ -397,27 +413,12 @@ void TestCopySpecial::killedActionFinishedByTheNextStart()
     QFETCH(int, killAt);
     QFETCH(bool, arrived);
     const QString title = QStringLiteral("Cut%1").arg(QTest::currentDataTag()).remove(QLatin1Char(' '));
-    QList<Expense> four;
-    for (int i = 0; i < 4; ++i)
-        four << Expense{"Rent", QString::number(i), "", "", {}};
-    const QString source = makeBook(title, four);
+    const QString source = makeBook(title, fourRents());
     const QString destination = makeBook(title + QStringLiteral("To"), {{"Food", "9", "", "", {}}});
     QSet<QByteArray> ours;
-    {
-        TaskManager book(source);
-        QVERIFY(book.load());
-        const TaskManager::Stroke stroke(&book);
-        // one reminder past, three to come
-        for (int i = 0; i < book.count(); ++i) {
-            auto *t = static_cast<Task *>(book.records()->at(i));
-            auto *old = new Task(*t);
-            t->reminder = new PIMReminder;
-            t->reminder->dateTime = QDateTime(QDate(i ? 2031 : 2021, 5, 1 + i), QTime(9, 0));
-            t->store(old);
-            ours.insert(TaskManager::alarmMessage(t));
-        }
-        QVERIFY(book.save());
-    }
+    // one reminder past, three to come
+    remind(source, [](int i) { return QDateTime(QDate(i ? 2031 : 2021, 5, 1 + i), QTime(9, 0)); },
+           [&ours](const Task *t) { ours.insert(TaskManager::alarmMessage(t)); });
     QProcess child;
     ymrtest::startChild(child, {QStringLiteral("--action"), source, title + QStringLiteral("To"),
                                 QString::number(killAt), move ? QStringLiteral("move") : QStringLiteral("copy")});

@@ -304,6 +304,42 @@ int deviceMain(int, char **)
     return 0;
 }
 
+
+// A device run by a child of this test, and a connection to its port; the
+// child is ended with the test.
+struct DeviceChild
+{
+    QProcess process;
+    QTcpSocket raw;
+
+    DeviceChild()
+    {
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        ymrtest::startChild(process, {"--device"});
+    }
+    ~DeviceChild()
+    {
+        process.closeWriteChannel();
+        if (!process.waitForFinished(20000))
+            process.kill();
+    }
+    QByteArray nextLine()
+    {
+        while (!process.canReadLine() && process.waitForReadyRead(20000)) {
+        }
+        return process.readLine().trimmed();
+    }
+    bool connect()
+    {
+        const QByteArray line = nextLine();
+        if (!line.startsWith("listening ")) {
+            qWarning("the device said %s", line.constData());
+            return false;
+        }
+        raw.connectToHost("127.0.0.1", quint16(line.mid(10).toUInt()));
+        return raw.waitForConnected(5000);
+    }
+};
 } // namespace
 
 class TestPCLink : public QObject
@@ -1519,24 +1555,12 @@ void TestPCLink::newBookNotOnDiskIsNotReceived()
     const QString synced = appFile("Synced.exp"), target = appFile("New.exp");
     for (const QString &name : {synced, target, appFile("ymrOutlaysIDX")})
         QFile::remove(name);
-    QProcess device;
-    device.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    ymrtest::startChild(device, {"--device"});
-    const auto end = qScopeGuard([&device] {
-        device.closeWriteChannel();
-        if (!device.waitForFinished(20000))
-            device.kill();
-    });
-    const auto nextLine = [&device] {
-        while (!device.canReadLine() && device.waitForReadyRead(20000)) {
-        }
-        return device.readLine().trimmed();
-    };
-    QByteArray line = nextLine();
-    QVERIFY2(line.startsWith("listening "), line.constData());
-    QTcpSocket raw;
-    raw.connectToHost("127.0.0.1", quint16(line.mid(10).toUInt()));
-    QVERIFY(raw.waitForConnected(5000));
+    DeviceChild child;
+    QVERIFY(child.connect());
+    QProcess &device = child.process;
+    QTcpSocket &raw = child.raw;
+    const auto nextLine = [&child] { return child.nextLine(); };
+    QByteArray line;
     const QByteArray incoming = book("new");
     DBManager index;
     for (const QString &path : {synced, target}) {
@@ -1574,19 +1598,11 @@ void TestPCLink::newBookKilledBeforeItsListIsListedNext()
     const QString target = appFile("Arrived.exp");
     for (const QString &name : {target, appFile("ymrOutlaysIDX")})
         QFile::remove(name);
-    QProcess device;
-    device.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    ymrtest::startChild(device, {"--device"});
-    const auto nextLine = [&device] {
-        while (!device.canReadLine() && device.waitForReadyRead(20000)) {
-        }
-        return device.readLine().trimmed();
-    };
-    QByteArray line = nextLine();
-    QVERIFY2(line.startsWith("listening "), line.constData());
-    QTcpSocket raw;
-    raw.connectToHost("127.0.0.1", quint16(line.mid(10).toUInt()));
-    QVERIFY(raw.waitForConnected(5000));
+    DeviceChild child;
+    QVERIFY(child.connect());
+    QProcess &device = child.process;
+    QTcpSocket &raw = child.raw;
+    const auto nextLine = [&child] { return child.nextLine(); };
     const QByteArray incoming = book("arrived");
     raw.write(PCLinkProtocol::announce("/x/Arrived.exp", incoming.size(), "[A]Arrived.exp"));
     QCOMPARE(readExactly(&raw, 5), QByteArray("3 AOK"));
