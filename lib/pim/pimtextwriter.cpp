@@ -1,5 +1,7 @@
 #include "pimtextwriter.h"
 
+#include "qpe/wallclock.h"
+
 #include <QIODevice>
 
 #include <cstring>
@@ -47,24 +49,10 @@ inline char *putSigned(char *out, qint64 v)
     return putDigits(out, quint64(v));
 }
 
-// The first Julian day of year 1, from which on the civil conversion below
-// gives the calendar's dates.
+// The first Julian day of year 1, from which on the clock's civil
+// conversion (cheaper than the calendar's, a good part of a save) gives the
+// calendar's dates.
 const qint64 FirstDayOfYearOne = 1721426;
-
-// Day, month and year of a Julian day in the proleptic Gregorian calendar
-// (the calendar's own conversion costs a good part of a save).
-void civilDate(qint64 julianDay, int &day, int &month, int &year)
-{
-    const qint64 z = julianDay - 2440588 + 719468; // days from 1 March of year 0
-    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const qint64 doe = z - era * 146097;
-    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const qint64 mp = (5 * doy + 2) / 153;
-    day = int(doy - (153 * mp + 2) / 5 + 1);
-    month = int(mp < 10 ? mp + 3 : mp - 9);
-    year = int(yoe + era * 400 + (month <= 2 ? 1 : 0));
-}
 
 } // namespace
 
@@ -262,8 +250,9 @@ void PIMTextWriter::putDateTime(qint64 julianDay, int hour, int minute, int seco
     // the dates of a book repeat: the last few days converted are kept
     Day &d = m_days[quint64(julianDay) % DayCacheSize];
     if (d.julianDay != julianDay) {
+        int secs;
         if (julianDay >= FirstDayOfYearOne)
-            civilDate(julianDay, d.day, d.month, d.year);
+            WallClock::fieldsOf((julianDay - WallClock::EpochJulianDay) * 86400, d.year, d.month, d.day, secs);
         else
             QDate::fromJulianDay(julianDay).getDate(&d.year, &d.month, &d.day);
         d.julianDay = julianDay;

@@ -4,7 +4,7 @@
 namespace {
 
 // The Julian day of 1970-01-01, the wall clock's day 0.
-const qint64 EpochDay = 2440588;
+const qint64 EpochDay = WallClock::EpochJulianDay;
 
 qint64 dayOf(qint64 wall)
 {

@@ -28,6 +28,8 @@ public:
     // No offset named: the first showing.
     static constexpr int NoOffset = INT_MIN;
 
+    // The Julian day of 1970-01-01, the wall numbers' day 0.
+    static constexpr qint64 EpochJulianDay = 2440588;
     // The wall time's number, its date and its time of day.
     static qint64 wallOf(const QDate &date, const QTime &time);
     static QDate dateOf(qint64 wall);
