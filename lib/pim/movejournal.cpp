@@ -285,6 +285,7 @@ bool MoveJournal::finish(const Record &record)
     // its opening listed its reminders to come; nothing of it is written
     destination.forgetChanges();
     QVector<AlarmServer::Alarm> leaving;
+    const int sourceKey = TaskManager::bookKey(record.source);
     bool arrived = false;
     for (const Pair &pair : record.pairs) {
         const auto *copy = dynamic_cast<const Task *>(destination.findRecord(pair.second));
@@ -295,7 +296,7 @@ bool MoveJournal::finish(const Record &record)
         // written and the list not
         if (copy->reminder)
             leaving.append({WallClock::moment(copy->reminder->dateTime), TaskManager::alarmChannel(),
-                            TaskManager::alarmMessage(nullptr) + pair.first.toLatin1(), 0});
+                            TaskManager::alarmMessage(nullptr) + pair.first.toLatin1(), sourceKey});
     }
     if (record.kind == Copy || !arrived)
         return true;
