@@ -62,6 +62,12 @@ struct FileBackup
     }
 };
 
+// The n-th name the old file may go aside under: "<old>.old", "<old>.old.1", ...
+QString asideName(const QString &oldPath, int n)
+{
+    return oldPath + QStringLiteral(".old") + (n ? QLatin1Char('.') + QString::number(n) : QString());
+}
+
 } // namespace
 
 QString DataMigration::oldFileName()
@@ -130,7 +136,7 @@ std::unique_ptr<BookFile> DataMigration::freeBook()
 QString DataMigration::moveAside(const QString &oldPath)
 {
     for (int n = 0; n <= MaxBookNumber; ++n) {
-        const QString aside = oldPath + QStringLiteral(".old") + (n ? QLatin1Char('.') + QString::number(n) : QString());
+        const QString aside = asideName(oldPath, n);
         if (FileReplacer::renameNoReplace(oldPath, aside))
             return aside;
         if (FileReplacer::lastFailure() != FileReplacer::InUse)
@@ -148,7 +154,7 @@ QString DataMigration::unnamedBook(const QString &oldPath)
     if (cfg.hasKey(bookKey))
         return QString();
     for (int n = 0; n <= MaxBookNumber; ++n) {
-        const QString aside = oldPath + QStringLiteral(".old") + (n ? QLatin1Char('.') + QString::number(n) : QString());
+        const QString aside = asideName(oldPath, n);
         if (!QFileInfo::exists(aside))
             break;
         QFile in;

@@ -88,6 +88,19 @@ bool readRecord(int fd, QByteArray &bytes)
     }
 }
 
+// A record of the book at path added to the index; false when the index
+// refuses it.
+bool listIn(DBManager &index, const QString &path)
+{
+    auto *book = new DBRecord(&index);
+    book->setPath(path);
+    index.refreshRecord(book);
+    if (index.addRecord(book))
+        return true;
+    delete book;
+    return false;
+}
+
 } // namespace
 
 MoveJournal::~MoveJournal()
@@ -224,15 +237,8 @@ bool MoveJournal::finishRename(const Record &record)
     DBManager index(false);
     index.load();
     if (DBRecord *was = index.findByPath(record.source)) {
-        if (!index.findByPath(record.destination)) {
-            auto *moved = new DBRecord(&index);
-            moved->setPath(record.destination);
-            index.refreshRecord(moved);
-            if (!index.addRecord(moved)) {
-                delete moved;
-                return false;
-            }
-        }
+        if (!index.findByPath(record.destination) && !listIn(index, record.destination))
+            return false;
         was->setDeleteFile(false);
         index.removeRecord(was);
         if (!index.save())
@@ -254,14 +260,9 @@ bool MoveJournal::finishArrival(const Record &record)
     DBManager index(false);
     index.load();
     if (!index.findByPath(record.destination)) {
-        auto *book = new DBRecord(&index);
-        book->setPath(record.destination);
-        index.refreshRecord(book);
         // refused (the list is full): as when it was received
-        if (!index.addRecord(book)) {
-            delete book;
+        if (!listIn(index, record.destination))
             return true;
-        }
         if (!index.save())
             return false;
     }
